@@ -1,0 +1,7 @@
+#include "admin/register_procedures.h"
+
+namespace admin {
+
+void registerProcedures() {}
+
+}  // namespace admin

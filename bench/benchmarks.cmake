@@ -1,0 +1,2 @@
+# Libraries each benchmark links, when it needs more than platform/base:
+# set(VARNETA_BENCH_LIBS_<file name without .cpp> <targets>...)

@@ -1,0 +1,7 @@
+#include "catalogs/register_procedures.h"
+
+namespace catalogs {
+
+void registerProcedures() {}
+
+}  // namespace catalogs

@@ -1,0 +1,7 @@
+#include "core/register_procedures.h"
+
+namespace core {
+
+void registerProcedures() {}
+
+}  // namespace core

@@ -1,0 +1,7 @@
+#include "letters/register_procedures.h"
+
+namespace letters {
+
+void registerProcedures() {}
+
+}  // namespace letters

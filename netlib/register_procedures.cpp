@@ -1,0 +1,7 @@
+#include "netlib/register_procedures.h"
+
+namespace netlib {
+
+void registerProcedures() {}
+
+}  // namespace netlib

@@ -1,0 +1,7 @@
+#include "organiser/register_procedures.h"
+
+namespace organiser {
+
+void registerProcedures() {}
+
+}  // namespace organiser

@@ -1,0 +1,7 @@
+#include "output/register_procedures.h"
+
+namespace output {
+
+void registerProcedures() {}
+
+}  // namespace output

@@ -1,0 +1,17 @@
+#pragma once
+// What every test process starts with: a fresh temporary working folder (the
+// current directory), a temporary Windows folder, a fixed clock and time zone.
+#include <filesystem>
+
+namespace rt::testing {
+
+// 29 September 2025, 10:30:00.00: the clock every test starts with.
+constexpr int kTestDate = 82090;
+constexpr int kTestTime = 10 * 360000 + 30 * 6000 + 1;
+
+// Called by the test mains before any test runs.
+void prepareTestProcess();
+// The temporary root holding the working and Windows folders; removed at exit.
+std::filesystem::path testRoot();
+
+}  // namespace rt::testing

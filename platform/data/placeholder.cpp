@@ -1,0 +1,1 @@
+// The keyed-table layer on SQLite lands here.

@@ -1,0 +1,1 @@
+// The office-file writer of the list export lands here.

@@ -1,0 +1,1 @@
+// The socket library (I/O thread, non-blocking sockets, TLS) lands here.

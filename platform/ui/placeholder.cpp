@@ -1,0 +1,1 @@
+// The window driver, controls and report engine on Qt land here.

@@ -1,0 +1,7 @@
+#include "practice/register_procedures.h"
+
+namespace practice {
+
+void registerProcedures() {}
+
+}  // namespace practice

@@ -1,0 +1,7 @@
+#include "textlib/register_procedures.h"
+
+namespace textlib {
+
+void registerProcedures() {}
+
+}  // namespace textlib
