@@ -215,7 +215,7 @@ class Reader {
       case '\\':
       case '{':
       case '}':
-        textChar(static_cast<char16_t>(c));
+        textByte(static_cast<unsigned char>(c));  // literal in a font name as in the text
         break;
       case '~':
         textChar(u'\u00A0');

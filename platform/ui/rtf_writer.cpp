@@ -235,6 +235,8 @@ class Writer {
       } else if (body && u == 0xA0) {
         out_ += "\\~";
         delimiterPending_ = false;
+      } else if (!body && u == u';') {
+        escapedByte(';');  // a semicolon would end the font's name
       } else if (u < 0x20 || c == QChar::ObjectReplacementCharacter) {
         continue;  // controls and embedded objects have no place in the text
       } else if (u < 0x80) {
