@@ -58,9 +58,11 @@ QTextBlockFormat blockFormatOf(const ParagraphStyle& style, double unitsPerTwip)
   } else {
     format.setProperty(kHangingIndentProperty, style.firstLineIndent);
   }
+  // Qt scales tab positions by the layout device's resolution itself: they are
+  // always given at the screen's 96 units per inch.
   QList<QTextOption::Tab> tabs;
   for (const TabStop& tab : style.tabs) {
-    tabs.append(QTextOption::Tab(tab.twips * unitsPerTwip, qtTabType(tab.kind),
+    tabs.append(QTextOption::Tab(tab.twips * kScreenUnitsPerTwip, qtTabType(tab.kind),
                                  tab.kind == TabKind::Decimal ? QChar(u',') : QChar()));
   }
   if (!tabs.isEmpty()) format.setTabPositions(tabs);
@@ -84,7 +86,7 @@ ParagraphStyle paragraphStyleOf(const QTextBlock& block, double unitsPerTwip) {
     style.firstLineIndent = twipsOf(format.textIndent(), unitsPerTwip);
   }
   for (const QTextOption::Tab& tab : format.tabPositions()) {
-    style.tabs.push_back(TabStop{twipsOf(tab.position, unitsPerTwip), tabKindOf(tab.type)});
+    style.tabs.push_back(TabStop{twipsOf(tab.position, kScreenUnitsPerTwip), tabKindOf(tab.type)});
   }
   return style;
 }
