@@ -9,7 +9,7 @@
 #include "platform/ui/rtf_writer.h"
 
 namespace rt {
-namespace {
+
 
 Qt::Alignment qtAlignment(Alignment alignment) {
   switch (alignment) {
@@ -58,19 +58,35 @@ QTextBlockFormat blockFormatOf(const ParagraphStyle& style, double unitsPerTwip)
   } else {
     format.setProperty(kHangingIndentProperty, style.firstLineIndent);
   }
-  // Qt scales tab positions by the layout device's resolution itself: they are
-  // always given at the screen's 96 units per inch.
-  QList<QTextOption::Tab> tabs;
-  for (const TabStop& tab : style.tabs) {
-    tabs.append(QTextOption::Tab(tab.twips * kScreenUnitsPerTwip, qtTabType(tab.kind),
-                                 tab.kind == TabKind::Decimal ? QChar(u',') : QChar()));
-  }
-  if (!tabs.isEmpty()) format.setTabPositions(tabs);
+  if (!style.tabs.empty()) format.setTabPositions(qtTabs(style.tabs));
   return format;
 }
 
+namespace {
+
 int twipsOf(double units, double unitsPerTwip) {
   return static_cast<int>(std::lround(units / unitsPerTwip));
+}
+
+}  // namespace
+
+// Qt scales tab positions by the layout device's resolution itself: they are
+// always given at the screen's 96 units per inch.
+QList<QTextOption::Tab> qtTabs(const std::vector<TabStop>& tabs) {
+  QList<QTextOption::Tab> out;
+  for (const TabStop& tab : tabs) {
+    out.append(QTextOption::Tab(tab.twips * kScreenUnitsPerTwip, qtTabType(tab.kind),
+                                tab.kind == TabKind::Decimal ? QChar(u',') : QChar()));
+  }
+  return out;
+}
+
+std::vector<TabStop> tabStopsOf(const QTextBlockFormat& format) {
+  std::vector<TabStop> tabs;
+  for (const QTextOption::Tab& tab : format.tabPositions()) {
+    tabs.push_back(TabStop{twipsOf(tab.position, kScreenUnitsPerTwip), tabKindOf(tab.type)});
+  }
+  return tabs;
 }
 
 ParagraphStyle paragraphStyleOf(const QTextBlock& block, double unitsPerTwip) {
@@ -85,13 +101,9 @@ ParagraphStyle paragraphStyleOf(const QTextBlock& block, double unitsPerTwip) {
   } else {
     style.firstLineIndent = twipsOf(format.textIndent(), unitsPerTwip);
   }
-  for (const QTextOption::Tab& tab : format.tabPositions()) {
-    style.tabs.push_back(TabStop{twipsOf(tab.position, kScreenUnitsPerTwip), tabKindOf(tab.type)});
-  }
+  style.tabs = tabStopsOf(format);
   return style;
 }
-
-}  // namespace
 
 QTextCharFormat charFormatOf(const CharStyle& style) {
   QTextCharFormat format;
@@ -149,6 +161,9 @@ ListStyle listStyleOf(const QTextListFormat& format) {
 }
 
 void fillDocument(QTextDocument& document, const RichText& text, double unitsPerTwip) {
+  // Filling is not an edit: the user cannot undo the text back to nothing.
+  const bool undoable = document.isUndoRedoEnabled();
+  document.setUndoRedoEnabled(false);
   document.clear();
   QTextCursor cursor(&document);
   cursor.beginEditBlock();
@@ -179,6 +194,7 @@ void fillDocument(QTextDocument& document, const RichText& text, double unitsPer
     }
   }
   cursor.endEditBlock();
+  document.setUndoRedoEnabled(undoable);
   document.setModified(false);
 }
 

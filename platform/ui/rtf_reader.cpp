@@ -482,7 +482,7 @@ class Reader {
       case Destination::FontTable:
         if (byte == ';') {
           storeFontName();
-        } else if (fontName_.size() < 64) {
+        } else if (byte >= 0x20 && fontName_.size() < 64) {
           fontName_ += QChar(static_cast<char16_t>(cp1252ToCodePoint(byte)));
         }
         return;
@@ -499,6 +499,7 @@ class Reader {
 
   void textChar(QChar c) {
     if (top().destination != Destination::Text) return;
+    if (c.unicode() < 0x20 && c != u'\t') return;  // \u1 and the like: not text
     const CharState& ch = top().chars;
     if (!runText_.isEmpty() && !(ch == runChars_)) flushRun();
     if (runText_.isEmpty()) runChars_ = ch;

@@ -15,6 +15,11 @@ bool isMacroNameChar(QChar c) {
   return c != u'*' && !c.isSpace() && c != QChar::LineSeparator && c.unicode() >= 0x20;
 }
 
+// Controls and embedded objects have no place in the text.
+bool isWritable(QChar c) {
+  return (c.unicode() >= 0x20 || c == u'\t') && c != QChar::ObjectReplacementCharacter;
+}
+
 // Start and end (exclusive) of every macro reference "***NAME***" in the text.
 std::vector<std::pair<qsizetype, qsizetype>> macroSpans(const QString& text) {
   std::vector<std::pair<qsizetype, qsizetype>> spans;
@@ -43,7 +48,9 @@ std::vector<TextRun> writableRuns(const Paragraph& paragraph) {
   QString text;
   std::vector<std::size_t> styleOf;  // run index per character
   for (std::size_t r = 0; r < paragraph.runs.size(); ++r) {
-    text += paragraph.runs[r].text;
+    for (const QChar c : paragraph.runs[r].text) {
+      if (isWritable(c)) text += c;
+    }
     styleOf.resize(static_cast<std::size_t>(text.size()), r);
   }
   for (const auto& [start, end] : macroSpans(text)) {
@@ -237,8 +244,8 @@ class Writer {
         delimiterPending_ = false;
       } else if (!body && u == u';') {
         escapedByte(';');  // a semicolon would end the font's name
-      } else if (u < 0x20 || c == QChar::ObjectReplacementCharacter) {
-        continue;  // controls and embedded objects have no place in the text
+      } else if (!isWritable(c)) {
+        continue;
       } else if (u < 0x80) {
         plainChar(static_cast<char>(u));
       } else if (const int byte = codePointToCp1252(u); byte != 0) {
