@@ -8,9 +8,11 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
 std::string_view trimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
   return s;
 }
 
@@ -28,14 +30,21 @@ IniDocument::IniDocument(std::string_view text) {
   if (firstBreak != std::string_view::npos && firstBreak > 0 && text[firstBreak - 1] == '\r') {
     lineBreak_ = "\r\n";
   }
-  finalLineBreak_ = text.back() == '\n';
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
+    std::string_view lineBreak = "\n";
+    if (end == std::string_view::npos) {
+      end = text.size();
+      lineBreak = "";
+    }
     std::string_view line = text.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!lineBreak.empty() && !line.empty() && line.back() == '\r') {
+      line.remove_suffix(1);
+      lineBreak = "\r\n";
+    }
     lines_.push_back(parseLine(std::string(line)));
+    lines_.back().lineBreak = std::string(lineBreak);
     pos = end + 1;
   }
 }
@@ -66,10 +75,7 @@ IniDocument::Line IniDocument::parseLine(std::string raw) {
 std::string IniDocument::text() const {
   std::string out;
   if (byteOrderMark_) out += kByteOrderMark;
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    out += lines_[i].raw;
-    if (i + 1 < lines_.size() || finalLineBreak_) out += lineBreak_;
-  }
+  for (const Line& line : lines_) out += line.raw + line.lineBreak;
   return out;
 }
 
@@ -154,8 +160,10 @@ bool IniDocument::setValue(std::string_view section, std::string_view entry,
                            std::string_view value) {
   if (!canHold(section, entry, value)) return false;
   if (const auto i = findEntry(section, entry)) {
-    // The name keeps the spelling the file gave it.
-    lines_[*i] = makeEntry(lines_[*i].name, value);
+    // The name keeps the spelling the file gave it, the line its break.
+    Line replaced = makeEntry(lines_[*i].name, value);
+    replaced.lineBreak = std::move(lines_[*i].lineBreak);
+    lines_[*i] = std::move(replaced);
     return true;
   }
   if (const auto range = findSection(matchKey(section))) {
@@ -163,14 +171,23 @@ bool IniDocument::setValue(std::string_view section, std::string_view entry,
     // that separate it from the next section stay in place.
     std::size_t at = range->second;
     while (at > range->first + 1 && trimBlanks(lines_[at - 1].raw).empty()) --at;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), makeEntry(entry, value));
+    insertLine(at, makeEntry(entry, value));
     return true;
   }
-  if (!lines_.empty() && !trimBlanks(lines_.back().raw).empty()) lines_.push_back(Line{});
-  lines_.push_back(parseLine(cp1252ToUtf8("[" + std::string(trimBlanks(section)) + "]")));
-  lines_.push_back(makeEntry(entry, value));
-  finalLineBreak_ = true;
+  if (!lines_.empty() && !trimBlanks(lines_.back().raw).empty()) insertLine(lines_.size(), Line{});
+  insertLine(lines_.size(), parseLine(cp1252ToUtf8("[" + std::string(trimBlanks(section)) + "]")));
+  insertLine(lines_.size(), makeEntry(entry, value));
   return true;
+}
+
+void IniDocument::insertLine(std::size_t at, Line line) {
+  line.lineBreak = lineBreak_;
+  // A file that ended without a line break still does.
+  if (at == lines_.size() && !lines_.empty() && lines_.back().lineBreak.empty()) {
+    lines_.back().lineBreak = lineBreak_;
+    line.lineBreak.clear();
+  }
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
 }
 
 bool IniDocument::removeEntry(std::string_view section, std::string_view entry) {

@@ -41,7 +41,8 @@ class IniDocument {
  private:
   enum class Kind { Other, Section, Entry };
   struct Line {
-    std::string raw;  // UTF-8, without its line break
+    std::string raw;        // UTF-8, without its line break
+    std::string lineBreak;  // as read: "\n", "\r\n", or none at the end
     Kind kind = Kind::Other;
     std::string key;    // upper-cased CP1252 name of a section or entry, for matching
     std::string name;   // CP1252 name as written
@@ -55,11 +56,12 @@ class IniDocument {
   std::optional<std::size_t> findEntry(std::string_view section, std::string_view entry) const;
   static bool canHold(std::string_view section, std::string_view entry, std::string_view value);
   static Line makeEntry(std::string_view entry, std::string_view value);
+  // New lines take the file's line break (that of its first line).
+  void insertLine(std::size_t at, Line line);
 
   std::vector<Line> lines_;
   std::string lineBreak_ = "\n";
   bool byteOrderMark_ = false;
-  bool finalLineBreak_ = true;
 };
 
 }  // namespace rt
