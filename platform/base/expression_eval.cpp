@@ -56,25 +56,24 @@ class Not : public Node {
   NodePtr operand_;
 };
 
-// AND and OR look at their right side only when the left one does not decide.
+// AND and OR stop at the first operand that decides.
 class Logical : public Node {
  public:
-  Logical(bool isAnd, NodePtr left, NodePtr right)
-      : isAnd_(isAnd), left_(std::move(left)), right_(std::move(right)) {}
+  Logical(bool isAnd, std::vector<NodePtr> operands)
+      : isAnd_(isAnd), operands_(std::move(operands)) {}
   void eval(Slot& out) override {
-    left_->eval(out);
-    const bool left = truth(out);
-    if (left != isAnd_) {
-      out.setNumber(left ? 1 : 0);
-      return;
+    bool result = isAnd_;
+    for (const NodePtr& operand : operands_) {
+      operand->eval(out);
+      result = truth(out);
+      if (result != isAnd_) break;
     }
-    right_->eval(out);
-    out.setNumber(truth(out) ? 1 : 0);
+    out.setNumber(result ? 1 : 0);
   }
 
  private:
   bool isAnd_;
-  NodePtr left_, right_;
+  std::vector<NodePtr> operands_;
 };
 
 // The number a value holds when it looks numeric.
@@ -130,18 +129,18 @@ class Comparison : public Node {
 
 class Concatenation : public Node {
  public:
-  Concatenation(NodePtr left, NodePtr right) : left_(std::move(left)), right_(std::move(right)) {}
+  explicit Concatenation(std::vector<NodePtr> operands) : operands_(std::move(operands)) {}
   void eval(Slot& out) override {
-    Slot right;
-    left_->eval(out);
-    buffer_.assign(asText(out, numberBuffer_));
-    right_->eval(right);
-    buffer_.append(asText(right, numberBuffer_));
+    buffer_.clear();
+    for (const NodePtr& operand : operands_) {
+      operand->eval(out);
+      buffer_.append(asText(out, numberBuffer_));
+    }
     out.setText(buffer_);
   }
 
  private:
-  NodePtr left_, right_;
+  std::vector<NodePtr> operands_;
   std::string buffer_, numberBuffer_;
 };
 
@@ -167,17 +166,17 @@ NodePtr numberLiteral(double value) { return std::make_unique<NumberLiteral>(val
 NodePtr textLiteral(std::string value) { return std::make_unique<TextLiteral>(std::move(value)); }
 NodePtr boundName(Binding binding) { return std::make_unique<BoundName>(std::move(binding)); }
 NodePtr logicalNot(NodePtr operand) { return std::make_unique<Not>(std::move(operand)); }
-NodePtr logicalAnd(NodePtr left, NodePtr right) {
-  return std::make_unique<Logical>(true, std::move(left), std::move(right));
+NodePtr logicalAnd(std::vector<NodePtr> operands) {
+  return std::make_unique<Logical>(true, std::move(operands));
 }
-NodePtr logicalOr(NodePtr left, NodePtr right) {
-  return std::make_unique<Logical>(false, std::move(left), std::move(right));
+NodePtr logicalOr(std::vector<NodePtr> operands) {
+  return std::make_unique<Logical>(false, std::move(operands));
 }
 NodePtr comparison(Compare op, NodePtr left, NodePtr right) {
   return std::make_unique<Comparison>(op, std::move(left), std::move(right));
 }
-NodePtr concatenation(NodePtr left, NodePtr right) {
-  return std::make_unique<Concatenation>(std::move(left), std::move(right));
+NodePtr concatenation(std::vector<NodePtr> operands) {
+  return std::make_unique<Concatenation>(std::move(operands));
 }
 
 }  // namespace expression

@@ -3,6 +3,7 @@
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/expression_nodes.h"
+#include "platform/base/number_text.h"
 #include "platform/base/text_match.h"
 #include "platform/base/text_order.h"
 
@@ -40,7 +41,7 @@ class Match : public Call {
   static constexpr int kSimple = 0, kWild = 1, kNoCase = 16;
   explicit Match(std::vector<NodePtr>& arguments) : Call(arguments) {}
   void eval(Slot& out) override {
-    const int mode = count() > 2 ? static_cast<int>(number(2)) : kWild;
+    const int mode = count() > 2 ? static_cast<int>(wholeNumber(number(2))) : kWild;
     const CaseMode caseMode = mode & kNoCase ? CaseMode::Insensitive : CaseMode::Sensitive;
     const std::string_view subject = text(0);
     const std::string_view pattern = text(1);
@@ -82,16 +83,17 @@ class Sub : public Call {
   explicit Sub(std::vector<NodePtr>& arguments) : Call(arguments) {}
   void eval(Slot& out) override {
     const std::string_view whole = text(0);
-    const long size = static_cast<long>(whole.size());
-    long start = static_cast<long>(number(1));
-    const long length = static_cast<long>(number(2));
+    const long long size = static_cast<long long>(whole.size());
+    long long start = wholeNumber(number(1));
+    const long long length = wholeNumber(number(2));
     if (start < 0) start = size + start + 1;
     if (start < 1) start = 1;
     if (length <= 0 || start > size) {
       out.setText({});
       return;
     }
-    out.setText(whole.substr(start - 1, length));
+    out.setText(
+        whole.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(length)));
   }
 };
 
@@ -103,14 +105,15 @@ class InString : public Call {
   void eval(Slot& out) override {
     const std::string_view sought = text(0);
     const std::string_view whole = text(1);
-    const long step = count() > 2 ? static_cast<long>(number(2)) : 1;
-    long start = count() > 3 ? static_cast<long>(number(3)) : 1;
-    const long last = static_cast<long>(whole.size()) - static_cast<long>(sought.size()) + 1;
+    const long long step = count() > 2 ? wholeNumber(number(2)) : 1;
+    long long start = count() > 3 ? wholeNumber(number(3)) : 1;
+    const long long last =
+        static_cast<long long>(whole.size()) - static_cast<long long>(sought.size()) + 1;
     out.setNumber(0);
     if (sought.empty() || step == 0) return;
     if (step > 0 && start < 1) start = 1;
     if (step < 0 && start > last) start = last;
-    for (long at = start; at >= 1 && at <= last; at += step) {
+    for (long long at = start; at >= 1 && at <= last; at += step) {
       if (whole.compare(at - 1, sought.size(), sought) == 0) {
         out.setNumber(static_cast<double>(at));
         return;
@@ -125,8 +128,8 @@ class DatePart : public Call {
   enum class Part { Day, Month, Year };
   DatePart(Part part, std::vector<NodePtr>& arguments) : Call(arguments), part_(part) {}
   void eval(Slot& out) override {
-    const double date = number(0);
-    if (!(date >= 1)) {
+    const long long date = wholeNumber(number(0));
+    if (date < 1 || date > kLastDate) {
       out.setNumber(0);
       return;
     }
@@ -147,7 +150,7 @@ bool supportedMatchMode(const std::vector<NodePtr>& arguments) {
   if (arguments.size() < 3 || !arguments[2]->isConstant()) return true;
   Slot mode;
   arguments[2]->eval(mode);
-  const int kind = static_cast<int>(asNumber(mode)) & ~Match::kNoCase;
+  const int kind = static_cast<int>(wholeNumber(asNumber(mode))) & ~Match::kNoCase;
   return kind == Match::kSimple || kind == Match::kWild;
 }
 

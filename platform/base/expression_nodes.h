@@ -46,10 +46,11 @@ NodePtr numberLiteral(double value);
 NodePtr textLiteral(std::string value);
 NodePtr boundName(Binding binding);
 NodePtr logicalNot(NodePtr operand);
-NodePtr logicalAnd(NodePtr left, NodePtr right);
-NodePtr logicalOr(NodePtr left, NodePtr right);
+// Runs such as a AND b AND c make one node, so long expressions stay shallow.
+NodePtr logicalAnd(std::vector<NodePtr> operands);
+NodePtr logicalOr(std::vector<NodePtr> operands);
+NodePtr concatenation(std::vector<NodePtr> operands);
 NodePtr comparison(Compare op, NodePtr left, NodePtr right);
-NodePtr concatenation(NodePtr left, NodePtr right);
 
 // A call of a built-in function; null when no function has that name or it
 // does not take these arguments.

@@ -123,20 +123,38 @@ class Parser {
     return nullptr;
   }
 
-  // operand (separator operand)*, grouped from the left.
+  // operand (separator operand)*, as one node when there is more than one.
   NodePtr chain(NodePtr (Parser::*operand)(), bool (*separates)(const Token&),
-                NodePtr (*join)(NodePtr, NodePtr)) {
-    NodePtr left = (this->*operand)();
-    while (left && separates(token_)) {
+                NodePtr (*join)(std::vector<NodePtr>)) {
+    NodePtr first = (this->*operand)();
+    if (!first || !separates(token_)) return first;
+    std::vector<NodePtr> operands;
+    operands.push_back(std::move(first));
+    while (separates(token_)) {
       advance();
-      NodePtr right = (this->*operand)();
-      if (!right) return nullptr;
-      left = join(std::move(left), std::move(right));
+      NodePtr next = (this->*operand)();
+      if (!next) return nullptr;
+      operands.push_back(std::move(next));
     }
-    return left;
+    return join(std::move(operands));
   }
 
+  // Nesting (parentheses, calls, NOT) is bounded, so that evaluation stays
+  // within the small stack of a logical thread whatever text comes in.
+  static constexpr int kMaxDepth = 100;
+  class Nested {
+   public:
+    explicit Nested(Parser& p) : p_(p) { ++p_.depth_; }
+    ~Nested() { --p_.depth_; }
+    bool tooDeep() const { return p_.depth_ > kMaxDepth; }
+
+   private:
+    Parser& p_;
+  };
+
   NodePtr orExpression() {
+    const Nested nested(*this);
+    if (nested.tooDeep()) return fail();
     return chain(
         &Parser::andExpression, [](const Token& t) { return isKeyword(t, "OR"); }, logicalOr);
   }
@@ -149,6 +167,8 @@ class Parser {
   NodePtr notExpression() {
     if (!isKeyword(token_, "NOT")) return comparisonExpression();
     advance();
+    const Nested nested(*this);
+    if (nested.tooDeep()) return fail();
     NodePtr operand = notExpression();
     return operand ? logicalNot(std::move(operand)) : nullptr;
   }
@@ -158,12 +178,14 @@ class Parser {
         {"=", Compare::Equal},      {"<>", Compare::NotEqual}, {"<", Compare::Less},
         {"<=", Compare::LessEqual}, {">", Compare::Greater},   {">=", Compare::GreaterEqual}};
     NodePtr left = concatenationExpression();
+    int chained = 0;  // a = b = c ... nests to the left
     while (left && token_.kind == TokenKind::Operator) {
       const Compare* op = nullptr;
       for (const auto& [spelling, compare] : kOperators) {
         if (token_.spelling == spelling) op = &compare;
       }
       if (!op) break;
+      if (depth_ + ++chained > kMaxDepth) return fail();
       advance();
       NodePtr right = concatenationExpression();
       if (!right) return nullptr;
@@ -261,6 +283,7 @@ class Parser {
   const NameResolver& resolver_;
   ExpressionError& error_;
   Token token_;
+  int depth_ = 0;
 };
 
 }  // namespace

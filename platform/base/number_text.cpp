@@ -92,6 +92,13 @@ std::optional<double> readNumber(std::string_view text) {
   return negative ? -value : value;
 }
 
+long long wholeNumber(double value) {
+  constexpr double kLimit = 1e15;
+  if (!(value > -kLimit)) return value != value ? 0 : static_cast<long long>(-kLimit);
+  if (!(value < kLimit)) return static_cast<long long>(kLimit);
+  return static_cast<long long>(value);
+}
+
 double textToNumber(std::string_view text) { return readNumber(text).value_or(0); }
 
 }  // namespace rt

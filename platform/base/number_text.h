@@ -20,6 +20,10 @@ std::optional<double> readNumber(std::string_view text);
 // it looks numeric, else 0.
 double textToNumber(std::string_view text);
 
+// The integer part of a number, held within +-1e15 (NaN gives 0), for
+// positions, counts and day numbers computed from any value.
+long long wholeNumber(double value);
+
 // A decimal text rounded half away from zero to `places` decimals, with
 // exactly that many decimals; the sign is returned apart. Works on the value's
 // 15-digit decimal form, so 1.005 rounds to 1.01 as a person expects.

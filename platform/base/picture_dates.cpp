@@ -10,11 +10,9 @@
 namespace rt::picture_kinds {
 namespace {
 
-constexpr int kLastYear = 9999;
-
-std::string twoDigits(int n) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "%02d", n);
+std::string twoDigits(long long n) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%02lld", n);
   return buffer;
 }
 
@@ -101,10 +99,8 @@ int toInt(std::string_view digits) {
 }  // namespace
 
 std::string formatDate(double value, const Picture& p) {
-  if (!(value >= 1)) return {};  // 0 is no date
-  const Date day = static_cast<Date>(value);
-  const YearMonthDay ymd = splitDate(day);
-  if (ymd.year > kLastYear) return {};
+  if (!(value >= 1 && value <= kLastDate)) return {};  // 0 is no date
+  const YearMonthDay ymd = splitDate(static_cast<Date>(value));
   const std::string& s = p.separator;
   const std::string dd = twoDigits(ymd.day);
   const std::string mm = twoDigits(ymd.month);
@@ -170,6 +166,9 @@ std::string deformatDate(std::string_view text, const Picture& p) {
   // Typed without separators: cut the digits by the layout's widths.
   if (numbers.size() == 1 && order.size() > 1) {
     const std::string run = numbers.front();
+    std::size_t wanted = 0;
+    for (const char part : order) wanted += part == 'Y' ? layout.yearWidth : 2;
+    if (run.size() != wanted) return {};
     numbers.clear();
     std::size_t at = 0;
     for (const char part : order) {
@@ -177,7 +176,6 @@ std::string deformatDate(std::string_view text, const Picture& p) {
       numbers.push_back(run.substr(at, width));
       at += width;
     }
-    if (at != run.size()) return {};
   }
   if (numbers.size() != order.size()) return {};
   int day = 1;
@@ -188,7 +186,7 @@ std::string deformatDate(std::string_view text, const Picture& p) {
     if (order[i] == 'M') month = n;
     if (order[i] == 'Y') year = numbers[i].size() <= 2 ? expandTwoDigitYear(n) : n;
   }
-  if (month < 1 || month > 12 || year < 1 || year > kLastYear) return {};
+  if (month < 1 || month > 12 || year < 1 || year > splitDate(kLastDate).year) return {};
   if (day < 1 || day > daysInMonth(month, year)) return {};
   const Date date = makeDate(month, day, year);
   return date > 0 ? std::to_string(date) : std::string();
@@ -196,13 +194,13 @@ std::string deformatDate(std::string_view text, const Picture& p) {
 
 std::string formatTime(double value, const Picture& p) {
   if (!(value >= 1)) return {};  // 0 is no time
-  const long ticks = static_cast<long>(value) - 1;
-  const int hours = static_cast<int>(ticks / kTicksPerHour);
-  const std::string mm = twoDigits(static_cast<int>(ticks / kTicksPerMinute % 60));
-  const std::string ss = twoDigits(static_cast<int>(ticks / 100 % 60));
+  const long long ticks = wholeNumber(value) - 1;
+  const long long hours = ticks / kTicksPerHour;
+  const std::string mm = twoDigits(ticks / kTicksPerMinute % 60);
+  const std::string ss = twoDigits(ticks / 100 % 60);
   const std::string& s = p.separator;
   const std::string hh = twoDigits(hours);
-  const int hours12 = hours % 12 == 0 ? 12 : hours % 12;
+  const long long hours12 = hours % 12 == 0 ? 12 : hours % 12;
   const std::string half = " " + std::string(hours % 24 < 12 ? amText() : pmText());
   switch (p.layout) {
     case 2:

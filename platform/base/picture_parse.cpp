@@ -1,9 +1,13 @@
+#include <algorithm>
 #include <cctype>
 
 #include "platform/base/picture.h"
 
 namespace rt {
 namespace {
+
+// More decimals than a double holds add nothing.
+constexpr int kMaxPlaces = 30;
 
 // Reads the picture's tokens left to right; every token is optional.
 class Reader {
@@ -64,8 +68,7 @@ void parseNumber(Reader& r, Picture& p) {
   p.impliedDecimals = separator == 'v' || separator == 'V';
   p.decimalMark = separator == '`' ? ',' : '.';
   if (p.decimalMark == ',' && p.grouping == ',') p.grouping = '.';  // 1.234,50
-  p.places = separator ? r.digits() : -1;
-  if (p.places < 0) p.places = 0;
+  p.places = std::clamp(separator ? r.digits() : 0, 0, kMaxPlaces);
   p.signAfter = r.take("-)");
   p.currencyAfter = r.currency();
   p.blankWhenZero = r.take("Bb");
@@ -89,8 +92,7 @@ void parseScientific(Reader& r, Picture& p) {
   } else if (token == "_.") {
     p.grouping = ' ';
   }
-  p.places = r.digits();
-  if (p.places < 0) p.places = 0;
+  p.places = std::clamp(r.digits(), 0, kMaxPlaces);
   p.blankWhenZero = r.take("Bb");
 }
 

@@ -217,6 +217,21 @@ TEST_F(Expressions, BrokenExpressionsMatchNothingAndSayWhy) {
   EXPECT_EQ(rt::cp1252ToUtf8(rt::expressionErrorText(801)), "No se encontr\u00f3 la variable");
 }
 
+TEST_F(Expressions, DeepNestingIsRefusedAndLongRunsStayFlat) {
+  const std::string deep = std::string(5000, '(') + "1" + std::string(5000, ')');
+  rt::FilterExpression nested(deep, names);
+  EXPECT_EQ(nested.error().code, 800);
+  std::string nots;
+  for (int i = 0; i < 5000; ++i) nots += "NOT ";
+  EXPECT_EQ(rt::FilterExpression(nots + "1", names).error().code, 800);
+  std::string run = "PAC:Cod_Paciente = 0";
+  for (int i = 1; i < 20000; ++i) run += " OR PAC:Cod_Paciente = " + std::to_string(i);
+  rt::FilterExpression longRun(run, names);
+  ASSERT_TRUE(longRun.compiled());
+  EXPECT_TRUE(longRun.matches());
+  EXPECT_TRUE(eval("((((PAC:Cod_Paciente = 7))))"));
+}
+
 TEST_F(Expressions, BlankExpressionSetsNoCondition) {
   rt::FilterExpression blank("   ", names);
   EXPECT_TRUE(blank.compiled());
