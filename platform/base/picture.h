@@ -6,11 +6,15 @@
 //   @d  dates        @d[0]layout[.|-|_|!|`][B]       layouts 1 to 18, values are day numbers
 //   @t  times        @t[0]layout[.|-|_|`][B]         layouts 1 to 8, values are hundredths + 1
 //   @p  patterns     @p<pattern>p[B]  "#" a digit, "<" a digit blank while leading zeros
-//   @k  key-in       @k<pattern>k[B]  "#" "<" digits, "@" a letter, "?" any character
+//   @k  key-in       @k<pattern>k[B]  "#", "<", "@" and "?" take the value's characters in turn
 // The kind letter may be written in either case, and a picture written
 // without its "@" ("d17", "n-7") reads as the same picture. The layouts are
 // fixed, whatever the machine's locale: @d17 is dd/mm/yyyy, @d18 a long Spanish
-// date, @t7 HH:MM and @t8 HH:MM:SS.
+// date ("2 de Octubre de 2025"), @t7 HH:MM and @t8 HH:MM:SS; day, month and hour
+// are always two digits, and the 12-hour layouts end in " a.m." or " p.m.".
+// Numbers group by "," unless the picture says otherwise (a fill or "`" decimals
+// change it), and a negative number always shows its sign, "-" when the picture
+// has none. Scientific numbers write the exponent as e+003.
 #include <string>
 #include <string_view>
 
