@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string value = rt::deformat(text, p);
   const std::string shown = rt::format(value, p);
   rt::format(text, p);
-  rt::format(rt::textToNumber(text), p);
+  rt::format(rt::numericValue(text), p);
   // What is shown reads back, and shows the same again.
   if (p.kind == rt::PictureKind::Date && !value.empty() &&
       rt::format(rt::deformat(shown, p), p) != shown) {

@@ -153,7 +153,7 @@ bool truth(const Slot& value) {
 }
 
 double asNumber(const Slot& value) {
-  return value.isText ? textToNumber(value.text) : value.number;
+  return value.isText ? rt::numericValue(value.text) : value.number;
 }
 
 std::string_view asText(const Slot& value, std::string& buffer) {

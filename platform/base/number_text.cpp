@@ -99,6 +99,6 @@ long long wholeNumber(double value) {
   return static_cast<long long>(value);
 }
 
-double textToNumber(std::string_view text) { return readNumber(text).value_or(0); }
+double numericValue(std::string_view text) { return readNumber(text).value_or(0); }
 
 }  // namespace rt

@@ -18,7 +18,7 @@ std::optional<double> readNumber(std::string_view text);
 
 // The runtime's conversion of any text to a number: the number it holds when
 // it looks numeric, else 0.
-double textToNumber(std::string_view text);
+double numericValue(std::string_view text);
 
 // The integer part of a number, held within +-1e15 (NaN gives 0), for
 // positions, counts and day numbers computed from any value.

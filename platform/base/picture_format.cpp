@@ -58,7 +58,7 @@ std::string format(std::string_view value, const Picture& p) {
     case PictureKind::None:
       return std::string(value);
     default:
-      return format(textToNumber(value), p);
+      return format(numericValue(value), p);
   }
 }
 

@@ -51,7 +51,7 @@ TEST(Picture, RoundTripsThroughDeformat) {
     for (const char* picture : row.pictures) {
       for (const double value : row.values) {
         const std::string text = rt::format(value, picture);
-        EXPECT_EQ(rt::textToNumber(rt::deformat(text, picture)), value)
+        EXPECT_EQ(rt::numericValue(rt::deformat(text, picture)), value)
             << picture << " of " << value << " shown as " << text;
       }
     }
