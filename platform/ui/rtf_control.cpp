@@ -14,8 +14,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/base/cp1252.h"
 #include "platform/base/message_hook.h"
+#include "platform/base/paths.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rich_text_document.h"
 #include "platform/ui/rtf_tool_entries.h"
@@ -52,9 +52,7 @@ void setDisplay(QWidget* display, const QString& text) {
   }
 }
 
-std::filesystem::path diskPath(const std::string& path) {
-  return std::filesystem::path(cp1252ToUtf8(path));
-}
+std::filesystem::path diskPath(const std::string& path) { return resolvePath(path); }
 
 void reportFileError(const std::string& text) {
   showMessage(MessageRequest{text, "Error", MessageIcon::Error, button::Ok, {}, 0});
