@@ -1,7 +1,5 @@
 #include "platform/ui/qt_text.h"
 
-#include <QList>
-
 #include "platform/base/cp1252.h"
 
 namespace rt {
@@ -16,9 +14,19 @@ QString toQString(std::string_view cp1252) {
 std::string toCp1252(const QString& text) {
   std::string out;
   out.reserve(static_cast<std::size_t>(text.size()));
-  for (const char32_t cp : text.toUcs4()) {
-    const int byte = codePointToCp1252(cp);
-    out += (byte != 0 || cp == 0) ? static_cast<char>(byte) : '?';
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i].unicode();
+    if (unit < 0x80) {
+      out += static_cast<char>(unit);
+      continue;
+    }
+    if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      out += '?';  // no character beyond the 16-bit plane has a CP1252 byte
+      ++i;
+      continue;
+    }
+    const int byte = codePointToCp1252(unit);
+    out += byte != 0 ? static_cast<char>(byte) : '?';
   }
   return out;
 }

@@ -100,6 +100,9 @@ class Reader {
     } else if (c == '\\') {
       ++pos_;
       controlSequence();
+    } else if (top().destination == Destination::Text && pendingSkip_ == 0 &&
+               static_cast<unsigned char>(c) >= 0x20) {
+      plainText();
     } else {
       ++pos_;
       if (c == '\r' || c == '\n') return;
@@ -494,6 +497,27 @@ class Reader {
         return;
       default:
         return;
+    }
+  }
+
+  // A stretch of ordinary bytes of the document's text, taken at once.
+  void plainText() {
+    std::size_t end = pos_;
+    while (end < in_.size()) {
+      const auto byte = static_cast<unsigned char>(in_[end]);
+      if (byte == '\\' || byte == '{' || byte == '}' || byte < 0x20) break;
+      ++end;
+    }
+    const CharState& ch = top().chars;
+    if (!runText_.isEmpty() && !(ch == runChars_)) flushRun();
+    if (runText_.isEmpty()) runChars_ = ch;
+    char16_t chunk[256];
+    while (pos_ < end) {
+      std::size_t n = 0;
+      for (; n < std::size(chunk) && pos_ < end; ++n, ++pos_) {
+        chunk[n] = static_cast<char16_t>(cp1252ToCodePoint(static_cast<unsigned char>(in_[pos_])));
+      }
+      runText_.append(QStringView(chunk, static_cast<qsizetype>(n)));
     }
   }
 

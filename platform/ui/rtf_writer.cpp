@@ -1,7 +1,6 @@
 #include "platform/ui/rtf_writer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "platform/base/cp1252.h"
@@ -48,8 +47,13 @@ std::vector<TextRun> writableRuns(const Paragraph& paragraph) {
   QString text;
   std::vector<std::size_t> styleOf;  // run index per character
   for (std::size_t r = 0; r < paragraph.runs.size(); ++r) {
-    for (const QChar c : paragraph.runs[r].text) {
-      if (isWritable(c)) text += c;
+    const QString& part = paragraph.runs[r].text;
+    if (std::all_of(part.begin(), part.end(), isWritable)) {
+      text += part;
+    } else {
+      for (const QChar c : part) {
+        if (isWritable(c)) text += c;
+      }
     }
     styleOf.resize(static_cast<std::size_t>(text.size()), r);
   }
@@ -57,10 +61,19 @@ std::vector<TextRun> writableRuns(const Paragraph& paragraph) {
     std::fill(styleOf.begin() + start, styleOf.begin() + end, styleOf[start]);
   }
   std::vector<TextRun> runs;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const CharStyle& style = paragraph.runs[styleOf[i]].style;
-    if (runs.empty() || !(runs.back().style == style)) runs.push_back(TextRun{{}, style});
-    runs.back().text += text[i];
+  for (qsizetype start = 0, end = 0; start < text.size(); start = end) {
+    const std::size_t run = styleOf[start];
+    const CharStyle& style = paragraph.runs[run].style;
+    end = start + 1;
+    while (end < text.size() &&
+           (styleOf[end] == run || paragraph.runs[styleOf[end]].style == style)) {
+      ++end;
+    }
+    if (!runs.empty() && runs.back().style == style) {
+      runs.back().text += QStringView(text).mid(start, end - start);
+    } else {
+      runs.push_back(TextRun{text.mid(start, end - start), style});
+    }
   }
   return runs;
 }
@@ -221,9 +234,10 @@ class Writer {
   }
 
   void escapedByte(unsigned char byte) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "\\'%02x", byte);
-    out_ += hex;
+    static constexpr char kHex[] = "0123456789abcdef";
+    out_ += "\\'";
+    out_ += kHex[byte >> 4];
+    out_ += kHex[byte & 0xF];
     delimiterPending_ = false;
   }
 
