@@ -116,8 +116,10 @@ class Reader {
     }
   }
 
+  // "\*" marks only the control word right after it.
   void openGroup() {
     pendingSkip_ = 0;
+    ignorableNext_ = false;
     if (static_cast<int>(stack_.size()) >= kMaxDepth) {
       ++excessDepth_;
       return;
@@ -127,6 +129,7 @@ class Reader {
 
   void closeGroup() {
     pendingSkip_ = 0;
+    ignorableNext_ = false;
     if (excessDepth_ > 0) {
       --excessDepth_;
       return;
@@ -502,6 +505,7 @@ class Reader {
 
   // A stretch of ordinary bytes of the document's text, taken at once.
   void plainText() {
+    ignorableNext_ = false;
     std::size_t end = pos_;
     while (end < in_.size()) {
       const auto byte = static_cast<unsigned char>(in_[end]);

@@ -16,7 +16,8 @@ bool isMacroNameChar(QChar c) {
 
 // Controls and embedded objects have no place in the text.
 bool isWritable(QChar c) {
-  return (c.unicode() >= 0x20 || c == u'\t') && c != QChar::ObjectReplacementCharacter;
+  return (c.unicode() >= 0x20 || c == u'\t') && c != QChar::ObjectReplacementCharacter &&
+         c.unicode() != 0xFDD0 && c.unicode() != 0xFDD1;  // frame marks of pasted tables
 }
 
 // Start and end (exclusive) of every macro reference "***NAME***" in the text.

@@ -141,6 +141,7 @@ TEST(RtfReader, SkipsUnknownDestinationsAndToleratesBrokenBraces) {
   const std::pair<const char*, const char*> cases[] = {
       {"{\\rtf1 a{\\*\\secreto oculto {anidado}}b{\\pict 0102ff}c\\desconocido  d}", "abc d"},
       {"{\\rtf1 uno}}}} dos", "uno dos"},
+      {"{\\rtf1 a{\\*}b\\b c{\\* }d\\i e}", "abc de"},
       {"{\\rtf1 uno {{{\\b dos", "uno dos"},
       {"{\\rtf1 \\u241?\\uc2\\u209??x\\uc0\\u8364 y}", "\xC3\xB1\xC3\x91x\xE2\x82\xACy"},
       {"{\\rtf1 a\\'e1\\'E9\\'zz b\\~c\\{\\}\\\\}", "a\xC3\xA1\xC3\xA9zz b\xC2\xA0" "c{}\\"},
