@@ -1,6 +1,6 @@
-// Feeds arbitrary bytes to the RTF reader, builds the document an editor would
-// show, and checks that written markup reads back to the same markup: once read
-// and written, a text must be stable, whatever the input was.
+// Feeds arbitrary bytes to the RTF reader and builds the document an editor would
+// show. Once read and written, a text must be stable whatever the input was:
+// written markup reads back to the same markup, directly and through a document.
 #include <QGuiApplication>
 #include <QTextDocument>
 #include <cstdint>
@@ -35,8 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (rt::writeRtf(rt::readRtf(written)) != written) std::abort();
   (void)rt::rtfPlainText(markup);
 
+  // The editors' path: what a document gives back reads into the same document.
   QTextDocument document;
   rt::fillDocument(document, text);
-  (void)rt::documentRtf(document);
+  const std::string fromDocument = rt::documentRtf(document);
+  QTextDocument again;
+  rt::setDocumentRtf(again, fromDocument);
+  if (rt::documentRtf(again) != fromDocument) std::abort();
   return 0;
 }
