@@ -81,7 +81,7 @@ class Reader {
 
   RichText run() {
     stack_.push_back(GroupState{});
-    while (pos_ < in_.size()) step();
+    while (pos_ < in_.size() && !ended_) step();
     finishDocument();
     return std::move(result_);
   }
@@ -138,6 +138,9 @@ class Reader {
     const Destination closing = top().destination;
     if (closing == Destination::FontTable) storeFontName();
     stack_.pop_back();
+    // The document ends with its outermost group: what follows (the blanks
+    // that pad a fixed-width field, say) is not text.
+    if (stack_.size() == 1) ended_ = true;
     if (closing == Destination::Numbering && top().destination != Destination::Numbering) {
       top().paragraph.list = numbering_;
     }
@@ -586,6 +589,7 @@ class Reader {
   int excessDepth_ = 0;
   int pendingSkip_ = 0;
   bool ignorableNext_ = false;
+  bool ended_ = false;
 
   std::map<int, QString> fonts_;
   int defaultFont_ = 0;

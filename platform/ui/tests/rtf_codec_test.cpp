@@ -140,7 +140,8 @@ TEST(RtfReader, ReadsTheSixNumberingStyles) {
 TEST(RtfReader, SkipsUnknownDestinationsAndToleratesBrokenBraces) {
   const std::pair<const char*, const char*> cases[] = {
       {"{\\rtf1 a{\\*\\secreto oculto {anidado}}b{\\pict 0102ff}c\\desconocido  d}", "abc d"},
-      {"{\\rtf1 uno}}}} dos", "uno dos"},
+      {"{\\rtf1 uno}}}} dos", "uno"},
+      {"{\\rtf1 uno\\par}                    ", "uno"},
       {"{\\rtf1 a{\\*}b\\b c{\\* }d\\i e}", "abc de"},
       {"{\\rtf1 uno {{{\\b dos", "uno dos"},
       {"{\\rtf1 \\u241?\\uc2\\u209??x\\uc0\\u8364 y}", "\xC3\xB1\xC3\x91x\xE2\x82\xACy"},
