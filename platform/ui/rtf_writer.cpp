@@ -82,7 +82,10 @@ std::vector<TextRun> writableRuns(const Paragraph& paragraph) {
 class Writer {
  public:
   std::string run(const RichText& text) {
-    collectTables(text);
+    std::vector<std::vector<TextRun>> runs;
+    runs.reserve(text.paragraphs.size());
+    for (const Paragraph& paragraph : text.paragraphs) runs.push_back(writableRuns(paragraph));
+    collectTables(text, runs);
     out_ = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
     for (std::size_t i = 0; i < fonts_.size(); ++i) {
       out_ += "{\\f" + std::to_string(i) + "\\fnil ";
@@ -99,7 +102,7 @@ class Writer {
       out_ += '}';
     }
     out_ += "\\uc1\r\n";
-    for (const Paragraph& paragraph : text.paragraphs) writeParagraph(paragraph);
+    for (std::size_t p = 0; p < text.paragraphs.size(); ++p) writeParagraph(text.paragraphs[p], runs[p]);
     out_ += '}';
     return std::move(out_);
   }
@@ -116,15 +119,17 @@ class Writer {
     int highlight = 0;
   };
 
-  void collectTables(const RichText& text) {
+  // Only what the runs as written use: a table entry nothing refers to would not
+  // survive the next reading.
+  void collectTables(const RichText& text, const std::vector<std::vector<TextRun>>& runs) {
     auto noteStyle = [this](const CharStyle& style) {
       fontIndex(style.font);
       if (style.colour) colourIndex(*style.colour);
       if (style.highlight) colourIndex(*style.highlight);
     };
-    for (const Paragraph& paragraph : text.paragraphs) {
-      for (const TextRun& run : paragraph.runs) noteStyle(run.style);
-      if (paragraph.runs.empty()) noteStyle(paragraph.markStyle);
+    for (std::size_t p = 0; p < text.paragraphs.size(); ++p) {
+      for (const TextRun& run : runs[p]) noteStyle(run.style);
+      if (runs[p].empty()) noteStyle(text.paragraphs[p].markStyle);
     }
     if (fonts_.empty()) fonts_.push_back(QString::fromLatin1(kDefaultRichTextFont));
   }
@@ -153,9 +158,8 @@ class Writer {
     out_ += std::to_string(value);
   }
 
-  void writeParagraph(const Paragraph& paragraph) {
+  void writeParagraph(const Paragraph& paragraph, const std::vector<TextRun>& runs) {
     if (!(paragraph.style == paragraphState_)) writeParagraphStyle(paragraph.style);
-    const std::vector<TextRun> runs = writableRuns(paragraph);
     for (const TextRun& run : runs) {
       writeCharStyle(run.style);
       appendText(run.text, true);

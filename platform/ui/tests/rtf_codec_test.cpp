@@ -277,6 +277,7 @@ TEST(RtfWriter, KeepsMacroReferencesWholeAndRunsOnOneLine) {
   plain.setFontPointSize(10);
   QTextCharFormat bold = plain;
   bold.setFontWeight(QFont::Bold);
+  bold.setFontFamilies(QStringList{"Courier New"});
   QTextCharFormat red = plain;
   red.setForeground(QColor(255, 0, 0));
   cursor.insertText("Paciente ***PAC", plain);
@@ -291,6 +292,7 @@ TEST(RtfWriter, KeepsMacroReferencesWholeAndRunsOnOneLine) {
   for (const char* bold : {"\\b ", "\\b\\", "\\b*"}) {
     EXPECT_EQ(markup.find(bold), std::string::npos) << "bold inside a macro takes its first style";
   }
+  EXPECT_EQ(markup.find("Courier"), std::string::npos) << "no font listed that no run uses";
   const std::size_t body = markup.find('\n') + 1;  // after the header line
   for (std::size_t at = markup.find('\n', body); at != std::string::npos;
        at = markup.find('\n', at + 1)) {
