@@ -93,14 +93,19 @@ ParagraphStyle paragraphStyleOf(const QTextBlock& block, double unitsPerTwip) {
   const QTextBlockFormat format = block.blockFormat();
   ParagraphStyle style;
   style.alignment = alignmentOf(format.alignment());
-  style.leftIndent = twipsOf(format.leftMargin(), unitsPerTwip);
+  // Indent levels (of pasted text, or of lists made elsewhere) become part of
+  // the left indent, where the markup keeps them.
+  const double levelWidth = block.document() ? block.document()->indentWidth() : 0;
+  double left = format.leftMargin() + format.indent() * levelWidth;
   style.rightIndent = twipsOf(format.rightMargin(), unitsPerTwip);
   if (const QTextList* list = block.textList()) {
+    left += list->format().indent() * levelWidth;
     style.list = listStyleOf(list->format());
     style.firstLineIndent = format.intProperty(kHangingIndentProperty);
   } else {
     style.firstLineIndent = twipsOf(format.textIndent(), unitsPerTwip);
   }
+  style.leftIndent = twipsOf(left, unitsPerTwip);
   style.tabs = tabStopsOf(format);
   return style;
 }

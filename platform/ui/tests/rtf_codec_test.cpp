@@ -259,6 +259,26 @@ TEST(RtfCodec, RoundTripKeepsEveryFeature) {
   EXPECT_EQ(describe(built), describe(reread));
 }
 
+// Text pasted into an editor may be indented by levels rather than margins.
+TEST(RtfWriter, KeepsIndentLevelsAsLeftIndents) {
+  QTextDocument document;
+  QTextCursor cursor(&document);
+  QTextBlockFormat levelled;
+  levelled.setIndent(2);
+  levelled.setLeftMargin(720 * kScreenUnitsPerTwip);
+  cursor.setBlockFormat(levelled);
+  cursor.insertText("citado");
+  cursor.insertBlock(QTextBlockFormat());
+  cursor.insertText("punto");
+  cursor.createList(QTextListFormat::ListDisc);  // one level by default
+  const double levelTwips = document.indentWidth() / kScreenUnitsPerTwip;
+  const RichText text = readRtf(documentRtf(document));
+  ASSERT_EQ(text.paragraphs.size(), 2u);
+  EXPECT_EQ(text.paragraphs[0].style.leftIndent, 720 + 2 * levelTwips);
+  EXPECT_EQ(text.paragraphs[1].style.leftIndent, levelTwips);
+  EXPECT_EQ(text.paragraphs[1].style.list, ListStyle::Bullet);
+}
+
 TEST(RtfWriter, WritesSpanishTextAsCp1252Escapes) {
   QTextDocument document;
   QTextCursor(&document).insertText(QString::fromUtf8("Señor Núñez, año ¿qué? ü €"));
