@@ -16,18 +16,19 @@ constexpr int kDotsPerMeterAt1000Dpi = 39370;
 
 }  // namespace
 
-RichTextPages::RichTextPages(std::string_view markup, int width)
-    : RichTextPages(readRtf(markup), width) {}
+RichTextPages::RichTextPages(std::string_view markup, int width, const QFont& defaultFont)
+    : RichTextPages(readRtf(markup), width, defaultFont) {}
 
-RichTextPages::RichTextPages(const RichText& text, int width)
+RichTextPages::RichTextPages(const RichText& text, int width, const QFont& defaultFont)
     : metrics_(1, 1, QImage::Format_RGB32), width_(std::max(width, 1)) {
   metrics_.setDotsPerMeterX(kDotsPerMeterAt1000Dpi);
   metrics_.setDotsPerMeterY(kDotsPerMeterAt1000Dpi);
-  layOut(text);
+  layOut(text, defaultFont);
 }
 
-void RichTextPages::layOut(const RichText& text) {
+void RichTextPages::layOut(const RichText& text, const QFont& defaultFont) {
   document_.documentLayout()->setPaintDevice(&metrics_);
+  document_.setDefaultFont(defaultFont);
   fillDocument(document_, text, kThousandthsPerTwip);
   document_.setDocumentMargin(0);
   document_.setTextWidth(width_);

@@ -14,9 +14,10 @@ namespace rt {
 
 class RichTextPages {
  public:
-  // `width` is the width of the text column, in thousandths of an inch.
-  RichTextPages(std::string_view markup, int width);
-  RichTextPages(const RichText& text, int width);
+  // `width` is the width of the text column, in thousandths of an inch;
+  // `defaultFont` gives its family to text that names no font.
+  RichTextPages(std::string_view markup, int width, const QFont& defaultFont = QFont());
+  RichTextPages(const RichText& text, int width, const QFont& defaultFont = QFont());
   RichTextPages(const RichTextPages&) = delete;
   RichTextPages& operator=(const RichTextPages&) = delete;
 
@@ -33,7 +34,7 @@ class RichTextPages {
   int width() const { return width_; }
 
  private:
-  void layOut(const RichText& text);
+  void layOut(const RichText& text, const QFont& defaultFont);
   double sliceBottom(int available) const;
 
   QImage metrics_;  // a 1000 dpi device: one layout unit is a thousandth of an inch

@@ -87,6 +87,14 @@ TEST(RichTextPages, ALineTallerThanThePageStillMovesOn) {
   EXPECT_TRUE(pages.atEnd());
 }
 
+TEST(RichTextPages, TextNamingNoFontTakesTheGivenFamily) {
+  std::string narrow;
+  for (int i = 0; i < 60; ++i) narrow += "iiii ";
+  const RichTextPages mono(narrow, 3000, QFont("Liberation Mono"));
+  const RichTextPages sans(narrow, 3000, QFont("Liberation Sans"));
+  EXPECT_GT(mono.totalHeight(), sans.totalHeight()) << "wide letters take more lines";
+}
+
 TEST(RichTextPages, AnEmptyTextIsOneEmptyLine) {
   const RichTextPages pages("", 6000);
   EXPECT_GT(pages.totalHeight(), 0);
