@@ -14,6 +14,7 @@ namespace {
 // Bounds that keep hostile markup from costing memory or producing absurd layouts.
 constexpr int kMaxDepth = 512;
 constexpr std::size_t kMaxTabs = 32;
+constexpr std::size_t kMaxColours = 65536;
 constexpr int kMaxTwips = 31680;  // 22 inches
 constexpr int kMinHalfPoints = 2;
 constexpr int kMaxHalfPoints = 3276;
@@ -496,7 +497,7 @@ class Reader {
         }
         return;
       case Destination::ColourTable:
-        if (byte == ';' && colours_.size() < 256) {
+        if (byte == ';' && colours_.size() < kMaxColours) {
           colours_.push_back(colourComponents_);
           colourComponents_ = std::nullopt;
         }
