@@ -35,8 +35,8 @@ rt::RichText note() {
   int counter = 0;
   while (length < 25000) {
     rt::Paragraph paragraph;
-    paragraph.style.list = (text.paragraphs.size() % 10 == 9) ? rt::ListStyle::Decimal
-                                                              : rt::ListStyle::None;
+    paragraph.style.list =
+        (text.paragraphs.size() % 10 == 9) ? rt::ListStyle::Decimal : rt::ListStyle::None;
     paragraph.style.leftIndent = paragraph.style.list == rt::ListStyle::None ? 0 : 720;
     for (int w = 0; w < 8 && length < 25000; ++w, ++counter) {
       rt::TextRun run{words[counter % 5], {}};

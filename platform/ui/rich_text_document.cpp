@@ -10,13 +10,16 @@
 
 namespace rt {
 
-
 Qt::Alignment qtAlignment(Alignment alignment) {
   switch (alignment) {
-    case Alignment::Centre: return Qt::AlignHCenter;
-    case Alignment::Right: return Qt::AlignRight;
-    case Alignment::Justified: return Qt::AlignJustify;
-    case Alignment::Left: break;
+    case Alignment::Centre:
+      return Qt::AlignHCenter;
+    case Alignment::Right:
+      return Qt::AlignRight;
+    case Alignment::Justified:
+      return Qt::AlignJustify;
+    case Alignment::Left:
+      break;
   }
   return Qt::AlignLeft;
 }
@@ -30,20 +33,28 @@ Alignment alignmentOf(Qt::Alignment alignment) {
 
 QTextOption::TabType qtTabType(TabKind kind) {
   switch (kind) {
-    case TabKind::Centre: return QTextOption::CenterTab;
-    case TabKind::Right: return QTextOption::RightTab;
-    case TabKind::Decimal: return QTextOption::DelimiterTab;
-    case TabKind::Left: break;
+    case TabKind::Centre:
+      return QTextOption::CenterTab;
+    case TabKind::Right:
+      return QTextOption::RightTab;
+    case TabKind::Decimal:
+      return QTextOption::DelimiterTab;
+    case TabKind::Left:
+      break;
   }
   return QTextOption::LeftTab;
 }
 
 TabKind tabKindOf(QTextOption::TabType type) {
   switch (type) {
-    case QTextOption::CenterTab: return TabKind::Centre;
-    case QTextOption::RightTab: return TabKind::Right;
-    case QTextOption::DelimiterTab: return TabKind::Decimal;
-    case QTextOption::LeftTab: break;
+    case QTextOption::CenterTab:
+      return TabKind::Centre;
+    case QTextOption::RightTab:
+      return TabKind::Right;
+    case QTextOption::DelimiterTab:
+      return TabKind::Decimal;
+    case QTextOption::LeftTab:
+      break;
   }
   return TabKind::Left;
 }
@@ -126,13 +137,13 @@ CharStyle charStyleOf(const QTextCharFormat& format, const QFont& defaultFont) {
   CharStyle style;
   const QStringList families = format.fontFamilies().toStringList();
   style.font = families.isEmpty() ? defaultFont.family() : families.first();
-  const double points =
-      format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize() : defaultFont.pointSizeF();
+  const double points = format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize()
+                                                                       : defaultFont.pointSizeF();
   style.halfPoints = points > 0 ? static_cast<int>(std::lround(points * 2)) : 24;
   style.bold = format.hasProperty(QTextFormat::FontWeight) ? format.fontWeight() > QFont::Medium
-                                                            : defaultFont.bold();
-  style.italic = format.hasProperty(QTextFormat::FontItalic) ? format.fontItalic()
-                                                              : defaultFont.italic();
+                                                           : defaultFont.bold();
+  style.italic =
+      format.hasProperty(QTextFormat::FontItalic) ? format.fontItalic() : defaultFont.italic();
   style.underline = format.fontUnderline();
   if (format.foreground().style() != Qt::NoBrush) {
     style.colour = format.foreground().color().rgb() & 0xFFFFFF;
@@ -145,23 +156,35 @@ CharStyle charStyleOf(const QTextCharFormat& format, const QFont& defaultFont) {
 
 QTextListFormat::Style listFormatStyle(ListStyle style) {
   switch (style) {
-    case ListStyle::Decimal: return QTextListFormat::ListDecimal;
-    case ListStyle::LowerLetter: return QTextListFormat::ListLowerAlpha;
-    case ListStyle::UpperLetter: return QTextListFormat::ListUpperAlpha;
-    case ListStyle::LowerRoman: return QTextListFormat::ListLowerRoman;
-    case ListStyle::UpperRoman: return QTextListFormat::ListUpperRoman;
-    default: return QTextListFormat::ListDisc;
+    case ListStyle::Decimal:
+      return QTextListFormat::ListDecimal;
+    case ListStyle::LowerLetter:
+      return QTextListFormat::ListLowerAlpha;
+    case ListStyle::UpperLetter:
+      return QTextListFormat::ListUpperAlpha;
+    case ListStyle::LowerRoman:
+      return QTextListFormat::ListLowerRoman;
+    case ListStyle::UpperRoman:
+      return QTextListFormat::ListUpperRoman;
+    default:
+      return QTextListFormat::ListDisc;
   }
 }
 
 ListStyle listStyleOf(const QTextListFormat& format) {
   switch (format.style()) {
-    case QTextListFormat::ListDecimal: return ListStyle::Decimal;
-    case QTextListFormat::ListLowerAlpha: return ListStyle::LowerLetter;
-    case QTextListFormat::ListUpperAlpha: return ListStyle::UpperLetter;
-    case QTextListFormat::ListLowerRoman: return ListStyle::LowerRoman;
-    case QTextListFormat::ListUpperRoman: return ListStyle::UpperRoman;
-    default: return ListStyle::Bullet;
+    case QTextListFormat::ListDecimal:
+      return ListStyle::Decimal;
+    case QTextListFormat::ListLowerAlpha:
+      return ListStyle::LowerLetter;
+    case QTextListFormat::ListUpperAlpha:
+      return ListStyle::UpperLetter;
+    case QTextListFormat::ListLowerRoman:
+      return ListStyle::LowerRoman;
+    case QTextListFormat::ListUpperRoman:
+      return ListStyle::UpperRoman;
+    default:
+      return ListStyle::Bullet;
   }
 }
 

@@ -26,7 +26,8 @@ std::vector<QTextBlock> selectedBlocks(const QTextCursor& cursor) {
 }
 
 // Runs `change` on each selected paragraph's format, in one undo step.
-void changeBlocks(const QTextCursor& cursor, const std::function<void(QTextBlock, QTextBlockFormat&)>& change) {
+void changeBlocks(const QTextCursor& cursor,
+                  const std::function<void(QTextBlock, QTextBlockFormat&)>& change) {
   QTextCursor edit(cursor);
   edit.beginEditBlock();
   for (const QTextBlock& block : selectedBlocks(cursor)) {

@@ -110,10 +110,12 @@ void RtfControl::attachControl(QTextEdit* editor, int flag, const std::string& f
   auto refresh = [this] { refreshTools(); };
   editorConnections_.push_back(connect(editor, &QTextEdit::cursorPositionChanged, this, refresh));
   editorConnections_.push_back(connect(editor, &QTextEdit::selectionChanged, this, refresh));
-  editorConnections_.push_back(connect(editor, &QTextEdit::currentCharFormatChanged, this, refresh));
+  editorConnections_.push_back(
+      connect(editor, &QTextEdit::currentCharFormatChanged, this, refresh));
   editorConnections_.push_back(connect(editor, &QTextEdit::undoAvailable, this, refresh));
   editorConnections_.push_back(connect(editor, &QTextEdit::redoAvailable, this, refresh));
-  editorConnections_.push_back(connect(editor->document(), &QTextDocument::modificationChanged, this, refresh));
+  editorConnections_.push_back(
+      connect(editor->document(), &QTextDocument::modificationChanged, this, refresh));
   if (QClipboard* clipboard = QGuiApplication::clipboard()) {
     editorConnections_.push_back(connect(clipboard, &QClipboard::dataChanged, this, refresh));
   }
@@ -171,7 +173,8 @@ int RtfControl::replaceAll(const QString& text, const QString& replacement, Find
 // Lists the control fills itself when the window left them empty; the colour
 // lists get their swatches either way.
 void RtfControl::fillLists() {
-  if (auto* list = qobject_cast<QComboBox*>(tool(RtfTool::BulletStyle)); list && list->count() == 0) {
+  if (auto* list = qobject_cast<QComboBox*>(tool(RtfTool::BulletStyle));
+      list && list->count() == 0) {
     const QSignalBlocker blocker(list);
     for (const ListStyleEntry& entry : listStyleEntries()) {
       list->addItem(QString::fromLatin1(entry.name), static_cast<int>(entry.style));
@@ -220,7 +223,8 @@ void RtfControl::refreshDisplays() {
   // Line and position as the user sees them: wrapped lines count.
   const QTextBlock current = cursor.block();
   int line = 0;
-  for (QTextBlock block = document->begin(); block.isValid() && block != current; block = block.next()) {
+  for (QTextBlock block = document->begin(); block.isValid() && block != current;
+       block = block.next()) {
     line += std::max(1, block.layout() ? block.layout()->lineCount() : 1);
   }
   int column = cursor.positionInBlock();
@@ -252,7 +256,8 @@ void RtfControl::refreshDisplays() {
 }
 
 void RtfControl::refreshCharacterTools() {
-  const CharStyle style = charStyleOf(editor_->currentCharFormat(), editor_->document()->defaultFont());
+  const CharStyle style =
+      charStyleOf(editor_->currentCharFormat(), editor_->document()->defaultFont());
   if (auto* list = qobject_cast<QComboBox*>(tool(RtfTool::FontName))) {
     const QSignalBlocker blocker(list);
     const int index = list->findText(style.font, Qt::MatchFixedString);
@@ -276,16 +281,17 @@ void RtfControl::refreshCharacterTools() {
     list->setCurrentIndex(list->findData(static_cast<int>(QFontDatabase::Latin)));
     list->setProperty("varnetaFamily", style.font);
   }
-  const std::pair<RtfTool, bool> toggles[] = {
-      {RtfTool::Bold, style.bold}, {RtfTool::Italic, style.italic}, {RtfTool::Underline, style.underline}};
+  const std::pair<RtfTool, bool> toggles[] = {{RtfTool::Bold, style.bold},
+                                              {RtfTool::Italic, style.italic},
+                                              {RtfTool::Underline, style.underline}};
   for (const auto& [which, on] : toggles) {
     if (auto* box = qobject_cast<QAbstractButton*>(tool(which))) {
       const QSignalBlocker blocker(box);
       box->setChecked(on);
     }
   }
-  const std::pair<RtfTool, std::optional<Rgb>> colours[] = {
-      {RtfTool::FontColour, style.colour}, {RtfTool::BackColour, style.highlight}};
+  const std::pair<RtfTool, std::optional<Rgb>> colours[] = {{RtfTool::FontColour, style.colour},
+                                                            {RtfTool::BackColour, style.highlight}};
   for (const auto& [which, colour] : colours) {
     auto* list = qobject_cast<QComboBox*>(tool(which));
     if (!list) continue;
@@ -320,7 +326,8 @@ void RtfControl::refreshParagraphTools() {
     const QSignalBlocker blocker(bullets);
     bullets->setChecked(list != ListStyle::None);
   }
-  if (auto* styles = qobject_cast<QComboBox*>(tool(RtfTool::BulletStyle)); styles && list != ListStyle::None) {
+  if (auto* styles = qobject_cast<QComboBox*>(tool(RtfTool::BulletStyle));
+      styles && list != ListStyle::None) {
     const QSignalBlocker blocker(styles);
     const auto& entry = listStyleEntries()[static_cast<std::size_t>(list) - 1];
     selectValue(styles, static_cast<int>(list), QString::fromLatin1(entry.name));
@@ -333,9 +340,15 @@ void RtfControl::takeToolAccepted(int which) {
   auto* list = qobject_cast<QComboBox*>(tools_[which].data());
   auto* box = qobject_cast<QAbstractButton*>(tools_[which].data());
   switch (static_cast<RtfTool>(which)) {
-    case RtfTool::New: newDocument(); break;
-    case RtfTool::Open: openDocument(); break;
-    case RtfTool::Save: saveDocument(); break;
+    case RtfTool::New:
+      newDocument();
+      break;
+    case RtfTool::Open:
+      openDocument();
+      break;
+    case RtfTool::Save:
+      saveDocument();
+      break;
     case RtfTool::Print:
       if (windows_) windows_->print(markup(), fileName_);
       break;
@@ -345,16 +358,27 @@ void RtfControl::takeToolAccepted(int which) {
     case RtfTool::Replace:
       if (windows_) windows_->openReplace(*this, cursor.selectedText());
       break;
-    case RtfTool::Cut: editor_->cut(); break;
-    case RtfTool::Copy: editor_->copy(); break;
-    case RtfTool::Paste: editor_->paste(); break;
-    case RtfTool::Undo: editor_->undo(); break;
-    case RtfTool::Redo: editor_->redo(); break;
+    case RtfTool::Cut:
+      editor_->cut();
+      break;
+    case RtfTool::Copy:
+      editor_->copy();
+      break;
+    case RtfTool::Paste:
+      editor_->paste();
+      break;
+    case RtfTool::Undo:
+      editor_->undo();
+      break;
+    case RtfTool::Redo:
+      editor_->redo();
+      break;
     case RtfTool::TabStops:
       if (windows_) {
-        windows_->openTabStops(tabStopsAt(cursor), [editor = editor_](const std::vector<TabStop>& tabs) {
-          if (editor) setTabStops(editor->textCursor(), tabs);
-        });
+        windows_->openTabStops(tabStopsAt(cursor),
+                               [editor = editor_](const std::vector<TabStop>& tabs) {
+                                 if (editor) setTabStops(editor->textCursor(), tabs);
+                               });
       }
       break;
     case RtfTool::Indents:
@@ -364,12 +388,18 @@ void RtfControl::takeToolAccepted(int which) {
         });
       }
       break;
-    case RtfTool::Alignment: applyAlignment(); break;
+    case RtfTool::Alignment:
+      applyAlignment();
+      break;
     case RtfTool::Justify:
       if (box) setAlignment(cursor, box->isChecked() ? Alignment::Justified : Alignment::Left);
       break;
-    case RtfTool::Bullets: applyBullets(); break;
-    case RtfTool::BulletStyle: applyBulletStyle(); break;
+    case RtfTool::Bullets:
+      applyBullets();
+      break;
+    case RtfTool::BulletStyle:
+      applyBulletStyle();
+      break;
     case RtfTool::FontName:
       if (list && !list->currentText().trimmed().isEmpty()) {
         QTextCharFormat format;
@@ -388,15 +418,20 @@ void RtfControl::takeToolAccepted(int which) {
         }
       }
       break;
-    case RtfTool::FontScript: applyFontScript(); break;
+    case RtfTool::FontScript:
+      applyFontScript();
+      break;
     case RtfTool::Bold:
     case RtfTool::Italic:
     case RtfTool::Underline:
       if (box) applyToggle(static_cast<RtfTool>(which), box->isChecked());
       break;
     case RtfTool::FontColour:
-    case RtfTool::BackColour: applyColour(static_cast<RtfTool>(which)); break;
-    default: break;
+    case RtfTool::BackColour:
+      applyColour(static_cast<RtfTool>(which));
+      break;
+    default:
+      break;
   }
   refreshTools();
 }
@@ -502,12 +537,13 @@ void RtfControl::saveDocument() {
     return;
   }
   if (!windows_) return;
-  windows_->chooseFileToSave(fileName_, [this, guard = QPointer<RtfControl>(this)](const std::string& path) {
-    if (!guard || !editor_ || !saveFile(path)) return;
-    fileName_ = path;
-    editor_->document()->setModified(false);
-    refreshTools();
-  });
+  windows_->chooseFileToSave(fileName_,
+                             [this, guard = QPointer<RtfControl>(this)](const std::string& path) {
+                               if (!guard || !editor_ || !saveFile(path)) return;
+                               fileName_ = path;
+                               editor_->document()->setModified(false);
+                               refreshTools();
+                             });
 }
 
 bool RtfControl::loadFile(const std::string& path) {

@@ -54,25 +54,35 @@ int clampTwips(int value) { return std::clamp(value, -kMaxTwips, kMaxTwips); }
 
 ListStyle listStyleOfLevelFormat(int nfc) {
   switch (nfc) {
-    case 1: return ListStyle::UpperRoman;
-    case 2: return ListStyle::LowerRoman;
-    case 3: return ListStyle::UpperLetter;
-    case 4: return ListStyle::LowerLetter;
-    case 23: return ListStyle::Bullet;
-    case 255: return ListStyle::None;
-    default: return ListStyle::Decimal;
+    case 1:
+      return ListStyle::UpperRoman;
+    case 2:
+      return ListStyle::LowerRoman;
+    case 3:
+      return ListStyle::UpperLetter;
+    case 4:
+      return ListStyle::LowerLetter;
+    case 23:
+      return ListStyle::Bullet;
+    case 255:
+      return ListStyle::None;
+    default:
+      return ListStyle::Decimal;
   }
 }
 
 // Destinations whose content is not document text.
 bool isSkippedDestination(std::string_view word) {
   static constexpr std::string_view kSkipped[] = {
-      "stylesheet", "info",      "pict",       "object",     "header",      "headerl",
-      "headerr",    "headerf",   "footer",     "footerl",    "footerr",     "footerf",
-      "footnote",   "fldinst",   "pntext",     "listtext",   "shp",         "shppict",
-      "nonshppict", "revtbl",    "rsidtbl",    "filetbl",    "pgdsctbl",    "xmlnstbl",
-      "themedata",  "datastore", "latentstyles", "colorschememapping", "annotation",
-      "atnid",      "atnauthor", "private",    "txe",        "bkmkstart",   "bkmkend"};
+      "stylesheet", "info",      "pict",         "object",
+      "header",     "headerl",   "headerr",      "headerf",
+      "footer",     "footerl",   "footerr",      "footerf",
+      "footnote",   "fldinst",   "pntext",       "listtext",
+      "shp",        "shppict",   "nonshppict",   "revtbl",
+      "rsidtbl",    "filetbl",   "pgdsctbl",     "xmlnstbl",
+      "themedata",  "datastore", "latentstyles", "colorschememapping",
+      "annotation", "atnid",     "atnauthor",    "private",
+      "txe",        "bkmkstart", "bkmkend"};
   return std::find(std::begin(kSkipped), std::end(kSkipped), word) != std::end(kSkipped);
 }
 
@@ -402,9 +412,9 @@ class Reader {
 
   static bool isUnderlineOn(std::string_view word) {
     static constexpr std::string_view kKinds[] = {
-        "ul",     "uld",     "uldash",    "uldashd",    "uldashdd",  "uldb",
-        "ulhwave", "ulldash", "ulth",     "ulthd",      "ulthdash",  "ulthdashd",
-        "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave"};
+        "ul",         "uld",       "uldash",     "uldashd", "uldashdd", "uldb",
+        "ulhwave",    "ulldash",   "ulth",       "ulthd",   "ulthdash", "ulthdashd",
+        "ulthdashdd", "ulthldash", "ululdbwave", "ulw",     "ulwave"};
     return std::find(std::begin(kKinds), std::end(kKinds), word) != std::end(kKinds);
   }
 
@@ -425,7 +435,8 @@ class Reader {
     } else if (word == "f") {
       ch.font = n;
     } else if (word == "fs") {
-      ch.halfPoints = parameter ? std::clamp(n, kMinHalfPoints, kMaxHalfPoints) : kDefaultHalfPoints;
+      ch.halfPoints =
+          parameter ? std::clamp(n, kMinHalfPoints, kMaxHalfPoints) : kDefaultHalfPoints;
     } else if (word == "cf") {
       ch.colour = n;
     } else if (word == "highlight" || word == "cb" || word == "chcbpat") {
@@ -599,7 +610,7 @@ class Reader {
   std::vector<std::optional<Rgb>> colours_;
   std::optional<Rgb> colourComponents_;
 
-  std::map<int, int> listFormats_;  // \listid -> format of its first level
+  std::map<int, int> listFormats_;       // \listid -> format of its first level
   std::map<int, ListStyle> listStyles_;  // \ls -> style
   int listLevels_ = 0;
   int listFirstFormat_ = 0;

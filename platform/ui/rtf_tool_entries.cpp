@@ -7,22 +7,21 @@ namespace rt {
 namespace {
 
 constexpr ColourEntry kColours[] = {
-    {"Black", 1, 0x000000},   {"Maroon", 2, 0x800000}, {"Green", 3, 0x008000},
-    {"Olive", 4, 0x808000},   {"Navy", 5, 0x000080},   {"Purple", 6, 0x800080},
-    {"Teal", 7, 0x008080},    {"Gray", 8, 0x808080},   {"Silver", 9, 0xC0C0C0},
-    {"Red", 10, 0xFF0000},    {"Lime", 11, 0x00FF00},  {"Yellow", 12, 0xFFFF00},
-    {"Blue", 13, 0x0000FF},   {"Fuchia", 14, 0xFF00FF}, {"Aqua", 15, 0x00FFFF},
-    {"White", 16, 0xFFFFFF},  {"Automatic", 0, std::nullopt}};
+    {"Black", 1, 0x000000},  {"Maroon", 2, 0x800000},       {"Green", 3, 0x008000},
+    {"Olive", 4, 0x808000},  {"Navy", 5, 0x000080},         {"Purple", 6, 0x800080},
+    {"Teal", 7, 0x008080},   {"Gray", 8, 0x808080},         {"Silver", 9, 0xC0C0C0},
+    {"Red", 10, 0xFF0000},   {"Lime", 11, 0x00FF00},        {"Yellow", 12, 0xFFFF00},
+    {"Blue", 13, 0x0000FF},  {"Fuchia", 14, 0xFF00FF},      {"Aqua", 15, 0x00FFFF},
+    {"White", 16, 0xFFFFFF}, {"Automatic", 0, std::nullopt}};
 
 constexpr int kSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 
-constexpr ListStyleEntry kListStyles[] = {
-    {"Bullets", ListStyle::Bullet},
-    {"Arabic numbers", ListStyle::Decimal},
-    {"Lower letters", ListStyle::LowerLetter},
-    {"Upper letters", ListStyle::UpperLetter},
-    {"Lower Roman numbers", ListStyle::LowerRoman},
-    {"Upper Roman numbers", ListStyle::UpperRoman}};
+constexpr ListStyleEntry kListStyles[] = {{"Bullets", ListStyle::Bullet},
+                                          {"Arabic numbers", ListStyle::Decimal},
+                                          {"Lower letters", ListStyle::LowerLetter},
+                                          {"Upper letters", ListStyle::UpperLetter},
+                                          {"Lower Roman numbers", ListStyle::LowerRoman},
+                                          {"Upper Roman numbers", ListStyle::UpperRoman}};
 
 }  // namespace
 

@@ -13,7 +13,7 @@ namespace rt {
 
 struct ColourEntry {
   const char* name;
-  int value;                 // 0 is "Automatic"
+  int value;  // 0 is "Automatic"
   std::optional<Rgb> colour;
 };
 

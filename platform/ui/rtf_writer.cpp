@@ -102,7 +102,8 @@ class Writer {
       out_ += '}';
     }
     out_ += "\\uc1\r\n";
-    for (std::size_t p = 0; p < text.paragraphs.size(); ++p) writeParagraph(text.paragraphs[p], runs[p]);
+    for (std::size_t p = 0; p < text.paragraphs.size(); ++p)
+      writeParagraph(text.paragraphs[p], runs[p]);
     out_ += '}';
     return std::move(out_);
   }
@@ -173,10 +174,17 @@ class Writer {
   void writeParagraphStyle(const ParagraphStyle& style) {
     word("pard");
     switch (style.alignment) {
-      case Alignment::Centre: word("qc"); break;
-      case Alignment::Right: word("qr"); break;
-      case Alignment::Justified: word("qj"); break;
-      case Alignment::Left: break;
+      case Alignment::Centre:
+        word("qc");
+        break;
+      case Alignment::Right:
+        word("qr");
+        break;
+      case Alignment::Justified:
+        word("qj");
+        break;
+      case Alignment::Left:
+        break;
     }
     if (style.leftIndent != 0) word("li", style.leftIndent);
     if (style.rightIndent != 0) word("ri", style.rightIndent);
@@ -200,11 +208,21 @@ class Writer {
     }
     out_ += "{\\*\\pn\\pnlvlbody\\pnindent0\\pnstart1";
     switch (list) {
-      case ListStyle::LowerLetter: out_ += "\\pnlcltr"; break;
-      case ListStyle::UpperLetter: out_ += "\\pnucltr"; break;
-      case ListStyle::LowerRoman: out_ += "\\pnlcrm"; break;
-      case ListStyle::UpperRoman: out_ += "\\pnucrm"; break;
-      default: out_ += "\\pndec"; break;
+      case ListStyle::LowerLetter:
+        out_ += "\\pnlcltr";
+        break;
+      case ListStyle::UpperLetter:
+        out_ += "\\pnucltr";
+        break;
+      case ListStyle::LowerRoman:
+        out_ += "\\pnlcrm";
+        break;
+      case ListStyle::UpperRoman:
+        out_ += "\\pnucrm";
+        break;
+      default:
+        out_ += "\\pndec";
+        break;
     }
     out_ += "{\\pntxta.}}";
     delimiterPending_ = false;

@@ -1,10 +1,11 @@
 #include "rich_text_describe.h"
 
+#include <gtest/gtest.h>
+
 #include <QTextBlock>
 #include <QTextList>
 #include <cstdio>
 #include <filesystem>
-#include <gtest/gtest.h>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -46,7 +47,8 @@ std::string describe(const RichText& text) {
     out += "\n";
     for (const TextRun& run : p.runs) {
       QString shown = run.text;
-      shown.replace(QChar::LineSeparator, QStringLiteral("\\n")).replace(u'\t', QStringLiteral("\\t"));
+      shown.replace(QChar::LineSeparator, QStringLiteral("\\n"))
+          .replace(u'\t', QStringLiteral("\\t"));
       out += "  " + describe(run.style) + " \"" + shown.toStdString() + "\"\n";
     }
   }

@@ -37,13 +37,16 @@ TEST(RichTextPages, MeasuresInThousandthsOfAnInch) {
   // A 12 pt line is 1/6 inch of type plus its leading.
   EXPECT_GT(one.totalHeight(), 166);
   EXPECT_LT(one.totalHeight(), 260);
-  const RichTextPages narrow("{\\rtf1 " + std::string(400, 'x').replace(1, 200, 200, ' ') + "}", 500);
-  const RichTextPages wide("{\\rtf1 " + std::string(400, 'x').replace(1, 200, 200, ' ') + "}", 6000);
+  const RichTextPages narrow("{\\rtf1 " + std::string(400, 'x').replace(1, 200, 200, ' ') + "}",
+                             500);
+  const RichTextPages wide("{\\rtf1 " + std::string(400, 'x').replace(1, 200, 200, ' ') + "}",
+                           6000);
   EXPECT_GT(narrow.totalHeight(), wide.totalHeight());
   for (const char* kind : {"", "\\tqc", "\\tqr", "\\tqdec"}) {
-    const RichTextPages tabbed(std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24\\tx1440") +
-                                   kind + "\\tx5760 Uno\\tab Dos\\tab 1,5}",
-                               6656);
+    const RichTextPages tabbed(
+        std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24\\tx1440") + kind +
+            "\\tx5760 Uno\\tab Dos\\tab 1,5}",
+        6656);
     EXPECT_EQ(tabbed.totalHeight(), one.totalHeight()) << "tab stops kept on one line: " << kind;
   }
 }
@@ -83,7 +86,8 @@ TEST(RichTextPages, ALineTallerThanThePageStillMovesOn) {
   QImage image(10, 10, QImage::Format_RGB32);
   QPainter painter(&image);
   int guard = 0;
-  while (!pages.atEnd() && guard++ < 100) EXPECT_EQ(pages.drawNext(painter, QPointF(0, 0), 300) > 0, true);
+  while (!pages.atEnd() && guard++ < 100)
+    EXPECT_EQ(pages.drawNext(painter, QPointF(0, 0), 300) > 0, true);
   EXPECT_TRUE(pages.atEnd());
 }
 

@@ -57,9 +57,9 @@ TEST(RtfReader, ReadsAWordPadNoteWithEveryFormat) {
   EXPECT_EQ(title[0].format.fontPointSize(), 14);
   EXPECT_EQ(title[0].format.fontFamilies().toStringList(), QStringList{"Arial"});
 
-  EXPECT_EQ(blocks[1].text(), QString::fromUtf8("Paciente: ***PACNOMBRE***, diagnóstico pendiente.") +
-                                  QChar::LineSeparator +
-                                  QString::fromUtf8("Segunda línea con cursiva y subrayado."));
+  EXPECT_EQ(blocks[1].text(),
+            QString::fromUtf8("Paciente: ***PACNOMBRE***, diagnóstico pendiente.") +
+                QChar::LineSeparator + QString::fromUtf8("Segunda línea con cursiva y subrayado."));
   const auto body = fragmentsOf(blocks[1]);
   EXPECT_EQ(fragmentWith(body, QString::fromUtf8("diagnóstico")).format.foreground().color(),
             QColor(255, 0, 0));
@@ -123,12 +123,15 @@ TEST(RtfReader, ReadsAWordLetterSkippingWhatIsNotText) {
 
 TEST(RtfReader, ReadsTheSixNumberingStyles) {
   const std::pair<const char*, ListStyle> cases[] = {
-      {"\\pnlvlblt", ListStyle::Bullet},         {"\\pnlvlbody\\pndec", ListStyle::Decimal},
-      {"\\pnlvlbody\\pnlcltr", ListStyle::LowerLetter}, {"\\pnlvlbody\\pnucltr", ListStyle::UpperLetter},
-      {"\\pnlvlbody\\pnlcrm", ListStyle::LowerRoman},   {"\\pnlvlbody\\pnucrm", ListStyle::UpperRoman}};
+      {"\\pnlvlblt", ListStyle::Bullet},
+      {"\\pnlvlbody\\pndec", ListStyle::Decimal},
+      {"\\pnlvlbody\\pnlcltr", ListStyle::LowerLetter},
+      {"\\pnlvlbody\\pnucltr", ListStyle::UpperLetter},
+      {"\\pnlvlbody\\pnlcrm", ListStyle::LowerRoman},
+      {"\\pnlvlbody\\pnucrm", ListStyle::UpperRoman}};
   for (const auto& [words, style] : cases) {
-    const std::string markup =
-        std::string("{\\rtf1{\\*\\pn") + words + "{\\pntxta.}}\\li360 uno\\par dos\\par\\pard tres}";
+    const std::string markup = std::string("{\\rtf1{\\*\\pn") + words +
+                               "{\\pntxta.}}\\li360 uno\\par dos\\par\\pard tres}";
     const RichText text = readRtf(markup);
     ASSERT_EQ(text.paragraphs.size(), 3u) << markup;
     EXPECT_EQ(text.paragraphs[0].style.list, style) << markup;
@@ -145,7 +148,9 @@ TEST(RtfReader, SkipsUnknownDestinationsAndToleratesBrokenBraces) {
       {"{\\rtf1 a{\\*}b\\b c{\\* }d\\i e}", "abc de"},
       {"{\\rtf1 uno {{{\\b dos", "uno dos"},
       {"{\\rtf1 \\u241?\\uc2\\u209??x\\uc0\\u8364 y}", "\xC3\xB1\xC3\x91x\xE2\x82\xACy"},
-      {"{\\rtf1 a\\'e1\\'E9\\'zz b\\~c\\{\\}\\\\}", "a\xC3\xA1\xC3\xA9zz b\xC2\xA0" "c{}\\"},
+      {"{\\rtf1 a\\'e1\\'E9\\'zz b\\~c\\{\\}\\\\}",
+       "a\xC3\xA1\xC3\xA9zz b\xC2\xA0"
+       "c{}\\"},
       {"{\\rtf1 x\\bin3 {}\\y}", "xy"},
   };
   for (const auto& [markup, expected] : cases) {
@@ -178,7 +183,8 @@ TEST(RtfReader, ReadsAMarkupCutAnywhere) {
 
 TEST(RtfPlainText, JoinsParagraphsAndLinesWithCrLfInCp1252) {
   EXPECT_EQ(rtfPlainText("{\\rtf1 Se\\'f1or\\line N\\'fa\\'f1ez\\tab x\\par\\b segundo\\par}"),
-            "Se\xF1or\r\nN\xFA\xF1" "ez\tx\r\nsegundo");
+            "Se\xF1or\r\nN\xFA\xF1"
+            "ez\tx\r\nsegundo");
   EXPECT_EQ(rtfPlainText(""), "");
 }
 
@@ -214,8 +220,10 @@ void buildFullDocument(QTextDocument& document) {
   marked.setForeground(QColor(0x80, 0, 0));
   marked.setBackground(QColor(0xFF, 0xFF, 0));
   cursor.insertText("marcado\tcon", marked);
-  cursor.insertText(QString(QChar::LineSeparator) + "{llaves} y \\barra ***PACNOMBRE*** \xE2\x82\xAC "
-                    "\xCE\xA9 fin", plain);
+  cursor.insertText(QString(QChar::LineSeparator) +
+                        "{llaves} y \\barra ***PACNOMBRE*** \xE2\x82\xAC "
+                        "\xCE\xA9 fin",
+                    plain);
 
   QTextBlockFormat right;
   right.setAlignment(Qt::AlignRight);
@@ -244,8 +252,8 @@ void buildFullDocument(QTextDocument& document) {
 TEST(RtfCodec, RoundTripKeepsEveryFeature) {
   QTextDocument built;
   buildFullDocument(built);
-  for (const std::string& markup : {documentRtf(built), readTestData("wordpad_note.rtf"),
-                                    readTestData("word_letter.rtf")}) {
+  for (const std::string& markup :
+       {documentRtf(built), readTestData("wordpad_note.rtf"), readTestData("word_letter.rtf")}) {
     QTextDocument first;
     setDocumentRtf(first, markup);
     const std::string written = documentRtf(first);
@@ -283,11 +291,14 @@ TEST(RtfWriter, WritesSpanishTextAsCp1252Escapes) {
   QTextDocument document;
   QTextCursor(&document).insertText(QString::fromUtf8("Señor Núñez, año ¿qué? ü €"));
   const std::string markup = documentRtf(document);
-  EXPECT_NE(markup.find("Se\\'f1or N\\'fa\\'f1" "ez, a\\'f1o \\'bfqu\\'e9? \\'fc \\'80"),
+  EXPECT_NE(markup.find("Se\\'f1or N\\'fa\\'f1"
+                        "ez, a\\'f1o \\'bfqu\\'e9? \\'fc \\'80"),
             std::string::npos)
       << markup;
   for (const char c : markup) EXPECT_LT(static_cast<unsigned char>(c), 0x80) << markup;
-  EXPECT_EQ(rtfPlainText(markup), "Se\xF1or N\xFA\xF1" "ez, a\xF1o \xBFqu\xE9? \xFC \x80");
+  EXPECT_EQ(rtfPlainText(markup),
+            "Se\xF1or N\xFA\xF1"
+            "ez, a\xF1o \xBFqu\xE9? \xFC \x80");
 }
 
 TEST(RtfWriter, KeepsMacroReferencesWholeAndRunsOnOneLine) {

@@ -236,7 +236,8 @@ TEST_F(RtfControlTest, EditingToolsPasteUndoAndRedo) {
   EXPECT_TRUE(command[13]->isEnabled());
   command[13]->click();
   EXPECT_FALSE(editor->toPlainText().contains("pendiente"));
-  EXPECT_NE(control.markup().find("\\cf0  ***PACNOMBRE***."), std::string::npos) << control.markup();
+  EXPECT_NE(control.markup().find("\\cf0  ***PACNOMBRE***."), std::string::npos)
+      << control.markup();
 
   EXPECT_TRUE(command[14]->isEnabled());
   command[14]->click();
@@ -263,7 +264,7 @@ TEST_F(RtfControlTest, FindAndReplaceThroughTheirWindows) {
   EXPECT_EQ(editor->textCursor().selectedText(), "RE");  // in ***PACNOMBRE***
   EXPECT_FALSE(control.findNext("RE", {.matchCase = true, .wholeWord = false, .backwards = false}));
   editor->moveCursor(QTextCursor::Start);
-  EXPECT_TRUE(control.replaceNext("reposo", "Descanso", {}));  // selects the first
+  EXPECT_TRUE(control.replaceNext("reposo", "Descanso", {}));   // selects the first
   EXPECT_FALSE(control.replaceNext("reposo", "Descanso", {}));  // replaces it, none further
   EXPECT_TRUE(editor->toPlainText().contains("Descanso relativo"));
   const auto lowerAs = editor->toPlainText().count(u'a');
