@@ -111,7 +111,7 @@ void runEndHooks(ThreadNumber number) {
       } catch (const std::exception& e) {
         reportEscaped(number, e.what());
       } catch (...) {
-        reportEscaped(number, "excepci\xF3n desconocida");
+        reportEscaped(number, "excepcion desconocida");
       }
     }
   }
@@ -127,7 +127,7 @@ void threadMain(ThreadNumber number, const std::function<void()>& body) {
   } catch (const std::exception& e) {
     reportEscaped(number, e.what());
   } catch (...) {
-    reportEscaped(number, "excepci\xF3n desconocida");
+    reportEscaped(number, "excepcion desconocida");
   }
   runEndHooks(number);
 }
