@@ -8,10 +8,14 @@
 
 #include "core/command_line.h"
 #include "core/net_trace.h"
+#include "core/runtime_locale.h"
+#include "core/settings_store.h"
 #include "core/single_instance.h"
 #include "core/startup_hooks.h"
 #include "core/window_font_start.h"
+#include "platform/base/paths.h"
 #include "platform/base/procedures.h"
+#include "platform/base/runtime_errors.h"
 #include "platform/ui/event_loop.h"
 
 namespace core {
@@ -29,6 +33,7 @@ void setApplicationIcon() {
 
 // The runtime's locale texts, and the table registration once per process.
 void prepareRuntimeAndTables() {
+  applyRuntimeLocale();
   if (g_tablesRegistered) return;
   g_tablesRegistered = true;
   call(hook::TableUpgradeRegistration);
@@ -59,6 +64,7 @@ int runThreads() {
 
 int ProgramEntry(int argc, char** argv) {
   std::fesetenv(FE_DFL_ENV);
+  rt::captureWorkingFolder();
   setCommandLine(argc, argv);
   QApplication app(argc, argv);
   QApplication::setStyle("Fusion");
@@ -79,13 +85,13 @@ void ProcessInit() {
   call(hook::DebugLogDefaults);
   call(hook::TextTranslatorConstruct);
   call(hook::ErrorReporterConstruct);
-  call(hook::SettingsStoreConstruct);
+  // The settings object exists from the start; MainProgram opens and ends it.
 }
 
 void ProcessFilesBind() { call(hook::KeyFileDriverBind); }
 
 void ProcessExit() {
-  call(hook::SettingsStoreDestruct);
+  settingsStore().Kill();
   call(hook::ErrorReporterDestruct);
   call(hook::TextTranslatorDestruct);
   call(hook::RegistryAccessDestruct);
@@ -101,6 +107,8 @@ void installThreadRoutines() {
 }
 
 void ThreadStart(rt::ThreadNumber thread) {
+  // The thread's error status starts clear (and is freed when it ends).
+  rt::clearError();
   call(hook::ErrorReporterThreadInit);
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
@@ -114,7 +122,7 @@ void ThreadEnd(rt::ThreadNumber thread) { call(hook::TableManagersKill, {std::to
 void MainProgram() {
   call(hook::ErrorReporterInit);
   call(hook::TextTranslatorInit);
-  call(hook::SettingsStoreInit, {kProgramIni});
+  settingsStore().Init(kProgramIni);
   call(hook::TableManagersInit, {std::to_string(rt::kMainThread)});
   writeStartTrace();
   setApplicationIcon();
@@ -125,7 +133,7 @@ void MainProgram() {
   call(hook::Main);
   NetCloseCallBackWindow();
   writeEndTrace();
-  call(hook::SettingsStoreKill);
+  settingsStore().Kill();
   call(hook::TextTranslatorKill);
 }
 

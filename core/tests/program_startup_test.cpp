@@ -10,6 +10,7 @@
 #include "core/command_line.h"
 #include "core/interim_frame.h"
 #include "core/net_trace.h"
+#include "core/settings_store.h"
 #include "core/startup_hooks.h"
 #include "core/window_font_start.h"
 #include "platform/base/debug_sink.h"
@@ -27,10 +28,10 @@ using rt::testing::waitUntil;
 // output, so one capture shows the hooks and the trace lines in their order.
 void recordHooks(std::function<void()> onMain = {}) {
   const std::vector<std::string_view> names = {
-      hook::ErrorReporterInit,   hook::TextTranslatorInit,  hook::SettingsStoreInit,
-      hook::TableManagersInit,   hook::TableManagersKill,   hook::RegistryAccessSetQuietMode,
-      hook::TableUpgradeRegistration, hook::NetCloseCallBackWindow, hook::SettingsStoreKill,
-      hook::TextTranslatorKill};
+      hook::ErrorReporterInit,        hook::TextTranslatorInit,
+      hook::TableManagersInit,        hook::TableManagersKill,
+      hook::RegistryAccessSetQuietMode, hook::TableUpgradeRegistration,
+      hook::NetCloseCallBackWindow,   hook::TextTranslatorKill};
   for (std::string_view name : names) {
     rt::registerProcedure(name, [name = std::string(name)](const rt::ProcedureArgs& args) {
       std::string line = "> " + name;
@@ -41,7 +42,8 @@ void recordHooks(std::function<void()> onMain = {}) {
   }
   rt::registerProcedure(hook::Main, [onMain](const rt::ProcedureArgs&) {
     rt::debugOutput("> Main, font " + windowFontStart().name + " " +
-                    std::to_string(windowFontStart().size) + " " + windowFontStart().section);
+                    std::to_string(windowFontStart().size) + " " + windowFontStart().section +
+                    ", settings " + settingsStore().file());
     if (onMain) onMain();
     return rt::kCompleted;
   });
@@ -63,7 +65,7 @@ std::vector<std::string> endTrace() {
 // The steps up to and including the single-instance check.
 std::vector<std::string> stepsBeforeTheFrame(bool registration, bool traced = true) {
   std::vector<std::string> steps = {"> ErrorReporter.Init", "> TextTranslator.Init",
-                                    "> SettingsStore.Init .\\varneta.INI", "> TableManagersInit 1"};
+                                    "> TableManagersInit 1"};
   if (traced) {
     for (const std::string& line : startTrace()) steps.push_back(line);
   }
@@ -97,12 +99,12 @@ TEST_F(Startup, MainProgramRunsItsStepsInOrderAndRegistersTheTablesOnce) {
     rt::DebugCapture capture;
     ASSERT_TRUE(runOnThread(MainProgram));
     std::vector<std::string> expected = stepsBeforeTheFrame(registration);
-    expected.push_back("> Main, font Roboto Medium 9 AnyFont");
+    expected.push_back("> Main, font Roboto Medium 9 AnyFont, settings .\\varneta.INI");
     expected.push_back("> NetCloseCallBackWindow");
     for (const std::string& line : endTrace()) expected.push_back(line);
-    expected.push_back("> SettingsStore.Kill");
     expected.push_back("> TextTranslator.Kill");
     EXPECT_EQ(capture.lines(), expected);
+    EXPECT_FALSE(settingsStore().isOpen()) << "ended at the close";
   }
   EXPECT_TRUE(tablesRegistered());
 }
@@ -117,10 +119,12 @@ TEST_F(Startup, AHaltInTheFrameSkipsTheClosingSteps) {
   rt::setHaltHandler(previous);
   EXPECT_EQ(halts, std::vector<int>{0});
   std::vector<std::string> expected = stepsBeforeTheFrame(false);
-  expected.push_back("> Main, font Roboto Medium 9 AnyFont");
+  expected.push_back("> Main, font Roboto Medium 9 AnyFont, settings .\\varneta.INI");
   std::vector<std::string> got = capture.lines();
   got.erase(std::remove(got.begin(), got.end(), "> TableUpgradeRegistration"), got.end());
   EXPECT_EQ(got, expected);
+  EXPECT_TRUE(settingsStore().isOpen()) << "not ended after a halt";
+  settingsStore().Kill();
 }
 
 TEST_F(Startup, TraceLinesFollowTheNetworkSwitches) {

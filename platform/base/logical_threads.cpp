@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/base/debug_sink.h"
+#include "platform/base/runtime_errors.h"
 
 namespace rt {
 namespace {
@@ -21,7 +22,12 @@ struct Hooks {
 constexpr std::size_t kLayers = static_cast<std::size_t>(ThreadLayer::Other) + 1;
 
 std::array<std::vector<Hooks>, kLayers>& hookLayers() {
-  static std::array<std::vector<Hooks>, kLayers> layers;
+  static std::array<std::vector<Hooks>, kLayers> layers = [] {
+    std::array<std::vector<Hooks>, kLayers> l;
+    // Every ending thread frees its error status, after the layers above it.
+    l[static_cast<std::size_t>(ThreadLayer::ErrorStatus)].push_back({nullptr, freeThreadErrors});
+    return l;
+  }();
   return layers;
 }
 
@@ -43,7 +49,6 @@ struct ThreadRecord {
 struct Scheduler {
   std::map<ThreadNumber, std::unique_ptr<ThreadRecord>> threads;
   ThreadNumber nextNumber = kMainThread + 1;
-  ThreadNumber running = 0;  // the thread whose fiber runs; 0 on the main context
   Dispatcher dispatcher;
   std::deque<std::function<void()>> pendingCalls;  // the built-in dispatcher's queue
   HaltHandler haltHandler;
@@ -57,6 +62,10 @@ Scheduler& scheduler() {
   return s;
 }
 
+// The thread whose fiber runs; 0 on the main context. Per OS thread, so a
+// worker thread asking for its number never reads the GUI thread's state.
+thread_local ThreadNumber t_running = 0;
+
 ThreadRecord* find(ThreadNumber number) {
   auto& threads = scheduler().threads;
   auto it = threads.find(number);
@@ -66,7 +75,7 @@ ThreadRecord* find(ThreadNumber number) {
 // The caller's record; thread 1's is made on first use from the main context.
 ThreadRecord& currentRecord() {
   Scheduler& s = scheduler();
-  const ThreadNumber number = s.running != 0 ? s.running : kMainThread;
+  const ThreadNumber number = t_running != 0 ? t_running : kMainThread;
   auto& slot = s.threads[number];
   if (!slot) {
     slot = std::make_unique<ThreadRecord>();
@@ -138,9 +147,9 @@ void resumeRecord(ThreadRecord& record) {
   Scheduler& s = scheduler();
   const ThreadNumber number = record.number;
   record.suspended = false;
-  s.running = number;
+  t_running = number;
   record.fiber->resume();
-  s.running = 0;
+  t_running = 0;
   ThreadRecord* after = find(number);
   if (after != nullptr && after->fiber && after->fiber->finished()) s.threads.erase(number);
   finishHaltIfRequested();
@@ -151,7 +160,7 @@ void resumeScheduled(ThreadNumber number) {
   if (record == nullptr || !record->fiber) return;
   record->resumeScheduled = false;
   if (!record->suspended) return;
-  if (scheduler().running != 0) {
+  if (t_running != 0) {
     // Someone ran the event loop from inside a logical thread; fibers switch
     // only from the main context, so try again from there.
     record->resumeScheduled = true;
@@ -183,7 +192,7 @@ ThreadNumber makeThread(ThreadNumber number, std::function<void()> body, std::si
 
 void finishHaltIfRequested() {
   Scheduler& s = scheduler();
-  if (!s.halting || s.haltInProgress || s.running != 0) return;
+  if (!s.halting || s.haltInProgress || t_running != 0) return;
   s.haltInProgress = true;
   endAllThreads();
   const int code = s.haltCode;
@@ -200,11 +209,11 @@ void finishHaltIfRequested() {
 }  // namespace
 
 ThreadNumber currentThreadNumber() {
-  const ThreadNumber running = scheduler().running;
+  const ThreadNumber running = t_running;
   return running != 0 ? running : kMainThread;
 }
 
-bool onLogicalThread() { return scheduler().running != 0; }
+bool onLogicalThread() { return t_running != 0; }
 
 bool threadAlive(ThreadNumber thread) {
   ThreadRecord* record = find(thread);
@@ -231,7 +240,7 @@ void startMainThread(std::function<void()> body) {
   Scheduler& s = scheduler();
   ThreadRecord* existing = find(kMainThread);
   if (existing != nullptr && existing->fiber) throw std::logic_error("thread 1 is already running");
-  if (s.running != 0) throw std::logic_error("thread 1 starts from the main context");
+  if (t_running != 0) throw std::logic_error("thread 1 starts from the main context");
   s.threads.erase(kMainThread);
   makeThread(kMainThread, std::move(body), 0);
 }
@@ -258,8 +267,8 @@ std::string currentProcedure() {
 
 void suspendCurrentThread() {
   Scheduler& s = scheduler();
-  if (s.running == 0) throw std::logic_error("only a logical thread can wait");
-  ThreadRecord* record = find(s.running);
+  if (t_running == 0) throw std::logic_error("only a logical thread can wait");
+  ThreadRecord* record = find(t_running);
   for (;;) {
     if (s.halting || record->ending) throw HaltUnwind{s.haltCode};
     if (record->wakeRequested) {
@@ -333,7 +342,7 @@ int otherThreadsShowingWindows() {
 
 void endAllThreads() {
   Scheduler& s = scheduler();
-  if (s.running != 0) throw std::logic_error("threads are ended from the main context");
+  if (t_running != 0) throw std::logic_error("threads are ended from the main context");
   for (;;) {
     ThreadRecord* victim = nullptr;
     for (auto& [number, record] : s.threads) {
@@ -358,7 +367,7 @@ void endAllThreads() {
   Scheduler& s = scheduler();
   s.halting = true;
   s.haltCode = code;
-  if (s.running == 0) finishHaltIfRequested();
+  if (t_running == 0) finishHaltIfRequested();
   throw HaltUnwind{code};
 }
 
