@@ -51,6 +51,7 @@ struct Scheduler {
   ThreadNumber nextNumber = kMainThread + 1;
   Dispatcher dispatcher;
   std::deque<std::function<void()>> pendingCalls;  // the built-in dispatcher's queue
+  std::vector<ThreadNumber> deferred;  // resumes that came while a fiber ran a nested loop
   HaltHandler haltHandler;
   bool halting = false;
   bool haltInProgress = false;
@@ -142,6 +143,7 @@ void threadMain(ThreadNumber number, const std::function<void()>& body) {
 }
 
 void finishHaltIfRequested();
+void resumeScheduled(ThreadNumber number);
 
 void resumeRecord(ThreadRecord& record) {
   Scheduler& s = scheduler();
@@ -152,6 +154,9 @@ void resumeRecord(ThreadRecord& record) {
   t_running = 0;
   ThreadRecord* after = find(number);
   if (after != nullptr && after->fiber && after->fiber->finished()) s.threads.erase(number);
+  for (ThreadNumber waiting : std::exchange(s.deferred, {})) {
+    dispatch([waiting] { resumeScheduled(waiting); });
+  }
   finishHaltIfRequested();
 }
 
@@ -161,10 +166,11 @@ void resumeScheduled(ThreadNumber number) {
   record->resumeScheduled = false;
   if (!record->suspended) return;
   if (t_running != 0) {
-    // Someone ran the event loop from inside a logical thread; fibers switch
-    // only from the main context, so try again from there.
+    // A native loop (a popup menu) runs inside a logical thread; fibers switch
+    // only from the main context, so the resume waits until that thread
+    // switches back.
     record->resumeScheduled = true;
-    dispatch([number] { resumeScheduled(number); });
+    scheduler().deferred.push_back(number);
     return;
   }
   resumeRecord(*record);

@@ -80,7 +80,21 @@ int MessageBoxWindow::Init() {
   outer->addLayout(row);
   preferred->setDefault(true);
   Open(window);
+  for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) alertKey(key);
   preferred->setFocus();
+  return level::Benign;
+}
+
+int MessageBoxWindow::TakeWindowEvent() {
+  if (event() != event::AlertKey) return WindowDriver::TakeWindowEvent();
+  if (keyCode() == Qt::Key_Escape) {
+    post(event::CloseWindow);
+    return level::Benign;
+  }
+  QWidget* focused = window()->focusWidget();
+  for (const auto& [b, value] : buttons_) {
+    if (b == focused) post(event::Accepted, b);
+  }
   return level::Benign;
 }
 

@@ -11,6 +11,8 @@ class MessageBoxWindow : public WindowDriver {
   explicit MessageBoxWindow(MessageRequest request);
   int Init() override;
   int TakeAccepted() override;
+  // Enter presses the button that has the focus; Esc asks to close.
+  int TakeWindowEvent() override;
   // Closing the window answers Cancel when the message offers it, or its only
   // button; otherwise a button must be pressed.
   int TakeCloseEvent() override;

@@ -208,6 +208,18 @@ TEST_F(LogicalThreads, AnExceptionLeavingAThreadIsReportedAndTheThreadEnds) {
   EXPECT_EQ(hookLog().back(), "files-" + std::to_string(n));
 }
 
+TEST_F(LogicalThreads, AResumeDuringANestedLoopWaitsForTheMainContext) {
+  std::vector<std::string> order;
+  start([&] {
+    order.push_back("a runs a nested loop");
+    runPendingCalls();  // b's resume comes up here and must not switch
+    order.push_back("a ends");
+  });
+  start([&] { order.push_back("b"); });
+  runPendingCalls();
+  EXPECT_EQ(order, (std::vector<std::string>{"a runs a nested loop", "a ends", "b"}));
+}
+
 TEST_F(LogicalThreads, EndAllThreadsEndsThreadsThatNeverRan) {
   bool ran = false;
   const ThreadNumber n = start([&] { ran = true; });

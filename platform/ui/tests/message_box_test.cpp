@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 
 #include "platform/base/debug_sink.h"
 #include "platform/ui/qt_text.h"
@@ -86,6 +87,24 @@ TEST(MessageBox, TheDefaultButtonIsPreselectedAndClosingWithoutCancelIsRefused) 
   EXPECT_TRUE(secondIsDefault);
   EXPECT_TRUE(stillOpenAfterClose);
   EXPECT_EQ(answer, button::Yes);
+}
+
+TEST(MessageBox, EnterPressesTheFocusedButtonAndEscapeClosesLikeCancel) {
+  testing::Watchdog watchdog;
+  struct KeyCase {
+    Qt::Key key;
+    int answer;
+  };
+  for (const KeyCase& k : {KeyCase{Qt::Key_Return, button::Retry}, KeyCase{Qt::Key_Escape, button::Cancel}}) {
+    MessageRequest request =
+        message("Reintentar?", "Teclas", MessageIcon::Warning, button::Retry | button::Cancel);
+    request.defaultButton = button::Retry;
+    WindowScript script;
+    script.on("Teclas", [&](WindowDriver& w) { QTest::keyClick(w.window()->focusWidget(), k.key); });
+    int answer = 0;
+    ASSERT_TRUE(runOnThread([&] { answer = showMessage(request); }));
+    EXPECT_EQ(answer, k.answer);
+  }
 }
 
 TEST(MessageBox, OutsideALogicalThreadTheDefaultAnswersAndTheTextIsNoted) {
