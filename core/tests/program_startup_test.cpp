@@ -62,15 +62,26 @@ std::vector<std::string> endTrace() {
           "[Rednet Template] Closing Down Rednet (Object) version 11.05"};
 }
 
+// The lines of a capture without the table managers that a test's own
+// threads get (their numbers vary; MainProgram's own call passes 1), and
+// without the table registration that only the process's first run makes.
+std::vector<std::string> programSteps(const rt::DebugCapture& capture) {
+  std::vector<std::string> steps;
+  for (const std::string& line : capture.lines()) {
+    const bool threadManagers = line.starts_with("> TableManagers") && !line.ends_with(" 1");
+    if (!threadManagers && line != "> TableUpgradeRegistration") steps.push_back(line);
+  }
+  return steps;
+}
+
 // The steps up to and including the single-instance check.
-std::vector<std::string> stepsBeforeTheFrame(bool registration, bool traced = true) {
+std::vector<std::string> stepsBeforeTheFrame(bool traced = true) {
   std::vector<std::string> steps = {"> ErrorReporter.Init", "> TextTranslator.Init",
                                     "> TableManagersInit 1"};
   if (traced) {
     for (const std::string& line : startTrace()) steps.push_back(line);
   }
   steps.push_back("> RegistryAccess.SetQuietMode 1");
-  if (registration) steps.push_back("> TableUpgradeRegistration");
   return steps;
 }
 
@@ -95,15 +106,20 @@ TEST_F(Startup, MainProgramRunsItsStepsInOrderAndRegistersTheTablesOnce) {
   for (int run = 0; run < 2; ++run) {
     SCOPED_TRACE(run);
     const bool registration = !tablesRegistered();
-    EXPECT_EQ(registration, run == 0);
+    if (run > 0) {
+      EXPECT_FALSE(registration);
+    }
     rt::DebugCapture capture;
     ASSERT_TRUE(runOnThread(MainProgram));
-    std::vector<std::string> expected = stepsBeforeTheFrame(registration);
+    const auto& lines = capture.lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "> TableUpgradeRegistration"),
+              registration ? 1 : 0);
+    std::vector<std::string> expected = stepsBeforeTheFrame();
     expected.push_back("> Main, font Roboto Medium 9 AnyFont, settings .\\varneta.INI");
     expected.push_back("> NetCloseCallBackWindow");
     for (const std::string& line : endTrace()) expected.push_back(line);
     expected.push_back("> TextTranslator.Kill");
-    EXPECT_EQ(capture.lines(), expected);
+    EXPECT_EQ(programSteps(capture), expected);
     EXPECT_FALSE(settingsStore().isOpen()) << "ended at the close";
   }
   EXPECT_TRUE(tablesRegistered());
@@ -118,11 +134,9 @@ TEST_F(Startup, AHaltInTheFrameSkipsTheClosingSteps) {
   ASSERT_TRUE(runOnThread(MainProgram));
   rt::setHaltHandler(previous);
   EXPECT_EQ(halts, std::vector<int>{0});
-  std::vector<std::string> expected = stepsBeforeTheFrame(false);
+  std::vector<std::string> expected = stepsBeforeTheFrame();
   expected.push_back("> Main, font Roboto Medium 9 AnyFont, settings .\\varneta.INI");
-  std::vector<std::string> got = capture.lines();
-  got.erase(std::remove(got.begin(), got.end(), "> TableUpgradeRegistration"), got.end());
-  EXPECT_EQ(got, expected);
+  EXPECT_EQ(programSteps(capture), expected);
   EXPECT_TRUE(settingsStore().isOpen()) << "not ended after a halt";
   settingsStore().Kill();
 }
@@ -199,9 +213,7 @@ TEST_F(Startup, ASecondCopyUnderTheSameNameHandsOverAndSkipsTheFrame) {
   recordHooks();
   rt::DebugCapture capture;
   ASSERT_TRUE(runOnThread(MainProgram));
-  std::vector<std::string> got = capture.lines();
-  got.erase(std::remove(got.begin(), got.end(), "> TableUpgradeRegistration"), got.end());
-  EXPECT_EQ(got, stepsBeforeTheFrame(false, false)) << "no frame, no closing steps";
+  EXPECT_EQ(programSteps(capture), stepsBeforeTheFrame(false)) << "no frame, no closing steps";
   ASSERT_TRUE(waitUntil([&] { return !first.frame->window()->isMinimized(); }, "the restore"));
   first.frame->window()->close();
   ASSERT_TRUE(waitUntil([&] { return first.ended; }, "the frame to close"));
