@@ -59,6 +59,7 @@ class Fiber {
   void* fakeStack_ = nullptr;
   const void* callerStackBottom_ = nullptr;
   std::size_t callerStackSize_ = 0;
+  unsigned valgrindStackId_ = 0;
   bool started_ = false;
   bool finished_ = false;
   std::exception_ptr escaped_;
