@@ -141,6 +141,28 @@ TEST_F(Startup, AHaltInTheFrameSkipsTheClosingSteps) {
   settingsStore().Kill();
 }
 
+TEST_F(Startup, TheProcessObjectsAreMadeInOrderAndEndedInReverse) {
+  const std::vector<std::string_view> names = {
+      hook::RegistryAccessConstruct, hook::DebugLogDefaults,      hook::TextTranslatorConstruct,
+      hook::ErrorReporterConstruct,  hook::KeyFileDriverBind,     hook::ErrorReporterDestruct,
+      hook::TextTranslatorDestruct,  hook::RegistryAccessDestruct, hook::KeyFileDriverDestroy,
+      hook::FreeDayQueue};
+  std::vector<std::string> calls;
+  for (std::string_view name : names) {
+    rt::registerProcedure(name, [&calls, name = std::string(name)](const rt::ProcedureArgs&) {
+      calls.push_back(name);
+      return rt::kCompleted;
+    });
+  }
+  settingsStore().Init(kProgramIni);
+  ProcessInit();
+  ProcessFilesBind();
+  ProcessExit();
+  for (std::string_view name : names) rt::unregisterProcedure(name);
+  EXPECT_EQ(calls, std::vector<std::string>(names.begin(), names.end()));
+  EXPECT_FALSE(settingsStore().isOpen()) << "the settings object ends first";
+}
+
 TEST_F(Startup, TraceLinesFollowTheNetworkSwitches) {
   struct Case {
     std::vector<std::string> line;
