@@ -20,7 +20,8 @@ void trace(std::string_view text) { NetDebugTrace(std::string(kPrefix) + std::st
 
 void traceBanner() {
   trace("Rednet Template version 11.05");
-  trace("Rednet Template using " + std::string(kPlatformName) + " " + std::string(kPlatformVersion));
+  trace("Rednet Template using " + std::string(kPlatformName) + " " +
+        std::string(kPlatformVersion));
 }
 
 }  // namespace

@@ -39,9 +39,9 @@ void prepareRuntimeAndTables() {
   call(hook::TableUpgradeRegistration);
 }
 
-// Runs thread 1 and the event loop until thread 1 has ended or the program
-// halted; then ends the remaining threads. Returns the exit code.
-int runThreads() {
+}  // namespace
+
+int runProgramThreads() {
   int exitCode = 0;
   rt::HaltHandler previous = rt::setHaltHandler([&exitCode](int code) { exitCode = code; });
   rt::startMainThread([] {
@@ -60,8 +60,6 @@ int runThreads() {
   return exitCode;
 }
 
-}  // namespace
-
 int ProgramEntry(int argc, char** argv) {
   std::fesetenv(FE_DFL_ENV);
   rt::captureWorkingFolder();
@@ -74,7 +72,7 @@ int ProgramEntry(int argc, char** argv) {
   installThreadRoutines();
   ProcessInit();
   ProcessFilesBind();
-  const int exitCode = runThreads();
+  const int exitCode = runProgramThreads();
   ProcessExit();
   return exitCode;
 }

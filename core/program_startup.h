@@ -10,6 +10,11 @@ namespace core {
 // returns the exit code once every thread has ended and ProcessExit has run.
 int ProgramEntry(int argc, char** argv);
 
+// The part of ProgramEntry between ProcessFilesBind and ProcessExit: runs
+// MainProgram as thread 1 and the event loop until thread 1 has ended (or the
+// program halted), then ends the remaining threads. Returns the exit code.
+int runProgramThreads();
+
 // Once per process, before and after everything else.
 void ProcessInit();
 void ProcessFilesBind();

@@ -23,7 +23,9 @@ std::string joined(int count, std::string_view (*item)(int)) {
   return list;
 }
 
-std::string_view buttonAt(int i) { return rt::buttonCaption(static_cast<rt::StandardButton>(i - 1)); }
+std::string_view buttonAt(int i) {
+  return rt::buttonCaption(static_cast<rt::StandardButton>(i - 1));
+}
 
 }  // namespace
 

@@ -21,10 +21,10 @@ constexpr int kConnectMs = 2000;
 // private to the user either way.
 std::filesystem::path runtimeFolder() {
   const char* xdg = std::getenv("XDG_RUNTIME_DIR");
-  std::filesystem::path folder = xdg != nullptr && *xdg != '\0'
-                                     ? std::filesystem::path(xdg) / "varneta"
-                                     : std::filesystem::path("/tmp") /
-                                           ("varneta-" + std::to_string(getuid()));
+  std::filesystem::path folder =
+      xdg != nullptr && *xdg != '\0'
+          ? std::filesystem::path(xdg) / "varneta"
+          : std::filesystem::path("/tmp") / ("varneta-" + std::to_string(getuid()));
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   chmod(folder.c_str(), 0700);

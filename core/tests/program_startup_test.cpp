@@ -14,8 +14,8 @@
 #include "core/startup_hooks.h"
 #include "core/window_font_start.h"
 #include "platform/base/debug_sink.h"
-#include "platform/base/text_order.h"
 #include "platform/base/testing/test_environment.h"
+#include "platform/base/text_order.h"
 #include "platform/ui/testing/window_test_kit.h"
 
 namespace core {
@@ -28,10 +28,10 @@ using rt::testing::waitUntil;
 // output, so one capture shows the hooks and the trace lines in their order.
 void recordHooks(std::function<void()> onMain = {}) {
   const std::vector<std::string_view> names = {
-      hook::ErrorReporterInit,        hook::TextTranslatorInit,
-      hook::TableManagersInit,        hook::TableManagersKill,
+      hook::ErrorReporterInit,          hook::TextTranslatorInit,
+      hook::TableManagersInit,          hook::TableManagersKill,
       hook::RegistryAccessSetQuietMode, hook::TableUpgradeRegistration,
-      hook::NetCloseCallBackWindow,   hook::TextTranslatorKill};
+      hook::NetCloseCallBackWindow,     hook::TextTranslatorKill};
   for (std::string_view name : names) {
     rt::registerProcedure(name, [name = std::string(name)](const rt::ProcedureArgs& args) {
       std::string line = "> " + name;
@@ -143,10 +143,11 @@ TEST_F(Startup, AHaltInTheFrameSkipsTheClosingSteps) {
 
 TEST_F(Startup, TheProcessObjectsAreMadeInOrderAndEndedInReverse) {
   const std::vector<std::string_view> names = {
-      hook::RegistryAccessConstruct, hook::DebugLogDefaults,      hook::TextTranslatorConstruct,
-      hook::ErrorReporterConstruct,  hook::KeyFileDriverBind,     hook::ErrorReporterDestruct,
-      hook::TextTranslatorDestruct,  hook::RegistryAccessDestruct, hook::KeyFileDriverDestroy,
-      hook::FreeDayQueue};
+      hook::RegistryAccessConstruct, hook::DebugLogDefaults,
+      hook::TextTranslatorConstruct, hook::ErrorReporterConstruct,
+      hook::KeyFileDriverBind,       hook::ErrorReporterDestruct,
+      hook::TextTranslatorDestruct,  hook::RegistryAccessDestruct,
+      hook::KeyFileDriverDestroy,    hook::FreeDayQueue};
   std::vector<std::string> calls;
   for (std::string_view name : names) {
     rt::registerProcedure(name, [&calls, name = std::string(name)](const rt::ProcedureArgs&) {
@@ -161,6 +162,41 @@ TEST_F(Startup, TheProcessObjectsAreMadeInOrderAndEndedInReverse) {
   for (std::string_view name : names) rt::unregisterProcedure(name);
   EXPECT_EQ(calls, std::vector<std::string>(names.begin(), names.end()));
   EXPECT_FALSE(settingsStore().isOpen()) << "the settings object ends first";
+}
+
+TEST_F(Startup, TheProgramEndsWhenThreadOneEndsOrHalts) {
+  installThreadRoutines();
+  struct Case {
+    bool halt;
+    int exitCode;
+  };
+  for (const Case& c : {Case{false, 0}, Case{true, 3}}) {
+    SCOPED_TRACE(c.halt);
+    rt::ThreadNumber other = 0;
+    recordHooks([&] {
+      // A main window left open on a thread of its own when the frame closes.
+      other = rt::start([] {
+        for (;;) rt::suspendCurrentThread();
+      });
+      if (c.halt) rt::halt(c.exitCode);
+    });
+    setCommandLine({"varneta-fin"});
+    rt::DebugCapture capture;
+    EXPECT_EQ(runProgramThreads(), c.exitCode);
+    EXPECT_FALSE(rt::threadAlive(rt::kMainThread));
+    EXPECT_FALSE(rt::threadAlive(other));
+    const auto& lines = capture.lines();
+    // The frame's return lets the other thread start before it is ended; a
+    // halt ends it before it ever ran. Either way its end matches its start.
+    const auto count = [&](const std::string& line) {
+      return std::count(lines.begin(), lines.end(), line);
+    };
+    const std::string n = std::to_string(other);
+    EXPECT_EQ(count("> TableManagersInit " + n), c.halt ? 0 : 1);
+    EXPECT_EQ(count("> TableManagersKill " + n), c.halt ? 0 : 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "> TextTranslator.Kill"), c.halt ? 0 : 1);
+  }
+  settingsStore().Kill();
 }
 
 TEST_F(Startup, TraceLinesFollowTheNetworkSwitches) {
@@ -272,7 +308,8 @@ TEST_F(Startup, TheProgramStartedTwiceUnderOneNameEndsAtOnceAndUnderAnotherRuns)
   QProcess another;
   startCopy(another, other);
   QLocalSocket probe;
-  const QString otherSocket = QString::fromStdString(instanceSocketPath(rt::upper(other.toStdString())));
+  const QString otherSocket =
+      QString::fromStdString(instanceSocketPath(rt::upper(other.toStdString())));
   ASSERT_TRUE(waitUntil(
       [&] {
         if (another.state() == QProcess::NotRunning) return true;

@@ -1,10 +1,10 @@
 #include "platform/base/fiber.h"
 
+#include <cxxabi.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <boost/context/detail/fcontext.hpp>
-#include <cxxabi.h>
 #include <new>
 #include <stdexcept>
 
@@ -69,8 +69,8 @@ Fiber::Fiber(std::function<void()> body, std::size_t stackSize) : body_(std::mov
   if (stackSize < kMinimumStackSize) stackSize = kMinimumStackSize;
   stackSize = (stackSize + page - 1) / page * page;
   mappedSize_ = stackSize + page;
-  stack_ = mmap(nullptr, mappedSize_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK,
-                -1, 0);
+  stack_ = mmap(nullptr, mappedSize_, PROT_READ | PROT_WRITE,
+                MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
   if (stack_ == MAP_FAILED) {
     stack_ = nullptr;
     throw std::bad_alloc();

@@ -105,7 +105,8 @@ void runStartHooks(ThreadNumber number) {
 }
 
 void reportEscaped(ThreadNumber number, std::string_view what) {
-  debugOutput("Error no controlado en el hilo " + std::to_string(number) + ": " + std::string(what));
+  debugOutput("Error no controlado en el hilo " + std::to_string(number) + ": " +
+              std::string(what));
 }
 
 void runEndHooks(ThreadNumber number) {
@@ -239,7 +240,8 @@ ThreadNumber start(std::function<void()> body, std::size_t stackSize) {
 }
 
 ThreadNumber start(std::string_view procedure, ProcedureArgs args) {
-  return start([name = std::string(procedure), args = std::move(args)] { callProcedure(name, args); });
+  return start(
+      [name = std::string(procedure), args = std::move(args)] { callProcedure(name, args); });
 }
 
 void startMainThread(std::function<void()> body) {

@@ -4,7 +4,7 @@
 namespace rt {
 
 namespace event {
-constexpr int Accepted = 0x01;      // a control's value was accepted (button pressed, entry confirmed)
+constexpr int Accepted = 0x01;  // a control's value was accepted (button pressed, entry confirmed)
 constexpr int NewSelection = 0x02;  // a list's current row changed
 constexpr int ScrollTop = 0x07;
 constexpr int Selected = 0x101;  // a control received the focus

@@ -191,7 +191,8 @@ void WindowDriver::Open(QWidget* window) {
 
   for (QWidget* child : window->findChildren<QWidget*>()) bindControl(child);
   QObject::connect(qApp, &QApplication::focusChanged, connections_, [this](QWidget*, QWidget* now) {
-    if (now != nullptr && window_ && window_->isAncestorOf(now)) post(event::Selected, outerControl(now));
+    if (now != nullptr && window_ && window_->isAncestorOf(now))
+      post(event::Selected, outerControl(now));
   });
   installAlertKeyFilter([](QWidget* target, int key) {
     for (WindowDriver* w : openList()) {
@@ -248,7 +249,8 @@ QWidget* WindowDriver::control(std::string_view name) const {
 void WindowDriver::post(int event, QWidget* control) { enqueue({event, control, 0, 0}); }
 
 bool WindowDriver::hasQueued(int event) const {
-  return std::any_of(queue_.begin(), queue_.end(), [event](const WindowEvent& e) { return e.event == event; });
+  return std::any_of(queue_.begin(), queue_.end(),
+                     [event](const WindowEvent& e) { return e.event == event; });
 }
 
 void WindowDriver::alertKey(int key) { alertKeys_.insert(key); }

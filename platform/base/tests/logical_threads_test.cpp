@@ -65,9 +65,9 @@ TEST_F(LogicalThreads, StartLetsTheCallerGoOnAndRunsHooksInLayerOrder) {
   EXPECT_EQ(seen, n);
   EXPECT_FALSE(threadAlive(n));
   const std::string s = std::to_string(n);
-  EXPECT_EQ(hookLog(), (std::vector<std::string>{"files+" + s, "errors+" + s, "program+" + s,
-                                                 "other+" + s, "other-" + s, "program-" + s,
-                                                 "errors-" + s, "files-" + s}));
+  EXPECT_EQ(hookLog(),
+            (std::vector<std::string>{"files+" + s, "errors+" + s, "program+" + s, "other+" + s,
+                                      "other-" + s, "program-" + s, "errors-" + s, "files-" + s}));
   EXPECT_GT(start([] {}), n) << "numbers are not reused";
 }
 

@@ -131,8 +131,8 @@ Watchdog::Watchdog(std::chrono::milliseconds limit) {
     fired_ = true;
     ADD_FAILURE() << "watchdog: the test ran longer than " << limit.count() << " ms";
     // Fibers are switched from calls posted to the loop, not from a Qt callback.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [] { endAllThreads(); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { endAllThreads(); }, Qt::QueuedConnection);
   });
   timer->start(static_cast<int>(limit.count()));
   timer_ = timer;

@@ -71,7 +71,8 @@ TEST(MessageBox, AnswersWithTheButtonPressedOnTheCallersThread) {
 
 TEST(MessageBox, TheDefaultButtonIsPreselectedAndClosingWithoutCancelIsRefused) {
   testing::Watchdog watchdog;
-  MessageRequest request = message("Seguro?", "Pregunta", MessageIcon::Question, button::Yes | button::No);
+  MessageRequest request =
+      message("Seguro?", "Pregunta", MessageIcon::Question, button::Yes | button::No);
   request.defaultButton = button::No;
   bool secondIsDefault = false;
   bool stillOpenAfterClose = false;
@@ -95,12 +96,14 @@ TEST(MessageBox, EnterPressesTheFocusedButtonAndEscapeClosesLikeCancel) {
     Qt::Key key;
     int answer;
   };
-  for (const KeyCase& k : {KeyCase{Qt::Key_Return, button::Retry}, KeyCase{Qt::Key_Escape, button::Cancel}}) {
+  for (const KeyCase& k :
+       {KeyCase{Qt::Key_Return, button::Retry}, KeyCase{Qt::Key_Escape, button::Cancel}}) {
     MessageRequest request =
         message("Reintentar?", "Teclas", MessageIcon::Warning, button::Retry | button::Cancel);
     request.defaultButton = button::Retry;
     WindowScript script;
-    script.on("Teclas", [&](WindowDriver& w) { QTest::keyClick(w.window()->focusWidget(), k.key); });
+    script.on("Teclas",
+              [&](WindowDriver& w) { QTest::keyClick(w.window()->focusWidget(), k.key); });
     int answer = 0;
     ASSERT_TRUE(runOnThread([&] { answer = showMessage(request); }));
     EXPECT_EQ(answer, k.answer);
@@ -109,7 +112,8 @@ TEST(MessageBox, EnterPressesTheFocusedButtonAndEscapeClosesLikeCancel) {
 
 TEST(MessageBox, OutsideALogicalThreadTheDefaultAnswersAndTheTextIsNoted) {
   DebugCapture capture;
-  MessageRequest request = message("Sin hilo", "Aviso", MessageIcon::Error, button::Ok | button::Cancel);
+  MessageRequest request =
+      message("Sin hilo", "Aviso", MessageIcon::Error, button::Ok | button::Cancel);
   request.defaultButton = button::Cancel;
   EXPECT_EQ(showMessage(request), button::Cancel);
   ASSERT_EQ(capture.lines().size(), 1u);
@@ -118,8 +122,10 @@ TEST(MessageBox, OutsideALogicalThreadTheDefaultAnswersAndTheTextIsNoted) {
 
 TEST(MessageBox, ScriptedAnswersReplaceTheWindow) {
   testing::ScriptedMessages answers({button::No});
-  EXPECT_EQ(showMessage(message("a", "b", MessageIcon::Question, button::Yes | button::No)), button::No);
-  EXPECT_EQ(showMessage(message("c", "d", MessageIcon::Question, button::Yes | button::No)), button::Yes);
+  EXPECT_EQ(showMessage(message("a", "b", MessageIcon::Question, button::Yes | button::No)),
+            button::No);
+  EXPECT_EQ(showMessage(message("c", "d", MessageIcon::Question, button::Yes | button::No)),
+            button::Yes);
   ASSERT_EQ(answers.asked().size(), 2u);
   EXPECT_EQ(answers.asked()[1].text, "c");
 }

@@ -137,7 +137,8 @@ TEST_P(TwoModalForms, ClosingInEitherOrderReturnsEachCallAtOnce) {
   ThreadWithWindow& first = firstThreadFirst ? a : b;
   ThreadWithWindow& second = firstThreadFirst ? b : a;
   ASSERT_TRUE(click(*first.window.formOpen, "?OK"));
-  ASSERT_TRUE(waitUntil([&] { return first.window.formOpen == nullptr; }, "the first call to return"));
+  ASSERT_TRUE(
+      waitUntil([&] { return first.window.formOpen == nullptr; }, "the first call to return"));
   EXPECT_EQ(first.window.formResponse, kCompleted);
   EXPECT_TRUE(enabled(&first.window));
   ASSERT_NE(second.window.formOpen, nullptr) << "the other thread's form is still open";
