@@ -1,11 +1,10 @@
 #include "core/single_instance.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QCryptographicHash>
 #include <QLocalSocket>
-#include <cstdlib>
+#include <QStandardPaths>
 
 #include "core/command_line.h"
 #include "platform/base/debug_sink.h"
@@ -17,14 +16,13 @@ namespace {
 constexpr char kInFront[] = "INFRONT";
 constexpr int kConnectMs = 2000;
 
-// $XDG_RUNTIME_DIR/varneta, else a folder of this user's own under /tmp;
-// private to the user either way.
+// A folder of the user's own runtime folder ($XDG_RUNTIME_DIR, else one that
+// Qt makes under /tmp after checking that it belongs to the user and is
+// private), so no other user can answer or take the hand-over.
 std::filesystem::path runtimeFolder() {
-  const char* xdg = std::getenv("XDG_RUNTIME_DIR");
-  std::filesystem::path folder =
-      xdg != nullptr && *xdg != '\0'
-          ? std::filesystem::path(xdg) / "varneta"
-          : std::filesystem::path("/tmp") / ("varneta-" + std::to_string(getuid()));
+  const QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+  if (base.isEmpty()) return {};
+  const std::filesystem::path folder = std::filesystem::path(base.toStdString()) / "varneta";
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   chmod(folder.c_str(), 0700);
@@ -42,12 +40,16 @@ std::filesystem::path instanceSocketPath(const std::string& service) {
                                QCryptographicHash::Sha256)
           .toHex()
           .left(32);
-  return runtimeFolder() / ("instance-" + digest.toStdString());
+  const std::filesystem::path folder = runtimeFolder();
+  if (folder.empty()) return {};
+  return folder / ("instance-" + digest.toStdString());
 }
 
 long SingleInstanceCheck() {
+  const std::filesystem::path path = instanceSocketPath(instanceServiceName());
+  if (path.empty()) return 0;
   QLocalSocket socket;
-  socket.connectToServer(QString::fromStdString(instanceSocketPath(instanceServiceName())));
+  socket.connectToServer(QString::fromStdString(path));
   if (!socket.waitForConnected(kConnectMs)) return 0;
   socket.write(kInFront);
   socket.write("\n");
@@ -61,7 +63,9 @@ SingleInstanceServer::SingleInstanceServer() = default;
 SingleInstanceServer::~SingleInstanceServer() = default;
 
 bool SingleInstanceServer::listen(const std::string& service, rt::WindowDriver& frame) {
-  const QString path = QString::fromStdString(instanceSocketPath(service));
+  const std::filesystem::path socketPath = instanceSocketPath(service);
+  if (socketPath.empty()) return false;
+  const QString path = QString::fromStdString(socketPath);
   // The check found nobody serving this name: a socket left by a copy that
   // ended abruptly is stale.
   QLocalServer::removeServer(path);

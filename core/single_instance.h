@@ -15,7 +15,8 @@ namespace core {
 
 // The service name: the command name in capitals.
 std::string instanceServiceName();
-// The socket of a service, in the user's own runtime folder.
+// The socket of a service, in the user's own runtime folder; empty when the
+// user has none (the program then runs without the hand-over).
 std::filesystem::path instanceSocketPath(const std::string& service);
 
 // The client side: non-zero when a running copy under this program's service

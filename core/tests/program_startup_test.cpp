@@ -89,6 +89,8 @@ class Startup : public ::testing::Test {
  protected:
   void SetUp() override {
     runtime_ = rt::testing::testRoot() / "runtime";
+    std::filesystem::create_directories(runtime_);
+    std::filesystem::permissions(runtime_, std::filesystem::perms::owner_all);
     setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
   }
   void TearDown() override {
