@@ -1,6 +1,6 @@
 #pragma once
-// Qt's side of the text boundary: runtime text (CP1252 bytes) to and from QString,
-// through the one CP1252 codec of the platform base.
+// The boundary between runtime text (CP1252 bytes) and Qt's QString. Every
+// text that goes on screen or comes back from a control passes here.
 #include <QString>
 #include <string>
 #include <string_view>
@@ -9,6 +9,6 @@ namespace rt {
 
 QString toQString(std::string_view cp1252);
 // Characters without a CP1252 byte become '?'.
-std::string toCp1252(const QString& text);
+std::string fromQString(const QString& text);
 
 }  // namespace rt

@@ -667,6 +667,8 @@ QString plainTextOf(const RichText& text) {
   return out;
 }
 
-std::string rtfPlainText(std::string_view markup) { return toCp1252(plainTextOf(readRtf(markup))); }
+std::string rtfPlainText(std::string_view markup) {
+  return fromQString(plainTextOf(readRtf(markup)));
+}
 
 }  // namespace rt
