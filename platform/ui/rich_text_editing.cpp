@@ -28,7 +28,7 @@ std::vector<QTextBlock> selectedBlocks(const QTextCursor& cursor) {
 // Runs `change` on each selected paragraph's format, in one undo step.
 void changeBlocks(const QTextCursor& cursor,
                   const std::function<void(QTextBlock, QTextBlockFormat&)>& change) {
-  QTextCursor edit(cursor);
+  QTextCursor edit(cursor.document());
   edit.beginEditBlock();
   for (const QTextBlock& block : selectedBlocks(cursor)) {
     QTextBlockFormat format = block.blockFormat();
@@ -45,7 +45,7 @@ void changeCharacters(const QTextCursor& cursor,
   if (!cursor.hasSelection()) return;
   const int start = cursor.selectionStart();
   const int end = cursor.selectionEnd();
-  QTextCursor edit(cursor);
+  QTextCursor edit(cursor.document());
   edit.beginEditBlock();
   for (const QTextBlock& block : selectedBlocks(cursor)) {
     for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -118,7 +118,7 @@ ListStyle listStyleAt(const QTextCursor& cursor) {
 }
 
 void setListStyle(const QTextCursor& cursor, ListStyle style) {
-  QTextCursor edit(cursor);
+  QTextCursor edit(cursor.document());
   edit.beginEditBlock();
   QTextList* created = nullptr;
   for (const QTextBlock& block : selectedBlocks(cursor)) {

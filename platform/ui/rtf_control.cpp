@@ -69,35 +69,24 @@ QWidget* RtfControl::tool(RtfTool which) const { return tools_[static_cast<int>(
 void RtfControl::setOption(int tool, QWidget* control) {
   if (tool < 0 || tool >= kRtfToolCount) return;
   tools_[tool] = control;
-  if (control && tool != static_cast<int>(RtfTool::Text)) connectTool(tool, control);
   if (editor_) {
     fillLists();
     refreshTools();
   }
 }
 
-void RtfControl::connectTool(int tool, QWidget* control) {
-  auto accepted = [this, control] { onControlAccepted(control); };
-  if (auto* list = qobject_cast<QComboBox*>(control)) {
-    connections_.push_back(connect(list, &QComboBox::activated, this, accepted));
-  } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-    connections_.push_back(connect(button, &QAbstractButton::clicked, this, accepted));
-  } else if (tool == static_cast<int>(RtfTool::Alignment)) {
-    for (QAbstractButton* choice : alignmentButtons(control)) {
-      connections_.push_back(connect(choice, &QAbstractButton::clicked, this, accepted));
-    }
+// The tool a control stands for: a button of the alignment option stands for
+// the option (the justified button too, which the option handles); -1 for none.
+int RtfControl::toolOf(const QWidget* control) const {
+  if (control == nullptr) return -1;
+  const QWidget* group = tool(RtfTool::Alignment);
+  if (group && group != control && group->isAncestorOf(control)) {
+    return static_cast<int>(RtfTool::Alignment);
   }
-}
-
-void RtfControl::onControlAccepted(QWidget* control) {
-  QWidget* group = tool(RtfTool::Alignment);
-  for (int i = 0; i < kRtfToolCount; ++i) {
-    if (tools_[i] != control) continue;
-    // The justified button also belongs to the alignment option, which handles it.
-    if (i == static_cast<int>(RtfTool::Justify) && group && group->isAncestorOf(control)) return;
-    takeToolAccepted(i);
-    return;
+  for (int i = 1; i < kRtfToolCount; ++i) {
+    if (tools_[i] == control) return i;
   }
+  return -1;
 }
 
 void RtfControl::attachControl(QTextEdit* editor, int flag, const std::string& fileName) {
@@ -128,10 +117,24 @@ int RtfControl::takeEvent() {
   return 0;
 }
 
+int RtfControl::takeEvent(const WindowDriver& window) {
+  if (!editor_) return 0;
+  if (window.event() == event::Accepted) {
+    const int which = toolOf(window.field());
+    if (which == static_cast<int>(RtfTool::Alignment)) {
+      applyAlignment(window.field());
+    } else if (which >= 0) {
+      takeToolAccepted(which);
+    }
+  }
+  // A tool control the user has just set waits in the queue with its accepted
+  // event: refreshing now would put back the state it is about to change.
+  if (!window.hasQueued(event::Accepted)) refreshTools();
+  return 0;
+}
+
 void RtfControl::release() {
-  for (const QMetaObject::Connection& connection : connections_) disconnect(connection);
   for (const QMetaObject::Connection& connection : editorConnections_) disconnect(connection);
-  connections_.clear();
   editorConnections_.clear();
   tools_.fill(nullptr);
   editor_ = nullptr;
@@ -472,10 +475,12 @@ void RtfControl::applyColour(RtfTool which) {
   editor_->setCurrentCharFormat(format);
 }
 
-void RtfControl::applyAlignment() {
+// The button chosen (or, when none is named, the checked one) of the alignment
+// option: left, centre, right, justified.
+void RtfControl::applyAlignment(const QWidget* chosen) {
   const QList<QAbstractButton*> choices = alignmentButtons(tool(RtfTool::Alignment));
   for (int i = 0; i < choices.size() && i < 4; ++i) {
-    if (choices[i]->isChecked()) {
+    if (chosen ? choices[i] == chosen : choices[i]->isChecked()) {
       setAlignment(editor_->textCursor(), static_cast<Alignment>(i));
       return;
     }

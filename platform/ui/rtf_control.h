@@ -1,8 +1,9 @@
 #pragma once
 // The rich-text control object: binds a text control (QTextEdit) to the window
 // controls that stand for its tools, keeps their states in step with the text
-// and performs each tool on the selection. The text control's value is the
-// document's RTF markup.
+// and performs each tool on the selection when the window accepts its control
+// (the window runs takeEvent first for each of its events). The text control's
+// value is the document's RTF markup.
 //
 // Tool controls by kind: displays (1 to 4) are labels or line edits (the
 // modified mark may be a check box); buttons for commands; check boxes for
@@ -19,6 +20,7 @@
 
 #include "platform/ui/rich_text_editing.h"
 #include "platform/ui/rtf_tool_windows.h"
+#include "platform/ui/window_driver.h"
 
 namespace rt {
 
@@ -68,7 +70,10 @@ class RtfControl : public QObject {
   // Attaches the rich-text control; with flag 0 `fileName` (CP1252) is the file
   // of the file tools.
   void attachControl(QTextEdit* editor, int flag, const std::string& fileName);
-  // Refreshes the tool states; run for every event of the window. Answers 0.
+  // Run first for every event of the window: performs the tool whose control
+  // the event accepts, and refreshes the tool states. Answers 0.
+  int takeEvent(const WindowDriver& window);
+  // Refreshes the tool states only.
   int takeEvent();
   // Performs the tool whose control was accepted.
   void takeToolAccepted(int tool);
@@ -90,8 +95,7 @@ class RtfControl : public QObject {
 
  private:
   QWidget* tool(RtfTool which) const;
-  void connectTool(int tool, QWidget* control);
-  void onControlAccepted(QWidget* control);
+  int toolOf(const QWidget* control) const;
   void fillLists();
   void refreshTools();
   void refreshDisplays();
@@ -101,7 +105,7 @@ class RtfControl : public QObject {
   void applyCharFormat(const QTextCharFormat& format);
   void applyToggle(RtfTool which, bool on);
   void applyColour(RtfTool which);
-  void applyAlignment();
+  void applyAlignment(const QWidget* chosen = nullptr);
   void applyBullets();
   void applyBulletStyle();
   void applyFontScript();
@@ -114,7 +118,6 @@ class RtfControl : public QObject {
   RtfToolWindows* windows_;
   QPointer<QTextEdit> editor_;
   std::array<QPointer<QWidget>, kRtfToolCount> tools_{};
-  std::vector<QMetaObject::Connection> connections_;  // of the tool controls
   std::vector<QMetaObject::Connection> editorConnections_;
   std::string fileName_;
   bool refreshing_ = false;

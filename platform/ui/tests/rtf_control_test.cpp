@@ -90,7 +90,20 @@ class RtfControlTest : public ::testing::Test {
     const int index = box->findText(entry);
     ASSERT_GE(index, 0) << entry.toStdString();
     box->setCurrentIndex(index);
-    emit box->activated(index);
+    control.takeToolAccepted(tool);
+  }
+
+  // What the window does when the user clicks a tool's button: the click, then
+  // the accepted event, which reaches the control.
+  void press(int tool) {
+    if (command.count(tool)) command[tool]->click();
+    if (toggle.count(tool)) toggle[tool]->click();
+    control.takeToolAccepted(tool);
+  }
+
+  void pressChoice(int index) {
+    choice[index]->click();
+    control.takeToolAccepted(18);
   }
 
   QTextCharFormat formatAt(const QString& text) {
@@ -149,13 +162,13 @@ TEST_F(RtfControlTest, ToolStatesFollowTheTextAtTheCursor) {
 
 TEST_F(RtfControlTest, CharacterToolsApplyToTheSelectionOnly) {
   select("Paciente");
-  toggle[25]->click();  // bold on
+  press(25);  // bold on
   choose(23, "20");
   choose(28, "Blue");
   choose(29, "Lime");
-  toggle[27]->click();
+  press(27);
   list[22]->setEditText("Courier New");
-  emit list[22]->activated(-1);
+  control.takeToolAccepted(22);
 
   const QTextCharFormat changed = formatAt("Paciente");
   EXPECT_EQ(changed.fontWeight(), QFont::Bold);
@@ -186,10 +199,10 @@ TEST_F(RtfControlTest, ParagraphToolsApplyToEveryParagraphTouched) {
   both.setPosition(end.selectionEnd(), QTextCursor::KeepAnchor);
   editor->setTextCursor(both);
 
-  choice[2]->click();
+  pressChoice(2);
   EXPECT_EQ(editor->document()->begin().blockFormat().alignment(), Qt::AlignRight);
   EXPECT_EQ(editor->document()->begin().next().blockFormat().alignment(), Qt::AlignRight);
-  choice[3]->click();
+  pressChoice(3);
   EXPECT_EQ(alignmentAt(editor->textCursor()), Alignment::Justified);
 
   choose(21, "Upper Roman numbers");  // a style numbers the paragraphs
@@ -198,16 +211,16 @@ TEST_F(RtfControlTest, ParagraphToolsApplyToEveryParagraphTouched) {
   EXPECT_EQ(first.textList(), first.next().textList());
   EXPECT_EQ(first.textList()->format().style(), QTextListFormat::ListUpperRoman);
   EXPECT_TRUE(toggle[20]->isChecked());
-  toggle[20]->click();  // bullets off
+  press(20);  // bullets off
   EXPECT_EQ(editor->document()->begin().textList(), nullptr);
   EXPECT_EQ(editor->document()->begin().blockFormat().leftMargin(), 0);
-  toggle[20]->click();  // bullets on, in the chosen style
+  press(20);  // bullets on, in the chosen style
   EXPECT_EQ(listStyleAt(editor->textCursor()), ListStyle::UpperRoman);
 
-  command[16]->click();
+  press(16);
   ASSERT_TRUE(windows.tabsChosen);
   windows.tabsChosen({{2880, TabKind::Right}, {720, TabKind::Left}});
-  command[17]->click();
+  press(17);
   ASSERT_TRUE(windows.indentsChosen);
   EXPECT_EQ(windows.indentsShown, (Indents{360, 0, -360}));
   windows.indentsChosen(Indents{1440, 720, -360});
@@ -234,16 +247,16 @@ TEST_F(RtfControlTest, EditingToolsPasteUndoAndRedo) {
   select("pendiente");
   EXPECT_TRUE(command[11]->isEnabled());
   EXPECT_TRUE(command[13]->isEnabled());
-  command[13]->click();
+  press(13);
   EXPECT_FALSE(editor->toPlainText().contains("pendiente"));
   EXPECT_NE(control.markup().find("\\cf0  ***PACNOMBRE***."), std::string::npos)
       << control.markup();
 
   EXPECT_TRUE(command[14]->isEnabled());
-  command[14]->click();
+  press(14);
   EXPECT_TRUE(editor->toPlainText().contains("pendiente"));
   EXPECT_TRUE(command[15]->isEnabled());
-  command[15]->click();
+  press(15);
   EXPECT_FALSE(editor->toPlainText().contains("pendiente"));
 
   editor->setReadOnly(true);
@@ -254,9 +267,9 @@ TEST_F(RtfControlTest, EditingToolsPasteUndoAndRedo) {
 
 TEST_F(RtfControlTest, FindAndReplaceThroughTheirWindows) {
   select("consulta");
-  command[9]->click();
+  press(9);
   EXPECT_EQ(windows.findOpened, "consulta");
-  command[10]->click();
+  press(10);
   EXPECT_EQ(windows.replaceOpened, "consulta");
 
   editor->moveCursor(QTextCursor::Start);
@@ -275,7 +288,7 @@ TEST_F(RtfControlTest, FindAndReplaceThroughTheirWindows) {
 }
 
 TEST_F(RtfControlTest, FileToolsReadWriteAndReportFailures) {
-  command[7]->click();  // save to the attached file name
+  press(7);  // save to the attached file name
   const std::string saved = [] {
     std::ifstream in("nota.rtf", std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -283,11 +296,11 @@ TEST_F(RtfControlTest, FileToolsReadWriteAndReportFailures) {
   EXPECT_EQ(saved, control.markup());
   EXPECT_EQ(display[4]->text(), "");
 
-  command[5]->click();  // new
+  press(5);  // new
   EXPECT_TRUE(editor->document()->isEmpty());
   EXPECT_EQ(display[1]->text(), "");
 
-  command[6]->click();
+  press(6);
   ASSERT_TRUE(windows.openChosen);
   windows.openChosen("nota.rtf");
   EXPECT_TRUE(editor->toPlainText().startsWith("Informe de consulta"));
@@ -302,21 +315,21 @@ TEST_F(RtfControlTest, FileToolsReadWriteAndReportFailures) {
   EXPECT_TRUE(editor->toPlainText().startsWith("Informe de consulta")) << "nothing lost";
   control.attachControl(editor, 0, "carpeta-inexistente/nota.rtf");
   editor->insertPlainText("x");
-  command[7]->click();
+  press(7);
   EXPECT_EQ(display[4]->text(), "*") << "still modified after a failed save";
   setMessageHandler(previous);
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0], "No se pudo abrir el archivo no-existe.rtf.");
   EXPECT_EQ(messages[1], "No se pudo guardar el archivo carpeta-inexistente/nota.rtf.");
 
-  command[8]->click();
+  press(8);
   EXPECT_EQ(windows.printed, control.markup());
 }
 
 TEST_F(RtfControlTest, ReleaseLetsGoOfTheControls) {
   control.release();
   select("Paciente");
-  toggle[25]->click();
+  press(25);
   EXPECT_NE(formatAt("Paciente").fontWeight(), QFont::Bold) << "the released tool does nothing";
   EXPECT_EQ(control.markup(), "");
   delete editor;  // the window may go first
