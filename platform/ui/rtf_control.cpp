@@ -60,7 +60,8 @@ void reportFileError(const std::string& text) {
 
 }  // namespace
 
-RtfControl::RtfControl(RtfToolWindows* windows) : windows_(windows) {}
+RtfControl::RtfControl(RtfToolWindows* windows, RtfFileServices* files)
+    : windows_(windows), files_(files) {}
 
 RtfControl::~RtfControl() { release(); }
 
@@ -353,7 +354,7 @@ void RtfControl::takeToolAccepted(int which) {
       saveDocument();
       break;
     case RtfTool::Print:
-      if (windows_) windows_->print(markup(), fileName_);
+      if (files_) files_->print(markup(), fileName_);
       break;
     case RtfTool::Find:
       if (windows_) windows_->openFind(*this, cursor.selectedText());
@@ -529,8 +530,8 @@ void RtfControl::newDocument() {
 }
 
 void RtfControl::openDocument() {
-  if (!windows_) return;
-  windows_->chooseFileToOpen([this, guard = QPointer<RtfControl>(this)](const std::string& path) {
+  if (!files_) return;
+  files_->chooseFileToOpen([this, guard = QPointer<RtfControl>(this)](const std::string& path) {
     if (guard && editor_ && loadFile(path)) fileName_ = path;
     if (guard) refreshTools();
   });
@@ -541,8 +542,8 @@ void RtfControl::saveDocument() {
     if (saveFile(fileName_)) editor_->document()->setModified(false);
     return;
   }
-  if (!windows_) return;
-  windows_->chooseFileToSave(fileName_,
+  if (!files_) return;
+  files_->chooseFileToSave(fileName_,
                              [this, guard = QPointer<RtfControl>(this)](const std::string& path) {
                                if (!guard || !editor_ || !saveFile(path)) return;
                                fileName_ = path;

@@ -60,9 +60,9 @@ inline constexpr int kRtfToolCount = 30;
 
 class RtfControl : public QObject {
  public:
-  // `windows` opens the small windows and performs the outside actions; it must
-  // outlive the control. Without it those tools do nothing.
-  explicit RtfControl(RtfToolWindows* windows = nullptr);
+  // `windows` opens the small windows, `files` chooses files and prints; both
+  // must outlive the control. Without them those tools do nothing.
+  explicit RtfControl(RtfToolWindows* windows = nullptr, RtfFileServices* files = nullptr);
   ~RtfControl() override;
 
   // Gives the object the window control that stands for a tool (0 to 29).
@@ -116,6 +116,7 @@ class RtfControl : public QObject {
   bool saveFile(const std::string& path);
 
   RtfToolWindows* windows_;
+  RtfFileServices* files_;
   QPointer<QTextEdit> editor_;
   std::array<QPointer<QWidget>, kRtfToolCount> tools_{};
   std::vector<QMetaObject::Connection> editorConnections_;

@@ -1,8 +1,8 @@
 #pragma once
 // The small windows and outside actions of the rich-text control: find, find and
-// replace, tab stops, paragraph indents, choosing a file, printing. Each call opens
-// its window and returns at once (no nested event loop); the window acts through
-// the control's operations or the callback it is given when the user confirms.
+// replace, tab stops, paragraph indents; choosing a file, printing. A window acts
+// through the control's operations, or calls back with what the user confirmed;
+// none runs a nested event loop.
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,6 +28,12 @@ class RtfToolWindows {
   using IndentsChosen = std::function<void(const Indents&)>;
   virtual void openIndents(const Indents& current, IndentsChosen chosen) = 0;
 
+};
+
+// Choosing a file and printing, for the file tools.
+class RtfFileServices {
+ public:
+  virtual ~RtfFileServices() = default;
   // The path is in the runtime's text (CP1252); not called when the user cancels.
   using FileChosen = std::function<void(const std::string& path)>;
   virtual void chooseFileToOpen(FileChosen chosen) = 0;

@@ -24,7 +24,7 @@ namespace rt {
 namespace {
 
 // Records what the control asked of its windows; the test confirms them.
-class FakeWindows : public RtfToolWindows {
+class FakeWindows : public RtfToolWindows, public RtfFileServices {
  public:
   void openFind(RtfControl&, const QString& initial) override { findOpened = initial; }
   void openReplace(RtfControl&, const QString& initial) override { replaceOpened = initial; }
@@ -113,7 +113,7 @@ class RtfControlTest : public ::testing::Test {
   }
 
   FakeWindows windows;
-  RtfControl control{&windows};
+  RtfControl control{&windows, &windows};
   QWidget window;
   QTextEdit* editor;
   std::map<int, QLabel*> display;
