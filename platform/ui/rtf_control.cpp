@@ -148,6 +148,7 @@ std::string RtfControl::markup() const {
 void RtfControl::setMarkup(std::string_view markup) {
   if (!editor_) return;
   setDocumentRtf(*editor_->document(), markup);
+  editor_->moveCursor(QTextCursor::Start);  // a new text is read from its beginning
   refreshTools();
 }
 
@@ -544,12 +545,12 @@ void RtfControl::saveDocument() {
   }
   if (!files_) return;
   files_->chooseFileToSave(fileName_,
-                             [this, guard = QPointer<RtfControl>(this)](const std::string& path) {
-                               if (!guard || !editor_ || !saveFile(path)) return;
-                               fileName_ = path;
-                               editor_->document()->setModified(false);
-                               refreshTools();
-                             });
+                           [this, guard = QPointer<RtfControl>(this)](const std::string& path) {
+                             if (!guard || !editor_ || !saveFile(path)) return;
+                             fileName_ = path;
+                             editor_->document()->setModified(false);
+                             refreshTools();
+                           });
 }
 
 bool RtfControl::loadFile(const std::string& path) {

@@ -27,7 +27,6 @@ class RtfToolWindows {
   virtual void openTabStops(const std::vector<TabStop>& current, TabStopsChosen chosen) = 0;
   using IndentsChosen = std::function<void(const Indents&)>;
   virtual void openIndents(const Indents& current, IndentsChosen chosen) = 0;
-
 };
 
 // Choosing a file and printing, for the file tools.
