@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextBlock>
@@ -14,6 +15,7 @@
 #include "platform/base/logical_threads.h"
 #include "platform/base/procedures.h"
 #include "platform/ui/rtf_control.h"
+#include "platform/ui/rtf_windows.h"
 #include "platform/ui/testing/window_test_kit.h"
 
 namespace rt {
@@ -36,6 +38,10 @@ class NoteWindow : public WindowDriver {
     bold->setObjectName("?Negrita");
     auto* paste = new QPushButton("Pegar", w);
     paste->setObjectName("?Pegar");
+    auto* tabs = new QPushButton("Tabular", w);
+    tabs->setObjectName("?Tabular");
+    layout->addWidget(tabs);
+    rich.setOption(static_cast<int>(RtfTool::TabStops), tabs);
     auto* alignment = new QWidget(w);
     alignment->setObjectName("?Alineacion");
     auto* choices = new QVBoxLayout(alignment);
@@ -68,7 +74,8 @@ class NoteWindow : public WindowDriver {
     return WindowDriver::Kill();
   }
 
-  RtfControl rich;
+  RtfWindows windows;
+  RtfControl rich{&windows};
   QTextEdit* editor = nullptr;
 };
 
@@ -114,6 +121,19 @@ TEST_F(RtfControlInAWindow, EachAcceptedEventPerformsItsToolOnce) {
   waitIdle();
   EXPECT_EQ(document->toPlainText(), "***PACNOMBRE*** mundo");
   EXPECT_NE(window.rich.markup().find("***PACNOMBRE***"), std::string::npos);
+
+  // The tab-stop window opens over the note, on the note's thread.
+  testing::WindowScript script;
+  script.on("Tabulaciones", [](WindowDriver& tabs) {
+    tabs.control<QLineEdit>("?Posicion")->setText("2,54");
+    click(tabs, "?Fijar");
+    click(tabs, "?OK");
+  });
+  ASSERT_TRUE(click(window, "?Tabular"));
+  ASSERT_TRUE(waitUntil([&] { return !document->begin().blockFormat().tabPositions().isEmpty(); },
+                        "the tab stop"));
+  EXPECT_EQ(script.pending(), 0);
+  EXPECT_NE(window.rich.markup().find("\\tx1440"), std::string::npos);
 
   window.window()->close();
   ASSERT_TRUE(waitUntil([&] { return ended; }, "the window to close"));
