@@ -24,6 +24,9 @@ namespace {
 constexpr double kTwipsPerCentimetre = 1440 / 2.54;
 constexpr int kMaxTwips = 31680;  // 22 inches: the widest page a paragraph may need
 constexpr std::size_t kMaxTabStops = 32;
+const char* const kIndentsTitle =
+    "Sangr\xED"
+    "as de P\xE1rrafo";
 
 QLineEdit* entry(QWidget* window, const char* name, const QString& value) {
   auto* edit = new QLineEdit(value, window);
@@ -246,7 +249,7 @@ class IndentsWindow : public WindowDriver {
     fields->addRow("&Izquierda (cm):", left_);
     fields->addRow("&Derecha (cm):", right_);
     fields->addRow(QString::fromUtf8("&Primera línea (cm):"), first_);
-    Open(windowWith(QString::fromUtf8("Sangrías de Párrafo"), fields,
+    Open(windowWith(toQString(kIndentsTitle), fields,
                     {button(w, "?OK", "&Aceptar"), button(w, "?Cancelar", "&Cancelar")}, w));
     return level::Benign;
   }
@@ -273,13 +276,15 @@ class IndentsWindow : public WindowDriver {
     const std::string limit = fromQString(centimetres(kMaxTwips));
     if (!left || !right || !first || *left < 0 || *left > kMaxTwips || *right < 0 ||
         *right > kMaxTwips || std::abs(*first) > kMaxTwips) {
-      tell("Escriba las sangr\xEDas en cent\xEDmetros, entre 0 y " + limit + ".",
-           "Sangr\xEDas de P\xE1rrafo");
+      tell(
+          "Escriba las sangr\xED"
+          "as en cent\xEDmetros, entre 0 y " +
+              limit + ".",
+          kIndentsTitle);
       return false;
     }
     if (*left + *first < 0) {
-      tell("La primera l\xEDnea no puede empezar a la izquierda del margen.",
-           "Sangr\xEDas de P\xE1rrafo");
+      tell("La primera l\xEDnea no puede empezar a la izquierda del margen.", kIndentsTitle);
       return false;
     }
     indents_ = Indents{*left, *right, *first};

@@ -113,6 +113,13 @@ TEST_F(RtfWindowsTest, IndentsAreCheckedBeforeTheyAreTaken) {
   type(*w, "?PrimeraLinea", "-3");
   ASSERT_TRUE(press(*w, "?OK"));
   ASSERT_EQ(messages_.asked().size(), 2u);
+  EXPECT_EQ(messages_.asked()[0].text,
+            "Escriba las sangr\xED"
+            "as en cent\xEDmetros, entre 0 y 55,88.");
+  EXPECT_EQ(messages_.asked()[0].caption,
+            "Sangr\xED"
+            "as de P\xE1rrafo");
+  EXPECT_EQ(w->window()->windowTitle(), QString::fromUtf8("Sangrías de Párrafo"));
   EXPECT_EQ(messages_.asked()[1].text,
             "La primera l\xEDnea no puede empezar a la izquierda del margen.");
   EXPECT_FALSE(chosen.has_value());
