@@ -116,6 +116,8 @@ std::string Cursor::buildSql(Mode mode) const {
   std::string sql = "SELECT " + sql::selectList(def_) + " FROM " +
                     Connection::get().qualifiedName(def_);
   for (std::size_t i = 0; i < where.size(); ++i) sql += (i ? " AND " : " WHERE ") + where[i];
+  // With every component fixed only the record order is left to follow.
+  if (fixed_ == n) return sql + (forward ? " ORDER BY _id ASC" : " ORDER BY _id DESC");
   return sql + sql::orderBy(def_, key, forward);
 }
 

@@ -66,10 +66,14 @@ std::string selectList(const TableDef& def) {
 std::string orderBy(const TableDef& def, const KeyDef& key, bool forward) {
   std::string sql = " ORDER BY ";
   for (std::size_t i = 0; i < key.components.size(); ++i) {
+    if (i) sql += ", ";
     sql += componentExpr(def, key, static_cast<int>(i));
-    sql += (key.components[i].descending == forward) ? " DESC, " : " ASC, ";
+    sql += (key.components[i].descending == forward) ? " DESC" : " ASC";
   }
-  return sql + (forward ? "_id ASC" : "_id DESC");
+  // Equal values of a key that allows duplicates come in record order; a
+  // unique key has none.
+  if (!key.unique()) sql += forward ? ", _id ASC" : ", _id DESC";
+  return sql;
 }
 
 void bindKeyValue(Statement& s, int index, const FieldDef& field, const char* record) {
