@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/base/cp1252.h"
+
 namespace rt {
 namespace {
 
@@ -47,7 +49,8 @@ void debugOutput(std::string_view line) {
   std::lock_guard lock(g_mutex);
   if (g_capture != nullptr) g_capture->lines_.emplace_back(text);
   if (std::FILE* f = sink().file) {
-    std::fwrite(text.data(), 1, text.size(), f);
+    const std::string utf8 = cp1252ToUtf8(text);
+    std::fwrite(utf8.data(), 1, utf8.size(), f);
     std::fputc('\n', f);
     std::fflush(f);
   }

@@ -8,8 +8,8 @@
 
 namespace rt {
 
-// Writes one line (a trailing line break is added when missing). Safe from any
-// OS thread.
+// Writes one line of runtime text (CP1252; written out as UTF-8, a trailing
+// line break added when missing). Safe from any OS thread.
 void debugOutput(std::string_view line);
 bool debugOutputEnabled();
 

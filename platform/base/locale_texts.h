@@ -18,4 +18,12 @@ std::string_view pmText();
 enum class StandardButton { Ok, Yes, No, Abort, Ignore, Retry, Cancel, Help };
 std::string_view buttonCaption(StandardButton button);
 
+// Replace the texts from a comma-separated list, as the locale settings give
+// them (12 month names, 12 short names, 8 captions). A list with another
+// count changes nothing and answers false. Views returned earlier stay valid
+// only until the texts are replaced.
+bool setMonthNames(std::string_view commaList);
+bool setMonthShortNames(std::string_view commaList);
+bool setButtonCaptions(std::string_view commaList);
+
 }  // namespace rt
