@@ -1,5 +1,6 @@
 #include "core/data_files.h"
 
+#include "platform/base/paths.h"
 #include "platform/data/database.h"
 
 namespace core {
@@ -24,5 +25,11 @@ const rt::DataFile& agendaDataFile() {
 int openPracticeDatabase(const std::filesystem::path& folder) {
   return rt::openDatabase(folder, {&mainDataFile(), &clinicalDataFile(), &agendaDataFile()});
 }
+
+}  // namespace core
+
+namespace core {
+
+int openPracticeDatabase() { return openPracticeDatabase(rt::workingFolder()); }
 
 }  // namespace core

@@ -11,7 +11,9 @@ const rt::DataFile& mainDataFile();      // "Varneta.dat"
 const rt::DataFile& clinicalDataFile();  // "VarnetaC.dat": access log, schedule sheets
 const rt::DataFile& agendaDataFile();    // "VarnetaA.dat": address book, reminders
 
-// Opens the three files in `folder` (the working folder by default).
-int openPracticeDatabase(const std::filesystem::path& folder = std::filesystem::current_path());
+// Opens the three files in `folder`.
+int openPracticeDatabase(const std::filesystem::path& folder);
+// The same in the working folder.
+int openPracticeDatabase();
 
 }  // namespace core

@@ -93,7 +93,7 @@ int Connection::open(const std::filesystem::path& folder,
                      const std::vector<const DataFile*>& files) {
   close();
   ++generation_;
-  if (files.empty() || !files.front()->ownerPassword.empty()) return kInvalidRecordDeclaration;
+  if (files.empty() || !files.front()->ownerPassword.empty()) return error::BadRecordDeclaration;
   const std::filesystem::path mainPath = folder / files.front()->fileName;
   int rc = sqlite3_open_v2(mainPath.c_str(), &db_,
                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
@@ -139,7 +139,7 @@ int Connection::open(const std::filesystem::path& folder,
       fileErrors_[file] = runtimeErrorForSqlite(rc);
     }
   }
-  return kTableOk;
+  return error::NoError;
 }
 
 void Connection::close() {
@@ -161,10 +161,10 @@ std::string Connection::schemaOf(const DataFile& file) const {
 }
 
 int Connection::fileError(const DataFile& file) const {
-  if (!db_) return kFileNotOpen;
+  if (!db_) return error::FileNotOpen;
   const auto it = fileErrors_.find(&file);
   if (it != fileErrors_.end()) return it->second;
-  return schemas_.count(&file) ? kTableOk : kFileNotFound;
+  return schemas_.count(&file) ? error::NoError : error::NoFile;
 }
 
 std::string Connection::qualifiedName(const TableDef& def) const {

@@ -135,15 +135,14 @@ Statement& Cursor::statement(Mode mode) {
 
 int Cursor::read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t& rv) {
   Connection& c = Connection::get();
-  if (!c.isOpen()) return setTableStatus(kFileNotOpen);
+  if (!c.isOpen()) return setTableError(error::FileNotOpen);
   if (!active_ || activeForward_ != forward || generation_ != c.generation()) {
     resetStatement();
     const Mode mode = bounded_ ? (forward ? kForwardFrom : kBackwardFrom)
                                : (forward ? kForwardAll : kBackwardAll);
     Statement& s = statement(mode);
     if (!s.valid()) {
-      return setTableStatus(runtimeErrorForSqlite(s.prepareError()), -1,
-                            sqlite3_errmsg(c.db()));
+      return setSqliteError(s.prepareError(), sqlite3_errmsg(c.db()));
     }
     sqlite3_clear_bindings(s.get());
     const int n = static_cast<int>(def_.keys[key_].components.size());
@@ -165,8 +164,8 @@ int Cursor::read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t
   const int rc = active_->step();
   if (rc != SQLITE_ROW) {
     resetStatement();
-    if (rc == SQLITE_DONE) return setTableStatus(kRecordNotAvailable);
-    return setTableStatus(runtimeErrorForSqlite(rc), -1, sqlite3_errmsg(c.db()));
+    if (rc == SQLITE_DONE) return setTableError(error::RecordNotAvailable);
+    return setSqliteError(rc, sqlite3_errmsg(c.db()));
   }
   sqlite3_stmt* row = active_->get();
   id = sqlite3_column_int64(row, 0);
@@ -186,7 +185,7 @@ int Cursor::read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t
   bounded_ = true;
   forwardAfter_ = id;
   backwardUpTo_ = id - 1;
-  return setTableStatus(kTableOk);
+  return setTableError(error::NoError);
 }
 
 int Cursor::next(RecordBuffer& out, std::int64_t& id, std::int64_t& rv) {

@@ -8,7 +8,7 @@ namespace rt {
 using sql::Connection;
 
 int openDatabase(const std::filesystem::path& folder, const std::vector<const DataFile*>& files) {
-  return setTableStatus(Connection::get().open(folder, files));
+  return setTableError(Connection::get().open(folder, files));
 }
 
 void closeDatabase() { Connection::get().close(); }
@@ -17,38 +17,37 @@ bool databaseIsOpen() { return Connection::get().isOpen(); }
 
 int beginTransaction() {
   Connection& c = Connection::get();
-  if (!c.isOpen()) return setTableStatus(kFileNotOpen);
-  if (c.inTransaction()) return setTableStatus(kTransactionActive);
+  if (!c.isOpen()) return setTableError(error::FileNotOpen);
+  if (c.inTransaction()) return setTableError(error::TransactionActive);
   c.resetCursors();
   const int rc = c.exec("BEGIN IMMEDIATE");
-  if (rc != SQLITE_OK) return setTableStatus(runtimeErrorForSqlite(rc), -1, sqlite3_errmsg(c.db()));
+  if (rc != SQLITE_OK) return setSqliteError(rc, sqlite3_errmsg(c.db()));
   c.setInTransaction(true);
-  return setTableStatus(kTableOk);
+  return setTableError(error::NoError);
 }
 
 int commitTransaction() {
   Connection& c = Connection::get();
-  if (!c.inTransaction()) return setTableStatus(kTableOk);
+  if (!c.inTransaction()) return setTableError(error::NoError);
   c.resetCursors();
   const int rc = c.exec("COMMIT");
   if (rc != SQLITE_OK) {
-    const int code = runtimeErrorForSqlite(rc);
-    std::string detail = sqlite3_errmsg(c.db());
+    const std::string message = sqlite3_errmsg(c.db());
     if (!sqlite3_get_autocommit(c.db())) c.exec("ROLLBACK");
     c.setInTransaction(false);
-    return setTableStatus(code, -1, std::move(detail));
+    return setSqliteError(rc, message);
   }
   c.setInTransaction(false);
-  return setTableStatus(kTableOk);
+  return setTableError(error::NoError);
 }
 
 int rollbackTransaction() {
   Connection& c = Connection::get();
-  if (!c.inTransaction()) return setTableStatus(kTableOk);
+  if (!c.inTransaction()) return setTableError(error::NoError);
   c.resetCursors();
   const int rc = sqlite3_get_autocommit(c.db()) ? SQLITE_OK : c.exec("ROLLBACK");
   c.setInTransaction(false);
-  return setTableStatus(runtimeErrorForSqlite(rc));
+  return setSqliteError(rc, sqlite3_errmsg(c.db()));
 }
 
 bool transactionIsOpen() { return Connection::get().inTransaction(); }

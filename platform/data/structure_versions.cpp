@@ -121,45 +121,45 @@ void setTableHealthHook(TableHealthHook hook) { healthHook() = std::move(hook); 
 int ensureTableStorage(const TableDef& table) {
   const TableDef& def = table.storage();
   Connection& c = Connection::get();
-  if (!c.isOpen()) return kFileNotOpen;
+  if (!c.isOpen()) return error::FileNotOpen;
   if (int error = c.fileError(*def.file)) return error;
   const std::string schema = c.schemaOf(*def.file);
   const std::string checkedName = schema + "." + def.storageName;
-  if (c.checkedStorages().count(checkedName)) return kTableOk;
+  if (c.checkedStorages().count(checkedName)) return error::NoError;
 
   const bool ownTransaction = !c.inTransaction();
   Step step{c.db()};
   if (ownTransaction && !step.run("BEGIN IMMEDIATE")) return runtimeErrorForSqlite(step.rc);
   step.run("CREATE TABLE IF NOT EXISTS " + schema +
            "._varneta_meta (tbl TEXT PRIMARY KEY COLLATE NOCASE, version INTEGER NOT NULL)");
-  int result = kTableOk;
+  int result = error::NoError;
   if (step.rc == SQLITE_OK) {
     if (!tableExists(c.db(), schema, def.storageName)) {
       step.run(sql::createTableSql(def, schema, def.storageName));
     } else {
       const int version = storedVersion(c.db(), schema, def.storageName);
       if (version > def.version) {
-        result = kInvalidRecordDeclaration;
+        result = error::BadRecordDeclaration;
       } else if (version < def.version) {
         upgrade(step, schema, def);
       }
     }
   }
-  if (result == kTableOk) {
+  if (result == error::NoError) {
     createIndexes(step, schema, def);
     writeVersion(step, schema, def);
     if (step.rc != SQLITE_OK) result = runtimeErrorForSqlite(step.rc);
   }
   if (ownTransaction) {
-    if (result == kTableOk && sqlite3_exec(c.db(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-      result = kFileLocked;
+    if (result == error::NoError && sqlite3_exec(c.db(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      result = error::FileLocked;
     }
-    if (result != kTableOk) sqlite3_exec(c.db(), "ROLLBACK", nullptr, nullptr, nullptr);
+    if (result != error::NoError) sqlite3_exec(c.db(), "ROLLBACK", nullptr, nullptr, nullptr);
   }
-  if (result == kTableOk) {
+  if (result == error::NoError) {
     c.checkedStorages().insert(checkedName);
     reportHealth(table, false);
-  } else if (result != kFileLocked) {
+  } else if (result != error::FileLocked) {
     reportHealth(table, true);
   }
   return result;

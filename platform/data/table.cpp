@@ -29,7 +29,7 @@ std::map<ThreadNumber, ThreadTables>& allTables() {
 }
 
 int sqliteFailure(int rc) {
-  return setTableStatus(runtimeErrorForSqlite(rc), -1, sqlite3_errmsg(Connection::get().db()));
+  return setSqliteError(rc, sqlite3_errmsg(Connection::get().db()));
 }
 
 }  // namespace
@@ -44,9 +44,9 @@ Table& table(const TableDef& def) {
 Table::Table(const TableDef& def) : def_(def), buffer_(def.newBuffer()), cursor_(def) {}
 
 int Table::open() {
-  if (const int error = ensureTableStorage(def_)) return setTableStatus(error);
+  if (const int error = ensureTableStorage(def_)) return setTableError(error);
   ++opens_;
-  return setTableStatus(kTableOk);
+  return setTableError(error::NoError);
 }
 
 void Table::close() {
@@ -54,8 +54,8 @@ void Table::close() {
 }
 
 int Table::usable() {
-  if (!isOpen() || !Connection::get().isOpen()) return setTableStatus(kFileNotOpen);
-  return kTableOk;
+  if (!isOpen() || !Connection::get().isOpen()) return setTableError(error::FileNotOpen);
+  return error::NoError;
 }
 
 void Table::clear() {
@@ -74,8 +74,8 @@ int readOne(Statement& s, const TableDef& def, RecordBuffer& buffer, std::int64_
     sql::loadRow(s.get(), 2, def, buffer);
   }
   s.reset();
-  if (rc == SQLITE_ROW) return setTableStatus(kTableOk);
-  if (rc == SQLITE_DONE) return setTableStatus(kRecordNotFound);
+  if (rc == SQLITE_ROW) return setTableError(error::NoError);
+  if (rc == SQLITE_DONE) return setTableError(error::RecordNotFound);
   return sqliteFailure(rc);
 }
 
@@ -91,7 +91,7 @@ bool keyIsEmpty(const TableDef& def, const KeyDef& key, const char* record) {
 int Table::fetch(int key) {
   if (int e = usable()) return e;
   const KeyDef& k = def_.keys.at(key);
-  if (k.skipEmpty && keyIsEmpty(def_, k, record())) return setTableStatus(kRecordNotFound);
+  if (k.skipEmpty && keyIsEmpty(def_, k, record())) return setTableError(error::RecordNotFound);
   Statement& s = Connection::get().cached(tableSql(def_).fetchByKey[key]);
   for (std::size_t i = 0; i < k.components.size(); ++i) {
     sql::bindKeyValue(s, static_cast<int>(i + 1), def_.fields[k.components[i].field], record());
@@ -121,7 +121,7 @@ int Table::reset(int key, std::int64_t position) {
   if (int e = fetchPosition(position)) return e;
   cursor_.setKey(key);
   cursor_.toRecord(cursor_.valuesOf(record()), position);
-  return kTableOk;
+  return error::NoError;
 }
 
 int Table::next() {
@@ -139,7 +139,7 @@ std::int64_t Table::records() {
   Statement& s = Connection::get().cached(tableSql(def_).count);
   const std::int64_t n = s.step() == SQLITE_ROW ? sqlite3_column_int64(s.get(), 0) : 0;
   s.reset();
-  setTableStatus(kTableOk);
+  setTableError(error::NoError);
   return n;
 }
 
@@ -169,9 +169,9 @@ int Table::duplicateKey(int sqliteResult) {
     s.bind(static_cast<int>(key.components.size() + 1), id_);
     const bool found = s.step() == SQLITE_ROW;
     s.reset();
-    if (found) return setTableStatus(kDuplicateKey, static_cast<int>(k), detail);
+    if (found) return setTableError(error::DuplicateKey, static_cast<int>(k));
   }
-  return setTableStatus(runtimeErrorForSqlite(sqliteResult), -1, detail);
+  return setSqliteError(sqliteResult, detail);
 }
 
 int Table::add() {
@@ -191,7 +191,7 @@ int Table::add() {
   }
   id_ = sqlite3_last_insert_rowid(c.db());
   rv_ = 1;
-  return setTableStatus(kTableOk);
+  return setTableError(error::NoError);
 }
 
 // The write touched nothing: the record changed or went since it was read.
@@ -201,18 +201,18 @@ int Table::changed() {
   s.bind(1, id);
   auto stored = def_.newBuffer();
   std::int64_t storedId = 0, storedRv = 0;
-  if (readOne(s, def_, *stored, storedId, storedRv) == kTableOk) {
+  if (readOne(s, def_, *stored, storedId, storedRv) == error::NoError) {
     // What is stored now is shown again.
     copyRecord(def_, *stored, *buffer_);
     rv_ = storedRv;
-    return setTableStatus(kRecordChanged);
+    return setTableError(error::RecordChanged);
   }
-  return setTableStatus(kRecordNotFound);
+  return setTableError(error::RecordNotFound);
 }
 
 int Table::put() {
   if (int e = usable()) return e;
-  if (id_ == 0) return setTableStatus(kRecordNotAvailable);
+  if (id_ == 0) return setTableError(error::RecordNotAvailable);
   Connection& c = Connection::get();
   c.resetCursors();
   const sql::TableSql& t = tableSql(def_);
@@ -228,12 +228,12 @@ int Table::put() {
   }
   if (sqlite3_changes(c.db()) == 0) return changed();
   ++rv_;
-  return setTableStatus(kTableOk);
+  return setTableError(error::NoError);
 }
 
 int Table::remove() {
   if (int e = usable()) return e;
-  if (id_ == 0) return setTableStatus(kRecordNotAvailable);
+  if (id_ == 0) return setTableError(error::RecordNotAvailable);
   Connection& c = Connection::get();
   c.resetCursors();
   Statement& s = c.cached(tableSql(def_).remove);
@@ -244,7 +244,7 @@ int Table::remove() {
   if (rc != SQLITE_DONE) return sqliteFailure(rc);
   if (sqlite3_changes(c.db()) == 0) return changed();
   id_ = rv_ = 0;
-  return setTableStatus(kTableOk);
+  return setTableError(error::NoError);
 }
 
 }  // namespace rt

@@ -55,7 +55,7 @@ class Table {
   // Number of stored records.
   std::int64_t records();
 
-  int add();     // 40 when a unique key would repeat (tableStatus().key names it)
+  int add();     // 40 when a unique key would repeat (duplicateKeyIndex() names it)
   int put();     // 89 when the record changed since it was read (and it is read again)
   int remove();  // 89 likewise
 

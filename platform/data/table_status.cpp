@@ -9,20 +9,37 @@
 namespace rt {
 namespace {
 
-std::map<ThreadNumber, TableStatus>& statuses() {
-  static std::map<ThreadNumber, TableStatus> s;
-  return s;
+std::map<ThreadNumber, int>& duplicateKeys() {
+  static std::map<ThreadNumber, int> keys;
+  static bool hooked = [] {
+    addThreadHooks([](ThreadNumber) {}, [](ThreadNumber n) { duplicateKeys().erase(n); });
+    return true;
+  }();
+  (void)hooked;
+  return keys;
 }
 
 }  // namespace
 
-const TableStatus& tableStatus() { return statuses()[currentThreadNumber()]; }
+int setTableError(int code, int key) {
+  setError(code);
+  if (key >= 0) {
+    duplicateKeys()[currentThreadNumber()] = key;
+  } else {
+    duplicateKeys().erase(currentThreadNumber());
+  }
+  return code;
+}
 
-int setTableStatus(int code, int key, std::string detail) {
-  TableStatus& s = statuses()[currentThreadNumber()];
-  s.code = code;
-  s.key = key;
-  s.detail = std::move(detail);
+int duplicateKeyIndex() {
+  const auto it = duplicateKeys().find(currentThreadNumber());
+  return it == duplicateKeys().end() ? -1 : it->second;
+}
+
+int setSqliteError(int sqliteResult, std::string_view message) {
+  const int code = runtimeErrorForSqlite(sqliteResult);
+  setTableError(code);
+  if (code == error::DriverError) setFileError(sqliteResult, message);
   return code;
 }
 
@@ -30,23 +47,23 @@ int runtimeErrorForSqlite(int rc) {
   switch (rc) {
     case SQLITE_OK:
     case SQLITE_ROW:
-    case SQLITE_DONE: return kTableOk;
+    case SQLITE_DONE: return error::NoError;
     case SQLITE_CONSTRAINT_UNIQUE:
-    case SQLITE_CONSTRAINT_PRIMARYKEY: return kDuplicateKey;
-    case SQLITE_CORRUPT_INDEX: return kIndexMustBeRebuilt;
+    case SQLITE_CONSTRAINT_PRIMARYKEY: return error::DuplicateKey;
+    case SQLITE_CORRUPT_INDEX: return error::RebuildKeys;
     default: break;
   }
   switch (rc & 0xFF) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: return kFileLocked;
-    case SQLITE_CANTOPEN: return kFileNotFound;
+    case SQLITE_LOCKED: return error::FileLocked;
+    case SQLITE_CANTOPEN: return error::NoFile;
     case SQLITE_PERM:
     case SQLITE_READONLY:
-    case SQLITE_AUTH: return kAccessDenied;
+    case SQLITE_AUTH: return error::AccessDenied;
     case SQLITE_NOTADB:
-    case SQLITE_CORRUPT: return kInvalidDataFile;
-    case SQLITE_NOTFOUND: return kRecordNotFound;
-    default: return kDriverError;
+    case SQLITE_CORRUPT: return error::BadDataFile;
+    case SQLITE_NOTFOUND: return error::RecordNotFound;
+    default: return error::DriverError;
   }
 }
 

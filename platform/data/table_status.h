@@ -1,41 +1,22 @@
 #pragma once
-// Runtime error codes of the table layer and the calling logical thread's
-// status of its last table operation.
-#include <string>
+// How the table layer reports: every operation answers 0 or a runtime error
+// code and sets the calling logical thread's error status (runtime_errors.h);
+// a duplicate key also names the key.
+#include <string_view>
+
+#include "platform/base/runtime_errors.h"
 
 namespace rt {
 
-enum TableError : int {
-  kTableOk = 0,
-  kFileNotFound = 2,
-  kAccessDenied = 5,
-  kFileLocked = 32,
-  kRecordNotAvailable = 33,
-  kRecordNotFound = 35,
-  kInvalidDataFile = 36,
-  kFileNotOpen = 37,
-  kDuplicateKey = 40,
-  kIndexMustBeRebuilt = 46,
-  kInvalidRecordDeclaration = 47,
-  kTransactionActive = 56,
-  kRecordChanged = 89,
-  kDriverError = 90,
-};
+// Sets the thread's error (0 clears it) and returns the code. `key` is the
+// index of the key a duplicate-key error names.
+int setTableError(int code, int key = -1);
+// The key the thread's last duplicate-key error named; -1 after any other outcome.
+int duplicateKeyIndex();
 
-struct TableStatus {
-  int code = kTableOk;
-  // The key a duplicate-key error names (its index in the table's keys), -1 otherwise.
-  int key = -1;
-  // What the database said, for the log and the driver error.
-  std::string detail;
-};
-
-// Status of the calling logical thread's last table operation.
-const TableStatus& tableStatus();
-// Records the status and returns its code.
-int setTableStatus(int code, int key = -1, std::string detail = {});
-
-// The runtime code for a SQLite result (primary or extended).
+// Maps a SQLite result to the runtime's code, sets it (a driver error keeps
+// SQLite's code and message) and returns it.
+int setSqliteError(int sqliteResult, std::string_view message);
 int runtimeErrorForSqlite(int sqliteResult);
 
 }  // namespace rt

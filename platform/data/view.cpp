@@ -27,7 +27,7 @@ int View::reset(std::int64_t position) {
   applyRange();
   if (int e = primary_.fetchPosition(position)) return e;
   cursor_.toRecord(cursor_.valuesOf(primary_.record()), position);
-  return kTableOk;
+  return error::NoError;
 }
 
 void View::fillJoins() {
@@ -50,24 +50,24 @@ void View::fillJoins() {
                        std::atoll(std::string(clip(fieldText(from, primary_.record()))).c_str()));
       }
     }
-    if (t.fetch(j.key) != kTableOk) t.clear();
+    if (t.fetch(j.key) != error::NoError) t.clear();
   }
 }
 
 int View::read(bool forward) {
-  if (!primary_.isOpen()) return setTableStatus(kFileNotOpen);
+  if (!primary_.isOpen()) return setTableError(error::FileNotOpen);
   for (;;) {
     std::int64_t id = 0, rv = 0;
     const int rc = forward ? cursor_.next(primary_.buffer(), id, rv)
                            : cursor_.previous(primary_.buffer(), id, rv);
-    if (rc != kTableOk) return rc;
+    if (rc != error::NoError) return rc;
     // The primary buffer now holds a stored record: writes through the
     // table apply to it.
     primary_.recordWasRead(id, rv);
     fillJoins();
     if (!filter_ || filter_()) {
       id_ = id;
-      return setTableStatus(kTableOk);
+      return setTableError(error::NoError);
     }
   }
 }
@@ -78,7 +78,7 @@ int View::previous() { return read(false); }
 std::int64_t View::records() {
   applyRange();
   std::int64_t n = 0;
-  while (read(true) == kTableOk) ++n;
+  while (read(true) == error::NoError) ++n;
   applyRange();
   return n;
 }
