@@ -105,7 +105,7 @@ int Connection::open(const std::filesystem::path& folder,
     sqlite3_create_collation(db_, "rt_nocase", SQLITE_UTF8, nullptr,
                              collate<CaseMode::Insensitive>);
     rc = sqlite3_exec(db_,
-                      "PRAGMA temp_store=MEMORY; PRAGMA journal_mode=DELETE;"
+                      "PRAGMA temp_store=MEMORY; PRAGMA journal_mode=DELETE; PRAGMA cache_size=-32768;"
                       "SELECT count(*) FROM main.sqlite_master;",
                       nullptr, nullptr, nullptr);
   }
@@ -129,8 +129,8 @@ int Connection::open(const std::filesystem::path& folder,
     s.bind(1, uri);
     rc = s.valid() ? s.step() : s.prepareError();
     if (rc == SQLITE_DONE) {
-      rc = exec("PRAGMA " + schema + ".journal_mode=DELETE; SELECT count(*) FROM " + schema +
-                ".sqlite_master;");
+      rc = exec("PRAGMA " + schema + ".journal_mode=DELETE; PRAGMA " + schema +
+                ".cache_size=-8192; SELECT count(*) FROM " + schema + ".sqlite_master;");
       if (rc != SQLITE_OK) exec("DETACH DATABASE " + schema);
     }
     if (rc == SQLITE_OK || rc == SQLITE_DONE) {
@@ -143,10 +143,11 @@ int Connection::open(const std::filesystem::path& folder,
 }
 
 void Connection::close() {
-  resetCursors();
+  // Every statement goes before the connection, so the connection really
+  // closes and keeps no lock behind.
+  for (Resettable* r : cursors_) r->finalizeStatements();
   cache_.clear();
   forgetTableSql();
-  cursors_.clear();
   checked_.clear();
   schemas_.clear();
   fileErrors_.clear();

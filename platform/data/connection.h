@@ -48,10 +48,12 @@ class Statement {
   int prepareError_ = SQLITE_OK;
 };
 
-// Anything holding a stepping statement.
+// Anything holding statements: reset before a suspend, finalized before the
+// connection closes.
 class Resettable {
  public:
   virtual void resetStatement() = 0;
+  virtual void finalizeStatements() = 0;
 
  protected:
   ~Resettable() = default;

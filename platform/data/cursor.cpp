@@ -20,14 +20,14 @@ void Cursor::resetStatement() {
   active_ = nullptr;
 }
 
-void Cursor::forgetStatements() {
+void Cursor::finalizeStatements() {
   resetStatement();
   for (Statement& s : statements_) s = Statement();
 }
 
 void Cursor::setKey(int key) {
   if (key != key_) {
-    forgetStatements();
+    finalizeStatements();
     key_ = key;
   }
   setRange(0, nullptr);
@@ -36,7 +36,7 @@ void Cursor::setKey(int key) {
 void Cursor::setRange(int components, const char* record) {
   const int n = static_cast<int>(def_.keys[key_].components.size());
   components = components < 0 ? 0 : (components > n ? n : components);
-  if (components != fixed_) forgetStatements();
+  if (components != fixed_) finalizeStatements();
   fixed_ = components;
   rangeValues_.clear();
   if (fixed_ > 0) {

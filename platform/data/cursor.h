@@ -54,7 +54,7 @@ class Cursor final : private sql::Resettable {
   int read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t& rv);
   sql::Statement& statement(Mode mode);
   std::string buildSql(Mode mode) const;
-  void forgetStatements();
+  void finalizeStatements() override;
 
   const TableDef& def_;
   int key_ = 0;

@@ -114,6 +114,27 @@ void upgrade(Step& step, const std::string& schema, const TableDef& def) {
            quoteName(def.storageName));
 }
 
+bool indexesPresent(sqlite3* db, const std::string& schema, const TableDef& def) {
+  Statement s(db, "SELECT 1 FROM " + schema + ".sqlite_master WHERE type = 'index' AND name = ?1");
+  for (const KeyDef& key : def.keys) {
+    s.reset();
+    s.bind(1, sql::indexName(def, key));
+    if (!s.valid() || s.step() != SQLITE_ROW) return false;
+  }
+  return true;
+}
+
+int healthy(const TableDef& table, const std::string& checkedName) {
+  Connection::get().checkedStorages().insert(checkedName);
+  reportHealth(table, false);
+  return error::NoError;
+}
+
+int unusable(const TableDef& table, int code) {
+  reportHealth(table, true);
+  return code;
+}
+
 }  // namespace
 
 void setTableHealthHook(TableHealthHook hook) { healthHook() = std::move(hook); }
@@ -126,6 +147,14 @@ int ensureTableStorage(const TableDef& table) {
   const std::string schema = c.schemaOf(*def.file);
   const std::string checkedName = schema + "." + def.storageName;
   if (c.checkedStorages().count(checkedName)) return error::NoError;
+
+  // The usual case reads only: no write lock at start-up, so workstations
+  // starting together do not wait for each other.
+  const int stored = storedVersion(c.db(), schema, def.storageName);
+  if (stored == def.version && indexesPresent(c.db(), schema, def)) {
+    return healthy(table, checkedName);
+  }
+  if (stored > def.version) return unusable(table, error::BadRecordDeclaration);
 
   const bool ownTransaction = !c.inTransaction();
   Step step{c.db()};
@@ -156,13 +185,9 @@ int ensureTableStorage(const TableDef& table) {
     }
     if (result != error::NoError) sqlite3_exec(c.db(), "ROLLBACK", nullptr, nullptr, nullptr);
   }
-  if (result == error::NoError) {
-    c.checkedStorages().insert(checkedName);
-    reportHealth(table, false);
-  } else if (result != error::FileLocked) {
-    reportHealth(table, true);
-  }
-  return result;
+  if (result == error::NoError) return healthy(table, checkedName);
+  // A lock held elsewhere says nothing about the table itself.
+  return result == error::FileLocked ? result : unusable(table, result);
 }
 
 }  // namespace rt

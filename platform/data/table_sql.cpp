@@ -26,7 +26,7 @@ std::string skipEmptyPredicate(const TableDef& def, const KeyDef& key) {
 }
 
 std::string indexName(const TableDef& def, const KeyDef& key) {
-  return quoteName(def.storage().storageName + "_" + key.name);
+  return def.storage().storageName + "_" + key.name;
 }
 
 std::string createTableSql(const TableDef& def, const std::string& schema,
@@ -43,7 +43,7 @@ std::string createTableSql(const TableDef& def, const std::string& schema,
 
 std::string createIndexSql(const TableDef& def, const KeyDef& key, const std::string& schema) {
   std::string sql = std::string("CREATE ") + (key.unique() ? "UNIQUE " : "") +
-                    "INDEX IF NOT EXISTS " + schema + "." + indexName(def, key) + " ON " +
+                    "INDEX IF NOT EXISTS " + schema + "." + quoteName(indexName(def, key)) + " ON " +
                     quoteName(def.storage().storageName) + " (";
   for (std::size_t i = 0; i < key.components.size(); ++i) {
     if (i) sql += ", ";

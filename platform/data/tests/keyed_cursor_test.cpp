@@ -214,3 +214,27 @@ TEST_F(KeyedCursorTest, ClosedTableRefusesWork) {
 
 }  // namespace
 }  // namespace rt::testing
+
+namespace rt::testing {
+namespace {
+
+TEST_F(KeyedCursorTest, ReopeningAfterCloseMidWalkFindsNoLockLeft) {
+  Table& t = open(people());
+  person(t, 1, "a");
+  person(t, 2, "b");
+  t.setToStart(kByName);
+  ASSERT_EQ(t.next(), 0);
+  t.close();
+  closeDatabase();
+  ASSERT_EQ(openDatabase(folder_, {&plainFile(), &secretFile()}), 0);
+  ASSERT_EQ(t.open(), 0);
+  EXPECT_EQ(beginTransaction(), 0);
+  person(t, 3, "c");
+  EXPECT_EQ(commitTransaction(), 0);
+  t.setToStart(kByName);
+  ASSERT_EQ(t.next(), 0);
+  EXPECT_EQ(name(t), "a");
+}
+
+}  // namespace
+}  // namespace rt::testing
