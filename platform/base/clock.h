@@ -10,6 +10,7 @@ using Date = std::int32_t;
 using Time = std::int32_t;
 
 constexpr Date kDay1970 = 61730;
+constexpr Date kLastDate = 2994626;  // 31 December 9999, the last day shown or read
 constexpr Time kTicksPerMinute = 6000;
 constexpr Time kTicksPerHour = 360000;
 constexpr Time kTicksPerDay = 8640000;
