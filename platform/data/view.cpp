@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/data/record_names.h"
 #include "platform/data/table_status.h"
 
 namespace rt {
@@ -12,6 +13,16 @@ View::View(const TableDef& primary, int key) : primary_(table(primary)), cursor_
 
 void View::join(const TableDef& joined, int key, std::vector<int> linkFields) {
   joins_.push_back({&joined, key, std::move(linkFields)});
+}
+
+const ExpressionError& View::setFilter(std::string_view expression, const NameResolver* more) {
+  std::vector<const TableDef*> tables = {&primary_.def()};
+  for (const Join& j : joins_) tables.push_back(j.def);
+  const RecordNames names(std::move(tables), more);
+  expression_ = std::make_unique<FilterExpression>(expression, names);
+  FilterExpression* e = expression_.get();
+  filter_ = [e] { return e->matches(); };
+  return e->error();
 }
 
 void View::applyRange() { cursor_.setRange(rangeComponents_, primary_.record()); }

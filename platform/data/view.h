@@ -6,8 +6,11 @@
 // buffers that skips the records it refuses.
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string_view>
 #include <vector>
 
+#include "platform/base/expression.h"
 #include "platform/data/cursor.h"
 #include "platform/data/table.h"
 
@@ -23,6 +26,10 @@ class View {
   // primary buffer when the view is set.
   void setRange(int components) { rangeComponents_ = components; }
   void setFilter(Filter filter) { filter_ = std::move(filter); }
+  // A filter expression over the fields and memos of the primary and joined
+  // tables ("PAC:Inactivo = 0"), other names through `more`. An expression
+  // that does not compile lets no record through; the error says why.
+  const ExpressionError& setFilter(std::string_view expression, const NameResolver* more = nullptr);
   // For each primary record, the joined table's record whose `key` values
   // equal the primary fields `linkFields` (one per leading key component).
   void join(const TableDef& joined, int key, std::vector<int> linkFields);
@@ -50,6 +57,7 @@ class View {
   Cursor cursor_;
   int rangeComponents_ = 0;
   Filter filter_;
+  std::unique_ptr<FilterExpression> expression_;
   std::vector<Join> joins_;
   std::int64_t id_ = 0;
 };

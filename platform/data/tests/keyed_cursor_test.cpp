@@ -238,3 +238,37 @@ TEST_F(KeyedCursorTest, ReopeningAfterCloseMidWalkFindsNoLockLeft) {
 
 }  // namespace
 }  // namespace rt::testing
+
+namespace rt::testing {
+namespace {
+
+TEST_F(KeyedCursorTest, ViewFilterExpressionReadsFieldsMemosAndJoinedTables) {
+  Table& t = open(people());
+  person(t, 1, "Ana", 2, 82000);
+  t.buffer().memo(0) = "al\xE9rgica";
+  ASSERT_EQ(t.put(), 0);
+  person(t, 2, "Beto", 1, 81000);
+  person(t, 3, "Carla", 1, 82500);
+  static const TableDef other = secondCursorOf(people(), "Copia_Personas", "C_PER");
+  Table& o = open(other);
+  View v(people(), kByName);
+  v.join(other, kByCode, {kCiudad});
+  BindingTable globals;
+  double limit = 81500;
+  globals.bind("GLO:Limite", Binding::numberAt(&limit));
+  ASSERT_EQ(v.setFilter("per:Nacido > GLO:Limite AND C_PER:Nombre = 'Beto'", &globals).code, 0);
+  std::vector<std::string> names;
+  v.setToStart();
+  while (v.next() == 0) names.push_back(name(t));
+  EXPECT_EQ(names, (std::vector<std::string>{"Ana"}));  // Carla was born later but joins Ana
+
+  ASSERT_EQ(v.setFilter("INSTRING('al\xE9rg', PER:Notas)").code, 0);
+  EXPECT_EQ(v.records(), 1);
+  // An unknown name compiles to an error and lets nothing through.
+  EXPECT_EQ(v.setFilter("PER:NoExiste = 1").code, ExpressionError::kUnknownName);
+  EXPECT_EQ(v.records(), 0);
+  o.close();
+}
+
+}  // namespace
+}  // namespace rt::testing
