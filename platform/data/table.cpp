@@ -4,6 +4,7 @@
 
 #include "platform/base/logical_threads.h"
 #include "platform/data/connection.h"
+#include "platform/data/database.h"
 #include "platform/data/structure_versions.h"
 #include "platform/data/table_sql.h"
 #include "platform/data/table_status.h"
@@ -192,6 +193,43 @@ int Table::add() {
   id_ = sqlite3_last_insert_rowid(c.db());
   rv_ = 1;
   return setTableError(error::NoError);
+}
+
+int Table::addNumbered() {
+  if (int e = usable()) return e;
+  Connection& c = Connection::get();
+  const bool ownTransaction = !c.inTransaction();
+  if (ownTransaction) {
+    if (int e = beginTransaction()) return e;
+  }
+  const sql::TableSql& t = tableSql(def_);
+  int result = error::NoError;
+  for (std::size_t k = 0; k < def_.keys.size() && result == error::NoError; ++k) {
+    const KeyDef& key = def_.keys[k];
+    if (key.autoNumbered <= 0) continue;
+    Statement& s = c.cached(t.highestNumber[k]);
+    for (int i = 0; i + 1 < key.autoNumbered; ++i) {
+      sql::bindKeyValue(s, i + 1, def_.fields[key.components[i].field], record());
+    }
+    const int rc = s.step();
+    const std::int64_t highest = rc == SQLITE_ROW ? sqlite3_column_int64(s.get(), 0) : 0;
+    s.reset();
+    if (rc != SQLITE_ROW) {
+      result = setSqliteError(rc, sqlite3_errmsg(c.db()));
+    } else {
+      setFieldNumber(def_.fields[key.components[key.autoNumbered - 1].field], record(),
+                     highest + 1);
+    }
+  }
+  if (result == error::NoError) result = add();
+  if (!ownTransaction) return result;
+  if (result != error::NoError) {
+    const int key = duplicateKeyIndex();
+    rollbackTransaction();
+    id_ = 0;
+    return setTableError(result, key);
+  }
+  return commitTransaction();
 }
 
 // The write touched nothing: the record changed or went since it was read.

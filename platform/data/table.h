@@ -55,7 +55,12 @@ class Table {
   // Number of stored records.
   std::int64_t records();
 
-  int add();     // 40 when a unique key would repeat (duplicateKeyIndex() names it)
+  int add();  // 40 when a unique key would repeat (duplicateKeyIndex() names it)
+  // Gives each auto-numbered key the highest stored number plus one (among
+  // the records that share the key's earlier components) and adds the
+  // record, all under the write lock: 40 when a number was taken meanwhile,
+  // 32 when another workstation holds the lock.
+  int addNumbered();
   int put();     // 89 when the record changed since it was read (and it is read again)
   int remove();  // 89 likewise
 

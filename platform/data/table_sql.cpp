@@ -127,6 +127,17 @@ TableSql build(const TableDef& def) {
   for (const KeyDef& key : def.keys) {
     const std::string where = keyEquality(def, key);
     t.fetchByKey.push_back(select + " WHERE " + where + orderBy(def, key, true) + " LIMIT 1");
+    std::string highest;
+    if (key.autoNumbered > 0) {
+      const int numbered = key.autoNumbered - 1;
+      highest = "SELECT max(" + quoteName(def.fields[key.components[numbered].field].column) +
+                ") FROM " + t.name;
+      for (int i = 0; i < numbered; ++i) {
+        highest += (i ? " AND " : " WHERE ") + componentExpr(def, key, i) + " = ?" +
+                   std::to_string(i + 1);
+      }
+    }
+    t.highestNumber.push_back(std::move(highest));
     t.otherWithKey.push_back("SELECT _id FROM " + t.name + " WHERE " + where + " AND _id <> ?" +
                              std::to_string(key.components.size() + 1) + " LIMIT 1");
   }

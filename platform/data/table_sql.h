@@ -31,6 +31,8 @@ struct TableSql {
   std::string insert, update, remove, byId, count;
   std::vector<std::string> fetchByKey;   // per key: equal on every component
   std::vector<std::string> otherWithKey;  // per key: another record with these values
+  std::vector<std::string> highestNumber;  // per key: the highest value of its numbered
+                                           // component among equal earlier components
 };
 
 // The statements of a definition's storage on the open connection.

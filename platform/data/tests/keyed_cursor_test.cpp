@@ -272,3 +272,40 @@ TEST_F(KeyedCursorTest, ViewFilterExpressionReadsFieldsMemosAndJoinedTables) {
 
 }  // namespace
 }  // namespace rt::testing
+
+namespace rt::testing {
+namespace {
+
+TEST_F(KeyedCursorTest, NumberingTakesTheHighestPlusOneWithinEarlierComponents) {
+  Table& t = open(people());
+  t.clear();
+  ASSERT_EQ(t.addNumbered(), 0);
+  EXPECT_EQ(number(t, kCodigo), 1);
+  person(t, 2, "b");
+  person(t, 5, "e");
+  t.clear();
+  ASSERT_EQ(t.addNumbered(), 0);
+  EXPECT_EQ(number(t, kCodigo), 6);
+  EXPECT_FALSE(transactionIsOpen());
+
+  static const TableDef items = TableBuilder("Items", "ITM", "ITEMS", plainFile(), 1)
+                                    .field<Long>("Grupo")
+                                    .field<Short>("Item")
+                                    .key("ITM01", "Grupo,Item", KeyKind::Primary, true, "Por Id", 2)
+                                    .build();
+  Table& i = open(items);
+  auto addItem = [&](int group) {
+    i.clear();
+    setFieldNumber(items.fields[0], i.record(), group);
+    EXPECT_EQ(i.addNumbered(), 0);
+    return fieldNumber(items.fields[1], i.record());
+  };
+  EXPECT_EQ(addItem(7), 1);
+  EXPECT_EQ(addItem(7), 2);
+  EXPECT_EQ(addItem(3), 1);
+  EXPECT_EQ(addItem(7), 3);
+  i.close();
+}
+
+}  // namespace
+}  // namespace rt::testing
