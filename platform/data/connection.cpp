@@ -85,8 +85,10 @@ std::string uriPath(const std::filesystem::path& path) {
 }  // namespace
 
 Connection& Connection::get() {
-  static Connection c;
-  return c;
+  // Never destroyed: the thread's tables may outlive any static at exit and
+  // still untrack their cursors from it.
+  static Connection* const c = new Connection;
+  return *c;
 }
 
 int Connection::open(const std::filesystem::path& folder,
