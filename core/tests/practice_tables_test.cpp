@@ -149,6 +149,29 @@ TEST_F(PracticeTablesTest, SecondCursorWritesTheRecordTheTableSees) {
   EXPECT_EQ(MDC().Inactivo, 0);
 }
 
+TEST_F(PracticeTablesTest, SavedLayoutColumnsAreNumberedWithinTheirLayout) {
+  for (const char* name : {"Pacientes", "Turnos"}) {
+    KovSaveC::table().clear();
+    KOV_C().ENAME = name;
+    ASSERT_EQ(KovSaveC::table().addNumbered(), 0);
+  }
+  EXPECT_EQ(KOV_C().ID, 2);
+  auto addColumn = [](std::int32_t layout) {
+    KovSaveD::table().clear();
+    KOV_D().ID = layout;
+    EXPECT_EQ(KovSaveD::table().addNumbered(), 0);
+    return static_cast<int>(KOV_D().ITEM);
+  };
+  EXPECT_EQ(addColumn(2), 1);
+  EXPECT_EQ(addColumn(2), 2);
+  EXPECT_EQ(addColumn(1), 1);
+  EXPECT_EQ(addColumn(2), 3);
+  // A second cursor reads the same records in its own buffer.
+  C_TUR().Cod_Turno = 0;
+  Copia_Turnos::table().setToStart(Copia_Turnos::TUR01);
+  EXPECT_EQ(Copia_Turnos::table().next(), rt::error::RecordNotAvailable);
+}
+
 TEST_F(PracticeTablesTest, ActivityLogAppendsUtf8Lines) {
   const std::filesystem::path path = folder_ / "actividad.log";
   ASSERT_EQ(LogFileTL::open(path.string()), 0);
