@@ -172,6 +172,22 @@ TEST_F(PracticeTablesTest, SavedLayoutColumnsAreNumberedWithinTheirLayout) {
   EXPECT_EQ(Copia_Turnos::table().next(), rt::error::RecordNotAvailable);
 }
 
+TEST_F(PracticeTablesTest, NotesAreUniqueByDescriptionWhateverItsCaseButNotWhenBlank) {
+  auto addNote = [](const char* description, std::uint16_t code) {
+    Notas::table().clear();
+    TEX().Descripcion = description;
+    TEX().CodigoInterno = code;
+    return Notas::table().add();
+  };
+  EXPECT_EQ(addNote("Receta mé" "dica", 1), 0);
+  EXPECT_EQ(addNote("RECETA MÉ" "DICA", 1), rt::error::DuplicateKey);
+  EXPECT_EQ(Notas::def().keys[rt::duplicateKeyIndex()].description, "Descripcion");
+  EXPECT_EQ(addNote("", 1), 0);
+  EXPECT_EQ(addNote("   ", 1), 0);
+  EXPECT_EQ(addNote("Otra", 1), 0);
+  EXPECT_EQ(Notas::table().records(), 4);
+}
+
 TEST_F(PracticeTablesTest, ActivityLogAppendsUtf8Lines) {
   const std::filesystem::path path = folder_ / "actividad.log";
   ASSERT_EQ(LogFileTL::open(path.string()), 0);

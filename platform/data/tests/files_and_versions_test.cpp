@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/data/connection.h"
 #include "platform/data/structure_versions.h"
 #include "platform/data/tests/test_tables.h"
 
@@ -101,6 +102,43 @@ int inChildProcess(const std::filesystem::path& folder, Work work) {
   int status = 0;
   waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
+}
+
+TEST_F(FilesTest, InterruptedTransactionInTheEncryptedFileRollsBackFromItsEncryptedJournal) {
+  Table& s = open(secrets());
+  for (int i = 1; i <= 300; ++i) secret(s, i, "Confidencial " + std::to_string(i));
+  s.close();
+  closeDatabase();
+  const std::filesystem::path journal = folder_ / "VarnetaC.dat-journal";
+  // A workstation dies in the middle of a transaction that already wrote
+  // pages into the file: its journal stays behind.
+  const int child = inChildProcess(folder_, [] {
+    sql::Connection::get().exec("PRAGMA f1.cache_size=2");
+    Table& c = table(secrets());
+    if (c.open() != 0 || beginTransaction() != 0) return 1;
+    for (int i = 1; i <= 300; ++i) {
+      if (c.fetchPosition(i) != 0) return 2;
+      setFieldText(secrets().fields[1], c.record(), "Cambio " + std::to_string(i));
+      if (c.put() != 0) return 3;
+    }
+    _exit(0);
+    return 4;
+  });
+  ASSERT_EQ(child, 0);
+  ASSERT_TRUE(std::filesystem::exists(journal));
+  const std::string journalBytes = fileBytes(journal);
+  EXPECT_EQ(journalBytes.find("Confidencial"), std::string::npos);
+  EXPECT_EQ(fileBytes(folder_ / "VarnetaC.dat").find("Cambio"), std::string::npos);
+
+  ASSERT_EQ(openDatabase(folder_, {&plainFile(), &secretFile()}), 0);
+  Table& again = open(secrets());
+  EXPECT_EQ(again.records(), 300);
+  for (int i = 1; i <= 300; ++i) {
+    ASSERT_EQ(again.fetchPosition(i), 0);
+    EXPECT_EQ(std::string(clip(fieldText(secrets().fields[1], again.record()))),
+              "Confidencial " + std::to_string(i));
+  }
+  EXPECT_FALSE(std::filesystem::exists(journal));
 }
 
 TEST_F(FilesTest, SecondWriteOfTheSameRecordFromAnotherProcessIsRefused) {
