@@ -2,30 +2,60 @@
 // cursor against the same walk in plain SQL on the same file, seeking a name
 // prefix, and opening every table at start-up.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "core/clinical_tables.h"
 #include "core/data_files.h"
 #include "core/table_registration.h"
-#include "platform/data/connection.h"
 #include "platform/base/runtime_errors.h"
+#include "platform/data/connection.h"
 #include "platform/data/database.h"
 
 namespace {
 
 constexpr int kPatients = 100000;
 
-const char* const kFirst[] = {"Mar\xED" "a", "Jos\xE9", "Luc\xED" "a", "Juan", "Ana", "Pedro",
-                              "Sof\xED" "a", "Mart\xEDn", "In\xE9s", "\xC1ngel", "Carla", "Tom\xE1s"};
-const char* const kLast[] = {"Nu\xF1" "ez", "Nunez", "G\xF3mez", "P\xE9rez", "\xD1" "and\xFA",
-                             "Rodr\xEDguez", "L\xF3pez", "Mart\xEDnez", "Fern\xE1ndez",
-                             "Su\xE1rez", "Ib\xE1\xF1" "ez", "Acu\xF1" "a", "Zapata", "Olmos"};
+const char* const kFirst[] = {
+    "Mar\xED"
+    "a",
+    "Jos\xE9",
+    "Luc\xED"
+    "a",
+    "Juan",
+    "Ana",
+    "Pedro",
+    "Sof\xED"
+    "a",
+    "Mart\xEDn",
+    "In\xE9s",
+    "\xC1ngel",
+    "Carla",
+    "Tom\xE1s"};
+const char* const kLast[] = {
+    "Nu\xF1"
+    "ez",
+    "Nunez",
+    "G\xF3mez",
+    "P\xE9rez",
+    "\xD1"
+    "and\xFA",
+    "Rodr\xEDguez",
+    "L\xF3pez",
+    "Mart\xEDnez",
+    "Fern\xE1ndez",
+    "Su\xE1rez",
+    "Ib\xE1\xF1"
+    "ez",
+    "Acu\xF1"
+    "a",
+    "Zapata",
+    "Olmos"};
 
 std::filesystem::path dataFolder() {
   static const std::filesystem::path folder = [] {
@@ -59,7 +89,8 @@ void openWithPatients() {
     // The patient code is 16 bits wide: patients past 65,535 stay unnumbered.
     core::PAC().Cod_Paciente = static_cast<std::uint16_t>(i <= 65535 ? i : 0);
     core::PAC().Nombre = std::string(kLast[(seed >> 8) % std::size(kLast)]) + ", " +
-                         kFirst[(seed >> 16) % std::size(kFirst)] + " " + std::to_string(seed % 997);
+                         kFirst[(seed >> 16) % std::size(kFirst)] + " " +
+                         std::to_string(seed % 997);
     core::PAC().Direccion = "Calle " + std::to_string(i);
     core::PAC().Cod_Postal = 1000 + seed % 500;
     core::PAC().Notas = "Sin antecedentes";
@@ -81,8 +112,9 @@ double cursorWalk(std::int64_t& rows) {
 double plainSqlWalk(std::int64_t& rows) {
   const auto start = std::chrono::steady_clock::now();
   sqlite3* db = rt::sql::Connection::get().db();
-  const std::string sql = "SELECT * FROM main.PACIENTE WHERE (\"Nombre\" <> '') "
-                    "ORDER BY \"Nombre\" COLLATE rt_nocase, _id";
+  const std::string sql =
+      "SELECT * FROM main.PACIENTE WHERE (\"Nombre\" <> '') "
+      "ORDER BY \"Nombre\" COLLATE rt_nocase, _id";
   rt::sql::Statement s(db, sql);
   rows = 0;
   std::int64_t sink = 0;

@@ -38,34 +38,34 @@ using Decimal5_2 = rt::Decimal<5, 2>;
 
 // The declarations, in a header: `Record`, `Buffer`, the key class `Table`
 // (also the handle of the thread's instance) and the buffer function `Prefix`.
-#define VARNETA_DECLARE_TABLE(Tbl, Prefix, Layout)                                        \
-  struct Tbl##Record {                                                                    \
-    Layout(VARNETA_MEMBER, VARNETA_MEMBER_AS, VARNETA_NOTHING_6, VARNETA_NOTHING_2)         \
-  };                                                                                        \
-  static_assert(alignof(Tbl##Record) == 1);                                               \
-  struct Tbl##Buffer final : rt::RecordBuffer, Tbl##Record {                            \
-    Layout(VARNETA_NOTHING_2, VARNETA_NOTHING_3, VARNETA_NOTHING_6, VARNETA_MEMO_MEMBER)    \
-    char* record() override {                                                               \
-      return reinterpret_cast<char*>(static_cast<Tbl##Record*>(this));                    \
-    }                                                                                       \
-    std::string& memo(int index) override {                                                 \
+#define VARNETA_DECLARE_TABLE(Tbl, Prefix, Layout)                                            \
+  struct Tbl##Record {                                                                        \
+    Layout(VARNETA_MEMBER, VARNETA_MEMBER_AS, VARNETA_NOTHING_6, VARNETA_NOTHING_2)           \
+  };                                                                                          \
+  static_assert(alignof(Tbl##Record) == 1);                                                   \
+  struct Tbl##Buffer final : rt::RecordBuffer, Tbl##Record {                                  \
+    Layout(VARNETA_NOTHING_2, VARNETA_NOTHING_3, VARNETA_NOTHING_6,                           \
+           VARNETA_MEMO_MEMBER) char* record() override {                                     \
+      return reinterpret_cast<char*>(static_cast<Tbl##Record*>(this));                        \
+    }                                                                                         \
+    std::string& memo(int index) override {                                                   \
       std::string* memos[] = {Layout(VARNETA_NOTHING_2, VARNETA_NOTHING_3, VARNETA_NOTHING_6, \
-                                     VARNETA_MEMO_ADDRESS) nullptr};                        \
-      return *memos[index];                                                                 \
-    }                                                                                       \
-  };                                                                                        \
-  struct Tbl {                                                                            \
-    enum Key : int {                                                                        \
-      Layout(VARNETA_NOTHING_2, VARNETA_NOTHING_3, VARNETA_KEY_ENUM, VARNETA_NOTHING_2)     \
-    };                                                                                      \
-    static const rt::TableDef& def();                                                       \
-    static rt::Table& table() { return rt::table(def()); }                                  \
-  };                                                                                        \
+                                     VARNETA_MEMO_ADDRESS) nullptr};                          \
+      return *memos[index];                                                                   \
+    }                                                                                         \
+  };                                                                                          \
+  struct Tbl {                                                                                \
+    enum Key : int {                                                                          \
+      Layout(VARNETA_NOTHING_2, VARNETA_NOTHING_3, VARNETA_KEY_ENUM, VARNETA_NOTHING_2)       \
+    };                                                                                        \
+    static const rt::TableDef& def();                                                         \
+    static rt::Table& table() { return rt::table(def()); }                                    \
+  };                                                                                          \
   Tbl##Buffer& Prefix();
 
 // A second cursor on the storage of `Base`, with its own buffer function.
-#define VARNETA_DECLARE_SECOND_CURSOR(Tbl, Prefix, Base) \
-  struct Tbl : Base {                                    \
+#define VARNETA_DECLARE_SECOND_CURSOR(Tbl, Prefix, Base)   \
+  struct Tbl : Base {                                      \
     static const rt::TableDef& def();                      \
     static rt::Table& table() { return rt::table(def()); } \
   };                                                       \
@@ -76,38 +76,36 @@ using Decimal5_2 = rt::Decimal<5, 2>;
 #define VARNETA_ADD_KEY(Name, Components, Kind, Case, Description, Auto) \
   b.key(#Name, Components, rt::KeyKind::Kind, Case, Description, Auto);
 #define VARNETA_ADD_MEMO(Name, Max) b.memo(#Name, Max);
-#define VARNETA_CHECK_OFFSET(Type, Name)                                             \
-  if (static_cast<std::size_t>(d.fields[d.fieldIndex(#Name)].offset) !=             \
-      offsetof(Record, Name)) {                                                      \
-    throw std::logic_error("field " #Name " is not where its record holds it");      \
+#define VARNETA_CHECK_OFFSET(Type, Name)                                                          \
+  if (static_cast<std::size_t>(d.fields[d.fieldIndex(#Name)].offset) != offsetof(Record, Name)) { \
+    throw std::logic_error("field " #Name " is not where its record holds it");                   \
   }
 #define VARNETA_CHECK_OFFSET_AS(Type, Name, Column) VARNETA_CHECK_OFFSET(Type, Name)
 
 // The definition, in a source file. `Adjust` may add former names.
-#define VARNETA_DEFINE_TABLE(Tbl, Prefix, Layout, Label, Storage, File, Version, Size,    \
-                             Description, Adjust)                                           \
+#define VARNETA_DEFINE_TABLE(Tbl, Prefix, Layout, Label, Storage, File, Version, Size,   \
+                             Description, Adjust)                                        \
   static_assert(sizeof(Tbl##Record) == (Size), "record size of " Label);                 \
-  const rt::TableDef& Tbl::def() {                                                        \
-    static const rt::TableDef d = [] {                                                      \
-      using Record = Tbl##Record;                                                         \
-      rt::TableBuilder b(Label, #Prefix, Storage, File, Version, Description);              \
-      Layout(VARNETA_ADD_FIELD, VARNETA_ADD_FIELD_AS, VARNETA_ADD_KEY, VARNETA_ADD_MEMO)    \
-      Adjust(b);                                                                            \
-      b.buffers([] { return std::make_unique<Tbl##Buffer>(); });                          \
-      rt::TableDef d = b.build();                                                           \
-      Layout(VARNETA_CHECK_OFFSET, VARNETA_CHECK_OFFSET_AS, VARNETA_NOTHING_6,              \
-             VARNETA_NOTHING_2)                                                             \
-      return d;                                                                             \
-    }();                                                                                    \
-    return d;                                                                               \
-  }                                                                                         \
-  Tbl##Buffer& Prefix() { return static_cast<Tbl##Buffer&>(Tbl::table().buffer()); }
-
-#define VARNETA_DEFINE_SECOND_CURSOR(Tbl, Prefix, Base, Label)                         \
-  const rt::TableDef& Tbl::def() {                                                     \
-    static const rt::TableDef d = rt::secondCursorOf(Base::def(), Label, #Prefix);      \
+  const rt::TableDef& Tbl::def() {                                                       \
+    static const rt::TableDef d = [] {                                                   \
+      using Record = Tbl##Record;                                                        \
+      rt::TableBuilder b(Label, #Prefix, Storage, File, Version, Description);           \
+      Layout(VARNETA_ADD_FIELD, VARNETA_ADD_FIELD_AS, VARNETA_ADD_KEY, VARNETA_ADD_MEMO) \
+          Adjust(b);                                                                     \
+      b.buffers([] { return std::make_unique<Tbl##Buffer>(); });                         \
+      rt::TableDef d = b.build();                                                        \
+      Layout(VARNETA_CHECK_OFFSET, VARNETA_CHECK_OFFSET_AS, VARNETA_NOTHING_6,           \
+             VARNETA_NOTHING_2) return d;                                                \
+    }();                                                                                 \
     return d;                                                                            \
   }                                                                                      \
+  Tbl##Buffer& Prefix() { return static_cast<Tbl##Buffer&>(Tbl::table().buffer()); }
+
+#define VARNETA_DEFINE_SECOND_CURSOR(Tbl, Prefix, Base, Label)                     \
+  const rt::TableDef& Tbl::def() {                                                 \
+    static const rt::TableDef d = rt::secondCursorOf(Base::def(), Label, #Prefix); \
+    return d;                                                                      \
+  }                                                                                \
   Base##Buffer& Prefix() { return static_cast<Base##Buffer&>(Tbl::table().buffer()); }
 
 // No former names.

@@ -18,10 +18,8 @@ std::vector<std::string> badTables() {
   std::size_t start = 0;
   while (start <= value.size()) {
     const std::size_t comma = value.find(',', start);
-    const std::string label(
-        rt::clip(std::string_view(value).substr(start, comma == std::string::npos
-                                                             ? std::string::npos
-                                                             : comma - start)));
+    const std::string label(rt::clip(std::string_view(value).substr(
+        start, comma == std::string::npos ? std::string::npos : comma - start)));
     const std::size_t first = label.find_first_not_of(' ');
     if (first != std::string::npos) labels.push_back(label.substr(first));
     if (comma == std::string::npos) break;
@@ -53,22 +51,36 @@ void recordHealth(const rt::TableDef& def, bool bad) {
 }  // namespace
 
 const std::vector<const rt::TableDef*>& registeredTables() {
-  static const std::vector<const rt::TableDef*> tables = {
-      &Adjuntos::def(),           &Agenda::def(),
-      &AgendaRecordatoria::def(), &Coberturas_Medicas::def(),
-      &Consultas::def(),          &Copia_Consultas::def(),
-      &Copia_Medicos::def(),      &Copia_Planillas::def(),
-      &Copia_TiposConsultas::def(), &Copia_Turnos::def(),
-      &Especialidades::def(),     &Feriados::def(),
-      &Localidades::def(),        &LogConsultas::def(),
-      &Macros::def(),             &Medicos::def(),
-      &Notas::def(),              &NotasMacros::def(),
-      &Ocupaciones::def(),        &Pacientes::def(),
-      &Planilla::def(),           &PlanillaHorarios::def(),
-      &Provincias::def(),         &RubrosAgenda::def(),
-      &Temas::def(),              &TiposConsultas::def(),
-      &Turnos::def(),             &Usuarios::def(),
-      &KovSaveC::def(),           &KovSaveD::def()};
+  static const std::vector<const rt::TableDef*> tables = {&Adjuntos::def(),
+                                                          &Agenda::def(),
+                                                          &AgendaRecordatoria::def(),
+                                                          &Coberturas_Medicas::def(),
+                                                          &Consultas::def(),
+                                                          &Copia_Consultas::def(),
+                                                          &Copia_Medicos::def(),
+                                                          &Copia_Planillas::def(),
+                                                          &Copia_TiposConsultas::def(),
+                                                          &Copia_Turnos::def(),
+                                                          &Especialidades::def(),
+                                                          &Feriados::def(),
+                                                          &Localidades::def(),
+                                                          &LogConsultas::def(),
+                                                          &Macros::def(),
+                                                          &Medicos::def(),
+                                                          &Notas::def(),
+                                                          &NotasMacros::def(),
+                                                          &Ocupaciones::def(),
+                                                          &Pacientes::def(),
+                                                          &Planilla::def(),
+                                                          &PlanillaHorarios::def(),
+                                                          &Provincias::def(),
+                                                          &RubrosAgenda::def(),
+                                                          &Temas::def(),
+                                                          &TiposConsultas::def(),
+                                                          &Turnos::def(),
+                                                          &Usuarios::def(),
+                                                          &KovSaveC::def(),
+                                                          &KovSaveD::def()};
   return tables;
 }
 

@@ -179,8 +179,14 @@ TEST_F(PracticeTablesTest, NotesAreUniqueByDescriptionWhateverItsCaseButNotWhenB
     TEX().CodigoInterno = code;
     return Notas::table().add();
   };
-  EXPECT_EQ(addNote("Receta m\xE9" "dica", 1), 0);
-  EXPECT_EQ(addNote("RECETA M\xC9" "DICA", 1), rt::error::DuplicateKey);
+  EXPECT_EQ(addNote("Receta m\xE9"
+                    "dica",
+                    1),
+            0);
+  EXPECT_EQ(addNote("RECETA M\xC9"
+                    "DICA",
+                    1),
+            rt::error::DuplicateKey);
   EXPECT_EQ(Notas::def().keys[rt::duplicateKeyIndex()].description, "Descripcion");
   EXPECT_EQ(addNote("", 1), 0);
   EXPECT_EQ(addNote("   ", 1), 0);

@@ -24,53 +24,59 @@ struct Layout {
 
 const Layout kLayouts[] = {
     {&Pacientes::def(), 591, 6, 3, &mainDataFile(),
-     "Cod_Paciente=0 Nombre=2 TipoDoc=92 NroDoc=112 Fecha_Nacim=116 Direccion=120 Cod_Postal=210 Telefono=214 Telefono2=304 Telefono3=324 Email=344 Cod_Cobertura=434 Grupo_San=436 Fecha_Consulta=440 Motivo_Consulta=444 Inactivo=534 NroCarnetObraSocial=535 Fecha_Primer_Consulta=565 Cod_Ocupacion=569 AuxImportacion=571"},
+     "Cod_Paciente=0 Nombre=2 TipoDoc=92 NroDoc=112 Fecha_Nacim=116 Direccion=120 Cod_Postal=210 "
+     "Telefono=214 Telefono2=304 Telefono3=324 Email=344 Cod_Cobertura=434 Grupo_San=436 "
+     "Fecha_Consulta=440 Motivo_Consulta=444 Inactivo=534 NroCarnetObraSocial=535 "
+     "Fecha_Primer_Consulta=565 Cod_Ocupacion=569 AuxImportacion=571"},
     {&Consultas::def(), 138, 7, 1, &mainDataFile(),
-     "Cod_Consulta=0 Cod_Paciente=4 Cod_Medico=6 Cod_Turno=8 Fecha=12 Motivo=16 Cod_TipoConsulta=136"},
+     "Cod_Consulta=0 Cod_Paciente=4 Cod_Medico=6 Cod_Turno=8 Fecha=12 Motivo=16 "
+     "Cod_TipoConsulta=136"},
     {&Adjuntos::def(), 383, 3, 1, &mainDataFile(),
      "CodAdjunto=0 Cod_Consulta=4 Archivo_Adjunto=8 Comentario=263"},
     {&LogConsultas::def(), 19, 4, 0, &clinicalDataFile(),
      "Cod_LogConsulta=0 Cod_Consulta=4 Cod_Usuario=8 Fecha=10 Hora=14 Operacion=18"},
     {&Medicos::def(), 329, 4, 1, &mainDataFile(),
-     "Cod_Medico=0 Nombre=2 Domicilio=82 Cod_Postal=162 Telefono_1=166 Telefono_2=186 Telefono_3=206 Matricula=226 Email=246 Cod_Especialidad=326 Inactivo=328"},
+     "Cod_Medico=0 Nombre=2 Domicilio=82 Cod_Postal=162 Telefono_1=166 Telefono_2=186 "
+     "Telefono_3=206 Matricula=226 Email=246 Cod_Especialidad=326 Inactivo=328"},
     {&Planilla::def(), 64, 4, 0, &clinicalDataFile(),
-     "CodPlanilla=0 DscPlanilla=4 Cod_Medico=44 FecVigenciaDesde=46 FecVigenciaHasta=50 DurConsulta=54 DurSobreturno=58 PorHorario=62 Generada=63"},
+     "CodPlanilla=0 DscPlanilla=4 Cod_Medico=44 FecVigenciaDesde=46 FecVigenciaHasta=50 "
+     "DurConsulta=54 DurSobreturno=58 PorHorario=62 Generada=63"},
     {&PlanillaHorarios::def(), 48, 3, 0, &clinicalDataFile(),
-     "CodInterno=0 CodPlanilla=4 DiaSemanaNro=8 DiaSemanaDsc=10 HrEntrada1=20 HrSalida1=24 HrEntrada2=28 HrSalida2=32 HrEntrada3=36 HrSalida3=40 HorasTrabajo=44"},
+     "CodInterno=0 CodPlanilla=4 DiaSemanaNro=8 DiaSemanaDsc=10 HrEntrada1=20 HrSalida1=24 "
+     "HrEntrada2=28 HrSalida2=32 HrEntrada3=36 HrSalida3=40 HorasTrabajo=44"},
     {&Turnos::def(), 304, 9, 1, &mainDataFile(),
-     "Cod_Turno=0 Cod_Medico=4 Cod_Paciente=6 Cod_Consulta=10 Fecha=14 Hora=18 Duracion=22 Nro_Orden=26 Cod_Cobertura=27 NoDisponible=29 Confirmado=30 Motivo=31 Nro_Absoluto=111 Tipo=115 Nombre=118 Telefono=208 Nro_Orden_Atencion=298 Coseguro=299"},
-    {&Feriados::def(), 86, 3, 0, &mainDataFile(),
-     "Cod_Feriado=0 Fecha=2 Descripcion=6"},
-    {&Ocupaciones::def(), 63, 2, 1, &mainDataFile(),
-     "Cod_Ocupacion=0 Descripcion=2 Inactivo=62"},
+     "Cod_Turno=0 Cod_Medico=4 Cod_Paciente=6 Cod_Consulta=10 Fecha=14 Hora=18 Duracion=22 "
+     "Nro_Orden=26 Cod_Cobertura=27 NoDisponible=29 Confirmado=30 Motivo=31 Nro_Absoluto=111 "
+     "Tipo=115 Nombre=118 Telefono=208 Nro_Orden_Atencion=298 Coseguro=299"},
+    {&Feriados::def(), 86, 3, 0, &mainDataFile(), "Cod_Feriado=0 Fecha=2 Descripcion=6"},
+    {&Ocupaciones::def(), 63, 2, 1, &mainDataFile(), "Cod_Ocupacion=0 Descripcion=2 Inactivo=62"},
     {&TiposConsultas::def(), 56, 2, 0, &mainDataFile(),
      "Cod_TipoConsulta=0 Descripcion=2 Color=52"},
     {&Especialidades::def(), 43, 2, 1, &mainDataFile(),
      "Cod_Especialidad=0 Descripcion=2 Inactiva=42"},
-    {&Provincias::def(), 32, 2, 0, &mainDataFile(),
-     "Cod_Provincia=0 Provincia=2"},
+    {&Provincias::def(), 32, 2, 0, &mainDataFile(), "Cod_Provincia=0 Provincia=2"},
     {&Localidades::def(), 56, 3, 0, &mainDataFile(),
      "Cod_Postal=0 NombreLocalidad=4 Cod_Provincia=54"},
     {&Coberturas_Medicas::def(), 93, 2, 1, &mainDataFile(),
      "Cod_Cobertura=0 Descripcion=2 Inactivo=92"},
     {&Agenda::def(), 269, 4, 1, &agendaDataFile(),
-     "Cod_Agenda=0 Nombre=2 Domicilio=42 Cod_Postal=82 Telefono1=86 Telefono2=106 Telefono3=126 NombreContacto=146 Email=206 Inactivo=266 Cod_RubroAgenda=267"},
-    {&RubrosAgenda::def(), 62, 2, 1, &agendaDataFile(),
-     "Cod_RubroAgenda=0 Descripcion=2"},
+     "Cod_Agenda=0 Nombre=2 Domicilio=42 Cod_Postal=82 Telefono1=86 Telefono2=106 Telefono3=126 "
+     "NombreContacto=146 Email=206 Inactivo=266 Cod_RubroAgenda=267"},
+    {&RubrosAgenda::def(), 62, 2, 1, &agendaDataFile(), "Cod_RubroAgenda=0 Descripcion=2"},
     {&AgendaRecordatoria::def(), 75, 5, 1, &agendaDataFile(),
-     "Asunto=0 CodigoInterno=60 Prioridad=62 Completa=63 Fecha=64 Hora=68 Alarma=72 Cod_Usuario=73"},
+     "Asunto=0 CodigoInterno=60 Prioridad=62 Completa=63 Fecha=64 Hora=68 Alarma=72 "
+     "Cod_Usuario=73"},
     {&Temas::def(), 388, 3, 1, &mainDataFile(),
      "NroInternoTema=0 Fecha=4 Archivo_Adjunto=8 Inactivo=263 Hora=264 Asunto=268"},
-    {&Notas::def(), 317, 2, 1, &mainDataFile(),
-     "Descripcion=0 CodigoInterno=60 ArchivoAdjunto=62"},
+    {&Notas::def(), 317, 2, 1, &mainDataFile(), "Descripcion=0 CodigoInterno=60 ArchivoAdjunto=62"},
     {&Macros::def(), 359, 4, 0, &mainDataFile(),
      "Cod_Macro=0 Interna=2 Descripcion=3 Identificador=83 Valor=103 ConservarValor=358"},
     {&NotasMacros::def(), 10127, 4, 0, &mainDataFile(),
      "Cod_NotaMacro=0 Descripcion=2 Texto=122 Cod_Paciente=10122 Cod_Medico=10124 Inactivo=10126"},
     {&Usuarios::def(), 104, 3, 1, &mainDataFile(),
-     "Cod_Usuario=0 Nombre_Usuario=2 Login_Usuario=62 Password_Usuario=82 NivelAcceso=102 Inactivo=103"},
-    {&KovSaveC::def(), 154, 2, 0, &mainDataFile(),
-     "ID=0 EPROCEDURE=4 EAPLICATION=54 ENAME=104"},
+     "Cod_Usuario=0 Nombre_Usuario=2 Login_Usuario=62 Password_Usuario=82 NivelAcceso=102 "
+     "Inactivo=103"},
+    {&KovSaveC::def(), 154, 2, 0, &mainDataFile(), "ID=0 EPROCEDURE=4 EAPLICATION=54 ENAME=104"},
     {&KovSaveD::def(), 65, 2, 0, &mainDataFile(),
      "ID=0 ITEM=4 FIELDNAME=6 FIELDORDER=56 FIELDORDERNRO=57 FIELDTOTALING=59 FIELDID=61"},
 };

@@ -60,8 +60,7 @@ int collate(void*, int n1, const void* s1, int n2, const void* s2) {
   const char* a = static_cast<const char*>(s1);
   const char* b = static_cast<const char*>(s2);
   if (isAscii(a, n1) && isAscii(b, n2)) {
-    return compareText({a, static_cast<std::size_t>(n1)}, {b, static_cast<std::size_t>(n2)},
-                       kMode);
+    return compareText({a, static_cast<std::size_t>(n1)}, {b, static_cast<std::size_t>(n2)}, kMode);
   }
   return compareText(utf8ToCp1252({a, static_cast<std::size_t>(n1)}),
                      utf8ToCp1252({b, static_cast<std::size_t>(n2)}), kMode);
@@ -98,18 +97,18 @@ int Connection::open(const std::filesystem::path& folder,
   if (files.empty() || !files.front()->ownerPassword.empty()) return error::BadRecordDeclaration;
   const std::filesystem::path mainPath = folder / files.front()->fileName;
   int rc = sqlite3_open_v2(mainPath.c_str(), &db_,
-                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
-                           nullptr);
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, nullptr);
   if (rc == SQLITE_OK) {
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, 0);
     sqlite3_create_collation(db_, "rt_case", SQLITE_UTF8, nullptr, collate<CaseMode::Sensitive>);
     sqlite3_create_collation(db_, "rt_nocase", SQLITE_UTF8, nullptr,
                              collate<CaseMode::Insensitive>);
-    rc = sqlite3_exec(db_,
-                      "PRAGMA temp_store=MEMORY; PRAGMA journal_mode=DELETE; PRAGMA cache_size=-32768;"
-                      "SELECT count(*) FROM main.sqlite_master;",
-                      nullptr, nullptr, nullptr);
+    rc = sqlite3_exec(
+        db_,
+        "PRAGMA temp_store=MEMORY; PRAGMA journal_mode=DELETE; PRAGMA cache_size=-32768;"
+        "SELECT count(*) FROM main.sqlite_master;",
+        nullptr, nullptr, nullptr);
   }
   if (rc != SQLITE_OK) {
     const int code = runtimeErrorForSqlite(rc);
@@ -178,8 +177,10 @@ std::string Connection::qualifiedName(const TableDef& def) const {
 Statement& Connection::cached(const std::string& sql) {
   auto it = cache_.find(sql);
   if (it == cache_.end()) it = cache_.emplace(sql, Statement(db_, sql)).first;
-  it->second.reset();
-  sqlite3_clear_bindings(it->second.get());
+  if (it->second.valid()) {
+    it->second.reset();
+    sqlite3_clear_bindings(it->second.get());
+  }
   return it->second;
 }
 

@@ -31,13 +31,13 @@ struct FileKeys {
 };
 
 StreamKey deriveKey(std::string_view password, std::string_view fileName, std::string_view role) {
-  const std::string salt = "Varneta owner password|" + std::string(fileName) + "|" +
-                           std::string(role);
+  const std::string salt =
+      "Varneta owner password|" + std::string(fileName) + "|" + std::string(role);
   unsigned char out[kKeyBytes + kNonceBytes];
   if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
                         reinterpret_cast<const unsigned char*>(salt.data()),
-                        static_cast<int>(salt.size()), kDerivationRounds, EVP_sha256(),
-                        sizeof out, out) != 1) {
+                        static_cast<int>(salt.size()), kDerivationRounds, EVP_sha256(), sizeof out,
+                        out) != 1) {
     throw std::runtime_error("key derivation failed");
   }
   StreamKey k;
@@ -81,8 +81,8 @@ bool keyForPath(std::string_view path, bool journal, StreamKey& out) {
 class KeyStream {
  public:
   explicit KeyStream(const StreamKey& key) : key_(key), ctx_(EVP_CIPHER_CTX_new()) {
-    if (!ctx_ || EVP_EncryptInit_ex(ctx_, EVP_aes_256_ctr(), nullptr, key_.key.data(),
-                                    nullptr) != 1) {
+    if (!ctx_ ||
+        EVP_EncryptInit_ex(ctx_, EVP_aes_256_ctr(), nullptr, key_.key.data(), nullptr) != 1) {
       throw std::runtime_error("cipher set-up failed");
     }
   }
@@ -164,9 +164,7 @@ int cryptSync(sqlite3_file* f, int flags) {
 int cryptFileSize(sqlite3_file* f, sqlite3_int64* size) {
   return cf(f)->real->pMethods->xFileSize(cf(f)->real, size);
 }
-int cryptLock(sqlite3_file* f, int lock) {
-  return cf(f)->real->pMethods->xLock(cf(f)->real, lock);
-}
+int cryptLock(sqlite3_file* f, int lock) { return cf(f)->real->pMethods->xLock(cf(f)->real, lock); }
 int cryptUnlock(sqlite3_file* f, int lock) {
   return cf(f)->real->pMethods->xUnlock(cf(f)->real, lock);
 }
@@ -176,9 +174,7 @@ int cryptCheckReserved(sqlite3_file* f, int* out) {
 int cryptFileControl(sqlite3_file* f, int op, void* arg) {
   return cf(f)->real->pMethods->xFileControl(cf(f)->real, op, arg);
 }
-int cryptSectorSize(sqlite3_file* f) {
-  return cf(f)->real->pMethods->xSectorSize(cf(f)->real);
-}
+int cryptSectorSize(sqlite3_file* f) { return cf(f)->real->pMethods->xSectorSize(cf(f)->real); }
 int cryptDeviceCharacteristics(sqlite3_file* f) {
   // Writes must go through the journal: a batch-atomic device would bypass it.
   return cf(f)->real->pMethods->xDeviceCharacteristics(cf(f)->real) & ~SQLITE_IOCAP_BATCH_ATOMIC;
@@ -186,16 +182,27 @@ int cryptDeviceCharacteristics(sqlite3_file* f) {
 
 // Version 1: no shared memory (no WAL) and no memory mapping, which would
 // let SQLite read the encrypted bytes directly.
-const sqlite3_io_methods kCryptMethods = {
-    1,           cryptClose,        cryptRead,        cryptWrite,
-    cryptTruncate, cryptSync,       cryptFileSize,    cryptLock,
-    cryptUnlock, cryptCheckReserved, cryptFileControl, cryptSectorSize,
-    cryptDeviceCharacteristics,
-    nullptr,     nullptr,           nullptr,          nullptr,
-    nullptr,     nullptr};
+const sqlite3_io_methods kCryptMethods = {1,
+                                          cryptClose,
+                                          cryptRead,
+                                          cryptWrite,
+                                          cryptTruncate,
+                                          cryptSync,
+                                          cryptFileSize,
+                                          cryptLock,
+                                          cryptUnlock,
+                                          cryptCheckReserved,
+                                          cryptFileControl,
+                                          cryptSectorSize,
+                                          cryptDeviceCharacteristics,
+                                          nullptr,
+                                          nullptr,
+                                          nullptr,
+                                          nullptr,
+                                          nullptr,
+                                          nullptr};
 
-int cryptOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flags,
-              int* outFlags) {
+int cryptOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
   CryptFile* c = cf(f);
   c->base.pMethods = nullptr;
   c->stream = nullptr;
@@ -222,7 +229,9 @@ int cryptOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flag
   return SQLITE_OK;
 }
 
-int cryptDelete(sqlite3_vfs* v, const char* n, int s) { return realVfs(v)->xDelete(realVfs(v), n, s); }
+int cryptDelete(sqlite3_vfs* v, const char* n, int s) {
+  return realVfs(v)->xDelete(realVfs(v), n, s);
+}
 int cryptAccess(sqlite3_vfs* v, const char* n, int fl, int* r) {
   return realVfs(v)->xAccess(realVfs(v), n, fl, r);
 }
@@ -277,7 +286,8 @@ void registerCryptVfs() {
 }
 
 void setCryptPassword(std::string_view fileName, std::string_view password) {
-  FileKeys keys{deriveKey(password, fileName, "database"), deriveKey(password, fileName, "journal")};
+  FileKeys keys{deriveKey(password, fileName, "database"),
+                deriveKey(password, fileName, "journal")};
   std::lock_guard lock(keysMutex());
   keysByName()[std::string(fileName)] = keys;
 }

@@ -100,21 +100,21 @@ std::string Cursor::buildSql(Mode mode) const {
     };
     // A bound on the first free component lets SQLite seek in the index.
     if (fixed_ < n) {
-      where.push_back(sql::componentExpr(def_, key, fixed_) + op(fixed_, true) +
-                      param(fixed_ + 1));
+      where.push_back(sql::componentExpr(def_, key, fixed_) + op(fixed_, true) + param(fixed_ + 1));
     }
     std::string after, equalSoFar;
     for (int i = 0; i <= n; ++i) {
-      const std::string term = i < n ? sql::componentExpr(def_, key, i) + op(i, false) + param(i + 1)
-                                     : std::string("_id") + (forward ? " > " : " < ") + param(n + 1);
+      const std::string term = i < n
+                                   ? sql::componentExpr(def_, key, i) + op(i, false) + param(i + 1)
+                                   : std::string("_id") + (forward ? " > " : " < ") + param(n + 1);
       if (!after.empty()) after += " OR ";
       after += "(" + equalSoFar + term + ")";
       if (i < n) equalSoFar += sql::componentExpr(def_, key, i) + " = " + param(i + 1) + " AND ";
     }
     where.push_back("(" + after + ")");
   }
-  std::string sql = "SELECT " + sql::selectList(def_) + " FROM " +
-                    Connection::get().qualifiedName(def_);
+  std::string sql =
+      "SELECT " + sql::selectList(def_) + " FROM " + Connection::get().qualifiedName(def_);
   for (std::size_t i = 0; i < where.size(); ++i) sql += (i ? " AND " : " WHERE ") + where[i];
   // With every component fixed only the record order is left to follow.
   if (fixed_ == n) return sql + (forward ? " ORDER BY _id ASC" : " ORDER BY _id DESC");

@@ -54,16 +54,22 @@ bool isTextField(const FieldDef& field) { return field.type == FieldType::String
 std::int64_t fieldNumber(const FieldDef& f, const char* record) {
   const char* p = record + f.offset;
   switch (f.type) {
-    case FieldType::Byte: return load<std::uint8_t>(p);
-    case FieldType::Short: return load<std::int16_t>(p);
-    case FieldType::UShort: return load<std::uint16_t>(p);
+    case FieldType::Byte:
+      return load<std::uint8_t>(p);
+    case FieldType::Short:
+      return load<std::int16_t>(p);
+    case FieldType::UShort:
+      return load<std::uint16_t>(p);
     case FieldType::Long:
     case FieldType::Date:
-    case FieldType::Time: return load<std::int32_t>(p);
-    case FieldType::ULong: return load<std::uint32_t>(p);
+    case FieldType::Time:
+      return load<std::int32_t>(p);
+    case FieldType::ULong:
+      return load<std::uint32_t>(p);
     case FieldType::Decimal:
       return unpackDecimal(reinterpret_cast<const unsigned char*>(p), f.size);
-    case FieldType::String: return 0;
+    case FieldType::String:
+      return 0;
   }
   return 0;
 }
@@ -71,17 +77,28 @@ std::int64_t fieldNumber(const FieldDef& f, const char* record) {
 void setFieldNumber(const FieldDef& f, char* record, std::int64_t v) {
   char* p = record + f.offset;
   switch (f.type) {
-    case FieldType::Byte: store<std::uint8_t>(p, v); break;
-    case FieldType::Short: store<std::int16_t>(p, v); break;
-    case FieldType::UShort: store<std::uint16_t>(p, v); break;
+    case FieldType::Byte:
+      store<std::uint8_t>(p, v);
+      break;
+    case FieldType::Short:
+      store<std::int16_t>(p, v);
+      break;
+    case FieldType::UShort:
+      store<std::uint16_t>(p, v);
+      break;
     case FieldType::Long:
     case FieldType::Date:
-    case FieldType::Time: store<std::int32_t>(p, v); break;
-    case FieldType::ULong: store<std::uint32_t>(p, v); break;
+    case FieldType::Time:
+      store<std::int32_t>(p, v);
+      break;
+    case FieldType::ULong:
+      store<std::uint32_t>(p, v);
+      break;
     case FieldType::Decimal:
       packDecimal(v, reinterpret_cast<unsigned char*>(p), f.size);
       break;
-    case FieldType::String: break;
+    case FieldType::String:
+      break;
   }
 }
 

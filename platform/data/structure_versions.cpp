@@ -180,7 +180,8 @@ int ensureTableStorage(const TableDef& table) {
     if (step.rc != SQLITE_OK) result = runtimeErrorForSqlite(step.rc);
   }
   if (ownTransaction) {
-    if (result == error::NoError && sqlite3_exec(c.db(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    if (result == error::NoError &&
+        sqlite3_exec(c.db(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
       result = error::FileLocked;
     }
     if (result != error::NoError) sqlite3_exec(c.db(), "ROLLBACK", nullptr, nullptr, nullptr);

@@ -29,9 +29,7 @@ std::map<ThreadNumber, ThreadTables>& allTables() {
   return tables;
 }
 
-int sqliteFailure(int rc) {
-  return setSqliteError(rc, sqlite3_errmsg(Connection::get().db()));
-}
+int sqliteFailure(int rc) { return setSqliteError(rc, sqlite3_errmsg(Connection::get().db())); }
 
 }  // namespace
 
@@ -107,9 +105,7 @@ int Table::fetchPosition(std::int64_t position) {
   return readOne(s, def_, *buffer_, id_, rv_);
 }
 
-void Table::setToStart(int key) {
-  cursor_.setKey(key);
-}
+void Table::setToStart(int key) { cursor_.setKey(key); }
 
 void Table::setFromBuffer(int key) {
   cursor_.setKey(key);
@@ -164,8 +160,7 @@ int Table::duplicateKey(int sqliteResult) {
     if (!key.unique() || (key.skipEmpty && keyIsEmpty(def_, key, record()))) continue;
     Statement& s = Connection::get().cached(tableSql(def_).otherWithKey[k]);
     for (std::size_t i = 0; i < key.components.size(); ++i) {
-      sql::bindKeyValue(s, static_cast<int>(i + 1), def_.fields[key.components[i].field],
-                        record());
+      sql::bindKeyValue(s, static_cast<int>(i + 1), def_.fields[key.components[i].field], record());
     }
     s.bind(static_cast<int>(key.components.size() + 1), id_);
     const bool found = s.step() == SQLITE_ROW;

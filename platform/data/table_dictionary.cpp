@@ -82,8 +82,7 @@ TableBuilder& TableBuilder::picture(std::string picture) {
 }
 
 TableBuilder& TableBuilder::key(std::string name, std::string_view components, KeyKind kind,
-                                bool noCaseSkipEmpty, std::string description,
-                                int autoNumbered) {
+                                bool noCaseSkipEmpty, std::string description, int autoNumbered) {
   KeyDef k;
   k.name = std::move(name);
   k.kind = kind;
@@ -94,7 +93,8 @@ TableBuilder& TableBuilder::key(std::string name, std::string_view components, K
   while (!components.empty()) {
     const auto comma = components.find(',');
     std::string_view part = components.substr(0, comma);
-    components = comma == std::string_view::npos ? std::string_view{} : components.substr(comma + 1);
+    components =
+        comma == std::string_view::npos ? std::string_view{} : components.substr(comma + 1);
     while (!part.empty() && part.front() == ' ') part.remove_prefix(1);
     KeyComponent c;
     if (!part.empty() && part.front() == '-') {

@@ -53,7 +53,7 @@ struct MemoDef {
 // A database file. Tables with an owner password live in a file of their own,
 // encrypted under that password.
 struct DataFile {
-  std::string fileName;  // in the working folder: "Varneta.dat"
+  std::string fileName;       // in the working folder: "Varneta.dat"
   std::string ownerPassword;  // empty for the plain file
 };
 
@@ -87,8 +87,8 @@ struct TableDef {
 // order and sizes of the fields.
 class TableBuilder {
  public:
-  TableBuilder(std::string label, std::string prefix, std::string storageName,
-               const DataFile& file, int version, std::string description = {});
+  TableBuilder(std::string label, std::string prefix, std::string storageName, const DataFile& file,
+               int version, std::string description = {});
 
   TableBuilder& field(std::string name, FieldType type, int size, int places = 0);
   template <typename T>

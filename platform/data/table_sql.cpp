@@ -43,8 +43,8 @@ std::string createTableSql(const TableDef& def, const std::string& schema,
 
 std::string createIndexSql(const TableDef& def, const KeyDef& key, const std::string& schema) {
   std::string sql = std::string("CREATE ") + (key.unique() ? "UNIQUE " : "") +
-                    "INDEX IF NOT EXISTS " + schema + "." + quoteName(indexName(def, key)) + " ON " +
-                    quoteName(def.storage().storageName) + " (";
+                    "INDEX IF NOT EXISTS " + schema + "." + quoteName(indexName(def, key)) +
+                    " ON " + quoteName(def.storage().storageName) + " (";
   for (std::size_t i = 0; i < key.components.size(); ++i) {
     if (i) sql += ", ";
     sql += componentExpr(def, key, static_cast<int>(i));
@@ -119,8 +119,8 @@ TableSql build(const TableDef& def) {
   const std::string idParam = "?" + std::to_string(n + 1);
   const std::string rvParam = "?" + std::to_string(n + 2);
   t.insert = "INSERT INTO " + t.name + " (" + columns + ") VALUES (" + values + ")";
-  t.update = "UPDATE " + t.name + " SET " + sets + " WHERE _id = " + idParam + " AND _rv = " +
-             rvParam;
+  t.update =
+      "UPDATE " + t.name + " SET " + sets + " WHERE _id = " + idParam + " AND _rv = " + rvParam;
   t.remove = "DELETE FROM " + t.name + " WHERE _id = ?1 AND _rv = ?2";
   t.byId = select + " WHERE _id = ?1";
   t.count = "SELECT count(*) FROM " + t.name;
@@ -133,8 +133,8 @@ TableSql build(const TableDef& def) {
       highest = "SELECT max(" + quoteName(def.fields[key.components[numbered].field].column) +
                 ") FROM " + t.name;
       for (int i = 0; i < numbered; ++i) {
-        highest += (i ? " AND " : " WHERE ") + componentExpr(def, key, i) + " = ?" +
-                   std::to_string(i + 1);
+        highest +=
+            (i ? " AND " : " WHERE ") + componentExpr(def, key, i) + " = ?" + std::to_string(i + 1);
       }
     }
     t.highestNumber.push_back(std::move(highest));

@@ -15,8 +15,7 @@ std::string componentExpr(const TableDef& def, const KeyDef& key, int component)
 // "(c1 <> 0 OR c2 <> '')" for a skip-empty key, else empty.
 std::string skipEmptyPredicate(const TableDef& def, const KeyDef& key);
 std::string indexName(const TableDef& def, const KeyDef& key);
-std::string createTableSql(const TableDef& def, const std::string& schema,
-                           const std::string& name);
+std::string createTableSql(const TableDef& def, const std::string& schema, const std::string& name);
 std::string createIndexSql(const TableDef& def, const KeyDef& key, const std::string& schema);
 // The columns every read selects: _id, _rv, the fields, the memos.
 std::string selectList(const TableDef& def);
@@ -29,8 +28,8 @@ void bindKeyValue(Statement& s, int index, const FieldDef& field, const char* re
 struct TableSql {
   std::string name;  // "schema"."table"
   std::string insert, update, remove, byId, count;
-  std::vector<std::string> fetchByKey;   // per key: equal on every component
-  std::vector<std::string> otherWithKey;  // per key: another record with these values
+  std::vector<std::string> fetchByKey;     // per key: equal on every component
+  std::vector<std::string> otherWithKey;   // per key: another record with these values
   std::vector<std::string> highestNumber;  // per key: the highest value of its numbered
                                            // component among equal earlier components
 };

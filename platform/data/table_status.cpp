@@ -47,23 +47,33 @@ int runtimeErrorForSqlite(int rc) {
   switch (rc) {
     case SQLITE_OK:
     case SQLITE_ROW:
-    case SQLITE_DONE: return error::NoError;
+    case SQLITE_DONE:
+      return error::NoError;
     case SQLITE_CONSTRAINT_UNIQUE:
-    case SQLITE_CONSTRAINT_PRIMARYKEY: return error::DuplicateKey;
-    case SQLITE_CORRUPT_INDEX: return error::RebuildKeys;
-    default: break;
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+      return error::DuplicateKey;
+    case SQLITE_CORRUPT_INDEX:
+      return error::RebuildKeys;
+    default:
+      break;
   }
   switch (rc & 0xFF) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: return error::FileLocked;
-    case SQLITE_CANTOPEN: return error::NoFile;
+    case SQLITE_LOCKED:
+      return error::FileLocked;
+    case SQLITE_CANTOPEN:
+      return error::NoFile;
     case SQLITE_PERM:
     case SQLITE_READONLY:
-    case SQLITE_AUTH: return error::AccessDenied;
+    case SQLITE_AUTH:
+      return error::AccessDenied;
     case SQLITE_NOTADB:
-    case SQLITE_CORRUPT: return error::BadDataFile;
-    case SQLITE_NOTFOUND: return error::RecordNotFound;
-    default: return error::DriverError;
+    case SQLITE_CORRUPT:
+      return error::BadDataFile;
+    case SQLITE_NOTFOUND:
+      return error::RecordNotFound;
+    default:
+      return error::DriverError;
   }
 }
 

@@ -37,7 +37,7 @@ class View {
   void setToStart();
   void setFromBuffer();  // from the primary buffer's key values
   int reset(std::int64_t position);
-  int next();      // 0, or 33 past the last record the filter accepts
+  int next();  // 0, or 33 past the last record the filter accepts
   int previous();
   std::int64_t position() const { return id_; }
   // Records the range and filter accept.

@@ -230,9 +230,8 @@ TableDef contactsVersion(int version) {
 
 TEST_F(FilesTest, OlderTableWithARenamedFieldOpensWithItsDataAndANewerOneIsRefused) {
   std::vector<std::string> health;
-  setTableHealthHook([&](const TableDef& d, bool bad) {
-    health.push_back(d.label + (bad ? " bad" : " good"));
-  });
+  setTableHealthHook(
+      [&](const TableDef& d, bool bad) { health.push_back(d.label + (bad ? " bad" : " good")); });
   static const TableDef v1 = contactsVersion(1);
   static const TableDef v2 = contactsVersion(2);
   Table& old = open(v1);
@@ -265,8 +264,8 @@ TEST_F(FilesTest, OlderTableWithARenamedFieldOpensWithItsDataAndANewerOneIsRefus
   closeDatabase();
   ASSERT_EQ(openDatabase(folder_, {&plainFile(), &secretFile()}), 0);
   EXPECT_EQ(table(v1).open(), 47);
-  EXPECT_EQ(health, (std::vector<std::string>{"Contactos good", "Contactos good",
-                                               "Contactos bad"}));
+  EXPECT_EQ(health,
+            (std::vector<std::string>{"Contactos good", "Contactos good", "Contactos bad"}));
   setTableHealthHook(nullptr);
 }
 

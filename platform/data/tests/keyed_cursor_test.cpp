@@ -21,15 +21,40 @@ using KeyedCursorTest = DataTest;
 TEST_F(KeyedCursorTest, SpanishNamesOrderInBothKeyKinds) {
   Table& t = open(people());
   // "\xF1" is n with tilde, "\xD1" N with tilde, "\xFA" u with acute.
-  for (const char* n : {"Zapata", "\xD1" "and\xFA", "Nu\xF1" "ez", "Nunez", "nunez", "Nu\xF1" "ez",
+  for (const char* n : {"Zapata",
+                        "\xD1"
+                        "and\xFA",
+                        "Nu\xF1"
+                        "ez",
+                        "Nunez", "nunez",
+                        "Nu\xF1"
+                        "ez",
                         "Olmos", "Nuzo"}) {
     person(t, 0, n);
   }
-  const std::vector<std::string> insensitive = {
-      "Nunez", "nunez", "Nu\xF1" "ez", "Nu\xF1" "ez", "Nuzo", "\xD1" "and\xFA", "Olmos", "Zapata"};
+  const std::vector<std::string> insensitive = {"Nunez",
+                                                "nunez",
+                                                "Nu\xF1"
+                                                "ez",
+                                                "Nu\xF1"
+                                                "ez",
+                                                "Nuzo",
+                                                "\xD1"
+                                                "and\xFA",
+                                                "Olmos",
+                                                "Zapata"};
   EXPECT_EQ(walk(t, kByName), insensitive);
-  const std::vector<std::string> sensitive = {
-      "Nunez", "Nu\xF1" "ez", "Nu\xF1" "ez", "Nuzo", "nunez", "\xD1" "and\xFA", "Olmos", "Zapata"};
+  const std::vector<std::string> sensitive = {"Nunez",
+                                              "Nu\xF1"
+                                              "ez",
+                                              "Nu\xF1"
+                                              "ez",
+                                              "Nuzo",
+                                              "nunez",
+                                              "\xD1"
+                                              "and\xFA",
+                                              "Olmos",
+                                              "Zapata"};
   EXPECT_EQ(walk(t, kByExactName), sensitive);
   std::vector<std::string> reversed(insensitive.rbegin(), insensitive.rend());
   EXPECT_EQ(walk(t, kByName, false), reversed);
