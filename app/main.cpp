@@ -1,8 +1,6 @@
-#include <QApplication>
-#include <QMainWindow>
-
 #include "admin/register_procedures.h"
 #include "catalogs/register_procedures.h"
+#include "core/program_startup.h"
 #include "core/register_procedures.h"
 #include "letters/register_procedures.h"
 #include "netlib/register_procedures.h"
@@ -30,12 +28,6 @@ void registerAllProcedures() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setStyle("Fusion");
   registerAllProcedures();
-  QMainWindow frame;
-  frame.setWindowTitle("Varneta");
-  frame.resize(1024, 700);
-  frame.show();
-  return QApplication::exec();
+  return core::ProgramEntry(argc, argv);
 }

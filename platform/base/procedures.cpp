@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "platform/base/logical_threads.h"
 #include "platform/base/text_order.h"
 
 namespace rt {
@@ -27,6 +28,7 @@ int callProcedure(std::string_view name, const ProcedureArgs& args) {
   if (it == registry().end()) return kCancelled;
   // Copy: the procedure may re-register itself or others while it runs.
   Procedure procedure = it->second;
+  ProcedureScope scope(name);
   return procedure(args);
 }
 

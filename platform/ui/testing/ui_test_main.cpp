@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/base/testing/test_environment.h"
+#include "platform/ui/event_loop.h"
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
@@ -11,5 +12,6 @@ int main(int argc, char** argv) {
   rt::testing::prepareTestProcess();
   QApplication app(argc, argv);
   QApplication::setStyle("Fusion");
+  rt::installWindowLayer();
   return RUN_ALL_TESTS();
 }

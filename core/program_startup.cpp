@@ -1,0 +1,140 @@
+#include "core/program_startup.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <cfenv>
+#include <string>
+
+#include "core/command_line.h"
+#include "core/net_trace.h"
+#include "core/runtime_locale.h"
+#include "core/settings_store.h"
+#include "core/single_instance.h"
+#include "core/startup_hooks.h"
+#include "core/window_font_start.h"
+#include "platform/base/paths.h"
+#include "platform/base/procedures.h"
+#include "platform/base/runtime_errors.h"
+#include "platform/ui/event_loop.h"
+
+namespace core {
+namespace {
+
+bool g_tablesRegistered = false;
+
+void call(std::string_view name, rt::ProcedureArgs args = {}) { rt::callProcedure(name, args); }
+
+// The icon every window shows, when the program carries it.
+void setApplicationIcon() {
+  constexpr char kIcon[] = ":/viror.ICO";
+  if (QFile::exists(kIcon)) QApplication::setWindowIcon(QIcon(kIcon));
+}
+
+// The runtime's locale texts, and the table registration once per process.
+void prepareRuntimeAndTables() {
+  applyRuntimeLocale();
+  if (g_tablesRegistered) return;
+  g_tablesRegistered = true;
+  call(hook::TableUpgradeRegistration);
+}
+
+}  // namespace
+
+int runProgramThreads() {
+  int exitCode = 0;
+  rt::HaltHandler previous = rt::setHaltHandler([&exitCode](int code) { exitCode = code; });
+  rt::startMainThread([] {
+    // Posted, so the loop ends after thread 1 has run its end routines.
+    struct QuitWhenDone {
+      ~QuitWhenDone() {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+      }
+    } quit;
+    MainProgram();
+  });
+  QApplication::exec();
+  rt::endAllThreads();
+  rt::setHaltHandler(std::move(previous));
+  return exitCode;
+}
+
+int ProgramEntry(int argc, char** argv) {
+  std::fesetenv(FE_DFL_ENV);
+  rt::captureWorkingFolder();
+  setCommandLine(argc, argv);
+  QApplication app(argc, argv);
+  QApplication::setStyle("Fusion");
+  // Windows come and go on every thread; the program ends when thread 1 does.
+  QApplication::setQuitOnLastWindowClosed(false);
+  rt::installWindowLayer();
+  installThreadRoutines();
+  ProcessInit();
+  ProcessFilesBind();
+  const int exitCode = runProgramThreads();
+  ProcessExit();
+  return exitCode;
+}
+
+void ProcessInit() {
+  // Process-wide variables of C++ start cleared or with their declared values.
+  call(hook::RegistryAccessConstruct);
+  call(hook::DebugLogDefaults);
+  call(hook::TextTranslatorConstruct);
+  call(hook::ErrorReporterConstruct);
+  // The settings object exists from the start; MainProgram opens and ends it.
+}
+
+void ProcessFilesBind() { call(hook::KeyFileDriverBind); }
+
+void ProcessExit() {
+  settingsStore().Kill();
+  call(hook::ErrorReporterDestruct);
+  call(hook::TextTranslatorDestruct);
+  call(hook::RegistryAccessDestruct);
+  call(hook::KeyFileDriverDestroy);
+  call(hook::FreeDayQueue);
+}
+
+void installThreadRoutines() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  rt::addThreadHooks(rt::ThreadLayer::Program, ThreadStart, ThreadEnd);
+}
+
+void ThreadStart(rt::ThreadNumber thread) {
+  // The thread's error status starts clear (and is freed when it ends).
+  rt::clearError();
+  call(hook::ErrorReporterThreadInit);
+  rt::ThreadRequest() = 0;
+  rt::ThreadResponse() = 0;
+  rt::ThreadVcrRequest() = 0;
+  // Thread 1 gets its managers from MainProgram, after the global objects.
+  if (thread != rt::kMainThread) call(hook::TableManagersInit, {std::to_string(thread)});
+}
+
+void ThreadEnd(rt::ThreadNumber thread) { call(hook::TableManagersKill, {std::to_string(thread)}); }
+
+void MainProgram() {
+  call(hook::ErrorReporterInit);
+  call(hook::TextTranslatorInit);
+  settingsStore().Init(kProgramIni);
+  call(hook::TableManagersInit, {std::to_string(rt::kMainThread)});
+  writeStartTrace();
+  setApplicationIcon();
+  call(hook::RegistryAccessSetQuietMode, {"1"});
+  prepareRuntimeAndTables();
+  setWindowFontStartValues();
+  if (SingleInstanceCheck() != 0) return;
+  call(hook::Main);
+  NetCloseCallBackWindow();
+  writeEndTrace();
+  settingsStore().Kill();
+  call(hook::TextTranslatorKill);
+}
+
+bool tablesRegistered() { return g_tablesRegistered; }
+
+}  // namespace core

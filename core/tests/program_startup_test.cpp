@@ -1,0 +1,332 @@
+#include "core/program_startup.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLocalSocket>
+#include <QProcess>
+#include <cstdlib>
+
+#include "core/command_line.h"
+#include "core/interim_frame.h"
+#include "core/net_trace.h"
+#include "core/settings_store.h"
+#include "core/startup_hooks.h"
+#include "core/window_font_start.h"
+#include "platform/base/debug_sink.h"
+#include "platform/base/testing/test_environment.h"
+#include "platform/base/text_order.h"
+#include "platform/ui/testing/window_test_kit.h"
+
+namespace core {
+namespace {
+
+using rt::testing::runOnThread;
+using rt::testing::waitUntil;
+
+// Every hook of the start-up writes its name (and arguments) to the debug
+// output, so one capture shows the hooks and the trace lines in their order.
+void recordHooks(std::function<void()> onMain = {}) {
+  const std::vector<std::string_view> names = {
+      hook::ErrorReporterInit,          hook::TextTranslatorInit,
+      hook::TableManagersInit,          hook::TableManagersKill,
+      hook::RegistryAccessSetQuietMode, hook::TableUpgradeRegistration,
+      hook::NetCloseCallBackWindow,     hook::TextTranslatorKill};
+  for (std::string_view name : names) {
+    rt::registerProcedure(name, [name = std::string(name)](const rt::ProcedureArgs& args) {
+      std::string line = "> " + name;
+      for (const std::string& a : args) line += " " + a;
+      rt::debugOutput(line);
+      return rt::kCompleted;
+    });
+  }
+  rt::registerProcedure(hook::Main, [onMain](const rt::ProcedureArgs&) {
+    rt::debugOutput("> Main, font " + windowFontStart().name + " " +
+                    std::to_string(windowFontStart().size) + " " + windowFontStart().section +
+                    ", settings " + settingsStore().file());
+    if (onMain) onMain();
+    return rt::kCompleted;
+  });
+}
+
+std::vector<std::string> startTrace() {
+  return {"[Rednet Template] Rednet Template version 11.05",
+          "[Rednet Template] Rednet Template using Varneta 11000",
+          "[Rednet Template] Rednet Object version 11.05",
+          "[Rednet Template] Varneta Template Chain"};
+}
+
+std::vector<std::string> endTrace() {
+  return {"[Rednet Template] Rednet Template version 11.05",
+          "[Rednet Template] Rednet Template using Varneta 11000",
+          "[Rednet Template] Closing Down Rednet (Object) version 11.05"};
+}
+
+// The lines of a capture without the table managers that a test's own
+// threads get (their numbers vary; MainProgram's own call passes 1), and
+// without the table registration that only the process's first run makes.
+std::vector<std::string> programSteps(const rt::DebugCapture& capture) {
+  std::vector<std::string> steps;
+  for (const std::string& line : capture.lines()) {
+    const bool threadManagers = line.starts_with("> TableManagers") && !line.ends_with(" 1");
+    if (!threadManagers && line != "> TableUpgradeRegistration") steps.push_back(line);
+  }
+  return steps;
+}
+
+// The steps up to and including the single-instance check.
+std::vector<std::string> stepsBeforeTheFrame(bool traced = true) {
+  std::vector<std::string> steps = {"> ErrorReporter.Init", "> TextTranslator.Init",
+                                    "> TableManagersInit 1"};
+  if (traced) {
+    for (const std::string& line : startTrace()) steps.push_back(line);
+  }
+  steps.push_back("> RegistryAccess.SetQuietMode 1");
+  return steps;
+}
+
+class Startup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    runtime_ = rt::testing::testRoot() / "runtime";
+    std::filesystem::create_directories(runtime_);
+    std::filesystem::permissions(runtime_, std::filesystem::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+  }
+  void TearDown() override {
+    rt::registerProcedure(hook::Main, [](const rt::ProcedureArgs&) { return runInterimFrame(); });
+    rt::endAllThreads();
+    rt::testing::waitIdle();
+  }
+  std::filesystem::path runtime_;
+  rt::testing::Watchdog watchdog_{std::chrono::seconds(60)};
+};
+
+TEST_F(Startup, MainProgramRunsItsStepsInOrderAndRegistersTheTablesOnce) {
+  recordHooks();
+  setCommandLine({"varneta-orden", "/netall"});
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    const bool registration = !tablesRegistered();
+    if (run > 0) {
+      EXPECT_FALSE(registration);
+    }
+    rt::DebugCapture capture;
+    ASSERT_TRUE(runOnThread(MainProgram));
+    const auto& lines = capture.lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "> TableUpgradeRegistration"),
+              registration ? 1 : 0);
+    std::vector<std::string> expected = stepsBeforeTheFrame();
+    expected.push_back("> Main, font Roboto Medium 9 AnyFont, settings .\\varneta.INI");
+    expected.push_back("> NetCloseCallBackWindow");
+    for (const std::string& line : endTrace()) expected.push_back(line);
+    expected.push_back("> TextTranslator.Kill");
+    EXPECT_EQ(programSteps(capture), expected);
+    EXPECT_FALSE(settingsStore().isOpen()) << "ended at the close";
+  }
+  EXPECT_TRUE(tablesRegistered());
+}
+
+TEST_F(Startup, AHaltInTheFrameSkipsTheClosingSteps) {
+  std::vector<int> halts;
+  rt::HaltHandler previous = rt::setHaltHandler([&](int code) { halts.push_back(code); });
+  recordHooks([] { rt::halt(0); });
+  setCommandLine({"varneta-halt", "/rednetlog"});
+  rt::DebugCapture capture;
+  ASSERT_TRUE(runOnThread(MainProgram));
+  rt::setHaltHandler(previous);
+  EXPECT_EQ(halts, std::vector<int>{0});
+  std::vector<std::string> expected = stepsBeforeTheFrame();
+  expected.push_back("> Main, font Roboto Medium 9 AnyFont, settings .\\varneta.INI");
+  EXPECT_EQ(programSteps(capture), expected);
+  EXPECT_TRUE(settingsStore().isOpen()) << "not ended after a halt";
+  settingsStore().Kill();
+}
+
+TEST_F(Startup, TheProcessObjectsAreMadeInOrderAndEndedInReverse) {
+  const std::vector<std::string_view> names = {
+      hook::RegistryAccessConstruct, hook::DebugLogDefaults,
+      hook::TextTranslatorConstruct, hook::ErrorReporterConstruct,
+      hook::KeyFileDriverBind,       hook::ErrorReporterDestruct,
+      hook::TextTranslatorDestruct,  hook::RegistryAccessDestruct,
+      hook::KeyFileDriverDestroy,    hook::FreeDayQueue};
+  std::vector<std::string> calls;
+  for (std::string_view name : names) {
+    rt::registerProcedure(name, [&calls, name = std::string(name)](const rt::ProcedureArgs&) {
+      calls.push_back(name);
+      return rt::kCompleted;
+    });
+  }
+  settingsStore().Init(kProgramIni);
+  ProcessInit();
+  ProcessFilesBind();
+  ProcessExit();
+  for (std::string_view name : names) rt::unregisterProcedure(name);
+  EXPECT_EQ(calls, std::vector<std::string>(names.begin(), names.end()));
+  EXPECT_FALSE(settingsStore().isOpen()) << "the settings object ends first";
+}
+
+TEST_F(Startup, TheProgramEndsWhenThreadOneEndsOrHalts) {
+  installThreadRoutines();
+  struct Case {
+    bool halt;
+    int exitCode;
+  };
+  for (const Case& c : {Case{false, 0}, Case{true, 3}}) {
+    SCOPED_TRACE(c.halt);
+    rt::ThreadNumber other = 0;
+    recordHooks([&] {
+      // A main window left open on a thread of its own when the frame closes.
+      other = rt::start([] {
+        for (;;) rt::suspendCurrentThread();
+      });
+      if (c.halt) rt::halt(c.exitCode);
+    });
+    setCommandLine({"varneta-fin"});
+    rt::DebugCapture capture;
+    EXPECT_EQ(runProgramThreads(), c.exitCode);
+    EXPECT_FALSE(rt::threadAlive(rt::kMainThread));
+    EXPECT_FALSE(rt::threadAlive(other));
+    const auto& lines = capture.lines();
+    // The frame's return lets the other thread start before it is ended; a
+    // halt ends it before it ever ran. Either way its end matches its start.
+    const auto count = [&](const std::string& line) {
+      return std::count(lines.begin(), lines.end(), line);
+    };
+    const std::string n = std::to_string(other);
+    EXPECT_EQ(count("> TableManagersInit " + n), c.halt ? 0 : 1);
+    EXPECT_EQ(count("> TableManagersKill " + n), c.halt ? 0 : 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "> TextTranslator.Kill"), c.halt ? 0 : 1);
+  }
+  settingsStore().Kill();
+}
+
+TEST_F(Startup, TraceLinesFollowTheNetworkSwitches) {
+  struct Case {
+    std::vector<std::string> line;
+    bool traced;
+  };
+  const std::vector<Case> cases = {{{"varneta"}, false},
+                                   {{"varneta", "/netall"}, true},
+                                   {{"varneta", "/NETERRORS"}, true},
+                                   {{"varneta", "/rednetlogerrors"}, true},
+                                   {{"varneta", "/netnolog", "/netall"}, false},
+                                   {{"varneta", "/netall", "/netnolog"}, false},
+                                   {{"/netall"}, false}};  // item 0 is the command name
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line.back());
+    setCommandLine(c.line);
+    rt::DebugCapture capture;
+    writeStartTrace();
+    writeEndTrace();
+    EXPECT_EQ(capture.lines().size(), c.traced ? 7u : 0u);
+  }
+}
+
+TEST_F(Startup, EveryThreadButTheFirstGetsItsManagersBeforeItsProcedure) {
+  installThreadRoutines();
+  recordHooks();
+  rt::DebugCapture capture;
+  rt::ThreadNumber thread = 0;
+  std::vector<std::string> seenAtStart;
+  int requestAtStart = -1;
+  ASSERT_TRUE(runOnThread([&] {
+    thread = rt::currentThreadNumber();
+    seenAtStart = capture.lines();
+    requestAtStart = rt::ThreadRequest() + rt::ThreadResponse() + rt::ThreadVcrRequest();
+    rt::ThreadRequest() = 4;
+  }));
+  const std::string n = std::to_string(thread);
+  EXPECT_EQ(seenAtStart, std::vector<std::string>{"> TableManagersInit " + n});
+  EXPECT_EQ(requestAtStart, 0);
+  EXPECT_EQ(capture.lines().back(), "> TableManagersKill " + n);
+
+  capture.clear();
+  bool ran = false;
+  rt::startMainThread([&] { ran = true; });
+  ASSERT_TRUE(waitUntil([&] { return ran && !rt::threadAlive(rt::kMainThread); }, "thread 1"));
+  EXPECT_EQ(capture.lines(), std::vector<std::string>{"> TableManagersKill 1"})
+      << "thread 1 gets its managers from the program body";
+}
+
+// Runs the interim frame on a thread of this process, as the running copy
+// started under `commandName`.
+struct RunningCopy {
+  explicit RunningCopy(const std::string& name) {
+    setCommandLine({name});
+    rt::start([this] {
+      InterimFrame f;
+      frame = &f;
+      f.Run();
+      frame = nullptr;
+      ended = true;
+    });
+  }
+  InterimFrame* frame = nullptr;
+  bool ended = false;
+};
+
+TEST_F(Startup, ASecondCopyUnderTheSameNameHandsOverAndSkipsTheFrame) {
+  RunningCopy first("varneta-unico");
+  ASSERT_TRUE(waitUntil([&] { return first.frame != nullptr && first.frame->isOpen(); }, "frame"));
+  first.frame->window()->showMinimized();
+  recordHooks();
+  rt::DebugCapture capture;
+  ASSERT_TRUE(runOnThread(MainProgram));
+  EXPECT_EQ(programSteps(capture), stepsBeforeTheFrame(false)) << "no frame, no closing steps";
+  ASSERT_TRUE(waitUntil([&] { return !first.frame->window()->isMinimized(); }, "the restore"));
+  first.frame->window()->close();
+  ASSERT_TRUE(waitUntil([&] { return first.ended; }, "the frame to close"));
+}
+
+TEST_F(Startup, TheProgramStartedTwiceUnderOneNameEndsAtOnceAndUnderAnotherRuns) {
+  const QString binary = QStringLiteral(VARNETA_APP_BINARY);
+  RunningCopy first(binary.toStdString());
+  ASSERT_TRUE(waitUntil([&] { return first.frame != nullptr && first.frame->isOpen(); }, "frame"));
+  QWidget* frameWindow = first.frame->window();
+  frameWindow->showMinimized();
+
+  auto startCopy = [&](QProcess& p, const QString& program) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(QString::fromStdString((rt::testing::testRoot() / "work").string()));
+    p.setProgram(program);
+    p.start();
+  };
+
+  QProcess same;
+  startCopy(same, binary);
+  ASSERT_TRUE(waitUntil([&] { return same.state() == QProcess::NotRunning; }, "the second copy",
+                        std::chrono::seconds(30)));
+  EXPECT_EQ(same.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(same.exitCode(), 0);
+  ASSERT_TRUE(waitUntil([&] { return !frameWindow->isMinimized(); }, "the first to come forward"));
+  EXPECT_TRUE(frameWindow->isVisible());
+
+  // The same file under another spelling is another command name.
+  frameWindow->showMinimized();
+  const QString other = binary.section('/', 0, -2) + "/./" + binary.section('/', -1);
+  QProcess another;
+  startCopy(another, other);
+  QLocalSocket probe;
+  const QString otherSocket =
+      QString::fromStdString(instanceSocketPath(rt::upper(other.toStdString())));
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        if (another.state() == QProcess::NotRunning) return true;
+        probe.connectToServer(otherSocket);
+        return probe.waitForConnected(100);
+      },
+      "the other copy to serve its own name", std::chrono::seconds(30)));
+  EXPECT_EQ(another.state(), QProcess::Running) << "it runs its own frame";
+  probe.disconnectFromServer();
+  another.terminate();
+  ASSERT_TRUE(waitUntil([&] { return another.state() == QProcess::NotRunning; }, "the end"));
+  EXPECT_TRUE(frameWindow->isMinimized()) << "the first copy was not called forward";
+  frameWindow->close();
+  ASSERT_TRUE(waitUntil([&] { return first.ended; }, "the frame to close"));
+}
+
+}  // namespace
+}  // namespace core

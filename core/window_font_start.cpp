@@ -1,0 +1,21 @@
+#include "core/window_font_start.h"
+
+namespace core {
+
+WindowFontStart& windowFontStart() {
+  static WindowFontStart values;
+  return values;
+}
+
+void setWindowFontStartValues() {
+  WindowFontStart& v = windowFontStart();
+  v.name = "Roboto Medium";
+  v.size = 9;
+  v.color = -1;
+  v.style = -1;
+  v.charset = -1;
+  v.flags = 3;
+  v.section = "AnyFont";
+}
+
+}  // namespace core

@@ -1,0 +1,32 @@
+#include "platform/ui/event_loop.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include "platform/base/logical_threads.h"
+#include "platform/ui/message_box.h"
+
+namespace rt {
+namespace {
+
+int g_pending = 0;
+
+}  // namespace
+
+void installWindowLayer() {
+  setDispatcher([](std::function<void()> call) {
+    ++g_pending;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [call = std::move(call)] {
+          --g_pending;
+          call();
+        },
+        Qt::QueuedConnection);
+  });
+  installMessageBoxes();
+}
+
+int pendingLoopCalls() { return g_pending; }
+
+}  // namespace rt

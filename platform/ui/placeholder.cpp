@@ -1,1 +1,0 @@
-// The window driver, controls and report engine on Qt land here.

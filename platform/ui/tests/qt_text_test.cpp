@@ -1,0 +1,40 @@
+#include "platform/ui/qt_text.h"
+
+#include <gtest/gtest.h>
+
+#include <QFont>
+#include <QFontMetrics>
+
+#include "platform/ui/dialog_units.h"
+
+namespace rt {
+namespace {
+
+TEST(QtText, ConvertsRuntimeTextAtTheScreenBoundary) {
+  struct Case {
+    std::string cp1252;
+    QString shown;
+  };
+  const std::vector<Case> cases = {
+      {"Mu\xF1oz", QString::fromUtf8("Muñoz")},
+      {"\x80 5", QString::fromUtf8("€ 5")},
+      {"", QString()},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(toQString(c.cp1252), c.shown);
+    EXPECT_EQ(fromQString(c.shown), c.cp1252);
+  }
+  EXPECT_EQ(fromQString(QString::fromUtf8("日")), "?") << "no CP1252 byte";
+}
+
+TEST(DialogUnits, AreAQuarterCharacterWideAndAnEighthHigh) {
+  QFont font("Roboto Medium", 9);
+  const QFontMetrics metrics(font);
+  const DialogUnits units(font);
+  EXPECT_EQ(units.x(4), metrics.averageCharWidth());
+  EXPECT_EQ(units.y(8), metrics.height());
+  EXPECT_EQ(units.size(400, 80), QSize(100 * metrics.averageCharWidth(), 10 * metrics.height()));
+}
+
+}  // namespace
+}  // namespace rt

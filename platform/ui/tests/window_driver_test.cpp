@@ -1,0 +1,254 @@
+#include "platform/ui/window_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+#include <map>
+
+#include "platform/ui/qt_text.h"
+#include "platform/ui/testing/window_test_kit.h"
+
+namespace rt {
+namespace {
+
+using testing::click;
+using testing::waitIdle;
+using testing::waitUntil;
+
+// A window with a few named controls. "?Formulario" opens a form of the same
+// kind modally on the window's thread; "?OK" completes and closes.
+class SampleWindow : public WindowDriver {
+ public:
+  explicit SampleWindow(std::string title) : title_(std::move(title)) {}
+
+  int Init() override {
+    auto* w = new QWidget;
+    w->setWindowTitle(toQString(title_));
+    auto* layout = new QVBoxLayout(w);
+    for (const char* name : {"?OK", "?Formulario"}) {
+      auto* b = new QPushButton(QString::fromLatin1(name).mid(1), w);
+      b->setObjectName(name);
+      layout->addWidget(b);
+    }
+    auto* edit = new QLineEdit(w);
+    edit->setObjectName("?Nombre");
+    layout->addWidget(edit);
+    auto* list = new QListWidget(w);
+    list->setObjectName("?Lista");
+    list->addItems({"uno", "dos", "tres"});
+    list->setCurrentRow(0);  // before binding: no spurious new-selection event
+    layout->addWidget(list);
+    Open(w);
+    alertKey(Qt::Key_F2);
+    if (timerHundredths > 0) setTimer(timerHundredths);
+    return level::Benign;
+  }
+
+  int TakeEvent() override {
+    seen.push_back({event(), field() ? fromQString(field()->objectName()) : std::string()});
+    if (event() == event::AlertKey) lastKey = keyCode();
+    if (event() == event::Timer) ++ticks;
+    return WindowDriver::TakeEvent();
+  }
+
+  int TakeAccepted() override {
+    if (field() == control("?OK")) {
+      Response = kCompleted;
+      post(event::CloseWindow);
+    } else if (field() == control("?Formulario")) {
+      SampleWindow form(title_ + " / formulario");
+      form.timerHundredths = formTimer;
+      formOpen = &form;
+      formResponse = form.Run();
+      formOpen = nullptr;
+      timerQueuedAfterForm = hasQueued(event::Timer);
+    }
+    return level::Benign;
+  }
+
+  int TakeCloseEvent() override { return mayClose ? level::Benign : level::Notify; }
+
+  std::string title_;
+  std::vector<std::pair<int, std::string>> seen;
+  int ticks = 0;
+  int lastKey = 0;
+  int timerHundredths = 0;
+  int formTimer = 0;
+  bool mayClose = true;
+  SampleWindow* formOpen = nullptr;
+  int formResponse = 0;
+  bool timerQueuedAfterForm = false;
+};
+
+// Runs a SampleWindow on a logical thread of its own.
+struct ThreadWithWindow {
+  explicit ThreadWithWindow(std::string title) : window(std::move(title)) {
+    thread = start([this] {
+      result = window.Run();
+      ended = true;
+    });
+  }
+  // A test that failed early must not leave a thread running on this object.
+  ~ThreadWithWindow() {
+    if (threadAlive(thread)) endAllThreads();
+  }
+  SampleWindow window;
+  ThreadNumber thread = 0;
+  int result = 0;
+  bool ended = false;
+};
+
+bool enabled(WindowDriver* w) { return w != nullptr && w->window()->isEnabled(); }
+
+class WindowDriverTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    endAllThreads();
+    waitIdle();
+    EXPECT_TRUE(WindowDriver::openWindows().empty());
+  }
+  testing::Watchdog watchdog_;
+};
+
+// Each of two threads calls a form; closing the forms in either order returns
+// each call at once, and disables only the calling thread's own window.
+class TwoModalForms : public WindowDriverTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TwoModalForms, ClosingInEitherOrderReturnsEachCallAtOnce) {
+  const bool firstThreadFirst = GetParam();
+  ThreadWithWindow a("Principal A"), b("Principal B");
+  ASSERT_TRUE(waitUntil([&] { return a.window.isOpen() && b.window.isOpen(); }, "both windows"));
+  EXPECT_EQ(otherThreadsShowingWindows(), 2);
+  ASSERT_TRUE(click(a.window, "?Formulario"));
+  ASSERT_TRUE(waitUntil([&] { return a.window.formOpen != nullptr; }, "form A"));
+  EXPECT_FALSE(enabled(&a.window));
+  EXPECT_TRUE(enabled(&b.window)) << "another thread's window stays usable";
+  ASSERT_TRUE(click(b.window, "?Formulario"));
+  ASSERT_TRUE(waitUntil([&] { return b.window.formOpen != nullptr; }, "form B"));
+  EXPECT_FALSE(enabled(&b.window));
+  EXPECT_TRUE(enabled(a.window.formOpen));
+  EXPECT_TRUE(enabled(b.window.formOpen));
+
+  ThreadWithWindow& first = firstThreadFirst ? a : b;
+  ThreadWithWindow& second = firstThreadFirst ? b : a;
+  ASSERT_TRUE(click(*first.window.formOpen, "?OK"));
+  ASSERT_TRUE(
+      waitUntil([&] { return first.window.formOpen == nullptr; }, "the first call to return"));
+  EXPECT_EQ(first.window.formResponse, kCompleted);
+  EXPECT_TRUE(enabled(&first.window));
+  ASSERT_NE(second.window.formOpen, nullptr) << "the other thread's form is still open";
+  EXPECT_FALSE(enabled(&second.window));
+  EXPECT_TRUE(enabled(second.window.formOpen));
+
+  second.window.formOpen->window()->close();  // closed by the user: the call answers cancelled
+  ASSERT_TRUE(waitUntil([&] { return second.window.formOpen == nullptr; }, "the second call"));
+  EXPECT_EQ(second.window.formResponse, kCancelled);
+  EXPECT_TRUE(enabled(&second.window));
+
+  ASSERT_TRUE(click(a.window, "?OK"));
+  ASSERT_TRUE(click(b.window, "?OK"));
+  ASSERT_TRUE(waitUntil([&] { return a.ended && b.ended; }, "both threads to end"));
+  EXPECT_EQ(a.result, kCompleted);
+  EXPECT_EQ(otherThreadsShowingWindows(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Order, TwoModalForms, ::testing::Bool());
+
+TEST_F(WindowDriverTest, AWindowClosesOnlyWhenItsCloseHandlingAgrees) {
+  ThreadWithWindow t("Protegida");
+  t.window.mayClose = false;
+  ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
+  QPointer<QWidget> widget = t.window.window();
+  widget->close();
+  waitIdle();
+  EXPECT_TRUE(widget->isVisible());
+  EXPECT_FALSE(t.ended);
+  EXPECT_EQ(t.window.seen.back().first, event::CloseWindow);
+  t.window.mayClose = true;
+  widget->close();
+  ASSERT_TRUE(waitUntil([&] { return t.ended; }, "the thread to end"));
+  EXPECT_EQ(t.result, kCancelled);
+  waitIdle();
+  EXPECT_TRUE(widget.isNull()) << "the widget is deleted once the loop is idle";
+}
+
+TEST_F(WindowDriverTest, SignalsOfTheControlsBecomeTheWindowsEvents) {
+  ThreadWithWindow t("Eventos");
+  ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
+  waitIdle();
+  ASSERT_FALSE(t.window.seen.empty());
+  EXPECT_EQ(t.window.seen.front().first, event::OpenWindow);
+  t.window.seen.clear();
+
+  auto* edit = t.window.control<QLineEdit>("?nombre");  // names ignore case
+  ASSERT_NE(edit, nullptr);
+  edit->setFocus();
+  QTest::keyClicks(edit, "Ana");
+  QTest::keyClick(edit, Qt::Key_Return);
+  QTest::keyClick(edit, Qt::Key_F2);
+  t.window.control<QListWidget>("?Lista")->setCurrentRow(2);
+  waitIdle();
+  const std::vector<std::pair<int, std::string>> expected = {
+      {event::Accepted, "?Nombre"}, {event::AlertKey, ""}, {event::NewSelection, "?Lista"}};
+  std::vector<std::pair<int, std::string>> got;
+  for (const auto& e : t.window.seen) {
+    if (e.first != event::Selected) got.push_back(e);
+  }
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(t.window.lastKey, Qt::Key_F2);
+  EXPECT_EQ(edit->text(), "Ana") << "typing reached the entry; F2 did not";
+
+  ASSERT_TRUE(post(event::User + 20, t.thread));
+  waitIdle();
+  EXPECT_EQ(t.window.seen.back().first, event::User + 20);
+  click(t.window, "?OK");
+  ASSERT_TRUE(waitUntil([&] { return t.ended; }, "the thread to end"));
+}
+
+TEST_F(WindowDriverTest, TimerTicksAreDroppedWhileAModalWindowIsAbove) {
+  ThreadWithWindow t("Reloj");
+  t.window.timerHundredths = 1;
+  t.window.formTimer = 1;
+  ASSERT_TRUE(waitUntil([&] { return t.window.ticks >= 2; }, "ticks of the window"));
+  ASSERT_TRUE(click(t.window, "?Formulario"));
+  ASSERT_TRUE(waitUntil([&] { return t.window.formOpen != nullptr; }, "the form"));
+  SampleWindow* form = t.window.formOpen;
+  ASSERT_TRUE(waitUntil([&] { return form->ticks >= 5; }, "ticks of the form"));
+  const int ticksBelow = t.window.ticks;
+  ASSERT_TRUE(click(*form, "?OK"));
+  ASSERT_TRUE(waitUntil([&] { return t.window.formOpen == nullptr; }, "the form to close"));
+  EXPECT_EQ(t.window.ticks, ticksBelow);
+  EXPECT_FALSE(t.window.timerQueuedAfterForm) << "ticks during the form were not kept";
+  ASSERT_TRUE(waitUntil([&] { return t.window.ticks > ticksBelow; }, "ticks to come back"));
+  click(t.window, "?OK");
+  ASSERT_TRUE(waitUntil([&] { return t.ended; }, "the thread to end"));
+}
+
+TEST_F(WindowDriverTest, HaltClosesTheWindowsOfEveryThread) {
+  std::vector<int> codes;
+  HaltHandler previous = setHaltHandler([&](int code) { codes.push_back(code); });
+  ThreadWithWindow a("Uno"), b("Dos");
+  ASSERT_TRUE(waitUntil([&] { return a.window.isOpen() && b.window.isOpen(); }, "both windows"));
+  QPointer<QWidget> widgetA = a.window.window();
+  start([] { halt(4); });
+  ASSERT_TRUE(waitUntil([&] { return !codes.empty(); }, "the halt"));
+  setHaltHandler(previous);
+  EXPECT_EQ(codes, std::vector<int>{4});
+  EXPECT_TRUE(WindowDriver::openWindows().empty());
+  EXPECT_FALSE(a.ended) << "unwound, not returned";
+  waitIdle();
+  EXPECT_TRUE(widgetA.isNull());
+}
+
+TEST_F(WindowDriverTest, ARunOutsideALogicalThreadIsRefused) {
+  SampleWindow w("Fuera");
+  EXPECT_THROW(w.Run(), std::logic_error);
+}
+
+}  // namespace
+}  // namespace rt

@@ -1,0 +1,321 @@
+#include "platform/ui/window_driver.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/ui/qt_text.h"
+
+namespace rt {
+namespace {
+
+std::vector<WindowDriver*>& openList() {
+  static std::vector<WindowDriver*> windows;
+  return windows;
+}
+
+WindowDriver::OpenObserver& openObserver() {
+  static WindowDriver::OpenObserver observer;
+  return observer;
+}
+
+// A control's own inner widgets (the line edit of a combo box or spin box)
+// stand for the control.
+QWidget* outerControl(QWidget* w) {
+  QWidget* parent = w != nullptr ? w->parentWidget() : nullptr;
+  if (qobject_cast<QComboBox*>(parent) || qobject_cast<QAbstractSpinBox*>(parent)) return parent;
+  return w;
+}
+
+bool isInnerWidget(QWidget* w) { return outerControl(w) != w; }
+
+int keyWithModifiers(const QKeyEvent* e) {
+  return e->key() | static_cast<int>(e->modifiers() & ~Qt::KeypadModifier);
+}
+
+// Alerted keys are taken before any control of the window sees them.
+class AlertKeyFilter : public QObject {
+ public:
+  using QObject::QObject;
+  std::function<bool(QWidget*, int)> handler;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() != QEvent::KeyPress) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr) return false;
+    return handler(widget, keyWithModifiers(static_cast<QKeyEvent*>(e)));
+  }
+};
+
+void installAlertKeyFilter(std::function<bool(QWidget*, int)> handler) {
+  static AlertKeyFilter* filter = nullptr;
+  if (filter != nullptr) return;
+  filter = new AlertKeyFilter(QCoreApplication::instance());
+  filter->handler = std::move(handler);
+  QCoreApplication::instance()->installEventFilter(filter);
+}
+
+}  // namespace
+
+// A close request is ignored by the widget and answered by the window's own
+// handler, which may close the window later.
+class WindowDriver::Filter : public QObject {
+ public:
+  explicit Filter(WindowDriver* driver) : driver_(driver) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::Close && watched == driver_->window_ && !driver_->closing_) {
+      e->ignore();
+      driver_->requestClose();
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  WindowDriver* driver_;
+};
+
+WindowDriver::WindowDriver() = default;
+
+WindowDriver::~WindowDriver() {
+  if (isOpen()) Kill();
+}
+
+int WindowDriver::Run() {
+  if (!onLogicalThread()) throw std::logic_error("a window runs on a logical thread");
+  try {
+    if (Init() == level::Benign) {
+      for (;;) {
+        current_ = nextEvent();
+        if (TakeEvent() == level::Fatal) break;
+        if (current_.event == event::OpenWindow && openObserver()) {
+          OpenObserver observer = openObserver();
+          observer(*this);
+        }
+      }
+    }
+  } catch (...) {
+    Kill();
+    throw;
+  }
+  Kill();
+  return Response != 0 ? Response : kCancelled;
+}
+
+int WindowDriver::Init() { return level::Benign; }
+
+int WindowDriver::Kill() {
+  if (!opened_ || killed_) return level::Benign;
+  killed_ = true;
+  queue_.clear();
+  delete connections_;  // disconnects every signal, stops the timer
+  connections_ = nullptr;
+  auto& windows = openList();
+  windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
+  noteWindowClosed();
+  for (const QPointer<QWidget>& w : disabled_) {
+    if (w) w->setEnabled(true);
+  }
+  disabled_.clear();
+  if (window_) {
+    window_->removeEventFilter(filter_.get());
+    closing_ = true;
+    window_->hide();
+    window_->deleteLater();
+  }
+  if (WindowDriver* below = topWindow(thread_); below != nullptr && below->window_) {
+    below->window_->activateWindow();
+  }
+  return level::Benign;
+}
+
+int WindowDriver::TakeEvent() { return current_.control ? TakeFieldEvent() : TakeWindowEvent(); }
+
+int WindowDriver::TakeWindowEvent() {
+  if (current_.event == event::CloseWindow) {
+    return TakeCloseEvent() == level::Benign ? level::Fatal : level::Benign;
+  }
+  return level::Benign;
+}
+
+int WindowDriver::TakeFieldEvent() {
+  switch (current_.event) {
+    case event::Accepted:
+      return TakeAccepted();
+    case event::Selected:
+      return TakeSelected();
+    case event::NewSelection:
+      return TakeNewSelection();
+    default:
+      return level::Benign;
+  }
+}
+
+int WindowDriver::TakeAccepted() { return level::Benign; }
+int WindowDriver::TakeSelected() { return level::Benign; }
+int WindowDriver::TakeNewSelection() { return level::Benign; }
+int WindowDriver::TakeCloseEvent() { return level::Benign; }
+
+void WindowDriver::Open(QWidget* window) {
+  if (!onLogicalThread()) throw std::logic_error("a window opens on a logical thread");
+  if (opened_) throw std::logic_error("the window is already open");
+  thread_ = currentThreadNumber();
+  window_ = window;
+  window->setAttribute(Qt::WA_DeleteOnClose, false);
+  window->setWindowModality(Qt::NonModal);
+  connections_ = new QObject(window);
+  filter_ = std::make_unique<Filter>(this);
+  window->installEventFilter(filter_.get());
+
+  for (WindowDriver* other : openList()) {
+    if (other->thread_ == thread_ && other->window_ && other->window_->isEnabled()) {
+      other->window_->setEnabled(false);
+      disabled_.emplace_back(other->window_);
+    }
+  }
+  openList().push_back(this);
+  noteWindowOpened();
+  opened_ = true;
+
+  for (QWidget* child : window->findChildren<QWidget*>()) bindControl(child);
+  QObject::connect(qApp, &QApplication::focusChanged, connections_, [this](QWidget*, QWidget* now) {
+    if (now != nullptr && window_ && window_->isAncestorOf(now))
+      post(event::Selected, outerControl(now));
+  });
+  installAlertKeyFilter([](QWidget* target, int key) {
+    for (WindowDriver* w : openList()) {
+      if (w->window_ == target->window()) return w->handleKey(key);
+    }
+    return false;
+  });
+  post(event::OpenWindow);  // first, before the focus events that showing brings
+  window->show();
+  window->activateWindow();
+}
+
+void WindowDriver::bindControl(QWidget* c) {
+  if (c == nullptr || connections_ == nullptr || isInnerWidget(c)) return;
+  if (auto* button = qobject_cast<QAbstractButton*>(c)) {
+    QObject::connect(button, &QAbstractButton::clicked, connections_,
+                     [this, button] { post(event::Accepted, button); });
+  } else if (auto* edit = qobject_cast<QLineEdit*>(c)) {
+    // Accepted on Enter, or on leaving the entry with a changed value.
+    QObject::connect(edit, &QLineEdit::returnPressed, connections_, [this, edit] {
+      edit->setModified(false);
+      post(event::Accepted, edit);
+    });
+    QObject::connect(edit, &QLineEdit::editingFinished, connections_, [this, edit] {
+      if (!edit->isModified()) return;
+      edit->setModified(false);
+      post(event::Accepted, edit);
+    });
+  } else if (auto* combo = qobject_cast<QComboBox*>(c)) {
+    QObject::connect(combo, &QComboBox::activated, connections_,
+                     [this, combo] { post(event::Accepted, combo); });
+  } else if (auto* spin = qobject_cast<QAbstractSpinBox*>(c)) {
+    QObject::connect(spin, &QAbstractSpinBox::editingFinished, connections_,
+                     [this, spin] { post(event::Accepted, spin); });
+  } else if (auto* view = qobject_cast<QAbstractItemView*>(c)) {
+    QObject::connect(view, &QAbstractItemView::activated, connections_,
+                     [this, view] { post(event::Accepted, view); });
+    if (QItemSelectionModel* selection = view->selectionModel()) {
+      QObject::connect(selection, &QItemSelectionModel::currentRowChanged, connections_,
+                       [this, view] { post(event::NewSelection, view); });
+    }
+  }
+}
+
+QWidget* WindowDriver::control(std::string_view name) const {
+  if (!window_) return nullptr;
+  const QString wanted = toQString(name);
+  for (QWidget* child : window_->findChildren<QWidget*>()) {
+    if (child->objectName().compare(wanted, Qt::CaseInsensitive) == 0) return child;
+  }
+  return nullptr;
+}
+
+void WindowDriver::post(int event, QWidget* control) { enqueue({event, control, 0, 0}); }
+
+bool WindowDriver::hasQueued(int event) const {
+  return std::any_of(queue_.begin(), queue_.end(),
+                     [event](const WindowEvent& e) { return e.event == event; });
+}
+
+void WindowDriver::alertKey(int key) { alertKeys_.insert(key); }
+
+void WindowDriver::setTimer(int hundredths) {
+  if (connections_ == nullptr) return;
+  auto* timer = connections_->findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
+  if (hundredths <= 0) {
+    delete timer;
+    return;
+  }
+  if (timer == nullptr) {
+    timer = new QTimer(connections_);
+    QObject::connect(timer, &QTimer::timeout, connections_, [this] { onTimer(); });
+  }
+  timer->start(hundredths * 10);
+}
+
+WindowDriver* WindowDriver::topWindow(ThreadNumber thread) {
+  const auto& windows = openList();
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    if ((*it)->thread_ == thread) return *it;
+  }
+  return nullptr;
+}
+
+std::vector<WindowDriver*> WindowDriver::openWindows() { return openList(); }
+
+WindowDriver::OpenObserver WindowDriver::setOpenObserver(OpenObserver observer) {
+  return std::exchange(openObserver(), std::move(observer));
+}
+
+void WindowDriver::enqueue(WindowEvent e) {
+  if (!opened_ || killed_) return;
+  queue_.push_back(std::move(e));
+  wakeThread(thread_);
+}
+
+WindowEvent WindowDriver::nextEvent() {
+  for (;;) {
+    if (auto posted = takePostedEvent()) return {posted->event, nullptr, posted->control, 0};
+    if (!queue_.empty()) {
+      WindowEvent e = queue_.front();
+      queue_.pop_front();
+      return e;
+    }
+    suspendCurrentThread();
+  }
+}
+
+void WindowDriver::onTimer() {
+  // A tick is not queued behind another, nor while the thread's modal window
+  // above this one runs: it is simply lost, as the runtime's timer is.
+  if (topWindow(thread_) != this || hasQueued(event::Timer)) return;
+  post(event::Timer);
+}
+
+bool WindowDriver::handleKey(int key) {
+  if (alertKeys_.count(key) == 0 || !window_ || !window_->isEnabled()) return false;
+  enqueue({event::AlertKey, nullptr, 0, key});
+  return true;
+}
+
+void WindowDriver::requestClose() {
+  if (!hasQueued(event::CloseWindow)) post(event::CloseWindow);
+}
+
+}  // namespace rt

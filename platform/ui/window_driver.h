@@ -1,0 +1,125 @@
+#pragma once
+// The window driver: every window runs its own event loop on the logical
+// thread that opened it (Init, the loop, Kill). The Qt signals of the window's
+// controls become the window's events; the thread waits between events, so a
+// window called from another window blocks only its own thread.
+//
+// A window called while its thread already shows windows is modal to that
+// thread alone: the thread's other windows are disabled until it closes, and
+// other threads' windows stay usable. It is shown as a plain, non-modal window;
+// Qt's own modality would block every thread's windows.
+#include <QPointer>
+#include <QWidget>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string_view>
+#include <vector>
+
+#include "platform/base/logical_threads.h"
+#include "platform/ui/events.h"
+
+namespace rt {
+
+struct WindowEvent {
+  int event = 0;
+  QPointer<QWidget> control;  // the control of a field event, null for window events
+  int controlNumber = 0;      // the control number of a posted event
+  int key = 0;                // the key of an alert-key event (Qt key | modifiers)
+};
+
+class WindowDriver {
+ public:
+  WindowDriver();
+  virtual ~WindowDriver();
+  WindowDriver(const WindowDriver&) = delete;
+  WindowDriver& operator=(const WindowDriver&) = delete;
+
+  // Init; the loop when Init answered Benign; Kill. Returns Response, or
+  // kCancelled when none was set. Only on a logical thread.
+  virtual int Run();
+  // Builds the window and calls Open; Benign to go on.
+  virtual int Init();
+  // Closes the window and gives the thread's other windows back.
+  virtual int Kill();
+
+  // The current event; by default window events go to TakeWindowEvent and
+  // control events to TakeFieldEvent. Fatal ends the loop.
+  virtual int TakeEvent();
+  virtual int TakeWindowEvent();
+  virtual int TakeFieldEvent();
+  virtual int TakeAccepted();
+  virtual int TakeSelected();
+  virtual int TakeNewSelection();
+  // A close request: Benign lets the window close, Notify keeps it open.
+  virtual int TakeCloseEvent();
+
+  // Shows the window (taking ownership of it), disables the thread's other
+  // windows and queues the open-window event. Controls present now are bound;
+  // controls added later are bound through bindControl.
+  void Open(QWidget* window);
+  void bindControl(QWidget* control);
+
+  QWidget* window() const { return window_; }
+  // A control by its name in the original ("?OK"); null when missing.
+  QWidget* control(std::string_view name) const;
+  template <class T>
+  T* control(std::string_view name) const {
+    return qobject_cast<T*>(control(name));
+  }
+
+  const WindowEvent& currentEvent() const { return current_; }
+  int event() const { return current_.event; }
+  QWidget* field() const { return current_.control; }
+  int keyCode() const { return current_.key; }
+
+  // Queues an event for this window (a close request: event::CloseWindow).
+  void post(int event, QWidget* control = nullptr);
+  // Keys that raise event::AlertKey instead of reaching the control.
+  void alertKey(int key);
+  // Timer events every `hundredths` of a second; 0 stops them. Ticks that come
+  // while the thread shows a window above this one are dropped.
+  void setTimer(int hundredths);
+
+  // Whether an event of this number waits in the window's queue.
+  bool hasQueued(int event) const;
+  bool isOpen() const { return opened_ && !killed_; }
+  ThreadNumber thread() const { return thread_; }
+
+  // The result of the window (kCompleted, kCancelled ...); 0 when none.
+  int Response = 0;
+
+  // The innermost window of a thread; null when it shows none.
+  static WindowDriver* topWindow(ThreadNumber thread);
+  // The open windows of every thread, oldest first.
+  static std::vector<WindowDriver*> openWindows();
+
+  // Runs inside every window's loop right after its open-window event has been
+  // taken, on the window's thread: the test kit drives windows through it.
+  using OpenObserver = std::function<void(WindowDriver&)>;
+  static OpenObserver setOpenObserver(OpenObserver observer);
+
+ private:
+  class Filter;
+  friend class Filter;
+  void enqueue(WindowEvent e);
+  WindowEvent nextEvent();
+  void onTimer();
+  bool handleKey(int key);
+  void requestClose();
+
+  QPointer<QWidget> window_;
+  std::unique_ptr<Filter> filter_;
+  QObject* connections_ = nullptr;  // context of the signal connections; deleted with the window
+  std::deque<WindowEvent> queue_;
+  WindowEvent current_;
+  std::set<int> alertKeys_;
+  std::vector<QPointer<QWidget>> disabled_;  // the thread's windows this one disabled
+  ThreadNumber thread_ = 0;
+  bool opened_ = false;
+  bool killed_ = false;
+  bool closing_ = false;
+};
+
+}  // namespace rt
