@@ -18,7 +18,9 @@ struct ThreadLog {
 ThreadLog& threadLog() {
   static std::map<rt::ThreadNumber, ThreadLog> logs;
   static bool hooked = [] {
-    rt::addThreadHooks([](rt::ThreadNumber) {}, [](rt::ThreadNumber n) { logs.erase(n); });
+    rt::addThreadHooks(
+        rt::ThreadLayer::TableFiles, [](rt::ThreadNumber) {},
+        [](rt::ThreadNumber n) { logs.erase(n); });
     return true;
   }();
   (void)hooked;

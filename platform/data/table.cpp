@@ -22,7 +22,8 @@ using ThreadTables = std::map<const TableDef*, std::unique_ptr<Table>>;
 std::map<ThreadNumber, ThreadTables>& allTables() {
   static std::map<ThreadNumber, ThreadTables> tables;
   static bool hooked = [] {
-    addThreadHooks([](ThreadNumber) {}, [](ThreadNumber n) { allTables().erase(n); });
+    addThreadHooks(
+        ThreadLayer::TableFiles, [](ThreadNumber) {}, [](ThreadNumber n) { allTables().erase(n); });
     return true;
   }();
   (void)hooked;

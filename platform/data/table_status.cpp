@@ -12,7 +12,9 @@ namespace {
 std::map<ThreadNumber, int>& duplicateKeys() {
   static std::map<ThreadNumber, int> keys;
   static bool hooked = [] {
-    addThreadHooks([](ThreadNumber) {}, [](ThreadNumber n) { duplicateKeys().erase(n); });
+    addThreadHooks(
+        ThreadLayer::ErrorStatus, [](ThreadNumber) {},
+        [](ThreadNumber n) { duplicateKeys().erase(n); });
     return true;
   }();
   (void)hooked;
