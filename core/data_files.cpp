@@ -30,6 +30,8 @@ int openPracticeDatabase(const std::filesystem::path& folder) {
 
 namespace core {
 
-int openPracticeDatabase() { return openPracticeDatabase(rt::workingFolder()); }
+int openPracticeDatabase() {
+  return rt::databaseIsOpen() ? 0 : openPracticeDatabase(rt::workingFolder());
+}
 
 }  // namespace core

@@ -13,7 +13,7 @@ const rt::DataFile& agendaDataFile();    // "VarnetaA.dat": address book, remind
 
 // Opens the three files in `folder`.
 int openPracticeDatabase(const std::filesystem::path& folder);
-// The same in the working folder.
+// The same in the working folder, unless the files are open already.
 int openPracticeDatabase();
 
 }  // namespace core

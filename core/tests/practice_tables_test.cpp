@@ -11,8 +11,11 @@
 #include "core/clinical_tables.h"
 #include "core/data_files.h"
 #include "core/log_file_tl.h"
+#include "core/register_procedures.h"
+#include "core/startup_hooks.h"
 #include "core/table_registration.h"
 #include "platform/base/ini_file.h"
+#include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/base/runtime_errors.h"
 #include "platform/data/database.h"
@@ -252,6 +255,34 @@ TEST_F(PracticeTablesTest, NewerTableIsRecordedBadAndStartUpOpensMaintenance) {
   EXPECT_EQ(maintenanceRuns, 1);
   rt::unregisterProcedure("RuntimeFileManager");
   rt::setTableHealthHook(nullptr);
+}
+
+}  // namespace
+}  // namespace core
+
+namespace core {
+namespace {
+
+TEST(TableUpgradeRegistration, StartUpStepOpensTheFilesAndRunsMaintenanceForABadTable) {
+  rt::closeDatabase();
+  registerProcedures();
+  int maintenanceRuns = 0;
+  rt::registerProcedure("RuntimeFileManager", [&](const rt::ProcedureArgs&) {
+    ++maintenanceRuns;
+    return rt::kCompleted;
+  });
+  ASSERT_TRUE(rt::putIni(kTableCheckSection, kBadFileEntry, "Turnos"));
+  EXPECT_EQ(rt::callProcedure(hook::TableUpgradeRegistration), rt::kCompleted);
+  EXPECT_TRUE(rt::databaseIsOpen());
+  EXPECT_TRUE(std::filesystem::exists(rt::workingFolder() / "VarnetaA.dat"));
+  EXPECT_EQ(maintenanceRuns, 1);
+  // Maintenance mended it: the table opens and the entry goes.
+  ASSERT_EQ(Turnos::table().open(), 0);
+  EXPECT_EQ(rt::getIni(kTableCheckSection, kBadFileEntry), "");
+  Turnos::table().close();
+  rt::unregisterProcedure("RuntimeFileManager");
+  rt::setTableHealthHook(nullptr);
+  rt::closeDatabase();
 }
 
 }  // namespace
