@@ -45,8 +45,17 @@ Table::Table(const TableDef& def) : def_(def), buffer_(def.newBuffer()), cursor_
 
 int Table::open() {
   if (const int error = ensureTableStorage(def_)) return setTableError(error);
+  // Uses counted on an earlier connection ended with it.
+  const int generation = Connection::get().generation();
+  if (openedIn_ != generation) opens_ = 0;
+  openedIn_ = generation;
   ++opens_;
   return setTableError(error::NoError);
+}
+
+bool Table::isOpen() const {
+  const Connection& c = Connection::get();
+  return opens_ > 0 && c.isOpen() && openedIn_ == c.generation();
 }
 
 void Table::close() {
@@ -54,7 +63,7 @@ void Table::close() {
 }
 
 int Table::usable() {
-  if (!isOpen() || !Connection::get().isOpen()) return setTableError(error::FileNotOpen);
+  if (!isOpen()) return setTableError(error::FileNotOpen);
   return error::NoError;
 }
 

@@ -23,7 +23,7 @@ class Table {
   // open adds one use, each close removes one.
   int open();
   void close();
-  bool isOpen() const { return opens_ > 0; }
+  bool isOpen() const;
 
   // Blank record in the buffer; no current record.
   void clear();
@@ -73,6 +73,7 @@ class Table {
   std::unique_ptr<RecordBuffer> buffer_;
   Cursor cursor_;
   int opens_ = 0;
+  int openedIn_ = -1;  // the connection the uses belong to
   std::int64_t id_ = 0;
   std::int64_t rv_ = 0;
 };

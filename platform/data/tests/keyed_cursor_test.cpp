@@ -235,6 +235,16 @@ TEST_F(KeyedCursorTest, ClosedTableRefusesWork) {
   Table& t = table(people());
   EXPECT_EQ(t.next(), 37);
   EXPECT_EQ(t.add(), 37);
+  // Closing the files closes every table: uses do not carry over to the next files.
+  ASSERT_EQ(t.open(), 0);
+  closeDatabase();
+  EXPECT_FALSE(t.isOpen());
+  ASSERT_EQ(openDatabase(folder_ / "elsewhere", {&plainFile(), &secretFile()}), 2);
+  std::filesystem::create_directories(folder_ / "elsewhere");
+  ASSERT_EQ(openDatabase(folder_ / "elsewhere", {&plainFile(), &secretFile()}), 0);
+  EXPECT_EQ(t.add(), 37);
+  ASSERT_EQ(t.open(), 0);
+  EXPECT_EQ(t.add(), 0);
 }
 
 }  // namespace
