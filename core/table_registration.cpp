@@ -85,12 +85,8 @@ const std::vector<const rt::TableDef*>& registeredTables() {
 }
 
 void registerTables() {
-  static bool registered = false;
-  if (!registered) {
-    registered = true;
-    registeredTables();
-    rt::setTableHealthHook(recordHealth);
-  }
+  registeredTables();
+  rt::setTableHealthHook(recordHealth);
   if (!badTables().empty()) rt::callProcedure("RuntimeFileManager");
 }
 

@@ -17,9 +17,9 @@ inline constexpr const char* kBadFileEntry = "BadFile";
 // Every table, in registration order.
 const std::vector<const rt::TableDef*>& registeredTables();
 
-// The start-up step: registers the tables once per process (from then on a
-// table found bad is recorded and a good open clears it), then runs
-// "RuntimeFileManager" when a bad table is recorded.
+// The start-up step: registers the tables (from then on a table found bad is
+// recorded and a good open clears it), then runs "RuntimeFileManager" when a
+// bad table is recorded.
 void registerTables();
 
 // Opens every registered table on the calling thread: 0, or the first error.
