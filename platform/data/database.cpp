@@ -1,5 +1,6 @@
 #include "platform/data/database.h"
 
+#include "platform/base/logical_threads.h"
 #include "platform/data/connection.h"
 #include "platform/data/table_status.h"
 
@@ -8,6 +9,11 @@ namespace rt {
 using sql::Connection;
 
 int openDatabase(const std::filesystem::path& folder, const std::vector<const DataFile*>& files) {
+  static const bool hooked = [] {
+    addSuspendHook(resetTableStatements);
+    return true;
+  }();
+  (void)hooked;
   return setTableError(Connection::get().open(folder, files));
 }
 
