@@ -1,0 +1,70 @@
+#include "textlib/text_buffer_internal.h"
+
+#include <unicode/uchar.h>
+
+#include <array>
+#include <cstring>
+
+#include "platform/base/cp1252.h"
+#include "platform/base/text_order.h"
+
+namespace textlib::detail {
+namespace {
+
+struct CaseTables {
+  std::array<unsigned char, 256> upper{};
+  std::array<bool, 256> letter{};
+  std::array<bool, 256> alphaNumeric{};
+  CaseTables() {
+    for (int c = 0; c < 256; ++c) {
+      const char ch = static_cast<char>(c);
+      upper[c] = static_cast<unsigned char>(rt::upperChar(ch));
+      letter[c] = rt::upperChar(ch) != rt::lowerChar(ch);
+      alphaNumeric[c] = u_isalnum(static_cast<UChar32>(rt::cp1252ToCodePoint(c))) != 0;
+    }
+  }
+};
+
+const CaseTables& tables() {
+  static const CaseTables t;
+  return t;
+}
+
+}  // namespace
+
+unsigned char foldUpper(unsigned char c) { return tables().upper[c]; }
+
+std::string upperCopy(std::string_view text) {
+  const auto& up = tables().upper;
+  std::string out(text.size(), '\0');
+  for (std::size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(up[byteAt(text, i)]);
+  return out;
+}
+
+bool hasLetters(std::string_view text) {
+  const auto& letter = tables().letter;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (letter[byteAt(text, i)]) return true;
+  }
+  return false;
+}
+
+std::size_t findBytes(const char* data, std::size_t length, const char* pattern,
+                      std::size_t patternLength) {
+  if (patternLength == 0 || data == nullptr || length < patternLength) return std::string_view::npos;
+  const void* hit = patternLength == 1 ? std::memchr(data, pattern[0], length)
+                                       : memmem(data, length, pattern, patternLength);
+  return hit == nullptr ? std::string_view::npos
+                        : static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+}
+
+int findInRange(std::string_view hay, std::string_view pattern, int first, int last) {
+  if (first < 1 || last > static_cast<int>(hay.size()) || last < first) return 0;
+  const std::size_t at = findBytes(hay.data() + first - 1, static_cast<std::size_t>(last - first + 1),
+                                   pattern.data(), pattern.size());
+  return at == std::string_view::npos ? 0 : first + static_cast<int>(at);
+}
+
+bool isSystemAlphaNumeric(unsigned char c) { return tables().alphaNumeric[c]; }
+
+}  // namespace textlib::detail
