@@ -364,6 +364,13 @@ bool findRegex(std::string_view value, std::string_view expression, bool noCase,
   const icu::UnicodeString subject = toUnicode(value);
   const std::unique_ptr<icu::RegexMatcher> matcher(compiled->matcher(subject, status));
   if (U_FAILURE(status)) return false;
+  // The matcher keeps its backtracking state on the heap; allow it room in
+  // proportion to the text so long repetitions still match.
+  constexpr long long kMinimumStack = 8LL << 20;
+  constexpr long long kMaximumStack = 512LL << 20;
+  matcher->setStackLimit(
+      static_cast<int32_t>(std::clamp(48LL * (last - first + 1), kMinimumStack, kMaximumStack)),
+      status);
   matcher->region(first - 1, last, status);
   if (U_FAILURE(status) || !matcher->find(status) || U_FAILURE(status)) return false;
   const int s = matcher->start(status) + 1;
@@ -372,15 +379,34 @@ bool findRegex(std::string_view value, std::string_view expression, bool noCase,
   if (s > last) return false;  // an empty match behind the range
   const int bound = std::max(s, std::min(last, foundEnd));
   matchStart = s;
-  matchEnd = bound;
-  for (int e = s; e < bound; ++e) {
-    matcher->region(s - 1, e, status);
-    if (U_FAILURE(status)) break;
-    if (matcher->find(status) && U_SUCCESS(status)) {
-      matchEnd = e;
-      break;
+  auto holdsMatch = [&](int e) {
+    UErrorCode regionStatus = U_ZERO_ERROR;
+    matcher->region(s - 1, e, regionStatus);
+    return U_SUCCESS(regionStatus) && matcher->find(regionStatus) && U_SUCCESS(regionStatus);
+  };
+  // Short matches are measured position by position; long ones by halving,
+  // which holds for every expression whose matches do not depend on where
+  // the searched range ends. A probe that would take too long (some
+  // expressions search a range without a match in quadratic time) counts as
+  // finding nothing: the end found first always holds a match.
+  constexpr int kLinearLimit = 64;
+  constexpr int32_t kProbeTimeLimit = 20;
+  matcher->setTimeLimit(kProbeTimeLimit, status);
+  int low = s;
+  int high = bound;
+  if (high - low <= kLinearLimit) {
+    while (low < high && !holdsMatch(low)) ++low;
+  } else {
+    while (low < high) {
+      const int middle = low + (high - low) / 2;
+      if (holdsMatch(middle)) {
+        high = middle;
+      } else {
+        low = middle + 1;
+      }
     }
   }
+  matchEnd = low;
   return true;
 }
 
