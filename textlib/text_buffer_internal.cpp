@@ -49,11 +49,32 @@ bool hasLetters(std::string_view text) {
   return false;
 }
 
+// A byte scan for the pattern's first byte and a comparison of the rest costs
+// nothing to set up, which matters when occurrences are close together; once
+// a search meets many false candidates it hands the rest of the block to the
+// library's linear-time search.
 std::size_t findBytes(const char* data, std::size_t length, const char* pattern,
                       std::size_t patternLength) {
+  constexpr int kFalseCandidatesBeforeHandOver = 32;
   if (patternLength == 0 || data == nullptr || length < patternLength) return std::string_view::npos;
-  const void* hit = patternLength == 1 ? std::memchr(data, pattern[0], length)
-                                       : memmem(data, length, pattern, patternLength);
+  if (patternLength == 1) {
+    const void* hit = std::memchr(data, pattern[0], length);
+    return hit == nullptr ? std::string_view::npos
+                          : static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+  }
+  const char* end = data + length;
+  const char* lastStart = end - patternLength;
+  const char* p = data;
+  for (int misses = 0; misses < kFalseCandidatesBeforeHandOver; ++misses) {
+    p = static_cast<const char*>(
+        std::memchr(p, pattern[0], static_cast<std::size_t>(lastStart - p) + 1));
+    if (p == nullptr) return std::string_view::npos;
+    if (std::memcmp(p + 1, pattern + 1, patternLength - 1) == 0) {
+      return static_cast<std::size_t>(p - data);
+    }
+    if (++p > lastStart) return std::string_view::npos;
+  }
+  const void* hit = memmem(p, static_cast<std::size_t>(end - p), pattern, patternLength);
   return hit == nullptr ? std::string_view::npos
                         : static_cast<std::size_t>(static_cast<const char*>(hit) - data);
 }
