@@ -74,7 +74,9 @@ int modelInstring(std::string_view value, std::string_view text, int step, int s
   if (r.last - r.first + 1 < m) return 0;
   const bool fold = noCase && hasLetters(text);
   const int lastStart = r.last - m + 1;
-  auto ok = [&](int p) { return equalAt(value, p, text, fold) && (!wholeWord || whole(value, p, m)); };
+  auto ok = [&](int p) {
+    return equalAt(value, p, text, fold) && (!wholeWord || whole(value, p, m));
+  };
   if (step == 0) return ok(r.first) ? r.first : 0;
   if (step > 0) {
     for (int p = r.first; p <= lastStart; p += step) {
@@ -160,8 +162,8 @@ int modelCount(std::string_view value, std::string_view text, int step, int star
 }
 
 // One replacement pass: the new value and the number of replacements.
-int modelReplace(std::string& value, std::string_view oldText, std::string_view newText,
-                 int count, int start, int end, bool noCase) {
+int modelReplace(std::string& value, std::string_view oldText, std::string_view newText, int count,
+                 int start, int end, bool noCase) {
   const int m = static_cast<int>(oldText.size());
   if (m == 0 || count < 0 || value.empty()) return 0;
   const Range r = normalize(start, end, static_cast<int>(value.size()));
@@ -279,7 +281,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       // The last occurrence, found and replaced through a slice.
       std::string expectedValue = value;
       const int p = modelInstring(value, pattern, -1, start, end, noCase, false);
-      if (p != 0) expectedValue.replace(static_cast<std::size_t>(p - 1), pattern.size(), replacement);
+      if (p != 0)
+        expectedValue.replace(static_cast<std::size_t>(p - 1), pattern.size(), replacement);
       const bool replaced = b.ReplaceLast(pattern, replacement, start, end, noCase);
       check(replaced == (p != 0), "ReplaceLast result");
       check(b.GetValue() == expectedValue, "ReplaceLast value");

@@ -626,8 +626,7 @@ void TextBuffer::RecordError(std::string_view method, std::string_view text, boo
   if (LOGERRORS || force) {
     DebugOut(std::string(detail::clipView(method)) + ": " + LASTERROR);
     if (WINERRORCODE != 0) {
-      DebugOut("  API Error: " + std::to_string(WINERRORCODE) + ": " +
-               FormatMessage(WINERRORCODE));
+      DebugOut("  API Error: " + std::to_string(WINERRORCODE) + ": " + FormatMessage(WINERRORCODE));
     }
   }
 }

@@ -50,11 +50,11 @@ class TextBuffer {
   static constexpr int kSkipZero = 16;
 
   // ---- Fields, in declaration order -------------------------------------
-  BufferRef VALUE;              // the first DATAEND_ bytes are the value
-  std::string STREAMFILENAME;   // empty when not streaming; stored clipped
+  BufferRef VALUE;                   // the first DATAEND_ bytes are the value
+  std::string STREAMFILENAME;        // empty when not streaming; stored clipped
   std::unique_ptr<LineQueue> LINES;  // null until first needed
-  int DATAEND_ = 0;             // length of the value
-  BufferRef VALUEPTR;           // second reference to the buffer
+  int DATAEND_ = 0;                  // length of the value
+  BufferRef VALUEPTR;                // second reference to the buffer
   int BYTES = 0;
   std::string LASTERROR = " ";  // never empty: a single blank means no error
   int WINERRORCODE = 0;
@@ -183,8 +183,8 @@ class TextBuffer {
   bool streaming() const { return !STREAMFILENAME.empty(); }
 
   // ---- Searching (text_buffer_search.cpp) ---------------------------------
-  int Instring(std::string_view text, int step = 1, int start = 1, int end = 0,
-               bool noCase = false, bool wholeWord = false) const;
+  int Instring(std::string_view text, int step = 1, int start = 1, int end = 0, bool noCase = false,
+               bool wholeWord = false) const;
   int Instring(int length, const void* address, int step = 1, int start = 1, int end = 0) const;
   int InstringValue_(std::string_view text) const;
   int InstringValue_(int length, const void* address) const;
@@ -194,15 +194,14 @@ class TextBuffer {
   int InstringRange(int length, const void* address, int start, int end) const;
   static int InstringBlock(std::string_view text, int start, int end, int blockLength,
                            const void* blockAddress);
-  static int InstringBlock(int length, const void* address, int start, int end,
-                           int blockLength, const void* blockAddress);
+  static int InstringBlock(int length, const void* address, int start, int end, int blockLength,
+                           const void* blockAddress);
   static int InstringText(std::string_view pattern, std::string_view text, int start = 1,
                           int end = 0);
   int InstringNth(std::string_view text, int n, int start = 1, int end = 0,
                   bool noCase = false) const;
   int InstringLast(std::string_view text, int start = 1, int end = 0, bool noCase = false) const;
-  static int InstringRaw_(int patternLength, const void* pattern, const void* address,
-                          int length);
+  static int InstringRaw_(int patternLength, const void* pattern, const void* address, int length);
 
   int FindChar(std::string_view text, int start = 1, int end = 0) const;
   static int FindChar(std::string_view charText, std::string_view text, int start, int end);
@@ -263,8 +262,7 @@ class TextBuffer {
   void Crop(int start, int end = 0);
   void Upper(std::string_view quoteStart = {}, std::string_view quoteEnd = {});
   void Lower(std::string_view quoteStart = {}, std::string_view quoteEnd = {});
-  int CapitalizeWords(int count = 0, int start = 1, int end = 0,
-                      std::string_view delimiters = {});
+  int CapitalizeWords(int count = 0, int start = 1, int end = 0, std::string_view delimiters = {});
   std::string ExtensionOnly(std::string_view fileName = {}) const;
 
   // ---- Trimming, justifying, quoting, inserting (text_buffer_edit.cpp) ----
@@ -313,8 +311,8 @@ class TextBuffer {
   // Works on a caller's fixed-length text instead of the value.
   int KeepAllowedCharsOf(std::string_view alphabet, std::string_view replacement,
                          bool withAlphanumeric, std::span<char> variable);
-  int ProcessCharRanges_(std::string_view alphabet, std::string_view replacement,
-                         bool removeListed, bool noReplacement);
+  int ProcessCharRanges_(std::string_view alphabet, std::string_view replacement, bool removeListed,
+                         bool noReplacement);
   bool ContainsOnly(std::string_view alphabet, std::string_view text = {},
                     bool clipAlphabet = false) const;
   bool ContainsAny(std::string_view alphabet, std::string_view text = {},
@@ -352,8 +350,8 @@ class TextBuffer {
                       int start = 1, int end = 0, bool noCase = false,
                       bool exclusive = false) const;
   // As above; start and end are left holding the positions found.
-  std::string Between(std::string_view leftDelimiter, std::string_view rightDelimiter,
-                      int* start, int* end, bool noCase = false, bool exclusive = false) const;
+  std::string Between(std::string_view leftDelimiter, std::string_view rightDelimiter, int* start,
+                      int* end, bool noCase = false, bool exclusive = false) const;
   int SetBefore(std::string_view delimiter, int start = 1, int end = 0, bool noCase = false,
                 bool clearIfMissing = false);
   int SetBeforeLast(std::string_view delimiter, int start = 1, int end = 0, bool noCase = false,
@@ -371,8 +369,7 @@ class TextBuffer {
                  bool clearIfMissing = false);
   void FindBetween(std::string_view leftDelimiter, std::string_view rightDelimiter, int& start,
                    int& end, bool noCase = false, bool exclusive = false) const;
-  int FindMatchingClose(std::string_view openText, std::string_view closeText,
-                        int start = 1) const;
+  int FindMatchingClose(std::string_view openText, std::string_view closeText, int start = 1) const;
 
  private:
   std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
@@ -382,8 +379,7 @@ class TextBuffer {
   void shrinkTo(int length);
   bool splice(int offset, int removeCount, const char* data, int length);
   int removeBytesWhere(const unsigned char* marked);
-  void appendWithSeparator(int length, const void* address, int flags,
-                           std::string_view separator);
+  void appendWithSeparator(int length, const void* address, int flags, std::string_view separator);
   void prependWithSeparator(std::string_view text, std::string_view separator);
   bool appendToStreamFile(const char* data, int length);
   int searchDelimiter(std::string_view delimiter, int occurrence, int start, int end,

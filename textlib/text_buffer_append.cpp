@@ -100,9 +100,7 @@ void TextBuffer::Append(std::string_view text, std::string_view separator, int f
   appendWithSeparator(static_cast<int>(text.size()), text.data(), flags, separator);
 }
 
-void TextBuffer::AppendFirst(std::string_view text, int count) {
-  Append(firstBytes(text, count));
-}
+void TextBuffer::AppendFirst(std::string_view text, int count) { Append(firstBytes(text, count)); }
 
 void TextBuffer::Append(int length, const void* address) { AppendRaw_(address, length); }
 
@@ -129,7 +127,9 @@ void TextBuffer::AppendLongBytes(std::int32_t value, int byteCount) {
   AppendRaw_(out, byteCount);
 }
 
-void TextBuffer::Append(const TextBuffer& other) { AppendRaw_(other.VALUE.address, other.DATAEND_); }
+void TextBuffer::Append(const TextBuffer& other) {
+  AppendRaw_(other.VALUE.address, other.DATAEND_);
+}
 
 void TextBuffer::AppendFirst(const TextBuffer& other, int count) {
   Append(firstBytes(other.view(), count));
@@ -150,8 +150,7 @@ void TextBuffer::Append(const TextBuffer& other, int flags, std::string_view sep
 
 void TextBuffer::Append(const std::string* blob) {
   if (blob == nullptr || blob->empty()) {
-    RecordError("Append",
-                "The passed BLOB pointer was null or the BLOB did not contain any data.");
+    RecordError("Append", "The passed BLOB pointer was null or the BLOB did not contain any data.");
     return;
   }
   Append(std::string_view(*blob));
@@ -249,8 +248,8 @@ bool TextBuffer::appendToStreamFile(const char* data, int length) {
   const bool closed = std::fclose(file) == 0;
   if (written != static_cast<std::size_t>(length) || !closed) {
     WINERRORCODE = windowsErrorFromErrno(writeErrno != 0 ? writeErrno : errno);
-    RecordError("SaveFile", "Failed to save the file, WriteFile failed to write to " +
-                                STREAMFILENAME);
+    RecordError("SaveFile",
+                "Failed to save the file, WriteFile failed to write to " + STREAMFILENAME);
     return false;
   }
   return true;
@@ -283,9 +282,9 @@ int TextBuffer::Stream(std::string_view fileName, int bufferMB, bool append) {
       const int saved = errno;
       const int code = saved == ENOENT ? 2 : saved == ENOTDIR ? 3 : windowsErrorFromErrno(saved);
       if (code != 2 && code != 3) {
-        RecordError("Stream", "Warning: unable to remove existing stream file " + STREAMFILENAME +
-                                  " Errorcode=" + std::to_string(code) +
-                                  " Error=" + systemMessageText(code),
+        RecordError("Stream",
+                    "Warning: unable to remove existing stream file " + STREAMFILENAME +
+                        " Errorcode=" + std::to_string(code) + " Error=" + systemMessageText(code),
                     true);
       }
     }

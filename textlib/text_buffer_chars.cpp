@@ -162,9 +162,9 @@ int TextBuffer::ProcessCharRanges_(std::string_view alphabet, std::string_view r
     const char next = at(i + 1);
     if (c == '-' && next != '-') {
       if (i != 1) {
-        RecordError("_ProcessCharRanges", "INVALID alphabet parameter : " + quoted("-") +
-                                              " character at position " + std::to_string(i) +
-                                              " in " + quoted(alphabet),
+        RecordError("_ProcessCharRanges",
+                    "INVALID alphabet parameter : " + quoted("-") + " character at position " +
+                        std::to_string(i) + " in " + quoted(alphabet),
                     true);
         return 0;
       }
@@ -183,9 +183,9 @@ int TextBuffer::ProcessCharRanges_(std::string_view alphabet, std::string_view r
     } else {
       const char d = at(i + 2);
       if (static_cast<unsigned char>(d) < static_cast<unsigned char>(c)) {
-        RecordError("_ProcessCharRanges", "INVALID range in alphabet parameter : chars " +
-                                              quoted(std::string{c, '-', d}) + " in " +
-                                              quoted(alphabet),
+        RecordError("_ProcessCharRanges",
+                    "INVALID range in alphabet parameter : chars " +
+                        quoted(std::string{c, '-', d}) + " in " + quoted(alphabet),
                     true);
         return 0;
       }
@@ -238,15 +238,14 @@ bool TextBuffer::ContainsChar(int byte, std::string_view text) {
 
 bool TextBuffer::ContainsChar(std::string_view charText, int length, const void* address) {
   if (address == nullptr || length < 1) return false;
-  return ContainsChar(charText,
-                      std::string_view(static_cast<const char*>(address),
-                                       static_cast<std::size_t>(length)));
+  return ContainsChar(charText, std::string_view(static_cast<const char*>(address),
+                                                 static_cast<std::size_t>(length)));
 }
 
 bool TextBuffer::ContainsChar(int byte, int length, const void* address) {
   if (address == nullptr || length < 1) return false;
-  return ContainsChar(byte, std::string_view(static_cast<const char*>(address),
-                                             static_cast<std::size_t>(length)));
+  return ContainsChar(
+      byte, std::string_view(static_cast<const char*>(address), static_cast<std::size_t>(length)));
 }
 
 bool TextBuffer::IsAscii(int start, int end) const {

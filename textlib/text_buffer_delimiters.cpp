@@ -26,8 +26,7 @@ int TextBuffer::searchDelimiter(std::string_view delimiter, int occurrence, int 
   return InstringNth(delimiter, occurrence, start, end, noCase);
 }
 
-std::string TextBuffer::Before(std::string_view delimiter, int start, int end,
-                               bool noCase) const {
+std::string TextBuffer::Before(std::string_view delimiter, int start, int end, bool noCase) const {
   return BeforeNth(delimiter, kFirst, start, end, noCase);
 }
 
@@ -127,9 +126,9 @@ void TextBuffer::FindBetween(std::string_view leftDelimiter, std::string_view ri
     if (start == 0) return;
   }
   if (rightLength > 0) {
-    const int right = start + leftLength <= end ? Instring(rightDelimiter, 1, start + leftLength,
-                                                           end, noCase)
-                                                : 0;
+    const int right = start + leftLength <= end
+                          ? Instring(rightDelimiter, 1, start + leftLength, end, noCase)
+                          : 0;
     if (right == 0) {
       start = 0;
       return;
@@ -157,8 +156,7 @@ std::string TextBuffer::Between(std::string_view leftDelimiter, std::string_view
 }
 
 int TextBuffer::SetBetween(std::string_view leftDelimiter, std::string_view rightDelimiter,
-                           int start, int end, bool noCase, bool exclusive,
-                           bool clearIfMissing) {
+                           int start, int end, bool noCase, bool exclusive, bool clearIfMissing) {
   FindBetween(leftDelimiter, rightDelimiter, start, end, noCase, exclusive);
   if (start == 0) {
     if (clearIfMissing) SetEmpty();

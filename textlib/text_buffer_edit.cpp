@@ -134,7 +134,8 @@ void TextBuffer::SetSlice(int start, int end, int length, const void* address) {
   const int copied = std::min(width, n);
   if (copied > 0) std::memcpy(VALUE.address + start - 1, data, static_cast<std::size_t>(copied));
   if (width > copied) {
-    std::memset(VALUE.address + start - 1 + copied, kBlank, static_cast<std::size_t>(width - copied));
+    std::memset(VALUE.address + start - 1 + copied, kBlank,
+                static_cast<std::size_t>(width - copied));
   }
 }
 

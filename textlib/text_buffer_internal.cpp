@@ -56,7 +56,8 @@ bool hasLetters(std::string_view text) {
 std::size_t findBytes(const char* data, std::size_t length, const char* pattern,
                       std::size_t patternLength) {
   constexpr int kFalseCandidatesBeforeHandOver = 32;
-  if (patternLength == 0 || data == nullptr || length < patternLength) return std::string_view::npos;
+  if (patternLength == 0 || data == nullptr || length < patternLength)
+    return std::string_view::npos;
   if (patternLength == 1) {
     const void* hit = std::memchr(data, pattern[0], length);
     return hit == nullptr ? std::string_view::npos
@@ -81,8 +82,9 @@ std::size_t findBytes(const char* data, std::size_t length, const char* pattern,
 
 int findInRange(std::string_view hay, std::string_view pattern, int first, int last) {
   if (first < 1 || last > static_cast<int>(hay.size()) || last < first) return 0;
-  const std::size_t at = findBytes(hay.data() + first - 1, static_cast<std::size_t>(last - first + 1),
-                                   pattern.data(), pattern.size());
+  const std::size_t at =
+      findBytes(hay.data() + first - 1, static_cast<std::size_t>(last - first + 1), pattern.data(),
+                pattern.size());
   return at == std::string_view::npos ? 0 : first + static_cast<int>(at);
 }
 

@@ -69,14 +69,15 @@ class SearchSubject {
  public:
   SearchSubject(std::string_view value, const ByteRange& range, bool fold) : value_(value) {
     if (fold) {
+      fold_ = true;
       folded_ = upperCopy(value.substr(static_cast<std::size_t>(range.first - 1),
-                                               static_cast<std::size_t>(range.size())));
+                                       static_cast<std::size_t>(range.size())));
       offset_ = range.first - 1;
     }
   }
   // Pointer to the byte at a 1-based position of the value.
   const char* at(int position) const {
-    return folded_.empty() ? value_.data() + position - 1 : folded_.data() + position - 1 - offset_;
+    return fold_ ? folded_.data() + position - 1 - offset_ : value_.data() + position - 1;
   }
   bool matchesAt(int position, std::string_view pattern) const {
     return std::memcmp(at(position), pattern.data(), pattern.size()) == 0;
@@ -102,6 +103,7 @@ class SearchSubject {
 
  private:
   std::string_view value_;
+  bool fold_ = false;
   std::string folded_;
   int offset_ = 0;
 };

@@ -74,10 +74,10 @@ int TextBuffer::Replace_(std::string_view oldText, std::string_view newText, int
     if (tailLength > 0) {
       tail = static_cast<char*>(std::malloc(static_cast<std::size_t>(tailLength)));
       if (tail == nullptr) {
-        RecordError("Replace",
-                    "Memory allocation failed trying to get " + std::to_string(tailLength) +
-                        " bytes.",
-                    true);
+        RecordError(
+            "Replace",
+            "Memory allocation failed trying to get " + std::to_string(tailLength) + " bytes.",
+            true);
         return 0;
       }
       std::memcpy(tail, VALUE.address + p + m - 1, static_cast<std::size_t>(tailLength));
@@ -183,7 +183,8 @@ int TextBuffer::Replace(std::string_view oldText, std::string_view newText, int 
   for (;;) {
     const int passEnd = fromEnd < 0 ? 0 : DATAEND_ - fromEnd;
     if (fromEnd >= 0 && passEnd < 1) break;
-    const int n = Replace_(oldCopy, newCopy, count == 0 ? 0 : count - total, start, passEnd, noCase);
+    const int n =
+        Replace_(oldCopy, newCopy, count == 0 ? 0 : count - total, start, passEnd, noCase);
     if (n == 0) break;
     total += n;
     if (count != 0 && total >= count) break;
@@ -244,8 +245,7 @@ int TextBuffer::ReplaceOutside(std::string_view startDelimiter, std::string_view
                                int start, int end, bool noCase) {
   if (end < 1 || end > DATAEND_) end = DATAEND_;
   if (start < 1) start = 1;
-  if (start > end || count < 0 || oldText.empty() || oldText == newText ||
-      startDelimiter.empty()) {
+  if (start > end || count < 0 || oldText.empty() || oldText == newText || startDelimiter.empty()) {
     return 0;
   }
   const std::string open(startDelimiter);
@@ -312,8 +312,8 @@ void TextBuffer::ReplaceSlice(int start, int end, const TextBuffer& other) {
   ReplaceSlice(start, end, other.DATAEND_, other.VALUE.address);
 }
 
-bool TextBuffer::ReplaceLast(std::string_view oldText, std::string_view newText, int start,
-                             int end, bool noCase) {
+bool TextBuffer::ReplaceLast(std::string_view oldText, std::string_view newText, int start, int end,
+                             bool noCase) {
   const int p = InstringLast(oldText, start, end, noCase);
   if (p == 0) return false;
   const std::string newCopy(newText);

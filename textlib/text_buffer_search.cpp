@@ -40,8 +40,8 @@ int findByteIn(std::string_view hay, unsigned char byte, int start, int end) {
 bool isWholeWord(std::string_view value, int position, int length) {
   const bool before = position > 1 && detail::isWordByte(detail::byteAt(value, position - 2));
   const int after = position + length;
-  const bool behind =
-      after <= static_cast<int>(value.size()) && detail::isWordByte(detail::byteAt(value, after - 1));
+  const bool behind = after <= static_cast<int>(value.size()) &&
+                      detail::isWordByte(detail::byteAt(value, after - 1));
   return !before && !behind;
 }
 
@@ -52,15 +52,14 @@ bool isWholeWord(std::string_view value, int position, int length) {
 int TextBuffer::InstringRaw_(int patternLength, const void* pattern, const void* address,
                              int length) {
   if (pattern == nullptr || patternLength < 1 || address == nullptr || length < 1) return 0;
-  const std::size_t hit = detail::findBytes(static_cast<const char*>(address),
-                                            static_cast<std::size_t>(length),
-                                            static_cast<const char*>(pattern),
-                                            static_cast<std::size_t>(patternLength));
+  const std::size_t hit =
+      detail::findBytes(static_cast<const char*>(address), static_cast<std::size_t>(length),
+                        static_cast<const char*>(pattern), static_cast<std::size_t>(patternLength));
   return hit == std::string_view::npos ? 0 : static_cast<int>(hit) + 1;
 }
 
-const char* TextBuffer::FindBlock_(int patternLength, const void* pattern,
-                                   const void* fromAddress, const void* lastStartAddress) {
+const char* TextBuffer::FindBlock_(int patternLength, const void* pattern, const void* fromAddress,
+                                   const void* lastStartAddress) {
   const char* from = static_cast<const char*>(fromAddress);
   const char* lastStart = static_cast<const char*>(lastStartAddress);
   if (pattern == nullptr || patternLength < 1 || from == nullptr || lastStart < from) {
@@ -78,8 +77,8 @@ const char* TextBuffer::FindByteNoCase_(const void* address, int byte, int count
   const auto c = static_cast<unsigned char>(byte);
   const char* found = static_cast<const char*>(std::memchr(p, c, static_cast<std::size_t>(count)));
   if (found == p || !detail::isAsciiLetter(c)) return found;
-  const std::size_t before = found == nullptr ? static_cast<std::size_t>(count)
-                                              : static_cast<std::size_t>(found - p);
+  const std::size_t before =
+      found == nullptr ? static_cast<std::size_t>(count) : static_cast<std::size_t>(found - p);
   const char* other = static_cast<const char*>(std::memchr(p, c ^ 0x20, before));
   return other != nullptr ? other : found;
 }
@@ -94,8 +93,7 @@ const char* TextBuffer::FindBlockNoCase_(int patternLength, const void* pattern,
   while (cur <= lastStart) {
     const char* hit = FindByteNoCase_(cur, pat[0], static_cast<int>(lastStart - cur) + 1);
     if (hit == nullptr) return nullptr;
-    if (strncasecmp(hit, pat, static_cast<std::size_t>(patternLength)) == 0 ||
-        patternLength == 1) {
+    if (strncasecmp(hit, pat, static_cast<std::size_t>(patternLength)) == 0 || patternLength == 1) {
       return hit;
     }
     cur = hit + 1;
@@ -200,13 +198,12 @@ int TextBuffer::InstringBlock(std::string_view text, int start, int end, int blo
   return InstringText(text, block(blockLength, blockAddress), start, end);
 }
 
-int TextBuffer::InstringBlock(int length, const void* address, int start, int end,
-                              int blockLength, const void* blockAddress) {
+int TextBuffer::InstringBlock(int length, const void* address, int start, int end, int blockLength,
+                              const void* blockAddress) {
   return InstringText(block(length, address), block(blockLength, blockAddress), start, end);
 }
 
-int TextBuffer::InstringText(std::string_view pattern, std::string_view text, int start,
-                             int end) {
+int TextBuffer::InstringText(std::string_view pattern, std::string_view text, int start, int end) {
   if (text.empty()) return 0;
   const ByteRange range = normalizeRange(start, end, static_cast<int>(text.size()));
   return findInRange(text, pattern, range.first, range.last);
@@ -216,8 +213,7 @@ int TextBuffer::InstringLast(std::string_view text, int start, int end, bool noC
   return Instring(text, -1, start, end, noCase, false);
 }
 
-int TextBuffer::InstringNth(std::string_view text, int n, int start, int end,
-                            bool noCase) const {
+int TextBuffer::InstringNth(std::string_view text, int n, int start, int end, bool noCase) const {
   const int m = static_cast<int>(text.size());
   if (m == 0 || n == 0 || DATAEND_ == 0) return 0;
   const ByteRange range = normalizeRange(start, end, DATAEND_);

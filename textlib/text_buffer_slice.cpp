@@ -15,8 +15,9 @@ std::string TextBuffer::Sub(int start, int length) const {
   if (start < 1) start = 1;
   if (DATAEND_ == 0 || start > DATAEND_ || length < 1) return {};
   const long long available = DATAEND_ - start + 1;
-  return std::string(view().substr(static_cast<std::size_t>(start - 1),
-                                   static_cast<std::size_t>(std::min<long long>(length, available))));
+  return std::string(
+      view().substr(static_cast<std::size_t>(start - 1),
+                    static_cast<std::size_t>(std::min<long long>(length, available))));
 }
 
 std::string TextBuffer::Slice(int start, int end) const {
@@ -38,8 +39,7 @@ void TextBuffer::Crop(int start, int end) {
 
 // Changes the ASCII letters of one case to the other, leaving quoted
 // stretches (and their quote bytes) alone.
-int TextBuffer::caseConvert(bool toUpper, std::string_view quoteStart,
-                            std::string_view quoteEnd) {
+int TextBuffer::caseConvert(bool toUpper, std::string_view quoteStart, std::string_view quoteEnd) {
   const char from = toUpper ? 'a' : 'A';
   const char to = toUpper ? 'A' : 'a';
   const bool quoting = !quoteStart.empty();

@@ -27,31 +27,77 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, Append,
     ::testing::Values(
         BufferCase{"NoSeparatorOnAnEmptyValue", "",
-                   [](TextBuffer& b) { b.Append("x", ",", 0); return ""; }, "x", ""},
+                   [](TextBuffer& b) {
+                     b.Append("x", ",", 0);
+                     return "";
+                   },
+                   "x", ""},
         BufferCase{"SeparatorBeforeAnEmptyText", "a",
-                   [](TextBuffer& b) { b.Append("", ",", 0); return ""; }, "a,", ""},
+                   [](TextBuffer& b) {
+                     b.Append("", ",", 0);
+                     return "";
+                   },
+                   "a,", ""},
         BufferCase{"SkipEmptyAddsNothing", "a",
-                   [](TextBuffer& b) { b.Append("", ",", TextBuffer::kAddSkipEmpty); return ""; },
+                   [](TextBuffer& b) {
+                     b.Append("", ",", TextBuffer::kAddSkipEmpty);
+                     return "";
+                   },
                    "a", ""},
         BufferCase{"SkipEmptyAfterClip", "a",
-                   [](TextBuffer& b) { b.Append("  ", ",", 3); return ""; }, "a", ""},
+                   [](TextBuffer& b) {
+                     b.Append("  ", ",", 3);
+                     return "";
+                   },
+                   "a", ""},
         BufferCase{"ClippedBlanksAddNothing", "a",
-                   [](TextBuffer& b) { b.Append("   ", TextBuffer::kAddClip); return ""; }, "a", ""},
+                   [](TextBuffer& b) {
+                     b.Append("   ", TextBuffer::kAddClip);
+                     return "";
+                   },
+                   "a", ""},
         BufferCase{"BlanksWithoutClip", "a",
-                   [](TextBuffer& b) { b.Append("   ", 0); return ""; }, "a   ", ""},
+                   [](TextBuffer& b) {
+                     b.Append("   ", 0);
+                     return "";
+                   },
+                   "a   ", ""},
         BufferCase{"FirstBytesOfAText", "",
-                   [](TextBuffer& b) { b.AppendFirst("abcdef", 3); return ""; }, "abc", ""},
+                   [](TextBuffer& b) {
+                     b.AppendFirst("abcdef", 3);
+                     return "";
+                   },
+                   "abc", ""},
         BufferCase{"NegativeCountAddsAll", "",
-                   [](TextBuffer& b) { b.AppendFirst("abc", -1); return ""; }, "abc", ""},
+                   [](TextBuffer& b) {
+                     b.AppendFirst("abc", -1);
+                     return "";
+                   },
+                   "abc", ""},
         BufferCase{"ZeroCountAddsNothing", "z",
-                   [](TextBuffer& b) { b.AppendFirst("abc", 0); return ""; }, "z", ""},
+                   [](TextBuffer& b) {
+                     b.AppendFirst("abc", 0);
+                     return "";
+                   },
+                   "z", ""},
         BufferCase{"LongBytesLeastSignificantFirst", "",
-                   [](TextBuffer& b) { b.AppendLongBytes(65, 2); return ""; },
+                   [](TextBuffer& b) {
+                     b.AppendLongBytes(65, 2);
+                     return "";
+                   },
                    std::string("A\0", 2), ""},
         BufferCase{"LongBytesAtMostFour", "",
-                   [](TextBuffer& b) { b.AppendLongBytes(0x44434241, 9); return ""; }, "ABCD", ""},
+                   [](TextBuffer& b) {
+                     b.AppendLongBytes(0x44434241, 9);
+                     return "";
+                   },
+                   "ABCD", ""},
         BufferCase{"SingleByteAtAnAddress", "a",
-                   [](TextBuffer& b) { b.AppendByteAt("xyz"); return ""; }, "ax", ""},
+                   [](TextBuffer& b) {
+                     b.AppendByteAt("xyz");
+                     return "";
+                   },
+                   "ax", ""},
         BufferCase{"ObjectWithSeparator", "a",
                    [](TextBuffer& b) {
                      TextBuffer other;
@@ -84,33 +130,47 @@ INSTANTIATE_TEST_SUITE_P(
 
 class Prepend : public ::testing::TestWithParam<BufferCase> {};
 TEST_P(Prepend, AddsAtTheStart) { testing::runCase(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Prepend,
-    ::testing::Values(
-        BufferCase{"WithSeparator", "cd",
-                   [](TextBuffer& b) { b.Prepend("ab", ",", 0); return ""; }, "ab,cd", ""},
-        BufferCase{"NoSeparatorOnAnEmptyValue", "",
-                   [](TextBuffer& b) { b.Prepend("ab", ",", 0); return ""; }, "ab", ""},
-        BufferCase{"AnyFlagClips", "v",
-                   [](TextBuffer& b) { b.Prepend("x  ", 2); return ""; }, "xv", ""},
-        BufferCase{"SkipEmptyBlanks", "v",
-                   [](TextBuffer& b) { b.Prepend("  ", 2); return ""; }, "v", ""},
-        BufferCase{"ObjectAndSeparator", "v",
-                   [](TextBuffer& b) {
-                     TextBuffer other;
-                     other.SetValue("o");
-                     b.Prepend(other, "-");
-                     return "";
-                   },
-                   "o-v", ""},
-        BufferCase{"EmptyObjectAddsNothing", "v",
-                   [](TextBuffer& b) {
-                     TextBuffer other;
-                     b.Prepend(other, "-");
-                     return "";
-                   },
-                   "v", ""}),
-    testing::caseName);
+INSTANTIATE_TEST_SUITE_P(Cases, Prepend,
+                         ::testing::Values(BufferCase{"WithSeparator", "cd",
+                                                      [](TextBuffer& b) {
+                                                        b.Prepend("ab", ",", 0);
+                                                        return "";
+                                                      },
+                                                      "ab,cd", ""},
+                                           BufferCase{"NoSeparatorOnAnEmptyValue", "",
+                                                      [](TextBuffer& b) {
+                                                        b.Prepend("ab", ",", 0);
+                                                        return "";
+                                                      },
+                                                      "ab", ""},
+                                           BufferCase{"AnyFlagClips", "v",
+                                                      [](TextBuffer& b) {
+                                                        b.Prepend("x  ", 2);
+                                                        return "";
+                                                      },
+                                                      "xv", ""},
+                                           BufferCase{"SkipEmptyBlanks", "v",
+                                                      [](TextBuffer& b) {
+                                                        b.Prepend("  ", 2);
+                                                        return "";
+                                                      },
+                                                      "v", ""},
+                                           BufferCase{"ObjectAndSeparator", "v",
+                                                      [](TextBuffer& b) {
+                                                        TextBuffer other;
+                                                        other.SetValue("o");
+                                                        b.Prepend(other, "-");
+                                                        return "";
+                                                      },
+                                                      "o-v", ""},
+                                           BufferCase{"EmptyObjectAddsNothing", "v",
+                                                      [](TextBuffer& b) {
+                                                        TextBuffer other;
+                                                        b.Prepend(other, "-");
+                                                        return "";
+                                                      },
+                                                      "v", ""}),
+                         testing::caseName);
 
 TEST(TextBufferAppend, AppendingToItselfDoublesTheValueAlsoWhenGrowing) {
   TextBuffer b;
@@ -163,9 +223,7 @@ TEST_F(TextBufferStream, AppendsOverflowToTheFile) {
 }
 
 TEST_F(TextBufferStream, StartsWithTheHeldValueAndDeletesUnlessAppending) {
-  {
-    std::ofstream(name, std::ios::binary) << "old ";
-  }
+  { std::ofstream(name, std::ios::binary) << "old "; }
   TextBuffer b;
   b.SetValue("abc");
   ASSERT_EQ(b.Stream(name, 1, true), 0);
@@ -232,12 +290,11 @@ TEST_F(TextBufferStream, RefusedRequestsRecordTracedErrors) {
   b.USEBUFFER = 0;
   EXPECT_EQ(b.Stream(name, 1, false), 1);
   EXPECT_EQ(b.LASTERROR, "Cannot Stream if UseBuffer not true");
-  EXPECT_EQ(capture.lines(),
-            (std::vector<std::string>{
-                "[tb][1] Flush: flush ignored as not currently streaming",
-                "[tb][1] FlushAndKeep: flush ignored as not currently streaming",
-                "[tb][1] Stream: No filename specified",
-                "[tb][1] Stream: Cannot Stream if UseBuffer not true"}));
+  EXPECT_EQ(capture.lines(), (std::vector<std::string>{
+                                 "[tb][1] Flush: flush ignored as not currently streaming",
+                                 "[tb][1] FlushAndKeep: flush ignored as not currently streaming",
+                                 "[tb][1] Stream: No filename specified",
+                                 "[tb][1] Stream: Cannot Stream if UseBuffer not true"}));
 }
 
 TEST_F(TextBufferStream, UnwritableFileIsReportedAndTheBufferStillEmpties) {

@@ -27,8 +27,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BufferCase{"KeepDigits", "a1b22c", [](auto& b) { return num(b.KeepChars("0123456789")); },
                    "122", "3"},
-        BufferCase{"KeepOneByte", "axbx", [](auto& b) { return num(b.KeepChars("x")); }, "xx",
-                   "2"},
+        BufferCase{"KeepOneByte", "axbx", [](auto& b) { return num(b.KeepChars("x")); }, "xx", "2"},
         BufferCase{"KeepNothing", "abc", [](auto& b) { return num(b.KeepChars("")); }, "", "3"},
         BufferCase{"KeepWithReplacement", "a1b2",
                    [](auto& b) { return num(b.KeepChars("0123456789", "#")); }, "#1#2", "2"},
@@ -77,31 +76,50 @@ TEST_P(CharacterTests, Answers) { testing::runCase(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(
     Cases, CharacterTests,
     ::testing::Values(
-        test("OnlyNumberBytes", "-12.5", [](auto& b) { return b.ContainsOnly("0123456789-."); },
-             true),
-        test("OnlyOnEmpty", "", [](auto& b) { return b.ContainsOnly("0123456789-."); }, false),
-        test("OnlyClippedAlphabet", "a b", [](auto& b) { return b.ContainsOnly("ab ", "", true); },
-             false),
-        test("OnlyInAText", "x", [](auto& b) { return b.ContainsOnly("ab", "abba"); }, true),
-        test("Any", "xyz", [](auto& b) { return b.ContainsAny("az"); }, true),
-        test("AnyEmptyAlphabet", "xyz", [](auto& b) { return b.ContainsAny(""); }, false),
-        test("CharText", "xyz", [](auto& b) { return b.ContainsChar(std::string_view("y")); },
-             true),
-        test("CharEmptyText", "xyz", [](auto& b) { return b.ContainsChar(std::string_view()); },
-             false),
-        test("CharByteInBlock", "", [](auto&) { return TextBuffer::ContainsChar('q', 3, "pqr"); },
-             true),
-        test("AsciiAccent", "ab\xE9", [](auto& b) { return b.IsAscii(); }, false),
-        test("AsciiRangeBeforeAccent", "ab\xE9", [](auto& b) { return b.IsAscii(1, 2); }, true),
-        test("DigitsOnEmpty", "", [](auto& b) { return b.IsDigits(); }, true),
-        test("LowerWithBlank", "ab c", [](auto& b) { return b.IsLower(); }, false),
-        test("NoUpperWithBlank", "ab c", [](auto& b) { return b.HasNoUpper(); }, true),
-        test("Upper", "ABC", [](auto& b) { return b.IsUpper(); }, true),
-        test("NoLower", "A1-", [](auto& b) { return b.HasNoLower(); }, true),
-        test("Blank", "   ", [](auto& b) { return b.IsBlank(); }, true),
-        test("DigitAt", "a1", [](auto& b) { return b.IsDigitAt(2); }, true),
-        test("DigitAtOutside", "a1", [](auto& b) { return b.IsDigitAt(3); }, false),
-        test("ContainsDigit", "ab3", [](auto& b) { return b.ContainsDigit(); }, true)),
+        test(
+            "OnlyNumberBytes", "-12.5", [](auto& b) { return b.ContainsOnly("0123456789-."); },
+            true),
+        test(
+            "OnlyOnEmpty", "", [](auto& b) { return b.ContainsOnly("0123456789-."); }, false),
+        test(
+            "OnlyClippedAlphabet", "a b", [](auto& b) { return b.ContainsOnly("ab ", "", true); },
+            false),
+        test(
+            "OnlyInAText", "x", [](auto& b) { return b.ContainsOnly("ab", "abba"); }, true),
+        test(
+            "Any", "xyz", [](auto& b) { return b.ContainsAny("az"); }, true),
+        test(
+            "AnyEmptyAlphabet", "xyz", [](auto& b) { return b.ContainsAny(""); }, false),
+        test(
+            "CharText", "xyz", [](auto& b) { return b.ContainsChar(std::string_view("y")); }, true),
+        test(
+            "CharEmptyText", "xyz", [](auto& b) { return b.ContainsChar(std::string_view()); },
+            false),
+        test(
+            "CharByteInBlock", "", [](auto&) { return TextBuffer::ContainsChar('q', 3, "pqr"); },
+            true),
+        test(
+            "AsciiAccent", "ab\xE9", [](auto& b) { return b.IsAscii(); }, false),
+        test(
+            "AsciiRangeBeforeAccent", "ab\xE9", [](auto& b) { return b.IsAscii(1, 2); }, true),
+        test(
+            "DigitsOnEmpty", "", [](auto& b) { return b.IsDigits(); }, true),
+        test(
+            "LowerWithBlank", "ab c", [](auto& b) { return b.IsLower(); }, false),
+        test(
+            "NoUpperWithBlank", "ab c", [](auto& b) { return b.HasNoUpper(); }, true),
+        test(
+            "Upper", "ABC", [](auto& b) { return b.IsUpper(); }, true),
+        test(
+            "NoLower", "A1-", [](auto& b) { return b.HasNoLower(); }, true),
+        test(
+            "Blank", "   ", [](auto& b) { return b.IsBlank(); }, true),
+        test(
+            "DigitAt", "a1", [](auto& b) { return b.IsDigitAt(2); }, true),
+        test(
+            "DigitAtOutside", "a1", [](auto& b) { return b.IsDigitAt(3); }, false),
+        test(
+            "ContainsDigit", "ab3", [](auto& b) { return b.ContainsDigit(); }, true)),
     testing::caseName);
 
 TEST(TextBufferChars, AlphabetErrorsAreAlwaysTraced) {

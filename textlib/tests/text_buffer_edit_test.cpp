@@ -13,8 +13,7 @@ using testing::BufferCase;
 using testing::num;
 
 BufferCase reading(std::string name, std::string value,
-                   std::function<std::string(const TextBuffer&)> operation,
-                   std::string expected) {
+                   std::function<std::string(const TextBuffer&)> operation, std::string expected) {
   std::string v = value;
   return BufferCase{std::move(name), std::move(value),
                     [operation](TextBuffer& b) { return operation(b); }, std::move(v),
@@ -26,20 +25,49 @@ TEST_P(SliceAndCase, Works) { testing::runCase(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(
     Cases, SliceAndCase,
     ::testing::Values(
-        reading("SubMiddle", "abcdef", [](auto& b) { return b.Sub(3, 2); }, "cd"),
-        reading("SubPastTheEnd", "abcdef", [](auto& b) { return b.Sub(5, 10); }, "ef"),
-        reading("SubBeyondTheEnd", "abcdef", [](auto& b) { return b.Sub(7, 1); }, ""),
-        reading("SubFromZero", "abcdef", [](auto& b) { return b.Sub(0, 2); }, "ab"),
-        reading("SliceMiddle", "abcdef", [](auto& b) { return b.Slice(2, 4); }, "bcd"),
-        reading("SliceToTheEnd", "abcdef", [](auto& b) { return b.Slice(4, 0); }, "def"),
-        reading("SliceReversed", "abcdef", [](auto& b) { return b.Slice(5, 3); }, ""),
-        BufferCase{"CropMiddle", "abcdef", [](auto& b) { b.Crop(2, 4); return ""; }, "bcd", ""},
-        BufferCase{"CropReversed", "abcdef", [](auto& b) { b.Crop(5, 3); return ""; }, "", ""},
-        BufferCase{"UpperOutsideQuotes", "a#bc#d", [](auto& b) { b.Upper("#"); return ""; },
+        reading(
+            "SubMiddle", "abcdef", [](auto& b) { return b.Sub(3, 2); }, "cd"),
+        reading(
+            "SubPastTheEnd", "abcdef", [](auto& b) { return b.Sub(5, 10); }, "ef"),
+        reading(
+            "SubBeyondTheEnd", "abcdef", [](auto& b) { return b.Sub(7, 1); }, ""),
+        reading(
+            "SubFromZero", "abcdef", [](auto& b) { return b.Sub(0, 2); }, "ab"),
+        reading(
+            "SliceMiddle", "abcdef", [](auto& b) { return b.Slice(2, 4); }, "bcd"),
+        reading(
+            "SliceToTheEnd", "abcdef", [](auto& b) { return b.Slice(4, 0); }, "def"),
+        reading(
+            "SliceReversed", "abcdef", [](auto& b) { return b.Slice(5, 3); }, ""),
+        BufferCase{"CropMiddle", "abcdef",
+                   [](auto& b) {
+                     b.Crop(2, 4);
+                     return "";
+                   },
+                   "bcd", ""},
+        BufferCase{"CropReversed", "abcdef",
+                   [](auto& b) {
+                     b.Crop(5, 3);
+                     return "";
+                   },
+                   "", ""},
+        BufferCase{"UpperOutsideQuotes", "a#bc#d",
+                   [](auto& b) {
+                     b.Upper("#");
+                     return "";
+                   },
                    "A#bc#D", ""},
-        BufferCase{"UpperEverything", "a#bc#d\xE9", [](auto& b) { b.Upper(); return ""; },
+        BufferCase{"UpperEverything", "a#bc#d\xE9",
+                   [](auto& b) {
+                     b.Upper();
+                     return "";
+                   },
                    "A#BC#D\xE9", ""},
-        BufferCase{"LowerWithOpenQuote", "AB[CD]E[F", [](auto& b) { b.Lower("[", "]"); return ""; },
+        BufferCase{"LowerWithOpenQuote", "AB[CD]E[F",
+                   [](auto& b) {
+                     b.Lower("[", "]");
+                     return "";
+                   },
                    "ab[CD]e[F", ""},
         BufferCase{"CapitalizeWords", "hello big world",
                    [](auto& b) { return num(b.CapitalizeWords()); }, "Hello Big World", "3"},
@@ -53,15 +81,19 @@ INSTANTIATE_TEST_SUITE_P(
                    [](auto& b) { return num(b.CapitalizeWords(0, 1, 0, "_")); }, "A_B c", "2"},
         BufferCase{"CapitalizeAccented", "\xE1rbol",
                    [](auto& b) { return num(b.CapitalizeWords()); }, "\xC1rbol", "1"},
-        reading("ExtensionOfAPath", "", [](auto& b) { return b.ExtensionOnly("C:\\dir.x\\file.txt"); },
-                "txt"),
-        reading("NoExtension", "", [](auto& b) { return b.ExtensionOnly("C:\\dir.x\\file"); }, ""),
-        reading("LastExtension", "", [](auto& b) { return b.ExtensionOnly("archive.tar.gz"); },
-                "gz"),
-        reading("DotFirst", "", [](auto& b) { return b.ExtensionOnly(".profile"); }, ""),
-        reading("TrailingDot", "", [](auto& b) { return b.ExtensionOnly("name."); }, ""),
-        reading("ExtensionOfTheValue", "doc.pdf  ", [](auto& b) { return b.ExtensionOnly(); },
-                "pdf")),
+        reading(
+            "ExtensionOfAPath", "", [](auto& b) { return b.ExtensionOnly("C:\\dir.x\\file.txt"); },
+            "txt"),
+        reading(
+            "NoExtension", "", [](auto& b) { return b.ExtensionOnly("C:\\dir.x\\file"); }, ""),
+        reading(
+            "LastExtension", "", [](auto& b) { return b.ExtensionOnly("archive.tar.gz"); }, "gz"),
+        reading(
+            "DotFirst", "", [](auto& b) { return b.ExtensionOnly(".profile"); }, ""),
+        reading(
+            "TrailingDot", "", [](auto& b) { return b.ExtensionOnly("name."); }, ""),
+        reading(
+            "ExtensionOfTheValue", "doc.pdf  ", [](auto& b) { return b.ExtensionOnly(); }, "pdf")),
     testing::caseName);
 
 class Edit : public ::testing::TestWithParam<BufferCase> {};

@@ -34,8 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "2"},
         BufferCase{"SameTextChangesNothing", "abab",
                    [](auto& b) { return num(b.Replace("ab", "ab")); }, "abab", "0"},
-        BufferCase{"Shorter", "a--b--c", [](auto& b) { return num(b.Replace("--", "-")); },
-                   "a-b-c", "2"},
+        BufferCase{"Shorter", "a--b--c", [](auto& b) { return num(b.Replace("--", "-")); }, "a-b-c",
+                   "2"},
         BufferCase{"ShorterToNothing", "a--b--c", [](auto& b) { return num(b.Replace("--", "")); },
                    "abc", "2"},
         BufferCase{"ShorterNoCaseInRange", "XaXaXa",
@@ -55,8 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
                    [](auto& b) { return num(b.Replace("ab", "abab")); }, "xxabab", "1"},
         BufferCase{"OccurrenceMustFitTheRange", "abab",
                    [](auto& b) { return num(b.Replace("ab", "x", 0, 1, 3)); }, "xab", "1"},
-        BufferCase{"NonOverlapping", "aaa", [](auto& b) { return num(b.Replace("aa", "b")); },
-                   "ba", "1"},
+        BufferCase{"NonOverlapping", "aaa", [](auto& b) { return num(b.Replace("aa", "b")); }, "ba",
+                   "1"},
         BufferCase{"RecursiveShrinks", "aaaa",
                    [](auto& b) { return num(b.Replace("aa", "a", 0, 1, 0, false, true)); }, "a",
                    "3"},
@@ -72,8 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "0 Invalid recursive replacement - the value being replaced is a substring "
                    "of the new value. This will result in an infinite loop"},
         BufferCase{"RecursiveKeepsTheDistanceFromTheEnd", "aaaa|aa",
-                   [](auto& b) { return num(b.Replace("aa", "a", 0, 1, 4, false, true)); },
-                   "a|aa", "3"},
+                   [](auto& b) { return num(b.Replace("aa", "a", 0, 1, 4, false, true)); }, "a|aa",
+                   "3"},
         BufferCase{"ZeroBytes", std::string("a\0b\0", 4),
                    [](auto& b) { return num(b.Replace(std::string(1, '\0'), "--")); }, "a--b--",
                    "2"}),
@@ -89,9 +89,10 @@ INSTANTIATE_TEST_SUITE_P(
         BufferCase{"BetweenGrowingBlocks", "[a][a]",
                    [](auto& b) { return num(b.ReplaceBetween("[", "]", "a", "bbb")); },
                    "[bbb][bbb]", "2"},
-        BufferCase{"BetweenWholeBlock", "<x><yy>",
-                   [](auto& b) { return num(b.ReplaceBetween("<", ">", "", "z", 0, 1, 0, false, true)); },
-                   "<z><z>", "2"},
+        BufferCase{
+            "BetweenWholeBlock", "<x><yy>",
+            [](auto& b) { return num(b.ReplaceBetween("<", ">", "", "z", 0, 1, 0, false, true)); },
+            "<z><z>", "2"},
         BufferCase{"BetweenEmptyOldInserts", "[a][]",
                    [](auto& b) { return num(b.ReplaceBetween("[", "]", "", "-")); }, "[-a][-]",
                    "2"},
@@ -101,9 +102,10 @@ INSTANTIATE_TEST_SUITE_P(
         BufferCase{"BetweenCount", "[a][a]",
                    [](auto& b) { return num(b.ReplaceBetween("[", "]", "a", "b", 1)); }, "[b][a]",
                    "1"},
-        BufferCase{"BetweenNoCaseDelimiters", "<B>x</b>",
-                   [](auto& b) { return num(b.ReplaceBetween("<b>", "</B>", "X", "y", 0, 1, 0, true)); },
-                   "<B>y</b>", "1"},
+        BufferCase{
+            "BetweenNoCaseDelimiters", "<B>x</b>",
+            [](auto& b) { return num(b.ReplaceBetween("<b>", "</B>", "X", "y", 0, 1, 0, true)); },
+            "<B>y</b>", "1"},
         BufferCase{"OutsideBlocks", "x[x]x",
                    [](auto& b) { return num(b.ReplaceOutside("[", "]", "x", "y")); }, "y[x]y", "2"},
         BufferCase{"OutsideUnterminated", "x[x",
@@ -121,16 +123,36 @@ TEST_P(ReplaceSlicesAndBytes, ChangesTheValue) { testing::runCase(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReplaceSlicesAndBytes,
     ::testing::Values(
-        BufferCase{"SliceLonger", "abcd", [](auto& b) { b.ReplaceSlice(2, 3, "XYZ"); return ""; },
+        BufferCase{"SliceLonger", "abcd",
+                   [](auto& b) {
+                     b.ReplaceSlice(2, 3, "XYZ");
+                     return "";
+                   },
                    "aXYZd", ""},
         BufferCase{"SliceShorter", "abcdef",
-                   [](auto& b) { b.ReplaceSlice(2, 4, "X"); return ""; }, "aXef", ""},
+                   [](auto& b) {
+                     b.ReplaceSlice(2, 4, "X");
+                     return "";
+                   },
+                   "aXef", ""},
         BufferCase{"SlicePastTheEnd", "abcd",
-                   [](auto& b) { b.ReplaceSlice(3, 9, "Z"); return ""; }, "abZ", ""},
+                   [](auto& b) {
+                     b.ReplaceSlice(3, 9, "Z");
+                     return "";
+                   },
+                   "abZ", ""},
         BufferCase{"SliceBeyondTheEnd", "abc",
-                   [](auto& b) { b.ReplaceSlice(6, 0, "Z"); return ""; }, "abc  Z", ""},
+                   [](auto& b) {
+                     b.ReplaceSlice(6, 0, "Z");
+                     return "";
+                   },
+                   "abc  Z", ""},
         BufferCase{"SliceDeleted", "abcd",
-                   [](auto& b) { b.ReplaceSlice(2, 3, ""); return ""; }, "ad", ""},
+                   [](auto& b) {
+                     b.ReplaceSlice(2, 3, "");
+                     return "";
+                   },
+                   "ad", ""},
         BufferCase{"SliceEmptyObjectDeletes", "abcd",
                    [](auto& b) {
                      TextBuffer empty;
@@ -139,21 +161,23 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    "cd", ""},
         BufferCase{"SliceStartBelowOne", "abcd",
-                   [](auto& b) { b.ReplaceSlice(0, 2, "x"); return ""; }, "abcd", ""},
-        BufferCase{"Last", "a-b-c",
-                   [](auto& b) { return num(b.ReplaceLast("-", "+")); }, "a-b+c", "1"},
+                   [](auto& b) {
+                     b.ReplaceSlice(0, 2, "x");
+                     return "";
+                   },
+                   "abcd", ""},
+        BufferCase{"Last", "a-b-c", [](auto& b) { return num(b.ReplaceLast("-", "+")); }, "a-b+c",
+                   "1"},
         BufferCase{"NthFromEnd", "a-b-c-d",
                    [](auto& b) { return num(b.ReplaceNth("-", "==", -2)); }, "a-b==c-d", "1"},
-        BufferCase{"NthMissing", "a-b",
-                   [](auto& b) { return num(b.ReplaceNth("-", "=", 2)); }, "a-b", "0"},
+        BufferCase{"NthMissing", "a-b", [](auto& b) { return num(b.ReplaceNth("-", "=", 2)); },
+                   "a-b", "0"},
         BufferCase{"SingleCharsChained", "ab",
                    [](auto& b) { return num(b.ReplaceSingleChars("ab", "bc")); }, "cc", "3"},
         BufferCase{"SingleCharsOnePass", "ab",
                    [](auto& b) { return num(b.ReplaceSingleChars("ab", "bc", true)); }, "bc", "2"},
         BufferCase{"SingleCharsMismatch", "ab",
-                   [](auto& b) {
-                     return num(b.ReplaceSingleChars("ab", "b")) + " " + b.LASTERROR;
-                   },
+                   [](auto& b) { return num(b.ReplaceSingleChars("ab", "b")) + " " + b.LASTERROR; },
                    "ab", "-1 Called with Mismatching String Lengths"},
         BufferCase{"Char", "a.b.c", [](auto& b) { return num(b.ReplaceChar('.', ',')); }, "a,b,c",
                    "2"},
@@ -164,9 +188,7 @@ INSTANTIATE_TEST_SUITE_P(
         BufferCase{"RemoveRangeReversed", "a1b22",
                    [](auto& b) { return num(b.RemoveByteRange('9', '0')); }, "a1b22", "0"},
         BufferCase{"MapOfWrongSize", "abc",
-                   [](auto& b) {
-                     return num(b._removeMatchingChars("xyz")) + " " + b.LASTERROR;
-                   },
+                   [](auto& b) { return num(b._removeMatchingChars("xyz")) + " " + b.LASTERROR; },
                    "abc", "0 Character Map parameter must be a string of size 256."},
         BufferCase{"ReplaceByMapSparesTheFill", "a-b_c",
                    [](auto& b) {

@@ -25,60 +25,92 @@ TEST_P(Instring, FindsThePosition) { testing::runCase(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(
     Cases, Instring,
     ::testing::Values(
-        search("Plain", "hello world", [](auto& b) { return b.Instring("lo"); }, 4),
-        search("FromStartFive", "hello world", [](auto& b) { return b.Instring("lo", 1, 5); }, 0),
-        search("OneByteFromSix", "hello world", [](auto& b) { return b.Instring("o", 1, 6); }, 8),
-        search("OneByteWithinEnd", "hello world",
-               [](auto& b) { return b.Instring("o", 1, 6, 7); }, 0),
-        search("MustFitTheRange", "hello world",
-               [](auto& b) { return b.Instring("wor", 1, 1, 8); }, 0),
-        search("NoCase", "xxab", [](auto& b) { return b.Instring("AB", 1, 1, 0, true); }, 3),
-        search("NoCaseWithoutLetters", "1234",
-               [](auto& b) { return b.Instring("12", 1, 1, 0, true); }, 1),
-        search("NoCaseAccented", "cami\xD3n",
-               [](auto& b) { return b.Instring("\xF3n", 1, 1, 0, true); }, 5),
-        search("StepTwoOffGrid", "xabab", [](auto& b) { return b.Instring("ab", 2, 1); }, 0),
-        search("StepTwoOnGrid", "xabab", [](auto& b) { return b.Instring("ab", 2, 2); }, 2),
-        search("StepTwoNoCase", "xAbab",
-               [](auto& b) { return b.Instring("ab", 2, 2, 0, true); }, 2),
-        search("Backwards", "abxab", [](auto& b) { return b.Instring("ab", -1); }, 4),
-        search("BackwardsStepTwo", "abxabab", [](auto& b) { return b.Instring("ab", -2); }, 6),
-        search("BackwardsWithinRange", "abxab",
-               [](auto& b) { return b.Instring("ab", -1, 1, 4); }, 1),
-        search("Last", "abxab", [](auto& b) { return b.InstringLast("ab"); }, 4),
-        search("StepZeroAtStart", "xab", [](auto& b) { return b.Instring("ab", 0, 2); }, 2),
-        search("StepZeroElsewhere", "xab", [](auto& b) { return b.Instring("ab", 0, 1); }, 0),
-        search("WholeWordSkipsPartOfWord", "concat cat",
-               [](auto& b) { return b.Instring("cat", 1, 1, 0, false, true); }, 8),
-        search("WholeWordFollowedByLetter", "cats",
-               [](auto& b) { return b.Instring("cat", 1, 1, 0, false, true); }, 0),
-        search("WholeWordFollowedByDot", "cat.",
-               [](auto& b) { return b.Instring("cat", 1, 1, 0, false, true); }, 1),
-        search("WholeWordBackwards", "cat concat",
-               [](auto& b) { return b.Instring("cat", -1, 1, 0, false, true); }, 1),
-        search("EmptyText", "abc", [](auto& b) { return b.Instring(""); }, 0),
-        search("EmptyValue", "", [](auto& b) { return b.Instring("a"); }, 0),
-        search("ZeroBytes", std::string("a\0b\0c", 5),
-               [](auto& b) { return b.Instring(std::string("\0c", 2)); }, 4),
-        search("NthSecond", "banana", [](auto& b) { return b.InstringNth("a", 2); }, 4),
-        search("NthSecondFromEnd", "banana", [](auto& b) { return b.InstringNth("a", -2); }, 4),
-        search("NthLast", "banana", [](auto& b) { return b.InstringNth("a", -1); }, 6),
-        search("NthBeyondCount", "banana", [](auto& b) { return b.InstringNth("a", 4); }, 0),
-        search("NthZero", "banana", [](auto& b) { return b.InstringNth("a", 0); }, 0),
-        search("NthDoesNotOverlap", "aaaa", [](auto& b) { return b.InstringNth("aa", 2); }, 3),
-        search("NthFromEndDoesNotOverlap", "aaaaa",
-               [](auto& b) { return b.InstringNth("aa", -2); }, 2),
-        search("NthNoCase", "xAyaza", [](auto& b) { return b.InstringNth("a", 2, 1, 0, true); },
-               4),
-        search("FromBelowTwo", "abcabc", [](auto& b) { return b.InstringFrom("c", 0); }, 3),
-        search("Range", "abcabc", [](auto& b) { return b.InstringRange("bc", 3, 6); }, 5),
-        search("Text", "", [](auto&) { return TextBuffer::InstringText("b", "abc", 1, 0); }, 2),
-        search("Block", "",
-               [](auto&) { return TextBuffer::InstringBlock("c", 2, 3, 4, "abcd"); }, 3),
-        search("NullBlock", "",
-               [](auto&) { return TextBuffer::InstringBlock("c", 1, 0, 4, nullptr); }, 0),
-        search("Raw", "", [](auto&) { return TextBuffer::InstringRaw_(2, "cd", "abcdcd", 6); },
-               3)),
+        search(
+            "Plain", "hello world", [](auto& b) { return b.Instring("lo"); }, 4),
+        search(
+            "FromStartFive", "hello world", [](auto& b) { return b.Instring("lo", 1, 5); }, 0),
+        search(
+            "OneByteFromSix", "hello world", [](auto& b) { return b.Instring("o", 1, 6); }, 8),
+        search(
+            "OneByteWithinEnd", "hello world", [](auto& b) { return b.Instring("o", 1, 6, 7); }, 0),
+        search(
+            "MustFitTheRange", "hello world", [](auto& b) { return b.Instring("wor", 1, 1, 8); },
+            0),
+        search(
+            "NoCase", "xxab", [](auto& b) { return b.Instring("AB", 1, 1, 0, true); }, 3),
+        search(
+            "NoCaseWithoutLetters", "1234", [](auto& b) { return b.Instring("12", 1, 1, 0, true); },
+            1),
+        search(
+            "NoCaseAccented", "cami\xD3n",
+            [](auto& b) { return b.Instring("\xF3n", 1, 1, 0, true); }, 5),
+        search(
+            "StepTwoOffGrid", "xabab", [](auto& b) { return b.Instring("ab", 2, 1); }, 0),
+        search(
+            "StepTwoOnGrid", "xabab", [](auto& b) { return b.Instring("ab", 2, 2); }, 2),
+        search(
+            "StepTwoNoCase", "xAbab", [](auto& b) { return b.Instring("ab", 2, 2, 0, true); }, 2),
+        search(
+            "Backwards", "abxab", [](auto& b) { return b.Instring("ab", -1); }, 4),
+        search(
+            "BackwardsStepTwo", "abxabab", [](auto& b) { return b.Instring("ab", -2); }, 6),
+        search(
+            "BackwardsWithinRange", "abxab", [](auto& b) { return b.Instring("ab", -1, 1, 4); }, 1),
+        search(
+            "Last", "abxab", [](auto& b) { return b.InstringLast("ab"); }, 4),
+        search(
+            "StepZeroAtStart", "xab", [](auto& b) { return b.Instring("ab", 0, 2); }, 2),
+        search(
+            "StepZeroElsewhere", "xab", [](auto& b) { return b.Instring("ab", 0, 1); }, 0),
+        search(
+            "WholeWordSkipsPartOfWord", "concat cat",
+            [](auto& b) { return b.Instring("cat", 1, 1, 0, false, true); }, 8),
+        search(
+            "WholeWordFollowedByLetter", "cats",
+            [](auto& b) { return b.Instring("cat", 1, 1, 0, false, true); }, 0),
+        search(
+            "WholeWordFollowedByDot", "cat.",
+            [](auto& b) { return b.Instring("cat", 1, 1, 0, false, true); }, 1),
+        search(
+            "WholeWordBackwards", "cat concat",
+            [](auto& b) { return b.Instring("cat", -1, 1, 0, false, true); }, 1),
+        search(
+            "EmptyText", "abc", [](auto& b) { return b.Instring(""); }, 0),
+        search(
+            "EmptyValue", "", [](auto& b) { return b.Instring("a"); }, 0),
+        search(
+            "ZeroBytes", std::string("a\0b\0c", 5),
+            [](auto& b) { return b.Instring(std::string("\0c", 2)); }, 4),
+        search(
+            "NthSecond", "banana", [](auto& b) { return b.InstringNth("a", 2); }, 4),
+        search(
+            "NthSecondFromEnd", "banana", [](auto& b) { return b.InstringNth("a", -2); }, 4),
+        search(
+            "NthLast", "banana", [](auto& b) { return b.InstringNth("a", -1); }, 6),
+        search(
+            "NthBeyondCount", "banana", [](auto& b) { return b.InstringNth("a", 4); }, 0),
+        search(
+            "NthZero", "banana", [](auto& b) { return b.InstringNth("a", 0); }, 0),
+        search(
+            "NthDoesNotOverlap", "aaaa", [](auto& b) { return b.InstringNth("aa", 2); }, 3),
+        search(
+            "NthFromEndDoesNotOverlap", "aaaaa", [](auto& b) { return b.InstringNth("aa", -2); },
+            2),
+        search(
+            "NthNoCase", "xAyaza", [](auto& b) { return b.InstringNth("a", 2, 1, 0, true); }, 4),
+        search(
+            "FromBelowTwo", "abcabc", [](auto& b) { return b.InstringFrom("c", 0); }, 3),
+        search(
+            "Range", "abcabc", [](auto& b) { return b.InstringRange("bc", 3, 6); }, 5),
+        search(
+            "Text", "", [](auto&) { return TextBuffer::InstringText("b", "abc", 1, 0); }, 2),
+        search(
+            "Block", "", [](auto&) { return TextBuffer::InstringBlock("c", 2, 3, 4, "abcd"); }, 3),
+        search(
+            "NullBlock", "", [](auto&) { return TextBuffer::InstringBlock("c", 1, 0, 4, nullptr); },
+            0),
+        search(
+            "Raw", "", [](auto&) { return TextBuffer::InstringRaw_(2, "cd", "abcdcd", 6); }, 3)),
     testing::caseName);
 
 class FindAndCount : public ::testing::TestWithParam<BufferCase> {};
@@ -86,28 +118,44 @@ TEST_P(FindAndCount, GivesTheNumber) { testing::runCase(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(
     Cases, FindAndCount,
     ::testing::Values(
-        search("FindChar", "hello", [](auto& b) { return b.FindChar("lx"); }, 3),
-        search("FindCharFromStart", "hello", [](auto& b) { return b.FindChar("l", 4); }, 4),
-        search("FindCharStartAfterEnd", "hello", [](auto& b) { return b.FindChar("l", 4, 2); },
-               0),
-        search("FindCharEmptyText", "hello", [](auto& b) { return b.FindChar(""); }, 0),
-        search("FindByteZero", std::string("ab\0", 3), [](auto& b) { return b.FindByte(0); }, 3),
-        search("FindByteInText", "",
-               [](auto&) { return TextBuffer::FindByte('c', "abcabc", 4, 0); }, 6),
-        search("CountByte", "banana", [](auto& b) { return b.CountByte('a'); }, 3),
-        search("CountByteFromBeyond", "banana", [](auto& b) { return b.CountByte('a', 7); }, 0),
-        search("CountPairs", "aaaa", [](auto& b) { return b.Count("aa"); }, 2),
-        search("CountPairsOverlapping", "aaaa",
-               [](auto& b) { return b.Count("aa", 1, 1, 0, false, false, true); }, 3),
-        search("CountStepTwo", "aaaa", [](auto& b) { return b.Count("a", 2); }, 2),
-        search("CountStepTwoLonger", "xyxyxyxy", [](auto& b) { return b.Count("xyxy", 2); }, 2),
-        search("CountStepTwoOverlapping", "xyxyxyxy",
-               [](auto& b) { return b.Count("xyxy", 2, 1, 0, false, false, true); }, 3),
-        search("CountEndIsLastStart", "xxab",
-               [](auto& b) { return b.Count("ab", 1, 1, 3, false, true); }, 1),
-        search("CountEndIsTheEnd", "xxab", [](auto& b) { return b.Count("ab", 1, 1, 3); }, 0),
-        search("CountNoCase", "aAaA", [](auto& b) { return b.Count("a", 1, 1, 0, true); }, 4),
-        search("CountEmptyText", "aaaa", [](auto& b) { return b.Count(""); }, 0)),
+        search(
+            "FindChar", "hello", [](auto& b) { return b.FindChar("lx"); }, 3),
+        search(
+            "FindCharFromStart", "hello", [](auto& b) { return b.FindChar("l", 4); }, 4),
+        search(
+            "FindCharStartAfterEnd", "hello", [](auto& b) { return b.FindChar("l", 4, 2); }, 0),
+        search(
+            "FindCharEmptyText", "hello", [](auto& b) { return b.FindChar(""); }, 0),
+        search(
+            "FindByteZero", std::string("ab\0", 3), [](auto& b) { return b.FindByte(0); }, 3),
+        search(
+            "FindByteInText", "", [](auto&) { return TextBuffer::FindByte('c', "abcabc", 4, 0); },
+            6),
+        search(
+            "CountByte", "banana", [](auto& b) { return b.CountByte('a'); }, 3),
+        search(
+            "CountByteFromBeyond", "banana", [](auto& b) { return b.CountByte('a', 7); }, 0),
+        search(
+            "CountPairs", "aaaa", [](auto& b) { return b.Count("aa"); }, 2),
+        search(
+            "CountPairsOverlapping", "aaaa",
+            [](auto& b) { return b.Count("aa", 1, 1, 0, false, false, true); }, 3),
+        search(
+            "CountStepTwo", "aaaa", [](auto& b) { return b.Count("a", 2); }, 2),
+        search(
+            "CountStepTwoLonger", "xyxyxyxy", [](auto& b) { return b.Count("xyxy", 2); }, 2),
+        search(
+            "CountStepTwoOverlapping", "xyxyxyxy",
+            [](auto& b) { return b.Count("xyxy", 2, 1, 0, false, false, true); }, 3),
+        search(
+            "CountEndIsLastStart", "xxab",
+            [](auto& b) { return b.Count("ab", 1, 1, 3, false, true); }, 1),
+        search(
+            "CountEndIsTheEnd", "xxab", [](auto& b) { return b.Count("ab", 1, 1, 3); }, 0),
+        search(
+            "CountNoCase", "aAaA", [](auto& b) { return b.Count("a", 1, 1, 0, true); }, 4),
+        search(
+            "CountEmptyText", "aaaa", [](auto& b) { return b.Count(""); }, 0)),
     testing::caseName);
 
 TEST(TextBufferSearch, FindMatchPlainAndRegular) {

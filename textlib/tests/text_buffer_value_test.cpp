@@ -20,10 +20,11 @@ TEST(TextBufferGrowth, FirstAllocationIsExactThenFollowsTheSteps) {
   EXPECT_EQ(b.GrowSize_(10), 10);
   EXPECT_EQ(b.FIRST_, 1);
   const std::vector<std::pair<int, int>> steps = {
-      {0, 50},        {40, 50},         {50, 50},         {51, 255},       {255, 255},
-      {256, 511},     {300, 511},       {511, 511},       {512, 1024},     {1025, 16384},
-      {16384, 16384}, {16385, 32770},   {20000, 40000},   {1048576, 2097152},
-      {1048577, 2097153}, {2000000, 3048576}, {-5, 1048571}};
+      {0, 50},        {40, 50},           {50, 50},           {51, 255},
+      {255, 255},     {256, 511},         {300, 511},         {511, 511},
+      {512, 1024},    {1025, 16384},      {16384, 16384},     {16385, 32770},
+      {20000, 40000}, {1048576, 2097152}, {1048577, 2097153}, {2000000, 3048576},
+      {-5, 1048571}};
   for (const auto& [requested, allocated] : steps) {
     EXPECT_EQ(b.GrowSize_(requested), allocated) << "request " << requested;
   }
@@ -198,8 +199,8 @@ INSTANTIATE_TEST_SUITE_P(
         BufferCase{"LooksBackFirst", "The quick brown fox",
                    [](TextBuffer& b) { return num(b.TruncateAtWord(12, 3, 3)); }, "The quick", "9"},
         BufferCase{"LooksAhead", "The quick brown fox",
-                   [](TextBuffer& b) { return num(b.TruncateAtWord(14, 1, 2)); },
-                   "The quick brown", "15"},
+                   [](TextBuffer& b) { return num(b.TruncateAtWord(14, 1, 2)); }, "The quick brown",
+                   "15"},
         BufferCase{"BeyondTheEnd", "The quick brown fox",
                    [](TextBuffer& b) { return num(b.TruncateAtWord(20, 1, 2)); },
                    "The quick brown fox", "19"},
@@ -253,9 +254,9 @@ TEST(TextBufferErrors, RecordErrorKeepsTheClippedTextAndTracesWhenAsked) {
   b.LOGERRORS = 1;
   b.WINERRORCODE = 5;
   b.RecordError("Other", "Logged");
-  EXPECT_EQ(capture.lines(), (std::vector<std::string>{
-                                 "[tb][1] Method: Forced", "[tb][1] Other: Logged",
-                                 "[tb][1]   API Error: 5: Access is denied."}));
+  EXPECT_EQ(capture.lines(),
+            (std::vector<std::string>{"[tb][1] Method: Forced", "[tb][1] Other: Logged",
+                                      "[tb][1]   API Error: 5: Access is denied."}));
   EXPECT_EQ(b.WINERRORCODE, 5);
 }
 
