@@ -38,6 +38,22 @@ class UseBufferDuringReplace {
   std::uint8_t was_;
 };
 
+// The texts of a replacement inside or outside delimited blocks, copied
+// because they may be part of the value that the replacement changes. The
+// end delimiter defaults to the start delimiter.
+struct BlockTexts {
+  std::string open;
+  std::string close;
+  std::string oldText;
+  std::string newText;
+  BlockTexts(std::string_view startDelimiter, std::string_view endDelimiter,
+             std::string_view oldText, std::string_view newText)
+      : open(startDelimiter),
+        close(endDelimiter.empty() ? startDelimiter : endDelimiter),
+        oldText(oldText),
+        newText(newText) {}
+};
+
 }  // namespace
 
 // ---- One pass ---------------------------------------------------------------
@@ -203,38 +219,36 @@ int TextBuffer::ReplaceBetween(std::string_view startDelimiter, std::string_view
       startDelimiter.empty()) {
     return 0;
   }
-  const std::string open(startDelimiter);
-  const std::string close(endDelimiter.empty() ? startDelimiter : endDelimiter);
-  const std::string oldCopy(oldText);
-  const std::string newCopy(newText);
+  const BlockTexts texts(startDelimiter, endDelimiter, oldText, newText);
   const int fromEnd = DATAEND_ - end;
   int total = 0;
   int pos = start;
   while (pos < end) {
-    const int a = Instring(open, 1, pos, end, noCase);
+    const int a = Instring(texts.open, 1, pos, end, noCase);
     if (a == 0) break;
-    const int b = a + static_cast<int>(open.size());
-    const int e = Instring(close, 1, b, end, noCase);
+    const int b = a + static_cast<int>(texts.open.size());
+    const int e = Instring(texts.close, 1, b, end, noCase);
     if (e == 0) break;
     const int before = DATAEND_;
     int n = 0;
     if (e > b) {
       if (wholeBlock) {
-        ReplaceSlice(b, e - 1, newCopy);
+        ReplaceSlice(b, e - 1, texts.newText);
         n = 1;
-      } else if (!oldCopy.empty()) {
-        n = Replace_(oldCopy, newCopy, count == 0 ? 0 : count - total, b, e - 1, noCase);
+      } else if (!texts.oldText.empty()) {
+        n = Replace_(texts.oldText, texts.newText, count == 0 ? 0 : count - total, b, e - 1,
+                     noCase);
       } else {
-        Insert(b, newCopy);
+        Insert(b, texts.newText);
         n = 1;
       }
-    } else if (wholeBlock || oldCopy.empty()) {
-      Insert(b, newCopy);
+    } else if (wholeBlock || texts.oldText.empty()) {
+      Insert(b, texts.newText);
       n = 1;
     }
     total += n;
     if (count != 0 && total >= count) break;
-    pos = e + static_cast<int>(close.size()) + (DATAEND_ - before);
+    pos = e + static_cast<int>(texts.close.size()) + (DATAEND_ - before);
     end = DATAEND_ - fromEnd;
   }
   return total;
@@ -248,29 +262,27 @@ int TextBuffer::ReplaceOutside(std::string_view startDelimiter, std::string_view
   if (start > end || count < 0 || oldText.empty() || oldText == newText || startDelimiter.empty()) {
     return 0;
   }
-  const std::string open(startDelimiter);
-  const std::string close(endDelimiter.empty() ? startDelimiter : endDelimiter);
-  const std::string oldCopy(oldText);
-  const std::string newCopy(newText);
+  const BlockTexts texts(startDelimiter, endDelimiter, oldText, newText);
   const int fromEnd = DATAEND_ - end;
   int total = 0;
   int pos = start;
   for (;;) {
     const int left = count == 0 ? 0 : count - total;
-    const int a = pos <= end ? Instring(open, 1, pos, end, noCase) : 0;
-    const int e = a == 0 ? 0 : Instring(close, 1, a + static_cast<int>(open.size()), end, noCase);
+    const int a = pos <= end ? Instring(texts.open, 1, pos, end, noCase) : 0;
+    const int e =
+        a == 0 ? 0 : Instring(texts.close, 1, a + static_cast<int>(texts.open.size()), end, noCase);
     if (a == 0 || e == 0) {
-      if (pos <= end) total += Replace_(oldCopy, newCopy, left, pos, end, noCase);
+      if (pos <= end) total += Replace_(texts.oldText, texts.newText, left, pos, end, noCase);
       break;
     }
     int growth = 0;
     if (a > pos) {
       const int before = DATAEND_;
-      total += Replace_(oldCopy, newCopy, left, pos, a - 1, noCase);
+      total += Replace_(texts.oldText, texts.newText, left, pos, a - 1, noCase);
       growth = DATAEND_ - before;
       if (count != 0 && total >= count) break;
     }
-    pos = e + static_cast<int>(close.size()) + growth;
+    pos = e + static_cast<int>(texts.close.size()) + growth;
     end = DATAEND_ - fromEnd;
     if (end < 1) break;
   }

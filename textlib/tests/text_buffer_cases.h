@@ -37,4 +37,23 @@ inline void runCase(const BufferCase& c) {
 
 inline std::string num(long long n) { return std::to_string(n); }
 
+// A case whose operation only reads: the value stays as it was.
+inline BufferCase reading(std::string name, std::string value,
+                          std::function<std::string(const TextBuffer&)> operation,
+                          std::string expected) {
+  std::string unchanged = value;
+  return BufferCase{std::move(name), std::move(value),
+                    [operation](TextBuffer& b) { return operation(b); }, std::move(unchanged),
+                    std::move(expected)};
+}
+
+// The same for an operation with a numeric or true/false result.
+inline BufferCase readingNumber(std::string name, std::string value,
+                                std::function<long long(const TextBuffer&)> operation,
+                                long long expected) {
+  return reading(
+      std::move(name), std::move(value),
+      [operation](const TextBuffer& b) { return num(operation(b)); }, num(expected));
+}
+
 }  // namespace textlib::testing

@@ -11,14 +11,7 @@ namespace {
 
 using testing::BufferCase;
 using testing::num;
-
-BufferCase test(std::string name, std::string value,
-                std::function<bool(const TextBuffer&)> operation, bool expected) {
-  std::string v = value;
-  return BufferCase{std::move(name), std::move(value),
-                    [operation](TextBuffer& b) { return num(operation(b)); }, std::move(v),
-                    num(expected)};
-}
+using testing::readingNumber;
 
 class KeepAndRemove : public ::testing::TestWithParam<BufferCase> {};
 TEST_P(KeepAndRemove, Works) { testing::runCase(GetParam()); }
@@ -76,49 +69,49 @@ TEST_P(CharacterTests, Answers) { testing::runCase(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(
     Cases, CharacterTests,
     ::testing::Values(
-        test(
+        readingNumber(
             "OnlyNumberBytes", "-12.5", [](auto& b) { return b.ContainsOnly("0123456789-."); },
             true),
-        test(
+        readingNumber(
             "OnlyOnEmpty", "", [](auto& b) { return b.ContainsOnly("0123456789-."); }, false),
-        test(
+        readingNumber(
             "OnlyClippedAlphabet", "a b", [](auto& b) { return b.ContainsOnly("ab ", "", true); },
             false),
-        test(
+        readingNumber(
             "OnlyInAText", "x", [](auto& b) { return b.ContainsOnly("ab", "abba"); }, true),
-        test(
+        readingNumber(
             "Any", "xyz", [](auto& b) { return b.ContainsAny("az"); }, true),
-        test(
+        readingNumber(
             "AnyEmptyAlphabet", "xyz", [](auto& b) { return b.ContainsAny(""); }, false),
-        test(
+        readingNumber(
             "CharText", "xyz", [](auto& b) { return b.ContainsChar(std::string_view("y")); }, true),
-        test(
+        readingNumber(
             "CharEmptyText", "xyz", [](auto& b) { return b.ContainsChar(std::string_view()); },
             false),
-        test(
+        readingNumber(
             "CharByteInBlock", "", [](auto&) { return TextBuffer::ContainsChar('q', 3, "pqr"); },
             true),
-        test(
+        readingNumber(
             "AsciiAccent", "ab\xE9", [](auto& b) { return b.IsAscii(); }, false),
-        test(
+        readingNumber(
             "AsciiRangeBeforeAccent", "ab\xE9", [](auto& b) { return b.IsAscii(1, 2); }, true),
-        test(
+        readingNumber(
             "DigitsOnEmpty", "", [](auto& b) { return b.IsDigits(); }, true),
-        test(
+        readingNumber(
             "LowerWithBlank", "ab c", [](auto& b) { return b.IsLower(); }, false),
-        test(
+        readingNumber(
             "NoUpperWithBlank", "ab c", [](auto& b) { return b.HasNoUpper(); }, true),
-        test(
+        readingNumber(
             "Upper", "ABC", [](auto& b) { return b.IsUpper(); }, true),
-        test(
+        readingNumber(
             "NoLower", "A1-", [](auto& b) { return b.HasNoLower(); }, true),
-        test(
+        readingNumber(
             "Blank", "   ", [](auto& b) { return b.IsBlank(); }, true),
-        test(
+        readingNumber(
             "DigitAt", "a1", [](auto& b) { return b.IsDigitAt(2); }, true),
-        test(
+        readingNumber(
             "DigitAtOutside", "a1", [](auto& b) { return b.IsDigitAt(3); }, false),
-        test(
+        readingNumber(
             "ContainsDigit", "ab3", [](auto& b) { return b.ContainsDigit(); }, true)),
     testing::caseName);
 

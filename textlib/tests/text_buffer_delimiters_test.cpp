@@ -10,14 +10,7 @@ namespace {
 
 using testing::BufferCase;
 using testing::num;
-
-BufferCase reading(std::string name, std::string value,
-                   std::function<std::string(const TextBuffer&)> operation, std::string expected) {
-  std::string v = value;
-  return BufferCase{std::move(name), std::move(value),
-                    [operation](TextBuffer& b) { return operation(b); }, std::move(v),
-                    std::move(expected)};
-}
+using testing::reading;
 
 class Delimiters : public ::testing::TestWithParam<BufferCase> {};
 TEST_P(Delimiters, Work) { testing::runCase(GetParam()); }

@@ -10,106 +10,98 @@ namespace {
 
 using testing::BufferCase;
 using testing::num;
-
-// Search cases leave the value unchanged: the expected value is the value.
-BufferCase search(std::string name, std::string value,
-                  std::function<int(const TextBuffer&)> operation, int expected) {
-  std::string v = value;
-  return BufferCase{std::move(name), std::move(value),
-                    [operation](TextBuffer& b) { return num(operation(b)); }, std::move(v),
-                    num(expected)};
-}
+using testing::readingNumber;
 
 class Instring : public ::testing::TestWithParam<BufferCase> {};
 TEST_P(Instring, FindsThePosition) { testing::runCase(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(
     Cases, Instring,
     ::testing::Values(
-        search(
+        readingNumber(
             "Plain", "hello world", [](auto& b) { return b.Instring("lo"); }, 4),
-        search(
+        readingNumber(
             "FromStartFive", "hello world", [](auto& b) { return b.Instring("lo", 1, 5); }, 0),
-        search(
+        readingNumber(
             "OneByteFromSix", "hello world", [](auto& b) { return b.Instring("o", 1, 6); }, 8),
-        search(
+        readingNumber(
             "OneByteWithinEnd", "hello world", [](auto& b) { return b.Instring("o", 1, 6, 7); }, 0),
-        search(
+        readingNumber(
             "MustFitTheRange", "hello world", [](auto& b) { return b.Instring("wor", 1, 1, 8); },
             0),
-        search(
+        readingNumber(
             "NoCase", "xxab", [](auto& b) { return b.Instring("AB", 1, 1, 0, true); }, 3),
-        search(
+        readingNumber(
             "NoCaseWithoutLetters", "1234", [](auto& b) { return b.Instring("12", 1, 1, 0, true); },
             1),
-        search(
+        readingNumber(
             "NoCaseAccented", "cami\xD3n",
             [](auto& b) { return b.Instring("\xF3n", 1, 1, 0, true); }, 5),
-        search(
+        readingNumber(
             "StepTwoOffGrid", "xabab", [](auto& b) { return b.Instring("ab", 2, 1); }, 0),
-        search(
+        readingNumber(
             "StepTwoOnGrid", "xabab", [](auto& b) { return b.Instring("ab", 2, 2); }, 2),
-        search(
+        readingNumber(
             "StepTwoNoCase", "xAbab", [](auto& b) { return b.Instring("ab", 2, 2, 0, true); }, 2),
-        search(
+        readingNumber(
             "Backwards", "abxab", [](auto& b) { return b.Instring("ab", -1); }, 4),
-        search(
+        readingNumber(
             "BackwardsStepTwo", "abxabab", [](auto& b) { return b.Instring("ab", -2); }, 6),
-        search(
+        readingNumber(
             "BackwardsWithinRange", "abxab", [](auto& b) { return b.Instring("ab", -1, 1, 4); }, 1),
-        search(
+        readingNumber(
             "Last", "abxab", [](auto& b) { return b.InstringLast("ab"); }, 4),
-        search(
+        readingNumber(
             "StepZeroAtStart", "xab", [](auto& b) { return b.Instring("ab", 0, 2); }, 2),
-        search(
+        readingNumber(
             "StepZeroElsewhere", "xab", [](auto& b) { return b.Instring("ab", 0, 1); }, 0),
-        search(
+        readingNumber(
             "WholeWordSkipsPartOfWord", "concat cat",
             [](auto& b) { return b.Instring("cat", 1, 1, 0, false, true); }, 8),
-        search(
+        readingNumber(
             "WholeWordFollowedByLetter", "cats",
             [](auto& b) { return b.Instring("cat", 1, 1, 0, false, true); }, 0),
-        search(
+        readingNumber(
             "WholeWordFollowedByDot", "cat.",
             [](auto& b) { return b.Instring("cat", 1, 1, 0, false, true); }, 1),
-        search(
+        readingNumber(
             "WholeWordBackwards", "cat concat",
             [](auto& b) { return b.Instring("cat", -1, 1, 0, false, true); }, 1),
-        search(
+        readingNumber(
             "EmptyText", "abc", [](auto& b) { return b.Instring(""); }, 0),
-        search(
+        readingNumber(
             "EmptyValue", "", [](auto& b) { return b.Instring("a"); }, 0),
-        search(
+        readingNumber(
             "ZeroBytes", std::string("a\0b\0c", 5),
             [](auto& b) { return b.Instring(std::string("\0c", 2)); }, 4),
-        search(
+        readingNumber(
             "NthSecond", "banana", [](auto& b) { return b.InstringNth("a", 2); }, 4),
-        search(
+        readingNumber(
             "NthSecondFromEnd", "banana", [](auto& b) { return b.InstringNth("a", -2); }, 4),
-        search(
+        readingNumber(
             "NthLast", "banana", [](auto& b) { return b.InstringNth("a", -1); }, 6),
-        search(
+        readingNumber(
             "NthBeyondCount", "banana", [](auto& b) { return b.InstringNth("a", 4); }, 0),
-        search(
+        readingNumber(
             "NthZero", "banana", [](auto& b) { return b.InstringNth("a", 0); }, 0),
-        search(
+        readingNumber(
             "NthDoesNotOverlap", "aaaa", [](auto& b) { return b.InstringNth("aa", 2); }, 3),
-        search(
+        readingNumber(
             "NthFromEndDoesNotOverlap", "aaaaa", [](auto& b) { return b.InstringNth("aa", -2); },
             2),
-        search(
+        readingNumber(
             "NthNoCase", "xAyaza", [](auto& b) { return b.InstringNth("a", 2, 1, 0, true); }, 4),
-        search(
+        readingNumber(
             "FromBelowTwo", "abcabc", [](auto& b) { return b.InstringFrom("c", 0); }, 3),
-        search(
+        readingNumber(
             "Range", "abcabc", [](auto& b) { return b.InstringRange("bc", 3, 6); }, 5),
-        search(
+        readingNumber(
             "Text", "", [](auto&) { return TextBuffer::InstringText("b", "abc", 1, 0); }, 2),
-        search(
+        readingNumber(
             "Block", "", [](auto&) { return TextBuffer::InstringBlock("c", 2, 3, 4, "abcd"); }, 3),
-        search(
+        readingNumber(
             "NullBlock", "", [](auto&) { return TextBuffer::InstringBlock("c", 1, 0, 4, nullptr); },
             0),
-        search(
+        readingNumber(
             "Raw", "", [](auto&) { return TextBuffer::InstringRaw_(2, "cd", "abcdcd", 6); }, 3)),
     testing::caseName);
 
@@ -118,43 +110,43 @@ TEST_P(FindAndCount, GivesTheNumber) { testing::runCase(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(
     Cases, FindAndCount,
     ::testing::Values(
-        search(
+        readingNumber(
             "FindChar", "hello", [](auto& b) { return b.FindChar("lx"); }, 3),
-        search(
+        readingNumber(
             "FindCharFromStart", "hello", [](auto& b) { return b.FindChar("l", 4); }, 4),
-        search(
+        readingNumber(
             "FindCharStartAfterEnd", "hello", [](auto& b) { return b.FindChar("l", 4, 2); }, 0),
-        search(
+        readingNumber(
             "FindCharEmptyText", "hello", [](auto& b) { return b.FindChar(""); }, 0),
-        search(
+        readingNumber(
             "FindByteZero", std::string("ab\0", 3), [](auto& b) { return b.FindByte(0); }, 3),
-        search(
+        readingNumber(
             "FindByteInText", "", [](auto&) { return TextBuffer::FindByte('c', "abcabc", 4, 0); },
             6),
-        search(
+        readingNumber(
             "CountByte", "banana", [](auto& b) { return b.CountByte('a'); }, 3),
-        search(
+        readingNumber(
             "CountByteFromBeyond", "banana", [](auto& b) { return b.CountByte('a', 7); }, 0),
-        search(
+        readingNumber(
             "CountPairs", "aaaa", [](auto& b) { return b.Count("aa"); }, 2),
-        search(
+        readingNumber(
             "CountPairsOverlapping", "aaaa",
             [](auto& b) { return b.Count("aa", 1, 1, 0, false, false, true); }, 3),
-        search(
+        readingNumber(
             "CountStepTwo", "aaaa", [](auto& b) { return b.Count("a", 2); }, 2),
-        search(
+        readingNumber(
             "CountStepTwoLonger", "xyxyxyxy", [](auto& b) { return b.Count("xyxy", 2); }, 2),
-        search(
+        readingNumber(
             "CountStepTwoOverlapping", "xyxyxyxy",
             [](auto& b) { return b.Count("xyxy", 2, 1, 0, false, false, true); }, 3),
-        search(
+        readingNumber(
             "CountEndIsLastStart", "xxab",
             [](auto& b) { return b.Count("ab", 1, 1, 3, false, true); }, 1),
-        search(
+        readingNumber(
             "CountEndIsTheEnd", "xxab", [](auto& b) { return b.Count("ab", 1, 1, 3); }, 0),
-        search(
+        readingNumber(
             "CountNoCase", "aAaA", [](auto& b) { return b.Count("a", 1, 1, 0, true); }, 4),
-        search(
+        readingNumber(
             "CountEmptyText", "aaaa", [](auto& b) { return b.Count(""); }, 0)),
     testing::caseName);
 
