@@ -1,7 +1,7 @@
-// Searching and replacing in TextBuffer against naive models that try every
-// candidate position. Input: 8 control bytes (operation, step, start, end,
-// flags, count, pattern length, replacement length), then the pattern, the
-// replacement and the value.
+// Searching, replacing and editing in TextBuffer against naive models that
+// try every candidate position or edit a std::string. Input: 8 control bytes (operation, step,
+// start, end, flags, count, pattern length, replacement length), then the pattern, the replacement
+// and the value.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -198,11 +198,79 @@ int modelReplace(std::string& value, std::string_view oldText, std::string_view 
   return done;
 }
 
+// The slice and edit operations on a std::string.
+void modelReplaceSlice(std::string& v, int start, int end, const std::string& text) {
+  const int n = static_cast<int>(text.size());
+  if (start < 1) return;
+  if (end == 0) end = n == 0 ? start : start + n - 1;
+  if (end < start) return;
+  const int length = static_cast<int>(v.size());
+  if (end < length) {
+    v.replace(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(end - start + 1), text);
+    return;
+  }
+  v.resize(static_cast<std::size_t>(start + n - 1), ' ');
+  v.replace(static_cast<std::size_t>(start - 1), text.size(), text);
+}
+
+int modelDeleteRange(std::string& v, int start, int length) {
+  if (start > static_cast<int>(v.size())) return 0;
+  if (start < 1) length -= 1 - start, start = 1;
+  if (length < 1) return 0;
+  length = std::min(length, static_cast<int>(v.size()) - start + 1);
+  v.erase(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(length));
+  return length;
+}
+
+void modelInsert(std::string& v, int position, const std::string& text) {
+  if (text.empty()) return;
+  if (position < 1) position = 1;
+  if (position > static_cast<int>(v.size())) {
+    v.resize(static_cast<std::size_t>(position - 1), ' ');
+    v.append(text);
+  } else {
+    v.insert(static_cast<std::size_t>(position - 1), text);
+  }
+}
+
+void modelSetSlice(std::string& v, int start, int end, const std::string& text) {
+  const int n = static_cast<int>(text.size());
+  if (start < 1) return;
+  if (end == 0) end = n == 0 ? start : start + n - 1;
+  if (end < start) return;
+  if (end > static_cast<int>(v.size())) v.resize(static_cast<std::size_t>(end), ' ');
+  for (int p = start; p <= end; ++p) {
+    const int i = p - start;
+    v[static_cast<std::size_t>(p - 1)] = i < n ? text[static_cast<std::size_t>(i)] : ' ';
+  }
+}
+
+void modelInsertEvery(std::string& v, int every, const std::string& text) {
+  const int length = static_cast<int>(v.size());
+  if (every < 1 || every >= length || text.empty()) return;
+  std::string out;
+  for (int p = 0; p < length; p += every) {
+    if (p > 0) out.append(text);
+    out.append(v, static_cast<std::size_t>(p), static_cast<std::size_t>(every));
+  }
+  v = out;
+}
+
+void modelCrop(std::string& v, int start, int end) {
+  const Range r = normalize(start, end, static_cast<int>(v.size()));
+  if (r.last < r.first) {
+    v.clear();
+    return;
+  }
+  v = v.substr(static_cast<std::size_t>(r.first - 1),
+               static_cast<std::size_t>(r.last - r.first + 1));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 8) return 0;
-  const int operation = data[0] % 6;
+  const int operation = data[0] % 12;
   const int step = static_cast<std::int8_t>(data[1]) % 5;
   const int start = static_cast<std::int8_t>(data[2]) % 40;
   const int end = static_cast<std::int8_t>(data[3]) % 40;
@@ -275,6 +343,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const int actual = b.Replace(pattern, replacement, count, start, end, noCase, false);
       if (expected != actual) mismatch("Replace count", expected, actual);
       check(b.GetValue() == expectedValue, "Replace value");
+      break;
+    }
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+    case 10:
+    case 11: {
+      std::string expectedValue = value;
+      const int n = static_cast<int>(replacement.size());
+      int expected = 0;
+      int actual = 0;
+      if (operation == 6) {
+        modelReplaceSlice(expectedValue, start, end, replacement);
+        b.ReplaceSlice(start, end, n, n == 0 ? nullptr : replacement.data());
+      } else if (operation == 7) {
+        expected = modelDeleteRange(expectedValue, start, end);
+        actual = b.DeleteRange(start, end);
+      } else if (operation == 8) {
+        modelInsert(expectedValue, start, replacement);
+        b.Insert(start, replacement);
+      } else if (operation == 9) {
+        modelSetSlice(expectedValue, start, end, replacement);
+        b.SetSlice(start, end, replacement);
+      } else if (operation == 10) {
+        modelInsertEvery(expectedValue, step, replacement);
+        b.InsertEvery(replacement, step);
+      } else {
+        modelCrop(expectedValue, start, end);
+        b.Crop(start, end);
+      }
+      if (expected != actual) mismatch("edit result", expected, actual);
+      check(b.GetValue() == expectedValue, "edited value");
       break;
     }
     default: {
