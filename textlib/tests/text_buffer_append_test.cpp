@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -306,6 +309,58 @@ TEST_F(TextBufferStream, UnwritableFileIsReportedAndTheBufferStillEmpties) {
   EXPECT_EQ(b.Length(), 0);
   EXPECT_EQ(b.WINERRORCODE, 2);
   EXPECT_EQ(b.LASTERROR, "Could not save the file, the CreateFile API failed to create " + missing);
+}
+
+}  // namespace
+}  // namespace textlib
+
+namespace textlib {
+namespace {
+
+class TextBufferStreamMisuse : public ::testing::Test {
+ protected:
+  std::string name = (std::filesystem::current_path() / "misuse.out").string();
+};
+
+TEST_F(TextBufferStreamMisuse, PointingAtABlockWhileStreamingWritesInsteadOfAdopting) {
+  rt::DebugCapture capture;
+  TextBuffer b;
+  b.Stream(name, 1, false);
+  b.Append("pending,");
+  char* block = static_cast<char*>(std::malloc(5));
+  std::memcpy(block, "block", 5);
+  b.SetValuePointer_(block, 5, 5, false);
+  EXPECT_EQ(fileText(name), "pending,");
+  EXPECT_EQ(b.GetValue(), "block");
+  EXPECT_EQ(b.Size(), kMegabyte);
+  EXPECT_EQ(b.LASTERROR, "Error: Incorrect use when streaming to " + name);
+  ASSERT_EQ(capture.lines().size(), 1u);
+  EXPECT_EQ(capture.lines()[0],
+            "[tb][1] _SetValuePointer: Error: Incorrect use when streaming to " + name);
+}
+
+TEST_F(TextBufferStreamMisuse, StreamingAgainKeepsANameEqualButForCase) {
+  TextBuffer b;
+  b.Stream(name, 1, false);
+  std::string upper = name;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  b.Stream(upper, 2, true);
+  EXPECT_EQ(b.STREAMFILENAME, name);
+  EXPECT_EQ(b.Size(), 2 * kMegabyte);
+  const std::string other = name + ".2";
+  b.Append("x");
+  b.Stream(other, 1, true);
+  EXPECT_EQ(b.STREAMFILENAME, other);
+  EXPECT_EQ(fileText(name), "x");
+}
+
+TEST_F(TextBufferStreamMisuse, AppendingItsOwnPendingValueWhileStreaming) {
+  TextBuffer b;
+  b.Stream(name, 1, false);
+  b.Append(std::string(700000, 'p'));
+  b.Append(b);  // does not fit: the pending bytes are written, then appended again
+  b.Flush();
+  EXPECT_EQ(fileText(name), std::string(1400000, 'p'));
 }
 
 }  // namespace

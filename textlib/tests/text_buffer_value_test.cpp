@@ -296,3 +296,57 @@ TEST(TextBufferLifeCycle, StartResetsTheFieldsButKeepsFileFlags) {
 
 }  // namespace
 }  // namespace textlib
+
+namespace textlib {
+namespace {
+
+TEST(TextBufferGrowth, ReserveReleaseSpareAndAdjustLength) {
+  TextBuffer b;
+  b.SetValue("abc");
+  b.Reserve(100);
+  EXPECT_EQ(b.Size(), 100);
+  EXPECT_EQ(b.GetValue(), "abc");
+  b.Reserve(10);  // never shrinks
+  EXPECT_EQ(b.Size(), 100);
+  EXPECT_EQ(b.AdjustLength(2), 5);
+  EXPECT_EQ(b.GetValue(), "abc  ");
+  EXPECT_EQ(b.AdjustLength(-4), 1);
+  b.ReleaseSpare();
+  EXPECT_EQ(b.Size(), 1);
+  EXPECT_EQ(b.GetValue(), "a");
+  EXPECT_EQ(b.AdjustLength(-1), 0);
+  EXPECT_EQ(b.Size(), 1);  // emptied, allocation kept
+}
+
+TEST(TextBufferLifeCycle, EmptyingWithCleanBufferBlanksTheReleasedBytes) {
+  TextBuffer b;
+  b.SetValue("abcdef");
+  b.CLEANBUFFER = 1;
+  b.SetValue("xy");
+  EXPECT_EQ(std::string(b.GetAddress(), 6), "xy    ");
+  b.SetValue("uvw");
+  b.SetEmpty();
+  EXPECT_EQ(b.Length(), 0);
+  EXPECT_EQ(b.Size(), 6);
+  EXPECT_EQ(std::string(b.GetAddress(), 6), "      ");
+  b.CLEANBUFFER = 0;
+  b.SetValue("abc");
+  b.LINES = std::make_unique<LineQueue>(LineQueue{TextLine{}});
+  b.Free(true);
+  EXPECT_EQ(b.Length(), 0);
+  EXPECT_TRUE(b.LINES->empty());
+  EXPECT_EQ(std::string(b.GetAddress(), 3), "abc");  // only the length went
+}
+
+TEST(TextBufferValue, ClipLengthOfBlocks) {
+  EXPECT_EQ(TextBuffer::ClipLength(5, "ab   "), 2);
+  EXPECT_EQ(TextBuffer::ClipLength(5, nullptr), 0);
+  EXPECT_EQ(TextBuffer::ClipLength(0, "ab"), 0);
+  TextBuffer b;
+  b.SetValue("  ");
+  EXPECT_EQ(b.ClipLength(), 0);
+  EXPECT_EQ(b.Length(), 2);
+}
+
+}  // namespace
+}  // namespace textlib
