@@ -1,5 +1,6 @@
 // TextBuffer: appending, prepending and streaming to a file.
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -46,6 +47,13 @@ void TextBuffer::AppendRaw_(const void* address, int length) {
     source = copy.data();
   }
   if (!streaming()) {
+    const long long wanted = static_cast<long long>(DATAEND_) + length;
+    if (wanted > INT_MAX) {
+      RecordError("_Malloc",
+                  "Memory allocation failed trying to get " + std::to_string(wanted) + " bytes.",
+                  true);
+      return;
+    }
     const int oldLength = DATAEND_;
     SetLength(oldLength + length, false);
     if (VALUE.address == nullptr) return;

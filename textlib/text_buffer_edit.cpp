@@ -1,6 +1,7 @@
 // TextBuffer: quoting, inserting, overwriting, justifying, repeating,
 // reversing, trimming and cutting the value.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -61,6 +62,7 @@ void TextBuffer::Insert(int position, int length, const void* address) {
     return;
   }
   if (position > DATAEND_) {
+    if (static_cast<long long>(position) + length - 1 > INT_MAX) return;
     std::string copy;
     if (ownsAddress(data)) {
       copy.assign(data, static_cast<std::size_t>(length));
@@ -120,6 +122,7 @@ void TextBuffer::InsertEvery(int every, int length, const void* address) {
 void TextBuffer::SetSlice(int start, int end, int length, const void* address) {
   if (start < 1) return;
   const int n = address == nullptr || length < 1 ? 0 : length;
+  if (static_cast<long long>(start) + n - 1 > INT_MAX) return;
   if (end == 0) end = n == 0 ? start : start + n - 1;
   if (end < start) return;
   const char* data = static_cast<const char*>(address);

@@ -1,5 +1,6 @@
 // TextBuffer: replacing texts, slices, single bytes and byte maps in place.
 #include <array>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -295,6 +296,7 @@ void TextBuffer::ReplaceSlice(int start, int end, int length, const void* addres
   if (start < 1) return;
   const int n = address == nullptr || length < 1 ? 0 : length;
   const char* data = static_cast<const char*>(address);
+  if (static_cast<long long>(start) + n - 1 > INT_MAX) return;
   if (end == 0) end = n == 0 ? start : start + n - 1;
   if (end < start) return;
   if (end < DATAEND_) {
