@@ -44,6 +44,14 @@ void BM_Instring_TextBuffer(benchmark::State& state) {
 }
 BENCHMARK(BM_Instring_TextBuffer)->Unit(benchmark::kMillisecond);
 
+void BM_Instring_TextBufferNoCase(benchmark::State& state) {
+  TextBuffer b;
+  b.SetValue(sampleText());
+  for (auto _ : state) benchmark::DoNotOptimize(b.Instring("NEEDLE", 1, 1, 0, true));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kValueSize));
+}
+BENCHMARK(BM_Instring_TextBufferNoCase)->Unit(benchmark::kMillisecond);
+
 void BM_Instring_StringViewFind(benchmark::State& state) {
   const std::string_view text = sampleText();
   for (auto _ : state) benchmark::DoNotOptimize(text.find(kAbsent));

@@ -34,6 +34,8 @@ const CaseTables& tables() {
 
 unsigned char foldUpper(unsigned char c) { return tables().upper[c]; }
 
+const unsigned char* foldUpperTable() { return tables().upper.data(); }
+
 std::string upperCopy(std::string_view text) {
   const auto& up = tables().upper;
   std::string out(text.size(), '\0');

@@ -39,6 +39,8 @@ inline unsigned char byteAt(std::string_view text, std::size_t i) {
 
 // The runtime's single-byte upper-case mapping, as a table for hot loops.
 unsigned char foldUpper(unsigned char c);
+// The same mapping as a table of 256 entries.
+const unsigned char* foldUpperTable();
 std::string upperCopy(std::string_view text);
 // True when the text changes under the runtime's case mapping (it holds
 // letters); a text without letters can be searched case-sensitively.
@@ -62,50 +64,73 @@ inline std::size_t findBytes(std::string_view hay, std::string_view pattern) {
 // first..last of `hay`; its position or 0.
 int findInRange(std::string_view hay, std::string_view pattern, int first, int last);
 
-// The searched text as the search sees it: the value itself, or for a
-// case-insensitive search an upper-cased copy of the range (indexed by the
-// same positions).
+// The value as a search sees it: its bytes as they are, or for a
+// case-insensitive search each byte folded by the runtime's case table. The
+// folding happens while comparing, so a search that stops early has not paid
+// for the rest of the range. Positions are 1-based positions of the value;
+// patterns are given folded.
 class SearchSubject {
  public:
-  SearchSubject(std::string_view value, const ByteRange& range, bool fold) : value_(value) {
-    if (fold) {
-      fold_ = true;
-      folded_ = upperCopy(value.substr(static_cast<std::size_t>(range.first - 1),
-                                       static_cast<std::size_t>(range.size())));
-      offset_ = range.first - 1;
-    }
-  }
-  // Pointer to the byte at a 1-based position of the value.
-  const char* at(int position) const {
-    return fold_ ? folded_.data() + position - 1 - offset_ : value_.data() + position - 1;
+  SearchSubject(std::string_view value, bool fold)
+      : value_(value), fold_(fold), upper_(foldUpperTable()) {}
+
+  unsigned char byte(int position) const {
+    const auto c = static_cast<unsigned char>(value_[static_cast<std::size_t>(position - 1)]);
+    return fold_ ? upper_[c] : c;
   }
   bool matchesAt(int position, std::string_view pattern) const {
-    return std::memcmp(at(position), pattern.data(), pattern.size()) == 0;
+    if (!fold_) {
+      return std::memcmp(value_.data() + position - 1, pattern.data(), pattern.size()) == 0;
+    }
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+      if (byte(position + static_cast<int>(i)) != static_cast<unsigned char>(pattern[i])) {
+        return false;
+      }
+    }
+    return true;
   }
-  // First occurrence starting within from..lastStart (1-based), or 0.
+  // First occurrence starting within from..lastStart, or 0.
   int find(std::string_view pattern, int from, int lastStart) const {
     if (from > lastStart) return 0;
-    const std::size_t span = static_cast<std::size_t>(lastStart - from) + pattern.size();
-    const std::size_t hit = findBytes(at(from), span, pattern.data(), pattern.size());
-    return hit == std::string_view::npos ? 0 : from + static_cast<int>(hit);
+    if (!fold_) {
+      const std::size_t span = static_cast<std::size_t>(lastStart - from) + pattern.size();
+      const std::size_t hit =
+          findBytes(value_.data() + from - 1, span, pattern.data(), pattern.size());
+      return hit == std::string_view::npos ? 0 : from + static_cast<int>(hit);
+    }
+    const auto first = static_cast<unsigned char>(pattern[0]);
+    for (int p = from; p <= lastStart; ++p) {
+      if (byte(p) == first && matchesAt(p, pattern)) return p;
+    }
+    return 0;
   }
   // Last occurrence starting within first..lastStart, or 0.
   int findLast(std::string_view pattern, int first, int lastStart) const {
+    const auto head = static_cast<unsigned char>(pattern[0]);
     for (int p = lastStart; p >= first; --p) {
-      const char* hit = static_cast<const char*>(
-          memrchr(at(first), pattern[0], static_cast<std::size_t>(p - first + 1)));
-      if (hit == nullptr) return 0;
-      p = first + static_cast<int>(hit - at(first));
+      if (!fold_) {
+        const void* hit =
+            memrchr(value_.data() + first - 1, head, static_cast<std::size_t>(p - first + 1));
+        if (hit == nullptr) return 0;
+        p = first + static_cast<int>(static_cast<const char*>(hit) - (value_.data() + first - 1));
+      } else if (byte(p) != head) {
+        continue;
+      }
       if (matchesAt(p, pattern)) return p;
     }
     return 0;
   }
+  // Occurrences of one (folded) byte within first..last.
+  int countByte(unsigned char c, int first, int last) const {
+    int count = 0;
+    for (int p = first; p <= last; ++p) count += byte(p) == c ? 1 : 0;
+    return count;
+  }
 
  private:
   std::string_view value_;
-  bool fold_ = false;
-  std::string folded_;
-  int offset_ = 0;
+  bool fold_;
+  const unsigned char* upper_;
 };
 
 // The case-folded pattern and whether folding is still needed: a pattern

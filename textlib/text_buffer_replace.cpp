@@ -83,7 +83,7 @@ int TextBuffer::Replace_(std::string_view oldText, std::string_view newText, int
   if (k > m) {
     // Rebuild: set the part behind the first occurrence aside, cut the value
     // there and append the pieces.
-    const SearchSubject firstSubject(view(), range, pattern.fold);
+    const SearchSubject firstSubject(view(), pattern.fold);
     const int p = firstSubject.find(pattern.text, range.first, range.last - m + 1);
     if (p == 0) return 0;
     const int tailLength = DATAEND_ - (p + m - 1);
@@ -140,7 +140,7 @@ int TextBuffer::Replace_(std::string_view oldText, std::string_view newText, int
     } else if (!fold && oldCopy == newCopy) {
       return 0;
     }
-    const SearchSubject subject(view(), range, fold);
+    const SearchSubject subject(view(), fold);
     const int lastStart = range.last - m + 1;
     for (int from = range.first; more() && from <= lastStart;) {
       const int p = subject.find(target, from, lastStart);
@@ -153,7 +153,7 @@ int TextBuffer::Replace_(std::string_view oldText, std::string_view newText, int
   }
 
   // Shorter: close up as we go, each byte moving at most once.
-  const SearchSubject subject(view(), range, pattern.fold);
+  const SearchSubject subject(view(), pattern.fold);
   const int lastStart = range.last - m + 1;
   char* v = VALUE.address;
   int write = range.first - 1;  // 0-based

@@ -130,7 +130,7 @@ int TextBuffer::Instring(std::string_view text, int step, int start, int end, bo
     if (m == 1) return FindChar(text, range.first, range.last);
     return findInRange(value, text, range.first, range.last);
   }
-  const SearchSubject subject(value, range, pattern.fold);
+  const SearchSubject subject(value, pattern.fold);
   const int lastStart = range.last - m + 1;
   auto accept = [&](int p) { return !wholeWord || isWholeWord(value, p, m); };
   if (step == 0) {
@@ -221,7 +221,7 @@ int TextBuffer::InstringNth(std::string_view text, int n, int start, int end, bo
   if (range.size() < static_cast<long long>(m) * wanted) return 0;
   if (n == -1) return InstringLast(text, start, end, noCase);
   const Pattern pattern(text, noCase);
-  const SearchSubject subject(view(), range, pattern.fold);
+  const SearchSubject subject(view(), pattern.fold);
   if (n > 0) {
     int from = range.first;
     for (long long k = 1;; ++k) {
@@ -295,10 +295,9 @@ int TextBuffer::Count(std::string_view text, int step, int start, int end, bool 
   if (range.size() < m) return 0;
   const Pattern pattern(text, noCase);
   if (m == 1 && step == 1 && !pattern.fold) return CountByte(detail::byteAt(text, 0), start, end);
-  const SearchSubject subject(view(), range, pattern.fold);
+  const SearchSubject subject(view(), pattern.fold);
   if (m == 1 && step == 1) {
-    const char* from = subject.at(range.first);
-    return static_cast<int>(std::count(from, from + range.size(), pattern.text[0]));
+    return subject.countByte(static_cast<unsigned char>(pattern.text[0]), range.first, range.last);
   }
   int advance = m;
   if (m == 1) {
