@@ -51,6 +51,21 @@ bool hasLetters(std::string_view text) {
   return false;
 }
 
+namespace {
+
+// Whether the bytes from the third on are equal; short patterns compare
+// inline.
+inline bool sameTail(const char* at, const char* pattern, std::size_t length) {
+  constexpr std::size_t kInlineCompare = 16;
+  if (length > kInlineCompare) return std::memcmp(at + 2, pattern + 2, length - 2) == 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (at[i] != pattern[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 // A byte scan for the pattern's first byte and a comparison of the rest costs
 // nothing to set up, which matters when occurrences are close together; once
 // a search meets many false candidates it hands the rest of the block to the
@@ -72,7 +87,7 @@ std::size_t findBytes(const char* data, std::size_t length, const char* pattern,
     p = static_cast<const char*>(
         std::memchr(p, pattern[0], static_cast<std::size_t>(lastStart - p) + 1));
     if (p == nullptr) return std::string_view::npos;
-    if (std::memcmp(p + 1, pattern + 1, patternLength - 1) == 0) {
+    if (p[1] == pattern[1] && sameTail(p, pattern, patternLength)) {
       return static_cast<std::size_t>(p - data);
     }
     if (++p > lastStart) return std::string_view::npos;
