@@ -69,6 +69,12 @@ INSTANTIATE_TEST_SUITE_P(
         readingNumber(
             "EmptyText", "abc", [](auto& b) { return b.Instring(""); }, 0),
         readingNumber(
+            "ManyFalseCandidates", std::string(200, 'a') + "aab" + std::string(50, 'a'),
+            [](auto& b) { return b.Instring("aab"); }, 201),
+        readingNumber(
+            "ManyFalseCandidatesNotThere", std::string(300, 'a') + "ab",
+            [](auto& b) { return b.Instring("aac"); }, 0),
+        readingNumber(
             "EmptyValue", "", [](auto& b) { return b.Instring("a"); }, 0),
         readingNumber(
             "ZeroBytes", std::string("a\0b\0c", 5),
