@@ -49,17 +49,23 @@ std::int32_t loadOwnCertificate(SSL_CTX* ctx, const TlsSettings& settings) {
     ERR_clear_error();
     return err::kSslCertificateLoad;
   }
-  std::string passphrase = settings.passphrase;
-  SSL_CTX_set_default_passwd_cb(ctx, passphraseCallback);
-  SSL_CTX_set_default_passwd_cb_userdata(ctx, &passphrase);
   std::string keyFile = settings.privateKeyFile.empty() ? settings.certificateFile
                                                         : settings.privateKeyFile;
-  int loaded = SSL_CTX_use_PrivateKey_file(ctx, localPath(keyFile).c_str(), SSL_FILETYPE_PEM);
-  SSL_CTX_set_default_passwd_cb(ctx, nullptr);
-  SSL_CTX_set_default_passwd_cb_userdata(ctx, nullptr);
-  if (loaded != 1) {
+  std::string passphrase = settings.passphrase;
+  EVP_PKEY* key = nullptr;
+  if (BIO* bio = BIO_new_file(localPath(keyFile).c_str(), "r")) {
+    key = PEM_read_bio_PrivateKey(bio, nullptr, passphraseCallback, &passphrase);
+    BIO_free(bio);
+  }
+  if (key == nullptr) {
     ERR_clear_error();
     return err::kSslPrivateKeyLoad;
+  }
+  int used = SSL_CTX_use_PrivateKey(ctx, key);
+  EVP_PKEY_free(key);
+  if (used != 1) {
+    ERR_clear_error();
+    return err::kSslKeyMismatch;
   }
   if (SSL_CTX_check_private_key(ctx) != 1) {
     ERR_clear_error();
@@ -219,14 +225,16 @@ TlsStep TlsChannel::read(char* buffer, std::size_t size) {
   ERR_clear_error();
   errno = 0;
   std::size_t got = 0;
-  return transferResult(SSL_read_ex(ssl_, buffer, size, &got), got);
+  int result = SSL_read_ex(ssl_, buffer, size, &got);
+  return transferResult(result, got);
 }
 
 TlsStep TlsChannel::write(const char* data, std::size_t size) {
   ERR_clear_error();
   errno = 0;
   std::size_t written = 0;
-  return transferResult(SSL_write_ex(ssl_, data, size, &written), written);
+  int result = SSL_write_ex(ssl_, data, size, &written);
+  return transferResult(result, written);
 }
 
 void TlsChannel::sendCloseNotify() {
