@@ -40,19 +40,31 @@ class Tls : public ::testing::Test {
     return fieldText(client.options->REMOTECERTIFICATESUBJECT);
   }
 
+  // A listening TLS server and a client trusting caFile, opening to host.
+  void openTls(const std::string& host, const std::string& caFile, bool switchLater) {
+    serveTls(server, testCertificates().serverKey);
+    server.record.SSL_DONTCONNECTONOPEN = switchLater ? 1 : 0;
+    ASSERT_EQ(server.listen(), 0);
+    trust(client, caFile);
+    client.record.SSL_DONTCONNECTONOPEN = switchLater ? 1 : 0;
+    ASSERT_EQ(client.open(host, server.port), 0);
+  }
+  // Both sides' first packets of a connection that opened.
+  PacketRecord opened() {
+    EXPECT_EQ(events.packet(client.record).PACKETTYPE, packet::kOpened);
+    PacketRecord accepted = events.packet(server.record);
+    EXPECT_EQ(accepted.PACKETTYPE, packet::kNewConnection);
+    return accepted;
+  }
+
   EventWaiter events;
   Endpoint server{1};
   Endpoint client{0};
 };
 
 TEST_F(Tls, ConnectionEncryptedFromTheStartCarriesDataAndTheServerCertificate) {
-  serveTls(server, testCertificates().serverKey);
-  ASSERT_EQ(server.listen(), 0);
-  trust(client, testCertificates().ca);
-  ASSERT_EQ(client.open("localhost", server.port), 0);
-  ASSERT_EQ(events.packet(client.record).PACKETTYPE, packet::kOpened);
-  PacketRecord accepted = events.packet(server.record);
-  ASSERT_EQ(accepted.PACKETTYPE, packet::kNewConnection);
+  openTls("localhost", testCertificates().ca, false);
+  PacketRecord accepted = opened();
 
   ASSERT_EQ(client.send("EHLO varneta\r\n"), 0);
   EXPECT_EQ(events.data(server.record, 14), "EHLO varneta\r\n");
@@ -76,10 +88,7 @@ TEST_F(Tls, ConnectionEncryptedFromTheStartCarriesDataAndTheServerCertificate) {
 }
 
 TEST_F(Tls, CertificateFromAnotherCaFailsWhileOpening) {
-  serveTls(server, testCertificates().serverKey);
-  ASSERT_EQ(server.listen(), 0);
-  trust(client, testCertificates().otherCa);
-  ASSERT_EQ(client.open("localhost", server.port), 0);
+  openTls("localhost", testCertificates().otherCa, false);
   PacketRecord failed = events.packet(client.record);
   EXPECT_EQ(failed.PACKETTYPE, packet::kRemoteClosed);
   EXPECT_EQ(failed.NETERROR, 0);
@@ -104,26 +113,16 @@ TEST_F(Tls, CertificateFromAnotherCaFailsWhileOpening) {
 TEST_F(Tls, NameMismatchIsLeftToTheOwnersCommonNameCheck) {
   // The library verifies the chain only: a certificate for another name opens,
   // and its subject tells the owner that it does not name the server.
-  serveTls(server, testCertificates().serverKey);
-  ASSERT_EQ(server.listen(), 0);
-  trust(client, testCertificates().ca);
-  ASSERT_EQ(client.open("127.0.0.1", server.port), 0);
-  ASSERT_EQ(events.packet(client.record).PACKETTYPE, packet::kOpened);
+  openTls("127.0.0.1", testCertificates().ca, false);
+  opened();
   std::string subject = serverCertificateSubject(client);
   EXPECT_NE(subject.find("/CN=localhost"), std::string::npos);
   EXPECT_EQ(subject.find("/CN=127.0.0.1"), std::string::npos);
 }
 
 TEST_F(Tls, PlainConnectionSwitchesToTlsOnBothSides) {
-  serveTls(server, testCertificates().serverKey);
-  server.record.SSL_DONTCONNECTONOPEN = 1;
-  ASSERT_EQ(server.listen(), 0);
-  trust(client, testCertificates().ca);
-  client.record.SSL_DONTCONNECTONOPEN = 1;
-  ASSERT_EQ(client.open("localhost", server.port), 0);
-  ASSERT_EQ(events.packet(client.record).PACKETTYPE, packet::kOpened);
-  PacketRecord accepted = events.packet(server.record);
-  ASSERT_EQ(accepted.PACKETTYPE, packet::kNewConnection);
+  openTls("localhost", testCertificates().ca, true);
+  PacketRecord accepted = opened();
   std::int32_t closing = 0;
   ASSERT_EQ(socketLibrary().NetConnectionSSLGetRemoteCerticate(client.record, 0, 0, closing), 0);
   EXPECT_EQ(client.options->REMOTECERTIFICATEHAVEDETAILS, 0) << "plain so far";
@@ -147,14 +146,8 @@ TEST_F(Tls, PlainConnectionSwitchesToTlsOnBothSides) {
 }
 
 TEST_F(Tls, VerificationFailureWhileSwitchingClosesTheConnection) {
-  serveTls(server, testCertificates().serverKey);
-  server.record.SSL_DONTCONNECTONOPEN = 1;
-  ASSERT_EQ(server.listen(), 0);
-  trust(client, testCertificates().otherCa);
-  client.record.SSL_DONTCONNECTONOPEN = 1;
-  ASSERT_EQ(client.open("localhost", server.port), 0);
-  ASSERT_EQ(events.packet(client.record).PACKETTYPE, packet::kOpened);
-  PacketRecord accepted = events.packet(server.record);
+  openTls("localhost", testCertificates().otherCa, true);
+  PacketRecord accepted = opened();
   ASSERT_EQ(socketLibrary().NetConnectionSSLSwitchToSSL(server.record, accepted.ONSOCKET,
                                                         accepted.SOCKID),
             0);
@@ -166,11 +159,8 @@ TEST_F(Tls, VerificationFailureWhileSwitchingClosesTheConnection) {
 }
 
 TEST_F(Tls, CertificateDetailsAreNotGivenWhileClosing) {
-  serveTls(server, testCertificates().serverKey);
-  ASSERT_EQ(server.listen(), 0);
-  trust(client, testCertificates().ca);
-  ASSERT_EQ(client.open("localhost", server.port), 0);
-  ASSERT_EQ(events.packet(client.record).PACKETTYPE, packet::kOpened);
+  openTls("localhost", testCertificates().ca, false);
+  opened();
   ASSERT_EQ(socketLibrary().NetConnectionClose(client.record, 0, 0, close_action::kClose), 0);
   std::int32_t closing = 0;
   ASSERT_EQ(socketLibrary().NetConnectionSSLGetRemoteCerticate(client.record, 0, 0, closing), 0);
