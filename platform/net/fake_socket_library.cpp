@@ -9,12 +9,16 @@ void FakeSocketLibrary::scriptResult(std::string_view operation, std::int32_t re
   scripts_[std::string(operation)].push_back(result);
 }
 
-std::int32_t FakeSocketLibrary::next(std::string_view operation) {
+std::optional<std::int32_t> FakeSocketLibrary::scripted(std::string_view operation) {
   auto it = scripts_.find(operation);
-  if (it == scripts_.end() || it->second.empty()) return 0;
+  if (it == scripts_.end() || it->second.empty()) return std::nullopt;
   std::int32_t result = it->second.front();
   it->second.erase(it->second.begin());
   return result;
+}
+
+std::int32_t FakeSocketLibrary::next(std::string_view operation) {
+  return scripted(operation).value_or(0);
 }
 
 FakeSocketLibrary::Call& FakeSocketLibrary::record(std::string_view operation, std::int32_t socket,
@@ -124,8 +128,8 @@ void FakeSocketLibrary::setRemoteCertificate(std::string_view subject, std::stri
 
 std::int32_t FakeSocketLibrary::NetGetUniqueEvent() {
   record("NetGetUniqueEvent");
-  std::int32_t scripted = next("NetGetUniqueEvent");
-  return scripted != 0 ? scripted : events_.take();
+  std::optional<std::int32_t> event = scripted("NetGetUniqueEvent");
+  return event ? *event : events_.take();
 }
 
 void FakeSocketLibrary::NetFreeUniqueEvent(std::int32_t event) {

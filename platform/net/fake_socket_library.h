@@ -6,6 +6,7 @@
 // Used from one thread; install it with ScopedSocketLibrary.
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,7 +84,8 @@ class FakeSocketLibrary final : public SocketLibrary {
   void NetCloseCallBackWindow() override;
 
  private:
-  std::int32_t next(std::string_view operation);
+  std::optional<std::int32_t> scripted(std::string_view operation);
+  std::int32_t next(std::string_view operation);  // the scripted result, else 0
   Call& record(std::string_view operation, std::int32_t socket = 0, std::int32_t sockId = 0,
                std::int32_t action = 0);
   QueuedPacket packetOf(const ConnectionRecord& owner, std::int32_t type) const;

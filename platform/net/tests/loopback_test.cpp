@@ -60,7 +60,7 @@ bool droppedAtOnce(EventWaiter& events, Endpoint& client) {
          events.packet(client.record).PACKETTYPE == packet::kRemoteClosed;
 }
 
-TEST(Loopback, ClientAndServerExchangeDataAndSeeEachOther) {
+TEST(NetLoopback, ClientAndServerExchangeDataAndSeeEachOther) {
   EventWaiter events;
   Pair pair(events);
   ASSERT_EQ(pair.opened.PACKETTYPE, packet::kOpened);
@@ -87,7 +87,7 @@ TEST(Loopback, ClientAndServerExchangeDataAndSeeEachOther) {
   EXPECT_EQ(pair.server.send("x", 0, 0), err::kConnectionGone);
 }
 
-TEST(Loopback, SynchronousOpenReturnsWhenConnected) {
+TEST(NetLoopback, SynchronousOpenReturnsWhenConnected) {
   EventWaiter events;
   Endpoint server(1);
   ASSERT_EQ(server.listen(), 0);
@@ -102,7 +102,7 @@ TEST(Loopback, SynchronousOpenReturnsWhenConnected) {
   EXPECT_FALSE(events.next(client.record.NOTIFYEVENT, 50ms));
 }
 
-TEST(Loopback, RefusedOpenReportsTheSocketError) {
+TEST(NetLoopback, RefusedOpenReportsTheSocketError) {
   EventWaiter events;
   RawSocket bound;  // bound, never listening: connects are refused
   Endpoint client(0);
@@ -122,7 +122,7 @@ TEST(Loopback, RefusedOpenReportsTheSocketError) {
   EXPECT_EQ(synchronous.record.SOCKID, 0);
 }
 
-TEST(Loopback, OpenTimesOutWhenThePeerNeverAnswers) {
+TEST(NetLoopback, OpenTimesOutWhenThePeerNeverAnswers) {
   // A listener with a full backlog drops further connection requests, so a
   // connect neither succeeds nor fails.
   RawSocket full;
@@ -148,7 +148,7 @@ TEST(Loopback, OpenTimesOutWhenThePeerNeverAnswers) {
   for (int fd : fillers) ::close(fd);
 }
 
-TEST(Loopback, SendsUpToOnePacketOfDataAtATime) {
+TEST(NetLoopback, SendsUpToOnePacketOfDataAtATime) {
   EventWaiter events;
   Pair pair(events);
   std::string full(kMaxBinData, 'a');
@@ -158,7 +158,7 @@ TEST(Loopback, SendsUpToOnePacketOfDataAtATime) {
   EXPECT_EQ(events.data(pair.server.record, full.size()), full);
 }
 
-TEST(Loopback, CloseRunsInTwoPhasesOnBothSides) {
+TEST(NetLoopback, CloseRunsInTwoPhasesOnBothSides) {
   EventWaiter events;
   Pair pair(events);
   ASSERT_EQ(pair.client.send("QUIT\r\n"), 0);
@@ -184,7 +184,7 @@ TEST(Loopback, CloseRunsInTwoPhasesOnBothSides) {
   pair.client.record.SOCKID = 0;
 }
 
-TEST(Loopback, ServerClosesAndAbortsItsClients) {
+TEST(NetLoopback, ServerClosesAndAbortsItsClients) {
   EventWaiter events;
   Pair pair(events);
   Endpoint second(0);
@@ -221,7 +221,7 @@ TEST(Loopback, ServerClosesAndAbortsItsClients) {
   EXPECT_TRUE(rows.empty());
 }
 
-TEST(Loopback, ListenerStopsListeningAndClosesWithItsClients) {
+TEST(NetLoopback, ListenerStopsListeningAndClosesWithItsClients) {
   EventWaiter events;
   Pair pair(events);
   ASSERT_EQ(socketLibrary().NetConnectionClose(pair.server.record, 0, 0,
@@ -246,7 +246,7 @@ TEST(Loopback, ListenerStopsListeningAndClosesWithItsClients) {
   pair.server.record.SOCKID = 0;
 }
 
-TEST(Loopback, ReceiveWithoutAWaitingPacketAnswersNoRequest) {
+TEST(NetLoopback, ReceiveWithoutAWaitingPacketAnswersNoRequest) {
   EventWaiter events;
   Pair pair(events);
   auto packet = std::make_unique<PacketRecord>();
@@ -259,7 +259,7 @@ TEST(Loopback, ReceiveWithoutAWaitingPacketAnswersNoRequest) {
   pair.client.record.SOCKID = 0;
 }
 
-TEST(Loopback, IdleConnectionIsReportedOnce) {
+TEST(NetLoopback, IdleConnectionIsReportedOnce) {
   EventWaiter events;
   Endpoint server(1);
   ASSERT_EQ(server.listen(), 0);
@@ -274,7 +274,7 @@ TEST(Loopback, IdleConnectionIsReportedOnce) {
   EXPECT_EQ(events.packet(client.record).PACKETTYPE, packet::kIdle);
 }
 
-TEST(Loopback, BannedAddressesAreTurnedAway) {
+TEST(NetLoopback, BannedAddressesAreTurnedAway) {
   EventWaiter events;
   Endpoint server(1);
   ASSERT_EQ(server.listen(), 0);
@@ -296,7 +296,7 @@ TEST(Loopback, BannedAddressesAreTurnedAway) {
   EXPECT_EQ(events.packet(server.record).PACKETTYPE, packet::kNewConnection);
 }
 
-TEST(Loopback, OptionsReportQueuesAndHostName) {
+TEST(NetLoopback, OptionsReportQueuesAndHostName) {
   EventWaiter events;
   Pair pair(events);
   char buffer[8];
@@ -317,7 +317,7 @@ TEST(Loopback, OptionsReportQueuesAndHostName) {
   EXPECT_GT(std::strlen(name), 0u);
 }
 
-TEST(Loopback, MaximumServerConnectionsTurnsAwayTheRest) {
+TEST(NetLoopback, MaximumServerConnectionsTurnsAwayTheRest) {
   EventWaiter events;
   Endpoint server(1);
   server.record.MAXSERVERCONNECTIONS = 1;
@@ -331,7 +331,7 @@ TEST(Loopback, MaximumServerConnectionsTurnsAwayTheRest) {
   EXPECT_FALSE(events.next(server.record.NOTIFYEVENT, 100ms));
 }
 
-TEST(Loopback, PingAnswersOnLoopback) {
+TEST(NetLoopback, PingAnswersOnLoopback) {
   std::int32_t result = socketLibrary().NetPing("127.0.0.1", 1);
   if (result == wsa::kAccessDenied) GTEST_SKIP() << "ICMP sockets are not allowed for this user";
   EXPECT_EQ(result, 0);

@@ -19,7 +19,7 @@ using testing::testCertificates;
 // OpenSSL's reason for a certificate that did not verify.
 constexpr std::int32_t kCertificateVerifyFailed = 134;
 
-class Tls : public ::testing::Test {
+class NetTls : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(testCertificates().made) << "openssl could not make them"; }
 
@@ -62,7 +62,7 @@ class Tls : public ::testing::Test {
   Endpoint client{0};
 };
 
-TEST_F(Tls, ConnectionEncryptedFromTheStartCarriesDataAndTheServerCertificate) {
+TEST_F(NetTls, ConnectionEncryptedFromTheStartCarriesDataAndTheServerCertificate) {
   openTls("localhost", testCertificates().ca, false);
   PacketRecord accepted = opened();
 
@@ -87,7 +87,7 @@ TEST_F(Tls, ConnectionEncryptedFromTheStartCarriesDataAndTheServerCertificate) {
             0u);
 }
 
-TEST_F(Tls, CertificateFromAnotherCaFailsWhileOpening) {
+TEST_F(NetTls, CertificateFromAnotherCaFailsWhileOpening) {
   openTls("localhost", testCertificates().otherCa, false);
   PacketRecord failed = events.packet(client.record);
   EXPECT_EQ(failed.PACKETTYPE, packet::kRemoteClosed);
@@ -110,7 +110,7 @@ TEST_F(Tls, CertificateFromAnotherCaFailsWhileOpening) {
   EXPECT_EQ(events.packet(trusting.record).PACKETTYPE, packet::kOpened);
 }
 
-TEST_F(Tls, NameMismatchIsLeftToTheOwnersCommonNameCheck) {
+TEST_F(NetTls, NameMismatchIsLeftToTheOwnersCommonNameCheck) {
   // The library verifies the chain only: a certificate for another name opens,
   // and its subject tells the owner that it does not name the server.
   openTls("127.0.0.1", testCertificates().ca, false);
@@ -120,7 +120,7 @@ TEST_F(Tls, NameMismatchIsLeftToTheOwnersCommonNameCheck) {
   EXPECT_EQ(subject.find("/CN=127.0.0.1"), std::string::npos);
 }
 
-TEST_F(Tls, PlainConnectionSwitchesToTlsOnBothSides) {
+TEST_F(NetTls, PlainConnectionSwitchesToTlsOnBothSides) {
   openTls("localhost", testCertificates().ca, true);
   PacketRecord accepted = opened();
   std::int32_t closing = 0;
@@ -145,7 +145,7 @@ TEST_F(Tls, PlainConnectionSwitchesToTlsOnBothSides) {
   EXPECT_EQ(events.data(server.record, 12), "EHLO again\r\n");
 }
 
-TEST_F(Tls, VerificationFailureWhileSwitchingClosesTheConnection) {
+TEST_F(NetTls, VerificationFailureWhileSwitchingClosesTheConnection) {
   openTls("localhost", testCertificates().otherCa, true);
   PacketRecord accepted = opened();
   ASSERT_EQ(socketLibrary().NetConnectionSSLSwitchToSSL(server.record, accepted.ONSOCKET,
@@ -158,7 +158,7 @@ TEST_F(Tls, VerificationFailureWhileSwitchingClosesTheConnection) {
   EXPECT_EQ(events.packet(server.record).PACKETTYPE, packet::kRemoteClosed);
 }
 
-TEST_F(Tls, CertificateDetailsAreNotGivenWhileClosing) {
+TEST_F(NetTls, CertificateDetailsAreNotGivenWhileClosing) {
   openTls("localhost", testCertificates().ca, false);
   opened();
   ASSERT_EQ(socketLibrary().NetConnectionClose(client.record, 0, 0, close_action::kClose), 0);
@@ -167,7 +167,7 @@ TEST_F(Tls, CertificateDetailsAreNotGivenWhileClosing) {
   EXPECT_EQ(closing, 1);
 }
 
-TEST_F(Tls, LocalFilesThatCannotBeUsedFailTheOpen) {
+TEST_F(NetTls, LocalFilesThatCannotBeUsedFailTheOpen) {
   struct Case {
     const char* what;
     std::string certificate;
