@@ -331,6 +331,31 @@ TEST(NetLoopback, MaximumServerConnectionsTurnsAwayTheRest) {
   EXPECT_FALSE(events.next(server.record.NOTIFYEVENT, 100ms));
 }
 
+TEST(NetLoopback, DatagramsGoToTheAddressAndPortTheyName) {
+  EventWaiter events;
+  Endpoint server(1);
+  server.record.UDPMODE = 1;
+  ASSERT_EQ(server.listen(), 0);
+  Endpoint client(0);
+  client.record.UDPMODE = 1;
+  ASSERT_EQ(socketLibrary().NetConnectionOpen(client.record), 0);
+
+  auto packet = std::make_unique<PacketRecord>();
+  std::string_view text = "ping?";
+  text.copy(packet->BINDATA, text.size());
+  packet->BINDATALEN = static_cast<std::int32_t>(text.size());
+  EXPECT_EQ(socketLibrary().NetConnectionSend(client.record, *packet), err::kHostNotSpecified);
+  setFieldText(packet->TOIP, "127.0.0.1");
+  packet->UDPTOPORT = server.port;
+  ASSERT_EQ(socketLibrary().NetConnectionSend(client.record, *packet), 0);
+
+  PacketRecord received = events.packet(server.record);
+  EXPECT_EQ(received.PACKETTYPE, packet::kData);
+  EXPECT_EQ(std::string(received.BINDATA, received.BINDATALEN), "ping?");
+  EXPECT_STREQ(received.FROMIP, "127.0.0.1");
+  EXPECT_EQ(received.UDPFROMPORT, client.record.LOCALPORT);
+}
+
 TEST(NetLoopback, PingAnswersOnLoopback) {
   std::int32_t result = socketLibrary().NetPing("127.0.0.1", 1);
   if (result == wsa::kAccessDenied) GTEST_SKIP() << "ICMP sockets are not allowed for this user";
