@@ -414,7 +414,7 @@ std::int32_t RealLibrary::openUdp(ConnectionRecord& record) {
   bool server = record.MODE == 1;
   Connection* c = nullptr;
   return bindLocal(record, Kind::kUdp, server ? fieldText(record.SERVER) : std::string("0.0.0.0"),
-                   server ? record.PORT : 0, c);
+                   server ? std::uint16_t{record.PORT} : std::uint16_t{0}, c);
 }
 
 std::int32_t RealLibrary::NetConnectionReceive(ConnectionRecord& record, PacketRecord& packet) {

@@ -7,79 +7,109 @@
 // field cannot hold a pointer of a 64-bit process).
 #include <cstddef>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace rt::net {
 
+// An integer kept as little-endian bytes. Records made of these and of text
+// need no packing, and any field may be bound to a reference (a packed int
+// field may not: it is misaligned).
+template <typename T>
+class LittleEndian {
+ public:
+  LittleEndian() = default;
+  LittleEndian(T value) { *this = value; }
+  LittleEndian& operator=(T value) {
+    auto bits = static_cast<std::make_unsigned_t<T>>(value);
+    for (std::size_t i = 0; i < sizeof(T); ++i) bytes_[i] = static_cast<unsigned char>(bits >> (8 * i));
+    return *this;
+  }
+  operator T() const {
+    std::make_unsigned_t<T> bits = 0;
+    for (std::size_t i = sizeof(T); i-- > 0;) {
+      bits = static_cast<std::make_unsigned_t<T>>((bits << 8) | bytes_[i]);
+    }
+    return static_cast<T>(bits);
+  }
+  friend std::ostream& operator<<(std::ostream& out, LittleEndian value) {
+    return out << static_cast<std::int64_t>(static_cast<T>(value));
+  }
+
+ private:
+  unsigned char bytes_[sizeof(T)] = {};
+};
+using Int32 = LittleEndian<std::int32_t>;
+using Uint16 = LittleEndian<std::uint16_t>;
+
 constexpr int kMaxBinData = 16384;  // data bytes one packet carries
 
-#pragma pack(push, 1)
-
 struct ConnectionRecord {
-  std::int32_t MODE = 0;  // 0 client, 1 server
+  Int32 MODE;  // 0 client, 1 server
   char SERVER[80] = {};
-  std::uint16_t PORT = 0;
-  std::uint16_t SPACER1_ = 0;
-  std::int32_t SOCKET = 0;  // set by the library
-  std::int32_t SOCKID = 0;  // set by the library
-  std::int32_t NOTIFYTHREAD = 0;
-  std::int32_t NOTIFYEVENT = 0;
-  std::int32_t MAXSERVERCONNECTIONS = 0;  // 0: no limit
+  Uint16 PORT;
+  Uint16 SPACER1_;
+  Int32 SOCKET;  // set by the library
+  Int32 SOCKID;  // set by the library
+  Int32 NOTIFYTHREAD;
+  Int32 NOTIFYEVENT;
+  Int32 MAXSERVERCONNECTIONS;  // 0: no limit
   char LOCALIP[61] = {};                  // set by the library
-  std::int32_t IP = 0;
-  std::int32_t UDPMODE = 0;
-  std::int32_t ASYNCOPENTIMEOUT = 0;  // hundredths; 0 opens synchronously
-  std::int32_t INACTIVETIMEOUT = 0;   // hundredths; 0 none
-  std::int32_t SSL = 0;
-  std::int32_t SSL_METHOD = 0;
-  std::int32_t SSL_DONTCONNECTONOPEN = 0;
-  std::int32_t SSL_CERTIFICATEOPTIONSPOINTER_ = 0;  // handle of a CertificateOptionsRecord
-  std::int32_t UDPOPTIONNAME = 0;
-  std::int32_t UDPOPTIONVALUE = 0;
-  std::int32_t LOCALPORT = 0;  // set by the library
+  Int32 IP;
+  Int32 UDPMODE;
+  Int32 ASYNCOPENTIMEOUT;  // hundredths; 0 opens synchronously
+  Int32 INACTIVETIMEOUT;   // hundredths; 0 none
+  Int32 SSL;
+  Int32 SSL_METHOD;
+  Int32 SSL_DONTCONNECTONOPEN;
+  Int32 SSL_CERTIFICATEOPTIONSPOINTER_;  // handle of a CertificateOptionsRecord
+  Int32 UDPOPTIONNAME;
+  Int32 UDPOPTIONVALUE;
+  Int32 LOCALPORT;  // set by the library
   char RESERVED2_[80] = {};
 };
 
 struct PacketRecord {
   char TOIP[61] = {};
-  std::int32_t ONSOCKET = 0;
-  std::int32_t SOCKID = 0;
+  Int32 ONSOCKET;
+  Int32 SOCKID;
   char FROMIP[61] = {};
   char BINDATA[kMaxBinData] = {};
-  std::int32_t BINDATALEN = 0;
-  std::int32_t PACKETTYPE = 0;
-  std::int32_t DEBUGPACKETNUMBER_ = 0;
-  std::uint16_t UDPTOPORT = 0;
-  std::uint16_t UDPFROMPORT = 0;
-  std::int32_t NETERROR = 0;
-  std::int32_t WINSOCKERROR = 0;
-  std::int32_t SSLERROR = 0;
-  std::int32_t SHAREDMEMORY = 0;  // handle; 0: the data lies in BINDATA
-  std::int32_t RANGESTART = 0;
-  std::int32_t RANGEEND = 0;
+  Int32 BINDATALEN;
+  Int32 PACKETTYPE;
+  Int32 DEBUGPACKETNUMBER_;
+  Uint16 UDPTOPORT;
+  Uint16 UDPFROMPORT;
+  Int32 NETERROR;
+  Int32 WINSOCKERROR;
+  Int32 SSLERROR;
+  Int32 SHAREDMEMORY;  // handle; 0: the data lies in BINDATA
+  Int32 RANGESTART;
+  Int32 RANGEEND;
   char RESERVED_[88] = {};
 };
 
 struct CertificateOptionsRecord {
-  std::int32_t SIZE_ = 0;
-  std::int32_t RESERVERED1_ = 0;
-  std::int32_t DONTVERIFYREMOTECERTIFICATECOMMONNAME = 0;
-  std::int32_t DONTVERIFYREMOTECERTIFICATEWITHCAROOT = 0;
+  Int32 SIZE_;
+  Int32 RESERVERED1_;
+  Int32 DONTVERIFYREMOTECERTIFICATECOMMONNAME;
+  Int32 DONTVERIFYREMOTECERTIFICATEWITHCAROOT;
   char CAROOTFILE[4096] = {};
   char CERTIFICATEFILE[4096] = {};
   char PRIVATEKEYFILE[4096] = {};
-  std::int32_t REMOTECERTIFICATEHAVEDETAILS = 0;
-  std::int32_t REMOTECERTIFICATEVERSION = 0;
+  Int32 REMOTECERTIFICATEHAVEDETAILS;
+  Int32 REMOTECERTIFICATEVERSION;
   char REMOTECERTIFICATESUBJECT[1024] = {};
   char REMOTECERTIFICATEISSUER[1024] = {};
-  std::int32_t REMOTECERTIFICATENOTBEFOREDATE = 0;
-  std::int32_t REMOTECERTIFICATENOTBEFORETIME = 0;
-  std::int32_t REMOTECERTIFICATENOTAFTERDATE = 0;
-  std::int32_t REMOTECERTIFICATENOTAFTERTIME = 0;
+  Int32 REMOTECERTIFICATENOTBEFOREDATE;
+  Int32 REMOTECERTIFICATENOTBEFORETIME;
+  Int32 REMOTECERTIFICATENOTAFTERDATE;
+  Int32 REMOTECERTIFICATENOTAFTERTIME;
   char REMOTECERTIFICATEPUBLICKEY[2048] = {};
-  std::int32_t REMOTECERTIFICATEALGORITHM = 0;
-  std::int32_t REMOTECERTIFICATESERIALNUMBER = 0;
+  Int32 REMOTECERTIFICATEALGORITHM;
+  Int32 REMOTECERTIFICATESERIALNUMBER;
   char CIPHERSALLOWED[260] = {};
   char SERVERNAME[4096] = {};
   char PASSPHRASE[4096] = {};
@@ -87,14 +117,12 @@ struct CertificateOptionsRecord {
 
 struct ServerConnectionRow {
   char REMOTEIP[61] = {};
-  std::int32_t SOCKET = 0;
-  std::int32_t SOCKID = 0;
-  std::uint16_t REMOTEPORT = 0;
-  std::uint16_t SPACER1_ = 0;
+  Int32 SOCKET;
+  Int32 SOCKID;
+  Uint16 REMOTEPORT;
+  Uint16 SPACER1_;
   char LOCALIP[61] = {};
 };
-
-#pragma pack(pop)
 
 static_assert(sizeof(ConnectionRecord) == 293);
 static_assert(offsetof(ConnectionRecord, LOCALIP) == 108);
@@ -108,6 +136,7 @@ static_assert(sizeof(CertificateOptionsRecord) == 24884);
 static_assert(offsetof(CertificateOptionsRecord, REMOTECERTIFICATEPUBLICKEY) == 14376);
 static_assert(offsetof(CertificateOptionsRecord, SERVERNAME) == 16692);
 static_assert(sizeof(ServerConnectionRow) == 134);
+static_assert(alignof(PacketRecord) == 1);
 
 // A text field's value: up to the first NUL, trailing spaces dropped.
 template <std::size_t N>

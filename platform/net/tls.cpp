@@ -74,10 +74,11 @@ std::int32_t loadOwnCertificate(SSL_CTX* ctx, const TlsSettings& settings) {
   return 0;
 }
 
-void toDateAndTime(const ASN1_TIME* when, std::int32_t& date, std::int32_t& time) {
+void toDateAndTime(const ASN1_TIME* when, Int32& date, Int32& time) {
   std::tm tm{};
   if (when == nullptr || ASN1_TIME_to_tm(when, &tm) != 1) {
-    date = time = 0;
+    date = 0;
+    time = 0;
     return;
   }
   date = makeDate(tm.tm_mon + 1, tm.tm_mday, tm.tm_year + 1900);

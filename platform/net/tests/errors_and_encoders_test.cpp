@@ -70,6 +70,23 @@ TEST(NetEncoders, TraceGoesToTheDebugOutput) {
   EXPECT_EQ(capture.lines()[0], "[Rednet Template] Closing Down");
 }
 
+TEST(NetRecords, IntegersAreLittleEndianBytesWithoutPadding) {
+  PacketRecord packet;
+  packet.BINDATALEN = 0x01020304;
+  packet.NETERROR = -2;
+  packet.UDPTOPORT = 0xABCD;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&packet);
+  EXPECT_EQ(bytes[16514], 0x04);
+  EXPECT_EQ(bytes[16517], 0x01);
+  EXPECT_EQ(bytes[16526], 0xCD);
+  EXPECT_EQ(bytes[16527], 0xAB);
+  EXPECT_EQ(bytes[16530], 0xFE);
+  EXPECT_EQ(bytes[16533], 0xFF);
+  EXPECT_EQ(packet.NETERROR, -2);
+  EXPECT_EQ(packet.UDPTOPORT, 0xABCD);
+  EXPECT_EQ(packet.BINDATALEN + 1, 0x01020305);
+}
+
 TEST(NetRecords, TextFieldsAreClippedAndCut) {
   ConnectionRecord record;
   std::fill_n(record.SERVER, sizeof record.SERVER, 'x');
