@@ -5,9 +5,11 @@
 //
 // Events. A connection's owner is its record's NOTIFYTHREAD and NOTIFYEVENT
 // (N, taken from NetGetUniqueEvent). The library posts N when a packet waits
-// for the owner (one post per packet; NetConnectionReceive fetches it), N+1
-// when the remote end closed without a packet, and N+2 when the second phase
-// of a local close of the owner's own connection is due. Events are delivered
+// for the owner (one post per packet; NetConnectionReceive fetches it) and
+// N+2 when the second phase of a local close of the owner's own connection is
+// due. N+1 stands for a remote close without a packet: this library reports
+// every remote close as packet 5, which names the connection, and only the
+// fake posts N+1. Events are delivered
 // through the poster the program installs (setEventPoster), called from the
 // library's I/O thread; the receiving side queues them and wakes the owner.
 //
