@@ -10,8 +10,8 @@
 
 namespace rt::net {
 
-std::int32_t resolve(const std::string& host, std::uint16_t port, bool passive,
-                     bool numericOnly, int socketType, std::vector<SocketAddress>& out) {
+std::int32_t resolve(const std::string& host, std::uint16_t port, bool passive, bool numericOnly,
+                     int socketType, std::vector<SocketAddress>& out) {
   out.clear();
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;

@@ -18,8 +18,8 @@ struct SocketAddress {
 // Resolves host and port to the addresses to try, in order. An empty host is
 // every local address (for listening). numericOnly refuses names, so the call
 // never blocks on a name server. Returns 0 or the socket-layer error.
-std::int32_t resolve(const std::string& host, std::uint16_t port, bool passive,
-                     bool numericOnly, int socketType, std::vector<SocketAddress>& out);
+std::int32_t resolve(const std::string& host, std::uint16_t port, bool passive, bool numericOnly,
+                     int socketType, std::vector<SocketAddress>& out);
 
 std::string addressText(const SocketAddress& address);
 std::uint16_t addressPort(const SocketAddress& address);

@@ -7,57 +7,77 @@
 
 namespace rt::net {
 
+namespace {
+
+struct ErrnoNumber {
+  int errnoValue;
+  std::int32_t winsock;
+};
+
+constexpr ErrnoNumber kErrnoNumbers[] = {
+    {EINTR, wsa::kInterrupted},
+    {EACCES, wsa::kAccessDenied},
+    {EPERM, wsa::kAccessDenied},
+    {EINVAL, wsa::kInvalidArgument},
+    {EMFILE, wsa::kTooManySockets},
+    {ENFILE, wsa::kTooManySockets},
+    {EWOULDBLOCK, 10035},
+    {EINPROGRESS, 10036},
+    {EALREADY, 10037},
+    {ENOTSOCK, 10038},
+    {EBADF, 10038},
+    {EDESTADDRREQ, 10039},
+    {EMSGSIZE, wsa::kMessageTooLong},
+    {EPROTOTYPE, 10041},
+    {ENOPROTOOPT, 10042},
+    {EPROTONOSUPPORT, 10043},
+    {EOPNOTSUPP, 10045},
+    {EAFNOSUPPORT, 10047},
+    {EADDRINUSE, wsa::kAddressInUse},
+    {EADDRNOTAVAIL, wsa::kAddressNotAvailable},
+    {ENETDOWN, wsa::kNetworkDown},
+    {ENETUNREACH, wsa::kNetworkUnreachable},
+    {ENETRESET, 10052},
+    {ECONNABORTED, wsa::kConnectionAborted},
+    {ECONNRESET, wsa::kConnectionReset},
+    {ENOBUFS, wsa::kNoBuffers},
+    {ENOMEM, wsa::kNoBuffers},
+    {EISCONN, 10056},
+    {ENOTCONN, wsa::kNotConnected},
+    {EPIPE, wsa::kShutDown},
+    {ETIMEDOUT, wsa::kTimedOut},
+    {ECONNREFUSED, wsa::kConnectionRefused},
+    {EHOSTDOWN, 10064},
+    {EHOSTUNREACH, wsa::kHostUnreachable},
+};
+
+}  // namespace
+
 std::int32_t winsockErrorFromErrno(int errnoValue) {
-  switch (errnoValue) {
-    case EINTR: return wsa::kInterrupted;
-    case EACCES:
-    case EPERM: return wsa::kAccessDenied;
-    case EINVAL: return wsa::kInvalidArgument;
-    case EMFILE:
-    case ENFILE: return wsa::kTooManySockets;
-    case EWOULDBLOCK: return 10035;
-    case EINPROGRESS: return 10036;
-    case EALREADY: return 10037;
-    case ENOTSOCK:
-    case EBADF: return 10038;
-    case EDESTADDRREQ: return 10039;
-    case EMSGSIZE: return wsa::kMessageTooLong;
-    case EPROTOTYPE: return 10041;
-    case ENOPROTOOPT: return 10042;
-    case EPROTONOSUPPORT: return 10043;
-    case EOPNOTSUPP: return 10045;
-    case EAFNOSUPPORT: return 10047;
-    case EADDRINUSE: return wsa::kAddressInUse;
-    case EADDRNOTAVAIL: return wsa::kAddressNotAvailable;
-    case ENETDOWN: return wsa::kNetworkDown;
-    case ENETUNREACH: return wsa::kNetworkUnreachable;
-    case ENETRESET: return 10052;
-    case ECONNABORTED: return wsa::kConnectionAborted;
-    case ECONNRESET: return wsa::kConnectionReset;
-    case ENOBUFS:
-    case ENOMEM: return wsa::kNoBuffers;
-    case EISCONN: return 10056;
-    case ENOTCONN: return wsa::kNotConnected;
-    case EPIPE: return wsa::kShutDown;
-    case ETIMEDOUT: return wsa::kTimedOut;
-    case ECONNREFUSED: return wsa::kConnectionRefused;
-    case EHOSTDOWN: return 10064;
-    case EHOSTUNREACH: return wsa::kHostUnreachable;
-    default: return wsa::kSystemCallFailure;
+  for (const ErrnoNumber& entry : kErrnoNumbers) {
+    if (entry.errnoValue == errnoValue) return entry.winsock;
   }
+  return wsa::kSystemCallFailure;
 }
 
 std::int32_t winsockErrorFromResolver(int gaiResult) {
   switch (gaiResult) {
-    case EAI_NONAME: return wsa::kHostNotFound;
-    case EAI_AGAIN: return wsa::kTryAgain;
-    case EAI_FAIL: return wsa::kNoRecovery;
+    case EAI_NONAME:
+      return wsa::kHostNotFound;
+    case EAI_AGAIN:
+      return wsa::kTryAgain;
+    case EAI_FAIL:
+      return wsa::kNoRecovery;
 #ifdef EAI_NODATA
-    case EAI_NODATA: return wsa::kNoData;
+    case EAI_NODATA:
+      return wsa::kNoData;
 #endif
-    case EAI_MEMORY: return wsa::kNoBuffers;
-    case EAI_SYSTEM: return winsockErrorFromErrno(errno);
-    default: return wsa::kNoRecovery;
+    case EAI_MEMORY:
+      return wsa::kNoBuffers;
+    case EAI_SYSTEM:
+      return winsockErrorFromErrno(errno);
+    default:
+      return wsa::kNoRecovery;
   }
 }
 
@@ -119,8 +139,7 @@ constexpr ErrorText kTexts[] = {
     {-43, "No Phone Book Entry. You need a Phone Book Entry before you can dial."},
     {-44, "The Ras Object is not in the DLL queue."},
     {-45, "The Ras Object is busy opening another RAS connection."},
-    {-46,
-     "Could Not Load the Dial-Up Networking Windows Procedures. DUN will be disabled."},
+    {-46, "Could Not Load the Dial-Up Networking Windows Procedures. DUN will be disabled."},
     {-47, "Could not load the WinSock DLL. Rednet needs this to be able to work."},
     {-48, "Call Back Window Already Closed"},
     {-49, "Could not create new thread to start Rednet DLL Callback Window"},

@@ -180,7 +180,8 @@ std::int32_t FakeSocketLibrary::NetConnectionClose(ConnectionRecord& connection,
   std::int32_t result = next("NetConnectionClose");
   if (result == 0 && (action == close_action::kAbort || action == close_action::kRelease)) {
     // A released connection's waiting packets go with it, as in the library.
-    packets_.dropConnection(connection.NOTIFYEVENT, sockId != 0 ? sockId : std::int32_t{connection.SOCKID});
+    packets_.dropConnection(connection.NOTIFYEVENT,
+                            sockId != 0 ? sockId : std::int32_t{connection.SOCKID});
   }
   return result;
 }

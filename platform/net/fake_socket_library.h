@@ -48,8 +48,8 @@ class FakeSocketLibrary final : public SocketLibrary {
                            std::int32_t sslError = 0);
   void deliverIdle(const ConnectionRecord& owner);
   // A client accepted by a listening owner: packet 2, and a row of its list.
-  void deliverNewConnection(const ConnectionRecord& owner, std::int32_t socket,
-                            std::int32_t sockId, std::string_view remoteIp);
+  void deliverNewConnection(const ConnectionRecord& owner, std::int32_t socket, std::int32_t sockId,
+                            std::string_view remoteIp);
   // An event without a packet: offset 0 (a late N), 1 (remote close), 2 (second phase due).
   void postBare(const ConnectionRecord& owner, std::int32_t offset);
 
@@ -70,8 +70,8 @@ class FakeSocketLibrary final : public SocketLibrary {
                                   std::int32_t sockId, std::int32_t action) override;
   std::int32_t NetConnectionSSLSwitchToSSL(ConnectionRecord& connection, std::int32_t socket,
                                            std::int32_t sockId) override;
-  std::int32_t NetConnectionSSLGetRemoteCerticate(ConnectionRecord& connection,
-                                                  std::int32_t socket, std::int32_t sockId,
+  std::int32_t NetConnectionSSLGetRemoteCerticate(ConnectionRecord& connection, std::int32_t socket,
+                                                  std::int32_t sockId,
                                                   std::int32_t& closing) override;
   std::int32_t NetConnectionGetServerConnections(ConnectionRecord& connection,
                                                  std::vector<ServerConnectionRow>& rows) override;

@@ -22,7 +22,8 @@ std::int32_t pingHost(const std::string& host, std::int32_t count) {
   if (error != 0) return error;
   const SocketAddress& address = addresses.front();
   bool v6 = address.family() == AF_INET6;
-  int fd = ::socket(address.family(), SOCK_DGRAM | SOCK_CLOEXEC, v6 ? int{IPPROTO_ICMPV6} : int{IPPROTO_ICMP});
+  int fd = ::socket(address.family(), SOCK_DGRAM | SOCK_CLOEXEC,
+                    v6 ? int{IPPROTO_ICMPV6} : int{IPPROTO_ICMP});
   if (fd < 0) return winsockErrorFromErrno(errno);
   std::int32_t result = err::kPingFailed;
   for (std::int32_t attempt = 0; attempt < std::max<std::int32_t>(count, 1); ++attempt) {

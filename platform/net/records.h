@@ -24,7 +24,8 @@ class LittleEndian {
   LittleEndian(T value) { *this = value; }
   LittleEndian& operator=(T value) {
     auto bits = static_cast<std::make_unsigned_t<T>>(value);
-    for (std::size_t i = 0; i < sizeof(T); ++i) bytes_[i] = static_cast<unsigned char>(bits >> (8 * i));
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+      bytes_[i] = static_cast<unsigned char>(bits >> (8 * i));
     return *this;
   }
   operator T() const {
@@ -56,7 +57,7 @@ struct ConnectionRecord {
   Int32 NOTIFYTHREAD;
   Int32 NOTIFYEVENT;
   Int32 MAXSERVERCONNECTIONS;  // 0: no limit
-  char LOCALIP[61] = {};                  // set by the library
+  char LOCALIP[61] = {};       // set by the library
   Int32 IP;
   Int32 UDPMODE;
   Int32 ASYNCOPENTIMEOUT;  // hundredths; 0 opens synchronously

@@ -90,8 +90,7 @@ class SocketLibrary {
   // client with ASYNCOPENTIMEOUT above 0 opens asynchronously (packet 7 or 8).
   virtual std::int32_t NetConnectionOpen(ConnectionRecord& connection) = 0;
   // 0 and the packet filled, or -13 when no packet waits for the connection.
-  virtual std::int32_t NetConnectionReceive(ConnectionRecord& connection,
-                                            PacketRecord& packet) = 0;
+  virtual std::int32_t NetConnectionReceive(ConnectionRecord& connection, PacketRecord& packet) = 0;
   // 0 or an error number (-34: the connection is gone, -4: too much data).
   virtual std::int32_t NetConnectionSend(ConnectionRecord& connection,
                                          const PacketRecord& packet) = 0;
@@ -100,13 +99,11 @@ class SocketLibrary {
                                           std::int32_t sockId, std::int32_t action) = 0;
   // Starts TLS on an open connection (0, 0 for a client); packet 7 follows.
   virtual std::int32_t NetConnectionSSLSwitchToSSL(ConnectionRecord& connection,
-                                                   std::int32_t socket,
-                                                   std::int32_t sockId) = 0;
+                                                   std::int32_t socket, std::int32_t sockId) = 0;
   // Fills the remote-certificate fields of the record's TLS options; closing
   // is set when the connection is closing and no details are available.
   virtual std::int32_t NetConnectionSSLGetRemoteCerticate(ConnectionRecord& connection,
-                                                          std::int32_t socket,
-                                                          std::int32_t sockId,
+                                                          std::int32_t socket, std::int32_t sockId,
                                                           std::int32_t& closing) = 0;
   // One row per accepted connection of a listening server.
   virtual std::int32_t NetConnectionGetServerConnections(

@@ -49,8 +49,8 @@ std::int32_t loadOwnCertificate(SSL_CTX* ctx, const TlsSettings& settings) {
     ERR_clear_error();
     return err::kSslCertificateLoad;
   }
-  std::string keyFile = settings.privateKeyFile.empty() ? settings.certificateFile
-                                                        : settings.privateKeyFile;
+  std::string keyFile =
+      settings.privateKeyFile.empty() ? settings.certificateFile : settings.privateKeyFile;
   std::string passphrase = settings.passphrase;
   EVP_PKEY* key = nullptr;
   if (BIO* bio = BIO_new_file(localPath(keyFile).c_str(), "r")) {
@@ -104,8 +104,7 @@ TlsSettings tlsSettingsOf(const ConnectionRecord& connection) {
 
 TlsContext makeTlsContext(const TlsSettings& settings, bool server, std::int32_t& error) {
   error = 0;
-  TlsContext context(SSL_CTX_new(server ? TLS_server_method() : TLS_client_method()),
-                     SSL_CTX_free);
+  TlsContext context(SSL_CTX_new(server ? TLS_server_method() : TLS_client_method()), SSL_CTX_free);
   if (!context) {
     error = err::kSslGeneral;
     return nullptr;
@@ -252,13 +251,12 @@ X509* TlsChannel::peerCertificate() const { return SSL_get1_peer_certificate(ssl
 void fillRemoteCertificate(X509* certificate, CertificateOptionsRecord& options) {
   options.REMOTECERTIFICATEHAVEDETAILS = certificate != nullptr ? 1 : 0;
   char text[1024] = {};
-  X509_NAME_oneline(certificate ? X509_get_subject_name(certificate) : nullptr, text,
-                    sizeof text);
+  X509_NAME_oneline(certificate ? X509_get_subject_name(certificate) : nullptr, text, sizeof text);
   setFieldText(options.REMOTECERTIFICATESUBJECT, certificate ? text : "");
-  X509_NAME_oneline(certificate ? X509_get_issuer_name(certificate) : nullptr, text,
-                    sizeof text);
+  X509_NAME_oneline(certificate ? X509_get_issuer_name(certificate) : nullptr, text, sizeof text);
   setFieldText(options.REMOTECERTIFICATEISSUER, certificate ? text : "");
-  options.REMOTECERTIFICATEVERSION = certificate ? static_cast<int>(X509_get_version(certificate)) : 0;
+  options.REMOTECERTIFICATEVERSION =
+      certificate ? static_cast<int>(X509_get_version(certificate)) : 0;
   toDateAndTime(certificate ? X509_get0_notBefore(certificate) : nullptr,
                 options.REMOTECERTIFICATENOTBEFOREDATE, options.REMOTECERTIFICATENOTBEFORETIME);
   toDateAndTime(certificate ? X509_get0_notAfter(certificate) : nullptr,

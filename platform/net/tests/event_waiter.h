@@ -79,5 +79,4 @@ class EventWaiter {
   std::shared_ptr<State> state_;
 };
 
-
 }  // namespace rt::net::testing

@@ -194,7 +194,8 @@ TEST(NetLoopback, CloseRunsInTwoPhasesOnBothSides) {
   auto due = events.next(pair.client.record.NOTIFYEVENT);
   ASSERT_TRUE(due);
   EXPECT_EQ(due->event, pair.client.record.NOTIFYEVENT + kPhaseTwoDue);
-  EXPECT_EQ(socketLibrary().NetConnectionClose(pair.client.record, 0, 0, close_action::kRelease), 0);
+  EXPECT_EQ(socketLibrary().NetConnectionClose(pair.client.record, 0, 0, close_action::kRelease),
+            0);
   EXPECT_EQ(pair.client.send("late"), err::kConnectionGone);
   EXPECT_EQ(socketLibrary().NetConnectionClose(pair.client.record, 0, 0, close_action::kRelease),
             err::kConnectionGone);
@@ -215,7 +216,8 @@ TEST(NetLoopback, ServerClosesAndAbortsItsClients) {
                                                pair.accepted.SOCKID, close_action::kClose),
             0);
   EXPECT_EQ(events.packet(pair.client.record).PACKETTYPE, packet::kRemoteClosed);
-  ASSERT_EQ(socketLibrary().NetConnectionClose(pair.client.record, 0, 0, close_action::kRelease), 0);
+  ASSERT_EQ(socketLibrary().NetConnectionClose(pair.client.record, 0, 0, close_action::kRelease),
+            0);
   PacketRecord phaseTwo = events.packet(pair.server.record);
   EXPECT_EQ(phaseTwo.PACKETTYPE, packet::kClosePhaseTwo);
   EXPECT_EQ(phaseTwo.SOCKID, pair.accepted.SOCKID);
@@ -241,9 +243,9 @@ TEST(NetLoopback, ServerClosesAndAbortsItsClients) {
 TEST(NetLoopback, ListenerStopsListeningAndClosesWithItsClients) {
   EventWaiter events;
   Pair pair(events);
-  ASSERT_EQ(socketLibrary().NetConnectionClose(pair.server.record, 0, 0,
-                                               close_action::kStopListening),
-            0);
+  ASSERT_EQ(
+      socketLibrary().NetConnectionClose(pair.server.record, 0, 0, close_action::kStopListening),
+      0);
   Endpoint late(0);
   ASSERT_EQ(late.open("127.0.0.1", pair.server.port), 0);
   PacketRecord refused = events.packet(late.record);
@@ -255,11 +257,13 @@ TEST(NetLoopback, ListenerStopsListeningAndClosesWithItsClients) {
 
   ASSERT_EQ(socketLibrary().NetConnectionClose(pair.server.record, 0, 0, close_action::kClose), 0);
   EXPECT_EQ(events.packet(pair.client.record).PACKETTYPE, packet::kRemoteClosed);
-  ASSERT_EQ(socketLibrary().NetConnectionClose(pair.client.record, 0, 0, close_action::kRelease), 0);
+  ASSERT_EQ(socketLibrary().NetConnectionClose(pair.client.record, 0, 0, close_action::kRelease),
+            0);
   auto due = events.next(pair.server.record.NOTIFYEVENT);
   ASSERT_TRUE(due);
   EXPECT_EQ(due->event, pair.server.record.NOTIFYEVENT + kPhaseTwoDue);
-  EXPECT_EQ(socketLibrary().NetConnectionClose(pair.server.record, 0, 0, close_action::kRelease), 0);
+  EXPECT_EQ(socketLibrary().NetConnectionClose(pair.server.record, 0, 0, close_action::kRelease),
+            0);
   pair.server.record.SOCKID = 0;
 }
 

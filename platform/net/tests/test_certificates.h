@@ -13,8 +13,8 @@ struct TestCertificates {
   std::string otherCa;     // CA that signed nothing here
   std::string serverCert;  // subject /O=Varneta/CN=localhost
   std::string serverKey;
-  std::string lockedKey;   // the server key under the pass phrase "secreto"
-  std::string otherKey;    // a key that belongs to no certificate here
+  std::string lockedKey;  // the server key under the pass phrase "secreto"
+  std::string otherKey;   // a key that belongs to no certificate here
   bool made = false;
 };
 
@@ -39,8 +39,8 @@ inline const TestCertificates& testCertificates() {
             " -days 2 -subj '/CN=Other Test CA'",
         "openssl req -new" + ec + " -keyout " + c.serverKey + " -out " + file("server.csr") +
             " -subj '/O=Varneta/CN=localhost'",
-        "openssl x509 -req -sha256 -days 2 -set_serial 4660 -in " + file("server.csr") +
-            " -CA " + c.ca + " -CAkey " + file("ca.key") + " -out " + c.serverCert,
+        "openssl x509 -req -sha256 -days 2 -set_serial 4660 -in " + file("server.csr") + " -CA " +
+            c.ca + " -CAkey " + file("ca.key") + " -out " + c.serverCert,
         "openssl pkey -aes256 -passout pass:secreto -in " + c.serverKey + " -out " + c.lockedKey,
     };
     c.made = true;

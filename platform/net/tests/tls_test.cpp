@@ -23,7 +23,8 @@ class NetTls : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(testCertificates().made) << "openssl could not make them"; }
 
-  static void serveTls(Endpoint& server, const std::string& key, const std::string& passphrase = "") {
+  static void serveTls(Endpoint& server, const std::string& key,
+                       const std::string& passphrase = "") {
     server.record.SSL = 1;
     setFieldText(server.options->CERTIFICATEFILE, testCertificates().serverCert);
     setFieldText(server.options->PRIVATEKEYFILE, key);
