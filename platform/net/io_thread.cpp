@@ -49,6 +49,27 @@ short RealLibrary::interest(const Connection& c) const {
   }
 }
 
+// When the connection's phase next needs the I/O thread without any socket event.
+Clock::time_point RealLibrary::deadlineOf(const Connection& c) const {
+  switch (c.phase) {
+    case Phase::kResolving:
+    case Phase::kConnecting:
+    case Phase::kHandshaking:
+      return c.openDeadline;
+    case Phase::kOpen:
+      if (c.kind == Kind::kListener || c.idleReported ||
+          c.inactiveLimit <= Clock::duration::zero()) {
+        return kNever;
+      }
+      return c.lastTraffic + c.inactiveLimit;
+    case Phase::kClosing:
+      return c.kind == Kind::kListener ? kNever : c.closeDeadline;
+    case Phase::kFinished:
+      return c.releaseAt;
+  }
+  return kNever;
+}
+
 void RealLibrary::run() {
   std::unique_lock lock(mutex_);
   std::vector<pollfd> fds;
@@ -62,12 +83,7 @@ void RealLibrary::run() {
     Clock::time_point next = kNever;
     bool bufferedTls = false;
     for (auto& [id, c] : connections_) {
-      next = std::min({next, c.openDeadline, c.releaseAt,
-                       c.phase == Phase::kClosing ? c.closeDeadline : kNever});
-      if (c.phase == Phase::kOpen && c.inactiveLimit > Clock::duration::zero() && !c.idleReported &&
-          c.kind != Kind::kListener) {
-        next = std::min(next, c.lastTraffic + c.inactiveLimit);
-      }
+      next = std::min(next, deadlineOf(c));
       if (c.channel && c.phase == Phase::kOpen && c.channel->hasBufferedData() && !backlogged(c)) {
         bufferedTls = true;
       }
@@ -158,6 +174,7 @@ void RealLibrary::maintain(Clock::time_point now) {
         if (c.switchPending && c.out.empty()) {
           c.switchPending = false;
           c.switching = true;
+          c.openDeadline = now + kHandshakeLimit;
           startTls(c);
         } else if (c.inactiveLimit > Clock::duration::zero() && !c.idleReported &&
                    c.kind != Kind::kListener && now >= c.lastTraffic + c.inactiveLimit) {
@@ -188,9 +205,9 @@ void RealLibrary::maintain(Clock::time_point now) {
         break;
     }
     bool opening = c.phase == Phase::kResolving || c.phase == Phase::kConnecting ||
-                   (c.phase == Phase::kHandshaking && !c.switching);
+                   c.phase == Phase::kHandshaking;
     if (opening && now >= c.openDeadline) {
-      (c.kind == Kind::kAccepted ? unclaimed : timedOut).push_back(id);
+      (c.kind == Kind::kAccepted && !c.reported ? unclaimed : timedOut).push_back(id);
     }
   }
   for (std::int32_t id : toConnect) {
@@ -199,7 +216,10 @@ void RealLibrary::maintain(Clock::time_point now) {
   }
   for (std::int32_t id : timedOut) {
     auto it = connections_.find(id);
-    if (it != connections_.end() && it->second.phase != Phase::kFinished) {
+    if (it == connections_.end() || it->second.phase == Phase::kFinished) continue;
+    if (it->second.switching) {
+      remoteClosed(it->second, wsa::kTimedOut, 0);
+    } else {
       openFailed(it->second, packet::kOpenFailed, 0, wsa::kTimedOut, 0);
     }
   }
@@ -371,7 +391,7 @@ void RealLibrary::accept(Connection& listener) {
     c.server = true;
     c.context = std::move(context);
     if (tls) {
-      c.openDeadline = Clock::now() + kAcceptHandshakeLimit;
+      c.openDeadline = Clock::now() + kHandshakeLimit;
       startTls(c);
     } else {
       opened(c);
@@ -501,6 +521,7 @@ void RealLibrary::remoteClosed(Connection& c, std::int32_t winsockError, std::in
   c.channel.reset();
   closeDescriptor(c.fd);
   c.phase = Phase::kFinished;
+  c.openDeadline = kNever;
   c.releaseAt = Clock::now() + kReleaseUnclaimed;
   c.out.clear();
   c.outBytes = c.outOffset = 0;

@@ -27,8 +27,9 @@ using Clock = std::chrono::steady_clock;
 
 // A synchronous open that hangs gives up after this long.
 constexpr auto kSynchronousOpenLimit = std::chrono::seconds(30);
-// An accepted connection must finish its TLS handshake within this time.
-constexpr auto kAcceptHandshakeLimit = std::chrono::seconds(30);
+// A TLS handshake on an accepted connection, or after a switch, must finish
+// within this time (a client's first handshake has its open time-out).
+constexpr auto kHandshakeLimit = std::chrono::seconds(30);
 // The first phase of a close waits this long for the peer to close its side.
 constexpr auto kCloseLinger = std::chrono::seconds(10);
 // A connection whose second phase nobody asked for is released after this.
@@ -202,6 +203,7 @@ class RealLibrary final : public SocketLibrary {
     return packets_.bytesWaiting(c.event) > kOwnerBacklog;
   }
   short interest(const Connection& c) const;
+  Clock::time_point deadlineOf(const Connection& c) const;
   void resolveInBackground(std::int32_t id, std::string host, std::uint16_t port);
 
   std::mutex mutex_;
