@@ -377,6 +377,19 @@ TEST(NetLoopback, DatagramsGoToTheAddressAndPortTheyName) {
   EXPECT_EQ(received.UDPFROMPORT, client.record.LOCALPORT);
 }
 
+TEST(NetLoopback, ClosingDownDropsEveryConnectionAndALaterOpenStartsAgain) {
+  EventWaiter events;
+  {
+    Pair pair(events);
+    socketLibrary().NetCloseCallBackWindow();
+    EXPECT_EQ(pair.client.send("after the end"), err::kConnectionGone);
+    pair.client.record.SOCKID = pair.server.record.SOCKID = 0;
+  }
+  Pair again(events);
+  EXPECT_EQ(again.opened.PACKETTYPE, packet::kOpened);
+  EXPECT_EQ(again.accepted.PACKETTYPE, packet::kNewConnection);
+}
+
 TEST(NetLoopback, PingAnswersOnLoopback) {
   std::int32_t result = socketLibrary().NetPing("127.0.0.1", 1);
   if (result == wsa::kAccessDenied) GTEST_SKIP() << "ICMP sockets are not allowed for this user";
