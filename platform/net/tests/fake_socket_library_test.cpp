@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/net/tests/event_waiter.h"
+#include "platform/net/testing/event_waiter.h"
 
 namespace rt::net {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "platform/net/socket_library.h"
 #include "platform/net/tests/endpoint.h"
-#include "platform/net/tests/event_waiter.h"
+#include "platform/net/testing/event_waiter.h"
 
 namespace rt::net {
 namespace {

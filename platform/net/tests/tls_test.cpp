@@ -5,8 +5,8 @@
 #include "platform/base/clock.h"
 #include "platform/net/socket_library.h"
 #include "platform/net/tests/endpoint.h"
-#include "platform/net/tests/event_waiter.h"
-#include "platform/net/tests/test_certificates.h"
+#include "platform/net/testing/event_waiter.h"
+#include "platform/net/testing/test_certificates.h"
 
 namespace rt::net {
 namespace {

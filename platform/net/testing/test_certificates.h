@@ -1,6 +1,6 @@
 #pragma once
-// Certificates made with the openssl command in the test's working folder,
-// once per test process: two unrelated CAs and a server certificate for
+// For loopback TLS tests: certificates made with the openssl command in the
+// test's working folder, once per test process: two unrelated CAs and a server certificate for
 // "localhost" signed by the first.
 #include <cstdlib>
 #include <filesystem>

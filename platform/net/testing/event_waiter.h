@@ -1,6 +1,7 @@
 #pragma once
-// Test owner of connections: receives the events the library posts and waits
-// for them with a bounded time-out.
+// For tests of the library and of the classes on it: the owner's side of
+// posted events, recording what the library (or the fake) posts and waiting
+// for it with a bounded time-out. Installs itself as the event poster.
 #include <chrono>
 #include <condition_variable>
 #include <deque>
