@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "core/activity_log.h"
+#include "core/designed_font.h"
 #include "core/globals.h"
 #include "platform/base/number_text.h"
 #include "platform/base/paths.h"
@@ -57,8 +58,6 @@ std::vector<std::string> split(std::string_view text, char separator) {
 // Halves are worked out exactly and stored as whole numbers, dropping the
 // fraction as the runtime does.
 int centred(int outer, int inner) { return static_cast<int>((outer - inner) / 2.0); }
-
-QFont messageFont() { return QFont("MS Sans Serif", 8); }
 
 QPixmap iconPixmap(std::string_view icon, const QStyle* style, int size) {
   const std::pair<std::string_view, QStyle::StandardPixmap> standard[] = {
@@ -193,7 +192,7 @@ MessageWindow::MessageWindow(std::string text, std::string caption, std::string 
 
 int MessageWindow::Init() {
   auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(messageFont());
+  window->setFont(designedWindowFont());
   if (!isBlank(caption_)) window->setWindowTitle(rt::toQString(trimmed(caption_)));
   const rt::DialogUnits units = rt::DialogUnits::of(window);
 
