@@ -17,8 +17,8 @@
 namespace core {
 namespace {
 
-constexpr const char* kMonths[12] = {"Enero",  "Febrero", "Marzo",      "Abril",
-                                     "Mayo",   "Junio",   "Julio",      "Agosto",
+constexpr const char* kMonths[12] = {"Enero",      "Febrero", "Marzo",     "Abril",
+                                     "Mayo",       "Junio",   "Julio",     "Agosto",
                                      "Septiembre", "Octubre", "Noviembre", "Diciembre"};
 constexpr const char* kWeekdays[7] = {"Dom", "Lun", "Mar", "Mi\xE9", "Jue", "Vie", "Sab"};
 constexpr char kTodayTip[] = " Hoy ! !";
@@ -51,8 +51,8 @@ std::array<CalendarCell, 42> calendarGrid(int month, int year, rt::Date today, r
   return cells;
 }
 
-CalendarWindow::CalendarWindow(std::string title, rt::Date date, int keepPosition, int flat,
-                               int y, int x)
+CalendarWindow::CalendarWindow(std::string title, rt::Date date, int keepPosition, int flat, int y,
+                               int x)
     : title_(std::move(title)),
       date_(date),
       keepPosition_(keepPosition),
@@ -192,8 +192,8 @@ void CalendarWindow::yearChanged() {
     return;
   }
   rt::MessageRequest message;
-  message.text = "El a\xF1o debe ser entre " + std::to_string(kFirstYear) + " y " +
-                 std::to_string(kLastYear);
+  message.text =
+      "El a\xF1o debe ser entre " + std::to_string(kFirstYear) + " y " + std::to_string(kLastYear);
   message.caption = "Mesage de Error";
   message.icon = rt::MessageIcon::Warning;
   rt::showMessage(message);

@@ -43,7 +43,8 @@ QHeaderView* columnHeader(QWidget* control) {
 bool inPreservedBar(const QWidget* w, const FontScaler& scaler) {
   for (const QWidget* p = w; p != nullptr; p = p->parentWidget()) {
     if (scaler.PRESERVETOOLBAR && qobject_cast<const QToolBar*>(p)) return true;
-    if (scaler.PRESERVEMENUBAR && (qobject_cast<const QMenuBar*>(p) || qobject_cast<const QMenu*>(p)))
+    if (scaler.PRESERVEMENUBAR &&
+        (qobject_cast<const QMenuBar*>(p) || qobject_cast<const QMenu*>(p)))
       return true;
   }
   return false;
@@ -93,8 +94,8 @@ void FontScaler::Init() {
   PRESERVEMENUBAR = 1;
 }
 
-void FontScaler::SetFont(QWidget* window, bool keepName, int size, long colour,
-                         bool keepPositions, int charset, int style, std::string_view name) {
+void FontScaler::SetFont(QWidget* window, bool keepName, int size, long colour, bool keepPositions,
+                         int charset, int style, std::string_view name) {
   if (AFDISABLE != 0 || window == nullptr) return;
   window_ = window;
   OLDFONT = fontOf(window);
@@ -144,8 +145,8 @@ void FontScaler::capture() {
   record(window_, false);
   for (QWidget* control : rt::windowControls(window_)) {
     if (inPreservedBar(control, *this)) continue;
-    const bool placed = control->parentWidget() != nullptr &&
-                        control->parentWidget()->layout() == nullptr;
+    const bool placed =
+        control->parentWidget() != nullptr && control->parentWidget()->layout() == nullptr;
     record(control, placed);
   }
 }
@@ -192,8 +193,9 @@ void FontScaler::relayoutControl(const Recorded& r, bool keepPositions) {
   if (r.maxW >= 0) w->setMaximumWidth(units.x(r.maxW));
   if (r.maxH >= 0) w->setMaximumHeight(units.y(r.maxH));
   if (w == window_) {
-    if (!maximized_) w->resize(units.x(nearest(winAtW_ * WIDTHFACTOR_)),
-                               units.y(nearest(winAtH_ * HEIGHTFACTOR_)));
+    if (!maximized_)
+      w->resize(units.x(nearest(winAtW_ * WIDTHFACTOR_)),
+                units.y(nearest(winAtH_ * HEIGHTFACTOR_)));
     return;
   }
   if (maximized_) return;

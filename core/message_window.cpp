@@ -70,7 +70,8 @@ QPixmap iconPixmap(std::string_view icon, const QStyle* style, int size) {
     if (icon == name) return style->standardIcon(pixmap).pixmap(size, size);
   }
   QPixmap file(QString::fromStdString(rt::resolvePath(icon).string()));
-  return file.isNull() ? file : file.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  return file.isNull() ? file
+                       : file.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 std::string_view iconName(rt::MessageIcon icon) {
@@ -212,7 +213,8 @@ int MessageWindow::Init() {
     w->setGeometry(units.x(r.x()), units.y(r.y()), units.x(r.width()), units.y(r.height()));
   };
 
-  auto* label = new QLabel(rt::toQString(text).replace(QLatin1Char('|'), QLatin1Char('\n')), window);
+  auto* label =
+      new QLabel(rt::toQString(text).replace(QLatin1Char('|'), QLatin1Char('\n')), window);
   label->setObjectName("?TEXT");
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -223,8 +225,8 @@ int MessageWindow::Init() {
     auto* image = new QLabel(window);
     image->setObjectName("?IMAGE");
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    image->setPixmap(iconPixmap(trimmed(icon_), window->style(),
-                                std::min(units.x(kIconW), units.y(kIconH))));
+    image->setPixmap(
+        iconPixmap(trimmed(icon_), window->style(), std::min(units.x(kIconW), units.y(kIconH))));
     place(image, layout.image);
   }
 

@@ -61,8 +61,8 @@ TEST_F(ActivityLog, ErrorLinesQuoteTheRuntimeAndTheDriver) {
   rt::clearError();
   EXPECT_TRUE(activityErrorLines().empty());
   rt::setError(rt::error::AccessDenied);
-  EXPECT_EQ(activityErrorLines(), std::vector<std::string>{"29/09/2025 17:30:05 - Error -> 5 - " +
-                                                           rt::errorText(5)});
+  EXPECT_EQ(activityErrorLines(),
+            std::vector<std::string>{"29/09/2025 17:30:05 - Error -> 5 - " + rt::errorText(5)});
   rt::setFileError("28", "No space left on device  ");
   const std::vector<std::string> lines = activityErrorLines();
   ASSERT_EQ(lines.size(), 2u);

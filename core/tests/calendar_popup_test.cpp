@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 
 #include "platform/ui/control_colors.h"
+#include "platform/ui/control_kinds.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 
@@ -103,8 +105,8 @@ TEST(CalendarPopup, MonthYearAndHoyRedrawTheGridClosingAnswers0) {
   rt::Date result = -1;
   const rt::ThreadNumber thread =
       rt::start([&] { result = CalendarPopup("", rt::makeDate(2, 11, 2024)); });
-  ASSERT_TRUE(rt::testing::waitUntil(
-      [&] { return rt::WindowDriver::topWindow(thread) != nullptr; }, "calendar open"));
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return rt::WindowDriver::topWindow(thread) != nullptr; },
+                                     "calendar open"));
   rt::WindowDriver& w = *rt::WindowDriver::topWindow(thread);
   rt::testing::waitIdle();
   EXPECT_EQ(rt::fromQString(w.window()->windowTitle()), "Calendario");
@@ -145,6 +147,71 @@ TEST(CalendarPopup, MonthYearAndHoyRedrawTheGridClosingAnswers0) {
   w.window()->close();
   ASSERT_TRUE(rt::testing::waitUntil([&] { return !rt::threadAlive(thread); }, "closed"));
   EXPECT_EQ(result, 0);
+}
+
+}  // namespace
+}  // namespace core
+
+namespace core {
+namespace {
+
+// A form with a date entry and its date button.
+class DateForm : public rt::WindowDriver {
+ public:
+  QLineEdit* entry = nullptr;
+  std::vector<rt::Date> picked;
+  std::vector<std::string> acceptedTexts;
+  bool selectedAfterPick = false;
+
+  int Init() override {
+    auto* w = new QWidget;
+    w->setWindowTitle("Feriado");
+    entry = new QLineEdit("11/02/2024", w);
+    entry->setObjectName("?FER:FECHA");
+    rt::setPicture(entry, "@d17");
+    auto* button = new QPushButton("...", w);
+    button->setObjectName("?CALENDARIO");
+    button->move(0, 40);
+    Open(w);
+    return rt::level::Benign;
+  }
+  int TakeAccepted() override {
+    if (field() == control("?CALENDARIO")) {
+      picked.push_back(BotonCalendario(*this, entry, "Fecha del Feriado"));
+    } else if (field() == entry) {
+      acceptedTexts.push_back(rt::fromQString(entry->text()));
+      if (acceptedTexts.size() == 1) {
+        selectedAfterPick =
+            window()->focusWidget() == entry && entry->selectedText() == entry->text();
+        post(rt::event::Accepted, control("?CALENDARIO"));  // a second press
+      } else {
+        post(rt::event::CloseWindow);
+      }
+    }
+    return rt::level::Benign;
+  }
+};
+
+TEST(BotonCalendario, StartsFromTheShownDateStoresThePickAndBlanksWhenClosed) {
+  rt::testing::Watchdog watchdog;
+  Seen shown;
+  WindowScript script;
+  script.on("Feriado", [](rt::WindowDriver& w) { click(w, "?CALENDARIO"); });
+  script.on("Fecha del Feriado", [&](rt::WindowDriver& w) {
+    shown = look(w);
+    click(w, "?BUTTON24");  // 20 February 2024
+  });
+  script.on("Fecha del Feriado", [&](rt::WindowDriver& w) { w.window()->close(); });
+  DateForm form;
+  ASSERT_TRUE(runOnThread([&] { form.Run(); }));
+  EXPECT_EQ(script.pending(), 0);
+  EXPECT_EQ(shown.month, "Febrero");
+  EXPECT_EQ(shown.year, 2024);
+  EXPECT_EQ(shown.focused, "11");
+  EXPECT_EQ(form.picked, (std::vector<rt::Date>{rt::makeDate(2, 20, 2024), 0}));
+  EXPECT_EQ(form.acceptedTexts, (std::vector<std::string>{"20/02/2024", ""}))
+      << "an accepted event follows each pick; a closed picker blanks the date";
+  EXPECT_TRUE(form.selectedAfterPick) << "the entry is selected again";
 }
 
 }  // namespace

@@ -41,8 +41,7 @@ TEST(ColorearControles, ColoursEachKindByItsAttributes) {
       {"required read-only entry", [](QWidget* p) { return entry(p, true, true); }, 0xE0F0FF},
       {"read-only entry", [](QWidget* p) { return entry(p, false, true); }, 0xF0F0F0},
       {"currency entry", [](QWidget* p) { return entry(p, false, false, "@n$12.2"); }, 0xE8FFE8},
-      {"read-only currency", [](QWidget* p) { return entry(p, false, true, "@n$12.2"); },
-       0xF0F0F0},
+      {"read-only currency", [](QWidget* p) { return entry(p, false, true, "@n$12.2"); }, 0xF0F0F0},
       {"entry with a colour",
        [](QWidget* p) {
          auto* e = entry(p, false, true);
@@ -50,7 +49,12 @@ TEST(ColorearControles, ColoursEachKindByItsAttributes) {
          return e;
        },
        0xE0F0FF},
-      {"spin box", [](QWidget* p) { auto* s = new QSpinBox(p); s->setReadOnly(true); return s; },
+      {"spin box",
+       [](QWidget* p) {
+         auto* s = new QSpinBox(p);
+         s->setReadOnly(true);
+         return s;
+       },
        0xF0F0F0},
       {"text box", [](QWidget* p) { return new QPlainTextEdit(p); }, 0xF8FFFF},
       {"required text box",

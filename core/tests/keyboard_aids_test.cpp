@@ -72,7 +72,8 @@ struct AidsWindow {
 TEST(KeyNavigator, KeysOfEachKindFollowTheTable) {
   using K = rt::ControlKind;
   using Keys = std::vector<int>;
-  EXPECT_EQ(KeyNavigator::keysFor(K::Entry, false), (Keys{Qt::Key_Down, Qt::Key_Return, Qt::Key_Up}));
+  EXPECT_EQ(KeyNavigator::keysFor(K::Entry, false),
+            (Keys{Qt::Key_Down, Qt::Key_Return, Qt::Key_Up}));
   EXPECT_EQ(KeyNavigator::keysFor(K::Text, false), Keys{Qt::Key_Return});
   EXPECT_EQ(KeyNavigator::keysFor(K::Spin, false), Keys{Qt::Key_Return});
   EXPECT_EQ(KeyNavigator::keysFor(K::List, false),

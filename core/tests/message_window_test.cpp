@@ -38,9 +38,8 @@ TEST(MessageButtons, ByMaskOrByLabelsWithTheirDefault) {
   EXPECT_EQ(labels(yesNo), (V{"&Si", "&No"}));
   EXPECT_EQ(yesNo.defaultIndex, 1);
   EXPECT_EQ(yesNo.buttons[1].value, 4);
-  EXPECT_EQ(labels(messageButtons("255", 0)),
-            (V{"Aceptar", "&Si", "&No", "&Abortar", "&Reitentar", "&Ignorar", "Cancelar",
-               "&Ayuda"}));
+  EXPECT_EQ(labels(messageButtons("255", 0)), (V{"Aceptar", "&Si", "&No", "&Abortar", "&Reitentar",
+                                                 "&Ignorar", "Cancelar", "&Ayuda"}));
   EXPECT_TRUE(messageButtons("256", 0).buttons.empty()) << "none of the eight bits";
   EXPECT_EQ(messageButtons("6", 64).defaultIndex, 1) << "no match: the last";
   EXPECT_EQ(messageButtons("6", 0).defaultIndex, 0);
@@ -150,8 +149,13 @@ TEST_F(MessageWindowTest, ButtonsAnswerTheirValueOrPositionAndEveryMessageIsLogg
   };
   const std::vector<Case> cases = {
       {"  Seguro?", "6", 4, "?BUTTON2", 4, {"&Si", "&No"}, "&No"},
-      {"Cambios", "Guardar|Descartar|Cancelar", 0, "?BUTTON2", 2,
-       {"Guardar", "Descartar", "Cancelar"}, "Guardar"},
+      {"Cambios",
+       "Guardar|Descartar|Cancelar",
+       0,
+       "?BUTTON2",
+       2,
+       {"Guardar", "Descartar", "Cancelar"},
+       "Guardar"},
       {"Hola", "", 0, "?BUTTON1", 1, {"Aceptar"}, "Aceptar"},
   };
   for (const Case& c : cases) {
@@ -163,7 +167,8 @@ TEST_F(MessageWindowTest, ButtonsAnswerTheirValueOrPositionAndEveryMessageIsLogg
       click(w, c.press);
     });
     unsigned answer = 0;
-    ASSERT_TRUE(runOnThread([&] { answer = Kov_Message(c.text, "Aviso", "", c.buttons, c.defaultButton); }));
+    ASSERT_TRUE(runOnThread(
+        [&] { answer = Kov_Message(c.text, "Aviso", "", c.buttons, c.defaultButton); }));
     EXPECT_EQ(answer, c.answer);
     EXPECT_EQ(shown.buttons, c.shown);
     EXPECT_EQ(shown.focused, c.focused) << "the default button";
@@ -215,7 +220,8 @@ TEST_F(MessageWindowTest, F12CallsTheSupportWindowWhileTheMessageWaits) {
     click(w, "?BUTTON1");
   });
   unsigned answer = 0;
-  ASSERT_TRUE(runOnThread([&] { answer = Kov_Message("Error grave", "Soporte", kIconError, "65"); }));
+  ASSERT_TRUE(
+      runOnThread([&] { answer = Kov_Message("Error grave", "Soporte", kIconError, "65"); }));
   rt::unregisterProcedure("TLSoporte");
   EXPECT_EQ(calls, 1);
   EXPECT_TRUE(messageOpenMeanwhile);

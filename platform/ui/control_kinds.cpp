@@ -28,13 +28,13 @@ struct NamedKind {
 };
 
 constexpr NamedKind kNamedKinds[] = {
-    {"Prompt", ControlKind::Prompt},   {"Image", ControlKind::Image},
-    {"Group", ControlKind::Group},     {"Option", ControlKind::Option},
-    {"Panel", ControlKind::Panel},     {"Button", ControlKind::Button},
-    {"Check", ControlKind::Check},     {"Radio", ControlKind::Radio},
-    {"Entry", ControlKind::Entry},     {"Spin", ControlKind::Spin},
-    {"Text", ControlKind::Text},       {"RichText", ControlKind::RichText},
-    {"Combo", ControlKind::Combo},     {"DropList", ControlKind::DropList},
+    {"Prompt", ControlKind::Prompt}, {"Image", ControlKind::Image},
+    {"Group", ControlKind::Group},   {"Option", ControlKind::Option},
+    {"Panel", ControlKind::Panel},   {"Button", ControlKind::Button},
+    {"Check", ControlKind::Check},   {"Radio", ControlKind::Radio},
+    {"Entry", ControlKind::Entry},   {"Spin", ControlKind::Spin},
+    {"Text", ControlKind::Text},     {"RichText", ControlKind::RichText},
+    {"Combo", ControlKind::Combo},   {"DropList", ControlKind::DropList},
     {"List", ControlKind::List},
 };
 

@@ -9,15 +9,15 @@
 namespace rt {
 
 enum class ControlKind {
-  Other,     // not a control of its own (a plain container, a viewport)
-  Prompt,    // a label
-  Image,     // a label showing a picture
+  Other,   // not a control of its own (a plain container, a viewport)
+  Prompt,  // a label
+  Image,   // a label showing a picture
   Line,
-  Group,     // a group box
-  Option,    // a group box of radio buttons (property "rtOption")
-  Sheet,     // a tab widget
-  Tab,       // a tab widget's tab bar
-  Panel,     // a frame
+  Group,   // a group box
+  Option,  // a group box of radio buttons (property "rtOption")
+  Sheet,   // a tab widget
+  Tab,     // a tab widget's tab bar
+  Panel,   // a frame
   Progress,
   Toolbar,
   Menu,
@@ -25,9 +25,9 @@ enum class ControlKind {
   Button,
   Check,
   Radio,
-  Entry,     // a single-line entry
+  Entry,  // a single-line entry
   Spin,
-  Text,      // a multi-line plain text box
+  Text,  // a multi-line plain text box
   RichText,
   Combo,     // a combo with an editable entry
   DropList,  // a drop-down list without an entry
