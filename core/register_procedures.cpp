@@ -1,13 +1,22 @@
 #include "core/register_procedures.h"
 
+#include "core/data_files.h"
 #include "core/interim_frame.h"
 #include "core/startup_hooks.h"
+#include "core/table_registration.h"
 #include "platform/base/procedures.h"
 
 namespace core {
 
 void registerProcedures() {
   rt::registerProcedure(hook::Main, [](const rt::ProcedureArgs&) { return runInterimFrame(); });
+  rt::registerProcedure(hook::TableUpgradeRegistration, [](const rt::ProcedureArgs&) {
+    // The process's connection to the data folder's files, before any table
+    // is used; a file that does not open shows up when its tables are opened.
+    openPracticeDatabase();
+    registerTables();
+    return rt::kCompleted;
+  });
 }
 
 }  // namespace core

@@ -273,6 +273,13 @@ std::string currentProcedure() {
   return procedures.empty() ? std::string() : procedures.back();
 }
 
+std::vector<std::function<void()>>& suspendHooks() {
+  static std::vector<std::function<void()>> hooks;
+  return hooks;
+}
+
+void addSuspendHook(std::function<void()> hook) { suspendHooks().push_back(std::move(hook)); }
+
 void suspendCurrentThread() {
   Scheduler& s = scheduler();
   if (t_running == 0) throw std::logic_error("only a logical thread can wait");
@@ -283,6 +290,7 @@ void suspendCurrentThread() {
       record->wakeRequested = false;
       return;
     }
+    for (const auto& hook : suspendHooks()) hook();
     record->suspended = true;
     Fiber::yield();
   }

@@ -87,6 +87,11 @@ std::string currentProcedure();
 void suspendCurrentThread();
 void wakeThread(ThreadNumber thread);
 
+// Runs before every suspend, on the suspending thread: layers that hold
+// resources across calls (open table statements and their read locks) let
+// go of them here, so an idle window never blocks another workstation.
+void addSuspendHook(std::function<void()> hook);
+
 // The dispatcher runs a call later on the main context. The window layer
 // installs one that posts to the event loop; without it, calls queue up until
 // runPendingCalls() runs them (tools and plain tests).

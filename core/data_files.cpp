@@ -1,0 +1,37 @@
+#include "core/data_files.h"
+
+#include "platform/base/paths.h"
+#include "platform/data/database.h"
+
+namespace core {
+
+const rt::DataFile& mainDataFile() {
+  static const rt::DataFile f{"Varneta.dat", ""};
+  return f;
+}
+
+// The owner passwords are built into the program: the same on every
+// workstation, so every workstation opens the same files.
+const rt::DataFile& clinicalDataFile() {
+  static const rt::DataFile f{"VarnetaC.dat", "q7vn2rk4m"};
+  return f;
+}
+
+const rt::DataFile& agendaDataFile() {
+  static const rt::DataFile f{"VarnetaA.dat", "ag3nd4v7rn2x9kp"};
+  return f;
+}
+
+int openPracticeDatabase(const std::filesystem::path& folder) {
+  return rt::openDatabase(folder, {&mainDataFile(), &clinicalDataFile(), &agendaDataFile()});
+}
+
+}  // namespace core
+
+namespace core {
+
+int openPracticeDatabase() {
+  return rt::databaseIsOpen() ? 0 : openPracticeDatabase(rt::workingFolder());
+}
+
+}  // namespace core

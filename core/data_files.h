@@ -1,0 +1,19 @@
+#pragma once
+// The practice's database files in the working folder: the plain one and one
+// per owner password.
+#include <filesystem>
+
+#include "platform/data/table_dictionary.h"
+
+namespace core {
+
+const rt::DataFile& mainDataFile();      // "Varneta.dat"
+const rt::DataFile& clinicalDataFile();  // "VarnetaC.dat": access log, schedule sheets
+const rt::DataFile& agendaDataFile();    // "VarnetaA.dat": address book, reminders
+
+// Opens the three files in `folder`.
+int openPracticeDatabase(const std::filesystem::path& folder);
+// The same in the working folder, unless the files are open already.
+int openPracticeDatabase();
+
+}  // namespace core

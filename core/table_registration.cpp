@@ -1,0 +1,104 @@
+#include "core/table_registration.h"
+
+#include "core/catalog_tables.h"
+#include "core/clinical_tables.h"
+#include "platform/base/cp1252.h"
+#include "platform/base/ini_file.h"
+#include "platform/base/procedures.h"
+#include "platform/data/structure_versions.h"
+#include "platform/data/table.h"
+
+namespace core {
+namespace {
+
+// The labels of the bad tables, separated by commas.
+std::vector<std::string> badTables() {
+  std::vector<std::string> labels;
+  std::string value = rt::getIni(kTableCheckSection, kBadFileEntry);
+  std::size_t start = 0;
+  while (start <= value.size()) {
+    const std::size_t comma = value.find(',', start);
+    const std::string label(rt::clip(std::string_view(value).substr(
+        start, comma == std::string::npos ? std::string::npos : comma - start)));
+    const std::size_t first = label.find_first_not_of(' ');
+    if (first != std::string::npos) labels.push_back(label.substr(first));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return labels;
+}
+
+void recordHealth(const rt::TableDef& def, bool bad) {
+  std::vector<std::string> labels = badTables();
+  bool listed = false;
+  for (auto it = labels.begin(); it != labels.end();) {
+    if (rt::sameName(*it, def.label)) {
+      listed = true;
+      if (!bad) {
+        it = labels.erase(it);
+        continue;
+      }
+    }
+    ++it;
+  }
+  if (bad == listed) return;
+  if (bad) labels.push_back(def.label);
+  std::string value;
+  for (const std::string& label : labels) value += (value.empty() ? "" : ",") + label;
+  rt::putIni(kTableCheckSection, kBadFileEntry, value);
+}
+
+}  // namespace
+
+const std::vector<const rt::TableDef*>& registeredTables() {
+  static const std::vector<const rt::TableDef*> tables = {&Adjuntos::def(),
+                                                          &Agenda::def(),
+                                                          &AgendaRecordatoria::def(),
+                                                          &Coberturas_Medicas::def(),
+                                                          &Consultas::def(),
+                                                          &Copia_Consultas::def(),
+                                                          &Copia_Medicos::def(),
+                                                          &Copia_Planillas::def(),
+                                                          &Copia_TiposConsultas::def(),
+                                                          &Copia_Turnos::def(),
+                                                          &Especialidades::def(),
+                                                          &Feriados::def(),
+                                                          &Localidades::def(),
+                                                          &LogConsultas::def(),
+                                                          &Macros::def(),
+                                                          &Medicos::def(),
+                                                          &Notas::def(),
+                                                          &NotasMacros::def(),
+                                                          &Ocupaciones::def(),
+                                                          &Pacientes::def(),
+                                                          &Planilla::def(),
+                                                          &PlanillaHorarios::def(),
+                                                          &Provincias::def(),
+                                                          &RubrosAgenda::def(),
+                                                          &Temas::def(),
+                                                          &TiposConsultas::def(),
+                                                          &Turnos::def(),
+                                                          &Usuarios::def(),
+                                                          &KovSaveC::def(),
+                                                          &KovSaveD::def()};
+  return tables;
+}
+
+void registerTables() {
+  registeredTables();
+  rt::setTableHealthHook(recordHealth);
+  if (!badTables().empty()) rt::callProcedure("RuntimeFileManager");
+}
+
+int openAllTables() {
+  for (const rt::TableDef* def : registeredTables()) {
+    if (const int error = rt::table(*def).open()) return error;
+  }
+  return 0;
+}
+
+void closeAllTables() {
+  for (const rt::TableDef* def : registeredTables()) rt::table(*def).close();
+}
+
+}  // namespace core

@@ -1,0 +1,29 @@
+#pragma once
+// Registration of every table with its structure version, and the start-up
+// check for tables found bad: a table that could not be opened because its
+// structure is newer than the program's (or damaged) is recorded in WIN.INI,
+// and the next start opens table maintenance.
+#include <string>
+#include <vector>
+
+#include "platform/data/table_dictionary.h"
+
+namespace core {
+
+// The WIN.INI section and entry that record the bad tables.
+inline constexpr const char* kTableCheckSection = "Varneta";
+inline constexpr const char* kBadFileEntry = "BadFile";
+
+// Every table, in registration order.
+const std::vector<const rt::TableDef*>& registeredTables();
+
+// The start-up step: registers the tables (from then on a table found bad is
+// recorded and a good open clears it), then runs "RuntimeFileManager" when a
+// bad table is recorded.
+void registerTables();
+
+// Opens every registered table on the calling thread: 0, or the first error.
+int openAllTables();
+void closeAllTables();
+
+}  // namespace core

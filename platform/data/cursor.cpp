@@ -1,0 +1,199 @@
+#include "platform/data/cursor.h"
+
+#include <limits>
+
+#include "platform/base/cp1252.h"
+#include "platform/data/table_sql.h"
+#include "platform/data/table_status.h"
+
+namespace rt {
+
+using sql::Connection;
+using sql::Statement;
+
+Cursor::Cursor(const TableDef& def) : def_(def) { Connection::get().track(this); }
+
+Cursor::~Cursor() { Connection::get().untrack(this); }
+
+void Cursor::resetStatement() {
+  if (active_) active_->reset();
+  active_ = nullptr;
+}
+
+void Cursor::finalizeStatements() {
+  resetStatement();
+  for (Statement& s : statements_) s = Statement();
+}
+
+void Cursor::setKey(int key) {
+  if (key != key_) {
+    finalizeStatements();
+    key_ = key;
+  }
+  setRange(0, nullptr);
+}
+
+void Cursor::setRange(int components, const char* record) {
+  const int n = static_cast<int>(def_.keys[key_].components.size());
+  components = components < 0 ? 0 : (components > n ? n : components);
+  if (components != fixed_) finalizeStatements();
+  fixed_ = components;
+  rangeValues_.clear();
+  if (fixed_ > 0) {
+    rangeValues_ = valuesOf(record);
+    rangeValues_.resize(fixed_);
+  }
+  toStart();
+}
+
+void Cursor::toStart() {
+  resetStatement();
+  bounded_ = false;
+  values_.clear();
+}
+
+void Cursor::toValues(const char* record) {
+  resetStatement();
+  bounded_ = true;
+  values_ = valuesOf(record);
+  forwardAfter_ = 0;
+  backwardUpTo_ = std::numeric_limits<std::int64_t>::max() - 1;
+}
+
+void Cursor::toRecord(const KeyTuple& values, std::int64_t id) {
+  resetStatement();
+  bounded_ = true;
+  values_ = values;
+  forwardAfter_ = id - 1;
+  backwardUpTo_ = id;
+}
+
+KeyTuple Cursor::valuesOf(const char* record) const {
+  KeyTuple t;
+  for (const KeyComponent& c : def_.keys[key_].components) {
+    const FieldDef& f = def_.fields[c.field];
+    KeyValue v;
+    if (isTextField(f)) {
+      v.text = cp1252ToUtf8(clip(fieldText(f, record)));
+    } else {
+      v.number = fieldNumber(f, record);
+    }
+    t.push_back(std::move(v));
+  }
+  return t;
+}
+
+std::string Cursor::buildSql(Mode mode) const {
+  const KeyDef& key = def_.keys[key_];
+  const int n = static_cast<int>(key.components.size());
+  const bool forward = mode == kForwardAll || mode == kForwardFrom;
+  auto param = [](int i) { return "?" + std::to_string(i); };
+  std::vector<std::string> where;
+  if (std::string pred = sql::skipEmptyPredicate(def_, key); !pred.empty()) where.push_back(pred);
+  for (int i = 0; i < fixed_; ++i) {
+    where.push_back(sql::componentExpr(def_, key, i) + " = " + param(n + 2 + i));
+  }
+  if (mode == kForwardFrom || mode == kBackwardFrom) {
+    auto op = [&](int i, bool orEqual) {
+      const bool greater = key.components[i].descending != forward;
+      return std::string(greater ? " >" : " <") + (orEqual ? "= " : " ");
+    };
+    // A bound on the first free component lets SQLite seek in the index.
+    if (fixed_ < n) {
+      where.push_back(sql::componentExpr(def_, key, fixed_) + op(fixed_, true) + param(fixed_ + 1));
+    }
+    std::string after, equalSoFar;
+    for (int i = 0; i <= n; ++i) {
+      const std::string term = i < n
+                                   ? sql::componentExpr(def_, key, i) + op(i, false) + param(i + 1)
+                                   : std::string("_id") + (forward ? " > " : " < ") + param(n + 1);
+      if (!after.empty()) after += " OR ";
+      after += "(" + equalSoFar + term + ")";
+      if (i < n) equalSoFar += sql::componentExpr(def_, key, i) + " = " + param(i + 1) + " AND ";
+    }
+    where.push_back("(" + after + ")");
+  }
+  std::string sql =
+      "SELECT " + sql::selectList(def_) + " FROM " + Connection::get().qualifiedName(def_);
+  for (std::size_t i = 0; i < where.size(); ++i) sql += (i ? " AND " : " WHERE ") + where[i];
+  // With every component fixed only the record order is left to follow.
+  if (fixed_ == n) return sql + (forward ? " ORDER BY _id ASC" : " ORDER BY _id DESC");
+  return sql + sql::orderBy(def_, key, forward);
+}
+
+Statement& Cursor::statement(Mode mode) {
+  Connection& c = Connection::get();
+  if (generation_ != c.generation()) {
+    for (Statement& s : statements_) s = Statement();
+    active_ = nullptr;
+    generation_ = c.generation();
+  }
+  Statement& s = statements_[mode];
+  if (!s.valid()) s = Statement(c.db(), buildSql(mode));
+  return s;
+}
+
+int Cursor::read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t& rv) {
+  Connection& c = Connection::get();
+  if (!c.isOpen()) return setTableError(error::FileNotOpen);
+  if (!active_ || activeForward_ != forward || generation_ != c.generation()) {
+    resetStatement();
+    const Mode mode = bounded_ ? (forward ? kForwardFrom : kBackwardFrom)
+                               : (forward ? kForwardAll : kBackwardAll);
+    Statement& s = statement(mode);
+    if (!s.valid()) {
+      return setSqliteError(s.prepareError(), sqlite3_errmsg(c.db()));
+    }
+    sqlite3_clear_bindings(s.get());
+    const int n = static_cast<int>(def_.keys[key_].components.size());
+    auto bindValue = [&](int index, int component, const KeyValue& v) {
+      if (isTextField(def_.fields[def_.keys[key_].components[component].field])) {
+        s.bind(index, v.text);
+      } else {
+        s.bind(index, v.number);
+      }
+    };
+    for (int i = 0; i < fixed_; ++i) bindValue(n + 2 + i, i, rangeValues_[i]);
+    if (bounded_) {
+      for (int i = 0; i < n; ++i) bindValue(i + 1, i, values_[i]);
+      s.bind(n + 1, forward ? forwardAfter_ : backwardUpTo_ + 1);
+    }
+    active_ = &s;
+    activeForward_ = forward;
+  }
+  const int rc = active_->step();
+  if (rc != SQLITE_ROW) {
+    resetStatement();
+    if (rc == SQLITE_DONE) return setTableError(error::RecordNotAvailable);
+    return setSqliteError(rc, sqlite3_errmsg(c.db()));
+  }
+  sqlite3_stmt* row = active_->get();
+  id = sqlite3_column_int64(row, 0);
+  rv = sqlite3_column_int64(row, 1);
+  sql::loadRow(row, 2, def_, out);
+  const KeyDef& key = def_.keys[key_];
+  values_.resize(key.components.size());
+  for (std::size_t i = 0; i < key.components.size(); ++i) {
+    const int col = 2 + key.components[i].field;
+    if (isTextField(def_.fields[key.components[i].field])) {
+      const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(row, col));
+      values_[i].text.assign(p ? p : "", sqlite3_column_bytes(row, col));
+    } else {
+      values_[i].number = sqlite3_column_int64(row, col);
+    }
+  }
+  bounded_ = true;
+  forwardAfter_ = id;
+  backwardUpTo_ = id - 1;
+  return setTableError(error::NoError);
+}
+
+int Cursor::next(RecordBuffer& out, std::int64_t& id, std::int64_t& rv) {
+  return read(true, out, id, rv);
+}
+
+int Cursor::previous(RecordBuffer& out, std::int64_t& id, std::int64_t& rv) {
+  return read(false, out, id, rv);
+}
+
+}  // namespace rt

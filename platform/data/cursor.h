@@ -1,0 +1,77 @@
+#pragma once
+// A keyed cursor: walks a table in the order of one of its keys, optionally
+// limited to the records whose leading key components equal fixed values.
+// Reads are keyset queries: a walk steps one statement while it can, and
+// after the statement was reset (a suspend, a write) it seeks again from the
+// last key read, so a walk never holds a lock between events.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/data/connection.h"
+#include "platform/data/record_buffer.h"
+
+namespace rt {
+
+// A key's values as stored: numbers, or text without padding in UTF-8.
+struct KeyValue {
+  std::int64_t number = 0;
+  std::string text;
+};
+using KeyTuple = std::vector<KeyValue>;
+
+class Cursor final : private sql::Resettable {
+ public:
+  explicit Cursor(const TableDef& def);
+  ~Cursor();
+  Cursor(const Cursor&) = delete;
+  Cursor& operator=(const Cursor&) = delete;
+
+  const TableDef& def() const { return def_; }
+  int key() const { return key_; }
+  // Sets the key and goes to its start (next reads the first record,
+  // previous the last). Clears the range.
+  void setKey(int key);
+  // Limits the walk to records whose first `components` key components equal
+  // their values in `record`; 0 removes the limit. Goes to the start.
+  void setRange(int components, const char* record);
+  void toStart();
+  // next reads the first record at or after the key values in `record`,
+  // previous the last one at or before them.
+  void toValues(const char* record);
+  // next and previous both read the record with these values and position first.
+  void toRecord(const KeyTuple& values, std::int64_t id);
+
+  // 0 with the record in `out`, 33 past the end, or another runtime error.
+  int next(RecordBuffer& out, std::int64_t& id, std::int64_t& rv);
+  int previous(RecordBuffer& out, std::int64_t& id, std::int64_t& rv);
+
+  KeyTuple valuesOf(const char* record) const;
+
+ private:
+  enum Mode { kForwardAll, kForwardFrom, kBackwardAll, kBackwardFrom, kModes };
+  void resetStatement() override;
+  int read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t& rv);
+  sql::Statement& statement(Mode mode);
+  std::string buildSql(Mode mode) const;
+  void finalizeStatements() override;
+
+  const TableDef& def_;
+  int key_ = 0;
+  int fixed_ = 0;
+  KeyTuple rangeValues_;
+  // Where the cursor stands: unbounded (the start), or between records by
+  // key values: next reads records after (values, forwardAfter), previous
+  // those at or before (values, backwardUpTo).
+  bool bounded_ = false;
+  KeyTuple values_;
+  std::int64_t forwardAfter_ = 0;
+  std::int64_t backwardUpTo_ = 0;
+  // The statement being stepped, if any.
+  sql::Statement* active_ = nullptr;
+  bool activeForward_ = true;
+  sql::Statement statements_[kModes];
+  int generation_ = -1;
+};
+
+}  // namespace rt

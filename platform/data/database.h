@@ -1,0 +1,32 @@
+#pragma once
+// The process's connection to the database files of the working folder: the
+// plain main file with the files of the owner-password tables attached, so a
+// transaction over any tables is atomic.
+#include <filesystem>
+#include <vector>
+
+#include "platform/data/table_dictionary.h"
+
+namespace rt {
+
+// Opens (creating when missing) `files` in `folder`; the first one is the main
+// file and must have no owner password. An encrypted file that does not open
+// under its password (a wrong password, a damaged file) is left out: its
+// tables refuse to open. Returns 0 or a runtime error code.
+int openDatabase(const std::filesystem::path& folder, const std::vector<const DataFile*>& files);
+void closeDatabase();
+bool databaseIsOpen();
+
+// One transaction over any tables of any of the files. Begin takes the write
+// lock at once and never waits: another workstation's lock answers 32.
+int beginTransaction();
+int commitTransaction();  // a commit that cannot finish rolls back and answers 32
+int rollbackTransaction();
+bool transactionIsOpen();
+
+// Resets every open statement, so no lock is held while a logical thread
+// waits. The fiber layer calls it before a fiber suspends; cursors seek again
+// from their last key when next used.
+void resetTableStatements();
+
+}  // namespace rt

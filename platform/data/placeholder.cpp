@@ -1,1 +1,0 @@
-// The keyed-table layer on SQLite lands here.

@@ -1,0 +1,82 @@
+#include "platform/data/table_status.h"
+
+#include <sqlite3.h>
+
+#include <map>
+
+#include "platform/base/logical_threads.h"
+
+namespace rt {
+namespace {
+
+std::map<ThreadNumber, int>& duplicateKeys() {
+  static std::map<ThreadNumber, int> keys;
+  static bool hooked = [] {
+    addThreadHooks(
+        ThreadLayer::ErrorStatus, [](ThreadNumber) {},
+        [](ThreadNumber n) { duplicateKeys().erase(n); });
+    return true;
+  }();
+  (void)hooked;
+  return keys;
+}
+
+}  // namespace
+
+int setTableError(int code, int key) {
+  setError(code);
+  if (key >= 0) {
+    duplicateKeys()[currentThreadNumber()] = key;
+  } else {
+    duplicateKeys().erase(currentThreadNumber());
+  }
+  return code;
+}
+
+int duplicateKeyIndex() {
+  const auto it = duplicateKeys().find(currentThreadNumber());
+  return it == duplicateKeys().end() ? -1 : it->second;
+}
+
+int setSqliteError(int sqliteResult, std::string_view message) {
+  const int code = runtimeErrorForSqlite(sqliteResult);
+  setTableError(code);
+  if (code == error::DriverError) setFileError(sqliteResult, message);
+  return code;
+}
+
+int runtimeErrorForSqlite(int rc) {
+  switch (rc) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+      return error::NoError;
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+      return error::DuplicateKey;
+    case SQLITE_CORRUPT_INDEX:
+      return error::RebuildKeys;
+    default:
+      break;
+  }
+  switch (rc & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return error::FileLocked;
+    case SQLITE_CANTOPEN:
+      return error::NoFile;
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_AUTH:
+      return error::AccessDenied;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+      return error::BadDataFile;
+    case SQLITE_NOTFOUND:
+      return error::RecordNotFound;
+    default:
+      return error::DriverError;
+  }
+}
+
+}  // namespace rt

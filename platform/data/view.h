@@ -1,0 +1,65 @@
+#pragma once
+// A view: the calling thread's buffer of a primary table walked on one of its
+// keys, optionally limited to a range of leading key values, with joined
+// tables whose records are looked up for each primary record (their buffers
+// filled, or cleared when nothing matches), and a filter evaluated on the
+// buffers that skips the records it refuses.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "platform/base/expression.h"
+#include "platform/data/cursor.h"
+#include "platform/data/table.h"
+
+namespace rt {
+
+class View {
+ public:
+  using Filter = std::function<bool()>;
+
+  View(const TableDef& primary, int key);
+
+  // The first `components` key components keep the values they have in the
+  // primary buffer when the view is set.
+  void setRange(int components) { rangeComponents_ = components; }
+  void setFilter(Filter filter) { filter_ = std::move(filter); }
+  // A filter expression over the fields and memos of the primary and joined
+  // tables ("PAC:Inactivo = 0"), other names through `more`. An expression
+  // that does not compile lets no record through; the error says why.
+  const ExpressionError& setFilter(std::string_view expression, const NameResolver* more = nullptr);
+  // For each primary record, the joined table's record whose `key` values
+  // equal the primary fields `linkFields` (one per leading key component).
+  void join(const TableDef& joined, int key, std::vector<int> linkFields);
+
+  void setToStart();
+  void setFromBuffer();  // from the primary buffer's key values
+  int reset(std::int64_t position);
+  int next();  // 0, or 33 past the last record the filter accepts
+  int previous();
+  std::int64_t position() const { return id_; }
+  // Records the range and filter accept.
+  std::int64_t records();
+
+ private:
+  struct Join {
+    const TableDef* def;
+    int key;
+    std::vector<int> linkFields;
+  };
+  int read(bool forward);
+  void fillJoins();
+  void applyRange();
+
+  Table& primary_;
+  Cursor cursor_;
+  int rangeComponents_ = 0;
+  Filter filter_;
+  std::unique_ptr<FilterExpression> expression_;
+  std::vector<Join> joins_;
+  std::int64_t id_ = 0;
+};
+
+}  // namespace rt
