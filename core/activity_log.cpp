@@ -5,9 +5,10 @@
 
 #include "core/environment_variables.h"
 #include "core/globals.h"
-#include "core/log_lines.h"
+#include "core/log_file_tl.h"
 #include "platform/base/clock.h"
 #include "platform/base/logical_threads.h"
+#include "platform/base/message_hook.h"
 #include "platform/base/number_text.h"
 #include "platform/base/picture.h"
 #include "platform/base/runtime_errors.h"
@@ -23,12 +24,10 @@ std::string trimmed(std::string_view text) {
   return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
+// The log's field holds kLogLineLength characters: a longer line is cut.
 std::string stamped(std::string_view text) {
-  std::string line = rt::format(static_cast<double>(rt::today()), "@d6") + " " +
-                     rt::format(static_cast<double>(rt::clockTime()), "@t4") + " - " +
-                     std::string(text);
-  if (line.size() > kLogLineLength) line.resize(kLogLineLength);
-  return line;
+  return rt::format(static_cast<double>(rt::today()), "@d6") + " " +
+         rt::format(static_cast<double>(rt::clockTime()), "@t4") + " - " + std::string(text);
 }
 
 // Threads writing the log just now: a message about the log itself (the
@@ -36,6 +35,31 @@ std::string stamped(std::string_view text) {
 std::set<rt::ThreadNumber>& writers() {
   static std::set<rt::ThreadNumber> threads;
   return threads;
+}
+
+// The table layer's report of a table that cannot be opened, shown through
+// the message window, which logs it: it comes back to AgregaLog on this
+// thread and is dropped there.
+void reportFailedOpen() {
+  const int code = rt::errorCode();
+  const std::string fileCode = rt::fileErrorCode();
+  const std::string fileMessage = rt::fileError();
+  rt::MessageRequest message;
+  message.caption = "Error de Acceso";
+  message.text = "Archivo (LogFileTL) no pudo ser abierto.  Error: " + rt::errorDescription() + ".";
+  message.icon = rt::MessageIcon::Error;
+  rt::showMessage(message);
+  // The append that follows reports this error, not what the message left.
+  if (code == rt::error::DriverError) {
+    rt::setFileError(fileCode, fileMessage);
+  } else {
+    rt::setError(code);
+  }
+}
+
+void add(const std::string& line) {
+  LOGTL().Linea = line;
+  LogFileTL::add();
 }
 
 }  // namespace
@@ -73,11 +97,10 @@ void AgregaLog(std::string_view text) {
     ~Done() { writers().erase(thread); }
   } done{thread};
 
-  LogLines log;
-  log.open(GLO::ArchivoLog);
-  log.add(stamped(trimmed(text)));
-  for (const std::string& line : activityErrorLines()) log.add(line);
-  log.close();
+  if (LogFileTL::open(GLO::ArchivoLog) != 0) reportFailedOpen();
+  add(stamped(trimmed(text)));
+  for (const std::string& line : activityErrorLines()) add(line);
+  LogFileTL::close();
 }
 
 }  // namespace core

@@ -45,7 +45,7 @@ TEST_F(ActivityLog, OneFilePerUserAndDayOneStampedLinePerEvent) {
   const std::vector<std::string> lines = linesOf(file());
   ASSERT_EQ(lines.size(), 4u) << "created by the first call, appended by the next";
   EXPECT_EQ(lines[0], "29/09/2025 17:30:05 - Debe realizarse un respaldo");
-  EXPECT_EQ(lines[1], "29/09/2025 17:30:05 - ");
+  EXPECT_EQ(lines[1], "29/09/2025 17:30:05 -") << "a line file keeps no trailing blanks";
   EXPECT_EQ(lines[2], "29/09/2025 17:30:05 - Uno||Tres");
   EXPECT_EQ(lines[3].size(), kLogLineLength);
 
