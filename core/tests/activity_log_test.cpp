@@ -27,6 +27,7 @@ class ActivityLog : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("TEMP", rt::runtimeName(rt::workingFolder() / "tmp").c_str(), 1);
+    std::filesystem::remove_all(rt::workingFolder() / "tmp");
     std::filesystem::create_directories(rt::workingFolder() / "tmp");
     GLO::Cod_Usuario_Logueado = 0;
     BuildArchivoLog();

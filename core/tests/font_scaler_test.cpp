@@ -8,10 +8,12 @@
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <filesystem>
 
 #include "core/program_startup.h"
 #include "core/settings_store.h"
 #include "core/window_font_start.h"
+#include "platform/base/paths.h"
 #include "platform/ui/control_colors.h"
 #include "platform/ui/dialog_units.h"
 
@@ -49,6 +51,7 @@ struct DesignedWindow {
 class ConfigurarFuenteTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    std::filesystem::remove(rt::resolvePath(kProgramIni));
     setWindowFontStartValues();
     settingsStore().Init(kProgramIni);
   }

@@ -23,6 +23,7 @@
 namespace core {
 namespace {
 
+using namespace std::chrono_literals;
 using rt::testing::waitUntil;
 
 // A window of one control of each kind, in this focus order.
@@ -60,12 +61,14 @@ struct AidsWindow {
   bool show() {
     window.show();
     window.activateWindow();
-    return waitUntil([this] { return QApplication::activeWindow() == &window; }, "window active");
+    return waitUntil(
+        [this] { return QApplication::activeWindow() == &window && window.isActiveWindow(); },
+        "window active");
   }
 
   bool focus(QWidget* w) {
     w->setFocus(Qt::OtherFocusReason);
-    return waitUntil([w] { return w->hasFocus(); }, "focus");
+    return waitUntil([w] { return w->hasFocus() && QApplication::focusWidget() == w; }, "focus");
   }
 };
 
@@ -110,7 +113,7 @@ TEST(KeyNavigator, EnterAndArrowsMoveBetweenControlsTextKeepsEnter) {
     SCOPED_TRACE(s.from->objectName().toStdString() + " key " + std::to_string(s.key));
     ASSERT_TRUE(w.focus(s.from));
     QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(s.key));
-    EXPECT_EQ(QApplication::focusWidget(), s.to);
+    EXPECT_TRUE(waitUntil([&] { return QApplication::focusWidget() == s.to; }, "focus moved", 2s));
   }
   EXPECT_EQ(w.text->toPlainText(), "\n") << "Enter broke the line in the text box";
   EXPECT_EQ(w.spin->value(), 6) << "the spin box keeps its arrows";

@@ -231,6 +231,8 @@ TEST_F(MessageWindowTest, F12CallsTheSupportWindowWhileTheMessageWaits) {
 
 TEST_F(MessageWindowTest, IsTheHandlerOfTheProgramsMessages) {
   rt::testing::Watchdog watchdog;
+  const rt::MessageHandler before = rt::setMessageHandler(nullptr);
+  rt::setMessageHandler(before);
   installMessageWindow();
   std::vector<std::string> shown;
   WindowScript script;
@@ -245,6 +247,7 @@ TEST_F(MessageWindowTest, IsTheHandlerOfTheProgramsMessages) {
   request.buttons = rt::button::Yes | rt::button::No;
   int answer = 0;
   ASSERT_TRUE(runOnThread([&] { answer = rt::showMessage(request); }));
+  rt::setMessageHandler(before);
   EXPECT_EQ(answer, rt::button::No);
   EXPECT_EQ(shown, (std::vector<std::string>{"&Si", "&No"}));
   EXPECT_EQ(logged(), std::vector<std::string>{"Seguro?"});
