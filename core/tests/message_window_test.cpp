@@ -157,6 +157,7 @@ TEST_F(MessageWindowTest, ButtonsAnswerTheirValueOrPositionAndEveryMessageIsLogg
        {"Guardar", "Descartar", "Cancelar"},
        "Guardar"},
       {"Hola", "", 0, "?BUTTON1", 1, {"Aceptar"}, "Aceptar"},
+      {"Borrar?", "70", 64, "Enter", 64, {"&Si", "&No", "Cancelar"}, "Cancelar"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -164,7 +165,11 @@ TEST_F(MessageWindowTest, ButtonsAnswerTheirValueOrPositionAndEveryMessageIsLogg
     WindowScript script;
     script.on("Aviso", [&](rt::WindowDriver& w) {
       shown = look(w);
-      click(w, c.press);
+      if (c.press == "Enter") {
+        QTest::keyClick(w.window(), Qt::Key_Return);
+      } else {
+        click(w, c.press);
+      }
     });
     unsigned answer = 0;
     ASSERT_TRUE(runOnThread(
@@ -174,7 +179,7 @@ TEST_F(MessageWindowTest, ButtonsAnswerTheirValueOrPositionAndEveryMessageIsLogg
     EXPECT_EQ(shown.focused, c.focused) << "the default button";
     EXPECT_EQ(script.pending(), 0);
   }
-  EXPECT_EQ(logged(), (std::vector<std::string>{"Seguro?", "Cambios", "Hola"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"Seguro?", "Cambios", "Hola", "Borrar?"}));
 }
 
 TEST_F(MessageWindowTest, LinesAtBarsTextCentredWithoutIconAndBesideIt) {
