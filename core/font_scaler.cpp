@@ -117,7 +117,7 @@ void FontScaler::capture() {
   maximized_ = window_->isMaximized();
   winAtW_ = units.unitsX(window_->width());
   winAtH_ = units.unitsY(window_->height());
-  oldCentre_ = window_->geometry().center();
+  oldCentre_ = window_->frameGeometry().center();
   controls_.clear();
   auto record = [&](QWidget* w, bool placed) {
     Recorded r;
@@ -175,7 +175,7 @@ void FontScaler::relayout(bool keepPositions) {
   const rt::DialogUnits units = rt::DialogUnits::of(window_);
   // A centred window stays centred about its former centre.
   if (!maximized_ && NOWINDOWSAVE == 1 && window_->isVisible()) {
-    QRect g = window_->geometry();
+    QRect g = window_->frameGeometry();
     g.moveCenter(oldCentre_);
     window_->move(std::max(0, g.x()), std::max(0, g.y()));
   }

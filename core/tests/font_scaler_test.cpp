@@ -120,3 +120,31 @@ TEST_F(ConfigurarFuenteTest, DisableKeepsTheDesignedFont) {
 
 }  // namespace
 }  // namespace core
+
+namespace core {
+namespace {
+
+TEST(FontScaler, AShownWindowStaysCentredAndAMaximizedOneMaximized) {
+  QWidget window;
+  window.setFont(QFont("DejaVu Sans", 8));
+  window.resize(rt::DialogUnits::of(&window).size(120, 60));
+  window.move(300, 200);
+  window.show();
+  const QPoint centre = window.geometry().center();
+  FontScaler scaler;
+  scaler.Init();
+  scaler.NOWINDOWSAVE = 1;
+  scaler.SetFont(&window, false, 14, -1, false, -1, -1, "Roboto Medium");
+  EXPECT_GT(window.width(), rt::DialogUnits(QFont("DejaVu Sans", 8)).x(120));
+  EXPECT_LE((window.geometry().center() - centre).manhattanLength(), 2);
+
+  QWidget maximized;
+  maximized.showMaximized();
+  FontScaler other;
+  other.Init();
+  other.SetFont(&maximized, false, 14, -1, false, -1, -1, "Roboto Medium");
+  EXPECT_TRUE(maximized.isMaximized());
+}
+
+}  // namespace
+}  // namespace core
