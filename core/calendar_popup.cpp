@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <cstdlib>
 
 #include "core/designed_font.h"
 #include "platform/base/message_hook.h"
