@@ -6,7 +6,9 @@
 #include <cfenv>
 #include <string>
 
+#include "core/activity_log.h"
 #include "core/command_line.h"
+#include "core/message_window.h"
 #include "core/net_trace.h"
 #include "core/runtime_locale.h"
 #include "core/settings_store.h"
@@ -69,6 +71,9 @@ int ProgramEntry(int argc, char** argv) {
   // Windows come and go on every thread; the program ends when thread 1 does.
   QApplication::setQuitOnLastWindowClosed(false);
   rt::installWindowLayer();
+  // Messages go to the program's own window, which logs each of them.
+  BuildArchivoLog();
+  installMessageWindow();
   installThreadRoutines();
   ProcessInit();
   ProcessFilesBind();

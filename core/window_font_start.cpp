@@ -14,6 +14,7 @@ void setWindowFontStartValues() {
   v.color = -1;
   v.style = -1;
   v.charset = -1;
+  v.disable = 0;
   v.flags = 3;
   v.section = "AnyFont";
 }

@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QSize>
 
+class QWidget;
+
 namespace rt {
 
 class DialogUnits {
@@ -15,6 +17,11 @@ class DialogUnits {
   int y(int units) const;
   QSize size(int width, int height) const { return QSize(x(width), y(height)); }
   QPoint point(int left, int top) const { return QPoint(x(left), y(top)); }
+  // Pixels back to units, rounded to the nearest unit.
+  int unitsX(int pixels) const;
+  int unitsY(int pixels) const;
+  // The units of a window: of its own font.
+  static DialogUnits of(const QWidget* window);
 
  private:
   int charWidth_;

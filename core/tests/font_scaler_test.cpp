@@ -1,0 +1,150 @@
+#include "core/font_scaler.h"
+
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "core/program_startup.h"
+#include "core/settings_store.h"
+#include "core/window_font_start.h"
+#include "platform/base/paths.h"
+#include "platform/ui/control_colors.h"
+#include "platform/ui/dialog_units.h"
+
+namespace core {
+namespace {
+
+// A window designed in an 8-point font, 200 by 100 units.
+struct DesignedWindow {
+  QWidget window;
+  QLabel* plain = new QLabel("Nombre:", &window);
+  QLabel* boldRed = new QLabel("Aviso", &window);
+  QLabel* otherFace = new QLabel("Serif", &window);
+  QTextEdit* notes = new QTextEdit(&window);
+  QTableWidget* list = new QTableWidget(3, 2, &window);
+
+  DesignedWindow() {
+    QFont designed("DejaVu Sans", 8);
+    window.setFont(designed);
+    const rt::DialogUnits units = rt::DialogUnits::of(&window);
+    window.resize(units.size(200, 100));
+    QFont bold = designed;
+    bold.setBold(true);
+    boldRed->setFont(bold);
+    rt::setFontColor(boldRed, 0x0000FF);
+    QFont serif("Liberation Serif", 8);
+    otherFace->setFont(serif);
+    QFont notesFont("Liberation Mono", 10);
+    notes->setFont(notesFont);
+    list->setGeometry(units.x(10), units.y(50), units.x(150), units.y(40));
+    list->horizontalHeader()->resizeSection(0, units.x(60));
+    list->verticalHeader()->setDefaultSectionSize(units.y(10));
+  }
+};
+
+class ConfigurarFuenteTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::remove(rt::resolvePath(kProgramIni));
+    setWindowFontStartValues();
+    settingsStore().Init(kProgramIni);
+  }
+  void TearDown() override { settingsStore().Kill(); }
+};
+
+TEST_F(ConfigurarFuenteTest, ReadsTheSettingsOnceAndScalesTheWindowInItsUnits) {
+  settingsStore().update("AnyFont", "FontSize", "12");
+  DesignedWindow w;
+  FontScaler scaler;
+  scaler.Init();
+  ConfigurarFuente(scaler, &w.window);
+  EXPECT_EQ(w.window.font().family(), "Roboto Medium");
+  EXPECT_EQ(w.window.font().pointSize(), 12);
+  EXPECT_EQ(windowFontStart().flags & 4, 4);
+
+  const rt::DialogUnits units = rt::DialogUnits::of(&w.window);
+  EXPECT_EQ(units.unitsX(w.window.width()), 200) << "the same units, now wider";
+  EXPECT_GT(w.window.width(), rt::DialogUnits(QFont("DejaVu Sans", 8)).x(200));
+  EXPECT_EQ(units.unitsY(w.window.height()), 100);
+  EXPECT_EQ(units.unitsX(w.list->x()), 10);
+  EXPECT_EQ(units.unitsY(w.list->y()), 50);
+  EXPECT_EQ(units.unitsX(w.list->width()), 150);
+  EXPECT_EQ(units.unitsX(w.list->horizontalHeader()->sectionSize(0)), 60);
+  EXPECT_EQ(units.unitsY(w.list->verticalHeader()->defaultSectionSize()), 10);
+
+  EXPECT_EQ(w.plain->font().family(), "Roboto Medium");
+  EXPECT_TRUE(w.boldRed->font().bold()) << "bold stays bold in the new face";
+  EXPECT_EQ(w.boldRed->font().family(), "Roboto Medium");
+  EXPECT_EQ(w.boldRed->font().pointSize(), 12);
+  EXPECT_EQ(rt::toBgr(w.boldRed->palette().color(QPalette::WindowText)), 0x0000FF);
+  EXPECT_EQ(w.otherFace->font().family(), "Liberation Serif") << "another face is kept";
+  EXPECT_EQ(w.otherFace->font().pointSize(), 12);
+  EXPECT_EQ(w.notes->font().family(), "Liberation Mono") << "rich text keeps its fonts";
+  EXPECT_EQ(w.notes->font().pointSize(), 10);
+
+  // Read once per process: a later change of the INI reaches no window.
+  settingsStore().update("AnyFont", "FontSize", "14");
+  DesignedWindow second;
+  FontScaler other;
+  other.Init();
+  ConfigurarFuente(other, &second.window);
+  EXPECT_EQ(second.window.font().pointSize(), 12);
+
+  // Closing: back to the size in window units from before the change.
+  w.window.resize(units.x(240), w.window.height());
+  scaler.ApplyPendingSize();
+  EXPECT_EQ(units.unitsX(w.window.width()), 240);
+  EXPECT_EQ(scaler.INITED, 0);
+}
+
+TEST_F(ConfigurarFuenteTest, DisableKeepsTheDesignedFont) {
+  settingsStore().update("AnyFont", "Disable", "1");
+  settingsStore().update("AnyFont", "FontSize", "12");
+  DesignedWindow w;
+  const int designedWidth = w.window.width();
+  FontScaler scaler;
+  scaler.Init();
+  ConfigurarFuente(scaler, &w.window);
+  EXPECT_EQ(w.window.font().family(), "DejaVu Sans");
+  EXPECT_EQ(w.window.font().pointSize(), 8);
+  EXPECT_EQ(w.window.width(), designedWidth);
+  EXPECT_EQ(scaler.INITED, 0);
+  EXPECT_EQ(windowFontStart().disable, 1);
+}
+
+}  // namespace
+}  // namespace core
+
+namespace core {
+namespace {
+
+TEST(FontScaler, AShownWindowStaysCentredAndAMaximizedOneMaximized) {
+  QWidget window;
+  window.setFont(QFont("DejaVu Sans", 8));
+  window.resize(rt::DialogUnits::of(&window).size(120, 60));
+  window.move(300, 200);
+  window.show();
+  const QPoint centre = window.geometry().center();
+  FontScaler scaler;
+  scaler.Init();
+  scaler.NOWINDOWSAVE = 1;
+  scaler.SetFont(&window, false, 14, -1, false, -1, -1, "Roboto Medium");
+  EXPECT_GT(window.width(), rt::DialogUnits(QFont("DejaVu Sans", 8)).x(120));
+  EXPECT_LE((window.geometry().center() - centre).manhattanLength(), 2);
+
+  QWidget maximized;
+  maximized.showMaximized();
+  FontScaler other;
+  other.Init();
+  other.SetFont(&maximized, false, 14, -1, false, -1, -1, "Roboto Medium");
+  EXPECT_TRUE(maximized.isMaximized());
+}
+
+}  // namespace
+}  // namespace core
