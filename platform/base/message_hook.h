@@ -17,8 +17,8 @@ constexpr int Ok = 1;
 constexpr int Yes = 2;
 constexpr int No = 4;
 constexpr int Abort = 8;
-constexpr int Ignore = 16;
-constexpr int Retry = 32;
+constexpr int Retry = 16;
+constexpr int Ignore = 32;
 constexpr int Cancel = 64;
 constexpr int Help = 128;
 }  // namespace button
