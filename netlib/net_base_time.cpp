@@ -38,9 +38,9 @@ double NetBase_::MillisecondsSince_(rt::Date date) {
 }
 
 std::int32_t NetBase_::ToUnixTime_(rt::Date date, rt::Time time) {
-  // The hundredths are dropped; the product of days wraps in 32 bits as the
-  // classes' arithmetic always did.
-  std::uint32_t seconds = static_cast<std::uint32_t>(time / 100);
+  // Times count hundredths from 1: the hundredths of the second are dropped.
+  // The product of days wraps in 32 bits as the classes' arithmetic did.
+  std::uint32_t seconds = static_cast<std::uint32_t>(time > 0 ? (time - 1) / 100 : 0);
   if (date > kUnixEpochDay) {
     seconds += static_cast<std::uint32_t>(date - kUnixEpochDay) * 86400u;
   }
