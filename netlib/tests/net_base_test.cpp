@@ -138,6 +138,8 @@ TEST(NetBase, TimeConversions) {
 
 TEST(NetBase, CreateDirectoryMakesParentsFirst) {
   NetConnection o;
+  std::filesystem::remove_all(rt::resolvePath("uno"));
+  std::filesystem::remove_all(rt::resolvePath("cuatro"));
   EXPECT_EQ(o.CreateDirectory_("C:\\"), 0);
   EXPECT_EQ(o.CreateDirectory_(""), 0);
   EXPECT_EQ(o.CreateDirectory_("\\\\server"), 0);
