@@ -28,8 +28,9 @@ void installWindowLayer() {
   // From another OS thread: a queued call is the one thread-safe way into the
   // loop (the dispatcher above counts on the GUI thread only).
   setCrossThreadNotifier([] {
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [] { deliverCrossThreadPosts(); }, Qt::QueuedConnection);
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+      QMetaObject::invokeMethod(app, [] { deliverCrossThreadPosts(); }, Qt::QueuedConnection);
+    }
   });
   installMessageBoxes();
 }
