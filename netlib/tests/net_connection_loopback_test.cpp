@@ -110,6 +110,22 @@ TEST_F(NetConnectionLoopback, RefusedPortReportsTheRefusalsOwnText) {
   EXPECT_EQ(client->OPENFLAG, 0);
 }
 
+TEST_F(NetConnectionLoopback, DatagramsNeedNoOpenConnection) {
+  server->CONNECTION_.UDPMODE = 1;
+  listen(false);
+  client->CONNECTION_.UDPMODE = 1;
+  client->Open("", 0);
+  ASSERT_EQ(client->ERROR, 0);
+  client->SendString("ping?");
+  EXPECT_EQ(client->ERROR, -33) << "a datagram names its address and port";
+  rt::net::setFieldText(client->PACKET.TOIP, "127.0.0.1");
+  client->PACKET.UDPTOPORT = port;
+  client->SendString("ping?");
+  ASSERT_EQ(client->ERROR, 0);
+  ASSERT_TRUE(until([&] { return server->received() == "ping?"; }));
+  EXPECT_EQ(server->PACKET.UDPFROMPORT, client->CONNECTION_.LOCALPORT);
+}
+
 class NetConnectionLoopbackTls : public NetConnectionLoopback {
  protected:
   void SetUp() override { ASSERT_TRUE(testCertificates().made) << "openssl could not make them"; }
