@@ -78,8 +78,7 @@ void NetBase_::Log(std::string_view function, std::string_view text, int type) {
 }
 
 void NetBase_::LogVersion_() {
-  Log("",
-      "Using Rednet (Object) version 11.05 in application " + rt::lower(rt::commandName()),
+  Log("", "Using Rednet (Object) version 11.05 in application " + rt::lower(rt::commandName()),
       log_type::kInformation);
   Log("",
       "Rednet (Object) Information: Net:MaxBinData = 16384 Size(Net:PacketType) = 17001"

@@ -33,7 +33,8 @@ double NetBase_::MillisecondsSince_(rt::Date date) {
   const auto now = system_clock::now().time_since_epoch();
   const auto today = duration_cast<days>(now);
   const double utcDay = static_cast<double>(today.count()) + kUnixEpochDay;
-  const double millisecondsToday = static_cast<double>(duration_cast<milliseconds>(now - today).count());
+  const double millisecondsToday =
+      static_cast<double>(duration_cast<milliseconds>(now - today).count());
   return (utcDay - date) * 86400000.0 + millisecondsToday;
 }
 

@@ -22,8 +22,7 @@ constexpr std::string_view kInitNotCalled =
 
 }  // namespace
 
-NetConnection::NetConnection()
-    : QSERVERCONNECTIONS_(std::make_unique<ServerConnections>()) {
+NetConnection::NetConnection() : QSERVERCONNECTIONS_(std::make_unique<ServerConnections>()) {
   QSERVERCONNECTIONS = QSERVERCONNECTIONS_.get();
 }
 
@@ -43,7 +42,8 @@ void NetConnection::Init(std::int32_t mode) {
       log_type::kInformation);
   CONNECTION_.MODE = mode != 0 ? 1 : 0;
   SSLCERTIFICATEOPTIONS.SIZE_ = static_cast<std::int32_t>(sizeof(CertificateOptionsRecord));
-  if (optionsHandle_ == 0) optionsHandle_ = rt::net::certificateOptionsHandle(SSLCERTIFICATEOPTIONS);
+  if (optionsHandle_ == 0)
+    optionsHandle_ = rt::net::certificateOptionsHandle(SSLCERTIFICATEOPTIONS);
   CONNECTION_.SSL_CERTIFICATEOPTIONSPOINTER_ = optionsHandle_;
   rt::net::setFieldText(SSLCERTIFICATEOPTIONS.CAROOTFILE, ".\\CARoot.pem");
   CONNECTION_.NOTIFYTHREAD = USETHISTHREAD != 0 ? USETHISTHREAD : rt::currentThreadNumber();
@@ -67,8 +67,9 @@ void NetConnection::Prime() {
 }
 
 void NetConnection::Open(std::string_view server, std::uint16_t port) {
-  Log("NetConnection.Open", std::string("Mode = ") + (isServer() ? "Server" : "Client") +
-                                " Server = " + clip(server) + " Port = " + std::to_string(port),
+  Log("NetConnection.Open",
+      std::string("Mode = ") + (isServer() ? "Server" : "Client") + " Server = " + clip(server) +
+          " Port = " + std::to_string(port),
       log_type::kInformation);
   if (INITALISED_ == 0) {
     ERROR = -60;
@@ -113,9 +114,9 @@ void NetConnection::Open(std::string_view server, std::uint16_t port) {
   const std::string portText = std::to_string(port);
   if (ERROR != 0) {
     if (isServer()) {
-      CallErrorTrap_((isUdp() ? "Unable to Listen on UDP Port " : "Unable to Listen on TCP Port ") +
-                         portText,
-                     "NetConnection(Server).Open");
+      CallErrorTrap_(
+          (isUdp() ? "Unable to Listen on UDP Port " : "Unable to Listen on TCP Port ") + portText,
+          "NetConnection(Server).Open");
     } else if (ERROR == -50 && SSL != 0) {
       CallErrorTrap_(
           "Could not load the TLS (Transport Layer Security) libraries. (libssl-1_1.dll, "
@@ -231,7 +232,8 @@ void NetConnection::Close() {
 
 void NetConnection::Abort() {
   clearErrors();
-  if (OPENFLAG == 0 && !(!isServer() && ASYNCOPENBUSY != 0)) {
+  const bool clientOpening = !isServer() && ASYNCOPENBUSY != 0;
+  if (OPENFLAG == 0 && !clientOpening) {
     Trace("Warning. Socket not open. Can not abort");
     return;
   }
@@ -279,8 +281,8 @@ void NetConnection::ErrorTrap(std::string_view errorText, std::string_view funct
   std::string meaning = InterpretError();
   ERRORSTRING = text + ".";
   if (ERROR != 0) {
-    ERRORSTRING += " The error number was " + std::to_string(ERROR) + " which means " +
-                   clip(meaning) + ".";
+    ERRORSTRING +=
+        " The error number was " + std::to_string(ERROR) + " which means " + clip(meaning) + ".";
   }
   if (ERRORSTRING.size() > 256) ERRORSTRING.resize(256);
   if (ERROR == 0 || ERROR == -53 || (ERROR >= -91 && ERROR <= -61)) {
@@ -290,9 +292,8 @@ void NetConnection::ErrorTrap(std::string_view errorText, std::string_view funct
     }
     if (SSLERROR != 0) meaning += " - [SSL Error = " + std::to_string(SSLERROR) + "]";
   }
-  const std::string details = "Error = " + std::to_string(ERROR) + " = " + text + " : " +
-                              meaning + " Function = " + std::string(functionName) +
-                              serverAndPort();
+  const std::string details = "Error = " + std::to_string(ERROR) + " = " + text + " : " + meaning +
+                              " Function = " + std::string(functionName) + serverAndPort();
   if (SUPPRESSERRORMSG != 0) {
     Log("NetConnection.ErrorTrap", "<no display> " + details, log_type::kError);
     return;
@@ -304,8 +305,8 @@ void NetConnection::ErrorTrap(std::string_view errorText, std::string_view funct
   message.buttons = rt::button::Ok;
   message.text = "A network communication error has occurred.||Error = " + text + ".";
   if (ERROR != 0) {
-    message.text += "||The error number was " + std::to_string(ERROR) + " which means " +
-                    meaning + ".";
+    message.text +=
+        "||The error number was " + std::to_string(ERROR) + " which means " + meaning + ".";
   }
   message.text += "||Error occurred in function " + std::string(functionName);
   rt::showMessage(message);

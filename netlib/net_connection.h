@@ -93,8 +93,8 @@ class NetConnection : public NetBase_ {
   virtual std::string LongToHex_(std::int32_t number);
   virtual std::string HeaderValue_(const textlib::TextBuffer& text, std::string_view name,
                                    int start = 1, int end = 0, int noCase = 0);
-  virtual std::string GetHeaderValue_(std::string_view text, std::string_view name,
-                                      int start = 1, int end = 0, int noCase = 0);
+  virtual std::string GetHeaderValue_(std::string_view text, std::string_view name, int start = 1,
+                                      int end = 0, int noCase = 0);
   void ClearMessage_() override {}
 
   std::string SERVER() const { return rt::net::fieldText(CONNECTION_.SERVER); }

@@ -45,8 +45,8 @@ std::string NetConnection::GetHeaderValue_(std::string_view text, std::string_vi
     if (p < end) end = p - 1;
     if (end < start) return {};
   }
-  std::vector<std::string> lines =
-      splitLines(text.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(end - start + 1)));
+  std::vector<std::string> lines = splitLines(
+      text.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(end - start + 1)));
   // Continuation lines (without a colon) are joined to the line before them.
   for (std::size_t i = lines.size(); i-- > 1;) {
     if (lines[i].find(':') == std::string::npos) {
@@ -90,7 +90,8 @@ std::string NetConnection::LongToHex_(std::int32_t number) {
   static constexpr char kDigits[] = "0123456789abcdef";
   const auto bits = static_cast<std::uint32_t>(number);
   std::string text(8, '0');
-  for (int i = 0; i < 8; ++i) text[static_cast<std::size_t>(i)] = kDigits[(bits >> (28 - 4 * i)) & 0xF];
+  for (int i = 0; i < 8; ++i)
+    text[static_cast<std::size_t>(i)] = kDigits[(bits >> (28 - 4 * i)) & 0xF];
   return text;
 }
 

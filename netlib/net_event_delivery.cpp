@@ -6,9 +6,8 @@
 namespace netlib {
 
 void installNetEventDelivery() {
-  rt::net::setEventPoster([](const rt::net::PostedEvent& event) {
-    rt::postFromAnyThread(event.event, event.thread);
-  });
+  rt::net::setEventPoster(
+      [](const rt::net::PostedEvent& event) { rt::postFromAnyThread(event.event, event.thread); });
 }
 
 void removeNetEventDelivery() { rt::net::setEventPoster(nullptr); }

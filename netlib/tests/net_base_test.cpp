@@ -109,8 +109,9 @@ TEST(NetBase, LockIsTheLibrarysAndReentrant) {
   NetConnection unlocked;
   unlocked.LOGGINGON = 1;
   unlocked.Release();
-  EXPECT_NE(capture.lines().back().find("Error. Calling _NetBase._Release() before calling Wait()."),
-            std::string::npos);
+  EXPECT_NE(
+      capture.lines().back().find("Error. Calling _NetBase._Release() before calling Wait()."),
+      std::string::npos);
 }
 
 TEST(NetBase, TimeConversions) {
@@ -127,10 +128,9 @@ TEST(NetBase, TimeConversions) {
   EXPECT_EQ(o.UnixToDate_(now), 61730 + 20000);
   // Milliseconds since 1970 from the system's UTC clock, in double precision.
   const double since = o.MillisecondsSince_(kUnixEpochDay);
-  const double system = static_cast<double>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(
-          std::chrono::system_clock::now().time_since_epoch())
-          .count());
+  const double system = static_cast<double>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                std::chrono::system_clock::now().time_since_epoch())
+                                                .count());
   EXPECT_LE(since, system);
   EXPECT_GT(since, system - 60000.0);
   EXPECT_NEAR(o.MillisecondsSince_(kUnixEpochDay + 1), since - 86400000.0, 60000.0);

@@ -271,12 +271,9 @@ TEST_F(NetConnectionTls, CommonNameIsCheckedWhenTheConnectionOpens) {
     bool passes;
   };
   const Case cases[] = {
-      {"mail.example.com", "", 0, true},
-      {"MAIL.EXAMPLE.COM", "", 0, true},
-      {"a.b.example.com", "", 0, true},
-      {"evilexample.com", "", 0, false},
-      {"example.com", "", 0, false},
-      {"evilexample.com", "smtp.example.com", 0, true},
+      {"mail.example.com", "", 0, true}, {"MAIL.EXAMPLE.COM", "", 0, true},
+      {"a.b.example.com", "", 0, true},  {"evilexample.com", "", 0, false},
+      {"example.com", "", 0, false},     {"evilexample.com", "smtp.example.com", 0, true},
       {"evilexample.com", "", 1, true},
   };
   for (const Case& c : cases) {
@@ -313,12 +310,13 @@ TEST_F(NetConnectionTls, MatchSubjectWithUrl) {
     int match;
   };
   const Case cases[] = {
-      {"*.example.com", "smtp.example.com", 1}, {"*.example.com", "evilexample.com", 0},
-      {"*.example.com", ".example.com", 0},     {"Mail.Example.com ", "mail.example.COM", 1},
+      {"*.example.com", "smtp.example.com", 1},   {"*.example.com", "evilexample.com", 0},
+      {"*.example.com", ".example.com", 0},       {"Mail.Example.com ", "mail.example.COM", 1},
       {"mail.example.com", "mail.example.co", 0}, {"*.", "x", 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(client->MatchSubjectWithURL(c.subject, c.host), c.match) << c.subject << " " << c.host;
+    EXPECT_EQ(client->MatchSubjectWithURL(c.subject, c.host), c.match)
+        << c.subject << " " << c.host;
   }
 }
 
@@ -388,7 +386,8 @@ TEST(NetConnectionErrorTrap, ShowsTheMessageOrOnlyLogsIt) {
   EXPECT_EQ(shown[0].text,
             "A network communication error has occurred.||Error = Could not open.||The error "
             "number was -53 which means Open Timeout or Failure error - [WinSock Error = 10060 : " +
-                rt::net::NetErrorStr(10060) + "].||Error occurred in function NetConnection.TakeEvent");
+                rt::net::NetErrorStr(10060) +
+                "].||Error occurred in function NetConnection.TakeEvent");
   EXPECT_EQ(connection.ERRORSTRING,
             "Could not open. The error number was -53 which means Open Timeout or Failure error.");
 

@@ -29,7 +29,8 @@ void installWindowLayer() {
   // loop (the dispatcher above counts on the GUI thread only).
   setCrossThreadNotifier([] {
     if (QCoreApplication* app = QCoreApplication::instance()) {
-      QMetaObject::invokeMethod(app, [] { deliverCrossThreadPosts(); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          app, [] { deliverCrossThreadPosts(); }, Qt::QueuedConnection);
     }
   });
   installMessageBoxes();
