@@ -1,18 +1,12 @@
 #pragma once
-// The program's command line as it was started: the command name (item 0, as
-// typed: a bare name and a full path are different names) and the switches.
-#include <string>
-#include <string_view>
-#include <vector>
+// The program's command line, kept by the platform so that the libraries below
+// the program read the same switches.
+#include "platform/base/command_line.h"
 
 namespace core {
 
-// Kept once at start; runtime text (CP1252).
-void setCommandLine(int argc, const char* const* argv);
-void setCommandLine(std::vector<std::string> items);
-// Item 0; empty when none was kept.
-std::string commandName();
-// Whether an item equals `name` (ignoring case, as switches are typed).
-bool hasSwitch(std::string_view name);
+using rt::commandName;
+using rt::hasSwitch;
+using rt::setCommandLine;
 
 }  // namespace core

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include "platform/base/cross_thread_posts.h"
 #include "platform/base/logical_threads.h"
 #include "platform/ui/message_box.h"
 
@@ -23,6 +24,14 @@ void installWindowLayer() {
           call();
         },
         Qt::QueuedConnection);
+  });
+  // From another OS thread: a queued call is the one thread-safe way into the
+  // loop (the dispatcher above counts on the GUI thread only).
+  setCrossThreadNotifier([] {
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+      QMetaObject::invokeMethod(
+          app, [] { deliverCrossThreadPosts(); }, Qt::QueuedConnection);
+    }
   });
   installMessageBoxes();
 }

@@ -12,6 +12,7 @@
 #include "platform/net/socket_library.h"
 #include "platform/net/tests/endpoint.h"
 #include "platform/net/testing/event_waiter.h"
+#include "platform/net/testing/raw_socket.h"
 
 namespace rt::net {
 namespace {
@@ -19,23 +20,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::Endpoint;
 using testing::EventWaiter;
-
-// A raw loopback socket bound to a free port, closed at the end.
-struct RawSocket {
-  RawSocket() {
-    fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    port = ntohs(address.sin_port);
-  }
-  ~RawSocket() { ::close(fd); }
-  int fd;
-  std::uint16_t port;
-};
+using testing::RawSocket;
 
 // A client connected to a listening endpoint, with both sides' first packets taken.
 struct Pair {

@@ -1,9 +1,9 @@
-#include "core/command_line.h"
+#include "platform/base/command_line.h"
 
 #include "platform/base/cp1252.h"
 #include "platform/base/text_order.h"
 
-namespace core {
+namespace rt {
 namespace {
 
 std::vector<std::string>& items() {
@@ -15,7 +15,7 @@ std::vector<std::string>& items() {
 
 void setCommandLine(int argc, const char* const* argv) {
   std::vector<std::string> list;
-  for (int i = 0; i < argc; ++i) list.push_back(rt::utf8ToCp1252(argv[i]));
+  for (int i = 0; i < argc; ++i) list.push_back(utf8ToCp1252(argv[i]));
   setCommandLine(std::move(list));
 }
 
@@ -24,11 +24,11 @@ void setCommandLine(std::vector<std::string> list) { items() = std::move(list); 
 std::string commandName() { return items().empty() ? std::string() : items().front(); }
 
 bool hasSwitch(std::string_view name) {
-  const std::string wanted = rt::upper(name);
+  const std::string wanted = upper(name);
   for (std::size_t i = 1; i < items().size(); ++i) {
-    if (rt::upper(items()[i]) == wanted) return true;
+    if (upper(items()[i]) == wanted) return true;
   }
   return false;
 }
 
-}  // namespace core
+}  // namespace rt
