@@ -59,20 +59,29 @@ int RichTextPages::nextSliceHeight(int available) const {
 }
 
 int RichTextPages::drawNext(QPainter& painter, QPointF at, int available) {
-  const double bottom = sliceBottom(available);
-  const int height = nextSliceHeight(available);
-  if (height <= 0) return 0;
-  const QRectF slice(0, top_, width_, bottom - top_);
+  int height = 0;
+  const double top = takeNext(available, &height);
+  if (height > 0) drawSlice(painter, at, top, top_);
+  return height;
+}
+
+double RichTextPages::takeNext(int available, int* height) {
+  const double top = top_;
+  *height = nextSliceHeight(available);
+  if (*height > 0) top_ = sliceBottom(available);
+  return top;
+}
+
+void RichTextPages::drawSlice(QPainter& painter, QPointF at, double top, double bottom) const {
+  const QRectF slice(0, top, width_, bottom - top);
   painter.save();
-  painter.translate(at.x(), at.y() - top_);
+  painter.translate(at.x(), at.y() - top);
   painter.setClipRect(slice, Qt::IntersectClip);
   QAbstractTextDocumentLayout::PaintContext context;
   context.clip = slice;
   context.palette.setColor(QPalette::Text, Qt::black);
   document_.documentLayout()->draw(&painter, context);
   painter.restore();
-  top_ = bottom;
-  return height;
 }
 
 bool RichTextPages::atEnd() const { return top_ >= lineBottoms_.back() - 1e-6; }

@@ -28,6 +28,10 @@ class RichTextPages {
   // Draws that slice with its top-left corner at `at` (the painter's units are
   // thousandths of an inch) and moves past it; returns the height drawn.
   int drawNext(QPainter& painter, QPointF at, int available);
+  // Skips that slice without drawing it; returns its top (for drawSlice).
+  double takeNext(int available, int* height);
+  // Draws the part of the text from `top` to `bottom` at `at`.
+  void drawSlice(QPainter& painter, QPointF at, double top, double bottom) const;
 
   bool atEnd() const;
   int totalHeight() const;

@@ -1,0 +1,310 @@
+#include "platform/ui/report_engine.h"
+
+#include <QFontMetricsF>
+#include <QTextLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/base/cp1252.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/rich_text_pages.h"
+
+namespace rt {
+namespace {
+
+ReportControl makeControl(ReportControl::Kind kind, int x, int y, int width, int height) {
+  ReportControl c;
+  c.kind = kind;
+  c.x = x;
+  c.y = y;
+  c.width = width;
+  c.height = height;
+  return c;
+}
+
+// The longest start of `text` that fits in `width` (a text control cuts what
+// it cannot show).
+QString fitting(const QString& text, const QFont& font, int width) {
+  const QFontMetricsF metrics(font);
+  if (metrics.horizontalAdvance(text) <= width) return text;
+  int low = 0, high = static_cast<int>(text.size());
+  while (low < high) {
+    const int mid = (low + high + 1) / 2;
+    if (metrics.horizontalAdvance(text.left(mid)) <= width) {
+      low = mid;
+    } else {
+      high = mid - 1;
+    }
+  }
+  return text.left(low);
+}
+
+struct WrappedLine {
+  QString text;
+  double height;
+};
+
+std::vector<WrappedLine> wrapLines(const QString& text, const QFont& font, int width) {
+  std::vector<WrappedLine> lines;
+  const QFontMetricsF metrics(font);
+  QString normalised = text;
+  normalised.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  for (const QString& paragraph : normalised.split(QLatin1Char('\n'))) {
+    if (paragraph.isEmpty()) {
+      lines.push_back({QString(), metrics.height()});
+      continue;
+    }
+    QTextLayout layout(paragraph, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(width);
+      lines.push_back({paragraph.mid(line.textStart(), line.textLength()).trimmed(),
+                       std::max(line.height(), metrics.height())});
+    }
+    layout.endLayout();
+  }
+  return lines;
+}
+
+QString controlText(const ReportControl& c) {
+  const std::string value = c.value ? c.value() : std::string();
+  if (c.picture.kind == PictureKind::None) return toQString(clip(value));
+  return toQString(clip(format(value, c.picture)));
+}
+
+}  // namespace
+
+ReportBand& ReportBand::text(int x, int y, int width, int height,
+                             std::function<std::string()> value, const QFont& font,
+                             std::string picture, int align) {
+  ReportControl c = makeControl(ReportControl::Kind::Text, x, y, width, height);
+  c.value = std::move(value);
+  c.font = font;
+  if (!picture.empty()) c.picture = parsePicture(picture);
+  c.align = align;
+  controls.push_back(std::move(c));
+  return *this;
+}
+
+ReportBand& ReportBand::label(int x, int y, int width, int height, std::string text,
+                              const QFont& font, int align) {
+  return this->text(
+      x, y, width, height, [text] { return text; }, font, {}, align);
+}
+
+ReportBand& ReportBand::line(int x, int y, int width, int height, int penWidth) {
+  ReportControl c = makeControl(ReportControl::Kind::Line, x, y, width, height);
+  c.penWidth = penWidth;
+  controls.push_back(std::move(c));
+  return *this;
+}
+
+ReportBand& ReportBand::box(int x, int y, int width, int height, int penWidth) {
+  ReportControl c = makeControl(ReportControl::Kind::Box, x, y, width, height);
+  c.penWidth = penWidth;
+  controls.push_back(std::move(c));
+  return *this;
+}
+
+ReportBand& ReportBand::wrapped(int x, int y, int width, std::function<std::string()> value,
+                                const QFont& font) {
+  ReportControl c = makeControl(ReportControl::Kind::WrappedText, x, y, width, 0);
+  c.value = std::move(value);
+  c.font = font;
+  controls.push_back(std::move(c));
+  return *this;
+}
+
+ReportBand& ReportBand::rich(int x, int y, int width, std::function<std::string()> markup,
+                             const QFont& font) {
+  ReportControl c = makeControl(ReportControl::Kind::RichText, x, y, width, 0);
+  c.value = std::move(markup);
+  c.font = font;
+  controls.push_back(std::move(c));
+  return *this;
+}
+
+// What a growing control still has to place.
+struct ReportEngine::Placement {
+  const ReportControl* control;
+  std::vector<WrappedLine> lines;
+  std::size_t nextLine = 0;
+  std::shared_ptr<RichTextPages> rich;
+
+  bool done() const { return rich ? rich->atEnd() : nextLine >= lines.size(); }
+  double naturalHeight() const {
+    if (rich) return rich->totalHeight();
+    double h = 0;
+    for (const WrappedLine& l : lines) h += l.height;
+    return h;
+  }
+};
+
+ReportEngine::ReportEngine() = default;
+ReportEngine::~ReportEngine() = default;
+
+int ReportEngine::bodyBottom() const { return paperHeight - marginBottom - footer.height; }
+
+void ReportEngine::startPage() {
+  ++pageNumber_;
+  ReportPage page;
+  page.width = paperWidth;
+  page.height = paperHeight;
+  pages_.push_back(std::move(page));
+  pageOpen_ = true;
+  placeBand(form, marginTop, false);
+  placeBand(header, marginTop, false);
+  cursor_ = marginTop + header.height;
+}
+
+void ReportEngine::finishPage() {
+  if (!pageOpen_) return;
+  placeBand(footer, bodyBottom(), false);
+  pageOpen_ = false;
+  if (onPageDone) onPageDone(pageNumber_);
+}
+
+void ReportEngine::pageBreak() { finishPage(); }
+
+std::vector<ReportPage> ReportEngine::takePages() {
+  finishPage();
+  std::vector<ReportPage> pages = std::move(pages_);
+  pages_.clear();
+  return pages;
+}
+
+// Places the band's fixed controls (texts, lines, boxes) with the band's top at `top`.
+void ReportEngine::placeBand(const ReportBand& band, int top, bool continuing) {
+  if (continuing) return;
+  ReportPage& page = pages_.back();
+  const int left = marginLeft;
+  for (const ReportControl& c : band.controls) {
+    PageItem item;
+    switch (c.kind) {
+      case ReportControl::Kind::Text: {
+        item.kind = PageItem::Kind::Text;
+        item.rect = QRectF(left + c.x, top + c.y, c.width, c.height);
+        item.font = c.font;
+        item.text = fitting(controlText(c), c.font, c.width);
+        item.flags = (c.align ? c.align : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine;
+        if (item.text.isEmpty()) continue;
+        break;
+      }
+      case ReportControl::Kind::Line:
+        item.kind = PageItem::Kind::Line;
+        item.rect = QRectF(left + c.x, top + c.y, c.width, c.height);
+        item.penWidth = c.penWidth;
+        break;
+      case ReportControl::Kind::Box:
+        item.kind = PageItem::Kind::Box;
+        item.rect = QRectF(left + c.x, top + c.y, c.width, c.height);
+        item.penWidth = c.penWidth;
+        break;
+      default:
+        continue;  // growing controls are placed by printGrowing
+    }
+    page.items.push_back(std::move(item));
+  }
+}
+
+void ReportEngine::print(const ReportBand& detail) {
+  const bool grows =
+      std::any_of(detail.controls.begin(), detail.controls.end(), [](const ReportControl& c) {
+        return c.kind == ReportControl::Kind::WrappedText ||
+               c.kind == ReportControl::Kind::RichText;
+      });
+  if (grows) {
+    printGrowing(detail);
+    return;
+  }
+  if (!pageOpen_) startPage();
+  if (cursor_ + detail.height > bodyBottom() && cursor_ > marginTop + header.height) {
+    finishPage();
+    startPage();
+  }
+  placeBand(detail, cursor_, false);
+  cursor_ += detail.height;
+}
+
+void ReportEngine::printGrowing(const ReportBand& band) {
+  std::vector<Placement> growing;
+  double natural = band.height;
+  for (const ReportControl& c : band.controls) {
+    if (c.kind == ReportControl::Kind::WrappedText) {
+      Placement p{&c, wrapLines(controlText(c), c.font, c.width), 0, nullptr};
+      natural = std::max(natural, c.y + p.naturalHeight());
+      growing.push_back(std::move(p));
+    } else if (c.kind == ReportControl::Kind::RichText) {
+      const std::string markup = c.value ? c.value() : std::string();
+      Placement p{&c, {}, 0, std::make_shared<RichTextPages>(markup, c.width, c.font)};
+      natural = std::max(natural, c.y + p.naturalHeight());
+      growing.push_back(std::move(p));
+    }
+  }
+  if (!pageOpen_) startPage();
+  const int bodyTop = marginTop + header.height;
+  // A band that fits on a fresh page is never split.
+  const bool fitsHere = cursor_ + natural <= bodyBottom();
+  if (!fitsHere && cursor_ > bodyTop &&
+      (natural <= bodyBottom() - bodyTop || cursor_ + band.height > bodyBottom())) {
+    finishPage();
+    startPage();
+  }
+  int top = cursor_;
+  bool continuing = false;
+  for (;;) {
+    placeBand(band, top, continuing);
+    double bottom = continuing ? top : top + band.height;
+    bool more = false;
+    for (Placement& p : growing) {
+      const ReportControl& c = *p.control;
+      double y = continuing ? top : top + c.y;
+      if (p.rich) {
+        const int available = static_cast<int>(bodyBottom() - y);
+        int height = 0;
+        const double sliceTop = p.rich->takeNext(available, &height);
+        if (height > 0) {
+          PageItem item;
+          item.kind = PageItem::Kind::RichSlice;
+          item.rect = QRectF(marginLeft + c.x, y, c.width, height);
+          item.rich = p.rich;
+          item.sliceTop = sliceTop;
+          pages_.back().items.push_back(std::move(item));
+          y += height;
+        }
+      } else {
+        while (p.nextLine < p.lines.size()) {
+          const WrappedLine& line = p.lines[p.nextLine];
+          // A line always goes on a fresh page, even when taller than the page.
+          if (y + line.height > bodyBottom() && y > bodyTop) break;
+          if (!line.text.isEmpty()) {
+            PageItem item;
+            item.kind = PageItem::Kind::Text;
+            item.rect = QRectF(marginLeft + c.x, y, c.width, line.height);
+            item.font = c.font;
+            item.text = line.text;
+            item.flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+            pages_.back().items.push_back(std::move(item));
+          }
+          y += line.height;
+          ++p.nextLine;
+        }
+      }
+      bottom = std::max(bottom, y);
+      more = more || !p.done();
+    }
+    if (!more) {
+      cursor_ = static_cast<int>(std::ceil(bottom));
+      return;
+    }
+    finishPage();
+    startPage();
+    top = cursor_;
+    continuing = true;
+  }
+}
+
+}  // namespace rt

@@ -1,0 +1,105 @@
+#include "platform/ui/report_output.h"
+
+#include <QFile>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+
+namespace rt {
+namespace {
+
+QString xmlEscaped(const QString& text) { return text.toHtmlEscaped(); }
+
+// Qt writes its own XMP packet unless given one; ours carries what the
+// document information dictionary of Qt cannot hold.
+QByteArray xmpPacket(const PdfDocumentInfo& info) {
+  QString xmp = QStringLiteral(
+      "<?xpacket begin='' id='W5M0MpCehiHzreSzNTczkc9d'?>\n"
+      "<x:xmpmeta xmlns:x='adobe:ns:meta/'>\n"
+      "<rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>\n"
+      "<rdf:Description rdf:about='' xmlns:dc='http://purl.org/dc/elements/1.1/'"
+      " xmlns:pdf='http://ns.adobe.com/pdf/1.3/' xmlns:xmp='http://ns.adobe.com/xap/1.0/'>\n"
+      "<dc:title><rdf:Alt><rdf:li xml:lang='x-default'>%1</rdf:li></rdf:Alt></dc:title>\n"
+      "<dc:description><rdf:Alt><rdf:li xml:lang='x-default'>%2</rdf:li></rdf:Alt>"
+      "</dc:description>\n"
+      "<dc:creator><rdf:Seq><rdf:li>%3</rdf:li></rdf:Seq></dc:creator>\n"
+      "<pdf:Producer>%4</pdf:Producer>\n"
+      "<pdf:Keywords>%5</pdf:Keywords>\n"
+      "<xmp:CreatorTool>%6</xmp:CreatorTool>\n"
+      "</rdf:Description>\n</rdf:RDF>\n</x:xmpmeta>\n<?xpacket end='w'?>");
+  xmp = xmp.arg(xmlEscaped(info.title), xmlEscaped(info.subject), xmlEscaped(info.author),
+                xmlEscaped(info.programName), xmlEscaped(info.keywords),
+                xmlEscaped(info.creator));
+  return xmp.toUtf8();
+}
+
+QPageSize pageSizeOf(const ReportPage& page) {
+  return QPageSize(QSizeF(page.width / 1000.0, page.height / 1000.0), QPageSize::Inch);
+}
+
+}  // namespace
+
+bool writePdf(const std::vector<ReportPage>& pages, const QString& path,
+              const PdfDocumentInfo& info) {
+  QFile::remove(path);
+  QPdfWriter writer(path);
+  writer.setTitle(info.title);
+  writer.setCreator(info.creator);
+  writer.setDocumentXmpMetadata(xmpPacket(info));
+  writer.setResolution(1200);
+  writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+  if (!pages.empty()) writer.setPageSize(pageSizeOf(pages.front()));
+  QPainter painter;
+  if (!painter.begin(&writer)) return false;
+  const double scale = writer.resolution() / 1000.0;
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    if (i > 0) {
+      writer.setPageSize(pageSizeOf(pages[i]));
+      writer.newPage();
+    }
+    drawPage(painter, pages[i], scale);
+  }
+  return painter.end();
+}
+
+bool printPages(const std::vector<ReportPage>& pages, QPrinter& printer, int copies) {
+  printer.setFullPage(true);
+  printer.setCopyCount(std::max(copies, 1));
+  if (!pages.empty()) printer.setPageSize(pageSizeOf(pages.front()));
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  const double scale = printer.resolution() / 1000.0;
+  // Drivers that cannot make copies themselves get the pages again.
+  const int passes = printer.supportsMultipleCopies() ? 1 : std::max(copies, 1);
+  bool first = true;
+  for (int pass = 0; pass < passes; ++pass) {
+    for (const ReportPage& page : pages) {
+      if (!first) printer.newPage();
+      first = false;
+      drawPage(painter, page, scale);
+    }
+  }
+  return painter.end();
+}
+
+namespace {
+PrintService& printService() {
+  static PrintService service;
+  return service;
+}
+}  // namespace
+
+PrintService setPrintService(PrintService service) {
+  PrintService previous = std::move(printService());
+  printService() = std::move(service);
+  return previous;
+}
+
+bool printReport(const std::vector<ReportPage>& pages, int copies) {
+  if (printService()) return printService()(pages, copies);
+  QPrinter printer(QPrinter::HighResolution);
+  return printPages(pages, printer, copies);
+}
+
+}  // namespace rt

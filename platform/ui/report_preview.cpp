@@ -1,0 +1,116 @@
+#include "platform/ui/report_preview.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
+
+#include "platform/base/procedures.h"
+
+namespace rt {
+namespace {
+
+constexpr double kScreenScale = 96.0 / 1000.0;  // pages shown at 96 dots per inch
+
+QPushButton* button(QWidget* parent, QBoxLayout* row, const char* name, const QString& text) {
+  auto* b = new QPushButton(text, parent);
+  b->setObjectName(QString::fromLatin1(name));
+  row->addWidget(b);
+  return b;
+}
+
+}  // namespace
+
+ReportPreview::ReportPreview(const std::vector<ReportPage>& pages, QString title, int copies)
+    : pages_(pages), title_(std::move(title)), copies_(std::max(copies, 1)) {}
+
+int ReportPreview::Init() {
+  auto* window = new QWidget(nullptr, Qt::Window);
+  window->setWindowTitle(QStringLiteral("Vista previa: ") + title_);
+  auto* outer = new QVBoxLayout(window);
+  auto* row = new QHBoxLayout;
+  button(window, row, "?FIRST", QStringLiteral("<<"));
+  button(window, row, "?PREVIOUS", QStringLiteral("<"));
+  counter_ = new QLabel(window);
+  counter_->setObjectName("?PAGES");
+  row->addWidget(counter_);
+  button(window, row, "?NEXT", QStringLiteral(">"));
+  button(window, row, "?LAST", QStringLiteral(">>"));
+  row->addStretch(1);
+  row->addWidget(new QLabel(QStringLiteral("Copias:"), window));
+  copiesBox_ = new QSpinBox(window);
+  copiesBox_->setObjectName("?COPIES");
+  copiesBox_->setRange(1, 999);
+  copiesBox_->setValue(copies_);
+  row->addWidget(copiesBox_);
+  button(window, row, "?PRINT", QStringLiteral("&Imprimir"));
+  button(window, row, "?CLOSE", QStringLiteral("&Cerrar"));
+  outer->addLayout(row);
+  auto* scroll = new QScrollArea(window);
+  scroll->setObjectName("?PAGEAREA");
+  scroll->setBackgroundRole(QPalette::Dark);
+  scroll->setAlignment(Qt::AlignHCenter);
+  page_ = new QLabel;
+  page_->setObjectName("?PAGE");
+  scroll->setWidget(page_);
+  outer->addWidget(scroll, 1);
+  window->resize(900, 1000);
+  Open(window);
+  for (int key : {Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Escape}) alertKey(key);
+  showPage(0);
+  return level::Benign;
+}
+
+void ReportPreview::showPage(int index) {
+  if (pages_.empty()) {
+    counter_->setText(QStringLiteral("Sin p\u00e1ginas"));
+    return;
+  }
+  current_ = std::clamp(index, 0, static_cast<int>(pages_.size()) - 1);
+  const ReportPage& page = pages_[current_];
+  QPixmap pixmap(qRound(page.width * kScreenScale), qRound(page.height * kScreenScale));
+  pixmap.fill(Qt::white);
+  {
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    drawPage(painter, page, kScreenScale);
+  }
+  page_->setPixmap(pixmap);
+  page_->resize(pixmap.size());
+  counter_->setText(QStringLiteral("P\u00e1gina %1 de %2").arg(current_ + 1).arg(pages_.size()));
+}
+
+int ReportPreview::TakeWindowEvent() {
+  if (event() != event::AlertKey) return WindowDriver::TakeWindowEvent();
+  if (keyCode() == Qt::Key_Escape) post(event::CloseWindow);
+  if (keyCode() == Qt::Key_PageDown) showPage(current_ + 1);
+  if (keyCode() == Qt::Key_PageUp) showPage(current_ - 1);
+  return level::Benign;
+}
+
+int ReportPreview::TakeAccepted() {
+  const QString name = field() ? field()->objectName() : QString();
+  const int last = static_cast<int>(pages_.size()) - 1;
+  if (name == "?FIRST") showPage(0);
+  if (name == "?PREVIOUS") showPage(current_ - 1);
+  if (name == "?NEXT") showPage(current_ + 1);
+  if (name == "?LAST") showPage(last);
+  if (name == "?PRINT") {
+    copies_ = copiesBox_->value();
+    Response = kCompleted;
+    post(event::CloseWindow);
+  }
+  if (name == "?CLOSE") post(event::CloseWindow);
+  return level::Benign;
+}
+
+int ReportPreview::preview() {
+  Run();
+  return Response == kCompleted ? kCompleted : 0;
+}
+
+}  // namespace rt

@@ -1,0 +1,203 @@
+// The band engine: headers and footers on every page, page breaks, the page
+// counter, word-wrapped and rich text that continue on the next page, and
+// the pages written as a PDF file read back with poppler's tools.
+#include "platform/ui/report_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "platform/ui/report_output.h"
+
+namespace rt {
+namespace {
+
+std::string commandOutput(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+    pclose(pipe);
+  }
+  return out;
+}
+
+// The value of a "Name: value" line of pdfinfo.
+std::string infoField(const std::string& facts, const std::string& name) {
+  const auto at = facts.find(name + ":");
+  if (at == std::string::npos) return {};
+  const auto start = facts.find_first_not_of(' ', at + name.size() + 1);
+  return facts.substr(start, facts.find('\n', start) - start);
+}
+
+QStringList texts(const ReportPage& page) {
+  QStringList list;
+  for (const PageItem& item : page.items) {
+    if (item.kind == PageItem::Kind::Text) list << item.text.trimmed();
+  }
+  return list;
+}
+
+void headedEngine(ReportEngine& engine) {
+  const QFont font = reportFont("Arial", 10);
+  engine.header.height = 400;
+  engine.header.label(0, 0, 3000, 200, "Cabecera", font);
+  engine.header.text(
+      6000, 0, 1000, 200, [&engine] { return std::to_string(engine.pageNumber()); }, font,
+      "@n-7", Qt::AlignRight);
+  engine.footer.height = 300;
+  engine.footer.label(0, 50, 3000, 200, "Pie", font);
+}
+
+TEST(ReportEngine, DetailBandsFillPagesBetweenHeaderAndFooter) {
+  ReportEngine engine;
+  headedEngine(engine);
+  int done = 0;
+  engine.onPageDone = [&done](int page) { EXPECT_EQ(page, ++done); };
+  ReportBand detail;
+  detail.height = 200;
+  int n = 0;
+  detail.text(0, 0, 2000, 200, [&n] { return "fila " + std::to_string(n); },
+              reportFont("Arial", 10));
+  // 11000 - 1000 margins - 400 header - 300 footer = 9300: 46 rows a page.
+  for (n = 1; n <= 100; ++n) engine.print(detail);
+  engine.finishPage();
+  ASSERT_EQ(engine.pages().size(), 3u);
+  EXPECT_EQ(done, 3);
+  int rows = 0;
+  for (std::size_t p = 0; p < engine.pages().size(); ++p) {
+    const QStringList t = texts(engine.pages()[p]);
+    EXPECT_EQ(t.count("Cabecera"), 1);
+    EXPECT_EQ(t.count("Pie"), 1);
+    EXPECT_TRUE(t.contains(QString::number(p + 1))) << "page number on page " << p + 1;
+    for (const PageItem& item : engine.pages()[p].items) {
+      if (!item.text.startsWith("fila")) continue;
+      ++rows;
+      EXPECT_EQ(item.text, QString("fila %1").arg(rows));
+      EXPECT_GE(item.rect.top(), 500 + 400);
+      EXPECT_LE(item.rect.bottom(), 11000 - 500 - 300);
+    }
+  }
+  EXPECT_EQ(rows, 100);
+  // A forced break starts the next band on a new page.
+  engine.pageBreak();
+  engine.print(detail);
+  EXPECT_EQ(engine.pageNumber(), 4);
+}
+
+TEST(ReportEngine, WrappedTextGrowsItsBandAndContinuesOnTheNextPage) {
+  ReportEngine engine;
+  headedEngine(engine);
+  std::string words;
+  for (int i = 1; i <= 1500; ++i) words += "palabra" + std::to_string(i) + " ";
+  ReportBand first;
+  first.height = 200;
+  first.label(0, 0, 2000, 200, "antes", reportFont("Arial", 10));
+  ReportBand note;
+  note.height = 100;
+  note.label(0, 0, 1000, 100, "Notas:", reportFont("Arial", 10));
+  note.wrapped(1000, 100, 4000, [&words] { return words; }, reportFont("Arial", 10));
+  ReportBand after;
+  after.height = 200;
+  after.label(0, 0, 2000, 200, "despues", reportFont("Arial", 10));
+  engine.print(first);
+  engine.print(note);
+  engine.print(after);
+  engine.finishPage();
+  ASSERT_GE(engine.pages().size(), 3u);
+  // Every word once, in order, never outside the body; the label only once.
+  int expected = 1;
+  int labels = 0;
+  double lastBottom = 0;
+  for (const ReportPage& page : engine.pages()) {
+    for (const PageItem& item : page.items) {
+      if (item.text == "Notas:") ++labels;
+      if (!item.text.startsWith("palabra")) continue;
+      EXPECT_LE(item.rect.bottom(), 11000 - 500 - 300);
+      EXPECT_LE(item.rect.right(), 500 + 1000 + 4000 + 1);
+      for (const QString& w : item.text.split(' ', Qt::SkipEmptyParts)) {
+        ASSERT_EQ(w, QString("palabra%1").arg(expected)) << "word order";
+        ++expected;
+      }
+      lastBottom = item.rect.bottom();
+    }
+  }
+  EXPECT_EQ(expected, 1501);
+  EXPECT_EQ(labels, 1);
+  // The band after the note follows the text's last line on the last page.
+  const ReportPage& last = engine.pages().back();
+  for (const PageItem& item : last.items) {
+    if (item.text == "despues") {
+      EXPECT_GE(item.rect.top(), lastBottom - 1);
+    }
+  }
+}
+
+TEST(ReportEngine, RichTextContinuesOnTheNextPage) {
+  ReportEngine engine;
+  headedEngine(engine);
+  std::string markup = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 ";
+  for (int i = 0; i < 120; ++i) markup += "L\\'ednea " + std::to_string(i) + "\\par ";
+  markup += "}";
+  ReportBand band;
+  band.rich(0, 0, 6000, [&markup] { return markup; }, reportFont("Arial", 10));
+  engine.print(band);
+  engine.finishPage();
+  ASSERT_GE(engine.pages().size(), 2u);
+  double drawn = 0;
+  double expectedTop = 0;
+  for (const ReportPage& page : engine.pages()) {
+    for (const PageItem& item : page.items) {
+      if (item.kind != PageItem::Kind::RichSlice) continue;
+      EXPECT_NEAR(item.sliceTop, expectedTop, 1) << "slices follow one another";
+      expectedTop = item.sliceTop + item.rect.height();
+      drawn += item.rect.height();
+      EXPECT_LE(item.rect.bottom(), 11000 - 500 - 300);
+    }
+  }
+  EXPECT_GT(drawn, 120 * 166);
+}
+
+TEST(ReportEngine, PdfCarriesThePagesAndTheDocumentInformation) {
+  ReportEngine engine;
+  headedEngine(engine);
+  ReportBand detail;
+  detail.height = 200;
+  int n = 0;
+  detail.text(0, 0, 3000, 200, [&n] { return "Se\xF1or " + std::to_string(n); },
+              reportFont("Arial", 10));
+  for (n = 1; n <= 60; ++n) engine.print(detail);
+  const std::vector<ReportPage> pages = engine.takePages();
+  const std::string path = (std::filesystem::current_path() / "engine.pdf").string();
+  PdfDocumentInfo info;
+  info.title = "Listado";
+  info.creator = "varneta";
+  info.subject = "Prueba";
+  info.programName = "PruebaMotor";
+  ASSERT_TRUE(writePdf(pages, QString::fromStdString(path), info));
+  const std::string text = commandOutput("pdftotext -layout '" + path + "' -");
+  EXPECT_NE(text.find("Se\xC3\xB1or 60"), std::string::npos) << text;
+  EXPECT_NE(text.find("\f"), std::string::npos);  // a page break between the two pages
+  const std::string facts = commandOutput("pdfinfo '" + path + "'");
+  EXPECT_EQ(infoField(facts, "Pages"), "2");
+  EXPECT_EQ(infoField(facts, "Title"), "Listado");
+  EXPECT_EQ(infoField(facts, "Creator"), "varneta");
+  EXPECT_NE(infoField(facts, "Page size").find("612 x 792"), std::string::npos) << facts;
+  const std::string meta = commandOutput("pdfinfo -meta '" + path + "'");
+  EXPECT_NE(meta.find(">Prueba<"), std::string::npos) << meta;
+  EXPECT_NE(meta.find("PruebaMotor"), std::string::npos) << meta;
+}
+
+TEST(ReportEngine, ReportFontsMapToInstalledFaces) {
+  EXPECT_EQ(reportFontFamily("Arial"), "Liberation Sans");
+  EXPECT_EQ(reportFontFamily("MS Sans Serif"), "Liberation Sans");
+  EXPECT_EQ(reportFontFamily("Arial Monospaced 03"), "Liberation Sans");
+  EXPECT_EQ(reportFontFamily("Courier New"), "Liberation Mono");
+  EXPECT_EQ(reportFontFamily("Times New Roman"), "Liberation Serif");
+}
+
+}  // namespace
+}  // namespace rt
