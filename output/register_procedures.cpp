@@ -1,7 +1,13 @@
 #include "output/register_procedures.h"
 
+#include "output/report_destination_window.h"
+#include "platform/base/procedures.h"
+
 namespace output {
 
-void registerProcedures() {}
+void registerProcedures() {
+  rt::registerProcedure("VentanaParametrosListado",
+                        [](const rt::ProcedureArgs&) { return runVentanaParametrosListado(); });
+}
 
 }  // namespace output

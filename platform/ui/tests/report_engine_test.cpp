@@ -6,32 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "platform/ui/report_output.h"
+#include "platform/ui/testing/pdf_probe.h"
 
 namespace rt {
 namespace {
 
-std::string commandOutput(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    pclose(pipe);
-  }
-  return out;
-}
-
-// The value of a "Name: value" line of pdfinfo.
-std::string infoField(const std::string& facts, const std::string& name) {
-  const auto at = facts.find(name + ":");
-  if (at == std::string::npos) return {};
-  const auto start = facts.find_first_not_of(' ', at + name.size() + 1);
-  return facts.substr(start, facts.find('\n', start) - start);
-}
 
 QStringList texts(const ReportPage& page) {
   QStringList list;
@@ -178,15 +161,15 @@ TEST(ReportEngine, PdfCarriesThePagesAndTheDocumentInformation) {
   info.subject = "Prueba";
   info.programName = "PruebaMotor";
   ASSERT_TRUE(writePdf(pages, QString::fromStdString(path), info));
-  const std::string text = commandOutput("pdftotext -layout '" + path + "' -");
+  const std::string text = testing::pdfText(path);
   EXPECT_NE(text.find("Se\xC3\xB1or 60"), std::string::npos) << text;
   EXPECT_NE(text.find("\f"), std::string::npos);  // a page break between the two pages
-  const std::string facts = commandOutput("pdfinfo '" + path + "'");
-  EXPECT_EQ(infoField(facts, "Pages"), "2");
-  EXPECT_EQ(infoField(facts, "Title"), "Listado");
-  EXPECT_EQ(infoField(facts, "Creator"), "varneta");
-  EXPECT_NE(infoField(facts, "Page size").find("612 x 792"), std::string::npos) << facts;
-  const std::string meta = commandOutput("pdfinfo -meta '" + path + "'");
+  const std::string facts = testing::pdfInfo(path);
+  EXPECT_EQ(testing::infoField(facts, "Pages"), "2");
+  EXPECT_EQ(testing::infoField(facts, "Title"), "Listado");
+  EXPECT_EQ(testing::infoField(facts, "Creator"), "varneta");
+  EXPECT_NE(testing::infoField(facts, "Page size").find("612 x 792"), std::string::npos) << facts;
+  const std::string meta = testing::pdfMetadata(path);
   EXPECT_NE(meta.find(">Prueba<"), std::string::npos) << meta;
   EXPECT_NE(meta.find("PruebaMotor"), std::string::npos) << meta;
 }

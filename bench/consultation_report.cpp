@@ -1,0 +1,120 @@
+// The consultation report of 10,000 consultations written as a PDF file:
+// the whole run (timer-driven reading, 25 records a tick, lookups, bands,
+// PDF), and the band engine with the PDF writer alone.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "core/catalog_tables.h"
+#include "core/clinical_tables.h"
+#include "core/data_files.h"
+#include "core/globals.h"
+#include "core/report_destination.h"
+#include "core/table_registration.h"
+#include "platform/base/logical_threads.h"
+#include "platform/base/paths.h"
+#include "platform/base/procedures.h"
+#include "platform/ui/event_loop.h"
+#include "platform/ui/report_engine.h"
+#include "platform/ui/report_output.h"
+#include "practice/consultation_report.h"
+
+namespace {
+
+constexpr int kConsultations = 10000;
+
+std::filesystem::path& folder() {
+  static std::filesystem::path f;
+  return f;
+}
+
+void prepare() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  folder() = std::filesystem::temp_directory_path() /
+             ("varneta-bench-report-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder() / "PDF");
+  std::filesystem::current_path(folder());
+  setenv("VARNETA_WINDIR", folder().c_str(), 1);
+  rt::captureWorkingFolder();
+  static int argc = 1;
+  static char name[] = "bench_consultation_report";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  rt::installWindowLayer();
+  core::openPracticeDatabase(folder());
+  core::openAllTables();
+  core::Coberturas_Medicas::table().clear();
+  core::COB().Cod_Cobertura = 1;
+  core::COB().Descripcion = "OSDE 210";
+  core::Coberturas_Medicas::table().add();
+  for (int p = 1; p <= 500; ++p) {
+    core::Pacientes::table().clear();
+    core::PAC().Cod_Paciente = p;
+    core::PAC().Nombre = "Paciente de prueba " + std::to_string(p);
+    core::PAC().Telefono = "4555-" + std::to_string(1000 + p);
+    core::PAC().Cod_Cobertura = 1;
+    core::PAC().Fecha_Nacim = 70000 + p;
+    core::Pacientes::table().add();
+  }
+  for (int c = 1; c <= kConsultations; ++c) {
+    core::Consultas::table().clear();
+    core::CON().Cod_Consulta = c;
+    core::CON().Cod_Paciente = c % 500 + 1;
+    core::CON().Fecha = 80000 + c / 7;
+    core::CON().Motivo = "Control de rutina, consulta " + std::to_string(c);
+    core::Consultas::table().add();
+  }
+  rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
+    core::settleReportDestination();
+    return rt::kCompleted;
+  });
+}
+
+void ConsultationReportToPdf(benchmark::State& state) {
+  prepare();
+  for (auto _ : state) {
+    GLO::ModoListado = "P";
+    bool ended = false;
+    rt::start([&ended] {
+      practice::runReporteConsultas("", "");
+      ended = true;
+    });
+    while (!ended) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  state.SetItemsProcessed(state.iterations() * kConsultations);
+  state.counters["records/s"] = benchmark::Counter(static_cast<double>(kConsultations),
+                                                   benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(ConsultationReportToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BandEngineToPdf(benchmark::State& state) {
+  prepare();
+  const QFont font = rt::reportFont("Arial", 10);
+  for (auto _ : state) {
+    rt::ReportEngine engine;
+    engine.header.height = 400;
+    engine.header.label(0, 0, 5000, 300, "Reporte de Consultas (Filtrado)", font);
+    rt::ReportBand detail;
+    detail.height = 180;
+    int n = 0;
+    detail.text(0, 10, 1719, 170, [] { return std::string("Paciente de prueba 123"); }, font);
+    detail.text(1823, 10, 781, 170, [] { return std::string("4555-1123"); }, font);
+    detail.text(3646, 10, 625, 170, [] { return std::string("70123"); }, font, "@d17");
+    detail.text(4427, 10, 2865, 170, [&n] { return "Control de rutina " + std::to_string(n); },
+                font);
+    for (n = 0; n < kConsultations; ++n) engine.print(detail);
+    rt::writePdf(engine.takePages(), QString::fromStdString((folder() / "engine.pdf").string()),
+                 {});
+  }
+  state.counters["records/s"] = benchmark::Counter(static_cast<double>(kConsultations),
+                                                   benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BandEngineToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace

@@ -1,0 +1,165 @@
+#include "output/report_destination_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "core/globals.h"
+#include "core/report_destination.h"
+#include "platform/base/cp1252.h"
+#include "platform/ui/qt_text.h"
+
+namespace output {
+namespace {
+
+constexpr int kLineWidth = 255;
+constexpr int kMailTextWidth = 1000;
+
+QLineEdit* entry(QWidget* parent, const char* name, const std::string& value, const char* tip) {
+  auto* edit = new QLineEdit(rt::toQString(rt::clip(value)), parent);
+  edit->setObjectName(QString::fromLatin1(name));
+  edit->setMaxLength(kLineWidth);
+  edit->setToolTip(rt::toQString(tip));
+  return edit;
+}
+
+QLabel* prompt(QWidget* parent, const char* name, const char* text) {
+  auto* label = new QLabel(rt::toQString(text), parent);
+  label->setObjectName(QString::fromLatin1(name));
+  return label;
+}
+
+std::string cut(const QString& text, std::size_t width) {
+  std::string value = rt::fromQString(text);
+  if (value.size() > width) value.resize(width);
+  return value;
+}
+
+}  // namespace
+
+int VentanaParametrosListado::Init() {
+  if (!core::settleReportDestination()) {
+    // Decided without the user: the window closes before it is seen.
+    return rt::level::Fatal;
+  }
+  auto* window = new QWidget(nullptr, Qt::Dialog);
+  window->setWindowTitle(rt::toQString("Par\xE1metros adicionales para Listado"));
+  auto* outer = new QVBoxLayout(window);
+  auto* sheet = new QTabWidget(window);
+  sheet->setObjectName("?SHEET1");
+  auto* tab = new QWidget;
+  tab->setObjectName("?TAB1");
+  sheet->addTab(tab, QStringLiteral("General"));
+  auto* tabLayout = new QVBoxLayout(tab);
+
+  auto* top = new QFormLayout;
+  auto* destination = new QComboBox(tab);
+  destination->setObjectName("?GLO:TIPOLISTADO");
+  destination->addItem(QStringLiteral("Normal"), QStringLiteral("N"));
+  destination->addItem(QStringLiteral("Mail"), QStringLiteral("M"));
+  destination->addItem(QStringLiteral("Archivo PDF"), QStringLiteral("P"));
+  destination->setCurrentIndex(
+      std::max(0, destination->findData(rt::toQString(rt::clip(GLO::TipoListado)))));
+  destination->setToolTip(QStringLiteral("Tipo de Salida para Listado"));
+  top->addRow(prompt(tab, "?GLO:TIPOLISTADO:PROMPT", "Destino del Listado:"), destination);
+  tabLayout->addLayout(top);
+
+  auto* mail = new QWidget(tab);
+  mail->setObjectName("?DATOSMAIL");
+  auto* mailLayout = new QVBoxLayout(mail);
+  mailLayout->setContentsMargins(0, 0, 0, 0);
+  auto* fields = new QFormLayout;
+  fields->addRow(prompt(mail, "?GLO:MAILLISTADO:PROMPT", "Mail de Destino:"),
+                 entry(mail, "?GLO:MAILLISTADO", GLO::MailListado,
+                       "Mail de Destino para el listado"));
+  fields->addRow(prompt(mail, "?GLO:NOMBREPDF:PROMPT", "Nombre del Archivo:"),
+                 entry(mail, "?GLO:NOMBREPDF", GLO::NombrePDF,
+                       "Nombre del Archivo PDF generado por el Reporte"));
+  fields->addRow(prompt(mail, "?GLO:ASUNTOLISTADO:PROMPT", "Asunto del Email:"),
+                 entry(mail, "?GLO:ASUNTOLISTADO", GLO::AsuntoListado,
+                       "Asunto del Mail con el Listado"));
+  mailLayout->addLayout(fields);
+  auto* show = new QCheckBox(
+      rt::toQString("Mostrar el Mail antes de enviarlo (para edici\xF3n)"), mail);
+  show->setObjectName("?GLO:MOSTRARDIALOGOMAIL");
+  show->setChecked(GLO::MostrarDialogoMail == 1);
+  show->setToolTip(QStringLiteral("Marca que indica que se debe mostrar el mail para editarlo"));
+  mailLayout->addWidget(show);
+  auto* group = new QGroupBox(QStringLiteral("Texto del Email:"), mail);
+  group->setObjectName("?GROUP1");
+  auto* groupLayout = new QVBoxLayout(group);
+  auto* text = new QPlainTextEdit(rt::toQString(rt::clip(GLO::TextoMail)), group);
+  text->setObjectName("?GLO:TEXTOMAIL");
+  text->setToolTip(QStringLiteral("Texto del Email"));
+  groupLayout->addWidget(text);
+  mailLayout->addWidget(group);
+  tabLayout->addWidget(mail);
+  outer->addWidget(sheet);
+
+  auto* ok = new QPushButton(QStringLiteral("&Ok"), window);
+  ok->setObjectName("?OKBUTTON");
+  outer->addWidget(ok, 0, Qt::AlignRight);
+  Open(window);
+  enableMailGroup();
+  return rt::level::Benign;
+}
+
+void VentanaParametrosListado::enableMailGroup() {
+  if (QWidget* group = control("?DATOSMAIL")) {
+    group->setEnabled(rt::clip(GLO::TipoListado) == "M");
+  }
+}
+
+int VentanaParametrosListado::TakeEvent() {
+  enableMailGroup();
+  const int answer = WindowDriver::TakeEvent();
+  enableMailGroup();
+  return answer;
+}
+
+void VentanaParametrosListado::writeBack() {
+  if (auto* destination = control<QComboBox>("?GLO:TIPOLISTADO")) {
+    GLO::TipoListado = rt::fromQString(destination->currentData().toString());
+  }
+  if (auto* e = control<QLineEdit>("?GLO:MAILLISTADO")) GLO::MailListado = cut(e->text(), 255);
+  if (auto* e = control<QLineEdit>("?GLO:NOMBREPDF")) GLO::NombrePDF = cut(e->text(), 255);
+  if (auto* e = control<QLineEdit>("?GLO:ASUNTOLISTADO")) {
+    GLO::AsuntoListado = cut(e->text(), 255);
+  }
+  if (auto* c = control<QCheckBox>("?GLO:MOSTRARDIALOGOMAIL")) {
+    GLO::MostrarDialogoMail = c->isChecked() ? 1 : 0;
+  }
+  if (auto* t = control<QPlainTextEdit>("?GLO:TEXTOMAIL")) {
+    GLO::TextoMail = cut(t->toPlainText(), kMailTextWidth);
+  }
+}
+
+int VentanaParametrosListado::TakeAccepted() {
+  // Every control writes to its global as soon as its value is accepted.
+  writeBack();
+  if (field() == control("?OKBUTTON")) post(rt::event::CloseWindow);
+  return rt::level::Benign;
+}
+
+int VentanaParametrosListado::TakeCloseEvent() {
+  if (auto* t = control<QPlainTextEdit>("?GLO:TEXTOMAIL")) {
+    // A multi-line text has no accepted event of its own; it is kept at close.
+    GLO::TextoMail = cut(t->toPlainText(), kMailTextWidth);
+  }
+  return rt::level::Benign;
+}
+
+int runVentanaParametrosListado() {
+  VentanaParametrosListado window;
+  window.Run();
+  return rt::kCompleted;
+}
+
+}  // namespace output

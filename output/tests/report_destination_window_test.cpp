@@ -1,0 +1,72 @@
+// The report destination window: unseen unless the listing mode is mail;
+// in the mail mode it shows the presets and writes the user's choice back.
+#include "output/report_destination_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+
+#include "core/globals.h"
+#include "core/report_destination.h"
+#include "output/register_procedures.h"
+#include "platform/base/procedures.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/testing/window_test_kit.h"
+
+namespace output {
+namespace {
+
+const char* kCaption = "Par\xE1metros adicionales para Listado";
+
+TEST(ReportDestinationWindow, OnlyTheMailModeShowsTheWindow) {
+  registerProcedures();
+  for (const char* mode : {"A", "N", "P"}) {
+    rt::testing::WindowScript script;
+    script.on(kCaption, [](rt::WindowDriver&) {});
+    GLO::ModoListado = mode;
+    ASSERT_TRUE(rt::testing::runOnThread([] {
+      core::presetReportGlobals("Listado de Pacientes");
+      rt::callProcedure("VentanaParametrosListado");
+    }));
+    EXPECT_EQ(script.pending(), 1) << "no window in mode " << mode;
+    EXPECT_EQ(GLO::TipoListado, mode[0] == 'P' ? "P" : "N");
+  }
+}
+
+TEST(ReportDestinationWindow, MailModeShowsThePresetsAndNormalGreysTheMailGroup) {
+  registerProcedures();
+  GLO::ModoListado = "M";
+  QPointer<QWidget> group;
+  rt::WindowDriver* shown = nullptr;
+  rt::testing::WindowScript script;
+  script.on(kCaption, [&](rt::WindowDriver& w) {
+    shown = &w;
+    group = w.control("?DATOSMAIL");
+    EXPECT_TRUE(group->isEnabled());
+    auto* destination = w.control<QComboBox>("?GLO:TIPOLISTADO");
+    EXPECT_EQ(destination->currentText(), "Mail");
+    EXPECT_EQ(w.control<QLineEdit>("?GLO:NOMBREPDF")->text(), "Listado de Pacientes");
+    EXPECT_EQ(w.control<QLineEdit>("?GLO:ASUNTOLISTADO")->text(), "Listado de Pacientes");
+    w.control<QLineEdit>("?GLO:NOMBREPDF")->setText("Otro, nombre");
+    destination->setCurrentIndex(0);
+    w.post(rt::event::Accepted, destination);
+  });
+  bool done = false;
+  rt::start([&] {
+    core::presetReportGlobals("Listado de Pacientes");
+    rt::callProcedure("VentanaParametrosListado");
+    done = true;
+  });
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return group && !group->isEnabled(); },
+                                     "the mail group greyed out"));
+  ASSERT_TRUE(rt::testing::click(*shown, "?OKBUTTON"));
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return done; }, "the window closed"));
+  EXPECT_EQ(GLO::TipoListado, "N");
+  EXPECT_EQ(GLO::NombrePDF, "Otro, nombre");
+  EXPECT_EQ(GLO::ModoListado, "M") << "the window never changes the frame's mode";
+}
+
+}  // namespace
+}  // namespace output

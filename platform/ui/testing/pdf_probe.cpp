@@ -1,0 +1,35 @@
+#include "platform/ui/testing/pdf_probe.h"
+
+#include <cstdio>
+
+namespace rt::testing {
+
+std::string commandOutput(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+    pclose(pipe);
+  }
+  return out;
+}
+
+std::string pdfText(const std::string& path) {
+  return commandOutput("pdftotext -layout '" + path + "' -");
+}
+
+std::string pdfInfo(const std::string& path) { return commandOutput("pdfinfo '" + path + "'"); }
+
+std::string pdfMetadata(const std::string& path) {
+  return commandOutput("pdfinfo -meta '" + path + "'");
+}
+
+std::string infoField(const std::string& facts, const std::string& name) {
+  const auto at = facts.find(name + ":");
+  if (at == std::string::npos) return {};
+  const auto start = facts.find_first_not_of(' ', at + name.size() + 1);
+  if (start == std::string::npos) return {};
+  return facts.substr(start, facts.find('\n', start) - start);
+}
+
+}  // namespace rt::testing

@@ -1,0 +1,17 @@
+#pragma once
+// Reads PDF files back through poppler's command-line tools, for tests.
+#include <string>
+
+namespace rt::testing {
+
+// What a command prints on its standard output.
+std::string commandOutput(const std::string& command);
+// The text of a PDF file laid out as on its pages; pages end with "\f".
+std::string pdfText(const std::string& path);
+// pdfinfo's facts, and the document's XMP metadata (pdfinfo -meta).
+std::string pdfInfo(const std::string& path);
+std::string pdfMetadata(const std::string& path);
+// The value of a "Name: value" line of pdfinfo's facts; empty when missing.
+std::string infoField(const std::string& facts, const std::string& name);
+
+}  // namespace rt::testing

@@ -1,0 +1,113 @@
+#include "practice/consultation_report.h"
+
+#include "core/catalog_tables.h"
+#include "core/clinical_tables.h"
+#include "core/file_warnings.h"
+#include "core/globals.h"
+#include "platform/base/cp1252.h"
+#include "platform/ui/report_pages.h"
+
+namespace practice {
+namespace {
+
+constexpr std::size_t kFilterWidth = 255;
+constexpr int kLineHeight = 180;
+
+std::string dayText(long day) { return std::to_string(day); }
+
+}  // namespace
+
+ReporteConsultas::ReporteConsultas(std::string filter, std::string /*order*/)
+    : filter_(std::move(filter)) {
+  if (filter_.size() > kFilterWidth) filter_.resize(kFilterWidth);
+}
+
+std::string ReporteConsultas::title() const { return "Listado de Consultas"; }
+std::string ReporteConsultas::procedureName() const { return "ReporteConsultas"; }
+std::string ReporteConsultas::tableName() const { return "Consultas"; }
+
+int ReporteConsultas::openTables() {
+  for (rt::Table* t : {&core::Consultas::table(), &core::Pacientes::table(),
+                       &core::Coberturas_Medicas::table()}) {
+    if (int e = t->open()) return e;
+  }
+  return 0;
+}
+
+void ReporteConsultas::closeTables() {
+  for (rt::Table* t : {&core::Consultas::table(), &core::Pacientes::table(),
+                       &core::Coberturas_Medicas::table()}) {
+    if (t->isOpen()) t->close();
+  }
+}
+
+long long ReporteConsultas::primaryRecords() { return core::Consultas::table().records(); }
+
+void ReporteConsultas::openView() {
+  view_ = std::make_unique<rt::View>(core::Consultas::def(), core::Consultas::CON05);
+  view_->setToStart();
+  if (!rt::clip(filter_).empty() && view_->setFilter(filter_).code != 0) {
+    // A filter the report cannot use is ignored, as the warning says.
+    core::ShowFileWarningNumber(core::kViewOpenWarning);
+    view_->setFilter(rt::View::Filter{});
+  }
+}
+
+void ReporteConsultas::closeView() { view_.reset(); }
+
+int ReporteConsultas::readNext() { return view_ ? view_->next() : 33; }
+
+void ReporteConsultas::layOut(rt::ReportEngine& report) {
+  const QFont big = rt::reportFont("Arial", 14, true);
+  const QFont plain = rt::reportFont("Arial", 10);
+  const QFont headings = rt::reportFont("Arial Monospaced 03", 10, true);
+  const QFont columns = rt::reportFont("Arial Monospaced 03", 10);
+  const int right = report.bodyWidth();
+  rt::ReportBand& header = report.header;
+  header.height = 900;
+  header.text(0, 0, 5156, 260, [] { return GLO::UsuarioSistema; }, big, "@s80");
+  header.label(right - 1700, 40, 600, 200, "Fecha:", plain);
+  header.text(right - 1100, 40, 1100, 200, [this] { return dayText(ReportRunDate); }, plain,
+              "@d17", Qt::AlignRight);
+  header.label(0, 300, 5156, 260, "Reporte de Consultas (Filtrado)", big);
+  header.label(right - 1700, 340, 600, 200, "Pag.:", plain);
+  header.text(right - 1100, 340, 1100, 200, [this] { return std::to_string(ReportPageNo()); },
+              plain, "@n-7", Qt::AlignRight);
+  header.label(0, 640, 1719, 200, "Apellido y Nombre", headings);
+  header.label(1823, 640, 781, 200, "Telefono", headings);
+  header.label(2708, 640, 781, 200, "Cobertura", headings);
+  header.label(3698, 640, 625, 200, "F. Nac.", headings);
+  header.label(4427, 640, 2865, 200, "Motivo", headings);
+  header.line(0, 860, right, 0);
+
+  detail_ = rt::ReportBand{};
+  detail_.height = kLineHeight;
+  detail_.text(0, 10, 1719, 170, [] { return std::string(core::PAC().Nombre); }, columns, "@s90");
+  detail_.text(1823, 10, 781, 170, [] { return std::string(core::PAC().Telefono); }, columns,
+               "@s90");
+  detail_.text(2708, 10, 781, 170, [] { return std::string(core::COB().Descripcion); }, columns,
+               "@s90");
+  detail_.text(3646, 10, 625, 170, [] { return dayText(core::PAC().Fecha_Nacim); }, columns,
+               "@d17");
+  detail_.text(4427, 10, 2865, 170, [] { return std::string(core::CON().Motivo); }, columns,
+               "@s120");
+}
+
+void ReporteConsultas::printRecord(rt::ReportEngine& report) {
+  rt::Table& patients = core::Pacientes::table();
+  patients.clear();
+  core::PAC().Cod_Paciente = core::CON().Cod_Paciente;
+  if (patients.fetch(core::Pacientes::PAS_001) != 0) patients.clear();
+  rt::Table& plans = core::Coberturas_Medicas::table();
+  plans.clear();
+  core::COB().Cod_Cobertura = core::PAC().Cod_Cobertura;
+  if (plans.fetch(core::Coberturas_Medicas::COB_001) != 0) plans.clear();
+  report.print(detail_);
+}
+
+int runReporteConsultas(const std::string& filter, const std::string& order) {
+  ReporteConsultas report(filter, order);
+  return report.execute();
+}
+
+}  // namespace practice

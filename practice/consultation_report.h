@@ -1,0 +1,41 @@
+#pragma once
+// The consultation report: the consultations that the consultation list
+// shows (its filter), in date order, one line each with the patient's name,
+// telephone, coverage plan and birth date and the consultation's reason.
+#include <memory>
+#include <string>
+
+#include "platform/data/view.h"
+#include "practice/report_run.h"
+
+namespace practice {
+
+class ReporteConsultas : public ReportRun {
+ public:
+  // `filter` is the list's filter (cut to 255 characters); the list's order
+  // is not used: the report always runs by date.
+  ReporteConsultas(std::string filter, std::string order);
+
+ protected:
+  std::string title() const override;
+  std::string procedureName() const override;
+  std::string tableName() const override;
+  int openTables() override;
+  void closeTables() override;
+  long long primaryRecords() override;
+  void openView() override;
+  void closeView() override;
+  int readNext() override;
+  void layOut(rt::ReportEngine& report) override;
+  void printRecord(rt::ReportEngine& report) override;
+
+ private:
+  std::string filter_;
+  std::unique_ptr<rt::View> view_;
+  rt::ReportBand detail_;
+};
+
+// The procedure's entry (arguments: filter, order); answers ThreadResponse.
+int runReporteConsultas(const std::string& filter, const std::string& order);
+
+}  // namespace practice

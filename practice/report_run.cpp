@@ -1,0 +1,289 @@
+#include "practice/report_run.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "core/file_warnings.h"
+#include "core/globals.h"
+#include "core/report_destination.h"
+#include "core/report_display_strings.h"
+#include "platform/base/clock.h"
+#include "platform/base/cp1252.h"
+#include "platform/base/logical_threads.h"
+#include "platform/base/message_hook.h"
+#include "platform/base/paths.h"
+#include "platform/base/picture.h"
+#include "platform/ui/dialog_units.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/report_output.h"
+#include "platform/ui/report_preview.h"
+
+namespace practice {
+namespace {
+
+constexpr int kEndOfData = 33;
+constexpr int kTickHundredths = 1;
+
+// The PDF files' own title: the same for every listing of the program.
+constexpr const char* kPdfTitle = "Listado de Varneta";
+constexpr const char* kApplicationName = "varneta";
+
+std::string upperClipped(std::string text) {
+  text = std::string(rt::clip(text));
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return text;
+}
+
+// A question of the cancel path: the second button is the default.
+int question(const std::string& text, const std::string& caption, const std::string& buttons) {
+  rt::MessageRequest request;
+  request.text = text;
+  request.caption = caption;
+  request.icon = rt::MessageIcon::Question;
+  request.labels = buttons;
+  request.defaultButton = 2;
+  return rt::showMessage(request);
+}
+
+}  // namespace
+
+ReportRun::ReportRun() : report_(std::make_unique<rt::ReportEngine>()) {}
+ReportRun::~ReportRun() = default;
+
+int ReportRun::execute() {
+  core::LoadReportDisplayStrings("RPTPREVW.INI", "", "Preview",
+                                 "Do you wish to PREVIEW this Report?");
+  std::error_code ec;
+  savedFolder_ = rt::runtimeName(std::filesystem::current_path(ec));
+  copies_ = 1;
+  core::presetReportGlobals(title());
+  QApplication::restoreOverrideCursor();
+  localResponse_ = rt::kCancelled;
+  rt::ThreadRequest() = 0;
+  rt::ThreadResponse() = 0;
+  tablesOpened_ = true;
+  openTables();
+  rt::callProcedure("VentanaParametrosListado");
+  core::prepareReportPdf();
+  recordsToProcess_ = primaryRecords();
+  recordsPerCycle_ = kRecordsPerCycle;
+  recordsRead_ = 0;
+  percentage_ = 0;
+  ReportRunDate = rt::today();
+  Run();
+  endOfRead();
+  closeReport();
+  return rt::ThreadResponse();
+}
+
+int ReportRun::Init() {
+  const core::ReportDisplayStrings& texts = core::reportDisplayStrings();
+  auto* window = new QWidget(nullptr, Qt::Dialog);
+  window->setObjectName("P1$PROGRESSWINDOW");
+  window->setWindowTitle(rt::toQString(texts.ProgWinTitlePrvw));
+  auto* layout = new QVBoxLayout(window);
+  thermometer_ = new QProgressBar(window);
+  thermometer_->setObjectName("?PROGRESS:THERMOMETER");
+  thermometer_->setRange(0, 100);
+  thermometer_->setValue(0);
+  thermometer_->setTextVisible(false);
+  layout->addWidget(thermometer_);
+  auto* user = new QLabel(rt::toQString(texts.ProgWinUsrText), window);
+  user->setObjectName("?PROGRESS:USERSTRING");
+  user->setAlignment(Qt::AlignCenter);
+  layout->addWidget(user);
+  pctText_ = new QLabel(rt::toQString(texts.ProgWinPctText), window);
+  pctText_->setObjectName("?PROGRESS:PCTTEXT");
+  pctText_->setAlignment(Qt::AlignCenter);
+  layout->addWidget(pctText_);
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), window);
+  cancel->setObjectName("?PROGRESS:CANCEL");
+  layout->addWidget(cancel, 0, Qt::AlignCenter);
+  window->resize(rt::DialogUnits(window->font()).size(162, 64));
+  Open(window);
+  progressOpened_ = true;
+  alertKey(Qt::Key_Escape);
+  setTimer(kTickHundredths);
+  return rt::level::Benign;
+}
+
+int ReportRun::TakeEvent() {
+  if (event() == rt::event::AlertKey && keyCode() == Qt::Key_Escape) {
+    // Esc is the Cancel button.
+    escPressed_ = true;
+    post(rt::event::Accepted, control("?PROGRESS:CANCEL"));
+    return rt::level::Benign;
+  }
+  return WindowDriver::TakeEvent();
+}
+
+int ReportRun::TakeWindowEvent() {
+  if (event() == rt::event::OpenWindow) {
+    openView();
+    nextReportRecord();
+    takeReportRecord();
+    if (recordStatus_ == 1) localResponse_ = rt::kCancelled;
+    if (localResponse_ == rt::kCancelled) {
+      ending_ = true;
+      setTimer(0);
+      post(rt::event::CloseWindow);
+    } else {
+      openReport();
+    }
+    return rt::level::Benign;
+  }
+  if (event() == rt::event::Timer) {
+    onTimer();
+    return rt::level::Benign;
+  }
+  return WindowDriver::TakeWindowEvent();
+}
+
+void ReportRun::onTimer() {
+  for (int i = 0; i < recordsPerCycle_ && !ending_; ++i) {
+    printRecord(*report_);
+    nextReportRecord();
+    takeReportRecord();
+    if (recordStatus_ == 1) {
+      localResponse_ = rt::kCompleted;
+      ending_ = true;
+      setTimer(0);
+      post(rt::event::CloseWindow);
+    } else {
+      localResponse_ = rt::kCancelled;  // not finished yet
+    }
+  }
+}
+
+int ReportRun::TakeAccepted() {
+  if (field() == control("?PROGRESS:CANCEL") && !ending_) askCancel();
+  return rt::level::Benign;
+}
+
+void ReportRun::askCancel() {
+  const core::ReportDisplayStrings& texts = core::reportDisplayStrings();
+  if (question(texts.CancelAreYouSureText, texts.CancelAreYouSureTitle, texts.ButtonYesNo) != 1) {
+    return;
+  }
+  recordsPerCycle_ = 1;
+  int answer = 2;
+  if (pagesDone_ > 0) {
+    answer = question(texts.CancelPrvwPartialText, texts.CancelPrvwPartialTitle,
+                      texts.ButtonYesNoIgnore);
+    if (answer == 3) return;  // Ignore: reading goes on, one record a tick
+  }
+  if (answer == 1) {
+    localResponse_ = rt::kCompleted;
+    partialPreview_ = true;
+  } else {
+    localResponse_ = rt::kCancelled;
+  }
+  ending_ = true;
+  setTimer(0);
+  post(rt::event::CloseWindow);
+}
+
+void ReportRun::nextReportRecord() {
+  const int error = readNext();
+  if (error != 0) {
+    if (error != kEndOfData) core::ShowFileWarningText(core::kRecordRetrievalWarning, tableName());
+    localResponse_ = rt::kCancelled;
+    return;
+  }
+  localResponse_ = rt::kCompleted;
+  updateProgress();
+}
+
+void ReportRun::takeReportRecord() { recordStatus_ = localResponse_ == rt::kCancelled ? 1 : 0; }
+
+void ReportRun::updateProgress() {
+  ++recordsRead_;
+  if (percentage_ < 100) {
+    const long long whole =
+        recordsToProcess_ > 0 ? recordsRead_ * 100 / recordsToProcess_ : 100;
+    percentage_ = static_cast<int>(std::min<long long>(whole, 100));
+    if (thermometer_ && thermometer_->value() != percentage_) thermometer_->setValue(percentage_);
+  }
+  if (pctText_) {
+    pctText_->setText(rt::toQString(rt::format(percentage_, "@n3") +
+                                    core::reportDisplayStrings().ProgWinPctText));
+  }
+}
+
+void ReportRun::openReport() {
+  copies_ = std::max(report_->copies, 1);
+  if (report_->collate) report_->copies = 1;
+  if (rt::clip(report_->title).empty()) report_->title = procedureName();
+  report_->onPageDone = [this](int) { ++pagesDone_; };
+  layOut(*report_);
+  reportOpened_ = true;
+}
+
+void ReportRun::endOfRead() {
+  const bool completed = localResponse_ == rt::kCompleted && !escPressed_;
+  if (completed || partialPreview_) {
+    std::vector<rt::ReportPage> pages = report_->takePages();
+    if (!pages.empty()) {
+      report_->copies = copies_;
+      if (core::reportGoesToPdf()) {
+        printList_ = std::move(pages);
+        pages.clear();
+        rt::ThreadResponse() = rt::kCompleted;
+      } else {
+        rt::ReportPreview preview(pages, rt::toQString(GLO::NombrePDF), copies_);
+        rt::ThreadResponse() = static_cast<std::uint8_t>(preview.preview());
+        copies_ = preview.copies();
+      }
+      generateOutput();
+      if (rt::ThreadResponse() == rt::kCompleted && !pages.empty()) {
+        rt::printReport(pages, copies_);
+      }
+    }
+    localResponse_ = rt::ThreadResponse();
+  }
+  report_ = std::make_unique<rt::ReportEngine>();
+  pagesDone_ = 0;
+}
+
+void ReportRun::generateOutput() {
+  if (!core::reportGoesToPdf() || printList_.empty()) return;
+  rt::PdfDocumentInfo info;
+  info.title = QString::fromLatin1(kPdfTitle);
+  info.creator = QString::fromLatin1(kApplicationName);
+  info.subject = rt::toQString(procedureName());
+  info.programName = info.subject;
+  const std::filesystem::path target = rt::resolvePath(GLO::NombrePDF);
+  std::error_code ec;
+  // The PDF folder may not exist yet (a per-user folder on a first run).
+  std::filesystem::create_directories(target.parent_path(), ec);
+  rt::writePdf(printList_, QString::fromStdString(target.string()), info);
+}
+
+void ReportRun::closeReport() {
+  QApplication::restoreOverrideCursor();
+  if (tablesOpened_) {
+    closeView();
+    closeTables();
+    tablesOpened_ = false;
+  }
+  progressOpened_ = false;
+  if (localResponse_ != rt::kCancelled) core::finishReportGlobals();
+  rt::ThreadResponse() = static_cast<std::uint8_t>(localResponse_ != 0 ? localResponse_ : 2);
+  std::error_code ec;
+  const std::string current = rt::runtimeName(std::filesystem::current_path(ec));
+  if (upperClipped(current) != upperClipped(savedFolder_)) {
+    std::filesystem::current_path(rt::resolvePath(savedFolder_), ec);
+  }
+  printList_.clear();
+}
+
+}  // namespace practice

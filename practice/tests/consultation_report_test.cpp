@@ -1,0 +1,248 @@
+// The consultation report through the whole pipeline: a PDF of three pages
+// read back with poppler's tools, the preview printing with the copies
+// asked, and a cancelled run leaving the listing globals alone.
+#include "practice/consultation_report.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QSpinBox>
+#include <filesystem>
+#include <string>
+
+#include "core/catalog_tables.h"
+#include "core/clinical_tables.h"
+#include "core/data_files.h"
+#include "core/globals.h"
+#include "core/report_destination.h"
+#include "core/table_registration.h"
+#include "platform/base/paths.h"
+#include "platform/base/procedures.h"
+#include "platform/data/database.h"
+#include "platform/ui/report_output.h"
+#include "platform/ui/testing/pdf_probe.h"
+#include "platform/ui/testing/window_test_kit.h"
+
+namespace practice {
+namespace {
+
+
+int occurrences(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// The destination window of the output subsystem settles the destination
+// without showing itself in every mode but mail.
+void registerDestinationDecision() {
+  rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
+    core::settleReportDestination();
+    return rt::kCompleted;
+  });
+}
+
+class ConsultationReportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int n = 0;
+    folder_ = std::filesystem::current_path() / ("report" + std::to_string(++n));
+    std::filesystem::create_directories(folder_ / "PDF");
+    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
+    ASSERT_EQ(core::openAllTables(), 0);
+    registerDestinationDecision();
+    GLO::UsuarioSistema = "Consultorio Central";
+  }
+  void TearDown() override {
+    core::closeAllTables();
+    rt::closeDatabase();
+  }
+
+  void addPlan(int code, const char* name) {
+    core::Coberturas_Medicas::table().clear();
+    core::COB().Cod_Cobertura = code;
+    core::COB().Descripcion = name;
+    ASSERT_EQ(core::Coberturas_Medicas::table().add(), 0);
+  }
+  void addPatient(int code, const std::string& name, int plan) {
+    core::Pacientes::table().clear();
+    core::PAC().Cod_Paciente = code;
+    core::PAC().Nombre = name;
+    core::PAC().Telefono = "4555-" + std::to_string(1000 + code);
+    core::PAC().Cod_Cobertura = plan;
+    core::PAC().Fecha_Nacim = 70000 + code;
+    ASSERT_EQ(core::Pacientes::table().add(), 0);
+  }
+  void addConsultation(int code, int patient, int day, const std::string& reason) {
+    core::Consultas::table().clear();
+    core::CON().Cod_Consulta = code;
+    core::CON().Cod_Paciente = patient;
+    core::CON().Fecha = day;
+    core::CON().Motivo = reason;
+    ASSERT_EQ(core::Consultas::table().add(), 0);
+  }
+  // `count` consultations, added in an order other than their dates'.
+  void fill(int count) {
+    addPlan(1, "OSDE 210");
+    for (int p = 1; p <= 10; ++p) addPatient(p, "Paciente " + std::to_string(p), p % 2);
+    for (int i = 0; i < count; ++i) {
+      const int c = (i * 7) % count + 1;  // 7 is prime to the counts used
+      addConsultation(c, (c % 11), 80000 + c, "Motivo " + std::to_string(1000 + c));
+    }
+  }
+  int runReport(const std::string& filter) {
+    int answer = 0;
+    EXPECT_TRUE(rt::testing::runOnThread(
+        [&] { answer = runReporteConsultas(filter, "PAC:Nombre"); }, std::chrono::seconds(60)));
+    return answer;
+  }
+
+  std::filesystem::path folder_;
+};
+
+TEST_F(ConsultationReportTest, WritesThreePagesAsPdfWithEveryRecordOnce) {
+  fill(120);
+  rt::testing::ScriptedMessages messages;
+  GLO::ModoListado = "P";
+  EXPECT_EQ(runReport(""), rt::kCompleted);
+  EXPECT_TRUE(messages.asked().empty());
+  const std::filesystem::path pdf = rt::workingFolder() / "PDF" / "Listado de Consultas.PDF";
+  ASSERT_TRUE(std::filesystem::exists(pdf)) << GLO::NombrePDF;
+  EXPECT_EQ(GLO::ModoListado, "A");
+  EXPECT_EQ(GLO::TipoListado, "N");
+
+  const std::string text = rt::testing::pdfText(pdf.string());
+  EXPECT_EQ(occurrences(text, "Reporte de Consultas (Filtrado)"), 3) << text;
+  EXPECT_EQ(occurrences(text, "Apellido y Nombre"), 3);
+  EXPECT_EQ(occurrences(text, "Consultorio Central"), 3);
+  EXPECT_EQ(occurrences(text, "29/09/2025"), 3) << "the run date on every page";
+  EXPECT_EQ(occurrences(text, "\f"), 3);
+  // Every consultation once, in date order (consultation c is on day 80000 + c).
+  std::size_t last = 0;
+  for (int c = 1; c <= 120; ++c) {
+    const std::string reason = "Motivo " + std::to_string(1000 + c);
+    ASSERT_EQ(occurrences(text, reason), 1) << reason;
+    const std::size_t at = text.find(reason);
+    EXPECT_GT(at, last) << reason << " out of date order";
+    last = at;
+  }
+  // The page numbers, one per page.
+  std::vector<std::string> numbers;
+  for (auto at = text.find("Pag.:"); at != std::string::npos; at = text.find("Pag.:", at + 1)) {
+    const auto digits = text.find_first_not_of(' ', at + 5);
+    numbers.push_back(text.substr(digits, text.find_first_not_of("0123456789", digits) - digits));
+  }
+  EXPECT_EQ(numbers, (std::vector<std::string>{"1", "2", "3"}));
+  // A consultation whose patient is missing (patient 0) keeps only its reason.
+  const std::size_t reasonAt = text.find("Motivo 1011");
+  const std::size_t lineStart = text.rfind('\n', reasonAt) + 1;
+  const std::string orphan = text.substr(lineStart, reasonAt - lineStart);
+  EXPECT_EQ(orphan.find("Paciente"), std::string::npos) << orphan;
+  EXPECT_NE(text.find("Paciente 1 "), std::string::npos);
+  EXPECT_NE(text.find("OSDE 210"), std::string::npos);
+
+  const std::string facts = rt::testing::pdfInfo(pdf.string());
+  EXPECT_EQ(rt::testing::infoField(facts, "Pages"), "3");
+  EXPECT_EQ(rt::testing::infoField(facts, "Creator"), "varneta");
+  EXPECT_EQ(rt::testing::infoField(facts, "Title"), "Listado de Varneta");
+  const std::string meta = rt::testing::pdfMetadata(pdf.string());
+  EXPECT_EQ(occurrences(meta, "ReporteConsultas"), 2) << meta;  // subject and program
+}
+
+TEST_F(ConsultationReportTest, FilterOfTheListAndAnUnusableOne) {
+  fill(30);
+  GLO::ModoListado = "P";
+  rt::testing::ScriptedMessages none;
+  EXPECT_EQ(runReport("CON:Cod_Paciente = 3"), rt::kCompleted);
+  const std::filesystem::path pdf = rt::workingFolder() / "PDF" / "Listado de Consultas.PDF";
+  std::string text = rt::testing::pdfText(pdf.string());
+  EXPECT_EQ(occurrences(text, "Paciente 3 "), 3) << text;  // consultations 3, 14, 25
+  EXPECT_EQ(occurrences(text, "Motivo "), 3);
+
+  // A filter naming the patient's fields is not bound: a warning, then all records.
+  GLO::ModoListado = "P";
+  rt::testing::ScriptedMessages warned;
+  EXPECT_EQ(runReport("PAC:Cod_Paciente = 3"), rt::kCompleted);
+  ASSERT_EQ(warned.asked().size(), 1u);
+  text = rt::testing::pdfText(pdf.string());
+  EXPECT_EQ(occurrences(text, "Motivo "), 30);
+
+  // No record passes: nothing written, the mode stays.
+  std::filesystem::remove(pdf);
+  GLO::ModoListado = "P";
+  EXPECT_EQ(runReport("CON:Cod_Paciente = 99"), rt::kCancelled);
+  EXPECT_FALSE(std::filesystem::exists(pdf));
+  EXPECT_EQ(GLO::ModoListado, "P");
+}
+
+// Cancels through the progress window's button once the first tick is done.
+class CancelledAfterFirstTick : public ReporteConsultas {
+ public:
+  CancelledAfterFirstTick() : ReporteConsultas("", "") {}
+  int printed = 0;
+
+ protected:
+  void printRecord(rt::ReportEngine& report) override {
+    ReporteConsultas::printRecord(report);
+    if (++printed == kRecordsPerCycle) post(rt::event::Accepted, control("?PROGRESS:CANCEL"));
+  }
+};
+
+TEST_F(ConsultationReportTest, CancellingLeavesTheListingGlobalsAsTheRunPresetThem) {
+  fill(200);
+  GLO::ModoListado = "P";
+  rt::testing::ScriptedMessages messages({1});  // Yes, cancel
+  int answer = 0;
+  int printed = 0;
+  ASSERT_TRUE(rt::testing::runOnThread([&] {
+    CancelledAfterFirstTick report;
+    answer = report.execute();
+    printed = report.printed;
+  }));
+  EXPECT_EQ(answer, rt::kCancelled);
+  EXPECT_EQ(printed, ReportRun::kRecordsPerCycle);
+  ASSERT_EQ(messages.asked().size(), 1u) << "no page yet: no question about a partial preview";
+  EXPECT_EQ(messages.asked()[0].text, "Are you sure you want to CANCEL this Report?");
+  EXPECT_EQ(GLO::ModoListado, "P");
+  EXPECT_EQ(GLO::TipoListado, "P");
+  EXPECT_EQ(GLO::NombrePDF,
+            rt::runtimeName(rt::workingFolder() / "PDF" / "Listado de Consultas.PDF"));
+  EXPECT_EQ(GLO::AsuntoListado, "Listado de Consultas");
+  EXPECT_EQ(GLO::TextoMail, "Mensaje Generado Automaticamente");
+  EXPECT_EQ(GLO::MostrarDialogoMail, 1);
+  EXPECT_FALSE(std::filesystem::exists(GLO::NombrePDF));
+}
+
+TEST_F(ConsultationReportTest, PreviewPrintsWithTheCopiesAsked) {
+  fill(60);
+  GLO::ModoListado = "A";
+  std::vector<int> printed;
+  rt::PrintService previous = rt::setPrintService(
+      [&printed](const std::vector<rt::ReportPage>& pages, int copies) {
+        printed = {static_cast<int>(pages.size()), copies};
+        return true;
+      });
+  rt::testing::WindowScript script;
+  script.on("Vista previa: Listado de Consultas", [](rt::WindowDriver& w) {
+    w.window()->resize(760, 900);
+    const QImage shot = w.window()->grab().toImage();
+    shot.save(QString::fromStdString(
+        (std::filesystem::current_path() / "preview.png").string()));
+    EXPECT_GT(shot.width(), 0);
+    w.control<QSpinBox>("?COPIES")->setValue(3);
+    rt::testing::click(w, "?PRINT");
+  });
+  EXPECT_EQ(runReport(""), rt::kCompleted);
+  EXPECT_EQ(script.pending(), 0);
+  EXPECT_EQ(printed, (std::vector<int>{2, 3}));
+  EXPECT_EQ(GLO::ModoListado, "A");
+  rt::setPrintService(std::move(previous));
+  if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
+    std::filesystem::copy_file(std::filesystem::current_path() / "preview.png",
+                               std::filesystem::path(keep) / "preview.png",
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+}
+
+}  // namespace
+}  // namespace practice
