@@ -188,8 +188,13 @@ void ReportEngine::placeBand(const ReportBand& band, int top, bool continuing) {
         item.kind = PageItem::Kind::Text;
         item.rect = QRectF(left + c.x, top + c.y, c.width, c.height);
         item.font = c.font;
-        item.text = fitting(controlText(c), c.font, c.width);
-        item.flags = (c.align ? c.align : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine;
+        item.text = controlText(c);
+        // A cut date or time would read as another one: those run on past
+        // their box; other values are cut at its edge.
+        if (c.picture.kind != PictureKind::Date && c.picture.kind != PictureKind::Time) {
+          item.text = fitting(item.text, c.font, c.width);
+        }
+        item.flags = (c.align ? c.align : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
         if (item.text.isEmpty()) continue;
         break;
       }
@@ -286,7 +291,7 @@ void ReportEngine::printGrowing(const ReportBand& band) {
             item.rect = QRectF(marginLeft + c.x, y, c.width, line.height);
             item.font = c.font;
             item.text = line.text;
-            item.flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+            item.flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
             pages_.back().items.push_back(std::move(item));
           }
           y += line.height;

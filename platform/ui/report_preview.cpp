@@ -13,7 +13,7 @@
 namespace rt {
 namespace {
 
-constexpr double kScreenScale = 96.0 / 1000.0;  // pages shown at 96 dots per inch
+constexpr double kLargestScale = 96.0 / 1000.0;  // pages shown at 96 dots per inch at most
 
 QPushButton* button(QWidget* parent, QBoxLayout* row, const char* name, const QString& text) {
   auto* b = new QPushButton(text, parent);
@@ -36,6 +36,9 @@ int ReportPreview::Init() {
   button(window, row, "?PREVIOUS", QStringLiteral("<"));
   counter_ = new QLabel(window);
   counter_->setObjectName("?PAGES");
+  counter_->setMinimumWidth(counter_->fontMetrics().horizontalAdvance(
+      QStringLiteral("P\u00e1gina 9999 de 9999")));
+  counter_->setAlignment(Qt::AlignCenter);
   row->addWidget(counter_);
   button(window, row, "?NEXT", QStringLiteral(">"));
   button(window, row, "?LAST", QStringLiteral(">>"));
@@ -50,6 +53,7 @@ int ReportPreview::Init() {
   button(window, row, "?CLOSE", QStringLiteral("&Cerrar"));
   outer->addLayout(row);
   auto* scroll = new QScrollArea(window);
+  area_ = scroll;
   scroll->setObjectName("?PAGEAREA");
   scroll->setBackgroundRole(QPalette::Dark);
   scroll->setAlignment(Qt::AlignHCenter);
@@ -59,6 +63,7 @@ int ReportPreview::Init() {
   outer->addWidget(scroll, 1);
   window->resize(900, 1000);
   Open(window);
+  window->layout()->activate();
   for (int key : {Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Escape}) alertKey(key);
   showPage(0);
   return level::Benign;
@@ -71,13 +76,16 @@ void ReportPreview::showPage(int index) {
   }
   current_ = std::clamp(index, 0, static_cast<int>(pages_.size()) - 1);
   const ReportPage& page = pages_[current_];
-  QPixmap pixmap(qRound(page.width * kScreenScale), qRound(page.height * kScreenScale));
+  // The whole width of the page in view, without a horizontal scroll.
+  const int room = area_->viewport()->width() - 2 * area_->frameWidth();
+  const double scale = std::min(kLargestScale, std::max(room, 200) / double(page.width));
+  QPixmap pixmap(qRound(page.width * scale), qRound(page.height * scale));
   pixmap.fill(Qt::white);
   {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    drawPage(painter, page, kScreenScale);
+    drawPage(painter, page, scale);
   }
   page_->setPixmap(pixmap);
   page_->resize(pixmap.size());

@@ -8,6 +8,7 @@
 #include "platform/ui/window_driver.h"
 
 class QLabel;
+class QScrollArea;
 class QSpinBox;
 
 namespace rt {
@@ -32,6 +33,7 @@ class ReportPreview : public WindowDriver {
   int copies_;
   int current_ = 0;
   QLabel* page_ = nullptr;
+  QScrollArea* area_ = nullptr;
   QLabel* counter_ = nullptr;
   QSpinBox* copiesBox_ = nullptr;
 };

@@ -33,6 +33,14 @@ int occurrences(const std::string& text, const std::string& what) {
   return n;
 }
 
+// Copies a file into $VARNETA_KEEP_REPORT_SHOTS, when set, to be looked at.
+void keepForReview(const std::filesystem::path& file) {
+  if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
+    std::filesystem::copy_file(file, std::filesystem::path(keep) / file.filename(),
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+}
+
 // The destination window of the output subsystem settles the destination
 // without showing itself in every mode but mail.
 void registerDestinationDecision() {
@@ -147,6 +155,7 @@ TEST_F(ConsultationReportTest, WritesThreePagesAsPdfWithEveryRecordOnce) {
   EXPECT_EQ(rt::testing::infoField(facts, "Title"), "Listado de Varneta");
   const std::string meta = rt::testing::pdfMetadata(pdf.string());
   EXPECT_EQ(occurrences(meta, "ReporteConsultas"), 2) << meta;  // subject and program
+  keepForReview(pdf);
 }
 
 TEST_F(ConsultationReportTest, FilterOfTheListAndAnUnusableOne) {
@@ -224,7 +233,6 @@ TEST_F(ConsultationReportTest, PreviewPrintsWithTheCopiesAsked) {
       });
   rt::testing::WindowScript script;
   script.on("Vista previa: Listado de Consultas", [](rt::WindowDriver& w) {
-    w.window()->resize(760, 900);
     const QImage shot = w.window()->grab().toImage();
     shot.save(QString::fromStdString(
         (std::filesystem::current_path() / "preview.png").string()));
@@ -237,11 +245,7 @@ TEST_F(ConsultationReportTest, PreviewPrintsWithTheCopiesAsked) {
   EXPECT_EQ(printed, (std::vector<int>{2, 3}));
   EXPECT_EQ(GLO::ModoListado, "A");
   rt::setPrintService(std::move(previous));
-  if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
-    std::filesystem::copy_file(std::filesystem::current_path() / "preview.png",
-                               std::filesystem::path(keep) / "preview.png",
-                               std::filesystem::copy_options::overwrite_existing);
-  }
+  keepForReview(std::filesystem::current_path() / "preview.png");
 }
 
 }  // namespace
