@@ -91,7 +91,7 @@ void ConsultationReportToPdf(benchmark::State& state) {
   state.counters["records/s"] = benchmark::Counter(static_cast<double>(kConsultations),
                                                    benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(ConsultationReportToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ConsultationReportToPdf)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BandEngineToPdf(benchmark::State& state) {
   prepare();
@@ -115,6 +115,6 @@ void BandEngineToPdf(benchmark::State& state) {
   state.counters["records/s"] = benchmark::Counter(static_cast<double>(kConsultations),
                                                    benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BandEngineToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BandEngineToPdf)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 }  // namespace

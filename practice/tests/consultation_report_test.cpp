@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QSpinBox>
+#include <QTest>
 #include <filesystem>
 #include <string>
 
@@ -184,17 +185,27 @@ TEST_F(ConsultationReportTest, FilterOfTheListAndAnUnusableOne) {
   EXPECT_EQ(GLO::ModoListado, "P");
 }
 
-// Cancels through the progress window's button once the first tick is done.
-class CancelledAfterFirstTick : public ReporteConsultas {
+// Cancels through the progress window's button (or Esc) once `at` records
+// are printed.
+class CancelledReport : public ReporteConsultas {
  public:
-  CancelledAfterFirstTick() : ReporteConsultas("", "") {}
+  explicit CancelledReport(int at, bool esc = false) : ReporteConsultas("", ""), at_(at), esc_(esc) {}
   int printed = 0;
 
  protected:
   void printRecord(rt::ReportEngine& report) override {
     ReporteConsultas::printRecord(report);
-    if (++printed == kRecordsPerCycle) post(rt::event::Accepted, control("?PROGRESS:CANCEL"));
+    if (++printed != at_) return;
+    if (esc_) {
+      QTest::keyClick(window(), Qt::Key_Escape);
+    } else {
+      post(rt::event::Accepted, control("?PROGRESS:CANCEL"));
+    }
   }
+
+ private:
+  int at_;
+  bool esc_;
 };
 
 TEST_F(ConsultationReportTest, CancellingLeavesTheListingGlobalsAsTheRunPresetThem) {
@@ -204,7 +215,7 @@ TEST_F(ConsultationReportTest, CancellingLeavesTheListingGlobalsAsTheRunPresetTh
   int answer = 0;
   int printed = 0;
   ASSERT_TRUE(rt::testing::runOnThread([&] {
-    CancelledAfterFirstTick report;
+    CancelledReport report(ReportRun::kRecordsPerCycle);
     answer = report.execute();
     printed = report.printed;
   }));
@@ -220,6 +231,41 @@ TEST_F(ConsultationReportTest, CancellingLeavesTheListingGlobalsAsTheRunPresetTh
   EXPECT_EQ(GLO::TextoMail, "Mensaje Generado Automaticamente");
   EXPECT_EQ(GLO::MostrarDialogoMail, 1);
   EXPECT_FALSE(std::filesystem::exists(GLO::NombrePDF));
+}
+
+TEST_F(ConsultationReportTest, PartialOutputAndIgnoreAfterACancel) {
+  fill(200);
+  const std::filesystem::path pdf = rt::workingFolder() / "PDF" / "Listado de Consultas.PDF";
+  struct Case {
+    std::vector<int> answers;  // to "cancel?" and then to "preview so far?"
+    bool esc;
+    int pages;          // in the PDF; 0 = none written
+    const char* modeAfter;
+  };
+  const Case cases[] = {
+      {{1, 1}, false, 2, "A"},  // Yes: the pages so far, the page in progress finished
+      {{1, 2}, true, 0, "P"},   // Esc, then No: nothing
+      {{1, 3}, false, 4, "A"},  // Ignore: the whole report, one record a tick
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(pdf);
+    GLO::ModoListado = "P";
+    rt::testing::ScriptedMessages messages(c.answers);
+    int answer = 0;
+    ASSERT_TRUE(rt::testing::runOnThread([&] {
+      CancelledReport report(75, c.esc);  // the first page holds 50 records
+      answer = report.execute();
+    }, std::chrono::seconds(60)));
+    EXPECT_EQ(messages.asked().size(), 2u);
+    EXPECT_EQ(answer, c.pages ? rt::kCompleted : rt::kCancelled);
+    EXPECT_EQ(GLO::ModoListado, c.modeAfter);
+    if (c.pages == 0) {
+      EXPECT_FALSE(std::filesystem::exists(pdf));
+      continue;
+    }
+    EXPECT_EQ(rt::testing::infoField(rt::testing::pdfInfo(pdf.string()), "Pages"),
+              std::to_string(c.pages));
+  }
 }
 
 TEST_F(ConsultationReportTest, PreviewPrintsWithTheCopiesAsked) {
