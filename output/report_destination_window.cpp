@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "core/control_colouring.h"
 #include "core/globals.h"
 #include "core/report_destination.h"
 #include "platform/base/cp1252.h"
@@ -106,6 +107,8 @@ int VentanaParametrosListado::Init() {
   auto* ok = new QPushButton(QStringLiteral("&Ok"), window);
   ok->setObjectName("?OKBUTTON");
   outer->addWidget(ok, 0, Qt::AlignRight);
+  core::ColorearControles(window);
+  focusMarker_.Setup(window);
   Open(window);
   enableMailGroup();
   return rt::level::Benign;

@@ -3,6 +3,7 @@
 // frame's listing mode, and in the mail mode shows the destination, the
 // recipient, the file name, the subject, the show-mail flag and the text
 // for the user to change. It cannot cancel the listing.
+#include "core/focus_marker.h"
 #include "platform/ui/window_driver.h"
 
 namespace output {
@@ -17,6 +18,8 @@ class VentanaParametrosListado : public rt::WindowDriver {
  private:
   void writeBack();
   void enableMailGroup();
+
+  core::FocusMarker focusMarker_;
 };
 
 // Runs the window on the calling thread (the procedure of that name).
