@@ -1,3 +1,4 @@
 # Libraries each benchmark links, when it needs more than platform/base:
 # set(VARNETA_BENCH_LIBS_<file name without .cpp> <targets>...)
 set(VARNETA_BENCH_LIBS_tables varneta_core varneta_data)
+set(VARNETA_BENCH_LIBS_encrypted_tables varneta_data)
