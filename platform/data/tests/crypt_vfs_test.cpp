@@ -281,3 +281,67 @@ TEST_F(CryptVfsTest, AJournalOfAnotherKeyIsNotOpened) {
 
 }  // namespace
 }  // namespace rt
+
+namespace rt {
+namespace {
+
+// SQLite itself over the VFS, attached as the table layer attaches the file.
+class SqliteOverVfs : public CryptVfsTest {
+ protected:
+  void SetUp() override {
+    CryptVfsTest::SetUp();
+    attach();
+    reserveCryptBytes(db_, "f");
+  }
+  void attach() {
+    registerCryptVfs();
+    const std::string main = (folder_ / "Plano.dat").string();
+    ASSERT_EQ(sqlite3_open_v2(main.c_str(), &db_,
+                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, nullptr),
+              SQLITE_OK);
+    sqlite3_extended_result_codes(db_, 1);
+    const std::string uri = "file:" + path().string() + "?vfs=" + kCryptVfsName;
+    ASSERT_EQ(run("ATTACH '" + uri + "' AS f"), SQLITE_OK) << sqlite3_errmsg(db_);
+  }
+  void TearDown() override { sqlite3_close(db_); }
+  int run(const std::string& sql) { return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr); }
+  std::string one(const std::string& sql) {
+    sqlite3_stmt* s = nullptr;
+    std::string out = "?";
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr) == SQLITE_OK &&
+        sqlite3_step(s) == SQLITE_ROW) {
+      out = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+    }
+    sqlite3_finalize(s);
+    return out;
+  }
+
+  sqlite3* db_ = nullptr;
+};
+
+TEST_F(SqliteOverVfs, VacuumKeepsTheFileSealedAndWholeAndAPageSizeChangeIsRefused) {
+  ASSERT_EQ(run("CREATE TABLE f.t(a, b); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                "FROM n WHERE i < 3000) INSERT INTO f.t SELECT i, 'Zamudio ' || i FROM n;"
+                "DELETE FROM f.t WHERE a % 3 = 0;"),
+            SQLITE_OK)
+      << sqlite3_errmsg(db_);
+  const auto before = diskBytes(path()).size();
+  ASSERT_EQ(run("VACUUM f"), SQLITE_OK) << sqlite3_errmsg(db_);
+  EXPECT_LT(diskBytes(path()).size(), before);
+  // SQLite copies pages of the new size into pages of the old one, which the
+  // sealing cannot follow: the change fails and rolls back.
+  EXPECT_NE(run("PRAGMA f.page_size = 8192; VACUUM f"), SQLITE_OK);
+  sqlite3_close(db_);
+  db_ = nullptr;
+  const std::string disk = diskBytes(path());
+  EXPECT_EQ(disk.find("Zamudio"), std::string::npos);
+
+  attach();
+  EXPECT_EQ(one("PRAGMA f.page_size"), "4096");
+  EXPECT_EQ(one("PRAGMA f.integrity_check"), "ok");
+  EXPECT_EQ(one("SELECT count(*) || ' ' || sum(a) FROM f.t"), "2000 3000000");
+  EXPECT_EQ(one("SELECT b FROM f.t WHERE a = 2999"), "Zamudio 2999");
+}
+
+}  // namespace
+}  // namespace rt
