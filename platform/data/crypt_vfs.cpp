@@ -110,21 +110,23 @@ class PagedSealing final : public Sealing {
   explicit PagedSealing(const CipherKeys& keys) : cipher_(keys) {}
 
   int read(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) override {
-    sqlite3_int64 size = 0;
-    int rc = real->pMethods->xFileSize(real, &size);
-    if (rc != SQLITE_OK) return rc;
-    if (offset >= size) {
-      std::memset(buf, 0, amount);
-      return SQLITE_IOERR_SHORT_READ;
+    if (pageSize_ == 0) {
+      sqlite3_int64 size = 0;
+      const int rc = real->pMethods->xFileSize(real, &size);
+      if (rc != SQLITE_OK) return rc;
+      if (size == 0) {
+        std::memset(buf, 0, amount);
+        return SQLITE_IOERR_SHORT_READ;
+      }
+      if (!findPageSize(real, size)) return SQLITE_NOTADB;
     }
-    if (pageSize_ == 0 && !findPageSize(real, size)) return SQLITE_NOTADB;
     const sqlite3_int64 p = pageSize_;
-    if (offset % p == 0 && amount == p) return readPage(real, buf, offset / p + 1, size);
+    if (offset % p == 0 && amount == p) return readPage(real, buf, offset / p + 1);
     bool shortRead = false;
     unsigned char* page = scratch(pageSize_).data();
     for (sqlite3_int64 at = offset; at < offset + amount;) {
       const sqlite3_int64 start = at / p * p;
-      rc = readPage(real, page, start / p + 1, size);
+      const int rc = readPage(real, page, start / p + 1);
       if (rc == SQLITE_IOERR_SHORT_READ) {
         shortRead = true;
       } else if (rc != SQLITE_OK) {
@@ -141,8 +143,10 @@ class PagedSealing final : public Sealing {
             sqlite3_int64 offset) override {
     if (offset == 0) {
       // Page 1 sets the page size, and must leave the reserved bytes.
-      const int declared = (buf[16] << 8 | buf[17]) == 1 ? 65536 : (buf[16] << 8 | buf[17]);
-      if (amount < 100 || declared != amount || buf[20] < kPageReserve) return SQLITE_IOERR_WRITE;
+      if (amount < 512) return SQLITE_IOERR_WRITE;
+      const int field = buf[16] << 8 | buf[17];
+      const int declared = field == 1 ? 65536 : field;
+      if (declared != amount || buf[20] < kPageReserve) return SQLITE_IOERR_WRITE;
       pageSize_ = amount;
     } else if (pageSize_ == 0) {
       sqlite3_int64 size = 0;
@@ -166,15 +170,17 @@ class PagedSealing final : public Sealing {
   }
 
  private:
-  int readPage(sqlite3_file* real, unsigned char* page, sqlite3_int64 number,
-               sqlite3_int64 fileSize) {
+  int readPage(sqlite3_file* real, unsigned char* page, sqlite3_int64 number) {
     const sqlite3_int64 offset = (number - 1) * pageSize_;
-    if (offset >= fileSize) {
-      std::memset(page, 0, pageSize_);
-      return SQLITE_IOERR_SHORT_READ;
-    }
     const int rc = real->pMethods->xRead(real, page, pageSize_, offset);
-    if (rc == SQLITE_IOERR_SHORT_READ) return SQLITE_CORRUPT;  // a torn last page
+    if (rc == SQLITE_IOERR_SHORT_READ) {
+      // Past the end: zeros, as SQLite expects. A torn last page is damage.
+      int present = 0;
+      if (bytesPresent(real, pageSize_, offset, present) != SQLITE_OK) return SQLITE_IOERR_READ;
+      if (present > 0) return SQLITE_CORRUPT;
+      std::memset(page, 0, pageSize_);
+      return rc;
+    }
     if (rc != SQLITE_OK) return rc;
     if (cipher_.open(page, pageSize_, static_cast<std::uint32_t>(number))) return SQLITE_OK;
     if (number != 1) return SQLITE_CORRUPT;
