@@ -45,9 +45,9 @@ const rt::TableDef& notes(bool encrypted) {
 std::filesystem::path freshFolder() {
   static int n = 0;
   const char* tmp = std::getenv("TMPDIR");
-  const std::filesystem::path p = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
-                                  ("varneta-crypt-bench-" + std::to_string(getpid()) + "-" +
-                                   std::to_string(++n));
+  const std::filesystem::path p =
+      std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
+      ("varneta-crypt-bench-" + std::to_string(getpid()) + "-" + std::to_string(++n));
   std::filesystem::remove_all(p);
   std::filesystem::create_directories(p);
   return p;

@@ -58,8 +58,8 @@ struct Authenticator::Context {
 
 Authenticator::Authenticator(const Key& key) : ctx_(std::make_unique<Context>()) {
   char digest[] = "SHA256";
-  const OSSL_PARAM params[] = {
-      OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0), OSSL_PARAM_END};
+  const OSSL_PARAM params[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0),
+                               OSSL_PARAM_END};
   if (!ctx_->ctx || EVP_MAC_init(ctx_->ctx, key.data(), key.size(), params) != 1) {
     throw std::runtime_error("authenticator set-up failed");
   }

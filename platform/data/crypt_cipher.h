@@ -77,10 +77,12 @@ class Authenticator {
 // Seals and opens whole database pages in place of their reserved bytes.
 class PageCipher {
  public:
-  explicit PageCipher(const CipherKeys& keys) : stream_(keys.encryption), mac_(keys.authentication) {}
+  explicit PageCipher(const CipherKeys& keys)
+      : stream_(keys.encryption), mac_(keys.authentication) {}
 
   // Writes the sealed form of `plain` (pageSize bytes) into `sealed`.
-  bool seal(const unsigned char* plain, unsigned char* sealed, int pageSize, std::uint32_t pageNumber);
+  bool seal(const unsigned char* plain, unsigned char* sealed, int pageSize,
+            std::uint32_t pageNumber);
   // Whether the sealed page is authentic for this key and page number.
   bool authentic(const unsigned char* sealed, int pageSize, std::uint32_t pageNumber);
   // Checks and decrypts in place; the reserved bytes read back as zeros.
@@ -97,7 +99,8 @@ class PageCipher {
 // The key stream of an auxiliary file under one salt.
 class SaltedCipher {
  public:
-  explicit SaltedCipher(const CipherKeys& keys) : stream_(keys.encryption), mac_(keys.authentication) {}
+  explicit SaltedCipher(const CipherKeys& keys)
+      : stream_(keys.encryption), mac_(keys.authentication) {}
 
   // A fresh salt and the header that records it.
   bool newHeader(Salt& salt, unsigned char (&header)[kAuxHeaderBytes]);

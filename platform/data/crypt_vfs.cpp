@@ -315,8 +315,7 @@ int cryptRead(sqlite3_file* f, void* buf, int amount, sqlite3_int64 offset) {
 }
 
 int cryptWrite(sqlite3_file* f, const void* buf, int amount, sqlite3_int64 offset) {
-  return cf(f)->sealing->write(cf(f)->real, static_cast<const unsigned char*>(buf), amount,
-                               offset);
+  return cf(f)->sealing->write(cf(f)->real, static_cast<const unsigned char*>(buf), amount, offset);
 }
 
 int cryptTruncate(sqlite3_file* f, sqlite3_int64 size) {
@@ -387,8 +386,7 @@ int cryptOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flag
     if (database) {
       c->sealing = new PagedSealing(keys);
     } else {
-      auto salted =
-          std::make_unique<SaltedSealing>(keys, (flags & SQLITE_OPEN_MAIN_JOURNAL) != 0);
+      auto salted = std::make_unique<SaltedSealing>(keys, (flags & SQLITE_OPEN_MAIN_JOURNAL) != 0);
       // A journal of another key is left alone, never rolled back nor
       // deleted: its database opens nothing either.
       if (!salted->load(c->real)) rc = SQLITE_NOTADB;
@@ -464,8 +462,7 @@ void registerCryptVfs() {
 }
 
 void setCryptPassword(std::string_view fileName, std::string_view password) {
-  FileKeys keys{deriveKeys(password, fileName, "pages"),
-                deriveKeys(password, fileName, "journal")};
+  FileKeys keys{deriveKeys(password, fileName, "pages"), deriveKeys(password, fileName, "journal")};
   std::lock_guard lock(keysMutex());
   keysByName()[std::string(fileName)] = keys;
 }

@@ -296,15 +296,18 @@ class SqliteOverVfs : public CryptVfsTest {
   void attach() {
     registerCryptVfs();
     const std::string main = (folder_ / "Plano.dat").string();
-    ASSERT_EQ(sqlite3_open_v2(main.c_str(), &db_,
-                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_open_v2(main.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, nullptr),
+        SQLITE_OK);
     sqlite3_extended_result_codes(db_, 1);
     const std::string uri = "file:" + path().string() + "?vfs=" + kCryptVfsName;
     ASSERT_EQ(run("ATTACH '" + uri + "' AS f"), SQLITE_OK) << sqlite3_errmsg(db_);
   }
   void TearDown() override { sqlite3_close(db_); }
-  int run(const std::string& sql) { return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr); }
+  int run(const std::string& sql) {
+    return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+  }
   std::string one(const std::string& sql) {
     sqlite3_stmt* s = nullptr;
     std::string out = "?";
