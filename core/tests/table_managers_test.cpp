@@ -18,6 +18,7 @@
 #include "core/clinical_tables.h"
 #include "core/data_files.h"
 #include "platform/base/message_hook.h"
+#include "platform/base/procedures.h"
 #include "platform/base/runtime_errors.h"
 #include "platform/base/thread_timer.h"
 #include "platform/data/database.h"
@@ -298,6 +299,393 @@ TEST_F(TableManagersTest, EveryRestrictRuleRefusesTheDeleteAndLeavesEveryTableAs
     EXPECT_EQ(stored(parent), parents - 1);
     relations.close();
   }
+}
+
+// Makes the plain data file refuse a write, as a failing disk would, for
+// the records the condition picks.
+void refuseWrites(sqlite3* db, const std::string& table, const std::string& when,
+                  const char* operation) {
+  const std::string sql = "CREATE TRIGGER refuse_" + std::string(operation) + " BEFORE " +
+                          operation + " ON \"" + table + "\" WHEN " + when +
+                          " BEGIN SELECT RAISE(ABORT, 'refused'); END";
+  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+      << sqlite3_errmsg(db);
+}
+
+TEST_F(TableManagersTest, DeletingAConsultationTakesItsAttachmentsInOneTransaction) {
+  TableRelations& consultas = relate(Consultas::def());
+  ASSERT_EQ(consultas.open(), level::Benign);
+  addPlain(Consultas::def(), {{"Cod_Consulta", 2}, {"Cod_Paciente", 3}});
+  addPlain(Adjuntos::def(), {{"CodAdjunto", 9}, {"Cod_Consulta", 2}});
+  addPlain(LogConsultas::def(), {{"Cod_LogConsulta", 1}, {"Cod_Consulta", 1}});
+  addPlain(Consultas::def(), {{"Cod_Consulta", 1}, {"Cod_Paciente", 3}});
+  for (int code : {1, 2, 3}) addPlain(Adjuntos::def(), {{"CodAdjunto", code}, {"Cod_Consulta", 1}});
+  ADJ().CodAdjunto = 2;
+  ASSERT_EQ(access(Adjuntos::def()).fetchByKey(Adjuntos::ADJ01), level::Benign);
+
+  // One attachment cannot be deleted: nothing is, the consultation included.
+  sqlite3* db = otherWorkstation();
+  refuseWrites(db, "ADJUNTOS", "old.CodAdjunto = 3", "DELETE");
+  {
+    ScriptedMessages messages({rt::button::Ok, rt::button::No});
+    EXPECT_EQ(consultas.remove(false), level::Fatal);
+    ASSERT_EQ(messages.asked().size(), 2u);
+    EXPECT_EQ(messages.asked()[0].caption, "Registro no fue Borrado");
+    EXPECT_NE(messages.asked()[0].text.find("del Archivo Adjuntos ."), std::string::npos);
+    EXPECT_EQ(messages.asked()[1].caption, "Error en Borrar Registro");
+    EXPECT_EQ(stored(Consultas::def()), 2);
+    EXPECT_EQ(stored(Adjuntos::def()), 4);
+  }
+  ASSERT_EQ(sqlite3_exec(db, "DROP TRIGGER refuse_DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+
+  ScriptedMessages messages({rt::button::Yes});
+  EXPECT_EQ(consultas.remove(true), level::Benign);
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].caption, "Confirmar Borrado");
+  EXPECT_EQ(stored(Consultas::def()), 1);
+  EXPECT_EQ(stored(Adjuntos::def()), 1);      // the other consultation's attachment
+  EXPECT_EQ(stored(LogConsultas::def()), 1);  // the access log keeps its records
+  EXPECT_EQ(ADJ().CodAdjunto, 2u);            // a window on the attachments keeps its record
+  consultas.close();
+}
+
+TEST_F(TableManagersTest, ChangingACodeCarriesItToThePatientsOnlyAndAFailureUndoesEverything) {
+  TableRelations& localidades = relate(Localidades::def());
+  TableRelations& coberturas = relate(Coberturas_Medicas::def());
+  ASSERT_EQ(localidades.open(), level::Benign);
+  ASSERT_EQ(coberturas.open(), level::Benign);
+  addPlain(Provincias::def(), {{"Cod_Provincia", 4}});
+  addPlain(Pacientes::def(), {{"Cod_Paciente", 1}, {"Cod_Postal", 1000}, {"Cod_Cobertura", 8}});
+  addPlain(Pacientes::def(), {{"Cod_Paciente", 2}, {"Cod_Postal", 1000}, {"Cod_Cobertura", 8}});
+  addPlain(Medicos::def(), {{"Cod_Medico", 1}, {"Cod_Postal", 1000}});
+  addPlain(Turnos::def(), {{"Cod_Turno", 1}, {"Cod_Cobertura", 8}});
+  addPlain(Coberturas_Medicas::def(), {{"Cod_Cobertura", 8}});
+  addPlain(Localidades::def(), {{"Cod_Postal", 1000}, {"Cod_Provincia", 4}});
+
+  auto patientsWith = [](const char* field, int value) {
+    int n = 0;
+    for (int code : {1, 2}) {
+      PAC().Cod_Paciente = code;
+      if (rt::table(Pacientes::def()).fetch(Pacientes::PAS_001) == 0 &&
+          valueOf(Pacientes::def(), field) == value) {
+        ++n;
+      }
+    }
+    return n;
+  };
+
+  // A patient that cannot be written rolls the locality back with the other patient.
+  sqlite3* db = otherWorkstation();
+  refuseWrites(db, "PACIENTE", "old.Cod_Paciente = 2", "UPDATE");
+  {
+    ScriptedMessages messages({rt::button::Cancel});
+    LOC().Cod_Postal = 2000;
+    EXPECT_EQ(localidades.update(), level::Fatal);
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].caption, "Registro no fue Actualizado");
+    EXPECT_NE(messages.asked()[0].text.find("to the Pacientes file."), std::string::npos);
+  }
+  EXPECT_EQ(patientsWith("Cod_Postal", 1000), 2);
+  LOC().Cod_Postal = 1000;
+  EXPECT_EQ(rt::table(Localidades::def()).fetch(Localidades::LOC01), 0);
+  ASSERT_EQ(sqlite3_exec(db, "DROP TRIGGER refuse_UPDATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+
+  ScriptedMessages messages;
+  LOC().Cod_Postal = 2000;
+  LOC().Cod_Provincia = "5";  // a province does not change through a locality
+  ASSERT_EQ(localidades.update(), level::Benign);
+  EXPECT_EQ(patientsWith("Cod_Postal", 2000), 2);
+  MDC().Cod_Medico = 1;
+  ASSERT_EQ(rt::table(Medicos::def()).fetch(Medicos::MDC01), 0);
+  EXPECT_EQ(MDC().Cod_Postal, 1000u);
+  PRV().Cod_Provincia = 4;
+  EXPECT_EQ(rt::table(Provincias::def()).fetch(Provincias::PRV01), 0);
+
+  COB().Cod_Cobertura = 8;
+  ASSERT_EQ(rt::table(Coberturas_Medicas::def()).fetch(Coberturas_Medicas::COB_001), 0);
+  COB().Cod_Cobertura = 9;
+  ASSERT_EQ(coberturas.update(), level::Benign);
+  EXPECT_EQ(patientsWith("Cod_Cobertura", 9), 2);
+  TUR().Cod_Turno = 1;
+  ASSERT_EQ(rt::table(Turnos::def()).fetch(Turnos::TUR01), 0);
+  EXPECT_EQ(TUR().Cod_Cobertura, 8);
+  EXPECT_TRUE(messages.asked().empty());
+  localidades.close();
+  coberturas.close();
+}
+
+void addPatient(int code, const char* nombre) {
+  PAC().Cod_Paciente = code;
+  PAC().Nombre = nombre;
+  ASSERT_EQ(access(Pacientes::def()).insert(), level::Benign);
+}
+
+TEST_F(TableManagersTest, AWriteOverARecordAnotherThreadChangedIsRefusedAndTheStoredOneShown) {
+  TableRelations& pacientes = relate(Pacientes::def());
+  ASSERT_EQ(pacientes.open(), level::Benign);
+  addPatient(1, "Original");
+  PAC().Nombre = "Cambio propio";
+
+  ASSERT_TRUE(rt::testing::runOnThread([] {
+    TableManagersInit();
+    TableRelations& own = relate(Pacientes::def());
+    ASSERT_EQ(own.open(), level::Benign);
+    PAC().Cod_Paciente = 1;
+    ASSERT_EQ(own.access().fetchByKey(Pacientes::PAS_001), level::Benign);
+    PAC().Nombre = "Otro hilo";
+    EXPECT_EQ(own.update(), level::Benign);
+    own.close();
+    TableManagersKill();
+  }));
+
+  ScriptedMessages messages;
+  EXPECT_EQ(pacientes.update(), level::Fatal);
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].caption, "Registro no Actualizado");
+  EXPECT_EQ(messages.asked()[0].text,
+            "Este registro fue modificado por otra estaci\xF3n. Los cambios ser\xE1n mostrados "
+            "ahora. Use el bot\xF3n Ditto or Ctrl+' para restaurar sus cambios.");
+  EXPECT_EQ(PAC().Nombre.clipped(), "Otro hilo");
+  EXPECT_FALSE(rt::transactionIsOpen());
+  // What is shown now can be changed.
+  PAC().Nombre = "Cambio propio";
+  EXPECT_EQ(pacientes.update(), level::Benign);
+  pacientes.close();
+}
+
+TEST_F(TableManagersTest, AWriteOverARecordAnotherProcessChangedIsRefusedAndNothingIsWritten) {
+  TableRelations& pacientes = relate(Pacientes::def());
+  ASSERT_EQ(pacientes.open(), level::Benign);
+  addPatient(1, "Original");
+  PAC().Nombre = "Propio";
+
+  const std::string file = (folder_ / "Varneta.dat").string();
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Another workstation: a process of its own with its own connection.
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open(file.c_str(), &db);
+    if (rc == SQLITE_OK) {
+      rc = sqlite3_exec(db,
+                        "UPDATE \"PACIENTE\" SET Direccion = 'Otra', _rv = _rv + 1 "
+                        "WHERE Cod_Paciente = 1",
+                        nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) fprintf(stderr, "child: %d %s\n", rc, sqlite3_errmsg(db));
+    sqlite3_close(db);
+    _exit(rc == SQLITE_OK ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  ScriptedMessages messages;
+  EXPECT_EQ(pacientes.update(false), level::Fatal);
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].caption, "Registro no fue Actualizado");
+  EXPECT_EQ(messages.asked()[0].text,
+            "El registro puede haber sido fue modificado por otra estaci\xF3n.");
+  // The stored record is shown again: the other process's change, not ours.
+  EXPECT_EQ(PAC().Direccion.clipped(), "Otra");
+  EXPECT_EQ(PAC().Nombre.clipped(), "Original");
+  PAC().Nombre = "";
+  ASSERT_EQ(pacientes.access().fetchByKey(Pacientes::PAS_001), level::Benign);
+  EXPECT_EQ(PAC().Nombre.clipped(), "Original");
+  pacientes.close();
+}
+
+// Timers a test fires by hand, recording whether a transaction was open
+// while the thread waited.
+class ManualTimers {
+ public:
+  ManualTimers() {
+    previous_ = rt::setTimerHook([this](int ms, std::function<void()> fire) {
+      waits.push_back(ms);
+      openWhileWaiting = openWhileWaiting || rt::transactionIsOpen();
+      pending_.push_back(std::move(fire));
+    });
+  }
+  ~ManualTimers() { rt::setTimerHook(std::move(previous_)); }
+  // Fires what is due; `onFire` runs before each with the number of waits so far.
+  void fire(const std::function<void(int)>& onFire) {
+    while (!pending_.empty()) {
+      auto f = std::move(pending_.front());
+      pending_.erase(pending_.begin());
+      onFire(static_cast<int>(waits.size()));
+      f();
+    }
+  }
+  std::vector<int> waits;
+  bool openWhileWaiting = false;
+
+ private:
+  std::vector<std::function<void()>> pending_;
+  rt::TimerHook previous_;
+};
+
+TEST_F(TableManagersTest, AChangeWaitsOnATimerWhileAnotherWorkstationHoldsTheLock) {
+  ASSERT_EQ(access(Pacientes::def()).open(), level::Benign);
+  addPatient(1, "Original");
+  access(Pacientes::def()).close();
+
+  struct Case {
+    int releaseAfter;  // waits before the other workstation commits; 0 = never
+    int result;
+    std::size_t waits;
+  };
+  for (const Case c : {Case{3, level::Benign, 3}, Case{0, level::Fatal, 20}}) {
+    SCOPED_TRACE(c.releaseAfter);
+    sqlite3* db = otherWorkstation();
+    ASSERT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    bool released = false;
+    ManualTimers timers;
+    std::vector<std::pair<rt::MessageRequest, bool>> shown;
+    rt::MessageHandler previous = rt::setMessageHandler([&](const rt::MessageRequest& r) {
+      shown.emplace_back(r, rt::transactionIsOpen());
+      return rt::defaultAnswer(r);
+    });
+    int result = -1;
+    bool ended = false;
+    rt::start([&] {
+      TableManagersInit();
+      TableRelations& own = relate(Pacientes::def());
+      if (own.open() == level::Benign) {
+        PAC().Cod_Paciente = 1;
+        own.access().fetchByKey(Pacientes::PAS_001);
+        PAC().Nombre = "Esperado";
+        result = own.update();
+        own.close();
+      }
+      TableManagersKill();
+      ended = true;
+    });
+    EXPECT_TRUE(rt::testing::waitUntil(
+        [&] {
+          timers.fire([&](int waits) {
+            if (waits == c.releaseAfter && !released) {
+              sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+              released = true;
+            }
+          });
+          return ended;
+        },
+        "the change to end"));
+    rt::setMessageHandler(std::move(previous));
+    if (!released) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(timers.waits.size(), c.waits);
+    for (int ms : timers.waits) EXPECT_EQ(ms, kLockRetryStepMs);
+    EXPECT_FALSE(timers.openWhileWaiting);
+    if (c.result == level::Benign) {
+      EXPECT_TRUE(shown.empty());
+    } else {
+      ASSERT_EQ(shown.size(), 1u);
+      EXPECT_EQ(shown[0].first.caption, "Transacci\xF3n Cancelada");
+      EXPECT_TRUE(shown[0].first.text.starts_with("Error: ("));
+      EXPECT_TRUE(shown[0].first.text.ends_with(
+          ") al intentar enmarcar una transacci\xF3n sobre tabla Pacientes."));
+      EXPECT_FALSE(shown[0].second);  // never while a transaction is open
+    }
+  }
+}
+
+TEST_F(TableManagersTest, OpeningThroughRelationsOpensEachRelatedTableOnceAndClosingReleasesThem) {
+  TableRelations& consultas = relate(Consultas::def());
+  ASSERT_EQ(consultas.open(), level::Benign);
+  ASSERT_EQ(consultas.open(), level::Benign);
+  const std::vector<const rt::TableDef*> related = {
+      &Turnos::def(),       &Medicos::def(),          &Copia_Consultas::def(),
+      &Adjuntos::def(),     &Pacientes::def(),        &TiposConsultas::def(),
+      &LogConsultas::def(), &Usuarios::def(),         &AgendaRecordatoria::def(),
+      &Planilla::def(),     &PlanillaHorarios::def(), &Especialidades::def(),
+      &Localidades::def(),  &Agenda::def(),           &RubrosAgenda::def(),
+      &Provincias::def(),   &NotasMacros::def(),      &Coberturas_Medicas::def(),
+      &Ocupaciones::def(),  &Copia_Medicos::def(),    &Copia_TiposConsultas::def()};
+  const std::vector<const rt::TableDef*> unrelated = {
+      &Feriados::def(), &Temas::def(),        &Notas::def(),          &Macros::def(),
+      &KovSaveC::def(), &Copia_Turnos::def(), &Copia_Planillas::def()};
+  for (const rt::TableDef* def : related) EXPECT_TRUE(rt::table(*def).isOpen()) << def->label;
+  for (const rt::TableDef* def : unrelated) EXPECT_FALSE(rt::table(*def).isOpen()) << def->label;
+  consultas.close();
+  for (const rt::TableDef* def : related) EXPECT_TRUE(rt::table(*def).isOpen()) << def->label;
+  consultas.close();
+  for (const rt::TableDef* def : related) EXPECT_FALSE(rt::table(*def).isOpen()) << def->label;
+
+  // Used before it was opened.
+  ScriptedMessages messages;
+  EXPECT_EQ(access(Feriados::def()).fetchByKey(Feriados::FER01), level::Fatal);
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].caption, "Error de Uso");
+  EXPECT_EQ(messages.asked()[0].text,
+            "Se ha intentado utilizar la tabla (Feriados) antes de estar ABIERTA");
+}
+
+TEST_F(TableManagersTest, EachLogicalThreadHasItsOwnManagersBetweenInitAndKill) {
+  registerTableManagers();
+  TableAccess* mine = accessOf(Pacientes::def());
+  ASSERT_NE(mine, nullptr);
+  ASSERT_TRUE(rt::testing::runOnThread([mine] {
+    EXPECT_EQ(accessOf(Pacientes::def()), nullptr);
+    rt::callProcedure("TableManagersInit", {std::to_string(rt::currentThreadNumber())});
+    TableAccess* own = accessOf(Pacientes::def());
+    EXPECT_NE(own, nullptr);
+    EXPECT_NE(own, mine);
+    EXPECT_EQ(&relate(Copia_Consultas::def()).alias()->access(), &access(Consultas::def()));
+    EXPECT_EQ(access(Copia_Turnos::def()).alias(), &access(Turnos::def()));
+    rt::callProcedure("TableManagersKill", {std::to_string(rt::currentThreadNumber())});
+    EXPECT_EQ(accessOf(Pacientes::def()), nullptr);
+    EXPECT_EQ(relationsOf(Pacientes::def()), nullptr);
+  }));
+  EXPECT_EQ(accessOf(Pacientes::def()), mine);
+}
+
+TEST(TableMessages, TextsReadAsTheSystemShowsThem) {
+  const MessageFill fill = MessageFill()
+                               .File("Turnos")
+                               .ErrorText("Archivo bloqueado (32)")
+                               .Message("Codigo")
+                               .Field("Campo");
+  struct Case {
+    TableMessage message;
+    const char* title;
+    const char* text;
+  };
+  const Case cases[] = {
+      {TableMessage::AccessFailed, "Error de Acceso",
+       "Archivo (Turnos) no pudo ser abierto.  Error: Archivo bloqueado (32)."},
+      {TableMessage::DuplicateKey, "Error Clave Duplicada",
+       "Agregar este registro crea una clave duplicada para la clave: Codigo"},
+      {TableMessage::NumberingFailed, "Error AutoNumeraci\xF3n",
+       "Los intentos para numerar automaticamente han fallado. Error: Archivo bloqueado (32). "
+       "\xBF Intentar nuevamente?"},
+      {TableMessage::AddFailed, "Error en Agregar",
+       "Un error fue experimentado durante la creaci\xF3n del registro. Error: Archivo bloqueado "
+       "(32)."},
+      {TableMessage::UpdateFailed, "Registro no fue Actualizado",
+       "Un error (Archivo bloqueado (32)) fue experimentado al realizar cambioses to the Turnos "
+       "file."},
+      {TableMessage::ConfirmDelete, "Confirmar Borrado",
+       "\xBF Est\xE1 seguro que desea eliminar el registro seleccionado?"},
+      {TableMessage::DeleteFailed, "Registro no fue Borrado",
+       "Un error (Archivo bloqueado (32)) fue experimentado al borrar del Archivo Turnos ."},
+      {TableMessage::DeleteRetry, "Error en Borrar Registro",
+       "Un error fue experimentado al borrar el registro. \xBF"
+       "Desea intentar borrar nuevamente?"},
+      {TableMessage::RecordNotRead, "Registro NO leido",
+       "Un registro bloqueado por otra terminal fue encontrado al leer de tabla Turnos ."},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(tableMessageTitle(c.message), c.title);
+    EXPECT_EQ(tableMessageText(c.message, fill), c.text);
+  }
+  EXPECT_TRUE(asksToRetry(TableMessage::NumberingFailed, rt::button::Yes));
+  EXPECT_FALSE(asksToRetry(TableMessage::DeleteRetry, rt::button::No));
+  EXPECT_TRUE(asksToRetry(TableMessage::UpdateFailed, rt::button::Retry));
 }
 
 }  // namespace
