@@ -127,6 +127,27 @@ TEST_F(TableManagersTest, NumberingTakesTheHighestPlusOneAndPrimedRecordsExistAt
   items.close();
 }
 
+TEST_F(TableManagersTest, NumberingThatFailsThreeTimesAsksWhetherToTryAgain) {
+  TableAccess& planilla = access(Planilla::def());
+  ASSERT_EQ(planilla.open(), level::Benign);
+  addPlain(Planilla::def(), {{"CodPlanilla", 1}, {"Cod_Medico", 3}, {"FecVigenciaDesde", 100}});
+  ScriptedMessages messages({rt::button::Yes, rt::button::No});
+  planilla.primeRecord();
+  PLA().Cod_Medico = 3;  // the physician's sheet of that day exists already
+  PLA().FecVigenciaDesde = 100;
+  EXPECT_EQ(planilla.insertNumbered(), level::Fatal);
+  ASSERT_EQ(messages.asked().size(), 2u);  // three attempts, yes, three more, no
+  for (const rt::MessageRequest& asked : messages.asked()) {
+    EXPECT_EQ(asked.caption, "Error AutoNumeraci\xF3n");
+    EXPECT_NE(asked.text.find("CodPersona - Vigencia"), std::string::npos) << asked.text;
+  }
+  EXPECT_FALSE(planilla.numberedPending());
+  EXPECT_EQ(stored(Planilla::def()), 1);
+  // A caller that asked for no messages is not asked.
+  EXPECT_EQ(planilla.insertNumbered(false), level::Fatal);
+  EXPECT_EQ(messages.asked().size(), 2u);
+}
+
 TEST_F(TableManagersTest, AnAbandonedInsertRemovesThePrimedRecordAndWhatReferredToIt) {
   TableRelations& consultas = relate(Consultas::def());
   ASSERT_EQ(consultas.open(), level::Benign);
@@ -310,6 +331,23 @@ void refuseWrites(sqlite3* db, const std::string& table, const std::string& when
                           " BEGIN SELECT RAISE(ABORT, 'refused'); END";
   ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
       << sqlite3_errmsg(db);
+}
+
+TEST_F(TableManagersTest, APatientsDeleteNamesTheFirstDeclaredTableThatStillRefersToIt) {
+  TableRelations& pacientes = relate(Pacientes::def());
+  ASSERT_EQ(pacientes.open(), level::Benign);
+  addPlain(Consultas::def(), {{"Cod_Consulta", 1}, {"Cod_Paciente", 4}});
+  addPlain(Turnos::def(), {{"Cod_Turno", 1}, {"Cod_Paciente", 4}});
+  addPlain(Pacientes::def(), {{"Cod_Paciente", 4}});
+  ScriptedMessages messages;
+  EXPECT_EQ(pacientes.remove(false), level::Fatal);
+  ASSERT_TRUE(rt::table(Turnos::def()).remove() == 0);
+  EXPECT_EQ(pacientes.remove(false), level::Fatal);
+  ASSERT_EQ(messages.asked().size(), 2u);
+  EXPECT_NE(messages.asked()[0].text.find("desde la tabla Turnos."), std::string::npos);
+  EXPECT_NE(messages.asked()[1].text.find("desde la tabla Consultas."), std::string::npos);
+  EXPECT_EQ(stored(Pacientes::def()), 1);
+  pacientes.close();
 }
 
 TEST_F(TableManagersTest, DeletingAConsultationTakesItsAttachmentsInOneTransaction) {
