@@ -141,6 +141,9 @@ FailurePtr TableRelations::applyToChildren(const char* oldRecord, bool deleting)
     const std::string before = linkValue(parentField, deleting ? now : oldRecord, childField);
     const std::string after = linkValue(parentField, now, childField);
     if (!deleting && before == after) continue;
+    // Children already without a value have nothing to clear.
+    const std::string cleared = rt::isTextField(childField) ? "" : "0";
+    if (rule == Rule::Clear && before == cleared) continue;
 
     TableRelations& child = relate(*r.child);
     rt::Table& ct = child.access().table();
@@ -171,8 +174,7 @@ FailurePtr TableRelations::applyToChildren(const char* oldRecord, bool deleting)
           }
           break;
         case Rule::Clear:
-          rt::setFieldNumber(childField, ct.record(), 0);
-          if (rt::isTextField(childField)) rt::setFieldText(childField, ct.record(), "");
+          setLinkValue(childField, ct.record(), cleared);
           f = child.updateInside();
           break;
         case Rule::None:

@@ -564,72 +564,114 @@ class ManualTimers {
   rt::TimerHook previous_;
 };
 
+// What a logical thread went through while another workstation held the
+// write lock of the plain data file.
+struct LockedRun {
+  int result = -1;
+  std::vector<int> waits;
+  bool openWhileWaiting = false;
+  std::vector<std::pair<rt::MessageRequest, bool>> shown;  // and whether a transaction was open
+};
+
+// Runs `body` on a logical thread with its own managers while `db` holds the
+// write lock, released after `releaseAfter` waits (0 = never).
+LockedRun runWhileLocked(sqlite3* db, int releaseAfter, const std::function<int()>& body) {
+  LockedRun run;
+  EXPECT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  bool released = false, ended = false;
+  ManualTimers timers;
+  rt::MessageHandler previous = rt::setMessageHandler([&](const rt::MessageRequest& r) {
+    run.shown.emplace_back(r, rt::transactionIsOpen());
+    return rt::defaultAnswer(r);
+  });
+  rt::start([&] {
+    TableManagersInit();
+    run.result = body();
+    TableManagersKill();
+    ended = true;
+  });
+  EXPECT_TRUE(rt::testing::waitUntil(
+      [&] {
+        timers.fire([&](int waits) {
+          if (waits == releaseAfter && !released) {
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+            released = true;
+          }
+        });
+        return ended;
+      },
+      "the thread to end"));
+  rt::setMessageHandler(std::move(previous));
+  if (!released) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  for (int ms : timers.waits) EXPECT_EQ(ms, kLockRetryStepMs);
+  run.waits = timers.waits;
+  run.openWhileWaiting = timers.openWhileWaiting;
+  return run;
+}
+
 TEST_F(TableManagersTest, AChangeWaitsOnATimerWhileAnotherWorkstationHoldsTheLock) {
   ASSERT_EQ(access(Pacientes::def()).open(), level::Benign);
   addPatient(1, "Original");
   access(Pacientes::def()).close();
-
-  struct Case {
-    int releaseAfter;  // waits before the other workstation commits; 0 = never
-    int result;
-    std::size_t waits;
+  auto change = [] {
+    TableRelations& own = relate(Pacientes::def());
+    if (own.open() != level::Benign) return -1;
+    PAC().Cod_Paciente = 1;
+    own.access().fetchByKey(Pacientes::PAS_001);
+    PAC().Nombre = "Esperado";
+    const int result = own.update();
+    own.close();
+    return result;
   };
-  for (const Case c : {Case{3, level::Benign, 3}, Case{0, level::Fatal, 20}}) {
-    SCOPED_TRACE(c.releaseAfter);
-    sqlite3* db = otherWorkstation();
-    ASSERT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-    bool released = false;
-    ManualTimers timers;
-    std::vector<std::pair<rt::MessageRequest, bool>> shown;
-    rt::MessageHandler previous = rt::setMessageHandler([&](const rt::MessageRequest& r) {
-      shown.emplace_back(r, rt::transactionIsOpen());
-      return rt::defaultAnswer(r);
-    });
-    int result = -1;
-    bool ended = false;
-    rt::start([&] {
-      TableManagersInit();
-      TableRelations& own = relate(Pacientes::def());
-      if (own.open() == level::Benign) {
-        PAC().Cod_Paciente = 1;
-        own.access().fetchByKey(Pacientes::PAS_001);
-        PAC().Nombre = "Esperado";
-        result = own.update();
-        own.close();
-      }
-      TableManagersKill();
-      ended = true;
-    });
-    EXPECT_TRUE(rt::testing::waitUntil(
-        [&] {
-          timers.fire([&](int waits) {
-            if (waits == c.releaseAfter && !released) {
-              sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-              released = true;
-            }
-          });
-          return ended;
-        },
-        "the change to end"));
-    rt::setMessageHandler(std::move(previous));
-    if (!released) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+  sqlite3* db = otherWorkstation();
+  const LockedRun released = runWhileLocked(db, 3, change);
+  EXPECT_EQ(released.result, level::Benign);
+  EXPECT_EQ(released.waits.size(), 3u);
+  EXPECT_FALSE(released.openWhileWaiting);
+  EXPECT_TRUE(released.shown.empty());
 
-    EXPECT_EQ(result, c.result);
-    EXPECT_EQ(timers.waits.size(), c.waits);
-    for (int ms : timers.waits) EXPECT_EQ(ms, kLockRetryStepMs);
-    EXPECT_FALSE(timers.openWhileWaiting);
-    if (c.result == level::Benign) {
-      EXPECT_TRUE(shown.empty());
-    } else {
-      ASSERT_EQ(shown.size(), 1u);
-      EXPECT_EQ(shown[0].first.caption, "Transacci\xF3n Cancelada");
-      EXPECT_TRUE(shown[0].first.text.starts_with("Error: ("));
-      EXPECT_TRUE(shown[0].first.text.ends_with(
-          ") al intentar enmarcar una transacci\xF3n sobre tabla Pacientes."));
-      EXPECT_FALSE(shown[0].second);  // never while a transaction is open
-    }
-  }
+  // Two seconds of waits to start the transaction, then the message.
+  const LockedRun held = runWhileLocked(db, 0, change);
+  sqlite3_close(db);
+  EXPECT_EQ(held.result, level::Fatal);
+  EXPECT_EQ(held.waits.size(), 20u);
+  EXPECT_FALSE(held.openWhileWaiting);
+  ASSERT_EQ(held.shown.size(), 1u);
+  EXPECT_EQ(held.shown[0].first.caption, "Transacci\xF3n Cancelada");
+  EXPECT_TRUE(held.shown[0].first.text.starts_with("Error: ("));
+  EXPECT_TRUE(held.shown[0].first.text.ends_with(
+      ") al intentar enmarcar una transacci\xF3n sobre tabla Pacientes."));
+  EXPECT_FALSE(held.shown[0].second);  // never while a transaction is open
+}
+
+TEST_F(TableManagersTest, OpeningAndNumberingWaitForAnotherWorkstationsLock) {
+  sqlite3* db = otherWorkstation();
+  // Creating the table needs the write lock.
+  const LockedRun opened = runWhileLocked(db, 4, [] {
+    const int result = access(Feriados::def()).open();
+    access(Feriados::def()).close();
+    return result;
+  });
+  EXPECT_EQ(opened.result, level::Benign);
+  EXPECT_EQ(opened.waits.size(), 4u);
+
+  ASSERT_EQ(access(Feriados::def()).open(), level::Benign);
+  addPlain(Feriados::def(), {{"Cod_Feriado", 4}});
+  access(Feriados::def()).close();
+  const LockedRun numbered = runWhileLocked(db, 2, [] {
+    TableAccess& feriados = access(Feriados::def());
+    if (feriados.open() != level::Benign) return -1;
+    feriados.primeRecord();
+    int result = feriados.insertNumbered();
+    if (FER().Cod_Feriado != 5) result = -2;
+    feriados.close();
+    return result;
+  });
+  sqlite3_close(db);
+  EXPECT_EQ(numbered.result, level::Benign);
+  EXPECT_EQ(numbered.waits.size(), 2u);
+  EXPECT_TRUE(numbered.shown.empty());
+  EXPECT_FALSE(numbered.openWhileWaiting);
 }
 
 TEST_F(TableManagersTest, OpeningThroughRelationsOpensEachRelatedTableOnceAndClosingReleasesThem) {
