@@ -4,14 +4,33 @@
 
 namespace rt {
 
+// Character by character through the codec's tables: rich-text notes of
+// 25,000 characters cross this boundary on every keystroke's refresh.
 QString toQString(std::string_view cp1252) {
-  const std::string utf8 = cp1252ToUtf8(cp1252);
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  QString out(static_cast<qsizetype>(cp1252.size()), Qt::Uninitialized);
+  QChar* at = out.data();
+  for (const char c : cp1252) *at++ = QChar(cp1252ToCodePoint(static_cast<unsigned char>(c)));
+  return out;
 }
 
 std::string fromQString(const QString& text) {
-  const QByteArray utf8 = text.toUtf8();
-  return utf8ToCp1252(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+  std::string out;
+  out.reserve(static_cast<std::size_t>(text.size()));
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i].unicode();
+    if (unit < 0x80) {
+      out += static_cast<char>(unit);
+      continue;
+    }
+    if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      out += '?';  // no character beyond the 16-bit plane has a CP1252 byte
+      ++i;
+      continue;
+    }
+    const int byte = codePointToCp1252(unit);
+    out += byte != 0 ? static_cast<char>(byte) : '?';
+  }
+  return out;
 }
 
 }  // namespace rt

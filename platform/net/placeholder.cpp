@@ -1,1 +1,0 @@
-// The socket library (I/O thread, non-blocking sockets, TLS) lands here.

@@ -1,0 +1,391 @@
+#pragma once
+// TextBuffer: the growable text and byte buffer of the string, network and
+// mail classes. The value is a run of bytes (zero bytes allowed) at the start
+// of an allocation that may be larger than the value; positions are 1-based
+// byte positions, ranges inclusive, 0 means "not found". Failures never throw:
+// an operation returns its failure value and, where it says so, records a text
+// in LASTERROR.
+//
+// The operations are grouped by family, each family in a source file of its
+// own (text_buffer_*.cpp).
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace textlib {
+
+// A reference to a byte buffer: its address and allocated size.
+struct BufferRef {
+  char* address = nullptr;
+  int size = 0;
+};
+
+// One record of the Lines queue. LINE is never empty: an empty line holds a
+// single blank and has EMPTY set.
+struct TextLine {
+  std::string LINE = " ";
+  std::uint8_t EMPTY = 1;
+  std::uint8_t QUOTED = 0;
+};
+using LineQueue = std::vector<TextLine>;
+
+class TextBuffer {
+ public:
+  // Flag bits of the comparison.
+  static constexpr int kEqualsClip = 1;
+  static constexpr int kEqualsAcrossEncodings = 4;
+  static constexpr int kEqualsNoCase = 8;
+  // Flag bits of the appending and prepending forms.
+  static constexpr int kAddClip = 1;
+  static constexpr int kAddSkipEmpty = 2;
+  static constexpr int kAddLines = 4;
+  // Bits of the skip flags of Left and Right.
+  static constexpr int kSkipBlank = 1;
+  static constexpr int kSkipTab = 2;
+  static constexpr int kSkipCarriageReturn = 4;
+  static constexpr int kSkipLineFeed = 8;
+  static constexpr int kSkipZero = 16;
+
+  // ---- Fields, in declaration order -------------------------------------
+  BufferRef VALUE;                   // the first DATAEND_ bytes are the value
+  std::string STREAMFILENAME;        // empty when not streaming; stored clipped
+  std::unique_ptr<LineQueue> LINES;  // null until first needed
+  int DATAEND_ = 0;                  // length of the value
+  BufferRef VALUEPTR;                // second reference to the buffer
+  int BYTES = 0;
+  std::string LASTERROR = " ";  // never empty: a single blank means no error
+  int WINERRORCODE = 0;
+  int CODEPAGE = 0;
+  int ENDOFLASTLINE = 0;
+  std::uint8_t USEBUFFER = 1;
+  std::uint8_t CLEANBUFFER = 0;
+  std::uint8_t LOGERRORS = 0;
+  std::uint8_t GZIPPED = 0;
+  std::uint8_t BASE64 = 0;
+  std::uint8_t BASE64NOWRAP = 0;
+  std::uint8_t BASE64URLSAFE = 0;
+  std::uint8_t ENCODING = 0;  // 0 ANSI, 1 UTF-8, 2 UTF-16
+  std::uint8_t ENDIAN = 0;
+  std::uint8_t EOF_ = 0;
+  std::uint8_t FIRST_ = 0;
+  std::uint8_t NORMALIZEDLLLOADED_ = 0;
+  std::uint8_t GZIPDLLLOADED_ = 0;
+
+  TextBuffer() = default;
+  ~TextBuffer();
+  TextBuffer(const TextBuffer&) = delete;
+  TextBuffer& operator=(const TextBuffer&) = delete;
+
+  // ---- Life cycle (text_buffer.cpp) --------------------------------------
+  void Start(bool freeBuffer = false);
+  void Destruct();
+  void SetEmpty();
+  void Free(bool freeLines = false);
+  void FreeValue_(bool freeLines, bool freeBuffer);
+  void FreeLines();
+
+  // ---- Allocation ---------------------------------------------------------
+  // Blocks handed to the object (AdoptBuffer_, SetValuePointer_) must come
+  // from std::malloc: the object releases them with std::free.
+  void Malloc_(int size, bool exact, bool quiet);
+  int GrowSize_(int requested);
+  void SetLength(int length, bool exact = false);
+  int AdjustLength(int delta);
+  void Reserve(int size);
+  void ReleaseSpare();
+  int Size() const { return VALUE.size; }
+  int FreeSpace() const { return VALUE.size - DATAEND_; }
+  int Length() const { return DATAEND_; }
+
+  // ---- Setting the value --------------------------------------------------
+  void SetValue(std::string_view text, bool clip = false);
+  void SetValue(int length, const void* address, bool clip = false);
+  void SetValue(const TextBuffer& other);
+  void SetValue(const TextBuffer& other, int flags);
+  void SetValueFromLine(int lineNumber);
+  void SetValueFromCString(const void* address, int encoding = -1);
+  void AdoptBuffer_(int length, void* address, bool reset);
+  void TakeValueFrom_(TextBuffer& other);
+  void SetValuePointer_(void* address, int size, int length, bool releaseOld);
+  void EmptyHook_() {}
+  int TruncateAtWord(int length, int lookBack, int lookAhead);
+
+  // ---- Reading the value --------------------------------------------------
+  std::string GetValue() const;
+  std::string GetValue(int count) const;
+  // A view into the buffer, valid until the value changes; a null view
+  // (data() == nullptr) when there is nothing to refer to.
+  std::string_view GetValueRef() const;
+  std::string_view GetValueRef(int start) const;
+  std::string_view GetValueRef(int start, int end) const;
+  char* GetAddress() const { return VALUE.address; }
+  // A std::malloc'ed copy of the clipped value followed by two zero bytes;
+  // the caller frees it. Null when the value is empty.
+  char* GetCString() const;
+  int ClipLength() const;
+  static int ClipLength(int length, const void* address);
+  int CountCharacters(int encoding = -1, std::string_view text = {}) const;
+
+  // ---- Comparison ---------------------------------------------------------
+  bool Equals(std::string_view text, int flags = 0) const;
+  bool Equals(const TextBuffer& other, int flags = 0) const;
+  bool EqualsBytes_(int length, const void* address, int flags) const;
+  bool EqualsConverted_(const TextBuffer& other, int flags = 0) const;
+
+  // ---- Errors and trace ---------------------------------------------------
+  void RecordError(std::string_view method, std::string_view text, bool force = false);
+  void DebugOut(std::string_view text = {}) const;
+  static std::string FormatMessage(int code);
+
+  // ---- Appending (text_buffer_append.cpp) ---------------------------------
+  void Append(std::string_view text);
+  void AppendString(std::string_view text) { Append(text); }
+  void Append(std::string_view text, int flags);
+  void Append(std::string_view text, std::string_view separator, int flags = 0);
+  // The first `count` bytes (negative or beyond the text: all of it).
+  void AppendFirst(std::string_view text, int count);
+  void Append(int length, const void* address);
+  void AppendBytes(int length, const void* address) { Append(length, address); }
+  void Append(int length, const void* address, int flags);
+  void Append(int length, const void* address, int flags, std::string_view separator);
+  void AppendFirst(int length, const void* address, int count);
+  // The single byte at `address`.
+  void AppendByteAt(const void* address);
+  void AppendRaw_(const void* address, int length);
+  void AppendLongBytes(std::int32_t value, int byteCount);
+  void Append(const TextBuffer& other);
+  void AppendFirst(const TextBuffer& other, int count);
+  void Append(const TextBuffer& other, std::string_view separator);
+  void Append(const TextBuffer& other, int flags, std::string_view separator);
+  // The whole content of a BLOB; null or empty is refused with an error.
+  void Append(const std::string* blob);
+
+  // ---- Prepending ---------------------------------------------------------
+  void Prepend(std::string_view text);
+  void Prepend(std::string_view text, int flags);
+  void Prepend(std::string_view text, std::string_view separator, int flags);
+  void Prepend(int length, const void* address);
+  void Prepend(const TextBuffer& other);
+  void Prepend(const TextBuffer& other, std::string_view separator);
+  void Prepend(const TextBuffer& other, int flags, std::string_view separator);
+
+  // ---- Streaming ----------------------------------------------------------
+  int Stream(std::string_view fileName, int bufferMB = 10, bool append = false);
+  int Flush();
+  int FlushAndKeep();
+  int WriteToStream(int length, const void* address);
+  int WriteToStream(std::string_view text);
+  int WriteToStream(const TextBuffer& other);
+  void FreeStreamName_() { STREAMFILENAME.clear(); }
+  bool streaming() const { return !STREAMFILENAME.empty(); }
+
+  // ---- Searching (text_buffer_search.cpp) ---------------------------------
+  int Instring(std::string_view text, int step = 1, int start = 1, int end = 0, bool noCase = false,
+               bool wholeWord = false) const;
+  int Instring(int length, const void* address, int step = 1, int start = 1, int end = 0) const;
+  int InstringValue_(std::string_view text) const;
+  int InstringValue_(int length, const void* address) const;
+  int InstringFrom(std::string_view text, int start) const;
+  int InstringFrom(int length, const void* address, int start) const;
+  int InstringRange(std::string_view text, int start, int end) const;
+  int InstringRange(int length, const void* address, int start, int end) const;
+  static int InstringBlock(std::string_view text, int start, int end, int blockLength,
+                           const void* blockAddress);
+  static int InstringBlock(int length, const void* address, int start, int end, int blockLength,
+                           const void* blockAddress);
+  static int InstringText(std::string_view pattern, std::string_view text, int start = 1,
+                          int end = 0);
+  int InstringNth(std::string_view text, int n, int start = 1, int end = 0,
+                  bool noCase = false) const;
+  int InstringLast(std::string_view text, int start = 1, int end = 0, bool noCase = false) const;
+  static int InstringRaw_(int patternLength, const void* pattern, const void* address, int length);
+
+  int FindChar(std::string_view text, int start = 1, int end = 0) const;
+  static int FindChar(std::string_view charText, std::string_view text, int start, int end);
+  static int FindChar(std::string_view charText, int start, int end, int blockLength,
+                      const void* blockAddress);
+  int FindByte(int byte, int start = 1, int end = 0) const;
+  static int FindByte(int byte, std::string_view text, int start, int end);
+  static int FindByte(int byte, int start, int end, int blockLength, const void* blockAddress);
+  int CountByte(int byte, int start = 1, int end = 0) const;
+
+  int Count(std::string_view text, int step = 1, int start = 1, int end = 0, bool noCase = false,
+            bool endIsLastStart = false, bool overlap = false) const;
+
+  // mode 0: plain text; mode 2: regular expression; other modes find nothing.
+  std::string FindMatch(std::string_view text, int& start, int& end, int mode = 0,
+                        bool noCase = false) const;
+  int FindMatchPosition(std::string_view text, int start = 1, int end = 0, int mode = 0,
+                        bool noCase = false) const;
+  void FindMatch_(std::string_view text, int& start, int& end, int mode, bool noCase) const;
+
+  static const char* FindBlock_(int patternLength, const void* pattern, const void* fromAddress,
+                                const void* lastStartAddress);
+  static const char* FindBlockNoCase_(int patternLength, const void* pattern,
+                                      const void* fromAddress, const void* lastStartAddress);
+  static const char* FindByteNoCase_(const void* address, int byte, int count);
+  static int FindTerminator_(int encoding, const void* address, int maxLength);
+
+  // ---- Replacing (text_buffer_replace.cpp) --------------------------------
+  int Replace(std::string_view oldText, std::string_view newText, int count = 0, int start = 1,
+              int end = 0, bool noCase = false, bool recursive = false);
+  int Replace_(std::string_view oldText, std::string_view newText, int count = 0, int start = 1,
+               int end = 0, bool noCase = false);
+  int ReplaceBetween(std::string_view startDelimiter, std::string_view endDelimiter,
+                     std::string_view oldText, std::string_view newText, int count = 0,
+                     int start = 1, int end = 0, bool noCase = false, bool wholeBlock = false);
+  int ReplaceOutside(std::string_view startDelimiter, std::string_view endDelimiter,
+                     std::string_view oldText, std::string_view newText, int count = 0,
+                     int start = 1, int end = 0, bool noCase = false);
+  void ReplaceSlice(int start, int end, int length, const void* address);
+  void ReplaceSlice(int start, int end, std::string_view text);
+  void ReplaceSlice(int start, int end, const TextBuffer& other);
+  bool ReplaceLast(std::string_view oldText, std::string_view newText, int start = 1, int end = 0,
+                   bool noCase = false);
+  bool ReplaceNth(std::string_view oldText, std::string_view newText, int n, int start = 1,
+                  int end = 0, bool noCase = false);
+  int ReplaceSingleChars(std::string_view fromChars, std::string_view toChars);
+  int ReplaceSingleChars(std::string_view fromChars, std::string_view toChars, bool onePass);
+  int ReplaceChar(int byte, int newByte);
+  int RemoveByte(int byte);
+  int RemoveByteRange(int fromByte, int toByte);
+  int _removeMatchingChars(std::string_view map);
+  // The map entry of fillByte is cleared first (the caller's map changes).
+  int _replaceMatchingChars(std::string& map, int fillByte);
+
+  // ---- Slicing and case (text_buffer_slice.cpp) ---------------------------
+  std::string Sub(int start, int length) const;
+  std::string Slice(int start, int end = 0) const;
+  void Crop(int start, int end = 0);
+  void Upper(std::string_view quoteStart = {}, std::string_view quoteEnd = {});
+  void Lower(std::string_view quoteStart = {}, std::string_view quoteEnd = {});
+  int CapitalizeWords(int count = 0, int start = 1, int end = 0, std::string_view delimiters = {});
+  std::string ExtensionOnly(std::string_view fileName = {}) const;
+
+  // ---- Trimming, justifying, quoting, inserting (text_buffer_edit.cpp) ----
+  void Quote(std::string_view quoteStart = {}, std::string_view quoteEnd = {},
+             bool quoteEmpty = false);
+  void Unquote(std::string_view quoteStart = {}, std::string_view quoteEnd = {});
+  void Insert(int position, int length, const void* address);
+  void Insert(int position, std::string_view text);
+  void Insert(int position, const TextBuffer& other);
+  void InsertEvery(std::string_view text, int every);
+  void InsertEvery(int every, int length, const void* address);
+  void SetSlice(int start, int end, int length, const void* address);
+  void SetSlice(int start, int end, std::string_view text);
+  void SetSlice(int start, int end, const TextBuffer& other);
+  std::string AsString() const { return GetValue(); }
+  std::string AsString(std::string_view text);
+  std::string AsString(int length, const void* address);
+  std::string Left(int length = 0, int skipFlags = 0, std::string_view fill = {}) const;
+  std::string Right(int length = 0, int skipFlags = 0, std::string_view fill = {}) const;
+  void SetLeft(int length = 0, int skipFlags = 0, std::string_view fill = {});
+  void SetRight(int length = 0, int skipFlags = 0, std::string_view fill = {});
+  void Repeat(int length);
+  std::string Repeated(int length) const;
+  void Reverse();
+  static std::string ReverseText(std::string_view text);
+  void Trim();
+  void Trim(std::string_view chars);
+  void TrimRight();
+  void TrimRight(std::string_view chars);
+  int CropFirst(int count);
+  int CropLast(int count);
+  bool RemovePrefix(std::string_view text, bool noCase = false);
+  int DeleteRange(int start, int length);
+
+  // ---- Characters and character sets (text_buffer_chars.cpp) ------------
+  int KeepChars(std::string_view alphabet);
+  int KeepChars(std::string_view alphabet, std::string_view replacement);
+  int KeepCharRanges(std::string_view alphabet);
+  int KeepCharRanges(std::string_view alphabet, std::string_view replacement);
+  int RemoveChars(std::string_view alphabet);
+  int RemoveChars(std::string_view alphabet, std::string_view replacement);
+  int RemoveCharRanges(std::string_view alphabet);
+  int RemoveCharRanges(std::string_view alphabet, std::string_view replacement);
+  int KeepAllowedChars(std::string_view alphabet, std::string_view replacement,
+                       bool withAlphanumeric);
+  // Works on a caller's fixed-length text instead of the value.
+  int KeepAllowedCharsOf(std::string_view alphabet, std::string_view replacement,
+                         bool withAlphanumeric, std::span<char> variable);
+  int ProcessCharRanges_(std::string_view alphabet, std::string_view replacement, bool removeListed,
+                         bool noReplacement);
+  bool ContainsOnly(std::string_view alphabet, std::string_view text = {},
+                    bool clipAlphabet = false) const;
+  bool ContainsAny(std::string_view alphabet, std::string_view text = {},
+                   bool clipAlphabet = false) const;
+  bool ContainsChar(std::string_view charText) const;
+  bool ContainsChar(int byte) const;
+  static bool ContainsChar(std::string_view charText, std::string_view text);
+  static bool ContainsChar(int byte, std::string_view text);
+  static bool ContainsChar(std::string_view charText, int length, const void* address);
+  static bool ContainsChar(int byte, int length, const void* address);
+  bool IsAscii(int start = 1, int end = 0) const;
+  bool IsLower(int start = 1, int end = 0) const;
+  bool HasNoUpper(int start = 1, int end = 0) const;
+  bool IsUpper(int start = 1, int end = 0) const;
+  bool HasNoLower(int start = 1, int end = 0) const;
+  bool IsDigits(int start = 1, int end = 0) const;
+  bool IsBlank(int start = 1, int end = 0) const;
+  bool IsDigitAt(int position) const;
+  bool ContainsDigit() const;
+
+  // ---- Text before, after and between delimiters (text_buffer_delimiters.cpp)
+  std::string Before(std::string_view delimiter, int start = 1, int end = 0,
+                     bool noCase = false) const;
+  std::string BeforeLast(std::string_view delimiter, int start = 1, int end = 0,
+                         bool noCase = false) const;
+  std::string BeforeNth(std::string_view delimiter, int occurrence, int start = 1, int end = 0,
+                        bool noCase = false) const;
+  std::string After(std::string_view delimiter, int start = 1, int end = 0,
+                    bool noCase = false) const;
+  std::string AfterLast(std::string_view delimiter, int start = 1, int end = 0,
+                        bool noCase = false) const;
+  std::string AfterNth(std::string_view delimiter, int occurrence, int start = 1, int end = 0,
+                       bool noCase = false) const;
+  std::string Between(std::string_view leftDelimiter, std::string_view rightDelimiter,
+                      int start = 1, int end = 0, bool noCase = false,
+                      bool exclusive = false) const;
+  // As above; start and end are left holding the positions found.
+  std::string Between(std::string_view leftDelimiter, std::string_view rightDelimiter, int* start,
+                      int* end, bool noCase = false, bool exclusive = false) const;
+  int SetBefore(std::string_view delimiter, int start = 1, int end = 0, bool noCase = false,
+                bool clearIfMissing = false);
+  int SetBeforeLast(std::string_view delimiter, int start = 1, int end = 0, bool noCase = false,
+                    bool clearIfMissing = false);
+  int SetBeforeNth(std::string_view delimiter, int occurrence, int start = 1, int end = 0,
+                   bool noCase = false, bool clearIfMissing = false);
+  int SetAfter(std::string_view delimiter, int start = 1, int end = 0, bool noCase = false,
+               bool clearIfMissing = false);
+  int SetAfterLast(std::string_view delimiter, int start = 1, int end = 0, bool noCase = false,
+                   bool clearIfMissing = false);
+  int SetAfterNth(std::string_view delimiter, int occurrence, int start = 1, int end = 0,
+                  bool noCase = false, bool clearIfMissing = false);
+  int SetBetween(std::string_view leftDelimiter, std::string_view rightDelimiter, int start = 1,
+                 int end = 0, bool noCase = false, bool exclusive = false,
+                 bool clearIfMissing = false);
+  void FindBetween(std::string_view leftDelimiter, std::string_view rightDelimiter, int& start,
+                   int& end, bool noCase = false, bool exclusive = false) const;
+  int FindMatchingClose(std::string_view openText, std::string_view closeText, int start = 1) const;
+
+ private:
+  std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
+  void setBuffer(char* address, int size);
+  bool ownsAddress(const void* address) const;
+  bool reallocate(int length, bool exact);
+  void shrinkTo(int length);
+  bool splice(int offset, int removeCount, const char* data, int length);
+  int removeBytesWhere(const unsigned char* marked);
+  void appendWithSeparator(int length, const void* address, int flags, std::string_view separator);
+  void prependWithSeparator(std::string_view text, std::string_view separator);
+  bool appendToStreamFile(const char* data, int length);
+  int searchDelimiter(std::string_view delimiter, int occurrence, int start, int end,
+                      bool noCase) const;
+  int setFromDelimiter(int found, int keepStart, int keepEnd, bool clearIfMissing);
+  int caseConvert(bool toUpper, std::string_view quoteStart, std::string_view quoteEnd);
+};
+
+}  // namespace textlib
