@@ -371,6 +371,25 @@ class TextBuffer {
                    int& end, bool noCase = false, bool exclusive = false) const;
   int FindMatchingClose(std::string_view openText, std::string_view closeText, int start = 1) const;
 
+  // ==== Encodings, digests, lines, files and typed fields ===================
+
+  // ---- Base64 (text_buffer_base64.cpp) -------------------------------------
+  static constexpr int kBase64NoWrap = 1;
+  static constexpr int kBase64NoPadding = 2;
+  static constexpr int kBase64UrlSafe = 4;
+  // Encodes the value in place; refused (result 0, value unchanged) while
+  // BASE64 says the value already holds Base64 text. 1 when truncated.
+  int Base64Encode(int options = 0);
+  // Encodes the first `length` bytes of the value (below 1 or beyond the
+  // value: all of it) into a caller's block; `length` returns the bytes
+  // written. 1 when the block is missing or too small (output truncated).
+  int Base64Encode(char* destination, int destinationSize, int& length);
+  // Decodes the value in place; both alphabets at once, other bytes skipped.
+  int Base64Decode();
+  // Decodes the first `length` characters of the value into a caller's block;
+  // `length` returns the decoded length. 1 when truncated.
+  int Base64Decode(char* destination, int destinationSize, int& length);
+
  private:
   std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
   void setBuffer(char* address, int size);

@@ -144,6 +144,12 @@ struct Pattern {
   }
 };
 
+// The Base64 alphabets: the standard one and the URL-safe one.
+inline constexpr char kBase64Alphabet[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+inline constexpr char kBase64UrlAlphabet[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+
 // The system's letter-or-digit test for a byte of the ANSI code page.
 bool isSystemAlphaNumeric(unsigned char c);
 
