@@ -390,6 +390,33 @@ class TextBuffer {
   // `length` returns the decoded length. 1 when truncated.
   int Base64Decode(char* destination, int destinationSize, int& length);
 
+  // ---- Hexadecimal text, number bases, GUID text, polyline (text_buffer_hex.cpp)
+  static constexpr int kHexUpper = 1;
+  static constexpr int kGuidNoDashes = 8;
+  static constexpr int kGuidBraces = 256;
+  static std::string ByteToHex(int byte);
+  // 0 for an empty text or one longer than two characters.
+  static int HexToByte(std::string_view text);
+  static std::string LongToHex(std::int32_t value);
+  // New std::malloc'ed blocks the caller frees ({nullptr, 0} when empty).
+  // A count of 0 takes the bytes up to the last non-blank one.
+  static BufferRef BytesToHex(int letterCase, const void* address, int length, int count = 0);
+  static BufferRef StringToHex(std::string_view text, int letterCase, int count = 0);
+  static BufferRef HexToBytes(std::string_view text);
+  void ToHex(int letterCase = 0, bool spaced = false);
+  void FromHex();
+  // flags 0: 8-4-4-4-12 groups; kGuidBraces adds braces, kGuidNoDashes drops
+  // the dashes. Only a value of exactly 16 bytes changes.
+  void FormatGuid(int flags = 0);
+  void ParseGuid() { FromHex(); }
+  static std::string LongToString(std::int32_t value, int base, bool lowerCase = false);
+  static std::int32_t StringToLong(std::string_view text, int base);
+  int DivideInRadix(int divisor, int& remainder, int base);
+  int ConvertRadix(int fromBase, int toBase);
+  void ToHexArray();
+  void FromHexArray();
+  void PolylineDecode();
+
  private:
   std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
   void setBuffer(char* address, int size);
