@@ -371,7 +371,6 @@ class TextBuffer {
                    int& end, bool noCase = false, bool exclusive = false) const;
   int FindMatchingClose(std::string_view openText, std::string_view closeText, int start = 1) const;
 
-
   // ---- Code pages and Unicode (text_buffer_codepages.cpp) ----------------
   // The low-level conversions return a new std::malloc'ed block (address and
   // size in bytes) that the caller frees or hands to AdoptBuffer_; a null
@@ -397,6 +396,9 @@ class TextBuffer {
   int IsValidUtf8() const;
   static std::string CodeUnitToUtf8(std::string_view unit, int& length);
   static int CharsetNameToCodePage(std::string_view name);
+  // "\x" escapes (two hexadecimal digits), then "\u" escapes (four).
+  void DecodeEscapes(int codePage = 0, int encoding = -1);
+  void DecodeEscapePrefix(std::string_view prefix, int digits, int codePage, int encoding);
   void AnsiToOem();
   void OemToAnsi();
 
@@ -456,6 +458,52 @@ class TextBuffer {
   std::string UrlParameter(std::string_view name, std::string_view url = {}) const;
   std::string PathOnly(std::string_view path = {}) const;
   std::string FileNameOnly(std::string_view path = {}, bool withExtension = false) const;
+
+  // ==== Encodings, digests, lines, files and typed fields ===================
+
+  // ---- Base64 (text_buffer_base64.cpp) -------------------------------------
+  static constexpr int kBase64NoWrap = 1;
+  static constexpr int kBase64NoPadding = 2;
+  static constexpr int kBase64UrlSafe = 4;
+  // Encodes the value in place; refused (result 0, value unchanged) while
+  // BASE64 says the value already holds Base64 text. 1 when truncated.
+  int Base64Encode(int options = 0);
+  // Encodes the first `length` bytes of the value (below 1 or beyond the
+  // value: all of it) into a caller's block; `length` returns the bytes
+  // written. 1 when the block is missing or too small (output truncated).
+  int Base64Encode(char* destination, int destinationSize, int& length);
+  // Decodes the value in place; both alphabets at once, other bytes skipped.
+  int Base64Decode();
+  // Decodes the first `length` characters of the value into a caller's block;
+  // `length` returns the decoded length. 1 when truncated.
+  int Base64Decode(char* destination, int destinationSize, int& length);
+
+  // ---- Hexadecimal text, number bases, GUID text, polyline (text_buffer_hex.cpp)
+  static constexpr int kHexUpper = 1;
+  static constexpr int kGuidNoDashes = 8;
+  static constexpr int kGuidBraces = 256;
+  static std::string ByteToHex(int byte);
+  // 0 for an empty text or one longer than two characters.
+  static int HexToByte(std::string_view text);
+  static std::string LongToHex(std::int32_t value);
+  // New std::malloc'ed blocks the caller frees ({nullptr, 0} when empty).
+  // A count of 0 takes the bytes up to the last non-blank one.
+  static BufferRef BytesToHex(int letterCase, const void* address, int length, int count = 0);
+  static BufferRef StringToHex(std::string_view text, int letterCase, int count = 0);
+  static BufferRef HexToBytes(std::string_view text);
+  void ToHex(int letterCase = 0, bool spaced = false);
+  void FromHex();
+  // flags 0: 8-4-4-4-12 groups; kGuidBraces adds braces, kGuidNoDashes drops
+  // the dashes. Only a value of exactly 16 bytes changes.
+  void FormatGuid(int flags = 0);
+  void ParseGuid() { FromHex(); }
+  static std::string LongToString(std::int32_t value, int base, bool lowerCase = false);
+  static std::int32_t StringToLong(std::string_view text, int base);
+  int DivideInRadix(int divisor, int& remainder, int base);
+  int ConvertRadix(int fromBase, int toBase);
+  void ToHexArray();
+  void FromHexArray();
+  void PolylineDecode();
 
  private:
   std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
