@@ -533,3 +533,48 @@ void TextBuffer::OemToAnsi() {
 }
 
 }  // namespace textlib
+
+namespace textlib {
+
+void TextBuffer::DecodeEscapes(int codePage, int encoding) {
+  DecodeEscapePrefix("\\x", 2, codePage, encoding);
+  DecodeEscapePrefix("\\u", 4, codePage, encoding);
+}
+
+// Each search starts again from the beginning as far as a decoded escape can
+// form a new one with the bytes before it; the value shrinks with every
+// escape, so the work ends.
+void TextBuffer::DecodeEscapePrefix(std::string_view prefix, int digits, int codePage,
+                                    int encoding) {
+  if (prefix.empty()) return;
+  const int target = encoding == -1 ? ENCODING : encoding;
+  if (digits == 4 && target == 2) return;
+  const int prefixLength = static_cast<int>(prefix.size());
+  int from = 1;
+  for (;;) {
+    const int p = InstringFrom(prefix, from);
+    if (p == 0) return;
+    const int last = std::min(p + prefixLength + digits - 1, DATAEND_);
+    const std::int32_t number = StringToLong(GetValueRef(p + prefixLength, last), 16);
+    std::string replacement;
+    if (digits == 2) {
+      replacement.assign(1, static_cast<char>(number & 0xFF));
+    } else {
+      const char unit[2] = {static_cast<char>(number & 0xFF),
+                            static_cast<char>((number >> 8) & 0xFF)};
+      if (target == 1) {
+        int length = 0;
+        replacement = CodeUnitToUtf8({unit, 2}, length);
+      } else {
+        int count = 0;
+        const BufferRef narrow = Utf16ToAnsi(2, unit, codePage, 1, count);
+        if (narrow.address != nullptr) replacement.assign(narrow.address, narrow.size);
+        std::free(narrow.address);
+      }
+    }
+    ReplaceSlice(p, last, replacement);
+    from = std::max(1, p - prefixLength + 1);
+  }
+}
+
+}  // namespace textlib

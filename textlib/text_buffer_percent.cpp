@@ -18,13 +18,6 @@ constexpr char kDefaultSpaceReplacement[] = "+";
 // What a file name may hold besides letters and digits.
 constexpr char kFileNameChars[] = ".,=+-_!@ #$%(){}[]^~;'";
 
-int hexValue(unsigned char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 std::string encode(std::string_view text, int options, std::string_view escapeText,
                    std::string_view spaceText, std::string_view safeText) {
   using TB = TextBuffer;
@@ -121,8 +114,8 @@ void TextBuffer::UrlDecode(std::string_view escapeText, std::string_view spaceTe
   int read = write;
   while (read < length) {
     if (v[read] == escape && read < length - 2) {
-      const int high = hexValue(static_cast<unsigned char>(v[read + 1]));
-      const int low = hexValue(static_cast<unsigned char>(v[read + 2]));
+      const int high = detail::hexDigitValue(static_cast<unsigned char>(v[read + 1]));
+      const int low = detail::hexDigitValue(static_cast<unsigned char>(v[read + 2]));
       if (high >= 0 && low >= 0) {
         v[write++] = static_cast<char>(high * 16 + low);
         read += 3;
