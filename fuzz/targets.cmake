@@ -1,3 +1,7 @@
 # Libraries each fuzz target links, when it needs more than platform/base:
 # set(VARNETA_FUZZ_LIBS_<file name without .cpp> <targets>...)
 set(VARNETA_FUZZ_LIBS_textbuffer_search_fuzz varneta_textlib)
+set(VARNETA_FUZZ_LIBS_quoted_printable_fuzz varneta_textlib)
+set(VARNETA_FUZZ_LIBS_mime_words_fuzz varneta_textlib)
+set(VARNETA_FUZZ_LIBS_code_pages_fuzz varneta_textlib)
+set(VARNETA_FUZZ_LIBS_url_decode_fuzz varneta_textlib)

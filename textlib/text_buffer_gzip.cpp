@@ -4,6 +4,7 @@
 #include <unicode/unorm2.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <cstdlib>
@@ -78,41 +79,45 @@ int TextBuffer::LoadNormalize() {
 
 namespace {
 
-// Collects a zlib stream's output into the value: a block that holds the
-// whole output becomes the value's storage as it is, otherwise each full
-// block is appended.
-class ChunkedOutput {
+// A zlib stream's output, written straight into one block that becomes the
+// value's storage at the end. A full block grows (doubling) instead of being
+// copied out chunk by chunk.
+class StreamOutput {
  public:
-  ChunkedOutput(TextBuffer& value, char* block, uInt size)
-      : value_(value), block_(block), size_(size) {}
-  ~ChunkedOutput() { std::free(block_); }
-  ChunkedOutput(const ChunkedOutput&) = delete;
-  ChunkedOutput& operator=(const ChunkedOutput&) = delete;
+  StreamOutput(char* block, uInt size) : block_(block), size_(size) {}
+  ~StreamOutput() { std::free(block_); }
+  StreamOutput(const StreamOutput&) = delete;
+  StreamOutput& operator=(const StreamOutput&) = delete;
 
+  // Bytes that go before the stream's output (the block is at least as large).
+  void keep(const char* data, int count) {
+    std::memcpy(block_, data, static_cast<std::size_t>(count));
+    used_ = static_cast<uInt>(count);
+  }
   void prepare(z_stream& stream) const {
-    stream.next_out = reinterpret_cast<Bytef*>(block_);
-    stream.avail_out = size_;
+    stream.next_out = reinterpret_cast<Bytef*>(block_) + used_;
+    stream.avail_out = size_ - used_;
   }
-  int produced(const z_stream& stream) const { return static_cast<int>(size_ - stream.avail_out); }
-  void flush(const z_stream& stream) {
-    value_.AppendRaw_(block_, produced(stream));
-    appended_ = true;
+  void collect(const z_stream& stream) { used_ = size_ - stream.avail_out; }
+  bool full() const { return used_ == size_; }
+  bool grow() {
+    const uInt bigger = static_cast<uInt>(std::min<long long>(2LL * size_, INT_MAX));
+    if (bigger <= size_) return false;
+    void* moved = std::realloc(block_, bigger);
+    if (moved == nullptr) return false;
+    block_ = static_cast<char*>(moved);
+    size_ = bigger;
+    return true;
   }
-  void finish(const z_stream& stream) {
-    if (appended_ || value_.Length() > 0) {
-      flush(stream);
-      return;
-    }
-    value_.SetValuePointer_(block_, static_cast<int>(size_), produced(stream), false);
+  void finish(TextBuffer& value) {
+    value.SetValuePointer_(block_, static_cast<int>(size_), static_cast<int>(used_), false);
     block_ = nullptr;
   }
-  bool appended() const { return appended_; }
 
  private:
-  TextBuffer& value_;
   char* block_;
   uInt size_;
-  bool appended_ = false;
+  uInt used_ = 0;
 };
 
 }  // namespace
@@ -133,7 +138,7 @@ int TextBuffer::GZip(int level) {
   }
   TextBuffer input;  // holds the old value until the new one is complete
   input.TakeValueFrom_(*this);
-  ChunkedOutput output(*this, block, static_cast<uInt>(outputSize));
+  StreamOutput output(block, static_cast<uInt>(outputSize));
   z_stream stream{};
   stream.next_in = reinterpret_cast<Bytef*>(input.GetAddress());
   stream.avail_in = static_cast<uInt>(input.Length());
@@ -147,20 +152,20 @@ int TextBuffer::GZip(int level) {
   for (;;) {
     output.prepare(stream);
     status = deflate(&stream, Z_FINISH);
-    if (status == Z_OK && stream.avail_out == 0) {
-      output.flush(stream);
-    } else {
+    output.collect(stream);
+    if (status != Z_OK || !output.full()) break;
+    if (!output.grow()) {
+      status = kNoMemoryForCompression;
       break;
     }
   }
+  deflateEnd(&stream);
   if (status != Z_STREAM_END) {
-    deflateEnd(&stream);
     TakeValueFrom_(input);
     return status;
   }
-  output.finish(stream);
+  output.finish(*this);
   GZIPPED = 1;
-  deflateEnd(&stream);
   return 0;
 }
 
@@ -188,8 +193,8 @@ int TextBuffer::Gunzip(int keepCount) {
   }
   TextBuffer input;  // holds the old value until the new one is complete
   input.TakeValueFrom_(*this);
-  if (keepCount > 0) AppendRaw_(input.GetAddress(), keepCount);
-  ChunkedOutput output(*this, block, static_cast<uInt>(outputSize));
+  StreamOutput output(block, static_cast<uInt>(outputSize));
+  output.keep(input.GetAddress(), keepCount);
   z_stream stream{};
   stream.next_in = reinterpret_cast<Bytef*>(input.GetAddress() + keepCount);
   stream.avail_in = static_cast<uInt>(input.Length() - keepCount);
@@ -202,25 +207,28 @@ int TextBuffer::Gunzip(int keepCount) {
   for (;;) {
     output.prepare(stream);
     status = inflate(&stream, Z_SYNC_FLUSH);
-    // A full output block may hide more output even when the input is used
-    // up, so it is emptied and inflate asked again before the end counts.
-    if (status == Z_OK && (stream.avail_in > 0 || stream.avail_out == 0)) {
-      output.flush(stream);
-    } else {
+    output.collect(stream);
+    // A full block may hide more output even when the input is used up, so
+    // it grows and inflate is asked again before the end counts.
+    if (status == Z_OK && output.full()) {
+      if (!output.grow()) {
+        status = Z_MEM_ERROR;
+        break;
+      }
+    } else if (status != Z_OK || stream.avail_in == 0) {
       break;
     }
   }
-  // Z_OK with the input used up: a stream whose end is missing, accepted as
-  // far as it goes. Z_BUF_ERROR with the input used up after a full block:
-  // inflate had nothing more to give.
-  const bool ended = status == Z_STREAM_END || status == Z_OK ||
-                     (status == Z_BUF_ERROR && stream.avail_in == 0 && output.appended());
   inflateEnd(&stream);
+  // Z_OK with the input used up: a stream whose end is missing, accepted as
+  // far as it goes; Z_BUF_ERROR there: inflate had nothing more to give.
+  const bool ended =
+      status == Z_STREAM_END || status == Z_OK || (status == Z_BUF_ERROR && stream.avail_in == 0);
   if (!ended) {
     TakeValueFrom_(input);
     return status;
   }
-  output.finish(stream);
+  output.finish(*this);
   GZIPPED = 0;
   return 0;
 }
