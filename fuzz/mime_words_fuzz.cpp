@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   textlib::TextBuffer b;
   b.SetValue(input);
   b.ENCODING = 1;
-  if (b.IsValidUtf8() && !input.starts_with("=?")) {
+  if (!input.empty() && b.IsValidUtf8() && !input.starts_with("=?")) {
     b.BASE64NOWRAP = 1;
     b.EncodeMimeWord("utf-8", kind);
     check(b.GetValueRef().starts_with("=?utf-8?"), "word prefix");

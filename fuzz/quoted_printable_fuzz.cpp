@@ -12,9 +12,17 @@ namespace {
 
 using fuzzmodel::check;
 
-std::string modelDecode(std::string text) {
-  for (std::size_t at; (at = text.find("=\r\n")) != std::string::npos;) text.erase(at, 3);
-  return fuzzmodel::decodeEscapes(text, '=', ' ');
+// Soft breaks are removed in one pass from left to right.
+std::string modelDecode(const std::string& text) {
+  std::string joined;
+  for (std::size_t i = 0; i < text.size();) {
+    if (text.compare(i, 3, "=\r\n") == 0) {
+      i += 3;
+    } else {
+      joined += text[i++];
+    }
+  }
+  return fuzzmodel::decodeEscapes(joined, '=', ' ');
 }
 
 }  // namespace

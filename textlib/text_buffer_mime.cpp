@@ -30,33 +30,31 @@ void TextBuffer::QuotedPrintableEncode() {
   std::string out;
   out.reserve(static_cast<std::size_t>(DATAEND_) + DATAEND_ / 8);
   int column = 0;
-  char lastNonSpace = 0;
-  for (char ch : view()) {
+  const std::string_view v = view();
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const char ch = v[i];
     const auto c = static_cast<unsigned char>(ch);
     if (ch == '=') {
       out += "=3D";
       column += 3;
-      lastNonSpace = 'D';
     } else if (c == '\t' || c == '\r' || (c >= 32 && c <= 126)) {
       out += ch;
       column += 1;
-      if (ch != ' ') lastNonSpace = ch;
     } else if (c == '\n') {
       out += ch;
       column = 1;
-      lastNonSpace = ch;
     } else {
       out += '=';
       out += kUpperHexDigits[c >> 4];
       out += kUpperHexDigits[c & 0x0F];
       column += 3;
-      lastNonSpace = out.back();
     }
-    // A CR is never parted from the LF that follows it.
-    if (column >= kSoftBreakColumn && lastNonSpace != '\r') {
+    // A CR is never parted from the LF that follows it; a CR without one
+    // does not hold the break back, so no run of CRs makes a line too long.
+    const bool lineBreakFollows = ch == '\r' && i + 1 < v.size() && v[i + 1] == '\n';
+    if (column >= kSoftBreakColumn && !lineBreakFollows) {
       out += "=\r\n";
       column = 0;
-      lastNonSpace = '\n';
     }
   }
   SetValue(out);
