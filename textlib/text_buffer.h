@@ -417,6 +417,31 @@ class TextBuffer {
   void FromHexArray();
   void PolylineDecode();
 
+  // ---- Random text, GUIDs, digests (text_buffer_digests.cpp) ---------------
+  static constexpr int kRandomUpper = 1;
+  static constexpr int kRandomLower = 2;
+  static constexpr int kRandomDigits = 4;
+  static constexpr int kRandomFirstUpper = 8;
+  static constexpr int kRandomSymbols = 16;
+  static constexpr int kRandomHex = 32;
+  static constexpr int kRandomGcat = 64;
+  static constexpr int kRandomAnyByte = 128;
+  static constexpr int kRandomNonZeroByte = 256;
+  static constexpr int kRandomBlank = 512;
+  // The value becomes `length` random characters; 1 when length < 1 or no
+  // buffer could be had.
+  int Random(int length, int flags = 0, std::string_view alphabet = {});
+  std::string GetRandom(int length, int flags, std::string_view alphabet = {});
+  // Seeds the process-wide generator (the first Random does it by itself).
+  static void SeedRandom_();
+  // The value becomes a version-4 GUID (16 bytes, or its text with bit 1).
+  std::string MakeGuid(int flags = 0);
+  // The digest of the text (of its first byteCount bytes when above 0, else
+  // of it without trailing blanks), or of the value when the text is blank
+  // and byteCount is not above 0. mode 1 hexadecimal, 2 Base64, else raw.
+  std::string MD5(int mode = 0, std::string_view text = {}, int byteCount = 0) const;
+  static int CharsetToCodePage(int charset, bool useSystem = false);
+
  private:
   std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
   void setBuffer(char* address, int size);
