@@ -442,6 +442,21 @@ class TextBuffer {
   std::string MD5(int mode = 0, std::string_view text = {}, int byteCount = 0) const;
   static int CharsetToCodePage(int charset, bool useSystem = false);
 
+  // ---- Base32 and Ascii85 (text_buffer_base32.cpp) -------------------------
+  static constexpr int kBase32NoWrap = 1;
+  static constexpr int kBase32NoPadding = 2;
+  static constexpr int kBase32DetectAlphabet = 1;
+  static constexpr int kBase32Lenient = 16;
+  static constexpr int kAscii85NoWrap = 1;
+  static constexpr int kAscii85Delimiters = 8;
+  // An alphabet is 32 digit symbols in value order and the pad symbol ("="
+  // when only 32 are given). 1 on error, with the value emptied.
+  int Base32Encode(std::string_view alphabet = {}, int options = 0);
+  int Base32Decode(std::string_view alphabet = {}, int options = 0);
+  void Ascii85Encode(int options = 0);
+  // 0, or the position of the first invalid character (value not decoded).
+  int Ascii85Decode();
+
  private:
   std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
   void setBuffer(char* address, int size);
