@@ -1,3 +1,4 @@
 # Libraries each fuzz target links, when it needs more than platform/base:
 # set(VARNETA_FUZZ_LIBS_<file name without .cpp> <targets>...)
 set(VARNETA_FUZZ_LIBS_textbuffer_search_fuzz varneta_textlib)
+set(VARNETA_FUZZ_LIBS_textbuffer_decoders_fuzz varneta_textlib)
