@@ -457,6 +457,46 @@ class TextBuffer {
   // 0, or the position of the first invalid character (value not decoded).
   int Ascii85Decode();
 
+  // ---- Lines: splitting, joining, sorting (text_buffer_lines.cpp) ----------
+  static constexpr int kSortNoCase = 1;
+  static constexpr int kSortCollated = 2;
+  static constexpr int kSortByLength = 4;
+  void Split(std::string_view separator, std::string_view quoteStart = {},
+             std::string_view quoteEnd = {}, bool removeQuotes = false, bool clip = false,
+             bool left = false, std::string_view quoteListSeparator = {},
+             bool singleQuotePair = true, bool nested = false);
+  void SplitEvery(int length);
+  void SplitBetween(std::string_view startDelimiter, std::string_view endDelimiter,
+                    bool noCase = false, bool exclusive = false);
+  void SplitByMatch(std::string_view expression, bool noCase = false);
+  // quoteMode 0: quote lines holding the separator; 1: every line; 2: lines
+  // that were quoted and lines holding the separator.
+  void Join(std::string_view separator, std::string_view quoteStart = {},
+            std::string_view quoteEnd = {}, int quoteMode = 0);
+  std::string GetLines(std::string_view separator, int start = 1, int end = 0) const;
+  int Records() const { return LINES ? static_cast<int>(LINES->size()) : 0; }
+  std::string GetLine(int lineNumber) const;
+  void AddLine(int position, int length, const void* address);
+  void AddLine(int position, std::string_view text);
+  void AddLine(std::string_view text);
+  void AddLineBytes(int length, const void* address);
+  void SetLine(int lineNumber, int length, const void* address);
+  void SetLine(int lineNumber, std::string_view text);
+  void SetLine(int lineNumber, const TextBuffer& other);
+  void SetLine(int lineNumber);
+  int DeleteLine(int lineNumber);
+  int RemoveEmptyLines();
+  int RemoveLines(std::string_view alphabet);
+  void FilterLines(std::string_view include, std::string_view exclude, bool noCase = false,
+                   bool clip = false);
+  // where: 1 the line begins with the text, 2 ends with it, else contains it.
+  int InLine(std::string_view text, int step = 1, int start = 1, int end = 0, bool noCase = false,
+             bool exact = false, int where = 0, bool clip = false) const;
+  void SortLines(int order);
+  void SortItems(std::string_view separator, std::string_view quoteStart = {},
+                 std::string_view quoteEnd = {}, int order = kSortCollated, bool clip = false,
+                 bool left = false);
+
  private:
   std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
   void setBuffer(char* address, int size);
