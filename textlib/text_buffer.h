@@ -497,6 +497,23 @@ class TextBuffer {
                  std::string_view quoteEnd = {}, int order = kSortCollated, bool clip = false,
                  bool left = false);
 
+  // ---- Files and byte-order marks (text_buffer_files.cpp) ------------------
+  // Reads the file (from `offset`, negative counting from the end; `length`
+  // bytes, 0 to the end) into the value; 1 done, 0 failed (LASTERROR).
+  int LoadFile(std::string_view fileName, double offset = 0, int length = 0,
+               bool removeBom = false);
+  // Write the value, a text or a block to a file, replacing it or appending;
+  // 1 done, 0 failed. count < 0 writes nothing, 0 the whole block, else the
+  // first count bytes.
+  int SaveFile(std::string_view fileName, bool append = false);
+  int SaveFileText(std::string_view text, std::string_view fileName, bool append = false);
+  int SaveFileBytes(std::string_view fileName, int length, const void* data, bool append = false,
+                    int count = 0);
+  // The size of the first file matching the name (wildcards allowed), or -1.
+  static double FileSize(std::string_view fileName);
+  int DetectBom(bool removeBom = false);
+  void AddBom(int encoding = -1);
+
  private:
   std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
   void setBuffer(char* address, int size);
