@@ -13,6 +13,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 namespace textlib {
@@ -514,6 +516,79 @@ class TextBuffer {
   int DetectBom(bool removeBom = false);
   void AddBom(int encoding = -1);
 
+  // ---- Typed fields and byte order (text_buffer_typed.cpp) -----------------
+  // Raw bytes of a packed decimal of the caller's size and places.
+  struct DecimalRef {
+    void* address = nullptr;
+    int size = 0;
+  };
+  // A zero-terminated text of a declared size (at most size - 1 characters).
+  struct CStringRef {
+    char* address = nullptr;
+    int size = 0;
+  };
+  // A length byte, then at most size - 1 characters.
+  struct PStringRef {
+    unsigned char* address = nullptr;
+    int size = 0;
+  };
+  // A fixed-length text, padded with blanks, is a std::span<char>.
+  // A variable named by a type-name text ("LONG", "STRING"...).
+  using AnyVariable = std::variant<std::uint8_t*, std::int16_t*, std::uint16_t*, std::int32_t*,
+                                   std::uint32_t*, float*, double*, std::string*>;
+
+  template <typename Number>
+  static constexpr bool kIsFieldNumber =
+      std::is_same_v<Number, std::uint8_t> || std::is_same_v<Number, std::int16_t> ||
+      std::is_same_v<Number, std::uint16_t> || std::is_same_v<Number, std::int32_t> ||
+      std::is_same_v<Number, std::uint32_t> || std::is_same_v<Number, float> ||
+      std::is_same_v<Number, double>;
+
+  // Copies the variable's bytes to the 1-based position when they fit.
+  template <typename Number>
+    requires kIsFieldNumber<Number>
+  static void WriteBuffer(Number variable, std::span<char> buffer, int position) {
+    writeBytes(&variable, sizeof variable, buffer, position);
+  }
+  static void WriteBuffer(DecimalRef variable, std::span<char> buffer, int position);
+  // Bytes beyond the buffer read as blanks.
+  template <typename Number>
+    requires kIsFieldNumber<Number>
+  static void ReadBuffer(std::span<const char> buffer, Number& variable, int position) {
+    readBytes(buffer, position, &variable, sizeof variable);
+  }
+  static void ReadBuffer(std::span<const char> buffer, DecimalRef variable, int position);
+  static void ReadBuffer(std::span<const char> buffer, CStringRef variable, int position);
+  static void ReadBuffer(std::span<const char> buffer, std::span<char> variable, int position);
+  static void ReadBuffer(std::span<const char> buffer, PStringRef variable, int position);
+  // From a source text of the zero-terminated or length-prefixed layout into
+  // a fixed-length text (a fixed-length source is the buffer form above).
+  static void ReadBuffer(CStringRef source, std::span<char> variable, int position);
+  static void ReadBuffer(PStringRef source, std::span<char> variable, int position);
+
+  template <typename Number>
+    requires kIsFieldNumber<Number>
+  void FromVariable(Number variable) {
+    SetValue(static_cast<int>(sizeof variable), &variable);
+  }
+  void FromVariable(DecimalRef variable);
+  void FromVariable(CStringRef variable);
+  void FromVariable(std::span<const char> variable);
+  void FromVariable(PStringRef variable);
+  // ReadBuffer with the value as the buffer; an empty value changes nothing.
+  template <typename Variable>
+  void ToVariable(Variable&& variable, int position = 1) {
+    if (DATAEND_ > 0) ReadBuffer(std::span<const char>(view()), variable, position);
+  }
+  int GetBytes(std::string_view typeName, AnyVariable variable) const;
+  int SetBytes(std::string_view typeName, AnyVariable variable);
+  static int CopyToVariable(std::string_view source, std::span<char> variable, bool clip = false);
+  static std::int32_t ByteSwap32(std::int32_t number);
+  static std::uint32_t ByteSwap32(std::uint32_t number);
+  void SwapByteOrder();
+  void ToBigEndian();
+  void ToLittleEndian();
+
  private:
   std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
   void setBuffer(char* address, int size);
@@ -529,6 +604,10 @@ class TextBuffer {
                       bool noCase) const;
   int setFromDelimiter(int found, int keepStart, int keepEnd, bool clearIfMissing);
   int caseConvert(bool toUpper, std::string_view quoteStart, std::string_view quoteEnd);
+  static void writeBytes(const void* bytes, std::size_t count, std::span<char> buffer,
+                         int position);
+  static void readBytes(std::span<const char> buffer, int position, void* bytes,
+                        std::size_t count);
 };
 
 }  // namespace textlib
