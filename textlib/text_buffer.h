@@ -589,6 +589,30 @@ class TextBuffer {
   void ToBigEndian();
   void ToLittleEndian();
 
+  // ---- Small utilities (text_buffer_utilities.cpp) -------------------------
+  // 1 when the value begins (ends) with the text; an empty text is found.
+  int StartsWith(std::string_view text, bool caseSensitive = true, bool clip = true) const;
+  int EndsWith(std::string_view text, bool caseSensitive = true, bool clip = true) const;
+  // ASN.1 BER elements: tag bytes, length (0x84 and four bytes from 128 on),
+  // content. Without a content the value is the content.
+  void AsnWrap(std::string_view tag);
+  void AsnWrap(std::string_view tag, std::string_view content);
+  void AsnEncodeNumber(std::string_view tag, std::int32_t number);
+  // Reads the element at `position` (0 means 1) and moves past it; the first
+  // tag byte goes to `tag` when given. 1 when the value ends too soon.
+  int AsnReadElement(int& position, TextBuffer& content, char* tag = nullptr,
+                     int tagSize = 0) const;
+  // Hexadecimal (format 32) or decimal dumps, 16 bytes a line, to the debug
+  // output or into a target (address null: this value).
+  static constexpr int kPeekHex = 32;
+  void PeekRam(int format = kPeekHex);
+  void PeekRam(const void* address, int length, int format);
+  void PeekRam(TextBuffer& target, const void* address, int length, int format);
+  // "2,1,3" as 2 + 1 * 256 + 3 * 65536; -1 when the text holds no digits.
+  static std::int32_t VersionToLong(std::string_view text);
+  int ToBlob(std::string* blob);
+  int FromBlob(const std::string* blob);
+
  private:
   std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
   void setBuffer(char* address, int size);
