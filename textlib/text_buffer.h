@@ -613,6 +613,30 @@ class TextBuffer {
   int ToBlob(std::string* blob);
   int FromBlob(const std::string* blob);
 
+  // ---- Serialising records (text_buffer_serialize.cpp) ---------------------
+  // A record as the serialiser sees it: its fields in declaration order, each
+  // a text, the elements of an array, or a nested record.
+  struct RecordField {
+    std::vector<std::string> values;  // one text, or one per array element
+    std::vector<RecordField> fields;  // a nested record's fields
+    bool isRecord = false;
+  };
+  using RecordImage = std::vector<RecordField>;
+  // Appends one line per record. separators: one per nesting level divided by
+  // "I" ("," when empty); the level-th byte of the quote texts quotes that
+  // level. clearFirst 1 empties the value first; alwaysQuote bit 1 quotes
+  // every field.
+  void SerializeQueue(const std::vector<RecordImage>& queue, std::string_view lineEnding = {},
+                      std::string_view separators = {}, std::string_view quoteStart = {},
+                      std::string_view quoteEnd = {}, int level = 1, int clearFirst = 0,
+                      int alwaysQuote = 0);
+  // Appends the fields of one record; one more than the fields gone through.
+  int SerializeGroup(const RecordImage& group, std::string_view separators = {},
+                     std::string_view quoteStart = {}, std::string_view quoteEnd = {},
+                     int level = 1, int clearFirst = 0, int alwaysQuote = 0);
+  // Two trace lines: the number of records, then the serialised queue.
+  static void TraceQueue(const std::vector<RecordImage>& queue);
+
  private:
   std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
   void setBuffer(char* address, int size);
