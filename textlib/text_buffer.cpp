@@ -8,6 +8,9 @@
 #include <cstring>
 #include <string>
 
+#include <unicode/unistr.h>
+
+#include "platform/base/cp1252.h"
 #include "platform/base/debug_sink.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/message_hook.h"
@@ -559,6 +562,22 @@ bool sameBytes(std::string_view a, std::string_view b, bool noCase) {
   return true;
 }
 
+// UTF-8 text as UTF-16 code units, little-endian unless `bigEndian`.
+std::string utf8ToUtf16(std::string_view text, bool bigEndian) {
+  const icu::UnicodeString units =
+      icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+  std::string out;
+  out.reserve(static_cast<std::size_t>(units.length()) * 2);
+  for (int32_t i = 0; i < units.length(); ++i) {
+    const char16_t unit = units.charAt(i);
+    const char low = static_cast<char>(unit & 0xFF);
+    const char high = static_cast<char>(unit >> 8);
+    out.push_back(bigEndian ? high : low);
+    out.push_back(bigEndian ? low : high);
+  }
+  return out;
+}
+
 }  // namespace
 
 bool TextBuffer::Equals(std::string_view text, int flags) const {
@@ -589,10 +608,11 @@ bool TextBuffer::EqualsBytes_(int length, const void* address, int flags) const 
 }
 
 // One side is copied and brought to the other side's encoding, then the two
-// are compared byte for byte. Bringing a copy to UTF-8 or UTF-16 belongs to
-// the code-page conversions of the class; until they are part of it the copy
-// stays as it is, which is what happens for every target encoding they cannot
-// produce.
+// are compared byte for byte. ANSI text is read in its code page (CODEPAGE,
+// or the code page of the system character set when it is not set); a code
+// page other than 1252 stays unconverted until the code-page conversions
+// take over this step, as does every target encoding other than UTF-8 and
+// UTF-16.
 bool TextBuffer::EqualsConverted_(const TextBuffer& other, int /*flags*/) const {
   const TextBuffer* copied = nullptr;
   const TextBuffer* target = nullptr;
@@ -607,7 +627,18 @@ bool TextBuffer::EqualsConverted_(const TextBuffer& other, int /*flags*/) const 
   } else {
     return false;
   }
-  return copied->view() == target->view();
+  if (target->ENCODING != 1 && target->ENCODING != 2) return copied->view() == target->view();
+  std::string converted(copied->view());
+  bool isUtf8 = copied->ENCODING == 1;
+  if (copied->ENCODING == 0) {
+    const int codePage = copied->CODEPAGE > 0 ? copied->CODEPAGE : CharsetToCodePage(0, true);
+    if (codePage == 1252) {
+      converted = rt::cp1252ToUtf8(converted);
+      isUtf8 = true;
+    }
+  }
+  if (isUtf8 && target->ENCODING == 2) converted = utf8ToUtf16(converted, target->ENDIAN == 1);
+  return converted == target->view();
 }
 
 // ---- Errors and trace -------------------------------------------------------
