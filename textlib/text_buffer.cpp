@@ -564,8 +564,8 @@ bool sameBytes(std::string_view a, std::string_view b, bool noCase) {
 
 // UTF-8 text as UTF-16 code units, little-endian unless `bigEndian`.
 std::string utf8ToUtf16(std::string_view text, bool bigEndian) {
-  const icu::UnicodeString units =
-      icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+  const icu::StringPiece piece(text.data(), static_cast<int32_t>(text.size()));
+  const icu::UnicodeString units = icu::UnicodeString::fromUTF8(piece);
   std::string out;
   out.reserve(static_cast<std::size_t>(units.length()) * 2);
   for (int32_t i = 0; i < units.length(); ++i) {
