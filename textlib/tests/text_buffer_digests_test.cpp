@@ -108,9 +108,13 @@ namespace {
 
 TEST(Digest, AnsiComparesAcrossEncodingsInTheSystemCodePage) {
   TextBuffer ansi;
-  ansi.SetValue("Espa\xF1" "a");
+  ansi.SetValue(
+      "Espa\xF1"
+      "a");
   TextBuffer utf8;
-  utf8.SetValue("Espa\xC3\xB1" "a");
+  utf8.SetValue(
+      "Espa\xC3\xB1"
+      "a");
   utf8.ENCODING = 1;
   EXPECT_TRUE(ansi.Equals(utf8, TextBuffer::kEqualsAcrossEncodings));
   EXPECT_TRUE(utf8.Equals(ansi, TextBuffer::kEqualsAcrossEncodings));
@@ -120,7 +124,10 @@ TEST(Digest, AnsiComparesAcrossEncodingsInTheSystemCodePage) {
   utf16.ENCODING = 2;
   EXPECT_TRUE(utf16.Equals(ansi, TextBuffer::kEqualsAcrossEncodings));
   EXPECT_TRUE(utf16.Equals(utf8, TextBuffer::kEqualsAcrossEncodings));
-  EXPECT_TRUE(utf8.Equals("Espa\xF1" "a", TextBuffer::kEqualsAcrossEncodings));
+  EXPECT_TRUE(
+      utf8.Equals("Espa\xF1"
+                  "a",
+                  TextBuffer::kEqualsAcrossEncodings));
   utf16.ENDIAN = 1;
   EXPECT_FALSE(utf16.Equals(ansi, TextBuffer::kEqualsAcrossEncodings));
 }
