@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/base/number_text.h"
 #include "textlib/text_buffer.h"
 #include "textlib/text_buffer_internal.h"
 
@@ -216,47 +217,9 @@ bool onlyChars(std::string_view text, std::string_view alphabet) {
   return !text.empty() && text.find_first_not_of(alphabet) == std::string_view::npos;
 }
 
-// A decimal text as a number, saturated to 64 bits; "-" and "." as strtoll
-// would take them: digits after a point are ignored.
-long long decimalNumber(std::string_view text) {
-  long long n = 0;
-  bool negative = false;
-  std::size_t i = 0;
-  if (i < text.size() && text[i] == '-') {
-    negative = true;
-    ++i;
-  }
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (n < 1'000'000'000'000LL) n = n * 10 + (text[i] - '0');
-  }
-  return negative ? -n : n;
-}
-
-// A list of red, green and blue numbers ("255,0,0" or "rgb(255, 0, 0)"):
-// only what lies inside the parentheses counts, and of it only digits,
-// commas and points; -1 when nothing is left.
-std::int32_t rgbList(std::string_view text) {
-  const std::size_t open = text.find('(');
-  if (open != std::string_view::npos) text.remove_prefix(open + 1);
-  const std::size_t close = text.find(')');
-  if (close != std::string_view::npos) text = text.substr(0, close);
-  std::string kept;
-  for (char c : text) {
-    if ((c >= '0' && c <= '9') || c == ',' || c == '.') kept += c;
-  }
-  if (kept.empty()) return -1;
-  std::int32_t result = 0;
-  std::size_t from = 0;
-  for (int part = 0; part < 3 && from <= kept.size(); ++part) {
-    const std::size_t comma = kept.find(',', from);
-    const std::string_view piece = std::string_view(kept).substr(
-        from, comma == std::string::npos ? std::string::npos : comma - from);
-    result += static_cast<std::int32_t>(decimalNumber(piece) & 0xFF) << (8 * part);
-    if (comma == std::string::npos) break;
-    from = comma + 1;
-  }
-  return result;
-}
+// A decimal text as the runtime reads a number: its whole part, 0 when the
+// text is not numeric.
+long long decimalNumber(std::string_view text) { return rt::wholeNumber(rt::numericValue(text)); }
 
 std::string colourHex(std::int32_t colour, bool withHash) {
   std::string out = withHash ? "#" : "";
@@ -302,7 +265,7 @@ std::int32_t TextBuffer::ColorFromText(std::string_view text) {
   const std::size_t commas = static_cast<std::size_t>(std::count(text.begin(), text.end(), ','));
   if (commas >= 2 ||
       (text.find('(') != std::string_view::npos && text.find(')') != std::string_view::npos)) {
-    return rgbList(text);
+    return VersionToLong(text);
   }
   const std::string hex = ColorNameToHex(text, false);
   if ((hex.size() == 3 || hex.size() == 6) && onlyChars(hex, "0123456789abcdefABCDEF")) {
@@ -321,7 +284,7 @@ std::string TextBuffer::ColorNameToHex(std::string_view name, bool withHash) {
   }
   if (!found && (t.find(',') != std::string::npos ||
                  (t.find('(') != std::string::npos && t.find(')') != std::string::npos))) {
-    t = std::to_string(rgbList(t));
+    t = std::to_string(VersionToLong(t));
   }
   if (!found && onlyChars(t, "0123456789")) {
     t = colourHex(static_cast<std::int32_t>(decimalNumber(t)), withHash);

@@ -52,6 +52,12 @@ QuotePairs quotePairs(std::string_view quoteStart, std::string_view quoteEnd,
   return pairs;
 }
 
+// A block given as length and address; nothing for a null or empty block.
+std::string_view bytesView(int length, const void* address) {
+  if (address == nullptr || length < 1) return {};
+  return {static_cast<const char*>(address), static_cast<std::size_t>(length)};
+}
+
 TextLine makeLine(std::string_view text) {
   TextLine line;
   if (!text.empty()) {
@@ -298,11 +304,7 @@ std::string TextBuffer::GetLine(int lineNumber) const {
 // ---- Single lines ---------------------------------------------------------------
 
 void TextBuffer::AddLine(int position, int length, const void* address) {
-  const std::string_view text = address == nullptr || length < 1
-                                    ? std::string_view()
-                                    : std::string_view(static_cast<const char*>(address),
-                                                       static_cast<std::size_t>(length));
-  AddLine(position, text);
+  AddLine(position, bytesView(length, address));
 }
 
 void TextBuffer::AddLine(int position, std::string_view text) {
@@ -320,11 +322,7 @@ void TextBuffer::AddLineBytes(int length, const void* address) {
 }
 
 void TextBuffer::SetLine(int lineNumber, int length, const void* address) {
-  const std::string_view text = address == nullptr || length < 1
-                                    ? std::string_view()
-                                    : std::string_view(static_cast<const char*>(address),
-                                                       static_cast<std::size_t>(length));
-  SetLine(lineNumber, text);
+  SetLine(lineNumber, bytesView(length, address));
 }
 
 void TextBuffer::SetLine(int lineNumber, std::string_view text) {
