@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -21,7 +22,7 @@ struct NamedColour {
 
 // Looked up in this order, first match wins. Of the alternative grey
 // spellings only those listed here are known.
-constexpr std::array<NamedColour, 142> kColourNames{{
+constexpr NamedColour kColourNames[] = {
     {"aliceblue", "#f0f8ff"},
     {"antiquewhite", "#faebd7"},
     {"aqua", "#00ffff"},
@@ -164,7 +165,8 @@ constexpr std::array<NamedColour, 142> kColourNames{{
     {"whitesmoke", "#f5f5f5"},
     {"yellow", "#ffff00"},
     {"yellowgreen", "#9acd32"},
-}};
+};
+static_assert(std::size(kColourNames) == 142);
 
 constexpr std::int32_t rgb(int red, int green, int blue) {
   return red + 256 * green + 65536 * blue;

@@ -3,9 +3,9 @@
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
-#include <array>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -23,7 +23,7 @@ struct NamedReference {
 
 // Applied in this order: a row's numeric reference is never rescanned by a
 // later row, so the order only matters for overlapping names.
-constexpr std::array<NamedReference, 125> kNamedReferences{{
+constexpr NamedReference kNamedReferences[] = {
     {"nbsp", 160},   {"lt", 60},      {"gt", 62},      {"amp", 38},      {"quot", 34},
     {"apos", 39},    {"iexcl", 161},  {"iquest", 191}, {"brvbar", 166},  {"sect", 167},
     {"uml", 168},    {"laquo", 171},  {"raquo", 187},  {"ldquo", 8220},  {"rdquo", 8221},
@@ -49,7 +49,8 @@ constexpr std::array<NamedReference, 125> kNamedReferences{{
     {"ntilde", 241}, {"ograve", 242}, {"oacute", 243}, {"ocirc", 244},   {"otilde", 245},
     {"ouml", 246},   {"oslash", 248}, {"ugrave", 249}, {"uacute", 250},  {"ucirc", 251},
     {"uuml", 252},   {"yacute", 253}, {"thorn", 254},  {"yuml", 255},    {"fnof", 402},
-}};
+};
+static_assert(std::size(kNamedReferences) == 125);
 
 // The code of a numeric reference's digits (the text between "&#" and ";"),
 // or -1 when they are not a decimal or "x"-prefixed hexadecimal number.
