@@ -14,7 +14,9 @@ namespace textlib {
 
 namespace {
 
-std::size_t offsetOf(int position) { return position < 1 ? 0 : static_cast<std::size_t>(position - 1); }
+std::size_t offsetOf(int position) {
+  return position < 1 ? 0 : static_cast<std::size_t>(position - 1);
+}
 
 // The bytes of a buffer from a 1-based position to its end.
 std::string_view tailOf(std::span<const char> buffer, int position) {
@@ -48,13 +50,15 @@ std::string_view cStringText(TextBuffer::CStringRef source) {
   if (source.address == nullptr || source.size < 1) return {};
   const std::size_t size = static_cast<std::size_t>(source.size);
   const void* zero = std::memchr(source.address, '\0', size);
-  return {source.address, zero == nullptr ? size : static_cast<std::size_t>(
-                                                       static_cast<const char*>(zero) - source.address)};
+  return {source.address, zero == nullptr ? size
+                                          : static_cast<std::size_t>(
+                                                static_cast<const char*>(zero) - source.address)};
 }
 
 std::string_view pStringText(TextBuffer::PStringRef source) {
   if (source.address == nullptr || source.size < 1) return {};
-  const std::size_t n = std::min<std::size_t>(source.address[0], static_cast<std::size_t>(source.size - 1));
+  const std::size_t n =
+      std::min<std::size_t>(source.address[0], static_cast<std::size_t>(source.size - 1));
   return {reinterpret_cast<const char*>(source.address + 1), n};
 }
 
@@ -232,8 +236,9 @@ int TextBuffer::GetBytes(std::string_view typeName, AnyVariable variable) const 
 int TextBuffer::SetBytes(std::string_view typeName, AnyVariable variable) {
   const Kind kind = kindOf(typeName);
   if (kind == Kind::None) {
-    RecordError("TextBuffer.SetBytes", "Cannot store the passed value, it is not of a valid type (" +
-                                           std::string(typeName) + " is not supported)");
+    RecordError("TextBuffer.SetBytes",
+                "Cannot store the passed value, it is not of a valid type (" +
+                    std::string(typeName) + " is not supported)");
     return 0;
   }
   if (kind == Kind::Text) {

@@ -137,8 +137,8 @@ void TextBuffer::PeekRam(TextBuffer& target, const void* address, int length, in
   }
   const auto* bytes = static_cast<const unsigned char*>(address);
   for (int at = 0; at < length; at += kDumpWidth) {
-    target.Append(dumpLine(bytes + at, std::min(kDumpWidth, length - at), where + at,
-                           format == kPeekHex));
+    target.Append(
+        dumpLine(bytes + at, std::min(kDumpWidth, length - at), where + at, format == kPeekHex));
   }
 }
 
@@ -191,7 +191,8 @@ int TextBuffer::ToBlob(std::string* blob) {
 int TextBuffer::FromBlob(const std::string* blob) {
   if (blob == nullptr || blob->empty()) {
     SetEmpty();
-    RecordError("FromBlob", "The passed BLOB pointer was null or the BLOB did not contain any data.");
+    RecordError("FromBlob",
+                "The passed BLOB pointer was null or the BLOB did not contain any data.");
     return 0;
   }
   SetValue(*blob);

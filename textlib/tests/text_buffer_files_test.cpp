@@ -89,8 +89,7 @@ TEST(Files, WindowsStyleNamesAndByteOrderMarks) {
   EXPECT_EQ(b.GetValue(), "\xEF\xBB\xBFhola");
   EXPECT_EQ(b.ENCODING, 1);
   EXPECT_EQ(b.LoadFile(".\\data\\b.txt"), 0);
-  EXPECT_EQ(b.LASTERROR, "Cannot load the file, the file [" +
-                             rt::runtimeName(rt::workingFolder()) +
+  EXPECT_EQ(b.LASTERROR, "Cannot load the file, the file [" + rt::runtimeName(rt::workingFolder()) +
                              "\\data\\b.txt] does not exist.");
 }
 
@@ -142,7 +141,9 @@ TEST(Files, FileSize) {
 
 TEST(Files, DetectAndAddByteOrderMarks) {
   TextBuffer b;
-  b.SetValue(4, "\xFF\xFE" "a\0");
+  b.SetValue(4,
+             "\xFF\xFE"
+             "a\0");
   EXPECT_EQ(b.DetectBom(false), 2);
   EXPECT_EQ(b.ENDIAN, 0);
   EXPECT_EQ(b.Length(), 4);

@@ -27,8 +27,7 @@ TEST(Serialize, QueueOfRecords) {
 }
 
 TEST(Serialize, NestedRecordsAndArraysUseTheirLevel) {
-  const Record record = {text("a"),
-                         Field{{}, {text("b c"), Field{{"1", "2"}, {}, false}}, true},
+  const Record record = {text("a"), Field{{}, {text("b c"), Field{{"1", "2"}, {}, false}}, true},
                          text("d")};
   TextBuffer b;
   b.SetValue("keep:");
@@ -45,8 +44,8 @@ TEST(Serialize, TraceQueueKeepsTheErrorState) {
   rt::setError(35);
   rt::DebugCapture capture;
   TextBuffer::TraceQueue({{text("1"), text("x")}, {text("2"), text("y")}});
-  EXPECT_EQ(capture.lines(), (std::vector<std::string>{"[tb][1] Records in Queue: 2",
-                                                        "[tb][1] 1,x\r\n2,y"}));
+  EXPECT_EQ(capture.lines(),
+            (std::vector<std::string>{"[tb][1] Records in Queue: 2", "[tb][1] 1,x\r\n2,y"}));
   EXPECT_EQ(rt::errorCode(), 35);
   rt::clearError();
 }

@@ -73,7 +73,8 @@ TEST(Utilities, PeekRamDumpsSixteenBytesALine) {
   const std::string first = text.substr(0, firstEnd);
   const std::string second = text.substr(firstEnd + 2, text.size() - firstEnd - 4);
   EXPECT_EQ(first.substr(8, 5), "h  | ");
-  EXPECT_EQ(first.substr(13), " 41 42 43 44 45 46 47 48 49 4a 4b 4c 4d 4e 4f 50 | ABCDEFGHIJKLMNOP");
+  EXPECT_EQ(first.substr(13),
+            " 41 42 43 44 45 46 47 48 49 4a 4b 4c 4d 4e 4f 50 | ABCDEFGHIJKLMNOP");
   EXPECT_EQ(second.substr(13), " 01 51 52 53" + std::string(36, ' ') + " | .QRS");
   EXPECT_TRUE(text.ends_with("\r\n"));
 
