@@ -725,6 +725,78 @@ class TextBuffer {
   // Two trace lines: the number of records, then the serialised queue.
   static void TraceQueue(const std::vector<RecordImage>& queue);
 
+  // ==== Markup, escaping, words and colours ==================================
+
+  // ---- HTML character references (text_buffer_entities.cpp) ---------------
+  // Bytes fromCode..toCode become "&#" decimal ";" (fromCode below 0 counts
+  // as 128, toCode above 255 as 255).
+  void CharsToEntities(int fromCode, int toCode);
+  void NamedToNumericEntities();
+  // Numeric references become characters of the value's ENCODING; the number
+  // replaced. Code points above U+FFFF become four UTF-8 bytes or a surrogate
+  // pair; surrogates and codes beyond U+10FFFF are left as they are.
+  int DecEntityToChar();
+
+  // ---- XML, JSON and CSV escaping (text_buffer_escape.cpp) -----------------
+  static constexpr int kXmlKeepReferences = 1;
+  static constexpr int kXmlKeepNumericReferences = 2;
+  static constexpr int kXmlEscapePercent = 4;
+  static constexpr int kXmlEscapeHighBytes = 8;
+  static constexpr int kJsonEscapeLessThan = 4;
+  void XmlEncode(int options = 0);
+  void XmlDecode();
+  void JsonEncode(int options = 0);
+  // 0, or the position of the backslash of an invalid or cut escape (the
+  // value is then left as it was).
+  int JsonDecode();
+  std::string CsvQuote();
+  static std::string CsvQuoteText(std::string_view text);
+  std::string CsvQuoteWith(std::string_view separator, std::string_view lineEnd,
+                           bool alwaysQuote = false);
+  static std::string CsvQuoteTextWith(std::string_view text, std::string_view separator,
+                                      std::string_view lineEnd, bool alwaysQuote = false);
+  std::string CsvUnquote();
+  static std::string CsvUnquoteText(std::string_view text);
+
+  // ---- Markup layout and line endings (text_buffer_markup.cpp) -------------
+  static constexpr int kLineEndNone = 0;
+  static constexpr int kLineEndCrLf = 1;
+  static constexpr int kLineEndCr = 2;
+  static constexpr int kLineEndLf = 3;
+  static constexpr int kLineEndHtml = 4;
+  void PrettyHtml();
+  void ConvertLineEndings(int target, int source = 0);
+  // where 1: after the first ">"; -1: before the last "<".
+  void InsertInMarkup(std::string_view text, int where);
+  void HtmlToText();
+
+  // ---- Words and word wrap (text_buffer_words.cpp) -------------------------
+  static constexpr int kWordsPlain = 0;
+  static constexpr int kWordsMarkup = 1;
+  static constexpr int kWordsBlank = 2;
+  static constexpr int kWordsControls = 8;
+  // direction 1 (or 0) forward, -1 backward.
+  int WordStart(int position, int wordType = 0, int direction = 1,
+                std::string_view delimiters = {}) const;
+  int WordEnd(int position, int wordType = 0, std::string_view delimiters = {},
+              bool numbers = false) const;
+  int CountWords(int start = 1, int wordType = 0, std::string_view delimiters = {},
+                 bool numbers = false) const;
+  std::string GetWord(int n, int start, int wordType, int& wordStart, int& wordEnd,
+                      std::string_view delimiters = {}, bool numbers = false) const;
+  std::string Word(int n, int start = 1, int wordType = 0, std::string_view delimiters = {},
+                   bool numbers = false) const;
+  void WordsOnly(int wordType = 0, std::string_view delimiters = {}, bool numbers = false);
+  void WordWrap(int width, bool keepLineBreaks = false, bool trimLines = false);
+
+  // ---- Colours (text_buffer_colours.cpp) -----------------------------------
+  // Colour numbers are red + 256 * green + 65536 * blue; a negative number
+  // other than -1 names a system colour (its index with the top bit set).
+  static std::int32_t HexToColor(std::string_view text);
+  void ColorToHex(bool withHash = true);
+  static std::int32_t ColorFromText(std::string_view text);
+  static std::string ColorNameToHex(std::string_view name, bool withHash = true);
+
  private:
   std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
   void setBuffer(char* address, int size);

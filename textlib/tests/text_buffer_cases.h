@@ -37,6 +37,15 @@ inline void runCase(const BufferCase& c) {
 
 inline std::string num(long long n) { return std::to_string(n); }
 
+// An operation without a result, for the `operation` of a case.
+template <class Operation>
+std::function<std::string(TextBuffer&)> changing(Operation operation) {
+  return [operation](TextBuffer& b) {
+    operation(b);
+    return std::string();
+  };
+}
+
 // A case whose operation only reads: the value stays as it was.
 inline BufferCase reading(std::string name, std::string value,
                           std::function<std::string(const TextBuffer&)> operation,
