@@ -179,7 +179,7 @@ QWidget* Frame::buildWindow() {
   general->addSeparator();
   addMenuItem(general, "&Salir", "?EXIT", [this] { post(rt::event::CloseWindow); });
 
-  QMenu* edit = bar->addMenu("&Edici\xF3n");
+  QMenu* edit = bar->addMenu(q("&Edici\xF3n"));
   addMenuItem(edit, "Cor&tar", "?CUT", [] { clipboardCommand("cut"); });
   addMenuItem(edit, "&Copiar", "?COPY", [] { clipboardCommand("copy"); });
   addMenuItem(edit, "&Pegar", "?PASTE", [] { clipboardCommand("paste"); });

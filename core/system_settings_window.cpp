@@ -50,7 +50,7 @@ int SystemSettingsWindow::Init() {
   rt::ThreadResponse() = 0;
   auto* window = new QWidget;
   window->setObjectName("VentanaParametrosSistema");
-  window->setWindowTitle("Ventana de Configuraci\xF3n - Parametros del Sistema");
+  window->setWindowTitle(q("Ventana de Configuraci\xF3n - Parametros del Sistema"));
 
   auto* tabs = new QTabWidget;
   auto* sheet = new QWidget;
