@@ -303,6 +303,15 @@ int Frame::Init() {
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   Open(buildWindow());
+  // The main windows of the other threads are shown inside the frame.
+  rt::WindowDriver::setChildHost(thread(), [mdi = mdi_](QWidget* w) {
+    if (!mdi) return false;
+    QMdiSubWindow* holder = mdi->addSubWindow(w);
+    holder->setAttribute(Qt::WA_DeleteOnClose, false);
+    holder->show();
+    mdi->setActiveSubWindow(holder);
+    return true;
+  });
   GLO::ModoListado = "A";
   control("?TIPOLISTADO")->setProperty("text", QString("Automatico"));
   ColorearControles(window());
@@ -325,6 +334,7 @@ int Frame::Init() {
 }
 
 int Frame::Kill() {
+  rt::WindowDriver::setChildHost(0, {});
   const int result = WindowDriver::Kill();
   fontScaler_.ApplyPendingSize();
   GLO::VentanaPrincipal = nullptr;

@@ -16,7 +16,7 @@
 #include "platform/base/ini_file.h"
 #include "platform/base/logical_threads.h"
 #include "platform/ui/dialog_units.h"
-#include "platform/ui/folder_picker.h"
+#include "platform/ui/file_chooser.h"
 #include "platform/ui/qt_text.h"
 
 namespace core {
@@ -148,8 +148,12 @@ int SystemSettingsWindow::TakeAccepted() {
   takeControls();
   const std::string name = rt::fromQString(field()->objectName());
   if (name == "?LOOKUPFILE") {
-    GLO::DirectorioAdjuntos =
-        rt::pickFolder(window(), "Seleccione el Directorio", "C:\\Mis Documentos");
+    rt::FileRequest folder;
+    folder.purpose = rt::FileRequest::Purpose::Folder;
+    folder.title = "Seleccione el Directorio";
+    folder.current = "C:\\Mis Documentos";
+    // A cancelled dialog empties the folder.
+    GLO::DirectorioAdjuntos = rt::chooseFile(folder).value_or("");
     showValues();
   } else if (name == "?OK") {
     writeSettings();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMdiSubWindow>
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
@@ -163,15 +164,19 @@ TEST_F(RunningFrame, TheTimerRunsTheRemindersOnlyWhileNoOtherThreadShowsAWindow)
 TEST_F(RunningFrame, TheNavigationToolbarReachesTheActiveWindowOfAnotherThread) {
   ListStandIn* list = openList();
   ASSERT_NE(list, nullptr);
-  list->window()->activateWindow();
-  ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == list->window(); },
-                        "the list to be active"));
+  EXPECT_TRUE(list->hosted()) << "a main window is shown inside the frame";
+  ASSERT_EQ(frame_->mdiArea()->subWindowList().size(), 1);
+  EXPECT_EQ(frame_->mdiArea()->subWindowList().front()->widget(), list->window());
+  ASSERT_TRUE(
+      waitUntil([&] { return activeWindowThread() == list->thread(); }, "the list to be active"));
   frame_->post(rt::event::Accepted, frame_->control("?TOOLBAR:DOWN"));
   frame_->post(rt::event::Accepted, frame_->control("?TOOLBAR:INSERT"));
   ASSERT_TRUE(waitUntil([&] { return list->relayed.size() == 2; }, "the relayed presses"));
   EXPECT_EQ(list->relayed, (std::vector<int>{3009, 3001}));
   list->post(rt::event::CloseWindow);
   ASSERT_TRUE(waitUntil([&] { return lists_ == 0; }, "the list to close"));
+  ASSERT_TRUE(
+      waitUntil([&] { return frame_->mdiArea()->subWindowList().empty(); }, "its holder to go"));
 }
 
 TEST_F(RunningFrame, TheListingModeButtonCyclesAndTheTitleShowsTheUser) {
