@@ -306,9 +306,12 @@ int Frame::Init() {
   // The main windows of the other threads are shown inside the frame.
   rt::WindowDriver::setChildHost(thread(), [mdi = mdi_](QWidget* w) {
     if (!mdi) return false;
+    const QSize designed = w->size();
     QMdiSubWindow* holder = mdi->addSubWindow(w);
     holder->setAttribute(Qt::WA_DeleteOnClose, false);
     holder->show();
+    // The window keeps the size it was given, inside the holder's border.
+    holder->resize(holder->size() + (designed - w->size()).expandedTo(QSize(0, 0)));
     mdi->setActiveSubWindow(holder);
     return true;
   });
