@@ -119,7 +119,7 @@
   F(rt::Byte, Inactivo)                                                                  \
   F(rt::TimeField, Hora)                                                                 \
   F(rt::String<120>, Asunto)                                                             \
-  K(TEM_001, "NroInternoTema", Primary, kNoCaseSkipsEmpty, "Codigo interno del Tema", 0) \
+  K(TEM_001, "NroInternoTema", Primary, kNoCaseSkipsEmpty, "Codigo interno del Tema", 1) \
   K(TEM_002, "Fecha", Duplicates, kNoCaseSkipsEmpty, "Fecha", 0)                         \
   K(TEM_006, "Fecha,Hora", Duplicates, kNoCaseSkipsEmpty, "Fecha y Hora", 0)             \
   M(Notas, 5000)

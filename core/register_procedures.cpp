@@ -3,12 +3,14 @@
 #include "core/data_files.h"
 #include "core/interim_frame.h"
 #include "core/startup_hooks.h"
+#include "core/table_managers.h"
 #include "core/table_registration.h"
 #include "platform/base/procedures.h"
 
 namespace core {
 
 void registerProcedures() {
+  registerTableManagers();
   rt::registerProcedure(hook::Main, [](const rt::ProcedureArgs&) { return runInterimFrame(); });
   rt::registerProcedure(hook::TableUpgradeRegistration, [](const rt::ProcedureArgs&) {
     // The process's connection to the data folder's files, before any table

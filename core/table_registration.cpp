@@ -1,5 +1,7 @@
 #include "core/table_registration.h"
 
+#include <stdexcept>
+
 #include "core/catalog_tables.h"
 #include "core/clinical_tables.h"
 #include "platform/base/cp1252.h"
@@ -82,6 +84,13 @@ const std::vector<const rt::TableDef*>& registeredTables() {
                                                           &KovSaveC::def(),
                                                           &KovSaveD::def()};
   return tables;
+}
+
+const rt::TableDef& registeredTable(std::string_view label) {
+  for (const rt::TableDef* def : registeredTables()) {
+    if (def->label == label) return *def;
+  }
+  throw std::logic_error("no table named " + std::string(label));
 }
 
 void registerTables() {

@@ -4,6 +4,7 @@
 // structure is newer than the program's (or damaged) is recorded in WIN.INI,
 // and the next start opens table maintenance.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/data/table_dictionary.h"
@@ -16,6 +17,8 @@ inline constexpr const char* kBadFileEntry = "BadFile";
 
 // Every table, in registration order.
 const std::vector<const rt::TableDef*>& registeredTables();
+// The registered table with this label (a logic error when there is none).
+const rt::TableDef& registeredTable(std::string_view label);
 
 // The start-up step: registers the tables (from then on a table found bad is
 // recorded and a good open clears it), then runs "RuntimeFileManager" when a

@@ -144,7 +144,7 @@ TEST(TableLayouts, KeysKeepTheirComponentsKindsAndNumbering) {
   EXPECT_TRUE(Pacientes::def().keys[Pacientes::PAS_002].caseInsensitive);
   EXPECT_EQ(Turnos::def().fields[Turnos::def().fieldIndex("TUR:Cod_Cobertura")].column,
             "CodObrSoc");
-  EXPECT_EQ(Temas::def().keys[Temas::TEM_001].autoNumbered, 0);
+  EXPECT_EQ(Temas::def().keys[Temas::TEM_001].autoNumbered, 1);
   EXPECT_EQ(Localidades::def().keys[Localidades::LOC01].autoNumbered, 0);
   EXPECT_EQ(Notas::def().memos[0].name, "Nota");
   EXPECT_EQ(Notas::def().memos[0].maxLength, 10000);

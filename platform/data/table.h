@@ -29,6 +29,8 @@ class Table {
   void clear();
   // The record's position (never reused), 0 when the buffer holds no stored record.
   std::int64_t position() const { return id_; }
+  // The stored version of the record in the buffer, as it was read.
+  std::int64_t version() const { return rv_; }
   // A walk outside the table (a view) read this record into the buffer.
   void recordWasRead(std::int64_t position, std::int64_t version) {
     id_ = position;

@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QTimer>
 
 #include "platform/base/cross_thread_posts.h"
 #include "platform/base/logical_threads.h"
+#include "platform/base/thread_timer.h"
 #include "platform/ui/message_box.h"
 
 namespace rt {
@@ -32,6 +34,11 @@ void installWindowLayer() {
       QMetaObject::invokeMethod(
           app, [] { deliverCrossThreadPosts(); }, Qt::QueuedConnection);
     }
+  });
+  // A waiting thread's timer fires from the loop; the wake it gives is itself
+  // posted, so the thread resumes outside the timer's callback.
+  setTimerHook([](int milliseconds, std::function<void()> fire) {
+    QTimer::singleShot(milliseconds, QCoreApplication::instance(), std::move(fire));
   });
   installMessageBoxes();
 }

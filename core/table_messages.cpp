@@ -1,0 +1,125 @@
+#include "core/table_messages.h"
+
+#include "platform/base/debug_sink.h"
+#include "platform/base/message_hook.h"
+#include "platform/data/database.h"
+
+namespace core {
+namespace {
+
+struct MessageText {
+  const char* title;
+  const char* text;
+  rt::MessageIcon icon;
+  int buttons;
+};
+
+const MessageText& messageOf(TableMessage m) {
+  using rt::MessageIcon;
+  namespace b = rt::button;
+  static const MessageText texts[] = {
+      // AccessFailed
+      {"Error de Acceso", "Archivo (%File) no pudo ser abierto.  Error: %ErrorText.",
+       MessageIcon::Error, b::Ok},
+      // UsedBeforeOpen
+      {"Error de Uso", "Se ha intentado utilizar la tabla (%File) antes de estar ABIERTA",
+       MessageIcon::Error, b::Ok},
+      // TransactionCancelled
+      {"Transacci\xF3n Cancelada",
+       "Error: (%ErrorText) al intentar enmarcar una transacci\xF3n sobre tabla %File.",
+       MessageIcon::Error, b::Ok},
+      // DuplicateKey
+      {"Error Clave Duplicada",
+       "Agregar este registro crea una clave duplicada para la clave: %Message",
+       MessageIcon::Warning, b::Ok},
+      // NumberingFailed
+      {"Error AutoNumeraci\xF3n",
+       "Los intentos para numerar automaticamente han fallado. Error: %ErrorText. \xBF Intentar "
+       "nuevamente?",
+       MessageIcon::Question, b::Yes | b::No},
+      // AddFailed
+      {"Error en Agregar",
+       "Un error fue experimentado durante la creaci\xF3n del registro. Error: %ErrorText.",
+       MessageIcon::Error, b::Ok},
+      // ChangedRedisplayed
+      {"Registro no Actualizado",
+       "Este registro fue modificado por otra estaci\xF3n. Los cambios ser\xE1n mostrados ahora. "
+       "Use el bot\xF3n Ditto or Ctrl+' para restaurar sus cambios.",
+       MessageIcon::Warning, b::Ok},
+      // ChangedNotRedisplayed
+      {"Registro no fue Actualizado",
+       "El registro puede haber sido fue modificado por otra estaci\xF3n.", MessageIcon::Warning,
+       b::Ok},
+      // UpdateFailed
+      {"Registro no fue Actualizado",
+       "Un error (%ErrorText) fue experimentado al realizar cambioses to the %File file.",
+       MessageIcon::Error, b::Retry | b::Cancel},
+      // ConfirmDelete
+      {"Confirmar Borrado", "\xBF Est\xE1 seguro que desea eliminar el registro seleccionado?",
+       MessageIcon::Question, b::Yes | b::No},
+      // DeleteFailed
+      {"Registro no fue Borrado",
+       "Un error (%ErrorText) fue experimentado al borrar del Archivo %File .", MessageIcon::Error,
+       b::Ok},
+      // DeleteRetry
+      {"Error en Borrar Registro",
+       "Un error fue experimentado al borrar el registro. \xBF"
+       "Desea intentar borrar nuevamente?",
+       MessageIcon::Question, b::Yes | b::No},
+      // RecordNotRead
+      {"Registro NO leido",
+       "Un registro bloqueado por otra terminal fue encontrado al leer de tabla %File .",
+       MessageIcon::Warning, b::Ok},
+      // OutOfRange
+      {"Error de Rango", "El valor de %Field debe ser entre %Message.", MessageIcon::Warning,
+       b::Ok},
+      // DeleteReferenced
+      {"Error de Integridad Referencial (Borrado)",
+       "Este registro esta siendo referenciado desde la tabla %File. Este registro no puede ser "
+       "eliminado mientras exista esta referencia.",
+       MessageIcon::Warning, b::Ok},
+  };
+  return texts[static_cast<int>(m)];
+}
+
+void replaceAll(std::string& text, std::string_view placeholder, const std::string& value) {
+  for (std::size_t at = text.find(placeholder); at != std::string::npos;
+       at = text.find(placeholder, at + value.size())) {
+    text.replace(at, placeholder.size(), value);
+  }
+}
+
+}  // namespace
+
+std::string tableMessageTitle(TableMessage m) { return messageOf(m).title; }
+
+std::string tableMessageText(TableMessage m, const MessageFill& fill) {
+  std::string text = messageOf(m).text;
+  replaceAll(text, "%File", fill.file);
+  replaceAll(text, "%ErrorText", fill.errorText);
+  replaceAll(text, "%Message", fill.message);
+  replaceAll(text, "%Field", fill.field);
+  return text;
+}
+
+int showTableMessage(TableMessage m, const MessageFill& fill) {
+  const MessageText& t = messageOf(m);
+  rt::MessageRequest request;
+  request.caption = t.title;
+  request.text = tableMessageText(m, fill);
+  request.icon = t.icon;
+  request.buttons = t.buttons;
+  if (rt::transactionIsOpen()) {
+    rt::debugOutput("Mensaje no mostrado dentro de una transacci\xF3n: " + request.caption + " - " +
+                    request.text);
+    return rt::defaultAnswer(request);
+  }
+  return rt::showMessage(request);
+}
+
+bool asksToRetry(TableMessage m, int answer) {
+  return (messageOf(m).buttons & rt::button::Retry) ? answer == rt::button::Retry
+                                                    : answer == rt::button::Yes;
+}
+
+}  // namespace core
