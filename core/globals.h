@@ -13,5 +13,14 @@ extern std::uint8_t AdjuntarCaptura;
 extern std::string ArchivoLog;
 // The logged-in user's code; 0 until a login.
 extern std::uint16_t Cod_Usuario_Logueado;
+// The logged-in user's name (STRING(255)), "Sin Restricci\xF3n" when the program
+// has no users.
+extern std::string Nombre_Usuario_Logueado;
+// The logged-in user's access level: 9 all rights; 0 while a re-login runs.
+extern std::uint8_t Nivel_Usuario_Logueado;
+// 1 when the program asks for a login.
+extern std::uint8_t LoginRequerido;
+// The practice's name (STRING(80)), shown by the login window.
+extern std::string UsuarioSistema;
 
 }  // namespace GLO

@@ -5,12 +5,14 @@
 #include "core/startup_hooks.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
+#include "core/users_windows.h"
 #include "platform/base/procedures.h"
 
 namespace core {
 
 void registerProcedures() {
   registerTableManagers();
+  registerUserProcedures();
   rt::registerProcedure(hook::Main, [](const rt::ProcedureArgs&) { return runInterimFrame(); });
   rt::registerProcedure(hook::TableUpgradeRegistration, [](const rt::ProcedureArgs&) {
     // The process's connection to the data folder's files, before any table
