@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
+#include <algorithm>
 #include <climits>
 
 #include "core/record_form.h"
@@ -68,6 +69,8 @@ ListBrowser::ListBrowser(rt::WindowDriver& window, QTableView* list, const rt::T
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list->verticalHeader()->hide();
+  list->setWordWrap(false);
+  list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
   list->horizontalHeader()->setStretchLastSection(true);
   list->setContextMenuPolicy(Qt::CustomContextMenu);
   list->installEventFilter(this);
@@ -211,6 +214,7 @@ void ListBrowser::loadFrom(bool fromCurrent) {
   model_.atEnd_ = false;
   model_.atStart_ = !fromCurrent;
   model_.endResetModel();
+  sizeColumns();
   if (fromCurrent && (position == 0 || view_->reset(position) != 0)) {
     loadFrom(false);
     return;
@@ -233,6 +237,19 @@ void ListBrowser::loadFrom(bool fromCurrent) {
     }
   } else if (!model_.rows_.empty()) {
     list_->setCurrentIndex(model_.index(0, 0));
+  }
+}
+
+void ListBrowser::sizeColumns() {
+  // The shown columns share the list's width by their characters.
+  int characters = 0;
+  for (const ListColumn& c : columns_) characters += c.title.empty() ? 0 : std::max(c.characters, 1);
+  if (characters == 0) return;
+  const int width = list_->viewport()->width();
+  int shown = 0;
+  for (const ListColumn& c : columns_) {
+    if (c.title.empty()) continue;
+    list_->setColumnWidth(shown++, std::max(width * std::max(c.characters, 1) / characters, 40));
   }
 }
 

@@ -134,6 +134,7 @@ class ListBrowser : public QObject {
   void edit(int request);
   void showPopup(const QPoint& at);
   void updateControls();
+  void sizeColumns();
   void want(int event);
 
   std::vector<int> pendingKeys_;

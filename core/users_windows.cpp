@@ -205,7 +205,6 @@ void UsersList::setUpBrowser(ListBrowser& b) {
   b.AddColumn("USU:Nombre_Usuario", "Nombre", 60);
   b.AddColumn("USU:Login_Usuario", "Login", 20);
   b.AddHiddenColumn("USU:Cod_Usuario");
-  b.list()->setColumnWidth(0, rt::DialogUnits::of(window).x(4 * 50));
 }
 
 void UsersList::OwnSetup() {

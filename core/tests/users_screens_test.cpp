@@ -14,6 +14,7 @@
 #include "core/catalog_tables.h"
 #include "core/data_files.h"
 #include "core/globals.h"
+#include "core/list_search.h"
 #include "core/table_managers.h"
 #include "core/users_windows.h"
 #include "platform/data/database.h"
@@ -68,7 +69,6 @@ TEST(UsersScreens, ListFormAndSearch) {
               auto* list = w.control<QTableView>("?BROWSE:5");
               list->setCurrentIndex(list->model()->index(3, 0));
               click(w, "?CHANGE:6");
-              QTest::keyClick(list, Qt::Key_B, Qt::ControlModifier);
               click(w, "?CLOSE");
             })
         .on("Actualizando un registro de Usuarios",
@@ -77,12 +77,13 @@ TEST(UsersScreens, ListFormAndSearch) {
               click(w, "?CANCEL");
             })
         .on("Busqueda...", [](rt::WindowDriver& w) {
-          w.control<QLineEdit>("?SEARCHVALUE")->setText("mar");
-          w.post(rt::event::Accepted, w.control("?SEARCHVALUE"));
           keep(w, "search_dialog");
           click(w, "?CANCEL");
         });
     ExaminarUsuarios();
+    std::string title = "Nombre", value = "mart\xEDn";
+    std::uint8_t next = 0;
+    vsFind("Nombre|@s60|USU:Nombre_Usuario|Login|@s20|USU:Login_Usuario|", title, value, next);
     relate(Usuarios::def()).close();
     TableManagersKill();
   }));
