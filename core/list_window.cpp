@@ -45,6 +45,7 @@ int ListWindow::Init() {
   b.ASKPROCEDURE = 1;
   b.askProcedure = [this](int request) { return RunProcedure(1, request); };
   b.choose = [this] { chooseSelected(); };
+  b.query = [this] { runQuery(); };
 
   Open(window);
   ColorearControles(window);
@@ -75,6 +76,22 @@ void ListWindow::chooseSelected() {
   post(rt::event::CloseWindow);
 }
 
+void ListWindow::runQuery() {
+  if (!query_) {
+    std::vector<SearchColumn> columns;
+    for (const ListColumn& c : browser_->columns()) {
+      if (!c.title.empty()) columns.push_back({c.title, c.picture, c.field});
+    }
+    query_ = std::make_unique<QueryByExample>(std::move(columns));
+  }
+  const std::optional<std::string> condition = query_->Ask();
+  if (!condition) return;
+  browser_->SetFilter(*condition, kQueryFilterId);
+  browser_->ApplyFilter();
+  browser_->ResetView();
+  browser_->list()->setFocus();
+}
+
 int ListWindow::TakeEvent() {
   if (browser_ && browser_->TakeEvent()) return rt::level::Benign;
   if (event() == rt::event::AlertKey) {
@@ -101,6 +118,7 @@ int ListWindow::Kill() {
   if (isOpen() || FILESOPENED != 0) {
     rt::WindowDriver::Kill();
     browser_.reset();
+    query_.reset();
     if (FILESOPENED != 0) PRIMARY->close();
     FILESOPENED = 0;
     scaler_.ApplyPendingSize();

@@ -13,6 +13,7 @@
 #include "core/key_navigator.h"
 #include "core/list_browser.h"
 #include "core/list_search.h"
+#include "core/query_by_example.h"
 #include "core/table_relations.h"
 #include "platform/base/logical_threads.h"
 #include "platform/ui/window_driver.h"
@@ -57,12 +58,14 @@ class ListWindow : public rt::WindowDriver {
 
  private:
   void chooseSelected();
+  void runQuery();
 
   std::string name_;
   const rt::TableDef& def_;
   std::optional<rt::ProcedureScope> tracked_;
   std::unique_ptr<ListBrowser> browser_;
   std::unique_ptr<ListSearch> search_;
+  std::unique_ptr<QueryByExample> query_;
   FontScaler scaler_;
   KeyNavigator navigator_;
   FocusMarker marker_;

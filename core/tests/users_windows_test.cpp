@@ -352,5 +352,53 @@ TEST_F(UsersWindows, LocatorAndPagingOverManyRows) {
   });
 }
 
+TEST_F(UsersWindows, QueryByExampleIsANamedFilterJoinedWithTheOthers) {
+  onThread([&] {
+    addUser("Ana", "ana", "x", 9);
+    addUser("Beto", "beto", "x", 9);
+    addUser("Mariana", "mari", "x", 5);
+    Probed<UsersList> list;
+    WindowScript script;
+    auto names = [](UsersList& l) {
+      std::vector<std::string> shown;
+      auto* model = l.browser().list()->model();
+      for (int r = 0; r < model->rowCount(); ++r) {
+        shown.push_back(rt::fromQString(model->data(model->index(r, 0)).toString()));
+      }
+      return shown;
+    };
+    script
+        .on(kListTitle,
+            [&](rt::WindowDriver&) {
+              list.probe([](UsersList& l) { click(l, "?QUERY:2"); });
+              list.probe([&](UsersList& l) {
+                EXPECT_EQ(names(l), (std::vector<std::string>{"Ana", "Mariana"}));
+                l.browser().SetFilter("USU:NivelAcceso = 9", "1 Nivel");
+                l.browser().ApplyFilter();
+                l.browser().ResetView();
+                EXPECT_EQ(l.browser().filterText(),
+                          "(USU:NivelAcceso = 9) AND (MATCH(USU:Nombre_Usuario,'*ana*',17))");
+                EXPECT_EQ(names(l), (std::vector<std::string>{"Ana"}));
+                click(l, "?QUERY:2");  // reopened with "ana", emptied
+              });
+              list.probe([&](UsersList& l) {
+                EXPECT_EQ(names(l), (std::vector<std::string>{"Ana", "Beto"}));
+                click(l, "?CLOSE");
+              });
+            })
+        .on("Consulta",
+            [](rt::WindowDriver& w) {
+              w.control<QLineEdit>("?QUERYVALUE1")->setText("ana");
+              click(w, "?OK");
+            })
+        .on("Consulta", [](rt::WindowDriver& w) {
+          EXPECT_EQ(w.control<QLineEdit>("?QUERYVALUE1")->text(), "ana");
+          w.control<QLineEdit>("?QUERYVALUE1")->clear();
+          click(w, "?OK");
+        });
+    list.Run();
+  });
+}
+
 }  // namespace
 }  // namespace core
