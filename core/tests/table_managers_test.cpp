@@ -535,6 +535,32 @@ TEST_F(TableManagersTest, AWriteOverARecordAnotherProcessChangedIsRefusedAndNoth
   pacientes.close();
 }
 
+TEST_F(TableManagersTest, AFailedChangeAsksAfterRollingBackAndARetryRunsInANewTransaction) {
+  TableRelations& pacientes = relate(Pacientes::def());
+  ASSERT_EQ(pacientes.open(), level::Benign);
+  addPatient(1, "Original");
+  sqlite3* db = otherWorkstation();
+  refuseWrites(db, "PACIENTE", "1", "UPDATE");
+  std::vector<std::pair<std::string, bool>> asked;
+  rt::MessageHandler previous = rt::setMessageHandler([&](const rt::MessageRequest& r) {
+    asked.emplace_back(r.caption, rt::transactionIsOpen());
+    // The cause goes away while the user reads.
+    sqlite3_exec(db, "DROP TRIGGER refuse_UPDATE", nullptr, nullptr, nullptr);
+    return rt::button::Retry;
+  });
+  PAC().Nombre = "Nuevo";
+  EXPECT_EQ(pacientes.update(), level::Benign);
+  rt::setMessageHandler(std::move(previous));
+  sqlite3_close(db);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].first, "Registro no fue Actualizado");
+  EXPECT_FALSE(asked[0].second);
+  PAC().Nombre = "";
+  ASSERT_EQ(pacientes.access().fetchByKey(Pacientes::PAS_001), level::Benign);
+  EXPECT_EQ(PAC().Nombre.clipped(), "Nuevo");
+  pacientes.close();
+}
+
 // Timers a test fires by hand, recording whether a transaction was open
 // while the thread waited.
 class ManualTimers {

@@ -130,6 +130,7 @@ int Connection::open(const std::filesystem::path& folder,
     s.bind(1, uri);
     rc = s.valid() ? s.step() : s.prepareError();
     if (rc == SQLITE_DONE) {
+      if (!file->ownerPassword.empty()) reserveCryptBytes(db_, schema.c_str());
       rc = exec("PRAGMA " + schema + ".journal_mode=DELETE; PRAGMA " + schema +
                 ".cache_size=-8192; SELECT count(*) FROM " + schema + ".sqlite_master;");
       if (rc != SQLITE_OK) exec("DETACH DATABASE " + schema);

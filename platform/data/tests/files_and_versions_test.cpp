@@ -22,6 +22,20 @@ std::string fileBytes(const std::filesystem::path& p) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// The encrypted file opened with another password.
+const DataFile& wrongPasswordFile() {
+  static const DataFile wrong{"VarnetaC.dat", "otraclave"};
+  return wrong;
+}
+const TableDef& secretsWithWrongPassword() {
+  static const TableDef def = [] {
+    TableDef d = secrets();
+    d.file = &wrongPasswordFile();
+    return d;
+  }();
+  return def;
+}
+
 void secret(Table& s, int code, const std::string& text) {
   s.clear();
   setFieldNumber(secrets().fields[0], s.record(), code);
@@ -67,14 +81,8 @@ TEST_F(FilesTest, EncryptedFileHoldsNoPlaintextAndRefusesAWrongPassword) {
   // The plain file is plain (the check above would catch nothing otherwise).
   EXPECT_NE(fileBytes(folder_ / "Varneta.dat").find("Visible Plano"), std::string::npos);
 
-  static const DataFile wrong{"VarnetaC.dat", "otraclave"};
-  ASSERT_EQ(openDatabase(folder_, {&plainFile(), &wrong}), 0);
-  static const TableDef wrongSecrets = [] {
-    TableDef d = secrets();
-    d.file = &wrong;
-    return d;
-  }();
-  Table& w = table(wrongSecrets);
+  ASSERT_EQ(openDatabase(folder_, {&plainFile(), &wrongPasswordFile()}), 0);
+  Table& w = table(secretsWithWrongPassword());
   EXPECT_EQ(w.open(), 36);
   EXPECT_FALSE(w.isOpen());
   EXPECT_EQ(fileBytes(folder_ / "VarnetaC.dat"), encrypted);
@@ -87,6 +95,45 @@ TEST_F(FilesTest, EncryptedFileHoldsNoPlaintextAndRefusesAWrongPassword) {
   Table& again = open(secrets());
   ASSERT_EQ(again.fetchPosition(1), 0);
   EXPECT_EQ(std::string(clip(fieldText(secrets().fields[1], again.record()))), "Zamudio Heredia");
+}
+
+TEST_F(FilesTest, EncryptedFileInAnotherFormatOrAlteredIsRefused) {
+  Table& s = open(secrets());
+  ASSERT_EQ(beginTransaction(), 0);
+  for (int i = 1; i <= 200; ++i) secret(s, i, "Confidencial " + std::to_string(i));
+  ASSERT_EQ(commitTransaction(), 0);
+  s.close();
+  closeDatabase();
+  const std::filesystem::path path = folder_ / "VarnetaC.dat";
+  const std::string good = fileBytes(path);
+  ASSERT_GT(good.size(), 4096u * 3);
+
+  sqlite3* plain = nullptr;
+  const std::filesystem::path plainPath = folder_ / "plano.db";
+  ASSERT_EQ(sqlite3_open(plainPath.c_str(), &plain), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(plain, "CREATE TABLE SECRETOS(Codigo, Texto)", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(plain);
+  std::string altered = good;
+  for (std::size_t page = 4096; page < good.size(); page += 4096) altered[page + 200] ^= 0x20;
+  struct Case {
+    const char* what;
+    std::string bytes;
+  };
+  const Case cases[] = {{"a plain SQLite file", fileBytes(plainPath)},
+                        {"its pages altered", altered}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << c.bytes;
+    ASSERT_EQ(openDatabase(folder_, {&plainFile(), &secretFile()}), 0);
+    Table& t = table(secrets());
+    int result = t.open();
+    for (int i = 1; result == 0 && i <= 200; ++i) result = t.fetchPosition(i);
+    EXPECT_EQ(result, 36);
+    t.close();
+    closeDatabase();
+    EXPECT_EQ(fileBytes(path), c.bytes);
+  }
 }
 
 // Runs `work` in a child process on the same folder; its exit code.
@@ -128,7 +175,15 @@ TEST_F(FilesTest, InterruptedTransactionInTheEncryptedFileRollsBackFromItsEncryp
   ASSERT_TRUE(std::filesystem::exists(journal));
   const std::string journalBytes = fileBytes(journal);
   EXPECT_EQ(journalBytes.find("Confidencial"), std::string::npos);
-  EXPECT_EQ(fileBytes(folder_ / "VarnetaC.dat").find("Cambio"), std::string::npos);
+  const std::string databaseBytes = fileBytes(folder_ / "VarnetaC.dat");
+  EXPECT_EQ(databaseBytes.find("Cambio"), std::string::npos);
+
+  // A wrong password neither rolls the journal back nor deletes it.
+  ASSERT_EQ(openDatabase(folder_, {&plainFile(), &wrongPasswordFile()}), 0);
+  EXPECT_EQ(table(secretsWithWrongPassword()).open(), 36);
+  closeDatabase();
+  EXPECT_EQ(fileBytes(journal), journalBytes);
+  EXPECT_EQ(fileBytes(folder_ / "VarnetaC.dat"), databaseBytes);
 
   ASSERT_EQ(openDatabase(folder_, {&plainFile(), &secretFile()}), 0);
   Table& again = open(secrets());
