@@ -43,46 +43,50 @@ void fill() {
   if (filled) return;
   filled = true;
   if (core::openPracticeDatabase(dataFolder()) != 0) std::abort();
-  rt::testing::runOnThread([] {
-    core::TableManagersInit();
-    core::relate(core::Usuarios::def()).open();
-    rt::beginTransaction();
-    rt::Table& t = core::Usuarios::table();
-    unsigned seed = 777;
-    for (int i = 1; i <= kUsers; ++i) {
-      seed = seed * 1103515245u + 12345u;
-      t.clear();
-      core::USU().Cod_Usuario = static_cast<std::uint16_t>(i);
-      char name[40];
-      std::snprintf(name, sizeof name, "%c%c%c usuario %05u", 'A' + (seed >> 8) % 26,
-                    'a' + (seed >> 13) % 26, 'a' + (seed >> 18) % 26, seed % 100000);
-      core::USU().Nombre_Usuario = name;
-      core::USU().Login_Usuario = std::string("login") + std::to_string(i);
-      if (t.add() != 0) std::abort();
-    }
-    if (rt::commitTransaction() != 0) std::abort();
-    core::relate(core::Usuarios::def()).close();
-    core::TableManagersKill();
-  }, std::chrono::minutes(5));
+  rt::testing::runOnThread(
+      [] {
+        core::TableManagersInit();
+        core::relate(core::Usuarios::def()).open();
+        rt::beginTransaction();
+        rt::Table& t = core::Usuarios::table();
+        unsigned seed = 777;
+        for (int i = 1; i <= kUsers; ++i) {
+          seed = seed * 1103515245u + 12345u;
+          t.clear();
+          core::USU().Cod_Usuario = static_cast<std::uint16_t>(i);
+          char name[40];
+          std::snprintf(name, sizeof name, "%c%c%c usuario %05u", 'A' + (seed >> 8) % 26,
+                        'a' + (seed >> 13) % 26, 'a' + (seed >> 18) % 26, seed % 100000);
+          core::USU().Nombre_Usuario = name;
+          core::USU().Login_Usuario = std::string("login") + std::to_string(i);
+          if (t.add() != 0) std::abort();
+        }
+        if (rt::commitTransaction() != 0) std::abort();
+        core::relate(core::Usuarios::def()).close();
+        core::TableManagersKill();
+      },
+      std::chrono::minutes(5));
 }
 
 // Runs the users list on a logical thread; `inside` runs once it is open and
 // answers the seconds it measured.
 double withList(const std::function<double(core::UsersList&)>& inside) {
   double seconds = 0;
-  rt::testing::runOnThread([&] {
-    core::TableManagersInit();
-    GLO::Nivel_Usuario_Logueado = 9;
-    rt::testing::WindowScript script;
-    script.on("Examinando el archivo de Usuarios", [&](rt::WindowDriver& w) {
-      auto& list = static_cast<core::UsersList&>(w);
-      seconds = inside(list);
-      w.post(rt::event::Accepted, w.control("?CLOSE"));
-    });
-    core::UsersList list;
-    list.Run();
-    core::TableManagersKill();
-  }, std::chrono::minutes(5));
+  rt::testing::runOnThread(
+      [&] {
+        core::TableManagersInit();
+        GLO::Nivel_Usuario_Logueado = 9;
+        rt::testing::WindowScript script;
+        script.on("Examinando el archivo de Usuarios", [&](rt::WindowDriver& w) {
+          auto& list = static_cast<core::UsersList&>(w);
+          seconds = inside(list);
+          w.post(rt::event::Accepted, w.control("?CLOSE"));
+        });
+        core::UsersList list;
+        list.Run();
+        core::TableManagersKill();
+      },
+      std::chrono::minutes(5));
   return seconds;
 }
 

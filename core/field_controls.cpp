@@ -73,7 +73,8 @@ void FieldControls::show(const FieldControl& f, rt::RecordBuffer& buffer) const 
     const std::string value = rt::isTextField(field)
                                   ? trimmedRight(rt::fieldText(field, record))
                                   : numberText(field, rt::fieldNumber(field, record));
-    edit->setText(rt::toQString(picture.empty() ? value : trimmedRight(rt::format(value, picture))));
+    edit->setText(
+        rt::toQString(picture.empty() ? value : trimmedRight(rt::format(value, picture))));
     edit->setModified(false);
   }
 }

@@ -154,8 +154,8 @@ ListRow ListBrowser::SetQueueRecord(std::int64_t position) {
     const std::string value = rt::isTextField(field)
                                   ? std::string(rt::fieldText(field, record))
                                   : std::to_string(rt::fieldNumber(field, record));
-    row.cells.push_back(rt::toQString(trimmedRight(
-        c.picture.empty() ? value : rt::format(value, rt::parsePicture(c.picture)))));
+    row.cells.push_back(rt::toQString(
+        trimmedRight(c.picture.empty() ? value : rt::format(value, rt::parsePicture(c.picture)))));
   }
   return row;
 }
@@ -243,7 +243,8 @@ void ListBrowser::loadFrom(bool fromCurrent) {
 void ListBrowser::sizeColumns() {
   // The shown columns share the list's width by their characters.
   int characters = 0;
-  for (const ListColumn& c : columns_) characters += c.title.empty() ? 0 : std::max(c.characters, 1);
+  for (const ListColumn& c : columns_)
+    characters += c.title.empty() ? 0 : std::max(c.characters, 1);
   if (characters == 0) return;
   const int width = list_->viewport()->width();
   int shown = 0;
@@ -316,8 +317,9 @@ void ListBrowser::edit(int request) {
     if (row == nullptr || !UpdateViewRecord()) return;
     if (request == request::Delete) {
       const QModelIndex current = list_->currentIndex();
-      const int next = current.row() + 1 < static_cast<int>(model_.rows_.size()) ? current.row() + 1
-                                                                                  : current.row() - 1;
+      const int next = current.row() + 1 < static_cast<int>(model_.rows_.size())
+                           ? current.row() + 1
+                           : current.row() - 1;
       if (next >= 0) neighbour = model_.rows_[next].position;
     }
   } else {

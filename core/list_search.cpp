@@ -239,8 +239,12 @@ void ListSearch::resumeAfterSelected() {
 
 void ListSearch::BuscarSiguiente() {
   if (trimmedRight(expression_).empty()) {
-    rt::showMessage({settings_.noCriteria, settings_.noCriteriaCaption, rt::MessageIcon::Warning,
-                     rt::button::Ok, {}, 0});
+    rt::showMessage({settings_.noCriteria,
+                     settings_.noCriteriaCaption,
+                     rt::MessageIcon::Warning,
+                     rt::button::Ok,
+                     {},
+                     0});
     PosicionarEncontrado();
     return;
   }

@@ -68,11 +68,12 @@ class SearchDialog : public rt::WindowDriver {
 // What differs between the searchable lists.
 struct ListSearchSettings {
   std::string columns;
-  std::string noMore;               // "No hay mas ocurrencias."
-  std::string noCriteria;           // "No search criteria specified."
-  std::string noCriteriaCaption;    // "Error"
-  int openKey = Qt::Key_B | static_cast<int>(Qt::ControlModifier); // Ctrl+B, or Ctrl+F in two lists
-  bool filterKey = false;           // F4 filters the list with "5 vsFind"
+  std::string noMore;             // "No hay mas ocurrencias."
+  std::string noCriteria;         // "No search criteria specified."
+  std::string noCriteriaCaption;  // "Error"
+  int openKey =
+      Qt::Key_B | static_cast<int>(Qt::ControlModifier);  // Ctrl+B, or Ctrl+F in two lists
+  bool filterKey = false;                                 // F4 filters the list with "5 vsFind"
 };
 
 class ListSearch {

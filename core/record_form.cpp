@@ -21,7 +21,9 @@ namespace {
 constexpr char kDeleteQuestion[] =
     "\xBF Est\xE1 seguro que desea eliminar el registro seleccionado?";
 constexpr char kDeleteCaption[] = "Confirmar Borrado";
-constexpr char kSaveQuestion[] = "\xBF" "Desea guardar los cambios realizados al registro?";
+constexpr char kSaveQuestion[] =
+    "\xBF"
+    "Desea guardar los cambios realizados al registro?";
 constexpr char kSaveCaption[] = "Confirmar";
 
 std::string trimmed(std::string_view text) {
@@ -173,9 +175,12 @@ int RecordForm::PrimeUpdate() {
         return rt::level::Notify;
       }
       if (REQUEST != request::Delete) return rt::level::Benign;
-      if (rt::showMessage({kDeleteQuestion, kDeleteCaption, rt::MessageIcon::Question,
-                           rt::button::Yes | rt::button::No, {}, rt::button::No}) !=
-          rt::button::Yes) {
+      if (rt::showMessage({kDeleteQuestion,
+                           kDeleteCaption,
+                           rt::MessageIcon::Question,
+                           rt::button::Yes | rt::button::No,
+                           {},
+                           rt::button::No}) != rt::button::Yes) {
         return rt::level::Notify;
       }
       if (PRIMARY->remove(false) == level::Benign) Response = rt::kCompleted;
@@ -263,9 +268,9 @@ int RecordForm::TakeEvent() {
       return rt::level::Notify;
     }
     if (keyCode() == HISTORYKEY && !viewing()) {
-      fields_.restore(window()->focusWidget() ? rt::owningControl(window()->focusWidget())
-                                         : nullptr,
-                      *historyRecord(def_));
+      fields_.restore(
+          window()->focusWidget() ? rt::owningControl(window()->focusWidget()) : nullptr,
+          *historyRecord(def_));
       return rt::level::Notify;
     }
   }
@@ -297,10 +302,12 @@ int RecordForm::TakeCloseEvent() {
   int result = rt::WindowDriver::TakeCloseEvent();
   bool saveNow = false;
   if (result == rt::level::Benign && CANCELACTION != 0 && !viewing() && recordChanged()) {
-    const int answer =
-        rt::showMessage({kSaveQuestion, kSaveCaption, rt::MessageIcon::Question,
-                         rt::button::Yes | rt::button::No | rt::button::Cancel, {},
-                         rt::button::Yes});
+    const int answer = rt::showMessage({kSaveQuestion,
+                                        kSaveCaption,
+                                        rt::MessageIcon::Question,
+                                        rt::button::Yes | rt::button::No | rt::button::Cancel,
+                                        {},
+                                        rt::button::Yes});
     if (answer == rt::button::Cancel) result = rt::level::Notify;
     saveNow = answer == rt::button::Yes;
   }

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QGridLayout>
-#include <QStyle>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -83,12 +83,17 @@ QWidget* UserForm::buildWindow() {
   auto* general = new QWidget;
   sheet->addTab(general, "General");
 
-  auto* code = entry(general, "?USU:COD_USUARIO", 6, "C\xF3" "digo Interno de Usuario");
+  auto* code = entry(general, "?USU:COD_USUARIO", 6,
+                     "C\xF3"
+                     "digo Interno de Usuario");
   rt::setPicture(code, "@n6");
   code->setMaximumWidth(rt::DialogUnits::of(window).x(40));
   auto* name = entry(general, "?USU:NOMBRE_USUARIO", 60, "Nombre del Usuario");
-  auto* login = entry(general, "?USU:LOGIN_USUARIO", 20, "Login del Usuario (Para ingreso al sistema)");
-  auto* password = entry(general, "?USU:PASSWORD_USUARIO", 20, "Contrase\xF1" "a para ingreso al sistema");
+  auto* login =
+      entry(general, "?USU:LOGIN_USUARIO", 20, "Login del Usuario (Para ingreso al sistema)");
+  auto* password = entry(general, "?USU:PASSWORD_USUARIO", 20,
+                         "Contrase\xF1"
+                         "a para ingreso al sistema");
   auto* level = new QSpinBox(general);
   level->setObjectName("?USU:NIVELACCESO");
   level->setRange(0, 255);
@@ -101,7 +106,13 @@ QWidget* UserForm::buildWindow() {
   (new QVBoxLayout(notesGroup))->addWidget(notes);
 
   auto* grid = new QGridLayout(general);
-  const char* prompts[] = {"C\xF3" "digo:", "Nombre:", "Login:", "Contrase\xF1" "a:", "Nivel:"};
+  const char* prompts[] = {
+      "C\xF3"
+      "digo:",
+      "Nombre:", "Login:",
+      "Contrase\xF1"
+      "a:",
+      "Nivel:"};
   QWidget* controls[] = {code, name, login, password, level};
   for (int i = 0; i < 5; ++i) {
     auto* prompt = new QLabel(rt::toQString(prompts[i]), general);
@@ -258,7 +269,9 @@ int LoginWindow::Init() {
   auto* login = entry(window, "?LOC:LOGIN", 20, "");
   auto* name = new QLabel(window);
   name->setObjectName("?GLO:NOMBRE_USUARIO_LOGUEADO");
-  auto* password = entry(window, "?LOC:PASSWORD", 20, "Contrase\xF1" "a para ingreso al sistema");
+  auto* password = entry(window, "?LOC:PASSWORD", 20,
+                         "Contrase\xF1"
+                         "a para ingreso al sistema");
   password->setEchoMode(QLineEdit::Password);
   auto* cancel = button(window, "?BUTTON2", "&Cancelar");
   cancel->setIcon(window->style()->standardIcon(QStyle::SP_DialogCancelButton));
@@ -269,7 +282,9 @@ int LoginWindow::Init() {
   auto* grid = new QGridLayout;
   auto* loginPrompt = new QLabel("Login:", window);
   loginPrompt->setBuddy(login);
-  auto* passwordPrompt = new QLabel(rt::toQString("Contrase\xF1" "a:"), window);
+  auto* passwordPrompt = new QLabel(rt::toQString("Contrase\xF1"
+                                                  "a:"),
+                                    window);
   passwordPrompt->setBuddy(password);
   grid->addWidget(loginPrompt, 0, 0);
   grid->addWidget(login, 0, 1);
@@ -360,7 +375,8 @@ int LoginWindow::TakeAccepted() {
       GLO::Nombre_Usuario_Logueado = trimmed(USU().Nombre_Usuario.view());
     } else {
       QApplication::beep();
-      rt::showMessage({kUnknownLogin, kAccessCaption, rt::MessageIcon::Error, rt::button::Ok, {}, 0});
+      rt::showMessage(
+          {kUnknownLogin, kAccessCaption, rt::MessageIcon::Error, rt::button::Ok, {}, 0});
       GLO::Nombre_Usuario_Logueado.clear();
       Login.clear();
       control<QLineEdit>("?LOC:LOGIN")->clear();
@@ -421,15 +437,12 @@ int Relogin() {
 }
 
 void registerUserProcedures() {
-  rt::registerProcedure("FormularioUsuario", [](const rt::ProcedureArgs&) {
-    return FormularioUsuario();
-  });
-  rt::registerProcedure("ExaminarUsuarios", [](const rt::ProcedureArgs&) {
-    return ExaminarUsuarios();
-  });
-  rt::registerProcedure("VentanaPresentacionLogin", [](const rt::ProcedureArgs&) {
-    return VentanaPresentacionLogin();
-  });
+  rt::registerProcedure("FormularioUsuario",
+                        [](const rt::ProcedureArgs&) { return FormularioUsuario(); });
+  rt::registerProcedure("ExaminarUsuarios",
+                        [](const rt::ProcedureArgs&) { return ExaminarUsuarios(); });
+  rt::registerProcedure("VentanaPresentacionLogin",
+                        [](const rt::ProcedureArgs&) { return VentanaPresentacionLogin(); });
   rt::registerProcedure("Relogin", [](const rt::ProcedureArgs&) { return Relogin(); });
 }
 

@@ -14,8 +14,8 @@
 #include "core/catalog_tables.h"
 #include "core/data_files.h"
 #include "core/globals.h"
-#include "core/tests/probed_window.h"
 #include "core/table_managers.h"
+#include "core/tests/probed_window.h"
 #include "core/users_windows.h"
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
@@ -49,7 +49,8 @@ TEST(SearchExpression, FromAColumnAndATypedValue) {
         << c.value << " " << c.picture;
   }
   EXPECT_EQ(vsDoubleQuotes("  it's ''  "), "  it''s ''''");
-  const auto columns = splitSearchColumns("Nombre|@s60|USU:Nombre_Usuario|Login|@s20|USU:Login_Usuario|");
+  const auto columns =
+      splitSearchColumns("Nombre|@s60|USU:Nombre_Usuario|Login|@s20|USU:Login_Usuario|");
   ASSERT_EQ(columns.size(), 2u);
   EXPECT_EQ(columns[1].title, "Login");
   EXPECT_EQ(columns[1].picture, "@s20");
@@ -88,22 +89,24 @@ class ListSearchTest : public ::testing::Test {
   // One script drives every window of a test: the list's step is added here.
   void withList(const std::vector<std::string>& names, WindowScript& script,
                 const std::function<void(ProbedList&)>& steps) {
-    ASSERT_TRUE(runOnThread([&] {
-      TableManagersInit();
-      relate(Usuarios::def()).open();
-      for (const std::string& name : names) {
-        access(Usuarios::def()).primeRecord();
-        USU().Nombre_Usuario = name;
-        USU().Login_Usuario = "l" + name;
-        access(Usuarios::def()).insertNumbered(false);
-        access(Usuarios::def()).insert(false);
-      }
-      ProbedList list;
-      script.on(kListTitle, [&](rt::WindowDriver&) { steps(list); });
-      list.Run();
-      relate(Usuarios::def()).close();
-      TableManagersKill();
-    }, std::chrono::seconds(30)));
+    ASSERT_TRUE(runOnThread(
+        [&] {
+          TableManagersInit();
+          relate(Usuarios::def()).open();
+          for (const std::string& name : names) {
+            access(Usuarios::def()).primeRecord();
+            USU().Nombre_Usuario = name;
+            USU().Login_Usuario = "l" + name;
+            access(Usuarios::def()).insertNumbered(false);
+            access(Usuarios::def()).insert(false);
+          }
+          ProbedList list;
+          script.on(kListTitle, [&](rt::WindowDriver&) { steps(list); });
+          list.Run();
+          relate(Usuarios::def()).close();
+          TableManagersKill();
+        },
+        std::chrono::seconds(30)));
   }
 
   std::filesystem::path folder_;
@@ -195,9 +198,9 @@ TEST_F(ListSearchTest, DialogGivesTheValueTheColumnsPicture) {
                 "MATCH(USU:Login_Usuario,'*beto*',17)");
       click(w, "?FINDNEXT");
     });
-    EXPECT_EQ(vsFind("Nombre|@s60|USU:Nombre_Usuario|Login|@s20|USU:Login_Usuario|", title, value,
-                     next),
-              "MATCH(USU:Login_Usuario,'*beto*',17)");
+    EXPECT_EQ(
+        vsFind("Nombre|@s60|USU:Nombre_Usuario|Login|@s20|USU:Login_Usuario|", title, value, next),
+        "MATCH(USU:Login_Usuario,'*beto*',17)");
     EXPECT_EQ(next, 1);
   }));
 }

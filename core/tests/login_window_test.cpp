@@ -12,8 +12,8 @@
 #include "core/catalog_tables.h"
 #include "core/data_files.h"
 #include "core/globals.h"
-#include "core/tests/probed_window.h"
 #include "core/table_managers.h"
+#include "core/tests/probed_window.h"
 #include "core/users_windows.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/logical_threads.h"
@@ -55,8 +55,7 @@ class LoginTest : public ::testing::Test {
   }
 
   // Adds the users, then runs the login with the script.
-  void login(const std::vector<User>& users,
-             std::vector<std::function<void(LoginWindow&)>> steps) {
+  void login(const std::vector<User>& users, std::vector<std::function<void(LoginWindow&)>> steps) {
     runOnThread([&] {
       TableManagersInit();
       relate(Usuarios::def()).open();
@@ -117,8 +116,7 @@ TEST_F(LoginTest, LoginInOtherCaseFindsTheFirstTwinAndOkRecordsIt) {
                  type("?LOC:LOGIN", "aNa"), type("?LOC:PASSWORD", "otra"),  // the twin's: refused
                  type("?LOC:LOGIN", "ana"), type("?LOC:PASSWORD", "secreto"),  // case counts
                  type("?LOC:LOGIN", "ANA"), type("?LOC:PASSWORD", "Secreto"),
-                 [](LoginWindow& w) { EXPECT_TRUE(w.control("?OK")->isEnabled()); },
-                 press("?OK")});
+                 [](LoginWindow& w) { EXPECT_TRUE(w.control("?OK")->isEnabled()); }, press("?OK")});
   EXPECT_FALSE(halted_);
   ASSERT_EQ(messages.asked().size(), 2u);
   EXPECT_EQ(messages.asked()[0].caption, " Error de Acceso...");
@@ -133,13 +131,13 @@ TEST_F(LoginTest, LoginInOtherCaseFindsTheFirstTwinAndOkRecordsIt) {
 
 TEST_F(LoginTest, LastLoginIsOfferedWithTheFocusInThePassword) {
   rt::putIni("Sistema", "Usuario", "beto", "win.ini");
-  login(kUsers, {[](LoginWindow& w) {
-                   EXPECT_EQ(w.control<QLabel>("?GLO:NOMBRE_USUARIO_LOGUEADO")->text(), "Beto");
-                   EXPECT_EQ(w.control<QLineEdit>("?LOC:LOGIN")->text(), "beto");
-                   EXPECT_EQ(w.window()->focusWidget(), w.control("?LOC:PASSWORD"));
-                 },
-                 type("?LOC:PASSWORD", "b"),
-                 press("?BUTTON2")});  // Cancelar after a correct password
+  login(kUsers,
+        {[](LoginWindow& w) {
+           EXPECT_EQ(w.control<QLabel>("?GLO:NOMBRE_USUARIO_LOGUEADO")->text(), "Beto");
+           EXPECT_EQ(w.control<QLineEdit>("?LOC:LOGIN")->text(), "beto");
+           EXPECT_EQ(w.window()->focusWidget(), w.control("?LOC:PASSWORD"));
+         },
+         type("?LOC:PASSWORD", "b"), press("?BUTTON2")});  // Cancelar after a correct password
   EXPECT_FALSE(halted_);
   EXPECT_EQ(GLO::Cod_Usuario_Logueado, 3);
   EXPECT_EQ(rt::getIni("Sistema", "Usuario", "", "win.ini"), "beto");  // not written again

@@ -6,8 +6,8 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QTest>
 #include <QTableView>
+#include <QTest>
 #include <cstdlib>
 #include <filesystem>
 
@@ -50,8 +50,12 @@ TEST(UsersScreens, ListFormAndSearch) {
   ASSERT_TRUE(runOnThread([] {
     TableManagersInit();
     relate(Usuarios::def()).open();
-    const char* names[][2] = {{"Ana P\xE9rez", "ana"},      {"Beto Su\xE1rez", "beto"},
-                              {"Carla Nu\xF1" "ez", "carla"}, {"Dr. Mart\xEDn G\xF3mez", "mgomez"},
+    const char* names[][2] = {{"Ana P\xE9rez", "ana"},
+                              {"Beto Su\xE1rez", "beto"},
+                              {"Carla Nu\xF1"
+                               "ez",
+                               "carla"},
+                              {"Dr. Mart\xEDn G\xF3mez", "mgomez"},
                               {"Recepci\xF3n", "recep"}};
     for (auto& n : names) {
       access(Usuarios::def()).primeRecord();

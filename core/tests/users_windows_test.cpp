@@ -17,11 +17,11 @@
 #include <fstream>
 
 #include "core/activity_log.h"
-#include "core/tests/probed_window.h"
 #include "core/catalog_tables.h"
 #include "core/data_files.h"
 #include "core/globals.h"
 #include "core/table_managers.h"
+#include "core/tests/probed_window.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/paths.h"
@@ -239,7 +239,8 @@ TEST_F(UsersWindows, LevelRulesOfTheFormAndTheList) {
       readUser(code);
       WindowScript script;
       script.on(kFormTitle, [&](rt::WindowDriver& w) {
-        for (const char* c : {"?USU:NOMBRE_USUARIO", "?USU:LOGIN_USUARIO", "?USU:PASSWORD_USUARIO"}) {
+        for (const char* c :
+             {"?USU:NOMBRE_USUARIO", "?USU:LOGIN_USUARIO", "?USU:PASSWORD_USUARIO"}) {
           EXPECT_EQ(w.control(c)->isEnabled(), code == own) << c;
         }
         EXPECT_FALSE(w.control("?USU:NIVELACCESO")->isEnabled());
@@ -397,6 +398,32 @@ TEST_F(UsersWindows, QueryByExampleIsANamedFilterJoinedWithTheOthers) {
           click(w, "?OK");
         });
     list.Run();
+  });
+}
+
+TEST_F(UsersWindows, HistoryKeyBringsBackTheFieldOfTheLastSavedRecord) {
+  onThread([&] {
+    readUser(addUser("Ana", "ana", "x", 5));
+    WindowScript save;
+    save.on(kFormTitle, [](rt::WindowDriver& w) {
+      w.control<QLineEdit>("?USU:LOGIN_USUARIO")->setText("anita");
+      click(w, "?OK");
+    });
+    ASSERT_EQ(runForm(request::Change), rt::kCompleted);
+
+    rt::ThreadRequest() = request::Insert;
+    Probed<UserForm> form;
+    form.probe([](UserForm& f) {
+      QWidget* login = f.control("?USU:LOGIN_USUARIO");
+      login->setFocus();
+      QTest::keyClick(login, Qt::Key_Apostrophe, Qt::ControlModifier);
+    });
+    form.probe([](UserForm& f) {
+      EXPECT_EQ(f.control<QLineEdit>("?USU:LOGIN_USUARIO")->text(), "anita");
+      EXPECT_EQ(f.control<QLineEdit>("?USU:NOMBRE_USUARIO")->text(), "");  // only that field
+      click(f, "?CANCEL");
+    });
+    form.Run();
   });
 }
 
