@@ -3,4 +3,5 @@
 set(VARNETA_BENCH_LIBS_tables varneta_core varneta_data)
 set(VARNETA_BENCH_LIBS_textbuffer_search varneta_textlib)
 set(VARNETA_BENCH_LIBS_rtf_codec varneta_ui)
+set(VARNETA_BENCH_LIBS_list_window varneta_core varneta_ui_testing)
 set(VARNETA_BENCH_LIBS_encrypted_tables varneta_data)

@@ -7,6 +7,7 @@
 #include "core/system_settings_window.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
+#include "core/users_windows.h"
 #include "platform/base/procedures.h"
 
 namespace core {
@@ -17,6 +18,7 @@ void registerProcedures() {
   registerGlobalSettings();
   rt::registerProcedure("VentanaParametrosSistema",
                         [](const rt::ProcedureArgs&) { return VentanaParametrosSistema(); });
+  registerUserProcedures();
   rt::registerProcedure(hook::TableUpgradeRegistration, [](const rt::ProcedureArgs&) {
     // The process's connection to the data folder's files, before any table
     // is used; a file that does not open shows up when its tables are opened.
