@@ -17,6 +17,7 @@
 #include "core/global_settings.h"
 #include "core/globals.h"
 #include "core/table_managers.h"
+#include "core/users_windows.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
@@ -100,6 +101,7 @@ class RunningFrame : public ::testing::Test {
     ASSERT_EQ(openPracticeDatabase(rt::workingFolder()), 0);
     // Not a first run: the settings file is there.
     ASSERT_TRUE(rt::putIni("Usuario", "Usuario", "Consultorio", inProgramFolder("Dezedu.ini")));
+    ASSERT_TRUE(rt::putIni("Login", "Login", loginSwitch(), inProgramFolder("Dezedu.ini")));
     rt::registerProcedure("ProcesoAgenda", [this](const rt::ProcedureArgs&) {
       ++agendaRuns_;
       return rt::kCompleted;
@@ -121,6 +123,8 @@ class RunningFrame : public ::testing::Test {
     rt::unregisterProcedure("ProcesoAgenda");
     rt::closeDatabase();
   }
+
+  virtual const char* loginSwitch() const { return "0"; }
 
   // Starts a list stand-in on a thread of its own.
   ListStandIn* openList() {
@@ -192,6 +196,29 @@ TEST_F(RunningFrame, TheListingModeButtonCyclesAndTheTitleShowsTheUser) {
   EXPECT_TRUE(frame_->window()->windowTitle().endsWith(" - USUARIO:  <9>"))
       << frame_->window()->windowTitle().toStdString();
   EXPECT_TRUE(std::filesystem::is_directory(rt::workingFolder() / "PDF"));
+}
+
+class RunningFrameWithLogin : public RunningFrame {
+ protected:
+  void SetUp() override {
+    registerUserProcedures();
+    RunningFrame::SetUp();
+  }
+  void TearDown() override {
+    RunningFrame::TearDown();
+    rt::unregisterProcedure("VentanaPresentacionLogin");
+  }
+  const char* loginSwitch() const override { return "1"; }
+};
+
+TEST_F(RunningFrameWithLogin, TheLoginRunsOnOpeningAndTheReloginButtonShows) {
+  // Without users the login window lets everyone in at once.
+  const QString expected = rt::toQString(" - USUARIO: Sin Restricci\xF3n");
+  ASSERT_TRUE(waitUntil([&] { return frame_->window()->windowTitle().endsWith(expected); },
+                        "the title after the login"));
+  EXPECT_TRUE(frame_->window()->windowTitle().contains(" - USUARIO:  <0>"))
+      << "the title set before the login";
+  EXPECT_TRUE(frame_->control("?BUTTON22")->isVisibleTo(frame_->window()));
 }
 
 }  // namespace
