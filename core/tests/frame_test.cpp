@@ -79,6 +79,49 @@ TEST(FrameRules, TheBackupReminderShowsWhenOnAndTheLastBackupIsTwoDaysOld) {
   }
 }
 
+TEST(FrameRules, TheReminderTellsTheUserAndRunsTheBackupWindowWhenDue) {
+  int backups = 0;
+  rt::registerProcedure("Respaldo", [&](const rt::ProcedureArgs&) {
+    ++backups;
+    return rt::kCompleted;
+  });
+  const std::string ini = backupIniFile();
+  for (const char* day : {"", "82089", "82088"}) {
+    SCOPED_TRACE(day);
+    rt::putIni("Respaldo", "Habilitado", "1", ini);
+    rt::putIni("Respaldo", "Dia", day, ini);
+    rt::testing::ScriptedMessages messages;
+    const int before = backups;
+    EXPECT_FALSE(AvisoRespaldo());
+    const bool due = std::string_view(day) != "82089";  // yesterday is recent
+    EXPECT_EQ(backups - before, due ? 1 : 0);
+    ASSERT_EQ(messages.asked().size(), due ? 1u : 0u);
+    if (due) {
+      EXPECT_EQ(messages.asked()[0].caption, "Debe realizarse un respaldo");
+    }
+  }
+  rt::unregisterProcedure("Respaldo");
+}
+
+TEST(FrameRules, TheResetEmptiesThePositionsOfEveryProcedureAndKeepsTheRest) {
+  const std::string ini = ".\\varneta.INI";
+  rt::putIni("ExaminarPacientes", "xpos", "120", ini);
+  rt::putIni("ExaminarPacientes", "Orden", "2", ini);
+  rt::putIni("AnyFont", "FontSize", "12", ini);
+  rt::testing::ScriptedMessages messages;
+  ResetearPosicionVentanas();
+  ASSERT_EQ(windowPositionSections().size(), 79u);
+  for (std::string_view section : windowPositionSections()) {
+    for (const char* entry : {"maximize", "xpos", "ypos", "height", "width"}) {
+      EXPECT_EQ(rt::getIni(section, entry, "missing", ini), "") << section << " " << entry;
+    }
+  }
+  EXPECT_EQ(rt::getIni("ExaminarPacientes", "Orden", "", ini), "2");
+  EXPECT_EQ(rt::getIni("AnyFont", "FontSize", "", ini), "12");
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].text, "Proceso de Reseto de Ventanas Finalizado");
+}
+
 // A window of another thread that records the navigation it receives.
 class ListStandIn : public rt::WindowDriver {
  public:
