@@ -5,6 +5,24 @@ namespace GLO {
 std::uint8_t AdjuntarCaptura = 0;
 std::string ArchivoLog;
 std::uint16_t Cod_Usuario_Logueado = 0;
+std::uint8_t Nivel_Usuario_Logueado = 0;
+std::string Nombre_Usuario_Logueado;
+
+std::string ArchivoIni;
+std::uint8_t PrimeraEjecucion = 0;
+std::string UsuarioSistema;
+std::uint8_t LoginRequerido = 0;
+std::string DirectorioAdjuntos;
+std::string DirectorioExportacion;
+std::string DirectorioSistema;
+std::uint8_t ExportacionPropia = 0;
+std::uint8_t OpcionExportacion = 0;
+std::string VersionSistema;
+std::string TituloSistema;
+std::string DirectorioDatosLocales;
+std::string MailListado;
+std::string ModoListado;
+QWidget* VentanaPrincipal = nullptr;
 
 std::string ArchivoIni;
 std::string UsuarioSistema;
@@ -17,3 +35,9 @@ std::string TextoMail;
 std::uint8_t MostrarDialogoMail = 1;
 
 }  // namespace GLO
+
+namespace DAT {
+
+std::uint8_t RespetaOrdenTurnos = 1;
+
+}  // namespace DAT

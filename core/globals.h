@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+class QWidget;
+
 namespace GLO {
 
 // 1 once the user asked, from a message, for a support message: the support
@@ -13,6 +15,39 @@ extern std::uint8_t AdjuntarCaptura;
 extern std::string ArchivoLog;
 // The logged-in user's code; 0 until a login.
 extern std::uint16_t Cod_Usuario_Logueado;
+// The logged-in user's name (STRING(255)), "Sin Restricci\xF3n" when the program
+// has no users.
+extern std::string Nombre_Usuario_Logueado;
+// The logged-in user's access level: 9 all rights; 0 while a re-login runs.
+extern std::uint8_t Nivel_Usuario_Logueado;
+
+// The settings INI (the working folder's Dezedu.ini) and whether it was
+// missing when the frame started.
+extern std::string ArchivoIni;
+extern std::uint8_t PrimeraEjecucion;
+// The practice's name, STRING(80).
+extern std::string UsuarioSistema;
+// 1 = the login window runs at start.
+extern std::uint8_t LoginRequerido;
+// Folder for attached files, STRING(255).
+extern std::string DirectorioAdjuntos;
+// Where the lists export to, and the program folder.
+extern std::string DirectorioExportacion;
+extern std::string DirectorioSistema;
+// 1: the lists export through the program's own export window.
+extern std::uint8_t ExportacionPropia;
+extern std::uint8_t OpcionExportacion;
+// "Versión 9.0 (<build>)" padded to 40 characters, and the title built on it.
+extern std::string VersionSistema;
+extern std::string TituloSistema;
+// The user's local application-data folder; empty when there is none.
+extern std::string DirectorioDatosLocales;
+// The recipient of mailed listings, STRING(255).
+extern std::string MailListado;
+// The listing mode: "A" automatic, "N" print, "M" e-mail, "P" PDF.
+extern std::string ModoListado;
+// The frame's window, once it is open.
+extern QWidget* VentanaPrincipal;
 
 // The settings INI file of the program (STRING(255)); blank = WIN.INI.
 extern std::string ArchivoIni;
@@ -32,3 +67,10 @@ extern std::string TextoMail;       // body of that mail (1000)
 extern std::uint8_t MostrarDialogoMail;  // 1 = show the mail for editing first
 
 }  // namespace GLO
+
+namespace DAT {
+
+// 1 = the appointment planner's attention order is respected.
+extern std::uint8_t RespetaOrdenTurnos;
+
+}  // namespace DAT

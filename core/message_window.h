@@ -66,6 +66,8 @@ class MessageWindow : public rt::WindowDriver {
   int Init() override;
   int TakeAccepted() override;
   int TakeWindowEvent() override;
+  // A message stays on top of every window, never inside the frame.
+  bool hostable() const override { return false; }
   unsigned answer() const { return answer_; }
 
  private:

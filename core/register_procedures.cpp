@@ -1,17 +1,24 @@
 #include "core/register_procedures.h"
 
 #include "core/data_files.h"
-#include "core/interim_frame.h"
+#include "core/frame.h"
+#include "core/global_settings.h"
 #include "core/startup_hooks.h"
+#include "core/system_settings_window.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
+#include "core/users_windows.h"
 #include "platform/base/procedures.h"
 
 namespace core {
 
 void registerProcedures() {
   registerTableManagers();
-  rt::registerProcedure(hook::Main, [](const rt::ProcedureArgs&) { return runInterimFrame(); });
+  registerFrame();
+  registerGlobalSettings();
+  rt::registerProcedure("VentanaParametrosSistema",
+                        [](const rt::ProcedureArgs&) { return VentanaParametrosSistema(); });
+  registerUserProcedures();
   rt::registerProcedure(hook::TableUpgradeRegistration, [](const rt::ProcedureArgs&) {
     // The process's connection to the data folder's files, before any table
     // is used; a file that does not open shows up when its tables are opened.

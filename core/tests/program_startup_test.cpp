@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "core/command_line.h"
-#include "core/interim_frame.h"
+#include "core/frame.h"
 #include "core/net_trace.h"
 #include "core/settings_store.h"
 #include "core/startup_hooks.h"
@@ -94,7 +94,7 @@ class Startup : public ::testing::Test {
     setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
   }
   void TearDown() override {
-    rt::registerProcedure(hook::Main, [](const rt::ProcedureArgs&) { return runInterimFrame(); });
+    registerFrame();
     rt::endAllThreads();
     rt::testing::waitIdle();
   }
@@ -249,20 +249,40 @@ TEST_F(Startup, EveryThreadButTheFirstGetsItsManagersBeforeItsProcedure) {
       << "thread 1 gets its managers from the program body";
 }
 
-// Runs the interim frame on a thread of this process, as the running copy
+// A window that serves the single-instance hand-over as the frame does.
+class ServingFrame : public rt::WindowDriver {
+ public:
+  int Init() override {
+    auto* w = new QWidget;
+    w->setObjectName("Main");
+    Open(w);
+    instance_.listen(instanceServiceName(), *this);
+    return rt::level::Benign;
+  }
+  int TakeEvent() override {
+    const int result = WindowDriver::TakeEvent();
+    SingleInstanceServe(*this, instance_);
+    return result;
+  }
+
+ private:
+  SingleInstanceServer instance_;
+};
+
+// Runs a serving frame on a thread of this process, as the running copy
 // started under `commandName`.
 struct RunningCopy {
   explicit RunningCopy(const std::string& name) {
     setCommandLine({name});
     rt::start([this] {
-      InterimFrame f;
+      ServingFrame f;
       frame = &f;
       f.Run();
       frame = nullptr;
       ended = true;
     });
   }
-  InterimFrame* frame = nullptr;
+  ServingFrame* frame = nullptr;
   bool ended = false;
 };
 

@@ -27,10 +27,18 @@ std::optional<std::string> dialogChooser(const FileRequest& request) {
                             ? QString::fromStdString(workingFolder().string())
                             : QString::fromStdString(resolvePath(request.current).string());
   const QString filters = fileDialogFilters(request.masks);
-  const bool save = request.purpose == FileRequest::Purpose::Save;
+  const FileRequest::Purpose purpose = request.purpose;
   runNativeLoop([=] {
-    *chosen = save ? QFileDialog::getSaveFileName(nullptr, title, start, filters)
-                   : QFileDialog::getOpenFileName(nullptr, title, start, filters);
+    switch (purpose) {
+      case FileRequest::Purpose::Save:
+        *chosen = QFileDialog::getSaveFileName(nullptr, title, start, filters);
+        break;
+      case FileRequest::Purpose::Folder:
+        *chosen = QFileDialog::getExistingDirectory(nullptr, title, start);
+        break;
+      default:
+        *chosen = QFileDialog::getOpenFileName(nullptr, title, start, filters);
+    }
   });
   if (chosen->isEmpty()) return std::nullopt;
   return runtimeName(std::filesystem::path(chosen->toStdString()));

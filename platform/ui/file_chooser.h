@@ -11,7 +11,8 @@
 namespace rt {
 
 struct FileRequest {
-  enum class Purpose { Open, Save };
+  // Folder picks a folder; its masks are not used.
+  enum class Purpose { Open, Save, Folder };
   Purpose purpose = Purpose::Open;
   std::string title;    // CP1252; empty: the dialog's own
   std::string current;  // runtime name to start from; empty: the working folder

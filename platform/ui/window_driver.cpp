@@ -23,6 +23,15 @@ std::vector<WindowDriver*>& openList() {
   return windows;
 }
 
+struct Host {
+  ThreadNumber thread = 0;
+  WindowDriver::ChildHost adopt;
+};
+Host& childHost() {
+  static Host host;
+  return host;
+}
+
 WindowDriver::OpenObserver& openObserver() {
   static WindowDriver::OpenObserver observer;
   return observer;
@@ -153,8 +162,15 @@ int WindowDriver::Kill() {
   if (window_) {
     window_->removeEventFilter(filter_.get());
     closing_ = true;
+    // A hosted window goes with the frame's child window that holds it.
+    QWidget* holder = hosted_ ? window_->parentWidget() : nullptr;
     window_->hide();
-    window_->deleteLater();
+    if (holder != nullptr) {
+      holder->hide();
+      holder->deleteLater();
+    } else {
+      window_->deleteLater();
+    }
   }
   if (WindowDriver* below = topWindow(thread_); below != nullptr && below->window_) {
     below->window_->activateWindow();
@@ -200,6 +216,7 @@ void WindowDriver::Open(QWidget* window) {
   filter_ = std::make_unique<Filter>(this);
   window->installEventFilter(filter_.get());
 
+  const bool firstOfThread = topWindow(thread_) == nullptr;
   disabled_ = disableWindowsOf(thread_);
   openList().push_back(this);
   noteWindowOpened();
@@ -211,14 +228,27 @@ void WindowDriver::Open(QWidget* window) {
       post(event::Selected, outerControl(now));
   });
   installAlertKeyFilter([](QWidget* target, int key) {
-    for (WindowDriver* w : openList()) {
-      if (w->window_ == target->window()) return w->handleKey(key);
+    // The innermost window holding the control (a hosted window sits inside
+    // the frame's window).
+    const auto& windows = openList();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+      QWidget* w = (*it)->window_;
+      if (w != nullptr && (w == target || w->isAncestorOf(target))) return (*it)->handleKey(key);
     }
     return false;
   });
   post(event::OpenWindow);  // first, before the focus events that showing brings
-  window->show();
-  window->activateWindow();
+  const Host& host = childHost();
+  hosted_ =
+      firstOfThread && host.adopt && host.thread != thread_ && hostable() && host.adopt(window);
+  if (!hosted_) {
+    window->show();
+    window->activateWindow();
+  }
+}
+
+void WindowDriver::setChildHost(ThreadNumber hostThread, ChildHost host) {
+  childHost() = {hostThread, std::move(host)};
 }
 
 void WindowDriver::bindControl(QWidget* c) {

@@ -95,6 +95,16 @@ class WindowDriver {
   // The open windows of every thread, oldest first.
   static std::vector<WindowDriver*> openWindows();
 
+  // The program's frame may host the main windows as its children: the host
+  // adopts (and shows) the first window of each thread other than its own,
+  // when the window lets itself be hosted; false leaves it a window of its own.
+  using ChildHost = std::function<bool(QWidget* window)>;
+  static void setChildHost(ThreadNumber hostThread, ChildHost host);
+  // Whether a host may adopt this window (message windows stay on top).
+  virtual bool hostable() const { return true; }
+  // Whether the window is shown inside the frame.
+  bool hosted() const { return hosted_; }
+
   // Runs inside every window's loop right after its open-window event has been
   // taken, on the window's thread: the test kit drives windows through it.
   using OpenObserver = std::function<void(WindowDriver&)>;
@@ -125,6 +135,7 @@ class WindowDriver {
   bool opened_ = false;
   bool killed_ = false;
   bool closing_ = false;
+  bool hosted_ = false;
 };
 
 // While alive, the calling logical thread's windows are disabled as under a

@@ -1,0 +1,125 @@
+#include "core/field_controls.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+#include "platform/base/picture.h"
+#include "platform/data/record_buffer.h"
+#include "platform/ui/control_kinds.h"
+#include "platform/ui/qt_text.h"
+
+namespace core {
+namespace {
+
+std::string pictureOf(const QWidget* control, const rt::FieldDef& field) {
+  const QString own = rt::picture(control);
+  return own.isEmpty() ? field.picture : rt::fromQString(own);
+}
+
+std::string trimmedRight(std::string_view text) {
+  const std::size_t end = text.find_last_not_of(' ');
+  return end == std::string_view::npos ? std::string() : std::string(text.substr(0, end + 1));
+}
+
+// Decimal fields hold hundredths (10^places) in the record.
+std::int64_t storedNumber(const rt::FieldDef& field, const std::string& value) {
+  double v = std::strtod(value.c_str(), nullptr);
+  for (int i = 0; i < field.places; ++i) v *= 10;
+  return std::llround(v);
+}
+
+std::string numberText(const rt::FieldDef& field, std::int64_t stored) {
+  if (field.places == 0) return std::to_string(stored);
+  double v = static_cast<double>(stored);
+  for (int i = 0; i < field.places; ++i) v /= 10;
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", field.places, v);
+  return text;
+}
+
+}  // namespace
+
+void FieldControls::bind(QWidget* control, std::string_view name, int historyNumber) {
+  FieldControl f{control, def_.fieldIndex(name), -1, historyNumber};
+  if (f.field < 0) f.memo = def_.memoIndex(name);
+  if (f.field < 0 && f.memo < 0) throw std::logic_error("no field " + std::string(name));
+  controls_.push_back(f);
+}
+
+void FieldControls::show(const FieldControl& f, rt::RecordBuffer& buffer) const {
+  QWidget* c = f.control;
+  if (c == nullptr) return;
+  if (f.memo >= 0) {
+    if (auto* text = qobject_cast<QPlainTextEdit*>(c)) {
+      text->setPlainText(rt::toQString(buffer.memo(f.memo)));
+    }
+    return;
+  }
+  const rt::FieldDef& field = def_.fields[f.field];
+  const char* record = buffer.record();
+  if (auto* spin = qobject_cast<QSpinBox*>(c)) {
+    spin->setValue(static_cast<int>(rt::fieldNumber(field, record)));
+  } else if (auto* check = qobject_cast<QAbstractButton*>(c); check && check->isCheckable()) {
+    check->setChecked(rt::fieldNumber(field, record) != 0);
+  } else if (auto* edit = qobject_cast<QLineEdit*>(c)) {
+    const std::string picture = pictureOf(c, field);
+    const std::string value = rt::isTextField(field)
+                                  ? trimmedRight(rt::fieldText(field, record))
+                                  : numberText(field, rt::fieldNumber(field, record));
+    edit->setText(
+        rt::toQString(picture.empty() ? value : trimmedRight(rt::format(value, picture))));
+    edit->setModified(false);
+  }
+}
+
+void FieldControls::display(rt::RecordBuffer& buffer) const {
+  for (const FieldControl& f : controls_) show(f, buffer);
+}
+
+void FieldControls::update(rt::RecordBuffer& buffer) const {
+  for (const FieldControl& f : controls_) {
+    QWidget* c = f.control;
+    if (c == nullptr) continue;
+    if (f.memo >= 0) {
+      if (auto* text = qobject_cast<QPlainTextEdit*>(c)) {
+        buffer.memo(f.memo) = rt::fromQString(text->toPlainText());
+      }
+      continue;
+    }
+    const rt::FieldDef& field = def_.fields[f.field];
+    char* record = buffer.record();
+    if (auto* spin = qobject_cast<QSpinBox*>(c)) {
+      rt::setFieldNumber(field, record, spin->value());
+    } else if (auto* check = qobject_cast<QAbstractButton*>(c); check && check->isCheckable()) {
+      rt::setFieldNumber(field, record, check->isChecked() ? 1 : 0);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(c)) {
+      const std::string picture = pictureOf(c, field);
+      const std::string typed = rt::fromQString(edit->text());
+      const std::string value = picture.empty() ? typed : rt::deformat(typed, picture);
+      if (rt::isTextField(field)) {
+        rt::setFieldText(field, record, value);
+      } else {
+        rt::setFieldNumber(field, record, storedNumber(field, value));
+      }
+    }
+  }
+}
+
+bool FieldControls::restore(QWidget* control, rt::RecordBuffer& from) const {
+  for (const FieldControl& f : controls_) {
+    if (f.control == control && f.historyNumber != 0) {
+      show(f, from);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace core

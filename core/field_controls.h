@@ -1,0 +1,39 @@
+#pragma once
+// The binding between a window's controls and the fields of a record buffer:
+// a control shows its field by the field's (or the control's) picture and
+// gives the typed value back to the buffer. Memos go to multi-line text boxes.
+#include <QPointer>
+#include <QWidget>
+#include <string_view>
+#include <vector>
+
+#include "platform/data/table.h"
+
+namespace core {
+
+struct FieldControl {
+  QPointer<QWidget> control;
+  int field = -1;  // index into the table's fields, or -1 for a memo
+  int memo = -1;   // index into the table's memos
+  int historyNumber = 0;
+};
+
+class FieldControls {
+ public:
+  explicit FieldControls(const rt::TableDef& def) : def_(def) {}
+  // `name` with or without the table's prefix ("USU:Nombre_Usuario").
+  void bind(QWidget* control, std::string_view name, int historyNumber = 0);
+  // Buffer to controls, and back.
+  void display(rt::RecordBuffer& buffer) const;
+  void update(rt::RecordBuffer& buffer) const;
+  // One control's field from another buffer into the control.
+  bool restore(QWidget* control, rt::RecordBuffer& from) const;
+  const std::vector<FieldControl>& controls() const { return controls_; }
+
+ private:
+  void show(const FieldControl& f, rt::RecordBuffer& buffer) const;
+  const rt::TableDef& def_;
+  std::vector<FieldControl> controls_;
+};
+
+}  // namespace core

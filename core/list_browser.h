@@ -1,0 +1,159 @@
+#pragma once
+// The list manager of a list window: shows a view of a table in a list box,
+// page by page as the user scrolls, in one of its sort orders, limited by
+// named filters joined with AND; a type-ahead locator moves to the first
+// record not below the typed text in the key's collation; its buttons, keys
+// and popup menu insert, change, delete, view or select the row's record.
+#include <QAbstractTableModel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTableView>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/data/view.h"
+#include "platform/ui/window_driver.h"
+
+namespace core {
+
+struct ListColumn {
+  std::string field;    // "USU:Nombre_Usuario"
+  std::string title;    // empty for a hidden column
+  std::string picture;  // the field's picture when empty
+  int characters = 0;
+};
+
+struct ListRow {
+  std::int64_t position = 0;
+  std::vector<QString> cells;
+};
+
+// The rows of the list, a window onto the view that grows at either end.
+class ListModel : public QAbstractTableModel {
+ public:
+  explicit ListModel(class ListBrowser& browser) : browser_(browser) {}
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  bool canFetchMore(const QModelIndex& parent) const override;
+  void fetchMore(const QModelIndex& parent) override;
+
+ private:
+  friend class ListBrowser;
+  ListBrowser& browser_;
+  std::vector<ListRow> rows_;
+  bool atEnd_ = true;
+  bool atStart_ = true;
+};
+
+class ListBrowser : public QObject {
+ public:
+  static constexpr int kPage = 100;
+
+  ListBrowser(rt::WindowDriver& window, QTableView* list, const rt::TableDef& primary);
+  ~ListBrowser() override;
+
+  // A sort order: its tab title and its key.
+  void AddSortOrder(std::string title, int key);
+  void SetSortOrder(int index);
+  // The type-ahead locator on the sort key's first component.
+  void SetLocator(QLineEdit* control, std::string_view field);
+  void AddColumn(std::string_view field, std::string title, int characters);
+  void AddHiddenColumn(std::string_view field) { AddColumn(field, {}, 0); }
+  // Named filters: an empty text removes one. ApplyFilter joins them with AND.
+  void SetFilter(std::string expression, std::string id);
+  void ApplyFilter();
+  // Reloads from the first record of the order and filter.
+  void ResetView();
+  // Reloads from the view's current record and selects it when RetainRow.
+  void ResetFromView();
+  // Selects the current row and posts the new-selection event.
+  void PostNewSelection();
+  // The selected row's record into the thread's buffer and the view set to
+  // it; false when no row is selected or it is gone.
+  bool UpdateViewRecord();
+  // Builds a row from the buffers as they are now.
+  virtual ListRow SetQueueRecord(std::int64_t position);
+  int RecordsInView() const { return static_cast<int>(model_.rows_.size()); }
+  // Loads one more page at the end; false when the view has no more rows.
+  bool NextPage();
+  // Moves the locator to the text, as if typed.
+  void LocateTo(std::string text);
+  // Loads the whole view (for the export) instead of page by page.
+  void LoadWhole(bool on);
+  // The list manager's keys; 0 when taken.
+  virtual int TakeKey(int key);
+  // A button or menu item of the list: true when it was one of its controls.
+  bool TakeAccepted(QWidget* control);
+  // The list's own events (typed locator keys, more rows wanted); true when
+  // the window's current event was one of them.
+  bool TakeEvent();
+
+  rt::View& view() { return *view_; }
+  QTableView* list() const { return list_; }
+  const std::vector<ListColumn>& columns() const { return columns_; }
+  const ListRow* selectedRow() const;
+  std::string locatorText() const { return locator_; }
+  const std::string& filterText() const { return filterText_; }
+
+  // Settings of the list shape.
+  QPointer<QWidget> SELECTCONTROL, INSERTCONTROL, CHANGECONTROL, DELETECONTROL, QUERYCONTROL;
+  int HIDESELECT = 0;
+  int QUERYSHARED = 0;
+  int ASKPROCEDURE = 0;
+  int USEPOPUP = 1;
+  int EDITVIAPOPUP = 1;
+  int USEWAITCURSOR = 1;
+  int RetainRow = 0;
+  bool selecting = false;
+  // The tables whose fields a search expression may name.
+  std::vector<const rt::TableDef*> searchTables;
+
+  // Runs the record form for a request; answers ThreadResponse.
+  std::function<int(int request)> askProcedure;
+  // Chooses the selected row (select mode).
+  std::function<void()> choose;
+  // Opens the query by example.
+  std::function<void()> query;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  friend class ListModel;
+  void rebuildView();
+  void loadFrom(bool fromCurrent);
+  void appendPage(int count);
+  void prependPage();
+  void locate();
+  void edit(int request);
+  void showPopup(const QPoint& at);
+  void updateControls();
+  void sizeColumns();
+  void want(int event);
+
+  std::vector<int> pendingKeys_;
+  bool wanted_[2] = {false, false};
+
+  rt::WindowDriver& window_;
+  QPointer<QTableView> list_;
+  const rt::TableDef& def_;
+  ListModel model_;
+  std::unique_ptr<rt::View> view_;
+  std::vector<std::pair<std::string, int>> orders_;
+  int order_ = 0;
+  std::vector<ListColumn> columns_;
+  std::map<std::string, std::string> filters_;
+  std::string filterText_;
+  QPointer<QLineEdit> locatorControl_;
+  int locatorField_ = -1;
+  std::string locator_;
+  bool whole_ = false;
+};
+
+}  // namespace core

@@ -1,0 +1,131 @@
+#include "core/list_window.h"
+
+#include <QAbstractButton>
+
+#include "core/control_colouring.h"
+#include "core/record_form.h"
+#include "core/table_managers.h"
+#include "platform/base/procedures.h"
+#include "platform/data/record_buffer.h"
+#include "platform/ui/qt_text.h"
+
+namespace core {
+
+ListWindow::ListWindow(std::string procedureName, const rt::TableDef& primary)
+    : name_(std::move(procedureName)), def_(primary) {}
+
+ListWindow::~ListWindow() = default;
+
+int ListWindow::Init() {
+  tracked_.emplace(name_);
+  REQUEST = rt::ThreadRequest();
+  if (int r = rt::WindowDriver::Init(); r != rt::level::Benign) return r;
+  VCRREQUEST = rt::ThreadVcrRequest();
+  rt::ThreadRequest() = 0;
+  rt::ThreadResponse() = 0;
+
+  QWidget* window = buildWindow();
+  PRIMARY = &relate(def_);
+  if (PRIMARY->open() != level::Benign) {
+    delete window;
+    return rt::level::Notify;
+  }
+  FILESOPENED = 1;
+
+  auto* list = window->findChild<QTableView*>(rt::toQString(listControlName()));
+  browser_ = std::make_unique<ListBrowser>(*this, list, def_);
+  ListBrowser& b = *browser_;
+  b.HIDESELECT = 1;
+  b.QUERYSHARED = 1;
+  b.selecting = REQUEST == request::Select;
+  setUpBrowser(b);
+  if (REQUEST == request::View) {
+    b.INSERTCONTROL = b.CHANGECONTROL = b.DELETECONTROL = nullptr;
+  }
+  b.ASKPROCEDURE = 1;
+  b.askProcedure = [this](int request) { return RunProcedure(1, request); };
+  b.choose = [this] { chooseSelected(); };
+  b.query = [this] { runQuery(); };
+
+  Open(window);
+  ColorearControles(window);
+  ConfigurarFuente(scaler_, window);
+  b.ResetView();
+  if (auto settings = searchSettings()) {
+    search_ = std::make_unique<ListSearch>(b, *settings);
+    for (int key : search_->keys()) alertKey(key);
+  }
+  OwnSetup();
+  marker_.Setup(window);
+  navigator_.SetKeys(window, true);
+  list->setFocus();
+  return rt::level::Benign;
+}
+
+int ListWindow::RunProcedure(int, int request) {
+  if (REQUEST == request::View) return rt::kCancelled;
+  rt::ThreadRequest() = static_cast<std::uint8_t>(request);
+  callForm();
+  return rt::ThreadResponse();
+}
+
+void ListWindow::chooseSelected() {
+  if (!browser_->UpdateViewRecord()) return;
+  // The chosen record stays in the thread's buffer for the caller.
+  Response = rt::kCompleted;
+  post(rt::event::CloseWindow);
+}
+
+void ListWindow::runQuery() {
+  if (!query_) {
+    std::vector<SearchColumn> columns;
+    for (const ListColumn& c : browser_->columns()) {
+      if (!c.title.empty()) columns.push_back({c.title, c.picture, c.field});
+    }
+    query_ = std::make_unique<QueryByExample>(std::move(columns));
+  }
+  const std::optional<std::string> condition = query_->Ask();
+  if (!condition) return;
+  browser_->SetFilter(*condition, kQueryFilterId);
+  browser_->ApplyFilter();
+  browser_->ResetView();
+  browser_->list()->setFocus();
+}
+
+int ListWindow::TakeEvent() {
+  if (browser_ && browser_->TakeEvent()) return rt::level::Benign;
+  if (event() == rt::event::AlertKey) {
+    if (search_ && search_->TakeKey(keyCode())) return rt::level::Benign;
+    if (browser_ && browser_->TakeKey(keyCode()) == 0) return rt::level::Benign;
+  }
+  return rt::WindowDriver::TakeEvent();
+}
+
+int ListWindow::TakeAccepted() {
+  if (int r = rt::WindowDriver::TakeAccepted(); r != rt::level::Benign) return r;
+  QWidget* accepted = field();
+  if (accepted == nullptr) return rt::level::Benign;
+  if (rt::fromQString(accepted->objectName()) == "?CLOSE") {
+    Response = REQUEST == request::Select ? rt::kCancelled : rt::kCompleted;
+    return rt::level::Fatal;
+  }
+  browser_->TakeAccepted(accepted);
+  return rt::level::Benign;
+}
+
+int ListWindow::Kill() {
+  if (!tracked_) return rt::level::Benign;
+  if (isOpen() || FILESOPENED != 0) {
+    rt::WindowDriver::Kill();
+    browser_.reset();
+    query_.reset();
+    if (FILESOPENED != 0) PRIMARY->close();
+    FILESOPENED = 0;
+    scaler_.ApplyPendingSize();
+  }
+  // The chosen row stays in the caller's buffer: nothing here touches it.
+  tracked_.reset();
+  return rt::level::Benign;
+}
+
+}  // namespace core

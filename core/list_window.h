@@ -1,0 +1,74 @@
+#pragma once
+// The list window: a list of one table's records under the request its
+// caller left in ThreadRequest (browse, select, view), with the table's
+// record form behind its insert, change and delete buttons, query by
+// example, and the list search. A concrete list builds its window, names its
+// columns and sort orders and adds its own set-up.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/focus_marker.h"
+#include "core/font_scaler.h"
+#include "core/key_navigator.h"
+#include "core/list_browser.h"
+#include "core/list_search.h"
+#include "core/query_by_example.h"
+#include "core/table_relations.h"
+#include "platform/base/logical_threads.h"
+#include "platform/ui/window_driver.h"
+
+namespace core {
+
+class ListWindow : public rt::WindowDriver {
+ public:
+  ListWindow(std::string procedureName, const rt::TableDef& primary);
+  ~ListWindow() override;
+
+  int Init() override;
+  int Kill() override;
+  int TakeEvent() override;
+  int TakeAccepted() override;
+  // Runs the record form for a request; a list opened to view answers 2.
+  virtual int RunProcedure(int number, int request);
+
+  ListBrowser& browser() { return *browser_; }
+  ListSearch* search() { return search_.get(); }
+
+  int REQUEST = 0;
+  int FILESOPENED = 0;
+  int VCRREQUEST = 0;
+  TableRelations* PRIMARY = nullptr;
+
+ protected:
+  // The list's window with its controls named as in the design.
+  virtual QWidget* buildWindow() = 0;
+  // The list's wrapper around the list manager's set-up: the browser exists
+  // with its list control; the list names its buttons, orders, locator and
+  // columns here.
+  virtual void setUpBrowser(ListBrowser& browser) = 0;
+  // The list's own set-up, after the alerts.
+  virtual void OwnSetup() {}
+  // The record form of the list.
+  virtual void callForm() = 0;
+  // The searchable columns and messages; none for a list without search.
+  virtual std::optional<ListSearchSettings> searchSettings() const { return std::nullopt; }
+  // The list control's name.
+  virtual std::string listControlName() const { return "?BROWSE:5"; }
+
+ private:
+  void chooseSelected();
+  void runQuery();
+
+  std::string name_;
+  const rt::TableDef& def_;
+  std::optional<rt::ProcedureScope> tracked_;
+  std::unique_ptr<ListBrowser> browser_;
+  std::unique_ptr<ListSearch> search_;
+  std::unique_ptr<QueryByExample> query_;
+  FontScaler scaler_;
+  KeyNavigator navigator_;
+  FocusMarker marker_;
+};
+
+}  // namespace core

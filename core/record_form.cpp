@@ -1,0 +1,335 @@
+#include "core/record_form.h"
+
+#include <QApplication>
+#include <QTabWidget>
+#include <map>
+#include <utility>
+
+#include "core/activity_log.h"
+#include "core/control_colouring.h"
+#include "core/table_managers.h"
+#include "platform/base/message_hook.h"
+#include "platform/base/procedures.h"
+#include "platform/base/text_order.h"
+#include "platform/data/record_buffer.h"
+#include "platform/ui/control_kinds.h"
+#include "platform/ui/qt_text.h"
+
+namespace core {
+namespace {
+
+constexpr char kDeleteQuestion[] =
+    "\xBF Est\xE1 seguro que desea eliminar el registro seleccionado?";
+constexpr char kDeleteCaption[] = "Confirmar Borrado";
+constexpr char kSaveQuestion[] =
+    "\xBF"
+    "Desea guardar los cambios realizados al registro?";
+constexpr char kSaveCaption[] = "Confirmar";
+
+std::string trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = text.find_last_not_of(' ');
+  return std::string(text.substr(first, last - first + 1));
+}
+
+// The record each thread's form of a table saved last, for the history key.
+std::unique_ptr<rt::RecordBuffer>& historyRecord(const rt::TableDef& def) {
+  static std::map<std::pair<rt::ThreadNumber, const rt::TableDef*>,
+                  std::unique_ptr<rt::RecordBuffer>>
+      saved;
+  auto& slot = saved[{rt::currentThreadNumber(), &def}];
+  if (!slot) {
+    slot = def.newBuffer();
+    rt::clearRecord(def, *slot);
+  }
+  return slot;
+}
+
+}  // namespace
+
+std::string requestWord(int request) {
+  switch (request) {
+    case request::Insert:
+      return "Insertar";
+    case request::Delete:
+      return "Borrar";
+    case request::Change:
+      return "Modificar";
+    case request::View:
+      return "Ver";
+    default:
+      return "Indeterminado";
+  }
+}
+
+std::string responseWord(int response) {
+  switch (response) {
+    case rt::kCompleted:
+      return "Aceptado";
+    case rt::kCancelled:
+      return "Cancelado";
+    default:
+      return "Indeterminado";
+  }
+}
+
+bool CloseMenuToggle::AlternarMenuCerrar(QWidget* window) {
+  if (window != nullptr) {
+    const bool shown = window->isVisible();
+    window->setWindowFlag(Qt::WindowCloseButtonHint, toggle_ == 0);
+    window->setProperty("rtCloseGreyed", toggle_ == 1);
+    if (shown) window->show();  // a change of flags hides a window
+  }
+  toggle_ = 1 - toggle_;
+  return false;
+}
+
+RecordForm::RecordForm(std::string procedureName, const rt::TableDef& primary, bool protectedForm)
+    : name_(std::move(procedureName)), def_(primary), protected_(protectedForm), fields_(primary) {}
+
+RecordForm::~RecordForm() = default;
+
+rt::Table& RecordForm::table() const { return rt::table(def_); }
+
+int RecordForm::Run() {
+  const int result = rt::WindowDriver::Run();
+  return viewing() ? rt::kCancelled : result;
+}
+
+int RecordForm::Init() {
+  tracked_.emplace(name_);
+  ProcedureName.clear();
+  RequestWord.clear();
+  RecordCode.clear();
+  REQUEST = rt::ThreadRequest();
+  ORIGINALREQUEST = REQUEST;
+  if (int r = rt::WindowDriver::Init(); r != rt::level::Benign) return r;
+  VCRREQUEST = rt::ThreadVcrRequest();
+  rt::ThreadRequest() = 0;
+  rt::ThreadResponse() = 0;
+  HISTORYKEY = kHistoryKey;
+
+  QWidget* window = buildWindow();
+  if (auto* sheet = window->findChild<QTabWidget*>()) {
+    for (const FieldControl& f : fields_.controls()) {
+      if (f.control && sheet->isAncestorOf(f.control)) {
+        FIRSTFIELD = f.control;
+        break;
+      }
+    }
+  }
+  PRIMARY = &relate(def_);
+  if (PRIMARY->open() != level::Benign) {
+    delete window;
+    return rt::level::Notify;
+  }
+  FILESOPENED = 1;
+
+  if (!viewing()) {
+    CHANGEACTION = 2;
+    OKCONTROL = "?OK";
+    if (PrimeUpdate() != rt::level::Benign) {
+      delete window;
+      return rt::level::Notify;
+    }
+  } else {
+    INSERTACTION = DELETEACTION = CHANGEACTION = 1;
+    CANCELACTION = 0;
+    OKCONTROL.clear();
+  }
+  snapshot();
+  Open(window);
+  Display();
+  RegistrarActividad(true);
+  if (protected_) closeMenu_.AlternarMenuCerrar(window);
+  ColorearControles(window);
+  ConfigurarFuente(scaler_, window);
+  // The alerts: the history key on every form, Esc on every form (a
+  // protected form moves the focus to OK, the others close).
+  alertKey(HISTORYKEY);
+  alertKey(Qt::Key_Escape);
+  OwnSetup();
+  marker_.Setup(window);
+  navigator_.SetKeys(window);
+  if (FIRSTFIELD) FIRSTFIELD->setFocus();
+  return rt::level::Benign;
+}
+
+int RecordForm::PrimeUpdate() {
+  TableAccess& access = PRIMARY->access();
+  switch (REQUEST) {
+    case request::Insert:
+      access.primeRecord();
+      return access.insertNumbered() == level::Benign ? rt::level::Benign : rt::level::Notify;
+    case request::Apply:
+    case request::Change:
+    case request::Delete: {
+      const std::int64_t position = table().position();
+      const int read = position != 0 ? table().fetchPosition(position) : table().fetch(0);
+      if (read != 0) {
+        if (REQUEST == request::Apply) {  // nothing stored yet: an apply inserts
+          access.primeRecord();
+          return access.insertNumbered() == level::Benign ? rt::level::Benign : rt::level::Notify;
+        }
+        return rt::level::Notify;
+      }
+      if (REQUEST != request::Delete) return rt::level::Benign;
+      if (rt::showMessage({kDeleteQuestion,
+                           kDeleteCaption,
+                           rt::MessageIcon::Question,
+                           rt::button::Yes | rt::button::No,
+                           {},
+                           rt::button::No}) != rt::button::Yes) {
+        return rt::level::Notify;
+      }
+      if (PRIMARY->remove(false) == level::Benign) Response = rt::kCompleted;
+      return rt::level::Notify;
+    }
+    default:
+      return rt::level::Benign;
+  }
+}
+
+void RecordForm::Update() { fields_.update(table().buffer()); }
+void RecordForm::Display() { fields_.display(table().buffer()); }
+
+void RecordForm::snapshot() {
+  const char* record = table().record();
+  primedRecord_.assign(record, record + def_.recordSize);
+  primedMemos_.clear();
+  for (std::size_t i = 0; i < def_.memos.size(); ++i) {
+    primedMemos_.push_back(table().buffer().memo(static_cast<int>(i)));
+  }
+}
+
+bool RecordForm::recordChanged() {
+  Update();
+  const char* record = table().record();
+  if (!std::equal(primedRecord_.begin(), primedRecord_.end(), record)) return true;
+  for (std::size_t i = 0; i < primedMemos_.size(); ++i) {
+    if (table().buffer().memo(static_cast<int>(i)) != primedMemos_[i]) return true;
+  }
+  return false;
+}
+
+std::string RecordForm::recordCode() {
+  if (def_.keys.empty() || def_.keys[0].components.empty()) return "0";
+  const rt::FieldDef& field = def_.fields[def_.keys[0].components[0].field];
+  if (rt::isTextField(field)) return trimmed(rt::fieldText(field, table().record()));
+  return std::to_string(rt::fieldNumber(field, table().record()));
+}
+
+void RecordForm::RegistrarActividad(bool entry) {
+  if (entry) {
+    ProcedureName = rt::upper(name_).substr(0, 55);
+    RequestWord = requestWord(REQUEST);
+    RecordCode = recordCode().substr(0, 50);
+  }
+  const std::string word = entry ? RequestWord : responseWord(Response);
+  AgregaLog(trimmed(ProcedureName) + " - " + trimmed(word) + " - Cod. " + trimmed(RecordCode) +
+            (entry ? " - Ingreso" : " - Salida"));
+}
+
+int RecordForm::save() {
+  Update();
+  if (!PRIMARY->access().validateRecord()) return rt::level::Notify;
+  const bool inserting = REQUEST == request::Insert ||
+                         (REQUEST == request::Apply && PRIMARY->access().numberedPending());
+  const int result = inserting ? PRIMARY->insert() : PRIMARY->update();
+  if (result != level::Benign) {
+    Display();
+    return rt::level::Notify;
+  }
+  rt::copyRecord(def_, table().buffer(), *historyRecord(def_));
+  saved_ = true;
+  Response = rt::kCompleted;
+  if (REQUEST == request::Apply) {  // the window stays open on the saved record
+    if (table().fetchPosition(table().position()) == 0) Display();
+    snapshot();
+  }
+  return rt::level::Benign;
+}
+
+void RecordForm::abandonInsert() {
+  if (FILESOPENED != 0 && PRIMARY != nullptr && !saved_ && PRIMARY->access().numberedPending()) {
+    PRIMARY->cancelNumbered();
+  }
+}
+
+int RecordForm::TakeEvent() {
+  if (event() == rt::event::AlertKey) {
+    if (keyCode() == Qt::Key_Escape) {
+      if (protected_) {
+        if (QWidget* ok = control(OKCONTROL.empty() ? "?OK" : OKCONTROL)) ok->setFocus();
+      } else {
+        post(rt::event::CloseWindow);
+      }
+      return rt::level::Notify;
+    }
+    if (keyCode() == HISTORYKEY && !viewing()) {
+      fields_.restore(
+          window()->focusWidget() ? rt::owningControl(window()->focusWidget()) : nullptr,
+          *historyRecord(def_));
+      return rt::level::Notify;
+    }
+  }
+  return rt::WindowDriver::TakeEvent();
+}
+
+int RecordForm::TakeAccepted() {
+  if (int r = rt::WindowDriver::TakeAccepted(); r != rt::level::Benign) return r;
+  QWidget* accepted = field();
+  if (accepted == nullptr) return rt::level::Benign;
+  const std::string name = rt::fromQString(accepted->objectName());
+  if (name == "?OK") {
+    Update();
+    if (viewing()) {
+      post(rt::event::CloseWindow);
+    } else if (!OKCONTROL.empty() && save() == rt::level::Benign && REQUEST != request::Apply) {
+      RegistrarActividad(false);
+      return rt::level::Fatal;
+    }
+  } else if (name == "?CANCEL") {
+    Response = rt::kCancelled;
+    RegistrarActividad(false);
+    return rt::level::Fatal;
+  }
+  return rt::level::Benign;
+}
+
+int RecordForm::TakeCloseEvent() {
+  int result = rt::WindowDriver::TakeCloseEvent();
+  bool saveNow = false;
+  if (result == rt::level::Benign && CANCELACTION != 0 && !viewing() && recordChanged()) {
+    const int answer = rt::showMessage({kSaveQuestion,
+                                        kSaveCaption,
+                                        rt::MessageIcon::Question,
+                                        rt::button::Yes | rt::button::No | rt::button::Cancel,
+                                        {},
+                                        rt::button::Yes});
+    if (answer == rt::button::Cancel) result = rt::level::Notify;
+    saveNow = answer == rt::button::Yes;
+  }
+  RegistrarActividad(false);
+  if (saveNow) {
+    if (save() != rt::level::Benign) return rt::level::Notify;
+    RegistrarActividad(false);
+  }
+  return result;
+}
+
+int RecordForm::Kill() {
+  if (!isOpen() && FILESOPENED == 0 && !tracked_) return rt::level::Benign;
+  abandonInsert();
+  rt::WindowDriver::Kill();
+  if (FILESOPENED != 0) {
+    PRIMARY->close();
+    FILESOPENED = 0;
+  }
+  scaler_.ApplyPendingSize();
+  tracked_.reset();
+  return rt::level::Benign;
+}
+
+}  // namespace core

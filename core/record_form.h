@@ -1,0 +1,132 @@
+#pragma once
+// The record form: the window that shows and saves one record of one table
+// under the request its caller left in ThreadRequest (insert, change, delete,
+// view, apply), and answers "completed" or "cancelled" in ThreadResponse.
+// A concrete form builds its window, binds its controls to fields and adds its
+// own set-up; opening, priming, saving, cancelling, the history key, the
+// activity lines and the protection against closing are the shape's.
+#include <QPointer>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/field_controls.h"
+#include "core/focus_marker.h"
+#include "core/font_scaler.h"
+#include "core/key_navigator.h"
+#include "core/table_relations.h"
+#include "platform/base/logical_threads.h"
+#include "platform/ui/window_driver.h"
+
+namespace core {
+
+// The requests a caller leaves in ThreadRequest.
+namespace request {
+constexpr int Insert = 1;
+constexpr int Change = 2;
+constexpr int Delete = 3;
+constexpr int Select = 4;
+constexpr int View = 6;
+constexpr int Apply = 7;
+}  // namespace request
+
+// The history (ditto) key: Ctrl with the apostrophe key.
+constexpr int kHistoryKey = Qt::Key_Apostrophe | static_cast<int>(Qt::ControlModifier);
+
+// The word of a request in the activity lines, and of a response.
+std::string requestWord(int request);
+std::string responseWord(int response);
+
+// The form that cannot be closed from its system menu: greys the Close
+// command on the first call and enables it again on the next. Always false.
+class CloseMenuToggle {
+ public:
+  bool AlternarMenuCerrar(QWidget* window);
+  int toggle() const { return toggle_; }
+
+ private:
+  int toggle_ = 1;
+};
+
+class RecordForm : public rt::WindowDriver {
+ public:
+  RecordForm(std::string procedureName, const rt::TableDef& primary, bool protectedForm);
+  ~RecordForm() override;
+
+  int Run() override;
+  int Init() override;
+  int Kill() override;
+  int TakeEvent() override;
+  int TakeAccepted() override;
+  int TakeCloseEvent() override;
+
+  // Primes the record by the request: a numbered new record for an insert,
+  // the stored record again for a change or a delete; a delete asks first and
+  // deletes at once. Non-zero: the form does not open.
+  virtual int PrimeUpdate();
+  // Every control's value into the record buffer.
+  void Update();
+  void Display();
+  // Whether the record differs from what was primed.
+  bool recordChanged();
+
+  // Window-manager settings of the shape.
+  int REQUEST = 0;
+  int ORIGINALREQUEST = 0;
+  std::string OKCONTROL;
+  QPointer<QWidget> FIRSTFIELD;
+  int HISTORYKEY = 0;
+  int FILESOPENED = 0;
+  TableRelations* PRIMARY = nullptr;
+  int BATCHPROCESSING = 0;
+  int INSERTACTION = 0;
+  int CHANGEACTION = 0;
+  int DELETEACTION = 0;
+  // 1: a close request over a changed record asks whether to save it; 0:
+  // the form closes without asking.
+  int CANCELACTION = 1;
+  int VCRREQUEST = 0;
+
+  // Locals of the activity lines.
+  std::string ProcedureName;
+  std::string RequestWord;
+  std::string RecordCode;
+
+  bool viewing() const { return REQUEST == request::View && BATCHPROCESSING == 0; }
+  const CloseMenuToggle& closeMenu() const { return closeMenu_; }
+
+ protected:
+  // The form's window, its controls named as in the design; bind them to
+  // fields with fields().bind.
+  virtual QWidget* buildWindow() = 0;
+  // The form's own set-up, after the alerts.
+  virtual void OwnSetup() {}
+  // The record's code in the activity lines: the first component of the
+  // primary key, as a plain number.
+  virtual std::string recordCode();
+  FieldControls& fields() { return fields_; }
+  rt::Table& table() const;
+
+  void RegistrarActividad(bool entry);
+
+ private:
+  int save();
+  void snapshot();
+  void abandonInsert();
+
+  std::string name_;
+  const rt::TableDef& def_;
+  bool protected_;
+  std::optional<rt::ProcedureScope> tracked_;
+  FieldControls fields_;
+  FontScaler scaler_;
+  KeyNavigator navigator_;
+  FocusMarker marker_;
+  CloseMenuToggle closeMenu_;
+  std::vector<char> primedRecord_;
+  std::vector<std::string> primedMemos_;
+  bool saved_ = false;
+};
+
+}  // namespace core

@@ -1,0 +1,38 @@
+#pragma once
+// The window in which the practice's general settings are edited: the owner's
+// name, the login switch, the attachments folder, the backup reminder, the
+// attention order of appointments and the address for mailed listings. Each
+// control edits its global at once; "OK" writes them to the settings INI and
+// to respaldo.ini.
+#include <cstdint>
+
+#include "core/focus_marker.h"
+#include "core/font_scaler.h"
+#include "core/key_navigator.h"
+#include "platform/ui/window_driver.h"
+
+namespace core {
+
+class SystemSettingsWindow : public rt::WindowDriver {
+ public:
+  int Init() override;
+  int Kill() override;
+  int TakeAccepted() override;
+
+  // The window's own copy of the backup reminder switch.
+  std::uint8_t RespaldoAutomatico = 0;
+
+ private:
+  void takeControls();  // the controls' values into the globals
+  void showValues();    // the globals into the controls
+  void writeSettings();
+
+  FontScaler fontScaler_;
+  KeyNavigator keyNavigator_;
+  FocusMarker focusMarker_;
+};
+
+// The procedure "VentanaParametrosSistema".
+int VentanaParametrosSistema();
+
+}  // namespace core

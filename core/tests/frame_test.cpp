@@ -1,0 +1,268 @@
+// The frame: its listing-mode cycle, its title, the timer gate that raises
+// the reminders only while no other thread shows a window, the navigation
+// toolbar relayed to the active window's thread, and the backup reminder's
+// date rule.
+#include "core/frame.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMdiSubWindow>
+#include <QToolButton>
+#include <filesystem>
+#include <fstream>
+
+#include "core/backup_reminder.h"
+#include "core/data_files.h"
+#include "core/global_settings.h"
+#include "core/globals.h"
+#include "core/table_managers.h"
+#include "core/users_windows.h"
+#include "platform/base/ini_file.h"
+#include "platform/base/paths.h"
+#include "platform/base/procedures.h"
+#include "platform/data/database.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/testing/window_test_kit.h"
+
+namespace core {
+namespace {
+
+using rt::testing::waitUntil;
+
+TEST(FrameRules, TheListingModeCyclesThroughItsFourModesWithTheirTexts) {
+  const struct {
+    const char* before;
+    const char* after;
+    const char* text;
+  } cases[] = {{"A", "N", "Normal"},
+               {"N", "M", "eMail"},
+               {"M", "P", "Acrobat PDF"},
+               {"P", "A", "Autom\xE1tico"},
+               {"A  ", "N", "Normal"}};
+  for (const auto& c : cases) {
+    const auto next = nextListingMode(c.before);
+    ASSERT_TRUE(next) << c.before;
+    EXPECT_EQ(next->mode, c.after);
+    EXPECT_EQ(next->text, c.text);
+  }
+  EXPECT_FALSE(nextListingMode("X")) << "a mode outside the cycle stays";
+  EXPECT_FALSE(nextListingMode(""));
+}
+
+TEST(FrameRules, TheTitleCarriesTheVersionTheUserAndTheLevel) {
+  const std::string version = versionText(kBuildText);
+  EXPECT_EQ(version.size(), 40u);
+  EXPECT_EQ(version.rfind("Versi\xF3n 9.0 (2025.09.29.4)", 0), 0u);
+  EXPECT_EQ(titleText(version), "Varneta - " + version) << "all 40 characters";
+
+  GLO::TituloSistema = titleText(version);
+  GLO::Nombre_Usuario_Logueado = "";
+  GLO::Nivel_Usuario_Logueado = 9;
+  EXPECT_EQ(frameTitle(), "Varneta - Versi\xF3n 9.0 (2025.09.29.4) - USUARIO:  <9>");
+  GLO::Nombre_Usuario_Logueado = "Ana      ";
+  GLO::Nivel_Usuario_Logueado = 5;
+  EXPECT_EQ(frameTitle(), "Varneta - Versi\xF3n 9.0 (2025.09.29.4) - USUARIO: Ana <5>");
+}
+
+TEST(FrameRules, TheBackupReminderShowsWhenOnAndTheLastBackupIsTwoDaysOld) {
+  const rt::Date today = 82090;
+  const struct {
+    std::int64_t last, enabled;
+    bool due;
+  } cases[] = {{0, 1, true},      {today - 1, 1, false}, {today - 2, 1, true},
+               {today, 1, false}, {today + 5, 1, false}, {today - 30, 0, false},
+               {0, 0, false},     {today - 30, 2, false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(backupReminderDue(today, c.last, c.enabled), c.due)
+        << "last " << c.last << " enabled " << c.enabled;
+  }
+}
+
+TEST(FrameRules, TheReminderTellsTheUserAndRunsTheBackupWindowWhenDue) {
+  int backups = 0;
+  rt::registerProcedure("Respaldo", [&](const rt::ProcedureArgs&) {
+    ++backups;
+    return rt::kCompleted;
+  });
+  const std::string ini = backupIniFile();
+  for (const char* day : {"", "82089", "82088"}) {
+    SCOPED_TRACE(day);
+    rt::putIni("Respaldo", "Habilitado", "1", ini);
+    rt::putIni("Respaldo", "Dia", day, ini);
+    rt::testing::ScriptedMessages messages;
+    const int before = backups;
+    EXPECT_FALSE(AvisoRespaldo());
+    const bool due = std::string_view(day) != "82089";  // yesterday is recent
+    EXPECT_EQ(backups - before, due ? 1 : 0);
+    ASSERT_EQ(messages.asked().size(), due ? 1u : 0u);
+    if (due) {
+      EXPECT_EQ(messages.asked()[0].caption, "Debe realizarse un respaldo");
+    }
+  }
+  rt::unregisterProcedure("Respaldo");
+}
+
+TEST(FrameRules, TheResetEmptiesThePositionsOfEveryProcedureAndKeepsTheRest) {
+  const std::string ini = ".\\varneta.INI";
+  rt::putIni("ExaminarPacientes", "xpos", "120", ini);
+  rt::putIni("ExaminarPacientes", "Orden", "2", ini);
+  rt::putIni("AnyFont", "FontSize", "12", ini);
+  rt::testing::ScriptedMessages messages;
+  ResetearPosicionVentanas();
+  ASSERT_EQ(windowPositionSections().size(), 79u);
+  for (std::string_view section : windowPositionSections()) {
+    for (const char* entry : {"maximize", "xpos", "ypos", "height", "width"}) {
+      EXPECT_EQ(rt::getIni(section, entry, "missing", ini), "") << section << " " << entry;
+    }
+  }
+  EXPECT_EQ(rt::getIni("ExaminarPacientes", "Orden", "", ini), "2");
+  EXPECT_EQ(rt::getIni("AnyFont", "FontSize", "", ini), "12");
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].text, "Proceso de Reseto de Ventanas Finalizado");
+}
+
+// A window of another thread that records the navigation it receives.
+class ListStandIn : public rt::WindowDriver {
+ public:
+  int Init() override {
+    auto* w = new QWidget;
+    w->setObjectName("ListStandIn");
+    Open(w);
+    return rt::level::Benign;
+  }
+  int TakeWindowEvent() override {
+    if (event() == rt::event::Accepted) relayed.push_back(currentEvent().controlNumber);
+    return WindowDriver::TakeWindowEvent();
+  }
+  std::vector<int> relayed;
+};
+
+class RunningFrame : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(openPracticeDatabase(rt::workingFolder()), 0);
+    // Not a first run: the settings file is there.
+    ASSERT_TRUE(rt::putIni("Usuario", "Usuario", "Consultorio", inProgramFolder("Dezedu.ini")));
+    ASSERT_TRUE(rt::putIni("Login", "Login", loginSwitch(), inProgramFolder("Dezedu.ini")));
+    rt::registerProcedure("ProcesoAgenda", [this](const rt::ProcedureArgs&) {
+      ++agendaRuns_;
+      return rt::kCompleted;
+    });
+    rt::start([this] {
+      TableManagersInit();
+      Frame f;
+      frame_ = &f;
+      f.Run();
+      frame_ = nullptr;
+      TableManagersKill();
+      ended_ = true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return frame_ && frame_->isOpen(); }, "the frame"));
+  }
+  void TearDown() override {
+    if (frame_) frame_->post(rt::event::CloseWindow);
+    waitUntil([&] { return ended_; }, "the frame to close");
+    rt::unregisterProcedure("ProcesoAgenda");
+    rt::closeDatabase();
+  }
+
+  virtual const char* loginSwitch() const { return "0"; }
+
+  // Starts a list stand-in on a thread of its own.
+  ListStandIn* openList() {
+    ListStandIn* list = nullptr;
+    rt::start([&list, this] {
+      ListStandIn w;
+      list = &w;
+      ++lists_;
+      w.Run();
+      --lists_;
+    });
+    waitUntil([&] { return list && list->isOpen(); }, "the list");
+    return list;
+  }
+
+  rt::testing::Watchdog watchdog_;
+  Frame* frame_ = nullptr;
+  bool ended_ = false;
+  int agendaRuns_ = 0;
+  int lists_ = 0;
+};
+
+TEST_F(RunningFrame, TheTimerRunsTheRemindersOnlyWhileNoOtherThreadShowsAWindow) {
+  EXPECT_EQ(GLO::ModoListado, "A");
+  frame_->post(rt::event::Timer);
+  ASSERT_TRUE(waitUntil([&] { return agendaRuns_ == 1; }, "the reminders"));
+
+  ListStandIn* list = openList();
+  ASSERT_NE(list, nullptr);
+  frame_->post(rt::event::Timer);
+  ASSERT_TRUE(waitUntil([&] { return frame_->openWindowCount() == 1; }, "the count"));
+  EXPECT_EQ(agendaRuns_, 1) << "a list is open";
+
+  list->post(rt::event::CloseWindow);
+  ASSERT_TRUE(waitUntil([&] { return lists_ == 0; }, "the list to close"));
+  frame_->post(rt::event::Timer);
+  ASSERT_TRUE(waitUntil([&] { return agendaRuns_ == 2; }, "the first tick after it closed"));
+  EXPECT_EQ(frame_->openWindowCount(), 0);
+}
+
+TEST_F(RunningFrame, TheNavigationToolbarReachesTheActiveWindowOfAnotherThread) {
+  ListStandIn* list = openList();
+  ASSERT_NE(list, nullptr);
+  EXPECT_TRUE(list->hosted()) << "a main window is shown inside the frame";
+  ASSERT_EQ(frame_->mdiArea()->subWindowList().size(), 1);
+  EXPECT_EQ(frame_->mdiArea()->subWindowList().front()->widget(), list->window());
+  ASSERT_TRUE(
+      waitUntil([&] { return activeWindowThread() == list->thread(); }, "the list to be active"));
+  frame_->post(rt::event::Accepted, frame_->control("?TOOLBAR:DOWN"));
+  frame_->post(rt::event::Accepted, frame_->control("?TOOLBAR:INSERT"));
+  ASSERT_TRUE(waitUntil([&] { return list->relayed.size() == 2; }, "the relayed presses"));
+  EXPECT_EQ(list->relayed, (std::vector<int>{3009, 3001}));
+  list->post(rt::event::CloseWindow);
+  ASSERT_TRUE(waitUntil([&] { return lists_ == 0; }, "the list to close"));
+  ASSERT_TRUE(
+      waitUntil([&] { return frame_->mdiArea()->subWindowList().empty(); }, "its holder to go"));
+}
+
+TEST_F(RunningFrame, TheListingModeButtonCyclesAndTheTitleShowsTheUser) {
+  auto* mode = frame_->control<QToolButton>("?TIPOLISTADO");
+  ASSERT_NE(mode, nullptr);
+  EXPECT_EQ(mode->text(), "Automatico") << "the text set at start";
+  const char* texts[] = {"Normal", "eMail", "Acrobat PDF", "Autom\xE1tico"};
+  for (const char* text : texts) {
+    ASSERT_TRUE(rt::testing::click(*frame_, "?TIPOLISTADO"));
+    ASSERT_TRUE(waitUntil([&] { return mode->text() == rt::toQString(text); }, text));
+  }
+  EXPECT_EQ(GLO::ModoListado, "A");
+  EXPECT_TRUE(frame_->window()->windowTitle().endsWith(" - USUARIO:  <9>"))
+      << frame_->window()->windowTitle().toStdString();
+  EXPECT_TRUE(std::filesystem::is_directory(rt::workingFolder() / "PDF"));
+}
+
+class RunningFrameWithLogin : public RunningFrame {
+ protected:
+  void SetUp() override {
+    registerUserProcedures();
+    RunningFrame::SetUp();
+  }
+  void TearDown() override {
+    RunningFrame::TearDown();
+    rt::unregisterProcedure("VentanaPresentacionLogin");
+  }
+  const char* loginSwitch() const override { return "1"; }
+};
+
+TEST_F(RunningFrameWithLogin, TheLoginRunsOnOpeningAndTheReloginButtonShows) {
+  // Without users the login window lets everyone in at once.
+  const QString expected = rt::toQString(" - USUARIO: Sin Restricci\xF3n");
+  ASSERT_TRUE(waitUntil([&] { return frame_->window()->windowTitle().endsWith(expected); },
+                        "the title after the login"));
+  EXPECT_TRUE(frame_->window()->windowTitle().contains(" - USUARIO:  <0>"))
+      << "the title set before the login";
+  EXPECT_TRUE(frame_->control("?BUTTON22")->isVisibleTo(frame_->window()));
+}
+
+}  // namespace
+}  // namespace core

@@ -1,0 +1,122 @@
+// The settings read at every start: the first run writes the defaults, a
+// missing entry gives its default, and consultation type 1 is seeded (giving
+// it to every consultation without a type) only while it is missing.
+#include "core/global_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/catalog_tables.h"
+#include "core/clinical_tables.h"
+#include "core/data_files.h"
+#include "core/globals.h"
+#include "core/table_managers.h"
+#include "platform/base/ini_file.h"
+#include "platform/base/paths.h"
+#include "platform/base/registry_store.h"
+#include "platform/data/database.h"
+
+namespace core {
+namespace {
+
+class GlobalSettings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int n = 0;
+    folder_ = std::filesystem::current_path() / ("settings" + std::to_string(++n));
+    std::filesystem::create_directories(folder_);
+    ASSERT_EQ(openPracticeDatabase(folder_), 0);
+    TableManagersInit();
+    GLO::ArchivoIni = rt::runtimeName(folder_ / "Dezedu.ini");
+    GLO::PrimeraEjecucion = 0;
+    GLO::Cod_Usuario_Logueado = 0;
+    GLO::Nivel_Usuario_Logueado = 0;
+  }
+  void TearDown() override {
+    TableManagersKill();
+    rt::closeDatabase();
+  }
+  // Consultations (code, type) added straight to the table.
+  void addConsultations(std::initializer_list<std::pair<int, int>> rows) {
+    TableAccess& a = access(Consultas::def());
+    ASSERT_EQ(a.open(), level::Benign);
+    for (auto [code, type] : rows) {
+      a.table().clear();
+      CON().Cod_Consulta = code;
+      CON().Cod_TipoConsulta = type;
+      ASSERT_EQ(a.table().add(), 0);
+    }
+    a.close();
+  }
+  std::vector<int> consultationTypes() {
+    std::vector<int> types;
+    TableAccess& a = access(Consultas::def());
+    EXPECT_EQ(a.open(), level::Benign);
+    a.table().setToStart(Consultas::CON01);
+    while (a.table().next() == 0) types.push_back(CON().Cod_TipoConsulta);
+    a.close();
+    return types;
+  }
+  void addTypeOne(const char* description) {
+    TableAccess& a = access(TiposConsultas::def());
+    ASSERT_EQ(a.open(), level::Benign);
+    a.table().clear();
+    TIC().Cod_TipoConsulta = 1;
+    TIC().Descripcion = description;
+    ASSERT_EQ(a.table().add(), 0);
+    a.close();
+  }
+  std::filesystem::path folder_;
+};
+
+TEST_F(GlobalSettings, AFirstRunWritesTheDefaultsSeedsTypeOneAndGivesItToUntypedConsultations) {
+  addConsultations({{1, 0}, {2, 3}, {3, 0}});
+  GLO::PrimeraEjecucion = 1;
+  InicializaVariablesGlobales();
+  const auto entries = [&](const char* section) {
+    return rt::getIniSection(section, GLO::ArchivoIni);
+  };
+  EXPECT_EQ(entries("Usuario").at(0).second, "Su Raz\xF3n Social");
+  EXPECT_EQ(entries("Login").at(0).second, "0");
+  EXPECT_EQ(entries("Adjuntos").at(0).second, inProgramFolder("Adjuntos"));
+  ASSERT_EQ(entries("Pantalla").size(), 3u);
+  EXPECT_EQ(entries("Pantalla")[1], (std::pair<std::string, std::string>{"Centrado", "0"}));
+
+  EXPECT_EQ(GLO::UsuarioSistema.substr(0, 15), "Su Raz\xF3n Social");
+  EXPECT_EQ(GLO::LoginRequerido, 0);
+  EXPECT_EQ(GLO::Cod_Usuario_Logueado, 0);
+  EXPECT_EQ(GLO::Nivel_Usuario_Logueado, 9) << "no login: every right";
+  EXPECT_EQ(DAT::RespetaOrdenTurnos, 1);
+  EXPECT_EQ(GLO::ExportacionPropia, 1);
+  EXPECT_EQ(GLO::TituloSistema, "Varneta - " + versionText(kBuildText));
+  EXPECT_EQ(consultationTypes(), (std::vector<int>{1, 3, 1}));
+  const auto color = rt::registryRead(rt::RegistryRoot::CurrentUser, kRegistryKey, "BackColor");
+  ASSERT_TRUE(color);
+  EXPECT_EQ(color->text, "16443110");
+
+  TableAccess& tipos = access(TiposConsultas::def());
+  ASSERT_EQ(tipos.open(), level::Benign);
+  tipos.table().clear();
+  TIC().Cod_TipoConsulta = 1;
+  ASSERT_EQ(tipos.fetchByKey(TiposConsultas::TIC01), level::Benign);
+  EXPECT_EQ(TIC().Descripcion.clipped(), "Consulta Normal");
+  tipos.close();
+}
+
+TEST_F(GlobalSettings, MissingEntriesGiveTheirDefaultsAndAnExistingTypeOneLeavesConsultations) {
+  rt::putIni("Login", "Login", "1", GLO::ArchivoIni);
+  addTypeOne("Primera vez");
+  addConsultations({{1, 0}});
+  InicializaVariablesGlobales();
+  EXPECT_EQ(GLO::UsuarioSistema.substr(0, 4), "xxx ");
+  EXPECT_EQ(GLO::LoginRequerido, 1);
+  EXPECT_EQ(GLO::Nivel_Usuario_Logueado, 0) << "left for the login";
+  EXPECT_EQ(DAT::RespetaOrdenTurnos, 1);
+  EXPECT_EQ(GLO::DirectorioAdjuntos, "");
+  EXPECT_EQ(consultationTypes(), (std::vector<int>{0}));
+  EXPECT_TRUE(rt::getIniSection("Pantalla", GLO::ArchivoIni).empty()) << "not a first run";
+}
+
+}  // namespace
+}  // namespace core

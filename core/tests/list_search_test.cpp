@@ -1,0 +1,209 @@
+// The list search: the expression the dialog builds, and the search of the
+// users list from the top, from the selected row and past the last match.
+#include "core/list_search.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
+#include <filesystem>
+
+#include "core/catalog_tables.h"
+#include "core/data_files.h"
+#include "core/globals.h"
+#include "core/table_managers.h"
+#include "core/tests/probed_window.h"
+#include "core/users_windows.h"
+#include "platform/data/database.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/testing/window_test_kit.h"
+
+namespace core {
+namespace {
+
+using rt::testing::click;
+using rt::testing::runOnThread;
+using rt::testing::ScriptedMessages;
+using rt::testing::WindowScript;
+
+TEST(SearchExpression, FromAColumnAndATypedValue) {
+  struct Case {
+    const char* value;
+    const char* picture;
+    const char* expected;
+  } cases[] = {
+      {"ana", "@s60", "MATCH(USU:Nombre_Usuario,'*ana*',17)"},
+      {"ana  ", "@S60", "MATCH(USU:Nombre_Usuario,'*ana*',17)"},
+      {"an?a", "@s60", "MATCH(USU:Nombre_Usuario,'an?a',17)"},
+      {"an*", "@s60", "MATCH(USU:Nombre_Usuario,'an*',17)"},
+      {"O'Brien", "@s60", "MATCH(USU:Nombre_Usuario,'*O''Brien*',17)"},
+      {"29/09/2025", "@d17", "MATCH(USU:Nombre_Usuario,'82090',17)"},
+      {"1,234", "@n6", "MATCH(USU:Nombre_Usuario,'1234',17)"},
+      {"1*", "@n6", "MATCH(USU:Nombre_Usuario,'1*',17)"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(matchExpression("USU:Nombre_Usuario", searchValue(c.value, c.picture)), c.expected)
+        << c.value << " " << c.picture;
+  }
+  EXPECT_EQ(vsDoubleQuotes("  it's ''  "), "  it''s ''''");
+  const auto columns =
+      splitSearchColumns("Nombre|@s60|USU:Nombre_Usuario|Login|@s20|USU:Login_Usuario|");
+  ASSERT_EQ(columns.size(), 2u);
+  EXPECT_EQ(columns[1].title, "Login");
+  EXPECT_EQ(columns[1].picture, "@s20");
+  EXPECT_EQ(columns[1].field, "USU:Login_Usuario");
+  EXPECT_EQ(splitSearchColumns(std::string(40, 'x') + "|@s1|F")[0].title.size(), 32u);
+}
+
+constexpr char kListTitle[] = "Examinando el archivo de Usuarios";
+constexpr char kDialogTitle[] = "Busqueda...";
+// The users list with helpers of the search tests.
+class ProbedList : public testing::Probed<UsersList> {
+ public:
+  void probe(std::function<void(ProbedList&)> step) {
+    Probed::probe([step](UsersList& l) { step(static_cast<ProbedList&>(l)); });
+  }
+  std::string selected() {
+    const ListRow* row = browser().selectedRow();
+    return row ? rt::fromQString(row->cells[0]) : std::string();
+  }
+  void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(browser().list(), static_cast<Qt::Key>(key), modifiers);
+  }
+};
+
+class ListSearchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int n = 0;
+    folder_ = std::filesystem::current_path() / ("search" + std::to_string(++n));
+    std::filesystem::create_directories(folder_);
+    ASSERT_EQ(openPracticeDatabase(folder_), 0);
+    GLO::Nivel_Usuario_Logueado = 9;
+  }
+  void TearDown() override { rt::closeDatabase(); }
+
+  // One script drives every window of a test: the list's step is added here.
+  void withList(const std::vector<std::string>& names, WindowScript& script,
+                const std::function<void(ProbedList&)>& steps) {
+    ASSERT_TRUE(runOnThread(
+        [&] {
+          TableManagersInit();
+          relate(Usuarios::def()).open();
+          for (const std::string& name : names) {
+            access(Usuarios::def()).primeRecord();
+            USU().Nombre_Usuario = name;
+            USU().Login_Usuario = "l" + name;
+            access(Usuarios::def()).insertNumbered(false);
+            access(Usuarios::def()).insert(false);
+          }
+          ProbedList list;
+          script.on(kListTitle, [&](rt::WindowDriver&) { steps(list); });
+          list.Run();
+          relate(Usuarios::def()).close();
+          TableManagersKill();
+        },
+        std::chrono::seconds(30)));
+  }
+
+  std::filesystem::path folder_;
+};
+
+// Types the value into the dialog and presses the button.
+std::function<void(rt::WindowDriver&)> searchFor(const char* value, const char* button,
+                                                 std::string* shown = nullptr) {
+  return [=](rt::WindowDriver& w) {
+    if (shown) *shown = rt::fromQString(w.control<QLineEdit>("?SEARCHVALUE")->text());
+    if (value) w.control<QLineEdit>("?SEARCHVALUE")->setText(value);
+    click(w, button);
+  };
+}
+
+TEST_F(ListSearchTest, FromTheTopThenNextUntilNoMore) {
+  ScriptedMessages messages;
+  WindowScript dialog;
+  dialog.on(kDialogTitle, searchFor("ana", "?FIND"));
+  withList({"Mariana", "ANA", "Beto", "Juana"}, dialog, [&](ProbedList& list) {
+    list.probe([](ProbedList& l) {
+      l.browser().list()->setCurrentIndex(l.browser().list()->model()->index(3, 0));
+      l.key(Qt::Key_B, Qt::ControlModifier);  // from the top, though Mariana is selected
+    });
+    list.probe([](ProbedList& l) {
+      EXPECT_EQ(l.selected(), "ANA");
+      EXPECT_EQ(l.search()->expression(), "MATCH(USU:Nombre_Usuario,'*ana*',17)");
+      EXPECT_EQ(l.window()->focusWidget(), l.browser().list());
+      l.key(Qt::Key_F3);
+    });
+    list.probe([](ProbedList& l) {
+      EXPECT_EQ(l.selected(), "Juana");
+      l.key(Qt::Key_F3);
+    });
+    list.probe([](ProbedList& l) {
+      EXPECT_EQ(l.selected(), "Mariana");
+      l.key(Qt::Key_F3);
+    });
+    list.probe([](ProbedList& l) {
+      EXPECT_EQ(l.selected(), "Mariana");  // no further match: the selection stays
+      click(l, "?CLOSE");
+    });
+  });
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].text, "No hay mas ocurrencias.");
+  EXPECT_EQ(messages.asked()[0].caption, "Buscar");
+}
+
+TEST_F(ListSearchTest, NextFromTheSelectedRowRememberedValueAndNoCriteria) {
+  ScriptedMessages messages;
+  WindowScript dialogs;
+  std::string reopenedWith;
+  dialogs.on(kDialogTitle, searchFor("an*", "?FINDNEXT"))
+      .on(kDialogTitle, searchFor(nullptr, "?CANCEL", &reopenedWith));
+  withList({"Ana", "Andres", "Beto", "Antonio"}, dialogs, [&](ProbedList& list) {
+    list.probe([](ProbedList& l) {
+      l.key(Qt::Key_F3);  // before any search: no criteria
+    });
+    list.probe([](ProbedList& l) {
+      // Ana, Andres, Antonio, Beto: from the selected Andres the next is Antonio.
+      l.browser().list()->setCurrentIndex(l.browser().list()->model()->index(1, 0));
+      l.key(Qt::Key_B, Qt::ControlModifier);
+    });
+    list.probe([](ProbedList& l) {
+      EXPECT_EQ(l.selected(), "Antonio");
+      l.key(Qt::Key_B, Qt::ControlModifier);  // reopened, then Cancelar
+    });
+    list.probe([](ProbedList& l) {
+      EXPECT_EQ(l.search()->expression(), "");
+      click(l, "?CLOSE");
+    });
+  });
+  EXPECT_EQ(reopenedWith, "an*");
+  ASSERT_EQ(messages.asked().size(), 2u);
+  EXPECT_EQ(messages.asked()[0].text, "No search criteria specified.");
+  EXPECT_EQ(messages.asked()[0].caption, "Error");
+  EXPECT_EQ(messages.asked()[1].text, "No search criteria specified.");
+}
+
+TEST_F(ListSearchTest, DialogGivesTheValueTheColumnsPicture) {
+  ASSERT_TRUE(runOnThread([&] {
+    std::string title = "Login", value = "beto";
+    std::uint8_t next = 0;
+    WindowScript script;
+    script.on(kDialogTitle, [](rt::WindowDriver& w) {
+      EXPECT_EQ(w.control<QComboBox>("?SEARCHFIELDS")->currentText(), "Login");
+      EXPECT_EQ(w.control<QLineEdit>("?SEARCHVALUE")->maxLength(), 20);
+      EXPECT_EQ(w.control<QLabel>("?MATCHCRITERIA")->text(),
+                "MATCH(USU:Login_Usuario,'*beto*',17)");
+      click(w, "?FINDNEXT");
+    });
+    EXPECT_EQ(
+        vsFind("Nombre|@s60|USU:Nombre_Usuario|Login|@s20|USU:Login_Usuario|", title, value, next),
+        "MATCH(USU:Login_Usuario,'*beto*',17)");
+    EXPECT_EQ(next, 1);
+  }));
+}
+
+}  // namespace
+}  // namespace core

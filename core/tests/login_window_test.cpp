@@ -1,0 +1,158 @@
+// The login window: no users, the last login offered, letter case, twin
+// logins, a wrong password, Cancelar with and without a correct password, and
+// the activity log's file after a login.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <filesystem>
+
+#include "core/activity_log.h"
+#include "core/catalog_tables.h"
+#include "core/data_files.h"
+#include "core/globals.h"
+#include "core/table_managers.h"
+#include "core/tests/probed_window.h"
+#include "core/users_windows.h"
+#include "platform/base/ini_file.h"
+#include "platform/base/logical_threads.h"
+#include "platform/data/database.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/testing/window_test_kit.h"
+
+namespace core {
+namespace {
+
+using rt::testing::click;
+using rt::testing::runOnThread;
+using rt::testing::ScriptedMessages;
+using rt::testing::WindowScript;
+
+struct User {
+  const char* name;
+  const char* login;
+  const char* password;
+  int level;
+};
+
+class LoginTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int n = 0;
+    folder_ = std::filesystem::current_path() / ("login" + std::to_string(++n));
+    std::filesystem::create_directories(folder_);
+    ASSERT_EQ(openPracticeDatabase(folder_), 0);
+    rt::putIni("Sistema", "Usuario", "", "win.ini");
+    GLO::Cod_Usuario_Logueado = 0;
+    GLO::Nivel_Usuario_Logueado = 0;
+    GLO::Nombre_Usuario_Logueado.clear();
+    previous_ = rt::setHaltHandler([this](int) { halted_ = true; });
+  }
+  void TearDown() override {
+    rt::setHaltHandler(previous_);
+    rt::closeDatabase();
+  }
+
+  // Adds the users, then runs the login with the script.
+  void login(const std::vector<User>& users, std::vector<std::function<void(LoginWindow&)>> steps) {
+    runOnThread([&] {
+      TableManagersInit();
+      relate(Usuarios::def()).open();
+      for (const User& u : users) {
+        access(Usuarios::def()).primeRecord();
+        USU().Nombre_Usuario = u.name;
+        USU().Login_Usuario = u.login;
+        USU().Password_Usuario = u.password;
+        USU().NivelAcceso = static_cast<std::uint8_t>(u.level);
+        access(Usuarios::def()).insertNumbered(false);
+        access(Usuarios::def()).insert(false);
+      }
+      relate(Usuarios::def()).close();
+      testing::Probed<LoginWindow> window;
+      for (auto& step : steps) window.probe(step);
+      window.Run();
+      TableManagersKill();
+    });
+  }
+
+  std::filesystem::path folder_;
+  bool halted_ = false;
+  rt::HaltHandler previous_;
+};
+
+// A step that types into an entry and accepts it.
+std::function<void(LoginWindow&)> type(const char* control, const char* text) {
+  return [=](LoginWindow& w) {
+    w.control<QLineEdit>(control)->setText(rt::toQString(text));
+    w.post(rt::event::Accepted, w.control(control));
+  };
+}
+std::function<void(LoginWindow&)> press(const char* control) {
+  return [=](LoginWindow& w) { w.post(rt::event::Accepted, w.control(control)); };
+}
+
+const std::vector<User> kUsers = {
+    {"Ana Perez", "ana", "Secreto", 5},
+    {"Ana Gomez", "ANA", "otra", 9},  // the same login in the key's order: second
+    {"Beto", "beto", "b", 9},
+};
+
+TEST_F(LoginTest, NoUsersMeansNoRestriction) {
+  login({}, {});
+  EXPECT_FALSE(halted_);
+  EXPECT_EQ(GLO::Nombre_Usuario_Logueado, "Sin Restricci\xF3n");
+  EXPECT_EQ(GLO::Nivel_Usuario_Logueado, 9);
+  EXPECT_EQ(GLO::Cod_Usuario_Logueado, 0);
+}
+
+TEST_F(LoginTest, LoginInOtherCaseFindsTheFirstTwinAndOkRecordsIt) {
+  ScriptedMessages messages;
+  std::string logBefore;
+  login(kUsers, {[&](LoginWindow& w) {
+                   logBefore = GLO::ArchivoLog;
+                   EXPECT_FALSE(w.control("?OK")->isEnabled());
+                 },
+                 type("?LOC:LOGIN", "aNa"), type("?LOC:PASSWORD", "otra"),  // the twin's: refused
+                 type("?LOC:LOGIN", "ana"), type("?LOC:PASSWORD", "secreto"),  // case counts
+                 type("?LOC:LOGIN", "ANA"), type("?LOC:PASSWORD", "Secreto"),
+                 [](LoginWindow& w) { EXPECT_TRUE(w.control("?OK")->isEnabled()); }, press("?OK")});
+  EXPECT_FALSE(halted_);
+  ASSERT_EQ(messages.asked().size(), 2u);
+  EXPECT_EQ(messages.asked()[0].caption, " Error de Acceso...");
+  EXPECT_EQ(messages.asked()[0].text.substr(0, 31), " El password que ha ingresado n");
+  EXPECT_EQ(GLO::Cod_Usuario_Logueado, 1);
+  EXPECT_EQ(GLO::Nivel_Usuario_Logueado, 5);
+  EXPECT_EQ(GLO::Nombre_Usuario_Logueado, "Ana Perez");
+  EXPECT_EQ(rt::getIni("Sistema", "Usuario", "", "win.ini"), "ANA");
+  EXPECT_NE(GLO::ArchivoLog.find("LogTL-0001-"), std::string::npos);
+  EXPECT_NE(GLO::ArchivoLog, logBefore);
+}
+
+TEST_F(LoginTest, LastLoginIsOfferedWithTheFocusInThePassword) {
+  rt::putIni("Sistema", "Usuario", "beto", "win.ini");
+  login(kUsers,
+        {[](LoginWindow& w) {
+           EXPECT_EQ(w.control<QLabel>("?GLO:NOMBRE_USUARIO_LOGUEADO")->text(), "Beto");
+           EXPECT_EQ(w.control<QLineEdit>("?LOC:LOGIN")->text(), "beto");
+           EXPECT_EQ(w.window()->focusWidget(), w.control("?LOC:PASSWORD"));
+         },
+         type("?LOC:PASSWORD", "b"), press("?BUTTON2")});  // Cancelar after a correct password
+  EXPECT_FALSE(halted_);
+  EXPECT_EQ(GLO::Cod_Usuario_Logueado, 3);
+  EXPECT_EQ(rt::getIni("Sistema", "Usuario", "", "win.ini"), "beto");  // not written again
+}
+
+TEST_F(LoginTest, CancelarWithoutACorrectPasswordEndsTheProgram) {
+  ScriptedMessages messages;
+  login(kUsers, {type("?LOC:LOGIN", "nadie"),
+                 type("?LOC:PASSWORD", ""),  // after an unknown login nothing can match
+                 press("?BUTTON2")});
+  EXPECT_TRUE(halted_);
+  ASSERT_EQ(messages.asked().size(), 2u);
+  EXPECT_EQ(messages.asked()[0].text.substr(0, 30), " El login de usuario que ha in");
+  EXPECT_EQ(GLO::Cod_Usuario_Logueado, 0);
+}
+
+}  // namespace
+}  // namespace core

@@ -1,0 +1,431 @@
+// The record form and the list window on the users form and list: requests,
+// activity lines, the save question, protection, lookups, the level rules,
+// the locator and paging, and the login window.
+#include "core/users_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "core/activity_log.h"
+#include "core/catalog_tables.h"
+#include "core/data_files.h"
+#include "core/globals.h"
+#include "core/table_managers.h"
+#include "core/tests/probed_window.h"
+#include "platform/base/ini_file.h"
+#include "platform/base/logical_threads.h"
+#include "platform/base/paths.h"
+#include "platform/base/procedures.h"
+#include "platform/data/database.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/testing/window_test_kit.h"
+
+namespace core {
+namespace {
+
+using rt::testing::click;
+using rt::testing::runOnThread;
+using rt::testing::ScriptedMessages;
+using rt::testing::WindowScript;
+
+constexpr char kFormTitle[] = "Actualizando un registro de Usuarios";
+constexpr char kListTitle[] = "Examinando el archivo de Usuarios";
+
+class UsersWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int n = 0;
+    folder_ = std::filesystem::current_path() / ("users" + std::to_string(++n));
+    std::filesystem::create_directories(folder_ / "tmp");
+    setenv("TEMP", rt::runtimeName(folder_ / "tmp").c_str(), 1);
+    ASSERT_EQ(openPracticeDatabase(folder_), 0);
+    GLO::Cod_Usuario_Logueado = 0;
+    GLO::Nivel_Usuario_Logueado = 9;
+    GLO::Nombre_Usuario_Logueado.clear();
+    BuildArchivoLog();
+  }
+  void TearDown() override {
+    rt::closeDatabase();
+    unsetenv("TEMP");
+  }
+
+  // Runs the body on a logical thread that has its table managers.
+  void onThread(const std::function<void()>& body) {
+    ASSERT_TRUE(runOnThread([&] {
+      TableManagersInit();
+      relate(Usuarios::def()).open();
+      body();
+      relate(Usuarios::def()).close();
+      TableManagersKill();
+    }));
+  }
+
+  // On a thread: adds a user and answers its code.
+  static int addUser(std::string_view name, std::string_view login, std::string_view password,
+                     int level) {
+    TableAccess& a = access(Usuarios::def());
+    a.primeRecord();
+    USU().Nombre_Usuario = name;
+    USU().Login_Usuario = login;
+    USU().Password_Usuario = password;
+    USU().NivelAcceso = static_cast<std::uint8_t>(level);
+    EXPECT_EQ(a.insertNumbered(false), level::Benign);
+    EXPECT_EQ(a.insert(false), level::Benign);
+    return USU().Cod_Usuario;
+  }
+  static void readUser(int code) {
+    USU().Cod_Usuario = static_cast<std::uint16_t>(code);
+    ASSERT_EQ(Usuarios::table().fetch(Usuarios::USU01), 0);
+  }
+
+  // The activity lines without their date and time.
+  std::vector<std::string> logLines() const {
+    std::vector<std::string> lines;
+    std::ifstream in(rt::resolvePath(GLO::ArchivoLog));
+    for (std::string line; std::getline(in, line);) {
+      lines.push_back(line.size() > 22 ? line.substr(22) : line);
+    }
+    return lines;
+  }
+
+  std::filesystem::path folder_;
+};
+
+using testing::Probed;
+
+// Opens the form under a request on the thread and returns ThreadResponse.
+int runForm(int request) {
+  rt::ThreadRequest() = static_cast<std::uint8_t>(request);
+  FormularioUsuario();
+  return rt::ThreadResponse();
+}
+
+TEST_F(UsersWindows, ViewModeSavesNothingAndAnswersCancelledWhateverTheButton) {
+  onThread([&] {
+    const int code = addUser("Ana", "ana", "x", 5);
+    for (const char* button : {"?OK", "?CANCEL"}) {
+      readUser(code);
+      WindowScript script;
+      script.on(kFormTitle, [&](rt::WindowDriver& w) {
+        w.control<QLineEdit>("?USU:NOMBRE_USUARIO")->setText("Otra");
+        click(w, button);
+      });
+      EXPECT_EQ(runForm(request::View), rt::kCancelled);
+      readUser(code);
+      EXPECT_EQ(USU().Nombre_Usuario, "Ana");
+    }
+  });
+  EXPECT_EQ(logLines(), (std::vector<std::string>{
+                            "FORMULARIOUSUARIO - Ver - Cod. 1 - Ingreso",
+                            "FORMULARIOUSUARIO - Indeterminado - Cod. 1 - Salida",
+                            "FORMULARIOUSUARIO - Ver - Cod. 1 - Ingreso",
+                            "FORMULARIOUSUARIO - Cancelado - Cod. 1 - Salida",
+                        }));
+}
+
+TEST_F(UsersWindows, UnknownRequestIsIndeterminateAndInsertSavesANumberedRecord) {
+  onThread([&] {
+    addUser("Ana", "ana", "x", 5);
+    readUser(1);
+    WindowScript script;
+    script.on(kFormTitle, [](rt::WindowDriver& w) { click(w, "?CANCEL"); });
+    EXPECT_EQ(runForm(9), rt::kCancelled);
+
+    WindowScript insert;
+    insert.on(kFormTitle, [](rt::WindowDriver& w) {
+      w.control<QLineEdit>("?USU:NOMBRE_USUARIO")->setText("Beto");
+      w.control<QLineEdit>("?USU:LOGIN_USUARIO")->setText("beto");
+      click(w, "?OK");
+    });
+    EXPECT_EQ(runForm(request::Insert), rt::kCompleted);
+    readUser(2);
+    EXPECT_EQ(USU().Login_Usuario, "beto");
+    EXPECT_EQ(USU().NivelAcceso, 5);  // the table's default
+
+    // An abandoned insert leaves no record behind.
+    WindowScript abandon;
+    abandon.on(kFormTitle, [](rt::WindowDriver& w) { click(w, "?CANCEL"); });
+    EXPECT_EQ(runForm(request::Insert), rt::kCancelled);
+    EXPECT_EQ(Usuarios::table().records(), 2);
+  });
+  const auto lines = logLines();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0], "FORMULARIOUSUARIO - Indeterminado - Cod. 1 - Ingreso");
+  EXPECT_EQ(lines[2], "FORMULARIOUSUARIO - Insertar - Cod. 2 - Ingreso");
+  EXPECT_EQ(lines[3], "FORMULARIOUSUARIO - Aceptado - Cod. 2 - Salida");
+  EXPECT_EQ(lines[4], "FORMULARIOUSUARIO - Insertar - Cod. 3 - Ingreso");
+  EXPECT_EQ(lines[5], "FORMULARIOUSUARIO - Cancelado - Cod. 3 - Salida");
+}
+
+TEST_F(UsersWindows, CloseOverAChangedRecordAsksAndWritesAnExitLineEachTime) {
+  ScriptedMessages answers({rt::button::Cancel, rt::button::Yes});
+  onThread([&] {
+    const int code = addUser("Ana", "ana", "x", 5);
+    readUser(code);
+    WindowScript script;
+    script.on(kFormTitle, [](rt::WindowDriver& w) {
+      w.control<QLineEdit>("?USU:NOMBRE_USUARIO")->setText("Ana Maria");
+      w.post(rt::event::CloseWindow);  // answered Cancel: the form stays
+      w.post(rt::event::CloseWindow);  // answered Yes: saved and closed
+    });
+    EXPECT_EQ(runForm(request::Change), rt::kCompleted);
+    readUser(code);
+    EXPECT_EQ(USU().Nombre_Usuario, "Ana Maria");
+  });
+  ASSERT_EQ(answers.asked().size(), 2u);
+  EXPECT_EQ(logLines(), (std::vector<std::string>{
+                            "FORMULARIOUSUARIO - Modificar - Cod. 1 - Ingreso",
+                            "FORMULARIOUSUARIO - Indeterminado - Cod. 1 - Salida",
+                            "FORMULARIOUSUARIO - Indeterminado - Cod. 1 - Salida",
+                            "FORMULARIOUSUARIO - Aceptado - Cod. 1 - Salida",
+                        }));
+}
+
+TEST_F(UsersWindows, DeleteAsksFirstAndEndsWithoutOpening) {
+  ScriptedMessages answers({rt::button::No, rt::button::Yes});
+  onThread([&] {
+    const int code = addUser("Ana", "ana", "x", 5);
+    readUser(code);
+    EXPECT_EQ(runForm(request::Delete), rt::kCancelled);
+    EXPECT_EQ(Usuarios::table().records(), 1);
+    readUser(code);
+    EXPECT_EQ(runForm(request::Delete), rt::kCompleted);
+    EXPECT_EQ(Usuarios::table().records(), 0);
+  });
+  ASSERT_EQ(answers.asked().size(), 2u);
+  EXPECT_EQ(answers.asked()[0].caption, "Confirmar Borrado");
+  EXPECT_TRUE(logLines().empty());  // the window never opened
+}
+
+TEST_F(UsersWindows, ProtectedFormEscGoesToOkAndCloseIsGreyed) {
+  onThread([&] {
+    readUser(addUser("Ana", "ana", "x", 5));
+    rt::ThreadRequest() = request::Change;
+    Probed<UserForm> form;
+    WindowScript script;
+    script.on(kFormTitle, [&](rt::WindowDriver& w) {
+      EXPECT_TRUE(w.window()->property("rtCloseGreyed").toBool());
+      EXPECT_FALSE(w.window()->windowFlags() & Qt::WindowCloseButtonHint);
+      w.control("?USU:NOMBRE_USUARIO")->setFocus();
+      QTest::keyClick(w.control("?USU:NOMBRE_USUARIO"), Qt::Key_Escape);
+      form.probe([](UserForm& f) {
+        EXPECT_TRUE(f.isOpen());
+        EXPECT_EQ(f.window()->focusWidget(), f.control("?OK"));
+        click(f, "?CANCEL");
+      });
+    });
+    form.Run();
+    EXPECT_EQ(form.closeMenu().toggle(), 0);
+  });
+}
+
+TEST_F(UsersWindows, LevelRulesOfTheFormAndTheList) {
+  onThread([&] {
+    const int own = addUser("Ana", "ana", "x", 5);
+    const int other = addUser("Beto", "beto", "y", 5);
+    GLO::Nivel_Usuario_Logueado = 5;
+    GLO::Cod_Usuario_Logueado = static_cast<std::uint16_t>(own);
+    for (int code : {own, other}) {
+      readUser(code);
+      WindowScript script;
+      script.on(kFormTitle, [&](rt::WindowDriver& w) {
+        for (const char* c :
+             {"?USU:NOMBRE_USUARIO", "?USU:LOGIN_USUARIO", "?USU:PASSWORD_USUARIO"}) {
+          EXPECT_EQ(w.control(c)->isEnabled(), code == own) << c;
+        }
+        EXPECT_FALSE(w.control("?USU:NIVELACCESO")->isEnabled());
+        click(w, "?CANCEL");
+      });
+      runForm(request::Change);
+    }
+    for (int level : {5, 9}) {
+      GLO::Nivel_Usuario_Logueado = static_cast<std::uint8_t>(level);
+      WindowScript script;
+      script.on(kListTitle, [&](rt::WindowDriver& w) {
+        EXPECT_EQ(w.control("?INSERT:6")->isVisible(), level == 9);
+        EXPECT_EQ(w.control("?DELETE:6")->isVisible(), level == 9);
+        EXPECT_TRUE(w.control("?CHANGE:6")->isVisible());
+        EXPECT_FALSE(w.control("?SELECT:3")->isVisible());  // shown only to select
+        click(w, "?CLOSE");
+      });
+      EXPECT_EQ(ExaminarUsuarios(), rt::kCompleted);  // browsing answers completed
+    }
+  });
+}
+
+TEST_F(UsersWindows, LookupAnswersTheChosenRowInTheCallersBuffer) {
+  onThread([&] {
+    addUser("Carla", "carla", "x", 5);
+    addUser("Ana", "ana", "x", 5);
+    addUser("Beto", "beto", "x", 5);
+    rt::clearRecord(Usuarios::def(), Usuarios::table().buffer());
+    WindowScript closeIt;
+    closeIt.on(kListTitle, [](rt::WindowDriver& w) {
+      EXPECT_TRUE(w.control("?SELECT:3")->isVisible());
+      click(w, "?CLOSE");
+    });
+    rt::ThreadRequest() = request::Select;
+    EXPECT_EQ(ExaminarUsuarios(), rt::kCancelled);
+
+    WindowScript choose;
+    choose.on(kListTitle, [](rt::WindowDriver& w) {
+      auto* list = w.control<QTableView>("?BROWSE:5");
+      list->setCurrentIndex(list->model()->index(1, 0));  // by name: Ana, Beto, Carla
+      click(w, "?SELECT:3");
+    });
+    rt::ThreadRequest() = request::Select;
+    EXPECT_EQ(ExaminarUsuarios(), rt::kCompleted);
+    EXPECT_EQ(rt::ThreadResponse(), rt::kCompleted);
+    EXPECT_EQ(USU().Nombre_Usuario, "Beto");
+  });
+}
+
+TEST_F(UsersWindows, ViewModeListOpensNoForm) {
+  onThread([&] {
+    addUser("Ana", "ana", "x", 5);
+    GLO::Nivel_Usuario_Logueado = 5;
+    WindowScript script;
+    int answer = 0;
+    script.on(kListTitle, [&](rt::WindowDriver& w) {
+      auto& list = static_cast<UsersList&>(w);
+      EXPECT_EQ(list.browser().INSERTCONTROL, nullptr);
+      EXPECT_EQ(list.browser().DELETECONTROL, nullptr);
+      answer = list.RunProcedure(1, request::Change);
+      click(w, "?CLOSE");
+    });
+    rt::ThreadRequest() = request::View;
+    ExaminarUsuarios();
+    EXPECT_EQ(answer, rt::kCancelled);
+  });
+  EXPECT_TRUE(logLines().empty());  // no form was opened
+}
+
+TEST_F(UsersWindows, LocatorAndPagingOverManyRows) {
+  onThread([&] {
+    for (int i = 0; i < 250; ++i) {
+      char name[16];
+      std::snprintf(name, sizeof name, "user%03d", i);
+      addUser(name, name, "x", 5);
+    }
+    addUser("\xC1ngel", "angel", "x", 5);  // sorts with the A's, before "B"
+    addUser("Bruno", "bruno", "x", 5);
+    Probed<UsersList> list;
+    WindowScript script;
+    script.on(kListTitle, [&](rt::WindowDriver& w) {
+      auto* view = w.control<QTableView>("?BROWSE:5");
+      EXPECT_EQ(view->model()->rowCount(), ListBrowser::kPage);
+      EXPECT_EQ(view->model()->data(view->model()->index(0, 0)).toString(),
+                QString::fromUtf8("\u00C1ngel"));
+      view->setFocus();
+      QTest::keyClicks(view, "user2");
+      list.probe([](UsersList& l) {
+        EXPECT_EQ(l.browser().locatorText(), "user2");
+        const ListRow* row = l.browser().selectedRow();
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row->cells[0], "user200");
+        // Backspace widens the locator again: "user" finds the first user.
+        QTest::keyClick(l.browser().list(), Qt::Key_Backspace);
+      });
+      list.probe([](UsersList& l) {
+        EXPECT_EQ(l.browser().selectedRow()->cells[0], "user000");
+        // To the end: pages load as the list scrolls.
+        QTableView* view = l.browser().list();
+        view->scrollToBottom();
+      });
+      list.probe([](UsersList& l) {
+        EXPECT_GT(l.browser().RecordsInView(), ListBrowser::kPage);
+        l.browser().LoadWhole(true);
+        EXPECT_EQ(l.browser().RecordsInView(), 252);
+        click(l, "?CLOSE");
+      });
+    });
+    list.Run();
+  });
+}
+
+TEST_F(UsersWindows, QueryByExampleIsANamedFilterJoinedWithTheOthers) {
+  onThread([&] {
+    addUser("Ana", "ana", "x", 9);
+    addUser("Beto", "beto", "x", 9);
+    addUser("Mariana", "mari", "x", 5);
+    Probed<UsersList> list;
+    WindowScript script;
+    auto names = [](UsersList& l) {
+      std::vector<std::string> shown;
+      auto* model = l.browser().list()->model();
+      for (int r = 0; r < model->rowCount(); ++r) {
+        shown.push_back(rt::fromQString(model->data(model->index(r, 0)).toString()));
+      }
+      return shown;
+    };
+    script
+        .on(kListTitle,
+            [&](rt::WindowDriver&) {
+              list.probe([](UsersList& l) { click(l, "?QUERY:2"); });
+              list.probe([&](UsersList& l) {
+                EXPECT_EQ(names(l), (std::vector<std::string>{"Ana", "Mariana"}));
+                l.browser().SetFilter("USU:NivelAcceso = 9", "1 Nivel");
+                l.browser().ApplyFilter();
+                l.browser().ResetView();
+                EXPECT_EQ(l.browser().filterText(),
+                          "(USU:NivelAcceso = 9) AND (MATCH(USU:Nombre_Usuario,'*ana*',17))");
+                EXPECT_EQ(names(l), (std::vector<std::string>{"Ana"}));
+                click(l, "?QUERY:2");  // reopened with "ana", emptied
+              });
+              list.probe([&](UsersList& l) {
+                EXPECT_EQ(names(l), (std::vector<std::string>{"Ana", "Beto"}));
+                click(l, "?CLOSE");
+              });
+            })
+        .on("Consulta",
+            [](rt::WindowDriver& w) {
+              w.control<QLineEdit>("?QUERYVALUE1")->setText("ana");
+              click(w, "?OK");
+            })
+        .on("Consulta", [](rt::WindowDriver& w) {
+          EXPECT_EQ(w.control<QLineEdit>("?QUERYVALUE1")->text(), "ana");
+          w.control<QLineEdit>("?QUERYVALUE1")->clear();
+          click(w, "?OK");
+        });
+    list.Run();
+  });
+}
+
+TEST_F(UsersWindows, HistoryKeyBringsBackTheFieldOfTheLastSavedRecord) {
+  onThread([&] {
+    readUser(addUser("Ana", "ana", "x", 5));
+    WindowScript save;
+    save.on(kFormTitle, [](rt::WindowDriver& w) {
+      w.control<QLineEdit>("?USU:LOGIN_USUARIO")->setText("anita");
+      click(w, "?OK");
+    });
+    ASSERT_EQ(runForm(request::Change), rt::kCompleted);
+
+    rt::ThreadRequest() = request::Insert;
+    Probed<UserForm> form;
+    form.probe([](UserForm& f) {
+      QWidget* login = f.control("?USU:LOGIN_USUARIO");
+      login->setFocus();
+      QTest::keyClick(login, Qt::Key_Apostrophe, Qt::ControlModifier);
+    });
+    form.probe([](UserForm& f) {
+      EXPECT_EQ(f.control<QLineEdit>("?USU:LOGIN_USUARIO")->text(), "anita");
+      EXPECT_EQ(f.control<QLineEdit>("?USU:NOMBRE_USUARIO")->text(), "");  // only that field
+      click(f, "?CANCEL");
+    });
+    form.Run();
+  });
+}
+
+}  // namespace
+}  // namespace core
