@@ -20,12 +20,8 @@ std::uint8_t OpcionExportacion = 0;
 std::string VersionSistema;
 std::string TituloSistema;
 std::string DirectorioDatosLocales;
-std::string MailListado;
-std::string ModoListado;
 QWidget* VentanaPrincipal = nullptr;
 
-std::string ArchivoIni;
-std::string UsuarioSistema;
 std::string ModoListado = "A";
 std::string TipoListado = "N";
 std::string NombrePDF;

@@ -42,17 +42,8 @@ extern std::string VersionSistema;
 extern std::string TituloSistema;
 // The user's local application-data folder; empty when there is none.
 extern std::string DirectorioDatosLocales;
-// The recipient of mailed listings, STRING(255).
-extern std::string MailListado;
-// The listing mode: "A" automatic, "N" print, "M" e-mail, "P" PDF.
-extern std::string ModoListado;
 // The frame's window, once it is open.
 extern QWidget* VentanaPrincipal;
-
-// The settings INI file of the program (STRING(255)); blank = WIN.INI.
-extern std::string ArchivoIni;
-// The practice's name as the reports head their pages with it (STRING(80)).
-extern std::string UsuarioSistema;
 
 // The report globals. ModoListado is the frame's listing mode (STRING(3)):
 // "A" automatic, "N" normal, "M" mail, "P" PDF; a mode chosen on the frame
