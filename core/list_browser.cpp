@@ -302,7 +302,7 @@ void ListBrowser::LoadWhole(bool on) {
 void ListBrowser::updateControls() {
   const bool rows = !model_.rows_.empty();
   if (CHANGECONTROL) CHANGECONTROL->setEnabled(rows);
-  if (DELETECONTROL) DELETECONTROL->setEnabled(rows && DELETECONTROL->isVisible() ? true : rows);
+  if (DELETECONTROL) DELETECONTROL->setEnabled(rows);
   if (SELECTCONTROL) {
     SELECTCONTROL->setVisible(!HIDESELECT || selecting);
     SELECTCONTROL->setEnabled(rows);

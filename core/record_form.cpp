@@ -291,7 +291,8 @@ int RecordForm::TakeAccepted() {
       return rt::level::Fatal;
     }
   } else if (name == "?CANCEL") {
-    Response = rt::kCancelled;
+    // After an apply the record stays saved: the caller must show it again.
+    Response = saved_ ? rt::kCompleted : rt::kCancelled;
     RegistrarActividad(false);
     return rt::level::Fatal;
   }

@@ -87,6 +87,7 @@ class ListSearchTest : public ::testing::Test {
   void TearDown() override { rt::closeDatabase(); }
 
   // One script drives every window of a test: the list's step is added here.
+  template <class List = ProbedList>
   void withList(const std::vector<std::string>& names, WindowScript& script,
                 const std::function<void(ProbedList&)>& steps) {
     ASSERT_TRUE(runOnThread(
@@ -100,7 +101,7 @@ class ListSearchTest : public ::testing::Test {
             access(Usuarios::def()).insertNumbered(false);
             access(Usuarios::def()).insert(false);
           }
-          ProbedList list;
+          List list;
           script.on(kListTitle, [&](rt::WindowDriver&) { steps(list); });
           list.Run();
           relate(Usuarios::def()).close();
@@ -184,6 +185,35 @@ TEST_F(ListSearchTest, NextFromTheSelectedRowRememberedValueAndNoCriteria) {
   EXPECT_EQ(messages.asked()[0].text, "No search criteria specified.");
   EXPECT_EQ(messages.asked()[0].caption, "Error");
   EXPECT_EQ(messages.asked()[1].text, "No search criteria specified.");
+}
+
+// A list whose F4 filters with the search dialog.
+class FilteringList : public ProbedList {
+ protected:
+  std::optional<ListSearchSettings> searchSettings() const override {
+    auto settings = ProbedList::searchSettings();
+    settings->filterKey = true;
+    return settings;
+  }
+};
+
+TEST_F(ListSearchTest, F4FiltersWithFindNextAndFindRemovesTheFilter) {
+  WindowScript script;
+  script.on(kDialogTitle, searchFor("ana", "?FINDNEXT"))
+      .on(kDialogTitle, searchFor(nullptr, "?FIND"));
+  withList<FilteringList>({"Mariana", "ANA", "Beto"}, script, [&](ProbedList& list) {
+    list.probe([](ProbedList& l) { l.key(Qt::Key_F4); });
+    list.probe([](ProbedList& l) {
+      EXPECT_EQ(l.browser().RecordsInView(), 2);
+      EXPECT_EQ(l.browser().filterText(), "(MATCH(USU:Nombre_Usuario,'*ana*',17))");
+      l.key(Qt::Key_F4);
+    });
+    list.probe([](ProbedList& l) {
+      EXPECT_EQ(l.browser().RecordsInView(), 3);
+      EXPECT_EQ(l.browser().filterText(), "");
+      click(l, "?CLOSE");
+    });
+  });
 }
 
 TEST_F(ListSearchTest, DialogGivesTheValueTheColumnsPicture) {

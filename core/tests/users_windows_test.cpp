@@ -427,5 +427,28 @@ TEST_F(UsersWindows, HistoryKeyBringsBackTheFieldOfTheLastSavedRecord) {
   });
 }
 
+TEST_F(UsersWindows, ApplySavesAndKeepsTheFormOpen) {
+  onThread([&] {
+    const int code = addUser("Ana", "ana", "x", 5);
+    readUser(code);
+    rt::ThreadRequest() = request::Apply;
+    Probed<UserForm> form;
+    form.probe([](UserForm& f) {
+      f.control<QLineEdit>("?USU:NOMBRE_USUARIO")->setText("Ana Maria");
+      click(f, "?OK");
+    });
+    form.probe([code](UserForm& f) {
+      EXPECT_TRUE(f.isOpen());
+      rt::Table& other = Usuarios::table();
+      const auto position = other.position();
+      readUser(code);
+      EXPECT_EQ(USU().Nombre_Usuario, "Ana Maria");
+      other.fetchPosition(position);
+      click(f, "?CANCEL");
+    });
+    EXPECT_EQ(form.Run(), rt::kCompleted);  // saved, though left with Cancelar
+  });
+}
+
 }  // namespace
 }  // namespace core
