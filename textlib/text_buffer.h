@@ -371,6 +371,132 @@ class TextBuffer {
                    int& end, bool noCase = false, bool exclusive = false) const;
   int FindMatchingClose(std::string_view openText, std::string_view closeText, int start = 1) const;
 
+  // ==== Encodings, digests, lines, files and typed fields ===================
+
+  // ---- Base64 (text_buffer_base64.cpp) -------------------------------------
+  static constexpr int kBase64NoWrap = 1;
+  static constexpr int kBase64NoPadding = 2;
+  static constexpr int kBase64UrlSafe = 4;
+  // Encodes the value in place; refused (result 0, value unchanged) while
+  // BASE64 says the value already holds Base64 text. 1 when truncated.
+  int Base64Encode(int options = 0);
+  // Encodes the first `length` bytes of the value (below 1 or beyond the
+  // value: all of it) into a caller's block; `length` returns the bytes
+  // written. 1 when the block is missing or too small (output truncated).
+  int Base64Encode(char* destination, int destinationSize, int& length);
+  // Decodes the value in place; both alphabets at once, other bytes skipped.
+  int Base64Decode();
+  // Decodes the first `length` characters of the value into a caller's block;
+  // `length` returns the decoded length. 1 when truncated.
+  int Base64Decode(char* destination, int destinationSize, int& length);
+
+  // ---- Hexadecimal text, number bases, GUID text, polyline (text_buffer_hex.cpp)
+  static constexpr int kHexUpper = 1;
+  static constexpr int kGuidNoDashes = 8;
+  static constexpr int kGuidBraces = 256;
+  static std::string ByteToHex(int byte);
+  // 0 for an empty text or one longer than two characters.
+  static int HexToByte(std::string_view text);
+  static std::string LongToHex(std::int32_t value);
+  // New std::malloc'ed blocks the caller frees ({nullptr, 0} when empty).
+  // A count of 0 takes the bytes up to the last non-blank one.
+  static BufferRef BytesToHex(int letterCase, const void* address, int length, int count = 0);
+  static BufferRef StringToHex(std::string_view text, int letterCase, int count = 0);
+  static BufferRef HexToBytes(std::string_view text);
+  void ToHex(int letterCase = 0, bool spaced = false);
+  void FromHex();
+  // flags 0: 8-4-4-4-12 groups; kGuidBraces adds braces, kGuidNoDashes drops
+  // the dashes. Only a value of exactly 16 bytes changes.
+  void FormatGuid(int flags = 0);
+  void ParseGuid() { FromHex(); }
+  static std::string LongToString(std::int32_t value, int base, bool lowerCase = false);
+  static std::int32_t StringToLong(std::string_view text, int base);
+  int DivideInRadix(int divisor, int& remainder, int base);
+  int ConvertRadix(int fromBase, int toBase);
+  void ToHexArray();
+  void FromHexArray();
+  void PolylineDecode();
+
+  // ---- Random text, GUIDs, digests (text_buffer_digests.cpp) ---------------
+  static constexpr int kRandomUpper = 1;
+  static constexpr int kRandomLower = 2;
+  static constexpr int kRandomDigits = 4;
+  static constexpr int kRandomFirstUpper = 8;
+  static constexpr int kRandomSymbols = 16;
+  static constexpr int kRandomHex = 32;
+  static constexpr int kRandomGcat = 64;
+  static constexpr int kRandomAnyByte = 128;
+  static constexpr int kRandomNonZeroByte = 256;
+  static constexpr int kRandomBlank = 512;
+  // The value becomes `length` random characters; 1 when length < 1 or no
+  // buffer could be had.
+  int Random(int length, int flags = 0, std::string_view alphabet = {});
+  std::string GetRandom(int length, int flags, std::string_view alphabet = {});
+  // Seeds the process-wide generator (the first Random does it by itself).
+  static void SeedRandom_();
+  // The value becomes a version-4 GUID (16 bytes, or its text with bit 1).
+  std::string MakeGuid(int flags = 0);
+  // The digest of the text (of its first byteCount bytes when above 0, else
+  // of it without trailing blanks), or of the value when the text is blank
+  // and byteCount is not above 0. mode 1 hexadecimal, 2 Base64, else raw.
+  std::string MD5(int mode = 0, std::string_view text = {}, int byteCount = 0) const;
+  static int CharsetToCodePage(int charset, bool useSystem = false);
+
+  // ---- Base32 and Ascii85 (text_buffer_base32.cpp) -------------------------
+  static constexpr int kBase32NoWrap = 1;
+  static constexpr int kBase32NoPadding = 2;
+  static constexpr int kBase32DetectAlphabet = 1;
+  static constexpr int kBase32Lenient = 16;
+  static constexpr int kAscii85NoWrap = 1;
+  static constexpr int kAscii85Delimiters = 8;
+  // An alphabet is 32 digit symbols in value order and the pad symbol ("="
+  // when only 32 are given). 1 on error, with the value emptied.
+  int Base32Encode(std::string_view alphabet = {}, int options = 0);
+  int Base32Decode(std::string_view alphabet = {}, int options = 0);
+  void Ascii85Encode(int options = 0);
+  // 0, or the position of the first invalid character (value not decoded).
+  int Ascii85Decode();
+
+  // ---- Lines: splitting, joining, sorting (text_buffer_lines.cpp) ----------
+  static constexpr int kSortNoCase = 1;
+  static constexpr int kSortCollated = 2;
+  static constexpr int kSortByLength = 4;
+  void Split(std::string_view separator, std::string_view quoteStart = {},
+             std::string_view quoteEnd = {}, bool removeQuotes = false, bool clip = false,
+             bool left = false, std::string_view quoteListSeparator = {},
+             bool singleQuotePair = true, bool nested = false);
+  void SplitEvery(int length);
+  void SplitBetween(std::string_view startDelimiter, std::string_view endDelimiter,
+                    bool noCase = false, bool exclusive = false);
+  void SplitByMatch(std::string_view expression, bool noCase = false);
+  // quoteMode 0: quote lines holding the separator; 1: every line; 2: lines
+  // that were quoted and lines holding the separator.
+  void Join(std::string_view separator, std::string_view quoteStart = {},
+            std::string_view quoteEnd = {}, int quoteMode = 0);
+  std::string GetLines(std::string_view separator, int start = 1, int end = 0) const;
+  int Records() const { return LINES ? static_cast<int>(LINES->size()) : 0; }
+  std::string GetLine(int lineNumber) const;
+  void AddLine(int position, int length, const void* address);
+  void AddLine(int position, std::string_view text);
+  void AddLine(std::string_view text);
+  void AddLineBytes(int length, const void* address);
+  void SetLine(int lineNumber, int length, const void* address);
+  void SetLine(int lineNumber, std::string_view text);
+  void SetLine(int lineNumber, const TextBuffer& other);
+  void SetLine(int lineNumber);
+  int DeleteLine(int lineNumber);
+  int RemoveEmptyLines();
+  int RemoveLines(std::string_view alphabet);
+  void FilterLines(std::string_view include, std::string_view exclude, bool noCase = false,
+                   bool clip = false);
+  // where: 1 the line begins with the text, 2 ends with it, else contains it.
+  int InLine(std::string_view text, int step = 1, int start = 1, int end = 0, bool noCase = false,
+             bool exact = false, int where = 0, bool clip = false) const;
+  void SortLines(int order);
+  void SortItems(std::string_view separator, std::string_view quoteStart = {},
+                 std::string_view quoteEnd = {}, int order = kSortCollated, bool clip = false,
+                 bool left = false);
+
  private:
   std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
   void setBuffer(char* address, int size);

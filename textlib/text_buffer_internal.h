@@ -144,6 +144,25 @@ struct Pattern {
   }
 };
 
+// The Base64 alphabets: the standard one and the URL-safe one.
+inline constexpr char kBase64Alphabet[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+inline constexpr char kBase64UrlAlphabet[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+
+// The value of a digit of bases up to 36 ("0"-"9", then letters of either
+// case), or -1.
+inline int digitValue(unsigned char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (isAsciiLetter(c)) return (c | 0x20) - 'a' + 10;
+  return -1;
+}
+// The value of a hexadecimal digit, or -1.
+inline int hexDigitValue(unsigned char c) {
+  const int v = digitValue(c);
+  return v < 16 ? v : -1;
+}
+
 // The system's letter-or-digit test for a byte of the ANSI code page.
 bool isSystemAlphaNumeric(unsigned char c);
 
