@@ -2,6 +2,9 @@
 // reading the value, comparison, and error recording with its trace line.
 #include "textlib/text_buffer.h"
 
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -548,6 +551,30 @@ int TextBuffer::CountCharacters(int encoding, std::string_view text) const {
 
 namespace {
 
+// A copy of the value as little-endian UTF-16; an ANSI value is read in its
+// own code page.
+std::u16string asUtf16(const TextBuffer& value) {
+  TextBuffer temp;
+  temp.SetValue(value);
+  temp.ToUnicode(2, value.CODEPAGE);
+  std::u16string units(static_cast<std::size_t>(temp.Length() / 2), u'\0');
+  if (!units.empty()) std::memcpy(units.data(), temp.GetAddress(), units.size() * 2);
+  if (temp.ENCODING == 2 && temp.ENDIAN == 1) {
+    for (char16_t& unit : units) unit = static_cast<char16_t>((unit >> 8) | (unit << 8));
+  }
+  return units;
+}
+
+bool sameTextIgnoringCase(const TextBuffer& a, const TextBuffer& b) {
+  const std::u16string left = asUtf16(a);
+  const std::u16string right = asUtf16(b);
+  UErrorCode status = U_ZERO_ERROR;
+  const int order =
+      u_strCaseCompare(left.data(), static_cast<int32_t>(left.size()), right.data(),
+                       static_cast<int32_t>(right.size()), U_FOLD_CASE_DEFAULT, &status);
+  return U_SUCCESS(status) && order == 0;
+}
+
 bool sameBytes(std::string_view a, std::string_view b, bool noCase) {
   if (a.size() != b.size()) return false;
   if (!noCase) return a == b;
@@ -564,7 +591,7 @@ bool sameBytes(std::string_view a, std::string_view b, bool noCase) {
 bool TextBuffer::Equals(std::string_view text, int flags) const {
   if (flags & kEqualsClip) text = detail::clipView(text);
   if (flags & kEqualsAcrossEncodings) {
-    return EqualsBytes_(static_cast<int>(text.size()), text.data(), 0);
+    return EqualsBytes_(static_cast<int>(text.size()), text.data(), flags & kEqualsNoCase);
   }
   return sameBytes(view(), text, (flags & kEqualsNoCase) != 0);
 }
@@ -589,11 +616,12 @@ bool TextBuffer::EqualsBytes_(int length, const void* address, int flags) const 
 }
 
 // One side is copied and brought to the other side's encoding, then the two
-// are compared byte for byte. Bringing a copy to UTF-8 or UTF-16 belongs to
-// the code-page conversions of the class; until they are part of it the copy
-// stays as it is, which is what happens for every target encoding they cannot
-// produce.
-bool TextBuffer::EqualsConverted_(const TextBuffer& other, int /*flags*/) const {
+// are compared byte for byte. An ANSI side is read in its own code page (the
+// system's when none is recorded), so equal texts compare equal whatever
+// their encodings. A copy that cannot be brought to the target encoding (an
+// ANSI target) stays as it is. With kEqualsNoCase both sides are compared in
+// UTF-16 under Unicode case folding.
+bool TextBuffer::EqualsConverted_(const TextBuffer& other, int flags) const {
   const TextBuffer* copied = nullptr;
   const TextBuffer* target = nullptr;
   if (ENCODING == 0) {
@@ -604,10 +632,16 @@ bool TextBuffer::EqualsConverted_(const TextBuffer& other, int /*flags*/) const 
     copied = this, target = &other;
   } else if (other.ENCODING == 1) {
     copied = &other, target = this;
-  } else {
+  } else if (!(flags & kEqualsNoCase)) {
     return false;
+  } else {
+    copied = this, target = &other;
   }
-  return copied->view() == target->view();
+  if (flags & kEqualsNoCase) return sameTextIgnoringCase(*copied, *target);
+  TextBuffer temp;
+  temp.SetValue(*copied);
+  temp.ToUnicode(target->ENCODING, copied->CODEPAGE);
+  return temp.view() == target->view();
 }
 
 // ---- Errors and trace -------------------------------------------------------

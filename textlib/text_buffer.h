@@ -371,6 +371,94 @@ class TextBuffer {
                    int& end, bool noCase = false, bool exclusive = false) const;
   int FindMatchingClose(std::string_view openText, std::string_view closeText, int start = 1) const;
 
+  // ---- Code pages and Unicode (text_buffer_codepages.cpp) ----------------
+  // The low-level conversions return a new std::malloc'ed block (address and
+  // size in bytes) that the caller frees or hands to AdoptBuffer_; a null
+  // address when the conversion failed. `count` receives the units produced
+  // (UTF-16 code units, otherwise bytes). Code page 0 or -1 is the system's
+  // ANSI code page.
+  static constexpr int kUsAsciiCodePage = 20127;
+  static constexpr int kUtf8CodePage = 65001;
+  BufferRef AnsiToUtf16(int length, const void* address, int codePage, int& count);
+  BufferRef Utf8ToUtf16(int length, const void* address, int& count);
+  // `units` -1: length / 2.
+  BufferRef Utf16ToAnsi(int length, const void* address, int codePage, int units, int& count);
+  // `units` below 0: up to and including the first zero unit, else all;
+  // 0 or beyond the length: all.
+  BufferRef Utf16To8(int length, const void* address, int units, int& count);
+  BufferRef AnsiToUtf8(int length, const void* address, int codePage, int& count);
+  BufferRef Utf8ToAnsi(int length, const void* address, int codePage, int& count);
+  BufferRef AsciiToUtf8(int length, const void* address, int& count);
+  BufferRef Utf8ToAscii(int length, const void* address, int& count);
+  int ToUnicode(int encoding = 1, int codePage = 0);
+  int ToAnsi(int encoding = 0, int codePage = 0);
+  int ToAnsiInBlocks(int encoding, int codePage, int blockMegabytes);
+  int IsValidUtf8() const;
+  static std::string CodeUnitToUtf8(std::string_view unit, int& length);
+  static int CharsetNameToCodePage(std::string_view name);
+  // "\x" escapes (two hexadecimal digits), then "\u" escapes (four).
+  void DecodeEscapes(int codePage = 0, int encoding = -1);
+  void DecodeEscapePrefix(std::string_view prefix, int digits, int codePage, int encoding);
+  void AnsiToOem();
+  void OemToAnsi();
+
+  // ---- Gzip and Unicode normalisation (text_buffer_gzip.cpp) -------------
+  int LoadLibs();
+  int LoadNormalize();
+  int GZip(int level = -1);
+  int Gunzip(int keepCount = 0);
+  // Forms: 1 composed, 2 decomposed, 5 compatibility composed, 6 compatibility
+  // decomposed.
+  int Normalize(int form, bool keepEncoding = false);
+
+  // ---- Removing text, blocks and markup (text_buffer_remove.cpp) ---------
+  int Remove(std::string_view text);
+  // An empty end delimiter removes the start delimiter's occurrences alone.
+  int RemoveBlocks(std::string_view startDelimiter, std::string_view endDelimiter = {},
+                   bool noCase = false, bool keepDelimiters = false, int count = 0);
+  void RemoveAttributes(std::string_view tagName, int count = 0);
+  void RemoveXmlPrefixes();
+
+  // ---- Percent encoding and file-name cleaning (text_buffer_percent.cpp) --
+  // Option bits of UrlEncode: a character is kept unencoded when its bit is
+  // set (16 instead writes a space as the escape and "20").
+  static constexpr int kUrlKeepSpace = 1;
+  static constexpr int kUrlKeepSpaceAlso = 2;
+  static constexpr int kUrlKeepColon = 8;
+  static constexpr int kUrlEscapeSpace = 16;
+  static constexpr int kUrlKeepPathChars = 32;
+  static constexpr int kUrlKeepUnreserved = 64;
+  static constexpr int kUrlKeepQuery = 128;
+  // Empty escape and space replacement texts select "%" and "+".
+  void UrlEncode(int options = 0, std::string_view escape = {},
+                 std::string_view spaceReplacement = {}, std::string_view safeChars = {});
+  static std::string UrlEncode(std::string_view text, int options, std::string_view escape = {},
+                               std::string_view spaceReplacement = {},
+                               std::string_view safeChars = {});
+  // A blank space replacement leaves every byte but the escapes alone.
+  void UrlDecode(std::string_view escape = {}, std::string_view spaceReplacement = {});
+  std::string CleanFileName(std::string_view text = {}, std::string_view replacement = {},
+                            bool allowPath = false);
+
+  // ---- Quoted-printable and MIME encoded words (text_buffer_mime.cpp) -----
+  void QuotedPrintableEncode();
+  void QuotedPrintableDecode();
+  // kind 1: Base64 ("B"); any other: "Q".
+  void EncodeMimeWord(std::string_view charset = {}, int kind = 2);
+  void DecodeMimeWords();
+
+  // ---- URL and path parts (text_buffer_url.cpp) ---------------------------
+  // An empty argument examines the value.
+  std::string UrlProtocol(std::string_view url = {}) const;
+  std::string UrlHost(std::string_view url = {}, bool withPort = false) const;
+  int UrlPort(std::string_view url = {}) const;
+  std::string UrlPath(std::string_view url = {}, bool withFileName = false) const;
+  std::string UrlFileName(std::string_view url = {}) const;
+  std::string UrlParameters(std::string_view url = {}) const;
+  std::string UrlParameter(std::string_view name, std::string_view url = {}) const;
+  std::string PathOnly(std::string_view path = {}) const;
+  std::string FileNameOnly(std::string_view path = {}, bool withExtension = false) const;
+
   // ==== Encodings, digests, lines, files and typed fields ===================
 
   // ---- Base64 (text_buffer_base64.cpp) -------------------------------------

@@ -186,7 +186,7 @@ void TextBuffer::prependWithSeparator(std::string_view text, std::string_view se
     }
     std::memmove(VALUE.address + n + d, VALUE.address, static_cast<std::size_t>(DATAEND_));
     std::memcpy(VALUE.address, text.data(), static_cast<std::size_t>(n));
-    std::memcpy(VALUE.address + n, separator.data(), static_cast<std::size_t>(d));
+    if (d > 0) std::memcpy(VALUE.address + n, separator.data(), static_cast<std::size_t>(d));
     DATAEND_ += n + d;
     return;
   }
