@@ -48,6 +48,15 @@ std::vector<std::string> splitOutsideQuotes(std::string_view list, std::string_v
   return entries;
 }
 
+bool hasOutsideQuotes(std::string_view list, char wanted) {
+  bool quoted = false;
+  for (char c : list) {
+    if (c == '"') quoted = !quoted;
+    if (!quoted && c == wanted) return true;
+  }
+  return false;
+}
+
 std::string removeChar(std::string text, char c) {
   text.erase(std::remove(text.begin(), text.end(), c), text.end());
   return text;
@@ -95,9 +104,12 @@ std::int32_t NetMailSend::GetAddress_(std::string_view list, int n, std::string&
 
 std::string NetMailSend::NormalizeAddressList_(std::string_view list, int index, int mode) {
   if (clipped(list).empty()) return {};
-  const char separator = list.find(',') != std::string_view::npos   ? ','
-                         : list.find(';') != std::string_view::npos ? ';'
-                                                                    : '|';
+  // The separator is chosen among the characters outside double quotes: a
+  // comma inside a display name must not make a ";" list one entry (the
+  // other recipients would silently vanish from the header and envelope).
+  const char separator = hasOutsideQuotes(list, ',')   ? ','
+                         : hasOutsideQuotes(list, ';') ? ';'
+                                                       : '|';
   const std::vector<std::string> entries =
       splitOutsideQuotes(list, std::string_view(&separator, 1), false);
   auto format = [&](const std::string& entry, bool bare) {
