@@ -171,8 +171,8 @@ using smtp_server_detail::readFile;
 inline SmtpTestServer::SmtpTestServer(const SmtpServerOptions& options) {
   static std::atomic<int> serial{0};
   const std::filesystem::path folder =
-      std::filesystem::absolute("smtp-server-" + std::to_string(getpid()) + "-" +
-                                std::to_string(++serial));
+      std::filesystem::temp_directory_path() /
+      ("varneta-smtp-" + std::to_string(getpid()) + "-" + std::to_string(++serial));
   std::filesystem::create_directories(folder);
   folder_ = folder.string();
   const std::string script = (folder / "server.py").string();
@@ -240,6 +240,8 @@ inline SmtpTestServer::~SmtpTestServer() {
     int status = 0;
     waitpid(pid_, &status, 0);
   }
+  std::error_code ignored;
+  std::filesystem::remove_all(folder_, ignored);
 }
 
 inline std::vector<StoredMessage> SmtpTestServer::messages() const {
