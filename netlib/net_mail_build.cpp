@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "netlib/content_types.h"
+#include "netlib/net_http_headers.h"
 #include "netlib/net_mail_send.h"
 #include "platform/base/clock.h"
 #include "platform/net/socket_library.h"
