@@ -130,6 +130,23 @@ TEST_F(MailBuild, FolderFormAttachesEveryFileWithItsType) {
       << "the second attachment has one more line end before it";
 }
 
+TEST_F(MailBuild, ProgressCountsTheBytesStillQueued) {
+  mail.UpdateProgress_();
+  EXPECT_EQ(mail.PROGRESS1000, 1000);
+  built();
+  const std::int32_t first = mail.DATAQUEUE->front().WHOLEMESSAGELEN;
+  mail.MESSAGETEXTST->SetValue(std::string(3000, 'x'));
+  built();
+  const std::int32_t second = mail.DATAQUEUE->back().WHOLEMESSAGELEN;
+  mail.UpdateProgress_();
+  EXPECT_EQ(mail.PROGRESSBYTESTOGO, first + second);
+  EXPECT_EQ(mail.PROGRESS1000, 0);
+  mail.DATAQUEUE->pop_front();
+  mail.UpdateProgress_();
+  EXPECT_EQ(mail.PROGRESSBYTESMAX, first + second) << "the greatest size seen";
+  EXPECT_EQ(mail.PROGRESS1000, first * 1000 / (first + second));
+}
+
 TEST(MailDots, StuffingIsTheSameWhereverTheChunksSplit) {
   const std::string text = ".a\r\n.\r\n..\r\nx.\r\n\r\n.\r\r\n.b";
   const std::string whole = stuffDots(text, ' ', ' ');

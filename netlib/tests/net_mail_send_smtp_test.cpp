@@ -284,6 +284,23 @@ TEST_F(MailSendSmtp, ReconnectsAfterTwentyMessages) {
   EXPECT_EQ(sender.queueSizeAtMessageSent.back(), 1u);
 }
 
+TEST_F(MailSendSmtp, KeptOpenConnectionWaitsIdleForTheNextMessage) {
+  start({});
+  sender.OPTIONSKEEPCONNECTIONOPEN = 1;
+  simpleMessage("primero@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(events.until([&] { return sender.STATE_ == smtp_state::kConnectedAndIdle; },
+                           {&sender}));
+  simpleMessage("segundo@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(events.until([&] { return server->messages().size() == 2 &&
+                                        sender.STATE_ == smtp_state::kConnectedAndIdle; },
+                           {&sender}));
+  EXPECT_EQ(server->connections(), 1);
+  EXPECT_EQ(sender.OPENFLAG, 1);
+  EXPECT_TRUE(sender.errors.empty());
+}
+
 TEST_F(MailSendSmtp, RefusedConnectionIsReportedWithItsText) {
   rt::net::testing::RawSocket bound;  // bound, never listening
   sender.setUp(bound.port);
