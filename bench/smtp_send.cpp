@@ -41,7 +41,8 @@ std::string attachmentFile() {
 
 std::string bodyText() {
   std::string text;
-  while (text.size() < 11000) text += "Paciente citado para revisi\xF3n anual. Traiga sus an\xE1lisis.\r\n";
+  while (text.size() < 11000)
+    text += "Paciente citado para revisi\xF3n anual. Traiga sus an\xE1lisis.\r\n";
   return text;
 }
 
@@ -93,8 +94,8 @@ void BM_NetMailSend(benchmark::State& state) {
       bytes += static_cast<std::size_t>(mail.DATAQUEUE->back().WHOLEMESSAGELEN);
     }
     const bool done = events.until(
-        [&] { return mail.DATAQUEUE->empty() && mail.STATE_ == 0 && mail.OPENFLAG == 0; },
-        {&mail}, std::chrono::minutes(5));
+        [&] { return mail.DATAQUEUE->empty() && mail.STATE_ == 0 && mail.OPENFLAG == 0; }, {&mail},
+        std::chrono::minutes(5));
     if (!done || mail.ERROR != 0) state.SkipWithError("the messages were not all sent");
     mail.Kill();
   }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "netlib/content_types.h"
+#include "platform/base/cp1252.h"
 #include "platform/base/text_order.h"
 #include "platform/net/socket_library.h"
 #include "textlib/text_buffer.h"
@@ -17,11 +18,6 @@ constexpr std::string_view kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fr
 constexpr std::string_view kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-std::string_view clipped(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
 void removeAll(std::string& text, std::string_view piece) {
   for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at)) {
     text.erase(at, piece.size());
@@ -30,7 +26,7 @@ void removeAll(std::string& text, std::string_view piece) {
 
 // Line ends a header value must not carry, written or escaped.
 std::string cleaned(std::string_view text) {
-  std::string out(clipped(text));
+  std::string out(rt::clip(text));
   for (std::string_view piece : {"\r", "\n", "\\n", "\\r", "%13", "%10"}) removeAll(out, piece);
   return out;
 }
@@ -84,12 +80,14 @@ void NetHttpHeaders::SetCookie(std::string_view name, std::string_view value,
                                std::optional<std::int32_t> expiresDate,
                                std::optional<std::int32_t> expiresTime,
                                std::optional<std::int32_t> secure, std::int32_t httpOnly) {
-  if (clipped(name).empty()) return;
-  const std::string key = cleaned(rt::upper(clipped(name)));
+  if (rt::clip(name).empty()) return;
+  const std::string key = cleaned(rt::upper(rt::clip(name)));
   auto found = std::find_if(COOKIEQUEUE_->begin(), COOKIEQUEUE_->end(),
                             [&](const CookieRecord& r) { return r.NAME == key; });
   if (found == COOKIEQUEUE_->end()) {
-    COOKIEQUEUE_->push_back(CookieRecord{key});
+    CookieRecord added;
+    added.NAME = key;
+    COOKIEQUEUE_->push_back(std::move(added));
     found = COOKIEQUEUE_->end() - 1;
   }
   CookieRecord& cookie = *found;
@@ -100,7 +98,7 @@ void NetHttpHeaders::SetCookie(std::string_view name, std::string_view value,
   if (!path) {
     cookie.PATH = "/";
   } else {
-    std::string p(clipped(*path));
+    std::string p(rt::clip(*path));
     for (std::string_view piece : {"\r", "\n", "%13", "%10"}) removeAll(p, piece);
     std::replace(p.begin(), p.end(), '\\', '/');
     cookie.PATH = p;
@@ -112,14 +110,14 @@ void NetHttpHeaders::SetCookie(std::string_view name, std::string_view value,
 void NetHttpHeaders::BuildCookieHeader_() {
   COOKIE.clear();
   for (const CookieRecord& cookie : *COOKIEQUEUE_) {
-    COOKIE += std::string(clipped(cookie.NAME)) + "=" + std::string(clipped(cookie.VALUE)) + ";";
+    COOKIE += std::string(rt::clip(cookie.NAME)) + "=" + std::string(rt::clip(cookie.VALUE)) + ";";
   }
   if (COOKIE.size() > kCookieHeaderMax) COOKIE.resize(kCookieHeaderMax);
 }
 
 void NetHttpHeaders::DeleteCookie(std::string_view name) {
-  if (clipped(name).empty()) return;
-  const std::string key = rt::upper(clipped(name));
+  if (rt::clip(name).empty()) return;
+  const std::string key = rt::upper(rt::clip(name));
   std::erase_if(*COOKIEQUEUE_, [&](const CookieRecord& r) { return r.NAME == key; });
 }
 
@@ -138,7 +136,7 @@ std::string NetHttpHeaders::Base64DecodeText_(std::string_view text) {
 }
 
 std::string NetHttpHeaders::UrlEncodeText_(std::string_view text, int options) {
-  return textlib::TextBuffer::UrlEncode(clipped(text), options, "%", "+", {});
+  return textlib::TextBuffer::UrlEncode(rt::clip(text), options, "%", "+", {});
 }
 
 std::int32_t NetHttpHeaders::UrlEncodeLength_(std::string_view text, int options) {
@@ -159,7 +157,7 @@ void NetHttpHeaders::NormalizeUrl_(textlib::TextBuffer& url) {
 
 std::string NetHttpHeaders::NormalizeUrl(std::string_view url) {
   textlib::TextBuffer buffer;
-  buffer.SetValue(clipped(url));
+  buffer.SetValue(rt::clip(url));
   NormalizeUrl_(buffer);
   return buffer.GetValue();
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/base/cp1252.h"
 #include "platform/net/records.h"
 
 namespace netlib {
@@ -9,11 +10,6 @@ namespace {
 
 constexpr std::int32_t kPacketSize = rt::net::kMaxBinData;
 constexpr std::int32_t kRefused = 10061;
-
-std::string_view clipped(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
 
 }  // namespace
 
@@ -40,17 +36,16 @@ void NetMail::Open(std::string_view server, std::uint16_t port) {
 }
 
 void NetMail::Close() {
-  Log("NetMail.Close", "Attempting to close the connection to the remote " + SERVERDESC_ +
-                           " Server");
+  Log("NetMail.Close",
+      "Attempting to close the connection to the remote " + SERVERDESC_ + " Server");
   NetConnection::Close();
   STATE_ = 0;
 }
 
 void NetMail::ErrorTrap(std::string_view errorText, std::string_view functionName) {
-  const std::string text = ERROR == kRefused
-                               ? "Could not open a connection to the remote " + SERVERDESC_ +
-                                     " Server"
-                               : std::string(clipped(errorText));
+  const std::string text =
+      ERROR == kRefused ? "Could not open a connection to the remote " + SERVERDESC_ + " Server"
+                        : std::string(rt::clip(errorText));
   NetConnection::ErrorTrap(text, functionName);
 }
 
@@ -69,12 +64,18 @@ void NetMail::Free() {
 
 std::string NetMail::ObjectTypeName() const {
   switch (OBJECTTYPE_) {
-    case 1: return "Mail Client";
-    case 2: return "POP Client";
-    case 3: return "SMTP Client";
-    case 4: return "NNTP Client";
-    case 5: return "IMAP Client";
-    default: return "Unknown Type";
+    case 1:
+      return "Mail Client";
+    case 2:
+      return "POP Client";
+    case 3:
+      return "SMTP Client";
+    case 4:
+      return "NNTP Client";
+    case 5:
+      return "IMAP Client";
+    default:
+      return "Unknown Type";
   }
 }
 
@@ -87,8 +88,7 @@ std::string NetMail::GetPacketData() const {
 std::int32_t NetMail::GetPacketDataLen() const { return PACKET.BINDATALEN; }
 
 std::int32_t NetMail::SetPacketData(std::string_view text, std::int32_t length) {
-  std::int32_t wanted =
-      length > 0 ? length : static_cast<std::int32_t>(clipped(text).size());
+  std::int32_t wanted = length > 0 ? length : static_cast<std::int32_t>(rt::clip(text).size());
   if (wanted > kPacketSize) {
     ErrorTrap("The data passed was too large for a single packet and was truncated! ",
               "NetMail.SetPacketData");
@@ -101,7 +101,7 @@ std::int32_t NetMail::SetPacketData(std::string_view text, std::int32_t length) 
   return wanted;
 }
 
-std::string NetMail::ClipText_(std::string_view text) const { return std::string(clipped(text)); }
+std::string NetMail::ClipText_(std::string_view text) const { return std::string(rt::clip(text)); }
 
 void NetMail::SendBuffer_(std::string_view text, std::int32_t count) {
   if (count > 0 && static_cast<std::size_t>(count) < text.size()) text = text.substr(0, count);
@@ -113,7 +113,9 @@ void NetMail::SendBuffer_(std::string_view text, std::int32_t count) {
   }
 }
 
-void NetMail::CidToFileLinks_(textlib::TextBuffer& html) { html.Replace("src=\"cid:", "src=\"file:"); }
+void NetMail::CidToFileLinks_(textlib::TextBuffer& html) {
+  html.Replace("src=\"cid:", "src=\"file:");
+}
 
 void NetMail::BufferReply_() {
   const std::string data = GetPacketData();
@@ -172,7 +174,7 @@ void NetMail::ClearMessageFields_() {
 }
 
 std::int32_t NetMail::ProcessRaiseError_(std::string_view serverText) {
-  SERVERERRORDESC = std::string(clipped(serverText));
+  SERVERERRORDESC = std::string(rt::clip(serverText));
   ErrorTrap("The " + SERVERDESC_ + " Server returned error = " + SERVERERRORDESC,
             "NetMail._ProcessRaiseError");
   SERVERERRORDESC.clear();
@@ -181,7 +183,7 @@ std::int32_t NetMail::ProcessRaiseError_(std::string_view serverText) {
 }
 
 void NetMail::ProcessSendIt_() {
-  const std::string data(clipped(std::string_view(PACKET.BINDATA, PACKET.BINDATALEN)));
+  const std::string data(rt::clip(std::string_view(PACKET.BINDATA, PACKET.BINDATALEN)));
   Trace("Sending [" + data + "]");
   PACKET.BINDATALEN = static_cast<std::int32_t>(data.size());
   Send();

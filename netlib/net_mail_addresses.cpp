@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "netlib/net_mail_send.h"
+#include "platform/base/cp1252.h"
 #include "platform/net/socket_library.h"
 #include "textlib/random_source.h"
 
@@ -15,14 +16,9 @@ namespace {
 
 constexpr std::int32_t kWindowsAnsi = 1252;
 
-std::string_view clipped(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
 std::string trimmed(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  return std::string(clipped(text));
+  return std::string(rt::clip(text));
 }
 
 bool isAscii(std::string_view text) {
@@ -87,7 +83,7 @@ std::int32_t NetMailSend::GetAddress_(std::string_view list, int n, std::string&
                                       std::string& address) {
   name.clear();
   address.clear();
-  if (n < 1 || (n == 1 && clipped(list).empty())) return 0;
+  if (n < 1 || (n == 1 && rt::clip(list).empty())) return 0;
   const std::vector<std::string> entries = splitOutsideQuotes(list, ",;", false);
   if (static_cast<std::size_t>(n) > entries.size()) return 0;
   const std::string& entry = entries[static_cast<std::size_t>(n - 1)];
@@ -103,7 +99,7 @@ std::int32_t NetMailSend::GetAddress_(std::string_view list, int n, std::string&
 }
 
 std::string NetMailSend::NormalizeAddressList_(std::string_view list, int index, int mode) {
-  if (clipped(list).empty()) return {};
+  if (rt::clip(list).empty()) return {};
   // The separator is chosen among the characters outside double quotes: a
   // comma inside a display name must not make a ";" list one entry (the
   // other recipients would silently vanish from the header and envelope).
@@ -141,7 +137,7 @@ std::string NetMailSend::NormalizeAddressList_(std::string_view list, int index,
 }
 
 std::string NetMailSend::EncodeHeaderText_(std::string_view text) {
-  std::string out = removeChar(removeChar(std::string(clipped(text)), '\r'), '\n');
+  std::string out = removeChar(removeChar(std::string(rt::clip(text)), '\r'), '\n');
   if (isAscii(out)) return out;
   return encodedWord(out);
 }
@@ -162,26 +158,24 @@ std::string NetMailSend::hostName() {
   std::array<char, 256> buffer{};
   rt::net::socketLibrary().NetOptions(rt::net::option::kLocalHostName,
                                       std::span<char>(buffer.data(), buffer.size() - 1));
-  return std::string(clipped(std::string_view(buffer.data())));
+  return std::string(rt::clip(std::string_view(buffer.data())));
 }
 
 std::string NetMailSend::MakeMessageId_(std::string_view senders) {
   textlib::TextBuffer random;
-  const std::string letters =
-      random.GetRandom(8, 0, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789");
+  const std::string letters = random.GetRandom(8, 0, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789");
   std::string domain;
   const std::size_t at = senders.find('@');
   if (at != std::string_view::npos) {
-    domain = std::string(clipped(senders.substr(at + 1)));
+    domain = std::string(rt::clip(senders.substr(at + 1)));
     domain = domain.substr(0, domain.find('>'));
   } else {
     if (GOTHOSTNAME_ == 0) {
       HOSTNAME_ = hostName();
       GOTHOSTNAME_ = HOSTNAME_.empty() ? 0 : 1;
     }
-    domain = HOSTNAME_.empty()
-                 ? "UnknownHost" + std::to_string(1 + textlib::nextRandom() % 100000)
-                 : HOSTNAME_;
+    domain = HOSTNAME_.empty() ? "UnknownHost" + std::to_string(1 + textlib::nextRandom() % 100000)
+                               : HOSTNAME_;
   }
   const auto milliseconds = static_cast<long long>(MillisecondsSince_(kUnixEpochDay));
   return "<" + letters + "." + std::to_string(milliseconds) + "@" + domain + ">";
@@ -197,7 +191,7 @@ std::string NetMailSend::CleanList_(std::string_view list) {
     if (bar == std::string_view::npos) break;
     start = bar + 1;
   }
-  const std::string folder(clipped(pieces.front()));
+  const std::string folder(rt::clip(pieces.front()));
   std::string joined;
   for (std::size_t i = 1; i < pieces.size(); ++i) {
     std::string path = folder + "/" + pieces[i];

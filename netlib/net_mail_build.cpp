@@ -8,6 +8,8 @@
 #include "netlib/net_http_headers.h"
 #include "netlib/net_mail_send.h"
 #include "platform/base/clock.h"
+#include "platform/base/cp1252.h"
+#include "platform/base/text_order.h"
 #include "platform/net/socket_library.h"
 #include "textlib/random_source.h"
 
@@ -21,19 +23,6 @@ constexpr std::string_view kPreamble =
 constexpr std::string_view kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 constexpr std::string_view kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
-std::string_view clipped(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 std::string twoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
@@ -52,11 +41,10 @@ std::string dateLine() {
   const rt::Date date = rt::today();
   const rt::YearMonthDay day = rt::splitDate(date);
   const int seconds = (rt::clockTime() - 1) / 100;
-  return "Date: " + std::string(kWeekdays[rt::weekday(date) % 7]) + ", " +
-         std::to_string(day.day) + " " + std::string(kMonths[day.month - 1]) + " " +
-         std::to_string(day.year) + " " + twoDigits(seconds / 3600) + ":" +
-         twoDigits(seconds / 60 % 60) + ":" + twoDigits(seconds % 60) + " " +
-         rt::net::NetGetTimeZone() + "\r\n";
+  return "Date: " + std::string(kWeekdays[rt::weekday(date) % 7]) + ", " + std::to_string(day.day) +
+         " " + std::string(kMonths[day.month - 1]) + " " + std::to_string(day.year) + " " +
+         twoDigits(seconds / 3600) + ":" + twoDigits(seconds / 60 % 60) + ":" +
+         twoDigits(seconds % 60) + " " + rt::net::NetGetTimeZone() + "\r\n";
 }
 
 std::string withLineEnd(std::string text) {
@@ -66,15 +54,14 @@ std::string withLineEnd(std::string text) {
 
 std::string textPartHeader(std::string_view boundary, std::string_view charset,
                            std::string_view encoding) {
-  return "--" + std::string(boundary) + "\r\nContent-Type: text/plain;\r\n\tcharset=" +
-         std::string(charset) + "\r\nContent-Transfer-Encoding: " + std::string(encoding) +
-         "\r\n\r\n";
+  return "--" + std::string(boundary) +
+         "\r\nContent-Type: text/plain;\r\n\tcharset=" + std::string(charset) +
+         "\r\nContent-Transfer-Encoding: " + std::string(encoding) + "\r\n\r\n";
 }
 
 std::string alternativeOpener(std::string_view inside, std::string_view alternative) {
-  return "--" + std::string(inside) +
-         "\r\nContent-Type: multipart/alternative;\r\n\tboundary=\"" + std::string(alternative) +
-         "\"\r\n\r\n";
+  return "--" + std::string(inside) + "\r\nContent-Type: multipart/alternative;\r\n\tboundary=\"" +
+         std::string(alternative) + "\"\r\n\r\n";
 }
 
 std::string closing(std::string_view boundary) {
@@ -99,7 +86,7 @@ void splitPath(std::string_view path, std::string& folder, std::string& name) {
 std::string NetMailSend::ContentTypeOf_(std::string_view fileName) {
   NetHttpHeaders headers;
   std::string type = headers.GetContentType(fileName);
-  if (clipped(type).empty()) type = std::string(clipped(OPTIONSATTACHMENTCONTENTTYPE));
+  if (rt::clip(type).empty()) type = std::string(rt::clip(OPTIONSATTACHMENTCONTENTTYPE));
   return type;
 }
 
@@ -110,15 +97,14 @@ std::string NetMailSend::textContent(textlib::TextBuffer& body, std::string_view
         dontEncode ? "Attention. TextLen = 0" : "Attention. (b) TextLen = 0");
     return {};
   }
-  if (dontEncode || lower(clipped(encoding)) != "quoted-printable") return body.GetValue();
+  if (dontEncode || rt::lower(rt::clip(encoding)) != "quoted-printable") return body.GetValue();
   textlib::TextBuffer encoded;
   encoded.SetValue(body);
   encoded.QuotedPrintableEncode();
   return encoded.GetValue();
 }
 
-std::int32_t NetMailSend::AddAttachmentFromFile(std::string_view folder,
-                                                std::string_view fileName,
+std::int32_t NetMailSend::AddAttachmentFromFile(std::string_view folder, std::string_view fileName,
                                                 std::string_view prefix, std::string_view unique,
                                                 textlib::TextBuffer& body, bool embedded,
                                                 int index) {
@@ -144,23 +130,22 @@ void NetMailSend::addFilePart(std::string_view folder, std::string_view diskName
     part += "Content-Disposition: attachment;\r\n filename=\"" + std::string(fileName) + "\"\r\n";
   }
   part += "\r\n";
-  const std::string path = std::string(clipped(folder)) + "/" + std::string(diskName);
+  const std::string path = std::string(rt::clip(folder)) + "/" + std::string(diskName);
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    Log("NetMailSend.AddAttachmentFromFile", "Could not read the file " + path,
-        log_type::kError);
+    Log("NetMailSend.AddAttachmentFromFile", "Could not read the file " + path, log_type::kError);
   }
   textlib::TextBuffer content;
   content.SetValue(std::string(std::istreambuf_iterator<char>(file), {}));
   if (content.Length() > 0) content.Base64Encode();
-  part += clipped(content.GetValueRef());
+  part += rt::clip(content.GetValueRef());
   body.Append(part);
 }
 
 std::string NetMailSend::buildHeader(const std::string& mimeLines) {
-  std::string h = "Message-ID: " + std::string(clipped(MESSAGEID)) + "\r\n";
+  std::string h = "Message-ID: " + std::string(rt::clip(MESSAGEID)) + "\r\n";
   auto optional = [&](std::string_view name, std::string_view value) {
-    if (!clipped(value).empty()) h += std::string(name) + std::string(clipped(value)) + "\r\n";
+    if (!rt::clip(value).empty()) h += std::string(name) + std::string(rt::clip(value)) + "\r\n";
   };
   optional("Return-Path: ", RETURNPATH);
   optional("Delivery-receipt-to: ", DELIVERYRECEIPTTO);
@@ -173,12 +158,12 @@ std::string NetMailSend::buildHeader(const std::string& mimeLines) {
   optional("References: ", REFERENCES);
   h += "Subject: " + EncodeHeaderText_(SUBJECT) + "\r\n";
   h += dateLine();
-  if (!clipped(ORGANIZATION).empty()) {
+  if (!rt::clip(ORGANIZATION).empty()) {
     h += "Organization: " + EncodeHeaderText_(ORGANIZATION) + "\r\n";
   }
   h += mimeLines;
-  h += "X-Mailer: " + std::string(clipped(XMAILER)) + "\r\nX-Rednet: Rednet Email 11.05\r\n";
-  if (!clipped(EXTRAHEADER).empty()) h += withLineEnd(std::string(clipped(EXTRAHEADER)));
+  h += "X-Mailer: " + std::string(rt::clip(XMAILER)) + "\r\nX-Rednet: Rednet Email 11.05\r\n";
+  if (!rt::clip(EXTRAHEADER).empty()) h += withLineEnd(std::string(rt::clip(EXTRAHEADER)));
   if (CUSTOMHEADER->Length() > 0) h += withLineEnd(CUSTOMHEADER->GetValue());
   textlib::TextBuffer header;
   header.SetValue(h);
@@ -206,17 +191,17 @@ std::int32_t NetMailSend::BuildMail(std::int32_t mode) {
                        "Incorrect Mode parameter passed to function.", "NetMailSend.BuildMail");
   }
   CollectHtmlEmbeds_("", true);
-  if (clipped(TOLIST).empty() && clipped(CCLIST).empty() && clipped(BCCLIST).empty()) {
+  if (rt::clip(TOLIST).empty() && rt::clip(CCLIST).empty() && rt::clip(BCCLIST).empty()) {
     return RaiseError_(-37, 2, after_error::kNotQueued,
                        "No To, CC or BCC field specified when sending " + SERVERDESC_,
                        "NetMailSend.BuildMail");
   }
-  if (clipped(FROM).empty()) {
+  if (rt::clip(FROM).empty()) {
     return RaiseError_(-37, 2, after_error::kNotQueued,
                        "No From Field specified when sending " + SERVERDESC_,
                        "NetMailSend.BuildMail");
   }
-  if (clipped(MESSAGEID).empty()) MESSAGEID = MakeMessageId_(FROM);
+  if (rt::clip(MESSAGEID).empty()) MESSAGEID = MakeMessageId_(FROM);
 
   const std::string unique = uniquePart(++IDCOUNT_);
   const std::string b0 = std::string(kPrefix) + "_000_" + unique;
@@ -224,46 +209,44 @@ std::int32_t NetMailSend::BuildMail(std::int32_t mode) {
   const std::string b2 = std::string(kPrefix) + "_002_" + unique;
 
   std::vector<EmbedEntry> embeds;
-  if (!clipped(EMBEDLIST).empty()) {
+  if (!rt::clip(EMBEDLIST).empty()) {
     embeds = processEmbedList(EMBEDLIST);
     replaceEmbedNames(embeds);
   }
   CheckTextCharset_();
   CheckHtmlCharset_();
-  const std::string t(clipped(OPTIONSMIMETEXTCHARSET));
-  const std::string e(clipped(OPTIONSMIMETEXTTRANSFERENCODING));
+  const std::string t(rt::clip(OPTIONSMIMETEXTCHARSET));
+  const std::string e(rt::clip(OPTIONSMIMETEXTTRANSFERENCODING));
   const bool hasHtml = MESSAGEHTMLST->Length() > 0;
-  const bool hasAttachments = !clipped(ATTACHMENTLIST).empty();
-  const bool hasEmbeds = !clipped(EMBEDLIST).empty() && hasHtml;
+  const bool hasAttachments = !rt::clip(ATTACHMENTLIST).empty();
+  const bool hasEmbeds = !rt::clip(EMBEDLIST).empty() && hasHtml;
 
   const std::string mimeStart = "MIME-version: 1.0\r\nContent-Type: ";
-  const std::string plainMime = "text/plain;\r\n\tcharset=" + t +
-                                "\r\nContent-Transfer-Encoding: " + e + "\r\n";
+  const std::string plainMime =
+      "text/plain;\r\n\tcharset=" + t + "\r\nContent-Transfer-Encoding: " + e + "\r\n";
   std::string mime;
-  if (!clipped(OPTIONSCONTENTTYPE).empty()) {
-    mime = mimeStart + std::string(clipped(OPTIONSCONTENTTYPE)) + ";\r\n";
+  if (!rt::clip(OPTIONSCONTENTTYPE).empty()) {
+    mime = mimeStart + std::string(rt::clip(OPTIONSCONTENTTYPE)) + ";\r\n";
     mime += OPTIONSMULTIPARTCONTENT == 1
                 ? "\tboundary=\"" + b1 + "\"\r\n"
                 : "\tcharset=" + t + "\r\nContent-Transfer-Encoding: " + e + "\r\n";
   } else if (hasAttachments) {
     mime = mimeStart + "multipart/mixed;\r\n\tboundary=\"" + b0 + "\"\r\n";
   } else if (hasEmbeds) {
-    mime = mimeStart + "multipart/related; type=\"multipart/alternative\";\r\n\tboundary=\"" +
-           b2 + "\"\r\n";
+    mime = mimeStart + "multipart/related; type=\"multipart/alternative\";\r\n\tboundary=\"" + b2 +
+           "\"\r\n";
   } else if (hasHtml) {
     mime = mimeStart + "multipart/alternative;\r\n\tboundary=\"" + b1 + "\"\r\n";
   } else {
     mime = mimeStart + plainMime;
   }
 
-  const std::string text =
-      textContent(*MESSAGETEXTST, e, OPTIONSMIMETEXTDONTENCODE == 1);
+  const std::string text = textContent(*MESSAGETEXTST, e, OPTIONSMIMETEXTDONTENCODE == 1);
   std::string htmlPart;
   if (hasHtml) {
     htmlPart = "\r\n\r\n--" + b1 + "\r\nContent-Type: text/html;\r\n\tcharset=" +
-               std::string(clipped(OPTIONSMIMEHTMLCHARSET)) +
-               "\r\nContent-Transfer-Encoding: " +
-               std::string(clipped(OPTIONSMIMEHTMLTRANSFERENCODING)) + "\r\n\r\n" +
+               std::string(rt::clip(OPTIONSMIMEHTMLCHARSET)) + "\r\nContent-Transfer-Encoding: " +
+               std::string(rt::clip(OPTIONSMIMEHTMLTRANSFERENCODING)) + "\r\n\r\n" +
                textContent(*MESSAGEHTMLST, OPTIONSMIMEHTMLTRANSFERENCODING,
                            OPTIONSMIMEHTMLDONTENCODE == 1) +
                "\r\n\r\n--" + b1 + "--\r\n";
@@ -272,10 +255,10 @@ std::int32_t NetMailSend::BuildMail(std::int32_t mode) {
   auto addAttachments = [&] {
     int index = 0;
     for (const std::string& entry : splitFileList(CleanList_(ATTACHMENTLIST))) {
-      if (clipped(entry).empty()) continue;
+      if (rt::clip(entry).empty()) continue;
       std::string folder;
       std::string name;
-      splitPath(clipped(entry), folder, name);
+      splitPath(rt::clip(entry), folder, name);
       AddAttachmentFromFile(folder, name, kPrefix, unique, body, false, ++index);
     }
   };
@@ -340,11 +323,10 @@ std::int32_t NetMailSend::BuildMail(std::int32_t mode) {
   record.MAXTRIES = MAXTRIES;
   record.TRIES_ = 0;
   record.MESSAGEID = MESSAGEID;
-  if (clipped(HELO).empty()) {
+  if (rt::clip(HELO).empty()) {
     std::string name;
     for (char c : hostName()) {
-      if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-          c == '.') {
+      if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.') {
         name.push_back(c);
       }
     }

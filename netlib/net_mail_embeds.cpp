@@ -6,24 +6,13 @@
 #include <vector>
 
 #include "netlib/net_mail_send.h"
+#include "platform/base/cp1252.h"
+#include "platform/base/text_order.h"
 
 namespace netlib {
 namespace {
 
 constexpr std::size_t kTagMax = 1024;
-
-std::string_view clipped(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 // The attribute that names a file in a tag ("src" of an image or an image
 // button, "background" of the body); empty for other tags.
@@ -48,7 +37,7 @@ bool inList(std::string_view list, std::string_view value) {
 
 std::string NetMailSend::ScanHtmlEmbeds_(textlib::TextBuffer& html, bool replace,
                                          std::string_view folder) {
-  std::string base(clipped(folder));
+  std::string base(rt::clip(folder));
   if (base.empty()) base = std::filesystem::current_path().string();
   std::string text = html.GetValue();
   std::string found;
@@ -61,7 +50,7 @@ std::string NetMailSend::ScanHtmlEmbeds_(textlib::TextBuffer& html, bool replace
     if (open == std::string::npos) break;
     searchEnd = open;
     const std::size_t tagLength = std::min(close - open, kTagMax);
-    const std::string tag = lower(std::string_view(text).substr(open, tagLength));
+    const std::string tag = rt::lower(std::string_view(text).substr(open, tagLength));
     const std::string_view attribute = fileAttributeOf(tag);
     if (attribute.empty()) continue;
     const std::size_t name = tag.find(attribute);
@@ -72,8 +61,8 @@ std::string NetMailSend::ScanHtmlEmbeds_(textlib::TextBuffer& html, bool replace
     if (endQuote == std::string::npos) continue;
     const std::size_t valueAt = open + quote + 1;
     std::string value = text.substr(valueAt, endQuote - quote - 1);
-    const std::string lowered = lower(value);
-    if (clipped(value).empty() || lowered.find("http://") != std::string::npos ||
+    const std::string lowered = rt::lower(value);
+    if (rt::clip(value).empty() || lowered.find("http://") != std::string::npos ||
         lowered.find("https://") != std::string::npos ||
         lowered.find("cid:") != std::string::npos) {
       continue;
@@ -96,26 +85,27 @@ std::string NetMailSend::ScanHtmlEmbeds_(textlib::TextBuffer& html, bool replace
 }
 
 void NetMailSend::CollectHtmlEmbeds_(std::string_view folder, bool currentFolder) {
-  const std::string base = currentFolder || clipped(folder).empty()
+  const std::string base = currentFolder || rt::clip(folder).empty()
                                ? std::filesystem::current_path().string()
-                               : std::string(clipped(folder));
+                               : std::string(rt::clip(folder));
   const std::string scanned = ScanHtmlEmbeds_(*MESSAGEHTMLST, true, base);
   if (scanned.empty()) return;
-  if (!clipped(EMBEDLIST).empty()) EMBEDLIST = std::string(clipped(EMBEDLIST)) + ",";
+  if (!rt::clip(EMBEDLIST).empty()) EMBEDLIST = std::string(rt::clip(EMBEDLIST)) + ",";
   EMBEDLIST += scanned;
 }
 
 std::vector<NetMailSend::EmbedEntry> NetMailSend::processEmbedList(std::string_view list) {
   std::vector<EmbedEntry> embeds;
-  if (clipped(list).empty()) return embeds;
+  if (rt::clip(list).empty()) return embeds;
   EMBEDLIST = CleanList_(list);
   for (const std::string& entry : splitFileList(EMBEDLIST)) {
-    if (clipped(entry).empty()) continue;
+    if (rt::clip(entry).empty()) continue;
     const std::size_t slash = entry.find_last_of("/\\");
     EmbedEntry embed;
     embed.folder = slash == std::string::npos ? std::filesystem::current_path().string()
                                               : entry.substr(0, slash);
-    embed.name = std::string(clipped(slash == std::string::npos ? entry : entry.substr(slash + 1)));
+    embed.name =
+        std::string(rt::clip(slash == std::string::npos ? entry : entry.substr(slash + 1)));
     bool known = false;
     for (const EmbedEntry& other : embeds) known = known || other.name == embed.name;
     if (known) continue;

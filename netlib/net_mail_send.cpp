@@ -1,19 +1,12 @@
 // The sender's life: initialisation, opening and closing, SendMail, and the
 // error report that every failure goes through.
-#include <string>
-
 #include "netlib/net_mail_send.h"
 
+#include <string>
+
+#include "platform/base/cp1252.h"
+
 namespace netlib {
-namespace {
-
-std::string_view clipped(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
-}  // namespace
-
 NetMailSend::NetMailSend() : CUSTOMHEADER(std::make_unique<textlib::TextBuffer>()) {
   OBJECTTYPE_ = 0;
 }
@@ -26,7 +19,7 @@ void NetMailSend::Init(std::int32_t /*mode*/) {
     SERVERDESC_SET_ = 1;
     OBJECTTYPE_ = 3;
     SERVERDESC_ = "Email (SMTP)";
-    if (clipped(XMAILER).empty()) XMAILER = "Rednet Email 11.05";
+    if (rt::clip(XMAILER).empty()) XMAILER = "Rednet Email 11.05";
     if (PORT == 0) PORT = 25;
   }
   if (INITED_ == 0) {
@@ -73,8 +66,8 @@ void NetMailSend::Kill() {
 }
 
 void NetMailSend::ConnectionClosed() {
-  const std::string text = "The remote " + SERVERDESC_ +
-                           " server closed the connection or a dial-up connection closed";
+  const std::string text =
+      "The remote " + SERVERDESC_ + " server closed the connection or a dial-up connection closed";
   Log("NetMailSend.ConnectionClosed", text + ".");
   MESSAGESSENTONCURRENTCONNECTION_ = 0;
   if (STATE_ != smtp_state::kNotConnected) {
@@ -98,7 +91,7 @@ void NetMailSend::TryOpen_() {
 void NetMailSend::sendCommand(std::string_view command) {
   const std::size_t length = std::min(command.size(), sizeof(PACKET.BINDATA));
   command.copy(PACKET.BINDATA, length);
-  PACKET.BINDATALEN = static_cast<std::int32_t>(clipped(command.substr(0, length)).size());
+  PACKET.BINDATALEN = static_cast<std::int32_t>(rt::clip(command.substr(0, length)).size());
   Log("NetMailSend.Send", "Sending --> [" + std::string(command) + "]");
   Send();
 }
@@ -114,8 +107,7 @@ std::int32_t NetMailSend::SendMail(std::int32_t mode) {
     ShowProgress_(false, 0);
     ERRORSTATUS_ = 0;
     AFTERERRORACTION_ = after_error::kDeleteAllNow;
-    ErrorTrap("Illegal State. NET:ES_NOTCONNECTED in section of SendMail.",
-              "NetMailSend.SendMail");
+    ErrorTrap("Illegal State. NET:ES_NOTCONNECTED in section of SendMail.", "NetMailSend.SendMail");
     return 0;
   }
   if (STATE_ != smtp_state::kConnectedAndIdle) return 1;
@@ -129,7 +121,7 @@ std::int32_t NetMailSend::RaiseError_(std::int32_t error, std::int32_t kind, std
   ERROR = error;
   ERRORSTATUS_ = kind;
   AFTERERRORACTION_ = action;
-  ErrorTrap(clipped(text), functionName);
+  ErrorTrap(rt::clip(text), functionName);
   return 0;
 }
 

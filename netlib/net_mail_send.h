@@ -123,8 +123,7 @@ class NetMailSend : public NetMail {
   virtual std::int32_t SendMail(std::int32_t mode);
   virtual std::int32_t AddAttachmentFromFile(std::string_view folder, std::string_view fileName,
                                              std::string_view prefix, std::string_view unique,
-                                             textlib::TextBuffer& body, bool embedded,
-                                             int index);
+                                             textlib::TextBuffer& body, bool embedded, int index);
   virtual std::string MakeMessageId_(std::string_view senders);
   virtual void MessageSent() {}
   virtual void UpdateProgress_();
@@ -154,17 +153,16 @@ class NetMailSend : public NetMail {
     std::string name;       // on disk
     std::string contentId;  // the name without blanks, when it had any
   };
-  void addFilePart(std::string_view folder, std::string_view diskName,
-                   std::string_view partName, std::string_view prefix, std::string_view unique,
-                   textlib::TextBuffer& body, bool embedded, int index);
+  void addFilePart(std::string_view folder, std::string_view diskName, std::string_view partName,
+                   std::string_view prefix, std::string_view unique, textlib::TextBuffer& body,
+                   bool embedded, int index);
   void sendCommand(std::string_view command);
   void replyArrived();
   void actOnReply(std::int32_t code, const std::string& text);
   void offerNextRecipient();
   void sendMessageText();
   void serverError(std::int32_t kind, std::int32_t action, std::int32_t code,
-                   const std::string& text, std::string_view opening,
-                   std::string_view closing);
+                   const std::string& text, std::string_view opening, std::string_view closing);
   void localError(std::string_view text);
   void afterErrorAction();
   void dropCurrentMessage();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "netlib/net_mail_send.h"
+#include "platform/base/cp1252.h"
 #include "platform/net/records.h"
 #include "platform/net/socket_library.h"
 
@@ -14,11 +15,6 @@ namespace st = smtp_state;
 
 constexpr std::size_t kChunk = 8192;
 constexpr std::size_t kReplyTextMax = 255;
-
-std::string_view clipped(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
 
 bool isWholeLine(std::string_view data) {
   return data.size() >= 2 && data.substr(data.size() - 2) == "\r\n";
@@ -69,9 +65,9 @@ void NetMailSend::Process() {
       break;
     case rt::net::packet::kIdle: {
       Log("NetMailSend.Process", "Received Idle Warning. Will abort connection.");
-      const std::string text =
-          "Idle Timeout - Warning connection has been idle for more than " +
-          std::to_string(CONNECTION_.INACTIVETIMEOUT / 100) + " seconds. Connection will be closed";
+      const std::string text = "Idle Timeout - Warning connection has been idle for more than " +
+                               std::to_string(CONNECTION_.INACTIVETIMEOUT / 100) +
+                               " seconds. Connection will be closed";
       ERROR = -57;
       WINSOCKERROR = 0;
       SSLERROR = 0;
@@ -90,12 +86,12 @@ void NetMailSend::ProcessOpen_() {
     Log("NetMailSend._ProcessOpen",
         "The connection successfully switched to SSL mode (" + where + ")");
     if (CheckCommonName_() != 0) return;
-    if (!clipped(AUTHUSER).empty() || !clipped(AUTHPASSWORD).empty()) {
+    if (!rt::clip(AUTHUSER).empty() || !rt::clip(AUTHPASSWORD).empty()) {
       STATE_ = st::kAuthEhlo;
-      sendCommand("EHLO " + std::string(clipped(HELO)) + "\r\n");
+      sendCommand("EHLO " + std::string(rt::clip(HELO)) + "\r\n");
     } else {
       STATE_ = st::kReady;
-      sendCommand("HELO " + std::string(clipped(HELO)) + "\r\n");
+      sendCommand("HELO " + std::string(rt::clip(HELO)) + "\r\n");
     }
     return;
   }
@@ -145,8 +141,8 @@ void NetMailSend::replyArrived() {
 }
 
 void NetMailSend::actOnReply(std::int32_t code, const std::string& text) {
-  const std::string helo(clipped(HELO));
-  const bool account = !clipped(AUTHUSER).empty() || !clipped(AUTHPASSWORD).empty();
+  const std::string helo(rt::clip(HELO));
+  const bool account = !rt::clip(AUTHUSER).empty() || !rt::clip(AUTHPASSWORD).empty();
   auto fatal = [&] {
     serverError(0, after_error::kDeleteAllAfter, code, text, "Fatal Error. ",
                 ". Will abort all messages in the DataQueue");
@@ -190,15 +186,15 @@ void NetMailSend::actOnReply(std::int32_t code, const std::string& text) {
     case st::kAuthLogin:
       if (code != 334) return fatal();
       STATE_ = st::kAuthUser;
-      sendCommand(rt::net::NetBase64Encode(clipped(AUTHUSER)) + "\r\n");
+      sendCommand(rt::net::NetBase64Encode(rt::clip(AUTHUSER)) + "\r\n");
       return;
     case st::kAuthUser:
       if (code != 334) return fatal();
       STATE_ = st::kReady;
-      sendCommand(rt::net::NetBase64Encode(clipped(AUTHPASSWORD)) + "\r\n");
+      sendCommand(rt::net::NetBase64Encode(rt::clip(AUTHPASSWORD)) + "\r\n");
       return;
     case st::kReady: {
-      const bool bothSet = !clipped(AUTHUSER).empty() && !clipped(AUTHPASSWORD).empty();
+      const bool bothSet = !rt::clip(AUTHUSER).empty() && !rt::clip(AUTHPASSWORD).empty();
       if (!(code == 250 || (bothSet && code == 235))) {
         if (code == 421) {
           return serverError(0, after_error::kPostpone, code, text, "Error. ",

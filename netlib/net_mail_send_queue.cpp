@@ -92,8 +92,8 @@ void NetMailSend::messageFinished(bool delivered) {
     MessageSent();
   }
   dropCurrentMessage();
-  const bool countReached = RECONNECTAFTERXMSGS > 0 &&
-                            MESSAGESSENTONCURRENTCONNECTION_ >= RECONNECTAFTERXMSGS;
+  const bool countReached =
+      RECONNECTAFTERXMSGS > 0 && MESSAGESSENTONCURRENTCONNECTION_ >= RECONNECTAFTERXMSGS;
   if (!DATAQUEUE->empty()) {
     if (countReached) {
       Log("NetMailSend.Process", std::to_string(MESSAGESSENTONCURRENTCONNECTION_) +
@@ -157,10 +157,11 @@ void NetMailSend::UpdateProgress_() {
   }
   PROGRESSBYTESTOGO = static_cast<std::int32_t>(toGo);
   const std::int32_t before = PROGRESS1000;
-  PROGRESS1000 = PROGRESSBYTESMAX <= 0
-                     ? 1000
-                     : static_cast<std::int32_t>((static_cast<std::int64_t>(PROGRESSBYTESMAX) -
-                                                  toGo) * 1000 / PROGRESSBYTESMAX);
+  PROGRESS1000 =
+      PROGRESSBYTESMAX <= 0
+          ? 1000
+          : static_cast<std::int32_t>((static_cast<std::int64_t>(PROGRESSBYTESMAX) - toGo) * 1000 /
+                                      PROGRESSBYTESMAX);
   if (PROGRESSCONTROL != 0 && before / 10 != PROGRESS1000 / 10) ShowProgress_(true, PROGRESS1000);
 }
 

@@ -4,10 +4,6 @@
 // stores every received message (content and envelope) as files in a folder
 // and stops by itself after a bounded time or when its standard input closes.
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -16,29 +12,31 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
-
+#include <string>
+#include <vector>
 
 namespace netlib::testing {
 
 struct SmtpServerOptions {
   enum class Tls { kNone, kStartTls, kImplicit };
   Tls tls = Tls::kNone;
-  std::string certFile, keyFile;        // for TLS
-  std::string user, password;           // AUTH LOGIN accepted for this account
-  std::string refusedRecipient;         // RCPT TO answered 550
-  int busyGreetings = 0;                // HELO/EHLO answered 421 this many times
+  std::string certFile, keyFile;  // for TLS
+  std::string user, password;     // AUTH LOGIN accepted for this account
+  std::string refusedRecipient;   // RCPT TO answered 550
+  int busyGreetings = 0;          // HELO/EHLO answered 421 this many times
   int lifetimeSeconds = 120;
 };
 
 struct StoredMessage {
-  std::string content;               // as received, dots unstuffed
+  std::string content;  // as received, dots unstuffed
   std::string mailFrom;
   std::vector<std::string> rcptTos;
-  std::string login;                 // account that authenticated; empty without AUTH
+  std::string login;  // account that authenticated; empty without AUTH
 };
 
 class SmtpTestServer {

@@ -1,12 +1,12 @@
+#include "netlib/content_types.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "netlib/net_http_headers.h"
 #include "platform/base/clock.h"
 #include "textlib/text_buffer.h"
-
-#include "netlib/content_types.h"
-#include "netlib/net_http_headers.h"
 
 namespace netlib {
 namespace {

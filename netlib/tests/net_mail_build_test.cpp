@@ -162,9 +162,7 @@ TEST(MailDots, StuffingIsTheSameWhereverTheChunksSplit) {
 class RepliesInPieces : public NetMailSend {
  public:
   std::vector<std::string> errors;
-  void ErrorTrap(std::string_view text, std::string_view) override {
-    errors.emplace_back(text);
-  }
+  void ErrorTrap(std::string_view text, std::string_view) override { errors.emplace_back(text); }
   void arrive(std::string_view data) {
     data.copy(PACKET.BINDATA, data.size());
     PACKET.BINDATALEN = static_cast<std::int32_t>(data.size());

@@ -59,7 +59,8 @@ struct ConnectionKind {
   bool auth;
 };
 
-class MailSendSmtpSetups : public MailSendSmtp, public ::testing::WithParamInterface<ConnectionKind> {};
+class MailSendSmtpSetups : public MailSendSmtp,
+                           public ::testing::WithParamInterface<ConnectionKind> {};
 
 TEST_P(MailSendSmtpSetups, DeliversOverEveryKindOfConnection) {
   const ConnectionKind setup = GetParam();
@@ -102,12 +103,11 @@ TEST_P(MailSendSmtpSetups, DeliversOverEveryKindOfConnection) {
   EXPECT_EQ(sender.queueSizeAtMessageSent, (std::vector<std::size_t>{2, 1}));
 }
 
-INSTANTIATE_TEST_SUITE_P(All, MailSendSmtpSetups,
-                         ::testing::Values(ConnectionKind{Tls::kNone, false}, ConnectionKind{Tls::kNone, true},
-                                           ConnectionKind{Tls::kStartTls, false},
-                                           ConnectionKind{Tls::kStartTls, true},
-                                           ConnectionKind{Tls::kImplicit, false},
-                                           ConnectionKind{Tls::kImplicit, true}));
+INSTANTIATE_TEST_SUITE_P(
+    All, MailSendSmtpSetups,
+    ::testing::Values(ConnectionKind{Tls::kNone, false}, ConnectionKind{Tls::kNone, true},
+                      ConnectionKind{Tls::kStartTls, false}, ConnectionKind{Tls::kStartTls, true},
+                      ConnectionKind{Tls::kImplicit, false}, ConnectionKind{Tls::kImplicit, true}));
 
 std::string writeFile(const std::string& name, const std::string& bytes) {
   std::ofstream(name, std::ios::binary) << bytes;
@@ -153,9 +153,9 @@ TEST_F(MailSendSmtp, MessageWithHtmlImageAndAttachmentArrivesWhole) {
   const std::vector<StoredMessage> stored = server->messages();
   ASSERT_EQ(stored.size(), 1u);
   const std::string& m = stored[0].content;
-  EXPECT_EQ(stored[0].rcptTos, (std::vector<std::string>{"paciente@example.org",
-                                                         "copia@example.org",
-                                                         "oculto@example.org"}));
+  EXPECT_EQ(stored[0].rcptTos,
+            (std::vector<std::string>{"paciente@example.org", "copia@example.org",
+                                      "oculto@example.org"}));
   EXPECT_EQ(m.find("oculto"), std::string::npos) << "BCC only in the envelope";
   // Header lines in their order.
   std::vector<std::string> order = {"Message-ID: <",
@@ -175,23 +175,28 @@ TEST_F(MailSendSmtp, MessageWithHtmlImageAndAttachmentArrivesWhole) {
     at = found + line.size();
   }
   EXPECT_EQ(m.find("Message-ID: <"), 0u);
-  const std::string unique = m.substr(m.find("_000_") + 5, m.find('"', m.find("_000_")) - m.find("_000_") - 5);
+  const std::string unique =
+      m.substr(m.find("_000_") + 5, m.find('"', m.find("_000_")) - m.find("_000_") - 5);
   const std::string b0 = "--=_NextPart_000_" + unique;
   const std::string b1 = "--=_NextPart_001_" + unique;
   const std::string b2 = "--=_NextPart_002_" + unique;
   // mixed > related > alternative > text, html; the image; the attachment.
-  order = {"--" + b0 + "\r\nContent-Type: multipart/related;\r\n\ttype=\"multipart/related\";\r\n"
-                       "\tboundary=\"" + b2 + "\"",
+  order = {"--" + b0 +
+               "\r\nContent-Type: multipart/related;\r\n\ttype=\"multipart/related\";\r\n"
+               "\tboundary=\"" +
+               b2 + "\"",
            "--" + b2 + "\r\nContent-Type: multipart/alternative;\r\n\tboundary=\"" + b1 + "\"",
            "--" + b1 + "\r\nContent-Type: text/plain;\r\n\tcharset=us-ascii\r\n",
            "\r\n\r\n" + text + "\r\n\r\n--" + b1 + "\r\nContent-Type: text/html;",
            "--" + b1 + "--\r\n",
-           "\r\n--" + b2 + "\r\nContent-Type: image/png;\r\n name=\"logo.png\"\r\n"
-                           "Content-Transfer-Encoding: base64\r\nContent-ID: <logo.png>\r\n",
+           "\r\n--" + b2 +
+               "\r\nContent-Type: image/png;\r\n name=\"logo.png\"\r\n"
+               "Content-Transfer-Encoding: base64\r\nContent-ID: <logo.png>\r\n",
            "--" + b2 + "--\r\n",
-           "\r\n--" + b0 + "\r\nContent-Type: application/pdf;\r\n name=\"informe mensual.pdf\"\r\n"
-                           "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment;\r\n"
-                           " filename=\"informe mensual.pdf\"\r\n",
+           "\r\n--" + b0 +
+               "\r\nContent-Type: application/pdf;\r\n name=\"informe mensual.pdf\"\r\n"
+               "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment;\r\n"
+               " filename=\"informe mensual.pdf\"\r\n",
            "--" + b0 + "--\r\n"};
   at = 0;
   for (const std::string& piece : order) {
@@ -289,16 +294,39 @@ TEST_F(MailSendSmtp, KeptOpenConnectionWaitsIdleForTheNextMessage) {
   sender.OPTIONSKEEPCONNECTIONOPEN = 1;
   simpleMessage("primero@example.org");
   ASSERT_EQ(sender.SendMail(2), 1);
-  ASSERT_TRUE(events.until([&] { return sender.STATE_ == smtp_state::kConnectedAndIdle; },
-                           {&sender}));
+  ASSERT_TRUE(
+      events.until([&] { return sender.STATE_ == smtp_state::kConnectedAndIdle; }, {&sender}));
   simpleMessage("segundo@example.org");
   ASSERT_EQ(sender.SendMail(2), 1);
-  ASSERT_TRUE(events.until([&] { return server->messages().size() == 2 &&
-                                        sender.STATE_ == smtp_state::kConnectedAndIdle; },
-                           {&sender}));
+  ASSERT_TRUE(events.until(
+      [&] {
+        return server->messages().size() == 2 && sender.STATE_ == smtp_state::kConnectedAndIdle;
+      },
+      {&sender}));
   EXPECT_EQ(server->connections(), 1);
   EXPECT_EQ(sender.OPENFLAG, 1);
   EXPECT_TRUE(sender.errors.empty());
+}
+
+TEST_F(MailSendSmtp, SilentServerEndsInTheIdleReport) {
+  // A listening connection of the test that accepts and never greets.
+  std::unique_ptr<testing::TestConnection> silent = testing::makeConnection(1);
+  silent->Open("127.0.0.1", 0);
+  ASSERT_EQ(silent->OPENFLAG, 1);
+  sender.setUp(static_cast<std::uint16_t>(silent->CONNECTION_.LOCALPORT));
+  sender.INACTIVETIMEOUT = 20;
+  simpleMessage("paciente@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(events.until([&] { return !sender.errors.empty(); }, {&sender, silent.get()}));
+  EXPECT_EQ(sender.errors[0].error, -57);
+  EXPECT_EQ(sender.errors[0].text,
+            "Error in this Message. The remote Email (SMTP) server sent error = 0 Idle Timeout - "
+            "Warning connection has been idle for more than 0 seconds. Connection will be closed "
+            "State = 71. Will try and send next email");
+  EXPECT_TRUE(sender.DATAQUEUE->empty());
+  EXPECT_EQ(sender.OPENFLAG, 0);
+  silent->Abort();
+  silent->Kill();
 }
 
 TEST_F(MailSendSmtp, RefusedConnectionIsReportedWithItsText) {
@@ -308,8 +336,9 @@ TEST_F(MailSendSmtp, RefusedConnectionIsReportedWithItsText) {
   ASSERT_EQ(sender.SendMail(2), 1);
   ASSERT_TRUE(events.until([&] { return !sender.errors.empty(); }, {&sender}));
   EXPECT_EQ(sender.errors[0].error, 10061);
-  EXPECT_NE(sender.ERRORSTRING.find("Could not open a connection to the remote Email (SMTP) Server"),
-            std::string::npos)
+  EXPECT_NE(
+      sender.ERRORSTRING.find("Could not open a connection to the remote Email (SMTP) Server"),
+      std::string::npos)
       << sender.ERRORSTRING;
   EXPECT_TRUE(sender.DATAQUEUE->empty());
   EXPECT_EQ(sender.STATE_, 0);
