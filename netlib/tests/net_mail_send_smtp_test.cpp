@@ -103,11 +103,18 @@ TEST_P(MailSendSmtpSetups, DeliversOverEveryKindOfConnection) {
   EXPECT_EQ(sender.queueSizeAtMessageSent, (std::vector<std::size_t>{2, 1}));
 }
 
+std::string kindName(const ::testing::TestParamInfo<ConnectionKind>& info) {
+  static const char* const names[] = {"Plain", "StartTls", "ImplicitTls"};
+  return std::string(names[static_cast<int>(info.param.tls)]) +
+         (info.param.auth ? "AuthLogin" : "");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     All, MailSendSmtpSetups,
     ::testing::Values(ConnectionKind{Tls::kNone, false}, ConnectionKind{Tls::kNone, true},
                       ConnectionKind{Tls::kStartTls, false}, ConnectionKind{Tls::kStartTls, true},
-                      ConnectionKind{Tls::kImplicit, false}, ConnectionKind{Tls::kImplicit, true}));
+                      ConnectionKind{Tls::kImplicit, false}, ConnectionKind{Tls::kImplicit, true}),
+    kindName);
 
 std::string writeFile(const std::string& name, const std::string& bytes) {
   std::ofstream(name, std::ios::binary) << bytes;
