@@ -84,9 +84,9 @@ void BM_Base64Encode_OpenSSL(benchmark::State& state) {
   const std::string& bytes = sampleBytes();
   std::vector<unsigned char> out(kSize / 3 * 4 + 8);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(
-        EVP_EncodeBlock(out.data(), reinterpret_cast<const unsigned char*>(bytes.data()),
-                        static_cast<int>(bytes.size())));
+    benchmark::DoNotOptimize(EVP_EncodeBlock(out.data(),
+                                             reinterpret_cast<const unsigned char*>(bytes.data()),
+                                             static_cast<int>(bytes.size())));
   }
   setBytes(state);
 }

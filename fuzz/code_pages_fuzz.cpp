@@ -2,20 +2,15 @@
 // UTF-8 and UTF-16 and back, and arbitrary bytes taken as UTF-8, UTF-16 or
 // another code page convert without faults to well-formed results.
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/escape_model.h"
 #include "textlib/text_buffer.h"
 
 namespace {
 
-void check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-  }
-}
+using fuzzmodel::check;
 
 constexpr int kCodePages[] = {1252, 20127, 28591, 28605, 65001, 850, 1250, 932, 65000, 0, 12345};
 

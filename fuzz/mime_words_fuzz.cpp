@@ -2,20 +2,15 @@
 // decodes back to itself; arbitrary header text decodes without faults and
 // text without words stays as it is.
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/escape_model.h"
 #include "textlib/text_buffer.h"
 
 namespace {
 
-void check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-  }
-}
+using fuzzmodel::check;
 
 }  // namespace
 

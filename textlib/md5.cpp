@@ -11,16 +11,17 @@ inline std::uint32_t rotateLeft(std::uint32_t x, int n) { return (x << n) | (x >
 inline std::uint32_t F(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
   return z ^ (x & (y ^ z));
 }
-inline std::uint32_t G(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-  return y ^ (z & (x ^ y));
-}
 inline std::uint32_t H(std::uint32_t x, std::uint32_t y, std::uint32_t z) { return x ^ y ^ z; }
-inline std::uint32_t I(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-  return y ^ (x | ~z);
-}
+inline std::uint32_t I(std::uint32_t x, std::uint32_t y, std::uint32_t z) { return y ^ (x | ~z); }
 
 #define MD5_STEP(f, a, b, c, d, x, s, ac) \
   a += f(b, c, d) + (x) + (ac);           \
+  a = rotateLeft(a, s) + b
+
+// The second round's function as a sum of two terms that never share a bit,
+// which lets the processor compute them side by side.
+#define MD5_STEP_G(a, b, c, d, x, s, ac)        \
+  a += ((b) & (d)) + ((c) & ~(d)) + (x) + (ac); \
   a = rotateLeft(a, s) + b
 
 const unsigned char kPadding[64] = {0x80};
@@ -73,22 +74,22 @@ void Md5Transform(std::uint32_t state[4], const unsigned char block[64]) {
   MD5_STEP(F, c, d, a, b, x[14], 17, 0xa679438e);
   MD5_STEP(F, b, c, d, a, x[15], 22, 0x49b40821);
 
-  MD5_STEP(G, a, b, c, d, x[1], 5, 0xf61e2562);
-  MD5_STEP(G, d, a, b, c, x[6], 9, 0xc040b340);
-  MD5_STEP(G, c, d, a, b, x[11], 14, 0x265e5a51);
-  MD5_STEP(G, b, c, d, a, x[0], 20, 0xe9b6c7aa);
-  MD5_STEP(G, a, b, c, d, x[5], 5, 0xd62f105d);
-  MD5_STEP(G, d, a, b, c, x[10], 9, 0x02441453);
-  MD5_STEP(G, c, d, a, b, x[15], 14, 0xd8a1e681);
-  MD5_STEP(G, b, c, d, a, x[4], 20, 0xe7d3fbc8);
-  MD5_STEP(G, a, b, c, d, x[9], 5, 0x21e1cde6);
-  MD5_STEP(G, d, a, b, c, x[14], 9, 0xc33707d6);
-  MD5_STEP(G, c, d, a, b, x[3], 14, 0xf4d50d87);
-  MD5_STEP(G, b, c, d, a, x[8], 20, 0x455a14ed);
-  MD5_STEP(G, a, b, c, d, x[13], 5, 0xa9e3e905);
-  MD5_STEP(G, d, a, b, c, x[2], 9, 0xfcefa3f8);
-  MD5_STEP(G, c, d, a, b, x[7], 14, 0x676f02d9);
-  MD5_STEP(G, b, c, d, a, x[12], 20, 0x8d2a4c8a);
+  MD5_STEP_G(a, b, c, d, x[1], 5, 0xf61e2562);
+  MD5_STEP_G(d, a, b, c, x[6], 9, 0xc040b340);
+  MD5_STEP_G(c, d, a, b, x[11], 14, 0x265e5a51);
+  MD5_STEP_G(b, c, d, a, x[0], 20, 0xe9b6c7aa);
+  MD5_STEP_G(a, b, c, d, x[5], 5, 0xd62f105d);
+  MD5_STEP_G(d, a, b, c, x[10], 9, 0x02441453);
+  MD5_STEP_G(c, d, a, b, x[15], 14, 0xd8a1e681);
+  MD5_STEP_G(b, c, d, a, x[4], 20, 0xe7d3fbc8);
+  MD5_STEP_G(a, b, c, d, x[9], 5, 0x21e1cde6);
+  MD5_STEP_G(d, a, b, c, x[14], 9, 0xc33707d6);
+  MD5_STEP_G(c, d, a, b, x[3], 14, 0xf4d50d87);
+  MD5_STEP_G(b, c, d, a, x[8], 20, 0x455a14ed);
+  MD5_STEP_G(a, b, c, d, x[13], 5, 0xa9e3e905);
+  MD5_STEP_G(d, a, b, c, x[2], 9, 0xfcefa3f8);
+  MD5_STEP_G(c, d, a, b, x[7], 14, 0x676f02d9);
+  MD5_STEP_G(b, c, d, a, x[12], 20, 0x8d2a4c8a);
 
   MD5_STEP(H, a, b, c, d, x[5], 4, 0xfffa3942);
   MD5_STEP(H, d, a, b, c, x[8], 11, 0x8771f681);
@@ -131,6 +132,7 @@ void Md5Transform(std::uint32_t state[4], const unsigned char block[64]) {
 }
 
 #undef MD5_STEP
+#undef MD5_STEP_G
 
 void Md5Update(Md5Context& context, const void* data, std::uint32_t length) {
   const auto* input = static_cast<const unsigned char*>(data);

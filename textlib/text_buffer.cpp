@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+
 #include "platform/base/debug_sink.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/message_hook.h"
@@ -619,8 +620,8 @@ bool TextBuffer::EqualsBytes_(int length, const void* address, int flags) const 
 // are compared byte for byte. An ANSI side is read in its own code page (the
 // system's when none is recorded), so equal texts compare equal whatever
 // their encodings. A copy that cannot be brought to the target encoding (an
-// ANSI target) stays as it is. With kEqualsNoCase both sides are compared in
-// UTF-16 under Unicode case folding.
+// ANSI target) stays as it is; UTF-16 takes the target's byte order. With
+// kEqualsNoCase both sides are compared in UTF-16 under Unicode case folding.
 bool TextBuffer::EqualsConverted_(const TextBuffer& other, int flags) const {
   const TextBuffer* copied = nullptr;
   const TextBuffer* target = nullptr;
@@ -641,6 +642,11 @@ bool TextBuffer::EqualsConverted_(const TextBuffer& other, int flags) const {
   TextBuffer temp;
   temp.SetValue(*copied);
   temp.ToUnicode(target->ENCODING, copied->CODEPAGE);
+  if (temp.ENCODING == 2 && target->ENDIAN == 1) {
+    // Brought to the target's byte order.
+    char* units = temp.GetAddress();
+    for (int i = 0; i + 1 < temp.Length(); i += 2) std::swap(units[i], units[i + 1]);
+  }
   return temp.view() == target->view();
 }
 

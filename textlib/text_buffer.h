@@ -13,6 +13,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 namespace textlib {
@@ -585,6 +587,144 @@ class TextBuffer {
                  std::string_view quoteEnd = {}, int order = kSortCollated, bool clip = false,
                  bool left = false);
 
+  // ---- Files and byte-order marks (text_buffer_files.cpp) ------------------
+  // Reads the file (from `offset`, negative counting from the end; `length`
+  // bytes, 0 to the end) into the value; 1 done, 0 failed (LASTERROR).
+  int LoadFile(std::string_view fileName, double offset = 0, int length = 0,
+               bool removeBom = false);
+  // Write the value, a text or a block to a file, replacing it or appending;
+  // 1 done, 0 failed. count < 0 writes nothing, 0 the whole block, else the
+  // first count bytes.
+  int SaveFile(std::string_view fileName, bool append = false);
+  int SaveFileText(std::string_view text, std::string_view fileName, bool append = false);
+  int SaveFileBytes(std::string_view fileName, int length, const void* data, bool append = false,
+                    int count = 0);
+  // The size of the first file matching the name (wildcards allowed), or -1.
+  static double FileSize(std::string_view fileName);
+  int DetectBom(bool removeBom = false);
+  void AddBom(int encoding = -1);
+
+  // ---- Typed fields and byte order (text_buffer_typed.cpp) -----------------
+  // Raw bytes of a packed decimal of the caller's size and places.
+  struct DecimalRef {
+    void* address = nullptr;
+    int size = 0;
+  };
+  // A zero-terminated text of a declared size (at most size - 1 characters).
+  struct CStringRef {
+    char* address = nullptr;
+    int size = 0;
+  };
+  // A length byte, then at most size - 1 characters.
+  struct PStringRef {
+    unsigned char* address = nullptr;
+    int size = 0;
+  };
+  // A fixed-length text, padded with blanks, is a std::span<char>.
+  // A variable named by a type-name text ("LONG", "STRING"...).
+  using AnyVariable = std::variant<std::uint8_t*, std::int16_t*, std::uint16_t*, std::int32_t*,
+                                   std::uint32_t*, float*, double*, std::string*>;
+
+  template <typename Number>
+  static constexpr bool kIsFieldNumber =
+      std::is_same_v<Number, std::uint8_t> || std::is_same_v<Number, std::int16_t> ||
+      std::is_same_v<Number, std::uint16_t> || std::is_same_v<Number, std::int32_t> ||
+      std::is_same_v<Number, std::uint32_t> || std::is_same_v<Number, float> ||
+      std::is_same_v<Number, double>;
+
+  // Copies the variable's bytes to the 1-based position when they fit.
+  template <typename Number>
+    requires kIsFieldNumber<Number>
+  static void WriteBuffer(Number variable, std::span<char> buffer, int position) {
+    writeBytes(&variable, sizeof variable, buffer, position);
+  }
+  static void WriteBuffer(DecimalRef variable, std::span<char> buffer, int position);
+  // Bytes beyond the buffer read as blanks.
+  template <typename Number>
+    requires kIsFieldNumber<Number>
+  static void ReadBuffer(std::span<const char> buffer, Number& variable, int position) {
+    readBytes(buffer, position, &variable, sizeof variable);
+  }
+  static void ReadBuffer(std::span<const char> buffer, DecimalRef variable, int position);
+  static void ReadBuffer(std::span<const char> buffer, CStringRef variable, int position);
+  static void ReadBuffer(std::span<const char> buffer, std::span<char> variable, int position);
+  static void ReadBuffer(std::span<const char> buffer, PStringRef variable, int position);
+  // From a source text of the zero-terminated or length-prefixed layout into
+  // a fixed-length text (a fixed-length source is the buffer form above).
+  static void ReadBuffer(CStringRef source, std::span<char> variable, int position);
+  static void ReadBuffer(PStringRef source, std::span<char> variable, int position);
+
+  template <typename Number>
+    requires kIsFieldNumber<Number>
+  void FromVariable(Number variable) {
+    SetValue(static_cast<int>(sizeof variable), &variable);
+  }
+  void FromVariable(DecimalRef variable);
+  void FromVariable(CStringRef variable);
+  void FromVariable(std::span<const char> variable);
+  void FromVariable(PStringRef variable);
+  // ReadBuffer with the value as the buffer; an empty value changes nothing.
+  template <typename Variable>
+  void ToVariable(Variable&& variable, int position = 1) {
+    if (DATAEND_ > 0) ReadBuffer(std::span<const char>(view()), variable, position);
+  }
+  int GetBytes(std::string_view typeName, AnyVariable variable) const;
+  int SetBytes(std::string_view typeName, AnyVariable variable);
+  static int CopyToVariable(std::string_view source, std::span<char> variable, bool clip = false);
+  static std::int32_t ByteSwap32(std::int32_t number);
+  static std::uint32_t ByteSwap32(std::uint32_t number);
+  void SwapByteOrder();
+  void ToBigEndian();
+  void ToLittleEndian();
+
+  // ---- Small utilities (text_buffer_utilities.cpp) -------------------------
+  // 1 when the value begins (ends) with the text; an empty text is found.
+  int StartsWith(std::string_view text, bool caseSensitive = true, bool clip = true) const;
+  int EndsWith(std::string_view text, bool caseSensitive = true, bool clip = true) const;
+  // ASN.1 BER elements: tag bytes, length (0x84 and four bytes from 128 on),
+  // content. Without a content the value is the content.
+  void AsnWrap(std::string_view tag);
+  void AsnWrap(std::string_view tag, std::string_view content);
+  void AsnEncodeNumber(std::string_view tag, std::int32_t number);
+  // Reads the element at `position` (0 means 1) and moves past it; the first
+  // tag byte goes to `tag` when given. 1 when the value ends too soon.
+  int AsnReadElement(int& position, TextBuffer& content, char* tag = nullptr,
+                     int tagSize = 0) const;
+  // Hexadecimal (format 32) or decimal dumps, 16 bytes a line, to the debug
+  // output or into a target (address null: this value).
+  static constexpr int kPeekHex = 32;
+  void PeekRam(int format = kPeekHex);
+  void PeekRam(const void* address, int length, int format);
+  void PeekRam(TextBuffer& target, const void* address, int length, int format);
+  // "2,1,3" as 2 + 1 * 256 + 3 * 65536; -1 when the text holds no digits.
+  static std::int32_t VersionToLong(std::string_view text);
+  int ToBlob(std::string* blob);
+  int FromBlob(const std::string* blob);
+
+  // ---- Serialising records (text_buffer_serialize.cpp) ---------------------
+  // A record as the serialiser sees it: its fields in declaration order, each
+  // a text, the elements of an array, or a nested record.
+  struct RecordField {
+    std::vector<std::string> values;  // one text, or one per array element
+    std::vector<RecordField> fields;  // a nested record's fields
+    bool isRecord = false;
+  };
+  using RecordImage = std::vector<RecordField>;
+  // Appends one line per record. separators: one per nesting level divided by
+  // "I" ("," when empty); the level-th byte of the quote texts quotes that
+  // level. clearFirst 1 empties the value first; alwaysQuote bit 1 quotes
+  // every field.
+  void SerializeQueue(const std::vector<RecordImage>& queue, std::string_view lineEnding = {},
+                      std::string_view separators = {}, std::string_view quoteStart = {},
+                      std::string_view quoteEnd = {}, int level = 1, int clearFirst = 0,
+                      int alwaysQuote = 0);
+  // Appends the fields of one record; one more than the fields gone through.
+  int SerializeGroup(const RecordImage& group, std::string_view separators = {},
+                     std::string_view quoteStart = {}, std::string_view quoteEnd = {},
+                     int level = 1, int clearFirst = 0, int alwaysQuote = 0);
+  // Two trace lines: the number of records, then the serialised queue.
+  static void TraceQueue(const std::vector<RecordImage>& queue);
+
  private:
   std::string_view view() const { return {VALUE.address, static_cast<std::size_t>(DATAEND_)}; }
   void setBuffer(char* address, int size);
@@ -600,6 +740,10 @@ class TextBuffer {
                       bool noCase) const;
   int setFromDelimiter(int found, int keepStart, int keepEnd, bool clearIfMissing);
   int caseConvert(bool toUpper, std::string_view quoteStart, std::string_view quoteEnd);
+  static void writeBytes(const void* bytes, std::size_t count, std::span<char> buffer,
+                         int position);
+  static void readBytes(std::span<const char> buffer, int position, void* bytes,
+                        std::size_t count);
 };
 
 }  // namespace textlib

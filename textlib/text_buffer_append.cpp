@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/base/paths.h"
 #include "textlib/system_error_codes.h"
 #include "textlib/text_buffer.h"
 #include "textlib/text_buffer_internal.h"
@@ -241,26 +242,9 @@ void TextBuffer::Prepend(const TextBuffer& other, int flags, std::string_view se
 
 // ---- Streaming --------------------------------------------------------------
 
-// Appends bytes to the stream file, reporting failures as the file operations
-// of the class do.
+// Appends bytes to the stream file through the block form of SaveFile.
 bool TextBuffer::appendToStreamFile(const char* data, int length) {
-  std::FILE* file = std::fopen(STREAMFILENAME.c_str(), "ab");
-  if (file == nullptr) {
-    WINERRORCODE = windowsErrorFromErrno(errno);
-    RecordError("SaveFile",
-                "Could not save the file, the CreateFile API failed to create " + STREAMFILENAME);
-    return false;
-  }
-  const std::size_t written = std::fwrite(data, 1, static_cast<std::size_t>(length), file);
-  const int writeErrno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (written != static_cast<std::size_t>(length) || !closed) {
-    WINERRORCODE = windowsErrorFromErrno(writeErrno != 0 ? writeErrno : errno);
-    RecordError("SaveFile",
-                "Failed to save the file, WriteFile failed to write to " + STREAMFILENAME);
-    return false;
-  }
-  return true;
+  return SaveFileBytes(STREAMFILENAME, length, data, true) == 1;
 }
 
 int TextBuffer::Stream(std::string_view fileName, int bufferMB, bool append) {
@@ -286,7 +270,7 @@ int TextBuffer::Stream(std::string_view fileName, int bufferMB, bool append) {
   if (reallocate(bufferMB * kMegabyte, true)) DATAEND_ = 0;
   if (!append) {
     errno = 0;
-    if (std::remove(STREAMFILENAME.c_str()) != 0) {
+    if (std::remove(rt::resolvePath(STREAMFILENAME).c_str()) != 0) {
       const int saved = errno;
       const int code = saved == ENOENT ? 2 : saved == ENOTDIR ? 3 : windowsErrorFromErrno(saved);
       if (code != 2 && code != 3) {

@@ -104,7 +104,8 @@ int TextBuffer::Base32Encode(std::string_view given, int options) {
     for (std::size_t k = 0; k < 5; ++k) group = group << 8 | (k < n ? in[at + k] : 0);
     const int symbols = n == 5 ? 8 : kSymbolsOfTail[n];
     for (int k = 0; k < symbols; ++k) out.push_back(alphabet[(group >> (35 - 5 * k)) & 31]);
-    if (!(options & kBase32NoPadding)) out.append(static_cast<std::size_t>(8 - symbols), alphabet[32]);
+    if (!(options & kBase32NoPadding))
+      out.append(static_cast<std::size_t>(8 - symbols), alphabet[32]);
   }
   SetValue(out);
   if (!(options & kBase32NoWrap)) InsertEvery("\r\n", kBase32LineLength);

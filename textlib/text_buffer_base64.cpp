@@ -44,7 +44,8 @@ struct DecodeTable {
   DecodeTable() {
     values.fill(kSkip);
     for (int i = 0; i < 64; ++i) {
-      values[static_cast<unsigned char>(detail::kBase64Alphabet[i])] = static_cast<unsigned char>(i);
+      values[static_cast<unsigned char>(detail::kBase64Alphabet[i])] =
+          static_cast<unsigned char>(i);
       values[static_cast<unsigned char>(detail::kBase64UrlAlphabet[i])] =
           static_cast<unsigned char>(i);
     }
@@ -123,10 +124,11 @@ int TextBuffer::Base64Encode(char* destination, int destinationSize, int& length
     std::memcpy(destination, whole.data(), static_cast<std::size_t>(written));
   }
   length = written;
-  RecordError("Base64Encode", "The passed string of length " + std::to_string(destinationSize) +
-                                  " was not large enough to hold Base64 encoded data of length " +
-                                  std::to_string(needed) + ". The data has been truncated to " +
-                                  std::to_string(written) + ".",
+  RecordError("Base64Encode",
+              "The passed string of length " + std::to_string(destinationSize) +
+                  " was not large enough to hold Base64 encoded data of length " +
+                  std::to_string(needed) + ". The data has been truncated to " +
+                  std::to_string(written) + ".",
               true);
   return 1;
 }
@@ -186,14 +188,28 @@ int TextBuffer::Base64Decode(char* destination, int destinationSize, int& length
   };
   int i = 0;
   while (i < count) {
-    if (symbols == 0 && i + 4 <= count) {
-      const std::uint32_t a = values[in[i]], b = values[in[i + 1]], c = values[in[i + 2]],
-                          d = values[in[i + 3]];
-      if ((a | b | c | d) < 64) {
-        emit((a << 18) | (b << 12) | (c << 6) | d);
+    if (symbols == 0) {
+      // Whole groups of four symbols, written four bytes at a time (the
+      // fourth byte is overwritten by the next group).
+      while (i + 4 <= count && produced + 4 <= size) {
+        const std::uint32_t a = values[in[i]], b = values[in[i + 1]], c = values[in[i + 2]],
+                            d = values[in[i + 3]];
+        if ((a | b | c | d) >= 64) break;
+        const std::uint32_t v = __builtin_bswap32((a << 26) | (b << 20) | (c << 14) | (d << 8));
+        std::memcpy(out + produced, &v, 4);
+        produced += 3;
         i += 4;
-        continue;
       }
+      if (i + 4 <= count) {
+        const std::uint32_t a = values[in[i]], b = values[in[i + 1]], c = values[in[i + 2]],
+                            d = values[in[i + 3]];
+        if ((a | b | c | d) < 64) {
+          emit((a << 18) | (b << 12) | (c << 6) | d);
+          i += 4;
+          continue;
+        }
+      }
+      if (i >= count) break;
     }
     std::uint32_t v = values[in[i++]];
     if (v == kSkip) continue;

@@ -22,10 +22,10 @@ namespace textlib {
 
 namespace {
 
-// The code pages of the system's character set (Western European): ANSI and
-// the OEM code page of the same installation.
-constexpr int kSystemAnsiCodePage = 1252;
+// The OEM code page that goes with the system's ANSI code page 1252.
 constexpr int kSystemOemCodePage = 850;
+
+int systemAnsiCodePage() { return TextBuffer::CharsetToCodePage(0, true); }
 
 // Windows error codes left in WINERRORCODE.
 constexpr int kErrorNotEnoughMemory = 8;
@@ -33,7 +33,7 @@ constexpr int kErrorInvalidParameter = 87;
 constexpr int kErrorNoUnicodeTranslation = 1113;
 
 int effectiveCodePage(int codePage) {
-  return (codePage == 0 || codePage == -1) ? kSystemAnsiCodePage : codePage;
+  return (codePage == 0 || codePage == -1) ? systemAnsiCodePage() : codePage;
 }
 
 // ICU's name for a Windows code page; empty when ICU has no converter for it.
@@ -403,6 +403,7 @@ int TextBuffer::ToUnicode(int encoding, int codePage) {
 int TextBuffer::ToAnsi(int encoding, int codePage) {
   if (DATAEND_ == 0) return 1;
   if (encoding != 0) ENCODING = static_cast<std::uint8_t>(encoding);
+  DetectBom(true);
   if (ENCODING == 2 && ENDIAN == 1) {
     swapBytePairs(VALUE.address, DATAEND_);
     ENDIAN = 0;
@@ -519,14 +520,14 @@ int TextBuffer::CharsetNameToCodePage(std::string_view name) {
 }
 
 void TextBuffer::AnsiToOem() {
-  static const std::array<char, 256> table = byteTable(kSystemAnsiCodePage, kSystemOemCodePage);
+  static const std::array<char, 256> table = byteTable(systemAnsiCodePage(), kSystemOemCodePage);
   for (int i = 0; i < DATAEND_; ++i) {
     VALUE.address[i] = table[static_cast<unsigned char>(VALUE.address[i])];
   }
 }
 
 void TextBuffer::OemToAnsi() {
-  static const std::array<char, 256> table = byteTable(kSystemOemCodePage, kSystemAnsiCodePage);
+  static const std::array<char, 256> table = byteTable(kSystemOemCodePage, systemAnsiCodePage());
   for (int i = 0; i < DATAEND_; ++i) {
     VALUE.address[i] = table[static_cast<unsigned char>(VALUE.address[i])];
   }

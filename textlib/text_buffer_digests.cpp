@@ -33,7 +33,8 @@ std::string randomPool(int flags, std::string_view alphabet) {
   if (flags & TextBuffer::kRandomDigits) pool += kDigits;
   if (flags & TextBuffer::kRandomSymbols) pool += kSymbols;
   if (flags & TextBuffer::kRandomBlank) pool += ' ';
-  if (!(flags & (TextBuffer::kRandomUpper | TextBuffer::kRandomLower | TextBuffer::kRandomDigits)) &&
+  if (!(flags &
+        (TextBuffer::kRandomUpper | TextBuffer::kRandomLower | TextBuffer::kRandomDigits)) &&
       (flags & TextBuffer::kRandomHex)) {
     pool += kHexDigits;
   }
@@ -54,8 +55,8 @@ int TextBuffer::Random(int length, int flags, std::string_view alphabet) {
   if (detail::clipView(alphabet).empty() && flags == 0) flags = kRandomUpper;
   SetLength(length, false);
   if (DATAEND_ != length || VALUE.address == nullptr) {
-    RecordError("Random", "Unable to allocate " + std::to_string(length) + " bytes for Random string.",
-                true);
+    RecordError("Random",
+                "Unable to allocate " + std::to_string(length) + " bytes for Random string.", true);
     return 1;
   }
   auto* out = reinterpret_cast<unsigned char*>(VALUE.address);

@@ -225,9 +225,9 @@ void TextBuffer::FromHexArray() {
   }
   std::string bytes;
   for (std::size_t i = 0; i + 3 <= digits.size(); i += 3) {
-    bytes.push_back(static_cast<char>(
-        detail::hexDigitValue(static_cast<unsigned char>(digits[i + 1])) << 4 |
-        detail::hexDigitValue(static_cast<unsigned char>(digits[i + 2]))));
+    bytes.push_back(
+        static_cast<char>(detail::hexDigitValue(static_cast<unsigned char>(digits[i + 1])) << 4 |
+                          detail::hexDigitValue(static_cast<unsigned char>(digits[i + 2]))));
   }
   if (bytes.empty()) {
     SetEmpty();

@@ -52,6 +52,12 @@ QuotePairs quotePairs(std::string_view quoteStart, std::string_view quoteEnd,
   return pairs;
 }
 
+// A block given as length and address; nothing for a null or empty block.
+std::string_view bytesView(int length, const void* address) {
+  if (address == nullptr || length < 1) return {};
+  return {static_cast<const char*>(address), static_cast<std::size_t>(length)};
+}
+
 TextLine makeLine(std::string_view text) {
   TextLine line;
   if (!text.empty()) {
@@ -65,9 +71,7 @@ std::string_view lineText(const TextLine& line) {
   return line.EMPTY ? std::string_view() : std::string_view(line.LINE);
 }
 
-bool isBlankLine(const TextLine& line) {
-  return line.EMPTY || detail::clipView(line.LINE).empty();
-}
+bool isBlankLine(const TextLine& line) { return line.EMPTY || detail::clipView(line.LINE).empty(); }
 
 int compareLines(const TextLine& a, const TextLine& b, int order) {
   const std::string_view x = lineText(a);
@@ -97,11 +101,10 @@ void TextBuffer::Split(std::string_view separator, std::string_view quoteStart,
   FreeLines();
   const std::string_view value = view();
   if (value.empty() || separator.empty()) return;
-  const QuotePairs pairs =
-      quotePairs(quoteStart, quoteEnd, quoteListSeparator, singleQuotePair);
-  const bool simple = pairs.empty() || (separator.size() == 1 && pairs.size() == 1 &&
-                                        pairs[0].first.size() == 1 &&
-                                        value.find(pairs[0].first[0]) == value.npos);
+  const QuotePairs pairs = quotePairs(quoteStart, quoteEnd, quoteListSeparator, singleQuotePair);
+  const bool simple =
+      pairs.empty() || (separator.size() == 1 && pairs.size() == 1 && pairs[0].first.size() == 1 &&
+                        value.find(pairs[0].first[0]) == value.npos);
   int lastPair = -1;
   auto addPiece = [&](std::size_t from, std::size_t to) {
     std::string_view piece = value.substr(from, to - from);
@@ -230,8 +233,8 @@ void TextBuffer::SplitByMatch(std::string_view expression, bool noCase) {
       LINES->push_back(makeLine(view().substr(static_cast<std::size_t>(from - 1))));
       break;
     }
-    LINES->push_back(makeLine(view().substr(static_cast<std::size_t>(from - 1),
-                                            static_cast<std::size_t>(start - from))));
+    LINES->push_back(makeLine(
+        view().substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(start - from))));
     // An empty match moves on by one byte.
     from = std::max(end + 1, start + 1);
     if (from > DATAEND_) LINES->push_back(TextLine());
@@ -298,11 +301,7 @@ std::string TextBuffer::GetLine(int lineNumber) const {
 // ---- Single lines ---------------------------------------------------------------
 
 void TextBuffer::AddLine(int position, int length, const void* address) {
-  const std::string_view text = address == nullptr || length < 1
-                                    ? std::string_view()
-                                    : std::string_view(static_cast<const char*>(address),
-                                                       static_cast<std::size_t>(length));
-  AddLine(position, text);
+  AddLine(position, bytesView(length, address));
 }
 
 void TextBuffer::AddLine(int position, std::string_view text) {
@@ -320,11 +319,7 @@ void TextBuffer::AddLineBytes(int length, const void* address) {
 }
 
 void TextBuffer::SetLine(int lineNumber, int length, const void* address) {
-  const std::string_view text = address == nullptr || length < 1
-                                    ? std::string_view()
-                                    : std::string_view(static_cast<const char*>(address),
-                                                       static_cast<std::size_t>(length));
-  SetLine(lineNumber, text);
+  SetLine(lineNumber, bytesView(length, address));
 }
 
 void TextBuffer::SetLine(int lineNumber, std::string_view text) {
@@ -376,8 +371,8 @@ void TextBuffer::FilterLines(std::string_view include, std::string_view exclude,
   });
 }
 
-int TextBuffer::InLine(std::string_view text, int step, int start, int end, bool noCase,
-                       bool exact, int where, bool clip) const {
+int TextBuffer::InLine(std::string_view text, int step, int start, int end, bool noCase, bool exact,
+                       int where, bool clip) const {
   if (!LINES || LINES->empty()) return 0;
   const int count = Records();
   if (end < 1 || end > count) end = count;

@@ -18,6 +18,7 @@
 #include "platform/base/paths.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rich_text_document.h"
+#include "platform/ui/rtf_file_services.h"
 #include "platform/ui/rtf_tool_entries.h"
 
 namespace rt {
@@ -61,7 +62,7 @@ void reportFileError(const std::string& text) {
 }  // namespace
 
 RtfControl::RtfControl(RtfToolWindows* windows, RtfFileServices* files)
-    : windows_(windows), files_(files) {}
+    : windows_(windows), files_(files != nullptr ? files : &RtfFileDialogs::standard()) {}
 
 RtfControl::~RtfControl() { release(); }
 
@@ -355,7 +356,7 @@ void RtfControl::takeToolAccepted(int which) {
       saveDocument();
       break;
     case RtfTool::Print:
-      if (files_) files_->print(markup(), fileName_);
+      files_->print(markup(), fileName_);
       break;
     case RtfTool::Find:
       if (windows_) windows_->openFind(*this, cursor.selectedText());
@@ -531,7 +532,6 @@ void RtfControl::newDocument() {
 }
 
 void RtfControl::openDocument() {
-  if (!files_) return;
   files_->chooseFileToOpen([this, guard = QPointer<RtfControl>(this)](const std::string& path) {
     if (guard && editor_ && loadFile(path)) fileName_ = path;
     if (guard) refreshTools();
@@ -543,7 +543,6 @@ void RtfControl::saveDocument() {
     if (saveFile(fileName_)) editor_->document()->setModified(false);
     return;
   }
-  if (!files_) return;
   files_->chooseFileToSave(fileName_,
                            [this, guard = QPointer<RtfControl>(this)](const std::string& path) {
                              if (!guard || !editor_ || !saveFile(path)) return;

@@ -61,7 +61,8 @@ inline constexpr int kRtfToolCount = 30;
 class RtfControl : public QObject {
  public:
   // `windows` opens the small windows, `files` chooses files and prints; both
-  // must outlive the control. Without them those tools do nothing.
+  // must outlive the control. Without windows those tools do nothing; without
+  // file services the file tools use the file dialog and the print dialog.
   explicit RtfControl(RtfToolWindows* windows = nullptr, RtfFileServices* files = nullptr);
   ~RtfControl() override;
 

@@ -67,6 +67,30 @@ void installAlertKeyFilter(std::function<bool(QWidget*, int)> handler) {
 
 }  // namespace
 
+// The thread's enabled windows, disabled now; enableAgain gives them back.
+std::vector<QPointer<QWidget>> WindowDriver::disableWindowsOf(ThreadNumber thread) {
+  std::vector<QPointer<QWidget>> disabled;
+  for (WindowDriver* other : openList()) {
+    if (other->thread_ == thread && other->window_ && other->window_->isEnabled()) {
+      other->window_->setEnabled(false);
+      disabled.emplace_back(other->window_);
+    }
+  }
+  return disabled;
+}
+
+void WindowDriver::enableAgain(std::vector<QPointer<QWidget>>& windows) {
+  for (const QPointer<QWidget>& w : windows) {
+    if (w) w->setEnabled(true);
+  }
+  windows.clear();
+}
+
+ThreadWindowsDisabled::ThreadWindowsDisabled()
+    : disabled_(WindowDriver::disableWindowsOf(currentThreadNumber())) {}
+
+ThreadWindowsDisabled::~ThreadWindowsDisabled() { WindowDriver::enableAgain(disabled_); }
+
 // A close request is ignored by the widget and answered by the window's own
 // handler, which may close the window later.
 class WindowDriver::Filter : public QObject {
@@ -125,10 +149,7 @@ int WindowDriver::Kill() {
   auto& windows = openList();
   windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
   noteWindowClosed();
-  for (const QPointer<QWidget>& w : disabled_) {
-    if (w) w->setEnabled(true);
-  }
-  disabled_.clear();
+  enableAgain(disabled_);
   if (window_) {
     window_->removeEventFilter(filter_.get());
     closing_ = true;
@@ -179,12 +200,7 @@ void WindowDriver::Open(QWidget* window) {
   filter_ = std::make_unique<Filter>(this);
   window->installEventFilter(filter_.get());
 
-  for (WindowDriver* other : openList()) {
-    if (other->thread_ == thread_ && other->window_ && other->window_->isEnabled()) {
-      other->window_->setEnabled(false);
-      disabled_.emplace_back(other->window_);
-    }
-  }
+  disabled_ = disableWindowsOf(thread_);
   openList().push_back(this);
   noteWindowOpened();
   opened_ = true;
@@ -303,8 +319,9 @@ WindowEvent WindowDriver::nextEvent() {
 
 void WindowDriver::onTimer() {
   // A tick is not queued behind another, nor while the thread's modal window
-  // above this one runs: it is simply lost, as the runtime's timer is.
-  if (topWindow(thread_) != this || hasQueued(event::Timer)) return;
+  // (or a native dialog) above this one runs: it is simply lost, as the
+  // runtime's timer is.
+  if (topWindow(thread_) != this || !window_->isEnabled() || hasQueued(event::Timer)) return;
   post(event::Timer);
 }
 

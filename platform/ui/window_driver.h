@@ -100,6 +100,11 @@ class WindowDriver {
   using OpenObserver = std::function<void(WindowDriver&)>;
   static OpenObserver setOpenObserver(OpenObserver observer);
 
+  // Disables the thread's enabled windows and answers them; enableAgain gives
+  // them back (when they still exist) and empties the list.
+  static std::vector<QPointer<QWidget>> disableWindowsOf(ThreadNumber thread);
+  static void enableAgain(std::vector<QPointer<QWidget>>& windows);
+
  private:
   class Filter;
   friend class Filter;
@@ -120,6 +125,20 @@ class WindowDriver {
   bool opened_ = false;
   bool killed_ = false;
   bool closing_ = false;
+};
+
+// While alive, the calling logical thread's windows are disabled as under a
+// window of its own: a short native loop run on the thread's behalf (a file
+// or print dialog) holds one.
+class ThreadWindowsDisabled {
+ public:
+  ThreadWindowsDisabled();
+  ~ThreadWindowsDisabled();
+  ThreadWindowsDisabled(const ThreadWindowsDisabled&) = delete;
+  ThreadWindowsDisabled& operator=(const ThreadWindowsDisabled&) = delete;
+
+ private:
+  std::vector<QPointer<QWidget>> disabled_;
 };
 
 }  // namespace rt

@@ -49,8 +49,8 @@ TEST(Md5, Rfc1321TestSuite) {
        "d174ab98d277d9f5a5611c2c9f419d9f"},
       {eightTimes("1234567890"), "57edf4a22be3c955ac49da2e2107b67a"}};
   for (const auto& [input, expected] : vectors) {
-    for (std::size_t piece : {input.size() + 1, std::size_t{1}, std::size_t{63}, std::size_t{64},
-                              std::size_t{65}}) {
+    for (std::size_t piece :
+         {input.size() + 1, std::size_t{1}, std::size_t{63}, std::size_t{64}, std::size_t{65}}) {
       EXPECT_EQ(digestInPieces(input, piece), expected) << input << " in pieces of " << piece;
     }
   }

@@ -67,6 +67,17 @@ TEST(CodePages, BigEndianUtf16ComesOutCorrect) {
   EXPECT_EQ(b.GetValue(), kSpanishAnsi);
 }
 
+TEST(CodePages, AByteOrderMarkSaysTheEncodingAndGoes) {
+  TextBuffer b;
+  b.SetValue("\xEF\xBB\xBF" + kSpanishUtf8);
+  EXPECT_EQ(b.ToAnsi(), 1);
+  EXPECT_EQ(b.GetValue(), kSpanishAnsi);
+  b.SetValue("\xFE\xFF" + bytesOf(kSpanishUtf16, true));
+  EXPECT_EQ(b.ToAnsi(), 1);
+  EXPECT_EQ(b.GetValue(), kSpanishAnsi);
+  EXPECT_EQ(b.ENDIAN, 0);
+}
+
 TEST(CodePages, CompatibilityCharactersAndMissingCharactersInAnsi) {
   TextBuffer b;
   b.SetValue(

@@ -102,3 +102,35 @@ TEST(Digest, CharsetToCodePage) {
 
 }  // namespace
 }  // namespace textlib
+
+namespace textlib {
+namespace {
+
+TEST(Digest, AnsiComparesAcrossEncodingsInTheSystemCodePage) {
+  TextBuffer ansi;
+  ansi.SetValue(
+      "Espa\xF1"
+      "a");
+  TextBuffer utf8;
+  utf8.SetValue(
+      "Espa\xC3\xB1"
+      "a");
+  utf8.ENCODING = 1;
+  EXPECT_TRUE(ansi.Equals(utf8, TextBuffer::kEqualsAcrossEncodings));
+  EXPECT_TRUE(utf8.Equals(ansi, TextBuffer::kEqualsAcrossEncodings));
+  EXPECT_FALSE(ansi.Equals(utf8));
+  TextBuffer utf16;
+  utf16.SetValue(std::string("E\0s\0p\0a\0\xF1\0a\0", 12));
+  utf16.ENCODING = 2;
+  EXPECT_TRUE(utf16.Equals(ansi, TextBuffer::kEqualsAcrossEncodings));
+  EXPECT_TRUE(utf16.Equals(utf8, TextBuffer::kEqualsAcrossEncodings));
+  EXPECT_TRUE(
+      utf8.Equals("Espa\xF1"
+                  "a",
+                  TextBuffer::kEqualsAcrossEncodings));
+  utf16.ENDIAN = 1;
+  EXPECT_FALSE(utf16.Equals(ansi, TextBuffer::kEqualsAcrossEncodings));
+}
+
+}  // namespace
+}  // namespace textlib

@@ -162,7 +162,8 @@ std::string polylineNumber(unsigned long long n) {
   return out;
 }
 unsigned long long zigzag(long long v) {
-  return v < 0 ? static_cast<unsigned long long>(-v) * 2 - 1 : static_cast<unsigned long long>(v) * 2;
+  return v < 0 ? static_cast<unsigned long long>(-v) * 2 - 1
+               : static_cast<unsigned long long>(v) * 2;
 }
 
 TEST(Hex, PolylineRendersPairsAndTriples) {

@@ -1,0 +1,37 @@
+#pragma once
+// Choosing a file to open or to save as: a replaceable service, so that tests
+// answer with scripted names and never show a dialog. The standard chooser is
+// the desktop's file dialog, modal to the calling logical thread.
+#include <QString>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rt {
+
+struct FileRequest {
+  enum class Purpose { Open, Save };
+  Purpose purpose = Purpose::Open;
+  std::string title;    // CP1252; empty: the dialog's own
+  std::string current;  // runtime name to start from; empty: the working folder
+  // Pairs of description and patterns, each followed by "|", patterns
+  // separated by ";": "Archivos RTF|*.rtf|Todos los archivos|*.*". Empty:
+  // every file.
+  std::string masks;
+};
+
+// The chosen file as a runtime name (CP1252, absolute); none when the user
+// cancelled.
+std::optional<std::string> chooseFile(const FileRequest& request);
+
+// Installs a chooser and returns the one it replaces; an empty one restores
+// the file dialog.
+using FileChooser = std::function<std::optional<std::string>(const FileRequest&)>;
+FileChooser setFileChooser(FileChooser chooser);
+
+// The masks as the file dialog's filters ("Archivos RTF (*.rtf *.RTF)").
+// Patterns match in either case, and "*.*" matches every name.
+QString fileDialogFilters(std::string_view masks);
+
+}  // namespace rt
