@@ -1,0 +1,355 @@
+// The SMTP sender against a real SMTP server on loopback (aiosmtpd): plain,
+// STARTTLS and TLS from the start, with and without AUTH LOGIN; a message with
+// HTML, an embedded image and an attachment read back from what the server
+// stored; a refused recipient; a busy server; the reconnection after a number
+// of messages; a refused connection. Every server stops by itself.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "netlib/testing/smtp_test_server.h"
+#include "netlib/tests/mail_sender_harness.h"
+#include "platform/net/testing/raw_socket.h"
+#include "platform/net/testing/test_certificates.h"
+#include "textlib/text_buffer.h"
+
+namespace netlib {
+namespace {
+
+using rt::net::testing::testCertificates;
+using testing::EventPump;
+using testing::SmtpServerOptions;
+using testing::SmtpTestServer;
+using testing::StoredMessage;
+using testing::TestSender;
+using Tls = SmtpServerOptions::Tls;
+
+class MailSendSmtp : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (sender.OPENFLAG != 0 || sender.ASYNCOPENBUSY != 0) sender.Abort();
+    sender.Kill();
+  }
+  void start(SmtpServerOptions options) {
+    server = std::make_unique<SmtpTestServer>(options);
+    ASSERT_TRUE(server->started()) << server->startError();
+    sender.setUp(server->port());
+  }
+  void simpleMessage(const std::string& to) {
+    sender.FROM = "consulta@varneta.test";
+    sender.TOLIST = to;
+    sender.SUBJECT = "Cita";
+    sender.MESSAGETEXTST->SetValue("Su cita es el lunes.\r\n");
+  }
+  bool untilIdle() {
+    return events.until([&] { return sender.idle(); }, {&sender}, std::chrono::seconds(30));
+  }
+  std::string body(const StoredMessage& message) {
+    return message.content.substr(message.content.find("\r\n\r\n") + 4);
+  }
+
+  EventPump events;
+  TestSender sender;
+  std::unique_ptr<SmtpTestServer> server;
+};
+
+struct ConnectionKind {
+  Tls tls;
+  bool auth;
+};
+
+class MailSendSmtpSetups : public MailSendSmtp,
+                           public ::testing::WithParamInterface<ConnectionKind> {};
+
+TEST_P(MailSendSmtpSetups, DeliversOverEveryKindOfConnection) {
+  const ConnectionKind setup = GetParam();
+  SmtpServerOptions options;
+  options.tls = setup.tls;
+  if (setup.tls != Tls::kNone) {
+    ASSERT_TRUE(testCertificates().made);
+    options.certFile = testCertificates().serverCert;
+    options.keyFile = testCertificates().serverKey;
+  }
+  if (setup.auth) {
+    options.user = "recepcion";
+    options.password = "clave secreta";
+  }
+  start(options);
+  if (setup.tls != Tls::kNone) {
+    sender.SERVER = "localhost";
+    rt::net::setFieldText(sender.SSLCERTIFICATEOPTIONS.CAROOTFILE, testCertificates().ca);
+    if (setup.tls == Tls::kImplicit) sender.SSL = 1;
+    if (setup.tls == Tls::kStartTls) sender.SECUREEMAILSTARTTLS = 1;
+  }
+  if (setup.auth) {
+    sender.AUTHUSER = "recepcion";
+    sender.AUTHPASSWORD = "clave secreta";
+  }
+  simpleMessage("paciente@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1);
+  simpleMessage("otro@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1) << "queued while connecting";
+  ASSERT_TRUE(untilIdle());
+  EXPECT_TRUE(sender.errors.empty()) << sender.errors[0].text;
+  const std::vector<StoredMessage> stored = server->messages();
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[0].mailFrom, "consulta@varneta.test");
+  EXPECT_EQ(stored[0].rcptTos, std::vector<std::string>{"paciente@example.org"});
+  EXPECT_EQ(stored[1].rcptTos, std::vector<std::string>{"otro@example.org"});
+  EXPECT_EQ(stored[0].login, setup.auth ? "recepcion" : "");
+  // The end of data is a line of its own after the text.
+  EXPECT_EQ(body(stored[0]), "Su cita es el lunes.\r\n\r\n");
+  EXPECT_EQ(sender.queueSizeAtMessageSent, (std::vector<std::size_t>{2, 1}));
+}
+
+std::string kindName(const ::testing::TestParamInfo<ConnectionKind>& info) {
+  static const char* const names[] = {"Plain", "StartTls", "ImplicitTls"};
+  return std::string(names[static_cast<int>(info.param.tls)]) +
+         (info.param.auth ? "AuthLogin" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, MailSendSmtpSetups,
+    ::testing::Values(ConnectionKind{Tls::kNone, false}, ConnectionKind{Tls::kNone, true},
+                      ConnectionKind{Tls::kStartTls, false}, ConnectionKind{Tls::kStartTls, true},
+                      ConnectionKind{Tls::kImplicit, false}, ConnectionKind{Tls::kImplicit, true}),
+    kindName);
+
+std::string writeFile(const std::string& name, const std::string& bytes) {
+  std::ofstream(name, std::ios::binary) << bytes;
+  return (std::filesystem::current_path() / name).string();
+}
+
+std::string decodeBase64(std::string text) {
+  textlib::TextBuffer buffer;
+  buffer.SetValue(text);
+  buffer.Base64Decode();
+  return buffer.GetValue();
+}
+
+// The text between "\r\n\r\n" after `from` and the next "\r\n--".
+std::string partContent(const std::string& message, std::size_t from) {
+  const std::size_t start = message.find("\r\n\r\n", from) + 4;
+  return message.substr(start, message.find("\r\n--", start) - start);
+}
+
+TEST_F(MailSendSmtp, MessageWithHtmlImageAndAttachmentArrivesWhole) {
+  start({});
+  std::string pdf;
+  for (int i = 0; i < 3000; ++i) pdf.push_back(static_cast<char>((i * 7919) % 256));
+  const std::string pdfPath = writeFile("informe mensual.pdf", pdf);
+  writeFile("logo.png", std::string("\x89PNG\r\n\x1a\n", 8) + "imagen");
+  sender.FROM = "\"Consulta Varneta\" <consulta@varneta.test>";
+  sender.TOLIST = "paciente@example.org";
+  sender.CCLIST = "Copia <copia@example.org>";
+  sender.BCCLIST = "oculto@example.org";
+  sender.SUBJECT = "Informe";
+  // Lines that begin with a dot, across the 8,192-byte chunks of the DATA.
+  std::string text;
+  for (int i = 0; text.size() < 20000; ++i) text += std::string(1 + i % 4, '.') + "\r\n";
+  sender.MESSAGETEXTST->SetValue(text);
+  sender.OPTIONSMIMETEXTDONTENCODE = 1;
+  sender.MESSAGEHTMLST->SetValue(
+      "<html><body><p>Hola</p><img src=\"logo.png\"><img src=\"logo.png\"></body></html>");
+  sender.ATTACHMENTLIST = "\"" + pdfPath + "\"";
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(untilIdle());
+  ASSERT_TRUE(sender.errors.empty()) << sender.errors[0].text;
+
+  const std::vector<StoredMessage> stored = server->messages();
+  ASSERT_EQ(stored.size(), 1u);
+  const std::string& m = stored[0].content;
+  EXPECT_EQ(stored[0].rcptTos,
+            (std::vector<std::string>{"paciente@example.org", "copia@example.org",
+                                      "oculto@example.org"}));
+  EXPECT_EQ(m.find("oculto"), std::string::npos) << "BCC only in the envelope";
+  // Header lines in their order.
+  std::vector<std::string> order = {"Message-ID: <",
+                                    "From: \"Consulta Varneta\" <consulta@varneta.test>\r\n",
+                                    "To: \"paciente@example.org\" <paciente@example.org>\r\n",
+                                    "CC: \"Copia\" <copia@example.org>\r\n",
+                                    "Subject: Informe\r\n",
+                                    "Date: Mon, 29 Sep 2025 10:30:00 ",
+                                    "MIME-version: 1.0\r\nContent-Type: multipart/mixed;\r\n"
+                                    "\tboundary=\"--=_NextPart_000_d20250929t103000.0c1r",
+                                    "X-Mailer: Rednet Email 11.05\r\n"
+                                    "X-Rednet: Rednet Email 11.05\r\n\r\n"};
+  std::size_t at = 0;
+  for (const std::string& line : order) {
+    const std::size_t found = m.find(line, at);
+    ASSERT_NE(found, std::string::npos) << line;
+    at = found + line.size();
+  }
+  EXPECT_EQ(m.find("Message-ID: <"), 0u);
+  const std::string unique =
+      m.substr(m.find("_000_") + 5, m.find('"', m.find("_000_")) - m.find("_000_") - 5);
+  const std::string b0 = "--=_NextPart_000_" + unique;
+  const std::string b1 = "--=_NextPart_001_" + unique;
+  const std::string b2 = "--=_NextPart_002_" + unique;
+  // mixed > related > alternative > text, html; the image; the attachment.
+  order = {"--" + b0 +
+               "\r\nContent-Type: multipart/related;\r\n\ttype=\"multipart/related\";\r\n"
+               "\tboundary=\"" +
+               b2 + "\"",
+           "--" + b2 + "\r\nContent-Type: multipart/alternative;\r\n\tboundary=\"" + b1 + "\"",
+           "--" + b1 + "\r\nContent-Type: text/plain;\r\n\tcharset=us-ascii\r\n",
+           "\r\n\r\n" + text + "\r\n\r\n--" + b1 + "\r\nContent-Type: text/html;",
+           "--" + b1 + "--\r\n",
+           "\r\n--" + b2 +
+               "\r\nContent-Type: image/png;\r\n name=\"logo.png\"\r\n"
+               "Content-Transfer-Encoding: base64\r\nContent-ID: <logo.png>\r\n",
+           "--" + b2 + "--\r\n",
+           "\r\n--" + b0 +
+               "\r\nContent-Type: application/pdf;\r\n name=\"informe mensual.pdf\"\r\n"
+               "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment;\r\n"
+               " filename=\"informe mensual.pdf\"\r\n",
+           "--" + b0 + "--\r\n"};
+  at = 0;
+  for (const std::string& piece : order) {
+    const std::size_t found = m.find(piece, at);
+    ASSERT_NE(found, std::string::npos) << piece.substr(0, 200);
+    at = found + piece.size();
+  }
+  textlib::TextBuffer html;
+  html.SetValue(partContent(m, m.find("Content-Type: text/html;")));
+  html.QuotedPrintableDecode();
+  EXPECT_EQ(html.GetValue(),
+            "<html><body><p>Hola</p><img src=\"cid:logo.png\"><img src=\"cid:logo.png\"></body>"
+            "</html>\r\n");
+  EXPECT_EQ(m.find("Content-ID: <logo.png>"), m.rfind("Content-ID: <logo.png>"))
+      << "an image referenced twice is embedded once";
+  EXPECT_EQ(decodeBase64(partContent(m, m.find("filename=\"informe mensual.pdf\""))), pdf);
+  EXPECT_EQ(decodeBase64(partContent(m, m.find("Content-ID: <logo.png>"))).substr(8), "imagen");
+}
+
+TEST_F(MailSendSmtp, RefusedRecipientLosesOnlyItsMessage) {
+  SmtpServerOptions options;
+  options.refusedRecipient = "nadie@example.org";
+  start(options);
+  simpleMessage("paciente@example.org, nadie@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1);
+  simpleMessage("otro@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(untilIdle());
+  ASSERT_EQ(sender.errors.size(), 1u);
+  EXPECT_EQ(sender.errors[0].serverCode, 550);
+  EXPECT_EQ(sender.errors[0].text,
+            "Error in this Message. The remote Email (SMTP) server sent error = 550 5.1.1 "
+            "Mailbox unavailable\r\n State = 75. Will try and send next email");
+  EXPECT_EQ(sender.SERVERERRORNUM, 0);
+  const std::vector<StoredMessage> stored = server->messages();
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0].rcptTos, std::vector<std::string>{"otro@example.org"});
+  EXPECT_EQ(sender.queueSizeAtMessageSent.size(), 1u);
+  EXPECT_EQ(server->connections(), 2) << "the next message goes out on a new connection";
+}
+
+TEST_F(MailSendSmtp, BusyServerPostponesUntilTheTriesRunOut) {
+  SmtpServerOptions options;
+  options.busyGreetings = 7;
+  start(options);
+  simpleMessage("primero@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1);
+  simpleMessage("segundo@example.org");
+  sender.MAXTRIES = 2;
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(untilIdle());
+  // primero, segundo, primero, segundo (dropped after 2 tries), primero ...
+  ASSERT_EQ(sender.errors.size(), 7u);
+  for (const TestSender::Reported& e : sender.errors) {
+    EXPECT_EQ(e.text,
+              "Error. The remote Email (SMTP) server sent error = 421 4.3.2 Busy, try again "
+              "later\r\n State = 73. Will try message again after everything else has been "
+              "sent");
+  }
+  EXPECT_TRUE(server->messages().empty());
+  EXPECT_EQ(server->connections(), 7) << "five tries for the first, two for the second";
+}
+
+TEST_F(MailSendSmtp, PostponedMessageGoesBehindTheOthers) {
+  SmtpServerOptions options;
+  options.busyGreetings = 1;
+  start(options);
+  simpleMessage("primero@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1);
+  simpleMessage("segundo@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(untilIdle());
+  ASSERT_EQ(sender.errors.size(), 1u);
+  const std::vector<StoredMessage> stored = server->messages();
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[0].rcptTos, std::vector<std::string>{"segundo@example.org"});
+  EXPECT_EQ(stored[1].rcptTos, std::vector<std::string>{"primero@example.org"});
+}
+
+TEST_F(MailSendSmtp, ReconnectsAfterTwentyMessages) {
+  start({});
+  for (int i = 1; i <= 21; ++i) {
+    simpleMessage("paciente" + std::to_string(i) + "@example.org");
+    ASSERT_EQ(sender.SendMail(2), 1);
+  }
+  ASSERT_TRUE(untilIdle());
+  EXPECT_TRUE(sender.errors.empty());
+  EXPECT_EQ(server->messages().size(), 21u);
+  EXPECT_EQ(server->connections(), 2);
+  EXPECT_EQ(sender.queueSizeAtMessageSent.back(), 1u);
+}
+
+TEST_F(MailSendSmtp, KeptOpenConnectionWaitsIdleForTheNextMessage) {
+  start({});
+  sender.OPTIONSKEEPCONNECTIONOPEN = 1;
+  simpleMessage("primero@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(
+      events.until([&] { return sender.STATE_ == smtp_state::kConnectedAndIdle; }, {&sender}));
+  simpleMessage("segundo@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(events.until(
+      [&] {
+        return server->messages().size() == 2 && sender.STATE_ == smtp_state::kConnectedAndIdle;
+      },
+      {&sender}));
+  EXPECT_EQ(server->connections(), 1);
+  EXPECT_EQ(sender.OPENFLAG, 1);
+  EXPECT_TRUE(sender.errors.empty());
+}
+
+TEST_F(MailSendSmtp, SilentServerEndsInTheIdleReport) {
+  // A listening connection of the test that accepts and never greets.
+  std::unique_ptr<testing::TestConnection> silent = testing::makeConnection(1);
+  silent->Open("127.0.0.1", 0);
+  ASSERT_EQ(silent->OPENFLAG, 1);
+  sender.setUp(static_cast<std::uint16_t>(silent->CONNECTION_.LOCALPORT));
+  sender.INACTIVETIMEOUT = 20;
+  simpleMessage("paciente@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(events.until([&] { return !sender.errors.empty(); }, {&sender, silent.get()}));
+  EXPECT_EQ(sender.errors[0].error, -57);
+  EXPECT_EQ(sender.errors[0].text,
+            "Error in this Message. The remote Email (SMTP) server sent error = 0 Idle Timeout - "
+            "Warning connection has been idle for more than 0 seconds. Connection will be closed "
+            "State = 71. Will try and send next email");
+  EXPECT_TRUE(sender.DATAQUEUE->empty());
+  EXPECT_EQ(sender.OPENFLAG, 0);
+  silent->Abort();
+  silent->Kill();
+}
+
+TEST_F(MailSendSmtp, RefusedConnectionIsReportedWithItsText) {
+  rt::net::testing::RawSocket bound;  // bound, never listening
+  sender.setUp(bound.port);
+  simpleMessage("paciente@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(events.until([&] { return !sender.errors.empty(); }, {&sender}));
+  EXPECT_EQ(sender.errors[0].error, 10061);
+  EXPECT_NE(
+      sender.ERRORSTRING.find("Could not open a connection to the remote Email (SMTP) Server"),
+      std::string::npos)
+      << sender.ERRORSTRING;
+  EXPECT_TRUE(sender.DATAQUEUE->empty());
+  EXPECT_EQ(sender.STATE_, 0);
+}
+
+}  // namespace
+}  // namespace netlib
