@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include <utility>
+
 #include "textlib/text_buffer.h"
 #include "textlib/text_buffer_internal.h"
 
@@ -94,12 +96,31 @@ void TextBuffer::XmlEncode(int options) {
   if ((options & kXmlEscapeHighBytes) != 0) CharsToEntities(128, 255);
 }
 
+// One pass, so every reference is decoded once: "&amp;quot;" gives "&quot;",
+// as "&amp;lt;" gives "&lt;". Replacing each entity over the whole value in
+// turn would decode "&amp;quot;" twice, to a double quote.
 void TextBuffer::XmlDecode() {
-  Replace("&lt;", "<");
-  Replace("&gt;", ">");
-  Replace("&amp;", "&");
-  Replace("&quot;", "\"");
-  Replace("&apos;", "'");
+  static constexpr std::pair<std::string_view, char> kEntities[] = {
+      {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}};
+  const std::string_view value = view();
+  if (value.find('&') == std::string_view::npos) return;
+  std::string out;
+  out.reserve(value.size());
+  for (std::size_t i = 0; i < value.size();) {
+    bool decoded = false;
+    if (value[i] == '&') {
+      for (const auto& [entity, character] : kEntities) {
+        if (value.substr(i, entity.size()) == entity) {
+          out += character;
+          i += entity.size();
+          decoded = true;
+          break;
+        }
+      }
+    }
+    if (!decoded) out += value[i++];
+  }
+  SetValue(out);
 }
 
 // ---- JSON -----------------------------------------------------------------

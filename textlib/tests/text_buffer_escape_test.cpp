@@ -49,7 +49,10 @@ INSTANTIATE_TEST_SUITE_P(
         BufferCase{"Decode", "&lt;b&gt; &quot;&apos;",
                    testing::changing([](TextBuffer& b) { b.XmlDecode(); }), "<b> \"'", ""},
         BufferCase{"DecodeOneLevel", "&amp;lt;",
-                   testing::changing([](TextBuffer& b) { b.XmlDecode(); }), "&lt;", ""}),
+                   testing::changing([](TextBuffer& b) { b.XmlDecode(); }), "&lt;", ""},
+        BufferCase{"DecodeOneLevelAfterAmpersand", "&amp;quot;&amp;apos;&amp;amp;",
+                   testing::changing([](TextBuffer& b) { b.XmlDecode(); }), "&quot;&apos;&amp;",
+                   ""}),
     testing::caseName);
 
 INSTANTIATE_TEST_SUITE_P(
