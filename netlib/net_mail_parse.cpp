@@ -461,11 +461,18 @@ std::string NetMail::MakeFileName_(std::string_view name) {
 
 std::int32_t NetMail::ProcessDeliveryStatus_(std::int32_t start, std::int32_t end) {
   const std::int32_t from = start + 4;
-  const std::int32_t to = end - 5;
-  if (to < from) return 0;
-  auto value = [&](std::string_view name) {
-    return HeaderValue_(*WHOLEMESSAGEST, name, from, to, 1);
-  };
+  const std::int32_t size = static_cast<std::int32_t>(WHOLEMESSAGEST->GetValueRef().size());
+  const std::int32_t to = std::min(end - 5, size);
+  if (from < 1 || to < from) return 0;
+  // The region alone is searched, its blank lines removed: the header
+  // search stops at the first blank line, which would hide the status part
+  // (after the message's header) and its per-recipient fields (after the
+  // per-message ones).
+  std::string region(WHOLEMESSAGEST->GetValueRef().substr(
+      static_cast<std::size_t>(from - 1), static_cast<std::size_t>(to - from + 1)));
+  for (std::size_t at; (at = region.find(kBlankLine)) != std::string::npos;)
+    region.erase(at, kCrLf.size());
+  auto value = [&](std::string_view name) { return GetHeaderValue_(region, name, 1, 0, 1); };
   auto recipient = [](std::string text) {
     if (lowerText(text).rfind("rfc822;", 0) == 0) text.erase(0, 7);
     return text;

@@ -146,6 +146,22 @@ TEST_F(MailParse, PlainMessageKeepsItsHeaderOutAndSavesEachUuencodedBlock) {
             std::string("\x00\xFFsecond file bytes, longer than one group", 42));
 }
 
+TEST_F(MailParse, DeliveryStatusFieldsAreReadFromTheirRegion) {
+  const std::string status =
+      "Reporting-MTA: dns; mx.x.es\r\n\r\nFinal-Recipient: RFC822;ana@x.es\r\n"
+      "Action: failed\r\nStatus: 5.1.1\r\nDiagnostic-Code: smtp; 550 no such user\r\n";
+  const std::string whole = "From: mx@x.es\r\nContent-Type: multipart/report\r\n\r\n--R\r\n" +
+                            status + "\r\n--R--\r\n";
+  reader.WHOLEMESSAGEST->SetValue(whole);
+  const std::int32_t start = static_cast<std::int32_t>(whole.find(status)) - 3;
+  reader.ProcessDeliveryStatus_(start, start + static_cast<std::int32_t>(status.size()) + 8);
+  EXPECT_EQ(reader.DELIVERYSTATUSFINALRECIPIENT, "ana@x.es");
+  EXPECT_EQ(reader.DELIVERYSTATUSACTION, "failed");
+  EXPECT_EQ(reader.DELIVERYSTATUSSTATUS, "5.1.1");
+  EXPECT_EQ(reader.DELIVERYSTATUSDIAGNOSTICCODE, "smtp; 550 no such user");
+  EXPECT_EQ(reader.DELIVERYSTATUSREMOTEMTA, "");
+}
+
 TEST_F(MailParse, EmptyOrSwitchedOffMessagesLeaveTheFieldsAlone) {
   parse("");
   EXPECT_EQ(reader.SUBJECT, "");
