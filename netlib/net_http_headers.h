@@ -28,12 +28,23 @@ struct CookieRecord {
 };
 using CookieStore = std::vector<CookieRecord>;  // in the order first added
 
+// The OAuth parameter record; other members of the original record are not
+// read by anything here.
+struct OAuthParameters {
+  std::string CONSUMERKEY;     // 256
+  std::string CONSUMERSECRET;  // 256
+  std::string CALLBACKURL;     // 256
+  std::string TOKEN;           // 2,048
+  std::string TOKENSECRET;     // 256
+  std::string VERIFIER;        // 256
+};
+
 class NetHttpHeaders : public NetConnection {
  public:
   NetHttpHeaders();
   ~NetHttpHeaders() override;
 
-  // ---- Fields (the authorization fields' computations are not built) -------
+  // ---- Fields -------------------------------------------------------------
   std::string AUTHORIZATION;
   std::string PROXYAUTHORIZATION;
   std::string VERB;
@@ -42,6 +53,26 @@ class NetHttpHeaders : public NetConnection {
   std::string COOKIE;  // built by BuildCookieHeader_, 4,096 characters at most
   std::string CUSTOMHEADER;
   std::unique_ptr<CookieStore> COOKIEQUEUE_;
+  // Challenge data a caller took from the server's answer, read by the
+  // authorization builders (net_http_auth.cpp). Widths are those of the
+  // original fields: a longer value is read cut to them.
+  std::string AUTHMD5URI;  // 256
+  std::string AUTHMD5REALM;  // 128
+  std::string AUTHMD5NONCE;  // 32
+  std::string AUTHMD5OPAQUE;  // 32
+  std::string AUTHMD5CNONCE;  // 32
+  std::string AUTHMD5QOP;  // not read: the header always states "auth"
+  std::string AUTHPROXYMD5URI;
+  std::string AUTHPROXYMD5REALM;
+  std::string AUTHPROXYMD5NONCE;
+  std::string AUTHPROXYMD5OPAQUE;
+  std::string AUTHPROXYMD5CNONCE;
+  std::string AUTHPROXYMD5QOP;
+  std::string AUTHNTLMNONCE;  // the 8-byte server challenge
+  std::int32_t AUTHNTLMTYPE = 0;  // 1 NTLMv1, 2 NTLMv2, else no responses
+  std::string AUTHNTLMTARGETINFORMATION;  // 1,024 bytes
+  std::int32_t AUTHNTLMTARGETLENGTH = 0;
+  std::string AUTHNTLMTARGETNAME;  // the domain in its message byte form
 
   // ---- Operations --------------------------------------------------------
   // A whole message in a fixed-size buffer; the result is blank-padded.
@@ -66,10 +97,32 @@ class NetHttpHeaders : public NetConnection {
   // 0 for the date or the time means today or now.
   virtual std::string GetRfcDate(rt::Date date = 0, rt::Time time = 0);
   virtual std::string RfcDate_(rt::Date date, rt::Time time);
+  // The value of an Authorization header: kind 0 or 2 Basic (option bit 1:
+  // Base64 without line breaks), 1 Digest (option 2: the proxy fields),
+  // 3 NTLM (option 2 negotiate, 3 authenticate). Empty when user and
+  // password are blank or nothing is built; cut to 2,048 characters.
+  virtual std::string CreateAuthHeader(std::string_view user, std::string_view password,
+                                       std::int32_t kind, std::int32_t option);
+  // OAuth 1.0 with an HMAC-SHA1 signature.
+  virtual std::string CreateAuthorization(std::string_view method, std::string_view url,
+                                          const OAuthParameters& parameters);
 
  protected:
   // The local offset from UTC: sign, two digits of hours, two of minutes.
   virtual std::string TimeZone_();
+  // Random text of `length` characters: the NTLMv2 client challenge and the
+  // OAuth nonce. Tests replace it and the clock below.
+  virtual std::string AuthRandomText_(int length);
+  // Whole seconds since 1 January 1970, UTC.
+  virtual std::int64_t AuthUnixSeconds_();
+
+ private:
+  std::string basicAuthorization(std::string_view login, std::string_view password,
+                                 std::int32_t option);
+  std::string digestAuthorization(std::string_view login, std::string_view password,
+                                  std::int32_t option);
+  std::string ntlmNegotiate();
+  std::string ntlmAuthenticate();
 };
 
 }  // namespace netlib

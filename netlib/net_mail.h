@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "netlib/net_connection.h"
 #include "textlib/text_buffer.h"
@@ -56,6 +57,43 @@ class NetMail : public NetConnection {
   std::int32_t OBJECTTYPE_ = 1;
   std::string SERVERREPLYBUFFER_;  // start of a reply that came without its line end
 
+  // ---- Receive side: what the message parser fills (net_mail_parse.cpp) ---
+  struct AttachmentRecord {
+    std::string NAME;
+  };
+  struct EmbedRecord {
+    std::string NAME;
+    std::string CONTENTTYPE;
+    std::string CONTENTENCODING;
+    std::string CONTENTID;
+  };
+  std::string ATTACHMENTPATH;  // folder the parser saves attachments and embeds in
+  std::vector<AttachmentRecord> ATTACHMENTQUEUE;
+  std::vector<EmbedRecord> EMBEDQUEUE;
+  std::string TEXTCHARSET;
+  std::string HTMLCHARSET;
+  std::string CONTENTDISPOSITION;
+  std::string MIMEMIXEDBOUNDARY;
+  std::string MIMEALTBOUNDARY;
+  std::string MIMERELBOUNDARY;
+  std::string OPTIONSUSERFILTER;  // a header name whose value goes to USERFILTERCONTENT
+  std::string USERFILTERCONTENT;
+  std::int32_t OPTIONSDONTPROCESSWHOLEMESSAGE = 0;
+  std::int32_t OPTIONSONLYPROCESSHEADER = 0;
+  std::int32_t OPTIONSDONTSAVEATTACHMENTS = 0;
+  std::int32_t OPTIONSDONTSAVEEMBEDS = 0;
+  std::int32_t OPTIONSCONVERTHTMLTOWEB = 0;
+  std::string MDCONTENTTRANSFER_;
+  std::string MDFILENAME_;
+  std::string MDNAME_;
+  std::string DELIVERYSTATUSORIGINALRECIPIENT;
+  std::string DELIVERYSTATUSFINALRECIPIENT;
+  std::string DELIVERYSTATUSACTION;
+  std::string DELIVERYSTATUSSTATUS;
+  std::string DELIVERYSTATUSREMOTEMTA;
+  std::string DELIVERYSTATUSDIAGNOSTICCODE;
+  std::string DELIVERYSTATUSLASTATTEMPTDATE;
+
   // ---- Operations ---------------------------------------------------------
   void Init(std::int32_t mode = 0) override;
   void Open(std::string_view server, std::uint16_t port = 0) override;
@@ -80,6 +118,44 @@ class NetMail : public NetConnection {
   virtual void ClearMessageFields_();
   virtual std::int32_t ProcessRaiseError_(std::string_view serverText);
   virtual void ProcessSendIt_();
+
+  // ---- The message parser (net_mail_parse.cpp) ------------------------------
+  // Positions are 1-based as in the string class; 0 = none unless said.
+  virtual std::int32_t ProcessWholeMessage(const textlib::TextBuffer& message);
+  virtual std::int32_t LoadMessageFile(std::string_view fileName);
+  virtual std::int32_t ProcessSplitWholeMessage_();
+  virtual std::int32_t ProcessHeader_(std::int32_t start, std::int32_t end);
+  virtual std::string HeaderField_(const textlib::TextBuffer& header, std::string_view name,
+                                   bool decode);
+  virtual std::string ExtractHeaderPart_(std::string_view attribute, std::string_view value);
+  virtual std::int32_t GetHeaderAttribute_(std::string& value, std::string* boundary = nullptr,
+                                           std::string* name = nullptr,
+                                           std::string* charset = nullptr,
+                                           std::string* fileName = nullptr);
+  virtual std::string DecodeHeaderText_(std::string_view text, bool flag);
+  virtual std::int32_t ProcessBody_(std::int32_t headerEnd);
+  virtual std::int32_t ProcessParts_(const textlib::TextBuffer& text, std::int32_t start,
+                                     std::string_view boundary);
+  virtual std::int32_t ProcessPart_(const textlib::TextBuffer& part);
+  virtual std::int32_t ProcessBodyNoContentType_(std::int32_t headerEnd);
+  virtual std::int32_t DecodeTextPart_(std::string_view data, std::string_view transfer,
+                                       std::string_view charset);
+  virtual std::int32_t DecodeHtmlPart_(std::string_view data, std::string_view transfer,
+                                       std::string_view charset);
+  virtual std::int32_t ProcessStoreAttachment_(std::string_view data, std::string_view transfer,
+                                               std::string_view fileName,
+                                               std::string_view contentId, std::string_view name,
+                                               std::string_view contentType,
+                                               std::string_view disposition);
+  virtual std::int32_t AddAttachment_(std::string& name);
+  virtual std::int32_t AddEmbed_(std::string& name, std::string_view contentType,
+                                 std::string_view transfer);
+  // The position of the last character before the first uuencoded block, or 0.
+  virtual std::int32_t UuDecode_(std::string_view text);
+  virtual std::int32_t SaveFile_(std::string_view file, std::string_view data,
+                                 std::int32_t length);
+  virtual std::string MakeFileName_(std::string_view name);
+  virtual std::int32_t ProcessDeliveryStatus_(std::int32_t start, std::int32_t end);
   void ClearMessage_() override;
 };
 

@@ -184,9 +184,11 @@ void RealLibrary::maintain(Clock::time_point now) {
         break;
       case Phase::kClosing:
         if (c.kind == Kind::kListener) {
+          // A copy: clang 14 cannot capture a structured binding.
+          const auto listenerId = c.id;
           bool childrenClosing =
               std::any_of(connections_.begin(), connections_.end(), [&](const auto& entry) {
-                return entry.second.parent == c.id && entry.second.phase == Phase::kClosing;
+                return entry.second.parent == listenerId && entry.second.phase == Phase::kClosing;
               });
           if (!childrenClosing) finishFirstPhase(c);
         } else if (c.fd < 0 || now >= c.closeDeadline) {
