@@ -1,3 +1,4 @@
+#include <optional>
 #include <string>
 
 #include "netlib/net_base.h"
@@ -11,100 +12,31 @@ struct ErrorText {
   const char* text;
 };
 
-// The classes' own numbers; the library's texts serve every other one.
-constexpr ErrorText kErrorTexts[] = {
+// The classes' own numbers: three with texts of their own, the rest with the
+// socket library's text (the two share their meaning), all answered without
+// asking the library as an unknown number.
+constexpr ErrorText kOwnTexts[] = {
     {0, "General Object level error"},
     {2, "File Not Found"},
     {3, "Path not Found"},
-    {-1, "Unknown Error (was previously Rednet DLL not actively initiated)"},
-    {-2, "Rednet DLL already active. Certain options can't be set once the DLL is loaded."},
-    {-3, "Too many Rednet NetAuto Instances on one machine"},
-    {-4, "Invalid structure size"},
-    {-5, "Main start sequence faile"},
-    {-6, "CallBack window timeout"},
-    {-7, "Accepted data too short"},
-    {-8, "Data is out of topic"},
-    {-9, "Unknown packet type received"},
-    {-10, "Not all data sent"},
-    {-11, "Not all data received"},
-    {-12, "You are trying to send data to someone who is not in the receivers (servers) list."},
-    {-13, "No request"},
-    {-14, "Request not found"},
-    {-15, "No servers"},
-    {-16, "Server not found"},
-    {-17, "Service not supported"},
-    {-18, "Bad response address"},
-    {-19, "New thread failed"},
-    {-20, "Address not found"},
-    {-21, "Incorrect WinSock DLL version"},
-    {-22, "Bad parameters passed to function"},
-    {-23, "Too many listening sockets. The maximum has been reached"},
-    {-24, "Socket dead. Could not find socket in listening queue"},
-    {-25, "An incompatible packet version was received"},
-    {-26, "This machine has no IP address"},
-    {-27, "The service is marked as inactive, because a previous error occurred"},
-    {-28, "The simple connection was not closed properly"},
-    {-29, "Too many sending sockets. The maximum has been reached"},
-    {-30,
-     "An error occurred while trying to access a memory queue (read or write error). The queue "
-     "could be full or there is not enough memory"},
-    {-31, "An error occurred while trying to load the Rednet DLL. The DLL could not be loaded."},
-    {-32, "Unable to allocate the requested memory"},
-    {-33,
-     "Host or Socket not specified. Please set the <object>.packet.ToIp and "
-     "<object>.packet.OnSocket before sending data."},
-    {-34, "Could not find connected client in Simple Connect Client or Server"},
-    {-35, "An error occurred while trying to access a file"},
-    {-36, "The connection is not open"},
-    {-37, "The Rednet object requires more properties to contain valid values"},
-    {-38, "This functionality is no longer supported"},
-    {-39, "Could not open a connection to the specified host machine"},
-    {-40, "Could not send NetConnection Data"},
-    {-41, "a General FTP error occurred"},
-    {-42, "Invalid String Size"},
-    {-43, "No Phone Book Entry. You need a Phone Book Entry before you can dial."},
-    {-44, "The Ras Object is not in the DLL queue."},
-    {-45, "The Ras Object is busy opening another RAS connection."},
-    {-46, "Could Not Load the Dial-Up Networking Windows Procedures. DUN will be disabled."},
-    {-47, "Could not load the WinSock DLL. Rednet needs this to be able to work."},
-    {-48, "Call Back Window Already Closed"},
-    {-49, "Could not create new thread to start Rednet DLL Callback Window"},
-    {-50, "Could not load some run-time procedures"},
-    {-51, "Received a corrupt packet"},
-    {-52, "No Posting allowing"},
-    {-53, "Open Timeout or Failure error"},
-    {-54, "Ping unsuccessful"},
-    {-55, "Connection already open"},
-    {-56, "Rednet DLL not actively initiated"},
-    {-57, "Connection was closed because it was idle (inactive)"},
-    {-58, "Already busy with a command"},
-    {-59, "No Data was received"},
-    {-60, "Object's Init method not called before the Object was used"},
-    {-61, "SSL General Failure"},
-    {-62, "SSL Client failed to Connect"},
-    {-63, "SSL Server failed to Listen"},
-    {-64, "SSL Server failed to Accept New Connection"},
-    {-65, "SSL Failed to Load Certificate"},
-    {-66, "SSL Failed to Load Private Key"},
-    {-67, "SSL Local Certificate or Private Key are Invalid"},
-    {-68, "SSL Failed to Load CA Root File"},
-    {-69, "The SSL Remote Certificate Failed Verification"},
-    {-70, "The SSL Remote Certificate Had Invalid Dates"},
-    {-71, "The SSL Remote Certificate Common Name did not match the Server Name"},
-    {-72, "SSL Incorrect SSL DLL Version"},
-    {-73,
-     "SSL Could Not Load TLS DLLs [Could not load the TLS DLLs - libssl-1_1.dll, "
-     "libcrypto-1_1.dll, msvcr120.dll]"},
-    {-74, "SSL Write Failed"},
-    {-75, "SSL Read Failed"},
-    {-90, "Rednet Object and DLL versions do not match"},
+};
+constexpr std::int32_t kLibraryNumbers[] = {
+    -1, -2, -3, -4, -5, -6, -7, -8, -9, -10, -11, -12, -13, -14,
+    -15, -16, -17, -18, -19, -20, -21, -22, -23, -24, -25, -26, -27, -28,
+    -29, -31, -32, -34, -35, -36, -37, -38, -39, -40, -41, -42, -43, -44,
+    -45, -46, -47, -48, -49, -50, -51, -52, -53, -54, -55, -56, -57, -58,
+    -59, -60, -61, -62, -63, -64, -65, -66, -67, -68, -69, -70, -71, -72,
+    -74, -75, -90,
 };
 
-const char* fixedText(std::int32_t number) {
-  for (const ErrorText& e : kErrorTexts) {
+std::optional<std::string> fixedText(std::int32_t number) {
+  for (const ErrorText& e : kOwnTexts) {
     if (e.number == number) return e.text;
   }
-  return nullptr;
+  for (std::int32_t n : kLibraryNumbers) {
+    if (n == number) return rt::net::NetErrorStr(number);
+  }
+  return std::nullopt;
 }
 
 std::string clippedText(std::string text) {
@@ -115,7 +47,7 @@ std::string clippedText(std::string text) {
 }  // namespace
 
 std::string NetBase_::InterpretError() {
-  if (const char* text = fixedText(ERROR)) return text;
+  if (std::optional<std::string> text = fixedText(ERROR)) return *text;
   if (ERROR == -91) return "Rednet WinSock Error (" + std::to_string(WINSOCKERROR) + ")";
   if (ERROR == -92) return "Rednet SSL Error (" + std::to_string(SSLERROR) + ")";
   if (LOGGINGON != 0) {
