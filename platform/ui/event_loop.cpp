@@ -5,9 +5,11 @@
 #include <QTimer>
 
 #include "platform/base/cross_thread_posts.h"
+#include "platform/base/current_event.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/thread_timer.h"
 #include "platform/ui/message_box.h"
+#include "platform/ui/window_driver.h"
 
 namespace rt {
 namespace {
@@ -41,6 +43,11 @@ void installWindowLayer() {
     QTimer::singleShot(milliseconds, QCoreApplication::instance(), std::move(fire));
   });
   installMessageBoxes();
+  // The event a thread handles is the one its innermost window took last.
+  setCurrentEventSource([] {
+    const WindowDriver* window = WindowDriver::topWindow(currentThreadNumber());
+    return window != nullptr ? window->event() : 0;
+  });
 }
 
 int pendingLoopCalls() { return g_pending; }

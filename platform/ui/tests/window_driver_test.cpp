@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <map>
 
+#include "platform/base/current_event.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 
@@ -51,6 +52,7 @@ class SampleWindow : public WindowDriver {
 
   int TakeEvent() override {
     seen.push_back({event(), field() ? fromQString(field()->objectName()) : std::string()});
+    runtimeEvents.push_back(rt::currentEvent());
     if (event() == event::AlertKey) lastKey = keyCode();
     if (event() == event::Timer) ++ticks;
     return WindowDriver::TakeEvent();
@@ -75,6 +77,7 @@ class SampleWindow : public WindowDriver {
 
   std::string title_;
   std::vector<std::pair<int, std::string>> seen;
+  std::vector<int> runtimeEvents;  // the current event as code without windows sees it
   int ticks = 0;
   int lastKey = 0;
   int timerHundredths = 0;
@@ -206,6 +209,11 @@ TEST_F(WindowDriverTest, SignalsOfTheControlsBecomeTheWindowsEvents) {
   ASSERT_TRUE(post(event::User + 20, t.thread));
   waitIdle();
   EXPECT_EQ(t.window.seen.back().first, event::User + 20);
+  std::vector<int> events;
+  for (const auto& e : t.window.seen) events.push_back(e.first);
+  EXPECT_EQ(std::vector<int>(t.window.runtimeEvents.end() - events.size(),
+                             t.window.runtimeEvents.end()),
+            events);
   click(t.window, "?OK");
   ASSERT_TRUE(waitUntil([&] { return t.ended; }, "the thread to end"));
 }
