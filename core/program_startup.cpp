@@ -86,6 +86,7 @@ void ProcessInit() {
   // Process-wide variables of C++ start cleared or with their declared values.
   call(hook::RegistryAccessConstruct);
   call(hook::DebugLogDefaults);
+  call(hook::DebugLogInit);
   call(hook::TextTranslatorConstruct);
   call(hook::ErrorReporterConstruct);
   // The settings object exists from the start; MainProgram opens and ends it.
@@ -94,6 +95,7 @@ void ProcessInit() {
 void ProcessFilesBind() { call(hook::KeyFileDriverBind); }
 
 void ProcessExit() {
+  call(hook::DebugLogKill);
   settingsStore().Kill();
   call(hook::ErrorReporterDestruct);
   call(hook::TextTranslatorDestruct);

@@ -11,6 +11,10 @@ inline constexpr std::string_view RegistryAccessDestruct = "RegistryAccess.Destr
 // Argument "1": registry errors are then reported without a message.
 inline constexpr std::string_view RegistryAccessSetQuietMode = "RegistryAccess.SetQuietMode";
 inline constexpr std::string_view DebugLogDefaults = "DebugLog.Defaults";
+// The debug object's own start (after its defaults) and end (before the
+// process-wide objects are destroyed).
+inline constexpr std::string_view DebugLogInit = "DebugLog.Init";
+inline constexpr std::string_view DebugLogKill = "DebugLog.Kill";
 
 // The platform's translator, message object and settings object, built in
 // this order once per process and destroyed in the reverse order.

@@ -146,8 +146,9 @@ TEST_F(Startup, AHaltInTheFrameSkipsTheClosingSteps) {
 TEST_F(Startup, TheProcessObjectsAreMadeInOrderAndEndedInReverse) {
   const std::vector<std::string_view> names = {
       hook::RegistryAccessConstruct, hook::DebugLogDefaults,
-      hook::TextTranslatorConstruct, hook::ErrorReporterConstruct,
-      hook::KeyFileDriverBind,       hook::ErrorReporterDestruct,
+      hook::DebugLogInit,            hook::TextTranslatorConstruct,
+      hook::ErrorReporterConstruct,  hook::KeyFileDriverBind,
+      hook::DebugLogKill,            hook::ErrorReporterDestruct,
       hook::TextTranslatorDestruct,  hook::RegistryAccessDestruct,
       hook::KeyFileDriverDestroy,    hook::FreeDayQueue};
   std::vector<std::string> calls;
