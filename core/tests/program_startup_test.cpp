@@ -144,13 +144,18 @@ TEST_F(Startup, AHaltInTheFrameSkipsTheClosingSteps) {
 }
 
 TEST_F(Startup, TheProcessObjectsAreMadeInOrderAndEndedInReverse) {
-  const std::vector<std::string_view> names = {
-      hook::RegistryAccessConstruct, hook::DebugLogDefaults,
-      hook::DebugLogInit,            hook::TextTranslatorConstruct,
-      hook::ErrorReporterConstruct,  hook::KeyFileDriverBind,
-      hook::DebugLogKill,            hook::ErrorReporterDestruct,
-      hook::TextTranslatorDestruct,  hook::RegistryAccessDestruct,
-      hook::KeyFileDriverDestroy,    hook::FreeDayQueue};
+  const std::vector<std::string_view> names = {hook::RegistryAccessConstruct,
+                                               hook::DebugLogDefaults,
+                                               hook::DebugLogInit,
+                                               hook::TextTranslatorConstruct,
+                                               hook::ErrorReporterConstruct,
+                                               hook::KeyFileDriverBind,
+                                               hook::DebugLogKill,
+                                               hook::ErrorReporterDestruct,
+                                               hook::TextTranslatorDestruct,
+                                               hook::RegistryAccessDestruct,
+                                               hook::KeyFileDriverDestroy,
+                                               hook::FreeDayQueue};
   std::vector<std::string> calls;
   for (std::string_view name : names) {
     rt::registerProcedure(name, [&calls, name = std::string(name)](const rt::ProcedureArgs&) {

@@ -12,9 +12,10 @@ namespace {
 // Workers on other OS threads may report too.
 std::mutex g_mutex;
 
+// Never destroyed: objects that outlive main may still clear their hook.
 AssertHook& hook() {
-  static AssertHook h;
-  return h;
+  static auto* h = new AssertHook;
+  return *h;
 }
 
 }  // namespace

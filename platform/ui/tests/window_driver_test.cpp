@@ -211,9 +211,8 @@ TEST_F(WindowDriverTest, SignalsOfTheControlsBecomeTheWindowsEvents) {
   EXPECT_EQ(t.window.seen.back().first, event::User + 20);
   std::vector<int> events;
   for (const auto& e : t.window.seen) events.push_back(e.first);
-  EXPECT_EQ(std::vector<int>(t.window.runtimeEvents.end() - events.size(),
-                             t.window.runtimeEvents.end()),
-            events);
+  const std::vector<int>& runtime = t.window.runtimeEvents;
+  EXPECT_EQ(std::vector<int>(runtime.end() - events.size(), runtime.end()), events);
   click(t.window, "?OK");
   ASSERT_TRUE(waitUntil([&] { return t.ended; }, "the thread to end"));
 }
