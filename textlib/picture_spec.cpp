@@ -245,7 +245,7 @@ int PictureSpec::ParseTimePicture(std::string_view picture, bool useOwn) {
   };
   B = flag('B');
   U = flag('U');
-  if (isSet(U)) MILLI.clear();
+  MILLI.clear();
   if (std::string m = flag('M'); !m.empty()) {
     MILLI = m;
     U = "U";
