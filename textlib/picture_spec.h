@@ -4,10 +4,12 @@
 // from the fields, and described in English words. The value formatter and
 // parser take a fresh object per call and read its fields.
 //
-// Text fields are kept without trailing blanks and cut to their width; a field
-// is "set" when it holds a non-blank character. A new object has every text
+// Text fields hold what the parse read, cut to their width (a space separator
+// is kept as " "); builds append them without trailing blanks. A field is
+// "set" when it holds a non-blank character. A new object has every text
 // field blank and BASE 0. Fields a kind does not use keep what they held.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -108,6 +110,15 @@ class PictureSpec {
   virtual std::string TakeDelimited_(const char* buffer, int bufferSize, int& position,
                                      char delimiter);
   virtual std::string TakeDelimitedFrom_(std::string_view text, int& position, char delimiter);
+
+ private:
+  // The working picture when it is of the kind (PIC and PICTYPE then set).
+  std::optional<std::string> beginKind(std::string_view picture, bool useOwn, char letter);
+  // Pattern and key-in pictures: "@", the letter, the pattern, the letter.
+  int parseLaidPattern(std::string_view picture, bool useOwn, char kind);
+  std::string buildLaidPattern(char kind);
+  // Stores a built picture in PIC and returns it.
+  std::string storePicture(std::string picture);
 };
 
 }  // namespace textlib

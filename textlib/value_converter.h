@@ -32,7 +32,8 @@ class ValueConverter {
 };
 
 // The ISO 8601 week date of a day number: week-numbering year, week (1..53)
-// and weekday (1 Monday .. 7 Sunday).
+// and weekday (1 Monday .. 7 Sunday); all 0 for a number that is no calendar
+// day.
 struct IsoWeekDate {
   std::int32_t year = 0;
   std::int32_t week = 0;
@@ -41,10 +42,12 @@ struct IsoWeekDate {
 IsoWeekDate isoWeekOfYear(std::int32_t date);
 
 // The day number of a week text ("W05", "w5" or "5"), ISO year and weekday;
-// 0 for an empty week text. Weeks above 53 count as 53.
+// 0 for an empty week text or a year outside 1..9999. Weeks above 53 count
+// as 53.
 std::int32_t dateOfIsoWeek(std::string_view week, std::int32_t year, std::int32_t weekday);
 
 // An empty object of the same family, kept process-wide.
 class StringFormatHelper {};
+extern StringFormatHelper stringFormatHelper;
 
 }  // namespace textlib

@@ -33,6 +33,7 @@ YearMonthDay civilFromDays(std::int64_t z) {
 std::atomic<bool> g_fixed{false};
 std::atomic<Date> g_fixedDate{0};
 std::atomic<Time> g_fixedTime{0};
+std::atomic<int> g_fixedMillisecond{-1};
 
 std::tm localNow() {
   const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
@@ -69,7 +70,9 @@ Date makeDate(int month, int day, int year) {
   return date < 1 ? 0 : static_cast<Date>(date);
 }
 
-YearMonthDay splitDate(Date date) { return civilFromDays(static_cast<std::int64_t>(date) - kDay1970); }
+YearMonthDay splitDate(Date date) {
+  return civilFromDays(static_cast<std::int64_t>(date) - kDay1970);
+}
 
 int weekday(Date date) { return ((date % 7) + 7) % 7; }
 
@@ -92,9 +95,40 @@ Time clockTime() {
   return makeTime(tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(centis));
 }
 
-void setFixedClock(Date date, Time time) {
+UtcDateTime utcDateTime() {
+  using namespace std::chrono;
+  std::time_t seconds = 0;
+  int millisecond = 0;
+  if (g_fixed) {
+    // The fixed moment is a local wall-clock time: let the C library apply
+    // the time zone.
+    const YearMonthDay ymd = splitDate(g_fixedDate);
+    const int ticks = g_fixedTime > 0 ? g_fixedTime - 1 : 0;
+    std::tm local{};
+    local.tm_year = ymd.year - 1900;
+    local.tm_mon = ymd.month - 1;
+    local.tm_mday = ymd.day;
+    local.tm_hour = ticks / kTicksPerHour;
+    local.tm_min = ticks / kTicksPerMinute % 60;
+    local.tm_sec = ticks / 100 % 60;
+    local.tm_isdst = -1;
+    seconds = std::mktime(&local);
+    millisecond = g_fixedMillisecond >= 0 ? g_fixedMillisecond % 1000 : ticks % 100 * 10;
+  } else {
+    const auto now = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    seconds = static_cast<std::time_t>(now / 1000);
+    millisecond = static_cast<int>(now % 1000);
+  }
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  return {utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour,
+          utc.tm_min,         utc.tm_sec,     millisecond};
+}
+
+void setFixedClock(Date date, Time time, int millisecond) {
   g_fixedDate = date;
   g_fixedTime = time;
+  g_fixedMillisecond = millisecond;
   g_fixed = true;
 }
 

@@ -43,8 +43,23 @@ int expandTwoDigitYear(int yy);
 Date today();
 Time clockTime();
 
+// The current moment in UTC, to the millisecond. A fixed clock is read as
+// local time and converted.
+struct UtcDateTime {
+  int year;
+  int month;        // 1..12
+  int day;          // 1..31
+  int hour;         // 0..23
+  int minute;       // 0..59
+  int second;       // 0..59
+  int millisecond;  // 0..999
+};
+UtcDateTime utcDateTime();
+
 // Fixes the clock at a day and time until clearFixedClock(); tests only.
-void setFixedClock(Date date, Time time);
+// `millisecond` (0..999) is the millisecond of the second that UTC readings
+// give; -1 takes it from the time's hundredths.
+void setFixedClock(Date date, Time time, int millisecond = -1);
 void clearFixedClock();
 
 }  // namespace rt

@@ -1,0 +1,41 @@
+#include "textlib/value_text.h"
+
+#include <cmath>
+#include <limits>
+
+#include "platform/base/cp1252.h"
+#include "platform/base/debug_sink.h"
+
+namespace textlib::value_text {
+
+void trace(std::string_view text) {
+  std::string line = "[tb] ";
+  line += rt::clip(text);
+  rt::debugOutput(line);
+}
+
+std::int64_t leadingNumber(std::string_view text) {
+  constexpr std::int64_t kLimit = std::numeric_limits<std::int64_t>::max() / 10 - 9;
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  const bool negative = i < text.size() && text[i] == '-';
+  if (negative || (i < text.size() && text[i] == '+')) ++i;
+  std::int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (value < kLimit) value = value * 10 + (text[i] - '0');
+  }
+  return negative ? -value : value;
+}
+
+std::int32_t clampToInt32(double value) {
+  if (std::isnan(value)) return 0;
+  if (value <= std::numeric_limits<std::int32_t>::min()) {
+    return std::numeric_limits<std::int32_t>::min();
+  }
+  if (value >= std::numeric_limits<std::int32_t>::max()) {
+    return std::numeric_limits<std::int32_t>::max();
+  }
+  return static_cast<std::int32_t>(std::trunc(value));
+}
+
+}  // namespace textlib::value_text
