@@ -15,6 +15,7 @@ constexpr std::string_view kDigits = "0123456789";
 constexpr std::size_t kPictureWidth = 251;
 
 char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Stores a value in a fixed-width field: cut to the width.
 void put(std::string& field, std::string_view value, std::size_t width) {
@@ -245,7 +246,7 @@ int PictureSpec::ParseTimePicture(std::string_view picture, bool useOwn) {
   };
   B = flag('B');
   U = flag('U');
-  if (isSet(U)) MILLI.clear();
+  MILLI.clear();
   if (std::string m = flag('M'); !m.empty()) {
     MILLI = m;
     U = "U";
@@ -304,7 +305,7 @@ int PictureSpec::ParseUnixPicture(std::string_view picture, bool useOwn) {
   const auto at = [&](int p) {
     return p >= 1 && p <= static_cast<int>(work.size()) ? work[p - 1] : '\0';
   };
-  const auto lowerAt = [&](int p) { return static_cast<char>(upperAscii(at(p)) | 0x20); };
+  const auto lowerAt = [&](int p) { return lowerAscii(at(p)); };
   int pos = 3;
   put(N, TakeCharsFrom_(work, pos, 0, kDigits), 6);
   if (value_text::leadingNumber(N) == 0) N = "1";

@@ -28,6 +28,8 @@ rt::Date firstMondayOfIsoYear(int year) {
 
 }  // namespace
 
+StringFormatHelper stringFormatHelper;
+
 void ValueConverter::Trace(std::string_view text) { value_text::trace(text); }
 
 std::int32_t ValueConverter::UnixToDate(int unit, double timestamp) {

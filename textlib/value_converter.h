@@ -48,5 +48,6 @@ std::int32_t dateOfIsoWeek(std::string_view week, std::int32_t year, std::int32_
 
 // An empty object of the same family, kept process-wide.
 class StringFormatHelper {};
+extern StringFormatHelper stringFormatHelper;
 
 }  // namespace textlib

@@ -183,6 +183,19 @@ TEST(PictureSpecParse, NotAPictureOfAKnownKind) {
   EXPECT_EQ(spec.CURRENCYBEFORE, "$");
 }
 
+TEST(PictureSpecParse, ReusedObjectKeepsNoFlagsOfTheLastPicture) {
+  PictureSpec spec;
+  ASSERT_EQ(spec.ParsePicture("@T4MBZLT@N3"), 0);
+  ASSERT_EQ(spec.ParsePicture("@T4"), 0);
+  for (const char* name : {"B", "U", "MILLI", "Z", "LOCAL", "UTC"}) {
+    EXPECT_EQ(field(spec, name), "") << name;
+  }
+  EXPECT_EQ(spec.NUMBERPART, "@N10");
+  ASSERT_EQ(spec.ParsePicture("@U@m"), 0);
+  ASSERT_EQ(spec.ParsePicture("@U"), 0);
+  EXPECT_EQ(spec.MILLI, "");
+}
+
 TEST(PictureSpecParse, OwnPictureAndTrailingSpaces) {
   PictureSpec spec;
   spec.PIC = "@D6-   ";
