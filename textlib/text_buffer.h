@@ -790,8 +790,16 @@ class TextBuffer {
   void WordWrap(int width, bool keepLineBreaks = false, bool trimLines = false);
 
   // ---- Formatting and reading by pictures (text_buffer_pictures.cpp) ------
-  // One call to the value formatter (raw flag and options 0). The Set and
-  // value forms store the result, the others return it.
+  // One call to the value formatter or parser (raw flag and options 0). The
+  // Set and value forms store the result, the others return it.
+  void SetDeformatted(std::string_view text, std::string_view picture);
+  void DeformatValue(std::string_view picture);
+  static std::string DeformatString(std::string_view text, std::string_view picture);
+  std::string GetDeformatted(std::string_view picture) const;
+  // A time of day read without a picture, as the text of its number
+  // (hundredths plus one); an empty value or text stays empty.
+  void DeformatTimeValue();
+  static std::string DeformatTimeString(std::string_view text);
   void SetFormatted(std::string_view text, std::string_view picture);
   void FormatValue(std::string_view picture);
   // As FormatValue, but an empty value stays empty.

@@ -1,13 +1,39 @@
-// TextBuffer: one-call formatting by a display picture, and the test whether
-// a text looks like a time of day.
+// TextBuffer: one-call formatting and reading by a display picture, and the
+// test whether a text looks like a time of day.
 #include <string>
 
 #include "platform/base/number_text.h"
 #include "textlib/text_buffer.h"
 #include "textlib/text_buffer_internal.h"
 #include "textlib/value_formatter.h"
+#include "textlib/value_parser.h"
 
 namespace textlib {
+
+void TextBuffer::SetDeformatted(std::string_view text, std::string_view picture) {
+  SetValue(DeformatString(text, picture));
+}
+
+void TextBuffer::DeformatValue(std::string_view picture) { SetValue(GetDeformatted(picture)); }
+
+std::string TextBuffer::DeformatString(std::string_view text, std::string_view picture) {
+  ValueParser parser;
+  return parser.Deformat(text, picture, false);
+}
+
+std::string TextBuffer::GetDeformatted(std::string_view picture) const {
+  return DeformatString(view(), picture);
+}
+
+void TextBuffer::DeformatTimeValue() {
+  if (DATAEND_ > 0) SetValue(DeformatTimeString(view()));
+}
+
+std::string TextBuffer::DeformatTimeString(std::string_view text) {
+  if (text.empty()) return {};
+  ValueParser parser;
+  return rt::numberText(parser.DeformatTime(text, {}, true));
+}
 
 void TextBuffer::SetFormatted(std::string_view text, std::string_view picture) {
   SetValue(FormatString(text, picture));

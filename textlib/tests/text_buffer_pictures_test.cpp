@@ -47,5 +47,32 @@ TEST(TextBufferPictures, FormatIfSetLeavesAnEmptyValueEmpty) {
   EXPECT_EQ(b.GetValue(), "007");
 }
 
+TEST(TextBufferPictures, DeformatReadsBackByThePicture) {
+  TextBuffer b;
+  b.SetValue("1.234,56");
+  EXPECT_EQ(b.GetDeformatted("@N10.2"), "1234.56");
+  EXPECT_EQ(b.GetValue(), "1.234,56");
+  b.DeformatValue("@N10.2");
+  EXPECT_EQ(b.GetValue(), "1234.56");
+
+  b.SetDeformatted("555-123", "@P###-###P");
+  EXPECT_EQ(b.GetValue(), "555123");
+  EXPECT_EQ(TextBuffer::DeformatString("02/10/2025", "@D6"), "82093");
+}
+
+TEST(TextBufferPictures, TimesAreReadWithoutAPicture) {
+  TextBuffer b;
+  b.DeformatTimeValue();
+  EXPECT_EQ(b.GetValue(), "");
+  b.SetValue("10:30");
+  b.DeformatTimeValue();
+  EXPECT_EQ(b.GetValue(), "3780001");
+  EXPECT_EQ(TextBuffer::DeformatTimeString("2:15 pm"), "5130001");
+  EXPECT_EQ(TextBuffer::DeformatTimeString(""), "");
+  // What is read back shows again as it was typed.
+  EXPECT_EQ(TextBuffer::FormatTimeString(TextBuffer::DeformatTimeString("14:15:30"), "@T4"),
+            "14:15:30");
+}
+
 }  // namespace
 }  // namespace textlib
