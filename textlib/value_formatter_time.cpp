@@ -32,6 +32,7 @@ std::string isoWeekText(ValueFormatter& formatter, const PictureSpec& spec, int 
   std::int32_t week = 0;
   std::int32_t weekday = 0;
   formatter.WeekOfYear(date, year, week, weekday);
+  if (year == 0) return {};  // beyond the calendar
   const std::string& sep = spec.SEPARATOR;
   const std::string yyyy = std::to_string(year);
   const std::string ww = "W" + twoDigits(week);

@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Dates, FormatValueCases,
                                            Case{"@D92", num(kJan15of2025), "W03/2025"},
                                            Case{"@D93.", num(kDec31of2024), "2025.W01.2"},
                                            Case{"@D91!", num(kJan1of2021), "2020W53"},
-                                           Case{"@D91", "0", ""},
+                                           Case{"@D91", "0", ""}, Case{"@D92", "99999999", ""},
                                            Case{"@D10!", num(kJan15of2025), "20250115"}));
 
 INSTANTIATE_TEST_SUITE_P(
