@@ -789,6 +789,29 @@ class TextBuffer {
   void WordsOnly(int wordType = 0, std::string_view delimiters = {}, bool numbers = false);
   void WordWrap(int width, bool keepLineBreaks = false, bool trimLines = false);
 
+  // ---- Formatting and reading by pictures (text_buffer_pictures.cpp) ------
+  // One call to the value formatter or parser (raw flag and options 0). The
+  // Set and value forms store the result, the others return it.
+  void SetDeformatted(std::string_view text, std::string_view picture);
+  void DeformatValue(std::string_view picture);
+  static std::string DeformatString(std::string_view text, std::string_view picture);
+  std::string GetDeformatted(std::string_view picture) const;
+  // A time of day read without a picture, as the text of its number
+  // (hundredths plus one); an empty value or text stays empty.
+  void DeformatTimeValue();
+  static std::string DeformatTimeString(std::string_view text);
+  void SetFormatted(std::string_view text, std::string_view picture);
+  void FormatValue(std::string_view picture);
+  // As FormatValue, but an empty value stays empty.
+  void FormatIfSet(std::string_view picture);
+  static std::string FormatString(std::string_view text, std::string_view picture);
+  std::string GetFormatted(std::string_view picture) const;
+  // A time (hundredths plus one, given as the text of a number) by a picture.
+  static std::string FormatTimeString(std::string_view time, std::string_view picture);
+  // 1 when the value looks like a time of day (10:30, 9pm), else 0.
+  int IsTime() const;
+  static int IsTimeString(std::string_view text);
+
   // ---- Colours (text_buffer_colours.cpp) -----------------------------------
   // Colour numbers are red + 256 * green + 65536 * blue; a negative number
   // other than -1 names a system colour (its index with the top bit set).
