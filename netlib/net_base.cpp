@@ -77,6 +77,10 @@ void NetBase_::Log(std::string_view function, std::string_view text, int type) {
   Trace_(std::string(clipped(function)) + " - " + std::string(text));
 }
 
+void NetBase_::SetCodePage_(int charset, bool useSystem) {
+  CODEPAGE = textlib::TextBuffer::CharsetToCodePage(charset, useSystem);
+}
+
 void NetBase_::LogVersion_() {
   Log("", "Using Rednet (Object) version 11.05 in application " + rt::lower(rt::commandName()),
       log_type::kInformation);

@@ -51,6 +51,9 @@ class NetBase_ {
   virtual void Log(std::string_view function, std::string_view text, int type = 0);
   virtual void ClearMessage_() = 0;
   virtual void Trace_(std::string_view text);
+  // CODEPAGE := the code page of a Windows character set, or of the system's
+  // default character set when useSystem is set.
+  virtual void SetCodePage_(int charset, bool useSystem);
   virtual void LogVersion_();
   virtual void LoggingSetup_();
   virtual void Release();

@@ -14,8 +14,6 @@
 namespace netlib {
 namespace {
 
-constexpr std::int32_t kWindowsAnsi = 1252;
-
 std::string trimmed(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   return std::string(rt::clip(text));
@@ -65,7 +63,7 @@ std::vector<std::string> splitFileList(std::string_view list) {
 }
 
 std::string NetMailSend::utf8FromCodePage(std::string_view text) {
-  if (CODEPAGE == 0) CODEPAGE = kWindowsAnsi;
+  if (CODEPAGE == 0) SetCodePage_(0, true);
   textlib::TextBuffer buffer;
   buffer.SetValue(text);
   buffer.ToUnicode(1, CODEPAGE);

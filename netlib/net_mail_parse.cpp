@@ -239,8 +239,14 @@ std::string NetMail::DecodeHeaderText_(std::string_view text, bool flag) {
   words.DecodeMimeWords();
   if (ENCODING == 1 || ENCODING == 2) {
     if (words.ENCODING == 0) words.ToUnicode(ENCODING, textlib::TextBuffer::kUsAsciiCodePage);
-  } else if (words.ENCODING != 0) {
-    words.ToAnsi(0, CODEPAGE != 0 ? CODEPAGE : 1252);
+  } else {
+    if (CODEPAGE == 0) SetCodePage_(0, true);
+    if (words.ENCODING != 0) {
+      words.ToAnsi(0, CODEPAGE);
+    } else if (words.CODEPAGE != 0 && words.CODEPAGE != CODEPAGE) {
+      words.ToUnicode(1, words.CODEPAGE);
+      words.ToAnsi(0, CODEPAGE);
+    }
   }
   std::string result = words.GetValue();
   if (flag) {

@@ -76,6 +76,10 @@ TEST_F(MailParse, HeaderFieldsAndAttributes) {
   EXPECT_EQ(reader.HeaderField_(header, "subject", true), "una dos");
   EXPECT_EQ(reader.HeaderField_(header, "SUBJECT", false), "una\r\n\tdos");
   EXPECT_EQ(reader.HeaderField_(header, "x-filtro", true), "S\xED");
+  EXPECT_EQ(reader.CODEPAGE, 1252);  // taken from the system when unset
+  reader.CODEPAGE = 850;  // an OEM page has "\xED" at 0xA1
+  EXPECT_EQ(reader.HeaderField_(header, "x-filtro", true), "S\xA1");
+  reader.CODEPAGE = 0;
   EXPECT_EQ(reader.HeaderField_(header, "to", true), "a@x.es");
   EXPECT_EQ(reader.HeaderField_(header, "cc", true), "");
   const struct {
