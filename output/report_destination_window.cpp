@@ -15,6 +15,7 @@
 #include "core/globals.h"
 #include "core/report_destination.h"
 #include "platform/base/cp1252.h"
+#include "platform/base/logical_threads.h"
 #include "platform/ui/qt_text.h"
 
 namespace output {
@@ -46,6 +47,8 @@ std::string cut(const QString& text, std::size_t width) {
 }  // namespace
 
 int VentanaParametrosListado::Init() {
+  rt::ThreadRequest() = 0;
+  rt::ThreadResponse() = 0;
   if (!core::settleReportDestination()) {
     // Decided without the user: the window closes before it is seen.
     return rt::level::Fatal;
@@ -107,9 +110,11 @@ int VentanaParametrosListado::Init() {
   auto* ok = new QPushButton(QStringLiteral("&Ok"), window);
   ok->setObjectName("?OKBUTTON");
   outer->addWidget(ok, 0, Qt::AlignRight);
-  core::ColorearControles(window);
-  focusMarker_.Setup(window);
   Open(window);
+  core::ColorearControles(window);
+  core::ConfigurarFuente(fontScaler_, window);
+  focusMarker_.Setup(window);
+  keyNavigator_.SetKeys(window);
   enableMailGroup();
   return rt::level::Benign;
 }
@@ -159,7 +164,14 @@ int VentanaParametrosListado::TakeCloseEvent() {
   return rt::level::Benign;
 }
 
+int VentanaParametrosListado::Kill() {
+  const int result = WindowDriver::Kill();
+  fontScaler_.ApplyPendingSize();
+  return result;
+}
+
 int runVentanaParametrosListado() {
+  rt::ProcedureScope scope("VentanaParametrosListado");
   VentanaParametrosListado window;
   window.Run();
   return rt::kCompleted;

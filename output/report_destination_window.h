@@ -4,6 +4,8 @@
 // recipient, the file name, the subject, the show-mail flag and the text
 // for the user to change. It cannot cancel the listing.
 #include "core/focus_marker.h"
+#include "core/font_scaler.h"
+#include "core/key_navigator.h"
 #include "platform/ui/window_driver.h"
 
 namespace output {
@@ -14,11 +16,14 @@ class VentanaParametrosListado : public rt::WindowDriver {
   int TakeEvent() override;
   int TakeAccepted() override;
   int TakeCloseEvent() override;
+  int Kill() override;
 
  private:
   void writeBack();
   void enableMailGroup();
 
+  core::FontScaler fontScaler_;
+  core::KeyNavigator keyNavigator_;
   core::FocusMarker focusMarker_;
 };
 

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTest>
 
 #include "core/globals.h"
 #include "core/report_destination.h"
@@ -66,6 +68,32 @@ TEST(ReportDestinationWindow, MailModeShowsThePresetsAndNormalGreysTheMailGroup)
   EXPECT_EQ(GLO::TipoListado, "N");
   EXPECT_EQ(GLO::NombrePDF, "Otro, nombre");
   EXPECT_EQ(GLO::ModoListado, "M") << "the window never changes the frame's mode";
+}
+
+TEST(ReportDestinationWindow, EnterMovesToTheNextEntry) {
+  registerProcedures();
+  GLO::ModoListado = "M";
+  rt::WindowDriver* shown = nullptr;
+  rt::testing::WindowScript script;
+  script.on(kCaption, [&](rt::WindowDriver& w) { shown = &w; });
+  bool done = false;
+  rt::start([&] {
+    core::presetReportGlobals("Listado de Pacientes");
+    rt::callProcedure("VentanaParametrosListado");
+    done = true;
+  });
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return shown != nullptr; }, "the window shown"));
+  QWidget* name = shown->control("?GLO:NOMBREPDF");
+  name->window()->activateWindow();
+  name->setFocus(Qt::OtherFocusReason);
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return QApplication::focusWidget() == name; },
+                                     "the file name focused"));
+  QTest::keyClick(name, Qt::Key_Return);
+  EXPECT_TRUE(rt::testing::waitUntil(
+      [&] { return QApplication::focusWidget() == shown->control("?GLO:ASUNTOLISTADO"); },
+      "Enter moved on to the subject"));
+  ASSERT_TRUE(rt::testing::click(*shown, "?OKBUTTON"));
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return done; }, "the window closed"));
 }
 
 }  // namespace
