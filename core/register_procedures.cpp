@@ -9,6 +9,7 @@
 #include "core/table_registration.h"
 #include "core/users_windows.h"
 #include "platform/base/procedures.h"
+#include "platform/ui/printer_setup.h"
 
 namespace core {
 
@@ -19,6 +20,10 @@ void registerProcedures() {
   rt::registerProcedure("VentanaParametrosSistema",
                         [](const rt::ProcedureArgs&) { return VentanaParametrosSistema(); });
   registerUserProcedures();
+  rt::registerProcedure("PrinterSetup", [](const rt::ProcedureArgs&) {
+    rt::printerSetup();
+    return rt::kCompleted;
+  });
   rt::registerProcedure(hook::TableUpgradeRegistration, [](const rt::ProcedureArgs&) {
     // The process's connection to the data folder's files, before any table
     // is used; a file that does not open shows up when its tables are opened.

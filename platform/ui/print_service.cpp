@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/ui/native_loop.h"
+#include "platform/ui/printer_setup.h"
 #include "platform/ui/qt_text.h"
 
 namespace rt {
@@ -15,6 +16,7 @@ namespace {
 bool dialogPrint(const std::string& title, const PageDrawing& draw) {
   auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
   printer->setDocName(toQString(title));
+  useChosenPrinter(*printer);
   auto accepted = std::make_shared<bool>(false);
   runNativeLoop([printer, accepted] {
     QPrintDialog dialog(printer.get());

@@ -6,6 +6,8 @@
 #include <QPdfWriter>
 #include <QPrinter>
 
+#include "platform/ui/printer_setup.h"
+
 namespace rt {
 namespace {
 
@@ -99,6 +101,7 @@ PrintService setPrintService(PrintService service) {
 bool printReport(const std::vector<ReportPage>& pages, int copies) {
   if (printService()) return printService()(pages, copies);
   QPrinter printer(QPrinter::HighResolution);
+  useChosenPrinter(printer);
   return printPages(pages, printer, copies);
 }
 
