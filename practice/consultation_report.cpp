@@ -4,6 +4,7 @@
 #include "core/clinical_tables.h"
 #include "core/file_warnings.h"
 #include "core/globals.h"
+#include "core/table_managers.h"
 #include "platform/base/cp1252.h"
 #include "platform/ui/report_pages.h"
 
@@ -27,18 +28,24 @@ std::string ReporteConsultas::procedureName() const { return "ReporteConsultas";
 std::string ReporteConsultas::tableName() const { return "Consultas"; }
 
 int ReporteConsultas::openTables() {
-  for (rt::Table* t : {&core::Consultas::table(), &core::Pacientes::table(),
-                       &core::Coberturas_Medicas::table()}) {
-    if (int e = t->open()) return e;
+  // Through the thread's managers, like every other user of the tables: the
+  // consultations with their relations, then the tables each line looks up.
+  if (int e = core::relate(core::Consultas::def()).open()) return e;
+  consultationsOpened_ = true;
+  for (const rt::TableDef* def : {&core::Pacientes::def(), &core::Coberturas_Medicas::def()}) {
+    if (int e = core::access(*def).open()) return e;
+    lookupsOpened_.push_back(def);
   }
   return 0;
 }
 
 void ReporteConsultas::closeTables() {
-  for (rt::Table* t : {&core::Consultas::table(), &core::Pacientes::table(),
-                       &core::Coberturas_Medicas::table()}) {
-    if (t->isOpen()) t->close();
+  while (!lookupsOpened_.empty()) {
+    core::access(*lookupsOpened_.back()).close();
+    lookupsOpened_.pop_back();
   }
+  if (consultationsOpened_) core::relate(core::Consultas::def()).close();
+  consultationsOpened_ = false;
 }
 
 long long ReporteConsultas::primaryRecords() { return core::Consultas::table().records(); }

@@ -4,6 +4,7 @@
 // telephone, coverage plan and birth date and the consultation's reason.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/data/view.h"
 #include "practice/report_run.h"
@@ -31,6 +32,9 @@ class ReporteConsultas : public ReportRun {
 
  private:
   std::string filter_;
+  // The uses of the tables this run took, released in reverse order.
+  bool consultationsOpened_ = false;
+  std::vector<const rt::TableDef*> lookupsOpened_;
   std::unique_ptr<rt::View> view_;
   rt::ReportBand detail_;
 };

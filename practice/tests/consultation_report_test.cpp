@@ -15,7 +15,9 @@
 #include "core/clinical_tables.h"
 #include "core/data_files.h"
 #include "core/globals.h"
+#include "core/program_startup.h"
 #include "core/report_destination.h"
+#include "core/table_managers.h"
 #include "core/table_registration.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
@@ -60,6 +62,9 @@ class ConsultationReportTest : public ::testing::Test {
     ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
     ASSERT_EQ(core::openAllTables(), 0);
     registerDestinationDecision();
+    // Every thread of the program gets its table managers when it starts.
+    core::registerTableManagers();
+    core::installThreadRoutines();
     GLO::UsuarioSistema = "Consultorio Central";
   }
   void TearDown() override {
