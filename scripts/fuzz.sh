@@ -28,7 +28,7 @@ for s in "${sources[@]}"; do
   [ -d "$root/fuzz/corpus/$name" ] && cp -r "$root/fuzz/corpus/$name/." "$work/"
   echo "fuzz: $name for ${seconds}s"
   status=0
-  (cd "$work" && "$build/fuzz/fuzz_$name" -seed=1 -max_total_time="$seconds" "$work") >"$work.log" 2>&1 || status=$?
+  (cd "$work" && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 "$build/fuzz/fuzz_$name" -seed=1 -max_total_time="$seconds" "$work") >"$work.log" 2>&1 || status=$?
   tail -n 3 "$work.log"
   [ "$status" -eq 0 ] || tail -n 60 "$work.log"
   rm -f "$work.log"

@@ -95,7 +95,7 @@ std::string ValueFormatter::FormatDate_(PictureSpec& spec, int, double date) {
 
 void ValueFormatter::WeekOfYear(double date, std::int32_t& year, std::int32_t& week,
                                 std::int32_t& weekday) {
-  const IsoWeekDate iso = isoWeekOfYear(static_cast<std::int32_t>(std::trunc(date)));
+  const IsoWeekDate iso = isoWeekOfYear(value_text::clampToInt32(std::trunc(date)));
   year = iso.year;
   week = iso.week;
   weekday = iso.weekday;
