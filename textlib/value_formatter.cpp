@@ -32,16 +32,6 @@ using namespace formatter_detail;
 
 namespace {
 
-// Digits per byte, so every byte takes the same width; 0 leaves them unpadded.
-int byteWidth(int radix) {
-  if (radix == 2) return 8;
-  if (radix == 3) return 6;
-  if (radix >= 4 && radix <= 6) return 4;
-  if (radix >= 7 && radix <= 15) return 3;
-  if (radix == 16) return 2;
-  return 0;
-}
-
 std::string stringByLength(std::string_view value, std::string_view lengthField, int options) {
   const int length = fieldNumber(lengthField);
   if (length < 0) return std::string(value);
@@ -116,7 +106,7 @@ std::string ValueFormatter::FormatBase(PictureSpec& spec, int, std::string_view 
   // A radix that has no digits to write the bytes in gives nothing, rather
   // than a row of zeros that hides every byte.
   if (radix < 2 || radix > 36) return {};
-  const int width = byteWidth(radix);
+  const int width = value_text::digitsPerByte(radix);
   const bool lowerCase = spec.UPPER == "x";
   const bool breakLines = PictureSpec::isSet(spec.N);
   const int perLine = fieldNumber(spec.N);

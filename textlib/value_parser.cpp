@@ -14,21 +14,11 @@
 #include "platform/base/text_order.h"
 #include "textlib/picture_spec.h"
 #include "textlib/text_buffer.h"
+#include "textlib/value_text.h"
 
 namespace textlib {
 
 namespace {
-
-// Digits each byte takes in a radix, as the formatter pads them; 0 for a
-// radix the representation has no fixed width for.
-std::size_t digitsPerByte(int radix) {
-  if (radix == 2) return 8;
-  if (radix == 3) return 6;
-  if (radix >= 4 && radix <= 6) return 4;
-  if (radix >= 7 && radix <= 15) return 3;
-  if (radix == 16) return 2;
-  return 0;
-}
 
 std::size_t countOf(const std::string& text, char c) {
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), c));
@@ -97,7 +87,7 @@ std::string ValueParser::DeformatBase(std::string_view text, std::string_view pi
   const char separator = spec.SEPARATOR.empty() ? ' ' : spec.SEPARATOR[0];
   std::string digits(rt::clip(text));
   std::erase_if(digits, [separator](char c) { return c == '\r' || c == '\n' || c == separator; });
-  const std::size_t width = digitsPerByte(spec.BASE);
+  const auto width = static_cast<std::size_t>(value_text::digitsPerByte(spec.BASE));
   std::string bytes;
   if (width == 0) return bytes;
   for (std::size_t at = 0; at < digits.size(); at += width) {

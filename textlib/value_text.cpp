@@ -38,4 +38,13 @@ std::int32_t clampToInt32(double value) {
   return static_cast<std::int32_t>(std::trunc(value));
 }
 
+int digitsPerByte(int radix) {
+  if (radix == 2) return 8;
+  if (radix == 3) return 6;
+  if (radix >= 4 && radix <= 6) return 4;
+  if (radix >= 7 && radix <= 15) return 3;
+  if (radix == 16) return 2;
+  return 0;
+}
+
 }  // namespace textlib::value_text

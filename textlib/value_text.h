@@ -16,4 +16,9 @@ std::int64_t leadingNumber(std::string_view text);
 // A whole number clamped into the 32-bit signed range; NaN gives 0.
 std::int32_t clampToInt32(double value);
 
+// The digits each byte of a byte representation takes in a radix, so every
+// byte has the same width (written zero-padded, read back in groups of it);
+// 0 for a radix without a fixed width.
+int digitsPerByte(int radix);
+
 }  // namespace textlib::value_text
