@@ -15,7 +15,9 @@ const std::vector<BuiltInMacro>& builtInMacros() {
       {"PACCOBERTURA", "Cobertura del Paciente"},
       {"PACCARNET", "Carnet del Paciente"},
       {"PACEDAD", "Edad del Paciente"},
-      {"FECHA", "Fecha del D\xEDa"},
+      {"FECHA",
+       "Fecha del D\xED"
+       "a"},
       {"MEDNOMBRE", "FNombre del Profesional"},
       {"MEDDOMICILIO", "Domicilio del Profesional"},
       {"MEDLOCALIDAD", "Localidad del Profesional"},

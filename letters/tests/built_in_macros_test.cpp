@@ -65,6 +65,16 @@ TEST_F(BuiltInMacros, AnEmptyTableGetsAllTwelveInOrderAndASecondStartAddsNothing
   EXPECT_TRUE(macros().isOpen()) << "the caller's own use of the table is kept";
 }
 
+TEST(BuiltInMacroTexts, AccentedDescriptionsAreSingleCp1252Letters) {
+  // "\xEDa" would read as one (too large) escape: the "a" must stay a letter.
+  for (const BuiltInMacro& m : builtInMacros()) {
+    if (m.identifier == "FECHA") EXPECT_EQ(m.description, "Fecha del D\xED" "a");
+    if (m.identifier == "MEDMATRICULA") {
+      EXPECT_EQ(m.description, "Matr\xED" "cula del Profesional");
+    }
+  }
+}
+
 TEST_F(BuiltInMacros, OnlyMissingMacrosAreAddedAndExistingOnesAreLeftAlone) {
   rt::Table& t = macros().table();
   t.clear();

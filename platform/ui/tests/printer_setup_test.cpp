@@ -52,7 +52,8 @@ TEST(PrinterSetup, CancelKeepsThePrinterAndAcceptChoosesTheDialogsPrinter) {
   EXPECT_FALSE(answer);
   EXPECT_EQ(chosenPrinterName(), "");
 
-  DialogAnswer accept{.accept = true};
+  DialogAnswer accept;
+  accept.accept = true;
   accept.arm();
   ASSERT_TRUE(testing::runOnThread([&] { answer = printerSetup(); }));
   EXPECT_TRUE(accept.seen);
