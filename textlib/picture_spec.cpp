@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/base/cp1252.h"
+#include "platform/base/text_order.h"
 #include "textlib/value_text.h"
 
 namespace textlib {
@@ -13,9 +14,6 @@ namespace {
 
 constexpr std::string_view kDigits = "0123456789";
 constexpr std::size_t kPictureWidth = 251;
-
-char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Stores a value in a fixed-width field: cut to the width.
 void put(std::string& field, std::string_view value, std::size_t width) {
@@ -44,7 +42,7 @@ std::string workingPicture(std::string_view picture, bool useOwn, const std::str
 std::optional<std::string> pictureOfKind(std::string_view picture, bool useOwn,
                                          const std::string& own, char letter) {
   std::string text = workingPicture(picture, useOwn, own);
-  if (text.size() < 2 || text[0] != '@' || upperAscii(text[1]) != letter) return std::nullopt;
+  if (text.size() < 2 || text[0] != '@' || rt::upperChar(text[1]) != letter) return std::nullopt;
   return text;
 }
 
@@ -119,7 +117,7 @@ std::optional<std::string> PictureSpec::beginKind(std::string_view picture, bool
 int PictureSpec::ParsePicture(std::string_view picture, bool useOwn) {
   PIC = workingPicture(picture, useOwn, PIC);
   if (PIC.size() < 2 || PIC[0] != '@') return 1;
-  switch (upperAscii(PIC[1])) {
+  switch (rt::upperChar(PIC[1])) {
     case 'N':
       return ParseNumberPicture(PIC, true);
     case 'D':
@@ -240,7 +238,7 @@ int PictureSpec::ParseTimePicture(std::string_view picture, bool useOwn) {
       std::min<std::size_t>(static_cast<std::size_t>(pos - 1), text->size()), 5);
   const auto flag = [&](char upper) -> std::string {
     for (char c : flags) {
-      if (upperAscii(c) == upper) return oneChar(c);
+      if (rt::upperChar(c) == upper) return oneChar(c);
     }
     return {};
   };
@@ -305,7 +303,7 @@ int PictureSpec::ParseUnixPicture(std::string_view picture, bool useOwn) {
   const auto at = [&](int p) {
     return p >= 1 && p <= static_cast<int>(work.size()) ? work[p - 1] : '\0';
   };
-  const auto lowerAt = [&](int p) { return lowerAscii(at(p)); };
+  const auto lowerAt = [&](int p) { return rt::lowerChar(at(p)); };
   int pos = 3;
   put(N, TakeCharsFrom_(work, pos, 0, kDigits), 6);
   if (value_text::leadingNumber(N) == 0) N = "1";
@@ -343,7 +341,7 @@ int PictureSpec::ParseUnixPicture(std::string_view picture, bool useOwn) {
   }
   // A part runs from its "@" to the next one.
   const auto partAt = [&](char letter) -> std::optional<std::string> {
-    if (at(pos) != '@' || upperAscii(at(pos + 1)) != letter) return std::nullopt;
+    if (at(pos) != '@' || rt::upperChar(at(pos + 1)) != letter) return std::nullopt;
     const std::size_t end = work.find('@', static_cast<std::size_t>(pos));
     std::string part = work.substr(pos - 1, end - (pos - 1));
     pos = static_cast<int>(end) + 1;
@@ -371,7 +369,7 @@ int PictureSpec::ParseHexPicture(std::string_view picture, bool useOwn) {
     ++pos;
   }
   BASE = 16;
-  if (static_cast<std::size_t>(pos) <= text->size() && upperAscii((*text)[pos - 1]) == 'B') {
+  if (static_cast<std::size_t>(pos) <= text->size() && rt::upperChar((*text)[pos - 1]) == 'B') {
     ++pos;
     // "B" without digits names no radix: the default stays.
     const std::string radix = TakeCharsFrom_(*text, pos, 0, kDigits);

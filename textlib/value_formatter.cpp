@@ -16,12 +16,6 @@ namespace textlib {
 
 namespace formatter_detail {
 
-std::string trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return std::string(detail::clipView(text.substr(first)));
-}
-
 bool holdsDigit(std::string_view text) {
   return text.find_first_of("0123456789") != std::string_view::npos;
 }
@@ -80,7 +74,7 @@ std::string ValueFormatter::FormatValue(std::string_view value, std::string_view
     case 'K':
       return FormatPattern(spec, options, value);
     default: {
-      std::string text = trimmed(rt::format(value, picture));
+      std::string text = value_text::trimmed(rt::format(value, picture));
       if ((options & kKeepValue) && !holdsDigit(text)) return std::string(value);
       return text;
     }
@@ -89,7 +83,7 @@ std::string ValueFormatter::FormatValue(std::string_view value, std::string_view
 
 std::string ValueFormatter::FormatNumber(std::string_view picture, int options, double number) {
   if (detail::clipView(picture).empty()) return rt::numberText(number);
-  std::string text = trimmed(rt::format(number, picture));
+  std::string text = value_text::trimmed(rt::format(number, picture));
   if ((options & kKeepValue) && !holdsDigit(text)) return rt::numberText(number);
   return text;
 }

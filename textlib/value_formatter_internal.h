@@ -7,8 +7,7 @@
 
 namespace textlib::formatter_detail {
 
-// The text without leading and trailing spaces.
-std::string trimmed(std::string_view text);
+// Whether the text holds a digit.
 bool holdsDigit(std::string_view text);
 // A digits field of a picture read as a number (0 when blank).
 inline int fieldNumber(std::string_view field) {

@@ -202,7 +202,7 @@ std::string ValueFormatter::FormatTime_(PictureSpec& spec, int, double time) {
       break;
   }
   hideDigitsIfOverflowed(text);
-  return trimmed(text);
+  return value_text::trimmed(text);
 }
 
 std::string ValueFormatter::FormatDateTime(PictureSpec& spec, int, double value) {

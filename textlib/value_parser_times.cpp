@@ -11,6 +11,7 @@
 #include "platform/base/text_order.h"
 #include "textlib/picture_spec.h"
 #include "textlib/value_parser.h"
+#include "textlib/value_text.h"
 
 namespace textlib {
 
@@ -35,16 +36,6 @@ bool removeMarker(std::string& text, std::string_view marker) {
   }
   text = std::move(kept);
   return found;
-}
-
-void trimBlanks(std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) {
-    text.clear();
-    return;
-  }
-  text.erase(0, first);
-  text.erase(text.find_last_not_of(' ') + 1);
 }
 
 // At most four pieces; anything after the fourth separator is not read.
@@ -94,7 +85,7 @@ double ValueParser::DeformatTime(std::string_view text, std::string_view picture
   }
   const bool am = removeMarker(t, "am");
   const bool pm = removeMarker(t, "pm");
-  trimBlanks(t);
+  t = value_text::trimmed(t);
   bool negative = false;
   if (!t.empty() && (t[0] == '-' || t[0] == '+')) {
     negative = t[0] == '-';

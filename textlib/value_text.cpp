@@ -27,6 +27,12 @@ std::int64_t leadingNumber(std::string_view text) {
   return negative ? -value : value;
 }
 
+std::string trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
 std::int32_t clampToInt32(double value) {
   if (std::isnan(value)) return 0;
   if (value <= std::numeric_limits<std::int32_t>::min()) {

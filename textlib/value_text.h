@@ -13,6 +13,9 @@ void trace(std::string_view text);
 // is none. Saturates instead of overflowing.
 std::int64_t leadingNumber(std::string_view text);
 
+// The text without its leading and trailing blanks.
+std::string trimmed(std::string_view text);
+
 // A whole number clamped into the 32-bit signed range; NaN gives 0.
 std::int32_t clampToInt32(double value);
 

@@ -17,13 +17,12 @@
 
 // AddressSanitizer must hear of every stack switch (g++ and clang announce it
 // differently).
-#if defined(__has_feature)
+#if defined(VARNETA_SANITIZE) || defined(__SANITIZE_ADDRESS__)
+#define VARNETA_FIBER_ASAN 1
+#elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define VARNETA_FIBER_ASAN 1
 #endif
-#endif
-#if defined(VARNETA_SANITIZE) || defined(__SANITIZE_ADDRESS__)
-#define VARNETA_FIBER_ASAN 1
 #endif
 #ifdef VARNETA_FIBER_ASAN
 #include <sanitizer/common_interface_defs.h>
