@@ -15,7 +15,7 @@ extern std::uint8_t AdjuntarCaptura;
 extern std::string ArchivoLog;
 // The logged-in user's code; 0 until a login.
 extern std::uint16_t Cod_Usuario_Logueado;
-// The logged-in user's name (STRING(255)), "Sin Restricci\xF3n" when the program
+// The logged-in user's name (STRING(255)), "Sin Restricción" when the program
 // has no users.
 extern std::string Nombre_Usuario_Logueado;
 // The logged-in user's access level: 9 all rights; 0 while a re-login runs.

@@ -26,11 +26,12 @@
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
 
-constexpr char kNoRestriction[] = "Sin Restricci\xF3n";
+constexpr auto& kNoRestriction = "Sin Restricción"_cp;
 constexpr char kAccessCaption[] = " Error de Acceso...";
 constexpr char kUnknownLogin[] =
     " El login de usuario que ha ingresado no|corresponde a un usuario valido para el|"
@@ -84,16 +85,14 @@ QWidget* UserForm::buildWindow() {
   sheet->addTab(general, "General");
 
   auto* code = entry(general, "?USU:COD_USUARIO", 6,
-                     "C\xF3"
-                     "digo Interno de Usuario");
+                     "Código Interno de Usuario"_cp);
   rt::setPicture(code, "@n6");
   code->setMaximumWidth(rt::DialogUnits::of(window).x(40));
   auto* name = entry(general, "?USU:NOMBRE_USUARIO", 60, "Nombre del Usuario");
   auto* login =
       entry(general, "?USU:LOGIN_USUARIO", 20, "Login del Usuario (Para ingreso al sistema)");
   auto* password = entry(general, "?USU:PASSWORD_USUARIO", 20,
-                         "Contrase\xF1"
-                         "a para ingreso al sistema");
+                         "Contraseña para ingreso al sistema"_cp);
   auto* level = new QSpinBox(general);
   level->setObjectName("?USU:NIVELACCESO");
   level->setRange(0, 255);
@@ -107,11 +106,9 @@ QWidget* UserForm::buildWindow() {
 
   auto* grid = new QGridLayout(general);
   const char* prompts[] = {
-      "C\xF3"
-      "digo:",
+      "Código:"_cp,
       "Nombre:", "Login:",
-      "Contrase\xF1"
-      "a:",
+      "Contraseña:"_cp,
       "Nivel:"};
   QWidget* controls[] = {code, name, login, password, level};
   for (int i = 0; i < 5; ++i) {
@@ -184,7 +181,7 @@ QWidget* UsersList::buildWindow() {
   tabLayout->addWidget(locator);
   tabLayout->addWidget(list);
 
-  auto* hint = new QLabel(rt::toQString("Ctrl-B: Buscar - F3: Pr\xF3ximo..."), window);
+  auto* hint = new QLabel(rt::toQString("Ctrl-B: Buscar - F3: Próximo..."_cp), window);
   hint->setObjectName("?PROMPT1");
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(button(window, "?QUERY:2", "C&onsulta"));
@@ -263,15 +260,14 @@ int LoginWindow::Init() {
   practice->setObjectName("?GLO:USUARIOSISTEMA");
   practice->setFont(QFont("Arial", 12, QFont::Bold));
   practice->setAlignment(Qt::AlignCenter);
-  auto* heading = new QLabel(rt::toQString("Validaci\xF3n de Ingreso al Sistema"), window);
+  auto* heading = new QLabel(rt::toQString("Validación de Ingreso al Sistema"_cp), window);
   heading->setObjectName("?STRING3");
   heading->setAlignment(Qt::AlignCenter);
   auto* login = entry(window, "?LOC:LOGIN", 20, "");
   auto* name = new QLabel(window);
   name->setObjectName("?GLO:NOMBRE_USUARIO_LOGUEADO");
   auto* password = entry(window, "?LOC:PASSWORD", 20,
-                         "Contrase\xF1"
-                         "a para ingreso al sistema");
+                         "Contraseña para ingreso al sistema"_cp);
   password->setEchoMode(QLineEdit::Password);
   auto* cancel = button(window, "?BUTTON2", "&Cancelar");
   cancel->setIcon(window->style()->standardIcon(QStyle::SP_DialogCancelButton));
@@ -282,8 +278,7 @@ int LoginWindow::Init() {
   auto* grid = new QGridLayout;
   auto* loginPrompt = new QLabel("Login:", window);
   loginPrompt->setBuddy(login);
-  auto* passwordPrompt = new QLabel(rt::toQString("Contrase\xF1"
-                                                  "a:"),
+  auto* passwordPrompt = new QLabel(rt::toQString("Contraseña:"_cp),
                                     window);
   passwordPrompt->setBuddy(password);
   grid->addWidget(loginPrompt, 0, 0);

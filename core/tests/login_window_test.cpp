@@ -20,6 +20,7 @@
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -101,7 +102,7 @@ const std::vector<User> kUsers = {
 TEST_F(LoginTest, NoUsersMeansNoRestriction) {
   login({}, {});
   EXPECT_FALSE(halted_);
-  EXPECT_EQ(GLO::Nombre_Usuario_Logueado, "Sin Restricci\xF3n");
+  EXPECT_EQ(GLO::Nombre_Usuario_Logueado, "Sin Restricción"_cp);
   EXPECT_EQ(GLO::Nivel_Usuario_Logueado, 9);
   EXPECT_EQ(GLO::Cod_Usuario_Logueado, 0);
 }

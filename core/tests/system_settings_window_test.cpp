@@ -16,11 +16,12 @@
 #include "platform/ui/file_chooser.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
 
-constexpr const char* kTitle = "Ventana de Configuraci\xF3n - Parametros del Sistema";
+constexpr const char* kTitle = "Ventana de Configuración - Parametros del Sistema"_cp;
 
 class SettingsWindow : public ::testing::Test {
  protected:

@@ -29,6 +29,7 @@
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -317,7 +318,7 @@ TEST_F(UsersWindows, LocatorAndPagingOverManyRows) {
       std::snprintf(name, sizeof name, "user%03d", i);
       addUser(name, name, "x", 5);
     }
-    addUser("\xC1ngel", "angel", "x", 5);  // sorts with the A's, before "B"
+    addUser("Ángel"_cp, "angel", "x", 5);  // sorts with the A's, before "B"
     addUser("Bruno", "bruno", "x", 5);
     Probed<UsersList> list;
     WindowScript script;

@@ -4,6 +4,7 @@
 
 #include "textlib/tests/text_buffer_cases.h"
 #include "textlib/text_buffer.h"
+#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {
@@ -45,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, QuotedPrintable,
     ::testing::Values(qpEncoding("SoftBreakAt72", std::string(100, 'a'),
                                  std::string(72, 'a') + "=\r\n" + std::string(28, 'a')),
-                      qpEncoding("HighByte", "caf\xE9", "caf=E9"),
+                      qpEncoding("HighByte", "café"_cp, "caf=E9"),
                       qpEncoding("EqualsSign", "a=b", "a=3Db"),
                       qpEncoding("ControlsAndDelete", std::string("\x01\x7F\tx", 4), "=01=7F\tx"),
                       qpEncoding("LineFeedStartsAtOne",
@@ -56,11 +57,11 @@ INSTANTIATE_TEST_SUITE_P(
                       qpEncoding("BareCarriageReturnsDoNotHoldTheBreak",
                                  std::string(71, 'a') + "\r\r\rb",
                                  std::string(71, 'a') + "\r=\r\n\r\rb"),
-                      qpEncoding("EscapeCrossesTheColumn", std::string(70, 'a') + "\xE9" + "b",
+                      qpEncoding("EscapeCrossesTheColumn", std::string(70, 'a') + "é"_cp + "b",
                                  std::string(70, 'a') + "=E9=\r\nb"),
                       qpDecoding("SoftBreak", "a=\r\nb", "ab"),
                       qpDecoding("BareLineFeedIsNoSoftBreak", "a=\nb", "a=\nb"),
-                      qpDecoding("LowerCaseEscape", "caf=e9", "caf\xE9"),
+                      qpDecoding("LowerCaseEscape", "caf=e9", "café"_cp),
                       qpDecoding("UnderscoreAndPlusStay", "a_b+c=3D", "a_b+c="),
                       qpDecoding("EscapeAtTheEnd", "ab=4", "ab=4")),
     testing::caseName);
