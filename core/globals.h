@@ -57,6 +57,13 @@ extern std::string AsuntoListado;   // subject of that mail (255)
 extern std::string TextoMail;       // body of that mail (1000)
 extern std::uint8_t MostrarDialogoMail;  // 1 = show the mail for editing first
 
+// The appointment planner's day: the next attention order to be seen (the
+// highest order among the day's appointments with a consultation, plus 1),
+// the highest order of the day, and the schedule sheet the day was built from.
+extern std::uint8_t ProximoTurno;
+extern std::uint8_t MaxOrdenAtencion;
+extern std::uint32_t CodPlanilla;
+
 }  // namespace GLO
 
 namespace DAT {
