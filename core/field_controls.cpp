@@ -50,6 +50,10 @@ void FieldControls::bind(QWidget* control, std::string_view name, int historyNum
   FieldControl f{control, def_.fieldIndex(name), -1, historyNumber};
   if (f.field < 0) f.memo = def_.memoIndex(name);
   if (f.field < 0 && f.memo < 0) throw std::logic_error("no field " + std::string(name));
+  // An entry without a picture of its own takes what its field's picture reads.
+  if (f.field >= 0 && rt::picture(control).isEmpty() && !def_.fields[f.field].picture.empty()) {
+    rt::setPicture(control, rt::toQString(def_.fields[f.field].picture));
+  }
   controls_.push_back(f);
 }
 

@@ -7,6 +7,8 @@
 
 #include "platform/ui/control_colors.h"
 #include "platform/ui/control_kinds.h"
+#include "platform/ui/dialog_units.h"
+#include "platform/ui/qt_text.h"
 
 namespace core {
 namespace {
@@ -43,11 +45,14 @@ bool inToolbar(const QWidget* control) {
   return false;
 }
 
+constexpr char kOwner[] = "rtFocusMarker";
+
 }  // namespace
 
 void FocusMarker::Setup(QWidget* window, Options options) {
   window_ = window;
   options_ = options;
+  window->setProperty(kOwner, QVariant::fromValue(static_cast<QObject*>(this)));
   QObject::connect(qApp, &QApplication::focusChanged, this,
                    [this](QWidget*, QWidget* now) { focusMoved(now); });
   window->installEventFilter(this);
@@ -68,12 +73,47 @@ bool FocusMarker::eventFilter(QObject* watched, QEvent* event) {
   return false;
 }
 
+// The innermost window with a marker of its own holds the control.
+bool FocusMarker::owns(QWidget* control) const {
+  for (QWidget* w = control; w != nullptr; w = w->parentWidget()) {
+    const QVariant owner = w->property(kOwner);
+    if (owner.isValid()) return owner.value<QObject*>() == this;
+  }
+  return false;
+}
+
 void FocusMarker::focusMoved(QWidget* now) {
-  if (!window_ || now == nullptr || !window_->isAncestorOf(now)) return;
-  QWidget* control = rt::owningControl(now);
+  if (!window_) return;
+  QWidget* control = now != nullptr ? rt::owningControl(now) : nullptr;
+  // The focus left for another window (or none): the field looks as before.
+  if (control == nullptr || !window_->isAncestorOf(control) || !owns(control)) {
+    unmark();
+    return;
+  }
   if (control == marked_) return;
   unmark();
   mark(control);
+}
+
+QLabel* FocusMarker::indicator() const {
+  return indicator_ && indicator_->isVisible() ? indicator_.data() : nullptr;
+}
+
+void FocusMarker::showIndicator(QWidget* control) {
+  QWidget* parent = control->parentWidget();
+  if (parent == nullptr) return;
+  if (!indicator_ || indicator_->parentWidget() != parent) {
+    delete indicator_;
+    indicator_ = new QLabel(rt::toQString(options_.indicatorCharacter), parent);
+    indicator_->setObjectName("rtFocusIndicator");
+    indicator_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    rt::setFontColor(indicator_, options_.indicatorColor);
+  }
+  const int offset = rt::DialogUnits::of(control->window()).x(options_.indicatorOffset);
+  indicator_->adjustSize();
+  indicator_->move(control->x() - offset, control->y());
+  indicator_->raise();
+  indicator_->show();
 }
 
 void FocusMarker::mark(QWidget* control) {
@@ -83,6 +123,7 @@ void FocusMarker::mark(QWidget* control) {
     return;
   }
   marked_ = control;
+  if (options_.displayIndicator) showIndicator(control);
   painted_ = options_.changeColor && isPainted(rt::controlKind(control));
   if (!painted_) return;
   savedPalette_ = control->palette();
@@ -101,6 +142,7 @@ void FocusMarker::mark(QWidget* control) {
 void FocusMarker::unmark() {
   QWidget* control = marked_;
   marked_ = nullptr;
+  if (indicator_) indicator_->hide();
   if (control == nullptr || !painted_) return;
   painted_ = false;
   rt::setBackgroundColor(control, savedColor_);

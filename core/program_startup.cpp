@@ -1,9 +1,8 @@
 #include "core/program_startup.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QIcon>
 #include <cfenv>
+#include <optional>
 #include <string>
 
 #include "core/activity_log.h"
@@ -15,10 +14,13 @@
 #include "core/single_instance.h"
 #include "core/startup_hooks.h"
 #include "core/window_font_start.h"
+#include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/base/runtime_errors.h"
+#include "platform/ui/application_look.h"
 #include "platform/ui/event_loop.h"
+#include "platform/ui/window_driver.h"
 
 namespace core {
 namespace {
@@ -27,10 +29,22 @@ bool g_tablesRegistered = false;
 
 void call(std::string_view name, rt::ProcedureArgs args = {}) { rt::callProcedure(name, args); }
 
-// The icon every window shows, when the program carries it.
-void setApplicationIcon() {
-  constexpr char kIcon[] = ":/viror.ICO";
-  if (QFile::exists(kIcon)) QApplication::setWindowIcon(QIcon(kIcon));
+// Windows reopen where the user left them: the frame's top-left corner in
+// the procedure's section of the program INI (blank after a reset).
+void keepWindowPositions() {
+  rt::WindowDriver::setPositionStore(
+      {[](const std::string& procedure) -> std::optional<QPoint> {
+         const std::string x = settingsStore().fetch(procedure, "xpos", "");
+         const std::string y = settingsStore().fetch(procedure, "ypos", "");
+         if (x.find_first_not_of(' ') == std::string::npos ||
+             y.find_first_not_of(' ') == std::string::npos)
+           return std::nullopt;
+         return QPoint(static_cast<int>(rt::textToNumber(x)), static_cast<int>(rt::textToNumber(y)));
+       },
+       [](const std::string& procedure, QPoint at) {
+         settingsStore().update(procedure, "xpos", std::to_string(at.x()));
+         settingsStore().update(procedure, "ypos", std::to_string(at.y()));
+       }});
 }
 
 // The runtime's locale texts, and the table registration once per process.
@@ -68,12 +82,14 @@ int ProgramEntry(int argc, char** argv) {
   setCommandLine(argc, argv);
   QApplication app(argc, argv);
   QApplication::setStyle("Fusion");
+  rt::applyApplicationLook();
   // Windows come and go on every thread; the program ends when thread 1 does.
   QApplication::setQuitOnLastWindowClosed(false);
   rt::installWindowLayer();
   // Messages go to the program's own window, which logs each of them.
   BuildArchivoLog();
   installMessageWindow();
+  keepWindowPositions();
   installThreadRoutines();
   ProcessInit();
   ProcessFilesBind();
@@ -130,7 +146,6 @@ void MainProgram() {
   settingsStore().Init(kProgramIni);
   call(hook::TableManagersInit, {std::to_string(rt::kMainThread)});
   writeStartTrace();
-  setApplicationIcon();
   call(hook::RegistryAccessSetQuietMode, {"1"});
   prepareRuntimeAndTables();
   setWindowFontStartValues();

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Configures (once) and builds the project with g++ into ./build.
+# Configures (once) and builds the project with g++ into ./build: every
+# target, or only those named in $VARNETA_BUILD_TARGETS (and what they need).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${VARNETA_BUILD_DIR:-$root/build}"
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc "$@"
 fi
-cmake --build "$build" -j "$(nproc)"
+targets=()
+for t in ${VARNETA_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build "$build" -j "$(nproc)" "${targets[@]}"

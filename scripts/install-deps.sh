@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev valgrind openssl xvfb xauth
   # libraries
-  qt6-base-dev libgl-dev libsqlite3-dev libssl-dev zlib1g-dev libicu-dev
+  qt6-base-dev libqt6svg6 qt6-translations-l10n libgl-dev libsqlite3-dev libssl-dev zlib1g-dev libicu-dev
   libboost-context-dev libxlsxwriter-dev libzip-dev libfmt-dev
   # programs and fonts used at run time
   p7zip-full fonts-roboto fonts-liberation2

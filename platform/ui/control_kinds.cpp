@@ -19,6 +19,8 @@
 #include <QToolBar>
 #include <QVariant>
 
+#include "platform/ui/picture_validator.h"
+
 namespace rt {
 namespace {
 
@@ -129,6 +131,13 @@ namespace rt {
 
 void setPicture(QWidget* control, const QString& picture) {
   control->setProperty("rtPicture", picture);
+  if (auto* entry = qobject_cast<QLineEdit*>(control)) {
+    // A picture given again replaces the one before; other validators stay.
+    const QValidator* before = entry->validator();
+    if (before != nullptr && dynamic_cast<const PictureValidator*>(before) == nullptr) return;
+    delete before;
+    entry->setValidator(PictureValidator::forEntry(entry, picture));
+  }
 }
 
 QString picture(const QWidget* control) { return control->property("rtPicture").toString(); }

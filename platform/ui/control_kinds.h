@@ -51,7 +51,7 @@ QWidget* owningControl(QWidget* widget);
 namespace rt {
 
 // The picture a control shows its value with ("@d17", "@n$12.2"); empty when
-// none was given.
+// none was given. An entry takes only text its picture can read.
 void setPicture(QWidget* control, const QString& picture);
 QString picture(const QWidget* control);
 

@@ -4,16 +4,21 @@
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/ui/control_kinds.h"
 #include "platform/ui/qt_text.h"
+#include "platform/ui/window_placement.h"
 
 namespace rt {
 namespace {
@@ -51,6 +56,22 @@ int keyWithModifiers(const QKeyEvent* e) {
   return e->key() | static_cast<int>(e->modifiers() & ~Qt::KeypadModifier);
 }
 
+// Enter (or the keypad's Enter) on a push or tool button presses it, as
+// Space does. Check boxes and radio buttons keep Enter for the key
+// navigation; a push button that Qt itself presses on Enter (a dialog's
+// default buttons) is left to Qt.
+bool pressButtonOnEnter(QWidget* widget, const QKeyEvent* e) {
+  if (e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter) return false;
+  if ((e->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+  auto* button = qobject_cast<QAbstractButton*>(widget);
+  if (button == nullptr || !button->isEnabled() || !button->isVisible()) return false;
+  if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button)) return false;
+  if (auto* push = qobject_cast<QPushButton*>(button); push && (push->autoDefault() || push->isDefault()))
+    return false;
+  button->click();
+  return true;
+}
+
 // Alerted keys are taken before any control of the window sees them.
 class AlertKeyFilter : public QObject {
  public:
@@ -62,9 +83,31 @@ class AlertKeyFilter : public QObject {
     if (e->type() != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr) return false;
-    return handler(widget, keyWithModifiers(static_cast<QKeyEvent*>(e)));
+    auto* key = static_cast<QKeyEvent*>(e);
+    return handler(widget, keyWithModifiers(key)) || pressButtonOnEnter(widget, key);
   }
 };
+
+// Kinds of control that take typed input: a window without a focused
+// control starts on the first of them.
+bool isEntryKind(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Entry:
+    case ControlKind::Spin:
+    case ControlKind::Text:
+    case ControlKind::RichText:
+    case ControlKind::Combo:
+    case ControlKind::DropList:
+      return true;
+    default:
+      return false;
+  }
+}
+
+WindowDriver::PositionStore& positionStore() {
+  static WindowDriver::PositionStore store;
+  return store;
+}
 
 void installAlertKeyFilter(std::function<bool(QWidget*, int)> handler) {
   static AlertKeyFilter* filter = nullptr;
@@ -132,6 +175,7 @@ int WindowDriver::Run() {
     if (Init() == level::Benign) {
       for (;;) {
         current_ = nextEvent();
+        if (current_.event == event::OpenWindow && current_.control == nullptr) settleOpened();
         if (TakeEvent() == level::Fatal) break;
         if (current_.event == event::OpenWindow && openObserver()) {
           OpenObserver observer = openObserver();
@@ -159,6 +203,9 @@ int WindowDriver::Kill() {
   windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
   noteWindowClosed();
   enableAgain(disabled_);
+  if (window_ && !hosted_ && !procedure_.empty() && positionStore().save && window_->isVisible()) {
+    positionStore().save(procedure_, window_->pos());
+  }
   if (window_) {
     window_->removeEventFilter(filter_.get());
     closing_ = true;
@@ -209,6 +256,7 @@ void WindowDriver::Open(QWidget* window) {
   if (!onLogicalThread()) throw std::logic_error("a window opens on a logical thread");
   if (opened_) throw std::logic_error("the window is already open");
   thread_ = currentThreadNumber();
+  procedure_ = currentProcedure();
   window_ = window;
   window->setAttribute(Qt::WA_DeleteOnClose, false);
   window->setWindowModality(Qt::NonModal);
@@ -242,8 +290,53 @@ void WindowDriver::Open(QWidget* window) {
   hosted_ =
       firstOfThread && host.adopt && host.thread != thread_ && hostable() && host.adopt(window);
   if (!hosted_) {
+    if (!window->testAttribute(Qt::WA_Resized)) window->adjustSize();
+    // A window that placed itself (a pop-up at the pointer) keeps its place.
+    if (window->testAttribute(Qt::WA_Moved)) ownPosition_ = window->pos();
+    placeOnScreen();
     window->show();
     window->activateWindow();
+  }
+}
+
+void WindowDriver::setPositionStore(PositionStore store) { positionStore() = std::move(store); }
+
+void WindowDriver::placeOnScreen() {
+  // Over the window of the thread that called this one, else over the frame.
+  const QWidget* over = nullptr;
+  for (WindowDriver* other : openList()) {
+    if (other == this || !other->window_) continue;
+    if (other->thread_ == thread_ || (over == nullptr && other->thread_ == childHost().thread)) {
+      over = other->window_;
+    }
+  }
+  const QRect area = availableArea(over != nullptr ? over : window_.data());
+  fitWithin(window_, area);
+  std::optional<QPoint> at;
+  if (!procedure_.empty() && positionStore().load) at = positionStore().load(procedure_);
+  if (!at) at = ownPosition_;
+  placeWindow(window_, over, at);
+  placedSize_ = window_->size();
+}
+
+void WindowDriver::settleOpened() {
+  if (!window_) return;
+  // The window's own set-up (its font above all) may have changed its size.
+  if (!hosted_ && window_->size() != placedSize_) placeOnScreen();
+  focusFirstEntry();
+}
+
+void WindowDriver::focusFirstEntry() {
+  QWidget* focused = window_->focusWidget();
+  if (focused != nullptr && window_->isAncestorOf(focused)) return;
+  for (QWidget* control : windowControls(window_)) {
+    if (!isEntryKind(controlKind(control)) || !control->isEnabled() ||
+        !control->isVisibleTo(window_) || (control->focusPolicy() & Qt::TabFocus) == 0 ||
+        isReadOnly(control)) {
+      continue;
+    }
+    control->setFocus();
+    return;
   }
 }
 

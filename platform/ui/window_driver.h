@@ -13,7 +13,9 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -110,6 +112,14 @@ class WindowDriver {
   using OpenObserver = std::function<void(WindowDriver&)>;
   static OpenObserver setOpenObserver(OpenObserver observer);
 
+  // Where windows are left between runs, by the name of the procedure that
+  // opened them (the top-left corner of the window's frame); none by default.
+  struct PositionStore {
+    std::function<std::optional<QPoint>(const std::string& procedure)> load;
+    std::function<void(const std::string& procedure, QPoint at)> save;
+  };
+  static void setPositionStore(PositionStore store);
+
   // Disables the thread's enabled windows and answers them; enableAgain gives
   // them back (when they still exist) and empties the list.
   static std::vector<QPointer<QWidget>> disableWindowsOf(ThreadNumber thread);
@@ -123,6 +133,11 @@ class WindowDriver {
   void onTimer();
   bool handleKey(int key);
   void requestClose();
+  // Once the window's Init is done: on the screen whole, and a control with
+  // the focus.
+  void settleOpened();
+  void placeOnScreen();
+  void focusFirstEntry();
 
   QPointer<QWidget> window_;
   std::unique_ptr<Filter> filter_;
@@ -136,6 +151,9 @@ class WindowDriver {
   bool killed_ = false;
   bool closing_ = false;
   bool hosted_ = false;
+  std::string procedure_;  // whose saved position the window takes
+  std::optional<QPoint> ownPosition_;  // where the window put itself before opening
+  QSize placedSize_;
 };
 
 // While alive, the calling logical thread's windows are disabled as under a

@@ -1,0 +1,132 @@
+#include "platform/ui/window_placement.h"
+
+#include <QApplication>
+#include <QLayout>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <algorithm>
+
+namespace rt {
+namespace {
+
+// A window manager's usual frame, for a window not yet framed.
+constexpr QMargins kTypicalFrame(4, 28, 4, 4);
+
+int pulled(int wanted, int low, int length, int room) {
+  if (length >= room) return low;
+  return std::clamp(wanted, low, low + room - length);
+}
+
+// The smallest size the window's contents can take.
+QSize minimumSize(const QWidget* window) {
+  QSize minimum = window->minimumSize();
+  if (const QLayout* layout = window->layout())
+    minimum = minimum.expandedTo(layout->totalMinimumSize());
+  return minimum;
+}
+
+// Moves the window's layout and child widgets into a widget of their own,
+// shown in a scroll area that becomes the window's only content.
+void scrollContents(QWidget* window, QSize need) {
+  auto* contents = new QWidget;
+  contents->setObjectName("rtScrolledContents");
+  if (QLayout* layout = window->layout()) contents->setLayout(layout);
+  for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (child->isWindow() || child == contents) continue;
+    const bool hidden = child->isHidden();
+    const QRect at = child->geometry();
+    child->setParent(contents);
+    child->setGeometry(at);
+    child->setHidden(hidden);
+  }
+  if (contents->layout() == nullptr) contents->setMinimumSize(need);
+  auto* scroll = new QScrollArea(window);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(contents);
+  auto* layout = new QVBoxLayout(window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(scroll);
+  // The control that gets the focus is scrolled into sight.
+  QObject::connect(qApp, &QApplication::focusChanged, scroll, [scroll](QWidget*, QWidget* now) {
+    if (now != nullptr && scroll->widget() != nullptr && scroll->widget()->isAncestorOf(now))
+      scroll->ensureWidgetVisible(now);
+  });
+  scroll->show();
+}
+
+}  // namespace
+
+QRect availableArea(const QWidget* near) {
+  const QScreen* screen = near != nullptr ? near->screen() : nullptr;
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+QMargins frameMargins(const QWidget* window) {
+  if (window->isVisible()) {
+    const QRect inner = window->geometry();
+    const QRect outer = window->frameGeometry();
+    if (inner != outer) {
+      return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                      outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    }
+  }
+  return kTypicalFrame;
+}
+
+QPoint pulledInto(const QRect& area, QPoint wanted, QSize frameSize) {
+  return QPoint(pulled(wanted.x(), area.left(), frameSize.width(), area.width()),
+                pulled(wanted.y(), area.top(), frameSize.height(), area.height()));
+}
+
+bool fitWithin(QWidget* window, const QRect& area) {
+  const QMargins frame = window->isWindow() ? frameMargins(window) : QMargins();
+  const QSize room = area.size().shrunkBy(frame);
+  const QSize minimum = minimumSize(window);
+  const QSize size = window->size();
+  if (minimum.width() <= room.width() && minimum.height() <= room.height()) {
+    // The contents can shrink into the room.
+    if (size.width() > room.width() || size.height() > room.height())
+      window->resize(size.boundedTo(room));
+    return false;
+  }
+  const QSize need = size.expandedTo(minimum);
+  window->setMinimumSize(0, 0);
+  window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  scrollContents(window, need);
+  // Room for the scroll bars beside what still fits.
+  const int bar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  window->resize(need.grownBy(QMargins(0, 0, bar, bar)).boundedTo(room));
+  return true;
+}
+
+void placeWindow(QWidget* window, const QWidget* over, std::optional<QPoint> saved) {
+  const QRect area = availableArea(over != nullptr ? over : window);
+  const QSize frame = window->size().grownBy(frameMargins(window));
+  QPoint wanted;
+  if (saved) {
+    wanted = *saved;
+  } else {
+    QRect target = area;
+    if (over != nullptr && over->isVisible()) {
+      target = over->isWindow() ? over->frameGeometry()
+                                : QRect(over->mapToGlobal(QPoint(0, 0)), over->size());
+    }
+    wanted = target.center() - QPoint(frame.width() / 2, frame.height() / 2);
+  }
+  window->move(pulledInto(area, wanted, frame));
+}
+
+void centreInParent(QWidget* child) {
+  const QWidget* parent = child->parentWidget();
+  if (parent == nullptr) return;
+  const QRect area(QPoint(0, 0), parent->size());
+  const QSize size = child->frameGeometry().size();
+  child->move(pulledInto(area, area.center() - QPoint(size.width() / 2, size.height() / 2), size));
+}
+
+}  // namespace rt

@@ -1,0 +1,41 @@
+#pragma once
+// Where a window opens and how it fits: centred over the window it belongs
+// to (or at the place the user left it), always whole inside the screen's
+// available area with its title bar on the screen; a window too large for
+// that area keeps its size limit and lets its client area scroll, so every
+// control stays reachable.
+#include <QMargins>
+#include <QPoint>
+#include <QRect>
+#include <optional>
+
+class QWidget;
+
+namespace rt {
+
+// The screen's available area (without panels and docks) of the screen the
+// widget is on, else of the primary screen.
+QRect availableArea(const QWidget* near);
+
+// The window-manager frame around a top-level window: measured once the
+// window is shown with its frame, otherwise a typical title bar and border.
+QMargins frameMargins(const QWidget* window);
+
+// The top-left corner of a frame of `frameSize` placed at `wanted` (its
+// top-left) and pulled into `area`: when the frame is larger than the area
+// it starts at the area's top-left, so the title bar is always reachable.
+QPoint pulledInto(const QRect& area, QPoint wanted, QSize frameSize);
+
+// Makes the window fit `area` (its frame included): a window whose needed
+// size is larger gets its contents moved into a scroll area and is sized to
+// the area. True when the contents now scroll.
+bool fitWithin(QWidget* window, const QRect& area);
+
+// Places a top-level window: at `saved` (the frame's top-left) when given,
+// else centred over `over` (else over the area), then pulled into the area.
+void placeWindow(QWidget* window, const QWidget* over, std::optional<QPoint> saved);
+
+// Centres a child window inside its parent's client area, whole where it fits.
+void centreInParent(QWidget* child);
+
+}  // namespace rt
