@@ -1,6 +1,7 @@
 // The record form and the list window on the users form and list: requests,
 // activity lines, the save question, protection, lookups, the level rules,
 // the locator and paging, and the login window.
+#include "core/navigation_toolbar.h"
 #include "core/users_windows.h"
 
 #include <gtest/gtest.h>
@@ -448,6 +449,55 @@ TEST_F(UsersWindows, ApplySavesAndKeepsTheFormOpen) {
       click(f, "?CANCEL");
     });
     EXPECT_EQ(form.Run(), rt::kCompleted);  // saved, though left with Cancelar
+  });
+}
+
+// The frame relays its navigation toolbar to the active window's thread as
+// accepted events naming the button; the list moves as the buttons say.
+TEST_F(UsersWindows, NavigationToolbarMovesThroughTheList) {
+  onThread([&] {
+    for (int i = 0; i < 250; ++i) {
+      char name[16];
+      std::snprintf(name, sizeof name, "user%03d", i);
+      addUser(name, name, "x", 5);
+    }
+    addUser("Bruno", "bruno", "x", 5);
+    Probed<UsersList> list;
+    auto press = [](int button) { rt::post(rt::event::Accepted, rt::currentThreadNumber(), button); };
+    auto selected = [](UsersList& l) {
+      const ListRow* row = l.browser().selectedRow();
+      return row ? row->cells[0] : QString();
+    };
+    WindowScript script;
+    script.on(kListTitle, [&](rt::WindowDriver&) {
+      list.probe([&](UsersList&) { press(navigation::Last); });
+      list.probe([&](UsersList& l) {
+        EXPECT_EQ(selected(l), "user249");
+        press(navigation::Previous);
+      });
+      list.probe([&](UsersList& l) {
+        EXPECT_EQ(selected(l), "user248");
+        press(navigation::First);
+      });
+      list.probe([&](UsersList& l) {
+        EXPECT_EQ(selected(l), "Bruno");
+        press(navigation::Next);
+      });
+      list.probe([&](UsersList& l) {
+        EXPECT_EQ(selected(l), "user000");
+        press(navigation::NextPage);
+      });
+      list.probe([&](UsersList& l) {
+        const QString afterPage = selected(l);
+        EXPECT_GT(afterPage, QString("user001")) << afterPage.toStdString();
+        press(navigation::PreviousPage);
+      });
+      list.probe([&](UsersList& l) {
+        EXPECT_EQ(selected(l), "user000");
+        click(l, "?CLOSE");
+      });
+    });
+    list.Run();
   });
 }
 
