@@ -141,7 +141,17 @@ QWidget* UserForm::buildWindow() {
   return window;
 }
 
-void UserForm::OwnSetup() {
+void UserForm::OwnSetup() { applyLevel(); }
+
+// A re-login on another window can change the level while this one is open:
+// the rules are applied again before the user's next action is taken.
+int UserForm::TakeEvent() {
+  if (appliedLevel_ != GLO::Nivel_Usuario_Logueado) applyLevel();
+  return RecordForm::TakeEvent();
+}
+
+void UserForm::applyLevel() {
+  appliedLevel_ = GLO::Nivel_Usuario_Logueado;
   // Below level 9 a user changes only the name, login and password of his
   // own record, and nobody below level 9 changes a level.
   const bool all = GLO::Nivel_Usuario_Logueado == 9;
@@ -215,7 +225,15 @@ void UsersList::setUpBrowser(ListBrowser& b) {
   b.AddHiddenColumn("USU:Cod_Usuario");
 }
 
-void UsersList::OwnSetup() {
+void UsersList::OwnSetup() { applyLevel(); }
+
+int UsersList::TakeEvent() {
+  if (appliedLevel_ != GLO::Nivel_Usuario_Logueado) applyLevel();
+  return ListWindow::TakeEvent();
+}
+
+void UsersList::applyLevel() {
+  appliedLevel_ = GLO::Nivel_Usuario_Logueado;
   ListBrowser& b = browser();
   QWidget* insert = control("?INSERT:6");
   QWidget* change = control("?CHANGE:6");

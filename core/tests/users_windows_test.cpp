@@ -265,6 +265,35 @@ TEST_F(UsersWindows, LevelRulesOfTheFormAndTheList) {
   });
 }
 
+// A list opened by the administrator, then a re-login as a level-5 user:
+// the next action meets the new level, so the administrator cannot be deleted.
+TEST_F(UsersWindows, AReLoginAtALowerLevelTakesTheListsRightsAway) {
+  onThread([&] {
+    const int admin = addUser("Admin", "admin", "x", 9);
+    addUser("Recepcion", "recep", "y", 5);
+    GLO::Nivel_Usuario_Logueado = 9;
+    GLO::Cod_Usuario_Logueado = static_cast<std::uint16_t>(admin);
+    rt::testing::ScriptedMessages messages({1});  // would confirm a delete
+    Probed<UsersList> list;
+    WindowScript script;
+    script.on(kListTitle, [&](rt::WindowDriver&) {
+      list.probe([&](UsersList& l) {
+        EXPECT_TRUE(l.control("?DELETE:6")->isVisible());
+        GLO::Nivel_Usuario_Logueado = 5;  // what a re-login on the frame does
+        GLO::Cod_Usuario_Logueado = 2;
+        l.post(rt::event::Accepted, l.control("?DELETE:6"));
+      });
+      list.probe([&](UsersList& l) {
+        EXPECT_FALSE(l.control("?DELETE:6")->isVisible());
+        EXPECT_FALSE(l.control("?INSERT:6")->isVisible());
+        click(l, "?CLOSE");
+      });
+    });
+    list.Run();
+    EXPECT_EQ(Usuarios::table().records(), 2);
+  });
+}
+
 TEST_F(UsersWindows, LookupAnswersTheChosenRowInTheCallersBuffer) {
   onThread([&] {
     addUser("Carla", "carla", "x", 5);
