@@ -542,40 +542,71 @@ void TextBuffer::DecodeEscapes(int codePage, int encoding) {
   DecodeEscapePrefix("\\u", 4, codePage, encoding);
 }
 
-// Each search starts again from the beginning as far as a decoded escape can
-// form a new one with the bytes before it; the value shrinks with every
-// escape, so the work ends.
+// One pass over the value. A decoded escape can form a new one with the
+// bytes just before it ("\\x5cx41" is "A"), so the few bytes that could start
+// such an escape, and the decoded bytes, are scanned again before the rest.
 void TextBuffer::DecodeEscapePrefix(std::string_view prefix, int digits, int codePage,
                                     int encoding) {
   if (prefix.empty()) return;
   const int target = encoding == -1 ? ENCODING : encoding;
   if (digits == 4 && target == 2) return;
-  const int prefixLength = static_cast<int>(prefix.size());
-  int from = 1;
-  for (;;) {
-    const int p = InstringFrom(prefix, from);
-    if (p == 0) return;
-    const int last = std::min(p + prefixLength + digits - 1, DATAEND_);
-    const std::int32_t number = StringToLong(GetValueRef(p + prefixLength, last), 16);
+  const std::string input(VALUE.address != nullptr ? VALUE.address : "", static_cast<std::size_t>(DATAEND_));
+  std::string out;
+  out.reserve(input.size());
+  std::string carry;  // bytes to scan again before input[next]
+  std::size_t next = 0;
+  const auto available = [&] { return carry.size() + (input.size() - next); };
+  const auto at = [&](std::size_t k) { return k < carry.size() ? carry[k] : input[next + k - carry.size()]; };
+  const auto consume = [&](std::size_t k) {
+    if (k <= carry.size()) {
+      carry.erase(0, k);
+    } else {
+      next += k - carry.size();
+      carry.clear();
+    }
+  };
+  const auto prefixHere = [&] {
+    if (available() < prefix.size()) return false;
+    for (std::size_t k = 0; k < prefix.size(); ++k)
+      if (at(k) != prefix[k]) return false;
+    return true;
+  };
+  bool changed = false;
+  while (available() > 0) {
+    if (!prefixHere()) {
+      out += at(0);
+      consume(1);
+      continue;
+    }
+    changed = true;
+    const std::size_t count = std::min<std::size_t>(digits, available() - prefix.size());
+    std::string hex;
+    for (std::size_t k = 0; k < count; ++k) hex += at(prefix.size() + k);
+    consume(prefix.size() + count);
+    const std::int32_t number = StringToLong(hex, 16);
     std::string replacement;
     if (digits == 2) {
       replacement.assign(1, static_cast<char>(number & 0xFF));
     } else {
-      const char unit[2] = {static_cast<char>(number & 0xFF),
-                            static_cast<char>((number >> 8) & 0xFF)};
+      const char unit[2] = {static_cast<char>(number & 0xFF), static_cast<char>((number >> 8) & 0xFF)};
       if (target == 1) {
         int length = 0;
         replacement = CodeUnitToUtf8({unit, 2}, length);
       } else {
-        int count = 0;
-        const BufferRef narrow = Utf16ToAnsi(2, unit, codePage, 1, count);
+        int converted = 0;
+        const BufferRef narrow = Utf16ToAnsi(2, unit, codePage, 1, converted);
         if (narrow.address != nullptr) replacement.assign(narrow.address, narrow.size);
         std::free(narrow.address);
       }
     }
-    ReplaceSlice(p, last, replacement);
-    from = std::max(1, p - prefixLength + 1);
+    const std::size_t back = std::min(out.size(), prefix.size() - 1);
+    carry = out.substr(out.size() - back) + replacement + carry;
+    out.resize(out.size() - back);
   }
+  if (!changed) return;
+  const auto base64 = BASE64;
+  SetValue(out);
+  BASE64 = base64;
 }
 
 }  // namespace textlib

@@ -143,5 +143,33 @@ TEST(Escapes, HexAndUnicodeEscapes) {
   EXPECT_EQ(b.GetValue(), std::string("A\0", 2));
 }
 
+// The one-pass decoder against the plain rule (find, replace, search again
+// from just before the replacement) on random mixes of escape pieces.
+TEST(Escapes, OnePassAgreesWithSearchAndReplace) {
+  auto reference = [](std::string text) {
+    std::size_t from = 0;
+    for (std::size_t p; (p = text.find("\\x", from)) != std::string::npos;) {
+      const std::string hex = text.substr(p + 2, 2);
+      const auto value = static_cast<char>(TextBuffer::StringToLong(hex, 16) & 0xFF);
+      text.replace(p, 2 + hex.size(), 1, value);
+      from = p > 0 ? p - 1 : 0;
+    }
+    return text;
+  };
+  const char* pieces[] = {"\\", "x", "5c", "5C", "41", "4", "a", "\\x", "\\x5c"};
+  unsigned seed = 7;
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    for (int i = 0; i < 12; ++i) {
+      seed = seed * 1103515245 + 12345;
+      text += pieces[(seed >> 16) % std::size(pieces)];
+    }
+    TextBuffer b;
+    b.SetValue(text);
+    b.DecodeEscapes(0, 2);
+    ASSERT_EQ(b.GetValue(), reference(text)) << text;
+  }
+}
+
 }  // namespace
 }  // namespace textlib
