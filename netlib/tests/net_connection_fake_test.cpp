@@ -272,7 +272,7 @@ TEST_F(NetConnectionTls, CommonNameIsCheckedWhenTheConnectionOpens) {
   };
   const Case cases[] = {
       {"mail.example.com", "", 0, true}, {"MAIL.EXAMPLE.COM", "", 0, true},
-      {"a.b.example.com", "", 0, true},  {"evilexample.com", "", 0, false},
+      {"a.b.example.com", "", 0, false}, {"evilexample.com", "", 0, false},
       {"example.com", "", 0, false},     {"evilexample.com", "smtp.example.com", 0, true},
       {"evilexample.com", "", 1, true},
   };
@@ -313,6 +313,7 @@ TEST_F(NetConnectionTls, MatchSubjectWithUrl) {
       {"*.example.com", "smtp.example.com", 1},   {"*.example.com", "evilexample.com", 0},
       {"*.example.com", ".example.com", 0},       {"Mail.Example.com ", "mail.example.COM", 1},
       {"mail.example.com", "mail.example.co", 0}, {"*.", "x", 0},
+      {"*.example.com", "a.b.example.com", 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(client->MatchSubjectWithURL(c.subject, c.host), c.match)
