@@ -64,6 +64,8 @@ TEST(FrameRules, TheTitleCarriesTheVersionTheUserAndTheLevel) {
   GLO::Nombre_Usuario_Logueado = "Ana      ";
   GLO::Nivel_Usuario_Logueado = 5;
   EXPECT_EQ(frameTitle(), "Varneta - Versión 9.0 (2025.09.29.4) - USUARIO: Ana <5>"_cp);
+  GLO::Nombre_Usuario_Logueado.clear();
+  GLO::Nivel_Usuario_Logueado = 9;
 }
 
 TEST(FrameRules, TheBackupReminderShowsWhenOnAndTheLastBackupIsTwoDaysOld) {
@@ -102,6 +104,7 @@ TEST(FrameRules, TheReminderTellsTheUserAndRunsTheBackupWindowWhenDue) {
     }
   }
   rt::unregisterProcedure("Respaldo");
+  std::filesystem::remove(rt::resolvePath(ini));  // later frames of this process start without a reminder
 }
 
 TEST(FrameRules, TheResetEmptiesThePositionsOfEveryProcedureAndKeepsTheRest) {
@@ -143,6 +146,10 @@ class RunningFrame : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(openPracticeDatabase(rt::workingFolder()), 0);
+    // Nobody logged in yet, whatever an earlier test of the process left.
+    GLO::Cod_Usuario_Logueado = 0;
+    GLO::Nombre_Usuario_Logueado.clear();
+    GLO::Nivel_Usuario_Logueado = 0;
     // Not a first run: the settings file is there.
     ASSERT_TRUE(rt::putIni("Usuario", "Usuario", "Consultorio", inProgramFolder("Dezedu.ini")));
     ASSERT_TRUE(rt::putIni("Login", "Login", loginSwitch(), inProgramFolder("Dezedu.ini")));
