@@ -1,7 +1,12 @@
 // The record form and the list window on the users form and list: requests,
 // activity lines, the save question, protection, lookups, the level rules,
 // the locator and paging, and the login window.
+#include "core/font_scaler.h"
 #include "core/navigation_toolbar.h"
+#include "core/program_startup.h"
+#include "core/settings_store.h"
+#include "core/window_font_start.h"
+#include "platform/ui/window_placement.h"
 #include "core/users_windows.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTableView>
@@ -479,6 +486,35 @@ TEST_F(UsersWindows, ApplySavesAndKeepsTheFormOpen) {
     });
     EXPECT_EQ(form.Run(), rt::kCompleted);  // saved, though left with Cancelar
   });
+}
+
+// At font size 14 the users form is taller than a 1366x768 screen: it stays
+// on the screen and its client area scrolls, so OK can still be reached.
+TEST_F(UsersWindows, AtALargeFontTheFormStaysOnTheScreenWithOkReachable) {
+  std::filesystem::remove(rt::resolvePath(kProgramIni));
+  setWindowFontStartValues();
+  settingsStore().Init(kProgramIni);
+  settingsStore().update("AnyFont", "FontSize", "14");
+  onThread([&] {
+    readUser(addUser("Ana", "ana", "x", 5));
+    WindowScript script;
+    script.on(kFormTitle, [&](rt::WindowDriver& w) {
+      const QRect area = rt::availableArea(w.window());
+      EXPECT_TRUE(area.contains(w.window()->frameGeometry())) << "window within the screen";
+      QPushButton* ok = w.control<QPushButton>("?OK");
+      ASSERT_NE(ok, nullptr);
+      EXPECT_EQ(w.window()->font().pointSize(), 14);
+      if (auto* scroll = w.window()->findChild<QScrollArea*>()) scroll->ensureWidgetVisible(ok);
+      const QRect shown(ok->mapTo(w.window(), QPoint(0, 0)), ok->size());
+      EXPECT_TRUE(w.window()->rect().contains(shown)) << "OK inside the window";
+      EXPECT_TRUE(ok->isVisible() && ok->isEnabled());
+      click(w, "?CANCEL");
+    });
+    runForm(request::Change);
+  });
+  settingsStore().Kill();
+  std::filesystem::remove(rt::resolvePath(kProgramIni));
+  setWindowFontStartValues();
 }
 
 // The frame relays its navigation toolbar to the active window's thread as
