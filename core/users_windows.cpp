@@ -313,6 +313,9 @@ int LoginWindow::Init() {
   layout->addWidget(heading);
   layout->addLayout(grid);
   layout->addLayout(buttons);
+  // A compact window of its own size: without one it would take the
+  // toolkit's default size, far wider than its few entries need.
+  window->resize(rt::DialogUnits::of(window).size(200, 110).expandedTo(window->sizeHint()));
 
   Open(window);
   closeMenu_.AlternarMenuCerrar(window);

@@ -137,6 +137,9 @@ TEST_F(LoginTest, LastLoginIsOfferedWithTheFocusInThePassword) {
            EXPECT_EQ(w.control<QLabel>("?GLO:NOMBRE_USUARIO_LOGUEADO")->text(), "Beto");
            EXPECT_EQ(w.control<QLineEdit>("?LOC:LOGIN")->text(), "beto");
            EXPECT_EQ(w.window()->focusWidget(), w.control("?LOC:PASSWORD"));
+           // A compact window, not the toolkit's default size.
+           EXPECT_LT(w.window()->width(), 500);
+           EXPECT_LT(w.window()->height(), 350);
          },
          type("?LOC:PASSWORD", "b"), press("?BUTTON2")});  // Cancelar after a correct password
   EXPECT_FALSE(halted_);
