@@ -67,7 +67,9 @@ std::string trimmed(std::string_view text) {
   return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
-bool hasUsers() { return Usuarios::table().records() > 0; }
+// Whether users may exist: a table that cannot be read counts as holding
+// users, so it never opens the program without restriction.
+bool mayHaveUsers() { return Usuarios::table().records() != 0; }
 
 }  // namespace
 
@@ -322,7 +324,7 @@ int LoginWindow::Init() {
   ColorearControles(window);
   ConfigurarFuente(scaler_, window);
 
-  if (!hasUsers()) {
+  if (!mayHaveUsers()) {
     GLO::Nombre_Usuario_Logueado = kNoRestriction;
     GLO::Nivel_Usuario_Logueado = 9;
     post(rt::event::CloseWindow);
@@ -426,7 +428,7 @@ int LoginWindow::TakeAccepted() {
 
 int LoginWindow::TakeCloseEvent() {
   const int result = rt::WindowDriver::TakeCloseEvent();
-  if (result == rt::level::Benign && LoggedIn == 0 && hasUsers()) rt::halt();
+  if (result == rt::level::Benign && LoggedIn == 0 && mayHaveUsers()) rt::halt();
   return result;
 }
 
