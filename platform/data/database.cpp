@@ -77,6 +77,21 @@ std::string dataFileProblem(const std::filesystem::path& folder, const DataFile&
 
 const std::string& refusedDataFile() { return refusal(); }
 
+std::string integrityCheck(const DataFile& file) {
+  Connection& c = Connection::get();
+  if (!c.isOpen()) return "not open";
+  const std::string schema = c.schemaOf(file);
+  if (schema.empty()) return "not attached";
+  sql::Statement s(c.db(), "PRAGMA " + schema + ".integrity_check");
+  if (!s.valid()) return sqlite3_errmsg(c.db());
+  std::string result;
+  while (s.step() == SQLITE_ROW) {
+    if (!result.empty()) result += "\n";
+    result += reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
+  }
+  return result;
+}
+
 int openDatabase(const std::filesystem::path& folder, const std::vector<const DataFile*>& files) {
   static const bool hooked = [] {
     addSuspendHook(resetTableStatements);

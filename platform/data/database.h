@@ -23,6 +23,11 @@ std::string dataFileProblem(const std::filesystem::path& folder, const DataFile&
 // The problem that made the last openDatabase() refuse, empty after a good open.
 const std::string& refusedDataFile();
 
+// SQLite's integrity check of one open data file, with the program's
+// collations and keys (an outside sqlite3 cannot check the keys, which use
+// them): "ok", or the problems found, one per line.
+std::string integrityCheck(const DataFile& file);
+
 int openDatabase(const std::filesystem::path& folder, const std::vector<const DataFile*>& files);
 void closeDatabase();
 bool databaseIsOpen();

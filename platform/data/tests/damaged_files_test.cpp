@@ -112,5 +112,18 @@ TEST(DamagedFiles, AFileThatCannotBeUsedIsRefusedAndLeftAsItIs) {
   closeDatabase();
 }
 
+// The check an outside sqlite3 cannot make: the keys use the program's
+// collations, and the sealed file needs its password.
+TEST(DamagedFiles, TheIntegrityCheckRunsWithTheProgramsCollations) {
+  const fs::path folder = goodFolder("checked");
+  ASSERT_EQ(openDatabase(folder, {&testing::plainFile(), &testing::secretFile()}), 0);
+  Table t(testing::people());
+  ASSERT_EQ(t.open(), 0);
+  t.close();
+  EXPECT_EQ(integrityCheck(testing::plainFile()), "ok");
+  EXPECT_EQ(integrityCheck(testing::secretFile()), "ok");
+  closeDatabase();
+}
+
 }  // namespace
 }  // namespace rt
