@@ -1,5 +1,8 @@
 #include "core/data_files.h"
 
+#include "platform/base/runtime_errors.h"
+#include "platform/base/thread_timer.h"
+
 #include "platform/base/paths.h"
 #include "platform/data/database.h"
 
@@ -24,6 +27,22 @@ const rt::DataFile& agendaDataFile() {
 
 int openPracticeDatabase(const std::filesystem::path& folder) {
   return rt::openDatabase(folder, {&mainDataFile(), &clinicalDataFile(), &agendaDataFile()});
+}
+
+int openPracticeDatabaseWaiting(const std::filesystem::path& folder, int limitMs) {
+  constexpr int kStepMs = 100;
+  for (int waited = 0;; waited += kStepMs) {
+    int rc = openPracticeDatabase(folder);
+    if (rc == 0) {
+      for (const rt::DataFile* file : {&clinicalDataFile(), &agendaDataFile()}) {
+        if (rt::dataFileError(*file) == rt::error::FileLocked) rc = rt::error::FileLocked;
+      }
+    }
+    if (rc != rt::error::FileLocked || waited >= limitMs) return rc;
+    // Another workstation is writing: no file stays half attached while we wait.
+    rt::closeDatabase();
+    rt::waitOnTimer(kStepMs);
+  }
 }
 
 }  // namespace core

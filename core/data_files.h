@@ -13,6 +13,10 @@ const rt::DataFile& agendaDataFile();    // "VarnetaA.dat": address book, remind
 
 // Opens the three files in `folder`.
 int openPracticeDatabase(const std::filesystem::path& folder);
+// The same, waiting while another workstation holds a file's lock (the
+// calling logical thread suspends on a timer between tries, up to
+// `limitMs`): 0, or the error that remained (32 when still locked).
+int openPracticeDatabaseWaiting(const std::filesystem::path& folder, int limitMs = 10000);
 // The same in the working folder, unless the files are open already.
 int openPracticeDatabase();
 

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
+#include "core/data_files.h"
 #include "core/table_registration.h"
+#include "platform/data/database.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/cp_literal.h"
 #include "platform/ui/testing/window_test_kit.h"
@@ -38,6 +42,43 @@ TEST(DamagedDataFiles, AreReportedOnceAndRecordedForMaintenance) {
   std::filesystem::remove(folder / "VarnetaA.dat");
   EXPECT_FALSE(reportDamagedDataFiles(folder)) << "a missing file is no damage";
   rt::putIni(kTableCheckSection, kBadFileEntry, "");
+}
+
+// Another workstation holds the write lock for a moment (as during a long
+// commit) while the program starts: the start waits for it, and then every
+// table is usable.
+TEST(DamagedDataFiles, AStartWaitsForAnotherWorkstationsLock) {
+  const auto folder = std::filesystem::current_path() / "locked-start";
+  std::filesystem::create_directories(folder);
+  ASSERT_EQ(openPracticeDatabase(folder), 0);
+  ASSERT_EQ(openAllTables(), 0);
+  closeAllTables();
+  rt::closeDatabase();
+  const std::string command =
+      "/usr/bin/python3 -c \"import sqlite3,sys,time\n"
+      "c=sqlite3.connect(sys.argv[1],isolation_level=None); c.execute('BEGIN EXCLUSIVE')\n"
+      "print('locked',flush=True); time.sleep(1.5); c.execute('COMMIT')\" " +
+      (folder / "Varneta.dat").string();
+  FILE* other = popen(command.c_str(), "r");
+  ASSERT_NE(other, nullptr);
+  char line[32] = {};
+  ASSERT_NE(std::fgets(line, sizeof line, other), nullptr);
+  ASSERT_EQ(std::string(line), "locked\n");
+  int opened = -1;
+  int tables = -1;
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_TRUE(rt::testing::runOnThread(
+      [&] {
+        opened = openPracticeDatabaseWaiting(folder);
+        if (opened == 0) tables = openAllTables();
+        closeAllTables();
+      },
+      std::chrono::seconds(30)));
+  pclose(other);
+  EXPECT_EQ(opened, 0);
+  EXPECT_EQ(tables, 0) << "every table usable after the wait";
+  EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500)) << "it waited";
+  rt::closeDatabase();
 }
 
 }  // namespace

@@ -77,6 +77,8 @@ std::string dataFileProblem(const std::filesystem::path& folder, const DataFile&
 
 const std::string& refusedDataFile() { return refusal(); }
 
+int dataFileError(const DataFile& file) { return Connection::get().fileError(file); }
+
 std::string integrityCheck(const DataFile& file) {
   Connection& c = Connection::get();
   if (!c.isOpen()) return "not open";

@@ -28,6 +28,10 @@ const std::string& refusedDataFile();
 // them): "ok", or the problems found, one per line.
 std::string integrityCheck(const DataFile& file);
 
+// The error with which a file of the open database could not be attached;
+// 0 when it is attached.
+int dataFileError(const DataFile& file);
+
 int openDatabase(const std::filesystem::path& folder, const std::vector<const DataFile*>& files);
 void closeDatabase();
 bool databaseIsOpen();
