@@ -26,6 +26,7 @@
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/ui/qt_text.h"
+#include "platform/ui/window_placement.h"
 
 namespace core {
 namespace {
@@ -154,6 +155,9 @@ QWidget* Frame::buildWindow() {
   frame->resize(1100, 720);
   mdi_ = new QMdiArea;
   mdi_->setObjectName("?MDIAREA");
+  // Children larger than the client area can still be reached.
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   const auto wallpaper = rt::resolvePath("FondoTL.jpg");
   if (std::filesystem::exists(wallpaper)) {
     mdi_->setBackground(QPixmap(QString::fromStdString(wallpaper.string())));
@@ -310,8 +314,10 @@ int Frame::Init() {
     QMdiSubWindow* holder = mdi->addSubWindow(w);
     holder->setAttribute(Qt::WA_DeleteOnClose, false);
     holder->show();
-    // The window keeps the size it was given, inside the holder's border.
+    // The window keeps the size it was given, inside the holder's border,
+    // and opens in the middle of the frame's client area.
     holder->resize(holder->size() + (designed - w->size()).expandedTo(QSize(0, 0)));
+    rt::centreInParent(holder);
     mdi->setActiveSubWindow(holder);
     return true;
   });

@@ -387,6 +387,8 @@ void ListBrowser::want(int event) {
 }
 
 bool ListBrowser::TakeEvent() {
+  if (window_.event() == rt::event::Accepted && window_.field() == nullptr)
+    return TakeNavigation(window_.currentEvent().controlNumber);
   switch (window_.event()) {
     case kMoreRows:
       wanted_[0] = false;

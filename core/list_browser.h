@@ -90,9 +90,11 @@ class ListBrowser : public QObject {
   virtual int TakeKey(int key);
   // A button or menu item of the list: true when it was one of its controls.
   bool TakeAccepted(QWidget* control);
-  // The list's own events (typed locator keys, more rows wanted); true when
-  // the window's current event was one of them.
+  // The list's own events (typed locator keys, more rows wanted, the frame's
+  // navigation toolbar); true when the window's current event was one of them.
   bool TakeEvent();
+  // A button of the frame's navigation toolbar; true when it was one.
+  bool TakeNavigation(int number);
 
   rt::View& view() { return *view_; }
   QTableView* list() const { return list_; }
@@ -136,6 +138,8 @@ class ListBrowser : public QObject {
   void updateControls();
   void sizeColumns();
   void want(int event);
+  void moveBy(int rows);
+  void moveToLast();
 
   std::vector<int> pendingKeys_;
   bool wanted_[2] = {false, false};

@@ -151,10 +151,19 @@ class WindowDriver::Filter : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
-    if (e->type() == QEvent::Close && watched == driver_->window_ && !driver_->closing_) {
+    if (watched != driver_->window_) return false;
+    if (e->type() == QEvent::Close && !driver_->closing_) {
       e->ignore();
       driver_->requestClose();
       return true;
+    }
+    // Placed before the window manager framed it, the window is placed again
+    // once the frame's true size is known.
+    if ((e->type() == QEvent::Move || e->type() == QEvent::Resize) && !driver_->framed_ &&
+        !driver_->hosted_ && driver_->window_->isVisible() &&
+        driver_->window_->frameGeometry() != driver_->window_->geometry()) {
+      driver_->framed_ = true;
+      driver_->placeOnScreen();
     }
     return false;
   }
@@ -327,8 +336,20 @@ void WindowDriver::settleOpened() {
 }
 
 void WindowDriver::focusFirstEntry() {
+  // A control the window's set-up chose keeps the focus; a sheet's tab row
+  // or a plain container that Qt focused on its own does not count.
   QWidget* focused = window_->focusWidget();
-  if (focused != nullptr && window_->isAncestorOf(focused)) return;
+  if (focused != nullptr && window_->isAncestorOf(focused)) {
+    switch (controlKind(owningControl(focused))) {
+      case ControlKind::Other:
+      case ControlKind::Tab:
+      case ControlKind::Sheet:
+      case ControlKind::Panel:
+        break;
+      default:
+        return;
+    }
+  }
   for (QWidget* control : windowControls(window_)) {
     if (!isEntryKind(controlKind(control)) || !control->isEnabled() ||
         !control->isVisibleTo(window_) || (control->focusPolicy() & Qt::TabFocus) == 0 ||

@@ -154,6 +154,7 @@ class WindowDriver {
   std::string procedure_;  // whose saved position the window takes
   std::optional<QPoint> ownPosition_;  // where the window put itself before opening
   QSize placedSize_;
+  bool framed_ = false;  // placed with the window manager's frame known
 };
 
 // While alive, the calling logical thread's windows are disabled as under a
