@@ -15,6 +15,7 @@
 #include "netlib/net_mail_send.h"
 #include "netlib/testing/smtp_test_server.h"
 #include "netlib/tests/connection_harness.h"
+#include "platform/base/cp_literal.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ std::string attachmentFile() {
 std::string bodyText() {
   std::string text;
   while (text.size() < 11000)
-    text += "Paciente citado para revisi\xF3n anual. Traiga sus an\xE1lisis.\r\n";
+    text += "Paciente citado para revisión anual. Traiga sus análisis.\r\n"_cp;
   return text;
 }
 

@@ -16,44 +16,38 @@
 #include "platform/base/runtime_errors.h"
 #include "platform/data/connection.h"
 #include "platform/data/database.h"
+#include "platform/base/cp_literal.h"
 
 namespace {
 
 constexpr int kPatients = 100000;
 
 const char* const kFirst[] = {
-    "Mar\xED"
-    "a",
-    "Jos\xE9",
-    "Luc\xED"
-    "a",
+    "María"_cp,
+    "José"_cp,
+    "Lucía"_cp,
     "Juan",
     "Ana",
     "Pedro",
-    "Sof\xED"
-    "a",
-    "Mart\xEDn",
-    "In\xE9s",
-    "\xC1ngel",
+    "Sofía"_cp,
+    "Martín"_cp,
+    "Inés"_cp,
+    "Ángel"_cp,
     "Carla",
-    "Tom\xE1s"};
+    "Tomás"_cp};
 const char* const kLast[] = {
-    "Nu\xF1"
-    "ez",
+    "Nuñez"_cp,
     "Nunez",
-    "G\xF3mez",
-    "P\xE9rez",
-    "\xD1"
-    "and\xFA",
-    "Rodr\xEDguez",
-    "L\xF3pez",
-    "Mart\xEDnez",
-    "Fern\xE1ndez",
-    "Su\xE1rez",
-    "Ib\xE1\xF1"
-    "ez",
-    "Acu\xF1"
-    "a",
+    "Gómez"_cp,
+    "Pérez"_cp,
+    "Ñandú"_cp,
+    "Rodríguez"_cp,
+    "López"_cp,
+    "Martínez"_cp,
+    "Fernández"_cp,
+    "Suárez"_cp,
+    "Ibáñez"_cp,
+    "Acuña"_cp,
     "Zapata",
     "Olmos"};
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "textlib/text_buffer.h"
+#include "platform/base/cp_literal.h"
 
 namespace {
 
@@ -25,17 +26,16 @@ constexpr std::size_t kTextSize = 16u << 20;
 std::string sampleText(std::size_t size) {
   static constexpr const char* kWords[] = {"paciente",
                                            "consulta",
-                                           "a\xF1o",
-                                           "ni\xF1o",
-                                           "diagn\xF3stico",
-                                           "m\xE9"
-                                           "dico",
-                                           "pr\xF3xima",
+                                           "año"_cp,
+                                           "niño"_cp,
+                                           "diagnóstico"_cp,
+                                           "médico"_cp,
+                                           "próxima"_cp,
                                            "cita",
-                                           "tensi\xF3n",
-                                           "\xBFqu\xE9?",
-                                           "ping\xFCino",
-                                           "\x80",
+                                           "tensión"_cp,
+                                           "¿qué?"_cp,
+                                           "pingüino"_cp,
+                                           "€"_cp,
                                            "lunes"};
   std::string out;
   out.reserve(size);

@@ -29,6 +29,9 @@ function(varneta_library name)
       set(test_main varneta_test_main)
     endif()
     target_link_libraries(${test_target} PRIVATE ${target} ${ARG_TEST_DEPS} ${test_main} GTest::gmock)
+    # Test data lie beside the tests; the folder is given whole, since
+    # __FILE__ may be relative (compiler launchers rewrite paths).
+    target_compile_definitions(${test_target} PRIVATE VARNETA_TESTS_DIR="${CMAKE_CURRENT_SOURCE_DIR}/tests")
     varneta_discover_tests(${test_target})
   endif()
 endfunction()

@@ -14,6 +14,7 @@
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -21,7 +22,7 @@ namespace {
 constexpr const char* kMonths[12] = {"Enero",      "Febrero", "Marzo",     "Abril",
                                      "Mayo",       "Junio",   "Julio",     "Agosto",
                                      "Septiembre", "Octubre", "Noviembre", "Diciembre"};
-constexpr const char* kWeekdays[7] = {"Dom", "Lun", "Mar", "Mi\xE9", "Jue", "Vie", "Sab"};
+constexpr const char* kWeekdays[7] = {"Dom", "Lun", "Mar", "Mié"_cp, "Jue", "Vie", "Sab"};
 constexpr char kTodayTip[] = " Hoy ! !";
 constexpr int kWidth = 119, kHeight = 113;
 constexpr int kCellW = 16, kCellH = 13, kLeft = 3, kWeekdaysTop = 17, kGridTop = 26;
@@ -194,7 +195,7 @@ void CalendarWindow::yearChanged() {
   }
   rt::MessageRequest message;
   message.text =
-      "El a\xF1o debe ser entre " + std::to_string(kFirstYear) + " y " + std::to_string(kLastYear);
+      "El año debe ser entre "_cp + std::to_string(kFirstYear) + " y " + std::to_string(kLastYear);
   message.caption = "Mesage de Error";
   message.icon = rt::MessageIcon::Warning;
   rt::showMessage(message);

@@ -3,19 +3,19 @@
 #include <stdexcept>
 
 #include "core/data_files.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 
 VARNETA_DEFINE_TABLE(Feriados, FER, VARNETA_FERIADOS, "Feriados", "Feriados", mainDataFile(), 0, 86,
-                     "Feriados (para la asignaci\xF3n de Turnos)", VARNETA_AS_DECLARED)
+                     "Feriados (para la asignación de Turnos)"_cp, VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(Ocupaciones, OCU, VARNETA_OCUPACIONES, "Ocupaciones", "Ocupaciones",
                      mainDataFile(), 0, 63, "Ocupaciones de los pacientes", VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(TiposConsultas, TIC, VARNETA_TIPOS_CONSULTAS, "TiposConsultas", "TipoCons",
                      mainDataFile(), 2, 56, "Tipos de Consultas", VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(Especialidades, ESP, VARNETA_ESPECIALIDADES, "Especialidades", "ESPECIAL",
                      mainDataFile(), 1, 43,
-                     "Base de Especialidades M\xE9"
-                     "dicas",
+                     "Base de Especialidades Médicas"_cp,
                      VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(Provincias, PRV, VARNETA_PROVINCIAS, "Provincias", "Provin", mainDataFile(), 1,
                      32, "Base de Provincias", VARNETA_AS_DECLARED)
@@ -23,8 +23,7 @@ VARNETA_DEFINE_TABLE(Localidades, LOC, VARNETA_LOCALIDADES, "Localidades", "Loca
                      2, 56, "", VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(Coberturas_Medicas, COB, VARNETA_COBERTURAS_MEDICAS, "Coberturas_Medicas",
                      "COBERTUR", mainDataFile(), 0, 93,
-                     "Base de Coberturas M\xE9"
-                     "dicas",
+                     "Base de Coberturas Médicas"_cp,
                      VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(Agenda, AGE, VARNETA_AGENDA, "Agenda", "Agenda", agendaDataFile(), 0, 269,
                      "Agenda de direcciones", VARNETA_AS_DECLARED)

@@ -2,16 +2,16 @@
 // The tables besides the clinical records: reference catalogues, the office
 // organiser, letters, users and the saved export layouts.
 #include "core/table_macros.h"
+#include "platform/base/cp_literal.h"
 
 #define VARNETA_FERIADOS(F, C, K, M)                                  \
   F(rt::UShort, Cod_Feriado)                                          \
   F(rt::DateField, Fecha)                                             \
   F(rt::String<80>, Descripcion)                                      \
   K(FER01, "Cod_Feriado", Primary, kNoCaseSkipsEmpty,                 \
-    "C\xF3"                                                           \
-    "digo Interno",                                                   \
+    "Código Interno"_cp,                                                   \
     1)                                                                \
-  K(FER02, "Descripcion", Duplicates, kOpenCase, "Descripci\xF3n", 0) \
+  K(FER02, "Descripcion", Duplicates, kOpenCase, "Descripción"_cp, 0) \
   K(FER03, "Fecha", Duplicates, kOpenCase, "Fecha", 0)
 
 #define VARNETA_OCUPACIONES(F, C, K, M)                                      \
@@ -19,7 +19,7 @@
   F(rt::String<60>, Descripcion)                                             \
   F(rt::Byte, Inactivo)                                                      \
   K(OCU01, "Cod_Ocupacion", Primary, kNoCaseSkipsEmpty, "Codigo Interno", 1) \
-  K(OCU02, "Descripcion", Duplicates, kOpenCase, "Descripci\xF3n", 0)        \
+  K(OCU02, "Descripcion", Duplicates, kOpenCase, "Descripción"_cp, 0)        \
   M(Notas, 1000)
 
 #define VARNETA_TIPOS_CONSULTAS(F, C, K, M)        \
@@ -27,10 +27,9 @@
   F(rt::String<50>, Descripcion)                   \
   F(rt::ULong, Color)                              \
   K(TIC01, "Cod_TipoConsulta", Primary, kOpenCase, \
-    "C\xF3"                                        \
-    "digo Interno",                                \
+    "Código Interno"_cp,                                \
     1)                                             \
-  K(TIC02, "Descripcion", Duplicates, kOpenCase, "Descripci\xF3n", 0)
+  K(TIC02, "Descripcion", Duplicates, kOpenCase, "Descripción"_cp, 0)
 
 #define VARNETA_ESPECIALIDADES(F, C, K, M)                                 \
   F(rt::UShort, Cod_Especialidad)                                          \
@@ -44,8 +43,7 @@
   F(rt::Short, Cod_Provincia)                           \
   F(rt::String<30>, Provincia)                          \
   K(PRV01, "Cod_Provincia", Primary, kNoCaseSkipsEmpty, \
-    "C\xF3"                                             \
-    "d. de Provincia",                                  \
+    "Cód. de Provincia"_cp,                                  \
     1)                                                  \
   K(PRV02, "Provincia", Duplicates, kNoCaseSkipsEmpty, "Nombre de Provincia", 0)
 
@@ -62,12 +60,10 @@
   F(rt::String<90>, Descripcion)                           \
   F(rt::Byte, Inactivo)                                    \
   K(COB_001, "Cod_Cobertura", Primary, kNoCaseSkipsEmpty,  \
-    "Por c\xF3"                                            \
-    "digo de Cobertura",                                   \
+    "Por código de Cobertura"_cp,                                   \
     1)                                                     \
   K(COB_002, "Descripcion", Duplicates, kNoCaseSkipsEmpty, \
-    "Por nombre de Cobertura M\xE9"                        \
-    "dica",                                                \
+    "Por nombre de Cobertura Médica"_cp,                                                \
     0)                                                     \
   M(Notas, 1000)
 
@@ -140,11 +136,10 @@
   F(rt::String<255>, Valor)                                           \
   F(rt::Byte, ConservarValor)                                         \
   K(MAC01, "Cod_Macro", Primary, kNoCaseSkipsEmpty,                   \
-    "C\xF3"                                                           \
-    "digo Interno",                                                   \
+    "Código Interno"_cp,                                                   \
     1)                                                                \
   K(MAC04, "Interna", Duplicates, kOpenCase, "Interna", 0)            \
-  K(MAC02, "Descripcion", Duplicates, kOpenCase, "Descripci\xF3n", 0) \
+  K(MAC02, "Descripcion", Duplicates, kOpenCase, "Descripción"_cp, 0) \
   K(MAC03, "Identificador", Duplicates, kOpenCase, "Identificador", 0)
 
 #define VARNETA_NOTAS_MACROS(F, C, K, M)                              \
@@ -155,10 +150,9 @@
   F(rt::UShort, Cod_Medico)                                           \
   F(rt::Byte, Inactivo)                                               \
   K(NMA01, "Cod_NotaMacro", Primary, kOpenCase,                       \
-    "C\xF3"                                                           \
-    "digo Interno",                                                   \
+    "Código Interno"_cp,                                                   \
     1)                                                                \
-  K(NMA02, "Descripcion", Duplicates, kOpenCase, "Descripci\xF3n", 0) \
+  K(NMA02, "Descripcion", Duplicates, kOpenCase, "Descripción"_cp, 0) \
   K(NMA03, "Cod_Paciente", Duplicates, kOpenCase, "Paciente", 0)      \
   K(NMA04, "Cod_Medico", Duplicates, kOpenCase, "Medico", 0)
 

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "core/data_files.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 
@@ -16,7 +17,7 @@ VARNETA_DEFINE_TABLE(Adjuntos, ADJ, VARNETA_ADJUNTOS, "Adjuntos", "ADJUNTOS", ma
 VARNETA_DEFINE_TABLE(LogConsultas, LCN, VARNETA_LOG_CONSULTAS, "LogConsultas", "LogConsul",
                      clinicalDataFile(), 0, 19, "Log de Consultas (LPD)", VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(Medicos, MDC, VARNETA_MEDICOS, "Medicos", "medicos", mainDataFile(), 3, 329,
-                     "Medicos que trabajar\xE1n con el sistema", VARNETA_AS_DECLARED)
+                     "Medicos que trabajarán con el sistema"_cp, VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(Planilla, PLA, VARNETA_PLANILLA, "Planilla", "Planilla", clinicalDataFile(),
                      22, 64, "", VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(PlanillaHorarios, PLH, VARNETA_PLANILLA_HORARIOS, "PlanillaHorarios", "PlaHor",

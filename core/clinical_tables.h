@@ -3,6 +3,7 @@
 // access log, physicians with their schedule sheets, appointments, and the
 // second cursors on them.
 #include "core/table_macros.h"
+#include "platform/base/cp_literal.h"
 
 #define VARNETA_PACIENTES(F, C, K, M)                                              \
   F(rt::UShort, Cod_Paciente)                                                      \
@@ -26,19 +27,16 @@
   F(rt::UShort, Cod_Ocupacion)                                                     \
   F(rt::String<20>, AuxImportacion)                                                \
   K(PAS_001, "Cod_Paciente", Primary, kNoCaseSkipsEmpty,                           \
-    "Por c\xF3"                                                                    \
-    "digo de paciente",                                                            \
+    "Por código de paciente"_cp,                                                            \
     1)                                                                             \
   K(PAS_002, "Nombre", Duplicates, kNoCaseSkipsEmpty, "Por nombre", 0)             \
   K(PAS_003, "Cod_Postal", Duplicates, kNoCaseSkipsEmpty,                          \
-    "Por C\xF3"                                                                    \
-    "digo Postal",                                                                 \
+    "Por Código Postal"_cp,                                                                 \
     0)                                                                             \
   K(PAS_004, "Cod_Cobertura", Duplicates, kNoCaseSkipsEmpty,                       \
-    "Por Cobertura M\xE9"                                                          \
-    "dica",                                                                        \
+    "Por Cobertura Médica"_cp,                                                                        \
     0)                                                                             \
-  K(PAS_005, "Cod_Ocupacion", Duplicates, kOpenCase, "Ocupaci\xF3n", 0)            \
+  K(PAS_005, "Cod_Ocupacion", Duplicates, kOpenCase, "Ocupación"_cp, 0)            \
   K(PAS_006, "AuxImportacion", Duplicates, kNoCaseSkipsEmpty, "AuxImportacion", 0) \
   M(Ant_Personales, 1000)                                                          \
   M(Ant_Familiares, 1000)                                                          \

@@ -26,6 +26,7 @@
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/ui/qt_text.h"
+#include "platform/base/cp_literal.h"
 #include "platform/ui/window_placement.h"
 
 namespace core {
@@ -47,11 +48,11 @@ const NavigationButton kNavigation[] = {
     {"?TOOLBAR:CHANGE", 3002, QStyle::SP_FileDialogDetailedView, "Edita el registro"},
     {"?TOOLBAR:DELETE", 3003, QStyle::SP_TrashIcon, "Borra el registro"},
     {"?TOOLBAR:SELECT", 3004, QStyle::SP_DialogApplyButton, "Selecciona el registro"},
-    {"?TOOLBAR:BOTTOM", 3005, QStyle::SP_MediaSkipForward, "A la \xFAltima p\xE1gina"},
-    {"?TOOLBAR:TOP", 3006, QStyle::SP_MediaSkipBackward, "A la primer p\xE1gina"},
-    {"?TOOLBAR:PAGEDOWN", 3007, QStyle::SP_MediaSeekForward, "A la pr\xF3xima p\xE1gina"},
-    {"?TOOLBAR:PAGEUP", 3008, QStyle::SP_MediaSeekBackward, "A la p\xE1gina anterior"},
-    {"?TOOLBAR:DOWN", 3009, QStyle::SP_ArrowDown, "Al pr\xF3ximo registro"},
+    {"?TOOLBAR:BOTTOM", 3005, QStyle::SP_MediaSkipForward, "A la última página"_cp},
+    {"?TOOLBAR:TOP", 3006, QStyle::SP_MediaSkipBackward, "A la primer página"_cp},
+    {"?TOOLBAR:PAGEDOWN", 3007, QStyle::SP_MediaSeekForward, "A la próxima página"_cp},
+    {"?TOOLBAR:PAGEUP", 3008, QStyle::SP_MediaSeekBackward, "A la página anterior"_cp},
+    {"?TOOLBAR:DOWN", 3009, QStyle::SP_ArrowDown, "Al próximo registro"_cp},
     {"?TOOLBAR:UP", 3010, QStyle::SP_ArrowUp, "Al registro anterior"},
     {"?TOOLBAR:LOCATE", 3011, QStyle::SP_FileDialogContentsView, "Consulta"},
     {"?TOOLBAR:HISTORY", 3012, QStyle::SP_BrowserReload, "Valor anterior"},
@@ -85,7 +86,7 @@ std::optional<ListingMode> nextListingMode(std::string_view mode) {
   if (m == "A") return ListingMode{"N", "Normal"};
   if (m == "N") return ListingMode{"M", "eMail"};
   if (m == "M") return ListingMode{"P", "Acrobat PDF"};
-  if (m == "P") return ListingMode{"A", "Autom\xE1tico"};
+  if (m == "P") return ListingMode{"A", "Automático"_cp};
   return std::nullopt;
 }
 
@@ -173,7 +174,7 @@ QWidget* Frame::buildWindow() {
   addMenuItem(general, "Con&figurar Impresora...", "?PRINTSETUP",
               [] { rt::callProcedure("PrinterSetup"); });
   general->addSeparator();
-  addMenuItem(general, "Configuraci\xF3n del Sistema", "?GENERALCONFIGURACI\xD3NDELSISTEMA",
+  addMenuItem(general, "Configuración del Sistema"_cp, "?GENERALCONFIGURACIÓNDELSISTEMA"_cp,
               start("VentanaParametrosSistema"));
   addMenuItem(general, "Respaldo de Datos", "?GENERALITEM34", start("Respaldo"));
   addMenuItem(general, "Administrador de Archivos", "?ADMINISTRADORARCHIVOS",
@@ -183,26 +184,24 @@ QWidget* Frame::buildWindow() {
   general->addSeparator();
   addMenuItem(general, "&Salir", "?EXIT", [this] { post(rt::event::CloseWindow); });
 
-  QMenu* edit = bar->addMenu(q("&Edici\xF3n"));
+  QMenu* edit = bar->addMenu(q("&Edición"_cp));
   addMenuItem(edit, "Cor&tar", "?CUT", [] { clipboardCommand("cut"); });
   addMenuItem(edit, "&Copiar", "?COPY", [] { clipboardCommand("copy"); });
   addMenuItem(edit, "&Pegar", "?PASTE", [] { clipboardCommand("paste"); });
 
   QMenu* support = bar->addMenu("&Soporte");
   addMenuItem(support,
-              "Especialidades M\xE9"
-              "dicas",
+              "Especialidades Médicas"_cp,
               "?SOPORTEESPECIALIDADES", start("ExaminarEspecialidades"));
   addMenuItem(support,
-              "Co&berturas M\xE9"
-              "dicas",
+              "Co&berturas Médicas"_cp,
               "?COBERTURASMEDICAS", start("ExaminarCoberturas"));
   addMenuItem(support, "Tipos de Consulta", "?ITEM1", start("ExaminarTiposConsulta"));
   addMenuItem(support, "Ocupaciones (de los Pacientes)", "?ITEM2", start("ExaminarOcupaciones"));
   addMenuItem(support, "Feriados (Para Turnos)", "?ITEM3", start("ExaminarFeriados"));
   support->addSeparator();
-  addMenuItem(support, "P&rovincias", "?EDICI\xD3NEXAMINARPROVINCIAS", start("ExaminarProvincia"));
-  addMenuItem(support, "&Localidades", "?EDICI\xD3NBASESDEDATOSEXAMINARLOCALIDADES",
+  addMenuItem(support, "P&rovincias", "?EDICIÓNEXAMINARPROVINCIAS"_cp, start("ExaminarProvincia"));
+  addMenuItem(support, "&Localidades", "?EDICIÓNBASESDEDATOSEXAMINARLOCALIDADES"_cp,
               start("ExaminarLocalidades"));
   support->addSeparator();
   addMenuItem(support, "Definiciones de Macros", "?ITEM4", start("ExaminarMacros"));
@@ -215,10 +214,8 @@ QWidget* Frame::buildWindow() {
               start("ExaminarPacientes"));
   addMenuItem(operations, "&Consultas", "?OPERACIONESCONSULTAS", start("ExaminarConsultas"));
   addMenuItem(operations,
-              "M\xE9"
-              "dicos",
-              "?SOPORTEM\xC9"
-              "DICOS",
+              "Médicos"_cp,
+              "?SOPORTEMÉDICOS"_cp,
               start("ExaminarMedicos"));
   addMenuItem(operations, "&Turnos", "?OPERACIONESTURNOS", start("ExaminarTurnos"));
   operations->addSeparator();
@@ -246,8 +243,8 @@ QWidget* Frame::buildWindow() {
     }
   });
   windows->addSeparator();
-  addMenuItem(windows, "Resetear Posici\xF3n de las Ventanas",
-              "?VENTANARESETEARPOSICI\xD3NDELASVENTANAS", [] { ResetearPosicionVentanas(); });
+  addMenuItem(windows, "Resetear Posición de las Ventanas"_cp,
+              "?VENTANARESETEARPOSICIÓNDELASVENTANAS"_cp, [] { ResetearPosicionVentanas(); });
 
   auto* tools = frame->addToolBar("Aplicacion");
   tools->setObjectName("?APPTOOLBAR");
@@ -257,19 +254,17 @@ QWidget* Frame::buildWindow() {
   addButton(tools, "?BUTTON18:4", "Recordatorio", "Recordatorio", "ExaminarAgenda");
   addButton(tools, "?BUTTON19", "Notas", "Notas", "Notas");
   addButton(tools, "?BUTTON20", "Temas", "Temas", "ExaminarTemas");
-  addButton(tools, "?BUTTON21", "Agenda", "Agenda Telef\xF3nica.", "ExaminarAgendaDirecciones");
+  addButton(tools, "?BUTTON21", "Agenda", "Agenda Telefónica."_cp, "ExaminarAgendaDirecciones");
   addButton(tools, "?BUTTON22", "Relogin", "Relogin", "Relogin");
   addButton(tools, "?BUTTON23", "Soporte", "Enviar Email a Tolvane", "TLSoporte");
   addButton(tools, "?BUTTONMEDICOS",
-            "M\xE9"
-            "dicos",
-            "Ficha de M\xE9"
-            "dicos",
+            "Médicos"_cp,
+            "Ficha de Médicos"_cp,
             "ExaminarMedicos");
   addButton(tools, "?BUTTONTURNOS", "Turnos", "Turnos", "ExaminarTurnos");
   addButton(tools, "?BUTTONTURNOS:2", "Notas c/Macros", "Notas con Macros", "CrearNotaConMacro");
   tools->addSeparator();
-  QToolButton* mode = addButton(tools, "?TIPOLISTADO", "Autom\xE1tico", "", "");
+  QToolButton* mode = addButton(tools, "?TIPOLISTADO", "Automático"_cp, "", "");
   mode->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   mode->setIcon(frame->style()->standardIcon(QStyle::SP_DialogSaveButton));
   mode->setMinimumWidth(120);
@@ -401,9 +396,9 @@ void Frame::onOpened() {
   }
   if (GLO::PrimeraEjecucion == 1) {
     warningNotice(
-        "No se ha detectado una Configuraci\xF3n Inicial.|Se programan los par\xE1metros por "
-        "defecto para el |Sistema, pero se sugiere que se revise tal configuraci\xF3n.",
-        "Configuraci\xF3n Inicial del Software");
+        "No se ha detectado una Configuración Inicial.|Se programan los parámetros por "
+        "defecto para el |Sistema, pero se sugiere que se revise tal configuración."_cp,
+        "Configuración Inicial del Software"_cp);
     startProcedure("VentanaParametrosSistema");
   }
   if (rt::textToNumber(rt::getIni("Entorno", "Desarrollo", "0")) == 1) {

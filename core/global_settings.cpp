@@ -13,6 +13,7 @@
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/base/registry_store.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -44,7 +45,7 @@ std::uint8_t iniByte(std::string_view section, std::string_view entry, std::stri
 
 void writeFirstRunEntries() {
   const std::string& ini = GLO::ArchivoIni;
-  rt::putIni("Usuario", "Usuario", "Su Raz\xF3n Social", ini);
+  rt::putIni("Usuario", "Usuario", "Su Razón Social"_cp, ini);
   rt::putIni("Login", "Login", "0", ini);
   rt::putIni("Adjuntos", "Documentos", inProgramFolder("Adjuntos"), ini);
   rt::putIni("Pantalla", "Fondo", inProgramFolder("Wallpaper.jpg"), ini);
@@ -72,7 +73,7 @@ void ensureConsultationTypeOne() {
 }  // namespace
 
 std::string versionText(std::string_view build) {
-  return rt::fixedWidth("Versi\xF3n 9.0 (" + std::string(rt::clip(build)) + ")", 40);
+  return rt::fixedWidth("Versión 9.0 ("_cp + std::string(rt::clip(build)) + ")", 40);
 }
 
 std::string titleText(const std::string& version) {

@@ -30,6 +30,10 @@ std::string AsuntoListado;
 std::string TextoMail;
 std::uint8_t MostrarDialogoMail = 1;
 
+std::uint8_t ProximoTurno = 0;
+std::uint8_t MaxOrdenAtencion = 0;
+std::uint32_t CodPlanilla = 0;
+
 }  // namespace GLO
 
 namespace DAT {

@@ -15,7 +15,7 @@ extern std::uint8_t AdjuntarCaptura;
 extern std::string ArchivoLog;
 // The logged-in user's code; 0 until a login.
 extern std::uint16_t Cod_Usuario_Logueado;
-// The logged-in user's name (STRING(255)), "Sin Restricci\xF3n" when the program
+// The logged-in user's name (STRING(255)), "Sin Restricción" when the program
 // has no users.
 extern std::string Nombre_Usuario_Logueado;
 // The logged-in user's access level: 9 all rights; 0 while a re-login runs.
@@ -56,6 +56,13 @@ extern std::string MailListado;     // recipient of a mailed listing (255)
 extern std::string AsuntoListado;   // subject of that mail (255)
 extern std::string TextoMail;       // body of that mail (1000)
 extern std::uint8_t MostrarDialogoMail;  // 1 = show the mail for editing first
+
+// The appointment planner's day: the next attention order to be seen (the
+// highest order among the day's appointments with a consultation, plus 1),
+// the highest order of the day, and the schedule sheet the day was built from.
+extern std::uint8_t ProximoTurno;
+extern std::uint8_t MaxOrdenAtencion;
+extern std::uint32_t CodPlanilla;
 
 }  // namespace GLO
 

@@ -18,6 +18,7 @@
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -123,7 +124,7 @@ int SearchDialog::Init() {
   criteria->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* find = new QPushButton(rt::toQString("&Buscar..."), window);
   find->setObjectName("?FIND");
-  auto* next = new QPushButton(rt::toQString("Buscar &Pr\xF3ximo"), window);
+  auto* next = new QPushButton(rt::toQString("Buscar &Próximo"_cp), window);
   next->setObjectName("?FINDNEXT");
   auto* cancel = new QPushButton("Cancelar", window);
   cancel->setObjectName("?CANCEL");

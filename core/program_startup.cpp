@@ -120,11 +120,20 @@ void ProcessExit() {
   call(hook::FreeDayQueue);
 }
 
+namespace {
+bool threadRoutinesInstalled = false;
+}
+
 void installThreadRoutines() {
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
+  if (threadRoutinesInstalled) return;
+  threadRoutinesInstalled = true;
   rt::addThreadHooks(rt::ThreadLayer::Program, ThreadStart, ThreadEnd);
+}
+
+void removeThreadRoutines() {
+  if (!threadRoutinesInstalled) return;
+  threadRoutinesInstalled = false;
+  rt::removeThreadHooks(rt::ThreadLayer::Program);
 }
 
 void ThreadStart(rt::ThreadNumber thread) {

@@ -23,6 +23,9 @@ void ProcessExit();
 // Joins ThreadStart and ThreadEnd to every logical thread's start and end.
 // Idempotent.
 void installThreadRoutines();
+// Takes them away again: a process that ran one program start (a test)
+// leaves later threads as it found them.
+void removeThreadRoutines();
 // On each thread before its procedure, and after it ends.
 void ThreadStart(rt::ThreadNumber thread);
 void ThreadEnd(rt::ThreadNumber thread);

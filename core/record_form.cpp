@@ -14,16 +14,16 @@
 #include "platform/data/record_buffer.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/qt_text.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
 
-constexpr char kDeleteQuestion[] =
-    "\xBF Est\xE1 seguro que desea eliminar el registro seleccionado?";
+constexpr auto& kDeleteQuestion =
+    "¿ Está seguro que desea eliminar el registro seleccionado?"_cp;
 constexpr char kDeleteCaption[] = "Confirmar Borrado";
-constexpr char kSaveQuestion[] =
-    "\xBF"
-    "Desea guardar los cambios realizados al registro?";
+constexpr auto& kSaveQuestion =
+    "¿Desea guardar los cambios realizados al registro?"_cp;
 constexpr char kSaveCaption[] = "Confirmar";
 
 std::string trimmed(std::string_view text) {

@@ -8,7 +8,10 @@
 #include "core/table_managers.h"
 #include "core/table_registration.h"
 #include "core/users_windows.h"
+#include "platform/base/logical_threads.h"
+#include "platform/base/paths.h"
 #include "platform/base/procedures.h"
+#include "platform/base/runtime_errors.h"
 #include "platform/ui/printer_setup.h"
 
 namespace core {
@@ -27,7 +30,9 @@ void registerProcedures() {
   rt::registerProcedure(hook::TableUpgradeRegistration, [](const rt::ProcedureArgs&) {
     // The process's connection to the data folder's files, before any table
     // is used; a file that does not open shows up when its tables are opened.
-    openPracticeDatabase();
+    if (openPracticeDatabase() == rt::error::BadDataFile && reportDamagedDataFiles(rt::workingFolder())) {
+      rt::halt(1);
+    }
     registerTables();
     return rt::kCompleted;
   });

@@ -18,6 +18,7 @@
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/file_chooser.h"
 #include "platform/ui/qt_text.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -50,7 +51,7 @@ int SystemSettingsWindow::Init() {
   rt::ThreadResponse() = 0;
   auto* window = new QWidget;
   window->setObjectName("VentanaParametrosSistema");
-  window->setWindowTitle(q("Ventana de Configuraci\xF3n - Parametros del Sistema"));
+  window->setWindowTitle(q("Ventana de Configuración - Parametros del Sistema"_cp));
 
   auto* tabs = new QTabWidget;
   auto* sheet = new QWidget;
@@ -66,9 +67,9 @@ int SystemSettingsWindow::Init() {
   form->addRow(check("?RespaldoAutomatico", "Respaldo Automatico",
                      "Marca que Habilita el control automatico de Respaldos"));
   form->addRow(check("?DAT:RespetaOrdenTurnos",
-                     "Respetar el Orden de Confirmaci\xF3n para la Edici\xF3n de Consultas?",
-                     "Marca que indica que se respeta el Orden de Confirmaci\xF3n para la "
-                     "Edici\xF3n de Consultas"));
+                     "Respetar el Orden de Confirmación para la Edición de Consultas?"_cp,
+                     "Marca que indica que se respeta el Orden de Confirmación para la "
+                     "Edición de Consultas"_cp));
   form->addRow("Mail para Listados:",
                entry("?GLO:MailListado", 255, "Mail de Destino para el listado"));
   tabs->addTab(sheet, "Parametros Generales");

@@ -3,6 +3,7 @@
 #include "platform/base/debug_sink.h"
 #include "platform/base/message_hook.h"
 #include "platform/data/database.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -25,37 +26,37 @@ const MessageText& messageOf(TableMessage m) {
       {"Error de Uso", "Se ha intentado utilizar la tabla (%File) antes de estar ABIERTA",
        MessageIcon::Error, b::Ok},
       // TransactionCancelled
-      {"Transacci\xF3n Cancelada",
-       "Error: (%ErrorText) al intentar enmarcar una transacci\xF3n sobre tabla %File.",
+      {"Transacción Cancelada"_cp,
+       "Error: (%ErrorText) al intentar enmarcar una transacción sobre tabla %File."_cp,
        MessageIcon::Error, b::Ok},
       // DuplicateKey
       {"Error Clave Duplicada",
        "Agregar este registro crea una clave duplicada para la clave: %Message",
        MessageIcon::Warning, b::Ok},
       // NumberingFailed
-      {"Error AutoNumeraci\xF3n",
-       "Los intentos para numerar automaticamente han fallado. Error: %ErrorText. \xBF Intentar "
-       "nuevamente?",
+      {"Error AutoNumeración"_cp,
+       "Los intentos para numerar automaticamente han fallado. Error: %ErrorText. ¿ Intentar "
+       "nuevamente?"_cp,
        MessageIcon::Question, b::Yes | b::No},
       // AddFailed
       {"Error en Agregar",
-       "Un error fue experimentado durante la creaci\xF3n del registro. Error: %ErrorText.",
+       "Un error fue experimentado durante la creación del registro. Error: %ErrorText."_cp,
        MessageIcon::Error, b::Ok},
       // ChangedRedisplayed
       {"Registro no Actualizado",
-       "Este registro fue modificado por otra estaci\xF3n. Los cambios ser\xE1n mostrados ahora. "
-       "Use el bot\xF3n Ditto or Ctrl+' para restaurar sus cambios.",
+       "Este registro fue modificado por otra estación. Los cambios serán mostrados ahora. "
+       "Use el botón Ditto or Ctrl+' para restaurar sus cambios."_cp,
        MessageIcon::Warning, b::Ok},
       // ChangedNotRedisplayed
       {"Registro no fue Actualizado",
-       "El registro puede haber sido fue modificado por otra estaci\xF3n.", MessageIcon::Warning,
+       "El registro puede haber sido fue modificado por otra estación."_cp, MessageIcon::Warning,
        b::Ok},
       // UpdateFailed
       {"Registro no fue Actualizado",
        "Un error (%ErrorText) fue experimentado al realizar cambioses to the %File file.",
        MessageIcon::Error, b::Retry | b::Cancel},
       // ConfirmDelete
-      {"Confirmar Borrado", "\xBF Est\xE1 seguro que desea eliminar el registro seleccionado?",
+      {"Confirmar Borrado", "¿ Está seguro que desea eliminar el registro seleccionado?"_cp,
        MessageIcon::Question, b::Yes | b::No},
       // DeleteFailed
       {"Registro no fue Borrado",
@@ -63,8 +64,7 @@ const MessageText& messageOf(TableMessage m) {
        b::Ok},
       // DeleteRetry
       {"Error en Borrar Registro",
-       "Un error fue experimentado al borrar el registro. \xBF"
-       "Desea intentar borrar nuevamente?",
+       "Un error fue experimentado al borrar el registro. ¿Desea intentar borrar nuevamente?"_cp,
        MessageIcon::Question, b::Yes | b::No},
       // RecordNotRead
       {"Registro NO leido",
@@ -110,7 +110,7 @@ int showTableMessage(TableMessage m, const MessageFill& fill) {
   request.icon = t.icon;
   request.buttons = t.buttons;
   if (rt::transactionIsOpen()) {
-    rt::debugOutput("Mensaje no mostrado dentro de una transacci\xF3n: " + request.caption + " - " +
+    rt::debugOutput("Mensaje no mostrado dentro de una transacción: "_cp + request.caption + " - " +
                     request.text);
     return rt::defaultAnswer(request);
   }

@@ -6,7 +6,11 @@
 #include "core/clinical_tables.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/ini_file.h"
+#include "core/data_files.h"
+#include "platform/base/cp_literal.h"
+#include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
+#include "platform/data/database.h"
 #include "platform/data/structure_versions.h"
 #include "platform/data/table.h"
 
@@ -91,6 +95,28 @@ const rt::TableDef& registeredTable(std::string_view label) {
     if (def->label == label) return *def;
   }
   throw std::logic_error("no table named " + std::string(label));
+}
+
+bool reportDamagedDataFiles(const std::filesystem::path& folder) {
+  std::string problems;
+  const std::vector<const rt::DataFile*> files = {&mainDataFile(), &clinicalDataFile(), &agendaDataFile()};
+  for (const rt::DataFile* file : files) {
+    const std::string problem = rt::dataFileProblem(folder, *file, files);
+    if (problem.empty()) continue;
+    problems += problem + "|";
+    for (const rt::TableDef* def : registeredTables()) {
+      if (def->file == file) recordHealth(*def, true);
+    }
+  }
+  if (problems.empty()) return false;
+  rt::MessageRequest message;
+  message.caption = "Archivo de datos dañado"_cp;
+  message.icon = rt::MessageIcon::Error;
+  message.text = problems +
+                 "|El programa se cerrará sin modificar los archivos. Al volver a iniciarlo se abrirá el "
+                 "Administrador de Archivos para revisarlos, o restaure el último respaldo."_cp;
+  rt::showMessage(message);
+  return true;
 }
 
 void registerTables() {

@@ -3,6 +3,7 @@
 // check for tables found bad: a table that could not be opened because its
 // structure is newer than the program's (or damaged) is recorded in WIN.INI,
 // and the next start opens table maintenance.
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,12 @@ const rt::TableDef& registeredTable(std::string_view label);
 // recorded and a good open clears it), then runs "RuntimeFileManager" when a
 // bad table is recorded.
 void registerTables();
+
+// When a data file of the folder is damaged or empty (or a journal lies
+// without its file): says so once, naming it, records its tables in the
+// "BadFile" entry so the next start opens table maintenance, and answers
+// true. The files are left as they are.
+bool reportDamagedDataFiles(const std::filesystem::path& folder);
 
 // Opens every registered table on the calling thread: 0, or the first error.
 int openAllTables();

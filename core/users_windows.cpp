@@ -26,11 +26,12 @@
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
 
-constexpr char kNoRestriction[] = "Sin Restricci\xF3n";
+constexpr auto& kNoRestriction = "Sin Restricción"_cp;
 constexpr char kAccessCaption[] = " Error de Acceso...";
 constexpr char kUnknownLogin[] =
     " El login de usuario que ha ingresado no|corresponde a un usuario valido para el|"
@@ -66,7 +67,9 @@ std::string trimmed(std::string_view text) {
   return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
-bool hasUsers() { return Usuarios::table().records() > 0; }
+// Whether users may exist: a table that cannot be read counts as holding
+// users, so it never opens the program without restriction.
+bool mayHaveUsers() { return Usuarios::table().records() != 0; }
 
 }  // namespace
 
@@ -84,16 +87,14 @@ QWidget* UserForm::buildWindow() {
   sheet->addTab(general, "General");
 
   auto* code = entry(general, "?USU:COD_USUARIO", 6,
-                     "C\xF3"
-                     "digo Interno de Usuario");
+                     "Código Interno de Usuario"_cp);
   rt::setPicture(code, "@n6");
   code->setMaximumWidth(rt::DialogUnits::of(window).x(40));
   auto* name = entry(general, "?USU:NOMBRE_USUARIO", 60, "Nombre del Usuario");
   auto* login =
       entry(general, "?USU:LOGIN_USUARIO", 20, "Login del Usuario (Para ingreso al sistema)");
   auto* password = entry(general, "?USU:PASSWORD_USUARIO", 20,
-                         "Contrase\xF1"
-                         "a para ingreso al sistema");
+                         "Contraseña para ingreso al sistema"_cp);
   auto* level = new QSpinBox(general);
   level->setObjectName("?USU:NIVELACCESO");
   level->setRange(0, 255);
@@ -107,11 +108,9 @@ QWidget* UserForm::buildWindow() {
 
   auto* grid = new QGridLayout(general);
   const char* prompts[] = {
-      "C\xF3"
-      "digo:",
+      "Código:"_cp,
       "Nombre:", "Login:",
-      "Contrase\xF1"
-      "a:",
+      "Contraseña:"_cp,
       "Nivel:"};
   QWidget* controls[] = {code, name, login, password, level};
   for (int i = 0; i < 5; ++i) {
@@ -144,7 +143,17 @@ QWidget* UserForm::buildWindow() {
   return window;
 }
 
-void UserForm::OwnSetup() {
+void UserForm::OwnSetup() { applyLevel(); }
+
+// A re-login on another window can change the level while this one is open:
+// the rules are applied again before the user's next action is taken.
+int UserForm::TakeEvent() {
+  if (appliedLevel_ != GLO::Nivel_Usuario_Logueado) applyLevel();
+  return RecordForm::TakeEvent();
+}
+
+void UserForm::applyLevel() {
+  appliedLevel_ = GLO::Nivel_Usuario_Logueado;
   // Below level 9 a user changes only the name, login and password of his
   // own record, and nobody below level 9 changes a level.
   const bool all = GLO::Nivel_Usuario_Logueado == 9;
@@ -184,7 +193,7 @@ QWidget* UsersList::buildWindow() {
   tabLayout->addWidget(locator);
   tabLayout->addWidget(list);
 
-  auto* hint = new QLabel(rt::toQString("Ctrl-B: Buscar - F3: Pr\xF3ximo..."), window);
+  auto* hint = new QLabel(rt::toQString("Ctrl-B: Buscar - F3: Próximo..."_cp), window);
   hint->setObjectName("?PROMPT1");
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(button(window, "?QUERY:2", "C&onsulta"));
@@ -218,7 +227,15 @@ void UsersList::setUpBrowser(ListBrowser& b) {
   b.AddHiddenColumn("USU:Cod_Usuario");
 }
 
-void UsersList::OwnSetup() {
+void UsersList::OwnSetup() { applyLevel(); }
+
+int UsersList::TakeEvent() {
+  if (appliedLevel_ != GLO::Nivel_Usuario_Logueado) applyLevel();
+  return ListWindow::TakeEvent();
+}
+
+void UsersList::applyLevel() {
+  appliedLevel_ = GLO::Nivel_Usuario_Logueado;
   ListBrowser& b = browser();
   QWidget* insert = control("?INSERT:6");
   QWidget* change = control("?CHANGE:6");
@@ -263,15 +280,14 @@ int LoginWindow::Init() {
   practice->setObjectName("?GLO:USUARIOSISTEMA");
   practice->setFont(QFont("Arial", 12, QFont::Bold));
   practice->setAlignment(Qt::AlignCenter);
-  auto* heading = new QLabel(rt::toQString("Validaci\xF3n de Ingreso al Sistema"), window);
+  auto* heading = new QLabel(rt::toQString("Validación de Ingreso al Sistema"_cp), window);
   heading->setObjectName("?STRING3");
   heading->setAlignment(Qt::AlignCenter);
   auto* login = entry(window, "?LOC:LOGIN", 20, "");
   auto* name = new QLabel(window);
   name->setObjectName("?GLO:NOMBRE_USUARIO_LOGUEADO");
   auto* password = entry(window, "?LOC:PASSWORD", 20,
-                         "Contrase\xF1"
-                         "a para ingreso al sistema");
+                         "Contraseña para ingreso al sistema"_cp);
   password->setEchoMode(QLineEdit::Password);
   auto* cancel = button(window, "?BUTTON2", "&Cancelar");
   cancel->setIcon(window->style()->standardIcon(QStyle::SP_DialogCancelButton));
@@ -282,8 +298,7 @@ int LoginWindow::Init() {
   auto* grid = new QGridLayout;
   auto* loginPrompt = new QLabel("Login:", window);
   loginPrompt->setBuddy(login);
-  auto* passwordPrompt = new QLabel(rt::toQString("Contrase\xF1"
-                                                  "a:"),
+  auto* passwordPrompt = new QLabel(rt::toQString("Contraseña:"_cp),
                                     window);
   passwordPrompt->setBuddy(password);
   grid->addWidget(loginPrompt, 0, 0);
@@ -300,13 +315,16 @@ int LoginWindow::Init() {
   layout->addWidget(heading);
   layout->addLayout(grid);
   layout->addLayout(buttons);
+  // A compact window of its own size: without one it would take the
+  // toolkit's default size, far wider than its few entries need.
+  window->resize(rt::DialogUnits::of(window).size(200, 110).expandedTo(window->sizeHint()));
 
   Open(window);
   closeMenu_.AlternarMenuCerrar(window);
   ColorearControles(window);
   ConfigurarFuente(scaler_, window);
 
-  if (!hasUsers()) {
+  if (!mayHaveUsers()) {
     GLO::Nombre_Usuario_Logueado = kNoRestriction;
     GLO::Nivel_Usuario_Logueado = 9;
     post(rt::event::CloseWindow);
@@ -410,7 +428,7 @@ int LoginWindow::TakeAccepted() {
 
 int LoginWindow::TakeCloseEvent() {
   const int result = rt::WindowDriver::TakeCloseEvent();
-  if (result == rt::level::Benign && LoggedIn == 0 && hasUsers()) rt::halt();
+  if (result == rt::level::Benign && LoggedIn == 0 && mayHaveUsers()) rt::halt();
   return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The users of the program: the login window, the re-login, the users list
 // and the users form, whose rights follow the logged-in user's level.
+#include <cstdint>
 #include <QPointer>
 #include <optional>
 #include <string>
@@ -21,6 +22,11 @@ class UserForm : public RecordForm {
  protected:
   QWidget* buildWindow() override;
   void OwnSetup() override;
+  int TakeEvent() override;
+
+ private:
+  void applyLevel();
+  std::uint8_t appliedLevel_ = 0;
 };
 
 // The users list; a lookup (request 4) leaves the chosen user in the
@@ -33,8 +39,13 @@ class UsersList : public ListWindow {
   QWidget* buildWindow() override;
   void setUpBrowser(ListBrowser& browser) override;
   void OwnSetup() override;
+  int TakeEvent() override;
   void callForm() override;
   std::optional<ListSearchSettings> searchSettings() const override;
+
+ private:
+  void applyLevel();
+  std::uint8_t appliedLevel_ = 0;
 };
 
 // The login window: sets the login globals; leaving it without a correct

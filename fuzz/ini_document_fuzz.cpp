@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/base/ini_document.h"
+#include "platform/base/cp_literal.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -16,9 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (document.value(section, entry) != value) std::abort();
     }
   }
-  if (document.setValue("Varneta", "Entrada", "valor \xF1")) {
+  if (document.setValue("Varneta", "Entrada", "valor ñ"_cp)) {
     const rt::IniDocument reread(document.text());
-    if (reread.value("VARNETA", "entrada") != "valor \xF1") std::abort();
+    if (reread.value("VARNETA", "entrada") != "valor ñ"_cp) std::abort();
   }
   return 0;
 }

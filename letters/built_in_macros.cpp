@@ -3,6 +3,7 @@
 #include "core/catalog_tables.h"
 #include "core/table_managers.h"
 #include "platform/base/logical_threads.h"
+#include "platform/base/cp_literal.h"
 
 namespace letters {
 
@@ -16,14 +17,12 @@ const std::vector<BuiltInMacro>& builtInMacros() {
       {"PACCARNET", "Carnet del Paciente"},
       {"PACEDAD", "Edad del Paciente"},
       {"FECHA",
-       "Fecha del D\xED"
-       "a"},
+       "Fecha del Día"_cp},
       {"MEDNOMBRE", "FNombre del Profesional"},
       {"MEDDOMICILIO", "Domicilio del Profesional"},
       {"MEDLOCALIDAD", "Localidad del Profesional"},
       {"MEDMATRICULA",
-       "Matr\xED"
-       "cula del Profesional"},
+       "Matrícula del Profesional"_cp},
   };
   return macros;
 }

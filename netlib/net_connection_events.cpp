@@ -119,6 +119,15 @@ void NetConnection::openFailed() {
   ASYNCOPENBUSY = 0;
   library().NetConnectionClose(CONNECTION_, PACKET.ONSOCKET, PACKET.SOCKID,
                                rt::net::close_action::kRelease);
+  if (ERROR == rt::net::err::kSslConnectFailed) {
+    // The server answered but the two sides agreed on no secure connection
+    // (a server that only speaks an old TLS version, say): that is no timeout.
+    const std::string reason = rt::net::TlsReasonText(SSLERROR);
+    CallErrorTrap_("The secure (TLS) connection to " + SERVER() + " could not be opened: the TLS handshake failed" +
+                       (reason.empty() ? std::string() : " (" + reason + ")"),
+                   "NetConnection.TakeEvent");
+    return;
+  }
   CallErrorTrap_("The requested connection to " + SERVER() +
                      " could not be opened. The Open command timed out or failed to connect",
                  "NetConnection.TakeEvent");

@@ -67,9 +67,15 @@ int NetConnection::CheckCommonName_() {
     return 0;
   }
   const std::string name = rt::lower(clipped(SubjectField_("CN")));
-  int match = MatchSubjectWithURL(name, SERVER());
+  // The certificate itself is asked first (subjectAltName included); the
+  // subject's common name serves only where the certificate is not at hand.
+  auto names = [&](std::string_view host) {
+    const int found = library().NetConnectionSSLHostMatches(CONNECTION_, host);
+    return found >= 0 ? found : MatchSubjectWithURL(name, host);
+  };
+  int match = names(SERVER());
   const std::string extraName = rt::net::fieldText(SSLCERTIFICATEOPTIONS.SERVERNAME);
-  if (match == 0 && !extraName.empty()) match = MatchSubjectWithURL(name, extraName);
+  if (match == 0 && !extraName.empty()) match = names(extraName);
   if (match != 0) {
     Trace("Certificate Verified: " + name + " = " + SERVER());
     return 0;
@@ -99,13 +105,13 @@ int NetConnection::MatchSubjectWithURL(std::string_view subject, std::string_vie
   const std::string pattern = rt::lower(clipped(subject));
   const std::string name = rt::lower(clipped(host));
   if (pattern.size() >= 2 && pattern.compare(0, 2, "*.") == 0) {
-    // "*.example.com" stands for the hosts in that domain: the host must end
-    // in ".example.com", not merely in "example.com" ("evilexample.com").
+    // "*.example.com" stands for one label in that domain: the host must end
+    // in ".example.com" ("evilexample.com" does not), and the wildcard never
+    // spans a dot ("a.b.example.com" does not match).
     const std::string_view domain = std::string_view(pattern).substr(1);  // ".example.com"
-    return name.size() > domain.size() &&
-                   name.compare(name.size() - domain.size(), domain.size(), domain) == 0
-               ? 1
-               : 0;
+    if (name.size() <= domain.size() || name.compare(name.size() - domain.size(), domain.size(), domain) != 0)
+      return 0;
+    return name.find('.') == name.size() - domain.size() ? 1 : 0;
   }
   return pattern == name ? 1 : 0;
 }

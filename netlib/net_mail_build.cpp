@@ -1,5 +1,6 @@
 // The message builder: the header lines in their order, the boundaries, the
 // body layouts (text, HTML, related and mixed parts) and the queued record.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -45,6 +46,64 @@ std::string dateLine() {
          " " + std::string(kMonths[day.month - 1]) + " " + std::to_string(day.year) + " " +
          twoDigits(seconds / 3600) + ":" + twoDigits(seconds / 60 % 60) + ":" +
          twoDigits(seconds % 60) + " " + rt::net::NetGetTimeZone() + "\r\n";
+}
+
+// A header value on one line: CR, LF and NUL would end the header or the
+// command early and let the value add lines of its own.
+std::string oneLine(std::string_view value) {
+  std::string out(rt::clip(value));
+  std::erase_if(out, [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+  return out;
+}
+
+// Every line end of the message as CR LF: servers refuse bare CR and LF.
+std::string crlfLineEnds(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 32);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      out += "\r\n";
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (c == '\n') {
+      out += "\r\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+bool ascii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// A file name outside ASCII, as RFC 2231 writes a parameter (UTF-8, percent
+// escapes) and as RFC 2047 writes it for readers that know only that.
+std::string rfc2231Value(const std::string& utf8) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out = "utf-8''";
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
+        std::string_view("!#$&+-.^_`|~").find(c) != std::string_view::npos) {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    }
+  }
+  return out;
+}
+
+std::string rfc2047Word(const std::string& utf8) {
+  textlib::TextBuffer encoded;
+  encoded.SetValue(utf8);
+  encoded.Base64Encode();
+  std::string text = encoded.GetValue();
+  std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+  return "=?utf-8?B?" + text + "?=";
 }
 
 std::string withLineEnd(std::string text) {
@@ -121,13 +180,18 @@ void NetMailSend::addFilePart(std::string_view folder, std::string_view diskName
   const std::string type = ContentTypeOf_(fileName);
   std::string part;
   if (index > 1) part += "\r\n";
+  const std::string plainName = oneLine(fileName);
+  const std::string utf8Name = rt::cp1252ToUtf8(plainName);
+  const bool plain = ascii(plainName);
   part += "\r\n--" + std::string(prefix) + (embedded ? "_002_" : "_000_") + std::string(unique) +
-          "\r\nContent-Type: " + type + ";\r\n name=\"" + std::string(fileName) +
+          "\r\nContent-Type: " + type + ";\r\n name=\"" + (plain ? plainName : rfc2047Word(utf8Name)) +
           "\"\r\nContent-Transfer-Encoding: base64\r\n";
   if (embedded) {
-    part += "Content-ID: <" + std::string(fileName) + ">\r\n";
+    part += "Content-ID: <" + plainName + ">\r\n";
+  } else if (plain) {
+    part += "Content-Disposition: attachment;\r\n filename=\"" + plainName + "\"\r\n";
   } else {
-    part += "Content-Disposition: attachment;\r\n filename=\"" + std::string(fileName) + "\"\r\n";
+    part += "Content-Disposition: attachment;\r\n filename*=" + rfc2231Value(utf8Name) + "\r\n";
   }
   part += "\r\n";
   const std::string path = std::string(rt::clip(folder)) + "/" + std::string(diskName);
@@ -143,9 +207,10 @@ void NetMailSend::addFilePart(std::string_view folder, std::string_view diskName
 }
 
 std::string NetMailSend::buildHeader(const std::string& mimeLines) {
-  std::string h = "Message-ID: " + std::string(rt::clip(MESSAGEID)) + "\r\n";
+  std::string h = "Message-ID: " + oneLine(MESSAGEID) + "\r\n";
   auto optional = [&](std::string_view name, std::string_view value) {
-    if (!rt::clip(value).empty()) h += std::string(name) + std::string(rt::clip(value)) + "\r\n";
+    const std::string line = oneLine(value);
+    if (!line.empty()) h += std::string(name) + line + "\r\n";
   };
   optional("Return-Path: ", RETURNPATH);
   optional("Delivery-receipt-to: ", DELIVERYRECEIPTTO);
@@ -156,13 +221,13 @@ std::string NetMailSend::buildHeader(const std::string& mimeLines) {
   optional("To: ", NormalizeAddressList_(TOLIST, 0, 3));
   optional("CC: ", NormalizeAddressList_(CCLIST, 0, 3));
   optional("References: ", REFERENCES);
-  h += "Subject: " + EncodeHeaderText_(SUBJECT) + "\r\n";
+  h += "Subject: " + EncodeHeaderText_(oneLine(SUBJECT)) + "\r\n";
   h += dateLine();
   if (!rt::clip(ORGANIZATION).empty()) {
-    h += "Organization: " + EncodeHeaderText_(ORGANIZATION) + "\r\n";
+    h += "Organization: " + EncodeHeaderText_(oneLine(ORGANIZATION)) + "\r\n";
   }
   h += mimeLines;
-  h += "X-Mailer: " + std::string(rt::clip(XMAILER)) + "\r\nX-Rednet: Rednet Email 11.05\r\n";
+  h += "X-Mailer: " + oneLine(XMAILER) + "\r\nX-Rednet: Rednet Email 11.05\r\n";
   if (!rt::clip(EXTRAHEADER).empty()) h += withLineEnd(std::string(rt::clip(EXTRAHEADER)));
   if (CUSTOMHEADER->Length() > 0) h += withLineEnd(CUSTOMHEADER->GetValue());
   textlib::TextBuffer header;
@@ -200,6 +265,21 @@ std::int32_t NetMailSend::BuildMail(std::int32_t mode) {
     return RaiseError_(-37, 2, after_error::kNotQueued,
                        "No From Field specified when sending " + SERVERDESC_,
                        "NetMailSend.BuildMail");
+  }
+  // An address goes into the envelope commands as it stands: a line break or
+  // NUL in it would add commands of its own, so such a message is refused.
+  const std::pair<const char*, const std::string*> addresses[] = {
+      {"FROM", &FROM},       {"TO", &TOLIST},         {"CC", &CCLIST},
+      {"BCC", &BCCLIST},     {"REPLYTO", &REPLYTO},   {"RETURNPATH", &RETURNPATH},
+      {"DELIVERYRECEIPTTO", &DELIVERYRECEIPTTO},       {"RETURNRECEIPTTO", &RETURNRECEIPTTO},
+      {"DISPOSITIONNOTIFICATIONTO", &DISPOSITIONNOTIFICATIONTO}};
+  for (const auto& [field, value] : addresses) {
+    if (value->find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
+      return RaiseError_(-37, 2, after_error::kNotQueued,
+                         "The " + std::string(field) +
+                             " field holds a line break or NUL character; the email was not sent.",
+                         "NetMailSend.BuildMail");
+    }
   }
   if (rt::clip(MESSAGEID).empty()) MESSAGEID = MakeMessageId_(FROM);
 
@@ -297,7 +377,7 @@ std::int32_t NetMailSend::BuildMail(std::int32_t mode) {
     addAttachments();
     body.Append(closing(b0));
   }
-  WHOLEMESSAGEST->SetValue(buildHeader(mime) + body.GetValue());
+  WHOLEMESSAGEST->SetValue(crlfLineEnds(buildHeader(mime) + body.GetValue()));
   MessageBuilt_();
 
   MailQueueRecord record;

@@ -3,7 +3,9 @@
 // saved in ATTACHMENTPATH. Base64, quoted-printable and MIME words go
 // through the string class; uuencoded blocks are decoded here.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <map>
 
 #include "netlib/net_mail.h"
 #include "platform/base/cp1252.h"
@@ -218,6 +220,68 @@ std::string NetMail::ExtractHeaderPart_(std::string_view attribute, std::string_
   return result;
 }
 
+namespace {
+
+// A parameter written as RFC 2231 does (name*=utf-8''%C3%B1.pdf, or in
+// numbered pieces name*0*=..., name*1=...), as runtime text; empty when the
+// header has none.
+std::string extendedParameter(std::string_view attribute, std::string_view header) {
+  std::map<int, std::pair<std::string, bool>> pieces;  // number -> text, percent-encoded
+  const std::string wanted = rt::lower(attribute);
+  std::size_t at = 0;
+  while (at < header.size()) {
+    std::size_t end = at;
+    bool quoted = false;
+    while (end < header.size() && (quoted || header[end] != ';')) {
+      if (header[end] == '"') quoted = !quoted;
+      ++end;
+    }
+    std::string parameter(header.substr(at, end - at));
+    at = end + 1;
+    std::erase_if(parameter, isLineSeparator);
+    const std::size_t equals = parameter.find('=');
+    if (equals == std::string::npos) continue;
+    std::string key = rt::lower(rt::clip(parameter.substr(0, equals)));
+    key.erase(0, key.find_first_not_of(" \t"));
+    if (key.rfind(wanted + "*", 0) != 0) continue;
+    std::string rest = key.substr(wanted.size() + 1);
+    const bool encoded = rest.empty() || rest.back() == '*';
+    if (!rest.empty() && rest.back() == '*') rest.pop_back();
+    if (!rest.empty() && !std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      continue;
+    std::string text(rt::clip(parameter.substr(equals + 1)));
+    text.erase(0, text.find_first_not_of(" \t"));
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+    pieces[rest.empty() ? 0 : std::stoi(rest)] = {text, encoded};
+  }
+  if (pieces.empty()) return {};
+  std::string charset;
+  std::string bytes;
+  for (auto& [number, piece] : pieces) {
+    std::string text = piece.first;
+    if (piece.second && number == 0) {
+      const std::size_t quote = text.find('\'');
+      const std::size_t second = quote == std::string::npos ? std::string::npos : text.find('\'', quote + 1);
+      if (second != std::string::npos) {
+        charset = rt::lower(text.substr(0, quote));
+        text.erase(0, second + 1);
+      }
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (piece.second && text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+          std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+        bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+      } else {
+        bytes += text[i];
+      }
+    }
+  }
+  return charset == "utf-8" || charset == "utf8" ? rt::utf8ToCp1252(bytes) : bytes;
+}
+
+}  // namespace
+
 std::int32_t NetMail::GetHeaderAttribute_(std::string& value, std::string* boundary,
                                           std::string* name, std::string* charset,
                                           std::string* fileName) {
@@ -225,9 +289,16 @@ std::int32_t NetMail::GetHeaderAttribute_(std::string& value, std::string* bound
     if (output != nullptr) output->clear();
   if (value.empty()) return 0;
   if (boundary != nullptr) *boundary = ExtractHeaderPart_("boundary", value);
-  if (name != nullptr) *name = ExtractHeaderPart_("name", value);
+  // Names outside ASCII come as RFC 2231 parameters or RFC 2047 words.
+  auto nameParameter = [&](std::string_view attribute) {
+    std::string text = extendedParameter(attribute, value);
+    if (text.empty()) text = ExtractHeaderPart_(attribute, value);
+    if (text.find("=?") != std::string::npos) text = DecodeHeaderText_(text, true);
+    return text;
+  };
+  if (name != nullptr) *name = nameParameter("name");
   if (charset != nullptr) *charset = ExtractHeaderPart_("charset", value);
-  if (fileName != nullptr) *fileName = ExtractHeaderPart_("filename", value);
+  if (fileName != nullptr) *fileName = nameParameter("filename");
   value = DecodeHeaderText_(ExtractHeaderPart_({}, value), true);
   return 0;
 }

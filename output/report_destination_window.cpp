@@ -17,6 +17,7 @@
 #include "platform/base/cp1252.h"
 #include "platform/base/logical_threads.h"
 #include "platform/ui/qt_text.h"
+#include "platform/base/cp_literal.h"
 
 namespace output {
 namespace {
@@ -54,7 +55,7 @@ int VentanaParametrosListado::Init() {
     return rt::level::Fatal;
   }
   auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setWindowTitle(rt::toQString("Par\xE1metros adicionales para Listado"));
+  window->setWindowTitle(rt::toQString("Parámetros adicionales para Listado"_cp));
   auto* outer = new QVBoxLayout(window);
   auto* sheet = new QTabWidget(window);
   sheet->setObjectName("?SHEET1");
@@ -91,7 +92,7 @@ int VentanaParametrosListado::Init() {
                        "Asunto del Mail con el Listado"));
   mailLayout->addLayout(fields);
   auto* show = new QCheckBox(
-      rt::toQString("Mostrar el Mail antes de enviarlo (para edici\xF3n)"), mail);
+      rt::toQString("Mostrar el Mail antes de enviarlo (para edición)"_cp), mail);
   show->setObjectName("?GLO:MOSTRARDIALOGOMAIL");
   show->setChecked(GLO::MostrarDialogoMail == 1);
   show->setToolTip(QStringLiteral("Marca que indica que se debe mostrar el mail para editarlo"));

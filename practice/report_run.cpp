@@ -165,7 +165,12 @@ void ReportRun::onTimer() {
 }
 
 int ReportRun::TakeAccepted() {
-  if (field() == control("?PROGRESS:CANCEL") && !ending_) askCancel();
+  if (field() == control("?PROGRESS:CANCEL")) {
+    // Esc has become this Cancel: from here only the answers decide, so a
+    // user who carries on gets the whole report.
+    escPressed_ = false;
+    if (!ending_) askCancel();
+  }
   return rt::level::Benign;
 }
 

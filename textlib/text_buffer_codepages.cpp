@@ -2,7 +2,9 @@
 // done by ICU. Windows code-page numbers are mapped to ICU converters here;
 // characters a code page cannot hold become "?" as Windows substitutes them,
 // and ill-formed input becomes U+FFFD.
+#include <iconv.h>
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
 
@@ -11,7 +13,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 
@@ -79,6 +83,30 @@ std::string icuName(int codePage) {
   return {};
 }
 
+// Every character a narrow page lacks becomes "?", default-ignorable ones
+// (zero-width space, unassigned plane-14 code points ...) too: ICU's own
+// substitution skips those silently.
+void writeQuestionMark(const void*, UConverterFromUnicodeArgs* args, const UChar*, int32_t, UChar32,
+                       UConverterCallbackReason reason, UErrorCode* status) {
+  if (reason != UCNV_UNASSIGNED && reason != UCNV_ILLEGAL && reason != UCNV_IRREGULAR) return;
+  *status = U_ZERO_ERROR;
+  ucnv_cbFromUWriteBytes(args, "?", 1, 0, status);
+}
+
+// The DOS (OEM) pages as the system reads them: 0x00-0x7F as they are (but
+// for the Arabic percent sign of page 864), the rest by the system's tables.
+// ICU's ibm-NNN tables swap some control bytes and read 0xE6 of page 437 as
+// the Greek mu, so the bytes are read through the C library's converter; a
+// byte it has no character for keeps ICU's reading.
+constexpr int kOemPages[] = {437, 737, 775, 850, 852, 855, 857, 858, 860, 861, 862, 863, 864, 865, 866, 869};
+
+struct OemPage {
+  std::array<char16_t, 256> units{};
+  std::unordered_map<char16_t, char> bytes;
+};
+
+const OemPage* oemPage(int codePage);
+
 struct ConverterClose {
   void operator()(UConverter* c) const { ucnv_close(c); }
 };
@@ -102,10 +130,50 @@ UConverter* converterFor(int codePage) {
       codePage != 1201) {
     UErrorCode status = U_ZERO_ERROR;
     ucnv_setSubstChars(converter.get(), "?", 1, &status);
+    UConverterFromUCallback previous = nullptr;
+    const void* previousContext = nullptr;
+    ucnv_setFromUCallBack(converter.get(), writeQuestionMark, nullptr, &previous, &previousContext, &status);
   }
   UConverter* result = converter.get();
   cache.emplace(codePage, std::move(converter));
   return result;
+}
+
+OemPage buildOemPage(int codePage) {
+  OemPage page;
+  UConverter* icu = converterFor(codePage);
+  iconv_t glibc = iconv_open("UTF-16LE", ("CP" + std::to_string(codePage)).c_str());
+  for (int b = 0; b < 256; ++b) {
+    char16_t unit = static_cast<char16_t>(b);
+    char in = static_cast<char>(b);
+    char out[4];
+    char* from = &in;
+    char* to = out;
+    std::size_t inLeft = 1, outLeft = sizeof out;
+    if (glibc != reinterpret_cast<iconv_t>(-1) &&
+        iconv(glibc, &from, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1) && outLeft == 2) {
+      unit = static_cast<char16_t>(static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8);
+    } else if (b >= 0x80 && icu != nullptr) {
+      UErrorCode status = U_ZERO_ERROR;
+      UChar decoded[2];
+      if (ucnv_toUChars(icu, decoded, 2, &in, 1, &status) == 1 && U_SUCCESS(status)) unit = decoded[0];
+    }
+    if (glibc != reinterpret_cast<iconv_t>(-1)) iconv(glibc, nullptr, nullptr, nullptr, nullptr);
+    page.units[static_cast<std::size_t>(b)] = unit;
+    page.bytes.emplace(unit, static_cast<char>(b));
+  }
+  if (glibc != reinterpret_cast<iconv_t>(-1)) iconv_close(glibc);
+  return page;
+}
+
+const OemPage* oemPage(int codePage) {
+  if (std::find(std::begin(kOemPages), std::end(kOemPages), codePage) == std::end(kOemPages)) return nullptr;
+  static std::mutex guard;
+  static std::map<int, OemPage> pages;
+  const std::lock_guard<std::mutex> lock(guard);
+  auto found = pages.find(codePage);
+  if (found == pages.end()) found = pages.emplace(codePage, buildOemPage(codePage)).first;
+  return &found->second;
 }
 
 // The outcome of one conversion: a std::malloc'ed block or none.
@@ -176,6 +244,17 @@ Conversion unknownOrEmpty(int length) {
 }
 
 Conversion toUtf16(int codePage, const char* source, int length) {
+  if (const OemPage* oem = oemPage(codePage); oem != nullptr && length > 0 && source != nullptr) {
+    Conversion out;
+    char* block = allocate(static_cast<std::size_t>(length) * 2, out);
+    if (block == nullptr) return out;
+    auto* units = reinterpret_cast<char16_t*>(block);
+    for (int i = 0; i < length; ++i) units[i] = oem->units[static_cast<unsigned char>(source[i])];
+    out.block = block;
+    out.units = length;
+    out.bytes = length * 2;
+    return out;
+  }
   const bool utf8 = codePage == TextBuffer::kUtf8CodePage;
   UConverter* converter = utf8 ? nullptr : converterFor(codePage);
   if (length <= 0 || source == nullptr || (!utf8 && converter == nullptr)) {
@@ -196,6 +275,22 @@ Conversion toUtf16(int codePage, const char* source, int length) {
 }
 
 Conversion fromUtf16(int codePage, const UChar* source, int units) {
+  if (const OemPage* oem = oemPage(codePage); oem != nullptr && units > 0 && source != nullptr) {
+    Conversion out;
+    char* block = allocate(static_cast<std::size_t>(units), out);
+    if (block == nullptr) return out;
+    int bytes = 0;
+    for (int i = 0; i < units; ++i) {
+      const char16_t unit = source[i];
+      // A pair of surrogates is one character, and one "?".
+      if (U16_IS_LEAD(unit) && i + 1 < units && U16_IS_TRAIL(source[i + 1])) ++i;
+      const auto found = oem->bytes.find(unit);
+      block[bytes++] = found != oem->bytes.end() && !U16_IS_SURROGATE(unit) ? found->second : '?';
+    }
+    out.block = exactBlock(block, static_cast<std::size_t>(bytes));
+    out.bytes = out.units = bytes;
+    return out;
+  }
   const bool utf8 = codePage == TextBuffer::kUtf8CodePage;
   UConverter* converter = utf8 ? nullptr : converterFor(codePage);
   if (units <= 0 || source == nullptr || (!utf8 && converter == nullptr)) {
@@ -542,40 +637,71 @@ void TextBuffer::DecodeEscapes(int codePage, int encoding) {
   DecodeEscapePrefix("\\u", 4, codePage, encoding);
 }
 
-// Each search starts again from the beginning as far as a decoded escape can
-// form a new one with the bytes before it; the value shrinks with every
-// escape, so the work ends.
+// One pass over the value. A decoded escape can form a new one with the
+// bytes just before it ("\\x5cx41" is "A"), so the few bytes that could start
+// such an escape, and the decoded bytes, are scanned again before the rest.
 void TextBuffer::DecodeEscapePrefix(std::string_view prefix, int digits, int codePage,
                                     int encoding) {
   if (prefix.empty()) return;
   const int target = encoding == -1 ? ENCODING : encoding;
   if (digits == 4 && target == 2) return;
-  const int prefixLength = static_cast<int>(prefix.size());
-  int from = 1;
-  for (;;) {
-    const int p = InstringFrom(prefix, from);
-    if (p == 0) return;
-    const int last = std::min(p + prefixLength + digits - 1, DATAEND_);
-    const std::int32_t number = StringToLong(GetValueRef(p + prefixLength, last), 16);
+  const std::string input(VALUE.address != nullptr ? VALUE.address : "", static_cast<std::size_t>(DATAEND_));
+  std::string out;
+  out.reserve(input.size());
+  std::string carry;  // bytes to scan again before input[next]
+  std::size_t next = 0;
+  const auto available = [&] { return carry.size() + (input.size() - next); };
+  const auto at = [&](std::size_t k) { return k < carry.size() ? carry[k] : input[next + k - carry.size()]; };
+  const auto consume = [&](std::size_t k) {
+    if (k <= carry.size()) {
+      carry.erase(0, k);
+    } else {
+      next += k - carry.size();
+      carry.clear();
+    }
+  };
+  const auto prefixHere = [&] {
+    if (available() < prefix.size()) return false;
+    for (std::size_t k = 0; k < prefix.size(); ++k)
+      if (at(k) != prefix[k]) return false;
+    return true;
+  };
+  bool changed = false;
+  while (available() > 0) {
+    if (!prefixHere()) {
+      out += at(0);
+      consume(1);
+      continue;
+    }
+    changed = true;
+    const std::size_t count = std::min<std::size_t>(digits, available() - prefix.size());
+    std::string hex;
+    for (std::size_t k = 0; k < count; ++k) hex += at(prefix.size() + k);
+    consume(prefix.size() + count);
+    const std::int32_t number = StringToLong(hex, 16);
     std::string replacement;
     if (digits == 2) {
       replacement.assign(1, static_cast<char>(number & 0xFF));
     } else {
-      const char unit[2] = {static_cast<char>(number & 0xFF),
-                            static_cast<char>((number >> 8) & 0xFF)};
+      const char unit[2] = {static_cast<char>(number & 0xFF), static_cast<char>((number >> 8) & 0xFF)};
       if (target == 1) {
         int length = 0;
         replacement = CodeUnitToUtf8({unit, 2}, length);
       } else {
-        int count = 0;
-        const BufferRef narrow = Utf16ToAnsi(2, unit, codePage, 1, count);
+        int converted = 0;
+        const BufferRef narrow = Utf16ToAnsi(2, unit, codePage, 1, converted);
         if (narrow.address != nullptr) replacement.assign(narrow.address, narrow.size);
         std::free(narrow.address);
       }
     }
-    ReplaceSlice(p, last, replacement);
-    from = std::max(1, p - prefixLength + 1);
+    const std::size_t back = std::min(out.size(), prefix.size() - 1);
+    carry = out.substr(out.size() - back) + replacement + carry;
+    out.resize(out.size() - back);
   }
+  if (!changed) return;
+  const auto base64 = BASE64;
+  SetValue(out);
+  BASE64 = base64;
 }
 
 }  // namespace textlib

@@ -30,7 +30,7 @@ enum class LayoutOrder { MonthFirst, DayFirst, YearFirst };
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Letters of the runtime's code page, accented ones included, so month words
-// such as "mar\xE7o" stay whole.
+// such as "março" stay whole.
 bool isLetter(char c) { return u_isalpha(rt::cp1252ToCodePoint(static_cast<unsigned char>(c))); }
 
 bool isDateSeparator(char c) {

@@ -1,11 +1,12 @@
-// The month and weekday words of the date reader. Words outside ASCII are
-// CP1252 bytes: "\xE7" is c with cedilla, "\xE4" is a with diaeresis.
+// The month and weekday words of the date reader, held as CP1252 bytes
+// ("março"_cp, "märz"_cp) so they compare with the text being read.
 #include "textlib/value_parser_words.h"
 
 #include <string>
 #include <string_view>
 
 #include "platform/base/text_order.h"
+#include "platform/base/cp_literal.h"
 
 namespace textlib {
 
@@ -28,7 +29,7 @@ constexpr NumberedWord kEnglishMonths[] = {
 constexpr NumberedWord kOtherMonths[] = {
     {"janeiro", 1},   {"enero", 1},      {"ene", 1},        {"januar", 1},    {"januari", 1},
     {"januarie", 1},  {"fevereiro", 2},  {"febrero", 2},    {"februar", 2},   {"februari", 2},
-    {"februarie", 2}, {"mar\xE7o", 3},   {"marzo", 3},      {"mars", 3},      {"m\xE4rz", 3},
+    {"februarie", 2}, {"março"_cp, 3},   {"marzo", 3},      {"mars", 3},      {"märz"_cp, 3},
     {"marts", 3},     {"maart", 3},      {"abril", 4},      {"abr", 4},       {"mayo", 5},
     {"maio", 5},      {"maj", 5},        {"kann", 5},       {"mei", 5},       {"junio", 6},
     {"junho", 6},     {"junie", 6},      {"juni", 6},       {"julio", 7},     {"julho", 7},

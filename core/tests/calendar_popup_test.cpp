@@ -12,6 +12,7 @@
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -127,7 +128,7 @@ TEST(CalendarPopup, MonthYearAndHoyRedrawTheGridClosingAnswers0) {
   year->setValue(1800);
   rt::testing::waitIdle();
   ASSERT_EQ(messages.asked().size(), 1u);
-  EXPECT_EQ(messages.asked()[0].text, "El a\xF1o debe ser entre 1801 y 2099");
+  EXPECT_EQ(messages.asked()[0].text, "El año debe ser entre 1801 y 2099"_cp);
   EXPECT_EQ(messages.asked()[0].caption, "Mesage de Error");
   EXPECT_EQ(messages.asked()[0].icon, rt::MessageIcon::Warning);
   EXPECT_EQ(w.window()->focusWidget(), year);

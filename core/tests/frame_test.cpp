@@ -24,6 +24,7 @@
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -38,7 +39,7 @@ TEST(FrameRules, TheListingModeCyclesThroughItsFourModesWithTheirTexts) {
   } cases[] = {{"A", "N", "Normal"},
                {"N", "M", "eMail"},
                {"M", "P", "Acrobat PDF"},
-               {"P", "A", "Autom\xE1tico"},
+               {"P", "A", "Automático"_cp},
                {"A  ", "N", "Normal"}};
   for (const auto& c : cases) {
     const auto next = nextListingMode(c.before);
@@ -53,16 +54,18 @@ TEST(FrameRules, TheListingModeCyclesThroughItsFourModesWithTheirTexts) {
 TEST(FrameRules, TheTitleCarriesTheVersionTheUserAndTheLevel) {
   const std::string version = versionText(kBuildText);
   EXPECT_EQ(version.size(), 40u);
-  EXPECT_EQ(version.rfind("Versi\xF3n 9.0 (2025.09.29.4)", 0), 0u);
+  EXPECT_EQ(version.rfind("Versión 9.0 (2025.09.29.4)"_cp, 0), 0u);
   EXPECT_EQ(titleText(version), "Varneta - " + version) << "all 40 characters";
 
   GLO::TituloSistema = titleText(version);
   GLO::Nombre_Usuario_Logueado = "";
   GLO::Nivel_Usuario_Logueado = 9;
-  EXPECT_EQ(frameTitle(), "Varneta - Versi\xF3n 9.0 (2025.09.29.4) - USUARIO:  <9>");
+  EXPECT_EQ(frameTitle(), "Varneta - Versión 9.0 (2025.09.29.4) - USUARIO:  <9>"_cp);
   GLO::Nombre_Usuario_Logueado = "Ana      ";
   GLO::Nivel_Usuario_Logueado = 5;
-  EXPECT_EQ(frameTitle(), "Varneta - Versi\xF3n 9.0 (2025.09.29.4) - USUARIO: Ana <5>");
+  EXPECT_EQ(frameTitle(), "Varneta - Versión 9.0 (2025.09.29.4) - USUARIO: Ana <5>"_cp);
+  GLO::Nombre_Usuario_Logueado.clear();
+  GLO::Nivel_Usuario_Logueado = 9;
 }
 
 TEST(FrameRules, TheBackupReminderShowsWhenOnAndTheLastBackupIsTwoDaysOld) {
@@ -101,6 +104,7 @@ TEST(FrameRules, TheReminderTellsTheUserAndRunsTheBackupWindowWhenDue) {
     }
   }
   rt::unregisterProcedure("Respaldo");
+  std::filesystem::remove(rt::resolvePath(ini));  // later frames of this process start without a reminder
 }
 
 TEST(FrameRules, TheResetEmptiesThePositionsOfEveryProcedureAndKeepsTheRest) {
@@ -142,6 +146,10 @@ class RunningFrame : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(openPracticeDatabase(rt::workingFolder()), 0);
+    // Nobody logged in yet, whatever an earlier test of the process left.
+    GLO::Cod_Usuario_Logueado = 0;
+    GLO::Nombre_Usuario_Logueado.clear();
+    GLO::Nivel_Usuario_Logueado = 0;
     // Not a first run: the settings file is there.
     ASSERT_TRUE(rt::putIni("Usuario", "Usuario", "Consultorio", inProgramFolder("Dezedu.ini")));
     ASSERT_TRUE(rt::putIni("Login", "Login", loginSwitch(), inProgramFolder("Dezedu.ini")));
@@ -230,7 +238,7 @@ TEST_F(RunningFrame, TheListingModeButtonCyclesAndTheTitleShowsTheUser) {
   auto* mode = frame_->control<QToolButton>("?TIPOLISTADO");
   ASSERT_NE(mode, nullptr);
   EXPECT_EQ(mode->text(), "Automatico") << "the text set at start";
-  const char* texts[] = {"Normal", "eMail", "Acrobat PDF", "Autom\xE1tico"};
+  const char* texts[] = {"Normal", "eMail", "Acrobat PDF", "Automático"_cp};
   for (const char* text : texts) {
     ASSERT_TRUE(rt::testing::click(*frame_, "?TIPOLISTADO"));
     ASSERT_TRUE(waitUntil([&] { return mode->text() == rt::toQString(text); }, text));
@@ -256,7 +264,7 @@ class RunningFrameWithLogin : public RunningFrame {
 
 TEST_F(RunningFrameWithLogin, TheLoginRunsOnOpeningAndTheReloginButtonShows) {
   // Without users the login window lets everyone in at once.
-  const QString expected = rt::toQString(" - USUARIO: Sin Restricci\xF3n");
+  const QString expected = rt::toQString(" - USUARIO: Sin Restricción"_cp);
   ASSERT_TRUE(waitUntil([&] { return frame_->window()->windowTitle().endsWith(expected); },
                         "the title after the login"));
   EXPECT_TRUE(frame_->window()->windowTitle().contains(" - USUARIO:  <0>"))

@@ -16,6 +16,7 @@
 #include "platform/base/paths.h"
 #include "platform/base/registry_store.h"
 #include "platform/data/database.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -77,13 +78,13 @@ TEST_F(GlobalSettings, AFirstRunWritesTheDefaultsSeedsTypeOneAndGivesItToUntyped
   const auto entries = [&](const char* section) {
     return rt::getIniSection(section, GLO::ArchivoIni);
   };
-  EXPECT_EQ(entries("Usuario").at(0).second, "Su Raz\xF3n Social");
+  EXPECT_EQ(entries("Usuario").at(0).second, "Su Razón Social"_cp);
   EXPECT_EQ(entries("Login").at(0).second, "0");
   EXPECT_EQ(entries("Adjuntos").at(0).second, inProgramFolder("Adjuntos"));
   ASSERT_EQ(entries("Pantalla").size(), 3u);
   EXPECT_EQ(entries("Pantalla")[1], (std::pair<std::string, std::string>{"Centrado", "0"}));
 
-  EXPECT_EQ(GLO::UsuarioSistema.substr(0, 15), "Su Raz\xF3n Social");
+  EXPECT_EQ(GLO::UsuarioSistema.substr(0, 15), "Su Razón Social"_cp);
   EXPECT_EQ(GLO::LoginRequerido, 0);
   EXPECT_EQ(GLO::Cod_Usuario_Logueado, 0);
   EXPECT_EQ(GLO::Nivel_Usuario_Logueado, 9) << "no login: every right";

@@ -20,6 +20,7 @@
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -101,7 +102,7 @@ const std::vector<User> kUsers = {
 TEST_F(LoginTest, NoUsersMeansNoRestriction) {
   login({}, {});
   EXPECT_FALSE(halted_);
-  EXPECT_EQ(GLO::Nombre_Usuario_Logueado, "Sin Restricci\xF3n");
+  EXPECT_EQ(GLO::Nombre_Usuario_Logueado, "Sin Restricción"_cp);
   EXPECT_EQ(GLO::Nivel_Usuario_Logueado, 9);
   EXPECT_EQ(GLO::Cod_Usuario_Logueado, 0);
 }
@@ -136,11 +137,57 @@ TEST_F(LoginTest, LastLoginIsOfferedWithTheFocusInThePassword) {
            EXPECT_EQ(w.control<QLabel>("?GLO:NOMBRE_USUARIO_LOGUEADO")->text(), "Beto");
            EXPECT_EQ(w.control<QLineEdit>("?LOC:LOGIN")->text(), "beto");
            EXPECT_EQ(w.window()->focusWidget(), w.control("?LOC:PASSWORD"));
+           // A compact window, not the toolkit's default size.
+           EXPECT_LT(w.window()->width(), 500);
+           EXPECT_LT(w.window()->height(), 350);
          },
          type("?LOC:PASSWORD", "b"), press("?BUTTON2")});  // Cancelar after a correct password
   EXPECT_FALSE(halted_);
   EXPECT_EQ(GLO::Cod_Usuario_Logueado, 3);
   EXPECT_EQ(rt::getIni("Sistema", "Usuario", "", "win.ini"), "beto");  // not written again
+}
+
+// A users table that cannot be read is never taken for an empty one: nobody
+// gets in without restriction, and leaving the window ends the program.
+TEST_F(LoginTest, AnUnreadableUsersTableLetsNobodyIn) {
+  ASSERT_TRUE(runOnThread([&] {
+    TableManagersInit();
+    relate(Usuarios::def()).open();
+    access(Usuarios::def()).primeRecord();
+    USU().Nombre_Usuario = "Ana";
+    USU().Login_Usuario = "ana";
+    USU().Password_Usuario = "x";
+    USU().NivelAcceso = 5;
+    access(Usuarios::def()).insertNumbered(false);
+    access(Usuarios::def()).insert(false);
+    relate(Usuarios::def()).close();
+    TableManagersKill();
+  }));
+  rt::closeDatabase();
+  // Zero the users table's root page, as a damaged disk would.
+  const std::string file = (folder_ / "Varneta.dat").string();
+  const std::string command =
+      "/usr/bin/python3 -c \"import sqlite3,sys\n"
+      "c=sqlite3.connect(sys.argv[1]); size=c.execute('pragma page_size').fetchone()[0]\n"
+      "root=c.execute(\\\"select rootpage from sqlite_master where type='table' and name='Usuario'\\\").fetchone()[0]; c.close()\n"
+      "f=open(sys.argv[1],'r+b'); f.seek((root-1)*size); f.write(bytes(size)); f.close()\" " + file;
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  ASSERT_EQ(openPracticeDatabase(folder_), 0);
+  ScriptedMessages messages;
+  bool opened = false;
+  ASSERT_TRUE(runOnThread([&] {
+    TableManagersInit();
+    testing::Probed<LoginWindow> window;
+    window.probe([&](LoginWindow& w) {
+      opened = true;
+      w.post(rt::event::Accepted, w.control("?BUTTON2"));  // Cancelar
+    });
+    window.Run();
+    TableManagersKill();
+  }));
+  EXPECT_NE(GLO::Nivel_Usuario_Logueado, 9);
+  EXPECT_NE(GLO::Nombre_Usuario_Logueado, "Sin Restricción"_cp);
+  EXPECT_TRUE(halted_) << "the window " << (opened ? "was left" : "could not open") << ": the program ends";
 }
 
 TEST_F(LoginTest, CancelarWithoutACorrectPasswordEndsTheProgram) {

@@ -190,6 +190,7 @@ TEST(MainServices, ShellOpenAndMakeDirectory) {
   rt::setShellOpener(previous);
   EXPECT_EQ(opened, std::vector<std::string>{"mailto:consultorio@example.com"});
 
+  fs::remove_all(rt::workingFolder() / "PDF");  // a frame of an earlier test made it
   EXPECT_EQ(core::MakeDirectory("PDF"), 0);
   EXPECT_TRUE(fs::is_directory(rt::workingFolder() / "PDF"));
   EXPECT_NE(core::MakeDirectory(".\\pdf"), 0);          // exists already, whatever the case

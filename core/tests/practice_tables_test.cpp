@@ -21,6 +21,7 @@
 #include "platform/data/database.h"
 #include "platform/data/structure_versions.h"
 #include "platform/data/table_status.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -62,7 +63,7 @@ TEST_F(PracticeTablesTest, AppointmentKeysSkipEmptyCodesAndRefuseARepeatedConsul
   const rt::KeyDef& key = Turnos::def().keys[rt::duplicateKeyIndex()];
   EXPECT_EQ(key.description, "Cod.Consulta");
   EXPECT_EQ(rt::errorCode(), rt::error::DuplicateKey);
-  EXPECT_EQ(rt::errorText(), "Crea \xEDndice duplicado");
+  EXPECT_EQ(rt::errorText(), "Crea índice duplicado"_cp);
 
   auto count = [](int key) {
     rt::Table& t = Turnos::table();
@@ -138,17 +139,17 @@ TEST_F(PracticeTablesTest, AccessLogListsNewestFirstAndLivesInTheEncryptedFile) 
 TEST_F(PracticeTablesTest, SecondCursorWritesTheRecordTheTableSees) {
   Medicos::table().clear();
   MDC().Cod_Medico = 4;
-  MDC().Nombre = "Dra. P\xE9rez";
+  MDC().Nombre = "Dra. Pérez"_cp;
   ASSERT_EQ(Medicos::table().add(), 0);
   C_MDC().Cod_Medico = 4;
   ASSERT_EQ(Copia_Medicos::table().fetch(Copia_Medicos::MDC01), 0);
-  EXPECT_EQ(C_MDC().Nombre.clipped(), "Dra. P\xE9rez");
-  C_MDC().Nombre = "Dra. P\xE9rez G\xF3mez";
+  EXPECT_EQ(C_MDC().Nombre.clipped(), "Dra. Pérez"_cp);
+  C_MDC().Nombre = "Dra. Pérez Gómez"_cp;
   ASSERT_EQ(Copia_Medicos::table().put(), 0);
   // The main buffer still holds what it read; its write is now refused.
   MDC().Inactivo = 1;
   EXPECT_EQ(Medicos::table().put(), rt::error::RecordChanged);
-  EXPECT_EQ(MDC().Nombre.clipped(), "Dra. P\xE9rez G\xF3mez");
+  EXPECT_EQ(MDC().Nombre.clipped(), "Dra. Pérez Gómez"_cp);
   EXPECT_EQ(MDC().Inactivo, 0);
 }
 
@@ -182,12 +183,10 @@ TEST_F(PracticeTablesTest, NotesAreUniqueByDescriptionWhateverItsCaseButNotWhenB
     TEX().CodigoInterno = code;
     return Notas::table().add();
   };
-  EXPECT_EQ(addNote("Receta m\xE9"
-                    "dica",
+  EXPECT_EQ(addNote("Receta médica"_cp,
                     1),
             0);
-  EXPECT_EQ(addNote("RECETA M\xC9"
-                    "DICA",
+  EXPECT_EQ(addNote("RECETA MÉDICA"_cp,
                     1),
             rt::error::DuplicateKey);
   EXPECT_EQ(Notas::def().keys[rt::duplicateKeyIndex()].description, "Descripcion");
@@ -200,16 +199,16 @@ TEST_F(PracticeTablesTest, NotesAreUniqueByDescriptionWhateverItsCaseButNotWhenB
 TEST_F(PracticeTablesTest, ActivityLogAppendsUtf8Lines) {
   const std::filesystem::path path = folder_ / "actividad.log";
   ASSERT_EQ(LogFileTL::open(path.string()), 0);
-  LOGTL().Linea = "Ingres\xF3 Mu\xF1oz";
+  LOGTL().Linea = "Ingresó Muñoz"_cp;
   ASSERT_EQ(LogFileTL::add(), 0);
-  LOGTL().Linea = "Sali\xF3";
+  LOGTL().Linea = "Salió"_cp;
   ASSERT_EQ(LogFileTL::add(), 0);
   std::ifstream in(path, std::ios::binary);
   const std::string text{std::istreambuf_iterator<char>(in), {}};
   EXPECT_EQ(text, "Ingres\xC3\xB3 Mu\xC3\xB1oz\nSali\xC3\xB3\n");
   LogFileTL::setToStart();
   ASSERT_EQ(LogFileTL::next(), 0);
-  EXPECT_EQ(LOGTL().Linea.clipped(), "Ingres\xF3 Mu\xF1oz");
+  EXPECT_EQ(LOGTL().Linea.clipped(), "Ingresó Muñoz"_cp);
   ASSERT_EQ(LogFileTL::next(), 0);
   EXPECT_EQ(LogFileTL::next(), rt::error::RecordNotAvailable);
   LogFileTL::close();

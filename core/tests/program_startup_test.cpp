@@ -97,6 +97,7 @@ class Startup : public ::testing::Test {
     registerFrame();
     rt::endAllThreads();
     rt::testing::waitIdle();
+    removeThreadRoutines();
   }
   std::filesystem::path runtime_;
   rt::testing::Watchdog watchdog_{std::chrono::seconds(60)};

@@ -14,13 +14,15 @@
 #include "core/globals.h"
 #include "platform/base/ini_file.h"
 #include "platform/ui/file_chooser.h"
+#include "platform/ui/control_colors.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
 
-constexpr const char* kTitle = "Ventana de Configuraci\xF3n - Parametros del Sistema";
+constexpr const char* kTitle = "Ventana de Configuración - Parametros del Sistema"_cp;
 
 class SettingsWindow : public ::testing::Test {
  protected:
@@ -62,6 +64,29 @@ TEST_F(SettingsWindow, OkWritesEverySettingAndCreatesTheBackupFile) {
   EXPECT_EQ(rt::getIni("Atencion", "RespetaTurnos", "", ini), "1");
   EXPECT_EQ(rt::getIni("Email", "Listados", "", ini), "listas@consultorio.test");
   EXPECT_EQ(rt::getIni("Respaldo", "Habilitado", "", backupIniFile()), "1");
+}
+
+// The window opens with the focus in its first entry, so typing goes
+// somewhere; a visited field gets its own colour back when the focus moves on.
+TEST_F(SettingsWindow, OpensOnItsFirstEntryAndUnmarksTheFieldsItLeaves) {
+  rt::testing::WindowScript script;
+  script.on(kTitle, [](rt::WindowDriver& w) {
+    auto* first = w.control<QLineEdit>("?GLO:UsuarioSistema");
+    auto* second = w.control<QLineEdit>("?GLO:DirectorioAdjuntos");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(w.window()->focusWidget(), first);
+    const QColor lightBlue = rt::fromBgr(0xFEEDC9);
+    second->setFocus();
+    rt::testing::waitIdle();
+    EXPECT_EQ(second->palette().color(QPalette::Base), lightBlue);
+    EXPECT_NE(first->palette().color(QPalette::Base), lightBlue) << "left: its colour is back";
+    first->setFocus();
+    rt::testing::waitIdle();
+    EXPECT_NE(second->palette().color(QPalette::Base), lightBlue);
+    rt::testing::click(w, "?CANCEL");
+  });
+  ASSERT_TRUE(rt::testing::runOnThread([] { VentanaParametrosSistema(); }));
+  EXPECT_EQ(script.pending(), 0);
 }
 
 TEST_F(SettingsWindow, CancelWritesNothingButAcceptedChangesStayInMemory) {

@@ -24,6 +24,7 @@
 #include "platform/data/database.h"
 #include "platform/data/record_buffer.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -138,7 +139,7 @@ TEST_F(TableManagersTest, NumberingThatFailsThreeTimesAsksWhetherToTryAgain) {
   EXPECT_EQ(planilla.insertNumbered(), level::Fatal);
   ASSERT_EQ(messages.asked().size(), 2u);  // three attempts, yes, three more, no
   for (const rt::MessageRequest& asked : messages.asked()) {
-    EXPECT_EQ(asked.caption, "Error AutoNumeraci\xF3n");
+    EXPECT_EQ(asked.caption, "Error AutoNumeración"_cp);
     EXPECT_NE(asked.text.find("CodPersona - Vigencia"), std::string::npos) << asked.text;
   }
   EXPECT_FALSE(planilla.numberedPending());
@@ -483,8 +484,8 @@ TEST_F(TableManagersTest, AWriteOverARecordAnotherThreadChangedIsRefusedAndTheSt
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_EQ(messages.asked()[0].caption, "Registro no Actualizado");
   EXPECT_EQ(messages.asked()[0].text,
-            "Este registro fue modificado por otra estaci\xF3n. Los cambios ser\xE1n mostrados "
-            "ahora. Use el bot\xF3n Ditto or Ctrl+' para restaurar sus cambios.");
+            "Este registro fue modificado por otra estación. Los cambios serán mostrados "
+            "ahora. Use el botón Ditto or Ctrl+' para restaurar sus cambios."_cp);
   EXPECT_EQ(PAC().Nombre.clipped(), "Otro hilo");
   EXPECT_FALSE(rt::transactionIsOpen());
   // What is shown now can be changed.
@@ -525,7 +526,7 @@ TEST_F(TableManagersTest, AWriteOverARecordAnotherProcessChangedIsRefusedAndNoth
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_EQ(messages.asked()[0].caption, "Registro no fue Actualizado");
   EXPECT_EQ(messages.asked()[0].text,
-            "El registro puede haber sido fue modificado por otra estaci\xF3n.");
+            "El registro puede haber sido fue modificado por otra estación."_cp);
   // The stored record is shown again: the other process's change, not ours.
   EXPECT_EQ(PAC().Direccion.clipped(), "Otra");
   EXPECT_EQ(PAC().Nombre.clipped(), "Original");
@@ -663,10 +664,10 @@ TEST_F(TableManagersTest, AChangeWaitsOnATimerWhileAnotherWorkstationHoldsTheLoc
   EXPECT_EQ(held.waits.size(), 20u);
   EXPECT_FALSE(held.openWhileWaiting);
   ASSERT_EQ(held.shown.size(), 1u);
-  EXPECT_EQ(held.shown[0].first.caption, "Transacci\xF3n Cancelada");
+  EXPECT_EQ(held.shown[0].first.caption, "Transacción Cancelada"_cp);
   EXPECT_TRUE(held.shown[0].first.text.starts_with("Error: ("));
   EXPECT_TRUE(held.shown[0].first.text.ends_with(
-      ") al intentar enmarcar una transacci\xF3n sobre tabla Pacientes."));
+      ") al intentar enmarcar una transacción sobre tabla Pacientes."_cp));
   EXPECT_FALSE(held.shown[0].second);  // never while a transaction is open
 }
 
@@ -766,22 +767,21 @@ TEST(TableMessages, TextsReadAsTheSystemShowsThem) {
        "Archivo (Turnos) no pudo ser abierto.  Error: Archivo bloqueado (32)."},
       {TableMessage::DuplicateKey, "Error Clave Duplicada",
        "Agregar este registro crea una clave duplicada para la clave: Codigo"},
-      {TableMessage::NumberingFailed, "Error AutoNumeraci\xF3n",
+      {TableMessage::NumberingFailed, "Error AutoNumeración"_cp,
        "Los intentos para numerar automaticamente han fallado. Error: Archivo bloqueado (32). "
-       "\xBF Intentar nuevamente?"},
+       "¿ Intentar nuevamente?"_cp},
       {TableMessage::AddFailed, "Error en Agregar",
-       "Un error fue experimentado durante la creaci\xF3n del registro. Error: Archivo bloqueado "
-       "(32)."},
+       "Un error fue experimentado durante la creación del registro. Error: Archivo bloqueado "
+       "(32)."_cp},
       {TableMessage::UpdateFailed, "Registro no fue Actualizado",
        "Un error (Archivo bloqueado (32)) fue experimentado al realizar cambioses to the Turnos "
        "file."},
       {TableMessage::ConfirmDelete, "Confirmar Borrado",
-       "\xBF Est\xE1 seguro que desea eliminar el registro seleccionado?"},
+       "¿ Está seguro que desea eliminar el registro seleccionado?"_cp},
       {TableMessage::DeleteFailed, "Registro no fue Borrado",
        "Un error (Archivo bloqueado (32)) fue experimentado al borrar del Archivo Turnos ."},
       {TableMessage::DeleteRetry, "Error en Borrar Registro",
-       "Un error fue experimentado al borrar el registro. \xBF"
-       "Desea intentar borrar nuevamente?"},
+       "Un error fue experimentado al borrar el registro. ¿Desea intentar borrar nuevamente?"_cp},
       {TableMessage::RecordNotRead, "Registro NO leido",
        "Un registro bloqueado por otra terminal fue encontrado al leer de tabla Turnos ."},
   };

@@ -19,6 +19,7 @@
 #include "core/users_windows.h"
 #include "platform/data/database.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -50,13 +51,12 @@ TEST(UsersScreens, ListFormAndSearch) {
   ASSERT_TRUE(runOnThread([] {
     TableManagersInit();
     relate(Usuarios::def()).open();
-    const char* names[][2] = {{"Ana P\xE9rez", "ana"},
-                              {"Beto Su\xE1rez", "beto"},
-                              {"Carla Nu\xF1"
-                               "ez",
+    const char* names[][2] = {{"Ana Pérez"_cp, "ana"},
+                              {"Beto Suárez"_cp, "beto"},
+                              {"Carla Nuñez"_cp,
                                "carla"},
-                              {"Dr. Mart\xEDn G\xF3mez", "mgomez"},
-                              {"Recepci\xF3n", "recep"}};
+                              {"Dr. Martín Gómez"_cp, "mgomez"},
+                              {"Recepción"_cp, "recep"}};
     for (auto& n : names) {
       access(Usuarios::def()).primeRecord();
       USU().Nombre_Usuario = n[0];
@@ -85,7 +85,7 @@ TEST(UsersScreens, ListFormAndSearch) {
           click(w, "?CANCEL");
         });
     ExaminarUsuarios();
-    std::string title = "Nombre", value = "mart\xEDn";
+    std::string title = "Nombre", value = "martín"_cp;
     std::uint8_t next = 0;
     vsFind("Nombre|@s60|USU:Nombre_Usuario|Login|@s20|USU:Login_Usuario|", title, value, next);
     relate(Usuarios::def()).close();

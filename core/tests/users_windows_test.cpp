@@ -1,6 +1,12 @@
 // The record form and the list window on the users form and list: requests,
 // activity lines, the save question, protection, lookups, the level rules,
 // the locator and paging, and the login window.
+#include "core/font_scaler.h"
+#include "core/navigation_toolbar.h"
+#include "core/program_startup.h"
+#include "core/settings_store.h"
+#include "core/window_font_start.h"
+#include "platform/ui/window_placement.h"
 #include "core/users_windows.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTableView>
@@ -29,6 +37,7 @@
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -263,6 +272,35 @@ TEST_F(UsersWindows, LevelRulesOfTheFormAndTheList) {
   });
 }
 
+// A list opened by the administrator, then a re-login as a level-5 user:
+// the next action meets the new level, so the administrator cannot be deleted.
+TEST_F(UsersWindows, AReLoginAtALowerLevelTakesTheListsRightsAway) {
+  onThread([&] {
+    const int admin = addUser("Admin", "admin", "x", 9);
+    addUser("Recepcion", "recep", "y", 5);
+    GLO::Nivel_Usuario_Logueado = 9;
+    GLO::Cod_Usuario_Logueado = static_cast<std::uint16_t>(admin);
+    rt::testing::ScriptedMessages messages({1});  // would confirm a delete
+    Probed<UsersList> list;
+    WindowScript script;
+    script.on(kListTitle, [&](rt::WindowDriver&) {
+      list.probe([&](UsersList& l) {
+        EXPECT_TRUE(l.control("?DELETE:6")->isVisible());
+        GLO::Nivel_Usuario_Logueado = 5;  // what a re-login on the frame does
+        GLO::Cod_Usuario_Logueado = 2;
+        l.post(rt::event::Accepted, l.control("?DELETE:6"));
+      });
+      list.probe([&](UsersList& l) {
+        EXPECT_FALSE(l.control("?DELETE:6")->isVisible());
+        EXPECT_FALSE(l.control("?INSERT:6")->isVisible());
+        click(l, "?CLOSE");
+      });
+    });
+    list.Run();
+    EXPECT_EQ(Usuarios::table().records(), 2);
+  });
+}
+
 TEST_F(UsersWindows, LookupAnswersTheChosenRowInTheCallersBuffer) {
   onThread([&] {
     addUser("Carla", "carla", "x", 5);
@@ -317,7 +355,7 @@ TEST_F(UsersWindows, LocatorAndPagingOverManyRows) {
       std::snprintf(name, sizeof name, "user%03d", i);
       addUser(name, name, "x", 5);
     }
-    addUser("\xC1ngel", "angel", "x", 5);  // sorts with the A's, before "B"
+    addUser("Ángel"_cp, "angel", "x", 5);  // sorts with the A's, before "B"
     addUser("Bruno", "bruno", "x", 5);
     Probed<UsersList> list;
     WindowScript script;
@@ -447,6 +485,84 @@ TEST_F(UsersWindows, ApplySavesAndKeepsTheFormOpen) {
       click(f, "?CANCEL");
     });
     EXPECT_EQ(form.Run(), rt::kCompleted);  // saved, though left with Cancelar
+  });
+}
+
+// At font size 14 the users form is taller than a 1366x768 screen: it stays
+// on the screen and its client area scrolls, so OK can still be reached.
+TEST_F(UsersWindows, AtALargeFontTheFormStaysOnTheScreenWithOkReachable) {
+  std::filesystem::remove(rt::resolvePath(kProgramIni));
+  setWindowFontStartValues();
+  settingsStore().Init(kProgramIni);
+  settingsStore().update("AnyFont", "FontSize", "14");
+  onThread([&] {
+    readUser(addUser("Ana", "ana", "x", 5));
+    WindowScript script;
+    script.on(kFormTitle, [&](rt::WindowDriver& w) {
+      const QRect area = rt::availableArea(w.window());
+      EXPECT_TRUE(area.contains(w.window()->frameGeometry())) << "window within the screen";
+      QPushButton* ok = w.control<QPushButton>("?OK");
+      ASSERT_NE(ok, nullptr);
+      EXPECT_EQ(w.window()->font().pointSize(), 14);
+      if (auto* scroll = w.window()->findChild<QScrollArea*>()) scroll->ensureWidgetVisible(ok);
+      const QRect shown(ok->mapTo(w.window(), QPoint(0, 0)), ok->size());
+      EXPECT_TRUE(w.window()->rect().contains(shown)) << "OK inside the window";
+      EXPECT_TRUE(ok->isVisible() && ok->isEnabled());
+      click(w, "?CANCEL");
+    });
+    runForm(request::Change);
+  });
+  settingsStore().Kill();
+  std::filesystem::remove(rt::resolvePath(kProgramIni));
+  setWindowFontStartValues();
+}
+
+// The frame relays its navigation toolbar to the active window's thread as
+// accepted events naming the button; the list moves as the buttons say.
+TEST_F(UsersWindows, NavigationToolbarMovesThroughTheList) {
+  onThread([&] {
+    for (int i = 0; i < 250; ++i) {
+      char name[16];
+      std::snprintf(name, sizeof name, "user%03d", i);
+      addUser(name, name, "x", 5);
+    }
+    addUser("Bruno", "bruno", "x", 5);
+    Probed<UsersList> list;
+    auto press = [](int button) { rt::post(rt::event::Accepted, rt::currentThreadNumber(), button); };
+    auto selected = [](UsersList& l) {
+      const ListRow* row = l.browser().selectedRow();
+      return row ? row->cells[0] : QString();
+    };
+    WindowScript script;
+    script.on(kListTitle, [&](rt::WindowDriver&) {
+      list.probe([&](UsersList&) { press(navigation::Last); });
+      list.probe([&](UsersList& l) {
+        EXPECT_EQ(selected(l), "user249");
+        press(navigation::Previous);
+      });
+      list.probe([&](UsersList& l) {
+        EXPECT_EQ(selected(l), "user248");
+        press(navigation::First);
+      });
+      list.probe([&](UsersList& l) {
+        EXPECT_EQ(selected(l), "Bruno");
+        press(navigation::Next);
+      });
+      list.probe([&](UsersList& l) {
+        EXPECT_EQ(selected(l), "user000");
+        press(navigation::NextPage);
+      });
+      list.probe([&](UsersList& l) {
+        const QString afterPage = selected(l);
+        EXPECT_GT(afterPage, QString("user001")) << afterPage.toStdString();
+        press(navigation::PreviousPage);
+      });
+      list.probe([&](UsersList& l) {
+        EXPECT_EQ(selected(l), "user000");
+        click(l, "?CLOSE");
+      });
+    });
+    list.Run();
   });
 }
 

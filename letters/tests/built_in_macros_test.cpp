@@ -12,6 +12,7 @@
 #include "core/data_files.h"
 #include "core/table_managers.h"
 #include "platform/data/database.h"
+#include "platform/base/cp_literal.h"
 
 namespace letters {
 namespace {
@@ -68,9 +69,9 @@ TEST_F(BuiltInMacros, AnEmptyTableGetsAllTwelveInOrderAndASecondStartAddsNothing
 TEST(BuiltInMacroTexts, AccentedDescriptionsAreSingleCp1252Letters) {
   // "\xEDa" would read as one (too large) escape: the "a" must stay a letter.
   for (const BuiltInMacro& m : builtInMacros()) {
-    if (m.identifier == "FECHA") EXPECT_EQ(m.description, "Fecha del D\xED" "a");
+    if (m.identifier == "FECHA") EXPECT_EQ(m.description, "Fecha del Día"_cp);
     if (m.identifier == "MEDMATRICULA") {
-      EXPECT_EQ(m.description, "Matr\xED" "cula del Profesional");
+      EXPECT_EQ(m.description, "Matrícula del Profesional"_cp);
     }
   }
 }

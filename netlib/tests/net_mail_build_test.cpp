@@ -9,6 +9,7 @@
 #include "netlib/net_mail_send.h"
 #include "platform/net/records.h"
 #include "platform/net/socket_library.h"
+#include "platform/base/cp_literal.h"
 
 namespace netlib {
 namespace {
@@ -37,8 +38,8 @@ class MailBuild : public ::testing::Test {
 };
 
 TEST_F(MailBuild, TextOnlyMessageWithAccentsIsSentInUtf8) {
-  mail.SUBJECT = "Cita de Jos\xE9";
-  mail.MESSAGETEXTST->SetValue("Se\xF1or P\xE9rez");
+  mail.SUBJECT = "Cita de José"_cp;
+  mail.MESSAGETEXTST->SetValue("Señor Pérez"_cp);
   const std::string m = built();
   EXPECT_NE(m.find("\r\nSubject: =?utf-8?Q?Cita_de_Jos=C3=A9?=\r\n"), std::string::npos) << m;
   EXPECT_NE(m.find("From: \"consulta@varneta.test\" <consulta@varneta.test>\r\n"),
@@ -59,16 +60,16 @@ TEST_F(MailBuild, AddressListsAndIdentifiers) {
   EXPECT_EQ(mail.NormalizeAddressList_("\"Ana, Dra\" <ana@x.es>; b@y.es", 2, 2), "b@y.es");
   EXPECT_EQ(mail.NormalizeAddressList_("Ana <ana@x.es>, b@y.es", 0, 3),
             "\"Ana\" <ana@x.es>,\"b@y.es\" <b@y.es>");
-  EXPECT_EQ(mail.NormalizeAddressList_("Jos\xE9 <j@x.es>", 1, 3),
+  EXPECT_EQ(mail.NormalizeAddressList_("José <j@x.es>"_cp, 1, 3),
             "\"=?utf-8?Q?Jos=C3=A9?=\" <j@x.es>");
   EXPECT_EQ(mail.NormalizeAddressList_("a@x.es|b@y.es", 2, 2), "b@y.es");
   EXPECT_EQ(mail.NormalizeAddressList_("a@x.es|b@y.es", 3, 2), "");
   std::string name;
   std::string address;
-  EXPECT_EQ(mail.GetAddress_("\"P\xE9rez, Ana\" <ana@x.es>; b@y.es", 1, name, address), 1);
-  EXPECT_EQ(name, "P\xE9rez, Ana");
+  EXPECT_EQ(mail.GetAddress_("\"Pérez, Ana\" <ana@x.es>; b@y.es"_cp, 1, name, address), 1);
+  EXPECT_EQ(name, "Pérez, Ana"_cp);
   EXPECT_EQ(address, "ana@x.es");
-  EXPECT_EQ(mail.GetAddress_("\"P\xE9rez, Ana\" <ana@x.es>; b@y.es", 2, name, address), 1);
+  EXPECT_EQ(mail.GetAddress_("\"Pérez, Ana\" <ana@x.es>; b@y.es"_cp, 2, name, address), 1);
   EXPECT_EQ(address, "b@y.es");
   EXPECT_EQ(mail.GetAddress_("a@x.es", 2, name, address), 0);
   EXPECT_EQ(mail.GetAddress_("", 1, name, address), 0);

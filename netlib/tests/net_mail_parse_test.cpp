@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "netlib/net_mail_send.h"
+#include "platform/base/cp_literal.h"
 
 namespace netlib {
 namespace {
@@ -44,7 +45,7 @@ TEST_F(MailParse, MessageBuiltByTheSenderComesBackWithItsFieldsTextsAndAttachmen
   sender.FROM = "consulta@varneta.test";
   sender.TOLIST = "paciente@example.org";
   sender.CCLIST = "otro@example.org";
-  sender.SUBJECT = "Cita de Jos\xE9";
+  sender.SUBJECT = "Cita de José"_cp;
   sender.MESSAGETEXTST->SetValue("Buenos dias,\r\nsu cita es el lunes.");
   sender.MESSAGEHTMLST->SetValue("<p>Buenos dias</p>");
   sender.ATTACHMENTLIST = std::filesystem::absolute("salida").string() + "|informe.bin|nota.txt";
@@ -53,7 +54,7 @@ TEST_F(MailParse, MessageBuiltByTheSenderComesBackWithItsFieldsTextsAndAttachmen
   sender.Kill();
 
   parse(built);
-  EXPECT_EQ(reader.SUBJECT, "Cita de Jos\xE9");
+  EXPECT_EQ(reader.SUBJECT, "Cita de José"_cp);
   EXPECT_NE(reader.FROM.find("<consulta@varneta.test>"), std::string::npos) << reader.FROM;
   EXPECT_NE(reader.TOLIST.find("<paciente@example.org>"), std::string::npos);
   EXPECT_NE(reader.CCLIST.find("<otro@example.org>"), std::string::npos);
@@ -75,7 +76,7 @@ TEST_F(MailParse, HeaderFieldsAndAttributes) {
       "Content-Type: multipart/mixed;\r\n boundary=\"abc\"\r\nTo: a@x.es");
   EXPECT_EQ(reader.HeaderField_(header, "subject", true), "una dos");
   EXPECT_EQ(reader.HeaderField_(header, "SUBJECT", false), "una\r\n\tdos");
-  EXPECT_EQ(reader.HeaderField_(header, "x-filtro", true), "S\xED");
+  EXPECT_EQ(reader.HeaderField_(header, "x-filtro", true), "Sí"_cp);
   EXPECT_EQ(reader.CODEPAGE, 1252);  // taken from the system when unset
   reader.CODEPAGE = 850;  // an OEM page has "\xED" at 0xA1
   EXPECT_EQ(reader.HeaderField_(header, "x-filtro", true), "S\xA1");

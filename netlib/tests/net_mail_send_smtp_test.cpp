@@ -12,6 +12,7 @@
 #include "netlib/tests/mail_sender_harness.h"
 #include "platform/net/testing/raw_socket.h"
 #include "platform/net/testing/test_certificates.h"
+#include "platform/base/cp1252.h"
 #include "textlib/text_buffer.h"
 
 namespace netlib {
@@ -221,6 +222,101 @@ TEST_F(MailSendSmtp, MessageWithHtmlImageAndAttachmentArrivesWhole) {
       << "an image referenced twice is embedded once";
   EXPECT_EQ(decodeBase64(partContent(m, m.find("filename=\"informe mensual.pdf\""))), pdf);
   EXPECT_EQ(decodeBase64(partContent(m, m.find("Content-ID: <logo.png>"))).substr(8), "imagen");
+}
+
+// A line break or NUL in an address would write commands of its own: the
+// message is refused before any connection, the error naming the field.
+TEST_F(MailSendSmtp, AnAddressWithALineBreakIsRefusedBeforeConnecting) {
+  start({});
+  const char* fields[] = {"FROM", "TO", "CC", "BCC", "REPLYTO"};
+  for (const char* field : fields) {
+    for (const std::string bad : {std::string("a@x.es\r\nRCPT TO:<b@y.es>"), std::string("a@x.es\nX: 1"),
+                                  std::string("a@x.es\0b", 8)}) {
+      SCOPED_TRACE(std::string(field) + " " + std::to_string(bad.size()));
+      simpleMessage("paciente@example.org");
+      sender.REPLYTO.clear();
+      std::string* target = std::string(field) == "FROM"  ? &sender.FROM
+                            : std::string(field) == "TO"  ? &sender.TOLIST
+                            : std::string(field) == "CC"  ? &sender.CCLIST
+                            : std::string(field) == "BCC" ? &sender.BCCLIST
+                                                          : &sender.REPLYTO;
+      *target = bad;
+      sender.errors.clear();
+      EXPECT_EQ(sender.SendMail(2), 0);
+      ASSERT_FALSE(sender.errors.empty());
+      EXPECT_NE(sender.errors.back().text.find("The " + std::string(field) + " field"), std::string::npos)
+          << sender.errors.back().text;
+      sender.CCLIST.clear();
+      sender.BCCLIST.clear();
+    }
+  }
+  EXPECT_EQ(server->connections(), 0);
+  EXPECT_TRUE(server->messages().empty());
+}
+
+// Bare LF and bare CR in the text, CR and LF in other header values: every
+// line end reaches the server as CR LF, no header gains a line.
+TEST_F(MailSendSmtp, EveryLineEndGoesOutAsCrLf) {
+  start({});
+  simpleMessage("paciente@example.org");
+  sender.SUBJECT = "Cita\r\nX-Inyectado: 1";
+  sender.ORGANIZATION = "Consultorio\nX-Otro: 2";
+  sender.MESSAGETEXTST->SetValue("uno\ndos\rtres\r\ncuatro");
+  sender.OPTIONSMIMETEXTDONTENCODE = 1;
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(untilIdle());
+  ASSERT_TRUE(sender.errors.empty()) << sender.errors[0].text;
+  const std::vector<StoredMessage> stored = server->messages();
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(body(stored[0]), "uno\r\ndos\r\ntres\r\ncuatro\r\n");
+  EXPECT_EQ(stored[0].content.find("\nX-Inyectado"), std::string::npos);
+  EXPECT_EQ(stored[0].content.find("\nX-Otro"), std::string::npos);
+  const std::string& m = stored[0].content;
+  for (std::size_t i = 0; i < m.size(); ++i) {
+    if (m[i] == '\n') ASSERT_TRUE(i > 0 && m[i - 1] == '\r') << "bare LF at " << i;
+    if (m[i] == '\r') ASSERT_TRUE(i + 1 < m.size() && m[i + 1] == '\n') << "bare CR at " << i;
+  }
+}
+
+// An attachment named outside ASCII keeps its name in a mail program
+// (Python's email package) and in our own parser.
+TEST_F(MailSendSmtp, AnAttachmentNamedOutsideAsciiKeepsItsName) {
+  start({});
+  const std::string utf8Name = "Informe de Peña, año 2026 (niño).pdf";
+  const std::string cpName = rt::utf8ToCp1252(utf8Name);
+  std::filesystem::path path = std::filesystem::current_path() / utf8Name;
+  std::ofstream(path, std::ios::binary) << "contenido";
+  simpleMessage("paciente@example.org");
+  sender.ATTACHMENTLIST = "\"" + rt::utf8ToCp1252(path.string()) + "\"";
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(untilIdle());
+  ASSERT_TRUE(sender.errors.empty()) << sender.errors[0].text;
+  const std::vector<StoredMessage> stored = server->messages();
+  ASSERT_EQ(stored.size(), 1u);
+  const std::string file = writeFile("stored.eml", stored[0].content);
+
+  const std::string command = "/usr/bin/python3 -c \"import email,email.policy,sys\n"
+                              "m=email.message_from_binary_file(open(sys.argv[1],'rb'),policy=email.policy.default)\n"
+                              "for p in m.iter_attachments(): sys.stdout.buffer.write(p.get_filename().encode('utf-8'))\" " +
+                              file;
+  std::string python;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char chunk[256];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) python.append(chunk, n);
+    pclose(pipe);
+  }
+  EXPECT_EQ(python, utf8Name);
+
+  const auto folder = std::filesystem::current_path() / "received";
+  std::filesystem::create_directories(folder);
+  NetMail reader;
+  reader.ATTACHMENTPATH = folder.string();
+  textlib::TextBuffer whole;
+  whole.SetValue(stored[0].content);
+  reader.ProcessWholeMessage(whole);
+  ASSERT_EQ(reader.ATTACHMENTQUEUE.size(), 1u);
+  EXPECT_EQ(reader.ATTACHMENTQUEUE[0].NAME, cpName);
+  reader.Kill();
 }
 
 TEST_F(MailSendSmtp, RefusedRecipientLosesOnlyItsMessage) {

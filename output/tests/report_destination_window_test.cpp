@@ -16,11 +16,12 @@
 #include "platform/base/procedures.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/cp_literal.h"
 
 namespace output {
 namespace {
 
-const char* kCaption = "Par\xE1metros adicionales para Listado";
+const char* kCaption = "Parámetros adicionales para Listado"_cp;
 
 TEST(ReportDestinationWindow, OnlyTheMailModeShowsTheWindow) {
   registerProcedures();

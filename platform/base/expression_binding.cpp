@@ -1,5 +1,6 @@
 #include "platform/base/expression.h"
 #include "platform/base/text_order.h"
+#include "platform/base/cp_literal.h"
 
 namespace rt {
 
@@ -36,10 +37,9 @@ std::optional<Binding> BindingTable::resolve(std::string_view name) const {
 std::string_view expressionErrorText(int code) {
   switch (code) {
     case ExpressionError::kBadSyntax:
-      return "La expresi\xF3n no es sint\xE1"
-             "cticamente correcta";
+      return "La expresión no es sintácticamente correcta"_cp;
     case ExpressionError::kUnknownName:
-      return "No se encontr\xF3 la variable";
+      return "No se encontró la variable"_cp;
     default:
       return {};
   }

@@ -231,6 +231,8 @@ void addThreadHooks(ThreadLayer layer, ThreadHook onStart, ThreadHook onEnd) {
   hookLayers()[static_cast<std::size_t>(layer)].push_back({std::move(onStart), std::move(onEnd)});
 }
 
+void removeThreadHooks(ThreadLayer layer) { hookLayers()[static_cast<std::size_t>(layer)].clear(); }
+
 void addThreadHooks(ThreadHook onStart, ThreadHook onEnd) {
   addThreadHooks(ThreadLayer::Other, std::move(onStart), std::move(onEnd));
 }

@@ -43,6 +43,8 @@ enum class ThreadLayer {
 using ThreadHook = std::function<void(ThreadNumber)>;
 void addThreadHooks(ThreadLayer layer, ThreadHook onStart, ThreadHook onEnd);
 void addThreadHooks(ThreadHook onStart, ThreadHook onEnd);  // ThreadLayer::Other
+// Removes every hook of a layer (a test that installed the program's own).
+void removeThreadHooks(ThreadLayer layer);
 
 // Starts a new logical thread running `body`; the caller goes on at once and
 // the new thread first runs when the caller waits or returns to the event

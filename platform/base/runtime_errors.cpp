@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/base/cp1252.h"
+#include "platform/base/cp_literal.h"
 
 namespace rt {
 namespace {
@@ -12,48 +13,47 @@ namespace {
 // The runtime's Spanish texts (CP1252).
 std::map<int, std::string> defaultTexts() {
   return {
-      {2, "No se encontr\xF3 el archivo"},
-      {3, "No se encontr\xF3 el camino"},
+      {2, "No se encontró el archivo"_cp},
+      {3, "No se encontró el camino"_cp},
       {4, "Demasiados archivos abiertos"},
       {5, "Acceso denegado"},
-      {7, "Corrupci\xF3n de la Memoria"},
+      {7, "Corrupción de la Memoria"_cp},
       {8, "Insuficiente Memoria"},
       {30, "No se encuentra la entrada"},
-      {32, "El archivo a\xFAn esta retenido"},
+      {32, "El archivo aún esta retenido"_cp},
       {33, "Registro no disponible"},
       {35, "Registro no encontrado"},
-      {36, "Archivo de datos no v\xE1lido"},
+      {36, "Archivo de datos no válido"_cp},
       {37, "El archivo no esta abierto"},
-      {38, "Archivo de \xEDndice no v\xE1lido"},
-      {40, "Crea \xEDndice duplicado"},
-      {43, "El registro a\xFAn esta retenido"},
-      {45, "Nombre de archivo no v\xE1lido"},
-      {46, "El archivo \xEDndice tiene que ser reconstruido"},
-      {47, "Declaraci\xF3n del registro no v\xE1lida"},
-      {48, "No se puede guardar la transacci\xF3n"},
+      {38, "Archivo de índice no válido"_cp},
+      {40, "Crea índice duplicado"_cp},
+      {43, "El registro aún esta retenido"_cp},
+      {45, "Nombre de archivo no válido"_cp},
+      {46, "El archivo índice tiene que ser reconstruido"_cp},
+      {47, "Declaración del registro no válida"_cp},
+      {48, "No se puede guardar la transacción"_cp},
       {52, "El archivo ya se encuentra abierto"},
       {53, "Archivo no valido para Varneta"},
-      {54, "No tiene el atributo de creaci\xF3n"},
-      {56, "Ya hay una transacci\xF3n en progreso"},
+      {54, "No tiene el atributo de creación"_cp},
+      {56, "Ya hay una transacción en progreso"_cp},
       {57, "Archivo Memo no valido"},
       {63, "Acceso exclusivo denegado"},
-      {64, "Violaci\xF3n al compartir"},
-      {65, "No se puede deshacer la transacci\xF3n"},
+      {64, "Violación al compartir"_cp},
+      {65, "No se puede deshacer la transacción"_cp},
       {73, "Archivo Memo perdido"},
-      {75, "Descripci\xF3n del tipo de campo no v\xE1lida"},
-      {76, "Cadena del \xCDndice no v\xE1lida"},
+      {75, "Descripción del tipo de campo no válida"_cp},
+      {76, "Cadena del Índice no válida"_cp},
       {77, "Imposible acceder al Indice"},
-      {78, "Cantidad de par\xE1metros no v\xE1lida"},
+      {78, "Cantidad de parámetros no válida"_cp},
       {79, "Tipo de dato no soportado por el archivo"},
-      {80, "Funci\xF3n no soportada por el Driver"},
+      {80, "Función no soportada por el Driver"_cp},
       {81, "Error desconocido"},
-      {88, "Longitud del \xEDndice no v\xE1lida"},
-      {89, "El registro fue cambiado por otra estaci\xF3n"},
+      {88, "Longitud del índice no válida"_cp},
+      {89, "El registro fue cambiado por otra estación"_cp},
       {90, "Error del Driver"},
       {800,
-       "La expresi\xF3n no es sint\xE1"
-       "cticamente correcta"},
-      {801, "No se encontr\xF3 la variable"},
+       "La expresión no es sintácticamente correcta"_cp},
+      {801, "No se encontró la variable"_cp},
   };
 }
 

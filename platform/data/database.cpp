@@ -1,5 +1,10 @@
 #include "platform/data/database.h"
 
+#include <cstring>
+#include <fstream>
+
+#include "platform/base/cp_literal.h"
+
 #include "platform/base/logical_threads.h"
 #include "platform/data/connection.h"
 #include "platform/data/table_status.h"
@@ -8,12 +13,101 @@ namespace rt {
 
 using sql::Connection;
 
+namespace {
+
+std::string& refusal() {
+  static std::string text;
+  return text;
+}
+
+std::uint32_t bigEndian(const unsigned char* at, int bytes) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < bytes; ++i) value = (value << 8) | at[i];
+  return value;
+}
+
+}  // namespace
+
+std::string dataFileProblem(const std::filesystem::path& folder, const DataFile& file,
+                            const std::vector<const DataFile*>& all) {
+  namespace fs = std::filesystem;
+  const fs::path path = folder / file.fileName;
+  const fs::path journal = folder / (file.fileName + "-journal");
+  std::error_code ec;
+  const bool exists = fs::exists(fs::symlink_status(path, ec));
+  const std::string name = file.fileName;
+  if (!exists) {
+    // A journal left without its file holds the only copy of what was being
+    // written: creating a new file beside it would throw that away.
+    if (fs::exists(journal, ec)) {
+      return "Falta el archivo de datos " + name + " pero queda su diario " + journal.filename().string() +
+             " de una escritura interrumpida.";
+    }
+    return {};
+  }
+  if (!fs::is_regular_file(path, ec)) return "En lugar del archivo de datos " + name + " hay una carpeta u otro objeto.";
+  const std::uintmax_t size = fs::file_size(path, ec);
+  if (ec) return "No se puede leer el archivo de datos " + name + ".";
+  if (size == 0) {
+    for (const DataFile* other : all) {
+      if (other == &file) continue;
+      const fs::path otherPath = folder / other->fileName;
+      if (fs::is_regular_file(otherPath, ec) && fs::file_size(otherPath, ec) > 0)
+        return "El archivo de datos " + name + " está vacío."_cp;
+    }
+    return {};
+  }
+  if (!file.ownerPassword.empty()) return {};  // sealed pages: the file's reader judges them
+  unsigned char header[100] = {};
+  std::ifstream in(path, std::ios::binary);
+  in.read(reinterpret_cast<char*>(header), sizeof header);
+  if (in.gcount() < static_cast<std::streamsize>(sizeof header) ||
+      std::memcmp(header, "SQLite format 3", 16) != 0) {
+    return "El archivo de datos " + name + " no es un archivo de datos del programa o está dañado."_cp;
+  }
+  const std::uint32_t pageSize = bigEndian(header + 16, 2) == 1 ? 65536 : bigEndian(header + 16, 2);
+  const std::uint32_t pages = bigEndian(header + 28, 4);
+  const bool countValid = bigEndian(header + 92, 4) == bigEndian(header + 24, 4);
+  if (countValid && pageSize >= 512 && static_cast<std::uintmax_t>(pages) * pageSize > size &&
+      !fs::exists(journal, ec)) {
+    return "El archivo de datos " + name + " está cortado: le faltan páginas."_cp;
+  }
+  return {};
+}
+
+const std::string& refusedDataFile() { return refusal(); }
+
+std::string integrityCheck(const DataFile& file) {
+  Connection& c = Connection::get();
+  if (!c.isOpen()) return "not open";
+  const std::string schema = c.schemaOf(file);
+  if (schema.empty()) return "not attached";
+  sql::Statement s(c.db(), "PRAGMA " + schema + ".integrity_check");
+  if (!s.valid()) return sqlite3_errmsg(c.db());
+  std::string result;
+  while (s.step() == SQLITE_ROW) {
+    if (!result.empty()) result += "\n";
+    result += reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
+  }
+  return result;
+}
+
 int openDatabase(const std::filesystem::path& folder, const std::vector<const DataFile*>& files) {
   static const bool hooked = [] {
     addSuspendHook(resetTableStatements);
     return true;
   }();
   (void)hooked;
+  refusal().clear();
+  // A damaged or empty file is never taken for a new one: nothing opens and
+  // every file stays as it is.
+  for (const DataFile* file : files) {
+    std::string problem = dataFileProblem(folder, *file, files);
+    if (problem.empty()) continue;
+    refusal() = std::move(problem);
+    Connection::get().close();
+    return setTableError(error::BadDataFile);
+  }
   return setTableError(Connection::get().open(folder, files));
 }
 

@@ -13,6 +13,21 @@ namespace rt {
 // file and must have no owner password. An encrypted file that does not open
 // under its password (a wrong password, a damaged file) is left out: its
 // tables refuse to open. Returns 0 or a runtime error code.
+// Why an existing data file (or a journal beside it) cannot be used, as a
+// sentence naming it; empty when it can, or when it is missing (a missing
+// file is created). An empty file is a problem only beside another file of
+// `all` that holds data (alone it is a new folder whose first start was cut
+// short). Looks only: nothing is opened or changed.
+std::string dataFileProblem(const std::filesystem::path& folder, const DataFile& file,
+                            const std::vector<const DataFile*>& all);
+// The problem that made the last openDatabase() refuse, empty after a good open.
+const std::string& refusedDataFile();
+
+// SQLite's integrity check of one open data file, with the program's
+// collations and keys (an outside sqlite3 cannot check the keys, which use
+// them): "ok", or the problems found, one per line.
+std::string integrityCheck(const DataFile& file);
+
 int openDatabase(const std::filesystem::path& folder, const std::vector<const DataFile*>& files);
 void closeDatabase();
 bool databaseIsOpen();

@@ -142,10 +142,15 @@ int Table::previous() {
 }
 
 std::int64_t Table::records() {
-  if (usable()) return 0;
+  if (usable()) return -1;
   Statement& s = Connection::get().cached(tableSql(def_).count);
-  const std::int64_t n = s.step() == SQLITE_ROW ? sqlite3_column_int64(s.get(), 0) : 0;
+  const int rc = s.step();
+  const std::int64_t n = rc == SQLITE_ROW ? sqlite3_column_int64(s.get(), 0) : -1;
   s.reset();
+  if (rc != SQLITE_ROW) {
+    sqliteFailure(rc);
+    return -1;
+  }
   setTableError(error::NoError);
   return n;
 }

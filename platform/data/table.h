@@ -54,7 +54,8 @@ class Table {
   int next();      // 0, or 33 past the end
   int previous();  // 0, or 33 past the start
 
-  // Number of stored records.
+  // Number of stored records; -1, with the error set, when the table cannot
+  // be read (not open, locked by another workstation, damaged): never 0.
   std::int64_t records();
 
   int add();  // 40 when a unique key would repeat (duplicateKeyIndex() names it)

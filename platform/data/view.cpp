@@ -89,9 +89,10 @@ int View::previous() { return read(false); }
 std::int64_t View::records() {
   applyRange();
   std::int64_t n = 0;
-  while (read(true) == error::NoError) ++n;
+  int code = error::NoError;
+  while ((code = read(true)) == error::NoError) ++n;
   applyRange();
-  return n;
+  return code == error::RecordNotAvailable ? n : -1;
 }
 
 }  // namespace rt

@@ -40,7 +40,7 @@ class View {
   int next();  // 0, or 33 past the last record the filter accepts
   int previous();
   std::int64_t position() const { return id_; }
-  // Records the range and filter accept.
+  // Records the range and filter accept; -1 when a read fails.
   std::int64_t records();
 
  private:

@@ -1,5 +1,8 @@
 #include "platform/net/errors.h"
 
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+
 #include <netdb.h>
 
 #include <cerrno>
@@ -217,6 +220,13 @@ std::string NetErrorStr(std::int32_t error) {
     if (entry.number == error) return entry.text;
   }
   return "Unknown error " + std::to_string(error);
+}
+
+std::string TlsReasonText(std::int32_t reason) {
+  if (reason <= 0) return {};
+  OPENSSL_init_ssl(OPENSSL_INIT_LOAD_SSL_STRINGS, nullptr);
+  const char* text = ERR_reason_error_string(ERR_PACK(ERR_LIB_SSL, 0, reason));
+  return text != nullptr ? text : std::string();
 }
 
 }  // namespace rt::net

@@ -63,5 +63,8 @@ std::int32_t winsockErrorFromResolver(int gaiResult);
 
 // The text of a library or socket-layer error number.
 std::string NetErrorStr(std::int32_t error);
+// OpenSSL's words for a TLS reason code ("unsupported protocol"); empty
+// when it has none.
+std::string TlsReasonText(std::int32_t reason);
 
 }  // namespace rt::net

@@ -174,7 +174,9 @@ void RealLibrary::maintain(Clock::time_point now) {
         if (c.switchPending && c.out.empty()) {
           c.switchPending = false;
           c.switching = true;
-          c.openDeadline = now + kHandshakeLimit;
+          // A peer that stays silent after agreeing to switch is given the
+          // connection's own inactivity limit, when it has one.
+          c.openDeadline = now + (c.inactiveLimit > Clock::duration::zero() ? c.inactiveLimit : kHandshakeLimit);
           startTls(c);
         } else if (c.inactiveLimit > Clock::duration::zero() && !c.idleReported &&
                    c.kind != Kind::kListener && now >= c.lastTraffic + c.inactiveLimit) {

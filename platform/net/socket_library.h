@@ -105,6 +105,11 @@ class SocketLibrary {
   virtual std::int32_t NetConnectionSSLGetRemoteCerticate(ConnectionRecord& connection,
                                                           std::int32_t socket, std::int32_t sockId,
                                                           std::int32_t& closing) = 0;
+  // Whether the peer's certificate names `host`, as RFC 6125 reads it (DNS
+  // names of subjectAltName, the common name only when there are none, a
+  // wildcard only as the whole leftmost label): 1 yes, 0 no, -1 when no
+  // certificate is at hand (the caller then judges by the subject it has).
+  virtual std::int32_t NetConnectionSSLHostMatches(ConnectionRecord&, std::string_view) { return -1; }
   // One row per accepted connection of a listening server.
   virtual std::int32_t NetConnectionGetServerConnections(
       ConnectionRecord& connection, std::vector<ServerConnectionRow>& rows) = 0;

@@ -1,6 +1,7 @@
 #include "platform/net/tls.h"
 
 #include <arpa/inet.h>
+#include <openssl/x509v3.h>
 #include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
@@ -247,6 +248,14 @@ void TlsChannel::sendCloseNotify() {
 bool TlsChannel::hasBufferedData() const { return SSL_pending(ssl_) > 0; }
 
 X509* TlsChannel::peerCertificate() const { return SSL_get1_peer_certificate(ssl_); }
+
+int certificateNamesHost(X509* certificate, std::string_view host) {
+  if (certificate == nullptr || host.empty()) return 0;
+  return X509_check_host(certificate, host.data(), host.size(), X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS,
+                         nullptr) == 1
+             ? 1
+             : 0;
+}
 
 void fillRemoteCertificate(X509* certificate, CertificateOptionsRecord& options) {
   options.REMOTECERTIFICATEHAVEDETAILS = certificate != nullptr ? 1 : 0;

@@ -2,6 +2,7 @@
 // TLS over a connected non-blocking socket with OpenSSL: contexts made from a
 // connection's TLS options, the handshake and data steps the I/O thread
 // drives, and the remote certificate's details in the options record.
+#include <string_view>
 #include <openssl/ssl.h>
 
 #include <cstdint>
@@ -67,5 +68,8 @@ class TlsChannel {
 // Fills the remote-certificate fields of the options record (details flag 0
 // and the fields cleared when certificate is null).
 void fillRemoteCertificate(X509* certificate, CertificateOptionsRecord& options);
+// 1 when the certificate names the host (RFC 6125, through X509_check_host:
+// no partial wildcards, a wildcard never spans two labels), else 0.
+int certificateNamesHost(X509* certificate, std::string_view host);
 
 }  // namespace rt::net

@@ -1,9 +1,12 @@
 #include "platform/ui/printer_setup.h"
 
 #include <QPrintDialog>
+#include <QPrinterInfo>
 #include <memory>
 #include <mutex>
 
+#include "platform/base/cp_literal.h"
+#include "platform/base/message_hook.h"
 #include "platform/ui/native_loop.h"
 #include "platform/ui/qt_text.h"
 
@@ -20,7 +23,24 @@ std::string& chosen() {
   return name;
 }
 
+PrinterNames& printerSource() {
+  static PrinterNames source = [] {
+    std::vector<std::string> names;
+    for (const QString& name : QPrinterInfo::availablePrinterNames()) names.push_back(fromQString(name));
+    return names;
+  };
+  return source;
+}
+
 }  // namespace
+
+PrinterNames setInstalledPrinters(PrinterNames source) {
+  PrinterNames previous = std::move(printerSource());
+  printerSource() = std::move(source);
+  return previous;
+}
+
+std::vector<std::string> installedPrinters() { return printerSource()(); }
 
 std::string chosenPrinterName() {
   std::lock_guard guard(choiceLock());
@@ -38,6 +58,17 @@ void useChosenPrinter(QPrinter& printer) {
 }
 
 bool printerSetup() {
+  if (installedPrinters().empty()) {
+    MessageRequest notice;
+    notice.caption = "Configurar Impresora";
+    notice.icon = MessageIcon::Information;
+    notice.text =
+        "No hay ninguna impresora instalada en este equipo.|"
+        "Los listados pueden obtenerse como archivo PDF (modo de listado \"Acrobat PDF\" de la "
+        "barra de herramientas) e imprimirse luego desde el visor de PDF."_cp;
+    showMessage(notice);
+    return false;
+  }
   auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
   useChosenPrinter(*printer);
   auto accepted = std::make_shared<bool>(false);

@@ -17,6 +17,7 @@
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rtf_control.h"
 #include "platform/ui/window_driver.h"
+#include "platform/base/cp_literal.h"
 
 namespace rt {
 namespace {
@@ -25,8 +26,7 @@ constexpr double kTwipsPerCentimetre = 1440 / 2.54;
 constexpr int kMaxTwips = 31680;  // 22 inches: the widest page a paragraph may need
 constexpr std::size_t kMaxTabStops = 32;
 const char* const kIndentsTitle =
-    "Sangr\xED"
-    "as de P\xE1rrafo";
+    "Sangrías de Párrafo"_cp;
 
 QLineEdit* entry(QWidget* window, const char* name, const QString& value) {
   auto* edit = new QLineEdit(value, window);
@@ -115,7 +115,7 @@ class FindWindow : public WindowDriver {
 
  private:
   static void notFound(const QString& text, const std::string& caption) {
-    tell("No se encontr\xF3 \"" + fromQString(text) + "\".", caption);
+    tell("No se encontró \""_cp + fromQString(text) + "\".", caption);
   }
 
   RtfControl& control_;
@@ -187,7 +187,7 @@ class TabStopsWindow : public WindowDriver {
   void setTab() {
     const std::optional<int> twips = twipsOfCentimetres(position_->text());
     if (!twips || *twips < 0 || *twips > kMaxTwips) {
-      tell("Escriba una posici\xF3n en cent\xEDmetros, entre 0 y " +
+      tell("Escriba una posición en centímetros, entre 0 y "_cp +
                fromQString(centimetres(kMaxTwips)) + ".",
            "Tabulaciones");
       return;
@@ -198,7 +198,7 @@ class TabStopsWindow : public WindowDriver {
     if (same != tabs_.end()) {
       *same = tab;
     } else if (tabs_.size() >= kMaxTabStops) {
-      tell("No se pueden fijar m\xE1s de " + std::to_string(kMaxTabStops) + " tabulaciones.",
+      tell("No se pueden fijar más de "_cp + std::to_string(kMaxTabStops) + " tabulaciones.",
            "Tabulaciones");
       return;
     } else {
@@ -277,14 +277,13 @@ class IndentsWindow : public WindowDriver {
     if (!left || !right || !first || *left < 0 || *left > kMaxTwips || *right < 0 ||
         *right > kMaxTwips || std::abs(*first) > kMaxTwips) {
       tell(
-          "Escriba las sangr\xED"
-          "as en cent\xEDmetros, entre 0 y " +
+          "Escriba las sangrías en centímetros, entre 0 y "_cp +
               limit + ".",
           kIndentsTitle);
       return false;
     }
     if (*left + *first < 0) {
-      tell("La primera l\xEDnea no puede empezar a la izquierda del margen.", kIndentsTitle);
+      tell("La primera línea no puede empezar a la izquierda del margen."_cp, kIndentsTitle);
       return false;
     }
     indents_ = Indents{*left, *right, *first};

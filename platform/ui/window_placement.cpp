@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 namespace rt {
@@ -118,7 +119,20 @@ void placeWindow(QWidget* window, const QWidget* over, std::optional<QPoint> sav
     }
     wanted = target.center() - QPoint(frame.width() / 2, frame.height() / 2);
   }
-  window->move(pulledInto(area, wanted, frame));
+  const QPoint at = pulledInto(area, wanted, frame);
+  if (!window->isWindow()) {
+    window->move(at);
+    return;
+  }
+  // The point is where the frame's corner goes: before the window manager
+  // has framed the window, a plain move would put the client area there and
+  // the title bar above it, off the screen.
+  if (window->windowHandle() == nullptr) window->winId();
+  if (QWindow* handle = window->windowHandle()) {
+    handle->setFramePosition(at);
+  } else {
+    window->move(at);
+  }
 }
 
 void centreInParent(QWidget* child) {

@@ -19,6 +19,7 @@
 #include "core/report_destination.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
+#include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/data/database.h"
@@ -271,6 +272,45 @@ TEST_F(ConsultationReportTest, PartialOutputAndIgnoreAfterACancel) {
     EXPECT_EQ(rt::testing::infoField(rt::testing::pdfInfo(pdf.string()), "Pages"),
               std::to_string(c.pages));
   }
+}
+
+// Esc asks to cancel; carrying on (No, or Yes then Ignore) must still give
+// the whole report, as a PDF and as a mail of that PDF.
+TEST_F(ConsultationReportTest, CarryingOnAfterEscGivesTheWholeReport) {
+  fill(200);
+  const std::filesystem::path pdf = rt::workingFolder() / "PDF" / "Listado de Consultas.PDF";
+  GLO::ArchivoIni = rt::runtimeName(folder_ / "Dezedu.ini");
+  rt::putIni("Email", "Listados", "recepcion@consultorio.example", GLO::ArchivoIni);
+  std::vector<rt::ProcedureArgs> mailed;
+  rt::registerProcedure("EnvioEmailTLFull", [&](const rt::ProcedureArgs& args) {
+    mailed.push_back(args);
+    EXPECT_TRUE(std::filesystem::exists(rt::resolvePath(args[3]))) << "the PDF mailed is there";
+    return rt::kCompleted;
+  });
+  struct Case {
+    const char* mode;
+    std::vector<int> answers;  // to "cancel?" and then to "preview so far?"
+  };
+  const Case cases[] = {{"P", {2}}, {"P", {1, 3}}, {"M", {2}}, {"M", {1, 3}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.mode) + " after " + std::to_string(c.answers.size()) + " answers");
+    std::filesystem::remove(pdf);
+    mailed.clear();
+    GLO::ModoListado = c.mode;
+    rt::testing::ScriptedMessages messages(c.answers);
+    int answer = 0;
+    ASSERT_TRUE(rt::testing::runOnThread([&] {
+      CancelledReport report(75, true);
+      answer = report.execute();
+    }, std::chrono::seconds(60)));
+    EXPECT_EQ(messages.asked().size(), c.answers.size());
+    EXPECT_EQ(answer, rt::kCompleted);
+    EXPECT_EQ(GLO::ModoListado, "A");
+    ASSERT_TRUE(std::filesystem::exists(pdf));
+    EXPECT_EQ(rt::testing::infoField(rt::testing::pdfInfo(pdf.string()), "Pages"), "4");
+    EXPECT_EQ(mailed.size(), std::string(c.mode) == "M" ? 1u : 0u);
+  }
+  rt::unregisterProcedure("EnvioEmailTLFull");
 }
 
 TEST_F(ConsultationReportTest, PreviewPrintsWithTheCopiesAsked) {

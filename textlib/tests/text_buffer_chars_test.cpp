@@ -5,6 +5,7 @@
 #include "platform/base/debug_sink.h"
 #include "textlib/tests/text_buffer_cases.h"
 #include "textlib/text_buffer.h"
+#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {
@@ -60,8 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
         BufferCase{"AllowedWithAlphanumerics", "a b?c.txt",
                    [](auto& b) { return num(b.KeepAllowedChars(".-_", "_", true)); }, "a_b_c.txt",
                    "2"},
-        BufferCase{"AllowedAccentedLetters", "ni\xF1o!",
-                   [](auto& b) { return num(b.KeepAllowedChars("", "", true)); }, "ni\xF1o", "1"}),
+        BufferCase{"AllowedAccentedLetters", "niño!"_cp,
+                   [](auto& b) { return num(b.KeepAllowedChars("", "", true)); }, "niño"_cp, "1"}),
     testing::caseName);
 
 class CharacterTests : public ::testing::TestWithParam<BufferCase> {};
@@ -92,9 +93,9 @@ INSTANTIATE_TEST_SUITE_P(
             "CharByteInBlock", "", [](auto&) { return TextBuffer::ContainsChar('q', 3, "pqr"); },
             true),
         readingNumber(
-            "AsciiAccent", "ab\xE9", [](auto& b) { return b.IsAscii(); }, false),
+            "AsciiAccent", "abé"_cp, [](auto& b) { return b.IsAscii(); }, false),
         readingNumber(
-            "AsciiRangeBeforeAccent", "ab\xE9", [](auto& b) { return b.IsAscii(1, 2); }, true),
+            "AsciiRangeBeforeAccent", "abé"_cp, [](auto& b) { return b.IsAscii(1, 2); }, true),
         readingNumber(
             "DigitsOnEmpty", "", [](auto& b) { return b.IsDigits(); }, true),
         readingNumber(

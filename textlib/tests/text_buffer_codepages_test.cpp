@@ -6,6 +6,7 @@
 
 #include "platform/base/debug_sink.h"
 #include "textlib/text_buffer.h"
+#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {
@@ -138,8 +139,7 @@ TEST(CodePages, LowLevelConversionsCountTheirUnits) {
   TextBuffer b;
   int count = 0;
   BufferRef wide = b.AnsiToUtf16(3,
-                                 "a\xF1"
-                                 "b",
+                                 "añb"_cp,
                                  1252, count);
   ASSERT_NE(wide.address, nullptr);
   EXPECT_EQ(count, 3);
@@ -187,7 +187,7 @@ TEST(CodePages, Utf8Validation) {
 TEST(CodePages, CodeUnitToUtf8) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {std::string("A\0", 2), "A"},
-      {"\xE9", "\xC3\xA9"},
+      {"é"_cp, "\xC3\xA9"},
       {std::string("\xAC\x20", 2), "\xE2\x82\xAC"},
       {std::string("\x00\xD8", 2), "\xED\xA0\x80"},  // a lone surrogate, unit by unit
   };
@@ -220,16 +220,14 @@ TEST(CodePages, BlocksNeverCutASequence) {
   ASSERT_EQ(b.Length(), 24999999);
   const std::string_view result = b.GetValueRef();
   EXPECT_EQ(result.substr(9999998, 3),
-            "a\xE9"
-            "b");
+            "aéb"_cp);
   EXPECT_EQ(result.find('?'), std::string_view::npos);
 }
 
 TEST(CodePages, EqualsAcrossEncodings) {
   TextBuffer ansi;
   ansi.SetValue(
-      "Pe\xF1"
-      "a");
+      "Peña"_cp);
   TextBuffer utf8;
   utf8.SetValue(
       "Pe\xC3\xB1"
@@ -243,16 +241,13 @@ TEST(CodePages, EqualsAcrossEncodings) {
   EXPECT_TRUE(utf16.Equals(utf8, TextBuffer::kEqualsAcrossEncodings));
   EXPECT_TRUE(utf16.Equals(ansi, TextBuffer::kEqualsAcrossEncodings));
   EXPECT_TRUE(
-      utf8.Equals("Pe\xF1"
-                  "a  ",
+      utf8.Equals("Peña  "_cp,
                   TextBuffer::kEqualsAcrossEncodings | TextBuffer::kEqualsClip));
   EXPECT_FALSE(
-      utf8.Equals("PE\xD1"
-                  "A",
+      utf8.Equals("PEÑA"_cp,
                   TextBuffer::kEqualsAcrossEncodings));
   EXPECT_TRUE(
-      utf8.Equals("PE\xD1"
-                  "A",
+      utf8.Equals("PEÑA"_cp,
                   TextBuffer::kEqualsAcrossEncodings | TextBuffer::kEqualsNoCase));
 
   // Ignoring case on Unicode values folds Unicode case, UTF-16 on both sides included.

@@ -4,6 +4,7 @@
 
 #include "textlib/random_source.h"
 #include "textlib/text_buffer.h"
+#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {
@@ -109,8 +110,7 @@ namespace {
 TEST(Digest, AnsiComparesAcrossEncodingsInTheSystemCodePage) {
   TextBuffer ansi;
   ansi.SetValue(
-      "Espa\xF1"
-      "a");
+      "España"_cp);
   TextBuffer utf8;
   utf8.SetValue(
       "Espa\xC3\xB1"
@@ -125,8 +125,7 @@ TEST(Digest, AnsiComparesAcrossEncodingsInTheSystemCodePage) {
   EXPECT_TRUE(utf16.Equals(ansi, TextBuffer::kEqualsAcrossEncodings));
   EXPECT_TRUE(utf16.Equals(utf8, TextBuffer::kEqualsAcrossEncodings));
   EXPECT_TRUE(
-      utf8.Equals("Espa\xF1"
-                  "a",
+      utf8.Equals("España"_cp,
                   TextBuffer::kEqualsAcrossEncodings));
   utf16.ENDIAN = 1;
   EXPECT_FALSE(utf16.Equals(ansi, TextBuffer::kEqualsAcrossEncodings));

@@ -5,6 +5,7 @@
 
 #include "textlib/tests/text_buffer_cases.h"
 #include "textlib/text_buffer.h"
+#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {
@@ -50,12 +51,12 @@ INSTANTIATE_TEST_SUITE_P(
                      return "";
                    },
                    "A#bc#D", ""},
-        BufferCase{"UpperEverything", "a#bc#d\xE9",
+        BufferCase{"UpperEverything", "a#bc#dé"_cp,
                    [](auto& b) {
                      b.Upper();
                      return "";
                    },
-                   "A#BC#D\xE9", ""},
+                   "A#BC#Dé"_cp, ""},
         BufferCase{"LowerWithOpenQuote", "AB[CD]E[F",
                    [](auto& b) {
                      b.Lower("[", "]");
@@ -72,8 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
                    [](auto& b) { return num(b.CapitalizeWords(0, 2)); }, "abc Def", "1"},
         BufferCase{"CapitalizeOwnDelimiters", "a_b c",
                    [](auto& b) { return num(b.CapitalizeWords(0, 1, 0, "_")); }, "A_B c", "2"},
-        BufferCase{"CapitalizeAccented", "\xE1rbol",
-                   [](auto& b) { return num(b.CapitalizeWords()); }, "\xC1rbol", "1"},
+        BufferCase{"CapitalizeAccented", "árbol"_cp,
+                   [](auto& b) { return num(b.CapitalizeWords()); }, "Árbol"_cp, "1"},
         reading(
             "ExtensionOfAPath", "", [](auto& b) { return b.ExtensionOnly("C:\\dir.x\\file.txt"); },
             "txt"),

@@ -4,6 +4,7 @@
 
 #include "textlib/tests/text_buffer_cases.h"
 #include "textlib/text_buffer.h"
+#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {
@@ -24,7 +25,7 @@ TEST_P(CharacterReferences, ChangeTheValue) { testing::runCase(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(
     Cases, CharacterReferences,
     ::testing::Values(
-        BufferCase{"BytesAboveAscii", "caf\xE9",
+        BufferCase{"BytesAboveAscii", "café"_cp,
                    testing::changing([](TextBuffer& b) { b.CharsToEntities(-1, 999); }),
                    "caf&#233;", ""},
         BufferCase{"OneCodeEverywhere", "ABA",
@@ -36,8 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
                                3),
                    testing::changing([](TextBuffer& b) { b.CharsToEntities(0, 127); }),
                    "&#1;&#10;&#99;", ""},
-        BufferCase{"EmptyRange", "caf\xE9",
-                   testing::changing([](TextBuffer& b) { b.CharsToEntities(200, 100); }), "caf\xE9",
+        BufferCase{"EmptyRange", "café"_cp,
+                   testing::changing([](TextBuffer& b) { b.CharsToEntities(200, 100); }), "café"_cp,
                    ""},
         BufferCase{"NamedToNumeric", "a &lt; b &amp;&amp; c",
                    testing::changing([](TextBuffer& b) { b.NamedToNumericEntities(); }),
@@ -79,7 +80,7 @@ TEST(CharacterReferences, NamedThenNumericGivesTheAnsiCharacter) {
   b.SetValue("caf&eacute; &Ntilde;");
   b.NamedToNumericEntities();
   EXPECT_EQ(b.DecEntityToChar(), 2);
-  EXPECT_EQ(b.GetValue(), "caf\xE9 \xD1");
+  EXPECT_EQ(b.GetValue(), "café Ñ"_cp);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "textlib/tests/text_buffer_cases.h"
 #include "textlib/text_buffer.h"
+#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {
@@ -43,9 +44,9 @@ INSTANTIATE_TEST_SUITE_P(
                    xmlEncode(TextBuffer::kXmlKeepReferences), "a &amp; b;", ""},
         BufferCase{"Percent", "5%", xmlEncode(TextBuffer::kXmlEscapePercent), "5&#37;", ""},
         BufferCase{"ZeroByte", std::string("a\0b", 3), xmlEncode(0), "a&#0;b", ""},
-        BufferCase{"HighBytes", "caf\xE9", xmlEncode(TextBuffer::kXmlEscapeHighBytes), "caf&#233;",
+        BufferCase{"HighBytes", "café"_cp, xmlEncode(TextBuffer::kXmlEscapeHighBytes), "caf&#233;",
                    ""},
-        BufferCase{"HighBytesKeptWithout", "caf\xE9", xmlEncode(0), "caf\xE9", ""},
+        BufferCase{"HighBytesKeptWithout", "café"_cp, xmlEncode(0), "café"_cp, ""},
         BufferCase{"Decode", "&lt;b&gt; &quot;&apos;",
                    testing::changing([](TextBuffer& b) { b.XmlDecode(); }), "<b> \"'", ""},
         BufferCase{"DecodeOneLevel", "&amp;lt;",
@@ -65,8 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
         BufferCase{"LessThan", "<a>", jsonEncode(TextBuffer::kJsonEscapeLessThan), "\\u003Ca>", ""},
         BufferCase{"HighBytesUntouched", "\xE9\x7F", jsonEncode(0), "\xE9\x7F", ""},
         BufferCase{"DecodeUtf8", "a\\u00e9", jsonDecodeIn(1), "a\xC3\xA9", "0"},
-        BufferCase{"DecodeAnsiDirect", "a\\u00e9", jsonDecodeIn(0), "a\xE9", "0"},
-        BufferCase{"DecodeAnsiThroughCodePage", "\\u20AC", jsonDecodeIn(0), "\x80", "0"},
+        BufferCase{"DecodeAnsiDirect", "a\\u00e9", jsonDecodeIn(0), "aé"_cp, "0"},
+        BufferCase{"DecodeAnsiThroughCodePage", "\\u20AC", jsonDecodeIn(0), "€"_cp, "0"},
         BufferCase{"DecodeSimpleEscapes", "\\\"\\/\\\\\\b\\f\\n\\r\\t", jsonDecodeIn(0),
                    "\"/\\\b\f\n\r\t", "0"},
         BufferCase{"DecodeInvalidEscape", "a\\q", jsonDecodeIn(0), "a\\q", "2"},

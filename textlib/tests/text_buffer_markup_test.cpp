@@ -4,6 +4,7 @@
 
 #include "textlib/tests/text_buffer_cases.h"
 #include "textlib/text_buffer.h"
+#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {
@@ -81,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  "<body><script>x()</script><p>caf&eacute;   &amp;  more</p>"
                                  "<p>next&#33;</p></body></html>",
                                  testing::changing([](TextBuffer& b) { b.HtmlToText(); }),
-                                 "caf\xE9 & more\r\nnext!\r\n", ""},
+                                 "café & more\r\nnext!\r\n"_cp, ""},
                       BufferCase{"LineBreakTags", "a<br>b<hr/>c",
                                  testing::changing([](TextBuffer& b) { b.HtmlToText(); }),
                                  "a\r\nb\r\nc", ""}),

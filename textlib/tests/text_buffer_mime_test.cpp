@@ -4,6 +4,7 @@
 
 #include "textlib/tests/text_buffer_cases.h"
 #include "textlib/text_buffer.h"
+#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {
@@ -45,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, QuotedPrintable,
     ::testing::Values(qpEncoding("SoftBreakAt72", std::string(100, 'a'),
                                  std::string(72, 'a') + "=\r\n" + std::string(28, 'a')),
-                      qpEncoding("HighByte", "caf\xE9", "caf=E9"),
+                      qpEncoding("HighByte", "café"_cp, "caf=E9"),
                       qpEncoding("EqualsSign", "a=b", "a=3Db"),
                       qpEncoding("ControlsAndDelete", std::string("\x01\x7F\tx", 4), "=01=7F\tx"),
                       qpEncoding("LineFeedStartsAtOne",
@@ -56,11 +57,11 @@ INSTANTIATE_TEST_SUITE_P(
                       qpEncoding("BareCarriageReturnsDoNotHoldTheBreak",
                                  std::string(71, 'a') + "\r\r\rb",
                                  std::string(71, 'a') + "\r=\r\n\r\rb"),
-                      qpEncoding("EscapeCrossesTheColumn", std::string(70, 'a') + "\xE9" + "b",
+                      qpEncoding("EscapeCrossesTheColumn", std::string(70, 'a') + "é"_cp + "b",
                                  std::string(70, 'a') + "=E9=\r\nb"),
                       qpDecoding("SoftBreak", "a=\r\nb", "ab"),
                       qpDecoding("BareLineFeedIsNoSoftBreak", "a=\nb", "a=\nb"),
-                      qpDecoding("LowerCaseEscape", "caf=e9", "caf\xE9"),
+                      qpDecoding("LowerCaseEscape", "caf=e9", "café"_cp),
                       qpDecoding("UnderscoreAndPlusStay", "a_b+c=3D", "a_b+c="),
                       qpDecoding("EscapeAtTheEnd", "ab=4", "ab=4")),
     testing::caseName);
@@ -140,6 +141,34 @@ TEST(Escapes, HexAndUnicodeEscapes) {
   b.SetValue("\\x5cx41\\x");
   b.DecodeEscapes();
   EXPECT_EQ(b.GetValue(), std::string("A\0", 2));
+}
+
+// The one-pass decoder against the plain rule (find, replace, search again
+// from just before the replacement) on random mixes of escape pieces.
+TEST(Escapes, OnePassAgreesWithSearchAndReplace) {
+  auto reference = [](std::string text) {
+    std::size_t from = 0;
+    for (std::size_t p; (p = text.find("\\x", from)) != std::string::npos;) {
+      const std::string hex = text.substr(p + 2, 2);
+      const auto value = static_cast<char>(TextBuffer::StringToLong(hex, 16) & 0xFF);
+      text.replace(p, 2 + hex.size(), 1, value);
+      from = p > 0 ? p - 1 : 0;
+    }
+    return text;
+  };
+  const char* pieces[] = {"\\", "x", "5c", "5C", "41", "4", "a", "\\x", "\\x5c"};
+  unsigned seed = 7;
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    for (int i = 0; i < 12; ++i) {
+      seed = seed * 1103515245 + 12345;
+      text += pieces[(seed >> 16) % std::size(pieces)];
+    }
+    TextBuffer b;
+    b.SetValue(text);
+    b.DecodeEscapes(0, 2);
+    ASSERT_EQ(b.GetValue(), reference(text)) << text;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "textlib/tests/text_buffer_cases.h"
 #include "textlib/text_buffer.h"
+#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {
@@ -44,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
                       encoding("SecondQuestionMark", "a?b?c", TB::kUrlKeepQuery, "a?b%3Fc"),
                       encoding("SpaceAsEscape", "a b", TB::kUrlEscapeSpace, "a%20b"),
                       encoding("MimeQ", "a_b", 0, "a=5Fb", "=", "_"),
-                      encoding("HighByteUpperCase", "\xE9", 0, "%E9"),
+                      encoding("HighByteUpperCase", "é"_cp, 0, "%E9"),
                       encoding("FinalSpaceKept", "ab ", TB::kUrlKeepSpace, "ab "),
                       encoding("Unreserved", "a-b_c~d.e", TB::kUrlKeepUnreserved, "a-b_c~d.e"),
                       encoding("UnreservedEncoded", "a-b.c", 0, "a%2Db%2Ec"),
@@ -93,8 +94,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, CleaningFileNames,
                                                      "a\xB7"
                                                      "\"x\".doc");
                                                },
-                                               "Pe\xF1"
-                                               "a__x_.doc")),
+                                               "Peña__x_.doc"_cp)),
                          testing::caseName);
 
 TEST(CleaningFileNames, TheValueItself) {

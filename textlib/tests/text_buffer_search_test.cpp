@@ -4,6 +4,7 @@
 
 #include "textlib/tests/text_buffer_cases.h"
 #include "textlib/text_buffer.h"
+#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {
@@ -34,8 +35,8 @@ INSTANTIATE_TEST_SUITE_P(
             "NoCaseWithoutLetters", "1234", [](auto& b) { return b.Instring("12", 1, 1, 0, true); },
             1),
         readingNumber(
-            "NoCaseAccented", "cami\xD3n",
-            [](auto& b) { return b.Instring("\xF3n", 1, 1, 0, true); }, 5),
+            "NoCaseAccented", "camiÓn"_cp,
+            [](auto& b) { return b.Instring("ón"_cp, 1, 1, 0, true); }, 5),
         readingNumber(
             "StepTwoOffGrid", "xabab", [](auto& b) { return b.Instring("ab", 2, 1); }, 0),
         readingNumber(
@@ -192,8 +193,8 @@ TEST(TextBufferSearch, FindMatchPlainAndRegular) {
   EXPECT_EQ(b.FindMatch("([", start, end, 2), "");  // not a valid expression
   EXPECT_EQ(start, 0);
   EXPECT_EQ(b.FindMatchPosition("\\d+", 10, 0, 2), 10);
-  b.SetValue("caf\xE9 ol\xE9");
-  EXPECT_EQ(b.FindMatchPosition("\xE9$", 1, 0, 2), 8);
+  b.SetValue("café olé"_cp);
+  EXPECT_EQ(b.FindMatchPosition("é$"_cp, 1, 0, 2), 8);
 }
 
 TEST(TextBufferSearch, RegularExpressionsHandleLongRepetitions) {

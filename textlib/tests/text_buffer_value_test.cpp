@@ -8,6 +8,7 @@
 #include "platform/base/debug_sink.h"
 #include "textlib/tests/text_buffer_cases.h"
 #include "textlib/text_buffer.h"
+#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {
@@ -238,8 +239,8 @@ TEST(TextBufferEquals, ComparesWithClipAndCaseFlags) {
   TextBuffer empty2;
   EXPECT_TRUE(empty1.Equals(empty2));
   EXPECT_TRUE(empty1.Equals(""));
-  b.SetValue("\xE1rbol");  // the runtime's case table pairs accented letters
-  EXPECT_TRUE(b.Equals("\xC1RBOL", TextBuffer::kEqualsNoCase));
+  b.SetValue("árbol"_cp);  // the runtime's case table pairs accented letters
+  EXPECT_TRUE(b.Equals("ÁRBOL"_cp, TextBuffer::kEqualsNoCase));
 }
 
 TEST(TextBufferErrors, RecordErrorKeepsTheClippedTextAndTracesWhenAsked) {

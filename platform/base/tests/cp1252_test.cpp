@@ -1,6 +1,7 @@
 #include "platform/base/cp1252.h"
 
 #include <gtest/gtest.h>
+#include "platform/base/cp_literal.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ TEST(Cp1252, UnmappableAndMalformedInput) {
   EXPECT_EQ(rt::utf8ToCp1252("日本"), "??");
   EXPECT_EQ(rt::utf8ToCp1252("\xF0\x9F\x98\x80x"), "?x");
   // A stray byte that is not UTF-8 is kept as the CP1252 byte it is.
-  EXPECT_EQ(rt::utf8ToCp1252("N\xFA\xF1" "ez"), "N\xFA\xF1" "ez");
+  EXPECT_EQ(rt::utf8ToCp1252("Núñez"_cp), "Núñez"_cp);
 }
 
 TEST(Cp1252, FixedWidthFields) {

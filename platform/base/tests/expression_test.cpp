@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/base/cp1252.h"
+#include "platform/base/cp_literal.h"
 
 namespace {
 
@@ -41,9 +42,7 @@ class Expressions : public ::testing::Test {
     names.bind("GLO:Nivel_Usuario_Logueado", rt::Binding::numberAt(&level));
     names.bind("Operacion", rt::Binding::text([this] { return std::string_view(operation); }));
     fill(
-        "Mar\xED"
-        "a GARC\xCD"
-        "A",
+        "María GARCÍA"_cp,
         7, 0, 82090 - 40 * 365, "12345678");
   }
   void fill(std::string_view name, int code, int inactive, int born, std::string_view doc) {
@@ -60,7 +59,7 @@ class Expressions : public ::testing::Test {
   }
 
   Patient pac{};
-  std::string notes = "Al\xE9rgico a la penicilina";
+  std::string notes = "Alérgico a la penicilina"_cp;
   int level = 9;
   std::string operation = "Alta";
   rt::BindingTable names;
@@ -75,30 +74,19 @@ TEST_F(Expressions, OperatorsFunctionsAndBindings) {
       {"PAC:Cod_Paciente = 8 OR PAC:Cod_Paciente <> 7", false},
       {"PAC:Cod_Paciente = 8 OR (PAC:Cod_Paciente > 6 AND PAC:Cod_Paciente < 7.5)", true},
       {"NOT (PAC:Cod_Paciente = 7 OR PAC:Cod_Paciente = 8)", false},
-      {"PAC:Nombre = 'Mar\xED"
-       "a GARC\xCD"
-       "A'",
+      {"PAC:Nombre = 'María GARCÍA'"_cp,
        true},  // trailing spaces do not count
-      {"PAC:Nombre = 'mar\xED"
-       "a garc\xCD"
-       "a'",
+      {"PAC:Nombre = 'maría garcÍa'"_cp,
        false},
-      {"UPPER(PAC:Nombre) = 'MAR\xCD"
-       "A GARC\xCD"
-       "A'",
+      {"UPPER(PAC:Nombre) = 'MARÍA GARCÍA'"_cp,
        true},
-      {"CLIP(PAC:Nombre) & '|' = 'Mar\xED"
-       "a GARC\xCD"
-       "A|'",
+      {"CLIP(PAC:Nombre) & '|' = 'María GARCÍA|'"_cp,
        true},
-      {"PAC:Nombre & '|' = 'Mar\xED"
-       "a GARC\xCD"
-       "A|'",
+      {"PAC:Nombre & '|' = 'María GARCÍA|'"_cp,
        false},
       {"PAC:Cod_Paciente & 'x' = '7x'", true},
       {"SUB(PAC:Nombre, 1, 3) = 'Mar'", true},
-      {"SUB(CLIP(PAC:Nombre), -3, 3) = 'C\xCD"
-       "A'",
+      {"SUB(CLIP(PAC:Nombre), -3, 3) = 'CÍA'"_cp,
        true},
       {"SUB(PAC:Nombre, 40, 3) = ''", true},
       {"INSTRING('GARC', PAC:Nombre, 1, 1) = 7", true},
@@ -113,11 +101,9 @@ TEST_F(Expressions, OperatorsFunctionsAndBindings) {
       {"PAC:NroDoc = 12345678", true},
       {"PAC:NroDoc > '9'", true},
       {"PAC:Nombre > 5", true},
-      {"'\xD1"
-       "AND\xDA' < 'OSO'",
+      {"'ÑANDÚ' < 'OSO'"_cp,
        true},
-      {"'\xD1"
-       "AND\xDA' > 'NUTRIA'",
+      {"'ÑANDÚ' > 'NUTRIA'"_cp,
        true},
       {"'O''Brien' = 'O' & '''' & 'Brien'", true},
       {"Operacion = 'Alta'", true},
@@ -140,13 +126,11 @@ TEST_F(Expressions, MatchModes) {
   for (const ExpressionCase& c : cases) EXPECT_EQ(eval(c.expression), c.expected) << c.expression;
   // The locale's case mapping folds accented letters too.
   fill(
-      "GARC\xCD"
-      "A, Jos\xE9",
+      "GARCÍA, José"_cp,
       2, 0, 0, "");
   EXPECT_TRUE(
-      eval("MATCH(PAC:Nombre,'*garc\xED"
-           "a*',17)"));
-  EXPECT_TRUE(eval("MATCH(PAC:Nombre,'*JOS\xC9',17)"));
+      eval("MATCH(PAC:Nombre,'*garcía*',17)"_cp));
+  EXPECT_TRUE(eval("MATCH(PAC:Nombre,'*JOSÉ',17)"_cp));
   EXPECT_FALSE(eval("MATCH(PAC:Nombre,'*GARCIA*',17)"));
 }
 

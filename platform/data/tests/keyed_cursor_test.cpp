@@ -5,6 +5,7 @@
 
 #include "platform/data/tests/test_tables.h"
 #include "platform/data/view.h"
+#include "platform/base/cp_literal.h"
 
 namespace rt::testing {
 namespace {
@@ -22,37 +23,28 @@ TEST_F(KeyedCursorTest, SpanishNamesOrderInBothKeyKinds) {
   Table& t = open(people());
   // "\xF1" is n with tilde, "\xD1" N with tilde, "\xFA" u with acute.
   for (const char* n : {"Zapata",
-                        "\xD1"
-                        "and\xFA",
-                        "Nu\xF1"
-                        "ez",
+                        "Ñandú"_cp,
+                        "Nuñez"_cp,
                         "Nunez", "nunez",
-                        "Nu\xF1"
-                        "ez",
+                        "Nuñez"_cp,
                         "Olmos", "Nuzo"}) {
     person(t, 0, n);
   }
   const std::vector<std::string> insensitive = {"Nunez",
                                                 "nunez",
-                                                "Nu\xF1"
-                                                "ez",
-                                                "Nu\xF1"
-                                                "ez",
+                                                "Nuñez"_cp,
+                                                "Nuñez"_cp,
                                                 "Nuzo",
-                                                "\xD1"
-                                                "and\xFA",
+                                                "Ñandú"_cp,
                                                 "Olmos",
                                                 "Zapata"};
   EXPECT_EQ(walk(t, kByName), insensitive);
   const std::vector<std::string> sensitive = {"Nunez",
-                                              "Nu\xF1"
-                                              "ez",
-                                              "Nu\xF1"
-                                              "ez",
+                                              "Nuñez"_cp,
+                                              "Nuñez"_cp,
                                               "Nuzo",
                                               "nunez",
-                                              "\xD1"
-                                              "and\xFA",
+                                              "Ñandú"_cp,
                                               "Olmos",
                                               "Zapata"};
   EXPECT_EQ(walk(t, kByExactName), sensitive);
@@ -62,13 +54,13 @@ TEST_F(KeyedCursorTest, SpanishNamesOrderInBothKeyKinds) {
 
 TEST_F(KeyedCursorTest, CaseInsensitiveKeyFindsAnyCase) {
   Table& t = open(people());
-  person(t, 1, "P\xE9rez");
+  person(t, 1, "Pérez"_cp);
   t.clear();
-  setFieldText(people().fields[kNombre], t.record(), "P\xC9REZ");
+  setFieldText(people().fields[kNombre], t.record(), "PÉREZ"_cp);
   EXPECT_EQ(t.fetch(kByName), 0);
-  EXPECT_EQ(name(t), "P\xE9rez");
+  EXPECT_EQ(name(t), "Pérez"_cp);
   t.clear();
-  setFieldText(people().fields[kNombre], t.record(), "P\xC9REZ");
+  setFieldText(people().fields[kNombre], t.record(), "PÉREZ"_cp);
   EXPECT_EQ(t.fetch(kByExactName), 35);
 }
 
@@ -280,7 +272,7 @@ namespace {
 TEST_F(KeyedCursorTest, ViewFilterExpressionReadsFieldsMemosAndJoinedTables) {
   Table& t = open(people());
   person(t, 1, "Ana", 2, 82000);
-  t.buffer().memo(0) = "al\xE9rgica";
+  t.buffer().memo(0) = "alérgica"_cp;
   ASSERT_EQ(t.put(), 0);
   person(t, 2, "Beto", 1, 81000);
   person(t, 3, "Carla", 1, 82500);
@@ -297,7 +289,7 @@ TEST_F(KeyedCursorTest, ViewFilterExpressionReadsFieldsMemosAndJoinedTables) {
   while (v.next() == 0) names.push_back(name(t));
   EXPECT_EQ(names, (std::vector<std::string>{"Ana"}));  // Carla was born later but joins Ana
 
-  ASSERT_EQ(v.setFilter("INSTRING('al\xE9rg', PER:Notas)").code, 0);
+  ASSERT_EQ(v.setFilter("INSTRING('alérg', PER:Notas)"_cp).code, 0);
   EXPECT_EQ(v.records(), 1);
   // An unknown name compiles to an error and lets nothing through.
   EXPECT_EQ(v.setFilter("PER:NoExiste = 1").code, ExpressionError::kUnknownName);

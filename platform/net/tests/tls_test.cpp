@@ -159,6 +159,20 @@ TEST_F(NetTls, VerificationFailureWhileSwitchingClosesTheConnection) {
   EXPECT_EQ(events.packet(server.record).PACKETTYPE, packet::kRemoteClosed);
 }
 
+// The server agreed to switch and then says nothing: the client gives up
+// after its own inactivity limit (half a second here), not after 30 seconds.
+TEST_F(NetTls, ASilentPeerAfterTheSwitchEndsAtTheInactivityLimit) {
+  client.record.INACTIVETIMEOUT = 50;  // hundredths
+  openTls("localhost", testCertificates().ca, true);
+  opened();
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(socketLibrary().NetConnectionSSLSwitchToSSL(client.record, 0, 0), 0);
+  PacketRecord ended = events.packet(client.record, 10s);
+  while (ended.PACKETTYPE == packet::kIdle) ended = events.packet(client.record, 10s);
+  EXPECT_EQ(ended.PACKETTYPE, packet::kRemoteClosed);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+}
+
 TEST_F(NetTls, CertificateDetailsAreNotGivenWhileClosing) {
   openTls("localhost", testCertificates().ca, false);
   opened();

@@ -42,6 +42,7 @@ struct DialogAnswer {
 };
 
 TEST(PrinterSetup, CancelKeepsThePrinterAndAcceptChoosesTheDialogsPrinter) {
+  const PrinterNames previous = setInstalledPrinters([] { return std::vector<std::string>{"Recepcion"}; });
   setChosenPrinterName("");
   DialogAnswer cancel;
   cancel.arm();
@@ -60,6 +61,23 @@ TEST(PrinterSetup, CancelKeepsThePrinterAndAcceptChoosesTheDialogsPrinter) {
   EXPECT_TRUE(answer);
   EXPECT_EQ(chosenPrinterName(), fromQString(accept.shownPrinter));
   setChosenPrinterName("");
+  setInstalledPrinters(previous);
+}
+
+// Without any printer the set-up says so, in Spanish, and points to the PDF
+// listings; no empty list is shown and the printer in use stays.
+TEST(PrinterSetup, WithoutPrintersItSaysSoAndOffersThePdf) {
+  const PrinterNames previous = setInstalledPrinters([] { return std::vector<std::string>{}; });
+  setChosenPrinterName("");
+  testing::ScriptedMessages messages;
+  bool answer = true;
+  ASSERT_TRUE(testing::runOnThread([&] { answer = printerSetup(); }));
+  EXPECT_FALSE(answer);
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].text.rfind("No hay ninguna impresora instalada", 0), 0u);
+  EXPECT_NE(messages.asked()[0].text.find("PDF"), std::string::npos);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  setInstalledPrinters(previous);
 }
 
 TEST(PrinterSetup, ANewPrinterStartsOnTheChosenOne) {

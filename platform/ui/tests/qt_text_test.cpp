@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 
 #include "platform/ui/dialog_units.h"
+#include "platform/base/cp_literal.h"
 
 namespace rt {
 namespace {
@@ -16,8 +17,8 @@ TEST(QtText, ConvertsRuntimeTextAtTheScreenBoundary) {
     QString shown;
   };
   const std::vector<Case> cases = {
-      {"Mu\xF1oz", QString::fromUtf8("Muñoz")},
-      {"\x80 5", QString::fromUtf8("€ 5")},
+      {"Muñoz"_cp, QString::fromUtf8("Muñoz")},
+      {"€ 5"_cp, QString::fromUtf8("€ 5")},
       {"", QString()},
   };
   for (const Case& c : cases) {

@@ -11,6 +11,7 @@
 
 #include "platform/ui/report_output.h"
 #include "platform/ui/testing/pdf_probe.h"
+#include "platform/base/cp_literal.h"
 
 namespace rt {
 namespace {
@@ -150,7 +151,7 @@ TEST(ReportEngine, PdfCarriesThePagesAndTheDocumentInformation) {
   ReportBand detail;
   detail.height = 200;
   int n = 0;
-  detail.text(0, 0, 3000, 200, [&n] { return "Se\xF1or " + std::to_string(n); },
+  detail.text(0, 0, 3000, 200, [&n] { return "Señor "_cp + std::to_string(n); },
               reportFont("Arial", 10));
   for (n = 1; n <= 60; ++n) engine.print(detail);
   const std::vector<ReportPage> pages = engine.takePages();

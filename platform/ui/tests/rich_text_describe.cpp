@@ -70,9 +70,7 @@ std::string describe(const QTextDocument& document) {
 }
 
 std::string readTestData(std::string_view name) {
-  // The build names sources by their full path, so the data lie beside this file.
-  const std::filesystem::path path =
-      std::filesystem::path(__FILE__).parent_path() / "data" / std::string(name);
+  const std::filesystem::path path = std::filesystem::path(VARNETA_TESTS_DIR) / "data" / std::string(name);
   std::ifstream in(path, std::ios::binary);
   if (!in) ADD_FAILURE() << "missing test data " << path;
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -9,6 +9,7 @@
 #include "platform/ui/rtf_reader.h"
 #include "platform/ui/rtf_writer.h"
 #include "rich_text_describe.h"
+#include "platform/base/cp_literal.h"
 
 namespace rt {
 namespace {
@@ -159,7 +160,7 @@ TEST(RtfReader, SkipsUnknownDestinationsAndToleratesBrokenBraces) {
 }
 
 TEST(RtfReader, ReadsTextThatIsNotRtfAsPlainParagraphs) {
-  const RichText text = readRtf("l\xEDnea uno\r\nl\xEDnea dos\nfin   ");
+  const RichText text = readRtf("línea uno\r\nlínea dos\nfin   "_cp);
   ASSERT_EQ(text.paragraphs.size(), 3u);
   EXPECT_EQ(plainTextOf(text), QString::fromUtf8("línea uno\r\nlínea dos\r\nfin"));
 }
@@ -183,8 +184,7 @@ TEST(RtfReader, ReadsAMarkupCutAnywhere) {
 
 TEST(RtfPlainText, JoinsParagraphsAndLinesWithCrLfInCp1252) {
   EXPECT_EQ(rtfPlainText("{\\rtf1 Se\\'f1or\\line N\\'fa\\'f1ez\\tab x\\par\\b segundo\\par}"),
-            "Se\xF1or\r\nN\xFA\xF1"
-            "ez\tx\r\nsegundo");
+            "Señor\r\nNúñez\tx\r\nsegundo"_cp);
   EXPECT_EQ(rtfPlainText(""), "");
 }
 

@@ -19,6 +19,7 @@
 #include "platform/ui/rtf_control.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "rich_text_describe.h"
+#include "platform/base/cp_literal.h"
 
 namespace rt {
 namespace {
@@ -51,7 +52,7 @@ TEST(FileDialogFilters, RuntimeMasksBecomeDialogFilters) {
       {"Archivos RTF|*.rtf|Todos los archivos|*.*",
        "Archivos RTF (*.rtf *.RTF);;Todos los archivos (*)"},
       {"Texto|*.TXT;*.log|", "Texto (*.txt *.TXT *.log *.LOG)"},
-      {"Im\xE1genes|*.bmp", "Im\xE1genes (*.bmp *.BMP)"},
+      {"Imágenes|*.bmp"_cp, "Imágenes (*.bmp *.BMP)"_cp},
       {"Sin patrones||Todo|*", "Todo (*)"},
       {"", ""},
   };
@@ -125,7 +126,7 @@ TEST_F(FileDialogTest, ChosenFileComesBackAsARuntimeName) {
       chooseOnThread({FileRequest::Purpose::Open, "Abrir", "", "Archivos RTF|*.rtf"});
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(*chosen, runtimeName(existing));
-  EXPECT_NE(chosen->find("nota-\xF1"), std::string::npos) << "CP1252 runtime text";
+  EXPECT_NE(chosen->find("nota-ñ"_cp), std::string::npos) << "CP1252 runtime text";
   EXPECT_TRUE(dialogEnabled);
   EXPECT_FALSE(callerEnabled) << "the caller's windows wait under the dialog";
   EXPECT_TRUE(callerEnabledAfter);
@@ -187,8 +188,7 @@ class RtfFileToolsTest : public ::testing::Test {
 TEST_F(RtfFileToolsTest, OpenReadsMarkupOrPlainTextAndCancelKeepsTheText) {
   writeBytes("carta.rtf", testing::readTestData("wordpad_note.rtf"));
   writeBytes("apunte.txt",
-             "Se\xF1or Pe\xF1"
-             "a\r\nsegunda l\xEDnea");
+             "Señor Peña\r\nsegunda línea"_cp);
   answers = {"carta.rtf", std::nullopt, "apunte.txt"};
 
   control.takeToolAccepted(static_cast<int>(RtfTool::Open));

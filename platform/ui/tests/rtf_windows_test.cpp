@@ -11,6 +11,7 @@
 #include "platform/base/logical_threads.h"
 #include "platform/ui/rtf_control.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/cp_literal.h"
 
 namespace rt {
 namespace {
@@ -87,7 +88,7 @@ TEST_F(RtfWindowsTest, TabStopsAreSetClearedAndConfirmed) {
   ASSERT_TRUE(press(*w, "?Fijar"));
   ASSERT_EQ(messages_.asked().size(), 1u);
   EXPECT_EQ(messages_.asked()[0].text,
-            "Escriba una posici\xF3n en cent\xEDmetros, entre 0 y 55,88.");
+            "Escriba una posición en centímetros, entre 0 y 55,88."_cp);
   type(*w, "?Posicion", "1,27");
   ASSERT_TRUE(press(*w, "?Borrar"));
   list->setCurrentRow(1);  // 5,08 Centro: its position comes into the entry
@@ -114,14 +115,12 @@ TEST_F(RtfWindowsTest, IndentsAreCheckedBeforeTheyAreTaken) {
   ASSERT_TRUE(press(*w, "?OK"));
   ASSERT_EQ(messages_.asked().size(), 2u);
   EXPECT_EQ(messages_.asked()[0].text,
-            "Escriba las sangr\xED"
-            "as en cent\xEDmetros, entre 0 y 55,88.");
+            "Escriba las sangrías en centímetros, entre 0 y 55,88."_cp);
   EXPECT_EQ(messages_.asked()[0].caption,
-            "Sangr\xED"
-            "as de P\xE1rrafo");
+            "Sangrías de Párrafo"_cp);
   EXPECT_EQ(w->window()->windowTitle(), QString::fromUtf8("Sangrías de Párrafo"));
   EXPECT_EQ(messages_.asked()[1].text,
-            "La primera l\xEDnea no puede empezar a la izquierda del margen.");
+            "La primera línea no puede empezar a la izquierda del margen."_cp);
   EXPECT_FALSE(chosen.has_value());
   type(*w, "?PrimeraLinea", "-1");
   type(*w, "?Derecha", "1");
@@ -161,7 +160,7 @@ TEST_F(RtfWindowsTest, FindAndReplaceWorkOnTheControlsText) {
   ASSERT_TRUE(press(*w, "?Siguiente"));
   ASSERT_EQ(messages_.asked().size(), 2u);
   EXPECT_EQ(messages_.asked()[0].text, "Reemplazos hechos: 1.");
-  EXPECT_EQ(messages_.asked()[1].text, "No se encontr\xF3 \"zzz\".");
+  EXPECT_EQ(messages_.asked()[1].text, "No se encontró \"zzz\"."_cp);
   ASSERT_TRUE(press(*w, "?Cancelar"));
   ASSERT_TRUE(waitEnded());
   EXPECT_NE(control.markup().find("adi\\'f3s"), std::string::npos);

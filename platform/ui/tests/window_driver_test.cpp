@@ -217,6 +217,26 @@ TEST_F(WindowDriverTest, SignalsOfTheControlsBecomeTheWindowsEvents) {
   ASSERT_TRUE(waitUntil([&] { return t.ended; }, "the thread to end"));
 }
 
+// Enter, and the keypad's Enter, on a focused button press it as Space does;
+// Enter in an entry stays the entry's. A window opens on its first entry.
+TEST_F(WindowDriverTest, EnterPressesAFocusedButtonAndTheFirstEntryHasTheFocus) {
+  for (Qt::KeyboardModifiers keypad : {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::KeypadModifier)}) {
+    ThreadWithWindow t("Teclas");
+    ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
+    waitIdle();
+    EXPECT_EQ(t.window.window()->focusWidget(), t.window.control("?Nombre"))
+        << "the buttons come first, the entry has the focus";
+    QTest::keyClick(t.window.control("?Nombre"), Qt::Key_Return);
+    waitIdle();
+    EXPECT_FALSE(t.ended) << "Enter in the entry pressed no button";
+    QWidget* ok = t.window.control("?OK");
+    ok->setFocus();
+    QTest::keyClick(ok, keypad ? Qt::Key_Enter : Qt::Key_Return, keypad);
+    ASSERT_TRUE(waitUntil([&] { return t.ended; }, "OK pressed by Enter"));
+    EXPECT_EQ(t.result, kCompleted);
+  }
+}
+
 TEST_F(WindowDriverTest, TimerTicksAreDroppedWhileAModalWindowIsAbove) {
   ThreadWithWindow t("Reloj");
   t.window.timerHundredths = 1;

@@ -1,0 +1,55 @@
+// Where windows open on a 1366x768 screen: pulled back whole into the
+// available area, never with the title bar above it; too large, they scroll.
+#include "platform/ui/window_placement.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace rt {
+namespace {
+
+TEST(WindowPlacement, ASavedPositionOffTheScreenIsPulledBack) {
+  const QRect area(0, 0, 1366, 728);
+  struct Case {
+    QPoint wanted;
+    QSize size;
+    QPoint expected;
+  } cases[] = {
+      {{5000, 5000}, {400, 300}, {966, 428}},  // far off, bottom right
+      {{-300, -50}, {400, 300}, {0, 0}},       // title bar above the screen
+      {{100, 100}, {400, 300}, {100, 100}},    // whole already: kept
+      {{200, 200}, {1500, 900}, {0, 0}},       // larger than the area: its top-left
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(pulledInto(area, c.wanted, c.size), c.expected)
+        << c.wanted.x() << "," << c.wanted.y() << " " << c.size.width() << "x" << c.size.height();
+  }
+}
+
+TEST(WindowPlacement, AWindowTallerThanTheScreenScrollsWithEveryControlReachable) {
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  for (int i = 0; i < 40; ++i) layout->addWidget(new QLabel(QString("Campo %1").arg(i)));
+  auto* ok = new QPushButton("&OK");
+  ok->setObjectName("?OK");
+  layout->addWidget(ok);
+  window.setMinimumSize(layout->sizeHint());
+  const QRect area(0, 0, 1366, 600);
+  ASSERT_GT(window.minimumSizeHint().height(), area.height());
+  EXPECT_TRUE(fitWithin(&window, area));
+  EXPECT_LE(window.height(), area.height());
+  auto* scroll = window.findChild<QScrollArea*>();
+  ASSERT_NE(scroll, nullptr);
+  EXPECT_TRUE(scroll->isAncestorOf(ok)) << "OK moved into the scrolling area";
+
+  QWidget small;
+  small.resize(300, 200);
+  EXPECT_FALSE(fitWithin(&small, area)) << "a window that fits is left alone";
+}
+
+}  // namespace
+}  // namespace rt
