@@ -141,7 +141,9 @@ class WindowDriver {
 
   QPointer<QWidget> window_;
   std::unique_ptr<Filter> filter_;
-  QObject* connections_ = nullptr;  // context of the signal connections; deleted with the window
+  // Context of the signal connections; deleted with the window, which may go
+  // first with the frame that hosts it.
+  QPointer<QObject> connections_;
   std::deque<WindowEvent> queue_;
   WindowEvent current_;
   std::set<int> alertKeys_;
