@@ -2,6 +2,8 @@
 // certificate verification, the certificate's details, bad local files.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "platform/base/clock.h"
 #include "platform/net/socket_library.h"
 #include "platform/net/tests/endpoint.h"
@@ -109,6 +111,40 @@ TEST_F(NetTls, CertificateFromAnotherCaFailsWhileOpening) {
   trusting.options->DONTVERIFYREMOTECERTIFICATEWITHCAROOT = 1;
   ASSERT_EQ(trusting.open("localhost", server.port), 0);
   EXPECT_EQ(events.packet(trusting.record).PACKETTYPE, packet::kOpened);
+}
+
+// A server that speaks only TLS 1.1 (OpenSSL's own s_server), which the
+// default settings refuse: the open fails at once as a failed handshake,
+// not as a timeout.
+TEST_F(NetTls, AServerOfAnOldTlsVersionFailsTheHandshake) {
+  Endpoint probe(1);  // a free port, given back at once
+  ASSERT_EQ(probe.listen(), 0);
+  const std::uint16_t port = probe.port;
+  socketLibrary().NetConnectionClose(probe.record, 0, 0, close_action::kAbort);
+  probe.record.SOCKID = 0;
+  const std::string command = "timeout 20 openssl s_server -accept 127.0.0.1:" + std::to_string(port) +
+                              " -tls1_1 -cipher 'DEFAULT:@SECLEVEL=0' -naccept 1 -cert " +
+                              testCertificates().serverCert + " -key " + testCertificates().serverKey +
+                              " 2>&1";
+  FILE* server = popen(command.c_str(), "r");
+  ASSERT_NE(server, nullptr);
+  char line[256] = {};
+  bool ready = false;
+  while (!ready && std::fgets(line, sizeof line, server) != nullptr) ready = std::string(line).rfind("ACCEPT", 0) == 0;
+  if (!ready) {
+    pclose(server);
+    GTEST_SKIP() << "openssl s_server would not serve TLS 1.1 here";
+  }
+  trust(client, testCertificates().ca);
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(client.open("localhost", port), 0);
+  const PacketRecord failed = events.packet(client.record);
+  EXPECT_EQ(failed.PACKETTYPE, packet::kOpenFailed);
+  EXPECT_EQ(failed.NETERROR, err::kSslConnectFailed);
+  // The server hangs up on the offer: a reason only when OpenSSL gave one.
+  EXPECT_NE(failed.SSLERROR, kCertificateVerifyFailed);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+  pclose(server);
 }
 
 TEST_F(NetTls, NameMismatchIsLeftToTheOwnersCommonNameCheck) {
