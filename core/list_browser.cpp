@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <climits>
 
+#include "core/list_cells.h"
 #include "core/record_form.h"
 #include "platform/base/picture.h"
 #include "platform/base/text_order.h"
 #include "platform/data/record_buffer.h"
+#include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
 
 namespace core {
@@ -35,25 +37,46 @@ int ListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ListModel::columnCount(const QModelIndex& parent) const {
-  if (parent.isValid()) return 0;
-  int shown = 0;
-  for (const ListColumn& c : browser_.columns_) shown += c.title.empty() ? 0 : 1;
-  return shown;
+  return parent.isValid() ? 0 : browser_.shownColumns();
 }
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid()) return {};
-  return rows_.at(index.row()).cells.at(index.column());
+  if (!index.isValid()) return {};
+  const ListRow& row = rows_.at(index.row());
+  const int column = index.column();
+  switch (role) {
+    case Qt::DisplayRole:
+      return row.cells.at(column);
+    case Qt::TextAlignmentRole: {
+      const ListColumn& c = browser_.columns_.at(browser_.shownIndex_.at(column));
+      const Qt::Alignment horizontal = c.align == ColumnAlign::Right    ? Qt::AlignRight
+                                       : c.align == ColumnAlign::Center ? Qt::AlignHCenter
+                                                                        : Qt::AlignLeft;
+      return QVariant::fromValue(horizontal | Qt::AlignVCenter);
+    }
+    default:
+      break;
+  }
+  if (column >= static_cast<int>(row.colours.size())) return {};
+  const CellColours& colours = row.colours[column];
+  switch (role) {
+    case Qt::ForegroundRole:
+      return colours.text >= 0 ? QVariant(colourOf(colours.text)) : QVariant();
+    case Qt::BackgroundRole:
+      return colours.back >= 0 ? QVariant(colourOf(colours.back)) : QVariant();
+    case kSelectedTextRole:
+      return colours.selectedText >= 0 ? QVariant(colourOf(colours.selectedText)) : QVariant();
+    case kSelectedBackRole:
+      return colours.selectedBack >= 0 ? QVariant(colourOf(colours.selectedBack)) : QVariant();
+    default:
+      return {};
+  }
 }
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
-  int shown = 0;
-  for (const ListColumn& c : browser_.columns_) {
-    if (c.title.empty()) continue;
-    if (shown++ == section) return rt::toQString(c.title);
-  }
-  return {};
+  if (section < 0 || section >= static_cast<int>(browser_.shownIndex_.size())) return {};
+  return rt::toQString(browser_.columns_[browser_.shownIndex_[section]].title);
 }
 
 bool ListModel::canFetchMore(const QModelIndex& parent) const {
@@ -73,6 +96,7 @@ ListBrowser::ListBrowser(rt::WindowDriver& window, QTableView* list, const rt::T
   list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
   list->horizontalHeader()->setStretchLastSection(true);
   list->setContextMenuPolicy(Qt::CustomContextMenu);
+  list->setItemDelegate(new CellColourDelegate(list));
   list->installEventFilter(this);
   QObject::connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
     if (value == list_->verticalScrollBar()->minimum() && !model_.atStart_) want(kEarlierRows);
@@ -100,6 +124,12 @@ void ListBrowser::SetSortOrder(int index) {
 
 void ListBrowser::rebuildView() {
   view_ = std::make_unique<rt::View>(def_, orders_.at(order_).second);
+  for (const JoinSpec& j : joins_) {
+    std::vector<int> links;
+    for (const std::string& name : j.links) links.push_back(def_.fieldIndex(name));
+    view_->join(*j.def, j.key, std::move(links));
+  }
+  if (range_) view_->setRange(1);
   if (!filterText_.empty()) view_->setFilter(filterText_);
   const rt::KeyDef& key = def_.keys.at(orders_.at(order_).second);
   if (locatorControl_ && !key.components.empty()) locatorField_ = key.components[0].field;
@@ -112,14 +142,76 @@ void ListBrowser::SetLocator(QLineEdit* control, std::string_view field) {
   control->setFocusPolicy(Qt::NoFocus);
 }
 
+void ListBrowser::AddJoin(const rt::TableDef& joined, int key, std::vector<std::string> links) {
+  joins_.push_back({&joined, key, std::move(links)});
+  searchTables.push_back(&joined);
+  if (view_) rebuildView();
+}
+
+void ListBrowser::SetRange(std::function<std::int64_t()> value) {
+  range_ = std::move(value);
+  if (view_) rebuildView();
+}
+
+void ListBrowser::primeRange() {
+  if (!range_ || orders_.empty()) return;
+  const rt::KeyDef& key = def_.keys.at(orders_.at(order_).second);
+  if (key.components.empty()) return;
+  rt::setFieldNumber(def_.fields[key.components[0].field], rt::table(def_).record(), range_());
+}
+
 void ListBrowser::AddColumn(std::string_view field, std::string title, int characters) {
-  const int index = def_.fieldIndex(field);
-  ListColumn column{std::string(field), std::move(title), {}, characters};
-  if (index >= 0) column.picture = def_.fields[index].picture;
-  if (column.picture.empty() && index >= 0 && rt::isTextField(def_.fields[index])) {
-    column.picture = "@s" + std::to_string(def_.fields[index].size);
+  ListColumn column;
+  column.field = std::string(field);
+  column.title = std::move(title);
+  column.characters = characters;
+  AddColumn(std::move(column));
+}
+
+void ListBrowser::AddColumn(ListColumn column) {
+  if (column.picture.empty()) {
+    for (const rt::TableDef* t : searchTables) {
+      const int index = t->fieldIndex(column.field);
+      if (index < 0) continue;
+      column.picture = t->fields[index].picture;
+      if (column.picture.empty() && rt::isTextField(t->fields[index])) {
+        column.picture = "@s" + std::to_string(t->fields[index].size);
+      }
+      break;
+    }
   }
+  if (!column.title.empty()) shownIndex_.push_back(static_cast<int>(columns_.size()));
   columns_.push_back(std::move(column));
+  sources_.clear();
+}
+
+int ListBrowser::shownColumns() const { return static_cast<int>(shownIndex_.size()); }
+
+int ListBrowser::columnWidth(int column) const {
+  if (column < 1 || column > shownColumns()) return -1;
+  if (list_->isColumnHidden(column - 1)) return 0;
+  return rt::DialogUnits::of(list_).unitsX(list_->columnWidth(column - 1));
+}
+
+void ListBrowser::resolveColumns() {
+  sources_.clear();
+  for (const ListColumn& c : columns_) {
+    Source source;
+    const std::string_view name = c.field;
+    const std::size_t colon = name.find(':');
+    for (const rt::TableDef* t : searchTables) {
+      if (colon != std::string_view::npos && !rt::sameName(name.substr(0, colon), t->prefix)) {
+        continue;
+      }
+      source.field = t->fieldIndex(name);
+      source.memo = source.field < 0 ? t->memoIndex(name) : -1;
+      if (source.field >= 0 || source.memo >= 0) {
+        source.table = &rt::table(*t);
+        break;
+      }
+    }
+    sources_.push_back(source);
+  }
 }
 
 void ListBrowser::SetFilter(std::string expression, std::string id) {
@@ -141,27 +233,51 @@ void ListBrowser::ApplyFilter() {
 }
 
 ListRow ListBrowser::SetQueueRecord(std::int64_t position) {
-  ListRow row{position, {}};
-  const char* record = rt::table(def_).record();
-  for (const ListColumn& c : columns_) {
-    if (c.title.empty()) continue;
-    const int index = def_.fieldIndex(c.field);
-    if (index < 0) {
-      row.cells.emplace_back();
+  if (sources_.size() != columns_.size()) resolveColumns();
+  ListRow row;
+  row.position = position;
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    const ListColumn& c = columns_[i];
+    const Source& source = sources_[i];
+    std::string value;
+    if (source.table != nullptr && source.field >= 0) {
+      const rt::FieldDef& f = source.table->def().fields[source.field];
+      value = rt::isTextField(f) ? trimmedRight(rt::fieldText(f, source.table->record()))
+                                 : std::to_string(rt::fieldNumber(f, source.table->record()));
+    } else if (source.table != nullptr) {
+      value = trimmedRight(source.table->buffer().memo(source.memo));
+    }
+    if (c.title.empty()) {
+      row.extras.push_back(std::move(value));
       continue;
     }
-    const rt::FieldDef& field = def_.fields[index];
-    const std::string value = rt::isTextField(field)
-                                  ? std::string(rt::fieldText(field, record))
-                                  : std::to_string(rt::fieldNumber(field, record));
-    row.cells.push_back(rt::toQString(
-        trimmedRight(c.picture.empty() ? value : rt::format(value, rt::parsePicture(c.picture)))));
+    row.cells.push_back(rt::toQString(trimmedRight(
+        c.picture.empty() ? value : rt::format(value, rt::parsePicture(c.picture)))));
+    row.values.push_back(std::move(value));
   }
+  row.colours.resize(row.cells.size());
   return row;
+}
+
+std::string ListBrowser::field(std::size_t row, int number) const {
+  if (row >= model_.rows_.size() || number < 1) return {};
+  const ListRow& r = model_.rows_[row];
+  int n = 0;
+  for (std::size_t column = 0; column < shownIndex_.size(); ++column) {
+    if (++n == number) return column < r.values.size() ? r.values[column] : std::string();
+    if (!columns_[shownIndex_[column]].colored) continue;
+    const CellColours c = column < r.colours.size() ? r.colours[column] : CellColours{};
+    for (std::int32_t colour : {c.text, c.back, c.selectedText, c.selectedBack}) {
+      if (++n == number) return std::to_string(colour);
+    }
+  }
+  const std::size_t extra = static_cast<std::size_t>(number - n - 1);
+  return extra < r.extras.size() ? r.extras[extra] : std::string();
 }
 
 void ListBrowser::appendPage(int count) {
   std::vector<ListRow> page;
+  primeRange();
   if (!model_.rows_.empty()) {
     if (view_->reset(model_.rows_.back().position) != 0 || view_->next() != 0) {
       model_.atEnd_ = true;
@@ -187,6 +303,7 @@ void ListBrowser::appendPage(int count) {
 void ListBrowser::prependPage() {
   if (model_.rows_.empty() || model_.atStart_) return;
   std::vector<ListRow> page;
+  primeRange();
   if (view_->reset(model_.rows_.front().position) != 0 || view_->previous() != 0) {
     model_.atStart_ = true;
     return;
@@ -214,7 +331,8 @@ void ListBrowser::loadFrom(bool fromCurrent) {
   model_.atEnd_ = false;
   model_.atStart_ = !fromCurrent;
   model_.endResetModel();
-  sizeColumns();
+  applyColumnLayout();
+  primeRange();
   if (fromCurrent && (position == 0 || view_->reset(position) != 0)) {
     loadFrom(false);
     return;
@@ -240,17 +358,43 @@ void ListBrowser::loadFrom(bool fromCurrent) {
   }
 }
 
-void ListBrowser::sizeColumns() {
-  // The shown columns share the list's width by their characters.
+void ListBrowser::applyColumnLayout() {
+  // Once: later reloads keep the widths the user gave the columns.
+  if (layoutApplied_ || shownIndex_.empty()) return;
+  layoutApplied_ = true;
+  std::vector<QString> groups;
+  bool grouped = false;
+  for (int i : shownIndex_) {
+    groups.push_back(rt::toQString(columns_[i].group));
+    grouped = grouped || !columns_[i].group.empty();
+  }
+  if (grouped) {
+    auto* header = new GroupedHeader(std::move(groups), list_);
+    list_->setHorizontalHeader(header);
+    header->setStretchLastSection(true);
+  }
+  const rt::DialogUnits units = rt::DialogUnits::of(list_);
+  // Columns without a width share what the others leave by their characters.
   int characters = 0;
-  for (const ListColumn& c : columns_)
-    characters += c.title.empty() ? 0 : std::max(c.characters, 1);
-  if (characters == 0) return;
-  const int width = list_->viewport()->width();
-  int shown = 0;
-  for (const ListColumn& c : columns_) {
-    if (c.title.empty()) continue;
-    list_->setColumnWidth(shown++, std::max(width * std::max(c.characters, 1) / characters, 40));
+  int given = 0;
+  for (int i : shownIndex_) {
+    const ListColumn& c = columns_[i];
+    if (c.width < 0) characters += std::max(c.characters, 1);
+    if (c.width > 0) given += units.x(c.width);
+  }
+  const int spare = std::max(list_->viewport()->width() - given, 0);
+  QHeaderView* header = list_->horizontalHeader();
+  for (int shown = 0; shown < static_cast<int>(shownIndex_.size()); ++shown) {
+    const ListColumn& c = columns_[shownIndex_[shown]];
+    if (c.width == 0) {
+      list_->setColumnHidden(shown, true);
+      continue;
+    }
+    list_->setColumnWidth(shown, c.width > 0 ? units.x(c.width)
+                                             : std::max(spare * std::max(c.characters, 1) /
+                                                            std::max(characters, 1),
+                                                        40));
+    if (c.fixed) header->setSectionResizeMode(shown, QHeaderView::Fixed);
   }
 }
 
@@ -276,6 +420,7 @@ const ListRow* ListBrowser::selectedRow() const {
 bool ListBrowser::UpdateViewRecord() {
   const ListRow* row = selectedRow();
   if (row == nullptr) return false;
+  primeRange();
   if (view_->reset(row->position) != 0 || view_->next() != 0) return false;
   return rt::table(def_).position() == row->position;
 }
@@ -303,6 +448,7 @@ void ListBrowser::updateControls() {
   const bool rows = !model_.rows_.empty();
   if (CHANGECONTROL) CHANGECONTROL->setEnabled(rows);
   if (DELETECONTROL) DELETECONTROL->setEnabled(rows);
+  if (EXPORTCONTROL) EXPORTCONTROL->setEnabled(rows);
   if (SELECTCONTROL) {
     SELECTCONTROL->setVisible(!HIDESELECT || selecting);
     SELECTCONTROL->setEnabled(rows);
@@ -325,8 +471,10 @@ void ListBrowser::edit(int request) {
   } else {
     rt::clearRecord(def_, rt::table(def_).buffer());
     rt::table(def_).recordWasRead(0, 0);
+    primeRange();
   }
-  if (askProcedure(request) != rt::kCompleted) {
+  const int answer = askProcedure(request);
+  if (answer != rt::kCompleted) {
     list_->setFocus();
     return;
   }
@@ -425,6 +573,7 @@ void ListBrowser::locate() {
   const rt::KeyDef& key = def_.keys.at(orders_.at(order_).second);
   rt::Table& table = rt::table(def_);
   rt::clearRecord(def_, table.buffer());
+  primeRange();
   const rt::FieldDef& field = def_.fields[locatorField_];
   const std::string text = key.caseInsensitive ? rt::upper(locator_) : locator_;
   if (rt::isTextField(field)) {
@@ -445,11 +594,11 @@ void ListBrowser::showPopup(const QPoint& at) {
   if (!USEPOPUP) return;
   auto* menu = new QMenu(list_);
   menu->setAttribute(Qt::WA_DeleteOnClose);
-  auto add = [&](QWidget* control) {
+  auto add = [&](QWidget* control, QString text = {}) {
     if (!control || !control->isVisible()) return;
     auto* button = qobject_cast<QAbstractButton*>(control);
     if (!button) return;
-    QAction* item = menu->addAction(button->text());
+    QAction* item = menu->addAction(text.isEmpty() ? button->text() : text);
     item->setEnabled(control->isEnabled());
     QPointer<QWidget> target = control;
     QObject::connect(
@@ -464,6 +613,7 @@ void ListBrowser::showPopup(const QPoint& at) {
   add(CHANGECONTROL);
   add(DELETECONTROL);
   add(QUERYCONTROL);
+  add(EXPORTCONTROL, QStringLiteral("Exportar"));
   menu->popup(list_->viewport()->mapToGlobal(at));
 }
 

@@ -20,16 +20,48 @@
 
 namespace core {
 
+enum class ColumnAlign { Left, Center, Right };
+
+// A column of the list, or (without a title) a value the row keeps for the
+// caller and the export without showing it.
 struct ListColumn {
-  std::string field;    // "USU:Nombre_Usuario"
-  std::string title;    // empty for a hidden column
+  std::string field;    // "USU:Nombre_Usuario", of the primary or a joined table
+  std::string title;    // empty: not a column, only a value of the row
   std::string picture;  // the field's picture when empty
-  int characters = 0;
+  int characters = 0;   // share of the list's width when no width is given
+  int width = -1;       // dialog units; 0 hides the column (still searched and exported)
+  ColumnAlign align = ColumnAlign::Left;
+  bool fixed = false;    // the user cannot resize it
+  bool colored = false;  // four colour values follow its value in the row
+  std::string group;     // a heading over a run of neighbouring columns
 };
 
+// A cell's colours (0xBBGGRR each; -1 keeps the list's own).
+struct CellColours {
+  std::int32_t text = -1;
+  std::int32_t back = -1;
+  std::int32_t selectedText = -1;
+  std::int32_t selectedBack = -1;
+  bool any() const { return text >= 0 || back >= 0 || selectedText >= 0 || selectedBack >= 0; }
+};
+
+// One row: per column its shown text, its stored value and its colours; then
+// the values of the not-shown fields.
 struct ListRow {
   std::int64_t position = 0;
   std::vector<QString> cells;
+  std::vector<std::string> values;
+  std::vector<CellColours> colours;
+  std::vector<std::string> extras;
+};
+
+// The rows as numbered fields: each column's value, its four colours when
+// coloured, then the not-shown values, numbered from 1 (what an export reads).
+class RowFields {
+ public:
+  virtual ~RowFields() = default;
+  virtual std::size_t rowCount() const = 0;
+  virtual std::string field(std::size_t row, int number) const = 0;
 };
 
 // The rows of the list, a window onto the view that grows at either end.
@@ -51,7 +83,7 @@ class ListModel : public QAbstractTableModel {
   bool atStart_ = true;
 };
 
-class ListBrowser : public QObject {
+class ListBrowser : public QObject, public RowFields {
  public:
   static constexpr int kPage = 100;
 
@@ -63,8 +95,19 @@ class ListBrowser : public QObject {
   void SetSortOrder(int index);
   // The type-ahead locator on the sort key's first component.
   void SetLocator(QLineEdit* control, std::string_view field);
+  // A table joined to each row: its record whose `key` equals the primary
+  // fields named in `links`; declared before the columns that show it.
+  void AddJoin(const rt::TableDef& joined, int key, std::vector<std::string> links);
+  // Holds the first key component of the order at a value: the list shows
+  // only those records, and a record inserted from it is primed with it.
+  void SetRange(std::function<std::int64_t()> value);
   void AddColumn(std::string_view field, std::string title, int characters);
+  void AddColumn(ListColumn column);
   void AddHiddenColumn(std::string_view field) { AddColumn(field, {}, 0); }
+  // A column's current width in dialog units (0 when hidden); -1 when there
+  // is no such column. Columns count from 1, hidden ones included.
+  int columnWidth(int column) const;
+  int shownColumns() const;
   // Named filters: an empty text removes one. ApplyFilter joins them with AND.
   void SetFilter(std::string expression, std::string id);
   void ApplyFilter();
@@ -77,9 +120,13 @@ class ListBrowser : public QObject {
   // The selected row's record into the thread's buffer and the view set to
   // it; false when no row is selected or it is gone.
   bool UpdateViewRecord();
-  // Builds a row from the buffers as they are now.
+  // Builds a row from the buffers as they are now; a list colours its cells
+  // by overriding it.
   virtual ListRow SetQueueRecord(std::int64_t position);
   int RecordsInView() const { return static_cast<int>(model_.rows_.size()); }
+  bool wholeView() const { return whole_; }
+  std::size_t rowCount() const override { return model_.rows_.size(); }
+  std::string field(std::size_t row, int number) const override;
   // Loads one more page at the end; false when the view has no more rows.
   bool NextPage();
   // Moves the locator to the text, as if typed.
@@ -105,6 +152,8 @@ class ListBrowser : public QObject {
 
   // Settings of the list shape.
   QPointer<QWidget> SELECTCONTROL, INSERTCONTROL, CHANGECONTROL, DELETECONTROL, QUERYCONTROL;
+  // Enabled only while the list has rows; its popup item reads "Exportar".
+  QPointer<QWidget> EXPORTCONTROL;
   int HIDESELECT = 0;
   int QUERYSHARED = 0;
   int ASKPROCEDURE = 0;
@@ -136,8 +185,10 @@ class ListBrowser : public QObject {
   void edit(int request);
   void showPopup(const QPoint& at);
   void updateControls();
-  void sizeColumns();
   void want(int event);
+  void resolveColumns();
+  void primeRange();
+  void applyColumnLayout();
   void moveBy(int rows);
   void moveToLast();
 
@@ -152,6 +203,21 @@ class ListBrowser : public QObject {
   std::vector<std::pair<std::string, int>> orders_;
   int order_ = 0;
   std::vector<ListColumn> columns_;
+  std::vector<int> shownIndex_;  // the titled columns, in order
+  struct Source {  // where a column's value is read
+    rt::Table* table = nullptr;
+    int field = -1;
+    int memo = -1;
+  };
+  std::vector<Source> sources_;
+  struct JoinSpec {
+    const rt::TableDef* def;
+    int key;
+    std::vector<std::string> links;
+  };
+  std::vector<JoinSpec> joins_;
+  std::function<std::int64_t()> range_;
+  bool layoutApplied_ = false;
   std::map<std::string, std::string> filters_;
   std::string filterText_;
   QPointer<QLineEdit> locatorControl_;

@@ -1,5 +1,7 @@
 #include "core/table_access.h"
 
+#include "platform/base/cp_literal.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -183,12 +185,15 @@ int TableAccess::insertNumbered(bool messages) {
       return level::Benign;
     }
     if (rc == rt::error::FileLocked && wait.again()) continue;
-    if (++failures < kNumberingAttempts) continue;
+    // A code past its field's range fails the same way every time.
+    const bool exhausted = rc == rt::error::KeyUnavailable;
+    if (!exhausted && ++failures < kNumberingAttempts) continue;
     if (!messages) return level::Fatal;
     std::string errorText = currentErrorText();
     if (rc == rt::error::DuplicateKey && rt::duplicateKeyIndex() >= 0) {
       errorText += ": " + keyName(def_, rt::duplicateKeyIndex());
     }
+    if (exhausted) errorText += ": no quedan códigos libres"_cp;
     const int answer = showTableMessage(TableMessage::NumberingFailed,
                                         MessageFill().File(def_.label).ErrorText(errorText));
     if (!asksToRetry(TableMessage::NumberingFailed, answer)) return level::Fatal;

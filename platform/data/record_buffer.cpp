@@ -51,6 +51,26 @@ void store(char* p, std::int64_t v) {
 
 bool isTextField(const FieldDef& field) { return field.type == FieldType::String; }
 
+std::int64_t largestNumber(const FieldDef& field) {
+  switch (field.type) {
+    case FieldType::Byte:
+      return 255;
+    case FieldType::Short:
+      return 32767;
+    case FieldType::UShort:
+      return 65535;
+    case FieldType::ULong:
+      return 4294967295LL;
+    case FieldType::Decimal: {
+      std::int64_t largest = 1;
+      for (int i = 0; i < field.size * 2 - 1 && i < 18; ++i) largest *= 10;
+      return largest - 1;
+    }
+    default:
+      return 2147483647LL;
+  }
+}
+
 std::int64_t fieldNumber(const FieldDef& f, const char* record) {
   const char* p = record + f.offset;
   switch (f.type) {

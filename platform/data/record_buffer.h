@@ -37,6 +37,8 @@ void setFieldNumber(const FieldDef& field, char* record, std::int64_t value);
 std::string_view fieldText(const FieldDef& field, const char* record);  // STRING only, padded
 void setFieldText(const FieldDef& field, char* record, std::string_view text);
 bool isTextField(const FieldDef& field);
+// The largest number a numeric field holds.
+std::int64_t largestNumber(const FieldDef& field);
 bool fieldIsEmpty(const FieldDef& field, const char* record);
 // Blank record: numbers 0, text spaces, memos empty.
 void clearRecord(const TableDef& def, RecordBuffer& buffer);

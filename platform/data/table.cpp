@@ -224,11 +224,15 @@ int Table::addNumbered() {
     const int rc = s.step();
     const std::int64_t highest = rc == SQLITE_ROW ? sqlite3_column_int64(s.get(), 0) : 0;
     s.reset();
+    const FieldDef& numbered = def_.fields[key.components[key.autoNumbered - 1].field];
     if (rc != SQLITE_ROW) {
       result = setSqliteError(rc, sqlite3_errmsg(c.db()));
+    } else if (highest + 1 > largestNumber(numbered)) {
+      // The field cannot hold the next number: storing it would wrap to 0
+      // (or a negative code) and give the key a number that means "none".
+      result = error::KeyUnavailable;
     } else {
-      setFieldNumber(def_.fields[key.components[key.autoNumbered - 1].field], record(),
-                     highest + 1);
+      setFieldNumber(numbered, record(), highest + 1);
     }
   }
   if (result == error::NoError) result = add();
