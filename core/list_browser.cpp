@@ -11,6 +11,7 @@
 
 #include "core/list_cells.h"
 #include "core/record_form.h"
+#include "core/table_managers.h"
 #include "platform/base/picture.h"
 #include "platform/base/text_order.h"
 #include "platform/data/record_buffer.h"
@@ -308,7 +309,8 @@ void ListBrowser::prependPage() {
     model_.atStart_ = true;
     return;
   }
-  while (static_cast<int>(page.size()) < kPage) {
+  const int count = whole_ ? INT_MAX : kPage;
+  while (static_cast<int>(page.size()) < count) {
     if (view_->previous() != 0) {
       model_.atStart_ = true;
       break;
@@ -439,9 +441,7 @@ void ListBrowser::LocateTo(std::string text) {
 
 void ListBrowser::LoadWhole(bool on) {
   whole_ = on;
-  if (on) {
-    while (!model_.atEnd_) appendPage(INT_MAX);
-  }
+  if (on) ResetFromView();
 }
 
 void ListBrowser::updateControls() {
@@ -473,7 +473,14 @@ void ListBrowser::edit(int request) {
     rt::table(def_).recordWasRead(0, 0);
     primeRange();
   }
+  // A new record of a ranged list belongs to the range, however the form primes it.
+  TableAccess& access = relate(def_).access();
+  if (request == request::Insert && range_) {
+    const rt::KeyDef& key = def_.keys.at(orders_.at(order_).second);
+    access.holdOnPrime(key.components.at(0).field, range_());
+  }
   const int answer = askProcedure(request);
+  access.releaseHeld();
   if (answer != rt::kCompleted) {
     list_->setFocus();
     return;

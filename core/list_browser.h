@@ -20,6 +20,9 @@
 
 namespace core {
 
+// The named filter of a list's active-only box.
+inline constexpr char kActiveFilterId[] = "Filtro_1";
+
 enum class ColumnAlign { Left, Center, Right };
 
 // A column of the list, or (without a title) a value the row keeps for the
@@ -131,7 +134,8 @@ class ListBrowser : public QObject, public RowFields {
   bool NextPage();
   // Moves the locator to the text, as if typed.
   void LocateTo(std::string text);
-  // Loads the whole view (for the export) instead of page by page.
+  // On: reloads around the current row holding every row of the view (for
+  // the export); off: later reloads go page by page again (the rows stay).
   void LoadWhole(bool on);
   // The list manager's keys; 0 when taken.
   virtual int TakeKey(int key);

@@ -46,6 +46,10 @@ int ListWindow::Init() {
   b.askProcedure = [this](int request) { return RunProcedure(1, request); };
   b.choose = [this] { chooseSelected(); };
   b.query = [this] { runQuery(); };
+  if (activeBox_) {
+    b.SetFilter(activeBox_->isChecked() ? activeCondition_ : std::string(), kActiveFilterId);
+    b.ApplyFilter();
+  }
 
   Open(window);
   ColorearControles(window);
@@ -60,6 +64,24 @@ int ListWindow::Init() {
   navigator_.SetKeys(window, true);
   list->setFocus();
   return rt::level::Benign;
+}
+
+void ListWindow::setActiveFilter(QAbstractButton* box, std::string condition) {
+  activeBox_ = box;
+  activeCondition_ = std::move(condition);
+}
+
+void ListWindow::setExport(QAbstractButton* button, ExportSpec spec) {
+  exportButton_ = button;
+  export_ = std::move(spec);
+  browser_->EXPORTCONTROL = button;
+}
+
+void ListWindow::FiltrarActivos() {
+  if (!activeBox_) return;
+  browser_->SetFilter(activeBox_->isChecked() ? activeCondition_ : std::string(), kActiveFilterId);
+  browser_->ApplyFilter();
+  browser_->ResetFromView();
 }
 
 int ListWindow::RunProcedure(int, int request) {
@@ -109,7 +131,12 @@ int ListWindow::TakeAccepted() {
     Response = REQUEST == request::Select ? rt::kCancelled : rt::kCompleted;
     return rt::level::Fatal;
   }
-  browser_->TakeAccepted(accepted);
+  if (browser_->TakeAccepted(accepted)) return rt::level::Benign;
+  if (accepted == activeBox_) {
+    FiltrarActivos();
+  } else if (accepted == exportButton_ && exportButton_->isEnabled()) {
+    PrepararExportacion(*browser_, export_, window());
+  }
   return rt::level::Benign;
 }
 

@@ -4,10 +4,13 @@
 // record form behind its insert, change and delete buttons, query by
 // example, and the list search. A concrete list builds its window, names its
 // columns and sort orders and adds its own set-up.
+#include <QAbstractButton>
+#include <QPointer>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "core/export_handover.h"
 #include "core/focus_marker.h"
 #include "core/font_scaler.h"
 #include "core/key_navigator.h"
@@ -33,6 +36,9 @@ class ListWindow : public rt::WindowDriver {
   virtual int RunProcedure(int number, int request);
 
   ListBrowser& browser() { return *browser_; }
+  // The active-only filter: the box's condition under "Filtro_1" while it is
+  // ticked, none otherwise; the list reloads from its current row.
+  void FiltrarActivos();
   ListSearch* search() { return search_.get(); }
 
   int REQUEST = 0;
@@ -55,6 +61,12 @@ class ListWindow : public rt::WindowDriver {
   virtual std::optional<ListSearchSettings> searchSettings() const { return std::nullopt; }
   // The list control's name.
   virtual std::string listControlName() const { return "?BROWSE:5"; }
+  // Called from setUpBrowser: the active-only box and its condition, applied
+  // before the list first loads and whenever the box is accepted.
+  void setActiveFilter(QAbstractButton* box, std::string condition);
+  // Called from setUpBrowser: the export button (and its popup item
+  // "Exportar"), enabled only while the list has rows.
+  void setExport(QAbstractButton* button, ExportSpec spec);
 
  private:
   void chooseSelected();
@@ -62,6 +74,10 @@ class ListWindow : public rt::WindowDriver {
 
   std::string name_;
   const rt::TableDef& def_;
+  QPointer<QAbstractButton> activeBox_;
+  std::string activeCondition_;
+  QPointer<QAbstractButton> exportButton_;
+  ExportSpec export_;
   std::optional<rt::ProcedureScope> tracked_;
   std::unique_ptr<ListBrowser> browser_;
   std::unique_ptr<ListSearch> search_;

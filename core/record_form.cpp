@@ -203,6 +203,24 @@ void RecordForm::snapshot() {
   }
 }
 
+int RecordForm::callKeepingRecord(const std::function<int()>& call) {
+  rt::Table& t = table();
+  const std::vector<char> record(t.record(), t.record() + def_.recordSize);
+  std::vector<std::string> memos;
+  for (std::size_t i = 0; i < def_.memos.size(); ++i) {
+    memos.push_back(t.buffer().memo(static_cast<int>(i)));
+  }
+  const std::int64_t position = t.position();
+  const std::int64_t version = t.version();
+  const int answer = call();
+  std::copy(record.begin(), record.end(), t.record());
+  for (std::size_t i = 0; i < memos.size(); ++i) {
+    t.buffer().memo(static_cast<int>(i)) = std::move(memos[i]);
+  }
+  t.recordWasRead(position, version);
+  return answer;
+}
+
 bool RecordForm::recordChanged() {
   Update();
   const char* record = table().record();

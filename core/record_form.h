@@ -6,6 +6,7 @@
 // own set-up; opening, priming, saving, cancelling, the history key, the
 // activity lines and the protection against closing are the shape's.
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -70,6 +71,11 @@ class RecordForm : public rt::WindowDriver {
   void Display();
   // Whether the record differs from what was primed.
   bool recordChanged();
+  // Runs a procedure the form calls (a lookup, a nested form, a list) and
+  // gives the form its record back as it was before: fields, memos, position
+  // and the version it read. A nested window that saved this same record
+  // meanwhile makes the form's save meet the change refusal.
+  int callKeepingRecord(const std::function<int()>& call);
 
   // Window-manager settings of the shape.
   int REQUEST = 0;

@@ -137,6 +137,9 @@ void TableAccess::primeRecord() {
   table().clear();
   numberedId_ = 0;
   primeFields();
+  for (const auto& [field, value] : held_) {
+    rt::setFieldNumber(def_.fields[field], table().record(), value);
+  }
 }
 
 void TableAccess::primeFields() {

@@ -6,6 +6,8 @@
 // never sleeps the GUI thread: the thread suspends on a timer and retries.
 #include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/table_messages.h"
 #include "platform/data/table.h"
@@ -74,8 +76,12 @@ class TableAccess {
   int next();
   int previous();
 
-  // A blank record with the table's defaults.
+  // A blank record with the table's defaults and the held values.
   void primeRecord();
+  // A value every primed record gets until released: a list showing a range
+  // of records (one patient's consultations) primes new ones into it.
+  void holdOnPrime(int field, std::int64_t value) { held_.emplace_back(field, value); }
+  void releaseHeld() { held_.clear(); }
   void primeFields();
   // Whether the field's value lies in its range (fields without a range
   // always do); with messages, an out-of-range value shows "Error de Rango".
@@ -101,6 +107,7 @@ class TableAccess {
   TableAccess* alias_ = nullptr;
   int uses_ = 0;
   std::int64_t numberedId_ = 0;
+  std::vector<std::pair<int, std::int64_t>> held_;
 };
 
 }  // namespace core
