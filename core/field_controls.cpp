@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <cmath>
@@ -70,6 +71,19 @@ void FieldControls::show(const FieldControl& f, rt::RecordBuffer& buffer) const 
   const char* record = buffer.record();
   if (auto* spin = qobject_cast<QSpinBox*>(c)) {
     spin->setValue(static_cast<int>(rt::fieldNumber(field, record)));
+  } else if (auto* drop = qobject_cast<QComboBox*>(c)) {
+    // A drop list stores the text it shows; a stored text it does not offer
+    // still shows, so that saving does not change it.
+    const QString value = rt::toQString(rt::isTextField(field)
+                                            ? trimmedRight(rt::fieldText(field, record))
+                                            : numberText(field, rt::fieldNumber(field, record)));
+    const int index = drop->findText(value);
+    if (index < 0 && !value.isEmpty()) {
+      drop->addItem(value);
+      drop->setCurrentIndex(drop->count() - 1);
+    } else {
+      drop->setCurrentIndex(index);
+    }
   } else if (auto* check = qobject_cast<QAbstractButton*>(c); check && check->isCheckable()) {
     check->setChecked(rt::fieldNumber(field, record) != 0);
   } else if (auto* edit = qobject_cast<QLineEdit*>(c)) {
@@ -101,6 +115,13 @@ void FieldControls::update(rt::RecordBuffer& buffer) const {
     char* record = buffer.record();
     if (auto* spin = qobject_cast<QSpinBox*>(c)) {
       rt::setFieldNumber(field, record, spin->value());
+    } else if (auto* drop = qobject_cast<QComboBox*>(c)) {
+      const std::string value = rt::fromQString(drop->currentText());
+      if (rt::isTextField(field)) {
+        rt::setFieldText(field, record, value);
+      } else {
+        rt::setFieldNumber(field, record, storedNumber(field, value));
+      }
     } else if (auto* check = qobject_cast<QAbstractButton*>(c); check && check->isCheckable()) {
       rt::setFieldNumber(field, record, check->isChecked() ? 1 : 0);
     } else if (auto* edit = qobject_cast<QLineEdit*>(c)) {

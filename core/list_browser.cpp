@@ -10,11 +10,13 @@
 #include <climits>
 
 #include "core/list_cells.h"
+#include "core/query_by_example.h"
 #include "core/record_form.h"
 #include "core/table_managers.h"
 #include "platform/base/picture.h"
 #include "platform/base/text_order.h"
 #include "platform/data/record_buffer.h"
+#include "platform/data/record_names.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
 
@@ -106,6 +108,22 @@ ListBrowser::ListBrowser(rt::WindowDriver& window, QTableView* list, const rt::T
                    [this](const QPoint& at) { showPopup(at); });
 }
 
+void ListBrowser::RunQuery() {
+  if (!query_) {
+    std::vector<SearchColumn> columns;
+    for (const ListColumn& c : columns_) {
+      if (!c.title.empty()) columns.push_back({c.title, c.picture, c.field});
+    }
+    query_ = std::make_unique<QueryByExample>(std::move(columns));
+  }
+  const std::optional<std::string> condition = query_->Ask();
+  if (!condition) return;
+  SetFilter(*condition, kQueryFilterId);
+  ApplyFilter();
+  ResetView();
+  list_->setFocus();
+}
+
 ListBrowser::~ListBrowser() {
   if (list_) list_->setModel(nullptr);
 }
@@ -182,6 +200,13 @@ void ListBrowser::AddColumn(ListColumn column) {
     }
   }
   if (!column.title.empty()) shownIndex_.push_back(static_cast<int>(columns_.size()));
+  // A heading over columns needs a header that draws it; it is put in place
+  // while the window is built, before anything watches the list.
+  if (!column.group.empty() && dynamic_cast<GroupedHeader*>(list_->horizontalHeader()) == nullptr) {
+    auto* header = new GroupedHeader(list_);
+    list_->setHorizontalHeader(header);
+    header->setStretchLastSection(true);
+  }
   columns_.push_back(std::move(column));
   sources_.clear();
 }
@@ -239,15 +264,8 @@ ListRow ListBrowser::SetQueueRecord(std::int64_t position) {
   row.position = position;
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     const ListColumn& c = columns_[i];
-    const Source& source = sources_[i];
-    std::string value;
-    if (source.table != nullptr && source.field >= 0) {
-      const rt::FieldDef& f = source.table->def().fields[source.field];
-      value = rt::isTextField(f) ? trimmedRight(rt::fieldText(f, source.table->record()))
-                                 : std::to_string(rt::fieldNumber(f, source.table->record()));
-    } else if (source.table != nullptr) {
-      value = trimmedRight(source.table->buffer().memo(source.memo));
-    }
+    std::string value = storedValue(i);
+    if (c.shownAs) value = c.shownAs(std::move(value));
     if (c.title.empty()) {
       row.extras.push_back(std::move(value));
       continue;
@@ -257,7 +275,71 @@ ListRow ListBrowser::SetQueueRecord(std::int64_t position) {
     row.values.push_back(std::move(value));
   }
   row.colours.resize(row.cells.size());
+  if (colourRow) colourRow(row);
   return row;
+}
+
+std::string ListBrowser::orderText() const {
+  std::string text;
+  if (orders_.empty()) return text;
+  for (const rt::KeyComponent& c : def_.keys.at(orders_.at(order_).second).components) {
+    if (!text.empty()) text += ",";
+    text += (c.descending ? "-" : "+") + def_.prefix + ":" + def_.fields[c.field].name;
+  }
+  return text;
+}
+
+std::string ListBrowser::storedValue(std::size_t column) {
+  if (sources_.size() != columns_.size()) resolveColumns();
+  const Source& source = sources_[column];
+  if (source.table == nullptr) return {};
+  if (source.field < 0) return trimmedRight(source.table->buffer().memo(source.memo));
+  const rt::FieldDef& f = source.table->def().fields[source.field];
+  return rt::isTextField(f) ? trimmedRight(rt::fieldText(f, source.table->record()))
+                            : std::to_string(rt::fieldNumber(f, source.table->record()));
+}
+
+namespace {
+
+// The list's tables by name, but a column with its own way of showing is
+// matched as shown.
+class ShownNames : public rt::NameResolver {
+ public:
+  ShownNames(std::vector<const rt::TableDef*> tables, std::vector<std::string> names,
+             std::vector<std::function<std::string()>> values)
+      : tables_(std::move(tables)),
+        names_(std::move(names)),
+        values_(std::move(values)),
+        cache_(names_.size()) {}
+  std::optional<rt::Binding> resolve(std::string_view name) const override {
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      if (!rt::sameName(names_[i], name)) continue;
+      return rt::Binding::text([this, i]() -> std::string_view {
+        cache_[i] = values_[i]();
+        return cache_[i];
+      });
+    }
+    return tables_.resolve(name);
+  }
+
+ private:
+  rt::RecordNames tables_;
+  std::vector<std::string> names_;
+  std::vector<std::function<std::string()>> values_;
+  mutable std::vector<std::string> cache_;
+};
+
+}  // namespace
+
+std::unique_ptr<rt::NameResolver> ListBrowser::searchNames() {
+  std::vector<std::string> names;
+  std::vector<std::function<std::string()>> values;
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    if (!columns_[i].shownAs) continue;
+    names.push_back(columns_[i].field);
+    values.push_back([this, i] { return columns_[i].shownAs(storedValue(i)); });
+  }
+  return std::make_unique<ShownNames>(searchTables, std::move(names), std::move(values));
 }
 
 std::string ListBrowser::field(std::size_t row, int number) const {
@@ -371,9 +453,9 @@ void ListBrowser::applyColumnLayout() {
     grouped = grouped || !columns_[i].group.empty();
   }
   if (grouped) {
-    auto* header = new GroupedHeader(std::move(groups), list_);
-    list_->setHorizontalHeader(header);
-    header->setStretchLastSection(true);
+    if (auto* header = dynamic_cast<GroupedHeader*>(list_->horizontalHeader())) {
+      header->setGroups(std::move(groups));
+    }
   }
   const rt::DialogUnits units = rt::DialogUnits::of(list_);
   // Columns without a width share what the others leave by their characters.

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/expression.h"
 #include "platform/data/view.h"
 #include "platform/ui/window_driver.h"
 
@@ -37,6 +38,9 @@ struct ListColumn {
   bool fixed = false;    // the user cannot resize it
   bool colored = false;  // four colour values follow its value in the row
   std::string group;     // a heading over a run of neighbouring columns
+  // The value as the list shows, searches and exports it (notes in plain
+  // text); the stored value when empty.
+  std::function<std::string(std::string)> shownAs;
 };
 
 // A cell's colours (0xBBGGRR each; -1 keeps the list's own).
@@ -153,6 +157,14 @@ class ListBrowser : public QObject, public RowFields {
   const ListRow* selectedRow() const;
   std::string locatorText() const { return locator_; }
   const std::string& filterText() const { return filterText_; }
+  // The query by example over the titled columns: its condition becomes the
+  // list's query filter.
+  void RunQuery();
+  // The names a search expression may use: every field of the list's
+  // tables, columns with their own way of showing as shown.
+  std::unique_ptr<rt::NameResolver> searchNames();
+  // The order as the fields of its key: "+PAC:Nombre".
+  std::string orderText() const;
 
   // Settings of the list shape.
   QPointer<QWidget> SELECTCONTROL, INSERTCONTROL, CHANGECONTROL, DELETECONTROL, QUERYCONTROL;
@@ -171,6 +183,9 @@ class ListBrowser : public QObject, public RowFields {
 
   // Runs the record form for a request; answers ThreadResponse.
   std::function<int(int request)> askProcedure;
+  // Colours a row's cells once its values are read (the buffers still hold
+  // the row's records).
+  std::function<void(ListRow&)> colourRow;
   // Chooses the selected row (select mode).
   std::function<void()> choose;
   // Opens the query by example.
@@ -191,6 +206,7 @@ class ListBrowser : public QObject, public RowFields {
   void updateControls();
   void want(int event);
   void resolveColumns();
+  std::string storedValue(std::size_t column);
   void primeRange();
   void applyColumnLayout();
   void moveBy(int rows);
@@ -222,6 +238,7 @@ class ListBrowser : public QObject, public RowFields {
   std::vector<JoinSpec> joins_;
   std::function<std::int64_t()> range_;
   bool layoutApplied_ = false;
+  std::unique_ptr<class QueryByExample> query_;
   std::map<std::string, std::string> filters_;
   std::string filterText_;
   QPointer<QLineEdit> locatorControl_;

@@ -21,8 +21,7 @@ void CellColourDelegate::initStyleOption(QStyleOptionViewItem* option,
   }
 }
 
-GroupedHeader::GroupedHeader(std::vector<QString> groups, QWidget* parent)
-    : QHeaderView(Qt::Horizontal, parent), groups_(std::move(groups)) {
+GroupedHeader::GroupedHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
   setSectionsClickable(false);
   setDefaultAlignment(Qt::AlignCenter);
 }

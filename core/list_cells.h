@@ -26,8 +26,9 @@ class CellColourDelegate : public QStyledItemDelegate {
 // titles; columns outside a group use both lines.
 class GroupedHeader : public QHeaderView {
  public:
+  explicit GroupedHeader(QWidget* parent);
   // groups[i]: the heading over column i (empty: none).
-  GroupedHeader(std::vector<QString> groups, QWidget* parent);
+  void setGroups(std::vector<QString> groups) { groups_ = std::move(groups); }
   QSize sizeHint() const override;
 
  protected:

@@ -250,8 +250,8 @@ void ListSearch::BuscarSiguiente() {
     return;
   }
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const rt::RecordNames names(browser_.searchTables);
-  const rt::FilterExpression condition(expression_, names);
+  const std::unique_ptr<rt::NameResolver> names = browser_.searchNames();
+  const rt::FilterExpression condition(expression_, *names);
   bool found = false;
   while (browser_.view().next() == 0) {
     browser_.SetQueueRecord(browser_.view().position());

@@ -98,21 +98,7 @@ void ListWindow::chooseSelected() {
   post(rt::event::CloseWindow);
 }
 
-void ListWindow::runQuery() {
-  if (!query_) {
-    std::vector<SearchColumn> columns;
-    for (const ListColumn& c : browser_->columns()) {
-      if (!c.title.empty()) columns.push_back({c.title, c.picture, c.field});
-    }
-    query_ = std::make_unique<QueryByExample>(std::move(columns));
-  }
-  const std::optional<std::string> condition = query_->Ask();
-  if (!condition) return;
-  browser_->SetFilter(*condition, kQueryFilterId);
-  browser_->ApplyFilter();
-  browser_->ResetView();
-  browser_->list()->setFocus();
-}
+void ListWindow::runQuery() { browser_->RunQuery(); }
 
 int ListWindow::TakeEvent() {
   if (browser_ && browser_->TakeEvent()) return rt::level::Benign;
@@ -145,7 +131,6 @@ int ListWindow::Kill() {
   if (isOpen() || FILESOPENED != 0) {
     rt::WindowDriver::Kill();
     browser_.reset();
-    query_.reset();
     if (FILESOPENED != 0) PRIMARY->close();
     FILESOPENED = 0;
     scaler_.ApplyPendingSize();

@@ -81,7 +81,6 @@ class ListWindow : public rt::WindowDriver {
   std::optional<rt::ProcedureScope> tracked_;
   std::unique_ptr<ListBrowser> browser_;
   std::unique_ptr<ListSearch> search_;
-  std::unique_ptr<QueryByExample> query_;
   FontScaler scaler_;
   KeyNavigator navigator_;
   FocusMarker marker_;

@@ -113,7 +113,8 @@ int RecordForm::Init() {
   QWidget* window = buildWindow();
   if (auto* sheet = window->findChild<QTabWidget*>()) {
     for (const FieldControl& f : fields_.controls()) {
-      if (f.control && sheet->isAncestorOf(f.control)) {
+      if (f.control && sheet->isAncestorOf(f.control) &&
+          (f.control->focusPolicy() & Qt::TabFocus) != 0) {
         FIRSTFIELD = f.control;
         break;
       }
@@ -203,21 +204,28 @@ void RecordForm::snapshot() {
   }
 }
 
+RecordSnapshot::RecordSnapshot(rt::Table& table)
+    : table_(table),
+      record_(table.record(), table.record() + table.def().recordSize),
+      position_(table.position()),
+      version_(table.version()) {
+  for (std::size_t i = 0; i < table.def().memos.size(); ++i) {
+    memos_.push_back(table.buffer().memo(static_cast<int>(i)));
+  }
+}
+
+void RecordSnapshot::restore() {
+  std::copy(record_.begin(), record_.end(), table_.record());
+  for (std::size_t i = 0; i < memos_.size(); ++i) {
+    table_.buffer().memo(static_cast<int>(i)) = memos_[i];
+  }
+  table_.recordWasRead(position_, version_);
+}
+
 int RecordForm::callKeepingRecord(const std::function<int()>& call) {
-  rt::Table& t = table();
-  const std::vector<char> record(t.record(), t.record() + def_.recordSize);
-  std::vector<std::string> memos;
-  for (std::size_t i = 0; i < def_.memos.size(); ++i) {
-    memos.push_back(t.buffer().memo(static_cast<int>(i)));
-  }
-  const std::int64_t position = t.position();
-  const std::int64_t version = t.version();
+  RecordSnapshot kept(table());
   const int answer = call();
-  std::copy(record.begin(), record.end(), t.record());
-  for (std::size_t i = 0; i < memos.size(); ++i) {
-    t.buffer().memo(static_cast<int>(i)) = std::move(memos[i]);
-  }
-  t.recordWasRead(position, version);
+  kept.restore();
   return answer;
 }
 

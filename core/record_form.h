@@ -50,6 +50,21 @@ class CloseMenuToggle {
   int toggle_ = 1;
 };
 
+// A table's record as the thread's buffer holds it now (fields, memos,
+// position and the version read), to put back later.
+class RecordSnapshot {
+ public:
+  explicit RecordSnapshot(rt::Table& table);
+  void restore();
+
+ private:
+  rt::Table& table_;
+  std::vector<char> record_;
+  std::vector<std::string> memos_;
+  std::int64_t position_;
+  std::int64_t version_;
+};
+
 class RecordForm : public rt::WindowDriver {
  public:
   RecordForm(std::string procedureName, const rt::TableDef& primary, bool protectedForm);

@@ -1,5 +1,7 @@
 #include "core/users_windows.h"
 
+#include "core/window_parts.h"
+
 #include <QApplication>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -31,6 +33,13 @@
 namespace core {
 namespace {
 
+QPushButton* button(QWidget* parent, const char* name, const char* text) {
+  return namedButton(parent, name, text);
+}
+QLineEdit* entry(QWidget* parent, const char* name, int length, const char* tip) {
+  return namedEntry(parent, name, length, tip);
+}
+
 constexpr auto& kNoRestriction = "Sin Restricción"_cp;
 constexpr char kAccessCaption[] = " Error de Acceso...";
 constexpr char kUnknownLogin[] =
@@ -40,21 +49,6 @@ constexpr char kWrongPassword[] =
     " El password que ha ingresado no|corresponde al usuario indicado.||Por favor, reintente "
     "con los datos correctos, o|consulte con el Admistrador del sistema.";
 constexpr char kLastLoginFile[] = "win.ini";
-
-QLineEdit* entry(QWidget* parent, const char* name, int length, const char* tip) {
-  auto* e = new QLineEdit(parent);
-  e->setObjectName(name);
-  e->setMaxLength(length);
-  e->setToolTip(rt::toQString(tip));
-  return e;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* text) {
-  auto* b = new QPushButton(rt::toQString(text), parent);
-  b->setObjectName(name);
-  b->setAutoDefault(false);
-  return b;
-}
 
 std::string padded(std::string text, std::size_t width) {
   text.resize(width, ' ');

@@ -3,11 +3,17 @@
 #include "core/startup_hooks.h"
 #include "platform/base/procedures.h"
 #include "practice/consultation_report.h"
+#include "practice/patient_form.h"
+#include "practice/patient_list.h"
 #include "practice/planner_day.h"
 
 namespace practice {
 
 void registerProcedures() {
+  rt::registerProcedure("FormularioPacientes",
+                        [](const rt::ProcedureArgs&) { return FormularioPacientes(); });
+  rt::registerProcedure("ExaminarPacientes",
+                        [](const rt::ProcedureArgs&) { return ExaminarPacientes(); });
   rt::registerProcedure("ReporteConsultas", [](const rt::ProcedureArgs& args) {
     return runReporteConsultas(args.size() > 0 ? args[0] : std::string(),
                                args.size() > 1 ? args[1] : std::string());

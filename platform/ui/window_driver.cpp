@@ -391,8 +391,12 @@ void WindowDriver::bindControl(QWidget* c) {
     QObject::connect(view, &QAbstractItemView::activated, connections_,
                      [this, view] { post(event::Accepted, view); });
     if (QItemSelectionModel* selection = view->selectionModel()) {
+      // A view can go while the selection model it shared stays (a table's
+      // header replaced by another): the event is for a view still there.
       QObject::connect(selection, &QItemSelectionModel::currentRowChanged, connections_,
-                       [this, view] { post(event::NewSelection, view); });
+                       [this, alive = QPointer<QAbstractItemView>(view)] {
+                         if (alive) post(event::NewSelection, alive);
+                       });
     }
   }
 }

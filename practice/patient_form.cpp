@@ -1,0 +1,636 @@
+#include "practice/patient_form.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include "core/calendar_popup.h"
+#include "core/catalog_tables.h"
+#include "core/clinical_tables.h"
+#include "core/designed_font.h"
+#include "core/window_parts.h"
+#include "core/table_managers.h"
+#include "platform/base/clock.h"
+#include "platform/base/cp_literal.h"
+#include "platform/base/message_hook.h"
+#include "platform/base/procedures.h"
+#include "platform/data/record_buffer.h"
+#include "platform/ui/dialog_units.h"
+#include "platform/ui/picture_validator.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/rtf_reader.h"
+#include "practice/patient_services.h"
+
+namespace practice {
+
+using core::request::Change;
+using core::request::Delete;
+using core::request::Insert;
+using core::request::Select;
+
+namespace {
+
+constexpr auto& kDeleteWarning = "¡¡¡El registro será borrado!!!"_cp;
+constexpr auto& kDeleteQuestion =
+    "¿Está seguro de borrar el Paciente?||Todos sus datos se perderan..."_cp;
+constexpr char kDeleteCaption[] = "Borrado de Paciente";
+constexpr std::int32_t kWhite = 0xFFFFFF;
+
+QLineEdit* shown(QWidget* parent, const char* name) {
+  QLineEdit* e = core::namedEntry(parent, name);
+  e->setReadOnly(true);
+  e->setFocusPolicy(Qt::NoFocus);
+  return e;
+}
+
+std::string plainNotes(std::string markup) {
+  if (markup.rfind("{\\rtf", 0) != 0) return markup;
+  std::string text = rt::rtfPlainText(markup);
+  const std::size_t end = text.find_last_not_of(" \r\n\t");
+  text.resize(end == std::string::npos ? 0 : end + 1);
+  return text;
+}
+
+}  // namespace
+
+// A code of the patient looked up in its catalogue.
+struct PatientForm::Lookup {
+  const char* entry;        // the code's entry
+  const char* button;       // its lookup button
+  const char* patientField; // "PAC:Cod_Postal"
+  const rt::TableDef& (*catalogue)();
+  const char* catalogueField;
+  int key;
+  const char* list;
+  int procedureNumber;
+};
+
+namespace {
+
+const rt::TableDef& localities() { return core::Localidades::def(); }
+const rt::TableDef& coverages() { return core::Coberturas_Medicas::def(); }
+const rt::TableDef& occupations() { return core::Ocupaciones::def(); }
+
+}  // namespace
+
+core::ExportSpec patientHistoryExport() {
+  return {16,
+          "1,2,3,8,9,10,",
+          {{"Fecha", "@d17"},
+           {"Motivo", "@s120"},
+           {"Tipo de Consulta", "@s50"},
+           {"Profesional", "@s80"},
+           {"Notas", "@s255"},
+           {"Color", "@n13"}},
+          {},
+          0};
+}
+
+PatientForm::PatientForm()
+    : core::RecordForm("FormularioPacientes", core::Pacientes::def(), false) {}
+
+PatientForm::~PatientForm() = default;
+
+static const PatientForm::Lookup* lookups();
+
+QWidget* PatientForm::buildWindow() {
+  auto* window = new QWidget(nullptr, Qt::Dialog);
+  window->setFont(core::designedWindowFont());
+  window->setWindowTitle("Actualizando un registro de Pacientes");
+  const rt::DialogUnits units = rt::DialogUnits::of(window);
+  auto* sheet = new QTabWidget(window);
+  sheet->setObjectName("?CurrentTab");
+
+  // ------------------------------------------------------------ personal data
+  auto* personal = new QWidget;
+  sheet->addTab(personal, "Datos Personales");
+  auto* grid = new QGridLayout(personal);
+  int row = 0;
+  auto prompt = [&](const char* text, QWidget* buddy) {
+    auto* label = new QLabel(rt::toQString(text), personal);
+    label->setBuddy(buddy);
+    grid->addWidget(label, row, 0);
+  };
+  auto line = [&](std::initializer_list<QWidget*> controls, int stretchLast = 1) {
+    auto* box = new QHBoxLayout;
+    box->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* c : controls) box->addWidget(c);
+    if (stretchLast == 0) box->addStretch();
+    grid->addLayout(box, row++, 1);
+  };
+
+  auto* code = shown(personal, "?PAC:COD_PACIENTE");
+  code->setMaximumWidth(units.x(40));
+  auto* inactive = new QCheckBox("Inactivo?", personal);
+  inactive->setObjectName("?PAC:INACTIVO");
+  prompt("Código:"_cp, code);
+  line({code, inactive}, 0);
+
+  auto* name = core::namedEntry(personal, "?PAC:NOMBRE", 90);
+  prompt("Nombre:", name);
+  line({name});
+
+  auto* docType = new QComboBox(personal);
+  docType->setObjectName("?PAC:TIPODOC");
+  docType->addItems({"DNI", "LC", "LE", "PA", "CI", "ME"});
+  auto* docNumber = core::namedEntry(personal, "?PAC:NRODOC");
+  docNumber->setMaximumWidth(units.x(60));
+  prompt("Documento:", docType);
+  line({docType, docNumber}, 0);
+
+  auto* address = core::namedEntry(personal, "?PAC:DIRECCION", 90);
+  prompt("Dirección:"_cp, address);
+  line({address});
+
+  auto* postal = core::namedEntry(personal, "?PAC:COD_POSTAL");
+  postal->setMaximumWidth(units.x(44));
+  auto* locality = core::namedEntry(personal, "?LOC:NOMBRELOCALIDAD", 50);
+  auto* findLocality = core::namedButton(personal, "?LOOKUPLOCALIDAD", "F2", "Elija Localidad");
+  prompt("Localidad:", postal);
+  line({postal, locality, findLocality});
+
+  auto* phone = core::namedEntry(personal, "?PAC:TELEFONO", 90);
+  prompt("Teléfono:"_cp, phone);
+  line({phone});
+
+  auto* email = core::namedEntry(personal, "?PAC:EMAIL", 90);
+  QToolButton* mail = CrearEnlaceEmail(personal, "?MAILLINK");
+  prompt("E-Mail:", email);
+  line({email, mail});
+
+  auto* birth = core::namedEntry(personal, "?PAC:FECHA_NACIM");
+  birth->setMaximumWidth(units.x(50));
+  auto* calendar = core::namedButton(personal, "?CALENDARIO", "...", "Elija Fecha");
+  calendar->setMaximumWidth(units.x(14));
+  auto* age = shown(personal, "?LOC:EDADSTR");
+  age->setMaximumWidth(units.x(56));
+  auto* ageLabel = new QLabel("Edad:", personal);
+  auto* blood = core::namedEntry(personal, "?PAC:GRUPO_SAN", 4);
+  blood->setMaximumWidth(units.x(24));
+  auto* bloodLabel = new QLabel(rt::toQString("Grupo Sanguíneo:"_cp), personal);
+  bloodLabel->setBuddy(blood);
+  prompt("Fecha de Nacimiento:", birth);
+  line({birth, calendar, ageLabel, age, bloodLabel, blood}, 0);
+
+  auto* coverage = core::namedEntry(personal, "?PAC:COD_COBERTURA");
+  coverage->setMaximumWidth(units.x(30));
+  auto* findCoverage =
+      core::namedButton(personal, "?LOOKUPCOBERTURA", "F3", "Elija Cobertura Médica"_cp);
+  auto* coverageName = shown(personal, "?COB:DESCRIPCION");
+  prompt("Cobertura   Médica:"_cp, coverage);
+  line({coverage, findCoverage, coverageName});
+
+  auto* card = core::namedEntry(personal, "?PAC:NROCARNETOBRASOCIAL", 30);
+  auto* firstVisit = core::namedEntry(personal, "?PAC:FECHA_PRIMER_CONSULTA");
+  firstVisit->setMaximumWidth(units.x(50));
+  auto* firstLabel = new QLabel("F.Primer Consulta:", personal);
+  firstLabel->setBuddy(firstVisit);
+  prompt("Nº de Carnet:"_cp, card);
+  line({card, firstLabel, firstVisit});
+
+  auto* occupation = core::namedEntry(personal, "?PAC:COD_OCUPACION");
+  occupation->setMaximumWidth(units.x(30));
+  auto* findOccupation = core::namedButton(personal, "?LOOKUPOCUPACION", "F4", "Elija Ocupación"_cp);
+  auto* occupationName = shown(personal, "?OCU:DESCRIPCION");
+  prompt("Ocupación:"_cp, occupation);
+  line({occupation, findOccupation, occupationName});
+
+  auto memo = [&](const char* title, const char* name) {
+    auto* box = new QGroupBox(rt::toQString(title), personal);
+    auto* text = new QPlainTextEdit(box);
+    text->setObjectName(name);
+    text->setTabChangesFocus(true);
+    text->setMinimumHeight(units.y(22));
+    (new QVBoxLayout(box))->addWidget(text);
+    return std::pair{box, text};
+  };
+  auto [notesBox, notes] = memo("Notas:", "?PAC:NOTAS");
+  auto [personalBox, personalHistory] = memo("Antecedentes Personales:", "?PAC:ANT_PERSONALES");
+  auto [familyBox, familyHistory] = memo("Antecedentes Familiares:", "?PAC:ANT_FAMILIARES");
+  auto* memos = new QHBoxLayout;
+  memos->addWidget(notesBox);
+  memos->addWidget(personalBox);
+  memos->addWidget(familyBox);
+  grid->addLayout(memos, row++, 0, 1, 2);
+  auto* warning = new QLabel(rt::toQString(kDeleteWarning), personal);
+  warning->setObjectName("?DELETEWARNING");
+  warning->setStyleSheet("color: red; font-weight: bold;");
+  warning->hide();
+  grid->addWidget(warning, row++, 0, 1, 2, Qt::AlignCenter);
+  grid->setColumnStretch(1, 1);
+
+  // ---------------------------------------------------------- clinical history
+  auto* clinical = new QWidget;
+  sheet->addTab(clinical, rt::toQString("Historia Clínica"_cp));
+  auto* head = new QGridLayout;
+  auto* patient = shown(clinical, "?PAC:NOMBRE:2");
+  auto* group = shown(clinical, "?PAC:GRUPO_SAN:2");
+  group->setMaximumWidth(units.x(24));
+  auto* plan = shown(clinical, "?COB:DESCRIPCION:2");
+  head->addWidget(new QLabel("Paciente:", clinical), 0, 0);
+  head->addWidget(patient, 0, 1);
+  head->addWidget(new QLabel(rt::toQString("Grupo Sanguíneo:"_cp), clinical), 0, 2);
+  head->addWidget(group, 0, 3);
+  head->addWidget(new QLabel("Cobertura Social:", clinical), 1, 0);
+  head->addWidget(plan, 1, 1, 1, 3);
+  head->setColumnStretch(1, 1);
+
+  auto* visits = new QGroupBox("Consultas:", clinical);
+  auto* hint = new QLabel(rt::toQString("Ctrl-B: Buscar - F3: Próximo..."_cp), visits);
+  auto* list = new QTableView(visits);
+  list->setObjectName("?BROWSE:CON");
+  list->setMinimumSize(units.size(400, 90));
+  auto* text = new QTextEdit(visits);
+  text->setObjectName("?CON:NOTAS");
+  text->setReadOnly(true);
+  text->setFocusPolicy(Qt::ClickFocus);
+  text->setMinimumHeight(units.y(60));
+  auto* visitButtons = new QHBoxLayout;
+  visitButtons->addWidget(core::namedButton(visits, "?PRINT", "Imprimir..."));
+  visitButtons->addWidget(core::namedButton(visits, "?EXPORT", "E&xportar"));
+  visitButtons->addWidget(core::namedButton(visits, "?QUERY", "&Consulta"));
+  visitButtons->addStretch();
+  visitButtons->addWidget(core::namedButton(visits, "?INSERT", "&Agregar"));
+  visitButtons->addWidget(core::namedButton(visits, "?CHANGE", "&Modificar"));
+  visitButtons->addWidget(core::namedButton(visits, "?DELETE", "&Borrar"));
+  visitButtons->addWidget(core::namedButton(visits, "?LOGACTIVIDAD", "Log. Actividad"));
+  auto* visitsLayout = new QVBoxLayout(visits);
+  visitsLayout->addWidget(hint);
+  visitsLayout->addWidget(list, 3);
+  visitsLayout->addWidget(text, 2);
+  visitsLayout->addLayout(visitButtons);
+  auto* clinicalLayout = new QVBoxLayout(clinical);
+  clinicalLayout->addLayout(head);
+  clinicalLayout->addWidget(visits, 1);
+
+  auto* ok = core::namedButton(window, "?OK", "&OK");
+  auto* cancel = core::namedButton(window, "?CANCEL", "&Cancelar");
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  auto* layout = new QVBoxLayout(window);
+  layout->addWidget(sheet);
+  layout->addLayout(buttons);
+
+  rt::setPicture(postal, "P####-###PB");
+  int history = 0;
+  auto bind = [&](QWidget* control, const char* field) { fields().bind(control, field, ++history); };
+  bind(code, "PAC:Cod_Paciente");
+  rt::setPicture(code, "@n6");
+  bind(inactive, "PAC:Inactivo");
+  bind(name, "PAC:Nombre");
+  bind(docType, "PAC:TipoDoc");
+  bind(docNumber, "PAC:NroDoc");
+  rt::setPicture(docNumber, "@n13");
+  bind(address, "PAC:Direccion");
+  bind(postal, "PAC:Cod_Postal");
+  bind(phone, "PAC:Telefono");
+  bind(email, "PAC:Email");
+  bind(birth, "PAC:Fecha_Nacim");
+  rt::setPicture(birth, "@d17");
+  bind(blood, "PAC:Grupo_San");
+  bind(coverage, "PAC:Cod_Cobertura");
+  rt::setPicture(coverage, "@n6");
+  bind(card, "PAC:NroCarnetObraSocial");
+  bind(firstVisit, "PAC:Fecha_Primer_Consulta");
+  rt::setPicture(firstVisit, "@d17");
+  bind(occupation, "PAC:Cod_Ocupacion");
+  rt::setPicture(occupation, "@n6");
+  bind(notes, "PAC:Notas");
+  bind(personalHistory, "PAC:Ant_Personales");
+  bind(familyHistory, "PAC:Ant_Familiares");
+
+  // Each keystroke is completed as it stood when typed, even when the next
+  // one arrives before the form has handled it.
+  QObject::connect(locality, &QLineEdit::textEdited, window,
+                   [this, locality](const QString& typed) {
+                     typedLocality_.push_back({typed, locality->cursorPosition(),
+                                               typed.size() < lastLocality_.size()});
+                     lastLocality_ = typed;
+                     post(kTypeAhead);
+                   });
+  return window;
+}
+
+static const PatientForm::Lookup* lookups() {
+  static const PatientForm::Lookup table[] = {
+      {"?PAC:COD_POSTAL", "?LOOKUPLOCALIDAD", "PAC:Cod_Postal", localities, "LOC:Cod_Postal",
+       core::Localidades::LOC01, "ExaminarLocalidades", 1},
+      {"?PAC:COD_COBERTURA", "?LOOKUPCOBERTURA", "PAC:Cod_Cobertura", coverages,
+       "COB:Cod_Cobertura", core::Coberturas_Medicas::COB_001, "ExaminarCoberturas", 2},
+      {"?PAC:COD_OCUPACION", "?LOOKUPOCUPACION", "PAC:Cod_Ocupacion", occupations,
+       "OCU:Cod_Ocupacion", core::Ocupaciones::OCU01, "ExaminarOcupaciones", 3},
+  };
+  return table;
+}
+
+int PatientForm::PrimeUpdate() {
+  if (REQUEST == Insert) {
+    core::TableAccess& access = PRIMARY->access();
+    access.primeRecord();
+    core::PAC().Fecha_Primer_Consulta = rt::today();
+    return access.insertNumbered() == core::level::Benign ? rt::level::Benign : rt::level::Notify;
+  }
+  if (REQUEST != Delete) return core::RecordForm::PrimeUpdate();
+  // A delete shows the patient as a change would and asks on completion.
+  deleting_ = true;
+  REQUEST = Change;
+  const int result = core::RecordForm::PrimeUpdate();
+  REQUEST = Delete;
+  return result;
+}
+
+void PatientForm::OwnSetup() {
+  for (const rt::TableDef* def :
+       {&core::Localidades::def(), &core::Coberturas_Medicas::def(), &core::Ocupaciones::def(),
+        &core::Consultas::def(), &core::Medicos::def(), &core::TiposConsultas::def()}) {
+    core::relate(*def).open();
+  }
+  if (deleting_) {
+    control("?DELETEWARNING")->show();
+    CANCELACTION = 0;
+  }
+  for (int key : {Qt::Key_F2, Qt::Key_F3, Qt::Key_F4}) alertKey(key);
+  setUpHistory();
+  refresh();
+  showAge();
+}
+
+void PatientForm::setUpHistory() {
+  auto* list = control<QTableView>("?BROWSE:CON");
+  history_ = std::make_unique<core::ListBrowser>(*this, list, core::Consultas::def());
+  core::ListBrowser& h = *history_;
+  h.AddSortOrder({}, core::Consultas::CON03);  // the patient's consultations by date
+  h.SetRange([] { return core::PAC().Cod_Paciente; });
+  h.AddJoin(core::Medicos::def(), core::Medicos::MDC01, {"CON:Cod_Medico"});
+  h.AddJoin(core::TiposConsultas::def(), core::TiposConsultas::TIC01, {"CON:Cod_TipoConsulta"});
+  using core::ListColumn;
+  h.AddColumn(ListColumn{"CON:Fecha", "Fecha", "@d17", 0, 40});
+  h.AddColumn(ListColumn{"CON:Motivo", "Motivo", "@s120", 0, 240});
+  h.AddColumn(ListColumn{"TIC:Descripcion", "Tipo de Consulta", "@s50", 0, 100,
+                         core::ColumnAlign::Left, false, true});
+  h.AddColumn(ListColumn{"MDC:Nombre", "Profesional", "@s80", 0, 100});
+  ListColumn notes{"CON:Notas", "Notas", "@s255", 0, 0};
+  notes.shownAs = plainNotes;
+  h.AddColumn(notes);
+  h.AddColumn(ListColumn{"TIC:Color", "Color", "@n13", 0, 0});
+  for (const char* field :
+       {"CON:Cod_Consulta", "CON:Cod_Paciente", "MDC:Cod_Medico", "TIC:Cod_TipoConsulta"}) {
+    h.AddHiddenColumn(field);
+  }
+  h.colourRow = [](core::ListRow& row) {
+    const auto colour = static_cast<std::int32_t>(core::TIC().Color);
+    row.colours[2] = {colour, kWhite, colour, kWhite};
+  };
+  if (!viewing()) {
+    h.INSERTCONTROL = control("?INSERT");
+    h.CHANGECONTROL = control("?CHANGE");
+    h.DELETECONTROL = control("?DELETE");
+  } else {
+    for (const char* name : {"?INSERT", "?CHANGE", "?DELETE"}) control(name)->setEnabled(false);
+  }
+  h.QUERYCONTROL = control("?QUERY");
+  h.EXPORTCONTROL = control("?EXPORT");
+  h.ASKPROCEDURE = 1;
+  h.askProcedure = [this](int request) { return runConsultationForm(request); };
+  h.query = [this] { history_->RunQuery(); };
+  h.ResetView();
+  search_ = std::make_unique<core::ListSearch>(
+      h, core::ListSearchSettings{
+             "Fecha|@d17|CON:Fecha|Motivo|@s120|CON:Motivo|Tipo de Consulta|@s50|"
+             "TIC:Descripcion|Profesional|@s80|MDC:Nombre|Notas|@s255|CON:Notas|Color|@n13|"
+             "TIC:Color|",
+             "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.",
+             "Buscar"});
+  for (int key : search_->keys()) alertKey(key);
+  notes_ = std::make_unique<rt::RtfControl>();
+  notes_->attachControl(control<QTextEdit>("?CON:NOTAS"), 1, {});
+  showNotes();
+}
+
+void PatientForm::refresh() {
+  core::LOC().Cod_Postal = core::PAC().Cod_Postal;
+  core::access(core::Localidades::def()).fetchOrClear(core::Localidades::LOC01);
+  core::COB().Cod_Cobertura = core::PAC().Cod_Cobertura;
+  core::access(core::Coberturas_Medicas::def()).fetchOrClear(core::Coberturas_Medicas::COB_001);
+  core::OCU().Cod_Ocupacion = core::PAC().Cod_Ocupacion;
+  core::access(core::Ocupaciones::def()).fetchOrClear(core::Ocupaciones::OCU01);
+  auto clipped = [](std::string_view text) {
+    const std::size_t end = text.find_last_not_of(' ');
+    return rt::toQString(end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1));
+  };
+  auto* locality = control<QLineEdit>("?LOC:NOMBRELOCALIDAD");
+  locality->setText(clipped(core::LOC().NombreLocalidad.view()));
+  lastLocality_ = locality->text();
+  control<QLineEdit>("?COB:DESCRIPCION")->setText(clipped(core::COB().Descripcion.view()));
+  control<QLineEdit>("?COB:DESCRIPCION:2")->setText(clipped(core::COB().Descripcion.view()));
+  control<QLineEdit>("?OCU:DESCRIPCION")->setText(clipped(core::OCU().Descripcion.view()));
+  if (history_) control("?EXPORT")->setEnabled(history_->RecordsInView() > 0);
+}
+
+void PatientForm::showAge() {
+  control<QLineEdit>("?LOC:EDADSTR")->setText(rt::toQString(CalcularEdad(core::PAC().Fecha_Nacim)));
+}
+
+int PatientForm::lookUp(const Lookup& l, bool fromButton) {
+  Update();
+  const rt::TableDef& def = l.catalogue();
+  const rt::FieldDef& patientField = core::Pacientes::def().fields[core::Pacientes::def().fieldIndex(l.patientField)];
+  const rt::FieldDef& catalogueField = def.fields[def.fieldIndex(l.catalogueField)];
+  const std::int64_t code = rt::fieldNumber(patientField, core::Pacientes::table().record());
+  if (!fromButton && code == 0) {
+    refresh();
+    return rt::level::Benign;
+  }
+  rt::Table& catalogue = rt::table(def);
+  rt::setFieldNumber(catalogueField, catalogue.record(), code);
+  if (!fromButton && core::access(def).fetchByKey(l.key) == core::level::Benign) {
+    refresh();
+    return rt::level::Benign;
+  }
+  const int answer = viewing() ? rt::kCancelled : callKeepingRecord([&] {
+    rt::ThreadRequest() = Select;
+    return rt::callProcedure(l.list);
+  });
+  if (answer == rt::kCompleted) {
+    rt::setFieldNumber(patientField, core::Pacientes::table().record(),
+                       rt::fieldNumber(catalogueField, catalogue.record()));
+    Display();
+  } else if (!fromButton) {
+    // The typed code stays, and so does the cursor.
+    control(l.entry)->setFocus();
+    return rt::level::Notify;
+  }
+  refresh();
+  return rt::level::Benign;
+}
+
+void PatientForm::typeAhead() {
+  if (typedLocality_.empty()) return;
+  const TypedLocality typed = typedLocality_.front();
+  typedLocality_.erase(typedLocality_.begin());
+  auto* locality = control<QLineEdit>("?LOC:NOMBRELOCALIDAD");
+  const LocalityTypeAhead result =
+      CompletarLocalidad(rt::fromQString(typed.text), typed.cursor, typed.backspace);
+  if (result.found) {
+    Update();
+    core::PAC().Cod_Postal = result.postalCode;
+    Display();
+  }
+  locality->setText(rt::toQString(result.name));
+  locality->setSelection(result.selectionStart, result.selectionEnd - result.selectionStart);
+  if (result.selectionEnd == result.selectionStart) locality->setCursorPosition(result.selectionStart);
+  lastLocality_ = locality->text();
+}
+
+void PatientForm::pickBirthDate() {
+  Update();
+  core::PAC().Fecha_Nacim =
+      core::BotonCalendario(*this, control<QLineEdit>("?PAC:FECHA_NACIM"), "Calendario");
+  showAge();
+}
+
+void PatientForm::showNotes() {
+  if (!notes_) return;
+  std::string markup;
+  if (const core::ListRow* row = history_->selectedRow()) {
+    rt::Table& visits = core::Consultas::table();
+    if (visits.fetchPosition(row->position) == 0) markup = core::CON().Notas;
+  }
+  notes_->setMarkup(markup);
+}
+
+void PatientForm::writePatientNow() {
+  Update();
+  rt::Table& t = table();
+  if (t.position() == 0) return;
+  // A plain write of the record shown; when it fails (changed elsewhere) the
+  // form keeps what the user typed, and the save on OK says why.
+  core::RecordSnapshot typed(t);
+  if (t.put() != 0) typed.restore();
+}
+
+int PatientForm::runConsultationForm(int request) {
+  if (viewing()) return rt::kCancelled;
+  return callKeepingRecord([request] {
+    rt::ThreadRequest() = static_cast<std::uint8_t>(request);
+    return rt::callProcedure("FormularioConsultas", {"0"});
+  });
+}
+
+int PatientForm::confirmDelete() {
+  QApplication::beep();
+  if (rt::showMessage({kDeleteQuestion, kDeleteCaption, rt::MessageIcon::Question,
+                       rt::button::Yes | rt::button::No, {}, rt::button::No}) != rt::button::Yes) {
+    Response = rt::kCancelled;
+    RegistrarActividad(false);
+    return rt::level::Fatal;
+  }
+  if (PRIMARY->remove(false) != core::level::Benign) return rt::level::Benign;
+  Response = rt::kCompleted;
+  RegistrarActividad(false);
+  return rt::level::Fatal;
+}
+
+int PatientForm::TakeEvent() {
+  if (event() == kTypeAhead) {
+    typeAhead();
+    return rt::level::Benign;
+  }
+  // The history tab repeats the name and blood group as they are typed.
+  control<QLineEdit>("?PAC:NOMBRE:2")->setText(control<QLineEdit>("?PAC:NOMBRE")->text());
+  control<QLineEdit>("?PAC:GRUPO_SAN:2")->setText(control<QLineEdit>("?PAC:GRUPO_SAN")->text());
+  if (history_ && history_->TakeEvent()) return rt::level::Benign;
+  if (event() == rt::event::AlertKey) {
+    const bool inHistory = history_ && history_->list()->hasFocus();
+    if (inHistory && search_ && search_->TakeKey(keyCode())) return rt::level::Benign;
+    if (inHistory && history_->TakeKey(keyCode()) == 0) return rt::level::Benign;
+    const char* buttons[] = {"?LOOKUPLOCALIDAD", "?LOOKUPCOBERTURA", "?LOOKUPOCUPACION"};
+    const int keys[] = {Qt::Key_F2, Qt::Key_F3, Qt::Key_F4};
+    for (int i = 0; i < 3; ++i) {
+      if (keyCode() == keys[i]) {
+        lookUp(lookups()[i], true);
+        return rt::level::Benign;
+      }
+    }
+  }
+  return core::RecordForm::TakeEvent();
+}
+
+int PatientForm::TakeNewSelection() {
+  if (history_ && field() == history_->list()) showNotes();
+  return core::RecordForm::TakeNewSelection();
+}
+
+int PatientForm::TakeAccepted() {
+  QWidget* accepted = field();
+  const std::string name = accepted ? rt::fromQString(accepted->objectName()) : std::string();
+  if (name == "?OK" && deleting_) return confirmDelete();
+  if (int r = core::RecordForm::TakeAccepted(); r != rt::level::Benign) return r;
+  if (accepted == nullptr) return rt::level::Benign;
+  for (int i = 0; i < 3; ++i) {
+    const Lookup& l = lookups()[i];
+    if (name == l.entry) return lookUp(l, false);
+    if (name == l.button) return lookUp(l, true);
+  }
+  if (name == "?PAC:FECHA_NACIM") {
+    Update();
+    showAge();
+  } else if (name == "?CALENDARIO") {
+    pickBirthDate();
+  } else if (name == "?MAILLINK") {
+    Update();
+    AbrirEnlaceEmail(core::PAC().Email.view());
+  } else if (name == "?PRINT") {
+    writePatientNow();
+    const std::string code = std::to_string(core::PAC().Cod_Paciente);
+    callKeepingRecord([&] { return rt::callProcedure("ReporteHistoriaClinicaFiltrada", {code}); });
+  } else if (name == "?LOGACTIVIDAD") {
+    if (const core::ListRow* row = history_->selectedRow(); row && !row->extras.empty()) {
+      const std::string visit = row->extras[0];
+      callKeepingRecord([&] { return rt::callProcedure("ExaminarLogConsulta", {visit}); });
+    }
+  } else if (name == "?EXPORT") {
+    Update();
+    if (history_->RecordsInView() > 0) {
+      core::PrepararExportacion(*history_, patientHistoryExport(), window());
+    }
+  } else if (history_ && accepted == history_->INSERTCONTROL) {
+    writePatientNow();
+    history_->TakeAccepted(accepted);
+  } else if (history_) {
+    history_->TakeAccepted(accepted);
+  }
+  refresh();
+  return rt::level::Benign;
+}
+
+int PatientForm::Kill() {
+  if (notes_) notes_->release();
+  notes_.reset();
+  search_.reset();
+  history_.reset();
+  const int result = core::RecordForm::Kill();
+  return result;
+}
+
+int FormularioPacientes() {
+  PatientForm form;
+  const int response = form.Run();
+  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
+  return response;
+}
+
+}  // namespace practice

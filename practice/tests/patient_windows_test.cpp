@@ -1,0 +1,599 @@
+// The patient form and list: the age text, the mail link, the locality
+// type-ahead, the code lookups, delete, the clinical history, a form's record
+// kept across what it calls, view mode, numbering past the code range, the
+// list's filter and colours, and the export hand-over of both lists.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/activity_log.h"
+#include "core/catalog_tables.h"
+#include "core/clinical_tables.h"
+#include "core/data_files.h"
+#include "core/export_handover.h"
+#include "core/globals.h"
+#include "core/program_startup.h"
+#include "core/table_managers.h"
+#include "core/table_registration.h"
+#include "core/tests/probed_window.h"
+#include "platform/base/clock.h"
+#include "platform/base/cp_literal.h"
+#include "platform/base/outside_actions.h"
+#include "platform/base/procedures.h"
+#include "platform/data/database.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/testing/window_test_kit.h"
+#include "practice/patient_form.h"
+#include "practice/patient_list.h"
+#include "practice/patient_services.h"
+
+namespace practice {
+namespace {
+
+using core::testing::Probed;
+using rt::testing::click;
+using rt::testing::runOnThread;
+using rt::testing::ScriptedMessages;
+
+rt::Date d(int day, int month, int year) { return rt::makeDate(month, day, year); }
+const rt::Date kToday = d(10, 12, 2026);
+
+// What the export window was handed, read while it ran.
+struct Handed {
+  std::vector<core::ExportColumn> columns;
+  std::vector<std::string> parameters;
+  std::vector<std::vector<std::string>> rows;  // fields 1 to 30 of each row
+  int mode = -1;
+  std::string title, procedure, app, folder;
+};
+
+class PatientWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int n = 0;
+    folder_ = std::filesystem::current_path() / ("patients" + std::to_string(++n));
+    std::filesystem::create_directories(folder_);
+    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
+    ASSERT_EQ(core::openAllTables(), 0);
+    core::registerTableManagers();
+    core::installThreadRoutines();
+    core::BuildArchivoLog();
+    rt::setFixedClock(kToday, rt::makeTime(10, 0));
+    GLO::DirectorioExportacion = "Exportados";
+    GLO::OpcionExportacion = 1;
+    rt::registerProcedure(core::kExportWindow, [this](const rt::ProcedureArgs&) {
+      const core::ExportHandOver* h = core::currentExportHandOver();
+      Handed r;
+      r.columns = h->columns;
+      r.parameters = h->parameters;
+      r.mode = h->mode;
+      r.title = h->title;
+      r.procedure = h->group->procedure;
+      r.app = h->group->app;
+      r.folder = std::filesystem::current_path().string();
+      for (std::size_t i = 0; i < h->rows->rowCount(); ++i) {
+        std::vector<std::string> fields;
+        for (int f = 1; f <= 30; ++f) fields.push_back(h->rows->field(i, f));
+        r.rows.push_back(std::move(fields));
+      }
+      handed_.push_back(std::move(r));
+      return 0;
+    });
+  }
+  void TearDown() override {
+    for (const char* p : {core::kExportWindow, "FormularioConsultas", "ExaminarCoberturas",
+                          "ExaminarLocalidades", "ExaminarOcupaciones", "ReportePacientes"}) {
+      rt::unregisterProcedure(p);
+    }
+    rt::clearFixedClock();
+    core::closeAllTables();
+    rt::closeDatabase();
+  }
+
+  static int addPatient(const std::string& name, rt::Date born = 0, int inactive = 0,
+                        int coverage = 0) {
+    core::Pacientes::table().clear();
+    core::PAC().Nombre = name;
+    core::PAC().Fecha_Nacim = born;
+    core::PAC().Inactivo = static_cast<std::uint8_t>(inactive);
+    core::PAC().Cod_Cobertura = static_cast<std::uint16_t>(coverage);
+    core::PAC().TipoDoc = "DNI";
+    EXPECT_EQ(core::Pacientes::table().addNumbered(), 0);
+    return core::PAC().Cod_Paciente;
+  }
+  static void addLocality(std::uint32_t code, const char* name) {
+    core::Localidades::table().clear();
+    core::LOC().Cod_Postal = code;
+    core::LOC().NombreLocalidad = name;
+    ASSERT_EQ(core::Localidades::table().add(), 0);
+  }
+  static void addCoverage(int code, const char* name) {
+    core::Coberturas_Medicas::table().clear();
+    core::COB().Cod_Cobertura = static_cast<std::uint16_t>(code);
+    core::COB().Descripcion = name;
+    ASSERT_EQ(core::Coberturas_Medicas::table().add(), 0);
+  }
+  static void addVisit(int patient, rt::Date day, const char* reason, const char* notes = "") {
+    core::Consultas::table().clear();
+    core::CON().Cod_Paciente = static_cast<std::uint16_t>(patient);
+    core::CON().Fecha = day;
+    core::CON().Motivo = reason;
+    core::CON().Cod_TipoConsulta = 1;
+    core::CON().Notas = notes;
+    ASSERT_EQ(core::Consultas::table().addNumbered(), 0);
+  }
+  static std::string storedName(int code) {
+    core::PAC().Cod_Paciente = static_cast<std::uint16_t>(code);
+    if (core::Pacientes::table().fetch(core::Pacientes::PAS_001) != 0) return "<none>";
+    return std::string(core::PAC().Nombre.clipped());
+  }
+
+  static void showHistory(PatientForm& f) { f.control<QTabWidget>("?CurrentTab")->setCurrentIndex(1); }
+
+// Runs the form on a thread under a request, with steps inside its loop.
+  int runForm(int request, const std::vector<std::function<void(PatientForm&)>>& steps,
+              int patient = 0) {
+    int answer = 0;
+    EXPECT_TRUE(runOnThread([&] {
+      if (patient != 0) {
+        core::PAC().Cod_Paciente = static_cast<std::uint16_t>(patient);
+        core::Pacientes::table().fetch(core::Pacientes::PAS_001);
+      }
+      Probed<PatientForm> form;
+      for (const auto& step : steps) form.probe(step);
+      rt::ThreadRequest() = static_cast<std::uint8_t>(request);
+      answer = form.Run();
+    }));
+    return answer;
+  }
+  void runList(const std::vector<std::function<void(PatientList&)>>& steps, int request = 0) {
+    EXPECT_TRUE(runOnThread([&] {
+      Probed<PatientList> list;
+      for (const auto& step : steps) list.probe(step);
+      rt::ThreadRequest() = static_cast<std::uint8_t>(request);
+      list.Run();
+    }));
+  }
+
+  std::filesystem::path folder_;
+  std::vector<Handed> handed_;
+};
+
+QString text(rt::WindowDriver& w, const char* name) { return w.control<QLineEdit>(name)->text(); }
+
+TEST(PatientServices, AgeTextFollowsTheUnitsAndIsEmptyWithoutADate) {
+  rt::setFixedClock(kToday, 1);
+  struct Case {
+    rt::Date birth;
+    const char* age;
+  } cases[] = {
+      {0, ""},
+      {kToday + 1, ""},
+      {kToday, "0 Dias"},
+      {kToday - 59, "59 Dias"},
+      {kToday - 60, "1 Meses"},
+      {d(11, 12, 2024), "23 Meses"},
+      {d(10, 12, 2024), "2 A\xF1os"},
+      {d(29, 2, 2024), "2 A\xF1os"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CalcularEdad(c.birth), c.age) << c.birth;
+  EXPECT_EQ(CalcularEdad(d(1, 1, 1926), 5), "100 A");
+  rt::clearFixedClock();
+}
+
+TEST(PatientServices, MailLinkCannotAddHeaders) {
+  struct Case {
+    const char* address;
+    const char* link;
+  } cases[] = {
+      {"", "mailto:"},
+      {"ana.perez@mail.com   ", "mailto:ana.perez@mail.com"},
+      {"x@h.com?cc=y@z.com&body=hola", "mailto:x@h.com%3Fcc%3Dy@z.com%26body%3Dhola"},
+      {"mu\xF1oz@h.com", "mailto:mu%C3%B1oz@h.com"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(mailLink(c.address), c.link);
+  std::vector<std::string> opened;
+  rt::ShellOpener previous = rt::setShellOpener([&](const std::string& t) { opened.push_back(t); });
+  AbrirEnlaceEmail("");
+  rt::setShellOpener(previous);
+  EXPECT_EQ(opened, std::vector<std::string>{"mailto:"});
+}
+
+TEST_F(PatientWindows, LocalityTypeAheadCompletesInAnyCaseAndKeepsAPrefixWithoutMatch) {
+  addLocality(1000, "BUENOS AIRES");
+  addLocality(8000, "Bahia Blanca");
+  addLocality(7620, "Balcarce");
+  ASSERT_TRUE(runOnThread([] {
+    core::relate(core::Localidades::def()).open();
+    struct Case {
+      const char* shown;
+      int cursor;
+      bool backspace;
+      const char* name;
+      std::uint32_t code;
+      int start, end;
+    } cases[] = {
+        {"bu", 2, false, "BUENOS AIRES", 1000, 2, 12},
+        {"BA", 2, false, "Bahia Blanca", 8000, 2, 12},
+        {"bal", 3, false, "Balcarce", 7620, 3, 8},
+        {"Bu", 2, true, "BUENOS AIRES", 1000, 1, 12},
+        {"bx", 2, false, "bx", 0, 2, 2},
+        {"Bahia Blancaxyz", 13, false, "Bahia Blancax", 0, 13, 13},
+        {"", 0, false, "", 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+      const LocalityTypeAhead r = CompletarLocalidad(c.shown, c.cursor, c.backspace);
+      EXPECT_EQ(r.name, c.name) << c.shown;
+      EXPECT_EQ(r.found, c.code != 0) << c.shown;
+      if (r.found) EXPECT_EQ(r.postalCode, c.code) << c.shown;
+      EXPECT_EQ(r.selectionStart, c.start) << c.shown;
+      EXPECT_EQ(r.selectionEnd, c.end) << c.shown;
+    }
+    core::relate(core::Localidades::def()).close();
+  }));
+}
+
+TEST_F(PatientWindows, TypingALocalitySetsThePostalCodeAndTheAgeFollowsTheBirthDate) {
+  addLocality(1000, "BUENOS AIRES");
+  const int code = addPatient("Ana", 0);
+  runForm(core::request::Change,
+          {[](PatientForm& f) {
+             EXPECT_EQ(text(f, "?LOC:EDADSTR"), "");
+             auto* locality = f.control<QLineEdit>("?LOC:NOMBRELOCALIDAD");
+             locality->setFocus();
+             QTest::keyClicks(locality, "bu");
+           },
+           [](PatientForm& f) {
+             EXPECT_EQ(text(f, "?LOC:NOMBRELOCALIDAD"), "BUENOS AIRES");
+             EXPECT_EQ(f.control<QLineEdit>("?LOC:NOMBRELOCALIDAD")->selectedText(), "ENOS AIRES");
+             EXPECT_EQ(text(f, "?PAC:COD_POSTAL"), "0001-000");
+             auto* birth = f.control<QLineEdit>("?PAC:FECHA_NACIM");
+             birth->setText("10/12/1980");
+             f.post(rt::event::Accepted, birth);
+           },
+           [](PatientForm& f) {
+             EXPECT_EQ(text(f, "?LOC:EDADSTR"), rt::toQString("46 A\xF1os"));
+             click(f, "?OK");
+           }},
+          code);
+  core::PAC().Cod_Paciente = static_cast<std::uint16_t>(code);
+  ASSERT_EQ(core::Pacientes::table().fetch(core::Pacientes::PAS_001), 0);
+  EXPECT_EQ(core::PAC().Cod_Postal, 1000u);
+  EXPECT_EQ(core::PAC().Fecha_Nacim, d(10, 12, 1980));
+}
+
+TEST_F(PatientWindows, CodeLookupsSkipZeroShowKnownCodesAndOpenTheListForUnknownOnes) {
+  addCoverage(3, "OSDE 210");
+  const int code = addPatient("Ana");
+  int listCalls = 0;
+  int answer = rt::kCancelled;
+  rt::registerProcedure("ExaminarCoberturas", [&](const rt::ProcedureArgs&) {
+    ++listCalls;
+    EXPECT_EQ(rt::ThreadRequest(), core::request::Select);
+    // A list reads records into the thread's patient buffer too.
+    core::PAC().Nombre = "Otro";
+    core::COB().Cod_Cobertura = 3;
+    core::COB().Descripcion = "OSDE 210";
+    return answer;
+  });
+  auto enter = [](PatientForm& f, const char* value) {
+    auto* e = f.control<QLineEdit>("?PAC:COD_COBERTURA");
+    e->setText(value);
+    f.post(rt::event::Accepted, e);
+  };
+  runForm(core::request::Change,
+          {[&](PatientForm& f) { enter(f, "0"); },
+           [&](PatientForm& f) {
+             EXPECT_EQ(listCalls, 0);
+             EXPECT_EQ(text(f, "?COB:DESCRIPCION"), "");
+             enter(f, "3");
+           },
+           [&](PatientForm& f) {
+             EXPECT_EQ(listCalls, 0);
+             EXPECT_EQ(text(f, "?COB:DESCRIPCION"), "OSDE 210");
+             enter(f, "77");  // unknown: the list opens, and is cancelled
+           },
+           [&](PatientForm& f) {
+             EXPECT_EQ(listCalls, 1);
+             EXPECT_EQ(text(f, "?PAC:COD_COBERTURA").trimmed(), "77");
+             EXPECT_EQ(f.window()->focusWidget(), f.control("?PAC:COD_COBERTURA"));
+             answer = rt::kCompleted;
+             enter(f, "78");  // this time a coverage is chosen
+           },
+           [&](PatientForm& f) {
+             EXPECT_EQ(listCalls, 2);
+             EXPECT_EQ(text(f, "?PAC:COD_COBERTURA").trimmed(), "3");
+             EXPECT_EQ(text(f, "?PAC:NOMBRE"), "Ana");
+             EXPECT_EQ(text(f, "?COB:DESCRIPCION"), "OSDE 210");
+             click(f, "?CANCEL");
+           }},
+          code);
+}
+
+TEST_F(PatientWindows, DeleteAsksOnCompletionAndTheRelationsRefuseWithTheirTable) {
+  const int keep = addPatient("Con consulta");
+  addVisit(keep, kToday, "Control");
+  const int gone = addPatient("Sin nada");
+  struct Case {
+    int patient;
+    int answer;
+    int response;
+    bool stays;
+  } cases[] = {
+      {gone, rt::button::No, rt::kCancelled, true},
+      {keep, rt::button::Yes, 0, true},  // refused: the form stays open
+      {gone, rt::button::Yes, rt::kCompleted, false},
+  };
+  for (const Case& c : cases) {
+    ScriptedMessages messages({c.answer, rt::button::Ok});
+    const int response = runForm(core::request::Delete,
+                                 {[](PatientForm& f) {
+                                    EXPECT_TRUE(f.control("?DELETEWARNING")->isVisible());
+                                    click(f, "?OK");
+                                  },
+                                  [](PatientForm& f) {
+                                    if (f.isOpen()) click(f, "?CANCEL");
+                                  }},
+                                 c.patient);
+    ASSERT_GE(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].caption, "Borrado de Paciente") << messages.asked()[0].text;
+    if (c.response != 0) EXPECT_EQ(response, c.response);
+    EXPECT_EQ(storedName(c.patient) != "<none>", c.stays);
+    if (c.patient == keep) {
+      ASSERT_EQ(messages.asked().size(), 2u);
+      EXPECT_NE(messages.asked()[1].text.find("Consultas"), std::string::npos)
+          << messages.asked()[1].text;
+    }
+  }
+}
+
+TEST_F(PatientWindows, AConsultationAddedToANewPatientFindsThePatientWrittenWithItsCode) {
+  std::string seenName;
+  rt::registerProcedure("FormularioConsultas", [&](const rt::ProcedureArgs& args) {
+    EXPECT_EQ(args, rt::ProcedureArgs{"0"});
+    EXPECT_EQ(rt::ThreadRequest(), core::request::Insert);
+    core::TableAccess& a = core::access(core::Consultas::def());
+    a.primeRecord();  // the history's range comes with the new record
+    const int patient = core::CON().Cod_Paciente;
+    seenName = storedName(patient);
+    core::CON().Fecha = kToday;
+    core::CON().Motivo = "Primera consulta";
+    EXPECT_EQ(a.insertNumbered(false), core::level::Benign);
+    EXPECT_EQ(a.insert(false), core::level::Benign);
+    return rt::kCompleted;
+  });
+  const int answer = runForm(core::request::Insert,
+                             {[](PatientForm& f) {
+                                f.control<QLineEdit>("?PAC:NOMBRE")->setText("Nueva Paciente");
+                                showHistory(f);
+                                click(f, "?INSERT");
+                              },
+                              [](PatientForm& f) {
+                                EXPECT_EQ(f.history()->RecordsInView(), 1);
+                                EXPECT_TRUE(f.control("?EXPORT")->isEnabled());
+                                EXPECT_EQ(text(f, "?PAC:NOMBRE"), "Nueva Paciente");
+                                click(f, "?OK");
+                              }});
+  EXPECT_EQ(answer, rt::kCompleted);
+  EXPECT_EQ(seenName, "Nueva Paciente");
+  EXPECT_EQ(storedName(1), "Nueva Paciente");
+  EXPECT_EQ(core::PAC().Fecha_Primer_Consulta, kToday);
+}
+
+TEST_F(PatientWindows, EditsSurviveANestedWindowThatReadsAnotherPatient) {
+  const int ana = addPatient("Ana");
+  const int beto = addPatient("Beto");
+  addVisit(ana, kToday, "Control");
+  bool saveBeto = false;
+  rt::registerProcedure("FormularioConsultas", [&](const rt::ProcedureArgs&) {
+    core::PAC().Cod_Paciente = static_cast<std::uint16_t>(beto);
+    core::Pacientes::table().fetch(core::Pacientes::PAS_001);
+    if (saveBeto) {  // the nested window changes the form's own patient instead
+      core::PAC().Cod_Paciente = static_cast<std::uint16_t>(ana);
+      core::Pacientes::table().fetch(core::Pacientes::PAS_001);
+      core::PAC().Telefono = "4000-0000";
+      EXPECT_EQ(core::Pacientes::table().put(), 0);
+    }
+    return rt::kCancelled;
+  });
+  ScriptedMessages messages;
+  runForm(core::request::Change,
+          {[](PatientForm& f) {
+             f.control<QLineEdit>("?PAC:NOMBRE")->setText("Ana Maria");
+             showHistory(f);
+             click(f, "?CHANGE");
+           },
+           [](PatientForm& f) {
+             EXPECT_EQ(text(f, "?PAC:NOMBRE"), "Ana Maria");
+             click(f, "?OK");
+           }},
+          ana);
+  EXPECT_TRUE(messages.asked().empty());
+  EXPECT_EQ(storedName(ana), "Ana Maria");
+  EXPECT_EQ(storedName(beto), "Beto");
+
+  // Saved meanwhile by the nested window: OK meets the change refusal.
+  saveBeto = true;
+  runForm(core::request::Change,
+          {[](PatientForm& f) {
+             f.control<QLineEdit>("?PAC:NOMBRE")->setText("Ana Lopez");
+             showHistory(f);
+             click(f, "?CHANGE");
+           },
+           [](PatientForm& f) { click(f, "?OK"); },
+           [](PatientForm& f) {
+             if (f.isOpen()) click(f, "?CANCEL");
+           }},
+          ana);
+  ASSERT_FALSE(messages.asked().empty());
+  EXPECT_EQ(storedName(ana), "Ana Maria");
+  EXPECT_EQ(core::PAC().Telefono, "4000-0000");
+}
+
+TEST_F(PatientWindows, ViewModeOpensNothingAndOkCloses) {
+  const int code = addPatient("Ana");
+  addVisit(code, kToday, "Control");
+  int calls = 0;
+  for (const char* p : {"FormularioConsultas", "ExaminarCoberturas"}) {
+    rt::registerProcedure(p, [&](const rt::ProcedureArgs&) {
+      ++calls;
+      return rt::kCompleted;
+    });
+  }
+  const int answer = runForm(core::request::View,
+                             {[](PatientForm& f) {
+                                EXPECT_FALSE(f.control("?INSERT")->isEnabled());
+                                f.post(rt::event::Accepted, f.control("?LOOKUPCOBERTURA"));
+                                f.post(rt::event::Accepted, f.history()->list());
+                              },
+                              [](PatientForm& f) { click(f, "?OK"); }},
+                             code);
+  EXPECT_EQ(answer, rt::kCancelled);
+  EXPECT_EQ(calls, 0);
+}
+
+TEST_F(PatientWindows, NumberingPastTheCodeRangeIsRefusedAndStoresNoCodeZero) {
+  core::Pacientes::table().clear();
+  core::PAC().Cod_Paciente = 65535;
+  core::PAC().Nombre = "Ultimo";
+  ASSERT_EQ(core::Pacientes::table().add(), 0);
+  ScriptedMessages messages({rt::button::No});
+  const int answer = runForm(core::request::Insert, {});
+  EXPECT_EQ(answer, rt::kCancelled);
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_NE(messages.asked()[0].text.find("numerar"), std::string::npos);
+  EXPECT_EQ(core::Pacientes::table().records(), 1);
+  EXPECT_EQ(storedName(0), "<none>");
+}
+
+TEST_F(PatientWindows, ListFiltersActivePatientsAndMarksThoseBornToday) {
+  addPatient("Activa hoy", kToday);
+  addPatient("Cumple hoy", d(10, 12, 1990));
+  addPatient("Inactiva", 0, 1);
+  std::vector<rt::ProcedureArgs> reports;
+  rt::registerProcedure("ReportePacientes", [&](const rt::ProcedureArgs& args) {
+    reports.push_back(args);
+    return 0;
+  });
+  runList({[](PatientList& l) {
+             EXPECT_EQ(l.browser().RecordsInView(), 2);
+             QAbstractItemModel* m = l.browser().list()->model();
+             EXPECT_EQ(m->data(m->index(0, 0)).toString(), "Activa hoy");
+             EXPECT_EQ(m->data(m->index(0, 0), Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
+             EXPECT_FALSE(m->data(m->index(1, 0), Qt::BackgroundRole).isValid());
+             EXPECT_FALSE(m->data(m->index(0, 1), Qt::BackgroundRole).isValid());
+             l.post(PatientList::kListingPatients);
+             click(l, "?LOC:SOLOACTIVOS");
+           },
+           [](PatientList& l) {
+             EXPECT_EQ(l.browser().RecordsInView(), 3);
+             click(l, "?LOC:SOLOACTIVOS");
+           },
+           [](PatientList& l) {
+             EXPECT_EQ(l.browser().RecordsInView(), 2);
+             click(l, "?CLOSE");
+           }});
+  rt::testing::waitUntil([&] { return !reports.empty(); }, "the listing");
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].at(0).find("PAC:Inactivo = 0"), std::string::npos);
+}
+
+TEST_F(PatientWindows, ExportIsDisabledWhileTheListIsEmpty) {
+  addPatient("Inactiva", 0, 1);
+  runList({[](PatientList& l) {
+    EXPECT_EQ(l.browser().RecordsInView(), 0);
+    EXPECT_FALSE(l.control("?EXPORT")->isEnabled());
+    click(l, "?LOC:SOLOACTIVOS");
+  },
+           [](PatientList& l) {
+             EXPECT_TRUE(l.control("?EXPORT")->isEnabled());
+             click(l, "?CLOSE");
+           }});
+}
+
+TEST_F(PatientWindows, TheListHandsOverEveryFilteredRowWithItsColumns) {
+  addCoverage(3, "OSDE 210");
+  for (int i = 0; i < 260; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Paciente %03d", i);
+    addPatient(name, d(1, 1, 1980), i % 10 == 9 ? 1 : 0, 3);
+  }
+  const std::filesystem::path before = std::filesystem::current_path();
+  runList({[](PatientList& l) {
+             EXPECT_LT(l.browser().RecordsInView(), 234);
+             // The user widens "Dirección" (the fourth column).
+             l.browser().list()->setColumnWidth(3, 300);
+             click(l, "?EXPORT");
+           },
+           [](PatientList& l) {
+             EXPECT_EQ(l.browser().RecordsInView(), 234) << "kept until the next reload";
+             click(l, "?CLOSE");
+           }});
+  ASSERT_EQ(handed_.size(), 1u);
+  const Handed& h = handed_[0];
+  EXPECT_EQ(std::filesystem::current_path(), before);
+  EXPECT_EQ(h.folder, before.string());
+  EXPECT_EQ(h.procedure, "ExaminarPacientes8");
+  EXPECT_EQ(h.app, "varneta");
+  EXPECT_EQ(h.mode, 1);
+  EXPECT_EQ(h.title, "Archivo de Pacientes:");
+  ASSERT_EQ(h.parameters.size(), 29u);
+  EXPECT_EQ(h.parameters[0], "1,6,11,16,17,18,19,20,21,22,23,");
+  EXPECT_EQ(h.parameters[3], (before / "Exportados").string());
+  EXPECT_EQ(h.parameters[5], "");
+  EXPECT_EQ(h.parameters[7], "HTML|EXCEL|WORD|ASCII|XML|PRT|");
+  EXPECT_EQ(h.parameters[9], " 0");
+  EXPECT_EQ(h.parameters[21], "0");
+  EXPECT_EQ(h.parameters[23], "1");
+  for (int r = 24; r < 29; ++r) EXPECT_EQ(h.parameters[r], "");
+  ASSERT_EQ(h.columns.size(), 11u);
+  EXPECT_EQ(h.columns[0].name, "Nombre");
+  EXPECT_EQ(h.columns[0].width, 48);  // 96 dialog units, halved
+  EXPECT_EQ(h.columns[6].name, "ECNOEXPORT");
+  EXPECT_EQ(h.columns[6].width, 0) << "a hidden column";
+  EXPECT_GT(h.columns[3].width, 87 / 2) << "a widened column gives its new width";
+  ASSERT_EQ(h.rows.size(), 234u);
+  EXPECT_EQ(h.rows[0][0], "Paciente 000");
+  EXPECT_EQ(h.rows[0][5], "DNI");
+  EXPECT_EQ(h.rows[0][20], std::to_string(d(1, 1, 1980)));
+  EXPECT_EQ(h.rows[0][21], "OSDE 210");
+  EXPECT_EQ(h.rows[233][0], "Paciente 258");
+}
+
+TEST_F(PatientWindows, TheHistoryHandsOverItsSixColumnsWithTheNotesAsText) {
+  const int code = addPatient("Ana");
+  addVisit(code, d(2, 1, 2026), "Control", "{\\rtf1\\ansi Tos {\\b seca}\\par}");
+  addVisit(code, d(1, 1, 2026), "Gripe");
+  runForm(core::request::Change,
+          {[](PatientForm& f) {
+             QAbstractItemModel* m = f.history()->list()->model();
+             EXPECT_EQ(m->data(m->index(0, 1)).toString(), "Gripe");  // by date
+             EXPECT_TRUE(f.history()->list()->isColumnHidden(4));
+             showHistory(f);
+             click(f, "?EXPORT");
+           },
+           [](PatientForm& f) { click(f, "?CANCEL"); }},
+          code);
+  ASSERT_EQ(handed_.size(), 1u);
+  const Handed& h = handed_[0];
+  EXPECT_EQ(h.procedure, "FormularioPacientes16");
+  EXPECT_EQ(h.mode, 0);
+  EXPECT_EQ(h.parameters[0], "1,2,3,8,9,10,");
+  ASSERT_EQ(h.columns.size(), 6u);
+  EXPECT_EQ(h.columns[4].width, 0);
+  ASSERT_EQ(h.rows.size(), 2u);
+  EXPECT_EQ(h.rows[1][1], "Control");
+  EXPECT_EQ(h.rows[1][8], "Tos seca");
+}
+
+}  // namespace
+}  // namespace practice
