@@ -362,6 +362,9 @@ void PatientForm::OwnSetup() {
     control("?DELETEWARNING")->show();
     CANCELACTION = 0;
   }
+  // The name is where a receptionist starts typing (the code above it is
+  // shown only, and a stray blank must not tick "Inactivo?").
+  FIRSTFIELD = control("?PAC:NOMBRE");
   for (int key : {Qt::Key_F2, Qt::Key_F3, Qt::Key_F4}) alertKey(key);
   setUpHistory();
   refresh();
