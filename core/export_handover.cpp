@@ -12,6 +12,7 @@
 #include "platform/base/logical_threads.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
+#include "platform/base/thread_timer.h"
 #include "platform/ui/qt_text.h"
 
 namespace core {
@@ -48,8 +49,10 @@ class ExportWait {
       window_->move(over->geometry().center() - window_->rect().center());
     }
     window_->show();
-    window_->repaint();
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The thread steps aside for a moment so that the window is mapped and
+    // drawn before the long read.
+    rt::waitOnTimer(50);
   }
   ~ExportWait() { close(); }
   void close() {

@@ -475,6 +475,45 @@ TEST_F(PatientWindows, NumberingPastTheCodeRangeIsRefusedAndStoresNoCodeZero) {
   EXPECT_EQ(storedName(0), "<none>");
 }
 
+TEST_F(PatientWindows, ACalendarClosedWithoutAPickClearsTheBirthDateAndTheAge) {
+  const int code = addPatient("Ana", d(10, 12, 1980));
+  rt::testing::WindowScript calendar;
+  calendar.on("Calendario", [](rt::WindowDriver& w) { w.post(rt::event::CloseWindow); });
+  runForm(core::request::Change,
+          {[](PatientForm& f) {
+             EXPECT_EQ(text(f, "?LOC:EDADSTR"), rt::toQString("46 A\xF1os"));
+             click(f, "?CALENDARIO");
+           },
+           [](PatientForm& f) {
+             EXPECT_EQ(text(f, "?PAC:FECHA_NACIM"), "");
+             EXPECT_EQ(text(f, "?LOC:EDADSTR"), "");
+             click(f, "?OK");
+           }},
+          code);
+  core::PAC().Cod_Paciente = static_cast<std::uint16_t>(code);
+  ASSERT_EQ(core::Pacientes::table().fetch(core::Pacientes::PAS_001), 0);
+  EXPECT_EQ(core::PAC().Fecha_Nacim, 0);
+}
+
+TEST_F(PatientWindows, SearchMessagesAndTheLookupClose) {
+  addPatient("Ana");
+  ScriptedMessages messages;
+  int response = 0;
+  ASSERT_TRUE(runOnThread([&] {
+    Probed<PatientList> list;
+    list.probe([](PatientList& l) {
+      l.search()->TakeKey(Qt::Key_F3);  // no condition yet
+      click(l, "?CLOSE");
+    });
+    rt::ThreadRequest() = core::request::Select;
+    response = list.Run();
+  }));
+  EXPECT_EQ(response, rt::kCancelled) << "a lookup closed without a choice";
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].text, "No search criteria specified.");
+  EXPECT_EQ(messages.asked()[0].caption, "Error");
+}
+
 TEST_F(PatientWindows, ListFiltersActivePatientsAndMarksThoseBornToday) {
   addPatient("Activa hoy", kToday);
   addPatient("Cumple hoy", d(10, 12, 1990));
