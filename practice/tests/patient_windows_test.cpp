@@ -322,16 +322,31 @@ TEST_F(PatientWindows, CodeLookupsSkipZeroShowKnownCodesAndOpenTheListForUnknown
 TEST_F(PatientWindows, DeleteAsksOnCompletionAndTheRelationsRefuseWithTheirTable) {
   const int keep = addPatient("Con consulta");
   addVisit(keep, kToday, "Control");
+  const int booked = addPatient("Con turno");
+  core::Turnos::table().clear();
+  core::TUR().Cod_Turno = 1;
+  core::TUR().Cod_Paciente = static_cast<std::uint32_t>(booked);
+  ASSERT_EQ(core::Turnos::table().add(), 0);
+  const int lettered = addPatient("Con carta");
+  core::NotasMacros::table().clear();
+  core::NMA().Cod_NotaMacro = 1;
+  core::NMA().Descripcion = "Carta";
+  core::NMA().Cod_Paciente = static_cast<std::uint16_t>(lettered);
+  ASSERT_EQ(core::NotasMacros::table().add(), 0);
   const int gone = addPatient("Sin nada");
   struct Case {
     int patient;
     int answer;
     int response;
     bool stays;
+    const char* refusedBy;  // the table a refusal names
   } cases[] = {
-      {gone, rt::button::No, rt::kCancelled, true},
-      {keep, rt::button::Yes, 0, true},  // refused: the form stays open
-      {gone, rt::button::Yes, rt::kCompleted, false},
+      {gone, rt::button::No, rt::kCancelled, true, nullptr},
+      // Refused: the form stays open until cancelled.
+      {keep, rt::button::Yes, 0, true, "Consultas"},
+      {booked, rt::button::Yes, 0, true, "Turnos"},
+      {lettered, rt::button::Yes, 0, true, "NotasMacros"},
+      {gone, rt::button::Yes, rt::kCompleted, false, nullptr},
   };
   for (const Case& c : cases) {
     ScriptedMessages messages({c.answer, rt::button::Ok});
@@ -348,9 +363,9 @@ TEST_F(PatientWindows, DeleteAsksOnCompletionAndTheRelationsRefuseWithTheirTable
     EXPECT_EQ(messages.asked()[0].caption, "Borrado de Paciente") << messages.asked()[0].text;
     if (c.response != 0) EXPECT_EQ(response, c.response);
     EXPECT_EQ(storedName(c.patient) != "<none>", c.stays);
-    if (c.patient == keep) {
+    if (c.refusedBy != nullptr) {
       ASSERT_EQ(messages.asked().size(), 2u);
-      EXPECT_NE(messages.asked()[1].text.find("Consultas"), std::string::npos)
+      EXPECT_NE(messages.asked()[1].text.find(c.refusedBy), std::string::npos)
           << messages.asked()[1].text;
     }
   }
