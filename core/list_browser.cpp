@@ -144,9 +144,20 @@ void ListBrowser::SetSortOrder(int index) {
 void ListBrowser::rebuildView() {
   view_ = std::make_unique<rt::View>(def_, orders_.at(order_).second);
   for (const JoinSpec& j : joins_) {
+    // Links name fields of the primary table or of a table joined before.
+    const rt::TableDef* from = &def_;
+    if (!j.links.empty() && def_.fieldIndex(j.links[0]) < 0) {
+      for (const JoinSpec& earlier : joins_) {
+        if (earlier.def->fieldIndex(j.links[0]) >= 0) from = earlier.def;
+      }
+    }
     std::vector<int> links;
-    for (const std::string& name : j.links) links.push_back(def_.fieldIndex(name));
-    view_->join(*j.def, j.key, std::move(links));
+    for (const std::string& name : j.links) links.push_back(from->fieldIndex(name));
+    if (from == &def_) {
+      view_->join(*j.def, j.key, std::move(links));
+    } else {
+      view_->joinThrough(*from, *j.def, j.key, std::move(links));
+    }
   }
   if (range_) view_->setRange(1);
   if (!filterText_.empty()) view_->setFilter(filterText_);

@@ -115,6 +115,8 @@ class RecordForm : public rt::WindowDriver {
   std::string RecordCode;
 
   bool viewing() const { return REQUEST == request::View && BATCHPROCESSING == 0; }
+  // The table whose record the form edits, as this thread sees it.
+  rt::Table& primaryTable() const { return table(); }
   const CloseMenuToggle& closeMenu() const { return closeMenu_; }
 
  protected:

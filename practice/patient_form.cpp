@@ -30,6 +30,7 @@
 #include "platform/ui/picture_validator.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rtf_reader.h"
+#include "practice/code_lookup.h"
 #include "practice/patient_services.h"
 
 namespace practice {
@@ -64,23 +65,20 @@ std::string plainNotes(std::string markup) {
 
 }  // namespace
 
-// A code of the patient looked up in its catalogue.
-struct PatientForm::Lookup {
-  const char* entry;        // the code's entry
-  const char* button;       // its lookup button
-  const char* patientField; // "PAC:Cod_Postal"
-  const rt::TableDef& (*catalogue)();
-  const char* catalogueField;
-  int key;
-  const char* list;
-  int procedureNumber;
-};
-
 namespace {
 
 const rt::TableDef& localities() { return core::Localidades::def(); }
 const rt::TableDef& coverages() { return core::Coberturas_Medicas::def(); }
 const rt::TableDef& occupations() { return core::Ocupaciones::def(); }
+
+const CodeLookup kLookups[] = {
+    {"?PAC:COD_POSTAL", "?LOOKUPLOCALIDAD", "PAC:Cod_Postal", localities, "LOC:Cod_Postal",
+     core::Localidades::LOC01, "ExaminarLocalidades"},
+    {"?PAC:COD_COBERTURA", "?LOOKUPCOBERTURA", "PAC:Cod_Cobertura", coverages,
+     "COB:Cod_Cobertura", core::Coberturas_Medicas::COB_001, "ExaminarCoberturas"},
+    {"?PAC:COD_OCUPACION", "?LOOKUPOCUPACION", "PAC:Cod_Ocupacion", occupations,
+     "OCU:Cod_Ocupacion", core::Ocupaciones::OCU01, "ExaminarOcupaciones"},
+};
 
 }  // namespace
 
@@ -101,8 +99,6 @@ PatientForm::PatientForm()
     : core::RecordForm("FormularioPacientes", core::Pacientes::def(), false) {}
 
 PatientForm::~PatientForm() = default;
-
-static const PatientForm::Lookup* lookups();
 
 QWidget* PatientForm::buildWindow() {
   auto* window = new QWidget(nullptr, Qt::Dialog);
@@ -324,18 +320,6 @@ QWidget* PatientForm::buildWindow() {
   return window;
 }
 
-static const PatientForm::Lookup* lookups() {
-  static const PatientForm::Lookup table[] = {
-      {"?PAC:COD_POSTAL", "?LOOKUPLOCALIDAD", "PAC:Cod_Postal", localities, "LOC:Cod_Postal",
-       core::Localidades::LOC01, "ExaminarLocalidades", 1},
-      {"?PAC:COD_COBERTURA", "?LOOKUPCOBERTURA", "PAC:Cod_Cobertura", coverages,
-       "COB:Cod_Cobertura", core::Coberturas_Medicas::COB_001, "ExaminarCoberturas", 2},
-      {"?PAC:COD_OCUPACION", "?LOOKUPOCUPACION", "PAC:Cod_Ocupacion", occupations,
-       "OCU:Cod_Ocupacion", core::Ocupaciones::OCU01, "ExaminarOcupaciones", 3},
-  };
-  return table;
-}
-
 int PatientForm::PrimeUpdate() {
   if (REQUEST == Insert) {
     core::TableAccess& access = PRIMARY->access();
@@ -447,37 +431,10 @@ void PatientForm::showAge() {
   control<QLineEdit>("?LOC:EDADSTR")->setText(rt::toQString(CalcularEdad(core::PAC().Fecha_Nacim)));
 }
 
-int PatientForm::lookUp(const Lookup& l, bool fromButton) {
-  Update();
-  const rt::TableDef& def = l.catalogue();
-  const rt::FieldDef& patientField = core::Pacientes::def().fields[core::Pacientes::def().fieldIndex(l.patientField)];
-  const rt::FieldDef& catalogueField = def.fields[def.fieldIndex(l.catalogueField)];
-  const std::int64_t code = rt::fieldNumber(patientField, core::Pacientes::table().record());
-  if (!fromButton && code == 0) {
-    refresh();
-    return rt::level::Benign;
-  }
-  rt::Table& catalogue = rt::table(def);
-  rt::setFieldNumber(catalogueField, catalogue.record(), code);
-  if (!fromButton && core::access(def).fetchByKey(l.key) == core::level::Benign) {
-    refresh();
-    return rt::level::Benign;
-  }
-  const int answer = viewing() ? rt::kCancelled : callKeepingRecord([&] {
-    rt::ThreadRequest() = Select;
-    return rt::callProcedure(l.list);
-  });
-  if (answer == rt::kCompleted) {
-    rt::setFieldNumber(patientField, core::Pacientes::table().record(),
-                       rt::fieldNumber(catalogueField, catalogue.record()));
-    Display();
-  } else if (!fromButton) {
-    // The typed code stays, and so does the cursor.
-    control(l.entry)->setFocus();
-    return rt::level::Notify;
-  }
-  refresh();
-  return rt::level::Benign;
+int PatientForm::lookUp(const CodeLookup& l, bool fromButton) {
+  const int result = runCodeLookup(*this, l, fromButton);
+  if (result == rt::level::Benign) refresh();
+  return result;
 }
 
 void PatientForm::typeAhead() {
@@ -564,7 +521,7 @@ int PatientForm::TakeEvent() {
     const int keys[] = {Qt::Key_F2, Qt::Key_F3, Qt::Key_F4};
     for (int i = 0; i < 3; ++i) {
       if (keyCode() == keys[i]) {
-        lookUp(lookups()[i], true);
+        lookUp(kLookups[i], true);
         return rt::level::Benign;
       }
     }
@@ -584,7 +541,7 @@ int PatientForm::TakeAccepted() {
   if (int r = core::RecordForm::TakeAccepted(); r != rt::level::Benign) return r;
   if (accepted == nullptr) return rt::level::Benign;
   for (int i = 0; i < 3; ++i) {
-    const Lookup& l = lookups()[i];
+    const CodeLookup& l = kLookups[i];
     if (name == l.entry) return lookUp(l, false);
     if (name == l.button) return lookUp(l, true);
   }

@@ -11,6 +11,7 @@
 #include "core/list_browser.h"
 #include "core/list_search.h"
 #include "core/record_form.h"
+#include "practice/code_lookup.h"
 #include "platform/ui/rtf_control.h"
 
 class QLineEdit;
@@ -32,7 +33,6 @@ class PatientForm : public core::RecordForm {
   core::ListBrowser* history() { return history_.get(); }
 
   static constexpr int kTypeAhead = rt::event::User + 0x63;
-  struct Lookup;
 
  protected:
   QWidget* buildWindow() override;
@@ -43,7 +43,7 @@ class PatientForm : public core::RecordForm {
   // Re-reads the locality, coverage and occupation shown for the codes.
   void refresh();
   void showAge();
-  int lookUp(const Lookup& lookup, bool fromButton);
+  int lookUp(const CodeLookup& lookup, bool fromButton);
   void typeAhead();
   void pickBirthDate();
   void showNotes();

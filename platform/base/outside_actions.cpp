@@ -76,23 +76,72 @@ void openWithDesktop(const std::string& target) {
 }
 
 ShellOpener& opener() {
-  static ShellOpener o = openWithDesktop;
+  static ShellOpener o = findProgram("xdg-open").empty() ? ShellOpener() : ShellOpener(openWithDesktop);
   return o;
 }
 
 }  // namespace
 
-void shellOpen(std::string_view target) {
+// A file that would run rather than open: an executable binary or script.
+bool isProgram(const std::filesystem::path& file) {
+  if (::access(file.c_str(), X_OK) != 0) return false;
+  char head[4] = {};
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return true;
+  const ssize_t n = ::read(fd, head, sizeof head);
+  ::close(fd);
+  return (n >= 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F') ||
+         (n >= 2 && head[0] == '#' && head[1] == '!');
+}
+
+int shellOpen(std::string_view target) {
   target = clip(target);
   while (!target.empty() && target.front() == ' ') target.remove_prefix(1);
-  if (target.empty()) return;
-  const std::string utf8 = isLink(target) ? cp1252ToUtf8(target) : resolvePath(target).string();
+  if (target.empty()) return 2;
+  std::string utf8;
+  if (isLink(target)) {
+    utf8 = cp1252ToUtf8(target);
+  } else {
+    const std::filesystem::path file = resolvePath(target);
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) {
+      return std::filesystem::is_directory(file.parent_path(), error) ? 2 : 3;
+    }
+    if (::access(file.c_str(), R_OK) != 0) return 5;
+    if (!std::filesystem::is_directory(file, error) && isProgram(file)) return 31;
+    utf8 = file.string();
+  }
   ShellOpener current;
   {
     std::lock_guard lock(g_mutex);
     current = opener();
   }
-  if (current) current(utf8);
+  if (!current) return 31;
+  current(utf8);
+  return kShellOpened;
+}
+
+std::string_view shellOpenErrorText(int code) {
+  switch (code) {
+    case 0: return "Out of memory or file is corrupt running program";
+    case 2: return "File not found";
+    case 3: return "Path noth found";
+    case 5: return "Sharing violation";
+    case 6: return "Data segment error";
+    case 8: return "Not enough memory to run program";
+    case 10: return "Incorrect windows version";
+    case 11: return "Invalid program file.  Non windows or corrupt .exe file";
+    case 12: return "Not a windows program";
+    case 13: return "MS-DOS 4.0 program";
+    case 14: return "Unknown program type";
+    case 15: return "Can not run a real mode program";
+    case 16: return "This program is already running and can only have one instance running";
+    case 19: return "This is a compressed program file";
+    case 20: return "One or more run time libraries are missing or corrupt";
+    case 21: return "This program requires 32bit extension for Windows";
+    case 31: return "No program associated with this file";
+    default: return {};
+  }
 }
 
 ShellOpener setShellOpener(ShellOpener replacement) {

@@ -15,6 +15,11 @@ void View::join(const TableDef& joined, int key, std::vector<int> linkFields) {
   joins_.push_back({&joined, key, std::move(linkFields)});
 }
 
+void View::joinThrough(const TableDef& from, const TableDef& joined, int key,
+                       std::vector<int> linkFields) {
+  joins_.push_back({&joined, key, std::move(linkFields), &from});
+}
+
 const ExpressionError& View::setFilter(std::string_view expression, const NameResolver* more) {
   std::vector<const TableDef*> tables = {&primary_.def()};
   for (const Join& j : joins_) tables.push_back(j.def);
@@ -42,8 +47,9 @@ int View::reset(std::int64_t position) {
 }
 
 void View::fillJoins() {
-  const TableDef& pdef = primary_.def();
   for (const Join& j : joins_) {
+    const TableDef& pdef = j.from ? *j.from : primary_.def();
+    const char* source = j.from ? table(*j.from).record() : primary_.record();
     Table& t = table(*j.def);
     t.clear();
     const KeyDef& key = j.def->keys[j.key];
@@ -51,14 +57,14 @@ void View::fillJoins() {
       const FieldDef& from = pdef.fields[j.linkFields[i]];
       const FieldDef& to = j.def->fields[key.components[i].field];
       if (isTextField(from) && isTextField(to)) {
-        setFieldText(to, t.record(), fieldText(from, primary_.record()));
+        setFieldText(to, t.record(), fieldText(from, source));
       } else if (!isTextField(from) && !isTextField(to)) {
-        setFieldNumber(to, t.record(), fieldNumber(from, primary_.record()));
+        setFieldNumber(to, t.record(), fieldNumber(from, source));
       } else if (isTextField(to)) {
-        setFieldText(to, t.record(), std::to_string(fieldNumber(from, primary_.record())));
+        setFieldText(to, t.record(), std::to_string(fieldNumber(from, source)));
       } else {
         setFieldNumber(to, t.record(),
-                       std::atoll(std::string(clip(fieldText(from, primary_.record()))).c_str()));
+                       std::atoll(std::string(clip(fieldText(from, source))).c_str()));
       }
     }
     if (t.fetch(j.key) != error::NoError) t.clear();

@@ -33,6 +33,10 @@ class View {
   // For each primary record, the joined table's record whose `key` values
   // equal the primary fields `linkFields` (one per leading key component).
   void join(const TableDef& joined, int key, std::vector<int> linkFields);
+  // The same with the link fields in a table joined before (the patient of a
+  // log entry's consultation).
+  void joinThrough(const TableDef& from, const TableDef& joined, int key,
+                   std::vector<int> linkFields);
 
   void setToStart();
   void setFromBuffer();  // from the primary buffer's key values
@@ -48,6 +52,7 @@ class View {
     const TableDef* def;
     int key;
     std::vector<int> linkFields;
+    const TableDef* from = nullptr;  // the primary table when null
   };
   int read(bool forward);
   void fillJoins();

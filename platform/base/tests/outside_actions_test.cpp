@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -23,6 +26,35 @@ TEST(OutsideActions, ShellOpenHandsLinksAsTheyAreAndFilesResolved) {
 
   EXPECT_EQ(opened, (std::vector<std::string>{"mailto:josé@example.com",
                                               (rt::workingFolder() / "Carta.RTF").string()}));
+}
+
+TEST(OutsideActions, ShellOpenAnswersTheShellsCodesAndNeverRunsAProgram) {
+  std::vector<std::string> opened;
+  rt::ShellOpener previous =
+      rt::setShellOpener([&](const std::string& target) { opened.push_back(target); });
+  const auto folder = rt::workingFolder();
+  std::ofstream(folder / "informe.pdf") << "x";
+  std::ofstream(folder / "guion.sh") << "#!/bin/sh\necho hola\n";
+  std::filesystem::permissions(folder / "guion.sh", std::filesystem::perms::owner_all);
+  std::ofstream(folder / "cerrado.txt") << "x";
+  std::filesystem::permissions(folder / "cerrado.txt", std::filesystem::perms::none);
+  struct Case {
+    std::string target;
+    int code;
+  } cases[] = {
+      {"", 2},
+      {"no-esta.pdf", 2},
+      {"carpeta-que-no-esta\\informe.pdf", 3},
+      {"guion.sh", 31},
+      {"informe.pdf   ", rt::kShellOpened},
+  };
+  for (const Case& c : cases) EXPECT_EQ(rt::shellOpen(c.target), c.code) << c.target;
+  if (::geteuid() != 0) EXPECT_EQ(rt::shellOpen("cerrado.txt"), 5);
+  rt::setShellOpener(previous);
+  EXPECT_EQ(opened, std::vector<std::string>{(folder / "informe.pdf").string()});
+  EXPECT_EQ(rt::shellOpenErrorText(3), "Path noth found");
+  EXPECT_EQ(rt::shellOpenErrorText(31), "No program associated with this file");
+  EXPECT_EQ(rt::shellOpenErrorText(4), "");
 }
 
 }  // namespace

@@ -1,0 +1,37 @@
+#include "practice/code_lookup.h"
+
+#include "core/table_managers.h"
+#include "platform/base/procedures.h"
+#include "platform/data/record_buffer.h"
+
+namespace practice {
+
+int runCodeLookup(core::RecordForm& form, const CodeLookup& l, bool fromButton) {
+  form.Update();
+  const rt::TableDef& owner = form.primaryTable().def();
+  const rt::FieldDef& field = owner.fields[owner.fieldIndex(l.field)];
+  const rt::TableDef& def = l.catalogue();
+  const rt::FieldDef& catalogueField = def.fields[def.fieldIndex(l.catalogueField)];
+  const std::int64_t code = rt::fieldNumber(field, form.primaryTable().record());
+  if (!fromButton && code == 0) return rt::level::Benign;
+  rt::Table& catalogue = rt::table(def);
+  rt::setFieldNumber(catalogueField, catalogue.record(), code);
+  if (!fromButton && core::access(def).fetchByKey(l.key) == core::level::Benign) {
+    return rt::level::Benign;
+  }
+  const int answer = form.viewing() ? rt::kCancelled : form.callKeepingRecord([&] {
+    rt::ThreadRequest() = core::request::Select;
+    return rt::callProcedure(l.list);
+  });
+  if (answer == rt::kCompleted) {
+    rt::setFieldNumber(field, form.primaryTable().record(),
+                       rt::fieldNumber(catalogueField, catalogue.record()));
+    form.Display();
+  } else if (!fromButton) {
+    form.control(l.entry)->setFocus();
+    return rt::level::Notify;
+  }
+  return rt::level::Benign;
+}
+
+}  // namespace practice
