@@ -1,0 +1,189 @@
+#include "practice/attachment_form.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "core/clinical_tables.h"
+#include "core/designed_font.h"
+#include "core/globals.h"
+#include "core/table_managers.h"
+#include "core/window_parts.h"
+#include "platform/base/cp_literal.h"
+#include "platform/base/message_hook.h"
+#include "platform/base/outside_actions.h"
+#include "platform/base/paths.h"
+#include "platform/ui/dialog_units.h"
+#include "platform/ui/file_chooser.h"
+#include "platform/ui/picture_validator.h"
+#include "platform/ui/qt_text.h"
+
+namespace practice {
+namespace {
+
+constexpr auto& kPathRefused =
+    "El nombre del archivo es demasiado largo o tiene caracteres no admitidos."_cp;
+constexpr std::size_t kPathWidth = 255;
+
+QLineEdit* shown(QWidget* parent, const char* name) {
+  QLineEdit* e = core::namedEntry(parent, name);
+  e->setReadOnly(true);
+  e->setFocusPolicy(Qt::NoFocus);
+  return e;
+}
+
+std::string clipped(std::string_view text) {
+  const std::size_t end = text.find_last_not_of(' ');
+  return end == std::string_view::npos ? std::string() : std::string(text.substr(0, end + 1));
+}
+
+}  // namespace
+
+void AbrirArchivoAdjunto(std::string_view path) {
+  const int code = rt::shellOpen(clipped(path));
+  if (code > 32) return;
+  const std::string_view text = rt::shellOpenErrorText(code);
+  if (text.empty()) return;
+  rt::showMessage({std::string(text), "ERROR", rt::MessageIcon::Error, rt::button::Ok, {},
+                   rt::button::Ok});
+}
+
+AttachmentForm::AttachmentForm() : core::RecordForm("FormularioAdjuntos", core::Adjuntos::def(), false) {}
+
+QWidget* AttachmentForm::buildWindow() {
+  auto* window = new QWidget(nullptr, Qt::Dialog);
+  window->setFont(core::designedWindowFont());
+  window->setWindowTitle("Actualizando un registro de Adjuntos para los temas");
+  const rt::DialogUnits units = rt::DialogUnits::of(window);
+  auto* sheet = new QTabWidget(window);
+  sheet->setObjectName("?CurrentTab");
+  auto* general = new QWidget;
+  sheet->addTab(general, "General");
+  auto* grid = new QGridLayout(general);
+
+  auto* patient = shown(general, "?PAC:NOMBRE");
+  auto* date = shown(general, "?CON:FECHA");
+  date->setMaximumWidth(units.x(50));
+  auto* motive = shown(general, "?CON:MOTIVO");
+  auto* visit = new QHBoxLayout;
+  visit->addWidget(patient, 2);
+  visit->addWidget(date);
+  visit->addWidget(motive, 2);
+  grid->addWidget(new QLabel("Consulta:", general), 0, 0);
+  grid->addLayout(visit, 0, 1);
+
+  auto* path = core::namedEntry(general, "?ADJ:ARCHIVO_ADJUNTO", 255,
+                                "Nombre del archivo adjunto relacionado con el tema");
+  path->setMinimumWidth(units.x(220));
+  auto* pick = core::namedButton(general, "?PICKFILE", "...", "Seleccione el Archivo Adjunto");
+  pick->setMaximumWidth(units.x(16));
+  auto* open = core::namedButton(general, "?OPENFILE", "", "Abrir el archivo");
+  open->setIcon(open->style()->standardIcon(QStyle::SP_DialogOpenButton));
+  auto* file = new QHBoxLayout;
+  file->addWidget(path, 1);
+  file->addWidget(pick);
+  file->addWidget(open);
+  auto* pathLabel = new QLabel("Archivo Adjunto:", general);
+  pathLabel->setBuddy(path);
+  grid->addWidget(pathLabel, 1, 0);
+  grid->addLayout(file, 1, 1);
+
+  auto* comment = core::namedEntry(general, "?ADJ:COMENTARIO", 120, "Descripcion textual del archivo");
+  auto* commentLabel = new QLabel("Comentario:", general);
+  commentLabel->setBuddy(comment);
+  grid->addWidget(commentLabel, 2, 0);
+  grid->addWidget(comment, 2, 1);
+  auto* notes = new QPlainTextEdit(general);
+  notes->setObjectName("?ADJ:NOTAS");
+  notes->setTabChangesFocus(true);
+  notes->setMinimumHeight(units.y(60));
+  grid->addWidget(new QLabel("Notas:", general), 3, 0, Qt::AlignTop);
+  grid->addWidget(notes, 3, 1);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(core::namedButton(window, "?OK", "&OK"));
+  buttons->addWidget(core::namedButton(window, "?CANCEL", "&Cancelar"));
+  auto* layout = new QVBoxLayout(window);
+  layout->addWidget(sheet);
+  layout->addLayout(buttons);
+
+  fields().bind(path, "ADJ:Archivo_Adjunto", 1);
+  fields().bind(comment, "ADJ:Comentario", 2);
+  fields().bind(notes, "ADJ:Notas", 3);
+  rt::setPicture(date, "@d17");
+  return window;
+}
+
+void AttachmentForm::OwnSetup() {
+  core::relate(core::Consultas::def()).open();
+  core::relate(core::Pacientes::def()).open();
+  if (viewing()) {
+    control("?PICKFILE")->setEnabled(false);
+  }
+  refresh();
+}
+
+void AttachmentForm::refresh() {
+  core::CON().Cod_Consulta = core::ADJ().Cod_Consulta;
+  core::access(core::Consultas::def()).fetchOrClear(core::Consultas::CON01);
+  core::PAC().Cod_Paciente = core::CON().Cod_Paciente;
+  core::access(core::Pacientes::def()).fetchOrClear(core::Pacientes::PAS_001);
+  control<QLineEdit>("?PAC:NOMBRE")->setText(rt::toQString(clipped(core::PAC().Nombre.view())));
+  control<QLineEdit>("?CON:FECHA")
+      ->setText(core::CON().Fecha == 0 ? QString()
+                                       : rt::toQString(clipped(rt::format(std::to_string(core::CON().Fecha),
+                                                                          rt::parsePicture("@d17")))));
+  control<QLineEdit>("?CON:MOTIVO")->setText(rt::toQString(clipped(core::CON().Motivo.view())));
+}
+
+void AttachmentForm::pickFile() {
+  Update();
+  rt::FileRequest request;
+  request.title = "Seleccione el Archivo Adjunto";
+  request.current = GLO::DirectorioAdjuntos;
+  request.masks = "Todos los archivos|*.*|";
+  const std::optional<std::string> chosen = rt::chooseFile(request);
+  const std::string name = chosen.value_or(std::string());
+  // A name the field cannot hold whole, or one whose characters the runtime
+  // text could not keep, would name another file.
+  std::error_code error;
+  const bool keeps = name.size() <= kPathWidth &&
+                     (name.empty() || std::filesystem::exists(rt::resolvePath(name), error));
+  if (!keeps) {
+    rt::showMessage({kPathRefused, "Archivo Adjunto", rt::MessageIcon::Warning, rt::button::Ok,
+                     {}, rt::button::Ok});
+    return;
+  }
+  core::ADJ().Archivo_Adjunto = name;
+  Display();
+}
+
+int AttachmentForm::TakeAccepted() {
+  if (int r = core::RecordForm::TakeAccepted(); r != rt::level::Benign) return r;
+  QWidget* accepted = field();
+  if (accepted == nullptr) return rt::level::Benign;
+  const std::string name = rt::fromQString(accepted->objectName());
+  if (name == "?PICKFILE") {
+    pickFile();
+  } else if (name == "?OPENFILE") {
+    Update();
+    AbrirArchivoAdjunto(core::ADJ().Archivo_Adjunto.view());
+  }
+  return rt::level::Benign;
+}
+
+int FormularioAdjuntos() {
+  AttachmentForm form;
+  const int response = form.Run();
+  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
+  return response;
+}
+
+}  // namespace practice

@@ -1,0 +1,72 @@
+#pragma once
+// The consultation form: one consultation of one patient with its date,
+// motive, physician, type, rich-text notes and attached files; the patient's
+// other consultations and antecedents on a second tab. Every close adds one
+// entry to the consultation's access log.
+#include <QPointer>
+#include <memory>
+
+#include "core/list_browser.h"
+#include "core/record_form.h"
+#include "platform/ui/rtf_control.h"
+#include "practice/code_lookup.h"
+
+class QTextEdit;
+
+namespace practice {
+
+// The notes' limit, formatting included.
+constexpr std::size_t kNotesLimit = 25000;
+
+class ConsultationForm : public core::RecordForm {
+ public:
+  // fromAppointment: opened from the planner or the appointment form.
+  explicit ConsultationForm(bool fromAppointment);
+  ~ConsultationForm() override;
+
+  int PrimeUpdate() override;
+  int TakeEvent() override;
+  int TakeAccepted() override;
+  int TakeNewSelection() override;
+  int TakeCloseEvent() override;
+  int Kill() override;
+
+  core::ListBrowser* attachments() { return attachments_.get(); }
+  core::ListBrowser* others() { return others_.get(); }
+
+ protected:
+  QWidget* buildWindow() override;
+  void OwnSetup() override;
+
+ private:
+  void setUpAttachments();
+  void setUpOthers();
+  void applyLocks();
+  void refresh();
+  void showPatient();
+  // The notes box into CON:Notas; false when they exceed the limit.
+  bool takeNotes();
+  bool notesFit();
+  void writeConsultationNow();
+  int lookUp(const CodeLookup& lookup, bool fromButton);
+  void showOtherNotes();
+  int confirmDeleteNow();
+
+  bool fromAppointment_;
+  bool deleting_ = false;
+  std::unique_ptr<rt::RtfControl> notes_;
+  std::unique_ptr<rt::RtfControl> otherNotes_;
+  std::unique_ptr<core::ListBrowser> attachments_;
+  std::unique_ptr<core::ListBrowser> others_;
+};
+
+// The new consultation's date, motive, type, patient and physician from the
+// appointment in the thread's Turnos buffer (only for one opened from an
+// appointment: another caller's buffer may hold a stale one).
+void InicializarConsultaDesdeTurno(bool fromAppointment);
+// One access-log entry for the consultation in the buffer, by the request.
+void GrabarLogConsulta(int request);
+
+int FormularioConsultas(bool fromAppointment);
+
+}  // namespace practice
