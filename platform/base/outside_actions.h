@@ -10,11 +10,20 @@ namespace rt {
 // Opens a document with the program the desktop associates with it, or a
 // link ("mailto:...", "https://...") with the desktop's handler. The target
 // is runtime text (CP1252): a file name is resolved by resolvePath, a link is
-// passed as it stands. Returns at once; failures are not reported.
-void shellOpen(std::string_view target);
+// passed as it stands. Returns at once with the shell's answer: above 32 when
+// the target was handed to its program, else the shell's failure code (2 the
+// file is missing, 3 its folder is missing, 31 no program opens it).
+int shellOpen(std::string_view target);
 
-// The opener receives the disk path or link as UTF-8. The default one runs
-// xdg-open detached from the program. Returns the opener it replaces.
+// The shell's text for a failure code of shellOpen; empty for other codes.
+std::string_view shellOpenErrorText(int code);
+
+// The opener receives the disk path or link as UTF-8 and answers the shell's
+// code. The default one answers 2, 3 or 31 as above, or runs xdg-open
+// detached from the program and answers 42. Returns the opener it replaces.
+using ShellCodeOpener = std::function<int(const std::string& utf8Target)>;
+ShellCodeOpener setShellCodeOpener(ShellCodeOpener opener);
+// An opener that always succeeds (tests that only record what is opened).
 using ShellOpener = std::function<void(const std::string& utf8Target)>;
 ShellOpener setShellOpener(ShellOpener opener);
 

@@ -25,4 +25,28 @@ TEST(OutsideActions, ShellOpenHandsLinksAsTheyAreAndFilesResolved) {
                                               (rt::workingFolder() / "Carta.RTF").string()}));
 }
 
+TEST(OutsideActions, TheDefaultOpenerAnswersTheShellsCodeForWhatIsMissing) {
+  // Only missing targets: nothing is launched.
+  struct Case {
+    std::string target;
+    int code;
+    std::string_view text;
+  };
+  const Case cases[] = {
+      {"no-such-file.xlsx", 2, "File not found"},
+      {"no-such-folder\\lista.xlsx", 3, "Path noth found"},
+  };
+  for (const Case& c : cases) {
+    const int code = rt::shellOpen(c.target);
+    EXPECT_EQ(code, c.code) << c.target;
+    EXPECT_EQ(rt::shellOpenErrorText(code), c.text);
+  }
+  EXPECT_EQ(rt::shellOpenErrorText(31), "No program associated with this file");
+  EXPECT_EQ(rt::shellOpenErrorText(42), "");
+  // An opener that only records answers success.
+  rt::ShellOpener previous = rt::setShellOpener([](const std::string&) {});
+  EXPECT_GT(rt::shellOpen("no-such-file.xlsx"), 32);
+  rt::setShellOpener(previous);
+}
+
 }  // namespace
