@@ -266,6 +266,7 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
   orderList_->setHeaderLabels({"+/-", "Columna"});
   orderList_->setRootIsDecorated(false);
   orderList_->header()->setStretchLastSection(true);
+  orderList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   orderList_->setColumnWidth(0, units.x(16));
   orderList_->setMinimumSize(units.size(110, 110));
   auto* orderButtons = new QHBoxLayout;

@@ -41,7 +41,9 @@ void appendRuns(std::string& out, std::string_view cp1252, bool bold) {
 }
 
 void appendCell(std::string& out, int width, std::string_view cp1252, bool right, bool bold) {
-  out += "<w:tc><w:tcPr><w:tcW w:w=\"" + std::to_string(width) + "\" w:type=\"dxa\"/></w:tcPr><w:p>";
+  out += "<w:tc><w:tcPr><w:tcW w:w=\"";
+  out += std::to_string(width);
+  out += "\" w:type=\"dxa\"/></w:tcPr><w:p>";
   if (right) out += "<w:pPr><w:jc w:val=\"right\"/></w:pPr>";
   if (!cp1252.empty()) appendRuns(out, cp1252, bold);
   out += "</w:p></w:tc>";

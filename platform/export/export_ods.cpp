@@ -132,8 +132,10 @@ std::string content(const ExportFileTable& table) {
   out += "</office:automatic-styles><office:body><office:spreadsheet><table:table table:name=\"";
   appendXmlEscaped(out, cp1252ToUtf8(sheetName(table.title)));
   out += "\">";
+  std::vector<std::string> cellStyles;
   for (std::size_t c = 0; c < columns; ++c) {
     out += "<table:table-column table:style-name=\"co" + std::to_string(c + 1) + "\"/>";
+    cellStyles.push_back(" table:style-name=\"ce" + std::to_string(c + 1) + "\"");
   }
   out += "<table:table-header-rows><table:table-row>";
   for (const ExportFileColumn& c : table.columns) appendTextCell(out, withoutForbidden(c.title), "head");
@@ -146,7 +148,7 @@ std::string content(const ExportFileTable& table) {
         out += "<table:table-cell/>";
         continue;
       }
-      const std::string style = " table:style-name=\"ce" + std::to_string(c + 1) + "\"";
+      const std::string& style = cellStyles[c];
       switch (cell.type) {
         case CellType::Number:
           out += "<table:table-cell" + style + " office:value-type=\"float\" office:value=\"" +

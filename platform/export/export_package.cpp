@@ -38,8 +38,10 @@ std::string writePackage(const std::vector<PackagePart>& parts, const std::files
       zip_discard(archive);
       return reason;
     }
+    // The fastest deflate: the markup repeats itself so much that it still
+    // shrinks about tenfold, at a fraction of the default level's time.
     zip_set_file_compression(archive, static_cast<zip_uint64_t>(index),
-                             part.stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
+                             part.stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, part.stored ? 0 : 1);
   }
   if (zip_close(archive) != 0) {
     std::string reason = zipReason(zip_get_error(archive));
