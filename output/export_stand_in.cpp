@@ -2,18 +2,8 @@
 
 #include <filesystem>
 
-#include "platform/base/cp_literal.h"
-#include "platform/base/message_hook.h"
 
 namespace output {
-namespace {
-
-std::vector<RecordedExport>& recorded() {
-  static std::vector<RecordedExport> calls;
-  return calls;
-}
-
-}  // namespace
 
 RecordedExport recordExport(const core::ExportHandOver& handOver, int fields) {
   RecordedExport r;
@@ -35,17 +25,6 @@ RecordedExport recordExport(const core::ExportHandOver& handOver, int fields) {
     }
   }
   return r;
-}
-
-const std::vector<RecordedExport>& recordedExports() { return recorded(); }
-
-int runExportStandIn() {
-  const core::ExportHandOver* handOver = core::currentExportHandOver();
-  if (handOver == nullptr) return 0;
-  recorded().push_back(recordExport(*handOver, 0));
-  rt::showMessage({"La exportación a archivos no está disponible en esta versión."_cp, "Exportar",
-                   rt::MessageIcon::Information, rt::button::Ok, {}, rt::button::Ok});
-  return 0;
 }
 
 }  // namespace output

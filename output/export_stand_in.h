@@ -1,7 +1,6 @@
 #pragma once
-// The export window's place until the office-file export is built: it keeps
-// what each hand-over brought, so the lists' side can be checked, and tells
-// the user that exporting is not available.
+// What a hand-over brought, read whole: tests of the exporting lists register
+// a recorder under the export window's name and check the lists' side with it.
 #include <string>
 #include <vector>
 
@@ -22,7 +21,5 @@ struct RecordedExport {
 
 // Reads the running hand-over; the rows are read up to `fields` numbers.
 RecordedExport recordExport(const core::ExportHandOver& handOver, int fields);
-const std::vector<RecordedExport>& recordedExports();
-int runExportStandIn();
 
 }  // namespace output

@@ -46,12 +46,34 @@ std::string findProgram(const char* name) {
   return {};
 }
 
+constexpr int kOpened = kShellOpened;
+
+// A file that would run rather than open: an executable binary or script.
+bool isProgram(const std::filesystem::path& file) {
+  if (::access(file.c_str(), X_OK) != 0) return false;
+  char head[4] = {};
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return true;
+  const ssize_t n = ::read(fd, head, sizeof head);
+  ::close(fd);
+  return (n >= 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F') ||
+         (n >= 2 && head[0] == '#' && head[1] == '!');
+}
+
 // Runs xdg-open in a grandchild that belongs to no one, so the program never
 // waits for it and leaves no zombie behind. Only async-signal-safe calls
-// happen between fork and exec.
-void openWithDesktop(const std::string& target) {
+// happen between fork and exec. A missing file or folder is answered before,
+// as the shell answers it.
+int openWithDesktop(const std::string& target) {
+  if (!isLink(target)) {
+    std::error_code error;
+    const std::filesystem::path path(target);
+    if (!std::filesystem::exists(path, error)) {
+      return std::filesystem::is_directory(path.parent_path(), error) ? 2 : 3;
+    }
+  }
   const std::string program = findProgram("xdg-open");
-  if (program.empty()) return;
+  if (program.empty()) return 31;
   const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
   const pid_t child = ::fork();
   if (child == 0) {
@@ -73,26 +95,15 @@ void openWithDesktop(const std::string& target) {
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
   }
+  return child > 0 ? kOpened : 0;
 }
 
-ShellOpener& opener() {
-  static ShellOpener o = findProgram("xdg-open").empty() ? ShellOpener() : ShellOpener(openWithDesktop);
+ShellCodeOpener& opener() {
+  static ShellCodeOpener o = openWithDesktop;
   return o;
 }
 
 }  // namespace
-
-// A file that would run rather than open: an executable binary or script.
-bool isProgram(const std::filesystem::path& file) {
-  if (::access(file.c_str(), X_OK) != 0) return false;
-  char head[4] = {};
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return true;
-  const ssize_t n = ::read(fd, head, sizeof head);
-  ::close(fd);
-  return (n >= 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F') ||
-         (n >= 2 && head[0] == '#' && head[1] == '!');
-}
 
 int shellOpen(std::string_view target) {
   target = clip(target);
@@ -111,42 +122,83 @@ int shellOpen(std::string_view target) {
     if (!std::filesystem::is_directory(file, error) && isProgram(file)) return 31;
     utf8 = file.string();
   }
-  ShellOpener current;
+  ShellCodeOpener current;
   {
     std::lock_guard lock(g_mutex);
     current = opener();
   }
-  if (!current) return 31;
-  current(utf8);
-  return kShellOpened;
+  return current ? current(utf8) : 31;
 }
 
 std::string_view shellOpenErrorText(int code) {
   switch (code) {
-    case 0: return "Out of memory or file is corrupt running program";
-    case 2: return "File not found";
-    case 3: return "Path noth found";
-    case 5: return "Sharing violation";
-    case 6: return "Data segment error";
-    case 8: return "Not enough memory to run program";
-    case 10: return "Incorrect windows version";
-    case 11: return "Invalid program file.  Non windows or corrupt .exe file";
-    case 12: return "Not a windows program";
-    case 13: return "MS-DOS 4.0 program";
-    case 14: return "Unknown program type";
-    case 15: return "Can not run a real mode program";
-    case 16: return "This program is already running and can only have one instance running";
-    case 19: return "This is a compressed program file";
-    case 20: return "One or more run time libraries are missing or corrupt";
-    case 21: return "This program requires 32bit extension for Windows";
-    case 31: return "No program associated with this file";
-    default: return {};
+    case 0:
+      return "Out of memory or file is corrupt running program";
+    case 2:
+      return "File not found";
+    case 3:
+      return "Path noth found";
+    case 5:
+      return "Sharing violation";
+    case 6:
+      return "Data segment error";
+    case 8:
+      return "Not enough memory to run program";
+    case 10:
+      return "Incorrect windows version";
+    case 11:
+      return "Invalid program file.  Non windows or corrupt .exe file";
+    case 12:
+      return "Not a windows program";
+    case 13:
+      return "MS-DOS 4.0 program";
+    case 14:
+      return "Unknown program type";
+    case 15:
+      return "Can not run a real mode program";
+    case 16:
+      return "This program is already running and can only have one instance running";
+    case 19:
+      return "This is a compressed program file";
+    case 20:
+      return "One or more run time libraries are missing or corrupt";
+    case 21:
+      return "This program requires 32bit extension for Windows";
+    case 31:
+      return "No program associated with this file";
+    default:
+      return {};
   }
 }
 
-ShellOpener setShellOpener(ShellOpener replacement) {
+ShellCodeOpener setShellCodeOpener(ShellCodeOpener replacement) {
   std::lock_guard lock(g_mutex);
   return std::exchange(opener(), std::move(replacement));
+}
+
+namespace {
+
+// A code opener handed out as a plain one: given back, it is restored whole.
+struct CodeOpenerAsPlain {
+  ShellCodeOpener code;
+  void operator()(const std::string& target) const { code(target); }
+};
+
+}  // namespace
+
+ShellOpener setShellOpener(ShellOpener replacement) {
+  ShellCodeOpener wrapped;
+  if (const auto* given = replacement.target<CodeOpenerAsPlain>()) {
+    wrapped = given->code;
+  } else if (replacement) {
+    wrapped = [replacement](const std::string& target) {
+      replacement(target);
+      return kOpened;
+    };
+  }
+  ShellCodeOpener previous = setShellCodeOpener(std::move(wrapped));
+  if (!previous) return {};
+  return CodeOpenerAsPlain{std::move(previous)};
 }
 
 }  // namespace rt

@@ -57,4 +57,30 @@ TEST(OutsideActions, ShellOpenAnswersTheShellsCodesAndNeverRunsAProgram) {
   EXPECT_EQ(rt::shellOpenErrorText(4), "");
 }
 
+TEST(OutsideActions, WhatIsMissingIsAnsweredBeforeAnyOpener) {
+  // Only missing targets: nothing is launched.
+  struct Case {
+    std::string target;
+    int code;
+    std::string_view text;
+  };
+  const Case cases[] = {
+      {"no-such-file.xlsx", 2, "File not found"},
+      {"no-such-folder\\lista.xlsx", 3, "Path noth found"},
+  };
+  for (const Case& c : cases) {
+    const int code = rt::shellOpen(c.target);
+    EXPECT_EQ(code, c.code) << c.target;
+    EXPECT_EQ(rt::shellOpenErrorText(code), c.text);
+  }
+  EXPECT_EQ(rt::shellOpenErrorText(31), "No program associated with this file");
+  EXPECT_EQ(rt::shellOpenErrorText(42), "");
+  // A code opener decides for what exists.
+  std::ofstream(rt::workingFolder() / "lista.xlsx") << "x";
+  rt::ShellCodeOpener previous = rt::setShellCodeOpener([](const std::string&) { return 31; });
+  EXPECT_EQ(rt::shellOpen("no-such-file.xlsx"), 2);
+  EXPECT_EQ(rt::shellOpen("lista.xlsx"), 31);
+  rt::setShellCodeOpener(previous);
+}
+
 }  // namespace

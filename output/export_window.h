@@ -1,0 +1,124 @@
+#pragma once
+// The list export window: the user chooses and orders the columns a list
+// handed over, renames their titles, marks columns for totals, chooses a
+// sort order, saves and loads those choices as named layouts, and writes the
+// rows as a spreadsheet, a document, text, HTML or XML (then mails or opens
+// the file), or prints them.
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/export_handover.h"
+#include "core/focus_marker.h"
+#include "core/font_scaler.h"
+#include "core/key_navigator.h"
+#include "platform/export/export_file.h"
+#include "platform/ui/window_driver.h"
+
+class QListWidget;
+class QTreeWidget;
+
+namespace output {
+
+// The window's kinds of output (its L:Option values).
+namespace option {
+constexpr int Spreadsheet = 1;
+constexpr int Text = 2;
+constexpr int Html = 3;
+constexpr int Xml = 4;
+constexpr int Document = 5;
+constexpr int Print = 6;
+}  // namespace option
+
+// The column numbers that row 1 of the parameters lists, in its order: each
+// number (up to three digits) ends at a ","; the scan stops at a blank, and
+// a number without its "," is dropped.
+std::vector<int> listedColumnNumbers(std::string_view row);
+
+class Kov_Export_Source_V2 : public rt::WindowDriver {
+ public:
+  explicit Kov_Export_Source_V2(core::ExportHandOver& handOver);
+  ~Kov_Export_Source_V2() override;
+
+  int Init() override;
+  int Kill() override;
+  int TakeEvent() override;
+  int TakeAccepted() override;
+
+  struct Available {
+    std::string title;  // SITEM
+    int id = 0;         // SITEM_ID
+  };
+  struct Selected {
+    std::string title;  // PITEM
+    int icon = 1;       // PITEM_ICONO: 1 not totalled, 2 totalled
+    int id = 0;         // PITEM_ID
+  };
+  struct Order {
+    char sign = '+';          // EC_ORDEN
+    std::string description;  // EC_DESCRIPCION
+    int field = 0;            // the field of the rows it sorts by
+  };
+  const std::vector<Available>& available() const { return available_; }
+  const std::vector<Selected>& selected() const { return selected_; }
+  const std::vector<Order>& order() const { return order_; }
+  // The export folder and the list's name: each kind adds its extension.
+  const std::filesystem::path& basePath() const { return base_; }
+
+ private:
+  QWidget* buildWindow();
+  void preselect();
+  void refresh();
+  int availableRow() const;
+  int selectedRow() const;
+  int orderRow() const;
+  void writeBack();
+  void commitTitle();
+
+  void moveRight();
+  void moveLeft();
+  void moveAll(bool right);
+  void swap(int by);
+  void totalize();
+  void editTitle();
+  void addOrder();
+  void removeOrder();
+  void flipOrder();
+
+  void exportAs(QWidget* button);
+  void sortRows();
+  rt::ExportFileTable table() const;
+  std::filesystem::path takenFile(const std::vector<std::string>& extensions) const;
+  void afterExport(const std::filesystem::path& file);
+
+  void saveLayout();
+  void chooseLayout();
+  void enableLayoutGroup();
+
+  core::ExportHandOver& handOver_;
+  std::vector<Available> available_;
+  std::vector<Selected> selected_;
+  std::vector<Order> order_;
+  std::map<int, std::size_t> paired_;  // column number -> its row of the column queue
+  std::vector<std::size_t> rowOrder_;   // the rows in the sort order
+  std::filesystem::path base_;
+  std::filesystem::path lastFile_;
+  int option_ = 0;  // L:Option
+  int editing_ = -1;  // the selected row under the title editor
+  bool saved_ = false;
+  bool tablesOpened_ = false;
+
+  QListWidget* availableList_ = nullptr;
+  QListWidget* selectedList_ = nullptr;
+  QTreeWidget* orderList_ = nullptr;
+  core::FontScaler fontScaler_;
+  core::KeyNavigator keyNavigator_;
+  core::FocusMarker focusMarker_;
+};
+
+// Runs the window on the calling thread for the running hand-over (the
+// procedure of that name); nothing when no list handed one over.
+int runKovExportSourceV2();
+
+}  // namespace output

@@ -1,0 +1,247 @@
+// Plain text, HTML and XML: every value as its column's picture shows it.
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+#include "platform/base/clock.h"
+#include "platform/base/cp1252.h"
+#include "platform/base/number_text.h"
+#include "platform/export/export_cells.h"
+#include "platform/export/export_formats.h"
+
+namespace rt::exporting {
+namespace {
+
+std::string utf8(std::string_view cp1252) { return cp1252ToUtf8(cp1252); }
+
+// Line breaks and tabs inside a value would break a text line's columns.
+std::string oneLine(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
+  }
+  return out;
+}
+
+const char* typeName(CellType type) {
+  switch (type) {
+    case CellType::Number:
+      return "number";
+    case CellType::Date:
+      return "date";
+    case CellType::Time:
+      return "time";
+    case CellType::Text:
+      break;
+  }
+  return "text";
+}
+
+// The raw value of a typed cell for the XML: plain decimals, ISO dates, times.
+std::string rawValue(const Cell& cell) {
+  if (cell.blank) return {};
+  switch (cell.type) {
+    case CellType::Number:
+      return numberText(cell.number);
+    case CellType::Date:
+      return isoDate(cell.day);
+    case CellType::Time: {
+      char text[48];
+      std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld",
+                    static_cast<long long>(cell.ticks / kTicksPerHour),
+                    static_cast<long long>(cell.ticks / 6000 % 60),
+                    static_cast<long long>(cell.ticks / 100 % 60));
+      return text;
+    }
+    case CellType::Text:
+      break;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string writeBytes(const std::string& content, const std::filesystem::path& path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+  if (!file) return systemReason(errno);
+  if (std::fwrite(content.data(), 1, content.size(), file.get()) != content.size() ||
+      std::fflush(file.get()) != 0) {
+    const int error = errno;
+    return systemReason(error != 0 ? error : EIO);
+  }
+  std::FILE* raw = file.release();
+  if (std::fclose(raw) != 0) return systemReason(errno);
+  return {};
+}
+
+std::string writeText(const ExportFileTable& table, const std::filesystem::path& path) {
+  const std::vector<ColumnShape> shapes = shapesOf(table);
+  const std::vector<Total> totals = totalsOf(table, shapes);
+  const bool withTotals = anyTotal(totals);
+  const std::size_t columns = table.columns.size();
+  // Widths in characters: one CP1252 byte is one character.
+  std::vector<std::size_t> widths(columns, 0);
+  std::vector<std::vector<std::string>> texts;
+  texts.reserve(table.rows.size());
+  for (std::size_t c = 0; c < columns; ++c) {
+    widths[c] = oneLine(withoutForbidden(table.columns[c].title)).size();
+    if (totals[c].present) widths[c] = std::max(widths[c], totals[c].text.size());
+  }
+  if (withTotals && columns > 0 && !totals[0].present) {
+    widths[0] = std::max(widths[0], std::string_view(kTotalsLabel).size());
+  }
+  for (const std::vector<std::string>& row : table.rows) {
+    std::vector<std::string> line(columns);
+    for (std::size_t c = 0; c < columns; ++c) {
+      line[c] = oneLine(cellOf(valueAt(row, c), shapes[c]).text);
+      widths[c] = std::max(widths[c], line[c].size());
+    }
+    texts.push_back(std::move(line));
+  }
+  std::string out;
+  auto emit = [&](const std::vector<std::string>& cells) {
+    std::string line;
+    for (std::size_t c = 0; c < columns; ++c) {
+      if (c > 0) line += "  ";
+      const std::size_t pad = widths[c] - std::min(widths[c], cells[c].size());
+      if (shapes[c].type == CellType::Number) line.append(pad, ' ');
+      line += cells[c];
+      if (shapes[c].type != CellType::Number) line.append(pad, ' ');
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out += utf8(line);
+    out += '\n';
+  };
+  auto rule = [&] {
+    std::string line;
+    for (std::size_t c = 0; c < columns; ++c) {
+      if (c > 0) line += "  ";
+      line.append(widths[c], '-');
+    }
+    out += line + '\n';
+  };
+  out += utf8(oneLine(withoutForbidden(table.title))) + "\n\n";
+  std::vector<std::string> heads(columns);
+  for (std::size_t c = 0; c < columns; ++c) heads[c] = oneLine(withoutForbidden(table.columns[c].title));
+  emit(heads);
+  rule();
+  for (const std::vector<std::string>& line : texts) emit(line);
+  if (withTotals) {
+    rule();
+    std::vector<std::string> line(columns);
+    for (std::size_t c = 0; c < columns; ++c) line[c] = totals[c].text;
+    if (columns > 0 && !totals[0].present) line[0] = kTotalsLabel;
+    emit(line);
+  }
+  return writeBytes(out, path);
+}
+
+std::string writeHtml(const ExportFileTable& table, const std::filesystem::path& path) {
+  const std::vector<ColumnShape> shapes = shapesOf(table);
+  const std::vector<Total> totals = totalsOf(table, shapes);
+  const std::size_t columns = table.columns.size();
+  const std::string title = xmlEscaped(utf8(withoutForbidden(table.title)));
+  std::string out;
+  out.reserve(table.rows.size() * columns * 24 + 1024);
+  out += "<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset=\"utf-8\">\n<title>";
+  out += title;
+  out +=
+      "</title>\n<style>\n"
+      "body{font-family:sans-serif}\n"
+      "table{border-collapse:collapse}\n"
+      "th,td{border:1px solid #999;padding:2px 6px;vertical-align:top}\n"
+      "th{background:#e8e8e8}\n"
+      "td.n{text-align:right}\n"
+      "tfoot td{font-weight:bold}\n"
+      "</style>\n</head>\n<body>\n<h1>";
+  out += title;
+  out += "</h1>\n<table>\n<thead>\n<tr>";
+  for (const ExportFileColumn& c : table.columns) {
+    out += "<th>";
+    appendXmlEscaped(out, utf8(withoutForbidden(c.title)));
+    out += "</th>";
+  }
+  out += "</tr>\n</thead>\n";
+  auto cellHtml = [&](std::string_view text, CellType type) {
+    out += type == CellType::Number ? "<td class=\"n\">" : "<td>";
+    const std::vector<std::string_view> lines = linesOf(text);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      if (i > 0) out += "<br>";
+      appendXmlEscaped(out, utf8(lines[i]));
+    }
+    out += "</td>";
+  };
+  if (anyTotal(totals)) {
+    out += "<tfoot>\n<tr>";
+    for (std::size_t c = 0; c < columns; ++c) {
+      const std::string_view text = totalsRowText(totals, c);
+      cellHtml(text, totals[c].present ? CellType::Number : CellType::Text);
+    }
+    out += "</tr>\n</tfoot>\n";
+  }
+  out += "<tbody>\n";
+  for (const std::vector<std::string>& row : table.rows) {
+    out += "<tr>";
+    for (std::size_t c = 0; c < columns; ++c) {
+      const Cell cell = cellOf(valueAt(row, c), shapes[c]);
+      cellHtml(cell.text, shapes[c].type);
+    }
+    out += "</tr>\n";
+  }
+  out += "</tbody>\n</table>\n</body>\n</html>\n";
+  return writeBytes(out, path);
+}
+
+std::string writeXml(const ExportFileTable& table, const std::filesystem::path& path) {
+  const std::vector<ColumnShape> shapes = shapesOf(table);
+  const std::vector<Total> totals = totalsOf(table, shapes);
+  const std::size_t columns = table.columns.size();
+  std::string out;
+  out.reserve(table.rows.size() * columns * 40 + 1024);
+  out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<export title=\"";
+  appendXmlEscaped(out, utf8(withoutForbidden(table.title)));
+  out += "\">\n<columns>\n";
+  for (std::size_t c = 0; c < columns; ++c) {
+    out += "<column number=\"" + std::to_string(c + 1) + "\" type=\"" + typeName(shapes[c].type) + "\"";
+    if (totals[c].present) out += totals[c].sum ? " total=\"sum\"" : " total=\"count\"";
+    out += ">";
+    appendXmlEscaped(out, utf8(withoutForbidden(table.columns[c].title)));
+    out += "</column>\n";
+  }
+  out += "</columns>\n<rows>\n";
+  for (const std::vector<std::string>& row : table.rows) {
+    out += "<row>";
+    for (std::size_t c = 0; c < columns; ++c) {
+      const Cell cell = cellOf(valueAt(row, c), shapes[c]);
+      out += "<cell column=\"" + std::to_string(c + 1) + "\"";
+      if (cell.type != CellType::Text && !cell.blank) out += " value=\"" + rawValue(cell) + "\"";
+      if (cell.text.empty()) {
+        out += "/>";
+        continue;
+      }
+      out += ">";
+      appendXmlEscaped(out, utf8(cell.text));
+      out += "</cell>";
+    }
+    out += "</row>\n";
+  }
+  out += "</rows>\n";
+  if (anyTotal(totals)) {
+    out += "<totals>\n";
+    for (std::size_t c = 0; c < columns; ++c) {
+      if (!totals[c].present) continue;
+      out += "<total column=\"" + std::to_string(c + 1) + "\" kind=\"" +
+             (totals[c].sum ? "sum" : "count") + "\" value=\"" + numberText(totals[c].value) + "\">";
+      appendXmlEscaped(out, utf8(totals[c].text));
+      out += "</total>\n";
+    }
+    out += "</totals>\n";
+  }
+  out += "</export>\n";
+  return writeBytes(out, path);
+}
+
+}  // namespace rt::exporting

@@ -1,1 +1,0 @@
-// The office-file writer of the list export lands here.
