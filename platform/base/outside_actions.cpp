@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 #include "platform/base/cp1252.h"
 #include "platform/base/paths.h"
@@ -32,25 +33,11 @@ bool isLink(std::string_view target) {
   return true;
 }
 
-std::string findProgram(const char* name) {
-  const char* path = std::getenv("PATH");
-  std::string_view dirs = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
-  while (!dirs.empty()) {
-    const std::size_t colon = dirs.find(':');
-    const std::string_view dir = dirs.substr(0, colon);
-    dirs = colon == std::string_view::npos ? std::string_view() : dirs.substr(colon + 1);
-    if (dir.empty()) continue;
-    std::string candidate = std::string(dir) + "/" + name;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-  }
-  return {};
-}
-
 // Runs xdg-open in a grandchild that belongs to no one, so the program never
 // waits for it and leaves no zombie behind. Only async-signal-safe calls
 // happen between fork and exec.
 void openWithDesktop(const std::string& target) {
-  const std::string program = findProgram("xdg-open");
+  const std::string program = findProgramOnPath("xdg-open");
   if (program.empty()) return;
   const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
   const pid_t child = ::fork();
@@ -73,6 +60,56 @@ void openWithDesktop(const std::string& target) {
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
   }
+}
+
+// Everything the child needs, made before fork: between fork and exec only
+// async-signal-safe calls happen (the caller may be one of several threads).
+struct ExecPlan {
+  std::string program;
+  std::string folder;
+  std::vector<std::string> storage;
+  std::vector<char*> argv;
+  ExecPlan(const std::string& p, const std::vector<std::string>& args, const std::filesystem::path& f)
+      : program(p), folder(f.string()) {
+    storage.push_back(p);
+    storage.insert(storage.end(), args.begin(), args.end());
+    for (std::string& a : storage) argv.push_back(a.data());
+    argv.push_back(nullptr);
+  }
+  [[noreturn]] void exec(int in, int out) {
+    if (in >= 0) ::dup2(in, 0);
+    if (out >= 0) {
+      ::dup2(out, 1);
+      ::dup2(out, 2);
+    }
+    if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(126);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+};
+
+bool startDetached(const std::string& program, const std::vector<std::string>& args,
+                   const std::filesystem::path& folder) {
+  if (::access(program.c_str(), X_OK) != 0) return false;
+  ExecPlan plan(program, args, folder);
+  const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::setsid();
+    if (::fork() != 0) ::_exit(0);
+    plan.exec(devNull, devNull);
+  }
+  if (devNull >= 0) ::close(devNull);
+  if (child < 0) return false;
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return true;
+}
+
+ProgramStarter& starter() {
+  static ProgramStarter s = startDetached;
+  return s;
 }
 
 ShellOpener& opener() {
@@ -98,6 +135,77 @@ void shellOpen(std::string_view target) {
 ShellOpener setShellOpener(ShellOpener replacement) {
   std::lock_guard lock(g_mutex);
   return std::exchange(opener(), std::move(replacement));
+}
+
+std::string findProgramOnPath(std::string_view name) {
+  const char* path = std::getenv("PATH");
+  std::string_view dirs = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
+  while (!dirs.empty()) {
+    const std::size_t colon = dirs.find(':');
+    const std::string_view dir = dirs.substr(0, colon);
+    dirs = colon == std::string_view::npos ? std::string_view() : dirs.substr(colon + 1);
+    if (dir.empty() || dir.front() != '/') continue;
+    std::string candidate = std::string(dir) + "/" + std::string(name);
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return {};
+}
+
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& folder) {
+  ProgramRun run;
+  int pipeEnds[2];
+  if (::access(program.c_str(), X_OK) != 0 || ::pipe2(pipeEnds, O_CLOEXEC) != 0) return run;
+  ExecPlan plan(program, args, folder);
+  const int devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  const pid_t child = ::fork();
+  if (child == 0) plan.exec(devNull, pipeEnds[1]);
+  ::close(pipeEnds[1]);
+  if (devNull >= 0) ::close(devNull);
+  if (child < 0) {
+    ::close(pipeEnds[0]);
+    return run;
+  }
+  run.started = true;
+  char chunk[4096];
+  for (;;) {
+    const ssize_t n = ::read(pipeEnds[0], chunk, sizeof chunk);
+    if (n > 0) {
+      run.output.append(chunk, static_cast<std::size_t>(n));
+    } else if (n == 0 || errno != EINTR) {
+      break;
+    }
+  }
+  ::close(pipeEnds[0]);
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+  // 127 with nothing written: the exec itself failed in the child.
+  if (run.exitCode == 127 && run.output.empty()) run.started = false;
+  return run;
+}
+
+bool startProgram(const std::string& program, const std::vector<std::string>& args,
+                  const std::filesystem::path& folder) {
+  ProgramStarter current;
+  {
+    std::lock_guard lock(g_mutex);
+    current = starter();
+  }
+  return current && current(program, args, folder);
+}
+
+ProgramStarter setProgramStarter(ProgramStarter replacement) {
+  std::lock_guard lock(g_mutex);
+  if (!replacement) replacement = startDetached;
+  return std::exchange(starter(), std::move(replacement));
+}
+
+std::filesystem::path programFolder() {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::filesystem::current_path() : self.parent_path();
 }
 
 }  // namespace rt
