@@ -44,11 +44,6 @@ std::string lower(std::string text) {
   return text;
 }
 
-const std::vector<const rt::DataFile*>& dataFiles() {
-  static const std::vector<const rt::DataFile*> files = {&core::mainDataFile(), &core::clinicalDataFile(),
-                                                         &core::agendaDataFile()};
-  return files;
-}
 
 // The text of the archiver's complaint: its lines from the first error or
 // warning on, or its last lines when it names none.
@@ -107,7 +102,7 @@ BackupSnapshot snapshotWorkingFiles(const fs::path& workingFolder) {
   }
   snapshot.folder = pattern;
   std::set<std::string> dataNames;
-  for (const rt::DataFile* file : dataFiles()) dataNames.insert(lower(file->fileName));
+  for (const rt::DataFile* file : core::practiceDataFiles()) dataNames.insert(lower(file->fileName));
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(workingFolder, ec)) {
     const std::string name = entry.path().filename().string();
@@ -121,13 +116,13 @@ BackupSnapshot snapshotWorkingFiles(const fs::path& workingFolder) {
     }
     snapshot.names.push_back(name);
   }
-  rt::MaintenanceConnection connection(workingFolder, dataFiles());
+  rt::MaintenanceConnection connection(workingFolder, core::practiceDataFiles());
   if (const int error = connection.copyFilesTo(snapshot.folder, 10000, &snapshot.heldMs)) {
     snapshot.error = "No se pudieron copiar los archivos de datos: Error " + std::to_string(error) + " : " +
                      rt::errorText(error) + " (" + rt::utf8ToCp1252(connection.message()) + ")";
     return snapshot;
   }
-  for (const rt::DataFile* file : dataFiles()) snapshot.names.push_back(file->fileName);
+  for (const rt::DataFile* file : core::practiceDataFiles()) snapshot.names.push_back(file->fileName);
   std::sort(snapshot.names.begin(), snapshot.names.end());
   return snapshot;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/data_files.h"
+#include "core/table_registration.h"
 #include "platform/base/paths.h"
 #include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
@@ -25,6 +26,8 @@ class AdminFixture : public ::testing::Test {
       std::filesystem::remove(rt::workingFolder() / name);
     }
     ASSERT_EQ(core::openPracticeDatabase(rt::workingFolder()), 0);
+    // As the program's start leaves them: every table stored.
+    ASSERT_EQ(core::openAllTables(), 0);
   }
   void TearDown() override { rt::closeDatabase(); }
 
