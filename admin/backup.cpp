@@ -176,12 +176,12 @@ int BackupWindow::Init() {
   pathLabel->setBuddy(path);
   auto* lookup = new QPushButton("...");
   lookup->setObjectName("?LookupFile");
+  lookup->setFixedWidth(lookup->fontMetrics().horizontalAdvance(" ... ") + 12);
   pathRow->addWidget(pathLabel);
   pathRow->addWidget(path, 1);
   pathRow->addWidget(lookup);
   column->addLayout(pathRow);
   auto* remember = new QLabel(q("Recuerde realizar diariamente el respaldo de la información de su sistema."_cp));
-  remember->setWordWrap(true);
   column->addWidget(remember);
   auto* lastRow = new QHBoxLayout;
   lastRow->addWidget(new QLabel("Ultimo Respaldo realizado:"));
@@ -194,7 +194,6 @@ int BackupWindow::Init() {
   lastRow->addStretch();
   column->addLayout(lastRow);
   auto* advice = new QLabel("Se recomienda realizarlo en un Pendrive, u otro dispositivo externo");
-  advice->setWordWrap(true);
   column->addWidget(advice);
   column->addStretch();
   tabs->addTab(sheet, "General");
@@ -212,7 +211,7 @@ int BackupWindow::Init() {
   auto* layout = new QVBoxLayout(window);
   layout->addWidget(tabs);
   layout->addLayout(buttons);
-  window->resize(rt::DialogUnits::of(window).size(260, 110));
+  window->resize(rt::DialogUnits::of(window).size(300, 120).expandedTo(window->sizeHint()));
   Open(window);
 
   const std::string ini = core::backupIniFile();

@@ -295,12 +295,12 @@ int FileManagerWindow::Init() {
   auto* layout = new QHBoxLayout(window);
   layout->addWidget(list_, 1);
   layout->addLayout(buttons);
-  window->resize(rt::DialogUnits::of(window).size(420, 220));
+  window->resize(rt::DialogUnits::of(window).size(470, 250));
   rows_ = fileRows();
   showRows();
   Open(window);
   list_->header()->resizeSection(0, 24);
-  list_->header()->resizeSection(1, rt::DialogUnits::of(window).x(130));
+  list_->resizeColumnToContents(1);
   list_->header()->resizeSection(2, rt::DialogUnits::of(window).x(40));
   updateButtons();
   badFilePrompt();

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QListWidget>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -133,6 +134,8 @@ int WhatsNewWindow::Init() {
   font.setStyleHint(QFont::TypeWriter);
   list->setFont(font);
   list->setUniformItemSizes(true);
+  // Rows are wrapped already: shown whole, scrolled sideways when wider.
+  list->setTextElideMode(Qt::ElideNone);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   for (const HistoryRow& row : rows_) {
     auto* item = new QListWidgetItem(rt::toQString(row.text));
@@ -148,7 +151,10 @@ int WhatsNewWindow::Init() {
   auto* layout = new QVBoxLayout(window);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(list);
-  window->resize(rt::DialogUnits::of(window).size(390, 230));
+  // Room for a wrapped row (80 characters and the indents) of the list's font.
+  const QFontMetrics metrics(font);
+  window->resize(metrics.horizontalAdvance(QString(88, 'M')) + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+                 rt::DialogUnits::of(window).y(230));
   Open(window);
   core::ColorearControles(window);
   core::ConfigurarFuente(fontScaler_, window);
