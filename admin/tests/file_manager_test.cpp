@@ -431,6 +431,37 @@ TEST_F(FileManager, FreshenKeepsTheRecordsAndRefusesANewerStructure) {
   EXPECT_EQ(versions(plain, "Turnos").size(), 4u);
 }
 
+// Cancel during a rebuild abandons that table's rebuild as a whole.
+TEST_F(FileManager, ACancelledRebuildIsRolledBack) {
+  addRecords(core::Pacientes::def(), 1, 20);
+  rt::closeDatabase();
+  const fs::path plain = rt::workingFolder() / "Varneta.dat";
+  ASSERT_EQ(execOn(plain, "DROP INDEX PACIENTE_PAS_002"), SQLITE_OK);
+  reopenIn(rt::workingFolder());
+  rt::MaintenanceConnection connection(rt::workingFolder(), core::practiceDataFiles());
+  std::atomic<bool> cancel{false};
+  bool cancelled = false;
+  std::vector<int> keys;
+  EXPECT_EQ(connection.rebuildKeys(
+                core::Pacientes::def(),
+                [&](int key) {
+                  keys.push_back(key);
+                  if (key == 1) cancel = true;
+                },
+                cancel, &cancelled),
+            0);
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(keys, (std::vector<int>{0, 1}));
+  EXPECT_EQ(rt::testing::commandOutput("sqlite3 '" + plain.string() +
+                                       "' \"SELECT count(*) FROM sqlite_master WHERE name = 'PACIENTE_PAS_002'\""),
+            "0\n")
+      << "the key made again in the rebuild went with it";
+  cancel = false;
+  EXPECT_EQ(connection.rebuildKeys(core::Pacientes::def(), {}, cancel, &cancelled), 0);
+  EXPECT_FALSE(cancelled);
+  EXPECT_EQ(rt::integrityCheck(core::mainDataFile()), "ok");
+}
+
 TEST_F(FileManager, CountingAnEmptyTableEndsAtAHundredPercent) {
   rt::MaintenanceConnection connection(rt::workingFolder(),
                                        {&core::mainDataFile(), &core::clinicalDataFile(), &core::agendaDataFile()});
