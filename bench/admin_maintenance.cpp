@@ -79,7 +79,7 @@ std::uintmax_t folderBytes(const fs::path& folder) {
 
 void BM_Backup200MB(benchmark::State& state) {
   const fs::path folder = freshFolder("-backup");
-  fill(folder, 60000, 3000, 300000);
+  fill(folder, 60000, 1000, 300000);
   const fs::path archive = freshFolder("-destino") / "Varneta-bench";
   double held = 0, copySeconds = 0, archiveSeconds = 0;
   for (auto _ : state) {

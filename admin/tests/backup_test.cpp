@@ -177,6 +177,32 @@ TEST_F(Backup, CopiesAConsistentPairWhileAnotherWorkstationCommitsOverTwoFiles) 
   reopenIn(rt::workingFolder());
 }
 
+// A sealed file larger than the copy's page cache: its pages are written
+// out before the copy ends, and each must be sealed as it goes.
+TEST_F(Backup, ASealedFileLargerThanTheCacheIsCopiedWhole) {
+  addRecords(core::LogConsultas::def(), 1, 0);
+  rt::closeDatabase();
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((rt::workingFolder() / "Varneta.dat").c_str(), &db), SQLITE_OK);
+    rt::sql::registerCollations(db);
+    const std::string sql = "ATTACH 'file:" + (rt::workingFolder() / "VarnetaC.dat").string() +
+                            "?vfs=varneta-aes' AS c; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                            "WHERE i < 200000) INSERT INTO c.LogConsul (Cod_LogConsulta, Cod_Consulta, Cod_Usuario, Operacion) "
+                            "SELECT i, i, i % 50, 'A' FROM n";
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+  }
+  ASSERT_GT(fs::file_size(rt::workingFolder() / "VarnetaC.dat"), 9u << 20);
+  reopenIn(rt::workingFolder());
+  const BackupSnapshot snapshot = snapshotWorkingFiles(rt::workingFolder());
+  ASSERT_EQ(snapshot.error, "");
+  reopenIn(snapshot.folder);
+  EXPECT_EQ(count(core::LogConsultas::def()), 200000);
+  EXPECT_EQ(rt::integrityCheck(core::clinicalDataFile()), "ok");
+  reopenIn(rt::workingFolder());
+}
+
 TEST_F(Backup, CancelLeavesTheBackupRecordAsItWas) {
   rt::putIni("Respaldo", "Dia", "82000", core::backupIniFile());
   const std::string before = slurp(rt::iniFilePath(core::backupIniFile()));

@@ -155,8 +155,17 @@ int MaintenanceConnection::copyFilesTo(const std::filesystem::path& target, int 
     if (!file->ownerPassword.empty()) uri += std::string("?vfs=") + kCryptVfsName;
     int rc = sqlite3_open_v2(uri.c_str(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
                              nullptr);
+    if (rc == SQLITE_OK && !file->ownerPassword.empty()) {
+      // The sealed copy gets its first page (page size, reserved bytes)
+      // before any other: the copy may write pages out of order when its
+      // cache fills, and a sealed page is only made once the page size is
+      // known.
+      reserveCryptBytes(copy, "main");
+      Statement size(db_, "PRAGMA " + schemaOf(*file) + ".page_size");
+      const int pageSize = size.valid() && size.step() == SQLITE_ROW ? sqlite3_column_int(size.get(), 0) : 4096;
+      rc = exec(copy, "PRAGMA page_size = " + std::to_string(pageSize) + "; CREATE TABLE _varneta_copy (x); DROP TABLE _varneta_copy;");
+    }
     if (rc == SQLITE_OK) {
-      if (!file->ownerPassword.empty()) reserveCryptBytes(copy, "main");
       sqlite3_backup* backup = sqlite3_backup_init(copy, "main", db_, schemaOf(*file).c_str());
       rc = backup ? sqlite3_backup_step(backup, -1) : sqlite3_errcode(copy);
       if (backup) sqlite3_backup_finish(backup);
