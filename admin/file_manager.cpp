@@ -422,7 +422,10 @@ void FileManagerWindow::run(const std::string& action) {
   if (!std::any_of(rows_.begin(), rows_.end(), [](const FileRow& r) { return r.TAGGED; })) return;
   progress_ = std::make_unique<Progress>();
   progress_->filesLeft = static_cast<int>(std::count_if(rows_.begin(), rows_.end(), [](const FileRow& r) { return r.TAGGED; }));
-  connection_ = std::make_unique<rt::MaintenanceConnection>(rt::workingFolder(), core::practiceDataFiles());
+  // The files the program has open (those of the working folder).
+  const std::filesystem::path folder = rt::openDataFolder();
+  connection_ = std::make_unique<rt::MaintenanceConnection>(folder.empty() ? rt::workingFolder() : folder,
+                                                            core::practiceDataFiles());
   packed_.clear();
   ProgressWindow window(*progress_, [this, &action](ProgressWindow& shown) {
     progress_->refresh = [&shown] { shown.show(); };
