@@ -25,6 +25,11 @@ const rt::DataFile& agendaDataFile() {
   return f;
 }
 
+const std::vector<const rt::DataFile*>& practiceDataFiles() {
+  static const std::vector<const rt::DataFile*> files = {&mainDataFile(), &clinicalDataFile(), &agendaDataFile()};
+  return files;
+}
+
 int openPracticeDatabase(const std::filesystem::path& folder) {
   return rt::openDatabase(folder, {&mainDataFile(), &clinicalDataFile(), &agendaDataFile()});
 }

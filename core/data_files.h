@@ -2,6 +2,7 @@
 // The practice's database files in the working folder: the plain one and one
 // per owner password.
 #include <filesystem>
+#include <vector>
 
 #include "platform/data/table_dictionary.h"
 
@@ -10,6 +11,8 @@ namespace core {
 const rt::DataFile& mainDataFile();      // "Varneta.dat"
 const rt::DataFile& clinicalDataFile();  // "VarnetaC.dat": access log, schedule sheets
 const rt::DataFile& agendaDataFile();    // "VarnetaA.dat": address book, reminders
+// The three, the plain one first, as the database attaches them.
+const std::vector<const rt::DataFile*>& practiceDataFiles();
 
 // Opens the three files in `folder`.
 int openPracticeDatabase(const std::filesystem::path& folder);

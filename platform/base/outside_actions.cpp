@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 #include "platform/base/cp1252.h"
 #include "platform/base/paths.h"
@@ -30,20 +31,6 @@ bool isLink(std::string_view target) {
     if (!letter && !other) return false;
   }
   return true;
-}
-
-std::string findProgram(const char* name) {
-  const char* path = std::getenv("PATH");
-  std::string_view dirs = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
-  while (!dirs.empty()) {
-    const std::size_t colon = dirs.find(':');
-    const std::string_view dir = dirs.substr(0, colon);
-    dirs = colon == std::string_view::npos ? std::string_view() : dirs.substr(colon + 1);
-    if (dir.empty()) continue;
-    std::string candidate = std::string(dir) + "/" + name;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-  }
-  return {};
 }
 
 constexpr int kOpened = kShellOpened;
@@ -72,7 +59,7 @@ int openWithDesktop(const std::string& target) {
       return std::filesystem::is_directory(path.parent_path(), error) ? 2 : 3;
     }
   }
-  const std::string program = findProgram("xdg-open");
+  const std::string program = findProgramOnPath("xdg-open");
   if (program.empty()) return 31;
   const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
   const pid_t child = ::fork();
@@ -96,6 +83,56 @@ int openWithDesktop(const std::string& target) {
     }
   }
   return child > 0 ? kOpened : 0;
+}
+
+// Everything the child needs, made before fork: between fork and exec only
+// async-signal-safe calls happen (the caller may be one of several threads).
+struct ExecPlan {
+  std::string program;
+  std::string folder;
+  std::vector<std::string> storage;
+  std::vector<char*> argv;
+  ExecPlan(const std::string& p, const std::vector<std::string>& args, const std::filesystem::path& f)
+      : program(p), folder(f.string()) {
+    storage.push_back(p);
+    storage.insert(storage.end(), args.begin(), args.end());
+    for (std::string& a : storage) argv.push_back(a.data());
+    argv.push_back(nullptr);
+  }
+  [[noreturn]] void exec(int in, int out) {
+    if (in >= 0) ::dup2(in, 0);
+    if (out >= 0) {
+      ::dup2(out, 1);
+      ::dup2(out, 2);
+    }
+    if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(126);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+};
+
+bool startDetached(const std::string& program, const std::vector<std::string>& args,
+                   const std::filesystem::path& folder) {
+  if (::access(program.c_str(), X_OK) != 0) return false;
+  ExecPlan plan(program, args, folder);
+  const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::setsid();
+    if (::fork() != 0) ::_exit(0);
+    plan.exec(devNull, devNull);
+  }
+  if (devNull >= 0) ::close(devNull);
+  if (child < 0) return false;
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return true;
+}
+
+ProgramStarter& starter() {
+  static ProgramStarter s = startDetached;
+  return s;
 }
 
 ShellCodeOpener& opener() {
@@ -199,6 +236,77 @@ ShellOpener setShellOpener(ShellOpener replacement) {
   ShellCodeOpener previous = setShellCodeOpener(std::move(wrapped));
   if (!previous) return {};
   return CodeOpenerAsPlain{std::move(previous)};
+}
+
+std::string findProgramOnPath(std::string_view name) {
+  const char* path = std::getenv("PATH");
+  std::string_view dirs = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
+  while (!dirs.empty()) {
+    const std::size_t colon = dirs.find(':');
+    const std::string_view dir = dirs.substr(0, colon);
+    dirs = colon == std::string_view::npos ? std::string_view() : dirs.substr(colon + 1);
+    if (dir.empty() || dir.front() != '/') continue;
+    std::string candidate = std::string(dir) + "/" + std::string(name);
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return {};
+}
+
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& folder) {
+  ProgramRun run;
+  int pipeEnds[2];
+  if (::access(program.c_str(), X_OK) != 0 || ::pipe2(pipeEnds, O_CLOEXEC) != 0) return run;
+  ExecPlan plan(program, args, folder);
+  const int devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  const pid_t child = ::fork();
+  if (child == 0) plan.exec(devNull, pipeEnds[1]);
+  ::close(pipeEnds[1]);
+  if (devNull >= 0) ::close(devNull);
+  if (child < 0) {
+    ::close(pipeEnds[0]);
+    return run;
+  }
+  run.started = true;
+  char chunk[4096];
+  for (;;) {
+    const ssize_t n = ::read(pipeEnds[0], chunk, sizeof chunk);
+    if (n > 0) {
+      run.output.append(chunk, static_cast<std::size_t>(n));
+    } else if (n == 0 || errno != EINTR) {
+      break;
+    }
+  }
+  ::close(pipeEnds[0]);
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+  // 127 with nothing written: the exec itself failed in the child.
+  if (run.exitCode == 127 && run.output.empty()) run.started = false;
+  return run;
+}
+
+bool startProgram(const std::string& program, const std::vector<std::string>& args,
+                  const std::filesystem::path& folder) {
+  ProgramStarter current;
+  {
+    std::lock_guard lock(g_mutex);
+    current = starter();
+  }
+  return current && current(program, args, folder);
+}
+
+ProgramStarter setProgramStarter(ProgramStarter replacement) {
+  std::lock_guard lock(g_mutex);
+  if (!replacement) replacement = startDetached;
+  return std::exchange(starter(), std::move(replacement));
+}
+
+std::filesystem::path programFolder() {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::filesystem::current_path() : self.parent_path();
 }
 
 }  // namespace rt

@@ -1,9 +1,11 @@
 #pragma once
 // Actions that reach outside the program, as replaceable services so that
 // tests never launch anything.
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rt {
 
@@ -29,5 +31,32 @@ ShellCodeOpener setShellCodeOpener(ShellCodeOpener opener);
 // An opener that always succeeds (tests that only record what is opened).
 using ShellOpener = std::function<void(const std::string& utf8Target)>;
 ShellOpener setShellOpener(ShellOpener opener);
+
+// Outside programs. A program is named by its disk path; its arguments are
+// passed as a list (no shell, so a blank never splits one). `folder` becomes
+// its current directory.
+struct ProgramRun {
+  bool started = false;  // false: the program could not be started
+  int exitCode = -1;     // the exit code; -1 when it did not end normally
+  std::string output;    // what it wrote on its standard output and error (UTF-8)
+};
+// Runs the program and waits for it to end. Blocks: call it from a worker.
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& folder);
+
+// Starts the program and returns at once (false when it could not be
+// started); nobody waits for it. Replaceable, so tests start nothing.
+using ProgramStarter = std::function<bool(const std::string& program, const std::vector<std::string>& args,
+                                          const std::filesystem::path& folder)>;
+bool startProgram(const std::string& program, const std::vector<std::string>& args,
+                  const std::filesystem::path& folder);
+ProgramStarter setProgramStarter(ProgramStarter starter);
+
+// The program of this name in a folder of $PATH; folders given relatively
+// (".", the working folder's own) are never searched. Empty when none.
+std::string findProgramOnPath(std::string_view name);
+
+// The folder of the running program.
+std::filesystem::path programFolder();
 
 }  // namespace rt

@@ -44,6 +44,15 @@ std::string quoteName(std::string_view name) {
   return out + "\"";
 }
 
+std::string quoteText(std::string_view text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'') out += '\'';
+    out += c;
+  }
+  return out + "'";
+}
+
 namespace {
 
 bool isAscii(const char* p, std::size_t n) {
@@ -66,6 +75,8 @@ int collate(void*, int n1, const void* s1, int n2, const void* s2) {
                      utf8ToCp1252({b, static_cast<std::size_t>(n2)}), kMode);
 }
 
+}  // namespace
+
 std::string uriPath(const std::filesystem::path& path) {
   std::string out = "file:";
   for (char c : path.string()) {
@@ -81,7 +92,10 @@ std::string uriPath(const std::filesystem::path& path) {
   return out;
 }
 
-}  // namespace
+void registerCollations(sqlite3* db) {
+  sqlite3_create_collation(db, "rt_case", SQLITE_UTF8, nullptr, collate<CaseMode::Sensitive>);
+  sqlite3_create_collation(db, "rt_nocase", SQLITE_UTF8, nullptr, collate<CaseMode::Insensitive>);
+}
 
 Connection& Connection::get() {
   // Never destroyed: the thread's tables may outlive any static at exit and
@@ -101,9 +115,7 @@ int Connection::open(const std::filesystem::path& folder,
   if (rc == SQLITE_OK) {
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, 0);
-    sqlite3_create_collation(db_, "rt_case", SQLITE_UTF8, nullptr, collate<CaseMode::Sensitive>);
-    sqlite3_create_collation(db_, "rt_nocase", SQLITE_UTF8, nullptr,
-                             collate<CaseMode::Insensitive>);
+    registerCollations(db_);
     rc = sqlite3_exec(
         db_,
         "PRAGMA temp_store=MEMORY; PRAGMA journal_mode=DELETE; PRAGMA cache_size=-32768;"

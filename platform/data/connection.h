@@ -60,6 +60,14 @@ class Resettable {
 };
 
 std::string quoteName(std::string_view name);
+// A text as an SQL string literal ('it''s').
+std::string quoteText(std::string_view text);
+
+// The runtime's collations ("rt_case", "rt_nocase"), which the keys use, on a
+// connection of the program's own (the windows' one, a worker's, a tool's).
+void registerCollations(sqlite3* db);
+// A file's path as an SQLite URI ("file:..."), query characters escaped.
+std::string uriPath(const std::filesystem::path& path);
 
 class Connection {
  public:

@@ -34,7 +34,7 @@ struct Step {
 };
 
 // -1 when the table has no version entry.
-int storedVersion(sqlite3* db, const std::string& schema, const std::string& table) {
+int versionOf(sqlite3* db, const std::string& schema, const std::string& table) {
   Statement s(db, "SELECT version FROM " + schema + "._varneta_meta WHERE tbl = ?1");
   if (!s.valid()) return -1;
   s.bind(1, table);
@@ -59,18 +59,10 @@ std::set<std::string, bool (*)(const std::string&, const std::string&)> storedCo
   return columns;
 }
 
-std::string literal(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') out += '\'';
-    out += c;
-  }
-  return out + "'";
-}
 
 void writeVersion(Step& step, const std::string& schema, const TableDef& def) {
   step.run("INSERT OR REPLACE INTO " + schema + "._varneta_meta (tbl, version) VALUES (" +
-           literal(def.storageName) + ", " + std::to_string(def.version) + ")");
+           sql::quoteText(def.storageName) + ", " + std::to_string(def.version) + ")");
 }
 
 void createIndexes(Step& step, const std::string& schema, const TableDef& def) {
@@ -106,9 +98,9 @@ void upgrade(Step& step, const std::string& schema, const TableDef& def) {
            sources + " FROM " + old);
   // Record positions are never reused: carry the numbering over.
   const std::string sequence = schema + ".sqlite_sequence";
-  step.run("DELETE FROM " + sequence + " WHERE name = " + literal(fresh));
-  step.run("INSERT INTO " + sequence + " (name, seq) SELECT " + literal(fresh) + ", seq FROM " +
-           sequence + " WHERE name = " + literal(def.storageName));
+  step.run("DELETE FROM " + sequence + " WHERE name = " + sql::quoteText(fresh));
+  step.run("INSERT INTO " + sequence + " (name, seq) SELECT " + sql::quoteText(fresh) + ", seq FROM " +
+           sequence + " WHERE name = " + sql::quoteText(def.storageName));
   step.run("DROP TABLE " + old);
   step.run("ALTER TABLE " + schema + "." + quoteName(fresh) + " RENAME TO " +
            quoteName(def.storageName));
@@ -137,6 +129,21 @@ int unusable(const TableDef& table, int code) {
 
 }  // namespace
 
+int storedTableVersion(sqlite3* db, const std::string& schema, const std::string& storageName) {
+  return versionOf(db, schema, storageName);
+}
+
+int copyIntoCurrentStructure(sqlite3* db, const std::string& schema, const TableDef& table) {
+  const TableDef& def = table.storage();
+  Step step{db};
+  step.run("CREATE TABLE IF NOT EXISTS " + schema +
+           "._varneta_meta (tbl TEXT PRIMARY KEY COLLATE NOCASE, version INTEGER NOT NULL)");
+  upgrade(step, schema, def);
+  createIndexes(step, schema, def);
+  writeVersion(step, schema, def);
+  return step.rc;
+}
+
 void setTableHealthHook(TableHealthHook hook) { healthHook() = std::move(hook); }
 
 int ensureTableStorage(const TableDef& table) {
@@ -150,7 +157,7 @@ int ensureTableStorage(const TableDef& table) {
 
   // The usual case reads only: no write lock at start-up, so workstations
   // starting together do not wait for each other.
-  const int stored = storedVersion(c.db(), schema, def.storageName);
+  const int stored = versionOf(c.db(), schema, def.storageName);
   if (stored == def.version && indexesPresent(c.db(), schema, def)) {
     return healthy(table, checkedName);
   }
@@ -166,7 +173,7 @@ int ensureTableStorage(const TableDef& table) {
     if (!tableExists(c.db(), schema, def.storageName)) {
       step.run(sql::createTableSql(def, schema, def.storageName));
     } else {
-      const int version = storedVersion(c.db(), schema, def.storageName);
+      const int version = versionOf(c.db(), schema, def.storageName);
       if (version > def.version) {
         result = error::BadRecordDeclaration;
       } else if (version < def.version) {

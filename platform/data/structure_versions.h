@@ -4,6 +4,9 @@
 // missing, brings an older one up to date (fields found under a former name
 // keep their data) and refuses a newer one, which is then marked bad.
 #include <functional>
+#include <string>
+
+struct sqlite3;
 
 #include "platform/data/table_dictionary.h"
 
@@ -11,6 +14,17 @@ namespace rt {
 
 // 0, or the runtime error that keeps the table from opening.
 int ensureTableStorage(const TableDef& def);
+
+// The version a file's meta table records for a stored table (`schema` as
+// the connection attached the file); -1 when it records none.
+int storedTableVersion(sqlite3* db, const std::string& schema, const std::string& storageName);
+
+// Copies a stored table into a fresh one of the definition's structure under
+// the same name: `_id`, `_rv` and every field found under its name or a former
+// one keep their values, new fields start empty, record numbering goes on;
+// keys and the recorded version follow the definition. Inside the caller's
+// transaction; SQLite's result.
+int copyIntoCurrentStructure(sqlite3* db, const std::string& schema, const TableDef& def);
 
 // Told whenever a table is found unusable (bad = true) or opened well.
 using TableHealthHook = std::function<void(const TableDef& def, bool bad)>;

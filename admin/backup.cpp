@@ -1,0 +1,309 @@
+#include "admin/backup.h"
+
+#include <stdlib.h>
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <optional>
+#include <set>
+
+#include "core/backup_reminder.h"
+#include "core/control_colouring.h"
+#include "core/data_files.h"
+#include "core/main_services.h"
+#include "platform/base/cp1252.h"
+#include "platform/base/cp_literal.h"
+#include "platform/base/ini_file.h"
+#include "platform/base/logical_threads.h"
+#include "platform/base/message_hook.h"
+#include "platform/base/outside_actions.h"
+#include "platform/base/paths.h"
+#include "platform/base/picture.h"
+#include "platform/base/runtime_errors.h"
+#include "platform/base/worker.h"
+#include "platform/data/maintenance.h"
+#include "platform/ui/dialog_units.h"
+#include "platform/ui/file_chooser.h"
+#include "platform/ui/qt_text.h"
+
+namespace admin {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString q(std::string_view text) { return rt::toQString(text); }
+
+std::string lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+
+// The text of the archiver's complaint: its lines from the first error or
+// warning on, or its last lines when it names none.
+std::string archiverComplaint(const std::string& output) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < output.size()) {
+    std::size_t end = output.find('\n', start);
+    if (end == std::string::npos) end = output.size();
+    std::string line = output.substr(start, end - start);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+    start = end + 1;
+  }
+  std::size_t from = lines.size() > 3 ? lines.size() - 3 : 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string l = lower(lines[i]);
+    if (l.rfind("error", 0) == 0 || l.rfind("system error", 0) == 0 || l.rfind("warning", 0) == 0) {
+      from = i;
+      break;
+    }
+  }
+  std::string text;
+  for (std::size_t i = from; i < lines.size(); ++i) text += (text.empty() ? "" : "|") + lines[i];
+  return rt::utf8ToCp1252(text);
+}
+
+}  // namespace
+
+std::string backupArchiveName(std::string_view destination, rt::Date date, rt::Time time) {
+  const rt::YearMonthDay d = rt::splitDate(date);
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%04d%02d%02d", d.year % 10000, d.month % 100, d.day % 100);
+  // The first two and the fourth and fifth characters of the time as shown.
+  const std::string shown = rt::format(static_cast<double>(time), "@t7") + "     ";
+  return std::string(rt::clip(destination)) + "\\Varneta-" + digits + "-" + shown.substr(0, 2) + shown.substr(3, 2);
+}
+
+BackupSnapshot::BackupSnapshot(BackupSnapshot&& other) noexcept
+    : folder(std::move(other.folder)), names(std::move(other.names)), error(std::move(other.error)),
+      heldMs(other.heldMs) {
+  other.folder.clear();
+}
+
+BackupSnapshot::~BackupSnapshot() {
+  std::error_code ec;
+  if (!folder.empty()) fs::remove_all(folder, ec);
+}
+
+BackupSnapshot snapshotWorkingFiles(const fs::path& workingFolder) {
+  BackupSnapshot snapshot;
+  std::string pattern = (rt::tempFolder() / "varneta-respaldo-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    snapshot.error = "No se pudo crear una carpeta temporal en " + rt::runtimeName(rt::tempFolder()) + ".";
+    return snapshot;
+  }
+  snapshot.folder = pattern;
+  std::set<std::string> dataNames;
+  for (const rt::DataFile* file : core::practiceDataFiles()) dataNames.insert(lower(file->fileName));
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(workingFolder, ec)) {
+    const std::string name = entry.path().filename().string();
+    const std::string ext = lower(entry.path().extension().string());
+    if ((ext != ".ini" && ext != ".dat") || dataNames.count(lower(name)) || !entry.is_regular_file(ec)) continue;
+    std::error_code copyError;
+    fs::copy_file(entry.path(), snapshot.folder / name, copyError);
+    if (copyError) {
+      snapshot.error = "No se pudo copiar " + rt::runtimeName(entry.path()) + ": " + rt::utf8ToCp1252(copyError.message());
+      return snapshot;
+    }
+    snapshot.names.push_back(name);
+  }
+  rt::MaintenanceConnection connection(workingFolder, core::practiceDataFiles());
+  if (const int error = connection.copyFilesTo(snapshot.folder, 10000, &snapshot.heldMs)) {
+    snapshot.error = "No se pudieron copiar los archivos de datos: Error " + std::to_string(error) + " : " +
+                     rt::errorText(error) + " (" + rt::utf8ToCp1252(connection.message()) + ")";
+    return snapshot;
+  }
+  for (const rt::DataFile* file : core::practiceDataFiles()) snapshot.names.push_back(file->fileName);
+  std::sort(snapshot.names.begin(), snapshot.names.end());
+  return snapshot;
+}
+
+std::vector<std::string> archiverArguments(const fs::path& archive, const std::vector<std::string>& names) {
+  std::vector<std::string> args = {"a", "-ssw", "-mx=9", "-myx=9", "-mmt1", "-y", archive.string()};
+  args.insert(args.end(), names.begin(), names.end());
+  return args;
+}
+
+std::string commandLineText(const std::string& program, const std::vector<std::string>& args) {
+  std::string text = program;
+  for (const std::string& arg : args) {
+    text += ' ';
+    text += arg.find(' ') == std::string::npos ? arg : "\"" + arg + "\"";
+  }
+  return rt::utf8ToCp1252(text);
+}
+
+std::string runArchiver(const std::string& program, const std::vector<std::string>& args, const fs::path& folder,
+                        const fs::path& archive) {
+  if (program.empty()) return "No se encontró el programa 7z (paquete p7zip-full)."_cp;
+  const rt::ProgramRun run = rt::runProgram(program, args, folder);
+  if (!run.started) return "No se pudo ejecutar " + rt::runtimeName(program) + ".";
+  fs::path made = archive;
+  made += ".7z";
+  std::error_code ec;
+  if (run.exitCode == 0 && fs::is_regular_file(made, ec)) return {};
+  std::string text = "El compresor terminó con el código "_cp + std::to_string(run.exitCode) + ".";
+  const std::string complaint = archiverComplaint(run.output);
+  return complaint.empty() ? text : text + "|" + complaint;
+}
+
+int BackupWindow::Init() {
+  rt::ThreadRequest() = 0;
+  rt::ThreadResponse() = 0;
+  auto* window = new QWidget;
+  window->setObjectName("Respaldo");
+  window->setWindowTitle(q("Respaldo de los datos del Sistema"));
+
+  auto* tabs = new QTabWidget;
+  tabs->setObjectName("?CurrentTab");
+  auto* sheet = new QWidget;
+  auto* column = new QVBoxLayout(sheet);
+  auto* pathRow = new QHBoxLayout;
+  auto* pathLabel = new QLabel("Camino Para Respaldo:");
+  auto* path = new QLineEdit;
+  path->setObjectName("?CAMINOPARARESPALDO");
+  path->setMaxLength(255);
+  path->setToolTip(q("Camino a la Unidad / Directorio donde se hará el respaldo"_cp));
+  pathLabel->setBuddy(path);
+  auto* lookup = new QPushButton("...");
+  lookup->setObjectName("?LookupFile");
+  lookup->setFixedWidth(lookup->fontMetrics().horizontalAdvance(" ... ") + 12);
+  pathRow->addWidget(pathLabel);
+  pathRow->addWidget(path, 1);
+  pathRow->addWidget(lookup);
+  column->addLayout(pathRow);
+  auto* remember = new QLabel(q("Recuerde realizar diariamente el respaldo de la información de su sistema."_cp));
+  column->addWidget(remember);
+  auto* lastRow = new QHBoxLayout;
+  lastRow->addWidget(new QLabel("Ultimo Respaldo realizado:"));
+  auto* lastDate = new QLabel;
+  lastDate->setObjectName("?LOC:UltimaFecha");
+  auto* lastTime = new QLabel;
+  lastTime->setObjectName("?LOC:UltimaHora");
+  lastRow->addWidget(lastDate);
+  lastRow->addWidget(lastTime);
+  lastRow->addStretch();
+  column->addLayout(lastRow);
+  auto* advice = new QLabel("Se recomienda realizarlo en un Pendrive, u otro dispositivo externo");
+  column->addWidget(advice);
+  column->addStretch();
+  tabs->addTab(sheet, "General");
+
+  auto* ok = new QPushButton("&OK");
+  ok->setObjectName("?OK");
+  ok->setIcon(window->style()->standardIcon(QStyle::SP_DialogOkButton));
+  auto* cancel = new QPushButton("&Cancelar");
+  cancel->setObjectName("?Cancel");
+  cancel->setIcon(window->style()->standardIcon(QStyle::SP_DialogCancelButton));
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  auto* layout = new QVBoxLayout(window);
+  layout->addWidget(tabs);
+  layout->addLayout(buttons);
+  window->resize(rt::DialogUnits::of(window).size(300, 120).expandedTo(window->sizeHint()));
+  Open(window);
+
+  const std::string ini = core::backupIniFile();
+  Destino = rt::getIni("Respaldo", "Destino", "", ini);
+  UltimaFecha = static_cast<rt::Date>(rt::textToNumber(rt::getIni("Respaldo", "Dia", "0", ini)));
+  UltimaHora = static_cast<rt::Time>(rt::textToNumber(rt::getIni("Respaldo", "Hora", "0", ini)));
+  showValues();
+  core::ColorearControles(window);
+  core::ConfigurarFuente(fontScaler_, window);
+  focusMarker_.Setup(window);
+  keyNavigator_.SetKeys(window);
+  return rt::level::Benign;
+}
+
+int BackupWindow::Kill() {
+  const int result = WindowDriver::Kill();
+  fontScaler_.ApplyPendingSize();
+  return result;
+}
+
+void BackupWindow::showValues() {
+  control<QLineEdit>("?CAMINOPARARESPALDO")->setText(q(rt::clip(Destino)));
+  control<QLabel>("?LOC:UltimaFecha")->setText(q(rt::format(UltimaFecha, "@d17")));
+  control<QLabel>("?LOC:UltimaHora")->setText(q(rt::format(UltimaHora, "@t7")));
+}
+
+void BackupWindow::takeControls() { Destino = rt::fromQString(control<QLineEdit>("?CAMINOPARARESPALDO")->text()); }
+
+std::string BackupWindow::backUp() {
+  std::string destination(rt::clip(Destino));
+  destination.erase(0, destination.find_first_not_of(' ') == std::string::npos ? destination.size()
+                                                                                 : destination.find_first_not_of(' '));
+  // A blank destination would put the archive in the root folder.
+  if (destination.empty()) return "No se indicó el camino para el respaldo."_cp;
+  const rt::Time now = rt::clockTime();
+  const fs::path archive = rt::resolvePath(backupArchiveName(destination, rt::today(), now));
+  std::error_code ec;
+  if (fs::is_regular_file(archive, ec)) fs::remove(archive, ec);
+
+  const fs::path working = rt::workingFolder();
+  std::optional<BackupSnapshot> snapshot;
+  rt::awaitWorker([&] { snapshot.emplace(snapshotWorkingFiles(working)); });
+  if (!snapshot->error.empty()) return snapshot->error;
+  const std::string program = rt::findProgramOnPath("7z");
+  const std::vector<std::string> args = archiverArguments(archive, snapshot->names);
+  core::DebugTrace("LineaComando -> " + commandLineText(program.empty() ? "7z" : program, args));
+  std::string failure;
+  rt::awaitWorker([&] { failure = runArchiver(program, args, snapshot->folder, archive); });
+  return failure;
+}
+
+int BackupWindow::TakeAccepted() {
+  takeControls();
+  const std::string name = rt::fromQString(field()->objectName());
+  if (name == "?LookupFile") {
+    rt::FileRequest folder;
+    folder.purpose = rt::FileRequest::Purpose::Folder;
+    folder.title = "Camino para el Respaldo";
+    folder.masks = "All Files|*.*|";
+    folder.current = std::string(rt::clip(Destino));
+    if (const auto chosen = rt::chooseFile(folder)) Destino = *chosen;
+    showValues();
+  } else if (name == "?OK") {
+    const std::string ini = core::backupIniFile();
+    rt::putIni("Respaldo", "Destino", rt::clip(Destino), ini);
+    window()->setEnabled(false);
+    const std::string failure = backUp();
+    window()->setEnabled(true);
+    if (!failure.empty()) {
+      rt::MessageRequest message;
+      message.caption = "Respaldo";
+      message.icon = rt::MessageIcon::Error;
+      message.text = "No se pudo realizar el respaldo.|" + failure;
+      rt::showMessage(message);
+      return rt::level::Benign;
+    }
+    rt::putIni("Respaldo", "Destino", rt::clip(Destino), ini);
+    rt::putIni("Respaldo", "Dia", std::to_string(rt::today()), ini);
+    rt::putIni("Respaldo", "Hora", std::to_string(rt::clockTime()), ini);
+    Response = rt::kCompleted;
+    return rt::level::Fatal;
+  } else if (name == "?Cancel") {
+    Response = rt::kCancelled;
+    return rt::level::Fatal;
+  }
+  return rt::level::Benign;
+}
+
+int Respaldo() {
+  rt::ProcedureScope scope("Respaldo");
+  BackupWindow window;
+  return window.Run();
+}
+
+}  // namespace admin

@@ -1,0 +1,74 @@
+#pragma once
+// The backup of the practice's data: a consistent copy of the three data
+// files and a plain copy of the working folder's other INI and data files,
+// packed by the 7-Zip archiver into one archive in a folder the user chooses.
+// The window records where and when the last backup was made in respaldo.ini.
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/focus_marker.h"
+#include "core/font_scaler.h"
+#include "core/key_navigator.h"
+#include "platform/base/clock.h"
+#include "platform/ui/window_driver.h"
+
+namespace admin {
+
+// The archive's runtime name: the destination, "\Varneta-", the date as
+// YYYYMMDD, "-" and the time as HHMM; the archiver adds its extension.
+std::string backupArchiveName(std::string_view destination, rt::Date date, rt::Time time);
+
+// The files of a working folder copied into a private temporary folder, ready
+// to be packed: the data files through one read transaction (no commit of any
+// workstation falls between them; the sealed ones stay sealed), the other
+// "*.ini" and "*.dat" files (any case) as they are. Blocks: run it on a worker.
+struct BackupSnapshot {
+  std::filesystem::path folder;    // removed by the destructor
+  std::vector<std::string> names;  // the copied files, by name
+  std::string error;               // runtime text; empty when the copy is complete
+  double heldMs = 0;               // how long the data files were held against writers
+  BackupSnapshot() = default;
+  BackupSnapshot(BackupSnapshot&&) noexcept;
+  BackupSnapshot& operator=(BackupSnapshot&&) = delete;
+  ~BackupSnapshot();
+};
+BackupSnapshot snapshotWorkingFiles(const std::filesystem::path& workingFolder);
+
+// The archiver's arguments: add, the switches, the archive, the names.
+std::vector<std::string> archiverArguments(const std::filesystem::path& archive,
+                                           const std::vector<std::string>& names);
+// The command line as one text for the trace (arguments with blanks quoted).
+std::string commandLineText(const std::string& program, const std::vector<std::string>& args);
+
+// Runs the archiver (Debian's 7z from $PATH) in `folder`; blocks. Empty on
+// success (exit code 0 and the archive present), else what went wrong
+// (runtime text).
+std::string runArchiver(const std::string& program, const std::vector<std::string>& args,
+                        const std::filesystem::path& folder, const std::filesystem::path& archive);
+
+class BackupWindow : public rt::WindowDriver {
+ public:
+  int Init() override;
+  int Kill() override;
+  int TakeAccepted() override;
+
+ private:
+  void takeControls();
+  void showValues();
+  // The backup; empty on success, else why it failed (runtime text).
+  std::string backUp();
+
+  std::string Destino;  // ?CAMINOPARARESPALDO
+  rt::Date UltimaFecha = 0;
+  rt::Time UltimaHora = 0;
+  core::FontScaler fontScaler_;
+  core::KeyNavigator keyNavigator_;
+  core::FocusMarker focusMarker_;
+};
+
+// The procedure "Respaldo".
+int Respaldo();
+
+}  // namespace admin

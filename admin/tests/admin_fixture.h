@@ -1,0 +1,85 @@
+#pragma once
+// A fresh practice database in the working folder for each test, records of
+// any table made from a number, and folders of the test's own.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/data_files.h"
+#include "core/table_registration.h"
+#include "platform/base/paths.h"
+#include "platform/base/testing/test_environment.h"
+#include "platform/data/database.h"
+#include "platform/data/record_buffer.h"
+#include "platform/data/table.h"
+#include "platform/data/table_sql.h"
+#include "platform/ui/testing/window_test_kit.h"
+
+namespace admin {
+
+class AdminFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rt::closeDatabase();
+    for (const char* name : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat"}) {
+      std::filesystem::remove(rt::workingFolder() / name);
+    }
+    ASSERT_EQ(core::openPracticeDatabase(rt::workingFolder()), 0);
+    // As the program's start leaves them: every table stored.
+    ASSERT_EQ(core::openAllTables(), 0);
+  }
+  void TearDown() override { rt::closeDatabase(); }
+
+  // An empty folder of this test's own.
+  static std::filesystem::path scratch(const std::string& name) {
+    static int n = 0;
+    const std::filesystem::path folder = rt::testing::testRoot() / (name + "-" + std::to_string(++n));
+    std::filesystem::create_directories(folder);
+    return folder;
+  }
+
+  // Records numbered `from` to `to`: every number field holds the number,
+  // every text field `text` and the number.
+  static void addRecords(const rt::TableDef& def, int from, int to, const std::string& text = "R") {
+    rt::Table& t = rt::table(def);
+    ASSERT_EQ(t.open(), 0) << def.label;
+    for (int i = from; i <= to; ++i) {
+      t.clear();
+      for (const rt::FieldDef& f : def.fields) {
+        if (rt::isTextField(f)) {
+          rt::setFieldText(f, t.record(), text + std::to_string(i));
+        } else {
+          rt::setFieldNumber(f, t.record(), i);
+        }
+      }
+      ASSERT_EQ(t.add(), 0) << def.label << " " << i;
+    }
+  }
+
+  // The same record as SQL, for another process.
+  static std::string insertSql(const rt::TableDef& def, const std::string& schema, int i) {
+    std::string columns, values;
+    for (const rt::FieldDef& f : def.fields) {
+      columns += (columns.empty() ? "" : ", ") + rt::sql::quoteName(f.column);
+      values += (values.empty() ? "" : ", ") + (rt::isTextField(f) ? "'R" + std::to_string(i) + "'" : std::to_string(i));
+    }
+    return "INSERT INTO " + schema + "." + rt::sql::quoteName(def.storageName) + " (" + columns + ") VALUES (" +
+           values + ")";
+  }
+
+  static std::int64_t count(const rt::TableDef& def) {
+    rt::Table& t = rt::table(def);
+    if (!t.isOpen()) t.open();
+    return t.records();
+  }
+
+  static void reopenIn(const std::filesystem::path& folder) {
+    rt::closeDatabase();
+    ASSERT_EQ(core::openPracticeDatabase(folder), 0) << folder;
+  }
+
+  rt::testing::Watchdog watchdog_{std::chrono::seconds(120)};
+};
+
+}  // namespace admin
