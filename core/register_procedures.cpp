@@ -33,7 +33,11 @@ void registerProcedures() {
     // The process's connection to the data folder's files, before any table
     // is used; a file that does not open shows up when its tables are opened.
     const int opened = openPracticeDatabaseWaiting(rt::workingFolder());
-    if (opened == rt::error::BadDataFile && reportDamagedDataFiles(rt::workingFolder())) rt::halt(1);
+    if (opened == rt::error::BadDataFile) {
+      // Reported and recorded at the last start: maintenance deals with it now.
+      if (openMaintenanceForRecordedDamage()) rt::halt(1);
+      if (reportDamagedDataFiles(rt::workingFolder())) rt::halt(1);
+    }
     if (opened == rt::error::FileLocked) {
       rt::MessageRequest message;
       message.caption = "Archivos de datos bloqueados";

@@ -119,6 +119,12 @@ bool reportDamagedDataFiles(const std::filesystem::path& folder) {
   return true;
 }
 
+bool openMaintenanceForRecordedDamage() {
+  if (badTables().empty()) return false;
+  rt::callProcedure("RuntimeFileManager");
+  return true;
+}
+
 void registerTables() {
   registeredTables();
   rt::setTableHealthHook(recordHealth);

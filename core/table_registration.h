@@ -30,6 +30,10 @@ void registerTables();
 // without its file): says so once, naming it, records its tables in the
 // "BadFile" entry so the next start opens table maintenance, and answers
 // true. The files are left as they are.
+// A start that finds the damage an earlier start recorded opens table
+// maintenance at once instead of reporting it again; false when nothing was
+// recorded.
+bool openMaintenanceForRecordedDamage();
 bool reportDamagedDataFiles(const std::filesystem::path& folder);
 
 // Opens every registered table on the calling thread: 0, or the first error.

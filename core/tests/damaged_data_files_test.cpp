@@ -12,6 +12,7 @@
 #include "core/table_registration.h"
 #include "platform/data/database.h"
 #include "platform/base/ini_file.h"
+#include "platform/base/procedures.h"
 #include "platform/base/cp_literal.h"
 #include "platform/ui/testing/window_test_kit.h"
 
@@ -37,11 +38,22 @@ TEST(DamagedDataFiles, AreReportedOnceAndRecordedForMaintenance) {
   EXPECT_EQ(bad.find("Pacientes"), std::string::npos) << "only the damaged file's tables";
   EXPECT_EQ(std::filesystem::file_size(folder / "VarnetaA.dat"), 0u);
 
+  // The next start finds the record and opens maintenance instead.
+  int maintenance = 0;
+  rt::registerProcedure("RuntimeFileManager", [&](const rt::ProcedureArgs&) {
+    ++maintenance;
+    return rt::kCompleted;
+  });
+  EXPECT_TRUE(openMaintenanceForRecordedDamage());
+  EXPECT_EQ(maintenance, 1);
+  rt::unregisterProcedure("RuntimeFileManager");
+
   std::filesystem::remove(folder / "Varneta.dat");
   EXPECT_FALSE(reportDamagedDataFiles(folder)) << "empty and nothing else: a new folder";
   std::filesystem::remove(folder / "VarnetaA.dat");
   EXPECT_FALSE(reportDamagedDataFiles(folder)) << "a missing file is no damage";
   rt::putIni(kTableCheckSection, kBadFileEntry, "");
+  EXPECT_FALSE(openMaintenanceForRecordedDamage());
 }
 
 // Another workstation holds the write lock for a moment (as during a long
