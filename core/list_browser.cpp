@@ -347,7 +347,7 @@ std::unique_ptr<rt::NameResolver> ListBrowser::searchNames() {
   std::vector<std::function<std::string()>> values;
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     if (!columns_[i].shownAs) continue;
-    names.push_back(columns_[i].field);
+    names.push_back(columns_[i].searchName.empty() ? columns_[i].field : columns_[i].searchName);
     values.push_back([this, i] { return columns_[i].shownAs(storedValue(i)); });
   }
   return std::make_unique<ShownNames>(searchTables, std::move(names), std::move(values));

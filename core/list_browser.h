@@ -41,6 +41,8 @@ struct ListColumn {
   // The value as the list shows, searches and exports it (notes in plain
   // text); the stored value when empty.
   std::function<std::string(std::string)> shownAs;
+  // The name a search finds the shown value under; the field's when empty.
+  std::string searchName;
 };
 
 // A cell's colours (0xBBGGRR each; -1 keeps the list's own).

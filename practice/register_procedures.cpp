@@ -1,8 +1,14 @@
 #include "practice/register_procedures.h"
 
+#include <cstdlib>
+
 #include "core/startup_hooks.h"
 #include "platform/base/procedures.h"
 #include "practice/consultation_report.h"
+#include "practice/attachment_form.h"
+#include "practice/consultation_form.h"
+#include "practice/consultation_log_list.h"
+#include "practice/notes_length_pass.h"
 #include "practice/patient_form.h"
 #include "practice/patient_list.h"
 #include "practice/planner_day.h"
@@ -12,6 +18,23 @@ namespace practice {
 void registerProcedures() {
   rt::registerProcedure("FormularioPacientes",
                         [](const rt::ProcedureArgs&) { return FormularioPacientes(); });
+  rt::registerProcedure("FormularioConsultas", [](const rt::ProcedureArgs& args) {
+    return FormularioConsultas(!args.empty() && args[0] == "1");
+  });
+  rt::registerProcedure("FormularioAdjuntos",
+                        [](const rt::ProcedureArgs&) { return FormularioAdjuntos(); });
+  rt::registerProcedure("ExaminarLogConsulta", [](const rt::ProcedureArgs& args) {
+    return ExaminarLogConsulta(
+        args.empty() ? 0u : static_cast<std::uint32_t>(std::strtoul(args[0].c_str(), nullptr, 10)));
+  });
+  rt::registerProcedure("CuentaLargoConsulta", [](const rt::ProcedureArgs&) {
+    CuentaLargoConsulta();
+    return rt::kCompleted;
+  });
+  rt::registerProcedure("AbrirArchivoAdjunto", [](const rt::ProcedureArgs& args) {
+    AbrirArchivoAdjunto(args.empty() ? std::string() : args[0]);
+    return rt::kCompleted;
+  });
   rt::registerProcedure("ExaminarPacientes",
                         [](const rt::ProcedureArgs&) { return ExaminarPacientes(); });
   rt::registerProcedure("ReporteConsultas", [](const rt::ProcedureArgs& args) {
