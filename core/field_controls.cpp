@@ -1,6 +1,7 @@
 #include "core/field_controls.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
@@ -72,14 +73,19 @@ void FieldControls::show(const FieldControl& f, rt::RecordBuffer& buffer) const 
     spin->setValue(static_cast<int>(rt::fieldNumber(field, record)));
   } else if (auto* check = qobject_cast<QAbstractButton*>(c); check && check->isCheckable()) {
     check->setChecked(rt::fieldNumber(field, record) != 0);
-  } else if (auto* edit = qobject_cast<QLineEdit*>(c)) {
+  } else {
     const std::string picture = pictureOf(c, field);
     const std::string value = rt::isTextField(field)
                                   ? trimmedRight(rt::fieldText(field, record))
                                   : numberText(field, rt::fieldNumber(field, record));
-    edit->setText(
-        rt::toQString(picture.empty() ? value : trimmedRight(rt::format(value, picture))));
-    edit->setModified(false);
+    const QString shown =
+        rt::toQString(picture.empty() ? value : trimmedRight(rt::format(value, picture)));
+    if (auto* edit = qobject_cast<QLineEdit*>(c)) {
+      edit->setText(shown);
+      edit->setModified(false);
+    } else if (auto* label = qobject_cast<QLabel*>(c)) {  // a display: shown, never read back
+      label->setText(shown);
+    }
   }
 }
 

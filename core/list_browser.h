@@ -118,6 +118,9 @@ class ListBrowser : public QObject, public RowFields {
   void ResetView();
   // Reloads from the view's current record and selects it when RetainRow.
   void ResetFromView();
+  // Reloads at the first record, in the order, not below the key values in
+  // the table's buffer (the last record when all are below), and selects it.
+  void ResetFromBuffer();
   // Selects the current row and posts the new-selection event.
   void PostNewSelection();
   // The selected row's record into the thread's buffer and the view set to
