@@ -303,8 +303,11 @@ QWidget* CatalogForm::buildWindow() {
           entry->setAlignment(Qt::AlignRight);
           entry->setFocusPolicy(Qt::ClickFocus);  // Tab passes it by
           entry->setMaximumWidth(units.x(40));
+        } else if (f.kind == FieldKind::Province) {
+          entry->setMaxLength(2);  // what the locality's field holds
+          entry->setMaximumWidth(units.x(20));
         } else if (f.kind != FieldKind::Entry) {
-          entry->setMaximumWidth(units.x(f.kind == FieldKind::Province ? 20 : 60));
+          entry->setMaximumWidth(units.x(60));
         } else if (p.kind == rt::PictureKind::String) {
           entry->setMinimumWidth(units.x(std::min(p.size, 60) * 4));
         }

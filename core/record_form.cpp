@@ -147,9 +147,12 @@ int RecordForm::Init() {
   // A new record is cancelled until it is stored: Esc or the close box
   // leave it so.
   if (REQUEST == request::Insert) Response = rt::kCancelled;
-  snapshot();
   Open(window);
   Display();
+  // What was primed, as the window shows it: a value the controls write back
+  // in another form (a code read from " 5" shown as 5) is no change.
+  Update();
+  snapshot();
   RegistrarActividad(true);
   if (protected_) closeMenu_.AlternarMenuCerrar(window);
   ColorearControles(window);
