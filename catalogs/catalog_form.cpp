@@ -1,6 +1,7 @@
 #include "catalogs/catalog_form.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -365,8 +366,14 @@ QWidget* CatalogForm::buildWindow() {
   auto* layout = new QVBoxLayout(window);
   layout->addWidget(sheet, 1);
   layout->addLayout(buttons);
-  // Only the coverage plans' window follows its user's resizing.
+  // Only the coverage plans' window follows its user's resizing; the others
+  // are at least as wide as their title.
   if (!spec_.resizable) layout->setSizeConstraint(QLayout::SetFixedSize);
+  QFont titleFont = window->font();  // title bars draw larger and bold
+  titleFont.setBold(true);
+  titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
+  sheet->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(window->windowTitle()) +
+                         units.x(80));
   return window;
 }
 
@@ -394,7 +401,12 @@ void CatalogForm::PintarMuestraColor() {
     if (f.kind != FieldKind::Colour) continue;
     const rt::FieldDef& def = table().def().fields[table().def().fieldIndex(f.field)];
     const long colour = static_cast<long>(rt::fieldNumber(def, table().record()) & 0xFFFFFF);
-    rt::setBackgroundColor(control(controlName(f.field)), colour);
+    QWidget* swatch = control(controlName(f.field));
+    rt::setBackgroundColor(swatch, colour);
+    // The number stays readable on its own colour.
+    const QColor shown = rt::fromBgr(colour);
+    const int lightness = (shown.red() * 299 + shown.green() * 587 + shown.blue() * 114) / 1000;
+    rt::setFontColor(swatch, lightness < 128 ? 0xFFFFFF : 0x000000);
   }
 }
 
