@@ -26,7 +26,7 @@ constexpr char kLocalityForm[] = "Actualizando un registro de Localidades";
 constexpr char kProvinceList[] = "Examinando el archivo de Provincias";
 constexpr char kLocalityList[] = "Examinando el archivo de Localidades";
 
-std::string cp(const char* utf8) { return rt::fromQString(QString::fromUtf8(utf8)); }
+using testing::cp;
 
 class AddressCatalog : public testing::CatalogWindows {
  protected:

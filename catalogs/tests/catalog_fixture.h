@@ -113,6 +113,9 @@ class CatalogWindows : public ::testing::Test {
   std::filesystem::path folder_;
 };
 
+// A text of the program (CP1252) from its UTF-8 spelling.
+inline std::string cp(const char* utf8) { return rt::fromQString(QString::fromUtf8(utf8)); }
+
 // The shown texts of a list column, top to bottom.
 inline std::vector<std::string> columnTexts(CatalogList& list, int column) {
   std::vector<std::string> texts;

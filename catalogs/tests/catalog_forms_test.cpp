@@ -56,7 +56,7 @@ const FormCase kForms[] = {
      core::cancel::AskSave, "?COB:DESCRIPCION", "?COB:NOTAS", false},
 };
 
-std::string cp(const char* utf8) { return rt::fromQString(QString::fromUtf8(utf8)); }
+using testing::cp;
 
 std::string titleFor(const FormCase& c, int request) {
   return c.titleByRequest ? titleOfRequest(request) : cp(c.title);

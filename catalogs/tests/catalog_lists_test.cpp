@@ -64,7 +64,7 @@ const ListCase kLists[] = {
      "1,2,", 0, "Archivo de Coberturas Médicas", 0, 1},
 };
 
-std::string cp(const char* utf8) { return rt::fromQString(QString::fromUtf8(utf8)); }
+using testing::cp;
 
 // Types text into a widget, letters outside ASCII included.
 void typeText(QWidget* widget, const char* utf8) {
