@@ -1,6 +1,7 @@
 #include "core/field_controls.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QLineEdit>
 #include <QComboBox>
 #include <QPlainTextEdit>
@@ -86,14 +87,22 @@ void FieldControls::show(const FieldControl& f, rt::RecordBuffer& buffer) const 
     }
   } else if (auto* check = qobject_cast<QAbstractButton*>(c); check && check->isCheckable()) {
     check->setChecked(rt::fieldNumber(field, record) != 0);
-  } else if (auto* edit = qobject_cast<QLineEdit*>(c)) {
+  } else {
     const std::string picture = pictureOf(c, field);
     const std::string value = rt::isTextField(field)
                                   ? trimmedRight(rt::fieldText(field, record))
                                   : numberText(field, rt::fieldNumber(field, record));
-    edit->setText(
-        rt::toQString(picture.empty() ? value : trimmedRight(rt::format(value, picture))));
-    edit->setModified(false);
+    // A blank text shows blank, whatever its picture (a code kept as text
+    // under a number's picture is not "0" until it is typed).
+    const bool blankText = rt::isTextField(field) && value.empty();
+    const QString shown = rt::toQString(
+        picture.empty() || blankText ? value : trimmedRight(rt::format(value, picture)));
+    if (auto* edit = qobject_cast<QLineEdit*>(c)) {
+      edit->setText(shown);
+      edit->setModified(false);
+    } else if (auto* label = qobject_cast<QLabel*>(c)) {  // a display: shown, never read back
+      label->setText(shown);
+    }
   }
 }
 
@@ -127,7 +136,9 @@ void FieldControls::update(rt::RecordBuffer& buffer) const {
     } else if (auto* edit = qobject_cast<QLineEdit*>(c)) {
       const std::string picture = pictureOf(c, field);
       const std::string typed = rt::fromQString(edit->text());
-      const std::string value = picture.empty() ? typed : rt::deformat(typed, picture);
+      const bool blank = typed.find_first_not_of(' ') == std::string::npos;
+      const std::string value =
+          picture.empty() || (blank && rt::isTextField(field)) ? typed : rt::deformat(typed, picture);
       if (rt::isTextField(field)) {
         rt::setFieldText(field, record, value);
       } else {

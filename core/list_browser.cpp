@@ -108,13 +108,13 @@ ListBrowser::ListBrowser(rt::WindowDriver& window, QTableView* list, const rt::T
                    [this](const QPoint& at) { showPopup(at); });
 }
 
-void ListBrowser::RunQuery() {
+void ListBrowser::RunQuery(std::string name) {
   if (!query_) {
     std::vector<SearchColumn> columns;
     for (const ListColumn& c : columns_) {
       if (!c.title.empty()) columns.push_back({c.title, c.picture, c.field});
     }
-    query_ = std::make_unique<QueryByExample>(std::move(columns));
+    query_ = std::make_unique<QueryByExample>(std::move(columns), std::move(name));
   }
   const std::optional<std::string> condition = query_->Ask();
   if (!condition) return;
@@ -668,23 +668,31 @@ bool ListBrowser::TakeEvent() {
 }
 
 void ListBrowser::locate() {
-  if (locatorControl_) locatorControl_->setText(rt::toQString(locator_));
+  // The locator works in capitals (its no-case flag), whatever the key's case.
+  const std::string text = rt::upper(locator_);
+  if (locatorControl_) locatorControl_->setText(rt::toQString(text));
   if (locatorField_ < 0) return;
-  const rt::KeyDef& key = def_.keys.at(orders_.at(order_).second);
   rt::Table& table = rt::table(def_);
   rt::clearRecord(def_, table.buffer());
   primeRange();
   const rt::FieldDef& field = def_.fields[locatorField_];
-  const std::string text = key.caseInsensitive ? rt::upper(locator_) : locator_;
   if (rt::isTextField(field)) {
     rt::setFieldText(field, table.record(), text);
   } else {
     rt::setFieldNumber(field, table.record(), std::atoll(text.c_str()));
   }
+  ResetFromBuffer();
+}
+
+void ListBrowser::ResetFromBuffer() {
+  primeRange();
   view_->setFromBuffer();
   if (view_->next() != 0) {  // past the last record: the last one
     view_->setToStart();
-    if (view_->previous() != 0) return;
+    if (view_->previous() != 0) {
+      ResetView();
+      return;
+    }
   }
   RetainRow = 1;
   ResetFromView();

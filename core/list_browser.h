@@ -124,6 +124,9 @@ class ListBrowser : public QObject, public RowFields {
   void ResetView();
   // Reloads from the view's current record and selects it when RetainRow.
   void ResetFromView();
+  // Reloads at the first record, in the order, not below the key values in
+  // the table's buffer (the last record when all are below), and selects it.
+  void ResetFromBuffer();
   // Selects the current row and posts the new-selection event.
   void PostNewSelection();
   // The selected row's record into the thread's buffer and the view set to
@@ -161,7 +164,7 @@ class ListBrowser : public QObject, public RowFields {
   const std::string& filterText() const { return filterText_; }
   // The query by example over the titled columns: its condition becomes the
   // list's query filter.
-  void RunQuery();
+  void RunQuery(std::string name = {});
   // The names a search expression may use: every field of the list's
   // tables, columns with their own way of showing as shown.
   std::unique_ptr<rt::NameResolver> searchNames();

@@ -23,6 +23,13 @@ int ListWindow::Init() {
   VCRREQUEST = rt::ThreadVcrRequest();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
+  if (REQUEST == request::Select) {
+    rt::Table& t = rt::table(def_);
+    callersRecord_ = def_.newBuffer();
+    rt::copyRecord(def_, t.buffer(), *callersRecord_);
+    callersPosition_ = t.position();
+    callersVersion_ = t.version();
+  }
 
   QWidget* window = buildWindow();
   PRIMARY = &relate(def_);
@@ -33,7 +40,7 @@ int ListWindow::Init() {
   FILESOPENED = 1;
 
   auto* list = window->findChild<QTableView*>(rt::toQString(listControlName()));
-  browser_ = std::make_unique<ListBrowser>(*this, list, def_);
+  browser_ = makeBrowser(list);
   ListBrowser& b = *browser_;
   b.HIDESELECT = 1;
   b.QUERYSHARED = 1;
@@ -54,7 +61,12 @@ int ListWindow::Init() {
   Open(window);
   ColorearControles(window);
   ConfigurarFuente(scaler_, window);
-  b.ResetView();
+  // A lookup opens at the caller's record in the list's order.
+  if (callersRecord_) {
+    b.ResetFromBuffer();
+  } else {
+    b.ResetView();
+  }
   if (auto settings = searchSettings()) {
     search_ = std::make_unique<ListSearch>(b, *settings);
     for (int key : search_->keys()) alertKey(key);
@@ -98,7 +110,7 @@ void ListWindow::chooseSelected() {
   post(rt::event::CloseWindow);
 }
 
-void ListWindow::runQuery() { browser_->RunQuery(); }
+void ListWindow::runQuery() { browser_->RunQuery(queryName()); }
 
 int ListWindow::TakeEvent() {
   if (browser_ && browser_->TakeEvent()) return rt::level::Benign;
@@ -135,7 +147,14 @@ int ListWindow::Kill() {
     FILESOPENED = 0;
     scaler_.ApplyPendingSize();
   }
-  // The chosen row stays in the caller's buffer: nothing here touches it.
+  // The chosen row stays in the caller's buffer; without a choice the caller
+  // finds its record as it left it.
+  if (callersRecord_ && Response != rt::kCompleted) {
+    rt::Table& t = rt::table(def_);
+    rt::copyRecord(def_, *callersRecord_, t.buffer());
+    t.recordWasRead(callersPosition_, callersVersion_);
+  }
+  callersRecord_.reset();
   tracked_.reset();
   return rt::level::Benign;
 }

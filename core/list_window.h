@@ -19,6 +19,7 @@
 #include "core/query_by_example.h"
 #include "core/table_relations.h"
 #include "platform/base/logical_threads.h"
+#include "platform/data/record_buffer.h"
 #include "platform/ui/window_driver.h"
 
 namespace core {
@@ -53,6 +54,10 @@ class ListWindow : public rt::WindowDriver {
   // with its list control; the list names its buttons, orders, locator and
   // columns here.
   virtual void setUpBrowser(ListBrowser& browser) = 0;
+  // The list manager; a list that colours its cells gives its own.
+  virtual std::unique_ptr<ListBrowser> makeBrowser(QTableView* list) {
+    return std::make_unique<ListBrowser>(*this, list, def_);
+  }
   // The list's own set-up, after the alerts.
   virtual void OwnSetup() {}
   // The record form of the list.
@@ -61,6 +66,8 @@ class ListWindow : public rt::WindowDriver {
   virtual std::optional<ListSearchSettings> searchSettings() const { return std::nullopt; }
   // The list control's name.
   virtual std::string listControlName() const { return "?BROWSE:5"; }
+  // The name the query by example keeps its saved queries under.
+  virtual std::string queryName() const { return name_; }
   // Called from setUpBrowser: the active-only box and its condition, applied
   // before the list first loads and whenever the box is accepted.
   void setActiveFilter(QAbstractButton* box, std::string condition);
@@ -79,6 +86,10 @@ class ListWindow : public rt::WindowDriver {
   QPointer<QAbstractButton> exportButton_;
   ExportSpec export_;
   std::optional<rt::ProcedureScope> tracked_;
+  // A lookup's copy of the caller's record, put back unless a row is chosen.
+  std::unique_ptr<rt::RecordBuffer> callersRecord_;
+  std::int64_t callersPosition_ = 0;
+  std::int64_t callersVersion_ = 0;
   std::unique_ptr<ListBrowser> browser_;
   std::unique_ptr<ListSearch> search_;
   FontScaler scaler_;

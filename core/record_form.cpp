@@ -1,6 +1,7 @@
 #include "core/record_form.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <map>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "platform/base/procedures.h"
 #include "platform/base/text_order.h"
 #include "platform/data/record_buffer.h"
+#include "platform/ui/control_colors.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/qt_text.h"
 #include "platform/base/cp_literal.h"
@@ -25,6 +27,10 @@ constexpr char kDeleteCaption[] = "Confirmar Borrado";
 constexpr auto& kSaveQuestion =
     "¿Desea guardar los cambios realizados al registro?"_cp;
 constexpr char kSaveCaption[] = "Confirmar";
+constexpr auto& kKeepQuestion = "¿ Desea guardar los cambios?"_cp;
+constexpr char kKeepCaption[] = "Guardar Registro";
+constexpr char kCancelQuestion[] = "¿Desea Ud.cancelar?";
+constexpr char kCancelCaption[] = "Cambios no seran Realizados!";
 
 std::string trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -108,7 +114,7 @@ int RecordForm::Init() {
   VCRREQUEST = rt::ThreadVcrRequest();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
-  HISTORYKEY = kHistoryKey;
+  HISTORYKEY = historyKey_;
 
   QWidget* window = buildWindow();
   if (auto* sheet = window->findChild<QTabWidget*>()) {
@@ -139,9 +145,15 @@ int RecordForm::Init() {
     CANCELACTION = 0;
     OKCONTROL.clear();
   }
-  snapshot();
+  // A new record is cancelled until it is stored: Esc or the close box
+  // leave it so.
+  if (REQUEST == request::Insert) Response = rt::kCancelled;
   Open(window);
   Display();
+  // What was primed, as the window shows it: a value the controls write back
+  // in another form (a code read from " 5" shown as 5) is no change.
+  Update();
+  snapshot();
   RegistrarActividad(true);
   if (protected_) closeMenu_.AlternarMenuCerrar(window);
   ColorearControles(window);
@@ -257,8 +269,33 @@ void RecordForm::RegistrarActividad(bool entry) {
             (entry ? " - Ingreso" : " - Salida"));
 }
 
-int RecordForm::save() {
+bool RecordForm::requiredFilled() {
   Update();
+  rt::RecordBuffer& buffer = table().buffer();
+  for (const FieldControl& f : fields_.controls()) {
+    if (!f.control || !rt::isRequired(f.control)) continue;
+    bool empty = false;
+    if (f.memo >= 0) {
+      empty = trimmed(buffer.memo(f.memo)).empty();
+    } else {
+      const rt::FieldDef& field = def_.fields[f.field];
+      empty = rt::isTextField(field) ? trimmed(rt::fieldText(field, buffer.record())).empty()
+                                     : rt::fieldNumber(field, buffer.record()) == 0;
+    }
+    if (!empty) continue;
+    f.control->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(f.control)) edit->selectAll();
+    return false;
+  }
+  return true;
+}
+
+void RecordForm::toFirstField() {
+  if (FIRSTFIELD) FIRSTFIELD->setFocus();
+}
+
+int RecordForm::save() {
+  if (!requiredFilled()) return rt::level::Notify;
   if (!PRIMARY->access().validateRecord()) return rt::level::Notify;
   const bool inserting = REQUEST == request::Insert ||
                          (REQUEST == request::Apply && PRIMARY->access().numberedPending());
@@ -319,6 +356,11 @@ int RecordForm::TakeAccepted() {
   } else if (name == "?CANCEL") {
     // After an apply the record stays saved: the caller must show it again.
     Response = saved_ ? rt::kCompleted : rt::kCancelled;
+    if (CANCELACTION == cancel::AskCancel || CANCELACTION == cancel::AskSave) {
+      // The close request asks about a changed record, as Esc does.
+      post(rt::event::CloseWindow);
+      return rt::level::Benign;
+    }
     RegistrarActividad(false);
     return rt::level::Fatal;
   }
@@ -328,15 +370,40 @@ int RecordForm::TakeAccepted() {
 int RecordForm::TakeCloseEvent() {
   int result = rt::WindowDriver::TakeCloseEvent();
   bool saveNow = false;
-  if (result == rt::level::Benign && CANCELACTION != 0 && !viewing() && recordChanged()) {
-    const int answer = rt::showMessage({kSaveQuestion,
-                                        kSaveCaption,
-                                        rt::MessageIcon::Question,
-                                        rt::button::Yes | rt::button::No | rt::button::Cancel,
-                                        {},
-                                        rt::button::Yes});
-    if (answer == rt::button::Cancel) result = rt::level::Notify;
-    saveNow = answer == rt::button::Yes;
+  if (result == rt::level::Benign && CANCELACTION != cancel::None && !viewing() &&
+      recordChanged()) {
+    switch (CANCELACTION) {
+      case cancel::AskCancel:
+        if (rt::showMessage({kCancelQuestion, kCancelCaption, rt::MessageIcon::Question,
+                             rt::button::Yes | rt::button::No, {}, rt::button::No}) !=
+            rt::button::Yes) {
+          result = rt::level::Notify;
+          toFirstField();
+        }
+        break;
+      case cancel::AskSave: {
+        const int answer =
+            rt::showMessage({kKeepQuestion, kKeepCaption, rt::MessageIcon::Question,
+                             rt::button::Yes | rt::button::No | rt::button::Cancel, {},
+                             rt::button::Cancel});
+        if (answer == rt::button::Cancel) {
+          result = rt::level::Notify;
+          toFirstField();
+        }
+        saveNow = answer == rt::button::Yes;
+        break;
+      }
+      default: {
+        const int answer = rt::showMessage({kSaveQuestion,
+                                            kSaveCaption,
+                                            rt::MessageIcon::Question,
+                                            rt::button::Yes | rt::button::No | rt::button::Cancel,
+                                            {},
+                                            rt::button::Yes});
+        if (answer == rt::button::Cancel) result = rt::level::Notify;
+        saveNow = answer == rt::button::Yes;
+      }
+    }
   }
   RegistrarActividad(false);
   if (saveNow) {

@@ -32,8 +32,17 @@ constexpr int View = 6;
 constexpr int Apply = 7;
 }  // namespace request
 
-// The history (ditto) key: Ctrl with the apostrophe key.
+// The history (ditto) key: Ctrl with the apostrophe key; some forms use Ctrl+H.
 constexpr int kHistoryKey = Qt::Key_Apostrophe | static_cast<int>(Qt::ControlModifier);
+constexpr int kHistoryKeyH = Qt::Key_H | static_cast<int>(Qt::ControlModifier);
+
+// What closing a changed record asks (CANCELACTION).
+namespace cancel {
+constexpr int None = 0;       // closes without asking
+constexpr int Confirm = 1;    // "¿Desea guardar los cambios realizados al registro?"
+constexpr int AskCancel = 2;  // "¿Desea Ud.cancelar?": Yes closes without storing
+constexpr int AskSave = 3;    // "¿ Desea guardar los cambios?": Yes, No, Cancel
+}  // namespace cancel
 
 // The word of a request in the activity lines, and of a response.
 std::string requestWord(int request);
@@ -104,9 +113,9 @@ class RecordForm : public rt::WindowDriver {
   int INSERTACTION = 0;
   int CHANGEACTION = 0;
   int DELETEACTION = 0;
-  // 1: a close request over a changed record asks whether to save it; 0:
-  // the form closes without asking.
-  int CANCELACTION = 1;
+  // What a close request over a changed record asks (cancel::). With
+  // AskCancel and AskSave the Cancel button closes through the same question.
+  int CANCELACTION = cancel::Confirm;
   int VCRREQUEST = 0;
 
   // Locals of the activity lines.
@@ -130,6 +139,13 @@ class RecordForm : public rt::WindowDriver {
   virtual std::string recordCode();
   FieldControls& fields() { return fields_; }
   rt::Table& table() const;
+  // Called from the constructor: the form's history key.
+  void setHistoryKey(int key) { historyKey_ = key; }
+  // The accept-all pass: every entry marked required must hold a value; the
+  // first empty one is selected and false answered.
+  bool requiredFilled();
+  // Focus back on the window's first field.
+  void toFirstField();
 
   void RegistrarActividad(bool entry);
 
@@ -150,6 +166,7 @@ class RecordForm : public rt::WindowDriver {
   std::vector<char> primedRecord_;
   std::vector<std::string> primedMemos_;
   bool saved_ = false;
+  int historyKey_ = kHistoryKey;
 };
 
 }  // namespace core

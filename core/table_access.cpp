@@ -30,6 +30,8 @@ constexpr FieldRule kFieldRules[] = {
     {"Usuarios", "NivelAcceso", 5, true, 0, 9, "Nivel de Acceso al Sistema", "0 .. 9"},
     {"AgendaRecordatoria", "Prioridad", 3, true, 1, 6, "Prioridad de la tarea", "1 .. 6"},
     {"Macros", "Interna", 0, false, 0, 0, "", ""},
+    // A locality holds its province's code in two characters.
+    {"Provincias", "Cod_Provincia", 0, true, 1, 99, "Cód. de Provincia"_cp, "1 .. 99"},
 };
 
 std::vector<const FieldRule*> rulesOf(const rt::TableDef& def) {
@@ -41,6 +43,19 @@ std::vector<const FieldRule*> rulesOf(const rt::TableDef& def) {
 }
 
 constexpr int kNumberingAttempts = 3;
+
+// The range rule of a field that numbering fills, if any.
+const FieldRule* numberedRange(const rt::TableDef& def) {
+  for (const FieldRule* r : rulesOf(def)) {
+    if (!r->ranged) continue;
+    for (const rt::KeyDef& key : def.keys) {
+      if (key.autoNumbered <= 0) continue;
+      const int field = key.components[key.autoNumbered - 1].field;
+      if (rt::sameName(def.fields[field].name, r->field)) return r;
+    }
+  }
+  return nullptr;
+}
 
 // A key as the messages name it: its description, else its label.
 std::string keyName(const rt::TableDef& def, int key) {
@@ -179,9 +194,33 @@ int TableAccess::insertNumbered(bool messages) {
     for (std::size_t m = 0; m < def_.memos.size(); ++m) {
       memos.push_back(std::exchange(t.buffer().memo(static_cast<int>(m)), std::string()));
     }
-    const int rc = t.addNumbered();
+    const FieldRule* range = numberedRange(def_);
+    const bool own = range != nullptr && !rt::transactionIsOpen();
+    int rc = own ? rt::beginTransaction() : rt::error::NoError;
+    if (rc == rt::error::NoError) rc = t.addNumbered();
+    bool outOfRange = false;
+    if (rc == rt::error::NoError && range != nullptr) {
+      const std::int64_t code =
+          rt::fieldNumber(def_.fields[def_.fieldIndex(range->field)], t.record());
+      outOfRange = code < range->low || code > range->high;
+    }
+    if (own) {
+      if (rc == rt::error::NoError && !outOfRange) {
+        rc = rt::commitTransaction();
+      } else {
+        rt::rollbackTransaction();
+      }
+    }
     for (std::size_t m = 0; m < memos.size(); ++m) {
       t.buffer().memo(static_cast<int>(m)) = std::move(memos[m]);
+    }
+    if (outOfRange) {
+      // Nothing is reserved under a code the field's range refuses.
+      t.recordWasRead(0, 0);
+      return report(TableMessage::OutOfRange, messages,
+                    MessageFill()
+                        .Message(std::string(range->rangeText))
+                        .Field(std::string(range->description)));
     }
     if (rc == rt::error::NoError) {
       numberedId_ = t.position();
