@@ -148,6 +148,7 @@ void ListBrowser::rebuildView() {
     const rt::TableDef* from = &def_;
     if (!j.links.empty() && def_.fieldIndex(j.links[0]) < 0) {
       for (const JoinSpec& earlier : joins_) {
+        if (&earlier == &j) break;
         if (earlier.def->fieldIndex(j.links[0]) >= 0) from = earlier.def;
       }
     }
