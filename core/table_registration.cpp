@@ -101,7 +101,8 @@ bool reportDamagedDataFiles(const std::filesystem::path& folder) {
   std::string problems;
   const std::vector<const rt::DataFile*> files = {&mainDataFile(), &clinicalDataFile(), &agendaDataFile()};
   for (const rt::DataFile* file : files) {
-    const std::string problem = rt::dataFileProblem(folder, *file, files);
+    std::string problem = rt::dataFileProblem(folder, *file, files);
+    if (problem.empty()) problem = rt::refusalOf(*file);
     if (problem.empty()) continue;
     problems += problem + "|";
     for (const rt::TableDef* def : registeredTables()) {

@@ -27,7 +27,8 @@ const rt::TableDef& registeredTable(std::string_view label);
 void registerTables();
 
 // When a data file of the folder is damaged or empty (or a journal lies
-// without its file): says so once, naming it, records its tables in the
+// without its file, or the last open found the file or its journal
+// unreadable): says so once, naming it, records its tables in the
 // "BadFile" entry so the next start opens table maintenance, and answers
 // true. The files are left as they are.
 bool reportDamagedDataFiles(const std::filesystem::path& folder);

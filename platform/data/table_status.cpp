@@ -56,6 +56,8 @@ int runtimeErrorForSqlite(int rc) {
       return error::DuplicateKey;
     case SQLITE_CORRUPT_INDEX:
       return error::RebuildKeys;
+    case SQLITE_IOERR_DATA:  // a sealed journal's record failed its tag
+      return error::BadDataFile;
     default:
       break;
   }

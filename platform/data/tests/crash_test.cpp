@@ -19,6 +19,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
@@ -26,6 +28,7 @@
 
 #include "platform/data/database.h"
 #include "platform/data/table.h"
+#include "platform/data/table_status.h"
 #include "platform/data/tests/helpers/crash_tables.h"
 
 extern char** environ;
@@ -34,6 +37,15 @@ namespace rt {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string bytesOf(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void putBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
 
 // A writer running with its output in a pipe.
 class Writer {
@@ -63,17 +75,22 @@ class Writer {
   }
   bool started() const { return pid_ > 0; }
 
-  // Reads what the writer printed, up to `ms` (-1: until it ends); false
-  // once it has ended.
+  // Reads what the writer printed, waiting up to `ms` for it (-1: without
+  // limit); false once it has ended, or printed nothing for that long.
   bool readFor(int ms) {
     pollfd p{out_, POLLIN, 0};
-    if (poll(&p, 1, ms) <= 0) return true;
+    if (poll(&p, 1, ms) <= 0) return false;
     char chunk[4096];
     const ssize_t n = read(out_, chunk, sizeof chunk);
-    if (n <= 0) return false;
+    if (n <= 0) {
+      ended_ = true;
+      return false;
+    }
     text_.append(chunk, n);
     return true;
   }
+  // Whether it ended (its output closed) before being killed.
+  bool ended() const { return ended_; }
   bool committedAny() const { return text_.find('\n') != std::string::npos; }
 
   // Kills it (unless it is gone already) and reads the rest; the signal that
@@ -106,6 +123,7 @@ class Writer {
   pid_t pid_ = -1;
   int out_ = -1;
   std::string text_;
+  bool ended_ = false;
 };
 
 // Each file's movements, as code and text.
@@ -168,8 +186,9 @@ TEST(CrashTest, AWriterKilledAtRandomLeavesEveryTransactionInEveryFileOrInNone) 
     Writer writer({folder.string()});
     ASSERT_TRUE(writer.started());
     // Once it commits, anywhere in the next transactions.
-    while (!writer.committedAny() && writer.readFor(5000)) {
+    while (!writer.committedAny() && writer.readFor(10000)) {
     }
+    ASSERT_TRUE(writer.committedAny()) << "the writer did not commit";
     std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
     EXPECT_EQ(writer.killAndReap(), SIGKILL);
     std::string other;
@@ -194,8 +213,9 @@ TEST(CrashTest, AWriterKilledAtTheCommitPointLeavesTheWholeTransactionOnOneSide)
       const int at = 1 + static_cast<int>(random() % 4);
       Writer writer({folder.string(), before ? "before" : "after", std::to_string(at)});
       ASSERT_TRUE(writer.started());
-      while (writer.readFor(5000)) {
+      while (writer.readFor(10000)) {
       }
+      ASSERT_TRUE(writer.ended()) << "the writer never reached the commit point";
       EXPECT_EQ(writer.killAndReap(), SIGKILL) << "it died by itself at the commit point";
       std::string other;
       const long long acknowledged = std::max(stored, writer.lastCommitted(other));
@@ -206,6 +226,40 @@ TEST(CrashTest, AWriterKilledAtTheCommitPointLeavesTheWholeTransactionOnOneSide)
       EXPECT_EQ(stored, acknowledged + (before ? 0 : 1));
     }
   }
+}
+
+// A writer stopped at the commit point leaves a hot journal in every file
+// (the commits before are its tables' creation and its first transactions);
+// one bit flipped in a page copied into the sealed file's journal.
+TEST(CrashTest, AJournalThatFailsItsTagIsRefusedAndKept) {
+  const fs::path folder = freshFolder("crash-flipped-journal");
+  {
+    Writer writer({folder.string(), "before", "8"});
+    ASSERT_TRUE(writer.started());
+    while (writer.readFor(10000)) {
+    }
+    ASSERT_TRUE(writer.ended());
+    ASSERT_EQ(writer.killAndReap(), SIGKILL);
+  }
+  const fs::path journal = folder / "VarnetaC.dat-journal";
+  const std::string good = bytesOf(journal);
+  // Past the salt header and SQLite's journal header (a sector, 4096 bytes at
+  // most), inside the first page copied.
+  constexpr std::size_t kInsideAPage = 32 + 4096 + 4 + 2000;
+  ASSERT_GT(good.size(), kInsideAPage + 4200);
+  std::string flipped = good;
+  flipped[kInsideAPage] ^= 0x04;
+  putBytes(journal, flipped);
+
+  EXPECT_EQ(openDatabase(folder, crash::files()), error::BadDataFile);
+  EXPECT_FALSE(databaseIsOpen());
+  EXPECT_NE(refusedDataFile().find("VarnetaC.dat-journal"), std::string::npos) << refusedDataFile();
+  EXPECT_EQ(refusalOf(crash::clinicalFile()), refusedDataFile());
+  EXPECT_EQ(bytesOf(journal), flipped) << "the journal is kept as it is";
+
+  // The journal as it was rolls the whole transaction back.
+  putBytes(journal, good);
+  checkFolder(folder);
 }
 
 }  // namespace

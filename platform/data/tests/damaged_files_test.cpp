@@ -62,6 +62,13 @@ TEST(DamagedFiles, AFileThatCannotBeUsedIsRefusedAndLeftAsItIs) {
          write(p, bytes);
        },
        "no es un archivo"},
+      {"random bytes sealed", "VarnetaC.dat",
+       [&](const fs::path& p) {
+         std::string bytes(8192, '\0');
+         for (char& c : bytes) c = static_cast<char>(random());
+         write(p, bytes);
+       },
+       "no es un archivo"},
       {"half cut", "Varneta.dat",
        [&](const fs::path& p) { fs::resize_file(p, fs::file_size(p) / 2); }, "cortado"},
       {"folder main", "Varneta.dat",
