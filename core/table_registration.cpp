@@ -7,6 +7,7 @@
 #include "platform/base/cp1252.h"
 #include "platform/base/ini_file.h"
 #include "core/data_files.h"
+#include "platform/data/table_status.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
@@ -120,9 +121,24 @@ bool reportDamagedDataFiles(const std::filesystem::path& folder) {
   return true;
 }
 
+void reportDamagedDataFile(const rt::DataFile& file) {
+  for (const rt::TableDef* def : registeredTables()) {
+    if (def->storage().file == &file) recordHealth(*def, true);
+  }
+  rt::MessageRequest message;
+  message.caption = "Archivo de datos dañado"_cp;
+  message.icon = rt::MessageIcon::Error;
+  message.text = "El archivo de datos " + file.fileName +
+                 " está dañado: no se pudo leer una parte de él.|Guarde lo que esté haciendo y "
+                 "salga del programa; al volver a iniciarlo se abrirá el Administrador de "
+                 "Archivos para revisarlo, o restaure el último respaldo."_cp;
+  rt::showMessage(message);
+}
+
 void registerTables() {
   registeredTables();
   rt::setTableHealthHook(recordHealth);
+  rt::setDamagedFileHook(reportDamagedDataFile);
   if (!badTables().empty()) rt::callProcedure("RuntimeFileManager");
 }
 

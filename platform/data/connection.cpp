@@ -95,6 +95,7 @@ int Connection::open(const std::filesystem::path& folder,
                      const std::vector<const DataFile*>& files) {
   close();
   ++generation_;
+  forgetDamagedFiles();
   if (files.empty() || !files.front()->ownerPassword.empty()) return error::BadRecordDeclaration;
   // Every file's key is known before any file opens: the recovery of an
   // interrupted transaction over several files reads all their journals.
