@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/data/crypt_cipher.h"
+#include "bench/bench_data_files.h"
 #include "platform/data/database.h"
 #include "platform/data/table.h"
 
@@ -18,14 +19,8 @@ namespace {
 
 constexpr int kRecords = 20000;
 
-const rt::DataFile& plainFile() {
-  static const rt::DataFile f{"Varneta.dat", ""};
-  return f;
-}
-const rt::DataFile& secretFile() {
-  static const rt::DataFile f{"VarnetaC.dat", "k3y9pass1"};
-  return f;
-}
+using bench::plainFile;
+using bench::secretFile;
 
 const rt::TableDef& notes(bool encrypted) {
   auto build = [](const rt::DataFile& file) {

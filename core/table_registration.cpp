@@ -7,6 +7,7 @@
 #include "platform/base/cp1252.h"
 #include "platform/base/ini_file.h"
 #include "core/data_files.h"
+#include "platform/data/table_status.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
@@ -101,7 +102,8 @@ bool reportDamagedDataFiles(const std::filesystem::path& folder) {
   std::string problems;
   const std::vector<const rt::DataFile*> files = {&mainDataFile(), &clinicalDataFile(), &agendaDataFile()};
   for (const rt::DataFile* file : files) {
-    const std::string problem = rt::dataFileProblem(folder, *file, files);
+    std::string problem = rt::dataFileProblem(folder, *file, files);
+    if (problem.empty()) problem = rt::refusalOf(*file);
     if (problem.empty()) continue;
     problems += problem + "|";
     for (const rt::TableDef* def : registeredTables()) {
@@ -125,9 +127,24 @@ bool openMaintenanceForRecordedDamage() {
   return true;
 }
 
+void reportDamagedDataFile(const rt::DataFile& file) {
+  for (const rt::TableDef* def : registeredTables()) {
+    if (def->storage().file == &file) recordHealth(*def, true);
+  }
+  rt::MessageRequest message;
+  message.caption = "Archivo de datos dañado"_cp;
+  message.icon = rt::MessageIcon::Error;
+  message.text = "El archivo de datos " + file.fileName +
+                 " está dañado: no se pudo leer una parte de él.|Guarde lo que esté haciendo y "
+                 "salga del programa; al volver a iniciarlo se abrirá el Administrador de "
+                 "Archivos para revisarlo, o restaure el último respaldo."_cp;
+  rt::showMessage(message);
+}
+
 void registerTables() {
   registeredTables();
   rt::setTableHealthHook(recordHealth);
+  rt::setDamagedFileHook(reportDamagedDataFile);
   if (!badTables().empty()) rt::callProcedure("RuntimeFileManager");
 }
 

@@ -26,8 +26,14 @@ const rt::TableDef& registeredTable(std::string_view label);
 // bad table is recorded.
 void registerTables();
 
+// A data file SQLite found damaged while the program ran: says so once,
+// naming it, and records its tables in the "BadFile" entry so the next start
+// opens table maintenance. registerTables() sets it as the table layer's hook.
+void reportDamagedDataFile(const rt::DataFile& file);
+
 // When a data file of the folder is damaged or empty (or a journal lies
-// without its file): says so once, naming it, records its tables in the
+// without its file, or the last open found the file or its journal
+// unreadable): says so once, naming it, records its tables in the
 // "BadFile" entry so the next start opens table maintenance, and answers
 // true. The files are left as they are.
 // A start that finds the damage an earlier start recorded opens table

@@ -4,6 +4,7 @@
 #include "platform/base/text_order.h"
 #include "platform/data/crypt_vfs.h"
 #include "platform/data/record_buffer.h"
+#include "platform/data/super_journals.h"
 #include "platform/data/table_sql.h"
 #include "platform/data/table_status.h"
 
@@ -108,10 +109,18 @@ int Connection::open(const std::filesystem::path& folder,
                      const std::vector<const DataFile*>& files) {
   close();
   ++generation_;
+  forgetDamagedFiles();
   if (files.empty() || !files.front()->ownerPassword.empty()) return error::BadRecordDeclaration;
+  // Every file's key is known before any file opens: the recovery of an
+  // interrupted transaction over several files reads all their journals.
+  registerCryptVfs();
+  for (const DataFile* file : files) {
+    if (!file->ownerPassword.empty()) setCryptPassword(file->fileName, file->ownerPassword);
+  }
   const std::filesystem::path mainPath = folder / files.front()->fileName;
   int rc = sqlite3_open_v2(mainPath.c_str(), &db_,
-                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, nullptr);
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
+                           kCryptVfsName);
   if (rc == SQLITE_OK) {
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, 0);
@@ -132,12 +141,7 @@ int Connection::open(const std::filesystem::path& folder,
     const DataFile* file = files[i];
     const std::string schema = "f" + std::to_string(i);
     std::string attach = "ATTACH DATABASE ?1 AS " + schema;
-    std::string uri = uriPath(folder / file->fileName);
-    if (!file->ownerPassword.empty()) {
-      registerCryptVfs();
-      setCryptPassword(file->fileName, file->ownerPassword);
-      uri += std::string("?vfs=") + kCryptVfsName;
-    }
+    const std::string uri = uriPath(folder / file->fileName) + "?vfs=" + kCryptVfsName;
     Statement s(db_, attach);
     s.bind(1, uri);
     rc = s.valid() ? s.step() : s.prepareError();
@@ -153,8 +157,10 @@ int Connection::open(const std::filesystem::path& folder,
       fileErrors_[file] = runtimeErrorForSqlite(rc);
     }
   }
+  removeStaleSuperJournals(db_, mainPath);
   return error::NoError;
 }
+
 
 void Connection::close() {
   // Every statement goes before the connection, so the connection really

@@ -26,6 +26,10 @@ bool randomBytes(std::span<unsigned char> out) {
   return RAND_bytes(out.data(), static_cast<int>(out.size())) == 1;
 }
 
+bool equalTags(const unsigned char* a, const unsigned char* b) {
+  return CRYPTO_memcmp(a, b, kTagBytes) == 0;
+}
+
 struct CtrStream::Context {
   EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
   ~Context() { EVP_CIPHER_CTX_free(ctx); }
@@ -168,6 +172,17 @@ bool SaltedCipher::apply(const Salt& salt, const unsigned char* in, unsigned cha
     add >>= 8;
   }
   return stream_.apply(counter, static_cast<int>(offset % 16), in, out, n);
+}
+
+bool SaltedCipher::recordTag(const Salt& salt, std::int64_t offset, std::uint32_t pageNumber,
+                             const unsigned char* sealed, int n, unsigned char (&out)[kTagBytes]) {
+  static constexpr unsigned char kRecordLabel[] = {'r', 'e', 'c', 'o', 'r', 'd'};
+  unsigned char place[16];
+  putBigEndian32(place, static_cast<std::uint32_t>(static_cast<std::uint64_t>(offset) >> 32));
+  putBigEndian32(place + 4, static_cast<std::uint32_t>(offset));
+  putBigEndian32(place + 8, pageNumber);
+  putBigEndian32(place + 12, static_cast<std::uint32_t>(n));
+  return mac_.tag({kRecordLabel, salt, place, {sealed, static_cast<std::size_t>(n)}}, out);
 }
 
 }  // namespace rt::crypt

@@ -11,6 +11,7 @@
 // Auxiliary files (journals): a random salt in a small header at the file
 // start, with a check value that tells a wrong key; the counter block is the
 // salt plus the block's index in the file. A new salt for every new journal.
+// A journal's page records carry a tag as well (see crypt_sealing.h).
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +39,9 @@ constexpr int kAuxHeaderBytes = kSaltBytes + kTagBytes;
 using Salt = std::array<unsigned char, kSaltBytes>;
 
 bool randomBytes(std::span<unsigned char> out);
+
+// Compares two tags in a time that does not depend on where they differ.
+bool equalTags(const unsigned char* a, const unsigned char* b);
 
 // AES-256-CTR from a given counter block.
 class CtrStream {
@@ -108,6 +112,10 @@ class SaltedCipher {
   bool readHeader(const unsigned char* header, Salt& salt);
   bool apply(const Salt& salt, const unsigned char* in, unsigned char* out, std::size_t n,
              std::int64_t offset);
+  // The tag of a journal's page record: over the salt, the record's place
+  // in the file, the page number and the record's ciphertext (`n` bytes).
+  bool recordTag(const Salt& salt, std::int64_t offset, std::uint32_t pageNumber,
+                 const unsigned char* sealed, int n, unsigned char (&out)[kTagBytes]);
 
  private:
   CtrStream stream_;

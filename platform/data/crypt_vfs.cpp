@@ -12,13 +12,16 @@
 #include <vector>
 
 #include "platform/data/crypt_cipher.h"
+#include "platform/data/crypt_sealing.h"
 
 namespace rt {
 namespace {
 
 using crypt::CipherKeys;
-using crypt::kAuxHeaderBytes;
 using crypt::kPageReserve;
+using crypt::PagedSealing;
+using crypt::SaltedSealing;
+using crypt::Sealing;
 
 // The password is built into the program, so stretching it would guard
 // nothing: the rounds only spread it over the key.
@@ -60,14 +63,17 @@ std::string baseName(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-// The keys of a file SQLite opens: the database itself or "<database>-journal".
-bool keysForPath(std::string_view path, bool journal, CipherKeys& out) {
+// The keys of a file SQLite opens, by its name: a sealed database itself or
+// its "<database>-journal", whoever opens it (its own connection, or the
+// recovery of another file of the same transaction reading its journal).
+// False for every other file: plain databases, their journals and the
+// super-journals, which hold only file names.
+bool keysForPath(std::string_view path, bool& journal, CipherKeys& out) {
   std::string name = baseName(path);
   constexpr std::string_view kJournal = "-journal";
-  if (journal && name.size() > kJournal.size() &&
-      name.compare(name.size() - kJournal.size(), kJournal.size(), kJournal) == 0) {
-    name.resize(name.size() - kJournal.size());
-  }
+  journal = name.size() > kJournal.size() &&
+            name.compare(name.size() - kJournal.size(), kJournal.size(), kJournal) == 0;
+  if (journal) name.resize(name.size() - kJournal.size());
   std::lock_guard lock(keysMutex());
   const auto it = keysByName().find(name);
   if (it == keysByName().end()) return false;
@@ -75,223 +81,10 @@ bool keysForPath(std::string_view path, bool journal, CipherKeys& out) {
   return true;
 }
 
-std::vector<unsigned char>& scratch(std::size_t n) {
-  thread_local std::vector<unsigned char> buffer;
-  if (buffer.size() < n) buffer.resize(n);
-  return buffer;
+DeleteHook& deleteHook() {
+  static DeleteHook hook = nullptr;
+  return hook;
 }
-
-// Bytes [offset, offset + amount) that the file holds, of a read that may
-// run past its end.
-int bytesPresent(sqlite3_file* real, int amount, sqlite3_int64 offset, int& present) {
-  sqlite3_int64 size = 0;
-  const int rc = real->pMethods->xFileSize(real, &size);
-  if (rc != SQLITE_OK) return rc;
-  present = size <= offset ? 0 : static_cast<int>(std::min<sqlite3_int64>(amount, size - offset));
-  return SQLITE_OK;
-}
-
-// What the VFS does to the bytes of one open file.
-class Sealing {
- public:
-  virtual ~Sealing() = default;
-  virtual int read(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) = 0;
-  virtual int write(sqlite3_file* real, const unsigned char* buf, int amount,
-                    sqlite3_int64 offset) = 0;
-  virtual int truncate(sqlite3_file* real, sqlite3_int64 size) = 0;
-  virtual int fileSize(sqlite3_file* real, sqlite3_int64* size) = 0;
-};
-
-// A database file: whole pages, each sealed with its own nonce. SQLite reads
-// parts of page 1 (the header, the change counter) as well; those come from
-// the whole page, checked and decrypted.
-class PagedSealing final : public Sealing {
- public:
-  explicit PagedSealing(const CipherKeys& keys) : cipher_(keys) {}
-
-  int read(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) override {
-    if (pageSize_ == 0) {
-      sqlite3_int64 size = 0;
-      const int rc = real->pMethods->xFileSize(real, &size);
-      if (rc != SQLITE_OK) return rc;
-      if (size == 0) {
-        std::memset(buf, 0, amount);
-        return SQLITE_IOERR_SHORT_READ;
-      }
-      if (!findPageSize(real, size)) return SQLITE_NOTADB;
-    }
-    const sqlite3_int64 p = pageSize_;
-    if (offset % p == 0 && amount == p) return readPage(real, buf, offset / p + 1);
-    bool shortRead = false;
-    unsigned char* page = scratch(pageSize_).data();
-    for (sqlite3_int64 at = offset; at < offset + amount;) {
-      const sqlite3_int64 start = at / p * p;
-      const int rc = readPage(real, page, start / p + 1);
-      if (rc == SQLITE_IOERR_SHORT_READ) {
-        shortRead = true;
-      } else if (rc != SQLITE_OK) {
-        return rc;
-      }
-      const sqlite3_int64 end = std::min(start + p, offset + amount);
-      std::memcpy(buf + (at - offset), page + (at - start), end - at);
-      at = end;
-    }
-    return shortRead ? SQLITE_IOERR_SHORT_READ : SQLITE_OK;
-  }
-
-  int write(sqlite3_file* real, const unsigned char* buf, int amount,
-            sqlite3_int64 offset) override {
-    if (offset == 0) {
-      // Page 1 sets the page size, and must leave the reserved bytes.
-      if (amount < 512) return SQLITE_IOERR_WRITE;
-      const int field = buf[16] << 8 | buf[17];
-      const int declared = field == 1 ? 65536 : field;
-      if (declared != amount || buf[20] < kPageReserve) return SQLITE_IOERR_WRITE;
-      pageSize_ = amount;
-    } else if (pageSize_ == 0) {
-      sqlite3_int64 size = 0;
-      if (real->pMethods->xFileSize(real, &size) != SQLITE_OK || !findPageSize(real, size)) {
-        return SQLITE_IOERR_WRITE;
-      }
-    }
-    if (amount != pageSize_ || offset % pageSize_ != 0) return SQLITE_IOERR_WRITE;
-    unsigned char* sealed = scratch(amount).data();
-    if (!cipher_.seal(buf, sealed, amount, static_cast<std::uint32_t>(offset / amount + 1))) {
-      return SQLITE_IOERR_WRITE;
-    }
-    return real->pMethods->xWrite(real, sealed, amount, offset);
-  }
-
-  int truncate(sqlite3_file* real, sqlite3_int64 size) override {
-    return real->pMethods->xTruncate(real, size);
-  }
-  int fileSize(sqlite3_file* real, sqlite3_int64* size) override {
-    return real->pMethods->xFileSize(real, size);
-  }
-
- private:
-  int readPage(sqlite3_file* real, unsigned char* page, sqlite3_int64 number) {
-    const sqlite3_int64 offset = (number - 1) * pageSize_;
-    const int rc = real->pMethods->xRead(real, page, pageSize_, offset);
-    if (rc == SQLITE_IOERR_SHORT_READ) {
-      // Past the end: zeros, as SQLite expects. A torn last page is damage.
-      int present = 0;
-      if (bytesPresent(real, pageSize_, offset, present) != SQLITE_OK) return SQLITE_IOERR_READ;
-      if (present > 0) return SQLITE_CORRUPT;
-      std::memset(page, 0, pageSize_);
-      return rc;
-    }
-    if (rc != SQLITE_OK) return rc;
-    if (cipher_.open(page, pageSize_, static_cast<std::uint32_t>(number))) return SQLITE_OK;
-    if (number != 1) return SQLITE_CORRUPT;
-    // Another key, another format, or a page size changed elsewhere: look
-    // again at the next read.
-    pageSize_ = 0;
-    return SQLITE_NOTADB;
-  }
-
-  // The page size is the one under which page 1 is authentic: the header
-  // that records it is itself encrypted.
-  bool findPageSize(sqlite3_file* real, sqlite3_int64 fileSize) {
-    constexpr int kLargest = 65536;
-    const int n = static_cast<int>(std::min<sqlite3_int64>(fileSize, kLargest));
-    std::vector<unsigned char> head(n);
-    const int rc = real->pMethods->xRead(real, head.data(), n, 0);
-    if (rc != SQLITE_OK) return false;
-    for (int size = 512; size <= n; size *= 2) {
-      if (cipher_.authentic(head.data(), size, 1)) {
-        pageSize_ = size;
-        return true;
-      }
-    }
-    return false;
-  }
-
-  crypt::PageCipher cipher_;
-  int pageSize_ = 0;
-};
-
-// A journal (or a temporary file): the bytes after a header that holds the
-// salt; SQLite sees the file without the header. A journal gets a new salt
-// when it starts over: when created, emptied, or when SQLite writes a new
-// journal header over an old journal kept on disk, so rewritten bytes never
-// reuse a key stream. Later rewrites inside one journal touch only its
-// header's record count.
-class SaltedSealing final : public Sealing {
- public:
-  SaltedSealing(const CipherKeys& keys, bool journal) : cipher_(keys), journal_(journal) {}
-
-  // Reads the salt of an existing file; false when its header belongs to
-  // another key or format.
-  bool load(sqlite3_file* real) {
-    sqlite3_int64 size = 0;
-    if (real->pMethods->xFileSize(real, &size) != SQLITE_OK) return false;
-    if (size < kAuxHeaderBytes) return true;  // nothing written yet
-    unsigned char header[kAuxHeaderBytes];
-    if (real->pMethods->xRead(real, header, kAuxHeaderBytes, 0) != SQLITE_OK) return false;
-    hasSalt_ = cipher_.readHeader(header, salt_);
-    return hasSalt_;
-  }
-
-  int read(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) override {
-    if (!hasSalt_) {
-      std::memset(buf, 0, amount);
-      return SQLITE_IOERR_SHORT_READ;
-    }
-    int rc = real->pMethods->xRead(real, buf, amount, offset + kAuxHeaderBytes);
-    int present = amount;
-    if (rc == SQLITE_IOERR_SHORT_READ) {
-      // The tail past the end stays zero, as SQLite expects of a short read.
-      if (bytesPresent(real, amount, offset + kAuxHeaderBytes, present) != SQLITE_OK) {
-        return SQLITE_IOERR_READ;
-      }
-    } else if (rc != SQLITE_OK) {
-      return rc;
-    }
-    if (present > 0 && !cipher_.apply(salt_, buf, buf, present, offset)) return SQLITE_IOERR_READ;
-    return rc;
-  }
-
-  int write(sqlite3_file* real, const unsigned char* buf, int amount,
-            sqlite3_int64 offset) override {
-    // A journal header is written whole (a sector or a page); the record
-    // count (12 bytes) and the zeroing at commit (28) are not new journals.
-    constexpr int kLargestHeaderUpdate = 28;
-    if (!hasSalt_ || (journal_ && offset == 0 && amount > kLargestHeaderUpdate)) {
-      unsigned char header[kAuxHeaderBytes];
-      if (!cipher_.newHeader(salt_, header)) return SQLITE_IOERR_WRITE;
-      const int rc = real->pMethods->xWrite(real, header, kAuxHeaderBytes, 0);
-      if (rc != SQLITE_OK) return rc;
-      hasSalt_ = true;
-    }
-    unsigned char* sealed = scratch(amount).data();
-    if (!cipher_.apply(salt_, buf, sealed, amount, offset)) return SQLITE_IOERR_WRITE;
-    return real->pMethods->xWrite(real, sealed, amount, offset + kAuxHeaderBytes);
-  }
-
-  int truncate(sqlite3_file* real, sqlite3_int64 size) override {
-    if (size == 0) {
-      hasSalt_ = false;
-      return real->pMethods->xTruncate(real, 0);
-    }
-    if (!hasSalt_) return SQLITE_IOERR_TRUNCATE;
-    return real->pMethods->xTruncate(real, size + kAuxHeaderBytes);
-  }
-
-  int fileSize(sqlite3_file* real, sqlite3_int64* size) override {
-    sqlite3_int64 whole = 0;
-    const int rc = real->pMethods->xFileSize(real, &whole);
-    if (rc != SQLITE_OK) return rc;
-    *size = hasSalt_ ? std::max<sqlite3_int64>(0, whole - kAuxHeaderBytes) : 0;
-    return SQLITE_OK;
-  }
-
- private:
-  crypt::SaltedCipher cipher_;
-  const bool journal_;
-  crypt::Salt salt_{};
-  bool hasSalt_ = false;
-};
 
 struct CryptFile {
   sqlite3_file base;  // must come first: SQLite sees this struct as a sqlite3_file
@@ -368,25 +161,26 @@ const sqlite3_io_methods kCryptMethods = {1,
 int cryptOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
   CryptFile* c = cf(f);
   c->base.pMethods = nullptr;
-  c->sealing = nullptr;
-  c->real = reinterpret_cast<sqlite3_file*>(c + 1);
-  const bool database = (flags & SQLITE_OPEN_MAIN_DB) != 0;
   CipherKeys keys;
+  bool journal = false;
   if (name == nullptr) {
     // A temporary file: keys of its own that live as long as the file.
     if (!crypt::randomBytes(keys.encryption) || !crypt::randomBytes(keys.authentication)) {
       return SQLITE_IOERR;
     }
-  } else if (!keysForPath(name, !database, keys)) {
-    return SQLITE_CANTOPEN;
+  } else if (!keysForPath(name, journal, keys)) {
+    // A plain file is the default VFS's own, with its own methods.
+    return realVfs(vfs)->xOpen(realVfs(vfs), name, f, flags, outFlags);
   }
+  c->sealing = nullptr;
+  c->real = reinterpret_cast<sqlite3_file*>(c + 1);
   int rc = realVfs(vfs)->xOpen(realVfs(vfs), name, c->real, flags, outFlags);
   if (rc != SQLITE_OK) return rc;
   try {
-    if (database) {
+    if (name != nullptr && !journal) {
       c->sealing = new PagedSealing(keys);
     } else {
-      auto salted = std::make_unique<SaltedSealing>(keys, (flags & SQLITE_OPEN_MAIN_JOURNAL) != 0);
+      auto salted = std::make_unique<SaltedSealing>(keys, journal);
       // A journal of another key is left alone, never rolled back nor
       // deleted: its database opens nothing either.
       if (!salted->load(c->real)) rc = SQLITE_NOTADB;
@@ -406,7 +200,10 @@ int cryptOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flag
 }
 
 int cryptDelete(sqlite3_vfs* v, const char* n, int s) {
-  return realVfs(v)->xDelete(realVfs(v), n, s);
+  if (deleteHook()) deleteHook()(n, false);
+  const int rc = realVfs(v)->xDelete(realVfs(v), n, s);
+  if (deleteHook()) deleteHook()(n, true);
+  return rc;
 }
 int cryptAccess(sqlite3_vfs* v, const char* n, int fl, int* r) {
   return realVfs(v)->xAccess(realVfs(v), n, fl, r);
@@ -466,6 +263,8 @@ void setCryptPassword(std::string_view fileName, std::string_view password) {
   std::lock_guard lock(keysMutex());
   keysByName()[std::string(fileName)] = keys;
 }
+
+void setDeleteHook(DeleteHook hook) { deleteHook() = hook; }
 
 void reserveCryptBytes(sqlite3* db, const char* schema) {
   // Takes effect only while the file is still empty; an existing file keeps

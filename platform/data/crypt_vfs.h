@@ -1,12 +1,22 @@
 #pragma once
-// Encryption of the owner-password files: a SQLite VFS over the default one
-// that seals every page of the database file and every byte of its journal
-// with AES-256-CTR, never twice with the same key stream (see crypt_cipher.h).
+// The VFS of every data file: over the default one, it seals every page of an
+// owner-password file and every byte of its journal with AES-256-CTR, never
+// twice with the same key stream (see crypt_cipher.h), and leaves the plain
+// files, their journals and the super-journals to the default VFS.
+//
+// One VFS for all the files of a connection, knowing each file's key by its
+// name, is what lets a transaction over several files commit through
+// SQLite's super-journal: a file's recovery reads the other files' journals
+// (to learn whether they still need the super-journal) and opens the
+// super-journal, whichever file it belongs to.
+//
 // Keys are derived from the owner password, separately for each file name and
-// role (pages, journal). Pages carry a tag: a wrong password, a file in
-// another format or an altered page is refused ("file is not a database" for
-// page 1, corruption for any other page), and a journal of another key is
-// neither rolled back nor deleted.
+// role (pages, journal). Pages and the page records of journals carry a tag:
+// a wrong password, a file in another format or an altered page is refused
+// ("file is not a database" for page 1, corruption for any other page), a
+// journal of another key is neither rolled back nor deleted, and an altered
+// page record of a journal stops its rollback (SQLITE_IOERR_DATA), leaving
+// the journal in place.
 #include <string>
 #include <string_view>
 
@@ -22,6 +32,12 @@ void registerCryptVfs();
 // The password for the database file of this name (no folder) in any folder;
 // replaces an earlier one.
 void setCryptPassword(std::string_view fileName, std::string_view password);
+
+// Called with each file the VFS is about to delete (done false) and has
+// deleted (done true); null for none. Tests use it to stop a process at a
+// chosen point of a commit.
+using DeleteHook = void (*)(const char* path, bool done);
+void setDeleteHook(DeleteHook hook);
 
 // Leaves room in every page of a new file attached through the VFS as
 // `schema` for the nonce and tag; call before its first write.

@@ -20,6 +20,27 @@ std::string& refusal() {
   return text;
 }
 
+const DataFile*& refusedFile() {
+  static const DataFile* file = nullptr;
+  return file;
+}
+
+// Why a file that passed the look before opening could not be read by
+// SQLite: a sealed file under another key or of random bytes, or a journal
+// of an interrupted write whose records fail their tags (kept, not rolled
+// back: it is the only copy of what the file held before that write).
+std::string unreadable(const std::filesystem::path& folder, const DataFile& file) {
+  const std::string journal = file.fileName + "-journal";
+  std::error_code ec;
+  if (std::filesystem::exists(folder / journal, ec)) {
+    return "El diario " + journal + " de una escritura interrumpida en el archivo de datos " +
+           file.fileName +
+           " está alterado o dañado: no se aplica ni se borra, y el archivo no puede usarse."_cp;
+  }
+  return "El archivo de datos " + file.fileName +
+         " no es un archivo de datos del programa o está dañado."_cp;
+}
+
 std::uint32_t bigEndian(const unsigned char* at, int bytes) {
   std::uint32_t value = 0;
   for (int i = 0; i < bytes; ++i) value = (value << 8) | at[i];
@@ -77,6 +98,10 @@ std::string dataFileProblem(const std::filesystem::path& folder, const DataFile&
 
 const std::string& refusedDataFile() { return refusal(); }
 
+std::string refusalOf(const DataFile& file) {
+  return refusedFile() == &file ? refusal() : std::string{};
+}
+
 int dataFileError(const DataFile& file) { return Connection::get().fileError(file); }
 
 std::string integrityCheck(const DataFile& file) {
@@ -101,16 +126,28 @@ int openDatabase(const std::filesystem::path& folder, const std::vector<const Da
   }();
   (void)hooked;
   refusal().clear();
+  refusedFile() = nullptr;
+  auto refuse = [](const DataFile* file, std::string problem) {
+    refusal() = std::move(problem);
+    refusedFile() = file;
+    Connection::get().close();
+    return setTableError(error::BadDataFile);
+  };
   // A damaged or empty file is never taken for a new one: nothing opens and
   // every file stays as it is.
   for (const DataFile* file : files) {
     std::string problem = dataFileProblem(folder, *file, files);
-    if (problem.empty()) continue;
-    refusal() = std::move(problem);
-    Connection::get().close();
-    return setTableError(error::BadDataFile);
+    if (!problem.empty()) return refuse(file, std::move(problem));
   }
-  return setTableError(Connection::get().open(folder, files));
+  const int opened = Connection::get().open(folder, files);
+  if (opened != error::NoError) return setTableError(opened);
+  // Nor is a file SQLite finds damaged left out while the others open.
+  for (const DataFile* file : files) {
+    if (Connection::get().fileError(*file) == error::BadDataFile) {
+      return refuse(file, unreadable(folder, *file));
+    }
+  }
+  return setTableError(error::NoError);
 }
 
 void closeDatabase() { Connection::get().close(); }

@@ -22,6 +22,11 @@ std::string dataFileProblem(const std::filesystem::path& folder, const DataFile&
                             const std::vector<const DataFile*>& all);
 // The problem that made the last openDatabase() refuse, empty after a good open.
 const std::string& refusedDataFile();
+// The same when it was this file's problem, else empty. Beside the problems
+// dataFileProblem() sees, the open refuses a file SQLite cannot read (a
+// sealed file of another key or of random bytes) or whose journal fails its
+// tags.
+std::string refusalOf(const DataFile& file);
 
 // SQLite's integrity check of one open data file, with the program's
 // collations and keys (an outside sqlite3 cannot check the keys, which use

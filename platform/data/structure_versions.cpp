@@ -165,7 +165,10 @@ int ensureTableStorage(const TableDef& table) {
 
   const bool ownTransaction = !c.inTransaction();
   Step step{c.db()};
-  if (ownTransaction && !step.run("BEGIN IMMEDIATE")) return runtimeErrorForSqlite(step.rc);
+  if (ownTransaction && !step.run("BEGIN IMMEDIATE")) {
+    reportDamage(step.rc, *def.file);
+    return runtimeErrorForSqlite(step.rc);
+  }
   step.run("CREATE TABLE IF NOT EXISTS " + schema +
            "._varneta_meta (tbl TEXT PRIMARY KEY COLLATE NOCASE, version INTEGER NOT NULL)");
   int result = error::NoError;
@@ -184,7 +187,10 @@ int ensureTableStorage(const TableDef& table) {
   if (result == error::NoError) {
     createIndexes(step, schema, def);
     writeVersion(step, schema, def);
-    if (step.rc != SQLITE_OK) result = runtimeErrorForSqlite(step.rc);
+    if (step.rc != SQLITE_OK) {
+      reportDamage(step.rc, *def.file);
+      result = runtimeErrorForSqlite(step.rc);
+    }
   }
   if (ownTransaction) {
     if (result == error::NoError &&

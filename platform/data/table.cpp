@@ -30,7 +30,9 @@ std::map<ThreadNumber, ThreadTables>& allTables() {
   return tables;
 }
 
-int sqliteFailure(int rc) { return setSqliteError(rc, sqlite3_errmsg(Connection::get().db())); }
+int sqliteFailure(const TableDef& def, int rc) {
+  return setSqliteError(rc, sqlite3_errmsg(Connection::get().db()), *def.storage().file);
+}
 
 }  // namespace
 
@@ -85,7 +87,7 @@ int readOne(Statement& s, const TableDef& def, RecordBuffer& buffer, std::int64_
   s.reset();
   if (rc == SQLITE_ROW) return setTableError(error::NoError);
   if (rc == SQLITE_DONE) return setTableError(error::RecordNotFound);
-  return sqliteFailure(rc);
+  return sqliteFailure(def, rc);
 }
 
 bool keyIsEmpty(const TableDef& def, const KeyDef& key, const char* record) {
@@ -148,7 +150,7 @@ std::int64_t Table::records() {
   const std::int64_t n = rc == SQLITE_ROW ? sqlite3_column_int64(s.get(), 0) : -1;
   s.reset();
   if (rc != SQLITE_ROW) {
-    sqliteFailure(rc);
+    sqliteFailure(def_, rc);
     return -1;
   }
   setTableError(error::NoError);
@@ -182,7 +184,7 @@ int Table::duplicateKey(int sqliteResult) {
     s.reset();
     if (found) return setTableError(error::DuplicateKey, static_cast<int>(k));
   }
-  return setSqliteError(sqliteResult, detail);
+  return setSqliteError(sqliteResult, detail, *def_.storage().file);
 }
 
 int Table::add() {
@@ -196,7 +198,7 @@ int Table::add() {
   if (rc != SQLITE_DONE) {
     const std::int64_t keep = id_;
     id_ = 0;
-    const int code = (rc & 0xFF) == SQLITE_CONSTRAINT ? duplicateKey(rc) : sqliteFailure(rc);
+    const int code = (rc & 0xFF) == SQLITE_CONSTRAINT ? duplicateKey(rc) : sqliteFailure(def_, rc);
     id_ = keep;
     return code;
   }
@@ -226,7 +228,7 @@ int Table::addNumbered() {
     s.reset();
     const FieldDef& numbered = def_.fields[key.components[key.autoNumbered - 1].field];
     if (rc != SQLITE_ROW) {
-      result = setSqliteError(rc, sqlite3_errmsg(c.db()));
+      result = setSqliteError(rc, sqlite3_errmsg(c.db()), *def_.storage().file);
     } else if (highest + 1 > largestNumber(numbered)) {
       // The field cannot hold the next number: storing it would wrap to 0
       // (or a negative code) and give the key a number that means "none".
@@ -276,7 +278,7 @@ int Table::put() {
   const int rc = s.step();
   s.reset();
   if (rc != SQLITE_DONE) {
-    return (rc & 0xFF) == SQLITE_CONSTRAINT ? duplicateKey(rc) : sqliteFailure(rc);
+    return (rc & 0xFF) == SQLITE_CONSTRAINT ? duplicateKey(rc) : sqliteFailure(def_, rc);
   }
   if (sqlite3_changes(c.db()) == 0) return changed();
   ++rv_;
@@ -293,7 +295,7 @@ int Table::remove() {
   s.bind(2, rv_);
   const int rc = s.step();
   s.reset();
-  if (rc != SQLITE_DONE) return sqliteFailure(rc);
+  if (rc != SQLITE_DONE) return sqliteFailure(def_, rc);
   if (sqlite3_changes(c.db()) == 0) return changed();
   id_ = rv_ = 0;
   return setTableError(error::NoError);

@@ -3,6 +3,9 @@
 #include <sqlite3.h>
 
 #include <map>
+#include <set>
+
+#include "platform/data/table_dictionary.h"
 
 #include "platform/base/logical_threads.h"
 
@@ -21,7 +24,38 @@ std::map<ThreadNumber, int>& duplicateKeys() {
   return keys;
 }
 
+DamagedFileHook& damagedFileHook() {
+  static DamagedFileHook hook;
+  return hook;
+}
+
+std::set<const DataFile*>& reportedFiles() {
+  static std::set<const DataFile*> files;
+  return files;
+}
+
+bool meansDamage(int rc) {
+  return ((rc & 0xFF) == SQLITE_CORRUPT && rc != SQLITE_CORRUPT_INDEX) || rc == SQLITE_NOTADB ||
+         rc == SQLITE_IOERR_DATA;
+}
+
 }  // namespace
+
+void reportDamage(int sqliteResult, const DataFile& file) {
+  if (meansDamage(sqliteResult) && reportedFiles().insert(&file).second && damagedFileHook()) {
+    damagedFileHook()(file);
+  }
+}
+
+int setSqliteError(int sqliteResult, std::string_view message, const DataFile& file) {
+  reportDamage(sqliteResult, file);
+  // After the hook, whose own work may set another error.
+  return setSqliteError(sqliteResult, message);
+}
+
+void setDamagedFileHook(DamagedFileHook hook) { damagedFileHook() = std::move(hook); }
+
+void forgetDamagedFiles() { reportedFiles().clear(); }
 
 int setTableError(int code, int key) {
   setError(code);
@@ -56,6 +90,8 @@ int runtimeErrorForSqlite(int rc) {
       return error::DuplicateKey;
     case SQLITE_CORRUPT_INDEX:
       return error::RebuildKeys;
+    case SQLITE_IOERR_DATA:  // a sealed journal's record failed its tag
+      return error::BadDataFile;
     default:
       break;
   }

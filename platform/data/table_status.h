@@ -2,6 +2,7 @@
 // How the table layer reports: every operation answers 0 or a runtime error
 // code and sets the calling logical thread's error status (runtime_errors.h);
 // a duplicate key also names the key.
+#include <functional>
 #include <string_view>
 
 #include "platform/base/runtime_errors.h"
@@ -18,5 +19,20 @@ int duplicateKeyIndex();
 // SQLite's code and message) and returns it.
 int setSqliteError(int sqliteResult, std::string_view message);
 int runtimeErrorForSqlite(int sqliteResult);
+
+struct DataFile;
+
+// The same for an operation on a table of `file`. When SQLite finds the file
+// damaged (corrupt, not a database, a sealed journal record failing its
+// tag), the damaged-file hook hears of it, once per file until the files
+// are opened again: one report naming the file, not one per table and
+// operation.
+int setSqliteError(int sqliteResult, std::string_view message, const DataFile& file);
+// Tells the hook when `sqliteResult` means `file` is damaged (once).
+void reportDamage(int sqliteResult, const DataFile& file);
+using DamagedFileHook = std::function<void(const DataFile& file)>;
+void setDamagedFileHook(DamagedFileHook hook);
+// Forgets the files reported; called when the files are opened again.
+void forgetDamagedFiles();
 
 }  // namespace rt

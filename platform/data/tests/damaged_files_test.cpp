@@ -10,10 +10,12 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "platform/base/cp1252.h"
 #include "platform/data/database.h"
 #include "platform/data/table.h"
+#include "platform/data/table_status.h"
 #include "platform/data/tests/test_tables.h"
 
 namespace rt {
@@ -52,16 +54,16 @@ TEST(DamagedFiles, AFileThatCannotBeUsedIsRefusedAndLeftAsItIs) {
   };
   std::mt19937 random(7);
   auto write = [](const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; };
+  auto randomBytes = [&](const fs::path& p) {
+    std::string bytes(8192, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    write(p, bytes);
+  };
   const Case cases[] = {
       {"empty main", "Varneta.dat", [&](const fs::path& p) { write(p, ""); }, "vacío"},
       {"empty sealed", "VarnetaC.dat", [&](const fs::path& p) { write(p, ""); }, "vacío"},
-      {"random bytes", "Varneta.dat",
-       [&](const fs::path& p) {
-         std::string bytes(8192, '\0');
-         for (char& c : bytes) c = static_cast<char>(random());
-         write(p, bytes);
-       },
-       "no es un archivo"},
+      {"random bytes", "Varneta.dat", randomBytes, "no es un archivo"},
+      {"random bytes sealed", "VarnetaC.dat", randomBytes, "no es un archivo"},
       {"half cut", "Varneta.dat",
        [&](const fs::path& p) { fs::resize_file(p, fs::file_size(p) / 2); }, "cortado"},
       {"folder main", "Varneta.dat",
@@ -110,6 +112,48 @@ TEST(DamagedFiles, AFileThatCannotBeUsedIsRefusedAndLeftAsItIs) {
   EXPECT_EQ(openDatabase(fresh, {&testing::plainFile(), &testing::secretFile()}), 0);
   EXPECT_TRUE(refusedDataFile().empty());
   closeDatabase();
+}
+
+// A file found damaged after the start: one report naming it, however many
+// reads fail, until the files are opened again.
+TEST(DamagedFiles, DamageMetWhileRunningIsReportedOncePerFile) {
+  const fs::path folder = goodFolder("damaged-later");
+  ASSERT_EQ(openDatabase(folder, {&testing::plainFile(), &testing::secretFile()}), 0);
+  {
+    Table t(testing::secrets());
+    ASSERT_EQ(t.open(), 0);
+    ASSERT_EQ(beginTransaction(), 0);
+    for (int i = 0; i < 300; ++i) ASSERT_EQ(t.addNumbered(), 0);
+    ASSERT_EQ(commitTransaction(), 0);
+  }
+  closeDatabase();
+  // Every page but the first altered: the files open, the records do not read.
+  const fs::path sealed = folder / "VarnetaC.dat";
+  std::string bytes = bytesOf(sealed);
+  ASSERT_GT(bytes.size(), 3u * 4096);
+  for (std::size_t page = 4096; page < bytes.size(); page += 4096) bytes[page + 300] ^= 0x10;
+  std::ofstream(sealed, std::ios::binary | std::ios::trunc) << bytes;
+
+  std::vector<std::string> reported;
+  setDamagedFileHook([&](const DataFile& file) { reported.push_back(file.fileName); });
+  for (int session = 1; session <= 2; ++session) {
+    ASSERT_EQ(openDatabase(folder, {&testing::plainFile(), &testing::secretFile()}), 0);
+    Table t(testing::secrets());
+    int result = t.open();
+    for (int i = 1; result == 0 && i <= 300; ++i) result = t.fetchPosition(i);
+    EXPECT_EQ(result, error::BadDataFile);
+    EXPECT_EQ(t.records(), -1);
+    EXPECT_EQ(t.open(), error::BadDataFile);
+    EXPECT_EQ(errorCode(), error::BadDataFile) << "the caller's error is kept";
+    // The plain file's tables are not reported.
+    Table p(testing::people());
+    EXPECT_EQ(p.open(), 0);
+    EXPECT_GE(p.records(), 1);
+    closeDatabase();
+    EXPECT_EQ(reported, std::vector<std::string>(session, "VarnetaC.dat"));
+  }
+  setDamagedFileHook(nullptr);
+  EXPECT_EQ(bytesOf(sealed), bytes);
 }
 
 // The check an outside sqlite3 cannot make: the keys use the program's

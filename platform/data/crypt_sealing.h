@@ -1,0 +1,81 @@
+#pragma once
+// What the encrypting VFS does to the bytes of one open sealed file: whole
+// pages of a database file, or the bytes of a journal (or temporary file)
+// after a header holding its salt.
+#include <sqlite3.h>
+
+#include "platform/data/crypt_cipher.h"
+
+namespace rt::crypt {
+
+class Sealing {
+ public:
+  virtual ~Sealing() = default;
+  virtual int read(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) = 0;
+  virtual int write(sqlite3_file* real, const unsigned char* buf, int amount,
+                    sqlite3_int64 offset) = 0;
+  virtual int truncate(sqlite3_file* real, sqlite3_int64 size) = 0;
+  virtual int fileSize(sqlite3_file* real, sqlite3_int64* size) = 0;
+};
+
+// A database file: whole pages, each sealed with its own nonce. SQLite reads
+// parts of page 1 (the header, the change counter) as well; those come from
+// the whole page, checked and decrypted.
+class PagedSealing final : public Sealing {
+ public:
+  explicit PagedSealing(const CipherKeys& keys) : cipher_(keys) {}
+
+  int read(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) override;
+  int write(sqlite3_file* real, const unsigned char* buf, int amount,
+            sqlite3_int64 offset) override;
+  int truncate(sqlite3_file* real, sqlite3_int64 size) override;
+  int fileSize(sqlite3_file* real, sqlite3_int64* size) override;
+
+ private:
+  int readPage(sqlite3_file* real, unsigned char* page, sqlite3_int64 number);
+  bool findPageSize(sqlite3_file* real, sqlite3_int64 fileSize);
+
+  PageCipher cipher_;
+  int pageSize_ = 0;
+};
+
+// A journal (or a temporary file): the bytes after a header that holds the
+// salt; SQLite sees the file without the header. A journal gets a new salt
+// when it starts over: when created, emptied, or when SQLite writes a new
+// journal header over an old journal kept on disk, so rewritten bytes never
+// reuse a key stream. Later rewrites inside one journal touch only its
+// header's record count.
+//
+// A journal's page records are sealed as well: the copy of a page carries a
+// tag, in the page's reserved bytes, over the salt, the record's place, the
+// page number written before it and its ciphertext. A page copy that fails
+// its tag reads as SQLITE_IOERR_DATA, so SQLite never rolls it back into the
+// file (and keeps the journal).
+class SaltedSealing final : public Sealing {
+ public:
+  SaltedSealing(const CipherKeys& keys, bool journal) : cipher_(keys), journal_(journal) {}
+
+  // Reads the salt of an existing file; false when its header belongs to
+  // another key or format.
+  bool load(sqlite3_file* real);
+
+  int read(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) override;
+  int write(sqlite3_file* real, const unsigned char* buf, int amount,
+            sqlite3_int64 offset) override;
+  int truncate(sqlite3_file* real, sqlite3_int64 size) override;
+  int fileSize(sqlite3_file* real, sqlite3_int64* size) override;
+
+ private:
+  bool isPageRecord(int amount, sqlite3_int64 offset) const;
+  int readBytes(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset);
+  int recordTag(sqlite3_file* real, const unsigned char* sealed, int amount, sqlite3_int64 offset,
+                unsigned char (&tag)[kTagBytes]);
+  int startOver(sqlite3_file* real);
+
+  SaltedCipher cipher_;
+  const bool journal_;
+  Salt salt_{};
+  bool hasSalt_ = false;
+};
+
+}  // namespace rt::crypt

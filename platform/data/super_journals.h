@@ -1,0 +1,19 @@
+#pragma once
+// Super-journals a transaction over several files left behind.
+#include <sqlite3.h>
+
+#include <filesystem>
+
+namespace rt::sql {
+
+// Removes the super-journals of the main file at `mainPath` that no journal
+// names any more. Such a super-journal is left by a transaction over several
+// files cut short before any file had begun its commit: each file then rolls
+// back on its own, and SQLite deletes a super-journal only from the recovery
+// of a file whose journal named it. The check runs while `db` (the connection
+// of every file, each of its files attached) holds every file's write lock,
+// so a super-journal of another workstation's commit in progress is never
+// taken; when the lock is not free nothing is removed.
+void removeStaleSuperJournals(sqlite3* db, const std::filesystem::path& mainPath);
+
+}  // namespace rt::sql

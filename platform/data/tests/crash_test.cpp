@@ -1,0 +1,266 @@
+// A writer of transactions over the three data files killed with SIGKILL at
+// random moments and exactly at the commit point (just before and just
+// after the super-journal goes), each time reopened: every transaction is in
+// every file or in none, every file opens and passes the integrity check,
+// and no super-journal is left. (A journal whose header was never written
+// may stay: it is no hot journal, and the file's next transaction takes it
+// over.) VARNETA_CRASH_KILLS sets the
+// number of random kills (and a third of it at each side of the commit
+// point) for longer runs by hand.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/data/database.h"
+#include "platform/data/table.h"
+#include "platform/data/table_status.h"
+#include "platform/data/tests/helpers/crash_tables.h"
+
+extern char** environ;
+
+namespace rt {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string bytesOf(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void putBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// A writer running with its output in a pipe.
+class Writer {
+ public:
+  explicit Writer(std::vector<std::string> args) {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    args.insert(args.begin(), VARNETA_CRASH_WRITER);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    out_ = fds[0];
+  }
+  ~Writer() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (out_ >= 0) close(out_);
+  }
+  bool started() const { return pid_ > 0; }
+
+  // Reads what the writer printed, waiting up to `ms` for it (-1: without
+  // limit); false once it has ended, or printed nothing for that long.
+  bool readFor(int ms) {
+    pollfd p{out_, POLLIN, 0};
+    if (poll(&p, 1, ms) <= 0) return false;
+    char chunk[4096];
+    const ssize_t n = read(out_, chunk, sizeof chunk);
+    if (n <= 0) {
+      ended_ = true;
+      return false;
+    }
+    text_.append(chunk, n);
+    return true;
+  }
+  // Whether it ended (its output closed) before being killed.
+  bool ended() const { return ended_; }
+  bool committedAny() const { return text_.find('\n') != std::string::npos; }
+
+  // Kills it (unless it is gone already) and reads the rest; the signal that
+  // ended it.
+  int killAndReap() {
+    kill(pid_, SIGKILL);
+    while (readFor(-1)) {
+    }
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status);
+  }
+  // The last transaction it reported committed (0 for none) and any other line.
+  long long lastCommitted(std::string& other) const {
+    long long last = 0;
+    std::size_t at = 0;
+    for (std::size_t end; (end = text_.find('\n', at)) != std::string::npos; at = end + 1) {
+      const std::string line = text_.substr(at, end - at);
+      if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0]))) {
+        last = std::stoll(line);
+      } else {
+        other += line;
+      }
+    }
+    return last;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+  std::string text_;
+  bool ended_ = false;
+};
+
+// Each file's movements, as code and text.
+using Rows = std::vector<std::pair<std::int64_t, std::string>>;
+
+Rows rowsOf(Table& t) {
+  Rows rows;
+  t.setToStart(0);
+  while (t.next() == 0) {
+    rows.emplace_back(fieldNumber(t.def().fields[0], t.record()),
+                      std::string(clip(fieldText(t.def().fields[1], t.record()))));
+  }
+  return rows;
+}
+
+// Opens the folder as the program does after a crash and checks it; returns
+// the last transaction stored.
+long long checkFolder(const fs::path& folder) {
+  const int opened = openDatabase(folder, crash::files());
+  EXPECT_EQ(opened, 0) << refusedDataFile();
+  if (opened != 0) return -1;
+  std::vector<Rows> rows;
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(dataFileError(*crash::files()[i]), 0) << crash::files()[i]->fileName << " left out";
+    Table& t = table(crash::movements(i));
+    EXPECT_EQ(t.open(), 0) << crash::files()[i]->fileName;
+    rows.push_back(rowsOf(t));
+    EXPECT_EQ(integrityCheck(*crash::files()[i]), "ok") << crash::files()[i]->fileName;
+  }
+  EXPECT_EQ(rows[1], rows[0]) << "the clinical file and the main file differ";
+  EXPECT_EQ(rows[2], rows[0]) << "the agenda file and the main file differ";
+  for (int i = 0; i < 3; ++i) table(crash::movements(i)).close();
+  closeDatabase();
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_EQ(name.find("-mj"), std::string::npos) << "super-journal left: " << name;
+  }
+  return rows[0].empty() ? 0 : rows[0].back().first;
+}
+
+int killsAsked() {
+  const char* asked = std::getenv("VARNETA_CRASH_KILLS");
+  return asked && std::atoi(asked) > 0 ? std::atoi(asked) : 6;
+}
+
+fs::path freshFolder(const std::string& name) {
+  const fs::path folder = fs::current_path() / name;
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  return folder;
+}
+
+TEST(CrashTest, AWriterKilledAtRandomLeavesEveryTransactionInEveryFileOrInNone) {
+  const fs::path folder = freshFolder("crash-random");
+  std::mt19937 random(std::random_device{}());
+  const int kills = killsAsked();
+  long long stored = 0;
+  for (int k = 0; k < kills && !HasFailure(); ++k) {
+    SCOPED_TRACE("kill " + std::to_string(k + 1));
+    Writer writer({folder.string()});
+    ASSERT_TRUE(writer.started());
+    // Once it commits, anywhere in the next transactions.
+    while (!writer.committedAny() && writer.readFor(10000)) {
+    }
+    ASSERT_TRUE(writer.committedAny()) << "the writer did not commit";
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
+    EXPECT_EQ(writer.killAndReap(), SIGKILL);
+    std::string other;
+    const long long acknowledged = std::max(stored, writer.lastCommitted(other));
+    EXPECT_EQ(other, "");
+    stored = checkFolder(folder);
+    EXPECT_GE(stored, acknowledged) << "a committed transaction was lost";
+    EXPECT_LE(stored, acknowledged + 1);
+  }
+  RecordProperty("kills", kills);
+}
+
+TEST(CrashTest, AWriterKilledAtTheCommitPointLeavesTheWholeTransactionOnOneSide) {
+  const fs::path folder = freshFolder("crash-commit-point");
+  std::mt19937 random(std::random_device{}());
+  const int kills = std::max(2, killsAsked() / 3);
+  long long stored = 0;
+  for (const bool before : {true, false}) {
+    for (int k = 0; k < kills && !HasFailure(); ++k) {
+      SCOPED_TRACE(std::string(before ? "before" : "after") + " the super-journal goes, kill " +
+                   std::to_string(k + 1));
+      const int at = 1 + static_cast<int>(random() % 4);
+      Writer writer({folder.string(), before ? "before" : "after", std::to_string(at)});
+      ASSERT_TRUE(writer.started());
+      while (writer.readFor(10000)) {
+      }
+      ASSERT_TRUE(writer.ended()) << "the writer never reached the commit point";
+      EXPECT_EQ(writer.killAndReap(), SIGKILL) << "it died by itself at the commit point";
+      std::string other;
+      const long long acknowledged = std::max(stored, writer.lastCommitted(other));
+      EXPECT_EQ(other, "");
+      // The transaction being committed: kept once the super-journal is gone,
+      // rolled back in every file before.
+      stored = checkFolder(folder);
+      EXPECT_EQ(stored, acknowledged + (before ? 0 : 1));
+    }
+  }
+}
+
+// A writer stopped at the commit point leaves a hot journal in every file
+// (the commits before are its tables' creation and its first transactions);
+// one bit flipped in a page copied into the sealed file's journal.
+TEST(CrashTest, AJournalThatFailsItsTagIsRefusedAndKept) {
+  const fs::path folder = freshFolder("crash-flipped-journal");
+  {
+    Writer writer({folder.string(), "before", "8"});
+    ASSERT_TRUE(writer.started());
+    while (writer.readFor(10000)) {
+    }
+    ASSERT_TRUE(writer.ended());
+    ASSERT_EQ(writer.killAndReap(), SIGKILL);
+  }
+  const fs::path journal = folder / "VarnetaC.dat-journal";
+  const std::string good = bytesOf(journal);
+  // Past the salt header and SQLite's journal header (a sector, 4096 bytes at
+  // most), inside the first page copied.
+  constexpr std::size_t kInsideAPage = 32 + 4096 + 4 + 2000;
+  ASSERT_GT(good.size(), kInsideAPage + 4200);
+  std::string flipped = good;
+  flipped[kInsideAPage] ^= 0x04;
+  putBytes(journal, flipped);
+
+  EXPECT_EQ(openDatabase(folder, crash::files()), error::BadDataFile);
+  EXPECT_FALSE(databaseIsOpen());
+  EXPECT_NE(refusedDataFile().find("VarnetaC.dat-journal"), std::string::npos) << refusedDataFile();
+  EXPECT_EQ(refusalOf(crash::clinicalFile()), refusedDataFile());
+  EXPECT_EQ(bytesOf(journal), flipped) << "the journal is kept as it is";
+
+  // The journal as it was rolls the whole transaction back.
+  putBytes(journal, good);
+  checkFolder(folder);
+}
+
+}  // namespace
+}  // namespace rt
