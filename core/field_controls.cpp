@@ -37,15 +37,6 @@ std::int64_t storedNumber(const rt::FieldDef& field, const std::string& value) {
   return std::llround(v);
 }
 
-std::string numberText(const rt::FieldDef& field, std::int64_t stored) {
-  if (field.places == 0) return std::to_string(stored);
-  double v = static_cast<double>(stored);
-  for (int i = 0; i < field.places; ++i) v /= 10;
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", field.places, v);
-  return text;
-}
-
 }  // namespace
 
 void FieldControls::bind(QWidget* control, std::string_view name, int historyNumber) {
@@ -77,7 +68,7 @@ void FieldControls::show(const FieldControl& f, rt::RecordBuffer& buffer) const 
     // still shows, so that saving does not change it.
     const QString value = rt::toQString(rt::isTextField(field)
                                             ? trimmedRight(rt::fieldText(field, record))
-                                            : numberText(field, rt::fieldNumber(field, record)));
+                                            : rt::numberText(field, rt::fieldNumber(field, record)));
     const int index = drop->findText(value);
     if (index < 0 && !value.isEmpty()) {
       drop->addItem(value);
@@ -91,7 +82,7 @@ void FieldControls::show(const FieldControl& f, rt::RecordBuffer& buffer) const 
     const std::string picture = pictureOf(c, field);
     const std::string value = rt::isTextField(field)
                                   ? trimmedRight(rt::fieldText(field, record))
-                                  : numberText(field, rt::fieldNumber(field, record));
+                                  : rt::numberText(field, rt::fieldNumber(field, record));
     // A blank text shows blank, whatever its picture (a code kept as text
     // under a number's picture is not "0" until it is typed).
     const bool blankText = rt::isTextField(field) && value.empty();

@@ -308,7 +308,7 @@ std::string ListBrowser::storedValue(std::size_t column) {
   if (source.field < 0) return trimmedRight(source.table->buffer().memo(source.memo));
   const rt::FieldDef& f = source.table->def().fields[source.field];
   return rt::isTextField(f) ? trimmedRight(rt::fieldText(f, source.table->record()))
-                            : std::to_string(rt::fieldNumber(f, source.table->record()));
+                            : rt::numberText(f, rt::fieldNumber(f, source.table->record()));
 }
 
 namespace {

@@ -51,6 +51,17 @@ void store(char* p, std::int64_t v) {
 
 bool isTextField(const FieldDef& field) { return field.type == FieldType::String; }
 
+std::string numberText(const FieldDef& field, std::int64_t stored) {
+  if (field.places <= 0) return std::to_string(stored);
+  const bool negative = stored < 0;
+  std::string digits = std::to_string(negative ? -stored : stored);
+  if (digits.size() <= static_cast<std::size_t>(field.places)) {
+    digits.insert(0, static_cast<std::size_t>(field.places) + 1 - digits.size(), '0');
+  }
+  digits.insert(digits.size() - static_cast<std::size_t>(field.places), ".");
+  return negative ? "-" + digits : digits;
+}
+
 std::int64_t largestNumber(const FieldDef& field) {
   switch (field.type) {
     case FieldType::Byte:

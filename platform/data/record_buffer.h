@@ -37,6 +37,9 @@ void setFieldNumber(const FieldDef& field, char* record, std::int64_t value);
 std::string_view fieldText(const FieldDef& field, const char* record);  // STRING only, padded
 void setFieldText(const FieldDef& field, char* record, std::string_view text);
 bool isTextField(const FieldDef& field);
+// A stored number as text: a DECIMAL field's scaled value with its places
+// ("12.50" for 1250 with two), any other number as it is.
+std::string numberText(const FieldDef& field, std::int64_t stored);
 // The largest number a numeric field holds.
 std::int64_t largestNumber(const FieldDef& field);
 bool fieldIsEmpty(const FieldDef& field, const char* record);
