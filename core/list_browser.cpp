@@ -486,10 +486,15 @@ void ListBrowser::applyColumnLayout() {
       list_->setColumnHidden(shown, true);
       continue;
     }
-    list_->setColumnWidth(shown, c.width > 0 ? units.x(c.width)
-                                             : std::max(spare * std::max(c.characters, 1) /
-                                                            std::max(characters, 1),
-                                                        40));
+    int width = c.width > 0 ? units.x(c.width)
+                            : std::max(spare * std::max(c.characters, 1) / std::max(characters, 1), 40);
+    // A date or a time is never cut: its column is at least as wide as one.
+    const std::string picture = rt::upper(c.picture);
+    if (picture.rfind("@D", 0) == 0 || picture.rfind("@T", 0) == 0) {
+      const QString sample = picture[1] == 'D' ? QStringLiteral("00/00/0000") : QStringLiteral("00:00");
+      width = std::max(width, list_->fontMetrics().horizontalAdvance(sample) + 12);
+    }
+    list_->setColumnWidth(shown, width);
     if (c.fixed) header->setSectionResizeMode(shown, QHeaderView::Fixed);
   }
 }

@@ -302,6 +302,12 @@ void ConsultationForm::OwnSetup() {
   setUpAttachments();
   setUpOthers();
   control<QLabel>("?STATUS")->setText(statusText(REQUEST));
+  // The other consultations are read again each time their tab is shown,
+  // so that what was stored meanwhile is there.
+  QObject::connect(control<QTabWidget>("?CurrentTab"), &QTabWidget::currentChanged, window(),
+                   [this](int tab) {
+                     if (tab == 1) post(kOthersShown);
+                   });
   applyLocks();
   refresh();
   FIRSTFIELD = control(fromAppointment_ || viewing() ? "?CON:MOTIVO" : "?CON:COD_PACIENTE");
@@ -477,6 +483,11 @@ int ConsultationForm::confirmDeleteNow() {
 }
 
 int ConsultationForm::TakeEvent() {
+  if (event() == kOthersShown && field() == nullptr) {
+    others_->ResetView();
+    showOtherNotes();
+    return rt::level::Benign;
+  }
   if (notes_) notes_->takeEvent(*this);
   if (otherNotes_) otherNotes_->takeEvent();
   if (attachments_ && attachments_->TakeEvent()) return rt::level::Benign;

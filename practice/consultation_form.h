@@ -34,6 +34,8 @@ class ConsultationForm : public core::RecordForm {
   core::ListBrowser* attachments() { return attachments_.get(); }
   core::ListBrowser* others() { return others_.get(); }
 
+  static constexpr int kOthersShown = rt::event::User + 0x64;
+
  protected:
   QWidget* buildWindow() override;
   void OwnSetup() override;

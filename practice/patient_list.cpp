@@ -85,7 +85,7 @@ QWidget* PatientList::buildWindow() {
   locatorPrompt->setBuddy(locator);
   auto* list = new QTableView(byName);
   list->setObjectName("?BROWSE:5");
-  list->setMinimumSize(units.size(650, 170));
+  list->setMinimumSize(units.size(680, 170));
   auto* top = new QHBoxLayout;
   top->addWidget(active);
   top->addStretch();
