@@ -298,6 +298,7 @@ void ConsultationForm::OwnSetup() {
   core::DebugTrace("3 - " + core::CON().Notas);
   notes_->attachControl(control<QTextEdit>("?CON:NOTAS"), 1, {});
   notes_->setMarkup(core::CON().Notas);
+  loadedNotes_ = notes_->markup();
   otherNotes_->attachControl(control<QTextEdit>("?C_CON:NOTAS"), 1, {});
   setUpAttachments();
   setUpOthers();
@@ -436,7 +437,10 @@ void ConsultationForm::showPatient() {
 }
 
 bool ConsultationForm::takeNotes() {
+  // Notes left as they were keep their stored markup: written again by the
+  // editor they could come out longer, and refuse a save of other changes.
   std::string markup = notes_->markup();
+  if (markup == loadedNotes_) return true;
   if (markup.size() > kNotesLimit) return false;
   core::CON().Notas = std::move(markup);
   return true;

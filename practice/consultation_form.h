@@ -57,6 +57,7 @@ class ConsultationForm : public core::RecordForm {
   bool fromAppointment_;
   bool deleting_ = false;
   std::unique_ptr<rt::RtfControl> notes_;
+  std::string loadedNotes_;  // the stored notes as the editor writes them
   std::unique_ptr<rt::RtfControl> otherNotes_;
   std::unique_ptr<core::ListBrowser> attachments_;
   std::unique_ptr<core::ListBrowser> others_;

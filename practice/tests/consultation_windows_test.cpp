@@ -281,6 +281,25 @@ TEST_F(ConsultationWindows, NotesAreKeptWholeOrRefusedAndNothingIsLost) {
   EXPECT_EQ(core::CON().Notas, stored);
 }
 
+TEST_F(ConsultationWindows, NotesNearTheLimitLeftAsTheyWereDoNotStopASave) {
+  // Stored markup just under the limit, which the editor would write longer.
+  std::string markup = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 ";
+  while (markup.size() < kNotesLimit - 100) markup += "Estable {\\b sin cambios}.\\par ";
+  markup += "}";
+  const int visit = addVisit("Control", markup);
+  ScriptedMessages messages;
+  runForm(core::request::Change, false,
+          {[](ConsultationForm& f) {
+            f.control<QLineEdit>("?CON:MOTIVO")->setText("Control anual");
+            click(f, "?OK");
+          }},
+          visit);
+  EXPECT_TRUE(messages.asked().empty());
+  ASSERT_TRUE(readVisit(visit));
+  EXPECT_EQ(core::CON().Motivo, "Control anual");
+  EXPECT_EQ(core::CON().Notas, markup);
+}
+
 TEST_F(ConsultationWindows, NotesTypedBeforeAnAttachmentAreStoredFirstAndEditsSurviveNestedForms) {
   const int visit = addVisit("Control");
   std::string notesSeenByAttachment;
