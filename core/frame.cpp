@@ -17,6 +17,7 @@
 #include "core/backup_reminder.h"
 #include "core/control_colouring.h"
 #include "core/global_settings.h"
+#include "core/hosted_mnemonics.h"
 #include "core/globals.h"
 #include "core/main_services.h"
 #include "core/message_window.h"
@@ -316,6 +317,8 @@ int Frame::Init() {
     mdi->setActiveSubWindow(holder);
     return true;
   });
+  hostedMnemonics_ = new HostedMnemonics(mdi_);
+  qApp->installEventFilter(hostedMnemonics_);
   GLO::ModoListado = "A";
   control("?TIPOLISTADO")->setProperty("text", QString("Automatico"));
   ColorearControles(window());
@@ -339,6 +342,7 @@ int Frame::Init() {
 
 int Frame::Kill() {
   rt::WindowDriver::setChildHost(0, {});
+  if (hostedMnemonics_) qApp->removeEventFilter(hostedMnemonics_);
   const int result = WindowDriver::Kill();
   fontScaler_.ApplyPendingSize();
   GLO::VentanaPrincipal = nullptr;

@@ -80,6 +80,7 @@ class Frame : public rt::WindowDriver {
   void ActualizarTitulo();
 
   QPointer<QMdiArea> mdi_;
+  QPointer<QObject> hostedMnemonics_;
   std::map<int, std::function<void()>> menuActions_;  // by menu item number
   std::map<QWidget*, std::string> buttonProcedures_;  // toolbar button -> procedure
   int windowCount_ = 0;
