@@ -139,6 +139,7 @@ void ListBrowser::rebuildView() {
 void ListBrowser::SetLocator(QLineEdit* control, std::string_view field) {
   locatorControl_ = control;
   locatorField_ = def_.fieldIndex(field);
+  if (control == nullptr) return;  // a locator the user types without seeing it
   control->setReadOnly(true);
   control->setFocusPolicy(Qt::NoFocus);
 }
@@ -456,6 +457,10 @@ void ListBrowser::updateControls() {
 }
 
 void ListBrowser::edit(int request) {
+  if (inPlace()) {
+    editInPlace(request);
+    return;
+  }
   if (!askProcedure) return;
   std::int64_t neighbour = 0;
   if (request != request::Insert) {
@@ -542,6 +547,14 @@ void ListBrowser::want(int event) {
 }
 
 bool ListBrowser::TakeEvent() {
+  if (editing() && window_.event() == rt::event::AlertKey && window_.keyCode() == Qt::Key_Escape) {
+    AbandonEdit();
+    return true;
+  }
+  if (window_.event() == kEditKeys) {
+    takeEditKeys();
+    return true;
+  }
   if (window_.event() == rt::event::Accepted && window_.field() == nullptr)
     return TakeNavigation(window_.currentEvent().controlNumber);
   switch (window_.event()) {

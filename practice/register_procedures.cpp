@@ -3,11 +3,13 @@
 #include "core/startup_hooks.h"
 #include "platform/base/procedures.h"
 #include "practice/consultation_report.h"
+#include "practice/physician_windows.h"
 #include "practice/planner_day.h"
 
 namespace practice {
 
 void registerProcedures() {
+  registerPhysicianProcedures();
   rt::registerProcedure("ReporteConsultas", [](const rt::ProcedureArgs& args) {
     return runReporteConsultas(args.size() > 0 ? args[0] : std::string(),
                                args.size() > 1 ? args[1] : std::string());
