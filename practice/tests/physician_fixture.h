@@ -108,7 +108,6 @@ class PhysicianData : public ::testing::Test {
     EXPECT_EQ(t.addNumbered(), 0);
   }
 
-
  public:
   // The shown text of every row of a list, column by column.
   static std::vector<std::vector<std::string>> rows(const QTableView* list) {
