@@ -187,6 +187,14 @@ void ListBrowser::AddColumn(ListColumn column) {
   sources_.clear();
 }
 
+int ListBrowser::firstShown() const {
+  // A hidden column made current would scroll the list sideways to it.
+  for (int column = 0; column < shownColumns(); ++column) {
+    if (!list_->isColumnHidden(column)) return column;
+  }
+  return 0;
+}
+
 int ListBrowser::shownColumns() const { return static_cast<int>(shownIndex_.size()); }
 
 int ListBrowser::columnWidth(int column) const {
@@ -351,13 +359,14 @@ void ListBrowser::loadFrom(bool fromCurrent) {
   if (fromCurrent) {
     for (std::size_t i = 0; i < model_.rows_.size(); ++i) {
       if (model_.rows_[i].position == position) {
-        list_->setCurrentIndex(model_.index(static_cast<int>(i), 0));
-        list_->scrollTo(model_.index(static_cast<int>(i), 0), QAbstractItemView::PositionAtCenter);
+        list_->setCurrentIndex(model_.index(static_cast<int>(i), firstShown()));
+        list_->scrollTo(model_.index(static_cast<int>(i), firstShown()),
+                        QAbstractItemView::PositionAtCenter);
         break;
       }
     }
   } else if (!model_.rows_.empty()) {
-    list_->setCurrentIndex(model_.index(0, 0));
+    list_->setCurrentIndex(model_.index(0, firstShown()));
   }
 }
 
@@ -393,7 +402,9 @@ void ListBrowser::applyColumnLayout() {
       list_->setColumnHidden(shown, true);
       continue;
     }
-    list_->setColumnWidth(shown, c.width > 0 ? units.x(c.width)
+    // A given width still shows the whole heading.
+    list_->setColumnWidth(shown, c.width > 0 ? std::max(units.x(c.width),
+                                                        header->sectionSizeHint(shown))
                                              : std::max(spare * std::max(c.characters, 1) /
                                                             std::max(characters, 1),
                                                         40));

@@ -126,6 +126,8 @@ class ListBrowser : public QObject, public RowFields {
   // is no such column. Columns count from 1, hidden ones included.
   int columnWidth(int column) const;
   int shownColumns() const;
+  // The first shown column the list does not hide (0-based).
+  int firstShown() const;
   // Edit in place: the column (from 1, among the shown ones) gets an editor.
   // Once a column has one, insert, change and delete work on the rows of the
   // list itself: insert adds a row and opens its first cell; Enter and Tab

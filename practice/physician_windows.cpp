@@ -282,7 +282,7 @@ QWidget* PhysicianForm::buildWindow() {
   sheet->addTab(sheetsTab, "Planillas de horarios");
   auto* list = new QTableView(sheetsTab);
   list->setObjectName("?Browse:2");
-  list->setMinimumSize(units.size(300, 120));
+  list->setMinimumSize(units.size(340, 120));
   auto* sheetButtons = new QHBoxLayout;
   sheetButtons->addStretch();
   sheetButtons->addWidget(button(sheetsTab, "?Insert", "&Agregar"));
