@@ -169,6 +169,7 @@ void ListBrowser::rebuildView() {
 void ListBrowser::SetLocator(QLineEdit* control, std::string_view field) {
   locatorControl_ = control;
   locatorField_ = def_.fieldIndex(field);
+  if (control == nullptr) return;  // a locator the user types without seeing it
   control->setReadOnly(true);
   control->setFocusPolicy(Qt::NoFocus);
 }
@@ -221,6 +222,14 @@ void ListBrowser::AddColumn(ListColumn column) {
   }
   columns_.push_back(std::move(column));
   sources_.clear();
+}
+
+int ListBrowser::firstShown() const {
+  // A hidden column made current would scroll the list sideways to it.
+  for (int column = 0; column < shownColumns(); ++column) {
+    if (!list_->isColumnHidden(column)) return column;
+  }
+  return 0;
 }
 
 int ListBrowser::shownColumns() const { return static_cast<int>(shownIndex_.size()); }
@@ -444,13 +453,14 @@ void ListBrowser::loadFrom(bool fromCurrent) {
   if (fromCurrent) {
     for (std::size_t i = 0; i < model_.rows_.size(); ++i) {
       if (model_.rows_[i].position == position) {
-        list_->setCurrentIndex(model_.index(static_cast<int>(i), 0));
-        list_->scrollTo(model_.index(static_cast<int>(i), 0), QAbstractItemView::PositionAtCenter);
+        list_->setCurrentIndex(model_.index(static_cast<int>(i), firstShown()));
+        list_->scrollTo(model_.index(static_cast<int>(i), firstShown()),
+                        QAbstractItemView::PositionAtCenter);
         break;
       }
     }
   } else if (!model_.rows_.empty()) {
-    list_->setCurrentIndex(model_.index(0, 0));
+    list_->setCurrentIndex(model_.index(0, firstShown()));
   }
 }
 
@@ -486,7 +496,8 @@ void ListBrowser::applyColumnLayout() {
       list_->setColumnHidden(shown, true);
       continue;
     }
-    int width = c.width > 0 ? units.x(c.width)
+    // A given width still shows the whole heading.
+    int width = c.width > 0 ? std::max(units.x(c.width), header->sectionSizeHint(shown))
                             : std::max(spare * std::max(c.characters, 1) / std::max(characters, 1), 40);
     // A date or a time is never cut: its column is at least as wide as one.
     const std::string picture = rt::upper(c.picture);
@@ -555,6 +566,10 @@ void ListBrowser::updateControls() {
 }
 
 void ListBrowser::edit(int request) {
+  if (inPlace()) {
+    editInPlace(request);
+    return;
+  }
   if (!askProcedure) return;
   std::int64_t neighbour = 0;
   if (request != request::Insert) {
@@ -641,6 +656,14 @@ void ListBrowser::want(int event) {
 }
 
 bool ListBrowser::TakeEvent() {
+  if (editing() && window_.event() == rt::event::AlertKey && window_.keyCode() == Qt::Key_Escape) {
+    AbandonEdit();
+    return true;
+  }
+  if (window_.event() == kEditKeys) {
+    takeEditKeys();
+    return true;
+  }
   if (window_.event() == rt::event::Accepted && window_.field() == nullptr)
     return TakeNavigation(window_.currentEvent().controlNumber);
   switch (window_.event()) {

@@ -54,6 +54,17 @@ struct CellColours {
   bool any() const { return text >= 0 || back >= 0 || selectedText >= 0 || selectedBack >= 0; }
 };
 
+// The editor of a column edited in the list itself.
+struct CellEditor {
+  // A drop-down list of these texts; none: an entry by the column's picture.
+  std::vector<std::string> choices;
+  int dropWidth = 0;  // the drop-down's width in dialog units; 0: the cell's
+  // After the standard handling of each change of the cell: the row's record
+  // is in the thread's buffer with the cell's value stored; `text` is what
+  // the cell now holds.
+  std::function<void(const std::string& text)> changed;
+};
+
 // One row: per column its shown text, its stored value and its colours; then
 // the values of the not-shown fields.
 struct ListRow {
@@ -81,6 +92,7 @@ class ListModel : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
   bool canFetchMore(const QModelIndex& parent) const override;
   void fetchMore(const QModelIndex& parent) override;
 
@@ -95,6 +107,8 @@ class ListModel : public QAbstractTableModel {
 class ListBrowser : public QObject, public RowFields {
  public:
   static constexpr int kPage = 100;
+  // The keys typed in a cell editor, handled on the window's thread.
+  static constexpr int kEditKeys = rt::event::User + 0x43;
 
   ListBrowser(rt::WindowDriver& window, QTableView* list, const rt::TableDef& primary);
   ~ListBrowser() override;
@@ -102,7 +116,8 @@ class ListBrowser : public QObject, public RowFields {
   // A sort order: its tab title and its key.
   void AddSortOrder(std::string title, int key);
   void SetSortOrder(int index);
-  // The type-ahead locator on the sort key's first component.
+  // The type-ahead locator on the sort key's first component, or on the
+  // given field; without a control the typed text is not shown.
   void SetLocator(QLineEdit* control, std::string_view field);
   // A table joined to each row: its record whose `key` equals the primary
   // fields named in `links`; declared before the columns that show it.
@@ -117,6 +132,24 @@ class ListBrowser : public QObject, public RowFields {
   // is no such column. Columns count from 1, hidden ones included.
   int columnWidth(int column) const;
   int shownColumns() const;
+  // The first shown column the list does not hide (0-based).
+  int firstShown() const;
+  // Edit in place: the column (from 1, among the shown ones) gets an editor.
+  // Once a column has one, insert, change and delete work on the rows of the
+  // list itself: insert adds a row and opens its first cell; Enter and Tab
+  // go cell by cell and store the row after its last cell (a new row is
+  // added then); Up and Down store it and go to the same cell of the row
+  // above or below; Esc abandons the edit (a new row disappears); delete
+  // asks first.
+  void SetCellEditor(int column, CellEditor editor);
+  bool inPlace() const { return !editors_.empty(); }
+  bool editing() const { return edit_.row >= 0; }
+  // The shown column (from 1) of the open editor; 0 when none is open.
+  int editColumn() const { return edit_.editor ? edit_.column + 1 : 0; }
+  QWidget* cellEditor() const { return edit_.editor; }
+  // Stores the row being edited; true when none was edited or it was stored.
+  bool FinishEdit();
+  void AbandonEdit();
   // Named filters: an empty text removes one. ApplyFilter joins them with AND.
   void SetFilter(std::string expression, std::string id);
   void ApplyFilter();
@@ -201,6 +234,7 @@ class ListBrowser : public QObject, public RowFields {
 
  private:
   friend class ListModel;
+  friend class CellEditDelegate;
   void rebuildView();
   void loadFrom(bool fromCurrent);
   void appendPage(int count);
@@ -250,6 +284,30 @@ class ListBrowser : public QObject, public RowFields {
   int locatorField_ = -1;
   std::string locator_;
   bool whole_ = false;
+
+  // Edit in place.
+  enum class EditKey { Next, Previous, Up, Down, Abandon, Leave };
+  void editInPlace(int request);
+  void beginEdit(int row, int column, bool fresh);
+  void openEditor();
+  void closeEditor();
+  QWidget* createEditor(QWidget* parent, int column);
+  void editorKey(EditKey key);
+  void commitCell();
+  bool storeRow();
+  void takeEditKeys();
+  std::map<int, CellEditor> editors_;  // by shown column, from 0
+  class CellEditDelegate* delegate_ = nullptr;
+  struct EditState {
+    int row = -1;
+    int column = 0;
+    bool fresh = false;
+    std::int64_t version = 0;
+    std::vector<char> record;  // the row's record as edited so far
+    ListRow original;
+    QPointer<QWidget> editor;
+  } edit_;
+  std::vector<EditKey> pendingEditKeys_;
 };
 
 }  // namespace core

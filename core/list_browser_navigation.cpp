@@ -64,8 +64,8 @@ void ListBrowser::moveBy(int rows) {
   }
   if (RecordsInView() == 0) return;
   target = std::clamp(target, 0, RecordsInView() - 1);
-  list_->setCurrentIndex(model_.index(target, 0));
-  list_->scrollTo(model_.index(target, 0));
+  list_->setCurrentIndex(model_.index(target, firstShown()));
+  list_->scrollTo(model_.index(target, firstShown()));
   PostNewSelection();
 }
 

@@ -91,9 +91,19 @@ void ListWindow::setExport(QAbstractButton* button, ExportSpec spec) {
 
 void ListWindow::FiltrarActivos() {
   if (!activeBox_) return;
+  // The list reloads from the selected row (or the next one the filter lets
+  // through), not from its first.
+  const ListRow* selected = browser_->selectedRow();
+  const std::int64_t position = selected != nullptr ? selected->position : 0;
   browser_->SetFilter(activeBox_->isChecked() ? activeCondition_ : std::string(), kActiveFilterId);
   browser_->ApplyFilter();
-  browser_->ResetFromView();
+  rt::View& view = browser_->view();
+  if (position != 0 && view.reset(position) == 0 && view.next() == 0) {
+    browser_->RetainRow = 1;
+    browser_->ResetFromView();
+  } else {
+    browser_->ResetView();
+  }
 }
 
 int ListWindow::RunProcedure(int, int request) {

@@ -138,6 +138,9 @@ class RecordForm : public rt::WindowDriver {
   // primary key, as a plain number.
   virtual std::string recordCode();
   FieldControls& fields() { return fields_; }
+  // A control that keeps its own keys (a list edited in place) is excluded
+  // here from the set-up.
+  KeyNavigator& keyNavigator() { return navigator_; }
   rt::Table& table() const;
   // Called from the constructor: the form's history key.
   void setHistoryKey(int key) { historyKey_ = key; }

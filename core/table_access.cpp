@@ -244,6 +244,29 @@ int TableAccess::insertNumbered(bool messages) {
   }
 }
 
+int TableAccess::addNumbered(bool messages) {
+  rt::Table& t = table();
+  if (!isOpen()) return report(TableMessage::UsedBeforeOpen, messages);
+  if (!validateRecord(messages)) return level::Fatal;
+  int failures = 0;
+  LockWait wait(kLockRecoveryMs);
+  for (;;) {
+    const int rc = t.addNumbered();
+    if (rc == rt::error::NoError) {
+      numberedId_ = 0;
+      return level::Benign;
+    }
+    if (rc == rt::error::FileLocked && wait.again()) continue;
+    const int key = rt::duplicateKeyIndex();
+    if (rc == rt::error::DuplicateKey && key >= 0 && def_.keys[key].autoNumbered == 0) {
+      return report(TableMessage::DuplicateKey, messages,
+                    MessageFill().Message(keyName(def_, key)));
+    }
+    if (rc == rt::error::DuplicateKey && ++failures < kNumberingAttempts) continue;
+    return report(TableMessage::AddFailed, messages, MessageFill().ErrorText(currentErrorText()));
+  }
+}
+
 int TableAccess::insert(bool messages) {
   rt::Table& t = table();
   if (!isOpen()) return report(TableMessage::UsedBeforeOpen, messages);

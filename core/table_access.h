@@ -96,6 +96,11 @@ class TableAccess {
   // completed by insert (or removed).
   bool numberedPending() const { return numberedId_ != 0 && numberedId_ == table().position(); }
   void forgetNumbered() { numberedId_ = 0; }
+  // Numbers the record and adds it complete, in one step (a row edited in a
+  // list, stored only once the user has filled it): a record that repeats a
+  // key without numbering is refused at once as a duplicate, since numbering
+  // again cannot help.
+  int addNumbered(bool messages = true);
   // Validates and adds the record, or writes it over the one numbering added.
   int insert(bool messages = true);
 

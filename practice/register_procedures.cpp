@@ -11,6 +11,7 @@
 #include "practice/notes_length_pass.h"
 #include "practice/patient_form.h"
 #include "practice/patient_list.h"
+#include "practice/physician_windows.h"
 #include "practice/planner_day.h"
 
 namespace practice {
@@ -37,6 +38,7 @@ void registerProcedures() {
   });
   rt::registerProcedure("ExaminarPacientes",
                         [](const rt::ProcedureArgs&) { return ExaminarPacientes(); });
+  registerPhysicianProcedures();
   rt::registerProcedure("ReporteConsultas", [](const rt::ProcedureArgs& args) {
     return runReporteConsultas(args.size() > 0 ? args[0] : std::string(),
                                args.size() > 1 ? args[1] : std::string());

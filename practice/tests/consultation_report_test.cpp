@@ -30,7 +30,6 @@
 namespace practice {
 namespace {
 
-
 int occurrences(const std::string& text, const std::string& what) {
   int n = 0;
   for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -195,7 +194,8 @@ TEST_F(ConsultationReportTest, FilterOfTheListAndAnUnusableOne) {
 // are printed.
 class CancelledReport : public ReporteConsultas {
  public:
-  explicit CancelledReport(int at, bool esc = false) : ReporteConsultas("", ""), at_(at), esc_(esc) {}
+  explicit CancelledReport(int at, bool esc = false)
+      : ReporteConsultas("", ""), at_(at), esc_(esc) {}
   int printed = 0;
 
  protected:
@@ -245,7 +245,7 @@ TEST_F(ConsultationReportTest, PartialOutputAndIgnoreAfterACancel) {
   struct Case {
     std::vector<int> answers;  // to "cancel?" and then to "preview so far?"
     bool esc;
-    int pages;          // in the PDF; 0 = none written
+    int pages;  // in the PDF; 0 = none written
     const char* modeAfter;
   };
   const Case cases[] = {
@@ -258,10 +258,12 @@ TEST_F(ConsultationReportTest, PartialOutputAndIgnoreAfterACancel) {
     GLO::ModoListado = "P";
     rt::testing::ScriptedMessages messages(c.answers);
     int answer = 0;
-    ASSERT_TRUE(rt::testing::runOnThread([&] {
-      CancelledReport report(75, c.esc);  // the first page holds 50 records
-      answer = report.execute();
-    }, std::chrono::seconds(60)));
+    ASSERT_TRUE(rt::testing::runOnThread(
+        [&] {
+          CancelledReport report(75, c.esc);  // the first page holds 50 records
+          answer = report.execute();
+        },
+        std::chrono::seconds(60)));
     EXPECT_EQ(messages.asked().size(), 2u);
     EXPECT_EQ(answer, c.pages ? rt::kCompleted : rt::kCancelled);
     EXPECT_EQ(GLO::ModoListado, c.modeAfter);
@@ -299,10 +301,12 @@ TEST_F(ConsultationReportTest, CarryingOnAfterEscGivesTheWholeReport) {
     GLO::ModoListado = c.mode;
     rt::testing::ScriptedMessages messages(c.answers);
     int answer = 0;
-    ASSERT_TRUE(rt::testing::runOnThread([&] {
-      CancelledReport report(75, true);
-      answer = report.execute();
-    }, std::chrono::seconds(60)));
+    ASSERT_TRUE(rt::testing::runOnThread(
+        [&] {
+          CancelledReport report(75, true);
+          answer = report.execute();
+        },
+        std::chrono::seconds(60)));
     EXPECT_EQ(messages.asked().size(), c.answers.size());
     EXPECT_EQ(answer, rt::kCompleted);
     EXPECT_EQ(GLO::ModoListado, "A");
@@ -317,16 +321,15 @@ TEST_F(ConsultationReportTest, PreviewPrintsWithTheCopiesAsked) {
   fill(60);
   GLO::ModoListado = "A";
   std::vector<int> printed;
-  rt::PrintService previous = rt::setPrintService(
-      [&printed](const std::vector<rt::ReportPage>& pages, int copies) {
+  rt::PrintService previous =
+      rt::setPrintService([&printed](const std::vector<rt::ReportPage>& pages, int copies) {
         printed = {static_cast<int>(pages.size()), copies};
         return true;
       });
   rt::testing::WindowScript script;
   script.on("Vista previa: Listado de Consultas", [](rt::WindowDriver& w) {
     const QImage shot = w.window()->grab().toImage();
-    shot.save(QString::fromStdString(
-        (std::filesystem::current_path() / "preview.png").string()));
+    shot.save(QString::fromStdString((std::filesystem::current_path() / "preview.png").string()));
     EXPECT_GT(shot.width(), 0);
     w.control<QSpinBox>("?COPIES")->setValue(3);
     rt::testing::click(w, "?PRINT");

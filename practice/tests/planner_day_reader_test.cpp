@@ -10,8 +10,8 @@
 #include "core/clinical_tables.h"
 #include "core/data_files.h"
 #include "core/table_registration.h"
-#include "platform/data/database.h"
 #include "platform/base/cp_literal.h"
+#include "platform/data/database.h"
 #include "practice/planner_day.h"
 
 namespace practice {

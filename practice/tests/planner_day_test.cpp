@@ -77,7 +77,8 @@ TEST(PlannerDay, SlotCountsFollowTheSheet) {
       {"morning 08:00-12:00", sheet(at(8, 0), at(12, 0)), 12, "11:40"},
       {"morning ending 11:59", sheet(at(8, 0), at(11, 59)), 11, "11:20"},
       // The afternoon adds 600 to its time where the morning adds 1.
-      {"plus afternoon 14:00-17:59", sheet(at(8, 0), at(11, 59), at(14, 0), at(17, 59)), 23, "17:40"},
+      {"plus afternoon 14:00-17:59", sheet(at(8, 0), at(11, 59), at(14, 0), at(17, 59)), 23,
+       "17:40"},
       {"afternoon entry without exit", sheet(at(8, 0), at(12, 0), at(14, 0), 0), 12, "11:40"},
   };
   for (const Case& c : cases) {
@@ -238,12 +239,12 @@ TEST(PlannerDay, AttentionOrdersAndTheirColours) {
   }
   list.push_back(booked(9, 4001, "STU"));
   Day day({{}, sheet(at(8, 0), at(12, 0)), list});
-  EXPECT_EQ(day.number(1000).colours[kCellNroOrdenAtencion].NORMALBG, 65280);  // seen
-  EXPECT_EQ(day.number(2000).colours[kCellNroOrdenAtencion].SELECTEDBG, 65535);  // next
+  EXPECT_EQ(day.number(1000).colours[kCellNroOrdenAtencion].NORMALBG, 65280);     // seen
+  EXPECT_EQ(day.number(2000).colours[kCellNroOrdenAtencion].SELECTEDBG, 65535);   // next
   EXPECT_EQ(day.number(3000).colours[kCellNroOrdenAtencion].NORMALBG, 16764108);  // later
-  EXPECT_EQ(day.number(3000).colours[kCellNombre].NORMALBG, 16764108);  // booked
-  EXPECT_EQ(day.number(5000).colours[kCellNombre].NORMALBG, 16777215);  // free
-  EXPECT_EQ(day.number(4001).colours[kCellNombre].NORMALBG, 13421823);  // over-booking
+  EXPECT_EQ(day.number(3000).colours[kCellNombre].NORMALBG, 16764108);            // booked
+  EXPECT_EQ(day.number(5000).colours[kCellNombre].NORMALBG, 16777215);            // free
+  EXPECT_EQ(day.number(4001).colours[kCellNombre].NORMALBG, 13421823);            // over-booking
 }
 
 TEST(PlannerDay, HolidaysAndMissingSheetsLeaveTheDayEmpty) {
@@ -258,8 +259,9 @@ TEST(PlannerDay, HolidaysAndMissingSheetsLeaveTheDayEmpty) {
   EXPECT_EQ(state.CadenaAdvertencia, "Feriado / No Laborable: Navidad");
   EXPECT_EQ(state.advertenciaColour, kWarningRed);
   ASSERT_TRUE(notice.holidayMessage);
-  EXPECT_NE(notice.message.find("||corresponde al siguiente feriado (o dia no laborable):||Navidad"),
-            std::string::npos);
+  EXPECT_NE(
+      notice.message.find("||corresponde al siguiente feriado (o dia no laborable):||Navidad"),
+      std::string::npos);
   // The same date again (another physician): no second message.
   state.Cod_Medico = 4;
   EXPECT_FALSE(ArmarPlanillaDia(state, holiday).holidayMessage);
@@ -280,7 +282,8 @@ TEST(PlannerDay, ASheetWithoutAConsultationLengthStillEnds) {
     Day day({{}, s, {booked(1, 5000)}});
     EXPECT_EQ(day.count("TUR"), 1);  // the appointment
     EXPECT_EQ(day.count("LIB"), 1);
-    EXPECT_EQ(day.state.CadenaAdvertencia, "Duración de consulta no definida en la planilla de horarios"_cp);
+    EXPECT_EQ(day.state.CadenaAdvertencia,
+              "Duración de consulta no definida en la planilla de horarios"_cp);
     EXPECT_EQ(day.state.advertenciaColour, kWarningBlue);
   }
 }
@@ -294,7 +297,8 @@ TEST(PlannerDay, NextOverBookingNumbers) {
   // The last row before the break shares its thousand with the separator.
   EXPECT_EQ(ProximoSobreturno(12000), 13000u);
   EXPECT_EQ(ProximoSobreturno(99000), 0u);
-  for (std::size_t i = 1; i < QTU().size(); ++i) EXPECT_LE(QTU()[i - 1].NRO_ABSOLUTO, QTU()[i].NRO_ABSOLUTO);
+  for (std::size_t i = 1; i < QTU().size(); ++i)
+    EXPECT_LE(QTU()[i - 1].NRO_ABSOLUTO, QTU()[i].NRO_ABSOLUTO);
 }
 
 TEST(PlannerDay, RefreshBuildsOnlyWhenSomethingChanged) {
@@ -321,8 +325,9 @@ TEST(PlannerDay, RefreshBuildsOnlyWhenSomethingChanged) {
 
 TEST(PlannerDay, TypeTextsAndWeekdayNames) {
   const std::pair<const char*, const char*> types[] = {
-      {"TUR", "Turno"},   {"STU", "SobreTurno"},   {"STUX", "SobreTurno"}, {"REU", "Reunion"},
-      {"LIB", "Tiempo Libre"}, {"OTR", "Otros"}, {"", "Indeterminado"},  {"XXX", "Indeterminado"}};
+      {"TUR", "Turno"},      {"STU", "SobreTurno"},   {"STUX", "SobreTurno"},
+      {"REU", "Reunion"},    {"LIB", "Tiempo Libre"}, {"OTR", "Otros"},
+      {"", "Indeterminado"}, {"XXX", "Indeterminado"}};
   for (auto [code, text] : types) EXPECT_EQ(TraeTipoTurno(code), text) << code;
   // 61,730 is Thursday 1 January 1970.
   EXPECT_EQ(RecuperaDscDia(61730), "Jueves");

@@ -1,0 +1,39 @@
+#pragma once
+// Small pieces the practice's windows build from: a button by its name in the
+// design, a shown list column and the text of a padded field.
+#include <QPushButton>
+#include <string>
+#include <string_view>
+
+#include "core/list_browser.h"
+#include "platform/ui/qt_text.h"
+
+namespace practice::parts {
+
+inline QPushButton* button(QWidget* parent, const char* name, const char* text,
+                           const char* tip = "") {
+  auto* b = new QPushButton(rt::toQString(text), parent);
+  b->setObjectName(name);
+  b->setAutoDefault(false);
+  if (*tip != '\0') b->setToolTip(rt::toQString(tip));
+  return b;
+}
+
+// A shown column of a list, its width in dialog units.
+inline core::ListColumn shown(std::string field, std::string title, std::string picture, int width,
+                              core::ColumnAlign align = core::ColumnAlign::Left) {
+  core::ListColumn column;
+  column.field = std::move(field);
+  column.title = std::move(title);
+  column.picture = std::move(picture);
+  column.width = width;
+  column.align = align;
+  return column;
+}
+
+inline std::string trimmedRight(std::string_view text) {
+  const std::size_t end = text.find_last_not_of(' ');
+  return end == std::string_view::npos ? std::string() : std::string(text.substr(0, end + 1));
+}
+
+}  // namespace practice::parts
