@@ -192,7 +192,7 @@ int TLSoporte::Init() {
   generalLayout->addWidget(textGroup, 1);
 
   addMailWindowFoot(window, outer);
-  window->resize(640, 480);
+  window->resize(640, 420);
   Open(window);
   core::ColorearControles(window);
   core::ConfigurarFuente(fontScaler_, window);
