@@ -338,7 +338,10 @@ std::int32_t NetMailSend::BuildMail(std::int32_t mode) {
       if (rt::clip(entry).empty()) continue;
       std::string folder;
       std::string name;
-      splitPath(rt::clip(entry), folder, name);
+      // Lists are joined with ", " as often as with ",": the blank after the
+      // comma is no part of the path.
+      const std::string_view path = rt::clip(entry);
+      splitPath(path.substr(std::min(path.find_first_not_of(' '), path.size())), folder, name);
       AddAttachmentFromFile(folder, name, kPrefix, unique, body, false, ++index);
     }
   };

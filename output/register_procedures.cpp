@@ -1,8 +1,10 @@
 #include "output/register_procedures.h"
 
+#include "output/email_window.h"
 #include "output/export_layouts.h"
 #include "output/export_window.h"
 #include "output/report_destination_window.h"
+#include "output/support_window.h"
 #include "platform/base/procedures.h"
 
 namespace output {
@@ -10,6 +12,8 @@ namespace output {
 void registerProcedures() {
   rt::registerProcedure("VentanaParametrosListado",
                         [](const rt::ProcedureArgs&) { return runVentanaParametrosListado(); });
+  rt::registerProcedure("EnvioEmailTLFull", runEnvioEmailTLFull);
+  rt::registerProcedure("TLSoporte", [](const rt::ProcedureArgs&) { return runTLSoporte(); });
   rt::registerProcedure(core::kExportWindow,
                         [](const rt::ProcedureArgs&) { return runKovExportSourceV2(); });
   rt::registerProcedure("Kov_SelectGeneracion", [](const rt::ProcedureArgs& args) {

@@ -19,7 +19,10 @@
 #include "core/data_files.h"
 #include "core/globals.h"
 #include "core/table_managers.h"
+#include "netlib/net_event_delivery.h"
+#include "netlib/testing/smtp_test_server.h"
 #include "output/register_procedures.h"
+#include "output/tests/mail_probe.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
@@ -511,6 +514,47 @@ TEST_F(ExportWindowTest, AfterTheExportTheFileIsMailedOrOpened) {
     exportWith("?ASCII");
   }
   EXPECT_EQ(opened_.size(), 1u);
+  close();
+}
+
+// "Enviar Por Mail:" through the real e-mail window, shown for editing: Send
+// delivers the exported file to the listings' address.
+TEST_F(ExportWindowTest, AMailedExportArrivesThroughTheEmailWindow) {
+  netlib::ScopedNetEventDelivery delivery;
+  netlib::testing::SmtpTestServer server({});
+  ASSERT_TRUE(server.started()) << server.startError();
+  rt::putIni("Email", "Listados", "listados@example.com", GLO::ArchivoIni);
+  for (auto [key, value] : {std::pair<const char*, std::string>{"Server", "127.0.0.1"},
+                            {"Port", std::to_string(server.port())},
+                            {"From", "consultorio@varneta.test"},
+                            {"Organization", "Consultorio Sur"}}) {
+    rt::putIni("EmailSend", key, value, ".\\TLMail.ini");
+  }
+  open();
+  bool mailShown = false;
+  WindowScript mailScript;
+  mailScript.on("Envío de Email"_cp, [&](rt::WindowDriver& w) {
+    mailShown = true;
+    EXPECT_EQ(rt::fromQString(w.control<QLineEdit>("?TOFIELD")->text()), "listados@example.com");
+    click(w, "?SEND");
+  });
+  shown_->control<QCheckBox>("?ENVIARPORMAIL")->click();
+  exportWith("?EXCEL");
+  ASSERT_TRUE(waitUntil([&] { return server.messages().size() == 1; }, "the export mailed",
+                        std::chrono::seconds(30)));
+  rt::testing::waitIdle();
+  EXPECT_TRUE(mailShown);
+  const fs::path xlsx = folder_ / "Exportados" / "ExaminarPrueba1.xlsx";
+  std::ifstream in(xlsx, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const testing::ProbedMail mail = testing::probeMail(server.messages()[0].content);
+  const testing::ProbedPart* attached = mail.attachment("ExaminarPrueba1.xlsx");
+  ASSERT_NE(attached, nullptr);
+  EXPECT_FALSE(bytes.empty());
+  EXPECT_EQ(attached->bytes, bytes);
+  EXPECT_EQ(mail.headers.at("Subject").rfind("Archivo Exportado - ", 0), 0u);
+  ASSERT_TRUE(waitUntil([&] { return rt::WindowDriver::topWindow(shown_->thread()) == shown_; },
+                        "the e-mail window closed by itself"));
   close();
 }
 

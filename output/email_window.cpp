@@ -1,0 +1,499 @@
+#include "output/email_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "core/control_colouring.h"
+#include "core/globals.h"
+#include "core/window_parts.h"
+#include "platform/base/cp1252.h"
+#include "platform/base/cp_literal.h"
+#include "platform/base/ini_file.h"
+#include "platform/base/paths.h"
+#include "platform/net/records.h"
+#include "platform/ui/file_chooser.h"
+#include "platform/ui/qt_text.h"
+
+namespace output {
+namespace {
+
+constexpr const char* kIni = ".\\TLMail.ini";
+constexpr const char* kSection = "EmailSend";
+constexpr const char* kDefaultCaRoot = ".\\certs\\CA Roots\\CA_Roots.pem";
+constexpr const char* kCertificateMasks =
+    "Certificate Files (*.pem; *.crt; *.cer)|*.pem;*.crt;*.cer|All Files|*.*|";
+constexpr const char* kKeyMasks = "Private Key Files (*.pem; *.key)|*.pem;*.key|All Files|*.*|";
+constexpr std::size_t kLogLimit = 8192;
+
+// The text entries and the check boxes, with the variable each is bound to.
+struct TextBinding {
+  const char* control;
+  std::string EnvioEmailTLFull::Fields::*field;
+  std::size_t width;
+};
+constexpr TextBinding kTexts[] = {
+    {"?ORGANIZATION", &EnvioEmailTLFull::Fields::organization, 255},
+    {"?FROM", &EnvioEmailTLFull::Fields::from, 255},
+    {"?TOFIELD", &EnvioEmailTLFull::Fields::to, 1024},
+    {"?SUBJECT", &EnvioEmailTLFull::Fields::subject, 255},
+    {"?ATTACHMENTLIST:2", &EnvioEmailTLFull::Fields::attachmentList, 1024},
+    {"?SERVER", &EnvioEmailTLFull::Fields::server, 80},
+    {"?USER", &EnvioEmailTLFull::Fields::user, 255},
+    {"?PASSWORD", &EnvioEmailTLFull::Fields::password, 255},
+    {"?CERTIFICATEFILE", &EnvioEmailTLFull::Fields::certificateFile, 252},
+    {"?PRIVATEKEYFILE", &EnvioEmailTLFull::Fields::privateKeyFile, 252},
+    {"?CAROOTFILE", &EnvioEmailTLFull::Fields::caRootFile, 252},
+};
+
+struct FlagBinding {
+  const char* control;
+  bool (*get)(const EnvioEmailTLFull::Fields&);
+  void (*set)(EnvioEmailTLFull::Fields&, bool);
+};
+#define FLAG(name, member)                                                   \
+  FlagBinding {                                                              \
+    name, [](const EnvioEmailTLFull::Fields& f) { return f.member != 0; },   \
+        [](EnvioEmailTLFull::Fields& f, bool on) { f.member = on ? 1 : 0; } \
+  }
+const FlagBinding kFlags[] = {
+    FLAG("?SECUREEMAILALWAYS", secureAlways),
+    FLAG("?SECUREEMAILSTARTTLS", secureStartTls),
+    FLAG("?SSLMETHODTLSV1", sslTlsV1),
+    FLAG("?DONTVERIFYREMOTECERTIFICATEWITHCAROOT", dontVerifyWithCaRoot),
+    FLAG("?DONTVERIFYREMOTECERTIFICATECOMMONNAME", dontVerifyCommonName),
+    FLAG("?DONTLOG", dontLog),
+};
+#undef FLAG
+
+std::string iniText(std::string_view key, std::string_view fallback = {}) {
+  return rt::getIni(kSection, key, fallback, kIni);
+}
+std::int64_t iniNumber(std::string_view key) { return rt::textToNumber(iniText(key, "0")); }
+
+QLabel* prompt(QWidget* parent, const char* text) { return new QLabel(rt::toQString(text), parent); }
+
+QLineEdit* entry(QWidget* parent, const char* name, int width, const char* tip = "") {
+  return core::namedEntry(parent, name, width, tip);
+}
+
+QCheckBox* check(QWidget* parent, const char* name, const char* text) {
+  auto* box = new QCheckBox(rt::toQString(text), parent);
+  box->setObjectName(name);
+  return box;
+}
+
+// An entry with its file picker beside it.
+QWidget* pickedEntry(QWidget* parent, const char* name, const char* picker) {
+  auto* row = new QWidget(parent);
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(entry(row, name, 252));
+  auto* button = core::namedButton(row, picker, "...");
+  button->setFixedWidth(button->fontMetrics().horizontalAdvance("....") + 16);
+  layout->addWidget(button);
+  return row;
+}
+
+}  // namespace
+
+EnvioEmailTLFull::EnvioEmailTLFull(EmailCall call) : call_(std::move(call)), mailer_(*this) {}
+
+EnvioEmailTLFull::~EnvioEmailTLFull() = default;
+
+void EnvioEmailTLFull::readSettings() {
+  f_.server = iniText("Server");
+  f_.port = static_cast<std::uint16_t>(iniNumber("Port"));
+  f_.secureAlways = static_cast<std::int32_t>(iniNumber("SecureEmailAlways"));
+  f_.secureStartTls = static_cast<std::int32_t>(iniNumber("SecureEmailStartTLS"));
+  f_.from = cutTo(iniText("From"), 255);
+  f_.helo = cutTo(iniText("Helo"), 80);
+  f_.organization = cutTo(iniText("Organization"), 255);
+  f_.user = cutTo(iniText("User"), 255);
+  f_.password = cutTo(iniText("Password"), 255);
+  f_.certificateFile = cutTo(iniText("CertificateFile"), 252);
+  f_.privateKeyFile = cutTo(iniText("PrivateKeyFile"), 252);
+  f_.caRootFile = cutTo(iniText("CARootFile", kDefaultCaRoot), 252);
+  f_.dontVerifyCommonName =
+      static_cast<std::int32_t>(iniNumber("DontVerifyRemoteCertificateCommonName"));
+  f_.dontVerifyWithCaRoot =
+      static_cast<std::int32_t>(iniNumber("DontVerifyRemoteCertificateWithCARoot"));
+  f_.sslTlsV1 = static_cast<std::uint8_t>(iniNumber("SSLMethodTLSv1"));
+}
+
+void EnvioEmailTLFull::writeSettings() const {
+  auto put = [](std::string_view key, std::string_view value) {
+    rt::putIni(kSection, key, rt::clip(value), kIni);
+  };
+  auto number = [&put](std::string_view key, std::int64_t value) {
+    put(key, std::to_string(value));
+  };
+  put("Server", f_.server);
+  number("Port", f_.port);
+  number("SecureEmailAlways", f_.secureAlways);
+  number("SecureEmailStartTLS", f_.secureStartTls);
+  put("From", f_.from);
+  put("Helo", f_.helo);
+  put("ToField", f_.to);
+  put("CC", f_.cc);
+  put("BCC", f_.bcc);
+  put("Subject", f_.subject);
+  put("ReplyTo", f_.replyTo);
+  put("Organization", f_.organization);
+  put("AttachmentList", f_.attachmentList);
+  put("EmbedList", f_.embedList);
+  put("User", f_.user);
+  put("Password", f_.password);  // plain text, as the settings have always kept it
+  put("CertificateFile", f_.certificateFile);
+  put("PrivateKeyFile", f_.privateKeyFile);
+  put("CARootFile", f_.caRootFile);
+  number("DontVerifyRemoteCertificateCommonName", f_.dontVerifyCommonName);
+  number("DontVerifyRemoteCertificateWithCARoot", f_.dontVerifyWithCaRoot);
+  number("SSLMethodTLSv1", f_.sslTlsV1);
+}
+
+void EnvioEmailTLFull::composeSubject() {
+  const std::string frameTitle =
+      GLO::VentanaPrincipal != nullptr ? rt::fromQString(GLO::VentanaPrincipal->windowTitle())
+                                       : std::string();
+  f_.subject = cutTo(std::string(rt::clip(call_.subject)) + " - " + std::string(rt::clip(frameTitle)) +
+                         " - " + std::string(rt::clip(f_.organization)) + " - " + shortDateNow() +
+                         " - " + shortTimeNow(),
+                     255);
+  showField("?SUBJECT", f_.subject);
+}
+
+bool EnvioEmailTLFull::senderComplete() const {
+  return !rt::clip(f_.from).empty() && !rt::clip(f_.organization).empty();
+}
+
+void EnvioEmailTLFull::showField(const char* name, const std::string& value) {
+  if (auto* e = control<QLineEdit>(name)) e->setText(rt::toQString(rt::clip(value)));
+}
+
+int EnvioEmailTLFull::Init() {
+  rt::ThreadRequest() = 0;
+  rt::ThreadResponse() = 0;
+  auto* window = new QWidget(nullptr, Qt::Dialog);
+  window->setWindowTitle(rt::toQString("Envío de Email"_cp));
+  auto* outer = new QVBoxLayout(window);
+  auto* sheet = new QTabWidget(window);
+  sheet->setObjectName("?SHEET1");
+  outer->addWidget(sheet);
+
+  // " &General": who sends, to whom, what.
+  auto* general = new QWidget;
+  general->setObjectName("?TAB1");
+  sheet->addTab(general, QStringLiteral(" &General"));
+  auto* generalLayout = new QVBoxLayout(general);
+  auto* details = new QGroupBox(QStringLiteral(" Email Details "), general);
+  auto* detailsForm = new QFormLayout(details);
+  detailsForm->addRow(prompt(details, "Razón Social:"_cp),
+                      entry(details, "?ORGANIZATION", 255, "Nombre de su empresa o consultorio"));
+  detailsForm->addRow(prompt(details, "Su email:"), entry(details, "?FROM", 255));
+  detailsForm->addRow(prompt(details, "Para:"), entry(details, "?TOFIELD", 1024));
+  detailsForm->addRow(prompt(details, "Asunto:"), entry(details, "?SUBJECT", 255));
+  auto* attachmentShown = new QLabel(details);
+  attachmentShown->setObjectName("?ATTACHMENTLIST");
+  attachmentShown->setWordWrap(true);
+  attachmentShown->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  detailsForm->addRow(prompt(details, "Adjunto:"), attachmentShown);
+  generalLayout->addWidget(details);
+  auto* textGroup = new QGroupBox(QStringLiteral("Texto del Mensaje:"), general);
+  auto* textLayout = new QVBoxLayout(textGroup);
+  auto* hint = new QLabel(
+      rt::toQString("Describa aquí, con el mayor detalle posible, su consulta..."_cp), textGroup);
+  textLayout->addWidget(hint);
+  auto* text = new QPlainTextEdit(textGroup);
+  text->setObjectName("?MESSAGETEXT");
+  textLayout->addWidget(text);
+  generalLayout->addWidget(textGroup, 1);
+
+  // "Opciones": the server, the account and the certificates.
+  auto* options = new QWidget;
+  options->setObjectName("?TAB2");
+  sheet->addTab(options, QStringLiteral("Opciones"));
+  auto* optionsLayout = new QVBoxLayout(options);
+  auto* server = new QGroupBox(QStringLiteral(" Servidor"), options);
+  auto* serverGrid = new QGridLayout(server);
+  serverGrid->addWidget(prompt(server, "Servidor SMTP:"), 0, 0);
+  serverGrid->addWidget(entry(server, "?SERVER", 80), 0, 1);
+  serverGrid->addWidget(prompt(server, "Puerto:"), 0, 2);
+  auto* port = entry(server, "?PORT", 6);
+  port->setValidator(new QIntValidator(0, 65535, port));
+  port->setMaximumWidth(port->fontMetrics().horizontalAdvance("0000000") + 12);
+  serverGrid->addWidget(port, 0, 3);
+  serverGrid->addWidget(check(server, "?SECUREEMAILALWAYS", "Email Seguro (Siempre)"), 1, 0, 1, 2);
+  serverGrid->addWidget(check(server, "?SECUREEMAILSTARTTLS", "Email Seguro (Comenzar TLS)"), 2,
+                        0, 1, 2);
+  serverGrid->addWidget(check(server, "?SSLMETHODTLSV1", "Forzar SSL/TLS v1"), 3, 0, 1, 2);
+  optionsLayout->addWidget(server);
+  auto* auth = new QGroupBox(rt::toQString("Autenticación SMTP (Opcional)"_cp), options);
+  auto* authForm = new QFormLayout(auth);
+  authForm->addRow(prompt(auth, "Usuario:"), entry(auth, "?USER", 255));
+  auto* password = entry(auth, "?PASSWORD", 255);
+  password->setEchoMode(QLineEdit::Password);
+  authForm->addRow(prompt(auth, "Contraseña:"_cp), password);
+  auto* authNote = new QLabel(
+      QStringLiteral("No utilize Usuario ni Contraseña si su Servidor SMTP no lo requiere."), auth);
+  authNote->setWordWrap(true);
+  authForm->addRow(authNote);
+  optionsLayout->addWidget(auth);
+  auto* secure = new QGroupBox(QStringLiteral("Opciones de Email Seguro SSL:"), options);
+  auto* secureForm = new QFormLayout(secure);
+  secureForm->addRow(prompt(secure, "Archivo de Certificado: (*)"),
+                     pickedEntry(secure, "?CERTIFICATEFILE", "?LOOKUPCERTIFICATEFILE"));
+  secureForm->addRow(prompt(secure, "Archivo de Clave Privada: (*)"),
+                     pickedEntry(secure, "?PRIVATEKEYFILE", "?LOOKUPPRIVATEKEYFILE"));
+  optionsLayout->addWidget(secure);
+  auto* verify = new QGroupBox(rt::toQString(" Verificación de Certificado SSL Remoto:"_cp), options);
+  auto* verifyForm = new QFormLayout(verify);
+  verifyForm->addRow(prompt(verify, "Archivo Principal CA:"),
+                     pickedEntry(verify, "?CAROOTFILE", "?LOOKUPCAROOTFILE"));
+  verifyForm->addRow(check(verify, "?DONTVERIFYREMOTECERTIFICATEWITHCAROOT",
+                           "No verificar Certificado Remoto con CA"));
+  verifyForm->addRow(check(verify, "?DONTVERIFYREMOTECERTIFICATECOMMONNAME",
+                           "No veriicar Nombre Común de Certificado Remoto"_cp));
+  optionsLayout->addWidget(verify);
+  auto* attachments = new QFormLayout;
+  attachments->addRow(prompt(options, "Adjuntos:"), entry(options, "?ATTACHMENTLIST:2", 1024));
+  optionsLayout->addLayout(attachments);
+  optionsLayout->addStretch(1);
+
+  // " Log ": the conversation with the server.
+  auto* logTab = new QWidget;
+  logTab->setObjectName("?TAB3");
+  sheet->addTab(logTab, QStringLiteral(" Log "));
+  auto* logLayout = new QVBoxLayout(logTab);
+  auto* log = new QPlainTextEdit(logTab);
+  log->setObjectName("?ELOG");
+  log->setReadOnly(true);
+  logLayout->addWidget(log, 1);
+  auto* logButtons = new QHBoxLayout;
+  logButtons->addWidget(core::namedButton(logTab, "?CLEARLOG", "&Limpiar Registro"));
+  logButtons->addWidget(check(logTab, "?DONTLOG", "No generar Registro"));
+  logButtons->addStretch(1);
+  logLayout->addLayout(logButtons);
+
+  auto* status = new QLabel(window);
+  status->setObjectName("?STATUS");
+  outer->addWidget(status);
+  addMailWindowFoot(window, outer);
+  window->resize(560, 520);
+  Open(window);
+  core::ColorearControles(window);
+  core::ConfigurarFuente(fontScaler_, window);
+
+  mailer_.Init(0);
+  // The caller's values; a single attachment that is not there is dropped
+  // (a list of several passes unchecked).
+  call_.to = cutTo(call_.to, 1024);
+  call_.cc = cutTo(call_.cc, 1024);
+  call_.subject = cutTo(call_.subject, 120);
+  call_.attachment = cutTo(call_.attachment, 1500);
+  call_.text = cutTo(call_.text, 64000);
+  if (call_.attachment.find(',') == std::string::npos) {
+    std::error_code ec;
+    const std::string single(rt::clip(call_.attachment));
+    if (single.empty() || !std::filesystem::is_regular_file(rt::resolvePath(single), ec)) {
+      call_.attachment.clear();
+    }
+  }
+  readSettings();
+  f_.to = call_.to;
+  f_.cc = call_.cc;
+  f_.bcc.clear();
+  f_.replyTo = f_.from;
+  f_.attachmentList = cutTo(call_.attachment, 1024);
+  f_.embedList.clear();
+  f_.messageText = call_.text;
+  mailer_.PROGRESSCONTROL = 1;
+  for (const TextBinding& b : kTexts) showField(b.control, f_.*b.field);
+  port->setText(QString::number(f_.port));
+  for (const FlagBinding& b : kFlags) {
+    if (auto* box = control<QCheckBox>(b.control)) box->setChecked(b.get(f_));
+  }
+  attachmentShown->setText(rt::toQString(rt::clip(f_.attachmentList)));
+  text->setPlainText(controlText(f_.messageText));
+
+  if (rt::clip(f_.from).empty() || rt::clip(f_.organization).empty() ||
+      rt::clip(f_.server).empty() || f_.port == 0) {
+    askForResponseFields();
+  }
+  composeSubject();
+  if (call_.show == 0 && senderComplete()) {
+    for (const char* name : {"?MESSAGETEXT", "?FROM", "?ORGANIZATION"}) {
+      if (QWidget* c = control(name)) c->setEnabled(false);
+    }
+  }
+  focusMarker_.Setup(window);
+  keyNavigator_.SetKeys(window);
+  setTimer(15);
+  return rt::level::Benign;
+}
+
+void EnvioEmailTLFull::takeControls() {
+  for (const TextBinding& b : kTexts) {
+    if (auto* e = control<QLineEdit>(b.control)) f_.*b.field = cutTo(rt::fromQString(e->text()), b.width);
+  }
+  if (auto* e = control<QLineEdit>("?PORT")) {
+    f_.port = static_cast<std::uint16_t>(std::clamp<std::int64_t>(
+        rt::textToNumber(rt::fromQString(e->text())), 0, 65535));
+  }
+  for (const FlagBinding& b : kFlags) {
+    if (auto* box = control<QCheckBox>(b.control)) b.set(f_, box->isChecked());
+  }
+  if (auto* t = control<QPlainTextEdit>("?MESSAGETEXT")) f_.messageText = cutTo(crlfText(t->toPlainText()), 64000);
+  if (auto* shown = control<QLabel>("?ATTACHMENTLIST")) {
+    shown->setText(rt::toQString(rt::clip(f_.attachmentList)));
+  }
+}
+
+int EnvioEmailTLFull::TakeEvent() {
+  mailer_.TakeEvent(event());
+  auto* send = control<QPushButton>("?SEND");
+  if (event() == rt::event::Timer) {
+    if (call_.show == 0 && senderComplete() && autoSends_ == 0) {
+      post(rt::event::Accepted, send);
+      ++autoSends_;
+    }
+    send->setEnabled(senderComplete());
+    mailer_.UpdateProgress_();
+    return rt::level::Benign;
+  }
+  const int answer = WindowDriver::TakeEvent();
+  if (send != nullptr) {
+    send->setEnabled(!rt::clip(f_.server).empty() && f_.port != 0 && !rt::clip(f_.from).empty());
+  }
+  return answer;
+}
+
+int EnvioEmailTLFull::TakeAccepted() {
+  QWidget* c = field();
+  // Every control writes to its variable as soon as its value is accepted.
+  for (const TextBinding& b : kTexts) {
+    if (c == control(b.control)) {
+      f_.*b.field = cutTo(rt::fromQString(static_cast<QLineEdit*>(c)->text()), b.width);
+      if (c == control("?ATTACHMENTLIST:2")) takeControls();
+      return rt::level::Benign;
+    }
+  }
+  if (c == control("?PORT") || qobject_cast<QCheckBox*>(c) != nullptr) {
+    takeControls();
+    return rt::level::Benign;
+  }
+  if (c == control("?SEND")) {
+    send();
+  } else if (c == control("?ABORT")) {
+    takeControls();
+    mailer_.Abort();
+  } else if (c == control("?CLOSE")) {
+    takeControls();
+    post(rt::event::CloseWindow);
+  } else if (c == control("?LOOKUPCERTIFICATEFILE")) {
+    pick("Choose your Certificate File", kCertificateMasks, f_.certificateFile, "?CERTIFICATEFILE");
+  } else if (c == control("?LOOKUPPRIVATEKEYFILE")) {
+    pick("Choose your Private Key File", kKeyMasks, f_.privateKeyFile, "?PRIVATEKEYFILE");
+  } else if (c == control("?LOOKUPCAROOTFILE")) {
+    pick("Choose your CA Certicate File", kCertificateMasks, f_.caRootFile, "?CAROOTFILE");
+  } else if (c == control("?CLEARLOG")) {
+    f_.log.clear();
+    if (auto* log = control<QPlainTextEdit>("?ELOG")) log->clear();
+  }
+  return rt::level::Benign;
+}
+
+void EnvioEmailTLFull::pick(const char* title, const char* masks, std::string& into,
+                            const char* name) {
+  rt::FileRequest request;
+  request.title = title;
+  request.masks = masks;
+  if (std::optional<std::string> chosen = rt::chooseFile(request)) {
+    into = cutTo(std::string(rt::clip(*chosen)), 252);
+    showField(name, into);
+  }
+}
+
+void EnvioEmailTLFull::send() {
+  takeControls();
+  composeSubject();
+  netlib::NetMailSend& m = mailer_;
+  m.SERVER = f_.server;
+  m.PORT = f_.port;
+  m.TOLIST = f_.to;
+  m.CCLIST = f_.cc;
+  m.BCCLIST = f_.bcc;
+  m.FROM = f_.from;
+  m.HELO = f_.helo;
+  m.SUBJECT = f_.subject;
+  m.REPLYTO = f_.from;
+  m.ORGANIZATION = f_.organization;
+  m.DELIVERYRECEIPTTO.clear();
+  m.DISPOSITIONNOTIFICATIONTO.clear();
+  m.REFERENCES.clear();
+  m.ATTACHMENTLIST = f_.attachmentList;
+  m.EMBEDLIST = f_.embedList;
+  m.AUTHUSER = std::string(rt::clip(f_.user));
+  m.AUTHPASSWORD = std::string(rt::clip(f_.password));
+  m.SSL = f_.secureAlways;
+  m.SECUREEMAILSTARTTLS = f_.secureStartTls;
+  if (f_.secureAlways != 0 || f_.secureStartTls != 0) {
+    rt::net::setFieldText(m.SSLCERTIFICATEOPTIONS.CERTIFICATEFILE, f_.certificateFile);
+    rt::net::setFieldText(m.SSLCERTIFICATEOPTIONS.PRIVATEKEYFILE, f_.privateKeyFile);
+    m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATEWITHCAROOT = f_.dontVerifyWithCaRoot;
+    m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATECOMMONNAME = f_.dontVerifyCommonName;
+    rt::net::setFieldText(m.SSLCERTIFICATEOPTIONS.CAROOTFILE, f_.caRootFile);
+  }
+  if (f_.secureStartTls != 0) m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATECOMMONNAME = 1;
+  if (f_.sslTlsV1 == 1) m.SSLMETHOD = 3;
+  // An earlier attempt that failed holds the object until "Abortar".
+  if (m.ERROR != 0) return;
+  if (!rt::clip(f_.messageText).empty()) m.MESSAGETEXTST->SetValue(rt::clip(f_.messageText));
+  mailStatus(mailer_.sendNow());
+}
+
+int EnvioEmailTLFull::TakeCloseEvent() {
+  if (mailer_.queued() > 0 && !leaveWhileSending()) return rt::level::Notify;
+  return rt::level::Benign;
+}
+
+int EnvioEmailTLFull::Kill() {
+  takeControls();
+  mailer_.Kill();
+  const int result = WindowDriver::Kill();
+  writeSettings();
+  fontScaler_.ApplyPendingSize();
+  return result;
+}
+
+void EnvioEmailTLFull::mailDelivered() { post(rt::event::CloseWindow); }
+
+void EnvioEmailTLFull::mailTraffic(std::int32_t state, char direction, std::string_view text) {
+  if (f_.dontLog != 0 || f_.log.size() >= kLogLimit) return;
+  f_.log += std::to_string(state) + " " + direction + " " + std::string(text);
+  if (f_.log.size() > kLogLimit) f_.log.resize(kLogLimit);
+  if (auto* log = control<QPlainTextEdit>("?ELOG")) log->setPlainText(controlText(f_.log));
+}
+
+int runEnvioEmailTLFull(const rt::ProcedureArgs& args) {
+  auto arg = [&args](std::size_t i) { return i < args.size() ? args[i] : std::string(); };
+  rt::ProcedureScope scope("EnvioEmailTLFull");
+  EnvioEmailTLFull window(EmailCall{arg(0), arg(1), arg(2), arg(3), arg(4),
+                                    static_cast<std::uint8_t>(rt::textToNumber(arg(5)))});
+  window.Run();
+  return rt::kCompleted;
+}
+
+}  // namespace output

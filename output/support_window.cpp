@@ -1,0 +1,356 @@
+#include "output/support_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "core/control_colouring.h"
+#include "core/environment_variables.h"
+#include "core/globals.h"
+#include "core/window_parts.h"
+#include "output/screen_capture.h"
+#include "platform/base/cp1252.h"
+#include "platform/base/cp_literal.h"
+#include "platform/base/ini_file.h"
+#include "platform/base/message_hook.h"
+#include "platform/base/paths.h"
+#include "platform/ui/qt_text.h"
+#include "textlib/registry_access.h"
+
+namespace output {
+namespace {
+
+constexpr const char* kIni = ".\\emailtl.ini";
+constexpr const char* kSection = "EmailSendDemo";
+constexpr const char* kCaption = "Envío de Email a Tolvane"_cp;
+constexpr std::size_t kBodyWidth = 64000;
+
+// The maker's support account until the maker names the real one.
+SupportAccount& account() {
+  static SupportAccount built{"smtp.tolvane.example", 587, "soporte@tolvane.example",
+                              "info@tolvane.example", "7hotmpr58Kbn"};
+  return built;
+}
+
+// The characters that would be read as markup.
+std::string escapeHtml(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string clipped(std::string_view text) { return std::string(rt::clip(text)); }
+
+bool fileExists(std::string_view name) {
+  std::error_code ec;
+  return !rt::clip(name).empty() && std::filesystem::is_regular_file(rt::resolvePath(rt::clip(name)), ec);
+}
+
+QLineEdit* entryWith(QWidget* parent, const char* name, int width, const std::string& value) {
+  QLineEdit* e = core::namedEntry(parent, name, width);
+  e->setText(rt::toQString(rt::clip(value)));
+  return e;
+}
+
+}  // namespace
+
+const SupportAccount& supportAccount() { return account(); }
+
+SupportAccount setSupportAccount(SupportAccount replacement) {
+  SupportAccount previous = account();
+  account() = std::move(replacement);
+  return previous;
+}
+
+SupportTicket SupportTicketComposer(const TicketInput& in) {
+  SupportTicket ticket;
+  ticket.subject = cutTo("Ticket de Soporte - " + clipped(in.organization), 255);
+  const std::string description = clipped(in.description);
+  // Markup characters are escaped before the line ends become "<br>", so the
+  // text arrives as typed and adds no markup of its own.
+  std::string escaped;
+  const std::string raw = escapeHtml(description);
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') {
+      escaped += "<br>";
+      continue;
+    }
+    escaped += raw[i];
+  }
+  const std::string when = in.date + " - " + in.time;
+  ticket.plain = cutTo("Sistema:" + in.systemText + "\r\nFecha y Hora: " + when +
+                           "\r\nUsuario: " + clipped(in.loggedUser) + "\r\nTerminal: " +
+                           in.computer + "\r\nID Teamviewer: " + in.remoteId +
+                           "\r\nDescripcion: " + description + "\r",
+                       kBodyWidth);
+  ticket.html = cutTo("<strong>Sistema:</strong> " + escapeHtml(in.systemText) + "<br>" +
+                          "<strong>Fecha y Hora:</strong> " + when + "<br>" +
+                          "<strong>Usuario:</strong> " + escapeHtml(clipped(in.loggedUser)) +
+                          "<br>" + "<strong>Terminal:</strong> " + escapeHtml(in.computer) +
+                          "<br>" + "<strong>ID Teamviewer:</strong> " + escapeHtml(in.remoteId) +
+                          "<br>" + "<strong>Descripcion:</strong> " + escaped,
+                      kBodyWidth);
+  return ticket;
+}
+
+TLSoporte::TLSoporte() : mailer_(*this) {}
+TLSoporte::~TLSoporte() = default;
+
+std::string TLSoporte::text(const char* name, std::size_t width) const {
+  if (auto* e = control<QLineEdit>(name)) return cutTo(rt::fromQString(e->text()), width);
+  if (auto* t = control<QPlainTextEdit>(name)) return cutTo(crlfText(t->toPlainText()), width);
+  return {};
+}
+
+int TLSoporte::Init() {
+  rt::ThreadRequest() = 0;
+  rt::ThreadResponse() = 0;
+  attachmentList_.clear();
+  picturePath_ = rt::runtimeName(rt::workingFolder() / "pantalla.jpg");
+  // The picture shows the screen as it was before this window came up.
+  std::string candidate = WindowToJpeg(picturePath_) == 0 ? picturePath_ : std::string();
+
+  auto* window = new QWidget(nullptr, Qt::Dialog);
+  window->setWindowTitle(rt::toQString(kCaption));
+  auto* outer = new QVBoxLayout(window);
+  auto* sheet = new QTabWidget(window);
+  sheet->setObjectName("?SHEET1");
+  outer->addWidget(sheet);
+  auto* general = new QWidget;
+  general->setObjectName("?TAB1");
+  sheet->addTab(general, QStringLiteral(" &General"));
+  auto* generalLayout = new QVBoxLayout(general);
+
+  std::string user = GLO::Nombre_Usuario_Logueado;
+  if (rt::clip(user).empty()) user = rt::getIni("TLSoporte", "Usuario");
+  helo_ = cutTo(rt::getIni(kSection, "Helo", "", kIni), 80);
+  replyTo_ = cutTo(rt::getIni(kSection, "ReplyTo", "", kIni), 255);
+
+  auto* details = new QGroupBox(QStringLiteral(" Email Details "), general);
+  auto* detailsRow = new QHBoxLayout(details);
+  auto* detailsForm = new QFormLayout;
+  detailsForm->addRow(new QLabel(rt::toQString("Razón Social:"_cp), details),
+                      entryWith(details, "?ORGANIZATION", 255, GLO::UsuarioSistema));
+  detailsForm->addRow(new QLabel(QStringLiteral("Su email:"), details),
+                      entryWith(details, "?REPLYTO", 255, replyTo_));
+  detailsForm->addRow(new QLabel(QStringLiteral("Usuario:"), details),
+                      entryWith(details, "?USUARIO", 80, user));
+  detailsRow->addLayout(detailsForm, 3);
+  auto* notice = new QLabel(
+      rt::toQString("Importante: Todos los campos coloreados deben ser completados. Si algún "
+                    "campo no amerita, completar con \"No es necesario\".\nDe considerarse que los "
+                    "datos son insuficientes, o se omite alguno, se descartará el ticket de "
+                    "soporte."_cp),
+      details);
+  notice->setObjectName("?IMPORTANTE");
+  notice->setWordWrap(true);
+  QFont bold = notice->font();
+  bold.setBold(true);
+  notice->setFont(bold);
+  detailsRow->addWidget(notice, 2);
+  generalLayout->addWidget(details);
+
+  auto* textGroup = new QGroupBox(QStringLiteral("Texto del Mensaje:"), general);
+  auto* textLayout = new QVBoxLayout(textGroup);
+  auto* hint = new QLabel(
+      QStringLiteral("Describa con el mayor lujo de detalles posible cual es la consulta, duda, "
+                     "error o comportamiento que motiva la solicitud de soporte. Si accede al "
+                     "sistema en forma remota, por favor copie en el mensaje su ID de Teamviewer"),
+      textGroup);
+  hint->setWordWrap(true);
+  textLayout->addWidget(hint);
+  auto* description = new QPlainTextEdit(textGroup);
+  description->setObjectName("?MESSAGETEXT");
+  textLayout->addWidget(description, 1);
+  auto* statusRow = new QHBoxLayout;
+  auto* status = new QLabel(textGroup);
+  status->setObjectName("?STATUS");
+  statusRow->addWidget(status, 1);
+  auto* picture = new QCheckBox(rt::toQString("¿Adjuntar Captura de Pantalla?"_cp), textGroup);
+  picture->setObjectName("?ADJUNTARPANTALLA:2");
+  picture->setToolTip(QStringLiteral("Marca que indica que se debe adjuntar la pantalla"));
+  statusRow->addWidget(picture);
+  textLayout->addLayout(statusRow);
+  generalLayout->addWidget(textGroup, 1);
+
+  addMailWindowFoot(window, outer);
+  window->resize(640, 420);
+  Open(window);
+  core::ColorearControles(window);
+  core::ConfigurarFuente(fontScaler_, window);
+
+  mailer_.SUPPRESSERRORMSG = 1;
+  mailer_.Init(0);
+  if (candidate.find(',') == std::string::npos && !fileExists(candidate)) candidate.clear();
+  attachmentList_ = cutTo(candidate, 1024);
+  mailer_.PROGRESSCONTROL = 1;
+  systemText_ = cutTo(clipped(GLO::TituloSistema) + " - " + clipped(GLO::UsuarioSistema), 120);
+  remoteId_ = cutTo(textlib::registryAccess().GetRegValue(rt::RegistryRoot::LocalMachine,
+                                                          "SOFTWARE\\TeamViewer", "ClientID"),
+                    40);
+  remoteId_.resize(40, ' ');
+
+  if (rt::clip(replyTo_).empty() || rt::clip(GLO::UsuarioSistema).empty()) askForResponseFields();
+  // Filled in already: kept out of the way of keyboard navigation, still editable.
+  for (const char* name : {"?ORGANIZATION", "?REPLYTO"}) {
+    if (auto* e = control<QLineEdit>(name); e != nullptr && !rt::clip(rt::fromQString(e->text())).empty()) {
+      e->setFocusPolicy(Qt::ClickFocus);
+    }
+  }
+  picture->setChecked(GLO::AdjuntarCaptura == 1 || rt::currentThreadNumber() > 2);
+  focusMarker_.Setup(window);
+  keyNavigator_.SetKeys(window);
+  setTimer(15);
+  return rt::level::Benign;
+}
+
+int TLSoporte::TakeEvent() {
+  mailer_.TakeEvent(event());
+  if (event() == rt::event::Timer) {
+    mailer_.UpdateProgress_();
+    return rt::level::Benign;
+  }
+  return WindowDriver::TakeEvent();
+}
+
+int TLSoporte::TakeAccepted() {
+  QWidget* c = field();
+  if (c == control("?SEND")) {
+    send();
+  } else if (c == control("?ABORT")) {
+    mailer_.Abort();
+  } else if (c == control("?CLOSE")) {
+    post(rt::event::CloseWindow);
+  }
+  return rt::level::Benign;
+}
+
+void TLSoporte::send() {
+  const std::string organization = text("?ORGANIZATION", 255);
+  const std::string replyTo = text("?REPLYTO", 255);
+  const std::string user = text("?USUARIO", 80);
+  const std::string description = text("?MESSAGETEXT", kBodyWidth);
+  if (rt::clip(organization).empty() || rt::clip(replyTo).empty() || rt::clip(user).empty() ||
+      rt::clip(description).empty()) {
+    QApplication::beep();
+    rt::showMessage({"Datos incompletos...||El mail no puede ser enviado en estas condiciones.",
+                     "Error", rt::MessageIcon::None, rt::button::Ok, {}, rt::button::Ok});
+    return;
+  }
+  // One ticket per window: a failed one is sent again from a new window.
+  if (QWidget* send = control("?SEND")) send->setEnabled(false);
+  const SupportTicket ticket = SupportTicketComposer(
+      {organization, description, systemText_, GLO::Nombre_Usuario_Logueado,
+       core::EnvVarValue(6), remoteId_, shortDateNow(), shortTimeNow()});
+  subject_ = ticket.subject;
+  if (auto* box = control<QPlainTextEdit>("?MESSAGETEXT")) box->setPlainText(controlText(ticket.plain));
+  auto* picture = control<QCheckBox>("?ADJUNTARPANTALLA:2");
+  if (picture == nullptr || !picture->isChecked()) attachmentList_.clear();
+  if (fileExists(GLO::ArchivoLog)) {
+    if (!attachmentList_.empty()) attachmentList_ += ", ";
+    attachmentList_ = cutTo(attachmentList_ + clipped(GLO::ArchivoLog), 1024);
+  }
+  const SupportAccount& a = supportAccount();
+  netlib::NetMailSend& m = mailer_;
+  m.SERVER = a.server;
+  m.PORT = a.port;
+  m.TOLIST = a.recipient;
+  m.CCLIST.clear();
+  m.BCCLIST.clear();
+  m.FROM = a.sender;
+  m.HELO = a.sender;
+  m.SUBJECT = subject_;
+  m.REPLYTO = replyTo;
+  m.ORGANIZATION = organization;
+  m.DELIVERYRECEIPTTO.clear();
+  m.DISPOSITIONNOTIFICATIONTO.clear();
+  m.REFERENCES.clear();
+  m.ATTACHMENTLIST = attachmentList_;
+  m.EMBEDLIST.clear();
+  m.AUTHUSER = clipped(a.sender);
+  m.AUTHPASSWORD = clipped(a.password);
+  m.SSL = 0;
+  m.SECUREEMAILSTARTTLS = 0;
+  if (m.ERROR != 0) return;
+  if (!rt::clip(ticket.plain).empty()) m.MESSAGETEXTST->SetValue(rt::clip(ticket.plain));
+  if (!rt::clip(ticket.html).empty()) m.MESSAGEHTMLST->SetValue(rt::clip(ticket.html));
+  mailStatus(mailer_.sendNow());
+}
+
+int TLSoporte::TakeCloseEvent() {
+  if (mailer_.queued() > 0 && !leaveWhileSending()) return rt::level::Notify;
+  return rt::level::Benign;
+}
+
+int TLSoporte::Kill() {
+  const SupportAccount& a = supportAccount();
+  const std::string replyTo = text("?REPLYTO", 255);
+  auto put = [](std::string_view key, std::string_view value) {
+    rt::putIni(kSection, key, rt::clip(value), kIni);
+  };
+  put("Server", a.server);
+  put("Port", std::to_string(a.port));
+  put("SecureEmailAlways", "0");
+  put("SecureEmailStartTLS", "0");
+  put("ReplyTo", replyTo);
+  put("Helo", helo_);
+  put("ToField", a.recipient);
+  put("CC", "");
+  put("BCC", "");
+  put("Subject", subject_);
+  put("ReplyTo", replyTo);
+  put("Organization", text("?ORGANIZATION", 255));
+  put("AttachmentList", attachmentList_);
+  put("EmbedList", "");
+  put("AuthUser", a.sender);
+  put("AuthPassword", a.password);  // plain text, as the settings have always kept it
+  put("CertificateFile", "");
+  put("PrivateKeyFile", "");
+  put("CARootFile", "");
+  put("DontVerifyRemoteCertificateCommonName", "1");
+  put("DontVerifyRemoteCertificateWithCARoot", "1");
+  rt::putIni("TLSoporte", "Usuario", rt::clip(text("?USUARIO", 80)));
+  mailer_.Kill();
+  const int result = WindowDriver::Kill();
+  fontScaler_.ApplyPendingSize();
+  return result;
+}
+
+void TLSoporte::mailDelivered() {
+  rt::showMessage({"El email se envió con éxito"_cp, kCaption, rt::MessageIcon::None,
+                   rt::button::Ok, {}, rt::button::Ok});
+  post(rt::event::CloseWindow);
+}
+
+void TLSoporte::mailFailed() {
+  for (const char* name : {"?ABORT", "?CLOSE"}) {
+    if (QWidget* c = control(name)) c->setEnabled(true);
+  }
+}
+
+int runTLSoporte() {
+  rt::ProcedureScope scope("TLSoporte");
+  TLSoporte window;
+  window.Run();
+  return rt::kCompleted;
+}
+
+}  // namespace output

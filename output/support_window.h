@@ -1,0 +1,77 @@
+#pragma once
+// The support message window "Envío de Email a Tolvane": a short ticket
+// (practice, reply address, user, description) mailed to the maker's support
+// mailbox from the built-in support account, with the activity log and,
+// when asked, a picture of the screen attached.
+#include <cstdint>
+#include <string>
+
+#include "core/focus_marker.h"
+#include "core/font_scaler.h"
+#include "core/key_navigator.h"
+#include "output/window_mailer.h"
+#include "platform/ui/window_driver.h"
+
+namespace output {
+
+// The maker's support account the tickets are sent through.
+struct SupportAccount {
+  std::string server;
+  std::uint16_t port = 587;
+  std::string sender;     // the account's mailbox: From, greeting and login
+  std::string recipient;  // the support mailbox
+  std::string password;
+};
+const SupportAccount& supportAccount();
+// Replaces the account (tests); returns the one it replaces.
+SupportAccount setSupportAccount(SupportAccount account);
+
+// What a ticket is made of, as the window holds it.
+struct TicketInput {
+  std::string organization;
+  std::string description;  // CR LF line ends
+  std::string systemText;   // title and version, " - ", the practice
+  std::string loggedUser;
+  std::string computer;
+  std::string remoteId;  // the remote-support id, 40 characters
+  std::string date, time;
+};
+struct SupportTicket {
+  std::string subject;
+  std::string plain;  // also shown in the description box once sent
+  std::string html;
+};
+SupportTicket SupportTicketComposer(const TicketInput& input);
+
+class TLSoporte : public rt::WindowDriver, public MailWindowOwner {
+ public:
+  TLSoporte();
+  ~TLSoporte() override;
+
+  int Init() override;
+  int TakeEvent() override;
+  int TakeAccepted() override;
+  int TakeCloseEvent() override;
+  int Kill() override;
+
+  rt::WindowDriver& mailWindow() override { return *this; }
+  void mailDelivered() override;
+  void mailFailed() override;
+
+  WindowMailer& mailer() { return mailer_; }
+
+ private:
+  void send();
+  std::string text(const char* control, std::size_t width) const;
+
+  std::string picturePath_, attachmentList_, helo_, replyTo_, subject_;
+  std::string systemText_, remoteId_;
+  WindowMailer mailer_;
+  core::FontScaler fontScaler_;
+  core::KeyNavigator keyNavigator_;
+  core::FocusMarker focusMarker_;
+};
+
+int runTLSoporte();
+
+}  // namespace output

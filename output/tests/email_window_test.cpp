@@ -1,0 +1,388 @@
+// The e-mail window against a real SMTP server on loopback: send-at-once and
+// editing modes, the composed subject, the attachment rule, refused
+// connections and recipients, STARTTLS with AUTH LOGIN, the question on
+// closing while mail is queued and the settings file it keeps.
+#include "output/email_window.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <filesystem>
+#include <fstream>
+
+#include "core/globals.h"
+#include "netlib/net_event_delivery.h"
+#include "netlib/testing/smtp_test_server.h"
+#include "output/register_procedures.h"
+#include "output/tests/mail_probe.h"
+#include "platform/base/clock.h"
+#include "platform/base/cp_literal.h"
+#include "platform/base/ini_file.h"
+#include "platform/base/paths.h"
+#include "platform/base/procedures.h"
+#include "platform/net/testing/raw_socket.h"
+#include "platform/net/testing/test_certificates.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/testing/window_test_kit.h"
+
+namespace output {
+namespace {
+
+namespace fs = std::filesystem;
+using netlib::testing::SmtpServerOptions;
+using netlib::testing::SmtpTestServer;
+using rt::testing::click;
+using rt::testing::ScriptedMessages;
+using rt::testing::waitUntil;
+using testing::probeMail;
+
+constexpr const char* kIni = ".\\TLMail.ini";
+
+// The window with what its status line showed and the ticks it took.
+class SeenWindow : public EnvioEmailTLFull {
+ public:
+  using EnvioEmailTLFull::EnvioEmailTLFull;
+  std::vector<std::string> statuses;
+  int ticks = 0;
+  void mailStatus(const std::string& text) override {
+    statuses.push_back(text);
+    EnvioEmailTLFull::mailStatus(text);
+  }
+  int TakeEvent() override {
+    if (event() == rt::event::Timer) ++ticks;
+    return EnvioEmailTLFull::TakeEvent();
+  }
+  std::string status() { return rt::fromQString(control<QLabel>("?STATUS")->text()); }
+};
+
+class EmailWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    registerProcedures();
+    fs::remove(rt::resolvePath(kIni));
+    frame_ = std::make_unique<QWidget>();
+    frame_->setWindowTitle(QStringLiteral("Varneta 9.0"));
+    GLO::VentanaPrincipal = frame_.get();
+    rt::setFixedClock(rt::makeDate(10, 2, 2025), rt::makeTime(9, 5, 0));
+    std::ofstream(rt::resolvePath("informe.pdf"), std::ios::binary) << pdfBytes();
+  }
+  void TearDown() override {
+    GLO::VentanaPrincipal = nullptr;
+    if (shown_ != nullptr) {
+      shown_->post(rt::event::CloseWindow);
+      waitUntil([&] { return done_; }, "the window closed at the end");
+    }
+  }
+  static std::string pdfBytes() {
+    std::string bytes = "%PDF-1.4\n";
+    for (int i = 0; i < 3000; ++i) bytes += static_cast<char>(i * 37 % 256);
+    return bytes;
+  }
+  void startServer(SmtpServerOptions options = {}) {
+    server_ = std::make_unique<SmtpTestServer>(options);
+    ASSERT_TRUE(server_->started()) << server_->startError();
+  }
+  // Complete sender settings for the loopback server.
+  void settings(std::uint16_t port, const std::string& from = "consultorio@varneta.test") {
+    rt::putIni("EmailSend", "Server", "127.0.0.1", kIni);
+    rt::putIni("EmailSend", "Port", std::to_string(port), kIni);
+    rt::putIni("EmailSend", "From", from, kIni);
+    rt::putIni("EmailSend", "Organization", "Consultorio Sur", kIni);
+  }
+  // Opens the window on a thread of its own and waits until it shows.
+  SeenWindow* open(EmailCall call) {
+    done_ = false;
+    shown_ = nullptr;
+    rt::start([this, call] {
+      rt::ProcedureScope scope("EnvioEmailTLFull");
+      SeenWindow window(call);
+      shown_ = &window;
+      window.Run();
+      shown_ = nullptr;
+      done_ = true;
+    });
+    waitUntil([&] { return done_ || (shown_ != nullptr && shown_->isOpen()); }, "the window open");
+    return shown_;
+  }
+  bool closed() { return waitUntil([&] { return done_; }, "the window closed", std::chrono::seconds(30)); }
+  static EmailCall mail(std::uint8_t show, std::string attachment = "informe.pdf") {
+    return {"paciente@example.org", "", "Listado de Pacientes", std::move(attachment),
+            "Adjunto el listado.\r\nSaludos."_cp, show};
+  }
+  static std::string expectedSubject(const std::string& organization = "Consultorio Sur") {
+    return "Listado de Pacientes - Varneta 9.0 - " + organization + " - 02/10/2025 - 09:05";
+  }
+
+  netlib::ScopedNetEventDelivery delivery_;
+  std::unique_ptr<QWidget> frame_;
+  std::unique_ptr<SmtpTestServer> server_;
+  SeenWindow* shown_ = nullptr;
+  bool done_ = false;
+};
+
+TEST_F(EmailWindowTest, SendAtOnceWithCompleteSettingsSendsAtTheFirstTickAndCloses) {
+  startServer();
+  settings(server_->port());
+  ScriptedMessages messages;
+  SeenWindow* w = open(mail(0));
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(closed());
+  EXPECT_TRUE(messages.asked().empty());
+  ASSERT_FALSE(w == nullptr);
+  ASSERT_EQ(server_->messages().size(), 1u);
+  const netlib::testing::StoredMessage stored = server_->messages()[0];
+  EXPECT_EQ(stored.rcptTos, std::vector<std::string>{"paciente@example.org"});
+  const testing::ProbedMail m = probeMail(stored.content);
+  EXPECT_EQ(m.defects, 0);
+  EXPECT_EQ(m.headers.at("Subject"), expectedSubject());
+  EXPECT_NE(m.headers.at("From").find("consultorio@varneta.test"), std::string::npos);
+  EXPECT_NE(m.headers.at("Reply-To").find("consultorio@varneta.test"), std::string::npos);
+  EXPECT_EQ(m.headers.at("Organization"), "Consultorio Sur");
+  EXPECT_EQ(m.headers.count("Bcc"), 0u);
+  const testing::ProbedPart* text = m.part("text/plain");
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->encoding, "quoted-printable");
+  EXPECT_EQ(text->bytes.substr(0, 31), "Adjunto el listado.\r\nSaludos.\r\n");
+  const testing::ProbedPart* pdf = m.attachment("informe.pdf");
+  ASSERT_NE(pdf, nullptr);
+  EXPECT_EQ(pdf->bytes, pdfBytes());
+}
+
+TEST_F(EmailWindowTest, SendAtOnceShowsTheQueueCountAndTheSettingsAreWrittenBack) {
+  startServer();
+  settings(server_->port());
+  ScriptedMessages messages;
+  std::vector<std::string> statuses;
+  int ticksAtSend = -1;
+  rt::testing::WindowScript script;
+  done_ = false;
+  rt::start([&] {
+    rt::ProcedureScope scope("EnvioEmailTLFull");
+    struct Watch : SeenWindow {
+      using SeenWindow::SeenWindow;
+      int* ticksAtSend;
+      int TakeAccepted() override {
+        if (field() == control("?SEND")) *ticksAtSend = ticks;
+        return SeenWindow::TakeAccepted();
+      }
+    } window(mail(0));
+    window.ticksAtSend = &ticksAtSend;
+    window.Run();
+    statuses = window.statuses;
+    done_ = true;
+  });
+  ASSERT_TRUE(closed());
+  EXPECT_EQ(ticksAtSend, 1) << "pressed by the first tick";
+  ASSERT_FALSE(statuses.empty());
+  EXPECT_EQ(statuses[0], "Enviando 1 Email(s)");
+  EXPECT_EQ(statuses.back(), "");
+  EXPECT_EQ(server_->messages().size(), 1u);
+  EXPECT_EQ(rt::getIni("EmailSend", "Subject", "", kIni), expectedSubject());
+  EXPECT_EQ(rt::getIni("EmailSend", "ReplyTo", "", kIni), "consultorio@varneta.test");
+  EXPECT_EQ(rt::getIni("EmailSend", "ToField", "", kIni), "paciente@example.org");
+}
+
+TEST_F(EmailWindowTest, BlankSenderAsksAndSendsOnceFromAndOrganizationAreFilled) {
+  startServer();
+  rt::putIni("EmailSend", "Server", "127.0.0.1", kIni);
+  rt::putIni("EmailSend", "Port", std::to_string(server_->port()), kIni);
+  ScriptedMessages messages;
+  SeenWindow* w = open(mail(0));
+  ASSERT_NE(w, nullptr);
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].caption, "Campos necesarios para darle respuesta");
+  ASSERT_TRUE(waitUntil([&] { return w->ticks >= 3; }, "a few ticks"));
+  EXPECT_EQ(server_->connections(), 0) << "nothing is sent without a sender";
+  EXPECT_TRUE(w->control("?FROM")->isEnabled());
+  EXPECT_TRUE(w->control("?MESSAGETEXT")->isEnabled());
+  EXPECT_FALSE(w->control("?SEND")->isEnabled());
+  for (auto [name, value] : {std::pair{"?FROM", "recepcion@varneta.test"},
+                             std::pair{"?ORGANIZATION", "Consultorio Norte"}}) {
+    w->control<QLineEdit>(name)->setText(value);
+    w->post(rt::event::Accepted, w->control(name));
+  }
+  ASSERT_TRUE(closed());
+  ASSERT_EQ(server_->messages().size(), 1u);
+  const testing::ProbedMail m = probeMail(server_->messages()[0].content);
+  EXPECT_EQ(m.headers.at("Subject"), expectedSubject("Consultorio Norte"));
+  EXPECT_NE(m.headers.at("From").find("recepcion@varneta.test"), std::string::npos);
+}
+
+TEST_F(EmailWindowTest, ATypedSubjectIsReplacedByTheComposedOneAtSend) {
+  startServer();
+  settings(server_->port());
+  ScriptedMessages messages;
+  SeenWindow* w = open(mail(1));
+  ASSERT_NE(w, nullptr);
+  auto* subject = w->control<QLineEdit>("?SUBJECT");
+  EXPECT_EQ(rt::fromQString(subject->text()), expectedSubject());
+  EXPECT_TRUE(w->control("?MESSAGETEXT")->isEnabled()) << "editing mode";
+  subject->setText(QStringLiteral("Otro asunto"));
+  w->post(rt::event::Accepted, subject);
+  ASSERT_TRUE(waitUntil([&] { return w->control("?SEND")->isEnabled(); }, "Send enabled"));
+  ASSERT_TRUE(click(*w, "?SEND"));
+  ASSERT_TRUE(closed());
+  ASSERT_EQ(server_->messages().size(), 1u);
+  EXPECT_EQ(probeMail(server_->messages()[0].content).headers.at("Subject"), expectedSubject());
+}
+
+TEST_F(EmailWindowTest, TheAttachmentRule) {
+  struct Case {
+    const char* given;
+    const char* kept;
+  };
+  const Case cases[] = {
+      {"informe.pdf", "informe.pdf"},                  // there
+      {"falta.pdf", ""},                               // one path that is not there
+      {"falta.pdf,otro.pdf", "falta.pdf,otro.pdf"},    // a list passes unchecked
+      {"", ""},
+  };
+  ScriptedMessages messages;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.given);
+    SeenWindow* w = open(mail(1, c.given));
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->fields().attachmentList, c.kept);
+    EXPECT_EQ(rt::fromQString(w->control<QLabel>("?ATTACHMENTLIST")->text()), c.kept);
+    ASSERT_TRUE(click(*w, "?CLOSE"));
+    ASSERT_TRUE(closed());
+  }
+}
+
+TEST_F(EmailWindowTest, ARefusedPortHoldsSendUntilAbortThenDelivers) {
+  startServer();
+  rt::net::testing::RawSocket refusing;  // bound, never listening
+  settings(refusing.port);
+  ScriptedMessages messages;
+  SeenWindow* w = open(mail(1));
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(click(*w, "?SEND"));
+  ASSERT_TRUE(waitUntil([&] { return w->mailer().ERROR != 0; }, "the connection refused"));
+  rt::testing::waitIdle();
+  EXPECT_EQ(w->status(), "No es posible conectar con el Servidor.");
+  // The right port now, but the failed attempt holds Send.
+  w->control<QLineEdit>("?PORT")->setText(QString::number(server_->port()));
+  w->post(rt::event::Accepted, w->control("?PORT"));
+  ASSERT_TRUE(click(*w, "?SEND"));
+  rt::testing::waitIdle();
+  EXPECT_EQ(server_->connections(), 0);
+  EXPECT_TRUE(w->isOpen());
+  ASSERT_TRUE(click(*w, "?ABORT"));
+  ASSERT_TRUE(click(*w, "?SEND"));
+  ASSERT_TRUE(closed());
+  EXPECT_EQ(server_->messages().size(), 1u);
+}
+
+TEST_F(EmailWindowTest, ARefusedRecipientLeavesTheWindowOpenWithTheError) {
+  SmtpServerOptions options;
+  options.refusedRecipient = "paciente@example.org";
+  startServer(options);
+  settings(server_->port());
+  ScriptedMessages messages;
+  SeenWindow* w = open(mail(1));
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(click(*w, "?SEND"));
+  ASSERT_TRUE(waitUntil([&] { return w->status() == "Ocurrió un error."_cp; }, "the error shown"));
+  rt::testing::waitIdle();
+  EXPECT_TRUE(w->isOpen());
+  EXPECT_TRUE(server_->messages().empty());
+  // What was typed stays, and the settings are written on close all the same.
+  ASSERT_TRUE(click(*w, "?CLOSE"));
+  ASSERT_TRUE(closed());
+  const auto keys = rt::getIniSection("EmailSend", kIni);
+  EXPECT_EQ(keys.size(), 22u);
+  EXPECT_EQ(rt::getIni("EmailSend", "Password", "x", kIni), "");
+}
+
+TEST_F(EmailWindowTest, StartTlsWithAuthLoginVerifiedWithTheCaFileAndRefusedWithoutIt) {
+  ASSERT_TRUE(rt::net::testing::testCertificates().made);
+  SmtpServerOptions options;
+  options.tls = SmtpServerOptions::Tls::kStartTls;
+  options.certFile = rt::net::testing::testCertificates().serverCert;
+  options.keyFile = rt::net::testing::testCertificates().serverKey;
+  options.user = "recepcion";
+  options.password = "clave 7";
+  startServer(options);
+  settings(server_->port());
+  rt::putIni("EmailSend", "Server", "localhost", kIni);
+  rt::putIni("EmailSend", "SecureEmailStartTLS", "1", kIni);
+  rt::putIni("EmailSend", "User", "recepcion", kIni);
+  rt::putIni("EmailSend", "Password", "clave 7", kIni);
+  struct Case {
+    std::string caFile;
+    bool delivered;
+  };
+  const Case cases[] = {{rt::net::testing::testCertificates().ca, true},
+                        {rt::runtimeName(fs::current_path() / "no-hay-ca.pem"), false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caFile);
+    rt::putIni("EmailSend", "CARootFile", c.caFile, kIni);
+    const std::size_t before = server_->messages().size();
+    ScriptedMessages messages;
+    SeenWindow* w = open(mail(0));
+    ASSERT_NE(w, nullptr);
+    if (c.delivered) {
+      ASSERT_TRUE(closed());
+      ASSERT_EQ(server_->messages().size(), before + 1);
+      EXPECT_EQ(server_->messages().back().login, "recepcion");
+      continue;
+    }
+    ASSERT_TRUE(waitUntil([&] { return w->status() == "Ocurrió un error."_cp; }, "refused"));
+    EXPECT_EQ(server_->messages().size(), before);
+    ASSERT_TRUE(click(*w, "?CLOSE"));
+    ASSERT_TRUE(closed());
+  }
+  EXPECT_EQ(rt::getIni("EmailSend", "Password", "", kIni), "clave 7") << "kept as plain text";
+}
+
+TEST_F(EmailWindowTest, ClosingWhileQueuedAsksAndNoKeepsTheWindow) {
+  rt::net::testing::RawSocket silent;
+  ::listen(silent.fd, 1);  // takes the connection and never greets
+  settings(silent.port);
+  ScriptedMessages messages({rt::button::No, rt::button::Yes});
+  SeenWindow* w = open(mail(1));
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(click(*w, "?SEND"));
+  ASSERT_TRUE(waitUntil([&] { return w->mailer().queued() == 1; }, "queued"));
+  w->post(rt::event::CloseWindow);
+  ASSERT_TRUE(waitUntil([&] { return messages.asked().size() == 1; }, "asked"));
+  EXPECT_EQ(messages.asked()[0].text, "El email aún está enviándose.|¿Está seguro de salir?"_cp);
+  EXPECT_EQ(messages.asked()[0].defaultButton, rt::button::No);
+  rt::testing::waitIdle();
+  EXPECT_TRUE(w->isOpen());
+  w->post(rt::event::CloseWindow);
+  ASSERT_TRUE(closed());
+  EXPECT_EQ(messages.asked().size(), 2u);
+}
+
+TEST_F(EmailWindowTest, TheSettingsWrittenAtCloseAreReadAtTheNextOpen) {
+  ScriptedMessages messages;
+  SeenWindow* w = open(mail(1));
+  ASSERT_NE(w, nullptr);
+  const std::pair<const char*, const char*> typed[] = {
+      {"?SERVER", "smtp.consultorio.example"}, {"?PORT", "2525"},
+      {"?FROM", "turnos@consultorio.example"}, {"?ORGANIZATION", "Consultorio Este"},
+      {"?USER", "turnos"}, {"?PASSWORD", "s3creta"}, {"?CAROOTFILE", "/etc/ca.pem"}};
+  for (auto [name, value] : typed) {
+    w->control<QLineEdit>(name)->setText(value);
+    w->post(rt::event::Accepted, w->control(name));
+  }
+  w->control<QCheckBox>("?SECUREEMAILALWAYS")->click();
+  ASSERT_TRUE(click(*w, "?CLOSE"));
+  ASSERT_TRUE(closed());
+  EXPECT_EQ(rt::getIni("EmailSend", "Password", "", kIni), "s3creta");
+  w = open(mail(1));
+  ASSERT_NE(w, nullptr);
+  for (auto [name, value] : typed) {
+    EXPECT_EQ(rt::fromQString(w->control<QLineEdit>(name)->text()), value) << name;
+  }
+  EXPECT_TRUE(w->control<QCheckBox>("?SECUREEMAILALWAYS")->isChecked());
+  EXPECT_EQ(messages.asked().size(), 1u) << "asked for the sender only the first time";
+}
+
+}  // namespace
+}  // namespace output
