@@ -1,6 +1,7 @@
 #include "core/record_form.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <map>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "platform/base/procedures.h"
 #include "platform/base/text_order.h"
 #include "platform/data/record_buffer.h"
+#include "platform/ui/control_colors.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/qt_text.h"
 #include "platform/base/cp_literal.h"
@@ -257,8 +259,29 @@ void RecordForm::RegistrarActividad(bool entry) {
             (entry ? " - Ingreso" : " - Salida"));
 }
 
-int RecordForm::save() {
+bool RecordForm::requiredFilled() {
   Update();
+  rt::RecordBuffer& buffer = table().buffer();
+  for (const FieldControl& f : fields_.controls()) {
+    if (!f.control || !rt::isRequired(f.control)) continue;
+    bool empty = false;
+    if (f.memo >= 0) {
+      empty = trimmed(buffer.memo(f.memo)).empty();
+    } else {
+      const rt::FieldDef& field = def_.fields[f.field];
+      empty = rt::isTextField(field) ? trimmed(rt::fieldText(field, buffer.record())).empty()
+                                     : rt::fieldNumber(field, buffer.record()) == 0;
+    }
+    if (!empty) continue;
+    f.control->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(f.control)) edit->selectAll();
+    return false;
+  }
+  return true;
+}
+
+int RecordForm::save() {
+  if (!requiredFilled()) return rt::level::Notify;
   if (!PRIMARY->access().validateRecord()) return rt::level::Notify;
   const bool inserting = REQUEST == request::Insert ||
                          (REQUEST == request::Apply && PRIMARY->access().numberedPending());

@@ -128,6 +128,9 @@ class RecordForm : public rt::WindowDriver {
   virtual std::string recordCode();
   FieldControls& fields() { return fields_; }
   rt::Table& table() const;
+  // The accept-all pass: every entry marked required must hold a value; the
+  // first empty one is selected and false answered.
+  bool requiredFilled();
 
   void RegistrarActividad(bool entry);
 

@@ -13,6 +13,7 @@ constexpr int kProbe = rt::event::User + 0x77;
 template <class W>
 class Probed : public W {
  public:
+  using W::W;
   void probe(std::function<void(W&)> step) {
     steps_.push_back(std::move(step));
     if (steps_.size() == 1 && this->isOpen()) this->post(kProbe);

@@ -80,6 +80,11 @@ ShellOpener& opener() {
   return o;
 }
 
+WarningSound& sound() {
+  static WarningSound s;
+  return s;
+}
+
 }  // namespace
 
 void shellOpen(std::string_view target) {
@@ -98,6 +103,20 @@ void shellOpen(std::string_view target) {
 ShellOpener setShellOpener(ShellOpener replacement) {
   std::lock_guard lock(g_mutex);
   return std::exchange(opener(), std::move(replacement));
+}
+
+void warningSound() {
+  WarningSound current;
+  {
+    std::lock_guard lock(g_mutex);
+    current = sound();
+  }
+  if (current) current();
+}
+
+WarningSound setWarningSound(WarningSound replacement) {
+  std::lock_guard lock(g_mutex);
+  return std::exchange(sound(), std::move(replacement));
 }
 
 }  // namespace rt

@@ -18,4 +18,11 @@ void shellOpen(std::string_view target);
 using ShellOpener = std::function<void(const std::string& utf8Target)>;
 ShellOpener setShellOpener(ShellOpener opener);
 
+// The system's warning sound (the exclamation beep). The window layer
+// installs the desktop's beep; before that, and without one, it is silent.
+void warningSound();
+using WarningSound = std::function<void()>;
+// Returns the sound it replaces.
+WarningSound setWarningSound(WarningSound sound);
+
 }  // namespace rt
