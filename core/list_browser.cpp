@@ -543,6 +543,9 @@ void ListBrowser::updateControls() {
   if (CHANGECONTROL) CHANGECONTROL->setEnabled(rows);
   if (DELETECONTROL) DELETECONTROL->setEnabled(rows);
   if (EXPORTCONTROL) EXPORTCONTROL->setEnabled(rows);
+  for (const QPointer<QWidget>& control : ROWCONTROLS) {
+    if (control) control->setEnabled(rows);
+  }
   if (SELECTCONTROL) {
     SELECTCONTROL->setVisible(!HIDESELECT || selecting);
     SELECTCONTROL->setEnabled(rows);
@@ -715,6 +718,7 @@ void ListBrowser::showPopup(const QPoint& at) {
   add(DELETECONTROL);
   add(QUERYCONTROL);
   add(EXPORTCONTROL, QStringLiteral("Exportar"));
+  for (const QPointer<QWidget>& control : ROWCONTROLS) add(control);
   menu->popup(list_->viewport()->mapToGlobal(at));
 }
 

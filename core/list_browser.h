@@ -176,6 +176,9 @@ class ListBrowser : public QObject, public RowFields {
   QPointer<QWidget> SELECTCONTROL, INSERTCONTROL, CHANGECONTROL, DELETECONTROL, QUERYCONTROL;
   // Enabled only while the list has rows; its popup item reads "Exportar".
   QPointer<QWidget> EXPORTCONTROL;
+  // More buttons of the list that act on its rows: enabled only while it has
+  // rows, and items of its popup menu.
+  std::vector<QPointer<QWidget>> ROWCONTROLS;
   int HIDESELECT = 0;
   int QUERYSHARED = 0;
   int ASKPROCEDURE = 0;

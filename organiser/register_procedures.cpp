@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "organiser/address_book.h"
 #include "organiser/reminders.h"
 #include "platform/base/procedures.h"
 
@@ -23,6 +24,14 @@ void registerProcedures() {
   rt::registerProcedure("ExaminarAgenda", [](const rt::ProcedureArgs&) { return ExaminarAgenda(); });
   rt::registerProcedure("FormularioAgenda",
                         [](const rt::ProcedureArgs&) { return FormularioAgenda(); });
+  rt::registerProcedure("ExaminarRubrosAgenda",
+                        [](const rt::ProcedureArgs&) { return ExaminarRubrosAgenda(); });
+  rt::registerProcedure("FormularioRubrosAgenda",
+                        [](const rt::ProcedureArgs&) { return FormularioRubrosAgenda(); });
+  rt::registerProcedure("ExaminarAgendaDirecciones",
+                        [](const rt::ProcedureArgs&) { return ExaminarAgendaDirecciones(); });
+  rt::registerProcedure("FormularioAgendaDirecciones",
+                        [](const rt::ProcedureArgs&) { return FormularioAgendaDirecciones(); });
 }
 
 }  // namespace organiser

@@ -23,6 +23,7 @@
 #include "core/main_services.h"
 #include "core/table_managers.h"
 #include "core/window_parts.h"
+#include "organiser/form_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/outside_actions.h"
@@ -218,17 +219,8 @@ QWidget* ReminderFormBase::buildWindow() {
   grid->addWidget(notesGroup, row++, 0, 1, 2);
   grid->setColumnStretch(1, 1);
 
-  auto* ok = core::namedButton(window, "?OK", "&OK",
-                               "Graba todas las modificaciones y cierra la ventana");
-  auto* cancel =
-      core::namedButton(window, "?CANCEL", "&Cancelar", "Cancela las acciones y cierra la ventana");
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  auto* layout = new QVBoxLayout(window);
-  layout->addWidget(sheet);
-  layout->addLayout(buttons);
+  sheetAndButtons(window, sheet, "Graba todas las modificaciones y cierra la ventana",
+                  "Cancela las acciones y cierra la ventana");
 
   // History numbers: the reminder's fields 1, 3, 5, 6, 7, 4, 8 and the memo.
   fields().bind(subject, "AGG:Asunto", 1);
@@ -368,12 +360,7 @@ void ReminderForm::OwnSetup() {
 }
 
 int ReminderForm::TakeAccepted() {
-  if (field() != nullptr && field() == control("?CANCEL") && !viewing()) {
-    // Cancel closes as the close box would: a changed reminder asks first.
-    Response = rt::kCancelled;
-    post(rt::event::CloseWindow);
-    return rt::level::Benign;
-  }
+  if (cancelAsks(*this)) return rt::level::Benign;
   if (int r = ReminderFormBase::TakeAccepted(); r != rt::level::Benign) return r;
   QWidget* accepted = field();
   if (accepted != nullptr && isOpen() && accepted == control("?AGG:COMPLETA")) {
@@ -384,19 +371,9 @@ int ReminderForm::TakeAccepted() {
   return rt::level::Benign;
 }
 
-int FormularioAgendaAlarma(std::uint16_t code) {
-  AlarmForm form(code);
-  const int response = form.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int FormularioAgendaAlarma(std::uint16_t code) { return runWindow<AlarmForm>(code); }
 
-int FormularioAgenda() {
-  ReminderForm form;
-  const int response = form.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int FormularioAgenda() { return runWindow<ReminderForm>(); }
 
 // ---------------------------------------------------------------- the list
 
@@ -533,12 +510,7 @@ std::optional<core::ListSearchSettings> ReminderList::searchSettings() const {
   return s;
 }
 
-int ExaminarAgenda() {
-  ReminderList list;
-  const int response = list.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int ExaminarAgenda() { return runWindow<ReminderList>(); }
 
 // ------------------------------------------------------- walk and removal
 

@@ -24,6 +24,7 @@
 #include "core/table_managers.h"
 #include "core/table_registration.h"
 #include "core/tests/probed_window.h"
+#include "organiser/tests/organiser_test_kit.h"
 #include "organiser/register_procedures.h"
 #include "organiser/reminders.h"
 #include "platform/base/clock.h"
@@ -48,9 +49,8 @@ using rt::testing::runOnThread;
 using rt::testing::ScriptedMessages;
 using rt::testing::waitUntil;
 
-rt::Date d(int day, int month, int year) { return rt::makeDate(month, day, year); }
-const rt::Date kToday = d(10, 12, 2026);
-const rt::Time kTen = rt::makeTime(10, 0);
+using testing::kTen;
+using testing::kToday;
 constexpr char kAlarmTitle[] = "Actualizando un registro de Agenda";
 
 struct Reminder {
@@ -63,34 +63,8 @@ struct Reminder {
   int priority = 3;
 };
 
-class Reminders : public ::testing::Test {
+class Reminders : public testing::OrganiserTables {
  protected:
-  void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("reminders" + std::to_string(++n));
-    std::filesystem::create_directories(folder_);
-    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
-    ASSERT_EQ(core::openAllTables(), 0);
-    core::registerTableManagers();
-    core::installThreadRoutines();
-    core::BuildArchivoLog();
-    rt::setFixedClock(kToday, kTen);
-    registerProcedures();
-    GLO::AgendaOcupada = 0;
-    GLO::Cod_Usuario_Logueado = 0;
-    previousSound_ = rt::setWarningSound([this] { ++beeps_; });
-  }
-  void TearDown() override {
-    rt::setWarningSound(std::move(previousSound_));
-    for (const char* p : {"ExaminarUsuarios", "FormularioAgenda", "ProcesoAgenda"}) {
-      rt::unregisterProcedure(p);
-    }
-    rt::clearFixedClock();
-    core::closeAllTables();
-    rt::closeDatabase();
-    EXPECT_EQ(GLO::AgendaOcupada, 0) << "every holder let go";
-  }
-
   static int add(const Reminder& r) {
     AgendaRecordatoria::table().clear();
     AGG().Asunto = r.subject;
@@ -113,9 +87,6 @@ class Reminders : public ::testing::Test {
     while (t.next() == 0) t.remove();
   }
 
-  std::filesystem::path folder_;
-  int beeps_ = 0;
-  rt::WarningSound previousSound_;
 };
 
 // What each alarm form showed when it opened, and the beeps heard by then.
@@ -317,38 +288,14 @@ TEST(ReminderRules, PostponementTakesTenMinutesFromNowAndNeverGoesBack) {
   }
 }
 
+// Steps written for both forms, for one of them.
 template <class Form>
-void postponeOn(int code, rt::Time now, const char* date, const char* time,
-                std::function<Form*()> make) {
-  rt::setFixedClock(kToday, now);
-  ScriptedMessages dontSave({rt::button::No});  // the reminder form asks on Cancel
-  int ran = 0;
-  ASSERT_TRUE(runOnThread([&] {
-    core::TableAccess& a = core::access(AgendaRecordatoria::def());
-    a.open();
-    AGG().CodigoInterno = static_cast<std::uint16_t>(code);
-    EXPECT_EQ(AgendaRecordatoria::table().fetch(AgendaRecordatoria::AGG00), 0);
-    std::unique_ptr<Form> form(make());
-    form->probe([](typename Form::Base& f) { click(f, "?DEMORAR"); });
-    form->probe([&](typename Form::Base& f) {
-      ++ran;
-      EXPECT_EQ(f.template control<QLineEdit>("?AGG:FECHA")->text(), date);
-      EXPECT_EQ(f.template control<QLineEdit>("?AGG:HORA")->text(), time);
-      EXPECT_EQ(f.window()->focusWidget(), f.control("?OK"));
-      click(f, "?CANCEL");
-    });
-    rt::ThreadRequest() = core::request::Change;
-    form->Run();
-    a.close();
-  }));
-  EXPECT_EQ(ran, 1) << "the form opened";
+std::vector<std::function<void(Form&)>> as(
+    const std::vector<std::function<void(ReminderFormBase&)>>& steps) {
+  std::vector<std::function<void(Form&)>> typed;
+  for (const auto& step : steps) typed.push_back([step](Form& f) { step(f); });
+  return typed;
 }
-
-template <class W>
-struct Named : Probed<W> {
-  using Base = W;
-  using Probed<W>::Probed;
-};
 
 TEST_F(Reminders, DemorarOnBothFormsMovesTheTimeAndTheDateForward) {
   const struct {
@@ -366,11 +313,28 @@ TEST_F(Reminders, DemorarOnBothFormsMovesTheTimeAndTheDateForward) {
     SCOPED_TRACE(c.time);
     removeAll();
     const int code = add({"x", c.reminder, kTen});
-    postponeOn<Named<AlarmForm>>(code, c.now, c.date, c.time, [code] {
-      return new Named<AlarmForm>(static_cast<std::uint16_t>(code));
-    });
-    postponeOn<Named<ReminderForm>>(code, c.now, c.date, c.time,
-                                    [] { return new Named<ReminderForm>(); });
+    for (int which = 0; which < 2; ++which) {
+      rt::setFixedClock(kToday, c.now);
+      ScriptedMessages dontSave({rt::button::No});  // the reminder form asks on Cancel
+      const std::vector<std::function<void(ReminderFormBase&)>> steps{
+          [](ReminderFormBase& f) { click(f, "?DEMORAR"); },
+          [&](ReminderFormBase& f) {
+            EXPECT_EQ(f.control<QLineEdit>("?AGG:FECHA")->text(), c.date);
+            EXPECT_EQ(f.control<QLineEdit>("?AGG:HORA")->text(), c.time);
+            EXPECT_EQ(f.window()->focusWidget(), f.control("?OK"));
+            click(f, "?CANCEL");
+          }};
+      auto readIt = [code] { EXPECT_TRUE(read(code)); };
+      if (which == 0) {
+        runProbed<AlarmForm>(
+            core::request::Change, AgendaRecordatoria::def(), as<AlarmForm>(steps),
+            [code] { return new Probed<AlarmForm>(static_cast<std::uint16_t>(code)); }, readIt);
+      } else {
+        runProbed<ReminderForm>(core::request::Change, AgendaRecordatoria::def(),
+                                as<ReminderForm>(steps),
+                                [] { return new Probed<ReminderForm>; }, readIt);
+      }
+    }
   }
 }
 
@@ -447,40 +411,12 @@ class ReminderWindows : public Reminders {
  protected:
   int runForm(int request, const std::vector<std::function<void(ReminderForm&)>>& steps,
               int code = 0) {
-    int answer = 0;
-    std::size_t ran = 0;
-    EXPECT_TRUE(runOnThread([&] {
-      core::TableAccess& a = core::access(AgendaRecordatoria::def());
-      a.open();
-      if (code != 0) EXPECT_TRUE(read(code));
-      Probed<ReminderForm> form;
-      for (const auto& step : steps) {
-        form.probe([&ran, step](ReminderForm& f) {
-          ++ran;
-          step(f);
-        });
-      }
-      rt::ThreadRequest() = static_cast<std::uint8_t>(request);
-      answer = form.Run();
-      a.close();
-    }));
-    EXPECT_EQ(ran, steps.size()) << "every step ran";
-    return answer;
+    return runProbed<ReminderForm>(request, AgendaRecordatoria::def(), steps,
+                                   [] { return new Probed<ReminderForm>; },
+                                   [code] { if (code != 0) EXPECT_TRUE(read(code)); });
   }
   void runList(const std::vector<std::function<void(ReminderList&)>>& steps) {
-    std::size_t ran = 0;
-    EXPECT_TRUE(runOnThread([&] {
-      Probed<ReminderList> list;
-      for (const auto& step : steps) {
-        list.probe([&ran, step](ReminderList& l) {
-          ++ran;
-          step(l);
-        });
-      }
-      rt::ThreadRequest() = 0;
-      list.Run();
-    }));
-    EXPECT_EQ(ran, steps.size()) << "every step ran";
+    runProbed<ReminderList>(0, AgendaRecordatoria::def(), steps);
   }
 };
 
