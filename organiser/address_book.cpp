@@ -193,6 +193,7 @@ QWidget* CategoryForm::buildWindow() {
   auto* notes = new QPlainTextEdit(notesGroup);
   notes->setObjectName("?RAG:NOTAS");
   notes->setTabChangesFocus(true);
+  notes->setMaximumHeight(units.y(64));
   (new QVBoxLayout(notesGroup))->addWidget(notes);
   auto* grid = new QGridLayout(general);
   grid->addWidget(new QLabel(rt::toQString("Código:"_cp), general), 0, 0);
@@ -243,7 +244,7 @@ ContactList::ContactList() : core::ListWindow("ExaminarAgendaDirecciones", Agend
 
 QWidget* ContactList::buildWindow() {
   ListFrame f = listFrame("Examinar la Agenda de Contactos", "Por Nombre:", "Nombre:",
-                          "?AGE:NOMBRE", 520, 170);
+                          "?AGE:NOMBRE", 600, 170);
   auto* active = new QCheckBox("Solo Entradas Activas", f.tab);
   active->setObjectName("?LOC:SOLOACTIVOS");
   active->setToolTip("Solo Entradas Activas");
@@ -401,6 +402,7 @@ QWidget* ContactForm::buildWindow() {
   notes->setObjectName("?AGE:NOTAS");
   notes->setTabChangesFocus(true);
   notes->setMinimumHeight(units.y(40));
+  notes->setMaximumHeight(units.y(64));
   (new QVBoxLayout(notesGroup))->addWidget(notes);
   grid->addWidget(notesGroup, row++, 0, 1, 2);
   grid->setColumnStretch(1, 1);

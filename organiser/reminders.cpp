@@ -215,6 +215,7 @@ QWidget* ReminderFormBase::buildWindow() {
   notes->setObjectName("?AGG:NOTAS");
   notes->setTabChangesFocus(true);
   notes->setMinimumHeight(units.y(40));
+  notes->setMaximumHeight(units.y(64));
   (new QVBoxLayout(notesGroup))->addWidget(notes);
   grid->addWidget(notesGroup, row++, 0, 1, 2);
   grid->setColumnStretch(1, 1);
@@ -425,7 +426,7 @@ QWidget* ReminderList::buildWindow() {
   incomplete->setChecked(true);
   auto* list = new QTableView(byDate);
   list->setObjectName("?BROWSE:5");
-  list->setMinimumSize(units.size(560, 160));
+  list->setMinimumSize(units.size(660, 160));
   auto* top = new QHBoxLayout;
   top->addWidget(incomplete);
   top->addStretch();
@@ -471,8 +472,8 @@ void ReminderList::setUpBrowser(core::ListBrowser& b) {
 
   using core::ColumnAlign;
   using core::ListColumn;
-  b.AddColumn(ListColumn{"AGG:Fecha", "Fecha", "@d17", 0, 40});
-  b.AddColumn(ListColumn{"AGG:Hora", "Hora", "@t7", 0, 20});
+  b.AddColumn(ListColumn{"AGG:Fecha", "Fecha", "@d17", 0, 46});  // a whole date in the font
+  b.AddColumn(ListColumn{"AGG:Hora", "Hora", "@t7", 0, 24});
   b.AddColumn(ListColumn{"AGG:Asunto", "Asunto", "@s60", 0, 163, ColumnAlign::Left, false, true});
   b.AddColumn(ListColumn{"AGG:Prioridad", "P", "@n1", 0, 10, ColumnAlign::Center});
   ListColumn complete{"AGG:Completa", "C", "@n3", 0, 10};

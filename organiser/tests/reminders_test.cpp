@@ -540,6 +540,8 @@ TEST_F(ReminderWindows, TheListColoursByPriorityShowsIconsAndFiltersWithTheBoxAn
              ASSERT_EQ(l.browser().RecordsInView(), 3) << "only the incomplete ones";
              QAbstractItemModel* m = l.browser().list()->model();
              EXPECT_EQ(m->data(m->index(0, 2)).toString(), "urgente");
+             EXPECT_EQ(m->headerData(7, Qt::Horizontal).toString(), "Cod");
+             EXPECT_EQ(m->data(m->index(0, 7), Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
              EXPECT_EQ(m->data(m->index(0, 2), Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
              EXPECT_EQ(m->data(m->index(1, 2), Qt::ForegroundRole).value<QColor>(),
                        QColor(0x80, 0, 0));
