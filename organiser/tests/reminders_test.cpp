@@ -17,6 +17,7 @@
 #include "core/activity_log.h"
 #include "core/catalog_tables.h"
 #include "core/data_files.h"
+#include "core/export_handover.h"
 #include "core/frame.h"
 #include "core/global_settings.h"
 #include "core/globals.h"
@@ -567,6 +568,36 @@ TEST_F(ReminderWindows, TheListColoursByPriorityShowsIconsAndFiltersWithTheBoxAn
              click(l, "?CLOSE");
            }});
   EXPECT_EQ(search.pending(), 0);
+}
+
+TEST_F(ReminderWindows, TheExportHandsOverTheNumberedFieldsOfEveryRow) {
+  core::USU().Cod_Usuario = 4;
+  core::USU().Nombre_Usuario = "Ana";
+  ASSERT_EQ(core::Usuarios::table().add(), 0);
+  add({"urgente", kToday, kTen, 4, 1, 0, 1});
+  add({"sin usuario", kToday, rt::makeTime(11, 0), 9, 0, 0, 2});
+  std::string procedure, fields;
+  std::vector<std::vector<std::string>> rows;
+  rt::registerProcedure(core::kExportWindow, [&](const rt::ProcedureArgs&) {
+    const core::ExportHandOver* h = core::currentExportHandOver();
+    procedure = h->group->procedure;
+    fields = h->parameters.at(0);
+    for (std::size_t r = 0; r < h->rows->rowCount(); ++r) {
+      std::vector<std::string> row;
+      for (int f : {1, 2, 3, 8, 9, 11, 13, 15}) row.push_back(h->rows->field(r, f));
+      rows.push_back(row);
+    }
+    return 0;
+  });
+  runList({[](ReminderList& l) { click(l, "?EXPORT"); }, [](ReminderList& l) { click(l, "?CLOSE"); }});
+  rt::unregisterProcedure(core::kExportWindow);
+  EXPECT_EQ(procedure, "ExaminarAgenda7");
+  EXPECT_EQ(fields, "1,2,3,8,9,11,13,15,");
+  const std::vector<std::vector<std::string>> expected{
+      {std::to_string(kToday), std::to_string(kTen), "urgente", "1", "0", "1", "Ana", "1"},
+      {std::to_string(kToday), std::to_string(rt::makeTime(11, 0)), "sin usuario", "2", "0", "0",
+       "", "2"}};
+  EXPECT_EQ(rows, expected);
 }
 
 }  // namespace
