@@ -18,3 +18,5 @@ set(VARNETA_BENCH_LIBS_localities_list varneta_catalogs varneta_ui_testing)
 set(VARNETA_BENCH_LIBS_multi_file_commit varneta_data)
 set(VARNETA_BENCH_LIBS_consultation_windows varneta_practice varneta_ui_testing)
 set(VARNETA_BENCH_LIBS_physician_windows varneta_practice varneta_ui_testing)
+
+set(VARNETA_BENCH_LIBS_reminder_alarms varneta_organiser varneta_ui_testing)

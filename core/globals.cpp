@@ -33,6 +33,7 @@ std::uint8_t MostrarDialogoMail = 1;
 std::uint8_t ProximoTurno = 0;
 std::uint8_t MaxOrdenAtencion = 0;
 std::uint32_t CodPlanilla = 0;
+std::uint8_t AgendaOcupada = 0;
 
 }  // namespace GLO
 

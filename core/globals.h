@@ -64,6 +64,11 @@ extern std::uint8_t ProximoTurno;
 extern std::uint8_t MaxOrdenAtencion;
 extern std::uint32_t CodPlanilla;
 
+// How many holders keep the reminders busy: the reminders list and form while
+// open, the alarm walk and the removal of completed reminders while they run.
+// The walk and the removal run only when nobody holds them.
+extern std::uint8_t AgendaOcupada;
+
 }  // namespace GLO
 
 namespace DAT {

@@ -49,7 +49,13 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
   const int column = index.column();
   switch (role) {
     case Qt::DisplayRole:
+      if (column < static_cast<int>(row.icons.size()) && row.icons[column] > 0) return QString();
       return row.cells.at(column);
+    case Qt::DecorationRole: {
+      const int icon = column < static_cast<int>(row.icons.size()) ? row.icons[column] : 0;
+      if (icon <= 0 || icon > static_cast<int>(browser_.icons.size())) return {};
+      return browser_.icons[static_cast<std::size_t>(icon - 1)];
+    }
     case Qt::TextAlignmentRole: {
       const ListColumn& c = browser_.columns_.at(browser_.shownIndex_.at(column));
       const Qt::Alignment horizontal = c.align == ColumnAlign::Right    ? Qt::AlignRight
@@ -296,6 +302,7 @@ ListRow ListBrowser::SetQueueRecord(std::int64_t position) {
     row.values.push_back(std::move(value));
   }
   row.colours.resize(row.cells.size());
+  row.icons.resize(row.cells.size());
   if (colourRow) colourRow(row);
   return row;
 }
@@ -369,10 +376,15 @@ std::string ListBrowser::field(std::size_t row, int number) const {
   int n = 0;
   for (std::size_t column = 0; column < shownIndex_.size(); ++column) {
     if (++n == number) return column < r.values.size() ? r.values[column] : std::string();
-    if (!columns_[shownIndex_[column]].colored) continue;
-    const CellColours c = column < r.colours.size() ? r.colours[column] : CellColours{};
-    for (std::int32_t colour : {c.text, c.back, c.selectedText, c.selectedBack}) {
-      if (++n == number) return std::to_string(colour);
+    const ListColumn& shown = columns_[shownIndex_[column]];
+    if (shown.colored) {
+      const CellColours c = column < r.colours.size() ? r.colours[column] : CellColours{};
+      for (std::int32_t colour : {c.text, c.back, c.selectedText, c.selectedBack}) {
+        if (++n == number) return std::to_string(colour);
+      }
+    }
+    if (shown.iconed && ++n == number) {
+      return std::to_string(column < r.icons.size() ? r.icons[column] : 0);
     }
   }
   const std::size_t extra = static_cast<std::size_t>(number - n - 1);
@@ -559,6 +571,9 @@ void ListBrowser::updateControls() {
   if (CHANGECONTROL) CHANGECONTROL->setEnabled(rows);
   if (DELETECONTROL) DELETECONTROL->setEnabled(rows);
   if (EXPORTCONTROL) EXPORTCONTROL->setEnabled(rows);
+  for (const QPointer<QWidget>& control : ROWCONTROLS) {
+    if (control) control->setEnabled(rows);
+  }
   if (SELECTCONTROL) {
     SELECTCONTROL->setVisible(!HIDESELECT || selecting);
     SELECTCONTROL->setEnabled(rows);
@@ -751,6 +766,7 @@ void ListBrowser::showPopup(const QPoint& at) {
   add(DELETECONTROL);
   add(QUERYCONTROL);
   add(EXPORTCONTROL, QStringLiteral("Exportar"));
+  for (const QPointer<QWidget>& control : ROWCONTROLS) add(control);
   menu->popup(list_->viewport()->mapToGlobal(at));
 }
 

@@ -5,6 +5,7 @@
 // record not below the typed text in the key's collation; its buttons, keys
 // and popup menu insert, change, delete, view or select the row's record.
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTableView>
@@ -38,6 +39,9 @@ struct ListColumn {
   bool fixed = false;    // the user cannot resize it
   bool colored = false;  // four colour values follow its value in the row
   std::string group;     // a heading over a run of neighbouring columns
+  // An icon number (of the list's icons; 0 none) follows its value and
+  // colours in the row; a cell with an icon shows the icon for its value.
+  bool iconed = false;
   // The value as the list shows, searches and exports it (notes in plain
   // text); the stored value when empty.
   std::function<std::string(std::string)> shownAs;
@@ -72,11 +76,13 @@ struct ListRow {
   std::vector<QString> cells;
   std::vector<std::string> values;
   std::vector<CellColours> colours;
+  std::vector<int> icons;
   std::vector<std::string> extras;
 };
 
 // The rows as numbered fields: each column's value, its four colours when
-// coloured, then the not-shown values, numbered from 1 (what an export reads).
+// coloured, its icon number when iconed, then the not-shown values, numbered
+// from 1 (what an export reads).
 class RowFields {
  public:
   virtual ~RowFields() = default;
@@ -208,6 +214,9 @@ class ListBrowser : public QObject, public RowFields {
   QPointer<QWidget> SELECTCONTROL, INSERTCONTROL, CHANGECONTROL, DELETECONTROL, QUERYCONTROL;
   // Enabled only while the list has rows; its popup item reads "Exportar".
   QPointer<QWidget> EXPORTCONTROL;
+  // More buttons of the list that act on its rows: enabled only while it has
+  // rows, and items of its popup menu.
+  std::vector<QPointer<QWidget>> ROWCONTROLS;
   int HIDESELECT = 0;
   int QUERYSHARED = 0;
   int ASKPROCEDURE = 0;
@@ -216,6 +225,8 @@ class ListBrowser : public QObject, public RowFields {
   int USEWAITCURSOR = 1;
   int RetainRow = 0;
   bool selecting = false;
+  // The icons a row's cells name, numbered from 1.
+  std::vector<QIcon> icons;
   // The tables whose fields a search expression may name.
   std::vector<const rt::TableDef*> searchTables;
 

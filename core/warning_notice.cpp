@@ -1,13 +1,12 @@
 #include "core/warning_notice.h"
 
-#include <QApplication>
-
 #include "platform/base/message_hook.h"
+#include "platform/base/outside_actions.h"
 
 namespace core {
 
 void warningNotice(std::string_view text, std::string_view caption) {
-  QApplication::beep();
+  rt::warningSound();
   rt::MessageRequest m;
   m.text = std::string(text);
   m.caption = std::string(caption);

@@ -140,6 +140,11 @@ ShellCodeOpener& opener() {
   return o;
 }
 
+WarningSound& sound() {
+  static WarningSound s;
+  return s;
+}
+
 }  // namespace
 
 int shellOpen(std::string_view target) {
@@ -307,6 +312,20 @@ std::filesystem::path programFolder() {
   std::error_code ec;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
   return ec ? std::filesystem::current_path() : self.parent_path();
+}
+
+void warningSound() {
+  WarningSound current;
+  {
+    std::lock_guard lock(g_mutex);
+    current = sound();
+  }
+  if (current) current();
+}
+
+WarningSound setWarningSound(WarningSound replacement) {
+  std::lock_guard lock(g_mutex);
+  return std::exchange(sound(), std::move(replacement));
 }
 
 }  // namespace rt

@@ -59,4 +59,11 @@ std::string findProgramOnPath(std::string_view name);
 // The folder of the running program.
 std::filesystem::path programFolder();
 
+// The system's warning sound (the exclamation beep). The window layer
+// installs the desktop's beep; before that, and without one, it is silent.
+void warningSound();
+using WarningSound = std::function<void()>;
+// Returns the sound it replaces.
+WarningSound setWarningSound(WarningSound sound);
+
 }  // namespace rt

@@ -1,5 +1,6 @@
 #include "platform/ui/event_loop.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QTimer>
@@ -7,6 +8,7 @@
 #include "platform/base/cross_thread_posts.h"
 #include "platform/base/current_event.h"
 #include "platform/base/logical_threads.h"
+#include "platform/base/outside_actions.h"
 #include "platform/base/thread_timer.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/window_driver.h"
@@ -43,6 +45,12 @@ void installWindowLayer() {
     QTimer::singleShot(milliseconds, QCoreApplication::instance(), std::move(fire));
   });
   installMessageBoxes();
+  // The desktop's beep, unless a sound was chosen already (tests count them).
+  if (WarningSound previous = setWarningSound({})) {
+    setWarningSound(std::move(previous));
+  } else {
+    setWarningSound([] { QApplication::beep(); });
+  }
   // The event a thread handles is the one its innermost window took last.
   setCurrentEventSource([] {
     const WindowDriver* window = WindowDriver::topWindow(currentThreadNumber());

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <stdexcept>
 
@@ -303,22 +304,34 @@ void WindowDriver::Open(QWidget* window) {
     // A window that placed itself (a pop-up at the pointer) keeps its place.
     if (window->testAttribute(Qt::WA_Moved)) ownPosition_ = window->pos();
     placeOnScreen();
+    // Kept above its owner by the window manager, which would otherwise
+    // stack it below a frame clicked last.
+    if (QWidget* owner = ownerWindow(); owner != nullptr && owner->window()->windowHandle()) {
+      window->winId();
+      window->windowHandle()->setTransientParent(owner->window()->windowHandle());
+    }
     window->show();
+    window->raise();
     window->activateWindow();
   }
 }
 
 void WindowDriver::setPositionStore(PositionStore store) { positionStore() = std::move(store); }
 
-void WindowDriver::placeOnScreen() {
-  // Over the window of the thread that called this one, else over the frame.
-  const QWidget* over = nullptr;
+QWidget* WindowDriver::ownerWindow() const {
+  // The window of the thread that called this one, else the frame.
+  QWidget* over = nullptr;
   for (WindowDriver* other : openList()) {
     if (other == this || !other->window_) continue;
     if (other->thread_ == thread_ || (over == nullptr && other->thread_ == childHost().thread)) {
       over = other->window_;
     }
   }
+  return over;
+}
+
+void WindowDriver::placeOnScreen() {
+  const QWidget* over = ownerWindow();
   const QRect area = availableArea(over != nullptr ? over : window_.data());
   fitWithin(window_, area);
   std::optional<QPoint> at;

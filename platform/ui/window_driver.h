@@ -137,6 +137,7 @@ class WindowDriver {
   // the focus.
   void settleOpened();
   void placeOnScreen();
+  QWidget* ownerWindow() const;
   void focusFirstEntry();
 
   QPointer<QWidget> window_;

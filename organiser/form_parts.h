@@ -1,0 +1,30 @@
+#pragma once
+// What the organiser's windows build and do alike: the OK and Cancel row
+// under a form's sheet, Cancel closing through the save question, and the
+// procedure that runs a window and answers its response.
+#include <QWidget>
+#include <cstdint>
+#include <utility>
+
+#include "core/record_form.h"
+#include "platform/base/logical_threads.h"
+
+namespace organiser {
+
+// The form's layout: its sheet above the row of "&OK" and "&Cancelar".
+void sheetAndButtons(QWidget* window, QWidget* sheet, const char* okTip, const char* cancelTip);
+
+// Cancel closes the way the close box does, so a changed record asks whether
+// to save it first. True when the accepted control was Cancel.
+bool cancelAsks(core::RecordForm& form);
+
+// Runs a window to its end and leaves its response in ThreadResponse.
+template <class Window, class... Args>
+int runWindow(Args&&... args) {
+  Window window(std::forward<Args>(args)...);
+  const int response = window.Run();
+  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
+  return response;
+}
+
+}  // namespace organiser
