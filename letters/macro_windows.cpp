@@ -112,14 +112,14 @@ const catalogs::CatalogFormSpec& macroFormSpec() {
 
 // ---------------------------------------------------------------- the list
 
-MacroList::MacroList() : catalogs::CatalogList(macroListSpec()) {}
+MacroListWindow::MacroListWindow() : catalogs::CatalogList(macroListSpec()) {}
 
-void MacroList::setUpBrowser(core::ListBrowser& b) {
+void MacroListWindow::setUpBrowser(core::ListBrowser& b) {
   catalogs::CatalogList::setUpBrowser(b);
   editable_ = REQUEST != core::request::View;
 }
 
-void MacroList::protegerMacrosDelSistema() {
+void MacroListWindow::protegerMacrosDelSistema() {
   if (!isOpen() || !editable_ || browser().list() == nullptr) return;
   const core::ListRow* row = browser().selectedRow();
   const bool system = row != nullptr && !row->extras.empty() && std::atoi(row->extras[0].c_str()) == 1;
@@ -138,7 +138,7 @@ void MacroList::protegerMacrosDelSistema() {
   }
 }
 
-int MacroList::TakeEvent() {
+int MacroListWindow::TakeEvent() {
   // Before the list acts on a key or a double click, and again after the
   // event may have moved the highlight.
   protegerMacrosDelSistema();
@@ -171,7 +171,7 @@ int MacroForm::TakeEvent() {
 
 // ---------------------------------------------------------------- procedures
 
-int ExaminarMacros() { return catalogs::runWindow<MacroList>(); }
+int ExaminarMacros() { return catalogs::runWindow<MacroListWindow>(); }
 
 int FormularioMacros() { return catalogs::runWindow<MacroForm>(); }
 

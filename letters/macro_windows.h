@@ -10,9 +10,9 @@ namespace letters {
 const catalogs::CatalogListSpec& macroListSpec();
 const catalogs::CatalogFormSpec& macroFormSpec();
 
-class MacroList : public catalogs::CatalogList {
+class MacroListWindow : public catalogs::CatalogList {
  public:
-  MacroList();
+  MacroListWindow();
   int TakeEvent() override;
 
  protected:

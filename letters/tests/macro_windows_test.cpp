@@ -29,7 +29,7 @@ TEST_F(MacroWindows, ASystemMacrosRowLocksChangeAndDeleteAndAUserMacrosRowFreesT
     ScriptedMessages messages({rt::button::No});
     WindowScript forms;
     forms.on("Modificando Registro", [](rt::WindowDriver& w) { click(w, "?CANCEL"); });
-    Probed<MacroList> list;
+    Probed<MacroListWindow> list;
     list.probe([&](catalogs::CatalogList& l) {
       ASSERT_EQ(columnTexts(l, 1), (std::vector<std::string>{cp("Diagnóstico"), "Nombre del Paciente"}));
       selectRow(l, 1);  // the system macro
