@@ -219,22 +219,23 @@ int LetterWindow::Init() {
   top->addWidget(confirm);
   layout->addLayout(top);
 
-  auto* body = new QHBoxLayout;
   auto* textGroup = new QGroupBox("Texto:", page);
   auto* text = new QTextEdit(textGroup);
   text->setObjectName("?TEXTONOTAMACRO");
   text->setFont(QFont("Arial", 10));
-  text->setMinimumSize(units.size(300, 200));
+  text->setMinimumSize(units.size(300, 110));
   letter_ = std::make_unique<rt::RtfControl>(&toolWindows_);
   core::NotesTools tools;
   tools.find = tools.clipboard = tools.paste = true;
   tools.fontScript = false;
   auto* textLayout = new QVBoxLayout(textGroup);
-  QWidget* toolBar = core::buildNotesToolBar(textGroup, *letter_, tools);
-  textLayout->addWidget(toolBar);
+  textLayout->addWidget(core::buildNotesToolBar(textGroup, *letter_, tools));
   textLayout->addWidget(text, 1);
-  body->addWidget(textGroup, 3);
+  layout->addWidget(textGroup, 1);
 
+  // Below the letter: who it is about and what it does on the left, the
+  // values of its macros on the right.
+  auto* bottom = new QHBoxLayout;
   auto* side = new QVBoxLayout;
   auto* people = new QGridLayout;
   people->addWidget(new QLabel("Paciente:", page), 0, 0);
@@ -247,6 +248,19 @@ int LetterWindow::Init() {
   people->addWidget(nameDisplay(page, "?NOMBREMEDICO"), 1, 3);
   people->setColumnStretch(3, 1);
   side->addLayout(people);
+  side->addStretch();
+  QPushButton* process = core::namedButton(page, "?PROCESAR", "Procesar las Macros");
+  process->setIcon(window->style()->standardIcon(QStyle::SP_DialogApplyButton));
+  side->addWidget(process);
+  auto* prints = new QHBoxLayout;
+  QPushButton* normal = core::namedButton(page, "?IMPRIMIRNORMAL", "&Imprimir... (Normal)");
+  normal->setIcon(window->style()->standardIcon(QStyle::SP_FileDialogStart));
+  prints->addWidget(normal);
+  QPushButton* letterhead = core::namedButton(page, "?IMPRIMIRMEMBRETE", "&Imprimir... (P. Membretado)");
+  letterhead->setIcon(window->style()->standardIcon(QStyle::SP_FileDialogStart));
+  prints->addWidget(letterhead);
+  side->addLayout(prints);
+  bottom->addLayout(side, 1);
   auto* macros = new QGroupBox("Macros:", page);
   auto* list = new QTableWidget(0, 3, macros);
   list->setObjectName("?QMA");
@@ -255,27 +269,18 @@ int LetterWindow::Init() {
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list->verticalHeader()->hide();
+  list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 6);
   list->setColumnWidth(0, units.x(80));
   list->setColumnWidth(1, units.x(100));
   list->horizontalHeader()->setStretchLastSection(true);
-  list->setMinimumSize(units.size(200, 90));
-  auto* macrosLayout = new QVBoxLayout(macros);
+  list->setMinimumSize(units.size(290, 60));
+  auto* macrosLayout = new QHBoxLayout(macros);
   macrosLayout->addWidget(list, 1);
   QPushButton* change = core::namedButton(macros, "?MODIFICAR", "&Modificar");
   change->setIcon(window->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-  macrosLayout->addWidget(change, 0, Qt::AlignRight);
-  side->addWidget(macros, 1);
-  QPushButton* process = core::namedButton(page, "?PROCESAR", "Procesar las Macros");
-  process->setIcon(window->style()->standardIcon(QStyle::SP_DialogApplyButton));
-  side->addWidget(process);
-  QPushButton* normal = core::namedButton(page, "?IMPRIMIRNORMAL", "&Imprimir... (Normal)");
-  normal->setIcon(window->style()->standardIcon(QStyle::SP_FileDialogStart));
-  side->addWidget(normal);
-  QPushButton* letterhead = core::namedButton(page, "?IMPRIMIRMEMBRETE", "&Imprimir... (P. Membretado)");
-  letterhead->setIcon(window->style()->standardIcon(QStyle::SP_FileDialogStart));
-  side->addWidget(letterhead);
-  body->addLayout(side, 2);
-  layout->addLayout(body, 1);
+  macrosLayout->addWidget(change, 0, Qt::AlignTop);
+  bottom->addWidget(macros, 1);
+  layout->addLayout(bottom);
 
   QPushButton* close = core::namedButton(window, "?CLOSE", "&Cerrar");
   close->setIcon(window->style()->standardIcon(QStyle::SP_DialogCloseButton));

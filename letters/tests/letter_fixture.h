@@ -2,7 +2,9 @@
 // What the letter window tests share: the catalogue windows' data folder and
 // activity log, a logical thread with the tables of the letters open, and a
 // few records of macros, templates, patients and physicians.
+#include <QApplication>
 #include <QTextEdit>
+#include <cstdlib>
 #include <string>
 
 #include "catalogs/tests/catalog_fixture.h"
@@ -47,6 +49,19 @@ class LetterWindows : public catalogs::testing::CatalogWindows {
                {{"Descripcion", description}, {"Texto", markup}, {"Inactivo", std::to_string(inactive)}});
   }
 };
+
+// A picture of the screen into $VARNETA_SHOT_DIR, when set, to be looked at
+// (run on a display of its own, with its window manager).
+inline void screenShot(QWidget* window, const char* name) {
+  const char* folder = std::getenv("VARNETA_SHOT_DIR");
+  if (folder == nullptr) return;
+  window->raise();
+  window->activateWindow();
+  window->repaint();
+  QApplication::sync();
+  const std::string command = std::string("import -window root '") + folder + "/" + name + ".png'";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
 
 // The words of a rich-text control, without its last paragraph end.
 inline std::string plainOf(QTextEdit* text) {

@@ -129,10 +129,10 @@ TEST_F(LetterReports, TheLetterheadLeavesTheTopOfEverySheetEmpty) {
   const std::vector<double> tops = topsOfPages(pdf());
   ASSERT_GE(tops.size(), 3u);
   for (double top : tops) EXPECT_GE(top, 1969 * 72.0 / 1000 - 1) << "text above the body";
+  keepForReview(pdf(), "letter-letterhead.pdf");
   // The plain paper's first page starts at its header.
   ASSERT_EQ(print(false, letterOf(3)), rt::kCompleted);
   EXPECT_LT(topsOfPages(pdf()).at(0), 802 * 72.0 / 1000);
-  keepForReview(pdf(), "letter-letterhead.pdf");
 }
 
 TEST_F(LetterReports, TheLetterPrintsOnceWhateverTheTemplatesTableHolds) {

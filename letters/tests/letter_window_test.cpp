@@ -116,6 +116,7 @@ TEST_F(LetterWindowTest, ConfirmingEditingAndProcessingALetter) {
     });
     window.probe([&](LetterWindow& w) {
       EXPECT_EQ(plainOf(w.control<QTextEdit>("?TEXTONOTAMACRO")), "Sr. Gomez Luis: reposo y bronquitis.");
+      testing::screenShot(w.window(), "letter-window");
       click(w, "?CLOSE");
     });
     window.Run();

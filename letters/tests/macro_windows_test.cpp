@@ -37,6 +37,7 @@ TEST_F(MacroWindows, ASystemMacrosRowLocksChangeAndDeleteAndAUserMacrosRowFreesT
     list.probe([&](catalogs::CatalogList& l) {
       EXPECT_FALSE(l.control("?CHANGE")->isEnabled());
       EXPECT_FALSE(l.control("?DELETE")->isEnabled());
+      testing::screenShot(l.window(), "macro-list");
       EXPECT_TRUE(l.control("?INSERT")->isEnabled());
       EXPECT_TRUE(l.control("?EXPORTAR")->isEnabled());
       QTest::keyClick(l.browser().list(), Qt::Key_Delete);
@@ -81,6 +82,7 @@ TEST_F(MacroWindows, TheIdentifierIsStoredInCapitals) {
     });
     form.probe([](catalogs::CatalogForm& f) {
       EXPECT_EQ(rt::fromQString(f.control<QLineEdit>("?MAC:IDENTIFICADOR")->text()), cp("RECETA Ñ"));
+      testing::screenShot(f.window(), "macro-form");
       click(f, "?OK");
     });
     EXPECT_EQ(form.Run(), rt::kCompleted);

@@ -64,6 +64,7 @@ TEST_F(TemplateWindows, ThePreviewFollowsTheRowAndASearchFindsAWordOfTheText) {
     });
     list.probe([&](catalogs::CatalogList& l) {
       EXPECT_EQ(plainOf(l.control<QTextEdit>("?PREVIEW")), cp("Certifico que concurrió a la consulta."));
+      testing::screenShot(l.window(), "template-list");
       selectRow(l, 0);
       QTest::keyClick(l.browser().list(), Qt::Key_B, Qt::ControlModifier);
     });
@@ -105,6 +106,7 @@ TEST_F(TemplateWindows, F2PutsTheChosenMacrosReferenceOverTheSelection) {
     form.probe([](core::RecordForm&) {});  // the paste the lookup posted
     form.probe([](core::RecordForm& f) {
       EXPECT_EQ(plainOf(f.control<QTextEdit>("?NMA:TEXTO")), "Atte. ***MEDNOMBRE***, fin");
+      testing::screenShot(f.window(), "template-form");
       EXPECT_EQ(QApplication::clipboard()->text(), "***MEDNOMBRE***");
       click(f, "?OK");
     });
