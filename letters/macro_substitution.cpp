@@ -93,8 +93,10 @@ class MacroScan {
       runaway_ = std::string(reference);
       return;
     }
-    working_.replace(position_, length, rtfEscaped(value));
-    compare_ = rt::upper(working_);
+    const std::string inserted = rtfEscaped(value);
+    working_.replace(position_, length, inserted);
+    // Capitals keep a text's length, so only the spliced part is compared anew.
+    compare_.replace(position_, length, rt::upper(inserted));
     position_ = 0;
   }
 
