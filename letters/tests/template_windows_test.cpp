@@ -9,7 +9,10 @@
 #include <QTest>
 #include <QTextCursor>
 
+#include "core/export_handover.h"
+#include "letters/macro_windows.h"
 #include "letters/template_windows.h"
+#include "platform/base/procedures.h"
 #include "letters/tests/letter_fixture.h"
 
 namespace letters {
@@ -160,6 +163,83 @@ TEST_F(TemplateWindows, AViewedTemplateSavesNothingAndAnOversizedOneIsRefused) {
     EXPECT_EQ(messages.asked()[1].text, "¿Desea Ud.cancelar?"_cp);
     ASSERT_EQ(core::NotasMacros::table().fetchPosition(position), 0);
     EXPECT_EQ(core::NMA().Texto.clipped(), stored);
+  });
+}
+
+}  // namespace
+}  // namespace letters
+
+namespace letters {
+namespace {
+
+// What the export window's stand-in was handed by a list.
+struct Handed {
+  std::vector<std::string> titles;
+  std::vector<int> widths;
+  std::string fields, title, procedure;
+  int mode = -1;
+  std::vector<std::vector<std::string>> rows;
+};
+
+class ListExports : public testing::LetterWindows {
+ protected:
+  void SetUp() override {
+    testing::LetterWindows::SetUp();
+    rt::registerProcedure(core::kExportWindow, [this](const rt::ProcedureArgs&) {
+      const core::ExportHandOver* h = core::currentExportHandOver();
+      handed_ = {};
+      for (const core::ExportColumn& c : h->columns) {
+        handed_.titles.push_back(c.name);
+        handed_.widths.push_back(c.width);
+      }
+      handed_.fields = h->parameters.at(0);
+      handed_.title = h->title;
+      handed_.procedure = h->group->procedure;
+      handed_.mode = h->mode;
+      for (std::size_t r = 0; r < h->rows->rowCount(); ++r) {
+        handed_.rows.push_back({h->rows->field(r, 1), h->rows->field(r, 2), h->rows->field(r, 3),
+                                h->rows->field(r, 4)});
+      }
+      return 0;
+    });
+  }
+  void TearDown() override {
+    rt::unregisterProcedure(core::kExportWindow);
+    testing::LetterWindows::TearDown();
+  }
+  template <class List>
+  void exportFrom() {
+    Probed<List> list;
+    list.probe([](catalogs::CatalogList& l) { click(l, "?EXPORTAR"); });
+    list.probe([](catalogs::CatalogList& l) { click(l, "?CLOSE"); });
+    list.Run();
+  }
+  Handed handed_;
+};
+
+TEST_F(ListExports, TheTemplatesAndTheMacrosHandOverTheirColumns) {
+  onLetterThread([&] {
+    addTemplate("Alta", rtf("Se otorga el alta."));
+    addMacro("RECETA", "Receta", 0);
+    exportFrom<TemplateList>();
+    EXPECT_EQ(handed_.titles, (std::vector<std::string>{cp("Cód."), cp("Descripción"), "Texto", "Inactivo"}));
+    EXPECT_EQ(handed_.widths[2], 0);
+    EXPECT_EQ(handed_.widths[3], 0);
+    EXPECT_EQ(handed_.fields, "1,2,3,4,");
+    EXPECT_EQ(handed_.title, "Administrator the NotasMacros");
+    EXPECT_EQ(handed_.procedure, "ExaminarNotasConMacros9");
+    EXPECT_EQ(handed_.mode, 0);
+    ASSERT_EQ(handed_.rows.size(), 1u);
+    EXPECT_EQ(handed_.rows[0][2], "Se otorga el alta.");  // the words, not the markup
+    EXPECT_EQ(handed_.rows[0][3], "0");
+
+    exportFrom<MacroListWindow>();
+    EXPECT_EQ(handed_.titles, (std::vector<std::string>{"Cod.", cp("Descripción"), "Identificador"}));
+    EXPECT_EQ(handed_.fields, "1,2,3,");
+    EXPECT_EQ(handed_.title, "Administrator the Macros");
+    EXPECT_EQ(handed_.procedure, "ExaminarMacros8");
+    ASSERT_EQ(handed_.rows.size(), 1u);
+    EXPECT_EQ(handed_.rows[0][2], "RECETA");
   });
 }
 
