@@ -267,6 +267,15 @@ QWidget* CatalogForm::buildWindow() {
 
   int row = 0;
   for (const CatalogField& f : spec_.fields) {
+    if (f.kind == FieldKind::Static) {
+      auto* text = new QLabel(rt::toQString(f.prompt), page);
+      text->setWordWrap(true);
+      QFont font = text->font();
+      font.setBold(f.bold);
+      text->setFont(font);
+      grid->addWidget(text, row++, 0, 1, 4);
+      continue;
+    }
     const std::string name = controlName(f.field);
     QWidget* control = nullptr;
     QLabel* prompt = f.prompt.empty() || f.kind == FieldKind::Check || f.kind == FieldKind::Notes
@@ -380,7 +389,10 @@ QWidget* CatalogForm::buildWindow() {
 void CatalogForm::OwnSetup() {
   // The first field the user types in: the code before it is read-only.
   for (const CatalogField& f : spec_.fields) {
-    if (f.kind == FieldKind::Code || f.kind == FieldKind::CodeDisplay) continue;
+    if (f.kind == FieldKind::Code || f.kind == FieldKind::CodeDisplay ||
+        f.kind == FieldKind::Static) {
+      continue;
+    }
     FIRSTFIELD = control(controlName(f.field));
     break;
   }

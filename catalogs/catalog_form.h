@@ -19,7 +19,8 @@ enum class FieldKind {
   Notes,
   Date,     // an entry with the date button beside it
   Colour,   // an entry painted in its colour, with the colour button
-  Province  // a locality's province code, with its lookup button and name
+  Province,  // a locality's province code, with its lookup button and name
+  Static     // a text of the window (its prompt), bound to no field
 };
 
 struct CatalogField {
@@ -32,6 +33,7 @@ struct CatalogField {
   bool required = false;
   bool viewLocked = false;  // read-only (its button disabled) when viewing
   bool besideCode = false;  // placed on the first row, beside the code
+  bool bold = false;        // a static text in bold
 };
 
 struct CatalogFormSpec {

@@ -34,13 +34,7 @@ constexpr char kNoCriteria[] = "No se ha definido el criterio de busqueda.";
 
 ListColumn column(const char* field, const char* title, const char* picture, int width,
                   ColumnAlign align = ColumnAlign::Left) {
-  ListColumn c;
-  c.field = field;
-  c.title = title;
-  c.picture = picture;
-  c.width = width;
-  c.align = align;
-  return c;
+  return listColumn(field, title, picture, width, align);
 }
 
 core::ListSearchSettings oldSearch(std::string columns) {
@@ -284,6 +278,17 @@ class ColouredBrowser : public core::ListBrowser {
 };
 
 }  // namespace
+
+ListColumn listColumn(const char* field, const char* title, const char* picture, int width,
+                      ColumnAlign align) {
+  ListColumn c;
+  c.field = field;
+  c.title = title;
+  c.picture = picture;
+  c.width = width;
+  c.align = align;
+  return c;
+}
 
 const CatalogListSpec* catalogList(std::string_view procedure) {
   for (const CatalogListSpec& s : specs()) {

@@ -36,7 +36,7 @@ QComboBox* toolList(QWidget* parent, const char* name, const char* tip, bool edi
 
 }  // namespace
 
-QWidget* buildNotesToolBar(QWidget* parent, rt::RtfControl& control) {
+QWidget* buildNotesToolBar(QWidget* parent, rt::RtfControl& control, const NotesTools& tools) {
   auto* bar = new QWidget(parent);
   bar->setObjectName("?NOTESTOOLBAR");
   auto* row = new QHBoxLayout(bar);
@@ -46,6 +46,15 @@ QWidget* buildNotesToolBar(QWidget* parent, rt::RtfControl& control) {
     control.setOption(static_cast<int>(tool), w);
     row->addWidget(w);
   };
+  if (tools.find) {
+    add(rt::RtfTool::Find, toolButton(bar, "?RTFFIND", "Buscar", "Buscar"));
+    add(rt::RtfTool::Replace, toolButton(bar, "?RTFREPLACE", "Reemplazar", "Buscar y Reemplazar"));
+  }
+  if (tools.clipboard) {
+    add(rt::RtfTool::Cut, toolButton(bar, "?RTFCUT", "Cortar", "Cortar"));
+    add(rt::RtfTool::Copy, toolButton(bar, "?RTFCOPY", "Copiar", "Copiar"));
+  }
+  if (tools.paste) add(rt::RtfTool::Paste, toolButton(bar, "?RTFPASTE", "Pegar", "Pegar"));
   add(rt::RtfTool::Undo, toolButton(bar, "?RTFUNDO", "\xE2\x86\xB6", "Deshacer"));
   add(rt::RtfTool::Redo, toolButton(bar, "?RTFREDO", "\xE2\x86\xB7", "Rehacer"));
   add(rt::RtfTool::TabStops, toolButton(bar, "?RTFTABS", "Tab", "Tabular"));
@@ -69,7 +78,9 @@ QWidget* buildNotesToolBar(QWidget* parent, rt::RtfControl& control) {
   add(rt::RtfTool::Underline, toolButton(bar, "?RTFUNDERLINE", "S", "Subrayado", true));
   add(rt::RtfTool::FontColour, toolList(bar, "?RTFFONTCOLOUR", "Color de Fuente", false, 6));
   add(rt::RtfTool::BackColour, toolList(bar, "?RTFBACKCOLOUR", "Resaltar", false, 6));
-  add(rt::RtfTool::FontScript, toolList(bar, "?RTFFONTSCRIPT", "Estilo de Fuente", false, 6));
+  if (tools.fontScript) {
+    add(rt::RtfTool::FontScript, toolList(bar, "?RTFFONTSCRIPT", "Estilo de Fuente", false, 6));
+  }
   add(rt::RtfTool::FontSize, toolList(bar, "?RTFFONTSIZE", "Tamaño de Fuente"_cp, true, 3));
   row->addStretch();
   QFont bold = bar->findChild<QToolButton*>("?RTFBOLD")->font();

@@ -9,7 +9,15 @@
 
 namespace core {
 
-QWidget* buildNotesToolBar(QWidget* parent, rt::RtfControl& control);
+// The tools some editors add to (or leave out of) the usual set.
+struct NotesTools {
+  bool find = false;     // "Find" and "Find and Replace"
+  bool clipboard = false;  // "Cut" and "Copy"
+  bool paste = false;
+  bool fontScript = true;
+};
+
+QWidget* buildNotesToolBar(QWidget* parent, rt::RtfControl& control, const NotesTools& tools = {});
 
 // The tools a window in view mode disables (they change the text).
 void lockNotesToolBar(QWidget* toolBar);

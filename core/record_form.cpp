@@ -29,7 +29,7 @@ constexpr auto& kSaveQuestion =
 constexpr char kSaveCaption[] = "Confirmar";
 constexpr auto& kKeepQuestion = "¿ Desea guardar los cambios?"_cp;
 constexpr char kKeepCaption[] = "Guardar Registro";
-constexpr char kCancelQuestion[] = "¿Desea Ud.cancelar?";
+constexpr auto& kCancelQuestion = "¿Desea Ud.cancelar?"_cp;
 constexpr char kCancelCaption[] = "Cambios no seran Realizados!";
 
 std::string trimmed(std::string_view text) {

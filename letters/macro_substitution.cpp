@@ -41,9 +41,9 @@ class MacroScan {
       if (here.starts_with(kDateReference))
         substitute(kDateReference, kDateReference.size(), system(kDateReference));
       else if (here.starts_with("***PAC"))
-        substituteGroup(here, kPatientReferences);
+        ReemplazarMacrosPaciente(here);
       else if (here.starts_with("***MED"))
-        substituteGroup(here, kPhysicianReferences);
+        ReemplazarMacrosMedico(here);
       else if (here.starts_with(kMarker))
         ReemplazarMacroUsuario();
       if (!runaway_.empty()) {
@@ -63,6 +63,9 @@ class MacroScan {
     const auto found = values_.find(reference);
     return found == values_.end() ? std::string() : found->second;
   }
+
+  void ReemplazarMacrosPaciente(std::string_view here) { substituteGroup(here, kPatientReferences); }
+  void ReemplazarMacrosMedico(std::string_view here) { substituteGroup(here, kPhysicianReferences); }
 
   // The patient and physician groups: a reference of the group that is not
   // one of its own stays as typed.
@@ -90,8 +93,10 @@ class MacroScan {
       runaway_ = std::string(reference);
       return;
     }
-    working_.replace(position_, length, rtfEscaped(value));
-    compare_ = rt::upper(working_);
+    const std::string inserted = rtfEscaped(value);
+    working_.replace(position_, length, inserted);
+    // Capitals keep a text's length, so only the spliced part is compared anew.
+    compare_.replace(position_, length, rt::upper(inserted));
     position_ = 0;
   }
 

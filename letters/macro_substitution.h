@@ -72,6 +72,20 @@ std::string rtfEscaped(std::string_view value);
 // The message shown when a run stopped on a reference that never ends.
 std::string runawayMessage(const std::string& reference);
 
+// The system values read from the tables through the calling thread's
+// buffers: the patient's and the physician's by their codes, with their
+// locality, coverage plan and speciality. A code of 0 (none chosen), or one
+// without a record, gives empty values for its whole group; so does a
+// catalogue code without a record for its one value.
+void ValoresPaciente(SystemMacroValues& values, std::uint16_t patient);
+void ValoresMedico(SystemMacroValues& values, std::uint16_t physician);
+SystemMacroValues valoresDelSistema(std::uint16_t patient, std::uint16_t physician, std::int32_t today);
+
+// The letter's substitution with the system values of the chosen patient and
+// physician and of today.
+SubstitutionResult ReemplazarMacros(std::string& letter, const MacroList& qma, std::uint16_t patient,
+                                    std::uint16_t physician);
+
 // The `Macros` table through the calling thread's buffer.
 std::optional<MacroRecord> findMacroRecord(const std::string& identifier);
 

@@ -214,7 +214,7 @@ TEST_F(CatalogForms, CancelOverAChangeAsksTheFormsQuestion) {
     });
     ASSERT_EQ(answers.asked().size(), 2u);
     EXPECT_EQ(answers.asked()[0].text,
-              askSave ? cp("¿ Desea guardar los cambios?") : "¿Desea Ud.cancelar?");
+              askSave ? cp("¿ Desea guardar los cambios?") : cp("¿Desea Ud.cancelar?"));
     EXPECT_EQ(answers.asked()[0].caption,
               askSave ? "Guardar Registro" : "Cambios no seran Realizados!");
     std::vector<std::string> lines = logLines();

@@ -73,7 +73,14 @@ double RichTextPages::takeNext(int available, int* height) {
 }
 
 void RichTextPages::drawSlice(QPainter& painter, QPointF at, double top, double bottom) const {
-  const QRectF slice(0, top, width_, bottom - top);
+  // Only the lines inside the slice are drawn: a line that merely touches its
+  // edge, or that the slice's rounded height reaches into, belongs to the
+  // neighbouring slice. Drawn here too it would be clipped out of sight but
+  // stay in a PDF's text, found twice by a search or a copy.
+  const auto end = std::upper_bound(lineBottoms_.begin(), lineBottoms_.end(), bottom + 1e-6);
+  if (end != lineBottoms_.begin() && *std::prev(end) > top + 1e-6) bottom = *std::prev(end);
+  constexpr double kEdge = 0.25;
+  const QRectF slice(0, top + kEdge, width_, std::max(bottom - top - 2 * kEdge, 0.0));
   painter.save();
   painter.translate(at.x(), at.y() - top);
   painter.setClipRect(slice, Qt::IntersectClip);
