@@ -76,8 +76,8 @@ QWidget* buildNotesToolBar(QWidget* parent, rt::RtfControl& control, const Notes
   add(rt::RtfTool::Bold, toolButton(bar, "?RTFBOLD", "N", "Negrita", true));
   add(rt::RtfTool::Italic, toolButton(bar, "?RTFITALIC", "K", "Cursiva", true));
   add(rt::RtfTool::Underline, toolButton(bar, "?RTFUNDERLINE", "S", "Subrayado", true));
-  add(rt::RtfTool::FontColour, toolList(bar, "?RTFFONTCOLOUR", "Color de Fuente", false, 6));
-  add(rt::RtfTool::BackColour, toolList(bar, "?RTFBACKCOLOUR", "Resaltar", false, 6));
+  add(rt::RtfTool::FontColour, toolList(bar, "?RTFFONTCOLOUR", "Color de Fuente", false, 10));
+  add(rt::RtfTool::BackColour, toolList(bar, "?RTFBACKCOLOUR", "Resaltar", false, 10));
   if (tools.fontScript) {
     add(rt::RtfTool::FontScript, toolList(bar, "?RTFFONTSCRIPT", "Estilo de Fuente", false, 6));
   }

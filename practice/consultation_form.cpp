@@ -190,7 +190,7 @@ QWidget* ConsultationForm::buildWindow() {
   notesText->setObjectName("?CON:NOTAS");
   notesText->setMinimumHeight(units.y(80));
   notesText->setTabChangesFocus(true);
-  notes_ = std::make_unique<rt::RtfControl>();
+  notes_ = std::make_unique<rt::RtfControl>(&toolWindows_);
   auto* notesLayout = new QVBoxLayout(notesBox);
   notesLayout->addWidget(core::buildNotesToolBar(notesBox, *notes_));
   notesLayout->addWidget(notesText, 1);

@@ -9,6 +9,7 @@
 #include "core/list_browser.h"
 #include "core/record_form.h"
 #include "platform/ui/rtf_control.h"
+#include "platform/ui/rtf_windows.h"
 #include "practice/code_lookup.h"
 
 class QTextEdit;
@@ -56,6 +57,7 @@ class ConsultationForm : public core::RecordForm {
 
   bool fromAppointment_;
   bool deleting_ = false;
+  rt::RtfWindows toolWindows_;  // tab stops and indents of the notes
   std::unique_ptr<rt::RtfControl> notes_;
   std::string loadedNotes_;  // the stored notes as the editor writes them
   std::unique_ptr<rt::RtfControl> otherNotes_;
