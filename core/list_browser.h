@@ -173,6 +173,8 @@ class ListBrowser : public QObject, public RowFields {
 
   // Settings of the list shape.
   QPointer<QWidget> SELECTCONTROL, INSERTCONTROL, CHANGECONTROL, DELETECONTROL, QUERYCONTROL;
+  // Opens the row's record in the form to be looked at only.
+  QPointer<QWidget> VIEWCONTROL;
   // Enabled only while the list has rows; its popup item reads "Exportar".
   QPointer<QWidget> EXPORTCONTROL;
   int HIDESELECT = 0;
