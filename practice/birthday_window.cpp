@@ -48,7 +48,9 @@ int VentanaListadoCumples::Init() {
   auto* line = new QHBoxLayout;
   line->addWidget(prompt);
   line->addWidget(date);
-  line->addWidget(core::namedButton(general, "?Calendar", "...", "Elija Fecha"));
+  QPushButton* calendar = core::namedButton(general, "?Calendar", "...", "Elija Fecha");
+  calendar->setFixedWidth(units.x(16));
+  line->addWidget(calendar);
   line->addStretch();
   auto* tab = new QVBoxLayout(general);
   tab->addLayout(line);

@@ -115,6 +115,7 @@ QWidget* ConsultationList::buildWindow() {
   QLineEdit* to = dateEntry("?FechaHasta");
   QPushButton* fromCalendar = core::namedButton(byDate, "?Calendar", "...", "Elija Fecha");
   QPushButton* toCalendar = core::namedButton(byDate, "?Calendar:2", "...", "Elija Fecha");
+  for (QPushButton* b : {fromCalendar, toCalendar}) b->setFixedWidth(units.x(16));
   auto* allPatients = box(byDate, "?TodosLosPacientes", "Todos los Pacientes",
                           "Marca que indica que se muestran todos los pacientes", true);
   QComboBox* patient = combo(byDate, "?PAC:Nombre", "Nombre y apellido de la paciente.", 40);

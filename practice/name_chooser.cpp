@@ -76,7 +76,11 @@ NameChooser::NameChooser(rt::WindowDriver& window, QComboBox* combo, const rt::T
 // The combo drops a model that goes before it.
 NameChooser::~NameChooser() = default;
 
-void NameChooser::load() { startAt({}); }
+void NameChooser::load() {
+  startAt({});
+  // The combo takes its first row when rows arrive; nothing is chosen yet.
+  if (combo_) combo_->setCurrentIndex(-1);
+}
 
 void NameChooser::startAt(const std::string& typed) {
   KeptRecord kept(def_);

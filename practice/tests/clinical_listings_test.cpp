@@ -352,6 +352,10 @@ TEST_F(ClinicalListings, TheBirthdayWindowListsTodayAndClosesAfterTheListing) {
       window.probe([&](VentanaListadoCumples& w) {
         EXPECT_EQ(w.window()->windowTitle(), "Listado de Cumpleaños en una Fecha");
         EXPECT_EQ(w.control<QLineEdit>("?Fecha")->text(), "12/10/2026");
+        if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
+          w.window()->grab().save(
+              QString::fromStdString((std::filesystem::path(keep) / "birthday-window.png").string()));
+        }
         click(w, button);
       });
       window.Run();

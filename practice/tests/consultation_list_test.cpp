@@ -139,6 +139,13 @@ std::vector<std::string> reasons(ConsultationList& l) {
 
 using Reasons = std::vector<std::string>;
 
+// Saves the window into $VARNETA_KEEP_REPORT_SHOTS, when set, to be looked at.
+void keepShot(rt::WindowDriver& w, const char* name) {
+  if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
+    w.window()->grab().save(QString::fromStdString((std::filesystem::path(keep) / name).string()));
+  }
+}
+
 TEST_F(ConsultationListTest, OpensOnTodayWithBothCombosDisabledAndTheTypeInItsColour) {
   runList({[](ConsultationList& l) {
     EXPECT_EQ(l.window()->windowTitle(), "Examinando el archivo de  Consultas");
@@ -160,6 +167,7 @@ TEST_F(ConsultationListTest, OpensOnTodayWithBothCombosDisabledAndTheTypeInItsCo
     EXPECT_EQ(m->data(m->index(0, 5), Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
     EXPECT_FALSE(m->data(m->index(0, 4), Qt::BackgroundRole).isValid());
     EXPECT_TRUE(l.browser().list()->isColumnHidden(8)) << "the colour number";
+    keepShot(l, "consultation-list.png");
     // A consultation whose patient is gone still shows, its patient blank.
     EXPECT_EQ(m->data(m->index(2, 1)).toString(), "");
     EXPECT_EQ(m->data(m->index(2, 6)).toString(), "");
