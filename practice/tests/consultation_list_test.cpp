@@ -23,6 +23,7 @@
 #include "core/export_handover.h"
 #include "core/globals.h"
 #include "core/program_startup.h"
+#include "core/record_form.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
 #include "core/tests/probed_window.h"
@@ -355,6 +356,39 @@ TEST_F(ConsultationListTest, CtrlFSearchesAndTheExportHandsOverItsColumns) {
   EXPECT_EQ(first[10], "OSDE 210");
   EXPECT_EQ(first[11], "C-7");
   EXPECT_EQ(first[12], std::to_string(kRed));
+}
+
+TEST_F(ConsultationListTest, TheButtonsCallTheConsultationFormWithTheirRequest) {
+  std::vector<std::pair<std::string, int>> calls;
+  rt::registerProcedure("FormularioConsultas", [&](const rt::ProcedureArgs& args) {
+    calls.emplace_back(args.empty() ? std::string() : args[0], rt::ThreadRequest());
+    rt::ThreadResponse() = rt::kCancelled;
+    return rt::kCancelled;
+  });
+  for (int request : {0, core::request::View}) {
+    calls.clear();
+    EXPECT_TRUE(runOnThread([&] {
+      Probed<ConsultationList> list;
+      list.probe([](ConsultationList& l) {
+        for (const char* b : {"?VIEW", "?INSERT", "?CHANGE", "?DELETE"}) {
+          if (l.control(b)->isEnabled()) click(l, b);
+        }
+      });
+      list.probe([](ConsultationList& l) { click(l, "?CLOSE"); });
+      rt::ThreadRequest() = static_cast<std::uint8_t>(request);
+      list.Run();
+    }));
+    if (request == 0) {
+      EXPECT_EQ(calls, (std::vector<std::pair<std::string, int>>{
+                           {"0", core::request::View},
+                           {"0", core::request::Insert},
+                           {"0", core::request::Change},
+                           {"0", core::request::Delete}}));
+    } else {
+      EXPECT_TRUE(calls.empty()) << "a list opened to view opens no form";
+    }
+  }
+  rt::unregisterProcedure("FormularioConsultas");
 }
 
 }  // namespace
