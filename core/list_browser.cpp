@@ -570,6 +570,7 @@ void ListBrowser::updateControls() {
   const bool rows = !model_.rows_.empty();
   if (CHANGECONTROL) CHANGECONTROL->setEnabled(rows);
   if (DELETECONTROL) DELETECONTROL->setEnabled(rows);
+  if (VIEWCONTROL) VIEWCONTROL->setEnabled(rows);
   if (EXPORTCONTROL) EXPORTCONTROL->setEnabled(rows);
   for (const QPointer<QWidget>& control : ROWCONTROLS) {
     if (control) control->setEnabled(rows);
@@ -640,6 +641,8 @@ bool ListBrowser::TakeAccepted(QWidget* control) {
     edit(request::Change);
   } else if (control == DELETECONTROL) {
     edit(request::Delete);
+  } else if (control == VIEWCONTROL) {
+    edit(request::View);
   } else if (control == SELECTCONTROL) {
     if (choose) choose();
   } else if (control == QUERYCONTROL) {
@@ -761,6 +764,7 @@ void ListBrowser::showPopup(const QPoint& at) {
         Qt::QueuedConnection);
   };
   add(SELECTCONTROL);
+  add(VIEWCONTROL);
   add(INSERTCONTROL);
   add(CHANGECONTROL);
   add(DELETECONTROL);

@@ -212,6 +212,8 @@ class ListBrowser : public QObject, public RowFields {
 
   // Settings of the list shape.
   QPointer<QWidget> SELECTCONTROL, INSERTCONTROL, CHANGECONTROL, DELETECONTROL, QUERYCONTROL;
+  // Opens the row's record in the form to be looked at only.
+  QPointer<QWidget> VIEWCONTROL;
   // Enabled only while the list has rows; its popup item reads "Exportar".
   QPointer<QWidget> EXPORTCONTROL;
   // More buttons of the list that act on its rows: enabled only while it has

@@ -1,10 +1,12 @@
 #include "core/report_destination.h"
 
+#include <map>
 #include <system_error>
 
 #include "core/globals.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/ini_file.h"
+#include "platform/base/logical_threads.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 
@@ -18,21 +20,56 @@ char firstOf(const std::string& text) {
   return clipped.empty() ? ' ' : clipped.front();
 }
 
+std::map<int, ReportGlobalValues*>& ownGlobals() {
+  static std::map<int, ReportGlobalValues*> byThread;
+  return byThread;
+}
+
 }  // namespace
 
+ReportGlobals reportGlobals() {
+  const auto own = ownGlobals().find(rt::currentThreadNumber());
+  if (own == ownGlobals().end() || own->second == nullptr) {
+    return {GLO::TipoListado, GLO::NombrePDF,  GLO::MailListado,
+            GLO::AsuntoListado, GLO::TextoMail, GLO::MostrarDialogoMail};
+  }
+  ReportGlobalValues& v = *own->second;
+  return {v.TipoListado,   v.NombrePDF, v.MailListado,
+          v.AsuntoListado, v.TextoMail, v.MostrarDialogoMail};
+}
+
+OwnReportGlobals::OwnReportGlobals() : thread_(rt::currentThreadNumber()) {
+  const ReportGlobals current = reportGlobals();
+  values_ = {current.TipoListado, current.NombrePDF, current.MailListado,
+             current.AsuntoListado, current.TextoMail, current.MostrarDialogoMail};
+  ReportGlobalValues*& slot = ownGlobals()[thread_];
+  outer_ = slot;
+  slot = &values_;
+}
+
+OwnReportGlobals::~OwnReportGlobals() {
+  if (outer_ != nullptr) {
+    ownGlobals()[thread_] = outer_;
+  } else {
+    ownGlobals().erase(thread_);
+  }
+}
+
 void presetReportGlobals(std::string_view title) {
-  GLO::TipoListado = "N";
-  GLO::NombrePDF = std::string(rt::clip(title.substr(0, kPathWidth)));
-  GLO::MailListado =
+  const ReportGlobals g = reportGlobals();
+  g.TipoListado = "N";
+  g.NombrePDF = std::string(rt::clip(title.substr(0, kPathWidth)));
+  g.MailListado =
       std::string(rt::clip(rt::getIni("Email", "Listados", "", GLO::ArchivoIni)).substr(0, 255));
-  GLO::AsuntoListado = GLO::NombrePDF;
-  GLO::TextoMail = "Mensaje Generado Automaticamente";
-  GLO::MostrarDialogoMail = 1;
+  g.AsuntoListado = g.NombrePDF;
+  g.TextoMail = "Mensaje Generado Automaticamente";
+  g.MostrarDialogoMail = 1;
 }
 
 bool settleReportDestination() {
+  const ReportGlobals g = reportGlobals();
   const char mode = firstOf(GLO::ModoListado);
-  char destination = firstOf(GLO::TipoListado);
+  char destination = firstOf(g.TipoListado);
   if (destination == 'N' && mode != 'N') destination = mode;
   bool staysOpen = true;
   if (destination == 'A' || mode == 'N') {
@@ -44,7 +81,7 @@ bool settleReportDestination() {
   } else if (destination == 'M' && mode == 'A') {
     staysOpen = false;
   }
-  GLO::TipoListado = std::string(1, destination);
+  g.TipoListado = std::string(1, destination);
   return staysOpen;
 }
 
@@ -63,27 +100,30 @@ std::string reportPdfPath(std::string_view name) {
 }
 
 void prepareReportPdf() {
+  const ReportGlobals g = reportGlobals();
   if (!reportGoesToPdf()) return;
-  GLO::NombrePDF = reportPdfPath(GLO::NombrePDF);
+  g.NombrePDF = reportPdfPath(g.NombrePDF);
   std::error_code ignored;
-  std::filesystem::remove(rt::resolvePath(GLO::NombrePDF), ignored);
+  std::filesystem::remove(rt::resolvePath(g.NombrePDF), ignored);
 }
 
 bool reportGoesToPdf() {
-  const char destination = firstOf(GLO::TipoListado);
+  const ReportGlobals g = reportGlobals();
+  const char destination = firstOf(g.TipoListado);
   return destination == 'M' || destination == 'P';
 }
 
 void finishReportGlobals() {
-  if (firstOf(GLO::TipoListado) == 'M' && !rt::clip(GLO::MailListado).empty()) {
+  const ReportGlobals g = reportGlobals();
+  if (firstOf(g.TipoListado) == 'M' && !rt::clip(g.MailListado).empty()) {
     rt::callProcedure("EnvioEmailTLFull",
-                      {GLO::MailListado, "", GLO::AsuntoListado, GLO::NombrePDF, GLO::TextoMail,
-                       std::to_string(GLO::MostrarDialogoMail)});
-    GLO::MailListado.clear();
+                      {g.MailListado, "", g.AsuntoListado, g.NombrePDF, g.TextoMail,
+                       std::to_string(g.MostrarDialogoMail)});
+    g.MailListado.clear();
   }
-  GLO::TextoMail.clear();
-  GLO::MostrarDialogoMail = 1;
-  GLO::TipoListado = "N";
+  g.TextoMail.clear();
+  g.MostrarDialogoMail = 1;
+  g.TipoListado = "N";
   GLO::ModoListado = "A";
 }
 

@@ -2,11 +2,52 @@
 // Where a listing goes: the report globals a report presets before it asks,
 // the decision taken from the frame's listing mode, the PDF file's path, and
 // the reset after a run that was not cancelled.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace core {
+
+// The report globals of one listing, besides the frame's listing mode.
+struct ReportGlobalValues {
+  std::string TipoListado = "N";
+  std::string NombrePDF;
+  std::string MailListado;
+  std::string AsuntoListado;
+  std::string TextoMail;
+  std::uint8_t MostrarDialogoMail = 1;
+};
+
+// The report globals the calling logical thread works on: the listing's own
+// copy while a listing runs on the thread (two listings at once never write
+// each other's file name, destination or mail), the process's GLO: globals
+// otherwise.
+struct ReportGlobals {
+  std::string& TipoListado;
+  std::string& NombrePDF;
+  std::string& MailListado;
+  std::string& AsuntoListado;
+  std::string& TextoMail;
+  std::uint8_t& MostrarDialogoMail;
+};
+ReportGlobals reportGlobals();
+
+// Held by a listing from its presets to its close: the calling thread's
+// report globals are its own copy meanwhile, begun from the process's.
+class OwnReportGlobals {
+ public:
+  OwnReportGlobals();
+  ~OwnReportGlobals();
+  OwnReportGlobals(const OwnReportGlobals&) = delete;
+  OwnReportGlobals& operator=(const OwnReportGlobals&) = delete;
+  const ReportGlobalValues& values() const { return values_; }
+
+ private:
+  ReportGlobalValues values_;
+  ReportGlobalValues* outer_;
+  int thread_;
+};
 
 // The presets every report makes before it asks for the destination:
 // destination "N", the title as PDF name and mail subject, the recipient from

@@ -71,7 +71,7 @@ int VentanaParametrosListado::Init() {
   destination->addItem(QStringLiteral("Mail"), QStringLiteral("M"));
   destination->addItem(QStringLiteral("Archivo PDF"), QStringLiteral("P"));
   destination->setCurrentIndex(
-      std::max(0, destination->findData(rt::toQString(rt::clip(GLO::TipoListado)))));
+      std::max(0, destination->findData(rt::toQString(rt::clip(core::reportGlobals().TipoListado)))));
   destination->setToolTip(QStringLiteral("Tipo de Salida para Listado"));
   top->addRow(prompt(tab, "?GLO:TIPOLISTADO:PROMPT", "Destino del Listado:"), destination);
   tabLayout->addLayout(top);
@@ -82,25 +82,25 @@ int VentanaParametrosListado::Init() {
   mailLayout->setContentsMargins(0, 0, 0, 0);
   auto* fields = new QFormLayout;
   fields->addRow(prompt(mail, "?GLO:MAILLISTADO:PROMPT", "Mail de Destino:"),
-                 entry(mail, "?GLO:MAILLISTADO", GLO::MailListado,
+                 entry(mail, "?GLO:MAILLISTADO", core::reportGlobals().MailListado,
                        "Mail de Destino para el listado"));
   fields->addRow(prompt(mail, "?GLO:NOMBREPDF:PROMPT", "Nombre del Archivo:"),
-                 entry(mail, "?GLO:NOMBREPDF", GLO::NombrePDF,
+                 entry(mail, "?GLO:NOMBREPDF", core::reportGlobals().NombrePDF,
                        "Nombre del Archivo PDF generado por el Reporte"));
   fields->addRow(prompt(mail, "?GLO:ASUNTOLISTADO:PROMPT", "Asunto del Email:"),
-                 entry(mail, "?GLO:ASUNTOLISTADO", GLO::AsuntoListado,
+                 entry(mail, "?GLO:ASUNTOLISTADO", core::reportGlobals().AsuntoListado,
                        "Asunto del Mail con el Listado"));
   mailLayout->addLayout(fields);
   auto* show = new QCheckBox(
       rt::toQString("Mostrar el Mail antes de enviarlo (para edición)"_cp), mail);
   show->setObjectName("?GLO:MOSTRARDIALOGOMAIL");
-  show->setChecked(GLO::MostrarDialogoMail == 1);
+  show->setChecked(core::reportGlobals().MostrarDialogoMail == 1);
   show->setToolTip(QStringLiteral("Marca que indica que se debe mostrar el mail para editarlo"));
   mailLayout->addWidget(show);
   auto* group = new QGroupBox(QStringLiteral("Texto del Email:"), mail);
   group->setObjectName("?GROUP1");
   auto* groupLayout = new QVBoxLayout(group);
-  auto* text = new QPlainTextEdit(rt::toQString(rt::clip(GLO::TextoMail)), group);
+  auto* text = new QPlainTextEdit(rt::toQString(rt::clip(core::reportGlobals().TextoMail)), group);
   text->setObjectName("?GLO:TEXTOMAIL");
   text->setToolTip(QStringLiteral("Texto del Email"));
   groupLayout->addWidget(text);
@@ -122,7 +122,7 @@ int VentanaParametrosListado::Init() {
 
 void VentanaParametrosListado::enableMailGroup() {
   if (QWidget* group = control("?DATOSMAIL")) {
-    group->setEnabled(rt::clip(GLO::TipoListado) == "M");
+    group->setEnabled(rt::clip(core::reportGlobals().TipoListado) == "M");
   }
 }
 
@@ -135,18 +135,18 @@ int VentanaParametrosListado::TakeEvent() {
 
 void VentanaParametrosListado::writeBack() {
   if (auto* destination = control<QComboBox>("?GLO:TIPOLISTADO")) {
-    GLO::TipoListado = rt::fromQString(destination->currentData().toString());
+    core::reportGlobals().TipoListado = rt::fromQString(destination->currentData().toString());
   }
-  if (auto* e = control<QLineEdit>("?GLO:MAILLISTADO")) GLO::MailListado = cut(e->text(), 255);
-  if (auto* e = control<QLineEdit>("?GLO:NOMBREPDF")) GLO::NombrePDF = cut(e->text(), 255);
+  if (auto* e = control<QLineEdit>("?GLO:MAILLISTADO")) core::reportGlobals().MailListado = cut(e->text(), 255);
+  if (auto* e = control<QLineEdit>("?GLO:NOMBREPDF")) core::reportGlobals().NombrePDF = cut(e->text(), 255);
   if (auto* e = control<QLineEdit>("?GLO:ASUNTOLISTADO")) {
-    GLO::AsuntoListado = cut(e->text(), 255);
+    core::reportGlobals().AsuntoListado = cut(e->text(), 255);
   }
   if (auto* c = control<QCheckBox>("?GLO:MOSTRARDIALOGOMAIL")) {
-    GLO::MostrarDialogoMail = c->isChecked() ? 1 : 0;
+    core::reportGlobals().MostrarDialogoMail = c->isChecked() ? 1 : 0;
   }
   if (auto* t = control<QPlainTextEdit>("?GLO:TEXTOMAIL")) {
-    GLO::TextoMail = cut(t->toPlainText(), kMailTextWidth);
+    core::reportGlobals().TextoMail = cut(t->toPlainText(), kMailTextWidth);
   }
 }
 
@@ -160,7 +160,7 @@ int VentanaParametrosListado::TakeAccepted() {
 int VentanaParametrosListado::TakeCloseEvent() {
   if (auto* t = control<QPlainTextEdit>("?GLO:TEXTOMAIL")) {
     // A multi-line text has no accepted event of its own; it is kept at close.
-    GLO::TextoMail = cut(t->toPlainText(), kMailTextWidth);
+    core::reportGlobals().TextoMail = cut(t->toPlainText(), kMailTextWidth);
   }
   return rt::level::Benign;
 }

@@ -11,7 +11,6 @@
 namespace practice {
 namespace {
 
-constexpr std::size_t kFilterWidth = 255;
 constexpr int kLineHeight = 180;
 
 std::string dayText(long day) { return std::to_string(day); }
@@ -19,39 +18,36 @@ std::string dayText(long day) { return std::to_string(day); }
 }  // namespace
 
 ReporteConsultas::ReporteConsultas(std::string filter, std::string /*order*/)
-    : filter_(std::move(filter)) {
-  if (filter_.size() > kFilterWidth) filter_.resize(kFilterWidth);
-}
+    : filter_(std::move(filter)) {}
 
 std::string ReporteConsultas::title() const { return "Listado de Consultas"; }
 std::string ReporteConsultas::procedureName() const { return "ReporteConsultas"; }
 std::string ReporteConsultas::tableName() const { return "Consultas"; }
 
 int ReporteConsultas::openTables() {
-  // Through the thread's managers, like every other user of the tables: the
-  // consultations with their relations, then the tables each line looks up.
-  if (int e = core::relate(core::Consultas::def()).open()) return e;
-  consultationsOpened_ = true;
-  for (const rt::TableDef* def : {&core::Pacientes::def(), &core::Coberturas_Medicas::def()}) {
-    if (int e = core::access(*def).open()) return e;
-    lookupsOpened_.push_back(def);
-  }
-  return 0;
+  return openReportTables(core::Consultas::def(), {&core::Pacientes::def(), &core::Coberturas_Medicas::def(),
+                                                   &core::Medicos::def(), &core::TiposConsultas::def()});
 }
 
-void ReporteConsultas::closeTables() {
-  while (!lookupsOpened_.empty()) {
-    core::access(*lookupsOpened_.back()).close();
-    lookupsOpened_.pop_back();
-  }
-  if (consultationsOpened_) core::relate(core::Consultas::def()).close();
-  consultationsOpened_ = false;
-}
+void ReporteConsultas::closeTables() { closeReportTables(); }
 
 long long ReporteConsultas::primaryRecords() { return core::Consultas::table().records(); }
 
 void ReporteConsultas::openView() {
   view_ = std::make_unique<rt::View>(core::Consultas::def(), core::Consultas::CON05);
+  // The tables the list joins, so that a filter on any column the list
+  // shows (a query on the patient's name) narrows the listing as it narrows
+  // the list.
+  const rt::TableDef& consultations = core::Consultas::def();
+  view_->join(core::Pacientes::def(), core::Pacientes::PAS_001,
+              {consultations.fieldIndex("CON:Cod_Paciente")});
+  view_->joinThrough(core::Pacientes::def(), core::Coberturas_Medicas::def(),
+                     core::Coberturas_Medicas::COB_001,
+                     {core::Pacientes::def().fieldIndex("PAC:Cod_Cobertura")});
+  view_->join(core::Medicos::def(), core::Medicos::MDC01,
+              {consultations.fieldIndex("CON:Cod_Medico")});
+  view_->join(core::TiposConsultas::def(), core::TiposConsultas::TIC01,
+              {consultations.fieldIndex("CON:Cod_TipoConsulta")});
   view_->setToStart();
   if (!rt::clip(filter_).empty() && view_->setFilter(filter_).code != 0) {
     // A filter the report cannot use is ignored, as the warning says.
@@ -65,21 +61,12 @@ void ReporteConsultas::closeView() { view_.reset(); }
 int ReporteConsultas::readNext() { return view_ ? view_->next() : 33; }
 
 void ReporteConsultas::layOut(rt::ReportEngine& report) {
-  const QFont big = rt::reportFont("Arial", 14, true);
-  const QFont plain = rt::reportFont("Arial", 10);
   const QFont headings = rt::reportFont("Arial Monospaced 03", 10, true);
   const QFont columns = rt::reportFont("Arial Monospaced 03", 10);
   const int right = report.bodyWidth();
   rt::ReportBand& header = report.header;
   header.height = 900;
-  header.text(0, 0, 5156, 260, [] { return GLO::UsuarioSistema; }, big, "@s80");
-  header.label(right - 1700, 40, 600, 200, "Fecha:", plain);
-  header.text(right - 1100, 40, 1100, 200, [this] { return dayText(ReportRunDate); }, plain,
-              "@d17", Qt::AlignRight);
-  header.label(0, 300, 5156, 260, "Reporte de Consultas (Filtrado)", big);
-  header.label(right - 1700, 340, 600, 200, "Pag.:", plain);
-  header.text(right - 1100, 340, 1100, 200, [this] { return std::to_string(ReportPageNo()); },
-              plain, "@n-7", Qt::AlignRight);
+  layOutPageHeader(header, "Reporte de Consultas (Filtrado)");
   header.label(0, 640, 1719, 200, "Apellido y Nombre", headings);
   header.label(1823, 640, 781, 200, "Telefono", headings);
   header.label(2708, 640, 781, 200, "Cobertura", headings);

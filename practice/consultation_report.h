@@ -13,8 +13,8 @@ namespace practice {
 
 class ReporteConsultas : public ReportRun {
  public:
-  // `filter` is the list's filter (cut to 255 characters); the list's order
-  // is not used: the report always runs by date.
+  // `filter` is the list's filter, whole (a cut one could select other
+  // records); the list's order is not used: the report always runs by date.
   ReporteConsultas(std::string filter, std::string order);
 
  protected:
@@ -32,9 +32,6 @@ class ReporteConsultas : public ReportRun {
 
  private:
   std::string filter_;
-  // The uses of the tables this run took, released in reverse order.
-  bool consultationsOpened_ = false;
-  std::vector<const rt::TableDef*> lookupsOpened_;
   std::unique_ptr<rt::View> view_;
   rt::ReportBand detail_;
 };

@@ -8,6 +8,7 @@
 #include "practice/attachment_form.h"
 #include "practice/consultation_form.h"
 #include "practice/consultation_log_list.h"
+#include "practice/listing_procedures.h"
 #include "practice/notes_length_pass.h"
 #include "practice/patient_form.h"
 #include "practice/patient_list.h"
@@ -43,6 +44,7 @@ void registerProcedures() {
     return runReporteConsultas(args.size() > 0 ? args[0] : std::string(),
                                args.size() > 1 ? args[1] : std::string());
   });
+  registerListingProcedures();
   rt::registerProcedure(core::hook::FreeDayQueue, [](const rt::ProcedureArgs&) {
     FreeDayQueue();
     return rt::kCompleted;

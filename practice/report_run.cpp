@@ -15,6 +15,7 @@
 #include "core/globals.h"
 #include "core/report_destination.h"
 #include "core/report_display_strings.h"
+#include "core/table_managers.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/logical_threads.h"
@@ -24,6 +25,7 @@
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/report_output.h"
+#include "platform/ui/report_pages.h"
 #include "platform/ui/report_preview.h"
 
 namespace practice {
@@ -65,6 +67,7 @@ int ReportRun::execute() {
   std::error_code ec;
   savedFolder_ = rt::runtimeName(std::filesystem::current_path(ec));
   copies_ = 1;
+  globals_ = std::make_unique<core::OwnReportGlobals>();
   core::presetReportGlobals(title());
   QApplication::restoreOverrideCursor();
   localResponse_ = rt::kCancelled;
@@ -87,7 +90,7 @@ int ReportRun::execute() {
 
 int ReportRun::Init() {
   const core::ReportDisplayStrings& texts = core::reportDisplayStrings();
-  auto* window = new QWidget(nullptr, Qt::Dialog);
+  auto* window = new QWidget(progressParent(), Qt::Dialog);
   window->setObjectName("P1$PROGRESSWINDOW");
   window->setWindowTitle(rt::toQString(texts.ProgWinTitlePrvw));
   auto* layout = new QVBoxLayout(window);
@@ -224,6 +227,40 @@ void ReportRun::updateProgress() {
   }
 }
 
+int ReportRun::openReportTables(const rt::TableDef& primary,
+                                std::vector<const rt::TableDef*> others) {
+  if (int e = core::relate(primary).open()) return e;
+  primaryOpened_ = &primary;
+  for (const rt::TableDef* def : others) {
+    if (int e = core::access(*def).open()) return e;
+    othersOpened_.push_back(def);
+  }
+  return 0;
+}
+
+void ReportRun::closeReportTables() {
+  while (!othersOpened_.empty()) {
+    core::access(*othersOpened_.back()).close();
+    othersOpened_.pop_back();
+  }
+  if (primaryOpened_ != nullptr) core::relate(*primaryOpened_).close();
+  primaryOpened_ = nullptr;
+}
+
+void ReportRun::layOutPageHeader(rt::ReportBand& header, const std::string& heading) {
+  const QFont big = rt::reportFont("Arial", 14, true);
+  const QFont plain = rt::reportFont("Arial", 10);
+  const int right = report_->bodyWidth();
+  header.text(0, 0, 5156, 260, [] { return GLO::UsuarioSistema; }, big, "@s80");
+  header.label(right - 1700, 40, 600, 200, "Fecha:", plain);
+  header.text(right - 1100, 40, 1100, 200, [this] { return std::to_string(ReportRunDate); }, plain,
+              "@d17", Qt::AlignRight);
+  header.label(0, 300, right - 1800, 260, heading, big);
+  header.label(right - 1700, 340, 600, 200, "Pag.:", plain);
+  header.text(right - 1100, 340, 1100, 200, [this] { return std::to_string(ReportPageNo()); },
+              plain, "@n-7", Qt::AlignRight);
+}
+
 void ReportRun::openReport() {
   copies_ = std::max(report_->copies, 1);
   if (report_->collate) report_->copies = 1;
@@ -244,7 +281,7 @@ void ReportRun::endOfRead() {
         pages.clear();
         rt::ThreadResponse() = rt::kCompleted;
       } else {
-        rt::ReportPreview preview(pages, rt::toQString(GLO::NombrePDF), copies_);
+        rt::ReportPreview preview(pages, rt::toQString(core::reportGlobals().NombrePDF), copies_);
         rt::ThreadResponse() = static_cast<std::uint8_t>(preview.preview());
         copies_ = preview.copies();
       }
@@ -266,7 +303,7 @@ void ReportRun::generateOutput() {
   info.creator = QString::fromLatin1(kApplicationName);
   info.subject = rt::toQString(procedureName());
   info.programName = info.subject;
-  const std::filesystem::path target = rt::resolvePath(GLO::NombrePDF);
+  const std::filesystem::path target = rt::resolvePath(core::reportGlobals().NombrePDF);
   std::error_code ec;
   // The PDF folder may not exist yet (a per-user folder on a first run).
   std::filesystem::create_directories(target.parent_path(), ec);
@@ -282,6 +319,8 @@ void ReportRun::closeReport() {
   }
   progressOpened_ = false;
   if (localResponse_ != rt::kCancelled) core::finishReportGlobals();
+  globalsAtClose_ = globals_->values();
+  globals_.reset();
   rt::ThreadResponse() = static_cast<std::uint8_t>(localResponse_ != 0 ? localResponse_ : 2);
   std::error_code ec;
   const std::string current = rt::runtimeName(std::filesystem::current_path(ec));

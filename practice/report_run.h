@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/report_destination.h"
 #include "platform/base/procedures.h"
+#include "platform/data/table.h"
 #include "platform/ui/report_engine.h"
 #include "platform/ui/window_driver.h"
 
@@ -34,6 +36,8 @@ class ReportRun : public rt::WindowDriver {
   // What the run found, for the callers that look (and tests).
   int pagesDone() const { return pagesDone_; }
   int percentage() const { return percentage_; }
+  // The run's own report globals as its close left them.
+  const core::ReportGlobalValues& globalsAtClose() const { return globalsAtClose_; }
 
   static constexpr int kRecordsPerCycle = 25;
 
@@ -51,12 +55,23 @@ class ReportRun : public rt::WindowDriver {
   virtual void closeView() = 0;
   // The next record of the view: 0, 33 at the end, or another error.
   virtual int readNext() = 0;
+  // The window the progress window belongs to; none: a window of its own.
+  virtual QWidget* progressParent() const { return nullptr; }
   // The bands of the report.
   virtual void layOut(rt::ReportEngine& report) = 0;
   // Looks up the record's related records and prints its detail bands.
   virtual void printRecord(rt::ReportEngine& report) = 0;
 
   rt::ReportEngine& report() { return *report_; }
+  // The report's tables through the thread's managers: the primary table
+  // with its relations, then the other tables of its view; the close
+  // releases what was opened, in reverse order.
+  int openReportTables(const rt::TableDef& primary, std::vector<const rt::TableDef*> others);
+  void closeReportTables();
+  // The page header every clinical listing shares: the practice's name, the
+  // run date and page number at the right, the report's own title on the
+  // second line. The caller adds its column headings below `top` 600.
+  void layOutPageHeader(rt::ReportBand& header, const std::string& heading);
   // The date the run started (the page header prints it) and the page counter.
   long ReportRunDate = 0;
   int ReportPageNo() const { return report_->pageNumber(); }
@@ -73,6 +88,11 @@ class ReportRun : public rt::WindowDriver {
   void closeReport();
 
   std::unique_ptr<rt::ReportEngine> report_;
+  const rt::TableDef* primaryOpened_ = nullptr;
+  std::vector<const rt::TableDef*> othersOpened_;
+  // The run's own report globals, from its presets to its close.
+  std::unique_ptr<core::OwnReportGlobals> globals_;
+  core::ReportGlobalValues globalsAtClose_;
   int pagesDone_ = 0;  // completed pages (the page list)
   std::vector<rt::ReportPage> printList_;
   int localResponse_ = rt::kCancelled;

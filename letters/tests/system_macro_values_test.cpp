@@ -13,6 +13,7 @@
 #include "core/table_managers.h"
 #include "letters/macro_substitution.h"
 #include "platform/base/clock.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/base/cp_literal.h"
 #include "platform/data/database.h"
 #include "platform/ui/rtf_reader.h"
@@ -65,7 +66,7 @@ class SystemMacroValues : public ::testing::Test {
     ASSERT_EQ(core::Medicos::table().add(), 0);
   }
   void TearDown() override {
-    rt::clearFixedClock();
+    rt::setFixedClock(rt::testing::kTestDate, rt::testing::kTestTime);  // the tests' own clock
     for (const rt::TableDef* def : kTables) core::access(*def).closeAll();
     core::TableManagersKill();
     rt::closeDatabase();

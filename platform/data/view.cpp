@@ -20,13 +20,39 @@ void View::joinThrough(const TableDef& from, const TableDef& joined, int key,
   joins_.push_back({&joined, key, std::move(linkFields), &from});
 }
 
+namespace {
+
+// Notes whether an expression names anything of the joined tables: a filter
+// on the primary record alone is tested before the joined records are read.
+class JoinWatch : public NameResolver {
+ public:
+  JoinWatch(const NameResolver& primaryOnly, const NameResolver& all)
+      : primaryOnly_(primaryOnly), all_(all) {}
+  std::optional<Binding> resolve(std::string_view name) const override {
+    if (auto binding = primaryOnly_.resolve(name)) return binding;
+    auto binding = all_.resolve(name);
+    if (binding) usesJoins = true;
+    return binding;
+  }
+  mutable bool usesJoins = false;
+
+ private:
+  const NameResolver& primaryOnly_;
+  const NameResolver& all_;
+};
+
+}  // namespace
+
 const ExpressionError& View::setFilter(std::string_view expression, const NameResolver* more) {
   std::vector<const TableDef*> tables = {&primary_.def()};
   for (const Join& j : joins_) tables.push_back(j.def);
+  const RecordNames primaryOnly({&primary_.def()}, more);
   const RecordNames names(std::move(tables), more);
-  expression_ = std::make_unique<FilterExpression>(expression, names);
+  const JoinWatch watch(primaryOnly, names);
+  expression_ = std::make_unique<FilterExpression>(expression, watch);
   FilterExpression* e = expression_.get();
   filter_ = [e] { return e->matches(); };
+  filterNeedsJoins_ = watch.usesJoins;
   return e->error();
 }
 
@@ -81,8 +107,9 @@ int View::read(bool forward) {
     // The primary buffer now holds a stored record: writes through the
     // table apply to it.
     primary_.recordWasRead(id, rv);
-    fillJoins();
+    if (filterNeedsJoins_ || !filter_) fillJoins();
     if (!filter_ || filter_()) {
+      if (!filterNeedsJoins_ && filter_) fillJoins();
       id_ = id;
       return setTableError(error::NoError);
     }

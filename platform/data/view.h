@@ -25,7 +25,10 @@ class View {
   // The first `components` key components keep the values they have in the
   // primary buffer when the view is set.
   void setRange(int components) { rangeComponents_ = components; }
-  void setFilter(Filter filter) { filter_ = std::move(filter); }
+  void setFilter(Filter filter) {
+    filter_ = std::move(filter);
+    filterNeedsJoins_ = true;
+  }
   // A filter expression over the fields and memos of the primary and joined
   // tables ("PAC:Inactivo = 0"), other names through `more`. An expression
   // that does not compile lets no record through; the error says why.
@@ -63,6 +66,8 @@ class View {
   int rangeComponents_ = 0;
   Filter filter_;
   std::unique_ptr<FilterExpression> expression_;
+  // Whether the filter reads the joined records (a filter function may).
+  bool filterNeedsJoins_ = true;
   std::vector<Join> joins_;
   std::int64_t id_ = 0;
 };

@@ -174,10 +174,17 @@ TEST_F(ConsultationReportTest, FilterOfTheListAndAnUnusableOne) {
   EXPECT_EQ(occurrences(text, "Paciente 3 "), 3) << text;  // consultations 3, 14, 25
   EXPECT_EQ(occurrences(text, "Motivo "), 3);
 
-  // A filter naming the patient's fields is not bound: a warning, then all records.
+  // The tables the list joins are bound: a query on the patient's name.
+  GLO::ModoListado = "P";
+  EXPECT_EQ(runReport("MATCH(PAC:Nombre,'*paciente 3*',17)"), rt::kCompleted);
+  text = rt::testing::pdfText(pdf.string());
+  EXPECT_EQ(occurrences(text, "Motivo "), 3) << text;
+
+  // A filter naming a table the list does not join is not bound: a warning,
+  // then all records.
   GLO::ModoListado = "P";
   rt::testing::ScriptedMessages warned;
-  EXPECT_EQ(runReport("PAC:Cod_Paciente = 3"), rt::kCompleted);
+  EXPECT_EQ(runReport("LOC:NombreLocalidad = 'Rosario'"), rt::kCompleted);
   ASSERT_EQ(warned.asked().size(), 1u);
   text = rt::testing::pdfText(pdf.string());
   EXPECT_EQ(occurrences(text, "Motivo "), 30);
@@ -217,26 +224,33 @@ class CancelledReport : public ReporteConsultas {
 TEST_F(ConsultationReportTest, CancellingLeavesTheListingGlobalsAsTheRunPresetThem) {
   fill(200);
   GLO::ModoListado = "P";
+  GLO::TipoListado = "N";
+  GLO::NombrePDF = "";
   rt::testing::ScriptedMessages messages({1});  // Yes, cancel
   int answer = 0;
   int printed = 0;
+  core::ReportGlobalValues own;
   ASSERT_TRUE(rt::testing::runOnThread([&] {
     CancelledReport report(ReportRun::kRecordsPerCycle);
     answer = report.execute();
     printed = report.printed;
+    own = report.globalsAtClose();
   }));
   EXPECT_EQ(answer, rt::kCancelled);
   EXPECT_EQ(printed, ReportRun::kRecordsPerCycle);
   ASSERT_EQ(messages.asked().size(), 1u) << "no page yet: no question about a partial preview";
   EXPECT_EQ(messages.asked()[0].text, "Are you sure you want to CANCEL this Report?");
   EXPECT_EQ(GLO::ModoListado, "P");
-  EXPECT_EQ(GLO::TipoListado, "P");
-  EXPECT_EQ(GLO::NombrePDF,
+  // The run's own globals as it preset them; the process's untouched.
+  EXPECT_EQ(own.TipoListado, "P");
+  EXPECT_EQ(own.NombrePDF,
             rt::runtimeName(rt::workingFolder() / "PDF" / "Listado de Consultas.PDF"));
-  EXPECT_EQ(GLO::AsuntoListado, "Listado de Consultas");
-  EXPECT_EQ(GLO::TextoMail, "Mensaje Generado Automaticamente");
-  EXPECT_EQ(GLO::MostrarDialogoMail, 1);
-  EXPECT_FALSE(std::filesystem::exists(GLO::NombrePDF));
+  EXPECT_EQ(own.AsuntoListado, "Listado de Consultas");
+  EXPECT_EQ(own.TextoMail, "Mensaje Generado Automaticamente");
+  EXPECT_EQ(own.MostrarDialogoMail, 1);
+  EXPECT_FALSE(std::filesystem::exists(own.NombrePDF));
+  EXPECT_EQ(GLO::TipoListado, "N");
+  EXPECT_EQ(GLO::NombrePDF, "");
 }
 
 TEST_F(ConsultationReportTest, PartialOutputAndIgnoreAfterACancel) {

@@ -27,6 +27,7 @@
 #include "core/table_registration.h"
 #include "core/tests/probed_window.h"
 #include "platform/base/clock.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/outside_actions.h"
 #include "platform/base/paths.h"
@@ -75,7 +76,7 @@ class ConsultationWindows : public ::testing::Test {
   void TearDown() override {
     for (const char* p : {"FormularioPacientes", core::kExportWindow}) rt::unregisterProcedure(p);
     rt::setFileChooser({});
-    rt::clearFixedClock();
+    rt::setFixedClock(rt::testing::kTestDate, rt::testing::kTestTime);  // the tests' own clock
     core::closeAllTables();
     rt::closeDatabase();
   }

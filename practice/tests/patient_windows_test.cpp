@@ -26,6 +26,7 @@
 #include "core/table_registration.h"
 #include "core/tests/probed_window.h"
 #include "platform/base/clock.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/outside_actions.h"
 #include "platform/base/procedures.h"
@@ -94,7 +95,7 @@ class PatientWindows : public ::testing::Test {
                           "ExaminarLocalidades", "ExaminarOcupaciones", "ReportePacientes"}) {
       rt::unregisterProcedure(p);
     }
-    rt::clearFixedClock();
+    rt::setFixedClock(rt::testing::kTestDate, rt::testing::kTestTime);  // the tests' own clock
     core::closeAllTables();
     rt::closeDatabase();
   }
@@ -187,7 +188,7 @@ TEST(PatientServices, AgeTextFollowsTheUnitsAndIsEmptyWithoutADate) {
   };
   for (const Case& c : cases) EXPECT_EQ(CalcularEdad(c.birth), c.age) << c.birth;
   EXPECT_EQ(CalcularEdad(d(1, 1, 1926), 5), "100 A");
-  rt::clearFixedClock();
+  rt::setFixedClock(rt::testing::kTestDate, rt::testing::kTestTime);  // the tests' own clock
 }
 
 TEST(PatientServices, MailLinkCannotAddHeaders) {

@@ -1,0 +1,43 @@
+#pragma once
+// One patient's clinical history: the patient's data and antecedents once,
+// then every consultation of the patient, oldest first, with its date,
+// reason and notes (rich text printed formatted, across pages as needed).
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/data/view.h"
+#include "practice/report_run.h"
+
+namespace practice {
+
+class ReporteHistoriaClinicaFiltrada : public ReportRun {
+ public:
+  explicit ReporteHistoriaClinicaFiltrada(std::uint16_t patient);
+
+  std::uint16_t Cod_Paciente = 0;
+
+ protected:
+  std::string title() const override;
+  std::string procedureName() const override;
+  std::string tableName() const override;
+  int openTables() override;
+  void closeTables() override;
+  long long primaryRecords() override;
+  void openView() override;
+  void closeView() override;
+  int readNext() override;
+  void layOut(rt::ReportEngine& report) override;
+  void printRecord(rt::ReportEngine& report) override;
+
+ private:
+  std::unique_ptr<rt::View> view_;
+  bool patientPrinted_ = false;
+  rt::ReportBand patientBand_, personalBand_, familyBand_, gapBand_, detail_;
+};
+
+// The procedure's entry (argument: the patient's code); answers ThreadResponse.
+int runReporteHistoriaClinicaFiltrada(std::uint16_t patient);
+
+}  // namespace practice
