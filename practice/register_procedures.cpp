@@ -12,6 +12,7 @@
 #include "practice/patient_form.h"
 #include "practice/patient_list.h"
 #include "practice/planner_day.h"
+#include "practice/planner_window.h"
 
 namespace practice {
 
@@ -41,6 +42,7 @@ void registerProcedures() {
     return runReporteConsultas(args.size() > 0 ? args[0] : std::string(),
                                args.size() > 1 ? args[1] : std::string());
   });
+  registerPlannerProcedures();
   rt::registerProcedure(core::hook::FreeDayQueue, [](const rt::ProcedureArgs&) {
     FreeDayQueue();
     return rt::kCompleted;
