@@ -73,10 +73,11 @@ void ReporteTurnosRun::layOut(rt::ReportEngine& report) {
   header.height = 1354;
   // The chosen physician, not the first one the run reads.
   header.text(0, 0, 5156, 260, [this] { return physician_; }, big, "@s80");
-  header.label(6458, 40, 417, 200, "Fecha:", plain);
+  // The prompts end where their values start, whole.
+  header.label(6058, 40, 775, 200, "Fecha:", plain, Qt::AlignRight);
   header.text(6875, 40, 625, 200, [this] { return std::to_string(ReportRunDate); }, plain, "@d17");
   header.label(0, 300, 5156, 260, "Planilla de Turnos", big);
-  header.label(6552, 340, 323, 200, "Pag.:", plain);
+  header.label(6052, 340, 775, 200, "Pag.:", plain, Qt::AlignRight);
   header.text(6875, 340, 625, 200, [this] { return std::to_string(ReportPageNo()); }, plain, "@n3");
   header.label(0, 640, 510, 200, "Fecha:", underlined);
   header.text(510, 640, 1000, 200, [this] { return std::to_string(fecha_); }, plain, "@d17");
@@ -101,7 +102,9 @@ void ReporteTurnosRun::layOut(rt::ReportEngine& report) {
   detail_.text(1000, 20, 1875, 200, cell([](const DayRow& r) { return r.NOMBRE; }), columns, "@s40");
   detail_.text(2937, 20, 2406, 200, cell([](const DayRow& r) { return r.MOTIVO; }), columns, "@s80");
   detail_.text(5406, 20, 1146, 200, cell([](const DayRow& r) { return r.TELEFONO; }), columns, "@s90");
-  detail_.text(6615, 20, 802, 200, [this] { return tipoTurno_; }, columns, "@s20");
+  // The type's longest texts ("Indeterminado") need the rest of the line.
+  detail_.text(6615, 20, std::max(802, right - 6615), 200, [this] { return tipoTurno_; },
+               rt::reportFont("Arial Monospaced 04", 9), "@s20");
   detail_.line(0, 240, right, 0, 5);
 }
 
