@@ -117,7 +117,8 @@ QWidget* AppointmentForm::buildWindow() {
   type->setObjectName("?TUR:TIPO");
   for (const auto& [text, code] : kTypes) type->addItem(text, QString(code));
   QLineEdit* number = core::shownEntry(general, "?TUR:NRO_ABSOLUTO");
-  narrow(number, 40);
+  number->setMinimumWidth(units.x(40));
+  narrow(number, 50);
   auto* typeLabel = new QLabel("Tipo de Turno:", general);
   typeLabel->setBuddy(type);
   line("", confirmed, {confirmed, unavailable, typeLabel, type, number}, true);

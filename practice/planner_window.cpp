@@ -69,12 +69,12 @@ const DayColumn kColumns[] = {
     {"C  onfirmado", 0, "@n3", 1, -1},
     {"Hora", 25, "@T1", 3, kCellHora},
     {"Dur.", 25, "@T1", 8, kCellDuracion},
-    {"Nº", 17, "@N3B", 13, kCellNroOrdenAtencion},
+    {"Nº"_cp, 17, "@N3B", 13, kCellNroOrdenAtencion},
     {"Tipo", 20, "@s3", 18, kCellTipoTurno},
     {"Motivo", 116, "@s80", 23, kCellMotivo},
     {"Paciente", 146, "@s90", 28, kCellNombre},
-    {"Teléfono", 100, "@s90", 33, kCellTelefono},
-    {"Nº Abs.", 0, "@P###-###P", 38, -1},
+    {"Teléfono"_cp, 100, "@s90", 33, kCellTelefono},
+    {"Nº Abs."_cp, 0, "@P###-###P", 38, -1},
     {"Coseguro", 64, "@N$(13.2)", 39, -1},
 };
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
@@ -389,6 +389,13 @@ void PlannerWindow::showDay() {
   control<QLabel>("?SUBTOTAL2COSEGURO")->setText(rt::toQString(money(day_.SubTotal2Coseguro)));
   control<QLabel>("?TOTALCOSEGURO")->setText(rt::toQString(money(day_.TotalCoseguro)));
   control("?EXPORTAR")->setEnabled(!QTU().empty());
+  // A column is never narrower than what it shows (a time, "OTR").
+  const rt::DialogUnits units = rt::DialogUnits::of(window());
+  for (int c = 0; c < kColumnCount; ++c) {
+    if (kColumns[c].width == 0) continue;
+    list_->resizeColumnToContents(c);
+    list_->setColumnWidth(c, std::max(units.x(kColumns[c].width), list_->columnWidth(c)));
+  }
 }
 
 std::optional<DayRow> PlannerWindow::selectedRow() const {

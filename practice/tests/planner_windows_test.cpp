@@ -28,6 +28,7 @@
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
+#include "platform/base/thread_timer.h"
 #include "platform/data/database.h"
 #include "platform/ui/control_colors.h"
 #include "platform/ui/qt_text.h"
@@ -127,7 +128,7 @@ class PlannerWindows : public ::testing::Test {
     t.Duracion = std::string(b.type) == "STU" ? minutes(10) : minutes(20);
     t.Tipo = b.type;
     t.Cod_Paciente = b.patient;
-    if (b.patient == 0) t.Nombre = "Sin ficha";
+    t.Nombre = b.patient == 0 ? "Sin ficha" : b.patient == 7 ? "Ana Lopez" : "Luis Perez";
     t.Nro_Orden_Atencion = b.order;
     t.Confirmado = b.order != 0 ? 1 : 0;
     t.Motivo = "Motivo " + std::to_string(b.code);
@@ -487,6 +488,53 @@ TEST_F(PlannerWindows, OnlyOnePlannerIsOpen) {
   rt::post(rt::event::CloseWindow, first);
   ASSERT_TRUE(rt::testing::waitUntil([] { return GLO::ThreadTurnos == 0; }, "the planner closed"));
   EXPECT_EQ(GLO::CodPlanilla, 0u);
+}
+
+// A busy day: seen, next and later attention orders, over-bookings pushing
+// the morning into the break, a meeting and another blocked time. With
+// VARNETA_KEEP_SHOTS set the screen is saved there (run on a display).
+TEST_F(PlannerWindows, ABusyDayShowsItsColoursAndThePushedBreak) {
+  book({1, 1000, "TUR", 7, 1});
+  book({2, 2000, "TUR", 8, 2});
+  book({3, 2001, "STU", 7, 3});
+  book({4, 2002, "STU", 8, 0});
+  book({5, 4000, "REU", 0, 0});
+  book({6, 5000, "OTR", 0, 0});
+  book({7, 11000, "TUR", 8, 4});
+  book({8, 12001, "STU", 7, 0});
+  consult(80, 1);
+  const char* keep = std::getenv("VARNETA_KEEP_SHOTS");
+  auto shot = [keep](const char* name) {
+    if (keep == nullptr) return;
+    rt::waitOnTimer(400);
+    const std::string command = std::string("import -window root ") + keep + "/" + name + ".png";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+  };
+  WindowScript script;
+  script.on("Formulario de Turnos", [&](rt::WindowDriver& f) {
+    shot("appointment_form");
+    click(f, "?CANCEL");
+  });
+  runPlanner({[&](PlannerWindow& w) {
+                if (keep) w.window()->resize(1250, 680);
+                const int order = 3;  // the column of the attention order
+                auto background = [&](std::uint32_t number, int column) {
+                  return w.control<QTableView>("?LIST")->model()->index(rowOf(number), column)
+                      .data(Qt::BackgroundRole).value<QColor>();
+                };
+                EXPECT_EQ(GLO::ProximoTurno, 2);
+                EXPECT_EQ(background(1000, order), QColor(0, 0xFF, 0));     // seen
+                EXPECT_EQ(background(2000, order), QColor(0xFF, 0xFF, 0));  // next
+                EXPECT_EQ(background(2001, order), QColor(0xFF, 0xCC, 0xCC));
+                EXPECT_EQ(background(4000, 6), QColor(0xFF, 0xCC, 0x99));  // meeting
+                EXPECT_EQ(background(13000, 6), QColor(0, 0, 0));          // the break
+                EXPECT_EQ(background(12999, 6), QColor(0xC0, 0xC0, 0xC0));
+                // Two over-bookings of the morning push the break's start.
+                const DayRow& pause = QTU()[static_cast<std::size_t>(rowOf(13000))];
+                EXPECT_EQ(pause.HORA, at(8, 0) + minutes(20) * 12 + minutes(10) * 3 + minutes(1));
+                shot("planner_busy_day");
+              },
+              press(2000, "?CHANGE")});
 }
 
 // ------------------------------------------------------------------ the form
