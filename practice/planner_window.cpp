@@ -304,7 +304,8 @@ int PlannerWindow::Init() {
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   QWidget* window = buildWindow();
-  QTU().clear();
+  // A second planner (refused once it opens) leaves the open one's day alone.
+  if (GLO::ThreadTurnos == 0) QTU().clear();
   bool opened = core::relate(core::Consultas::def()).open() == core::level::Benign &&
                 core::relate(core::Feriados::def()).open() == core::level::Benign;
   for (const rt::TableDef* def :
@@ -332,9 +333,13 @@ int PlannerWindow::Init() {
 }
 
 int PlannerWindow::Kill() {
-  if (registered_) GLO::ThreadTurnos = 0;
+  // Only the registered planner lets go of the day's sheet: a refused second
+  // one must not take it from the planner still open.
+  if (registered_) {
+    GLO::ThreadTurnos = 0;
+    GLO::CodPlanilla = 0;
+  }
   registered_ = false;
-  GLO::CodPlanilla = 0;
   if (tablesOpened_) {
     for (const rt::TableDef* def :
          {&core::Pacientes::def(), &core::PlanillaHorarios::def(), &core::Planilla::def(),

@@ -477,17 +477,52 @@ TEST_F(PlannerWindows, ExportsTheWholeDay) {
 }
 
 TEST_F(PlannerWindows, OnlyOnePlannerIsOpen) {
-  const rt::ThreadNumber first = rt::start("ExaminarTurnos");
-  ASSERT_TRUE(rt::testing::waitUntil([] { return GLO::ThreadTurnos != 0; }, "the first planner"));
+  book({1, 2000});
+  bool shown = false;
+  const rt::ThreadNumber first = rt::start([&shown] {
+    Probed<PlannerWindow> planner;
+    planner.probe([&shown](PlannerWindow& w) {
+      w.choose(kPhysician, kToday);
+      shown = true;
+    });
+    planner.Run();
+  });
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return shown; }, "the first planner's day"));
   EXPECT_EQ(GLO::ThreadTurnos, static_cast<std::int32_t>(first));
+  const std::size_t rows = QTU().size();
+  ASSERT_GT(rows, 0u);
   ScriptedMessages messages;
   ASSERT_TRUE(runOnThread([] { ExaminarTurnos(); }));
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_EQ(messages.asked()[0].caption, "Formulario ya está abierto"_cp);
+  // The open planner keeps its registration, its day and its sheet.
   EXPECT_EQ(GLO::ThreadTurnos, static_cast<std::int32_t>(first));
+  EXPECT_EQ(QTU().size(), rows);
+  EXPECT_EQ(GLO::CodPlanilla, 7u);
   rt::post(rt::event::CloseWindow, first);
   ASSERT_TRUE(rt::testing::waitUntil([] { return GLO::ThreadTurnos == 0; }, "the planner closed"));
   EXPECT_EQ(GLO::CodPlanilla, 0u);
+}
+
+TEST_F(PlannerWindows, AnActionWithoutARowDoesNothing) {
+  WindowScript script;
+  script.on("Formulario de Turnos", [](rt::WindowDriver& f) {
+    ADD_FAILURE() << "no form without a row";
+    click(f, "?CANCEL");
+  });
+  ScriptedMessages messages;
+  ASSERT_TRUE(runOnThread([] {
+    Probed<PlannerWindow> planner;  // no physician chosen: an empty day
+    planner.probe([](PlannerWindow& w) {
+      EXPECT_TRUE(QTU().empty());
+      EXPECT_FALSE(w.control("?EXPORTAR")->isEnabled());
+      for (const char* button : {"?INSERT", "?CHANGE", "?DELETE", "?CONFIRMAR", "?EDITARCONSULTA"})
+        click(w, button);
+    });
+    planner.probe([](PlannerWindow& w) { w.post(rt::event::CloseWindow); });
+    planner.Run();
+  }));
+  EXPECT_TRUE(messages.asked().empty());
 }
 
 // A busy day: seen, next and later attention orders, over-bookings pushing
