@@ -362,12 +362,17 @@ TEST_F(PlannerWindows, ConfirmingGivesTheNextStoredOrderOnce) {
               press(2000, "?CONFIRMAR"),
               // Another workstation gave order 5 meanwhile: the next is 6,
               // whatever this day last showed.
-              [](PlannerWindow& w) {
-                core::Copia_Turnos::table().clear();
-                core::C_TUR().Cod_Turno = 1;
-                ASSERT_EQ(core::Copia_Turnos::table().fetch(core::Copia_Turnos::TUR01), 0);
-                core::C_TUR().Nro_Orden_Atencion = 5;
-                ASSERT_EQ(core::Copia_Turnos::table().put(), 0);
+              [this](PlannerWindow& w) {
+                rt::resetTableStatements();  // this workstation idles meanwhile
+                sqlite3* other = nullptr;
+                ASSERT_EQ(sqlite3_open((folder_ / "Varneta.dat").c_str(), &other), SQLITE_OK);
+                EXPECT_EQ(sqlite3_exec(other,
+                                       "UPDATE \"Turnos\" SET Nro_Orden_Atencion = 5, _rv = _rv + 1 "
+                                       "WHERE Cod_Turno = 1",
+                                       nullptr, nullptr, nullptr),
+                          SQLITE_OK)
+                    << sqlite3_errmsg(other);
+                sqlite3_close(other);
                 w.selectRow(rowOf(3000));
                 click(w, "?CONFIRMAR");
               }});
