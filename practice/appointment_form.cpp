@@ -171,7 +171,10 @@ QWidget* AppointmentForm::buildWindow() {
   grid->addWidget(notes, row++, 1);
   grid->setColumnStretch(1, 1);
 
+  auto* status = new QLabel(window);
+  status->setObjectName("?STATUS");
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(status);
   buttons->addStretch();
   buttons->addWidget(core::namedButton(window, "?OK", "&OK"));
   buttons->addWidget(core::namedButton(window, "?CANCEL", "&Cancelar"));
@@ -243,6 +246,9 @@ void AppointmentForm::OwnSetup() {
         &core::Medicos::def(), &core::Especialidades::def()}) {
     if (core::relate(*def).open() == core::level::Benign) opened_.push_back(def);
   }
+  control<QLabel>("?STATUS")->setText(REQUEST == Insert   ? "Agregando Registro"
+                                      : REQUEST == Change ? "Modificando Registro"
+                                                          : "");
   typeSeen_ = std::string(core::TUR().Tipo.clipped());
   openingOrder_ = core::TUR().Nro_Orden_Atencion;
   control<QLabel>("?LOC:DIASEMANA")

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTableView>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -27,6 +28,7 @@
 #include "core/tests/probed_window.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/picture.h"
 #include "platform/base/procedures.h"
 #include "platform/base/thread_timer.h"
 #include "platform/data/database.h"
@@ -507,6 +509,29 @@ TEST_F(PlannerWindows, OnlyOnePlannerIsOpen) {
   rt::post(rt::event::CloseWindow, first);
   ASSERT_TRUE(rt::testing::waitUntil([] { return GLO::ThreadTurnos == 0; }, "the planner closed"));
   EXPECT_EQ(GLO::CodPlanilla, 0u);
+}
+
+TEST_F(PlannerWindows, TheListingPrintsTheDayWithoutRebuildingIt) {
+  book({1, 2000});
+  int calls = 0;
+  rt::registerProcedure("ReporteTurnos", [&](const rt::ProcedureArgs&) {
+    ++calls;
+    EXPECT_EQ(GLO::CodMedicoTurno, kPhysician);
+    EXPECT_EQ(GLO::FechaTurno, kToday);
+    // The listing reorders the queue by slot number; the list follows.
+    std::reverse(QTU().begin(), QTU().end());
+    return rt::kCompleted;
+  });
+  runPlanner({[](PlannerWindow& w) { w.post(PlannerWindow::kReportEvent); },
+              [](PlannerWindow& w) {
+                auto* list = w.control<QTableView>("?LIST");
+                EXPECT_EQ(list->model()->index(0, 8).data().toString().trimmed(),
+                          rt::toQString(rt::format(static_cast<double>(QTU().front().NRO_ABSOLUTO),
+                                                   "@P###-###P")).trimmed());
+                EXPECT_GT(QTU().front().NRO_ABSOLUTO, QTU().back().NRO_ABSOLUTO);  // not rebuilt
+              }});
+  EXPECT_EQ(calls, 1);
+  rt::unregisterProcedure("ReporteTurnos");
 }
 
 TEST_F(PlannerWindows, AnActionWithoutARowDoesNothing) {
