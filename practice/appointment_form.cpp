@@ -383,6 +383,8 @@ int AppointmentForm::TakeEvent() {
   if (isOpen() && !viewing() && event() != rt::event::CloseWindow) {
     Update();
     typeFromList();
+    const char* record = primaryTable().record();
+    const std::string before(record, record + core::Turnos::def().recordSize);
     core::TurnosBuffer& tur = core::TUR();
     if (std::string(tur.Tipo.clipped()) != typeSeen_) {
       DuracionSegunPlanilla();
@@ -391,7 +393,9 @@ int AppointmentForm::TakeEvent() {
     // The check box only shows whether an order was given.
     tur.Confirmado = tur.Nro_Orden_Atencion != 0 ? 1 : 0;
     applyStates();
-    Display();
+    // Shown again only when something changed: a text being edited keeps
+    // its cursor.
+    if (before.compare(0, before.size(), record, before.size()) != 0) Display();
   }
   return core::RecordForm::TakeEvent();
 }
