@@ -21,3 +21,4 @@ set(VARNETA_BENCH_LIBS_physician_windows varneta_practice varneta_ui_testing)
 
 set(VARNETA_BENCH_LIBS_reminder_alarms varneta_organiser varneta_ui_testing)
 set(VARNETA_BENCH_LIBS_clinical_listings varneta_practice varneta_ui_testing)
+set(VARNETA_BENCH_LIBS_planner_day varneta_practice)

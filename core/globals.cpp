@@ -34,6 +34,13 @@ std::uint8_t ProximoTurno = 0;
 std::uint8_t MaxOrdenAtencion = 0;
 std::uint32_t CodPlanilla = 0;
 std::uint8_t AgendaOcupada = 0;
+std::int32_t FechaTurno = 0;
+std::uint16_t CodMedicoTurno = 0;
+std::int32_t HoraTurno = 0;
+std::string TipoTurno;
+std::uint16_t IndiceTurno = 0;
+std::uint32_t NroAbsolutoTurno = 0;
+std::int32_t ThreadTurnos = 0;
 
 }  // namespace GLO
 

@@ -63,6 +63,16 @@ extern std::uint8_t MostrarDialogoMail;  // 1 = show the mail for editing first
 extern std::uint8_t ProximoTurno;
 extern std::uint8_t MaxOrdenAtencion;
 extern std::uint32_t CodPlanilla;
+// What the planner hands to the appointment form and the day's listing: the
+// day and physician, and the chosen row's time, type, position and number.
+extern std::int32_t FechaTurno;
+extern std::uint16_t CodMedicoTurno;
+extern std::int32_t HoraTurno;
+extern std::string TipoTurno;  // STRING(3)
+extern std::uint16_t IndiceTurno;
+extern std::uint32_t NroAbsolutoTurno;
+// The logical thread of the open planner, 0 when none.
+extern std::int32_t ThreadTurnos;
 
 // How many holders keep the reminders busy: the reminders list and form while
 // open, the alarm walk and the removal of completed reminders while they run.

@@ -57,13 +57,6 @@ const CodeLookup kLookups[] = {
      "TIC:Cod_TipoConsulta", core::TiposConsultas::TIC01, "ExaminarTiposConsulta"},
 };
 
-QLineEdit* shown(QWidget* parent, const char* name) {
-  QLineEdit* e = core::namedEntry(parent, name);
-  e->setReadOnly(true);
-  e->setFocusPolicy(Qt::NoFocus);
-  return e;
-}
-
 QString clippedText(std::string_view text) {
   const std::size_t end = text.find_last_not_of(' ');
   return rt::toQString(end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1));
@@ -142,15 +135,7 @@ QWidget* ConsultationForm::buildWindow() {
   auto* grid = new QGridLayout(general);
   int row = 0;
   auto line = [&](const char* prompt, QWidget* buddy, std::initializer_list<QWidget*> controls,
-                  bool stretch = false) {
-    auto* label = new QLabel(rt::toQString(prompt), general);
-    label->setBuddy(buddy);
-    grid->addWidget(label, row, 0);
-    auto* box = new QHBoxLayout;
-    for (QWidget* c : controls) box->addWidget(c);
-    if (stretch) box->addStretch();
-    grid->addLayout(box, row++, 1);
-  };
+                  bool stretch = false) { core::addFormLine(grid, row++, prompt, buddy, controls, stretch); };
   auto code = [&](const char* name) {
     QLineEdit* e = core::namedEntry(general, name);
     e->setMaximumWidth(units.x(30));
@@ -162,13 +147,13 @@ QWidget* ConsultationForm::buildWindow() {
     return b;
   };
   QLineEdit* patient = code("?CON:COD_PACIENTE");
-  QLineEdit* patientName = shown(general, "?PAC:NOMBRE");
+  QLineEdit* patientName = core::shownEntry(general, "?PAC:NOMBRE");
   line("Paciente:", patient,
        {patient, lookupButton("?LOOKUPPACIENTE", "F2"), patientName,
-        shown(general, "?COB:DESCRIPCION"), shown(general, "?PAC:NROCARNETOBRASOCIAL")});
-  QLineEdit* firstVisit = shown(general, "?PAC:FECHA_PRIMER_CONSULTA");
-  QLineEdit* born = shown(general, "?PAC:FECHA_NACIM");
-  QLineEdit* age = shown(general, "?LOC:EDADSTR");
+        core::shownEntry(general, "?COB:DESCRIPCION"), core::shownEntry(general, "?PAC:NROCARNETOBRASOCIAL")});
+  QLineEdit* firstVisit = core::shownEntry(general, "?PAC:FECHA_PRIMER_CONSULTA");
+  QLineEdit* born = core::shownEntry(general, "?PAC:FECHA_NACIM");
+  QLineEdit* age = core::shownEntry(general, "?LOC:EDADSTR");
   for (QLineEdit* e : {firstVisit, born}) e->setMaximumWidth(units.x(50));
   age->setMaximumWidth(units.x(56));
   line("F.Primer Consulta:", firstVisit, {firstVisit, new QLabel("F.N.:", general), born, age}, true);
@@ -181,9 +166,9 @@ QWidget* ConsultationForm::buildWindow() {
   line("Motivo:", motive, {motive});
   QLineEdit* physician = code("?CON:COD_MEDICO");
   line("Médico:"_cp, physician,
-       {physician, lookupButton("?LOOKUPMEDICO", "F3"), shown(general, "?MDC:NOMBRE")});
+       {physician, lookupButton("?LOOKUPMEDICO", "F3"), core::shownEntry(general, "?MDC:NOMBRE")});
   QLineEdit* type = code("?CON:COD_TIPOCONSULTA");
-  line("Tipo:", type, {type, lookupButton("?LOOKUPTIPO", "F4"), shown(general, "?TIC:DESCRIPCION")});
+  line("Tipo:", type, {type, lookupButton("?LOOKUPTIPO", "F4"), core::shownEntry(general, "?TIC:DESCRIPCION")});
 
   auto* notesBox = new QGroupBox("Notas:", general);
   auto* notesText = new QTextEdit(notesBox);

@@ -1,6 +1,7 @@
 #include "practice/planner_day.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "core/globals.h"
 #include "core/main_services.h"
@@ -58,6 +59,46 @@ void paintRow(DayRow& row, std::int32_t background, std::int32_t text) {
 }  // namespace
 
 std::vector<DayRow>& QTU() { return queue(); }
+
+std::string dayField(const DayRow& row, int number) {
+  // The seven displayed cells start at these numbers; their colours follow.
+  static constexpr int kCellStart[kDayCells] = {3, 8, 13, 18, 23, 28, 33};
+  for (int cell = 0; cell < kDayCells; ++cell) {
+    const int offset = number - kCellStart[cell];
+    if (offset < 1 || offset > 4) continue;
+    const CellColours& c = row.colours[static_cast<std::size_t>(cell)];
+    const std::int32_t colours[] = {c.NORMALFG, c.NORMALBG, c.SELECTEDFG, c.SELECTEDBG};
+    return std::to_string(colours[offset - 1]);
+  }
+  switch (number) {
+    case 1: return std::to_string(row.CONFIRMADO);
+    case 2: return std::to_string(row.CONFIRMADO_ICONO);
+    case 3: return std::to_string(row.HORA);
+    case 8: return std::to_string(row.DURACION);
+    case 13: return std::to_string(row.NRO_ORDEN_ATENCION);
+    case 18: return row.TIPOTURNO;
+    case 23: return row.MOTIVO;
+    case 28: return row.NOMBRE;
+    case 33: return row.TELEFONO;
+    case 38: return std::to_string(row.NRO_ABSOLUTO);
+    case 39: {
+      const std::int64_t whole = row.COSEGURO / 100, cents = row.COSEGURO % 100;
+      const bool negative = row.COSEGURO < 0;
+      char text[32];
+      std::snprintf(text, sizeof text, "%s%lld.%02lld", negative ? "-" : "",
+                    static_cast<long long>(negative ? -whole : whole),
+                    static_cast<long long>(negative ? -cents : cents));
+      return text;
+    }
+    case 40: return std::to_string(row.INDICE);
+    case 41: return std::to_string(row.COD_TURNO);
+    case 42: return std::to_string(row.COD_CONSULTA);
+    case 43: return std::to_string(row.NRO_ORDEN);
+    case 44: return std::to_string(row.ORDENTIPO);
+    case 45: return std::to_string(row.NOVARIAR);
+    default: return {};
+  }
+}
 
 void FreeDayQueue() {
   queue().clear();
@@ -216,8 +257,12 @@ void CalcularHorariosPlanilla(PlannerDay& day) {
   if (breakAt < 0) return;
 
   DayRow& pause = queue()[static_cast<std::size_t>(breakAt)];
-  // Separators stand only around a break that leaves room for both.
-  if (pause.DURACION < kSeparatorsNeed) return;
+  // Separators stand only around a break that leaves room for both; the
+  // rows are still put in time order and numbered again.
+  if (pause.DURACION < kSeparatorsNeed) {
+    ColorearPlanilla();
+    return;
+  }
   const std::int32_t start = pause.HORA;
   const std::int32_t end = pause.HORA + pause.DURACION;
   const std::uint32_t number = pause.NRO_ABSOLUTO;

@@ -48,6 +48,13 @@ struct DayRow {
   std::array<CellColours, kDayCells> colours{};
 };
 
+// A row's field by its number in the queue (1 CONFIRMADO .. 45 NOVARIAR, each
+// displayed cell followed by its four colours), as the export names them:
+// numbers as plain digits, COSEGURO with its two places, texts unpadded;
+// empty past the last field.
+inline constexpr int kDayFields = 45;
+std::string dayField(const DayRow& row, int number);
+
 // The process-wide day queue; emptied and released by FreeDayQueue().
 std::vector<DayRow>& QTU();
 void FreeDayQueue();

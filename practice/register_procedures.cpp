@@ -14,6 +14,7 @@
 #include "practice/patient_list.h"
 #include "practice/physician_windows.h"
 #include "practice/planner_day.h"
+#include "practice/planner_window.h"
 
 namespace practice {
 
@@ -45,6 +46,7 @@ void registerProcedures() {
                                args.size() > 1 ? args[1] : std::string());
   });
   registerListingProcedures();
+  registerPlannerProcedures();
   rt::registerProcedure(core::hook::FreeDayQueue, [](const rt::ProcedureArgs&) {
     FreeDayQueue();
     return rt::kCompleted;

@@ -1,0 +1,149 @@
+// The appointment sheet as a PDF read back with poppler: every row of the
+// planner's day in slot order with its type text, the chosen physician, and
+// the queue left in slot order.
+#include "practice/appointment_report.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/catalog_tables.h"
+#include "core/clinical_tables.h"
+#include "core/data_files.h"
+#include "core/globals.h"
+#include "core/program_startup.h"
+#include "core/report_destination.h"
+#include "core/table_managers.h"
+#include "core/table_registration.h"
+#include "platform/base/clock.h"
+#include "platform/base/cp_literal.h"
+#include "platform/base/paths.h"
+#include "platform/base/procedures.h"
+#include "platform/data/database.h"
+#include "platform/ui/testing/pdf_probe.h"
+#include "platform/ui/testing/window_test_kit.h"
+#include "practice/planner_day.h"
+
+namespace practice {
+namespace {
+
+constexpr std::int32_t at(int hour, int minute) { return hour * 360000 + minute * 6000 + 1; }
+constexpr std::int32_t minutes(int m) { return m * 6000 + 1; }
+
+class AppointmentReportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int n = 0;
+    folder_ = std::filesystem::current_path() / ("sheet" + std::to_string(++n));
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_ / "PDF");
+    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
+    ASSERT_EQ(core::openAllTables(), 0);
+    rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
+      core::settleReportDestination();
+      return rt::kCompleted;
+    });
+    core::registerTableManagers();
+    core::installThreadRoutines();
+  }
+  void TearDown() override {
+    core::closeAllTables();
+    rt::closeDatabase();
+  }
+  static void addPhysician(int code, const char* name, int speciality) {
+    core::Medicos::table().clear();
+    core::MDC().Cod_Medico = static_cast<std::uint16_t>(code);
+    core::MDC().Nombre = name;
+    core::MDC().Cod_Especialidad = static_cast<std::uint16_t>(speciality);
+    ASSERT_EQ(core::Medicos::table().add(), 0);
+  }
+  // A day of 08:00-09:00 and 10:00-11:00 with 20-minute slots: three slots,
+  // the break between its separators, three slots; one booked slot and an
+  // over-booking after it.
+  static void buildDay() {
+    PlannerDay day;
+    day.Cod_Medico = 3;
+    day.FechaTurno = rt::makeDate(12, 10, 2026);
+    DayAppointment booked;
+    booked.Cod_Turno = 1;
+    booked.Tipo = "TUR";
+    booked.Nro_Absoluto = 2000;
+    booked.Hora = at(8, 20);
+    booked.Duracion = minutes(20);
+    booked.Nombre = "Juan Sin Ficha";
+    booked.Telefono = "4555-0101";
+    booked.Motivo = "Control anual";
+    DayAppointment over = booked;
+    over.Cod_Turno = 2;
+    over.Tipo = "STU";
+    over.Nro_Absoluto = 2001;
+    over.Duracion = minutes(10);
+    over.Nombre = "Maria Extra";
+    over.Motivo = "Receta";
+    ArmarPlanillaDia(day, DayInput{{}, DaySheet{7, minutes(20), at(8, 0), at(9, 0), at(10, 0), at(11, 0)},
+                                   {booked, over}});
+    GLO::CodMedicoTurno = 3;
+    GLO::FechaTurno = day.FechaTurno;
+  }
+  static std::string run() {
+    GLO::ModoListado = "P";
+    EXPECT_TRUE(rt::testing::runOnThread([] { ReporteTurnos(); }, std::chrono::seconds(60)));
+    const std::filesystem::path pdf = rt::workingFolder() / "PDF" / "Listado de Turnos.PDF";
+    if (!std::filesystem::exists(pdf)) return {};
+    std::string text = rt::testing::pdfText(pdf.string());
+    if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
+      std::filesystem::copy_file(pdf, std::filesystem::path(keep) / pdf.filename(),
+                                 std::filesystem::copy_options::overwrite_existing);
+    }
+    std::filesystem::remove(pdf);
+    return text;
+  }
+
+  std::filesystem::path folder_;
+};
+
+TEST_F(AppointmentReportTest, PrintsEveryRowInSlotOrderUnderTheChosenPhysician) {
+  core::Especialidades::table().clear();
+  core::ESP().Cod_Especialidad = 2;
+  core::ESP().Descripcion = "Clínica Médica"_cp;
+  ASSERT_EQ(core::Especialidades::table().add(), 0);
+  addPhysician(1, "Dr. Primero", 0);
+  addPhysician(3, "Dra. Ana Gomez", 2);
+  buildDay();
+  const std::string text = run();
+  ASSERT_FALSE(text.empty());
+  // Rows in slot number order, each with its type's text.
+  const char* expected[] = {"Turno",  "Juan Sin Ficha", "Maria Extra", "Turno",
+                            "Indeterminado", "Tiempo Libre", "Indeterminado",
+                            "Turno", "Turno", "Turno"};
+  std::size_t from = text.find("Tipo");
+  ASSERT_NE(from, std::string::npos) << text;
+  for (const char* piece : expected) {
+    const std::size_t found = text.find(piece, from);
+    ASSERT_NE(found, std::string::npos) << piece << " after " << from << "\n" << text;
+    from = found + 1;
+  }
+  EXPECT_NE(text.find("SobreTurno"), std::string::npos);
+  EXPECT_NE(text.find("Control anual"), std::string::npos);
+  EXPECT_NE(text.find("Profesional:"), std::string::npos);
+  EXPECT_NE(text.find("Dra. Ana Gomez - Clínica Médica"), std::string::npos) << text;
+  // The chosen physician heads the page, not the first one the run reads.
+  EXPECT_EQ(text.find("Dr. Primero"), std::string::npos);
+  EXPECT_NE(text.find("Planilla de Turnos"), std::string::npos);
+  EXPECT_NE(text.find("10/12/2026"), std::string::npos);
+  for (std::size_t i = 1; i < QTU().size(); ++i) EXPECT_LT(QTU()[i - 1].NRO_ABSOLUTO, QTU()[i].NRO_ABSOLUTO);
+}
+
+TEST_F(AppointmentReportTest, WithoutPhysiciansNothingIsPrintedAndAMissingSpecialityLeavesItsPartEmpty) {
+  buildDay();
+  EXPECT_EQ(run().find("Juan Sin Ficha"), std::string::npos);
+  addPhysician(3, "Dr. Solo", 9);
+  buildDay();
+  const std::string text = run();
+  EXPECT_NE(text.find("Dr. Solo -"), std::string::npos) << text;
+  EXPECT_NE(text.find("Juan Sin Ficha"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace practice
