@@ -4,6 +4,8 @@
 // patients as a PDF, and opening the consultation list with its patient
 // combo over 65,000 patients.
 #include <benchmark/benchmark.h>
+
+#include "bench/bench_folder.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -46,19 +48,7 @@ double since(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::filesystem::path dataFolder() {
-  static const std::filesystem::path folder = [] {
-    const char* tmp = std::getenv("TMPDIR");
-    std::filesystem::path p = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
-                              ("varneta-bench-listings-" + std::to_string(getpid()));
-    std::filesystem::remove_all(p);
-    std::filesystem::create_directories(p / "PDF");
-    static const std::string* const doomed = new std::string(p.string());
-    std::atexit([] { std::filesystem::remove_all(*doomed); });
-    return p;
-  }();
-  return folder;
-}
+std::filesystem::path dataFolder() { return bench::scratchFolder("listings"); }
 
 // A note of about 5,000 characters of rich text.
 std::string longNote(int n) {

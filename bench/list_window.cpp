@@ -1,6 +1,8 @@
 // The users list over 50,000 records: opening the window (first page shown),
 // paging to the end, and moving the type-ahead locator.
 #include <benchmark/benchmark.h>
+
+#include "bench/bench_folder.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -24,19 +26,7 @@ namespace {
 constexpr int kUsers = 50000;
 using Clock = std::chrono::steady_clock;
 
-std::filesystem::path dataFolder() {
-  static const std::filesystem::path folder = [] {
-    const char* tmp = std::getenv("TMPDIR");
-    std::filesystem::path p = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
-                              ("varneta-bench-list-" + std::to_string(getpid()));
-    std::filesystem::remove_all(p);
-    std::filesystem::create_directories(p);
-    static const std::string* const doomed = new std::string(p.string());
-    std::atexit([] { std::filesystem::remove_all(*doomed); });
-    return p;
-  }();
-  return folder;
-}
+std::filesystem::path dataFolder() { return bench::scratchFolder("list"); }
 
 void fill() {
   static bool filled = false;

@@ -2,6 +2,8 @@
 // opening the window (first page shown), one locator keystroke, and a lookup
 // opening at the record in the caller's buffer.
 #include <benchmark/benchmark.h>
+
+#include "bench/bench_folder.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -28,19 +30,7 @@ constexpr int kProvinces = 24;
 constexpr char kTitle[] = "Examinando el archivo de Localidades";
 using Clock = std::chrono::steady_clock;
 
-std::filesystem::path dataFolder() {
-  static const std::filesystem::path folder = [] {
-    const char* tmp = std::getenv("TMPDIR");
-    std::filesystem::path p = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
-                              ("varneta-bench-localities-" + std::to_string(getpid()));
-    std::filesystem::remove_all(p);
-    std::filesystem::create_directories(p);
-    static const std::string* const doomed = new std::string(p.string());
-    std::atexit([] { std::filesystem::remove_all(*doomed); });
-    return p;
-  }();
-  return folder;
-}
+std::filesystem::path dataFolder() { return bench::scratchFolder("localities"); }
 
 // The name of the n-th locality: spread over the alphabet.
 std::string localityName(unsigned n) {

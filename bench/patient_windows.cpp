@@ -3,6 +3,8 @@
 // locality type-ahead over 20,000 localities, and opening the form on a
 // patient with 500 consultations.
 #include <benchmark/benchmark.h>
+
+#include "bench/bench_folder.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -41,19 +43,7 @@ double since(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::filesystem::path dataFolder() {
-  static const std::filesystem::path folder = [] {
-    const char* tmp = std::getenv("TMPDIR");
-    std::filesystem::path p = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
-                              ("varneta-bench-patients-" + std::to_string(getpid()));
-    std::filesystem::remove_all(p);
-    std::filesystem::create_directories(p);
-    static const std::string* const doomed = new std::string(p.string());
-    std::atexit([] { std::filesystem::remove_all(*doomed); });
-    return p;
-  }();
-  return folder;
-}
+std::filesystem::path dataFolder() { return bench::scratchFolder("patients"); }
 
 void fill() {
   static bool filled = false;

@@ -4,6 +4,8 @@
 #include "practice/physician_windows.h"
 
 #include <benchmark/benchmark.h>
+
+#include "bench/bench_folder.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -31,19 +33,7 @@ constexpr int kPhysicians = 2000;
 constexpr int kSheets = 20;
 using Clock = std::chrono::steady_clock;
 
-std::filesystem::path dataFolder() {
-  static const std::filesystem::path folder = [] {
-    const char* tmp = std::getenv("TMPDIR");
-    std::filesystem::path p = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
-                              ("varneta-bench-physicians-" + std::to_string(getpid()));
-    std::filesystem::remove_all(p);
-    std::filesystem::create_directories(p);
-    static const std::string* const doomed = new std::string(p.string());
-    std::atexit([] { std::filesystem::remove_all(*doomed); });
-    return p;
-  }();
-  return folder;
-}
+std::filesystem::path dataFolder() { return bench::scratchFolder("physicians"); }
 
 void fill() {
   static bool filled = false;
