@@ -1,5 +1,7 @@
 #include "letters/template_windows.h"
 
+#include "practice/patient_services.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -42,14 +44,6 @@ constexpr auto& kTooLong =
     "Acórtelo para poder grabarla."_cp;
 
 
-// The text of a template as a search compares it and an export writes it:
-// the words, without the markup.
-std::string plainText(std::string markup) {
-  std::string text = rt::rtfPlainText(markup);
-  const std::size_t end = text.find_last_not_of(" \r\n\t");
-  text.resize(end == std::string::npos ? 0 : end + 1);
-  return text;
-}
 
 catalogs::CatalogListSpec makeListSpec() {
   catalogs::CatalogListSpec s;
@@ -61,7 +55,7 @@ catalogs::CatalogListSpec makeListSpec() {
   s.locator = "NMA:Descripcion";
   s.locatorPrompt = "Descripción:"_cp;
   ListColumn text = catalogs::listColumn("NMA:Texto", "Texto", "@s255", 0);
-  text.shownAs = plainText;
+  text.shownAs = practice::notesAsText;
   s.columns = {catalogs::listColumn("NMA:Cod_NotaMacro", "Cód."_cp, "@n6", 32, ColumnAlign::Right),
                catalogs::listColumn("NMA:Descripcion", "Descripción"_cp, "@s120", 80), text,
                catalogs::listColumn("NMA:Inactivo", "Inactivo", "@n3", 0, ColumnAlign::Right)};

@@ -62,14 +62,6 @@ QString clippedText(std::string_view text) {
   return rt::toQString(end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1));
 }
 
-std::string plainNotes(std::string markup) {
-  if (markup.rfind("{\\rtf", 0) != 0) return markup;
-  std::string text = rt::rtfPlainText(markup);
-  const std::size_t end = text.find_last_not_of(" \r\n\t");
-  text.resize(end == std::string::npos ? 0 : end + 1);
-  return text;
-}
-
 const char* statusText(int request) {
   switch (request) {
     case core::request::View: return "Ver Registro";
@@ -343,7 +335,7 @@ void ConsultationForm::setUpOthers() {
                          core::ColumnAlign::Left, false, true});
   o.AddColumn(ListColumn{"C_TIC:Color", "Color", "@n13", 0, 0});
   ListColumn notes{"C_CON:Notas", "Notas", "@s255", 0, 0};
-  notes.shownAs = plainNotes;
+  notes.shownAs = notesAsText;
   o.AddColumn(notes);
   for (const char* field :
        {"C_CON:Cod_Consulta", "C_CON:Cod_Paciente", "C_MDC:Cod_Medico", "C_TIC:Cod_TipoConsulta"}) {

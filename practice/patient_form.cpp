@@ -55,14 +55,6 @@ QLineEdit* shown(QWidget* parent, const char* name) {
   return e;
 }
 
-std::string plainNotes(std::string markup) {
-  if (markup.rfind("{\\rtf", 0) != 0) return markup;
-  std::string text = rt::rtfPlainText(markup);
-  const std::size_t end = text.find_last_not_of(" \r\n\t");
-  text.resize(end == std::string::npos ? 0 : end + 1);
-  return text;
-}
-
 }  // namespace
 
 namespace {
@@ -370,7 +362,7 @@ void PatientForm::setUpHistory() {
                          core::ColumnAlign::Left, false, true});
   h.AddColumn(ListColumn{"MDC:Nombre", "Profesional", "@s80", 0, 100});
   ListColumn notes{"CON:Notas", "Notas", "@s255", 0, 0};
-  notes.shownAs = plainNotes;
+  notes.shownAs = notesAsText;
   h.AddColumn(notes);
   h.AddColumn(ListColumn{"TIC:Color", "Color", "@n13", 0, 0});
   for (const char* field :

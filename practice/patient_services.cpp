@@ -11,6 +11,7 @@
 #include "platform/base/text_order.h"
 #include "platform/data/record_buffer.h"
 #include "platform/ui/qt_text.h"
+#include "platform/ui/rtf_reader.h"
 
 namespace practice {
 namespace {
@@ -78,6 +79,14 @@ QToolButton* CrearEnlaceEmail(QWidget* parent, const char* name) {
   link->setFocusPolicy(Qt::NoFocus);
   link->setToolTip(rt::toQString("Enviar un correo"));
   return link;
+}
+
+std::string notesAsText(std::string markup) {
+  if (markup.rfind("{\\rtf", 0) != 0) return markup;
+  std::string text = rt::rtfPlainText(markup);
+  const std::size_t end = text.find_last_not_of(" \r\n\t");
+  text.resize(end == std::string::npos ? 0 : end + 1);
+  return text;
 }
 
 void AbrirEnlaceEmail(std::string_view address) { rt::shellOpen(mailLink(address)); }

@@ -24,6 +24,10 @@ QToolButton* CrearEnlaceEmail(QWidget* parent, const char* name);
 // Opens the user's mail program on a new message to the address.
 void AbrirEnlaceEmail(std::string_view address);
 
+// Consultation notes as a list shows, searches and exports them: the plain
+// text of rich-text markup without trailing blanks; other text as it is.
+std::string notesAsText(std::string markup);
+
 // The locality type-ahead on a name entry: what the entry shows and what the
 // postal code becomes after a keystroke. `cursor` is the number of
 // characters before the cursor (after the key).
