@@ -1,7 +1,9 @@
 #include "organiser/register_procedures.h"
 
+#include "organiser/topic_procedures.h"
+
 namespace organiser {
 
-void registerProcedures() {}
+void registerProcedures() { registerTopicProcedures(); }
 
 }  // namespace organiser
