@@ -124,7 +124,7 @@
   F(rt::String<60>, Descripcion)                                                    \
   F(rt::UShort, CodigoInterno)                                                      \
   F(rt::String<255>, ArchivoAdjunto)                                                \
-  K(TEX01, "CodigoInterno", Duplicates, kNoCaseSkipsEmpty, "Por Codigo Interno", 0) \
+  K(TEX01, "CodigoInterno", Duplicates, kNoCaseSkipsEmpty, "Por Codigo Interno", 1) \
   K(TEX02, "Descripcion", Unique, kNoCaseSkipsEmpty, "Descripcion", 0)              \
   M(Nota, 10000)
 

@@ -414,6 +414,15 @@ void ListBrowser::appendPage(int count) {
   model_.beginInsertRows({}, first, first + static_cast<int>(page.size()) - 1);
   for (ListRow& r : page) model_.rows_.push_back(std::move(r));
   model_.endInsertRows();
+  fetched();
+}
+
+void ListBrowser::fetched() {
+  if (!colourQueue || model_.rows_.empty()) return;
+  colourQueue(model_.rows_);
+  emit model_.dataChanged(model_.index(0, 0),
+                          model_.index(static_cast<int>(model_.rows_.size()) - 1,
+                                       std::max(shownColumns() - 1, 0)));
 }
 
 void ListBrowser::prependPage() {
@@ -438,6 +447,7 @@ void ListBrowser::prependPage() {
   model_.rows_.insert(model_.rows_.begin(), std::make_move_iterator(page.rbegin()),
                       std::make_move_iterator(page.rend()));
   model_.endInsertRows();
+  fetched();
   list_->scrollTo(model_.index(n, 0), QAbstractItemView::PositionAtTop);
 }
 

@@ -237,6 +237,9 @@ class ListBrowser : public QObject, public RowFields {
   // Colours a row's cells once its values are read (the buffers still hold
   // the row's records).
   std::function<void(ListRow&)> colourRow;
+  // Colours the loaded rows by their place among them, after every fetch (a
+  // reload, a page added at either end), over what colourRow gave them.
+  std::function<void(std::vector<ListRow>& rows)> colourQueue;
   // Chooses the selected row (select mode).
   std::function<void()> choose;
   // Opens the query by example.
@@ -251,6 +254,7 @@ class ListBrowser : public QObject, public RowFields {
   void rebuildView();
   void loadFrom(bool fromCurrent);
   void appendPage(int count);
+  void fetched();
   void prependPage();
   void locate();
   void edit(int request);

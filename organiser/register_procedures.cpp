@@ -4,11 +4,13 @@
 
 #include "organiser/address_book.h"
 #include "organiser/reminders.h"
+#include "organiser/topic_procedures.h"
 #include "platform/base/procedures.h"
 
 namespace organiser {
 
 void registerProcedures() {
+  registerTopicProcedures();
   rt::registerProcedure("ProcesoAgenda", [](const rt::ProcedureArgs&) {
     ProcesoAgenda();
     return 0;

@@ -275,6 +275,8 @@ void ReportRun::endOfRead() {
   if (completed || partialPreview_) {
     std::vector<rt::ReportPage> pages = report_->takePages();
     if (!pages.empty()) {
+      // "n de m": the total is known only now.
+      rt::assignPageTotals(pages);
       report_->copies = copies_;
       if (core::reportGoesToPdf()) {
         printList_ = std::move(pages);

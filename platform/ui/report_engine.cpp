@@ -110,8 +110,8 @@ ReportBand& ReportBand::box(int x, int y, int width, int height, int penWidth) {
 }
 
 ReportBand& ReportBand::wrapped(int x, int y, int width, std::function<std::string()> value,
-                                const QFont& font) {
-  ReportControl c = makeControl(ReportControl::Kind::WrappedText, x, y, width, 0);
+                                const QFont& font, int height) {
+  ReportControl c = makeControl(ReportControl::Kind::WrappedText, x, y, width, height);
   c.value = std::move(value);
   c.font = font;
   controls.push_back(std::move(c));
@@ -142,6 +142,18 @@ struct ReportEngine::Placement {
     return h;
   }
 };
+
+void assignPageTotals(std::vector<ReportPage>& pages) {
+  const QString mark = QString::fromLatin1(kPageTotalMark);
+  const QString total = QString::number(pages.size());
+  for (ReportPage& page : pages) {
+    for (PageItem& item : page.items) {
+      if (item.kind == PageItem::Kind::Text && item.text.contains(mark)) {
+        item.text.replace(mark, total);
+      }
+    }
+  }
+}
 
 ReportEngine::ReportEngine() = default;
 ReportEngine::~ReportEngine() = default;
@@ -177,11 +189,13 @@ std::vector<ReportPage> ReportEngine::takePages() {
 }
 
 // Places the band's fixed controls (texts, lines, boxes) with the band's top at `top`.
-void ReportEngine::placeBand(const ReportBand& band, int top, bool continuing) {
+void ReportEngine::placeBand(const ReportBand& band, int top, bool continuing, int below,
+                             bool trailing) {
   if (continuing) return;
   ReportPage& page = pages_.back();
   const int left = marginLeft;
   for (const ReportControl& c : band.controls) {
+    if ((c.y >= below) != trailing) continue;
     PageItem item;
     switch (c.kind) {
       case ReportControl::Kind::Text: {
@@ -236,19 +250,33 @@ void ReportEngine::print(const ReportBand& detail) {
 
 void ReportEngine::printGrowing(const ReportBand& band) {
   std::vector<Placement> growing;
-  double natural = band.height;
+  // The lowest edge of the growing controls' own boxes: the fixed controls
+  // under it follow the text, however far it runs.
+  int boxesBottom = 0;
+  double textBottom = 0;
   for (const ReportControl& c : band.controls) {
     if (c.kind == ReportControl::Kind::WrappedText) {
       Placement p{&c, wrapLines(controlText(c), c.font, c.width), 0, nullptr};
-      natural = std::max(natural, c.y + p.naturalHeight());
+      textBottom = std::max(textBottom, c.y + std::max<double>(c.height, p.naturalHeight()));
       growing.push_back(std::move(p));
     } else if (c.kind == ReportControl::Kind::RichText) {
       const std::string markup = c.value ? c.value() : std::string();
       Placement p{&c, {}, 0, std::make_shared<RichTextPages>(markup, c.width, c.font)};
-      natural = std::max(natural, c.y + p.naturalHeight());
+      textBottom = std::max(textBottom, c.y + std::max<double>(c.height, p.naturalHeight()));
       growing.push_back(std::move(p));
+    } else {
+      continue;
     }
+    boxesBottom = std::max(boxesBottom, c.y + c.height);
   }
+  const bool anyTrailing =
+      std::any_of(band.controls.begin(), band.controls.end(), [&](const ReportControl& c) {
+        return c.kind != ReportControl::Kind::WrappedText &&
+               c.kind != ReportControl::Kind::RichText && c.y >= boxesBottom;
+      });
+  // What the band holds under the boxes, and its whole height.
+  const double under = std::max(band.height - boxesBottom, 0);
+  const double natural = std::max<double>(band.height, textBottom + under);
   if (!pageOpen_) startPage();
   const int bodyTop = marginTop + header.height;
   // A band that fits on a fresh page is never split.
@@ -261,8 +289,10 @@ void ReportEngine::printGrowing(const ReportBand& band) {
   int top = cursor_;
   bool continuing = false;
   for (;;) {
-    placeBand(band, top, continuing);
-    double bottom = continuing ? top : top + band.height;
+    placeBand(band, top, continuing, boxesBottom);
+    // Where the text has got to on this page; on the band's first page at
+    // least the boxes' own bottom.
+    double end = continuing ? top : top + boxesBottom;
     bool more = false;
     for (Placement& p : growing) {
       const ReportControl& c = *p.control;
@@ -298,11 +328,20 @@ void ReportEngine::printGrowing(const ReportBand& band) {
           ++p.nextLine;
         }
       }
-      bottom = std::max(bottom, y);
+      end = std::max(end, y);
       more = more || !p.done();
     }
     if (!more) {
-      cursor_ = static_cast<int>(std::ceil(bottom));
+      // What lay under the boxes follows the text's end; on a page of its
+      // own when it no longer fits under it.
+      if (anyTrailing && end + under > bodyBottom() && end > bodyTop) {
+        finishPage();
+        startPage();
+        end = cursor_;
+      }
+      const int shifted = static_cast<int>(std::ceil(end)) - boxesBottom;
+      if (anyTrailing) placeBand(band, shifted, false, boxesBottom, true);
+      cursor_ = static_cast<int>(std::ceil(end + under));
       return;
     }
     finishPage();

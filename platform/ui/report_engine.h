@@ -6,6 +6,7 @@
 // starts the next page, and word-wrapped and rich text grow their band and
 // continue on the next page when the page ends inside them.
 #include <QFont>
+#include <climits>
 #include <functional>
 #include <memory>
 #include <string>
@@ -38,13 +39,20 @@ struct ReportBand {
                     int align = 0);
   ReportBand& line(int x, int y, int width, int height, int penWidth = 10);
   ReportBand& box(int x, int y, int width, int height, int penWidth = 10);
-  // Text that wraps at `width` and makes the band as tall as it needs.
+  // Text that wraps at `width` and makes the band as tall as it needs. The
+  // controls laid out below its box (`height` high) move down by what the
+  // text needs beyond it, and follow the text's end on the page it ends on.
   ReportBand& wrapped(int x, int y, int width, std::function<std::string()> value,
-                      const QFont& font);
+                      const QFont& font, int height = 0);
   // RTF markup laid out at `width`, growing the band likewise.
   ReportBand& rich(int x, int y, int width, std::function<std::string()> markup,
                    const QFont& font);
 };
+
+// What a page-total control shows while the pages are made; once the last
+// page is done, assignPageTotals writes the number of pages in its place.
+inline constexpr char kPageTotalMark[] = "?PP?";
+void assignPageTotals(std::vector<ReportPage>& pages);
 
 class ReportEngine {
  public:
@@ -89,7 +97,10 @@ class ReportEngine {
  private:
   struct Placement;
   void startPage();
-  void placeBand(const ReportBand& band, int top, bool continuing);
+  // Places the band's fixed controls with its top at `top`: those above
+  // `below` (or, with `trailing`, those at or under it).
+  void placeBand(const ReportBand& band, int top, bool continuing, int below = INT_MAX,
+                 bool trailing = false);
   int bodyBottom() const;
   void printGrowing(const ReportBand& band);
 

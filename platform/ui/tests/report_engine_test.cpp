@@ -175,6 +175,87 @@ TEST(ReportEngine, PdfCarriesThePagesAndTheDocumentInformation) {
   EXPECT_NE(meta.find("PruebaMotor"), std::string::npos) << meta;
 }
 
+// A line laid out under a wrapped text's box: under the text however many
+// lines it takes, on the page where a long text ends, and at its own place
+// when the text is empty.
+TEST(ReportEngine, ControlsUnderAWrappedBoxFollowTheTextsEnd) {
+  struct Case {
+    const char* what;
+    int words;
+    int pages;
+  };
+  const Case cases[] = {{"empty", 0, 1}, {"one line", 3, 1}, {"many pages", 1500, 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ReportEngine engine;
+    headedEngine(engine);
+    std::string words;
+    for (int i = 1; i <= c.words; ++i) words += "palabra" + std::to_string(i) + " ";
+    ReportBand band;
+    band.height = 500;
+    band.label(0, 0, 2000, 200, "Titulo", reportFont("Arial", 10));
+    band.wrapped(200, 200, 4000, [&words] { return words; }, reportFont("Arial", 10), 200);
+    band.line(200, 450, 4000, 0);
+    engine.print(band);
+    engine.print(band);  // a second band starts under the first one's line
+    engine.finishPage();
+    ASSERT_GE(static_cast<int>(engine.pages().size()), c.pages);
+    // Per band: the bottom of its last text line, and its line.
+    std::vector<double> textBottoms, lineTops;
+    std::vector<int> linePages;
+    double lastText = 0;
+    for (std::size_t p = 0; p < engine.pages().size(); ++p) {
+      for (const PageItem& item : engine.pages()[p].items) {
+        if (item.kind == PageItem::Kind::Text && item.text.startsWith("palabra")) {
+          lastText = item.rect.bottom();
+        }
+        if (item.kind == PageItem::Kind::Line) {
+          textBottoms.push_back(lastText);
+          lineTops.push_back(item.rect.top());
+          linePages.push_back(static_cast<int>(p));
+          lastText = 0;
+        }
+      }
+    }
+    ASSERT_EQ(lineTops.size(), 2u) << "one line per band";
+    const double top = 500 + 400;  // the margin and the header
+    if (c.words == 0) {
+      EXPECT_EQ(lineTops[0], top + 450);
+      EXPECT_EQ(lineTops[1], top + 500 + 450);
+    } else {
+      // 50 under the text, as the line lies 50 under the box; never above
+      // its own place when the text is shorter than the box.
+      for (int b = 0; b < 2; ++b) {
+        EXPECT_GE(lineTops[b], textBottoms[b]) << "band " << b;
+        const double ownPlace = (linePages[b] == 0 ? top + 500 * b : top) + 450;
+        if (c.pages == 1) {
+          EXPECT_NEAR(lineTops[b], std::max(ownPlace, textBottoms[b] + 50), 1) << "band " << b;
+        } else {
+          EXPECT_NEAR(lineTops[b], textBottoms[b] + 50, 1) << "band " << b;
+        }
+      }
+    }
+    if (c.pages > 1) EXPECT_GT(linePages[0], 0) << "the line ends the text, pages on";
+  }
+}
+
+TEST(ReportEngine, PageTotalsAreWrittenIntoEveryPage) {
+  ReportEngine engine;
+  headedEngine(engine);
+  engine.header.label(4000, 0, 375, 200, kPageTotalMark, reportFont("Arial", 10));
+  ReportBand detail;
+  detail.height = 200;
+  detail.label(0, 0, 2000, 200, "Renglon", reportFont("Arial", 10));
+  for (int i = 0; i < 100; ++i) engine.print(detail);
+  std::vector<ReportPage> pages = engine.takePages();
+  ASSERT_EQ(pages.size(), 3u);
+  assignPageTotals(pages);
+  for (const ReportPage& page : pages) {
+    EXPECT_TRUE(texts(page).contains("3"));
+    EXPECT_FALSE(texts(page).contains(kPageTotalMark));
+  }
+}
+
 TEST(ReportEngine, ReportFontsMapToInstalledFaces) {
   EXPECT_EQ(reportFontFamily("Arial"), "Liberation Sans");
   EXPECT_EQ(reportFontFamily("MS Sans Serif"), "Liberation Sans");

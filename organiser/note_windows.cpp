@@ -1,0 +1,299 @@
+#include "organiser/note_windows.h"
+
+#include <QClipboard>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "core/catalog_tables.h"
+#include "core/designed_font.h"
+#include "core/table_managers.h"
+#include "core/window_parts.h"
+#include "organiser/notes_listing.h"
+#include "organiser/topic_window_parts.h"
+#include "platform/base/cp_literal.h"
+#include "platform/base/message_hook.h"
+#include "platform/base/procedures.h"
+#include "platform/ui/control_kinds.h"
+#include "platform/ui/dialog_units.h"
+#include "platform/ui/qt_text.h"
+
+namespace organiser {
+namespace {
+
+constexpr char kTooLongCaption[] = "Notas";
+
+std::string tooLongText() {
+  return "La nota tiene " + std::string("más de "_cp) +
+         std::to_string(core::Notas::def().memos[0].maxLength) +
+         " caracteres y no se ha guardado; acórtela para poder guardarla."_cp;
+}
+
+// Posts the window's event when the watched box loses the focus.
+class LeaveWatcher : public QObject {
+ public:
+  LeaveWatcher(rt::WindowDriver& window, QWidget* box) : window_(window), box_(box) {
+    box->installEventFilter(this);
+  }
+  ~LeaveWatcher() override {
+    if (box_) box_->removeEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == box_ && event->type() == QEvent::FocusOut) {
+      window_.post(NoteList::kBoxLeft, box_);
+    }
+    return false;
+  }
+
+ private:
+  rt::WindowDriver& window_;
+  QPointer<QWidget> box_;
+};
+
+}  // namespace
+
+NoteList::NoteList() : core::ListWindow("Notas", core::Notas::def()) {}
+NoteList::~NoteList() = default;
+
+QWidget* NoteList::buildWindow() {
+  auto* window = new QWidget(nullptr, Qt::Window);
+  window->setFont(core::designedWindowFont());
+  window->setWindowTitle("Examinando el archivo de Textos");
+  const rt::DialogUnits units = rt::DialogUnits::of(window);
+
+  auto* list = new QTableView(window);
+  list->setObjectName("?BROWSE:5");
+  list->setMinimumSize(units.size(240, 90));
+  auto* text = new QPlainTextEdit(window);
+  text->setObjectName("?TEX:NOTA");
+  text->setTabChangesFocus(true);
+  text->setMinimumHeight(units.y(80));
+
+  auto button = [window](const char* name, const char* caption, const char* tip = "",
+                         const char* status = "") {
+    return tippedButton(window, name, caption, tip, status);
+  };
+  auto* rowButtons = new QHBoxLayout;
+  rowButtons->addWidget(button(
+      "?QUERY:2", "&Consulta",
+      "Edita las condiciones de Filtro para realizar consultas sobre la vista de base de datos "
+      "actual",
+      "Acceso al Subsistema de Consultas"));
+  rowButtons->addStretch();
+  rowButtons->addWidget(button(
+      "?INSERT:6", "&Agregar",
+      "Agrega un registro a la base de datos a traves del acceso al formulario correspondiente.",
+      "Agregar un registro"));
+  rowButtons->addWidget(
+      button("?CHANGE:6", "&Modificar",
+             "Accede a la ventana de Modificación con el registro actualmente resaltado"_cp,
+             "Modifica el registro"));
+  rowButtons->addWidget(
+      button("?DELETE:6", "&Borrar",
+             "Accede a la ventana de Eliminación con el registro actualmente resaltado"_cp,
+             "Borra el registro seleccionado"));
+  auto* textButtons = new QHBoxLayout;
+  textButtons->addWidget(button("?BUTTON7", "Al Portapapeles..."));
+  textButtons->addWidget(button("?BUTTONIMPNOTA", "Imprimir Nota", "Imprimir la Nota Actual"));
+  textButtons->addWidget(button("?BUTTONIMPTODAS", "Imprimir Todas", "Imprimir Todas las Notas"));
+  textButtons->addStretch();
+  textButtons->addWidget(button("?CLOSE", "&Cerrar", "Cierra la ventana"));
+
+  auto* layout = new QVBoxLayout(window);
+  layout->addWidget(list, 1);
+  layout->addLayout(rowButtons);
+  layout->addWidget(text, 2);
+  layout->addLayout(textButtons);
+  return window;
+}
+
+void NoteList::setUpBrowser(core::ListBrowser& b) {
+  QWidget* window = b.list()->window();
+  auto find = [window](const char* name) { return window->findChild<QWidget*>(name); };
+  b.INSERTCONTROL = find("?INSERT:6");
+  b.CHANGECONTROL = find("?CHANGE:6");
+  b.DELETECONTROL = find("?DELETE:6");
+  b.QUERYCONTROL = find("?QUERY:2");
+  b.AddSortOrder("Descripcion", core::Notas::TEX02);
+  core::ListColumn description;
+  description.field = "TEX:Descripcion";
+  description.title = "Descripcion";
+  description.picture = "@s60";
+  description.width = 80;
+  b.AddColumn(description);
+  core::ListColumn text;
+  text.field = "TEX:Nota";
+  text.title = "Nota";
+  text.picture = "@s255";
+  text.width = 0;
+  b.AddColumn(text);
+}
+
+void NoteList::OwnSetup() {
+  QWidget* box = control("?TEX:NOTA");
+  boxWatcher_ = std::make_unique<LeaveWatcher>(*this, box);
+  showSelected();
+}
+
+void NoteList::showSelected() {
+  auto* box = control<QPlainTextEdit>("?TEX:NOTA");
+  rt::Table& notes = core::Notas::table();
+  if (browser().selectedRow() != nullptr && browser().UpdateViewRecord()) {
+    if (!shownRecord_) shownRecord_ = core::Notas::def().newBuffer();
+    rt::copyRecord(core::Notas::def(), notes.buffer(), *shownRecord_);
+    shownPosition_ = notes.position();
+    shownVersion_ = notes.version();
+    shownText_ = core::TEX().Nota;
+  } else {
+    shownPosition_ = shownVersion_ = 0;
+    shownText_.clear();
+  }
+  if (box == nullptr) return;
+  box->setPlainText(rt::toQString(shownText_));
+  // Without a note there is nothing the text could be stored in.
+  box->setReadOnly(shownPosition_ == 0);
+}
+
+bool NoteList::storeBox() {
+  auto* box = control<QPlainTextEdit>("?TEX:NOTA");
+  if (box == nullptr || shownPosition_ == 0 || !shownRecord_) return true;
+  const std::string text = rt::fromQString(box->toPlainText());
+  if (text == shownText_) return true;
+  const rt::TableDef& def = core::Notas::def();
+  if (text.size() > static_cast<std::size_t>(def.memos[0].maxLength)) {
+    rt::showMessage({tooLongText(), kTooLongCaption, rt::MessageIcon::Warning, rt::button::Ok,
+                     {}, rt::button::Ok});
+    return false;
+  }
+  // The note the box shows, as it was read for it, with the new text: a
+  // note another workstation changed meanwhile is refused, not overwritten.
+  rt::Table& notes = core::Notas::table();
+  rt::copyRecord(def, *shownRecord_, notes.buffer());
+  core::TEX().Nota = text;
+  notes.recordWasRead(shownPosition_, shownVersion_);
+  if (core::relate(def).update() == core::level::Benign) {
+    rt::copyRecord(def, notes.buffer(), *shownRecord_);
+    shownVersion_ = notes.version();
+    shownText_ = text;
+    return true;
+  }
+  // Refused or failed (the message was shown): the box shows the note as
+  // it is stored now.
+  if (notes.fetchPosition(shownPosition_) == 0) {
+    rt::copyRecord(def, notes.buffer(), *shownRecord_);
+    shownVersion_ = notes.version();
+    shownText_ = core::TEX().Nota;
+  } else {
+    shownPosition_ = shownVersion_ = 0;
+    shownText_.clear();
+    box->setReadOnly(true);
+  }
+  box->setPlainText(rt::toQString(shownText_));
+  return true;
+}
+
+int NoteList::TakeEvent() {
+  if (event() == kBoxLeft) {
+    storeBox();
+    return rt::level::Benign;
+  }
+  return core::ListWindow::TakeEvent();
+}
+
+int NoteList::TakeNewSelection() {
+  storeBox();
+  showSelected();
+  return core::ListWindow::TakeNewSelection();
+}
+
+int NoteList::TakeCloseEvent() {
+  if (!storeBox()) return rt::level::Notify;
+  return core::ListWindow::TakeCloseEvent();
+}
+
+void NoteList::print(std::uint16_t code) {
+  ListadoDeNotas(code);
+  // The listing read the notes through this thread's buffer: the box's
+  // note is read again.
+  showSelected();
+}
+
+int NoteList::TakeAccepted() {
+  QWidget* accepted = field();
+  if (accepted == nullptr || accepted == control("?TEX:NOTA")) {
+    return core::ListWindow::TakeAccepted();
+  }
+  // Whatever the button does, the box's text is stored first.
+  if (!storeBox()) return rt::level::Benign;
+  const std::string name = rt::fromQString(accepted->objectName());
+  if (name == "?BUTTON7") {
+    const bool read = browser().selectedRow() != nullptr && browser().UpdateViewRecord();
+    QGuiApplication::clipboard()->setText(read ? rt::toQString(core::TEX().Nota) : QString());
+    return rt::level::Benign;
+  }
+  if (name == "?BUTTONIMPNOTA") {
+    const bool read = browser().selectedRow() != nullptr && browser().UpdateViewRecord();
+    print(read ? core::TEX().CodigoInterno : 0);
+    return rt::level::Benign;
+  }
+  if (name == "?BUTTONIMPTODAS") {
+    print(0);
+    return rt::level::Benign;
+  }
+  return core::ListWindow::TakeAccepted();
+}
+
+void NoteList::callForm() { rt::callProcedure("FormularioNotas"); }
+
+int Notas() { return runWindow<NoteList>(); }
+
+NoteForm::NoteForm() : core::RecordForm("FormularioNotas", core::Notas::def(), true) {}
+
+QWidget* NoteForm::buildWindow() {
+  auto* window = new QWidget(nullptr, Qt::Dialog);
+  QWidget* sheet = nullptr;
+  QGridLayout* grid = formSheet(window, "Actualizando un registro de Textos", "General:", sheet);
+  QWidget* general = grid->parentWidget();
+  const rt::DialogUnits units = rt::DialogUnits::of(window);
+  QLineEdit* description = core::namedEntry(general, "?TEX:DESCRIPCION", 60);
+  rt::setPicture(description, "@s60");
+  description->setMinimumWidth(units.x(200));
+  auto* prompt = new QLabel(rt::toQString("Descripción:"_cp), general);
+  prompt->setObjectName("?PROMPT:TEX:DESCRIPCION");
+  prompt->setBuddy(description);
+  grid->addWidget(prompt, 0, 0);
+  grid->addWidget(description, 0, 1);
+  auto* text = new QPlainTextEdit(general);
+  text->setObjectName("?TEX:NOTA");
+  text->setTabChangesFocus(true);
+  text->setMinimumHeight(units.y(120));
+  grid->addWidget(text, 1, 0, 1, 2);
+  grid->setRowStretch(1, 1);
+
+  QPushButton* ok =
+      core::namedButton(window, "?OK", "&OK", "Graba todas las modificaciones y cierra la ventana");
+  ok->setStatusTip("Acepta y cierra.");
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(core::namedButton(window, "?CANCEL", "&Cancelar",
+                                       "Cancela las acciones y cierra la ventana"));
+  auto* layout = new QVBoxLayout(window);
+  layout->addWidget(sheet, 1);
+  layout->addLayout(buttons);
+
+  fields().bind(description, "TEX:Descripcion", 4);
+  fields().bind(text, "TEX:Nota", 5);
+  return window;
+}
+
+int FormularioNotas() { return runWindow<NoteForm>(); }
+
+}  // namespace organiser

@@ -1,0 +1,60 @@
+#pragma once
+// The organiser's free-text notes: the list by description with the selected
+// note's text under it, where it can be changed without opening the form, and
+// the note form.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/list_window.h"
+#include "core/record_form.h"
+#include "platform/data/record_buffer.h"
+
+namespace organiser {
+
+class NoteList : public core::ListWindow {
+ public:
+  NoteList();
+  ~NoteList() override;
+  int TakeEvent() override;
+  int TakeAccepted() override;
+  int TakeNewSelection() override;
+  int TakeCloseEvent() override;
+
+  // The box's event when it loses the focus.
+  static constexpr int kBoxLeft = rt::event::User + 0x51;
+
+ protected:
+  QWidget* buildWindow() override;
+  void setUpBrowser(core::ListBrowser& browser) override;
+  void OwnSetup() override;
+  void callForm() override;
+
+ private:
+  // The selected note, read again, into the box.
+  void showSelected();
+  // The box's text into the note it shows, when it was changed there; false
+  // when the text stays in the box unstored (too long for the note).
+  bool storeBox();
+  void print(std::uint16_t code);
+
+  // The note the box shows, as it was read for it.
+  std::unique_ptr<rt::RecordBuffer> shownRecord_;
+  std::int64_t shownPosition_ = 0;
+  std::int64_t shownVersion_ = 0;
+  std::string shownText_;
+  std::unique_ptr<QObject> boxWatcher_;
+};
+
+class NoteForm : public core::RecordForm {
+ public:
+  NoteForm();
+
+ protected:
+  QWidget* buildWindow() override;
+};
+
+int Notas();
+int FormularioNotas();
+
+}  // namespace organiser

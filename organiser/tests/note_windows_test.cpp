@@ -1,0 +1,219 @@
+// The notes list and form: the text box stores what is typed into the note
+// it shows, only when changed, never over another workstation's change; the
+// clipboard; duplicate descriptions; the codes the table gives new notes.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "organiser/tests/topic_test_kit.h"
+#include "platform/base/thread_timer.h"
+
+namespace organiser {
+namespace {
+
+using rt::testing::click;
+using rt::testing::ScriptedMessages;
+using testing::columnTexts;
+using testing::ProbedNoteForm;
+using testing::ProbedNotes;
+using testing::selectRow;
+
+class Notes : public testing::TopicWindows {
+ protected:
+  void SetUp() override {
+    testing::TopicWindows::SetUp();
+    GLO::ModoListado = "P";  // listings written as PDF files, no preview
+  }
+};
+
+QPlainTextEdit* box(NoteList& l) { return l.control<QPlainTextEdit>("?TEX:NOTA"); }
+
+// Types into the box as a user does: the box has the focus meanwhile.
+void typeInto(NoteList& l, const char* text) {
+  box(l)->setFocus();
+  box(l)->setPlainText(text);
+}
+
+TEST_F(Notes, TextTypedInTheBoxIsStoredOnLeavingAndCopiedToTheClipboard) {
+  onThread([&] {
+    addNote("Banco", "cuenta 1");
+    addNote("Compras", "pan");
+    ProbedNotes list;
+    list.probe([&](NoteList& l) {
+      EXPECT_EQ(columnTexts(l, 0), (std::vector<std::string>{"Banco", "Compras"}));
+      EXPECT_EQ(box(l)->toPlainText(), "cuenta 1");
+      typeInto(l, "cuenta 2\ncon dos renglones");
+      click(l, "?BUTTON7");
+    });
+    list.probe([&](NoteList& l) {
+      EXPECT_EQ(storedNote("Banco").first, "cuenta 2\ncon dos renglones");
+      EXPECT_EQ(QGuiApplication::clipboard()->text(), "cuenta 2\ncon dos renglones");
+      click(l, "?CLOSE");
+    });
+    EXPECT_EQ(list.Run(), rt::kCompleted);
+    EXPECT_EQ(storedNote("Compras").first, "pan");
+  });
+}
+
+TEST_F(Notes, AChangeThenAClickOnAnotherRowLandsInTheFirstNote) {
+  onThread([&] {
+    addNote("Banco", "cuenta");
+    addNote("Compras", "pan");
+    addNote("Dentista", "martes");
+    ProbedNotes list;
+    list.probe([&](NoteList& l) {
+      typeInto(l, "cuenta cambiada");
+      l.browser().list()->setFocus();
+      selectRow(l, 2);
+    });
+    list.probe([&](NoteList& l) {
+      EXPECT_EQ(box(l)->toPlainText(), "martes");
+      // The last note shown: its change is stored when the window closes.
+      typeInto(l, "miércoles");
+      l.post(rt::event::CloseWindow);
+    });
+    list.Run();
+    EXPECT_EQ(storedNote("Banco").first, "cuenta cambiada");
+    EXPECT_EQ(storedNote("Compras").first, "pan");
+    EXPECT_EQ(storedNote("Dentista").first, testing::cp("miércoles"));
+  });
+}
+
+TEST_F(Notes, AfterAListingAClickIntoTheBoxChangesNothing) {
+  onThread([&] {
+    addNote("Banco", "cuenta");
+    addNote("Compras", "pan");
+    addNote("Dentista", "martes");
+    const auto before = std::vector{storedNote("Banco"), storedNote("Compras"),
+                                    storedNote("Dentista")};
+    ProbedNotes list;
+    list.probe([&](NoteList& l) {
+      selectRow(l, 0);
+      click(l, "?BUTTONIMPTODAS");
+    });
+    list.probe([&](NoteList& l) {
+      // The listing read every note through this thread's buffer.
+      EXPECT_EQ(box(l)->toPlainText(), "cuenta");
+      box(l)->setFocus();
+      l.browser().list()->setFocus();
+    });
+    list.probe([&](NoteList& l) {
+      typeInto(l, "cuenta nueva");
+      l.browser().list()->setFocus();
+    });
+    list.probe([&](NoteList& l) { click(l, "?CLOSE"); });
+    list.Run();
+    EXPECT_EQ(storedNote("Banco").first, "cuenta nueva");
+    EXPECT_EQ(storedNote("Compras"), before[1]);
+    EXPECT_EQ(storedNote("Dentista"), before[2]);
+  });
+  EXPECT_TRUE(std::filesystem::exists(pdfOf("Listado de Notas")));
+}
+
+TEST_F(Notes, ANoteChangedElsewhereIsNotOverwrittenAndTheRefusalShown) {
+  onThread([&] {
+    addNote("Banco", "cuenta");
+    ScriptedMessages messages;
+    bool elsewhere = false;
+    ProbedNotes list;
+    list.probe([&](NoteList& l) {
+      // Another workstation stores the note meanwhile (its own buffers).
+      rt::start([&elsewhere] {
+        core::relate(core::Notas::def()).open();
+        rt::Table& t = core::Notas::table();
+        core::TEX().Descripcion = "Banco";
+        EXPECT_EQ(t.fetch(core::Notas::TEX02), 0);
+        core::TEX().Nota = "cuenta de la otra terminal";
+        EXPECT_EQ(t.put(), 0);
+        core::relate(core::Notas::def()).close();
+        elsewhere = true;
+      });
+    });
+    list.probe([&](NoteList& l) {
+      // The other thread runs while this one waits.
+      for (int i = 0; i < 500 && !elsewhere; ++i) rt::waitOnTimer(10);
+      ASSERT_TRUE(elsewhere);
+      typeInto(l, "cuenta de esta terminal");
+      l.browser().list()->setFocus();
+    });
+    list.probe([&](NoteList& l) {
+      ASSERT_EQ(messages.asked().size(), 1u);
+      EXPECT_EQ(messages.asked()[0].caption, "Registro no Actualizado");
+      EXPECT_EQ(box(l)->toPlainText(), "cuenta de la otra terminal");
+      click(l, "?CLOSE");
+    });
+    list.Run();
+    EXPECT_EQ(storedNote("Banco").first, "cuenta de la otra terminal");
+  });
+}
+
+TEST_F(Notes, ATextTooLongForTheNoteStaysInTheBoxUnstored) {
+  onThread([&] {
+    addNote("Banco", "cuenta");
+    ScriptedMessages messages;
+    const std::string tooLong(10001, 'x');
+    ProbedNotes list;
+    list.probe([&](NoteList& l) {
+      typeInto(l, tooLong.c_str());
+      l.post(rt::event::CloseWindow);
+    });
+    list.probe([&](NoteList& l) {
+      EXPECT_TRUE(l.isOpen()) << "closing would lose the text";
+      EXPECT_EQ(box(l)->toPlainText().size(), 10001);
+      box(l)->setPlainText(QString(10000, 'y'));
+      click(l, "?CLOSE");
+    });
+    list.Run();
+    EXPECT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(storedNote("Banco").first, std::string(10000, 'y'));
+  });
+}
+
+int runNoteForm(int request, const std::function<void(NoteForm&)>& step) {
+  rt::ThreadRequest() = static_cast<std::uint8_t>(request);
+  ProbedNoteForm form;
+  form.probe(step);
+  return form.Run();
+}
+
+TEST_F(Notes, DescriptionsDifferingOnlyInCaseAreRefusedAndNewNotesAreNumbered) {
+  onThread([&] {
+    ScriptedMessages messages;
+    for (const char* description : {"Compras", "Banco"}) {
+      EXPECT_EQ(runNoteForm(core::request::Insert,
+                            [&](NoteForm& f) {
+                              f.control<QLineEdit>("?TEX:DESCRIPCION")->setText(description);
+                              f.control<QPlainTextEdit>("?TEX:NOTA")->setPlainText("texto");
+                              click(f, "?OK");
+                            }),
+                rt::kCompleted);
+    }
+    rt::ThreadRequest() = core::request::Insert;
+    ProbedNoteForm form;
+    form.probe([](NoteForm& f) {
+      f.control<QLineEdit>("?TEX:DESCRIPCION")->setText("COMPRAS");
+      click(f, "?OK");
+    });
+    form.probe([](NoteForm& f) {
+      EXPECT_TRUE(f.isOpen()) << "the form stays open";
+      f.post(rt::event::Accepted, f.control("?CANCEL"));
+    });
+    EXPECT_EQ(form.Run(), rt::kCancelled);
+    ASSERT_EQ(messages.asked().size(), 1u);
+    std::vector<std::pair<std::string, int>> stored;
+    rt::Table& t = core::Notas::table();
+    for (t.setToStart(core::Notas::TEX02); t.next() == 0;) {
+      stored.emplace_back(std::string(rt::clip(core::TEX().Descripcion.view())),
+                          core::TEX().CodigoInterno);
+    }
+    EXPECT_EQ(stored, (std::vector<std::pair<std::string, int>>{{"Banco", 2}, {"Compras", 1}}));
+  });
+  const std::vector<std::string> lines = logLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "FORMULARIONOTAS - Insertar - Cod. 1 - Ingreso");
+  EXPECT_EQ(lines[1], "FORMULARIONOTAS - Aceptado - Cod. 1 - Salida");
+}
+
+}  // namespace
+}  // namespace organiser
