@@ -193,9 +193,12 @@ void FontScaler::relayoutControl(const Recorded& r, bool keepPositions) {
   if (r.maxW >= 0) w->setMaximumWidth(units.x(r.maxW));
   if (r.maxH >= 0) w->setMaximumHeight(units.y(r.maxH));
   if (w == window_) {
+    // Never below what the laid-out controls need: a smaller window would
+    // cut its lists and buttons.
     if (!maximized_)
-      w->resize(units.x(nearest(winAtW_ * WIDTHFACTOR_)),
-                units.y(nearest(winAtH_ * HEIGHTFACTOR_)));
+      w->resize(QSize(units.x(nearest(winAtW_ * WIDTHFACTOR_)),
+                      units.y(nearest(winAtH_ * HEIGHTFACTOR_)))
+                    .expandedTo(w->minimumSizeHint()));
     return;
   }
   if (maximized_) return;

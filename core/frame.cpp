@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 #include <set>
@@ -154,7 +155,11 @@ QWidget* Frame::buildWindow() {
   auto* frame = new QMainWindow;
   frame->setObjectName("Main");
   frame->setWindowTitle("Varneta");
-  frame->resize(1100, 720);
+  // Large enough for the windows it hosts, within the screen's free area.
+  const QRect area = rt::availableArea(nullptr);
+  const QMargins border = rt::frameMargins(frame);
+  frame->resize(std::min(1280, area.width() - border.left() - border.right()),
+                std::min(900, area.height() - border.top() - border.bottom()));
   mdi_ = new QMdiArea;
   mdi_->setObjectName("?MDIAREA");
   // Children larger than the client area can still be reached.
@@ -312,9 +317,19 @@ int Frame::Init() {
     holder->show();
     // The window keeps the size it was given, inside the holder's border,
     // and opens in the middle of the frame's client area.
-    holder->resize(holder->size() + (designed - w->size()).expandedTo(QSize(0, 0)));
+    holder->resize((holder->size() + (designed - w->size()).expandedTo(QSize(0, 0)))
+                       .expandedTo(holder->minimumSizeHint()));
     rt::centreInParent(holder);
     mdi->setActiveSubWindow(holder);
+    // Once the window has laid itself out it never stays smaller than its
+    // controls need (they would be cut at the right and the bottom).
+    QTimer::singleShot(0, holder, [holder] {
+      const QSize needed = holder->size().expandedTo(holder->minimumSizeHint());
+      if (needed != holder->size()) {
+        holder->resize(needed);
+        rt::centreInParent(holder);
+      }
+    });
     return true;
   });
   hostedMnemonics_ = new HostedMnemonics(mdi_);

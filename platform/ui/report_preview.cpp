@@ -1,5 +1,7 @@
 #include "platform/ui/report_preview.h"
 
+#include "platform/ui/window_placement.h"
+
 #include <QBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -61,7 +63,12 @@ int ReportPreview::Init() {
   page_->setObjectName("?PAGE");
   scroll->setWidget(page_);
   outer->addWidget(scroll, 1);
-  window->resize(900, 1000);
+  // As large as a page wants, but never beyond the screen: a taller window
+  // would put its title bar out of reach.
+  const QRect area = availableArea(nullptr);
+  const QMargins frame = frameMargins(window);
+  window->resize(std::min(900, area.width() - frame.left() - frame.right()),
+                 std::min(1000, area.height() - frame.top() - frame.bottom()));
   Open(window);
   window->layout()->activate();
   for (int key : {Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Escape}) alertKey(key);
