@@ -117,16 +117,7 @@ QWidget* UserForm::buildWindow() {
   grid->addWidget(notesGroup, 5, 0, 1, 2);
   grid->setColumnStretch(1, 1);
 
-  auto* ok = button(window, "?OK", "&OK");
-  ok->setToolTip("Acepta y cierra.");
-  auto* cancel = button(window, "?CANCEL", "&Cancelar");
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  auto* layout = new QVBoxLayout(window);
-  layout->addWidget(sheet);
-  layout->addLayout(buttons);
+  core::sheetAndButtons(window, sheet, "Acepta y cierra.");
 
   fields().bind(code, "USU:Cod_Usuario", 1);
   fields().bind(name, "USU:Nombre_Usuario", 2);

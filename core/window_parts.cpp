@@ -1,8 +1,12 @@
 #include "core/window_parts.h"
 
+#include <QVBoxLayout>
+
 #include <QHBoxLayout>
 #include <QLabel>
 
+#include "platform/base/cp1252.h"
+#include "platform/base/picture.h"
 #include "platform/ui/qt_text.h"
 
 namespace core {
@@ -28,6 +32,23 @@ QLineEdit* shownEntry(QWidget* parent, const char* name) {
   e->setReadOnly(true);
   e->setFocusPolicy(Qt::NoFocus);
   return e;
+}
+
+QHBoxLayout* sheetAndButtons(QWidget* window, QWidget* sheet, const char* okTip,
+                             const char* cancelTip) {
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(namedButton(window, "?OK", "&OK", okTip));
+  buttons->addWidget(namedButton(window, "?CANCEL", "&Cancelar", cancelTip));
+  auto* layout = new QVBoxLayout(window);
+  layout->addWidget(sheet, 1);
+  layout->addLayout(buttons);
+  return buttons;
+}
+
+QString shownDate(std::int32_t date) {
+  if (date == 0) return {};
+  return rt::toQString(rt::clip(rt::format(std::to_string(date), rt::parsePicture("@d17"))));
 }
 
 void addFormLine(QGridLayout* grid, int row, const char* prompt, QWidget* buddy,

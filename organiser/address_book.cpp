@@ -201,7 +201,7 @@ QWidget* CategoryForm::buildWindow() {
   grid->addWidget(new QLabel(rt::toQString("Descripción:"_cp), general), 1, 0);
   grid->addWidget(description, 1, 1);
   grid->addWidget(notesGroup, 2, 0, 1, 2);
-  sheetAndButtons(window, sheet, "", "");
+  core::sheetAndButtons(window, sheet, "", "");
 
   fields().bind(code, "RAG:Cod_RubroAgenda", 1);
   fields().bind(description, "RAG:Descripcion", 2);
@@ -409,7 +409,7 @@ QWidget* ContactForm::buildWindow() {
 
   auto* status = new QLabel(window);
   status->setObjectName("?STATUSBAR");
-  sheetAndButtons(window, sheet, "", "");
+  core::sheetAndButtons(window, sheet, "", "");
   static_cast<QVBoxLayout*>(window->layout())->addWidget(status);
 
   int history = 0;

@@ -11,8 +11,6 @@
 
 namespace organiser {
 
-// The form's layout: its sheet above the row of "&OK" and "&Cancelar".
-void sheetAndButtons(QWidget* window, QWidget* sheet, const char* okTip, const char* cancelTip);
 
 // Cancel closes the way the close box does, so a changed record asks whether
 // to save it first. True when the accepted control was Cancel.

@@ -220,7 +220,7 @@ QWidget* ReminderFormBase::buildWindow() {
   grid->addWidget(notesGroup, row++, 0, 1, 2);
   grid->setColumnStretch(1, 1);
 
-  sheetAndButtons(window, sheet, "Graba todas las modificaciones y cierra la ventana",
+  core::sheetAndButtons(window, sheet, "Graba todas las modificaciones y cierra la ventana",
                   "Cancela las acciones y cierra la ventana");
 
   // History numbers: the reminder's fields 1, 3, 5, 6, 7, 4, 8 and the memo.

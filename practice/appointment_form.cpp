@@ -171,16 +171,11 @@ QWidget* AppointmentForm::buildWindow() {
   grid->addWidget(notes, row++, 1);
   grid->setColumnStretch(1, 1);
 
+  // The status text stands at the left of the buttons.
+  QHBoxLayout* buttons = core::sheetAndButtons(window, sheet);
   auto* status = new QLabel(window);
   status->setObjectName("?STATUS");
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(status);
-  buttons->addStretch();
-  buttons->addWidget(core::namedButton(window, "?OK", "&OK"));
-  buttons->addWidget(core::namedButton(window, "?CANCEL", "&Cancelar"));
-  auto* layout = new QVBoxLayout(window);
-  layout->addWidget(sheet, 1);
-  layout->addLayout(buttons);
+  buttons->insertWidget(0, status);
   window->resize(units.x(330), units.y(250));
 
   fields().bind(physician, "TUR:Cod_Medico");

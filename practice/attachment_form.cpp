@@ -31,22 +31,10 @@ constexpr auto& kPathRefused =
     "El nombre del archivo es demasiado largo o tiene caracteres no admitidos."_cp;
 constexpr std::size_t kPathWidth = 255;
 
-QLineEdit* shown(QWidget* parent, const char* name) {
-  QLineEdit* e = core::namedEntry(parent, name);
-  e->setReadOnly(true);
-  e->setFocusPolicy(Qt::NoFocus);
-  return e;
-}
-
-std::string clipped(std::string_view text) {
-  const std::size_t end = text.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string() : std::string(text.substr(0, end + 1));
-}
-
 }  // namespace
 
 void AbrirArchivoAdjunto(std::string_view path) {
-  const int code = rt::shellOpen(clipped(path));
+  const int code = rt::shellOpen(rt::clip(path));
   if (code > 32) return;
   const std::string_view text = rt::shellOpenErrorText(code);
   if (text.empty()) return;
@@ -67,10 +55,10 @@ QWidget* AttachmentForm::buildWindow() {
   sheet->addTab(general, "General");
   auto* grid = new QGridLayout(general);
 
-  auto* patient = shown(general, "?PAC:NOMBRE");
-  auto* date = shown(general, "?CON:FECHA");
+  auto* patient = core::shownEntry(general, "?PAC:NOMBRE");
+  auto* date = core::shownEntry(general, "?CON:FECHA");
   date->setMaximumWidth(units.x(50));
-  auto* motive = shown(general, "?CON:MOTIVO");
+  auto* motive = core::shownEntry(general, "?CON:MOTIVO");
   auto* visit = new QHBoxLayout;
   visit->addWidget(patient, 2);
   visit->addWidget(date);
@@ -106,13 +94,7 @@ QWidget* AttachmentForm::buildWindow() {
   grid->addWidget(new QLabel("Notas:", general), 3, 0, Qt::AlignTop);
   grid->addWidget(notes, 3, 1);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(core::namedButton(window, "?OK", "&OK"));
-  buttons->addWidget(core::namedButton(window, "?CANCEL", "&Cancelar"));
-  auto* layout = new QVBoxLayout(window);
-  layout->addWidget(sheet);
-  layout->addLayout(buttons);
+  core::sheetAndButtons(window, sheet);
 
   fields().bind(path, "ADJ:Archivo_Adjunto", 1);
   fields().bind(comment, "ADJ:Comentario", 2);
@@ -135,12 +117,9 @@ void AttachmentForm::refresh() {
   core::access(core::Consultas::def()).fetchOrClear(core::Consultas::CON01);
   core::PAC().Cod_Paciente = core::CON().Cod_Paciente;
   core::access(core::Pacientes::def()).fetchOrClear(core::Pacientes::PAS_001);
-  control<QLineEdit>("?PAC:NOMBRE")->setText(rt::toQString(clipped(core::PAC().Nombre.view())));
-  control<QLineEdit>("?CON:FECHA")
-      ->setText(core::CON().Fecha == 0 ? QString()
-                                       : rt::toQString(clipped(rt::format(std::to_string(core::CON().Fecha),
-                                                                          rt::parsePicture("@d17")))));
-  control<QLineEdit>("?CON:MOTIVO")->setText(rt::toQString(clipped(core::CON().Motivo.view())));
+  control<QLineEdit>("?PAC:NOMBRE")->setText(rt::toQString(core::PAC().Nombre.clipped()));
+  control<QLineEdit>("?CON:FECHA")->setText(core::shownDate(core::CON().Fecha));
+  control<QLineEdit>("?CON:MOTIVO")->setText(rt::toQString(core::CON().Motivo.clipped()));
 }
 
 void AttachmentForm::pickFile() {

@@ -57,11 +57,6 @@ const CodeLookup kLookups[] = {
      "TIC:Cod_TipoConsulta", core::TiposConsultas::TIC01, "ExaminarTiposConsulta"},
 };
 
-QString clippedText(std::string_view text) {
-  const std::size_t end = text.find_last_not_of(' ');
-  return rt::toQString(end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1));
-}
-
 const char* statusText(int request) {
   switch (request) {
     case core::request::View: return "Ver Registro";
@@ -223,17 +218,12 @@ QWidget* ConsultationForm::buildWindow() {
   historyLayout->addWidget(otherNotes, 2);
   historyLayout->addLayout(memos, 2);
 
+  // The status text stands at the left of the buttons.
+  QHBoxLayout* buttons = core::sheetAndButtons(window, sheet);
   auto* status = new QLabel(window);
   status->setObjectName("?STATUS");
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(status);
-  buttons->addStretch();
-  buttons->addWidget(core::namedButton(window, "?OK", "&OK"));
-  buttons->addWidget(core::namedButton(window, "?CANCEL", "&Cancelar"));
+  buttons->insertWidget(0, status);
   buttons->addWidget(core::namedButton(window, "?GENERARFICHA", "Generar Ficha"));
-  auto* layout = new QVBoxLayout(window);
-  layout->addWidget(sheet, 1);
-  layout->addLayout(buttons);
 
   fields().bind(patient, "CON:Cod_Paciente", 1);
   rt::setPicture(patient, "@n6");
@@ -382,8 +372,8 @@ void ConsultationForm::refresh() {
   core::TIC().Cod_TipoConsulta = core::CON().Cod_TipoConsulta;
   core::access(core::TiposConsultas::def()).fetchOrClear(core::TiposConsultas::TIC01);
   showPatient();
-  control<QLineEdit>("?MDC:NOMBRE")->setText(clippedText(core::MDC().Nombre.view()));
-  control<QLineEdit>("?TIC:DESCRIPCION")->setText(clippedText(core::TIC().Descripcion.view()));
+  control<QLineEdit>("?MDC:NOMBRE")->setText(rt::toQString(core::MDC().Nombre.clipped()));
+  control<QLineEdit>("?TIC:DESCRIPCION")->setText(rt::toQString(core::TIC().Descripcion.clipped()));
 }
 
 void ConsultationForm::showPatient() {
@@ -396,15 +386,11 @@ void ConsultationForm::showPatient() {
   core::COB().Cod_Cobertura = core::PAC().Cod_Cobertura;
   core::access(core::Coberturas_Medicas::def()).fetchOrClear(core::Coberturas_Medicas::COB_001);
   const core::PacientesBuffer& pac = core::PAC();
-  control<QLineEdit>("?PAC:NOMBRE")->setText(clippedText(pac.Nombre.view()));
-  control<QLineEdit>("?COB:DESCRIPCION")->setText(clippedText(core::COB().Descripcion.view()));
-  control<QLineEdit>("?PAC:NROCARNETOBRASOCIAL")->setText(clippedText(pac.NroCarnetObraSocial.view()));
-  auto date = [](rt::Date d) {
-    return d == 0 ? QString()
-                  : rt::toQString(rt::format(std::to_string(d), rt::parsePicture("@d17")));
-  };
-  control<QLineEdit>("?PAC:FECHA_PRIMER_CONSULTA")->setText(date(pac.Fecha_Primer_Consulta));
-  control<QLineEdit>("?PAC:FECHA_NACIM")->setText(date(pac.Fecha_Nacim));
+  control<QLineEdit>("?PAC:NOMBRE")->setText(rt::toQString(pac.Nombre.clipped()));
+  control<QLineEdit>("?COB:DESCRIPCION")->setText(rt::toQString(core::COB().Descripcion.clipped()));
+  control<QLineEdit>("?PAC:NROCARNETOBRASOCIAL")->setText(rt::toQString(pac.NroCarnetObraSocial.clipped()));
+  control<QLineEdit>("?PAC:FECHA_PRIMER_CONSULTA")->setText(core::shownDate(pac.Fecha_Primer_Consulta));
+  control<QLineEdit>("?PAC:FECHA_NACIM")->setText(core::shownDate(pac.Fecha_Nacim));
   control<QLineEdit>("?LOC:EDADSTR")
       ->setText(rt::toQString(core::CON().Cod_Paciente == 0 ? std::string() : CalcularEdad(pac.Fecha_Nacim)));
   control<QPlainTextEdit>("?PAC:ANT_FAMILIARES")->setPlainText(rt::toQString(pac.Ant_Familiares));

@@ -22,11 +22,6 @@
 namespace practice {
 namespace {
 
-QString clippedText(std::string_view text) {
-  const std::size_t end = text.find_last_not_of(' ');
-  return rt::toQString(end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1));
-}
-
 core::ExportSpec logExport() {
   return {6,
           "1,2,3,4,5,6,7,8,9,10,",
@@ -66,12 +61,7 @@ QWidget* ConsultationLogList::buildWindow() {
   sheet->setObjectName("?CurrentTab");
   auto* byDate = new QWidget;
   sheet->addTab(byDate, "Por Fecha y Hora (Inverso)");
-  auto shown = [&](const char* name) {
-    QLineEdit* e = core::namedEntry(byDate, name);
-    e->setReadOnly(true);
-    e->setFocusPolicy(Qt::NoFocus);
-    return e;
-  };
+  auto shown = [&](const char* name) { return core::shownEntry(byDate, name); };
   auto* head = new QHBoxLayout;
   head->addWidget(new QLabel("Paciente:", byDate));
   head->addWidget(shown("?PAC:NOMBRE"), 2);
@@ -129,11 +119,9 @@ void ConsultationLogList::setUpBrowser(core::ListBrowser& b) {
 void ConsultationLogList::OwnSetup() {
   // The reads filled the buffers with the consultation's own patient and
   // data; with no entry they hold the caller's.
-  control<QLineEdit>("?PAC:NOMBRE")->setText(clippedText(core::PAC().Nombre.view()));
-  const rt::Date date = core::CON().Fecha;
-  control<QLineEdit>("?CON:FECHA")
-      ->setText(date == 0 ? QString() : rt::toQString(rt::format(std::to_string(date), rt::parsePicture("@d17"))));
-  control<QLineEdit>("?CON:MOTIVO")->setText(clippedText(core::CON().Motivo.view()));
+  control<QLineEdit>("?PAC:NOMBRE")->setText(rt::toQString(core::PAC().Nombre.clipped()));
+  control<QLineEdit>("?CON:FECHA")->setText(core::shownDate(core::CON().Fecha));
+  control<QLineEdit>("?CON:MOTIVO")->setText(rt::toQString(core::CON().Motivo.clipped()));
 }
 
 int ConsultationLogList::Kill() {

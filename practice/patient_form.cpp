@@ -48,13 +48,6 @@ constexpr auto& kDeleteQuestion =
 constexpr char kDeleteCaption[] = "Borrado de Paciente";
 constexpr std::int32_t kWhite = 0xFFFFFF;
 
-QLineEdit* shown(QWidget* parent, const char* name) {
-  QLineEdit* e = core::namedEntry(parent, name);
-  e->setReadOnly(true);
-  e->setFocusPolicy(Qt::NoFocus);
-  return e;
-}
-
 }  // namespace
 
 namespace {
@@ -118,7 +111,7 @@ QWidget* PatientForm::buildWindow() {
     grid->addLayout(box, row++, 1);
   };
 
-  auto* code = shown(personal, "?PAC:COD_PACIENTE");
+  auto* code = core::shownEntry(personal, "?PAC:COD_PACIENTE");
   code->setMaximumWidth(units.x(40));
   auto* inactive = new QCheckBox("Inactivo?", personal);
   inactive->setObjectName("?PAC:INACTIVO");
@@ -161,7 +154,7 @@ QWidget* PatientForm::buildWindow() {
   birth->setMaximumWidth(units.x(50));
   auto* calendar = core::namedButton(personal, "?CALENDARIO", "...", "Elija Fecha");
   calendar->setMaximumWidth(units.x(14));
-  auto* age = shown(personal, "?LOC:EDADSTR");
+  auto* age = core::shownEntry(personal, "?LOC:EDADSTR");
   age->setMaximumWidth(units.x(56));
   auto* ageLabel = new QLabel("Edad:", personal);
   auto* blood = core::namedEntry(personal, "?PAC:GRUPO_SAN", 4);
@@ -175,7 +168,7 @@ QWidget* PatientForm::buildWindow() {
   coverage->setMaximumWidth(units.x(30));
   auto* findCoverage =
       core::namedButton(personal, "?LOOKUPCOBERTURA", "F3", "Elija Cobertura Médica"_cp);
-  auto* coverageName = shown(personal, "?COB:DESCRIPCION");
+  auto* coverageName = core::shownEntry(personal, "?COB:DESCRIPCION");
   prompt("Cobertura   Médica:"_cp, coverage);
   line({coverage, findCoverage, coverageName});
 
@@ -190,7 +183,7 @@ QWidget* PatientForm::buildWindow() {
   auto* occupation = core::namedEntry(personal, "?PAC:COD_OCUPACION");
   occupation->setMaximumWidth(units.x(30));
   auto* findOccupation = core::namedButton(personal, "?LOOKUPOCUPACION", "F4", "Elija Ocupación"_cp);
-  auto* occupationName = shown(personal, "?OCU:DESCRIPCION");
+  auto* occupationName = core::shownEntry(personal, "?OCU:DESCRIPCION");
   prompt("Ocupación:"_cp, occupation);
   line({occupation, findOccupation, occupationName});
 
@@ -222,10 +215,10 @@ QWidget* PatientForm::buildWindow() {
   auto* clinical = new QWidget;
   sheet->addTab(clinical, rt::toQString("Historia Clínica"_cp));
   auto* head = new QGridLayout;
-  auto* patient = shown(clinical, "?PAC:NOMBRE:2");
-  auto* group = shown(clinical, "?PAC:GRUPO_SAN:2");
+  auto* patient = core::shownEntry(clinical, "?PAC:NOMBRE:2");
+  auto* group = core::shownEntry(clinical, "?PAC:GRUPO_SAN:2");
   group->setMaximumWidth(units.x(24));
-  auto* plan = shown(clinical, "?COB:DESCRIPCION:2");
+  auto* plan = core::shownEntry(clinical, "?COB:DESCRIPCION:2");
   head->addWidget(new QLabel("Paciente:", clinical), 0, 0);
   head->addWidget(patient, 0, 1);
   head->addWidget(new QLabel(rt::toQString("Grupo Sanguíneo:"_cp), clinical), 0, 2);
@@ -262,15 +255,7 @@ QWidget* PatientForm::buildWindow() {
   clinicalLayout->addLayout(head);
   clinicalLayout->addWidget(visits, 1);
 
-  auto* ok = core::namedButton(window, "?OK", "&OK");
-  auto* cancel = core::namedButton(window, "?CANCEL", "&Cancelar");
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  auto* layout = new QVBoxLayout(window);
-  layout->addWidget(sheet);
-  layout->addLayout(buttons);
+  core::sheetAndButtons(window, sheet);
 
   rt::setPicture(postal, "P####-###PB");
   int history = 0;
@@ -406,16 +391,12 @@ void PatientForm::refresh() {
   core::access(core::Coberturas_Medicas::def()).fetchOrClear(core::Coberturas_Medicas::COB_001);
   core::OCU().Cod_Ocupacion = core::PAC().Cod_Ocupacion;
   core::access(core::Ocupaciones::def()).fetchOrClear(core::Ocupaciones::OCU01);
-  auto clipped = [](std::string_view text) {
-    const std::size_t end = text.find_last_not_of(' ');
-    return rt::toQString(end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1));
-  };
   auto* locality = control<QLineEdit>("?LOC:NOMBRELOCALIDAD");
-  locality->setText(clipped(core::LOC().NombreLocalidad.view()));
+  locality->setText(rt::toQString(core::LOC().NombreLocalidad.clipped()));
   lastLocality_ = locality->text();
-  control<QLineEdit>("?COB:DESCRIPCION")->setText(clipped(core::COB().Descripcion.view()));
-  control<QLineEdit>("?COB:DESCRIPCION:2")->setText(clipped(core::COB().Descripcion.view()));
-  control<QLineEdit>("?OCU:DESCRIPCION")->setText(clipped(core::OCU().Descripcion.view()));
+  control<QLineEdit>("?COB:DESCRIPCION")->setText(rt::toQString(core::COB().Descripcion.clipped()));
+  control<QLineEdit>("?COB:DESCRIPCION:2")->setText(rt::toQString(core::COB().Descripcion.clipped()));
+  control<QLineEdit>("?OCU:DESCRIPCION")->setText(rt::toQString(core::OCU().Descripcion.clipped()));
   if (history_) control("?EXPORT")->setEnabled(history_->RecordsInView() > 0);
 }
 
@@ -509,7 +490,6 @@ int PatientForm::TakeEvent() {
     const bool inHistory = history_ && history_->list()->hasFocus();
     if (inHistory && search_ && search_->TakeKey(keyCode())) return rt::level::Benign;
     if (inHistory && history_->TakeKey(keyCode()) == 0) return rt::level::Benign;
-    const char* buttons[] = {"?LOOKUPLOCALIDAD", "?LOOKUPCOBERTURA", "?LOOKUPOCUPACION"};
     const int keys[] = {Qt::Key_F2, Qt::Key_F3, Qt::Key_F4};
     for (int i = 0; i < 3; ++i) {
       if (keyCode() == keys[i]) {

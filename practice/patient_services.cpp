@@ -16,11 +16,6 @@
 namespace practice {
 namespace {
 
-std::string clipped(std::string_view text) {
-  const std::size_t end = text.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string() : std::string(text.substr(0, end + 1));
-}
-
 QPixmap envelope() {
   QPixmap pixmap(20, 14);
   pixmap.fill(Qt::transparent);
@@ -55,7 +50,7 @@ std::string CalcularEdad(rt::Date birth, int width) {
 std::string mailLink(std::string_view address) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string link = "mailto:";
-  for (unsigned char c : rt::cp1252ToUtf8(clipped(address))) {
+  for (unsigned char c : rt::cp1252ToUtf8(rt::clip(address))) {
     const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
                        c == '-' || c == '.' || c == '_' || c == '~' || c == '@';
     if (plain) {
@@ -102,7 +97,7 @@ LocalityTypeAhead CompletarLocalidad(std::string_view shown, int cursor, bool ba
   loc.NombreLocalidad = rt::upper(prefix);
   table.setFromBuffer(core::Localidades::LOC03);
   const bool read = table.next() == 0;
-  const std::string name = read ? clipped(loc.NombreLocalidad.view()) : std::string();
+  const std::string name = read ? std::string(loc.NombreLocalidad.clipped()) : std::string();
   if (read && name.size() >= prefix.size() &&
       rt::upper(name.substr(0, prefix.size())) == rt::upper(prefix)) {
     result.name = name;

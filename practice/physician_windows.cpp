@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/window_parts.h"
 #include "core/catalog_tables.h"
 #include "core/clinical_tables.h"
 #include "core/designed_font.h"
@@ -292,15 +293,7 @@ QWidget* PhysicianForm::buildWindow() {
   sheetsLayout->addWidget(list);
   sheetsLayout->addLayout(sheetButtons);
 
-  auto* ok = button(window, "?OK", "&OK", "Acepta y cierra.");
-  auto* cancel = button(window, "?CANCEL", "&Cancelar");
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  auto* layout = new QVBoxLayout(window);
-  layout->addWidget(sheet);
-  layout->addLayout(buttons);
+  core::sheetAndButtons(window, sheet, "Acepta y cierra.");
 
   fields().bind(code, "MDC:Cod_Medico", 1);
   fields().bind(inactive, "MDC:Inactivo", 11);

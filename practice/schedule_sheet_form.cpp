@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/window_parts.h"
 #include "core/calendar_popup.h"
 #include "core/clinical_tables.h"
 #include "core/designed_font.h"
@@ -139,13 +140,7 @@ QWidget* ScheduleSheetForm::buildWindow() {
   generalLayout->addWidget(list, 1);
   generalLayout->addLayout(listButtons);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(button(window, "?OK", "&OK", "Acepta y cierra."));
-  buttons->addWidget(button(window, "?CANCEL", "&Cancelar"));
-  auto* layout = new QVBoxLayout(window);
-  layout->addWidget(sheet);
-  layout->addLayout(buttons);
+  core::sheetAndButtons(window, sheet, "Acepta y cierra.");
 
   fields().bind(from, "PLA:FecVigenciaDesde", 4);
   fields().bind(to, "PLA:FecVigenciaHasta", 5);

@@ -6,17 +6,15 @@
 #include <string_view>
 
 #include "core/list_browser.h"
+#include "core/window_parts.h"
+#include "platform/base/cp1252.h"
 #include "platform/ui/qt_text.h"
 
 namespace practice::parts {
 
 inline QPushButton* button(QWidget* parent, const char* name, const char* text,
                            const char* tip = "") {
-  auto* b = new QPushButton(rt::toQString(text), parent);
-  b->setObjectName(name);
-  b->setAutoDefault(false);
-  if (*tip != '\0') b->setToolTip(rt::toQString(tip));
-  return b;
+  return core::namedButton(parent, name, text, tip);
 }
 
 // A shown column of a list, its width in dialog units.
@@ -31,9 +29,6 @@ inline core::ListColumn shown(std::string field, std::string title, std::string 
   return column;
 }
 
-inline std::string trimmedRight(std::string_view text) {
-  const std::size_t end = text.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string() : std::string(text.substr(0, end + 1));
-}
+inline std::string trimmedRight(std::string_view text) { return std::string(rt::clip(text)); }
 
 }  // namespace practice::parts
