@@ -55,10 +55,10 @@ QWidget* buildNotesToolBar(QWidget* parent, rt::RtfControl& control, const Notes
     add(rt::RtfTool::Copy, toolButton(bar, "?RTFCOPY", "Copiar", "Copiar"));
   }
   if (tools.paste) add(rt::RtfTool::Paste, toolButton(bar, "?RTFPASTE", "Pegar", "Pegar"));
-  add(rt::RtfTool::Undo, toolButton(bar, "?RTFUNDO", "\xE2\x86\xB6", "Deshacer"));
-  add(rt::RtfTool::Redo, toolButton(bar, "?RTFREDO", "\xE2\x86\xB7", "Rehacer"));
+  add(rt::RtfTool::Undo, toolButton(bar, "?RTFUNDO", "↶", "Deshacer"));
+  add(rt::RtfTool::Redo, toolButton(bar, "?RTFREDO", "↷", "Rehacer"));
   add(rt::RtfTool::TabStops, toolButton(bar, "?RTFTABS", "Tab", "Tabular"));
-  add(rt::RtfTool::Indents, toolButton(bar, "?RTFINDENTS", "\xE2\x87\xA5", "Sangrías de Párrafos"_cp));
+  add(rt::RtfTool::Indents, toolButton(bar, "?RTFINDENTS", "⇥", "Sangrías de Párrafos"_cp));
   auto* alignment = new QWidget(bar);
   alignment->setObjectName("?RTFALIGNMENT");
   auto* choices = new QHBoxLayout(alignment);
@@ -70,7 +70,7 @@ QWidget* buildNotesToolBar(QWidget* parent, rt::RtfControl& control, const Notes
     choices->addWidget(choice);
   }
   add(rt::RtfTool::Alignment, alignment);
-  add(rt::RtfTool::Bullets, toolButton(bar, "?RTFBULLETS", "\xE2\x80\xA2", "Numeración y Viñetas"_cp, true));
+  add(rt::RtfTool::Bullets, toolButton(bar, "?RTFBULLETS", "•", "Numeración y Viñetas"_cp, true));
   add(rt::RtfTool::BulletStyle, toolList(bar, "?RTFBULLETSTYLE", "Estilos de Viñetas"_cp, false, 8));
   add(rt::RtfTool::FontName, toolList(bar, "?RTFFONTNAME", "Nombre de Fuente", true, 12));
   add(rt::RtfTool::Bold, toolButton(bar, "?RTFBOLD", "N", "Negrita", true));

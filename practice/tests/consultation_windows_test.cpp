@@ -510,7 +510,7 @@ TEST_F(ConsultationWindows, TheLogListsNewestFirstWithWordsSearchAndTenColumnsEx
     list.probe([](ConsultationLogList& l) {
       QAbstractItemModel* m = l.browser().list()->model();
       ASSERT_EQ(m->rowCount(), 4);
-      const char* words[] = {"Baja", "Indeterminada", "Modificaci\xF3n", "Alta"};
+      const char* words[] = {"Baja", "Indeterminada", "Modificación"_cp, "Alta"};
       for (int r = 0; r < 4; ++r) EXPECT_EQ(rt::fromQString(m->data(m->index(r, 4)).toString()), words[r]);
       EXPECT_EQ(text(l, "?PAC:NOMBRE"), "Ana Lopez");
       // The search finds the word, although "B" is stored.

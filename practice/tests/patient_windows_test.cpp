@@ -183,8 +183,8 @@ TEST(PatientServices, AgeTextFollowsTheUnitsAndIsEmptyWithoutADate) {
       {kToday - 59, "59 Dias"},
       {kToday - 60, "1 Meses"},
       {d(11, 12, 2024), "23 Meses"},
-      {d(10, 12, 2024), "2 A\xF1os"},
-      {d(29, 2, 2024), "2 A\xF1os"},
+      {d(10, 12, 2024), "2 Años"_cp},
+      {d(29, 2, 2024), "2 Años"_cp},
   };
   for (const Case& c : cases) EXPECT_EQ(CalcularEdad(c.birth), c.age) << c.birth;
   EXPECT_EQ(CalcularEdad(d(1, 1, 1926), 5), "100 A");
@@ -199,7 +199,7 @@ TEST(PatientServices, MailLinkCannotAddHeaders) {
       {"", "mailto:"},
       {"ana.perez@mail.com   ", "mailto:ana.perez@mail.com"},
       {"x@h.com?cc=y@z.com&body=hola", "mailto:x@h.com%3Fcc%3Dy@z.com%26body%3Dhola"},
-      {"mu\xF1oz@h.com", "mailto:mu%C3%B1oz@h.com"},
+      {"muñoz@h.com"_cp, "mailto:mu%C3%B1oz@h.com"},
   };
   for (const Case& c : cases) EXPECT_EQ(mailLink(c.address), c.link);
   std::vector<std::string> opened;
@@ -262,7 +262,7 @@ TEST_F(PatientWindows, TypingALocalitySetsThePostalCodeAndTheAgeFollowsTheBirthD
              f.post(rt::event::Accepted, birth);
            },
            [](PatientForm& f) {
-             EXPECT_EQ(text(f, "?LOC:EDADSTR"), rt::toQString("46 A\xF1os"));
+             EXPECT_EQ(text(f, "?LOC:EDADSTR"), rt::toQString("46 Años"_cp));
              click(f, "?OK");
            }},
           code);
@@ -497,7 +497,7 @@ TEST_F(PatientWindows, ACalendarClosedWithoutAPickClearsTheBirthDateAndTheAge) {
   calendar.on("Calendario", [](rt::WindowDriver& w) { w.post(rt::event::CloseWindow); });
   runForm(core::request::Change,
           {[](PatientForm& f) {
-             EXPECT_EQ(text(f, "?LOC:EDADSTR"), rt::toQString("46 A\xF1os"));
+             EXPECT_EQ(text(f, "?LOC:EDADSTR"), rt::toQString("46 Años"_cp));
              click(f, "?CALENDARIO");
            },
            [](PatientForm& f) {
