@@ -97,7 +97,7 @@ std::vector<rt::ReportPage> exportListingPages(const rt::ExportFileTable& table)
 void printExportListing(const rt::ExportFileTable& table) {
   const std::vector<rt::ReportPage> pages = exportListingPages(table);
   rt::ReportPreview preview(pages, rt::toQString(rt::clip(table.title)), 1);
-  if (preview.preview() == 1) rt::printReport(pages, preview.copies());
+  preview.preview();  // "Imprimir" in the preview prints
 }
 
 }  // namespace output

@@ -288,9 +288,6 @@ void ReportRun::endOfRead() {
         copies_ = preview.copies();
       }
       generateOutput();
-      if (rt::ThreadResponse() == rt::kCompleted && !pages.empty()) {
-        rt::printReport(pages, copies_);
-      }
     }
     localResponse_ = rt::ThreadResponse();
   }

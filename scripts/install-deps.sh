@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev valgrind openssl xvfb xauth
   # libraries
   qt6-base-dev libqt6svg6 qt6-translations-l10n libgl-dev libsqlite3-dev libssl-dev zlib1g-dev libicu-dev
-  libboost-context-dev libxlsxwriter-dev libzip-dev libfmt-dev
+  libboost-context-dev libxlsxwriter-dev libzip-dev libfmt-dev libcups2-dev
   # programs and fonts used at run time
   p7zip-full fonts-roboto fonts-liberation2
   # test peers

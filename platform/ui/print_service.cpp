@@ -1,33 +1,34 @@
 #include "platform/ui/print_service.h"
 
-#include <QPrintDialog>
-#include <QPrinter>
-#include <memory>
+#include <QPdfWriter>
 
-#include "platform/ui/native_loop.h"
 #include "platform/ui/printer_setup.h"
+#include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
 
 namespace rt {
 namespace {
 
-// The dialog runs on the caller's behalf; the pages are drawn back on the
-// calling thread, which owns the document.
-bool dialogPrint(const std::string& title, const PageDrawing& draw) {
-  auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-  printer->setDocName(toQString(title));
-  useChosenPrinter(*printer);
-  auto accepted = std::make_shared<bool>(false);
-  runNativeLoop([printer, accepted] {
-    QPrintDialog dialog(printer.get());
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    *accepted = dialog.exec() == QDialog::Accepted;
-  });
-  return *accepted && draw(*printer);
+// The user picks the printer (the chosen one offered first); the pages are
+// laid out for that printer's paper and drawn back on the calling thread,
+// which owns the document, then handed to the print service.
+bool systemPrint(const std::string& title, const PageDrawing& draw) {
+  const std::optional<PrinterQuery> printers = askPrinters();
+  if (!printers) return false;
+  QString printer = toQString(chosenPrinterName());
+  if (printers->error.isEmpty() && !printers->printers.empty()) {
+    const std::optional<QString> choice =
+        choosePrinter(*printers, printer, QStringLiteral("Imprimir"), QStringLiteral("&Imprimir"));
+    if (!choice) return false;
+    printer = *choice;
+  }
+  return printOnPaper(toQString(title), printer, 1,
+                      [&draw](QPdfWriter& writer, const PaperSize&) { return draw(writer); },
+                      &*printers);
 }
 
 PrintService& installed() {
-  static PrintService service = dialogPrint;
+  static PrintService service = systemPrint;
   return service;
 }
 
@@ -38,7 +39,7 @@ bool printPages(const std::string& title, const PageDrawing& draw) {
 }
 
 PrintService setPrintService(PrintService service) {
-  if (!service) service = dialogPrint;
+  if (!service) service = systemPrint;
   return std::exchange(installed(), std::move(service));
 }
 

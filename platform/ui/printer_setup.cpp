@@ -1,13 +1,10 @@
 #include "platform/ui/printer_setup.h"
 
-#include <QPrintDialog>
-#include <QPrinterInfo>
-#include <memory>
 #include <mutex>
 
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
-#include "platform/ui/native_loop.h"
+#include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
 
 namespace rt {
@@ -23,24 +20,15 @@ std::string& chosen() {
   return name;
 }
 
-PrinterNames& printerSource() {
-  static PrinterNames source = [] {
-    std::vector<std::string> names;
-    for (const QString& name : QPrinterInfo::availablePrinterNames()) names.push_back(fromQString(name));
-    return names;
-  };
-  return source;
+void tell(std::string text, MessageIcon icon) {
+  MessageRequest notice;
+  notice.caption = "Configurar Impresora";
+  notice.icon = icon;
+  notice.text = std::move(text);
+  showMessage(notice);
 }
 
 }  // namespace
-
-PrinterNames setInstalledPrinters(PrinterNames source) {
-  PrinterNames previous = std::move(printerSource());
-  printerSource() = std::move(source);
-  return previous;
-}
-
-std::vector<std::string> installedPrinters() { return printerSource()(); }
 
 std::string chosenPrinterName() {
   std::lock_guard guard(choiceLock());
@@ -52,34 +40,27 @@ void setChosenPrinterName(std::string_view name) {
   chosen() = std::string(name);
 }
 
-void useChosenPrinter(QPrinter& printer) {
-  const std::string name = chosenPrinterName();
-  if (!name.empty()) printer.setPrinterName(toQString(name));
-}
-
 bool printerSetup() {
-  if (installedPrinters().empty()) {
-    MessageRequest notice;
-    notice.caption = "Configurar Impresora";
-    notice.icon = MessageIcon::Information;
-    notice.text =
-        "No hay ninguna impresora instalada en este equipo.|"
-        "Los listados pueden obtenerse como archivo PDF (modo de listado \"Acrobat PDF\" de la "
-        "barra de herramientas) e imprimirse luego desde el visor de PDF."_cp;
-    showMessage(notice);
+  const std::optional<PrinterQuery> printers = askPrinters();
+  if (!printers) return false;
+  if (!printers->error.isEmpty()) {
+    tell("No se pudo consultar las impresoras del equipo.|"_cp + fromQString(printers->error),
+         MessageIcon::Error);
     return false;
   }
-  auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-  useChosenPrinter(*printer);
-  auto accepted = std::make_shared<bool>(false);
-  runNativeLoop([printer, accepted] {
-    QPrintDialog dialog(printer.get());
-    dialog.setWindowTitle(toQString("Configurar Impresora"));
-    dialog.setOptions(QAbstractPrintDialog::PrintDialogOptions());
-    *accepted = dialog.exec() == QDialog::Accepted;
-  });
-  if (*accepted) setChosenPrinterName(fromQString(printer->printerName()));
-  return *accepted;
+  if (printers->printers.empty()) {
+    tell("No hay ninguna impresora instalada en este equipo.|"
+         "Los listados pueden obtenerse como archivo PDF (modo de listado \"Acrobat PDF\" de la "
+         "barra de herramientas) e imprimirse luego desde el visor de PDF."_cp,
+         MessageIcon::Information);
+    return false;
+  }
+  const std::optional<QString> choice =
+      choosePrinter(*printers, toQString(chosenPrinterName()),
+                    QStringLiteral("Configurar Impresora"), QStringLiteral("&Aceptar"));
+  if (!choice) return false;
+  setChosenPrinterName(fromQString(*choice));
+  return true;
 }
 
 }  // namespace rt

@@ -4,9 +4,13 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
+#include <QPageLayout>
+#include <algorithm>
 
+#include "platform/base/message_hook.h"
 #include "platform/ui/printer_setup.h"
+#include "platform/ui/printing.h"
+#include "platform/ui/qt_text.h"
 
 namespace rt {
 namespace {
@@ -65,24 +69,35 @@ bool writePdf(const std::vector<ReportPage>& pages, const QString& path,
   return painter.end();
 }
 
-bool printPages(const std::vector<ReportPage>& pages, QPrinter& printer, int copies) {
-  printer.setFullPage(true);
-  printer.setCopyCount(std::max(copies, 1));
-  if (!pages.empty()) printer.setPageSize(pageSizeOf(pages.front()));
+bool drawPagesOnPaper(const std::vector<ReportPage>& pages, QPagedPaintDevice& device,
+                      int paperWidth, int paperHeight) {
   QPainter painter;
-  if (!painter.begin(&printer)) return false;
-  const double scale = printer.resolution() / 1000.0;
-  // Drivers that cannot make copies themselves get the pages again.
-  const int passes = printer.supportsMultipleCopies() ? 1 : std::max(copies, 1);
   bool first = true;
-  for (int pass = 0; pass < passes; ++pass) {
-    for (const ReportPage& page : pages) {
-      if (!first) printer.newPage();
-      first = false;
-      drawPage(painter, page, scale);
+  for (const ReportPage& page : pages) {
+    // A landscape page goes on the paper turned.
+    const bool landscape = page.width > page.height;
+    const QPageLayout::Orientation orientation =
+        landscape == (paperWidth > paperHeight) ? QPageLayout::Portrait : QPageLayout::Landscape;
+    QPageLayout layout = device.pageLayout();
+    layout.setOrientation(orientation);
+    device.setPageLayout(layout);
+    if (first) {
+      if (!painter.begin(&device)) return false;
+    } else if (!device.newPage()) {
+      return false;
     }
+    first = false;
+    const QRect paint = device.pageLayout().fullRectPixels(device.logicalDpiX());
+    const double perThousandth = device.logicalDpiX() / 1000.0;
+    const double across = paint.width() / perThousandth;
+    const double down = paint.height() / perThousandth;
+    const double fit = std::min({1.0, across / page.width, down / page.height});
+    painter.save();
+    painter.translate((across - page.width * fit) / 2 * perThousandth, 0);
+    drawPage(painter, page, perThousandth * fit);
+    painter.restore();
   }
-  return painter.end();
+  return first || painter.end();
 }
 
 namespace {
@@ -98,11 +113,23 @@ PrintService setPrintService(PrintService service) {
   return previous;
 }
 
-bool printReport(const std::vector<ReportPage>& pages, int copies) {
+bool printReport(const std::vector<ReportPage>& pages, int copies, const QString& title) {
   if (printService()) return printService()(pages, copies);
-  QPrinter printer(QPrinter::HighResolution);
-  useChosenPrinter(printer);
-  return printPages(pages, printer, copies);
+  bool drawn = true;
+  const bool printed = printOnPaper(title, toQString(chosenPrinterName()), copies,
+                                    [&](QPdfWriter& writer, const PaperSize& paper) {
+                                      drawn = drawPagesOnPaper(pages, writer, paper.width,
+                                                               paper.height);
+                                      return drawn;
+                                    });
+  if (!drawn) {
+    MessageRequest message;
+    message.caption = "Imprimir";
+    message.icon = MessageIcon::Error;
+    message.text = fromQString(QString::fromUtf8("No se pudo imprimir «%1»: sus páginas no pudieron prepararse.").arg(title));
+    showMessage(message);
+  }
+  return printed;
 }
 
 }  // namespace rt

@@ -6,7 +6,7 @@
 
 #include "platform/ui/report_pages.h"
 
-class QPrinter;
+class QPagedPaintDevice;
 
 namespace rt {
 
@@ -24,13 +24,20 @@ struct PdfDocumentInfo {
 bool writePdf(const std::vector<ReportPage>& pages, const QString& path,
               const PdfDocumentInfo& info);
 
-// Sends the pages to the printer, `copies` times.
-bool printPages(const std::vector<ReportPage>& pages, QPrinter& printer, int copies);
+// Draws the pages on a paged device whose pages are `paperWidth` x
+// `paperHeight` thousandths of an inch: each page turned to the paper's
+// orientation when it is landscape, and shrunk to fit (never enlarged),
+// centred across; false when the device cannot be drawn on.
+bool drawPagesOnPaper(const std::vector<ReportPage>& pages, QPagedPaintDevice& device,
+                      int paperWidth, int paperHeight);
 
-// Prints a finished report. The default sends it to the default printer;
-// tests replace it so that nothing is printed. Returns the one it replaces.
+// Prints a finished report named `title`, `copies` times, on the printer
+// chosen in the printer set-up (the system's default until one is chosen).
+// True once the print service took it; otherwise the user was told why.
+// Tests replace the service so that nothing is printed; returns the one it
+// replaces.
 using PrintService = std::function<bool(const std::vector<ReportPage>& pages, int copies)>;
 PrintService setPrintService(PrintService service);
-bool printReport(const std::vector<ReportPage>& pages, int copies);
+bool printReport(const std::vector<ReportPage>& pages, int copies, const QString& title);
 
 }  // namespace rt

@@ -11,6 +11,7 @@
 #include <QSpinBox>
 
 #include "platform/base/procedures.h"
+#include "platform/ui/report_output.h"
 
 namespace rt {
 namespace {
@@ -116,8 +117,12 @@ int ReportPreview::TakeAccepted() {
   if (name == "?LAST") showPage(last);
   if (name == "?PRINT") {
     copies_ = copiesBox_->value();
-    Response = kCompleted;
-    post(event::CloseWindow);
+    // A print that could not start or was refused has been told; the report
+    // stays in view to try again or on another printer.
+    if (printReport(pages_, copies_, title_)) {
+      Response = kCompleted;
+      post(event::CloseWindow);
+    }
   }
   if (name == "?CLOSE") post(event::CloseWindow);
   return level::Benign;

@@ -1,7 +1,9 @@
 #pragma once
 // The print preview: the report's pages one at a time, with page buttons, a
-// number of copies and "Imprimir". Its answer is 1 when the user asked for
-// the pages to be printed, 0 when the window was closed without printing.
+// number of copies and "Imprimir", which prints them (on the chosen printer)
+// and closes the preview once the print service took them; a print that
+// failed keeps the preview open. Its answer is 1 when the pages were printed,
+// 0 when the window was closed without printing.
 #include <vector>
 
 #include "platform/ui/report_pages.h"
@@ -20,7 +22,7 @@ class ReportPreview : public WindowDriver {
   int TakeAccepted() override;
   int TakeWindowEvent() override;
 
-  // The answer (1 print, 2 not) and the copies asked for.
+  // The answer (1 printed, 0 not) and the copies asked for.
   int preview();
   int copies() const { return copies_; }
   int currentPage() const { return current_; }

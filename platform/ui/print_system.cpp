@@ -1,0 +1,134 @@
+#include "platform/ui/print_system.h"
+
+#include <cups/cups.h>
+
+#include <algorithm>
+#include <mutex>
+#include <utility>
+
+namespace rt {
+namespace {
+
+constexpr double kHundredthsOfMmPerThousandthInch = 2.54;
+
+PaperSize paperOf(cups_dest_t* dest) {
+  PaperSize paper;
+  cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest);
+  if (info == nullptr) return paper;
+  cups_size_t size{};
+  if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, 0, &size) != 0) {
+    paper.width = static_cast<int>(size.width / kHundredthsOfMmPerThousandthInch + 0.5);
+    paper.height = static_cast<int>(size.length / kHundredthsOfMmPerThousandthInch + 0.5);
+    paper.media = QString::fromUtf8(size.media);
+  }
+  cupsFreeDestInfo(info);
+  return paper;
+}
+
+// The service's own words for the usual refusals, in Spanish; others keep
+// the service's text.
+QString refusalText(ipp_status_t status) {
+  switch (status) {
+    case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
+      return QString::fromUtf8("La impresora no acepta trabajos.");
+    case IPP_STATUS_ERROR_NOT_FOUND:
+      return QString::fromUtf8("La impresora no existe en el servicio de impresión.");
+    case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
+      return QString::fromUtf8("El servicio de impresión no está disponible.");
+    case IPP_STATUS_ERROR_FORBIDDEN:
+    case IPP_STATUS_ERROR_NOT_AUTHORIZED:
+    case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
+      return QString::fromUtf8("El servicio de impresión no permite imprimir en ella.");
+    default:
+      return QString::fromUtf8("El servicio de impresión respondió: ") +
+             QString::fromUtf8(cupsLastErrorString());
+  }
+}
+
+PrinterQuery cupsQuery() {
+  PrinterQuery answer;
+  cups_dest_t* dests = nullptr;
+  const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+  if (count == 0 && cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE &&
+      cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND) {
+    answer.error = refusalText(cupsLastError());
+  }
+  for (int i = 0; i < count; ++i) {
+    cups_dest_t* dest = &dests[i];
+    if (dest->instance != nullptr) continue;  // instances share their queue's name
+    PrinterInfo printer;
+    printer.name = QString::fromUtf8(dest->name);
+    printer.isDefault = dest->is_default != 0;
+    printer.paper = paperOf(dest);
+    answer.printers.push_back(printer);
+  }
+  cupsFreeDests(count, dests);
+  return answer;
+}
+
+JobResult cupsSubmit(const PrintJob& job) {
+  JobResult result;
+  const QByteArray printer = job.printer.toUtf8();
+  const QByteArray file = job.file.toUtf8();
+  const QByteArray title = job.title.toUtf8();
+  const QByteArray copies = QByteArray::number(std::max(job.copies, 1));
+  const QByteArray media = job.media.toUtf8();
+  cups_option_t* options = nullptr;
+  int count = 0;
+  count = cupsAddOption("copies", copies.constData(), count, &options);
+  if (!media.isEmpty()) count = cupsAddOption("media", media.constData(), count, &options);
+  count = cupsAddOption("document-format", "application/pdf", count, &options);
+  result.jobId = cupsPrintFile2(CUPS_HTTP_DEFAULT, printer.constData(), file.constData(),
+                                title.constData(), count, options);
+  if (result.jobId == 0) result.error = refusalText(cupsLastError());
+  cupsFreeOptions(count, options);
+  return result;
+}
+
+void cupsCancel(const QString& printer, int jobId) {
+  cupsCancelJob2(CUPS_HTTP_DEFAULT, printer.toUtf8().constData(), jobId, 0);
+}
+
+std::mutex& serviceLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+PrintSystem& installed() {
+  static PrintSystem system{cupsQuery, cupsSubmit, cupsCancel};
+  return system;
+}
+
+PrintSystem current() {
+  std::lock_guard guard(serviceLock());
+  return installed();
+}
+
+}  // namespace
+
+const PrinterInfo* PrinterQuery::find(const QString& name) const {
+  for (const PrinterInfo& p : printers) {
+    if (!name.isEmpty() && p.name.compare(name, Qt::CaseInsensitive) == 0) return &p;
+  }
+  if (!name.isEmpty()) return nullptr;
+  for (const PrinterInfo& p : printers) {
+    if (p.isDefault) return &p;
+  }
+  return printers.empty() ? nullptr : &printers.front();
+}
+
+PrintSystem setPrintSystem(PrintSystem system) {
+  std::lock_guard guard(serviceLock());
+  if (!system.query) system.query = cupsQuery;
+  if (!system.submit) system.submit = cupsSubmit;
+  if (!system.cancel) system.cancel = cupsCancel;
+  return std::exchange(installed(), std::move(system));
+}
+
+PrinterQuery queryPrinters() { return current().query(); }
+
+JobResult submitPrintJob(const PrintJob& job) { return current().submit(job); }
+
+void cancelPrintJob(const QString& printer, int jobId) { current().cancel(printer, jobId); }
+
+}  // namespace rt
