@@ -14,6 +14,8 @@ packages=(
   p7zip-full fonts-roboto fonts-liberation2
   # test peers
   python3-aiosmtpd poppler-utils python3-openpyxl python3-odf python3-docx
+  # a print server of their own for the printing tests
+  cups-daemon cups-client
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "platform/ui/print_system.h"
 
 #include <cups/cups.h>
+#include <cups/pwg.h>
 
 #include <algorithm>
 #include <mutex>
@@ -11,15 +12,27 @@ namespace {
 
 constexpr double kHundredthsOfMmPerThousandthInch = 2.54;
 
+PaperSize paperOfSize(int width, int length, const char* media) {
+  return PaperSize{static_cast<int>(width / kHundredthsOfMmPerThousandthInch + 0.5),
+                   static_cast<int>(length / kHundredthsOfMmPerThousandthInch + 0.5),
+                   QString::fromUtf8(media)};
+}
+
+// The paper the queue is set to ("media", by its standard or its usual
+// name), else the one its driver reports as default.
 PaperSize paperOf(cups_dest_t* dest) {
+  if (const char* media = cupsGetOption("media", dest->num_options, dest->options)) {
+    const pwg_media_t* known = pwgMediaForPWG(media);
+    if (known == nullptr) known = pwgMediaForLegacy(media);
+    if (known == nullptr) known = pwgMediaForPPD(media);
+    if (known != nullptr) return paperOfSize(known->width, known->length, known->pwg);
+  }
   PaperSize paper;
   cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest);
   if (info == nullptr) return paper;
   cups_size_t size{};
   if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, 0, &size) != 0) {
-    paper.width = static_cast<int>(size.width / kHundredthsOfMmPerThousandthInch + 0.5);
-    paper.height = static_cast<int>(size.length / kHundredthsOfMmPerThousandthInch + 0.5);
-    paper.media = QString::fromUtf8(size.media);
+    paper = paperOfSize(size.width, size.length, size.media);
   }
   cupsFreeDestInfo(info);
   return paper;

@@ -25,6 +25,15 @@ QPushButton* button(QWidget* parent, QBoxLayout* row, const char* name, const QS
   return b;
 }
 
+// Shown inside the frame, the preview is never larger than the frame's client
+// area: its own scroll area shows the rest of a page.
+void fitInsideHost(QWidget* window) {
+  QWidget* holder = window->parentWidget();
+  if (holder == nullptr || holder->parentWidget() == nullptr) return;
+  holder->resize(holder->size().boundedTo(holder->parentWidget()->size()));
+  centreInParent(holder);
+}
+
 }  // namespace
 
 ReportPreview::ReportPreview(const std::vector<ReportPage>& pages, QString title, int copies)
@@ -71,6 +80,7 @@ int ReportPreview::Init() {
   window->resize(std::min(900, area.width() - frame.left() - frame.right()),
                  std::min(1000, area.height() - frame.top() - frame.bottom()));
   Open(window);
+  if (hosted()) fitInsideHost(window);
   window->layout()->activate();
   for (int key : {Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Escape}) alertKey(key);
   showPage(0);
