@@ -52,6 +52,7 @@ int LetterReport::readNext() { return rowsRead_++ == 0 ? 0 : 33; }
 void LetterReport::layOut(rt::ReportEngine& report) {
   report.paperWidth = kPaperWidth;
   report.paperHeight = kPaperHeight;
+  report.paperFixed = true;
   report.marginLeft = kBodyLeft;
   report.marginRight = kPaperWidth - kBodyLeft - kBodyWidth;
   report.marginTop = kHeaderTop;

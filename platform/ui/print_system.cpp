@@ -119,6 +119,14 @@ PrintSystem current() {
 
 }  // namespace
 
+PaperSize paperOfSize(int width, int height) {
+  const auto hundredthsOfMm = [](int thousandths) {
+    return static_cast<int>(thousandths * kHundredthsOfMmPerThousandthInch + 0.5);
+  };
+  const pwg_media_t* known = pwgMediaForSize(hundredthsOfMm(width), hundredthsOfMm(height));
+  return PaperSize{width, height, known != nullptr ? QString::fromUtf8(known->pwg) : QString()};
+}
+
 const PrinterInfo* PrinterQuery::find(const QString& name) const {
   for (const PrinterInfo& p : printers) {
     if (!name.isEmpty() && p.name.compare(name, Qt::CaseInsensitive) == 0) return &p;

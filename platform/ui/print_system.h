@@ -53,6 +53,9 @@ struct PrintSystem {
   std::function<void(const QString& printer, int jobId)> cancel;
 };
 
+// The paper of that size, named as the print service names it.
+PaperSize paperOfSize(int width, int height);
+
 // Installs a print service and returns the one it replaces; an empty one
 // restores the system's.
 PrintSystem setPrintSystem(PrintSystem system);

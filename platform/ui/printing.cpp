@@ -218,7 +218,7 @@ std::optional<QString> choosePrinter(const PrinterQuery& printers, const QString
 PaperSize fallbackPaper() { return PaperSize{8500, 11000, QStringLiteral("na_letter_8.5x11in")}; }
 
 bool printOnPaper(const QString& title, const QString& printer, int copies,
-                  const PaperDrawing& draw, const PrinterQuery* known) {
+                  const PaperDrawing& draw, const PrinterQuery* known, const PaperSize* ownPaper) {
   std::optional<PrinterQuery> asked;
   if (known == nullptr) {
     asked = askPrinters();
@@ -240,7 +240,9 @@ bool printOnPaper(const QString& title, const QString& printer, int copies,
     return false;
   }
   const QString on = QString::fromUtf8(" en la impresora %1").arg(quoted(target->name));
-  const PaperSize paper = target->paper.known() ? target->paper : fallbackPaper();
+  const PaperSize paper = ownPaper != nullptr    ? *ownPaper
+                          : target->paper.known() ? target->paper
+                                                  : fallbackPaper();
 
   QTemporaryFile staging(QDir::tempPath() + QStringLiteral("/varneta-impresion-XXXXXX.pdf"));
   staging.setAutoRemove(false);

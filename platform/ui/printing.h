@@ -39,8 +39,10 @@ using PaperDrawing = std::function<bool(QPdfWriter& writer, const PaperSize& pap
 // once the print service accepted the job; otherwise the user was told why
 // (nothing is said when the user cancelled a wait, and a drawing that fails
 // is for the caller to report).
+// A document whose design fixes its paper gives it as `ownPaper`.
 bool printOnPaper(const QString& title, const QString& printer, int copies,
-                  const PaperDrawing& draw, const PrinterQuery* known = nullptr);
+                  const PaperDrawing& draw, const PrinterQuery* known = nullptr,
+                  const PaperSize* ownPaper = nullptr);
 
 // The paper a page goes on when the printer's own is unknown (Letter).
 PaperSize fallbackPaper();

@@ -165,6 +165,7 @@ void ReportEngine::startPage() {
   ReportPage page;
   page.width = paperWidth;
   page.height = paperHeight;
+  page.paperFixed = paperFixed;
   pages_.push_back(std::move(page));
   pageOpen_ = true;
   placeBand(form, marginTop, false);

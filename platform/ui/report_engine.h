@@ -68,6 +68,9 @@ class ReportEngine {
   int marginTop = 500;
   int marginRight = 500;
   int marginBottom = 500;
+  // The design fixes the paper (a letter on A4): printed on that paper, not
+  // on the printer's own.
+  bool paperFixed = false;
 
   ReportBand header;
   ReportBand footer;

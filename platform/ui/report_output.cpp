@@ -6,6 +6,7 @@
 #include <QPdfWriter>
 #include <QPageLayout>
 #include <algorithm>
+#include <optional>
 
 #include "platform/base/message_hook.h"
 #include "platform/ui/printer_setup.h"
@@ -116,12 +117,18 @@ PrintService setPrintService(PrintService service) {
 bool printReport(const std::vector<ReportPage>& pages, int copies, const QString& title) {
   if (printService()) return printService()(pages, copies);
   bool drawn = true;
-  const bool printed = printOnPaper(title, toQString(chosenPrinterName()), copies,
-                                    [&](QPdfWriter& writer, const PaperSize& paper) {
-                                      drawn = drawPagesOnPaper(pages, writer, paper.width,
-                                                               paper.height);
-                                      return drawn;
-                                    });
+  std::optional<PaperSize> own;
+  if (!pages.empty() && pages.front().paperFixed) {
+    own = paperOfSize(std::min(pages.front().width, pages.front().height),
+                      std::max(pages.front().width, pages.front().height));
+  }
+  const bool printed = printOnPaper(
+      title, toQString(chosenPrinterName()), copies,
+      [&](QPdfWriter& writer, const PaperSize& paper) {
+        drawn = drawPagesOnPaper(pages, writer, paper.width, paper.height);
+        return drawn;
+      },
+      nullptr, own ? &*own : nullptr);
   if (!drawn) {
     MessageRequest message;
     message.caption = "Imprimir";

@@ -38,6 +38,7 @@ struct PageItem {
 struct ReportPage {
   int width = 8500;  // the paper, thousandths of an inch
   int height = 11000;
+  bool paperFixed = false;  // printed on its own paper, not on the printer's
   std::vector<PageItem> items;
 };
 

@@ -157,6 +157,23 @@ TEST(Printing, JobsCarryTheReportsNameAndGoOnThePrintersPaper) {
   setChosenPrinterName("");
 }
 
+// A letter's design fixes its paper (A4): it goes on A4 whatever paper the
+// printer holds.
+TEST(Printing, ADesignThatFixesItsPaperKeepsIt) {
+  PrintServiceStandIn service;
+  service.printers = {{QStringLiteral("Recepcion"), true, fallbackPaper()}};
+  testing::ScriptedMessages messages;
+  std::vector<ReportPage> pages = pagesSaying(QStringLiteral("Estimado Jose"), 8268, 11693);
+  pages.front().paperFixed = true;
+  bool printed = false;
+  ASSERT_TRUE(testing::runOnThread([&] { printed = printReport(pages, 1, QStringLiteral("Carta")); }));
+  EXPECT_TRUE(printed);
+  ASSERT_EQ(service.jobs.size(), 1u);
+  EXPECT_EQ(service.jobs[0].media, kA4.media);
+  const std::string info = testing::commandOutput("pdfinfo '" + service.jobs[0].file.toStdString() + "'");
+  EXPECT_NE(info.find("595 x 842 pts (A4)"), std::string::npos) << info;
+}
+
 // The service hangs (as a stopped print server does): the wait shows a window
 // that can be cancelled, the event loop keeps running for every other window,
 // and a job accepted after the user stopped waiting is taken back.
