@@ -155,6 +155,7 @@ TEST_F(LetterWindowTest, ATemplateWrittenInLibreOfficeHasEveryReferenceReplaced)
       for (const std::string& part : parts) {
         EXPECT_NE(letter.find(part), std::string::npos) << part << " in " << letter;
       }
+      testing::screenShot(w.window(), "letter-from-libreoffice");
       click(w, "?CLOSE");
     });
     window.Run();
