@@ -28,6 +28,7 @@
 #include "platform/base/procedures.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/message_box.h"
+#include "platform/ui/rtf_writer.h"
 #include "platform/ui/qt_text.h"
 
 namespace letters {
@@ -420,7 +421,9 @@ void LetterWindow::Confirmar() {
   core::NMA().Cod_NotaMacro = COD_NOTAMACRO;
   // A code without a template gives an empty letter and no macros.
   core::access(core::NotasMacros::def()).fetchOrClear(core::NotasMacros::NMA01);
-  const std::string text(core::NMA().Texto.clipped());
+  // Written again as the editors write it: a reference that the program the
+  // template came from split across formatting runs is found whole.
+  const std::string text = rt::rewrittenRtf(core::NMA().Texto.clipped());
   ArmarListaMacros(text, QMA, findMacroRecord);
   TextoNotaMacro = text;
   display();

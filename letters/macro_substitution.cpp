@@ -27,6 +27,27 @@ std::string trimmed(std::string_view text) {
   return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
+bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether the markup ends in a control word with nothing after it to end it
+// ("\b", "\fs28", "\li-200"): text spliced on would become part of the word.
+bool endsInOpenControlWord(std::string_view markup) {
+  std::size_t at = markup.size();
+  while (at > 0 && isDigit(markup[at - 1])) --at;
+  if (at < markup.size() && at > 0 && markup[at - 1] == '-') --at;
+  const std::size_t nameEnd = at;
+  while (at > 0 && isAsciiLetter(markup[at - 1])) --at;
+  if (at == nameEnd || at == 0 || markup[at - 1] != '\\') return false;
+  // "\\b" is a backslash as text followed by the letter b.
+  std::size_t backslashes = 0;
+  while (at > 0 && markup[at - 1] == '\\') {
+    ++backslashes;
+    --at;
+  }
+  return backslashes % 2 == 1;
+}
+
 // One run over a letter: the working text, the same text in capitals for
 // comparing (same length, same positions) and the scan position.
 class MacroScan {
@@ -93,7 +114,10 @@ class MacroScan {
       runaway_ = std::string(reference);
       return;
     }
-    const std::string inserted = rtfEscaped(value);
+    // Templates written before control words were always ended hold markup
+    // such as "\b***PACNOMBRE***": the value starts after a delimiting blank.
+    std::string inserted = rtfEscaped(value);
+    if (endsInOpenControlWord(std::string_view(working_).substr(0, position_))) inserted.insert(0, 1, ' ');
     working_.replace(position_, length, inserted);
     // Capitals keep a text's length, so only the spliced part is compared anew.
     compare_.replace(position_, length, rt::upper(inserted));

@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QTextEdit>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "catalogs/tests/catalog_fixture.h"
@@ -61,6 +64,13 @@ inline void screenShot(QWidget* window, const char* name) {
   QApplication::sync();
   const std::string command = std::string("import -window root '") + folder + "/" + name + ".png'";
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// A file of the tests' data folder, whole.
+inline std::string testData(const char* name) {
+  std::ifstream in(std::filesystem::path(VARNETA_TESTS_DIR) / "data" / name, std::ios::binary);
+  EXPECT_TRUE(in) << "missing test data " << name;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The words of a rich-text control, without its last paragraph end.

@@ -129,6 +129,39 @@ TEST_F(LetterWindowTest, ConfirmingEditingAndProcessingALetter) {
   });
 }
 
+// LibreOffice splits references across formatting runs ("***PAC" bold
+// "NOMBRE" "***", or at a change of language): the letter finds them whole.
+TEST_F(LetterWindowTest, ATemplateWrittenInLibreOfficeHasEveryReferenceReplaced) {
+  onLetterThread([&] {
+    fill();
+    addTemplate("LibreOffice", testing::testData("libreoffice_template.rtf"));
+    Probed<LetterWindow> window;
+    window.probe([&](LetterWindow& w) {
+      type(w, "?COD_NOTAMACRO", "3");
+      click(w, "?CONFIRMAR");
+      type(w, "?COD_PACIENTE", "1");
+    });
+    window.probe([&](LetterWindow& w) {
+      ASSERT_EQ(w.QMA.size(), 1u);  // the user macro split by a change of language
+      EXPECT_EQ(w.QMA[0].IDENTIFICADOR, "DIAGNOSTICO");
+      click(w, "?PROCESAR");
+    });
+    window.probe([&](LetterWindow& w) {
+      const std::string letter = plainOf(w.control<QTextEdit>("?TEXTONOTAMACRO"));
+      EXPECT_EQ(letter.find("***"), std::string::npos) << letter;
+      const std::string parts[] = {"Buenos Aires, 29 de Setiembre de 2025\n", "Estimado Perez Ana:\n",
+                                   "Paciente Perez Ana, documento",
+                                   "Diagnóstico: gripe\n"_cp, "Uno\tDos\nFin"};
+      for (const std::string& part : parts) {
+        EXPECT_NE(letter.find(part), std::string::npos) << part << " in " << letter;
+      }
+      testing::screenShot(w.window(), "letter-from-libreoffice");
+      click(w, "?CLOSE");
+    });
+    window.Run();
+  });
+}
+
 TEST_F(LetterWindowTest, TwoWindowsKeepTheirLettersApart) {
   onLetterThread([&] {
     fill();

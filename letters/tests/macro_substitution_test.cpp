@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/ui/rtf_reader.h"
+#include "platform/ui/rtf_writer.h"
 
 namespace letters {
 namespace {
@@ -62,6 +64,78 @@ TEST(MacroSubstitution, ReplacesReferencesAndKeepsWhatItCannot) {
 TEST(MacroSubstitution, InsertedValuesReadBackAsTyped) {
   const std::string letter = substituted(R"({\rtf1\ansi Para ***FAMILIAR***.\par})");
   EXPECT_EQ(rt::rtfPlainText(letter), "Para Peña {Hijo} \\ ñ."_cp);
+}
+
+// Values that begin with a letter or a digit, each put right after a change of
+// formatting: nothing of them may run into the markup before it.
+SystemMacroValues valuesAfterFormatting() {
+  return {{"***FECHA***", ReemplazarMacroFecha(rt::makeDate(12, 11, 2026))},
+          {"***PACNOMBRE***", "Jose Perez"},
+          {"***PACLOCALIDAD***", ""},
+          {"***MEDNOMBRE***", "Dra. Peña"_cp}};
+}
+const MacroList kDocumentNumber = {{"DNI", "20123456", "DNI"}};
+
+std::string substitutedText(std::string letter) {
+  const SubstitutionResult result = ReemplazarMacros(letter, kDocumentNumber, valuesAfterFormatting());
+  EXPECT_TRUE(result.completed) << result.runaway;
+  return rt::rtfPlainText(letter);
+}
+
+TEST(MacroSubstitution, AValueAfterFormattingIsReadBackWhole) {
+  struct Case {
+    const char* name;
+    std::function<void(rt::CharStyle&)> format;
+    rt::Alignment alignment;
+    const char* reference;
+    std::string expected;
+  };
+  const rt::Alignment left = rt::Alignment::Left;
+  const Case cases[] = {
+      {"bold", [](rt::CharStyle& s) { s.bold = true; }, left, "***PACNOMBRE***", "Estimado Jose Perez:"},
+      {"italic", [](rt::CharStyle& s) { s.italic = true; }, left, "***PACNOMBRE***", "Estimado Jose Perez:"},
+      {"underline", [](rt::CharStyle& s) { s.underline = true; }, left, "***PACNOMBRE***", "Estimado Jose Perez:"},
+      {"size", [](rt::CharStyle& s) { s.halfPoints = 28; }, left, "***DNI***", "Estimado 20123456:"},
+      {"colour", [](rt::CharStyle& s) { s.colour = 0xC00000; }, left, "***FECHA***",
+       "Estimado 11 de Diciembre de 2026:"},
+      {"highlight", [](rt::CharStyle& s) { s.highlight = 0xFFFF00; }, left, "***DNI***", "Estimado 20123456:"},
+      {"font", [](rt::CharStyle& s) { s.font = "Courier New"; }, left, "***DNI***", "Estimado 20123456:"},
+      {"an empty value", [](rt::CharStyle& s) { s.bold = true; }, left, "***PACLOCALIDAD***Centro",
+       "Estimado Centro:"},
+      {"centred, at the paragraph's start", {}, rt::Alignment::Centre, "***MEDNOMBRE***", "Dra. Peña:"_cp},
+      {"right, at the paragraph's start", {}, rt::Alignment::Right, "***FECHA***", "11 de Diciembre de 2026:"},
+      {"justified, at the paragraph's start", {}, rt::Alignment::Justified, "***DNI***", "20123456:"},
+  };
+  for (const Case& c : cases) {
+    rt::Paragraph paragraph;
+    paragraph.style.alignment = c.alignment;
+    if (c.alignment == left) paragraph.runs.push_back({"Estimado ", {}});
+    rt::CharStyle formatted;
+    if (c.format) c.format(formatted);
+    paragraph.runs.push_back({c.reference, formatted});
+    paragraph.runs.push_back({":", {}});
+    EXPECT_EQ(substitutedText(rt::writeRtf(rt::RichText{{paragraph}})), c.expected) << c.name;
+  }
+}
+
+TEST(MacroSubstitution, AValueAfterAControlWordLeftOpenIsReadBackWhole) {
+  // Templates stored before the writer ended every control word.
+  struct Case {
+    const char* markup;
+    std::string expected;
+  } cases[] = {
+      {R"({\rtf1\ansi Estimado \b***PACNOMBRE***\b0 :\par})", "Estimado Jose Perez:"},
+      {R"({\rtf1\ansi Estimado \i***pacnombre***\i0 :\par})", "Estimado Jose Perez:"},
+      {R"({\rtf1\ansi DNI \fs28***DNI***\fs24 .\par})", "DNI 20123456."},
+      {R"({\rtf1\ansi{\colortbl ;\red255\green0\blue0;}\cf1***FECHA***\cf0 .\par})", "11 de Diciembre de 2026."},
+      {R"({\rtf1\ansi\pard\qc***MEDNOMBRE***\par})", "Dra. Peña"_cp},
+      {R"({\rtf1\ansi\pard\li-200***DNI***\par})", "20123456"},
+      {R"({\rtf1\ansi [\b***PACLOCALIDAD***Centro]\par})", "[Centro]"},
+      {R"({\rtf1\ansi C:\\b***DNI***\par})", "C:\\b20123456"},  // a backslash of the text
+      {R"({\rtf1\ansi \'e9***DNI***\par})", "\xE9"
+                                             "20123456"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(substitutedText(c.markup), c.expected) << c.markup;
 }
 
 TEST(MacroSubstitution, AValueReferringToItselfStopsWithTheLetterUnchanged) {

@@ -170,6 +170,8 @@ bool anyTotal(const std::vector<Total>& totals) {
   return false;
 }
 
+std::string_view cellText(std::string_view text) { return text.substr(0, kCellCharacters); }
+
 std::string withoutForbidden(std::string_view text) {
   std::string out;
   out.reserve(text.size());

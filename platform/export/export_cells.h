@@ -65,6 +65,11 @@ std::string_view totalsRowText(const std::vector<Total>& totals, std::size_t col
 // CP1252 text without the control characters XML 1.0 forbids (tab, line
 // feed and carriage return stay).
 std::string withoutForbidden(std::string_view text);
+// The most characters a spreadsheet cell holds.
+inline constexpr std::size_t kCellCharacters = 32767;
+// CP1252 text cut to what a spreadsheet cell holds.
+std::string_view cellText(std::string_view text);
+
 // UTF-8 text escaped for XML content and attribute values.
 void appendXmlEscaped(std::string& out, std::string_view utf8);
 std::string xmlEscaped(std::string_view utf8);

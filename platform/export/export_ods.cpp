@@ -75,7 +75,7 @@ void appendTextCell(std::string& out, std::string_view cp1252, const char* style
   out += "<table:table-cell office:value-type=\"string\"";
   if (style != nullptr) out += std::string(" table:style-name=\"") + style + "\"";
   out += ">";
-  appendParagraphs(out, cp1252);
+  appendParagraphs(out, cellText(cp1252));
   out += "</table:table-cell>";
 }
 

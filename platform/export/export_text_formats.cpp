@@ -174,14 +174,6 @@ std::string writeHtml(const ExportFileTable& table, const std::filesystem::path&
     }
     out += "</td>";
   };
-  if (anyTotal(totals)) {
-    out += "<tfoot>\n<tr>";
-    for (std::size_t c = 0; c < columns; ++c) {
-      const std::string_view text = totalsRowText(totals, c);
-      cellHtml(text, totals[c].present ? CellType::Number : CellType::Text);
-    }
-    out += "</tr>\n</tfoot>\n";
-  }
   out += "<tbody>\n";
   for (const std::vector<std::string>& row : table.rows) {
     out += "<tr>";
@@ -191,7 +183,17 @@ std::string writeHtml(const ExportFileTable& table, const std::filesystem::path&
     }
     out += "</tr>\n";
   }
-  out += "</tbody>\n</table>\n</body>\n</html>\n";
+  out += "</tbody>\n";
+  // The totals under the rows they add up, where every reader shows them.
+  if (anyTotal(totals)) {
+    out += "<tfoot>\n<tr>";
+    for (std::size_t c = 0; c < columns; ++c) {
+      const std::string_view text = totalsRowText(totals, c);
+      cellHtml(text, totals[c].present ? CellType::Number : CellType::Text);
+    }
+    out += "</tr>\n</tfoot>\n";
+  }
+  out += "</table>\n</body>\n</html>\n";
   return writeBytes(out, path);
 }
 

@@ -12,9 +12,6 @@
 namespace rt::exporting {
 namespace {
 
-// The most characters a spreadsheet cell holds.
-constexpr std::size_t kCellCharacters = 32767;
-
 std::string numberFormat(const ColumnShape& shape) {
   std::string format = shape.grouping ? "#,##0" : "0";
   if (shape.places > 0) format += "." + std::string(static_cast<std::size_t>(shape.places), '0');
@@ -103,7 +100,7 @@ std::string writeXlsx(const ExportFileTable& table, const std::filesystem::path&
   worksheet_freeze_panes(sheet, 1, 0);
 
   for (std::size_t c = 0; c < columns; ++c) {
-    const std::string text = cp1252ToUtf8(withoutForbidden(table.columns[c].title).substr(0, kCellCharacters));
+    const std::string text = cp1252ToUtf8(cellText(withoutForbidden(table.columns[c].title)));
     worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), text.c_str(), head);
   }
   lxw_row_t row = 1;
@@ -115,9 +112,7 @@ std::string writeXlsx(const ExportFileTable& table, const std::filesystem::path&
       const auto col = static_cast<lxw_col_t>(c);
       lxw_error written = LXW_NO_ERROR;
       if (cell.type == CellType::Text) {
-        std::string_view shown = cell.text;
-        if (shown.size() > kCellCharacters) shown = shown.substr(0, kCellCharacters);
-        text = cp1252ToUtf8(shown);
+        text = cp1252ToUtf8(cellText(cell.text));
         written = worksheet_write_string(sheet, row, col, text.c_str(), nullptr);
       } else {
         written = worksheet_write_number(sheet, row, col, cell.number, formats[c]);

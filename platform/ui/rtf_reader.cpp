@@ -287,12 +287,19 @@ class Reader {
 
     if (characterWord(word, parameter)) return;
     if (paragraphWord(word, n)) return;
-    if (word == "par" || word == "sect" || word == "page" || word == "row") {
+    if (word == "row") {
+      // A tab parts a row's cells; none follows its last one.
+      if (cellTabEnds_) runText_.chop(1);
+      finishParagraph();
+    } else if (word == "par" || word == "sect" || word == "page") {
       finishParagraph();
     } else if (word == "line") {
       textChar(QChar::LineSeparator);
-    } else if (word == "tab" || word == "cell") {
+    } else if (word == "tab") {
       textChar(u'\t');
+    } else if (word == "cell") {
+      textChar(u'\t');
+      cellTabEnds_ = runText_.endsWith(u'\t');
     } else if (word == "u" && parameter) {
       int code = *parameter;
       if (code < 0) code += 65536;
@@ -521,6 +528,7 @@ class Reader {
   // A stretch of ordinary bytes of the document's text, taken at once.
   void plainText() {
     ignorableNext_ = false;
+    cellTabEnds_ = false;
     std::size_t end = pos_;
     while (end < in_.size()) {
       const auto byte = static_cast<unsigned char>(in_[end]);
@@ -542,6 +550,7 @@ class Reader {
 
   void textChar(QChar c) {
     if (top().destination != Destination::Text) return;
+    cellTabEnds_ = false;
     if (c.unicode() < 0x20 && c != u'\t') return;  // \u1 and the like: not text
     const CharState& ch = top().chars;
     if (!runText_.isEmpty() && !(ch == runChars_)) flushRun();
@@ -581,6 +590,7 @@ class Reader {
   }
 
   void finishParagraph() {
+    cellTabEnds_ = false;
     flushRun();
     paragraph_.style = top().paragraph;
     paragraph_.markStyle = resolve(top().chars);
@@ -618,6 +628,7 @@ class Reader {
   ListStyle numbering_ = ListStyle::None;
 
   QString runText_;
+  bool cellTabEnds_ = false;  // the run's last character is the tab of a \cell
   CharState runChars_;
   Paragraph paragraph_;
   RichText result_;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/base/cp1252.h"
+#include "platform/ui/rtf_reader.h"
 
 namespace rt {
 namespace {
@@ -101,9 +102,13 @@ class Writer {
       }
       out_ += '}';
     }
+    collectLists(text);
+    writeListTables();
     out_ += "\\uc1\r\n";
-    for (std::size_t p = 0; p < text.paragraphs.size(); ++p)
+    for (std::size_t p = 0; p < text.paragraphs.size(); ++p) {
+      listNumber_ = listOf_[p];
       writeParagraph(text.paragraphs[p], runs[p]);
+    }
     out_ += '}';
     return std::move(out_);
   }
@@ -133,6 +138,57 @@ class Writer {
       if (runs[p].empty()) noteStyle(text.paragraphs[p].markStyle);
     }
     if (fonts_.empty()) fonts_.push_back(QString::fromLatin1(kDefaultRichTextFont));
+  }
+
+  // Each stretch of paragraphs in one numbering style is a list of its own, as
+  // the editors show it: the next list counts from the start again.
+  void collectLists(const RichText& text) {
+    ListStyle previous = ListStyle::None;
+    for (const Paragraph& paragraph : text.paragraphs) {
+      const ListStyle list = paragraph.style.list;
+      if (list != ListStyle::None && list != previous) lists_.push_back(list);
+      listOf_.push_back(list == ListStyle::None ? 0 : static_cast<int>(lists_.size()));
+      previous = list;
+    }
+  }
+
+  static int levelFormat(ListStyle list) {
+    switch (list) {
+      case ListStyle::UpperRoman:
+        return 1;
+      case ListStyle::LowerRoman:
+        return 2;
+      case ListStyle::UpperLetter:
+        return 3;
+      case ListStyle::LowerLetter:
+        return 4;
+      case ListStyle::Bullet:
+        return 23;
+      default:
+        return 0;
+    }
+  }
+
+  // The list tables that today's readers number by; the old-style numbering
+  // written with each paragraph stays for the readers that know only that.
+  void writeListTables() {
+    if (lists_.empty()) return;
+    out_ += "{\\*\\listtable";
+    for (std::size_t i = 0; i < lists_.size(); ++i) {
+      const std::string id = std::to_string(i + 1);
+      const std::string format = std::to_string(levelFormat(lists_[i]));
+      out_ += "{\\list\\listtemplateid" + id + "\\listsimple{\\listlevel\\levelnfc" + format +
+              "\\levelnfcn" + format + "\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1";
+      out_ += lists_[i] == ListStyle::Bullet ? "{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}"
+                                             : "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}";
+      out_ += "}\\listid" + id + "}";
+    }
+    out_ += "}{\\*\\listoverridetable";
+    for (std::size_t i = 0; i < lists_.size(); ++i) {
+      const std::string id = std::to_string(i + 1);
+      out_ += "{\\listoverride\\listid" + id + "\\listoverridecount0\\ls" + id + "}";
+    }
+    out_ += '}';
   }
 
   int fontIndex(const QString& font) {
@@ -195,7 +251,10 @@ class Writer {
       if (tab.kind == TabKind::Decimal) word("tqdec");
       word("tx", tab.twips);
     }
+    // The list's number after the old-style numbering: a reader that knows
+    // both takes the last it reads.
     writeNumbering(style.list);
+    if (listNumber_ != 0) word("ls", listNumber_);
     paragraphState_ = style;
   }
 
@@ -224,7 +283,7 @@ class Writer {
         out_ += "\\pndec";
         break;
     }
-    out_ += "{\\pntxta.}}";
+    out_ += "{\\pntxta .}}";
     delimiterPending_ = false;
   }
 
@@ -246,12 +305,11 @@ class Writer {
     state_.highlight = highlight;
   }
 
-  // A space ends the control word just written when the text would run into it.
+  // A space always ends the control word just written before text: text that
+  // starts with a letter or a digit would otherwise run into it, and a
+  // reference such as ***PACNOMBRE*** is later replaced by a value that may.
   void plainChar(char c) {
-    if (delimiterPending_ && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                              (c >= '0' && c <= '9') || c == ' ' || c == '-')) {
-      out_ += ' ';
-    }
+    if (delimiterPending_) out_ += ' ';
     delimiterPending_ = false;
     out_ += c;
   }
@@ -299,11 +357,19 @@ class Writer {
   std::vector<Rgb> colours_;
   State state_;
   ParagraphStyle paragraphState_;
+  std::vector<ListStyle> lists_;  // list n + 1 of the list tables
+  std::vector<int> listOf_;       // per paragraph: its list's number, 0 for none
+  int listNumber_ = 0;            // the paragraph being written
   bool delimiterPending_ = false;
 };
 
 }  // namespace
 
 std::string writeRtf(const RichText& text) { return Writer().run(text); }
+
+std::string rewrittenRtf(std::string_view markup) {
+  if (markup.find_first_not_of(" \t\r\n") == std::string_view::npos) return {};
+  return writeRtf(readRtf(markup));
+}
 
 }  // namespace rt

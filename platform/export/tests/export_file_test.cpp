@@ -14,6 +14,7 @@
 
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/testing/office_reader.h"
 #include "platform/base/testing/test_environment.h"
 
 namespace rt {
@@ -216,14 +217,68 @@ TEST(ExportFile, SpreadsheetTextIsCutAtTheCellLimit) {
   t.title = "Notas";
   t.columns = {{"Texto", "@s255", false}};
   t.rows = {{std::string(40000, 'a')}, {std::string(32767, '\xF1')}};  // ñ: two bytes in UTF-8
-  const fs::path file = written(ExportKind::Spreadsheet, false, t);
-  const std::string lengths =
-      "/usr/bin/python3 -c \"import openpyxl,sys; s=openpyxl.load_workbook(sys.argv[1]).active; "
-      "print(len(s['A2'].value), len(s['A3'].value))\" '" + file.string() + "'";
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(lengths.c_str(), "r"), pclose);
-  char buffer[64] = {};
-  ASSERT_NE(std::fgets(buffer, sizeof buffer, pipe.get()), nullptr);
-  EXPECT_STREQ(buffer, "32767 32767\n");
+  const std::pair<bool, const char*> readers[] = {
+      {false, "import openpyxl,sys; s=openpyxl.load_workbook(sys.argv[1]).active; "
+              "print(len(s['A2'].value), len(s['A3'].value))"},
+      {true, "import sys; from odf.opendocument import load; from odf import table, teletype; "
+             "rows=load(sys.argv[1]).spreadsheet.getElementsByType(table.TableRow)[1:]; "
+             "print(*[len(teletype.extractText(r.getElementsByType(table.TableCell)[0])) for r in rows])"}};
+  for (const auto& [openDocument, reader] : readers) {
+    const fs::path file = written(ExportKind::Spreadsheet, openDocument, t);
+    const std::string lengths = std::string("/usr/bin/python3 -c \"") + reader + "\" '" + file.string() + "'";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(lengths.c_str(), "r"), pclose);
+    char buffer[64] = {};
+    ASSERT_NE(std::fgets(buffer, sizeof buffer, pipe.get()), nullptr) << file;
+    EXPECT_STREQ(buffer, "32767 32767\n") << file;
+  }
+}
+
+// Where LibreOffice is installed: it opens every kind and finds the values as
+// the list shows them, the totals under the rows.
+TEST(ExportFile, LibreOfficeReadsEveryKindAsTheListShowsIt) {
+  if (!testing::officeInstalled()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+  const fs::path from = folder() / "office";
+  fs::create_directories(from);
+  struct Kind {
+    ExportKind kind;
+    bool openDocument;
+    const char* name;
+  };
+  const Kind sheets[] = {{ExportKind::Spreadsheet, false, "hoja-xlsx"}, {ExportKind::Spreadsheet, true, "hoja-ods"}};
+  const Kind documents[] = {{ExportKind::Document, false, "texto-docx"}, {ExportKind::Html, false, "texto-html"}};
+  auto write = [&](const Kind* begin, const Kind* end) {
+    std::vector<fs::path> files;
+    for (const Kind* k = begin; k != end; ++k) {
+      const ExportFileResult result = writeExportFile(fixture(), k->kind, k->openDocument, from / k->name);
+      EXPECT_TRUE(result.ok()) << result.error;
+      files.push_back(result.path);
+    }
+    return files;
+  };
+  std::string said;
+  ASSERT_TRUE(testing::convertWithOffice(write(std::begin(sheets), std::end(sheets)),
+                                         "csv:Text - txt - csv (StarCalc):44,34,76", from / "read", said))
+      << said;
+  ASSERT_TRUE(testing::convertWithOffice(write(std::begin(documents), std::end(documents)),
+                                         "txt:Text (encoded):UTF8", from / "read", said))
+      << said;
+  const std::vector<std::string> sheetLines = {"Nombre,Importe,Fecha,Hora,Código",
+                                               "José Ñandú,12.50,02/10/2025,14:30,A1",
+                                               "=1+1,\"1,234.56\",,,",
+                                               "<&>,-3.00,29/02/2000,08:05,B2",
+                                               "\"línea uno",
+                                               "línea dos\",0.00,01/01/1990,,C3",
+                                               "Totales,\"1,244.06\",,,3"};
+  // A document's reader gives its heading, then each cell on a line of its own.
+  const std::vector<std::string> documentLines = {
+      "Pacientes & Cía", "Nombre", "Importe", "Fecha",     "Hora",       "Código",  "José Ñandú", "12.50",
+      "02/10/2025",      "14:30",  "A1",      "=1+1",      "1,234.56",   "",        "",           "",
+      "<&>",             "-3.00",  "29/02/2000", "08:05",  "B2",         "línea uno", "línea dos", "0.00",
+      "01/01/1990",      "",       "C3",      "Totales",   "1,244.06",   "",        "",           "3"};
+  for (const Kind& k : sheets) EXPECT_EQ(testing::textLines(from / "read" / (std::string(k.name) + ".csv")), sheetLines) << k.name;
+  for (const Kind& k : documents) {
+    EXPECT_EQ(testing::textLines(from / "read" / (std::string(k.name) + ".txt")), documentLines) << k.name;
+  }
 }
 
 TEST(ExportFile, AFailedWriteLeavesNoFileAndSaysWhy) {

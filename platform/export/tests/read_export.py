@@ -123,11 +123,8 @@ def read_html(path):
     with open(path, encoding="utf-8") as f:
         reader.feed(f.read())
     out("title", reader.title)
-    # The totals row is written in the table's foot, before the body: put it last.
-    rows = reader.rows
-    if len(rows) > 1 and "<tfoot>" in open(path, encoding="utf-8").read():
-        rows = [rows[0]] + rows[2:] + [rows[1]]
-    for r, row in enumerate(rows):
+    # Rows in the order of the file, as a word processor reads them.
+    for r, row in enumerate(reader.rows):
         for c, text in enumerate(row):
             if text:
                 out("cell", r, c, "s", text)

@@ -4,6 +4,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextList>
+#include <regex>
 
 #include "platform/ui/rich_text_document.h"
 #include "platform/ui/rtf_reader.h"
@@ -342,6 +343,76 @@ TEST(RtfWriter, WritesUniformTextAsOneCompactRun) {
   EXPECT_EQ(documentRtf(document),
             "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Arial;}}\\uc1\r\n"
             "\\fs20 uno dos\\par\r\n}");
+}
+
+TEST(RtfWriter, EndsEveryControlWordBeforeText) {
+  // Text of every kind right after a change of formatting, a paragraph's
+  // alignment and a list's numbering.
+  CharStyle bold;
+  bold.bold = true;
+  CharStyle big;
+  big.halfPoints = 28;
+  CharStyle red;
+  red.colour = 0xC00000;
+  CharStyle italic;
+  italic.italic = true;
+  CharStyle underline;
+  underline.underline = true;
+  Paragraph centred;
+  centred.style.alignment = Alignment::Centre;
+  centred.runs = {{"***MEDNOMBRE***", {}}, {"*", bold}, {"20123456", big}, {".", red},
+                  {"(", italic}, {"-x", underline}, {":", {}}};
+  Paragraph listed;
+  listed.style.list = ListStyle::LowerLetter;
+  listed.runs = {{"***FECHA***", red}};
+  const std::string markup = writeRtf(RichText{{centred, listed}});
+  static const std::regex controlWord(R"(\\[a-z]+-?[0-9]*)");
+  for (auto it = std::sregex_iterator(markup.begin(), markup.end(), controlWord); it != std::sregex_iterator();
+       ++it) {
+    const char next = markup[static_cast<std::size_t>(it->position() + it->length())];
+    EXPECT_TRUE(next == ' ' || next == '\\' || next == '{' || next == '}' || next == '\r' || next == ';')
+        << it->str() << " runs into '" << next << "' in " << markup;
+  }
+  EXPECT_EQ(rtfPlainText(markup), "***MEDNOMBRE****20123456.(-x:\r\n***FECHA***");
+}
+
+TEST(RtfWriter, WritesEachListInTheListTableSoItReadsBackWithoutTheOldNumbering) {
+  auto item = [](ListStyle list, const char* words) {
+    Paragraph p;
+    p.style.list = list;
+    p.runs.push_back({words, {}});
+    return p;
+  };
+  const RichText text{{item(ListStyle::LowerLetter, "a uno"), item(ListStyle::LowerLetter, "a dos"),
+                       item(ListStyle::None, "entre listas"), item(ListStyle::UpperRoman, "romano"),
+                       item(ListStyle::Decimal, "numero"), item(ListStyle::Bullet, "punto"),
+                       item(ListStyle::LowerRoman, "romano chico"), item(ListStyle::None, "otra vez"),
+                       item(ListStyle::LowerLetter, "letra a de nuevo"), item(ListStyle::UpperLetter, "letra A")}};
+  const std::string markup = writeRtf(text);
+  // One list for each stretch of paragraphs, so a list after another counts anew.
+  EXPECT_NE(markup.find("{\\*\\listtable{\\list\\listtemplateid1"), std::string::npos) << markup;
+  EXPECT_NE(markup.find("{\\listoverride\\listid7\\listoverridecount0\\ls7}}"), std::string::npos) << markup;
+  EXPECT_EQ(markup.find("\\ls8"), std::string::npos) << markup;
+  // Readers that know only the list table see every style.
+  const std::string tableOnly = std::regex_replace(markup, std::regex(R"(\{\\\*\\pn[^{}]*(\{[^{}]*\})?\})"), "");
+  ASSERT_EQ(tableOnly.find("\\pn"), std::string::npos) << tableOnly;
+  const RichText back = readRtf(tableOnly);
+  ASSERT_EQ(back.paragraphs.size(), text.paragraphs.size());
+  for (std::size_t i = 0; i < text.paragraphs.size(); ++i) {
+    EXPECT_EQ(back.paragraphs[i].style.list, text.paragraphs[i].style.list) << i;
+  }
+  EXPECT_EQ(writeRtf(back), markup);
+}
+
+TEST(RtfReader, ReadsATableRowWithATabBetweenCellsOnly) {
+  // A row as LibreOffice writes it (every cell then the row ended, a third
+  // cell empty), and one as Word writes it (the row's end in a group of its own).
+  const std::string markup =
+      "{\\rtf1\\ansi\\trowd\\cellx541\\cellx1337\\cellx2000\\pard\\plain \\intbl{\\loch\nUno}\\cell"
+      "\\pard\\plain \\intbl{\\loch\nDos}\\cell\\pard\\plain \\intbl\\cell\\row\\pard"
+      "\\trowd\\cellx541\\pard\\plain \\intbl{Tres\\cell }{\\trowd\\cellx541\\row }"
+      "\\pard\\plain Fin\\par}";
+  EXPECT_EQ(rtfPlainText(markup), "Uno\tDos\t\r\nTres\r\nFin");
 }
 
 }  // namespace
