@@ -22,11 +22,26 @@ ReportControl makeControl(ReportControl::Kind kind, int x, int y, int width, int
   return c;
 }
 
-// The longest start of `text` that fits in `width` (a text control cuts what
-// it cannot show).
-QString fitting(const QString& text, const QFont& font, int width) {
-  const QFontMetricsF metrics(font);
-  if (metrics.horizontalAdvance(text) <= width) return text;
+// A text smaller than this share of its designed size is no longer read
+// comfortably: prose that needs less is cut at its box's edge.
+constexpr double kSmallestShrink = 0.5;
+
+// A value read as a whole: digits with the signs that go with a number, a
+// phone, a date or a time. Cutting any of it would print another value.
+bool isWholeValue(const QString& text) {
+  bool digit = false;
+  for (const QChar ch : text) {
+    if (ch.isDigit()) {
+      digit = true;
+    } else if (!ch.isSpace() && !QStringLiteral("+-()/.,:#*$%").contains(ch)) {
+      return false;
+    }
+  }
+  return digit;
+}
+
+// The longest start of `text` that fits in `width`.
+QString fitting(const QString& text, const QFontMetricsF& metrics, int width) {
   int low = 0, high = static_cast<int>(text.size());
   while (low < high) {
     const int mid = (low + high + 1) / 2;
@@ -37,6 +52,41 @@ QString fitting(const QString& text, const QFont& font, int width) {
     }
   }
   return text.left(low);
+}
+
+// Fits a text control's value into its box without losing characters: a box
+// with room for more lines wraps it there at its own size, otherwise its
+// font shrinks until it fits the line. Only prose too long even at the
+// smallest readable size is cut, at that size; a number, phone, date or time
+// shrinks as far as it must.
+void fitInBox(PageItem& item, const ReportControl& c) {
+  const int width = std::max(1, c.width);
+  const QFontMetricsF metrics(item.font);
+  const double advance = metrics.horizontalAdvance(item.text);
+  if (advance <= width) return;
+  if (c.height >= 2 * metrics.height()) {
+    const int flags = (item.flags & ~Qt::TextSingleLine) | Qt::TextWordWrap;
+    const QRectF needed =
+        metrics.boundingRect(QRectF(0, 0, width, 1e6), flags & ~Qt::TextDontClip, item.text);
+    if (needed.width() <= width && needed.height() <= c.height) {
+      item.flags = flags;
+      return;
+    }
+  }
+  const bool whole = (c.picture.kind != PictureKind::None &&
+                      c.picture.kind != PictureKind::String) ||
+                     isWholeValue(item.text);
+  const int designed = item.font.pixelSize() > 0 ? item.font.pixelSize()
+                                                 : qRound(item.font.pointSizeF() * 1000 / 72);
+  const int smallest = whole ? 1 : std::max(1, static_cast<int>(std::ceil(designed * kSmallestShrink)));
+  int size = std::max(smallest, static_cast<int>(std::floor(designed * width / advance)));
+  item.font.setPixelSize(size);
+  // Rounding may leave it a hair too wide: a pixel less each time.
+  while (size > smallest && QFontMetricsF(item.font).horizontalAdvance(item.text) > width) {
+    item.font.setPixelSize(--size);
+  }
+  const QFontMetricsF shrunk(item.font);
+  if (shrunk.horizontalAdvance(item.text) > width) item.text = fitting(item.text, shrunk, width);
 }
 
 struct WrappedLine {
@@ -203,13 +253,9 @@ void ReportEngine::placeBand(const ReportBand& band, int top, bool continuing, i
         item.rect = QRectF(left + c.x, top + c.y, c.width, c.height);
         item.font = c.font;
         item.text = controlText(c);
-        // A cut date or time would read as another one: those run on past
-        // their box; other values are cut at its edge.
-        if (c.picture.kind != PictureKind::Date && c.picture.kind != PictureKind::Time) {
-          item.text = fitting(item.text, c.font, c.width);
-        }
-        item.flags = (c.align ? c.align : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
         if (item.text.isEmpty()) continue;
+        item.flags = (c.align ? c.align : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
+        fitInBox(item, c);
         break;
       }
       case ReportControl::Kind::Line:
