@@ -4,6 +4,7 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "platform/base/cp1252.h"
 #include "platform/ui/qt_text.h"
@@ -23,7 +24,7 @@ ReportControl makeControl(ReportControl::Kind kind, int x, int y, int width, int
 }
 
 // A text smaller than this share of its designed size is no longer read
-// comfortably: prose that needs less is cut at its box's edge.
+// comfortably: prose that would need less wraps instead (see Fit).
 constexpr double kSmallestShrink = 0.5;
 
 // A value read as a whole: digits with the signs that go with a number, a
@@ -54,31 +55,50 @@ QString fitting(const QString& text, const QFontMetricsF& metrics, int width) {
   return text.left(low);
 }
 
-// Fits a text control's value into its box without losing characters: a box
-// with room for more lines wraps it there at its own size, otherwise its
-// font shrinks until it fits the line. Only prose too long even at the
-// smallest readable size is cut, at that size; a number, phone, date or time
-// shrinks as far as it must.
-void fitInBox(PageItem& item, const ReportControl& c) {
+// How a text control's value takes its box without losing a character.
+enum class Fit {
+  AsDesigned,  // it fits the line
+  WrapInBox,   // the box has room for the lines it needs at its own size
+  Shrink,      // its font shrinks until it fits the line
+  Overflow,    // prose that would need less than half its size: a detail band
+               // grows to wrap it, a page's header or footer cuts it at that size
+};
+
+bool isWhole(const ReportControl& c, const QString& text) {
+  return (c.picture.kind != PictureKind::None && c.picture.kind != PictureKind::String) ||
+         isWholeValue(text);
+}
+
+int wrapFlags(int flags) { return (flags & ~Qt::TextSingleLine) | Qt::TextWordWrap; }
+
+Fit fitOf(const ReportControl& c, const QString& text) {
   const int width = std::max(1, c.width);
-  const QFontMetricsF metrics(item.font);
-  const double advance = metrics.horizontalAdvance(item.text);
-  if (advance <= width) return;
+  const QFontMetricsF metrics(c.font);
+  const double advance = metrics.horizontalAdvance(text);
+  if (advance <= width) return Fit::AsDesigned;
   if (c.height >= 2 * metrics.height()) {
-    const int flags = (item.flags & ~Qt::TextSingleLine) | Qt::TextWordWrap;
     const QRectF needed =
-        metrics.boundingRect(QRectF(0, 0, width, 1e6), flags & ~Qt::TextDontClip, item.text);
-    if (needed.width() <= width && needed.height() <= c.height) {
-      item.flags = flags;
-      return;
-    }
+        metrics.boundingRect(QRectF(0, 0, width, 1e6), wrapFlags(c.align), text);
+    if (needed.width() <= width && needed.height() <= c.height) return Fit::WrapInBox;
   }
-  const bool whole = (c.picture.kind != PictureKind::None &&
-                      c.picture.kind != PictureKind::String) ||
-                     isWholeValue(item.text);
+  if (isWhole(c, text) || width / advance >= kSmallestShrink) return Fit::Shrink;
+  return Fit::Overflow;
+}
+
+// Lays a fixed text into its box by its fit (see Fit).
+void fitInBox(PageItem& item, const ReportControl& c) {
+  const Fit fit = fitOf(c, item.text);
+  if (fit == Fit::AsDesigned) return;
+  if (fit == Fit::WrapInBox) {
+    item.flags = wrapFlags(item.flags);
+    return;
+  }
+  const int width = std::max(1, c.width);
+  const double advance = QFontMetricsF(item.font).horizontalAdvance(item.text);
   const int designed = item.font.pixelSize() > 0 ? item.font.pixelSize()
                                                  : qRound(item.font.pointSizeF() * 1000 / 72);
-  const int smallest = whole ? 1 : std::max(1, static_cast<int>(std::ceil(designed * kSmallestShrink)));
+  const int smallest =
+      fit == Fit::Shrink ? 1 : std::max(1, static_cast<int>(std::ceil(designed * kSmallestShrink)));
   int size = std::max(smallest, static_cast<int>(std::floor(designed * width / advance)));
   item.font.setPixelSize(size);
   // Rounding may leave it a hair too wide: a pixel less each time.
@@ -276,13 +296,22 @@ void ReportEngine::placeBand(const ReportBand& band, int top, bool continuing, i
 }
 
 void ReportEngine::print(const ReportBand& detail) {
-  const bool grows =
+  // Prose too long for its line even at the smallest readable size wraps,
+  // and the band grows with it.
+  std::optional<ReportBand> grown;
+  for (std::size_t i = 0; i < detail.controls.size(); ++i) {
+    const ReportControl& c = detail.controls[i];
+    if (c.kind != ReportControl::Kind::Text || fitOf(c, controlText(c)) != Fit::Overflow) continue;
+    if (!grown) grown = detail;
+    grown->controls[i].kind = ReportControl::Kind::WrappedText;
+  }
+  const bool grows = grown.has_value() ||
       std::any_of(detail.controls.begin(), detail.controls.end(), [](const ReportControl& c) {
         return c.kind == ReportControl::Kind::WrappedText ||
                c.kind == ReportControl::Kind::RichText;
       });
   if (grows) {
-    printGrowing(detail);
+    printGrowing(grown ? *grown : detail);
     return;
   }
   if (!pageOpen_) startPage();
