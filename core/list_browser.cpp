@@ -509,9 +509,9 @@ void ListBrowser::applyColumnLayout() {
     if (c.width == 0) list_->setColumnHidden(shown, true);
     if (c.fixed) header->setSectionResizeMode(shown, QHeaderView::Fixed);
   }
-  shareColumnWidths();
-  // The list is laid out before its window takes its final size: the widths
-  // follow the list's width until the user sets one by hand.
+  shareColumnWidths(true);
+  // The list is laid out before its window takes its final size: the shares
+  // follow the list's width until the user sets a width by hand.
   list_->viewport()->installEventFilter(this);
   QObject::connect(header, &QHeaderView::sectionResized, this, [this] {
     // A drag on the header, not the last column stretched with the list.
@@ -521,7 +521,7 @@ void ListBrowser::applyColumnLayout() {
   });
 }
 
-void ListBrowser::shareColumnWidths() {
+void ListBrowser::shareColumnWidths(bool givenToo) {
   const QScopedValueRollback<bool> sharing(sharingWidths_, true);
   const rt::DialogUnits units = rt::DialogUnits::of(list_);
   // Columns without a width share what the others leave by their characters.
@@ -536,7 +536,7 @@ void ListBrowser::shareColumnWidths() {
   QHeaderView* header = list_->horizontalHeader();
   for (int shown = 0; shown < static_cast<int>(shownIndex_.size()); ++shown) {
     const ListColumn& c = columns_[shownIndex_[shown]];
-    if (c.width == 0) continue;
+    if (c.width == 0 || (c.width > 0 && !givenToo)) continue;
     // A given width still shows the whole heading.
     int width = c.width > 0 ? std::max(units.x(c.width), header->sectionSizeHint(shown))
                             : std::max(spare * std::max(c.characters, 1) / std::max(characters, 1), 40);
@@ -804,7 +804,7 @@ void ListBrowser::showPopup(const QPoint& at) {
 
 bool ListBrowser::eventFilter(QObject* watched, QEvent* event) {
   if (list_ && watched == list_->viewport()) {
-    if (event->type() == QEvent::Resize && !userSizedColumns_) shareColumnWidths();
+    if (event->type() == QEvent::Resize && !userSizedColumns_) shareColumnWidths(false);
     return false;
   }
   if (watched != list_ || event->type() != QEvent::KeyPress) return false;

@@ -265,7 +265,9 @@ class ListBrowser : public QObject, public RowFields {
   std::string storedValue(std::size_t column);
   void primeRange();
   void applyColumnLayout();
-  void shareColumnWidths();
+  // Sets the shared widths of the columns without one (and, with `givenToo`,
+  // the given widths) from the list's width.
+  void shareColumnWidths(bool givenToo);
   void moveBy(int rows);
   void moveToLast();
 
