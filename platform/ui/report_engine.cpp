@@ -24,8 +24,8 @@ ReportControl makeControl(ReportControl::Kind kind, int x, int y, int width, int
 }
 
 // A text smaller than this share of its designed size is no longer read
-// comfortably: prose that would need less wraps instead (see Fit).
-constexpr double kSmallestShrink = 0.5;
+// comfortably on paper: prose that would need less wraps instead (see Fit).
+constexpr double kSmallestShrink = 0.7;
 
 // A value read as a whole: digits with the signs that go with a number, a
 // phone, a date or a time. Cutting any of it would print another value.
@@ -60,7 +60,7 @@ enum class Fit {
   AsDesigned,  // it fits the line
   WrapInBox,   // the box has room for the lines it needs at its own size
   Shrink,      // its font shrinks until it fits the line
-  Overflow,    // prose that would need less than half its size: a detail band
+  Overflow,    // prose that would need less than kSmallestShrink: a detail band
                // grows to wrap it, a page's header or footer cuts it at that size
 };
 
