@@ -603,6 +603,10 @@ void FileManagerWindow::info(FileRow& row, bool create) {
     }
     return;
   }
+  if (probe.error == rt::error::NoFile && !create) {
+    // A table is stored with its first record: one not stored yet is empty.
+    probe = rt::TableProbe{};
+  }
   if (probe.error == 0) {
     row.FILERECORDS = std::to_string(probe.records);
     row.DISKNAME = fileOf(row.FILEHANDLE->diskName());

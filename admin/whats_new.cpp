@@ -186,8 +186,10 @@ int WhatsNew() {
     content = s.str();
   }
   if (error != 0) {
+    // Named whole, so the user knows which file to put where.
     rt::MessageRequest message;
-    message.text = rt::errorText(error);
+    message.caption = "Historial de Modificaciones";
+    message.text = rt::errorText(error) + ": " + rt::runtimeName(path);
     rt::showMessage(message);
     return rt::kCancelled;
   }

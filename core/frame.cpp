@@ -22,6 +22,7 @@
 #include "core/globals.h"
 #include "core/main_services.h"
 #include "core/message_window.h"
+#include "core/report_destination.h"
 #include "core/warning_notice.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/ini_file.h"
@@ -83,12 +84,24 @@ void showToolButton(QWidget* button, bool visible) {
   }
 }
 
+// The listing modes in the order a press of the button goes through them.
+const ListingMode kListingModes[] = {
+    {"A", "Automático"_cp}, {"N", "Normal"}, {"M", "eMail"}, {"P", "Acrobat PDF"}};
+
 std::optional<ListingMode> nextListingMode(std::string_view mode) {
   const std::string_view m = rt::clip(mode);
-  if (m == "A") return ListingMode{"N", "Normal"};
-  if (m == "N") return ListingMode{"M", "eMail"};
-  if (m == "M") return ListingMode{"P", "Acrobat PDF"};
-  if (m == "P") return ListingMode{"A", "Automático"_cp};
+  constexpr std::size_t count = std::size(kListingModes);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (kListingModes[i].mode == m) return kListingModes[(i + 1) % count];
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> listingModeText(std::string_view mode) {
+  const std::string_view m = rt::clip(mode);
+  for (const ListingMode& entry : kListingModes) {
+    if (entry.mode == m) return entry.text;
+  }
   return std::nullopt;
 }
 
@@ -336,6 +349,7 @@ int Frame::Init() {
   qApp->installEventFilter(hostedMnemonics_);
   GLO::ModoListado = "A";
   control("?TIPOLISTADO")->setProperty("text", QString("Automatico"));
+  showListingModeWith([this](const std::string& mode) { showListingMode(mode); });
   ColorearControles(window());
 
   auto* main = static_cast<QMainWindow*>(window());
@@ -357,6 +371,7 @@ int Frame::Init() {
 
 int Frame::Kill() {
   rt::WindowDriver::setChildHost(0, {});
+  showListingModeWith({});
   if (hostedMnemonics_) qApp->removeEventFilter(hostedMnemonics_);
   const int result = WindowDriver::Kill();
   fontScaler_.ApplyPendingSize();
@@ -456,8 +471,16 @@ int Frame::TakeAccepted() {
 void Frame::cycleListingMode() {
   const auto next = nextListingMode(GLO::ModoListado);
   if (!next) return;
-  GLO::ModoListado = next->mode;
-  control("?TIPOLISTADO")->setProperty("text", q(next->text));
+  setListingMode(next->mode);  // the button follows through showListingMode
+}
+
+// The button shows the mode in force, whoever set it (a listing puts it back
+// to automatic when it ends), so one press is always one step on from it.
+void Frame::showListingMode(const std::string& mode) {
+  const std::optional<std::string> text = listingModeText(mode);
+  QWidget* button = control("?TIPOLISTADO");
+  if (!text || button == nullptr) return;
+  button->setProperty("text", q(*text));
   window()->update();
 }
 

@@ -31,6 +31,8 @@ struct ListingMode {
   std::string text;  // runtime text
 };
 std::optional<ListingMode> nextListingMode(std::string_view mode);
+// The button's text for a listing mode; nullopt outside the cycle.
+std::optional<std::string> listingModeText(std::string_view mode);
 
 // The frame's title: the system title, the logged-in user's name and level.
 std::string frameTitle();
@@ -77,6 +79,7 @@ class Frame : public rt::WindowDriver {
   void onOpened();
   void onTimer();
   void cycleListingMode();
+  void showListingMode(const std::string& mode);
   void ActualizarTitulo();
 
   QPointer<QMdiArea> mdi_;

@@ -27,7 +27,6 @@ bool isEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 std::vector<int> KeyNavigator::keysFor(ControlKind kind, bool keepListArrows) {
   switch (kind) {
     case ControlKind::Text:
-    case ControlKind::RichText:
     case ControlKind::Spin:
     case ControlKind::Combo:
     case ControlKind::Radio:
@@ -42,6 +41,7 @@ std::vector<int> KeyNavigator::keysFor(ControlKind kind, bool keepListArrows) {
       return {Qt::Key_Up, Qt::Key_Down, Qt::Key_Right, Qt::Key_Left};
     case ControlKind::Check:
       return {Qt::Key_Return, Qt::Key_Up, Qt::Key_Down, Qt::Key_Right, Qt::Key_Left};
+    case ControlKind::RichText:  // Enter there starts a paragraph (a list's next item)
     default:
       return {};
   }
@@ -77,10 +77,6 @@ bool KeyNavigator::TakeKey(QWidget* control, int key) {
   const ControlKind kind = rt::controlKind(control);
   if (isEnter(key)) {
     if (kind == ControlKind::Text) return false;  // the text box breaks the line itself
-    if (kind == ControlKind::RichText) {
-      press(control, Qt::Key_Return, Qt::ShiftModifier);  // a line break, not a paragraph
-      return true;
-    }
     pressTab(control);
     return true;
   }

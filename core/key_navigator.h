@@ -2,7 +2,9 @@
 // Keyboard navigation as data-entry users expect it: Enter moves to the next
 // control like Tab, Down and Right move forward, Up and Left move back. Each
 // kind of control gives up only the keys it has no use of its own for: a spin
-// box keeps its arrows, a multi-line text box its Enter.
+// box keeps its arrows, a multi-line text box its Enter, and a rich-text box
+// every key: Enter there ends a paragraph, so that a list gets its next item
+// and an alignment stays with its own paragraph.
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -20,8 +22,7 @@ class KeyNavigator : public QObject {
   // stands for both Return and the keypad's Enter).
   static std::vector<int> keysFor(rt::ControlKind kind, bool keepListArrows);
 
-  // A control the navigation leaves alone (a notes editor whose Enter starts a
-  // new paragraph).
+  // A control the navigation leaves alone.
   void Exclude(QWidget* control);
   // Alerts the keys on every control of the window; the last step of a
   // window's set-up. Before it no key is taken.

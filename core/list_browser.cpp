@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QScopedValueRollback>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
@@ -501,6 +503,26 @@ void ListBrowser::applyColumnLayout() {
       header->setGroups(std::move(groups));
     }
   }
+  QHeaderView* header = list_->horizontalHeader();
+  for (int shown = 0; shown < static_cast<int>(shownIndex_.size()); ++shown) {
+    const ListColumn& c = columns_[shownIndex_[shown]];
+    if (c.width == 0) list_->setColumnHidden(shown, true);
+    if (c.fixed) header->setSectionResizeMode(shown, QHeaderView::Fixed);
+  }
+  shareColumnWidths(true);
+  // The list is laid out before its window takes its final size: the shares
+  // follow the list's width until the user sets a width by hand.
+  list_->viewport()->installEventFilter(this);
+  QObject::connect(header, &QHeaderView::sectionResized, this, [this] {
+    // A drag on the header, not the last column stretched with the list.
+    if (!sharingWidths_ && QGuiApplication::mouseButtons() != Qt::NoButton) {
+      userSizedColumns_ = true;
+    }
+  });
+}
+
+void ListBrowser::shareColumnWidths(bool givenToo) {
+  const QScopedValueRollback<bool> sharing(sharingWidths_, true);
   const rt::DialogUnits units = rt::DialogUnits::of(list_);
   // Columns without a width share what the others leave by their characters.
   int characters = 0;
@@ -514,10 +536,7 @@ void ListBrowser::applyColumnLayout() {
   QHeaderView* header = list_->horizontalHeader();
   for (int shown = 0; shown < static_cast<int>(shownIndex_.size()); ++shown) {
     const ListColumn& c = columns_[shownIndex_[shown]];
-    if (c.width == 0) {
-      list_->setColumnHidden(shown, true);
-      continue;
-    }
+    if (c.width == 0 || (c.width > 0 && !givenToo)) continue;
     // A given width still shows the whole heading.
     int width = c.width > 0 ? std::max(units.x(c.width), header->sectionSizeHint(shown))
                             : std::max(spare * std::max(c.characters, 1) / std::max(characters, 1), 40);
@@ -528,7 +547,6 @@ void ListBrowser::applyColumnLayout() {
       width = std::max(width, list_->fontMetrics().horizontalAdvance(sample) + 12);
     }
     list_->setColumnWidth(shown, width);
-    if (c.fixed) header->setSectionResizeMode(shown, QHeaderView::Fixed);
   }
 }
 
@@ -785,6 +803,10 @@ void ListBrowser::showPopup(const QPoint& at) {
 }
 
 bool ListBrowser::eventFilter(QObject* watched, QEvent* event) {
+  if (list_ && watched == list_->viewport()) {
+    if (event->type() == QEvent::Resize && !userSizedColumns_) shareColumnWidths(false);
+    return false;
+  }
   if (watched != list_ || event->type() != QEvent::KeyPress) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;

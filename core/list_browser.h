@@ -265,6 +265,9 @@ class ListBrowser : public QObject, public RowFields {
   std::string storedValue(std::size_t column);
   void primeRange();
   void applyColumnLayout();
+  // Sets the shared widths of the columns without one (and, with `givenToo`,
+  // the given widths) from the list's width.
+  void shareColumnWidths(bool givenToo);
   void moveBy(int rows);
   void moveToLast();
 
@@ -294,6 +297,8 @@ class ListBrowser : public QObject, public RowFields {
   std::vector<JoinSpec> joins_;
   std::function<std::int64_t()> range_;
   bool layoutApplied_ = false;
+  bool sharingWidths_ = false;     // shareColumnWidths is setting them
+  bool userSizedColumns_ = false;  // the user resized a column: widths stay
   std::unique_ptr<class QueryByExample> query_;
   std::map<std::string, std::string> filters_;
   std::string filterText_;

@@ -18,6 +18,7 @@
 #include "platform/ui/control_colors.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
+#include "platform/ui/title_width.h"
 
 namespace core {
 namespace {
@@ -123,7 +124,8 @@ MessageButtons messageButtons(std::string_view argument, unsigned defaultButton)
   return result;
 }
 
-MessageLayout layoutMessage(const std::vector<QSize>& lineSizes, bool icon, int buttonCount) {
+MessageLayout layoutMessage(const std::vector<QSize>& lineSizes, bool icon, int buttonCount,
+                            int captionWidth) {
   MessageLayout layout;
   int W = 15, H = 15;  // the window as defined
   if (icon) {
@@ -150,6 +152,7 @@ MessageLayout layoutMessage(const std::vector<QSize>& lineSizes, bool icon, int 
   }
   layout.text = QRect(x, y, TW, TH);
   W += 15;
+  W = std::max(W, captionWidth);  // the caption whole in the title bar
   layout.cartel = QRect(x, y + TH + 4, 160, 10);
 
   const int n = buttonCount;
@@ -208,7 +211,8 @@ int MessageWindow::Init() {
   const bool icon = !isBlank(icon_);
   buttons_ = messageButtons(buttonsArgument_, default_);
   const MessageLayout layout =
-      layoutMessage(lines, icon, static_cast<int>(buttons_.buttons.size()));
+      layoutMessage(lines, icon, static_cast<int>(buttons_.buttons.size()),
+                    units.unitsX(rt::titleBarWidth(window)));
   auto place = [&](QWidget* w, const QRect& r) {
     w->setGeometry(units.x(r.x()), units.y(r.y()), units.x(r.width()), units.y(r.height()));
   };

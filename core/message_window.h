@@ -50,7 +50,10 @@ struct MessageLayout {
 
 // The layout from the natural size of each line of the text (in dialog units),
 // whether an icon is shown and how many buttons there are.
-MessageLayout layoutMessage(const std::vector<QSize>& lineSizes, bool icon, int buttonCount);
+// `captionWidth`: the least width of the window, so the title bar shows the
+// caption whole.
+MessageLayout layoutMessage(const std::vector<QSize>& lineSizes, bool icon, int buttonCount,
+                            int captionWidth = 0);
 
 // Shows the message modally on the calling thread and returns the value of the
 // pressed button (mask mode) or its position from 1 (list mode); 0 when the

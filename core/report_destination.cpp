@@ -124,7 +124,23 @@ void finishReportGlobals() {
   g.TextoMail.clear();
   g.MostrarDialogoMail = 1;
   g.TipoListado = "N";
-  GLO::ModoListado = "A";
+  setListingMode("A");
+}
+
+namespace {
+std::function<void(const std::string&)>& listingModeShown() {
+  static std::function<void(const std::string&)> shown;
+  return shown;
+}
+}  // namespace
+
+void setListingMode(std::string mode) {
+  GLO::ModoListado = std::move(mode);
+  if (listingModeShown()) listingModeShown()(GLO::ModoListado);
+}
+
+void showListingModeWith(std::function<void(const std::string&)> shown) {
+  listingModeShown() = std::move(shown);
 }
 
 }  // namespace core

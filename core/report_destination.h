@@ -4,6 +4,7 @@
 // the reset after a run that was not cancelled.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -72,6 +73,12 @@ void prepareReportPdf();
 // destination is "M" and a recipient is set (through EnvioEmailTLFull), then
 // the listing globals back to their rest values and the frame's mode to "A".
 void finishReportGlobals();
+
+// Sets the frame's listing mode (GLO:ModoListado) and tells whoever shows it.
+void setListingMode(std::string mode);
+// The one that shows the listing mode (the frame's button), told of every
+// change that setListingMode makes, from any logical thread; empty for none.
+void showListingModeWith(std::function<void(const std::string&)> shown);
 
 // True when the destination writes a PDF file ("M" or "P").
 bool reportGoesToPdf();

@@ -146,7 +146,7 @@ void PatientList::setUpBrowser(core::ListBrowser& b) {
   column("PAC:Ant_Familiares", "Ant. Familiares", "@s255", 0);
   column("PAC:Fecha_Nacim", "Fec. Nac.", "@d17", 47);
   column("COB:Descripcion", "Cobertura", "@s90", 100);
-  column("PAC:Email", "E-Mail", "@s90", 120, ColumnAlign::Right);
+  column("PAC:Email", "E-Mail", "@s90", 120);
   b.AddHiddenColumn("PAC:Cod_Paciente");
   b.AddHiddenColumn("COB:Cod_Cobertura");
   b.AddHiddenColumn("LOC:Cod_Postal");

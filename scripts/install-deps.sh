@@ -11,7 +11,7 @@ packages=(
   qt6-base-dev libqt6svg6 qt6-translations-l10n libgl-dev libsqlite3-dev libssl-dev zlib1g-dev libicu-dev
   libboost-context-dev libxlsxwriter-dev libzip-dev libfmt-dev libcups2-dev
   # programs and fonts used at run time
-  p7zip-full fonts-roboto fonts-liberation2
+  p7zip-full fonts-roboto fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea
   # test peers
   python3-aiosmtpd poppler-utils python3-openpyxl python3-odf python3-docx
   # a print server of their own for the printing tests

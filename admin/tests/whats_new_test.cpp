@@ -72,8 +72,9 @@ TEST_F(WhatsNewWindowTest, AMissingFileIsSaidAndNoWindowOpens) {
   script.on("Historial de Modificaciones", [](rt::WindowDriver&) { ADD_FAILURE() << "a window opened"; });
   ASSERT_TRUE(rt::testing::runOnThread([] { WhatsNew(); }));
   ASSERT_EQ(messages.asked().size(), 1u);
-  EXPECT_EQ(messages.asked()[0].text, rt::errorText(rt::error::NoFile));
-  EXPECT_EQ(messages.asked()[0].caption, "");
+  EXPECT_EQ(messages.asked()[0].text, rt::errorText(rt::error::NoFile) + ": " +
+                                          rt::runtimeName(rt::workingFolder() / "Historial.txt"));
+  EXPECT_EQ(messages.asked()[0].caption, "Historial de Modificaciones");
 }
 
 TEST_F(WhatsNewWindowTest, ShowsTheRowsInTheirStyles) {

@@ -16,6 +16,7 @@
 #include "core/data_files.h"
 #include "core/global_settings.h"
 #include "core/globals.h"
+#include "core/report_destination.h"
 #include "core/table_managers.h"
 #include "core/users_windows.h"
 #include "platform/base/ini_file.h"
@@ -244,6 +245,18 @@ TEST_F(RunningFrame, TheListingModeButtonCyclesAndTheTitleShowsTheUser) {
     ASSERT_TRUE(waitUntil([&] { return mode->text() == rt::toQString(text); }, text));
   }
   EXPECT_EQ(GLO::ModoListado, "A");
+
+  // A listing that ends on its own thread puts the mode back to automatic:
+  // the button says so at once, and one press goes one step on from it.
+  for (int press = 0; press < 3; ++press) ASSERT_TRUE(rt::testing::click(*frame_, "?TIPOLISTADO"));
+  ASSERT_TRUE(waitUntil([&] { return mode->text() == "Acrobat PDF"; }, "Acrobat PDF"));
+  ASSERT_TRUE(rt::testing::runOnThread([] { finishReportGlobals(); }));
+  EXPECT_EQ(GLO::ModoListado, "A");
+  EXPECT_EQ(mode->text(), rt::toQString("Automático"_cp));
+  ASSERT_TRUE(rt::testing::click(*frame_, "?TIPOLISTADO"));
+  ASSERT_TRUE(waitUntil([&] { return mode->text() == "Normal"; }, "Normal"));
+  EXPECT_EQ(GLO::ModoListado, "N");
+  setListingMode("A");
   EXPECT_TRUE(frame_->window()->windowTitle().endsWith(" - USUARIO:  <9>"))
       << frame_->window()->windowTitle().toStdString();
   EXPECT_TRUE(std::filesystem::is_directory(rt::workingFolder() / "PDF"));

@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -87,6 +89,27 @@ TEST(KeyNavigator, KeysOfEachKindFollowTheTable) {
   EXPECT_EQ(KeyNavigator::keysFor(K::Check, false),
             (Keys{Qt::Key_Return, Qt::Key_Up, Qt::Key_Down, Qt::Key_Right, Qt::Key_Left}));
   EXPECT_TRUE(KeyNavigator::keysFor(K::Prompt, false).empty());
+  EXPECT_TRUE(KeyNavigator::keysFor(K::RichText, false).empty());
+}
+
+// No window has to exclude its rich-text box: Enter there ends a paragraph
+// (a list's next item), Shift+Enter still breaks the line.
+TEST(KeyNavigator, EnterInARichTextBoxStartsAParagraphWithoutBeingExcluded) {
+  rt::testing::Watchdog watchdog;
+  AidsWindow w;
+  w.navigator.SetKeys(&w.window);
+  ASSERT_TRUE(w.show());
+  ASSERT_TRUE(w.focus(w.notes));
+  QTest::keyClicks(w.notes, "uno");
+  QTest::keyClick(w.notes, Qt::Key_Return);
+  QTest::keyClicks(w.notes, "dos");
+  QTest::keyClick(w.notes, Qt::Key_Enter, Qt::KeypadModifier);
+  QTest::keyClicks(w.notes, "tres");
+  QTest::keyClick(w.notes, Qt::Key_Return, Qt::ShiftModifier);
+  QTest::keyClicks(w.notes, "cuatro");
+  EXPECT_EQ(QApplication::focusWidget(), w.notes);
+  EXPECT_EQ(w.notes->document()->blockCount(), 3);
+  EXPECT_EQ(w.notes->document()->lastBlock().text(), QString("tres") + QChar(0x2028) + "cuatro");
 }
 
 TEST(KeyNavigator, EnterAndArrowsMoveBetweenControlsTextKeepsEnter) {

@@ -16,6 +16,7 @@
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/ui/title_width.h"
 
 namespace core {
 namespace {
@@ -92,6 +93,14 @@ TEST(MessageLayout, FiveToEightButtonsMakeARowOfFourAndACentredSecondRow) {
     EXPECT_EQ(l.buttons[4].x(), (W - second) / 2);
     EXPECT_EQ(l.window.height(), l.buttons[4].bottom() + 1 + 5);
   }
+}
+
+TEST(MessageLayout, ALongCaptionWidensTheWindowAndTheButtonsStayCentred) {
+  const MessageLayout l = layoutMessage({QSize(20, 10)}, false, 1, 300);
+  EXPECT_EQ(l.window.width(), 300);
+  EXPECT_EQ(l.buttons[0].x(), (300 - 50) / 2);
+  EXPECT_EQ(layoutMessage({QSize(20, 10)}, false, 1, 100).window.width(), 195)
+      << "a short caption changes nothing";
 }
 
 class MessageWindowTest : public ::testing::Test {
@@ -180,6 +189,24 @@ TEST_F(MessageWindowTest, ButtonsAnswerTheirValueOrPositionAndEveryMessageIsLogg
     EXPECT_EQ(script.pending(), 0);
   }
   EXPECT_EQ(logged(), (std::vector<std::string>{"Seguro?", "Cambios", "Hola", "Borrar?"}));
+}
+
+// The window manager would shorten a caption wider than the window ("Campos
+// necesarios... ra darle respuesta"): the window is as wide as it needs.
+TEST_F(MessageWindowTest, TheCaptionFitsTheTitleBarWhole) {
+  rt::testing::Watchdog watchdog;
+  const char* caption = "Campos necesarios para darle respuesta";
+  int width = 0, needed = 0;
+  WindowScript script;
+  script.on(caption, [&](rt::WindowDriver& w) {
+    width = w.window()->width();
+    needed = rt::titleBarWidth(w.window());
+    click(w, "?BUTTON1");
+  });
+  ASSERT_TRUE(runOnThread([&] { Kov_Message("Complete los campos.", caption); }));
+  EXPECT_EQ(script.pending(), 0);
+  EXPECT_GT(needed, 0);
+  EXPECT_GE(width, needed);
 }
 
 TEST_F(MessageWindowTest, LinesAtBarsTextCentredWithoutIconAndBesideIt) {

@@ -19,6 +19,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QHeaderView>
 #include <QTableView>
 #include <QTest>
 #include <filesystem>
@@ -346,6 +347,33 @@ TEST_F(UsersWindows, ViewModeListOpensNoForm) {
     EXPECT_EQ(answer, rt::kCancelled);
   });
   EXPECT_TRUE(logLines().empty());  // no form was opened
+}
+
+// The columns share the list's width as it is once the window has its size
+// (a list laid out wider and then narrowed pushed "Login" out of sight),
+// until the user sets a width by hand.
+TEST_F(UsersWindows, TheColumnsShareTheListsWidthAsItEndsUp) {
+  onThread([&] {
+    addUser("Ana", "ana", "x", 9);
+    Probed<UsersList> list;
+    WindowScript script;
+    script.on(kListTitle, [&](rt::WindowDriver&) {
+      list.probe([](UsersList& l) {
+        auto* view = l.control<QTableView>("?BROWSE:5");
+        QHeaderView* header = view->horizontalHeader();
+        for (const int width : {1300, 700}) {
+          SCOPED_TRACE(width);
+          l.window()->resize(width, l.window()->height());
+          const int shown = view->viewport()->width();
+          ASSERT_GT(shown, width / 2);
+          EXPECT_LE(header->length(), shown) << "every column in sight";
+          EXPECT_NEAR(header->sectionSize(1), shown / 4, 2) << "Login keeps its share";
+        }
+        click(l, "?CLOSE");
+      });
+    });
+    list.Run();
+  });
 }
 
 TEST_F(UsersWindows, LocatorAndPagingOverManyRows) {

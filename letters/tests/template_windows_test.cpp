@@ -122,6 +122,29 @@ TEST_F(TemplateWindows, F2PutsTheChosenMacrosReferenceOverTheSelection) {
   });
 }
 
+// Enter in a template's text ends a paragraph, as in every rich-text box.
+TEST_F(TemplateWindows, EnterInTheTextStartsAParagraph) {
+  onLetterThread([&] {
+    const std::int64_t position = addTemplate("Carta", rtf("Estimado"));
+    ASSERT_EQ(core::NotasMacros::table().fetchPosition(position), 0);
+    rt::ThreadRequest() = core::request::Change;
+    Probed<TemplateForm> form;
+    form.probe([](core::RecordForm& f) {
+      auto* text = f.control<QTextEdit>("?NMA:TEXTO");
+      text->moveCursor(QTextCursor::End);
+      QTest::keyClicks(text, "primero");
+      QTest::keyClick(text, Qt::Key_Return);
+      QTest::keyClicks(text, "segundo");
+      click(f, "?OK");
+    });
+    EXPECT_EQ(form.Run(), rt::kCompleted);
+    ASSERT_EQ(core::NotasMacros::table().fetchPosition(position), 0);
+    const std::string stored(core::NMA().Texto.clipped());
+    EXPECT_NE(stored.find("primero\\par"), std::string::npos) << stored;
+    EXPECT_EQ(stored.find("\\line"), std::string::npos) << stored;
+  });
+}
+
 TEST_F(TemplateWindows, AViewedTemplateSavesNothingAndAnOversizedOneIsRefused) {
   onLetterThread([&] {
     const std::string stored = rtf("Texto original.");

@@ -4,6 +4,7 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "platform/base/cp1252.h"
 #include "platform/ui/qt_text.h"
@@ -22,11 +23,26 @@ ReportControl makeControl(ReportControl::Kind kind, int x, int y, int width, int
   return c;
 }
 
-// The longest start of `text` that fits in `width` (a text control cuts what
-// it cannot show).
-QString fitting(const QString& text, const QFont& font, int width) {
-  const QFontMetricsF metrics(font);
-  if (metrics.horizontalAdvance(text) <= width) return text;
+// A text smaller than this share of its designed size is no longer read
+// comfortably on paper: prose that would need less wraps instead (see Fit).
+constexpr double kSmallestShrink = 0.7;
+
+// A value read as a whole: digits with the signs that go with a number, a
+// phone, a date or a time. Cutting any of it would print another value.
+bool isWholeValue(const QString& text) {
+  bool digit = false;
+  for (const QChar ch : text) {
+    if (ch.isDigit()) {
+      digit = true;
+    } else if (!ch.isSpace() && !QStringLiteral("+-()/.,:#*$%").contains(ch)) {
+      return false;
+    }
+  }
+  return digit;
+}
+
+// The longest start of `text` that fits in `width`.
+QString fitting(const QString& text, const QFontMetricsF& metrics, int width) {
   int low = 0, high = static_cast<int>(text.size());
   while (low < high) {
     const int mid = (low + high + 1) / 2;
@@ -37,6 +53,60 @@ QString fitting(const QString& text, const QFont& font, int width) {
     }
   }
   return text.left(low);
+}
+
+// How a text control's value takes its box without losing a character.
+enum class Fit {
+  AsDesigned,  // it fits the line
+  WrapInBox,   // the box has room for the lines it needs at its own size
+  Shrink,      // its font shrinks until it fits the line
+  Overflow,    // prose that would need less than kSmallestShrink: a detail band
+               // grows to wrap it, a page's header or footer cuts it at that size
+};
+
+bool isWhole(const ReportControl& c, const QString& text) {
+  return (c.picture.kind != PictureKind::None && c.picture.kind != PictureKind::String) ||
+         isWholeValue(text);
+}
+
+int wrapFlags(int flags) { return (flags & ~Qt::TextSingleLine) | Qt::TextWordWrap; }
+
+Fit fitOf(const ReportControl& c, const QString& text) {
+  const int width = std::max(1, c.width);
+  const QFontMetricsF metrics(c.font);
+  const double advance = metrics.horizontalAdvance(text);
+  if (advance <= width) return Fit::AsDesigned;
+  if (c.height >= 2 * metrics.height()) {
+    const QRectF needed =
+        metrics.boundingRect(QRectF(0, 0, width, 1e6), wrapFlags(c.align), text);
+    if (needed.width() <= width && needed.height() <= c.height) return Fit::WrapInBox;
+  }
+  if (isWhole(c, text) || width / advance >= kSmallestShrink) return Fit::Shrink;
+  return Fit::Overflow;
+}
+
+// Lays a fixed text into its box by its fit (see Fit).
+void fitInBox(PageItem& item, const ReportControl& c) {
+  const Fit fit = fitOf(c, item.text);
+  if (fit == Fit::AsDesigned) return;
+  if (fit == Fit::WrapInBox) {
+    item.flags = wrapFlags(item.flags);
+    return;
+  }
+  const int width = std::max(1, c.width);
+  const double advance = QFontMetricsF(item.font).horizontalAdvance(item.text);
+  const int designed = item.font.pixelSize() > 0 ? item.font.pixelSize()
+                                                 : qRound(item.font.pointSizeF() * 1000 / 72);
+  const int smallest =
+      fit == Fit::Shrink ? 1 : std::max(1, static_cast<int>(std::ceil(designed * kSmallestShrink)));
+  int size = std::max(smallest, static_cast<int>(std::floor(designed * width / advance)));
+  item.font.setPixelSize(size);
+  // Rounding may leave it a hair too wide: a pixel less each time.
+  while (size > smallest && QFontMetricsF(item.font).horizontalAdvance(item.text) > width) {
+    item.font.setPixelSize(--size);
+  }
+  const QFontMetricsF shrunk(item.font);
+  if (shrunk.horizontalAdvance(item.text) > width) item.text = fitting(item.text, shrunk, width);
 }
 
 struct WrappedLine {
@@ -204,13 +274,9 @@ void ReportEngine::placeBand(const ReportBand& band, int top, bool continuing, i
         item.rect = QRectF(left + c.x, top + c.y, c.width, c.height);
         item.font = c.font;
         item.text = controlText(c);
-        // A cut date or time would read as another one: those run on past
-        // their box; other values are cut at its edge.
-        if (c.picture.kind != PictureKind::Date && c.picture.kind != PictureKind::Time) {
-          item.text = fitting(item.text, c.font, c.width);
-        }
-        item.flags = (c.align ? c.align : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
         if (item.text.isEmpty()) continue;
+        item.flags = (c.align ? c.align : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
+        fitInBox(item, c);
         break;
       }
       case ReportControl::Kind::Line:
@@ -231,13 +297,22 @@ void ReportEngine::placeBand(const ReportBand& band, int top, bool continuing, i
 }
 
 void ReportEngine::print(const ReportBand& detail) {
-  const bool grows =
+  // Prose too long for its line even at the smallest readable size wraps,
+  // and the band grows with it.
+  std::optional<ReportBand> grown;
+  for (std::size_t i = 0; i < detail.controls.size(); ++i) {
+    const ReportControl& c = detail.controls[i];
+    if (c.kind != ReportControl::Kind::Text || fitOf(c, controlText(c)) != Fit::Overflow) continue;
+    if (!grown) grown = detail;
+    grown->controls[i].kind = ReportControl::Kind::WrappedText;
+  }
+  const bool grows = grown.has_value() ||
       std::any_of(detail.controls.begin(), detail.controls.end(), [](const ReportControl& c) {
         return c.kind == ReportControl::Kind::WrappedText ||
                c.kind == ReportControl::Kind::RichText;
       });
   if (grows) {
-    printGrowing(detail);
+    printGrowing(grown ? *grown : detail);
     return;
   }
   if (!pageOpen_) startPage();

@@ -11,14 +11,30 @@ namespace rt {
 QString reportFontFamily(std::string_view name) {
   const QString family = toQString(name).trimmed();
   const QString lower = family.toLower();
-  // Liberation keeps the metrics of the Windows faces the layouts were drawn with.
-  if (lower.startsWith(QLatin1String("courier"))) return QStringLiteral("Liberation Mono");
-  if (lower.startsWith(QLatin1String("times"))) return QStringLiteral("Liberation Serif");
-  if (lower.startsWith(QLatin1String("arial")) || lower == QLatin1String("ms sans serif") ||
-      lower.isEmpty()) {
-    return QStringLiteral("Liberation Sans");
+  // Faces drawn to the metrics of the Windows ones the layouts were drawn
+  // with, so a text takes the room its box was made for.
+  struct StandIn {
+    const char* prefix;
+    const char* face;
+  };
+  static constexpr StandIn kStandIns[] = {
+      {"courier", "Liberation Mono"},
+      {"lettrgoth", "Liberation Mono"},  // Letter Gothic 12 pitch: 0.6 em, as Courier
+      {"letter gothic", "Liberation Mono"},
+      {"times", "Liberation Serif"},
+      {"arial", "Liberation Sans"},
+      {"helvetica", "Liberation Sans"},
+      {"ms sans serif", "Liberation Sans"},
+      {"calibri", "Carlito"},
+      {"cambria", "Caladea"},
+  };
+  for (const StandIn& s : kStandIns) {
+    if (lower.startsWith(QLatin1String(s.prefix)) &&
+        QFontDatabase::hasFamily(QLatin1String(s.face))) {
+      return QLatin1String(s.face);
+    }
   }
-  if (QFontDatabase::hasFamily(family)) return family;
+  if (!family.isEmpty() && QFontDatabase::hasFamily(family)) return family;
   return QStringLiteral("Liberation Sans");
 }
 

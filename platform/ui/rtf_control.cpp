@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "platform/base/message_hook.h"
 #include "platform/base/paths.h"
@@ -59,6 +61,21 @@ void reportFileError(const std::string& text) {
   showMessage(MessageRequest{text, "Error", MessageIcon::Error, button::Ok, {}, 0});
 }
 
+// The tool a key of the text stands for: Ctrl+B, Ctrl+I, Ctrl+U.
+std::optional<RtfTool> styleShortcut(const QKeyEvent& key) {
+  if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier) return std::nullopt;
+  switch (key.key()) {
+    case Qt::Key_B:
+      return RtfTool::Bold;
+    case Qt::Key_I:
+      return RtfTool::Italic;
+    case Qt::Key_U:
+      return RtfTool::Underline;
+    default:
+      return std::nullopt;
+  }
+}
+
 }  // namespace
 
 RtfControl::RtfControl(RtfToolWindows* windows, RtfFileServices* files)
@@ -92,12 +109,14 @@ int RtfControl::toolOf(const QWidget* control) const {
 }
 
 void RtfControl::attachControl(QTextEdit* editor, int flag, const std::string& fileName) {
+  if (editor_) editor_->removeEventFilter(this);
   for (const QMetaObject::Connection& connection : editorConnections_) disconnect(connection);
   editorConnections_.clear();
   editor_ = editor;
   tools_[static_cast<int>(RtfTool::Text)] = editor;
   if (flag == 0) fileName_ = fileName;
   if (!editor) return;
+  editor->installEventFilter(this);
   auto refresh = [this] { refreshTools(); };
   editorConnections_.push_back(connect(editor, &QTextEdit::cursorPositionChanged, this, refresh));
   editorConnections_.push_back(connect(editor, &QTextEdit::selectionChanged, this, refresh));
@@ -136,6 +155,7 @@ int RtfControl::takeEvent(const WindowDriver& window) {
 }
 
 void RtfControl::release() {
+  if (editor_) editor_->removeEventFilter(this);
   for (const QMetaObject::Connection& connection : editorConnections_) disconnect(connection);
   editorConnections_.clear();
   tools_.fill(nullptr);
@@ -439,6 +459,52 @@ void RtfControl::takeToolAccepted(int which) {
     default:
       break;
   }
+  refreshTools();
+  giveFocusBack(static_cast<RtfTool>(which));
+}
+
+// A tool that acted on the text at once hands the keyboard back to it (a
+// drop list chosen with the mouse would keep it), with the cursor where it
+// was, so what is typed next goes on in the style just set. Tools that open
+// a window of their own leave the focus to that window.
+void RtfControl::giveFocusBack(RtfTool performed) {
+  switch (performed) {
+    case RtfTool::New:
+    case RtfTool::Open:
+    case RtfTool::Save:
+    case RtfTool::Print:
+    case RtfTool::Find:
+    case RtfTool::Replace:
+    case RtfTool::TabStops:
+    case RtfTool::Indents:
+      return;
+    default:
+      break;
+  }
+  if (editor_ && editor_->isVisible() && editor_->isEnabled() && !editor_->hasFocus()) {
+    editor_->setFocus(Qt::OtherFocusReason);
+  }
+}
+
+bool RtfControl::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != editor_.data() || editor_->isReadOnly()) return false;
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;
+  const std::optional<RtfTool> style = styleShortcut(*static_cast<QKeyEvent*>(event));
+  if (!style) return false;
+  event->accept();  // an override keeps the key from any shortcut of the window
+  if (event->type() == QEvent::KeyPress) toggleStyle(*style);
+  return true;
+}
+
+// Toggled from what the text at the cursor has (or, with nothing selected,
+// what would be typed next).
+void RtfControl::toggleStyle(RtfTool which) {
+  const QTextCharFormat current = editor_->currentCharFormat();
+  bool on = false;
+  if (which == RtfTool::Bold) on = current.fontWeight() <= QFont::Normal;
+  if (which == RtfTool::Italic) on = !current.fontItalic();
+  if (which == RtfTool::Underline) on = !current.fontUnderline();
+  applyToggle(which, on);
   refreshTools();
 }
 

@@ -3,7 +3,8 @@
 // controls that stand for its tools, keeps their states in step with the text
 // and performs each tool on the selection when the window accepts its control
 // (the window runs takeEvent first for each of its events). The text control's
-// value is the document's RTF markup.
+// value is the document's RTF markup. A tool never keeps the keyboard: once it
+// has acted, typing goes on in the text, in the style the tool set.
 //
 // Tool controls by kind: displays (1 to 4) are labels or line edits (the
 // modified mark may be a check box); buttons for commands; check boxes for
@@ -94,6 +95,10 @@ class RtfControl : public QObject {
   QTextEdit* editor() const { return editor_; }
   const std::string& fileName() const { return fileName_; }
 
+ protected:
+  // Ctrl+B, Ctrl+I and Ctrl+U in the text toggle bold, italic and underline.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   QWidget* tool(RtfTool which) const;
   int toolOf(const QWidget* control) const;
@@ -105,6 +110,8 @@ class RtfControl : public QObject {
 
   void applyCharFormat(const QTextCharFormat& format);
   void applyToggle(RtfTool which, bool on);
+  void toggleStyle(RtfTool which);
+  void giveFocusBack(RtfTool performed);
   void applyColour(RtfTool which);
   void applyAlignment(const QWidget* chosen = nullptr);
   void applyBullets();

@@ -19,6 +19,7 @@
 
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/qt_text.h"
+#include "platform/ui/title_width.h"
 #include "platform/ui/window_placement.h"
 
 namespace rt {
@@ -301,6 +302,7 @@ void WindowDriver::Open(QWidget* window) {
       firstOfThread && host.adopt && host.thread != thread_ && hostable() && host.adopt(window);
   if (!hosted_) {
     if (!window->testAttribute(Qt::WA_Resized)) window->adjustSize();
+    widenToTitle(window);
     // A window that placed itself (a pop-up at the pointer) keeps its place.
     if (window->testAttribute(Qt::WA_Moved)) ownPosition_ = window->pos();
     placeOnScreen();

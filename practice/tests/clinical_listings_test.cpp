@@ -8,6 +8,8 @@
 
 #include <QLineEdit>
 #include <filesystem>
+#include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@
 #include "core/table_registration.h"
 #include "core/tests/probed_window.h"
 #include "platform/base/clock.h"
+#include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/paths.h"
 #include "platform/base/picture.h"
@@ -309,6 +312,70 @@ TEST_F(ClinicalListings, AnEmptyRunLeavesTheGlobalsAsTheyWere) {
   rest.TipoListado = "N";
   rest.NombrePDF = rest.MailListado = rest.AsuntoListado = rest.TextoMail = "";
   rest.MostrarDialogoMail = 1;
+}
+
+// Whether every word of `value` stands in `text` in its order: a value that
+// wrapped in its column reads on the next line.
+bool readsWhole(const std::string& text, const std::string& value) {
+  std::size_t at = 0;
+  std::istringstream words(value);
+  for (std::string word; words >> word; at += word.size()) {
+    at = text.find(word, at);
+    if (at == std::string::npos) return false;
+  }
+  return true;
+}
+
+// Values wider than their columns (a phone, a plan, a long name and reason)
+// read back whole from every clinical listing: shrunk to their box, or the
+// row grown where even half the size would not hold them.
+TEST_F(ClinicalListings, EveryListingsColumnsReadBackWhole) {
+  core::Coberturas_Medicas::table().clear();
+  core::COB().Cod_Cobertura = 3;
+  core::COB().Descripcion = "Particular (sin cobertura)";
+  ASSERT_EQ(core::Coberturas_Medicas::table().add(), 0);
+  addLocality(5000, "Villa Carlos Paz de las Sierras");
+  const std::string name = "Fernández de la Cruz Villanueva Etchegaray, María Guadalupe"_cp;
+  const std::string phone = "351-5550005";
+  const std::string reason =
+      "Control de presión arterial y revisión de los estudios de laboratorio pedidos "
+      "en la consulta anterior"_cp;
+  addPatient(31, name, rt::makeDate(10, 12, 1961), 5000);  // born on the day of the listing
+  core::PAC().Telefono = phone;
+  core::PAC().Cod_Cobertura = 3;
+  ASSERT_EQ(core::Pacientes::table().put(), 0);
+  addVisit(31, kToday, reason);
+
+  struct Listing {
+    const char* title;
+    std::function<int()> run;
+    std::vector<std::string> values;
+  };
+  const std::string plan = "Particular (sin cobertura)";
+  const std::string born = "12/10/1961";
+  const Listing listings[] = {
+      {"Listado de Pacientes", [] { return runReportePacientes("", ""); },
+       {name, phone, plan, born, "Villa Carlos Paz de las Sierras"}},
+      {"Listado de Cumpleaños", [] { return runReporteCumpleanos(kToday); },
+       {name, phone, born}},
+      {"Listado de Consultas", [] { return runReporteConsultas("", ""); },
+       {name, phone, plan, born, reason}},
+      {"Listado de Historia Clínica", [] { return runReporteHistoriaClinicaFiltrada(31); },
+       {name, phone, reason}},
+  };
+  for (const Listing& l : listings) {
+    SCOPED_TRACE(l.title);
+    GLO::ModoListado = "P";
+    EXPECT_EQ(onThread(l.run), rt::kCompleted);
+    const std::filesystem::path pdf = pdfOf(l.title);
+    keepForReview(pdf);
+    const std::string text = rt::testing::pdfText(pdf.string());
+    for (const std::string& value : l.values) {
+      const std::string shown = rt::cp1252ToUtf8(value);
+      EXPECT_TRUE(readsWhole(text, shown)) << shown << "\n" << text;
+    }
+    EXPECT_NE(text.find(phone), std::string::npos) << "a phone on one line, whole";
+  }
 }
 
 TEST_F(ClinicalListings, TwoListingsAtOnceEachWriteTheirOwnFile) {

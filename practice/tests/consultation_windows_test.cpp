@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTest>
 #include <QTextEdit>
 #include <filesystem>
 #include <fstream>
@@ -280,6 +281,39 @@ TEST_F(ConsultationWindows, NotesAreKeptWholeOrRefusedAndNothingIsLost) {
   EXPECT_NE(messages.asked()[0].text.find("25.000"), std::string::npos);
   ASSERT_TRUE(readVisit(visit));
   EXPECT_EQ(core::CON().Notas, stored);
+}
+
+// Enter in the notes ends a paragraph (a list's next item, an alignment of
+// its own), Shift+Enter breaks the line inside one; Ctrl+B there styles the
+// text, with no search taking the key.
+TEST_F(ConsultationWindows, EnterInTheNotesStartsAParagraph) {
+  const int visit = addVisit("Control");
+  runForm(core::request::Change, false,
+          {[&](ConsultationForm& f) {
+             auto* notes = f.control<QTextEdit>("?CON:NOTAS");
+             QTest::keyClicks(notes, "uno");
+             QTest::keyClick(notes, Qt::Key_Return);
+             QTest::keyClick(notes, Qt::Key_B, Qt::ControlModifier);
+             QTest::keyClicks(notes, "dos");
+             QTest::keyClick(notes, Qt::Key_Return, Qt::ShiftModifier);
+             QTest::keyClicks(notes, "tres");
+             click(f, "?OK");
+           }},
+          visit);
+  ASSERT_TRUE(readVisit(visit));
+  const std::string stored = core::CON().Notas;
+  // Control words counted whole: "\par" is not "\pard", "\line" not "\linex".
+  const auto count = [&stored](const std::string& word) {
+    int n = 0;
+    for (std::size_t at = stored.find(word); at != std::string::npos; at = stored.find(word, at + 1)) {
+      const std::size_t end = at + word.size();
+      if (end >= stored.size() || !std::isalpha(static_cast<unsigned char>(stored[end]))) ++n;
+    }
+    return n;
+  };
+  EXPECT_EQ(count("\\par"), 2) << stored;
+  EXPECT_EQ(count("\\line"), 1) << stored;
+  EXPECT_NE(stored.find("\\b"), std::string::npos) << stored;
 }
 
 TEST_F(ConsultationWindows, NotesNearTheLimitLeftAsTheyWereDoNotStopASave) {

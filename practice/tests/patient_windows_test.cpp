@@ -546,6 +546,12 @@ TEST_F(PatientWindows, ListFiltersActivePatientsAndMarksThoseBornToday) {
              EXPECT_EQ(m->data(m->index(0, 0), Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
              EXPECT_FALSE(m->data(m->index(1, 0), Qt::BackgroundRole).isValid());
              EXPECT_FALSE(m->data(m->index(0, 1), Qt::BackgroundRole).isValid());
+             // Text columns read from the left, the e-mail address too.
+             const int mail = m->columnCount() - 1;
+             ASSERT_EQ(m->headerData(mail, Qt::Horizontal).toString(), "E-Mail");
+             EXPECT_EQ(m->data(m->index(0, mail), Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                           Qt::AlignHorizontal_Mask,
+                       Qt::AlignLeft);
              l.post(PatientList::kListingPatients);
              click(l, "?LOC:SOLOACTIVOS");
            },

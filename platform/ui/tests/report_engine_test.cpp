@@ -5,13 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontMetricsF>
 #include <QStringList>
+#include <cmath>
 #include <filesystem>
 #include <string>
 
 #include "platform/ui/report_output.h"
 #include "platform/ui/testing/pdf_probe.h"
+#include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/picture.h"
+#include "platform/ui/qt_text.h"
 
 namespace rt {
 namespace {
@@ -262,6 +267,88 @@ TEST(ReportEngine, ReportFontsMapToInstalledFaces) {
   EXPECT_EQ(reportFontFamily("Arial Monospaced 03"), "Liberation Sans");
   EXPECT_EQ(reportFontFamily("Courier New"), "Liberation Mono");
   EXPECT_EQ(reportFontFamily("Times New Roman"), "Liberation Serif");
+  // Letter Gothic 12 pitch has the fixed advance of Courier.
+  EXPECT_EQ(reportFontFamily("LettrGoth12 BT"), "Liberation Mono");
+  EXPECT_EQ(reportFontFamily("Calibri"), "Carlito");
+  EXPECT_EQ(reportFontFamily("Cambria"), "Caladea");
+  EXPECT_EQ(reportFontFamily("Una Fuente Inexistente"), "Liberation Sans");
+}
+
+// A value wider than its box loses no character: it wraps where the box
+// has room for more lines, else it shrinks; prose that would need less than
+// 70 % of its size makes its detail band grow and wraps there. Only a page's
+// header, which cannot grow, cuts such prose, at that size.
+TEST(ReportEngine, TextsShrinkOrWrapInTheirBoxInsteadOfBeingCut) {
+  const QFont font = reportFont("Arial Monospaced 03", 10);
+  QString prose;
+  for (int i = 1; i <= 30; ++i) prose += QString("palabra%1 ").arg(i);
+  prose = prose.trimmed();
+  struct Case {
+    std::string value;
+    int width, height;
+    std::string picture;
+    enum { Same, Shrunk, Wrapped, Grown } outcome;
+  } cases[] = {
+      {"Gomez, Ana", 1719, 170, "@s90", Case::Same},
+      {"351-5550005", 781, 170, "@s90", Case::Shrunk},
+      {"Particular s/c", 781, 170, "@s90", Case::Shrunk},
+      {"Particular (sin cobertura)", 781, 170, "@s90", Case::Grown},
+      {"Particular (sin cobertura)", 781, 500, "@s90", Case::Wrapped},
+      {"(0351) 4 555 000 / 155 123 456", 400, 170, "@s90", Case::Shrunk},
+      {"123456789", 200, 170, "@n_9", Case::Shrunk},
+      {"83946", 300, 170, "@d17", Case::Shrunk},
+      {fromQString(prose), 781, 170, "@s255", Case::Grown},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    ReportEngine engine;
+    ReportBand band;
+    band.height = 180;
+    band.text(0, 0, c.width, c.height, [&c] { return c.value; }, font, c.picture);
+    band.text(c.width + 100, 0, 500, 170, [] { return std::string("fin"); }, font);
+    engine.print(band);
+    const ReportPage& page = engine.pages().at(0);
+    const QString shown = toQString(clip(format(c.value, c.picture)));
+    QStringList parts;
+    const PageItem* item = nullptr;
+    for (const PageItem& i : page.items) {
+      if (i.text == "fin") continue;
+      parts << i.text;
+      item = &i;
+    }
+    ASSERT_NE(item, nullptr);
+    const double used = QFontMetricsF(item->font).horizontalAdvance(item->text);
+    switch (c.outcome) {
+      case Case::Same:
+      case Case::Wrapped:
+        EXPECT_EQ(item->text, shown);
+        EXPECT_EQ(item->font.pixelSize(), font.pixelSize());
+        EXPECT_EQ(bool(item->flags & Qt::TextWordWrap), c.outcome == Case::Wrapped);
+        break;
+      case Case::Shrunk:
+        EXPECT_EQ(item->text, shown) << "every character";
+        EXPECT_LT(item->font.pixelSize(), font.pixelSize());
+        EXPECT_LE(used, c.width);
+        EXPECT_GT(used, c.width * 0.9) << "no smaller than it must";
+        break;
+      case Case::Grown:
+        EXPECT_GE(parts.size(), 2) << "wrapped over lines";
+        EXPECT_EQ(parts.join(' '), shown) << "every word, in order";
+        EXPECT_EQ(item->font.pixelSize(), font.pixelSize());
+        EXPECT_GT(item->rect.bottom(), 500 + 180) << "below the band as designed";
+        break;
+    }
+  }
+
+  ReportEngine engine;
+  engine.header.height = 200;
+  engine.header.text(0, 0, 781, 170, [&prose] { return fromQString(prose); }, font, "@s255");
+  engine.print(ReportBand{});
+  const PageItem& cut = engine.pages().at(0).items.at(0);
+  EXPECT_TRUE(prose.startsWith(cut.text));
+  EXPECT_LT(cut.text.size(), prose.size());
+  EXPECT_EQ(cut.font.pixelSize(), std::ceil(font.pixelSize() * 0.7)) << "70 %, rounded up";
+  EXPECT_LE(QFontMetricsF(cut.font).horizontalAdvance(cut.text), 781);
 }
 
 }  // namespace

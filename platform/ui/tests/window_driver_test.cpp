@@ -13,6 +13,7 @@
 #include "platform/base/current_event.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/ui/title_width.h"
 
 namespace rt {
 namespace {
@@ -234,6 +235,23 @@ TEST_F(WindowDriverTest, EnterPressesAFocusedButtonAndTheFirstEntryHasTheFocus) 
     QTest::keyClick(ok, keypad ? Qt::Key_Enter : Qt::Key_Return, keypad);
     ASSERT_TRUE(waitUntil([&] { return t.ended; }, "OK pressed by Enter"));
     EXPECT_EQ(t.result, kCompleted);
+  }
+}
+
+// A window narrower than its caption would have the caption shortened by the
+// window manager ("Listas Guardadas [Exa... el archivo de Agenda]").
+TEST_F(WindowDriverTest, AWindowIsAsWideAsItsCaption) {
+  const std::string longTitle =
+      "Listas Guardadas [Examinando el archivo de Agenda de Contactos del Consultorio]";
+  for (const std::string& title : {std::string("Corto"), longTitle}) {
+    SCOPED_TRACE(title);
+    ThreadWithWindow t(title);
+    ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
+    const QWidget* w = t.window.window();
+    EXPECT_GE(w->width(), titleBarWidth(w));
+    if (title == longTitle) EXPECT_GT(w->width(), w->sizeHint().width()) << "widened for it";
+    ASSERT_TRUE(click(t.window, "?OK"));
+    ASSERT_TRUE(waitUntil([&] { return t.ended; }, "the window to close"));
   }
 }
 
