@@ -553,10 +553,7 @@ void LimpiarAgenda() {
   const bool opened = access.open() == core::level::Benign;
   if (opened && takeAgendaIfFree()) {
     rt::Table& reminders = AgendaRecordatoria::table();
-    int error = 0;
-    core::LockWait wait(core::kTransactionTimeoutMs);
-    while ((error = rt::beginTransaction()) == rt::error::FileLocked && wait.again()) {
-    }
+    int error = core::beginTransactionWithin(core::kTransactionTimeoutMs);
     if (error == 0) {
       reminders.setToStart(AgendaRecordatoria::AGG00);
       while (error == 0) {
