@@ -110,7 +110,7 @@ std::string writeXlsx(const ExportFileTable& table, const std::filesystem::path&
   std::string text;
   for (const std::vector<std::string>& values : table.rows) {
     for (std::size_t c = 0; c < columns; ++c) {
-      const Cell cell = cellOf(valueAt(values, c), shapes[c]);
+      const Cell cell = cellOf(valueAt(values, c), shapes[c], false);
       if (cell.blank) continue;
       const auto col = static_cast<lxw_col_t>(c);
       lxw_error written = LXW_NO_ERROR;
