@@ -117,15 +117,19 @@ Cell cellOf(std::string_view value, const ColumnShape& shape, bool typedText) {
     case CellType::Text:
       break;
   }
-  const std::string text = withoutForbidden(
-      shape.formatted ? std::string(trimmed(format(value, shape.picture))) : std::string(value));
+  std::string text = shape.formatted ? withoutForbidden(trimmed(format(value, shape.picture)))
+                                     : withoutForbidden(value);
   // One line break, whatever the value brought (CR LF from rich text).
-  cell.text.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') {
-      cell.text += text[i];
-    } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
-      cell.text += '\n';
+  if (text.find('\r') == std::string::npos) {
+    cell.text = std::move(text);
+  } else {
+    cell.text.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] != '\r') {
+        cell.text += text[i];
+      } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
+        cell.text += '\n';
+      }
     }
   }
   while (!cell.text.empty() && cell.text.back() == ' ') cell.text.pop_back();

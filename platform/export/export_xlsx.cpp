@@ -3,6 +3,8 @@
 #include <xlsxwriter.h>
 
 #include <cerrno>
+#include <map>
+#include <string>
 
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
@@ -72,6 +74,7 @@ std::string writeXlsx(const ExportFileTable& table, const std::filesystem::path&
   format_set_bold(head);
   format_set_bottom(head, LXW_BORDER_THIN);
   std::vector<lxw_format*> formats(columns, nullptr);
+  std::map<std::string, lxw_format*> cellFormats;
   std::vector<lxw_format*> totalFormats(columns, nullptr);
   lxw_format* bold = workbook_add_format(book.get());
   format_set_bold(bold);
@@ -91,8 +94,14 @@ std::string writeXlsx(const ExportFileTable& table, const std::filesystem::path&
         break;
     }
     if (!code.empty()) {
-      formats[c] = workbook_add_format(book.get());
-      format_set_num_format(formats[c], code.c_str());
+      // One format per number format: the library looks a repeated one up
+      // again for every cell it is written with.
+      lxw_format*& shared = cellFormats[code];
+      if (shared == nullptr) {
+        shared = workbook_add_format(book.get());
+        format_set_num_format(shared, code.c_str());
+      }
+      formats[c] = shared;
     }
     totalFormats[c] = workbook_add_format(book.get());
     format_set_bold(totalFormats[c]);
