@@ -10,6 +10,7 @@
 #include "core/designed_font.h"
 #include "core/globals.h"
 #include "platform/base/logical_threads.h"
+#include "platform/base/memory_release.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/base/thread_timer.h"
@@ -89,6 +90,8 @@ void handOver(const RowFields& rows, const std::vector<int>& widths, const Expor
     ~Restore() { slot = outer; }
   } restore{slot, outer};
   rt::callProcedure(kExportWindow);
+  // The export's copies of the rows are freed by now: give their memory back.
+  rt::returnFreedMemory();
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/base/procedures.h"
 #include "platform/base/registry_store.h"
 #include "platform/base/cp_literal.h"
+#include "platform/data/database.h"
 
 namespace core {
 namespace {
@@ -54,12 +55,16 @@ void writeFirstRunEntries() {
 }
 
 // Consultation type 1 exists; when it had to be added, every consultation
-// without a type gets it.
+// without a type gets it. The type and the pass are one transaction: a
+// start-up over a large folder commits once (not once per consultation), and
+// a pass that cannot finish leaves type 1 missing, so the next start does it
+// again.
 void ensureConsultationTypeOne() {
   TableAccess& tipos = access(TiposConsultas::def());
   tipos.table().clear();
   TIC().Cod_TipoConsulta = 1;
   if (tipos.fetchByKey(TiposConsultas::TIC01) == level::Benign) return;
+  const bool inTransaction = beginTransactionWithin(kTransactionTimeoutMs) == 0;
   AltaTiposConsulta();
   rt::Table& consultas = access(Consultas::def()).table();
   consultas.setToStart(Consultas::CON01);
@@ -68,6 +73,7 @@ void ensureConsultationTypeOne() {
     CON().Cod_TipoConsulta = 1;
     consultas.put();  // a failed write does not stop the pass
   }
+  if (inTransaction) rt::commitTransaction();
 }
 
 }  // namespace

@@ -72,6 +72,14 @@ bool LockWait::again() {
   return true;
 }
 
+int beginTransactionWithin(int milliseconds) {
+  LockWait wait(milliseconds);
+  int error = 0;
+  while ((error = rt::beginTransaction()) == rt::error::FileLocked && wait.again()) {
+  }
+  return error;
+}
+
 std::string currentErrorText() { return rt::errorDescription(); }
 
 TableAccess::TableAccess(const rt::TableDef& def) : def_(def) {}

@@ -40,6 +40,10 @@ class LockWait {
   int left_;
 };
 
+// Begins a transaction, waiting up to `milliseconds` while another
+// workstation holds the write lock: 0, or the error of the last try.
+int beginTransactionWithin(int milliseconds);
+
 // The error now set on the thread, as the messages quote it.
 std::string currentErrorText();
 

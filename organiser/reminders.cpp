@@ -522,14 +522,17 @@ void ProcesoAgenda() {
   if (opened && takeAgendaIfFree()) {
     rt::Table& reminders = AgendaRecordatoria::table();
     // The codes first: what an alarm form changes cannot make the walk skip
-    // or repeat a reminder.
+    // or repeat a reminder. Only the reminders up to now can be due: the walk
+    // goes in date and time order and stops at the first later one, so a
+    // minute's walk reads none of the reminders still to come.
     std::vector<std::uint16_t> codes;
+    const rt::Date today = rt::today();
+    const rt::Time now = rt::clockTime();
     reminders.clear();
-    AGG().Alarma = 1;
-    AGG().Completa = 0;
-    reminders.setFromBuffer(AgendaRecordatoria::AGG06);
-    reminders.setRange(2);
-    while (reminders.next() == 0) codes.push_back(AGG().CodigoInterno);
+    reminders.setToStart(AgendaRecordatoria::AGG01);
+    while (reminders.next() == 0 && reminderDue(AGG().Fecha, AGG().Hora, today, now)) {
+      if (AGG().Alarma == 1 && AGG().Completa == 0) codes.push_back(AGG().CodigoInterno);
+    }
     for (std::uint16_t code : codes) {
       AGG().CodigoInterno = code;
       if (reminders.fetch(AgendaRecordatoria::AGG00) != 0) continue;  // deleted meanwhile
@@ -553,10 +556,7 @@ void LimpiarAgenda() {
   const bool opened = access.open() == core::level::Benign;
   if (opened && takeAgendaIfFree()) {
     rt::Table& reminders = AgendaRecordatoria::table();
-    int error = 0;
-    core::LockWait wait(core::kTransactionTimeoutMs);
-    while ((error = rt::beginTransaction()) == rt::error::FileLocked && wait.again()) {
-    }
+    int error = core::beginTransactionWithin(core::kTransactionTimeoutMs);
     if (error == 0) {
       reminders.setToStart(AgendaRecordatoria::AGG00);
       while (error == 0) {

@@ -91,8 +91,9 @@ rt::ExportFileResult onWorker(std::function<rt::ExportFileResult()> work) {
   };
   auto state = std::make_shared<State>();
   const rt::ThreadNumber waiting = rt::currentThreadNumber();
-  std::thread([state, work = std::move(work), waiting] {
+  std::thread([state, work = std::move(work), waiting]() mutable {
     state->result = work();
+    work = nullptr;  // what it owned (a copy of the rows) is freed before the wait ends
     state->done = true;
     QMetaObject::invokeMethod(qApp, [waiting] { rt::wakeThread(waiting); }, Qt::QueuedConnection);
   }).detach();

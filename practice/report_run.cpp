@@ -56,7 +56,18 @@ int question(const std::string& text, const std::string& caption, const std::str
   return rt::showMessage(request);
 }
 
+PaceClock& paceClock() {
+  static PaceClock clock;
+  return clock;
+}
+
+std::chrono::steady_clock::time_point paceNow() {
+  return paceClock() ? paceClock()() : std::chrono::steady_clock::now();
+}
+
 }  // namespace
+
+void ReportRun::setPaceClock(PaceClock clock) { paceClock() = std::move(clock); }
 
 ReportRun::ReportRun() : report_(std::make_unique<rt::ReportEngine>()) {}
 ReportRun::~ReportRun() = default;
@@ -78,9 +89,11 @@ int ReportRun::execute() {
   rt::callProcedure("VentanaParametrosListado");
   core::prepareReportPdf();
   recordsToProcess_ = primaryRecords();
-  recordsPerCycle_ = kRecordsPerCycle;
+  pace_ = kPace;
+  ticksRead_ = 0;
   recordsRead_ = 0;
   percentage_ = 0;
+  percentageShown_ = -1;
   ReportRunDate = rt::today();
   Run();
   endOfRead();
@@ -152,7 +165,16 @@ int ReportRun::TakeWindowEvent() {
 }
 
 void ReportRun::onTimer() {
-  for (int i = 0; i < recordsPerCycle_ && !ending_; ++i) {
+  if (ending_) return;
+  ++ticksRead_;
+  const auto until = paceNow() + pace_.budget;
+  // A Cancel (or Esc) waiting in the queue ends the tick: its question comes
+  // after the record in hand, not a budget later.
+  const auto cancelWaits = [this] {
+    return hasQueued(rt::event::Accepted) || hasQueued(rt::event::AlertKey);
+  };
+  for (int i = 0; !ending_ && !cancelWaits() && (i < pace_.leastRecords || paceNow() < until);
+       ++i) {
     printRecord(*report_);
     nextReportRecord();
     takeReportRecord();
@@ -182,7 +204,7 @@ void ReportRun::askCancel() {
   if (question(texts.CancelAreYouSureText, texts.CancelAreYouSureTitle, texts.ButtonYesNo) != 1) {
     return;
   }
-  recordsPerCycle_ = 1;
+  pace_ = ReportPace{1, std::chrono::milliseconds(0)};
   int answer = 2;
   if (pagesDone_ > 0) {
     answer = question(texts.CancelPrvwPartialText, texts.CancelPrvwPartialTitle,
@@ -221,7 +243,8 @@ void ReportRun::updateProgress() {
     percentage_ = static_cast<int>(std::min<long long>(whole, 100));
     if (thermometer_ && thermometer_->value() != percentage_) thermometer_->setValue(percentage_);
   }
-  if (pctText_) {
+  if (pctText_ && percentage_ != percentageShown_) {
+    percentageShown_ = percentage_;
     pctText_->setText(rt::toQString(rt::format(percentage_, "@n3") +
                                     core::reportDisplayStrings().ProgWinPctText));
   }

@@ -1,9 +1,12 @@
 #pragma once
 // The one shape of every listing: the destination asked through the report
-// destination window, records read on the progress window's timer (25 a
-// tick) and printed into report bands, then the pages shown in the preview
+// destination window, records read on the progress window's timer (each
+// tick for about 20 ms, at least 25 records, so the other windows are served
+// between ticks) and printed into report bands, then the pages shown in the preview
 // (and printed when asked) or written as a PDF file (and mailed). A report
 // gives its title, tables, view, bands and the printing of one record.
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +21,17 @@ class QProgressBar;
 class QLabel;
 
 namespace practice {
+
+// How much one timer tick of a run reads: records until `budget` has passed
+// since the tick began, never fewer than `leastRecords` (unless the data
+// ends first).
+struct ReportPace {
+  int leastRecords = 25;
+  std::chrono::milliseconds budget{20};
+};
+
+// The clock a run's ticks are timed with; tests give their own.
+using PaceClock = std::function<std::chrono::steady_clock::time_point()>;
 
 class ReportRun : public rt::WindowDriver {
  public:
@@ -38,8 +52,14 @@ class ReportRun : public rt::WindowDriver {
   int percentage() const { return percentage_; }
   // The run's own report globals as its close left them.
   const core::ReportGlobalValues& globalsAtClose() const { return globalsAtClose_; }
+  // The timer ticks that read records.
+  int ticksRead() const { return ticksRead_; }
 
-  static constexpr int kRecordsPerCycle = 25;
+  static constexpr int kRecordsPerCycle = 25;  // the least a tick reads
+  static constexpr ReportPace kPace{kRecordsPerCycle, std::chrono::milliseconds(20)};
+  // Replaces the clock the ticks are timed with (an empty one restores the
+  // steady clock); for tests.
+  static void setPaceClock(PaceClock clock);
 
  protected:
   virtual std::string title() const = 0;          // "Listado de Consultas"
@@ -100,7 +120,9 @@ class ReportRun : public rt::WindowDriver {
   long long recordsToProcess_ = 0;
   long long recordsRead_ = 0;
   int percentage_ = 0;
-  int recordsPerCycle_ = kRecordsPerCycle;
+  int percentageShown_ = -1;  // the percentage the label shows
+  ReportPace pace_ = kPace;
+  int ticksRead_ = 0;
   int copies_ = 1;
   bool tablesOpened_ = false;
   bool progressOpened_ = false;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "core/catalog_tables.h"
 #include "core/clinical_tables.h"
@@ -117,6 +118,40 @@ TEST_F(GlobalSettings, MissingEntriesGiveTheirDefaultsAndAnExistingTypeOneLeaves
   EXPECT_EQ(GLO::DirectorioAdjuntos, "");
   EXPECT_EQ(consultationTypes(), (std::vector<int>{0}));
   EXPECT_TRUE(rt::getIniSection("Pantalla", GLO::ArchivoIni).empty()) << "not a first run";
+}
+
+// The main data file's change counter, which SQLite raises once per
+// committed write transaction.
+std::uint32_t changeCounter(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  unsigned char bytes[4] = {};
+  in.seekg(24);
+  in.read(reinterpret_cast<char*>(bytes), 4);
+  return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
+         std::uint32_t{bytes[2]} << 8 | bytes[3];
+}
+
+TEST_F(GlobalSettings, GivingTypeOneToManyConsultationsCommitsOnce) {
+  TableAccess& a = access(Consultas::def());
+  ASSERT_EQ(a.open(), level::Benign);
+  ASSERT_EQ(rt::beginTransaction(), 0);
+  for (int code = 1; code <= 300; ++code) {
+    a.table().clear();
+    CON().Cod_Consulta = code;
+    CON().Cod_TipoConsulta = code % 3 == 0 ? 2 : 0;
+    ASSERT_EQ(a.table().add(), 0);
+  }
+  ASSERT_EQ(rt::commitTransaction(), 0);
+  a.close();
+  const std::uint32_t before = changeCounter(folder_ / "Varneta.dat");
+  InicializaVariablesGlobales();
+  EXPECT_LE(changeCounter(folder_ / "Varneta.dat") - before, 2u)
+      << "type 1 and the 200 untyped consultations in one commit";
+  const std::vector<int> types = consultationTypes();
+  ASSERT_EQ(types.size(), 300u);
+  for (std::size_t i = 0; i < types.size(); ++i) {
+    EXPECT_EQ(types[i], (i + 1) % 3 == 0 ? 2 : 1) << "consultation " << i + 1;
+  }
 }
 
 }  // namespace

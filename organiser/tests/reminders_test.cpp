@@ -180,6 +180,13 @@ TEST_F(FrameAlarms, TheWalkRingsDueRemindersOfTheUserInKeyOrderTwoBeepsEach) {
         {"completa", kToday, kTen, 0, 1, 1},
         {"mañana", kToday + 1, kTen}},
        {}},
+      {"oldest first, whatever the order they were added in",
+       0,
+       {{"hoy", kToday, kTen},
+        {"mañana", kToday + 1, rt::makeTime(8, 0)},
+        {"anteayer", kToday - 2, rt::makeTime(18, 0)},
+        {"temprano", kToday, rt::makeTime(7, 30)}},
+       {"anteayer", "temprano", "hoy"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

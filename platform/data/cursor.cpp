@@ -46,6 +46,17 @@ void Cursor::setRange(int components, const char* record) {
   toStart();
 }
 
+void Cursor::setLimits(const KeyValue* low, const KeyValue* high) {
+  const bool limited = low != nullptr && high != nullptr;
+  if (limited != limited_) finalizeStatements();
+  limited_ = limited;
+  if (limited_) {
+    low_ = *low;
+    high_ = *high;
+  }
+  toStart();
+}
+
 void Cursor::toStart() {
   resetStatement();
   bounded_ = false;
@@ -92,6 +103,10 @@ std::string Cursor::buildSql(Mode mode) const {
   if (std::string pred = sql::skipEmptyPredicate(def_, key); !pred.empty()) where.push_back(pred);
   for (int i = 0; i < fixed_; ++i) {
     where.push_back(sql::componentExpr(def_, key, i) + " = " + param(n + 2 + i));
+  }
+  if (limited_ && fixed_ < n) {
+    const std::string expr = sql::componentExpr(def_, key, fixed_);
+    where.push_back(expr + " >= " + param(2 * n + 3) + " AND " + expr + " <= " + param(2 * n + 4));
   }
   if (mode == kForwardFrom || mode == kBackwardFrom) {
     auto op = [&](int i, bool orEqual) {
@@ -154,6 +169,10 @@ int Cursor::read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t
       }
     };
     for (int i = 0; i < fixed_; ++i) bindValue(n + 2 + i, i, rangeValues_[i]);
+    if (limited_ && fixed_ < n) {
+      bindValue(2 * n + 3, fixed_, low_);
+      bindValue(2 * n + 4, fixed_, high_);
+    }
     if (bounded_) {
       for (int i = 0; i < n; ++i) bindValue(i + 1, i, values_[i]);
       s.bind(n + 1, forward ? forwardAfter_ : backwardUpTo_ + 1);

@@ -35,6 +35,10 @@ class Cursor final : private sql::Resettable {
   // Limits the walk to records whose first `components` key components equal
   // their values in `record`; 0 removes the limit. Goes to the start.
   void setRange(int components, const char* record);
+  // Limits the walk further to records whose first component after the
+  // fixed ones lies between `low` and `high` (both included); null removes
+  // the limits. Goes to the start.
+  void setLimits(const KeyValue* low, const KeyValue* high);
   void toStart();
   // next reads the first record at or after the key values in `record`,
   // previous the last one at or before them.
@@ -60,6 +64,9 @@ class Cursor final : private sql::Resettable {
   int key_ = 0;
   int fixed_ = 0;
   KeyTuple rangeValues_;
+  bool limited_ = false;
+  KeyValue low_;
+  KeyValue high_;
   // Where the cursor stands: unbounded (the start), or between records by
   // key values: next reads records after (values, forwardAfter), previous
   // those at or before (values, backwardUpTo).

@@ -56,7 +56,10 @@ const ExpressionError& View::setFilter(std::string_view expression, const NameRe
   return e->error();
 }
 
-void View::applyRange() { cursor_.setRange(rangeComponents_, primary_.record()); }
+void View::applyRange() {
+  cursor_.setRange(rangeComponents_, primary_.record());
+  if (limited_) cursor_.setLimits(&limits_.first, &limits_.second);
+}
 
 void View::setToStart() { applyRange(); }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/base/expression.h"
@@ -25,6 +26,13 @@ class View {
   // The first `components` key components keep the values they have in the
   // primary buffer when the view is set.
   void setRange(int components) { rangeComponents_ = components; }
+  // The records whose first key component after the range lies between the
+  // two numbers (both included), read as a range of the key, not one by one
+  // through a filter.
+  void setLimits(std::int64_t low, std::int64_t high) {
+    limits_ = {KeyValue{low, {}}, KeyValue{high, {}}};
+    limited_ = true;
+  }
   void setFilter(Filter filter) {
     filter_ = std::move(filter);
     filterNeedsJoins_ = true;
@@ -64,6 +72,8 @@ class View {
   Table& primary_;
   Cursor cursor_;
   int rangeComponents_ = 0;
+  bool limited_ = false;
+  std::pair<KeyValue, KeyValue> limits_;
   Filter filter_;
   std::unique_ptr<FilterExpression> expression_;
   // Whether the filter reads the joined records (a filter function may).

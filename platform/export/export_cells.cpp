@@ -81,7 +81,7 @@ std::string_view valueAt(const std::vector<std::string>& row, std::size_t column
   return column < row.size() ? std::string_view(row[column]) : std::string_view();
 }
 
-Cell cellOf(std::string_view value, const ColumnShape& shape) {
+Cell cellOf(std::string_view value, const ColumnShape& shape, bool typedText) {
   Cell cell;
   cell.type = shape.type;
   switch (shape.type) {
@@ -90,7 +90,7 @@ Cell cellOf(std::string_view value, const ColumnShape& shape) {
       if (!number || (*number == 0 && shape.picture.blankWhenZero)) return cell;
       cell.blank = false;
       cell.number = *number;
-      cell.text = std::string(trimmed(format(*number, shape.picture)));
+      if (typedText) cell.text = std::string(trimmed(format(*number, shape.picture)));
       return cell;
     }
     case CellType::Date: {
@@ -98,9 +98,11 @@ Cell cellOf(std::string_view value, const ColumnShape& shape) {
       if (day <= 0) return cell;
       cell.blank = false;
       cell.day = day;
-      cell.text = std::string(trimmed(format(static_cast<double>(day), shape.picture)));
       cell.number = static_cast<double>(day - kSpreadsheetEpoch);
       if (day - kSpreadsheetEpoch < kFirstSafeSerial || day > kLastDate) cell.type = CellType::Text;
+      if (typedText || cell.type == CellType::Text) {
+        cell.text = std::string(trimmed(format(static_cast<double>(day), shape.picture)));
+      }
       return cell;
     }
     case CellType::Time: {
@@ -109,21 +111,25 @@ Cell cellOf(std::string_view value, const ColumnShape& shape) {
       cell.blank = false;
       cell.ticks = (time - 1) % kTicksPerDay;
       cell.number = static_cast<double>(cell.ticks) / kTicksPerDay;
-      cell.text = std::string(trimmed(format(static_cast<double>(time), shape.picture)));
+      if (typedText) cell.text = std::string(trimmed(format(static_cast<double>(time), shape.picture)));
       return cell;
     }
     case CellType::Text:
       break;
   }
-  const std::string text = withoutForbidden(
-      shape.formatted ? std::string(trimmed(format(value, shape.picture))) : std::string(value));
+  std::string text = shape.formatted ? withoutForbidden(trimmed(format(value, shape.picture)))
+                                     : withoutForbidden(value);
   // One line break, whatever the value brought (CR LF from rich text).
-  cell.text.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') {
-      cell.text += text[i];
-    } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
-      cell.text += '\n';
+  if (text.find('\r') == std::string::npos) {
+    cell.text = std::move(text);
+  } else {
+    cell.text.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] != '\r') {
+        cell.text += text[i];
+      } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
+        cell.text += '\n';
+      }
     }
   }
   while (!cell.text.empty() && cell.text.back() == ' ') cell.text.pop_back();
@@ -141,7 +147,7 @@ std::vector<Total> totalsOf(const ExportFileTable& table, const std::vector<Colu
     long double sum = 0;
     std::int64_t count = 0;
     for (const std::vector<std::string>& row : table.rows) {
-      const Cell cell = cellOf(valueAt(row, c), shapes[c]);
+      const Cell cell = cellOf(valueAt(row, c), shapes[c], false);
       if (cell.blank) continue;
       sum += cell.number;
       ++count;

@@ -38,7 +38,10 @@ struct Cell {
   std::string text;        // what the value shows, CP1252, without characters XML forbids
 };
 
-Cell cellOf(std::string_view value, const ColumnShape& shape);
+// `typedText` false leaves the text of a number, date or time cell empty, for
+// the writers that store only its value (a date a spreadsheet cannot hold
+// still gets its text).
+Cell cellOf(std::string_view value, const ColumnShape& shape, bool typedText = true);
 // The row's value of a column; blank when the row is short.
 std::string_view valueAt(const std::vector<std::string>& row, std::size_t column);
 

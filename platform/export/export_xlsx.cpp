@@ -3,6 +3,8 @@
 #include <xlsxwriter.h>
 
 #include <cerrno>
+#include <map>
+#include <string>
 
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
@@ -69,6 +71,7 @@ std::string writeXlsx(const ExportFileTable& table, const std::filesystem::path&
   format_set_bold(head);
   format_set_bottom(head, LXW_BORDER_THIN);
   std::vector<lxw_format*> formats(columns, nullptr);
+  std::map<std::string, lxw_format*> cellFormats;
   std::vector<lxw_format*> totalFormats(columns, nullptr);
   lxw_format* bold = workbook_add_format(book.get());
   format_set_bold(bold);
@@ -88,8 +91,14 @@ std::string writeXlsx(const ExportFileTable& table, const std::filesystem::path&
         break;
     }
     if (!code.empty()) {
-      formats[c] = workbook_add_format(book.get());
-      format_set_num_format(formats[c], code.c_str());
+      // One format per number format: the library looks a repeated one up
+      // again for every cell it is written with.
+      lxw_format*& shared = cellFormats[code];
+      if (shared == nullptr) {
+        shared = workbook_add_format(book.get());
+        format_set_num_format(shared, code.c_str());
+      }
+      formats[c] = shared;
     }
     totalFormats[c] = workbook_add_format(book.get());
     format_set_bold(totalFormats[c]);
@@ -107,7 +116,7 @@ std::string writeXlsx(const ExportFileTable& table, const std::filesystem::path&
   std::string text;
   for (const std::vector<std::string>& values : table.rows) {
     for (std::size_t c = 0; c < columns; ++c) {
-      const Cell cell = cellOf(valueAt(values, c), shapes[c]);
+      const Cell cell = cellOf(valueAt(values, c), shapes[c], false);
       if (cell.blank) continue;
       const auto col = static_cast<lxw_col_t>(c);
       lxw_error written = LXW_NO_ERROR;

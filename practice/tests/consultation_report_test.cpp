@@ -197,6 +197,39 @@ TEST_F(ConsultationReportTest, FilterOfTheListAndAnUnusableOne) {
   EXPECT_EQ(GLO::ModoListado, "P");
 }
 
+// The pace of the reading: a tick takes records until its time budget has
+// passed (never fewer than 25), and the listing reads the same whatever the
+// pace, so a tick of 25 records (a slow clock) and one tick for the whole run
+// (a stopped clock) write the same text.
+TEST_F(ConsultationReportTest, TicksTakeRecordsForTheirTimeBudgetAndThePaceLeavesTheListingAlone) {
+  fill(120);
+  const std::filesystem::path pdf = rt::workingFolder() / "PDF" / "Listado de Consultas.PDF";
+  struct Case {
+    std::chrono::milliseconds step;  // the clock moves this much at each reading
+    int ticks;
+  };
+  const Case cases[] = {{std::chrono::milliseconds(30), 5}, {std::chrono::milliseconds(0), 1}};
+  std::vector<std::string> texts;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.step.count());
+    auto now = std::chrono::steady_clock::time_point{};
+    ReportRun::setPaceClock([&] { return now += c.step; });
+    std::filesystem::remove(pdf);
+    GLO::ModoListado = "P";
+    int ticks = 0;
+    ASSERT_TRUE(rt::testing::runOnThread([&] {
+      ReporteConsultas report("", "");
+      EXPECT_EQ(report.execute(), rt::kCompleted);
+      ticks = report.ticksRead();
+    }));
+    ReportRun::setPaceClock({});
+    EXPECT_EQ(ticks, c.ticks);
+    texts.push_back(rt::testing::pdfText(pdf.string()));
+    EXPECT_EQ(occurrences(texts.back(), "Motivo "), 120);
+  }
+  EXPECT_EQ(texts[0], texts[1]);
+}
+
 // Cancels through the progress window's button (or Esc) once `at` records
 // are printed.
 class CancelledReport : public ReporteConsultas {

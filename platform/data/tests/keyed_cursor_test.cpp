@@ -223,6 +223,54 @@ TEST_F(KeyedCursorTest, ViewFiltersRangesAndJoins) {
   o.close();
 }
 
+// Limits on the first free component read a stretch of the key: both ends
+// included, in both directions, from a record's position, after a range's
+// fixed component (here a descending one) and after a reset of the walk.
+TEST_F(KeyedCursorTest, ViewLimitsReadAStretchOfTheKey) {
+  Table& t = open(people());
+  person(t, 1, "a", 1, 10);
+  person(t, 2, "b", 2, 20);
+  person(t, 3, "c", 2, 30);
+  person(t, 4, "d", 3, 40);
+  person(t, 5, "e", 4, 50);
+  person(t, 6, "f", 5, 60);
+  person(t, 7, "g", 3, 45);
+  const auto names = [&](View& v, bool forward) {
+    std::vector<std::string> seen;
+    v.setToStart();
+    while ((forward ? v.next() : v.previous()) == 0) {
+      seen.push_back(name(t));
+      resetTableStatements();  // as when the fiber suspends
+    }
+    return seen;
+  };
+  View cities(people(), kByCityAge);
+  cities.setLimits(2, 4);
+  EXPECT_EQ(names(cities, true), (std::vector<std::string>{"c", "b", "g", "d", "e"}));
+  EXPECT_EQ(names(cities, false), (std::vector<std::string>{"e", "d", "g", "b", "c"}));
+  EXPECT_EQ(cities.records(), 5);
+  cities.setToStart();
+  ASSERT_EQ(cities.next(), 0);
+  ASSERT_EQ(cities.next(), 0);
+  const std::int64_t second = cities.position();
+  ASSERT_EQ(cities.reset(second), 0);
+  ASSERT_EQ(cities.previous(), 0);
+  EXPECT_EQ(name(t), "b");
+  EXPECT_EQ(cities.previous(), 0);
+  EXPECT_EQ(name(t), "c");
+  EXPECT_EQ(cities.previous(), 33);
+
+  t.clear();
+  setFieldNumber(people().fields[kCiudad], t.record(), 3);
+  View ages(people(), kByCityAge);
+  ages.setRange(1);
+  ages.setLimits(41, 60);
+  EXPECT_EQ(names(ages, true), (std::vector<std::string>{"g"}));
+  View none(people(), kByCityAge);
+  none.setLimits(6, 9);
+  EXPECT_EQ(none.records(), 0);
+}
+
 TEST_F(KeyedCursorTest, ClosedTableRefusesWork) {
   Table& t = table(people());
   EXPECT_EQ(t.next(), 37);

@@ -161,6 +161,20 @@ TEST(ExportFile, SpreadsheetsHoldTypedCellsAndTotalsAsFormulas) {
   EXPECT_EQ(ods.fact("shown1,1"), "12.50");
 }
 
+// Dates a spreadsheet cannot hold as the same day everywhere (before 1 March
+// 1900, after 9999) go out as the text they show; a totalled date column
+// counts them.
+TEST(ExportFile, SpreadsheetDatesOutOfRangeGoOutAsTheirText) {
+  ExportFileTable table;
+  table.title = "Fechas";
+  table.columns = {{"Fecha", "@d17", true}};
+  table.rows = {{std::to_string(makeDate(1, 1, 1900))}, {std::to_string(makeDate(3, 1, 1900))}};
+  const ReadBack xlsx = readBack(written(ExportKind::Spreadsheet, false, table));
+  expectCells(xlsx,
+              {{1, 0, "s 01/01/1900"}, {2, 0, "d 1900-03-01"}, {3, 0, "f =COUNTA(A2:A3)=2"}},
+              "xlsx");
+}
+
 TEST(ExportFile, DocumentsShowValuesByTheirPictures) {
   const ReadBack docx = readBack(written(ExportKind::Document, false));
   EXPECT_EQ(docx.title, "Pacientes & Cía");

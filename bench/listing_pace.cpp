@@ -1,0 +1,132 @@
+// The pace of a listing: the consultation report of 10,000 consultations
+// written as a PDF, its wall time against the CPU time it used, and the
+// longest the event loop was kept from other windows while records were read
+// (a zero timer notes the gaps between its turns; the first gap, the run's
+// opening, and the longest of the last few, the PDF being written, are not
+// reading).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench/bench_folder.h"
+#include "core/catalog_tables.h"
+#include "core/clinical_tables.h"
+#include "core/data_files.h"
+#include "core/globals.h"
+#include "core/program_startup.h"
+#include "core/table_managers.h"
+#include "core/report_destination.h"
+#include "core/table_registration.h"
+#include "platform/base/logical_threads.h"
+#include "platform/base/paths.h"
+#include "platform/base/procedures.h"
+#include "platform/data/database.h"
+#include "platform/ui/event_loop.h"
+#include "practice/consultation_report.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kConsultations = 10000;
+
+double processSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+void prepare() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  const std::filesystem::path folder = bench::scratchFolder("pace");
+  std::filesystem::create_directories(folder / "PDF");
+  std::filesystem::current_path(folder);
+  setenv("VARNETA_WINDIR", folder.c_str(), 1);
+  rt::captureWorkingFolder();
+  rt::installWindowLayer();
+  if (core::openPracticeDatabase(folder) != 0 || core::openAllTables() != 0) std::abort();
+  rt::beginTransaction();
+  for (int p = 1; p <= 500; ++p) {
+    core::Pacientes::table().clear();
+    core::PAC().Cod_Paciente = p;
+    core::PAC().Nombre = "Paciente de prueba " + std::to_string(p);
+    core::PAC().Telefono = "4555-" + std::to_string(1000 + p);
+    core::PAC().Fecha_Nacim = 70000 + p;
+    core::Pacientes::table().add();
+  }
+  for (int c = 1; c <= kConsultations; ++c) {
+    core::Consultas::table().clear();
+    core::CON().Cod_Consulta = c;
+    core::CON().Cod_Paciente = c % 500 + 1;
+    core::CON().Fecha = 80000 + c / 7;
+    core::CON().Motivo = "Control de rutina, consulta " + std::to_string(c);
+    core::Consultas::table().add();
+  }
+  rt::commitTransaction();
+  rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
+    core::settleReportDestination();
+    return rt::kCompleted;
+  });
+}
+
+void BM_ConsultationListingPace(benchmark::State& state) {
+  prepare();
+  for (auto _ : state) {
+    GLO::ModoListado = "P";
+    bool ended = false;
+    std::vector<double> gaps;
+    Clock::time_point last = Clock::now();
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+      const Clock::time_point now = Clock::now();
+      gaps.push_back(std::chrono::duration<double, std::milli>(now - last).count());
+      last = now;
+    });
+    const bool probing = state.range(0) == 1;
+    if (probing) probe.start(0);
+    const double cpuBefore = processSeconds();
+    const Clock::time_point start = Clock::now();
+    rt::start([&ended] {
+      practice::runReporteConsultas("", "");
+      ended = true;
+    });
+    while (!ended) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    probe.stop();
+    // The PDF is written at the end: the longest of the last gaps.
+    const std::size_t tail = gaps.size() > 8 ? gaps.size() - 8 : 0;
+    const auto writing = std::max_element(gaps.begin() + static_cast<std::ptrdiff_t>(tail), gaps.end());
+    if (writing != gaps.end()) gaps.erase(writing, gaps.end());
+    const double longestGap = gaps.size() > 1 ? *std::max_element(gaps.begin() + 1, gaps.end()) : 0;
+    state.SetIterationTime(wall);
+    if (probing) {
+      state.counters["longest_gap_ms"] = longestGap;
+    } else {
+      state.counters["cpu_s"] = processSeconds() - cpuBefore;
+      state.counters["wall_per_cpu"] = wall / (processSeconds() - cpuBefore);
+    }
+  }
+}
+BENCHMARK(BM_ConsultationListingPace)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  core::registerTableManagers();
+  core::installThreadRoutines();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
