@@ -122,14 +122,20 @@ void NetConnection::openFailed() {
   if (ERROR == rt::net::err::kSslConnectFailed) {
     // The server answered but the two sides agreed on no secure connection
     // (a server that only speaks an old TLS version, say): that is no timeout.
-    const std::string reason = rt::net::TlsReasonText(SSLERROR);
-    CallErrorTrap_("The secure (TLS) connection to " + SERVER() + " could not be opened: the TLS handshake failed" +
-                       (reason.empty() ? std::string() : " (" + reason + ")"),
-                   "NetConnection.TakeEvent");
+    tlsHandshakeFailed();
     return;
   }
   CallErrorTrap_("The requested connection to " + SERVER() +
                      " could not be opened. The Open command timed out or failed to connect",
+                 "NetConnection.TakeEvent");
+}
+
+void NetConnection::tlsHandshakeFailed() {
+  ERROR = rt::net::err::kSslConnectFailed;
+  const std::string reason = rt::net::TlsReasonText(SSLERROR);
+  CallErrorTrap_("The secure (TLS) connection to " + SERVER() +
+                     " could not be opened: the TLS handshake failed" +
+                     (reason.empty() ? std::string() : " (" + reason + ")"),
                  "NetConnection.TakeEvent");
 }
 
@@ -139,17 +145,26 @@ void NetConnection::remoteClosed(std::int32_t socket, std::int32_t sockId) {
   // A certificate that fails while a client opens, or while it switches an
   // open connection to TLS, ends the connection here: it is reported as the
   // failure it is, not as an ordinary close.
+  // A switch to TLS that fails on an error (a server that agreed to STARTTLS
+  // and then answered in clear text, say) is the failed handshake it is:
+  // nothing more goes over the connection, and the owner hears why.
   const bool stillOpening = OPENFLAG == 0 && ASYNCOPENBUSY != 0;
-  if (!isServer() && SSL == 1 && ERROR == -92 && SSLERROR == kCertificateVerifyFailed &&
-      (stillOpening || switchingToTls_)) {
+  const bool certificateFailed = SSL == 1 && ERROR == -92 && SSLERROR == kCertificateVerifyFailed &&
+                                 (stillOpening || switchingToTls_);
+  const bool switchFailed = switchingToTls_ && ERROR != 0;
+  if (!isServer() && (certificateFailed || switchFailed)) {
     OPENFLAG = 0;
     ASYNCOPENBUSY = 0;
     switchingToTls_ = false;
     library().NetConnectionClose(CONNECTION_, socket, sockId, rt::net::close_action::kRelease);
-    CallErrorTrap_(
-        "The remote server secure certificate verification failed, and so the connection was "
-        "not opened",
-        "NetConnection.TakeEvent");
+    if (certificateFailed) {
+      CallErrorTrap_(
+          "The remote server secure certificate verification failed, and so the connection was "
+          "not opened",
+          "NetConnection.TakeEvent");
+    } else {
+      tlsHandshakeFailed();
+    }
     return;
   }
   library().NetConnectionClose(CONNECTION_, socket, sockId, rt::net::close_action::kRelease);
