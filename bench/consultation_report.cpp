@@ -12,7 +12,9 @@
 #include "core/clinical_tables.h"
 #include "core/data_files.h"
 #include "core/globals.h"
+#include "core/program_startup.h"
 #include "core/report_destination.h"
+#include "core/table_managers.h"
 #include "core/table_registration.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/paths.h"
@@ -49,6 +51,9 @@ void prepare() {
   rt::installWindowLayer();
   core::openPracticeDatabase(folder());
   core::openAllTables();
+  // The report runs on a thread of its own, which gets its table managers.
+  core::registerTableManagers();
+  core::installThreadRoutines();
   core::Coberturas_Medicas::table().clear();
   core::COB().Cod_Cobertura = 1;
   core::COB().Descripcion = "OSDE 210";
