@@ -143,11 +143,10 @@ void NetConnection::tlsHandshakeFailed() {
 // event N+1 (the object's own connection: socket and id 0).
 void NetConnection::remoteClosed(std::int32_t socket, std::int32_t sockId) {
   // A certificate that fails while a client opens, or while it switches an
-  // open connection to TLS, ends the connection here: it is reported as the
-  // failure it is, not as an ordinary close.
-  // A switch to TLS that fails on an error (a server that agreed to STARTTLS
-  // and then answered in clear text, say) is the failed handshake it is:
-  // nothing more goes over the connection, and the owner hears why.
+  // open connection to TLS, and a switch that fails on any other error (a
+  // server that agreed to STARTTLS and then answered in clear text, say) end
+  // the connection here: each is reported as the failure it is, not as an
+  // ordinary close, and nothing more goes over the connection.
   const bool stillOpening = OPENFLAG == 0 && ASYNCOPENBUSY != 0;
   const bool certificateFailed = SSL == 1 && ERROR == -92 && SSLERROR == kCertificateVerifyFailed &&
                                  (stillOpening || switchingToTls_);
