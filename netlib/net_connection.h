@@ -108,6 +108,7 @@ class NetConnection : public NetBase_ {
   void remoteClosed(std::int32_t socket, std::int32_t sockId);
   void phaseTwo();
   void openFailed();
+  void tlsHandshakeFailed();
   void newConnection();
   void afterServerClose();
   void closeAcceptedConnection(std::int32_t socket, std::int32_t sockId, std::int32_t action,

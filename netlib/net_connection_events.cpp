@@ -122,10 +122,7 @@ void NetConnection::openFailed() {
   if (ERROR == rt::net::err::kSslConnectFailed) {
     // The server answered but the two sides agreed on no secure connection
     // (a server that only speaks an old TLS version, say): that is no timeout.
-    const std::string reason = rt::net::TlsReasonText(SSLERROR);
-    CallErrorTrap_("The secure (TLS) connection to " + SERVER() + " could not be opened: the TLS handshake failed" +
-                       (reason.empty() ? std::string() : " (" + reason + ")"),
-                   "NetConnection.TakeEvent");
+    tlsHandshakeFailed();
     return;
   }
   CallErrorTrap_("The requested connection to " + SERVER() +
@@ -133,23 +130,40 @@ void NetConnection::openFailed() {
                  "NetConnection.TakeEvent");
 }
 
+void NetConnection::tlsHandshakeFailed() {
+  ERROR = rt::net::err::kSslConnectFailed;
+  const std::string reason = rt::net::TlsReasonText(SSLERROR);
+  CallErrorTrap_("The secure (TLS) connection to " + SERVER() +
+                     " could not be opened: the TLS handshake failed" +
+                     (reason.empty() ? std::string() : " (" + reason + ")"),
+                 "NetConnection.TakeEvent");
+}
+
 // A remote close arrives as packet 5 (naming the connection) or as the bare
 // event N+1 (the object's own connection: socket and id 0).
 void NetConnection::remoteClosed(std::int32_t socket, std::int32_t sockId) {
   // A certificate that fails while a client opens, or while it switches an
-  // open connection to TLS, ends the connection here: it is reported as the
-  // failure it is, not as an ordinary close.
+  // open connection to TLS, and a switch that fails on any other error (a
+  // server that agreed to STARTTLS and then answered in clear text, say) end
+  // the connection here: each is reported as the failure it is, not as an
+  // ordinary close, and nothing more goes over the connection.
   const bool stillOpening = OPENFLAG == 0 && ASYNCOPENBUSY != 0;
-  if (!isServer() && SSL == 1 && ERROR == -92 && SSLERROR == kCertificateVerifyFailed &&
-      (stillOpening || switchingToTls_)) {
+  const bool certificateFailed = SSL == 1 && ERROR == -92 && SSLERROR == kCertificateVerifyFailed &&
+                                 (stillOpening || switchingToTls_);
+  const bool switchFailed = switchingToTls_ && ERROR != 0;
+  if (!isServer() && (certificateFailed || switchFailed)) {
     OPENFLAG = 0;
     ASYNCOPENBUSY = 0;
     switchingToTls_ = false;
     library().NetConnectionClose(CONNECTION_, socket, sockId, rt::net::close_action::kRelease);
-    CallErrorTrap_(
-        "The remote server secure certificate verification failed, and so the connection was "
-        "not opened",
-        "NetConnection.TakeEvent");
+    if (certificateFailed) {
+      CallErrorTrap_(
+          "The remote server secure certificate verification failed, and so the connection was "
+          "not opened",
+          "NetConnection.TakeEvent");
+    } else {
+      tlsHandshakeFailed();
+    }
     return;
   }
   library().NetConnectionClose(CONNECTION_, socket, sockId, rt::net::close_action::kRelease);

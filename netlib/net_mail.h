@@ -134,9 +134,10 @@ class NetMail : public NetConnection {
                                            std::string* fileName = nullptr);
   virtual std::string DecodeHeaderText_(std::string_view text, bool flag);
   virtual std::int32_t ProcessBody_(std::int32_t headerEnd);
-  virtual std::int32_t ProcessParts_(const textlib::TextBuffer& text, std::int32_t start,
+  // A part is a view into WHOLEMESSAGEST: nested parts are never copied.
+  virtual std::int32_t ProcessParts_(std::string_view text, std::int32_t start,
                                      std::string_view boundary);
-  virtual std::int32_t ProcessPart_(const textlib::TextBuffer& part);
+  virtual std::int32_t ProcessPart_(std::string_view part);
   virtual std::int32_t ProcessBodyNoContentType_(std::int32_t headerEnd);
   virtual std::int32_t DecodeTextPart_(std::string_view data, std::string_view transfer,
                                        std::string_view charset);
@@ -157,6 +158,13 @@ class NetMail : public NetConnection {
   virtual std::string MakeFileName_(std::string_view name);
   virtual std::int32_t ProcessDeliveryStatus_(std::int32_t start, std::int32_t end);
   void ClearMessage_() override;
+
+  // Multiparts nested deeper than this are skipped, as mail readers do: a
+  // crafted message cannot exhaust the stack or the memory.
+  static constexpr int kMaxPartDepth = 64;
+
+ private:
+  int partDepth_ = 0;
 };
 
 }  // namespace netlib

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "netlib/mime_words.h"
 #include "netlib/net_mail_send.h"
 #include "platform/base/cp1252.h"
 #include "platform/net/socket_library.h"
@@ -70,11 +71,8 @@ std::string NetMailSend::utf8FromCodePage(std::string_view text) {
   return buffer.GetValue();
 }
 
-std::string NetMailSend::encodedWord(std::string_view text) {
-  textlib::TextBuffer buffer;
-  buffer.SetValue(utf8FromCodePage(text));
-  buffer.EncodeMimeWord("utf-8", 2);
-  return buffer.GetValue();
+std::string NetMailSend::encodedWord(std::string_view text, std::size_t taken) {
+  return foldedMimeWords(utf8FromCodePage(text), MimeWordKind::kQuoted, taken);
 }
 
 std::int32_t NetMailSend::GetAddress_(std::string_view list, int n, std::string& name,
@@ -134,10 +132,10 @@ std::string NetMailSend::NormalizeAddressList_(std::string_view list, int index,
   return format(entry, mode == 2);
 }
 
-std::string NetMailSend::EncodeHeaderText_(std::string_view text) {
+std::string NetMailSend::EncodeHeaderText_(std::string_view text, std::size_t taken) {
   std::string out = removeChar(removeChar(std::string(rt::clip(text)), '\r'), '\n');
   if (isAscii(out)) return out;
-  return encodedWord(out);
+  return encodedWord(out, taken);
 }
 
 void NetMailSend::CheckTextCharset_() {

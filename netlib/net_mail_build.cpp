@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "netlib/mime_words.h"
 #include "netlib/net_http_headers.h"
 #include "netlib/net_mail_send.h"
 #include "platform/base/clock.h"
@@ -97,13 +98,14 @@ std::string rfc2231Value(const std::string& utf8) {
   return out;
 }
 
-std::string rfc2047Word(const std::string& utf8) {
-  textlib::TextBuffer encoded;
-  encoded.SetValue(utf8);
-  encoded.Base64Encode();
-  std::string text = encoded.GetValue();
-  std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-  return "=?utf-8?B?" + text + "?=";
+// A text file's type names its charset when the text is not plain ASCII
+// (without one, readers take the bytes as ASCII): UTF-8 when the bytes are
+// valid UTF-8, else the program's own single-byte code page.
+std::string withTextCharset(std::string type, const textlib::TextBuffer& content) {
+  if (!rt::lower(type).starts_with("text/") || rt::lower(type).find("charset=") != std::string::npos ||
+      content.IsAscii())
+    return type;
+  return type + ";\r\n\tcharset=" + (content.IsValidUtf8() ? "utf-8" : "windows-1252");
 }
 
 std::string withLineEnd(std::string text) {
@@ -177,14 +179,21 @@ void NetMailSend::addFilePart(std::string_view folder, std::string_view diskName
                               int index) {
   Log("NetMailSend.AddAttachmentFromFile",
       "Folder = " + std::string(folder) + " File = " + std::string(diskName));
-  const std::string type = ContentTypeOf_(fileName);
+  const std::string path = std::string(rt::clip(folder)) + "/" + std::string(diskName);
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    Log("NetMailSend.AddAttachmentFromFile", "Could not read the file " + path, log_type::kError);
+  }
+  textlib::TextBuffer content;
+  content.SetValue(std::string(std::istreambuf_iterator<char>(file), {}));
+  const std::string type = withTextCharset(ContentTypeOf_(fileName), content);
   std::string part;
   if (index > 1) part += "\r\n";
   const std::string plainName = oneLine(fileName);
   const std::string utf8Name = rt::cp1252ToUtf8(plainName);
   const bool plain = ascii(plainName);
   part += "\r\n--" + std::string(prefix) + (embedded ? "_002_" : "_000_") + std::string(unique) +
-          "\r\nContent-Type: " + type + ";\r\n name=\"" + (plain ? plainName : rfc2047Word(utf8Name)) +
+          "\r\nContent-Type: " + type + ";\r\n name=\"" + (plain ? plainName : foldedMimeWords(utf8Name, MimeWordKind::kBase64, 7)) +
           "\"\r\nContent-Transfer-Encoding: base64\r\n";
   if (embedded) {
     part += "Content-ID: <" + plainName + ">\r\n";
@@ -194,13 +203,6 @@ void NetMailSend::addFilePart(std::string_view folder, std::string_view diskName
     part += "Content-Disposition: attachment;\r\n filename*=" + rfc2231Value(utf8Name) + "\r\n";
   }
   part += "\r\n";
-  const std::string path = std::string(rt::clip(folder)) + "/" + std::string(diskName);
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    Log("NetMailSend.AddAttachmentFromFile", "Could not read the file " + path, log_type::kError);
-  }
-  textlib::TextBuffer content;
-  content.SetValue(std::string(std::istreambuf_iterator<char>(file), {}));
   if (content.Length() > 0) content.Base64Encode();
   part += rt::clip(content.GetValueRef());
   body.Append(part);
@@ -221,10 +223,10 @@ std::string NetMailSend::buildHeader(const std::string& mimeLines) {
   optional("To: ", NormalizeAddressList_(TOLIST, 0, 3));
   optional("CC: ", NormalizeAddressList_(CCLIST, 0, 3));
   optional("References: ", REFERENCES);
-  h += "Subject: " + EncodeHeaderText_(oneLine(SUBJECT)) + "\r\n";
+  h += "Subject: " + EncodeHeaderText_(oneLine(SUBJECT), 9) + "\r\n";
   h += dateLine();
   if (!rt::clip(ORGANIZATION).empty()) {
-    h += "Organization: " + EncodeHeaderText_(oneLine(ORGANIZATION)) + "\r\n";
+    h += "Organization: " + EncodeHeaderText_(oneLine(ORGANIZATION), 14) + "\r\n";
   }
   h += mimeLines;
   h += "X-Mailer: " + oneLine(XMAILER) + "\r\nX-Rednet: Rednet Email 11.05\r\n";

@@ -331,17 +331,27 @@ std::int32_t NetMail::ProcessBody_(std::int32_t headerEnd) {
   Trace("ProcessBody MimeVersion=" + MIMEVERSION + " ContentType=" + CONTENTTYPE +
         " Boundary=" + MIMEBOUNDARY);
   if (MIMEVERSION.empty() && CONTENTTYPE.empty()) return ProcessBodyNoContentType_(headerEnd);
-  if (MIMEBOUNDARY.empty()) return ProcessPart_(*WHOLEMESSAGEST);
+  if (MIMEBOUNDARY.empty()) return ProcessPart_(WHOLEMESSAGEST->GetValueRef());
   // The search starts after the header, so that the boundary's mention in
   // the Content-Type field is not taken for a delimiter.
-  return ProcessParts_(*WHOLEMESSAGEST, headerEnd, MIMEBOUNDARY);
+  return ProcessParts_(WHOLEMESSAGEST->GetValueRef(), headerEnd, MIMEBOUNDARY);
 }
 
-std::int32_t NetMail::ProcessParts_(const textlib::TextBuffer& text, std::int32_t start,
+std::int32_t NetMail::ProcessParts_(std::string_view whole, std::int32_t start,
                                     std::string_view boundary) {
-  const std::string_view whole = text.GetValueRef();
   const std::string_view mark = rt::clip(boundary);
   if (mark.empty()) return 0;
+  if (partDepth_ >= kMaxPartDepth) {
+    Log("ProcessParts", "Multipart nested more than " + std::to_string(kMaxPartDepth) +
+                            " levels deep: its parts are skipped.",
+        log_type::kError);
+    return 0;
+  }
+  struct Deeper {
+    int& depth;
+    explicit Deeper(int& d) : depth(d) { ++depth; }
+    ~Deeper() { --depth; }
+  } deeper(partDepth_);
   const std::size_t skip = mark.size() + 2;  // the boundary and its line end
   std::size_t p = static_cast<std::size_t>(std::max(start - 1, 1));
   std::int32_t result = 0;
@@ -353,16 +363,13 @@ std::int32_t NetMail::ProcessParts_(const textlib::TextBuffer& text, std::int32_
     const std::size_t from = b + skip;
     // The line end and "--" before the next delimiter are not the part's.
     const std::size_t to = c >= 4 ? c - 4 : 0;
-    textlib::TextBuffer part;
-    part.SetValue(from < to ? whole.substr(from, to - from) : std::string_view(), true);
-    result = ProcessPart_(part);
+    result = ProcessPart_(rt::clip(from < to ? whole.substr(from, to - from) : std::string_view()));
     p = b + 1;
   }
   return result;
 }
 
-std::int32_t NetMail::ProcessPart_(const textlib::TextBuffer& part) {
-  const std::string_view text = part.GetValueRef();
+std::int32_t NetMail::ProcessPart_(std::string_view text) {
   Trace("start pPart=" + std::string(text.substr(0, 200)));
   if (text.empty()) return 0;
   const std::size_t blank = text.find(kBlankLine);
@@ -382,7 +389,7 @@ std::int32_t NetMail::ProcessPart_(const textlib::TextBuffer& part) {
   GetHeaderAttribute_(disposition, nullptr, nullptr, nullptr, &fileName);
 
   if (contentType.rfind("multipart/", 0) == 0)
-    return ProcessParts_(part, static_cast<std::int32_t>(dataStart) + 1, boundary);
+    return ProcessParts_(text, static_cast<std::int32_t>(dataStart) + 1, boundary);
   if (!disposition.empty() && disposition != "inline") {
     if (disposition != "attachment") return 0;
     return ProcessStoreAttachment_(data, transfer, fileName, contentId, name, contentType,

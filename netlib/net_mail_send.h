@@ -127,7 +127,8 @@ class NetMailSend : public NetMail {
   virtual std::string MakeMessageId_(std::string_view senders);
   virtual void MessageSent() {}
   virtual void UpdateProgress_();
-  virtual std::string EncodeHeaderText_(std::string_view text);
+  // `taken`: the length of the field name before the text ("Subject: ").
+  virtual std::string EncodeHeaderText_(std::string_view text, std::size_t taken = 0);
   virtual std::int32_t RaiseError_(std::int32_t error, std::int32_t kind, std::int32_t action,
                                    std::string_view text, std::string_view functionName);
   virtual void ResetProgress_();
@@ -173,7 +174,7 @@ class NetMailSend : public NetMail {
   std::string textContent(textlib::TextBuffer& body, std::string_view encoding, bool dontEncode);
   std::string hostName();
   std::string utf8FromCodePage(std::string_view text);
-  std::string encodedWord(std::string_view text);
+  std::string encodedWord(std::string_view text, std::size_t taken = 0);
   std::vector<EmbedEntry> processEmbedList(std::string_view list);
   void replaceEmbedNames(std::vector<EmbedEntry>& embeds);
 };

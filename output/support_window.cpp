@@ -17,6 +17,7 @@
 #include "core/control_colouring.h"
 #include "core/environment_variables.h"
 #include "core/globals.h"
+#include "core/program_startup.h"
 #include "core/window_parts.h"
 #include "output/screen_capture.h"
 #include "platform/base/cp1252.h"
@@ -24,6 +25,7 @@
 #include "platform/base/ini_file.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/paths.h"
+#include "platform/base/text_order.h"
 #include "platform/ui/qt_text.h"
 #include "textlib/registry_access.h"
 
@@ -35,12 +37,13 @@ constexpr const char* kSection = "EmailSendDemo";
 constexpr const char* kCaption = "Envío de Email a Tolvane"_cp;
 constexpr std::size_t kBodyWidth = 64000;
 
-// The maker's support account until the maker names the real one.
-SupportAccount& account() {
-  static SupportAccount built{"smtp.tolvane.example", 587, "soporte@tolvane.example",
-                              "info@tolvane.example", "7hotmpr58Kbn"};
-  return built;
-}
+constexpr const char* kAccountSection = "Soporte";
+// The example account: the defaults until the practice names its own.
+constexpr std::string_view kExampleServer = "smtp.tolvane.example";
+constexpr std::uint16_t kExamplePort = 587;
+constexpr std::string_view kExampleSender = "soporte@tolvane.example";
+constexpr std::string_view kExampleRecipient = "info@tolvane.example";
+constexpr std::string_view kExamplePassword = "7hotmpr58Kbn";
 
 // The characters that would be read as markup.
 std::string escapeHtml(std::string_view text) {
@@ -72,12 +75,23 @@ QLineEdit* entryWith(QWidget* parent, const char* name, int width, const std::st
 
 }  // namespace
 
-const SupportAccount& supportAccount() { return account(); }
-
-SupportAccount setSupportAccount(SupportAccount replacement) {
-  SupportAccount previous = account();
-  account() = std::move(replacement);
-  return previous;
+SupportAccount supportAccount() {
+  const auto entries = rt::getIniSection(kAccountSection, core::kProgramIni);
+  auto entry = [&](std::string_view name, std::string_view example) {
+    for (const auto& [key, value] : entries) {
+      if (rt::upper(key) == rt::upper(name)) return value;
+    }
+    rt::putIni(kAccountSection, name, example, core::kProgramIni);
+    return std::string(example);
+  };
+  SupportAccount account;
+  account.server = clipped(entry("Servidor", kExampleServer));
+  const std::int64_t port = rt::textToNumber(entry("Puerto", std::to_string(kExamplePort)));
+  account.port = port > 0 && port <= 65535 ? static_cast<std::uint16_t>(port) : kExamplePort;
+  account.sender = clipped(entry("Cuenta", kExampleSender));
+  account.password = clipped(entry("Clave", kExamplePassword));
+  account.recipient = clipped(entry("Destinatario", kExampleRecipient));
+  return account;
 }
 
 SupportTicket SupportTicketComposer(const TicketInput& in) {
@@ -268,7 +282,7 @@ void TLSoporte::send() {
     if (!attachmentList_.empty()) attachmentList_ += ", ";
     attachmentList_ = cutTo(attachmentList_ + clipped(GLO::ArchivoLog), 1024);
   }
-  const SupportAccount& a = supportAccount();
+  const SupportAccount a = supportAccount();
   netlib::NetMailSend& m = mailer_;
   m.SERVER = a.server;
   m.PORT = a.port;
@@ -301,7 +315,7 @@ int TLSoporte::TakeCloseEvent() {
 }
 
 int TLSoporte::Kill() {
-  const SupportAccount& a = supportAccount();
+  const SupportAccount a = supportAccount();
   const std::string replyTo = text("?REPLYTO", 255);
   auto put = [](std::string_view key, std::string_view value) {
     rt::putIni(kSection, key, rt::clip(value), kIni);

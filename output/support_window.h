@@ -14,7 +14,7 @@
 
 namespace output {
 
-// The maker's support account the tickets are sent through.
+// The support account the tickets are sent through.
 struct SupportAccount {
   std::string server;
   std::uint16_t port = 587;
@@ -22,9 +22,11 @@ struct SupportAccount {
   std::string recipient;  // the support mailbox
   std::string password;
 };
-const SupportAccount& supportAccount();
-// Replaces the account (tests); returns the one it replaces.
-SupportAccount setSupportAccount(SupportAccount account);
+// The account as section "Soporte" of the program's INI file names it
+// (entries Servidor, Puerto, Cuenta, Clave, Destinatario). Entries missing
+// from the file are written there with the example account's values, which
+// stay the defaults, so that the practice finds them to fill in.
+SupportAccount supportAccount();
 
 // What a ticket is made of, as the window holds it.
 struct TicketInput {

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (ASan+UBSan) into ./build-fuzz and
 # runs each for FUZZ_SECONDS (default 20) with a fixed seed, starting from its
-# stored corpus (copied, so the stored corpus stays as committed).
+# stored corpus (copied, so the stored corpus stays as committed). The
+# targets run side by side, one per core (VARNETA_JOBS).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/parallel.sh"
 build="$root/build-fuzz"
 seconds="${FUZZ_SECONDS:-20}"
 shopt -s nullglob
@@ -21,17 +23,23 @@ if [ ! -f "$build/build.ninja" ]; then
 fi
 targets=()
 for s in "${sources[@]}"; do targets+=("fuzz_$(basename "$s" .cpp)"); done
-cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
-for s in "${sources[@]}"; do
-  name=$(basename "$s" .cpp)
+cmake --build "$build" -j "${VARNETA_JOBS:-$(nproc)}" --target "${targets[@]}"
+
+run() {
+  local name status=0 work
+  name=$(basename "$1" .cpp)
   work=$(mktemp -d)
   [ -d "$root/fuzz/corpus/$name" ] && cp -r "$root/fuzz/corpus/$name/." "$work/"
-  echo "fuzz: $name for ${seconds}s"
-  status=0
   (cd "$work" && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 "$build/fuzz/fuzz_$name" -seed=1 -max_total_time="$seconds" "$work") >"$work.log" 2>&1 || status=$?
-  tail -n 3 "$work.log"
-  [ "$status" -eq 0 ] || tail -n 60 "$work.log"
+  # One block of lines per target, so that parallel targets do not interleave.
+  {
+    echo "fuzz: $name for ${seconds}s"
+    tail -n 3 "$work.log"
+    [ "$status" -eq 0 ] || { tail -n 60 "$work.log"; echo "fuzz: $name failed"; }
+  }
   rm -f "$work.log"
   rm -rf "$work"
-  [ "$status" -eq 0 ] || { echo "fuzz: $name failed"; exit 1; }
-done
+  return "$status"
+}
+
+parallel_each run "${sources[@]}"

@@ -13,7 +13,7 @@ packages=(
   # programs and fonts used at run time
   p7zip-full fonts-roboto fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea
   # test peers
-  python3-aiosmtpd poppler-utils python3-openpyxl python3-odf python3-docx
+  python3-aiosmtpd poppler-utils python3-openpyxl python3-odf python3-docx sqlite3
   # a print server of their own for the printing tests
   cups-daemon cups-client
 )

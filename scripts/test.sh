@@ -1,10 +1,24 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: the g++ build with
-# ctest (which also replays the fuzz corpora), then a clang build of the fuzz
-# targets, each run for a bounded time with a fixed seed.
+# ctest (one process per test; it also replays the fuzz corpora), then every
+# test program whole in a shuffled order with a printed seed, a smoke run of
+# every benchmark, and last a clang build of the fuzz targets, each run for a
+# bounded time with a fixed seed. Each step prints how long it took.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh"
-ctest --test-dir "${VARNETA_BUILD_DIR:-$root/build}" -j "$(nproc)" --output-on-failure
-bash "$root/scripts/fuzz.sh"
+build="${VARNETA_BUILD_DIR:-$root/build}"
+
+step() {
+  local name=$1 start=$SECONDS
+  shift
+  echo "== $name"
+  "$@"
+  echo "== $name: $((SECONDS - start)) s"
+}
+
+step "install" bash "$root/scripts/install-deps.sh"
+step "build" bash "$root/scripts/build.sh"
+step "ctest" ctest --test-dir "$build" -j "$(nproc)" --output-on-failure
+step "whole test programs" bash "$root/scripts/whole-tests.sh"
+step "benchmark smoke" bash "$root/scripts/bench-smoke.sh"
+step "fuzz" bash "$root/scripts/fuzz.sh"

@@ -29,6 +29,7 @@
 #include "platform/data/record_buffer.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace catalogs::testing {
 
@@ -46,8 +47,7 @@ inline std::vector<const rt::TableDef*> catalogueTables() {
 class CatalogWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("catalogs" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("catalogs");
     std::filesystem::create_directories(folder_ / "tmp");
     setenv("TEMP", rt::runtimeName(folder_ / "tmp").c_str(), 1);
     ASSERT_EQ(core::openPracticeDatabase(folder_), 0);

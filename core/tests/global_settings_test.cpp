@@ -18,6 +18,7 @@
 #include "platform/base/registry_store.h"
 #include "platform/data/database.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace core {
 namespace {
@@ -25,8 +26,7 @@ namespace {
 class GlobalSettings : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("settings" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("settings");
     std::filesystem::create_directories(folder_);
     ASSERT_EQ(openPracticeDatabase(folder_), 0);
     TableManagersInit();

@@ -20,6 +20,7 @@
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace core {
 namespace {
@@ -78,8 +79,7 @@ class ProbedList : public testing::Probed<UsersList> {
 class ListSearchTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("search" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("search");
     std::filesystem::create_directories(folder_);
     ASSERT_EQ(openPracticeDatabase(folder_), 0);
     GLO::Nivel_Usuario_Logueado = 9;

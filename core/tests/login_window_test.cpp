@@ -21,6 +21,7 @@
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace core {
 namespace {
@@ -40,8 +41,7 @@ struct User {
 class LoginTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("login" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("login");
     std::filesystem::create_directories(folder_);
     ASSERT_EQ(openPracticeDatabase(folder_), 0);
     rt::putIni("Sistema", "Usuario", "", "win.ini");

@@ -22,6 +22,7 @@
 #include "platform/data/structure_versions.h"
 #include "platform/data/table_status.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace core {
 namespace {
@@ -29,8 +30,7 @@ namespace {
 class PracticeTablesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("practice" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("practice");
     std::filesystem::create_directories(folder_);
     ASSERT_EQ(openPracticeDatabase(folder_), 0);
     ASSERT_EQ(openAllTables(), 0);

@@ -313,11 +313,17 @@ TEST_F(Startup, TheProgramStartedTwiceUnderOneNameEndsAtOnceAndUnderAnotherRuns)
   QWidget* frameWindow = first.frame->window();
   frameWindow->showMinimized();
 
+  // The copies start in a data folder and a Windows folder of their own: what
+  // the tests before left in the shared ones (users to log in, tables marked
+  // for maintenance) would hold them before their frame.
+  const std::filesystem::path data = rt::testing::freshFolder("copies");
+  const std::filesystem::path windows = rt::testing::freshFolder("copies-windows");
   auto startCopy = [&](QProcess& p, const QString& program) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("VARNETA_WINDIR", QString::fromStdString(windows.string()));
     p.setProcessEnvironment(env);
-    p.setWorkingDirectory(QString::fromStdString((rt::testing::testRoot() / "work").string()));
+    p.setWorkingDirectory(QString::fromStdString(data.string()));
     p.setProgram(program);
     p.start();
   };

@@ -25,6 +25,7 @@
 #include "platform/data/record_buffer.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace core {
 namespace {
@@ -34,8 +35,7 @@ using rt::testing::ScriptedMessages;
 class TableManagersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("managers" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("managers");
     std::filesystem::create_directories(folder_);
     ASSERT_EQ(openPracticeDatabase(folder_), 0);
     TableManagersInit();

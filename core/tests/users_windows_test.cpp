@@ -39,6 +39,7 @@
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace core {
 namespace {
@@ -54,8 +55,7 @@ constexpr char kListTitle[] = "Examinando el archivo de Usuarios";
 class UsersWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("users" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("users");
     std::filesystem::create_directories(folder_ / "tmp");
     setenv("TEMP", rt::runtimeName(folder_ / "tmp").c_str(), 1);
     ASSERT_EQ(openPracticeDatabase(folder_), 0);

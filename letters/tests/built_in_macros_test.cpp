@@ -13,6 +13,7 @@
 #include "core/table_managers.h"
 #include "platform/data/database.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace letters {
 namespace {
@@ -20,8 +21,7 @@ namespace {
 class BuiltInMacros : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    const auto folder = std::filesystem::current_path() / ("macros" + std::to_string(++n));
+    const auto folder = rt::testing::freshFolder("macros");
     std::filesystem::create_directories(folder);
     ASSERT_EQ(core::openPracticeDatabase(folder), 0);
     core::TableManagersInit();

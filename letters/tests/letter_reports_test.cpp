@@ -23,6 +23,7 @@
 #include "platform/data/database.h"
 #include "platform/ui/testing/pdf_probe.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace letters {
 namespace {
@@ -65,8 +66,7 @@ std::vector<double> topsOfPages(const std::filesystem::path& pdf) {
 class LetterReports : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("letters" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("letters");
     std::filesystem::create_directories(folder_ / "PDF");
     ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
     ASSERT_EQ(core::openAllTables(), 0);

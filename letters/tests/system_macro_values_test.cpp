@@ -28,8 +28,7 @@ const rt::TableDef* const kTables[] = {&core::Pacientes::def(),    &core::Medico
 class SystemMacroValues : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    const auto folder = std::filesystem::current_path() / ("values" + std::to_string(++n));
+    const auto folder = rt::testing::freshFolder("values");
     std::filesystem::create_directories(folder);
     ASSERT_EQ(core::openPracticeDatabase(folder), 0);
     core::TableManagersInit();

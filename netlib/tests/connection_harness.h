@@ -53,8 +53,9 @@ class TestConnection : public NetConnection {
   }
 };
 
-inline std::unique_ptr<TestConnection> makeConnection(int mode) {
-  auto connection = std::make_unique<TestConnection>();
+template <typename Connection = TestConnection>
+std::unique_ptr<Connection> makeConnection(int mode) {
+  auto connection = std::make_unique<Connection>();
   connection->SUPPRESSERRORMSG = 1;
   connection->Init(mode);
   return connection;

@@ -9,6 +9,7 @@
 #include "netlib/net_mail_send.h"
 #include "platform/net/records.h"
 #include "platform/net/socket_library.h"
+#include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 
 namespace netlib {
@@ -129,6 +130,82 @@ TEST_F(MailBuild, FolderFormAttachesEveryFileWithItsType) {
   EXPECT_LT(first, second);
   EXPECT_NE(m.find("filename=\"a.txt\"\r\n\r\ndW5v\r\n\r\n----=_NextPart_000_"), std::string::npos)
       << "the second attachment has one more line end before it";
+}
+
+// The text of one Q-encoded word of UTF-8, decoded.
+std::string decodedWord(const std::string& word) {
+  const std::string prefix = "=?utf-8?Q?";
+  EXPECT_EQ(word.rfind(prefix, 0), 0u) << word;
+  textlib::TextBuffer bytes;
+  bytes.SetValue(word.substr(prefix.size(), word.size() - prefix.size() - 2));
+  bytes.UrlDecode("=", "_");
+  return bytes.GetValue();
+}
+
+TEST_F(MailBuild, ALongSubjectIsFoldedIntoShortEncodedWordsOfWholeCharacters) {
+  std::string utf8;
+  while (utf8.size() < 240) utf8 += "Turno de José Núñez – 50 € – ";
+  utf8 += "fin";
+  mail.SUBJECT = rt::utf8ToCp1252(utf8);
+  const std::string m = built();
+  const std::size_t start = m.find("\r\nSubject: ") + 2;
+  std::size_t end = start;
+  while ((end = m.find("\r\n", end)) != std::string::npos && m[end + 2] == ' ') end += 2;
+  const std::string field = m.substr(start, end - start);
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; at <= field.size();) {
+    const std::size_t next = std::min(field.find("\r\n", at), field.size());
+    lines.push_back(field.substr(at, next - at));
+    at = next + 2;
+  }
+  ASSERT_GT(lines.size(), 3u) << field;
+  std::string joined;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_LE(lines[i].size(), 76u) << lines[i];
+    const std::string word = lines[i].substr(i == 0 ? std::string("Subject: ").size() : 1);
+    EXPECT_LE(word.size(), 75u) << word;
+    EXPECT_EQ(word.find(' '), std::string::npos) << "one word a line: " << word;
+    const std::string text = decodedWord(word);
+    textlib::TextBuffer check;
+    check.SetValue(text);
+    EXPECT_EQ(check.IsValidUtf8(), 1) << "whole characters only: " << word;
+    joined += text;
+  }
+  EXPECT_EQ(joined, utf8);
+
+  NetMail reader;
+  textlib::TextBuffer whole;
+  whole.SetValue(m);
+  reader.ProcessWholeMessage(whole);
+  EXPECT_EQ(reader.SUBJECT, mail.SUBJECT) << "read back whole";
+  reader.Kill();
+}
+
+TEST_F(MailBuild, ATextAttachmentNamesItsCharset) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* contentType;
+  };
+  const Case cases[] = {
+      {"utf8.txt", "Se\xC3\xB1or P\xC3\xA9rez \xE2\x82\xAC", "text/plain;\r\n\tcharset=utf-8;\r\n name=\"utf8.txt\""},
+      {"ansi.txt", "Se\xF1or P\xE9rez \x80", "text/plain;\r\n\tcharset=windows-1252;\r\n name=\"ansi.txt\""},
+      {"ascii.txt", "Senor Perez", "text/plain;\r\n name=\"ascii.txt\""},
+      {"nota.html", "<p>Se\xC3\xB1or</p>", "text/html;\r\n\tcharset=utf-8;\r\n name=\"nota.html\""},
+      {"datos.bin", "\xC3\xB1", "application/octet-stream;\r\n name=\"datos.bin\""},
+  };
+  const std::string folder = std::filesystem::absolute("textos").string();
+  std::string list = folder;
+  for (const Case& c : cases) {
+    write(folder + "/" + c.name, c.bytes);
+    list += std::string("|") + c.name;
+  }
+  mail.ATTACHMENTLIST = list;
+  const std::string m = built();
+  for (const Case& c : cases) {
+    EXPECT_NE(m.find(std::string("Content-Type: ") + c.contentType + "\r\n"), std::string::npos)
+        << c.name << "\n" << m.substr(0, 3000);
+  }
 }
 
 TEST_F(MailBuild, ProgressCountsTheBytesStillQueued) {

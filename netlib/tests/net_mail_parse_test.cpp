@@ -137,6 +137,39 @@ TEST_F(MailParse, PartsAreRoutedByTypeAndDisposition) {
   EXPECT_EQ(readFile("recibidos/" + second), "y");
 }
 
+// A message of multiparts nested `depth` levels deep, with a text part at
+// the top level and one in the innermost.
+std::string nestedMessage(int depth) {
+  std::string opening = "From: a@x.es\r\nMIME-Version: 1.0\r\n";
+  std::string closing;
+  for (int level = 1; level <= depth; ++level) {
+    const std::string boundary = "=_" + std::to_string(level) + "_=";
+    opening += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\n\r\n--" + boundary + "\r\n";
+    if (level == 1) opening += "Content-Type: text/html\r\n\r\n<p>arriba</p>\r\n--" + boundary + "\r\n";
+    closing = "\r\n--" + boundary + "--\r\n" + closing;
+  }
+  return opening + "Content-Type: text/plain\r\n\r\nadentro" + closing;
+}
+
+TEST_F(MailParse, NestingIsBoundedAndEveryLevelBelowTheBoundIsRead) {
+  struct Case {
+    int depth;
+    bool innermostRead;
+  };
+  const Case cases[] = {{1, true}, {NetMail::kMaxPartDepth, true}, {NetMail::kMaxPartDepth + 1, false},
+                        {10000, false}};
+  for (const Case& c : cases) {
+    NetMail mail;
+    mail.ATTACHMENTPATH = "recibidos";
+    textlib::TextBuffer message;
+    message.SetValue(nestedMessage(c.depth));
+    mail.ProcessWholeMessage(message);
+    EXPECT_EQ(mail.MESSAGEHTMLST->GetValue(), "<p>arriba</p>") << c.depth;
+    EXPECT_EQ(mail.MESSAGETEXTST->GetValue(), c.innermostRead ? "adentro" : "") << c.depth;
+    mail.Kill();
+  }
+}
+
 TEST_F(MailParse, PlainMessageKeepsItsHeaderOutAndSavesEachUuencodedBlock) {
   parse(
       "From: a@x.es\r\nSubject: adjuntos\r\n\r\nVer adjuntos.\r\n"

@@ -46,6 +46,12 @@ class MailSendSmtp : public ::testing::Test {
   bool untilIdle() {
     return events.until([&] { return sender.idle(); }, {&sender}, std::chrono::seconds(30));
   }
+  // The sender aimed at a listening connection of the test.
+  void listenFor(testing::TestConnection& server) {
+    server.Open("127.0.0.1", 0);
+    ASSERT_EQ(server.OPENFLAG, 1);
+    sender.setUp(static_cast<std::uint16_t>(server.CONNECTION_.LOCALPORT));
+  }
   std::string body(const StoredMessage& message) {
     return message.content.substr(message.content.find("\r\n\r\n") + 4);
   }
@@ -414,9 +420,7 @@ TEST_F(MailSendSmtp, KeptOpenConnectionWaitsIdleForTheNextMessage) {
 TEST_F(MailSendSmtp, SilentServerEndsInTheIdleReport) {
   // A listening connection of the test that accepts and never greets.
   std::unique_ptr<testing::TestConnection> silent = testing::makeConnection(1);
-  silent->Open("127.0.0.1", 0);
-  ASSERT_EQ(silent->OPENFLAG, 1);
-  sender.setUp(static_cast<std::uint16_t>(silent->CONNECTION_.LOCALPORT));
+  listenFor(*silent);
   sender.INACTIVETIMEOUT = 20;
   simpleMessage("paciente@example.org");
   ASSERT_EQ(sender.SendMail(2), 1);
@@ -430,6 +434,57 @@ TEST_F(MailSendSmtp, SilentServerEndsInTheIdleReport) {
   EXPECT_EQ(sender.OPENFLAG, 0);
   silent->Abort();
   silent->Kill();
+}
+
+// A server that agrees to STARTTLS and then goes on in clear text: it
+// answers the client's TLS hello with a plain reply, as a server that does
+// not speak TLS after all.
+class ClearTextAfterStartTls : public testing::TestConnection {
+ public:
+  void Process() override {
+    TestConnection::Process();
+    if (PACKET.PACKETTYPE == rt::net::packet::kNewConnection) {
+      reply("220 correo.test ESMTP\r\n");
+    } else if (PACKET.PACKETTYPE == rt::net::packet::kData) {
+      const std::string& line = data.back();
+      if (line.starts_with("EHLO")) {
+        reply("250-correo.test\r\n250 STARTTLS\r\n");
+      } else if (line.starts_with("STARTTLS")) {
+        reply("220 Adelante\r\n");
+      } else {
+        reply("500 5.5.1 Command unrecognized\r\n");
+      }
+    }
+  }
+
+ private:
+  void reply(std::string_view text) {
+    rt::net::setFieldText(PACKET.TOIP, "127.0.0.1");
+    SendString(text);
+  }
+};
+
+TEST_F(MailSendSmtp, AFailedHandshakeAfterStartTlsIsReportedAndNothingGoesInClear) {
+  std::unique_ptr<ClearTextAfterStartTls> server = testing::makeConnection<ClearTextAfterStartTls>(1);
+  listenFor(*server);
+  sender.SECUREEMAILSTARTTLS = 1;
+  simpleMessage("paciente@example.org");
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(events.until([&] { return !sender.errors.empty(); }, {&sender, server.get()}));
+  EXPECT_EQ(sender.errors[0].text.rfind("The secure (TLS) connection to 127.0.0.1 could not be "
+                                        "opened: the TLS handshake failed",
+                                        0),
+            0u)
+      << sender.errors[0].text;
+  EXPECT_NE(sender.errors[0].error, 0);
+  EXPECT_TRUE(sender.DATAQUEUE->empty()) << "the message is dropped, not left waiting";
+  EXPECT_EQ(sender.STATE_, 0);
+  const std::string received = server->received();
+  EXPECT_NE(received.find("STARTTLS\r\n"), std::string::npos);
+  EXPECT_EQ(received.find("MAIL FROM"), std::string::npos) << "nothing of the message in clear";
+  EXPECT_EQ(received.find("Su cita"), std::string::npos);
+  server->Abort();
+  server->Kill();
 }
 
 TEST_F(MailSendSmtp, RefusedConnectionIsReportedWithItsText) {

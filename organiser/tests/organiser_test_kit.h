@@ -23,6 +23,7 @@
 #include "platform/base/procedures.h"
 #include "platform/data/database.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace organiser::testing {
 
@@ -33,8 +34,7 @@ inline const rt::Time kTen = rt::makeTime(10, 0);
 class OrganiserTables : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("organiser" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("organiser");
     std::filesystem::create_directories(folder_);
     ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
     ASSERT_EQ(core::openAllTables(), 0);

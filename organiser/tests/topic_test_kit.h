@@ -32,6 +32,7 @@
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/pdf_probe.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace organiser::testing {
 
@@ -43,8 +44,7 @@ using ProbedNoteForm = core::testing::Probed<NoteForm>;
 class TopicWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("topics" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("topics");
     std::filesystem::create_directories(folder_ / "tmp");
     std::filesystem::create_directories(folder_ / "PDF");
     setenv("TEMP", rt::runtimeName(folder_ / "tmp").c_str(), 1);

@@ -34,6 +34,7 @@
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace output {
 namespace {
@@ -78,12 +79,14 @@ core::ExportSpec spec(std::string nameTitle = "Nombre") {
 class ExportWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = fs::current_path() / ("export" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("export");
     fs::create_directories(folder_);
     ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
     GLO::DirectorioExportacion = rt::runtimeName(folder_ / "Exportados");
     GLO::ArchivoIni = rt::runtimeName(folder_ / "Dezedu.ini");
+    // The e-mail window's settings lie in the shared working folder: those
+    // another test left (TLS, a CA file) are not this test's.
+    fs::remove(rt::resolvePath(".\\TLMail.ini"));
     registerProcedures();
     // The hand-over of the running window, for the checks of what it writes back.
     rt::registerProcedure(core::kExportWindow, [this](const rt::ProcedureArgs&) {
@@ -100,6 +103,12 @@ class ExportWindowTest : public ::testing::Test {
     rows_.add("Nunez", "-3", day(29, 2, 2000));
   }
   void TearDown() override {
+    // A test that failed with its window still open ends it here, before
+    // what the window uses (servers, deliveries) goes with the test.
+    if (shown_ != nullptr && !done_) {
+      rt::endAllThreads();
+      rt::testing::waitIdle();
+    }
     rt::setShellCodeOpener(previousOpener_);
     rt::unregisterProcedure("EnvioEmailTLFull");
     rt::closeDatabase();

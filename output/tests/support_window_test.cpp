@@ -45,6 +45,7 @@ using rt::testing::waitUntil;
 using rt::testing::WindowScript;
 using testing::probeMail;
 
+constexpr const char* kProgramIni = ".\\varneta.INI";
 constexpr const char* kCaption = "Envío de Email a Tolvane"_cp;
 constexpr const char* kLogBytes = "29/09/2025 10:30 - FORMULARIOPACIENTES - Ingreso\r\n"
                                   "29/09/2025 10:31 - FORMULARIOPACIENTES - Salida\r\n";
@@ -54,6 +55,7 @@ class SupportWindowTest : public ::testing::Test {
   void SetUp() override {
     registerProcedures();
     fs::remove(rt::resolvePath(".\\emailtl.ini"));
+    fs::remove(rt::resolvePath(kProgramIni));
     rt::setFixedClock(rt::makeDate(10, 2, 2025), rt::makeTime(9, 5, 0));
     previousCapture_ = setScreenCapture([] {
       QImage picture(64, 48, QImage::Format_RGB32);
@@ -73,15 +75,20 @@ class SupportWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     setScreenCapture(previousCapture_);
-    if (previousAccount_) setSupportAccount(*previousAccount_);
   }
   void startServer(SmtpServerOptions options = {}) {
     options.user = "soporte@tolvane.example";
     options.password = "7hotmpr58Kbn";
     server_ = std::make_unique<SmtpTestServer>(options);
     ASSERT_TRUE(server_->started()) << server_->startError();
-    previousAccount_ = setSupportAccount({"127.0.0.1", server_->port(), "soporte@tolvane.example",
-                                          "info@tolvane.example", "7hotmpr58Kbn"});
+    // The practice's own account, as it sets it in the program's INI file.
+    const std::pair<const char*, std::string> entries[] = {
+        {"Servidor", "127.0.0.1"},
+        {"Puerto", std::to_string(server_->port())},
+        {"Cuenta", "soporte@tolvane.example"},
+        {"Clave", "7hotmpr58Kbn"},
+        {"Destinatario", "info@tolvane.example"}};
+    for (const auto& [key, value] : entries) rt::putIni("Soporte", key, value, kProgramIni);
   }
   rt::WindowDriver* open() {
     done_ = false;
@@ -105,7 +112,6 @@ class SupportWindowTest : public ::testing::Test {
   netlib::ScopedNetEventDelivery delivery_;
   std::unique_ptr<SmtpTestServer> server_;
   ScreenCapture previousCapture_;
-  std::optional<SupportAccount> previousAccount_;
   rt::WindowDriver* shown_ = nullptr;
   bool done_ = false;
 };
@@ -180,6 +186,30 @@ TEST_F(SupportWindowTest, ATicketArrivesWithBothBodiesThePictureAndTheLog) {
   const testing::ProbedPart* log = m.attachment("LogTL-0001-82095.txt");
   ASSERT_NE(log, nullptr) << "the log follows the picture after \", \"";
   EXPECT_EQ(log->bytes, kLogBytes);
+}
+
+TEST_F(SupportWindowTest, TheAccountIsReadFromTheProgramIniWrittenWithTheExampleOnFirstUse) {
+  const SupportAccount example = supportAccount();
+  EXPECT_EQ(example.server, "smtp.tolvane.example");
+  EXPECT_EQ(example.port, 587);
+  EXPECT_EQ(example.sender, "soporte@tolvane.example");
+  EXPECT_EQ(example.password, "7hotmpr58Kbn");
+  EXPECT_EQ(example.recipient, "info@tolvane.example");
+  const auto written = rt::getIniSection("Soporte", kProgramIni);
+  ASSERT_EQ(written.size(), 5u) << "every entry written on first use, to be filled in";
+  EXPECT_EQ(rt::getIni("Soporte", "Puerto", "", kProgramIni), "587");
+
+  rt::putIni("soporte", "SERVIDOR", "correo.consultorio.example  ", kProgramIni);
+  rt::putIni("Soporte", "Puerto", "465", kProgramIni);
+  rt::putIni("Soporte", "Destinatario", "ayuda@consultorio.example", kProgramIni);
+  SupportAccount own = supportAccount();
+  EXPECT_EQ(own.server, "correo.consultorio.example");
+  EXPECT_EQ(own.port, 465);
+  EXPECT_EQ(own.recipient, "ayuda@consultorio.example");
+  EXPECT_EQ(own.sender, "soporte@tolvane.example");
+  rt::putIni("Soporte", "Puerto", "no", kProgramIni);
+  EXPECT_EQ(supportAccount().port, 587) << "a port that is no number falls back to the default";
+  EXPECT_EQ(rt::getIniSection("Soporte", kProgramIni).size(), 5u) << "nothing written twice";
 }
 
 TEST_F(SupportWindowTest, IncompleteDataIsRefusedAndNothingIsSent) {

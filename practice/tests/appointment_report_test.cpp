@@ -24,6 +24,7 @@
 #include "platform/ui/testing/pdf_probe.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "practice/planner_day.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace practice {
 namespace {
@@ -34,8 +35,7 @@ constexpr std::int32_t minutes(int m) { return m * 6000 + 1; }
 class AppointmentReportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("sheet" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("sheet");
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_ / "PDF");
     ASSERT_EQ(core::openPracticeDatabase(folder_), 0);

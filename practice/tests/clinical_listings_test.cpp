@@ -67,8 +67,7 @@ void keepForReview(const std::filesystem::path& file) {
 class ClinicalListings : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("listings" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("listings");
     std::filesystem::create_directories(folder_ / "PDF");
     ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
     ASSERT_EQ(core::openAllTables(), 0);

@@ -50,8 +50,7 @@ constexpr std::int32_t kRed = 0x0000FF;  // blue-green-red
 class ConsultationListTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("consultation-list" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("consultation-list");
     std::filesystem::create_directories(folder_);
     ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
     ASSERT_EQ(core::openAllTables(), 0);

@@ -26,6 +26,7 @@
 #include "platform/ui/report_output.h"
 #include "platform/ui/testing/pdf_probe.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace practice {
 namespace {
@@ -56,8 +57,7 @@ void registerDestinationDecision() {
 class ConsultationReportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("report" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("report");
     std::filesystem::create_directories(folder_ / "PDF");
     ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
     ASSERT_EQ(core::openAllTables(), 0);

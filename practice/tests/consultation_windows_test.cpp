@@ -58,8 +58,7 @@ constexpr char kNotes[] =
 class ConsultationWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("consultations" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("consultations");
     std::filesystem::create_directories(folder_ / "adjuntos");
     ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
     ASSERT_EQ(core::openAllTables(), 0);

@@ -60,8 +60,7 @@ struct Handed {
 class PatientWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("patients" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("patients");
     std::filesystem::create_directories(folder_);
     ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
     ASSERT_EQ(core::openAllTables(), 0);

@@ -22,14 +22,14 @@
 #include "platform/data/record_buffer.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace practice::testing {
 
 class PhysicianData : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("physicians" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("physicians");
     std::filesystem::create_directories(folder_ / "tmp");
     setenv("TEMP", rt::runtimeName(folder_ / "tmp").c_str(), 1);
     ASSERT_EQ(core::openPracticeDatabase(folder_), 0);

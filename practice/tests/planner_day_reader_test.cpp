@@ -13,6 +13,7 @@
 #include "platform/base/cp_literal.h"
 #include "platform/data/database.h"
 #include "practice/planner_day.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace practice {
 namespace {
@@ -23,8 +24,7 @@ static_assert(kMonday % 7 == 1);
 class PlannerDayReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    const auto folder = std::filesystem::current_path() / ("planner" + std::to_string(++n));
+    const auto folder = rt::testing::freshFolder("planner");
     std::filesystem::create_directories(folder);
     ASSERT_EQ(core::openPracticeDatabase(folder), 0);
     ASSERT_EQ(core::openAllTables(), 0);

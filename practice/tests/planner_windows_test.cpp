@@ -37,6 +37,7 @@
 #include "platform/ui/testing/window_test_kit.h"
 #include "practice/appointment_form.h"
 #include "practice/planner_window.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace practice {
 namespace {
@@ -63,8 +64,7 @@ struct Booking {
 class PlannerWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("planner" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("planner");
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
     ASSERT_EQ(core::openPracticeDatabase(folder_), 0);

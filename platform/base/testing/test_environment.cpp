@@ -1,5 +1,8 @@
 #include "platform/base/testing/test_environment.h"
 
+#include <gtest/gtest.h>
+
+#include <atomic>
 #include <cstdlib>
 #include <string>
 #include <system_error>
@@ -16,6 +19,12 @@ void removeRoot() {
   if (!g_root.empty()) std::filesystem::remove_all(g_root, ec);
 }
 
+// A test that fixes the clock fixes it for itself: the next one starts at the
+// process's test moment again.
+class TestClockReset : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo&) override { setFixedClock(kTestDate, kTestTime); }
+};
+
 }  // namespace
 
 void prepareTestProcess() {
@@ -31,10 +40,20 @@ void prepareTestProcess() {
   setenv("TZ", "UTC", 1);
   std::filesystem::current_path(g_root / "work");
   setFixedClock(kTestDate, kTestTime);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new TestClockReset);
   std::atexit(removeRoot);
 }
 
 std::filesystem::path testRoot() { return g_root; }
+
+std::filesystem::path freshFolder(std::string_view prefix) {
+  static std::atomic<int> taken{0};
+  const std::filesystem::path folder =
+      std::filesystem::current_path() / (std::string(prefix) + std::to_string(++taken));
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  return folder;
+}
 
 }  // namespace rt::testing
 

@@ -1,7 +1,9 @@
 #pragma once
 // What every test process starts with: a fresh temporary working folder (the
 // current directory), a temporary Windows folder, a fixed clock and time zone.
+// Every test starts with that clock, whatever the tests before it fixed.
 #include <filesystem>
+#include <string_view>
 
 namespace rt::testing {
 
@@ -13,5 +15,8 @@ constexpr int kTestTime = 10 * 360000 + 30 * 6000 + 1;
 void prepareTestProcess();
 // The temporary root holding the working and Windows folders; removed at exit.
 std::filesystem::path testRoot();
+// A new empty folder in the current one, named by the prefix and a number
+// that no other folder of the process has taken.
+std::filesystem::path freshFolder(std::string_view prefix);
 
 }  // namespace rt::testing

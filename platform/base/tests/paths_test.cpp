@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <vector>
 
 #include "platform/base/cp1252.h"
 #include "platform/base/testing/test_environment.h"
@@ -46,8 +47,22 @@ TEST(Paths, WorkingFolderIsTheDirectoryAtStart) {
   EXPECT_EQ(rt::workingFolder(), rt::testing::testRoot() / "work");
 }
 
+// Removes what a test made in the shared working folder, whatever the outcome:
+// a "Varneta.INI" left there would be the one the next test's "varneta.INI" finds.
+class Removed {
+ public:
+  explicit Removed(std::vector<fs::path> paths) : paths_(std::move(paths)) {}
+  ~Removed() {
+    for (const fs::path& p : paths_) fs::remove_all(p);
+  }
+
+ private:
+  std::vector<fs::path> paths_;
+};
+
 TEST(Paths, WindowsNamesResolveInTheWorkingFolderWhateverTheCase) {
   const fs::path work = rt::workingFolder();
+  const Removed removed({work / "Varneta.INI", work / "Informes"});
   touch(work / "Varneta.INI");
   touch(work / "Informes" / "Mayo" / "Lista.PDF");
   touch(work / "Informes" / "Año.txt");

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/data/crypt_cipher.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace rt {
 namespace {
@@ -96,8 +97,7 @@ std::string withoutReserve(std::string page) {
 class CryptVfsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("crypt" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("crypt");
     std::filesystem::create_directories(folder_);
     setCryptPassword(kFile, "clave buena");
   }

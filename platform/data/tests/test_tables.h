@@ -9,6 +9,7 @@
 #include "platform/data/database.h"
 #include "platform/data/table.h"
 #include "platform/data/table_status.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace rt::testing {
 
@@ -54,8 +55,7 @@ inline const TableDef& secrets() {
 class DataTest : public ::testing::Test {
  public:
   void SetUp() override {
-    static int n = 0;
-    folder_ = std::filesystem::current_path() / ("data" + std::to_string(++n));
+    folder_ = rt::testing::freshFolder("data");
     std::filesystem::create_directories(folder_);
     ASSERT_EQ(openDatabase(folder_, {&plainFile(), &secretFile()}), 0);
   }

@@ -1,15 +1,26 @@
 #include "platform/ui/testing/pdf_probe.h"
 
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
 #include <cstdio>
 
 namespace rt::testing {
 
 std::string commandOutput(const std::string& command) {
   std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    pclose(pipe);
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) {
+    ADD_FAILURE() << "could not run: " << command;
+    return out;
+  }
+  char buffer[4096];
+  while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+  const int status = pclose(pipe);
+  // The shell's 127: the tool is not installed (scripts/install-deps.sh
+  // installs it). A check that read its output would pass without it.
+  if (status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 127) {
+    ADD_FAILURE() << "a tool this test needs is missing: " << command;
   }
   return out;
 }

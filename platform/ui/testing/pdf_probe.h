@@ -4,7 +4,8 @@
 
 namespace rt::testing {
 
-// What a command prints on its standard output.
+// What a command prints on its standard output; a command the shell cannot
+// find (the tool is missing) fails the test.
 std::string commandOutput(const std::string& command);
 // The text of a PDF file laid out as on its pages; pages end with "\f".
 std::string pdfText(const std::string& path);

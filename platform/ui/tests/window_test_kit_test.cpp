@@ -1,4 +1,5 @@
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/ui/testing/pdf_probe.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -21,6 +22,14 @@ TEST(WindowTestKit, TheWatchdogFailsAHangingTestInsteadOfWaitingForever) {
         testing::waitUntil([stuck] { return !threadAlive(stuck); }, "the watchdog", 10s);
       },
       "watchdog");
+}
+
+// A check on what an outside tool prints must not pass because the tool is
+// not there to print anything.
+TEST(WindowTestKit, AMissingOutsideToolFailsTheTest) {
+  EXPECT_NONFATAL_FAILURE(testing::commandOutput("varneta-no-such-tool --version 2>&1"),
+                          "a tool this test needs is missing");
+  EXPECT_EQ(testing::commandOutput("printf 'ok\\n'"), "ok\n");
 }
 
 // A window with one button that the test disables or hides.
