@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "platform/data/database.h"
+#include "platform/data/maintenance.h"
 #include "platform/data/table.h"
 #include "platform/data/table_status.h"
 #include "platform/data/tests/helpers/crash_tables.h"
@@ -260,6 +261,30 @@ TEST(CrashTest, AJournalThatFailsItsTagIsRefusedAndKept) {
   // The journal as it was rolls the whole transaction back.
   putBytes(journal, good);
   checkFolder(folder);
+}
+
+// The repair program run by hand on a folder left by a killed commit: the
+// unfinished transaction spans the three files, so it changes nothing, and
+// the next open rolls it back in every file.
+TEST(CrashTest, ARepairBesideAnUnfinishedCommitChangesNothing) {
+  const fs::path folder = freshFolder("crash-repair");
+  long long acknowledged = 0;
+  {
+    Writer writer({folder.string(), "before", "6"});
+    ASSERT_TRUE(writer.started());
+    while (writer.readFor(10000)) {
+    }
+    ASSERT_TRUE(writer.ended());
+    ASSERT_EQ(writer.killAndReap(), SIGKILL);
+    std::string other;
+    acknowledged = writer.lastCommitted(other);
+  }
+  ASSERT_EQ(writeStructureFile(crash::mainFile(), {&crash::movements(0)}, folder / "Varneta.tpe"), 0);
+  const std::string before = bytesOf(folder / "Varneta.dat");
+  const RepairOutcome outcome = repairDataFile({folder / "Varneta.dat", folder / "Varneta.tpe"});
+  EXPECT_EQ(outcome.code, RepairOutcome::Locked) << outcome.text;
+  EXPECT_TRUE(bytesOf(folder / "Varneta.dat") == before);
+  EXPECT_EQ(checkFolder(folder), acknowledged);
 }
 
 }  // namespace
