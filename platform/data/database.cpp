@@ -1,5 +1,7 @@
 #include "platform/data/database.h"
 
+#include <unistd.h>
+
 #include <cstring>
 #include <fstream>
 
@@ -7,6 +9,8 @@
 
 #include "platform/base/logical_threads.h"
 #include "platform/data/connection.h"
+#include "platform/data/crypt_vfs.h"
+#include "platform/data/super_journals.h"
 #include "platform/data/table_status.h"
 
 namespace rt {
@@ -41,6 +45,20 @@ std::string unreadable(const std::filesystem::path& folder, const DataFile& file
          " no es un archivo de datos del programa o está dañado."_cp;
 }
 
+// Why a file SQLite would not open or attach, from the runtime error.
+std::string openFailure(const std::filesystem::path& folder, const DataFile& file, int code) {
+  switch (code) {
+    case error::BadDataFile:
+      return unreadable(folder, file);
+    case error::AccessDenied:
+      return "El archivo de datos " + file.fileName + " no puede abrirse: acceso denegado.";
+    case error::NoFile:
+      return "El archivo de datos " + file.fileName + " no puede abrirse ni crearse en " + folder.string() + ".";
+    default:
+      return "El archivo de datos " + file.fileName + " no puede abrirse (error " + std::to_string(code) + ").";
+  }
+}
+
 std::uint32_t bigEndian(const unsigned char* at, int bytes) {
   std::uint32_t value = 0;
   for (int i = 0; i < bytes; ++i) value = (value << 8) | at[i];
@@ -57,6 +75,18 @@ std::string dataFileProblem(const std::filesystem::path& folder, const DataFile&
   std::error_code ec;
   const bool exists = fs::exists(fs::symlink_status(path, ec));
   const std::string name = file.fileName;
+  // A journal is read and deleted by SQLite's recovery: never through a
+  // link, and never one that cannot be read.
+  const fs::file_status journalStatus = fs::symlink_status(journal, ec);
+  if (fs::exists(journalStatus)) {
+    const std::string journalName = journal.filename().string();
+    if (!fs::is_regular_file(journalStatus))
+      return "El diario " + journalName + " del archivo de datos " + name +
+             " es un enlace u otro objeto en lugar de un archivo: no se usa, y el archivo no puede usarse.";
+    if (::access(journal.c_str(), R_OK | W_OK) != 0)
+      return "El diario " + journalName + " del archivo de datos " + name +
+             " no puede leerse ni borrarse (permisos): el archivo no puede usarse.";
+  }
   if (!exists) {
     // A journal left without its file holds the only copy of what was being
     // written: creating a new file beside it would throw that away.
@@ -127,11 +157,11 @@ int openDatabase(const std::filesystem::path& folder, const std::vector<const Da
   (void)hooked;
   refusal().clear();
   refusedFile() = nullptr;
-  auto refuse = [](const DataFile* file, std::string problem) {
+  auto refuse = [](const DataFile* file, std::string problem, int code = error::BadDataFile) {
     refusal() = std::move(problem);
     refusedFile() = file;
     Connection::get().close();
-    return setTableError(error::BadDataFile);
+    return setTableError(code);
   };
   // A damaged or empty file is never taken for a new one: nothing opens and
   // every file stays as it is.
@@ -139,12 +169,27 @@ int openDatabase(const std::filesystem::path& folder, const std::vector<const Da
     std::string problem = dataFileProblem(folder, *file, files);
     if (!problem.empty()) return refuse(file, std::move(problem));
   }
-  const int opened = Connection::get().open(folder, files);
-  if (opened != error::NoError) return setTableError(opened);
-  // Nor is a file SQLite finds damaged left out while the others open.
+  // A sealed journal is checked whole before any file is opened: a journal
+  // that fails its tags stops the start before another file's part of the
+  // same transaction is rolled back.
+  registerCryptVfs();
   for (const DataFile* file : files) {
-    if (Connection::get().fileError(*file) == error::BadDataFile) {
+    if (file->ownerPassword.empty()) continue;
+    setCryptPassword(file->fileName, file->ownerPassword);
+    const std::filesystem::path journal = folder / (file->fileName + "-journal");
+    std::error_code ec;
+    if (std::filesystem::file_size(journal, ec) > 0 && !ec && !sql::journalOpens(journal)) {
       return refuse(file, unreadable(folder, *file));
+    }
+  }
+  const int opened = Connection::get().open(folder, files);
+  if (opened != error::NoError) return refuse(files.front(), openFailure(folder, *files.front(), opened), opened);
+  // Nor is a file that cannot be attached left out while the others open
+  // (another workstation's commit in progress is waited for by the caller).
+  for (const DataFile* file : files) {
+    const int error = Connection::get().fileError(*file);
+    if (error != error::NoError && error != error::FileLocked) {
+      return refuse(file, openFailure(folder, *file, error), error);
     }
   }
   return setTableError(error::NoError);
