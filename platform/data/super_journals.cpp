@@ -88,11 +88,15 @@ bool stillNamed(const fs::path& super) {
   for (std::size_t at = 0; at < names.size();) {
     std::size_t end = names.find('\0', at);
     if (end == std::string::npos) end = names.size();
-    const std::string journal = names.substr(at, end - at);
+    const std::string listed = names.substr(at, end - at);
     at = end + 1;
-    if (journal.empty() || !fs::exists(journal, ec)) continue;
+    if (listed.empty()) continue;
+    // By name beside the super-journal, whatever folder the names recorded:
+    // the folder may be opened from another path than it was written from.
+    const fs::path journal = super.parent_path() / fs::path(listed).filename();
+    if (!fs::exists(journal, ec)) continue;
     std::string named;
-    if (!namedSuperJournal(journal, named) || named == super.string()) return true;
+    if (!namedSuperJournal(journal.string(), named) || fs::path(named).filename() == super.filename()) return true;
   }
   return false;
 }

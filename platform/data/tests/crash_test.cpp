@@ -307,6 +307,38 @@ TEST(CrashTest, AJournalThatFailsItsTagIsRefusedAndKept) {
   }
 }
 
+// A folder opened after a crash from another path than the one it was
+// written from (moved, or copied with the original left as it was): the
+// journals and the super-journal name each other by the old path, and the
+// transaction is still rolled back in every file.
+TEST(CrashTest, AFolderOpenedFromAnotherPathRollsBackEveryFile) {
+  for (const bool copied : {false, true}) {
+    SCOPED_TRACE(copied ? "copied" : "moved");
+    const fs::path hot = freshFolder("crash-first-path");
+    long long acknowledged = 0;
+    {
+      Writer writer({hot.string(), "before", "5"});
+      ASSERT_TRUE(writer.started());
+      while (writer.readFor(10000)) {
+      }
+      ASSERT_TRUE(writer.ended());
+      ASSERT_EQ(writer.killAndReap(), SIGKILL);
+      std::string other;
+      acknowledged = writer.lastCommitted(other);
+    }
+    const fs::path second = freshFolder("crash-second-path");
+    fs::remove(second);
+    if (copied) {
+      fs::copy(hot, second, fs::copy_options::recursive);
+    } else {
+      fs::rename(hot, second);
+    }
+    const auto original = copied ? folderBytes(hot) : std::map<std::string, std::string>{};
+    EXPECT_EQ(checkFolder(second), acknowledged);
+    if (copied) EXPECT_TRUE(folderBytes(hot) == original) << "the original folder is left as it was";
+  }
+}
+
 // The repair program run by hand on a folder left by a killed commit: the
 // unfinished transaction spans the three files, so it changes nothing, and
 // the next open rolls it back in every file.
