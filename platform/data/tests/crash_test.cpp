@@ -233,14 +233,22 @@ TEST(CrashTest, AWriterKilledAtTheCommitPointLeavesTheWholeTransactionOnOneSide)
 // A folder left by a writer stopped at the commit point: a hot journal in
 // every file (the commits before are its tables' creation and its first
 // transactions), the super-journal still there.
-fs::path hotFolder(const std::string& name) {
-  const fs::path folder = freshFolder(name);
-  Writer writer({folder.string(), "before", "8"});
+// The writer killed just before its n-th super-journal goes; the last
+// transaction it reported committed.
+long long stopBeforeCommitPoint(const fs::path& folder, int n) {
+  Writer writer({folder.string(), "before", std::to_string(n)});
   EXPECT_TRUE(writer.started());
   while (writer.readFor(10000)) {
   }
   EXPECT_TRUE(writer.ended());
   EXPECT_EQ(writer.killAndReap(), SIGKILL);
+  std::string other;
+  return writer.lastCommitted(other);
+}
+
+fs::path hotFolder(const std::string& name) {
+  const fs::path folder = freshFolder(name);
+  stopBeforeCommitPoint(folder, 8);
   return folder;
 }
 
@@ -315,17 +323,7 @@ TEST(CrashTest, AFolderOpenedFromAnotherPathRollsBackEveryFile) {
   for (const bool copied : {false, true}) {
     SCOPED_TRACE(copied ? "copied" : "moved");
     const fs::path hot = freshFolder("crash-first-path");
-    long long acknowledged = 0;
-    {
-      Writer writer({hot.string(), "before", "5"});
-      ASSERT_TRUE(writer.started());
-      while (writer.readFor(10000)) {
-      }
-      ASSERT_TRUE(writer.ended());
-      ASSERT_EQ(writer.killAndReap(), SIGKILL);
-      std::string other;
-      acknowledged = writer.lastCommitted(other);
-    }
+    const long long acknowledged = stopBeforeCommitPoint(hot, 5);
     const fs::path second = freshFolder("crash-second-path");
     fs::remove(second);
     if (copied) {
@@ -344,17 +342,7 @@ TEST(CrashTest, AFolderOpenedFromAnotherPathRollsBackEveryFile) {
 // the next open rolls it back in every file.
 TEST(CrashTest, ARepairBesideAnUnfinishedCommitChangesNothing) {
   const fs::path folder = freshFolder("crash-repair");
-  long long acknowledged = 0;
-  {
-    Writer writer({folder.string(), "before", "6"});
-    ASSERT_TRUE(writer.started());
-    while (writer.readFor(10000)) {
-    }
-    ASSERT_TRUE(writer.ended());
-    ASSERT_EQ(writer.killAndReap(), SIGKILL);
-    std::string other;
-    acknowledged = writer.lastCommitted(other);
-  }
+  const long long acknowledged = stopBeforeCommitPoint(folder, 6);
   ASSERT_EQ(writeStructureFile(crash::mainFile(), {&crash::movements(0)}, folder / "Varneta.tpe"), 0);
   const std::string before = bytesOf(folder / "Varneta.dat");
   const RepairOutcome outcome = repairDataFile({folder / "Varneta.dat", folder / "Varneta.tpe"});
