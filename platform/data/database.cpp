@@ -219,9 +219,11 @@ int commitTransaction() {
     const std::string message = sqlite3_errmsg(c.db());
     if (!sqlite3_get_autocommit(c.db())) c.exec("ROLLBACK");
     c.setInTransaction(false);
+    reportPendingDamagedKeys();
     return setSqliteError(rc, message);
   }
   c.setInTransaction(false);
+  reportPendingDamagedKeys();
   return setTableError(error::NoError);
 }
 
@@ -231,7 +233,9 @@ int rollbackTransaction() {
   c.resetCursors();
   const int rc = sqlite3_get_autocommit(c.db()) ? SQLITE_OK : c.exec("ROLLBACK");
   c.setInTransaction(false);
-  return setSqliteError(rc, sqlite3_errmsg(c.db()));
+  const std::string message = sqlite3_errmsg(c.db());
+  reportPendingDamagedKeys();
+  return setSqliteError(rc, message);
 }
 
 bool transactionIsOpen() { return Connection::get().inTransaction(); }

@@ -31,6 +31,13 @@ bool busy(int rc) { return (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_L
 
 int exec(sqlite3* db, const std::string& sql) { return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); }
 
+// One key built again from its stored entries' table: made when missing,
+// then reindexed.
+int rebuildKey(sqlite3* db, const TableDef& def, const KeyDef& key, const std::string& schema) {
+  const int rc = exec(db, sql::createIndexSql(def, key, schema));
+  return rc == SQLITE_OK ? exec(db, "REINDEX " + schema + "." + quoteName(sql::indexName(def, key))) : rc;
+}
+
 bool storageExists(sqlite3* db, const std::string& schema, const std::string& name) {
   Statement s(db, "SELECT 1 FROM " + schema + ".sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
   if (!s.valid()) return false;
@@ -220,8 +227,7 @@ int MaintenanceConnection::rebuildKeys(const TableDef& table, const std::functio
     }
     if (onKey) onKey(static_cast<int>(k));
     // A key whose index is missing is made again as well.
-    rc = exec(db_, sql::createIndexSql(def, def.keys[k], schema));
-    if (rc == SQLITE_OK) rc = exec(db_, "REINDEX " + schema + "." + quoteName(sql::indexName(def, def.keys[k])));
+    rc = rebuildKey(db_, def, def.keys[k], schema);
   }
   if (rc == SQLITE_OK) rc = exec(db_, "COMMIT");
   sqlite3_progress_handler(db_, 0, nullptr, nullptr);
@@ -327,6 +333,23 @@ int createTableStorage(const TableDef& table) {
   const TableDef& def = table.storage();
   if (c.isOpen()) c.checkedStorages().erase(c.schemaOf(*def.file) + "." + def.storageName);
   return ensureTableStorage(table);
+}
+
+int rebuildTableKeys(const TableDef& table) {
+  Connection& c = Connection::get();
+  const TableDef& def = table.storage();
+  if (!c.isOpen()) return setTableError(error::FileNotOpen);
+  if (c.inTransaction()) return setTableError(error::TransactionActive);
+  // No statement of a cursor may read the table while its keys are rebuilt.
+  c.resetCursors();
+  const std::string schema = c.schemaOf(*def.file);
+  int rc = c.exec("BEGIN IMMEDIATE");
+  for (std::size_t k = 0; k < def.keys.size() && rc == SQLITE_OK; ++k) rc = rebuildKey(c.db(), def, def.keys[k], schema);
+  if (rc == SQLITE_OK) rc = c.exec("COMMIT");
+  if (rc == SQLITE_OK) return setTableError(error::NoError);
+  const std::string message = sqlite3_errmsg(c.db());
+  if (!sqlite3_get_autocommit(c.db())) c.exec("ROLLBACK");
+  return setSqliteError(rc, message);
 }
 
 bool olderStructureStored(const std::vector<const TableDef*>& tables) {

@@ -86,6 +86,9 @@ struct TableProbe {
 TableProbe probeTable(const TableDef& def);
 // Creates a table missing from its file (or brings it up to date): 0 or the error.
 int createTableStorage(const TableDef& def);
+// Rebuilds the table's keys on the windows' connection (no transaction
+// open), in one transaction: 0 or the error.
+int rebuildTableKeys(const TableDef& def);
 // Whether any of the tables is stored under an older structure than its own.
 bool olderStructureStored(const std::vector<const TableDef*>& tables);
 
