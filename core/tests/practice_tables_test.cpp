@@ -372,6 +372,63 @@ TEST_F(PracticeTablesTest, NewerTableIsRecordedBadAndStartUpOpensMaintenance) {
 namespace core {
 namespace {
 
+// A file missing beside files with data is asked about (ending is the
+// default); created when the user says so, and the start goes on.
+TEST(TableUpgradeRegistration, AMissingFileBesideDataIsAskedAboutAndCreatedOnlyWhenChosen) {
+  rt::closeDatabase();
+  const std::filesystem::path folder = rt::workingFolder();
+  ASSERT_EQ(openPracticeDatabase(folder), 0);
+  ASSERT_EQ(openAllTables(), 0);
+  closeAllTables();
+  rt::closeDatabase();
+  std::filesystem::remove(folder / "VarnetaA.dat");
+  registerProcedures();
+  rt::testing::ScriptedMessages messages({rt::button::Yes});
+  EXPECT_EQ(rt::callProcedure(hook::TableUpgradeRegistration), rt::kCompleted);
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].caption, "Falta un archivo de datos");
+  EXPECT_EQ(messages.asked()[0].text.rfind("Falta el archivo de datos VarnetaA.dat en " + folder.string(), 0), 0u)
+      << messages.asked()[0].text;
+  EXPECT_EQ(messages.asked()[0].defaultButton, rt::button::No);
+  EXPECT_TRUE(rt::databaseIsOpen());
+  EXPECT_GT(std::filesystem::file_size(folder / "VarnetaA.dat"), 0u);
+  rt::setTableHealthHook(nullptr);
+  rt::setDamagedKeysHook(nullptr);
+  rt::closeDatabase();
+}
+
+// A file found damaged at an earlier start: maintenance runs, and once it
+// has mended the file the start goes on.
+TEST(TableUpgradeRegistration, TheStartGoesOnOnceMaintenanceMendedTheFiles) {
+  rt::closeDatabase();
+  const std::filesystem::path folder = rt::workingFolder();
+  ASSERT_EQ(openPracticeDatabase(folder), 0);
+  ASSERT_EQ(openAllTables(), 0);
+  closeAllTables();
+  rt::closeDatabase();
+  const std::filesystem::path good = folder / "Varneta.dat.bueno";
+  std::filesystem::copy_file(folder / "Varneta.dat", good, std::filesystem::copy_options::overwrite_existing);
+  std::ofstream(folder / "Varneta.dat", std::ios::binary | std::ios::trunc) << std::string(8192, 'x');
+  ASSERT_TRUE(rt::putIni(kTableCheckSection, kBadFileEntry, "Pacientes"));
+  registerProcedures();
+  int maintenanceRuns = 0;
+  rt::registerProcedure("RuntimeFileManager", [&](const rt::ProcedureArgs&) {
+    ++maintenanceRuns;
+    std::filesystem::copy_file(good, folder / "Varneta.dat", std::filesystem::copy_options::overwrite_existing);
+    rt::putIni(kTableCheckSection, kBadFileEntry, "");  // its table opened well
+    return rt::kCompleted;
+  });
+  EXPECT_EQ(rt::callProcedure(hook::TableUpgradeRegistration), rt::kCompleted);
+  EXPECT_EQ(maintenanceRuns, 1);
+  EXPECT_TRUE(rt::databaseIsOpen());
+  rt::unregisterProcedure("RuntimeFileManager");
+  rt::putIni(kTableCheckSection, kBadFileEntry, "");
+  rt::setTableHealthHook(nullptr);
+  rt::setDamagedKeysHook(nullptr);
+  rt::closeDatabase();
+  std::filesystem::remove(good);
+}
+
 TEST(TableUpgradeRegistration, StartUpStepOpensTheFilesAndRunsMaintenanceForABadTable) {
   rt::closeDatabase();
   registerProcedures();

@@ -300,6 +300,12 @@ void setCryptPassword(std::string_view fileName, std::string_view password) {
   keysByName()[std::string(fileName)] = keys;
 }
 
+void setCryptAlias(std::string_view diskName, std::string_view fileName) {
+  std::lock_guard lock(keysMutex());
+  const auto it = keysByName().find(std::string(fileName));
+  if (it != keysByName().end() && diskName != fileName) keysByName()[std::string(diskName)] = it->second;
+}
+
 void setDeleteHook(DeleteHook hook) { deleteHook() = hook; }
 
 void reserveCryptBytes(sqlite3* db, const char* schema) {

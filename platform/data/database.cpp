@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "platform/base/cp_literal.h"
+#include "platform/base/paths.h"
 
 #include "platform/base/logical_threads.h"
 #include "platform/data/connection.h"
@@ -35,8 +36,10 @@ const DataFile*& refusedFile() {
 // back: it is the only copy of what the file held before that write).
 std::string unreadable(const std::filesystem::path& folder, const DataFile& file) {
   const std::string journal = file.fileName + "-journal";
+  std::filesystem::path journalPath = dataFilePath(folder, file);
+  journalPath += "-journal";
   std::error_code ec;
-  if (std::filesystem::exists(folder / journal, ec)) {
+  if (std::filesystem::exists(journalPath, ec)) {
     return "El diario " + journal + " de una escritura interrumpida en el archivo de datos " +
            file.fileName +
            " está alterado o dañado: no se aplica ni se borra, y el archivo no puede usarse."_cp;
@@ -67,11 +70,40 @@ std::uint32_t bigEndian(const unsigned char* at, int bytes) {
 
 }  // namespace
 
+std::filesystem::path dataFilePath(const std::filesystem::path& folder, const DataFile& file) {
+  return resolveIn(folder, file.fileName);
+}
+
+namespace {
+
+bool holdsData(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) > 0;
+}
+
+}  // namespace
+
+const DataFile* missingBesideData(const std::filesystem::path& folder, const std::vector<const DataFile*>& files) {
+  const DataFile* missing = nullptr;
+  bool data = false;
+  for (const DataFile* file : files) {
+    const std::filesystem::path path = dataFilePath(folder, *file);
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) {
+      if (!missing) missing = file;
+    } else {
+      data = data || holdsData(path);
+    }
+  }
+  return data ? missing : nullptr;
+}
+
 std::string dataFileProblem(const std::filesystem::path& folder, const DataFile& file,
                             const std::vector<const DataFile*>& all) {
   namespace fs = std::filesystem;
-  const fs::path path = folder / file.fileName;
-  const fs::path journal = folder / (file.fileName + "-journal");
+  const fs::path path = dataFilePath(folder, file);
+  fs::path journal = path;
+  journal += "-journal";
   std::error_code ec;
   const bool exists = fs::exists(fs::symlink_status(path, ec));
   const std::string name = file.fileName;
@@ -102,8 +134,7 @@ std::string dataFileProblem(const std::filesystem::path& folder, const DataFile&
   if (size == 0) {
     for (const DataFile* other : all) {
       if (other == &file) continue;
-      const fs::path otherPath = folder / other->fileName;
-      if (fs::is_regular_file(otherPath, ec) && fs::file_size(otherPath, ec) > 0)
+      if (holdsData(dataFilePath(folder, *other)))
         return "El archivo de datos " + name + " está vacío."_cp;
     }
     return {};
@@ -149,7 +180,8 @@ std::string integrityCheck(const DataFile& file) {
   return result;
 }
 
-int openDatabase(const std::filesystem::path& folder, const std::vector<const DataFile*>& files) {
+int openDatabase(const std::filesystem::path& folder, const std::vector<const DataFile*>& files,
+                 bool createMissing) {
   static const bool hooked = [] {
     addSuspendHook(resetTableStatements);
     return true;
@@ -169,6 +201,14 @@ int openDatabase(const std::filesystem::path& folder, const std::vector<const Da
     std::string problem = dataFileProblem(folder, *file, files);
     if (!problem.empty()) return refuse(file, std::move(problem));
   }
+  // Nor is a missing file created beside files that hold data unless the
+  // caller asked for it: it may have been moved or renamed.
+  if (const DataFile* missing = missingBesideData(folder, files); missing && !createMissing) {
+    return refuse(missing,
+                  "Falta el archivo de datos " + missing->fileName + " en " + folder.string() +
+                      ", donde los otros archivos tienen datos.",
+                  error::NoFile);
+  }
   // A sealed journal is checked whole before any file is opened: a journal
   // that fails its tags stops the start before another file's part of the
   // same transaction is rolled back.
@@ -176,7 +216,9 @@ int openDatabase(const std::filesystem::path& folder, const std::vector<const Da
   for (const DataFile* file : files) {
     if (file->ownerPassword.empty()) continue;
     setCryptPassword(file->fileName, file->ownerPassword);
-    const std::filesystem::path journal = folder / (file->fileName + "-journal");
+    setCryptAlias(dataFilePath(folder, *file).filename().string(), file->fileName);
+    std::filesystem::path journal = dataFilePath(folder, *file);
+    journal += "-journal";
     std::error_code ec;
     if (std::filesystem::file_size(journal, ec) > 0 && !ec && !sql::journalOpens(journal)) {
       return refuse(file, unreadable(folder, *file));

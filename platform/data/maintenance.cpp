@@ -196,8 +196,7 @@ int MaintenanceConnection::lockForWriting(const DataFile& file) {
   const std::string schema = schemaOf(file);
   int rc = exec(db_, "BEGIN");
   if (rc == SQLITE_OK) {
-    rc = exec(db_, "CREATE TABLE IF NOT EXISTS " + schema +
-                       "._varneta_meta (tbl TEXT PRIMARY KEY COLLATE NOCASE, version INTEGER NOT NULL)");
+    rc = exec(db_, metaTableSql(schema));
   }
   if (rc == SQLITE_OK) rc = exec(db_, "UPDATE " + schema + "._varneta_meta SET version = version WHERE 0");
   if (rc != SQLITE_OK) {

@@ -3,6 +3,7 @@
 // journal without its file. Nothing opens and every file stays as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -154,6 +155,45 @@ TEST(DamagedFiles, DamageMetWhileRunningIsReportedOncePerFile) {
   }
   setDamagedFileHook(nullptr);
   EXPECT_EQ(bytesOf(sealed), bytes);
+}
+
+// A data file is found whatever the case of its name; one missing beside
+// files that hold data is not created unless asked, and a file the open
+// created is written at once, so it is never later taken for an empty one.
+TEST(DamagedFiles, AFileInAnotherCaseIsFoundAndAMissingOneIsNotCreatedUnasked) {
+  const std::vector<const DataFile*> files = {&testing::plainFile(), &testing::secretFile()};
+  auto listing = [](const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  {
+    const fs::path folder = goodFolder("other-case");
+    fs::rename(folder / "Varneta.dat", folder / "VARNETA.DAT");
+    fs::rename(folder / "VarnetaC.dat", folder / "varnetac.dat");
+    ASSERT_EQ(openDatabase(folder, files), 0) << refusedDataFile();
+    for (const TableDef* def : {&testing::people(), &testing::secrets()}) {
+      Table t(*def);
+      EXPECT_EQ(t.open(), 0) << def->label;
+      EXPECT_EQ(t.records(), 1) << def->label;
+    }
+    closeDatabase();
+    EXPECT_EQ(listing(folder), (std::vector<std::string>{"VARNETA.DAT", "varnetac.dat"}));
+  }
+  const fs::path folder = goodFolder("missing");
+  fs::remove(folder / "VarnetaC.dat");
+  EXPECT_EQ(openDatabase(folder, files), error::NoFile);
+  EXPECT_FALSE(databaseIsOpen());
+  EXPECT_EQ(refusalOf(testing::secretFile()),
+            "Falta el archivo de datos VarnetaC.dat en " + folder.string() + ", donde los otros archivos tienen datos.");
+  EXPECT_EQ(listing(folder), std::vector<std::string>{"Varneta.dat"});
+  // Created when asked; not empty, so the next start takes it as it is.
+  ASSERT_EQ(openDatabase(folder, files, true), 0);
+  closeDatabase();
+  EXPECT_GT(fs::file_size(folder / "VarnetaC.dat"), 0u);
+  EXPECT_EQ(openDatabase(folder, files), 0) << refusedDataFile();
+  closeDatabase();
 }
 
 // The check an outside sqlite3 cannot make: the keys use the program's
