@@ -372,15 +372,20 @@ TEST_F(PracticeTablesTest, NewerTableIsRecordedBadAndStartUpOpensMaintenance) {
 namespace core {
 namespace {
 
-// A file missing beside files with data is asked about (ending is the
-// default); created when the user says so, and the start goes on.
-TEST(TableUpgradeRegistration, AMissingFileBesideDataIsAskedAboutAndCreatedOnlyWhenChosen) {
+// The working folder's three files with every table stored, closed.
+void storeEveryTable(const std::filesystem::path& folder) {
   rt::closeDatabase();
-  const std::filesystem::path folder = rt::workingFolder();
-  ASSERT_EQ(openPracticeDatabase(folder), 0);
+  ASSERT_EQ(openPracticeDatabase(folder), 0) << rt::refusedDataFile();
   ASSERT_EQ(openAllTables(), 0);
   closeAllTables();
   rt::closeDatabase();
+}
+
+// A file missing beside files with data is asked about (ending is the
+// default); created when the user says so, and the start goes on.
+TEST(TableUpgradeRegistration, AMissingFileBesideDataIsAskedAboutAndCreatedOnlyWhenChosen) {
+  const std::filesystem::path folder = rt::workingFolder();
+  storeEveryTable(folder);
   std::filesystem::remove(folder / "VarnetaA.dat");
   registerProcedures();
   rt::testing::ScriptedMessages messages({rt::button::Yes});
@@ -400,12 +405,8 @@ TEST(TableUpgradeRegistration, AMissingFileBesideDataIsAskedAboutAndCreatedOnlyW
 // A file found damaged at an earlier start: maintenance runs, and once it
 // has mended the file the start goes on.
 TEST(TableUpgradeRegistration, TheStartGoesOnOnceMaintenanceMendedTheFiles) {
-  rt::closeDatabase();
   const std::filesystem::path folder = rt::workingFolder();
-  ASSERT_EQ(openPracticeDatabase(folder), 0);
-  ASSERT_EQ(openAllTables(), 0);
-  closeAllTables();
-  rt::closeDatabase();
+  storeEveryTable(folder);
   const std::filesystem::path good = folder / "Varneta.dat.bueno";
   std::filesystem::copy_file(folder / "Varneta.dat", good, std::filesystem::copy_options::overwrite_existing);
   std::ofstream(folder / "Varneta.dat", std::ios::binary | std::ios::trunc) << std::string(8192, 'x');
