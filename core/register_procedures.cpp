@@ -1,5 +1,7 @@
 #include "core/register_procedures.h"
 
+#include <unistd.h>
+
 #include "core/data_files.h"
 #include "core/frame.h"
 #include "core/global_settings.h"
@@ -36,6 +38,25 @@ bool askToCreateMissingDataFile(const std::filesystem::path& folder) {
   message.defaultButton = rt::button::No;
   if (rt::showMessage(message) == rt::button::Yes) return true;
   rt::halt(1);
+}
+
+// Data files (or their folder) that cannot be written: said once at start,
+// naming them, so the first save does not find it out.
+void reportUnwritableDataFiles(const std::filesystem::path& folder) {
+  std::string names;
+  const bool folderWritable = ::access(folder.c_str(), W_OK) == 0;
+  for (const rt::DataFile* file : practiceDataFiles()) {
+    const std::filesystem::path path = rt::dataFilePath(folder, *file);
+    if (!folderWritable || ::access(path.c_str(), W_OK) != 0) names += (names.empty() ? "" : ", ") + path.filename().string();
+  }
+  if (names.empty()) return;
+  rt::MessageRequest message;
+  message.caption = "Archivos de datos de sólo lectura"_cp;
+  message.icon = rt::MessageIcon::Warning;
+  message.text = "No se puede escribir en los archivos de datos " + names + " de " + folder.string() +
+                 (folderWritable ? "" : " (la carpeta es de sólo lectura)"_cp) +
+                 ".|Se pueden consultar, pero ningún cambio podrá guardarse."_cp;
+  rt::showMessage(message);
 }
 
 }  // namespace
@@ -77,6 +98,7 @@ void registerProcedures() {
       rt::showMessage(message);
       rt::halt(1);
     }
+    reportUnwritableDataFiles(folder);
     registerTables();
     return rt::kCompleted;
   });

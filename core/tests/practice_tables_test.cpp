@@ -3,6 +3,8 @@
 // activity log and the start-up check for bad tables.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -400,6 +402,39 @@ TEST(TableUpgradeRegistration, AMissingFileBesideDataIsAskedAboutAndCreatedOnlyW
   rt::setTableHealthHook(nullptr);
   rt::setDamagedKeysHook(nullptr);
   rt::closeDatabase();
+}
+
+// Data files that cannot be written are named at start (a read-only mount
+// when the test runs as root, who writes past file modes).
+TEST(TableUpgradeRegistration, DataFilesThatCannotBeWrittenAreNamedAtStart) {
+  const std::filesystem::path folder = rt::workingFolder();
+  storeEveryTable(folder);
+  const bool root = geteuid() == 0;
+  if (root) {
+    if (mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0) GTEST_SKIP() << "no mount";
+    if (mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+      umount2(folder.c_str(), MNT_DETACH);
+      GTEST_SKIP() << "no read-only mount";
+    }
+  } else {
+    std::filesystem::permissions(folder / "VarnetaC.dat", std::filesystem::perms::owner_read);
+  }
+  registerProcedures();
+  rt::testing::ScriptedMessages messages({rt::button::Ok});
+  EXPECT_EQ(rt::callProcedure(hook::TableUpgradeRegistration), rt::kCompleted);
+  rt::closeDatabase();
+  if (root) {
+    umount2(folder.c_str(), MNT_DETACH);
+  } else {
+    std::filesystem::permissions(folder / "VarnetaC.dat", std::filesystem::perms::owner_all);
+  }
+  ASSERT_GE(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].caption, "Archivos de datos de sólo lectura"_cp);
+  EXPECT_NE(messages.asked()[0].text.find(root ? "Varneta.dat, VarnetaC.dat, VarnetaA.dat" : "VarnetaC.dat de"),
+            std::string::npos)
+      << messages.asked()[0].text;
+  rt::setTableHealthHook(nullptr);
+  rt::setDamagedKeysHook(nullptr);
 }
 
 // A file found damaged at an earlier start: maintenance runs, and once it
