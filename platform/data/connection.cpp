@@ -111,6 +111,8 @@ int Connection::open(const std::filesystem::path& folder,
                      const std::vector<const DataFile*>& files) {
   close();
   ++generation_;
+  lastFailure_ = SQLITE_OK;
+  lastFailedFile_ = nullptr;
   forgetDamagedFiles();
   if (files.empty() || !files.front()->ownerPassword.empty()) return error::BadRecordDeclaration;
   // Every file's key is known before any file opens: the recovery of an
@@ -142,6 +144,8 @@ int Connection::open(const std::filesystem::path& folder,
         nullptr, nullptr, nullptr);
   }
   if (rc != SQLITE_OK) {
+    lastFailure_ = rc;
+    lastFailedFile_ = files.front();
     const int code = runtimeErrorForSqlite(rc);
     close();
     return code;
@@ -164,14 +168,29 @@ int Connection::open(const std::filesystem::path& folder,
     if (rc == SQLITE_OK || rc == SQLITE_DONE) {
       schemas_[file] = schema;
     } else {
+      lastFailure_ = rc;
+      lastFailedFile_ = file;
       fileErrors_[file] = runtimeErrorForSqlite(rc);
     }
   }
   // A file created now is written at once: an empty file beside files with
-  // data is taken for a damaged one at the next start.
+  // data is taken for a damaged one at the next start. When that cannot be
+  // done (a full disk) none of the files made now is left behind.
   for (const DataFile* file : created) {
     const auto schema = schemas_.find(file);
-    if (schema != schemas_.end()) exec(metaTableSql(schema->second));
+    if (schema == schemas_.end()) continue;
+    rc = exec(metaTableSql(schema->second));
+    if (rc == SQLITE_OK) continue;
+    lastFailure_ = rc;
+    lastFailedFile_ = file;
+    close();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      if (!created.count(files[i])) continue;
+      std::error_code ec;
+      std::filesystem::remove(paths[i], ec);
+      std::filesystem::remove(paths[i].string() + "-journal", ec);
+    }
+    return runtimeErrorForSqlite(rc);
   }
   removeStaleSuperJournals(db_, mainPath);
   return error::NoError;

@@ -50,6 +50,9 @@ std::string unreadable(const std::filesystem::path& folder, const DataFile& file
 
 // Why a file SQLite would not open or attach, from the runtime error.
 std::string openFailure(const std::filesystem::path& folder, const DataFile& file, int code) {
+  if ((Connection::get().lastFailure() & 0xFF) == SQLITE_FULL) {
+    return "El archivo de datos " + file.fileName + " no puede escribirse: el disco está lleno."_cp;
+  }
   switch (code) {
     case error::BadDataFile:
       return unreadable(folder, file);
@@ -225,7 +228,10 @@ int openDatabase(const std::filesystem::path& folder, const std::vector<const Da
     }
   }
   const int opened = Connection::get().open(folder, files);
-  if (opened != error::NoError) return refuse(files.front(), openFailure(folder, *files.front(), opened), opened);
+  if (opened != error::NoError) {
+    const DataFile* failed = Connection::get().lastFailedFile() ? Connection::get().lastFailedFile() : files.front();
+    return refuse(failed, openFailure(folder, *failed, opened), opened);
+  }
   // Nor is a file that cannot be attached left out while the others open
   // (another workstation's commit in progress is waited for by the caller).
   for (const DataFile* file : files) {
