@@ -11,6 +11,7 @@
 
 #include "platform/base/cp_literal.h"
 #include "platform/data/connection.h"
+#include "platform/data/database.h"
 #include "platform/data/crypt_vfs.h"
 #include "platform/data/structure_versions.h"
 #include "platform/data/table_sql.h"
@@ -94,7 +95,7 @@ int MaintenanceConnection::open() {
   if (db_) return 0;
   message_.clear();
   if (files_.empty()) return error::BadRecordDeclaration;
-  int rc = sqlite3_open_v2((sql::uriPath(folder_ / files_[0]->fileName) + "?mode=rw").c_str(), &db_,
+  int rc = sqlite3_open_v2((sql::uriPath(dataFilePath(folder_, *files_[0])) + "?mode=rw").c_str(), &db_,
                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
   if (rc == SQLITE_OK) {
     sqlite3_extended_result_codes(db_, 1);
@@ -108,10 +109,12 @@ int MaintenanceConnection::open() {
   }
   for (std::size_t i = 1; rc == SQLITE_OK && i < files_.size(); ++i) {
     const DataFile& file = *files_[i];
-    std::string uri = sql::uriPath(folder_ / file.fileName) + "?mode=rw";
+    const std::filesystem::path path = dataFilePath(folder_, file);
+    std::string uri = sql::uriPath(path) + "?mode=rw";
     if (!file.ownerPassword.empty()) {
       registerCryptVfs();
       setCryptPassword(file.fileName, file.ownerPassword);
+      setCryptAlias(path.filename().string(), file.fileName);
       uri += std::string("&vfs=") + kCryptVfsName;
     }
     Statement attach(db_, "ATTACH DATABASE ?1 AS " + schemaOf(file));
