@@ -427,6 +427,7 @@ void FileManagerWindow::run(const std::string& action) {
   connection_ = std::make_unique<rt::MaintenanceConnection>(folder.empty() ? rt::workingFolder() : folder,
                                                             core::practiceDataFiles());
   packed_.clear();
+  repaired_.clear();
   ProgressWindow window(*progress_, [this, &action](ProgressWindow& shown) {
     progress_->refresh = [&shown] { shown.show(); };
     for (FileRow& row : rows_) {
@@ -537,6 +538,11 @@ void FileManagerWindow::fix(FileRow& row) {
     rt::showMessage(m);
     return;
   }
+  // The repair program rewrites the whole file (and its structure file):
+  // one repair per file, never two at once on it.
+  const rt::DataFile* file = row.FILEHANDLE->storage().file;
+  if (std::find(repaired_.begin(), repaired_.end(), file) != repaired_.end()) return;
+  repaired_.push_back(file);
   std::string n = row.FILEHANDLE->diskName();
   if (n.find('!') != std::string::npos) {
     rt::MessageRequest question;

@@ -92,7 +92,9 @@ class FileManagerWindow : public rt::WindowDriver {
   QPointer<QTreeWidget> list_;
   std::unique_ptr<Progress> progress_;
   std::unique_ptr<rt::MaintenanceConnection> connection_;
+  // The files a run has packed or started a repair of: each once per run.
   std::vector<const rt::DataFile*> packed_;
+  std::vector<const rt::DataFile*> repaired_;
   core::FontScaler fontScaler_;
   core::KeyNavigator keyNavigator_;
   core::FocusMarker focusMarker_;

@@ -30,14 +30,14 @@ const std::vector<const rt::DataFile*>& practiceDataFiles() {
   return files;
 }
 
-int openPracticeDatabase(const std::filesystem::path& folder) {
-  return rt::openDatabase(folder, {&mainDataFile(), &clinicalDataFile(), &agendaDataFile()});
+int openPracticeDatabase(const std::filesystem::path& folder, bool createMissing) {
+  return rt::openDatabase(folder, practiceDataFiles(), createMissing);
 }
 
-int openPracticeDatabaseWaiting(const std::filesystem::path& folder, int limitMs) {
+int openPracticeDatabaseWaiting(const std::filesystem::path& folder, int limitMs, bool createMissing) {
   constexpr int kStepMs = 100;
   for (int waited = 0;; waited += kStepMs) {
-    int rc = openPracticeDatabase(folder);
+    int rc = openPracticeDatabase(folder, createMissing);
     if (rc == 0) {
       for (const rt::DataFile* file : {&clinicalDataFile(), &agendaDataFile()}) {
         if (rt::dataFileError(*file) == rt::error::FileLocked) rc = rt::error::FileLocked;

@@ -14,12 +14,14 @@ const rt::DataFile& agendaDataFile();    // "VarnetaA.dat": address book, remind
 // The three, the plain one first, as the database attaches them.
 const std::vector<const rt::DataFile*>& practiceDataFiles();
 
-// Opens the three files in `folder`.
-int openPracticeDatabase(const std::filesystem::path& folder);
+// Opens the three files in `folder` (`createMissing`: a file missing beside
+// files with data is created, see rt::openDatabase).
+int openPracticeDatabase(const std::filesystem::path& folder, bool createMissing = false);
 // The same, waiting while another workstation holds a file's lock (the
 // calling logical thread suspends on a timer between tries, up to
 // `limitMs`): 0, or the error that remained (32 when still locked).
-int openPracticeDatabaseWaiting(const std::filesystem::path& folder, int limitMs = 10000);
+int openPracticeDatabaseWaiting(const std::filesystem::path& folder, int limitMs = 10000,
+                                bool createMissing = false);
 // The same in the working folder, unless the files are open already.
 int openPracticeDatabase();
 

@@ -314,7 +314,7 @@ int Frame::Init() {
   installMessageWindow();
   BuildArchivoLog();
   GLO::ArchivoIni = inProgramFolder("Dezedu.ini");
-  if (!std::filesystem::exists(rt::resolvePath(GLO::ArchivoIni))) GLO::PrimeraEjecucion = 1;
+  if (isFirstRun(GLO::ArchivoIni)) GLO::PrimeraEjecucion = 1;
   InicializaVariablesGlobales();
   AvisoRespaldo();
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "core/catalog_tables.h"
 #include "core/clinical_tables.h"
@@ -13,6 +14,7 @@
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/base/registry_store.h"
+#include "platform/base/safe_file.h"
 #include "platform/base/cp_literal.h"
 #include "platform/data/database.h"
 
@@ -112,6 +114,11 @@ void AltaTiposConsulta() {
   TIC().Descripcion = "Consulta Normal";
   TIC().Color = 0;
   tipos.add();  // code 1 may exist already: nothing to report
+}
+
+bool isFirstRun(const std::string& settingsFile) {
+  const std::optional<std::string> content = rt::readWholeFile(rt::resolvePath(settingsFile));
+  return !content || content->find('=') == std::string::npos;
 }
 
 void InicializaVariablesGlobales() {

@@ -30,6 +30,9 @@ std::string localDataFolder();
 // Fills the settings globals; on a first run (GLO::PrimeraEjecucion) writes
 // the settings INI's defaults first. Registered as "InicializaVariablesGlobales".
 void InicializaVariablesGlobales();
+// Whether the settings file (a runtime name) marks a first run: missing, or
+// holding no entry (a write cut short, a full disk).
+bool isFirstRun(const std::string& settingsFile);
 // Adds consultation type 1, "Consulta Normal" (a failed add is not reported).
 void AltaTiposConsulta();
 

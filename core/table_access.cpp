@@ -1,5 +1,7 @@
 #include "core/table_access.h"
 
+#include "platform/data/maintenance.h"
+
 #include "platform/base/cp_literal.h"
 
 #include <string>
@@ -103,7 +105,11 @@ int TableAccess::open() {
       return level::Benign;
     }
     if (rc == rt::error::FileLocked && wait.again()) continue;
-    return report(TableMessage::AccessFailed, true, MessageFill().ErrorText(currentErrorText()));
+    // A table missing from its file is created by the open.
+    const std::string errorText = currentErrorText();
+    const bool creating = rt::probeTable(def_).error == rt::error::NoFile;
+    return report(creating ? TableMessage::CreateFailed : TableMessage::AccessFailed, true,
+                  MessageFill().ErrorText(errorText));
   }
 }
 

@@ -78,6 +78,14 @@ const MessageText& messageOf(TableMessage m) {
        "Este registro esta siendo referenciado desde la tabla %File. Este registro no puede ser "
        "eliminado mientras exista esta referencia.",
        MessageIcon::Warning, b::Ok},
+      // CreateFailed
+      {"Error en creación de Tabla"_cp, "Error: (%ErrorText) creando %File.", MessageIcon::Error, b::Ok},
+      // InvalidKey
+      {"Clave Inválida"_cp, "%File : Clave inválida. Clave debe ser reconstruida."_cp, MessageIcon::Warning,
+       b::Ok},
+      // KeyNotRebuilt
+      {"Clave no fue reconstruida", "Error: (%ErrorText) reparando clave para tabla: %File.", MessageIcon::Error,
+       b::Ok},
   };
   return texts[static_cast<int>(m)];
 }

@@ -25,6 +25,9 @@ enum class TableMessage {
   RecordNotRead,
   OutOfRange,
   DeleteReferenced,
+  CreateFailed,
+  InvalidKey,
+  KeyNotRebuilt,
 };
 
 struct MessageFill {

@@ -11,7 +11,10 @@
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
+#include "core/table_messages.h"
+#include "platform/base/runtime_errors.h"
 #include "platform/data/database.h"
+#include "platform/data/maintenance.h"
 #include "platform/data/structure_versions.h"
 #include "platform/data/table.h"
 
@@ -141,10 +144,30 @@ void reportDamagedDataFile(const rt::DataFile& file) {
   rt::showMessage(message);
 }
 
+// Keys SQLite found damaged: said, rebuilt, and when that fails said again
+// and the tables recorded for table maintenance.
+bool rebuildDamagedKeys(const rt::TableDef& storage) {
+  std::string label = storage.label;
+  for (const rt::TableDef* def : registeredTables()) {
+    if (&def->storage() == &storage) {
+      label = def->label;
+      break;
+    }
+  }
+  showTableMessage(TableMessage::InvalidKey, MessageFill().File(label));
+  if (rt::rebuildTableKeys(storage) == 0) return true;
+  showTableMessage(TableMessage::KeyNotRebuilt, MessageFill().File(label).ErrorText(rt::errorDescription()));
+  for (const rt::TableDef* def : registeredTables()) {
+    if (&def->storage() == &storage) recordHealth(*def, true);
+  }
+  return false;
+}
+
 void registerTables() {
   registeredTables();
   rt::setTableHealthHook(recordHealth);
   rt::setDamagedFileHook(reportDamagedDataFile);
+  rt::setDamagedKeysHook(rebuildDamagedKeys);
   if (!badTables().empty()) rt::callProcedure("RuntimeFileManager");
 }
 

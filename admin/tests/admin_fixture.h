@@ -74,9 +74,11 @@ class AdminFixture : public ::testing::Test {
     return t.records();
   }
 
+  // The files of `folder`; those missing (a folder holding a copy of the
+  // plain file only) are created.
   static void reopenIn(const std::filesystem::path& folder) {
     rt::closeDatabase();
-    ASSERT_EQ(core::openPracticeDatabase(folder), 0) << folder;
+    ASSERT_EQ(core::openPracticeDatabase(folder, true), 0) << folder;
   }
 
   rt::testing::Watchdog watchdog_{std::chrono::seconds(120)};

@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 
@@ -274,14 +275,19 @@ TEST_F(FileManager, FixAsksAboutTheSharedFileThenStartsTheRepairProgramOnItWitho
     EXPECT_EQ(no.asked()[0].defaultButton, rt::button::No);
     EXPECT_TRUE(started_.empty());
   }
+  // Two tables of one file: one repair of the file.
   ScriptedMessages yes({rt::button::Yes, rt::button::Yes});
   runWith({"Pacientes", "Turnos"}, {"?Fix"});
-  EXPECT_EQ(yes.asked().size(), 2u);
-  ASSERT_EQ(started_.size(), 2u);
+  EXPECT_EQ(yes.asked().size(), 1u);
+  ASSERT_EQ(started_.size(), 1u);
   EXPECT_EQ(started_[0].program, (rt::programFolder() / "datfix").string());
   EXPECT_EQ(started_[0].folder, rt::workingFolder());
   EXPECT_EQ(started_[0].args, (std::vector<std::string>{"Varneta.dat", "/E:Varneta.tpe", "/K", "/A"}));
-  EXPECT_EQ(started_[1].args, (std::vector<std::string>{"Varneta.dat", "/E:Varneta.tpe", "/K", "/A", "/O"}));
+  started_.clear();
+  ScriptedMessages again({rt::button::Yes});
+  runWith({"Turnos"}, {"?Fix"});
+  ASSERT_EQ(started_.size(), 1u) << "a new run repairs it again";
+  EXPECT_EQ(started_[0].args, (std::vector<std::string>{"Varneta.dat", "/E:Varneta.tpe", "/K", "/A", "/O"}));
   const std::string structure = slurp(rt::workingFolder() / "Varneta.tpe");
   EXPECT_NE(structure.find("CREATE TABLE main.\"PACIENTE\""), std::string::npos);
   EXPECT_NE(structure.find("CREATE TABLE main.\"Turnos\""), std::string::npos);
@@ -364,6 +370,108 @@ TEST_F(Repair, AnOverwrittenPageLosesOnlyItsRecordsAndTheDamagedFileIsKept) {
   }
   EXPECT_EQ(read, kept);
   reopenIn(rt::workingFolder());
+}
+
+// One byte of an index name in the schema changed: SQLite reads nothing of
+// the file, the repair reads every record from the table pages.
+TEST_F(Repair, ADamagedSchemaGivesEveryRecordBackAndTheDamagedFileIsKept) {
+  addRecords(core::Pacientes::def(), 1, 40, "Paciente ñandú "_cp);
+  addRecords(core::Macros::def(), 1, 13, std::string(3000, 'm'));  // records spilling over pages
+  addRecords(core::Usuarios::def(), 1, 10);
+  const fs::path folder = copyWithStructure();
+  const fs::path file = folder / "Varneta.dat";
+  std::string bytes = slurp(file);
+  const std::size_t name = bytes.find("index" + core::Pacientes::def().storageName + "_");
+  ASSERT_NE(name, std::string::npos);
+  bytes[name + 5 + core::Pacientes::def().storageName.size() + 1] ^= 0x01;
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+  ASSERT_NE(rt::testing::commandOutput("sqlite3 '" + file.string() + "' 'SELECT count(*) FROM PACIENTE' 2>&1")
+                .find("malformed database schema"),
+            std::string::npos);
+
+  std::string output;
+  EXPECT_EQ(datfix(folder, "Varneta.dat /E:Varneta.tpe /A", &output), 0) << output;
+  EXPECT_NE(output.find("63 registros recuperados, 0 ilegibles; el archivo dañado quedó como Varneta.dat.dañado."),
+            std::string::npos)
+      << output;
+  EXPECT_TRUE(slurp(folder / "Varneta.dat.dañado") == bytes) << "the damaged file is kept as it was";
+  reopenIn(folder);
+  EXPECT_EQ(rt::integrityCheck(core::mainDataFile()), "ok");
+  EXPECT_EQ(count(core::Pacientes::def()), 40);
+  EXPECT_EQ(count(core::Macros::def()), 13);
+  EXPECT_EQ(count(core::Usuarios::def()), 10);
+  rt::Table& t = rt::table(core::Pacientes::def());
+  t.setToStart(0);
+  ASSERT_EQ(t.next(), 0);
+  const rt::FieldDef& field = core::Pacientes::def().fields.at(core::Pacientes::def().fieldIndex("Nombre"));
+  EXPECT_EQ(std::string(rt::clip(rt::fieldText(field, t.record()))).substr(0, 15), "Paciente ñandú "_cp);
+  reopenIn(rt::workingFolder());
+}
+
+// A repair that would leave less than it found, or that finds nothing, or
+// that meets a journal of an unfinished write, changes nothing.
+TEST_F(Repair, ARepairThatCannotKeepWhatItReadsChangesNothing) {
+  struct Case {
+    const char* name;
+    int records;
+    std::function<void(const fs::path& folder, std::string& bytes)> damage;
+    int code;
+    const char* says;
+  };
+  auto damageSchema = [](const fs::path&, std::string& bytes) {
+    const std::size_t at = bytes.find("indexPACIENTE_");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 14] ^= 0x01;
+  };
+  const std::vector<Case> cases = {
+      {"nothing readable", 0, damageSchema, 2, "No se recuperó ningún registro de Varneta.dat: no se modificó."},
+      {"a journal beside", 5,
+       [](const fs::path& folder, std::string&) {
+         std::ofstream(folder / "Varneta.dat-journal", std::ios::binary) << std::string(512, '\x01');
+       },
+       3, "Junto a Varneta.dat está el diario Varneta.dat-journal"},
+      {"a super-journal beside", 5,
+       [](const fs::path& folder, std::string&) { std::ofstream(folder / "Varneta.dat-mj0A1B2C3D") << "x"; }, 3,
+       "Varneta.dat-mj0A1B2C3D de una escritura en curso o interrumpida"},
+      // A table the description does not know, found only in the pages.
+      {"an unknown table", 5,
+       [&](const fs::path& folder, std::string& bytes) {
+         ASSERT_EQ(execOn(folder / "Varneta.dat", "CREATE TABLE EXTRA (_id INTEGER PRIMARY KEY, a TEXT); "
+                                                  "INSERT INTO EXTRA (a) VALUES ('x')"),
+                   SQLITE_OK);
+         bytes = slurp(folder / "Varneta.dat");
+         damageSchema(folder, bytes);
+       },
+       4, "tiene la tabla EXTRA, que la descripción no conoce: no se modificó."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    rt::closeDatabase();
+    for (const char* name : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat"}) fs::remove(rt::workingFolder() / name);
+    ASSERT_EQ(core::openPracticeDatabase(rt::workingFolder()), 0);
+    ASSERT_EQ(core::openAllTables(), 0);
+    if (c.records) addRecords(core::Pacientes::def(), 1, c.records);
+    const fs::path folder = copyWithStructure();
+    const fs::path file = folder / "Varneta.dat";
+    std::string bytes = slurp(file);
+    c.damage(folder, bytes);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+    std::string output;
+    EXPECT_EQ(datfix(folder, "Varneta.dat /E:Varneta.tpe /A", &output), c.code) << output;
+    EXPECT_NE(output.find(c.says), std::string::npos) << output;
+    EXPECT_TRUE(slurp(file) == bytes) << "the file is left as it was";
+    EXPECT_FALSE(fs::exists(folder / "Varneta.dat.dañado"));
+  }
+}
+
+// A terminal reads UTF-8: the checker's refusal comes in it.
+TEST_F(Repair, TheCheckerSpeaksUtf8) {
+  const fs::path folder = copyWithStructure();
+  for (const char* name : {"VarnetaC.dat", "VarnetaA.dat"}) fs::copy_file(rt::workingFolder() / name, folder / name);
+  std::ofstream(folder / "Varneta.dat", std::ios::trunc).close();
+  const std::string output =
+      rt::testing::commandOutput("'" VARNETA_DATCHECK_BINARY "' '" + folder.string() + "' 2>&1");
+  EXPECT_NE(output.find("El archivo de datos Varneta.dat está vacío."), std::string::npos) << output;
 }
 
 TEST_F(Repair, AFileOfANewerStructureOrInUseIsLeftAsItWas) {

@@ -72,6 +72,20 @@ class GlobalSettings : public ::testing::Test {
   std::filesystem::path folder_;
 };
 
+TEST_F(GlobalSettings, AFirstRunIsToldByTheSettingsFilesEntries) {
+  const std::filesystem::path file = folder_ / "Dezedu.ini";
+  struct Case {
+    const char* content;  // nullptr: no file
+    bool first;
+  };
+  const Case cases[] = {{nullptr, true}, {"", true}, {"\n[Usuario]\n", true}, {"[Usuario]\nUsuario=Clinica\n", false}};
+  for (const Case& c : cases) {
+    std::filesystem::remove(file);
+    if (c.content) std::ofstream(file, std::ios::binary) << c.content;
+    EXPECT_EQ(isFirstRun(GLO::ArchivoIni), c.first) << (c.content ? c.content : "(no file)");
+  }
+}
+
 TEST_F(GlobalSettings, AFirstRunWritesTheDefaultsSeedsTypeOneAndGivesItToUntypedConsultations) {
   addConsultations({{1, 0}, {2, 3}, {3, 0}});
   GLO::PrimeraEjecucion = 1;

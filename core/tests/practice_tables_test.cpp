@@ -2,8 +2,12 @@
 // empty values, descending keys, second cursors, encrypted files, the
 // activity log and the start-up check for bad tables.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 
@@ -23,6 +27,8 @@
 #include "platform/data/table_status.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/testing/test_environment.h"
+#include "platform/data/connection.h"
+#include "platform/ui/testing/window_test_kit.h"
 
 namespace core {
 namespace {
@@ -214,6 +220,112 @@ TEST_F(PracticeTablesTest, ActivityLogAppendsUtf8Lines) {
   LogFileTL::close();
 }
 
+// A key's index that lost its entries (its page emptied): a write that
+// meets it says "Clave Inválida" and rebuilds the keys, so the write works
+// when tried again; a key that cannot be rebuilt (its unique values repeat)
+// says so and records the table for table maintenance.
+TEST_F(PracticeTablesTest, DamagedKeysAreSaidAndRebuiltOrRecorded) {
+  const rt::TableDef& def = Provincias::def();
+  auto code = [&](std::int64_t v) { rt::setFieldNumber(def.fields[0], rt::table(def).record(), v); };
+  auto name = [&](const char* v) { rt::setFieldText(def.fields[1], rt::table(def).record(), v); };
+  // Empties a key's index behind SQLite's back; `extraSql` runs on the
+  // damaged file before it opens again.
+  auto damage = [&](const char* key, const std::string& extraSql) {
+    closeAllTables();
+    rt::closeDatabase();
+    const std::filesystem::path file = folder_ / "Varneta.dat";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    rt::sql::registerCollations(db);
+    sqlite3_stmt* s = nullptr;
+    const std::string index = def.storageName + "_" + key;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM sqlite_master WHERE name = ?1",
+                                 -1, &s, nullptr), SQLITE_OK);
+    sqlite3_bind_text(s, 1, index.c_str(), -1, SQLITE_TRANSIENT);
+    ASSERT_EQ(sqlite3_step(s), SQLITE_ROW) << index;
+    const long root = sqlite3_column_int64(s, 0), pageSize = sqlite3_column_int64(s, 1);
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    {
+      std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+      out.seekp((root - 1) * pageSize + 3);
+      out.write("\0\0", 2);  // no cells
+    }
+    if (!extraSql.empty()) {
+      ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+      rt::sql::registerCollations(db);
+      EXPECT_EQ(sqlite3_exec(db, extraSql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+      sqlite3_close(db);
+    }
+    ASSERT_EQ(openPracticeDatabase(folder_), 0);
+    ASSERT_EQ(openAllTables(), 0);
+  };
+  auto fetchCode = [&](std::int64_t v) {
+    rt::table(def).clear();
+    code(v);
+    return rt::table(def).fetch(0);
+  };
+  registerTables();
+  struct Case {
+    const char* what;
+    std::function<int()> write;
+  };
+  const std::vector<Case> cases = {
+      {"a change", [&] {
+         if (fetchCode(2) != 0) return -1;
+         name("Cambiada");
+         return rt::table(def).put();
+       }},
+      {"a removal", [&] { return fetchCode(3) == 0 ? rt::table(def).remove() : -1; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    rt::table(def).clear();
+    for (int i = 1; i <= 3; ++i) {
+      rt::table(def).clear();
+      code(i);
+      name(("Provincia " + std::to_string(i)).c_str());
+      ASSERT_EQ(rt::table(def).add(), 0);
+    }
+    damage("PRV02", "");
+    rt::testing::ScriptedMessages messages({rt::button::Ok});
+    EXPECT_EQ(c.write(), rt::error::RebuildKeys);
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].caption, "Clave Inválida"_cp);
+    EXPECT_EQ(messages.asked()[0].text, "Provincias : Clave inválida. Clave debe ser reconstruida."_cp);
+    EXPECT_EQ(c.write(), 0) << "the write works once the keys are rebuilt";
+    EXPECT_EQ(rt::integrityCheck(mainDataFile()), "ok");
+    EXPECT_EQ(rt::getIni(kTableCheckSection, kBadFileEntry), "");
+    // Every record out again for the next case.
+    rt::closeDatabase();
+    for (const char* f : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat"}) std::filesystem::remove(folder_ / f);
+    ASSERT_EQ(openPracticeDatabase(folder_), 0);
+    ASSERT_EQ(openAllTables(), 0);
+  }
+
+  // A unique key whose values repeat behind its emptied index.
+  for (int i = 1; i <= 3; ++i) {
+    rt::table(def).clear();
+    code(i);
+    ASSERT_EQ(rt::table(def).add(), 0);
+  }
+  damage("PRV01", "INSERT INTO \"" + def.storageName + "\" (Cod_Provincia, Provincia) VALUES (1, 'Repetida')");
+  rt::testing::ScriptedMessages messages({rt::button::Ok, rt::button::Ok});
+  ASSERT_EQ(rt::table(def).fetchPosition(3), 0);  // its key's index is empty
+  EXPECT_EQ(rt::table(def).remove(), rt::error::RebuildKeys);
+  ASSERT_EQ(messages.asked().size(), 2u);
+  EXPECT_EQ(messages.asked()[1].caption, "Clave no fue reconstruida");
+  EXPECT_NE(messages.asked()[1].text.find("reparando clave para tabla: Provincias."), std::string::npos)
+      << messages.asked()[1].text;
+  EXPECT_EQ(rt::getIni(kTableCheckSection, kBadFileEntry), "Provincias");
+  // Reported once: the next failure does not ask again.
+  EXPECT_EQ(rt::table(def).remove(), rt::error::RebuildKeys);
+  EXPECT_EQ(messages.asked().size(), 2u);
+  rt::putIni(kTableCheckSection, kBadFileEntry, "");
+  rt::setDamagedKeysHook(nullptr);
+  rt::setTableHealthHook(nullptr);
+}
+
 TEST_F(PracticeTablesTest, NewerTableIsRecordedBadAndStartUpOpensMaintenance) {
   registerTables();
   int maintenanceRuns = 0;
@@ -261,6 +373,97 @@ TEST_F(PracticeTablesTest, NewerTableIsRecordedBadAndStartUpOpensMaintenance) {
 
 namespace core {
 namespace {
+
+// The working folder's three files with every table stored, closed.
+void storeEveryTable(const std::filesystem::path& folder) {
+  rt::closeDatabase();
+  ASSERT_EQ(openPracticeDatabase(folder), 0) << rt::refusedDataFile();
+  ASSERT_EQ(openAllTables(), 0);
+  closeAllTables();
+  rt::closeDatabase();
+}
+
+// A file missing beside files with data is asked about (ending is the
+// default); created when the user says so, and the start goes on.
+TEST(TableUpgradeRegistration, AMissingFileBesideDataIsAskedAboutAndCreatedOnlyWhenChosen) {
+  const std::filesystem::path folder = rt::workingFolder();
+  storeEveryTable(folder);
+  std::filesystem::remove(folder / "VarnetaA.dat");
+  registerProcedures();
+  rt::testing::ScriptedMessages messages({rt::button::Yes});
+  EXPECT_EQ(rt::callProcedure(hook::TableUpgradeRegistration), rt::kCompleted);
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].caption, "Falta un archivo de datos");
+  EXPECT_EQ(messages.asked()[0].text.rfind("Falta el archivo de datos VarnetaA.dat en " + folder.string(), 0), 0u)
+      << messages.asked()[0].text;
+  EXPECT_EQ(messages.asked()[0].defaultButton, rt::button::No);
+  EXPECT_TRUE(rt::databaseIsOpen());
+  EXPECT_GT(std::filesystem::file_size(folder / "VarnetaA.dat"), 0u);
+  rt::setTableHealthHook(nullptr);
+  rt::setDamagedKeysHook(nullptr);
+  rt::closeDatabase();
+}
+
+// Data files that cannot be written are named at start (a read-only mount
+// when the test runs as root, who writes past file modes).
+TEST(TableUpgradeRegistration, DataFilesThatCannotBeWrittenAreNamedAtStart) {
+  const std::filesystem::path folder = rt::workingFolder();
+  storeEveryTable(folder);
+  const bool root = geteuid() == 0;
+  if (root) {
+    if (mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0) GTEST_SKIP() << "no mount";
+    if (mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+      umount2(folder.c_str(), MNT_DETACH);
+      GTEST_SKIP() << "no read-only mount";
+    }
+  } else {
+    std::filesystem::permissions(folder / "VarnetaC.dat", std::filesystem::perms::owner_read);
+  }
+  registerProcedures();
+  rt::testing::ScriptedMessages messages({rt::button::Ok});
+  EXPECT_EQ(rt::callProcedure(hook::TableUpgradeRegistration), rt::kCompleted);
+  rt::closeDatabase();
+  if (root) {
+    umount2(folder.c_str(), MNT_DETACH);
+  } else {
+    std::filesystem::permissions(folder / "VarnetaC.dat", std::filesystem::perms::owner_all);
+  }
+  ASSERT_GE(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].caption, "Archivos de datos de sólo lectura"_cp);
+  EXPECT_NE(messages.asked()[0].text.find(root ? "Varneta.dat, VarnetaC.dat, VarnetaA.dat" : "VarnetaC.dat de"),
+            std::string::npos)
+      << messages.asked()[0].text;
+  rt::setTableHealthHook(nullptr);
+  rt::setDamagedKeysHook(nullptr);
+}
+
+// A file found damaged at an earlier start: maintenance runs, and once it
+// has mended the file the start goes on.
+TEST(TableUpgradeRegistration, TheStartGoesOnOnceMaintenanceMendedTheFiles) {
+  const std::filesystem::path folder = rt::workingFolder();
+  storeEveryTable(folder);
+  const std::filesystem::path good = folder / "Varneta.dat.bueno";
+  std::filesystem::copy_file(folder / "Varneta.dat", good, std::filesystem::copy_options::overwrite_existing);
+  std::ofstream(folder / "Varneta.dat", std::ios::binary | std::ios::trunc) << std::string(8192, 'x');
+  ASSERT_TRUE(rt::putIni(kTableCheckSection, kBadFileEntry, "Pacientes"));
+  registerProcedures();
+  int maintenanceRuns = 0;
+  rt::registerProcedure("RuntimeFileManager", [&](const rt::ProcedureArgs&) {
+    ++maintenanceRuns;
+    std::filesystem::copy_file(good, folder / "Varneta.dat", std::filesystem::copy_options::overwrite_existing);
+    rt::putIni(kTableCheckSection, kBadFileEntry, "");  // its table opened well
+    return rt::kCompleted;
+  });
+  EXPECT_EQ(rt::callProcedure(hook::TableUpgradeRegistration), rt::kCompleted);
+  EXPECT_EQ(maintenanceRuns, 1);
+  EXPECT_TRUE(rt::databaseIsOpen());
+  rt::unregisterProcedure("RuntimeFileManager");
+  rt::putIni(kTableCheckSection, kBadFileEntry, "");
+  rt::setTableHealthHook(nullptr);
+  rt::setDamagedKeysHook(nullptr);
+  rt::closeDatabase();
+  std::filesystem::remove(good);
+}
 
 TEST(TableUpgradeRegistration, StartUpStepOpensTheFilesAndRunsMaintenanceForABadTable) {
   rt::closeDatabase();

@@ -21,6 +21,7 @@
 #include "platform/base/procedures.h"
 #include "platform/base/runtime_errors.h"
 #include "platform/base/thread_timer.h"
+#include "platform/data/connection.h"
 #include "platform/data/database.h"
 #include "platform/data/record_buffer.h"
 #include "platform/ui/testing/window_test_kit.h"
@@ -749,6 +750,21 @@ TEST_F(TableManagersTest, EachLogicalThreadHasItsOwnManagersBetweenInitAndKill) 
     EXPECT_EQ(relationsOf(Pacientes::def()), nullptr);
   }));
   EXPECT_EQ(accessOf(Pacientes::def()), mine);
+}
+
+// A table its file lacks is created by the open: a creation that fails
+// says so, not that the file could not be opened.
+TEST_F(TableManagersTest, AFailedCreationSaysSo) {
+  const rt::TableDef& def = Provincias::def();
+  ASSERT_EQ(rt::sql::Connection::get().exec("CREATE VIEW main." + rt::sql::quoteName(def.storageName) +
+                                            " AS SELECT 1 AS x"),
+            SQLITE_OK);
+  ScriptedMessages messages({rt::button::Ok});
+  EXPECT_NE(access(def).open(), level::Benign);
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].caption, "Error en creación de Tabla"_cp);
+  EXPECT_EQ(messages.asked()[0].text.rfind("Error: (", 0), 0u) << messages.asked()[0].text;
+  EXPECT_NE(messages.asked()[0].text.find(") creando Provincias."), std::string::npos) << messages.asked()[0].text;
 }
 
 TEST(TableMessages, TextsReadAsTheSystemShowsThem) {

@@ -133,7 +133,11 @@ bool editFileAtomically(const fs::path& path,
     if (dropIfUnchanged) ::unlink(target.c_str());
     return opened;
   }
-  return replaceWith(target, content, info.st_mode);
+  // Nor is it when the new content could not be written (a full disk): an
+  // empty file would read as a file without a single entry.
+  if (replaceWith(target, content, info.st_mode)) return true;
+  if (dropIfUnchanged) ::unlink(target.c_str());
+  return false;
 }
 
 }  // namespace rt

@@ -3,6 +3,8 @@
 #include "platform/base/cp1252.h"
 #include "platform/base/text_order.h"
 #include "platform/data/crypt_vfs.h"
+#include "platform/data/database.h"
+#include "platform/data/structure_versions.h"
 #include "platform/data/record_buffer.h"
 #include "platform/data/super_journals.h"
 #include "platform/data/table_sql.h"
@@ -109,15 +111,25 @@ int Connection::open(const std::filesystem::path& folder,
                      const std::vector<const DataFile*>& files) {
   close();
   ++generation_;
+  lastFailure_ = SQLITE_OK;
+  lastFailedFile_ = nullptr;
   forgetDamagedFiles();
   if (files.empty() || !files.front()->ownerPassword.empty()) return error::BadRecordDeclaration;
   // Every file's key is known before any file opens: the recovery of an
   // interrupted transaction over several files reads all their journals.
   registerCryptVfs();
+  std::vector<std::filesystem::path> paths;
+  std::set<const DataFile*> created;
   for (const DataFile* file : files) {
-    if (!file->ownerPassword.empty()) setCryptPassword(file->fileName, file->ownerPassword);
+    // Found whatever the case of its name; its key goes by the name on disk.
+    paths.push_back(dataFilePath(folder, *file));
+    std::error_code ec;
+    if (!std::filesystem::exists(paths.back(), ec)) created.insert(file);
+    if (file->ownerPassword.empty()) continue;
+    setCryptPassword(file->fileName, file->ownerPassword);
+    setCryptAlias(paths.back().filename().string(), file->fileName);
   }
-  const std::filesystem::path mainPath = folder / files.front()->fileName;
+  const std::filesystem::path mainPath = paths.front();
   int rc = sqlite3_open_v2(mainPath.c_str(), &db_,
                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
                            kCryptVfsName);
@@ -132,6 +144,8 @@ int Connection::open(const std::filesystem::path& folder,
         nullptr, nullptr, nullptr);
   }
   if (rc != SQLITE_OK) {
+    lastFailure_ = rc;
+    lastFailedFile_ = files.front();
     const int code = runtimeErrorForSqlite(rc);
     close();
     return code;
@@ -141,7 +155,7 @@ int Connection::open(const std::filesystem::path& folder,
     const DataFile* file = files[i];
     const std::string schema = "f" + std::to_string(i);
     std::string attach = "ATTACH DATABASE ?1 AS " + schema;
-    const std::string uri = uriPath(folder / file->fileName) + "?vfs=" + kCryptVfsName;
+    const std::string uri = uriPath(paths[i]) + "?vfs=" + kCryptVfsName;
     Statement s(db_, attach);
     s.bind(1, uri);
     rc = s.valid() ? s.step() : s.prepareError();
@@ -154,8 +168,29 @@ int Connection::open(const std::filesystem::path& folder,
     if (rc == SQLITE_OK || rc == SQLITE_DONE) {
       schemas_[file] = schema;
     } else {
+      lastFailure_ = rc;
+      lastFailedFile_ = file;
       fileErrors_[file] = runtimeErrorForSqlite(rc);
     }
+  }
+  // A file created now is written at once: an empty file beside files with
+  // data is taken for a damaged one at the next start. When that cannot be
+  // done (a full disk) none of the files made now is left behind.
+  for (const DataFile* file : created) {
+    const auto schema = schemas_.find(file);
+    if (schema == schemas_.end()) continue;
+    rc = exec(metaTableSql(schema->second));
+    if (rc == SQLITE_OK) continue;
+    lastFailure_ = rc;
+    lastFailedFile_ = file;
+    close();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      if (!created.count(files[i])) continue;
+      std::error_code ec;
+      std::filesystem::remove(paths[i], ec);
+      std::filesystem::remove(paths[i].string() + "-journal", ec);
+    }
+    return runtimeErrorForSqlite(rc);
   }
   removeStaleSuperJournals(db_, mainPath);
   return error::NoError;

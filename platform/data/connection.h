@@ -82,6 +82,10 @@ class Connection {
   // with the error in fileError.
   std::string schemaOf(const DataFile& file) const;
   int fileError(const DataFile& file) const;
+  // SQLite's result of the last file the open could not open, attach or
+  // write (SQLITE_OK when none).
+  int lastFailure() const { return lastFailure_; }
+  const DataFile* lastFailedFile() const { return lastFailedFile_; }
   // "schema"."table"
   std::string qualifiedName(const TableDef& def) const;
 
@@ -111,6 +115,8 @@ class Connection {
   std::set<std::string> checked_;
   bool transaction_ = false;
   int generation_ = 0;
+  int lastFailure_ = SQLITE_OK;
+  const DataFile* lastFailedFile_ = nullptr;
 };
 
 // The stored form of a field: numbers as integers, text without its padding,

@@ -175,14 +175,26 @@ bool SaltedCipher::apply(const Salt& salt, const unsigned char* in, unsigned cha
 }
 
 bool SaltedCipher::recordTag(const Salt& salt, std::int64_t offset, std::uint32_t pageNumber,
-                             const unsigned char* sealed, int n, unsigned char (&out)[kTagBytes]) {
+                             const unsigned char* sealed, int n, const unsigned char (&checksum)[4],
+                             unsigned char (&out)[kTagBytes]) {
   static constexpr unsigned char kRecordLabel[] = {'r', 'e', 'c', 'o', 'r', 'd'};
   unsigned char place[16];
   putBigEndian32(place, static_cast<std::uint32_t>(static_cast<std::uint64_t>(offset) >> 32));
   putBigEndian32(place + 4, static_cast<std::uint32_t>(offset));
   putBigEndian32(place + 8, pageNumber);
   putBigEndian32(place + 12, static_cast<std::uint32_t>(n));
-  return mac_.tag({kRecordLabel, salt, place, {sealed, static_cast<std::size_t>(n)}}, out);
+  return mac_.tag({kRecordLabel, salt, place, {sealed, static_cast<std::size_t>(n)}, checksum}, out);
+}
+
+bool SaltedCipher::partTag(const Salt& salt, char label, std::int64_t offset, const unsigned char* bytes,
+                           std::size_t n, unsigned char (&out)[kTagBytes]) {
+  static constexpr unsigned char kPartLabel[] = {'p', 'a', 'r', 't'};
+  unsigned char place[13];
+  putBigEndian32(place, static_cast<std::uint32_t>(static_cast<std::uint64_t>(offset) >> 32));
+  putBigEndian32(place + 4, static_cast<std::uint32_t>(offset));
+  putBigEndian32(place + 8, static_cast<std::uint32_t>(n));
+  place[12] = static_cast<unsigned char>(label);
+  return mac_.tag({kPartLabel, salt, place, {bytes, n}}, out);
 }
 
 }  // namespace rt::crypt

@@ -113,9 +113,15 @@ class SaltedCipher {
   bool apply(const Salt& salt, const unsigned char* in, unsigned char* out, std::size_t n,
              std::int64_t offset);
   // The tag of a journal's page record: over the salt, the record's place
-  // in the file, the page number and the record's ciphertext (`n` bytes).
+  // in the file, the page number, the record's ciphertext (`n` bytes) and
+  // the ciphertext of the checksum that follows it (zeros until written).
   bool recordTag(const Salt& salt, std::int64_t offset, std::uint32_t pageNumber,
-                 const unsigned char* sealed, int n, unsigned char (&out)[kTagBytes]);
+                 const unsigned char* sealed, int n, const unsigned char (&checksum)[4],
+                 unsigned char (&out)[kTagBytes]);
+  // The tag of another part of a journal (`label` says which: its header,
+  // its super-journal record) at its place in the file.
+  bool partTag(const Salt& salt, char label, std::int64_t offset, const unsigned char* bytes, std::size_t n,
+               unsigned char (&out)[kTagBytes]);
 
  private:
   CtrStream stream_;

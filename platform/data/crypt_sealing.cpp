@@ -130,7 +130,7 @@ bool SaltedSealing::load(sqlite3_file* real) {
   unsigned char header[kAuxHeaderBytes];
   if (real->pMethods->xRead(real, header, kAuxHeaderBytes, 0) != SQLITE_OK) return false;
   hasSalt_ = cipher_.readHeader(header, salt_);
-  return hasSalt_;
+  return hasSalt_ && (!journal_ || authenticJournal(real));
 }
 
 // A rollback journal is a header of one sector (a multiple of 8 bytes), then
@@ -164,17 +164,29 @@ int SaltedSealing::readBytes(sqlite3_file* real, unsigned char* buf, int amount,
   return rc;
 }
 
+int SaltedSealing::readSealed(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) {
+  const int rc = real->pMethods->xRead(real, buf, amount, offset + kAuxHeaderBytes);
+  return rc == SQLITE_IOERR_SHORT_READ ? SQLITE_OK : rc;  // zeros past the end
+}
+
+int SaltedSealing::writeSealed(sqlite3_file* real, const unsigned char* buf, int amount,
+                               sqlite3_int64 offset) {
+  return real->pMethods->xWrite(real, buf, amount, offset + kAuxHeaderBytes);
+}
+
 // The tag of a sealed page record: over the page number stored before it as
 // well, so a page copy cannot be moved to another page.
 int SaltedSealing::recordTag(sqlite3_file* real, const unsigned char* sealed, int amount,
-                             sqlite3_int64 offset, unsigned char (&tag)[kTagBytes]) {
+                             sqlite3_int64 offset, const unsigned char (&checksum)[4],
+                             unsigned char (&tag)[kTagBytes]) {
   unsigned char number[4];
   const int rc = readBytes(real, number, 4, offset - 4);
   if (rc != SQLITE_OK) return rc == SQLITE_IOERR_SHORT_READ ? SQLITE_IOERR_DATA : rc;
   const std::uint32_t pageNumber = static_cast<std::uint32_t>(number[0]) << 24 |
                                    static_cast<std::uint32_t>(number[1]) << 16 |
                                    static_cast<std::uint32_t>(number[2]) << 8 | number[3];
-  return cipher_.recordTag(salt_, offset, pageNumber, sealed, amount - kTagBytes, tag)
+  lastPageNumber_ = pageNumber;
+  return cipher_.recordTag(salt_, offset, pageNumber, sealed, amount - kTagBytes, checksum, tag)
              ? SQLITE_OK
              : SQLITE_IOERR;
 }
@@ -189,8 +201,11 @@ int SaltedSealing::read(sqlite3_file* real, unsigned char* buf, int amount, sqli
     return rc;
   }
   if (rc != SQLITE_OK) return rc;
+  unsigned char checksum[4];
+  rc = readSealed(real, checksum, 4, offset + amount);
+  if (rc != SQLITE_OK) return rc;
   unsigned char tag[kTagBytes];
-  rc = recordTag(real, buf, amount, offset, tag);
+  rc = recordTag(real, buf, amount, offset, checksum, tag);
   if (rc != SQLITE_OK) return rc;
   if (!equalTags(tag, buf + amount - kTagBytes)) return SQLITE_IOERR_DATA;
   if (!cipher_.apply(salt_, buf, buf, amount - kTagBytes, offset)) return SQLITE_IOERR_READ;
@@ -210,6 +225,7 @@ int SaltedSealing::startOver(sqlite3_file* real) {
   const int rc = real->pMethods->xWrite(real, header, kAuxHeaderBytes, 0);
   if (rc != SQLITE_OK) return rc;
   hasSalt_ = true;
+  lastRecord_ = -1;
   return SQLITE_OK;
 }
 
@@ -222,22 +238,34 @@ int SaltedSealing::write(sqlite3_file* real, const unsigned char* buf, int amoun
     const int rc = startOver(real);
     if (rc != SQLITE_OK) return rc;
   }
+  if (journal_ && !isPageRecord(amount, offset)) {
+    if (const int rc = writeHeader(real, buf, amount, offset); rc != SQLITE_NOTFOUND) return rc;
+    if (const int rc = writeRecordCount(real, buf, amount, offset); rc != SQLITE_NOTFOUND) return rc;
+    if (amount == 4 && offset == lastRecord_ + lastRecordSize_) return writeChecksum(real, buf, offset);
+  }
   unsigned char* sealed = scratch(amount).data();
   if (!isPageRecord(amount, offset)) {
     if (!cipher_.apply(salt_, buf, sealed, amount, offset)) return SQLITE_IOERR_WRITE;
-    return real->pMethods->xWrite(real, sealed, amount, offset + kAuxHeaderBytes);
+    const int rc = writeSealed(real, sealed, amount, offset);
+    if (rc != SQLITE_OK || !journal_ || amount != 8) return rc;
+    return sealSuperRecord(real, offset);
   }
   // The page's reserved bytes, always zero in a sealed file's pages, hold
-  // the record's tag.
+  // the record's tag: first without its checksum, completed when the
+  // checksum is written.
   for (int i = amount - kTagBytes; i < amount; ++i) {
     if (buf[i] != 0) return SQLITE_IOERR_WRITE;
   }
   if (!cipher_.apply(salt_, buf, sealed, amount - kTagBytes, offset)) return SQLITE_IOERR_WRITE;
   unsigned char tag[kTagBytes];
-  const int rc = recordTag(real, sealed, amount, offset, tag);
+  const unsigned char noChecksum[4] = {};
+  const int rc = recordTag(real, sealed, amount, offset, noChecksum, tag);
   if (rc != SQLITE_OK) return rc == SQLITE_IOERR_DATA ? SQLITE_IOERR_WRITE : rc;
   std::memcpy(sealed + amount - kTagBytes, tag, kTagBytes);
-  return real->pMethods->xWrite(real, sealed, amount, offset + kAuxHeaderBytes);
+  lastRecord_ = offset;
+  lastRecordSize_ = amount;
+  lastRecordSealed_.assign(sealed, sealed + amount - kTagBytes);
+  return writeSealed(real, sealed, amount, offset);
 }
 
 int SaltedSealing::truncate(sqlite3_file* real, sqlite3_int64 size) {

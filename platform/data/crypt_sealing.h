@@ -4,6 +4,9 @@
 // after a header holding its salt.
 #include <sqlite3.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "platform/data/crypt_cipher.h"
 
 namespace rt::crypt {
@@ -46,17 +49,26 @@ class PagedSealing final : public Sealing {
 // reuse a key stream. Later rewrites inside one journal touch only its
 // header's record count.
 //
-// A journal's page records are sealed as well: the copy of a page carries a
-// tag, in the page's reserved bytes, over the salt, the record's place, the
-// page number written before it and its ciphertext. A page copy that fails
-// its tag reads as SQLITE_IOERR_DATA, so SQLite never rolls it back into the
-// file (and keeps the journal).
+// Every part of a journal that SQLite's rollback relies on carries a tag:
+// - a page record, in the page's reserved bytes, over the salt, the record's
+//   place, the page number written before it, its ciphertext and the
+//   checksum written after it;
+// - a journal header (magic, record count, checksum seed, sizes), in its
+//   zero padding: two slots, so the tag of a new record count is in place
+//   before the count itself changes, and a crash between the two leaves the
+//   old count with its valid tag;
+// - the super-journal record at the end (the name of the transaction over
+//   several files), in a third slot of the first header.
+// A journal found on disk (a hot journal about to be rolled back, or read
+// for the super-journal it names) opens only when every part SQLite would
+// use passes; a page copy that fails its tag also reads as
+// SQLITE_IOERR_DATA, so SQLite never rolls it back into the file.
 class SaltedSealing final : public Sealing {
  public:
   SaltedSealing(const CipherKeys& keys, bool journal) : cipher_(keys), journal_(journal) {}
 
   // Reads the salt of an existing file; false when its header belongs to
-  // another key or format.
+  // another key or format, or when a journal on disk fails its tags.
   bool load(sqlite3_file* real);
 
   int read(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) override;
@@ -68,14 +80,31 @@ class SaltedSealing final : public Sealing {
  private:
   bool isPageRecord(int amount, sqlite3_int64 offset) const;
   int readBytes(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset);
+  // The stored (sealed) bytes at a place of the journal, past the end as zeros.
+  int readSealed(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset);
+  int writeSealed(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset);
   int recordTag(sqlite3_file* real, const unsigned char* sealed, int amount, sqlite3_int64 offset,
-                unsigned char (&tag)[kTagBytes]);
+                const unsigned char (&checksum)[4], unsigned char (&tag)[kTagBytes]);
   int startOver(sqlite3_file* real);
+
+  // The journal's own parts (crypt_journal.cpp).
+  int writeHeader(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset);
+  int writeRecordCount(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset);
+  int writeChecksum(sqlite3_file* real, const unsigned char* buf, sqlite3_int64 offset);
+  int sealSuperRecord(sqlite3_file* real, sqlite3_int64 magicOffset);
+  bool headerAuthentic(const unsigned char* stored, sqlite3_int64 offset, bool* firstSlot = nullptr);
+  bool recordAuthentic(sqlite3_file* real, sqlite3_int64 offset, int pageSize);
+  bool authenticJournal(sqlite3_file* real);
 
   SaltedCipher cipher_;
   const bool journal_;
   Salt salt_{};
   bool hasSalt_ = false;
+  // The page record written last, whose tag its checksum completes.
+  sqlite3_int64 lastRecord_ = -1;
+  int lastRecordSize_ = 0;
+  std::uint32_t lastPageNumber_ = 0;
+  std::vector<unsigned char> lastRecordSealed_;
 };
 
 }  // namespace rt::crypt

@@ -2,12 +2,14 @@
 
 #include <openssl/evp.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <stdexcept>
 #include <vector>
 
@@ -79,6 +81,36 @@ bool keysForPath(std::string_view path, bool& journal, CipherKeys& out) {
   if (it == keysByName().end()) return false;
   out = journal ? it->second.journal : it->second.pages;
   return true;
+}
+
+// The folder of the database this thread opened last: the recovery of an
+// interrupted transaction runs on the thread that opens its files.
+thread_local std::string dataFolder;
+
+std::string folderOf(std::string_view path) {
+  const auto slash = path.rfind('/');
+  return std::string(slash == std::string_view::npos ? std::string_view(".") : path.substr(0, slash));
+}
+
+// Journals and super-journals name each other by the path they had when
+// written. A folder opened from another path (a share mounted elsewhere, a
+// folder copied after a crash) finds them beside its data files, under the
+// same name. The names handed to SQLite's own VFS stay valid as long as
+// the files they open, so each is kept for the process's life.
+const char* besideData(const char* name) {
+  if (name == nullptr || dataFolder.empty()) return name;
+  const std::string base = baseName(name);
+  constexpr std::string_view kJournal = "-journal";
+  const bool journal = base.size() > kJournal.size() &&
+                       base.compare(base.size() - kJournal.size(), kJournal.size(), kJournal) == 0;
+  if ((!journal && base.find("-mj") == std::string::npos) || folderOf(name) == dataFolder) return name;
+  const std::string beside = dataFolder + "/" + base;
+  if (::access(beside.c_str(), F_OK) != 0) return name;
+  static std::mutex m;
+  static std::set<std::string> kept;
+  std::lock_guard lock(m);
+  // Followed by an empty list of parameters, as SQLite passes names.
+  return kept.insert(beside + std::string(4, '\0')).first->c_str();
 }
 
 DeleteHook& deleteHook() {
@@ -159,6 +191,8 @@ const sqlite3_io_methods kCryptMethods = {1,
                                           nullptr};
 
 int cryptOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
+  if (name != nullptr && (flags & SQLITE_OPEN_MAIN_DB)) dataFolder = folderOf(name);
+  if (flags & (SQLITE_OPEN_MAIN_JOURNAL | SQLITE_OPEN_SUPER_JOURNAL)) name = besideData(name);
   CryptFile* c = cf(f);
   c->base.pMethods = nullptr;
   CipherKeys keys;
@@ -200,12 +234,14 @@ int cryptOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flag
 }
 
 int cryptDelete(sqlite3_vfs* v, const char* n, int s) {
+  n = besideData(n);
   if (deleteHook()) deleteHook()(n, false);
   const int rc = realVfs(v)->xDelete(realVfs(v), n, s);
   if (deleteHook()) deleteHook()(n, true);
   return rc;
 }
 int cryptAccess(sqlite3_vfs* v, const char* n, int fl, int* r) {
+  n = besideData(n);
   return realVfs(v)->xAccess(realVfs(v), n, fl, r);
 }
 int cryptFullPathname(sqlite3_vfs* v, const char* n, int size, char* out) {
@@ -262,6 +298,12 @@ void setCryptPassword(std::string_view fileName, std::string_view password) {
   FileKeys keys{deriveKeys(password, fileName, "pages"), deriveKeys(password, fileName, "journal")};
   std::lock_guard lock(keysMutex());
   keysByName()[std::string(fileName)] = keys;
+}
+
+void setCryptAlias(std::string_view diskName, std::string_view fileName) {
+  std::lock_guard lock(keysMutex());
+  const auto it = keysByName().find(std::string(fileName));
+  if (it != keysByName().end() && diskName != fileName) keysByName()[std::string(diskName)] = it->second;
 }
 
 void setDeleteHook(DeleteHook hook) { deleteHook() = hook; }

@@ -32,6 +32,9 @@ void registerCryptVfs();
 // The password for the database file of this name (no folder) in any folder;
 // replaces an earlier one.
 void setCryptPassword(std::string_view fileName, std::string_view password);
+// The keys of `fileName` (set above) for its file on disk under another
+// spelling of its name (the case of its letters changed).
+void setCryptAlias(std::string_view diskName, std::string_view fileName);
 
 // Called with each file the VFS is about to delete (done false) and has
 // deleted (done true); null for none. Tests use it to stop a process at a

@@ -157,7 +157,7 @@ int Cursor::read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t
                                : (forward ? kForwardAll : kBackwardAll);
     Statement& s = statement(mode);
     if (!s.valid()) {
-      return setSqliteError(s.prepareError(), sqlite3_errmsg(c.db()), *def_.storage().file);
+      return setSqliteError(s.prepareError(), sqlite3_errmsg(c.db()), def_);
     }
     sqlite3_clear_bindings(s.get());
     const int n = static_cast<int>(def_.keys[key_].components.size());
@@ -184,7 +184,7 @@ int Cursor::read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t
   if (rc != SQLITE_ROW) {
     resetStatement();
     if (rc == SQLITE_DONE) return setTableError(error::RecordNotAvailable);
-    return setSqliteError(rc, sqlite3_errmsg(c.db()), *def_.storage().file);
+    return setSqliteError(rc, sqlite3_errmsg(c.db()), def_);
   }
   sqlite3_stmt* row = active_->get();
   id = sqlite3_column_int64(row, 0);

@@ -1,12 +1,17 @@
 #include "platform/data/database.h"
 
+#include <unistd.h>
+
 #include <cstring>
 #include <fstream>
 
 #include "platform/base/cp_literal.h"
+#include "platform/base/paths.h"
 
 #include "platform/base/logical_threads.h"
 #include "platform/data/connection.h"
+#include "platform/data/crypt_vfs.h"
+#include "platform/data/super_journals.h"
 #include "platform/data/table_status.h"
 
 namespace rt {
@@ -31,14 +36,33 @@ const DataFile*& refusedFile() {
 // back: it is the only copy of what the file held before that write).
 std::string unreadable(const std::filesystem::path& folder, const DataFile& file) {
   const std::string journal = file.fileName + "-journal";
+  std::filesystem::path journalPath = dataFilePath(folder, file);
+  journalPath += "-journal";
   std::error_code ec;
-  if (std::filesystem::exists(folder / journal, ec)) {
+  if (std::filesystem::exists(journalPath, ec)) {
     return "El diario " + journal + " de una escritura interrumpida en el archivo de datos " +
            file.fileName +
            " está alterado o dañado: no se aplica ni se borra, y el archivo no puede usarse."_cp;
   }
   return "El archivo de datos " + file.fileName +
          " no es un archivo de datos del programa o está dañado."_cp;
+}
+
+// Why a file SQLite would not open or attach, from the runtime error.
+std::string openFailure(const std::filesystem::path& folder, const DataFile& file, int code) {
+  if ((Connection::get().lastFailure() & 0xFF) == SQLITE_FULL) {
+    return "El archivo de datos " + file.fileName + " no puede escribirse: el disco está lleno."_cp;
+  }
+  switch (code) {
+    case error::BadDataFile:
+      return unreadable(folder, file);
+    case error::AccessDenied:
+      return "El archivo de datos " + file.fileName + " no puede abrirse: acceso denegado.";
+    case error::NoFile:
+      return "El archivo de datos " + file.fileName + " no puede abrirse ni crearse en " + folder.string() + ".";
+    default:
+      return "El archivo de datos " + file.fileName + " no puede abrirse (error " + std::to_string(code) + ").";
+  }
 }
 
 std::uint32_t bigEndian(const unsigned char* at, int bytes) {
@@ -49,14 +73,55 @@ std::uint32_t bigEndian(const unsigned char* at, int bytes) {
 
 }  // namespace
 
+std::filesystem::path dataFilePath(const std::filesystem::path& folder, const DataFile& file) {
+  return resolveIn(folder, file.fileName);
+}
+
+namespace {
+
+bool holdsData(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) > 0;
+}
+
+}  // namespace
+
+const DataFile* missingBesideData(const std::filesystem::path& folder, const std::vector<const DataFile*>& files) {
+  const DataFile* missing = nullptr;
+  bool data = false;
+  for (const DataFile* file : files) {
+    const std::filesystem::path path = dataFilePath(folder, *file);
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) {
+      if (!missing) missing = file;
+    } else {
+      data = data || holdsData(path);
+    }
+  }
+  return data ? missing : nullptr;
+}
+
 std::string dataFileProblem(const std::filesystem::path& folder, const DataFile& file,
                             const std::vector<const DataFile*>& all) {
   namespace fs = std::filesystem;
-  const fs::path path = folder / file.fileName;
-  const fs::path journal = folder / (file.fileName + "-journal");
+  const fs::path path = dataFilePath(folder, file);
+  fs::path journal = path;
+  journal += "-journal";
   std::error_code ec;
   const bool exists = fs::exists(fs::symlink_status(path, ec));
   const std::string name = file.fileName;
+  // A journal is read and deleted by SQLite's recovery: never through a
+  // link, and never one that cannot be read.
+  const fs::file_status journalStatus = fs::symlink_status(journal, ec);
+  if (fs::exists(journalStatus)) {
+    const std::string journalName = journal.filename().string();
+    if (!fs::is_regular_file(journalStatus))
+      return "El diario " + journalName + " del archivo de datos " + name +
+             " es un enlace u otro objeto en lugar de un archivo: no se usa, y el archivo no puede usarse.";
+    if (::access(journal.c_str(), R_OK | W_OK) != 0)
+      return "El diario " + journalName + " del archivo de datos " + name +
+             " no puede leerse ni borrarse (permisos): el archivo no puede usarse.";
+  }
   if (!exists) {
     // A journal left without its file holds the only copy of what was being
     // written: creating a new file beside it would throw that away.
@@ -72,8 +137,7 @@ std::string dataFileProblem(const std::filesystem::path& folder, const DataFile&
   if (size == 0) {
     for (const DataFile* other : all) {
       if (other == &file) continue;
-      const fs::path otherPath = folder / other->fileName;
-      if (fs::is_regular_file(otherPath, ec) && fs::file_size(otherPath, ec) > 0)
+      if (holdsData(dataFilePath(folder, *other)))
         return "El archivo de datos " + name + " está vacío."_cp;
     }
     return {};
@@ -119,7 +183,8 @@ std::string integrityCheck(const DataFile& file) {
   return result;
 }
 
-int openDatabase(const std::filesystem::path& folder, const std::vector<const DataFile*>& files) {
+int openDatabase(const std::filesystem::path& folder, const std::vector<const DataFile*>& files,
+                 bool createMissing) {
   static const bool hooked = [] {
     addSuspendHook(resetTableStatements);
     return true;
@@ -127,11 +192,11 @@ int openDatabase(const std::filesystem::path& folder, const std::vector<const Da
   (void)hooked;
   refusal().clear();
   refusedFile() = nullptr;
-  auto refuse = [](const DataFile* file, std::string problem) {
+  auto refuse = [](const DataFile* file, std::string problem, int code = error::BadDataFile) {
     refusal() = std::move(problem);
     refusedFile() = file;
     Connection::get().close();
-    return setTableError(error::BadDataFile);
+    return setTableError(code);
   };
   // A damaged or empty file is never taken for a new one: nothing opens and
   // every file stays as it is.
@@ -139,12 +204,40 @@ int openDatabase(const std::filesystem::path& folder, const std::vector<const Da
     std::string problem = dataFileProblem(folder, *file, files);
     if (!problem.empty()) return refuse(file, std::move(problem));
   }
-  const int opened = Connection::get().open(folder, files);
-  if (opened != error::NoError) return setTableError(opened);
-  // Nor is a file SQLite finds damaged left out while the others open.
+  // Nor is a missing file created beside files that hold data unless the
+  // caller asked for it: it may have been moved or renamed.
+  if (const DataFile* missing = missingBesideData(folder, files); missing && !createMissing) {
+    return refuse(missing,
+                  "Falta el archivo de datos " + missing->fileName + " en " + folder.string() +
+                      ", donde los otros archivos tienen datos.",
+                  error::NoFile);
+  }
+  // A sealed journal is checked whole before any file is opened: a journal
+  // that fails its tags stops the start before another file's part of the
+  // same transaction is rolled back.
+  registerCryptVfs();
   for (const DataFile* file : files) {
-    if (Connection::get().fileError(*file) == error::BadDataFile) {
+    if (file->ownerPassword.empty()) continue;
+    setCryptPassword(file->fileName, file->ownerPassword);
+    setCryptAlias(dataFilePath(folder, *file).filename().string(), file->fileName);
+    std::filesystem::path journal = dataFilePath(folder, *file);
+    journal += "-journal";
+    std::error_code ec;
+    if (std::filesystem::file_size(journal, ec) > 0 && !ec && !sql::journalOpens(journal)) {
       return refuse(file, unreadable(folder, *file));
+    }
+  }
+  const int opened = Connection::get().open(folder, files);
+  if (opened != error::NoError) {
+    const DataFile* failed = Connection::get().lastFailedFile() ? Connection::get().lastFailedFile() : files.front();
+    return refuse(failed, openFailure(folder, *failed, opened), opened);
+  }
+  // Nor is a file that cannot be attached left out while the others open
+  // (another workstation's commit in progress is waited for by the caller).
+  for (const DataFile* file : files) {
+    const int error = Connection::get().fileError(*file);
+    if (error != error::NoError && error != error::FileLocked) {
+      return refuse(file, openFailure(folder, *file, error), error);
     }
   }
   return setTableError(error::NoError);
@@ -174,9 +267,11 @@ int commitTransaction() {
     const std::string message = sqlite3_errmsg(c.db());
     if (!sqlite3_get_autocommit(c.db())) c.exec("ROLLBACK");
     c.setInTransaction(false);
+    reportPendingDamagedKeys();
     return setSqliteError(rc, message);
   }
   c.setInTransaction(false);
+  reportPendingDamagedKeys();
   return setTableError(error::NoError);
 }
 
@@ -186,7 +281,9 @@ int rollbackTransaction() {
   c.resetCursors();
   const int rc = sqlite3_get_autocommit(c.db()) ? SQLITE_OK : c.exec("ROLLBACK");
   c.setInTransaction(false);
-  return setSqliteError(rc, sqlite3_errmsg(c.db()));
+  const std::string message = sqlite3_errmsg(c.db());
+  reportPendingDamagedKeys();
+  return setSqliteError(rc, message);
 }
 
 bool transactionIsOpen() { return Connection::get().inTransaction(); }

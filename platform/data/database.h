@@ -37,7 +37,17 @@ std::string integrityCheck(const DataFile& file);
 // 0 when it is attached.
 int dataFileError(const DataFile& file);
 
-int openDatabase(const std::filesystem::path& folder, const std::vector<const DataFile*>& files);
+// The path of a data file in a folder: an existing file whatever the case
+// of its name, else the name as declared.
+std::filesystem::path dataFilePath(const std::filesystem::path& folder, const DataFile& file);
+// The first of `files` missing from `folder` while another of them holds
+// data; nullptr when none is. The open refuses it unless told to create it.
+const DataFile* missingBesideData(const std::filesystem::path& folder, const std::vector<const DataFile*>& files);
+
+// A file the open creates is written at once (its meta table), so it is
+// never later taken for an empty file beside files with data.
+int openDatabase(const std::filesystem::path& folder, const std::vector<const DataFile*>& files,
+                 bool createMissing = false);
 void closeDatabase();
 bool databaseIsOpen();
 

@@ -86,6 +86,9 @@ struct TableProbe {
 TableProbe probeTable(const TableDef& def);
 // Creates a table missing from its file (or brings it up to date): 0 or the error.
 int createTableStorage(const TableDef& def);
+// Rebuilds the table's keys on the windows' connection (no transaction
+// open), in one transaction: 0 or the error.
+int rebuildTableKeys(const TableDef& def);
 // Whether any of the tables is stored under an older structure than its own.
 bool olderStructureStored(const std::vector<const TableDef*>& tables);
 
@@ -96,20 +99,25 @@ int writeStructureFile(const DataFile& file, const std::vector<const TableDef*>&
                        const std::filesystem::path& path);
 
 // Repair of a damaged data file from its structure description: takes the
-// file's write lock (or changes nothing), copies every readable record into a
-// fresh database of that structure and writes it back into the same file
-// page by page, so that workstations that have the file open go on with it.
+// file's write lock (or changes nothing), copies every record it can read
+// (through SQLite, and from the table pages themselves for what SQLite
+// cannot reach, a damaged schema included) into a fresh database of that
+// structure, keeps the damaged file as "<name>.dañado" and writes the fresh
+// one back into the same file page by page, so that workstations that have
+// the file open go on with it. Nothing changes when a journal of an
+// unfinished write lies beside the file, when no record could be read, or
+// when a record read could not be copied (other than for a key another
+// record holds).
 struct RepairRequest {
   std::filesystem::path file;
   std::filesystem::path structure;  // the description written by writeStructureFile
-  bool keepDamaged = false;         // keep a copy of the damaged file beside it ("<name>.dañado")
 };
 struct RepairOutcome {
   enum Code {
     Repaired = 0,
     BadArguments = 1,
     Unreadable = 2,     // the file or its description cannot be read
-    Locked = 3,         // another workstation holds the file
+    Locked = 3,         // another workstation holds the file, or a write on it is unfinished
     NewerStructure = 4, // the file holds a table of a newer structure
     WriteFailed = 5,
   };

@@ -129,6 +129,11 @@ int unusable(const TableDef& table, int code) {
 
 }  // namespace
 
+std::string metaTableSql(const std::string& schema) {
+  return "CREATE TABLE IF NOT EXISTS " + schema +
+         "._varneta_meta (tbl TEXT PRIMARY KEY COLLATE NOCASE, version INTEGER NOT NULL)";
+}
+
 int storedTableVersion(sqlite3* db, const std::string& schema, const std::string& storageName) {
   return versionOf(db, schema, storageName);
 }
@@ -136,8 +141,7 @@ int storedTableVersion(sqlite3* db, const std::string& schema, const std::string
 int copyIntoCurrentStructure(sqlite3* db, const std::string& schema, const TableDef& table) {
   const TableDef& def = table.storage();
   Step step{db};
-  step.run("CREATE TABLE IF NOT EXISTS " + schema +
-           "._varneta_meta (tbl TEXT PRIMARY KEY COLLATE NOCASE, version INTEGER NOT NULL)");
+  step.run(metaTableSql(schema));
   upgrade(step, schema, def);
   createIndexes(step, schema, def);
   writeVersion(step, schema, def);
@@ -169,8 +173,7 @@ int ensureTableStorage(const TableDef& table) {
     reportDamage(step.rc, *def.file);
     return runtimeErrorForSqlite(step.rc);
   }
-  step.run("CREATE TABLE IF NOT EXISTS " + schema +
-           "._varneta_meta (tbl TEXT PRIMARY KEY COLLATE NOCASE, version INTEGER NOT NULL)");
+  step.run(metaTableSql(schema));
   int result = error::NoError;
   if (step.rc == SQLITE_OK) {
     if (!tableExists(c.db(), schema, def.storageName)) {

@@ -12,6 +12,9 @@ struct sqlite3;
 
 namespace rt {
 
+// The statement that creates a file's meta table when missing.
+std::string metaTableSql(const std::string& schema);
+
 // 0, or the runtime error that keeps the table from opening.
 int ensureTableStorage(const TableDef& def);
 

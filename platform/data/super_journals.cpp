@@ -19,6 +19,32 @@ std::uint32_t bigEndian32(const unsigned char* p) {
          static_cast<std::uint32_t>(p[2]) << 8 | p[3];
 }
 
+// A file opened through the encrypting VFS, closed with this object.
+class VfsFile {
+ public:
+  VfsFile(const std::string& path, int flags) {
+    sqlite3_vfs* vfs = sqlite3_vfs_find(kCryptVfsName);
+    memory_.resize(vfs->szOsFile / sizeof(std::max_align_t) + 1);
+    file_ = reinterpret_cast<sqlite3_file*>(memory_.data());
+    // SQLite hands a VFS names followed by empty parameter lists.
+    name_ = path + std::string(4, '\0');
+    opened_ = vfs->xOpen(vfs, name_.c_str(), file_, flags, nullptr) == SQLITE_OK;
+  }
+  ~VfsFile() {
+    if (opened_) file_->pMethods->xClose(file_);
+  }
+  VfsFile(const VfsFile&) = delete;
+  VfsFile& operator=(const VfsFile&) = delete;
+  bool opened() const { return opened_; }
+  sqlite3_file* get() const { return file_; }
+
+ private:
+  std::vector<std::max_align_t> memory_;
+  std::string name_;
+  sqlite3_file* file_ = nullptr;
+  bool opened_ = false;
+};
+
 // The super-journal a hot journal names at its end, as SQLite records it:
 // the name, its length, a checksum of it and the journal's magic number. A
 // journal whose header was never completed (its first byte still zero) is
@@ -26,14 +52,9 @@ std::uint32_t bigEndian32(const unsigned char* p) {
 // Returns false when the journal cannot be read (it may still need it).
 bool namedSuperJournal(const std::string& journal, std::string& name) {
   static constexpr unsigned char kMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
-  sqlite3_vfs* vfs = sqlite3_vfs_find(kCryptVfsName);
-  std::vector<std::max_align_t> memory(vfs->szOsFile / sizeof(std::max_align_t) + 1);
-  auto* file = reinterpret_cast<sqlite3_file*>(memory.data());
-  const std::string path = journal + std::string(4, '\0');
-  if (vfs->xOpen(vfs, path.c_str(), file, SQLITE_OPEN_READONLY | SQLITE_OPEN_SUPER_JOURNAL,
-                 nullptr) != SQLITE_OK) {
-    return false;
-  }
+  VfsFile opened(journal, SQLITE_OPEN_READONLY | SQLITE_OPEN_SUPER_JOURNAL);
+  if (!opened.opened()) return false;
+  sqlite3_file* file = opened.get();
   bool readable = false;
   sqlite3_int64 size = 0;
   unsigned char tail[16];
@@ -55,7 +76,6 @@ bool namedSuperJournal(const std::string& journal, std::string& name) {
       }
     }
   }
-  file->pMethods->xClose(file);
   return readable;
 }
 
@@ -68,16 +88,24 @@ bool stillNamed(const fs::path& super) {
   for (std::size_t at = 0; at < names.size();) {
     std::size_t end = names.find('\0', at);
     if (end == std::string::npos) end = names.size();
-    const std::string journal = names.substr(at, end - at);
+    const std::string listed = names.substr(at, end - at);
     at = end + 1;
-    if (journal.empty() || !fs::exists(journal, ec)) continue;
+    if (listed.empty()) continue;
+    // By name beside the super-journal, whatever folder the names recorded:
+    // the folder may be opened from another path than it was written from.
+    const fs::path journal = super.parent_path() / fs::path(listed).filename();
+    if (!fs::exists(journal, ec)) continue;
     std::string named;
-    if (!namedSuperJournal(journal, named) || named == super.string()) return true;
+    if (!namedSuperJournal(journal.string(), named) || fs::path(named).filename() == super.filename()) return true;
   }
   return false;
 }
 
 }  // namespace
+
+bool journalOpens(const fs::path& journal) {
+  return VfsFile(journal.string(), SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_JOURNAL).opened();
+}
 
 void removeStaleSuperJournals(sqlite3* db, const fs::path& mainPath) {
   const std::string prefix = mainPath.filename().string() + "-mj";

@@ -16,4 +16,9 @@ namespace rt::sql {
 // taken; when the lock is not free nothing is removed.
 void removeStaleSuperJournals(sqlite3* db, const std::filesystem::path& mainPath);
 
+// Whether a journal found beside a file opens through the encrypting VFS:
+// for a sealed file's journal, whether every part of it that a rollback
+// would use passes its tags (and it is of the file's key). Looks only.
+bool journalOpens(const std::filesystem::path& journal);
+
 }  // namespace rt::sql

@@ -31,7 +31,7 @@ std::map<ThreadNumber, ThreadTables>& allTables() {
 }
 
 int sqliteFailure(const TableDef& def, int rc) {
-  return setSqliteError(rc, sqlite3_errmsg(Connection::get().db()), *def.storage().file);
+  return setSqliteError(rc, sqlite3_errmsg(Connection::get().db()), def);
 }
 
 }  // namespace
@@ -184,7 +184,7 @@ int Table::duplicateKey(int sqliteResult) {
     s.reset();
     if (found) return setTableError(error::DuplicateKey, static_cast<int>(k));
   }
-  return setSqliteError(sqliteResult, detail, *def_.storage().file);
+  return setSqliteError(sqliteResult, detail, def_);
 }
 
 int Table::add() {
@@ -228,7 +228,7 @@ int Table::addNumbered() {
     s.reset();
     const FieldDef& numbered = def_.fields[key.components[key.autoNumbered - 1].field];
     if (rc != SQLITE_ROW) {
-      result = setSqliteError(rc, sqlite3_errmsg(c.db()), *def_.storage().file);
+      result = setSqliteError(rc, sqlite3_errmsg(c.db()), def_);
     } else if (highest + 1 > largestNumber(numbered)) {
       // The field cannot hold the next number: storing it would wrap to 0
       // (or a negative code) and give the key a number that means "none".

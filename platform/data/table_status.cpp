@@ -4,7 +4,10 @@
 
 #include <map>
 #include <set>
+#include <string>
+#include <utility>
 
+#include "platform/data/connection.h"
 #include "platform/data/table_dictionary.h"
 
 #include "platform/base/logical_threads.h"
@@ -55,7 +58,59 @@ int setSqliteError(int sqliteResult, std::string_view message, const DataFile& f
 
 void setDamagedFileHook(DamagedFileHook hook) { damagedFileHook() = std::move(hook); }
 
-void forgetDamagedFiles() { reportedFiles().clear(); }
+namespace {
+
+DamagedKeysHook& damagedKeysHook() {
+  static DamagedKeysHook hook;
+  return hook;
+}
+
+// Storages whose damaged keys were handed to the hook and not rebuilt, and
+// those waiting for their transaction to end.
+std::set<const TableDef*>& keysReported() {
+  static std::set<const TableDef*> storages;
+  return storages;
+}
+std::set<const TableDef*>& keysPending() {
+  static std::set<const TableDef*> storages;
+  return storages;
+}
+
+void reportDamagedKeys(const TableDef& storage) {
+  if (!damagedKeysHook() || !keysReported().insert(&storage).second) return;
+  if (sql::Connection::get().inTransaction()) {
+    keysPending().insert(&storage);
+    return;
+  }
+  if (damagedKeysHook()(storage)) keysReported().erase(&storage);
+}
+
+}  // namespace
+
+int setSqliteError(int sqliteResult, std::string_view message, const TableDef& def) {
+  reportDamage(sqliteResult, *def.storage().file);
+  if (sqliteResult == SQLITE_CORRUPT_INDEX) {
+    const std::string text(message);
+    reportDamagedKeys(def.storage());
+    return setSqliteError(sqliteResult, text);
+  }
+  return setSqliteError(sqliteResult, message);
+}
+
+void setDamagedKeysHook(DamagedKeysHook hook) { damagedKeysHook() = std::move(hook); }
+
+void reportPendingDamagedKeys() {
+  const std::set<const TableDef*> pending = std::exchange(keysPending(), {});
+  for (const TableDef* storage : pending) {
+    if (damagedKeysHook() && damagedKeysHook()(*storage)) keysReported().erase(storage);
+  }
+}
+
+void forgetDamagedFiles() {
+  reportedFiles().clear();
+  keysReported().clear();
+  keysPending().clear();
+}
 
 int setTableError(int code, int key) {
   setError(code);

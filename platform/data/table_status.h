@@ -35,4 +35,18 @@ void setDamagedFileHook(DamagedFileHook hook);
 // Forgets the files reported; called when the files are opened again.
 void forgetDamagedFiles();
 
+struct TableDef;
+// The same for an operation on a table; keys SQLite finds out of step with
+// their table (a damaged index) go to the damaged-keys hook as well.
+int setSqliteError(int sqliteResult, std::string_view message, const TableDef& def);
+// The damaged-keys hook hears of a table's storage whose keys SQLite found
+// damaged, once no transaction is open (at once, or when the transaction
+// ends, so its work is not rolled back with it), and once per storage until
+// it reports the keys rebuilt (true) or the files are opened again.
+using DamagedKeysHook = std::function<bool(const TableDef& storage)>;
+void setDamagedKeysHook(DamagedKeysHook hook);
+// Hands the hook the storages reported during a transaction; the table
+// layer calls it when a transaction ends.
+void reportPendingDamagedKeys();
+
 }  // namespace rt

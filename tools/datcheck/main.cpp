@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/data_files.h"
+#include "platform/base/cp1252.h"
 #include "platform/base/paths.h"
 #include "platform/data/database.h"
 
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
   const std::filesystem::path folder = argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::current_path();
   if (core::openPracticeDatabase(folder) != 0) {
     const std::string& problem = rt::refusedDataFile();
-    std::printf("%s: %s\n", folder.c_str(), problem.empty() ? "cannot be opened" : problem.c_str());
+    // The program's texts are CP1252; a terminal reads UTF-8.
+    std::printf("%s: %s\n", folder.c_str(), problem.empty() ? "cannot be opened" : rt::cp1252ToUtf8(problem).c_str());
     return 1;
   }
   bool sound = true;

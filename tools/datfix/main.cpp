@@ -1,8 +1,9 @@
 // datfix <file> /E:<structure> [/K] [/A] [/O]: repairs a damaged data file
 // from the description of its structure that table maintenance writes
 // ("<file base>.tpe"). Every readable record is copied into a fresh file of
-// that structure, which is then written back into the same file. /K keeps a
-// copy of the damaged file ("<file>.dañado"), /A asks nothing, /O is
+// that structure, which is then written back into the same file; the damaged
+// file is kept as "<file>.dañado" (/K, accepted, asks for what is always
+// done), /A asks nothing, /O is
 // accepted for the old character-set switch and changes nothing (the files
 // keep their text in UTF-8). Relative names lie in the current folder.
 // Prints one line of outcome and ends with its code: 0 repaired, 1 bad
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
     if (hasPrefix(arg, "/E:")) {
       request.structure = arg.substr(3);
     } else if (hasPrefix(arg, "/K") && arg.size() == 2) {
-      request.keepDamaged = true;
+      // The damaged file is always kept.
     } else if (hasPrefix(arg, "/A") && arg.size() == 2) {
       ask = false;
     } else if (hasPrefix(arg, "/O") && arg.size() == 2) {

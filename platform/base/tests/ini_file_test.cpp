@@ -1,9 +1,11 @@
 #include "platform/base/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <fstream>
 #include <vector>
 
@@ -147,6 +149,34 @@ TEST_F(IniFile, RefusesWhatWouldBreakTheFile) {
   EXPECT_FALSE(rt::putIni("S", "", "1", "prueba.ini"));
   EXPECT_FALSE(rt::putIni("S", ";A", "1", "prueba.ini"));
   EXPECT_EQ(read(file), "[S]\nA=1\n");
+}
+
+// A write the disk cannot hold (the file size limit stands in for a full
+// disk) leaves no file behind where there was none, and the old content
+// where there was one.
+TEST_F(IniFile, AWriteThatCannotCompleteLeavesNoFileBehind) {
+  const fs::path fresh = rt::workingFolder() / "prueba.ini";
+  const fs::path kept = rt::workingFolder() / "varneta.INI";
+  write(kept, "[S]\nA=1\n");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{8, 8};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const std::string value(200, 'x');
+    const bool wrote = rt::putIni("S", "A", value, ".\\prueba.ini") || rt::putIni("S", "A", value, ".\\varneta.INI");
+    _exit(wrote ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "a write past the limit was reported done";
+  EXPECT_FALSE(fs::exists(fresh)) << "an empty file was left behind";
+  EXPECT_EQ(read(kept), "[S]\nA=1\n");
+  for (const auto& entry : fs::directory_iterator(rt::workingFolder())) {
+    EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
+  }
 }
 
 TEST_F(IniFile, WritersInSeveralProcessesLoseNoUpdate) {

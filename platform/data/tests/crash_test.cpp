@@ -21,12 +21,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/data/database.h"
+#include "platform/data/maintenance.h"
 #include "platform/data/table.h"
 #include "platform/data/table_status.h"
 #include "platform/data/tests/helpers/crash_tables.h"
@@ -228,38 +230,125 @@ TEST(CrashTest, AWriterKilledAtTheCommitPointLeavesTheWholeTransactionOnOneSide)
   }
 }
 
-// A writer stopped at the commit point leaves a hot journal in every file
-// (the commits before are its tables' creation and its first transactions);
-// one bit flipped in a page copied into the sealed file's journal.
-TEST(CrashTest, AJournalThatFailsItsTagIsRefusedAndKept) {
-  const fs::path folder = freshFolder("crash-flipped-journal");
-  {
-    Writer writer({folder.string(), "before", "8"});
-    ASSERT_TRUE(writer.started());
-    while (writer.readFor(10000)) {
-    }
-    ASSERT_TRUE(writer.ended());
-    ASSERT_EQ(writer.killAndReap(), SIGKILL);
+// A folder left by a writer stopped at the commit point: a hot journal in
+// every file (the commits before are its tables' creation and its first
+// transactions), the super-journal still there.
+// The writer killed just before its n-th super-journal goes; the last
+// transaction it reported committed.
+long long stopBeforeCommitPoint(const fs::path& folder, int n) {
+  Writer writer({folder.string(), "before", std::to_string(n)});
+  EXPECT_TRUE(writer.started());
+  while (writer.readFor(10000)) {
   }
-  const fs::path journal = folder / "VarnetaC.dat-journal";
-  const std::string good = bytesOf(journal);
-  // Past the salt header and SQLite's journal header (a sector, 4096 bytes at
-  // most), inside the first page copied.
-  constexpr std::size_t kInsideAPage = 32 + 4096 + 4 + 2000;
-  ASSERT_GT(good.size(), kInsideAPage + 4200);
-  std::string flipped = good;
-  flipped[kInsideAPage] ^= 0x04;
-  putBytes(journal, flipped);
+  EXPECT_TRUE(writer.ended());
+  EXPECT_EQ(writer.killAndReap(), SIGKILL);
+  std::string other;
+  return writer.lastCommitted(other);
+}
 
-  EXPECT_EQ(openDatabase(folder, crash::files()), error::BadDataFile);
-  EXPECT_FALSE(databaseIsOpen());
-  EXPECT_NE(refusedDataFile().find("VarnetaC.dat-journal"), std::string::npos) << refusedDataFile();
-  EXPECT_EQ(refusalOf(crash::clinicalFile()), refusedDataFile());
-  EXPECT_EQ(bytesOf(journal), flipped) << "the journal is kept as it is";
+fs::path hotFolder(const std::string& name) {
+  const fs::path folder = freshFolder(name);
+  stopBeforeCommitPoint(folder, 8);
+  return folder;
+}
 
-  // The journal as it was rolls the whole transaction back.
-  putBytes(journal, good);
-  checkFolder(folder);
+std::map<std::string, std::string> folderBytes(const fs::path& folder) {
+  std::map<std::string, std::string> out;
+  for (const auto& entry : fs::directory_iterator(folder)) out[entry.path().filename().string()] = bytesOf(entry.path());
+  return out;
+}
+
+std::uint32_t bigEndianAt(const std::string& bytes, std::size_t at) {
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<unsigned char>(bytes[at + i]);
+  return v;
+}
+
+// One bit flipped in any part of a sealed journal that the rollback uses:
+// the start is refused naming the journal before any file is rolled back or
+// any journal deleted; the journal as it was rolls the whole transaction
+// back in every file.
+TEST(CrashTest, AJournalThatFailsItsTagIsRefusedAndKept) {
+  const fs::path hot = hotFolder("crash-flipped-journal");
+  // The plain file's journal has the same layout in clear: sector and page size.
+  const std::string plainJournal = bytesOf(hot / "Varneta.dat-journal");
+  ASSERT_GE(plainJournal.size(), 28u);
+  const std::size_t sector = bigEndianAt(plainJournal, 20);
+  const std::size_t page = bigEndianAt(plainJournal, 24);
+  constexpr std::size_t kSalt = 32;  // the sealed journal's own header
+  const std::size_t journalSize = fs::file_size(hot / "VarnetaC.dat-journal");
+  struct Case {
+    const char* part;
+    std::size_t at;
+  };
+  const std::vector<Case> cases = {
+      {"a page copied", kSalt + sector + 4 + 2000},
+      {"the header's checksum seed", kSalt + 12},
+      {"the header's record count", kSalt + 11},
+      {"a record's checksum", kSalt + sector + 4 + page},
+      {"the super-journal's name", journalSize - 16 - 5},
+  };
+  long long acknowledged = -1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.part);
+    const fs::path folder = freshFolder("crash-flipped-copy");
+    fs::copy(hot, folder, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    const fs::path journal = folder / "VarnetaC.dat-journal";
+    const std::string good = bytesOf(journal);
+    ASSERT_LT(c.at, good.size());
+    std::string flipped = good;
+    flipped[c.at] ^= 0x04;
+    putBytes(journal, flipped);
+    const auto before = folderBytes(folder);
+
+    EXPECT_EQ(openDatabase(folder, crash::files()), error::BadDataFile);
+    EXPECT_FALSE(databaseIsOpen());
+    EXPECT_NE(refusedDataFile().find("VarnetaC.dat-journal"), std::string::npos) << refusedDataFile();
+    EXPECT_EQ(refusalOf(crash::clinicalFile()), refusedDataFile());
+    EXPECT_TRUE(folderBytes(folder) == before) << "every file and journal is kept as it is";
+
+    // The journal as it was rolls the whole transaction back.
+    putBytes(journal, good);
+    const long long stored = checkFolder(folder);
+    if (acknowledged >= 0) EXPECT_EQ(stored, acknowledged);
+    acknowledged = stored;
+  }
+}
+
+// A folder opened after a crash from another path than the one it was
+// written from (moved, or copied with the original left as it was): the
+// journals and the super-journal name each other by the old path, and the
+// transaction is still rolled back in every file.
+TEST(CrashTest, AFolderOpenedFromAnotherPathRollsBackEveryFile) {
+  for (const bool copied : {false, true}) {
+    SCOPED_TRACE(copied ? "copied" : "moved");
+    const fs::path hot = freshFolder("crash-first-path");
+    const long long acknowledged = stopBeforeCommitPoint(hot, 5);
+    const fs::path second = freshFolder("crash-second-path");
+    fs::remove(second);
+    if (copied) {
+      fs::copy(hot, second, fs::copy_options::recursive);
+    } else {
+      fs::rename(hot, second);
+    }
+    const auto original = copied ? folderBytes(hot) : std::map<std::string, std::string>{};
+    EXPECT_EQ(checkFolder(second), acknowledged);
+    if (copied) EXPECT_TRUE(folderBytes(hot) == original) << "the original folder is left as it was";
+  }
+}
+
+// The repair program run by hand on a folder left by a killed commit: the
+// unfinished transaction spans the three files, so it changes nothing, and
+// the next open rolls it back in every file.
+TEST(CrashTest, ARepairBesideAnUnfinishedCommitChangesNothing) {
+  const fs::path folder = freshFolder("crash-repair");
+  const long long acknowledged = stopBeforeCommitPoint(folder, 6);
+  ASSERT_EQ(writeStructureFile(crash::mainFile(), {&crash::movements(0)}, folder / "Varneta.tpe"), 0);
+  const std::string before = bytesOf(folder / "Varneta.dat");
+  const RepairOutcome outcome = repairDataFile({folder / "Varneta.dat", folder / "Varneta.tpe"});
+  EXPECT_EQ(outcome.code, RepairOutcome::Locked) << outcome.text;
+  EXPECT_TRUE(bytesOf(folder / "Varneta.dat") == before);
+  EXPECT_EQ(checkFolder(folder), acknowledged);
 }
 
 }  // namespace

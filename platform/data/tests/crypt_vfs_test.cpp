@@ -261,8 +261,10 @@ TEST_F(CryptVfsTest, JournalsNeverShareAKeyStream) {
 TEST_F(CryptVfsTest, AJournalOfAnotherKeyIsNotOpened) {
   writeDatabase();
   {
+    // Its first byte zero: not a hot journal, which opens only once every
+    // part of it passes its tags.
     VfsFile j(journalPath(), kJournal);
-    ASSERT_EQ(j.write(std::string(512, 'j'), 0), SQLITE_OK);
+    ASSERT_EQ(j.write('\0' + std::string(511, 'j'), 0), SQLITE_OK);
   }
   const std::string journal = diskBytes(journalPath());
   setCryptPassword(kFile, "clave mala");
@@ -276,7 +278,7 @@ TEST_F(CryptVfsTest, AJournalOfAnotherKeyIsNotOpened) {
   ASSERT_EQ(j.openResult(), SQLITE_OK);
   std::string back;
   ASSERT_EQ(j.read(back, 512, 0), SQLITE_OK);
-  EXPECT_EQ(back, std::string(512, 'j'));
+  EXPECT_EQ(back, '\0' + std::string(511, 'j'));
 }
 
 }  // namespace
