@@ -62,6 +62,8 @@ class UsersWindows : public ::testing::Test {
     GLO::Nivel_Usuario_Logueado = 9;
     GLO::Nombre_Usuario_Logueado.clear();
     BuildArchivoLog();
+    // The log lies in the account's temp folder, shared by every test here.
+    std::filesystem::remove(rt::resolvePath(GLO::ArchivoLog));
   }
   void TearDown() override {
     rt::closeDatabase();
