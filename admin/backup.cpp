@@ -1,7 +1,5 @@
 #include "admin/backup.h"
 
-#include <stdlib.h>
-
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +10,7 @@
 #include <algorithm>
 #include <optional>
 #include <set>
+#include <sstream>
 
 #include "core/backup_reminder.h"
 #include "core/control_colouring.h"
@@ -36,6 +35,9 @@ namespace admin {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The copies hold patient data: readable by the account only.
+constexpr fs::perms kCopyMode = fs::perms::owner_read | fs::perms::owner_write;
 
 QString q(std::string_view text) { return rt::toQString(text); }
 
@@ -71,6 +73,31 @@ std::string archiverComplaint(const std::string& output) {
   return rt::utf8ToCp1252(text);
 }
 
+// The names that the archive does not list, as the complaint of a backup
+// that is not whole; empty when it lists them all.
+std::string missingFromArchive(const std::string& program, const fs::path& archive, const fs::path& folder,
+                               const std::vector<std::string>& names) {
+  const rt::ProgramRun listing = rt::runProgram(program, {"l", "-slt", "-spd", "--", archive.string()}, folder);
+  if (!listing.started || listing.exitCode != 0) {
+    return "No se pudo leer el archivo comprimido "_cp + rt::runtimeName(archive) + ".";
+  }
+  // Each member is a block of "Key = value" lines after the "----------"
+  // line that ends the archive's own block.
+  std::set<std::string> listed;
+  const std::size_t members = listing.output.find("\n----------");
+  std::istringstream lines(members == std::string::npos ? std::string() : listing.output.substr(members));
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.rfind("Path = ", 0) == 0) listed.insert(line.substr(7));
+  }
+  std::string missing;
+  for (const std::string& name : names) {
+    if (!listed.count(name)) missing += (missing.empty() ? "" : ", ") + name;
+  }
+  if (missing.empty()) return {};
+  return "El archivo comprimido no contiene: "_cp + rt::utf8ToCp1252(missing) + ".";
+}
+
 }  // namespace
 
 std::string backupArchiveName(std::string_view destination, rt::Date date, rt::Time time) {
@@ -82,25 +109,14 @@ std::string backupArchiveName(std::string_view destination, rt::Date date, rt::T
   return std::string(rt::clip(destination)) + "\\Varneta-" + digits + "-" + shown.substr(0, 2) + shown.substr(3, 2);
 }
 
-BackupSnapshot::BackupSnapshot(BackupSnapshot&& other) noexcept
-    : folder(std::move(other.folder)), names(std::move(other.names)), error(std::move(other.error)),
-      heldMs(other.heldMs) {
-  other.folder.clear();
-}
-
-BackupSnapshot::~BackupSnapshot() {
-  std::error_code ec;
-  if (!folder.empty()) fs::remove_all(folder, ec);
-}
-
 BackupSnapshot snapshotWorkingFiles(const fs::path& workingFolder) {
   BackupSnapshot snapshot;
-  std::string pattern = (rt::tempFolder() / "varneta-respaldo-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
+  snapshot.work = rt::WorkFolder("respaldo");
+  snapshot.folder = snapshot.work.path();
+  if (snapshot.folder.empty()) {
     snapshot.error = "No se pudo crear una carpeta temporal en " + rt::runtimeName(rt::tempFolder()) + ".";
     return snapshot;
   }
-  snapshot.folder = pattern;
   std::set<std::string> dataNames;
   for (const rt::DataFile* file : core::practiceDataFiles()) dataNames.insert(lower(file->fileName));
   std::error_code ec;
@@ -110,6 +126,7 @@ BackupSnapshot snapshotWorkingFiles(const fs::path& workingFolder) {
     if ((ext != ".ini" && ext != ".dat") || dataNames.count(lower(name)) || !entry.is_regular_file(ec)) continue;
     std::error_code copyError;
     fs::copy_file(entry.path(), snapshot.folder / name, copyError);
+    if (!copyError) fs::permissions(snapshot.folder / name, kCopyMode, copyError);
     if (copyError) {
       snapshot.error = "No se pudo copiar " + rt::runtimeName(entry.path()) + ": " + rt::utf8ToCp1252(copyError.message());
       return snapshot;
@@ -122,13 +139,17 @@ BackupSnapshot snapshotWorkingFiles(const fs::path& workingFolder) {
                      rt::errorText(error) + " (" + rt::utf8ToCp1252(connection.message()) + ")";
     return snapshot;
   }
-  for (const rt::DataFile* file : core::practiceDataFiles()) snapshot.names.push_back(file->fileName);
+  for (const rt::DataFile* file : core::practiceDataFiles()) {
+    std::error_code modeError;
+    fs::permissions(snapshot.folder / file->fileName, kCopyMode, modeError);
+    snapshot.names.push_back(file->fileName);
+  }
   std::sort(snapshot.names.begin(), snapshot.names.end());
   return snapshot;
 }
 
 std::vector<std::string> archiverArguments(const fs::path& archive, const std::vector<std::string>& names) {
-  std::vector<std::string> args = {"a", "-ssw", "-mx=9", "-myx=9", "-mmt1", "-y", archive.string()};
+  std::vector<std::string> args = {"a", "-ssw", "-mx=9", "-myx=9", "-mmt1", "-y", "-spd", archive.string(), "--"};
   args.insert(args.end(), names.begin(), names.end());
   return args;
 }
@@ -143,14 +164,19 @@ std::string commandLineText(const std::string& program, const std::vector<std::s
 }
 
 std::string runArchiver(const std::string& program, const std::vector<std::string>& args, const fs::path& folder,
-                        const fs::path& archive) {
+                        const fs::path& archive, const std::vector<std::string>& names) {
   if (program.empty()) return "No se encontró el programa 7z (paquete p7zip-full)."_cp;
   const rt::ProgramRun run = rt::runProgram(program, args, folder);
   if (!run.started) return "No se pudo ejecutar " + rt::runtimeName(program) + ".";
   fs::path made = archive;
   made += ".7z";
   std::error_code ec;
-  if (run.exitCode == 0 && fs::is_regular_file(made, ec)) return {};
+  if (run.exitCode == 0 && fs::is_regular_file(made, ec)) {
+    const std::string missing = missingFromArchive(program, made, folder, names);
+    // An archive without every file must not pass for a backup later.
+    if (!missing.empty()) fs::remove(made, ec);
+    return missing;
+  }
   std::string text = "El compresor terminó con el código "_cp + std::to_string(run.exitCode) + ".";
   const std::string complaint = archiverComplaint(run.output);
   return complaint.empty() ? text : text + "|" + complaint;
@@ -259,7 +285,7 @@ std::string BackupWindow::backUp() {
   const std::vector<std::string> args = archiverArguments(archive, snapshot->names);
   core::DebugTrace("LineaComando -> " + commandLineText(program.empty() ? "7z" : program, args));
   std::string failure;
-  rt::awaitWorker([&] { failure = runArchiver(program, args, snapshot->folder, archive); });
+  rt::awaitWorker([&] { failure = runArchiver(program, args, snapshot->folder, archive, snapshot->names); });
   return failure;
 }
 

@@ -90,7 +90,7 @@ void BM_Backup200MB(benchmark::State& state) {
     auto copied = std::chrono::steady_clock::now();
     const std::string failure = admin::runArchiver(rt::findProgramOnPath("7z"),
                                                    admin::archiverArguments(archive, snapshot.names),
-                                                   snapshot.folder, archive);
+                                                   snapshot.folder, archive, snapshot.names);
     if (!failure.empty()) state.SkipWithError(failure.c_str());
     copySeconds = std::chrono::duration<double>(copied - start).count();
     archiveSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - copied).count();

@@ -3,20 +3,19 @@
 #include <cstdio>
 #include <set>
 
-#include "core/environment_variables.h"
 #include "core/globals.h"
 #include "core/log_file_tl.h"
 #include "platform/base/clock.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/number_text.h"
+#include "platform/base/paths.h"
 #include "platform/base/picture.h"
+#include "platform/base/private_temp.h"
 #include "platform/base/runtime_errors.h"
 
 namespace core {
 namespace {
-
-constexpr long kTempVariable = 27;
 
 std::string trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -67,7 +66,7 @@ void add(const std::string& line) {
 std::string activityLogName() {
   char code[8];
   std::snprintf(code, sizeof code, "%04u", static_cast<unsigned>(GLO::Cod_Usuario_Logueado));
-  return trimmed(EnvVarValue(kTempVariable)) + "\\LogTL-" + code + "-" +
+  return rt::runtimeName(rt::privateTempFolder()) + "\\LogTL-" + code + "-" +
          std::to_string(rt::today()) + ".txt";
 }
 

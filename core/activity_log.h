@@ -1,7 +1,9 @@
 #pragma once
 // The activity log: one text line per event (a form opened or closed, a
-// message shown), in one file per user and day in the temp folder. Lines of
-// several threads and programs interleave line by line.
+// message shown), in one file per user and day in the account's private temp
+// folder (message texts name patients: no other account may read the log or
+// plant a file for it). Lines of several threads and programs interleave
+// line by line.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +14,7 @@ namespace core {
 inline constexpr std::size_t kLogLineLength = 1024;
 
 // The log's file name for the logged-in user and today:
-// <TEMP>\LogTL-<user code, 4 digits>-<day number>.txt.
+// <private temp folder>\LogTL-<user code, 4 digits>-<day number>.txt.
 std::string activityLogName();
 // Builds GLO::ArchivoLog again (at start and after each login).
 void BuildArchivoLog();

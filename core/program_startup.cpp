@@ -14,6 +14,7 @@
 #include "core/single_instance.h"
 #include "core/startup_hooks.h"
 #include "core/window_font_start.h"
+#include "platform/base/private_temp.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
@@ -159,6 +160,9 @@ void MainProgram() {
   prepareRuntimeAndTables();
   setWindowFontStartValues();
   if (SingleInstanceCheck() != 0) return;
+  // Copies of patient data left in the private temp folder by a run that
+  // crashed (a backup's staging) go now.
+  rt::removeStaleWorkFolders();
   call(hook::Main);
   NetCloseCallBackWindow();
   writeEndTrace();

@@ -413,10 +413,20 @@ int RecordForm::TakeCloseEvent() {
   return result;
 }
 
+void RecordForm::openRelations(std::initializer_list<const rt::TableDef*> defs) {
+  for (const rt::TableDef* def : defs) {
+    if (relate(*def).open() == level::Benign) openedRelations_.push_back(def);
+  }
+}
+
 int RecordForm::Kill() {
   if (!isOpen() && FILESOPENED == 0 && !tracked_) return rt::level::Benign;
   abandonInsert();
   rt::WindowDriver::Kill();
+  while (!openedRelations_.empty()) {
+    relate(*openedRelations_.back()).close();
+    openedRelations_.pop_back();
+  }
   if (FILESOPENED != 0) {
     PRIMARY->close();
     FILESOPENED = 0;

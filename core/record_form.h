@@ -7,6 +7,7 @@
 // activity lines and the protection against closing are the shape's.
 #include <QPointer>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -152,6 +153,11 @@ class RecordForm : public rt::WindowDriver {
 
   void RegistrarActividad(bool entry);
 
+  // Opens the relations of these tables for the form's life (its OwnSetup):
+  // each one opened is closed again when the form closes, so no opening
+  // outlives the form on its thread.
+  void openRelations(std::initializer_list<const rt::TableDef*> defs);
+
  private:
   int save();
   void snapshot();
@@ -166,6 +172,7 @@ class RecordForm : public rt::WindowDriver {
   KeyNavigator navigator_;
   FocusMarker marker_;
   CloseMenuToggle closeMenu_;
+  std::vector<const rt::TableDef*> openedRelations_;  // closed again at Kill
   std::vector<char> primedRecord_;
   std::vector<std::string> primedMemos_;
   bool saved_ = false;

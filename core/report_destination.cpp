@@ -1,5 +1,6 @@
 #include "core/report_destination.h"
 
+#include <algorithm>
 #include <map>
 #include <system_error>
 
@@ -93,10 +94,23 @@ std::string reportPdfPath(std::string_view name) {
   } else {
     folder = rt::runtimeName(rt::workingFolder()) + "/PDF/";
   }
-  std::string path = folder + std::string(rt::clip(name)) + ".PDF";
+  // The name is a file name only: commas go from it (never from the folder),
+  // and a folder part can never lead out of the PDF folder.
+  std::string file(rt::clip(name));
+  std::erase(file, ',');
+  std::replace(file.begin(), file.end(), '/', '_');
+  std::replace(file.begin(), file.end(), '\\', '_');
+  std::string path = folder + file + ".PDF";
   if (path.size() > kPathWidth) path.resize(kPathWidth);
-  std::erase(path, ',');
   return path;
+}
+
+std::string pdfNameFault(std::string_view name) {
+  const std::string_view clipped = rt::clip(name);
+  if (clipped.find_first_of("/\\") == std::string_view::npos && clipped.find("..") == std::string_view::npos) {
+    return {};
+  }
+  return "El nombre del archivo PDF no puede llevar carpetas (\"/\", \"\\\" ni \"..\"): " + std::string(clipped);
 }
 
 void prepareReportPdf() {

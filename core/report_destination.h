@@ -61,9 +61,14 @@ bool settleReportDestination();
 
 // The PDF file of a listing named `name`: in the "PDF" folder of the working
 // folder, or, when WIN.INI [Espera] PDFLocal is set, in the user's own "PDF"
-// folder (in the Windows folder); ".PDF" added, every comma removed, cut to
-// 255 characters. Runtime text.
+// folder (in the Windows folder); every comma removed from the name (not
+// from the folder), a folder separator in the name made "_", ".PDF" added,
+// cut to 255 characters. Runtime text.
 std::string reportPdfPath(std::string_view name);
+
+// Why a typed PDF name is refused (it names folders: a separator or ".."),
+// as the message's text; empty when it is a plain file name.
+std::string pdfNameFault(std::string_view name);
 
 // For the destinations "M" and "P": GLO:NombrePDF becomes the PDF path of
 // the name it holds, and an older file at that path is deleted.

@@ -1,10 +1,16 @@
 #include "core/single_instance.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <QThread>
+#include <map>
 
 #include "core/command_line.h"
 #include "platform/base/debug_sink.h"
@@ -15,6 +21,10 @@ namespace {
 
 constexpr char kInFront[] = "INFRONT";
 constexpr int kConnectMs = 2000;
+// How long a second copy waits for a copy that holds the lock but is still
+// starting (its frame not yet serving), and how often it tries.
+constexpr int kStartingCopyMs = 10000;
+constexpr int kRetryMs = 100;
 
 // A folder of the user's own runtime folder ($XDG_RUNTIME_DIR, else one that
 // Qt makes under /tmp after checking that it belongs to the user and is
@@ -27,6 +37,72 @@ std::filesystem::path runtimeFolder() {
   std::filesystem::create_directories(folder, ec);
   chmod(folder.c_str(), 0700);
   return folder;
+}
+
+// The lock beside a service's socket: its holder is the copy that runs
+// under the name. The system drops it when the process ends, however it
+// ends; a server gives it back when it goes.
+struct HeldLock {
+  int fd = -1;
+  bool serving = false;  // taken, or taken over, by a server
+};
+std::map<std::string, HeldLock>& heldLocks() {
+  static std::map<std::string, HeldLock> locks;
+  return locks;
+}
+
+std::filesystem::path lockPath(const std::filesystem::path& socket) {
+  std::filesystem::path lock = socket;
+  lock += ".lock";
+  return lock;
+}
+
+// Takes the lock of `socket` for this process: true when it is ours now,
+// false while another copy holds it. A server takes over the lock its own
+// program's check took; a lock a server of this process holds counts as
+// another copy's for a check.
+bool takeInstanceLock(const std::filesystem::path& socket, bool forServer) {
+  const std::string lock = lockPath(socket).string();
+  if (const auto held = heldLocks().find(lock); held != heldLocks().end()) {
+    if (held->second.serving) return false;
+    held->second.serving = forServer;
+    return true;
+  }
+  const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  heldLocks()[lock] = {fd, forServer};
+  return true;
+}
+
+void releaseInstanceLock(const std::string& lock) {
+  const auto held = heldLocks().find(lock);
+  if (held == heldLocks().end()) return;
+  ::close(held->second.fd);
+  heldLocks().erase(held);
+}
+
+// Hands "INFRONT" to the copy at `path`, waiting a little for its socket
+// when it is still starting.
+bool sendInFront(const QString& path) {
+  QDeadlineTimer deadline(kStartingCopyMs);
+  do {
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (socket.waitForConnected(kConnectMs)) {
+      socket.write(kInFront);
+      socket.write("\n");
+      const bool sent = socket.waitForBytesWritten(kConnectMs);
+      socket.disconnectFromServer();
+      if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(kConnectMs);
+      return sent;
+    }
+    QThread::msleep(kRetryMs);
+  } while (!deadline.hasExpired());
+  return false;
 }
 
 }  // namespace
@@ -48,26 +124,31 @@ std::filesystem::path instanceSocketPath(const std::string& service) {
 long SingleInstanceCheck() {
   const std::filesystem::path path = instanceSocketPath(instanceServiceName());
   if (path.empty()) return 0;
-  QLocalSocket socket;
-  socket.connectToServer(QString::fromStdString(path));
-  if (!socket.waitForConnected(kConnectMs)) return 0;
-  socket.write(kInFront);
-  socket.write("\n");
-  const bool sent = socket.waitForBytesWritten(kConnectMs);
-  socket.disconnectFromServer();
-  if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(kConnectMs);
-  return sent ? 1 : 0;
+  // Two copies started at one moment both find nobody serving: the lock
+  // decides which one runs.
+  if (takeInstanceLock(path, false)) return 0;
+  sendInFront(QString::fromStdString(path));
+  // Another copy runs under this name, even when it did not answer yet.
+  return 1;
 }
 
 SingleInstanceServer::SingleInstanceServer() = default;
-SingleInstanceServer::~SingleInstanceServer() = default;
+SingleInstanceServer::~SingleInstanceServer() {
+  server_.reset();
+  if (!lock_.empty()) releaseInstanceLock(lock_);
+}
 
 bool SingleInstanceServer::listen(const std::string& service, rt::WindowDriver& frame) {
   const std::filesystem::path socketPath = instanceSocketPath(service);
   if (socketPath.empty()) return false;
   const QString path = QString::fromStdString(socketPath);
-  // The check found nobody serving this name: a socket left by a copy that
-  // ended abruptly is stale.
+  // Only the lock's holder serves; a socket found then is stale, left by a
+  // copy that ended abruptly.
+  if (!takeInstanceLock(socketPath, true)) {
+    rt::debugOutput("Otra copia atiende la segunda instancia: " + socketPath.string());
+    return false;
+  }
+  lock_ = lockPath(socketPath).string();
   QLocalServer::removeServer(path);
   server_ = std::make_unique<QLocalServer>();
   server_->setSocketOptions(QLocalServer::UserAccessOption);

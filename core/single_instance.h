@@ -19,8 +19,10 @@ std::string instanceServiceName();
 // user has none (the program then runs without the hand-over).
 std::filesystem::path instanceSocketPath(const std::string& service);
 
-// The client side: non-zero when a running copy under this program's service
-// name took the "INFRONT" command.
+// The client side. The copy that runs under a name holds a lock file beside
+// its socket: zero when this process took the lock (it runs, and its frame
+// serves later), non-zero when another copy holds it; that copy is then sent
+// "INFRONT" (waiting a little while it is still starting).
 long SingleInstanceCheck();
 
 // The server side, owned by the frame: each command received becomes the
@@ -29,14 +31,16 @@ class SingleInstanceServer {
  public:
   SingleInstanceServer();
   ~SingleInstanceServer();
-  // Listens under `service` and posts to `frame`. False when the socket cannot
-  // be made (the program then runs without the hand-over).
+  // Listens under `service` and posts to `frame`, holding the name's lock
+  // until the server goes. False when the socket cannot be made or another
+  // copy holds the lock (the program then runs without the hand-over).
   bool listen(const std::string& service, rt::WindowDriver& frame);
   const std::string& ddeValue() const { return value_; }
 
  private:
   std::unique_ptr<QLocalServer> server_;
   std::string value_;
+  std::string lock_;  // the lock file held while serving
 };
 
 // The frame's handler for events it does not handle itself: on the

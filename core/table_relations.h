@@ -50,6 +50,8 @@ class TableRelations {
   // its relations, each once per pass; Close releases the same uses.
   int open();
   void close();
+  // The opens not closed yet.
+  std::size_t openPasses() const { return passes_.size(); }
 
   // Adds the record (no parent is looked up).
   int insert(bool messages = true) { return access_->insert(messages); }

@@ -83,12 +83,17 @@ QWidget* UserForm::buildWindow() {
   auto* code = entry(general, "?USU:COD_USUARIO", 6,
                      "Código Interno de Usuario"_cp);
   rt::setPicture(code, "@n6");
+  // The code is numbered by the table and keys the user's reminders and
+  // logs: shown, never changed.
+  code->setReadOnly(true);
+  code->setFocusPolicy(Qt::NoFocus);
   code->setMaximumWidth(rt::DialogUnits::of(window).x(40));
   auto* name = entry(general, "?USU:NOMBRE_USUARIO", 60, "Nombre del Usuario");
   auto* login =
       entry(general, "?USU:LOGIN_USUARIO", 20, "Login del Usuario (Para ingreso al sistema)");
   auto* password = entry(general, "?USU:PASSWORD_USUARIO", 20,
                          "Contraseña para ingreso al sistema"_cp);
+  password->setEchoMode(QLineEdit::Password);
   auto* level = new QSpinBox(general);
   level->setObjectName("?USU:NIVELACCESO");
   level->setRange(0, 255);
@@ -119,7 +124,7 @@ QWidget* UserForm::buildWindow() {
 
   core::sheetAndButtons(window, sheet, "Acepta y cierra.");
 
-  fields().bind(code, "USU:Cod_Usuario", 1);
+  fields().bind(code, "USU:Cod_Usuario", 0);  // no history to bring back
   fields().bind(name, "USU:Nombre_Usuario", 2);
   fields().bind(login, "USU:Login_Usuario", 3);
   fields().bind(password, "USU:Password_Usuario", 4);
@@ -273,6 +278,7 @@ int LoginWindow::Init() {
   name->setObjectName("?GLO:NOMBRE_USUARIO_LOGUEADO");
   auto* password = entry(window, "?LOC:PASSWORD", 20,
                          "Contraseña para ingreso al sistema"_cp);
+  password->setEchoMode(QLineEdit::Password);
   password->setEchoMode(QLineEdit::Password);
   auto* cancel = button(window, "?BUTTON2", "&Cancelar");
   cancel->setIcon(window->style()->standardIcon(QStyle::SP_DialogCancelButton));

@@ -251,7 +251,8 @@ void TemplateForm::OwnSetup() {
   window()->setWindowTitle(rt::toQString(catalogs::titleOfRequest(REQUEST)));
   alertKey(Qt::Key_F2);
   editor_->attachControl(control<QTextEdit>("?NMA:TEXTO"), 1, {});
-  editor_->setMarkup(core::NMA().Texto.clipped());
+  storedMarkup_ = std::string(core::NMA().Texto.clipped());
+  editor_->setMarkup(storedMarkup_);
   loadedMarkup_ = editor_->markup();
   if (viewing()) {
     control<QLineEdit>("?NMA:DESCRIPCION")->setReadOnly(true);
@@ -264,7 +265,11 @@ bool TemplateForm::takeText() {
   // A text left as it was keeps its stored markup: written again by the
   // editor it could come out longer than the record holds.
   std::string markup = editor_->markup();
-  if (markup == loadedMarkup_) return true;
+  if (markup == loadedMarkup_) {
+    // The buffer may hold a cut text from a close that was not confirmed.
+    core::NMA().Texto = storedMarkup_;
+    return true;
+  }
   if (markup.size() > kTemplateLimit) return false;
   core::NMA().Texto = markup;
   return true;

@@ -59,6 +59,7 @@ class TemplateForm : public core::RecordForm {
   rt::RtfWindows toolWindows_;
   std::unique_ptr<rt::RtfControl> editor_;
   std::string loadedMarkup_;
+  std::string storedMarkup_;  // the record's text as it was read
 };
 
 int ExaminarNotasConMacros();

@@ -429,8 +429,7 @@ QWidget* ContactForm::buildWindow() {
 }
 
 void ContactForm::OwnSetup() {
-  core::relate(core::Localidades::def()).open();
-  core::relate(RubrosAgenda::def()).open();
+  openRelations({&core::Localidades::def(), &RubrosAgenda::def()});
   const char* status = REQUEST == core::request::View     ? "View Record"
                        : REQUEST == core::request::Insert ? "Record will be Added"
                        : REQUEST == core::request::Change ? "Record will be Changed"

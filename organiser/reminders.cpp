@@ -236,7 +236,7 @@ QWidget* ReminderFormBase::buildWindow() {
 }
 
 void ReminderFormBase::OwnSetup() {
-  core::relate(core::Usuarios::def()).open();
+  openRelations({&core::Usuarios::def()});
   if (userLookup_) alertKey(Qt::Key_F2);
   showUser();
 }

@@ -16,6 +16,7 @@
 #include "core/report_destination.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/logical_threads.h"
+#include "platform/base/message_hook.h"
 #include "platform/ui/qt_text.h"
 #include "platform/base/cp_literal.h"
 
@@ -138,7 +139,9 @@ void VentanaParametrosListado::writeBack() {
     core::reportGlobals().TipoListado = rt::fromQString(destination->currentData().toString());
   }
   if (auto* e = control<QLineEdit>("?GLO:MAILLISTADO")) core::reportGlobals().MailListado = cut(e->text(), 255);
-  if (auto* e = control<QLineEdit>("?GLO:NOMBREPDF")) core::reportGlobals().NombrePDF = cut(e->text(), 255);
+  if (auto* e = control<QLineEdit>("?GLO:NOMBREPDF"); e && core::pdfNameFault(cut(e->text(), 255)).empty()) {
+    core::reportGlobals().NombrePDF = cut(e->text(), 255);
+  }
   if (auto* e = control<QLineEdit>("?GLO:ASUNTOLISTADO")) {
     core::reportGlobals().AsuntoListado = cut(e->text(), 255);
   }
@@ -153,7 +156,16 @@ void VentanaParametrosListado::writeBack() {
 int VentanaParametrosListado::TakeAccepted() {
   // Every control writes to its global as soon as its value is accepted.
   writeBack();
-  if (field() == control("?OKBUTTON")) post(rt::event::CloseWindow);
+  if (field() != control("?OKBUTTON")) return rt::level::Benign;
+  auto* name = control<QLineEdit>("?GLO:NOMBREPDF");
+  const std::string fault = name != nullptr ? core::pdfNameFault(cut(name->text(), 255)) : std::string();
+  if (!fault.empty()) {
+    // A name with folders would write, or delete, a file outside the PDF folder.
+    rt::showMessage({fault, "Nombre del Archivo", rt::MessageIcon::Error, rt::button::Ok, {}, rt::button::Ok});
+    name->setFocus();
+    return rt::level::Benign;
+  }
+  post(rt::event::CloseWindow);
   return rt::level::Benign;
 }
 

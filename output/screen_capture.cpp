@@ -1,5 +1,6 @@
 #include "output/screen_capture.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -7,6 +8,7 @@
 
 #include "core/globals.h"
 #include "platform/base/paths.h"
+#include "platform/base/private_temp.h"
 
 namespace output {
 namespace {
@@ -42,8 +44,12 @@ ScreenCapture setScreenCapture(ScreenCapture capture) {
 int WindowToJpeg(std::string_view path) {
   const QImage picture = service()();
   if (picture.isNull()) return 1;
-  const std::filesystem::path file = rt::resolvePath(path);
-  return picture.save(QString::fromStdString(file.string()), "JPG", 50) ? 0 : 1;
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!picture.save(&buffer, "JPG", 50)) return 1;
+  // The screen shows patients: the file is the account's alone.
+  return rt::writePrivateFile(rt::resolvePath(path), std::string_view(bytes.constData(), bytes.size())) ? 0 : 1;
 }
 
 }  // namespace output

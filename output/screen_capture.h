@@ -16,8 +16,8 @@ using ScreenCapture = std::function<QImage()>;
 ScreenCapture setScreenCapture(ScreenCapture capture);
 
 // Writes the picture of the screen as a JPEG file (quality 50) at `path`
-// (runtime text); 0 when written, 1 when there was no picture or it could
-// not be written.
+// (runtime text), readable by the account only and never through a link;
+// 0 when written, 1 when there was no picture or it could not be written.
 int WindowToJpeg(std::string_view path);
 
 }  // namespace output

@@ -20,6 +20,7 @@
 #include "core/program_startup.h"
 #include "core/window_parts.h"
 #include "output/screen_capture.h"
+#include "platform/base/private_temp.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
@@ -138,7 +139,9 @@ int TLSoporte::Init() {
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   attachmentList_.clear();
-  picturePath_ = rt::runtimeName(rt::workingFolder() / "pantalla.jpg");
+  // In the account's own temp folder: in the shared data folder two desks
+  // would send each other's screens.
+  picturePath_ = rt::runtimeName(rt::privateTempFolder() / "pantalla.jpg");
   // The picture shows the screen as it was before this window came up.
   std::string candidate = WindowToJpeg(picturePath_) == 0 ? picturePath_ : std::string();
 

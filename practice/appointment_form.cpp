@@ -235,12 +235,9 @@ int AppointmentForm::PrimeUpdate() {
 }
 
 void AppointmentForm::OwnSetup() {
-  for (const rt::TableDef* def :
-       {&core::Consultas::def(), &core::Copia_Turnos::def(), &core::Planilla::def(),
-        &core::Pacientes::def(), &core::Coberturas_Medicas::def(), &core::Localidades::def(),
-        &core::Medicos::def(), &core::Especialidades::def()}) {
-    if (core::relate(*def).open() == core::level::Benign) opened_.push_back(def);
-  }
+  openRelations({&core::Consultas::def(), &core::Copia_Turnos::def(), &core::Planilla::def(),
+                 &core::Pacientes::def(), &core::Coberturas_Medicas::def(), &core::Localidades::def(),
+                 &core::Medicos::def(), &core::Especialidades::def()});
   control<QLabel>("?STATUS")->setText(REQUEST == Insert   ? "Agregando Registro"
                                       : REQUEST == Change ? "Modificando Registro"
                                                           : "");
@@ -461,10 +458,6 @@ int AppointmentForm::TakeAccepted() {
 
 int AppointmentForm::Kill() {
   consultationList_.reset();
-  while (!opened_.empty()) {
-    core::relate(*opened_.back()).close();
-    opened_.pop_back();
-  }
   return core::RecordForm::Kill();
 }
 

@@ -48,7 +48,6 @@ class AppointmentForm : public core::RecordForm {
   int lookUpCoverage(bool fromButton);
 
   std::unique_ptr<core::ListBrowser> consultationList_;
-  std::vector<const rt::TableDef*> opened_;  // closed again at Kill
   std::string typeSeen_;
   int openingOrder_ = 0;
   int consultations_ = 0;

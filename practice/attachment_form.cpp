@@ -104,8 +104,7 @@ QWidget* AttachmentForm::buildWindow() {
 }
 
 void AttachmentForm::OwnSetup() {
-  core::relate(core::Consultas::def()).open();
-  core::relate(core::Pacientes::def()).open();
+  openRelations({&core::Consultas::def(), &core::Pacientes::def()});
   if (viewing()) {
     control("?PICKFILE")->setEnabled(false);
   }

@@ -1,6 +1,8 @@
 #include "practice/code_lookup.h"
 
 #include "core/table_managers.h"
+#include "platform/base/cp_literal.h"
+#include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
 #include "platform/data/record_buffer.h"
 
@@ -15,7 +17,20 @@ int runCodeLookup(core::RecordForm& form, const CodeLookup& l, bool fromButton) 
   const std::int64_t code = rt::fieldNumber(field, form.primaryTable().record());
   if (!fromButton && code == 0) return rt::level::Benign;
   rt::Table& catalogue = rt::table(def);
-  rt::setFieldNumber(catalogueField, catalogue.record(), code);
+  // A code the catalogue's key cannot hold would be looked up wrapped, as
+  // another record's code.
+  const bool fits = rt::fitsField(catalogueField, code);
+  if (!fits && !fromButton) {
+    rt::MessageRequest message;
+    message.caption = "Código inválido"_cp;
+    message.icon = rt::MessageIcon::Error;
+    message.text = "El código "_cp + std::to_string(code) + " no existe: el mayor posible es " +
+                   std::to_string(rt::largestNumber(catalogueField)) + ".";
+    rt::showMessage(message);
+    form.control(l.entry)->setFocus();
+    return rt::level::Notify;
+  }
+  rt::setFieldNumber(catalogueField, catalogue.record(), fits ? code : 0);
   if (!fromButton && core::access(def).fetchByKey(l.key) == core::level::Benign) {
     return rt::level::Benign;
   }

@@ -1,6 +1,7 @@
 #pragma once
 // A code entry of a record form looked up in its catalogue: a code of 0
-// needs nothing; a known code shows its record; an unknown one opens the
+// needs nothing; a code larger than the catalogue's key holds is refused
+// with a message (it would find another record); a known code shows its record; an unknown one opens the
 // catalogue's list to choose from, and a list closed without a choice leaves
 // the typed code and the cursor where they were. The lookup button opens the
 // list whatever the code.

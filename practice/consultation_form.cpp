@@ -24,6 +24,7 @@
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
+#include "platform/data/record_buffer.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/picture_validator.h"
 #include "platform/ui/qt_text.h"
@@ -69,19 +70,27 @@ const char* statusText(int request) {
 
 }  // namespace
 
-void InicializarConsultaDesdeTurno(bool fromAppointment) {
+bool InicializarConsultaDesdeTurno(bool fromAppointment) {
   core::ConsultasBuffer& con = core::CON();
   core::TurnosBuffer& tur = core::TUR();
+  const rt::TableDef& consultations = core::Consultas::def();
+  // An appointment's patient code the consultation cannot hold would be
+  // stored wrapped, on another patient.
+  if (fromAppointment && tur.Cod_Turno != 0 &&
+      !rt::fitsField(consultations.fields[consultations.fieldIndex("Cod_Paciente")], tur.Cod_Paciente)) {
+    return false;
+  }
   con.Fecha = rt::today();
   con.Motivo = fromAppointment ? std::string(tur.Motivo.clipped()) : std::string();
   con.Cod_TipoConsulta = 1;
   if (fromAppointment && tur.Cod_Turno != 0) {
-    con.Cod_Paciente = static_cast<std::uint16_t>(tur.Cod_Paciente);
+    con.Cod_Paciente = static_cast<std::uint16_t>(tur.Cod_Paciente);  // checked above
     con.Cod_Medico = tur.Cod_Medico;
     con.Fecha = tur.Fecha != 0 ? tur.Fecha : rt::today();
     con.Cod_Turno = tur.Cod_Turno;
   }
   con.Notas.clear();
+  return true;
 }
 
 void GrabarLogConsulta(int request) {
@@ -242,7 +251,15 @@ int ConsultationForm::PrimeUpdate() {
   if (REQUEST == Insert) {
     core::TableAccess& access = PRIMARY->access();
     access.primeRecord();  // keeps what the calling list holds (its patient)
-    InicializarConsultaDesdeTurno(fromAppointment_);
+    if (!InicializarConsultaDesdeTurno(fromAppointment_)) {
+      rt::MessageRequest message;
+      message.caption = "Código inválido"_cp;
+      message.icon = rt::MessageIcon::Error;
+      message.text = "El turno tiene el código de paciente "_cp + std::to_string(core::TUR().Cod_Paciente) +
+                     ", que no existe.|Corrija el paciente del turno antes de la consulta.";
+      rt::showMessage(message);
+      return rt::level::Notify;
+    }
     // Stored at once, so that attachments can refer to it before OK.
     return access.insertNumbered() == core::level::Benign ? rt::level::Benign : rt::level::Notify;
   }
@@ -255,13 +272,10 @@ int ConsultationForm::PrimeUpdate() {
 }
 
 void ConsultationForm::OwnSetup() {
-  for (const rt::TableDef* def :
-       {&core::Adjuntos::def(), &core::Copia_Consultas::def(), &core::LogConsultas::def(),
-        &core::Pacientes::def(), &core::Medicos::def(), &core::TiposConsultas::def(),
-        &core::Turnos::def(), &core::Coberturas_Medicas::def(), &core::Copia_Medicos::def(),
-        &core::Copia_TiposConsultas::def()}) {
-    core::relate(*def).open();
-  }
+  openRelations({&core::Adjuntos::def(), &core::Copia_Consultas::def(), &core::LogConsultas::def(),
+                 &core::Pacientes::def(), &core::Medicos::def(), &core::TiposConsultas::def(),
+                 &core::Turnos::def(), &core::Coberturas_Medicas::def(), &core::Copia_Medicos::def(),
+                 &core::Copia_TiposConsultas::def()});
   core::DebugTrace("3 - " + core::CON().Notas);
   notes_->attachControl(control<QTextEdit>("?CON:NOTAS"), 1, {});
   notes_->setMarkup(core::CON().Notas);

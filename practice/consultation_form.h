@@ -67,8 +67,10 @@ class ConsultationForm : public core::RecordForm {
 
 // The new consultation's date, motive, type, patient and physician from the
 // appointment in the thread's Turnos buffer (only for one opened from an
-// appointment: another caller's buffer may hold a stale one).
-void InicializarConsultaDesdeTurno(bool fromAppointment);
+// appointment: another caller's buffer may hold a stale one). False, with
+// nothing primed, when the appointment's patient code does not fit the
+// consultation's.
+bool InicializarConsultaDesdeTurno(bool fromAppointment);
 // One access-log entry for the consultation in the buffer, by the request.
 void GrabarLogConsulta(int request);
 

@@ -314,11 +314,8 @@ int PatientForm::PrimeUpdate() {
 }
 
 void PatientForm::OwnSetup() {
-  for (const rt::TableDef* def :
-       {&core::Localidades::def(), &core::Coberturas_Medicas::def(), &core::Ocupaciones::def(),
-        &core::Consultas::def(), &core::Medicos::def(), &core::TiposConsultas::def()}) {
-    core::relate(*def).open();
-  }
+  openRelations({&core::Localidades::def(), &core::Coberturas_Medicas::def(), &core::Ocupaciones::def(),
+                 &core::Consultas::def(), &core::Medicos::def(), &core::TiposConsultas::def()});
   if (deleting_) {
     control("?DELETEWARNING")->show();
     CANCELACTION = 0;

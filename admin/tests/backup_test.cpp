@@ -22,7 +22,9 @@
 #include "platform/base/cp_literal.h"
 #include "platform/base/debug_sink.h"
 #include "platform/base/ini_file.h"
+#include "platform/base/outside_actions.h"
 #include "platform/base/paths.h"
+#include "platform/base/private_temp.h"
 #include "platform/data/connection.h"
 #include "platform/data/database.h"
 #include "platform/data/table.h"
@@ -126,6 +128,22 @@ TEST_F(Backup, ArchivesEveryDataAndSettingsFileAsACopyThatOpens) {
   reopenIn(rt::workingFolder());
 }
 
+// Files whose names read as the archiver's switches, a list file or a
+// wildcard are packed as files, and the data files with them.
+TEST_F(Backup, NamesThatReadAsSwitchesArePackedAsFilesBesideEveryDataFile) {
+  addRecords(core::Pacientes::def(), 1, 3);
+  const char* planted[] = {"-x!*.dat", "@lista.ini", "*.ini"};
+  for (const char* name : planted) std::ofstream(name) << "x";
+  ScriptedMessages messages;
+  backUpTo(destination_.string());
+  EXPECT_TRUE(messages.asked().empty()) << messages.asked()[0].text;
+  const std::string listing = rt::testing::commandOutput("7z l -slt -- '" + (destination_ / kArchive).string() + "'");
+  for (const std::string name : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat", "Dezedu.ini", "-x!*.dat", "@lista.ini", "*.ini"}) {
+    EXPECT_NE(listing.find("\nPath = " + name + "\n"), std::string::npos) << name << "\n" << listing;
+  }
+  EXPECT_EQ(rt::getIni("Respaldo", "Dia", "", core::backupIniFile()), std::to_string(rt::testing::kTestDate));
+}
+
 // A workstation commits, transaction after transaction, one record into a
 // table of the plain file and one into a sealed one while the backup runs:
 // the archive never holds one without the other.
@@ -203,6 +221,25 @@ TEST_F(Backup, ASealedFileLargerThanTheCacheIsCopiedWhole) {
   reopenIn(rt::workingFolder());
 }
 
+// The copies hold patient data: they lie in the account's own temp folder,
+// readable by the account only, and go with the snapshot.
+TEST_F(Backup, TheStagedCopiesArePrivateAndRemovedAfterwards) {
+  addRecords(core::Pacientes::def(), 1, 3);
+  fs::permissions("Dezedu.ini", fs::perms::all);
+  fs::path staged;
+  {
+    const BackupSnapshot snapshot = snapshotWorkingFiles(rt::workingFolder());
+    ASSERT_EQ(snapshot.error, "");
+    staged = snapshot.folder;
+    EXPECT_EQ(staged.parent_path(), rt::privateTempFolder());
+    EXPECT_EQ(fs::status(staged).permissions(), fs::perms::owner_all);
+    for (const std::string& name : snapshot.names) {
+      EXPECT_EQ(fs::status(staged / name).permissions(), fs::perms::owner_read | fs::perms::owner_write) << name;
+    }
+  }
+  EXPECT_FALSE(fs::exists(staged));
+}
+
 TEST_F(Backup, CancelLeavesTheBackupRecordAsItWas) {
   rt::putIni("Respaldo", "Dia", "82000", core::backupIniFile());
   const std::string before = slurp(rt::iniFilePath(core::backupIniFile()));
@@ -226,12 +263,20 @@ TEST_F(Backup, AFailedBackupSaysWhyAndKeepsTheRecordOfTheLastOne) {
     std::string destination;
     std::string path;  // $PATH for the run
     std::string detail;
-  } cases[] = {
+  };
+  std::vector<Case> cases = {
       {"", "/usr/bin:/bin", "No se indicó el camino para el respaldo."_cp},
       {"   ", "/usr/bin:/bin", "No se indicó el camino para el respaldo."_cp},
       {(rt::workingFolder() / "un-archivo" / "sub").string(), "/usr/bin:/bin", "El compresor terminó con el código 2."_cp},
       {destination_.string(), emptyPath.string(), "No se encontró el programa 7z (paquete p7zip-full)."_cp},
   };
+  // An archiver that ends well but leaves the last name out of the archive.
+  const fs::path dropping = scratch("compresor-incompleto");
+  std::ofstream(dropping / "7z") << "#!/bin/bash\nif [ \"$1\" = a ]; then set -- \"${@:1:$(($#-1))}\"; fi\nexec '"
+                                 << rt::findProgramOnPath("7z") << "' \"$@\"\n";
+  fs::permissions(dropping / "7z", fs::perms::owner_all);
+  cases.push_back({destination_.string(), dropping.string() + ":/usr/bin:/bin",
+                   "El archivo comprimido no contiene: varneta.INI."});
   const std::string oldPath = std::getenv("PATH");
   for (const Case& c : cases) {
     rt::putIni("Respaldo", "Dia", "82000", core::backupIniFile());
@@ -246,7 +291,7 @@ TEST_F(Backup, AFailedBackupSaysWhyAndKeepsTheRecordOfTheLastOne) {
     EXPECT_EQ(rt::getIni("Respaldo", "Dia", "", core::backupIniFile()), "82000");
     EXPECT_EQ(rt::getIni("Respaldo", "Hora", "", core::backupIniFile()), "100");
   }
-  EXPECT_TRUE(fs::is_empty(destination_));
+  EXPECT_TRUE(fs::is_empty(destination_)) << "an archive that is not whole is not left behind";
 }
 
 TEST(BackupArchiveName, TakesTheDateAndTheTimeAsShown) {
@@ -258,7 +303,8 @@ TEST(BackupArchiveName, TakesTheDateAndTheTimeAsShown) {
 
 TEST(BackupArchiver, AnArgumentWithABlankStaysWhole) {
   EXPECT_EQ(archiverArguments("/media/mi usb/Varneta-1", {"a b.ini"}),
-            (std::vector<std::string>{"a", "-ssw", "-mx=9", "-myx=9", "-mmt1", "-y", "/media/mi usb/Varneta-1", "a b.ini"}));
+            (std::vector<std::string>{"a", "-ssw", "-mx=9", "-myx=9", "-mmt1", "-y", "-spd", "/media/mi usb/Varneta-1",
+                                      "--", "a b.ini"}));
   EXPECT_EQ(commandLineText("/usr/bin/7z", {"a", "/x y/V"}), "/usr/bin/7z a \"/x y/V\"");
 }
 

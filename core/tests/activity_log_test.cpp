@@ -11,6 +11,7 @@
 #include "platform/base/clock.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/paths.h"
+#include "platform/base/private_temp.h"
 #include "platform/base/runtime_errors.h"
 
 namespace core {
@@ -31,6 +32,7 @@ class ActivityLog : public ::testing::Test {
     std::filesystem::create_directories(rt::workingFolder() / "tmp");
     GLO::Cod_Usuario_Logueado = 0;
     BuildArchivoLog();
+    std::filesystem::remove(file());
   }
   void TearDown() override { unsetenv("TEMP"); }
   std::filesystem::path file() const { return rt::resolvePath(GLO::ArchivoLog); }
@@ -52,9 +54,30 @@ TEST_F(ActivityLog, OneFilePerUserAndDayOneStampedLinePerEvent) {
 
   GLO::Cod_Usuario_Logueado = 3;
   BuildArchivoLog();
+  std::filesystem::remove(file());
   EXPECT_EQ(std::filesystem::path(file()).filename(), "LogTL-0003-82090.txt");
   AgregaLog("Ingreso");
   EXPECT_EQ(linesOf(file()).size(), 1u) << "a login starts a file of its own";
+}
+
+// Message texts name patients: the log is the account's own, and what
+// another account plants in the shared temp folder under the log's name (a
+// file in another letter case, a link) is neither found nor written.
+TEST_F(ActivityLog, TheLogIsPrivateAndNothingPlantedInTheSharedTempIsWritten) {
+  namespace fs = std::filesystem;
+  const fs::path shared = rt::workingFolder() / "tmp";
+  const fs::path victim = rt::workingFolder() / "victima.txt";
+  std::ofstream(victim) << "intacto";
+  fs::create_symlink(victim, shared / "LogTL-0000-82090.txt");
+  std::ofstream(shared / "logtl-0000-82090.TXT") << "intacto";
+  fs::permissions(shared / "logtl-0000-82090.TXT", fs::perms::all);
+  AgregaLog("Paciente Ana Ruiz");
+  EXPECT_EQ(file().parent_path(), rt::privateTempFolder());
+  EXPECT_EQ(fs::status(file().parent_path()).permissions(), fs::perms::owner_all);
+  EXPECT_EQ(fs::status(file()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(linesOf(file()).size(), 1u);
+  EXPECT_EQ(linesOf(victim), std::vector<std::string>{"intacto"});
+  EXPECT_EQ(linesOf(shared / "logtl-0000-82090.TXT"), std::vector<std::string>{"intacto"});
 }
 
 TEST_F(ActivityLog, ErrorLinesQuoteTheRuntimeAndTheDriver) {

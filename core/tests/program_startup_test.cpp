@@ -361,5 +361,40 @@ TEST_F(Startup, TheProgramStartedTwiceUnderOneNameEndsAtOnceAndUnderAnotherRuns)
   ASSERT_TRUE(waitUntil([&] { return first.ended; }, "the frame to close"));
 }
 
+// Two copies started at one moment under one name: one runs and serves the
+// name, the other ends at once; the lock beside the socket decides.
+TEST_F(Startup, TwoCopiesStartedAtOnceUnderOneNameLeaveOneRunning) {
+  const QString binary = QStringLiteral(VARNETA_APP_BINARY);
+  const QString name = binary.section('/', 0, -2) + "/././" + binary.section('/', -1);
+  QProcess copies[2];
+  for (QProcess& p : copies) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(QString::fromStdString((rt::testing::testRoot() / "work").string()));
+    p.setProgram(name);
+  }
+  for (QProcess& p : copies) p.start();
+  const QString socket = QString::fromStdString(instanceSocketPath(rt::upper(name.toStdString())));
+  QLocalSocket probe;
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        const bool oneEnded = copies[0].state() == QProcess::NotRunning || copies[1].state() == QProcess::NotRunning;
+        if (!oneEnded) return false;
+        probe.connectToServer(socket);
+        return probe.waitForConnected(100) || (copies[0].state() == QProcess::NotRunning &&
+                                               copies[1].state() == QProcess::NotRunning);
+      },
+      "one copy to end and the other to serve", std::chrono::seconds(60)));
+  probe.disconnectFromServer();
+  const int running = copies[0].state() == QProcess::Running ? 0 : 1;
+  QProcess& ended = copies[1 - running];
+  EXPECT_EQ(copies[running].state(), QProcess::Running) << "one copy runs";
+  EXPECT_EQ(ended.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(ended.exitCode(), 0);
+  copies[running].terminate();
+  ASSERT_TRUE(waitUntil([&] { return copies[running].state() == QProcess::NotRunning; }, "the end"));
+}
+
 }  // namespace
 }  // namespace core

@@ -11,6 +11,7 @@
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
+#include "platform/base/testing/test_environment.h"
 
 namespace core {
 namespace {
@@ -86,6 +87,19 @@ TEST(ReportDestination, PdfNameDropsCommasAndReplacesTheOldFile) {
   GLO::NombrePDF = "Listado, uno";
   prepareReportPdf();
   EXPECT_EQ(GLO::NombrePDF, "Listado, uno");
+  // Commas leave the name, never the folder; a name never leads out of it.
+  ASSERT_TRUE(rt::putIni("Espera", "PDFLocal", "0"));
+  const std::filesystem::path comma = rt::testing::testRoot() / "Consultorio, Sur";
+  std::filesystem::create_directories(comma);
+  std::filesystem::current_path(comma);
+  rt::captureWorkingFolder();
+  EXPECT_EQ(reportPdfPath("Turnos, hoy"), rt::runtimeName(comma / "PDF" / "Turnos hoy.PDF"));
+  EXPECT_EQ(reportPdfPath("../../x"), rt::runtimeName(comma / "PDF" / ".._.._x.PDF"));
+  EXPECT_EQ(reportPdfPath("..\\x"), rt::runtimeName(comma / "PDF" / ".._x.PDF"));
+  std::filesystem::current_path(rt::testing::testRoot() / "work");
+  rt::captureWorkingFolder();
+  for (const char* name : {"../../x", "a/b", "a\\b", "..", "x..y"}) EXPECT_NE(pdfNameFault(name), "") << name;
+  for (const char* name : {"Turnos, hoy", "Listado de Consultas", "a.b"}) EXPECT_EQ(pdfNameFault(name), "") << name;
   // A path cut at 255 characters.
   EXPECT_EQ(reportPdfPath(std::string(400, 'x')).size(), 255u);
 }

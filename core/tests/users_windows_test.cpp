@@ -63,6 +63,8 @@ class UsersWindows : public ::testing::Test {
     GLO::Nivel_Usuario_Logueado = 9;
     GLO::Nombre_Usuario_Logueado.clear();
     BuildArchivoLog();
+    // The log lies in the account's temp folder, shared by every test here.
+    std::filesystem::remove(rt::resolvePath(GLO::ArchivoLog));
   }
   void TearDown() override {
     rt::closeDatabase();
@@ -269,6 +271,36 @@ TEST_F(UsersWindows, LevelRulesOfTheFormAndTheList) {
         click(w, "?CLOSE");
       });
       EXPECT_EQ(ExaminarUsuarios(), rt::kCompleted);  // browsing answers completed
+    }
+  });
+}
+
+// The code keys everything of a user: nobody changes it in the form, not
+// even the administrator; passwords show as bullets to everybody.
+TEST_F(UsersWindows, TheCodeIsShownOnlyAndPasswordsShowAsBullets) {
+  onThread([&] {
+    const int own = addUser("Ana", "ana", "x", 5);
+    const int other = addUser("Beto", "beto", "clave", 5);
+    GLO::Cod_Usuario_Logueado = static_cast<std::uint16_t>(own);
+    for (int level : {5, 9}) {
+      GLO::Nivel_Usuario_Logueado = static_cast<std::uint8_t>(level);
+      readUser(other);
+      WindowScript script;
+      script.on(kFormTitle, [&](rt::WindowDriver& w) {
+        auto* password = w.control<QLineEdit>("?USU:PASSWORD_USUARIO");
+        EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(password->isEnabled(), level == 9) << "another user's password";
+        auto* code = w.control<QLineEdit>("?USU:COD_USUARIO");
+        code->setFocus();
+        QTest::keyClicks(code, "77");
+        QTest::keyClick(code, Qt::Key_Apostrophe, Qt::ControlModifier);
+        EXPECT_EQ(code->text().toInt(), other);
+        click(w, "?OK");
+      });
+      runForm(request::Change);
+      readUser(other);
+      EXPECT_EQ(USU().Nombre_Usuario.clipped(), "Beto") << level;
+      EXPECT_EQ(Usuarios::table().records(), 2);
     }
   });
 }

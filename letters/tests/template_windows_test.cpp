@@ -189,6 +189,38 @@ TEST_F(TemplateWindows, AViewedTemplateSavesNothingAndAnOversizedOneIsRefused) {
   });
 }
 
+// Over the limit, Esc and No to cancelling, then the text undone back to
+// the stored one: OK keeps the stored markup whole.
+TEST_F(TemplateWindows, ATextUndoneAfterARefusedCloseIsStoredWhole) {
+  onLetterThread([&] {
+    const std::string stored = rtf("Texto original.");
+    const std::int64_t position = addTemplate("Original", stored);
+    ASSERT_EQ(core::NotasMacros::table().fetchPosition(position), 0);
+    rt::ThreadRequest() = core::request::Change;
+    ScriptedMessages messages({rt::button::No});
+    Probed<TemplateForm> form;
+    form.probe([](core::RecordForm& f) {
+      auto* text = f.control<QTextEdit>("?NMA:TEXTO");
+      QTextCursor cursor(text->document());
+      cursor.select(QTextCursor::Document);
+      cursor.insertText(QString(12000, 'x'));
+      f.post(rt::event::CloseWindow);
+    });
+    form.probe([&](core::RecordForm& f) {
+      ASSERT_EQ(messages.asked().size(), 1u);
+      EXPECT_EQ(messages.asked()[0].text, "¿Desea Ud.cancelar?"_cp);
+      auto* text = f.control<QTextEdit>("?NMA:TEXTO");
+      while (text->document()->isUndoAvailable()) text->undo();
+      EXPECT_EQ(plainOf(text), "Texto original.");
+      click(f, "?OK");
+    });
+    EXPECT_EQ(form.Run(), rt::kCompleted);
+    EXPECT_EQ(messages.asked().size(), 1u);
+    ASSERT_EQ(core::NotasMacros::table().fetchPosition(position), 0);
+    EXPECT_EQ(core::NMA().Texto.clipped(), stored);
+  });
+}
+
 }  // namespace
 }  // namespace letters
 

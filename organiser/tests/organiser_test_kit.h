@@ -20,6 +20,7 @@
 #include "organiser/register_procedures.h"
 #include "platform/base/clock.h"
 #include "platform/base/outside_actions.h"
+#include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/data/database.h"
 #include "platform/ui/testing/window_test_kit.h"
@@ -41,6 +42,8 @@ class OrganiserTables : public ::testing::Test {
     core::registerTableManagers();
     core::installThreadRoutines();
     core::BuildArchivoLog();
+    // The log lies in the account's temp folder, shared by every test here.
+    std::filesystem::remove(rt::resolvePath(GLO::ArchivoLog));
     rt::setFixedClock(kToday, kTen);
     registerProcedures();
     GLO::AgendaOcupada = 0;

@@ -52,6 +52,8 @@ class TopicWindows : public ::testing::Test {
     GLO::Cod_Usuario_Logueado = 0;
     GLO::UsuarioSistema = "Consultorio Central";
     core::BuildArchivoLog();
+    // The log lies in the account's temp folder, shared by every test here.
+    std::filesystem::remove(rt::resolvePath(GLO::ArchivoLog));
     std::filesystem::remove(rt::resolvePath(core::kProgramIni));
     core::settingsStore().Init(core::kProgramIni);
     // Threads started by the windows (the topics report) get their managers.

@@ -71,19 +71,53 @@ TEST(ReportDestinationWindow, MailModeShowsThePresetsAndNormalGreysTheMailGroup)
   EXPECT_EQ(GLO::ModoListado, "M") << "the window never changes the frame's mode";
 }
 
-TEST(ReportDestinationWindow, EnterMovesToTheNextEntry) {
-  registerProcedures();
-  GLO::ModoListado = "M";
-  rt::WindowDriver* shown = nullptr;
+// The window started on a thread of its own in the mail mode, as a report
+// calls it; `done` once its call returned.
+struct ShownInMailMode {
+  bool open() {
+    registerProcedures();
+    GLO::ModoListado = "M";
+    script.on(kCaption, [this](rt::WindowDriver& w) { shown = &w; });
+    rt::start([this] {
+      core::presetReportGlobals("Listado de Pacientes");
+      rt::callProcedure("VentanaParametrosListado");
+      done = true;
+    });
+    return rt::testing::waitUntil([this] { return shown != nullptr; }, "the window shown");
+  }
   rt::testing::WindowScript script;
-  script.on(kCaption, [&](rt::WindowDriver& w) { shown = &w; });
+  rt::WindowDriver* shown = nullptr;
   bool done = false;
-  rt::start([&] {
-    core::presetReportGlobals("Listado de Pacientes");
-    rt::callProcedure("VentanaParametrosListado");
-    done = true;
-  });
-  ASSERT_TRUE(rt::testing::waitUntil([&] { return shown != nullptr; }, "the window shown"));
+};
+
+// A typed name that names folders would write, or delete, a file outside
+// the PDF folder: OK refuses it and the window stays until a plain name.
+TEST(ReportDestinationWindow, ANameWithFoldersIsRefused) {
+  ShownInMailMode window;
+  ASSERT_TRUE(window.open());
+  rt::WindowDriver* shown = window.shown;
+  const bool& done = window.done;
+  auto* name = shown->control<QLineEdit>("?GLO:NOMBREPDF");
+  for (const char* typed : {"../../x", "sub/x", "..\\x", ".."}) {
+    rt::testing::ScriptedMessages messages;
+    name->setText(typed);
+    ASSERT_TRUE(rt::testing::click(*shown, "?OKBUTTON"));
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return messages.asked().size() == 1; }, "the refusal"));
+    EXPECT_NE(messages.asked()[0].text.find(typed), std::string::npos) << typed;
+    EXPECT_FALSE(done) << typed;
+    EXPECT_EQ(GLO::NombrePDF, "Listado de Pacientes") << typed;
+  }
+  name->setText("Pacientes de hoy");
+  ASSERT_TRUE(rt::testing::click(*shown, "?OKBUTTON"));
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return done; }, "the window closed"));
+  EXPECT_EQ(GLO::NombrePDF, "Pacientes de hoy");
+}
+
+TEST(ReportDestinationWindow, EnterMovesToTheNextEntry) {
+  ShownInMailMode window;
+  ASSERT_TRUE(window.open());
+  rt::WindowDriver* shown = window.shown;
+  const bool& done = window.done;
   QWidget* name = shown->control("?GLO:NOMBREPDF");
   name->window()->activateWindow();
   name->setFocus(Qt::OtherFocusReason);

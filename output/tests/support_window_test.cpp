@@ -28,8 +28,10 @@
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
+#include "platform/base/private_temp.h"
 #include "platform/base/procedures.h"
 #include "platform/base/registry_store.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 
@@ -256,6 +258,26 @@ TEST_F(SupportWindowTest, NobodyLoggedInShowsTheRememberedUserAndTheSettingsAreW
   EXPECT_EQ(keys.size(), 20u) << "every key once (ReplyTo is written twice)";
   EXPECT_EQ(rt::getIni("EmailSendDemo", "AuthPassword", "", ".\\emailtl.ini"), "7hotmpr58Kbn");
   EXPECT_EQ(rt::getIni("EmailSendDemo", "ReplyTo", "", ".\\emailtl.ini"), "ana@consultorio.example");
+}
+
+// The picture shows patients: it is the account's own, never in the shared
+// data folder, and a link planted there is not written through.
+TEST_F(SupportWindowTest, ThePictureIsWrittenPrivatelyOutsideTheSharedFolder) {
+  const fs::path bait = fs::path(rt::testing::testRoot()) / "cebo.jpg";
+  std::ofstream(bait) << "intacto";
+  fs::create_symlink(bait, rt::workingFolder() / "pantalla.jpg");
+  ScriptedMessages messages;
+  rt::WindowDriver* w = open();
+  ASSERT_NE(w, nullptr);
+  const fs::path picture = rt::privateTempFolder() / "pantalla.jpg";
+  EXPECT_TRUE(fs::is_regular_file(picture));
+  EXPECT_EQ(fs::status(picture).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::status(rt::privateTempFolder()).permissions(), fs::perms::owner_all);
+  std::ifstream in(bait);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "intacto");
+  ASSERT_TRUE(click(*w, "?CLOSE"));
+  ASSERT_TRUE(closed());
+  fs::remove(rt::workingFolder() / "pantalla.jpg");
 }
 
 TEST_F(SupportWindowTest, ThePictureBoxStartedFromTheToolbar) {

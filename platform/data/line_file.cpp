@@ -1,8 +1,11 @@
 #include "platform/data/line_file.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 
 #include "platform/base/cp1252.h"
+#include "platform/base/private_temp.h"
 #include "platform/data/table_status.h"
 
 namespace rt {
@@ -11,9 +14,13 @@ LineFile::~LineFile() { close(); }
 
 int LineFile::open(const std::filesystem::path& path) {
   close();
-  file_ = std::fopen(path.c_str(), "a+b");
+  const int fd = openPrivateFile(path);
+  file_ = fd >= 0 ? ::fdopen(fd, "a+b") : nullptr;
   if (!file_) {
-    return setTableError(errno == EACCES || errno == EROFS ? error::AccessDenied : error::NoFile);
+    const int reason = errno;
+    if (fd >= 0) ::close(fd);
+    return setTableError(reason == EACCES || reason == EROFS || reason == ELOOP ? error::AccessDenied
+                                                                                : error::NoFile);
   }
   readOffset_ = 0;
   return setTableError(error::NoError);

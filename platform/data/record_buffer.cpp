@@ -82,6 +82,26 @@ std::int64_t largestNumber(const FieldDef& field) {
   }
 }
 
+std::int64_t smallestNumber(const FieldDef& field) {
+  switch (field.type) {
+    case FieldType::Byte:
+    case FieldType::UShort:
+    case FieldType::ULong:
+    case FieldType::String:
+      return 0;
+    case FieldType::Short:
+      return -32768;
+    case FieldType::Decimal:
+      return -largestNumber(field);
+    default:
+      return -2147483648LL;
+  }
+}
+
+bool fitsField(const FieldDef& field, std::int64_t value) {
+  return value >= smallestNumber(field) && value <= largestNumber(field);
+}
+
 std::int64_t fieldNumber(const FieldDef& f, const char* record) {
   const char* p = record + f.offset;
   switch (f.type) {

@@ -42,6 +42,11 @@ bool isTextField(const FieldDef& field);
 std::string numberText(const FieldDef& field, std::int64_t stored);
 // The largest number a numeric field holds.
 std::int64_t largestNumber(const FieldDef& field);
+// The smallest number a numeric field holds.
+std::int64_t smallestNumber(const FieldDef& field);
+// Whether the field holds `value` as it is: a value outside its range would
+// be stored wrapped or cut, and a code wrapped names another record.
+bool fitsField(const FieldDef& field, std::int64_t value);
 bool fieldIsEmpty(const FieldDef& field, const char* record);
 // Blank record: numbers 0, text spaces, memos empty.
 void clearRecord(const TableDef& def, RecordBuffer& buffer);

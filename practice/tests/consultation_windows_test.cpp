@@ -41,6 +41,7 @@
 #include "practice/consultation_form.h"
 #include "practice/consultation_log_list.h"
 #include "practice/notes_length_pass.h"
+#include "practice/patient_form.h"
 
 namespace practice {
 namespace {
@@ -230,6 +231,57 @@ TEST_F(ConsultationWindows, ANewConsultationIsPrimedFromTheAppointmentOnlyWhenOp
             core::access(core::Consultas::def()).holdOnPrime(
                 core::Consultas::def().fieldIndex("Cod_Paciente"), 7);
           });
+}
+
+// An appointment whose patient code (65,543) the consultation cannot hold
+// opens no consultation: wrapped, it would be stored on patient 7.
+TEST_F(ConsultationWindows, AnAppointmentsPatientCodeThatDoesNotFitOpensNoConsultation) {
+  const std::int64_t before = core::Consultas::table().records();
+  ScriptedMessages messages;
+  bool opened = false;
+  runForm(core::request::Insert, true, {[&](ConsultationForm& f) {
+            opened = true;
+            click(f, "?OK");
+          }},
+          0, [] {
+            core::Turnos::table().clear();
+            core::TUR().Cod_Turno = 5;
+            core::TUR().Cod_Paciente = 65543;
+            core::Consultas::table().clear();
+          });
+  EXPECT_FALSE(opened);
+  EXPECT_EQ(core::Consultas::table().records(), before);
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].caption, "Código inválido"_cp);
+}
+
+// What a form opens for itself it closes again: opening it N times on one
+// thread leaves no pass behind on the tables it relates.
+TEST_F(ConsultationWindows, FormsOpenedAgainAndAgainLeaveNoRelationOpen) {
+  const int visit = addVisit("Control");
+  EXPECT_TRUE(runOnThread([&] {
+    core::relate(core::Consultas::def()).open();
+    ASSERT_TRUE(readVisit(visit));
+    const std::size_t before = core::relate(core::Pacientes::def()).openPasses();
+    for (int i = 0; i < 3; ++i) {
+      rt::ThreadRequest() = core::request::View;
+      Probed<ConsultationForm> consultation(false);
+      consultation.probe([](ConsultationForm& f) { click(f, "?CANCEL"); });
+      consultation.Run();
+      rt::ThreadRequest() = core::request::View;
+      Probed<AttachmentForm> attachment;
+      attachment.probe([](AttachmentForm& f) { click(f, "?CANCEL"); });
+      attachment.Run();
+      rt::ThreadRequest() = core::request::View;
+      Probed<PatientForm> patient;
+      patient.probe([](PatientForm& f) { click(f, "?CANCEL"); });
+      patient.Run();
+    }
+    EXPECT_EQ(core::relate(core::Pacientes::def()).openPasses(), before);
+    EXPECT_EQ(core::relate(core::Adjuntos::def()).openPasses(), 0u);
+    EXPECT_EQ(core::relate(core::Localidades::def()).openPasses(), 0u);
+    core::relate(core::Consultas::def()).close();
+  }));
 }
 
 TEST_F(ConsultationWindows, NotesAreKeptWholeOrRefusedAndNothingIsLost) {

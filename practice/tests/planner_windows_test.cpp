@@ -666,6 +666,26 @@ TEST_F(AppointmentFormTest, StatesByTypeAndConfirmation) {
   }
 }
 
+// 65,543 does not fit a patient's code: it would be looked up as 7, Ana
+// Lopez, and the appointment would carry her name under another code.
+TEST_F(AppointmentFormTest, APatientCodeLargerThanThePatientsKeyIsRefused) {
+  book({1, 1000, "TUR", 0, 0});
+  ScriptedMessages messages;
+  runForm(1, {[](AppointmentForm& f) {
+                auto* patient = f.control<QLineEdit>("?TUR:COD_PACIENTE");
+                patient->setText("65543");
+                patient->setModified(true);
+                f.post(rt::event::Accepted, patient);
+              },
+              [](AppointmentForm& f) {
+                EXPECT_EQ(core::TUR().Nombre.clipped(), "");
+                click(f, "?CANCEL");
+              }});
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].caption, "Código inválido"_cp);
+  EXPECT_EQ(messages.asked()[0].text, "El código 65543 no existe: el mayor posible es 65535."_cp);
+}
+
 TEST_F(AppointmentFormTest, AnOrderBelowTheNextToBeSeenIsRefused) {
   book({1, 1000, "TUR", 7, 4});
   GLO::ProximoTurno = 3;
