@@ -366,12 +366,16 @@ TEST_F(Startup, TheProgramStartedTwiceUnderOneNameEndsAtOnceAndUnderAnotherRuns)
 TEST_F(Startup, TwoCopiesStartedAtOnceUnderOneNameLeaveOneRunning) {
   const QString binary = QStringLiteral(VARNETA_APP_BINARY);
   const QString name = binary.section('/', 0, -2) + "/././" + binary.section('/', -1);
+  // A data folder and a Windows folder of their own, as the other started copies.
+  const std::filesystem::path data = rt::testing::freshFolder("twin-copies");
+  const std::filesystem::path windows = rt::testing::freshFolder("twin-copies-windows");
   QProcess copies[2];
   for (QProcess& p : copies) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("VARNETA_WINDIR", QString::fromStdString(windows.string()));
     p.setProcessEnvironment(env);
-    p.setWorkingDirectory(QString::fromStdString((rt::testing::testRoot() / "work").string()));
+    p.setWorkingDirectory(QString::fromStdString(data.string()));
     p.setProgram(name);
   }
   for (QProcess& p : copies) p.start();
