@@ -12,11 +12,13 @@
 #include <QTemporaryFile>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
 #include "platform/base/logical_threads.h"
 #include "platform/base/message_hook.h"
+#include "platform/base/private_temp.h"
 #include "platform/base/procedures.h"
 #include "platform/base/thread_timer.h"
 #include "platform/ui/qt_text.h"
@@ -244,9 +246,11 @@ bool printOnPaper(const QString& title, const QString& printer, int copies,
                           : target->paper.known() ? target->paper
                                                   : fallbackPaper();
 
-  QTemporaryFile staging(QDir::tempPath() + QStringLiteral("/varneta-impresion-XXXXXX.pdf"));
+  // The pages hold patient data: staged in the account's own temp folder.
+  const std::filesystem::path folder = privateTempFolder();
+  QTemporaryFile staging(QString::fromStdString((folder / "impresion-XXXXXX.pdf").string()));
   staging.setAutoRemove(false);
-  if (!staging.open()) {
+  if (folder.empty() || !staging.open()) {
     tell(failed + on + QString::fromUtf8(": no se pudo preparar el trabajo en la carpeta temporal."));
     return false;
   }

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "platform/base/private_temp.h"
 #include "platform/ui/printer_setup.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/report_output.h"
@@ -145,7 +146,10 @@ TEST(Printing, JobsCarryTheReportsNameAndGoOnThePrintersPaper) {
   EXPECT_NE(first.find("Page    1 size:  595 x 842 pts (A4)"), std::string::npos) << first;
   EXPECT_NE(first.find("Page    2 size:  842 x 595 pts (A4)"), std::string::npos)
       << "turned to landscape A4\n" << first;
-  EXPECT_FALSE(std::filesystem::exists(std::filesystem::temp_directory_path() / "varneta-impresion-"));
+  // Staged privately and gone once sent.
+  for (const auto& entry : std::filesystem::directory_iterator(privateTempFolder())) {
+    EXPECT_EQ(entry.path().filename().string().rfind("impresion-", 0), std::string::npos) << entry.path();
+  }
 
   // A printer chosen earlier that is gone is named, nothing is sent.
   setChosenPrinterName("Sala 2");
