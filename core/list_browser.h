@@ -119,8 +119,9 @@ class ListBrowser : public QObject, public RowFields {
   ListBrowser(rt::WindowDriver& window, QTableView* list, const rt::TableDef& primary);
   ~ListBrowser() override;
 
-  // A sort order: its tab title and its key.
-  void AddSortOrder(std::string title, int key);
+  // A sort order: its tab title, its key, and the order text of fields that
+  // order the records of equal key values ("+AGG:Prioridad,-AGG:Codigo").
+  void AddSortOrder(std::string title, int key, std::string_view appended = {});
   void SetSortOrder(int index);
   // The type-ahead locator on the sort key's first component, or on the
   // given field; without a control the typed text is not shown.
@@ -207,7 +208,7 @@ class ListBrowser : public QObject, public RowFields {
   // The names a search expression may use: every field of the list's
   // tables, columns with their own way of showing as shown.
   std::unique_ptr<rt::NameResolver> searchNames();
-  // The order as the fields of its key: "+PAC:Nombre".
+  // The order as the fields of its key and the appended ones: "+PAC:Nombre".
   std::string orderText() const;
 
   // Settings of the list shape.
@@ -276,7 +277,12 @@ class ListBrowser : public QObject, public RowFields {
   const rt::TableDef& def_;
   ListModel model_;
   std::unique_ptr<rt::View> view_;
-  std::vector<std::pair<std::string, int>> orders_;
+  struct SortOrder {
+    std::string title;
+    int key = 0;
+    std::vector<rt::KeyComponent> appended;
+  };
+  std::vector<SortOrder> orders_;
   int order_ = 0;
   std::vector<ListColumn> columns_;
   std::vector<int> shownIndex_;  // the titled columns, in order
