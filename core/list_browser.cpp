@@ -193,7 +193,8 @@ void ListBrowser::rebuildView() {
   if (locatorControl_ && !key.components.empty()) locatorField_ = key.components[0].field;
 }
 
-void ListBrowser::SetLocator(QLineEdit* control, std::string_view field) {
+void ListBrowser::SetLocator(QLineEdit* control, std::string_view field, int limit) {
+  locatorLimit_ = static_cast<std::size_t>(std::clamp(limit, 1, kLocatorLimit));
   locatorControl_ = control;
   locatorField_ = def_.fieldIndex(field);
   if (control == nullptr) return;  // a locator the user types without seeing it
@@ -588,7 +589,7 @@ bool ListBrowser::NextPage() {
 
 void ListBrowser::LocateTo(std::string text) {
   locator_ = std::move(text);
-  if (locator_.size() > 39) locator_.resize(39);
+  if (locator_.size() > locatorLimit_) locator_.resize(locatorLimit_);
   locate();
 }
 
@@ -733,7 +734,7 @@ bool ListBrowser::TakeEvent() {
         } else if (key == Qt::Key_Insert || key == Qt::Key_Delete) {
           TakeKey(key);
           continue;
-        } else if (locator_.size() < 39) {
+        } else if (locator_.size() < locatorLimit_) {
           locator_.push_back(static_cast<char>(key));
         }
         locate();

@@ -124,8 +124,10 @@ class ListBrowser : public QObject, public RowFields {
   void AddSortOrder(std::string title, int key, std::string_view appended = {});
   void SetSortOrder(int index);
   // The type-ahead locator on the sort key's first component, or on the
-  // given field; without a control the typed text is not shown.
-  void SetLocator(QLineEdit* control, std::string_view field);
+  // given field; without a control the typed text is not shown. It takes at
+  // most `limit` characters (its control's width), never more than 39.
+  void SetLocator(QLineEdit* control, std::string_view field, int limit = kLocatorLimit);
+  static constexpr int kLocatorLimit = 39;
   // A table joined to each row: its record whose `key` equals the primary
   // fields named in `links`; declared before the columns that show it.
   void AddJoin(const rt::TableDef& joined, int key, std::vector<std::string> links);
@@ -306,6 +308,7 @@ class ListBrowser : public QObject, public RowFields {
   QPointer<QLineEdit> locatorControl_;
   int locatorField_ = -1;
   std::string locator_;
+  std::size_t locatorLimit_ = kLocatorLimit;
   bool whole_ = false;
 
   // Edit in place.
