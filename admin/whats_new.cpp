@@ -25,6 +25,7 @@ namespace admin {
 namespace {
 
 constexpr std::size_t kWrapWidth = 80;
+constexpr int kLineHeight = 10;  // dialog units
 constexpr std::size_t kRowWidth = 255;
 
 std::string trimmedEnd(std::string_view text) { return std::string(rt::clip(text)); }
@@ -158,6 +159,13 @@ int WhatsNewWindow::Init() {
   Open(window);
   core::ColorearControles(window);
   core::ConfigurarFuente(fontScaler_, window);
+  // Rows 10 units high in the window's font as it now stands.
+  const int rowHeight = rt::DialogUnits::of(window).y(kLineHeight);
+  for (int i = 0; i < list->count(); ++i) {
+    QListWidgetItem* item = list->item(i);
+    item->setSizeHint(QSize(QFontMetrics(item->font()).horizontalAdvance(item->text()) + 4, rowHeight));
+  }
+  focusMarker_.Setup(window);
   keyNavigator_.SetKeys(window, true);
   return rt::level::Benign;
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/focus_marker.h"
 #include "core/font_scaler.h"
 #include "core/key_navigator.h"
 #include "platform/ui/window_driver.h"
@@ -39,6 +40,7 @@ class WhatsNewWindow : public rt::WindowDriver {
   std::vector<HistoryRow> rows_;
   core::FontScaler fontScaler_;
   core::KeyNavigator keyNavigator_;
+  core::FocusMarker focusMarker_;
 };
 
 // The procedure "WhatsNew": reads the file and shows the window; a file that

@@ -11,11 +11,13 @@
 
 #include "core/settings_store.h"
 #include "core/window_font_start.h"
+#include "platform/base/logical_threads.h"
 #include "platform/base/number_text.h"
 #include "platform/ui/control_colors.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
+#include "platform/ui/window_placement.h"
 
 namespace core {
 namespace {
@@ -118,6 +120,7 @@ void FontScaler::capture() {
   winAtW_ = units.unitsX(window_->width());
   winAtH_ = units.unitsY(window_->height());
   oldCentre_ = window_->frameGeometry().center();
+  clientHeight_ = window_->height();
   controls_.clear();
   auto record = [&](QWidget* w, bool placed) {
     Recorded r;
@@ -173,8 +176,17 @@ void FontScaler::relayout(bool keepPositions) {
     relayoutControl(*it, keepPositions);
   }
   const rt::DialogUnits units = rt::DialogUnits::of(window_);
-  // A centred window stays centred about its former centre.
-  if (!maximized_ && NOWINDOWSAVE == 1 && window_->isVisible()) {
+  // The main thread's windows (the frame above all) keep their client
+  // height: they grow wider with the font, never taller.
+  if (!maximized_ && rt::currentThreadNumber() == rt::kMainThread) {
+    int step = window_->height() - clientHeight_;
+    for (int i = 0; i < 5 && window_->height() > clientHeight_; ++i, ++step) {
+      window_->resize(window_->width(), window_->height() - step);
+    }
+  }
+  // A centred window stays centred about its former centre; one placed where
+  // it was given stays there.
+  if (!maximized_ && NOWINDOWSAVE == 1 && window_->isVisible() && rt::isCentred(window_)) {
     QRect g = window_->frameGeometry();
     g.moveCenter(oldCentre_);
     window_->move(std::max(0, g.x()), std::max(0, g.y()));

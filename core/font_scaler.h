@@ -72,6 +72,7 @@ class FontScaler {
   double winAtW_ = 0, winAtH_ = 0;  // window size before the change, window units
   double ratioW_ = 1, ratioH_ = 1;
   QPoint oldCentre_;
+  int clientHeight_ = 0;  // pixels, before the change
   bool maximized_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <climits>
+#include <stdexcept>
 
 #include "core/list_cells.h"
 #include "core/query_by_example.h"
@@ -136,8 +137,27 @@ ListBrowser::~ListBrowser() {
   if (list_) list_->setModel(nullptr);
 }
 
-void ListBrowser::AddSortOrder(std::string title, int key) {
-  orders_.emplace_back(std::move(title), key);
+void ListBrowser::AddSortOrder(std::string title, int key, std::string_view appended) {
+  SortOrder order{std::move(title), key, {}};
+  while (!appended.empty()) {
+    const std::size_t comma = appended.find(',');
+    std::string_view item = appended.substr(0, comma);
+    appended = comma == std::string_view::npos ? std::string_view() : appended.substr(comma + 1);
+    while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
+    while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
+    if (item.empty()) continue;
+    rt::KeyComponent component;
+    if (item.front() == '+' || item.front() == '-') {
+      component.descending = item.front() == '-';
+      item.remove_prefix(1);
+    }
+    component.field = def_.fieldIndex(item);
+    if (component.field < 0) {
+      throw std::invalid_argument("no field " + std::string(item) + " to order by");
+    }
+    order.appended.push_back(component);
+  }
+  orders_.push_back(std::move(order));
   if (orders_.size() == 1) rebuildView();
 }
 
@@ -150,7 +170,8 @@ void ListBrowser::SetSortOrder(int index) {
 }
 
 void ListBrowser::rebuildView() {
-  view_ = std::make_unique<rt::View>(def_, orders_.at(order_).second);
+  const SortOrder& order = orders_.at(order_);
+  view_ = std::make_unique<rt::View>(def_, order.key, order.appended);
   for (const JoinSpec& j : joins_) {
     // Links name fields of the primary table or of a table joined before.
     const rt::TableDef* from = &def_;
@@ -171,11 +192,12 @@ void ListBrowser::rebuildView() {
   if (range_) view_->setRange(1);
   if (keyLimits_) view_->setLimits(keyLimits_->first, keyLimits_->second);
   if (!filterText_.empty()) view_->setFilter(filterText_);
-  const rt::KeyDef& key = def_.keys.at(orders_.at(order_).second);
+  const rt::KeyDef& key = def_.keys.at(order.key);
   if (locatorControl_ && !key.components.empty()) locatorField_ = key.components[0].field;
 }
 
-void ListBrowser::SetLocator(QLineEdit* control, std::string_view field) {
+void ListBrowser::SetLocator(QLineEdit* control, std::string_view field, int limit) {
+  locatorLimit_ = static_cast<std::size_t>(std::clamp(limit, 1, kLocatorLimit));
   locatorControl_ = control;
   locatorField_ = def_.fieldIndex(field);
   if (control == nullptr) return;  // a locator the user types without seeing it
@@ -196,7 +218,7 @@ void ListBrowser::SetRange(std::function<std::int64_t()> value) {
 
 void ListBrowser::primeRange() {
   if (!range_ || orders_.empty()) return;
-  const rt::KeyDef& key = def_.keys.at(orders_.at(order_).second);
+  const rt::KeyDef& key = def_.keys.at(orders_.at(order_).key);
   if (key.components.empty()) return;
   rt::setFieldNumber(def_.fields[key.components[0].field], rt::table(def_).record(), range_());
 }
@@ -313,7 +335,7 @@ ListRow ListBrowser::SetQueueRecord(std::int64_t position) {
 std::string ListBrowser::orderText() const {
   std::string text;
   if (orders_.empty()) return text;
-  for (const rt::KeyComponent& c : def_.keys.at(orders_.at(order_).second).components) {
+  for (const rt::KeyComponent& c : view_->order().components) {
     if (!text.empty()) text += ",";
     text += (c.descending ? "-" : "+") + def_.prefix + ":" + def_.fields[c.field].name;
   }
@@ -586,7 +608,7 @@ bool ListBrowser::NextPage() {
 
 void ListBrowser::LocateTo(std::string text) {
   locator_ = std::move(text);
-  if (locator_.size() > 39) locator_.resize(39);
+  if (locator_.size() > locatorLimit_) locator_.resize(locatorLimit_);
   locate();
 }
 
@@ -635,7 +657,7 @@ void ListBrowser::edit(int request) {
   // A new record of a ranged list belongs to the range, however the form primes it.
   TableAccess& access = relate(def_).access();
   if (request == request::Insert && range_) {
-    const rt::KeyDef& key = def_.keys.at(orders_.at(order_).second);
+    const rt::KeyDef& key = def_.keys.at(orders_.at(order_).key);
     access.holdOnPrime(key.components.at(0).field, range_());
   }
   const int answer = askProcedure(request);
@@ -731,7 +753,7 @@ bool ListBrowser::TakeEvent() {
         } else if (key == Qt::Key_Insert || key == Qt::Key_Delete) {
           TakeKey(key);
           continue;
-        } else if (locator_.size() < 39) {
+        } else if (locator_.size() < locatorLimit_) {
           locator_.push_back(static_cast<char>(key));
         }
         locate();

@@ -121,12 +121,15 @@ class ListBrowser : public QObject, public RowFields {
   ListBrowser(rt::WindowDriver& window, QTableView* list, const rt::TableDef& primary);
   ~ListBrowser() override;
 
-  // A sort order: its tab title and its key.
-  void AddSortOrder(std::string title, int key);
+  // A sort order: its tab title, its key, and the order text of fields that
+  // order the records of equal key values ("+AGG:Prioridad,-AGG:Codigo").
+  void AddSortOrder(std::string title, int key, std::string_view appended = {});
   void SetSortOrder(int index);
   // The type-ahead locator on the sort key's first component, or on the
-  // given field; without a control the typed text is not shown.
-  void SetLocator(QLineEdit* control, std::string_view field);
+  // given field; without a control the typed text is not shown. It takes at
+  // most `limit` characters (its control's width), never more than 39.
+  void SetLocator(QLineEdit* control, std::string_view field, int limit = kLocatorLimit);
+  static constexpr int kLocatorLimit = 39;
   // A table joined to each row: its record whose `key` equals the primary
   // fields named in `links`; declared before the columns that show it.
   void AddJoin(const rt::TableDef& joined, int key, std::vector<std::string> links);
@@ -216,7 +219,7 @@ class ListBrowser : public QObject, public RowFields {
   // The names a search expression may use: every field of the list's
   // tables, columns with their own way of showing as shown.
   std::unique_ptr<rt::NameResolver> searchNames();
-  // The order as the fields of its key: "+PAC:Nombre".
+  // The order as the fields of its key and the appended ones: "+PAC:Nombre".
   std::string orderText() const;
 
   // Settings of the list shape.
@@ -288,7 +291,12 @@ class ListBrowser : public QObject, public RowFields {
   const rt::TableDef& def_;
   ListModel model_;
   std::unique_ptr<rt::View> view_;
-  std::vector<std::pair<std::string, int>> orders_;
+  struct SortOrder {
+    std::string title;
+    int key = 0;
+    std::vector<rt::KeyComponent> appended;
+  };
+  std::vector<SortOrder> orders_;
   int order_ = 0;
   std::vector<ListColumn> columns_;
   std::vector<int> shownIndex_;  // the titled columns, in order
@@ -315,6 +323,7 @@ class ListBrowser : public QObject, public RowFields {
   QPointer<QLineEdit> locatorControl_;
   int locatorField_ = -1;
   std::string locator_;
+  std::size_t locatorLimit_ = kLocatorLimit;
   bool whole_ = false;
 
   // Edit in place.

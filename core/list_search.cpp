@@ -161,8 +161,15 @@ int SearchDialog::Init() {
   givePicture(column);
   if (!trimmedRight(value_).empty()) value->setText(rt::toQString(trimmedRight(value_)));
   buildExpression();
+  aids_.setUp(window);
   value->setFocus();
   return rt::level::Benign;
+}
+
+int SearchDialog::Kill() {
+  const int result = rt::WindowDriver::Kill();
+  aids_.release();
+  return result;
 }
 
 int SearchDialog::TakeNewSelection() { return rt::level::Benign; }

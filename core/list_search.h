@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/window_aids.h"
 #include "platform/ui/window_driver.h"
 
 namespace core {
@@ -50,6 +51,7 @@ class SearchDialog : public rt::WindowDriver {
   int TakeAccepted() override;
   int TakeNewSelection() override;
   int TakeCloseEvent() override;
+  int Kill() override;
   const std::string& expression() const { return expression_; }
 
  private:
@@ -63,6 +65,7 @@ class SearchDialog : public rt::WindowDriver {
   std::uint8_t& findNext_;
   std::string picture_ = "@s60";
   std::string expression_;
+  WindowAids aids_;
 };
 
 // What differs between the searchable lists.

@@ -12,6 +12,7 @@
 #include "core/control_colouring.h"
 #include "core/designed_font.h"
 #include "core/settings_store.h"
+#include "core/window_aids.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"
@@ -93,8 +94,15 @@ class QueryWindow : public rt::WindowDriver {
     layout->addLayout(buttons);
     Open(window);
     ColorearControles(window);
+    aids_.setUp(window);
     if (!entries_.empty()) entries_.front()->setFocus();
     return rt::level::Benign;
+  }
+
+  int Kill() override {
+    const int result = rt::WindowDriver::Kill();
+    aids_.release();
+    return result;
   }
 
   int TakeAccepted() override {
@@ -136,6 +144,7 @@ class QueryWindow : public rt::WindowDriver {
   const std::vector<SearchColumn>& columns_;
   std::vector<std::string>& values_;
   std::vector<QLineEdit*> entries_;
+  WindowAids aids_;
 };
 
 bool blank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }

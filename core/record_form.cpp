@@ -320,6 +320,10 @@ void RecordForm::abandonInsert() {
   }
 }
 
+bool RecordForm::RestoreField(QWidget* control, rt::RecordBuffer& from) {
+  return fields_.restore(control, from);
+}
+
 int RecordForm::TakeEvent() {
   if (event() == rt::event::AlertKey) {
     if (keyCode() == Qt::Key_Escape) {
@@ -331,9 +335,8 @@ int RecordForm::TakeEvent() {
       return rt::level::Notify;
     }
     if (keyCode() == HISTORYKEY && !viewing()) {
-      fields_.restore(
-          window()->focusWidget() ? rt::owningControl(window()->focusWidget()) : nullptr,
-          *historyRecord(def_));
+      RestoreField(window()->focusWidget() ? rt::owningControl(window()->focusWidget()) : nullptr,
+                   *historyRecord(def_));
       return rt::level::Notify;
     }
   }

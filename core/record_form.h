@@ -135,6 +135,10 @@ class RecordForm : public rt::WindowDriver {
   virtual QWidget* buildWindow() = 0;
   // The form's own set-up, after the alerts.
   virtual void OwnSetup() {}
+  // The history key in `control`: its field's value from `from` (the record
+  // this thread's form of the table saved last) shown again. A form whose
+  // control shows a field in its own way overrides it; true when restored.
+  virtual bool RestoreField(QWidget* control, rt::RecordBuffer& from);
   // The record's code in the activity lines: the first component of the
   // primary key, as a plain number.
   virtual std::string recordCode();

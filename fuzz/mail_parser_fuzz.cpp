@@ -27,9 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   textlib::TextBuffer message;
   message.SetValue(std::string(reinterpret_cast<const char*>(data), size));
   reader->ProcessWholeMessage(message);
-  for (const auto& row : reader->ATTACHMENTQUEUE)
+  for (const auto& row : reader->ATTACHMENTLISTQ)
     check(reader->ATTACHMENTLIST.find(row.NAME) != std::string::npos, "attachment listed");
-  for (const auto& row : reader->EMBEDQUEUE)
+  for (const auto& row : reader->EMBEDLISTQ)
     check(reader->EMBEDLIST.find(row.NAME) != std::string::npos, "embed listed");
   return 0;
 }

@@ -261,6 +261,15 @@ void TemplateForm::OwnSetup() {
   }
 }
 
+bool TemplateForm::RestoreField(QWidget* control, rt::RecordBuffer& from) {
+  if (control == nullptr || control != this->control("?NMA:TEXTO")) {
+    return core::RecordForm::RestoreField(control, from);
+  }
+  const rt::TableDef& def = core::NotasMacros::def();
+  editor_->setMarkup(rt::clip(rt::fieldText(def.fields[def.fieldIndex("NMA:Texto")], from.record())));
+  return true;
+}
+
 bool TemplateForm::takeText() {
   // A text left as it was keeps its stored markup: written again by the
   // editor it could come out longer than the record holds.

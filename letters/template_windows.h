@@ -48,6 +48,8 @@ class TemplateForm : public core::RecordForm {
  protected:
   QWidget* buildWindow() override;
   void OwnSetup() override;
+  // The text shows its markup through the editor.
+  bool RestoreField(QWidget* control, rt::RecordBuffer& from) override;
 
  private:
   // The editor's markup into NMA:Texto; false when it is over the limit

@@ -22,6 +22,7 @@ NetMail::~NetMail() = default;
 
 void NetMail::Init(std::int32_t mode) {
   Log("NetMail.Init", "Init Called");
+  emptyQueues();
   ASYNCOPENUSE = 1;
   ASYNCOPENTIMEOUT = 1200;
   INACTIVETIMEOUT = 9000;
@@ -52,8 +53,17 @@ void NetMail::ErrorTrap(std::string_view errorText, std::string_view functionNam
 void NetMail::Kill() {
   Log("NetMail.Kill", "Kill called");
   NetConnection::Kill();
+  emptyQueues();
   Free();
   Log("NetMail.Kill", "End of Kill()");
+}
+
+void NetMail::emptyQueues() {
+  // Emptied with their memory given back: a long-lived object keeps none.
+  std::vector<AttachmentRecord>().swap(ATTACHMENTLISTQ);
+  std::vector<EmbedRecord>().swap(EMBEDLISTQ);
+  std::vector<EmailsListRecord>().swap(EMAILSLISTQ);
+  std::vector<EmailsDoneBeforeRecord>().swap(EMAILSDONEBEFOREQ);
 }
 
 void NetMail::Free() {
@@ -165,10 +175,17 @@ void NetMail::ClearMessageFields_() {
   MSGNUMBER = 0;
   BYTES = 0;
   UID = "0";
+  // MIMEBOUNDARY, RETURNRECEIPTTO, ATTACHMENTPATH and the options are kept.
   for (std::string* field :
        {&TOLIST, &CCLIST, &FROM, &SUBJECT, &REPLYTO, &ORGANIZATION, &SENTDATE, &MESSAGEID,
-        &REFERENCES, &ATTACHMENTLIST, &EMBEDLIST, &MIMEVERSION, &CONTENTTYPE,
-        &CONTENTTRANSFERENCODING, &DELIVERYRECEIPTTO, &DISPOSITIONNOTIFICATIONTO}) {
+        &REFERENCES, &USERFILTERCONTENT, &ATTACHMENTLIST, &EMBEDLIST, &MIMEVERSION,
+        &MIMEALTBOUNDARY, &MIMEMIXEDBOUNDARY, &MIMERELBOUNDARY, &CONTENTTYPE, &TEXTCHARSET,
+        &HTMLCHARSET, &CONTENTTRANSFERENCODING, &DELIVERYSTATUSORIGINALRECIPIENT,
+        &DELIVERYSTATUSFINALRECIPIENT, &DELIVERYSTATUSACTION, &DELIVERYSTATUSSTATUS,
+        &DELIVERYSTATUSREMOTEMTA, &DELIVERYSTATUSDIAGNOSTICCODE, &DELIVERYSTATUSLASTATTEMPTDATE,
+        &DELIVERYRECEIPTTO, &DISPOSITIONNOTIFICATIONTO, &CONTENTDISPOSITION, &MDCONTENTTYPE_,
+        &MDCHARSET_, &MDCONTENTTRANSFER_, &MDCONTENTBOUNDARY_, &MDCONTENTDISPOSITION_,
+        &MDCONTENTID_, &MDFILENAME_, &MDNAME_}) {
     field->clear();
   }
 }

@@ -58,18 +58,38 @@ class NetMail : public NetConnection {
   std::string SERVERREPLYBUFFER_;  // start of a reply that came without its line end
 
   // ---- Receive side: what the message parser fills (net_mail_parse.cpp) ---
+  // A row of the attachment and embed queues: the file name and the part's
+  // own headers.
   struct AttachmentRecord {
-    std::string NAME;
-  };
-  struct EmbedRecord {
     std::string NAME;
     std::string CONTENTTYPE;
     std::string CONTENTENCODING;
     std::string CONTENTID;
   };
+  using EmbedRecord = AttachmentRecord;
+  // The queues of mail-box readers.
+  struct EmailsListRecord {
+    std::int32_t ID = 0;
+    std::int32_t BATCHID_ = 0;
+    std::int32_t TODO_ = 0;
+    std::int32_t TODOWNLOAD = 0;
+    std::int32_t TODELETE = 0;
+    std::int32_t SIZE = 0;
+    std::string UID;
+    std::int32_t DOWNLOADDATE = 0;
+    std::int32_t DOWNLOADTIME = 0;
+  };
+  struct EmailsDoneBeforeRecord {
+    std::int32_t SIZE = 0;
+    std::string UID;
+    std::int32_t DOWNLOADDATE = 0;
+    std::int32_t DOWNLOADTIME = 0;
+  };
   std::string ATTACHMENTPATH;  // folder the parser saves attachments and embeds in
-  std::vector<AttachmentRecord> ATTACHMENTQUEUE;
-  std::vector<EmbedRecord> EMBEDQUEUE;
+  std::vector<AttachmentRecord> ATTACHMENTLISTQ;
+  std::vector<EmbedRecord> EMBEDLISTQ;
+  std::vector<EmailsListRecord> EMAILSLISTQ;
+  std::vector<EmailsDoneBeforeRecord> EMAILSDONEBEFOREQ;
   std::string TEXTCHARSET;
   std::string HTMLCHARSET;
   std::string CONTENTDISPOSITION;
@@ -83,7 +103,13 @@ class NetMail : public NetConnection {
   std::int32_t OPTIONSDONTSAVEATTACHMENTS = 0;
   std::int32_t OPTIONSDONTSAVEEMBEDS = 0;
   std::int32_t OPTIONSCONVERTHTMLTOWEB = 0;
+  // The main document's own header values.
+  std::string MDCONTENTTYPE_;
+  std::string MDCHARSET_;
   std::string MDCONTENTTRANSFER_;
+  std::string MDCONTENTBOUNDARY_;
+  std::string MDCONTENTDISPOSITION_;
+  std::string MDCONTENTID_;
   std::string MDFILENAME_;
   std::string MDNAME_;
   std::string DELIVERYSTATUSORIGINALRECIPIENT;
@@ -148,9 +174,11 @@ class NetMail : public NetConnection {
                                                std::string_view contentId, std::string_view name,
                                                std::string_view contentType,
                                                std::string_view disposition);
-  virtual std::int32_t AddAttachment_(std::string& name);
+  virtual std::int32_t AddAttachment_(std::string& name, std::string_view contentType = {},
+                                      std::string_view transfer = {},
+                                      std::string_view contentId = {});
   virtual std::int32_t AddEmbed_(std::string& name, std::string_view contentType,
-                                 std::string_view transfer);
+                                 std::string_view transfer, std::string_view contentId = {});
   // The position of the last character before the first uuencoded block, or 0.
   virtual std::int32_t UuDecode_(std::string_view text);
   virtual std::int32_t SaveFile_(std::string_view file, std::string_view data,
@@ -164,6 +192,7 @@ class NetMail : public NetConnection {
   static constexpr int kMaxPartDepth = 64;
 
  private:
+  void emptyQueues();
   int partDepth_ = 0;
 };
 

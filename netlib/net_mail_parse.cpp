@@ -87,8 +87,8 @@ std::int32_t NetMail::ProcessSplitWholeMessage_() {
     Log("ProcessSplitWholeMessage", "Ignoring function as .optionsDontProcessWholeMessage is set.");
     return 0;
   }
-  ATTACHMENTQUEUE.clear();
-  EMBEDQUEUE.clear();
+  ATTACHMENTLISTQ.clear();
+  EMBEDLISTQ.clear();
   const std::string_view whole = WHOLEMESSAGEST->GetValueRef();
   if (whole.empty()) {
     Log("ProcessSplitWholeMessage", "Warning: the whole message is empty.");
@@ -136,13 +136,18 @@ std::int32_t NetMail::ProcessHeader_(std::int32_t /*start*/, std::int32_t end) {
                           ? std::string()
                           : HeaderField_(header, rt::clip(OPTIONSUSERFILTER), true);
 
+  MDCONTENTID_ = HeaderField_(header, "content-id", true);
+
   CONTENTDISPOSITION = HeaderField_(header, "Content-Disposition", false);
   GetHeaderAttribute_(CONTENTDISPOSITION, nullptr, nullptr, nullptr, &MDFILENAME_);
+  MDCONTENTDISPOSITION_ = CONTENTDISPOSITION;
   MIMEMIXEDBOUNDARY.clear();
   MIMEALTBOUNDARY.clear();
   MIMERELBOUNDARY.clear();
   CONTENTTYPE = HeaderField_(header, "Content-Type", false);
-  GetHeaderAttribute_(CONTENTTYPE, &MIMEBOUNDARY, &MDNAME_);
+  GetHeaderAttribute_(CONTENTTYPE, &MIMEBOUNDARY, &MDNAME_, &MDCHARSET_);
+  MDCONTENTTYPE_ = CONTENTTYPE;
+  MDCONTENTBOUNDARY_ = MIMEBOUNDARY;
   const std::string type = lowerText(CONTENTTYPE);
   if (type == "multipart/mixed" || type == "multipart/report") MIMEMIXEDBOUNDARY = MIMEBOUNDARY;
   if (type == "multipart/alternative") MIMEALTBOUNDARY = MIMEBOUNDARY;
@@ -444,14 +449,14 @@ std::int32_t NetMail::ProcessStoreAttachment_(std::string_view data, std::string
   }
   partName = std::string(rt::clip(MakeFileName_(partName)));
   if (!contentId.empty() && disposition != "attachment") {
-    AddEmbed_(partName, contentType, transfer);
+    AddEmbed_(partName, contentType, transfer, contentId);
     if (OPTIONSDONTSAVEEMBEDS != 0) {
       Log("ProcessStoreAttachment",
           "Not Saving: OptionsDontSaveEmbeds=" + std::to_string(OPTIONSDONTSAVEEMBEDS));
       return 0;
     }
   } else {
-    AddAttachment_(partName);
+    AddAttachment_(partName, contentType, transfer, contentId);
     if (OPTIONSDONTSAVEATTACHMENTS != 0) {
       Log("ProcessStoreAttachment",
           "Not Saving: OptionsDontSaveAttachments=" + std::to_string(OPTIONSDONTSAVEATTACHMENTS));
@@ -475,18 +480,26 @@ std::int32_t NetMail::ProcessStoreAttachment_(std::string_view data, std::string
   return 0;
 }
 
-std::int32_t NetMail::AddAttachment_(std::string& name) {
-  renameCopy(ATTACHMENTQUEUE, name);
-  appendToList(ATTACHMENTLIST, name);
-  ATTACHMENTQUEUE.push_back({name});
+namespace {
+
+void addPart(std::vector<NetMail::AttachmentRecord>& queue, std::string& list, std::string& name,
+             std::string_view contentType, std::string_view transfer, std::string_view contentId) {
+  renameCopy(queue, name);
+  appendToList(list, name);
+  queue.push_back({name, std::string(contentType), std::string(transfer), std::string(contentId)});
+}
+
+}  // namespace
+
+std::int32_t NetMail::AddAttachment_(std::string& name, std::string_view contentType,
+                                     std::string_view transfer, std::string_view contentId) {
+  addPart(ATTACHMENTLISTQ, ATTACHMENTLIST, name, contentType, transfer, contentId);
   return 0;
 }
 
 std::int32_t NetMail::AddEmbed_(std::string& name, std::string_view contentType,
-                                std::string_view transfer) {
-  renameCopy(EMBEDQUEUE, name);
-  appendToList(EMBEDLIST, name);
-  EMBEDQUEUE.push_back({name, std::string(contentType), std::string(transfer), {}});
+                                std::string_view transfer, std::string_view contentId) {
+  addPart(EMBEDLISTQ, EMBEDLIST, name, contentType, transfer, contentId);
   return 0;
 }
 

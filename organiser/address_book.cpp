@@ -169,7 +169,9 @@ std::optional<core::ListSearchSettings> CategoryList::searchSettings() const {
 }
 
 CategoryForm::CategoryForm(bool fromCopy)
-    : core::RecordForm("FormularioRubrosAgenda", RubrosAgenda::def(), false), fromCopy_(fromCopy) {}
+    : core::RecordForm("FormularioRubrosAgenda", RubrosAgenda::def(), false), fromCopy_(fromCopy) {
+  CANCELACTION = core::cancel::AskSave;
+}
 
 QWidget* CategoryForm::buildWindow() {
   auto* window = new QWidget(nullptr, Qt::Dialog);
@@ -217,11 +219,6 @@ int CategoryForm::PrimeUpdate() {
   return access.insertNumbered() == core::level::Benign ? rt::level::Benign : rt::level::Notify;
 }
 
-int CategoryForm::TakeAccepted() {
-  if (cancelAsks(*this)) return rt::level::Benign;
-  return core::RecordForm::TakeAccepted();
-}
-
 int ExaminarRubrosAgenda() { return runWindow<CategoryList>(); }
 int FormularioRubrosAgenda(bool fromCopy) { return runWindow<CategoryForm>(fromCopy); }
 
@@ -260,7 +257,7 @@ QWidget* ContactList::buildWindow() {
 void ContactList::setUpBrowser(core::ListBrowser& b) {
   setEditControls(b, REQUEST);
   QWidget* window = b.list()->window();
-  b.AddSortOrder("Por Nombre:", Agenda::AGE02);
+  b.AddSortOrder("Por Nombre:", Agenda::AGE02, "+AGE:Cod_Agenda");
   b.SetLocator(window->findChild<QLineEdit*>("?AGE:NOMBRE"), "AGE:Nombre");
   // Outer joins: an entry whose codes match nothing shows those columns blank.
   b.AddJoin(RubrosAgenda::def(), RubrosAgenda::RAG01, {"AGE:Cod_RubroAgenda"});
@@ -328,7 +325,9 @@ const ContactForm::Lookup kLookups[] = {
 }  // namespace
 
 ContactForm::ContactForm()
-    : core::RecordForm("FormularioAgendaDirecciones", Agenda::def(), true) {}
+    : core::RecordForm("FormularioAgendaDirecciones", Agenda::def(), true) {
+  CANCELACTION = core::cancel::AskSave;
+}
 
 QWidget* ContactForm::buildWindow() {
   auto* window = new QWidget(nullptr, Qt::Dialog);
@@ -479,7 +478,6 @@ int ContactForm::lookUp(const Lookup& l, bool fromButton) {
 
 
 int ContactForm::TakeAccepted() {
-  if (cancelAsks(*this)) return rt::level::Benign;
   if (int r = core::RecordForm::TakeAccepted(); r != rt::level::Benign) return r;
   QWidget* accepted = field();
   if (accepted == nullptr || !isOpen()) return rt::level::Benign;

@@ -34,7 +34,6 @@ class CategoryForm : public core::RecordForm {
   // `fromCopy`: a new category keeps the values in the buffer.
   explicit CategoryForm(bool fromCopy = false);
   int PrimeUpdate() override;
-  int TakeAccepted() override;
 
  protected:
   QWidget* buildWindow() override;

@@ -1,7 +1,6 @@
 #pragma once
-// What the organiser's windows build and do alike: the OK and Cancel row
-// under a form's sheet, Cancel closing through the save question, and the
-// procedure that runs a window and answers its response.
+// What the organiser's windows do alike: the procedure that runs a window and
+// answers its response.
 #include <QWidget>
 #include <cstdint>
 #include <utility>
@@ -10,11 +9,6 @@
 #include "platform/base/logical_threads.h"
 
 namespace organiser {
-
-
-// Cancel closes the way the close box does, so a changed record asks whether
-// to save it first. True when the accepted control was Cancel.
-bool cancelAsks(core::RecordForm& form);
 
 // Runs a window to its end and leaves its response in ThreadResponse.
 template <class Window, class... Args>

@@ -254,7 +254,9 @@ void NoteList::callForm() { rt::callProcedure("FormularioNotas"); }
 
 int Notas() { return runWindow<NoteList>(); }
 
-NoteForm::NoteForm() : core::RecordForm("FormularioNotas", core::Notas::def(), true) {}
+NoteForm::NoteForm() : core::RecordForm("FormularioNotas", core::Notas::def(), true) {
+  CANCELACTION = core::cancel::AskSave;
+}
 
 QWidget* NoteForm::buildWindow() {
   auto* window = new QWidget(nullptr, Qt::Dialog);

@@ -262,7 +262,10 @@ int ReminderFormBase::lookUpUser(bool fromButton) {
   Update();
   const std::uint16_t code = AGG().Cod_Usuario;
   if (!fromButton) {
-    if (code == 0) return rt::level::Benign;
+    if (code == 0) {  // nobody in particular: no lookup, and no name beside it
+      showUser();
+      return rt::level::Benign;
+    }
     core::USU().Cod_Usuario = code;
     if (core::access(core::Usuarios::def()).fetchByKey(core::Usuarios::USU01) ==
         core::level::Benign) {
@@ -324,7 +327,9 @@ int AlarmForm::PrimeUpdate() {
   return ReminderFormBase::PrimeUpdate();
 }
 
-ReminderForm::ReminderForm() : ReminderFormBase("FormularioAgenda", true, "Fecha para la cita") {}
+ReminderForm::ReminderForm() : ReminderFormBase("FormularioAgenda", true, "Fecha para la cita") {
+  CANCELACTION = core::cancel::AskSave;
+}
 
 int ReminderForm::Init() {
   holdAgenda();
@@ -361,7 +366,6 @@ void ReminderForm::OwnSetup() {
 }
 
 int ReminderForm::TakeAccepted() {
-  if (cancelAsks(*this)) return rt::level::Benign;
   if (int r = ReminderFormBase::TakeAccepted(); r != rt::level::Benign) return r;
   QWidget* accepted = field();
   if (accepted != nullptr && isOpen() && accepted == control("?AGG:COMPLETA")) {
@@ -465,7 +469,8 @@ void ReminderList::setUpBrowser(core::ListBrowser& b) {
     b.DELETECONTROL = window->findChild<QWidget*>("?DELETE");
   }
   b.QUERYCONTROL = window->findChild<QWidget*>("?QUERY");
-  b.AddSortOrder("Por Fecha y Hora:", AgendaRecordatoria::AGG01);
+  b.AddSortOrder("Por Fecha y Hora:", AgendaRecordatoria::AGG01,
+                 "+AGG:Prioridad,+AGG:CodigoInterno");
   b.AddJoin(core::Usuarios::def(), core::Usuarios::USU01, {"AGG:Cod_Usuario"});
   b.searchTables.push_back(&core::Usuarios::def());
   b.icons = listIcons();

@@ -243,7 +243,9 @@ void TopicList::callForm() { rt::callProcedure("FormularioTemas"); }
 
 int ExaminarTemas() { return runWindow<TopicList>(); }
 
-TopicForm::TopicForm() : core::RecordForm("FormularioTemas", core::Temas::def(), true) {}
+TopicForm::TopicForm() : core::RecordForm("FormularioTemas", core::Temas::def(), true) {
+  CANCELACTION = core::cancel::AskSave;
+}
 
 QWidget* TopicForm::buildWindow() {
   auto* window = new QWidget(nullptr, Qt::Dialog);

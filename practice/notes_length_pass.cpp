@@ -45,7 +45,10 @@ NotesPass passOverNotes() {
     // form that has the consultation open elsewhere.
     if (trimmed == notes) continue;
     notes = std::move(trimmed);
-    if (inBatch == 0 && rt::beginTransaction() != 0) continue;
+    if (inBatch == 0 && rt::beginTransaction() != 0) {
+      ++pass.notWritten;
+      continue;
+    }
     ++inBatch;
     // A record changed elsewhere since it was read is left as it was stored.
     if (t.put() == rt::error::NoError) {
@@ -64,11 +67,18 @@ void CuentaLargoConsulta() {
   const bool opened = access.open() == core::level::Benign;
   const NotesPass pass = opened ? passOverNotes() : NotesPass{};
   if (opened) access.close();
+  std::string text = "El proceso ha finalizado.|Puede seguir utilizando el Sistema. -> " +
+                     std::to_string(pass.longest);
+  // Notes left with their blanks are said, so the pass can be run again.
+  const int untrimmed = pass.notWritten + pass.keptChangedElsewhere;
+  if (untrimmed > 0) {
+    text += "||No se pudieron actualizar " + std::to_string(untrimmed) +
+            " consultas (en uso o cambiadas en otro puesto). Vuelva a ejecutar el proceso.";
+  }
   QApplication::beep();
-  rt::showMessage({"El proceso ha finalizado.|Puede seguir utilizando el Sistema. -> " +
-                       std::to_string(pass.longest),
-                   "Fin de Proceso", rt::MessageIcon::Information, rt::button::Ok, {},
-                   rt::button::Ok});
+  rt::showMessage({text, "Fin de Proceso",
+                   untrimmed > 0 ? rt::MessageIcon::Warning : rt::MessageIcon::Information,
+                   rt::button::Ok, {}, rt::button::Ok});
 }
 
 }  // namespace practice

@@ -9,6 +9,9 @@ struct NotesPass {
   std::size_t longest = 0;
   int rewritten = 0;
   int keptChangedElsewhere = 0;
+  // Trimmed but not written: no transaction could begin (another
+  // workstation held the lock).
+  int notWritten = 0;
 };
 
 // The pass itself, on the calling thread's Consultas (open).

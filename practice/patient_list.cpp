@@ -125,7 +125,7 @@ void PatientList::setUpBrowser(core::ListBrowser& b) {
   }
   b.QUERYCONTROL = window->findChild<QWidget*>("?QUERY");
   b.AddSortOrder("Por Nombre de Paciente:", core::Pacientes::PAS_002);
-  b.SetLocator(window->findChild<QLineEdit*>("?PAC:NOMBRE"), "PAC:Nombre");
+  b.SetLocator(window->findChild<QLineEdit*>("?PAC:NOMBRE"), "PAC:Nombre", 20);  // "@s20"
   b.AddJoin(core::Coberturas_Medicas::def(), core::Coberturas_Medicas::COB_001,
             {"PAC:Cod_Cobertura"});
   b.AddJoin(core::Localidades::def(), core::Localidades::LOC01, {"PAC:Cod_Postal"});
@@ -160,12 +160,15 @@ void PatientList::setUpBrowser(core::ListBrowser& b) {
 }
 
 int PatientList::TakeEvent() {
-  if (event() == kListingPatients && field() == nullptr) {
-    rt::start("ReportePacientes", {browser().filterText(), browser().orderText()});
-    return rt::level::Benign;
-  }
-  if (event() == kListingBirthdays && field() == nullptr) {
-    rt::start("VentanaListadoCumples");
+  if ((event() == kListingPatients || event() == kListingBirthdays) && field() == nullptr) {
+    // The screen's values first: the active-only box as it is shown now.
+    FiltrarActivos();
+    if (event() == kListingPatients) {
+      rt::start("ReportePacientes", {browser().filterText(), browser().orderText()});
+    } else {
+      rt::start("VentanaListadoCumples");
+    }
+    browser().ResetFromView();  // the window refreshed after the start
     return rt::level::Benign;
   }
   return core::ListWindow::TakeEvent();

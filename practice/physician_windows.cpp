@@ -314,7 +314,7 @@ void PhysicianForm::OwnSetup() {
   auto* list = control<QTableView>("?Browse:2");
   sheets_ = std::make_unique<core::ListBrowser>(*this, list, core::Planilla::def());
   core::ListBrowser& b = *sheets_;
-  b.AddSortOrder("", core::Planilla::PLA04);
+  b.AddSortOrder("", core::Planilla::PLA04, "+PLA:CodPlanilla");
   b.SetRange([] { return static_cast<std::int64_t>(core::MDC().Cod_Medico); });
   b.SetLocator(nullptr, "PLA:FecVigenciaDesde");
   b.AddColumn(shown("PLA:CodPlanilla", "Código"_cp, "@n13", 0));

@@ -12,6 +12,7 @@
 
 #include "platform/base/paths.h"
 #include "platform/base/runtime_errors.h"
+#include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 
@@ -88,6 +89,9 @@ TEST_F(WhatsNewWindowTest, ShowsTheRowsInTheirStyles) {
     EXPECT_TRUE(list->item(0)->font().bold());
     EXPECT_EQ(list->item(1)->foreground().color(), QColor(0, 0, 255));
     EXPECT_EQ(list->item(2)->foreground().color(), QColor(0, 0, 255)) << "the style goes on";
+    const int rowHeight = rt::DialogUnits::of(w.window()).y(10);
+    EXPECT_EQ(list->visualItemRect(list->item(1)).height(), rowHeight) << "line height 10";
+    EXPECT_TRUE(w.window()->property("rtFocusMarker").isValid()) << "the focus marker";
     w.post(rt::event::CloseWindow);
   });
   ASSERT_TRUE(rt::testing::runOnThread([] { WhatsNew(); }));

@@ -16,6 +16,8 @@
 #include "platform/base/paths.h"
 #include "platform/ui/control_colors.h"
 #include "platform/ui/dialog_units.h"
+#include "platform/ui/testing/window_test_kit.h"
+#include "platform/ui/window_placement.h"
 
 namespace core {
 namespace {
@@ -63,7 +65,8 @@ TEST_F(ConfigurarFuenteTest, ReadsTheSettingsOnceAndScalesTheWindowInItsUnits) {
   DesignedWindow w;
   FontScaler scaler;
   scaler.Init();
-  ConfigurarFuente(scaler, &w.window);
+  // A window of another thread than the frame's grows with the font both ways.
+  ASSERT_TRUE(rt::testing::runOnThread([&] { ConfigurarFuente(scaler, &w.window); }));
   EXPECT_EQ(w.window.font().family(), "Roboto Medium");
   EXPECT_EQ(w.window.font().pointSize(), 12);
   EXPECT_EQ(windowFontStart().flags & 4, 4);
@@ -124,11 +127,11 @@ TEST_F(ConfigurarFuenteTest, DisableKeepsTheDesignedFont) {
 namespace core {
 namespace {
 
-TEST(FontScaler, AShownWindowStaysCentredAndAMaximizedOneMaximized) {
+TEST(FontScaler, ACentredWindowStaysCentredAndAMaximizedOneMaximized) {
   QWidget window;
   window.setFont(QFont("DejaVu Sans", 8));
   window.resize(rt::DialogUnits::of(&window).size(120, 60));
-  window.move(300, 200);
+  rt::placeWindow(&window, nullptr, std::nullopt);
   window.show();
   const QPoint centre = window.geometry().center();
   FontScaler scaler;
@@ -138,12 +141,37 @@ TEST(FontScaler, AShownWindowStaysCentredAndAMaximizedOneMaximized) {
   EXPECT_GT(window.width(), rt::DialogUnits(QFont("DejaVu Sans", 8)).x(120));
   EXPECT_LE((window.geometry().center() - centre).manhattanLength(), 2);
 
+  // One placed where it was given keeps its corner.
+  QWidget placed;
+  placed.setFont(QFont("DejaVu Sans", 8));
+  placed.resize(rt::DialogUnits::of(&placed).size(120, 60));
+  rt::placeWindow(&placed, nullptr, QPoint(40, 30));
+  placed.show();
+  const QPoint corner = placed.pos();
+  FontScaler kept;
+  kept.Init();
+  kept.NOWINDOWSAVE = 1;
+  kept.SetFont(&placed, false, 14, -1, false, -1, -1, "Roboto Medium");
+  EXPECT_EQ(placed.pos(), corner);
+
   QWidget maximized;
   maximized.showMaximized();
   FontScaler other;
   other.Init();
   other.SetFont(&maximized, false, 14, -1, false, -1, -1, "Roboto Medium");
   EXPECT_TRUE(maximized.isMaximized());
+}
+
+TEST(FontScaler, TheMainThreadsWindowsGrowWiderButNotTaller) {
+  QWidget window;
+  window.setFont(QFont("DejaVu Sans", 8));
+  window.resize(rt::DialogUnits::of(&window).size(200, 100));
+  const QSize before = window.size();
+  FontScaler scaler;
+  scaler.Init();
+  scaler.SetFont(&window, false, 14, -1, false, -1, -1, "Roboto Medium");
+  EXPECT_GT(window.width(), before.width());
+  EXPECT_LE(window.height(), before.height()) << "the client area is not taller";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The list search: the expression the dialog builds, and the search of the
 // users list from the top, from the selected row and past the last match.
 #include "core/list_search.h"
+#include "core/window_font_start.h"
 
 #include <gtest/gtest.h>
 
@@ -217,12 +218,17 @@ TEST_F(ListSearchTest, F4FiltersWithFindNextAndFindRemovesTheFilter) {
 }
 
 TEST_F(ListSearchTest, DialogGivesTheValueTheColumnsPicture) {
+  // The configured font, read already: the dialog takes it like every window.
+  const WindowFontStart saved = windowFontStart();
+  windowFontStart() = {"Roboto Medium", 9, -1, -1, -1, 0, 4 | saved.flags, saved.section};
   ASSERT_TRUE(runOnThread([&] {
     std::string title = "Login", value = "beto";
     std::uint8_t next = 0;
     WindowScript script;
     script.on(kDialogTitle, [](rt::WindowDriver& w) {
       EXPECT_EQ(w.control<QComboBox>("?SEARCHFIELDS")->currentText(), "Login");
+      EXPECT_EQ(w.window()->font().family(), "Roboto Medium") << "the configured font";
+      EXPECT_TRUE(w.window()->property("rtFocusMarker").isValid()) << "the focus marker";
       EXPECT_EQ(w.control<QLineEdit>("?SEARCHVALUE")->maxLength(), 20);
       EXPECT_EQ(w.control<QLabel>("?MATCHCRITERIA")->text(),
                 "MATCH(USU:Login_Usuario,'*beto*',17)");
@@ -233,6 +239,7 @@ TEST_F(ListSearchTest, DialogGivesTheValueTheColumnsPicture) {
         "MATCH(USU:Login_Usuario,'*beto*',17)");
     EXPECT_EQ(next, 1);
   }));
+  windowFontStart() = saved;
 }
 
 }  // namespace

@@ -452,6 +452,9 @@ TEST_F(UsersWindows, LocatorAndPagingOverManyRows) {
 }
 
 TEST_F(UsersWindows, QueryByExampleIsANamedFilterJoinedWithTheOthers) {
+  // The configured font, read already: the query window takes it like every window.
+  const WindowFontStart saved = windowFontStart();
+  windowFontStart() = {"Roboto Medium", 9, -1, -1, -1, 0, 4 | saved.flags, saved.section};
   onThread([&] {
     addUser("Ana", "ana", "x", 9);
     addUser("Beto", "beto", "x", 9);
@@ -487,6 +490,8 @@ TEST_F(UsersWindows, QueryByExampleIsANamedFilterJoinedWithTheOthers) {
             })
         .on("Consulta",
             [](rt::WindowDriver& w) {
+              EXPECT_EQ(w.window()->font().family(), "Roboto Medium") << "the configured font";
+              EXPECT_TRUE(w.window()->property("rtFocusMarker").isValid()) << "the focus marker";
               w.control<QLineEdit>("?QUERYVALUE1")->setText("ana");
               click(w, "?OK");
             })
@@ -497,6 +502,7 @@ TEST_F(UsersWindows, QueryByExampleIsANamedFilterJoinedWithTheOthers) {
         });
     list.Run();
   });
+  windowFontStart() = saved;
 }
 
 TEST_F(UsersWindows, HistoryKeyBringsBackTheFieldOfTheLastSavedRecord) {

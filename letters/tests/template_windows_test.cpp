@@ -145,6 +145,35 @@ TEST_F(TemplateWindows, EnterInTheTextStartsAParagraph) {
   });
 }
 
+TEST_F(TemplateWindows, CtrlHInTheTextPutsBackTheTextSavedLast) {
+  onLetterThread([&] {
+    rt::ThreadRequest() = core::request::Insert;
+    Probed<TemplateForm> first;
+    first.probe([](core::RecordForm& f) {
+      f.control<QLineEdit>("?NMA:DESCRIPCION")->setText("Primera");
+      f.control<QTextEdit>("?NMA:TEXTO")->setPlainText("Texto guardado");
+      click(f, "?OK");
+    });
+    ASSERT_EQ(first.Run(), rt::kCompleted);
+
+    rt::ThreadRequest() = core::request::Insert;
+    Probed<TemplateForm> form;
+    form.probe([](core::RecordForm& f) {
+      auto* text = f.control<QTextEdit>("?NMA:TEXTO");
+      EXPECT_EQ(plainOf(text), "");
+      text->setFocus();
+      QTest::keyClick(text, Qt::Key_H, Qt::ControlModifier);
+    });
+    form.probe([](core::RecordForm& f) {
+      EXPECT_EQ(plainOf(f.control<QTextEdit>("?NMA:TEXTO")), "Texto guardado");
+      EXPECT_EQ(f.control<QLineEdit>("?NMA:DESCRIPCION")->text(), "") << "only the text";
+      click(f, "?CANCEL");
+    });
+    ScriptedMessages leave({rt::button::Yes});  // whether to cancel the change
+    form.Run();
+  });
+}
+
 TEST_F(TemplateWindows, AViewedTemplateSavesNothingAndAnOversizedOneIsRefused) {
   onLetterThread([&] {
     const std::string stored = rtf("Texto original.");

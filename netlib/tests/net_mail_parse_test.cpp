@@ -64,7 +64,7 @@ TEST_F(MailParse, MessageBuiltByTheSenderComesBackWithItsFieldsTextsAndAttachmen
   EXPECT_EQ(reader.MESSAGETEXTST->GetValue(), "Buenos dias,\r\nsu cita es el lunes.\r\n");
   EXPECT_EQ(reader.MESSAGEHTMLST->GetValue(), "<p>Buenos dias</p>\r\n");
   EXPECT_EQ(reader.ATTACHMENTLIST, "informe.bin, nota.txt");
-  ASSERT_EQ(reader.ATTACHMENTQUEUE.size(), 2u);
+  ASSERT_EQ(reader.ATTACHMENTLISTQ.size(), 2u);
   EXPECT_EQ(readFile("recibidos/informe.bin"), binary);
   EXPECT_EQ(readFile("recibidos/nota.txt"), "uno\r\ndos");
 }
@@ -118,19 +118,19 @@ TEST_F(MailParse, PartsAreRoutedByTypeAndDisposition) {
       "--B--\r\nepilogo\r\n");
   EXPECT_EQ(reader.MESSAGETEXTST->GetValue(), "segundo=") << "a later text part replaces";
   EXPECT_EQ(reader.MESSAGEHTMLST->GetValue(), "<b>uno</b>") << "the first HTML part wins";
-  ASSERT_GE(reader.ATTACHMENTQUEUE.size(), 5u);
-  EXPECT_EQ(reader.ATTACHMENTQUEUE[0].NAME.rfind("EmailFile", 0), 0u)
+  ASSERT_GE(reader.ATTACHMENTLISTQ.size(), 5u);
+  EXPECT_EQ(reader.ATTACHMENTLISTQ[0].NAME.rfind("EmailFile", 0), 0u)
       << "Text/HTML is not the HTML text";
-  EXPECT_EQ(reader.ATTACHMENTQUEUE[1].NAME, "r.pdf");
-  EXPECT_EQ(reader.ATTACHMENTQUEUE[2].NAME, "Copy (2) r.pdf");
+  EXPECT_EQ(reader.ATTACHMENTLISTQ[1].NAME, "r.pdf");
+  EXPECT_EQ(reader.ATTACHMENTLISTQ[2].NAME, "Copy (2) r.pdf");
   EXPECT_EQ(readFile("recibidos/r.pdf"), "AAA");
   EXPECT_EQ(readFile("recibidos/Copy (2) r.pdf"), "BBB");
-  ASSERT_EQ(reader.EMBEDQUEUE.size(), 1u);
-  EXPECT_EQ(reader.EMBEDQUEUE[0].NAME, "logo.png");
+  ASSERT_EQ(reader.EMBEDLISTQ.size(), 1u);
+  EXPECT_EQ(reader.EMBEDLISTQ[0].NAME, "logo.png");
   EXPECT_EQ(reader.EMBEDLIST, "logo.png");
   EXPECT_EQ(readFile("recibidos/logo.png"), "PNG");
-  const std::string first = reader.ATTACHMENTQUEUE[0].NAME;
-  const std::string second = reader.ATTACHMENTQUEUE[4].NAME;
+  const std::string first = reader.ATTACHMENTLISTQ[0].NAME;
+  const std::string second = reader.ATTACHMENTLISTQ[4].NAME;
   ASSERT_EQ(first.rfind("EmailFile", 0), 0u);
   EXPECT_EQ(first.size(), 18u) << "nine digits";
   EXPECT_EQ(std::stoi(second.substr(9)), std::stoi(first.substr(9)) + 2);

@@ -320,8 +320,8 @@ TEST_F(MailSendSmtp, AnAttachmentNamedOutsideAsciiKeepsItsName) {
   textlib::TextBuffer whole;
   whole.SetValue(stored[0].content);
   reader.ProcessWholeMessage(whole);
-  ASSERT_EQ(reader.ATTACHMENTQUEUE.size(), 1u);
-  EXPECT_EQ(reader.ATTACHMENTQUEUE[0].NAME, cpName);
+  ASSERT_EQ(reader.ATTACHMENTLISTQ.size(), 1u);
+  EXPECT_EQ(reader.ATTACHMENTLISTQ[0].NAME, cpName);
   reader.Kill();
 }
 

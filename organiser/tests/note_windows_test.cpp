@@ -179,7 +179,8 @@ int runNoteForm(int request, const std::function<void(NoteForm&)>& step) {
 
 TEST_F(Notes, DescriptionsDifferingOnlyInCaseAreRefusedAndNewNotesAreNumbered) {
   onThread([&] {
-    ScriptedMessages messages;
+    // The refusal, then the save question over the changed note: No.
+    ScriptedMessages messages({rt::button::Ok, rt::button::No});
     for (const char* description : {"Compras", "Banco"}) {
       EXPECT_EQ(runNoteForm(core::request::Insert,
                             [&](NoteForm& f) {
@@ -200,7 +201,8 @@ TEST_F(Notes, DescriptionsDifferingOnlyInCaseAreRefusedAndNewNotesAreNumbered) {
       f.post(rt::event::Accepted, f.control("?CANCEL"));
     });
     EXPECT_EQ(form.Run(), rt::kCancelled);
-    ASSERT_EQ(messages.asked().size(), 1u);
+    ASSERT_EQ(messages.asked().size(), 2u);
+    EXPECT_EQ(messages.asked()[1].caption, "Guardar Registro");
     std::vector<std::pair<std::string, int>> stored;
     rt::Table& t = core::Notas::table();
     for (t.setToStart(core::Notas::TEX02); t.next() == 0;) {

@@ -62,6 +62,7 @@ struct Reminder {
   int alarm = 1;
   int complete = 0;
   int priority = 3;
+  int code = 0;  // numbered after the highest when 0
 };
 
 class Reminders : public testing::OrganiserTables {
@@ -75,7 +76,9 @@ class Reminders : public testing::OrganiserTables {
     AGG().Alarma = static_cast<std::uint8_t>(r.alarm);
     AGG().Completa = static_cast<std::uint8_t>(r.complete);
     AGG().Prioridad = static_cast<std::uint8_t>(r.priority);
-    EXPECT_EQ(AgendaRecordatoria::table().addNumbered(), 0);
+    AGG().CodigoInterno = static_cast<std::uint16_t>(r.code);
+    rt::Table& t = AgendaRecordatoria::table();
+    EXPECT_EQ(r.code != 0 ? t.add() : t.addNumbered(), 0);
     return AGG().CodigoInterno;
   }
   static bool read(int code) {
@@ -495,6 +498,9 @@ TEST_F(ReminderWindows, CompletaSwitchesTheAlarmOffAndCancelThenAsksToSave) {
 }
 
 TEST_F(ReminderWindows, AnUnknownUserOpensTheUsersListAndACancelKeepsTheCode) {
+  core::USU().Cod_Usuario = 2;
+  core::USU().Nombre_Usuario = "Beto";
+  ASSERT_EQ(core::Usuarios::table().add(), 0);
   const int code = add({"x", kToday, kTen});
   int calls = 0;
   int answer = rt::kCancelled;
@@ -522,11 +528,13 @@ TEST_F(ReminderWindows, AnUnknownUserOpensTheUsersListAndACancelKeepsTheCode) {
                                   [&](ReminderForm& f) {
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(text(f, "?AGG:COD_USUARIO").trimmed(), "2");
+    EXPECT_EQ(text(f, "?USU:NOMBRE_USUARIO"), "Beto");
     EXPECT_EQ(text(f, "?AGG:ASUNTO"), "x") << "the form's record is kept";
     enter(f, "0");  // nobody in particular: no lookup
   },
                                   [&](ReminderForm& f) {
     EXPECT_EQ(calls, 2);
+    EXPECT_EQ(text(f, "?USU:NOMBRE_USUARIO"), "") << "no name beside user 0";
     click(f, "?CANCEL");
   }}, code);
 }
@@ -575,6 +583,24 @@ TEST_F(ReminderWindows, TheListColoursByPriorityShowsIconsAndFiltersWithTheBoxAn
              click(l, "?CLOSE");
            }});
   EXPECT_EQ(search.pending(), 0);
+}
+
+TEST_F(ReminderWindows, EqualDatesAndTimesRunByPriorityThenCode) {
+  const rt::Time nine = rt::makeTime(9, 0);
+  add({"cinco", kToday, kTen, 0, 1, 0, 5, 1});
+  add({"uno tarde", kToday, kTen, 0, 1, 0, 1, 7});
+  add({"uno", kToday, kTen, 0, 1, 0, 1, 4});
+  add({"antes", kToday, nine, 0, 1, 0, 9, 2});
+  runList({[](ReminderList& l) {
+    std::vector<std::string> subjects;
+    for (std::size_t row = 0; row < l.browser().rowCount(); ++row) {
+      subjects.push_back(l.browser().field(row, 3));
+    }
+    EXPECT_EQ(subjects, (std::vector<std::string>{"antes", "uno", "uno tarde", "cinco"}));
+    EXPECT_EQ(l.browser().orderText(),
+              "+AGG:Fecha,+AGG:Hora,+AGG:Prioridad,+AGG:CodigoInterno");
+    click(l, "?CLOSE");
+  }});
 }
 
 TEST_F(ReminderWindows, TheExportHandsOverTheNumberedFieldsOfEveryRow) {

@@ -11,7 +11,10 @@ namespace rt {
 using sql::Connection;
 using sql::Statement;
 
-Cursor::Cursor(const TableDef& def) : def_(def) { Connection::get().track(this); }
+Cursor::Cursor(const TableDef& def)
+    : def_(def), order_(def.keys.empty() ? KeyDef{} : def.keys.front()) {
+  Connection::get().track(this);
+}
 
 Cursor::~Cursor() { Connection::get().untrack(this); }
 
@@ -25,16 +28,31 @@ void Cursor::finalizeStatements() {
   for (Statement& s : statements_) s = Statement();
 }
 
-void Cursor::setKey(int key) {
-  if (key != key_) {
+namespace {
+
+bool sameComponents(const std::vector<KeyComponent>& a, const std::vector<KeyComponent>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i].field != b[i].field || a[i].descending != b[i].descending) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void Cursor::setKey(int key, std::vector<KeyComponent> appended) {
+  KeyDef order = def_.keys[key];
+  order.components.insert(order.components.end(), appended.begin(), appended.end());
+  if (key != key_ || !sameComponents(order.components, order_.components)) {
     finalizeStatements();
     key_ = key;
+    order_ = std::move(order);
   }
   setRange(0, nullptr);
 }
 
 void Cursor::setRange(int components, const char* record) {
-  const int n = static_cast<int>(def_.keys[key_].components.size());
+  const int n = static_cast<int>(order_.components.size());
   components = components < 0 ? 0 : (components > n ? n : components);
   if (components != fixed_) finalizeStatements();
   fixed_ = components;
@@ -81,7 +99,7 @@ void Cursor::toRecord(const KeyTuple& values, std::int64_t id) {
 
 KeyTuple Cursor::valuesOf(const char* record) const {
   KeyTuple t;
-  for (const KeyComponent& c : def_.keys[key_].components) {
+  for (const KeyComponent& c : order_.components) {
     const FieldDef& f = def_.fields[c.field];
     KeyValue v;
     if (isTextField(f)) {
@@ -95,12 +113,14 @@ KeyTuple Cursor::valuesOf(const char* record) const {
 }
 
 std::string Cursor::buildSql(Mode mode) const {
-  const KeyDef& key = def_.keys[key_];
+  const KeyDef& key = order_;
   const int n = static_cast<int>(key.components.size());
   const bool forward = mode == kForwardAll || mode == kForwardFrom;
   auto param = [](int i) { return "?" + std::to_string(i); };
   std::vector<std::string> where;
-  if (std::string pred = sql::skipEmptyPredicate(def_, key); !pred.empty()) where.push_back(pred);
+  if (std::string pred = sql::skipEmptyPredicate(def_, def_.keys[key_]); !pred.empty()) {
+    where.push_back(pred);
+  }
   for (int i = 0; i < fixed_; ++i) {
     where.push_back(sql::componentExpr(def_, key, i) + " = " + param(n + 2 + i));
   }
@@ -160,9 +180,9 @@ int Cursor::read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t
       return setSqliteError(s.prepareError(), sqlite3_errmsg(c.db()), def_);
     }
     sqlite3_clear_bindings(s.get());
-    const int n = static_cast<int>(def_.keys[key_].components.size());
+    const int n = static_cast<int>(order_.components.size());
     auto bindValue = [&](int index, int component, const KeyValue& v) {
-      if (isTextField(def_.fields[def_.keys[key_].components[component].field])) {
+      if (isTextField(def_.fields[order_.components[component].field])) {
         s.bind(index, v.text);
       } else {
         s.bind(index, v.number);
@@ -190,7 +210,7 @@ int Cursor::read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t
   id = sqlite3_column_int64(row, 0);
   rv = sqlite3_column_int64(row, 1);
   sql::loadRow(row, 2, def_, out);
-  const KeyDef& key = def_.keys[key_];
+  const KeyDef& key = order_;
   values_.resize(key.components.size());
   for (std::size_t i = 0; i < key.components.size(); ++i) {
     const int col = 2 + key.components[i].field;

@@ -30,8 +30,12 @@ class Cursor final : private sql::Resettable {
   const TableDef& def() const { return def_; }
   int key() const { return key_; }
   // Sets the key and goes to its start (next reads the first record,
-  // previous the last). Clears the range.
-  void setKey(int key);
+  // previous the last). Clears the range. Fields appended to the key order
+  // the records whose key values are equal; they take part in positioning
+  // like key components, but not in the key's skip-empty rule.
+  void setKey(int key, std::vector<KeyComponent> appended = {});
+  // The key's components followed by the appended ones.
+  const KeyDef& order() const { return order_; }
   // Limits the walk to records whose first `components` key components equal
   // their values in `record`; 0 removes the limit. Goes to the start.
   void setRange(int components, const char* record);
@@ -62,6 +66,7 @@ class Cursor final : private sql::Resettable {
 
   const TableDef& def_;
   int key_ = 0;
+  KeyDef order_;
   int fixed_ = 0;
   KeyTuple rangeValues_;
   bool limited_ = false;

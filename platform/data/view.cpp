@@ -7,8 +7,9 @@
 
 namespace rt {
 
-View::View(const TableDef& primary, int key) : primary_(table(primary)), cursor_(primary) {
-  cursor_.setKey(key);
+View::View(const TableDef& primary, int key, std::vector<KeyComponent> appended)
+    : primary_(table(primary)), cursor_(primary) {
+  cursor_.setKey(key, std::move(appended));
 }
 
 void View::join(const TableDef& joined, int key, std::vector<int> linkFields) {

@@ -21,7 +21,8 @@ class View {
  public:
   using Filter = std::function<bool()>;
 
-  View(const TableDef& primary, int key);
+  // Walks `key`; records of equal key values follow the `appended` fields.
+  View(const TableDef& primary, int key, std::vector<KeyComponent> appended = {});
 
   // The first `components` key components keep the values they have in the
   // primary buffer when the view is set.
@@ -57,6 +58,8 @@ class View {
   std::int64_t position() const { return id_; }
   // Records the range and filter accept; -1 when a read fails.
   std::int64_t records();
+  // The key's components and the appended ones.
+  const KeyDef& order() const { return cursor_.order(); }
 
  private:
   struct Join {

@@ -105,7 +105,14 @@ bool fitWithin(QWidget* window, const QRect& area) {
   return true;
 }
 
+namespace {
+constexpr char kCentred[] = "rtCentred";
+}  // namespace
+
+bool isCentred(const QWidget* window) { return window->property(kCentred).toBool(); }
+
 void placeWindow(QWidget* window, const QWidget* over, std::optional<QPoint> saved) {
+  window->setProperty(kCentred, !saved.has_value());
   const QRect area = availableArea(over != nullptr ? over : window);
   const QSize frame = window->size().grownBy(frameMargins(window));
   QPoint wanted;
@@ -140,6 +147,7 @@ void centreInParent(QWidget* child) {
   if (parent == nullptr) return;
   const QRect area(QPoint(0, 0), parent->size());
   const QSize size = child->frameGeometry().size();
+  child->setProperty(kCentred, true);
   child->move(pulledInto(area, area.center() - QPoint(size.width() / 2, size.height() / 2), size));
 }
 

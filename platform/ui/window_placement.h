@@ -38,4 +38,7 @@ void placeWindow(QWidget* window, const QWidget* over, std::optional<QPoint> sav
 // Centres a child window inside its parent's client area, whole where it fits.
 void centreInParent(QWidget* child);
 
+// Whether the window was last placed centred (not at a place it was given).
+bool isCentred(const QWidget* window);
+
 }  // namespace rt

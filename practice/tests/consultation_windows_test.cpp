@@ -3,6 +3,7 @@
 // whole or refused, attachments that go with a cancelled consultation, the
 // shell's codes, and the log list.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -559,6 +560,38 @@ TEST_F(ConsultationWindows, TheNotesPassTrimsOnlyWhatChangesAndReportsTheLongest
   EXPECT_EQ(core::CON().Notas, "Nota con blancos");
   ASSERT_TRUE(readVisit(clean));
   EXPECT_EQ(core::Consultas::table().version(), cleanVersion) << "not rewritten";
+}
+
+TEST_F(ConsultationWindows, TheNotesPassSaysHowManyNotesItCouldNotWrite) {
+  const std::string kDone = "El proceso ha finalizado.|Puede seguir utilizando el Sistema. -> ";
+  addVisit("a", "  uno");
+  addVisit("b", "dos");
+  addVisit("c", " tres");
+  {
+    ScriptedMessages messages;
+    ASSERT_TRUE(runOnThread([] { CuentaLargoConsulta(); }));
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].text, kDone + "4");
+    EXPECT_EQ(messages.asked()[0].caption, "Fin de Proceso");
+    EXPECT_EQ(messages.asked()[0].icon, rt::MessageIcon::Information);
+  }
+  addVisit("d", "  cuatro");
+  addVisit("e", "   cinco");
+  // Another workstation holds the write lock for the whole pass.
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open((folder_ / "Varneta.dat").c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  ScriptedMessages messages;
+  ASSERT_TRUE(runOnThread([] { CuentaLargoConsulta(); }));
+  sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].text,
+            kDone + "6||No se pudieron actualizar 2 consultas (en uso o cambiadas en otro "
+                    "puesto). Vuelva a ejecutar el proceso.");
+  EXPECT_EQ(messages.asked()[0].icon, rt::MessageIcon::Warning);
+  ASSERT_TRUE(readVisit(4));
+  EXPECT_EQ(core::CON().Notas, "  cuatro") << "left as stored";
 }
 
 TEST_F(ConsultationWindows, TheLogListsNewestFirstWithWordsSearchAndTenColumnsExported) {

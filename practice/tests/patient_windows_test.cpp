@@ -552,19 +552,30 @@ TEST_F(PatientWindows, ListFiltersActivePatientsAndMarksThoseBornToday) {
                            Qt::AlignHorizontal_Mask,
                        Qt::AlignLeft);
              l.post(PatientList::kListingPatients);
-             click(l, "?LOC:SOLOACTIVOS");
            },
+           [](PatientList& l) { click(l, "?LOC:SOLOACTIVOS"); },
            [](PatientList& l) {
              EXPECT_EQ(l.browser().RecordsInView(), 3);
              click(l, "?LOC:SOLOACTIVOS");
            },
            [](PatientList& l) {
              EXPECT_EQ(l.browser().RecordsInView(), 2);
+             // The box unticked on the screen, its change not yet taken.
+             l.control<QCheckBox>("?LOC:SOLOACTIVOS")->setChecked(false);
+             l.post(PatientList::kListingPatients);
+           },
+           [](PatientList& l) {
+             EXPECT_EQ(l.browser().RecordsInView(), 3) << "refreshed after the listing";
+             // The locator takes the 20 characters of its entry.
+             l.browser().LocateTo("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+             EXPECT_EQ(l.control<QLineEdit>("?PAC:NOMBRE")->text(), "ABCDEFGHIJKLMNOPQRST");
              click(l, "?CLOSE");
            }});
-  rt::testing::waitUntil([&] { return !reports.empty(); }, "the listing");
-  ASSERT_EQ(reports.size(), 1u);
+  rt::testing::waitUntil([&] { return reports.size() == 2; }, "the listings");
+  ASSERT_EQ(reports.size(), 2u);
   EXPECT_NE(reports[0].at(0).find("PAC:Inactivo = 0"), std::string::npos);
+  EXPECT_EQ(reports[1].at(0).find("PAC:Inactivo = 0"), std::string::npos)
+      << "the box as the screen showed it: " << reports[1].at(0);
 }
 
 TEST_F(PatientWindows, ExportIsDisabledWhileTheListIsEmpty) {

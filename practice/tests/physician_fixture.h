@@ -86,13 +86,16 @@ class PhysicianData : public ::testing::Test {
     core::LOC().NombreLocalidad = name;
     EXPECT_EQ(t.add(), 0);
   }
-  static std::uint32_t addSheet(int physician, rt::Date from, std::string_view description = "") {
+  // Numbered after the highest code unless a code is given.
+  static std::uint32_t addSheet(int physician, rt::Date from, std::string_view description = "",
+                                std::uint32_t code = 0) {
     rt::Table& t = core::Planilla::table();
     t.clear();
     core::PLA().Cod_Medico = static_cast<std::uint16_t>(physician);
     core::PLA().FecVigenciaDesde = from;
     core::PLA().DscPlanilla = description;
-    EXPECT_EQ(t.addNumbered(), 0);
+    core::PLA().CodPlanilla = code;
+    EXPECT_EQ(code != 0 ? t.add() : t.addNumbered(), 0);
     return core::PLA().CodPlanilla;
   }
   static void readSheet(std::uint32_t code) {

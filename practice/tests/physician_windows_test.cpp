@@ -242,8 +242,8 @@ TEST_F(PhysicianWindows, ViewingClosesOnOkUnsavedAndShowsOnlyThePhysiciansOwnShe
     const int ana = addPhysician("Ana");
     const int beto = addPhysician("Beto");
     addSheet(beto, rt::makeDate(3, 1, 2024), "de Beto");
-    addSheet(ana, rt::makeDate(3, 1, 2024), "Marzo");
-    addSheet(ana, rt::makeDate(1, 1, 2024), "Enero");
+    addSheet(ana, rt::makeDate(3, 1, 2024), "Marzo", 9);
+    addSheet(ana, rt::makeDate(1, 1, 2024), "Enero", 5);  // stored later, lower code
     readPhysician(ana);
     rt::ThreadRequest() = request::View;
     Probed<PhysicianForm> form;
@@ -254,6 +254,8 @@ TEST_F(PhysicianWindows, ViewingClosesOnOkUnsavedAndShowsOnlyThePhysiciansOwnShe
       EXPECT_EQ(shown[0][1], "01/01/2024");  // by start
       EXPECT_EQ(shown[0][4], "Enero");
       EXPECT_EQ(shown[1][4], "Marzo");
+      EXPECT_EQ(f.sheets()->orderText(),
+                "+PLA:Cod_Medico,+PLA:FecVigenciaDesde,+PLA:CodPlanilla");
       EXPECT_TRUE(f.sheets()->list()->isColumnHidden(0));  // the code
       for (const char* button : {"?Insert", "?Change", "?Delete"}) {
         EXPECT_FALSE(f.control(button)->isEnabled()) << button;

@@ -271,6 +271,41 @@ TEST_F(KeyedCursorTest, ViewLimitsReadAStretchOfTheKey) {
   EXPECT_EQ(none.records(), 0);
 }
 
+TEST_F(KeyedCursorTest, AppendedFieldsOrderEqualKeysInBothDirectionsAndAfterAReset) {
+  Table& t = open(people());
+  person(t, 7, "Perez", 1, 300);
+  person(t, 2, "Perez", 1, 100);
+  person(t, 5, "Perez", 1, 200);
+  person(t, 9, "Alba", 1, 100);
+  person(t, 3, "", 0, 0);  // the name key skips it, however it is ordered
+  View v(people(), kByName, {{kNacido, true}, {kCodigo, false}});
+  auto walk = [&](bool forward) {
+    std::vector<std::int64_t> codes;
+    v.setToStart();
+    while ((forward ? v.next() : v.previous()) == 0) codes.push_back(number(t, kCodigo));
+    return codes;
+  };
+  EXPECT_EQ(walk(true), (std::vector<std::int64_t>{9, 7, 5, 2}));
+  EXPECT_EQ(walk(false), (std::vector<std::int64_t>{2, 5, 7, 9}));
+  // Back at the middle Perez, the walk goes on from it either way.
+  v.setToStart();
+  ASSERT_EQ(v.next(), 0);
+  ASSERT_EQ(v.next(), 0);
+  ASSERT_EQ(v.next(), 0);
+  const std::int64_t middle = v.position();
+  ASSERT_EQ(v.reset(middle), 0);
+  ASSERT_EQ(v.next(), 0);
+  EXPECT_EQ(number(t, kCodigo), 5);
+  ASSERT_EQ(v.next(), 0);
+  EXPECT_EQ(number(t, kCodigo), 2);
+  ASSERT_EQ(v.reset(middle), 0);
+  ASSERT_EQ(v.previous(), 0);
+  EXPECT_EQ(number(t, kCodigo), 5);
+  ASSERT_EQ(v.previous(), 0);
+  EXPECT_EQ(number(t, kCodigo), 7);
+  EXPECT_EQ(v.order().components.size(), 3u);
+}
+
 TEST_F(KeyedCursorTest, ClosedTableRefusesWork) {
   Table& t = table(people());
   EXPECT_EQ(t.next(), 37);
