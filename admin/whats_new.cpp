@@ -158,7 +158,7 @@ int WhatsNewWindow::Init() {
   Open(window);
   core::ColorearControles(window);
   core::ConfigurarFuente(fontScaler_, window);
-  keyNavigator_.SetKeys(window, true);
+  keyNavigator_.SetKeys(window);
   return rt::level::Benign;
 }
 

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <stdexcept>
 
 #include "platform/ui/control_kinds.h"
+#include "platform/ui/entry_refusal.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/window_placement.h"
 
@@ -36,6 +38,16 @@ struct Host {
 Host& childHost() {
   static Host host;
   return host;
+}
+
+// Threads waiting for another thread's window to answer a close request.
+std::set<ThreadNumber>& closeWaiters() {
+  static std::set<ThreadNumber> waiters;
+  return waiters;
+}
+
+void wakeCloseWaiters() {
+  for (ThreadNumber waiter : closeWaiters()) wakeThread(waiter);
 }
 
 WindowDriver::OpenObserver& openObserver() {
@@ -73,14 +85,27 @@ bool pressButtonOnEnter(QWidget* widget, const QKeyEvent* e) {
   return true;
 }
 
-// Alerted keys are taken before any control of the window sees them.
+// Alerted keys are taken before any control of the window sees them; an
+// entry left with a text that cannot be stored is reported to its window.
 class AlertKeyFilter : public QObject {
  public:
   using QObject::QObject;
   std::function<bool(QWidget*, int)> handler;
+  std::function<void(QWidget*)> leftEntry;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::FocusOut) {
+      // Another window taking the keyboard (a message, a drop-down) is no
+      // leaving of the entry.
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+      auto* widget = qobject_cast<QWidget*>(watched);
+      if (widget != nullptr && reason != Qt::ActiveWindowFocusReason &&
+          reason != Qt::PopupFocusReason) {
+        leftEntry(widget);
+      }
+      return false;
+    }
     if (e->type() != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr) return false;
@@ -110,11 +135,13 @@ WindowDriver::PositionStore& positionStore() {
   return store;
 }
 
-void installAlertKeyFilter(std::function<bool(QWidget*, int)> handler) {
+void installAlertKeyFilter(std::function<bool(QWidget*, int)> handler,
+                           std::function<void(QWidget*)> leftEntry) {
   static AlertKeyFilter* filter = nullptr;
   if (filter != nullptr) return;
   filter = new AlertKeyFilter(QCoreApplication::instance());
   filter->handler = std::move(handler);
+  filter->leftEntry = std::move(leftEntry);
   QCoreApplication::instance()->installEventFilter(filter);
 }
 
@@ -186,7 +213,16 @@ int WindowDriver::Run() {
       for (;;) {
         current_ = nextEvent();
         if (current_.event == event::OpenWindow && current_.control == nullptr) settleOpened();
+        if (current_.event == event::Accepted && current_.control && refuseEntry(current_.control)) {
+          // The press that left the entry waits until the entry is mended.
+          std::erase_if(queue_, [](const WindowEvent& e) { return e.event == event::Accepted; });
+          continue;
+        }
         if (TakeEvent() == level::Fatal) break;
+        if (current_.event == event::CloseWindow && current_.control == nullptr) {
+          ++closeRefusals_;
+          wakeCloseWaiters();
+        }
         if (current_.event == event::OpenWindow && openObserver()) {
           OpenObserver observer = openObserver();
           observer(*this);
@@ -212,6 +248,7 @@ int WindowDriver::Kill() {
   auto& windows = openList();
   windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
   noteWindowClosed();
+  wakeCloseWaiters();
   enableAgain(disabled_);
   if (window_ && !hosted_ && !procedure_.empty() && positionStore().save && window_->isVisible()) {
     positionStore().save(procedure_, window_->pos());
@@ -265,6 +302,8 @@ int WindowDriver::TakeCloseEvent() { return level::Benign; }
 void WindowDriver::Open(QWidget* window) {
   if (!onLogicalThread()) throw std::logic_error("a window opens on a logical thread");
   if (opened_) throw std::logic_error("the window is already open");
+  static std::uint64_t serials = 0;
+  serial_ = ++serials;
   thread_ = currentThreadNumber();
   procedure_ = currentProcedure();
   window_ = window;
@@ -285,16 +324,15 @@ void WindowDriver::Open(QWidget* window) {
     if (now != nullptr && window_ && window_->isAncestorOf(now))
       post(event::Selected, outerControl(now));
   });
-  installAlertKeyFilter([](QWidget* target, int key) {
-    // The innermost window holding the control (a hosted window sits inside
-    // the frame's window).
-    const auto& windows = openList();
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-      QWidget* w = (*it)->window_;
-      if (w != nullptr && (w == target || w->isAncestorOf(target))) return (*it)->handleKey(key);
-    }
-    return false;
-  });
+  installAlertKeyFilter(
+      [](QWidget* target, int key) {
+        WindowDriver* holder = holding(target);
+        return holder != nullptr && holder->handleKey(key);
+      },
+      [](QWidget* entry) {
+        if (entryRefusalText(entry).empty()) return;
+        if (WindowDriver* holder = holding(entry)) holder->post(event::Accepted, entry);
+      });
   post(event::OpenWindow);  // first, before the focus events that showing brings
   const Host& host = childHost();
   hosted_ =
@@ -314,6 +352,49 @@ void WindowDriver::Open(QWidget* window) {
     window->raise();
     window->activateWindow();
   }
+}
+
+bool WindowDriver::closeOtherThreadsWindows() {
+  const ThreadNumber self = currentThreadNumber();
+  auto newestOfOthers = []() -> WindowDriver* {
+    const auto& windows = openList();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+      if ((*it)->thread_ != currentThreadNumber() && (*it)->isOpen()) return *it;
+    }
+    return nullptr;
+  };
+  auto stillOpen = [](WindowDriver* w, std::uint64_t serial) {
+    const auto& windows = openList();
+    return std::find(windows.begin(), windows.end(), w) != windows.end() && w->serial_ == serial;
+  };
+  closeWaiters().insert(self);
+  struct Leave {
+    ThreadNumber self;
+    ~Leave() { closeWaiters().erase(self); }
+  } leave{self};
+  while (WindowDriver* target = newestOfOthers()) {
+    const std::uint64_t serial = target->serial_;
+    const int refusals = target->closeRefusals_;
+    // Shown again where the user can answer it.
+    if (target->window_ && !target->hosted_) target->window_->raise();
+    target->requestClose();
+    for (;;) {
+      if (!stillOpen(target, serial)) break;
+      if (target->closeRefusals_ != refusals) return false;
+      suspendCurrentThread();
+    }
+  }
+  return true;
+}
+
+WindowDriver* WindowDriver::holding(const QWidget* control) {
+  // The innermost window: a hosted window sits inside the frame's window.
+  const auto& windows = openList();
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    QWidget* w = (*it)->window_;
+    if (w != nullptr && (w == control || w->isAncestorOf(control))) return *it;
+  }
+  return nullptr;
 }
 
 void WindowDriver::setPositionStore(PositionStore store) { positionStore() = std::move(store); }

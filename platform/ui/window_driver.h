@@ -120,6 +120,12 @@ class WindowDriver {
   };
   static void setPositionStore(PositionStore store);
 
+  // Closes the windows of every thread but the caller's as each one's own
+  // close would, the newest first, waiting for each answer on the calling
+  // thread: a window that stays open (a changed form whose question was
+  // answered Cancel) stops the walk. True when none is left open.
+  static bool closeOtherThreadsWindows();
+
   // Disables the thread's enabled windows and answers them; enableAgain gives
   // them back (when they still exist) and empties the list.
   static std::vector<QPointer<QWidget>> disableWindowsOf(ThreadNumber thread);
@@ -133,6 +139,8 @@ class WindowDriver {
   void onTimer();
   bool handleKey(int key);
   void requestClose();
+  // The innermost open window that holds the control; null when none.
+  static WindowDriver* holding(const QWidget* control);
   // Once the window's Init is done: on the screen whole, and a control with
   // the focus.
   void settleOpened();
@@ -158,6 +166,8 @@ class WindowDriver {
   std::optional<QPoint> ownPosition_;  // where the window put itself before opening
   QSize placedSize_;
   bool framed_ = false;  // placed with the window manager's frame known
+  std::uint64_t serial_ = 0;  // tells this window from a later one at its address
+  int closeRefusals_ = 0;     // close requests answered by staying open
 };
 
 // While alive, the calling logical thread's windows are disabled as under a
