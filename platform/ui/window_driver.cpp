@@ -10,6 +10,7 @@
 #include <QFocusEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -338,7 +339,8 @@ void WindowDriver::Open(QWidget* window) {
   hosted_ =
       firstOfThread && host.adopt && host.thread != thread_ && hostable() && host.adopt(window);
   if (!hosted_) {
-    if (!window->testAttribute(Qt::WA_Resized)) window->adjustSize();
+    autoSized_ = !window->testAttribute(Qt::WA_Resized);
+    if (autoSized_) window->adjustSize();
     // A window that placed itself (a pop-up at the pointer) keeps its place.
     if (window->testAttribute(Qt::WA_Moved)) ownPosition_ = window->pos();
     placeOnScreen();
@@ -424,8 +426,15 @@ void WindowDriver::placeOnScreen() {
 
 void WindowDriver::settleOpened() {
   if (!window_) return;
-  // The window's own set-up (its font above all) may have changed its size.
-  if (!hosted_ && window_->size() != placedSize_) placeOnScreen();
+  if (!hosted_) {
+    // The window's own set-up (its font above all) may have changed its size
+    // and moved it; the layouts it asked for are done first, so the window is
+    // placed at its final size, once more and for good.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    if (QLayout* layout = window_->layout()) layout->activate();
+    if (autoSized_) window_->resize(window_->size().expandedTo(window_->sizeHint()));
+    placeOnScreen();
+  }
   focusFirstEntry();
 }
 

@@ -165,6 +165,7 @@ class WindowDriver {
   std::string procedure_;  // whose saved position the window takes
   std::optional<QPoint> ownPosition_;  // where the window put itself before opening
   QSize placedSize_;
+  bool autoSized_ = false;  // sized by its contents, not by its own code
   bool framed_ = false;  // placed with the window manager's frame known
   std::uint64_t serial_ = 0;  // tells this window from a later one at its address
   int closeRefusals_ = 0;     // close requests answered by staying open
