@@ -64,6 +64,7 @@ class Frame : public rt::WindowDriver {
   // would; one that stays open (its question answered Cancel) keeps the
   // program running.
   int TakeCloseEvent() override;
+  bool closesOnEscape() const override { return false; }
 
   // The MDI area the main windows are shown in; null before the frame opens.
   QMdiArea* mdiArea() const { return mdi_; }

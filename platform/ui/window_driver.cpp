@@ -21,6 +21,7 @@
 
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/entry_refusal.h"
+#include "platform/ui/mnemonics.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/window_placement.h"
 
@@ -54,6 +55,11 @@ void wakeCloseWaiters() {
 WindowDriver::OpenObserver& openObserver() {
   static WindowDriver::OpenObserver observer;
   return observer;
+}
+
+WindowDriver::OpenObserver& openCheck() {
+  static WindowDriver::OpenObserver check;
+  return check;
 }
 
 // A control's own inner widgets (the line edit of a combo box or spin box)
@@ -186,6 +192,16 @@ class WindowDriver::Filter : public QObject {
       driver_->requestClose();
       return true;
     }
+    // Esc that no control of the window took asks to close it, as the
+    // close box does.
+    if (e->type() == QEvent::KeyPress && driver_->closesOnEscape()) {
+      const auto* key = static_cast<QKeyEvent*>(e);
+      if (key->key() == Qt::Key_Escape &&
+          (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        driver_->requestClose();
+        return true;
+      }
+    }
     // Placed before the window manager framed it, the window is placed again
     // once the frame's true size is known.
     if ((e->type() == QEvent::Move || e->type() == QEvent::Resize) && !driver_->framed_ &&
@@ -223,6 +239,9 @@ int WindowDriver::Run() {
         if (current_.event == event::CloseWindow && current_.control == nullptr) {
           ++closeRefusals_;
           wakeCloseWaiters();
+        }
+        if (current_.event == event::OpenWindow && current_.control == nullptr && openCheck()) {
+          openCheck()(*this);
         }
         if (current_.event == event::OpenWindow && openObserver()) {
           OpenObserver observer = openObserver();
@@ -426,6 +445,8 @@ void WindowDriver::placeOnScreen() {
 
 void WindowDriver::settleOpened() {
   if (!window_) return;
+  // Alt with a letter reaches one control only, whatever the captions say.
+  resolveMnemonicClashes(window_);
   if (!hosted_) {
     // The window's own set-up (its font above all) may have changed its size
     // and moved it; the layouts it asked for are done first, so the window is
@@ -545,6 +566,8 @@ WindowDriver* WindowDriver::topWindow(ThreadNumber thread) {
 }
 
 std::vector<WindowDriver*> WindowDriver::openWindows() { return openList(); }
+
+void WindowDriver::setOpenCheck(OpenObserver check) { openCheck() = std::move(check); }
 
 WindowDriver::OpenObserver WindowDriver::setOpenObserver(OpenObserver observer) {
   return std::exchange(openObserver(), std::move(observer));

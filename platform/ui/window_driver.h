@@ -104,6 +104,9 @@ class WindowDriver {
   static void setChildHost(ThreadNumber hostThread, ChildHost host);
   // Whether a host may adopt this window (message windows stay on top).
   virtual bool hostable() const { return true; }
+  // Whether Esc that no control takes closes the window (the program's frame
+  // does not close on a key).
+  virtual bool closesOnEscape() const { return true; }
   // Whether the window is shown inside the frame.
   bool hosted() const { return hosted_; }
 
@@ -111,6 +114,9 @@ class WindowDriver {
   // taken, on the window's thread: the test kit drives windows through it.
   using OpenObserver = std::function<void(WindowDriver&)>;
   static OpenObserver setOpenObserver(OpenObserver observer);
+  // Runs before the observer for every window, whoever observes: the test
+  // kit checks every window that any test opens through it.
+  static void setOpenCheck(OpenObserver check);
 
   // Where windows are left between runs, by the name of the procedure that
   // opened them (the top-left corner of the window's frame); none by default.

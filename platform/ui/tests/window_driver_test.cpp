@@ -10,10 +10,13 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <map>
+#include <set>
+#include <QLabel>
 
 #include "platform/base/current_event.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/ui/mnemonics.h"
 #include "platform/ui/window_placement.h"
 
 namespace rt {
@@ -342,6 +345,34 @@ TEST_F(WindowDriverTest, AFormIsPlacedCentredOverItsOwnerOnceItHasItsFinalSize) 
     EXPECT_LE((settled.center() - ownerFrame.center()).manhattanLength(), 4);
   }
   EXPECT_NE(settled.topLeft(), QPoint(0, 0)) << "its own move was not the last word";
+}
+
+}  // namespace
+}  // namespace rt
+
+namespace rt {
+namespace {
+
+TEST(Mnemonics, TheCloseButtonKeepsAClashingLetterAndTheOtherTakesAFreeOne) {
+  QWidget window;
+  auto* query = new QPushButton("&Consulta", &window);
+  auto* add = new QPushButton("&Agregar", &window);
+  auto* close = new QPushButton("&Cerrar", &window);
+  close->setObjectName("?CLOSE");
+  auto* entry = new QLineEdit(&window);
+  auto* prompt = new QLabel("&Cobertura:", &window);
+  prompt->setBuddy(entry);
+  auto* copy = new QPushButton("C&opiar", &window);
+  EXPECT_EQ(resolveMnemonicClashes(&window), 2);
+  EXPECT_EQ(close->text(), "&Cerrar") << "the close button keeps its letter";
+  EXPECT_EQ(add->text(), "&Agregar");
+  EXPECT_EQ(copy->text(), "C&opiar");
+  EXPECT_EQ(query->text(), "Co&nsulta") << "C and O are taken";
+  EXPECT_EQ(prompt->text(), "Co&bertura:");
+  std::set<QChar> letters;
+  for (const MarkedControl& m : markedControls(&window)) {
+    EXPECT_TRUE(letters.insert(m.letter).second) << QString(m.letter).toStdString();
+  }
 }
 
 }  // namespace
