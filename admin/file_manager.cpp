@@ -308,7 +308,7 @@ int FileManagerWindow::Init() {
   core::ColorearControles(window);
   core::ConfigurarFuente(fontScaler_, window);
   focusMarker_.Setup(window);
-  keyNavigator_.SetKeys(window, true);
+  keyNavigator_.SetKeys(window);
   return rt::level::Benign;
 }
 

@@ -166,7 +166,7 @@ int WhatsNewWindow::Init() {
     item->setSizeHint(QSize(QFontMetrics(item->font()).horizontalAdvance(item->text()) + 4, rowHeight));
   }
   focusMarker_.Setup(window);
-  keyNavigator_.SetKeys(window, true);
+  keyNavigator_.SetKeys(window);
   return rt::level::Benign;
 }
 

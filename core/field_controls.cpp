@@ -9,12 +9,15 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "platform/base/picture.h"
 #include "platform/data/record_buffer.h"
 #include "platform/ui/control_kinds.h"
+#include "platform/ui/entry_refusal.h"
+#include "platform/ui/picture_validator.h"
 #include "platform/ui/qt_text.h"
 
 namespace core {
@@ -37,6 +40,31 @@ std::int64_t storedNumber(const rt::FieldDef& field, const std::string& value) {
   return std::llround(v);
 }
 
+// The values a numeric field holds, in the units an entry shows them.
+std::optional<rt::EntryRange> fieldRange(const rt::FieldDef& field) {
+  double lowest = 0;
+  switch (field.type) {
+    case rt::FieldType::Byte:
+    case rt::FieldType::UShort:
+    case rt::FieldType::ULong:
+      break;
+    case rt::FieldType::Short:
+      lowest = -32768;
+      break;
+    case rt::FieldType::Long:
+      lowest = -2147483648.0;
+      break;
+    case rt::FieldType::Decimal:
+      lowest = -static_cast<double>(rt::largestNumber(field));
+      break;
+    default:  // text, dates and times are read by their pictures
+      return std::nullopt;
+  }
+  double scale = 1;
+  for (int i = 0; i < field.places; ++i) scale *= 10;
+  return rt::EntryRange{lowest / scale, static_cast<double>(rt::largestNumber(field)) / scale};
+}
+
 }  // namespace
 
 void FieldControls::bind(QWidget* control, std::string_view name, int historyNumber) {
@@ -46,6 +74,10 @@ void FieldControls::bind(QWidget* control, std::string_view name, int historyNum
   // An entry without a picture of its own takes what its field's picture reads.
   if (f.field >= 0 && rt::picture(control).isEmpty() && !def_.fields[f.field].picture.empty()) {
     rt::setPicture(control, rt::toQString(def_.fields[f.field].picture));
+  }
+  // A value the field cannot hold is refused, never stored wrapped.
+  if (auto* entry = qobject_cast<QLineEdit*>(control); entry != nullptr && f.field >= 0) {
+    if (const auto range = fieldRange(def_.fields[f.field])) rt::setEntryRange(entry, *range);
   }
   controls_.push_back(f);
 }
@@ -137,6 +169,13 @@ void FieldControls::update(rt::RecordBuffer& buffer) const {
       }
     }
   }
+}
+
+QWidget* FieldControls::firstRefused() const {
+  for (const FieldControl& f : controls_) {
+    if (f.control && !rt::entryRefusalText(f.control).empty()) return f.control;
+  }
+  return nullptr;
 }
 
 bool FieldControls::restore(QWidget* control, rt::RecordBuffer& from) const {

@@ -29,6 +29,10 @@ class FieldControls {
   // One control's field from another buffer into the control.
   bool restore(QWidget* control, rt::RecordBuffer& from) const;
   const std::vector<FieldControl>& controls() const { return controls_; }
+  // The first entry whose text cannot be stored in its field (its picture
+  // cannot read it, or the value lies outside the field's range); null when
+  // every one can.
+  QWidget* firstRefused() const;
 
  private:
   void show(const FieldControl& f, rt::RecordBuffer& buffer) const;

@@ -418,6 +418,11 @@ int Frame::TakeWindowEvent() {
   return result;
 }
 
+int Frame::TakeCloseEvent() {
+  if (!rt::WindowDriver::closeOtherThreadsWindows()) return rt::level::Notify;
+  return WindowDriver::TakeCloseEvent();
+}
+
 void Frame::onOpened() {
   GLO::VentanaPrincipal = window();
   MakeDirectory("PDF");

@@ -62,6 +62,11 @@ class Frame : public rt::WindowDriver {
   int TakeEvent() override;
   int TakeWindowEvent() override;
   int TakeAccepted() override;
+  // Closing the frame closes every other window first, each as its own close
+  // would; one that stays open (its question answered Cancel) keeps the
+  // program running.
+  int TakeCloseEvent() override;
+  bool closesOnEscape() const override { return false; }
 
   // The MDI area the main windows are shown in; null before the frame opens.
   QMdiArea* mdiArea() const { return mdi_; }

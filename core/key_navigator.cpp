@@ -1,5 +1,8 @@
 #include "core/key_navigator.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <algorithm>
 #include <QApplication>
 #include <QKeyEvent>
 
@@ -17,8 +20,29 @@ void press(QWidget* fallback, int key, Qt::KeyboardModifiers modifiers = Qt::NoM
   QCoreApplication::sendEvent(target, &up);
 }
 
-void pressTab(QWidget* control) { press(control, Qt::Key_Tab); }
-void pressBacktab(QWidget* control) { press(control, Qt::Key_Backtab, Qt::ShiftModifier); }
+// A small "..." button beside an entry that opens a lookup or a calendar.
+bool isLookupButton(const QWidget* widget) {
+  const auto* button = qobject_cast<const QAbstractButton*>(widget);
+  return button != nullptr && button->text().trimmed() == QStringLiteral("...");
+}
+
+// Moves the focus on (or back) as Tab (Shift+Tab) does, past the lookup
+// buttons: the next Enter would open a lookup and the keys typed after it
+// land in its search box. Tab itself still reaches them.
+void move(QWidget* control, bool forward) {
+  // Bounded: a window of nothing but lookup buttons ends the walk.
+  for (int step = 0; step < 64; ++step) {
+    if (forward) {
+      press(control, Qt::Key_Tab);
+    } else {
+      press(control, Qt::Key_Backtab, Qt::ShiftModifier);
+    }
+    QWidget* now = QApplication::focusWidget();
+    if (now == nullptr || now == control || !isLookupButton(now)) return;
+  }
+}
+void pressTab(QWidget* control) { move(control, true); }
+void pressBacktab(QWidget* control) { move(control, false); }
 
 bool isEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
@@ -58,6 +82,12 @@ void KeyNavigator::SetKeys(QWidget* window, bool keepListArrows) {
     for (int key : keys) {
       alerted.insert(key);
       if (key == Qt::Key_Return) alerted.insert(Qt::Key_Enter);
+    }
+    // A list whose arrows move between controls leaves by Tab too: its rows
+    // are chosen whole, never cell by cell.
+    if (auto* view = qobject_cast<QAbstractItemView*>(control);
+        view != nullptr && std::count(keys.begin(), keys.end(), Qt::Key_Right) != 0) {
+      view->setTabKeyNavigation(false);
     }
     // A key reaches the widget that has the focus: a combo's entry, for one.
     control->installEventFilter(this);

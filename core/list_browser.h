@@ -65,6 +65,9 @@ struct CellEditor {
   // A drop-down list of these texts; none: an entry by the column's picture.
   std::vector<std::string> choices;
   int dropWidth = 0;  // the drop-down's width in dialog units; 0: the cell's
+  // A row is stored only with this cell filled; leaving the row without it
+  // is refused with a message and the cell opens again.
+  bool required = false;
   // After the standard handling of each change of the cell: the row's record
   // is in the thread's buffer with the cell's value stored; `text` is what
   // the cell now holds.
@@ -336,6 +339,9 @@ class ListBrowser : public QObject, public RowFields {
   void editorKey(EditKey key);
   void commitCell();
   bool storeRow();
+  // The first required cell of the row being edited that is blank (shown
+  // column from 0); -1 when every one is filled.
+  int blankRequiredCell() const;
   void takeEditKeys();
   std::map<int, CellEditor> editors_;  // by shown column, from 0
   class CellEditDelegate* delegate_ = nullptr;

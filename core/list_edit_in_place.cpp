@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -13,6 +14,8 @@
 #include "core/list_cells.h"
 #include "core/record_form.h"
 #include "core/table_managers.h"
+#include "platform/base/cp_literal.h"
+#include "platform/base/message_hook.h"
 #include "platform/base/picture.h"
 #include "platform/data/record_buffer.h"
 #include "platform/ui/control_kinds.h"
@@ -26,6 +29,22 @@ namespace core {
 // list, on the window's thread; the cell's value is taken by the list itself.
 class CellEditDelegate : public CellColourDelegate {
  public:
+  static void stepToText(QComboBox* combo, QChar letter) {
+    const int count = combo->count();
+    auto folded = [](QChar c) {
+      const QString d = QString(c).normalized(QString::NormalizationForm_D);
+      return d.isEmpty() ? c : d[0].toCaseFolded();
+    };
+    for (int step = 1; step <= count; ++step) {
+      const int row = (std::max(combo->currentIndex(), -1) + step + count) % count;
+      const QString text = combo->itemText(row);
+      if (!text.isEmpty() && folded(text[0]) == folded(letter)) {
+        combo->setCurrentIndex(row);
+        return;
+      }
+    }
+  }
+
   CellEditDelegate(ListBrowser& browser, QObject* parent)
       : CellColourDelegate(parent), browser_(browser) {}
 
@@ -50,6 +69,13 @@ class CellEditDelegate : public CellColourDelegate {
     if (event->type() != QEvent::KeyPress || watched != browser_.edit_.editor) return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    // A letter steps through the texts that start with it, as in a list:
+    // "m" again goes from Martes on to Miércoles.
+    if (auto* combo = qobject_cast<QComboBox*>(browser_.edit_.editor); combo != nullptr && plain &&
+        key->text().size() == 1 && key->text()[0].isLetterOrNumber()) {
+      stepToText(combo, key->text()[0]);
+      return true;
+    }
     switch (key->key()) {
       case Qt::Key_Return:
       case Qt::Key_Enter:
@@ -235,9 +261,27 @@ bool ListBrowser::storeRow() {
   return false;
 }
 
+int ListBrowser::blankRequiredCell() const {
+  for (const auto& [column, editor] : editors_) {
+    if (!editor.required) continue;
+    if (model_.rows_.at(edit_.row).cells.at(column).trimmed().isEmpty()) return column;
+  }
+  return -1;
+}
+
 bool ListBrowser::FinishEdit() {
   if (!editing()) return true;
   commitCell();
+  if (const int blank = blankRequiredCell(); blank >= 0) {
+    // Nothing is stored: the row waits for the cell.
+    const std::string title = columns_[shownIndex_[blank]].title;
+    rt::showMessage({title + ": es un dato requerido para guardar la fila."_cp, "Dato requerido",
+                     rt::MessageIcon::Warning, rt::button::Ok, {}, 0});
+    closeEditor();
+    edit_.column = blank;
+    openEditor();
+    return false;
+  }
   closeEditor();
   if (!storeRow()) {
     openEditor();

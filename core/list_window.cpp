@@ -73,7 +73,7 @@ int ListWindow::Init() {
   }
   OwnSetup();
   marker_.Setup(window);
-  navigator_.SetKeys(window, true);
+  navigator_.SetKeys(window);
   list->setFocus();
   return rt::level::Benign;
 }

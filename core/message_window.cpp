@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -88,6 +89,21 @@ std::string_view iconName(rt::MessageIcon icon) {
     default:
       return {};
   }
+}
+
+// The answer of a message closed without a button: its Cancel button's,
+// by value or by a label that reads "Cancelar"; 0 when it offers none.
+unsigned cancelAnswer(const MessageButtons& buttons) {
+  for (std::size_t i = 0; i < buttons.buttons.size(); ++i) {
+    const MessageButton& b = buttons.buttons[i];
+    if (buttons.maskMode && b.value == rt::button::Cancel) return static_cast<unsigned>(b.value);
+    if (!buttons.maskMode &&
+        rt::toQString(trimmed(b.label)).remove(QLatin1Char('&')).compare(
+            "Cancelar", Qt::CaseInsensitive) == 0) {
+      return static_cast<unsigned>(i + 1);
+    }
+  }
+  return 0;
 }
 
 }  // namespace
@@ -249,6 +265,8 @@ int MessageWindow::Init() {
     b->setAutoDefault(false);
     place(b, layout.buttons[i]);
     controls_.push_back(b);
+    const QKeySequence mnemonic = QKeySequence::mnemonic(b->text());
+    if (!mnemonic.isEmpty()) letterKeys_.emplace_back(mnemonic[0].key(), b);
   }
   window->setFixedSize(units.size(layout.window.width(), layout.window.height()));
   // Centred where the program shows its windows.
@@ -259,6 +277,8 @@ int MessageWindow::Init() {
   }
   Open(window);
   for (int key : {Qt::Key_F12, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) alertKey(key);
+  // A button's marked letter answers it: the window takes no typed text.
+  for (const auto& [key, button] : letterKeys_) alertKey(key);
   if (buttons_.defaultIndex >= 0) {
     auto* preferred = static_cast<QPushButton*>(controls_[buttons_.defaultIndex]);
     preferred->setDefault(true);
@@ -279,6 +299,12 @@ int MessageWindow::TakeWindowEvent() {
       post(rt::event::CloseWindow);
       break;
     default: {
+      for (const auto& [key, button] : letterKeys_) {
+        if (key == keyCode()) {
+          post(rt::event::Accepted, button);
+          return rt::level::Benign;
+        }
+      }
       QWidget* focused = window()->focusWidget();
       if (std::find(controls_.begin(), controls_.end(), focused) != controls_.end()) {
         post(rt::event::Accepted, focused);
@@ -296,6 +322,11 @@ int MessageWindow::TakeAccepted() {
                               : static_cast<unsigned>(row + 1);
   post(rt::event::CloseWindow);
   return rt::level::Benign;
+}
+
+int MessageWindow::TakeCloseEvent() {
+  if (answer_ == 0) answer_ = cancelAnswer(buttons_);
+  return WindowDriver::TakeCloseEvent();
 }
 
 unsigned Kov_Message(std::string_view text, std::string_view caption, std::string_view icon,

@@ -56,8 +56,9 @@ MessageLayout layoutMessage(const std::vector<QSize>& lineSizes, bool icon, int 
                             int captionWidth = 0);
 
 // Shows the message modally on the calling thread and returns the value of the
-// pressed button (mask mode) or its position from 1 (list mode); 0 when the
-// window was closed without a button.
+// pressed button (mask mode) or its position from 1 (list mode). Closed
+// without a button it answers Cancel when it offers Cancel, else 0. The
+// marked letter of a button ("&Si") answers it without Alt.
 unsigned Kov_Message(std::string_view text, std::string_view caption = {},
                      std::string_view icon = {}, std::string_view buttons = {},
                      unsigned defaultButton = 0, bool style = false);
@@ -69,6 +70,9 @@ class MessageWindow : public rt::WindowDriver {
   int Init() override;
   int TakeAccepted() override;
   int TakeWindowEvent() override;
+  // Closed without a button (Esc, the close box): a message that offers
+  // Cancel answers Cancel; any other answers 0.
+  int TakeCloseEvent() override;
   // A message stays on top of every window, never inside the frame.
   bool hostable() const override { return false; }
   unsigned answer() const { return answer_; }
@@ -78,6 +82,7 @@ class MessageWindow : public rt::WindowDriver {
   unsigned default_;
   MessageButtons buttons_;
   std::vector<QWidget*> controls_;
+  std::vector<std::pair<int, QWidget*>> letterKeys_;  // plain letter key -> its button
   unsigned answer_ = 0;
 };
 

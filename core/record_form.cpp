@@ -15,6 +15,7 @@
 #include "platform/data/record_buffer.h"
 #include "platform/ui/control_colors.h"
 #include "platform/ui/control_kinds.h"
+#include "platform/ui/entry_refusal.h"
 #include "platform/ui/qt_text.h"
 #include "platform/base/cp_literal.h"
 
@@ -273,7 +274,8 @@ bool RecordForm::requiredFilled() {
   Update();
   rt::RecordBuffer& buffer = table().buffer();
   for (const FieldControl& f : fields_.controls()) {
-    if (!f.control || !rt::isRequired(f.control)) continue;
+    // A disabled entry is not the user's to fill.
+    if (!f.control || !rt::isRequired(f.control) || !f.control->isEnabled()) continue;
     bool empty = false;
     if (f.memo >= 0) {
       empty = trimmed(buffer.memo(f.memo)).empty();
@@ -295,6 +297,10 @@ void RecordForm::toFirstField() {
 }
 
 int RecordForm::save() {
+  if (QWidget* refused = fields_.firstRefused()) {
+    rt::refuseEntry(refused);
+    return rt::level::Notify;
+  }
   if (!requiredFilled()) return rt::level::Notify;
   if (!PRIMARY->access().validateRecord()) return rt::level::Notify;
   const bool inserting = REQUEST == request::Insert ||

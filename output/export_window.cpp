@@ -194,7 +194,7 @@ int Kov_Export_Source_V2::Init() {
   enableLayoutGroup();
   focusMarker_.Setup(window);
   keyNavigator_.Exclude(control("?LOC:ENTRY"));
-  keyNavigator_.SetKeys(window, true);
+  keyNavigator_.SetKeys(window);
   return rt::level::Benign;
 }
 

@@ -327,7 +327,7 @@ int PlannerWindow::Init() {
   showDate();
   refresh();
   marker_.Setup(window);
-  navigator_.SetKeys(window, true);
+  navigator_.SetKeys(window);
   list_->setFocus();
   return rt::level::Benign;
 }

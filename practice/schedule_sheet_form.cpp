@@ -174,6 +174,7 @@ void ScheduleSheetForm::OwnSetup() {
   core::CellEditor weekday;
   weekday.choices = weekdayNames();
   weekday.dropWidth = 100;
+  weekday.required = true;
   weekday.changed = [](const std::string& text) {
     if (const std::optional<int> number = weekdayNumber(text)) {
       core::PLH().DiaSemanaNro = static_cast<std::uint16_t>(*number);

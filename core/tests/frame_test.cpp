@@ -7,12 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
 
 #include "core/backup_reminder.h"
+#include "core/catalog_tables.h"
 #include "core/data_files.h"
 #include "core/global_settings.h"
 #include "core/globals.h"
@@ -260,6 +262,43 @@ TEST_F(RunningFrame, TheListingModeButtonCyclesAndTheTitleShowsTheUser) {
   EXPECT_TRUE(frame_->window()->windowTitle().endsWith(" - USUARIO:  <9>"))
       << frame_->window()->windowTitle().toStdString();
   EXPECT_TRUE(std::filesystem::is_directory(rt::workingFolder() / "PDF"));
+}
+
+TEST_F(RunningFrame, ClosingTheFrameClosesAChangedFormThroughItsOwnQuestion) {
+  // Cancel keeps the form and the program; No closes the form unsaved, then
+  // the frame.
+  rt::testing::ScriptedMessages answers({rt::button::Cancel, rt::button::No});
+  bool formOpen = false;
+  int response = 0;
+  rt::testing::WindowScript script;
+  script.on("Actualizando un registro de Usuarios", [](rt::WindowDriver& w) {
+    w.control<QLineEdit>("?USU:NOMBRE_USUARIO")->setText("Ana");
+  });
+  rt::start([&] {
+    TableManagersInit();
+    relate(Usuarios::def()).open();
+    rt::ThreadRequest() = 1;
+    formOpen = true;
+    FormularioUsuario();
+    formOpen = false;
+    response = rt::ThreadResponse();
+    relate(Usuarios::def()).close();
+    TableManagersKill();
+  });
+  ASSERT_TRUE(waitUntil([&] { return script.pending() == 0; }, "the form"));
+  frame_->post(rt::event::CloseWindow);
+  ASSERT_TRUE(waitUntil([&] { return answers.asked().size() == 1; }, "the form's question"));
+  EXPECT_EQ(answers.asked()[0].text, "¿Desea guardar los cambios realizados al registro?"_cp);
+  rt::testing::waitIdle();
+  EXPECT_TRUE(formOpen);
+  EXPECT_FALSE(ended_) << "Cancel keeps the program";
+  ASSERT_TRUE(frame_->isOpen());
+
+  frame_->post(rt::event::CloseWindow);
+  ASSERT_TRUE(waitUntil([&] { return ended_; }, "the program to end"));
+  EXPECT_EQ(answers.asked().size(), 2u);
+  EXPECT_FALSE(formOpen);
+  EXPECT_EQ(response, rt::kCancelled) << "nothing saved";
 }
 
 class RunningFrameWithLogin : public RunningFrame {

@@ -142,6 +142,37 @@ TEST(KeyNavigator, EnterAndArrowsMoveBetweenControlsTextKeepsEnter) {
   EXPECT_EQ(w.spin->value(), 6) << "the spin box keeps its arrows";
 }
 
+TEST(KeyNavigator, EnterAndArrowsPassTheLookupButtonsThatTabReaches) {
+  rt::testing::Watchdog watchdog;
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* locality = new QLineEdit(&window);
+  auto* lookup = new QPushButton("...", &window);
+  auto* phone = new QLineEdit(&window);
+  for (QWidget* c : {static_cast<QWidget*>(locality), static_cast<QWidget*>(lookup),
+                     static_cast<QWidget*>(phone)}) {
+    layout->addWidget(c);
+  }
+  KeyNavigator navigator;
+  navigator.SetKeys(&window);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &window; }, "active"));
+  struct Step {
+    QWidget* from;
+    Qt::Key key;
+    QWidget* to;
+  };
+  for (const Step& s : {Step{locality, Qt::Key_Return, phone}, Step{locality, Qt::Key_Down, phone},
+                        Step{phone, Qt::Key_Up, locality}, Step{locality, Qt::Key_Tab, lookup}}) {
+    SCOPED_TRACE(std::to_string(s.key));
+    s.from->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == s.from; }, "focus"));
+    QTest::keyClick(s.from, s.key);
+    EXPECT_TRUE(waitUntil([&] { return QApplication::focusWidget() == s.to; }, "moved", 2s));
+  }
+}
+
 TEST(FocusMarker, TheFocusedInputIsLightBlueUntilTheFocusLeaves) {
   rt::testing::Watchdog watchdog;
   AidsWindow w;

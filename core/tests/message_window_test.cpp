@@ -236,6 +236,33 @@ TEST_F(MessageWindowTest, LinesAtBarsTextCentredWithoutIconAndBesideIt) {
   EXPECT_EQ(logged(), (std::vector<std::string>{"Primera||Tercera", "Hola"}));
 }
 
+TEST_F(MessageWindowTest, EscapeIsCancelWhereOfferedAndAButtonsLetterAnswersItWithoutAlt) {
+  rt::testing::Watchdog watchdog;
+  struct Case {
+    std::string buttons;
+    Qt::Key key;
+    unsigned answer;
+  };
+  const std::vector<Case> cases = {
+      {"70", Qt::Key_Escape, 64},                          // Si, No, Cancelar
+      {"Guardar|Descartar|&Cancelar", Qt::Key_Escape, 3},  // a label that reads Cancelar
+      {"6", Qt::Key_Escape, 0},                            // no Cancel offered
+      {"6", Qt::Key_N, 4},
+      {"70", Qt::Key_S, 2},
+      {"&Uno|&Dos", Qt::Key_D, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.buttons + " " + std::to_string(c.key));
+    WindowScript script;
+    script.on("Teclas", [&](rt::WindowDriver& w) {
+      QTest::keyClick(w.window()->focusWidget(), c.key);
+    });
+    unsigned answer = 99;
+    ASSERT_TRUE(runOnThread([&] { answer = Kov_Message("Seguro?", "Teclas", "", c.buttons); }));
+    EXPECT_EQ(answer, c.answer);
+  }
+}
+
 TEST_F(MessageWindowTest, F12CallsTheSupportWindowWhileTheMessageWaits) {
   rt::testing::Watchdog watchdog;
   GLO::AdjuntarCaptura = 0;

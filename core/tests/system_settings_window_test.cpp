@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QTest>
 #include <filesystem>
 
 #include "core/backup_reminder.h"
@@ -113,6 +114,18 @@ TEST_F(SettingsWindow, CancelWritesNothingButAcceptedChangesStayInMemory) {
   EXPECT_EQ(rt::getIni("Usuario", "Usuario", "", GLO::ArchivoIni), "Viejo");
   EXPECT_EQ(rt::getIni("Adjuntos", "Documentos", "", GLO::ArchivoIni), "/datos/adjuntos");
   EXPECT_FALSE(std::filesystem::exists(rt::iniFilePath(backupIniFile())));
+}
+
+TEST_F(SettingsWindow, EscNotTakenByAControlClosesTheWindowAsCancelDoes) {
+  rt::testing::WindowScript script;
+  script.on(kTitle, [](rt::WindowDriver& w) {
+    auto* owner = w.control<QLineEdit>("?GLO:UsuarioSistema");
+    owner->setText("Nuevo");
+    QTest::keyClick(owner, Qt::Key_Escape);
+  });
+  ASSERT_TRUE(rt::testing::runOnThread([] { VentanaParametrosSistema(); }));
+  EXPECT_EQ(script.pending(), 0);
+  EXPECT_EQ(rt::getIni("Usuario", "Usuario", "", GLO::ArchivoIni), "Viejo") << "nothing written";
 }
 
 }  // namespace

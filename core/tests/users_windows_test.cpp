@@ -22,6 +22,7 @@
 #include <QHeaderView>
 #include <QTableView>
 #include <QTest>
+#include <QVBoxLayout>
 #include <filesystem>
 #include <fstream>
 
@@ -36,6 +37,8 @@
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/data/database.h"
+#include "platform/ui/control_colors.h"
+#include "platform/ui/control_kinds.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "platform/base/cp_literal.h"
@@ -203,6 +206,73 @@ TEST_F(UsersWindows, CloseOverAChangedRecordAsksAndWritesAnExitLineEachTime) {
                         }));
 }
 
+// A form over the users' table whose level (a byte) is typed in an entry and
+// whose name is required but disabled.
+class TypedLevelForm : public RecordForm {
+ public:
+  TypedLevelForm() : RecordForm("FormularioNivel", Usuarios::def(), false) {}
+
+ protected:
+  QWidget* buildWindow() override {
+    auto* w = new QWidget(nullptr, Qt::Dialog);
+    w->setWindowTitle("Nivel tipeado");
+    auto* layout = new QVBoxLayout(w);
+    auto* name = new QLineEdit(w);
+    name->setObjectName("?NOMBRE");
+    rt::setRequired(name, true);
+    name->setEnabled(false);
+    auto* prompt = new QLabel("Nivel:", w);
+    auto* level = new QLineEdit(w);
+    level->setObjectName("?NIVEL");
+    rt::setPicture(level, "@n3");
+    prompt->setBuddy(level);
+    for (const char* button : {"?OK", "?CANCEL"}) {
+      auto* b = new QPushButton(QString::fromLatin1(button).mid(1), w);
+      b->setObjectName(button);
+      layout->addWidget(b);
+    }
+    for (QWidget* c : {static_cast<QWidget*>(name), static_cast<QWidget*>(prompt),
+                       static_cast<QWidget*>(level)}) {
+      layout->addWidget(c);
+    }
+    fields().bind(name, "USU:Nombre_Usuario");
+    fields().bind(level, "USU:NivelAcceso");
+    return w;
+  }
+};
+
+TEST_F(UsersWindows, AValueTheFieldCannotHoldIsRefusedAndADisabledEntryIsNotRequired) {
+  std::vector<std::string> said;
+  QLineEdit* level = nullptr;
+  const rt::MessageHandler before = rt::setMessageHandler([&](const rt::MessageRequest& m) {
+    said.push_back(m.text);
+    if (said.size() > 1) return rt::button::Ok;
+    // Mended after the refusal, then accepted again.
+    level->setText("5");
+    rt::WindowDriver::topWindow(rt::currentThreadNumber())->post(rt::event::Accepted,
+                                                                 level->window()->findChild<QWidget*>("?OK"));
+    return rt::button::Ok;
+  });
+  int response = 0;
+  onThread([&] {
+    WindowScript script;
+    script.on("Nivel tipeado", [&](rt::WindowDriver& w) {
+      level = w.control<QLineEdit>("?NIVEL");
+      level->setText("300");  // a byte holds up to 255; stored it would read 44
+      click(w, "?OK");
+    });
+    rt::ThreadRequest() = request::Insert;
+    TypedLevelForm form;
+    response = form.Run();
+    readUser(1);
+    EXPECT_EQ(USU().NivelAcceso, 5);
+  });
+  rt::setMessageHandler(before);
+  EXPECT_EQ(response, rt::kCompleted) << "the disabled, empty name did not block OK";
+  ASSERT_EQ(said.size(), 1u);
+  EXPECT_EQ(said[0], "Nivel: el valor 300 está fuera del rango permitido (de 0 a 255)."_cp);
+}
+
 TEST_F(UsersWindows, DeleteAsksFirstAndEndsWithoutOpening) {
   ScriptedMessages answers({rt::button::No, rt::button::Yes});
   onThread([&] {
@@ -358,6 +428,28 @@ TEST_F(UsersWindows, LookupAnswersTheChosenRowInTheCallersBuffer) {
     EXPECT_EQ(ExaminarUsuarios(), rt::kCompleted);
     EXPECT_EQ(rt::ThreadResponse(), rt::kCompleted);
     EXPECT_EQ(USU().Nombre_Usuario, "Beto");
+  });
+}
+
+TEST_F(UsersWindows, TheListsLeftAndRightMoveBetweenControls) {
+  onThread([&] {
+    addUser("Ana", "ana", "x", 5);
+    addUser("Beto", "beto", "x", 5);
+    bool leftTheList = false;
+    int column = -1;
+    WindowScript script;
+    script.on(kListTitle, [&](rt::WindowDriver& w) {
+      auto* list = w.control<QTableView>("?BROWSE:5");
+      list->setFocus(Qt::OtherFocusReason);
+      QTest::keyClick(list, Qt::Key_Right);
+      column = list->currentIndex().column();
+      leftTheList = w.window()->focusWidget() != list;
+      click(w, "?CLOSE");
+    });
+    rt::ThreadRequest() = request::Change;
+    ExaminarUsuarios();
+    EXPECT_TRUE(leftTheList) << "Right moved to the next control";
+    EXPECT_EQ(column, 0) << "not to the next cell";
   });
 }
 

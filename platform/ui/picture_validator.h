@@ -1,11 +1,12 @@
 #pragma once
-// An entry shown under a number, date, time or pattern picture takes only
-// text that the picture can read: a key or a pasted text that could not be
-// read is refused with the error sound and the entry keeps its value. Text
-// on its way to a readable value (a date half typed) is let through; when the
-// entry is left with such a text, the last readable value comes back.
-#include <QPointer>
+// An entry shown under a number, date, time or pattern picture reads its text
+// by the picture. What the user types always stays in the entry: a text the
+// picture cannot read (letters in a number, a 31 February) or a number
+// outside the entry's range is not acceptable, so Qt does not accept the
+// entry, and the window refuses it with a message when the user leaves it
+// (see entry_refusal.h). Nothing typed is dropped or put back silently.
 #include <QValidator>
+#include <optional>
 #include <string>
 
 #include "platform/base/picture.h"
@@ -14,26 +15,34 @@ class QLineEdit;
 
 namespace rt {
 
+// How an entry's text reads.
+enum class EntryReading { Readable, Unreadable, OutOfRange };
+
+// The lowest and highest value an entry takes (the range of the field it is
+// bound to), kept on the entry; a picture given later keeps it.
+struct EntryRange {
+  double lowest = 0;
+  double highest = 0;
+};
+void setEntryRange(QLineEdit* entry, EntryRange range);
+std::optional<EntryRange> entryRange(const QLineEdit* entry);
+
 class PictureValidator : public QValidator {
  public:
   // Null when the picture's kind takes any text (strings, key-in).
   static PictureValidator* forEntry(QLineEdit* entry, const QString& picture);
 
+  // Acceptable for a readable text (a blank one too), Intermediate otherwise.
   State validate(QString& text, int& position) const override;
-  void fixup(QString& text) const override;
-  // How a text reads, without a sound.
   State classify(const QString& text) const;
-  // How many keys or pastes were refused.
-  int refusals() const { return refusals_; }
+  EntryReading read(const QString& text) const;
 
  private:
   PictureValidator(QLineEdit* entry, Picture picture);
-  State classifyDateOrTime(const std::string& text) const;
+  bool readableDateOrTime(const std::string& text) const;
 
+  QLineEdit* entry_;
   Picture picture_;
-  std::string sample_;  // a value as the picture shows it (dates and times)
-  QString lastReadable_;
-  mutable int refusals_ = 0;
 };
 
 }  // namespace rt

@@ -7,8 +7,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +20,8 @@
 #include <stdexcept>
 
 #include "platform/ui/control_kinds.h"
+#include "platform/ui/entry_refusal.h"
+#include "platform/ui/mnemonics.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/title_width.h"
 #include "platform/ui/window_placement.h"
@@ -39,9 +43,24 @@ Host& childHost() {
   return host;
 }
 
+// Threads waiting for another thread's window to answer a close request.
+std::set<ThreadNumber>& closeWaiters() {
+  static std::set<ThreadNumber> waiters;
+  return waiters;
+}
+
+void wakeCloseWaiters() {
+  for (ThreadNumber waiter : closeWaiters()) wakeThread(waiter);
+}
+
 WindowDriver::OpenObserver& openObserver() {
   static WindowDriver::OpenObserver observer;
   return observer;
+}
+
+WindowDriver::OpenObserver& openCheck() {
+  static WindowDriver::OpenObserver check;
+  return check;
 }
 
 // A control's own inner widgets (the line edit of a combo box or spin box)
@@ -74,14 +93,27 @@ bool pressButtonOnEnter(QWidget* widget, const QKeyEvent* e) {
   return true;
 }
 
-// Alerted keys are taken before any control of the window sees them.
+// Alerted keys are taken before any control of the window sees them; an
+// entry left with a text that cannot be stored is reported to its window.
 class AlertKeyFilter : public QObject {
  public:
   using QObject::QObject;
   std::function<bool(QWidget*, int)> handler;
+  std::function<void(QWidget*)> leftEntry;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::FocusOut) {
+      // Another window taking the keyboard (a message, a drop-down) is no
+      // leaving of the entry.
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+      auto* widget = qobject_cast<QWidget*>(watched);
+      if (widget != nullptr && reason != Qt::ActiveWindowFocusReason &&
+          reason != Qt::PopupFocusReason) {
+        leftEntry(widget);
+      }
+      return false;
+    }
     if (e->type() != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr) return false;
@@ -111,11 +143,13 @@ WindowDriver::PositionStore& positionStore() {
   return store;
 }
 
-void installAlertKeyFilter(std::function<bool(QWidget*, int)> handler) {
+void installAlertKeyFilter(std::function<bool(QWidget*, int)> handler,
+                           std::function<void(QWidget*)> leftEntry) {
   static AlertKeyFilter* filter = nullptr;
   if (filter != nullptr) return;
   filter = new AlertKeyFilter(QCoreApplication::instance());
   filter->handler = std::move(handler);
+  filter->leftEntry = std::move(leftEntry);
   QCoreApplication::instance()->installEventFilter(filter);
 }
 
@@ -159,6 +193,16 @@ class WindowDriver::Filter : public QObject {
       driver_->requestClose();
       return true;
     }
+    // Esc that no control of the window took asks to close it, as the
+    // close box does.
+    if (e->type() == QEvent::KeyPress && driver_->closesOnEscape()) {
+      const auto* key = static_cast<QKeyEvent*>(e);
+      if (key->key() == Qt::Key_Escape &&
+          (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        driver_->requestClose();
+        return true;
+      }
+    }
     // Placed before the window manager framed it, the window is placed again
     // once the frame's true size is known.
     if ((e->type() == QEvent::Move || e->type() == QEvent::Resize) && !driver_->framed_ &&
@@ -187,7 +231,19 @@ int WindowDriver::Run() {
       for (;;) {
         current_ = nextEvent();
         if (current_.event == event::OpenWindow && current_.control == nullptr) settleOpened();
+        if (current_.event == event::Accepted && current_.control && refuseEntry(current_.control)) {
+          // The press that left the entry waits until the entry is mended.
+          std::erase_if(queue_, [](const WindowEvent& e) { return e.event == event::Accepted; });
+          continue;
+        }
         if (TakeEvent() == level::Fatal) break;
+        if (current_.event == event::CloseWindow && current_.control == nullptr) {
+          ++closeRefusals_;
+          wakeCloseWaiters();
+        }
+        if (current_.event == event::OpenWindow && current_.control == nullptr && openCheck()) {
+          openCheck()(*this);
+        }
         if (current_.event == event::OpenWindow && openObserver()) {
           OpenObserver observer = openObserver();
           observer(*this);
@@ -213,6 +269,7 @@ int WindowDriver::Kill() {
   auto& windows = openList();
   windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
   noteWindowClosed();
+  wakeCloseWaiters();
   enableAgain(disabled_);
   if (window_ && !hosted_ && !procedure_.empty() && positionStore().save && window_->isVisible()) {
     positionStore().save(procedure_, window_->pos());
@@ -266,6 +323,8 @@ int WindowDriver::TakeCloseEvent() { return level::Benign; }
 void WindowDriver::Open(QWidget* window) {
   if (!onLogicalThread()) throw std::logic_error("a window opens on a logical thread");
   if (opened_) throw std::logic_error("the window is already open");
+  static std::uint64_t serials = 0;
+  serial_ = ++serials;
   thread_ = currentThreadNumber();
   procedure_ = currentProcedure();
   window_ = window;
@@ -286,22 +345,22 @@ void WindowDriver::Open(QWidget* window) {
     if (now != nullptr && window_ && window_->isAncestorOf(now))
       post(event::Selected, outerControl(now));
   });
-  installAlertKeyFilter([](QWidget* target, int key) {
-    // The innermost window holding the control (a hosted window sits inside
-    // the frame's window).
-    const auto& windows = openList();
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-      QWidget* w = (*it)->window_;
-      if (w != nullptr && (w == target || w->isAncestorOf(target))) return (*it)->handleKey(key);
-    }
-    return false;
-  });
+  installAlertKeyFilter(
+      [](QWidget* target, int key) {
+        WindowDriver* holder = holding(target);
+        return holder != nullptr && holder->handleKey(key);
+      },
+      [](QWidget* entry) {
+        if (entryRefusalText(entry).empty()) return;
+        if (WindowDriver* holder = holding(entry)) holder->post(event::Accepted, entry);
+      });
   post(event::OpenWindow);  // first, before the focus events that showing brings
   const Host& host = childHost();
   hosted_ =
       firstOfThread && host.adopt && host.thread != thread_ && hostable() && host.adopt(window);
   if (!hosted_) {
-    if (!window->testAttribute(Qt::WA_Resized)) window->adjustSize();
+    autoSized_ = !window->testAttribute(Qt::WA_Resized);
+    if (autoSized_) window->adjustSize();
     widenToTitle(window);
     // A window that placed itself (a pop-up at the pointer) keeps its place.
     if (window->testAttribute(Qt::WA_Moved)) ownPosition_ = window->pos();
@@ -316,6 +375,49 @@ void WindowDriver::Open(QWidget* window) {
     window->raise();
     window->activateWindow();
   }
+}
+
+bool WindowDriver::closeOtherThreadsWindows() {
+  const ThreadNumber self = currentThreadNumber();
+  auto newestOfOthers = []() -> WindowDriver* {
+    const auto& windows = openList();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+      if ((*it)->thread_ != currentThreadNumber() && (*it)->isOpen()) return *it;
+    }
+    return nullptr;
+  };
+  auto stillOpen = [](WindowDriver* w, std::uint64_t serial) {
+    const auto& windows = openList();
+    return std::find(windows.begin(), windows.end(), w) != windows.end() && w->serial_ == serial;
+  };
+  closeWaiters().insert(self);
+  struct Leave {
+    ThreadNumber self;
+    ~Leave() { closeWaiters().erase(self); }
+  } leave{self};
+  while (WindowDriver* target = newestOfOthers()) {
+    const std::uint64_t serial = target->serial_;
+    const int refusals = target->closeRefusals_;
+    // Shown again where the user can answer it.
+    if (target->window_ && !target->hosted_) target->window_->raise();
+    target->requestClose();
+    for (;;) {
+      if (!stillOpen(target, serial)) break;
+      if (target->closeRefusals_ != refusals) return false;
+      suspendCurrentThread();
+    }
+  }
+  return true;
+}
+
+WindowDriver* WindowDriver::holding(const QWidget* control) {
+  // The innermost window: a hosted window sits inside the frame's window.
+  const auto& windows = openList();
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    QWidget* w = (*it)->window_;
+    if (w != nullptr && (w == control || w->isAncestorOf(control))) return *it;
+  }
+  return nullptr;
 }
 
 void WindowDriver::setPositionStore(PositionStore store) { positionStore() = std::move(store); }
@@ -345,8 +447,17 @@ void WindowDriver::placeOnScreen() {
 
 void WindowDriver::settleOpened() {
   if (!window_) return;
-  // The window's own set-up (its font above all) may have changed its size.
-  if (!hosted_ && window_->size() != placedSize_) placeOnScreen();
+  // Alt with a letter reaches one control only, whatever the captions say.
+  resolveMnemonicClashes(window_);
+  if (!hosted_) {
+    // The window's own set-up (its font above all) may have changed its size
+    // and moved it; the layouts it asked for are done first, so the window is
+    // placed at its final size, once more and for good.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    if (QLayout* layout = window_->layout()) layout->activate();
+    if (autoSized_) window_->resize(window_->size().expandedTo(window_->sizeHint()));
+    placeOnScreen();
+  }
   focusFirstEntry();
 }
 
@@ -457,6 +568,8 @@ WindowDriver* WindowDriver::topWindow(ThreadNumber thread) {
 }
 
 std::vector<WindowDriver*> WindowDriver::openWindows() { return openList(); }
+
+void WindowDriver::setOpenCheck(OpenObserver check) { openCheck() = std::move(check); }
 
 WindowDriver::OpenObserver WindowDriver::setOpenObserver(OpenObserver observer) {
   return std::exchange(openObserver(), std::move(observer));

@@ -104,6 +104,9 @@ class WindowDriver {
   static void setChildHost(ThreadNumber hostThread, ChildHost host);
   // Whether a host may adopt this window (message windows stay on top).
   virtual bool hostable() const { return true; }
+  // Whether Esc that no control takes closes the window (the program's frame
+  // does not close on a key).
+  virtual bool closesOnEscape() const { return true; }
   // Whether the window is shown inside the frame.
   bool hosted() const { return hosted_; }
 
@@ -111,6 +114,9 @@ class WindowDriver {
   // taken, on the window's thread: the test kit drives windows through it.
   using OpenObserver = std::function<void(WindowDriver&)>;
   static OpenObserver setOpenObserver(OpenObserver observer);
+  // Runs before the observer for every window, whoever observes: the test
+  // kit checks every window that any test opens through it.
+  static void setOpenCheck(OpenObserver check);
 
   // Where windows are left between runs, by the name of the procedure that
   // opened them (the top-left corner of the window's frame); none by default.
@@ -119,6 +125,12 @@ class WindowDriver {
     std::function<void(const std::string& procedure, QPoint at)> save;
   };
   static void setPositionStore(PositionStore store);
+
+  // Closes the windows of every thread but the caller's as each one's own
+  // close would, the newest first, waiting for each answer on the calling
+  // thread: a window that stays open (a changed form whose question was
+  // answered Cancel) stops the walk. True when none is left open.
+  static bool closeOtherThreadsWindows();
 
   // Disables the thread's enabled windows and answers them; enableAgain gives
   // them back (when they still exist) and empties the list.
@@ -133,6 +145,8 @@ class WindowDriver {
   void onTimer();
   bool handleKey(int key);
   void requestClose();
+  // The innermost open window that holds the control; null when none.
+  static WindowDriver* holding(const QWidget* control);
   // Once the window's Init is done: on the screen whole, and a control with
   // the focus.
   void settleOpened();
@@ -157,7 +171,10 @@ class WindowDriver {
   std::string procedure_;  // whose saved position the window takes
   std::optional<QPoint> ownPosition_;  // where the window put itself before opening
   QSize placedSize_;
+  bool autoSized_ = false;  // sized by its contents, not by its own code
   bool framed_ = false;  // placed with the window manager's frame known
+  std::uint64_t serial_ = 0;  // tells this window from a later one at its address
+  int closeRefusals_ = 0;     // close requests answered by staying open
 };
 
 // While alive, the calling logical thread's windows are disabled as under a

@@ -184,6 +184,40 @@ TEST_F(ScheduleSheet, ValuesAreStoredAsTypedAndACalendarClosedWithoutAPickEmptie
   });
 }
 
+TEST_F(ScheduleSheet, LettersStepThroughTheWeekdaysAndARowWithoutOneIsNeverStored) {
+  ScriptedMessages messages;
+  onThread([&] {
+    const int ana = addPhysician("Ana");
+    const std::uint32_t sheet = addSheet(ana, rt::makeDate(1, 1, 2024));
+    readSheet(sheet);
+    rt::ThreadRequest() = request::Change;
+    std::vector<std::string> picked;
+    Form form;
+    form.probe([](ScheduleSheetForm& f) { click(f, "?Insert"); });
+    form.probe([&](ScheduleSheetForm& f) {
+      for (int i = 0; i < 3; ++i) {  // m, m, m: Martes, Miércoles, Martes again
+        key(f, Qt::Key_M);
+        picked.push_back(
+            rt::fromQString(qobject_cast<QComboBox*>(editor(f))->currentText()));
+      }
+      qobject_cast<QComboBox*>(editor(f))->setCurrentIndex(-1);  // no weekday after all
+      key(f, Qt::Key_Down);
+    });
+    form.probe([](ScheduleSheetForm& f) {
+      EXPECT_TRUE(f.weekdays()->editing()) << "the row waits for its weekday";
+      EXPECT_EQ(f.weekdays()->editColumn(), 1);
+      EXPECT_EQ(core::PlanillaHorarios::table().records(), 0);
+      key(f, Qt::Key_Escape);
+    });
+    form.probe([](ScheduleSheetForm& f) { click(f, "?OK"); });
+    form.Run();
+    EXPECT_EQ(picked, (std::vector<std::string>{"Martes", "Miércoles"_cp, "Martes"}));
+    EXPECT_EQ(core::PlanillaHorarios::table().records(), 0);
+  });
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].text, "Día: es un dato requerido para guardar la fila."_cp);
+}
+
 TEST_F(ScheduleSheet, ASecondSheetOnTheSameDayAndASecondRowOfAWeekdayAreRefused) {
   ScriptedMessages messages;
   onThread([&] {

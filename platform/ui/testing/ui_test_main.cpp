@@ -10,6 +10,7 @@
 
 #include "platform/base/testing/test_environment.h"
 #include "platform/ui/event_loop.h"
+#include "platform/ui/testing/window_test_kit.h"
 
 namespace {
 
@@ -37,5 +38,6 @@ int main(int argc, char** argv) {
   if (!screen.empty()) std::filesystem::remove(screen);  // read by now
   QApplication::setStyle("Fusion");
   rt::installWindowLayer();
+  rt::testing::checkMnemonicsOfEveryWindow();
   return RUN_ALL_TESTS();
 }

@@ -7,8 +7,10 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
+#include <map>
 
 #include "platform/ui/event_loop.h"
+#include "platform/ui/mnemonics.h"
 #include "platform/ui/qt_text.h"
 
 namespace rt::testing {
@@ -102,6 +104,18 @@ WindowScript::WindowScript() {
 }
 
 WindowScript::~WindowScript() { WindowDriver::setOpenObserver(previous_); }
+
+void checkMnemonicsOfEveryWindow() {
+  WindowDriver::setOpenCheck([](WindowDriver& w) {
+    std::map<QChar, int> count;
+    for (const MarkedControl& m : markedControls(w.window())) {
+      if (++count[m.letter] == 2) {
+        ADD_FAILURE() << "two controls of \"" << fromQString(w.window()->windowTitle())
+                      << "\" mark the letter " << QString(m.letter).toStdString();
+      }
+    }
+  });
+}
 
 WindowScript& WindowScript::on(std::string title, std::function<void(WindowDriver&)> action) {
   steps_.push_back({std::move(title), std::move(action)});

@@ -54,6 +54,10 @@ class WindowScript {
   WindowDriver::OpenObserver previous_;
 };
 
+// From now on every window that opens, in any test, is checked: no two of its
+// controls mark the same letter (a failure names the window and the letter).
+void checkMnemonicsOfEveryWindow();
+
 // Answers messages with the given button values in turn (then the default
 // button) and records what was asked.
 class ScriptedMessages {

@@ -3,16 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
 #include <map>
+#include <set>
+#include <QLabel>
 
 #include "platform/base/current_event.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/ui/mnemonics.h"
+#include "platform/ui/window_placement.h"
 #include "platform/ui/title_width.h"
 
 namespace rt {
@@ -63,6 +68,8 @@ class SampleWindow : public WindowDriver {
     if (field() == control("?OK")) {
       Response = kCompleted;
       post(event::CloseWindow);
+    } else if (field() == control("?Formulario") && formHook) {
+      formHook();
     } else if (field() == control("?Formulario")) {
       SampleWindow form(title_ + " / formulario");
       form.timerHundredths = formTimer;
@@ -87,6 +94,7 @@ class SampleWindow : public WindowDriver {
   SampleWindow* formOpen = nullptr;
   int formResponse = 0;
   bool timerQueuedAfterForm = false;
+  std::function<void()> formHook;  // opens another form instead of its own kind
 };
 
 // Runs a SampleWindow on a logical thread of its own.
@@ -293,6 +301,96 @@ TEST_F(WindowDriverTest, HaltClosesTheWindowsOfEveryThread) {
 TEST_F(WindowDriverTest, ARunOutsideALogicalThreadIsRefused) {
   SampleWindow w("Fuera");
   EXPECT_THROW(w.Run(), std::logic_error);
+}
+
+}  // namespace
+}  // namespace rt
+
+namespace rt {
+namespace {
+
+// A form whose own set-up, after it opened, grows its font and moves it to
+// the screen's corner (as a font scaler does before the window is settled).
+class GrowingForm : public WindowDriver {
+ public:
+  int Init() override {
+    auto* w = new QWidget(nullptr, Qt::Dialog);
+    w->setWindowTitle("Creciente");
+    auto* layout = new QVBoxLayout(w);
+    for (int i = 0; i < 6; ++i) layout->addWidget(new QLineEdit(w));
+    Open(w);
+    QFont big = w->font();
+    big.setPointSize(big.pointSize() * 3);
+    w->setFont(big);
+    w->move(0, 0);
+    return level::Benign;
+  }
+};
+
+TEST_F(WindowDriverTest, AFormIsPlacedCentredOverItsOwnerOnceItHasItsFinalSize) {
+  ThreadWithWindow owner("Lista");
+  ASSERT_TRUE(waitUntil([&] { return owner.window.isOpen(); }, "the owner"));
+  GrowingForm* form = nullptr;
+  QSize settledSize;
+  QRect settled;
+  QPointer<QWidget> opened;
+  // The form runs on the owner's thread as a modal window of it.
+  WindowDriver::OpenObserver before = WindowDriver::setOpenObserver([&](WindowDriver& w) {
+    if (&w == form) opened = w.window();
+  });
+  owner.window.formHook = [&] {
+    GrowingForm f;
+    form = &f;
+    f.Run();
+    form = nullptr;
+  };
+  ASSERT_TRUE(click(owner.window, "?Formulario"));
+  ASSERT_TRUE(waitUntil([&] { return opened != nullptr; }, "the form"));
+  waitIdle();
+  settledSize = opened->size();
+  settled = opened->frameGeometry();
+  form->post(event::CloseWindow);
+  ASSERT_TRUE(waitUntil([&] { return form == nullptr; }, "the form to close"));
+  WindowDriver::setOpenObserver(before);
+  const QRect ownerFrame = owner.window.window()->frameGeometry();
+  const QRect area = availableArea(owner.window.window());
+  EXPECT_TRUE(area.contains(settled)) << "whole on the screen";
+  EXPECT_GE(settledSize.height(), 6 * QFontMetrics(QFont()).height() * 2) << "its final size";
+  // Centred over the owner unless the screen's edge pulled it in.
+  if (pulledInto(area, ownerFrame.center() - QPoint(settled.width() / 2, settled.height() / 2),
+                 settled.size()) == ownerFrame.center() - QPoint(settled.width() / 2,
+                                                                 settled.height() / 2)) {
+    EXPECT_LE((settled.center() - ownerFrame.center()).manhattanLength(), 4);
+  }
+  EXPECT_NE(settled.topLeft(), QPoint(0, 0)) << "its own move was not the last word";
+}
+
+}  // namespace
+}  // namespace rt
+
+namespace rt {
+namespace {
+
+TEST(Mnemonics, TheCloseButtonKeepsAClashingLetterAndTheOtherTakesAFreeOne) {
+  QWidget window;
+  auto* query = new QPushButton("&Consulta", &window);
+  auto* add = new QPushButton("&Agregar", &window);
+  auto* close = new QPushButton("&Cerrar", &window);
+  close->setObjectName("?CLOSE");
+  auto* entry = new QLineEdit(&window);
+  auto* prompt = new QLabel("&Cobertura:", &window);
+  prompt->setBuddy(entry);
+  auto* copy = new QPushButton("C&opiar", &window);
+  EXPECT_EQ(resolveMnemonicClashes(&window), 2);
+  EXPECT_EQ(close->text(), "&Cerrar") << "the close button keeps its letter";
+  EXPECT_EQ(add->text(), "&Agregar");
+  EXPECT_EQ(copy->text(), "C&opiar");
+  EXPECT_EQ(query->text(), "Co&nsulta") << "C and O are taken";
+  EXPECT_EQ(prompt->text(), "Co&bertura:");
+  std::set<QChar> letters;
+  for (const MarkedControl& m : markedControls(&window)) {
+    EXPECT_TRUE(letters.insert(m.letter).second) << QString(m.letter).toStdString();
+  }
 }
 
 }  // namespace
