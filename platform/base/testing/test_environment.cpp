@@ -19,10 +19,26 @@ void removeRoot() {
   if (!g_root.empty()) std::filesystem::remove_all(g_root, ec);
 }
 
+// The activity log of the day lies in the account's temp folder, one for the
+// whole process: each test starts from an empty one.
+void removeActivityLogs() {
+  std::error_code ec;
+  for (auto it = std::filesystem::recursive_directory_iterator(g_root / "tmp", ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    if (it->is_regular_file() && it->path().filename().string().rfind("LogTL-", 0) == 0) {
+      std::error_code ignored;
+      std::filesystem::remove(it->path(), ignored);
+    }
+  }
+}
+
 // A test that fixes the clock fixes it for itself: the next one starts at the
-// process's test moment again.
+// process's test moment again, and with no activity log of an earlier test.
 class TestClockReset : public ::testing::EmptyTestEventListener {
-  void OnTestStart(const ::testing::TestInfo&) override { setFixedClock(kTestDate, kTestTime); }
+  void OnTestStart(const ::testing::TestInfo&) override {
+    setFixedClock(kTestDate, kTestTime);
+    removeActivityLogs();
+  }
 };
 
 }  // namespace
