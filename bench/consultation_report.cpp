@@ -1,5 +1,5 @@
 // The consultation report of 10,000 consultations written as a PDF file:
-// the whole run (timer-driven reading, 25 records a tick, lookups, bands,
+// the whole run (timer-driven reading paced by time, lookups, bands,
 // PDF), and the band engine with the PDF writer alone.
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,6 @@
 #include "platform/ui/printing.h"
 
 #include <QBoxLayout>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
