@@ -23,6 +23,9 @@ trap 'rm -rf "$logs"' EXIT
 # not found yet); ctest runs them in a process of their own.
 known_leaks="RunningFrame.*:RunningFrameWithLogin.*:Startup.TwoCopiesStartedAtOnceUnderOneNameLeaveOneRunning"
 known_leaks+=":BotonCalendario.StartsFromTheShownDateStoresThePickAndBlanksWhenClosed"
+# Fails about half the runs after the random-kill crash test in one process
+# (its "page" case finds the folder changed); alone it always passes.
+known_leaks+=":CrashTest.AJournalThatFailsItsTagIsRefusedAndKept"
 echo "whole tests: left to ctest alone: $known_leaks"
 
 run() {
