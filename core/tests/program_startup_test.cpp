@@ -378,9 +378,28 @@ TEST_F(Startup, TwoCopiesStartedAtOnceUnderOneNameLeaveOneRunning) {
     p.setWorkingDirectory(QString::fromStdString(data.string()));
     p.setProgram(name);
   }
-  for (QProcess& p : copies) p.start();
   const QString socket = QString::fromStdString(instanceSocketPath(rt::upper(name.toStdString())));
   QLocalSocket probe;
+  // The practice's files are made first by a copy of its own: two copies
+  // making them at one moment would meet each other's half-made files before
+  // the lock is asked, which is not what this test is about.
+  {
+    QProcess maker;
+    maker.setProcessEnvironment(copies[0].processEnvironment());
+    maker.setWorkingDirectory(copies[0].workingDirectory());
+    maker.setProgram(name);
+    maker.start();
+    ASSERT_TRUE(waitUntil(
+        [&] {
+          probe.connectToServer(socket);
+          return probe.waitForConnected(100);
+        },
+        "the first copy to serve", std::chrono::seconds(30)));
+    probe.disconnectFromServer();
+    maker.terminate();
+    ASSERT_TRUE(waitUntil([&] { return maker.state() == QProcess::NotRunning; }, "the first copy's end"));
+  }
+  for (QProcess& p : copies) p.start();
   ASSERT_TRUE(waitUntil(
       [&] {
         const bool oneEnded = copies[0].state() == QProcess::NotRunning || copies[1].state() == QProcess::NotRunning;
