@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "core/list_cells.h"
+#include "core/list_thumb.h"
 #include "core/query_by_example.h"
 #include "core/record_form.h"
 #include "core/table_managers.h"
@@ -328,6 +329,11 @@ ListRow ListBrowser::SetQueueRecord(std::int64_t position) {
   }
   row.colours.resize(row.cells.size());
   row.icons.resize(row.cells.size());
+  if (alphabeticThumb()) {
+    const rt::KeyDef& key = def_.keys.at(orders_.at(order_).key);
+    row.step = alphabeticStep(
+        rt::fieldText(def_.fields[key.components[0].field], rt::table(def_).record()));
+  }
   if (colourRow) colourRow(row);
   return row;
 }
@@ -509,6 +515,7 @@ void ListBrowser::loadFrom(bool fromCurrent) {
   } else if (!model_.rows_.empty()) {
     list_->setCurrentIndex(model_.index(0, firstShown()));
   }
+  showThumb();
 }
 
 void ListBrowser::applyColumnLayout() {
@@ -743,6 +750,9 @@ bool ListBrowser::TakeEvent() {
     case kEarlierRows:
       wanted_[1] = false;
       prependPage();
+      return true;
+    case kThumbMoves:
+      takeThumbMoves();
       return true;
     case kLocatorKeys: {
       std::vector<int> keys;

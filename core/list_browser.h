@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTableView>
 #include <cstdint>
 #include <functional>
@@ -83,6 +84,8 @@ struct ListRow {
   std::vector<CellColours> colours;
   std::vector<int> icons;
   std::vector<std::string> extras;
+  // The thumb's step of the row's key, in an order with alphabetic steps.
+  int step = 0;
 };
 
 // The rows as numbered fields: each column's value, its four colours when
@@ -128,6 +131,15 @@ class ListBrowser : public QObject, public RowFields {
   // order the records of equal key values ("+AGG:Prioridad,-AGG:Codigo").
   void AddSortOrder(std::string title, int key, std::string_view appended = {});
   void SetSortOrder(int index);
+  // The last sort order added, whose key begins with a text, moves its
+  // list's scroll thumb by alphabetic steps: the thumb stands at the letter
+  // of the selected row's key; dropped on a letter, the list moves to the
+  // first record from that letter on (to the last one when none is), on the
+  // first step to the first record; the scroll arrows and the page areas
+  // move the selection by a row and by a page.
+  void SetAlphabeticThumb();
+  // The thumb's scroll bar; null unless the order has alphabetic steps.
+  QScrollBar* thumb() const;
   // The type-ahead locator on the sort key's first component, or on the
   // given field; without a control the typed text is not shown. It takes at
   // most `limit` characters (its control's width), never more than 39.
@@ -285,6 +297,20 @@ class ListBrowser : public QObject, public RowFields {
   void shareColumnWidths(bool givenToo);
   void moveBy(int rows);
   void moveToLast();
+  // The rows a page moves, by the list's height.
+  int pageRows() const;
+
+  // The alphabetic thumb: the user's moves wait for the window's thread.
+  static constexpr int kThumbMoves = rt::event::User + 0x44;
+  enum class ThumbMove { Rows, First, Last, Step };
+  bool alphabeticThumb() const;
+  void showThumb();
+  void thumbAction(int action);
+  void wantThumbMove(ThumbMove move, int amount = 0);
+  void takeThumbMoves();
+  QPointer<QScrollBar> thumb_;
+  bool showingThumb_ = false;  // the thumb is set to the selected row's step
+  std::vector<std::pair<ThumbMove, int>> pendingThumb_;
 
   std::vector<int> pendingKeys_;
   bool wanted_[2] = {false, false};
@@ -298,6 +324,7 @@ class ListBrowser : public QObject, public RowFields {
     std::string title;
     int key = 0;
     std::vector<rt::KeyComponent> appended;
+    bool alphabeticThumb = false;
   };
   std::vector<SortOrder> orders_;
   int order_ = 0;

@@ -40,15 +40,17 @@ bool ListBrowser::TakeNavigation(int number) {
       moveBy(-1);
       return true;
     case navigation::NextPage:
-    case navigation::PreviousPage: {
-      const int rowHeight = std::max(1, list_->verticalHeader()->defaultSectionSize());
-      const int page = std::max(1, list_->viewport()->height() / rowHeight - 1);
-      moveBy(number == navigation::NextPage ? page : -page);
+    case navigation::PreviousPage:
+      moveBy(number == navigation::NextPage ? pageRows() : -pageRows());
       return true;
-    }
     default:
       return false;
   }
+}
+
+int ListBrowser::pageRows() const {
+  const int rowHeight = std::max(1, list_->verticalHeader()->defaultSectionSize());
+  return std::max(1, list_->viewport()->height() / rowHeight - 1);
 }
 
 void ListBrowser::moveBy(int rows) {

@@ -122,6 +122,7 @@ void NoteList::setUpBrowser(core::ListBrowser& b) {
   b.DELETECONTROL = find("?DELETE:6");
   b.QUERYCONTROL = find("?QUERY:2");
   b.AddSortOrder("Descripcion", core::Notas::TEX02);
+  b.SetAlphabeticThumb();
   core::ListColumn description;
   description.field = "TEX:Descripcion";
   description.title = "Descripcion";

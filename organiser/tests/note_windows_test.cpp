@@ -5,8 +5,11 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 
+#include "core/list_thumb.h"
 #include "organiser/tests/topic_test_kit.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/thread_timer.h"
 
 namespace organiser {
@@ -167,6 +170,100 @@ TEST_F(Notes, ATextTooLongForTheNoteStaysInTheBoxUnstored) {
     list.Run();
     EXPECT_EQ(messages.asked().size(), 1u);
     EXPECT_EQ(storedNote("Banco").first, std::string(10000, 'y'));
+  });
+}
+
+// Drags the list's thumb to a step and lets it go, as a user does.
+void dropThumb(NoteList& l, char letter) {
+  QScrollBar* thumb = l.browser().thumb();
+  ASSERT_NE(thumb, nullptr);
+  const std::size_t step = core::alphabeticSteps().find(letter);
+  ASSERT_NE(step, std::string::npos);
+  thumb->setSliderDown(true);
+  thumb->setSliderPosition(static_cast<int>(step));
+  thumb->setSliderDown(false);
+}
+
+std::string selectedDescription(NoteList& l) {
+  const core::ListRow* row = l.browser().selectedRow();
+  return row != nullptr ? row->values.at(0) : "<none>";
+}
+
+const char kEnye = "Ñ"_cp[0];
+
+int stepOf(char letter) { return static_cast<int>(core::alphabeticSteps().find(letter)); }
+
+TEST_F(Notes, TheThumbStandsAtTheSelectedLetterAndMovesTheListByLetters) {
+  onThread([&] {
+    // More notes than the list shows; no K; lower-case ñ sorts as Ñ, after N.
+    for (const char* first : {"1", "A", "b", "L", "N", "ñ"_cp}) {
+      for (int n = 1; n <= 8; ++n) {
+        const std::string description = std::string(first) + "-" + std::to_string(n);
+        addNote(description, "texto de " + description);
+      }
+    }
+    ProbedNotes list;
+    list.probe([&](NoteList& l) {
+      QScrollBar* thumb = l.browser().thumb();
+      ASSERT_NE(thumb, nullptr);
+      EXPECT_TRUE(thumb->isVisible()) << "over the list's scroll bar";
+      EXPECT_EQ(thumb->geometry(), thumb->parentWidget()->rect());
+      EXPECT_EQ(thumb->maximum(), static_cast<int>(core::alphabeticSteps().size()) - 1);
+      EXPECT_EQ(thumb->value(), 0);
+      dropThumb(l, 'K');
+    });
+    // The box follows the new selection once its event has come.
+    const auto selectionLands = [](NoteList&) {};
+    list.probe(selectionLands);
+    list.probe([&](NoteList& l) {
+      EXPECT_EQ(selectedDescription(l), "L-1") << "no K: the first from K on";
+      EXPECT_EQ(box(l)->toPlainText(), "texto de L-1");
+      EXPECT_EQ(l.browser().thumb()->value(), stepOf('L'));
+      dropThumb(l, kEnye);
+    });
+    list.probe([&](NoteList& l) {
+      EXPECT_EQ(selectedDescription(l), "ñ-1"_cp);
+      EXPECT_EQ(l.browser().thumb()->value(), stepOf(kEnye));
+      l.browser().thumb()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    });
+    list.probe(selectionLands);
+    list.probe([&](NoteList& l) {
+      EXPECT_EQ(selectedDescription(l), "N-8") << "an arrow moves one row";
+      EXPECT_EQ(box(l)->toPlainText(), "texto de N-8");
+      EXPECT_EQ(l.browser().thumb()->value(), stepOf('N'));
+      dropThumb(l, 'Z');
+    });
+    list.probe([&](NoteList& l) {
+      EXPECT_EQ(selectedDescription(l), "ñ-8"_cp) << "nothing from Z on: the last";
+      EXPECT_EQ(l.browser().thumb()->value(), stepOf(kEnye));
+      dropThumb(l, 'A');
+    });
+    list.probe([&](NoteList& l) {
+      EXPECT_EQ(selectedDescription(l), "1-1") << "the first step holds what comes before A";
+      EXPECT_EQ(l.browser().thumb()->value(), 0);
+      l.browser().thumb()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    });
+    list.probe([&](NoteList& l) {
+      const QModelIndex current = l.browser().list()->currentIndex();
+      EXPECT_GT(current.row(), 1) << "a page area moves a page";
+      EXPECT_EQ(l.browser().thumb()->value(), core::alphabeticStep(selectedDescription(l)));
+      click(l, "?CLOSE");
+    });
+    EXPECT_EQ(list.Run(), rt::kCompleted);
+  });
+}
+
+TEST_F(Notes, TheThumbOfAnEmptyListMovesNothing) {
+  onThread([&] {
+    ProbedNotes list;
+    list.probe([&](NoteList& l) { dropThumb(l, 'M'); });
+    list.probe([&](NoteList& l) {
+      EXPECT_EQ(l.browser().RecordsInView(), 0);
+      EXPECT_EQ(l.browser().thumb()->value(), 0);
+      EXPECT_FALSE(l.control("?CHANGE:6")->isEnabled());
+      click(l, "?CLOSE");
+    });
+    EXPECT_EQ(list.Run(), rt::kCompleted);
   });
 }
 

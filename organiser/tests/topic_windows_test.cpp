@@ -140,6 +140,7 @@ TEST_F(Topics, InactiveTopicsHiddenAtOpeningAndTheFilterHandedToTheReport) {
     list.probe([&](TopicList& l) {
       EXPECT_EQ(columnTexts(l, 2), (std::vector<std::string>{"Activo temprano", "Activo tarde"}));
       EXPECT_TRUE(l.control<QCheckBox>("?SOLOACTIVOS")->isChecked());
+      EXPECT_EQ(l.browser().thumb(), nullptr) << "the order by date has no thumb steps";
       click(l, "?BUTTON10:2");
     });
     list.probe([&](TopicList& l) {
