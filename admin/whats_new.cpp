@@ -13,6 +13,7 @@
 
 #include "core/control_colouring.h"
 #include "core/designed_font.h"
+#include "core/list_cells.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/message_hook.h"
@@ -43,19 +44,11 @@ bool validUtf8(std::string_view text) {
   return true;
 }
 
-struct Style {
-  int weight;
-  QColor colour;
-};
-
-// Style 0 is the list's own.
-const Style kStyles[] = {{400, QColor()},
-                         {700, QColor(0x00, 0x00, 0x00)},
-                         {400, QColor(0xFF, 0x00, 0x00)},
-                         {400, QColor(0x00, 0x00, 0xFF)},
-                         {400, QColor(0x00, 0x80, 0x00)},
-                         {400, QColor(0xFF, 0x80, 0x00)},
-                         {400, QColor(0x80, 0x00, 0x00)}};
+// The list's styles 1 to 6 (style 0 is the list's own): face and size the
+// list's, weight and colour (blue-green-red) their own.
+const core::RuntimeFont kStyles[] = {{"", -1, 0x000000, 700, -1}, {"", -1, 0x0000FF, 400, -1},
+                                     {"", -1, 0xFF0000, 400, -1}, {"", -1, 0x008000, 400, -1},
+                                     {"", -1, 0x0080FF, 400, -1}, {"", -1, 0x000080, 400, -1}};
 
 }  // namespace
 
@@ -138,16 +131,12 @@ int WhatsNewWindow::Init() {
   // Rows are wrapped already: shown whole, scrolled sideways when wider.
   list->setTextElideMode(Qt::ElideNone);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
+  core::ListStyles& styles = core::ListStyles::of(list);
+  for (int number = 1; number <= static_cast<int>(std::size(kStyles)); ++number) {
+    styles.setStyle(number, kStyles[number - 1]);
+  }
   for (const HistoryRow& row : rows_) {
-    auto* item = new QListWidgetItem(rt::toQString(row.text));
-    const Style& style = kStyles[row.style];
-    if (row.style != 0) {
-      QFont itemFont = font;
-      itemFont.setWeight(style.weight == 700 ? QFont::Bold : QFont::Normal);
-      item->setFont(itemFont);
-      item->setForeground(style.colour);
-    }
-    list->addItem(item);
+    list->addItem(new core::StyledListItem(rt::toQString(row.text), row.style));
   }
   auto* layout = new QVBoxLayout(window);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -9,6 +9,7 @@
 #include <QTreeView>
 #include <cmath>
 
+#include "core/list_cells.h"
 #include "core/settings_store.h"
 #include "core/window_font_start.h"
 #include "platform/base/logical_threads.h"
@@ -76,15 +77,18 @@ RuntimeFont fontOf(const QWidget* widget) {
   return font;
 }
 
-void setFont(QWidget* widget, const RuntimeFont& font) {
-  QFont f = widget->font();
+QFont qtFont(const RuntimeFont& font, QFont f) {
   f.setFamily(rt::toQString(font.name));
   if (font.size > 0) f.setPointSize(font.size);
   f.setWeight(static_cast<QFont::Weight>(std::clamp(font.style & kWeightMask, 1, 1000)));
   f.setItalic((font.style & kItalic) != 0);
   f.setUnderline((font.style & kUnderline) != 0);
   f.setStrikeOut((font.style & kStrikeOut) != 0);
-  widget->setFont(f);
+  return f;
+}
+
+void setFont(QWidget* widget, const RuntimeFont& font) {
+  widget->setFont(qtFont(font, widget->font()));
   if (font.colour != rt::kNoColor && font.colour != fontOf(widget).colour) {
     rt::setFontColor(widget, font.colour);
   }
@@ -94,6 +98,7 @@ void FontScaler::Init() {
   controls_.clear();
   PRESERVETOOLBAR = 1;
   PRESERVEMENUBAR = 1;
+  MAXSTYLE = ListStyles::kCount;
 }
 
 void FontScaler::SetFont(QWidget* window, bool keepName, int size, long colour, bool keepPositions,
@@ -236,11 +241,30 @@ void FontScaler::relayoutControl(const Recorded& r, bool keepPositions) {
 }
 
 void FontScaler::Apply() {
-  // List headers follow the list's own font.
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
-    if (QHeaderView* header = it->control ? columnHeader(it->control) : nullptr) {
-      header->setFont(it->control->font());
+    QWidget* control = it->control;
+    if (control == nullptr) continue;
+    switch (rt::controlKind(control)) {
+      case rt::ControlKind::List:
+      case rt::ControlKind::Combo:
+      case rt::ControlKind::DropList:
+        restyleList(control);
+        break;
+      default:
+        continue;
     }
+    // List headers follow the list's own font.
+    if (QHeaderView* header = columnHeader(control)) header->setFont(control->font());
+  }
+}
+
+void FontScaler::restyleList(QWidget* list) {
+  // What a style leaves blank it takes from the list, already in the new
+  // font; what it sets as the old font had it becomes the new font's; what
+  // it sets otherwise (a bold or a red style) stays.
+  ListStyles& styles = ListStyles::of(list);
+  for (int number = 1; number <= std::min(MAXSTYLE, ListStyles::kCount); ++number) {
+    styles.setStyle(number, mapFont(styles.resolved(number), OLDFONT, NEWFONT));
   }
 }
 

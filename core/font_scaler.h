@@ -27,6 +27,8 @@ struct RuntimeFont {
 
 RuntimeFont fontOf(const QWidget* widget);
 void setFont(QWidget* widget, const RuntimeFont& font);
+// `from` with the face, size and style of the runtime font.
+QFont qtFont(const RuntimeFont& font, QFont from);
 
 class FontScaler {
  public:
@@ -36,7 +38,9 @@ class FontScaler {
   // while AFDISABLE is set.
   void SetFont(QWidget* window, bool keepName, int size, long colour, bool keepPositions,
                int charset, int style, std::string_view name);
-  // Re-fonts the registered lists' headers.
+  // Re-fonts the styles of the registered lists and combos (the first
+  // MAXSTYLE of each) as their controls were re-fonted, and the lists'
+  // headers as their lists.
   void Apply();
   // Before the window closes: back to its size in window units from before the
   // font change, scaled by any resizing the user did.
@@ -49,6 +53,7 @@ class FontScaler {
   int INITED = 0;
   int PRESERVETOOLBAR = 1;
   int PRESERVEMENUBAR = 1;
+  int MAXSTYLE = 20;
   int NOWINDOWSAVE = 0;
   double WIDTHFACTOR_ = 1.0;
   double HEIGHTFACTOR_ = 1.0;
@@ -66,6 +71,7 @@ class FontScaler {
   void refontAll();
   void relayout(bool keepPositions);
   void relayoutControl(const Recorded& r, bool keepPositions);
+  void restyleList(QWidget* list);
 
   QPointer<QWidget> window_;
   std::vector<Recorded> controls_;  // the window first

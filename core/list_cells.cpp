@@ -1,8 +1,17 @@
 #include "core/list_cells.h"
 
+#include <QAbstractItemView>
+#include <QListWidget>
 #include <QPainter>
 
+#include "platform/ui/control_colors.h"
+
 namespace core {
+namespace {
+
+const RuntimeFont kBlankStyle{"", -1, -1, -1, -1};
+
+}  // namespace
 
 QColor colourOf(std::int32_t bgr) {
   return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -19,6 +28,52 @@ void CellColourDelegate::initStyleOption(QStyleOptionViewItem* option,
     option->palette.setColor(QPalette::Highlight, back.value<QColor>());
     option->palette.setColor(QPalette::Inactive, QPalette::Highlight, back.value<QColor>());
   }
+}
+
+ListStyles::ListStyles(QWidget* list) : QObject(list) {
+  setObjectName("rtListStyles");
+  styles_.fill(kBlankStyle);
+}
+
+ListStyles& ListStyles::of(QWidget* list) {
+  if (const ListStyles* styles = find(list)) return *const_cast<ListStyles*>(styles);
+  return *new ListStyles(list);
+}
+
+const ListStyles* ListStyles::find(const QWidget* list) {
+  return list->findChild<ListStyles*>("rtListStyles", Qt::FindDirectChildrenOnly);
+}
+
+RuntimeFont ListStyles::style(int number) const {
+  return number >= 1 && number <= kCount ? styles_[number - 1] : kBlankStyle;
+}
+
+void ListStyles::setStyle(int number, RuntimeFont font) {
+  if (number < 1 || number > kCount) return;
+  styles_[number - 1] = std::move(font);
+  if (auto* view = qobject_cast<QAbstractItemView*>(list())) view->viewport()->update();
+}
+
+RuntimeFont ListStyles::resolved(int number) const {
+  RuntimeFont font = style(number);
+  const RuntimeFont own = fontOf(list());
+  if (font.name.find_first_not_of(' ') == std::string::npos) font.name = own.name;
+  if (font.size < 0) font.size = own.size;
+  if (font.colour < 0) font.colour = own.colour;
+  if (font.style < 0) font.style = own.style;
+  if (font.charset < 0) font.charset = own.charset;
+  return font;
+}
+
+QVariant StyledListItem::data(int role) const {
+  const ListStyles* styles =
+      style_ > 0 && listWidget() != nullptr ? ListStyles::find(listWidget()) : nullptr;
+  if (styles == nullptr || (role != Qt::FontRole && role != Qt::ForegroundRole)) {
+    return QListWidgetItem::data(role);
+  }
+  const RuntimeFont font = styles->resolved(style_);
+  if (role == Qt::FontRole) return qtFont(font, listWidget()->font());
+  return font.colour < 0 ? QVariant() : QVariant(QBrush(rt::fromBgr(font.colour)));
 }
 
 GroupedHeader::GroupedHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {

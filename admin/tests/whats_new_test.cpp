@@ -87,6 +87,7 @@ TEST_F(WhatsNewWindowTest, ShowsTheRowsInTheirStyles) {
     ASSERT_EQ(list->count(), 3);
     EXPECT_EQ(list->item(0)->text(), QString::fromUtf8("!Versión 9.0"));
     EXPECT_TRUE(list->item(0)->font().bold());
+    EXPECT_EQ(list->item(0)->font().family(), list->font().family()) << "in the list's face";
     EXPECT_EQ(list->item(1)->foreground().color(), QColor(0, 0, 255));
     EXPECT_EQ(list->item(2)->foreground().color(), QColor(0, 0, 255)) << "the style goes on";
     const int rowHeight = rt::DialogUnits::of(w.window()).y(10);

@@ -5,11 +5,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "core/list_cells.h"
 #include "core/program_startup.h"
 #include "core/settings_store.h"
 #include "core/window_font_start.h"
@@ -172,6 +174,62 @@ TEST(FontScaler, TheMainThreadsWindowsGrowWiderButNotTaller) {
   scaler.SetFont(&window, false, 14, -1, false, -1, -1, "Roboto Medium");
   EXPECT_GT(window.width(), before.width());
   EXPECT_LE(window.height(), before.height()) << "the client area is not taller";
+}
+
+}  // namespace
+}  // namespace core
+
+namespace core {
+namespace {
+
+TEST(FontScaler, EachListStyleIsReFontedAsTheListWas) {
+  QWidget window;
+  window.setFont(QFont("DejaVu Sans", 8));
+  auto* list = new QListWidget(&window);
+  auto* mono = new QListWidget(&window);
+  mono->setFont(QFont("Liberation Mono", 10));
+  ListStyles& styles = ListStyles::of(list);
+  styles.setStyle(1, {"", -1, 0x000000, 700, -1});
+  styles.setStyle(2, {"Liberation Serif", 8, 0x0000FF, 400, -1});
+  styles.setStyle(3, {"DejaVu Sans", 8, -1, 400 | 0x1000, -1});
+  styles.setStyle(20, {"", 9, -1, -1, -1});
+  ListStyles::of(mono).setStyle(1, {"", -1, -1, 700, -1});
+  auto* bold = new StyledListItem("Aviso", 1);
+  list->addItem(bold);
+
+  FontScaler scaler;
+  scaler.Init();
+  scaler.SetFont(&window, false, 12, -1, false, -1, -1, "Roboto Medium");
+  scaler.Apply();
+
+  struct Case {
+    const char* what;
+    QWidget* list;
+    int number;
+    std::string name;
+    int size;
+    long colour;
+    int style;
+  };
+  const Case cases[] = {
+      {"blank face and size: the list's new ones, bold kept", list, 1, "Roboto Medium", 12, 0, 700},
+      {"another face and a red kept", list, 2, "Liberation Serif", 12, 0x0000FF, 400},
+      {"the window's face given outright: the new face", list, 3, "Roboto Medium", 12, 0, 400 | 0x1000},
+      {"a size of its own kept", list, 20, "Roboto Medium", 9, 0, 400},
+      {"a style never set: the list's new font", list, 7, "Roboto Medium", 12, 0, 400},
+      {"a list in a face of its own lends it to its styles", mono, 1, "Liberation Mono", 10, 0, 700},
+  };
+  for (const Case& c : cases) {
+    const RuntimeFont font = ListStyles::of(c.list).style(c.number);
+    EXPECT_EQ(font.name, c.name) << c.what;
+    EXPECT_EQ(font.size, c.size) << c.what;
+    EXPECT_EQ(font.colour, c.colour) << c.what;
+    EXPECT_EQ(font.style, c.style) << c.what;
+  }
+  // The rows are drawn in their style's new font.
+  EXPECT_EQ(bold->font().family(), "Roboto Medium");
+  EXPECT_EQ(bold->font().pointSize(), 12);
+  EXPECT_TRUE(bold->font().bold());
 }
 
 }  // namespace
