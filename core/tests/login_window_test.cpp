@@ -48,6 +48,7 @@ class LoginTest : public ::testing::Test {
     GLO::Cod_Usuario_Logueado = 0;
     GLO::Nivel_Usuario_Logueado = 0;
     GLO::Nombre_Usuario_Logueado.clear();
+    BuildArchivoLog();  // as the start does, before anyone has logged in
     previous_ = rt::setHaltHandler([this](int) { halted_ = true; });
   }
   void TearDown() override {
