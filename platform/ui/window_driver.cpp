@@ -339,6 +339,11 @@ void WindowDriver::Open(QWidget* window) {
   serial_ = ++serials;
   thread_ = currentThreadNumber();
   procedure_ = currentProcedure();
+  // A window shown while its procedure's own window is open (a message, a
+  // question) neither takes nor leaves that window's place.
+  for (const WindowDriver* other : openList()) {
+    if (other->thread_ == thread_ && other->procedure_ == procedure_) procedure_.clear();
+  }
   window_ = window;
   window->setAttribute(Qt::WA_DeleteOnClose, false);
   window->setWindowModality(Qt::NonModal);
@@ -504,7 +509,9 @@ void WindowDriver::fitInHost() {
   // The holder's border and title stay around the window, inside the client area.
   const QSize border = (holder->size() - window_->size()).expandedTo(QSize(0, 0));
   fitWithin(window_, QRect(QPoint(0, 0), client->size().shrunkBy(QMargins(0, 0, border.width(), border.height()))));
-  holder->resize(holder->size().expandedTo(holder->minimumSizeHint()).boundedTo(client->size()));
+  holder->resize((window_->size() + border)
+                     .expandedTo(holder->minimumSizeHint())
+                     .boundedTo(client->size()));
   centreInParent(holder);
 }
 

@@ -345,6 +345,35 @@ TEST_F(WindowDriverTest, AWindowBroughtToTheFrontIsTheActiveOneHostedOrNot) {
   ASSERT_TRUE(waitUntil([&] { return planner.ended && patients.ended && own.ended; }, "the ends"));
 }
 
+// Only the window a procedure opened first keeps that procedure's place: a
+// window shown over it by the same procedure (a message, a question)
+// neither takes nor leaves it.
+TEST_F(WindowDriverTest, AWindowShownOverItsProceduresWindowLeavesThatPlaceAlone) {
+  std::vector<std::string> savedBy;
+  WindowDriver::setPositionStore({[](const std::string&) { return std::optional<QPoint>(); },
+                                  [&](const std::string& procedure, QPoint) {
+                                    savedBy.push_back(procedure);
+                                  }});
+  SampleWindow* main = nullptr;
+  bool ended = false;
+  start([&] {
+    ProcedureScope scope("Principal");
+    SampleWindow window("Principal");
+    main = &window;
+    window.Run();
+    ended = true;
+  });
+  ASSERT_TRUE(waitUntil([&] { return main != nullptr && main->isOpen(); }, "the window"));
+  ASSERT_TRUE(click(*main, "?Formulario"));
+  ASSERT_TRUE(waitUntil([&] { return main->formOpen != nullptr; }, "the window over it"));
+  ASSERT_TRUE(click(*main->formOpen, "?OK"));
+  ASSERT_TRUE(waitUntil([&] { return main->formOpen == nullptr; }, "the window over it to close"));
+  ASSERT_TRUE(click(*main, "?OK"));
+  ASSERT_TRUE(waitUntil([&] { return ended; }, "the window to close"));
+  WindowDriver::setPositionStore({});
+  EXPECT_EQ(savedBy, std::vector<std::string>{"Principal"});
+}
+
 TEST_F(WindowDriverTest, ARunOutsideALogicalThreadIsRefused) {
   SampleWindow w("Fuera");
   EXPECT_THROW(w.Run(), std::logic_error);
