@@ -213,6 +213,14 @@ class WindowDriver::Filter : public QObject {
       driver_->framed_ = true;
       driver_->placeOnScreen();
     }
+    // A settled window that grows afterwards (its own code sizing it to
+    // its columns) is placed again when it no longer lies whole on the screen.
+    if (e->type() == QEvent::Resize && driver_->settled_ && !driver_->hosted_ &&
+        !driver_->placing_ && driver_->window_->isVisible()) {
+      const QWidget* w = driver_->window_;
+      const QRect frame = w->geometry().marginsAdded(frameMargins(w));
+      if (!availableArea(w).contains(frame)) driver_->placeOnScreen();
+    }
     return false;
   }
 
@@ -473,6 +481,11 @@ QWidget* WindowDriver::ownerWindow() const {
 }
 
 void WindowDriver::placeOnScreen() {
+  placing_ = true;
+  struct Done {
+    bool& placing;
+    ~Done() { placing = false; }
+  } done{placing_};
   const QWidget* over = ownerWindow();
   const QRect area = availableArea(over != nullptr ? over : window_.data());
   fitWithin(window_, area);
@@ -498,6 +511,7 @@ void WindowDriver::settleOpened() {
   } else {
     fitInHost();
   }
+  settled_ = true;
   focusFirstEntry();
 }
 

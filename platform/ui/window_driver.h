@@ -183,6 +183,8 @@ class WindowDriver {
   QSize placedSize_;
   bool autoSized_ = false;  // sized by its contents, not by its own code
   bool framed_ = false;  // placed with the window manager's frame known
+  bool settled_ = false;  // placed at its final size once its Init was done
+  bool placing_ = false;  // being placed now
   std::uint64_t serial_ = 0;  // tells this window from a later one at its address
   int closeRefusals_ = 0;     // close requests answered by staying open
 };
