@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QWindow>
 #include <map>
 #include <utility>
 
@@ -83,10 +84,15 @@ std::string responseWord(int response) {
 
 bool CloseMenuToggle::AlternarMenuCerrar(QWidget* window) {
   if (window != nullptr) {
-    const bool shown = window->isVisible();
-    window->setWindowFlag(Qt::WindowCloseButtonHint, toggle_ == 0);
+    // Only the hint changes, on the window as it is. Setting a shown
+    // window's flags through the widget hides it and shows it again at once:
+    // the window manager may take that withdrawal after the new map and
+    // leave the window unmapped, never seen.
+    Qt::WindowFlags flags = window->windowFlags();
+    flags.setFlag(Qt::WindowCloseButtonHint, toggle_ == 0);
+    window->overrideWindowFlags(flags);
+    if (QWindow* handle = window->windowHandle()) handle->setFlags(flags);
     window->setProperty("rtCloseGreyed", toggle_ == 1);
-    if (shown) window->show();  // a change of flags hides a window
   }
   toggle_ = 1 - toggle_;
   return false;
@@ -166,7 +172,7 @@ int RecordForm::Init() {
   OwnSetup();
   marker_.Setup(window);
   navigator_.SetKeys(window);
-  if (FIRSTFIELD) FIRSTFIELD->setFocus();
+  toFirstField();
   return rt::level::Benign;
 }
 
@@ -293,7 +299,11 @@ bool RecordForm::requiredFilled() {
 }
 
 void RecordForm::toFirstField() {
-  if (FIRSTFIELD) FIRSTFIELD->setFocus();
+  if (!FIRSTFIELD) return;
+  // Typing starts in an entry: a check box named first is passed over for
+  // the first entry after it.
+  QWidget* entry = rt::firstEntry(window(), FIRSTFIELD);
+  (entry != nullptr ? entry : FIRSTFIELD.data())->setFocus();
 }
 
 int RecordForm::save() {

@@ -152,7 +152,7 @@ class RecordForm : public rt::WindowDriver {
   // The accept-all pass: every entry marked required must hold a value; the
   // first empty one is selected and false answered.
   bool requiredFilled();
-  // Focus back on the window's first field.
+  // Focus back on the window's first field: its first entry from there on.
   void toFirstField();
 
   void RegistrarActividad(bool entry);

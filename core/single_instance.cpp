@@ -176,12 +176,8 @@ bool SingleInstanceServer::listen(const std::string& service, rt::WindowDriver& 
 void SingleInstanceServe(rt::WindowDriver& frame, const SingleInstanceServer& server) {
   if (frame.event() != rt::event::DdeExecute) return;
   if (server.ddeValue() != kInFront) return;
-  QWidget* w = frame.window();
-  if (w == nullptr) return;
-  if (w->isMinimized()) w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
-  w->show();
-  w->raise();
-  w->activateWindow();
+  if (QWidget* w = frame.window()) w->show();
+  frame.bringToFront();
 }
 
 }  // namespace core

@@ -432,11 +432,7 @@ int PlannerWindow::TakeWindowEvent() {
     registered_ = true;
   }
   const int result = rt::WindowDriver::TakeWindowEvent();
-  if (event() == rt::event::GainFocus && window() != nullptr) {
-    if (window()->isMinimized()) window()->showNormal();
-    window()->raise();
-    window()->activateWindow();
-  }
+  if (event() == rt::event::GainFocus) bringToFront();
   return result;
 }
 

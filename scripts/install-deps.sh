@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev valgrind openssl xvfb xauth
   # a window manager on the virtual X server, for the checks of real window mapping
-  openbox x11-utils
+  openbox x11-utils libxcb1-dev
   # libraries
   qt6-base-dev libqt6svg6 qt6-translations-l10n libgl-dev libsqlite3-dev libssl-dev zlib1g-dev libicu-dev
   libboost-context-dev libxlsxwriter-dev libzip-dev libfmt-dev libcups2-dev

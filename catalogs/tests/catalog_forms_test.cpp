@@ -2,6 +2,9 @@
 // codes, the activity lines, the two close questions, the required
 // description, history keys, titles by request, view locks, the date button,
 // the colour swatch and the resizable coverage form.
+#include <map>
+#include <vector>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -446,6 +449,46 @@ TEST_F(CatalogForms, TheCoverageFormFollowsItsResizingAndTheOthersKeepTheirSize)
       });
       form.Run();
     });
+  }
+}
+
+}  // namespace
+}  // namespace catalogs
+
+namespace catalogs {
+namespace {
+
+// A form opens on its first entry, never on a check box named before it
+// (the speciality form's "Inactiva?"), and the answer of its closing
+// question that keeps it open (Cancel, or No to "cancel?") comes back to it.
+TEST_F(CatalogForms, AFormOpensOnItsFirstEntryAndComesBackToItWhenItStaysOpen) {
+  const std::map<std::string, std::string> firstEntry = {
+      {"FormularioEspecialidades", "?ESP:DESCRIPCION"}, {"FormularioFeriados", "?FER:FECHA"},
+      {"FormularioOcupaciones", "?OCU:DESCRIPCION"}, {"FormularioTiposConsulta", "?TIC:DESCRIPCION"},
+      {"FormularioCobertura", "?COB:DESCRIPCION"}};
+  for (const FormCase& c : kForms) {
+    SCOPED_TRACE(c.procedure);
+    const std::string expected = firstEntry.at(c.procedure);
+    const bool asksToSave = c.cancelAction == core::cancel::AskSave;
+    ScriptedMessages answers(asksToSave ? std::vector<int>{rt::button::Cancel, rt::button::No}
+                                        : std::vector<int>{rt::button::No, rt::button::Yes});
+    onThread([&] {
+      ProbedForm form(*catalogForm(c.procedure));
+      rt::ThreadRequest() = core::request::Insert;
+      form.probe([&](CatalogForm& f) {
+        EXPECT_EQ(f.window()->focusWidget(), f.control(expected));
+        f.control<QLineEdit>(c.description)->setText("Cambiada");
+        f.control("?OK")->setFocus();
+        f.post(rt::event::CloseWindow);
+      });
+      form.probe([&](CatalogForm& f) {
+        EXPECT_TRUE(f.isOpen());
+        EXPECT_EQ(f.window()->focusWidget(), f.control(expected)) << "back to the first entry";
+        f.post(rt::event::CloseWindow);
+      });
+      form.Run();
+    });
+    EXPECT_EQ(answers.asked().size(), 2u);
   }
 }
 

@@ -324,5 +324,54 @@ TEST_F(RunningFrameWithLogin, TheLoginRunsOnOpeningAndTheReloginButtonShows) {
   EXPECT_TRUE(frame_->control("?BUTTON22")->isVisibleTo(frame_->window()));
 }
 
+// A window of a report's run: it opens (with a window of its own above it
+// when `nested`) and closes again at once.
+class ReportStepStandIn : public rt::WindowDriver {
+ public:
+  explicit ReportStepStandIn(bool nested) : nested_(nested) {}
+  bool hostable() const override { return !nested_; }
+  int Init() override {
+    auto* w = new QWidget;
+    w->setWindowTitle("Paso del listado");
+    auto* entry = new QLineEdit(w);
+    entry->setObjectName("?ENTRY");
+    Open(w);
+    return rt::level::Benign;
+  }
+  int TakeWindowEvent() override {
+    if (event() == rt::event::OpenWindow) {
+      if (!nested_) ReportStepStandIn(true).Run();
+      post(rt::event::CloseWindow);
+    }
+    return WindowDriver::TakeWindowEvent();
+  }
+
+ private:
+  bool nested_;
+};
+
+// A report runs on a thread of its own, its windows one after another (the
+// destination, the progress, the preview): when it ends, the list that
+// started it is the active window again, not the list opened first.
+TEST_F(RunningFrame, TheListThatStartedAReportIsActiveWhenTheReportEnds) {
+  ListStandIn* patients = openList();
+  ListStandIn* visits = openList();
+  ASSERT_TRUE(patients != nullptr && visits != nullptr);
+  ASSERT_TRUE(waitUntil([&] { return activeWindowThread() == visits->thread(); },
+                        "the second list to be active"));
+  bool reportEnded = false;
+  rt::start([&] {
+    for (int step = 0; step < 3; ++step) ReportStepStandIn(false).Run();
+    reportEnded = true;
+  });
+  ASSERT_TRUE(waitUntil([&] { return reportEnded; }, "the report to end"));
+  rt::testing::waitIdle();
+  EXPECT_EQ(activeWindowThread(), visits->thread()) << "the list that started the report";
+  EXPECT_EQ(frame_->mdiArea()->activeSubWindow()->widget(), visits->window());
+  patients->post(rt::event::CloseWindow);
+  visits->post(rt::event::CloseWindow);
+  ASSERT_TRUE(waitUntil([&] { return lists_ == 0; }, "the lists to close"));
+}
+
 }  // namespace
 }  // namespace core

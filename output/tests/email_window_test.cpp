@@ -11,10 +11,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <filesystem>
 #include <fstream>
 
 #include "core/globals.h"
+#include "core/program_startup.h"
+#include "core/settings_store.h"
+#include "core/window_font_start.h"
 #include "netlib/net_event_delivery.h"
 #include "netlib/testing/smtp_test_server.h"
 #include "output/register_procedures.h"
@@ -28,6 +32,7 @@
 #include "platform/net/testing/test_certificates.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/ui/window_placement.h"
 
 namespace output {
 namespace {
@@ -382,6 +387,49 @@ TEST_F(EmailWindowTest, TheSettingsWrittenAtCloseAreReadAtTheNextOpen) {
   }
   EXPECT_TRUE(w->control<QCheckBox>("?SECUREEMAILALWAYS")->isChecked());
   EXPECT_EQ(messages.asked().size(), 1u) << "asked for the sender only the first time";
+}
+
+}  // namespace
+}  // namespace output
+
+namespace output {
+namespace {
+
+// At every font size the window opens whole on the screen at the same size
+// each time, with Enviar, Abortar and Cerrar below whatever scrolls.
+TEST_F(EmailWindowTest, TheWindowHasASteadySizeWholeOnTheScreenWithItsButtonsInSight) {
+  ScriptedMessages messages;
+  for (const char* size : {"8", "11", "14"}) {
+    SCOPED_TRACE(size);
+    std::filesystem::remove(rt::resolvePath(core::kProgramIni));
+    core::setWindowFontStartValues();
+    core::settingsStore().Init(core::kProgramIni);
+    core::settingsStore().update("AnyFont", "FontSize", size);
+    std::vector<QSize> sizes;
+    for (int opening = 0; opening < 2; ++opening) {
+      SeenWindow* w = open(mail(1));
+      ASSERT_NE(w, nullptr);
+      rt::testing::waitIdle();
+      QWidget* window = w->window();
+      EXPECT_TRUE(rt::availableArea(window).contains(window->frameGeometry()))
+          << "whole on the screen";
+      sizes.push_back(window->size());
+      for (const char* name : {"?SEND", "?ABORT", "?CLOSE"}) {
+        auto* button = w->control<QPushButton>(name);
+        ASSERT_NE(button, nullptr) << name;
+        EXPECT_TRUE(button->isVisible()) << name;
+        EXPECT_EQ(button->parentWidget(), window) << name << " is not scrolled";
+        const QRect shown(button->mapTo(window, QPoint(0, 0)), button->size());
+        EXPECT_TRUE(window->rect().contains(shown)) << name << " inside the window";
+      }
+      w->post(rt::event::CloseWindow);
+      ASSERT_TRUE(closed());
+    }
+    EXPECT_EQ(sizes[0], sizes[1]) << "the same size at each opening";
+    core::settingsStore().Kill();
+  }
+  std::filesystem::remove(rt::resolvePath(core::kProgramIni));
+  core::setWindowFontStartValues();
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -211,6 +213,14 @@ class WindowDriver::Filter : public QObject {
       driver_->framed_ = true;
       driver_->placeOnScreen();
     }
+    // A settled window that grows afterwards (its own code sizing it to
+    // its columns) is placed again when it no longer lies whole on the screen.
+    if (e->type() == QEvent::Resize && driver_->settled_ && !driver_->hosted_ &&
+        !driver_->placing_ && driver_->window_->isVisible()) {
+      const QWidget* w = driver_->window_;
+      const QRect frame = w->geometry().marginsAdded(frameMargins(w));
+      if (!availableArea(w).contains(frame)) driver_->placeOnScreen();
+    }
     return false;
   }
 
@@ -274,6 +284,10 @@ int WindowDriver::Kill() {
   if (window_ && !hosted_ && !procedure_.empty() && positionStore().save && window_->isVisible()) {
     positionStore().save(procedure_, window_->pos());
   }
+  // The window that takes over is made the active one before this one goes:
+  // hiding a window that holds the focus passes it to the next control of
+  // the frame, which may lie in any other thread's window.
+  if (WindowDriver* next = successor(); next != nullptr && next->window_) next->bringToFront();
   if (window_) {
     window_->removeEventFilter(filter_.get());
     closing_ = true;
@@ -287,10 +301,16 @@ int WindowDriver::Kill() {
       window_->deleteLater();
     }
   }
-  if (WindowDriver* below = topWindow(thread_); below != nullptr && below->window_) {
-    below->window_->activateWindow();
-  }
   return level::Benign;
+}
+
+WindowDriver* WindowDriver::successor() const {
+  if (WindowDriver* below = topWindow(thread_)) return below;
+  // The last window of its thread gives way to the window that was active
+  // when the thread's first one opened (the list that started a report), or
+  // to the window now above that one.
+  WindowDriver* starter = starter_ ? holding(starter_) : nullptr;
+  return starter != nullptr ? topWindow(starter->thread_) : nullptr;
 }
 
 int WindowDriver::TakeEvent() { return current_.control ? TakeFieldEvent() : TakeWindowEvent(); }
@@ -327,6 +347,11 @@ void WindowDriver::Open(QWidget* window) {
   serial_ = ++serials;
   thread_ = currentThreadNumber();
   procedure_ = currentProcedure();
+  // A window shown while its procedure's own window is open (a message, a
+  // question) neither takes nor leaves that window's place.
+  for (const WindowDriver* other : openList()) {
+    if (other->thread_ == thread_ && other->procedure_ == procedure_) procedure_.clear();
+  }
   window_ = window;
   window->setAttribute(Qt::WA_DeleteOnClose, false);
   window->setWindowModality(Qt::NonModal);
@@ -335,6 +360,9 @@ void WindowDriver::Open(QWidget* window) {
   window->installEventFilter(filter_.get());
 
   const bool firstOfThread = topWindow(thread_) == nullptr;
+  if (firstOfThread) {
+    if (WindowDriver* active = activeWindowDriver()) starter_ = active->window_;
+  }
   disabled_ = disableWindowsOf(thread_);
   openList().push_back(this);
   noteWindowOpened();
@@ -410,6 +438,24 @@ bool WindowDriver::closeOtherThreadsWindows() {
   return true;
 }
 
+WindowDriver* WindowDriver::activeWindowDriver() {
+  // The window of the focused control; in a frame, the child window that
+  // holds the focus (the child itself may have it), else the active child.
+  QWidget* active = QApplication::focusWidget();
+  QWidget* top = active != nullptr ? active->window() : QApplication::activeWindow();
+  if (top == nullptr) return nullptr;
+  QWidget* child = nullptr;
+  for (QWidget* w = active; w != nullptr && child == nullptr; w = w->parentWidget()) {
+    if (auto* holder = qobject_cast<QMdiSubWindow*>(w)) child = holder->widget();
+  }
+  if (child == nullptr) {
+    if (const auto* area = top->findChild<QMdiArea*>(); area && area->activeSubWindow())
+      child = area->activeSubWindow()->widget();
+  }
+  if (child != nullptr) active = child;
+  return holding(active != nullptr ? active : top);
+}
+
 WindowDriver* WindowDriver::holding(const QWidget* control) {
   // The innermost window: a hosted window sits inside the frame's window.
   const auto& windows = openList();
@@ -435,6 +481,11 @@ QWidget* WindowDriver::ownerWindow() const {
 }
 
 void WindowDriver::placeOnScreen() {
+  placing_ = true;
+  struct Done {
+    bool& placing;
+    ~Done() { placing = false; }
+  } done{placing_};
   const QWidget* over = ownerWindow();
   const QRect area = availableArea(over != nullptr ? over : window_.data());
   fitWithin(window_, area);
@@ -457,8 +508,25 @@ void WindowDriver::settleOpened() {
     if (QLayout* layout = window_->layout()) layout->activate();
     if (autoSized_) window_->resize(window_->size().expandedTo(window_->sizeHint()));
     placeOnScreen();
+  } else {
+    fitInHost();
   }
+  settled_ = true;
   focusFirstEntry();
+}
+
+void WindowDriver::fitInHost() {
+  QWidget* holder = window_->parentWidget();
+  QWidget* client = holder != nullptr ? holder->parentWidget() : nullptr;
+  if (client == nullptr) return;
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  // The holder's border and title stay around the window, inside the client area.
+  const QSize border = (holder->size() - window_->size()).expandedTo(QSize(0, 0));
+  fitWithin(window_, QRect(QPoint(0, 0), client->size().shrunkBy(QMargins(0, 0, border.width(), border.height()))));
+  holder->resize((window_->size() + border)
+                     .expandedTo(holder->minimumSizeHint())
+                     .boundedTo(client->size()));
+  centreInParent(holder);
 }
 
 void WindowDriver::focusFirstEntry() {
@@ -476,15 +544,39 @@ void WindowDriver::focusFirstEntry() {
         return;
     }
   }
-  for (QWidget* control : windowControls(window_)) {
-    if (!isEntryKind(controlKind(control)) || !control->isEnabled() ||
-        !control->isVisibleTo(window_) || (control->focusPolicy() & Qt::TabFocus) == 0 ||
+  if (QWidget* entry = firstEntry(window_)) entry->setFocus();
+}
+
+QWidget* firstEntry(const QWidget* window, const QWidget* from) {
+  bool reached = from == nullptr;
+  for (QWidget* control : windowControls(window)) {
+    reached = reached || control == from;
+    if (!reached || !isEntryKind(controlKind(control)) || !control->isEnabled() ||
+        !control->isVisibleTo(window) || (control->focusPolicy() & Qt::TabFocus) == 0 ||
         isReadOnly(control)) {
       continue;
     }
-    control->setFocus();
-    return;
+    return control;
   }
+  return nullptr;
+}
+
+void WindowDriver::bringToFront() {
+  if (!window_) return;
+  // A hosted window is shown by the frame's child window that holds it.
+  QWidget* shown = hosted_ && window_->parentWidget() ? window_->parentWidget() : window_.data();
+  // Restored as it was before it was minimised (a maximised frame stays so).
+  if (shown->isMinimized()) {
+    shown->setWindowState(shown->windowState() & ~Qt::WindowMinimized);
+    shown->show();
+  }
+  // A window its own code hid stays hidden.
+  if (shown->isHidden()) return;
+  if (auto* holder = qobject_cast<QMdiSubWindow*>(shown); holder && holder->mdiArea()) {
+    holder->mdiArea()->setActiveSubWindow(holder);
+  }
+  shown->raise();
+  window_->activateWindow();
 }
 
 void WindowDriver::setChildHost(ThreadNumber hostThread, ChildHost host) {

@@ -109,6 +109,9 @@ class WindowDriver {
   virtual bool closesOnEscape() const { return true; }
   // Whether the window is shown inside the frame.
   bool hosted() const { return hosted_; }
+  // Makes the window the active one, restored when minimised and raised
+  // over the others; a hosted window becomes the frame's active child.
+  void bringToFront();
 
   // Runs inside every window's loop right after its open-window event has been
   // taken, on the window's thread: the test kit drives windows through it.
@@ -147,10 +150,16 @@ class WindowDriver {
   void requestClose();
   // The innermost open window that holds the control; null when none.
   static WindowDriver* holding(const QWidget* control);
+  // The open window the user works in now; null when none.
+  static WindowDriver* activeWindowDriver();
+  // The window made active when this one closes; null when none.
+  WindowDriver* successor() const;
   // Once the window's Init is done: on the screen whole, and a control with
   // the focus.
   void settleOpened();
   void placeOnScreen();
+  // A hosted window is made to fit the frame's client area, centred there.
+  void fitInHost();
   QWidget* ownerWindow() const;
   void focusFirstEntry();
 
@@ -163,6 +172,7 @@ class WindowDriver {
   WindowEvent current_;
   std::set<int> alertKeys_;
   std::vector<QPointer<QWidget>> disabled_;  // the thread's windows this one disabled
+  QPointer<QWidget> starter_;  // the active window when the thread's first window opened
   ThreadNumber thread_ = 0;
   bool opened_ = false;
   bool killed_ = false;
@@ -173,9 +183,16 @@ class WindowDriver {
   QSize placedSize_;
   bool autoSized_ = false;  // sized by its contents, not by its own code
   bool framed_ = false;  // placed with the window manager's frame known
+  bool settled_ = false;  // placed at its final size once its Init was done
+  bool placing_ = false;  // being placed now
   std::uint64_t serial_ = 0;  // tells this window from a later one at its address
   int closeRefusals_ = 0;     // close requests answered by staying open
 };
+
+// The first control of the window, from `from` on in the window's control
+// order (from the start when null), that takes typed input and may be typed
+// in now; null when none.
+QWidget* firstEntry(const QWidget* window, const QWidget* from = nullptr);
 
 // While alive, the calling logical thread's windows are disabled as under a
 // window of its own: a short native loop run on the thread's behalf (a file

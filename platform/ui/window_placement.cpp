@@ -1,6 +1,8 @@
 #include "platform/ui/window_placement.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QLayout>
 #include <QScreen>
 #include <QScrollArea>
@@ -9,6 +11,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
+#include <vector>
 
 namespace rt {
 namespace {
@@ -29,14 +32,50 @@ QSize minimumSize(const QWidget* window) {
   return minimum;
 }
 
+// The widgets a layout holds, its inner layouts' included.
+void collectWidgets(QLayout* layout, std::vector<QWidget*>& widgets) {
+  for (int i = 0; i < layout->count(); ++i) {
+    QLayoutItem* item = layout->itemAt(i);
+    if (QWidget* w = item->widget()) widgets.push_back(w);
+    if (QLayout* inner = item->layout()) collectWidgets(inner, widgets);
+  }
+}
+
+// The window's row of buttons (OK and Cancel, a list's buttons): the last
+// row of its top-to-bottom layout when that row holds buttons only.
+QLayout* buttonRow(QWidget* window, std::vector<QWidget*>& buttons) {
+  auto* column = qobject_cast<QBoxLayout*>(window->layout());
+  if (column == nullptr || column->count() < 2) return nullptr;
+  if (column->direction() != QBoxLayout::TopToBottom) return nullptr;
+  QLayout* row = column->itemAt(column->count() - 1)->layout();
+  if (row == nullptr) return nullptr;
+  std::vector<QWidget*> widgets;
+  collectWidgets(row, widgets);
+  const bool onlyButtons =
+      !widgets.empty() && std::all_of(widgets.begin(), widgets.end(), [](QWidget* w) {
+        return qobject_cast<QAbstractButton*>(w) != nullptr;
+      });
+  if (!onlyButtons) return nullptr;
+  buttons = std::move(widgets);
+  return row;
+}
+
 // Moves the window's layout and child widgets into a widget of their own,
-// shown in a scroll area that becomes the window's only content.
+// shown in a scroll area that becomes the window's content; the row of
+// buttons stays below the scroll area, always in sight.
 void scrollContents(QWidget* window, QSize need) {
+  std::vector<QWidget*> buttons;
+  QLayout* row = buttonRow(window, buttons);
+  if (row != nullptr) {
+    auto* column = static_cast<QBoxLayout*>(window->layout());
+    column->takeAt(column->count() - 1);
+  }
   auto* contents = new QWidget;
   contents->setObjectName("rtScrolledContents");
   if (QLayout* layout = window->layout()) contents->setLayout(layout);
   for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     if (child->isWindow() || child == contents) continue;
+    if (std::find(buttons.begin(), buttons.end(), child) != buttons.end()) continue;
     const bool hidden = child->isHidden();
     const QRect at = child->geometry();
     child->setParent(contents);
@@ -45,12 +84,22 @@ void scrollContents(QWidget* window, QSize need) {
   }
   if (contents->layout() == nullptr) contents->setMinimumSize(need);
   auto* scroll = new QScrollArea(window);
+  scroll->setObjectName("rtScrolled");
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidgetResizable(true);
   scroll->setWidget(contents);
   auto* layout = new QVBoxLayout(window);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(scroll);
+  layout->addWidget(scroll, 1);
+  if (row != nullptr) {
+    // The row keeps the margins it had below the contents.
+    const QMargins margins = contents->layout()->contentsMargins();
+    row->setContentsMargins(margins.left(), 0, margins.right(), 0);
+    layout->addLayout(row);
+    layout->setContentsMargins(0, 0, 0, margins.bottom());
+    contents->layout()->setContentsMargins(margins.left(), margins.top(), margins.right(), 0);
+  } else {
+    layout->setContentsMargins(0, 0, 0, 0);
+  }
   // The control that gets the focus is scrolled into sight.
   QObject::connect(qApp, &QApplication::focusChanged, scroll, [scroll](QWidget*, QWidget* now) {
     if (now != nullptr && scroll->widget() != nullptr && scroll->widget()->isAncestorOf(now))

@@ -4,9 +4,11 @@
 // form's states, order check and renumbering.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTableView>
 #include <algorithm>
 #include <filesystem>
@@ -486,10 +488,12 @@ TEST_F(PlannerWindows, ExportsTheWholeDay) {
 TEST_F(PlannerWindows, OnlyOnePlannerIsOpen) {
   book({1, 2000});
   bool shown = false;
-  const rt::ThreadNumber first = rt::start([&shown] {
+  QPointer<QWidget> open;
+  const rt::ThreadNumber first = rt::start([&shown, &open] {
     Probed<PlannerWindow> planner;
-    planner.probe([&shown](PlannerWindow& w) {
+    planner.probe([&shown, &open](PlannerWindow& w) {
       w.choose(kPhysician, kToday);
+      open = w.window();
       shown = true;
     });
     planner.Run();
@@ -498,10 +502,15 @@ TEST_F(PlannerWindows, OnlyOnePlannerIsOpen) {
   EXPECT_EQ(GLO::ThreadTurnos, static_cast<std::int32_t>(first));
   const std::size_t rows = QTU().size();
   ASSERT_GT(rows, 0u);
+  open->showMinimized();
   ScriptedMessages messages;
   ASSERT_TRUE(runOnThread([] { ExaminarTurnos(); }));
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_EQ(messages.asked()[0].caption, "Formulario ya está abierto"_cp);
+  // The open planner is brought to the front, out of its minimised state.
+  EXPECT_TRUE(rt::testing::waitUntil(
+      [&] { return QApplication::activeWindow() == open && !open->isMinimized(); },
+      "the open planner to be the active window"));
   // The open planner keeps its registration, its day and its sheet.
   EXPECT_EQ(GLO::ThreadTurnos, static_cast<std::int32_t>(first));
   EXPECT_EQ(QTU().size(), rows);

@@ -6,6 +6,9 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
@@ -296,6 +299,79 @@ TEST_F(WindowDriverTest, HaltClosesTheWindowsOfEveryThread) {
   EXPECT_FALSE(a.ended) << "unwound, not returned";
   waitIdle();
   EXPECT_TRUE(widgetA.isNull());
+}
+
+// A window brought to the front is the active one: a window hosted by a
+// frame becomes the frame's active child, restored when it was minimised;
+// a window of its own is raised and activated.
+TEST_F(WindowDriverTest, AWindowBroughtToTheFrontIsTheActiveOneHostedOrNot) {
+  QMainWindow frame;
+  auto* area = new QMdiArea(&frame);
+  frame.setCentralWidget(area);
+  frame.resize(900, 600);
+  frame.show();
+  constexpr ThreadNumber kFrameThread = 0x7fff;  // no logical thread of the test's
+  WindowDriver::setChildHost(kFrameThread, [area](QWidget* w) {
+    QMdiSubWindow* holder = area->addSubWindow(w);
+    holder->show();
+    area->setActiveSubWindow(holder);
+    return true;
+  });
+  ThreadWithWindow planner("Planilla"), patients("Pacientes");
+  ASSERT_TRUE(waitUntil([&] { return planner.window.isOpen() && patients.window.isOpen(); },
+                        "both windows"));
+  WindowDriver::setChildHost(0, {});
+  ASSERT_TRUE(planner.window.hosted() && patients.window.hosted());
+  auto* holder = qobject_cast<QMdiSubWindow*>(planner.window.window()->parentWidget());
+  ASSERT_NE(holder, nullptr);
+  ASSERT_EQ(area->activeSubWindow()->widget(), patients.window.window());
+  holder->showMinimized();
+  planner.window.bringToFront();
+  waitIdle();
+  ASSERT_NE(area->activeSubWindow(), nullptr);
+  EXPECT_EQ(area->activeSubWindow(), holder);
+  EXPECT_FALSE(holder->isMinimized());
+  EXPECT_EQ(QApplication::activeWindow(), &frame);
+
+  ThreadWithWindow own("Propia");
+  ASSERT_TRUE(waitUntil([&] { return own.window.isOpen(); }, "a window of its own"));
+  EXPECT_FALSE(own.window.hosted());
+  frame.activateWindow();
+  ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &frame; }, "the frame"));
+  own.window.bringToFront();
+  EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == own.window.window(); },
+                        "the window of its own to be active"));
+  for (ThreadWithWindow* t : {&planner, &patients, &own}) click(t->window, "?OK");
+  ASSERT_TRUE(waitUntil([&] { return planner.ended && patients.ended && own.ended; }, "the ends"));
+}
+
+// Only the window a procedure opened first keeps that procedure's place: a
+// window shown over it by the same procedure (a message, a question)
+// neither takes nor leaves it.
+TEST_F(WindowDriverTest, AWindowShownOverItsProceduresWindowLeavesThatPlaceAlone) {
+  std::vector<std::string> savedBy;
+  WindowDriver::setPositionStore({[](const std::string&) { return std::optional<QPoint>(); },
+                                  [&](const std::string& procedure, QPoint) {
+                                    savedBy.push_back(procedure);
+                                  }});
+  SampleWindow* main = nullptr;
+  bool ended = false;
+  start([&] {
+    ProcedureScope scope("Principal");
+    SampleWindow window("Principal");
+    main = &window;
+    window.Run();
+    ended = true;
+  });
+  ASSERT_TRUE(waitUntil([&] { return main != nullptr && main->isOpen(); }, "the window"));
+  ASSERT_TRUE(click(*main, "?Formulario"));
+  ASSERT_TRUE(waitUntil([&] { return main->formOpen != nullptr; }, "the window over it"));
+  ASSERT_TRUE(click(*main->formOpen, "?OK"));
+  ASSERT_TRUE(waitUntil([&] { return main->formOpen == nullptr; }, "the window over it to close"));
+  ASSERT_TRUE(click(*main, "?OK"));
+  ASSERT_TRUE(waitUntil([&] { return ended; }, "the window to close"));
+  WindowDriver::setPositionStore({});
+  EXPECT_EQ(savedBy, std::vector<std::string>{"Principal"});
 }
 
 TEST_F(WindowDriverTest, ARunOutsideALogicalThreadIsRefused) {

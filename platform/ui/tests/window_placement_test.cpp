@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace rt {
@@ -49,6 +50,45 @@ TEST(WindowPlacement, AWindowTallerThanTheScreenScrollsWithEveryControlReachable
   QWidget small;
   small.resize(300, 200);
   EXPECT_FALSE(fitWithin(&small, area)) << "a window that fits is left alone";
+}
+
+// A form's OK/Cancel row, or a list's row of buttons, stays below the
+// scrolled part, inside the window, whatever the contents above it need.
+TEST(WindowPlacement, AWindowTallerThanTheScreenKeepsItsButtonRowOutsideTheScrolledPart) {
+  for (const QStringList& names : {QStringList{"?OK", "?CANCEL"},
+                                   QStringList{"?INSERT", "?CHANGE", "?DELETE", "?CLOSE"}}) {
+    SCOPED_TRACE(names.join(" ").toStdString());
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* first = new QLabel("Campo 0");
+    layout->addWidget(first);
+    for (int i = 1; i < 40; ++i) layout->addWidget(new QLabel(QString("Campo %1").arg(i)));
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (const QString& name : names) {
+      auto* b = new QPushButton(name.mid(1), &window);
+      b->setObjectName(name);
+      row->addWidget(b);
+    }
+    layout->addLayout(row);
+    const QRect area(0, 0, 1366, 500);
+    ASSERT_GT(window.minimumSizeHint().height(), area.height());
+    EXPECT_TRUE(fitWithin(&window, area));
+    window.show();
+    EXPECT_LE(window.frameGeometry().height(), area.height());
+    auto* scroll = window.findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_TRUE(scroll->isAncestorOf(first)) << "the contents scroll";
+    for (const QString& name : names) {
+      auto* b = window.findChild<QPushButton*>(name);
+      ASSERT_NE(b, nullptr);
+      EXPECT_FALSE(scroll->isAncestorOf(b)) << "the button is not scrolled away";
+      EXPECT_TRUE(b->isVisible());
+      const QRect shown(b->mapTo(&window, QPoint(0, 0)), b->size());
+      EXPECT_TRUE(window.rect().contains(shown)) << "the button lies inside the window";
+      EXPECT_GE(shown.top(), scroll->geometry().bottom()) << "below the scrolled part";
+    }
+  }
 }
 
 }  // namespace

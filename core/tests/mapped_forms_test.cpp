@@ -1,0 +1,127 @@
+// Under a real X server with a window manager, every form the program shows
+// is mapped and viewable, however often forms open and close. The test runs
+// by hand, for example:
+//   QT_QPA_PLATFORM=xcb DISPLAY=:1 build/core/core_tests --gtest_filter='MappedForms.*'
+// with openbox (or another window manager) running on that display; under the
+// offscreen platform, or without a window manager, it is skipped.
+#include <xcb/xcb.h>
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "core/activity_log.h"
+#include "core/catalog_tables.h"
+#include "core/data_files.h"
+#include "core/globals.h"
+#include "core/record_form.h"
+#include "core/table_managers.h"
+#include "core/users_windows.h"
+#include "platform/base/logical_threads.h"
+#include "platform/base/paths.h"
+#include "platform/base/testing/test_environment.h"
+#include "platform/data/database.h"
+#include "platform/ui/testing/window_test_kit.h"
+
+namespace core {
+namespace {
+
+using namespace std::chrono_literals;
+
+xcb_connection_t* xConnection() {
+  if (QGuiApplication::platformName() != "xcb") return nullptr;
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+// Whether a window manager that follows the desktop conventions runs: it
+// names its check window on the root window.
+bool windowManagerRuns(xcb_connection_t* x) {
+  const char name[] = "_NET_SUPPORTING_WM_CHECK";
+  std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+      xcb_intern_atom_reply(x, xcb_intern_atom(x, 1, sizeof name - 1, name), nullptr), &std::free);
+  if (!atom || atom->atom == XCB_ATOM_NONE) return false;
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+  std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> property(
+      xcb_get_property_reply(
+          x, xcb_get_property(x, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr),
+      &std::free);
+  return property && xcb_get_property_value_length(property.get()) > 0;
+}
+
+// What xwininfo calls IsViewable: the window and every window around it
+// (the window manager's frame) are mapped.
+bool viewable(xcb_connection_t* x, QWidget* window) {
+  std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
+      xcb_get_window_attributes_reply(
+          x, xcb_get_window_attributes(x, static_cast<xcb_window_t>(window->winId())), nullptr),
+      &std::free);
+  return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+rt::WindowDriver* openForm() {
+  for (rt::WindowDriver* w : rt::WindowDriver::openWindows()) {
+    if (dynamic_cast<RecordForm*>(w) != nullptr && w->isOpen() && w->window() != nullptr) return w;
+  }
+  return nullptr;
+}
+
+TEST(MappedForms, EveryFormOpenedAndClosedManyTimesIsMappedAndViewable) {
+  xcb_connection_t* x = xConnection();
+  if (x == nullptr || !windowManagerRuns(x)) {
+    GTEST_SKIP() << "needs an X server (QT_QPA_PLATFORM=xcb) with a window manager";
+  }
+  const std::filesystem::path folder = rt::testing::freshFolder("mapped");
+  std::filesystem::create_directories(folder / "tmp");
+  setenv("TEMP", rt::runtimeName(folder / "tmp").c_str(), 1);
+  ASSERT_EQ(openPracticeDatabase(folder), 0);
+  GLO::Nivel_Usuario_Logueado = 9;
+  BuildArchivoLog();
+  rt::testing::ScriptedMessages messages;
+
+  constexpr int kOpens = 200;
+  bool ended = false;
+  rt::start([&] {
+    TableManagersInit();
+    relate(Usuarios::def()).open();
+    for (int i = 0; i < kOpens; ++i) {
+      // The users form is protected against closing: its close box is
+      // greyed while it is shown.
+      rt::ThreadRequest() = request::Insert;
+      UserForm().Run();
+    }
+    relate(Usuarios::def()).close();
+    TableManagersKill();
+    ended = true;
+  });
+
+  int unmapped = 0;
+  for (int i = 0; i < kOpens; ++i) {
+    rt::WindowDriver* form = nullptr;
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return (form = openForm()) != nullptr; },
+                                       "form " + std::to_string(i + 1) + " to open"));
+    QWidget* window = form->window();
+    if (!rt::testing::waitUntil([&] { return viewable(x, window); },
+                                "form " + std::to_string(i + 1) + " to be mapped", 5s)) {
+      ++unmapped;
+    }
+    const QPointer<QWidget> shown = window;
+    form->post(rt::event::CloseWindow);
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return !shown || !shown->isVisible(); },
+                                       "form " + std::to_string(i + 1) + " to close"));
+  }
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return ended; }, "the forms' thread to end"));
+  EXPECT_EQ(unmapped, 0) << "of " << kOpens << " forms";
+  EXPECT_TRUE(messages.asked().empty());
+  rt::closeDatabase();
+  unsetenv("TEMP");
+}
+
+}  // namespace
+}  // namespace core
