@@ -14,6 +14,7 @@
 #include <QLabel>
 
 #include "platform/base/current_event.h"
+#include "platform/base/debug_sink.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "platform/ui/mnemonics.h"
@@ -244,6 +245,21 @@ TEST_F(WindowDriverTest, EnterPressesAFocusedButtonAndTheFirstEntryHasTheFocus) 
     ASSERT_TRUE(waitUntil([&] { return t.ended; }, "OK pressed by Enter"));
     EXPECT_EQ(t.result, kCompleted);
   }
+}
+
+// A control looked up by a name the window lacks is null, and the debug
+// output names it; names ignore case.
+TEST_F(WindowDriverTest, AMissingControlNameSaysSoInTheDebugOutput) {
+  ThreadWithWindow t("Nombres");
+  ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
+  DebugCapture debug;
+  EXPECT_EQ(t.window.control("?nombre"), t.window.control("?Nombre"));
+  EXPECT_TRUE(debug.lines().empty()) << debug.lines().front();
+  EXPECT_EQ(t.window.control("?Nombres"), nullptr);
+  ASSERT_EQ(debug.lines().size(), 1u);
+  EXPECT_NE(debug.lines()[0].find("\"?Nombres\""), std::string::npos) << debug.lines()[0];
+  click(t.window, "?OK");
+  ASSERT_TRUE(waitUntil([&] { return t.ended; }, "the thread to end"));
 }
 
 // A window narrower than its caption would have the caption shortened by the
