@@ -95,7 +95,7 @@ class CatalogWindows : public ::testing::Test {
     }
     bool numbered = false;
     for (const rt::KeyDef& k : def.keys) numbered = numbered || k.autoNumbered > 0;
-    if (numbered) EXPECT_EQ(a.insertNumbered(false), core::level::Benign);
+    if (numbered) { EXPECT_EQ(a.insertNumbered(false), core::level::Benign); }
     EXPECT_EQ(a.insert(false), core::level::Benign);
     return t.position();
   }

@@ -69,7 +69,7 @@ TEST_F(BuiltInMacros, AnEmptyTableGetsAllTwelveInOrderAndASecondStartAddsNothing
 TEST(BuiltInMacroTexts, AccentedDescriptionsAreSingleCp1252Letters) {
   // "\xEDa" would read as one (too large) escape: the "a" must stay a letter.
   for (const BuiltInMacro& m : builtInMacros()) {
-    if (m.identifier == "FECHA") EXPECT_EQ(m.description, "Fecha del Día"_cp);
+    if (m.identifier == "FECHA") { EXPECT_EQ(m.description, "Fecha del Día"_cp); }
     if (m.identifier == "MEDMATRICULA") {
       EXPECT_EQ(m.description, "Matrícula del Profesional"_cp);
     }

@@ -424,7 +424,7 @@ class ReminderWindows : public Reminders {
               int code = 0) {
     return runProbed<ReminderForm>(request, AgendaRecordatoria::def(), steps,
                                    [] { return new Probed<ReminderForm>; },
-                                   [code] { if (code != 0) EXPECT_TRUE(read(code)); });
+                                   [code] { if (code != 0) { EXPECT_TRUE(read(code)); } });
   }
   void runList(const std::vector<std::function<void(ReminderList&)>>& steps) {
     runProbed<ReminderList>(0, AgendaRecordatoria::def(), steps);

@@ -118,7 +118,7 @@ class ConsultationWindows : public ::testing::Test {
     EXPECT_TRUE(runOnThread([&] {
       // The caller has the consultation read, as a list does.
       core::relate(core::Consultas::def()).open();
-      if (visit != 0) EXPECT_TRUE(readVisit(visit));
+      if (visit != 0) { EXPECT_TRUE(readVisit(visit)); }
       if (prime) prime();
       Probed<ConsultationForm> form(fromAppointment);
       for (const auto& step : steps) form.probe(step);
@@ -133,7 +133,6 @@ class ConsultationWindows : public ::testing::Test {
 };
 
 QString text(rt::WindowDriver& w, const char* name) { return w.control<QLineEdit>(name)->text(); }
-void showOthers(ConsultationForm& f) { f.control<QTabWidget>("?CurrentTab")->setCurrentIndex(1); }
 
 TEST_F(ConsultationWindows, EveryCloseAddsOneLogEntryByItsRequest) {
   struct Case {

@@ -234,7 +234,7 @@ TEST_F(PatientWindows, LocalityTypeAheadCompletesInAnyCaseAndKeepsAPrefixWithout
       const LocalityTypeAhead r = CompletarLocalidad(c.shown, c.cursor, c.backspace);
       EXPECT_EQ(r.name, c.name) << c.shown;
       EXPECT_EQ(r.found, c.code != 0) << c.shown;
-      if (r.found) EXPECT_EQ(r.postalCode, c.code) << c.shown;
+      if (r.found) { EXPECT_EQ(r.postalCode, c.code) << c.shown; }
       EXPECT_EQ(r.selectionStart, c.start) << c.shown;
       EXPECT_EQ(r.selectionEnd, c.end) << c.shown;
     }
@@ -361,7 +361,7 @@ TEST_F(PatientWindows, DeleteAsksOnCompletionAndTheRelationsRefuseWithTheirTable
                                  c.patient);
     ASSERT_GE(messages.asked().size(), 1u);
     EXPECT_EQ(messages.asked()[0].caption, "Borrado de Paciente") << messages.asked()[0].text;
-    if (c.response != 0) EXPECT_EQ(response, c.response);
+    if (c.response != 0) { EXPECT_EQ(response, c.response); }
     EXPECT_EQ(storedName(c.patient) != "<none>", c.stays);
     if (c.refusedBy != nullptr) {
       ASSERT_EQ(messages.asked().size(), 2u);

@@ -342,7 +342,7 @@ TEST_F(PlannerWindows, EditingTheConsultationFollowsTheAttentionOrder) {
     for (const Call& call : calls) requests.push_back(call.request);
     EXPECT_EQ(requests, c.requests);
     ASSERT_EQ(static_cast<int>(messages.asked().size()), c.messages);
-    if (c.messages) EXPECT_EQ(messages.asked()[0].caption, "No se definió el Paciente"_cp);
+    if (c.messages) { EXPECT_EQ(messages.asked()[0].caption, "No se definió el Paciente"_cp); }
   }
 }
 

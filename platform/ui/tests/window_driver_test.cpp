@@ -273,7 +273,7 @@ TEST_F(WindowDriverTest, AWindowIsAsWideAsItsCaption) {
     ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
     const QWidget* w = t.window.window();
     EXPECT_GE(w->width(), titleBarWidth(w));
-    if (title == longTitle) EXPECT_GT(w->width(), w->sizeHint().width()) << "widened for it";
+    if (title == longTitle) { EXPECT_GT(w->width(), w->sizeHint().width()) << "widened for it"; }
     ASSERT_TRUE(click(t.window, "?OK"));
     ASSERT_TRUE(waitUntil([&] { return t.ended; }, "the window to close"));
   }
