@@ -40,6 +40,7 @@ class Graph:
         self.links = {}      # target -> the varneta_* targets it links
         self.folder_of = {}  # library folder (relative) -> library target
         self.layer = {}      # library target -> layer number
+        self.test_links = {}  # library target -> what its test program links
 
     def closure(self, targets):
         seen, todo = set(), list(targets)
@@ -83,11 +84,12 @@ def read_graph():
             target = "varneta_" + name
             g.links[target] = only_ours(deps)
             g.folder_of[str(folder)] = target
+            main = "varneta_ui_test_main" if qt else "varneta_test_main"
+            g.test_links[target] = [target] + only_ours(test_deps) + [main]
             tests = ROOT / folder / "tests"
             if tests.is_dir():
-                main = "varneta_ui_test_main" if qt else "varneta_test_main"
                 consumers.append(("%s/tests" % folder, sorted(tests.rglob("*")),
-                                  [target] + only_ours(test_deps) + [main], True))
+                                  g.test_links[target], True))
         # Libraries and executables named with their sources.
         for command in ("add_library", "add_executable"):
             for args in cmake_commands(text, command):
@@ -191,12 +193,13 @@ def main():
         base = ROOT / folder
         files = own_sources(g, folder)
         # A library's header-only test kit (folder testing/ with no target of
-        # its own) goes with the library.
+        # its own) serves the tests: it may include what their program links.
         kit = base / "testing"
         kit_is_own = kit.is_dir() and str(kit.relative_to(ROOT)) not in g.folder_of
         check(target, files, [target], Path(folder).name == "testing")
         if kit_is_own:
-            check(target + " (test kit)", sorted(kit.iterdir()), [target], True)
+            check(target + "'s test program", sorted(kit.iterdir()),
+                  g.test_links.get(target, [target]), True)
         # Layers: a library includes nothing of a higher layer.
         used = set()
         for path in files:
