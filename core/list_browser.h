@@ -31,25 +31,27 @@ inline constexpr char kActiveFilterId[] = "Filtro_1";
 enum class ColumnAlign { Left, Center, Right };
 
 // A column of the list, or (without a title) a value the row keeps for the
-// caller and the export without showing it.
+// caller and the export without showing it. Every member has a default, so a
+// column is written with only the leading members it sets
+// ({"USU:Nombre_Usuario", "Usuario", "@s20", 0, 80}) and the rest stay unset.
 struct ListColumn {
-  std::string field;    // "USU:Nombre_Usuario", of the primary or a joined table
-  std::string title;    // empty: not a column, only a value of the row
-  std::string picture;  // the field's picture when empty
+  std::string field{};    // "USU:Nombre_Usuario", of the primary or a joined table
+  std::string title{};    // empty: not a column, only a value of the row
+  std::string picture{};  // the field's picture when empty
   int characters = 0;   // share of the list's width when no width is given
   int width = -1;       // dialog units; 0 hides the column (still searched and exported)
   ColumnAlign align = ColumnAlign::Left;
   bool fixed = false;    // the user cannot resize it
   bool colored = false;  // four colour values follow its value in the row
-  std::string group;     // a heading over a run of neighbouring columns
+  std::string group{};   // a heading over a run of neighbouring columns
   // An icon number (of the list's icons; 0 none) follows its value and
   // colours in the row; a cell with an icon shows the icon for its value.
   bool iconed = false;
   // The value as the list shows, searches and exports it (notes in plain
   // text); the stored value when empty.
-  std::function<std::string(std::string)> shownAs;
+  std::function<std::string(std::string)> shownAs{};
   // The name a search finds the shown value under; the field's when empty.
-  std::string searchName;
+  std::string searchName{};
 };
 
 // A cell's colours (0xBBGGRR each; -1 keeps the list's own).

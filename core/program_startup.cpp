@@ -28,7 +28,11 @@ namespace {
 
 bool g_tablesRegistered = false;
 
-void call(std::string_view name, rt::ProcedureArgs args = {}) { rt::callProcedure(name, args); }
+// The start-up hooks are optional: a hook nobody plugged into is passed over
+// (quietly, unlike a call of a procedure that must exist).
+void call(std::string_view name, rt::ProcedureArgs args = {}) {
+  if (rt::isProcedureRegistered(name)) rt::callProcedure(name, args);
+}
 
 // Windows reopen where the user left them: the frame's top-left corner in
 // the procedure's section of the program INI (blank after a reset).

@@ -386,9 +386,9 @@ void LetterWindow::lookUp(Code which, bool fromButton) {
       name = std::string(core::MDC().Nombre.clipped());
     }
   };
-  const int key = which == Code::Template  ? core::NotasMacros::NMA01
-                  : which == Code::Patient ? core::Pacientes::PAS_001
-                                           : core::Medicos::MDC01;
+  const int key = which == Code::Template  ? static_cast<int>(core::NotasMacros::NMA01)
+                  : which == Code::Patient ? static_cast<int>(core::Pacientes::PAS_001)
+                                           : static_cast<int>(core::Medicos::MDC01);
   if (!fromButton) {
     if (code == 0) return display();
     rt::table(def).clear();

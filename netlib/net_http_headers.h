@@ -28,8 +28,7 @@ struct CookieRecord {
 };
 using CookieStore = std::vector<CookieRecord>;  // in the order first added
 
-// The OAuth parameter record; other members of the original record are not
-// read by anything here.
+// The OAuth parameters the authorization builders read.
 struct OAuthParameters {
   std::string CONSUMERKEY;     // 256
   std::string CONSUMERSECRET;  // 256
@@ -54,8 +53,8 @@ class NetHttpHeaders : public NetConnection {
   std::string CUSTOMHEADER;
   std::unique_ptr<CookieStore> COOKIEQUEUE_;
   // Challenge data a caller took from the server's answer, read by the
-  // authorization builders (net_http_auth.cpp). Widths are those of the
-  // original fields: a longer value is read cut to them.
+  // authorization builders (net_http_auth.cpp). Each is read at the fixed
+  // width noted beside it: a longer value is read cut to it.
   std::string AUTHMD5URI;  // 256
   std::string AUTHMD5REALM;  // 128
   std::string AUTHMD5NONCE;  // 32

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang (ASan+UBSan) into ./build-fuzz and
-# runs each for FUZZ_SECONDS (default 20) with a fixed seed, starting from its
-# stored corpus (copied, so the stored corpus stays as committed). The
-# targets run side by side, one per core (VARNETA_JOBS).
+# Builds the libFuzzer targets with clang (ASan+UBSan, warnings as errors)
+# into ./build-fuzz and runs each for FUZZ_SECONDS (default 20) with a fixed
+# seed, starting from its stored corpus (copied, so the stored corpus stays as
+# committed). The targets run side by side, one per core (VARNETA_JOBS).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/parallel.sh"
@@ -19,7 +19,10 @@ if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
-    -DVARNETA_FUZZ=ON -DVARNETA_BENCH=OFF
+    -DVARNETA_FUZZ=ON -DVARNETA_BENCH=OFF -DVARNETA_WERROR=ON
+else
+  # A folder configured before warnings became errors turns them on too.
+  cmake -S "$root" -B "$build" -DVARNETA_WERROR=ON >/dev/null
 fi
 targets=()
 for s in "${sources[@]}"; do targets+=("fuzz_$(basename "$s" .cpp)"); done

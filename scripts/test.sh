@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test: the g++ build with
+# Installs what is missing, checks that the includes follow the libraries'
+# links and layers, builds and runs every test: the g++ build with
 # ctest (one process per test; it also replays the fuzz corpora), then every
 # test program whole in a shuffled order with a printed seed, a smoke run of
 # every benchmark, and last a clang build of the fuzz targets, each run for a
@@ -17,7 +18,9 @@ step() {
 }
 
 step "install" bash "$root/scripts/install-deps.sh"
-step "build" bash "$root/scripts/build.sh"
+step "layers" python3 "$root/scripts/check-layers.py" "$root"
+# Warnings fail the build, so that it stays free of them.
+step "build" bash "$root/scripts/build.sh" -DVARNETA_WERROR=ON
 step "ctest" ctest --test-dir "$build" -j "$(nproc)" --output-on-failure
 # A fixed shuffle while other seeds still find tests that depend on the order
 # they run in (left for a later pass); VARNETA_TEST_SEED picks another.

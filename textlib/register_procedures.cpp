@@ -24,7 +24,7 @@ void registerProcedures() {
   });
   rt::registerProcedure("DebugLog.Defaults", [](const rt::ProcedureArgs&) {
     debugLog().DEBUGOFF = 0;
-    debugLog().DEBUGPREFIX = "!";
+    debugLog().DEBUGPREFIX.assign(1, '!');
     return rt::kCompleted;
   });
   rt::registerProcedure("DebugLog.Init", [](const rt::ProcedureArgs&) {

@@ -83,7 +83,8 @@ std::string ValueParser::DeformatDigits(std::string_view text, std::string_view 
 std::string ValueParser::DeformatBase(std::string_view text, std::string_view picture) {
   PictureSpec spec;
   spec.ParsePicture(picture);
-  // A blank separator field is a space, as in the fixed-width original.
+  // A picture without a separator takes a space as one: the separator field
+  // is blank-padded, so a blank field reads as a space.
   const char separator = spec.SEPARATOR.empty() ? ' ' : spec.SEPARATOR[0];
   std::string digits(rt::clip(text));
   std::erase_if(digits, [separator](char c) { return c == '\r' || c == '\n' || c == separator; });

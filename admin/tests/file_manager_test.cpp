@@ -28,6 +28,7 @@
 #include "platform/base/runtime_errors.h"
 #include "platform/data/connection.h"
 #include "platform/data/maintenance.h"
+#include "platform/data/testing/other_workstation.h"
 #include "platform/ui/testing/pdf_probe.h"
 
 namespace admin {
@@ -189,9 +190,11 @@ TEST_F(FileManager, BuildAndPackKeepEveryRecordAndLeaveSoundFiles) {
   addRecords(core::Consultas::def(), 1, 30);
   addRecords(core::LogConsultas::def(), 1, 60);
   // Gaps and changed records, so that packing has pages to free.
-  ASSERT_EQ(execOn(rt::workingFolder() / "Varneta.dat",
-                   "DELETE FROM PACIENTE WHERE _id % 3 = 0; UPDATE PACIENTE SET _rv = _rv + 1 WHERE _id % 5 = 0"),
-            SQLITE_OK);
+  {
+    rt::testing::OtherWorkstation other(rt::workingFolder() / "Varneta.dat");
+    ASSERT_TRUE(other.run("DELETE FROM PACIENTE WHERE _id % 3 = 0")) << other.error();
+    ASSERT_TRUE(other.change("PACIENTE", "", "_id % 5 = 0")) << other.error();
+  }
   const fs::path plain = rt::workingFolder() / "Varneta.dat";
   const fs::path clinical = rt::workingFolder() / "VarnetaC.dat";
   const auto patients = versions(plain, "PACIENTE");
@@ -229,14 +232,13 @@ TEST_F(FileManager, AFileAnotherWorkstationIsWritingIsReportedAndTheRunGoesOn) {
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    sqlite3* db = nullptr;
-    sqlite3_open(file.c_str(), &db);
-    const int rc = sqlite3_exec(db, "BEGIN IMMEDIATE; UPDATE PACIENTE SET _rv = _rv + 1;", nullptr, nullptr, nullptr);
-    (void)!write(held[1], rc == SQLITE_OK ? "y" : "n", 1);
-    char c;
-    (void)!read(hold[0], &c, 1);
-    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    {
+      rt::testing::OtherWorkstation other(file);
+      const bool writing = other.holdWriteLock() && other.change("PACIENTE", "");
+      (void)!write(held[1], writing ? "y" : "n", 1);
+      char c;
+      (void)!read(hold[0], &c, 1);
+    }
     _exit(0);
   }
   char state = 0;

@@ -287,7 +287,7 @@ TEST_F(AddressCatalog, ACallersLookupOfAnUnknownPostalCode) {
       EXPECT_EQ(answer, choose ? rt::kCompleted : rt::kCancelled);
       EXPECT_EQ(rt::ThreadResponse(), answer);
       EXPECT_EQ(core::LOC().Cod_Postal, choose ? 4600u : 1234u);
-      if (choose) EXPECT_EQ(std::string(core::PRV().Provincia.view()).substr(0, 5), "Jujuy");
+      if (choose) { EXPECT_EQ(std::string(core::PRV().Provincia.view()).substr(0, 5), "Jujuy"); }
     }
   });
 }

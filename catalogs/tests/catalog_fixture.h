@@ -22,7 +22,8 @@
 #include "core/program_startup.h"
 #include "core/settings_store.h"
 #include "core/table_managers.h"
-#include "core/tests/probed_window.h"
+#include "core/testing/practice_folder.h"
+#include "core/testing/probed_window.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/paths.h"
 #include "platform/data/database.h"
@@ -47,10 +48,9 @@ inline std::vector<const rt::TableDef*> catalogueTables() {
 class CatalogWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("catalogs");
+    ASSERT_NO_FATAL_FAILURE(core::testing::openFreshPractice("catalogs", folder_));
     std::filesystem::create_directories(folder_ / "tmp");
     setenv("TEMP", rt::runtimeName(folder_ / "tmp").c_str(), 1);
-    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
     GLO::Cod_Usuario_Logueado = 0;
     core::BuildArchivoLog();
     std::filesystem::remove(rt::resolvePath(core::kProgramIni));
@@ -95,7 +95,7 @@ class CatalogWindows : public ::testing::Test {
     }
     bool numbered = false;
     for (const rt::KeyDef& k : def.keys) numbered = numbered || k.autoNumbered > 0;
-    if (numbered) EXPECT_EQ(a.insertNumbered(false), core::level::Benign);
+    if (numbered) { EXPECT_EQ(a.insertNumbered(false), core::level::Benign); }
     EXPECT_EQ(a.insert(false), core::level::Benign);
     return t.position();
   }

@@ -280,7 +280,7 @@ TEST_F(CatalogLists, ExportIsDisabledWhileEmptyAndHandsOverTheMembersValues) {
       EXPECT_EQ(got.title, cp(c.exportTitle));
       EXPECT_EQ(got.procedure, std::string(c.procedure) + std::to_string(c.number));
       EXPECT_EQ(got.columns.front().width, widened / 2);
-      if (c.hiddenColumn) EXPECT_EQ(got.columns.at(c.hiddenColumn - 1).width, 0);
+      if (c.hiddenColumn) { EXPECT_EQ(got.columns.at(c.hiddenColumn - 1).width, 0); }
       // Every row the filter lets through, not only those on screen.
       EXPECT_EQ(got.rows.size(), c.activeAtStart == 1 ? 3u : 4u);
     });

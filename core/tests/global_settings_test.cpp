@@ -13,6 +13,7 @@
 #include "core/data_files.h"
 #include "core/globals.h"
 #include "core/table_managers.h"
+#include "core/testing/practice_folder.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/registry_store.h"
@@ -26,9 +27,7 @@ namespace {
 class GlobalSettings : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("settings");
-    std::filesystem::create_directories(folder_);
-    ASSERT_EQ(openPracticeDatabase(folder_), 0);
+    ASSERT_NO_FATAL_FAILURE(core::testing::openFreshPractice("settings", folder_));
     TableManagersInit();
     GLO::ArchivoIni = rt::runtimeName(folder_ / "Dezedu.ini");
     GLO::PrimeraEjecucion = 0;

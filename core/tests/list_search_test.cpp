@@ -1,6 +1,7 @@
 // The list search: the expression the dialog builds, and the search of the
 // users list from the top, from the selected row and past the last match.
 #include "core/list_search.h"
+#include "core/testing/practice_folder.h"
 #include "core/window_font_start.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@
 #include "core/data_files.h"
 #include "core/globals.h"
 #include "core/table_managers.h"
-#include "core/tests/probed_window.h"
+#include "core/testing/probed_window.h"
 #include "core/users_windows.h"
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
@@ -80,9 +81,7 @@ class ProbedList : public testing::Probed<UsersList> {
 class ListSearchTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("search");
-    std::filesystem::create_directories(folder_);
-    ASSERT_EQ(openPracticeDatabase(folder_), 0);
+    ASSERT_NO_FATAL_FAILURE(core::testing::openFreshPractice("search", folder_));
     GLO::Nivel_Usuario_Logueado = 9;
   }
   void TearDown() override { rt::closeDatabase(); }

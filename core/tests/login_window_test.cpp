@@ -13,7 +13,8 @@
 #include "core/data_files.h"
 #include "core/globals.h"
 #include "core/table_managers.h"
-#include "core/tests/probed_window.h"
+#include "core/testing/practice_folder.h"
+#include "core/testing/probed_window.h"
 #include "core/users_windows.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/logical_threads.h"
@@ -41,9 +42,7 @@ struct User {
 class LoginTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("login");
-    std::filesystem::create_directories(folder_);
-    ASSERT_EQ(openPracticeDatabase(folder_), 0);
+    ASSERT_NO_FATAL_FAILURE(core::testing::openFreshPractice("login", folder_));
     rt::putIni("Sistema", "Usuario", "", "win.ini");
     GLO::Cod_Usuario_Logueado = 0;
     GLO::Nivel_Usuario_Logueado = 0;

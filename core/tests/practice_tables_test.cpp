@@ -18,6 +18,7 @@
 #include "core/register_procedures.h"
 #include "core/startup_hooks.h"
 #include "core/table_registration.h"
+#include "core/testing/practice_folder.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
@@ -36,10 +37,8 @@ namespace {
 class PracticeTablesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("practice");
-    std::filesystem::create_directories(folder_);
-    ASSERT_EQ(openPracticeDatabase(folder_), 0);
-    ASSERT_EQ(openAllTables(), 0);
+    ASSERT_NO_FATAL_FAILURE(
+        core::testing::openFreshPractice("practice", folder_, core::testing::Tables::AllOpen));
   }
   void TearDown() override {
     closeAllTables();

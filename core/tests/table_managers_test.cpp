@@ -5,18 +5,19 @@
 #include "core/table_managers.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/catalog_tables.h"
 #include "core/clinical_tables.h"
 #include "core/data_files.h"
+#include "core/testing/practice_folder.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
 #include "platform/base/runtime_errors.h"
@@ -24,6 +25,7 @@
 #include "platform/data/connection.h"
 #include "platform/data/database.h"
 #include "platform/data/record_buffer.h"
+#include "platform/data/testing/other_workstation.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/testing/test_environment.h"
@@ -36,9 +38,7 @@ using rt::testing::ScriptedMessages;
 class TableManagersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("managers");
-    std::filesystem::create_directories(folder_);
-    ASSERT_EQ(openPracticeDatabase(folder_), 0);
+    ASSERT_NO_FATAL_FAILURE(core::testing::openFreshPractice("managers", folder_));
     TableManagersInit();
   }
   void TearDown() override {
@@ -47,10 +47,8 @@ class TableManagersTest : public ::testing::Test {
   }
 
   // A second workstation: its own connection to the plain data file.
-  sqlite3* otherWorkstation() {
-    sqlite3* db = nullptr;
-    EXPECT_EQ(sqlite3_open((folder_ / "Varneta.dat").c_str(), &db), SQLITE_OK);
-    return db;
+  std::unique_ptr<rt::testing::OtherWorkstation> otherWorkstation() {
+    return std::make_unique<rt::testing::OtherWorkstation>(folder_ / "Varneta.dat");
   }
 
   std::filesystem::path folder_;
@@ -324,17 +322,6 @@ TEST_F(TableManagersTest, EveryRestrictRuleRefusesTheDeleteAndLeavesEveryTableAs
   }
 }
 
-// Makes the plain data file refuse a write, as a failing disk would, for
-// the records the condition picks.
-void refuseWrites(sqlite3* db, const std::string& table, const std::string& when,
-                  const char* operation) {
-  const std::string sql = "CREATE TRIGGER refuse_" + std::string(operation) + " BEFORE " +
-                          operation + " ON \"" + table + "\" WHEN " + when +
-                          " BEGIN SELECT RAISE(ABORT, 'refused'); END";
-  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-      << sqlite3_errmsg(db);
-}
-
 TEST_F(TableManagersTest, APatientsDeleteNamesTheFirstDeclaredTableThatStillRefersToIt) {
   TableRelations& pacientes = relate(Pacientes::def());
   ASSERT_EQ(pacientes.open(), level::Benign);
@@ -364,8 +351,9 @@ TEST_F(TableManagersTest, DeletingAConsultationTakesItsAttachmentsInOneTransacti
   ASSERT_EQ(access(Adjuntos::def()).fetchByKey(Adjuntos::ADJ01), level::Benign);
 
   // One attachment cannot be deleted: nothing is, the consultation included.
-  sqlite3* db = otherWorkstation();
-  refuseWrites(db, "ADJUNTOS", "old.CodAdjunto = 3", "DELETE");
+  // The plain data file refuses a write, as a failing disk would.
+  auto other = otherWorkstation();
+  ASSERT_TRUE(other->refuse("DELETE", "ADJUNTOS", "old.CodAdjunto = 3")) << other->error();
   {
     ScriptedMessages messages({rt::button::Ok, rt::button::No});
     EXPECT_EQ(consultas.remove(false), level::Fatal);
@@ -376,8 +364,8 @@ TEST_F(TableManagersTest, DeletingAConsultationTakesItsAttachmentsInOneTransacti
     EXPECT_EQ(stored(Consultas::def()), 2);
     EXPECT_EQ(stored(Adjuntos::def()), 4);
   }
-  ASSERT_EQ(sqlite3_exec(db, "DROP TRIGGER refuse_DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(db);
+  ASSERT_TRUE(other->allow("DELETE")) << other->error();
+  other.reset();
 
   ScriptedMessages messages({rt::button::Yes});
   EXPECT_EQ(consultas.remove(true), level::Benign);
@@ -416,8 +404,8 @@ TEST_F(TableManagersTest, ChangingACodeCarriesItToThePatientsOnlyAndAFailureUndo
   };
 
   // A patient that cannot be written rolls the locality back with the other patient.
-  sqlite3* db = otherWorkstation();
-  refuseWrites(db, "PACIENTE", "old.Cod_Paciente = 2", "UPDATE");
+  auto other = otherWorkstation();
+  ASSERT_TRUE(other->refuse("UPDATE", "PACIENTE", "old.Cod_Paciente = 2")) << other->error();
   {
     ScriptedMessages messages({rt::button::Cancel});
     LOC().Cod_Postal = 2000;
@@ -429,8 +417,8 @@ TEST_F(TableManagersTest, ChangingACodeCarriesItToThePatientsOnlyAndAFailureUndo
   EXPECT_EQ(patientsWith("Cod_Postal", 1000), 2);
   LOC().Cod_Postal = 1000;
   EXPECT_EQ(rt::table(Localidades::def()).fetch(Localidades::LOC01), 0);
-  ASSERT_EQ(sqlite3_exec(db, "DROP TRIGGER refuse_UPDATE", nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(db);
+  ASSERT_TRUE(other->allow("UPDATE")) << other->error();
+  other.reset();
 
   ScriptedMessages messages;
   LOC().Cod_Postal = 2000;
@@ -506,17 +494,13 @@ TEST_F(TableManagersTest, AWriteOverARecordAnotherProcessChangedIsRefusedAndNoth
   ASSERT_GE(child, 0);
   if (child == 0) {
     // Another workstation: a process of its own with its own connection.
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open(file.c_str(), &db);
-    if (rc == SQLITE_OK) {
-      rc = sqlite3_exec(db,
-                        "UPDATE \"PACIENTE\" SET Direccion = 'Otra', _rv = _rv + 1 "
-                        "WHERE Cod_Paciente = 1",
-                        nullptr, nullptr, nullptr);
+    bool changed = false;
+    {
+      rt::testing::OtherWorkstation other(file);
+      changed = other.change("PACIENTE", "Direccion = 'Otra'", "Cod_Paciente = 1");
+      if (!changed) fprintf(stderr, "child: %s\n", other.error().c_str());
     }
-    if (rc != SQLITE_OK) fprintf(stderr, "child: %d %s\n", rc, sqlite3_errmsg(db));
-    sqlite3_close(db);
-    _exit(rc == SQLITE_OK ? 0 : 1);
+    _exit(changed ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -541,19 +525,19 @@ TEST_F(TableManagersTest, AFailedChangeAsksAfterRollingBackAndARetryRunsInANewTr
   TableRelations& pacientes = relate(Pacientes::def());
   ASSERT_EQ(pacientes.open(), level::Benign);
   addPatient(1, "Original");
-  sqlite3* db = otherWorkstation();
-  refuseWrites(db, "PACIENTE", "1", "UPDATE");
+  auto other = otherWorkstation();
+  ASSERT_TRUE(other->refuse("UPDATE", "PACIENTE")) << other->error();
   std::vector<std::pair<std::string, bool>> asked;
   rt::MessageHandler previous = rt::setMessageHandler([&](const rt::MessageRequest& r) {
     asked.emplace_back(r.caption, rt::transactionIsOpen());
     // The cause goes away while the user reads.
-    sqlite3_exec(db, "DROP TRIGGER refuse_UPDATE", nullptr, nullptr, nullptr);
+    other->allow("UPDATE");
     return rt::button::Retry;
   });
   PAC().Nombre = "Nuevo";
   EXPECT_EQ(pacientes.update(), level::Benign);
   rt::setMessageHandler(std::move(previous));
-  sqlite3_close(db);
+  other.reset();
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_EQ(asked[0].first, "Registro no fue Actualizado");
   EXPECT_FALSE(asked[0].second);
@@ -601,11 +585,12 @@ struct LockedRun {
   std::vector<std::pair<rt::MessageRequest, bool>> shown;  // and whether a transaction was open
 };
 
-// Runs `body` on a logical thread with its own managers while `db` holds the
-// write lock, released after `releaseAfter` waits (0 = never).
-LockedRun runWhileLocked(sqlite3* db, int releaseAfter, const std::function<int()>& body) {
+// Runs `body` on a logical thread with its own managers while `other` holds
+// the write lock, released after `releaseAfter` waits (0 = never).
+LockedRun runWhileLocked(rt::testing::OtherWorkstation& other, int releaseAfter,
+                         const std::function<int()>& body) {
   LockedRun run;
-  EXPECT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  EXPECT_TRUE(other.holdWriteLock()) << other.error();
   bool released = false, ended = false;
   ManualTimers timers;
   rt::MessageHandler previous = rt::setMessageHandler([&](const rt::MessageRequest& r) {
@@ -622,7 +607,7 @@ LockedRun runWhileLocked(sqlite3* db, int releaseAfter, const std::function<int(
       [&] {
         timers.fire([&](int waits) {
           if (waits == releaseAfter && !released) {
-            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+            other.release();
             released = true;
           }
         });
@@ -630,7 +615,7 @@ LockedRun runWhileLocked(sqlite3* db, int releaseAfter, const std::function<int(
       },
       "the thread to end"));
   rt::setMessageHandler(std::move(previous));
-  if (!released) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  if (!released) other.release();
   for (int ms : timers.waits) EXPECT_EQ(ms, kLockRetryStepMs);
   run.waits = timers.waits;
   run.openWhileWaiting = timers.openWhileWaiting;
@@ -651,16 +636,16 @@ TEST_F(TableManagersTest, AChangeWaitsOnATimerWhileAnotherWorkstationHoldsTheLoc
     own.close();
     return result;
   };
-  sqlite3* db = otherWorkstation();
-  const LockedRun released = runWhileLocked(db, 3, change);
+  auto other = otherWorkstation();
+  const LockedRun released = runWhileLocked(*other, 3, change);
   EXPECT_EQ(released.result, level::Benign);
   EXPECT_EQ(released.waits.size(), 3u);
   EXPECT_FALSE(released.openWhileWaiting);
   EXPECT_TRUE(released.shown.empty());
 
   // Two seconds of waits to start the transaction, then the message.
-  const LockedRun held = runWhileLocked(db, 0, change);
-  sqlite3_close(db);
+  const LockedRun held = runWhileLocked(*other, 0, change);
+  other.reset();
   EXPECT_EQ(held.result, level::Fatal);
   EXPECT_EQ(held.waits.size(), 20u);
   EXPECT_FALSE(held.openWhileWaiting);
@@ -673,9 +658,9 @@ TEST_F(TableManagersTest, AChangeWaitsOnATimerWhileAnotherWorkstationHoldsTheLoc
 }
 
 TEST_F(TableManagersTest, OpeningAndNumberingWaitForAnotherWorkstationsLock) {
-  sqlite3* db = otherWorkstation();
+  auto other = otherWorkstation();
   // Creating the table needs the write lock.
-  const LockedRun opened = runWhileLocked(db, 4, [] {
+  const LockedRun opened = runWhileLocked(*other, 4, [] {
     const int result = access(Feriados::def()).open();
     access(Feriados::def()).close();
     return result;
@@ -686,7 +671,7 @@ TEST_F(TableManagersTest, OpeningAndNumberingWaitForAnotherWorkstationsLock) {
   ASSERT_EQ(access(Feriados::def()).open(), level::Benign);
   addPlain(Feriados::def(), {{"Cod_Feriado", 4}});
   access(Feriados::def()).close();
-  const LockedRun numbered = runWhileLocked(db, 2, [] {
+  const LockedRun numbered = runWhileLocked(*other, 2, [] {
     TableAccess& feriados = access(Feriados::def());
     if (feriados.open() != level::Benign) return -1;
     feriados.primeRecord();
@@ -695,7 +680,7 @@ TEST_F(TableManagersTest, OpeningAndNumberingWaitForAnotherWorkstationsLock) {
     feriados.close();
     return result;
   });
-  sqlite3_close(db);
+  other.reset();
   EXPECT_EQ(numbered.result, level::Benign);
   EXPECT_EQ(numbered.waits.size(), 2u);
   EXPECT_TRUE(numbered.shown.empty());

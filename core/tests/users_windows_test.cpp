@@ -31,7 +31,7 @@
 #include "core/data_files.h"
 #include "core/globals.h"
 #include "core/table_managers.h"
-#include "core/tests/probed_window.h"
+#include "core/testing/probed_window.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/paths.h"

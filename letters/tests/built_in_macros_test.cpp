@@ -11,6 +11,7 @@
 #include "core/catalog_tables.h"
 #include "core/data_files.h"
 #include "core/table_managers.h"
+#include "core/testing/practice_folder.h"
 #include "platform/data/database.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/testing/test_environment.h"
@@ -21,9 +22,8 @@ namespace {
 class BuiltInMacros : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto folder = rt::testing::freshFolder("macros");
-    std::filesystem::create_directories(folder);
-    ASSERT_EQ(core::openPracticeDatabase(folder), 0);
+    std::filesystem::path folder;
+    ASSERT_NO_FATAL_FAILURE(core::testing::openFreshPractice("macros", folder));
     core::TableManagersInit();
     ASSERT_EQ(macros().open(), core::level::Benign);
   }
@@ -69,7 +69,7 @@ TEST_F(BuiltInMacros, AnEmptyTableGetsAllTwelveInOrderAndASecondStartAddsNothing
 TEST(BuiltInMacroTexts, AccentedDescriptionsAreSingleCp1252Letters) {
   // "\xEDa" would read as one (too large) escape: the "a" must stay a letter.
   for (const BuiltInMacro& m : builtInMacros()) {
-    if (m.identifier == "FECHA") EXPECT_EQ(m.description, "Fecha del Día"_cp);
+    if (m.identifier == "FECHA") { EXPECT_EQ(m.description, "Fecha del Día"_cp); }
     if (m.identifier == "MEDMATRICULA") {
       EXPECT_EQ(m.description, "Matrícula del Profesional"_cp);
     }

@@ -18,6 +18,7 @@
 #include "core/report_destination.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
+#include "core/testing/practice_folder.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/data/database.h"
@@ -66,10 +67,9 @@ std::vector<double> topsOfPages(const std::filesystem::path& pdf) {
 class LetterReports : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("letters");
+    ASSERT_NO_FATAL_FAILURE(
+        core::testing::openFreshPractice("letters", folder_, core::testing::Tables::AllOpen));
     std::filesystem::create_directories(folder_ / "PDF");
-    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
-    ASSERT_EQ(core::openAllTables(), 0);
     rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
       core::settleReportDestination();
       return rt::kCompleted;

@@ -5,14 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "core/catalog_tables.h"
 #include "core/clinical_tables.h"
 #include "core/data_files.h"
 #include "core/table_managers.h"
+#include "core/testing/practice_folder.h"
 #include "letters/macro_substitution.h"
 #include "platform/base/clock.h"
+#include "platform/base/testing/fixed_clock.h"
 #include "platform/base/testing/test_environment.h"
 #include "platform/base/cp_literal.h"
 #include "platform/data/database.h"
@@ -28,12 +31,11 @@ const rt::TableDef* const kTables[] = {&core::Pacientes::def(),    &core::Medico
 class SystemMacroValues : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto folder = rt::testing::freshFolder("values");
-    std::filesystem::create_directories(folder);
-    ASSERT_EQ(core::openPracticeDatabase(folder), 0);
+    std::filesystem::path folder;
+    ASSERT_NO_FATAL_FAILURE(core::testing::openFreshPractice("values", folder));
     core::TableManagersInit();
     for (const rt::TableDef* def : kTables) ASSERT_EQ(core::access(*def).open(), core::level::Benign);
-    rt::setFixedClock(rt::makeDate(9, 5, 2026), rt::makeTime(10, 0));
+    clock_.emplace(rt::makeDate(9, 5, 2026), rt::makeTime(10, 0));
 
     core::Localidades::table().clear();
     core::LOC().Cod_Postal = 5000;
@@ -65,7 +67,6 @@ class SystemMacroValues : public ::testing::Test {
     ASSERT_EQ(core::Medicos::table().add(), 0);
   }
   void TearDown() override {
-    rt::setFixedClock(rt::testing::kTestDate, rt::testing::kTestTime);  // the tests' own clock
     for (const rt::TableDef* def : kTables) core::access(*def).closeAll();
     core::TableManagersKill();
     rt::closeDatabase();
@@ -83,6 +84,8 @@ class SystemMacroValues : public ::testing::Test {
     core::PAC().Fecha_Nacim = birth;
     ASSERT_EQ(core::Pacientes::table().add(), 0);
   }
+
+  std::optional<rt::testing::FixedClock> clock_;
 };
 
 TEST_F(SystemMacroValues, EveryReferenceOfAPatientAndAPhysician) {

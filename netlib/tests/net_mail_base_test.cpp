@@ -168,7 +168,7 @@ TEST(MailBase, TokensCountEmptyOnesUnlessSkippedButALeadingOneAlways) {
   for (const Case& c : cases) {
     EXPECT_EQ(mail.FindToken_(c.text, c.n, c.skip, ','), c.expected)
         << c.text << " " << c.n << (c.skip ? " skipping" : "");
-    if (!c.skip) EXPECT_EQ(mail.GetToken_(c.text, c.n, ','), c.expected);
+    if (!c.skip) { EXPECT_EQ(mail.GetToken_(c.text, c.n, ','), c.expected); }
   }
 }
 

@@ -236,7 +236,7 @@ TEST_F(MailSendSmtp, AnAddressWithALineBreakIsRefusedBeforeConnecting) {
   start({});
   const char* fields[] = {"FROM", "TO", "CC", "BCC", "REPLYTO"};
   for (const char* field : fields) {
-    for (const std::string bad : {std::string("a@x.es\r\nRCPT TO:<b@y.es>"), std::string("a@x.es\nX: 1"),
+    for (const std::string& bad : {std::string("a@x.es\r\nRCPT TO:<b@y.es>"), std::string("a@x.es\nX: 1"),
                                   std::string("a@x.es\0b", 8)}) {
       SCOPED_TRACE(std::string(field) + " " + std::to_string(bad.size()));
       simpleMessage("paciente@example.org");
@@ -279,8 +279,8 @@ TEST_F(MailSendSmtp, EveryLineEndGoesOutAsCrLf) {
   EXPECT_EQ(stored[0].content.find("\nX-Otro"), std::string::npos);
   const std::string& m = stored[0].content;
   for (std::size_t i = 0; i < m.size(); ++i) {
-    if (m[i] == '\n') ASSERT_TRUE(i > 0 && m[i - 1] == '\r') << "bare LF at " << i;
-    if (m[i] == '\r') ASSERT_TRUE(i + 1 < m.size() && m[i + 1] == '\n') << "bare CR at " << i;
+    if (m[i] == '\n') { ASSERT_TRUE(i > 0 && m[i - 1] == '\r') << "bare LF at " << i; }
+    if (m[i] == '\r') { ASSERT_TRUE(i + 1 < m.size() && m[i + 1] == '\n') << "bare CR at " << i; }
   }
 }
 

@@ -87,7 +87,7 @@ class AddressBook : public testing::OrganiserTables {
                      int code = 0) {
     return runProbed<ContactForm>(request, Agenda::def(), steps,
                                   [] { return new Probed<ContactForm>; },
-                                  [code] { if (code != 0) EXPECT_TRUE(readContact(code)); });
+                                  [code] { if (code != 0) { EXPECT_TRUE(readContact(code)); } });
   }
 };
 

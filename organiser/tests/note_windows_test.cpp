@@ -26,7 +26,7 @@ class Notes : public testing::TopicWindows {
  protected:
   void SetUp() override {
     testing::TopicWindows::SetUp();
-    GLO::ModoListado = "P";  // listings written as PDF files, no preview
+    GLO::ModoListado.assign(1, 'P');  // listings written as PDF files, no preview
   }
 };
 
@@ -120,7 +120,7 @@ TEST_F(Notes, ANoteChangedElsewhereIsNotOverwrittenAndTheRefusalShown) {
     ScriptedMessages messages;
     bool elsewhere = false;
     ProbedNotes list;
-    list.probe([&](NoteList& l) {
+    list.probe([&](NoteList&) {
       // Another workstation stores the note meanwhile (its own buffers).
       rt::start([&elsewhere] {
         core::relate(core::Notas::def()).open();

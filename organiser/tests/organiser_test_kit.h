@@ -16,7 +16,8 @@
 #include "core/program_startup.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
-#include "core/tests/probed_window.h"
+#include "core/testing/practice_folder.h"
+#include "core/testing/probed_window.h"
 #include "organiser/register_procedures.h"
 #include "platform/base/clock.h"
 #include "platform/base/outside_actions.h"
@@ -35,10 +36,8 @@ inline const rt::Time kTen = rt::makeTime(10, 0);
 class OrganiserTables : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("organiser");
-    std::filesystem::create_directories(folder_);
-    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
-    ASSERT_EQ(core::openAllTables(), 0);
+    ASSERT_NO_FATAL_FAILURE(
+        core::testing::openFreshPractice("organiser", folder_, core::testing::Tables::AllOpen));
     core::registerTableManagers();
     core::installThreadRoutines();
     core::BuildArchivoLog();

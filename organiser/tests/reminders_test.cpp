@@ -2,7 +2,6 @@
 // the postponement on both forms, the removal of completed reminders under
 // the busy count, and the reminders list and form.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,6 +10,7 @@
 #include <QTableView>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,7 +24,7 @@
 #include "core/program_startup.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
-#include "core/tests/probed_window.h"
+#include "core/testing/probed_window.h"
 #include "organiser/tests/organiser_test_kit.h"
 #include "organiser/register_procedures.h"
 #include "organiser/reminders.h"
@@ -36,6 +36,7 @@
 #include "platform/base/procedures.h"
 #include "platform/base/thread_timer.h"
 #include "platform/data/database.h"
+#include "platform/data/testing/other_workstation.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 
@@ -394,16 +395,14 @@ TEST_F(Reminders, AFailedRemovalSaysWhyTracesTheStatementAndKeepsTheTable) {
   add({"hecha", kToday, kTen, 0, 1, 1});
   add({"hecha también", kToday, kTen, 0, 1, 1});
   // Another workstation holds the lock; the waits pass at once.
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open((folder_ / "Varneta.dat").c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  auto other = std::make_unique<rt::testing::OtherWorkstation>(folder_ / "Varneta.dat");
+  ASSERT_TRUE(other->holdWriteLock()) << other->error();
   auto previous = rt::setTimerHook([](int, std::function<void()> fire) { fire(); });
   ScriptedMessages messages;
   rt::DebugCapture trace;
   ASSERT_TRUE(runOnThread([] { LimpiarAgenda(); }));
   rt::setTimerHook(std::move(previous));
-  sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-  sqlite3_close(db);
+  other.reset();
 
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_EQ(messages.asked()[0].text.rfind("AgendaRecordatoria - Error al Correr el Query = ", 0),
@@ -424,7 +423,7 @@ class ReminderWindows : public Reminders {
               int code = 0) {
     return runProbed<ReminderForm>(request, AgendaRecordatoria::def(), steps,
                                    [] { return new Probed<ReminderForm>; },
-                                   [code] { if (code != 0) EXPECT_TRUE(read(code)); });
+                                   [code] { if (code != 0) { EXPECT_TRUE(read(code)); } });
   }
   void runList(const std::vector<std::function<void(ReminderList&)>>& steps) {
     runProbed<ReminderList>(0, AgendaRecordatoria::def(), steps);

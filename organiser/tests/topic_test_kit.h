@@ -21,7 +21,8 @@
 #include "core/report_destination.h"
 #include "core/settings_store.h"
 #include "core/table_managers.h"
-#include "core/tests/probed_window.h"
+#include "core/testing/practice_folder.h"
+#include "core/testing/probed_window.h"
 #include "organiser/note_windows.h"
 #include "organiser/topic_windows.h"
 #include "platform/base/clock.h"
@@ -44,11 +45,10 @@ using ProbedNoteForm = core::testing::Probed<NoteForm>;
 class TopicWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("topics");
+    ASSERT_NO_FATAL_FAILURE(core::testing::openFreshPractice("topics", folder_));
     std::filesystem::create_directories(folder_ / "tmp");
     std::filesystem::create_directories(folder_ / "PDF");
     setenv("TEMP", rt::runtimeName(folder_ / "tmp").c_str(), 1);
-    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
     GLO::Cod_Usuario_Logueado = 0;
     GLO::UsuarioSistema = "Consultorio Central";
     core::BuildArchivoLog();

@@ -12,6 +12,7 @@
 #include "core/query_by_example.h"
 #include "organiser/tests/topic_test_kit.h"
 #include "platform/base/outside_actions.h"
+#include "platform/base/testing/fixed_clock.h"
 #include "platform/base/testing/test_environment.h"
 #include "platform/ui/file_chooser.h"
 
@@ -261,7 +262,7 @@ int runForm(int request, const std::function<void(TopicForm&)>& step) {
 }
 
 TEST_F(Topics, NewTopicsCarryTodayAndNowAndDistinctCodes) {
-  rt::setFixedClock(kDay, rt::makeTime(14, 25, 30));
+  std::optional<rt::testing::FixedClock> clock(std::in_place, kDay, rt::makeTime(14, 25, 30));
   onThread([&] {
     for (const char* subject : {"Primero", "Segundo"}) {
       EXPECT_EQ(runForm(core::request::Insert,
@@ -283,7 +284,7 @@ TEST_F(Topics, NewTopicsCarryTodayAndNowAndDistinctCodes) {
     }
     EXPECT_EQ(codes, (std::vector<std::uint32_t>{1, 2}));
   });
-  rt::setFixedClock(rt::testing::kTestDate, rt::testing::kTestTime);
+  clock.reset();
   const std::vector<std::string> lines = logLines();
   ASSERT_GE(lines.size(), 4u);
   EXPECT_EQ(lines[0], "FORMULARIOTEMAS - Insertar - Cod. 1 - Ingreso");

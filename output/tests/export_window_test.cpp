@@ -19,6 +19,7 @@
 #include "core/data_files.h"
 #include "core/globals.h"
 #include "core/table_managers.h"
+#include "core/testing/practice_folder.h"
 #include "netlib/net_event_delivery.h"
 #include "netlib/testing/smtp_test_server.h"
 #include "output/register_procedures.h"
@@ -79,9 +80,7 @@ core::ExportSpec spec(std::string nameTitle = "Nombre") {
 class ExportWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("export");
-    fs::create_directories(folder_);
-    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
+    ASSERT_NO_FATAL_FAILURE(core::testing::openFreshPractice("export", folder_));
     GLO::DirectorioExportacion = rt::runtimeName(folder_ / "Exportados");
     GLO::ArchivoIni = rt::runtimeName(folder_ / "Dezedu.ini");
     // The e-mail window's settings lie in the shared working folder: those

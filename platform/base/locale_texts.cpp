@@ -63,7 +63,8 @@ std::string_view monthShortName(int month) {
                                    : std::string_view();
 }
 
-// The original follows the Windows setting; a Spanish Windows writes these.
+// Fixed Spanish texts, whatever the desktop's locale: the program's times
+// are written as a Spanish system writes them.
 std::string_view amText() { return "a.m."; }
 std::string_view pmText() { return "p.m."; }
 

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "platform/base/debug_sink.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/text_order.h"
 
@@ -25,7 +26,12 @@ bool isProcedureRegistered(std::string_view name) { return registry().count(uppe
 
 int callProcedure(std::string_view name, const ProcedureArgs& args) {
   auto it = registry().find(upper(name));
-  if (it == registry().end()) return kCancelled;
+  if (it == registry().end()) {
+    // Answering "cancelled" keeps an unbuilt callee harmless; the line makes
+    // a misspelt name visible.
+    debugOutput("callProcedure: no procedure is registered as \"" + std::string(name) + "\"");
+    return kCancelled;
+  }
   // Copy: the procedure may re-register itself or others while it runs.
   Procedure procedure = it->second;
   ProcedureScope scope(name);

@@ -22,7 +22,7 @@ void unregisterProcedure(std::string_view name);
 bool isProcedureRegistered(std::string_view name);
 
 // Runs the procedure on the calling logical thread and returns its answer;
-// kCancelled when no procedure of that name is registered.
+// kCancelled (and a line in the debug output) when no such name is registered.
 int callProcedure(std::string_view name, const ProcedureArgs& args = {});
 
 }  // namespace rt

@@ -58,7 +58,7 @@ std::string numberText(const FieldDef& field, std::int64_t stored) {
   if (digits.size() <= static_cast<std::size_t>(field.places)) {
     digits.insert(0, static_cast<std::size_t>(field.places) + 1 - digits.size(), '0');
   }
-  digits.insert(digits.size() - static_cast<std::size_t>(field.places), ".");
+  digits.insert(digits.size() - static_cast<std::size_t>(field.places), 1, '.');
   return negative ? "-" + digits : digits;
 }
 

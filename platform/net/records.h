@@ -2,9 +2,10 @@
 // The records the network classes exchange with the socket library byte for
 // byte: the connection record, the packet record, the TLS options record and
 // one row of a server's accepted connections. Fields keep the classes' names;
-// integers are little-endian and nothing is padded. Fields that held
-// addresses on the original platform hold library handles here (a 32-bit
-// field cannot hold a pointer of a 64-bit process).
+// integers are little-endian and nothing is padded. Fields that refer to
+// another object (certificate options, shared memory) hold a handle the
+// library hands out, not an address: a 32-bit field cannot hold a pointer of
+// a 64-bit process.
 #include <cstddef>
 #include <cstdint>
 #include <ostream>

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/base/debug_sink.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/entry_refusal.h"
 #include "platform/ui/mnemonics.h"
@@ -625,6 +626,10 @@ QWidget* WindowDriver::control(std::string_view name) const {
   for (QWidget* child : window_->findChildren<QWidget*>()) {
     if (child->objectName().compare(wanted, Qt::CaseInsensitive) == 0) return child;
   }
+  // Callers may probe for a control a window lacks; the line makes a
+  // misspelt name visible without stopping anything.
+  debugOutput("WindowDriver::control: no control named \"" + std::string(name) + "\"" +
+              (procedure_.empty() ? "" : " in the window of " + procedure_));
   return nullptr;
 }
 

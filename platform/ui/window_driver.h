@@ -64,7 +64,7 @@ class WindowDriver {
   void bindControl(QWidget* control);
 
   QWidget* window() const { return window_; }
-  // A control by its name in the original ("?OK"); null when missing.
+  // A control by the name the window gave it ("?OK"); null (and a debug line) when missing.
   QWidget* control(std::string_view name) const;
   template <class T>
   T* control(std::string_view name) const {

@@ -16,6 +16,7 @@
 #include "core/report_destination.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
+#include "core/testing/practice_folder.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/paths.h"
@@ -35,11 +36,9 @@ constexpr std::int32_t minutes(int m) { return m * 6000 + 1; }
 class AppointmentReportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("sheet");
-    std::filesystem::remove_all(folder_);
+    ASSERT_NO_FATAL_FAILURE(
+        core::testing::openFreshPractice("sheet", folder_, core::testing::Tables::AllOpen));
     std::filesystem::create_directories(folder_ / "PDF");
-    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
-    ASSERT_EQ(core::openAllTables(), 0);
     rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
       core::settleReportDestination();
       return rt::kCompleted;

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,13 +22,15 @@
 #include "core/report_destination.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
-#include "core/tests/probed_window.h"
+#include "core/testing/practice_folder.h"
+#include "core/testing/probed_window.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/paths.h"
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"
+#include "platform/base/testing/fixed_clock.h"
 #include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "platform/ui/testing/pdf_probe.h"
@@ -67,10 +70,9 @@ void keepForReview(const std::filesystem::path& file) {
 class ClinicalListings : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("listings");
+    ASSERT_NO_FATAL_FAILURE(
+        core::testing::openFreshPractice("listings", folder_, core::testing::Tables::AllOpen));
     std::filesystem::create_directories(folder_ / "PDF");
-    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
-    ASSERT_EQ(core::openAllTables(), 0);
     rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
       core::settleReportDestination();
       return rt::kCompleted;
@@ -78,13 +80,11 @@ class ClinicalListings : public ::testing::Test {
     core::registerTableManagers();
     core::installThreadRoutines();
     registerListingProcedures();
-    rt::setFixedClock(kToday, rt::makeTime(9, 0));
+    clock_.emplace(kToday, rt::makeTime(9, 0));
     GLO::UsuarioSistema = "Consultorio Central";
     GLO::ModoListado = "P";
   }
   void TearDown() override {
-    // Later tests find the clock every test starts with.
-    rt::setFixedClock(rt::testing::kTestDate, rt::testing::kTestTime);
     core::closeAllTables();
     rt::closeDatabase();
   }
@@ -121,6 +121,7 @@ class ClinicalListings : public ::testing::Test {
   }
 
   std::filesystem::path folder_;
+  std::optional<rt::testing::FixedClock> clock_;
 };
 
 TEST_F(ClinicalListings, TheHistoryPrintsThePatientOnceAndEveryConsultationOldestFirst) {

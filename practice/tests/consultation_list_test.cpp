@@ -14,6 +14,7 @@
 #include <QTest>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,10 +27,12 @@
 #include "core/record_form.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
-#include "core/tests/probed_window.h"
+#include "core/testing/practice_folder.h"
+#include "core/testing/probed_window.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
+#include "platform/base/testing/fixed_clock.h"
 #include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
@@ -50,13 +53,11 @@ constexpr std::int32_t kRed = 0x0000FF;  // blue-green-red
 class ConsultationListTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("consultation-list");
-    std::filesystem::create_directories(folder_);
-    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
-    ASSERT_EQ(core::openAllTables(), 0);
+    ASSERT_NO_FATAL_FAILURE(
+        core::testing::openFreshPractice("consultation-list", folder_, core::testing::Tables::AllOpen));
     core::registerTableManagers();
     core::installThreadRoutines();
-    rt::setFixedClock(kToday, rt::makeTime(10, 0));
+    clock_.emplace(kToday, rt::makeTime(10, 0));
     rt::registerProcedure("ReporteConsultas", [this](const rt::ProcedureArgs& args) {
       listings_.push_back(args);
       return rt::kCompleted;
@@ -90,8 +91,6 @@ class ConsultationListTest : public ::testing::Test {
   }
   void TearDown() override {
     for (const char* p : {"ReporteConsultas", core::kExportWindow}) rt::unregisterProcedure(p);
-    // Later tests find the clock every test starts with.
-    rt::setFixedClock(rt::testing::kTestDate, rt::testing::kTestTime);
     core::closeAllTables();
     rt::closeDatabase();
   }
@@ -124,6 +123,7 @@ class ConsultationListTest : public ::testing::Test {
   }
 
   std::filesystem::path folder_;
+  std::optional<rt::testing::FixedClock> clock_;
   std::vector<rt::ProcedureArgs> listings_;
 };
 

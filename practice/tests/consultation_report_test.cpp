@@ -19,6 +19,7 @@
 #include "core/report_destination.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
+#include "core/testing/practice_folder.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
@@ -57,10 +58,9 @@ void registerDestinationDecision() {
 class ConsultationReportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("report");
+    ASSERT_NO_FATAL_FAILURE(
+        core::testing::openFreshPractice("report", folder_, core::testing::Tables::AllOpen));
     std::filesystem::create_directories(folder_ / "PDF");
-    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
-    ASSERT_EQ(core::openAllTables(), 0);
     registerDestinationDecision();
     // Every thread of the program gets its table managers when it starts.
     core::registerTableManagers();

@@ -3,7 +3,6 @@
 // whole or refused, attachments that go with a cancelled consultation, the
 // shell's codes, and the log list.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -15,6 +14,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,14 +28,17 @@
 #include "core/program_startup.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
-#include "core/tests/probed_window.h"
+#include "core/testing/practice_folder.h"
+#include "core/testing/probed_window.h"
 #include "platform/base/clock.h"
+#include "platform/base/testing/fixed_clock.h"
 #include "platform/base/testing/test_environment.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/outside_actions.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/data/database.h"
+#include "platform/data/testing/other_workstation.h"
 #include "platform/ui/file_chooser.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
@@ -60,14 +64,13 @@ constexpr char kNotes[] =
 class ConsultationWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("consultations");
+    ASSERT_NO_FATAL_FAILURE(
+        core::testing::openFreshPractice("consultations", folder_, core::testing::Tables::AllOpen));
     std::filesystem::create_directories(folder_ / "adjuntos");
-    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
-    ASSERT_EQ(core::openAllTables(), 0);
     core::registerTableManagers();
     core::installThreadRoutines();
     core::BuildArchivoLog();
-    rt::setFixedClock(kToday, rt::makeTime(10, 0));
+    clock_.emplace(kToday, rt::makeTime(10, 0));
     GLO::Cod_Usuario_Logueado = 0;
     GLO::DirectorioAdjuntos = (folder_ / "adjuntos").string();
     core::Pacientes::table().clear();
@@ -78,7 +81,6 @@ class ConsultationWindows : public ::testing::Test {
   void TearDown() override {
     for (const char* p : {"FormularioPacientes", core::kExportWindow}) rt::unregisterProcedure(p);
     rt::setFileChooser({});
-    rt::setFixedClock(rt::testing::kTestDate, rt::testing::kTestTime);  // the tests' own clock
     core::closeAllTables();
     rt::closeDatabase();
   }
@@ -118,7 +120,7 @@ class ConsultationWindows : public ::testing::Test {
     EXPECT_TRUE(runOnThread([&] {
       // The caller has the consultation read, as a list does.
       core::relate(core::Consultas::def()).open();
-      if (visit != 0) EXPECT_TRUE(readVisit(visit));
+      if (visit != 0) { EXPECT_TRUE(readVisit(visit)); }
       if (prime) prime();
       Probed<ConsultationForm> form(fromAppointment);
       for (const auto& step : steps) form.probe(step);
@@ -130,10 +132,10 @@ class ConsultationWindows : public ::testing::Test {
   }
 
   std::filesystem::path folder_;
+  std::optional<rt::testing::FixedClock> clock_;
 };
 
 QString text(rt::WindowDriver& w, const char* name) { return w.control<QLineEdit>(name)->text(); }
-void showOthers(ConsultationForm& f) { f.control<QTabWidget>("?CurrentTab")->setCurrentIndex(1); }
 
 TEST_F(ConsultationWindows, EveryCloseAddsOneLogEntryByItsRequest) {
   struct Case {
@@ -578,13 +580,11 @@ TEST_F(ConsultationWindows, TheNotesPassSaysHowManyNotesItCouldNotWrite) {
   addVisit("d", "  cuatro");
   addVisit("e", "   cinco");
   // Another workstation holds the write lock for the whole pass.
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open((folder_ / "Varneta.dat").c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  auto other = std::make_unique<rt::testing::OtherWorkstation>(folder_ / "Varneta.dat");
+  ASSERT_TRUE(other->holdWriteLock()) << other->error();
   ScriptedMessages messages;
   ASSERT_TRUE(runOnThread([] { CuentaLargoConsulta(); }));
-  sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-  sqlite3_close(db);
+  other.reset();
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_EQ(messages.asked()[0].text,
             kDone + "6||No se pudieron actualizar 2 consultas (en uso o cambiadas en otro "

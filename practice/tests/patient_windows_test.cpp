@@ -12,6 +12,7 @@
 #include <QTest>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,10 @@
 #include "core/program_startup.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
-#include "core/tests/probed_window.h"
+#include "core/testing/practice_folder.h"
+#include "core/testing/probed_window.h"
 #include "platform/base/clock.h"
+#include "platform/base/testing/fixed_clock.h"
 #include "platform/base/testing/test_environment.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/outside_actions.h"
@@ -60,14 +63,12 @@ struct Handed {
 class PatientWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("patients");
-    std::filesystem::create_directories(folder_);
-    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
-    ASSERT_EQ(core::openAllTables(), 0);
+    ASSERT_NO_FATAL_FAILURE(
+        core::testing::openFreshPractice("patients", folder_, core::testing::Tables::AllOpen));
     core::registerTableManagers();
     core::installThreadRoutines();
     core::BuildArchivoLog();
-    rt::setFixedClock(kToday, rt::makeTime(10, 0));
+    clock_.emplace(kToday, rt::makeTime(10, 0));
     GLO::DirectorioExportacion = "Exportados";
     GLO::OpcionExportacion = 1;
     rt::registerProcedure(core::kExportWindow, [this](const rt::ProcedureArgs&) {
@@ -94,7 +95,6 @@ class PatientWindows : public ::testing::Test {
                           "ExaminarLocalidades", "ExaminarOcupaciones", "ReportePacientes"}) {
       rt::unregisterProcedure(p);
     }
-    rt::setFixedClock(rt::testing::kTestDate, rt::testing::kTestTime);  // the tests' own clock
     core::closeAllTables();
     rt::closeDatabase();
   }
@@ -165,13 +165,14 @@ class PatientWindows : public ::testing::Test {
   }
 
   std::filesystem::path folder_;
+  std::optional<rt::testing::FixedClock> clock_;
   std::vector<Handed> handed_;
 };
 
 QString text(rt::WindowDriver& w, const char* name) { return w.control<QLineEdit>(name)->text(); }
 
 TEST(PatientServices, AgeTextFollowsTheUnitsAndIsEmptyWithoutADate) {
-  rt::setFixedClock(kToday, 1);
+  rt::testing::FixedClock clock(kToday, 1);
   struct Case {
     rt::Date birth;
     const char* age;
@@ -187,7 +188,6 @@ TEST(PatientServices, AgeTextFollowsTheUnitsAndIsEmptyWithoutADate) {
   };
   for (const Case& c : cases) EXPECT_EQ(CalcularEdad(c.birth), c.age) << c.birth;
   EXPECT_EQ(CalcularEdad(d(1, 1, 1926), 5), "100 A");
-  rt::setFixedClock(rt::testing::kTestDate, rt::testing::kTestTime);  // the tests' own clock
 }
 
 TEST(PatientServices, MailLinkCannotAddHeaders) {
@@ -234,7 +234,7 @@ TEST_F(PatientWindows, LocalityTypeAheadCompletesInAnyCaseAndKeepsAPrefixWithout
       const LocalityTypeAhead r = CompletarLocalidad(c.shown, c.cursor, c.backspace);
       EXPECT_EQ(r.name, c.name) << c.shown;
       EXPECT_EQ(r.found, c.code != 0) << c.shown;
-      if (r.found) EXPECT_EQ(r.postalCode, c.code) << c.shown;
+      if (r.found) { EXPECT_EQ(r.postalCode, c.code) << c.shown; }
       EXPECT_EQ(r.selectionStart, c.start) << c.shown;
       EXPECT_EQ(r.selectionEnd, c.end) << c.shown;
     }
@@ -361,7 +361,7 @@ TEST_F(PatientWindows, DeleteAsksOnCompletionAndTheRelationsRefuseWithTheirTable
                                  c.patient);
     ASSERT_GE(messages.asked().size(), 1u);
     EXPECT_EQ(messages.asked()[0].caption, "Borrado de Paciente") << messages.asked()[0].text;
-    if (c.response != 0) EXPECT_EQ(response, c.response);
+    if (c.response != 0) { EXPECT_EQ(response, c.response); }
     EXPECT_EQ(storedName(c.patient) != "<none>", c.stays);
     if (c.refusedBy != nullptr) {
       ASSERT_EQ(messages.asked().size(), 2u);

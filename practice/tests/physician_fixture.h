@@ -16,6 +16,7 @@
 #include "core/data_files.h"
 #include "core/globals.h"
 #include "core/table_managers.h"
+#include "core/testing/practice_folder.h"
 #include "platform/base/clock.h"
 #include "platform/base/paths.h"
 #include "platform/data/database.h"
@@ -29,10 +30,9 @@ namespace practice::testing {
 class PhysicianData : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("physicians");
+    ASSERT_NO_FATAL_FAILURE(core::testing::openFreshPractice("physicians", folder_));
     std::filesystem::create_directories(folder_ / "tmp");
     setenv("TEMP", rt::runtimeName(folder_ / "tmp").c_str(), 1);
-    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
     GLO::Nivel_Usuario_Logueado = 9;
     core::BuildArchivoLog();
   }

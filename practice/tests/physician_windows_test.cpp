@@ -9,7 +9,7 @@
 
 #include "core/export_handover.h"
 #include "core/table_registration.h"
-#include "core/tests/probed_window.h"
+#include "core/testing/probed_window.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "practice/tests/physician_fixture.h"

@@ -10,6 +10,7 @@
 #include "core/clinical_tables.h"
 #include "core/data_files.h"
 #include "core/table_registration.h"
+#include "core/testing/practice_folder.h"
 #include "platform/base/cp_literal.h"
 #include "platform/data/database.h"
 #include "practice/planner_day.h"
@@ -24,10 +25,9 @@ static_assert(kMonday % 7 == 1);
 class PlannerDayReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto folder = rt::testing::freshFolder("planner");
-    std::filesystem::create_directories(folder);
-    ASSERT_EQ(core::openPracticeDatabase(folder), 0);
-    ASSERT_EQ(core::openAllTables(), 0);
+    std::filesystem::path folder;
+    ASSERT_NO_FATAL_FAILURE(
+        core::testing::openFreshPractice("planner", folder, core::testing::Tables::AllOpen));
   }
   void TearDown() override {
     core::closeAllTables();

@@ -332,7 +332,7 @@ TEST(PlannerDay, ABreakTooShortForSeparatorsStillShowsInTimeOrder) {
   ASSERT_EQ(day.count("LIB"), 1);
   for (std::size_t i = 0; i < day.rows.size(); ++i) {
     EXPECT_EQ(day.rows[i].INDICE, i + 1);
-    if (i > 0) EXPECT_LE(day.rows[i - 1].HORA, day.rows[i].HORA);
+    if (i > 0) { EXPECT_LE(day.rows[i - 1].HORA, day.rows[i].HORA); }
   }
   EXPECT_EQ(day.number(12001).INDICE, 13);
   EXPECT_EQ(day.number(13000).INDICE, 14);

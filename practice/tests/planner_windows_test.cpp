@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <functional>
 #include <set>
-#include <sqlite3.h>
 #include <string>
 #include <vector>
 
@@ -27,13 +26,15 @@
 #include "core/program_startup.h"
 #include "core/table_managers.h"
 #include "core/table_registration.h"
-#include "core/tests/probed_window.h"
+#include "core/testing/practice_folder.h"
+#include "core/testing/probed_window.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"
 #include "platform/base/thread_timer.h"
 #include "platform/data/database.h"
+#include "platform/data/testing/other_workstation.h"
 #include "platform/ui/control_colors.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
@@ -66,11 +67,8 @@ struct Booking {
 class PlannerWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = rt::testing::freshFolder("planner");
-    std::filesystem::remove_all(folder_);
-    std::filesystem::create_directories(folder_);
-    ASSERT_EQ(core::openPracticeDatabase(folder_), 0);
-    ASSERT_EQ(core::openAllTables(), 0);
+    ASSERT_NO_FATAL_FAILURE(
+        core::testing::openFreshPractice("planner", folder_, core::testing::Tables::AllOpen));
     core::registerTableManagers();
     core::installThreadRoutines();
     core::BuildArchivoLog();
@@ -344,7 +342,7 @@ TEST_F(PlannerWindows, EditingTheConsultationFollowsTheAttentionOrder) {
     for (const Call& call : calls) requests.push_back(call.request);
     EXPECT_EQ(requests, c.requests);
     ASSERT_EQ(static_cast<int>(messages.asked().size()), c.messages);
-    if (c.messages) EXPECT_EQ(messages.asked()[0].caption, "No se definió el Paciente"_cp);
+    if (c.messages) { EXPECT_EQ(messages.asked()[0].caption, "No se definió el Paciente"_cp); }
   }
 }
 
@@ -368,15 +366,11 @@ TEST_F(PlannerWindows, ConfirmingGivesTheNextStoredOrderOnce) {
               // whatever this day last showed.
               [this](PlannerWindow& w) {
                 rt::resetTableStatements();  // this workstation idles meanwhile
-                sqlite3* other = nullptr;
-                ASSERT_EQ(sqlite3_open((folder_ / "Varneta.dat").c_str(), &other), SQLITE_OK);
-                EXPECT_EQ(sqlite3_exec(other,
-                                       "UPDATE \"Turnos\" SET Nro_Orden_Atencion = 5, _rv = _rv + 1 "
-                                       "WHERE Cod_Turno = 1",
-                                       nullptr, nullptr, nullptr),
-                          SQLITE_OK)
-                    << sqlite3_errmsg(other);
-                sqlite3_close(other);
+                {
+                  rt::testing::OtherWorkstation other(folder_ / "Varneta.dat");
+                  EXPECT_TRUE(other.change("Turnos", "Nro_Orden_Atencion = 5", "Cod_Turno = 1"))
+                      << other.error();
+                }
                 w.selectRow(rowOf(3000));
                 click(w, "?CONFIRMAR");
               }});
@@ -388,14 +382,10 @@ TEST_F(PlannerWindows, ConfirmingGivesTheNextStoredOrderOnce) {
 
 TEST_F(PlannerWindows, AFailedConfirmationShowsTheMessageAndOpensNoForm) {
   book({2, 2000});
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open((folder_ / "Varneta.dat").c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db,
-                         "CREATE TRIGGER refuse BEFORE UPDATE ON \"Turnos\" BEGIN SELECT "
-                         "RAISE(ABORT, 'refused'); END",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(db);
+  {
+    rt::testing::OtherWorkstation other(folder_ / "Varneta.dat");
+    ASSERT_TRUE(other.refuse("UPDATE", "Turnos")) << other.error();
+  }
   WindowScript script;
   script.on("Formulario de Turnos", [](rt::WindowDriver& f) {
     ADD_FAILURE() << "no form after a failed write";
@@ -777,14 +767,10 @@ TEST_F(AppointmentFormTest, AFailedRenumberingRollsBackWhole) {
   book({2, 2000, "TUR", 8, 3});
   book({3, 3000, "TUR", 8, 4});
   book({4, 4000, "TUR", 8, 5});
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open((folder_ / "Varneta.dat").c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db,
-                         "CREATE TRIGGER refuse BEFORE UPDATE ON \"Turnos\" WHEN old.Cod_Turno = 4 "
-                         "BEGIN SELECT RAISE(ABORT, 'refused'); END",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(db);
+  {
+    rt::testing::OtherWorkstation other(folder_ / "Varneta.dat");
+    ASSERT_TRUE(other.refuse("UPDATE", "Turnos", "old.Cod_Turno = 4")) << other.error();
+  }
   ScriptedMessages messages({rt::button::Cancel});
   bool done = true;
   ASSERT_TRUE(runOnThread([&] {

@@ -7,7 +7,7 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "core/tests/probed_window.h"
+#include "core/testing/probed_window.h"
 #include "platform/base/cp_literal.h"
 #include "practice/physician_windows.h"
 #include "practice/tests/physician_fixture.h"

@@ -11,6 +11,7 @@
 
 #include "platform/base/clock.h"
 #include "platform/base/debug_sink.h"
+#include "platform/base/testing/fixed_clock.h"
 #include "platform/base/testing/test_environment.h"
 
 namespace textlib {
@@ -18,12 +19,6 @@ namespace {
 
 using rt::makeDate;
 using rt::makeTime;
-
-// Puts the test clock back however a test ends.
-class FixedClockGuard {
- public:
-  ~FixedClockGuard() { rt::setFixedClock(rt::testing::kTestDate, rt::testing::kTestTime); }
-};
 
 TEST(ValueConverter, UnixToDate) {
   struct Case {
@@ -88,9 +83,8 @@ TEST(ValueConverter, ToUnixTimeAndBack) {
 }
 
 TEST(ValueConverter, UtcReadingsFollowTheFixedClock) {
-  FixedClockGuard guard;
+  rt::testing::FixedClock fixed(82090, makeTime(10, 0, 0, 99), 999);
   ValueConverter converter;
-  rt::setFixedClock(82090, makeTime(10, 0, 0, 99), 999);
   EXPECT_EQ(converter.UtcClock(), 3600001);
   EXPECT_EQ(converter.UtcToday(), 82090);
   EXPECT_EQ(converter.UtcNow(), (82090.0 - 61730) * 86400000 + 36000999);
@@ -101,11 +95,10 @@ TEST(ValueConverter, UtcReadingsFollowTheFixedClock) {
 }
 
 TEST(ValueConverter, FixedLocalClockIsConvertedToUtc) {
-  FixedClockGuard guard;
   ValueConverter converter;
   setenv("TZ", "EST5", 1);  // five hours behind UTC, no daylight saving
   tzset();
-  rt::setFixedClock(82090, makeTime(21, 30, 0));
+  rt::testing::FixedClock fixed(82090, makeTime(21, 30, 0));
   const std::int32_t today = converter.UtcToday();
   const std::int32_t clock = converter.UtcClock();
   setenv("TZ", "UTC", 1);
@@ -115,7 +108,7 @@ TEST(ValueConverter, FixedLocalClockIsConvertedToUtc) {
 }
 
 TEST(ValueConverter, SystemClockInUtc) {
-  FixedClockGuard guard;
+  rt::testing::FixedClock fixed(rt::testing::kTestDate, rt::testing::kTestTime);
   rt::clearFixedClock();
   ValueConverter converter;
   const double before = static_cast<double>(std::chrono::duration_cast<std::chrono::milliseconds>(

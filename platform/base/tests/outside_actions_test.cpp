@@ -49,7 +49,7 @@ TEST(OutsideActions, ShellOpenAnswersTheShellsCodesAndNeverRunsAProgram) {
       {"informe.pdf   ", rt::kShellOpened},
   };
   for (const Case& c : cases) EXPECT_EQ(rt::shellOpen(c.target), c.code) << c.target;
-  if (::geteuid() != 0) EXPECT_EQ(rt::shellOpen("cerrado.txt"), 5);
+  if (::geteuid() != 0) { EXPECT_EQ(rt::shellOpen("cerrado.txt"), 5); }
   rt::setShellOpener(previous);
   EXPECT_EQ(opened, std::vector<std::string>{(folder / "informe.pdf").string()});
   EXPECT_EQ(rt::shellOpenErrorText(3), "Path noth found");

@@ -2,10 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/base/debug_sink.h"
+
 namespace {
 
-TEST(Procedures, UnregisteredNamesAnswerCancelled) {
+TEST(Procedures, UnregisteredNamesAnswerCancelledAndSaySoInTheDebugOutput) {
+  rt::DebugCapture debug;
   EXPECT_EQ(rt::callProcedure("ExaminarNadaTodavia"), rt::kCancelled);
+  ASSERT_EQ(debug.lines().size(), 1u);
+  EXPECT_NE(debug.lines()[0].find("\"ExaminarNadaTodavia\""), std::string::npos) << debug.lines()[0];
+  rt::registerProcedure("ExaminarAlgo", [](const rt::ProcedureArgs&) { return rt::kCompleted; });
+  debug.clear();
+  EXPECT_EQ(rt::callProcedure("examinaralgo"), rt::kCompleted);
+  EXPECT_TRUE(debug.lines().empty()) << "a registered name is no news";
+  rt::unregisterProcedure("ExaminarAlgo");
 }
 
 TEST(Procedures, CallByNameIgnoringCaseWithArguments) {

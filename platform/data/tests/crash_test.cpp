@@ -310,7 +310,7 @@ TEST(CrashTest, AJournalThatFailsItsTagIsRefusedAndKept) {
     // The journal as it was rolls the whole transaction back.
     putBytes(journal, good);
     const long long stored = checkFolder(folder);
-    if (acknowledged >= 0) EXPECT_EQ(stored, acknowledged);
+    if (acknowledged >= 0) { EXPECT_EQ(stored, acknowledged); }
     acknowledged = stored;
   }
 }
@@ -333,7 +333,7 @@ TEST(CrashTest, AFolderOpenedFromAnotherPathRollsBackEveryFile) {
     }
     const auto original = copied ? folderBytes(hot) : std::map<std::string, std::string>{};
     EXPECT_EQ(checkFolder(second), acknowledged);
-    if (copied) EXPECT_TRUE(folderBytes(hot) == original) << "the original folder is left as it was";
+    if (copied) { EXPECT_TRUE(folderBytes(hot) == original) << "the original folder is left as it was"; }
   }
 }
 

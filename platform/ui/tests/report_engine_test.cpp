@@ -240,7 +240,7 @@ TEST(ReportEngine, ControlsUnderAWrappedBoxFollowTheTextsEnd) {
         }
       }
     }
-    if (c.pages > 1) EXPECT_GT(linePages[0], 0) << "the line ends the text, pages on";
+    if (c.pages > 1) { EXPECT_GT(linePages[0], 0) << "the line ends the text, pages on"; }
   }
 }
 

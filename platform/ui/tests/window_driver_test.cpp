@@ -17,6 +17,7 @@
 #include <QLabel>
 
 #include "platform/base/current_event.h"
+#include "platform/base/debug_sink.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "platform/ui/mnemonics.h"
@@ -249,6 +250,21 @@ TEST_F(WindowDriverTest, EnterPressesAFocusedButtonAndTheFirstEntryHasTheFocus) 
   }
 }
 
+// A control looked up by a name the window lacks is null, and the debug
+// output names it; names ignore case.
+TEST_F(WindowDriverTest, AMissingControlNameSaysSoInTheDebugOutput) {
+  ThreadWithWindow t("Nombres");
+  ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
+  DebugCapture debug;
+  EXPECT_EQ(t.window.control("?nombre"), t.window.control("?Nombre"));
+  EXPECT_TRUE(debug.lines().empty()) << debug.lines().front();
+  EXPECT_EQ(t.window.control("?Nombres"), nullptr);
+  ASSERT_EQ(debug.lines().size(), 1u);
+  EXPECT_NE(debug.lines()[0].find("\"?Nombres\""), std::string::npos) << debug.lines()[0];
+  click(t.window, "?OK");
+  ASSERT_TRUE(waitUntil([&] { return t.ended; }, "the thread to end"));
+}
+
 // A window narrower than its caption would have the caption shortened by the
 // window manager ("Listas Guardadas [Exa... el archivo de Agenda]").
 TEST_F(WindowDriverTest, AWindowIsAsWideAsItsCaption) {
@@ -260,7 +276,7 @@ TEST_F(WindowDriverTest, AWindowIsAsWideAsItsCaption) {
     ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
     const QWidget* w = t.window.window();
     EXPECT_GE(w->width(), titleBarWidth(w));
-    if (title == longTitle) EXPECT_GT(w->width(), w->sizeHint().width()) << "widened for it";
+    if (title == longTitle) { EXPECT_GT(w->width(), w->sizeHint().width()) << "widened for it"; }
     ASSERT_TRUE(click(t.window, "?OK"));
     ASSERT_TRUE(waitUntil([&] { return t.ended; }, "the window to close"));
   }
