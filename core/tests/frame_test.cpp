@@ -153,7 +153,9 @@ class RunningFrame : public ::testing::Test {
     GLO::Cod_Usuario_Logueado = 0;
     GLO::Nombre_Usuario_Logueado.clear();
     GLO::Nivel_Usuario_Logueado = 0;
-    // Not a first run: the settings file is there.
+    // Not a first run: the settings file is there, whatever a first run's
+    // frame before left in the flag.
+    GLO::PrimeraEjecucion = 1;
     ASSERT_TRUE(rt::putIni("Usuario", "Usuario", "Consultorio", inProgramFolder("Dezedu.ini")));
     ASSERT_TRUE(rt::putIni("Login", "Login", loginSwitch(), inProgramFolder("Dezedu.ini")));
     rt::registerProcedure("ProcesoAgenda", [this](const rt::ProcedureArgs&) {
