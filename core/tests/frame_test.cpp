@@ -158,6 +158,8 @@ class RunningFrame : public ::testing::Test {
     GLO::PrimeraEjecucion = 1;
     ASSERT_TRUE(rt::putIni("Usuario", "Usuario", "Consultorio", inProgramFolder("Dezedu.ini")));
     ASSERT_TRUE(rt::putIni("Login", "Login", loginSwitch(), inProgramFolder("Dezedu.ini")));
+    // No backup reminder, whatever backup setting an earlier test saved.
+    std::filesystem::remove(rt::iniFilePath(backupIniFile()));
     rt::registerProcedure("ProcesoAgenda", [this](const rt::ProcedureArgs&) {
       ++agendaRuns_;
       return rt::kCompleted;
