@@ -314,7 +314,9 @@ int Frame::Init() {
   installMessageWindow();
   BuildArchivoLog();
   GLO::ArchivoIni = inProgramFolder("Dezedu.ini");
-  if (isFirstRun(GLO::ArchivoIni)) GLO::PrimeraEjecucion = 1;
+  // Set either way: a frame opened after a first run's frame in this process
+  // finds the settings written and is no first run.
+  GLO::PrimeraEjecucion = isFirstRun(GLO::ArchivoIni) ? 1 : 0;
   InicializaVariablesGlobales();
   AvisoRespaldo();
 

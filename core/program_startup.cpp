@@ -163,6 +163,10 @@ void MainProgram() {
   call(hook::RegistryAccessSetQuietMode, {"1"});
   prepareRuntimeAndTables();
   setWindowFontStartValues();
+  // However the run ends (a halt included), the name's lock goes with it.
+  struct EndCheck {
+    ~EndCheck() { SingleInstanceCheckEnd(); }
+  } endCheck;
   if (SingleInstanceCheck() != 0) return;
   // Copies of patient data left in the private temp folder by a run that
   // crashed (a backup's staging) go now.

@@ -132,6 +132,15 @@ long SingleInstanceCheck() {
   return 1;
 }
 
+void SingleInstanceCheckEnd() {
+  const std::filesystem::path path = instanceSocketPath(instanceServiceName());
+  if (path.empty()) return;
+  const std::string lock = lockPath(path).string();
+  // A lock a frame's server took over is the server's to give back.
+  const auto held = heldLocks().find(lock);
+  if (held != heldLocks().end() && !held->second.serving) releaseInstanceLock(lock);
+}
+
 SingleInstanceServer::SingleInstanceServer() = default;
 SingleInstanceServer::~SingleInstanceServer() {
   server_.reset();

@@ -24,6 +24,10 @@ std::filesystem::path instanceSocketPath(const std::string& service);
 // serves later), non-zero when another copy holds it; that copy is then sent
 // "INFRONT" (waiting a little while it is still starting).
 long SingleInstanceCheck();
+// The end of the run that checked: a lock the check took and no frame's
+// server took over is given back, so a copy started later under the name
+// runs (the process may go on to run the program again).
+void SingleInstanceCheckEnd();
 
 // The server side, owned by the frame: each command received becomes the
 // frame's DDE-execute event, and ddeValue() holds the command's text.

@@ -19,20 +19,11 @@ echo "whole tests: ${#programs[@]} programs, shuffle seed $seed (VARNETA_TEST_SE
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 
-# Tests that still fail after some others in one process (state left behind
-# not found yet); ctest runs them in a process of their own.
-known_leaks="RunningFrame.*:RunningFrameWithLogin.*:Startup.TwoCopiesStartedAtOnceUnderOneNameLeaveOneRunning"
-known_leaks+=":BotonCalendario.StartsFromTheShownDateStoresThePickAndBlanksWhenClosed"
-# Fails about half the runs after the random-kill crash test in one process
-# (its "page" case finds the folder changed); alone it always passes.
-known_leaks+=":CrashTest.AJournalThatFailsItsTagIsRefusedAndKept"
-echo "whole tests: left to ctest alone: $known_leaks"
-
 run() {
   local program=$1 name status=0 start=$SECONDS
   name=$(basename "$program")
   QT_QPA_PLATFORM=offscreen timeout --kill-after=10 "$limit" "$program" --gtest_shuffle \
-    --gtest_random_seed="$seed" --gtest_filter="-$known_leaks" >"$logs/$name.log" 2>&1 || status=$?
+    --gtest_random_seed="$seed" >"$logs/$name.log" 2>&1 || status=$?
   if [ "$status" -eq 0 ]; then
     echo "whole tests: $name passed ($((SECONDS - start)) s)"
     return 0

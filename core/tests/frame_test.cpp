@@ -153,9 +153,13 @@ class RunningFrame : public ::testing::Test {
     GLO::Cod_Usuario_Logueado = 0;
     GLO::Nombre_Usuario_Logueado.clear();
     GLO::Nivel_Usuario_Logueado = 0;
-    // Not a first run: the settings file is there.
+    // Not a first run: the settings file is there, whatever a first run's
+    // frame before left in the flag.
+    GLO::PrimeraEjecucion = 1;
     ASSERT_TRUE(rt::putIni("Usuario", "Usuario", "Consultorio", inProgramFolder("Dezedu.ini")));
     ASSERT_TRUE(rt::putIni("Login", "Login", loginSwitch(), inProgramFolder("Dezedu.ini")));
+    // No backup reminder, whatever backup setting an earlier test saved.
+    std::filesystem::remove(rt::iniFilePath(backupIniFile()));
     rt::registerProcedure("ProcesoAgenda", [this](const rt::ProcedureArgs&) {
       ++agendaRuns_;
       return rt::kCompleted;

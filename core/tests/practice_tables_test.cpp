@@ -37,6 +37,9 @@ namespace {
 class PracticeTablesTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The bad-table record lies in the program's INI, which every test of the
+    // process shares: an earlier test's damaged folder is not this one's.
+    ASSERT_TRUE(rt::putIni(kTableCheckSection, kBadFileEntry, ""));
     ASSERT_NO_FATAL_FAILURE(
         core::testing::openFreshPractice("practice", folder_, core::testing::Tables::AllOpen));
   }

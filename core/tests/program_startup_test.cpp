@@ -6,6 +6,9 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "core/command_line.h"
 #include "core/frame.h"
@@ -126,6 +129,32 @@ TEST_F(Startup, MainProgramRunsItsStepsInOrderAndRegistersTheTablesOnce) {
     EXPECT_FALSE(settingsStore().isOpen()) << "ended at the close";
   }
   EXPECT_TRUE(tablesRegistered());
+}
+
+// A run that ends (a halt included) gives back the name's lock, so a copy
+// started later under the name runs; a frame's server gives its own back.
+TEST_F(Startup, ARunThatEndsLeavesTheNameFreeForTheNextCopy) {
+  const auto lockFree = [] {
+    std::filesystem::path lock = instanceSocketPath(instanceServiceName());
+    lock += ".lock";
+    const int fd = ::open(lock.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return free;
+  };
+  rt::HaltHandler previous = rt::setHaltHandler([](int) {});
+  for (const bool halt : {false, true}) {
+    SCOPED_TRACE(halt ? "halted" : "ended");
+    recordHooks([halt] {
+      if (halt) rt::halt(0);
+    });
+    setCommandLine({halt ? "varneta-libre-halt" : "varneta-libre"});
+    ASSERT_TRUE(runOnThread(MainProgram));
+    EXPECT_TRUE(lockFree());
+    settingsStore().Kill();
+  }
+  rt::setHaltHandler(previous);
 }
 
 TEST_F(Startup, AHaltInTheFrameSkipsTheClosingSteps) {

@@ -83,8 +83,9 @@ bool keysForPath(std::string_view path, bool& journal, CipherKeys& out) {
   return true;
 }
 
-// The folder of the database this thread opened last: the recovery of an
-// interrupted transaction runs on the thread that opens its files.
+// The folder of the database this thread opens (or opened last): the
+// recovery of an interrupted transaction runs on the thread that opens its
+// files.
 thread_local std::string dataFolder;
 
 std::string folderOf(std::string_view path) {
@@ -305,6 +306,8 @@ void setCryptAlias(std::string_view diskName, std::string_view fileName) {
   const auto it = keysByName().find(std::string(fileName));
   if (it != keysByName().end() && diskName != fileName) keysByName()[std::string(diskName)] = it->second;
 }
+
+void setCryptDataFolder(const std::string& folder) { dataFolder = folder; }
 
 void setDeleteHook(DeleteHook hook) { deleteHook() = hook; }
 

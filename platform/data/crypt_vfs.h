@@ -36,6 +36,12 @@ void setCryptPassword(std::string_view fileName, std::string_view password);
 // spelling of its name (the case of its letters changed).
 void setCryptAlias(std::string_view diskName, std::string_view fileName);
 
+// The folder of the data files this thread is about to open: journals and
+// super-journals named by another folder's path are looked for beside them.
+// Opening a database file sets it too; set it before checking a folder's
+// journals, or they are looked for beside the files opened before.
+void setCryptDataFolder(const std::string& folder);
+
 // Called with each file the VFS is about to delete (done false) and has
 // deleted (done true); null for none. Tests use it to stop a process at a
 // chosen point of a commit.

@@ -216,6 +216,7 @@ int openDatabase(const std::filesystem::path& folder, const std::vector<const Da
   // that fails its tags stops the start before another file's part of the
   // same transaction is rolled back.
   registerCryptVfs();
+  if (!files.empty()) setCryptDataFolder(dataFilePath(folder, *files.front()).parent_path().string());
   for (const DataFile* file : files) {
     if (file->ownerPassword.empty()) continue;
     setCryptPassword(file->fileName, file->ownerPassword);

@@ -270,6 +270,12 @@ std::uint32_t bigEndianAt(const std::string& bytes, std::size_t at) {
 // back in every file.
 TEST(CrashTest, AJournalThatFailsItsTagIsRefusedAndKept) {
   const fs::path hot = hotFolder("crash-flipped-journal");
+  // A folder opened before, that holds the good journal again: each folder's
+  // check reads its own journal, never the one beside the files opened last.
+  const fs::path openedBefore = freshFolder("crash-opened-before");
+  fs::copy(hot, openedBefore, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  checkFolder(openedBefore);
+  fs::copy_file(hot / "VarnetaC.dat-journal", openedBefore / "VarnetaC.dat-journal");
   // The plain file's journal has the same layout in clear: sector and page size.
   const std::string plainJournal = bytesOf(hot / "Varneta.dat-journal");
   ASSERT_GE(plainJournal.size(), 28u);

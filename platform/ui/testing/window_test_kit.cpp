@@ -26,6 +26,17 @@ void pumpOnce() {
   QAbstractEventDispatcher::instance()->processEvents(QEventLoop::WaitForMoreEvents);
 }
 
+// The windows on screen, to tell what a wait that timed out was held by.
+std::string shownWindows() {
+  std::string out;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (!w->isVisible()) continue;
+    out += "\n  " + std::string(w->metaObject()->className()) + " \"" +
+           w->windowTitle().toStdString() + "\"";
+  }
+  return out.empty() ? " none" : out;
+}
+
 }  // namespace
 
 bool waitUntil(const std::function<bool()>& done, std::string_view what,
@@ -38,7 +49,7 @@ bool waitUntil(const std::function<bool()>& done, std::string_view what,
   clock.start();
   while (!done()) {
     if (clock.elapsed() > limit.count()) {
-      ADD_FAILURE() << "timed out waiting for " << what;
+      ADD_FAILURE() << "timed out waiting for " << what << "; windows shown:" << shownWindows();
       return false;
     }
     pumpOnce();
