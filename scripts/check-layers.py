@@ -97,7 +97,9 @@ def read_graph():
                 if not files or "${" in target:
                     continue
                 g.links.setdefault(target, [])
-                if command == "add_library":
+                # The bench and fuzz folders' own helper libraries are parts of
+                # their programs, checked with them below, not layers.
+                if command == "add_library" and folder.parts[0] not in ("bench", "fuzz"):
                     sub = (folder / Path(files[0]).parent)
                     g.folder_of.setdefault(str(sub), target)
         for args in cmake_commands(text, "target_link_libraries"):
