@@ -19,7 +19,9 @@ if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
-    -DVARNETA_FUZZ=ON -DVARNETA_BENCH=OFF -DVARNETA_WERROR=ON
+    -DVARNETA_FUZZ=ON -DVARNETA_BENCH=OFF -DVARNETA_WERROR=ON \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
+    -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG"
 else
   # A folder configured before warnings became errors turns them on too.
   cmake -S "$root" -B "$build" -DVARNETA_WERROR=ON >/dev/null

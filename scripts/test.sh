@@ -19,8 +19,11 @@ step() {
 
 step "install" bash "$root/scripts/install-deps.sh"
 step "layers" python3 "$root/scripts/check-layers.py" "$root"
-# Warnings fail the build, so that it stays free of them.
-step "build" bash "$root/scripts/build.sh" -DVARNETA_WERROR=ON
+# Warnings fail the build, so that it stays free of them. Line tables only
+# (-g1): stack traces keep their files and lines, and the build takes about a
+# third less time than with full debug information.
+step "build" bash "$root/scripts/build.sh" -DVARNETA_WERROR=ON \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
 step "ctest" ctest --test-dir "$build" -j "$(nproc)" --output-on-failure
 # A random shuffle each run, its seed printed; VARNETA_TEST_SEED repeats one.
 step "whole test programs" bash "$root/scripts/whole-tests.sh"
