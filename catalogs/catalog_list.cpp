@@ -14,6 +14,7 @@
 #include "core/catalog_tables.h"
 #include "core/designed_font.h"
 #include "core/record_form.h"
+#include "core/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/data/record_buffer.h"
@@ -234,16 +235,6 @@ const std::vector<CatalogListSpec>& specs() {
   return all;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const std::string& text,
-                    const std::string& tip, const std::string& status) {
-  auto* b = new QPushButton(rt::toQString(text), parent);
-  b->setObjectName(name);
-  b->setAutoDefault(false);
-  if (!tip.empty()) b->setToolTip(rt::toQString(tip));
-  if (!status.empty()) b->setStatusTip(rt::toQString(status));
-  return b;
-}
-
 // The list manager of the consultation types: each description in the type's
 // own colour on white, selected or not.
 class ColouredBrowser : public core::ListBrowser {
@@ -359,41 +350,44 @@ QWidget* CatalogList::buildWindow() {
   const std::string queryStatus =
       full ? "Acceso al Subsistema de Consultas" : "Ejecuta una consulta sobre la vista";
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(button(window, "?QUERY", spec_.queryButton, queryTip, queryStatus));
+  buttons->addWidget(core::namedButton(window, "?QUERY", spec_.queryButton.c_str(),
+                                       queryTip.c_str(), queryStatus.c_str()));
   buttons->addStretch();
   if (full) {
-    buttons->addWidget(button(
+    buttons->addWidget(core::namedButton(
         window, "?INSERT", "&Agregar",
         "Agrega un registro a la base de datos a traves del acceso al formulario correspondiente.",
         "Agregar un registro"));
-    buttons->addWidget(button(
+    buttons->addWidget(core::namedButton(
         window, "?CHANGE", "&Modificar",
         "Accede a la ventana de Modificación con el registro actualmente resaltado"_cp,
         "Modifica el registro"));
-    buttons->addWidget(button(
+    buttons->addWidget(core::namedButton(
         window, "?DELETE", "&Borrar",
         "Accede a la ventana de Eliminación con el registro actualmente resaltado"_cp,
         "Borra el registro seleccionado"));
   } else {
-    buttons->addWidget(
-        button(window, "?INSERT", "&Agregar", "Agregar un Registro", "Agregar un Registro"));
-    buttons->addWidget(button(window, "?CHANGE", "&Modificar", "Modificar el Registro resaltado",
-                              "Modificar el Registro resaltado"));
-    buttons->addWidget(button(window, "?DELETE", "&Borrar", "Borrar el Registro resaltado",
-                              "Borrar el Registro resaltado"));
+    buttons->addWidget(core::namedButton(window, "?INSERT", "&Agregar", "Agregar un Registro",
+                                         "Agregar un Registro"));
+    buttons->addWidget(core::namedButton(window, "?CHANGE", "&Modificar",
+                                         "Modificar el Registro resaltado",
+                                         "Modificar el Registro resaltado"));
+    buttons->addWidget(core::namedButton(window, "?DELETE", "&Borrar",
+                                         "Borrar el Registro resaltado",
+                                         "Borrar el Registro resaltado"));
   }
-  if (spec_.exported) buttons->addWidget(button(window, "?EXPORTAR", "E&xportar", {}, {}));
+  if (spec_.exported) buttons->addWidget(core::namedButton(window, "?EXPORTAR", "E&xportar"));
   if (full) {
-    buttons->addWidget(button(window, "?SELECT", "&Seleccionar",
-                              "Selecciona el ítem actualmente resaltado"_cp,
-                              "Selecciona el ítem"_cp));
+    buttons->addWidget(core::namedButton(window, "?SELECT", "&Seleccionar",
+                                         "Selecciona el ítem actualmente resaltado"_cp,
+                                         "Selecciona el ítem"_cp));
   } else {
-    buttons->addWidget(button(window, "?SELECT", "&Seleccionar",
-                              "Seleccionar el Registro resaltado",
-                              "Seleccionar el Registro resaltado"));
+    buttons->addWidget(core::namedButton(window, "?SELECT", "&Seleccionar",
+                                         "Seleccionar el Registro resaltado",
+                                         "Seleccionar el Registro resaltado"));
   }
-  buttons->addWidget(
-      button(window, "?CLOSE", spec_.closeText, spec_.closeTip, spec_.closeStatus));
+  buttons->addWidget(core::namedButton(window, "?CLOSE", spec_.closeText.c_str(),
+                                       spec_.closeTip.c_str(), spec_.closeStatus.c_str()));
 
   auto* layout = new QVBoxLayout(window);
   if (hint) layout->addWidget(hint);
@@ -404,14 +398,6 @@ QWidget* CatalogList::buildWindow() {
 
 void CatalogList::setUpBrowser(core::ListBrowser& b) {
   QWidget* window = b.list()->window();
-  auto find = [window](const char* name) { return window->findChild<QWidget*>(name); };
-  b.SELECTCONTROL = find("?SELECT");
-  if (REQUEST != core::request::View) {
-    b.INSERTCONTROL = find("?INSERT");
-    b.CHANGECONTROL = find("?CHANGE");
-    b.DELETECONTROL = find("?DELETE");
-  }
-  b.QUERYCONTROL = find("?QUERY");
   if (spec_.joined) b.AddJoin(spec_.joined(), spec_.joinKey, spec_.joinLinks);
   b.AddSortOrder(spec_.tab, spec_.key);
   if (!spec_.locator.empty()) {
@@ -443,10 +429,7 @@ void CatalogList::callForm() {
 int runCatalogList(std::string_view procedure) {
   const CatalogListSpec* spec = catalogList(procedure);
   if (spec == nullptr) return rt::kCancelled;
-  CatalogList list(*spec);
-  const int response = list.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
+  return core::runWindow<CatalogList>(*spec);
 }
 
 int ExaminarEspecialidades() { return runCatalogList("ExaminarEspecialidades"); }

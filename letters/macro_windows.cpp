@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "core/catalog_tables.h"
+#include "core/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/base/text_order.h"
@@ -171,8 +172,8 @@ int MacroForm::TakeEvent() {
 
 // ---------------------------------------------------------------- procedures
 
-int ExaminarMacros() { return catalogs::runWindow<MacroListWindow>(); }
+int ExaminarMacros() { return core::runWindow<MacroListWindow>(); }
 
-int FormularioMacros() { return catalogs::runWindow<MacroForm>(); }
+int FormularioMacros() { return core::runWindow<MacroForm>(); }
 
 }  // namespace letters

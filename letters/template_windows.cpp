@@ -164,14 +164,9 @@ TemplateForm::TemplateForm()
 TemplateForm::~TemplateForm() = default;
 
 QWidget* TemplateForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Actualizando un Registro de NotasMacros");
+  const auto [window, sheet, page] =
+      core::formSheet("Actualizando un Registro de NotasMacros", "General");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* page = new QWidget;
-  sheet->addTab(page, "General");
   auto* layout = new QVBoxLayout(page);
 
   auto* top = new QHBoxLayout;
@@ -341,8 +336,8 @@ int TemplateForm::Kill() {
 
 // ---------------------------------------------------------------- procedures
 
-int ExaminarNotasConMacros() { return catalogs::runWindow<TemplateList>(); }
+int ExaminarNotasConMacros() { return core::runWindow<TemplateList>(); }
 
-int FormularioNotasConMacros() { return catalogs::runWindow<TemplateForm>(); }
+int FormularioNotasConMacros() { return core::runWindow<TemplateForm>(); }
 
 }  // namespace letters

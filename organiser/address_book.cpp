@@ -16,7 +16,6 @@
 #include "core/designed_font.h"
 #include "core/table_managers.h"
 #include "core/window_parts.h"
-#include "organiser/form_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/data/record_buffer.h"
@@ -102,17 +101,6 @@ void addEditButtons(ListFrame& f) {
   }
 }
 
-void setEditControls(core::ListBrowser& b, int request) {
-  QWidget* window = b.list()->window();
-  b.SELECTCONTROL = window->findChild<QWidget*>("?SELECT");
-  if (request != core::request::View) {
-    b.INSERTCONTROL = window->findChild<QWidget*>("?INSERT");
-    b.CHANGECONTROL = window->findChild<QWidget*>("?CHANGE");
-    b.DELETECONTROL = window->findChild<QWidget*>("?DELETE");
-  }
-  b.QUERYCONTROL = window->findChild<QWidget*>("?QUERY");
-}
-
 }  // namespace
 
 // ------------------------------------------------------------ categories
@@ -130,7 +118,6 @@ QWidget* CategoryList::buildWindow() {
 }
 
 void CategoryList::setUpBrowser(core::ListBrowser& b) {
-  setEditControls(b, REQUEST);
   b.AddSortOrder("Por Descripción:"_cp, RubrosAgenda::RAG02);
   b.SetLocator(b.list()->window()->findChild<QLineEdit*>("?RAG:DESCRIPCION"), "RAG:Descripcion");
   b.AddColumn(core::ListColumn{"RAG:Cod_RubroAgenda", "Cód."_cp, "@n6", 0, 24});
@@ -174,14 +161,9 @@ CategoryForm::CategoryForm(bool fromCopy)
 }
 
 QWidget* CategoryForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Actualizando un Rubro para la Agenda");
+  const auto [window, sheet, general] =
+      core::formSheet("Actualizando un Rubro para la Agenda", "General");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* general = new QWidget;
-  sheet->addTab(general, "General");
   auto* code = display(general, "?RAG:COD_RUBROAGENDA");
   code->setToolTip(rt::toQString("Código interno del Rubro"_cp));
   code->setAlignment(Qt::AlignRight);
@@ -203,7 +185,7 @@ QWidget* CategoryForm::buildWindow() {
   grid->addWidget(new QLabel(rt::toQString("Descripción:"_cp), general), 1, 0);
   grid->addWidget(description, 1, 1);
   grid->addWidget(notesGroup, 2, 0, 1, 2);
-  core::sheetAndButtons(window, sheet, "", "");
+  core::sheetAndButtons(window, sheet);
 
   fields().bind(code, "RAG:Cod_RubroAgenda", 1);
   fields().bind(description, "RAG:Descripcion", 2);
@@ -219,8 +201,8 @@ int CategoryForm::PrimeUpdate() {
   return access.insertNumbered() == core::level::Benign ? rt::level::Benign : rt::level::Notify;
 }
 
-int ExaminarRubrosAgenda() { return runWindow<CategoryList>(); }
-int FormularioRubrosAgenda(bool fromCopy) { return runWindow<CategoryForm>(fromCopy); }
+int ExaminarRubrosAgenda() { return core::runWindow<CategoryList>(); }
+int FormularioRubrosAgenda(bool fromCopy) { return core::runWindow<CategoryForm>(fromCopy); }
 
 // -------------------------------------------------------------- contacts
 
@@ -255,7 +237,6 @@ QWidget* ContactList::buildWindow() {
 }
 
 void ContactList::setUpBrowser(core::ListBrowser& b) {
-  setEditControls(b, REQUEST);
   QWidget* window = b.list()->window();
   b.AddSortOrder("Por Nombre:", Agenda::AGE02, "+AGE:Cod_Agenda");
   b.SetLocator(window->findChild<QLineEdit*>("?AGE:NOMBRE"), "AGE:Nombre");
@@ -330,14 +311,9 @@ ContactForm::ContactForm()
 }
 
 QWidget* ContactForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Actualizando un registro de la Agenda");
+  const auto [window, sheet, general] =
+      core::formSheet("Actualizando un registro de la Agenda", "General");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* general = new QWidget;
-  sheet->addTab(general, "General");
   auto* grid = new QGridLayout(general);
   int row = 0;
   auto line = [&](const char* prompt, std::initializer_list<QWidget*> controls, bool stretch) {
@@ -408,7 +384,7 @@ QWidget* ContactForm::buildWindow() {
 
   auto* status = new QLabel(window);
   status->setObjectName("?STATUSBAR");
-  core::sheetAndButtons(window, sheet, "", "");
+  core::sheetAndButtons(window, sheet);
   static_cast<QVBoxLayout*>(window->layout())->addWidget(status);
 
   int history = 0;
@@ -493,7 +469,7 @@ int ContactForm::TakeAccepted() {
   return rt::level::Benign;
 }
 
-int ExaminarAgendaDirecciones() { return runWindow<ContactList>(); }
-int FormularioAgendaDirecciones() { return runWindow<ContactForm>(); }
+int ExaminarAgendaDirecciones() { return core::runWindow<ContactList>(); }
+int FormularioAgendaDirecciones() { return core::runWindow<ContactForm>(); }
 
 }  // namespace organiser

@@ -109,7 +109,8 @@ QWidget* pickedEntry(QWidget* parent, const char* name, const char* picker) {
 
 }  // namespace
 
-EnvioEmailTLFull::EnvioEmailTLFull(EmailCall call) : call_(std::move(call)), mailer_(*this) {}
+EnvioEmailTLFull::EnvioEmailTLFull(EmailCall call)
+    : AidedWindow("EnvioEmailTLFull"), call_(std::move(call)), mailer_(*this) {}
 
 EnvioEmailTLFull::~EnvioEmailTLFull() = default;
 
@@ -184,6 +185,7 @@ void EnvioEmailTLFull::showField(const char* name, const std::string& value) {
 }
 
 int EnvioEmailTLFull::Init() {
+  AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   auto* window = new QWidget(nullptr, Qt::Dialog);
@@ -294,7 +296,7 @@ int EnvioEmailTLFull::Init() {
   window->resize(560, 520);
   Open(window);
   core::ColorearControles(window);
-  core::ConfigurarFuente(fontScaler_, window);
+  scaleFont(window);
 
   mailer_.Init(0);
   // The caller's values; a single attachment that is not there is dropped
@@ -338,8 +340,7 @@ int EnvioEmailTLFull::Init() {
       if (QWidget* c = control(name)) c->setEnabled(false);
     }
   }
-  focusMarker_.Setup(window);
-  keyNavigator_.SetKeys(window);
+  markAndNavigate(window);
   setTimer(15);
   return rt::level::Benign;
 }
@@ -472,9 +473,8 @@ int EnvioEmailTLFull::TakeCloseEvent() {
 int EnvioEmailTLFull::Kill() {
   takeControls();
   mailer_.Kill();
-  const int result = WindowDriver::Kill();
+  const int result = AidedWindow::Kill();
   writeSettings();
-  fontScaler_.ApplyPendingSize();
   return result;
 }
 
@@ -489,7 +489,6 @@ void EnvioEmailTLFull::mailTraffic(std::int32_t state, char direction, std::stri
 
 int runEnvioEmailTLFull(const rt::ProcedureArgs& args) {
   auto arg = [&args](std::size_t i) { return i < args.size() ? args[i] : std::string(); };
-  rt::ProcedureScope scope("EnvioEmailTLFull");
   EnvioEmailTLFull window(EmailCall{arg(0), arg(1), arg(2), arg(3), arg(4),
                                     static_cast<std::uint8_t>(rt::textToNumber(arg(5)))});
   window.Run();

@@ -10,6 +10,7 @@
 #include "core/designed_font.h"
 #include "core/record_form.h"
 #include "core/table_managers.h"
+#include "core/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/runtime_errors.h"
@@ -155,9 +156,6 @@ QWidget* Kov_SelectGeneracion::buildWindow() {
 }
 
 void Kov_SelectGeneracion::setUpBrowser(core::ListBrowser& b) {
-  QWidget* window = b.list()->window();
-  b.SELECTCONTROL = window->findChild<QWidget*>("?SELECT");
-  b.DELETECONTROL = window->findChild<QWidget*>("?DELETE");
   b.AddSortOrder("Por Nombre", KovSaveC::KOVC_PORNOMBRE);
   b.AddColumn(core::ListColumn{"KOV_C:ENAME", "Nombre", "@s50", 50, 200, core::ColumnAlign::Left, false, false, {}});
   b.AddHiddenColumn("KOV_C:ID");
@@ -178,10 +176,8 @@ int Kov_SelectGeneracion::RunProcedure(int, int request) {
 }
 
 int runKovSelectGeneracion(std::string procedure, std::string application, std::string caption) {
-  Kov_SelectGeneracion window(std::move(procedure), std::move(application), std::move(caption));
-  const int response = window.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
+  return core::runWindow<Kov_SelectGeneracion>(std::move(procedure), std::move(application),
+                                               std::move(caption));
 }
 
 }  // namespace output

@@ -26,6 +26,7 @@
 #include "core/globals.h"
 #include "core/main_services.h"
 #include "core/table_managers.h"
+#include "core/window_parts.h"
 #include "output/export_layouts.h"
 #include "output/export_listing.h"
 #include "platform/base/cp1252.h"
@@ -72,13 +73,6 @@ QIcon totalIcon(bool totalled) {
     painter.drawEllipse(3, 3, 10, 10);
   }
   return QIcon(pixmap);
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* text, const char* tip) {
-  auto* b = new QPushButton(rt::toQString(text), parent);
-  b->setObjectName(name);
-  if (tip != nullptr) b->setToolTip(rt::toQString(tip));
-  return b;
 }
 
 // Runs the work on an OS thread while the calling logical thread waits, so
@@ -160,11 +154,13 @@ std::vector<int> listedColumnNumbers(std::string_view row) {
   return numbers;
 }
 
-Kov_Export_Source_V2::Kov_Export_Source_V2(core::ExportHandOver& handOver) : handOver_(handOver) {}
+Kov_Export_Source_V2::Kov_Export_Source_V2(core::ExportHandOver& handOver)
+    : AidedWindow(core::kExportWindow), handOver_(handOver) {}
 
 Kov_Export_Source_V2::~Kov_Export_Source_V2() = default;
 
 int Kov_Export_Source_V2::Init() {
+  AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   handOver_.parameters.resize(std::max<std::size_t>(handOver_.parameters.size(), core::kExportParameterRows));
@@ -188,13 +184,12 @@ int Kov_Export_Source_V2::Init() {
   QWidget* window = buildWindow();
   Open(window);
   core::ColorearControles(window);
-  core::ConfigurarFuente(fontScaler_, window);
+  scaleFont(window);
   refresh();
   if (!selected_.empty()) selectedList_->setCurrentRow(0);
   enableLayoutGroup();
-  focusMarker_.Setup(window);
-  keyNavigator_.Exclude(control("?LOC:ENTRY"));
-  keyNavigator_.SetKeys(window);
+  keyNavigator().Exclude(control("?LOC:ENTRY"));
+  markAndNavigate(window);
   return rt::level::Benign;
 }
 
@@ -228,10 +223,12 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
 
   auto* moves = new QVBoxLayout;
   moves->addStretch();
-  moves->addWidget(button(window, "?INSERT", ">", "Pasar la columna a las seleccionadas"));
-  moves->addWidget(button(window, "?DELETE", "<", "Quitar la columna de las seleccionadas"));
-  moves->addWidget(button(window, "?INSERTALL", ">>", "Pasar todas las columnas"));
-  moves->addWidget(button(window, "?DELETEALL", "<<", "Quitar todas las columnas"));
+  moves->addWidget(
+      core::namedButton(window, "?INSERT", ">", "Pasar la columna a las seleccionadas"));
+  moves->addWidget(
+      core::namedButton(window, "?DELETE", "<", "Quitar la columna de las seleccionadas"));
+  moves->addWidget(core::namedButton(window, "?INSERTALL", ">>", "Pasar todas las columnas"));
+  moves->addWidget(core::namedButton(window, "?DELETEALL", "<<", "Quitar todas las columnas"));
   moves->addStretch();
 
   auto* selectedBox = new QGroupBox("Columnas &Seleccionadas", window);
@@ -248,13 +245,13 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
 
   auto* columnTools = new QVBoxLayout;
   columnTools->addStretch();
-  auto* down = button(window, "?MOVEDOWN", "", "Mover Abajo");
+  auto* down = core::namedButton(window, "?MOVEDOWN", "", "Mover Abajo");
   down->setIcon(window->style()->standardIcon(QStyle::SP_ArrowDown));
-  auto* up = button(window, "?MOVEUP", "", "Mover Arriba");
+  auto* up = core::namedButton(window, "?MOVEUP", "", "Mover Arriba");
   up->setIcon(window->style()->standardIcon(QStyle::SP_ArrowUp));
-  auto* total = button(window, "?TOTALIZAR", "", "Totalizar Campo");
+  auto* total = core::namedButton(window, "?TOTALIZAR", "", "Totalizar Campo");
   total->setIcon(totalIcon(true));
-  auto* edit = button(window, "?EDITARTITULO", "", "Editar Titulo Columna");
+  auto* edit = core::namedButton(window, "?EDITARTITULO", "", "Editar Titulo Columna");
   edit->setIcon(window->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
   for (QPushButton* b : {up, down, total, edit}) columnTools->addWidget(b);
   columnTools->addStretch();
@@ -271,9 +268,12 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
   orderList_->setColumnWidth(0, units.x(16));
   orderList_->setMinimumSize(units.size(110, 110));
   auto* orderButtons = new QHBoxLayout;
-  orderButtons->addWidget(button(window, "?ORDERADD", "Agregar", "Ordenar por la columna seleccionada"));
-  orderButtons->addWidget(button(window, "?ORDERDELETE", "Quitar", "Quitar del ordenamiento"));
-  orderButtons->addWidget(button(window, "?ORDERCHANGE", "+/-", "Ascendente / Descendente"));
+  orderButtons->addWidget(
+      core::namedButton(window, "?ORDERADD", "Agregar", "Ordenar por la columna seleccionada"));
+  orderButtons->addWidget(
+      core::namedButton(window, "?ORDERDELETE", "Quitar", "Quitar del ordenamiento"));
+  orderButtons->addWidget(
+      core::namedButton(window, "?ORDERCHANGE", "+/-", "Ascendente / Descendente"));
   auto* orderLayout = new QVBoxLayout(orderBox);
   orderLayout->addWidget(orderList_);
   orderLayout->addLayout(orderButtons);
@@ -286,13 +286,14 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
   top->addWidget(orderBox, 1);
 
   auto* outputs = new QHBoxLayout;
-  outputs->addWidget(button(window, "?PRINT", "Imprimir", "Imprimir"));
-  outputs->addWidget(button(window, "?OFFICE", "Planilla ODS", "Exportar a Planilla de Cálculo (ODS)"_cp));
-  outputs->addWidget(button(window, "?EXCEL", "Excel", "Exportar a Excel"));
-  outputs->addWidget(button(window, "?WORD", "Word", "Exportar a Word"));
-  outputs->addWidget(button(window, "?ASCII", "Texto", "Exportar a ASCII (Texto)"));
-  outputs->addWidget(button(window, "?HTML", "HTML", "Exportar a HTML"));
-  outputs->addWidget(button(window, "?XML", "XML", "Exportar a XML"));
+  outputs->addWidget(core::namedButton(window, "?PRINT", "Imprimir", "Imprimir"));
+  outputs->addWidget(core::namedButton(window, "?OFFICE", "Planilla ODS",
+                                       "Exportar a Planilla de Cálculo (ODS)"_cp));
+  outputs->addWidget(core::namedButton(window, "?EXCEL", "Excel", "Exportar a Excel"));
+  outputs->addWidget(core::namedButton(window, "?WORD", "Word", "Exportar a Word"));
+  outputs->addWidget(core::namedButton(window, "?ASCII", "Texto", "Exportar a ASCII (Texto)"));
+  outputs->addWidget(core::namedButton(window, "?HTML", "HTML", "Exportar a HTML"));
+  outputs->addWidget(core::namedButton(window, "?XML", "XML", "Exportar a XML"));
   outputs->addStretch();
   auto* preview = new QCheckBox("Visualiza Archivo Exportacion", window);
   preview->setObjectName("?L:PREVIEW");
@@ -320,11 +321,13 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
   name->setMinimumWidth(units.x(110));
   groupLayout->addWidget(prompt);
   groupLayout->addWidget(name, 1);
-  groupLayout->addWidget(button(group, "?SALVAR", "Salvar", "Guardar las columnas elegidas con ese nombre"));
+  groupLayout->addWidget(core::namedButton(group, "?SALVAR", "Salvar",
+                                           "Guardar las columnas elegidas con ese nombre"));
   layoutRow->addWidget(group, 1);
-  layoutRow->addWidget(button(window, "?SELECCIONAR", "&Seleccionar", "Cargar una lista guardada"));
+  layoutRow->addWidget(
+      core::namedButton(window, "?SELECCIONAR", "&Seleccionar", "Cargar una lista guardada"));
   layoutRow->addStretch();
-  layoutRow->addWidget(button(window, "?SALIR", "Salir", nullptr));
+  layoutRow->addWidget(core::namedButton(window, "?SALIR", "Salir"));
 
   auto* outer = new QVBoxLayout(window);
   outer->addLayout(top, 1);
@@ -771,20 +774,18 @@ int Kov_Export_Source_V2::TakeAccepted() {
 }
 
 int Kov_Export_Source_V2::Kill() {
-  const int result = WindowDriver::Kill();
+  const int result = AidedWindow::Kill();
   if (tablesOpened_) {
     core::access(core::KovSaveD::def()).close();
     core::relate(core::KovSaveC::def()).close();
     tablesOpened_ = false;
   }
-  fontScaler_.ApplyPendingSize();
   return result;
 }
 
 int runKovExportSourceV2() {
   core::ExportHandOver* handOver = core::currentExportHandOver();
   if (handOver == nullptr) return rt::kCancelled;
-  rt::ProcedureScope scope(core::kExportWindow);
   Kov_Export_Source_V2 window(*handOver);
   window.Run();
   return rt::kCompleted;

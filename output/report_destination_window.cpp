@@ -49,6 +49,7 @@ std::string cut(const QString& text, std::size_t width) {
 }  // namespace
 
 int VentanaParametrosListado::Init() {
+  AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   if (!core::settleReportDestination()) {
@@ -114,9 +115,7 @@ int VentanaParametrosListado::Init() {
   outer->addWidget(ok, 0, Qt::AlignRight);
   Open(window);
   core::ColorearControles(window);
-  core::ConfigurarFuente(fontScaler_, window);
-  focusMarker_.Setup(window);
-  keyNavigator_.SetKeys(window);
+  setUpAids(window);
   enableMailGroup();
   return rt::level::Benign;
 }
@@ -177,14 +176,7 @@ int VentanaParametrosListado::TakeCloseEvent() {
   return rt::level::Benign;
 }
 
-int VentanaParametrosListado::Kill() {
-  const int result = WindowDriver::Kill();
-  fontScaler_.ApplyPendingSize();
-  return result;
-}
-
 int runVentanaParametrosListado() {
-  rt::ProcedureScope scope("VentanaParametrosListado");
   VentanaParametrosListado window;
   window.Run();
   return rt::kCompleted;

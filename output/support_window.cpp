@@ -126,7 +126,7 @@ SupportTicket SupportTicketComposer(const TicketInput& in) {
   return ticket;
 }
 
-TLSoporte::TLSoporte() : mailer_(*this) {}
+TLSoporte::TLSoporte() : AidedWindow("TLSoporte"), mailer_(*this) {}
 TLSoporte::~TLSoporte() = default;
 
 std::string TLSoporte::text(const char* name, std::size_t width) const {
@@ -136,6 +136,7 @@ std::string TLSoporte::text(const char* name, std::size_t width) const {
 }
 
 int TLSoporte::Init() {
+  AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   attachmentList_.clear();
@@ -212,7 +213,7 @@ int TLSoporte::Init() {
   window->resize(640, 420);
   Open(window);
   core::ColorearControles(window);
-  core::ConfigurarFuente(fontScaler_, window);
+  scaleFont(window);
 
   mailer_.SUPPRESSERRORMSG = 1;
   mailer_.Init(0);
@@ -233,8 +234,7 @@ int TLSoporte::Init() {
     }
   }
   picture->setChecked(GLO::AdjuntarCaptura == 1 || rt::currentThreadNumber() > 2);
-  focusMarker_.Setup(window);
-  keyNavigator_.SetKeys(window);
+  markAndNavigate(window);
   setTimer(15);
   return rt::level::Benign;
 }
@@ -346,9 +346,7 @@ int TLSoporte::Kill() {
   put("DontVerifyRemoteCertificateWithCARoot", "1");
   rt::putIni("TLSoporte", "Usuario", rt::clip(text("?USUARIO", 80)));
   mailer_.Kill();
-  const int result = WindowDriver::Kill();
-  fontScaler_.ApplyPendingSize();
-  return result;
+  return AidedWindow::Kill();
 }
 
 void TLSoporte::mailDelivered() {
@@ -364,7 +362,6 @@ void TLSoporte::mailFailed() {
 }
 
 int runTLSoporte() {
-  rt::ProcedureScope scope("TLSoporte");
   TLSoporte window;
   window.Run();
   return rt::kCompleted;

@@ -118,16 +118,11 @@ ConsultationForm::ConsultationForm(bool fromAppointment)
 ConsultationForm::~ConsultationForm() = default;
 
 QWidget* ConsultationForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Actualizando un Registro de Consultas");
+  const auto [window, sheet, general] =
+      core::formSheet("Actualizando un Registro de Consultas", "General");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
 
   // ------------------------------------------------------------------ general
-  auto* general = new QWidget;
-  sheet->addTab(general, "General");
   auto* grid = new QGridLayout(general);
   int row = 0;
   auto line = [&](const char* prompt, QWidget* buddy, std::initializer_list<QWidget*> controls,
@@ -552,10 +547,7 @@ int ConsultationForm::Kill() {
 }
 
 int FormularioConsultas(bool fromAppointment) {
-  ConsultationForm form(fromAppointment);
-  const int response = form.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
+  return core::runWindow<ConsultationForm>(fromAppointment);
 }
 
 }  // namespace practice

@@ -177,14 +177,7 @@ void ConsultationList::setUpBrowser(core::ListBrowser& b) {
   tablesOpened_ = true;
 
   QWidget* window = b.list()->window();
-  b.SELECTCONTROL = window->findChild<QWidget*>("?SELECT");
   b.VIEWCONTROL = window->findChild<QWidget*>("?VIEW");
-  if (REQUEST != core::request::View) {
-    b.INSERTCONTROL = window->findChild<QWidget*>("?INSERT");
-    b.CHANGECONTROL = window->findChild<QWidget*>("?CHANGE");
-    b.DELETECONTROL = window->findChild<QWidget*>("?DELETE");
-  }
-  b.QUERYCONTROL = window->findChild<QWidget*>("?QUERY");
   b.AddSortOrder({}, core::Consultas::CON05);
   b.AddJoin(core::Medicos::def(), core::Medicos::MDC01, {"CON:Cod_Medico"});
   b.AddJoin(core::Pacientes::def(), core::Pacientes::PAS_001, {"CON:Cod_Paciente"});
@@ -351,11 +344,6 @@ std::optional<core::ListSearchSettings> ConsultationList::searchSettings() const
   return settings;
 }
 
-int ExaminarConsultas() {
-  ConsultationList list;
-  const int response = list.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int ExaminarConsultas() { return core::runWindow<ConsultationList>(); }
 
 }  // namespace practice

@@ -53,14 +53,9 @@ ConsultationLogList::ConsultationLogList(std::uint32_t consultation)
     : core::ListWindow("ExaminarLogConsulta", core::LogConsultas::def()), consultation_(consultation) {}
 
 QWidget* ConsultationLogList::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Window);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Examinando el archivo de Log de Consultas");
+  const auto [window, sheet, byDate] = core::formSheet("Examinando el archivo de Log de Consultas",
+                                                       "Por Fecha y Hora (Inverso)", Qt::Window);
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* byDate = new QWidget;
-  sheet->addTab(byDate, "Por Fecha y Hora (Inverso)");
   auto shown = [&](const char* name) { return core::shownEntry(byDate, name); };
   auto* head = new QHBoxLayout;
   head->addWidget(new QLabel("Paciente:", byDate));
@@ -142,10 +137,7 @@ std::optional<core::ListSearchSettings> ConsultationLogList::searchSettings() co
 }
 
 int ExaminarLogConsulta(std::uint32_t consultation) {
-  ConsultationLogList list(consultation);
-  const int response = list.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
+  return core::runWindow<ConsultationLogList>(consultation);
 }
 
 }  // namespace practice

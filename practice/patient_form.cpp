@@ -86,16 +86,11 @@ PatientForm::PatientForm()
 PatientForm::~PatientForm() = default;
 
 QWidget* PatientForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Actualizando un registro de Pacientes");
+  const auto [window, sheet, personal] =
+      core::formSheet("Actualizando un registro de Pacientes", "Datos Personales");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
 
   // ------------------------------------------------------------ personal data
-  auto* personal = new QWidget;
-  sheet->addTab(personal, "Datos Personales");
   auto* grid = new QGridLayout(personal);
   int row = 0;
   auto prompt = [&](const char* text, QWidget* buddy) {
@@ -555,11 +550,6 @@ int PatientForm::Kill() {
   return result;
 }
 
-int FormularioPacientes() {
-  PatientForm form;
-  const int response = form.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int FormularioPacientes() { return core::runWindow<PatientForm>(); }
 
 }  // namespace practice
