@@ -38,9 +38,7 @@ ListColumn column(const char* field, const char* title, const char* picture, int
   return listColumn(field, title, picture, width, align);
 }
 
-core::ListSearchSettings oldSearch(std::string columns) {
-  return {std::move(columns), kNoMoreOld, kNoCriteriaOld, "Error"};
-}
+core::ListSearchSettings oldSearch() { return {{}, kNoMoreOld, kNoCriteriaOld, "Error"}; }
 
 core::ExportSpec exportOf(int number, std::string fields,
                           std::vector<core::ExportColumnDefinition> columns,
@@ -71,8 +69,7 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.activeTip = "Se muestran solamente las Especialidades Activas?";
     s.activeCondition = "ESP:Inactiva = 0";
     s.activeAtStart = true;
-    s.search = oldSearch(
-        "Código|@n6|ESP:Cod_Especialidad|Descripción|@s40|ESP:Descripcion|"_cp);
+    s.search = oldSearch();
     s.queryName = "ExaminarEspecialidades";
     s.closeTip = "Cierra la ventana";
     s.exported = exportOf(9, "1,2,", {{"Código"_cp, "@n6"}, {"Descripción"_cp, "@s40"}}, {}, 1);
@@ -118,8 +115,7 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.activeBox = "Solo registros activos:";
     s.activeCondition = "OCU:Inactivo = 0";
     s.activeAtStart = false;
-    s.search = core::ListSearchSettings{
-        "Cod.|@n6|OCU:Cod_Ocupacion|Descripción|@s60|OCU:Descripcion|Inactivo|@n3|OCU:Inactivo|"_cp,
+    s.search = core::ListSearchSettings{{},
         kNoMore, kNoCriteria, "Buscar"};
     s.queryName = "ExaminarOcupaciones";
     s.wording = Wording::Short;
@@ -147,8 +143,7 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.columns = {column("TIC:Cod_TipoConsulta", "Cod.", "@n6", 28, ColumnAlign::Right),
                  described, colour};
     s.listTip = "Examinando el archivo de TiposConsultas";
-    s.search = core::ListSearchSettings{
-        "Cod.|@n6|TIC:Cod_TipoConsulta|Descripción|@s50|TIC:Descripcion|Color|@n13|TIC:Color|"_cp,
+    s.search = core::ListSearchSettings{{},
         kNoMore, kNoCriteria, "Buscar"};
     s.queryName = "ExaminarTiposConsulta";
     s.wording = Wording::Short;
@@ -175,8 +170,7 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.activeTip = "Se muestran solamente las Coberturas Médicas?"_cp;
     s.activeCondition = "COB:Inactivo = 0";
     s.activeAtStart = true;
-    s.search = core::ListSearchSettings{
-        "Código|@n6|COB:Cod_Cobertura|Cobertura Médica|@s90|COB:Descripcion|"_cp, kNoMore,
+    s.search = core::ListSearchSettings{{}, kNoMore,
         kNoCriteriaOld, "Error"};
     s.queryButton = "C&onsulta";
     s.queryName = "Examinar_Coberturas";
@@ -197,7 +191,7 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.locatorPrompt = "Provincia:";
     s.columns = {column("PRV:Cod_Provincia", "Código"_cp, "@n2_", 24),
                  column("PRV:Provincia", "Provincia", "@s30", 80)};
-    s.search = oldSearch("Código|@n2_|PRV:Cod_Provincia|Provincia|@s30|PRV:Provincia|"_cp);
+    s.search = oldSearch();
     s.queryButton = "C&onsulta";
     s.queryName = "ExaminarProvincia";
     s.closeTip = "Cierra la ventana";
@@ -216,8 +210,7 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.columns = {column("LOC:Cod_Postal", "Cód. Pos."_cp, "@S10", 40, ColumnAlign::Right),
                  column("LOC:NombreLocalidad", "Localidad", "@s50", 140),
                  column("PRV:Provincia", "Provincia", "@s30", 120)};
-    s.search = oldSearch(
-        "Cód. Pos.|@S10|LOC:Cod_Postal|Localidad|@s50|LOC:NombreLocalidad|Provincia|@s30|PRV:Provincia|"_cp);
+    s.search = oldSearch();
     s.queryButton = "C&onsulta";
     s.queryName = "ExaminarLocalidades";
     s.closeTip = "Cierra la ventana";

@@ -68,6 +68,8 @@ class SearchDialog : public AidedWindow {
 
 // What differs between the searchable lists.
 struct ListSearchSettings {
+  // "title|picture|field|" of each searchable column; empty: the list's
+  // titled columns in their order.
   std::string columns;
   std::string noMore;             // "No hay mas ocurrencias."
   std::string noCriteria;         // "No search criteria specified."

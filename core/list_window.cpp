@@ -87,6 +87,7 @@ int ListWindow::Init() {
     b.ResetView();
   }
   if (auto settings = searchSettings()) {
+    if (settings->columns.empty()) settings->columns = b.searchColumns();
     search_ = std::make_unique<ListSearch>(b, *settings);
     for (int key : search_->keys()) alertKey(key);
   }

@@ -60,7 +60,8 @@ class ListWindow : public AidedWindow {
   virtual void OwnSetup() {}
   // The record form of the list.
   virtual void callForm() = 0;
-  // The searchable columns and messages; none for a list without search.
+  // The search's messages and keys; its columns are the list's titled columns
+  // unless given. None for a list without search.
   virtual std::optional<ListSearchSettings> searchSettings() const { return std::nullopt; }
   // The list control's name.
   virtual std::string listControlName() const { return "?BROWSE:5"; }

@@ -223,7 +223,7 @@ void UsersList::applyLevel() {
 void UsersList::callForm() { FormularioUsuario(); }
 
 std::optional<ListSearchSettings> UsersList::searchSettings() const {
-  return ListSearchSettings{"Nombre|@s60|USU:Nombre_Usuario|Login|@s20|USU:Login_Usuario|",
+  return ListSearchSettings{{},
                             "No hay mas ocurrencias.", "No search criteria specified.", "Error"};
 }
 

@@ -63,9 +63,7 @@ catalogs::CatalogListSpec makeListSpec() {
   s.activeBox = "Solo Registros activos";
   s.activeCondition = "NMA:Inactivo = 0";
   s.activeAtStart = true;
-  s.search = core::ListSearchSettings{
-      "Cód.|@n6|NMA:Cod_NotaMacro|Descripción|@s120|NMA:Descripcion|Texto|@s255|NMA:Texto|Inactivo|@n3|"
-      "NMA:Inactivo|"_cp,
+  s.search = core::ListSearchSettings{{},
       "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Error"};
   s.queryName = "ExaminarNotasConMacros";
   s.wording = catalogs::Wording::Short;

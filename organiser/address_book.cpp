@@ -149,8 +149,7 @@ void CategoryList::callForm() {
 }
 
 std::optional<core::ListSearchSettings> CategoryList::searchSettings() const {
-  core::ListSearchSettings s{"Cód.|@n6|RAG:Cod_RubroAgenda|Descripción|@s60|RAG:Descripcion|"_cp,
-                             "No hay más ocurrencias."_cp, kNoCriteria, "Buscar"};
+  core::ListSearchSettings s{{}, "No hay más ocurrencias."_cp, kNoCriteria, "Buscar"};
   s.openKey = Qt::Key_F | static_cast<int>(Qt::ControlModifier);
   return s;
 }
@@ -263,11 +262,7 @@ void ContactList::setUpBrowser(core::ListBrowser& b) {
 void ContactList::callForm() { FormularioAgendaDirecciones(); }
 
 std::optional<core::ListSearchSettings> ContactList::searchSettings() const {
-  core::ListSearchSettings s{
-      "Nombre|@s40|AGE:Nombre|Domicilio|@s40|AGE:Domicilio|Localidad|@s50|LOC:NombreLocalidad|"
-      "Teléfono|@s20|AGE:Telefono1|Contacto|@s60|AGE:NombreContacto|Descripción|@s60|"
-      "RAG:Descripcion|"_cp,
-      "No hay más ocurrencias"_cp, kNoCriteria, "Error"};
+  core::ListSearchSettings s{{}, "No hay más ocurrencias"_cp, kNoCriteria, "Error"};
   s.filterKey = true;
   return s;
 }

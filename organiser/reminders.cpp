@@ -495,11 +495,7 @@ void ReminderList::setUpBrowser(core::ListBrowser& b) {
 void ReminderList::callForm() { FormularioAgenda(); }
 
 std::optional<core::ListSearchSettings> ReminderList::searchSettings() const {
-  core::ListSearchSettings s{
-      "Fecha|@d17|AGG:Fecha|Hora|@t7|AGG:Hora|Asunto|@s60|AGG:Asunto|P|@n1|AGG:Prioridad|"
-      "C|@n3|AGG:Completa|A|@n3|AGG:Alarma|Usuario|@s60|USU:Nombre_Usuario|Cod|@n6|"
-      "AGG:CodigoInterno",
-      "No hay más ocurrencias"_cp, "No se ha definido el criterio de busqueda.", "Error"};
+  core::ListSearchSettings s{{}, "No hay más ocurrencias"_cp, "No se ha definido el criterio de busqueda.", "Error"};
   s.filterKey = true;
   return s;
 }

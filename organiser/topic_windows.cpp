@@ -179,8 +179,7 @@ void TopicList::OwnSetup() {
 }
 
 std::optional<core::ListSearchSettings> TopicList::searchSettings() const {
-  return core::ListSearchSettings{
-      "Fecha|@d5|TEM:Fecha|Hora|@t7|TEM:Hora|Asunto|@s120|TEM:Asunto|Notas|@s255|TEM:Notas|",
+  return core::ListSearchSettings{{},
       "No hay más ocurrencias."_cp, "No search criteria specified.", "Error"};
 }
 

@@ -335,11 +335,7 @@ int ConsultationList::Kill() {
 void ConsultationList::callForm() { rt::callProcedure("FormularioConsultas", {"0"}); }
 
 std::optional<core::ListSearchSettings> ConsultationList::searchSettings() const {
-  core::ListSearchSettings settings{
-      "Fecha|@d17|CON:Fecha|Paciente|@s90|PAC:Nombre|Médico|@s80|MDC:Nombre|Teléfono|@s90|"
-      "PAC:Telefono|Motivo|@s120|CON:Motivo|Tipo|@s50|TIC:Descripcion|Cobertura|@s90|"
-      "COB:Descripcion|Nro. Carnet|@s30|PAC:NroCarnetObraSocial|Color|@n13|TIC:Color|"_cp,
-      "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Buscar"};
+  core::ListSearchSettings settings{{}, "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Buscar"};
   settings.openKey = Qt::Key_F | static_cast<int>(Qt::ControlModifier);
   return settings;
 }

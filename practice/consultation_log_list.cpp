@@ -129,10 +129,7 @@ int ConsultationLogList::Kill() {
 }
 
 std::optional<core::ListSearchSettings> ConsultationLogList::searchSettings() const {
-  return core::ListSearchSettings{
-      "Cod Log Consulta|@n-14|LCN:Cod_LogConsulta|Cod Consulta|@n13|LCN:Cod_Consulta|Fecha|@d17|"
-      "LCN:Fecha|Hora|@t7|LCN:Hora|Operacion|@s15|Operacion|Operacion|@s1|LCN:Operacion|Usuario|"
-      "@s60|USU:Nombre_Usuario|Fecha|@d17|CON:Fecha|Motivo|@s120|CON:Motivo|Nombre|@s90|PAC:Nombre|",
+  return core::ListSearchSettings{{},
       "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Error"};
 }
 

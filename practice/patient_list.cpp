@@ -172,11 +172,7 @@ int PatientList::TakeAccepted() { return core::ListWindow::TakeAccepted(); }
 void PatientList::callForm() { rt::callProcedure("FormularioPacientes"); }
 
 std::optional<core::ListSearchSettings> PatientList::searchSettings() const {
-  return core::ListSearchSettings{
-      "Nombre|@s90|PAC:Nombre|Tipo|@s3|PAC:TipoDoc|Nro.|@n13|PAC:NroDoc|Dirección|@s90|"
-      "PAC:Direccion|Teléfono|@s90|PAC:Telefono|Localidad|@s50|LOC:NombreLocalidad|"
-      "Ant. Personales|@s255|PAC:Ant_Personales|Ant. Familiares|@s255|PAC:Ant_Familiares|"
-      "Fec. Nac.|@d17|PAC:Fecha_Nacim|Cobertura|@s90|COB:Descripcion|E-Mail|@s90|PAC:Email|"_cp,
+  return core::ListSearchSettings{{},
       "No hay más ocurrencias."_cp, "No search criteria specified.", "Error"};
 }
 

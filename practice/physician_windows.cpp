@@ -124,8 +124,7 @@ void PhysicianList::setUpBrowser(core::ListBrowser& b) {
 void PhysicianList::callForm() { FormularioMedico(); }
 
 std::optional<core::ListSearchSettings> PhysicianList::searchSettings() const {
-  return core::ListSearchSettings{
-      "Nombre|@s80|MDC:Nombre|Especialidad|@s40|ESP:Descripcion|Teléfono|@s20|MDC:Telefono_1|"_cp,
+  return core::ListSearchSettings{{},
       "No hay mas ocurrencias.", "No search criteria specified.", "Error"};
 }
 
