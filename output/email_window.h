@@ -20,10 +20,10 @@ struct EmailCall {
   std::uint8_t show = 1;
 };
 
-class EnvioEmailTLFull : public core::AidedWindow, public MailWindowOwner {
+class EmailWindow : public core::AidedWindow, public MailWindowOwner {
  public:
-  explicit EnvioEmailTLFull(EmailCall call);
-  ~EnvioEmailTLFull() override;
+  explicit EmailWindow(EmailCall call);
+  ~EmailWindow() override;
 
   int Init() override;
   int TakeEvent() override;

@@ -123,14 +123,14 @@ std::vector<LayoutColumn> loadExportLayout(std::int32_t id) {
   return columns;
 }
 
-Kov_SelectGeneracion::Kov_SelectGeneracion(std::string procedure, std::string application,
+ExportLayoutList::ExportLayoutList(std::string procedure, std::string application,
                                            std::string caption)
     : core::ListWindow("Kov_SelectGeneracion", KovSaveC::def()),
       procedure_(std::move(procedure)),
       application_(std::move(application)),
       caption_(std::move(caption)) {}
 
-QWidget* Kov_SelectGeneracion::buildWindow() {
+QWidget* ExportLayoutList::buildWindow() {
   auto* window = new QWidget(nullptr, Qt::Dialog);
   window->setFont(core::designedWindowFont());
   window->setWindowTitle(rt::toQString("Listas Guardadas [" + std::string(rt::clip(caption_)) + "]"));
@@ -155,7 +155,7 @@ QWidget* Kov_SelectGeneracion::buildWindow() {
   return window;
 }
 
-void Kov_SelectGeneracion::setUpBrowser(core::ListBrowser& b) {
+void ExportLayoutList::setUpBrowser(core::ListBrowser& b) {
   b.AddSortOrder("Por Nombre", KovSaveC::KOVC_PORNOMBRE);
   b.AddColumn(core::ListColumn{"KOV_C:ENAME", "Nombre", "@s50", 50, 200, core::ColumnAlign::Left, false, false, {}});
   b.AddHiddenColumn("KOV_C:ID");
@@ -168,7 +168,7 @@ void Kov_SelectGeneracion::setUpBrowser(core::ListBrowser& b) {
   b.ApplyFilter();
 }
 
-int Kov_SelectGeneracion::RunProcedure(int, int request) {
+int ExportLayoutList::RunProcedure(int, int request) {
   // No form: a layout is deleted here, after the platform's question.
   if (request != core::request::Delete) return rt::kCancelled;
   return core::relate(KovSaveC::def()).remove(true) == core::level::Benign ? rt::kCompleted
@@ -176,7 +176,7 @@ int Kov_SelectGeneracion::RunProcedure(int, int request) {
 }
 
 int runKovSelectGeneracion(std::string procedure, std::string application, std::string caption) {
-  return core::runWindow<Kov_SelectGeneracion>(std::move(procedure), std::move(application),
+  return core::runWindow<ExportLayoutList>(std::move(procedure), std::move(application),
                                                std::move(caption));
 }
 

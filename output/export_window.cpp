@@ -154,12 +154,12 @@ std::vector<int> listedColumnNumbers(std::string_view row) {
   return numbers;
 }
 
-Kov_Export_Source_V2::Kov_Export_Source_V2(core::ExportHandOver& handOver)
+ExportWindow::ExportWindow(core::ExportHandOver& handOver)
     : AidedWindow(core::kExportWindow), handOver_(handOver) {}
 
-Kov_Export_Source_V2::~Kov_Export_Source_V2() = default;
+ExportWindow::~ExportWindow() = default;
 
-int Kov_Export_Source_V2::Init() {
+int ExportWindow::Init() {
   AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
@@ -174,7 +174,7 @@ int Kov_Export_Source_V2::Init() {
 
   const std::string procedure =
       handOver_.group != nullptr ? std::string(rt::clip(handOver_.group->procedure)) : std::string();
-  handOver_.parameters[5] = procedure;
+  handOver_.parameters[core::exportRow::FileName] = procedure;
   std::error_code error;
   fs::path folder = fs::absolute(rt::resolvePath(GLO::DirectorioExportacion), error);
   if (error) folder = rt::resolvePath(GLO::DirectorioExportacion);
@@ -193,8 +193,8 @@ int Kov_Export_Source_V2::Init() {
   return rt::level::Benign;
 }
 
-void Kov_Export_Source_V2::preselect() {
-  const std::vector<int> numbers = listedColumnNumbers(handOver_.parameters[0]);
+void ExportWindow::preselect() {
+  const std::vector<int> numbers = listedColumnNumbers(handOver_.parameters[core::exportRow::ListedColumns]);
   const std::set<int> listed(numbers.begin(), numbers.end());
   const int bound = numbers.empty() ? 0 : numbers.back();
   std::size_t next = 0;
@@ -208,7 +208,7 @@ void Kov_Export_Source_V2::preselect() {
   }
 }
 
-QWidget* Kov_Export_Source_V2::buildWindow() {
+QWidget* ExportWindow::buildWindow() {
   auto* window = new QWidget(nullptr, Qt::Dialog);
   window->setFont(core::designedWindowFont());
   window->setWindowTitle(rt::toQString(rt::clip(handOver_.title)));
@@ -336,7 +336,7 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
   outer->addLayout(layoutRow);
 
   // The kinds the list offers; the office file is always there.
-  const std::string& offered = handOver_.parameters[7];
+  const std::string& offered = handOver_.parameters[core::exportRow::OfferedKinds];
   const std::pair<const char*, const char*> kinds[] = {{"HTML", "?HTML"},   {"EXCEL", "?EXCEL"},
                                                        {"WORD", "?WORD"},   {"ASCII", "?ASCII"},
                                                        {"XML", "?XML"},     {"PRT", "?PRINT"}};
@@ -346,7 +346,7 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
   return window;
 }
 
-void Kov_Export_Source_V2::refresh() {
+void ExportWindow::refresh() {
   const int a = availableList_->currentRow();
   const int s = selectedList_->currentRow();
   const int o = orderRow();
@@ -373,24 +373,24 @@ void Kov_Export_Source_V2::refresh() {
   if (orderCurrent >= 0) orderList_->setCurrentItem(orderList_->topLevelItem(orderCurrent));
 }
 
-int Kov_Export_Source_V2::availableRow() const {
+int ExportWindow::availableRow() const {
   const int row = availableList_->currentRow();
   return row >= 0 && row < static_cast<int>(available_.size()) ? row : -1;
 }
 
-int Kov_Export_Source_V2::selectedRow() const {
+int ExportWindow::selectedRow() const {
   const int row = selectedList_->currentRow();
   return row >= 0 && row < static_cast<int>(selected_.size()) ? row : -1;
 }
 
-int Kov_Export_Source_V2::orderRow() const {
+int ExportWindow::orderRow() const {
   const int row = orderList_->indexOfTopLevelItem(orderList_->currentItem());
   return row >= 0 && row < static_cast<int>(order_.size()) ? row : -1;
 }
 
-void Kov_Export_Source_V2::writeBack() { commitTitle(); }
+void ExportWindow::writeBack() { commitTitle(); }
 
-void Kov_Export_Source_V2::commitTitle() {
+void ExportWindow::commitTitle() {
   auto* editor = control<QLineEdit>("?LOC:ENTRY");
   if (editor == nullptr || !editor->isVisible()) return;
   if (editing_ >= 0 && editing_ < static_cast<int>(selected_.size())) {
@@ -405,7 +405,7 @@ void Kov_Export_Source_V2::commitTitle() {
   selectedList_->setFocus();
 }
 
-void Kov_Export_Source_V2::moveRight() {
+void ExportWindow::moveRight() {
   const int row = availableRow();
   if (row < 0) return;
   const Available moved = available_[row];
@@ -417,7 +417,7 @@ void Kov_Export_Source_V2::moveRight() {
   selectedList_->setCurrentRow(static_cast<int>(selected_.size()) - 1);
 }
 
-void Kov_Export_Source_V2::moveLeft() {
+void ExportWindow::moveLeft() {
   const int row = selectedRow();
   if (row < 0) return;
   available_.push_back({selected_[row].title, selected_[row].id});
@@ -426,7 +426,7 @@ void Kov_Export_Source_V2::moveLeft() {
   availableList_->setCurrentRow(static_cast<int>(available_.size()) - 1);
 }
 
-void Kov_Export_Source_V2::moveAll(bool right) {
+void ExportWindow::moveAll(bool right) {
   if (right) {
     while (!available_.empty()) {
       availableList_->setCurrentRow(0);
@@ -439,7 +439,7 @@ void Kov_Export_Source_V2::moveAll(bool right) {
   refresh();
 }
 
-void Kov_Export_Source_V2::swap(int by) {
+void ExportWindow::swap(int by) {
   const int row = selectedRow();
   const int other = row + by;
   if (row < 0 || other < 0 || other >= static_cast<int>(selected_.size())) return;
@@ -448,7 +448,7 @@ void Kov_Export_Source_V2::swap(int by) {
   selectedList_->setCurrentRow(other);
 }
 
-void Kov_Export_Source_V2::totalize() {
+void ExportWindow::totalize() {
   const int row = selectedRow();
   if (row < 0) return;
   Selected& column = selected_[row];
@@ -460,7 +460,7 @@ void Kov_Export_Source_V2::totalize() {
   refresh();
 }
 
-void Kov_Export_Source_V2::editTitle() {
+void ExportWindow::editTitle() {
   const int row = selectedRow();
   if (row < 0) return;
   auto* editor = control<QLineEdit>("?LOC:ENTRY");
@@ -479,7 +479,7 @@ void Kov_Export_Source_V2::editTitle() {
   editor->selectAll();
 }
 
-void Kov_Export_Source_V2::addOrder() {
+void ExportWindow::addOrder() {
   const int row = selectedRow();
   if (row < 0) return;
   const Selected& column = selected_[row];
@@ -491,21 +491,21 @@ void Kov_Export_Source_V2::addOrder() {
   orderList_->setCurrentItem(orderList_->topLevelItem(highlighted));
 }
 
-void Kov_Export_Source_V2::removeOrder() {
+void ExportWindow::removeOrder() {
   const int row = orderRow();
   if (row < 0) return;
   order_.erase(order_.begin() + row);
   refresh();
 }
 
-void Kov_Export_Source_V2::flipOrder() {
+void ExportWindow::flipOrder() {
   const int row = orderRow();
   if (row < 0) return;
   order_[row].sign = order_[row].sign == '-' ? '+' : '-';
   refresh();
 }
 
-void Kov_Export_Source_V2::sortRows() {
+void ExportWindow::sortRows() {
   const std::size_t count = handOver_.rows != nullptr ? handOver_.rows->rowCount() : 0;
   rowOrder_.resize(count);
   for (std::size_t i = 0; i < count; ++i) rowOrder_[i] = i;
@@ -548,7 +548,7 @@ void Kov_Export_Source_V2::sortRows() {
   });
 }
 
-rt::ExportFileTable Kov_Export_Source_V2::table() const {
+rt::ExportFileTable ExportWindow::table() const {
   rt::ExportFileTable t;
   t.title = std::string(rt::clip(handOver_.title));
   for (const Selected& c : selected_) {
@@ -573,7 +573,7 @@ rt::ExportFileTable Kov_Export_Source_V2::table() const {
   return t;
 }
 
-fs::path Kov_Export_Source_V2::takenFile(const std::vector<std::string>& extensions) const {
+fs::path ExportWindow::takenFile(const std::vector<std::string>& extensions) const {
   for (const std::string& extension : extensions) {
     fs::path file = base_;
     file += extension;
@@ -583,7 +583,7 @@ fs::path Kov_Export_Source_V2::takenFile(const std::vector<std::string>& extensi
   return {};
 }
 
-void Kov_Export_Source_V2::exportAs(QWidget* pressed) {
+void ExportWindow::exportAs(QWidget* pressed) {
   const std::string name = rt::fromQString(pressed->objectName());
   const auto found = std::find_if(outputButtons().begin(), outputButtons().end(),
                                   [&](const OutputButton& b) { return name == b.name; });
@@ -595,10 +595,10 @@ void Kov_Export_Source_V2::exportAs(QWidget* pressed) {
     std::error_code ignored;
     fs::remove(file, ignored);
   }
-  if (name == "?OFFICE") handOver_.parameters[23] = "1";
+  if (name == "?OFFICE") handOver_.parameters[core::exportRow::OpenDocument] = "1";
   if (name == "?EXCEL") {
-    handOver_.parameters[5] = rt::runtimeName(base_);
-    handOver_.parameters[23] = "0";
+    handOver_.parameters[core::exportRow::FileName] = rt::runtimeName(base_);
+    handOver_.parameters[core::exportRow::OpenDocument] = "0";
   }
   sortRows();
   option_ = out.option;
@@ -610,7 +610,7 @@ void Kov_Export_Source_V2::exportAs(QWidget* pressed) {
   {
     BusyCursor busy;
     const auto kind = static_cast<rt::ExportKind>(option_);
-    const bool openDocument = option_ == option::Spreadsheet && rt::clip(handOver_.parameters[23]) == "1";
+    const bool openDocument = option_ == option::Spreadsheet && rt::clip(handOver_.parameters[core::exportRow::OpenDocument]) == "1";
     result = onWorker([t = table(), kind, openDocument, base = base_] {
       return rt::writeExportFile(t, kind, openDocument, base);
     });
@@ -618,14 +618,14 @@ void Kov_Export_Source_V2::exportAs(QWidget* pressed) {
   if (!result.ok()) {
     fs::path meant = base_;
     meant += rt::exportExtension(static_cast<rt::ExportKind>(option_),
-                                 rt::clip(handOver_.parameters[23]) == "1");
+                                 rt::clip(handOver_.parameters[core::exportRow::OpenDocument]) == "1");
     rt::showMessage({"No se pudo exportar el archivo "_cp + rt::runtimeName(meant) + "|" + result.error,
                      "Exportar", rt::MessageIcon::Error, rt::button::Ok, {}, rt::button::Ok});
   }
   afterExport(takenFile(out.taken));
 }
 
-void Kov_Export_Source_V2::afterExport(const fs::path& file) {
+void ExportWindow::afterExport(const fs::path& file) {
   const bool exists = !file.empty();
   if (exists) lastFile_ = file;
   const std::string name = exists ? rt::runtimeName(file) : std::string();
@@ -647,7 +647,7 @@ void Kov_Export_Source_V2::afterExport(const fs::path& file) {
   }
 }
 
-void Kov_Export_Source_V2::enableLayoutGroup() {
+void ExportWindow::enableLayoutGroup() {
   auto* box = control<QCheckBox>("?L:SAVEEXP");
   QWidget* group = control("?LAYOUTGROUP");
   if (box == nullptr || group == nullptr) return;
@@ -655,7 +655,7 @@ void Kov_Export_Source_V2::enableLayoutGroup() {
   group->setEnabled(!saved_ && box->isChecked());
 }
 
-void Kov_Export_Source_V2::saveLayout() {
+void ExportWindow::saveLayout() {
   if (selected_.empty() || saved_) return;
   auto* name = control<QLineEdit>("?L:SAVE");
   const std::string typed = cut(rt::fromQString(name->text()), kTitleWidth);
@@ -683,7 +683,7 @@ void Kov_Export_Source_V2::saveLayout() {
   enableLayoutGroup();
 }
 
-void Kov_Export_Source_V2::chooseLayout() {
+void ExportWindow::chooseLayout() {
   const std::string app = handOver_.group != nullptr ? std::string(rt::clip(handOver_.group->app)) : "";
   const std::string procedure =
       handOver_.group != nullptr ? std::string(rt::clip(handOver_.group->procedure)) : "";
@@ -720,13 +720,13 @@ void Kov_Export_Source_V2::chooseLayout() {
   if (!selected_.empty()) selectedList_->setCurrentRow(0);
 }
 
-int Kov_Export_Source_V2::TakeEvent() {
+int ExportWindow::TakeEvent() {
   const int answer = WindowDriver::TakeEvent();
   enableLayoutGroup();
   return answer;
 }
 
-int Kov_Export_Source_V2::TakeAccepted() {
+int ExportWindow::TakeAccepted() {
   QWidget* accepted = field();
   if (accepted == nullptr) return rt::level::Benign;
   const std::string name = rt::fromQString(accepted->objectName());
@@ -773,7 +773,7 @@ int Kov_Export_Source_V2::TakeAccepted() {
   return rt::level::Benign;
 }
 
-int Kov_Export_Source_V2::Kill() {
+int ExportWindow::Kill() {
   const int result = AidedWindow::Kill();
   if (tablesOpened_) {
     core::access(core::KovSaveD::def()).close();
@@ -786,7 +786,7 @@ int Kov_Export_Source_V2::Kill() {
 int runKovExportSourceV2() {
   core::ExportHandOver* handOver = core::currentExportHandOver();
   if (handOver == nullptr) return rt::kCancelled;
-  Kov_Export_Source_V2 window(*handOver);
+  ExportWindow window(*handOver);
   window.Run();
   return rt::kCompleted;
 }

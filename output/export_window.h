@@ -33,10 +33,10 @@ constexpr int Print = 6;
 // a number without its "," is dropped.
 std::vector<int> listedColumnNumbers(std::string_view row);
 
-class Kov_Export_Source_V2 : public core::AidedWindow {
+class ExportWindow : public core::AidedWindow {
  public:
-  explicit Kov_Export_Source_V2(core::ExportHandOver& handOver);
-  ~Kov_Export_Source_V2() override;
+  explicit ExportWindow(core::ExportHandOver& handOver);
+  ~ExportWindow() override;
 
   int Init() override;
   int Kill() override;

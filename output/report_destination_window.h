@@ -7,9 +7,9 @@
 
 namespace output {
 
-class VentanaParametrosListado : public core::AidedWindow {
+class ReportDestinationWindow : public core::AidedWindow {
  public:
-  VentanaParametrosListado() : AidedWindow("VentanaParametrosListado") {}
+  ReportDestinationWindow() : AidedWindow("VentanaParametrosListado") {}
   int Init() override;
   int TakeEvent() override;
   int TakeAccepted() override;

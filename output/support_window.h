@@ -42,10 +42,10 @@ struct SupportTicket {
 };
 SupportTicket SupportTicketComposer(const TicketInput& input);
 
-class TLSoporte : public core::AidedWindow, public MailWindowOwner {
+class SupportWindow : public core::AidedWindow, public MailWindowOwner {
  public:
-  TLSoporte();
-  ~TLSoporte() override;
+  SupportWindow();
+  ~SupportWindow() override;
 
   int Init() override;
   int TakeEvent() override;

@@ -10,7 +10,7 @@
 
 namespace practice {
 
-class ReporteTurnosRun : public ReportRun {
+class AppointmentReport : public ReportRun {
  protected:
   std::string title() const override;
   std::string procedureName() const override;

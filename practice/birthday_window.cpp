@@ -26,7 +26,7 @@ constexpr char kDatePicture[] = "@d17";
 
 }  // namespace
 
-int VentanaListadoCumples::Init() {
+int BirthdayWindow::Init() {
   if (int r = AidedWindow::Init(); r != rt::level::Benign) return r;
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
@@ -69,12 +69,12 @@ int VentanaListadoCumples::Init() {
   return rt::level::Benign;
 }
 
-void VentanaListadoCumples::readDate() {
+void BirthdayWindow::readDate() {
   const std::string shown = rt::fromQString(control<QLineEdit>("?Fecha")->text());
   Fecha = static_cast<rt::Date>(std::atol(rt::deformat(shown, kDatePicture).c_str()));
 }
 
-int VentanaListadoCumples::TakeAccepted() {
+int BirthdayWindow::TakeAccepted() {
   if (int r = rt::WindowDriver::TakeAccepted(); r != rt::level::Benign) return r;
   QWidget* accepted = field();
   if (accepted == nullptr) return rt::level::Benign;
@@ -97,7 +97,7 @@ int VentanaListadoCumples::TakeAccepted() {
 }
 
 int runVentanaListadoCumples() {
-  VentanaListadoCumples window;
+  BirthdayWindow window;
   const int response = window.Run();
   return response;
 }

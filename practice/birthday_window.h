@@ -7,9 +7,9 @@
 
 namespace practice {
 
-class VentanaListadoCumples : public core::AidedWindow {
+class BirthdayWindow : public core::AidedWindow {
  public:
-  VentanaListadoCumples() : AidedWindow("VentanaListadoCumples") {}
+  BirthdayWindow() : AidedWindow("VentanaListadoCumples") {}
   int Init() override;
   int TakeAccepted() override;
 

@@ -11,11 +11,11 @@
 
 namespace practice {
 
-class ReporteConsultas : public ReportRun {
+class ConsultationReport : public ReportRun {
  public:
   // `filter` is the list's filter, whole (a cut one could select other
   // records); the list's order is not used: the report always runs by date.
-  ReporteConsultas(std::string filter, std::string order);
+  ConsultationReport(std::string filter, std::string order);
 
  protected:
   std::string title() const override;

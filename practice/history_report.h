@@ -12,9 +12,9 @@
 
 namespace practice {
 
-class ReporteHistoriaClinicaFiltrada : public ReportRun {
+class HistoryReport : public ReportRun {
  public:
-  explicit ReporteHistoriaClinicaFiltrada(std::uint16_t patient);
+  explicit HistoryReport(std::uint16_t patient);
 
   std::uint16_t Cod_Paciente = 0;
 

@@ -35,11 +35,11 @@ class PatientListing : public ReportRun {
   std::unique_ptr<rt::View> view_;
 };
 
-class ReportePacientes : public PatientListing {
+class PatientReport : public PatientListing {
  public:
   // `filter` is the patient list's filter, whole; its order is not used:
   // the listing is always by name.
-  ReportePacientes(std::string filter, std::string order);
+  PatientReport(std::string filter, std::string order);
 
  protected:
   std::string title() const override;
@@ -52,9 +52,9 @@ class ReportePacientes : public PatientListing {
   std::string filter_;
 };
 
-class ReporteCumpleanos : public PatientListing {
+class BirthdayReport : public PatientListing {
  public:
-  explicit ReporteCumpleanos(rt::Date date);
+  explicit BirthdayReport(rt::Date date);
 
   rt::Date Fecha = 0;
 

@@ -218,7 +218,7 @@ TEST_F(ConsultationReportTest, TicksTakeRecordsForTheirTimeBudgetAndThePaceLeave
     GLO::ModoListado = "P";
     int ticks = 0;
     ASSERT_TRUE(rt::testing::runOnThread([&] {
-      ReporteConsultas report("", "");
+      ConsultationReport report("", "");
       EXPECT_EQ(report.execute(), rt::kCompleted);
       ticks = report.ticksRead();
     }));
@@ -232,15 +232,15 @@ TEST_F(ConsultationReportTest, TicksTakeRecordsForTheirTimeBudgetAndThePaceLeave
 
 // Cancels through the progress window's button (or Esc) once `at` records
 // are printed.
-class CancelledReport : public ReporteConsultas {
+class CancelledReport : public ConsultationReport {
  public:
   explicit CancelledReport(int at, bool esc = false)
-      : ReporteConsultas("", ""), at_(at), esc_(esc) {}
+      : ConsultationReport("", ""), at_(at), esc_(esc) {}
   int printed = 0;
 
  protected:
   void printRecord(rt::ReportEngine& report) override {
-    ReporteConsultas::printRecord(report);
+    ConsultationReport::printRecord(report);
     if (++printed != at_) return;
     if (esc_) {
       QTest::keyClick(window(), Qt::Key_Escape);
