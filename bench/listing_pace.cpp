@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_main.h"
 #include "bench/bench_folder.h"
 #include "core/catalog_tables.h"
 #include "core/clinical_tables.h"
@@ -121,12 +122,9 @@ BENCHMARK(BM_ConsultationListingPace)->Arg(0)->Arg(1)->UseManualTime()->Unit(ben
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  core::registerTableManagers();
-  core::installThreadRoutines();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::runWindowBenchmarks(argc, argv, [] {
+    core::registerTableManagers();
+    core::installThreadRoutines();
+  },
+                                    {.fusion = false, .windowLayer = false});
 }

@@ -4,6 +4,7 @@
 // patient with 500 consultations.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_main.h"
 #include "bench/bench_folder.h"
 #include <unistd.h>
 
@@ -192,14 +193,8 @@ BENCHMARK(BM_OpenFormWith500Consultations)
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  QApplication::setStyle("Fusion");
-  rt::installWindowLayer();
-  core::registerTableManagers();
-  core::installThreadRoutines();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::runWindowBenchmarks(argc, argv, [] {
+    core::registerTableManagers();
+    core::installThreadRoutines();
+  });
 }
