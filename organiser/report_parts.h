@@ -58,8 +58,6 @@ class OneTableReport : public practice::ReportRun {
     view_ = std::make_unique<rt::View>(def_, key_);
     view_->setToStart();
   }
-  void closeView() override { view_.reset(); }
-  int readNext() override { return view_ ? view_->next() : 33; }
 
   rt::View& view() { return *view_; }
 
@@ -67,7 +65,6 @@ class OneTableReport : public practice::ReportRun {
   const rt::TableDef& def_;
   int key_;
   bool opened_ = false;
-  std::unique_ptr<rt::View> view_;
 };
 
 }  // namespace organiser

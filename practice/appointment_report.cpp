@@ -57,10 +57,6 @@ void AppointmentReport::openView() {
   view_->setToStart();
 }
 
-void AppointmentReport::closeView() { view_.reset(); }
-
-int AppointmentReport::readNext() { return view_ ? view_->next() : 33; }
-
 void AppointmentReport::layOut(rt::ReportEngine& report) {
   const QFont big = rt::reportFont("Arial", 14, true);
   const QFont plain = rt::reportFont("Arial", 10);

@@ -29,8 +29,6 @@ int ConsultationReport::openTables() {
                                                    &core::Medicos::def(), &core::TiposConsultas::def()});
 }
 
-void ConsultationReport::closeTables() { closeReportTables(); }
-
 long long ConsultationReport::primaryRecords() { return core::Consultas::table().records(); }
 
 void ConsultationReport::openView() {
@@ -55,10 +53,6 @@ void ConsultationReport::openView() {
     view_->setFilter(rt::View::Filter{});
   }
 }
-
-void ConsultationReport::closeView() { view_.reset(); }
-
-int ConsultationReport::readNext() { return view_ ? view_->next() : 33; }
 
 void ConsultationReport::layOut(rt::ReportEngine& report) {
   const QFont headings = rt::reportFont("Arial Monospaced 03", 10, true);

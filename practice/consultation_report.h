@@ -22,17 +22,13 @@ class ConsultationReport : public ReportRun {
   std::string procedureName() const override;
   std::string tableName() const override;
   int openTables() override;
-  void closeTables() override;
   long long primaryRecords() override;
   void openView() override;
-  void closeView() override;
-  int readNext() override;
   void layOut(rt::ReportEngine& report) override;
   void printRecord(rt::ReportEngine& report) override;
 
  private:
   std::string filter_;
-  std::unique_ptr<rt::View> view_;
   rt::ReportBand detail_;
 };
 

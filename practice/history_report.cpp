@@ -39,8 +39,6 @@ int HistoryReport::openTables() {
   return openReportTables(core::Consultas::def(), {&core::Pacientes::def(), &core::Localidades::def()});
 }
 
-void HistoryReport::closeTables() { closeReportTables(); }
-
 long long HistoryReport::primaryRecords() {
   return core::Consultas::table().records();
 }
@@ -55,10 +53,6 @@ void HistoryReport::openView() {
   core::CON().Cod_Paciente = Cod_Paciente;
   view_->setToStart();
 }
-
-void HistoryReport::closeView() { view_.reset(); }
-
-int HistoryReport::readNext() { return view_ ? view_->next() : 33; }
 
 void HistoryReport::layOut(rt::ReportEngine& report) {
   const QFont plain = rt::reportFont("Arial", 10);

@@ -23,16 +23,12 @@ class HistoryReport : public ReportRun {
   std::string procedureName() const override;
   std::string tableName() const override;
   int openTables() override;
-  void closeTables() override;
   long long primaryRecords() override;
   void openView() override;
-  void closeView() override;
-  int readNext() override;
   void layOut(rt::ReportEngine& report) override;
   void printRecord(rt::ReportEngine& report) override;
 
  private:
-  std::unique_ptr<rt::View> view_;
   bool patientPrinted_ = false;
   rt::ReportBand patientBand_, personalBand_, familyBand_, gapBand_, detail_;
 };

@@ -54,8 +54,6 @@ int PatientListing::openTables() {
   return openReportTables(core::Pacientes::def(), {&core::Coberturas_Medicas::def(), &core::Localidades::def()});
 }
 
-void PatientListing::closeTables() { closeReportTables(); }
-
 long long PatientListing::primaryRecords() { return core::Pacientes::table().records(); }
 
 void PatientListing::openView() {
@@ -72,10 +70,6 @@ void PatientListing::openView() {
     view_->setFilter(rt::View::Filter{});
   }
 }
-
-void PatientListing::closeView() { view_.reset(); }
-
-int PatientListing::readNext() { return view_ ? view_->next() : 33; }
 
 void PatientListing::printRecord(rt::ReportEngine& report) {
   if (showsPlan()) {

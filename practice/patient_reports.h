@@ -17,11 +17,8 @@ class PatientListing : public ReportRun {
  protected:
   std::string tableName() const override;
   int openTables() override;
-  void closeTables() override;
   long long primaryRecords() override;
   void openView() override;
-  void closeView() override;
-  int readNext() override;
   void printRecord(rt::ReportEngine& report) override;
 
   // The listing's filter on the view; false when the view cannot use it.
@@ -32,7 +29,6 @@ class PatientListing : public ReportRun {
   rt::ReportBand detail_;
 
  private:
-  std::unique_ptr<rt::View> view_;
 };
 
 class PatientReport : public PatientListing {
