@@ -31,7 +31,7 @@
 #include "platform/ui/testing/window_test_kit.h"
 #include "practice/patient_form.h"
 #include "practice/patient_list.h"
-#include "practice/patient_services.h"
+#include "core/patient_services.h"
 
 namespace {
 
@@ -152,7 +152,7 @@ void BM_LocalityKeystroke(benchmark::State& state) {
       core::relate(core::Localidades::def()).open();
       const auto start = Clock::now();
       for (char c = 'a'; c <= 'z'; ++c) {
-        benchmark::DoNotOptimize(practice::CompletarLocalidad(std::string("B") + c, 2, false));
+        benchmark::DoNotOptimize(core::CompletarLocalidad(std::string("B") + c, 2, false));
       }
       seconds = since(start) / 26;
       core::relate(core::Localidades::def()).close();

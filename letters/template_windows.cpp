@@ -1,6 +1,6 @@
 #include "letters/template_windows.h"
 
-#include "practice/patient_services.h"
+#include "core/patient_services.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -55,7 +55,7 @@ catalogs::CatalogListSpec makeListSpec() {
   s.locator = "NMA:Descripcion";
   s.locatorPrompt = "Descripción:"_cp;
   ListColumn text = catalogs::listColumn("NMA:Texto", "Texto", "@s255", 0);
-  text.shownAs = practice::notesAsText;
+  text.shownAs = core::notesAsText;
   s.columns = {catalogs::listColumn("NMA:Cod_NotaMacro", "Cód."_cp, "@n6", 32, ColumnAlign::Right),
                catalogs::listColumn("NMA:Descripcion", "Descripción"_cp, "@s120", 80), text,
                catalogs::listColumn("NMA:Inactivo", "Inactivo", "@n3", 0, ColumnAlign::Right)};

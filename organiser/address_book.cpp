@@ -23,7 +23,7 @@
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/picture_validator.h"
 #include "platform/ui/qt_text.h"
-#include "practice/patient_services.h"
+#include "core/patient_services.h"
 
 namespace organiser {
 
@@ -355,7 +355,7 @@ QWidget* ContactForm::buildWindow() {
   line("Contacto:", {contact}, false);
 
   auto* email = core::namedEntry(general, "?AGE:EMAIL", 60, "Dirección de email"_cp);
-  QToolButton* mail = practice::CrearEnlaceEmail(general, "?MAILLINK");
+  QToolButton* mail = core::CrearEnlaceEmail(general, "?MAILLINK");
   line("Email:", {email, mail}, false);
 
   auto* category = core::namedEntry(general, "?AGE:COD_RUBROAGENDA", 6, "Código interno del Rubro"_cp);
@@ -459,7 +459,7 @@ int ContactForm::TakeAccepted() {
   }
   if (name == "?MAILLINK") {
     Update();
-    practice::AbrirEnlaceEmail(AGE().Email.view());
+    core::AbrirEnlaceEmail(AGE().Email.view());
   }
   return rt::level::Benign;
 }
