@@ -6,11 +6,11 @@
 #include <string>
 
 #include "platform/data/view.h"
-#include "practice/report_run.h"
+#include "core/report_run.h"
 
 namespace practice {
 
-class AppointmentReport : public ReportRun {
+class AppointmentReport : public core::ReportRun {
  protected:
   std::string title() const override;
   std::string procedureName() const override;

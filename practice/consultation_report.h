@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "platform/data/view.h"
-#include "practice/report_run.h"
+#include "core/report_run.h"
 
 namespace practice {
 
-class ConsultationReport : public ReportRun {
+class ConsultationReport : public core::ReportRun {
  public:
   // `filter` is the list's filter, whole (a cut one could select other
   // records); the list's order is not used: the report always runs by date.

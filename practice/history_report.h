@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "platform/data/view.h"
-#include "practice/report_run.h"
+#include "core/report_run.h"
 
 namespace practice {
 
-class HistoryReport : public ReportRun {
+class HistoryReport : public core::ReportRun {
  public:
   explicit HistoryReport(std::uint16_t patient);
 

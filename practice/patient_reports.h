@@ -9,11 +9,11 @@
 #include "platform/base/clock.h"
 #include "platform/base/expression.h"
 #include "platform/data/view.h"
-#include "practice/report_run.h"
+#include "core/report_run.h"
 
 namespace practice {
 
-class PatientListing : public ReportRun {
+class PatientListing : public core::ReportRun {
  protected:
   std::string tableName() const override;
   int openTables() override;

@@ -22,7 +22,7 @@
 class QProgressBar;
 class QLabel;
 
-namespace practice {
+namespace core {
 
 // How much one timer tick of a run reads: records until `budget` has passed
 // since the tick began, never fewer than `leastRecords` (unless the data
@@ -139,4 +139,4 @@ class ReportRun : public rt::WindowDriver {
   QLabel* pctText_ = nullptr;
 };
 
-}  // namespace practice
+}  // namespace core
