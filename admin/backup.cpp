@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -16,6 +15,7 @@
 #include "core/control_colouring.h"
 #include "core/data_files.h"
 #include "core/main_services.h"
+#include "core/window_parts.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
@@ -183,6 +183,7 @@ std::string runArchiver(const std::string& program, const std::vector<std::strin
 }
 
 int BackupWindow::Init() {
+  AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   auto* window = new QWidget;
@@ -224,19 +225,7 @@ int BackupWindow::Init() {
   column->addStretch();
   tabs->addTab(sheet, "General");
 
-  auto* ok = new QPushButton("&OK");
-  ok->setObjectName("?OK");
-  ok->setIcon(window->style()->standardIcon(QStyle::SP_DialogOkButton));
-  auto* cancel = new QPushButton("&Cancelar");
-  cancel->setObjectName("?Cancel");
-  cancel->setIcon(window->style()->standardIcon(QStyle::SP_DialogCancelButton));
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  auto* layout = new QVBoxLayout(window);
-  layout->addWidget(tabs);
-  layout->addLayout(buttons);
+  core::sheetAndButtons(window, tabs, {.icons = true});
   window->resize(rt::DialogUnits::of(window).size(300, 120).expandedTo(window->sizeHint()));
   Open(window);
 
@@ -246,16 +235,8 @@ int BackupWindow::Init() {
   UltimaHora = static_cast<rt::Time>(rt::textToNumber(rt::getIni("Respaldo", "Hora", "0", ini)));
   showValues();
   core::ColorearControles(window);
-  core::ConfigurarFuente(fontScaler_, window);
-  focusMarker_.Setup(window);
-  keyNavigator_.SetKeys(window);
+  setUpAids(window);
   return rt::level::Benign;
-}
-
-int BackupWindow::Kill() {
-  const int result = WindowDriver::Kill();
-  fontScaler_.ApplyPendingSize();
-  return result;
 }
 
 void BackupWindow::showValues() {
@@ -319,7 +300,7 @@ int BackupWindow::TakeAccepted() {
     rt::putIni("Respaldo", "Hora", std::to_string(rt::clockTime()), ini);
     Response = rt::kCompleted;
     return rt::level::Fatal;
-  } else if (name == "?Cancel") {
+  } else if (name == "?CANCEL") {
     Response = rt::kCancelled;
     return rt::level::Fatal;
   }
@@ -327,7 +308,6 @@ int BackupWindow::TakeAccepted() {
 }
 
 int Respaldo() {
-  rt::ProcedureScope scope("Respaldo");
   BackupWindow window;
   return window.Run();
 }

@@ -8,12 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/focus_marker.h"
-#include "core/font_scaler.h"
-#include "core/key_navigator.h"
+#include "core/aided_window.h"
 #include "platform/base/clock.h"
 #include "platform/base/private_temp.h"
-#include "platform/ui/window_driver.h"
 
 namespace admin {
 
@@ -51,10 +48,10 @@ std::string runArchiver(const std::string& program, const std::vector<std::strin
                         const std::filesystem::path& folder, const std::filesystem::path& archive,
                         const std::vector<std::string>& names);
 
-class BackupWindow : public rt::WindowDriver {
+class BackupWindow : public core::AidedWindow {
  public:
+  BackupWindow() : AidedWindow("Respaldo") {}
   int Init() override;
-  int Kill() override;
   int TakeAccepted() override;
 
  private:
@@ -66,9 +63,6 @@ class BackupWindow : public rt::WindowDriver {
   std::string Destino;  // ?CAMINOPARARESPALDO
   rt::Date UltimaFecha = 0;
   rt::Time UltimaHora = 0;
-  core::FontScaler fontScaler_;
-  core::KeyNavigator keyNavigator_;
-  core::FocusMarker focusMarker_;
 };
 
 // The procedure "Respaldo".

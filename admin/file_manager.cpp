@@ -252,10 +252,11 @@ class ProgressWindow : public rt::WindowDriver {
 // ---------------------------------------------------------------------------
 // The window.
 
-FileManagerWindow::FileManagerWindow() = default;
+FileManagerWindow::FileManagerWindow() : AidedWindow("RuntimeFileManager") {}
 FileManagerWindow::~FileManagerWindow() = default;
 
 int FileManagerWindow::Init() {
+  AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   auto* window = new QWidget;
@@ -306,17 +307,13 @@ int FileManagerWindow::Init() {
   badFilePrompt();
   if (tu_DoFullUpgrade(0, 1) != 0) press("?TagAll");
   core::ColorearControles(window);
-  core::ConfigurarFuente(fontScaler_, window);
-  focusMarker_.Setup(window);
-  keyNavigator_.SetKeys(window);
+  setUpAids(window);
   return rt::level::Benign;
 }
 
 int FileManagerWindow::Kill() {
   connection_.reset();
-  const int result = WindowDriver::Kill();
-  fontScaler_.ApplyPendingSize();
-  return result;
+  return AidedWindow::Kill();
 }
 
 void FileManagerWindow::press(const char* button) { post(rt::event::Accepted, control(button)); }
@@ -624,7 +621,6 @@ void FileManagerWindow::info(FileRow& row, bool create) {
 }
 
 int RuntimeFileManager() {
-  rt::ProcedureScope scope("RuntimeFileManager");
   FileManagerWindow window;
   return window.Run();
 }

@@ -12,11 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "core/focus_marker.h"
-#include "core/font_scaler.h"
-#include "core/key_navigator.h"
+#include "core/aided_window.h"
 #include "platform/data/table_dictionary.h"
-#include "platform/ui/window_driver.h"
 
 class QTreeWidget;
 
@@ -54,7 +51,7 @@ std::vector<std::string> commandWords(const std::string& commandLine);
 // than the program's.
 int tu_DoFullUpgrade(int unused, int flag);
 
-class FileManagerWindow : public rt::WindowDriver {
+class FileManagerWindow : public core::AidedWindow {
  public:
   FileManagerWindow();
   ~FileManagerWindow() override;
@@ -95,9 +92,6 @@ class FileManagerWindow : public rt::WindowDriver {
   // The files a run has packed or started a repair of: each once per run.
   std::vector<const rt::DataFile*> packed_;
   std::vector<const rt::DataFile*> repaired_;
-  core::FontScaler fontScaler_;
-  core::KeyNavigator keyNavigator_;
-  core::FocusMarker focusMarker_;
 };
 
 // The procedure "RuntimeFileManager".

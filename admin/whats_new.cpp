@@ -147,22 +147,15 @@ int WhatsNewWindow::Init() {
                  rt::DialogUnits::of(window).y(230));
   Open(window);
   core::ColorearControles(window);
-  core::ConfigurarFuente(fontScaler_, window);
+  scaleFont(window);
   // Rows 10 units high in the window's font as it now stands.
   const int rowHeight = rt::DialogUnits::of(window).y(kLineHeight);
   for (int i = 0; i < list->count(); ++i) {
     QListWidgetItem* item = list->item(i);
     item->setSizeHint(QSize(QFontMetrics(item->font()).horizontalAdvance(item->text()) + 4, rowHeight));
   }
-  focusMarker_.Setup(window);
-  keyNavigator_.SetKeys(window);
+  markAndNavigate(window);
   return rt::level::Benign;
-}
-
-int WhatsNewWindow::Kill() {
-  const int result = WindowDriver::Kill();
-  fontScaler_.ApplyPendingSize();
-  return result;
 }
 
 int WhatsNew() {

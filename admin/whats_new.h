@@ -7,10 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/focus_marker.h"
-#include "core/font_scaler.h"
-#include "core/key_navigator.h"
-#include "platform/ui/window_driver.h"
+#include "core/aided_window.h"
 
 namespace admin {
 
@@ -30,17 +27,13 @@ std::vector<HistoryRow> historyRows(const std::vector<std::string>& lines);
 // UTF-8, else CP1252; line ends "\n" or "\r\n"; every line whole.
 std::vector<std::string> historyLines(std::string_view content);
 
-class WhatsNewWindow : public rt::WindowDriver {
+class WhatsNewWindow : public core::AidedWindow {
  public:
   explicit WhatsNewWindow(std::vector<HistoryRow> rows) : rows_(std::move(rows)) {}
   int Init() override;
-  int Kill() override;
 
  private:
   std::vector<HistoryRow> rows_;
-  core::FontScaler fontScaler_;
-  core::KeyNavigator keyNavigator_;
-  core::FocusMarker focusMarker_;
 };
 
 // The procedure "WhatsNew": reads the file and shows the window; a file that

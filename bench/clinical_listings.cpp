@@ -5,6 +5,7 @@
 // combo over 65,000 patients.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_main.h"
 #include "bench/bench_folder.h"
 #include <unistd.h>
 
@@ -172,15 +173,9 @@ BENCHMARK(BM_OpenConsultationList)->UseManualTime()->Unit(benchmark::kMillisecon
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
   setenv("VARNETA_WINDIR", dataFolder().c_str(), 1);
-  QApplication app(argc, argv);
-  QApplication::setStyle("Fusion");
-  rt::installWindowLayer();
-  core::registerTableManagers();
-  core::installThreadRoutines();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::runWindowBenchmarks(argc, argv, [] {
+    core::registerTableManagers();
+    core::installThreadRoutines();
+  });
 }

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_folder.h"
+#include "bench/consultation_practice.h"
 #include "core/catalog_tables.h"
 #include "core/clinical_tables.h"
 #include "core/data_files.h"
@@ -26,59 +28,23 @@
 
 namespace {
 
-constexpr int kConsultations = 10000;
+using bench::kConsultations;
 
-std::filesystem::path& folder() {
-  static std::filesystem::path f;
-  return f;
-}
+std::filesystem::path folder() { return bench::scratchFolder("report"); }
 
 void prepare() {
   static bool done = false;
   if (done) return;
   done = true;
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  folder() = std::filesystem::temp_directory_path() /
-             ("varneta-bench-report-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder() / "PDF");
-  std::filesystem::current_path(folder());
-  setenv("VARNETA_WINDIR", folder().c_str(), 1);
-  rt::captureWorkingFolder();
   static int argc = 1;
   static char name[] = "bench_consultation_report";
   static char* argv[] = {name, nullptr};
   static QApplication app(argc, argv);
-  rt::installWindowLayer();
-  core::openPracticeDatabase(folder());
-  core::openAllTables();
   // The report runs on a thread of its own, which gets its table managers.
   core::registerTableManagers();
   core::installThreadRoutines();
-  core::Coberturas_Medicas::table().clear();
-  core::COB().Cod_Cobertura = 1;
-  core::COB().Descripcion = "OSDE 210";
-  core::Coberturas_Medicas::table().add();
-  for (int p = 1; p <= 500; ++p) {
-    core::Pacientes::table().clear();
-    core::PAC().Cod_Paciente = p;
-    core::PAC().Nombre = "Paciente de prueba " + std::to_string(p);
-    core::PAC().Telefono = "4555-" + std::to_string(1000 + p);
-    core::PAC().Cod_Cobertura = 1;
-    core::PAC().Fecha_Nacim = 70000 + p;
-    core::Pacientes::table().add();
-  }
-  for (int c = 1; c <= kConsultations; ++c) {
-    core::Consultas::table().clear();
-    core::CON().Cod_Consulta = c;
-    core::CON().Cod_Paciente = c % 500 + 1;
-    core::CON().Fecha = 80000 + c / 7;
-    core::CON().Motivo = "Control de rutina, consulta " + std::to_string(c);
-    core::Consultas::table().add();
-  }
-  rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
-    core::settleReportDestination();
-    return rt::kCompleted;
-  });
+  bench::openConsultationPractice(folder());
 }
 
 void ConsultationReportToPdf(benchmark::State& state) {

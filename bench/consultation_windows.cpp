@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_main.h"
 #include "core/activity_log.h"
 #include "core/clinical_tables.h"
 #include "core/data_files.h"
@@ -160,14 +161,8 @@ BENCHMARK(BM_NotesPass100000)->UseManualTime()->Unit(benchmark::kMillisecond)->I
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  QApplication::setStyle("Fusion");
-  rt::installWindowLayer();
-  core::registerTableManagers();
-  core::installThreadRoutines();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::runWindowBenchmarks(argc, argv, [] {
+    core::registerTableManagers();
+    core::installThreadRoutines();
+  });
 }

@@ -2,6 +2,7 @@
 // paging to the end, and moving the type-ahead locator.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_main.h"
 #include "bench/bench_folder.h"
 #include <unistd.h>
 
@@ -133,13 +134,4 @@ BENCHMARK(BM_MoveTheLocator)->UseManualTime()->Unit(benchmark::kMillisecond)->It
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  QApplication::setStyle("Fusion");
-  rt::installWindowLayer();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return bench::runWindowBenchmarks(argc, argv); }

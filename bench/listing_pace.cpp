@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_main.h"
 #include "bench/bench_folder.h"
+#include "bench/consultation_practice.h"
 #include "core/catalog_tables.h"
 #include "core/clinical_tables.h"
 #include "core/data_files.h"
@@ -35,7 +37,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kConsultations = 10000;
+using bench::kConsultations;
 
 double processSeconds() {
   timespec t{};
@@ -47,35 +49,7 @@ void prepare() {
   static bool done = false;
   if (done) return;
   done = true;
-  const std::filesystem::path folder = bench::scratchFolder("pace");
-  std::filesystem::create_directories(folder / "PDF");
-  std::filesystem::current_path(folder);
-  setenv("VARNETA_WINDIR", folder.c_str(), 1);
-  rt::captureWorkingFolder();
-  rt::installWindowLayer();
-  if (core::openPracticeDatabase(folder) != 0 || core::openAllTables() != 0) std::abort();
-  rt::beginTransaction();
-  for (int p = 1; p <= 500; ++p) {
-    core::Pacientes::table().clear();
-    core::PAC().Cod_Paciente = p;
-    core::PAC().Nombre = "Paciente de prueba " + std::to_string(p);
-    core::PAC().Telefono = "4555-" + std::to_string(1000 + p);
-    core::PAC().Fecha_Nacim = 70000 + p;
-    core::Pacientes::table().add();
-  }
-  for (int c = 1; c <= kConsultations; ++c) {
-    core::Consultas::table().clear();
-    core::CON().Cod_Consulta = c;
-    core::CON().Cod_Paciente = c % 500 + 1;
-    core::CON().Fecha = 80000 + c / 7;
-    core::CON().Motivo = "Control de rutina, consulta " + std::to_string(c);
-    core::Consultas::table().add();
-  }
-  rt::commitTransaction();
-  rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
-    core::settleReportDestination();
-    return rt::kCompleted;
-  });
+  bench::openConsultationPractice(bench::scratchFolder("pace"));
 }
 
 void BM_ConsultationListingPace(benchmark::State& state) {
@@ -121,12 +95,9 @@ BENCHMARK(BM_ConsultationListingPace)->Arg(0)->Arg(1)->UseManualTime()->Unit(ben
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  core::registerTableManagers();
-  core::installThreadRoutines();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::runWindowBenchmarks(argc, argv, [] {
+    core::registerTableManagers();
+    core::installThreadRoutines();
+  },
+                                    {.fusion = false, .windowLayer = false});
 }

@@ -3,6 +3,7 @@
 // opening at the record in the caller's buffer.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_main.h"
 #include "bench/bench_folder.h"
 #include <unistd.h>
 
@@ -143,13 +144,4 @@ BENCHMARK(BM_LookupOpensAtTheBuffersRecord)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  QApplication::setStyle("Fusion");
-  rt::installWindowLayer();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return bench::runWindowBenchmarks(argc, argv); }

@@ -4,6 +4,7 @@
 // patient with 500 consultations.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_main.h"
 #include "bench/bench_folder.h"
 #include <unistd.h>
 
@@ -30,7 +31,7 @@
 #include "platform/ui/testing/window_test_kit.h"
 #include "practice/patient_form.h"
 #include "practice/patient_list.h"
-#include "practice/patient_services.h"
+#include "core/patient_services.h"
 
 namespace {
 
@@ -151,7 +152,7 @@ void BM_LocalityKeystroke(benchmark::State& state) {
       core::relate(core::Localidades::def()).open();
       const auto start = Clock::now();
       for (char c = 'a'; c <= 'z'; ++c) {
-        benchmark::DoNotOptimize(practice::CompletarLocalidad(std::string("B") + c, 2, false));
+        benchmark::DoNotOptimize(core::CompletarLocalidad(std::string("B") + c, 2, false));
       }
       seconds = since(start) / 26;
       core::relate(core::Localidades::def()).close();
@@ -192,14 +193,8 @@ BENCHMARK(BM_OpenFormWith500Consultations)
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  QApplication::setStyle("Fusion");
-  rt::installWindowLayer();
-  core::registerTableManagers();
-  core::installThreadRoutines();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::runWindowBenchmarks(argc, argv, [] {
+    core::registerTableManagers();
+    core::installThreadRoutines();
+  });
 }

@@ -1,6 +1,7 @@
 // The physician list and the physician form's sheet tab over 2,000
 // physicians with 20 schedule sheets each: opening the list (first page
 // shown) and opening the form with its sheets listed.
+#include "bench/bench_main.h"
 #include "practice/physician_windows.h"
 
 #include <benchmark/benchmark.h>
@@ -157,13 +158,4 @@ BENCHMARK(BM_OpenFormWithItsSheets)->UseManualTime()->Unit(benchmark::kMilliseco
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  QApplication::setStyle("Fusion");
-  rt::installWindowLayer();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return bench::runWindowBenchmarks(argc, argv); }

@@ -19,6 +19,7 @@
 #include "core/designed_font.h"
 #include "core/table_managers.h"
 #include "core/table_messages.h"
+#include "core/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"
@@ -207,13 +208,6 @@ const std::vector<CatalogFormSpec>& specs() {
   return all;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& text) {
-  auto* b = new QPushButton(text, parent);
-  b->setObjectName(name);
-  b->setAutoDefault(false);
-  return b;
-}
-
 void setTips(QWidget* control, const std::string& tip, const std::string& status) {
   if (!tip.empty()) control->setToolTip(rt::toQString(tip));
   if (!status.empty()) control->setStatusTip(rt::toQString(status));
@@ -254,14 +248,9 @@ CatalogForm::CatalogForm(const CatalogFormSpec& spec)
 }
 
 QWidget* CatalogForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle(rt::toQString(spec_.title));
+  const auto [window, sheet, page] =
+      core::formSheet(rt::toQString(spec_.title), rt::toQString(spec_.tab));
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* page = new QWidget;
-  sheet->addTab(page, rt::toQString(spec_.tab));
   auto* grid = new QGridLayout(page);
   grid->setColumnStretch(1, 1);
 
@@ -341,15 +330,15 @@ QWidget* CatalogForm::buildWindow() {
       grid->addWidget(control, row, 1, f.kind == FieldKind::Entry ? 1 : 1,
                       f.kind == FieldKind::Entry ? 3 : 1);
       if (f.kind == FieldKind::Date) {
-        auto* calendar = button(page, "?CALENDARIO", QString());
+        auto* calendar = core::namedButton(page, "?CALENDARIO", "");
         calendar->setIcon(window->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
         calendar->setToolTip("Elija Fecha");
         grid->addWidget(calendar, row, 2, Qt::AlignLeft);
       } else if (f.kind == FieldKind::Colour) {
-        auto* colours = button(page, "?BUTTON:COLORDIALOG", "ColorDialog");
+        auto* colours = core::namedButton(page, "?BUTTON:COLORDIALOG", "ColorDialog");
         grid->addWidget(colours, row, 2, Qt::AlignLeft);
       } else if (f.kind == FieldKind::Province) {
-        auto* lookup = button(page, "?BUSCARPROVINCIA", QString());
+        auto* lookup = core::namedButton(page, "?BUSCARPROVINCIA", "");
         lookup->setIcon(window->style()->standardIcon(QStyle::SP_FileDialogContentsView));
         grid->addWidget(lookup, row, 2, Qt::AlignLeft);
         auto* shown = new QLabel(page);
@@ -362,10 +351,10 @@ QWidget* CatalogForm::buildWindow() {
     fields().bind(control, f.field, f.history);
   }
 
-  auto* ok = button(window, "?OK", "&OK");
+  auto* ok = core::namedButton(window, "?OK", "&OK");
   ok->setIcon(window->style()->standardIcon(QStyle::SP_DialogOkButton));
   setTips(ok, spec_.okTip, spec_.okStatus);
-  auto* cancel = button(window, "?CANCEL", "&Cancelar");
+  auto* cancel = core::namedButton(window, "?CANCEL", "&Cancelar");
   cancel->setIcon(window->style()->standardIcon(QStyle::SP_DialogCancelButton));
   setTips(cancel, spec_.cancelTip, spec_.cancelStatus);
   auto* buttons = new QHBoxLayout;
@@ -552,16 +541,11 @@ int LocalityForm::TakeEvent() {
 // ---------------------------------------------------------------- procedures
 
 int runCatalogForm(std::string_view procedure) {
-  int response = rt::kCancelled;
-  if (rt::sameName(procedure, "FormularioLocalidades")) {
-    LocalityForm form;
-    response = form.Run();
-  } else if (const CatalogFormSpec* spec = catalogForm(procedure)) {
-    CatalogForm form(*spec);
-    response = form.Run();
-  }
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
+  if (rt::sameName(procedure, "FormularioLocalidades")) return core::runWindow<LocalityForm>();
+  if (const CatalogFormSpec* spec = catalogForm(procedure))
+    return core::runWindow<CatalogForm>(*spec);
+  rt::ThreadResponse() = rt::kCancelled;
+  return rt::kCancelled;
 }
 
 int FormularioEspecialidades() { return runCatalogForm("FormularioEspecialidades"); }

@@ -14,6 +14,7 @@
 #include "core/catalog_tables.h"
 #include "core/designed_font.h"
 #include "core/record_form.h"
+#include "core/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/data/record_buffer.h"
@@ -37,9 +38,7 @@ ListColumn column(const char* field, const char* title, const char* picture, int
   return listColumn(field, title, picture, width, align);
 }
 
-core::ListSearchSettings oldSearch(std::string columns) {
-  return {std::move(columns), kNoMoreOld, kNoCriteriaOld, "Error"};
-}
+core::ListSearchSettings oldSearch() { return {{}, kNoMoreOld, kNoCriteriaOld, "Error"}; }
 
 core::ExportSpec exportOf(int number, std::string fields,
                           std::vector<core::ExportColumnDefinition> columns,
@@ -70,8 +69,7 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.activeTip = "Se muestran solamente las Especialidades Activas?";
     s.activeCondition = "ESP:Inactiva = 0";
     s.activeAtStart = true;
-    s.search = oldSearch(
-        "Código|@n6|ESP:Cod_Especialidad|Descripción|@s40|ESP:Descripcion|"_cp);
+    s.search = oldSearch();
     s.queryName = "ExaminarEspecialidades";
     s.closeTip = "Cierra la ventana";
     s.exported = exportOf(9, "1,2,", {{"Código"_cp, "@n6"}, {"Descripción"_cp, "@s40"}}, {}, 1);
@@ -117,8 +115,7 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.activeBox = "Solo registros activos:";
     s.activeCondition = "OCU:Inactivo = 0";
     s.activeAtStart = false;
-    s.search = core::ListSearchSettings{
-        "Cod.|@n6|OCU:Cod_Ocupacion|Descripción|@s60|OCU:Descripcion|Inactivo|@n3|OCU:Inactivo|"_cp,
+    s.search = core::ListSearchSettings{{},
         kNoMore, kNoCriteria, "Buscar"};
     s.queryName = "ExaminarOcupaciones";
     s.wording = Wording::Short;
@@ -146,8 +143,7 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.columns = {column("TIC:Cod_TipoConsulta", "Cod.", "@n6", 28, ColumnAlign::Right),
                  described, colour};
     s.listTip = "Examinando el archivo de TiposConsultas";
-    s.search = core::ListSearchSettings{
-        "Cod.|@n6|TIC:Cod_TipoConsulta|Descripción|@s50|TIC:Descripcion|Color|@n13|TIC:Color|"_cp,
+    s.search = core::ListSearchSettings{{},
         kNoMore, kNoCriteria, "Buscar"};
     s.queryName = "ExaminarTiposConsulta";
     s.wording = Wording::Short;
@@ -174,8 +170,7 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.activeTip = "Se muestran solamente las Coberturas Médicas?"_cp;
     s.activeCondition = "COB:Inactivo = 0";
     s.activeAtStart = true;
-    s.search = core::ListSearchSettings{
-        "Código|@n6|COB:Cod_Cobertura|Cobertura Médica|@s90|COB:Descripcion|"_cp, kNoMore,
+    s.search = core::ListSearchSettings{{}, kNoMore,
         kNoCriteriaOld, "Error"};
     s.queryButton = "C&onsulta";
     s.queryName = "Examinar_Coberturas";
@@ -196,7 +191,7 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.locatorPrompt = "Provincia:";
     s.columns = {column("PRV:Cod_Provincia", "Código"_cp, "@n2_", 24),
                  column("PRV:Provincia", "Provincia", "@s30", 80)};
-    s.search = oldSearch("Código|@n2_|PRV:Cod_Provincia|Provincia|@s30|PRV:Provincia|"_cp);
+    s.search = oldSearch();
     s.queryButton = "C&onsulta";
     s.queryName = "ExaminarProvincia";
     s.closeTip = "Cierra la ventana";
@@ -215,8 +210,7 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.columns = {column("LOC:Cod_Postal", "Cód. Pos."_cp, "@S10", 40, ColumnAlign::Right),
                  column("LOC:NombreLocalidad", "Localidad", "@s50", 140),
                  column("PRV:Provincia", "Provincia", "@s30", 120)};
-    s.search = oldSearch(
-        "Cód. Pos.|@S10|LOC:Cod_Postal|Localidad|@s50|LOC:NombreLocalidad|Provincia|@s30|PRV:Provincia|"_cp);
+    s.search = oldSearch();
     s.queryButton = "C&onsulta";
     s.queryName = "ExaminarLocalidades";
     s.closeTip = "Cierra la ventana";
@@ -232,16 +226,6 @@ std::vector<CatalogListSpec> makeSpecs() {
 const std::vector<CatalogListSpec>& specs() {
   static const std::vector<CatalogListSpec> all = makeSpecs();
   return all;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const std::string& text,
-                    const std::string& tip, const std::string& status) {
-  auto* b = new QPushButton(rt::toQString(text), parent);
-  b->setObjectName(name);
-  b->setAutoDefault(false);
-  if (!tip.empty()) b->setToolTip(rt::toQString(tip));
-  if (!status.empty()) b->setStatusTip(rt::toQString(status));
-  return b;
 }
 
 // The list manager of the consultation types: each description in the type's
@@ -359,41 +343,44 @@ QWidget* CatalogList::buildWindow() {
   const std::string queryStatus =
       full ? "Acceso al Subsistema de Consultas" : "Ejecuta una consulta sobre la vista";
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(button(window, "?QUERY", spec_.queryButton, queryTip, queryStatus));
+  buttons->addWidget(core::namedButton(window, "?QUERY", spec_.queryButton.c_str(),
+                                       queryTip.c_str(), queryStatus.c_str()));
   buttons->addStretch();
   if (full) {
-    buttons->addWidget(button(
+    buttons->addWidget(core::namedButton(
         window, "?INSERT", "&Agregar",
         "Agrega un registro a la base de datos a traves del acceso al formulario correspondiente.",
         "Agregar un registro"));
-    buttons->addWidget(button(
+    buttons->addWidget(core::namedButton(
         window, "?CHANGE", "&Modificar",
         "Accede a la ventana de Modificación con el registro actualmente resaltado"_cp,
         "Modifica el registro"));
-    buttons->addWidget(button(
+    buttons->addWidget(core::namedButton(
         window, "?DELETE", "&Borrar",
         "Accede a la ventana de Eliminación con el registro actualmente resaltado"_cp,
         "Borra el registro seleccionado"));
   } else {
-    buttons->addWidget(
-        button(window, "?INSERT", "&Agregar", "Agregar un Registro", "Agregar un Registro"));
-    buttons->addWidget(button(window, "?CHANGE", "&Modificar", "Modificar el Registro resaltado",
-                              "Modificar el Registro resaltado"));
-    buttons->addWidget(button(window, "?DELETE", "&Borrar", "Borrar el Registro resaltado",
-                              "Borrar el Registro resaltado"));
+    buttons->addWidget(core::namedButton(window, "?INSERT", "&Agregar", "Agregar un Registro",
+                                         "Agregar un Registro"));
+    buttons->addWidget(core::namedButton(window, "?CHANGE", "&Modificar",
+                                         "Modificar el Registro resaltado",
+                                         "Modificar el Registro resaltado"));
+    buttons->addWidget(core::namedButton(window, "?DELETE", "&Borrar",
+                                         "Borrar el Registro resaltado",
+                                         "Borrar el Registro resaltado"));
   }
-  if (spec_.exported) buttons->addWidget(button(window, "?EXPORTAR", "E&xportar", {}, {}));
+  if (spec_.exported) buttons->addWidget(core::namedButton(window, "?EXPORTAR", "E&xportar"));
   if (full) {
-    buttons->addWidget(button(window, "?SELECT", "&Seleccionar",
-                              "Selecciona el ítem actualmente resaltado"_cp,
-                              "Selecciona el ítem"_cp));
+    buttons->addWidget(core::namedButton(window, "?SELECT", "&Seleccionar",
+                                         "Selecciona el ítem actualmente resaltado"_cp,
+                                         "Selecciona el ítem"_cp));
   } else {
-    buttons->addWidget(button(window, "?SELECT", "&Seleccionar",
-                              "Seleccionar el Registro resaltado",
-                              "Seleccionar el Registro resaltado"));
+    buttons->addWidget(core::namedButton(window, "?SELECT", "&Seleccionar",
+                                         "Seleccionar el Registro resaltado",
+                                         "Seleccionar el Registro resaltado"));
   }
-  buttons->addWidget(
-      button(window, "?CLOSE", spec_.closeText, spec_.closeTip, spec_.closeStatus));
+  buttons->addWidget(core::namedButton(window, "?CLOSE", spec_.closeText.c_str(),
+                                       spec_.closeTip.c_str(), spec_.closeStatus.c_str()));
 
   auto* layout = new QVBoxLayout(window);
   if (hint) layout->addWidget(hint);
@@ -404,14 +391,6 @@ QWidget* CatalogList::buildWindow() {
 
 void CatalogList::setUpBrowser(core::ListBrowser& b) {
   QWidget* window = b.list()->window();
-  auto find = [window](const char* name) { return window->findChild<QWidget*>(name); };
-  b.SELECTCONTROL = find("?SELECT");
-  if (REQUEST != core::request::View) {
-    b.INSERTCONTROL = find("?INSERT");
-    b.CHANGECONTROL = find("?CHANGE");
-    b.DELETECONTROL = find("?DELETE");
-  }
-  b.QUERYCONTROL = find("?QUERY");
   if (spec_.joined) b.AddJoin(spec_.joined(), spec_.joinKey, spec_.joinLinks);
   b.AddSortOrder(spec_.tab, spec_.key);
   if (!spec_.locator.empty()) {
@@ -443,10 +422,7 @@ void CatalogList::callForm() {
 int runCatalogList(std::string_view procedure) {
   const CatalogListSpec* spec = catalogList(procedure);
   if (spec == nullptr) return rt::kCancelled;
-  CatalogList list(*spec);
-  const int response = list.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
+  return core::runWindow<CatalogList>(*spec);
 }
 
 int ExaminarEspecialidades() { return runCatalogList("ExaminarEspecialidades"); }

@@ -55,15 +55,6 @@ struct CatalogListSpec {
 core::ListColumn listColumn(const char* field, const char* title, const char* picture, int width,
                             core::ColumnAlign align = core::ColumnAlign::Left);
 
-// Runs a window on the calling thread and leaves its answer in ThreadResponse.
-template <class Window>
-int runWindow() {
-  Window window;
-  const int response = window.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
-
 // The lists by procedure name; null for a name that is not one of them.
 const CatalogListSpec* catalogList(std::string_view procedure);
 

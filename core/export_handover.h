@@ -55,6 +55,13 @@ struct ExportHandOver {
 };
 
 constexpr int kExportParameterRows = 29;
+// The parameter rows the export window reads or writes.
+namespace exportRow {
+constexpr std::size_t ListedColumns = 0;  // "1,6,11,": the fields listed at first
+constexpr std::size_t FileName = 5;       // the list's procedure, then the file written
+constexpr std::size_t OfferedKinds = 7;   // "HTML|EXCEL|WORD|ASCII|XML|PRT|"
+constexpr std::size_t OpenDocument = 23;  // "1": the spreadsheet written opens as a document
+}  // namespace exportRow
 constexpr char kExportWindow[] = "Kov_Export_Source_V2";
 
 // The parameter rows of a hand-over, in order.

@@ -390,6 +390,15 @@ class ShownNames : public rt::NameResolver {
 
 }  // namespace
 
+std::string ListBrowser::searchColumns() const {
+  std::string text;
+  for (int i : shownIndex_) {
+    const ListColumn& c = columns_[i];
+    text += c.title + "|" + c.picture + "|" + (c.searchName.empty() ? c.field : c.searchName) + "|";
+  }
+  return text;
+}
+
 std::unique_ptr<rt::NameResolver> ListBrowser::searchNames() {
   std::vector<std::string> names;
   std::vector<std::function<std::string()>> values;

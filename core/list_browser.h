@@ -227,6 +227,9 @@ class ListBrowser : public QObject, public RowFields {
   rt::View& view() { return *view_; }
   QTableView* list() const { return list_; }
   const std::vector<ListColumn>& columns() const { return columns_; }
+  // The titled columns as the search offers them, "title|picture|field|" each
+  // (the name the search finds a shown value under in place of the field).
+  std::string searchColumns() const;
   const ListRow* selectedRow() const;
   std::string locatorText() const { return locator_; }
   const std::string& filterText() const { return filterText_; }

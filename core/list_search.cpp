@@ -78,7 +78,11 @@ std::string matchExpression(std::string_view field, std::string_view value) {
 
 SearchDialog::SearchDialog(std::string_view columns, std::string& title, std::string& value,
                            std::uint8_t& findNext)
-    : columns_(splitSearchColumns(columns)), title_(title), value_(value), findNext_(findNext) {}
+    : AidedWindow("vsFind"),
+      columns_(splitSearchColumns(columns)),
+      title_(title),
+      value_(value),
+      findNext_(findNext) {}
 
 int SearchDialog::selectedColumn() const {
   auto* fields = control<QComboBox>("?SEARCHFIELDS");
@@ -103,7 +107,7 @@ void SearchDialog::buildExpression() {
 }
 
 int SearchDialog::Init() {
-  rt::ProcedureScope tracked("vsFind");
+  AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   auto* window = new QWidget(nullptr, Qt::Dialog);
@@ -161,15 +165,9 @@ int SearchDialog::Init() {
   givePicture(column);
   if (!trimmedRight(value_).empty()) value->setText(rt::toQString(trimmedRight(value_)));
   buildExpression();
-  aids_.setUp(window);
+  setUpAids(window);
   value->setFocus();
   return rt::level::Benign;
-}
-
-int SearchDialog::Kill() {
-  const int result = rt::WindowDriver::Kill();
-  aids_.release();
-  return result;
 }
 
 int SearchDialog::TakeNewSelection() { return rt::level::Benign; }

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/window_aids.h"
+#include "core/aided_window.h"
 #include "platform/ui/window_driver.h"
 
 namespace core {
@@ -43,7 +43,7 @@ std::string matchExpression(std::string_view field, std::string_view value);
 std::string vsFind(std::string_view columns, std::string& title, std::string& value,
                    std::uint8_t& findNext);
 
-class SearchDialog : public rt::WindowDriver {
+class SearchDialog : public AidedWindow {
  public:
   SearchDialog(std::string_view columns, std::string& title, std::string& value,
                std::uint8_t& findNext);
@@ -51,7 +51,6 @@ class SearchDialog : public rt::WindowDriver {
   int TakeAccepted() override;
   int TakeNewSelection() override;
   int TakeCloseEvent() override;
-  int Kill() override;
   const std::string& expression() const { return expression_; }
 
  private:
@@ -65,11 +64,12 @@ class SearchDialog : public rt::WindowDriver {
   std::uint8_t& findNext_;
   std::string picture_ = "@s60";
   std::string expression_;
-  WindowAids aids_;
 };
 
 // What differs between the searchable lists.
 struct ListSearchSettings {
+  // "title|picture|field|" of each searchable column; empty: the list's
+  // titled columns in their order.
   std::string columns;
   std::string noMore;             // "No hay mas ocurrencias."
   std::string noCriteria;         // "No search criteria specified."

@@ -10,16 +10,30 @@
 #include "platform/ui/qt_text.h"
 
 namespace core {
+namespace {
+
+// A standard button of the list, named as in the design with or without the
+// design's number ("?INSERT", "?INSERT:6"); null when the list has none.
+QWidget* standardButton(QWidget* window, const char* name) {
+  const QString exact = QString::fromLatin1(name);
+  const QString numbered = exact + ':';
+  for (QWidget* child : window->findChildren<QWidget*>()) {
+    const QString childName = child->objectName();
+    if (childName == exact || childName.startsWith(numbered)) return child;
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 ListWindow::ListWindow(std::string procedureName, const rt::TableDef& primary)
-    : name_(std::move(procedureName)), def_(primary) {}
+    : AidedWindow(std::move(procedureName)), def_(primary) {}
 
 ListWindow::~ListWindow() = default;
 
 int ListWindow::Init() {
-  tracked_.emplace(name_);
   REQUEST = rt::ThreadRequest();
-  if (int r = rt::WindowDriver::Init(); r != rt::level::Benign) return r;
+  if (int r = AidedWindow::Init(); r != rt::level::Benign) return r;
   VCRREQUEST = rt::ThreadVcrRequest();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
@@ -45,6 +59,11 @@ int ListWindow::Init() {
   b.HIDESELECT = 1;
   b.QUERYSHARED = 1;
   b.selecting = REQUEST == request::Select;
+  b.SELECTCONTROL = standardButton(window, "?SELECT");
+  b.INSERTCONTROL = standardButton(window, "?INSERT");
+  b.CHANGECONTROL = standardButton(window, "?CHANGE");
+  b.DELETECONTROL = standardButton(window, "?DELETE");
+  b.QUERYCONTROL = standardButton(window, "?QUERY");
   setUpBrowser(b);
   if (REQUEST == request::View) {
     b.INSERTCONTROL = b.CHANGECONTROL = b.DELETECONTROL = nullptr;
@@ -60,7 +79,7 @@ int ListWindow::Init() {
 
   Open(window);
   ColorearControles(window);
-  ConfigurarFuente(scaler_, window);
+  scaleFont(window);
   // A lookup opens at the caller's record in the list's order.
   if (callersRecord_) {
     b.ResetFromBuffer();
@@ -68,12 +87,12 @@ int ListWindow::Init() {
     b.ResetView();
   }
   if (auto settings = searchSettings()) {
+    if (settings->columns.empty()) settings->columns = b.searchColumns();
     search_ = std::make_unique<ListSearch>(b, *settings);
     for (int key : search_->keys()) alertKey(key);
   }
   OwnSetup();
-  marker_.Setup(window);
-  navigator_.SetKeys(window);
+  markAndNavigate(window);
   list->setFocus();
   return rt::level::Benign;
 }
@@ -149,14 +168,11 @@ int ListWindow::TakeAccepted() {
 }
 
 int ListWindow::Kill() {
-  if (!tracked_) return rt::level::Benign;
-  if (isOpen() || FILESOPENED != 0) {
-    rt::WindowDriver::Kill();
-    browser_.reset();
-    if (FILESOPENED != 0) PRIMARY->close();
-    FILESOPENED = 0;
-    scaler_.ApplyPendingSize();
-  }
+  if (!inProcedure()) return rt::level::Benign;
+  AidedWindow::Kill();
+  browser_.reset();
+  if (FILESOPENED != 0) PRIMARY->close();
+  FILESOPENED = 0;
   // The chosen row stays in the caller's buffer; without a choice the caller
   // finds its record as it left it.
   if (callersRecord_ && Response != rt::kCompleted) {
@@ -165,7 +181,6 @@ int ListWindow::Kill() {
     t.recordWasRead(callersPosition_, callersVersion_);
   }
   callersRecord_.reset();
-  tracked_.reset();
   return rt::level::Benign;
 }
 

@@ -10,21 +10,17 @@
 #include <optional>
 #include <string>
 
+#include "core/aided_window.h"
 #include "core/export_handover.h"
-#include "core/focus_marker.h"
-#include "core/font_scaler.h"
-#include "core/key_navigator.h"
 #include "core/list_browser.h"
 #include "core/list_search.h"
 #include "core/query_by_example.h"
 #include "core/table_relations.h"
-#include "platform/base/logical_threads.h"
 #include "platform/data/record_buffer.h"
-#include "platform/ui/window_driver.h"
 
 namespace core {
 
-class ListWindow : public rt::WindowDriver {
+class ListWindow : public AidedWindow {
  public:
   ListWindow(std::string procedureName, const rt::TableDef& primary);
   ~ListWindow() override;
@@ -51,8 +47,10 @@ class ListWindow : public rt::WindowDriver {
   // The list's window with its controls named as in the design.
   virtual QWidget* buildWindow() = 0;
   // The list's wrapper around the list manager's set-up: the browser exists
-  // with its list control; the list names its buttons, orders, locator and
-  // columns here.
+  // with its list control and its standard buttons (select, insert, change,
+  // delete, query) found by their names; the list names its other buttons,
+  // orders, locator and columns here. A list opened to view loses insert,
+  // change and delete after it.
   virtual void setUpBrowser(ListBrowser& browser) = 0;
   // The list manager; a list that colours its cells gives its own.
   virtual std::unique_ptr<ListBrowser> makeBrowser(QTableView* list) {
@@ -62,12 +60,13 @@ class ListWindow : public rt::WindowDriver {
   virtual void OwnSetup() {}
   // The record form of the list.
   virtual void callForm() = 0;
-  // The searchable columns and messages; none for a list without search.
+  // The search's messages and keys; its columns are the list's titled columns
+  // unless given. None for a list without search.
   virtual std::optional<ListSearchSettings> searchSettings() const { return std::nullopt; }
   // The list control's name.
   virtual std::string listControlName() const { return "?BROWSE:5"; }
   // The name the query by example keeps its saved queries under.
-  virtual std::string queryName() const { return name_; }
+  virtual std::string queryName() const { return procedureName(); }
   // Called from setUpBrowser: the active-only box and its condition, applied
   // before the list first loads and whenever the box is accepted.
   void setActiveFilter(QAbstractButton* box, std::string condition);
@@ -79,22 +78,17 @@ class ListWindow : public rt::WindowDriver {
   void chooseSelected();
   void runQuery();
 
-  std::string name_;
   const rt::TableDef& def_;
   QPointer<QAbstractButton> activeBox_;
   std::string activeCondition_;
   QPointer<QAbstractButton> exportButton_;
   ExportSpec export_;
-  std::optional<rt::ProcedureScope> tracked_;
   // A lookup's copy of the caller's record, put back unless a row is chosen.
   std::unique_ptr<rt::RecordBuffer> callersRecord_;
   std::int64_t callersPosition_ = 0;
   std::int64_t callersVersion_ = 0;
   std::unique_ptr<ListBrowser> browser_;
   std::unique_ptr<ListSearch> search_;
-  FontScaler scaler_;
-  KeyNavigator navigator_;
-  FocusMarker marker_;
 };
 
 }  // namespace core

@@ -9,10 +9,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/aided_window.h"
 #include "core/control_colouring.h"
 #include "core/designed_font.h"
 #include "core/settings_store.h"
-#include "core/window_aids.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"
@@ -40,7 +40,7 @@ std::string valueEntry(std::string_view queryName, std::size_t column) {
   return "QBE " + std::string(queryName) + " " + std::to_string(column + 1);
 }
 
-class QueryWindow : public rt::WindowDriver {
+class QueryWindow : public AidedWindow {
  public:
   QueryWindow(const QueryByExample& query, const std::vector<SearchColumn>& columns,
               std::vector<std::string>& values)
@@ -94,15 +94,9 @@ class QueryWindow : public rt::WindowDriver {
     layout->addLayout(buttons);
     Open(window);
     ColorearControles(window);
-    aids_.setUp(window);
+    setUpAids(window);
     if (!entries_.empty()) entries_.front()->setFocus();
     return rt::level::Benign;
-  }
-
-  int Kill() override {
-    const int result = rt::WindowDriver::Kill();
-    aids_.release();
-    return result;
   }
 
   int TakeAccepted() override {
@@ -144,7 +138,6 @@ class QueryWindow : public rt::WindowDriver {
   const std::vector<SearchColumn>& columns_;
   std::vector<std::string>& values_;
   std::vector<QLineEdit*> entries_;
-  WindowAids aids_;
 };
 
 bool blank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }

@@ -99,7 +99,10 @@ bool CloseMenuToggle::AlternarMenuCerrar(QWidget* window) {
 }
 
 RecordForm::RecordForm(std::string procedureName, const rt::TableDef& primary, bool protectedForm)
-    : name_(std::move(procedureName)), def_(primary), protected_(protectedForm), fields_(primary) {}
+    : AidedWindow(std::move(procedureName)),
+      def_(primary),
+      protected_(protectedForm),
+      fields_(primary) {}
 
 RecordForm::~RecordForm() = default;
 
@@ -111,13 +114,12 @@ int RecordForm::Run() {
 }
 
 int RecordForm::Init() {
-  tracked_.emplace(name_);
   ProcedureName.clear();
   RequestWord.clear();
   RecordCode.clear();
   REQUEST = rt::ThreadRequest();
   ORIGINALREQUEST = REQUEST;
-  if (int r = rt::WindowDriver::Init(); r != rt::level::Benign) return r;
+  if (int r = AidedWindow::Init(); r != rt::level::Benign) return r;
   VCRREQUEST = rt::ThreadVcrRequest();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
@@ -164,14 +166,13 @@ int RecordForm::Init() {
   RegistrarActividad(true);
   if (protected_) closeMenu_.AlternarMenuCerrar(window);
   ColorearControles(window);
-  ConfigurarFuente(scaler_, window);
+  scaleFont(window);
   // The alerts: the history key on every form, Esc on every form (a
   // protected form moves the focus to OK, the others close).
   alertKey(HISTORYKEY);
   alertKey(Qt::Key_Escape);
   OwnSetup();
-  marker_.Setup(window);
-  navigator_.SetKeys(window);
+  markAndNavigate(window);
   toFirstField();
   return rt::level::Benign;
 }
@@ -267,7 +268,7 @@ std::string RecordForm::recordCode() {
 
 void RecordForm::RegistrarActividad(bool entry) {
   if (entry) {
-    ProcedureName = rt::upper(name_).substr(0, 55);
+    ProcedureName = rt::upper(procedureName()).substr(0, 55);
     RequestWord = requestWord(REQUEST);
     RecordCode = recordCode().substr(0, 50);
   }
@@ -439,9 +440,9 @@ void RecordForm::openRelations(std::initializer_list<const rt::TableDef*> defs) 
 }
 
 int RecordForm::Kill() {
-  if (!isOpen() && FILESOPENED == 0 && !tracked_) return rt::level::Benign;
+  if (!isOpen() && FILESOPENED == 0 && !inProcedure()) return rt::level::Benign;
   abandonInsert();
-  rt::WindowDriver::Kill();
+  AidedWindow::Kill();
   while (!openedRelations_.empty()) {
     relate(*openedRelations_.back()).close();
     openedRelations_.pop_back();
@@ -450,8 +451,6 @@ int RecordForm::Kill() {
     PRIMARY->close();
     FILESOPENED = 0;
   }
-  scaler_.ApplyPendingSize();
-  tracked_.reset();
   return rt::level::Benign;
 }
 

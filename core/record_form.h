@@ -13,13 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "core/aided_window.h"
 #include "core/field_controls.h"
-#include "core/focus_marker.h"
-#include "core/font_scaler.h"
-#include "core/key_navigator.h"
 #include "core/table_relations.h"
-#include "platform/base/logical_threads.h"
-#include "platform/ui/window_driver.h"
 
 namespace core {
 
@@ -75,7 +71,7 @@ class RecordSnapshot {
   std::int64_t version_;
 };
 
-class RecordForm : public rt::WindowDriver {
+class RecordForm : public AidedWindow {
  public:
   RecordForm(std::string procedureName, const rt::TableDef& primary, bool protectedForm);
   ~RecordForm() override;
@@ -143,9 +139,6 @@ class RecordForm : public rt::WindowDriver {
   // primary key, as a plain number.
   virtual std::string recordCode();
   FieldControls& fields() { return fields_; }
-  // A control that keeps its own keys (a list edited in place) is excluded
-  // here from the set-up.
-  KeyNavigator& keyNavigator() { return navigator_; }
   rt::Table& table() const;
   // Called from the constructor: the form's history key.
   void setHistoryKey(int key) { historyKey_ = key; }
@@ -167,14 +160,9 @@ class RecordForm : public rt::WindowDriver {
   void snapshot();
   void abandonInsert();
 
-  std::string name_;
   const rt::TableDef& def_;
   bool protected_;
-  std::optional<rt::ProcedureScope> tracked_;
   FieldControls fields_;
-  FontScaler scaler_;
-  KeyNavigator navigator_;
-  FocusMarker marker_;
   CloseMenuToggle closeMenu_;
   std::vector<const rt::TableDef*> openedRelations_;  // closed again at Kill
   std::vector<char> primedRecord_;

@@ -5,20 +5,20 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "core/backup_reminder.h"
 #include "core/control_colouring.h"
 #include "core/globals.h"
+#include "core/window_parts.h"
 #include "platform/base/cp1252.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/logical_threads.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/file_chooser.h"
 #include "platform/ui/qt_text.h"
-#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -47,6 +47,7 @@ std::uint8_t byteOf(std::string_view text) {
 }  // namespace
 
 int SystemSettingsWindow::Init() {
+  AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   auto* window = new QWidget;
@@ -74,19 +75,7 @@ int SystemSettingsWindow::Init() {
                entry("?GLO:MailListado", 255, "Mail de Destino para el listado"));
   tabs->addTab(sheet, "Parametros Generales");
 
-  auto* ok = new QPushButton("OK");
-  ok->setObjectName("?OK");
-  ok->setIcon(window->style()->standardIcon(QStyle::SP_DialogOkButton));
-  auto* cancel = new QPushButton("Cancelar");
-  cancel->setObjectName("?Cancel");
-  cancel->setIcon(window->style()->standardIcon(QStyle::SP_DialogCancelButton));
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  auto* layout = new QVBoxLayout(window);
-  layout->addWidget(tabs);
-  layout->addLayout(buttons);
+  sheetAndButtons(window, tabs, {.icons = true, .okText = "OK", .cancelText = "Cancelar"});
   window->resize(rt::DialogUnits::of(window).size(371, 138));
   Open(window);
 
@@ -98,16 +87,8 @@ int SystemSettingsWindow::Init() {
   GLO::MailListado = rt::getIni("Email", "Listados", "", ini);
   showValues();
   ColorearControles(window);
-  ConfigurarFuente(fontScaler_, window);
-  focusMarker_.Setup(window);
-  keyNavigator_.SetKeys(window);
+  setUpAids(window);
   return rt::level::Benign;
-}
-
-int SystemSettingsWindow::Kill() {
-  const int result = WindowDriver::Kill();
-  fontScaler_.ApplyPendingSize();
-  return result;
 }
 
 void SystemSettingsWindow::showValues() {
@@ -160,19 +141,13 @@ int SystemSettingsWindow::TakeAccepted() {
     writeSettings();
     Response = rt::kCompleted;
     return rt::level::Fatal;
-  } else if (name == "?Cancel") {
+  } else if (name == "?CANCEL") {
     Response = rt::kCancelled;
     return rt::level::Fatal;
   }
   return rt::level::Benign;
 }
 
-int VentanaParametrosSistema() {
-  rt::ProcedureScope scope("VentanaParametrosSistema");
-  SystemSettingsWindow window;
-  const int response = window.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int VentanaParametrosSistema() { return runWindow<SystemSettingsWindow>(); }
 
 }  // namespace core

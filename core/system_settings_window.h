@@ -6,17 +6,14 @@
 // to respaldo.ini.
 #include <cstdint>
 
-#include "core/focus_marker.h"
-#include "core/font_scaler.h"
-#include "core/key_navigator.h"
-#include "platform/ui/window_driver.h"
+#include "core/aided_window.h"
 
 namespace core {
 
-class SystemSettingsWindow : public rt::WindowDriver {
+class SystemSettingsWindow : public AidedWindow {
  public:
+  SystemSettingsWindow() : AidedWindow("VentanaParametrosSistema") {}
   int Init() override;
-  int Kill() override;
   int TakeAccepted() override;
 
   // The window's own copy of the backup reminder switch.
@@ -26,10 +23,6 @@ class SystemSettingsWindow : public rt::WindowDriver {
   void takeControls();  // the controls' values into the globals
   void showValues();    // the globals into the controls
   void writeSettings();
-
-  FontScaler fontScaler_;
-  KeyNavigator keyNavigator_;
-  FocusMarker focusMarker_;
 };
 
 // The procedure "VentanaParametrosSistema".

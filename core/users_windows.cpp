@@ -33,9 +33,6 @@
 namespace core {
 namespace {
 
-QPushButton* button(QWidget* parent, const char* name, const char* text) {
-  return namedButton(parent, name, text);
-}
 QLineEdit* entry(QWidget* parent, const char* name, int length, const char* tip) {
   return namedEntry(parent, name, length, tip);
 }
@@ -72,13 +69,8 @@ bool mayHaveUsers() { return Usuarios::table().records() != 0; }
 UserForm::UserForm() : RecordForm("FormularioUsuario", Usuarios::def(), true) {}
 
 QWidget* UserForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(designedWindowFont());
-  window->setWindowTitle("Actualizando un registro de Usuarios");
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* general = new QWidget;
-  sheet->addTab(general, "General");
+  const auto [window, sheet, general] =
+      formSheet("Actualizando un registro de Usuarios", "General");
 
   auto* code = entry(general, "?USU:COD_USUARIO", 6,
                      "Código Interno de Usuario"_cp);
@@ -122,7 +114,7 @@ QWidget* UserForm::buildWindow() {
   grid->addWidget(notesGroup, 5, 0, 1, 2);
   grid->setColumnStretch(1, 1);
 
-  core::sheetAndButtons(window, sheet, "Acepta y cierra.");
+  core::sheetAndButtons(window, sheet, {.okTip = "Acepta y cierra."});
 
   fields().bind(code, "USU:Cod_Usuario", 0);  // no history to bring back
   fields().bind(name, "USU:Nombre_Usuario", 2);
@@ -154,12 +146,7 @@ void UserForm::applyLevel() {
   control("?USU:NIVELACCESO")->setEnabled(all);
 }
 
-int FormularioUsuario() {
-  UserForm form;
-  const int response = form.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int FormularioUsuario() { return runWindow<UserForm>(); }
 
 // ---------------------------------------------------------------- the list
 
@@ -186,13 +173,13 @@ QWidget* UsersList::buildWindow() {
   auto* hint = new QLabel(rt::toQString("Ctrl-B: Buscar - F3: Próximo..."_cp), window);
   hint->setObjectName("?PROMPT1");
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(button(window, "?QUERY:2", "C&onsulta"));
+  buttons->addWidget(namedButton(window, "?QUERY:2", "C&onsulta"));
   buttons->addStretch();
-  buttons->addWidget(button(window, "?SELECT:3", "&Seleccionar"));
-  buttons->addWidget(button(window, "?INSERT:6", "&Agregar"));
-  buttons->addWidget(button(window, "?CHANGE:6", "&Modificar"));
-  buttons->addWidget(button(window, "?DELETE:6", "&Borrar"));
-  buttons->addWidget(button(window, "?CLOSE", "&Cerrar"));
+  buttons->addWidget(namedButton(window, "?SELECT:3", "&Seleccionar"));
+  buttons->addWidget(namedButton(window, "?INSERT:6", "&Agregar"));
+  buttons->addWidget(namedButton(window, "?CHANGE:6", "&Modificar"));
+  buttons->addWidget(namedButton(window, "?DELETE:6", "&Borrar"));
+  buttons->addWidget(namedButton(window, "?CLOSE", "&Cerrar"));
   auto* layout = new QVBoxLayout(window);
   layout->addWidget(sheet);
   layout->addWidget(hint);
@@ -202,13 +189,6 @@ QWidget* UsersList::buildWindow() {
 
 void UsersList::setUpBrowser(ListBrowser& b) {
   QWidget* window = b.list()->window();
-  b.SELECTCONTROL = window->findChild<QWidget*>("?SELECT:3");
-  if (REQUEST != request::View) {
-    b.INSERTCONTROL = window->findChild<QWidget*>("?INSERT:6");
-    b.CHANGECONTROL = window->findChild<QWidget*>("?CHANGE:6");
-    b.DELETECONTROL = window->findChild<QWidget*>("?DELETE:6");
-  }
-  b.QUERYCONTROL = window->findChild<QWidget*>("?QUERY:2");
   b.AddSortOrder("Por Nombre:", Usuarios::USU02);
   b.SetLocator(window->findChild<QLineEdit*>("?USU:USU02:USU:NOMBRE_USUARIO"),
                "USU:Nombre_Usuario");
@@ -243,21 +223,16 @@ void UsersList::applyLevel() {
 void UsersList::callForm() { FormularioUsuario(); }
 
 std::optional<ListSearchSettings> UsersList::searchSettings() const {
-  return ListSearchSettings{"Nombre|@s60|USU:Nombre_Usuario|Login|@s20|USU:Login_Usuario|",
+  return ListSearchSettings{{},
                             "No hay mas ocurrencias.", "No search criteria specified.", "Error"};
 }
 
-int ExaminarUsuarios() {
-  UsersList list;
-  const int response = list.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int ExaminarUsuarios() { return runWindow<UsersList>(); }
 
 // ---------------------------------------------------------------- the login
 
 int LoginWindow::Init() {
-  tracked_.emplace("VentanaPresentacionLogin");
+  AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   if (relate(Usuarios::def()).open() != level::Benign) return rt::level::Notify;
@@ -280,9 +255,9 @@ int LoginWindow::Init() {
                          "Contraseña para ingreso al sistema"_cp);
   password->setEchoMode(QLineEdit::Password);
   password->setEchoMode(QLineEdit::Password);
-  auto* cancel = button(window, "?BUTTON2", "&Cancelar");
+  auto* cancel = namedButton(window, "?BUTTON2", "&Cancelar");
   cancel->setIcon(window->style()->standardIcon(QStyle::SP_DialogCancelButton));
-  auto* ok = button(window, "?OK", "&Ok");
+  auto* ok = namedButton(window, "?OK", "&Ok");
   ok->setIcon(window->style()->standardIcon(QStyle::SP_DialogOkButton));
   ok->setEnabled(false);
 
@@ -313,7 +288,7 @@ int LoginWindow::Init() {
   Open(window);
   closeMenu_.AlternarMenuCerrar(window);
   ColorearControles(window);
-  ConfigurarFuente(scaler_, window);
+  scaleFont(window);
 
   if (!mayHaveUsers()) {
     GLO::Nombre_Usuario_Logueado = kNoRestriction;
@@ -334,8 +309,7 @@ int LoginWindow::Init() {
   showName();
   LoggedIn = 0;
   alertKey(Qt::Key_Escape);
-  marker_.Setup(window);
-  navigator_.SetKeys(window);
+  markAndNavigate(window);
   focus->setFocus();
   return rt::level::Benign;
 }
@@ -424,20 +398,13 @@ int LoginWindow::TakeCloseEvent() {
 }
 
 int LoginWindow::Kill() {
-  rt::WindowDriver::Kill();
+  AidedWindow::Kill();
   if (opened_) relate(Usuarios::def()).close();
   opened_ = false;
-  scaler_.ApplyPendingSize();
-  tracked_.reset();
   return rt::level::Benign;
 }
 
-int VentanaPresentacionLogin() {
-  LoginWindow window;
-  const int response = window.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int VentanaPresentacionLogin() { return runWindow<LoginWindow>(); }
 
 int Relogin() {
   GLO::Cod_Usuario_Logueado = 0;

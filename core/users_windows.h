@@ -1,14 +1,12 @@
 #pragma once
 // The users of the program: the login window, the re-login, the users list
 // and the users form, whose rights follow the logged-in user's level.
-#include <cstdint>
 #include <QPointer>
+#include <cstdint>
 #include <optional>
 #include <string>
 
-#include "core/focus_marker.h"
-#include "core/font_scaler.h"
-#include "core/key_navigator.h"
+#include "core/aided_window.h"
 #include "core/list_window.h"
 #include "core/record_form.h"
 
@@ -50,8 +48,9 @@ class UsersList : public ListWindow {
 
 // The login window: sets the login globals; leaving it without a correct
 // password while users exist ends the program.
-class LoginWindow : public rt::WindowDriver {
+class LoginWindow : public AidedWindow {
  public:
+  LoginWindow() : AidedWindow("VentanaPresentacionLogin") {}
   int Init() override;
   int Kill() override;
   int TakeEvent() override;
@@ -67,13 +66,9 @@ class LoginWindow : public rt::WindowDriver {
   bool lookUp();
   void wrongPassword();
 
-  std::optional<rt::ProcedureScope> tracked_;
   bool opened_ = false;
   bool found_ = false;  // a user was read for the typed login
   CloseMenuToggle closeMenu_;
-  FontScaler scaler_;
-  KeyNavigator navigator_;
-  FocusMarker marker_;
 };
 
 int FormularioUsuario();

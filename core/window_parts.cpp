@@ -1,21 +1,24 @@
 #include "core/window_parts.h"
 
-#include <QVBoxLayout>
-
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QStyle>
+#include <QVBoxLayout>
 
+#include "core/designed_font.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/picture.h"
 #include "platform/ui/qt_text.h"
 
 namespace core {
 
-QPushButton* namedButton(QWidget* parent, const char* name, const char* text, const char* tip) {
+QPushButton* namedButton(QWidget* parent, const char* name, const char* text, const char* tip,
+                         const char* status) {
   auto* b = new QPushButton(rt::toQString(text), parent);
   b->setObjectName(name);
   b->setAutoDefault(false);
   if (*tip != '\0') b->setToolTip(rt::toQString(tip));
+  if (*status != '\0') b->setStatusTip(rt::toQString(status));
   return b;
 }
 
@@ -34,14 +37,32 @@ QLineEdit* shownEntry(QWidget* parent, const char* name) {
   return e;
 }
 
-QHBoxLayout* sheetAndButtons(QWidget* window, QWidget* sheet, const char* okTip,
-                             const char* cancelTip) {
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(namedButton(window, "?OK", "&OK", okTip));
-  buttons->addWidget(namedButton(window, "?CANCEL", "&Cancelar", cancelTip));
+FormSheet formSheet(const QString& title, const QString& firstTab, Qt::WindowFlags flags) {
+  auto* window = new QWidget(nullptr, flags);
+  window->setFont(designedWindowFont());
+  window->setWindowTitle(title);
+  auto* sheet = new QTabWidget(window);
+  sheet->setObjectName("?CurrentTab");
+  auto* page = new QWidget;
+  sheet->addTab(page, firstTab);
+  return {window, sheet, page};
+}
+
+QHBoxLayout* sheetAndButtons(QWidget* window, QWidget* sheet, const FormButtons& look) {
+  // The sheet is the window's child before the buttons: it comes first in
+  // the tab order and takes the first focus.
   auto* layout = new QVBoxLayout(window);
   layout->addWidget(sheet, 1);
+  QPushButton* ok = namedButton(window, "?OK", look.okText, look.okTip);
+  QPushButton* cancel = namedButton(window, "?CANCEL", look.cancelText, look.cancelTip);
+  if (look.icons) {
+    ok->setIcon(window->style()->standardIcon(QStyle::SP_DialogOkButton));
+    cancel->setIcon(window->style()->standardIcon(QStyle::SP_DialogCancelButton));
+  }
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
   layout->addLayout(buttons);
   return buttons;
 }

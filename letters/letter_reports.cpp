@@ -3,6 +3,7 @@
 #include "core/catalog_tables.h"
 #include "core/globals.h"
 #include "core/table_managers.h"
+#include "platform/base/runtime_errors.h"
 #include "platform/ui/report_pages.h"
 
 namespace letters {
@@ -47,7 +48,7 @@ void LetterReport::closeTables() {
 long long LetterReport::primaryRecords() { return 1; }
 void LetterReport::openView() { rowsRead_ = 0; }
 void LetterReport::closeView() {}
-int LetterReport::readNext() { return rowsRead_++ == 0 ? 0 : 33; }
+int LetterReport::readNext() { return rowsRead_++ == 0 ? 0 : rt::error::RecordNotAvailable; }
 
 void LetterReport::layOut(rt::ReportEngine& report) {
   report.paperWidth = kPaperWidth;

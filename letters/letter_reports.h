@@ -6,11 +6,11 @@
 // it was handed when its button was pressed.
 #include <string>
 
-#include "practice/report_run.h"
+#include "core/report_run.h"
 
 namespace letters {
 
-class LetterReport : public practice::ReportRun {
+class LetterReport : public core::ReportRun {
  public:
   LetterReport(std::string letter, bool letterhead);
 

@@ -76,16 +76,17 @@ constexpr int kLookupKeys[] = {Qt::Key_F2, Qt::Key_F3, Qt::Key_F4};
 
 // ---------------------------------------------------------------- EditaValor
 
-class ValueDialog : public rt::WindowDriver {
+class ValueDialog : public core::AidedWindow {
  public:
   ValueDialog(std::string descripcion, std::string identificador, std::string valor)
-      : DESCRIPCION(std::move(descripcion)),
+      : AidedWindow("EditaValor"),
+        DESCRIPCION(std::move(descripcion)),
         IDENTIFICADOR(std::move(identificador)),
         VALOR(std::move(valor)),
         kept_(VALOR) {}
 
   int Init() override {
-    tracked_.emplace("EditaValor");
+    AidedWindow::Init();
     rt::ThreadRequest() = 0;
     rt::ThreadResponse() = 0;
     auto* window = new QWidget(nullptr, Qt::Dialog);
@@ -123,9 +124,7 @@ class ValueDialog : public rt::WindowDriver {
     layout->addLayout(buttons);
     Open(window);
     core::ColorearControles(window);
-    core::ConfigurarFuente(scaler_, window);
-    marker_.Setup(window);
-    navigator_.SetKeys(window);
+    setUpAids(window);
     value->setFocus();
     return rt::level::Benign;
   }
@@ -154,23 +153,12 @@ class ValueDialog : public rt::WindowDriver {
     return rt::WindowDriver::TakeAccepted();
   }
 
-  int Kill() override {
-    const int result = rt::WindowDriver::Kill();
-    scaler_.ApplyPendingSize();
-    tracked_.reset();
-    return result;
-  }
-
   std::string DESCRIPCION;
   std::string IDENTIFICADOR;
   std::string VALOR;
 
  private:
   std::string kept_;
-  std::optional<rt::ProcedureScope> tracked_;
-  core::FontScaler scaler_;
-  core::KeyNavigator navigator_;
-  core::FocusMarker marker_;
 };
 
 }  // namespace
@@ -184,11 +172,11 @@ std::string EditaValor(const std::string& descripcion, const std::string& identi
 
 // ---------------------------------------------------------------- the window
 
-LetterWindow::LetterWindow() = default;
+LetterWindow::LetterWindow() : AidedWindow("CrearNotaConMacro") {}
 LetterWindow::~LetterWindow() = default;
 
 int LetterWindow::Init() {
-  tracked_.emplace("CrearNotaConMacro");
+  AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   for (const rt::TableDef* def : {&core::Coberturas_Medicas::def(), &core::Macros::def()}) {
@@ -200,14 +188,9 @@ int LetterWindow::Init() {
   }
   TextoNotaMacro.clear();
 
-  auto* window = new QWidget(nullptr, Qt::Window);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Edición de Nota (Con marcos...)");
+  const auto [window, sheet, page] =
+      core::formSheet("Edición de Nota (Con marcos...)", "General", Qt::Window);
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* page = new QWidget;
-  sheet->addTab(page, "General");
   auto* layout = new QVBoxLayout(page);
 
   auto* top = new QHBoxLayout;
@@ -296,17 +279,14 @@ int LetterWindow::Init() {
   letter_->attachControl(text, 1, {});
   for (int key : kLookupKeys) alertKey(key);
   core::ColorearControles(window);
-  core::ConfigurarFuente(scaler_, window);
-  marker_.Setup(window);
-  navigator_.SetKeys(window);
+  setUpAids(window);
   display();
   return rt::level::Benign;
 }
 
 int LetterWindow::Kill() {
   if (letter_) letter_->release();
-  const int result = rt::WindowDriver::Kill();
-  scaler_.ApplyPendingSize();
+  const int result = AidedWindow::Kill();
   for (const rt::TableDef* def : {&core::Coberturas_Medicas::def(), &core::Macros::def()}) {
     core::relate(*def).close();
   }
@@ -314,7 +294,6 @@ int LetterWindow::Kill() {
                                   &core::Localidades::def(), &core::Especialidades::def()}) {
     core::access(*def).close();
   }
-  tracked_.reset();
   return result;
 }
 

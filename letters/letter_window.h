@@ -5,25 +5,20 @@
 // paper. Each window keeps its own letter; a print button hands its report a
 // copy of the letter as it stands at the press.
 #include <QPointer>
-#include <optional>
 #include <memory>
 #include <string>
 
-#include "core/focus_marker.h"
-#include "core/font_scaler.h"
-#include "core/key_navigator.h"
+#include "core/aided_window.h"
 #include "letters/macro_substitution.h"
-#include "platform/base/logical_threads.h"
 #include "platform/ui/rtf_control.h"
 #include "platform/ui/rtf_windows.h"
-#include "platform/ui/window_driver.h"
 
 class QLineEdit;
 class QTableWidget;
 
 namespace letters {
 
-class LetterWindow : public rt::WindowDriver {
+class LetterWindow : public core::AidedWindow {
  public:
   LetterWindow();
   ~LetterWindow() override;
@@ -58,7 +53,6 @@ class LetterWindow : public rt::WindowDriver {
   void ProcesarMacros();
   void Imprimir(bool letterhead);
 
-  std::optional<rt::ProcedureScope> tracked_;
   rt::RtfWindows toolWindows_;
   std::unique_ptr<rt::RtfControl> letter_;
   MacroRow rowBuffer_;  // the list row last read
@@ -66,9 +60,6 @@ class LetterWindow : public rt::WindowDriver {
   // it: a letter left unedited keeps its own markup.
   std::string shownLetter_ = "\x01";
   std::string shownMarkup_;
-  core::FontScaler scaler_;
-  core::KeyNavigator navigator_;
-  core::FocusMarker marker_;
 };
 
 // The value of one user macro, typed in a small dialog: the new value on

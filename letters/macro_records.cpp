@@ -7,7 +7,7 @@
 #include "letters/macro_substitution.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
-#include "practice/patient_services.h"
+#include "core/patient_services.h"
 
 namespace letters {
 namespace {
@@ -62,7 +62,7 @@ void ValoresPaciente(SystemMacroValues& values, std::uint16_t patient) {
   values["***PACDOCUMENTO***"] =
       trimmed(p.TipoDoc.view()) + " Nº "_cp + trimmed(rt::format(static_cast<double>(p.NroDoc), "@n13"));
   values["***PACCARNET***"] = proper(p.NroCarnetObraSocial.view());
-  values["***PACEDAD***"] = proper(practice::CalcularEdad(p.Fecha_Nacim, kAgeWidth));
+  values["***PACEDAD***"] = proper(core::CalcularEdad(p.Fecha_Nacim, kAgeWidth));
   const std::uint32_t postalCode = p.Cod_Postal;
   const std::uint16_t plan = p.Cod_Cobertura;
   readOrClear(core::Localidades::def(), core::Localidades::LOC01,

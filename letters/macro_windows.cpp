@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "core/catalog_tables.h"
+#include "core/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/base/text_order.h"
@@ -30,8 +31,7 @@ catalogs::CatalogListSpec makeListSpec() {
                catalogs::listColumn("MAC:Identificador", "Identificador", "@s20", 80),
                catalogs::listColumn("MAC:Interna", "", "@n3", 0)};  // a value of the row only
   s.listTip = "Examinando el archivo de Macros";
-  s.search = core::ListSearchSettings{
-      "Cód.|@n6|MAC:Cod_Macro|Descripción|@s80|MAC:Descripcion|Identificador|@s20|MAC:Identificador|"_cp,
+  s.search = core::ListSearchSettings{{},
       "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Error"};
   s.queryButton = "C&onsulta";
   s.queryName = "ExaminarMacros";
@@ -171,8 +171,8 @@ int MacroForm::TakeEvent() {
 
 // ---------------------------------------------------------------- procedures
 
-int ExaminarMacros() { return catalogs::runWindow<MacroListWindow>(); }
+int ExaminarMacros() { return core::runWindow<MacroListWindow>(); }
 
-int FormularioMacros() { return catalogs::runWindow<MacroForm>(); }
+int FormularioMacros() { return core::runWindow<MacroForm>(); }
 
 }  // namespace letters

@@ -1,6 +1,6 @@
 #include "letters/template_windows.h"
 
-#include "practice/patient_services.h"
+#include "core/patient_services.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -55,7 +55,7 @@ catalogs::CatalogListSpec makeListSpec() {
   s.locator = "NMA:Descripcion";
   s.locatorPrompt = "Descripción:"_cp;
   ListColumn text = catalogs::listColumn("NMA:Texto", "Texto", "@s255", 0);
-  text.shownAs = practice::notesAsText;
+  text.shownAs = core::notesAsText;
   s.columns = {catalogs::listColumn("NMA:Cod_NotaMacro", "Cód."_cp, "@n6", 32, ColumnAlign::Right),
                catalogs::listColumn("NMA:Descripcion", "Descripción"_cp, "@s120", 80), text,
                catalogs::listColumn("NMA:Inactivo", "Inactivo", "@n3", 0, ColumnAlign::Right)};
@@ -63,9 +63,7 @@ catalogs::CatalogListSpec makeListSpec() {
   s.activeBox = "Solo Registros activos";
   s.activeCondition = "NMA:Inactivo = 0";
   s.activeAtStart = true;
-  s.search = core::ListSearchSettings{
-      "Cód.|@n6|NMA:Cod_NotaMacro|Descripción|@s120|NMA:Descripcion|Texto|@s255|NMA:Texto|Inactivo|@n3|"
-      "NMA:Inactivo|"_cp,
+  s.search = core::ListSearchSettings{{},
       "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Error"};
   s.queryName = "ExaminarNotasConMacros";
   s.wording = catalogs::Wording::Short;
@@ -164,14 +162,9 @@ TemplateForm::TemplateForm()
 TemplateForm::~TemplateForm() = default;
 
 QWidget* TemplateForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Actualizando un Registro de NotasMacros");
+  const auto [window, sheet, page] =
+      core::formSheet("Actualizando un Registro de NotasMacros", "General");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* page = new QWidget;
-  sheet->addTab(page, "General");
   auto* layout = new QVBoxLayout(page);
 
   auto* top = new QHBoxLayout;
@@ -341,8 +334,8 @@ int TemplateForm::Kill() {
 
 // ---------------------------------------------------------------- procedures
 
-int ExaminarNotasConMacros() { return catalogs::runWindow<TemplateList>(); }
+int ExaminarNotasConMacros() { return core::runWindow<TemplateList>(); }
 
-int FormularioNotasConMacros() { return catalogs::runWindow<TemplateForm>(); }
+int FormularioNotasConMacros() { return core::runWindow<TemplateForm>(); }
 
 }  // namespace letters

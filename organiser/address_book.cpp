@@ -16,7 +16,6 @@
 #include "core/designed_font.h"
 #include "core/table_managers.h"
 #include "core/window_parts.h"
-#include "organiser/form_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/data/record_buffer.h"
@@ -24,7 +23,7 @@
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/picture_validator.h"
 #include "platform/ui/qt_text.h"
-#include "practice/patient_services.h"
+#include "core/patient_services.h"
 
 namespace organiser {
 
@@ -102,17 +101,6 @@ void addEditButtons(ListFrame& f) {
   }
 }
 
-void setEditControls(core::ListBrowser& b, int request) {
-  QWidget* window = b.list()->window();
-  b.SELECTCONTROL = window->findChild<QWidget*>("?SELECT");
-  if (request != core::request::View) {
-    b.INSERTCONTROL = window->findChild<QWidget*>("?INSERT");
-    b.CHANGECONTROL = window->findChild<QWidget*>("?CHANGE");
-    b.DELETECONTROL = window->findChild<QWidget*>("?DELETE");
-  }
-  b.QUERYCONTROL = window->findChild<QWidget*>("?QUERY");
-}
-
 }  // namespace
 
 // ------------------------------------------------------------ categories
@@ -130,7 +118,6 @@ QWidget* CategoryList::buildWindow() {
 }
 
 void CategoryList::setUpBrowser(core::ListBrowser& b) {
-  setEditControls(b, REQUEST);
   b.AddSortOrder("Por Descripción:"_cp, RubrosAgenda::RAG02);
   b.SetLocator(b.list()->window()->findChild<QLineEdit*>("?RAG:DESCRIPCION"), "RAG:Descripcion");
   b.AddColumn(core::ListColumn{"RAG:Cod_RubroAgenda", "Cód."_cp, "@n6", 0, 24});
@@ -162,8 +149,7 @@ void CategoryList::callForm() {
 }
 
 std::optional<core::ListSearchSettings> CategoryList::searchSettings() const {
-  core::ListSearchSettings s{"Cód.|@n6|RAG:Cod_RubroAgenda|Descripción|@s60|RAG:Descripcion|"_cp,
-                             "No hay más ocurrencias."_cp, kNoCriteria, "Buscar"};
+  core::ListSearchSettings s{{}, "No hay más ocurrencias."_cp, kNoCriteria, "Buscar"};
   s.openKey = Qt::Key_F | static_cast<int>(Qt::ControlModifier);
   return s;
 }
@@ -174,14 +160,9 @@ CategoryForm::CategoryForm(bool fromCopy)
 }
 
 QWidget* CategoryForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Actualizando un Rubro para la Agenda");
+  const auto [window, sheet, general] =
+      core::formSheet("Actualizando un Rubro para la Agenda", "General");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* general = new QWidget;
-  sheet->addTab(general, "General");
   auto* code = display(general, "?RAG:COD_RUBROAGENDA");
   code->setToolTip(rt::toQString("Código interno del Rubro"_cp));
   code->setAlignment(Qt::AlignRight);
@@ -203,7 +184,7 @@ QWidget* CategoryForm::buildWindow() {
   grid->addWidget(new QLabel(rt::toQString("Descripción:"_cp), general), 1, 0);
   grid->addWidget(description, 1, 1);
   grid->addWidget(notesGroup, 2, 0, 1, 2);
-  core::sheetAndButtons(window, sheet, "", "");
+  core::sheetAndButtons(window, sheet);
 
   fields().bind(code, "RAG:Cod_RubroAgenda", 1);
   fields().bind(description, "RAG:Descripcion", 2);
@@ -219,8 +200,8 @@ int CategoryForm::PrimeUpdate() {
   return access.insertNumbered() == core::level::Benign ? rt::level::Benign : rt::level::Notify;
 }
 
-int ExaminarRubrosAgenda() { return runWindow<CategoryList>(); }
-int FormularioRubrosAgenda(bool fromCopy) { return runWindow<CategoryForm>(fromCopy); }
+int ExaminarRubrosAgenda() { return core::runWindow<CategoryList>(); }
+int FormularioRubrosAgenda(bool fromCopy) { return core::runWindow<CategoryForm>(fromCopy); }
 
 // -------------------------------------------------------------- contacts
 
@@ -255,7 +236,6 @@ QWidget* ContactList::buildWindow() {
 }
 
 void ContactList::setUpBrowser(core::ListBrowser& b) {
-  setEditControls(b, REQUEST);
   QWidget* window = b.list()->window();
   b.AddSortOrder("Por Nombre:", Agenda::AGE02, "+AGE:Cod_Agenda");
   b.SetLocator(window->findChild<QLineEdit*>("?AGE:NOMBRE"), "AGE:Nombre");
@@ -282,11 +262,7 @@ void ContactList::setUpBrowser(core::ListBrowser& b) {
 void ContactList::callForm() { FormularioAgendaDirecciones(); }
 
 std::optional<core::ListSearchSettings> ContactList::searchSettings() const {
-  core::ListSearchSettings s{
-      "Nombre|@s40|AGE:Nombre|Domicilio|@s40|AGE:Domicilio|Localidad|@s50|LOC:NombreLocalidad|"
-      "Teléfono|@s20|AGE:Telefono1|Contacto|@s60|AGE:NombreContacto|Descripción|@s60|"
-      "RAG:Descripcion|"_cp,
-      "No hay más ocurrencias"_cp, kNoCriteria, "Error"};
+  core::ListSearchSettings s{{}, "No hay más ocurrencias"_cp, kNoCriteria, "Error"};
   s.filterKey = true;
   return s;
 }
@@ -330,14 +306,9 @@ ContactForm::ContactForm()
 }
 
 QWidget* ContactForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Actualizando un registro de la Agenda");
+  const auto [window, sheet, general] =
+      core::formSheet("Actualizando un registro de la Agenda", "General");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* general = new QWidget;
-  sheet->addTab(general, "General");
   auto* grid = new QGridLayout(general);
   int row = 0;
   auto line = [&](const char* prompt, std::initializer_list<QWidget*> controls, bool stretch) {
@@ -384,7 +355,7 @@ QWidget* ContactForm::buildWindow() {
   line("Contacto:", {contact}, false);
 
   auto* email = core::namedEntry(general, "?AGE:EMAIL", 60, "Dirección de email"_cp);
-  QToolButton* mail = practice::CrearEnlaceEmail(general, "?MAILLINK");
+  QToolButton* mail = core::CrearEnlaceEmail(general, "?MAILLINK");
   line("Email:", {email, mail}, false);
 
   auto* category = core::namedEntry(general, "?AGE:COD_RUBROAGENDA", 6, "Código interno del Rubro"_cp);
@@ -408,7 +379,7 @@ QWidget* ContactForm::buildWindow() {
 
   auto* status = new QLabel(window);
   status->setObjectName("?STATUSBAR");
-  core::sheetAndButtons(window, sheet, "", "");
+  core::sheetAndButtons(window, sheet);
   static_cast<QVBoxLayout*>(window->layout())->addWidget(status);
 
   int history = 0;
@@ -488,12 +459,12 @@ int ContactForm::TakeAccepted() {
   }
   if (name == "?MAILLINK") {
     Update();
-    practice::AbrirEnlaceEmail(AGE().Email.view());
+    core::AbrirEnlaceEmail(AGE().Email.view());
   }
   return rt::level::Benign;
 }
 
-int ExaminarAgendaDirecciones() { return runWindow<ContactList>(); }
-int FormularioAgendaDirecciones() { return runWindow<ContactForm>(); }
+int ExaminarAgendaDirecciones() { return core::runWindow<ContactList>(); }
+int FormularioAgendaDirecciones() { return core::runWindow<ContactForm>(); }
 
 }  // namespace organiser

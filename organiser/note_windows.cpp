@@ -17,7 +17,6 @@
 #include "core/table_managers.h"
 #include "core/window_parts.h"
 #include "organiser/notes_listing.h"
-#include "organiser/topic_window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
@@ -78,7 +77,7 @@ QWidget* NoteList::buildWindow() {
 
   auto button = [window](const char* name, const char* caption, const char* tip = "",
                          const char* status = "") {
-    return tippedButton(window, name, caption, tip, status);
+    return core::namedButton(window, name, caption, tip, status);
   };
   auto* rowButtons = new QHBoxLayout;
   rowButtons->addWidget(button(
@@ -115,12 +114,6 @@ QWidget* NoteList::buildWindow() {
 }
 
 void NoteList::setUpBrowser(core::ListBrowser& b) {
-  QWidget* window = b.list()->window();
-  auto find = [window](const char* name) { return window->findChild<QWidget*>(name); };
-  b.INSERTCONTROL = find("?INSERT:6");
-  b.CHANGECONTROL = find("?CHANGE:6");
-  b.DELETECONTROL = find("?DELETE:6");
-  b.QUERYCONTROL = find("?QUERY:2");
   b.AddSortOrder("Descripcion", core::Notas::TEX02);
   b.SetAlphabeticThumb();
   core::ListColumn description;
@@ -253,17 +246,17 @@ int NoteList::TakeAccepted() {
 
 void NoteList::callForm() { rt::callProcedure("FormularioNotas"); }
 
-int Notas() { return runWindow<NoteList>(); }
+int Notas() { return core::runWindow<NoteList>(); }
 
 NoteForm::NoteForm() : core::RecordForm("FormularioNotas", core::Notas::def(), true) {
   CANCELACTION = core::cancel::AskSave;
 }
 
 QWidget* NoteForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  QWidget* sheet = nullptr;
-  QGridLayout* grid = formSheet(window, "Actualizando un registro de Textos", "General:", sheet);
-  QWidget* general = grid->parentWidget();
+  const auto [window, sheet, general] =
+      core::formSheet("Actualizando un registro de Textos", "General:");
+  auto* grid = new QGridLayout(general);
+  grid->setColumnStretch(1, 1);
   const rt::DialogUnits units = rt::DialogUnits::of(window);
   QLineEdit* description = core::namedEntry(general, "?TEX:DESCRIPCION", 60);
   rt::setPicture(description, "@s60");
@@ -297,6 +290,6 @@ QWidget* NoteForm::buildWindow() {
   return window;
 }
 
-int FormularioNotas() { return runWindow<NoteForm>(); }
+int FormularioNotas() { return core::runWindow<NoteForm>(); }
 
 }  // namespace organiser

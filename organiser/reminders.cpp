@@ -23,7 +23,6 @@
 #include "core/main_services.h"
 #include "core/table_managers.h"
 #include "core/window_parts.h"
-#include "organiser/form_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/outside_actions.h"
@@ -135,14 +134,8 @@ ReminderFormBase::ReminderFormBase(std::string procedureName, bool userLookup,
       calendarTitle_(std::move(calendarTitle)) {}
 
 QWidget* ReminderFormBase::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle(kFormTitle);
+  const auto [window, sheet, general] = core::formSheet(kFormTitle, "General");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* general = new QWidget;
-  sheet->addTab(general, "General");
   auto* grid = new QGridLayout(general);
   int row = 0;
   auto line = [&](const char* prompt, std::initializer_list<QWidget*> controls) {
@@ -220,8 +213,9 @@ QWidget* ReminderFormBase::buildWindow() {
   grid->addWidget(notesGroup, row++, 0, 1, 2);
   grid->setColumnStretch(1, 1);
 
-  core::sheetAndButtons(window, sheet, "Graba todas las modificaciones y cierra la ventana",
-                  "Cancela las acciones y cierra la ventana");
+  core::sheetAndButtons(window, sheet,
+                        {.okTip = "Graba todas las modificaciones y cierra la ventana",
+                         .cancelTip = "Cancela las acciones y cierra la ventana"});
 
   // History numbers: the reminder's fields 1, 3, 5, 6, 7, 4, 8 and the memo.
   fields().bind(subject, "AGG:Asunto", 1);
@@ -376,9 +370,9 @@ int ReminderForm::TakeAccepted() {
   return rt::level::Benign;
 }
 
-int FormularioAgendaAlarma(std::uint16_t code) { return runWindow<AlarmForm>(code); }
+int FormularioAgendaAlarma(std::uint16_t code) { return core::runWindow<AlarmForm>(code); }
 
-int FormularioAgenda() { return runWindow<ReminderForm>(); }
+int FormularioAgenda() { return core::runWindow<ReminderForm>(); }
 
 // ---------------------------------------------------------------- the list
 
@@ -463,12 +457,6 @@ QWidget* ReminderList::buildWindow() {
 
 void ReminderList::setUpBrowser(core::ListBrowser& b) {
   QWidget* window = b.list()->window();
-  if (REQUEST != core::request::View) {
-    b.INSERTCONTROL = window->findChild<QWidget*>("?INSERT");
-    b.CHANGECONTROL = window->findChild<QWidget*>("?CHANGE");
-    b.DELETECONTROL = window->findChild<QWidget*>("?DELETE");
-  }
-  b.QUERYCONTROL = window->findChild<QWidget*>("?QUERY");
   b.AddSortOrder("Por Fecha y Hora:", AgendaRecordatoria::AGG01,
                  "+AGG:Prioridad,+AGG:CodigoInterno");
   b.AddJoin(core::Usuarios::def(), core::Usuarios::USU01, {"AGG:Cod_Usuario"});
@@ -507,16 +495,12 @@ void ReminderList::setUpBrowser(core::ListBrowser& b) {
 void ReminderList::callForm() { FormularioAgenda(); }
 
 std::optional<core::ListSearchSettings> ReminderList::searchSettings() const {
-  core::ListSearchSettings s{
-      "Fecha|@d17|AGG:Fecha|Hora|@t7|AGG:Hora|Asunto|@s60|AGG:Asunto|P|@n1|AGG:Prioridad|"
-      "C|@n3|AGG:Completa|A|@n3|AGG:Alarma|Usuario|@s60|USU:Nombre_Usuario|Cod|@n6|"
-      "AGG:CodigoInterno",
-      "No hay más ocurrencias"_cp, "No se ha definido el criterio de busqueda.", "Error"};
+  core::ListSearchSettings s{{}, "No hay más ocurrencias"_cp, "No se ha definido el criterio de busqueda.", "Error"};
   s.filterKey = true;
   return s;
 }
 
-int ExaminarAgenda() { return runWindow<ReminderList>(); }
+int ExaminarAgenda() { return core::runWindow<ReminderList>(); }
 
 // ------------------------------------------------------- walk and removal
 

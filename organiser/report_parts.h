@@ -11,7 +11,7 @@
 #include "core/table_managers.h"
 #include "platform/data/view.h"
 #include "platform/ui/report_engine.h"
-#include "practice/report_run.h"
+#include "core/report_run.h"
 
 namespace organiser {
 
@@ -38,7 +38,7 @@ inline void pageOfPages(rt::ReportBand& band, std::array<int, 4> lefts, int top,
 
 // A listing of one table: a nested use of the table for the run (the
 // calling list's own stays open) and a view over it in `key`'s order.
-class OneTableReport : public practice::ReportRun {
+class OneTableReport : public core::ReportRun {
  public:
   OneTableReport(const rt::TableDef& def, int key) : def_(def), key_(key) {}
 
@@ -58,8 +58,6 @@ class OneTableReport : public practice::ReportRun {
     view_ = std::make_unique<rt::View>(def_, key_);
     view_->setToStart();
   }
-  void closeView() override { view_.reset(); }
-  int readNext() override { return view_ ? view_->next() : 33; }
 
   rt::View& view() { return *view_; }
 
@@ -67,7 +65,6 @@ class OneTableReport : public practice::ReportRun {
   const rt::TableDef& def_;
   int key_;
   bool opened_ = false;
-  std::unique_ptr<rt::View> view_;
 };
 
 }  // namespace organiser

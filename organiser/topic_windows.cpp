@@ -1,7 +1,5 @@
 #include "organiser/topic_windows.h"
 
-#include "organiser/topic_window_parts.h"
-
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -123,24 +121,24 @@ QWidget* TopicList::buildWindow() {
       "Edita las condiciones de Filtro para realizar consultas sobre la vista de base de datos "
       "actual";
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(tippedButton(window, "?QUERY:2", "C&onsulta", queryTip,
-                                "Acceso al Subsistema de Consultas"));
-  buttons->addWidget(tippedButton(
+  buttons->addWidget(core::namedButton(window, "?QUERY:2", "C&onsulta", queryTip,
+                                       "Acceso al Subsistema de Consultas"));
+  buttons->addWidget(core::namedButton(
       window, "?INSERT:6", "&Agregar",
       "Agrega un registro a la base de datos a traves del acceso al formulario correspondiente.",
       "Agregar un registro"));
-  buttons->addWidget(tippedButton(
+  buttons->addWidget(core::namedButton(
       window, "?CHANGE:6", "&Modificar",
       "Accede a la ventana de Modificación con el registro actualmente resaltado"_cp,
       "Modifica el registro"));
-  buttons->addWidget(tippedButton(
+  buttons->addWidget(core::namedButton(
       window, "?DELETE:6", "&Borrar",
       "Accede a la ventana de Eliminación con el registro actualmente resaltado"_cp,
       "Borra el registro seleccionado"));
-  buttons->addWidget(tippedButton(window, "?KOVEXPORTAR", "E&xportar"));
-  buttons->addWidget(tippedButton(window, "?BUTTON10:2", "Imprimir datos en pantalla"));
+  buttons->addWidget(core::namedButton(window, "?KOVEXPORTAR", "E&xportar"));
+  buttons->addWidget(core::namedButton(window, "?BUTTON10:2", "Imprimir datos en pantalla"));
   buttons->addStretch();
-  buttons->addWidget(tippedButton(window, "?CLOSE", "&Cerrar", "Cierra la ventana"));
+  buttons->addWidget(core::namedButton(window, "?CLOSE", "&Cerrar", "Cierra la ventana"));
 
   auto* layout = new QVBoxLayout(window);
   layout->addWidget(hint);
@@ -152,11 +150,6 @@ QWidget* TopicList::buildWindow() {
 
 void TopicList::setUpBrowser(core::ListBrowser& b) {
   QWidget* window = b.list()->window();
-  auto find = [window](const char* name) { return window->findChild<QWidget*>(name); };
-  b.INSERTCONTROL = find("?INSERT:6");
-  b.CHANGECONTROL = find("?CHANGE:6");
-  b.DELETECONTROL = find("?DELETE:6");
-  b.QUERYCONTROL = find("?QUERY:2");
   b.AddSortOrder("Por Fecha y Hora:", core::Temas::TEM_006);
   using core::ColumnAlign;
   auto column = [&b](const char* field, const char* title, const char* picture, int width,
@@ -186,8 +179,7 @@ void TopicList::OwnSetup() {
 }
 
 std::optional<core::ListSearchSettings> TopicList::searchSettings() const {
-  return core::ListSearchSettings{
-      "Fecha|@d5|TEM:Fecha|Hora|@t7|TEM:Hora|Asunto|@s120|TEM:Asunto|Notas|@s255|TEM:Notas|",
+  return core::ListSearchSettings{{},
       "No hay más ocurrencias."_cp, "No search criteria specified.", "Error"};
 }
 
@@ -241,17 +233,16 @@ int TopicList::TakeAccepted() {
 
 void TopicList::callForm() { rt::callProcedure("FormularioTemas"); }
 
-int ExaminarTemas() { return runWindow<TopicList>(); }
+int ExaminarTemas() { return core::runWindow<TopicList>(); }
 
 TopicForm::TopicForm() : core::RecordForm("FormularioTemas", core::Temas::def(), true) {
   CANCELACTION = core::cancel::AskSave;
 }
 
 QWidget* TopicForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  QWidget* sheet = nullptr;
-  QGridLayout* grid = formSheet(window, "Actualizando una Nota (Temas)", "General", sheet);
-  QWidget* general = grid->parentWidget();
+  const auto [window, sheet, general] = core::formSheet("Actualizando una Nota (Temas)", "General");
+  auto* grid = new QGridLayout(general);
+  grid->setColumnStretch(1, 1);
   const rt::DialogUnits units = rt::DialogUnits::of(window);
   auto prompt = [general](const char* name, const char* text, QWidget* buddy) {
     auto* label = new QLabel(rt::toQString(text), general);
@@ -384,6 +375,6 @@ int TopicForm::TakeAccepted() {
   return rt::level::Benign;
 }
 
-int FormularioTemas() { return runWindow<TopicForm>(); }
+int FormularioTemas() { return core::runWindow<TopicForm>(); }
 
 }  // namespace organiser

@@ -41,32 +41,32 @@ constexpr std::size_t kLogLimit = 8192;
 // The text entries and the check boxes, with the variable each is bound to.
 struct TextBinding {
   const char* control;
-  std::string EnvioEmailTLFull::Fields::*field;
+  std::string EmailWindow::Fields::*field;
   std::size_t width;
 };
 constexpr TextBinding kTexts[] = {
-    {"?ORGANIZATION", &EnvioEmailTLFull::Fields::organization, 255},
-    {"?FROM", &EnvioEmailTLFull::Fields::from, 255},
-    {"?TOFIELD", &EnvioEmailTLFull::Fields::to, 1024},
-    {"?SUBJECT", &EnvioEmailTLFull::Fields::subject, 255},
-    {"?ATTACHMENTLIST:2", &EnvioEmailTLFull::Fields::attachmentList, 1024},
-    {"?SERVER", &EnvioEmailTLFull::Fields::server, 80},
-    {"?USER", &EnvioEmailTLFull::Fields::user, 255},
-    {"?PASSWORD", &EnvioEmailTLFull::Fields::password, 255},
-    {"?CERTIFICATEFILE", &EnvioEmailTLFull::Fields::certificateFile, 252},
-    {"?PRIVATEKEYFILE", &EnvioEmailTLFull::Fields::privateKeyFile, 252},
-    {"?CAROOTFILE", &EnvioEmailTLFull::Fields::caRootFile, 252},
+    {"?ORGANIZATION", &EmailWindow::Fields::organization, 255},
+    {"?FROM", &EmailWindow::Fields::from, 255},
+    {"?TOFIELD", &EmailWindow::Fields::to, 1024},
+    {"?SUBJECT", &EmailWindow::Fields::subject, 255},
+    {"?ATTACHMENTLIST:2", &EmailWindow::Fields::attachmentList, 1024},
+    {"?SERVER", &EmailWindow::Fields::server, 80},
+    {"?USER", &EmailWindow::Fields::user, 255},
+    {"?PASSWORD", &EmailWindow::Fields::password, 255},
+    {"?CERTIFICATEFILE", &EmailWindow::Fields::certificateFile, 252},
+    {"?PRIVATEKEYFILE", &EmailWindow::Fields::privateKeyFile, 252},
+    {"?CAROOTFILE", &EmailWindow::Fields::caRootFile, 252},
 };
 
 struct FlagBinding {
   const char* control;
-  bool (*get)(const EnvioEmailTLFull::Fields&);
-  void (*set)(EnvioEmailTLFull::Fields&, bool);
+  bool (*get)(const EmailWindow::Fields&);
+  void (*set)(EmailWindow::Fields&, bool);
 };
 #define FLAG(name, member)                                                   \
   FlagBinding {                                                              \
-    name, [](const EnvioEmailTLFull::Fields& f) { return f.member != 0; },   \
-        [](EnvioEmailTLFull::Fields& f, bool on) { f.member = on ? 1 : 0; } \
+    name, [](const EmailWindow::Fields& f) { return f.member != 0; },   \
+        [](EmailWindow::Fields& f, bool on) { f.member = on ? 1 : 0; } \
   }
 const FlagBinding kFlags[] = {
     FLAG("?SECUREEMAILALWAYS", secureAlways),
@@ -109,11 +109,12 @@ QWidget* pickedEntry(QWidget* parent, const char* name, const char* picker) {
 
 }  // namespace
 
-EnvioEmailTLFull::EnvioEmailTLFull(EmailCall call) : call_(std::move(call)), mailer_(*this) {}
+EmailWindow::EmailWindow(EmailCall call)
+    : AidedWindow("EnvioEmailTLFull"), call_(std::move(call)), mailer_(*this) {}
 
-EnvioEmailTLFull::~EnvioEmailTLFull() = default;
+EmailWindow::~EmailWindow() = default;
 
-void EnvioEmailTLFull::readSettings() {
+void EmailWindow::readSettings() {
   f_.server = iniText("Server");
   f_.port = static_cast<std::uint16_t>(iniNumber("Port"));
   f_.secureAlways = static_cast<std::int32_t>(iniNumber("SecureEmailAlways"));
@@ -133,7 +134,7 @@ void EnvioEmailTLFull::readSettings() {
   f_.sslTlsV1 = static_cast<std::uint8_t>(iniNumber("SSLMethodTLSv1"));
 }
 
-void EnvioEmailTLFull::writeSettings() const {
+void EmailWindow::writeSettings() const {
   auto put = [](std::string_view key, std::string_view value) {
     rt::putIni(kSection, key, rt::clip(value), kIni);
   };
@@ -164,7 +165,7 @@ void EnvioEmailTLFull::writeSettings() const {
   number("SSLMethodTLSv1", f_.sslTlsV1);
 }
 
-void EnvioEmailTLFull::composeSubject() {
+void EmailWindow::composeSubject() {
   const std::string frameTitle =
       GLO::VentanaPrincipal != nullptr ? rt::fromQString(GLO::VentanaPrincipal->windowTitle())
                                        : std::string();
@@ -175,15 +176,16 @@ void EnvioEmailTLFull::composeSubject() {
   showField("?SUBJECT", f_.subject);
 }
 
-bool EnvioEmailTLFull::senderComplete() const {
+bool EmailWindow::senderComplete() const {
   return !rt::clip(f_.from).empty() && !rt::clip(f_.organization).empty();
 }
 
-void EnvioEmailTLFull::showField(const char* name, const std::string& value) {
+void EmailWindow::showField(const char* name, const std::string& value) {
   if (auto* e = control<QLineEdit>(name)) e->setText(rt::toQString(rt::clip(value)));
 }
 
-int EnvioEmailTLFull::Init() {
+int EmailWindow::Init() {
+  AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   auto* window = new QWidget(nullptr, Qt::Dialog);
@@ -294,7 +296,7 @@ int EnvioEmailTLFull::Init() {
   window->resize(560, 520);
   Open(window);
   core::ColorearControles(window);
-  core::ConfigurarFuente(fontScaler_, window);
+  scaleFont(window);
 
   mailer_.Init(0);
   // The caller's values; a single attachment that is not there is dropped
@@ -338,13 +340,12 @@ int EnvioEmailTLFull::Init() {
       if (QWidget* c = control(name)) c->setEnabled(false);
     }
   }
-  focusMarker_.Setup(window);
-  keyNavigator_.SetKeys(window);
+  markAndNavigate(window);
   setTimer(15);
   return rt::level::Benign;
 }
 
-void EnvioEmailTLFull::takeControls() {
+void EmailWindow::takeControls() {
   for (const TextBinding& b : kTexts) {
     if (auto* e = control<QLineEdit>(b.control)) f_.*b.field = cutTo(rt::fromQString(e->text()), b.width);
   }
@@ -361,7 +362,7 @@ void EnvioEmailTLFull::takeControls() {
   }
 }
 
-int EnvioEmailTLFull::TakeEvent() {
+int EmailWindow::TakeEvent() {
   mailer_.TakeEvent(event());
   auto* send = control<QPushButton>("?SEND");
   if (event() == rt::event::Timer) {
@@ -380,7 +381,7 @@ int EnvioEmailTLFull::TakeEvent() {
   return answer;
 }
 
-int EnvioEmailTLFull::TakeAccepted() {
+int EmailWindow::TakeAccepted() {
   QWidget* c = field();
   // Every control writes to its variable as soon as its value is accepted.
   for (const TextBinding& b : kTexts) {
@@ -415,7 +416,7 @@ int EnvioEmailTLFull::TakeAccepted() {
   return rt::level::Benign;
 }
 
-void EnvioEmailTLFull::pick(const char* title, const char* masks, std::string& into,
+void EmailWindow::pick(const char* title, const char* masks, std::string& into,
                             const char* name) {
   rt::FileRequest request;
   request.title = title;
@@ -426,7 +427,7 @@ void EnvioEmailTLFull::pick(const char* title, const char* masks, std::string& i
   }
 }
 
-void EnvioEmailTLFull::send() {
+void EmailWindow::send() {
   takeControls();
   composeSubject();
   netlib::NetMailSend& m = mailer_;
@@ -464,23 +465,22 @@ void EnvioEmailTLFull::send() {
   mailStatus(mailer_.sendNow());
 }
 
-int EnvioEmailTLFull::TakeCloseEvent() {
+int EmailWindow::TakeCloseEvent() {
   if (mailer_.queued() > 0 && !leaveWhileSending()) return rt::level::Notify;
   return rt::level::Benign;
 }
 
-int EnvioEmailTLFull::Kill() {
+int EmailWindow::Kill() {
   takeControls();
   mailer_.Kill();
-  const int result = WindowDriver::Kill();
+  const int result = AidedWindow::Kill();
   writeSettings();
-  fontScaler_.ApplyPendingSize();
   return result;
 }
 
-void EnvioEmailTLFull::mailDelivered() { post(rt::event::CloseWindow); }
+void EmailWindow::mailDelivered() { post(rt::event::CloseWindow); }
 
-void EnvioEmailTLFull::mailTraffic(std::int32_t state, char direction, std::string_view text) {
+void EmailWindow::mailTraffic(std::int32_t state, char direction, std::string_view text) {
   if (f_.dontLog != 0 || f_.log.size() >= kLogLimit) return;
   f_.log += std::to_string(state) + " " + direction + " " + std::string(text);
   if (f_.log.size() > kLogLimit) f_.log.resize(kLogLimit);
@@ -489,8 +489,7 @@ void EnvioEmailTLFull::mailTraffic(std::int32_t state, char direction, std::stri
 
 int runEnvioEmailTLFull(const rt::ProcedureArgs& args) {
   auto arg = [&args](std::size_t i) { return i < args.size() ? args[i] : std::string(); };
-  rt::ProcedureScope scope("EnvioEmailTLFull");
-  EnvioEmailTLFull window(EmailCall{arg(0), arg(1), arg(2), arg(3), arg(4),
+  EmailWindow window(EmailCall{arg(0), arg(1), arg(2), arg(3), arg(4),
                                     static_cast<std::uint8_t>(rt::textToNumber(arg(5)))});
   window.Run();
   return rt::kCompleted;

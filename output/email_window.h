@@ -9,12 +9,9 @@
 #include <cstdint>
 #include <string>
 
-#include "core/focus_marker.h"
-#include "core/font_scaler.h"
-#include "core/key_navigator.h"
+#include "core/aided_window.h"
 #include "output/window_mailer.h"
 #include "platform/base/procedures.h"
-#include "platform/ui/window_driver.h"
 
 namespace output {
 
@@ -23,10 +20,10 @@ struct EmailCall {
   std::uint8_t show = 1;
 };
 
-class EnvioEmailTLFull : public rt::WindowDriver, public MailWindowOwner {
+class EmailWindow : public core::AidedWindow, public MailWindowOwner {
  public:
-  explicit EnvioEmailTLFull(EmailCall call);
-  ~EnvioEmailTLFull() override;
+  explicit EmailWindow(EmailCall call);
+  ~EmailWindow() override;
 
   int Init() override;
   int TakeEvent() override;
@@ -70,9 +67,6 @@ class EnvioEmailTLFull : public rt::WindowDriver, public MailWindowOwner {
   Fields f_;
   std::uint8_t autoSends_ = 0;
   WindowMailer mailer_;
-  core::FontScaler fontScaler_;
-  core::KeyNavigator keyNavigator_;
-  core::FocusMarker focusMarker_;
 };
 
 // The procedure: EnvioEmailTLFull(To, CC, Subject, Attachment, Text, Show),

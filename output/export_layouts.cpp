@@ -10,6 +10,7 @@
 #include "core/designed_font.h"
 #include "core/record_form.h"
 #include "core/table_managers.h"
+#include "core/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/runtime_errors.h"
@@ -122,14 +123,14 @@ std::vector<LayoutColumn> loadExportLayout(std::int32_t id) {
   return columns;
 }
 
-Kov_SelectGeneracion::Kov_SelectGeneracion(std::string procedure, std::string application,
+ExportLayoutList::ExportLayoutList(std::string procedure, std::string application,
                                            std::string caption)
     : core::ListWindow("Kov_SelectGeneracion", KovSaveC::def()),
       procedure_(std::move(procedure)),
       application_(std::move(application)),
       caption_(std::move(caption)) {}
 
-QWidget* Kov_SelectGeneracion::buildWindow() {
+QWidget* ExportLayoutList::buildWindow() {
   auto* window = new QWidget(nullptr, Qt::Dialog);
   window->setFont(core::designedWindowFont());
   window->setWindowTitle(rt::toQString("Listas Guardadas [" + std::string(rt::clip(caption_)) + "]"));
@@ -154,10 +155,7 @@ QWidget* Kov_SelectGeneracion::buildWindow() {
   return window;
 }
 
-void Kov_SelectGeneracion::setUpBrowser(core::ListBrowser& b) {
-  QWidget* window = b.list()->window();
-  b.SELECTCONTROL = window->findChild<QWidget*>("?SELECT");
-  b.DELETECONTROL = window->findChild<QWidget*>("?DELETE");
+void ExportLayoutList::setUpBrowser(core::ListBrowser& b) {
   b.AddSortOrder("Por Nombre", KovSaveC::KOVC_PORNOMBRE);
   b.AddColumn(core::ListColumn{"KOV_C:ENAME", "Nombre", "@s50", 50, 200, core::ColumnAlign::Left, false, false, {}});
   b.AddHiddenColumn("KOV_C:ID");
@@ -170,7 +168,7 @@ void Kov_SelectGeneracion::setUpBrowser(core::ListBrowser& b) {
   b.ApplyFilter();
 }
 
-int Kov_SelectGeneracion::RunProcedure(int, int request) {
+int ExportLayoutList::RunProcedure(int, int request) {
   // No form: a layout is deleted here, after the platform's question.
   if (request != core::request::Delete) return rt::kCancelled;
   return core::relate(KovSaveC::def()).remove(true) == core::level::Benign ? rt::kCompleted
@@ -178,10 +176,8 @@ int Kov_SelectGeneracion::RunProcedure(int, int request) {
 }
 
 int runKovSelectGeneracion(std::string procedure, std::string application, std::string caption) {
-  Kov_SelectGeneracion window(std::move(procedure), std::move(application), std::move(caption));
-  const int response = window.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
+  return core::runWindow<ExportLayoutList>(std::move(procedure), std::move(application),
+                                               std::move(caption));
 }
 
 }  // namespace output

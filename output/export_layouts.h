@@ -31,9 +31,9 @@ std::int32_t saveExportLayout(std::string_view app, std::string_view procedure, 
 std::vector<LayoutColumn> loadExportLayout(std::int32_t id);
 
 // The chooser: the layouts of the list `procedure` of the program `app`.
-class Kov_SelectGeneracion : public core::ListWindow {
+class ExportLayoutList : public core::ListWindow {
  public:
-  Kov_SelectGeneracion(std::string procedure, std::string application, std::string caption);
+  ExportLayoutList(std::string procedure, std::string application, std::string caption);
   int RunProcedure(int number, int request) override;
 
  protected:

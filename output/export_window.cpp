@@ -26,6 +26,7 @@
 #include "core/globals.h"
 #include "core/main_services.h"
 #include "core/table_managers.h"
+#include "core/window_parts.h"
 #include "output/export_layouts.h"
 #include "output/export_listing.h"
 #include "platform/base/cp1252.h"
@@ -72,13 +73,6 @@ QIcon totalIcon(bool totalled) {
     painter.drawEllipse(3, 3, 10, 10);
   }
   return QIcon(pixmap);
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* text, const char* tip) {
-  auto* b = new QPushButton(rt::toQString(text), parent);
-  b->setObjectName(name);
-  if (tip != nullptr) b->setToolTip(rt::toQString(tip));
-  return b;
 }
 
 // Runs the work on an OS thread while the calling logical thread waits, so
@@ -160,11 +154,13 @@ std::vector<int> listedColumnNumbers(std::string_view row) {
   return numbers;
 }
 
-Kov_Export_Source_V2::Kov_Export_Source_V2(core::ExportHandOver& handOver) : handOver_(handOver) {}
+ExportWindow::ExportWindow(core::ExportHandOver& handOver)
+    : AidedWindow(core::kExportWindow), handOver_(handOver) {}
 
-Kov_Export_Source_V2::~Kov_Export_Source_V2() = default;
+ExportWindow::~ExportWindow() = default;
 
-int Kov_Export_Source_V2::Init() {
+int ExportWindow::Init() {
+  AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   handOver_.parameters.resize(std::max<std::size_t>(handOver_.parameters.size(), core::kExportParameterRows));
@@ -178,7 +174,7 @@ int Kov_Export_Source_V2::Init() {
 
   const std::string procedure =
       handOver_.group != nullptr ? std::string(rt::clip(handOver_.group->procedure)) : std::string();
-  handOver_.parameters[5] = procedure;
+  handOver_.parameters[core::exportRow::FileName] = procedure;
   std::error_code error;
   fs::path folder = fs::absolute(rt::resolvePath(GLO::DirectorioExportacion), error);
   if (error) folder = rt::resolvePath(GLO::DirectorioExportacion);
@@ -188,18 +184,17 @@ int Kov_Export_Source_V2::Init() {
   QWidget* window = buildWindow();
   Open(window);
   core::ColorearControles(window);
-  core::ConfigurarFuente(fontScaler_, window);
+  scaleFont(window);
   refresh();
   if (!selected_.empty()) selectedList_->setCurrentRow(0);
   enableLayoutGroup();
-  focusMarker_.Setup(window);
-  keyNavigator_.Exclude(control("?LOC:ENTRY"));
-  keyNavigator_.SetKeys(window);
+  keyNavigator().Exclude(control("?LOC:ENTRY"));
+  markAndNavigate(window);
   return rt::level::Benign;
 }
 
-void Kov_Export_Source_V2::preselect() {
-  const std::vector<int> numbers = listedColumnNumbers(handOver_.parameters[0]);
+void ExportWindow::preselect() {
+  const std::vector<int> numbers = listedColumnNumbers(handOver_.parameters[core::exportRow::ListedColumns]);
   const std::set<int> listed(numbers.begin(), numbers.end());
   const int bound = numbers.empty() ? 0 : numbers.back();
   std::size_t next = 0;
@@ -213,7 +208,7 @@ void Kov_Export_Source_V2::preselect() {
   }
 }
 
-QWidget* Kov_Export_Source_V2::buildWindow() {
+QWidget* ExportWindow::buildWindow() {
   auto* window = new QWidget(nullptr, Qt::Dialog);
   window->setFont(core::designedWindowFont());
   window->setWindowTitle(rt::toQString(rt::clip(handOver_.title)));
@@ -228,10 +223,12 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
 
   auto* moves = new QVBoxLayout;
   moves->addStretch();
-  moves->addWidget(button(window, "?INSERT", ">", "Pasar la columna a las seleccionadas"));
-  moves->addWidget(button(window, "?DELETE", "<", "Quitar la columna de las seleccionadas"));
-  moves->addWidget(button(window, "?INSERTALL", ">>", "Pasar todas las columnas"));
-  moves->addWidget(button(window, "?DELETEALL", "<<", "Quitar todas las columnas"));
+  moves->addWidget(
+      core::namedButton(window, "?INSERT", ">", "Pasar la columna a las seleccionadas"));
+  moves->addWidget(
+      core::namedButton(window, "?DELETE", "<", "Quitar la columna de las seleccionadas"));
+  moves->addWidget(core::namedButton(window, "?INSERTALL", ">>", "Pasar todas las columnas"));
+  moves->addWidget(core::namedButton(window, "?DELETEALL", "<<", "Quitar todas las columnas"));
   moves->addStretch();
 
   auto* selectedBox = new QGroupBox("Columnas &Seleccionadas", window);
@@ -248,13 +245,13 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
 
   auto* columnTools = new QVBoxLayout;
   columnTools->addStretch();
-  auto* down = button(window, "?MOVEDOWN", "", "Mover Abajo");
+  auto* down = core::namedButton(window, "?MOVEDOWN", "", "Mover Abajo");
   down->setIcon(window->style()->standardIcon(QStyle::SP_ArrowDown));
-  auto* up = button(window, "?MOVEUP", "", "Mover Arriba");
+  auto* up = core::namedButton(window, "?MOVEUP", "", "Mover Arriba");
   up->setIcon(window->style()->standardIcon(QStyle::SP_ArrowUp));
-  auto* total = button(window, "?TOTALIZAR", "", "Totalizar Campo");
+  auto* total = core::namedButton(window, "?TOTALIZAR", "", "Totalizar Campo");
   total->setIcon(totalIcon(true));
-  auto* edit = button(window, "?EDITARTITULO", "", "Editar Titulo Columna");
+  auto* edit = core::namedButton(window, "?EDITARTITULO", "", "Editar Titulo Columna");
   edit->setIcon(window->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
   for (QPushButton* b : {up, down, total, edit}) columnTools->addWidget(b);
   columnTools->addStretch();
@@ -271,9 +268,12 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
   orderList_->setColumnWidth(0, units.x(16));
   orderList_->setMinimumSize(units.size(110, 110));
   auto* orderButtons = new QHBoxLayout;
-  orderButtons->addWidget(button(window, "?ORDERADD", "Agregar", "Ordenar por la columna seleccionada"));
-  orderButtons->addWidget(button(window, "?ORDERDELETE", "Quitar", "Quitar del ordenamiento"));
-  orderButtons->addWidget(button(window, "?ORDERCHANGE", "+/-", "Ascendente / Descendente"));
+  orderButtons->addWidget(
+      core::namedButton(window, "?ORDERADD", "Agregar", "Ordenar por la columna seleccionada"));
+  orderButtons->addWidget(
+      core::namedButton(window, "?ORDERDELETE", "Quitar", "Quitar del ordenamiento"));
+  orderButtons->addWidget(
+      core::namedButton(window, "?ORDERCHANGE", "+/-", "Ascendente / Descendente"));
   auto* orderLayout = new QVBoxLayout(orderBox);
   orderLayout->addWidget(orderList_);
   orderLayout->addLayout(orderButtons);
@@ -286,13 +286,14 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
   top->addWidget(orderBox, 1);
 
   auto* outputs = new QHBoxLayout;
-  outputs->addWidget(button(window, "?PRINT", "Imprimir", "Imprimir"));
-  outputs->addWidget(button(window, "?OFFICE", "Planilla ODS", "Exportar a Planilla de Cálculo (ODS)"_cp));
-  outputs->addWidget(button(window, "?EXCEL", "Excel", "Exportar a Excel"));
-  outputs->addWidget(button(window, "?WORD", "Word", "Exportar a Word"));
-  outputs->addWidget(button(window, "?ASCII", "Texto", "Exportar a ASCII (Texto)"));
-  outputs->addWidget(button(window, "?HTML", "HTML", "Exportar a HTML"));
-  outputs->addWidget(button(window, "?XML", "XML", "Exportar a XML"));
+  outputs->addWidget(core::namedButton(window, "?PRINT", "Imprimir", "Imprimir"));
+  outputs->addWidget(core::namedButton(window, "?OFFICE", "Planilla ODS",
+                                       "Exportar a Planilla de Cálculo (ODS)"_cp));
+  outputs->addWidget(core::namedButton(window, "?EXCEL", "Excel", "Exportar a Excel"));
+  outputs->addWidget(core::namedButton(window, "?WORD", "Word", "Exportar a Word"));
+  outputs->addWidget(core::namedButton(window, "?ASCII", "Texto", "Exportar a ASCII (Texto)"));
+  outputs->addWidget(core::namedButton(window, "?HTML", "HTML", "Exportar a HTML"));
+  outputs->addWidget(core::namedButton(window, "?XML", "XML", "Exportar a XML"));
   outputs->addStretch();
   auto* preview = new QCheckBox("Visualiza Archivo Exportacion", window);
   preview->setObjectName("?L:PREVIEW");
@@ -320,11 +321,13 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
   name->setMinimumWidth(units.x(110));
   groupLayout->addWidget(prompt);
   groupLayout->addWidget(name, 1);
-  groupLayout->addWidget(button(group, "?SALVAR", "Salvar", "Guardar las columnas elegidas con ese nombre"));
+  groupLayout->addWidget(core::namedButton(group, "?SALVAR", "Salvar",
+                                           "Guardar las columnas elegidas con ese nombre"));
   layoutRow->addWidget(group, 1);
-  layoutRow->addWidget(button(window, "?SELECCIONAR", "&Seleccionar", "Cargar una lista guardada"));
+  layoutRow->addWidget(
+      core::namedButton(window, "?SELECCIONAR", "&Seleccionar", "Cargar una lista guardada"));
   layoutRow->addStretch();
-  layoutRow->addWidget(button(window, "?SALIR", "Salir", nullptr));
+  layoutRow->addWidget(core::namedButton(window, "?SALIR", "Salir"));
 
   auto* outer = new QVBoxLayout(window);
   outer->addLayout(top, 1);
@@ -333,7 +336,7 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
   outer->addLayout(layoutRow);
 
   // The kinds the list offers; the office file is always there.
-  const std::string& offered = handOver_.parameters[7];
+  const std::string& offered = handOver_.parameters[core::exportRow::OfferedKinds];
   const std::pair<const char*, const char*> kinds[] = {{"HTML", "?HTML"},   {"EXCEL", "?EXCEL"},
                                                        {"WORD", "?WORD"},   {"ASCII", "?ASCII"},
                                                        {"XML", "?XML"},     {"PRT", "?PRINT"}};
@@ -343,7 +346,7 @@ QWidget* Kov_Export_Source_V2::buildWindow() {
   return window;
 }
 
-void Kov_Export_Source_V2::refresh() {
+void ExportWindow::refresh() {
   const int a = availableList_->currentRow();
   const int s = selectedList_->currentRow();
   const int o = orderRow();
@@ -370,24 +373,24 @@ void Kov_Export_Source_V2::refresh() {
   if (orderCurrent >= 0) orderList_->setCurrentItem(orderList_->topLevelItem(orderCurrent));
 }
 
-int Kov_Export_Source_V2::availableRow() const {
+int ExportWindow::availableRow() const {
   const int row = availableList_->currentRow();
   return row >= 0 && row < static_cast<int>(available_.size()) ? row : -1;
 }
 
-int Kov_Export_Source_V2::selectedRow() const {
+int ExportWindow::selectedRow() const {
   const int row = selectedList_->currentRow();
   return row >= 0 && row < static_cast<int>(selected_.size()) ? row : -1;
 }
 
-int Kov_Export_Source_V2::orderRow() const {
+int ExportWindow::orderRow() const {
   const int row = orderList_->indexOfTopLevelItem(orderList_->currentItem());
   return row >= 0 && row < static_cast<int>(order_.size()) ? row : -1;
 }
 
-void Kov_Export_Source_V2::writeBack() { commitTitle(); }
+void ExportWindow::writeBack() { commitTitle(); }
 
-void Kov_Export_Source_V2::commitTitle() {
+void ExportWindow::commitTitle() {
   auto* editor = control<QLineEdit>("?LOC:ENTRY");
   if (editor == nullptr || !editor->isVisible()) return;
   if (editing_ >= 0 && editing_ < static_cast<int>(selected_.size())) {
@@ -402,7 +405,7 @@ void Kov_Export_Source_V2::commitTitle() {
   selectedList_->setFocus();
 }
 
-void Kov_Export_Source_V2::moveRight() {
+void ExportWindow::moveRight() {
   const int row = availableRow();
   if (row < 0) return;
   const Available moved = available_[row];
@@ -414,7 +417,7 @@ void Kov_Export_Source_V2::moveRight() {
   selectedList_->setCurrentRow(static_cast<int>(selected_.size()) - 1);
 }
 
-void Kov_Export_Source_V2::moveLeft() {
+void ExportWindow::moveLeft() {
   const int row = selectedRow();
   if (row < 0) return;
   available_.push_back({selected_[row].title, selected_[row].id});
@@ -423,7 +426,7 @@ void Kov_Export_Source_V2::moveLeft() {
   availableList_->setCurrentRow(static_cast<int>(available_.size()) - 1);
 }
 
-void Kov_Export_Source_V2::moveAll(bool right) {
+void ExportWindow::moveAll(bool right) {
   if (right) {
     while (!available_.empty()) {
       availableList_->setCurrentRow(0);
@@ -436,7 +439,7 @@ void Kov_Export_Source_V2::moveAll(bool right) {
   refresh();
 }
 
-void Kov_Export_Source_V2::swap(int by) {
+void ExportWindow::swap(int by) {
   const int row = selectedRow();
   const int other = row + by;
   if (row < 0 || other < 0 || other >= static_cast<int>(selected_.size())) return;
@@ -445,7 +448,7 @@ void Kov_Export_Source_V2::swap(int by) {
   selectedList_->setCurrentRow(other);
 }
 
-void Kov_Export_Source_V2::totalize() {
+void ExportWindow::totalize() {
   const int row = selectedRow();
   if (row < 0) return;
   Selected& column = selected_[row];
@@ -457,7 +460,7 @@ void Kov_Export_Source_V2::totalize() {
   refresh();
 }
 
-void Kov_Export_Source_V2::editTitle() {
+void ExportWindow::editTitle() {
   const int row = selectedRow();
   if (row < 0) return;
   auto* editor = control<QLineEdit>("?LOC:ENTRY");
@@ -476,7 +479,7 @@ void Kov_Export_Source_V2::editTitle() {
   editor->selectAll();
 }
 
-void Kov_Export_Source_V2::addOrder() {
+void ExportWindow::addOrder() {
   const int row = selectedRow();
   if (row < 0) return;
   const Selected& column = selected_[row];
@@ -488,21 +491,21 @@ void Kov_Export_Source_V2::addOrder() {
   orderList_->setCurrentItem(orderList_->topLevelItem(highlighted));
 }
 
-void Kov_Export_Source_V2::removeOrder() {
+void ExportWindow::removeOrder() {
   const int row = orderRow();
   if (row < 0) return;
   order_.erase(order_.begin() + row);
   refresh();
 }
 
-void Kov_Export_Source_V2::flipOrder() {
+void ExportWindow::flipOrder() {
   const int row = orderRow();
   if (row < 0) return;
   order_[row].sign = order_[row].sign == '-' ? '+' : '-';
   refresh();
 }
 
-void Kov_Export_Source_V2::sortRows() {
+void ExportWindow::sortRows() {
   const std::size_t count = handOver_.rows != nullptr ? handOver_.rows->rowCount() : 0;
   rowOrder_.resize(count);
   for (std::size_t i = 0; i < count; ++i) rowOrder_[i] = i;
@@ -545,7 +548,7 @@ void Kov_Export_Source_V2::sortRows() {
   });
 }
 
-rt::ExportFileTable Kov_Export_Source_V2::table() const {
+rt::ExportFileTable ExportWindow::table() const {
   rt::ExportFileTable t;
   t.title = std::string(rt::clip(handOver_.title));
   for (const Selected& c : selected_) {
@@ -570,7 +573,7 @@ rt::ExportFileTable Kov_Export_Source_V2::table() const {
   return t;
 }
 
-fs::path Kov_Export_Source_V2::takenFile(const std::vector<std::string>& extensions) const {
+fs::path ExportWindow::takenFile(const std::vector<std::string>& extensions) const {
   for (const std::string& extension : extensions) {
     fs::path file = base_;
     file += extension;
@@ -580,7 +583,7 @@ fs::path Kov_Export_Source_V2::takenFile(const std::vector<std::string>& extensi
   return {};
 }
 
-void Kov_Export_Source_V2::exportAs(QWidget* pressed) {
+void ExportWindow::exportAs(QWidget* pressed) {
   const std::string name = rt::fromQString(pressed->objectName());
   const auto found = std::find_if(outputButtons().begin(), outputButtons().end(),
                                   [&](const OutputButton& b) { return name == b.name; });
@@ -592,10 +595,10 @@ void Kov_Export_Source_V2::exportAs(QWidget* pressed) {
     std::error_code ignored;
     fs::remove(file, ignored);
   }
-  if (name == "?OFFICE") handOver_.parameters[23] = "1";
+  if (name == "?OFFICE") handOver_.parameters[core::exportRow::OpenDocument] = "1";
   if (name == "?EXCEL") {
-    handOver_.parameters[5] = rt::runtimeName(base_);
-    handOver_.parameters[23] = "0";
+    handOver_.parameters[core::exportRow::FileName] = rt::runtimeName(base_);
+    handOver_.parameters[core::exportRow::OpenDocument] = "0";
   }
   sortRows();
   option_ = out.option;
@@ -607,7 +610,7 @@ void Kov_Export_Source_V2::exportAs(QWidget* pressed) {
   {
     BusyCursor busy;
     const auto kind = static_cast<rt::ExportKind>(option_);
-    const bool openDocument = option_ == option::Spreadsheet && rt::clip(handOver_.parameters[23]) == "1";
+    const bool openDocument = option_ == option::Spreadsheet && rt::clip(handOver_.parameters[core::exportRow::OpenDocument]) == "1";
     result = onWorker([t = table(), kind, openDocument, base = base_] {
       return rt::writeExportFile(t, kind, openDocument, base);
     });
@@ -615,14 +618,14 @@ void Kov_Export_Source_V2::exportAs(QWidget* pressed) {
   if (!result.ok()) {
     fs::path meant = base_;
     meant += rt::exportExtension(static_cast<rt::ExportKind>(option_),
-                                 rt::clip(handOver_.parameters[23]) == "1");
+                                 rt::clip(handOver_.parameters[core::exportRow::OpenDocument]) == "1");
     rt::showMessage({"No se pudo exportar el archivo "_cp + rt::runtimeName(meant) + "|" + result.error,
                      "Exportar", rt::MessageIcon::Error, rt::button::Ok, {}, rt::button::Ok});
   }
   afterExport(takenFile(out.taken));
 }
 
-void Kov_Export_Source_V2::afterExport(const fs::path& file) {
+void ExportWindow::afterExport(const fs::path& file) {
   const bool exists = !file.empty();
   if (exists) lastFile_ = file;
   const std::string name = exists ? rt::runtimeName(file) : std::string();
@@ -644,7 +647,7 @@ void Kov_Export_Source_V2::afterExport(const fs::path& file) {
   }
 }
 
-void Kov_Export_Source_V2::enableLayoutGroup() {
+void ExportWindow::enableLayoutGroup() {
   auto* box = control<QCheckBox>("?L:SAVEEXP");
   QWidget* group = control("?LAYOUTGROUP");
   if (box == nullptr || group == nullptr) return;
@@ -652,7 +655,7 @@ void Kov_Export_Source_V2::enableLayoutGroup() {
   group->setEnabled(!saved_ && box->isChecked());
 }
 
-void Kov_Export_Source_V2::saveLayout() {
+void ExportWindow::saveLayout() {
   if (selected_.empty() || saved_) return;
   auto* name = control<QLineEdit>("?L:SAVE");
   const std::string typed = cut(rt::fromQString(name->text()), kTitleWidth);
@@ -680,7 +683,7 @@ void Kov_Export_Source_V2::saveLayout() {
   enableLayoutGroup();
 }
 
-void Kov_Export_Source_V2::chooseLayout() {
+void ExportWindow::chooseLayout() {
   const std::string app = handOver_.group != nullptr ? std::string(rt::clip(handOver_.group->app)) : "";
   const std::string procedure =
       handOver_.group != nullptr ? std::string(rt::clip(handOver_.group->procedure)) : "";
@@ -717,13 +720,13 @@ void Kov_Export_Source_V2::chooseLayout() {
   if (!selected_.empty()) selectedList_->setCurrentRow(0);
 }
 
-int Kov_Export_Source_V2::TakeEvent() {
+int ExportWindow::TakeEvent() {
   const int answer = WindowDriver::TakeEvent();
   enableLayoutGroup();
   return answer;
 }
 
-int Kov_Export_Source_V2::TakeAccepted() {
+int ExportWindow::TakeAccepted() {
   QWidget* accepted = field();
   if (accepted == nullptr) return rt::level::Benign;
   const std::string name = rt::fromQString(accepted->objectName());
@@ -770,22 +773,20 @@ int Kov_Export_Source_V2::TakeAccepted() {
   return rt::level::Benign;
 }
 
-int Kov_Export_Source_V2::Kill() {
-  const int result = WindowDriver::Kill();
+int ExportWindow::Kill() {
+  const int result = AidedWindow::Kill();
   if (tablesOpened_) {
     core::access(core::KovSaveD::def()).close();
     core::relate(core::KovSaveC::def()).close();
     tablesOpened_ = false;
   }
-  fontScaler_.ApplyPendingSize();
   return result;
 }
 
 int runKovExportSourceV2() {
   core::ExportHandOver* handOver = core::currentExportHandOver();
   if (handOver == nullptr) return rt::kCancelled;
-  rt::ProcedureScope scope(core::kExportWindow);
-  Kov_Export_Source_V2 window(*handOver);
+  ExportWindow window(*handOver);
   window.Run();
   return rt::kCompleted;
 }

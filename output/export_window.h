@@ -9,12 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "core/aided_window.h"
 #include "core/export_handover.h"
-#include "core/focus_marker.h"
-#include "core/font_scaler.h"
-#include "core/key_navigator.h"
 #include "platform/export/export_file.h"
-#include "platform/ui/window_driver.h"
 
 class QListWidget;
 class QTreeWidget;
@@ -36,10 +33,10 @@ constexpr int Print = 6;
 // a number without its "," is dropped.
 std::vector<int> listedColumnNumbers(std::string_view row);
 
-class Kov_Export_Source_V2 : public rt::WindowDriver {
+class ExportWindow : public core::AidedWindow {
  public:
-  explicit Kov_Export_Source_V2(core::ExportHandOver& handOver);
-  ~Kov_Export_Source_V2() override;
+  explicit ExportWindow(core::ExportHandOver& handOver);
+  ~ExportWindow() override;
 
   int Init() override;
   int Kill() override;
@@ -112,9 +109,6 @@ class Kov_Export_Source_V2 : public rt::WindowDriver {
   QListWidget* availableList_ = nullptr;
   QListWidget* selectedList_ = nullptr;
   QTreeWidget* orderList_ = nullptr;
-  core::FontScaler fontScaler_;
-  core::KeyNavigator keyNavigator_;
-  core::FocusMarker focusMarker_;
 };
 
 // Runs the window on the calling thread for the running hand-over (the

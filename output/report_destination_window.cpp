@@ -48,7 +48,8 @@ std::string cut(const QString& text, std::size_t width) {
 
 }  // namespace
 
-int VentanaParametrosListado::Init() {
+int ReportDestinationWindow::Init() {
+  AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   if (!core::settleReportDestination()) {
@@ -114,27 +115,25 @@ int VentanaParametrosListado::Init() {
   outer->addWidget(ok, 0, Qt::AlignRight);
   Open(window);
   core::ColorearControles(window);
-  core::ConfigurarFuente(fontScaler_, window);
-  focusMarker_.Setup(window);
-  keyNavigator_.SetKeys(window);
+  setUpAids(window);
   enableMailGroup();
   return rt::level::Benign;
 }
 
-void VentanaParametrosListado::enableMailGroup() {
+void ReportDestinationWindow::enableMailGroup() {
   if (QWidget* group = control("?DATOSMAIL")) {
     group->setEnabled(rt::clip(core::reportGlobals().TipoListado) == "M");
   }
 }
 
-int VentanaParametrosListado::TakeEvent() {
+int ReportDestinationWindow::TakeEvent() {
   enableMailGroup();
   const int answer = WindowDriver::TakeEvent();
   enableMailGroup();
   return answer;
 }
 
-void VentanaParametrosListado::writeBack() {
+void ReportDestinationWindow::writeBack() {
   if (auto* destination = control<QComboBox>("?GLO:TIPOLISTADO")) {
     core::reportGlobals().TipoListado = rt::fromQString(destination->currentData().toString());
   }
@@ -153,7 +152,7 @@ void VentanaParametrosListado::writeBack() {
   }
 }
 
-int VentanaParametrosListado::TakeAccepted() {
+int ReportDestinationWindow::TakeAccepted() {
   // Every control writes to its global as soon as its value is accepted.
   writeBack();
   if (field() != control("?OKBUTTON")) return rt::level::Benign;
@@ -169,7 +168,7 @@ int VentanaParametrosListado::TakeAccepted() {
   return rt::level::Benign;
 }
 
-int VentanaParametrosListado::TakeCloseEvent() {
+int ReportDestinationWindow::TakeCloseEvent() {
   if (auto* t = control<QPlainTextEdit>("?GLO:TEXTOMAIL")) {
     // A multi-line text has no accepted event of its own; it is kept at close.
     core::reportGlobals().TextoMail = cut(t->toPlainText(), kMailTextWidth);
@@ -177,15 +176,8 @@ int VentanaParametrosListado::TakeCloseEvent() {
   return rt::level::Benign;
 }
 
-int VentanaParametrosListado::Kill() {
-  const int result = WindowDriver::Kill();
-  fontScaler_.ApplyPendingSize();
-  return result;
-}
-
 int runVentanaParametrosListado() {
-  rt::ProcedureScope scope("VentanaParametrosListado");
-  VentanaParametrosListado window;
+  ReportDestinationWindow window;
   window.Run();
   return rt::kCompleted;
 }

@@ -126,16 +126,17 @@ SupportTicket SupportTicketComposer(const TicketInput& in) {
   return ticket;
 }
 
-TLSoporte::TLSoporte() : mailer_(*this) {}
-TLSoporte::~TLSoporte() = default;
+SupportWindow::SupportWindow() : AidedWindow("TLSoporte"), mailer_(*this) {}
+SupportWindow::~SupportWindow() = default;
 
-std::string TLSoporte::text(const char* name, std::size_t width) const {
+std::string SupportWindow::text(const char* name, std::size_t width) const {
   if (auto* e = control<QLineEdit>(name)) return cutTo(rt::fromQString(e->text()), width);
   if (auto* t = control<QPlainTextEdit>(name)) return cutTo(crlfText(t->toPlainText()), width);
   return {};
 }
 
-int TLSoporte::Init() {
+int SupportWindow::Init() {
+  AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   attachmentList_.clear();
@@ -212,7 +213,7 @@ int TLSoporte::Init() {
   window->resize(640, 420);
   Open(window);
   core::ColorearControles(window);
-  core::ConfigurarFuente(fontScaler_, window);
+  scaleFont(window);
 
   mailer_.SUPPRESSERRORMSG = 1;
   mailer_.Init(0);
@@ -233,13 +234,12 @@ int TLSoporte::Init() {
     }
   }
   picture->setChecked(GLO::AdjuntarCaptura == 1 || rt::currentThreadNumber() > 2);
-  focusMarker_.Setup(window);
-  keyNavigator_.SetKeys(window);
+  markAndNavigate(window);
   setTimer(15);
   return rt::level::Benign;
 }
 
-int TLSoporte::TakeEvent() {
+int SupportWindow::TakeEvent() {
   mailer_.TakeEvent(event());
   if (event() == rt::event::Timer) {
     mailer_.UpdateProgress_();
@@ -248,7 +248,7 @@ int TLSoporte::TakeEvent() {
   return WindowDriver::TakeEvent();
 }
 
-int TLSoporte::TakeAccepted() {
+int SupportWindow::TakeAccepted() {
   QWidget* c = field();
   if (c == control("?SEND")) {
     send();
@@ -260,7 +260,7 @@ int TLSoporte::TakeAccepted() {
   return rt::level::Benign;
 }
 
-void TLSoporte::send() {
+void SupportWindow::send() {
   const std::string organization = text("?ORGANIZATION", 255);
   const std::string replyTo = text("?REPLYTO", 255);
   const std::string user = text("?USUARIO", 80);
@@ -312,12 +312,12 @@ void TLSoporte::send() {
   mailStatus(mailer_.sendNow());
 }
 
-int TLSoporte::TakeCloseEvent() {
+int SupportWindow::TakeCloseEvent() {
   if (mailer_.queued() > 0 && !leaveWhileSending()) return rt::level::Notify;
   return rt::level::Benign;
 }
 
-int TLSoporte::Kill() {
+int SupportWindow::Kill() {
   const SupportAccount a = supportAccount();
   const std::string replyTo = text("?REPLYTO", 255);
   auto put = [](std::string_view key, std::string_view value) {
@@ -346,26 +346,23 @@ int TLSoporte::Kill() {
   put("DontVerifyRemoteCertificateWithCARoot", "1");
   rt::putIni("TLSoporte", "Usuario", rt::clip(text("?USUARIO", 80)));
   mailer_.Kill();
-  const int result = WindowDriver::Kill();
-  fontScaler_.ApplyPendingSize();
-  return result;
+  return AidedWindow::Kill();
 }
 
-void TLSoporte::mailDelivered() {
+void SupportWindow::mailDelivered() {
   rt::showMessage({"El email se envió con éxito"_cp, kCaption, rt::MessageIcon::None,
                    rt::button::Ok, {}, rt::button::Ok});
   post(rt::event::CloseWindow);
 }
 
-void TLSoporte::mailFailed() {
+void SupportWindow::mailFailed() {
   for (const char* name : {"?ABORT", "?CLOSE"}) {
     if (QWidget* c = control(name)) c->setEnabled(true);
   }
 }
 
 int runTLSoporte() {
-  rt::ProcedureScope scope("TLSoporte");
-  TLSoporte window;
+  SupportWindow window;
   window.Run();
   return rt::kCompleted;
 }

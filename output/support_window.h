@@ -6,11 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "core/focus_marker.h"
-#include "core/font_scaler.h"
-#include "core/key_navigator.h"
+#include "core/aided_window.h"
 #include "output/window_mailer.h"
-#include "platform/ui/window_driver.h"
 
 namespace output {
 
@@ -45,10 +42,10 @@ struct SupportTicket {
 };
 SupportTicket SupportTicketComposer(const TicketInput& input);
 
-class TLSoporte : public rt::WindowDriver, public MailWindowOwner {
+class SupportWindow : public core::AidedWindow, public MailWindowOwner {
  public:
-  TLSoporte();
-  ~TLSoporte() override;
+  SupportWindow();
+  ~SupportWindow() override;
 
   int Init() override;
   int TakeEvent() override;
@@ -69,9 +66,6 @@ class TLSoporte : public rt::WindowDriver, public MailWindowOwner {
   std::string picturePath_, attachmentList_, helo_, replyTo_, subject_;
   std::string systemText_, remoteId_;
   WindowMailer mailer_;
-  core::FontScaler fontScaler_;
-  core::KeyNavigator keyNavigator_;
-  core::FocusMarker focusMarker_;
 };
 
 int runTLSoporte();

@@ -81,14 +81,8 @@ AppointmentForm::AppointmentForm() : core::RecordForm("FormularioTurnos", core::
 AppointmentForm::~AppointmentForm() = default;
 
 QWidget* AppointmentForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Formulario de Turnos");
+  const auto [window, sheet, general] = core::formSheet("Formulario de Turnos", "General");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* general = new QWidget;
-  sheet->addTab(general, "General");
   auto* grid = new QGridLayout(general);
   int row = 0;
   auto line = [&](const char* prompt, QWidget* buddy, std::initializer_list<QWidget*> controls,

@@ -22,11 +22,11 @@ std::string clipped(std::string_view text) {
 
 }  // namespace
 
-std::string ReporteTurnosRun::title() const { return "Listado de Turnos"; }
-std::string ReporteTurnosRun::procedureName() const { return "ReporteTurnos"; }
-std::string ReporteTurnosRun::tableName() const { return "Medicos"; }
+std::string AppointmentReport::title() const { return "Listado de Turnos"; }
+std::string AppointmentReport::procedureName() const { return "ReporteTurnos"; }
+std::string AppointmentReport::tableName() const { return "Medicos"; }
 
-int ReporteTurnosRun::openTables() {
+int AppointmentReport::openTables() {
   for (const rt::TableDef* def : {&core::Medicos::def(), &core::Especialidades::def()}) {
     if (int e = core::access(*def).open()) return e;
     ++opened_;
@@ -44,24 +44,20 @@ int ReporteTurnosRun::openTables() {
   return 0;
 }
 
-void ReporteTurnosRun::closeTables() {
+void AppointmentReport::closeTables() {
   const rt::TableDef* defs[] = {&core::Medicos::def(), &core::Especialidades::def()};
   while (opened_ > 0) core::access(*defs[--opened_]).close();
 }
 
-long long ReporteTurnosRun::primaryRecords() { return core::Medicos::table().records(); }
+long long AppointmentReport::primaryRecords() { return core::Medicos::table().records(); }
 
-void ReporteTurnosRun::openView() {
+void AppointmentReport::openView() {
   // The physicians only drive the run: the day is printed from the queue.
   view_ = std::make_unique<rt::View>(core::Medicos::def(), core::Medicos::MDC01);
   view_->setToStart();
 }
 
-void ReporteTurnosRun::closeView() { view_.reset(); }
-
-int ReporteTurnosRun::readNext() { return view_ ? view_->next() : 33; }
-
-void ReporteTurnosRun::layOut(rt::ReportEngine& report) {
+void AppointmentReport::layOut(rt::ReportEngine& report) {
   const QFont big = rt::reportFont("Arial", 14, true);
   const QFont plain = rt::reportFont("Arial", 10);
   QFont underlined = rt::reportFont("Arial", 10, true);
@@ -108,7 +104,7 @@ void ReporteTurnosRun::layOut(rt::ReportEngine& report) {
   detail_.line(0, 240, right, 0, 5);
 }
 
-bool ReporteTurnosRun::PrintPlannerRows(rt::ReportEngine& report) {
+bool AppointmentReport::PrintPlannerRows(rt::ReportEngine& report) {
   std::stable_sort(QTU().begin(), QTU().end(),
                    [](const DayRow& a, const DayRow& b) { return a.NRO_ABSOLUTO < b.NRO_ABSOLUTO; });
   for (row_ = 0; row_ < QTU().size(); ++row_) {
@@ -118,14 +114,14 @@ bool ReporteTurnosRun::PrintPlannerRows(rt::ReportEngine& report) {
   return false;
 }
 
-void ReporteTurnosRun::printRecord(rt::ReportEngine& report) {
+void AppointmentReport::printRecord(rt::ReportEngine& report) {
   if (printed_) return;
   PrintPlannerRows(report);
   printed_ = true;
 }
 
 int ReporteTurnos() {
-  ReporteTurnosRun report;
+  AppointmentReport report;
   return report.execute();
 }
 

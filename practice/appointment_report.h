@@ -6,11 +6,11 @@
 #include <string>
 
 #include "platform/data/view.h"
-#include "practice/report_run.h"
+#include "core/report_run.h"
 
 namespace practice {
 
-class ReporteTurnosRun : public ReportRun {
+class AppointmentReport : public core::ReportRun {
  protected:
   std::string title() const override;
   std::string procedureName() const override;
@@ -19,8 +19,6 @@ class ReporteTurnosRun : public ReportRun {
   void closeTables() override;
   long long primaryRecords() override;
   void openView() override;
-  void closeView() override;
-  int readNext() override;
   void layOut(rt::ReportEngine& report) override;
   void printRecord(rt::ReportEngine& report) override;
 
@@ -29,7 +27,6 @@ class ReporteTurnosRun : public ReportRun {
   bool PrintPlannerRows(rt::ReportEngine& report);
 
   int opened_ = 0;
-  std::unique_ptr<rt::View> view_;
   rt::ReportBand detail_;
   long fecha_ = 0;
   std::string physician_;  // the chosen physician's name

@@ -45,14 +45,9 @@ void AbrirArchivoAdjunto(std::string_view path) {
 AttachmentForm::AttachmentForm() : core::RecordForm("FormularioAdjuntos", core::Adjuntos::def(), false) {}
 
 QWidget* AttachmentForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Actualizando un registro de Adjuntos para los temas");
+  const auto [window, sheet, general] =
+      core::formSheet("Actualizando un registro de Adjuntos para los temas", "General");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* general = new QWidget;
-  sheet->addTab(general, "General");
   auto* grid = new QGridLayout(general);
 
   auto* patient = core::shownEntry(general, "?PAC:NOMBRE");
@@ -157,11 +152,6 @@ int AttachmentForm::TakeAccepted() {
   return rt::level::Benign;
 }
 
-int FormularioAdjuntos() {
-  AttachmentForm form;
-  const int response = form.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int FormularioAdjuntos() { return core::runWindow<AttachmentForm>(); }
 
 }  // namespace practice

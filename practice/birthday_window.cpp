@@ -26,20 +26,14 @@ constexpr char kDatePicture[] = "@d17";
 
 }  // namespace
 
-int VentanaListadoCumples::Init() {
-  tracked_.emplace("VentanaListadoCumples");
-  if (int r = rt::WindowDriver::Init(); r != rt::level::Benign) return r;
+int BirthdayWindow::Init() {
+  if (int r = AidedWindow::Init(); r != rt::level::Benign) return r;
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
 
-  auto* window = new QWidget(nullptr, Qt::Window);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle(rt::toQString("Listado de Cumpleaños en una Fecha"_cp));
+  const auto [window, sheet, general] = core::formSheet(
+      rt::toQString("Listado de Cumpleaños en una Fecha"_cp), "General", Qt::Window);
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* general = new QWidget;
-  sheet->addTab(general, "General");
   QLineEdit* date = core::namedEntry(general, "?Fecha", 0, "Fecha para el Listado");
   rt::setPicture(date, kDatePicture);
   date->setMaximumWidth(units.x(50));
@@ -68,20 +62,19 @@ int VentanaListadoCumples::Init() {
 
   Open(window);
   core::ColorearControles(window);
-  core::ConfigurarFuente(fontScaler_, window);
+  scaleFont(window);
   Fecha = rt::today();
   date->setText(rt::toQString(rt::format(static_cast<double>(Fecha), kDatePicture)));
-  focusMarker_.Setup(window);
-  keyNavigator_.SetKeys(window);
+  markAndNavigate(window);
   return rt::level::Benign;
 }
 
-void VentanaListadoCumples::readDate() {
+void BirthdayWindow::readDate() {
   const std::string shown = rt::fromQString(control<QLineEdit>("?Fecha")->text());
   Fecha = static_cast<rt::Date>(std::atol(rt::deformat(shown, kDatePicture).c_str()));
 }
 
-int VentanaListadoCumples::TakeAccepted() {
+int BirthdayWindow::TakeAccepted() {
   if (int r = rt::WindowDriver::TakeAccepted(); r != rt::level::Benign) return r;
   QWidget* accepted = field();
   if (accepted == nullptr) return rt::level::Benign;
@@ -103,15 +96,8 @@ int VentanaListadoCumples::TakeAccepted() {
   return rt::level::Benign;
 }
 
-int VentanaListadoCumples::Kill() {
-  const int result = rt::WindowDriver::Kill();
-  fontScaler_.ApplyPendingSize();
-  tracked_.reset();
-  return result;
-}
-
 int runVentanaListadoCumples() {
-  VentanaListadoCumples window;
+  BirthdayWindow window;
   const int response = window.Run();
   return response;
 }

@@ -30,7 +30,7 @@
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rtf_reader.h"
 #include "practice/attachment_form.h"
-#include "practice/patient_services.h"
+#include "core/patient_services.h"
 
 namespace practice {
 
@@ -118,16 +118,11 @@ ConsultationForm::ConsultationForm(bool fromAppointment)
 ConsultationForm::~ConsultationForm() = default;
 
 QWidget* ConsultationForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Actualizando un Registro de Consultas");
+  const auto [window, sheet, general] =
+      core::formSheet("Actualizando un Registro de Consultas", "General");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
 
   // ------------------------------------------------------------------ general
-  auto* general = new QWidget;
-  sheet->addTab(general, "General");
   auto* grid = new QGridLayout(general);
   int row = 0;
   auto line = [&](const char* prompt, QWidget* buddy, std::initializer_list<QWidget*> controls,
@@ -339,7 +334,7 @@ void ConsultationForm::setUpOthers() {
                          core::ColumnAlign::Left, false, true});
   o.AddColumn(ListColumn{"C_TIC:Color", "Color", "@n13", 0, 0});
   ListColumn notes{"C_CON:Notas", "Notas", "@s255", 0, 0};
-  notes.shownAs = notesAsText;
+  notes.shownAs = core::notesAsText;
   o.AddColumn(notes);
   for (const char* field :
        {"C_CON:Cod_Consulta", "C_CON:Cod_Paciente", "C_MDC:Cod_Medico", "C_TIC:Cod_TipoConsulta"}) {
@@ -406,7 +401,7 @@ void ConsultationForm::showPatient() {
   control<QLineEdit>("?PAC:FECHA_PRIMER_CONSULTA")->setText(core::shownDate(pac.Fecha_Primer_Consulta));
   control<QLineEdit>("?PAC:FECHA_NACIM")->setText(core::shownDate(pac.Fecha_Nacim));
   control<QLineEdit>("?LOC:EDADSTR")
-      ->setText(rt::toQString(core::CON().Cod_Paciente == 0 ? std::string() : CalcularEdad(pac.Fecha_Nacim)));
+      ->setText(rt::toQString(core::CON().Cod_Paciente == 0 ? std::string() : core::CalcularEdad(pac.Fecha_Nacim)));
   control<QPlainTextEdit>("?PAC:ANT_FAMILIARES")->setPlainText(rt::toQString(pac.Ant_Familiares));
   control<QPlainTextEdit>("?PAC:ANT_PERSONALES")->setPlainText(rt::toQString(pac.Ant_Personales));
   control<QPlainTextEdit>("?PAC:NOTAS")->setPlainText(rt::toQString(pac.Notas));
@@ -552,10 +547,7 @@ int ConsultationForm::Kill() {
 }
 
 int FormularioConsultas(bool fromAppointment) {
-  ConsultationForm form(fromAppointment);
-  const int response = form.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
+  return core::runWindow<ConsultationForm>(fromAppointment);
 }
 
 }  // namespace practice

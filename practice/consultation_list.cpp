@@ -177,14 +177,7 @@ void ConsultationList::setUpBrowser(core::ListBrowser& b) {
   tablesOpened_ = true;
 
   QWidget* window = b.list()->window();
-  b.SELECTCONTROL = window->findChild<QWidget*>("?SELECT");
   b.VIEWCONTROL = window->findChild<QWidget*>("?VIEW");
-  if (REQUEST != core::request::View) {
-    b.INSERTCONTROL = window->findChild<QWidget*>("?INSERT");
-    b.CHANGECONTROL = window->findChild<QWidget*>("?CHANGE");
-    b.DELETECONTROL = window->findChild<QWidget*>("?DELETE");
-  }
-  b.QUERYCONTROL = window->findChild<QWidget*>("?QUERY");
   b.AddSortOrder({}, core::Consultas::CON05);
   b.AddJoin(core::Medicos::def(), core::Medicos::MDC01, {"CON:Cod_Medico"});
   b.AddJoin(core::Pacientes::def(), core::Pacientes::PAS_001, {"CON:Cod_Paciente"});
@@ -342,20 +335,11 @@ int ConsultationList::Kill() {
 void ConsultationList::callForm() { rt::callProcedure("FormularioConsultas", {"0"}); }
 
 std::optional<core::ListSearchSettings> ConsultationList::searchSettings() const {
-  core::ListSearchSettings settings{
-      "Fecha|@d17|CON:Fecha|Paciente|@s90|PAC:Nombre|Médico|@s80|MDC:Nombre|Teléfono|@s90|"
-      "PAC:Telefono|Motivo|@s120|CON:Motivo|Tipo|@s50|TIC:Descripcion|Cobertura|@s90|"
-      "COB:Descripcion|Nro. Carnet|@s30|PAC:NroCarnetObraSocial|Color|@n13|TIC:Color|"_cp,
-      "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Buscar"};
+  core::ListSearchSettings settings{{}, "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Buscar"};
   settings.openKey = Qt::Key_F | static_cast<int>(Qt::ControlModifier);
   return settings;
 }
 
-int ExaminarConsultas() {
-  ConsultationList list;
-  const int response = list.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int ExaminarConsultas() { return core::runWindow<ConsultationList>(); }
 
 }  // namespace practice

@@ -53,14 +53,9 @@ ConsultationLogList::ConsultationLogList(std::uint32_t consultation)
     : core::ListWindow("ExaminarLogConsulta", core::LogConsultas::def()), consultation_(consultation) {}
 
 QWidget* ConsultationLogList::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Window);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Examinando el archivo de Log de Consultas");
+  const auto [window, sheet, byDate] = core::formSheet("Examinando el archivo de Log de Consultas",
+                                                       "Por Fecha y Hora (Inverso)", Qt::Window);
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* byDate = new QWidget;
-  sheet->addTab(byDate, "Por Fecha y Hora (Inverso)");
   auto shown = [&](const char* name) { return core::shownEntry(byDate, name); };
   auto* head = new QHBoxLayout;
   head->addWidget(new QLabel("Paciente:", byDate));
@@ -134,18 +129,12 @@ int ConsultationLogList::Kill() {
 }
 
 std::optional<core::ListSearchSettings> ConsultationLogList::searchSettings() const {
-  return core::ListSearchSettings{
-      "Cod Log Consulta|@n-14|LCN:Cod_LogConsulta|Cod Consulta|@n13|LCN:Cod_Consulta|Fecha|@d17|"
-      "LCN:Fecha|Hora|@t7|LCN:Hora|Operacion|@s15|Operacion|Operacion|@s1|LCN:Operacion|Usuario|"
-      "@s60|USU:Nombre_Usuario|Fecha|@d17|CON:Fecha|Motivo|@s120|CON:Motivo|Nombre|@s90|PAC:Nombre|",
+  return core::ListSearchSettings{{},
       "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Error"};
 }
 
 int ExaminarLogConsulta(std::uint32_t consultation) {
-  ConsultationLogList list(consultation);
-  const int response = list.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
+  return core::runWindow<ConsultationLogList>(consultation);
 }
 
 }  // namespace practice

@@ -17,23 +17,21 @@ std::string dayText(long day) { return std::to_string(day); }
 
 }  // namespace
 
-ReporteConsultas::ReporteConsultas(std::string filter, std::string /*order*/)
+ConsultationReport::ConsultationReport(std::string filter, std::string /*order*/)
     : filter_(std::move(filter)) {}
 
-std::string ReporteConsultas::title() const { return "Listado de Consultas"; }
-std::string ReporteConsultas::procedureName() const { return "ReporteConsultas"; }
-std::string ReporteConsultas::tableName() const { return "Consultas"; }
+std::string ConsultationReport::title() const { return "Listado de Consultas"; }
+std::string ConsultationReport::procedureName() const { return "ReporteConsultas"; }
+std::string ConsultationReport::tableName() const { return "Consultas"; }
 
-int ReporteConsultas::openTables() {
+int ConsultationReport::openTables() {
   return openReportTables(core::Consultas::def(), {&core::Pacientes::def(), &core::Coberturas_Medicas::def(),
                                                    &core::Medicos::def(), &core::TiposConsultas::def()});
 }
 
-void ReporteConsultas::closeTables() { closeReportTables(); }
+long long ConsultationReport::primaryRecords() { return core::Consultas::table().records(); }
 
-long long ReporteConsultas::primaryRecords() { return core::Consultas::table().records(); }
-
-void ReporteConsultas::openView() {
+void ConsultationReport::openView() {
   view_ = std::make_unique<rt::View>(core::Consultas::def(), core::Consultas::CON05);
   // The tables the list joins, so that a filter on any column the list
   // shows (a query on the patient's name) narrows the listing as it narrows
@@ -56,11 +54,7 @@ void ReporteConsultas::openView() {
   }
 }
 
-void ReporteConsultas::closeView() { view_.reset(); }
-
-int ReporteConsultas::readNext() { return view_ ? view_->next() : 33; }
-
-void ReporteConsultas::layOut(rt::ReportEngine& report) {
+void ConsultationReport::layOut(rt::ReportEngine& report) {
   const QFont headings = rt::reportFont("Arial Monospaced 03", 10, true);
   const QFont columns = rt::reportFont("Arial Monospaced 03", 10);
   const int right = report.bodyWidth();
@@ -87,7 +81,7 @@ void ReporteConsultas::layOut(rt::ReportEngine& report) {
                "@s120");
 }
 
-void ReporteConsultas::printRecord(rt::ReportEngine& report) {
+void ConsultationReport::printRecord(rt::ReportEngine& report) {
   rt::Table& patients = core::Pacientes::table();
   patients.clear();
   core::PAC().Cod_Paciente = core::CON().Cod_Paciente;
@@ -100,7 +94,7 @@ void ReporteConsultas::printRecord(rt::ReportEngine& report) {
 }
 
 int runReporteConsultas(const std::string& filter, const std::string& order) {
-  ReporteConsultas report(filter, order);
+  ConsultationReport report(filter, order);
   return report.execute();
 }
 

@@ -7,32 +7,28 @@
 #include <vector>
 
 #include "platform/data/view.h"
-#include "practice/report_run.h"
+#include "core/report_run.h"
 
 namespace practice {
 
-class ReporteConsultas : public ReportRun {
+class ConsultationReport : public core::ReportRun {
  public:
   // `filter` is the list's filter, whole (a cut one could select other
   // records); the list's order is not used: the report always runs by date.
-  ReporteConsultas(std::string filter, std::string order);
+  ConsultationReport(std::string filter, std::string order);
 
  protected:
   std::string title() const override;
   std::string procedureName() const override;
   std::string tableName() const override;
   int openTables() override;
-  void closeTables() override;
   long long primaryRecords() override;
   void openView() override;
-  void closeView() override;
-  int readNext() override;
   void layOut(rt::ReportEngine& report) override;
   void printRecord(rt::ReportEngine& report) override;
 
  private:
   std::string filter_;
-  std::unique_ptr<rt::View> view_;
   rt::ReportBand detail_;
 };
 

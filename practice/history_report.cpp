@@ -26,26 +26,24 @@ QFont underlined(QFont font) {
 
 }  // namespace
 
-ReporteHistoriaClinicaFiltrada::ReporteHistoriaClinicaFiltrada(std::uint16_t patient)
+HistoryReport::HistoryReport(std::uint16_t patient)
     : Cod_Paciente(patient) {}
 
-std::string ReporteHistoriaClinicaFiltrada::title() const { return "Listado de Historia Clínica"_cp; }
-std::string ReporteHistoriaClinicaFiltrada::procedureName() const {
+std::string HistoryReport::title() const { return "Listado de Historia Clínica"_cp; }
+std::string HistoryReport::procedureName() const {
   return "ReporteHistoriaClinicaFiltrada";
 }
-std::string ReporteHistoriaClinicaFiltrada::tableName() const { return "Consultas"; }
+std::string HistoryReport::tableName() const { return "Consultas"; }
 
-int ReporteHistoriaClinicaFiltrada::openTables() {
+int HistoryReport::openTables() {
   return openReportTables(core::Consultas::def(), {&core::Pacientes::def(), &core::Localidades::def()});
 }
 
-void ReporteHistoriaClinicaFiltrada::closeTables() { closeReportTables(); }
-
-long long ReporteHistoriaClinicaFiltrada::primaryRecords() {
+long long HistoryReport::primaryRecords() {
   return core::Consultas::table().records();
 }
 
-void ReporteHistoriaClinicaFiltrada::openView() {
+void HistoryReport::openView() {
   // The patient's consultations are a range of the key by patient and date:
   // the same records and order as a filter on the patient, without walking
   // every other patient's.
@@ -56,11 +54,7 @@ void ReporteHistoriaClinicaFiltrada::openView() {
   view_->setToStart();
 }
 
-void ReporteHistoriaClinicaFiltrada::closeView() { view_.reset(); }
-
-int ReporteHistoriaClinicaFiltrada::readNext() { return view_ ? view_->next() : 33; }
-
-void ReporteHistoriaClinicaFiltrada::layOut(rt::ReportEngine& report) {
+void HistoryReport::layOut(rt::ReportEngine& report) {
   const QFont plain = rt::reportFont("Arial", 10);
   const QFont bold = rt::reportFont("Arial", 10, true);
   const QFont heading = underlined(bold);
@@ -122,7 +116,7 @@ void ReporteHistoriaClinicaFiltrada::layOut(rt::ReportEngine& report) {
   }, plain);
 }
 
-void ReporteHistoriaClinicaFiltrada::printRecord(rt::ReportEngine& report) {
+void HistoryReport::printRecord(rt::ReportEngine& report) {
   rt::Table& patients = core::Pacientes::table();
   patients.clear();
   core::PAC().Cod_Paciente = core::CON().Cod_Paciente;
@@ -142,7 +136,7 @@ void ReporteHistoriaClinicaFiltrada::printRecord(rt::ReportEngine& report) {
 }
 
 int runReporteHistoriaClinicaFiltrada(std::uint16_t patient) {
-  ReporteHistoriaClinicaFiltrada report(patient);
+  HistoryReport report(patient);
   return report.execute();
 }
 

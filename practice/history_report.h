@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "platform/data/view.h"
-#include "practice/report_run.h"
+#include "core/report_run.h"
 
 namespace practice {
 
-class ReporteHistoriaClinicaFiltrada : public ReportRun {
+class HistoryReport : public core::ReportRun {
  public:
-  explicit ReporteHistoriaClinicaFiltrada(std::uint16_t patient);
+  explicit HistoryReport(std::uint16_t patient);
 
   std::uint16_t Cod_Paciente = 0;
 
@@ -23,16 +23,12 @@ class ReporteHistoriaClinicaFiltrada : public ReportRun {
   std::string procedureName() const override;
   std::string tableName() const override;
   int openTables() override;
-  void closeTables() override;
   long long primaryRecords() override;
   void openView() override;
-  void closeView() override;
-  int readNext() override;
   void layOut(rt::ReportEngine& report) override;
   void printRecord(rt::ReportEngine& report) override;
 
  private:
-  std::unique_ptr<rt::View> view_;
   bool patientPrinted_ = false;
   rt::ReportBand patientBand_, personalBand_, familyBand_, gapBand_, detail_;
 };

@@ -31,7 +31,7 @@
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rtf_reader.h"
 #include "practice/code_lookup.h"
-#include "practice/patient_services.h"
+#include "core/patient_services.h"
 
 namespace practice {
 
@@ -86,16 +86,11 @@ PatientForm::PatientForm()
 PatientForm::~PatientForm() = default;
 
 QWidget* PatientForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle("Actualizando un registro de Pacientes");
+  const auto [window, sheet, personal] =
+      core::formSheet("Actualizando un registro de Pacientes", "Datos Personales");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
 
   // ------------------------------------------------------------ personal data
-  auto* personal = new QWidget;
-  sheet->addTab(personal, "Datos Personales");
   auto* grid = new QGridLayout(personal);
   int row = 0;
   auto prompt = [&](const char* text, QWidget* buddy) {
@@ -146,7 +141,7 @@ QWidget* PatientForm::buildWindow() {
   line({phone});
 
   auto* email = core::namedEntry(personal, "?PAC:EMAIL", 90);
-  QToolButton* mail = CrearEnlaceEmail(personal, "?MAILLINK");
+  QToolButton* mail = core::CrearEnlaceEmail(personal, "?MAILLINK");
   prompt("E-Mail:", email);
   line({email, mail});
 
@@ -344,7 +339,7 @@ void PatientForm::setUpHistory() {
                          core::ColumnAlign::Left, false, true});
   h.AddColumn(ListColumn{"MDC:Nombre", "Profesional", "@s80", 0, 100});
   ListColumn notes{"CON:Notas", "Notas", "@s255", 0, 0};
-  notes.shownAs = notesAsText;
+  notes.shownAs = core::notesAsText;
   h.AddColumn(notes);
   h.AddColumn(ListColumn{"TIC:Color", "Color", "@n13", 0, 0});
   for (const char* field :
@@ -398,7 +393,7 @@ void PatientForm::refresh() {
 }
 
 void PatientForm::showAge() {
-  control<QLineEdit>("?LOC:EDADSTR")->setText(rt::toQString(CalcularEdad(core::PAC().Fecha_Nacim)));
+  control<QLineEdit>("?LOC:EDADSTR")->setText(rt::toQString(core::CalcularEdad(core::PAC().Fecha_Nacim)));
 }
 
 int PatientForm::lookUp(const CodeLookup& l, bool fromButton) {
@@ -412,8 +407,8 @@ void PatientForm::typeAhead() {
   const TypedLocality typed = typedLocality_.front();
   typedLocality_.erase(typedLocality_.begin());
   auto* locality = control<QLineEdit>("?LOC:NOMBRELOCALIDAD");
-  const LocalityTypeAhead result =
-      CompletarLocalidad(rt::fromQString(typed.text), typed.cursor, typed.backspace);
+  const core::LocalityTypeAhead result =
+      core::CompletarLocalidad(rt::fromQString(typed.text), typed.cursor, typed.backspace);
   if (result.found) {
     Update();
     core::PAC().Cod_Postal = result.postalCode;
@@ -521,7 +516,7 @@ int PatientForm::TakeAccepted() {
     pickBirthDate();
   } else if (name == "?MAILLINK") {
     Update();
-    AbrirEnlaceEmail(core::PAC().Email.view());
+    core::AbrirEnlaceEmail(core::PAC().Email.view());
   } else if (name == "?PRINT") {
     writePatientNow();
     const std::string code = std::to_string(core::PAC().Cod_Paciente);
@@ -555,11 +550,6 @@ int PatientForm::Kill() {
   return result;
 }
 
-int FormularioPacientes() {
-  PatientForm form;
-  const int response = form.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int FormularioPacientes() { return core::runWindow<PatientForm>(); }
 
 }  // namespace practice

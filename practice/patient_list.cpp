@@ -117,13 +117,6 @@ QWidget* PatientList::buildWindow() {
 
 void PatientList::setUpBrowser(core::ListBrowser& b) {
   QWidget* window = b.list()->window();
-  b.SELECTCONTROL = window->findChild<QWidget*>("?SELECT");
-  if (REQUEST != core::request::View) {
-    b.INSERTCONTROL = window->findChild<QWidget*>("?INSERT");
-    b.CHANGECONTROL = window->findChild<QWidget*>("?CHANGE");
-    b.DELETECONTROL = window->findChild<QWidget*>("?DELETE");
-  }
-  b.QUERYCONTROL = window->findChild<QWidget*>("?QUERY");
   b.AddSortOrder("Por Nombre de Paciente:", core::Pacientes::PAS_002);
   b.SetLocator(window->findChild<QLineEdit*>("?PAC:NOMBRE"), "PAC:Nombre", 20);  // "@s20"
   b.AddJoin(core::Coberturas_Medicas::def(), core::Coberturas_Medicas::COB_001,
@@ -179,19 +172,10 @@ int PatientList::TakeAccepted() { return core::ListWindow::TakeAccepted(); }
 void PatientList::callForm() { rt::callProcedure("FormularioPacientes"); }
 
 std::optional<core::ListSearchSettings> PatientList::searchSettings() const {
-  return core::ListSearchSettings{
-      "Nombre|@s90|PAC:Nombre|Tipo|@s3|PAC:TipoDoc|Nro.|@n13|PAC:NroDoc|Dirección|@s90|"
-      "PAC:Direccion|Teléfono|@s90|PAC:Telefono|Localidad|@s50|LOC:NombreLocalidad|"
-      "Ant. Personales|@s255|PAC:Ant_Personales|Ant. Familiares|@s255|PAC:Ant_Familiares|"
-      "Fec. Nac.|@d17|PAC:Fecha_Nacim|Cobertura|@s90|COB:Descripcion|E-Mail|@s90|PAC:Email|"_cp,
+  return core::ListSearchSettings{{},
       "No hay más ocurrencias."_cp, "No search criteria specified.", "Error"};
 }
 
-int ExaminarPacientes() {
-  PatientList list;
-  const int response = list.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int ExaminarPacientes() { return core::runWindow<PatientList>(); }
 
 }  // namespace practice

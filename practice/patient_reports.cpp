@@ -54,8 +54,6 @@ int PatientListing::openTables() {
   return openReportTables(core::Pacientes::def(), {&core::Coberturas_Medicas::def(), &core::Localidades::def()});
 }
 
-void PatientListing::closeTables() { closeReportTables(); }
-
 long long PatientListing::primaryRecords() { return core::Pacientes::table().records(); }
 
 void PatientListing::openView() {
@@ -73,10 +71,6 @@ void PatientListing::openView() {
   }
 }
 
-void PatientListing::closeView() { view_.reset(); }
-
-int PatientListing::readNext() { return view_ ? view_->next() : 33; }
-
 void PatientListing::printRecord(rt::ReportEngine& report) {
   if (showsPlan()) {
     rt::Table& plans = core::Coberturas_Medicas::table();
@@ -91,17 +85,17 @@ void PatientListing::printRecord(rt::ReportEngine& report) {
   report.print(detail_);
 }
 
-ReportePacientes::ReportePacientes(std::string filter, std::string /*order*/)
+PatientReport::PatientReport(std::string filter, std::string /*order*/)
     : filter_(std::move(filter)) {}
 
-std::string ReportePacientes::title() const { return "Listado de Pacientes"; }
-std::string ReportePacientes::procedureName() const { return "ReportePacientes"; }
+std::string PatientReport::title() const { return "Listado de Pacientes"; }
+std::string PatientReport::procedureName() const { return "ReportePacientes"; }
 
-bool ReportePacientes::applyFilter(rt::View& view) {
+bool PatientReport::applyFilter(rt::View& view) {
   return rt::clip(filter_).empty() || view.setFilter(filter_).code == 0;
 }
 
-void ReportePacientes::layOut(rt::ReportEngine& report) {
+void PatientReport::layOut(rt::ReportEngine& report) {
   report.header.height = 900;
   layOutPageHeader(report.header, "Reporte de Pacientes");
   layOutColumns(report, detail_,
@@ -113,15 +107,15 @@ void ReportePacientes::layOut(rt::ReportEngine& report) {
                  {6250, 6250, 625, "F. Nac.", born, "@d17"}});
 }
 
-ReporteCumpleanos::ReporteCumpleanos(rt::Date date) : Fecha(date) {
+BirthdayReport::BirthdayReport(rt::Date date) : Fecha(date) {
   names_.bind("Fecha", rt::Binding::numberAt(&Fecha));
 }
 
-std::string ReporteCumpleanos::title() const { return "Listado de Cumpleaños"_cp; }
-std::string ReporteCumpleanos::procedureName() const { return "ReporteCumpleanos"; }
-QWidget* ReporteCumpleanos::progressParent() const { return GLO::VentanaPrincipal; }
+std::string BirthdayReport::title() const { return "Listado de Cumpleaños"_cp; }
+std::string BirthdayReport::procedureName() const { return "ReporteCumpleanos"; }
+QWidget* BirthdayReport::progressParent() const { return GLO::VentanaPrincipal; }
 
-bool ReporteCumpleanos::applyFilter(rt::View& view) {
+bool BirthdayReport::applyFilter(rt::View& view) {
   // Day and month of a date 0 read as a day of December: a patient without
   // a birth date, or a listing without a date, matches nobody.
   return view
@@ -132,7 +126,7 @@ bool ReporteCumpleanos::applyFilter(rt::View& view) {
              .code == 0;
 }
 
-void ReporteCumpleanos::layOut(rt::ReportEngine& report) {
+void BirthdayReport::layOut(rt::ReportEngine& report) {
   report.header.height = 900;
   layOutPageHeader(report.header, "Reporte de Pacientes que cumplen años el"_cp);
   report.header.text(4219, 300, 1400, 260, [this] { return std::to_string(Fecha); },
@@ -146,12 +140,12 @@ void ReporteCumpleanos::layOut(rt::ReportEngine& report) {
 }
 
 int runReportePacientes(const std::string& filter, const std::string& order) {
-  ReportePacientes report(filter, order);
+  PatientReport report(filter, order);
   return report.execute();
 }
 
 int runReporteCumpleanos(rt::Date date) {
-  ReporteCumpleanos report(date);
+  BirthdayReport report(date);
   return report.execute();
 }
 

@@ -9,19 +9,16 @@
 #include "platform/base/clock.h"
 #include "platform/base/expression.h"
 #include "platform/data/view.h"
-#include "practice/report_run.h"
+#include "core/report_run.h"
 
 namespace practice {
 
-class PatientListing : public ReportRun {
+class PatientListing : public core::ReportRun {
  protected:
   std::string tableName() const override;
   int openTables() override;
-  void closeTables() override;
   long long primaryRecords() override;
   void openView() override;
-  void closeView() override;
-  int readNext() override;
   void printRecord(rt::ReportEngine& report) override;
 
   // The listing's filter on the view; false when the view cannot use it.
@@ -32,14 +29,13 @@ class PatientListing : public ReportRun {
   rt::ReportBand detail_;
 
  private:
-  std::unique_ptr<rt::View> view_;
 };
 
-class ReportePacientes : public PatientListing {
+class PatientReport : public PatientListing {
  public:
   // `filter` is the patient list's filter, whole; its order is not used:
   // the listing is always by name.
-  ReportePacientes(std::string filter, std::string order);
+  PatientReport(std::string filter, std::string order);
 
  protected:
   std::string title() const override;
@@ -52,9 +48,9 @@ class ReportePacientes : public PatientListing {
   std::string filter_;
 };
 
-class ReporteCumpleanos : public PatientListing {
+class BirthdayReport : public PatientListing {
  public:
-  explicit ReporteCumpleanos(rt::Date date);
+  explicit BirthdayReport(rt::Date date);
 
   rt::Date Fecha = 0;
 

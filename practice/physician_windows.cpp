@@ -32,7 +32,6 @@ namespace {
 using core::ColumnAlign;
 using core::ListColumn;
 namespace request = core::request;
-using parts::button;
 using parts::shown;
 using parts::trimmedRight;
 
@@ -85,15 +84,15 @@ QWidget* PhysicianList::buildWindow() {
   tabLayout->addWidget(list);
 
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(button(window, "?QUERY:2", "&Consulta"));
-  buttons->addWidget(button(window, "?EXPORTAR", "E&xportar"));
+  buttons->addWidget(core::namedButton(window, "?QUERY:2", "&Consulta"));
+  buttons->addWidget(core::namedButton(window, "?EXPORTAR", "E&xportar"));
   buttons->addStretch();
-  buttons->addWidget(
-      button(window, "?SELECT:3", "&Seleccionar", "Selecciona el ítem actualmente resaltado"_cp));
-  buttons->addWidget(button(window, "?INSERT:6", "&Agregar"));
-  buttons->addWidget(button(window, "?CHANGE:6", "&Modificar"));
-  buttons->addWidget(button(window, "?DELETE:6", "&Borrar"));
-  buttons->addWidget(button(window, "?CLOSE", "&Cerrar"));
+  buttons->addWidget(core::namedButton(window, "?SELECT:3", "&Seleccionar",
+                                       "Selecciona el ítem actualmente resaltado"_cp));
+  buttons->addWidget(core::namedButton(window, "?INSERT:6", "&Agregar"));
+  buttons->addWidget(core::namedButton(window, "?CHANGE:6", "&Modificar"));
+  buttons->addWidget(core::namedButton(window, "?DELETE:6", "&Borrar"));
+  buttons->addWidget(core::namedButton(window, "?CLOSE", "&Cerrar"));
   auto* layout = new QVBoxLayout(window);
   layout->addWidget(hint);
   layout->addWidget(sheet);
@@ -103,14 +102,6 @@ QWidget* PhysicianList::buildWindow() {
 
 void PhysicianList::setUpBrowser(core::ListBrowser& b) {
   QWidget* window = b.list()->window();
-  auto find = [window](const char* name) { return window->findChild<QWidget*>(name); };
-  b.SELECTCONTROL = find("?SELECT:3");
-  if (REQUEST != request::View) {
-    b.INSERTCONTROL = find("?INSERT:6");
-    b.CHANGECONTROL = find("?CHANGE:6");
-    b.DELETECONTROL = find("?DELETE:6");
-  }
-  b.QUERYCONTROL = find("?QUERY:2");
   b.AddSortOrder("Por Nombre", core::Medicos::MDC02);
   // A physician whose speciality has no record still shows, with a blank one.
   b.AddJoin(core::Especialidades::def(), core::Especialidades::ESP01, {"MDC:Cod_Especialidad"});
@@ -133,17 +124,11 @@ void PhysicianList::setUpBrowser(core::ListBrowser& b) {
 void PhysicianList::callForm() { FormularioMedico(); }
 
 std::optional<core::ListSearchSettings> PhysicianList::searchSettings() const {
-  return core::ListSearchSettings{
-      "Nombre|@s80|MDC:Nombre|Especialidad|@s40|ESP:Descripcion|Teléfono|@s20|MDC:Telefono_1|"_cp,
+  return core::ListSearchSettings{{},
       "No hay mas ocurrencias.", "No search criteria specified.", "Error"};
 }
 
-int ExaminarMedicos() {
-  PhysicianList list;
-  const int response = list.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int ExaminarMedicos() { return core::runWindow<PhysicianList>(); }
 
 // ---------------------------------------------------------------- the form
 
@@ -199,16 +184,10 @@ PhysicianForm::PhysicianForm() : RecordForm("FormularioMedico", core::Medicos::d
 PhysicianForm::~PhysicianForm() = default;
 
 QWidget* PhysicianForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle(kFormTitle);
+  const auto [window, sheet, personal] = core::formSheet(kFormTitle, "Datos Personales");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
 
   // Datos Personales
-  auto* personal = new QWidget;
-  sheet->addTab(personal, "Datos Personales");
   auto* code = entry(personal, "?MDC:COD_MEDICO", 6, "@n6");
   // The number is the one numbering gave; a new one would part the
   // physician from his sheets and appointments.
@@ -286,14 +265,14 @@ QWidget* PhysicianForm::buildWindow() {
   list->setMinimumSize(units.size(340, 120));
   auto* sheetButtons = new QHBoxLayout;
   sheetButtons->addStretch();
-  sheetButtons->addWidget(button(sheetsTab, "?Insert", "&Agregar"));
-  sheetButtons->addWidget(button(sheetsTab, "?Change", "&Modificar"));
-  sheetButtons->addWidget(button(sheetsTab, "?Delete", "&Borrar"));
+  sheetButtons->addWidget(core::namedButton(sheetsTab, "?Insert", "&Agregar"));
+  sheetButtons->addWidget(core::namedButton(sheetsTab, "?Change", "&Modificar"));
+  sheetButtons->addWidget(core::namedButton(sheetsTab, "?Delete", "&Borrar"));
   auto* sheetsLayout = new QVBoxLayout(sheetsTab);
   sheetsLayout->addWidget(list);
   sheetsLayout->addLayout(sheetButtons);
 
-  core::sheetAndButtons(window, sheet, "Acepta y cierra.");
+  core::sheetAndButtons(window, sheet, {.okTip = "Acepta y cierra."});
 
   fields().bind(code, "MDC:Cod_Medico", 1);
   fields().bind(inactive, "MDC:Inactivo", 11);
@@ -443,12 +422,7 @@ int PhysicianForm::Kill() {
   return RecordForm::Kill();
 }
 
-int FormularioMedico() {
-  PhysicianForm form;
-  const int response = form.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int FormularioMedico() { return core::runWindow<PhysicianForm>(); }
 
 void registerPhysicianProcedures() {
   rt::registerProcedure("ExaminarMedicos",

@@ -148,7 +148,7 @@ void DayModel::reload() {
 
 // ----------------------------------------------------------------- the window
 
-PlannerWindow::PlannerWindow() = default;
+PlannerWindow::PlannerWindow() : AidedWindow("ExaminarTurnos") {}
 PlannerWindow::~PlannerWindow() = default;
 
 QWidget* PlannerWindow::buildWindow() {
@@ -299,8 +299,7 @@ void PlannerWindow::fillPhysicians() {
 }
 
 int PlannerWindow::Init() {
-  tracked_.emplace("ExaminarTurnos");
-  if (int r = rt::WindowDriver::Init(); r != rt::level::Benign) return r;
+  if (int r = AidedWindow::Init(); r != rt::level::Benign) return r;
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
   QWidget* window = buildWindow();
@@ -321,13 +320,12 @@ int PlannerWindow::Init() {
   }
   Open(window);
   core::ColorearControles(window);
-  core::ConfigurarFuente(scaler_, window);
+  scaleFont(window);
   fillPhysicians();
   day_.FechaTurno = static_cast<std::int32_t>(rt::today());
   showDate();
   refresh();
-  marker_.Setup(window);
-  navigator_.SetKeys(window);
+  markAndNavigate(window);
   list_->setFocus();
   return rt::level::Benign;
 }
@@ -351,9 +349,7 @@ int PlannerWindow::Kill() {
     core::relate(core::Consultas::def()).close();
     tablesOpened_ = false;
   }
-  const int result = rt::WindowDriver::Kill();
-  tracked_.reset();
-  return result;
+  return AidedWindow::Kill();
 }
 
 void PlannerWindow::showDate() {

@@ -9,12 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "core/focus_marker.h"
-#include "core/font_scaler.h"
-#include "core/key_navigator.h"
+#include "core/aided_window.h"
 #include "core/list_browser.h"
-#include "platform/base/logical_threads.h"
-#include "platform/ui/window_driver.h"
 #include "practice/planner_day.h"
 
 class QTableView;
@@ -42,7 +38,7 @@ class DayRowFields : public core::RowFields {
   }
 };
 
-class PlannerWindow : public rt::WindowDriver {
+class PlannerWindow : public core::AidedWindow {
  public:
   PlannerWindow();
   ~PlannerWindow() override;
@@ -84,12 +80,8 @@ class PlannerWindow : public rt::WindowDriver {
 
   PlannerDay day_;
   bool registered_ = false;
-  std::optional<rt::ProcedureScope> tracked_;
   QTableView* list_ = nullptr;
   DayModel* model_ = nullptr;
-  core::FontScaler scaler_;
-  core::KeyNavigator navigator_;
-  core::FocusMarker marker_;
   bool tablesOpened_ = false;
 };
 

@@ -32,7 +32,6 @@ namespace {
 using core::ColumnAlign;
 using core::ListColumn;
 namespace request = core::request;
-using parts::button;
 using parts::shown;
 using parts::trimmedRight;
 
@@ -78,14 +77,8 @@ ScheduleSheetForm::ScheduleSheetForm()
 ScheduleSheetForm::~ScheduleSheetForm() = default;
 
 QWidget* ScheduleSheetForm::buildWindow() {
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setFont(core::designedWindowFont());
-  window->setWindowTitle(kTitle);
+  const auto [window, sheet, general] = core::formSheet(kTitle, "General");
   const rt::DialogUnits units = rt::DialogUnits::of(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?CurrentTab");
-  auto* general = new QWidget;
-  sheet->addTab(general, "General");
 
   auto* from = entry(general, "?PLA:FECVIGENCIADESDE", "@d6",
                      "Fecha en que comienza la vigencia de ésta planilla"_cp);
@@ -129,18 +122,19 @@ QWidget* ScheduleSheetForm::buildWindow() {
   list->setObjectName("?List");
   list->setMinimumSize(units.size(270, 90));
   auto* listButtons = new QHBoxLayout;
-  listButtons->addWidget(button(general, "?EXPORTAR", "E&xportar"));
+  listButtons->addWidget(core::namedButton(general, "?EXPORTAR", "E&xportar"));
   listButtons->addStretch();
-  listButtons->addWidget(button(general, "?Insert", "&Agregar", "Agregar un Registro"));
+  listButtons->addWidget(core::namedButton(general, "?Insert", "&Agregar", "Agregar un Registro"));
   listButtons->addWidget(
-      button(general, "?Change", "&Modificar", "Modificar el Registro resaltado"));
-  listButtons->addWidget(button(general, "?Delete", "&Borrar", "Borrar el Registro resaltado"));
+      core::namedButton(general, "?Change", "&Modificar", "Modificar el Registro resaltado"));
+  listButtons->addWidget(
+      core::namedButton(general, "?Delete", "&Borrar", "Borrar el Registro resaltado"));
   auto* generalLayout = new QVBoxLayout(general);
   generalLayout->addLayout(grid);
   generalLayout->addWidget(list, 1);
   generalLayout->addLayout(listButtons);
 
-  core::sheetAndButtons(window, sheet, "Acepta y cierra.");
+  core::sheetAndButtons(window, sheet, {.okTip = "Acepta y cierra."});
 
   fields().bind(from, "PLA:FecVigenciaDesde", 4);
   fields().bind(to, "PLA:FecVigenciaHasta", 5);
@@ -285,11 +279,6 @@ int ScheduleSheetForm::Kill() {
   return RecordForm::Kill();
 }
 
-int FormularioPLanilla() {
-  ScheduleSheetForm form;
-  const int response = form.Run();
-  rt::ThreadResponse() = static_cast<std::uint8_t>(response);
-  return response;
-}
+int FormularioPLanilla() { return core::runWindow<ScheduleSheetForm>(); }
 
 }  // namespace practice

@@ -1,21 +1,14 @@
 #pragma once
-// Small pieces the practice's windows build from: a button by its name in the
-// design, a shown list column and the text of a padded field.
-#include <QPushButton>
+// Small pieces the practice's windows build from: a shown list column and the
+// text of a padded field.
 #include <string>
 #include <string_view>
 
 #include "core/list_browser.h"
-#include "core/window_parts.h"
 #include "platform/base/cp1252.h"
 #include "platform/ui/qt_text.h"
 
 namespace practice::parts {
-
-inline QPushButton* button(QWidget* parent, const char* name, const char* text,
-                           const char* tip = "") {
-  return core::namedButton(parent, name, text, tip);
-}
 
 // A shown column of a list, its width in dialog units.
 inline core::ListColumn shown(std::string field, std::string title, std::string picture, int width,

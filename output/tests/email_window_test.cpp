@@ -48,18 +48,18 @@ using testing::probeMail;
 constexpr const char* kIni = ".\\TLMail.ini";
 
 // The window with what its status line showed and the ticks it took.
-class SeenWindow : public EnvioEmailTLFull {
+class SeenWindow : public EmailWindow {
  public:
-  using EnvioEmailTLFull::EnvioEmailTLFull;
+  using EmailWindow::EmailWindow;
   std::vector<std::string> statuses;
   int ticks = 0;
   void mailStatus(const std::string& text) override {
     statuses.push_back(text);
-    EnvioEmailTLFull::mailStatus(text);
+    EmailWindow::mailStatus(text);
   }
   int TakeEvent() override {
     if (event() == rt::event::Timer) ++ticks;
-    return EnvioEmailTLFull::TakeEvent();
+    return EmailWindow::TakeEvent();
   }
   std::string status() { return rt::fromQString(control<QLabel>("?STATUS")->text()); }
 };

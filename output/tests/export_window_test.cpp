@@ -114,13 +114,13 @@ class ExportWindowTest : public ::testing::Test {
   }
 
   // Opens the window for the list `procedure` and waits until it shows.
-  Kov_Export_Source_V2& open(std::string procedure = "ExaminarPrueba",
+  ExportWindow& open(std::string procedure = "ExaminarPrueba",
                              core::ExportSpec listSpec = spec()) {
     shown_ = nullptr;
     done_ = false;
     script_.reset();  // scripts restore the observer they replaced: one at a time
     script_ = std::make_unique<WindowScript>();
-    script_->on(kTitle, [this](rt::WindowDriver& w) { shown_ = dynamic_cast<Kov_Export_Source_V2*>(&w); });
+    script_->on(kTitle, [this](rt::WindowDriver& w) { shown_ = dynamic_cast<ExportWindow*>(&w); });
     currentFolder_ = fs::current_path();
     rt::start([this, procedure, listSpec] {
       core::TableManagersInit();
@@ -200,7 +200,7 @@ class ExportWindowTest : public ::testing::Test {
   core::ExportHandOver* handOver_ = nullptr;
   std::unique_ptr<WindowScript> script_;
   std::unique_ptr<WindowScript> chooserScript_;
-  Kov_Export_Source_V2* shown_ = nullptr;
+  ExportWindow* shown_ = nullptr;
   bool done_ = false;
   fs::path currentFolder_;
   std::vector<std::string> opened_;
@@ -210,7 +210,7 @@ class ExportWindowTest : public ::testing::Test {
 };
 
 TEST_F(ExportWindowTest, ListedColumnsStartSelectedPairedWithTheColumnRowsInOrder) {
-  Kov_Export_Source_V2& w = open();
+  ExportWindow& w = open();
   EXPECT_EQ(selectedIds(), (std::vector<int>{1, 6, 11}));
   ASSERT_EQ(w.selected().size(), 3u);
   EXPECT_EQ(w.selected()[1].title, "Importe");
@@ -243,7 +243,7 @@ TEST_F(ExportWindowTest, RowOneIsReadUpToTheColumnsAndTheOfferedKindsShowTheirBu
       h.parameters[0] = c.row1;
       h.parameters[7] = c.kinds;
     };
-    Kov_Export_Source_V2& w = open();
+    ExportWindow& w = open();
     EXPECT_EQ(selectedIds(), c.selected) << c.row1;
     for (const char* name : {"?HTML", "?EXCEL", "?WORD", "?ASCII", "?XML", "?PRINT"}) {
       const bool hidden = std::find_if(c.hidden.begin(), c.hidden.end(), [&](const char* h) {
@@ -422,7 +422,7 @@ TEST_F(ExportWindowTest, ALayoutComesBackWithItsColumnsTotalsTitlesAndOrder) {
 }
 
 // Saves a layout of the selected columns under a name in the open window.
-void saveLayout(Kov_Export_Source_V2& w, const char* name) {
+void saveLayout(ExportWindow& w, const char* name) {
   w.control<QCheckBox>("?L:SAVEEXP")->click();
   ASSERT_TRUE(waitUntil([&] { return w.control("?LAYOUTGROUP")->isEnabled(); }, "the name enabled"));
   w.control<QLineEdit>("?L:SAVE")->setText(name);

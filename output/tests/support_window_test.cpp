@@ -97,7 +97,7 @@ class SupportWindowTest : public ::testing::Test {
     shown_ = nullptr;
     rt::start([this] {
       rt::ProcedureScope scope("TLSoporte");
-      TLSoporte window;
+      SupportWindow window;
       shown_ = &window;
       window.Run();
       shown_ = nullptr;

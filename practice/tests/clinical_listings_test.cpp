@@ -290,7 +290,7 @@ TEST_F(ClinicalListings, AnEmptyRunLeavesTheGlobalsAsTheyWere) {
   GLO::MostrarDialogoMail = 0;
   std::vector<core::ReportGlobalValues> seen;
   EXPECT_EQ(onThread([&] {
-              ReporteCumpleanos report(rt::makeDate(7, 9, 2026));
+              BirthdayReport report(rt::makeDate(7, 9, 2026));
               const int answer = report.execute();
               seen.push_back(report.globalsAtClose());
               return answer;
@@ -415,8 +415,8 @@ TEST_F(ClinicalListings, TheBirthdayWindowListsTodayAndClosesAfterTheListing) {
     dates.clear();
     int closed = 0;
     ASSERT_TRUE(runOnThread([&] {
-      core::testing::Probed<VentanaListadoCumples> window;
-      window.probe([&](VentanaListadoCumples& w) {
+      core::testing::Probed<BirthdayWindow> window;
+      window.probe([&](BirthdayWindow& w) {
         EXPECT_EQ(w.window()->windowTitle(), "Listado de Cumpleaños en una Fecha");
         EXPECT_EQ(w.control<QLineEdit>("?Fecha")->text(), "12/10/2026");
         if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {

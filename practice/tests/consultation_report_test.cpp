@@ -213,16 +213,16 @@ TEST_F(ConsultationReportTest, TicksTakeRecordsForTheirTimeBudgetAndThePaceLeave
   for (const Case& c : cases) {
     SCOPED_TRACE(c.step.count());
     auto now = std::chrono::steady_clock::time_point{};
-    ReportRun::setPaceClock([&] { return now += c.step; });
+    core::ReportRun::setPaceClock([&] { return now += c.step; });
     std::filesystem::remove(pdf);
     GLO::ModoListado = "P";
     int ticks = 0;
     ASSERT_TRUE(rt::testing::runOnThread([&] {
-      ReporteConsultas report("", "");
+      ConsultationReport report("", "");
       EXPECT_EQ(report.execute(), rt::kCompleted);
       ticks = report.ticksRead();
     }));
-    ReportRun::setPaceClock({});
+    core::ReportRun::setPaceClock({});
     EXPECT_EQ(ticks, c.ticks);
     texts.push_back(rt::testing::pdfText(pdf.string()));
     EXPECT_EQ(occurrences(texts.back(), "Motivo "), 120);
@@ -232,15 +232,15 @@ TEST_F(ConsultationReportTest, TicksTakeRecordsForTheirTimeBudgetAndThePaceLeave
 
 // Cancels through the progress window's button (or Esc) once `at` records
 // are printed.
-class CancelledReport : public ReporteConsultas {
+class CancelledReport : public ConsultationReport {
  public:
   explicit CancelledReport(int at, bool esc = false)
-      : ReporteConsultas("", ""), at_(at), esc_(esc) {}
+      : ConsultationReport("", ""), at_(at), esc_(esc) {}
   int printed = 0;
 
  protected:
   void printRecord(rt::ReportEngine& report) override {
-    ReporteConsultas::printRecord(report);
+    ConsultationReport::printRecord(report);
     if (++printed != at_) return;
     if (esc_) {
       QTest::keyClick(window(), Qt::Key_Escape);
@@ -264,13 +264,13 @@ TEST_F(ConsultationReportTest, CancellingLeavesTheListingGlobalsAsTheRunPresetTh
   int printed = 0;
   core::ReportGlobalValues own;
   ASSERT_TRUE(rt::testing::runOnThread([&] {
-    CancelledReport report(ReportRun::kRecordsPerCycle);
+    CancelledReport report(core::ReportRun::kRecordsPerCycle);
     answer = report.execute();
     printed = report.printed;
     own = report.globalsAtClose();
   }));
   EXPECT_EQ(answer, rt::kCancelled);
-  EXPECT_EQ(printed, ReportRun::kRecordsPerCycle);
+  EXPECT_EQ(printed, core::ReportRun::kRecordsPerCycle);
   ASSERT_EQ(messages.asked().size(), 1u) << "no page yet: no question about a partial preview";
   EXPECT_EQ(messages.asked()[0].text, "Are you sure you want to CANCEL this Report?");
   EXPECT_EQ(GLO::ModoListado, "P");

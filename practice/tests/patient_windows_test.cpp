@@ -38,7 +38,7 @@
 #include "platform/ui/testing/window_test_kit.h"
 #include "practice/patient_form.h"
 #include "practice/patient_list.h"
-#include "practice/patient_services.h"
+#include "core/patient_services.h"
 
 namespace practice {
 namespace {
@@ -186,8 +186,8 @@ TEST(PatientServices, AgeTextFollowsTheUnitsAndIsEmptyWithoutADate) {
       {d(10, 12, 2024), "2 Años"_cp},
       {d(29, 2, 2024), "2 Años"_cp},
   };
-  for (const Case& c : cases) EXPECT_EQ(CalcularEdad(c.birth), c.age) << c.birth;
-  EXPECT_EQ(CalcularEdad(d(1, 1, 1926), 5), "100 A");
+  for (const Case& c : cases) EXPECT_EQ(core::CalcularEdad(c.birth), c.age) << c.birth;
+  EXPECT_EQ(core::CalcularEdad(d(1, 1, 1926), 5), "100 A");
 }
 
 TEST(PatientServices, MailLinkCannotAddHeaders) {
@@ -200,10 +200,10 @@ TEST(PatientServices, MailLinkCannotAddHeaders) {
       {"x@h.com?cc=y@z.com&body=hola", "mailto:x@h.com%3Fcc%3Dy@z.com%26body%3Dhola"},
       {"muñoz@h.com"_cp, "mailto:mu%C3%B1oz@h.com"},
   };
-  for (const Case& c : cases) EXPECT_EQ(mailLink(c.address), c.link);
+  for (const Case& c : cases) EXPECT_EQ(core::mailLink(c.address), c.link);
   std::vector<std::string> opened;
   rt::ShellOpener previous = rt::setShellOpener([&](const std::string& t) { opened.push_back(t); });
-  AbrirEnlaceEmail("");
+  core::AbrirEnlaceEmail("");
   rt::setShellOpener(previous);
   EXPECT_EQ(opened, std::vector<std::string>{"mailto:"});
 }
@@ -231,7 +231,7 @@ TEST_F(PatientWindows, LocalityTypeAheadCompletesInAnyCaseAndKeepsAPrefixWithout
         {"", 0, false, "", 0, 0, 0},
     };
     for (const Case& c : cases) {
-      const LocalityTypeAhead r = CompletarLocalidad(c.shown, c.cursor, c.backspace);
+      const core::LocalityTypeAhead r = core::CompletarLocalidad(c.shown, c.cursor, c.backspace);
       EXPECT_EQ(r.name, c.name) << c.shown;
       EXPECT_EQ(r.found, c.code != 0) << c.shown;
       if (r.found) { EXPECT_EQ(r.postalCode, c.code) << c.shown; }

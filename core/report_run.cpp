@@ -1,4 +1,4 @@
-#include "practice/report_run.h"
+#include "core/report_run.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -28,7 +28,7 @@
 #include "platform/ui/report_pages.h"
 #include "platform/ui/report_preview.h"
 
-namespace practice {
+namespace core {
 namespace {
 
 constexpr int kEndOfData = 33;
@@ -352,4 +352,4 @@ void ReportRun::closeReport() {
   printList_.clear();
 }
 
-}  // namespace practice
+}  // namespace core

@@ -1,4 +1,4 @@
-#include "practice/patient_services.h"
+#include "core/patient_services.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -13,7 +13,7 @@
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rtf_reader.h"
 
-namespace practice {
+namespace core {
 namespace {
 
 QPixmap envelope() {
@@ -111,4 +111,4 @@ LocalityTypeAhead CompletarLocalidad(std::string_view shown, int cursor, bool ba
   return result;
 }
 
-}  // namespace practice
+}  // namespace core

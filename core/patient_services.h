@@ -8,7 +8,7 @@
 
 #include "platform/base/clock.h"
 
-namespace practice {
+namespace core {
 
 // The age shown beside a birth date: the count and " Dias", " Meses" or
 // " Años", at most `width` characters; empty for no date or one after today.
@@ -40,4 +40,4 @@ struct LocalityTypeAhead {
 };
 LocalityTypeAhead CompletarLocalidad(std::string_view shown, int cursor, bool backspace);
 
-}  // namespace practice
+}  // namespace core

@@ -13,14 +13,16 @@
 
 #include "core/report_destination.h"
 #include "platform/base/procedures.h"
+#include "platform/base/runtime_errors.h"
 #include "platform/data/table.h"
+#include "platform/data/view.h"
 #include "platform/ui/report_engine.h"
 #include "platform/ui/window_driver.h"
 
 class QProgressBar;
 class QLabel;
 
-namespace practice {
+namespace core {
 
 // How much one timer tick of a run reads: records until `budget` has passed
 // since the tick began, never fewer than `leastRecords` (unless the data
@@ -67,14 +69,15 @@ class ReportRun : public rt::WindowDriver {
   virtual std::string tableName() const = 0;      // named by the read warning
   // Opens the report's tables (0, or a runtime error) and closes them.
   virtual int openTables() = 0;
-  virtual void closeTables() = 0;
+  virtual void closeTables() { closeReportTables(); }
   // Records in the whole primary table (the progress counts against it).
   virtual long long primaryRecords() = 0;
-  // Sets up the view in the report's order with its filter.
+  // Sets up view_ in the report's order with its filter; the close lets it go.
   virtual void openView() = 0;
-  virtual void closeView() = 0;
-  // The next record of the view: 0, 33 at the end, or another error.
-  virtual int readNext() = 0;
+  virtual void closeView() { view_.reset(); }
+  // The next record of the view: 0, RecordNotAvailable at the end, or another
+  // error.
+  virtual int readNext() { return view_ ? view_->next() : rt::error::RecordNotAvailable; }
   // The window the progress window belongs to; none: a window of its own.
   virtual QWidget* progressParent() const { return nullptr; }
   // The bands of the report.
@@ -83,6 +86,7 @@ class ReportRun : public rt::WindowDriver {
   virtual void printRecord(rt::ReportEngine& report) = 0;
 
   rt::ReportEngine& report() { return *report_; }
+  std::unique_ptr<rt::View> view_;
   // The report's tables through the thread's managers: the primary table
   // with its relations, then the other tables of its view; the close
   // releases what was opened, in reverse order.
@@ -135,4 +139,4 @@ class ReportRun : public rt::WindowDriver {
   QLabel* pctText_ = nullptr;
 };
 
-}  // namespace practice
+}  // namespace core
