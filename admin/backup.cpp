@@ -11,11 +11,11 @@
 #include <set>
 #include <sstream>
 
-#include "core/backup_reminder.h"
-#include "core/control_colouring.h"
-#include "core/data_files.h"
-#include "core/main_services.h"
-#include "core/window_parts.h"
+#include "core/frame/backup_reminder.h"
+#include "core/aids/control_colouring.h"
+#include "core/tables/data_files.h"
+#include "core/aids/main_services.h"
+#include "core/aids/window_parts.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"

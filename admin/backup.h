@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/aided_window.h"
+#include "core/shapes/aided_window.h"
 #include "platform/base/clock.h"
 #include "platform/base/private_temp.h"
 

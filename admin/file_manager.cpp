@@ -12,9 +12,9 @@
 #include <algorithm>
 #include <mutex>
 
-#include "core/control_colouring.h"
-#include "core/data_files.h"
-#include "core/table_registration.h"
+#include "core/aids/control_colouring.h"
+#include "core/tables/data_files.h"
+#include "core/tables/table_registration.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"

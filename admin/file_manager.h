@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/aided_window.h"
+#include "core/shapes/aided_window.h"
 #include "platform/data/table_dictionary.h"
 
 class QTreeWidget;

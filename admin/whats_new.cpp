@@ -11,9 +11,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/control_colouring.h"
-#include "core/designed_font.h"
-#include "core/list_cells.h"
+#include "core/aids/control_colouring.h"
+#include "core/aids/designed_font.h"
+#include "core/shapes/list_cells.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/message_hook.h"

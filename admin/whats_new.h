@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/aided_window.h"
+#include "core/shapes/aided_window.h"
 
 namespace admin {
 

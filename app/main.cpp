@@ -1,5 +1,5 @@
 #include "app/all_procedures.h"
-#include "core/program_startup.h"
+#include "core/frame/program_startup.h"
 
 int main(int argc, char** argv) {
   app::registerAllProcedures();

@@ -13,9 +13,9 @@
 #include <string>
 
 #include "admin/backup.h"
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
-#include "core/table_registration.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
+#include "core/tables/table_registration.h"
 #include "platform/base/outside_actions.h"
 #include "platform/data/connection.h"
 #include "platform/data/crypt_vfs.h"

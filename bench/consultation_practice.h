@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <string>
 
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
-#include "core/report_destination.h"
-#include "core/table_registration.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
+#include "core/shapes/report_destination.h"
+#include "core/tables/table_registration.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/data/database.h"

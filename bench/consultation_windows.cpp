@@ -14,12 +14,12 @@
 #include <string>
 
 #include "bench/bench_main.h"
-#include "core/activity_log.h"
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
-#include "core/program_startup.h"
-#include "core/table_managers.h"
-#include "core/table_registration.h"
+#include "core/frame/activity_log.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/program_startup.h"
+#include "core/tables/table_managers.h"
+#include "core/tables/table_registration.h"
 #include "platform/data/database.h"
 #include "platform/ui/event_loop.h"
 #include "platform/ui/testing/window_test_kit.h"

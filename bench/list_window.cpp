@@ -13,11 +13,11 @@
 #include <filesystem>
 #include <string>
 
-#include "core/catalog_tables.h"
-#include "core/data_files.h"
-#include "core/globals.h"
-#include "core/table_managers.h"
-#include "core/users_windows.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/globals.h"
+#include "core/tables/table_managers.h"
+#include "core/frame/users_windows.h"
 #include "platform/data/database.h"
 #include "platform/ui/event_loop.h"
 #include "platform/ui/testing/window_test_kit.h"

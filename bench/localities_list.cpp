@@ -16,10 +16,10 @@
 #include <string>
 
 #include "catalogs/catalog_list.h"
-#include "core/catalog_tables.h"
-#include "core/data_files.h"
-#include "core/record_form.h"
-#include "core/table_managers.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
+#include "core/shapes/record_form.h"
+#include "core/tables/table_managers.h"
 #include "platform/data/database.h"
 #include "platform/ui/event_loop.h"
 #include "platform/ui/testing/window_test_kit.h"

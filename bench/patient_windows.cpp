@@ -16,22 +16,22 @@
 #include <filesystem>
 #include <string>
 
-#include "core/activity_log.h"
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
-#include "core/export_handover.h"
-#include "core/globals.h"
-#include "core/program_startup.h"
-#include "core/table_registration.h"
-#include "core/table_managers.h"
+#include "core/frame/activity_log.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
+#include "core/shapes/export_handover.h"
+#include "core/frame/globals.h"
+#include "core/frame/program_startup.h"
+#include "core/tables/table_registration.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/procedures.h"
 #include "platform/data/database.h"
 #include "platform/ui/event_loop.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "practice/patient_form.h"
 #include "practice/patient_list.h"
-#include "core/patient_services.h"
+#include "core/aids/patient_services.h"
 
 namespace {
 

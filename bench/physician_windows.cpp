@@ -17,12 +17,12 @@
 #include <filesystem>
 #include <string>
 
-#include "core/activity_log.h"
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
-#include "core/globals.h"
-#include "core/table_managers.h"
+#include "core/frame/activity_log.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/globals.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/cp_literal.h"
 #include "platform/data/database.h"
 #include "platform/ui/event_loop.h"

@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <string>
 
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
-#include "core/program_startup.h"
-#include "core/table_registration.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/program_startup.h"
+#include "core/tables/table_registration.h"
 #include "platform/data/database.h"
 #include "practice/planner_day.h"
 

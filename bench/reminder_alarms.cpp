@@ -13,12 +13,12 @@
 #include <filesystem>
 #include <string>
 
-#include "core/activity_log.h"
-#include "core/catalog_tables.h"
-#include "core/data_files.h"
-#include "core/program_startup.h"
-#include "core/table_managers.h"
-#include "core/table_registration.h"
+#include "core/frame/activity_log.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/program_startup.h"
+#include "core/tables/table_managers.h"
+#include "core/tables/table_registration.h"
 #include "organiser/reminders.h"
 #include "platform/base/clock.h"
 #include "platform/base/outside_actions.h"

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "bench/bench_folder.h"
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
-#include "core/global_settings.h"
-#include "core/globals.h"
-#include "core/table_managers.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/global_settings.h"
+#include "core/frame/globals.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/paths.h"
 #include "platform/data/database.h"
 

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <string>
 
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
-#include "core/table_registration.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
+#include "core/tables/table_registration.h"
 #include "platform/base/runtime_errors.h"
 #include "platform/data/connection.h"
 #include "platform/data/database.h"

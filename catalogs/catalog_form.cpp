@@ -14,12 +14,12 @@
 #include <cstdlib>
 
 #include "catalogs/catalog_list.h"
-#include "core/calendar_popup.h"
-#include "core/catalog_tables.h"
-#include "core/designed_font.h"
-#include "core/table_managers.h"
-#include "core/table_messages.h"
-#include "core/window_parts.h"
+#include "core/aids/calendar_popup.h"
+#include "core/tables/catalog_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/tables/table_managers.h"
+#include "core/tables/table_messages.h"
+#include "core/aids/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"

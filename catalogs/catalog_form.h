@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/record_form.h"
+#include "core/shapes/record_form.h"
 
 namespace catalogs {
 

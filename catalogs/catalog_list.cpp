@@ -11,10 +11,10 @@
 #include <map>
 
 #include "catalogs/catalog_form.h"
-#include "core/catalog_tables.h"
-#include "core/designed_font.h"
-#include "core/record_form.h"
-#include "core/window_parts.h"
+#include "core/tables/catalog_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/shapes/record_form.h"
+#include "core/aids/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/data/record_buffer.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/export_handover.h"
-#include "core/list_search.h"
-#include "core/list_window.h"
+#include "core/shapes/export_handover.h"
+#include "core/shapes/list_search.h"
+#include "core/shapes/list_window.h"
 
 namespace catalogs {
 

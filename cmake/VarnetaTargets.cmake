@@ -1,5 +1,6 @@
-# One library per folder: every *.cpp directly in the folder is a source of the
-# library, every tests/*.cpp a source of its test program. New files are picked
+# One library per folder: every *.cpp in the folder or its subfolders (tests/
+# and testing/ apart) is a source of the library, every tests/*.cpp a source
+# of its test program. New files are picked
 # up without editing any CMakeLists.txt.
 #
 # varneta_library(<name> [QT] [DEPS <targets>...] [TEST_DEPS <targets>...])
@@ -9,7 +10,10 @@
 #   other test programs link the plain test main.
 function(varneta_library name)
   cmake_parse_arguments(ARG "QT" "" "DEPS;TEST_DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "(^|/)(tests|testing)/")
+  list(TRANSFORM sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
   set(target varneta_${name})
   add_library(${target} STATIC ${sources})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})

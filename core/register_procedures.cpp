@@ -2,14 +2,14 @@
 
 #include <unistd.h>
 
-#include "core/data_files.h"
-#include "core/frame.h"
-#include "core/global_settings.h"
-#include "core/startup_hooks.h"
-#include "core/system_settings_window.h"
-#include "core/table_managers.h"
-#include "core/table_registration.h"
-#include "core/users_windows.h"
+#include "core/tables/data_files.h"
+#include "core/frame/frame.h"
+#include "core/frame/global_settings.h"
+#include "core/frame/startup_hooks.h"
+#include "core/frame/system_settings_window.h"
+#include "core/tables/table_managers.h"
+#include "core/tables/table_registration.h"
+#include "core/frame/users_windows.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/message_hook.h"

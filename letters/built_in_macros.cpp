@@ -1,7 +1,7 @@
 #include "letters/built_in_macros.h"
 
-#include "core/catalog_tables.h"
-#include "core/table_managers.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/cp_literal.h"
 

@@ -1,8 +1,8 @@
 #include "letters/letter_reports.h"
 
-#include "core/catalog_tables.h"
-#include "core/globals.h"
-#include "core/table_managers.h"
+#include "core/tables/catalog_tables.h"
+#include "core/frame/globals.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/runtime_errors.h"
 #include "platform/ui/report_pages.h"
 

@@ -6,7 +6,7 @@
 // it was handed when its button was pressed.
 #include <string>
 
-#include "core/report_run.h"
+#include "core/shapes/report_run.h"
 
 namespace letters {
 

@@ -13,14 +13,14 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/control_colouring.h"
-#include "core/designed_font.h"
-#include "core/notes_toolbar.h"
-#include "core/record_form.h"
-#include "core/table_managers.h"
-#include "core/window_parts.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/aids/control_colouring.h"
+#include "core/aids/designed_font.h"
+#include "core/aids/notes_toolbar.h"
+#include "core/shapes/record_form.h"
+#include "core/tables/table_managers.h"
+#include "core/aids/window_parts.h"
 #include "letters/letter_reports.h"
 #include "letters/template_windows.h"
 #include "platform/base/cp_literal.h"

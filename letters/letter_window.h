@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "core/aided_window.h"
+#include "core/shapes/aided_window.h"
 #include "letters/macro_substitution.h"
 #include "platform/ui/rtf_control.h"
 #include "platform/ui/rtf_windows.h"

@@ -1,13 +1,13 @@
 // The tables as the letter reads them: the `Macros` records of the value
 // list and the system values of the chosen patient and physician.
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/proper_case_name.h"
-#include "core/table_managers.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/aids/proper_case_name.h"
+#include "core/tables/table_managers.h"
 #include "letters/macro_substitution.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
-#include "core/patient_services.h"
+#include "core/aids/patient_services.h"
 
 namespace letters {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <QLineEdit>
 
-#include "core/catalog_tables.h"
-#include "core/window_parts.h"
+#include "core/tables/catalog_tables.h"
+#include "core/aids/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/base/text_order.h"

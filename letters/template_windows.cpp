@@ -1,6 +1,6 @@
 #include "letters/template_windows.h"
 
-#include "core/patient_services.h"
+#include "core/aids/patient_services.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,10 +17,10 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "core/catalog_tables.h"
-#include "core/designed_font.h"
-#include "core/notes_toolbar.h"
-#include "core/window_parts.h"
+#include "core/tables/catalog_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/aids/notes_toolbar.h"
+#include "core/aids/window_parts.h"
 #include "letters/macro_windows.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "catalogs/catalog_list.h"
-#include "core/record_form.h"
+#include "core/shapes/record_form.h"
 #include "platform/ui/rtf_control.h"
 #include "platform/ui/rtf_windows.h"
 

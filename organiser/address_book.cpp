@@ -12,10 +12,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/catalog_tables.h"
-#include "core/designed_font.h"
-#include "core/table_managers.h"
-#include "core/window_parts.h"
+#include "core/tables/catalog_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/tables/table_managers.h"
+#include "core/aids/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/data/record_buffer.h"
@@ -23,7 +23,7 @@
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/picture_validator.h"
 #include "platform/ui/qt_text.h"
-#include "core/patient_services.h"
+#include "core/aids/patient_services.h"
 
 namespace organiser {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <optional>
 
-#include "core/list_window.h"
-#include "core/record_form.h"
+#include "core/shapes/list_window.h"
+#include "core/shapes/record_form.h"
 #include "platform/data/record_buffer.h"
 
 namespace organiser {

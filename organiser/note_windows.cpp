@@ -12,10 +12,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/catalog_tables.h"
-#include "core/designed_font.h"
-#include "core/table_managers.h"
-#include "core/window_parts.h"
+#include "core/tables/catalog_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/tables/table_managers.h"
+#include "core/aids/window_parts.h"
 #include "organiser/notes_listing.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "core/list_window.h"
-#include "core/record_form.h"
+#include "core/shapes/list_window.h"
+#include "core/shapes/record_form.h"
 #include "platform/data/record_buffer.h"
 
 namespace organiser {

@@ -1,7 +1,7 @@
 #include "organiser/notes_listing.h"
 
-#include "core/catalog_tables.h"
-#include "core/globals.h"
+#include "core/tables/catalog_tables.h"
+#include "core/frame/globals.h"
 #include "organiser/report_parts.h"
 
 namespace organiser {

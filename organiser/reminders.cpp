@@ -16,13 +16,13 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "core/calendar_popup.h"
-#include "core/catalog_tables.h"
-#include "core/designed_font.h"
-#include "core/globals.h"
-#include "core/main_services.h"
-#include "core/table_managers.h"
-#include "core/window_parts.h"
+#include "core/aids/calendar_popup.h"
+#include "core/tables/catalog_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/frame/globals.h"
+#include "core/aids/main_services.h"
+#include "core/tables/table_managers.h"
+#include "core/aids/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/outside_actions.h"

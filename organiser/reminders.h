@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "core/list_window.h"
-#include "core/record_form.h"
+#include "core/shapes/list_window.h"
+#include "core/shapes/record_form.h"
 #include "platform/base/clock.h"
 
 namespace organiser {

@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "core/table_managers.h"
+#include "core/tables/table_managers.h"
 #include "platform/data/view.h"
 #include "platform/ui/report_engine.h"
-#include "core/report_run.h"
+#include "core/shapes/report_run.h"
 
 namespace organiser {
 

@@ -13,11 +13,11 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/calendar_popup.h"
-#include "core/catalog_tables.h"
-#include "core/designed_font.h"
-#include "core/query_by_example.h"
-#include "core/window_parts.h"
+#include "core/aids/calendar_popup.h"
+#include "core/tables/catalog_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/shapes/query_by_example.h"
+#include "core/aids/window_parts.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/logical_threads.h"

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/list_window.h"
-#include "core/record_form.h"
+#include "core/shapes/list_window.h"
+#include "core/shapes/record_form.h"
 
 namespace organiser {
 

@@ -1,8 +1,8 @@
 #include "organiser/topics_report.h"
 
-#include "core/catalog_tables.h"
-#include "core/file_warnings.h"
-#include "core/globals.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/file_warnings.h"
+#include "core/frame/globals.h"
 #include "organiser/report_parts.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"

@@ -16,9 +16,9 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "core/control_colouring.h"
-#include "core/globals.h"
-#include "core/window_parts.h"
+#include "core/aids/control_colouring.h"
+#include "core/frame/globals.h"
+#include "core/aids/window_parts.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"

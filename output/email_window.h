@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/aided_window.h"
+#include "core/shapes/aided_window.h"
 #include "output/window_mailer.h"
 #include "platform/base/procedures.h"
 

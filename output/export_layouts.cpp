@@ -6,11 +6,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/catalog_tables.h"
-#include "core/designed_font.h"
-#include "core/record_form.h"
-#include "core/table_managers.h"
-#include "core/window_parts.h"
+#include "core/tables/catalog_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/shapes/record_form.h"
+#include "core/tables/table_managers.h"
+#include "core/aids/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/runtime_errors.h"

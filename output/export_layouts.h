@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/list_window.h"
+#include "core/shapes/list_window.h"
 
 namespace output {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/export_handover.h"
+#include "core/shapes/export_handover.h"
 
 namespace output {
 

@@ -20,13 +20,13 @@
 #include <set>
 #include <thread>
 
-#include "core/catalog_tables.h"
-#include "core/control_colouring.h"
-#include "core/designed_font.h"
-#include "core/globals.h"
-#include "core/main_services.h"
-#include "core/table_managers.h"
-#include "core/window_parts.h"
+#include "core/tables/catalog_tables.h"
+#include "core/aids/control_colouring.h"
+#include "core/aids/designed_font.h"
+#include "core/frame/globals.h"
+#include "core/aids/main_services.h"
+#include "core/tables/table_managers.h"
+#include "core/aids/window_parts.h"
 #include "output/export_layouts.h"
 #include "output/export_listing.h"
 #include "platform/base/cp1252.h"

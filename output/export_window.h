@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/aided_window.h"
-#include "core/export_handover.h"
+#include "core/shapes/aided_window.h"
+#include "core/shapes/export_handover.h"
 #include "platform/export/export_file.h"
 
 class QListWidget;

@@ -11,9 +11,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "core/control_colouring.h"
-#include "core/globals.h"
-#include "core/report_destination.h"
+#include "core/aids/control_colouring.h"
+#include "core/frame/globals.h"
+#include "core/shapes/report_destination.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/message_hook.h"

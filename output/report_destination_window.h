@@ -3,7 +3,7 @@
 // frame's listing mode, and in the mail mode shows the destination, the
 // recipient, the file name, the subject, the show-mail flag and the text
 // for the user to change. It cannot cancel the listing.
-#include "core/aided_window.h"
+#include "core/shapes/aided_window.h"
 
 namespace output {
 

@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "core/globals.h"
+#include "core/frame/globals.h"
 #include "platform/base/paths.h"
 #include "platform/base/private_temp.h"
 

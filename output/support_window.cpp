@@ -14,11 +14,11 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "core/control_colouring.h"
-#include "core/environment_variables.h"
-#include "core/globals.h"
-#include "core/program_startup.h"
-#include "core/window_parts.h"
+#include "core/aids/control_colouring.h"
+#include "core/frame/environment_variables.h"
+#include "core/frame/globals.h"
+#include "core/frame/program_startup.h"
+#include "core/aids/window_parts.h"
 #include "output/screen_capture.h"
 #include "platform/base/private_temp.h"
 #include "platform/base/cp1252.h"

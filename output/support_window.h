@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/aided_window.h"
+#include "core/shapes/aided_window.h"
 #include "output/window_mailer.h"
 
 namespace output {

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 
-#include "core/window_parts.h"
+#include "core/aids/window_parts.h"
 
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/list_browser.h"
-#include "core/record_form.h"
+#include "core/shapes/list_browser.h"
+#include "core/shapes/record_form.h"
 
 namespace practice {
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/file_warnings.h"
-#include "core/globals.h"
-#include "core/table_managers.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/file_warnings.h"
+#include "core/frame/globals.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/ui/report_pages.h"

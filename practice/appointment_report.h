@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/data/view.h"
-#include "core/report_run.h"
+#include "core/shapes/report_run.h"
 
 namespace practice {
 

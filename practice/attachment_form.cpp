@@ -10,11 +10,11 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "core/clinical_tables.h"
-#include "core/designed_font.h"
-#include "core/globals.h"
-#include "core/table_managers.h"
-#include "core/window_parts.h"
+#include "core/tables/clinical_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/frame/globals.h"
+#include "core/tables/table_managers.h"
+#include "core/aids/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/outside_actions.h"

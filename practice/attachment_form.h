@@ -4,7 +4,7 @@
 // attached file with the program the desktop gives it.
 #include <string_view>
 
-#include "core/record_form.h"
+#include "core/shapes/record_form.h"
 
 namespace practice {
 

@@ -8,10 +8,10 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
-#include "core/calendar_popup.h"
-#include "core/control_colouring.h"
-#include "core/designed_font.h"
-#include "core/window_parts.h"
+#include "core/aids/calendar_popup.h"
+#include "core/aids/control_colouring.h"
+#include "core/aids/designed_font.h"
+#include "core/aids/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"

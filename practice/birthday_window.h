@@ -2,7 +2,7 @@
 // The birthday listing window: asks for the day whose birthdays are listed
 // (today unless changed; only day and month count) and runs the birthday
 // listing on its own thread, then closes.
-#include "core/aided_window.h"
+#include "core/shapes/aided_window.h"
 #include "platform/base/clock.h"
 
 namespace practice {

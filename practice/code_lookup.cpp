@@ -1,6 +1,6 @@
 #include "practice/code_lookup.h"
 
-#include "core/table_managers.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"

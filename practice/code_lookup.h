@@ -5,7 +5,7 @@
 // catalogue's list to choose from, and a list closed without a choice leaves
 // the typed code and the cursor where they were. The lookup button opens the
 // list whatever the code.
-#include "core/record_form.h"
+#include "core/shapes/record_form.h"
 #include "platform/data/table_dictionary.h"
 
 namespace practice {

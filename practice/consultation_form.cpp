@@ -11,15 +11,15 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "core/calendar_popup.h"
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/designed_font.h"
-#include "core/globals.h"
-#include "core/main_services.h"
-#include "core/notes_toolbar.h"
-#include "core/table_managers.h"
-#include "core/window_parts.h"
+#include "core/aids/calendar_popup.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/frame/globals.h"
+#include "core/aids/main_services.h"
+#include "core/aids/notes_toolbar.h"
+#include "core/tables/table_managers.h"
+#include "core/aids/window_parts.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
@@ -30,7 +30,7 @@
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rtf_reader.h"
 #include "practice/attachment_form.h"
-#include "core/patient_services.h"
+#include "core/aids/patient_services.h"
 
 namespace practice {
 

@@ -6,8 +6,8 @@
 #include <QPointer>
 #include <memory>
 
-#include "core/list_browser.h"
-#include "core/record_form.h"
+#include "core/shapes/list_browser.h"
+#include "core/shapes/record_form.h"
 #include "platform/ui/rtf_control.h"
 #include "platform/ui/rtf_windows.h"
 #include "practice/code_lookup.h"

@@ -11,14 +11,14 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/calendar_popup.h"
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/designed_font.h"
-#include "core/main_services.h"
-#include "core/record_form.h"
-#include "core/table_managers.h"
-#include "core/window_parts.h"
+#include "core/aids/calendar_popup.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/aids/main_services.h"
+#include "core/shapes/record_form.h"
+#include "core/tables/table_managers.h"
+#include "core/aids/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"

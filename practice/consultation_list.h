@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "core/list_window.h"
+#include "core/shapes/list_window.h"
 #include "platform/base/clock.h"
 
 class QComboBox;

@@ -4,7 +4,7 @@
 // can be exported.
 #include <cstdint>
 
-#include "core/list_window.h"
+#include "core/shapes/list_window.h"
 
 namespace practice {
 

@@ -1,10 +1,10 @@
 #include "practice/consultation_report.h"
 
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/file_warnings.h"
-#include "core/globals.h"
-#include "core/table_managers.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/file_warnings.h"
+#include "core/frame/globals.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/cp1252.h"
 #include "platform/ui/report_pages.h"
 

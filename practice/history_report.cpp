@@ -1,8 +1,8 @@
 #include "practice/history_report.h"
 
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/table_managers.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/ui/report_pages.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/data/view.h"
-#include "core/report_run.h"
+#include "core/shapes/report_run.h"
 
 namespace practice {
 

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <string>
 
-#include "core/clinical_tables.h"
-#include "core/table_managers.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/runtime_errors.h"

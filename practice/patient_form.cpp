@@ -15,12 +15,12 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "core/calendar_popup.h"
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/designed_font.h"
-#include "core/window_parts.h"
-#include "core/table_managers.h"
+#include "core/aids/calendar_popup.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/aids/window_parts.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
@@ -31,7 +31,7 @@
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rtf_reader.h"
 #include "practice/code_lookup.h"
-#include "core/patient_services.h"
+#include "core/aids/patient_services.h"
 
 namespace practice {
 

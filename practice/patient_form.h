@@ -7,10 +7,10 @@
 #include <memory>
 #include <vector>
 
-#include "core/export_handover.h"
-#include "core/list_browser.h"
-#include "core/list_search.h"
-#include "core/record_form.h"
+#include "core/shapes/export_handover.h"
+#include "core/shapes/list_browser.h"
+#include "core/shapes/list_search.h"
+#include "core/shapes/record_form.h"
 #include "practice/code_lookup.h"
 #include "platform/ui/rtf_control.h"
 

@@ -10,11 +10,11 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/designed_font.h"
-#include "core/window_parts.h"
-#include "core/record_form.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/aids/window_parts.h"
+#include "core/shapes/record_form.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/logical_threads.h"

@@ -2,7 +2,7 @@
 // The patient list: patients by name, active ones only unless the box is
 // cleared, with the patient form behind its buttons, the two patient
 // listings, the search and the export.
-#include "core/list_window.h"
+#include "core/shapes/list_window.h"
 
 namespace practice {
 

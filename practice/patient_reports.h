@@ -9,7 +9,7 @@
 #include "platform/base/clock.h"
 #include "platform/base/expression.h"
 #include "platform/data/view.h"
-#include "core/report_run.h"
+#include "core/shapes/report_run.h"
 
 namespace practice {
 

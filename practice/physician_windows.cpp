@@ -12,11 +12,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "core/window_parts.h"
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/designed_font.h"
-#include "core/table_managers.h"
+#include "core/aids/window_parts.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/data/record_buffer.h"

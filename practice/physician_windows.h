@@ -5,9 +5,9 @@
 #include <memory>
 #include <optional>
 
-#include "core/list_browser.h"
-#include "core/list_window.h"
-#include "core/record_form.h"
+#include "core/shapes/list_browser.h"
+#include "core/shapes/list_window.h"
+#include "core/shapes/record_form.h"
 
 namespace practice {
 

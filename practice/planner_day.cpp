@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/globals.h"
-#include "core/main_services.h"
+#include "core/frame/globals.h"
+#include "core/aids/main_services.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
 

@@ -2,8 +2,8 @@
 // thread's buffers. A failed keyed read counts as "not found".
 #include <string>
 
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
 #include "practice/planner_day.h"
 
 namespace practice {

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "core/aided_window.h"
-#include "core/list_browser.h"
+#include "core/shapes/aided_window.h"
+#include "core/shapes/list_browser.h"
 #include "practice/planner_day.h"
 
 class QTableView;

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "core/startup_hooks.h"
+#include "core/frame/startup_hooks.h"
 #include "platform/base/procedures.h"
 #include "practice/consultation_report.h"
 #include "practice/attachment_form.h"

@@ -11,13 +11,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "core/window_parts.h"
-#include "core/calendar_popup.h"
-#include "core/clinical_tables.h"
-#include "core/designed_font.h"
-#include "core/export_handover.h"
-#include "core/table_managers.h"
-#include "core/table_messages.h"
+#include "core/aids/window_parts.h"
+#include "core/aids/calendar_popup.h"
+#include "core/tables/clinical_tables.h"
+#include "core/aids/designed_font.h"
+#include "core/shapes/export_handover.h"
+#include "core/tables/table_managers.h"
+#include "core/tables/table_messages.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/runtime_errors.h"
 #include "platform/data/database.h"

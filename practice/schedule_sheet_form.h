@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/list_browser.h"
-#include "core/record_form.h"
+#include "core/shapes/list_browser.h"
+#include "core/shapes/record_form.h"
 
 namespace practice {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/list_browser.h"
+#include "core/shapes/list_browser.h"
 #include "platform/base/cp1252.h"
 #include "platform/ui/qt_text.h"
 

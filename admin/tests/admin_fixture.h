@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "core/data_files.h"
-#include "core/table_registration.h"
+#include "core/tables/data_files.h"
+#include "core/tables/table_registration.h"
 #include "platform/base/paths.h"
 #include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"

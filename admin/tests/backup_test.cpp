@@ -16,9 +16,9 @@
 #include <sstream>
 
 #include "admin/tests/admin_fixture.h"
-#include "core/backup_reminder.h"
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
+#include "core/frame/backup_reminder.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/debug_sink.h"
 #include "platform/base/ini_file.h"

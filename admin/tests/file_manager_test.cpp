@@ -19,9 +19,9 @@
 #include <sstream>
 
 #include "admin/tests/admin_fixture.h"
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/table_registration.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/table_registration.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/outside_actions.h"

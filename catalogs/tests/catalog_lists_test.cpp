@@ -10,8 +10,8 @@
 #include <QTest>
 
 #include "catalogs/tests/catalog_fixture.h"
-#include "core/export_handover.h"
-#include "core/list_cells.h"
+#include "core/shapes/export_handover.h"
+#include "core/shapes/list_cells.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/ui/dialog_units.h"

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string_view>
 
-#include "core/data_files.h"
-#include "core/table_registration.h"
+#include "core/tables/data_files.h"
+#include "core/tables/table_registration.h"
 #include "platform/base/testing/test_environment.h"
 
 namespace core::testing {

@@ -1,4 +1,4 @@
-#include "core/activity_log.h"
+#include "core/frame/activity_log.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/globals.h"
+#include "core/frame/globals.h"
 #include "platform/base/clock.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/paths.h"

@@ -1,4 +1,4 @@
-#include "core/calendar_popup.h"
+#include "core/aids/calendar_popup.h"
 
 #include <gtest/gtest.h>
 

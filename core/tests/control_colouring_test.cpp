@@ -1,4 +1,4 @@
-#include "core/control_colouring.h"
+#include "core/aids/control_colouring.h"
 
 #include <gtest/gtest.h>
 

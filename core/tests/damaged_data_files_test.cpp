@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "core/data_files.h"
-#include "core/table_registration.h"
+#include "core/tables/data_files.h"
+#include "core/tables/table_registration.h"
 #include "platform/data/database.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/procedures.h"

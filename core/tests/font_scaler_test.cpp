@@ -1,4 +1,4 @@
-#include "core/font_scaler.h"
+#include "core/aids/font_scaler.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,10 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "core/list_cells.h"
-#include "core/program_startup.h"
-#include "core/settings_store.h"
-#include "core/window_font_start.h"
+#include "core/shapes/list_cells.h"
+#include "core/frame/program_startup.h"
+#include "core/frame/settings_store.h"
+#include "core/frame/window_font_start.h"
 #include "platform/base/paths.h"
 #include "platform/ui/control_colors.h"
 #include "platform/ui/dialog_units.h"

@@ -2,7 +2,7 @@
 // the reminders only while no other thread shows a window, the navigation
 // toolbar relayed to the active window's thread, and the backup reminder's
 // date rule.
-#include "core/frame.h"
+#include "core/frame/frame.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +13,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/backup_reminder.h"
-#include "core/catalog_tables.h"
-#include "core/data_files.h"
-#include "core/global_settings.h"
-#include "core/globals.h"
-#include "core/report_destination.h"
-#include "core/table_managers.h"
-#include "core/users_windows.h"
+#include "core/frame/backup_reminder.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/global_settings.h"
+#include "core/frame/globals.h"
+#include "core/shapes/report_destination.h"
+#include "core/tables/table_managers.h"
+#include "core/frame/users_windows.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"

@@ -1,18 +1,18 @@
 // The settings read at every start: the first run writes the defaults, a
 // missing entry gives its default, and consultation type 1 is seeded (giving
 // it to every consultation without a type) only while it is missing.
-#include "core/global_settings.h"
+#include "core/frame/global_settings.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
-#include "core/globals.h"
-#include "core/table_managers.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/globals.h"
+#include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"

@@ -1,6 +1,6 @@
 // Alt with a letter in a window hosted by the frame presses that window's
 // button, not the frame's menu with the same letter.
-#include "core/hosted_mnemonics.h"
+#include "core/frame/hosted_mnemonics.h"
 
 #include <gtest/gtest.h>
 

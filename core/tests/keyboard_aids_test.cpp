@@ -16,9 +16,9 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "core/control_colouring.h"
-#include "core/focus_marker.h"
-#include "core/key_navigator.h"
+#include "core/aids/control_colouring.h"
+#include "core/aids/focus_marker.h"
+#include "core/aids/key_navigator.h"
 #include "platform/ui/control_colors.h"
 #include "platform/ui/testing/window_test_kit.h"
 

@@ -1,8 +1,8 @@
 // The list search: the expression the dialog builds, and the search of the
 // users list from the top, from the selected row and past the last match.
-#include "core/list_search.h"
+#include "core/shapes/list_search.h"
 #include "core/testing/practice_folder.h"
-#include "core/window_font_start.h"
+#include "core/frame/window_font_start.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +13,12 @@
 #include <QTest>
 #include <filesystem>
 
-#include "core/catalog_tables.h"
-#include "core/data_files.h"
-#include "core/globals.h"
-#include "core/table_managers.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/globals.h"
+#include "core/tables/table_managers.h"
 #include "core/testing/probed_window.h"
-#include "core/users_windows.h"
+#include "core/frame/users_windows.h"
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"

@@ -1,6 +1,6 @@
 // The steps of an alphabetic thumb: the capitals of the runtime's character
 // set in key order, and the step each key value falls in.
-#include "core/list_thumb.h"
+#include "core/shapes/list_thumb.h"
 
 #include <gtest/gtest.h>
 

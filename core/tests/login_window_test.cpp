@@ -8,14 +8,14 @@
 #include <QLineEdit>
 #include <filesystem>
 
-#include "core/activity_log.h"
-#include "core/catalog_tables.h"
-#include "core/data_files.h"
-#include "core/globals.h"
-#include "core/table_managers.h"
+#include "core/frame/activity_log.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/globals.h"
+#include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
 #include "core/testing/probed_window.h"
-#include "core/users_windows.h"
+#include "core/frame/users_windows.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/logical_threads.h"
 #include "platform/data/database.h"

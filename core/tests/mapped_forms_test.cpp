@@ -16,13 +16,13 @@
 #include <memory>
 #include <string>
 
-#include "core/activity_log.h"
-#include "core/catalog_tables.h"
-#include "core/data_files.h"
-#include "core/globals.h"
-#include "core/record_form.h"
-#include "core/table_managers.h"
-#include "core/users_windows.h"
+#include "core/frame/activity_log.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/globals.h"
+#include "core/shapes/record_form.h"
+#include "core/tables/table_managers.h"
+#include "core/frame/users_windows.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/paths.h"
 #include "platform/base/testing/test_environment.h"

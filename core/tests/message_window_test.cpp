@@ -1,4 +1,4 @@
-#include "core/message_window.h"
+#include "core/frame/message_window.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/activity_log.h"
-#include "core/globals.h"
+#include "core/frame/activity_log.h"
+#include "core/frame/globals.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/ui/dialog_units.h"

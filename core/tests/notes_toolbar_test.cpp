@@ -10,7 +10,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "core/notes_toolbar.h"
+#include "core/aids/notes_toolbar.h"
 #include "platform/base/logical_threads.h"
 #include "platform/ui/rtf_control.h"
 #include "platform/ui/testing/window_test_kit.h"

@@ -11,13 +11,13 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
-#include "core/log_file_tl.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
+#include "core/tables/log_file_tl.h"
 #include "core/register_procedures.h"
-#include "core/startup_hooks.h"
-#include "core/table_registration.h"
+#include "core/frame/startup_hooks.h"
+#include "core/tables/table_registration.h"
 #include "core/testing/practice_folder.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"

@@ -1,4 +1,4 @@
-#include "core/program_startup.h"
+#include "core/frame/program_startup.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +10,12 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "core/command_line.h"
-#include "core/frame.h"
-#include "core/net_trace.h"
-#include "core/settings_store.h"
-#include "core/startup_hooks.h"
-#include "core/window_font_start.h"
+#include "core/frame/command_line.h"
+#include "core/frame/frame.h"
+#include "core/frame/net_trace.h"
+#include "core/frame/settings_store.h"
+#include "core/frame/startup_hooks.h"
+#include "core/frame/window_font_start.h"
 #include "platform/base/debug_sink.h"
 #include "platform/base/testing/test_environment.h"
 #include "platform/base/text_order.h"

@@ -1,13 +1,13 @@
 // Where a listing goes: the decision over the frame's listing mode, the
 // presets, the PDF file's name and the reset after a run.
-#include "core/report_destination.h"
+#include "core/shapes/report_destination.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "core/globals.h"
+#include "core/frame/globals.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"

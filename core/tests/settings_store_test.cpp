@@ -1,9 +1,9 @@
-#include "core/settings_store.h"
+#include "core/frame/settings_store.h"
 
 #include <gtest/gtest.h>
 
-#include "core/program_startup.h"
-#include "core/runtime_locale.h"
+#include "core/frame/program_startup.h"
+#include "core/frame/runtime_locale.h"
 #include "platform/base/debug_sink.h"
 #include "platform/base/locale_texts.h"
 #include "platform/base/runtime_errors.h"

@@ -1,7 +1,7 @@
 // The settings window: it shows the owner and the login switch from memory
 // and the other settings from the files, "OK" writes all six (creating
 // respaldo.ini), "Cancelar" writes nothing but keeps what was accepted.
-#include "core/system_settings_window.h"
+#include "core/frame/system_settings_window.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <QTest>
 #include <filesystem>
 
-#include "core/backup_reminder.h"
-#include "core/global_settings.h"
-#include "core/globals.h"
+#include "core/frame/backup_reminder.h"
+#include "core/frame/global_settings.h"
+#include "core/frame/globals.h"
 #include "platform/base/ini_file.h"
 #include "platform/ui/file_chooser.h"
 #include "platform/ui/control_colors.h"

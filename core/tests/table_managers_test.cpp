@@ -2,7 +2,7 @@
 // ranges, duplicate keys, the integrity rules inside one transaction, the
 // refusal of a write over a record changed elsewhere (another logical thread,
 // another process), and waiting for another workstation's lock.
-#include "core/table_managers.h"
+#include "core/tables/table_managers.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
 #include "core/testing/practice_folder.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"

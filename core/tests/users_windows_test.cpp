@@ -1,13 +1,13 @@
 // The record form and the list window on the users form and list: requests,
 // activity lines, the save question, protection, lookups, the level rules,
 // the locator and paging, and the login window.
-#include "core/font_scaler.h"
-#include "core/navigation_toolbar.h"
-#include "core/program_startup.h"
-#include "core/settings_store.h"
-#include "core/window_font_start.h"
+#include "core/aids/font_scaler.h"
+#include "core/frame/navigation_toolbar.h"
+#include "core/frame/program_startup.h"
+#include "core/frame/settings_store.h"
+#include "core/frame/window_font_start.h"
 #include "platform/ui/window_placement.h"
-#include "core/users_windows.h"
+#include "core/frame/users_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -26,11 +26,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/activity_log.h"
-#include "core/catalog_tables.h"
-#include "core/data_files.h"
-#include "core/globals.h"
-#include "core/table_managers.h"
+#include "core/frame/activity_log.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/globals.h"
+#include "core/tables/table_managers.h"
 #include "core/testing/probed_window.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/logical_threads.h"

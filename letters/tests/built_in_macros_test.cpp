@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/catalog_tables.h"
-#include "core/data_files.h"
-#include "core/table_managers.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
+#include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
 #include "platform/data/database.h"
 #include "platform/base/cp_literal.h"

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "catalogs/tests/catalog_fixture.h"
-#include "core/clinical_tables.h"
+#include "core/tables/clinical_tables.h"
 #include "platform/base/cp_literal.h"
 
 namespace letters::testing {

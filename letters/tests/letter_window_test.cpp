@@ -8,9 +8,9 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "core/globals.h"
-#include "core/program_startup.h"
-#include "core/report_destination.h"
+#include "core/frame/globals.h"
+#include "core/frame/program_startup.h"
+#include "core/shapes/report_destination.h"
 #include "letters/letter_window.h"
 #include "letters/tests/letter_fixture.h"
 #include "platform/base/procedures.h"

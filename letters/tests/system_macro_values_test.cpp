@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
-#include "core/table_managers.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
+#include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
 #include "letters/macro_substitution.h"
 #include "platform/base/clock.h"

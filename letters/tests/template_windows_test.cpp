@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTextCursor>
 
-#include "core/export_handover.h"
+#include "core/shapes/export_handover.h"
 #include "letters/macro_windows.h"
 #include "letters/template_windows.h"
 #include "platform/base/procedures.h"

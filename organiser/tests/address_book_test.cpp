@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/catalog_tables.h"
+#include "core/tables/catalog_tables.h"
 #include "organiser/address_book.h"
 #include "organiser/tests/organiser_test_kit.h"
 #include "platform/base/cp_literal.h"

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <string>
 
-#include "core/catalog_tables.h"
+#include "core/tables/catalog_tables.h"
 #include "organiser/address_book.h"
 #include "organiser/note_windows.h"
 #include "organiser/reminders.h"

@@ -7,7 +7,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
-#include "core/list_thumb.h"
+#include "core/shapes/list_thumb.h"
 #include "organiser/tests/topic_test_kit.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/thread_timer.h"

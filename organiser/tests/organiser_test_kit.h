@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "core/activity_log.h"
-#include "core/data_files.h"
-#include "core/globals.h"
-#include "core/program_startup.h"
-#include "core/table_managers.h"
-#include "core/table_registration.h"
+#include "core/frame/activity_log.h"
+#include "core/tables/data_files.h"
+#include "core/frame/globals.h"
+#include "core/frame/program_startup.h"
+#include "core/tables/table_managers.h"
+#include "core/tables/table_registration.h"
 #include "core/testing/practice_folder.h"
 #include "core/testing/probed_window.h"
 #include "organiser/register_procedures.h"

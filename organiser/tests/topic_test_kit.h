@@ -13,14 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "core/activity_log.h"
-#include "core/catalog_tables.h"
-#include "core/data_files.h"
-#include "core/globals.h"
-#include "core/program_startup.h"
-#include "core/report_destination.h"
-#include "core/settings_store.h"
-#include "core/table_managers.h"
+#include "core/frame/activity_log.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/globals.h"
+#include "core/frame/program_startup.h"
+#include "core/shapes/report_destination.h"
+#include "core/frame/settings_store.h"
+#include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
 #include "core/testing/probed_window.h"
 #include "organiser/note_windows.h"

@@ -8,8 +8,8 @@
 #include <QTest>
 #include <optional>
 
-#include "core/export_handover.h"
-#include "core/query_by_example.h"
+#include "core/shapes/export_handover.h"
+#include "core/shapes/query_by_example.h"
 #include "organiser/tests/topic_test_kit.h"
 #include "platform/base/outside_actions.h"
 #include "platform/base/testing/fixed_clock.h"

@@ -15,10 +15,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/globals.h"
-#include "core/program_startup.h"
-#include "core/settings_store.h"
-#include "core/window_font_start.h"
+#include "core/frame/globals.h"
+#include "core/frame/program_startup.h"
+#include "core/frame/settings_store.h"
+#include "core/frame/window_font_start.h"
 #include "netlib/net_event_delivery.h"
 #include "netlib/testing/smtp_test_server.h"
 #include "output/register_procedures.h"

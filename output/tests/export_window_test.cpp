@@ -15,10 +15,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/catalog_tables.h"
-#include "core/data_files.h"
-#include "core/globals.h"
-#include "core/table_managers.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/globals.h"
+#include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
 #include "netlib/net_event_delivery.h"
 #include "netlib/testing/smtp_test_server.h"

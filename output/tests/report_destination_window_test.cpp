@@ -10,8 +10,8 @@
 #include <QPointer>
 #include <QTest>
 
-#include "core/globals.h"
-#include "core/report_destination.h"
+#include "core/frame/globals.h"
+#include "core/shapes/report_destination.h"
 #include "output/register_procedures.h"
 #include "platform/base/procedures.h"
 #include "platform/ui/qt_text.h"

@@ -17,8 +17,8 @@
 #include <fstream>
 #include <iostream>
 
-#include "core/globals.h"
-#include "core/message_window.h"
+#include "core/frame/globals.h"
+#include "core/frame/message_window.h"
 #include "netlib/net_event_delivery.h"
 #include "netlib/testing/smtp_test_server.h"
 #include "output/register_procedures.h"

@@ -14,14 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
-#include "core/globals.h"
-#include "core/program_startup.h"
-#include "core/report_destination.h"
-#include "core/table_managers.h"
-#include "core/table_registration.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
+#include "core/frame/globals.h"
+#include "core/frame/program_startup.h"
+#include "core/shapes/report_destination.h"
+#include "core/tables/table_managers.h"
+#include "core/tables/table_registration.h"
 #include "core/testing/practice_folder.h"
 #include "core/testing/probed_window.h"
 #include "platform/base/clock.h"

@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "core/export_handover.h"
-#include "core/table_registration.h"
+#include "core/shapes/export_handover.h"
+#include "core/tables/table_registration.h"
 #include "core/testing/probed_window.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"

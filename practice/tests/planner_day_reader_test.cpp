@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <string>
 
-#include "core/catalog_tables.h"
-#include "core/clinical_tables.h"
-#include "core/data_files.h"
-#include "core/table_registration.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
+#include "core/tables/table_registration.h"
 #include "core/testing/practice_folder.h"
 #include "platform/base/cp_literal.h"
 #include "platform/data/database.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/globals.h"
+#include "core/frame/globals.h"
 #include "platform/base/cp_literal.h"
 
 namespace practice {

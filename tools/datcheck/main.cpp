@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/data_files.h"
+#include "core/tables/data_files.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/paths.h"
 #include "platform/data/database.h"
