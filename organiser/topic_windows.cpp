@@ -16,6 +16,7 @@
 #include "core/aids/calendar_popup.h"
 #include "core/tables/catalog_tables.h"
 #include "core/aids/designed_font.h"
+#include "core/aids/patient_services.h"
 #include "core/shapes/query_by_example.h"
 #include "core/aids/window_parts.h"
 #include "platform/base/clock.h"
@@ -30,7 +31,6 @@
 #include "platform/ui/file_chooser.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/report_pages.h"
-#include "practice/attachment_form.h"
 
 namespace organiser {
 namespace {
@@ -370,7 +370,7 @@ int TopicForm::TakeAccepted() {
     pickFile();
   } else if (name == "?ABRIR") {
     Update();
-    practice::AbrirArchivoAdjunto(core::TEM().Archivo_Adjunto.view());
+    core::AbrirArchivoAdjunto(core::TEM().Archivo_Adjunto.view());
   }
   return rt::level::Benign;
 }

@@ -12,6 +12,7 @@
 
 #include "core/tables/clinical_tables.h"
 #include "core/aids/designed_font.h"
+#include "core/aids/patient_services.h"
 #include "core/frame/globals.h"
 #include "core/tables/table_managers.h"
 #include "core/aids/window_parts.h"
@@ -32,15 +33,6 @@ constexpr auto& kPathRefused =
 constexpr std::size_t kPathWidth = 255;
 
 }  // namespace
-
-void AbrirArchivoAdjunto(std::string_view path) {
-  const int code = rt::shellOpen(rt::clip(path));
-  if (code > 32) return;
-  const std::string_view text = rt::shellOpenErrorText(code);
-  if (text.empty()) return;
-  rt::showMessage({std::string(text), "ERROR", rt::MessageIcon::Error, rt::button::Ok, {},
-                   rt::button::Ok});
-}
 
 AttachmentForm::AttachmentForm() : core::RecordForm("FormularioAdjuntos", core::Adjuntos::def(), false) {}
 
@@ -147,7 +139,7 @@ int AttachmentForm::TakeAccepted() {
     pickFile();
   } else if (name == "?OPENFILE") {
     Update();
-    AbrirArchivoAdjunto(core::ADJ().Archivo_Adjunto.view());
+    core::AbrirArchivoAdjunto(core::ADJ().Archivo_Adjunto.view());
   }
   return rt::level::Benign;
 }

@@ -2,8 +2,6 @@
 // The attachment form: one file attached to a consultation, kept as the
 // path of a file on disk with a comment and notes; and the opening of an
 // attached file with the program the desktop gives it.
-#include <string_view>
-
 #include "core/shapes/record_form.h"
 
 namespace practice {
@@ -21,10 +19,6 @@ class AttachmentForm : public core::RecordForm {
   void refresh();
   void pickFile();
 };
-
-// Opens the file; a failure the shell reports with a known code is shown
-// with its text.
-void AbrirArchivoAdjunto(std::string_view path);
 
 int FormularioAdjuntos();
 

@@ -516,7 +516,7 @@ int ConsultationForm::TakeAccepted() {
     callKeepingRecord([&] { return rt::callProcedure("ReporteHistoriaClinicaFiltrada", {code}); });
   } else if (name == "?OPENFILE") {
     if (const core::ListRow* row = attachments_->selectedRow(); row && !row->values.empty()) {
-      AbrirArchivoAdjunto(row->values[0]);
+      core::AbrirArchivoAdjunto(row->values[0]);
     }
   } else if (accepted == attachments_->INSERTCONTROL) {
     writeConsultationNow();

@@ -5,6 +5,7 @@
 #include "core/frame/startup_hooks.h"
 #include "platform/base/procedures.h"
 #include "practice/consultation_report.h"
+#include "core/aids/patient_services.h"
 #include "practice/attachment_form.h"
 #include "practice/consultation_form.h"
 #include "practice/consultation_log_list.h"
@@ -35,7 +36,7 @@ void registerProcedures() {
     return rt::kCompleted;
   });
   rt::registerProcedure("AbrirArchivoAdjunto", [](const rt::ProcedureArgs& args) {
-    AbrirArchivoAdjunto(args.empty() ? std::string() : args[0]);
+    core::AbrirArchivoAdjunto(args.empty() ? std::string() : args[0]);
     return rt::kCompleted;
   });
   rt::registerProcedure("ExaminarPacientes",

@@ -7,6 +7,7 @@
 #include "platform/base/age_text.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/message_hook.h"
 #include "platform/base/outside_actions.h"
 #include "platform/base/text_order.h"
 #include "platform/data/record_buffer.h"
@@ -109,6 +110,15 @@ LocalityTypeAhead CompletarLocalidad(std::string_view shown, int cursor, bool ba
   result.selectionStart = backspace ? n - 1 : n;
   result.selectionEnd = static_cast<int>(result.name.size());
   return result;
+}
+
+void AbrirArchivoAdjunto(std::string_view path) {
+  const int code = rt::shellOpen(rt::clip(path));
+  if (code > 32) return;
+  const std::string_view text = rt::shellOpenErrorText(code);
+  if (text.empty()) return;
+  rt::showMessage({std::string(text), "ERROR", rt::MessageIcon::Error, rt::button::Ok, {},
+                   rt::button::Ok});
 }
 
 }  // namespace core

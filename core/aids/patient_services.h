@@ -1,6 +1,6 @@
 #pragma once
 // Routines of the patient form that other windows follow too: the age text,
-// the e-mail link, and the locality type-ahead.
+// the e-mail link, opening an attached file, and the locality type-ahead.
 #include <QLineEdit>
 #include <QToolButton>
 #include <string>
@@ -23,6 +23,10 @@ std::string mailLink(std::string_view address);
 QToolButton* CrearEnlaceEmail(QWidget* parent, const char* name);
 // Opens the user's mail program on a new message to the address.
 void AbrirEnlaceEmail(std::string_view address);
+
+// Opens an attached file with the program the desktop gives it; a failure
+// the shell reports with a known code is shown with its text.
+void AbrirArchivoAdjunto(std::string_view path);
 
 // Consultation notes as a list shows, searches and exports them: the plain
 // text of rich-text markup without trailing blanks; other text as it is.

@@ -42,6 +42,7 @@
 #include "platform/ui/file_chooser.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "core/aids/patient_services.h"
 #include "practice/attachment_form.h"
 #include "practice/consultation_form.h"
 #include "practice/consultation_log_list.h"
@@ -526,7 +527,7 @@ TEST_F(ConsultationWindows, AnOpenFailureShowsTheShellsTextAndAnUnknownCodeNothi
       return code;
     });
     ScriptedMessages messages;
-    AbrirArchivoAdjunto(path);
+    core::AbrirArchivoAdjunto(path);
     rt::setShellCodeOpener(previous);
     const std::string_view expected = rt::shellOpenErrorText(code);
     if (expected.empty()) {
