@@ -14,8 +14,9 @@
 #include "core/frame/single_instance.h"
 #include "core/frame/startup_hooks.h"
 #include "core/frame/window_font_start.h"
-#include "platform/base/private_temp.h"
+#include "platform/base/file_modes.h"
 #include "platform/base/ini_file.h"
+#include "platform/base/private_temp.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/base/runtime_errors.h"
@@ -84,6 +85,9 @@ int runProgramThreads() {
 int ProgramEntry(int argc, char** argv) {
   std::fesetenv(FE_DFL_ENV);
   rt::captureWorkingFolder();
+  // Before anything is made: what the program makes follows the data
+  // folder's rule, and what an earlier version left open is closed.
+  rt::applyFileModes(rt::workingFolder());
   setCommandLine(argc, argv);
   QApplication app(argc, argv);
   QApplication::setStyle("Fusion");

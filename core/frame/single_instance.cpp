@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QCryptographicHash>
@@ -14,6 +15,7 @@
 
 #include "core/frame/command_line.h"
 #include "platform/base/debug_sink.h"
+#include "platform/base/private_temp.h"
 #include "platform/base/text_order.h"
 
 namespace core {
@@ -27,8 +29,8 @@ constexpr int kStartingCopyMs = 10000;
 constexpr int kRetryMs = 100;
 
 // A folder of the user's own runtime folder ($XDG_RUNTIME_DIR, else one that
-// Qt makes under /tmp after checking that it belongs to the user and is
-// private), so no other user can answer or take the hand-over.
+// Qt makes under the temp folder after checking that it belongs to the user
+// and is private), so no other user can answer or take the hand-over.
 std::filesystem::path runtimeFolder() {
   const QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (base.isEmpty()) return {};
@@ -37,6 +39,17 @@ std::filesystem::path runtimeFolder() {
   std::filesystem::create_directories(folder, ec);
   chmod(folder.c_str(), 0700);
   return folder;
+}
+
+// A local socket's path has room for this many bytes (and its end mark).
+constexpr std::size_t kSocketPathRoom = sizeof(sockaddr_un::sun_path) - 1;
+
+// A runtime folder deep in the account's folders leaves no room for the
+// socket's name: a short folder of the account's own in /tmp stands in,
+// checked as the private temp folder is.
+std::filesystem::path shortRuntimeFolder() {
+  const std::filesystem::path folder = "/tmp/varneta-" + std::to_string(::geteuid()) + "-instancias";
+  return rt::ownPrivateFolder(folder) ? folder : std::filesystem::path();
 }
 
 // The lock beside a service's socket: its holder is the copy that runs
@@ -116,9 +129,12 @@ std::filesystem::path instanceSocketPath(const std::string& service) {
                                QCryptographicHash::Sha256)
           .toHex()
           .left(32);
-  const std::filesystem::path folder = runtimeFolder();
+  const std::string name = "instance-" + digest.toStdString();
+  std::filesystem::path folder = runtimeFolder();
   if (folder.empty()) return {};
-  return folder / ("instance-" + digest.toStdString());
+  if ((folder / name).string().size() > kSocketPathRoom) folder = shortRuntimeFolder();
+  if (folder.empty()) return {};
+  return folder / name;
 }
 
 long SingleInstanceCheck() {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/frame/command_line.h"
@@ -333,6 +334,51 @@ TEST_F(Startup, ASecondCopyUnderTheSameNameHandsOverAndSkipsTheFrame) {
   ASSERT_TRUE(waitUntil([&] { return !first.frame->window()->isMinimized(); }, "the restore"));
   first.frame->window()->close();
   ASSERT_TRUE(waitUntil([&] { return first.ended; }, "the frame to close"));
+}
+
+// A runtime folder deep in the account's folders makes a socket path longer
+// than a local socket may have: the hand-over moves to a short folder of the
+// account's own. Deep $XDG_RUNTIME_DIR, or deep $TMPDIR without it.
+TEST_F(Startup, TheHandOverWorksFromADeepRuntimeFolder) {
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string savedTmp = tmp ? tmp : "";
+  std::filesystem::path deep = rt::testing::freshFolder("hondo");
+  while (deep.string().size() < 140) deep /= "una-carpeta-dentro-de-otra-carpeta";
+  for (const bool xdg : {true, false}) {
+    SCOPED_TRACE(xdg ? "deep XDG_RUNTIME_DIR" : "deep TMPDIR, no XDG_RUNTIME_DIR");
+    std::filesystem::path runtime = deep / (xdg ? "runtime" : "tmp");
+    std::filesystem::create_directories(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    if (xdg) {
+      setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    } else {
+      unsetenv("XDG_RUNTIME_DIR");
+      setenv("TMPDIR", runtime.c_str(), 1);
+    }
+    // Copies of other test runs may share the short folder: a name of its own.
+    const std::string name = "varneta-hondo-" + std::to_string(::getpid()) + (xdg ? "-x" : "-t");
+    RunningCopy first(name);
+    ASSERT_TRUE(waitUntil([&] { return first.frame != nullptr && first.frame->isOpen(); }, "frame"));
+    const std::filesystem::path socket = instanceSocketPath(instanceServiceName());
+    EXPECT_LE(socket.string().size(), 107u) << socket;
+    struct stat folder {};
+    ASSERT_EQ(::lstat(socket.parent_path().c_str(), &folder), 0);
+    EXPECT_TRUE(S_ISDIR(folder.st_mode));
+    EXPECT_EQ(folder.st_uid, ::geteuid());
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+    first.frame->window()->showMinimized();
+    recordHooks();
+    ASSERT_TRUE(runOnThread(MainProgram));
+    ASSERT_TRUE(waitUntil([&] { return !first.frame->window()->isMinimized(); }, "the restore"));
+    first.frame->window()->close();
+    ASSERT_TRUE(waitUntil([&] { return first.ended; }, "the frame to close"));
+    std::filesystem::path lock = socket;
+    lock += ".lock";
+    std::error_code ec;
+    std::filesystem::remove(lock, ec);
+  }
+  setenv("TMPDIR", savedTmp.c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
 }
 
 TEST_F(Startup, TheProgramStartedTwiceUnderOneNameEndsAtOnceAndUnderAnotherRuns) {

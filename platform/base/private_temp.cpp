@@ -72,8 +72,7 @@ fs::path privateTempFolder() {
   const fs::path base = tempFolder();
   const fs::path own = base / ("varneta-" + std::to_string(::geteuid()));
   std::lock_guard guard(g_mutex);
-  ::mkdir(own.c_str(), kOwnerOnly);
-  if (isOwnFolder(own)) return own;
+  if (ownPrivateFolder(own)) return own;
   // Someone else's folder, or a link, under our name: a fresh one of our own.
   static std::map<std::string, fs::path> fallbacks;
   fs::path& fallback = fallbacks[base.string()];
@@ -82,6 +81,11 @@ fs::path privateTempFolder() {
     fallback = ::mkdtemp(pattern.data()) != nullptr ? fs::path(pattern) : fs::path();
   }
   return fallback;
+}
+
+bool ownPrivateFolder(const fs::path& folder) {
+  ::mkdir(folder.c_str(), kOwnerOnly);
+  return isOwnFolder(folder);
 }
 
 int openPrivateFile(const fs::path& path) { return openOwnFile(path, O_RDWR | O_APPEND); }

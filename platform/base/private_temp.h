@@ -16,6 +16,11 @@ namespace rt {
 // with a random name. Empty when none can be made.
 std::filesystem::path privateTempFolder();
 
+// Makes `folder` (mode 0700) when missing and answers whether it is the
+// account's own and nobody else's: a real folder, not a link, owned by the
+// account (one of its own left open to others is closed again).
+bool ownPrivateFolder(const std::filesystem::path& folder);
+
 // Opens `path` for appending (created when missing, mode 0600) without
 // following a link; refuses a plain file that another account owns and
 // closes one of the account's own to others. A file

@@ -4,10 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <system_error>
+
+#include "platform/base/file_modes.h"
 
 namespace fs = std::filesystem;
 
@@ -76,7 +80,7 @@ bool lockWhole(int fd) {
 // file and we start again on the new one.
 bool openLocked(const fs::path& path, FileDescriptor& fd, struct stat& info) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    fd.reset(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    fd.reset(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (fd.get() < 0 || !lockWhole(fd.get()) || ::fstat(fd.get(), &info) != 0) return false;
     struct stat now {};
     if (::stat(path.c_str(), &now) == 0 && now.st_dev == info.st_dev && now.st_ino == info.st_ino) {
@@ -86,24 +90,55 @@ bool openLocked(const fs::path& path, FileDescriptor& fd, struct stat& info) {
   return false;
 }
 
-bool replaceWith(const fs::path& path, const std::string& content, mode_t mode) {
-  std::string temp = path.string() + ".tmp-XXXXXX";
-  FileDescriptor out(::mkstemp(temp.data()));
-  if (out.get() < 0) return false;
-  const bool written = ::fchmod(out.get(), mode & 07777) == 0 && writeAll(out.get(), content) &&
-                       ::fsync(out.get()) == 0;
-  out.reset();
-  if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
+// The new content goes in through a scratch file, never through a link.
+bool replaceWith(const fs::path& path, const std::string& content) {
+  return replaceFile(path, [&](const fs::path& scratch) {
+           FileDescriptor out(
+               ::open(scratch.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+           return out.get() >= 0 && writeAll(out.get(), content) && ::fsync(out.get()) == 0;
+         }) == 0;
+}
+
+// A link in the file's place becomes a file of its own with what the link
+// showed (nothing when it leads nowhere); a plain file stays as it is.
+bool replaceLink(const fs::path& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
+  return replaceWith(path, readWholeFile(path).value_or(std::string()));
+}
+
+// A name beside `path` that no other writer, in this process or another, uses.
+fs::path scratchBeside(const fs::path& path) {
+  static std::atomic<unsigned> counter{0};
+  fs::path scratch = path;
+  scratch += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+  return scratch;
+}
+
+}  // namespace
+
+int replaceFile(const fs::path& path, const std::function<bool(const fs::path& scratch)>& write) {
+  const fs::path scratch = scratchBeside(path);
+  struct stat old {};
+  const bool plain = ::lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  const mode_t mode = permittedMode(plain ? old.st_mode & 07777 : 0666);
+  errno = 0;
+  int error = 0;
+  if (!write(scratch)) {
+    error = errno != 0 ? errno : EIO;
+  } else if (::chmod(scratch.c_str(), mode) != 0 ||
+             ::rename(scratch.c_str(), path.c_str()) != 0) {
+    error = errno;
+  }
+  if (error != 0) {
+    ::unlink(scratch.c_str());
+    return error;
   }
   FileDescriptor dir(::open(path.parent_path().empty() ? "." : path.parent_path().c_str(),
                             O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() >= 0) ::fsync(dir.get());
-  return true;
+  return 0;
 }
-
-}  // namespace
 
 std::optional<std::string> readWholeFile(const fs::path& path) {
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -115,28 +150,23 @@ std::optional<std::string> readWholeFile(const fs::path& path) {
 bool editFileAtomically(const fs::path& path,
                         const std::function<bool(std::string& content)>& edit) {
   std::lock_guard guard(g_editMutex);
-  // Write through a symbolic link, never over it.
+  if (!replaceLink(path)) return false;
   std::error_code ec;
-  fs::path target = path;
-  if (fs::is_symlink(path, ec)) {
-    target = fs::canonical(path, ec);
-    if (ec) return false;
-  }
-  const bool existed = fs::exists(target, ec);
+  const bool existed = fs::exists(path, ec);
   FileDescriptor fd;
   struct stat info {};
   std::string content;
-  const bool opened = openLocked(target, fd, info) && readAll(fd.get(), content);
+  const bool opened = openLocked(path, fd, info) && readAll(fd.get(), content);
   // An empty file made here only to hold the lock is not left behind.
   const bool dropIfUnchanged = !existed && fd.get() >= 0 && content.empty();
   if (!opened || !edit(content)) {
-    if (dropIfUnchanged) ::unlink(target.c_str());
+    if (dropIfUnchanged) ::unlink(path.c_str());
     return opened;
   }
   // Nor is it when the new content could not be written (a full disk): an
   // empty file would read as a file without a single entry.
-  if (replaceWith(target, content, info.st_mode)) return true;
-  if (dropIfUnchanged) ::unlink(target.c_str());
+  if (replaceWith(path, content)) return true;
+  if (dropIfUnchanged) ::unlink(path.c_str());
   return false;
 }
 

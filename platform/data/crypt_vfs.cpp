@@ -2,6 +2,7 @@
 
 #include <openssl/evp.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/base/file_modes.h"
 #include "platform/data/crypt_cipher.h"
 #include "platform/data/crypt_sealing.h"
 
@@ -191,6 +193,17 @@ const sqlite3_io_methods kCryptMethods = {1,
                                           nullptr,
                                           nullptr};
 
+// SQLite makes a new database file 0644 (less the creation mask) whatever
+// the program's rule: one made here gets the rule's mode at once, before it
+// holds a byte. Journals take their database's mode from SQLite itself.
+int openWithRuleMode(sqlite3_vfs* vfs, const char* name, sqlite3_file* f, int flags, int* outFlags) {
+  const bool making = name != nullptr && (flags & SQLITE_OPEN_CREATE) &&
+                      (flags & (SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_SUPER_JOURNAL)) && ::access(name, F_OK) != 0;
+  const int rc = realVfs(vfs)->xOpen(realVfs(vfs), name, f, flags, outFlags);
+  if (rc == SQLITE_OK && making) ::chmod(name, permittedMode(0666));
+  return rc;
+}
+
 int cryptOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
   if (name != nullptr && (flags & SQLITE_OPEN_MAIN_DB)) dataFolder = folderOf(name);
   if (flags & (SQLITE_OPEN_MAIN_JOURNAL | SQLITE_OPEN_SUPER_JOURNAL)) name = besideData(name);
@@ -205,11 +218,11 @@ int cryptOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flag
     }
   } else if (!keysForPath(name, journal, keys)) {
     // A plain file is the default VFS's own, with its own methods.
-    return realVfs(vfs)->xOpen(realVfs(vfs), name, f, flags, outFlags);
+    return openWithRuleMode(vfs, name, f, flags, outFlags);
   }
   c->sealing = nullptr;
   c->real = reinterpret_cast<sqlite3_file*>(c + 1);
-  int rc = realVfs(vfs)->xOpen(realVfs(vfs), name, c->real, flags, outFlags);
+  int rc = openWithRuleMode(vfs, name, c->real, flags, outFlags);
   if (rc != SQLITE_OK) return rc;
   try {
     if (name != nullptr && !journal) {

@@ -1,28 +1,12 @@
 #include "platform/export/export_file.h"
 
-#include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
-#include <system_error>
-
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/safe_file.h"
 #include "platform/export/export_cells.h"
 #include "platform/export/export_formats.h"
 
 namespace rt {
-namespace {
-
-// A name beside the final one that no other writer uses at the same time.
-std::filesystem::path scratchName(const std::filesystem::path& final) {
-  static std::atomic<unsigned> counter{0};
-  std::filesystem::path scratch = final;
-  scratch += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-  return scratch;
-}
-
-}  // namespace
 
 std::string exportExtension(ExportKind kind, bool openDocument) {
   switch (kind) {
@@ -50,34 +34,29 @@ ExportFileResult writeExportFile(const ExportFileTable& table, ExportKind kind, 
   }
   std::filesystem::path final = base;
   final += extension;
-  const std::filesystem::path scratch = scratchName(final);
   std::string error;
-  switch (kind) {
-    case ExportKind::Spreadsheet:
-      error = openDocument ? exporting::writeOds(table, scratch) : exporting::writeXlsx(table, scratch);
-      break;
-    case ExportKind::Text:
-      error = exporting::writeText(table, scratch);
-      break;
-    case ExportKind::Html:
-      error = exporting::writeHtml(table, scratch);
-      break;
-    case ExportKind::Xml:
-      error = exporting::writeXml(table, scratch);
-      break;
-    case ExportKind::Document:
-      error = exporting::writeDocx(table, scratch);
-      break;
-  }
-  std::error_code ignored;
-  if (error.empty()) {
-    std::error_code renamed;
-    std::filesystem::rename(scratch, final, renamed);
-    if (renamed) error = exporting::systemReason(renamed.value());
-  }
-  if (!error.empty()) {
-    std::filesystem::remove(scratch, ignored);
-    result.error = error;
+  const int failed = replaceFile(final, [&](const std::filesystem::path& scratch) {
+    switch (kind) {
+      case ExportKind::Spreadsheet:
+        error = openDocument ? exporting::writeOds(table, scratch) : exporting::writeXlsx(table, scratch);
+        break;
+      case ExportKind::Text:
+        error = exporting::writeText(table, scratch);
+        break;
+      case ExportKind::Html:
+        error = exporting::writeHtml(table, scratch);
+        break;
+      case ExportKind::Xml:
+        error = exporting::writeXml(table, scratch);
+        break;
+      case ExportKind::Document:
+        error = exporting::writeDocx(table, scratch);
+        break;
+    }
+    return error.empty();
+  });
+  if (failed != 0) {
+    result.error = error.empty() ? exporting::systemReason(failed) : error;
     return result;
   }
   result.path = final;

@@ -1,6 +1,5 @@
 #include "platform/ui/report_output.h"
 
-#include <QFile>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -9,6 +8,7 @@
 #include <optional>
 
 #include "platform/base/message_hook.h"
+#include "platform/base/safe_file.h"
 #include "platform/ui/printer_setup.h"
 #include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
@@ -49,25 +49,26 @@ QPageSize pageSizeOf(const ReportPage& page) {
 
 bool writePdf(const std::vector<ReportPage>& pages, const QString& path,
               const PdfDocumentInfo& info) {
-  QFile::remove(path);
-  QPdfWriter writer(path);
-  writer.setTitle(info.title);
-  writer.setCreator(info.creator);
-  writer.setDocumentXmpMetadata(xmpPacket(info));
-  writer.setResolution(1200);
-  writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-  if (!pages.empty()) writer.setPageSize(pageSizeOf(pages.front()));
-  QPainter painter;
-  if (!painter.begin(&writer)) return false;
-  const double scale = writer.resolution() / 1000.0;
-  for (std::size_t i = 0; i < pages.size(); ++i) {
-    if (i > 0) {
-      writer.setPageSize(pageSizeOf(pages[i]));
-      writer.newPage();
-    }
-    drawPage(painter, pages[i], scale);
-  }
-  return painter.end();
+  return replaceFile(path.toStdString(), [&](const std::filesystem::path& scratch) {
+           QPdfWriter writer(QString::fromStdString(scratch.string()));
+           writer.setTitle(info.title);
+           writer.setCreator(info.creator);
+           writer.setDocumentXmpMetadata(xmpPacket(info));
+           writer.setResolution(1200);
+           writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+           if (!pages.empty()) writer.setPageSize(pageSizeOf(pages.front()));
+           QPainter painter;
+           if (!painter.begin(&writer)) return false;
+           const double scale = writer.resolution() / 1000.0;
+           for (std::size_t i = 0; i < pages.size(); ++i) {
+             if (i > 0) {
+               writer.setPageSize(pageSizeOf(pages[i]));
+               writer.newPage();
+             }
+             drawPage(painter, pages[i], scale);
+           }
+           return painter.end();
+         }) == 0;
 }
 
 bool drawPagesOnPaper(const std::vector<ReportPage>& pages, QPagedPaintDevice& device,

@@ -18,6 +18,7 @@
 
 #include "platform/base/message_hook.h"
 #include "platform/base/paths.h"
+#include "platform/base/safe_file.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rich_text_document.h"
 #include "platform/ui/rtf_file_services.h"
@@ -636,20 +637,13 @@ bool RtfControl::loadFile(const std::string& path) {
 // Written beside the target and renamed over it, so a failed write never
 // leaves half a document where the whole one was.
 bool RtfControl::saveFile(const std::string& path) {
-  const std::filesystem::path target = diskPath(path);
-  std::filesystem::path partial = target;
-  partial += ".tmp";
   const std::string text = markup();
-  bool written = false;
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+  const int failed = replaceFile(diskPath(path), [&](const std::filesystem::path& scratch) {
+    std::ofstream out(scratch, std::ios::binary | std::ios::trunc);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    written = static_cast<bool>(out.flush());
-  }
-  std::error_code error;
-  if (written) std::filesystem::rename(partial, target, error);
-  if (!written || error) {
-    std::filesystem::remove(partial, error);
+    return static_cast<bool>(out.flush());
+  });
+  if (failed != 0) {
     reportFileError("No se pudo guardar el archivo " + path + ".");
     return false;
   }

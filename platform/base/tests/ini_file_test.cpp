@@ -175,7 +175,37 @@ TEST_F(IniFile, AWriteThatCannotCompleteLeavesNoFileBehind) {
   EXPECT_FALSE(fs::exists(fresh)) << "an empty file was left behind";
   EXPECT_EQ(read(kept), "[S]\nA=1\n");
   for (const auto& entry : fs::directory_iterator(rt::workingFolder())) {
-    EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
+    EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+  }
+}
+
+// A link put in place of an INI never leads a write elsewhere: the link is
+// replaced by a file of the folder's own, holding what the link showed and
+// the change; the file it pointed at stays as it was.
+TEST_F(IniFile, AWriteReplacesALinkAndLeavesItsTargetUntouched) {
+  const fs::path elsewhere = rt::windowsFolder() / "ajeno.ini";
+  const fs::path missing = rt::windowsFolder() / "no-existe.ini";
+  fs::remove(elsewhere);
+  write(elsewhere, "[Ajeno]\nDato=1\n");
+  struct Case {
+    fs::path target;
+    const char* after;  // what the INI showed through the link, and the change
+  };
+  for (const Case& c : {Case{elsewhere, "[Ajeno]\nDato=1\n\n[Soporte]\nClave=secreta\n"},
+                        Case{missing, "[Soporte]\nClave=secreta\n"}}) {
+    SCOPED_TRACE(c.target.string());
+    const fs::path ini = rt::workingFolder() / "varneta.INI";
+    fs::remove(ini);
+    fs::create_symlink(c.target, ini);
+    ASSERT_TRUE(rt::putIni("Soporte", "Clave", "secreta", ".\\varneta.INI"));
+    EXPECT_FALSE(fs::is_symlink(ini));
+    EXPECT_EQ(read(ini), c.after);
+    EXPECT_EQ(rt::getIni("Soporte", "Clave", "", ".\\varneta.INI"), "secreta");
+    EXPECT_FALSE(fs::exists(missing)) << "nothing made where the link led";
+  }
+  EXPECT_EQ(read(elsewhere), "[Ajeno]\nDato=1\n");
+  for (const auto& entry : fs::directory_iterator(rt::workingFolder())) {
+    EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
   }
 }
 
