@@ -17,6 +17,7 @@
 #include <functional>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "admin/tests/admin_fixture.h"
 #include "core/tables/catalog_tables.h"
@@ -74,14 +75,14 @@ class FileManager : public AdminFixture {
   void SetUp() override {
     AdminFixture::SetUp();
     rt::putIni(core::kTableCheckSection, core::kBadFileEntry, "");
-    previousStarter_ = rt::setProgramStarter(
+    previousRunner_ = rt::setProgramRunner(
         [this](const std::string& program, const std::vector<std::string>& args, const fs::path& folder) {
-          started_.push_back({program, args, folder});
-          return true;
+          started_.push_back({program, args, folder, std::this_thread::get_id() != guiThread_});
+          return repair_ ? repair_(args, folder) : rt::ProgramRun{true, 0, "Reparado.\n"};
         });
   }
   void TearDown() override {
-    rt::setProgramStarter(previousStarter_);
+    rt::setProgramRunner(previousRunner_);
     AdminFixture::TearDown();
   }
 
@@ -111,9 +112,13 @@ class FileManager : public AdminFixture {
     std::string program;
     std::vector<std::string> args;
     fs::path folder;
+    bool onWorker = false;
   };
   std::vector<Start> started_;
-  rt::ProgramStarter previousStarter_;
+  // What the repair program does when run; by default it says "Reparado.".
+  std::function<rt::ProgramRun(const std::vector<std::string>& args, const fs::path& folder)> repair_;
+  const std::thread::id guiThread_ = std::this_thread::get_id();
+  rt::ProgramRunner previousRunner_;
 };
 
 TEST_F(FileManager, ListsTheTablesByDescriptionAndEnablesTheActionsOnlyWithARowTagged) {
@@ -251,7 +256,7 @@ TEST_F(FileManager, FixOfAnEncryptedTableRunsNothing) {
   EXPECT_FALSE(fs::exists(rt::workingFolder() / "VarnetaA.tpe"));
 }
 
-TEST_F(FileManager, FixAsksAboutTheSharedFileThenStartsTheRepairProgramOnItWithoutWaiting) {
+TEST_F(FileManager, FixAsksAboutTheSharedFileThenRunsTheRepairProgramOnItOnAWorker) {
   fs::remove(rt::workingFolder() / "Varneta.tpe");
   {
     ScriptedMessages no({rt::button::No});
@@ -264,13 +269,15 @@ TEST_F(FileManager, FixAsksAboutTheSharedFileThenStartsTheRepairProgramOnItWitho
   // Two tables of one file: one repair of the file.
   ScriptedMessages yes({rt::button::Yes, rt::button::Yes});
   runWith({"Pacientes", "Turnos"}, {"?Fix"});
-  EXPECT_EQ(yes.asked().size(), 1u);
+  ASSERT_EQ(yes.asked().size(), 2u) << "the question, then the outcome";
+  EXPECT_EQ(yes.asked()[1].text, "Reparado.");
   ASSERT_EQ(started_.size(), 1u);
   EXPECT_EQ(started_[0].program, (rt::programFolder() / "datfix").string());
   EXPECT_EQ(started_[0].folder, rt::workingFolder());
   EXPECT_EQ(started_[0].args, (std::vector<std::string>{"Varneta.dat", "/E:Varneta.tpe", "/K", "/A"}));
+  EXPECT_TRUE(started_[0].onWorker) << "the windows go on answering while it runs";
   started_.clear();
-  ScriptedMessages again({rt::button::Yes});
+  ScriptedMessages again({rt::button::Yes, rt::button::Ok});
   runWith({"Turnos"}, {"?Fix"});
   ASSERT_EQ(started_.size(), 1u) << "a new run repairs it again";
   EXPECT_EQ(started_[0].args, (std::vector<std::string>{"Varneta.dat", "/E:Varneta.tpe", "/K", "/A", "/O"}));
@@ -278,6 +285,33 @@ TEST_F(FileManager, FixAsksAboutTheSharedFileThenStartsTheRepairProgramOnItWitho
   EXPECT_NE(structure.find("CREATE TABLE main.\"PACIENTE\""), std::string::npos);
   EXPECT_NE(structure.find("CREATE TABLE main.\"Turnos\""), std::string::npos);
   EXPECT_EQ(structure.find("LogConsul"), std::string::npos) << "only the tables of that file";
+}
+
+// The practice's own file with the header of a page of patients overwritten:
+// "Arreglar" runs the repair program and shows what it did, and the list
+// then counts every patient.
+TEST_F(FileManager, FixShowsEachFilesOutcome) {
+  addRecords(core::Pacientes::def(), 1, 60, "Paciente ");
+  rt::closeDatabase();
+  const fs::path file = rt::workingFolder() / "Varneta.dat";
+  overwrite(file, (fullestLeaf(file, "PACIENTE") - 1) * sqliteNumber(file, "PRAGMA page_size"), std::string(8, '\xA5'));
+  ASSERT_NE(sqliteSays(file, "SELECT count(*) FROM PACIENTE NOT INDEXED"), "60\n");
+  reopenIn(rt::workingFolder());
+  repair_ = [this](const std::vector<std::string>& args, const fs::path& folder) {
+    return previousRunner_(VARNETA_DATFIX_BINARY, args, folder);
+  };
+  ScriptedMessages messages({rt::button::Yes, rt::button::Ok});
+  const std::vector<FileRow> rows = runWith({"Pacientes"}, {"?Fix"});
+  ASSERT_EQ(messages.asked().size(), 2u);
+  EXPECT_EQ(messages.asked()[1].caption, "Fix");
+  EXPECT_EQ(messages.asked()[1].icon, rt::MessageIcon::Information);
+  EXPECT_EQ(messages.asked()[1].text,
+            "Reparado Varneta.dat: 60 registros recuperados, 0 ilegibles; el archivo dañado quedó como "
+            "Varneta.dat.dañado."_cp);
+  EXPECT_EQ(row(rows, "Pacientes").FILERECORDS, "60");
+  EXPECT_EQ(sqliteSays(file, "SELECT count(*) FROM PACIENTE NOT INDEXED"), "60\n");
+  EXPECT_TRUE(fs::exists(rt::workingFolder() / "Varneta.dat.dañado"));
+  fs::remove(rt::workingFolder() / "Varneta.dat.dañado");
 }
 
 TEST(RepairCommandLine, FollowsTheNameAsGiven) {

@@ -199,22 +199,6 @@ TEST_F(Repair, AFileOfANewerStructureOrInUseIsLeftAsItWas) {
   EXPECT_EQ(datfix(folder, "Varneta.dat", &output), 1) << output;
 }
 
-// What the sqlite3 program reads of a file: an independent reader.
-std::string sqliteSays(const fs::path& file, const std::string& sql) {
-  return rt::testing::commandOutput("sqlite3 '" + file.string() + "' \"" + sql + "\" 2>&1");
-}
-
-long sqliteNumber(const fs::path& file, const std::string& sql) {
-  const std::string text = sqliteSays(file, sql);
-  return text.empty() ? -1 : std::stol(text);
-}
-
-void overwrite(const fs::path& file, long offset, const std::string& bytes) {
-  std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
-  out.seekp(offset);
-  out << bytes;
-}
-
 // A file of 60 patients, written by the program, damaged in one of the ways
 // a disk or a cut copy damages it: every patient comes back, each as it was
 // written.
@@ -229,8 +213,7 @@ TEST_F(Repair, EveryPatientWhoseCellsAreIntactComesBack) {
   const std::vector<Case> cases = {
       {"the header of the leaf holding most patients",
        [](const fs::path& file, long pageSize) {
-         const long page = sqliteNumber(file, "SELECT pageno FROM dbstat WHERE name = 'PACIENTE' AND pagetype = "
-                                              "'leaf' ORDER BY ncell DESC LIMIT 1");
+         const long page = fullestLeaf(file, "PACIENTE");
          overwrite(file, (page - 1) * pageSize, std::string(8, '\xA5'));
          return "page " + std::to_string(page);
        },
