@@ -117,6 +117,25 @@ std::vector<FileRow> fileRows() {
   return rows;
 }
 
+namespace {
+
+// What the repair program said of a file, as runtime text: its own line,
+// or its exit code when it said nothing.
+std::string fixOutcome(const rt::ProgramRun& repair) {
+  std::string said = repair.output;
+  while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == ' ')) said.pop_back();
+  for (char& c : said) {
+    if (c == '\n') c = '|';
+  }
+  if (said.empty()) {
+    return "El programa de reparación terminó sin informar el resultado (código "_cp +
+           std::to_string(repair.exitCode) + ").";
+  }
+  return rt::utf8ToCp1252(said);
+}
+
+}  // namespace
+
 std::string repairCommandLine(const std::string& diskName, const std::string& oem) {
   const std::string n(rt::clip(diskName));
   const std::string t = (oem + "  ").substr(0, 2);
@@ -425,6 +444,8 @@ void FileManagerWindow::run(const std::string& action) {
                                                             core::practiceDataFiles());
   packed_.clear();
   repaired_.clear();
+  fixOutcomes_.clear();
+  fixFailed_ = false;
   ProgressWindow window(*progress_, [this, &action](ProgressWindow& shown) {
     progress_->refresh = [&shown] { shown.show(); };
     for (FileRow& row : rows_) {
@@ -447,6 +468,13 @@ void FileManagerWindow::run(const std::string& action) {
   connection_.reset();
   progress_.reset();
   showRows();
+  if (!fixOutcomes_.empty()) {
+    rt::MessageRequest m;
+    m.caption = "Fix";
+    m.icon = fixFailed_ ? rt::MessageIcon::Warning : rt::MessageIcon::Information;
+    for (const std::string& line : fixOutcomes_) m.text += (m.text.empty() ? "" : "|") + line;
+    rt::showMessage(m);
+  }
 }
 
 void FileManagerWindow::runOne(const std::string& action, FileRow& row) {
@@ -566,13 +594,24 @@ void FileManagerWindow::fix(FileRow& row) {
   }
   const std::vector<std::string> words = commandWords(repairCommandLine(n, row.OEM));
   const std::string program = (rt::programFolder() / "datfix").string();
-  if (!rt::startProgram(program, {words.begin() + 1, words.end()}, rt::workingFolder())) {
+  const std::vector<std::string> args(words.begin() + 1, words.end());
+  const std::filesystem::path folder = rt::workingFolder();
+  // The repair runs on a worker while every window goes on answering; its
+  // outcome is shown when the run ends.
+  progress_->set("Fixing File", 0);
+  rt::ProgramRun repair;
+  awaitWithProgress([&] { repair = rt::runProgram(program, args, folder); });
+  progress_->set("Fixing File", 100);
+  if (!repair.started) {
     rt::MessageRequest m;
     m.caption = "Error";
     m.icon = rt::MessageIcon::Error;
     m.text = "No se pudo iniciar el programa de reparación "_cp + rt::runtimeName(program) + ".";
     rt::showMessage(m);
+    return;
   }
+  fixOutcomes_.push_back(fixOutcome(repair));
+  if (repair.exitCode != rt::RepairOutcome::Repaired) fixFailed_ = true;
 }
 
 void FileManagerWindow::freshen(FileRow& row) {

@@ -2,9 +2,10 @@
 // Table maintenance: the program's tables in a list, tagged by the user, and
 // the actions run on the tagged ones (rebuild keys, pack, count, repair
 // through the outside program datfix, copy into the current structure,
-// information, create). The long actions run on a worker with a database
-// connection of its own, shown in a progress window that can cancel a
-// rebuild. At open the window deals with a table recorded as bad at start.
+// information, create). The long actions (datfix included) run on a worker,
+// with a database connection of its own, shown in a progress window that
+// can cancel a rebuild; datfix's outcome for each file is shown when the
+// run ends. At open the window deals with a table recorded as bad at start.
 #include <QPointer>
 #include <atomic>
 #include <functional>
@@ -92,6 +93,9 @@ class FileManagerWindow : public core::AidedWindow {
   // The files a run has packed or started a repair of: each once per run.
   std::vector<const rt::DataFile*> packed_;
   std::vector<const rt::DataFile*> repaired_;
+  // What the repair program said of each file it repaired in this run.
+  std::vector<std::string> fixOutcomes_;
+  bool fixFailed_ = false;
 };
 
 // The procedure "RuntimeFileManager".

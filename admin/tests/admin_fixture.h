@@ -1,22 +1,68 @@
 #pragma once
 // A fresh practice database in the working folder for each test, records of
-// any table made from a number, and folders of the test's own.
+// any table made from a number, folders of the test's own, and a file's bytes
+// and pages, read and damaged.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "core/tables/data_files.h"
 #include "core/tables/table_registration.h"
 #include "platform/base/paths.h"
 #include "platform/base/testing/test_environment.h"
+#include "platform/data/connection.h"
 #include "platform/data/database.h"
 #include "platform/data/record_buffer.h"
 #include "platform/data/table.h"
 #include "platform/data/table_sql.h"
+#include "platform/ui/testing/pdf_probe.h"
 #include "platform/ui/testing/window_test_kit.h"
 
 namespace admin {
+
+// The bytes of a file.
+inline std::string slurp(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Runs SQL on a data file with the program's collations: SQLite's code.
+inline int execOn(const std::filesystem::path& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open(file.c_str(), &db);
+  rt::sql::registerCollations(db);
+  if (rc == SQLITE_OK) rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  return rc;
+}
+
+// What the sqlite3 program reads of a file: an independent reader.
+inline std::string sqliteSays(const std::filesystem::path& file, const std::string& sql) {
+  return rt::testing::commandOutput("sqlite3 '" + file.string() + "' \"" + sql + "\" 2>&1");
+}
+
+inline long sqliteNumber(const std::filesystem::path& file, const std::string& sql) {
+  const std::string text = sqliteSays(file, sql);
+  return text.empty() ? -1 : std::stol(text);
+}
+
+inline void overwrite(const std::filesystem::path& file, long offset, const std::string& bytes) {
+  std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+  out.seekp(offset);
+  out << bytes;
+}
+
+// The leaf page holding most of a table's rows, as SQLite counts them.
+inline long fullestLeaf(const std::filesystem::path& file, const std::string& table) {
+  return sqliteNumber(file, "SELECT pageno FROM dbstat WHERE name = '" + table +
+                                "' AND pagetype = 'leaf' ORDER BY ncell DESC LIMIT 1");
+}
 
 class AdminFixture : public ::testing::Test {
  protected:

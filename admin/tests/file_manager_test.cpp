@@ -17,6 +17,7 @@
 #include <functional>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "admin/tests/admin_fixture.h"
 #include "core/tables/catalog_tables.h"
@@ -54,13 +55,6 @@ const FileRow& row(const std::vector<FileRow>& rows, const std::string& label) {
   return rows.at(rowOf(rows, label));
 }
 
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // Each (_id, _rv) of a stored table, in order.
 std::vector<std::pair<std::int64_t, std::int64_t>> versions(const fs::path& file, const std::string& table,
                                                              const std::string& vfs = {}) {
@@ -76,28 +70,19 @@ std::vector<std::pair<std::int64_t, std::int64_t>> versions(const fs::path& file
   return out;
 }
 
-int execOn(const fs::path& file, const std::string& sql) {
-  sqlite3* db = nullptr;
-  int rc = sqlite3_open(file.c_str(), &db);
-  rt::sql::registerCollations(db);
-  if (rc == SQLITE_OK) rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-  sqlite3_close(db);
-  return rc;
-}
-
 class FileManager : public AdminFixture {
  protected:
   void SetUp() override {
     AdminFixture::SetUp();
     rt::putIni(core::kTableCheckSection, core::kBadFileEntry, "");
-    previousStarter_ = rt::setProgramStarter(
+    previousRunner_ = rt::setProgramRunner(
         [this](const std::string& program, const std::vector<std::string>& args, const fs::path& folder) {
-          started_.push_back({program, args, folder});
-          return true;
+          started_.push_back({program, args, folder, std::this_thread::get_id() != guiThread_});
+          return repair_ ? repair_(args, folder) : rt::ProgramRun{true, 0, "Reparado.\n"};
         });
   }
   void TearDown() override {
-    rt::setProgramStarter(previousStarter_);
+    rt::setProgramRunner(previousRunner_);
     AdminFixture::TearDown();
   }
 
@@ -127,9 +112,13 @@ class FileManager : public AdminFixture {
     std::string program;
     std::vector<std::string> args;
     fs::path folder;
+    bool onWorker = false;
   };
   std::vector<Start> started_;
-  rt::ProgramStarter previousStarter_;
+  // What the repair program does when run; by default it says "Reparado.".
+  std::function<rt::ProgramRun(const std::vector<std::string>& args, const fs::path& folder)> repair_;
+  const std::thread::id guiThread_ = std::this_thread::get_id();
+  rt::ProgramRunner previousRunner_;
 };
 
 TEST_F(FileManager, ListsTheTablesByDescriptionAndEnablesTheActionsOnlyWithARowTagged) {
@@ -267,7 +256,7 @@ TEST_F(FileManager, FixOfAnEncryptedTableRunsNothing) {
   EXPECT_FALSE(fs::exists(rt::workingFolder() / "VarnetaA.tpe"));
 }
 
-TEST_F(FileManager, FixAsksAboutTheSharedFileThenStartsTheRepairProgramOnItWithoutWaiting) {
+TEST_F(FileManager, FixAsksAboutTheSharedFileThenRunsTheRepairProgramOnItOnAWorker) {
   fs::remove(rt::workingFolder() / "Varneta.tpe");
   {
     ScriptedMessages no({rt::button::No});
@@ -280,13 +269,15 @@ TEST_F(FileManager, FixAsksAboutTheSharedFileThenStartsTheRepairProgramOnItWitho
   // Two tables of one file: one repair of the file.
   ScriptedMessages yes({rt::button::Yes, rt::button::Yes});
   runWith({"Pacientes", "Turnos"}, {"?Fix"});
-  EXPECT_EQ(yes.asked().size(), 1u);
+  ASSERT_EQ(yes.asked().size(), 2u) << "the question, then the outcome";
+  EXPECT_EQ(yes.asked()[1].text, "Reparado.");
   ASSERT_EQ(started_.size(), 1u);
   EXPECT_EQ(started_[0].program, (rt::programFolder() / "datfix").string());
   EXPECT_EQ(started_[0].folder, rt::workingFolder());
   EXPECT_EQ(started_[0].args, (std::vector<std::string>{"Varneta.dat", "/E:Varneta.tpe", "/K", "/A"}));
+  EXPECT_TRUE(started_[0].onWorker) << "the windows go on answering while it runs";
   started_.clear();
-  ScriptedMessages again({rt::button::Yes});
+  ScriptedMessages again({rt::button::Yes, rt::button::Ok});
   runWith({"Turnos"}, {"?Fix"});
   ASSERT_EQ(started_.size(), 1u) << "a new run repairs it again";
   EXPECT_EQ(started_[0].args, (std::vector<std::string>{"Varneta.dat", "/E:Varneta.tpe", "/K", "/A", "/O"}));
@@ -294,6 +285,33 @@ TEST_F(FileManager, FixAsksAboutTheSharedFileThenStartsTheRepairProgramOnItWitho
   EXPECT_NE(structure.find("CREATE TABLE main.\"PACIENTE\""), std::string::npos);
   EXPECT_NE(structure.find("CREATE TABLE main.\"Turnos\""), std::string::npos);
   EXPECT_EQ(structure.find("LogConsul"), std::string::npos) << "only the tables of that file";
+}
+
+// The practice's own file with the header of a page of patients overwritten:
+// "Arreglar" runs the repair program and shows what it did, and the list
+// then counts every patient.
+TEST_F(FileManager, FixShowsEachFilesOutcome) {
+  addRecords(core::Pacientes::def(), 1, 60, "Paciente ");
+  rt::closeDatabase();
+  const fs::path file = rt::workingFolder() / "Varneta.dat";
+  overwrite(file, (fullestLeaf(file, "PACIENTE") - 1) * sqliteNumber(file, "PRAGMA page_size"), std::string(8, '\xA5'));
+  ASSERT_NE(sqliteSays(file, "SELECT count(*) FROM PACIENTE NOT INDEXED"), "60\n");
+  reopenIn(rt::workingFolder());
+  repair_ = [this](const std::vector<std::string>& args, const fs::path& folder) {
+    return previousRunner_(VARNETA_DATFIX_BINARY, args, folder);
+  };
+  ScriptedMessages messages({rt::button::Yes, rt::button::Ok});
+  const std::vector<FileRow> rows = runWith({"Pacientes"}, {"?Fix"});
+  ASSERT_EQ(messages.asked().size(), 2u);
+  EXPECT_EQ(messages.asked()[1].caption, "Fix");
+  EXPECT_EQ(messages.asked()[1].icon, rt::MessageIcon::Information);
+  EXPECT_EQ(messages.asked()[1].text,
+            "Reparado Varneta.dat: 60 registros recuperados, 0 ilegibles; el archivo dañado quedó como "
+            "Varneta.dat.dañado."_cp);
+  EXPECT_EQ(row(rows, "Pacientes").FILERECORDS, "60");
+  EXPECT_EQ(sqliteSays(file, "SELECT count(*) FROM PACIENTE NOT INDEXED"), "60\n");
+  EXPECT_TRUE(fs::exists(rt::workingFolder() / "Varneta.dat.dañado"));
+  fs::remove(rt::workingFolder() / "Varneta.dat.dañado");
 }
 
 TEST(RepairCommandLine, FollowsTheNameAsGiven) {
@@ -310,183 +328,6 @@ TEST(RepairCommandLine, FollowsTheNameAsGiven) {
   for (const Case& c : cases) EXPECT_EQ(repairCommandLine(c.name, c.oem), c.line) << c.name;
   EXPECT_EQ(commandWords(cases[2].line),
             (std::vector<std::string>{"datfix", "Mis Datos.dat", "/E:Mis Datos.tpe", "/K", "/A", "/O"}));
-}
-
-class Repair : public AdminFixture {
- protected:
-  // A copy of the plain data file and its structure in a folder of its own.
-  fs::path copyWithStructure() {
-    rt::closeDatabase();
-    const fs::path folder = scratch("reparar");
-    fs::copy_file(rt::workingFolder() / "Varneta.dat", folder / "Varneta.dat");
-    reopenIn(rt::workingFolder());
-    EXPECT_EQ(rt::writeStructureFile(core::mainDataFile(), core::registeredTables(), folder / "Varneta.tpe"), 0);
-    return folder;
-  }
-  static int datfix(const fs::path& folder, const std::string& args, std::string* output = nullptr) {
-    const std::string command =
-        "cd '" + folder.string() + "' && '" VARNETA_DATFIX_BINARY "' " + args + " > datfix.out 2>&1";
-    const int status = std::system(command.c_str());
-    if (output) *output = slurp(folder / "datfix.out");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-};
-
-TEST_F(Repair, AnOverwrittenPageLosesOnlyItsRecordsAndTheDamagedFileIsKept) {
-  for (int i = 1; i <= 400; ++i) addRecords(core::Pacientes::def(), i, i, "Paciente-" + std::string(40, 'x'));
-  const fs::path folder = copyWithStructure();
-  const fs::path file = folder / "Varneta.dat";
-  // A leaf page of the patients in the middle of the file, overwritten.
-  const std::string pages = rt::testing::commandOutput(
-      "sqlite3 '" + file.string() + "' \"SELECT pageno, pgsize FROM dbstat WHERE name = 'PACIENTE' AND pagetype = 'leaf' ORDER BY pageno\"");
-  std::vector<std::pair<long, long>> leaves;
-  std::istringstream lines(pages);
-  for (std::string line; std::getline(lines, line);) {
-    leaves.emplace_back(std::stol(line.substr(0, line.find('|'))), std::stol(line.substr(line.find('|') + 1)));
-  }
-  ASSERT_GE(leaves.size(), 4u) << pages;
-  const auto [page, size] = leaves[leaves.size() / 2];
-  {
-    std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
-    out.seekp((page - 1) * size);
-    out << std::string(size, '\xA5');
-  }
-  const std::string damaged = slurp(file);
-  ASSERT_NE(rt::testing::commandOutput("sqlite3 '" + file.string() + "' 'PRAGMA integrity_check' 2>&1"), "ok\n");
-
-  std::string output;
-  EXPECT_EQ(datfix(folder, "Varneta.dat  /E:Varneta.tpe /K /A", &output), 0) << output;
-  EXPECT_EQ(slurp(folder / "Varneta.dat.dañado"), damaged);
-  reopenIn(folder);
-  EXPECT_EQ(rt::integrityCheck(core::mainDataFile()), "ok");
-  const std::int64_t kept = count(core::Pacientes::def());
-  EXPECT_GT(kept, 300);
-  EXPECT_LT(kept, 400);
-  rt::Table& t = rt::table(core::Pacientes::def());
-  t.setToStart(0);
-  int read = 0;
-  while (t.next() == 0) {
-    ++read;
-    const rt::FieldDef& name = core::Pacientes::def().fields.at(core::Pacientes::def().fieldIndex("Nombre"));
-    EXPECT_EQ(std::string(rt::clip(rt::fieldText(name, t.record()))).substr(0, 9), "Paciente-");
-  }
-  EXPECT_EQ(read, kept);
-  reopenIn(rt::workingFolder());
-}
-
-// One byte of an index name in the schema changed: SQLite reads nothing of
-// the file, the repair reads every record from the table pages.
-TEST_F(Repair, ADamagedSchemaGivesEveryRecordBackAndTheDamagedFileIsKept) {
-  addRecords(core::Pacientes::def(), 1, 40, "Paciente ñandú "_cp);
-  addRecords(core::Macros::def(), 1, 13, std::string(3000, 'm'));  // records spilling over pages
-  addRecords(core::Usuarios::def(), 1, 10);
-  const fs::path folder = copyWithStructure();
-  const fs::path file = folder / "Varneta.dat";
-  std::string bytes = slurp(file);
-  const std::size_t name = bytes.find("index" + core::Pacientes::def().storageName + "_");
-  ASSERT_NE(name, std::string::npos);
-  bytes[name + 5 + core::Pacientes::def().storageName.size() + 1] ^= 0x01;
-  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-  ASSERT_NE(rt::testing::commandOutput("sqlite3 '" + file.string() + "' 'SELECT count(*) FROM PACIENTE' 2>&1")
-                .find("malformed database schema"),
-            std::string::npos);
-
-  std::string output;
-  EXPECT_EQ(datfix(folder, "Varneta.dat /E:Varneta.tpe /A", &output), 0) << output;
-  EXPECT_NE(output.find("63 registros recuperados, 0 ilegibles; el archivo dañado quedó como Varneta.dat.dañado."),
-            std::string::npos)
-      << output;
-  EXPECT_TRUE(slurp(folder / "Varneta.dat.dañado") == bytes) << "the damaged file is kept as it was";
-  reopenIn(folder);
-  EXPECT_EQ(rt::integrityCheck(core::mainDataFile()), "ok");
-  EXPECT_EQ(count(core::Pacientes::def()), 40);
-  EXPECT_EQ(count(core::Macros::def()), 13);
-  EXPECT_EQ(count(core::Usuarios::def()), 10);
-  rt::Table& t = rt::table(core::Pacientes::def());
-  t.setToStart(0);
-  ASSERT_EQ(t.next(), 0);
-  const rt::FieldDef& field = core::Pacientes::def().fields.at(core::Pacientes::def().fieldIndex("Nombre"));
-  EXPECT_EQ(std::string(rt::clip(rt::fieldText(field, t.record()))).substr(0, 15), "Paciente ñandú "_cp);
-  reopenIn(rt::workingFolder());
-}
-
-// A repair that would leave less than it found, or that finds nothing, or
-// that meets a journal of an unfinished write, changes nothing.
-TEST_F(Repair, ARepairThatCannotKeepWhatItReadsChangesNothing) {
-  struct Case {
-    const char* name;
-    int records;
-    std::function<void(const fs::path& folder, std::string& bytes)> damage;
-    int code;
-    const char* says;
-  };
-  auto damageSchema = [](const fs::path&, std::string& bytes) {
-    const std::size_t at = bytes.find("indexPACIENTE_");
-    ASSERT_NE(at, std::string::npos);
-    bytes[at + 14] ^= 0x01;
-  };
-  const std::vector<Case> cases = {
-      {"nothing readable", 0, damageSchema, 2, "No se recuperó ningún registro de Varneta.dat: no se modificó."},
-      {"a journal beside", 5,
-       [](const fs::path& folder, std::string&) {
-         std::ofstream(folder / "Varneta.dat-journal", std::ios::binary) << std::string(512, '\x01');
-       },
-       3, "Junto a Varneta.dat está el diario Varneta.dat-journal"},
-      {"a super-journal beside", 5,
-       [](const fs::path& folder, std::string&) { std::ofstream(folder / "Varneta.dat-mj0A1B2C3D") << "x"; }, 3,
-       "Varneta.dat-mj0A1B2C3D de una escritura en curso o interrumpida"},
-      // A table the description does not know, found only in the pages.
-      {"an unknown table", 5,
-       [&](const fs::path& folder, std::string& bytes) {
-         ASSERT_EQ(execOn(folder / "Varneta.dat", "CREATE TABLE EXTRA (_id INTEGER PRIMARY KEY, a TEXT); "
-                                                  "INSERT INTO EXTRA (a) VALUES ('x')"),
-                   SQLITE_OK);
-         bytes = slurp(folder / "Varneta.dat");
-         damageSchema(folder, bytes);
-       },
-       4, "tiene la tabla EXTRA, que la descripción no conoce: no se modificó."},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    rt::closeDatabase();
-    for (const char* name : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat"}) fs::remove(rt::workingFolder() / name);
-    ASSERT_EQ(core::openPracticeDatabase(rt::workingFolder()), 0);
-    ASSERT_EQ(core::openAllTables(), 0);
-    if (c.records) addRecords(core::Pacientes::def(), 1, c.records);
-    const fs::path folder = copyWithStructure();
-    const fs::path file = folder / "Varneta.dat";
-    std::string bytes = slurp(file);
-    c.damage(folder, bytes);
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-    std::string output;
-    EXPECT_EQ(datfix(folder, "Varneta.dat /E:Varneta.tpe /A", &output), c.code) << output;
-    EXPECT_NE(output.find(c.says), std::string::npos) << output;
-    EXPECT_TRUE(slurp(file) == bytes) << "the file is left as it was";
-    EXPECT_FALSE(fs::exists(folder / "Varneta.dat.dañado"));
-  }
-}
-
-// A terminal reads UTF-8: the checker's refusal comes in it.
-TEST_F(Repair, TheCheckerSpeaksUtf8) {
-  const fs::path folder = copyWithStructure();
-  for (const char* name : {"VarnetaC.dat", "VarnetaA.dat"}) fs::copy_file(rt::workingFolder() / name, folder / name);
-  std::ofstream(folder / "Varneta.dat", std::ios::trunc).close();
-  const std::string output =
-      rt::testing::commandOutput("'" VARNETA_DATCHECK_BINARY "' '" + folder.string() + "' 2>&1");
-  EXPECT_NE(output.find("El archivo de datos Varneta.dat está vacío."), std::string::npos) << output;
-}
-
-TEST_F(Repair, AFileOfANewerStructureOrInUseIsLeftAsItWas) {
-  addRecords(core::Pacientes::def(), 1, 10);
-  const fs::path folder = copyWithStructure();
-  const fs::path file = folder / "Varneta.dat";
-  ASSERT_EQ(execOn(file, "UPDATE _varneta_meta SET version = version + 1 WHERE tbl = 'PACIENTE'"), SQLITE_OK);
-  const std::string before = slurp(file);
-  std::string output;
-  EXPECT_EQ(datfix(folder, "Varneta.dat /E:Varneta.tpe /K /A", &output), 4) << output;
-  EXPECT_EQ(slurp(file), before);
-  EXPECT_FALSE(fs::exists(folder / "Varneta.dat.dañado"));
-  EXPECT_EQ(datfix(folder, "Varneta.dat", &output), 1) << output;
 }
 
 TEST_F(FileManager, ABadTableAtStartIsAskedAboutExplainedAndForgotten) {

@@ -111,30 +111,6 @@ struct ExecPlan {
   }
 };
 
-bool startDetached(const std::string& program, const std::vector<std::string>& args,
-                   const std::filesystem::path& folder) {
-  if (::access(program.c_str(), X_OK) != 0) return false;
-  ExecPlan plan(program, args, folder);
-  const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::setsid();
-    if (::fork() != 0) ::_exit(0);
-    plan.exec(devNull, devNull);
-  }
-  if (devNull >= 0) ::close(devNull);
-  if (child < 0) return false;
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  return true;
-}
-
-ProgramStarter& starter() {
-  static ProgramStarter s = startDetached;
-  return s;
-}
-
 ShellCodeOpener& opener() {
   static ShellCodeOpener o = openWithDesktop;
   return o;
@@ -257,7 +233,9 @@ std::string findProgramOnPath(std::string_view name) {
   return {};
 }
 
-ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+namespace {
+
+ProgramRun runAndWait(const std::string& program, const std::vector<std::string>& args,
                       const std::filesystem::path& folder) {
   ProgramRun run;
   int pipeEnds[2];
@@ -292,20 +270,27 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
   return run;
 }
 
-bool startProgram(const std::string& program, const std::vector<std::string>& args,
-                  const std::filesystem::path& folder) {
-  ProgramStarter current;
-  {
-    std::lock_guard lock(g_mutex);
-    current = starter();
-  }
-  return current && current(program, args, folder);
+ProgramRunner& runner() {
+  static ProgramRunner r = runAndWait;
+  return r;
 }
 
-ProgramStarter setProgramStarter(ProgramStarter replacement) {
+}  // namespace
+
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& folder) {
+  ProgramRunner current;
+  {
+    std::lock_guard lock(g_mutex);
+    current = runner();
+  }
+  return current(program, args, folder);
+}
+
+ProgramRunner setProgramRunner(ProgramRunner replacement) {
   std::lock_guard lock(g_mutex);
-  if (!replacement) replacement = startDetached;
-  return std::exchange(starter(), std::move(replacement));
+  if (!replacement) replacement = runAndWait;
+  return std::exchange(runner(), std::move(replacement));
 }
 
 std::filesystem::path programFolder() {

@@ -43,14 +43,11 @@ struct ProgramRun {
 // Runs the program and waits for it to end. Blocks: call it from a worker.
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
                       const std::filesystem::path& folder);
-
-// Starts the program and returns at once (false when it could not be
-// started); nobody waits for it. Replaceable, so tests start nothing.
-using ProgramStarter = std::function<bool(const std::string& program, const std::vector<std::string>& args,
-                                          const std::filesystem::path& folder)>;
-bool startProgram(const std::string& program, const std::vector<std::string>& args,
-                  const std::filesystem::path& folder);
-ProgramStarter setProgramStarter(ProgramStarter starter);
+// The runner runProgram uses, replaceable so that tests run what they
+// choose (they may be called from a worker). Returns the one it replaces.
+using ProgramRunner = std::function<ProgramRun(const std::string& program, const std::vector<std::string>& args,
+                                              const std::filesystem::path& folder)>;
+ProgramRunner setProgramRunner(ProgramRunner runner);
 
 // The program of this name in a folder of $PATH; folders given relatively
 // (".", the working folder's own) are never searched. Empty when none.

@@ -101,13 +101,16 @@ int writeStructureFile(const DataFile& file, const std::vector<const TableDef*>&
 // Repair of a damaged data file from its structure description: takes the
 // file's write lock (or changes nothing), copies every record it can read
 // (through SQLite, and from the table pages themselves for what SQLite
-// cannot reach, a damaged schema included) into a fresh database of that
-// structure, keeps the damaged file as "<name>.dañado" and writes the fresh
-// one back into the same file page by page, so that workstations that have
-// the file open go on with it. Nothing changes when a journal of an
-// unfinished write lies beside the file, when no record could be read, or
-// when a record read could not be copied (other than for a key another
-// record holds).
+// cannot reach: a damaged schema or page header, a lost interior page or
+// root, a file cut short) into a fresh database of that structure; a record
+// found outside its table's tree goes to the table whose layout it fits,
+// and one that fits several (or that a key refuses) is set aside in a table
+// of its own ("_varneta_apartados", counted and named in the outcome).
+// Keeps the damaged file as "<name>.dañado" and writes the fresh one back
+// into the same file page by page, so that workstations that have the file
+// open go on with it. Nothing changes when a journal of an unfinished write
+// lies beside the file, when no record could be read, or when a record read
+// could not be copied.
 struct RepairRequest {
   std::filesystem::path file;
   std::filesystem::path structure;  // the description written by writeStructureFile
@@ -120,10 +123,12 @@ struct RepairOutcome {
     Locked = 3,         // another workstation holds the file, or a write on it is unfinished
     NewerStructure = 4, // the file holds a table of a newer structure
     WriteFailed = 5,
+    RowsSetAside = 7,   // repaired, but rows read could not be given to their table
   };
   Code code = Unreadable;
   std::int64_t recovered = 0;   // records copied
-  std::int64_t unreadable = 0;  // records that could not be read or stored again
+  std::int64_t unreadable = 0;  // records that once were and could not be read
+  std::int64_t setAside = 0;    // records read but kept in a table of their own
   std::filesystem::path keptAs;
   std::string text;  // one line of outcome (UTF-8, for a terminal)
 };

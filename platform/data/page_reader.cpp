@@ -1,11 +1,14 @@
 #include "platform/data/page_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace rt {
 namespace {
 
+constexpr unsigned char kInteriorIndex = 0x02;
 constexpr unsigned char kInteriorTable = 0x05;
+constexpr unsigned char kLeafIndex = 0x0A;
 constexpr unsigned char kLeafTable = 0x0D;
 constexpr int kDeepest = 40;  // deeper than any real b-tree: a loop of pages
 
@@ -92,7 +95,23 @@ bool PageReader::open(const std::filesystem::path& file) {
   const std::uintmax_t bytes = std::filesystem::file_size(file, ec);
   if (ec) return false;
   pages_ = static_cast<std::uint32_t>(bytes / pageSize_);
-  return pages_ > 0;
+  if (pages_ == 0) return false;
+  // The page SQLite keeps for its locks holds nothing.
+  used_.insert(static_cast<std::uint32_t>(0x40000000u / pageSize_ + 1));
+  markFreeList(bigEndian(header + 32, 4), bigEndian(header + 36, 4));
+  return true;
+}
+
+// Free pages keep the rows they held before: they are never read as rows.
+void PageReader::markFreeList(std::uint32_t trunk, std::uint32_t count) {
+  std::string page;
+  while (trunk != 0 && used_.insert(trunk).second && readPage(trunk, page)) {
+    const std::uint32_t leaves = bigEndian(bytesAt(page, 4), 4);
+    if (leaves > (usable_ - 8) / 4 || leaves >= count) break;
+    for (std::uint32_t i = 0; i < leaves; ++i) used_.insert(bigEndian(bytesAt(page, 8 + 4 * i), 4));
+    count -= leaves + 1;
+    trunk = bigEndian(bytesAt(page, 0), 4);
+  }
 }
 
 bool PageReader::readPage(std::uint32_t number, std::string& page) {
@@ -103,8 +122,10 @@ bool PageReader::readPage(std::uint32_t number, std::string& page) {
   return static_cast<bool>(in_.read(page.data(), pageSize_));
 }
 
-// A cell's payload, with the pages it overflows into.
-bool PageReader::payload(const std::string& page, std::size_t at, std::uint64_t size, std::string& out) {
+// A cell's payload, with the pages it overflows into; `end` is the offset
+// past the cell's part on its own page.
+bool PageReader::payload(const std::string& page, std::size_t at, std::uint64_t size, std::string& out,
+                         std::size_t& end, std::vector<std::uint32_t>& overflow) {
   const std::uint64_t largestLocal = usable_ - 35;
   std::uint64_t local = size;
   if (size > largestLocal) {
@@ -112,51 +133,127 @@ bool PageReader::payload(const std::string& page, std::size_t at, std::uint64_t 
     const std::uint64_t k = least + (size - least) % (usable_ - 4);
     local = k <= largestLocal ? k : least;
   }
-  if (at + local + (local < size ? 4 : 0) > usable_) return false;
+  end = at + local + (local < size ? 4 : 0);
+  if (end > usable_) return false;
   out.assign(page, at, local);
   if (local == size) return true;
   std::uint32_t next = bigEndian(bytesAt(page, at + local), 4);
-  std::string overflow;
-  std::set<std::uint32_t> seen;
+  std::string chain;
   while (out.size() < size) {
-    if (!seen.insert(next).second || !readPage(next, overflow)) return false;
+    if (std::find(overflow.begin(), overflow.end(), next) != overflow.end() || !readPage(next, chain)) return false;
+    overflow.push_back(next);
     const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(size - out.size(), usable_ - 4));
-    out.append(overflow, 4, take);
-    next = bigEndian(bytesAt(overflow, 0), 4);
+    out.append(chain, 4, take);
+    next = bigEndian(bytesAt(chain, 0), 4);
   }
   return true;
 }
 
-void PageReader::walk(std::uint32_t number, int depth, std::set<std::uint32_t>& seen,
-                      const std::function<void(PageRow&&)>& onRow) {
-  std::string page;
-  if (depth > kDeepest || !seen.insert(number).second || !readPage(number, page)) return;
-  const std::size_t head = number == 1 ? 100 : 0;
-  const unsigned char type = page[head];
-  if (type != kInteriorTable && type != kLeafTable) return;
-  const std::size_t cells = bigEndian(bytesAt(page, head + 3), 2);
-  const std::size_t pointers = head + (type == kLeafTable ? 8 : 12);
-  if (pointers + 2 * cells > usable_) return;
-  for (std::size_t i = 0; i < cells; ++i) {
-    std::size_t at = bigEndian(bytesAt(page, pointers + 2 * i), 2);
-    if (at < pointers + 2 * cells || at >= usable_) continue;
-    if (type == kInteriorTable) {
-      if (at + 4 <= usable_) walk(bigEndian(bytesAt(page, at), 4), depth + 1, seen, onRow);
-      continue;
-    }
-    std::uint64_t size = 0, rowid = 0;
-    if (!varint(page, at, usable_, size) || !varint(page, at, usable_, rowid)) continue;
-    std::string record;
-    PageRow row;
-    row.rowid = static_cast<std::int64_t>(rowid);
-    if (payload(page, at, size, record) && decodeRecord(record, row.values)) onRow(std::move(row));
+bool PageReader::cell(const std::string& page, std::size_t at, PageRow& row, std::size_t& end,
+                      std::vector<std::uint32_t>& overflow) {
+  std::uint64_t size = 0, rowid = 0;
+  if (!varint(page, at, usable_, size) || !varint(page, at, usable_, rowid) ||
+      size > std::uint64_t{pages_} * usable_) {
+    return false;
   }
-  if (type == kInteriorTable) walk(bigEndian(bytesAt(page, head + 8), 4), depth + 1, seen, onRow);
+  std::string record;
+  row.rowid = static_cast<std::int64_t>(rowid);
+  row.values.clear();
+  return payload(page, at, size, record, end, overflow) && decodeRecord(record, row.values);
 }
 
-void PageReader::tableRows(std::uint32_t root, const std::function<void(PageRow&&)>& onRow) {
-  std::set<std::uint32_t> seen;
-  walk(root, 0, seen, onRow);
+// By the cell pointers while each points past the pointers read so far, at
+// a cell of its own that is well formed; when none does, by a scan of the
+// page for well-formed cells, each one skipped whole once found.
+std::vector<PageRow> PageReader::rowsByCells(const std::string& page, std::size_t head, const RowTest& fits) {
+  std::vector<PageRow> rows;
+  std::vector<std::uint32_t> overflow;
+  auto take = [&](std::size_t at, std::size_t& end) {
+    PageRow row;
+    overflow.clear();
+    if (!cell(page, at, row, end, overflow) || (fits && !fits(row))) return false;
+    used_.insert(overflow.begin(), overflow.end());
+    rows.push_back(std::move(row));
+    return true;
+  };
+  const std::size_t pointers = head + 8;
+  std::set<std::size_t> cells;
+  for (std::size_t i = 0; pointers + 2 * (i + 1) <= usable_; ++i) {
+    const std::size_t at = bigEndian(bytesAt(page, pointers + 2 * i), 2);
+    std::size_t end = 0;
+    if (at < pointers + 2 * (i + 1) || !cells.insert(at).second || !take(at, end)) break;
+  }
+  if (!rows.empty()) return rows;
+  for (std::size_t at = pointers; at < usable_;) {
+    std::size_t end = 0;
+    at = take(at, end) ? end : at + 1;
+  }
+  return rows;
+}
+
+bool PageReader::leafRows(const std::string& page, std::size_t head, const RowTest& fits,
+                          std::vector<PageRow>& rows) {
+  const unsigned char type = page[head];
+  if (type == kInteriorTable || type == kInteriorIndex || type == kLeafIndex) return false;
+  const std::size_t cells = bigEndian(bytesAt(page, head + 3), 2);
+  const std::size_t pointers = head + 8;
+  const bool sound = type == kLeafTable && pointers + 2 * cells <= usable_;
+  if (!sound) {
+    rows = rowsByCells(page, head, fits);
+    return true;
+  }
+  std::vector<std::uint32_t> overflow;
+  for (std::size_t i = 0; i < cells; ++i) {
+    const std::size_t at = bigEndian(bytesAt(page, pointers + 2 * i), 2);
+    PageRow row;
+    std::size_t end = 0;
+    overflow.clear();
+    if (at >= pointers + 2 * cells && cell(page, at, row, end, overflow)) {
+      used_.insert(overflow.begin(), overflow.end());
+      rows.push_back(std::move(row));
+    } else {
+      ++unreadable_;
+    }
+  }
+  return true;
+}
+
+void PageReader::walk(std::uint32_t number, int depth, const std::function<void(PageRow&&)>& onRow,
+                      const RowTest& fits) {
+  std::string page;
+  if (depth > kDeepest || used_.count(number) || !readPage(number, page)) return;
+  used_.insert(number);
+  const std::size_t head = number == 1 ? 100 : 0;
+  if (page[head] == kInteriorTable) {
+    const std::size_t cells = bigEndian(bytesAt(page, head + 3), 2);
+    const std::size_t pointers = head + 12;
+    // Below a damaged interior page the leaves are read as pages no tree
+    // reaches.
+    if (pointers + 2 * cells > usable_) return;
+    for (std::size_t i = 0; i < cells; ++i) {
+      const std::size_t at = bigEndian(bytesAt(page, pointers + 2 * i), 2);
+      if (at >= pointers + 2 * cells && at + 4 <= usable_) walk(bigEndian(bytesAt(page, at), 4), depth + 1, onRow, fits);
+    }
+    walk(bigEndian(bytesAt(page, head + 8), 4), depth + 1, onRow, fits);
+    return;
+  }
+  std::vector<PageRow> rows;
+  if (!leafRows(page, head, fits, rows)) return;
+  for (PageRow& row : rows) onRow(std::move(row));
+}
+
+void PageReader::tableRows(std::uint32_t root, const std::function<void(PageRow&&)>& onRow, const RowTest& fits) {
+  walk(root, 0, onRow, fits);
+}
+
+void PageReader::orphanRows(const PageRows& onPage, const RowTest& fits) {
+  std::string page;
+  for (std::uint32_t number = 1; number <= pages_; ++number) {
+    if (used_.count(number) || !readPage(number, page)) continue;
+    used_.insert(number);
+    std::vector<PageRow> rows;
+    if (leafRows(page, number == 1 ? 100 : 0, fits, rows) && !rows.empty()) onPage(std::move(rows));
+  }
 }
 
 std::vector<PageSchemaEntry> PageReader::schema() {

@@ -9,7 +9,8 @@
 // Prints one line of outcome and ends with its code: 0 repaired, 1 bad
 // arguments, 2 unreadable, 3 in use elsewhere (nothing changed), 4 a newer
 // structure than the description (nothing changed), 5 could not write,
-// 6 the user said no.
+// 6 the user said no, 7 repaired with records set aside (read, but not given
+// to a table: the line names the table that holds them).
 #include <cstdio>
 #include <iostream>
 #include <string>
