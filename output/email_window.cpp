@@ -457,7 +457,6 @@ void EmailWindow::send() {
     m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATECOMMONNAME = f_.dontVerifyCommonName;
     rt::net::setFieldText(m.SSLCERTIFICATEOPTIONS.CAROOTFILE, f_.caRootFile);
   }
-  if (f_.secureStartTls != 0) m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATECOMMONNAME = 1;
   if (f_.sslTlsV1 == 1) m.SSLMETHOD = 3;
   // An earlier attempt that failed holds the object until "Abortar".
   if (m.ERROR != 0) return;

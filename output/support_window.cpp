@@ -305,7 +305,14 @@ void SupportWindow::send() {
   m.AUTHUSER = clipped(a.sender);
   m.AUTHPASSWORD = clipped(a.password);
   m.SSL = 0;
-  m.SECUREEMAILSTARTTLS = 0;
+  // The ticket shows the screen and the account's password goes with it:
+  // over TLS whenever the server offers it, with the certificate checked
+  // against the system's authorities and the server's name; a server that
+  // offers no TLS gets no password (the sender refuses AUTH in clear).
+  m.SECUREEMAILSTARTTLS = netlib::start_tls::kWhenOffered;
+  rt::net::setFieldText(m.SSLCERTIFICATEOPTIONS.CAROOTFILE, "");
+  m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATEWITHCAROOT = 0;
+  m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATECOMMONNAME = 0;
   if (m.ERROR != 0) return;
   if (!rt::clip(ticket.plain).empty()) m.MESSAGETEXTST->SetValue(rt::clip(ticket.plain));
   if (!rt::clip(ticket.html).empty()) m.MESSAGEHTMLST->SetValue(rt::clip(ticket.html));
@@ -326,7 +333,7 @@ int SupportWindow::Kill() {
   put("Server", a.server);
   put("Port", std::to_string(a.port));
   put("SecureEmailAlways", "0");
-  put("SecureEmailStartTLS", "0");
+  put("SecureEmailStartTLS", std::to_string(netlib::start_tls::kWhenOffered));
   put("ReplyTo", replyTo);
   put("Helo", helo_);
   put("ToField", a.recipient);
@@ -342,8 +349,8 @@ int SupportWindow::Kill() {
   put("CertificateFile", "");
   put("PrivateKeyFile", "");
   put("CARootFile", "");
-  put("DontVerifyRemoteCertificateCommonName", "1");
-  put("DontVerifyRemoteCertificateWithCARoot", "1");
+  put("DontVerifyRemoteCertificateCommonName", "0");
+  put("DontVerifyRemoteCertificateWithCARoot", "0");
   rt::putIni("TLSoporte", "Usuario", rt::clip(text("?USUARIO", 80)));
   mailer_.Kill();
   return AidedWindow::Kill();
