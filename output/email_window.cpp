@@ -289,9 +289,7 @@ int EmailWindow::Init() {
   logButtons->addStretch(1);
   logLayout->addLayout(logButtons);
 
-  auto* status = new QLabel(window);
-  status->setObjectName("?STATUS");
-  outer->addWidget(status);
+  outer->addWidget(mailStatusLine(window));
   addMailWindowFoot(window, outer);
   window->resize(560, 520);
   Open(window);

@@ -199,9 +199,7 @@ int SupportWindow::Init() {
   description->setObjectName("?MESSAGETEXT");
   textLayout->addWidget(description, 1);
   auto* statusRow = new QHBoxLayout;
-  auto* status = new QLabel(textGroup);
-  status->setObjectName("?STATUS");
-  statusRow->addWidget(status, 1);
+  statusRow->addWidget(mailStatusLine(textGroup), 1);
   auto* picture = new QCheckBox(rt::toQString("¿Adjuntar Captura de Pantalla?"_cp), textGroup);
   picture->setObjectName("?ADJUNTARPANTALLA:2");
   picture->setToolTip(QStringLiteral("Marca que indica que se debe adjuntar la pantalla"));

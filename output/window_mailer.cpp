@@ -27,6 +27,13 @@ QProgressBar* MailWindowOwner::mailProgress() {
   return mailWindow().control<QProgressBar>("?OURPROGRESS");
 }
 
+QLabel* mailStatusLine(QWidget* parent) {
+  auto* status = new QLabel(parent);
+  status->setObjectName("?STATUS");
+  status->setWordWrap(true);
+  return status;
+}
+
 void addMailWindowFoot(QWidget* window, QBoxLayout* outer) {
   auto* progress = new QProgressBar(window);
   progress->setObjectName("?OURPROGRESS");
