@@ -21,8 +21,6 @@ bool isWholeLine(std::string_view data) {
   return data.size() >= 2 && data.substr(data.size() - 2) == "\r\n";
 }
 
-// True when every line of a multi-line reply has come: the lines whose 4th
-// character is "-" are followed by one whose 4th character is not.
 // The length of the first whole reply in data (its last line included).
 std::size_t replyLength(std::string_view data) {
   std::size_t lineStart = 0;
@@ -50,6 +48,8 @@ bool offersExtension(std::string_view reply, std::string_view keyword) {
   return false;
 }
 
+// True when every line of a multi-line reply has come: the lines whose 4th
+// character is "-" are followed by one whose 4th character is not.
 bool isWholeReply(std::string_view data) {
   std::size_t lineStart = 0;
   while (lineStart + 3 < data.size() && data[lineStart + 3] == '-') {
