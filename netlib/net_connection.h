@@ -82,6 +82,10 @@ class NetConnection : public NetBase_ {
   virtual std::string GetBanned();
   virtual void CallErrorTrap_(std::string_view errorText, std::string_view functionName);
   virtual void SSLSwitchToSSL_(std::int32_t socket = 0, std::int32_t sockId = 0);
+  // The peer sent plain text where the TLS handshake was due (with or right
+  // after its agreement to switch): no TLS record, so the switch fails at
+  // once, reported as the failed handshake it is, and the connection ends.
+  void failSwitchOnPlainText();
   virtual void PartiallyCloseServer();
   virtual void GetServerConnections_(std::int32_t empty = 0);
   virtual std::int32_t GetRemoteCertificate_(std::int32_t socket, std::int32_t sockId,

@@ -9,6 +9,8 @@ namespace {
 
 rt::net::SocketLibrary& library() { return rt::net::socketLibrary(); }
 
+constexpr std::int32_t kWrongVersionNumber = 267;  // OpenSSL's SSL_R_WRONG_VERSION_NUMBER
+
 std::string_view clipped(std::string_view text) {
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   return text;
@@ -46,6 +48,16 @@ void NetConnection::SSLSwitchToSSL_(std::int32_t socket, std::int32_t sockId) {
   if (ERROR != 0) {
     CallErrorTrap_("SSL (Secure) Server Connection failed.", "NetConnection._SSLSwitchToSSL");
   }
+}
+
+void NetConnection::failSwitchOnPlainText() {
+  Log("NetConnection.failSwitchOnPlainText",
+      "TLS. The server sent plain text instead of the TLS handshake (" + SERVER() + ")",
+      log_type::kError);
+  NetConnection::Abort();
+  // The reason OpenSSL gives for plain text where a TLS record should be.
+  SSLERROR = kWrongVersionNumber;
+  tlsHandshakeFailed();
 }
 
 std::int32_t NetConnection::GetRemoteCertificate_(std::int32_t socket, std::int32_t sockId,

@@ -244,7 +244,7 @@ std::int32_t NetMailSend::BuildMail(std::int32_t mode) {
   clearErrors();
   if (PROGRESSCONTROL != 0) ShowProgress_(true, 0);
   SSLDONTCONNECTONOPEN_ = 0;
-  if (SECUREEMAILSTARTTLS == 1) {
+  if (SECUREEMAILSTARTTLS != start_tls::kNever) {
     SSL = 1;
     SSLDONTCONNECTONOPEN_ = 1;
   }

@@ -88,7 +88,8 @@ void NetMailSend::TryOpen_() {
   Open(SERVER, PORT);
 }
 
-void NetMailSend::sendCommand(std::string_view command) {
+void NetMailSend::sendCommand(std::string_view command, SmtpStep step) {
+  awaitedStep_ = step;
   const std::size_t length = std::min(command.size(), sizeof(PACKET.BINDATA));
   command.copy(PACKET.BINDATA, length);
   PACKET.BINDATALEN = static_cast<std::int32_t>(rt::clip(command.substr(0, length)).size());
@@ -112,7 +113,7 @@ std::int32_t NetMailSend::SendMail(std::int32_t mode) {
   }
   if (STATE_ != smtp_state::kConnectedAndIdle) return 1;
   STATE_ = smtp_state::kReady;
-  sendCommand("RSET\r\n");
+  sendCommand("RSET\r\n", SmtpStep::kOther);
   return 1;
 }
 

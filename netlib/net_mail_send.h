@@ -34,6 +34,22 @@ constexpr std::int32_t kStartTls = 85;
 constexpr std::int32_t kSwitchingToTls = 86;
 }  // namespace smtp_state
 
+// SECUREEMAILSTARTTLS: never; always (the server must agree); or when the
+// server lists STARTTLS in its EHLO reply. A server that does not offer it to
+// an object with an account gets no AUTH: the password never goes in clear.
+namespace start_tls {
+constexpr std::int32_t kNever = 0;
+constexpr std::int32_t kAlways = 1;
+constexpr std::int32_t kWhenOffered = 2;
+}  // namespace start_tls
+
+// ERROR when the server offers no STARTTLS and the password would go in clear.
+constexpr std::int32_t kNoSecureLogin = -72;
+
+// The command (or the greeting) whose reply the conversation waits for, so
+// that an owner can say what the server refused.
+enum class SmtpStep { kNone, kGreeting, kHello, kStartTls, kLogin, kSender, kRecipient, kMessage, kOther };
+
 // What happens after a reported error.
 namespace after_error {
 constexpr std::int32_t kDeleteAllNow = 0;
@@ -102,6 +118,10 @@ class NetMailSend : public NetMail {
   std::int32_t ERRORSTATUS_ = 0;
   std::int32_t AFTERERRORACTION_ = 0;
   std::int32_t AFTERERRORSAVEDACTION_ = 0;
+  SmtpStep awaitedStep_ = SmtpStep::kNone;
+
+  // What the awaited reply answers (during ErrorTrap: what was refused).
+  SmtpStep awaitedStep() const { return awaitedStep_; }
 
   // ---- Operations --------------------------------------------------------
   void Init(std::int32_t mode = 0) override;
@@ -157,9 +177,10 @@ class NetMailSend : public NetMail {
   void addFilePart(std::string_view folder, std::string_view diskName, std::string_view partName,
                    std::string_view prefix, std::string_view unique, textlib::TextBuffer& body,
                    bool embedded, int index);
-  void sendCommand(std::string_view command);
+  void sendCommand(std::string_view command, SmtpStep step);
   void replyArrived();
-  void actOnReply(std::int32_t code, const std::string& text);
+  void actOnReply(std::int32_t code, const std::string& text, std::string_view wholeReply);
+  void afterTlsEhlo(std::int32_t code, const std::string& text, std::string_view wholeReply);
   void offerNextRecipient();
   void sendMessageText();
   void serverError(std::int32_t kind, std::int32_t action, std::int32_t code,

@@ -5,6 +5,7 @@
 
 #include "netlib/net_mail_send.h"
 #include "platform/base/cp1252.h"
+#include "platform/base/text_order.h"
 #include "platform/net/records.h"
 #include "platform/net/socket_library.h"
 
@@ -18,6 +19,33 @@ constexpr std::size_t kReplyTextMax = 255;
 
 bool isWholeLine(std::string_view data) {
   return data.size() >= 2 && data.substr(data.size() - 2) == "\r\n";
+}
+
+// The length of the first whole reply in data (its last line included).
+std::size_t replyLength(std::string_view data) {
+  std::size_t lineStart = 0;
+  for (;;) {
+    const std::size_t end = data.find("\r\n", lineStart);
+    if (end == std::string_view::npos) return data.size();
+    if (end < lineStart + 4 || data[lineStart + 3] != '-') return end + 2;
+    lineStart = end + 2;
+  }
+}
+
+// True when the EHLO reply lists the extension (a line "250-KEYWORD ..." or
+// "250 KEYWORD").
+bool offersExtension(std::string_view reply, std::string_view keyword) {
+  for (std::size_t lineStart = 0; lineStart < reply.size();) {
+    std::size_t end = reply.find("\r\n", lineStart);
+    if (end == std::string_view::npos) end = reply.size();
+    if (end >= lineStart + 4) {
+      const std::string_view line = reply.substr(lineStart + 4, end - lineStart - 4);
+      const std::string_view word = line.substr(0, line.find(' '));
+      if (rt::upper(word) == keyword) return true;
+    }
+    lineStart = end + 2;
+  }
+  return false;
 }
 
 // True when every line of a multi-line reply has come: the lines whose 4th
@@ -88,13 +116,14 @@ void NetMailSend::ProcessOpen_() {
     if (CheckCommonName_() != 0) return;
     if (!rt::clip(AUTHUSER).empty() || !rt::clip(AUTHPASSWORD).empty()) {
       STATE_ = st::kAuthEhlo;
-      sendCommand("EHLO " + std::string(rt::clip(HELO)) + "\r\n");
+      sendCommand("EHLO " + std::string(rt::clip(HELO)) + "\r\n", SmtpStep::kHello);
     } else {
       STATE_ = st::kReady;
-      sendCommand("HELO " + std::string(rt::clip(HELO)) + "\r\n");
+      sendCommand("HELO " + std::string(rt::clip(HELO)) + "\r\n", SmtpStep::kHello);
     }
     return;
   }
+  awaitedStep_ = SmtpStep::kGreeting;
   Log("NetMailSend._ProcessOpen", "The connection opened to " + where +
                                       " The EmailSend will wait for the Welcome message from "
                                       "the Server.");
@@ -102,6 +131,12 @@ void NetMailSend::ProcessOpen_() {
 }
 
 void NetMailSend::replyArrived() {
+  if (STATE_ == st::kSwitchingToTls) {
+    // Plain text read before the handshake began: the server went on in
+    // clear after agreeing to TLS.
+    failSwitchOnPlainText();
+    return;
+  }
   Log("NetMailSend.Process", "Received Data from the remote " + SERVERDESC_ + " Server");
   std::string data = GetPacketData();
   if (!isWholeLine(data)) {
@@ -137,10 +172,11 @@ void NetMailSend::replyArrived() {
     if (DATAQUEUE->empty()) return;
     STATE_ = st::kReady;
   }
-  actOnReply(code, text);
+  actOnReply(code, text, data);
 }
 
-void NetMailSend::actOnReply(std::int32_t code, const std::string& text) {
+void NetMailSend::actOnReply(std::int32_t code, const std::string& text,
+                             std::string_view wholeReply) {
   const std::string helo(rt::clip(HELO));
   const bool account = !rt::clip(AUTHUSER).empty() || !rt::clip(AUTHPASSWORD).empty();
   auto fatal = [&] {
@@ -157,41 +193,42 @@ void NetMailSend::actOnReply(std::int32_t code, const std::string& text) {
       return;
     case st::kGreeting:
       if (code != 220) return fatal();
-      if (SECUREEMAILSTARTTLS == 1) {
+      if (SECUREEMAILSTARTTLS != start_tls::kNever) {
         STATE_ = st::kTlsEhlo;
-        sendCommand("EHLO " + helo + "\r\n");
+        sendCommand("EHLO " + helo + "\r\n", SmtpStep::kHello);
       } else if (account) {
         STATE_ = st::kAuthEhlo;
-        sendCommand("EHLO " + helo + "\r\n");
+        sendCommand("EHLO " + helo + "\r\n", SmtpStep::kHello);
       } else {
         STATE_ = st::kReady;
-        sendCommand("HELO " + helo + "\r\n");
+        sendCommand("HELO " + helo + "\r\n", SmtpStep::kHello);
       }
       return;
     case st::kTlsEhlo:
       if (code != 250) return fatal();
-      STATE_ = st::kStartTls;
-      sendCommand("STARTTLS\r\n");
+      afterTlsEhlo(code, text, wholeReply);
       return;
     case st::kStartTls:
       if (code != 220) return fatal();
+      // Anything behind the 220 came in clear where the handshake was due.
+      if (replyLength(wholeReply) < wholeReply.size()) return failSwitchOnPlainText();
       STATE_ = st::kSwitchingToTls;
       SSLSwitchToSSL_();
       return;
     case st::kAuthEhlo:
       if (code != 250) return fatal();
       STATE_ = st::kAuthLogin;
-      sendCommand("AUTH LOGIN\r\n");
+      sendCommand("AUTH LOGIN\r\n", SmtpStep::kLogin);
       return;
     case st::kAuthLogin:
       if (code != 334) return fatal();
       STATE_ = st::kAuthUser;
-      sendCommand(rt::net::NetBase64Encode(rt::clip(AUTHUSER)) + "\r\n");
+      sendCommand(rt::net::NetBase64Encode(rt::clip(AUTHUSER)) + "\r\n", SmtpStep::kLogin);
       return;
     case st::kAuthUser:
       if (code != 334) return fatal();
       STATE_ = st::kReady;
-      sendCommand(rt::net::NetBase64Encode(rt::clip(AUTHPASSWORD)) + "\r\n");
+      sendCommand(rt::net::NetBase64Encode(rt::clip(AUTHPASSWORD)) + "\r\n", SmtpStep::kLogin);
       return;
     case st::kReady: {
       const bool bothSet = !rt::clip(AUTHUSER).empty() && !rt::clip(AUTHPASSWORD).empty();
@@ -214,7 +251,7 @@ void NetMailSend::actOnReply(std::int32_t code, const std::string& text) {
       if (GetAddress_(DATAQUEUE->front().FROM, 1, name, address) == 0) {
         return localError("Invalid from address found in data queue");
       }
-      sendCommand("MAIL FROM: <" + address + ">\r\n");
+      sendCommand("MAIL FROM: <" + address + ">\r\n", SmtpStep::kSender);
       return;
     }
     case st::kMailFrom:
@@ -237,6 +274,26 @@ void NetMailSend::actOnReply(std::int32_t code, const std::string& text) {
   }
 }
 
+void NetMailSend::afterTlsEhlo(std::int32_t code, const std::string& text,
+                               std::string_view wholeReply) {
+  if (SECUREEMAILSTARTTLS != start_tls::kWhenOffered || offersExtension(wholeReply, "STARTTLS")) {
+    STATE_ = st::kStartTls;
+    sendCommand("STARTTLS\r\n", SmtpStep::kStartTls);
+    return;
+  }
+  if (!rt::clip(AUTHUSER).empty() || !rt::clip(AUTHPASSWORD).empty()) {
+    RaiseError_(kNoSecureLogin, 0, after_error::kDeleteAllNow,
+                "The remote " + SERVERDESC_ +
+                    " server offers no STARTTLS: the password is not sent in clear. Will abort "
+                    "all messages in the DataQueue",
+                "NetMailSend.Process");
+    return;
+  }
+  // Nothing secret to protect: the EHLO reply stands for the HELO one.
+  STATE_ = st::kReady;
+  actOnReply(code, text, wholeReply);
+}
+
 void NetMailSend::offerNextRecipient() {
   const MailQueueRecord& message = DATAQUEUE->front();
   std::string name;
@@ -244,7 +301,7 @@ void NetMailSend::offerNextRecipient() {
   if (LISTWHICH2_ == 0) {
     if (GetAddress_(message.TOLIST, ++LISTINDEX2_, name, address) != 0) {
       STATE_ = st::kRcptTo;
-      return sendCommand("RCPT TO: <" + address + ">\r\n");
+      return sendCommand("RCPT TO: <" + address + ">\r\n", SmtpStep::kRecipient);
     }
     LISTINDEX2_ = 0;
     LISTWHICH2_ = 1;
@@ -253,17 +310,17 @@ void NetMailSend::offerNextRecipient() {
     address = NormalizeAddressList_(message.CCLIST, ++LISTINDEX2_, 2);
     if (!address.empty()) {
       STATE_ = st::kRcptTo;
-      return sendCommand("RCPT TO: <" + address + ">\r\n");
+      return sendCommand("RCPT TO: <" + address + ">\r\n", SmtpStep::kRecipient);
     }
     LISTINDEX2_ = 0;
     LISTWHICH2_ = 2;
   }
   if (GetAddress_(message.BCCLIST, ++LISTINDEX2_, name, address) != 0) {
     STATE_ = st::kRcptTo;
-    return sendCommand("RCPT TO: <" + address + ">\r\n");
+    return sendCommand("RCPT TO: <" + address + ">\r\n", SmtpStep::kRecipient);
   }
   STATE_ = st::kData;
-  sendCommand("DATA\r\n");
+  sendCommand("DATA\r\n", SmtpStep::kMessage);
 }
 
 void NetMailSend::sendMessageText() {
@@ -283,7 +340,7 @@ void NetMailSend::sendMessageText() {
     beforeLast = stuffed.size() >= 2 ? stuffed[stuffed.size() - 2] : last;
     last = stuffed.back();
   }
-  sendCommand("\r\n.\r\n");
+  sendCommand("\r\n.\r\n", SmtpStep::kMessage);
 }
 
 }  // namespace netlib

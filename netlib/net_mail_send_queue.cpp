@@ -78,7 +78,7 @@ void NetMailSend::abortAndReopenIfAny() {
 }
 
 void NetMailSend::sendQuitAndClose() {
-  sendCommand("QUIT\r\n");
+  sendCommand("QUIT\r\n", SmtpStep::kOther);
   Close();
 }
 
@@ -105,7 +105,7 @@ void NetMailSend::messageFinished(bool delivered) {
       TryOpen_();
     } else {
       STATE_ = st::kReady;
-      sendCommand("RSET\r\n");
+      sendCommand("RSET\r\n", SmtpStep::kOther);
     }
     return;
   }
@@ -124,7 +124,7 @@ void NetMailSend::messageFinished(bool delivered) {
     STATE_ = st::kNotConnected;
   } else {
     STATE_ = st::kReady;
-    sendCommand("RSET\r\n");
+    sendCommand("RSET\r\n", SmtpStep::kOther);
   }
   if (PROGRESSCONTROL != 0) ShowProgress_(false, 0);
 }

@@ -289,9 +289,7 @@ int EmailWindow::Init() {
   logButtons->addStretch(1);
   logLayout->addLayout(logButtons);
 
-  auto* status = new QLabel(window);
-  status->setObjectName("?STATUS");
-  outer->addWidget(status);
+  outer->addWidget(mailStatusLine(window));
   addMailWindowFoot(window, outer);
   window->resize(560, 520);
   Open(window);
@@ -457,7 +455,6 @@ void EmailWindow::send() {
     m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATECOMMONNAME = f_.dontVerifyCommonName;
     rt::net::setFieldText(m.SSLCERTIFICATEOPTIONS.CAROOTFILE, f_.caRootFile);
   }
-  if (f_.secureStartTls != 0) m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATECOMMONNAME = 1;
   if (f_.sslTlsV1 == 1) m.SSLMETHOD = 3;
   // An earlier attempt that failed holds the object until "Abortar".
   if (m.ERROR != 0) return;

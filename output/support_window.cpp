@@ -199,9 +199,7 @@ int SupportWindow::Init() {
   description->setObjectName("?MESSAGETEXT");
   textLayout->addWidget(description, 1);
   auto* statusRow = new QHBoxLayout;
-  auto* status = new QLabel(textGroup);
-  status->setObjectName("?STATUS");
-  statusRow->addWidget(status, 1);
+  statusRow->addWidget(mailStatusLine(textGroup), 1);
   auto* picture = new QCheckBox(rt::toQString("¿Adjuntar Captura de Pantalla?"_cp), textGroup);
   picture->setObjectName("?ADJUNTARPANTALLA:2");
   picture->setToolTip(QStringLiteral("Marca que indica que se debe adjuntar la pantalla"));
@@ -305,7 +303,14 @@ void SupportWindow::send() {
   m.AUTHUSER = clipped(a.sender);
   m.AUTHPASSWORD = clipped(a.password);
   m.SSL = 0;
-  m.SECUREEMAILSTARTTLS = 0;
+  // The ticket shows the screen and the account's password goes with it:
+  // over TLS whenever the server offers it, with the certificate checked
+  // against the system's authorities and the server's name; a server that
+  // offers no TLS gets no password (the sender refuses AUTH in clear).
+  m.SECUREEMAILSTARTTLS = netlib::start_tls::kWhenOffered;
+  rt::net::setFieldText(m.SSLCERTIFICATEOPTIONS.CAROOTFILE, "");
+  m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATEWITHCAROOT = 0;
+  m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATECOMMONNAME = 0;
   if (m.ERROR != 0) return;
   if (!rt::clip(ticket.plain).empty()) m.MESSAGETEXTST->SetValue(rt::clip(ticket.plain));
   if (!rt::clip(ticket.html).empty()) m.MESSAGEHTMLST->SetValue(rt::clip(ticket.html));
@@ -326,7 +331,7 @@ int SupportWindow::Kill() {
   put("Server", a.server);
   put("Port", std::to_string(a.port));
   put("SecureEmailAlways", "0");
-  put("SecureEmailStartTLS", "0");
+  put("SecureEmailStartTLS", std::to_string(netlib::start_tls::kWhenOffered));
   put("ReplyTo", replyTo);
   put("Helo", helo_);
   put("ToField", a.recipient);
@@ -342,8 +347,8 @@ int SupportWindow::Kill() {
   put("CertificateFile", "");
   put("PrivateKeyFile", "");
   put("CARootFile", "");
-  put("DontVerifyRemoteCertificateCommonName", "1");
-  put("DontVerifyRemoteCertificateWithCARoot", "1");
+  put("DontVerifyRemoteCertificateCommonName", "0");
+  put("DontVerifyRemoteCertificateWithCARoot", "0");
   rt::putIni("TLSoporte", "Usuario", rt::clip(text("?USUARIO", 80)));
   mailer_.Kill();
   return AidedWindow::Kill();

@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "core/aids/window_parts.h"
+#include "output/mail_failure_text.h"
 
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"
@@ -24,6 +25,13 @@ void MailWindowOwner::mailStatus(const std::string& text) {
 
 QProgressBar* MailWindowOwner::mailProgress() {
   return mailWindow().control<QProgressBar>("?OURPROGRESS");
+}
+
+QLabel* mailStatusLine(QWidget* parent) {
+  auto* status = new QLabel(parent);
+  status->setObjectName("?STATUS");
+  status->setWordWrap(true);
+  return status;
 }
 
 void addMailWindowFoot(QWidget* window, QBoxLayout* outer) {
@@ -118,14 +126,10 @@ void WindowMailer::TakeEvent(std::int32_t event) {
 }
 
 void WindowMailer::ErrorTrap(std::string_view errorText, std::string_view functionName) {
-  // A connection that never opened (refused, no answer, no handshake) is
-  // reported as such: with the connection opened in the background that
-  // failure arrives here, after Send has already shown the queue.
-  const bool neverConnected = STATE_ == netlib::smtp_state::kNotConnected && OPENFLAG == 0 &&
-                              functionName.substr(0, 14) == "NetConnection.";
+  // Named before the sender's own handling clears the server's answer.
+  const std::string shown = mailFailureText(*this, functionName);
   NetMailSend::ErrorTrap(errorText, functionName);
-  owner_.mailStatus(neverConnected ? "No es posible conectar con el Servidor."
-                                   : "Ocurrió un error."_cp);
+  owner_.mailStatus(shown);
   owner_.mailFailed();
 }
 

@@ -4,6 +4,7 @@
 // lives on the window's thread, which hands it every window event first; a
 // delivered last message comes back to the window as event kSentEvent.
 #include <QBoxLayout>
+#include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 #include <QString>
@@ -62,6 +63,10 @@ class WindowMailer : public netlib::NetMailSend {
 
 // "Enviando <n> Email(s)".
 std::string sendingText(std::size_t count);
+
+// The status line ?STATUS of a mail window. It wraps: a failure names the
+// server's answer, which must not widen the window.
+QLabel* mailStatusLine(QWidget* parent);
 
 // The foot both mail windows share: the progress bar and the buttons
 // "  &Enviar", "Abortar" and "Cerrar".

@@ -29,6 +29,9 @@ struct SmtpServerOptions {
   std::string user, password;     // AUTH LOGIN accepted for this account
   std::string refusedRecipient;   // RCPT TO answered 550
   int busyGreetings = 0;          // HELO/EHLO answered 421 this many times
+  // The end of the data answered with this reply instead of storing the
+  // message; "close" drops the connection there instead of answering.
+  std::string dataReply;
   int lifetimeSeconds = 120;
 };
 
@@ -37,6 +40,7 @@ struct StoredMessage {
   std::string mailFrom;
   std::vector<std::string> rcptTos;
   std::string login;  // account that authenticated; empty without AUTH
+  bool overTls = false;  // the message came over TLS (STARTTLS or from the start)
 };
 
 class SmtpTestServer {
@@ -76,6 +80,7 @@ opts = dict(a.split("=", 1) for a in sys.argv[1:])
 folder = opts["folder"]
 busy = [int(opts.get("busy", "0"))]
 refused = opts.get("refuse", "")
+data_reply = opts.get("data", "")
 user, password = opts.get("user", ""), opts.get("password", "")
 count = [0]
 connections = [0]
@@ -88,6 +93,11 @@ class Handler:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        if data_reply == "close":
+            server.transport.abort()
+            return "421 4.3.0 Closing"
+        if data_reply:
+            return data_reply
         count[0] += 1
         base = os.path.join(folder, "msg-%05d" % count[0])
         with open(base + ".eml", "wb") as f:
@@ -98,6 +108,8 @@ class Handler:
             for r in envelope.rcpt_tos:
                 f.write("TO " + r + "\n")
             f.write("LOGIN " + str(login) + "\n")
+            tls = server.transport.get_extra_info("ssl_object") is not None
+            f.write("TLS " + str(int(tls)) + "\n")
         os.rename(base + ".env.tmp", base + ".env")
         return "250 Message accepted"
 
@@ -189,6 +201,7 @@ inline SmtpTestServer::SmtpTestServer(const SmtpServerOptions& options) {
     args.push_back("password=" + options.password);
   }
   if (!options.refusedRecipient.empty()) args.push_back("refuse=" + options.refusedRecipient);
+  if (!options.dataReply.empty()) args.push_back("data=" + options.dataReply);
   if (options.busyGreetings > 0) args.push_back("busy=" + std::to_string(options.busyGreetings));
 
   int toChild[2];
@@ -256,6 +269,7 @@ inline std::vector<StoredMessage> SmtpTestServer::messages() const {
       if (line.rfind("FROM ", 0) == 0) message.mailFrom = line.substr(5);
       if (line.rfind("TO ", 0) == 0) message.rcptTos.push_back(line.substr(3));
       if (line.rfind("LOGIN ", 0) == 0) message.login = line.substr(6);
+      if (line == "TLS 1") message.overTls = true;
     }
     stored.push_back(std::move(message));
   }

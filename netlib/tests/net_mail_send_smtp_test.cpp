@@ -10,6 +10,7 @@
 
 #include "netlib/testing/smtp_test_server.h"
 #include "netlib/tests/mail_sender_harness.h"
+#include "platform/net/errors.h"
 #include "platform/net/testing/raw_socket.h"
 #include "platform/net/testing/test_certificates.h"
 #include "platform/base/cp1252.h"
@@ -105,6 +106,7 @@ TEST_P(MailSendSmtpSetups, DeliversOverEveryKindOfConnection) {
   EXPECT_EQ(stored[0].rcptTos, std::vector<std::string>{"paciente@example.org"});
   EXPECT_EQ(stored[1].rcptTos, std::vector<std::string>{"otro@example.org"});
   EXPECT_EQ(stored[0].login, setup.auth ? "recepcion" : "");
+  EXPECT_EQ(stored[0].overTls, setup.tls != Tls::kNone);
   // The end of data is a line of its own after the text.
   EXPECT_EQ(body(stored[0]), "Su cita es el lunes.\r\n\r\n");
   EXPECT_EQ(sender.queueSizeAtMessageSent, (std::vector<std::size_t>{2, 1}));
@@ -122,6 +124,56 @@ INSTANTIATE_TEST_SUITE_P(
                       ConnectionKind{Tls::kStartTls, false}, ConnectionKind{Tls::kStartTls, true},
                       ConnectionKind{Tls::kImplicit, false}, ConnectionKind{Tls::kImplicit, true}),
     kindName);
+
+// STARTTLS when the server offers it: taken when offered; without it a
+// message goes in clear only when no password would go with it.
+TEST_F(MailSendSmtp, StartTlsWhenOfferedNeverSendsThePasswordInClear) {
+  ASSERT_TRUE(testCertificates().made);
+  struct Case {
+    const char* name;
+    Tls tls;
+    bool account;
+    bool delivered;
+  };
+  const Case cases[] = {{"offered, with an account", Tls::kStartTls, true, true},
+                        {"not offered, without an account", Tls::kNone, false, true},
+                        {"not offered, with an account", Tls::kNone, true, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SmtpServerOptions options;
+    options.tls = c.tls;
+    options.certFile = testCertificates().serverCert;
+    options.keyFile = testCertificates().serverKey;
+    if (c.account) {
+      options.user = "recepcion";
+      options.password = "clave secreta";
+    }
+    sender.errors.clear();
+    start(options);
+    sender.SERVER = "localhost";
+    rt::net::setFieldText(sender.SSLCERTIFICATEOPTIONS.CAROOTFILE, testCertificates().ca);
+    sender.SECUREEMAILSTARTTLS = start_tls::kWhenOffered;
+    sender.AUTHUSER = c.account ? "recepcion" : "";
+    sender.AUTHPASSWORD = c.account ? "clave secreta" : "";
+    simpleMessage("paciente@example.org");
+    ASSERT_EQ(sender.SendMail(2), 1);
+    ASSERT_TRUE(untilIdle());
+    const std::vector<StoredMessage> stored = server->messages();
+    if (!c.delivered) {
+      ASSERT_EQ(sender.errors.size(), 1u);
+      EXPECT_EQ(sender.errors[0].error, kNoSecureLogin);
+      EXPECT_EQ(sender.errors[0].text,
+                "The remote Email (SMTP) server offers no STARTTLS: the password is not sent in "
+                "clear. Will abort all messages in the DataQueue");
+      EXPECT_TRUE(stored.empty());
+      continue;
+    }
+    EXPECT_TRUE(sender.errors.empty()) << sender.errors[0].text;
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].overTls, c.tls == Tls::kStartTls);
+    EXPECT_EQ(stored[0].login, c.account ? "recepcion" : "");
+  }
+}
 
 std::string writeFile(const std::string& name, const std::string& bytes) {
   std::ofstream(name, std::ios::binary) << bytes;
@@ -485,6 +537,71 @@ TEST_F(MailSendSmtp, AFailedHandshakeAfterStartTlsIsReportedAndNothingGoesInClea
   EXPECT_EQ(received.find("Su cita"), std::string::npos);
   server->Abort();
   server->Kill();
+}
+
+// A server that agrees to STARTTLS and goes on in plain text of its own
+// accord, without waiting for the client's hello: its plain lines come
+// right behind the 220, in the same write or in one of their own. After that
+// it answers nothing, as a line server waiting for a line that never ends.
+class PlainTextBehindStartTls : public testing::TestConnection {
+ public:
+  bool oneWrite = true;
+  void Process() override {
+    TestConnection::Process();
+    if (PACKET.PACKETTYPE == rt::net::packet::kNewConnection) {
+      reply("220 correo.test ESMTP\r\n");
+    } else if (PACKET.PACKETTYPE == rt::net::packet::kData && !agreed_) {
+      const std::string& line = data.back();
+      if (line.starts_with("EHLO")) {
+        reply("250-correo.test\r\n250 STARTTLS\r\n");
+      } else if (line.starts_with("STARTTLS")) {
+        agreed_ = true;
+        if (oneWrite) {
+          reply("220 Adelante\r\n250 correo.test sigue en claro\r\n");
+        } else {
+          reply("220 Adelante\r\n");
+          reply("250 correo.test sigue en claro\r\n");
+        }
+      }
+    }
+  }
+
+ private:
+  void reply(std::string_view text) {
+    rt::net::setFieldText(PACKET.TOIP, "127.0.0.1");
+    SendString(text);
+  }
+  bool agreed_ = false;
+};
+
+TEST_F(MailSendSmtp, PlainTextBehindTheAgreementToStartTlsIsAFailedHandshakeAtOnce) {
+  for (const bool oneWrite : {true, false}) {
+    SCOPED_TRACE(oneWrite ? "in the 220's write" : "in a write of its own");
+    std::unique_ptr<PlainTextBehindStartTls> server =
+        testing::makeConnection<PlainTextBehindStartTls>(1);
+    server->oneWrite = oneWrite;
+    listenFor(*server);
+    sender.errors.clear();
+    sender.SECUREEMAILSTARTTLS = 1;
+    simpleMessage("paciente@example.org");
+    ASSERT_EQ(sender.SendMail(2), 1);
+    // The sender's own idle limit (90 s) is far beyond this wait.
+    ASSERT_TRUE(events.until([&] { return !sender.errors.empty(); }, {&sender, server.get()},
+                             std::chrono::seconds(5)))
+        << "state " << sender.STATE_;
+    EXPECT_EQ(sender.errors[0].text.rfind("The secure (TLS) connection to 127.0.0.1 could not "
+                                          "be opened: the TLS handshake failed",
+                                          0),
+              0u)
+        << sender.errors[0].text;
+    EXPECT_EQ(sender.errors[0].error, rt::net::err::kSslConnectFailed);
+    EXPECT_TRUE(sender.DATAQUEUE->empty());
+    EXPECT_EQ(sender.STATE_, 0);
+    EXPECT_EQ(server->received().find("MAIL FROM"), std::string::npos);
+    if (sender.OPENFLAG != 0 || sender.ASYNCOPENBUSY != 0) sender.Abort();
+    server->Abort();
+    server->Kill();
+  }
 }
 
 TEST_F(MailSendSmtp, RefusedConnectionIsReportedWithItsText) {

@@ -291,7 +291,11 @@ TEST_F(EmailWindowTest, ARefusedRecipientLeavesTheWindowOpenWithTheError) {
   SeenWindow* w = open(mail(1));
   ASSERT_NE(w, nullptr);
   ASSERT_TRUE(click(*w, "?SEND"));
-  ASSERT_TRUE(waitUntil([&] { return w->status() == "Ocurrió un error."_cp; }, "the error shown"));
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        return w->status() == "El servidor rechazó el destinatario: 550 5.1.1 Mailbox unavailable"_cp;
+      },
+      "the error shown"));
   rt::testing::waitIdle();
   EXPECT_TRUE(w->isOpen());
   EXPECT_TRUE(server_->messages().empty());
@@ -303,7 +307,11 @@ TEST_F(EmailWindowTest, ARefusedRecipientLeavesTheWindowOpenWithTheError) {
   EXPECT_EQ(rt::getIni("EmailSend", "Password", "x", kIni), "");
 }
 
-TEST_F(EmailWindowTest, StartTlsWithAuthLoginVerifiedWithTheCaFileAndRefusedWithoutIt) {
+// STARTTLS with AUTH LOGIN: the certificate is verified with the CA file and
+// the window keeps its own server-name setting (the test server's
+// certificate names "localhost", so reaching it as 127.0.0.1 is refused
+// unless the window was told not to check). A refusal sends nothing.
+TEST_F(EmailWindowTest, StartTlsWithAuthLoginVerifiedWithTheCaFileAndTheServerName) {
   ASSERT_TRUE(rt::net::testing::testCertificates().made);
   SmtpServerOptions options;
   options.tls = SmtpServerOptions::Tls::kStartTls;
@@ -313,35 +321,88 @@ TEST_F(EmailWindowTest, StartTlsWithAuthLoginVerifiedWithTheCaFileAndRefusedWith
   options.password = "clave 7";
   startServer(options);
   settings(server_->port());
-  rt::putIni("EmailSend", "Server", "localhost", kIni);
   rt::putIni("EmailSend", "SecureEmailStartTLS", "1", kIni);
   rt::putIni("EmailSend", "User", "recepcion", kIni);
   rt::putIni("EmailSend", "Password", "clave 7", kIni);
+  const std::string ca = rt::net::testing::testCertificates().ca;
   struct Case {
+    std::string server;
     std::string caFile;
-    bool delivered;
+    std::string dontCheckName;
+    std::string refusal;  // empty: delivered
   };
-  const Case cases[] = {{rt::net::testing::testCertificates().ca, true},
-                        {rt::runtimeName(fs::current_path() / "no-hay-ca.pem"), false}};
+  const Case cases[] = {
+      {"localhost", ca, "0", ""},
+      {"localhost", rt::runtimeName(fs::current_path() / "no-hay-ca.pem"), "0",
+       "El certificado del servidor no es de confianza; no se envió nada."_cp},
+      {"127.0.0.1", ca, "0",
+       "El certificado del servidor no corresponde a su nombre (127.0.0.1); no se envió nada."_cp},
+      {"127.0.0.1", ca, "1", ""}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.caFile);
+    SCOPED_TRACE(c.server + " " + c.caFile + " " + c.dontCheckName);
+    rt::putIni("EmailSend", "Server", c.server, kIni);
     rt::putIni("EmailSend", "CARootFile", c.caFile, kIni);
+    rt::putIni("EmailSend", "DontVerifyRemoteCertificateCommonName", c.dontCheckName, kIni);
     const std::size_t before = server_->messages().size();
     ScriptedMessages messages;
     SeenWindow* w = open(mail(0));
     ASSERT_NE(w, nullptr);
-    if (c.delivered) {
+    if (c.refusal.empty()) {
       ASSERT_TRUE(closed());
       ASSERT_EQ(server_->messages().size(), before + 1);
       EXPECT_EQ(server_->messages().back().login, "recepcion");
+      EXPECT_TRUE(server_->messages().back().overTls);
       continue;
     }
-    ASSERT_TRUE(waitUntil([&] { return w->status() == "Ocurrió un error."_cp; }, "refused"));
+    ASSERT_TRUE(waitUntil([&] { return done_ || w->status() == c.refusal; }, "refused"));
+    ASSERT_FALSE(done_) << "sent all the same";
     EXPECT_EQ(server_->messages().size(), before);
     ASSERT_TRUE(click(*w, "?CLOSE"));
     ASSERT_TRUE(closed());
   }
   EXPECT_EQ(rt::getIni("EmailSend", "Password", "", kIni), "clave 7") << "kept as plain text";
+}
+
+// A refusal shows what the server answered, its code and its text.
+TEST_F(EmailWindowTest, ARefusalShowsTheServersAnswer) {
+  struct Case {
+    const char* name;
+    std::string password;  // the server's; the window sends "clave 7"
+    std::string refusedRecipient;
+    std::string dataReply;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"login", "otra", "", "",
+       "El servidor rechazó el usuario o la clave: 535 5.7.8 Authentication credentials invalid"_cp},
+      {"recipient", "clave 7", "paciente@example.org", "",
+       "El servidor rechazó el destinatario: 550 5.1.1 Mailbox unavailable"_cp},
+      {"message", "clave 7", "", "554 5.6.0 Mensaje no aceptado",
+       "El servidor rechazó el mensaje: 554 5.6.0 Mensaje no aceptado"_cp},
+      {"closed in the data", "clave 7", "", "close",
+       "El servidor cerró la conexión sin aceptar el mensaje."_cp},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SmtpServerOptions options;
+    options.user = "recepcion";
+    options.password = c.password;
+    options.refusedRecipient = c.refusedRecipient;
+    options.dataReply = c.dataReply;
+    startServer(options);
+    settings(server_->port());
+    rt::putIni("EmailSend", "User", "recepcion", kIni);
+    rt::putIni("EmailSend", "Password", "clave 7", kIni);
+    ScriptedMessages messages;
+    SeenWindow* w = open(mail(1));
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(click(*w, "?SEND"));
+    ASSERT_TRUE(waitUntil([&] { return w->status() == c.shown; }, "the answer shown"))
+        << w->status();
+    EXPECT_TRUE(server_->messages().empty());
+    ASSERT_TRUE(click(*w, "?CLOSE"));
+    ASSERT_TRUE(closed());
+  }
 }
 
 TEST_F(EmailWindowTest, ClosingWhileQueuedAsksAndNoKeepsTheWindow) {

@@ -31,6 +31,7 @@
 #include "platform/base/private_temp.h"
 #include "platform/base/procedures.h"
 #include "platform/base/registry_store.h"
+#include "platform/net/testing/test_certificates.h"
 #include "platform/base/testing/test_environment.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
@@ -77,15 +78,27 @@ class SupportWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     setScreenCapture(previousCapture_);
+    unsetenv("SSL_CERT_FILE");
   }
-  void startServer(SmtpServerOptions options = {}) {
+  // A server that offers STARTTLS with a certificate for "localhost", which
+  // the system's trusted authorities (here the test CA) vouch for; reached
+  // by `name`.
+  void startServer(SmtpServerOptions options = {}, const std::string& name = "localhost",
+                   bool offerStartTls = true) {
     options.user = "soporte@tolvane.example";
     options.password = "7hotmpr58Kbn";
+    if (offerStartTls) {
+      ASSERT_TRUE(rt::net::testing::testCertificates().made);
+      options.tls = SmtpServerOptions::Tls::kStartTls;
+      options.certFile = rt::net::testing::testCertificates().serverCert;
+      options.keyFile = rt::net::testing::testCertificates().serverKey;
+      setenv("SSL_CERT_FILE", rt::net::testing::testCertificates().ca.c_str(), 1);
+    }
     server_ = std::make_unique<SmtpTestServer>(options);
     ASSERT_TRUE(server_->started()) << server_->startError();
     // The practice's own account, as it sets it in the program's INI file.
     const std::pair<const char*, std::string> entries[] = {
-        {"Servidor", "127.0.0.1"},
+        {"Servidor", name},
         {"Puerto", std::to_string(server_->port())},
         {"Cuenta", "soporte@tolvane.example"},
         {"Clave", "7hotmpr58Kbn"},
@@ -147,6 +160,7 @@ TEST_F(SupportWindowTest, ATicketArrivesWithBothBodiesThePictureAndTheLog) {
 
   ASSERT_EQ(server_->messages().size(), 1u);
   const netlib::testing::StoredMessage stored = server_->messages()[0];
+  EXPECT_TRUE(stored.overTls) << "the server offers STARTTLS";
   EXPECT_EQ(stored.login, "soporte@tolvane.example");
   EXPECT_EQ(stored.mailFrom, "soporte@tolvane.example");
   EXPECT_EQ(stored.rcptTos, std::vector<std::string>{"info@tolvane.example"});
@@ -188,6 +202,42 @@ TEST_F(SupportWindowTest, ATicketArrivesWithBothBodiesThePictureAndTheLog) {
   const testing::ProbedPart* log = m.attachment("LogTL-0001-82095.txt");
   ASSERT_NE(log, nullptr) << "the log follows the picture after \", \"";
   EXPECT_EQ(log->bytes, kLogBytes);
+}
+
+// The ticket (a picture of the screen, the activity log) and the account's
+// password go only over a connection whose certificate names the server: a
+// certificate for another name, or a server that offers no STARTTLS, stops
+// the ticket before anything is sent, and the status line says why.
+TEST_F(SupportWindowTest, TheTicketGoesOnlyOverAVerifiedSecureConnection) {
+  struct Case {
+    const char* name;
+    std::string server;
+    bool offerStartTls;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"certificate for another name", "127.0.0.1", true,
+       "El certificado del servidor no corresponde a su nombre (127.0.0.1); no se envió nada."_cp},
+      {"no STARTTLS offered", "127.0.0.1", false,
+       "El servidor no ofrece conexión segura (STARTTLS); no se envió nada, para no mandar la "
+       "clave sin cifrar."_cp},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    startServer({}, c.server, c.offerStartTls);
+    ScriptedMessages messages;
+    rt::WindowDriver* w = open();
+    ASSERT_NE(w, nullptr);
+    describe(*w, "No imprime.");
+    ASSERT_TRUE(click(*w, "?SEND"));
+    auto shown = [&] { return rt::fromQString(w->control<QLabel>("?STATUS")->text()); };
+    ASSERT_TRUE(waitUntil([&] { return done_ || shown() == c.shown; }, "refused"));
+    ASSERT_FALSE(done_) << "the ticket went";
+    EXPECT_TRUE(server_->messages().empty());
+    EXPECT_TRUE(w->control("?CLOSE")->isEnabled());
+    ASSERT_TRUE(click(*w, "?CLOSE"));
+    ASSERT_TRUE(closed());
+  }
 }
 
 TEST_F(SupportWindowTest, TheAccountIsReadFromTheProgramIniWrittenWithTheExampleOnFirstUse) {

@@ -41,7 +41,10 @@ short RealLibrary::interest(const Connection& c) const {
       if (c.kind == Kind::kListener) return c.listening ? POLLIN : 0;
       if (c.kind == Kind::kUdp)
         return (backlogged(c) ? 0 : POLLIN) | (c.datagrams.empty() ? 0 : POLLOUT);
-      return (backlogged(c) ? 0 : POLLIN) | (c.out.empty() && !c.wantsWrite ? 0 : POLLOUT);
+      // Once the owner asked to switch to TLS, what the peer sends next is
+      // the handshake's to read: plain text there fails it at once.
+      return (backlogged(c) || c.switchPending ? 0 : POLLIN) |
+             (c.out.empty() && !c.wantsWrite ? 0 : POLLOUT);
     case Phase::kClosing:
       return POLLIN | (c.out.empty() ? 0 : POLLOUT);
     default:
@@ -136,7 +139,7 @@ void RealLibrary::run() {
             if (revents & POLLOUT) writeTo(c);
             auto again = connections_.find(ids[i]);
             if (again != connections_.end() && again->second.fd >= 0 &&
-                (revents & (POLLIN | POLLHUP | POLLERR))) {
+                !again->second.switchPending && (revents & (POLLIN | POLLHUP | POLLERR))) {
               readFrom(again->second);
             }
           }
