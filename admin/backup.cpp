@@ -279,7 +279,7 @@ int BackupWindow::TakeAccepted() {
     folder.title = "Camino para el Respaldo";
     folder.masks = "All Files|*.*|";
     folder.current = std::string(rt::clip(Destino));
-    if (const auto chosen = rt::chooseFile(folder)) Destino = *chosen;
+    rt::chooseFileInto(folder, Destino);
     showValues();
   } else if (name == "?OK") {
     const std::string ini = core::backupIniFile();

@@ -345,8 +345,8 @@ void TopicForm::pickFile() {
   // The user's documents; the working folder is never changed.
   request.current = rt::runtimeName(std::filesystem::path(
       QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString()));
-  // A cancelled dialog empties the path.
-  const std::string chosen = rt::chooseFile(request).value_or(std::string());
+  std::string chosen;
+  if (!rt::chooseFileInto(request, chosen)) return;  // left without a choice: the path stays
   // Cut, the path would name another file: the field keeps what it held.
   if (chosen.size() > kPathWidth) {
     rt::showMessage({kPathTooLong, "Adjunto", rt::MessageIcon::Warning, rt::button::Ok, {},

@@ -114,13 +114,13 @@ void AttachmentForm::pickFile() {
   request.title = "Seleccione el Archivo Adjunto";
   request.current = GLO::DirectorioAdjuntos;
   request.masks = "Todos los archivos|*.*|";
-  const std::optional<std::string> chosen = rt::chooseFile(request);
-  const std::string name = chosen.value_or(std::string());
+  std::string name;
+  if (!rt::chooseFileInto(request, name)) return;  // left without a choice: the path stays
   // A name the field cannot hold whole, or one whose characters the runtime
   // text could not keep, would name another file.
   std::error_code error;
-  const bool keeps = name.size() <= kPathWidth &&
-                     (name.empty() || std::filesystem::exists(rt::resolvePath(name), error));
+  const bool keeps =
+      name.size() <= kPathWidth && std::filesystem::exists(rt::resolvePath(name), error);
   if (!keeps) {
     rt::showMessage({kPathRefused, "Archivo Adjunto", rt::MessageIcon::Warning, rt::button::Ok,
                      {}, rt::button::Ok});

@@ -276,8 +276,8 @@ void ConsultationList::readControls() {
 void ConsultationList::pickDate(const char* entry, const char* title) {
   readControls();
   AplicarFiltrosConsultas();
-  // The picked date, 0 when the calendar closed without one; the accepted
-  // event on the entry applies the filters again.
+  // The picked date (the shown one when the calendar closed without a pick);
+  // the accepted event of a pick applies the filters again.
   const rt::Date picked = core::BotonCalendario(*this, control<QLineEdit>(entry), title);
   (std::string_view(entry) == "?FechaDesde" ? FechaDesde : FechaHasta) = picked;
 }

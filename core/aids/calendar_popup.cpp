@@ -219,11 +219,13 @@ rt::Date BotonCalendario(rt::WindowDriver& window, QLineEdit* dateEntry, std::st
   dateEntry->setFocus();
   const QPoint mouse = QCursor::pos();
   const rt::Date picked = CalendarPopup(title, start, 1, 1, mouse.y(), mouse.x());
-  dateEntry->setText(rt::toQString(rt::format(static_cast<double>(picked), pictureText)));
-  window.post(rt::event::Accepted, dateEntry);
+  if (picked != 0) {
+    dateEntry->setText(rt::toQString(rt::format(static_cast<double>(picked), pictureText)));
+    window.post(rt::event::Accepted, dateEntry);
+  }
   dateEntry->setFocus();
   dateEntry->selectAll();
-  return picked;
+  return picked != 0 ? picked : start;
 }
 
 }  // namespace core

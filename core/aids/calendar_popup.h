@@ -39,8 +39,9 @@ rt::Date CalendarPopup(std::string_view title, rt::Date date, int keepPosition =
 
 // The date button beside a date entry, the same for every date field: the
 // date on screen is where the picker starts; the entry gets the focus, then
-// the picked date (blank when the picker was closed without a pick), an
-// accepted event and the selection. Returns the date for the caller's field.
+// the picked date and an accepted event, and the selection. Leaving the
+// picker without a pick keeps what the entry shows. Returns the date for the
+// caller's field: the picked one, or the one the entry shows.
 rt::Date BotonCalendario(rt::WindowDriver& window, QLineEdit* dateEntry, std::string_view title);
 
 class CalendarWindow : public rt::WindowDriver {

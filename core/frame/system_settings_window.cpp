@@ -80,11 +80,15 @@ int SystemSettingsWindow::Init() {
   Open(window);
 
   control("?GLO:LoginRequerido")->setEnabled(GLO::Nivel_Usuario_Logueado == 9);
+  // The owner and the login switch as they stand in memory; the others as the
+  // files hold them.
   const std::string& ini = GLO::ArchivoIni;
-  GLO::DirectorioAdjuntos = rt::getIni("Adjuntos", "Documentos", "", ini);
-  RespaldoAutomatico = byteOf(rt::getIni("Respaldo", "Habilitado", "0", backupIniFile()));
-  DAT::RespetaOrdenTurnos = byteOf(rt::getIni("Atencion", "RespetaTurnos", "1", ini));
-  GLO::MailListado = rt::getIni("Email", "Listados", "", ini);
+  edited_.owner = GLO::UsuarioSistema;
+  edited_.login = GLO::LoginRequerido;
+  edited_.attachments = rt::getIni("Adjuntos", "Documentos", "", ini);
+  edited_.backup = byteOf(rt::getIni("Respaldo", "Habilitado", "0", backupIniFile()));
+  edited_.attentionOrder = byteOf(rt::getIni("Atencion", "RespetaTurnos", "1", ini));
+  edited_.listingMail = rt::getIni("Email", "Listados", "", ini);
   showValues();
   ColorearControles(window);
   setUpAids(window);
@@ -92,12 +96,12 @@ int SystemSettingsWindow::Init() {
 }
 
 void SystemSettingsWindow::showValues() {
-  control<QLineEdit>("?GLO:UsuarioSistema")->setText(q(rt::clip(GLO::UsuarioSistema)));
-  control<QCheckBox>("?GLO:LoginRequerido")->setChecked(GLO::LoginRequerido == 1);
-  control<QLineEdit>("?GLO:DirectorioAdjuntos")->setText(q(rt::clip(GLO::DirectorioAdjuntos)));
-  control<QCheckBox>("?RespaldoAutomatico")->setChecked(RespaldoAutomatico == 1);
-  control<QCheckBox>("?DAT:RespetaOrdenTurnos")->setChecked(DAT::RespetaOrdenTurnos == 1);
-  control<QLineEdit>("?GLO:MailListado")->setText(q(rt::clip(GLO::MailListado)));
+  control<QLineEdit>("?GLO:UsuarioSistema")->setText(q(rt::clip(edited_.owner)));
+  control<QCheckBox>("?GLO:LoginRequerido")->setChecked(edited_.login == 1);
+  control<QLineEdit>("?GLO:DirectorioAdjuntos")->setText(q(rt::clip(edited_.attachments)));
+  control<QCheckBox>("?RespaldoAutomatico")->setChecked(edited_.backup == 1);
+  control<QCheckBox>("?DAT:RespetaOrdenTurnos")->setChecked(edited_.attentionOrder == 1);
+  control<QLineEdit>("?GLO:MailListado")->setText(q(rt::clip(edited_.listingMail)));
 }
 
 void SystemSettingsWindow::takeControls() {
@@ -107,26 +111,30 @@ void SystemSettingsWindow::takeControls() {
   auto ticked = [this](const char* name) -> std::uint8_t {
     return control<QCheckBox>(name)->isChecked() ? 1 : 0;
   };
-  GLO::UsuarioSistema = rt::fixedWidth(text("?GLO:UsuarioSistema"), 80);
-  GLO::LoginRequerido = ticked("?GLO:LoginRequerido");
-  GLO::DirectorioAdjuntos = text("?GLO:DirectorioAdjuntos");
-  RespaldoAutomatico = ticked("?RespaldoAutomatico");
-  DAT::RespetaOrdenTurnos = ticked("?DAT:RespetaOrdenTurnos");
-  GLO::MailListado = text("?GLO:MailListado");
+  edited_.owner = rt::fixedWidth(text("?GLO:UsuarioSistema"), 80);
+  edited_.login = ticked("?GLO:LoginRequerido");
+  edited_.attachments = text("?GLO:DirectorioAdjuntos");
+  edited_.backup = ticked("?RespaldoAutomatico");
+  edited_.attentionOrder = ticked("?DAT:RespetaOrdenTurnos");
+  edited_.listingMail = text("?GLO:MailListado");
 }
 
-void SystemSettingsWindow::writeSettings() {
+void SystemSettingsWindow::keepSettings() {
+  GLO::UsuarioSistema = edited_.owner;
+  GLO::LoginRequerido = edited_.login;
+  GLO::DirectorioAdjuntos = edited_.attachments;
+  DAT::RespetaOrdenTurnos = edited_.attentionOrder;
+  GLO::MailListado = edited_.listingMail;
   const std::string& ini = GLO::ArchivoIni;
   rt::putIni("Usuario", "Usuario", rt::clip(GLO::UsuarioSistema), ini);
   rt::putIni("Login", "Login", std::to_string(GLO::LoginRequerido), ini);
   rt::putIni("Adjuntos", "Documentos", rt::clip(GLO::DirectorioAdjuntos), ini);
-  rt::putIni("Respaldo", "Habilitado", std::to_string(RespaldoAutomatico), backupIniFile());
+  rt::putIni("Respaldo", "Habilitado", std::to_string(edited_.backup), backupIniFile());
   rt::putIni("Atencion", "RespetaTurnos", std::to_string(DAT::RespetaOrdenTurnos), ini);
   rt::putIni("Email", "Listados", rt::clip(GLO::MailListado), ini);
 }
 
 int SystemSettingsWindow::TakeAccepted() {
-  // Every accepted change is in its global at once, for the whole process.
   takeControls();
   const std::string name = rt::fromQString(field()->objectName());
   if (name == "?LOOKUPFILE") {
@@ -134,11 +142,10 @@ int SystemSettingsWindow::TakeAccepted() {
     folder.purpose = rt::FileRequest::Purpose::Folder;
     folder.title = "Seleccione el Directorio";
     folder.current = "C:\\Mis Documentos";
-    // A cancelled dialog empties the folder.
-    GLO::DirectorioAdjuntos = rt::chooseFile(folder).value_or("");
+    rt::chooseFileInto(folder, edited_.attachments);
     showValues();
   } else if (name == "?OK") {
-    writeSettings();
+    keepSettings();
     Response = rt::kCompleted;
     return rt::level::Fatal;
   } else if (name == "?CANCEL") {

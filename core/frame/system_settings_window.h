@@ -1,10 +1,12 @@
 #pragma once
 // The window in which the practice's general settings are edited: the owner's
 // name, the login switch, the attachments folder, the backup reminder, the
-// attention order of appointments and the address for mailed listings. Each
-// control edits its global at once; "OK" writes them to the settings INI and
-// to respaldo.ini.
+// attention order of appointments and the address for mailed listings. The
+// window edits a copy of its own: "OK" gives it to the globals and writes it
+// to the settings INI and to respaldo.ini; any other way out leaves every
+// global and every file as it was.
 #include <cstdint>
+#include <string>
 
 #include "core/shapes/aided_window.h"
 
@@ -16,13 +18,22 @@ class SystemSettingsWindow : public AidedWindow {
   int Init() override;
   int TakeAccepted() override;
 
-  // The window's own copy of the backup reminder switch.
-  std::uint8_t RespaldoAutomatico = 0;
+  // The settings as the window shows them.
+  struct Settings {
+    std::string owner;  // GLO:UsuarioSistema
+    std::uint8_t login = 0;
+    std::string attachments;
+    std::uint8_t backup = 0;  // respaldo.ini only: no global holds it
+    std::uint8_t attentionOrder = 1;
+    std::string listingMail;
+  };
 
  private:
-  void takeControls();  // the controls' values into the globals
-  void showValues();    // the globals into the controls
-  void writeSettings();
+  void takeControls();  // the controls' values into the edited copy
+  void showValues();    // the edited copy into the controls
+  void keepSettings();  // the edited copy into the globals and the files
+
+  Settings edited_;
 };
 
 // The procedure "VentanaParametrosSistema".

@@ -156,18 +156,21 @@ TEST(CalendarPopup, MonthYearAndHoyRedrawTheGridClosingAnswers0) {
 namespace core {
 namespace {
 
-// A form with a date entry and its date button.
+// A form with a date entry and its date button: the first press picks a day,
+// the second leaves the calendar as `leave` does.
 class DateForm : public rt::WindowDriver {
  public:
+  explicit DateForm(std::string typed) : typed_(std::move(typed)) {}
   QLineEdit* entry = nullptr;
-  std::vector<rt::Date> picked;
+  std::vector<rt::Date> returned;
   std::vector<std::string> acceptedTexts;
+  std::string shownAfterLeaving;
   bool selectedAfterPick = false;
 
   int Init() override {
     auto* w = new QWidget;
     w->setWindowTitle("Feriado");
-    entry = new QLineEdit("11/02/2024", w);
+    entry = new QLineEdit(rt::toQString(typed_), w);
     entry->setObjectName("?FER:FECHA");
     rt::setPicture(entry, "@d17");
     auto* button = new QPushButton("...", w);
@@ -178,41 +181,89 @@ class DateForm : public rt::WindowDriver {
   }
   int TakeAccepted() override {
     if (field() == control("?CALENDARIO")) {
-      picked.push_back(BotonCalendario(*this, entry, "Fecha del Feriado"));
-    } else if (field() == entry) {
-      acceptedTexts.push_back(rt::fromQString(entry->text()));
-      if (acceptedTexts.size() == 1) {
-        selectedAfterPick =
-            window()->focusWidget() == entry && entry->selectedText() == entry->text();
-        post(rt::event::Accepted, control("?CALENDARIO"));  // a second press
-      } else {
+      returned.push_back(BotonCalendario(*this, entry, "Fecha del Feriado"));
+      if (returned.size() == 2) {
+        shownAfterLeaving = rt::fromQString(entry->text());
         post(rt::event::CloseWindow);
       }
+    } else if (field() == entry) {
+      acceptedTexts.push_back(rt::fromQString(entry->text()));
+      selectedAfterPick =
+          window()->focusWidget() == entry && entry->selectedText() == entry->text();
+      post(rt::event::Accepted, control("?CALENDARIO"));  // the second press
     }
     return rt::level::Benign;
   }
+
+ private:
+  std::string typed_;
 };
 
-TEST(BotonCalendario, StartsFromTheShownDateStoresThePickAndBlanksWhenClosed) {
-  rt::testing::Watchdog watchdog;
-  Seen shown;
-  WindowScript script;
-  script.on("Feriado", [](rt::WindowDriver& w) { click(w, "?CALENDARIO"); });
-  script.on("Fecha del Feriado", [&](rt::WindowDriver& w) {
-    shown = look(w);
-    click(w, "?BUTTON24");  // 20 February 2024
-  });
-  script.on("Fecha del Feriado", [&](rt::WindowDriver& w) { w.window()->close(); });
-  DateForm form;
-  ASSERT_TRUE(runOnThread([&] { form.Run(); }));
-  EXPECT_EQ(script.pending(), 0);
-  EXPECT_EQ(shown.month, "Febrero");
-  EXPECT_EQ(shown.year, 2024);
-  EXPECT_EQ(shown.focused, "11");
-  EXPECT_EQ(form.picked, (std::vector<rt::Date>{rt::makeDate(2, 20, 2024), 0}));
-  EXPECT_EQ(form.acceptedTexts, (std::vector<std::string>{"20/02/2024", ""}))
-      << "an accepted event follows each pick; a closed picker blanks the date";
-  EXPECT_TRUE(form.selectedAfterPick) << "the entry is selected again";
+TEST(BotonCalendario, StartsFromTheShownDateStoresThePickAndLeavingKeepsTheDate) {
+  struct Way {
+    const char* name;
+    void (*leave)(rt::WindowDriver&);
+  };
+  const Way ways[] = {
+      {"the close box", [](rt::WindowDriver& w) { w.window()->close(); }},
+      {"Esc",
+       [](rt::WindowDriver& w) {
+         QTest::keyClick(w.window()->focusWidget(), Qt::Key_Escape);
+       }},
+  };
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    rt::testing::Watchdog watchdog;
+    Seen shown;
+    WindowScript script;
+    script.on("Feriado", [](rt::WindowDriver& w) { click(w, "?CALENDARIO"); });
+    script.on("Fecha del Feriado", [&](rt::WindowDriver& w) {
+      shown = look(w);
+      click(w, "?BUTTON24");  // 20 February 2024
+    });
+    script.on("Fecha del Feriado", way.leave);
+    DateForm form("11/02/2024");
+    ASSERT_TRUE(runOnThread([&] { form.Run(); }));
+    EXPECT_EQ(script.pending(), 0);
+    EXPECT_EQ(shown.month, "Febrero");
+    EXPECT_EQ(shown.year, 2024);
+    EXPECT_EQ(shown.focused, "11");
+    EXPECT_EQ(form.acceptedTexts, (std::vector<std::string>{"20/02/2024"}))
+        << "an accepted event follows the pick, none the leaving";
+    EXPECT_TRUE(form.selectedAfterPick) << "the entry is selected again";
+    const rt::Date picked = rt::makeDate(2, 20, 2024);
+    EXPECT_EQ(form.returned, (std::vector<rt::Date>{picked, picked}));
+    EXPECT_EQ(form.shownAfterLeaving, "20/02/2024") << "leaving without a pick keeps the date";
+  }
+}
+
+// A date typed and not yet taken by the form (the holiday form's entry, say)
+// stays when the calendar is left without a pick; so does an empty entry.
+TEST(BotonCalendario, LeavingWithoutAPickKeepsWhatWasTyped) {
+  const struct {
+    const char* typed;
+    rt::Date date;
+  } cases[] = {{"25/05/2027", rt::makeDate(5, 25, 2027)}, {"", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    rt::testing::Watchdog watchdog;
+    WindowScript script;
+    script.on("Feriado", [](rt::WindowDriver& w) {
+      w.post(rt::event::Accepted, w.control("?CALENDARIO"));
+      w.post(rt::event::Accepted, w.control("?CALENDARIO"));
+    });
+    for (int press = 0; press < 2; ++press) {
+      script.on("Fecha del Feriado", [](rt::WindowDriver& w) {
+        QTest::keyClick(w.window()->focusWidget(), Qt::Key_Escape);
+      });
+    }
+    DateForm form(c.typed);
+    ASSERT_TRUE(runOnThread([&] { form.Run(); }));
+    EXPECT_EQ(script.pending(), 0);
+    EXPECT_EQ(form.returned, (std::vector<rt::Date>{c.date, c.date}));
+    EXPECT_EQ(form.shownAfterLeaving, c.typed);
+    EXPECT_TRUE(form.acceptedTexts.empty());
+  }
 }
 
 }  // namespace

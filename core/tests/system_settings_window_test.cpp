@@ -1,6 +1,6 @@
 // The settings window: it shows the owner and the login switch from memory
 // and the other settings from the files, "OK" writes all six (creating
-// respaldo.ini), "Cancelar" writes nothing but keeps what was accepted.
+// respaldo.ini); leaving it any other way changes nothing.
 #include "core/frame/system_settings_window.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +13,8 @@
 #include "core/frame/backup_reminder.h"
 #include "core/frame/global_settings.h"
 #include "core/frame/globals.h"
+#include "core/testing/probed_window.h"
+#include "platform/base/cp1252.h"
 #include "platform/base/ini_file.h"
 #include "platform/ui/file_chooser.h"
 #include "platform/ui/control_colors.h"
@@ -90,30 +92,94 @@ TEST_F(SettingsWindow, OpensOnItsFirstEntryAndUnmarksTheFieldsItLeaves) {
   EXPECT_EQ(script.pending(), 0);
 }
 
-TEST_F(SettingsWindow, CancelWritesNothingButAcceptedChangesStayInMemory) {
+// The globals the window shows, as a test compares them.
+struct ShownGlobals {
+  std::string owner;
+  std::uint8_t login;
+  std::string attachments;
+  std::uint8_t attentionOrder;
+  std::string listingMail;
+  bool operator==(const ShownGlobals&) const = default;
+};
+
+ShownGlobals shownGlobals() {
+  return {GLO::UsuarioSistema, GLO::LoginRequerido, GLO::DirectorioAdjuntos,
+          DAT::RespetaOrdenTurnos, GLO::MailListado};
+}
+
+// Every control changed, then the window left without "OK": by its button,
+// by Esc or by the close box. The globals stay as they were before it opened
+// (those it reads from the files too), and no file is written.
+TEST_F(SettingsWindow, LeavingWithoutOkLeavesEveryGlobalAndFileAsItWas) {
+  struct Way {
+    const char* name;
+    void (*leave)(SystemSettingsWindow&);
+  };
+  const Way ways[] = {
+      {"Cancelar", [](SystemSettingsWindow& w) { rt::testing::click(w, "?CANCEL"); }},
+      {"Esc",
+       [](SystemSettingsWindow& w) {
+         QTest::keyClick(w.control("?GLO:MailListado"), Qt::Key_Escape);
+       }},
+      {"the close box", [](SystemSettingsWindow& w) { w.window()->close(); }},
+  };
+  GLO::Nivel_Usuario_Logueado = 9;
+  GLO::DirectorioAdjuntos = "/en/memoria";
+  GLO::MailListado = "memoria@consultorio.test";
+  DAT::RespetaOrdenTurnos = 0;
+  const ShownGlobals before = shownGlobals();
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    testing::Probed<SystemSettingsWindow> window;
+    window.probe([](SystemSettingsWindow& w) {
+      w.control<QLineEdit>("?GLO:UsuarioSistema")->setText("Nuevo");
+      w.control<QCheckBox>("?GLO:LoginRequerido")->setChecked(true);
+      w.control<QLineEdit>("?GLO:DirectorioAdjuntos")->setText("/otro/lugar");
+      w.control<QCheckBox>("?RespaldoAutomatico")->setChecked(true);
+      w.control<QCheckBox>("?DAT:RespetaOrdenTurnos")->setChecked(false);
+      w.control<QLineEdit>("?GLO:MailListado")->setText("otro@consultorio.test");
+      // A change the window has taken in, as any accepted control makes it.
+      w.post(rt::event::Accepted, w.control("?GLO:UsuarioSistema"));
+    });
+    window.probe(way.leave);
+    ASSERT_TRUE(rt::testing::runOnThread([&] { window.Run(); }));
+    EXPECT_TRUE(shownGlobals() == before) << "owner \"" << rt::clip(GLO::UsuarioSistema)
+                                          << "\", folder \"" << GLO::DirectorioAdjuntos << '"';
+    EXPECT_EQ(rt::getIni("Usuario", "Usuario", "", GLO::ArchivoIni), "Viejo");
+    EXPECT_EQ(rt::getIni("Login", "Login", "", GLO::ArchivoIni), "");
+    EXPECT_EQ(rt::getIni("Adjuntos", "Documentos", "", GLO::ArchivoIni), "/datos/adjuntos");
+    EXPECT_FALSE(std::filesystem::exists(rt::iniFilePath(backupIniFile())));
+  }
+}
+
+// Leaving the folder chooser without a choice keeps the folder shown; a
+// chosen folder replaces it.
+TEST_F(SettingsWindow, TheFolderChooserKeepsTheFolderWhenLeftWithoutAChoice) {
   std::vector<rt::FileRequest> asked;
-  rt::setFileChooser([&](const rt::FileRequest& r) -> std::optional<std::string> {
+  std::vector<std::optional<std::string>> answers = {std::nullopt, "/nuevo/adjuntos"};
+  rt::setFileChooser([&](const rt::FileRequest& r) {
     asked.push_back(r);
-    return std::nullopt;
+    auto answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
   });
-  rt::testing::WindowScript script;
-  script.on(kTitle, [](rt::WindowDriver& w) {
-    w.control<QLineEdit>("?GLO:UsuarioSistema")->setText("Nuevo");
-    // Taken in order once the window waits again: the folder dialog is
-    // cancelled, then the window.
-    rt::testing::click(w, "?LOOKUPFILE");
-    rt::testing::click(w, "?Cancel");
-  });
-  ASSERT_TRUE(rt::testing::runOnThread([] { VentanaParametrosSistema(); }));
+  std::vector<std::string> shown;
+  testing::Probed<SystemSettingsWindow> window;
+  for (int pick = 0; pick < 2; ++pick) {
+    window.probe([](SystemSettingsWindow& w) { rt::testing::click(w, "?LOOKUPFILE"); });
+    window.probe([&](SystemSettingsWindow& w) {
+      shown.push_back(text(w, "?GLO:DirectorioAdjuntos"));
+    });
+  }
+  window.probe([](SystemSettingsWindow& w) { rt::testing::click(w, "?OK"); });
+  ASSERT_TRUE(rt::testing::runOnThread([&] { window.Run(); }));
   rt::setFileChooser({});
-  ASSERT_EQ(asked.size(), 1u);
+  ASSERT_EQ(asked.size(), 2u);
   EXPECT_EQ(asked[0].purpose, rt::FileRequest::Purpose::Folder);
   EXPECT_EQ(asked[0].title, "Seleccione el Directorio");
-  EXPECT_EQ(std::string(GLO::UsuarioSistema.substr(0, 5)), "Nuevo");
-  EXPECT_EQ(GLO::DirectorioAdjuntos, "") << "a cancelled folder dialog empties the folder";
-  EXPECT_EQ(rt::getIni("Usuario", "Usuario", "", GLO::ArchivoIni), "Viejo");
-  EXPECT_EQ(rt::getIni("Adjuntos", "Documentos", "", GLO::ArchivoIni), "/datos/adjuntos");
-  EXPECT_FALSE(std::filesystem::exists(rt::iniFilePath(backupIniFile())));
+  EXPECT_EQ(shown, (std::vector<std::string>{"/datos/adjuntos", "/nuevo/adjuntos"}));
+  EXPECT_EQ(GLO::DirectorioAdjuntos, "/nuevo/adjuntos");
+  EXPECT_EQ(rt::getIni("Adjuntos", "Documentos", "", GLO::ArchivoIni), "/nuevo/adjuntos");
 }
 
 TEST_F(SettingsWindow, EscNotTakenByAControlClosesTheWindowAsCancelDoes) {

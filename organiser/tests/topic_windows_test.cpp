@@ -308,7 +308,7 @@ TEST_F(Topics, AttachmentPathChosenCancelledOrTyped) {
   const Case cases[] = {
       {"chosen", std::string("/home/ana/Documentos/informe.pdf"), nullptr,
        "/home/ana/Documentos/informe.pdf"},
-      {"cancelled", std::nullopt, nullptr, ""},
+      {"cancelled: the path stays", std::nullopt, nullptr, "/antes/otro.txt"},
       {"typed", std::nullopt, "/srv/compartido/plano.dwg", "/srv/compartido/plano.dwg"},
   };
   onThread([&] {

@@ -67,6 +67,13 @@ QString fileDialogFilters(std::string_view masks) {
 
 std::optional<std::string> chooseFile(const FileRequest& request) { return installed()(request); }
 
+bool chooseFileInto(const FileRequest& request, std::string& field) {
+  std::optional<std::string> chosen = chooseFile(request);
+  if (!chosen) return false;
+  field = std::move(*chosen);
+  return true;
+}
+
 FileChooser setFileChooser(FileChooser chooser) {
   if (!chooser) chooser = dialogChooser;
   return std::exchange(installed(), std::move(chooser));

@@ -26,6 +26,11 @@ struct FileRequest {
 // cancelled.
 std::optional<std::string> chooseFile(const FileRequest& request);
 
+// The chooser beside an entry: a chosen name replaces `field`; a cancelled
+// chooser leaves it as it was, so that leaving the dialog never costs what the
+// entry held. Answers whether a name was chosen.
+bool chooseFileInto(const FileRequest& request, std::string& field);
+
 // Installs a chooser and returns the one it replaces; an empty one restores
 // the file dialog.
 using FileChooser = std::function<std::optional<std::string>(const FileRequest&)>;

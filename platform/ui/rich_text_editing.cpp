@@ -155,6 +155,20 @@ void setListStyle(const QTextCursor& cursor, ListStyle style) {
   edit.endEditBlock();
 }
 
+QTextCursor insertParagraph(QTextCursor cursor, const QTextCharFormat& typing) {
+  QTextCharFormat format = typing;
+  format.clearProperty(QTextFormat::ObjectType);  // an embedded object's format is not text's
+  cursor.beginEditBlock();
+  if (!cursor.hasSelection() && cursor.currentList() && cursor.block().text().isEmpty()) {
+    setListStyle(cursor, ListStyle::None);
+  } else {
+    cursor.insertBlock(cursor.blockFormat(), format);
+  }
+  cursor.setCharFormat(format);
+  cursor.endEditBlock();
+  return cursor;
+}
+
 namespace {
 
 void setColourProperty(const QTextCursor& cursor, int property, std::optional<Rgb> colour) {

@@ -38,6 +38,14 @@ ListStyle listStyleAt(const QTextCursor& cursor);
 // the style of the lists they are already in.
 void setListStyle(const QTextCursor& cursor, ListStyle style);
 
+// A new paragraph at the cursor, as Enter makes it in a word processor: it
+// takes the format of the paragraph it parts, and its mark and what is typed
+// next take `typing` (the format of the text before it), so that an empty
+// paragraph does not lose the format. Enter in an empty numbered paragraph
+// takes it out of its list instead. One undo step; answers the cursor where
+// typing goes on.
+QTextCursor insertParagraph(QTextCursor cursor, const QTextCharFormat& typing);
+
 // Colours of the selection; none means "Automatic" (no colour of its own).
 void setTextColour(const QTextCursor& cursor, std::optional<Rgb> colour);
 void setHighlight(const QTextCursor& cursor, std::optional<Rgb> colour);

@@ -490,7 +490,14 @@ void RtfControl::giveFocusBack(RtfTool performed) {
 bool RtfControl::eventFilter(QObject* watched, QEvent* event) {
   if (watched != editor_.data() || editor_->isReadOnly()) return false;
   if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;
-  const std::optional<RtfTool> style = styleShortcut(*static_cast<QKeyEvent*>(event));
+  const auto& key = *static_cast<QKeyEvent*>(event);
+  // Enter is the control's own: the text control's, in an empty paragraph,
+  // starts none and only takes the format away.
+  if (event->type() == QEvent::KeyPress && key.matches(QKeySequence::InsertParagraphSeparator)) {
+    newParagraph();
+    return true;
+  }
+  const std::optional<RtfTool> style = styleShortcut(key);
   if (!style) return false;
   event->accept();  // an override keeps the key from any shortcut of the window
   if (event->type() == QEvent::KeyPress) toggleStyle(*style);
@@ -506,6 +513,12 @@ void RtfControl::toggleStyle(RtfTool which) {
   if (which == RtfTool::Italic) on = !current.fontItalic();
   if (which == RtfTool::Underline) on = !current.fontUnderline();
   applyToggle(which, on);
+  refreshTools();
+}
+
+void RtfControl::newParagraph() {
+  editor_->setTextCursor(insertParagraph(editor_->textCursor(), editor_->currentCharFormat()));
+  editor_->ensureCursorVisible();
   refreshTools();
 }
 

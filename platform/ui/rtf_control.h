@@ -96,7 +96,8 @@ class RtfControl : public QObject {
   const std::string& fileName() const { return fileName_; }
 
  protected:
-  // Ctrl+B, Ctrl+I and Ctrl+U in the text toggle bold, italic and underline.
+  // Ctrl+B, Ctrl+I and Ctrl+U in the text toggle bold, italic and underline;
+  // Enter starts a paragraph that keeps the format typing has.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -111,6 +112,7 @@ class RtfControl : public QObject {
   void applyCharFormat(const QTextCharFormat& format);
   void applyToggle(RtfTool which, bool on);
   void toggleStyle(RtfTool which);
+  void newParagraph();
   void giveFocusBack(RtfTool performed);
   void applyColour(RtfTool which);
   void applyAlignment(const QWidget* chosen = nullptr);

@@ -479,7 +479,7 @@ TEST_F(ConsultationWindows, ACancelledNewConsultationTakesItsAttachmentsAndADele
   EXPECT_TRUE(std::filesystem::exists(file));
 }
 
-TEST_F(ConsultationWindows, APickedPathIsCheckedAndACancelledPickEmptiesIt) {
+TEST_F(ConsultationWindows, APickedPathIsCheckedAndACancelledPickKeepsIt) {
   const int visit = addVisit("Control");
   core::Adjuntos::table().clear();
   core::ADJ().Cod_Consulta = static_cast<std::uint32_t>(visit);
@@ -506,7 +506,7 @@ TEST_F(ConsultationWindows, APickedPathIsCheckedAndACancelledPickEmptiesIt) {
       click(w, "?PICKFILE");  // cancelled
     });
     attachment.probe([](AttachmentForm& w) {
-      EXPECT_EQ(text(w, "?ADJ:ARCHIVO_ADJUNTO"), "");
+      EXPECT_EQ(text(w, "?ADJ:ARCHIVO_ADJUNTO"), "viejo.pdf");
       click(w, "?CANCEL");
     });
     rt::ThreadRequest() = core::request::Change;

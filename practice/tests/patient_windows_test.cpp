@@ -490,7 +490,7 @@ TEST_F(PatientWindows, NumberingPastTheCodeRangeIsRefusedAndStoresNoCodeZero) {
   EXPECT_EQ(storedName(0), "<none>");
 }
 
-TEST_F(PatientWindows, ACalendarClosedWithoutAPickClearsTheBirthDateAndTheAge) {
+TEST_F(PatientWindows, ACalendarClosedWithoutAPickKeepsTheBirthDateAndTheAge) {
   const int code = addPatient("Ana", d(10, 12, 1980));
   rt::testing::WindowScript calendar;
   calendar.on("Calendario", [](rt::WindowDriver& w) { w.post(rt::event::CloseWindow); });
@@ -500,14 +500,14 @@ TEST_F(PatientWindows, ACalendarClosedWithoutAPickClearsTheBirthDateAndTheAge) {
              click(f, "?CALENDARIO");
            },
            [](PatientForm& f) {
-             EXPECT_EQ(text(f, "?PAC:FECHA_NACIM"), "");
-             EXPECT_EQ(text(f, "?LOC:EDADSTR"), "");
+             EXPECT_EQ(text(f, "?PAC:FECHA_NACIM"), "10/12/1980");
+             EXPECT_EQ(text(f, "?LOC:EDADSTR"), rt::toQString("46 Años"_cp));
              click(f, "?OK");
            }},
           code);
   core::PAC().Cod_Paciente = static_cast<std::uint16_t>(code);
   ASSERT_EQ(core::Pacientes::table().fetch(core::Pacientes::PAS_001), 0);
-  EXPECT_EQ(core::PAC().Fecha_Nacim, 0);
+  EXPECT_EQ(core::PAC().Fecha_Nacim, d(10, 12, 1980));
 }
 
 TEST_F(PatientWindows, SearchMessagesAndTheLookupClose) {

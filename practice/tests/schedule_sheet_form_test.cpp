@@ -149,7 +149,7 @@ TEST_F(ScheduleSheet, TheWeekdayRowsAreEditedCellByCellInTheList) {
   });
 }
 
-TEST_F(ScheduleSheet, ValuesAreStoredAsTypedAndACalendarClosedWithoutAPickEmptiesHasta) {
+TEST_F(ScheduleSheet, ValuesAreStoredAsTypedAndACalendarClosedWithoutAPickKeepsHasta) {
   onThread([&] {
     const int ana = addPhysician("Ana");
     core::PLA().Cod_Medico = static_cast<std::uint16_t>(ana);
@@ -168,7 +168,7 @@ TEST_F(ScheduleSheet, ValuesAreStoredAsTypedAndACalendarClosedWithoutAPickEmptie
       click(f, "?CALENDAR:2");
     });
     form.probe([](ScheduleSheetForm& f) {
-      EXPECT_EQ(f.control<QLineEdit>("?PLA:FECVIGENCIAHASTA")->text().trimmed(), "");
+      EXPECT_EQ(f.control<QLineEdit>("?PLA:FECVIGENCIAHASTA")->text().trimmed(), "31/12/2023");
       click(f, "?OK");
     });
     EXPECT_EQ(form.Run(), rt::kCompleted);
@@ -178,7 +178,7 @@ TEST_F(ScheduleSheet, ValuesAreStoredAsTypedAndACalendarClosedWithoutAPickEmptie
     readSheet(1);
     EXPECT_EQ(core::PLA().Cod_Medico, ana);
     EXPECT_EQ(core::PLA().FecVigenciaDesde, rt::makeDate(6, 1, 2024));
-    EXPECT_EQ(core::PLA().FecVigenciaHasta, 0);
+    EXPECT_EQ(core::PLA().FecVigenciaHasta, rt::makeDate(12, 31, 2023));
     EXPECT_EQ(core::PLA().DurConsulta, 180001);
     EXPECT_EQ(core::PLA().DurSobreturno, 0);
   });

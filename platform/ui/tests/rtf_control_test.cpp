@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextList>
 #include <filesystem>
@@ -324,6 +325,80 @@ TEST_F(RtfControlTest, FileToolsReadWriteAndReportFailures) {
 
   press(8);
   EXPECT_EQ(windows.printed, control.markup());
+}
+
+using testing::describe;
+
+// Typed key by key into the text; "\n" is the Enter key.
+void typeKeys(QTextEdit* editor, const QString& keys) {
+  const QStringList lines = keys.split(u'\n');
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    if (i > 0) QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, lines[i]);
+  }
+}
+
+// The tool bar's size and bold, then "Uno.", Enter, Enter, "Dos.": the empty
+// paragraph and what follows it keep the format, as a word processor does,
+// and so does the markup: read back, the empty paragraph types in it too.
+TEST_F(RtfControlTest, EnterKeepsTheFormatThroughAnEmptyParagraphAndTheMarkup) {
+  for (const char* size : {"12", "20"}) {
+    SCOPED_TRACE(size);
+    control.setMarkup("");
+    editor->setFocus();
+    choose(23, size);
+    press(25);
+    typeKeys(editor, "Uno.\n\n");
+    EXPECT_EQ(list[23]->currentText(), size) << "the tool bar after Enter, Enter";
+    EXPECT_TRUE(toggle[25]->isChecked());
+    typeKeys(editor, "Dos.");
+    const double points = QString(size).toDouble();
+    ASSERT_EQ(editor->document()->blockCount(), 3) << describe(*editor->document());
+    EXPECT_EQ(formatAt("Dos.").fontPointSize(), points);
+    EXPECT_EQ(formatAt("Dos.").fontWeight(), QFont::Bold);
+    const QTextBlock empty = editor->document()->begin().next();
+    EXPECT_EQ(empty.charFormat().fontPointSize(), points) << "the empty paragraph's mark";
+    EXPECT_EQ(empty.charFormat().fontWeight(), QFont::Bold);
+
+    const std::string typed = describe(*editor->document());
+    control.setMarkup(control.markup());
+    EXPECT_EQ(describe(*editor->document()), typed) << control.markup();
+    QTextCursor inEmpty(editor->document()->begin().next());
+    editor->setTextCursor(inEmpty);
+    typeKeys(editor, "Tres");
+    EXPECT_EQ(formatAt("Tres").fontPointSize(), points) << "typed into the empty one read back";
+    EXPECT_EQ(formatAt("Tres").fontWeight(), QFont::Bold);
+    press(25);  // bold off again for the next case
+  }
+}
+
+// Enter first in an empty note: the blank line is there, stored and read back.
+TEST_F(RtfControlTest, AnEmptyFirstParagraphIsKept) {
+  control.setMarkup("");
+  editor->setFocus();
+  typeKeys(editor, "\nDos.");
+  ASSERT_EQ(editor->document()->blockCount(), 2);
+  EXPECT_EQ(editor->document()->begin().text(), "");
+  const RichText stored = readRtf(control.markup());
+  ASSERT_EQ(stored.paragraphs.size(), 2u) << control.markup();
+  EXPECT_TRUE(stored.paragraphs[0].runs.empty());
+  ASSERT_EQ(stored.paragraphs[1].runs.size(), 1u);
+  EXPECT_EQ(stored.paragraphs[1].runs[0].text, "Dos.");
+  control.setMarkup(control.markup());
+  EXPECT_EQ(editor->toPlainText(), "\nDos.");
+}
+
+// Enter in an empty numbered paragraph ends the list; the format stays.
+TEST_F(RtfControlTest, EnterInAnEmptyNumberedParagraphEndsTheList) {
+  control.setMarkup("");
+  editor->setFocus();
+  choose(23, "20");
+  press(20);
+  typeKeys(editor, "Uno.\n\nDos.");
+  ASSERT_EQ(editor->document()->blockCount(), 2) << describe(*editor->document());
+  EXPECT_NE(editor->document()->begin().textList(), nullptr);
+  EXPECT_EQ(editor->document()->lastBlock().textList(), nullptr);
+  EXPECT_EQ(formatAt("Dos.").fontPointSize(), 20);
 }
 
 TEST_F(RtfControlTest, ReleaseLetsGoOfTheControls) {
