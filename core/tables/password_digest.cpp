@@ -44,7 +44,7 @@ std::optional<std::string> fromBase64(std::string_view text) {
   if (read < 0) return std::nullopt;
   // The decoder counts the padding as bytes.
   std::size_t size = static_cast<std::size_t>(read);
-  for (std::size_t i = text.size(); i > 0 && text[i - 1] == '='; --i) --size;
+  for (std::size_t i = text.size(); i > 0 && size > 0 && text[i - 1] == '='; --i) --size;
   bytes.resize(size);
   return bytes;
 }
