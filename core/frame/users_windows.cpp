@@ -18,6 +18,7 @@
 
 #include "core/frame/activity_log.h"
 #include "core/tables/catalog_tables.h"
+#include "core/tables/password_digest.h"
 #include "core/aids/control_colouring.h"
 #include "core/aids/designed_font.h"
 #include "core/frame/globals.h"
@@ -119,7 +120,8 @@ QWidget* UserForm::buildWindow() {
   fields().bind(code, "USU:Cod_Usuario", 0);  // no history to bring back
   fields().bind(name, "USU:Nombre_Usuario", 2);
   fields().bind(login, "USU:Login_Usuario", 3);
-  fields().bind(password, "USU:Password_Usuario", 4);
+  // The stored password is a digest, never shown: a blank entry keeps it.
+  fields().bindSealed(password, "USU:Password_Usuario", passwordDigest);
   fields().bind(level, "USU:NivelAcceso", 5);
   fields().bind(notes, "USU:Notas", 7);
   return window;
@@ -370,7 +372,7 @@ int LoginWindow::TakeAccepted() {
     Password = rt::fromQString(control<QLineEdit>("?LOC:PASSWORD")->text()).substr(0, 20);
     // Only the user the typed login found can be logged in: after a login
     // that was not found there is no record to compare with.
-    if (found_ && padded(Password, 20) == std::string(USU().Password_Usuario.view())) {
+    if (found_ && passwordMatches(Password, USU().Password_Usuario.view())) {
       GLO::Cod_Usuario_Logueado = USU().Cod_Usuario;
       GLO::Nivel_Usuario_Logueado = USU().NivelAcceso;
       GLO::Nombre_Usuario_Logueado = trimmed(USU().Nombre_Usuario.view());

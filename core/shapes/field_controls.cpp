@@ -68,7 +68,10 @@ std::optional<rt::EntryRange> fieldRange(const rt::FieldDef& field) {
 }  // namespace
 
 void FieldControls::bind(QWidget* control, std::string_view name, int historyNumber) {
-  FieldControl f{control, def_.fieldIndex(name), -1, historyNumber};
+  FieldControl f;
+  f.control = control;
+  f.field = def_.fieldIndex(name);
+  f.historyNumber = historyNumber;
   if (f.field < 0) f.memo = def_.memoIndex(name);
   if (f.field < 0 && f.memo < 0) throw std::logic_error("no field " + std::string(name));
   // An entry without a picture of its own takes what its field's picture reads.
@@ -82,9 +85,48 @@ void FieldControls::bind(QWidget* control, std::string_view name, int historyNum
   controls_.push_back(f);
 }
 
+void FieldControls::bindSealed(QWidget* entry, std::string_view name, FieldSeal seal) {
+  FieldControl f;
+  f.control = entry;
+  f.field = def_.fieldIndex(name);
+  if (f.field < 0 || !rt::isTextField(def_.fields[f.field]) ||
+      qobject_cast<QLineEdit*>(entry) == nullptr) {
+    throw std::logic_error("no text field " + std::string(name) + " for a sealed entry");
+  }
+  f.seal = std::move(seal);
+  controls_.push_back(std::move(f));
+}
+
+void FieldControls::showSealed(const FieldControl& f, rt::RecordBuffer& buffer) const {
+  f.kept = trimmedRight(rt::fieldText(def_.fields[f.field], buffer.record()));
+  auto* edit = static_cast<QLineEdit*>(f.control.data());
+  edit->clear();
+  edit->setModified(false);
+}
+
+void FieldControls::updateSealed(const FieldControl& f, rt::RecordBuffer& buffer) const {
+  const std::string typed = rt::fromQString(static_cast<QLineEdit*>(f.control.data())->text());
+  const bool blank = typed.find_first_not_of(' ') == std::string::npos;
+  std::string value = f.kept;
+  if (!blank || f.kept.empty()) {
+    const std::string text = blank ? std::string() : typed;
+    if (!f.sealed || f.sealedText != text) {
+      f.sealedValue = f.seal(text);
+      f.sealedText = text;
+      f.sealed = true;
+    }
+    value = f.sealedValue;
+  }
+  rt::setFieldText(def_.fields[f.field], buffer.record(), value);
+}
+
 void FieldControls::show(const FieldControl& f, rt::RecordBuffer& buffer) const {
   QWidget* c = f.control;
   if (c == nullptr) return;
+  if (f.seal) {
+    showSealed(f, buffer);
+    return;
+  }
   if (f.memo >= 0) {
     if (auto* text = qobject_cast<QPlainTextEdit*>(c)) {
       text->setPlainText(rt::toQString(buffer.memo(f.memo)));
@@ -137,6 +179,10 @@ void FieldControls::update(rt::RecordBuffer& buffer) const {
   for (const FieldControl& f : controls_) {
     QWidget* c = f.control;
     if (c == nullptr) continue;
+    if (f.seal) {
+      updateSealed(f, buffer);
+      continue;
+    }
     if (f.memo >= 0) {
       if (auto* text = qobject_cast<QPlainTextEdit*>(c)) {
         buffer.memo(f.memo) = rt::fromQString(text->toPlainText());

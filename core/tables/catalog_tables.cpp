@@ -1,11 +1,25 @@
 #include "core/tables/catalog_tables.h"
 
+#include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "core/tables/data_files.h"
+#include "core/tables/password_digest.h"
+#include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 
 namespace core {
+namespace {
+
+// A password an earlier version stored as typed (UTF-8 in the file), as its
+// digest; a digest stays as it is.
+std::optional<std::string> digestOfStoredPassword(std::string_view stored) {
+  if (isPasswordDigest(stored)) return std::string(stored);
+  return passwordDigest(rt::utf8ToCp1252(stored));
+}
+
+}  // namespace
 
 VARNETA_DEFINE_TABLE(Feriados, FER, VARNETA_FERIADOS, "Feriados", "Feriados", mainDataFile(), 0, 86,
                      "Feriados (para la asignación de Turnos)"_cp, VARNETA_AS_DECLARED)
@@ -40,8 +54,12 @@ VARNETA_DEFINE_TABLE(Macros, MAC, VARNETA_MACROS, "Macros", "Macros", mainDataFi
                      "Definiciones de Macros para las Notas", VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(NotasMacros, NMA, VARNETA_NOTAS_MACROS, "NotasMacros", "NotasMacros",
                      mainDataFile(), 2, 10127, "", VARNETA_AS_DECLARED)
-VARNETA_DEFINE_TABLE(Usuarios, USU, VARNETA_USUARIOS, "Usuarios", "Usuario", mainDataFile(), 1, 104,
-                     "Usuarios del Sistema", VARNETA_AS_DECLARED)
+// Version 2 keeps the passwords' digests, where version 1 kept them as typed.
+#define VARNETA_USUARIOS_DIGESTS(builder) \
+  builder.rewriteOlder("Password_Usuario", 2, digestOfStoredPassword);
+VARNETA_DEFINE_TABLE(Usuarios, USU, VARNETA_USUARIOS, "Usuarios", "Usuario", mainDataFile(), 2, 184,
+                     "Usuarios del Sistema", VARNETA_USUARIOS_DIGESTS)
+static_assert(decltype(UsuariosRecord::Password_Usuario)::size >= kPasswordDigestLength);
 VARNETA_DEFINE_TABLE(KovSaveC, KOV_C, VARNETA_KOV_SAVE_C, "kov::SaveC", "KovSaveC", mainDataFile(),
                      0, 154, "", VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(KovSaveD, KOV_D, VARNETA_KOV_SAVE_DET, "kov::SaveDet", "KovSaveD",

@@ -160,7 +160,7 @@
   F(rt::UShort, Cod_Usuario)                                               \
   F(rt::String<60>, Nombre_Usuario)                                        \
   F(rt::String<20>, Login_Usuario)                                         \
-  F(rt::String<20>, Password_Usuario)                                      \
+  F(rt::String<100>, Password_Usuario) /* its digest: password_digest.h */ \
   F(rt::Byte, NivelAcceso)                                                 \
   F(rt::Byte, Inactivo)                                                    \
   K(USU01, "Cod_Usuario", Primary, kNoCaseSkipsEmpty, "Codigo Interno", 1) \

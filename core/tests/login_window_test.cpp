@@ -1,6 +1,7 @@
 // The login window: no users, the last login offered, letter case, twin
-// logins, a wrong password, Cancelar with and without a correct password, and
-// the activity log's file after a login.
+// logins, a wrong password, Cancelar with and without a correct password, the
+// activity log's file after a login, and the passwords an earlier version
+// stored as typed.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include "core/frame/activity_log.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/data_files.h"
+#include "core/tables/password_digest.h"
 #include "core/frame/globals.h"
 #include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
@@ -18,7 +20,10 @@
 #include "core/frame/users_windows.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/logical_threads.h"
+#include "platform/data/connection.h"
 #include "platform/data/database.h"
+#include "platform/data/record_buffer.h"
+#include "platform/data/structure_versions.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "platform/base/cp_literal.h"
@@ -64,7 +69,7 @@ class LoginTest : public ::testing::Test {
         access(Usuarios::def()).primeRecord();
         USU().Nombre_Usuario = u.name;
         USU().Login_Usuario = u.login;
-        USU().Password_Usuario = u.password;
+        USU().Password_Usuario = passwordDigest(u.password);
         USU().NivelAcceso = static_cast<std::uint8_t>(u.level);
         access(Usuarios::def()).insertNumbered(false);
         access(Usuarios::def()).insert(false);
@@ -199,6 +204,108 @@ TEST_F(LoginTest, CancelarWithoutACorrectPasswordEndsTheProgram) {
   ASSERT_EQ(messages.asked().size(), 2u);
   EXPECT_EQ(messages.asked()[0].text.substr(0, 30), " El login de usuario que ha in");
   EXPECT_EQ(GLO::Cod_Usuario_Logueado, 0);
+}
+
+// The users table as the previous version stored it: passwords as typed, in
+// a field of 20 characters.
+const rt::TableDef& usersAsStoredBefore() {
+  static const rt::TableDef def = [] {
+    rt::TableBuilder b("Usuarios", "USU", "Usuario", mainDataFile(), 1);
+    b.field<rt::UShort>("Cod_Usuario")
+        .field<rt::String<60>>("Nombre_Usuario")
+        .field<rt::String<20>>("Login_Usuario")
+        .field<rt::String<20>>("Password_Usuario")
+        .field<rt::Byte>("NivelAcceso")
+        .field<rt::Byte>("Inactivo")
+        .key("USU01", "Cod_Usuario", rt::KeyKind::Primary, true, "Codigo Interno", 1)
+        .key("USU02", "Nombre_Usuario", rt::KeyKind::Duplicates, true, "Nombre")
+        .key("USU03", "Login_Usuario", rt::KeyKind::Duplicates, true, "Login")
+        .memo("Notas", 1000);
+    return b.build();
+  }();
+  return def;
+}
+
+// Each user's login and password as the file holds them, and the users
+// table's structure version.
+std::vector<std::pair<std::string, std::string>> storedPasswords() {
+  std::vector<std::pair<std::string, std::string>> rows;
+  rt::sql::Statement s(rt::sql::Connection::get().db(),
+                       "SELECT Login_Usuario, Password_Usuario FROM main.Usuario ORDER BY _id");
+  while (s.valid() && s.step() == SQLITE_ROW) {
+    rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)),
+                      reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 1)));
+  }
+  return rows;
+}
+int storedUsersVersion() {
+  return rt::storedTableVersion(rt::sql::Connection::get().db(), "main", "Usuario");
+}
+
+// A data file of the previous version keeps its users' passwords as typed:
+// the first start turns them into digests, the same passwords still log in,
+// and a later start leaves the digests as they are.
+TEST_F(LoginTest, PasswordsStoredAsTypedBecomeDigestsOnceAndStillLogIn) {
+  const std::vector<std::pair<std::string, std::string>> typed = {
+      {"admin", "AdminPw1"}, {"ana", " con espacios"}, {"beto", ""}};
+  ASSERT_TRUE(runOnThread([&] {
+    rt::Table& before = rt::table(usersAsStoredBefore());
+    ASSERT_EQ(before.open(), 0);
+    const auto& fields = usersAsStoredBefore().fields;
+    int code = 0;
+    for (const auto& [login, password] : typed) {
+      before.clear();
+      rt::setFieldNumber(fields[0], before.record(), ++code);
+      rt::setFieldText(fields[1], before.record(), "Usuario " + login);
+      rt::setFieldText(fields[2], before.record(), login);
+      rt::setFieldText(fields[3], before.record(), password);
+      rt::setFieldNumber(fields[4], before.record(), 9);
+      ASSERT_EQ(before.add(), 0);
+    }
+    before.close();
+  }));
+  ASSERT_EQ(storedUsersVersion(), 1);
+  ASSERT_EQ(storedPasswords(), typed);
+  rt::closeDatabase();
+  ASSERT_EQ(openPracticeDatabase(folder_), 0);
+
+  ScriptedMessages messages;
+  login({}, {type("?LOC:LOGIN", "admin"), type("?LOC:PASSWORD", "adminpw1"),  // refused
+             type("?LOC:LOGIN", "admin"), type("?LOC:PASSWORD", "AdminPw1"),
+             [](LoginWindow& w) { EXPECT_TRUE(w.control("?OK")->isEnabled()); },
+             press("?OK")});
+  EXPECT_FALSE(halted_);
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(messages.asked()[0].caption, " Error de Acceso...");
+  EXPECT_EQ(GLO::Cod_Usuario_Logueado, 1);
+  EXPECT_EQ(GLO::Nombre_Usuario_Logueado, "Usuario admin");
+
+  EXPECT_EQ(storedUsersVersion(), 2);
+  const auto digested = storedPasswords();
+  ASSERT_EQ(digested.size(), typed.size());
+  for (std::size_t i = 0; i < typed.size(); ++i) {
+    SCOPED_TRACE(typed[i].first);
+    EXPECT_EQ(digested[i].first, typed[i].first);
+    EXPECT_NE(digested[i].second, typed[i].second);
+    EXPECT_EQ(digested[i].second.rfind("pbkdf2-sha256$", 0), 0u) << digested[i].second;
+    EXPECT_TRUE(passwordMatches(typed[i].second, digested[i].second));
+  }
+  // The others log in with their own passwords, leading spaces and all.
+  for (const auto& [user, password] : {std::pair<const char*, const char*>{"ana", " con espacios"},
+                                       {"beto", ""}}) {
+    GLO::Cod_Usuario_Logueado = 0;
+    login({}, {type("?LOC:LOGIN", user), type("?LOC:PASSWORD", password), press("?OK")});
+    EXPECT_NE(GLO::Cod_Usuario_Logueado, 0) << user;
+  }
+  EXPECT_EQ(messages.asked().size(), 1u);
+
+  rt::closeDatabase();
+  ASSERT_EQ(openPracticeDatabase(folder_), 0);
+  ASSERT_TRUE(runOnThread([] {
+    ASSERT_EQ(Usuarios::table().open(), 0);
+    Usuarios::table().close();
+  }));
+  EXPECT_EQ(storedPasswords(), digested) << "a digest is never digested again";
 }
 
 }  // namespace

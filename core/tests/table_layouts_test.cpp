@@ -73,9 +73,10 @@ const Layout kLayouts[] = {
      "Cod_Macro=0 Interna=2 Descripcion=3 Identificador=83 Valor=103 ConservarValor=358"},
     {&NotasMacros::def(), 10127, 4, 0, &mainDataFile(),
      "Cod_NotaMacro=0 Descripcion=2 Texto=122 Cod_Paciente=10122 Cod_Medico=10124 Inactivo=10126"},
-    {&Usuarios::def(), 104, 3, 1, &mainDataFile(),
-     "Cod_Usuario=0 Nombre_Usuario=2 Login_Usuario=62 Password_Usuario=82 NivelAcceso=102 "
-     "Inactivo=103"},
+    // The password field holds its digest (password_digest.h), not the text.
+    {&Usuarios::def(), 184, 3, 1, &mainDataFile(),
+     "Cod_Usuario=0 Nombre_Usuario=2 Login_Usuario=62 Password_Usuario=82 NivelAcceso=182 "
+     "Inactivo=183"},
     {&KovSaveC::def(), 154, 2, 0, &mainDataFile(), "ID=0 EPROCEDURE=4 EAPLICATION=54 ENAME=104"},
     {&KovSaveD::def(), 65, 2, 0, &mainDataFile(),
      "ID=0 ITEM=4 FIELDNAME=6 FIELDORDER=56 FIELDORDERNRO=57 FIELDTOTALING=59 FIELDID=61"},

@@ -29,6 +29,7 @@
 #include "core/frame/activity_log.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/data_files.h"
+#include "core/tables/password_digest.h"
 #include "core/frame/globals.h"
 #include "core/tables/table_managers.h"
 #include "core/testing/probed_window.h"
@@ -620,6 +621,63 @@ TEST_F(UsersWindows, HistoryKeyBringsBackTheFieldOfTheLastSavedRecord) {
       click(f, "?CANCEL");
     });
     form.Run();
+  });
+}
+
+// The form never shows a stored password: the entry starts blank, a blank
+// entry keeps the stored digest, a typed one replaces it with the digest of
+// what was typed, and a new user left blank gets the empty password.
+TEST_F(UsersWindows, TheFormNeverShowsAPasswordAndABlankEntryKeepsIt) {
+  onThread([&] {
+    const std::string secreto = passwordDigest("Secreto");
+    const int code = addUser("Ana", "ana", secreto, 5);
+    const auto stored = [&](int user) {
+      readUser(user);
+      return std::string(USU().Password_Usuario.clipped());
+    };
+    struct Step {
+      int request;
+      const char* typed;  // into the password entry; null: nothing typed
+      const char* name;
+      int user;              // whose password is then stored
+      const char* password;  // the one stored
+    };
+    const Step steps[] = {{request::Change, nullptr, "Ana Maria", code, "Secreto"},
+                          {request::Change, "Nueva", nullptr, code, "Nueva"},
+                          {request::Insert, "Clave  ", "Beto", code + 1, "Clave"},
+                          {request::Insert, nullptr, "Carla", code + 2, ""}};
+    for (const Step& step : steps) {
+      SCOPED_TRACE(step.typed ? step.typed : "(blank)");
+      if (step.request == request::Change) readUser(code);
+      rt::ThreadRequest() = static_cast<std::uint8_t>(step.request);
+      Probed<UserForm> form;
+      form.probe([&](UserForm& f) {
+        auto* password = f.control<QLineEdit>("?USU:PASSWORD_USUARIO");
+        EXPECT_EQ(password->text(), "");
+        EXPECT_FALSE(f.recordChanged()) << "an untouched form holds no change";
+        // The history key brings back no password of the last saved record.
+        password->setFocus();
+        QTest::keyClick(password, Qt::Key_Apostrophe, Qt::ControlModifier);
+      });
+      form.probe([&](UserForm& f) {
+        EXPECT_EQ(f.control<QLineEdit>("?USU:PASSWORD_USUARIO")->text(), "");
+        if (step.name) f.control<QLineEdit>("?USU:NOMBRE_USUARIO")->setText(step.name);
+        if (step.typed) f.control<QLineEdit>("?USU:PASSWORD_USUARIO")->setText(step.typed);
+        click(f, "?OK");
+      });
+      EXPECT_EQ(form.Run(), rt::kCompleted);
+      const std::string digest = stored(step.user);
+      if (step.typed == nullptr && step.request == request::Change) {
+        EXPECT_EQ(digest, secreto) << "a blank entry keeps the stored digest";
+      }
+      EXPECT_NE(digest, step.password);
+      EXPECT_TRUE(isPasswordDigest(digest)) << digest;
+      EXPECT_TRUE(passwordMatches(step.password, digest));
+    }
+    readUser(code);
+    EXPECT_EQ(USU().Nombre_Usuario, "Ana Maria");
+    EXPECT_FALSE(passwordMatches("Secreto", stored(code)));
+    EXPECT_EQ(Usuarios::table().records(), 3);
   });
 }
 

@@ -1,6 +1,11 @@
 #include "platform/data/structure_versions.h"
 
+#include <cstdint>
+#include <exception>
+#include <optional>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "platform/base/text_order.h"
 #include "platform/data/connection.h"
@@ -69,9 +74,53 @@ void createIndexes(Step& step, const std::string& schema, const TableDef& def) {
   for (const KeyDef& key : def.keys) step.run(sql::createIndexSql(def, key, schema));
 }
 
+// The values of the fields the definition rewrites from the stored version
+// on, in `table` (already of the current structure). Inside the upgrade's
+// transaction, so a table is rewritten whole or not at all.
+void rewriteOlderValues(Step& step, const std::string& table, const TableDef& def,
+                        int storedVersion) {
+  for (const FieldDef& f : def.fields) {
+    if (!f.rewriteOlder || storedVersion >= f.rewriteBelow || step.rc != SQLITE_OK) continue;
+    std::vector<std::pair<std::int64_t, std::string>> rewritten;
+    {
+      Statement read(step.db, "SELECT _id, " + quoteName(f.column) + " FROM " + table);
+      int rc = read.valid() ? SQLITE_ROW : read.prepareError();
+      while (rc == SQLITE_ROW && (rc = read.step()) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(read.get(), 1));
+        std::optional<std::string> value;
+        try {
+          value = f.rewriteOlder(text != nullptr ? std::string_view(text) : std::string_view());
+        } catch (const std::exception&) {
+          value.reset();
+        }
+        if (value) {
+          rewritten.emplace_back(sqlite3_column_int64(read.get(), 0), std::move(*value));
+        } else {
+          rc = SQLITE_ABORT;
+        }
+      }
+      if (rc != SQLITE_DONE) {
+        step.rc = rc;
+        return;
+      }
+    }
+    Statement write(step.db, "UPDATE " + table + " SET " + quoteName(f.column) + " = ?1 WHERE _id = ?2");
+    if (!write.valid()) step.rc = write.prepareError();
+    for (const auto& [id, value] : rewritten) {
+      if (step.rc != SQLITE_OK) return;
+      write.reset();
+      write.bind(1, value);
+      write.bind(2, id);
+      if (const int rc = write.step(); rc != SQLITE_DONE) step.rc = rc;
+    }
+  }
+}
+
 // Copies the stored table into one of the current structure. A field takes
-// the column of its own name or of a former name; new fields start empty.
+// the column of its own name or of a former name; new fields start empty;
+// values an older version stored in another form are rewritten.
 void upgrade(Step& step, const std::string& schema, const TableDef& def) {
+  const int storedVersion = versionOf(step.db, schema, def.storageName);
   const auto columns = storedColumns(step.db, schema, def.storageName);
   auto source = [&](const std::string& name, const std::vector<std::string>& formers,
                     bool text) -> std::string {
@@ -96,6 +145,7 @@ void upgrade(Step& step, const std::string& schema, const TableDef& def) {
   step.run(sql::createTableSql(def, schema, fresh));
   step.run("INSERT INTO " + schema + "." + quoteName(fresh) + " (" + targets + ") SELECT " +
            sources + " FROM " + old);
+  rewriteOlderValues(step, schema + "." + quoteName(fresh), def, storedVersion);
   // Record positions are never reused: carry the numbering over.
   const std::string sequence = schema + ".sqlite_sequence";
   step.run("DELETE FROM " + sequence + " WHERE name = " + sql::quoteText(fresh));

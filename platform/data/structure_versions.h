@@ -1,8 +1,9 @@
 #pragma once
 // Structure versions of the stored tables. A meta table in each file keeps
 // the version each table was written under. Opening a table creates it when
-// missing, brings an older one up to date (fields found under a former name
-// keep their data) and refuses a newer one, which is then marked bad.
+// missing, brings an older one up to date in one transaction (fields found
+// under a former name keep their data, values stored in a former form are
+// rewritten) and refuses a newer one, which is then marked bad.
 #include <functional>
 #include <string>
 
@@ -24,7 +25,9 @@ int storedTableVersion(sqlite3* db, const std::string& schema, const std::string
 
 // Copies a stored table into a fresh one of the definition's structure under
 // the same name: `_id`, `_rv` and every field found under its name or a former
-// one keep their values, new fields start empty, record numbering goes on;
+// one keep their values, new fields start empty, values an older version
+// stored in another form are rewritten (FieldDef::rewriteOlder), record
+// numbering goes on;
 // keys and the recorded version follow the definition. Inside the caller's
 // transaction; SQLite's result.
 int copyIntoCurrentStructure(sqlite3* db, const std::string& schema, const TableDef& def);

@@ -128,6 +128,16 @@ TableBuilder& TableBuilder::formerName(std::string_view name, std::string_view f
   return *this;
 }
 
+TableBuilder& TableBuilder::rewriteOlder(
+    std::string_view name, int belowVersion,
+    std::function<std::optional<std::string>(std::string_view)> rewrite) {
+  const int f = def_.fieldIndex(name);
+  if (f < 0) throw std::logic_error("rewrite for an unknown field " + std::string(name));
+  def_.fields[f].rewriteOlder = std::move(rewrite);
+  def_.fields[f].rewriteBelow = belowVersion;
+  return *this;
+}
+
 TableBuilder& TableBuilder::buffers(std::function<std::unique_ptr<RecordBuffer>()> make) {
   def_.makeBuffer = std::move(make);
   return *this;

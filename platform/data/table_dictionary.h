@@ -5,6 +5,7 @@
 // accept them with or without the table's prefix and ignore case.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,12 @@ struct FieldDef {
   int places = 0;  // DECIMAL only
   std::string picture;
   std::vector<std::string> formerNames;  // columns it was stored under before
+  // The value a table of a structure version below `rewriteBelow` stored,
+  // in the form this version stores it (a text column's UTF-8 text in and
+  // out), while the table is brought up to date; nullopt refuses the upgrade.
+  // A value already in the new form must come back unchanged.
+  std::function<std::optional<std::string>(std::string_view stored)> rewriteOlder;
+  int rewriteBelow = 0;
 };
 
 enum class KeyKind { Primary, Unique, Duplicates };
@@ -104,6 +111,10 @@ class TableBuilder {
   TableBuilder& memo(std::string name, int maxLength);
   // A former name of a field or memo, with or without a prefix.
   TableBuilder& formerName(std::string_view name, std::string_view former);
+  // How a field's values stored under a version below `belowVersion` are
+  // rewritten when the table is brought up to date (see FieldDef).
+  TableBuilder& rewriteOlder(std::string_view name, int belowVersion,
+                             std::function<std::optional<std::string>(std::string_view)> rewrite);
   TableBuilder& buffers(std::function<std::unique_ptr<RecordBuffer>()> make);
 
   TableDef build();

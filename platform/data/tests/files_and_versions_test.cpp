@@ -316,5 +316,78 @@ TEST_F(FilesTest, OlderTableWithARenamedFieldOpensWithItsDataAndANewerOneIsRefus
   setTableHealthHook(nullptr);
 }
 
+// Version 3 stores the telephones with their country code: the numbers an
+// older version stored are rewritten while the table is brought up to date.
+struct Rewrites {
+  int calls = 0;
+  std::string refused;  // the stored value the rewrite refuses
+};
+Rewrites& rewrites() {
+  static Rewrites r;
+  return r;
+}
+TableDef contactsWithCountryCodes() {
+  TableBuilder b("Contactos", "CTO", "CONTACTO", plainFile(), 3);
+  b.field<UShort>("Codigo").field<String<24>>("Telefonos").field<String<10>>("Movil");
+  b.key("CTO01", "Codigo", KeyKind::Primary, true, "Codigo", 1)
+      .key("CTO02", "Telefonos", KeyKind::Duplicates, true, "Tel")
+      .memo("Notas", 50);
+  b.rewriteOlder("Telefonos", 3, [](std::string_view stored) -> std::optional<std::string> {
+    ++rewrites().calls;
+    if (stored == rewrites().refused) return std::nullopt;
+    return "+54 " + std::string(stored);
+  });
+  return b.build();
+}
+
+std::vector<std::string> storedTelephones() {
+  std::vector<std::string> numbers;
+  sql::Statement s(sql::Connection::get().db(), "SELECT Telefonos FROM main.CONTACTO ORDER BY _id");
+  while (s.valid() && s.step() == SQLITE_ROW) {
+    numbers.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)));
+  }
+  return numbers;
+}
+
+TEST_F(FilesTest, OlderValuesAreRewrittenOnceAndInTheUpgradesOwnTransaction) {
+  static const TableDef v2 = contactsVersion(2);
+  static const TableDef v3 = contactsWithCountryCodes();
+  Table& old = open(v2);
+  for (int i = 1; i <= 2; ++i) {
+    old.clear();
+    setFieldNumber(v2.fields[0], old.record(), i);
+    setFieldText(v2.fields[1], old.record(), "555-000" + std::to_string(i));
+    ASSERT_EQ(old.add(), 0);
+  }
+  old.close();
+  auto reopen = [&] {
+    closeDatabase();
+    ASSERT_EQ(openDatabase(folder_, {&plainFile(), &secretFile()}), 0);
+  };
+  const auto stored = [] {
+    return storedTableVersion(sql::Connection::get().db(), "main", "CONTACTO");
+  };
+
+  // The second value refused after the first was rewritten: nothing changes.
+  ASSERT_NO_FATAL_FAILURE(reopen());
+  rewrites().refused = "555-0002";
+  EXPECT_NE(table(v3).open(), 0);
+  EXPECT_EQ(rewrites().calls, 2);
+  EXPECT_EQ(stored(), 2);
+  EXPECT_EQ(storedTelephones(), (std::vector<std::string>{"555-0001", "555-0002"}));
+
+  ASSERT_NO_FATAL_FAILURE(reopen());
+  rewrites() = {};
+  open(v3).close();
+  EXPECT_EQ(stored(), 3);
+  EXPECT_EQ(storedTelephones(), (std::vector<std::string>{"+54 555-0001", "+54 555-0002"}));
+
+  // A table of the current version is never rewritten again.
+  ASSERT_NO_FATAL_FAILURE(reopen());
+  open(v3).close();
+  EXPECT_EQ(rewrites().calls, 2);
+  EXPECT_EQ(storedTelephones(), (std::vector<std::string>{"+54 555-0001", "+54 555-0002"}));
+}
+
 }  // namespace
 }  // namespace rt::testing
