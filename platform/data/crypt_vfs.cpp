@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/data/clear_journal.h"
 #include "platform/data/crypt_cipher.h"
 #include "platform/data/crypt_sealing.h"
 
@@ -20,6 +21,8 @@ namespace rt {
 namespace {
 
 using crypt::CipherKeys;
+using crypt::ClearJournal;
+using crypt::Key;
 using crypt::kPageReserve;
 using crypt::PagedSealing;
 using crypt::SaltedSealing;
@@ -48,6 +51,13 @@ CipherKeys deriveKeys(std::string_view password, std::string_view fileName, std:
   std::memcpy(k.encryption.data(), out, crypt::kKeyBytes);
   std::memcpy(k.authentication.data(), out + crypt::kKeyBytes, crypt::kKeyBytes);
   return k;
+}
+
+// The key of the tags of every plain file's journal: its own, built into
+// the program as the owner passwords are.
+const Key& clearJournalKey() {
+  static const CipherKeys keys = deriveKeys("Varneta plain journals", "", "journal tags");
+  return keys.authentication;
 }
 
 std::mutex& keysMutex() {
@@ -198,21 +208,32 @@ int cryptOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flag
   c->base.pMethods = nullptr;
   CipherKeys keys;
   bool journal = false;
+  bool clear = false;
   if (name == nullptr) {
     // A temporary file: keys of its own that live as long as the file.
     if (!crypt::randomBytes(keys.encryption) || !crypt::randomBytes(keys.authentication)) {
       return SQLITE_IOERR;
     }
   } else if (!keysForPath(name, journal, keys)) {
-    // A plain file is the default VFS's own, with its own methods.
-    return realVfs(vfs)->xOpen(realVfs(vfs), name, f, flags, outFlags);
+    // A plain database file and a super-journal are the default VFS's own,
+    // with its own methods; a plain file's journal gets its tags.
+    if (!journal || !(flags & (SQLITE_OPEN_MAIN_JOURNAL | SQLITE_OPEN_SUPER_JOURNAL))) {
+      return realVfs(vfs)->xOpen(realVfs(vfs), name, f, flags, outFlags);
+    }
+    clear = true;
   }
   c->sealing = nullptr;
   c->real = reinterpret_cast<sqlite3_file*>(c + 1);
   int rc = realVfs(vfs)->xOpen(realVfs(vfs), name, c->real, flags, outFlags);
   if (rc != SQLITE_OK) return rc;
   try {
-    if (name != nullptr && !journal) {
+    if (clear) {
+      auto tagged = std::make_unique<ClearJournal>(clearJournalKey());
+      // A journal that fails its tags is left alone, never rolled back nor
+      // deleted, as a sealed one.
+      if (!tagged->load(c->real)) rc = SQLITE_NOTADB;
+      c->sealing = tagged.release();
+    } else if (name != nullptr && !journal) {
       c->sealing = new PagedSealing(keys);
     } else {
       auto salted = std::make_unique<SaltedSealing>(keys, journal);
