@@ -308,8 +308,9 @@ std::string answer(sqlite3* db, const char* sql) {
 
 // A plain file's journal stays in SQLite's own format, so SQLite alone (any
 // tool) rolls it back; through the VFS it is rolled back only whole: one bit
-// flipped in a page copy (a byte SQLite's own checksum does not sample) and
-// the file does not open, the file and the journal left as they are.
+// flipped in a page copy (a byte SQLite's own checksum does not sample), in
+// the first segment of the journal or in one written after the cache spilled,
+// and the file does not open, the file and the journal left as they are.
 TEST_F(CryptVfsTest, APlainFilesJournalIsRolledBackOnlyWhole) {
   registerCryptVfs();
   sqlite3* db = nullptr;
@@ -318,7 +319,8 @@ TEST_F(CryptVfsTest, APlainFilesJournalIsRolledBackOnlyWhole) {
             SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(db,
                          "CREATE TABLE t(a, b); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                         "WHERE i < 300) INSERT INTO t SELECT i, 'Zamudio ' || i FROM n;",
+                         "WHERE i < 3000) INSERT INTO t SELECT i, 'Zamudio ' || i || printf('%.40c', '.') FROM n;"
+                         "PRAGMA cache_size = 8;",
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
   crashImage = folder_ / "image";
@@ -327,19 +329,27 @@ TEST_F(CryptVfsTest, APlainFilesJournalIsRolledBackOnlyWhole) {
   setDeleteHook(nullptr);
   sqlite3_close(db);
   const std::string journal = diskBytes(crashImage / "Plano.dat-journal");
-  const std::size_t text = journal.find("Zamudio 150");
-  ASSERT_NE(text, std::string::npos);
+  const std::size_t sector = 4096;
+  ASSERT_EQ(journal.compare(0, 8, "\xd9\xd5\x05\xf9\x20\xa1\x63\xd7"), 0);
+  std::size_t segments = 0;
+  for (std::size_t at = 0; at + 8 <= journal.size(); at += sector) segments += journal.compare(at, 8, journal, 0, 8) == 0;
+  ASSERT_GT(segments, 1u) << "the cache never spilled";
+  const std::size_t first = journal.find("Zamudio ");
+  const std::size_t last = journal.rfind("Zamudio ");
+  ASSERT_LT(first, sector * 2);
+  ASSERT_GT(last, journal.size() / 2);
 
   struct Case {
     const char* what;
     const char* vfs;
-    bool flipped;
+    std::size_t flipAt;
     const char* expected;
   };
   const Case cases[] = {
-      {"SQLite alone", nullptr, false, "300"},
-      {"through the VFS", kCryptVfsName, false, "300"},
-      {"flipped, through the VFS", kCryptVfsName, true, "error 26"},
+      {"SQLite alone", nullptr, std::string::npos, "3000"},
+      {"through the VFS", kCryptVfsName, std::string::npos, "3000"},
+      {"first segment flipped, through the VFS", kCryptVfsName, first + 2, "error 26"},
+      {"last segment flipped, through the VFS", kCryptVfsName, last + 2, "error 26"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -347,15 +357,16 @@ TEST_F(CryptVfsTest, APlainFilesJournalIsRolledBackOnlyWhole) {
     std::filesystem::remove_all(copy);
     std::filesystem::copy(crashImage, copy);
     std::string bytes = journal;
-    if (c.flipped) bytes[text + 9] ^= 0x04;
+    const bool flipped = c.flipAt != std::string::npos;
+    if (flipped) bytes[c.flipAt] ^= 0x04;
     putDiskBytes(copy / "Plano.dat-journal", bytes);
     const std::string file = diskBytes(copy / "Plano.dat");
     ASSERT_EQ(sqlite3_open_v2((copy / "Plano.dat").c_str(), &db, SQLITE_OPEN_READWRITE, c.vfs), SQLITE_OK);
     EXPECT_EQ(answer(db, "SELECT count(*) FROM t WHERE b LIKE 'Zamudio %'"), c.expected);
-    if (!c.flipped) { EXPECT_EQ(answer(db, "PRAGMA integrity_check"), "ok"); }
+    if (!flipped) { EXPECT_EQ(answer(db, "PRAGMA integrity_check"), "ok"); }
     sqlite3_close(db);
-    EXPECT_EQ(std::filesystem::exists(copy / "Plano.dat-journal"), c.flipped);
-    if (c.flipped) {
+    EXPECT_EQ(std::filesystem::exists(copy / "Plano.dat-journal"), flipped);
+    if (flipped) {
       EXPECT_TRUE(diskBytes(copy / "Plano.dat") == file);
       EXPECT_TRUE(diskBytes(copy / "Plano.dat-journal") == bytes);
     }
