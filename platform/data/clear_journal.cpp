@@ -7,6 +7,10 @@
 namespace rt::crypt {
 
 bool ClearJournal::load(sqlite3_file* real) {
+  sqlite3_int64 size = 0;
+  if (fileSize(real, &size) != SQLITE_OK) return false;
+  empty_ = size == 0;
+  if (empty_) return true;
   unsigned char first[kHeaderTagged];
   if (readStored(real, first, kHeaderTagged, 0) != SQLITE_OK) return false;
   bool tagged = false;
@@ -22,12 +26,13 @@ int ClearJournal::write(sqlite3_file* real, const unsigned char* buf, int amount
   // A journal header is written whole (a sector or a page); the record count
   // (12 bytes) and the zeroing at commit (28) are not new journals.
   constexpr int kLargestHeaderUpdate = 28;
-  if (offset == 0 && amount > kLargestHeaderUpdate) {
+  if (offset == 0 && amount > kLargestHeaderUpdate && !empty_) {
     // A new journal over one left on disk (never a hot one: SQLite rolls
     // that back first): nothing of the old one may follow the new records.
     const int rc = real->pMethods->xTruncate(real, 0);
     if (rc != SQLITE_OK) return rc;
   }
+  empty_ = false;
   if (!isPageRecord(amount, offset)) {
     if (const int rc = writeHeader(real, buf, amount, offset); rc != SQLITE_NOTFOUND) return rc;
     if (const int rc = writeRecordCount(real, buf, amount, offset); rc != SQLITE_NOTFOUND) return rc;

@@ -46,6 +46,8 @@ class ClearJournal final : public TaggedJournal {
   bool recordAuthentic(sqlite3_file* real, sqlite3_int64 offset, int pageSize) override;
 
   Authenticator mac_;
+  // Nothing written in the file yet: created empty by this open.
+  bool empty_ = false;
 };
 
 }  // namespace rt::crypt
