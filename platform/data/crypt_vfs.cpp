@@ -129,10 +129,16 @@ DeleteHook& deleteHook() {
   return hook;
 }
 
+SyncHook& syncHook() {
+  static SyncHook hook = nullptr;
+  return hook;
+}
+
 struct CryptFile {
   sqlite3_file base;  // must come first: SQLite sees this struct as a sqlite3_file
   Sealing* sealing;
   sqlite3_file* real;  // the default VFS's file, allocated right after this struct
+  const char* name;    // SQLite's, valid until the file is closed; null for a temporary file
 };
 
 sqlite3_vfs* realVfs(sqlite3_vfs* vfs) { return static_cast<sqlite3_vfs*>(vfs->pAppData); }
@@ -158,6 +164,7 @@ int cryptTruncate(sqlite3_file* f, sqlite3_int64 size) {
   return cf(f)->sealing->truncate(cf(f)->real, size);
 }
 int cryptSync(sqlite3_file* f, int flags) {
+  if (syncHook() && cf(f)->name) syncHook()(cf(f)->name);
   return cf(f)->real->pMethods->xSync(cf(f)->real, flags);
 }
 int cryptFileSize(sqlite3_file* f, sqlite3_int64* size) {
@@ -223,6 +230,7 @@ int cryptOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flag
     clear = true;
   }
   c->sealing = nullptr;
+  c->name = name;
   c->real = reinterpret_cast<sqlite3_file*>(c + 1);
   int rc = realVfs(vfs)->xOpen(realVfs(vfs), name, c->real, flags, outFlags);
   if (rc != SQLITE_OK) return rc;
@@ -331,6 +339,8 @@ void setCryptAlias(std::string_view diskName, std::string_view fileName) {
 void setCryptDataFolder(const std::string& folder) { dataFolder = folder; }
 
 void setDeleteHook(DeleteHook hook) { deleteHook() = hook; }
+
+void setSyncHook(SyncHook hook) { syncHook() = hook; }
 
 void reserveCryptBytes(sqlite3* db, const char* schema) {
   // Takes effect only while the file is still empty; an existing file keeps

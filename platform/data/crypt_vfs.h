@@ -52,6 +52,12 @@ void setCryptDataFolder(const std::string& folder);
 using DeleteHook = void (*)(const char* path, bool done);
 void setDeleteHook(DeleteHook hook);
 
+// Called before each sync of a file the VFS handles itself (a sealed file,
+// its journal, a plain file's journal); null for none. Tests use it to stop
+// a process at a chosen point of a write.
+using SyncHook = void (*)(const char* path);
+void setSyncHook(SyncHook hook);
+
 // Leaves room in every page of a new file attached through the VFS as
 // `schema` for the nonce and tag; call before its first write.
 void reserveCryptBytes(sqlite3* db, const char* schema);

@@ -166,6 +166,20 @@ long long checkFolder(const fs::path& folder) {
   return rows[0].empty() ? 0 : rows[0].back().first;
 }
 
+// Kills the writer (unless it is gone already) and checks the folder it
+// left: no transaction it reported committed is lost, and at most the one it
+// was committing is kept besides. Returns the last transaction stored.
+long long killAndCheck(Writer& writer, const fs::path& folder, long long stored) {
+  EXPECT_EQ(writer.killAndReap(), SIGKILL);
+  std::string other;
+  const long long acknowledged = std::max(stored, writer.lastCommitted(other));
+  EXPECT_EQ(other, "");
+  stored = checkFolder(folder);
+  EXPECT_GE(stored, acknowledged) << "a committed transaction was lost";
+  EXPECT_LE(stored, acknowledged + 1);
+  return stored;
+}
+
 int killsAsked() {
   const char* asked = std::getenv("VARNETA_CRASH_KILLS");
   return asked && std::atoi(asked) > 0 ? std::atoi(asked) : 6;
@@ -192,13 +206,7 @@ TEST(CrashTest, AWriterKilledAtRandomLeavesEveryTransactionInEveryFileOrInNone) 
     }
     ASSERT_TRUE(writer.committedAny()) << "the writer did not commit";
     std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
-    EXPECT_EQ(writer.killAndReap(), SIGKILL);
-    std::string other;
-    const long long acknowledged = std::max(stored, writer.lastCommitted(other));
-    EXPECT_EQ(other, "");
-    stored = checkFolder(folder);
-    EXPECT_GE(stored, acknowledged) << "a committed transaction was lost";
-    EXPECT_LE(stored, acknowledged + 1);
+    stored = killAndCheck(writer, folder, stored);
   }
   RecordProperty("kills", kills);
 }
@@ -227,6 +235,24 @@ TEST(CrashTest, AWriterKilledAtTheCommitPointLeavesTheWholeTransactionOnOneSide)
       stored = checkFolder(folder);
       EXPECT_EQ(stored, acknowledged + (before ? 0 : 1));
     }
+  }
+}
+
+// A writer killed at each of its first syncs of a journal or a sealed file,
+// one run after another on the same folder: a journal caught at any point of
+// its writes is either no hot journal or passes its tags whole, so every
+// start opens, and finds every transaction in every file or in none.
+TEST(CrashTest, AWriterKilledAtEachSyncLeavesJournalsThatPassTheirTags) {
+  const fs::path folder = freshFolder("crash-each-sync");
+  long long stored = 0;
+  for (int n = 1; n <= 30 && !HasFailure(); ++n) {
+    SCOPED_TRACE("killed at sync " + std::to_string(n));
+    Writer writer({folder.string(), "sync", std::to_string(n)});
+    ASSERT_TRUE(writer.started());
+    while (writer.readFor(10000)) {
+    }
+    ASSERT_TRUE(writer.ended()) << "the writer never reached the sync";
+    stored = killAndCheck(writer, folder, stored);
   }
 }
 
