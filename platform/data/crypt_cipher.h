@@ -78,6 +78,14 @@ class Authenticator {
   std::unique_ptr<Context> ctx_;
 };
 
+// The tag of a part of a journal (`label` says which: a header, the
+// super-journal record) at its place in the file: over the journal's salt
+// (none for a journal in clear), the part's bytes and the bytes it vouches
+// for besides (a clear journal's header: the records it counts).
+bool journalPartTag(Authenticator& mac, std::span<const unsigned char> salt, char label, std::int64_t offset,
+                    std::span<const unsigned char> bytes, std::span<const unsigned char> covered,
+                    unsigned char (&out)[kTagBytes]);
+
 // Seals and opens whole database pages in place of their reserved bytes.
 class PageCipher {
  public:

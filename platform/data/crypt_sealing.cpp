@@ -133,14 +133,8 @@ bool SaltedSealing::load(sqlite3_file* real) {
   return hasSalt_ && (!journal_ || authenticJournal(real));
 }
 
-// A rollback journal is a header of one sector (a multiple of 8 bytes), then
-// records of a 4-byte page number, the page and a 4-byte checksum, in
-// segments that each start on a sector: a page always starts 4 bytes past a
-// multiple of 8, while headers and the other fields are shorter or start on
-// a multiple of 8.
 bool SaltedSealing::isPageRecord(int amount, sqlite3_int64 offset) const {
-  return journal_ && amount >= 512 && amount <= 65536 && (amount & (amount - 1)) == 0 &&
-         offset % 8 == 4;
+  return journal_ && TaggedJournal::isPageRecord(amount, offset);
 }
 
 // Decrypted bytes at a place of the file, past the end as zeros.
@@ -162,16 +156,6 @@ int SaltedSealing::readBytes(sqlite3_file* real, unsigned char* buf, int amount,
   }
   if (present > 0 && !cipher_.apply(salt_, buf, buf, present, offset)) return SQLITE_IOERR_READ;
   return rc;
-}
-
-int SaltedSealing::readSealed(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) {
-  const int rc = real->pMethods->xRead(real, buf, amount, offset + kAuxHeaderBytes);
-  return rc == SQLITE_IOERR_SHORT_READ ? SQLITE_OK : rc;  // zeros past the end
-}
-
-int SaltedSealing::writeSealed(sqlite3_file* real, const unsigned char* buf, int amount,
-                               sqlite3_int64 offset) {
-  return real->pMethods->xWrite(real, buf, amount, offset + kAuxHeaderBytes);
 }
 
 // The tag of a sealed page record: over the page number stored before it as
@@ -202,7 +186,7 @@ int SaltedSealing::read(sqlite3_file* real, unsigned char* buf, int amount, sqli
   }
   if (rc != SQLITE_OK) return rc;
   unsigned char checksum[4];
-  rc = readSealed(real, checksum, 4, offset + amount);
+  rc = readStored(real, checksum, 4, offset + amount);
   if (rc != SQLITE_OK) return rc;
   unsigned char tag[kTagBytes];
   rc = recordTag(real, buf, amount, offset, checksum, tag);
@@ -246,7 +230,7 @@ int SaltedSealing::write(sqlite3_file* real, const unsigned char* buf, int amoun
   unsigned char* sealed = scratch(amount).data();
   if (!isPageRecord(amount, offset)) {
     if (!cipher_.apply(salt_, buf, sealed, amount, offset)) return SQLITE_IOERR_WRITE;
-    const int rc = writeSealed(real, sealed, amount, offset);
+    const int rc = writeStored(real, sealed, amount, offset);
     if (rc != SQLITE_OK || !journal_ || amount != 8) return rc;
     return sealSuperRecord(real, offset);
   }
@@ -265,7 +249,7 @@ int SaltedSealing::write(sqlite3_file* real, const unsigned char* buf, int amoun
   lastRecord_ = offset;
   lastRecordSize_ = amount;
   lastRecordSealed_.assign(sealed, sealed + amount - kTagBytes);
-  return writeSealed(real, sealed, amount, offset);
+  return writeStored(real, sealed, amount, offset);
 }
 
 int SaltedSealing::truncate(sqlite3_file* real, sqlite3_int64 size) {

@@ -8,18 +8,10 @@
 #include <vector>
 
 #include "platform/data/crypt_cipher.h"
+#include "platform/data/journal_tags.h"
+#include "platform/data/sealing.h"
 
 namespace rt::crypt {
-
-class Sealing {
- public:
-  virtual ~Sealing() = default;
-  virtual int read(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) = 0;
-  virtual int write(sqlite3_file* real, const unsigned char* buf, int amount,
-                    sqlite3_int64 offset) = 0;
-  virtual int truncate(sqlite3_file* real, sqlite3_int64 size) = 0;
-  virtual int fileSize(sqlite3_file* real, sqlite3_int64* size) = 0;
-};
 
 // A database file: whole pages, each sealed with its own nonce. SQLite reads
 // parts of page 1 (the header, the change counter) as well; those come from
@@ -63,7 +55,7 @@ class PagedSealing final : public Sealing {
 // for the super-journal it names) opens only when every part SQLite would
 // use passes; a page copy that fails its tag also reads as
 // SQLITE_IOERR_DATA, so SQLite never rolls it back into the file.
-class SaltedSealing final : public Sealing {
+class SaltedSealing final : public TaggedJournal {
  public:
   SaltedSealing(const CipherKeys& keys, bool journal) : cipher_(keys), journal_(journal) {}
 
@@ -80,21 +72,19 @@ class SaltedSealing final : public Sealing {
  private:
   bool isPageRecord(int amount, sqlite3_int64 offset) const;
   int readBytes(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset);
-  // The stored (sealed) bytes at a place of the journal, past the end as zeros.
-  int readSealed(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset);
-  int writeSealed(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset);
   int recordTag(sqlite3_file* real, const unsigned char* sealed, int amount, sqlite3_int64 offset,
                 const unsigned char (&checksum)[4], unsigned char (&tag)[kTagBytes]);
   int startOver(sqlite3_file* real);
-
-  // The journal's own parts (crypt_journal.cpp).
-  int writeHeader(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset);
-  int writeRecordCount(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset);
+  // The checksum after a page record, which completes the record's tag.
   int writeChecksum(sqlite3_file* real, const unsigned char* buf, sqlite3_int64 offset);
-  int sealSuperRecord(sqlite3_file* real, sqlite3_int64 magicOffset);
-  bool headerAuthentic(const unsigned char* stored, sqlite3_int64 offset, bool* firstSlot = nullptr);
-  bool recordAuthentic(sqlite3_file* real, sqlite3_int64 offset, int pageSize);
-  bool authenticJournal(sqlite3_file* real);
+
+  // The primitives of a tagged journal (crypt_journal.cpp).
+  int readStored(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) override;
+  int writeStored(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset) override;
+  bool transcode(const unsigned char* in, unsigned char* out, std::size_t n, sqlite3_int64 offset) override;
+  bool partTag(char label, sqlite3_int64 offset, const unsigned char* stored, std::size_t n,
+               unsigned char (&tag)[kTagBytes]) override;
+  bool recordAuthentic(sqlite3_file* real, sqlite3_int64 offset, int pageSize) override;
 
   SaltedCipher cipher_;
   const bool journal_;

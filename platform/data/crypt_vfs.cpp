@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/base/file_modes.h"
+#include "platform/data/clear_journal.h"
 #include "platform/data/crypt_cipher.h"
 #include "platform/data/crypt_sealing.h"
 
@@ -22,6 +23,8 @@ namespace rt {
 namespace {
 
 using crypt::CipherKeys;
+using crypt::ClearJournal;
+using crypt::Key;
 using crypt::kPageReserve;
 using crypt::PagedSealing;
 using crypt::SaltedSealing;
@@ -50,6 +53,13 @@ CipherKeys deriveKeys(std::string_view password, std::string_view fileName, std:
   std::memcpy(k.encryption.data(), out, crypt::kKeyBytes);
   std::memcpy(k.authentication.data(), out + crypt::kKeyBytes, crypt::kKeyBytes);
   return k;
+}
+
+// The key of the tags of every plain file's journal: its own, built into
+// the program as the owner passwords are.
+const Key& clearJournalKey() {
+  static const CipherKeys keys = deriveKeys("Varneta plain journals", "", "journal tags");
+  return keys.authentication;
 }
 
 std::mutex& keysMutex() {
@@ -121,10 +131,16 @@ DeleteHook& deleteHook() {
   return hook;
 }
 
+SyncHook& syncHook() {
+  static SyncHook hook = nullptr;
+  return hook;
+}
+
 struct CryptFile {
   sqlite3_file base;  // must come first: SQLite sees this struct as a sqlite3_file
   Sealing* sealing;
   sqlite3_file* real;  // the default VFS's file, allocated right after this struct
+  const char* name;    // SQLite's, valid until the file is closed; null for a temporary file
 };
 
 sqlite3_vfs* realVfs(sqlite3_vfs* vfs) { return static_cast<sqlite3_vfs*>(vfs->pAppData); }
@@ -150,6 +166,7 @@ int cryptTruncate(sqlite3_file* f, sqlite3_int64 size) {
   return cf(f)->sealing->truncate(cf(f)->real, size);
 }
 int cryptSync(sqlite3_file* f, int flags) {
+  if (syncHook() && cf(f)->name) syncHook()(cf(f)->name);
   return cf(f)->real->pMethods->xSync(cf(f)->real, flags);
 }
 int cryptFileSize(sqlite3_file* f, sqlite3_int64* size) {
@@ -211,21 +228,33 @@ int cryptOpen(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flag
   c->base.pMethods = nullptr;
   CipherKeys keys;
   bool journal = false;
+  bool clear = false;
   if (name == nullptr) {
     // A temporary file: keys of its own that live as long as the file.
     if (!crypt::randomBytes(keys.encryption) || !crypt::randomBytes(keys.authentication)) {
       return SQLITE_IOERR;
     }
   } else if (!keysForPath(name, journal, keys)) {
-    // A plain file is the default VFS's own, with its own methods.
-    return openWithRuleMode(vfs, name, f, flags, outFlags);
+    // A plain database file and a super-journal are the default VFS's own,
+    // with its own methods; a plain file's journal gets its tags.
+    if (!journal || !(flags & (SQLITE_OPEN_MAIN_JOURNAL | SQLITE_OPEN_SUPER_JOURNAL))) {
+      return openWithRuleMode(vfs, name, f, flags, outFlags);
+    }
+    clear = true;
   }
   c->sealing = nullptr;
+  c->name = name;
   c->real = reinterpret_cast<sqlite3_file*>(c + 1);
   int rc = openWithRuleMode(vfs, name, c->real, flags, outFlags);
   if (rc != SQLITE_OK) return rc;
   try {
-    if (name != nullptr && !journal) {
+    if (clear) {
+      auto tagged = std::make_unique<ClearJournal>(clearJournalKey());
+      // A journal that fails its tags is left alone, never rolled back nor
+      // deleted, as a sealed one.
+      if (!tagged->load(c->real)) rc = SQLITE_NOTADB;
+      c->sealing = tagged.release();
+    } else if (name != nullptr && !journal) {
       c->sealing = new PagedSealing(keys);
     } else {
       auto salted = std::make_unique<SaltedSealing>(keys, journal);
@@ -323,6 +352,8 @@ void setCryptAlias(std::string_view diskName, std::string_view fileName) {
 void setCryptDataFolder(const std::string& folder) { dataFolder = folder; }
 
 void setDeleteHook(DeleteHook hook) { deleteHook() = hook; }
+
+void setSyncHook(SyncHook hook) { syncHook() = hook; }
 
 void reserveCryptBytes(sqlite3* db, const char* schema) {
   // Takes effect only while the file is still empty; an existing file keeps

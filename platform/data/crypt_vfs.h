@@ -1,8 +1,10 @@
 #pragma once
 // The VFS of every data file: over the default one, it seals every page of an
 // owner-password file and every byte of its journal with AES-256-CTR, never
-// twice with the same key stream (see crypt_cipher.h), and leaves the plain
-// files, their journals and the super-journals to the default VFS.
+// twice with the same key stream (see crypt_cipher.h); it keeps the journal
+// of a plain file in clear and in SQLite's own format, with tags of a key of
+// its own (see clear_journal.h), and leaves the plain files themselves and
+// the super-journals to the default VFS.
 //
 // One VFS for all the files of a connection, knowing each file's key by its
 // name, is what lets a transaction over several files commit through
@@ -16,7 +18,9 @@
 // ("file is not a database" for page 1, corruption for any other page), a
 // journal of another key is neither rolled back nor deleted, and an altered
 // page record of a journal stops its rollback (SQLITE_IOERR_DATA), leaving
-// the journal in place.
+// the journal in place. A plain file's journal that fails its tags is not
+// opened either ("file is not a database"), and so neither rolled back nor
+// deleted.
 #include <string>
 #include <string_view>
 
@@ -47,6 +51,12 @@ void setCryptDataFolder(const std::string& folder);
 // chosen point of a commit.
 using DeleteHook = void (*)(const char* path, bool done);
 void setDeleteHook(DeleteHook hook);
+
+// Called before each sync of a file the VFS handles itself (a sealed file,
+// its journal, a plain file's journal); null for none. Tests use it to stop
+// a process at a chosen point of a write.
+using SyncHook = void (*)(const char* path);
+void setSyncHook(SyncHook hook);
 
 // Leaves room in every page of a new file attached through the VFS as
 // `schema` for the nonce and tag; call before its first write.

@@ -212,15 +212,16 @@ int openDatabase(const std::filesystem::path& folder, const std::vector<const Da
                       ", donde los otros archivos tienen datos.",
                   error::NoFile);
   }
-  // A sealed journal is checked whole before any file is opened: a journal
-  // that fails its tags stops the start before another file's part of the
-  // same transaction is rolled back.
+  // Every journal, sealed or plain, is checked whole before any file is
+  // opened: a journal that fails its tags stops the start before another
+  // file's part of the same transaction is rolled back.
   registerCryptVfs();
   if (!files.empty()) setCryptDataFolder(dataFilePath(folder, *files.front()).parent_path().string());
   for (const DataFile* file : files) {
-    if (file->ownerPassword.empty()) continue;
-    setCryptPassword(file->fileName, file->ownerPassword);
-    setCryptAlias(dataFilePath(folder, *file).filename().string(), file->fileName);
+    if (!file->ownerPassword.empty()) {
+      setCryptPassword(file->fileName, file->ownerPassword);
+      setCryptAlias(dataFilePath(folder, *file).filename().string(), file->fileName);
+    }
     std::filesystem::path journal = dataFilePath(folder, *file);
     journal += "-journal";
     std::error_code ec;

@@ -95,8 +95,11 @@ int MaintenanceConnection::open() {
   if (db_) return 0;
   message_.clear();
   if (files_.empty()) return error::BadRecordDeclaration;
+  // Through the data files' VFS, as the windows' connection: a journal it
+  // writes carries its tags, and one it finds is rolled back only whole.
+  registerCryptVfs();
   int rc = sqlite3_open_v2((sql::uriPath(dataFilePath(folder_, *files_[0])) + "?mode=rw").c_str(), &db_,
-                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, kCryptVfsName);
   if (rc == SQLITE_OK) {
     sqlite3_extended_result_codes(db_, 1);
     // A workstation in the middle of a commit is waited for while the files
@@ -112,7 +115,6 @@ int MaintenanceConnection::open() {
     const std::filesystem::path path = dataFilePath(folder_, file);
     std::string uri = sql::uriPath(path) + "?mode=rw";
     if (!file.ownerPassword.empty()) {
-      registerCryptVfs();
       setCryptPassword(file.fileName, file.ownerPassword);
       setCryptAlias(path.filename().string(), file.fileName);
       uri += std::string("&vfs=") + kCryptVfsName;

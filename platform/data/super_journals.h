@@ -17,8 +17,8 @@ namespace rt::sql {
 void removeStaleSuperJournals(sqlite3* db, const std::filesystem::path& mainPath);
 
 // Whether a journal found beside a file opens through the encrypting VFS:
-// for a sealed file's journal, whether every part of it that a rollback
-// would use passes its tags (and it is of the file's key). Looks only.
+// whether every part of it that a rollback would use passes its tags (and,
+// for a sealed file's journal, it is of the file's key). Looks only.
 bool journalOpens(const std::filesystem::path& journal);
 
 }  // namespace rt::sql

@@ -281,6 +281,99 @@ TEST_F(CryptVfsTest, AJournalOfAnotherKeyIsNotOpened) {
   EXPECT_EQ(back, '\0' + std::string(511, 'j'));
 }
 
+// The image a crash leaves just before a plain file's commit deletes its
+// journal: the file with the transaction written, the journal that undoes it.
+std::filesystem::path crashImage;
+
+void copyBeforeCommit(const char* path, bool done) {
+  const std::filesystem::path journal(path);
+  if (done || journal.filename() != "Plano.dat-journal") return;
+  std::filesystem::create_directories(crashImage);
+  for (const char* name : {"Plano.dat", "Plano.dat-journal"}) {
+    std::filesystem::copy_file(journal.parent_path() / name, crashImage / name,
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+}
+
+std::string answer(sqlite3* db, const char* sql) {
+  sqlite3_stmt* s = nullptr;
+  std::string out = "error " + std::to_string(sqlite3_prepare_v2(db, sql, -1, &s, nullptr));
+  if (s) {
+    const int rc = sqlite3_step(s);
+    out = rc == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(s, 0)) : "error " + std::to_string(rc);
+  }
+  sqlite3_finalize(s);
+  return out;
+}
+
+// A plain file's journal stays in SQLite's own format, so SQLite alone (any
+// tool) rolls it back; through the VFS it is rolled back only whole: one bit
+// flipped in a page copy (a byte SQLite's own checksum does not sample), in
+// the first segment of the journal or in one written after the cache spilled,
+// and the file does not open, the file and the journal left as they are.
+TEST_F(CryptVfsTest, APlainFilesJournalIsRolledBackOnlyWhole) {
+  registerCryptVfs();
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2((folder_ / "Plano.dat").c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                            kCryptVfsName),
+            SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db,
+                         "CREATE TABLE t(a, b); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                         "WHERE i < 3000) INSERT INTO t SELECT i, 'Zamudio ' || i || printf('%.40c', '.') FROM n;"
+                         "PRAGMA cache_size = 8;",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  crashImage = folder_ / "image";
+  setDeleteHook(copyBeforeCommit);
+  ASSERT_EQ(sqlite3_exec(db, "UPDATE t SET b = 'Ortiz ' || a", nullptr, nullptr, nullptr), SQLITE_OK);
+  setDeleteHook(nullptr);
+  sqlite3_close(db);
+  const std::string journal = diskBytes(crashImage / "Plano.dat-journal");
+  ASSERT_EQ(journal.compare(0, 8, "\xd9\xd5\x05\xf9\x20\xa1\x63\xd7"), 0);
+  const std::size_t sector = static_cast<unsigned char>(journal[22]) << 8 | static_cast<unsigned char>(journal[23]);
+  ASSERT_GE(sector, 512u);
+  std::size_t segments = 0;
+  for (std::size_t at = 0; at + 8 <= journal.size(); at += sector) segments += journal.compare(at, 8, journal, 0, 8) == 0;
+  ASSERT_GT(segments, 1u) << "the cache never spilled";
+  const std::size_t first = journal.find("Zamudio ");
+  const std::size_t last = journal.rfind("Zamudio ");
+  ASSERT_LT(first, sector + 8 + kPage);
+  ASSERT_GT(last, journal.size() / 2);
+
+  struct Case {
+    const char* what;
+    const char* vfs;
+    std::size_t flipAt;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"SQLite alone", nullptr, std::string::npos, "3000"},
+      {"through the VFS", kCryptVfsName, std::string::npos, "3000"},
+      {"first segment flipped, through the VFS", kCryptVfsName, first + 2, "error 26"},
+      {"last segment flipped, through the VFS", kCryptVfsName, last + 2, "error 26"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::filesystem::path copy = folder_ / "copy";
+    std::filesystem::remove_all(copy);
+    std::filesystem::copy(crashImage, copy);
+    std::string bytes = journal;
+    const bool flipped = c.flipAt != std::string::npos;
+    if (flipped) bytes[c.flipAt] ^= 0x04;
+    putDiskBytes(copy / "Plano.dat-journal", bytes);
+    const std::string file = diskBytes(copy / "Plano.dat");
+    ASSERT_EQ(sqlite3_open_v2((copy / "Plano.dat").c_str(), &db, SQLITE_OPEN_READWRITE, c.vfs), SQLITE_OK);
+    EXPECT_EQ(answer(db, "SELECT count(*) FROM t WHERE b LIKE 'Zamudio %'"), c.expected);
+    if (!flipped) { EXPECT_EQ(answer(db, "PRAGMA integrity_check"), "ok"); }
+    sqlite3_close(db);
+    EXPECT_EQ(std::filesystem::exists(copy / "Plano.dat-journal"), flipped);
+    if (flipped) {
+      EXPECT_TRUE(diskBytes(copy / "Plano.dat") == file);
+      EXPECT_TRUE(diskBytes(copy / "Plano.dat-journal") == bytes);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace rt
 

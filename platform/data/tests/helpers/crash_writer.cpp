@@ -1,10 +1,11 @@
-// crash_writer <folder> [before|after <n>]: loops transactions over the three
-// data files of the crash tests, each adding a movement to every file,
+// crash_writer <folder> [before|after|sync <n>]: loops transactions over the
+// three data files of the crash tests, each adding a movement to every file,
 // rewriting one added five transactions before and removing the one added
 // twenty before, and prints the number of each transaction once committed.
 // It runs until killed; with "before" or "after" it kills itself with
 // SIGKILL just before or just after the n-th deletion of a super-journal,
-// the point where a transaction over several files commits.
+// the point where a transaction over several files commits; with "sync"
+// just before the n-th sync of a journal or a sealed file.
 #include <signal.h>
 #include <unistd.h>
 
@@ -28,6 +29,12 @@ void onDelete(const char* path, bool done) {
   if (--superJournalsLeft == 0) raise(SIGKILL);
 }
 
+int syncsLeft = 0;
+
+void onSync(const char*) {
+  if (--syncsLeft == 0) raise(SIGKILL);
+}
+
 void fail(const char* what, int code) {
   std::printf("%s %d\n", what, code);
   std::exit(2);
@@ -47,7 +54,10 @@ bool fetchCode(rt::Table& t, std::int64_t code) {
 
 int main(int argc, char** argv) {
   if (argc < 2) return 1;
-  if (argc == 4) {
+  if (argc == 4 && std::strcmp(argv[2], "sync") == 0) {
+    syncsLeft = std::atoi(argv[3]);
+    rt::setSyncHook(onSync);
+  } else if (argc == 4) {
     killBefore = std::strcmp(argv[2], "before") == 0;
     superJournalsLeft = std::atoi(argv[3]);
     rt::setDeleteHook(onDelete);
