@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -107,12 +108,13 @@ std::string outsideText(const std::string& name, const QString& typed,
 std::optional<Refusal> refusalOf(const QWidget* control) {
   const std::optional<QString> typed = typedText(control);
   if (!typed) return std::nullopt;
-  const std::string name = fromQString(entryName(control));
+  // Named only when refused: every entry left asks.
+  const auto name = [control] { return fromQString(entryName(control)); };
   if (const auto outside = outsideCp1252(*typed); !outside.empty()) {
-    return Refusal{outsideText(name, *typed, outside), outside[0].position, outside[0].length};
+    return Refusal{outsideText(name(), *typed, outside), outside[0].position, outside[0].length};
   }
   if (const int limit = textLimit(control); limit > 0 && typed->size() > limit) {
-    return Refusal{name + ": el texto tiene "_cp + groupedCount(typed->size()) +
+    return Refusal{name() + ": el texto tiene "_cp + groupedCount(typed->size()) +
                        " caracteres y se pueden guardar hasta " + groupedCount(limit) +
                        ".|Acórtelo para poder grabar."_cp,
                    limit, 0};
@@ -123,10 +125,10 @@ std::optional<Refusal> refusalOf(const QWidget* control) {
   const std::string text = fromQString(typed->trimmed());
   switch (validator->read(*typed)) {
     case EntryReading::Unreadable:
-      return Refusal{name + ": \""_cp + text + "\" no es un valor válido.|Corríjalo o bórrelo."_cp};
+      return Refusal{name() + ": \""_cp + text + "\" no es un valor válido.|Corríjalo o bórrelo."_cp};
     case EntryReading::OutOfRange: {
       const EntryRange range = *entryRange(entry);
-      return Refusal{name + ": el valor "_cp + text + " está fuera del rango permitido (de "_cp +
+      return Refusal{name() + ": el valor "_cp + text + " está fuera del rango permitido (de "_cp +
                      plainNumber(range.lowest) + " a " + plainNumber(range.highest) + ")."};
     }
     default:
