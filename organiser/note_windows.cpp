@@ -18,22 +18,14 @@
 #include "core/aids/window_parts.h"
 #include "organiser/notes_listing.h"
 #include "platform/base/cp_literal.h"
-#include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/dialog_units.h"
+#include "platform/ui/entry_refusal.h"
 #include "platform/ui/qt_text.h"
 
 namespace organiser {
 namespace {
-
-constexpr char kTooLongCaption[] = "Notas";
-
-std::string tooLongText() {
-  return "La nota tiene " + std::string("más de "_cp) +
-         std::to_string(core::Notas::def().memos[0].maxLength) +
-         " caracteres y no se ha guardado; acórtela para poder guardarla."_cp;
-}
 
 // Posts the window's event when the watched box loses the focus.
 class LeaveWatcher : public QObject {
@@ -72,6 +64,7 @@ QWidget* NoteList::buildWindow() {
   list->setMinimumSize(units.size(240, 90));
   auto* text = new QPlainTextEdit(window);
   text->setObjectName("?TEX:NOTA");
+  text->setAccessibleName("Nota");  // the box has no prompt of its own
   text->setTabChangesFocus(true);
   text->setMinimumHeight(units.y(80));
 
@@ -133,6 +126,7 @@ void NoteList::setUpBrowser(core::ListBrowser& b) {
 void NoteList::OwnSetup() {
   QWidget* box = control("?TEX:NOTA");
   boxWatcher_ = std::make_unique<LeaveWatcher>(*this, box);
+  rt::setTextLimit(box, core::Notas::def().memos[0].maxLength);
   showSelected();
 }
 
@@ -158,14 +152,15 @@ void NoteList::showSelected() {
 bool NoteList::storeBox() {
   auto* box = control<QPlainTextEdit>("?TEX:NOTA");
   if (box == nullptr || shownPosition_ == 0 || !shownRecord_) return true;
+  // A text the note cannot hold as typed stays in the box, unstored. Leaving
+  // the box, the window has refused it already.
+  if (!rt::entryRefusalText(box).empty()) {
+    if (event() != kBoxLeft) rt::refuseEntry(box);
+    return false;
+  }
   const std::string text = rt::fromQString(box->toPlainText());
   if (text == shownText_) return true;
   const rt::TableDef& def = core::Notas::def();
-  if (text.size() > static_cast<std::size_t>(def.memos[0].maxLength)) {
-    rt::showMessage({tooLongText(), kTooLongCaption, rt::MessageIcon::Warning, rt::button::Ok,
-                     {}, rt::button::Ok});
-    return false;
-  }
   // The note the box shows, as it was read for it, with the new text: a
   // note another workstation changed meanwhile is refused, not overwritten.
   rt::Table& notes = core::Notas::table();
@@ -268,6 +263,7 @@ QWidget* NoteForm::buildWindow() {
   grid->addWidget(description, 0, 1);
   auto* text = new QPlainTextEdit(general);
   text->setObjectName("?TEX:NOTA");
+  text->setAccessibleName("Nota");  // the box has no prompt of its own
   text->setTabChangesFocus(true);
   text->setMinimumHeight(units.y(120));
   grid->addWidget(text, 1, 0, 1, 2);

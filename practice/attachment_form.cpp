@@ -78,7 +78,9 @@ QWidget* AttachmentForm::buildWindow() {
   notes->setObjectName("?ADJ:NOTAS");
   notes->setTabChangesFocus(true);
   notes->setMinimumHeight(units.y(60));
-  grid->addWidget(new QLabel("Notas:", general), 3, 0, Qt::AlignTop);
+  auto* notesLabel = new QLabel("Notas:", general);
+  notesLabel->setBuddy(notes);
+  grid->addWidget(notesLabel, 3, 0, Qt::AlignTop);
   grid->addWidget(notes, 3, 1);
 
   core::sheetAndButtons(window, sheet);

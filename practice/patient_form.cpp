@@ -122,6 +122,8 @@ QWidget* PatientForm::buildWindow() {
   docType->addItems({"DNI", "LC", "LE", "PA", "CI", "ME"});
   auto* docNumber = core::namedEntry(personal, "?PAC:NRODOC");
   docNumber->setMaximumWidth(units.x(60));
+  // The number shares the type's prompt; messages name it on its own.
+  docNumber->setAccessibleName("Nro. Documento");
   prompt("Documento:", docType);
   line({docType, docNumber}, 0);
 

@@ -82,6 +82,8 @@ void FieldControls::bind(QWidget* control, std::string_view name, int historyNum
   if (auto* entry = qobject_cast<QLineEdit*>(control); entry != nullptr && f.field >= 0) {
     if (const auto range = fieldRange(def_.fields[f.field])) rt::setEntryRange(entry, *range);
   }
+  // Nor is a memo stored cut: nobody would see what was lost.
+  if (f.memo >= 0) rt::setTextLimit(control, def_.memos[f.memo].maxLength);
   controls_.push_back(f);
 }
 

@@ -46,9 +46,10 @@ class FieldControls {
   // One control's field from another buffer into the control.
   bool restore(QWidget* control, rt::RecordBuffer& from) const;
   const std::vector<FieldControl>& controls() const { return controls_; }
-  // The first entry whose text cannot be stored in its field (its picture
-  // cannot read it, or the value lies outside the field's range); null when
-  // every one can.
+  // The first entry or memo box whose text cannot be stored in its field as
+  // typed (characters runtime text cannot hold, a text its picture cannot
+  // read, a value outside the field's range, a memo over its limit); null
+  // when every one can.
   QWidget* firstRefused() const;
 
  private:

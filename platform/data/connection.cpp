@@ -255,13 +255,7 @@ void bindField(Statement& s, int index, const FieldDef& field, const char* recor
   }
 }
 
-void bindMemo(Statement& s, int index, const std::string& memo, int maxLength) {
-  std::string_view text = memo;
-  if (maxLength > 0 && text.size() > static_cast<std::size_t>(maxLength)) {
-    text = text.substr(0, maxLength);
-  }
-  s.bind(index, cp1252ToUtf8(text));
-}
+void bindMemo(Statement& s, int index, const std::string& memo) { s.bind(index, cp1252ToUtf8(memo)); }
 
 void loadRow(sqlite3_stmt* row, int first, const TableDef& def, RecordBuffer& buffer) {
   char* rec = buffer.record();

@@ -122,7 +122,8 @@ class Connection {
 // The stored form of a field: numbers as integers, text without its padding,
 // in UTF-8.
 void bindField(Statement& s, int index, const FieldDef& field, const char* record);
-void bindMemo(Statement& s, int index, const std::string& memo, int maxLength);
+// A memo whole: one over its limit is refused before it is bound, never cut.
+void bindMemo(Statement& s, int index, const std::string& memo);
 // Fills the record's fields and memos from a row whose columns start at `first`
 // in the order of the definition's fields, then memos.
 void loadRow(sqlite3_stmt* row, int first, const TableDef& def, RecordBuffer& buffer);

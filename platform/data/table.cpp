@@ -163,8 +163,23 @@ void bindRecord(Statement& s, const TableDef& def, RecordBuffer& buffer) {
   int i = 1;
   for (const FieldDef& f : def.fields) sql::bindField(s, i++, f, buffer.record());
   for (std::size_t m = 0; m < def.memos.size(); ++m) {
-    sql::bindMemo(s, i++, buffer.memo(static_cast<int>(m)), def.memos[m].maxLength);
+    sql::bindMemo(s, i++, buffer.memo(static_cast<int>(m)));
   }
+}
+
+// A memo longer than its limit is refused whole (SQLite's "too big"):
+// stored cut, nobody would see what was lost. 0 when every memo fits.
+int refuseLongMemo(const TableDef& def, RecordBuffer& buffer) {
+  for (std::size_t m = 0; m < def.memos.size(); ++m) {
+    const MemoDef& memo = def.memos[m];
+    const std::size_t length = buffer.memo(static_cast<int>(m)).size();
+    if (memo.maxLength > 0 && length > static_cast<std::size_t>(memo.maxLength)) {
+      return setSqliteError(SQLITE_TOOBIG, "el memo " + def.prefix + ":" + memo.name + " tiene " +
+                                               std::to_string(length) + " caracteres y admite " +
+                                               std::to_string(memo.maxLength));
+    }
+  }
+  return error::NoError;
 }
 
 }  // namespace
@@ -189,6 +204,7 @@ int Table::duplicateKey(int sqliteResult) {
 
 int Table::add() {
   if (int e = usable()) return e;
+  if (int e = refuseLongMemo(def_, *buffer_)) return e;
   Connection& c = Connection::get();
   c.resetCursors();
   Statement& s = c.cached(tableSql(def_).insert);
@@ -267,6 +283,7 @@ int Table::changed() {
 int Table::put() {
   if (int e = usable()) return e;
   if (id_ == 0) return setTableError(error::RecordNotAvailable);
+  if (int e = refuseLongMemo(def_, *buffer_)) return e;
   Connection& c = Connection::get();
   c.resetCursors();
   const sql::TableSql& t = tableSql(def_);

@@ -58,6 +58,8 @@ class Table {
   // be read (not open, locked by another workstation, damaged): never 0.
   std::int64_t records();
 
+  // add and put refuse a memo longer than its limit (90, SQLite's "too big"),
+  // storing nothing: a memo is never cut.
   int add();  // 40 when a unique key would repeat (duplicateKeyIndex() names it)
   // Gives each auto-numbered key the highest stored number plus one (among
   // the records that share the key's earlier components) and adds the

@@ -1,5 +1,7 @@
 #include "platform/ui/qt_text.h"
 
+#include <algorithm>
+
 #include "platform/base/cp1252.h"
 
 namespace rt {
@@ -31,6 +33,26 @@ std::string fromQString(const QString& text) {
     out += byte != 0 ? static_cast<char>(byte) : '?';
   }
   return out;
+}
+
+std::vector<OutsideCharacter> outsideCp1252(const QString& text) {
+  std::vector<OutsideCharacter> found;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i].unicode();
+    if (unit < 0x80) continue;
+    OutsideCharacter c{unit, i, 1};
+    if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      c = {QChar::surrogateToUcs4(unit, text[i + 1].unicode()), i, 2};
+      ++i;
+    } else if (codePointToCp1252(unit) != 0) {
+      continue;
+    }
+    const bool seen = std::any_of(found.begin(), found.end(), [&](const OutsideCharacter& f) {
+      return f.codePoint == c.codePoint;
+    });
+    if (!seen) found.push_back(c);
+  }
+  return found;
 }
 
 }  // namespace rt

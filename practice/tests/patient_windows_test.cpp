@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -452,6 +453,87 @@ TEST_F(PatientWindows, EditsSurviveANestedWindowThatReadsAnotherPatient) {
   ASSERT_FALSE(messages.asked().empty());
   EXPECT_EQ(storedName(ana), "Ana Maria");
   EXPECT_EQ(core::PAC().Telefono, "4000-0000");
+}
+
+// Text the patient's fields cannot hold as typed is refused at OK with a
+// message naming the entry by its prompt: the form stays open with the text
+// as typed, and nothing of the record is stored (nor the other change made
+// with it). What the code page holds is stored as typed.
+TEST_F(PatientWindows, TextThatCannotBeStoredAsTypedIsRefusedAtOkAndKept) {
+  const struct Case {
+    const char* control;
+    QString typed;
+    const char* said;  // nullptr: stored
+  } cases[] = {
+      {"?PAC:NOTAS", QString(1500, 'n'),
+       "Notas: el texto tiene 1.500 caracteres y se pueden guardar hasta 1.000."},
+      // A megabyte pasted, in lines as a pasted text comes.
+      {"?PAC:ANT_PERSONALES", (QString(79, 'a') + '\n').repeated(13108),
+       "Antecedentes Personales: el texto tiene 1.048.640 caracteres y se pueden guardar hasta "
+       "1.000."},
+      {"?PAC:NOMBRE", QString::fromUtf8("Łukasz Nowak"),
+       "Nombre: el carácter U+0141 (posición 1) no se puede guardar"},
+      {"?PAC:ANT_FAMILIARES", QString::fromUtf8("Padre: Ğ, madre: Ł"),
+       "Antecedentes Familiares: los caracteres U+011E (posición 8) y U+0141 (posición 18) no se "
+       "pueden guardar"},
+      {"?PAC:NRODOC", "12ab34", "Nro. Documento: \"12ab34\" no es un valor válido."},
+      {"?PAC:NOMBRE", QString::fromUtf8("Straße €uro Muñoz Nº"), nullptr},
+      {"?PAC:NOTAS", QString::fromUtf8("ß € º ñ ü á é í ó ú ¿¡") + QString(977, 'x'), nullptr},
+  };
+  auto textOf = [](QWidget* control) {
+    if (auto* box = qobject_cast<QPlainTextEdit*>(control)) return box->toPlainText();
+    return qobject_cast<QLineEdit*>(control)->text();
+  };
+  auto type = [](QWidget* control, const QString& text) {
+    if (auto* box = qobject_cast<QPlainTextEdit*>(control)) {
+      box->setPlainText(text);
+    } else {
+      qobject_cast<QLineEdit*>(control)->setText(text);
+    }
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.control);
+    const int code = addPatient("Ana");
+    ScriptedMessages messages;
+    QString shown;
+    runForm(core::request::Change,
+            {[&](PatientForm& f) {
+               shown = textOf(f.control(c.control));
+               type(f.control(c.control), c.typed);
+               f.control<QLineEdit>("?PAC:TELEFONO")->setText("4000-0000");
+               click(f, "?OK");
+             },
+             [&](PatientForm& f) {
+               // Refused: still open, the text as typed, the focus on it.
+               EXPECT_TRUE(f.isOpen());
+               EXPECT_EQ(textOf(f.control(c.control)), c.typed);
+               EXPECT_EQ(f.window()->focusWidget(), f.control(c.control));
+               // Put back as it was, the form closes without a question.
+               type(f.control(c.control), shown);
+               f.control<QLineEdit>("?PAC:TELEFONO")->clear();
+               click(f, "?CANCEL");
+             }},
+            code);
+    core::PAC().Cod_Paciente = static_cast<std::uint16_t>(code);
+    ASSERT_EQ(core::Pacientes::table().fetch(core::Pacientes::PAS_001), 0);
+    const core::PacientesBuffer& pac = core::PAC();
+    const std::string stored = std::string(pac.Nombre.clipped()) + "|" + pac.Notas + "|" +
+                               pac.Ant_Personales + "|" + pac.Ant_Familiares + "|" +
+                               std::to_string(pac.NroDoc) + "|" + std::string(pac.Telefono.clipped());
+    if (c.said == nullptr) {
+      EXPECT_TRUE(messages.asked().empty());
+      const std::string typed = rt::fromQString(c.typed);
+      const bool name = std::string(c.control) == "?PAC:NOMBRE";
+      EXPECT_EQ(stored, (name ? typed : "Ana") + "|" + (name ? "" : typed) + "|||0|4000-0000")
+          << "stored as typed";
+      continue;
+    }
+    EXPECT_EQ(stored, "Ana||||0|") << "nothing stored, nor the other change";
+    EXPECT_EQ(messages.asked().size(), 1u);
+    if (messages.asked().empty()) continue;
+    const QString said = rt::toQString(messages.asked()[0].text).replace('|', ' ');
+    EXPECT_NE(said.indexOf(QString::fromUtf8(c.said)), -1) << said.toStdString();
+  }
 }
 
 TEST_F(PatientWindows, ViewModeOpensNothingAndOkCloses) {

@@ -1,17 +1,22 @@
-// An entry left with a text its picture cannot read, or with a number outside
-// its range, is refused by its window: a message naming the entry and the
-// text, the focus back on the entry, the text kept; the press that left the
-// entry waits until it is mended.
+// An entry left with a text its picture cannot read, a number outside its
+// range, characters runtime text cannot hold or more text than its field
+// holds is refused by its window: a message naming the entry by its prompt
+// and what is wrong, the focus back on the entry, the text kept; the press
+// that left the entry waits until it is mended.
 #include "platform/ui/entry_refusal.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
 #include <algorithm>
 
 #include "platform/ui/control_kinds.h"
@@ -24,6 +29,31 @@ namespace rt {
 namespace {
 
 using testing::waitUntil;
+
+QString textOf(QWidget* entry) {
+  if (auto* box = qobject_cast<QPlainTextEdit*>(entry)) return box->toPlainText();
+  return qobject_cast<QLineEdit*>(entry)->text();
+}
+
+// Typed key by key, each key carrying its character, as a keyboard layout
+// with the letter sends it (QTest's clicks take ASCII alone).
+void type(QWidget* entry, const QString& text) {
+  for (const char32_t c : text.toUcs4()) {
+    const QString character = QString::fromUcs4(&c, 1);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, character);
+    QApplication::sendEvent(entry, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, character);
+    QApplication::sendEvent(entry, &release);
+  }
+}
+
+void clear(QWidget* entry) {
+  if (auto* box = qobject_cast<QPlainTextEdit*>(entry)) {
+    box->clear();
+  } else {
+    qobject_cast<QLineEdit*>(entry)->clear();
+  }
+}
 
 class EntriesWindow : public WindowDriver {
  public:
@@ -50,6 +80,26 @@ class EntriesWindow : public WindowDriver {
       grid->addWidget(label, row, 0);
       grid->addWidget(entry, row++, 1);
     }
+    // An entry sharing the prompt of the control before it on its line.
+    auto* kind = new QComboBox(w);
+    kind->addItems({"DNI", "LC"});
+    auto* number = new QLineEdit(w);
+    number->setObjectName("?NRODOC");
+    setPicture(number, "@n13");
+    auto* line = new QHBoxLayout;
+    line->addWidget(kind);
+    line->addWidget(number);
+    auto* label = new QLabel("Documento:", w);
+    label->setBuddy(kind);
+    grid->addWidget(label, row, 0);
+    grid->addLayout(line, row++, 1);
+    // A memo's text box, framed by a titled box, with its field's limit.
+    auto* frame = new QGroupBox("Antecedentes Personales:", w);
+    auto* memo = new QPlainTextEdit(frame);
+    memo->setObjectName("?ANTECEDENTES");
+    setTextLimit(memo, 10);
+    (new QHBoxLayout(frame))->addWidget(memo);
+    grid->addWidget(frame, row++, 0, 1, 2);
     auto* ok = new QPushButton("OK", w);
     ok->setObjectName("?OK");
     grid->addWidget(ok, row, 1);
@@ -86,21 +136,33 @@ TEST(EntryRefusal, LeavingAnEntryThatCannotBeStoredIsRefusedWithItsName) {
       {"?PACIENTE", "65535", nullptr},
       {"?FECNAC", "", nullptr},
       {"?NOTAS", "lo que sea", nullptr},
+      {"?NRODOC", "12ab34", "Documento: \"12ab34\" no es un valor válido."},
+      {"?NOTAS", "Łukasz",
+       "Notas: el carácter U+0141 (posición 1) no se puede guardar: el sistema guarda los textos "
+       "en Windows-1252 (Europa occidental). Reemplácelo o bórrelo."},
+      {"?NOTAS", "Ğ, Ł y Ł",
+       "Notas: los caracteres U+011E (posición 1) y U+0141 (posición 4) no se pueden guardar"},
+      {"?NOTAS", "Straße 5 € ñü º", nullptr},
+      {"?ANTECEDENTES", "12345678901",
+       "Antecedentes Personales: el texto tiene 11 caracteres y se pueden guardar hasta 10. "
+       "Acórtelo para poder grabar."},
+      {"?ANTECEDENTES", "1234567890", nullptr},
+      {"?ANTECEDENTES", "Ł", "Antecedentes Personales: el carácter U+0141 (posición 1)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.entry) + " " + c.typed);
     testing::ScriptedMessages messages;
-    auto* entry = window.control<QLineEdit>(c.entry);
+    QWidget* entry = window.control(c.entry);
     entry->setFocus(Qt::OtherFocusReason);
     ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == entry; }, "focus"));
-    entry->clear();
-    QTest::keyClicks(entry, c.typed);
+    clear(entry);
+    type(entry, QString::fromUtf8(c.typed));
     // Leaving by a click on OK: the click waits while the entry is refused.
     window.accepted.clear();
     window.control<QPushButton>("?OK")->setFocus(Qt::MouseFocusReason);
     window.post(event::Accepted, window.control("?OK"));
     testing::waitIdle();
-    EXPECT_EQ(entry->text(), toQString(c.typed)) << "the text stays for correction";
+    EXPECT_EQ(textOf(entry), QString::fromUtf8(c.typed)) << "the text stays for correction";
     if (c.said == nullptr) {
       EXPECT_TRUE(messages.asked().empty());
       EXPECT_EQ(window.accepted.back(), "?OK");
@@ -114,7 +176,7 @@ TEST(EntryRefusal, LeavingAnEntryThatCannotBeStoredIsRefusedWithItsName) {
     EXPECT_TRUE(waitUntil([&] { return QApplication::focusWidget() == entry; }, "focus back"));
     EXPECT_EQ(std::count(window.accepted.begin(), window.accepted.end(), "?OK"), 0)
         << "the OK press waits";
-    entry->clear();  // mended: the entry may be left
+    clear(entry);  // mended: the entry may be left
   }
   window.post(event::CloseWindow);
   ASSERT_TRUE(waitUntil([&] { return ended; }, "the window to close"));

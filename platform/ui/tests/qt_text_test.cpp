@@ -28,6 +28,19 @@ TEST(QtText, ConvertsRuntimeTextAtTheScreenBoundary) {
   EXPECT_EQ(fromQString(QString::fromUtf8("日")), "?") << "no CP1252 byte";
 }
 
+TEST(QtText, FindsTheCharactersRuntimeTextCannotHoldOnceEachWhereTheyFirstAppear) {
+  EXPECT_TRUE(outsideCp1252(QString::fromUtf8("Muñoz ß € º Œ “”")).empty());
+  const auto found = outsideCp1252(QString::fromUtf8("a😀bĞŁĞ"));
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_EQ(found[0].codePoint, U'\U0001F600');
+  EXPECT_EQ(found[0].position, 1);
+  EXPECT_EQ(found[0].length, 2) << "beyond the 16-bit plane";
+  EXPECT_EQ(found[1].codePoint, U'Ğ');
+  EXPECT_EQ(found[1].position, 4);
+  EXPECT_EQ(found[2].codePoint, U'Ł');
+  EXPECT_EQ(found[2].position, 5);
+}
+
 TEST(DialogUnits, AreAQuarterCharacterWideAndAnEighthHigh) {
   QFont font("Roboto Medium", 9);
   const QFontMetrics metrics(font);

@@ -332,6 +332,16 @@ TEST(RtfWriter, KeepsMacroReferencesWholeAndRunsOnOneLine) {
   }
 }
 
+// Rich text is kept as markup: a character the code page lacks is written
+// as a Unicode escape and reads back as typed, so rich text needs no refusal.
+TEST(RtfWriter, KeepsCharactersOutsideTheCodePageAsTyped) {
+  const QString typed = QString::fromUtf8("Łukasz, Ğ, ß, € y 😀");
+  QTextDocument document;
+  document.setPlainText(typed);
+  const std::string markup = documentRtf(document);
+  EXPECT_EQ(plainTextOf(readRtf(markup)).trimmed(), typed) << markup;
+}
+
 TEST(RtfWriter, WritesUniformTextAsOneCompactRun) {
   QTextDocument document;
   QTextCursor cursor(&document);
