@@ -155,9 +155,11 @@ bool NoteList::storeBox() {
   // A text the note cannot hold as typed stays in the box, unstored. Leaving
   // the box, the window has refused it already.
   if (!rt::entryRefusalText(box).empty()) {
-    if (event() != kBoxLeft) rt::refuseEntry(box);
+    if (event() != kBoxLeft && box->toPlainText() != refusedText_) rt::refuseEntry(box);
+    refusedText_ = box->toPlainText();
     return false;
   }
+  refusedText_.clear();
   const std::string text = rt::fromQString(box->toPlainText());
   if (text == shownText_) return true;
   const rt::TableDef& def = core::Notas::def();
@@ -197,7 +199,12 @@ int NoteList::TakeEvent() {
 }
 
 int NoteList::TakeNewSelection() {
-  storeBox();
+  // A refused text stays in the box with the note it belongs to: the list
+  // goes back to that note rather than show another over the typing.
+  if (!storeBox()) {
+    browser().SelectLoadedRow(shownPosition_);
+    return rt::level::Benign;
+  }
   showSelected();
   return core::ListWindow::TakeNewSelection();
 }

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include <QString>
+
 #include "core/shapes/list_window.h"
 #include "core/shapes/record_form.h"
 #include "platform/data/record_buffer.h"
@@ -34,7 +36,8 @@ class NoteList : public core::ListWindow {
   // The selected note, read again, into the box.
   void showSelected();
   // The box's text into the note it shows, when it was changed there; false
-  // when the text stays in the box unstored (too long for the note).
+  // when the text stays in the box unstored (one the note cannot hold as
+  // typed), said once for each text refused.
   bool storeBox();
   void print(std::uint16_t code);
 
@@ -43,6 +46,8 @@ class NoteList : public core::ListWindow {
   std::int64_t shownPosition_ = 0;
   std::int64_t shownVersion_ = 0;
   std::string shownText_;
+  // The box's text last refused, so that one refusal is not said twice.
+  QString refusedText_;
   std::unique_ptr<QObject> boxWatcher_;
 };
 

@@ -608,6 +608,15 @@ const ListRow* ListBrowser::selectedRow() const {
   return &model_.rows_[current.row()];
 }
 
+bool ListBrowser::SelectLoadedRow(std::int64_t position) {
+  const auto& rows = model_.rows_;
+  const auto row = std::find_if(rows.begin(), rows.end(),
+                                [position](const ListRow& r) { return r.position == position; });
+  if (row == rows.end()) return false;
+  list_->setCurrentIndex(model_.index(static_cast<int>(row - rows.begin()), list_->currentIndex().column()));
+  return true;
+}
+
 bool ListBrowser::UpdateViewRecord() {
   const ListRow* row = selectedRow();
   if (row == nullptr) return false;

@@ -231,6 +231,9 @@ class ListBrowser : public QObject, public RowFields {
   // (the name the search finds a shown value under in place of the field).
   std::string searchColumns() const;
   const ListRow* selectedRow() const;
+  // Selects the loaded row of the record at `position` again, as a click
+  // would (the new-selection event follows); false when no loaded row holds it.
+  bool SelectLoadedRow(std::int64_t position);
   std::string locatorText() const { return locator_; }
   const std::string& filterText() const { return filterText_; }
   // The query by example over the titled columns: its condition becomes the

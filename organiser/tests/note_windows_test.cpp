@@ -186,6 +186,37 @@ TEST_F(Notes, ATextTheNoteCannotHoldAsTypedStaysInTheBoxUnstored) {
   }
 }
 
+TEST_F(Notes, ARefusedTextKeepsItsNoteWhenAnotherRowIsChosen) {
+  onThread([&] {
+    addNote("Banco", "cuenta");
+    addNote("Compras", "pan");
+    ScriptedMessages messages;
+    ProbedNotes list;
+    list.probe([&](NoteList& l) {
+      typeInto(l, "Łukasz");
+      l.browser().list()->setFocus();
+      selectRow(l, 1);
+    });
+    list.probe([&](NoteList& l) {
+      EXPECT_EQ(messages.asked().size(), 1u) << "said once";
+      EXPECT_EQ(box(l)->toPlainText(), QString::fromUtf8("Łukasz"));
+      ASSERT_NE(l.browser().selectedRow(), nullptr);
+      EXPECT_EQ(l.browser().selectedRow()->values.at(0), "Banco");
+      typeInto(l, "Lukasz");
+      l.browser().list()->setFocus();
+      selectRow(l, 1);
+    });
+    list.probe([&](NoteList& l) {
+      EXPECT_EQ(box(l)->toPlainText(), "pan");
+      click(l, "?CLOSE");
+    });
+    list.Run();
+    EXPECT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(storedNote("Banco").first, "Lukasz");
+    EXPECT_EQ(storedNote("Compras").first, "pan");
+  });
+}
+
 // Drags the list's thumb to a step and lets it go, as a user does.
 void dropThumb(NoteList& l, char letter) {
   QScrollBar* thumb = l.browser().thumb();
