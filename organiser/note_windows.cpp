@@ -127,6 +127,7 @@ void NoteList::OwnSetup() {
   QWidget* box = control("?TEX:NOTA");
   boxWatcher_ = std::make_unique<LeaveWatcher>(*this, box);
   rt::setTextLimit(box, core::Notas::def().memos[0].maxLength);
+  alertKey(core::kHistoryKey);
   showSelected();
 }
 
@@ -176,7 +177,9 @@ bool NoteList::storeBox() {
     return true;
   }
   // Refused or failed (the message was shown): the box shows the note as
-  // it is stored now.
+  // it is stored now, and the history key gives the typing back.
+  overruledText_ = box->toPlainText();
+  overruledPosition_ = shownPosition_;
   if (notes.fetchPosition(shownPosition_) == 0) {
     rt::copyRecord(def, notes.buffer(), *shownRecord_);
     shownVersion_ = notes.version();
@@ -194,6 +197,15 @@ int NoteList::TakeEvent() {
   if (event() == kBoxLeft) {
     storeBox();
     return rt::level::Benign;
+  }
+  if (event() == rt::event::AlertKey && keyCode() == core::kHistoryKey) {
+    auto* box = control<QPlainTextEdit>("?TEX:NOTA");
+    if (box != nullptr && box->hasFocus() && !overruledText_.isEmpty() &&
+        overruledPosition_ == shownPosition_) {
+      box->setPlainText(overruledText_);
+      box->moveCursor(QTextCursor::End);
+    }
+    return rt::level::Notify;
   }
   return core::ListWindow::TakeEvent();
 }

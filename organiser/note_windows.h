@@ -48,6 +48,10 @@ class NoteList : public core::ListWindow {
   std::string shownText_;
   // The box's text last refused, so that one refusal is not said twice.
   QString refusedText_;
+  // What was typed for the note at `overruledPosition_` when another
+  // workstation's change refused it: the history key puts it back.
+  QString overruledText_;
+  std::int64_t overruledPosition_ = 0;
   std::unique_ptr<QObject> boxWatcher_;
 };
 

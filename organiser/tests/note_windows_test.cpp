@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTest>
 
 #include "core/shapes/list_thumb.h"
 #include "organiser/tests/topic_test_kit.h"
@@ -145,10 +146,17 @@ TEST_F(Notes, ANoteChangedElsewhereIsNotOverwrittenAndTheRefusalShown) {
       ASSERT_EQ(messages.asked().size(), 1u);
       EXPECT_EQ(messages.asked()[0].caption, "Registro no Actualizado");
       EXPECT_EQ(box(l)->toPlainText(), "cuenta de la otra terminal");
+      EXPECT_EQ(storedNote("Banco").first, "cuenta de la otra terminal");
+      // As the message says, the history key gives the typing back.
+      box(l)->setFocus();
+      QTest::keyClick(box(l), Qt::Key_Apostrophe, Qt::ControlModifier);
+    });
+    list.probe([&](NoteList& l) {
+      EXPECT_EQ(box(l)->toPlainText(), "cuenta de esta terminal");
       click(l, "?CLOSE");
     });
     list.Run();
-    EXPECT_EQ(storedNote("Banco").first, "cuenta de la otra terminal");
+    EXPECT_EQ(storedNote("Banco").first, "cuenta de esta terminal");
   });
 }
 
