@@ -352,6 +352,43 @@ TEST_F(ConsultationWindows, NotesAreKeptWholeOrRefusedAndNothingIsLost) {
 // Enter in the notes ends a paragraph (a list's next item, an alignment of
 // its own), Shift+Enter breaks the line inside one; Ctrl+B there styles the
 // text, with no search taking the key.
+// Two workstations on one consultation: the other saves a new reason while
+// this one types formatted notes. After the refused OK the history key in the
+// notes gives them back, format and all, and the next OK keeps the other's
+// reason.
+TEST_F(ConsultationWindows, AfterARefusedSaveTheHistoryKeyGivesTheNotesBack) {
+  const int visit = addVisit("Control");
+  rt::testing::OtherWorkstation other(folder_ / "Varneta.dat");
+  ScriptedMessages messages;
+  const int answer = runForm(
+      core::request::Change, false,
+      {[&](ConsultationForm& f) {
+         ASSERT_TRUE(other.change("Consulta", "Motivo = 'Control anual'",
+                                  "Cod_Consulta = " + std::to_string(visit)))
+             << other.error();
+         f.control<QTextEdit>("?CON:NOTAS")->setHtml("Dolor de <b>cabeza</b>.");
+         click(f, "?OK");
+       },
+       [&](ConsultationForm& f) {
+         ASSERT_TRUE(f.isOpen());
+         ASSERT_EQ(messages.asked().size(), 1u);
+         EXPECT_EQ(messages.asked()[0].caption, "Registro no Actualizado");
+         auto* notes = f.control<QTextEdit>("?CON:NOTAS");
+         notes->clear();
+         notes->setFocus();
+         QTest::keyClick(notes, Qt::Key_Apostrophe, Qt::ControlModifier);
+       },
+       [&](ConsultationForm& f) {
+         EXPECT_EQ(f.control<QTextEdit>("?CON:NOTAS")->toPlainText(), "Dolor de cabeza.");
+         click(f, "?OK");
+       }},
+      visit);
+  EXPECT_EQ(answer, rt::kCompleted);
+  ASSERT_TRUE(readVisit(visit));
+  EXPECT_EQ(core::CON().Motivo.clipped(), "Control anual");
+  EXPECT_NE(core::CON().Notas.find("\\b"), std::string::npos) << core::CON().Notas;
+}
+
 TEST_F(ConsultationWindows, EnterInTheNotesStartsAParagraph) {
   const int visit = addVisit("Control");
   runForm(core::request::Change, false,
