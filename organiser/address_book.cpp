@@ -267,35 +267,16 @@ std::optional<core::ListSearchSettings> ContactList::searchSettings() const {
   return s;
 }
 
-// A code of the contact looked up in its catalogue.
-struct ContactForm::Lookup {
-  const char* entry;
-  const char* button;
-  const rt::TableDef& (*catalogue)();
-  int key;
-  const char* list;
-  std::int64_t (*code)();                // the contact's code
-  void (*setCode)(std::int64_t);         // into the contact
-  std::int64_t (*chosen)();              // the catalogue record's code
-  void (*prime)(std::int64_t);           // into the catalogue buffer
-};
-
 namespace {
 
 const rt::TableDef& localities() { return core::Localidades::def(); }
 const rt::TableDef& categories() { return RubrosAgenda::def(); }
 
-const ContactForm::Lookup kLookups[] = {
-    {"?AGE:COD_POSTAL", "?LOOKUPLOCALIDAD", localities, core::Localidades::LOC01,
-     "ExaminarLocalidades", [] { return std::int64_t{AGE().Cod_Postal}; },
-     [](std::int64_t v) { AGE().Cod_Postal = static_cast<std::uint32_t>(v); },
-     [] { return std::int64_t{core::LOC().Cod_Postal}; },
-     [](std::int64_t v) { core::LOC().Cod_Postal = static_cast<std::uint32_t>(v); }},
-    {"?AGE:COD_RUBROAGENDA", "?LOOKUPRUBRO", categories, RubrosAgenda::RAG01,
-     "ExaminarRubrosAgenda", [] { return std::int64_t{AGE().Cod_RubroAgenda}; },
-     [](std::int64_t v) { AGE().Cod_RubroAgenda = static_cast<std::uint16_t>(v); },
-     [] { return std::int64_t{RAG().Cod_RubroAgenda}; },
-     [](std::int64_t v) { RAG().Cod_RubroAgenda = static_cast<std::uint16_t>(v); }},
+const core::LookupField kLookups[] = {
+    {"?AGE:COD_POSTAL", "?LOOKUPLOCALIDAD", "AGE:Cod_Postal", localities, "LOC:Cod_Postal",
+     core::Localidades::LOC01, "ExaminarLocalidades"},
+    {"?AGE:COD_RUBROAGENDA", "?LOOKUPRUBRO", "AGE:Cod_RubroAgenda", categories,
+     "RAG:Cod_RubroAgenda", RubrosAgenda::RAG01, "ExaminarRubrosAgenda"},
 };
 
 }  // namespace
@@ -395,6 +376,7 @@ QWidget* ContactForm::buildWindow() {
   bind(email, "AGE:Email");
   bind(category, "AGE:Cod_RubroAgenda");
   bind(notes, "AGE:Notas");
+  for (const core::LookupField& l : kLookups) bindLookup(l);
   return window;
 }
 
@@ -418,42 +400,12 @@ void ContactForm::refresh() {
   control<QLineEdit>("?RAG:DESCRIPCION")->setText(rt::toQString(rt::clip(RAG().Descripcion.view())));
 }
 
-int ContactForm::lookUp(const Lookup& l, bool fromButton) {
-  Update();
-  const std::int64_t code = l.code();
-  if (!fromButton && code == 0) {
-    refresh();
-    return rt::level::Benign;
-  }
-  l.prime(code);
-  if (!fromButton && core::access(l.catalogue()).fetchByKey(l.key) == core::level::Benign) {
-    refresh();
-    return rt::level::Benign;
-  }
-  l.prime(code);
-  const int answer = viewing() ? rt::kCancelled : callKeepingRecord([&] {
-    rt::ThreadRequest() = core::request::Select;
-    return rt::callProcedure(l.list);
-  });
-  if (answer == rt::kCompleted) {
-    l.setCode(l.chosen());
-    Display();
-  } else if (!fromButton) {
-    // The typed code stays, and so does the cursor.
-    control(l.entry)->setFocus();
-    return rt::level::Notify;
-  }
-  refresh();
-  return rt::level::Benign;
-}
-
-
 int ContactForm::TakeAccepted() {
   if (int r = core::RecordForm::TakeAccepted(); r != rt::level::Benign) return r;
   QWidget* accepted = field();
   if (accepted == nullptr || !isOpen()) return rt::level::Benign;
   const std::string name = rt::fromQString(accepted->objectName());
-  for (const Lookup& l : kLookups) {
+  for (const core::LookupField& l : kLookups) {
     if (name == l.entry) return lookUp(l, false);
     if (name == l.button) return lookUp(l, true);
   }

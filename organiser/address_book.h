@@ -58,16 +58,15 @@ class ContactForm : public core::RecordForm {
  public:
   ContactForm();
   int TakeAccepted() override;
-  struct Lookup;
 
  protected:
   QWidget* buildWindow() override;
   void OwnSetup() override;
+  void showLookedUp() override { refresh(); }
 
  private:
   // The locality's name and the category's description for the codes.
   void refresh();
-  int lookUp(const Lookup& lookup, bool fromButton);
 };
 
 core::ExportSpec contactListExport();

@@ -127,6 +127,17 @@ bool ringsFor(std::uint16_t owner, std::uint16_t loggedIn) {
 
 // ------------------------------------------------------------- the forms
 
+namespace {
+
+const rt::TableDef& users() { return core::Usuarios::def(); }
+
+// Nobody in particular is code 0: no lookup, and no name beside it.
+const core::LookupField kUserLookup{"?AGG:COD_USUARIO", "?LOOKUPUSUARIO", "AGG:Cod_Usuario",
+                                    users, "USU:Cod_Usuario", core::Usuarios::USU01,
+                                    "ExaminarUsuarios"};
+
+}  // namespace
+
 ReminderFormBase::ReminderFormBase(std::string procedureName, bool userLookup,
                                    std::string calendarTitle)
     : core::RecordForm(std::move(procedureName), AgendaRecordatoria::def(), true),
@@ -226,6 +237,7 @@ QWidget* ReminderFormBase::buildWindow() {
   fields().bind(complete, "AGG:Completa", 4);
   fields().bind(user, "AGG:Cod_Usuario", 8);
   fields().bind(notes, "AGG:Notas", 9);
+  bindLookup(kUserLookup);
   return window;
 }
 
@@ -252,39 +264,6 @@ void ReminderFormBase::postpone() {
   if (QWidget* ok = control("?OK")) ok->setFocus();
 }
 
-int ReminderFormBase::lookUpUser(bool fromButton) {
-  Update();
-  const std::uint16_t code = AGG().Cod_Usuario;
-  if (!fromButton) {
-    if (code == 0) {  // nobody in particular: no lookup, and no name beside it
-      showUser();
-      return rt::level::Benign;
-    }
-    core::USU().Cod_Usuario = code;
-    if (core::access(core::Usuarios::def()).fetchByKey(core::Usuarios::USU01) ==
-        core::level::Benign) {
-      showUser();
-      return rt::level::Benign;
-    }
-  }
-  core::USU().Cod_Usuario = code;
-  const int answer = viewing() ? rt::kCancelled : callKeepingRecord([] {
-    rt::ThreadRequest() = core::request::Select;
-    return rt::callProcedure("ExaminarUsuarios");
-  });
-  if (answer == rt::kCompleted) {
-    Update();
-    AGG().Cod_Usuario = core::USU().Cod_Usuario;
-    Display();
-  } else if (!fromButton) {
-    // The typed code stays, and the cursor with it.
-    control("?AGG:COD_USUARIO")->setFocus();
-    return rt::level::Notify;
-  }
-  showUser();
-  return rt::level::Benign;
-}
-
 int ReminderFormBase::TakeEvent() {
   if (event() == rt::event::AlertKey && keyCode() == Qt::Key_F2 && userLookup_) {
     if (QWidget* find = control("?LOOKUPUSUARIO"); find && find->isEnabled()) post(rt::event::Accepted, find);
@@ -303,10 +282,8 @@ int ReminderFormBase::TakeAccepted() {
     AGG().Fecha = core::BotonCalendario(*this, control<QLineEdit>("?AGG:FECHA"), calendarTitle_);
   } else if (name == "?DEMORAR") {
     postpone();
-  } else if (name == "?AGG:COD_USUARIO") {
-    return lookUpUser(false);
-  } else if (name == "?LOOKUPUSUARIO") {
-    return lookUpUser(true);
+  } else if (name == kUserLookup.entry || name == kUserLookup.button) {
+    return lookUp(kUserLookup, name == kUserLookup.button);
   }
   return rt::level::Benign;
 }

@@ -46,10 +46,10 @@ class ReminderFormBase : public core::RecordForm {
   void OwnSetup() override;
   // The reminder's user read again, for the name beside the code.
   void showUser();
+  void showLookedUp() override { showUser(); }
 
  private:
   void postpone();
-  int lookUpUser(bool fromButton);
 
   bool userLookup_;
   std::string calendarTitle_;

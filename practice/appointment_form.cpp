@@ -30,7 +30,6 @@
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/picture_validator.h"
 #include "platform/ui/qt_text.h"
-#include "practice/code_lookup.h"
 #include "practice/planner_day.h"
 
 namespace practice {
@@ -54,10 +53,10 @@ constexpr std::pair<const char*, const char*> kTypes[] = {
 const rt::TableDef& patients() { return core::Pacientes::def(); }
 const rt::TableDef& plans() { return core::Coberturas_Medicas::def(); }
 
-const CodeLookup kPatientLookup{"?TUR:COD_PACIENTE", "?LOOKUPPACIENTE", "TUR:Cod_Paciente",
+const core::LookupField kPatientLookup{"?TUR:COD_PACIENTE", "?LOOKUPPACIENTE", "TUR:Cod_Paciente",
                                 patients, "PAC:Cod_Paciente", core::Pacientes::PAS_001,
                                 "ExaminarPacientes"};
-const CodeLookup kCoverageLookup{"?TUR:COD_COBERTURA", "?LOOKUPCOBERTURA", "TUR:Cod_Cobertura",
+const core::LookupField kCoverageLookup{"?TUR:COD_COBERTURA", "?LOOKUPCOBERTURA", "TUR:Cod_Cobertura",
                                  plans, "COB:Cod_Cobertura", core::Coberturas_Medicas::COB_001,
                                  "ExaminarCoberturas"};
 
@@ -195,6 +194,8 @@ QWidget* AppointmentForm::buildWindow() {
   fields().bind(copay, "TUR:Coseguro", 12);
   rt::setPicture(copay, "@N$(13.2)");
   fields().bind(notes, "TUR:Notas");
+  bindLookup(kPatientLookup);
+  bindLookup(kCoverageLookup);
   return window;
 }
 
@@ -399,10 +400,9 @@ bool AppointmentForm::orderAccepted() {
   return false;
 }
 
-int AppointmentForm::lookUpPatient(bool fromButton) {
+void AppointmentForm::takePatient(bool found) {
   core::TurnosBuffer& tur = core::TUR();
-  const int result = runCodeLookup(*this, kPatientLookup, fromButton);
-  if (result != rt::level::Benign) {
+  if (!found) {
     tur.Cod_Cobertura = 0;
     tur.Nombre = "";
     tur.Telefono = "";
@@ -415,14 +415,14 @@ int AppointmentForm::lookUpPatient(bool fromButton) {
       tur.Telefono = std::string(core::PAC().Telefono.clipped());
     }
   }
-  showLookups();
-  Display();
-  return result;
 }
 
-int AppointmentForm::lookUpCoverage(bool fromButton) {
-  const int result = runCodeLookup(*this, kCoverageLookup, fromButton);
-  showLookups();
+int AppointmentForm::lookUp(const core::LookupField& l, bool fromButton) {
+  const int result = core::RecordForm::lookUp(l, fromButton);
+  if (&l == &kPatientLookup) {
+    takePatient(result == rt::level::Benign);
+    showLookups();
+  }
   Display();
   return result;
 }
@@ -437,10 +437,10 @@ int AppointmentForm::TakeAccepted() {
   }
   if (int r = core::RecordForm::TakeAccepted(); r != rt::level::Benign) return r;
   if (accepted == nullptr) return rt::level::Benign;
-  if (name == kPatientLookup.entry) return lookUpPatient(false);
-  if (name == kPatientLookup.button) return lookUpPatient(true);
-  if (name == kCoverageLookup.entry) return lookUpCoverage(false);
-  if (name == kCoverageLookup.button) return lookUpCoverage(true);
+  for (const core::LookupField* l : {&kPatientLookup, &kCoverageLookup}) {
+    if (name == l->entry) return lookUp(*l, false);
+    if (name == l->button) return lookUp(*l, true);
+  }
   if (name == "?TUR:NRO_ORDEN_ATENCION") {
     Update();
     orderAccepted();

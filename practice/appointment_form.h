@@ -33,6 +33,8 @@ class AppointmentForm : public core::RecordForm {
  protected:
   QWidget* buildWindow() override;
   void OwnSetup() override;
+  int lookUp(const core::LookupField& lookup, bool fromButton) override;
+  void showLookedUp() override { showLookups(); }
 
  private:
   // Length and slot number by the appointment's type.
@@ -44,8 +46,9 @@ class AppointmentForm : public core::RecordForm {
   void typeFromList();
   void typeToList();
   bool orderAccepted();
-  int lookUpPatient(bool fromButton);
-  int lookUpCoverage(bool fromButton);
+  // The chosen patient's coverage, name and phone into the appointment; a
+  // patient left without a record takes them away.
+  void takePatient(bool found);
 
   std::unique_ptr<core::ListBrowser> consultationList_;
   std::string typeSeen_;

@@ -49,7 +49,7 @@ const rt::TableDef& patients() { return core::Pacientes::def(); }
 const rt::TableDef& physicians() { return core::Medicos::def(); }
 const rt::TableDef& visitTypes() { return core::TiposConsultas::def(); }
 
-const CodeLookup kLookups[] = {
+const core::LookupField kLookups[] = {
     {"?CON:COD_PACIENTE", "?LOOKUPPACIENTE", "CON:Cod_Paciente", patients, "PAC:Cod_Paciente",
      core::Pacientes::PAS_001, "ExaminarPacientes"},
     {"?CON:COD_MEDICO", "?LOOKUPMEDICO", "CON:Cod_Medico", physicians, "MDC:Cod_Medico",
@@ -237,6 +237,7 @@ QWidget* ConsultationForm::buildWindow() {
   fields().bind(physician, "CON:Cod_Medico", 4);
   rt::setPicture(physician, "@n6");
   fields().bind(type, "CON:Cod_TipoConsulta", 5);
+  for (const core::LookupField& l : kLookups) bindLookup(l);
   rt::setPicture(type, "@n6");
   for (QLineEdit* e : {firstVisit, born}) rt::setPicture(e, "@d17");
   return window;
@@ -418,6 +419,14 @@ bool ConsultationForm::takeNotes() {
   return true;
 }
 
+bool ConsultationForm::RestoreField(QWidget* control, rt::RecordBuffer& from) {
+  if (control == nullptr || control != this->control("?CON:NOTAS")) {
+    return core::RecordForm::RestoreField(control, from);
+  }
+  notes_->setMarkup(from.memo(core::Consultas::def().memoIndex("CON:Notas")));
+  return true;
+}
+
 bool ConsultationForm::notesFit() {
   if (takeNotes()) return true;
   rt::showMessage({kNotesTooLong, "Notas", rt::MessageIcon::Warning, rt::button::Ok, {},
@@ -434,12 +443,9 @@ void ConsultationForm::writeConsultationNow() {
   if (t.put() != 0) typed.restore();
 }
 
-int ConsultationForm::lookUp(const CodeLookup& l, bool fromButton) {
-  const int result = runCodeLookup(*this, l, fromButton);
-  if (result == rt::level::Benign) {
-    refresh();
-    others_->ResetView();
-  }
+int ConsultationForm::lookUp(const core::LookupField& l, bool fromButton) {
+  const int result = core::RecordForm::lookUp(l, fromButton);
+  if (result == rt::level::Benign) others_->ResetView();
   return result;
 }
 
@@ -494,7 +500,7 @@ int ConsultationForm::TakeAccepted() {
   }
   if (int r = core::RecordForm::TakeAccepted(); r != rt::level::Benign) return r;
   if (accepted == nullptr) return rt::level::Benign;
-  for (const CodeLookup& l : kLookups) {
+  for (const core::LookupField& l : kLookups) {
     if (name == l.entry) return lookUp(l, false);
     if (name == l.button) return lookUp(l, true);
   }

@@ -10,7 +10,6 @@
 #include "core/shapes/record_form.h"
 #include "platform/ui/rtf_control.h"
 #include "platform/ui/rtf_windows.h"
-#include "practice/code_lookup.h"
 
 class QTextEdit;
 
@@ -40,6 +39,10 @@ class ConsultationForm : public core::RecordForm {
  protected:
   QWidget* buildWindow() override;
   void OwnSetup() override;
+  int lookUp(const core::LookupField& lookup, bool fromButton) override;
+  void showLookedUp() override { refresh(); }
+  // The notes are rich text: the history key gives their markup back.
+  bool RestoreField(QWidget* control, rt::RecordBuffer& from) override;
 
  private:
   void setUpAttachments();
@@ -51,7 +54,6 @@ class ConsultationForm : public core::RecordForm {
   bool takeNotes();
   bool notesFit();
   void writeConsultationNow();
-  int lookUp(const CodeLookup& lookup, bool fromButton);
   void showOtherNotes();
   int confirmDeleteNow();
 

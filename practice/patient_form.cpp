@@ -30,7 +30,6 @@
 #include "platform/ui/picture_validator.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rtf_reader.h"
-#include "practice/code_lookup.h"
 #include "core/aids/patient_services.h"
 
 namespace practice {
@@ -56,7 +55,7 @@ const rt::TableDef& localities() { return core::Localidades::def(); }
 const rt::TableDef& coverages() { return core::Coberturas_Medicas::def(); }
 const rt::TableDef& occupations() { return core::Ocupaciones::def(); }
 
-const CodeLookup kLookups[] = {
+const core::LookupField kLookups[] = {
     {"?PAC:COD_POSTAL", "?LOOKUPLOCALIDAD", "PAC:Cod_Postal", localities, "LOC:Cod_Postal",
      core::Localidades::LOC01, "ExaminarLocalidades"},
     {"?PAC:COD_COBERTURA", "?LOOKUPCOBERTURA", "PAC:Cod_Cobertura", coverages,
@@ -281,6 +280,7 @@ QWidget* PatientForm::buildWindow() {
   bind(notes, "PAC:Notas");
   bind(personalHistory, "PAC:Ant_Personales");
   bind(familyHistory, "PAC:Ant_Familiares");
+  for (const core::LookupField& l : kLookups) bindLookup(l);
 
   // Each keystroke is completed as it stood when typed, even when the next
   // one arrives before the form has handled it.
@@ -398,12 +398,6 @@ void PatientForm::showAge() {
   control<QLineEdit>("?LOC:EDADSTR")->setText(rt::toQString(core::CalcularEdad(core::PAC().Fecha_Nacim)));
 }
 
-int PatientForm::lookUp(const CodeLookup& l, bool fromButton) {
-  const int result = runCodeLookup(*this, l, fromButton);
-  if (result == rt::level::Benign) refresh();
-  return result;
-}
-
 void PatientForm::typeAhead() {
   if (typedLocality_.empty()) return;
   const TypedLocality typed = typedLocality_.front();
@@ -507,7 +501,7 @@ int PatientForm::TakeAccepted() {
   if (int r = core::RecordForm::TakeAccepted(); r != rt::level::Benign) return r;
   if (accepted == nullptr) return rt::level::Benign;
   for (int i = 0; i < 3; ++i) {
-    const CodeLookup& l = kLookups[i];
+    const core::LookupField& l = kLookups[i];
     if (name == l.entry) return lookUp(l, false);
     if (name == l.button) return lookUp(l, true);
   }

@@ -11,7 +11,6 @@
 #include "core/shapes/list_browser.h"
 #include "core/shapes/list_search.h"
 #include "core/shapes/record_form.h"
-#include "practice/code_lookup.h"
 #include "platform/ui/rtf_control.h"
 
 class QLineEdit;
@@ -37,13 +36,13 @@ class PatientForm : public core::RecordForm {
  protected:
   QWidget* buildWindow() override;
   void OwnSetup() override;
+  void showLookedUp() override { refresh(); }
 
  private:
   void setUpHistory();
   // Re-reads the locality, coverage and occupation shown for the codes.
   void refresh();
   void showAge();
-  int lookUp(const CodeLookup& lookup, bool fromButton);
   void typeAhead();
   void pickBirthDate();
   void showNotes();

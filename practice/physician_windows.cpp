@@ -132,52 +132,18 @@ int ExaminarMedicos() { return core::runWindow<PhysicianList>(); }
 
 // ---------------------------------------------------------------- the form
 
-struct PhysicianForm::Lookup {
-  const char* entry;   // the code's entry
-  const char* button;  // the lookup button beside it
-  const char* name;    // where the looked-up name shows
-  const char* list;    // the catalogue's list, called to select
-  const rt::TableDef& (*catalogue)();
-  int key;
-  // The physician's code field and the catalogue's.
-  std::int64_t (*own)();
-  void (*setOwn)(std::int64_t);
-  std::int64_t (*theirs)();
-  void (*setTheirs)(std::int64_t);
-  std::string (*description)();
-};
+namespace {
 
-const PhysicianForm::Lookup& PhysicianForm::postalCode() {
-  static const Lookup lookup{
-      "?MDC:COD_POSTAL",
-      "?CallLookup",
-      "?LOC:NOMBRELOCALIDAD",
-      "ExaminarLocalidades",
-      &core::Localidades::def,
-      core::Localidades::LOC01,
-      [] { return static_cast<std::int64_t>(core::MDC().Cod_Postal); },
-      [](std::int64_t v) { core::MDC().Cod_Postal = static_cast<std::uint32_t>(v); },
-      [] { return static_cast<std::int64_t>(core::LOC().Cod_Postal); },
-      [](std::int64_t v) { core::LOC().Cod_Postal = static_cast<std::uint32_t>(v); },
-      [] { return trimmedRight(core::LOC().NombreLocalidad.view()); }};
-  return lookup;
-}
+const core::LookupField kPostalCode{"?MDC:COD_POSTAL",      "?CallLookup",
+                                    "MDC:Cod_Postal",       &core::Localidades::def,
+                                    "LOC:Cod_Postal",       core::Localidades::LOC01,
+                                    "ExaminarLocalidades"};
+const core::LookupField kSpeciality{"?MDC:COD_ESPECIALIDAD", "?CallLookup:2",
+                                    "MDC:Cod_Especialidad",  &core::Especialidades::def,
+                                    "ESP:Cod_Especialidad",  core::Especialidades::ESP01,
+                                    "ExaminarEspecialidades"};
 
-const PhysicianForm::Lookup& PhysicianForm::speciality() {
-  static const Lookup lookup{
-      "?MDC:COD_ESPECIALIDAD",
-      "?CallLookup:2",
-      "?ESP:DESCRIPCION",
-      "ExaminarEspecialidades",
-      &core::Especialidades::def,
-      core::Especialidades::ESP01,
-      [] { return static_cast<std::int64_t>(core::MDC().Cod_Especialidad); },
-      [](std::int64_t v) { core::MDC().Cod_Especialidad = static_cast<std::uint16_t>(v); },
-      [] { return static_cast<std::int64_t>(core::ESP().Cod_Especialidad); },
-      [](std::int64_t v) { core::ESP().Cod_Especialidad = static_cast<std::uint16_t>(v); },
-      [] { return trimmedRight(core::ESP().Descripcion.view()); }};
-  return lookup;
-}
+}  // namespace
 
 PhysicianForm::PhysicianForm() : RecordForm("FormularioMedico", core::Medicos::def(), false) {}
 
@@ -286,6 +252,8 @@ QWidget* PhysicianForm::buildWindow() {
   fields().bind(email, "MDC:Email", 9);
   fields().bind(specialityCode, "MDC:Cod_Especialidad", 10);
   fields().bind(notes, "MDC:Notas", 12);
+  bindLookup(kPostalCode);
+  bindLookup(kSpeciality);
   return window;
 }
 
@@ -327,64 +295,24 @@ int PhysicianForm::TakeAccepted() {
     return rt::level::Benign;
   }
   const std::string name = accepted ? rt::fromQString(accepted->objectName()) : std::string();
-  for (const Lookup* lookup : {&postalCode(), &speciality()}) {
-    if (name == lookup->entry) {
-      codeAccepted(*lookup);
-      return rt::level::Benign;
-    }
-    if (name == lookup->button) {
-      lookupPressed(*lookup);
+  for (const core::LookupField* lookup : {&kPostalCode, &kSpeciality}) {
+    if (name == lookup->entry || name == lookup->button) {
+      lookUp(*lookup, name == lookup->button);
       return rt::level::Benign;
     }
   }
   return RecordForm::TakeAccepted();
 }
 
-int PhysicianForm::callLookup(const Lookup& lookup) {
-  if (viewing()) return rt::kCancelled;
-  return callKeepingRecord([&] {
-    rt::ThreadRequest() = request::Select;
-    return rt::callProcedure(lookup.list);
-  });
-}
-
-void PhysicianForm::codeAccepted(const Lookup& lookup) {
-  Update();
-  // A code of 0 is no code: the entry is not a required one.
-  if (lookup.own() != 0) {
-    lookup.setTheirs(lookup.own());
-    if (core::access(lookup.catalogue()).fetchByKey(lookup.key) != core::level::Benign) {
-      if (callLookup(lookup) != rt::kCompleted) {
-        // The wrong code stays, for the user to mend.
-        auto* entry = control<QLineEdit>(lookup.entry);
-        entry->setFocus();
-        entry->selectAll();
-        showNames();
-        return;
-      }
-      lookup.setOwn(lookup.theirs());
-    }
-  }
-  Display();
-  showNames();
-}
-
-void PhysicianForm::lookupPressed(const Lookup& lookup) {
-  Update();
-  lookup.setTheirs(lookup.own());
-  if (callLookup(lookup) == rt::kCompleted) lookup.setOwn(lookup.theirs());
-  Display();
-  showNames();
-}
-
 void PhysicianForm::showNames() {
-  for (const Lookup* lookup : {&postalCode(), &speciality()}) {
-    lookup->setTheirs(lookup->own());
-    core::access(lookup->catalogue()).fetchOrClear(lookup->key);
-    if (auto* label = control<QLabel>(lookup->name)) {
-      label->setText(rt::toQString(lookup->description()));
-    }
-  }
+  core::LOC().Cod_Postal = core::MDC().Cod_Postal;
+  core::access(core::Localidades::def()).fetchOrClear(core::Localidades::LOC01);
+  control<QLabel>("?LOC:NOMBRELOCALIDAD")
+      ->setText(rt::toQString(trimmedRight(core::LOC().NombreLocalidad.view())));
+  core::ESP().Cod_Especialidad = core::MDC().Cod_Especialidad;
+  core::access(core::Especialidades::def()).fetchOrClear(core::Especialidades::ESP01);
+  control<QLabel>("?ESP:DESCRIPCION")
+      ->setText(rt::toQString(trimmedRight(core::ESP().Descripcion.view())));
 }
 
 bool PhysicianForm::writeBeforeSheet() {

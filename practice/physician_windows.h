@@ -40,16 +40,9 @@ class PhysicianForm : public core::RecordForm {
  protected:
   QWidget* buildWindow() override;
   void OwnSetup() override;
+  void showLookedUp() override { showNames(); }
 
  private:
-  // The two lookups work alike: the code's field, the catalogue, its key and
-  // list, and where its name shows.
-  struct Lookup;
-  static const Lookup& postalCode();
-  static const Lookup& speciality();
-  void codeAccepted(const Lookup& lookup);
-  void lookupPressed(const Lookup& lookup);
-  int callLookup(const Lookup& lookup);
   // The names of the looked-up codes, read again each time the form shows.
   void showNames();
   int callSheetForm(int request);

@@ -26,9 +26,6 @@ namespace {
 constexpr auto& kDeleteQuestion =
     "¿ Está seguro que desea eliminar el registro seleccionado?"_cp;
 constexpr char kDeleteCaption[] = "Confirmar Borrado";
-constexpr auto& kSaveQuestion =
-    "¿Desea guardar los cambios realizados al registro?"_cp;
-constexpr char kSaveCaption[] = "Confirmar";
 constexpr auto& kKeepQuestion = "¿ Desea guardar los cambios?"_cp;
 constexpr char kKeepCaption[] = "Guardar Registro";
 constexpr auto& kCancelQuestion = "¿Desea Ud.cancelar?"_cp;
@@ -41,15 +38,19 @@ std::string trimmed(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
-// The record each thread's form of a table saved last, for the history key.
-std::unique_ptr<rt::RecordBuffer>& historyRecord(const rt::TableDef& def) {
-  static std::map<std::pair<rt::ThreadNumber, const rt::TableDef*>,
-                  std::unique_ptr<rt::RecordBuffer>>
-      saved;
-  auto& slot = saved[{rt::currentThreadNumber(), &def}];
-  if (!slot) {
-    slot = def.newBuffer();
-    rt::clearRecord(def, *slot);
+// The record each thread's form of a table last tried to save, for the
+// history key; blank until the first try.
+struct HistoryRecord {
+  std::unique_ptr<rt::RecordBuffer> record;
+  bool filled = false;
+};
+
+HistoryRecord& historyRecord(const rt::TableDef& def) {
+  static std::map<std::pair<rt::ThreadNumber, const rt::TableDef*>, HistoryRecord> saved;
+  HistoryRecord& slot = saved[{rt::currentThreadNumber(), &def}];
+  if (!slot.record) {
+    slot.record = def.newBuffer();
+    rt::clearRecord(def, *slot.record);
   }
   return slot;
 }
@@ -312,7 +313,13 @@ int RecordForm::save() {
     rt::refuseEntry(refused);
     return rt::level::Notify;
   }
-  if (!requiredFilled()) return rt::level::Notify;
+  if (!requiredFilled() || !lookupsFound()) return rt::level::Notify;
+  // What was typed is kept before the save is tried: a save that another
+  // workstation's change refuses shows that record, and the history key
+  // gives each field back as it was at OK.
+  HistoryRecord& history = historyRecord(def_);
+  rt::copyRecord(def_, table().buffer(), *history.record);
+  history.filled = true;
   if (!PRIMARY->access().validateRecord()) return rt::level::Notify;
   const bool inserting = REQUEST == request::Insert ||
                          (REQUEST == request::Apply && PRIMARY->access().numberedPending());
@@ -321,7 +328,6 @@ int RecordForm::save() {
     Display();
     return rt::level::Notify;
   }
-  rt::copyRecord(def_, table().buffer(), *historyRecord(def_));
   saved_ = true;
   Response = rt::kCompleted;
   if (REQUEST == request::Apply) {  // the window stays open on the saved record
@@ -329,6 +335,25 @@ int RecordForm::save() {
     snapshot();
   }
   return rt::level::Benign;
+}
+
+int RecordForm::lookUp(const LookupField& lookup, bool fromButton) {
+  const int result = runLookup(*this, lookup, fromButton);
+  // The code as its picture shows it; a code left without a record stays as
+  // typed, selected.
+  if (result == rt::level::Benign) Display();
+  showLookedUp();
+  return result;
+}
+
+bool RecordForm::lookupsFound() {
+  for (const LookupField* l : lookups_) {
+    // An entry the user cannot type in is not taken.
+    const QWidget* entry = control(l->entry);
+    if (entry == nullptr || !entry->isEnabled() || lookupFound(*this, *l)) continue;
+    if (lookUp(*l, false) != rt::level::Benign) return false;
+  }
+  return true;
 }
 
 void RecordForm::abandonInsert() {
@@ -352,8 +377,11 @@ int RecordForm::TakeEvent() {
       return rt::level::Notify;
     }
     if (keyCode() == HISTORYKEY && !viewing()) {
-      RestoreField(window()->focusWidget() ? rt::owningControl(window()->focusWidget()) : nullptr,
-                   *historyRecord(def_));
+      // Nothing tried yet on this thread: no blank value is put over a field.
+      if (HistoryRecord& history = historyRecord(def_); history.filled) {
+        RestoreField(window()->focusWidget() ? rt::owningControl(window()->focusWidget()) : nullptr,
+                     *history.record);
+      }
       return rt::level::Notify;
     }
   }
@@ -376,7 +404,7 @@ int RecordForm::TakeAccepted() {
   } else if (name == "?CANCEL") {
     // After an apply the record stays saved: the caller must show it again.
     Response = saved_ ? rt::kCompleted : rt::kCancelled;
-    if (CANCELACTION == cancel::AskCancel || CANCELACTION == cancel::AskSave) {
+    if (CANCELACTION != cancel::None) {
       // The close request asks about a changed record, as Esc does.
       post(rt::event::CloseWindow);
       return rt::level::Benign;
@@ -401,7 +429,7 @@ int RecordForm::TakeCloseEvent() {
           toFirstField();
         }
         break;
-      case cancel::AskSave: {
+      default: {
         const int answer =
             rt::showMessage({kKeepQuestion, kKeepCaption, rt::MessageIcon::Question,
                              rt::button::Yes | rt::button::No | rt::button::Cancel, {},
@@ -410,17 +438,6 @@ int RecordForm::TakeCloseEvent() {
           result = rt::level::Notify;
           toFirstField();
         }
-        saveNow = answer == rt::button::Yes;
-        break;
-      }
-      default: {
-        const int answer = rt::showMessage({kSaveQuestion,
-                                            kSaveCaption,
-                                            rt::MessageIcon::Question,
-                                            rt::button::Yes | rt::button::No | rt::button::Cancel,
-                                            {},
-                                            rt::button::Yes});
-        if (answer == rt::button::Cancel) result = rt::level::Notify;
         saveNow = answer == rt::button::Yes;
       }
     }

@@ -15,6 +15,7 @@
 
 #include "core/shapes/aided_window.h"
 #include "core/shapes/field_controls.h"
+#include "core/shapes/lookup_field.h"
 #include "core/tables/table_relations.h"
 
 namespace core {
@@ -36,7 +37,6 @@ constexpr int kHistoryKeyH = Qt::Key_H | static_cast<int>(Qt::ControlModifier);
 // What closing a changed record asks (CANCELACTION).
 namespace cancel {
 constexpr int None = 0;       // closes without asking
-constexpr int Confirm = 1;    // "¿Desea guardar los cambios realizados al registro?"
 constexpr int AskCancel = 2;  // "¿Desea Ud.cancelar?": Yes closes without storing
 constexpr int AskSave = 3;    // "¿ Desea guardar los cambios?": Yes, No, Cancel
 }  // namespace cancel
@@ -110,9 +110,9 @@ class RecordForm : public AidedWindow {
   int INSERTACTION = 0;
   int CHANGEACTION = 0;
   int DELETEACTION = 0;
-  // What a close request over a changed record asks (cancel::). With
-  // AskCancel and AskSave the Cancel button closes through the same question.
-  int CANCELACTION = cancel::Confirm;
+  // What a close request (Cancel, Esc, the close box) over a changed record
+  // asks (cancel::); None closes at once.
+  int CANCELACTION = cancel::AskSave;
   int VCRREQUEST = 0;
 
   // Locals of the activity lines.
@@ -132,7 +132,8 @@ class RecordForm : public AidedWindow {
   // The form's own set-up, after the alerts.
   virtual void OwnSetup() {}
   // The history key in `control`: its field's value from `from` (the record
-  // this thread's form of the table saved last) shown again. A form whose
+  // as this thread's form of the table last tried to save it, refused or
+  // not) shown again. A form whose
   // control shows a field in its own way overrides it; true when restored.
   virtual bool RestoreField(QWidget* control, rt::RecordBuffer& from);
   // The record's code in the activity lines: the first component of the
@@ -145,6 +146,16 @@ class RecordForm : public AidedWindow {
   // The accept-all pass: every entry marked required must hold a value; the
   // first empty one is selected and false answered.
   bool requiredFilled();
+  // A code entry looked up in its catalogue (lookup_field.h), taken again at
+  // OK; bound once, in buildWindow, for the form's life.
+  void bindLookup(const LookupField& lookup) { lookups_.push_back(&lookup); }
+  // The code entry's Enter (or its button): the lookup, then what the form
+  // shows of the catalogues. A form that does more with the looked-up record
+  // overrides it and calls it. Answers as runLookup.
+  virtual int lookUp(const LookupField& lookup, bool fromButton);
+  // Shows what the form reads from its catalogues beside their codes; a code
+  // without a record shows nothing there.
+  virtual void showLookedUp() {}
   // Focus back on the window's first field: its first entry from there on.
   void toFirstField();
 
@@ -157,6 +168,9 @@ class RecordForm : public AidedWindow {
 
  private:
   int save();
+  // The accept-all pass over the lookup fields: false when a code without a
+  // record was left so (the form stays on its entry).
+  bool lookupsFound();
   void snapshot();
   void abandonInsert();
 
@@ -165,6 +179,7 @@ class RecordForm : public AidedWindow {
   FieldControls fields_;
   CloseMenuToggle closeMenu_;
   std::vector<const rt::TableDef*> openedRelations_;  // closed again at Kill
+  std::vector<const LookupField*> lookups_;
   std::vector<char> primedRecord_;
   std::vector<std::string> primedMemos_;
   bool saved_ = false;

@@ -292,7 +292,8 @@ TEST_F(RunningFrame, ClosingTheFrameClosesAChangedFormThroughItsOwnQuestion) {
   ASSERT_TRUE(waitUntil([&] { return script.pending() == 0; }, "the form"));
   frame_->post(rt::event::CloseWindow);
   ASSERT_TRUE(waitUntil([&] { return answers.asked().size() == 1; }, "the form's question"));
-  EXPECT_EQ(answers.asked()[0].text, "¿Desea guardar los cambios realizados al registro?"_cp);
+  EXPECT_EQ(answers.asked()[0].text, "¿ Desea guardar los cambios?"_cp);
+  EXPECT_EQ(answers.asked()[0].caption, "Guardar Registro");
   rt::testing::waitIdle();
   EXPECT_TRUE(formOpen);
   EXPECT_FALSE(ended_) << "Cancel keeps the program";

@@ -312,6 +312,40 @@ TEST_F(UsersWindows, ProtectedFormEscGoesToOkAndCloseIsGreyed) {
   });
 }
 
+// The user form closes only through its buttons: its Cancel over a changed
+// user asks whether to save it, Cancel the default; Cancel comes back to the
+// first field, Yes stores as OK does.
+TEST_F(UsersWindows, CancelOverAChangedUserAsksWhetherToSaveIt) {
+  ScriptedMessages answers({rt::button::Cancel, rt::button::Yes});
+  onThread([&] {
+    const int code = addUser("Ana", "ana", "x", 5);
+    readUser(code);
+    rt::ThreadRequest() = request::Change;
+    Probed<UserForm> form;
+    form.probe([](UserForm& f) {
+      f.control<QLineEdit>("?USU:NOMBRE_USUARIO")->setText("Ana Maria");
+      f.control("?OK")->setFocus();
+      click(f, "?CANCEL");
+    });
+    form.probe([](UserForm&) {});  // the close request Cancel posted
+    form.probe([](UserForm& f) {
+      ASSERT_TRUE(f.isOpen());
+      EXPECT_EQ(f.window()->focusWidget(), f.control("?USU:NOMBRE_USUARIO"));
+      click(f, "?CANCEL");
+    });
+    EXPECT_EQ(form.Run(), rt::kCompleted);
+    readUser(code);
+    EXPECT_EQ(USU().Nombre_Usuario.clipped(), "Ana Maria");
+  });
+  ASSERT_EQ(answers.asked().size(), 2u);
+  for (const rt::MessageRequest& asked : answers.asked()) {
+    EXPECT_EQ(asked.caption, "Guardar Registro");
+    EXPECT_EQ(asked.text, "¿ Desea guardar los cambios?"_cp);
+    EXPECT_EQ(asked.buttons, rt::button::Yes | rt::button::No | rt::button::Cancel);
+    EXPECT_EQ(asked.defaultButton, rt::button::Cancel);
+  }
+}
+
 TEST_F(UsersWindows, LevelRulesOfTheFormAndTheList) {
   onThread([&] {
     const int own = addUser("Ana", "ana", "x", 5);
@@ -599,6 +633,7 @@ TEST_F(UsersWindows, QueryByExampleIsANamedFilterJoinedWithTheOthers) {
 }
 
 TEST_F(UsersWindows, HistoryKeyBringsBackTheFieldOfTheLastSavedRecord) {
+  ScriptedMessages leaving({rt::button::No});  // the restored login: No to saving it on Cancel
   onThread([&] {
     readUser(addUser("Ana", "ana", "x", 5));
     WindowScript save;

@@ -218,7 +218,7 @@ TEST_F(AddressBook, PostalCodeZeroLooksNothingUpAndAnUnknownOneOpensTheLocalitie
     e->setText(value);
     f.post(rt::event::Accepted, e);
   };
-  ScriptedMessages noQuestions;
+  ScriptedMessages leaving({rt::button::No});
   runContactForm(core::request::Change,
                  {[&](ContactForm& f) { enter(f, "0000-000"); },
                   [&](ContactForm& f) {
@@ -234,12 +234,20 @@ TEST_F(AddressBook, PostalCodeZeroLooksNothingUpAndAnUnknownOneOpensTheLocalitie
                     EXPECT_EQ(calls, 1);
                     EXPECT_EQ(f.control<QLineEdit>("?AGE:COD_POSTAL")->text(), "0004-321");
                     EXPECT_EQ(f.window()->focusWidget(), f.control("?AGE:COD_POSTAL"));
+                    EXPECT_EQ(f.control<QLineEdit>("?LOC:NOMBRELOCALIDAD")->text(), "");
                     click(f, "?OK");
+                  },
+                  [&](ContactForm& f) {
+                    EXPECT_EQ(calls, 2) << "OK takes the code again";
+                    ASSERT_TRUE(f.isOpen());
+                    EXPECT_EQ(f.window()->focusWidget(), f.control("?AGE:COD_POSTAL"));
+                    click(f, "?CANCEL");  // No to saving it
                   }},
                  code);
   ASSERT_TRUE(readContact(code));
-  EXPECT_EQ(AGE().Cod_Postal, 4321u) << "a code matching nothing may be stored";
-  EXPECT_TRUE(noQuestions.asked().empty());
+  EXPECT_EQ(AGE().Cod_Postal, 0u) << "a code matching nothing is not stored";
+  ASSERT_EQ(leaving.asked().size(), 1u);
+  EXPECT_EQ(leaving.asked()[0].caption, "Guardar Registro");
 }
 
 TEST_F(AddressBook, TheMailLinkOpensMailtoAndEscMovesToOk) {

@@ -238,7 +238,9 @@ TEST_F(FrameAlarms, CancelRingsAgainNextTickAndASavedChangeStopsIt) {
 
 TEST_F(FrameAlarms, OkOverAChangeMadeElsewhereIsRefusedAndReported) {
   const int code = add({"llamar", kToday, kTen});
-  ScriptedMessages messages;
+  // The refusal, then No to saving on Cancel: the form shows the other's
+  // reminder, which differs from the one it opened with.
+  ScriptedMessages messages({rt::button::Ok, rt::button::No});
   answer_ = [code](rt::WindowDriver& w) {
     w.control<QLineEdit>("?AGG:ASUNTO")->setText("mio");
     // Another workstation stores the reminder meanwhile, then the user
@@ -256,7 +258,8 @@ TEST_F(FrameAlarms, OkOverAChangeMadeElsewhereIsRefusedAndReported) {
     });
   };
   EXPECT_EQ(tick(), Subjects{"llamar"});
-  ASSERT_EQ(messages.asked().size(), 1u);
+  ASSERT_EQ(messages.asked().size(), 2u);
+  EXPECT_EQ(messages.asked()[1].caption, "Guardar Registro");
   ASSERT_TRUE(read(code));
   EXPECT_EQ(AGG().Asunto.clipped(), "otro");
 }

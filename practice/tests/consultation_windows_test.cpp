@@ -78,6 +78,12 @@ class ConsultationWindows : public ::testing::Test {
     core::PAC().Cod_Paciente = 7;
     core::PAC().Nombre = "Ana Lopez";
     ASSERT_EQ(core::Pacientes::table().add(), 0);
+    // The consultation type every practice starts with, which new
+    // consultations take.
+    core::TiposConsultas::table().clear();
+    core::TIC().Cod_TipoConsulta = 1;
+    core::TIC().Descripcion = "Consulta Normal";
+    ASSERT_EQ(core::TiposConsultas::table().add(), 0);
   }
   void TearDown() override {
     for (const char* p : {"FormularioPacientes", core::kExportWindow}) rt::unregisterProcedure(p);
@@ -158,7 +164,9 @@ TEST_F(ConsultationWindows, EveryCloseAddsOneLogEntryByItsRequest) {
     const std::int64_t logged = core::LogConsultas::table().records();
     const int existing = c.request == core::request::Insert ? 0 : addVisit(c.name);
     int code = existing;
-    ScriptedMessages messages;
+    // A typed reason cancelled: No to saving it.
+    const bool asks = c.request == core::request::Insert && std::string(c.button) == "?CANCEL";
+    ScriptedMessages messages({rt::button::No});
     runForm(c.request, false,
             {[&](ConsultationForm& f) {
               code = static_cast<int>(core::CON().Cod_Consulta);
@@ -168,7 +176,10 @@ TEST_F(ConsultationWindows, EveryCloseAddsOneLogEntryByItsRequest) {
               click(f, c.button);
             }},
             existing);
-    EXPECT_TRUE(messages.asked().empty()) << c.name << ": " << messages.asked()[0].text;
+    ASSERT_EQ(messages.asked().size(), asks ? 1u : 0u) << c.name;
+    if (asks) {
+      EXPECT_EQ(messages.asked()[0].caption, "Guardar Registro");
+    }
     ASSERT_NE(code, 0) << c.name;
     EXPECT_EQ(core::LogConsultas::table().records(), logged + 1) << c.name;
     const std::vector<std::string> letters = logLetters(code);
@@ -341,6 +352,43 @@ TEST_F(ConsultationWindows, NotesAreKeptWholeOrRefusedAndNothingIsLost) {
 // Enter in the notes ends a paragraph (a list's next item, an alignment of
 // its own), Shift+Enter breaks the line inside one; Ctrl+B there styles the
 // text, with no search taking the key.
+// Two workstations on one consultation: the other saves a new reason while
+// this one types formatted notes. After the refused OK the history key in the
+// notes gives them back, format and all, and the next OK keeps the other's
+// reason.
+TEST_F(ConsultationWindows, AfterARefusedSaveTheHistoryKeyGivesTheNotesBack) {
+  const int visit = addVisit("Control");
+  rt::testing::OtherWorkstation other(folder_ / "Varneta.dat");
+  ScriptedMessages messages;
+  const int answer = runForm(
+      core::request::Change, false,
+      {[&](ConsultationForm& f) {
+         ASSERT_TRUE(other.change("Consulta", "Motivo = 'Control anual'",
+                                  "Cod_Consulta = " + std::to_string(visit)))
+             << other.error();
+         f.control<QTextEdit>("?CON:NOTAS")->setHtml("Dolor de <b>cabeza</b>.");
+         click(f, "?OK");
+       },
+       [&](ConsultationForm& f) {
+         ASSERT_TRUE(f.isOpen());
+         ASSERT_EQ(messages.asked().size(), 1u);
+         EXPECT_EQ(messages.asked()[0].caption, "Registro no Actualizado");
+         auto* notes = f.control<QTextEdit>("?CON:NOTAS");
+         notes->clear();
+         notes->setFocus();
+         QTest::keyClick(notes, Qt::Key_Apostrophe, Qt::ControlModifier);
+       },
+       [&](ConsultationForm& f) {
+         EXPECT_EQ(f.control<QTextEdit>("?CON:NOTAS")->toPlainText(), "Dolor de cabeza.");
+         click(f, "?OK");
+       }},
+      visit);
+  EXPECT_EQ(answer, rt::kCompleted);
+  ASSERT_TRUE(readVisit(visit));
+  EXPECT_EQ(core::CON().Motivo.clipped(), "Control anual");
+  EXPECT_NE(core::CON().Notas.find("\\b"), std::string::npos) << core::CON().Notas;
+}
+
 TEST_F(ConsultationWindows, EnterInTheNotesStartsAParagraph) {
   const int visit = addVisit("Control");
   runForm(core::request::Change, false,
@@ -492,7 +540,8 @@ TEST_F(ConsultationWindows, APickedPathIsCheckedAndACancelledPickKeepsIt) {
     answers.erase(answers.begin());
     return answer;
   });
-  ScriptedMessages messages;
+  // The refusal, then No to saving the emptied path on Cancel.
+  ScriptedMessages messages({rt::button::Ok, rt::button::No});
   ASSERT_TRUE(runOnThread([&] {
     readVisit(visit);
     core::Adjuntos::table().clear();
@@ -513,9 +562,10 @@ TEST_F(ConsultationWindows, APickedPathIsCheckedAndACancelledPickKeepsIt) {
     attachment.Run();
     core::relate(core::Adjuntos::def()).close();
   }));
-  ASSERT_EQ(messages.asked().size(), 1u);
+  ASSERT_EQ(messages.asked().size(), 2u);
   EXPECT_EQ(messages.asked()[0].text,
             "El nombre del archivo es demasiado largo o tiene caracteres no admitidos."_cp);
+  EXPECT_EQ(messages.asked()[1].caption, "Guardar Registro");
 }
 
 TEST_F(ConsultationWindows, AnOpenFailureShowsTheShellsTextAndAnUnknownCodeNothing) {

@@ -35,6 +35,7 @@
 #include "platform/base/outside_actions.h"
 #include "platform/base/procedures.h"
 #include "platform/data/database.h"
+#include "platform/data/testing/other_workstation.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "practice/patient_form.h"
@@ -286,6 +287,7 @@ TEST_F(PatientWindows, CodeLookupsSkipZeroShowKnownCodesAndOpenTheListForUnknown
     core::COB().Descripcion = "OSDE 210";
     return answer;
   });
+  ScriptedMessages answers({rt::button::No});
   auto enter = [](PatientForm& f, const char* value) {
     auto* e = f.control<QLineEdit>("?PAC:COD_COBERTURA");
     e->setText(value);
@@ -315,9 +317,51 @@ TEST_F(PatientWindows, CodeLookupsSkipZeroShowKnownCodesAndOpenTheListForUnknown
              EXPECT_EQ(text(f, "?PAC:COD_COBERTURA").trimmed(), "3");
              EXPECT_EQ(text(f, "?PAC:NOMBRE"), "Ana");
              EXPECT_EQ(text(f, "?COB:DESCRIPCION"), "OSDE 210");
-             click(f, "?CANCEL");
+             click(f, "?CANCEL");  // the coverage changed: No to the question leaves it unstored
            }},
           code);
+}
+
+// A typed code without a record: the description beside it empties, and OK
+// takes the code again, which opens the catalogue's list; left without a
+// choice, the form stays on the code and nothing is stored.
+TEST_F(PatientWindows, ACodeWithoutARecordIsLookedUpAgainAtOk) {
+  addCoverage(3, "OSDE 210");
+  const int code = addPatient("Ana", 0, 0, 3);
+  int listCalls = 0;
+  rt::registerProcedure("ExaminarCoberturas", [&](const rt::ProcedureArgs&) {
+    ++listCalls;
+    return rt::kCancelled;
+  });
+  ScriptedMessages answers({rt::button::No});
+  const int answer = runForm(
+      core::request::Change,
+      {[](PatientForm& f) {
+         EXPECT_EQ(text(f, "?COB:DESCRIPCION"), "OSDE 210");
+         auto* coverage = f.control<QLineEdit>("?PAC:COD_COBERTURA");
+         coverage->setText("77");
+         f.post(rt::event::Accepted, coverage);
+       },
+       [&](PatientForm& f) {
+         EXPECT_EQ(listCalls, 1);
+         EXPECT_EQ(text(f, "?COB:DESCRIPCION"), "");
+         EXPECT_EQ(text(f, "?COB:DESCRIPCION:2"), "");
+         f.control<QLineEdit>("?PAC:NOMBRE")->setText("Ana Maria");
+         click(f, "?OK");
+       },
+       [&](PatientForm& f) {
+         EXPECT_EQ(listCalls, 2) << "OK opens the list again";
+         ASSERT_TRUE(f.isOpen());
+         EXPECT_EQ(f.window()->focusWidget(), f.control("?PAC:COD_COBERTURA"));
+         EXPECT_EQ(text(f, "?PAC:COD_COBERTURA").trimmed(), "77");
+         EXPECT_EQ(text(f, "?COB:DESCRIPCION"), "");
+         click(f, "?CANCEL");
+       }},
+      code);
+  EXPECT_EQ(answer, rt::kCancelled);
+  EXPECT_EQ(listCalls, 2);
+  EXPECT_EQ(storedName(code), "Ana") << "nothing stored";
+  EXPECT_EQ(core::PAC().Cod_Cobertura, 3);
 }
 
 TEST_F(PatientWindows, DeleteAsksOnCompletionAndTheRelationsRefuseWithTheirTable) {
@@ -421,7 +465,8 @@ TEST_F(PatientWindows, EditsSurviveANestedWindowThatReadsAnotherPatient) {
     }
     return rt::kCancelled;
   });
-  ScriptedMessages messages;
+  // The refusal, then No to saving the changed patient on Cancel.
+  ScriptedMessages messages({rt::button::Ok, rt::button::No});
   runForm(core::request::Change,
           {[](PatientForm& f) {
              f.control<QLineEdit>("?PAC:NOMBRE")->setText("Ana Maria");
@@ -533,6 +578,128 @@ TEST_F(PatientWindows, TextThatCannotBeStoredAsTypedIsRefusedAtOkAndKept) {
     if (messages.asked().empty()) continue;
     const QString said = rt::toQString(messages.asked()[0].text).replace('|', ' ');
     EXPECT_NE(said.indexOf(QString::fromUtf8(c.said)), -1) << said.toStdString();
+  }
+}
+
+void pressHistoryKey(PatientForm& f, const char* name) {
+  QWidget* control = f.control(name);
+  control->setFocus();
+  QTest::keyClick(control, Qt::Key_Apostrophe, Qt::ControlModifier);
+}
+
+std::string notesShown(PatientForm& f) {
+  return rt::fromQString(f.control<QPlainTextEdit>("?PAC:NOTAS")->toPlainText());
+}
+
+// Two workstations on one patient: the other saves a new phone while this one
+// types in the notes. OK is refused; the history key gives back what each
+// field held at that OK, and the next OK keeps the other's phone.
+TEST_F(PatientWindows, AfterARefusedSaveTheHistoryKeyGivesBackWhatWasTyped) {
+  const int code = addPatient("Ana");
+  const std::string stored(999, 'n');
+  const std::string typed = std::string(983, 'n') + " Llamar el lunes";
+  core::PAC().Telefono = "4111-1111";
+  core::PAC().Notas = stored;
+  ASSERT_EQ(core::Pacientes::table().put(), 0);
+  rt::testing::OtherWorkstation other(folder_ / "Varneta.dat");
+  ScriptedMessages messages;
+  const int answer = runForm(
+      core::request::Change,
+      {[](PatientForm& f) { pressHistoryKey(f, "?PAC:NOTAS"); },
+       [&](PatientForm& f) {
+         EXPECT_EQ(notesShown(f), stored) << "nothing tried yet: the key puts nothing over it";
+         ASSERT_TRUE(other.change("PACIENTE", "Telefono = '4222-2222'",
+                                  "Cod_Paciente = " + std::to_string(code)))
+             << other.error();
+         f.control<QPlainTextEdit>("?PAC:NOTAS")->setPlainText(rt::toQString(typed));
+         click(f, "?OK");
+       },
+       [&](PatientForm& f) {
+         ASSERT_TRUE(f.isOpen());
+         ASSERT_EQ(messages.asked().size(), 1u);
+         EXPECT_EQ(messages.asked()[0].caption, "Registro no Actualizado");
+         EXPECT_EQ(text(f, "?PAC:TELEFONO"), "4222-2222") << "the other's record shows";
+         pressHistoryKey(f, "?PAC:NOTAS");
+       },
+       [&](PatientForm& f) {
+         EXPECT_EQ(notesShown(f), typed);
+         pressHistoryKey(f, "?PAC:TELEFONO");
+       },
+       [&](PatientForm& f) {
+         EXPECT_EQ(text(f, "?PAC:TELEFONO"), "4111-1111") << "as it was at the refused OK";
+         f.control<QLineEdit>("?PAC:TELEFONO")->setText("4222-2222");
+         click(f, "?OK");
+       }},
+      code);
+  EXPECT_EQ(answer, rt::kCompleted);
+  EXPECT_EQ(messages.asked().size(), 1u);
+  EXPECT_EQ(storedName(code), "Ana");
+  EXPECT_EQ(core::PAC().Telefono.clipped(), "4222-2222");
+  EXPECT_EQ(core::PAC().Notas, typed);
+}
+
+// Closing a changed patient by its Cancel button, Esc or the close box asks
+// whether to save it, Cancel the default: Yes stores, No leaves it stored as
+// it was, Cancel goes back to the first field.
+TEST_F(PatientWindows, ClosingAChangedPatientAsksWhetherToSaveIt) {
+  enum class Closing { CancelButton, Escape, CloseBox };
+  struct Case {
+    Closing closing;
+    int answer;
+    const char* stored;
+  } cases[] = {
+      {Closing::CancelButton, rt::button::No, "Ana"},
+      {Closing::CancelButton, rt::button::Yes, "Ana Maria"},
+      {Closing::CancelButton, rt::button::Cancel, "Ana"},
+      {Closing::Escape, rt::button::Yes, "Ana Maria"},
+      {Closing::Escape, rt::button::No, "Ana"},
+      {Closing::Escape, rt::button::Cancel, "Ana"},
+      {Closing::CloseBox, rt::button::Yes, "Ana Maria"},
+      {Closing::CloseBox, rt::button::No, "Ana"},
+      {Closing::CloseBox, rt::button::Cancel, "Ana"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.closing) * 10 + c.answer);
+    const int code = addPatient("Ana");
+    ScriptedMessages answers({c.answer});
+    bool stayedOpen = false;
+    const int answer = runForm(
+        core::request::Change,
+        {[&](PatientForm& f) {
+           f.control<QLineEdit>("?PAC:NOMBRE")->setText("Ana Maria");
+           f.control("?PAC:TELEFONO")->setFocus();
+         },
+         [&](PatientForm& f) {
+           QWidget* phone = f.control("?PAC:TELEFONO");
+           switch (c.closing) {
+             case Closing::CancelButton:
+               click(f, "?CANCEL");
+               break;
+             case Closing::Escape:
+               QTest::keyClick(phone, Qt::Key_Escape);
+               break;
+             case Closing::CloseBox:
+               f.window()->close();
+               break;
+           }
+         },
+         [](PatientForm&) {},  // the close request the button or the key posted
+         [&](PatientForm& f) {  // reached only when the answer kept the form open
+           stayedOpen = f.isOpen();
+           EXPECT_EQ(f.window()->focusWidget(), f.control("?PAC:NOMBRE"));
+           f.control<QLineEdit>("?PAC:NOMBRE")->setText("Ana");
+           click(f, "?CANCEL");  // nothing changed now: closes without a question
+         }},
+        code);
+    EXPECT_EQ(stayedOpen, c.answer == rt::button::Cancel);
+    EXPECT_EQ(answer, c.answer == rt::button::Yes ? rt::kCompleted : rt::kCancelled);
+    ASSERT_EQ(answers.asked().size(), 1u);
+    const rt::MessageRequest& asked = answers.asked()[0];
+    EXPECT_EQ(asked.caption, "Guardar Registro");
+    EXPECT_EQ(asked.text, "¿ Desea guardar los cambios?"_cp);
+    EXPECT_EQ(asked.buttons, rt::button::Yes | rt::button::No | rt::button::Cancel);
+    EXPECT_EQ(asked.defaultButton, rt::button::Cancel);
+    EXPECT_EQ(storedName(code), c.stored);
   }
 }
 

@@ -212,6 +212,7 @@ TEST_F(PhysicianWindows, BothCodesAreLookedUpAlike) {
       SCOPED_TRACE(std::string(c.entry) + " " + c.typed);
       localities.calls = specialities.calls = 0;
       localities.answer = specialities.answer = c.listAnswer;
+      ScriptedMessages leaving({rt::button::No});  // a changed code: No to saving it on Cancel
       readPhysician(code);
       rt::ThreadRequest() = request::Change;
       Probed<PhysicianForm> form;

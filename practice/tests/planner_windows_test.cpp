@@ -669,7 +669,8 @@ TEST_F(AppointmentFormTest, StatesByTypeAndConfirmation) {
 // Lopez, and the appointment would carry her name under another code.
 TEST_F(AppointmentFormTest, APatientCodeLargerThanThePatientsKeyIsRefused) {
   book({1, 1000, "TUR", 0, 0});
-  ScriptedMessages messages;
+  // The refusal, then No to saving the changed appointment on Cancel.
+  ScriptedMessages messages({rt::button::Ok, rt::button::No});
   runForm(1, {[](AppointmentForm& f) {
                 auto* patient = f.control<QLineEdit>("?TUR:COD_PACIENTE");
                 patient->setText("65543");
@@ -680,9 +681,10 @@ TEST_F(AppointmentFormTest, APatientCodeLargerThanThePatientsKeyIsRefused) {
                 EXPECT_EQ(core::TUR().Nombre.clipped(), "");
                 click(f, "?CANCEL");
               }});
-  ASSERT_EQ(messages.asked().size(), 1u);
+  ASSERT_EQ(messages.asked().size(), 2u);
   EXPECT_EQ(messages.asked()[0].caption, "Código inválido"_cp);
   EXPECT_EQ(messages.asked()[0].text, "El código 65543 no existe: el mayor posible es 65535."_cp);
+  EXPECT_EQ(messages.asked()[1].caption, "Guardar Registro");
 }
 
 TEST_F(AppointmentFormTest, AnOrderBelowTheNextToBeSeenIsRefused) {

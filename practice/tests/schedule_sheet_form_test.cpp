@@ -219,7 +219,8 @@ TEST_F(ScheduleSheet, LettersStepThroughTheWeekdaysAndARowWithoutOneIsNeverStore
 }
 
 TEST_F(ScheduleSheet, ASecondSheetOnTheSameDayAndASecondRowOfAWeekdayAreRefused) {
-  ScriptedMessages messages;
+  // The two refusals, then No to saving the typed sheet on Cancel.
+  ScriptedMessages messages({rt::button::Ok, rt::button::Ok, rt::button::No});
   onThread([&] {
     const int ana = addPhysician("Ana");
     const std::uint32_t sheet = addSheet(ana, rt::makeDate(1, 1, 2024));
@@ -257,7 +258,8 @@ TEST_F(ScheduleSheet, ASecondSheetOnTheSameDayAndASecondRowOfAWeekdayAreRefused)
     core::access(core::Planilla::def()).releaseHeld();
     EXPECT_EQ(core::Planilla::table().records(), 1);
   });
-  ASSERT_EQ(messages.asked().size(), 2u);
+  ASSERT_EQ(messages.asked().size(), 3u);
+  EXPECT_EQ(messages.asked()[2].caption, "Guardar Registro");
   for (const auto& [asked, key] :
        {std::pair{0, "CodPlanilla - Nrodia"}, std::pair{1, "CodPersona - Vigencia"}}) {
     EXPECT_EQ(messages.asked()[asked].caption, "Error Clave Duplicada");
@@ -303,7 +305,7 @@ TEST_F(ScheduleSheet, ACancelledNewSheetTakesItsRowsWithIt) {
 // Before its first sheet a new physician is written; cancelled then, he
 // stays, since his sheet keeps him.
 TEST_F(ScheduleSheet, ANewPhysicianWithASheetCancelledStaysAsWritten) {
-  ScriptedMessages messages;
+  ScriptedMessages messages({rt::button::No});  // not saving the typed name on Cancel
   onThread([&] {
     WindowScript sheetForm;
     sheetForm.on("Agregando Registro", [](rt::WindowDriver& w) {
@@ -328,9 +330,10 @@ TEST_F(ScheduleSheet, ANewPhysicianWithASheetCancelledStaysAsWritten) {
     EXPECT_EQ(core::MDC().Nombre, "Nuevo");
     EXPECT_EQ(core::Planilla::table().records(), 1);
   });
-  ASSERT_EQ(messages.asked().size(), 1u);
-  EXPECT_EQ(messages.asked()[0].caption, "Error de Integridad Referencial (Borrado)");
-  EXPECT_NE(messages.asked()[0].text.find("tabla Planilla."), std::string::npos);
+  ASSERT_EQ(messages.asked().size(), 2u);
+  EXPECT_EQ(messages.asked()[0].caption, "Guardar Registro");
+  EXPECT_EQ(messages.asked()[1].caption, "Error de Integridad Referencial (Borrado)");
+  EXPECT_NE(messages.asked()[1].text.find("tabla Planilla."), std::string::npos);
 }
 
 }  // namespace
