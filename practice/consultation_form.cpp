@@ -534,13 +534,11 @@ int ConsultationForm::TakeAccepted() {
   return rt::level::Benign;
 }
 
-int ConsultationForm::TakeCloseEvent() {
-  // Notes too long for the record keep the window open, as they are.
-  if (!viewing() && !deleting_ && !takeNotes() && recordChanged()) {
-    notesFit();
-    return rt::level::Notify;
-  }
-  return core::RecordForm::TakeCloseEvent();
+// The closing question covers the notes too: Yes goes through OK, which
+// refuses notes too long for the record and keeps them in the window.
+bool ConsultationForm::recordChanged() {
+  if (notes_ && !deleting_ && notes_->markup() != loadedNotes_) return true;
+  return core::RecordForm::recordChanged();
 }
 
 int ConsultationForm::Kill() {

@@ -28,7 +28,7 @@ class ConsultationForm : public core::RecordForm {
   int TakeEvent() override;
   int TakeAccepted() override;
   int TakeNewSelection() override;
-  int TakeCloseEvent() override;
+  bool recordChanged() override;
   int Kill() override;
 
   core::ListBrowser* attachments() { return attachments_.get(); }

@@ -444,8 +444,10 @@ int RecordForm::TakeCloseEvent() {
   }
   RegistrarActividad(false);
   if (saveNow) {
-    if (save() != rt::level::Benign) return rt::level::Notify;
-    RegistrarActividad(false);
+    // Stored as OK stores it, through the form's own steps before the save;
+    // the OK closes the form once the record is stored.
+    post(rt::event::Accepted, control(OKCONTROL.empty() ? "?OK" : OKCONTROL));
+    return rt::level::Notify;
   }
   return result;
 }

@@ -90,8 +90,9 @@ class RecordForm : public AidedWindow {
   // Every control's value into the record buffer.
   void Update();
   void Display();
-  // Whether the record differs from what was primed.
-  bool recordChanged();
+  // Whether the record differs from what was primed (a form with a value
+  // kept outside the record, such as rich-text notes, adds it).
+  virtual bool recordChanged();
   // Runs a procedure the form calls (a lookup, a nested form, a list) and
   // gives the form its record back as it was before: fields, memos, position
   // and the version it read. A nested window that saved this same record

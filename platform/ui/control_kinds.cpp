@@ -153,4 +153,12 @@ bool isReadOnly(const QWidget* control) {
   return control->property("rtReadOnly").toBool();
 }
 
+bool isCloseButton(const QWidget* control) {
+  const auto* button = qobject_cast<const QAbstractButton*>(control);
+  if (button == nullptr) return false;
+  const QString name = button->objectName().toUpper();
+  return name == QLatin1String("?CLOSE") || name == QLatin1String("?CANCEL") ||
+         button->text().remove(QLatin1Char('&')).compare("Cerrar", Qt::CaseInsensitive) == 0;
+}
+
 }  // namespace rt

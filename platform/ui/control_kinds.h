@@ -58,4 +58,8 @@ QString picture(const QWidget* control);
 // Whether the user may not change the control's value.
 bool isReadOnly(const QWidget* control);
 
+// Whether the control is a button that leaves its window without storing
+// ("?CANCEL", "?CLOSE", or captioned "Cerrar").
+bool isCloseButton(const QWidget* control);
+
 }  // namespace rt

@@ -7,6 +7,8 @@
 #include <map>
 #include <set>
 
+#include "platform/ui/control_kinds.h"
+
 namespace rt {
 namespace {
 
@@ -32,13 +34,6 @@ QString captionOf(const QWidget* w) {
 void setCaption(QWidget* w, const QString& text) {
   if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(text);
   if (auto* label = qobject_cast<QLabel*>(w)) label->setText(text);
-}
-
-bool isCloseButton(const QWidget* w) {
-  const QString name = w->objectName().toUpper();
-  return qobject_cast<const QAbstractButton*>(w) != nullptr &&
-         (name == QLatin1String("?CLOSE") || name == QLatin1String("?CANCEL") ||
-          captionOf(w).remove(QLatin1Char('&')).compare("Cerrar", Qt::CaseInsensitive) == 0);
 }
 
 }  // namespace

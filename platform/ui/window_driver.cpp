@@ -242,6 +242,12 @@ int WindowDriver::Run() {
       for (;;) {
         current_ = nextEvent();
         if (current_.event == event::OpenWindow && current_.control == nullptr) settleOpened();
+        // An entry left for the window's Cancel or Close is not taken: the
+        // closing question and OK take it again, so leaving is never barred.
+        if (current_.event == event::Accepted && current_.control &&
+            isCloseButton(QApplication::focusWidget()) && !entryRefusalText(current_.control).empty()) {
+          continue;
+        }
         if (current_.event == event::Accepted && current_.control && refuseEntry(current_.control)) {
           // The press that left the entry waits until the entry is mended.
           std::erase_if(queue_, [](const WindowEvent& e) { return e.event == event::Accepted; });

@@ -324,8 +324,9 @@ TEST_F(ConsultationWindows, NotesAreKeptWholeOrRefusedAndNothingIsLost) {
   ASSERT_TRUE(readVisit(visit));
   EXPECT_EQ(core::CON().Notas, stored) << "viewing writes nothing";
 
-  // Over the limit: OK stores nothing, says why and stays open with the notes.
-  ScriptedMessages messages;
+  // Over the limit: OK stores nothing, says why and stays open with the notes;
+  // Cancel then asks about the changed notes (answered No).
+  ScriptedMessages messages({rt::button::Ok, rt::button::No});
   rt::testing::WindowScript attachment;
   attachment.on("Actualizando un registro de Adjuntos para los temas",
                 [](rt::WindowDriver& w) { click(w, "?CANCEL"); });
@@ -343,8 +344,37 @@ TEST_F(ConsultationWindows, NotesAreKeptWholeOrRefusedAndNothingIsLost) {
            },
            [&](ConsultationForm& f) { click(f, "?CANCEL"); }},
           visit);
-  ASSERT_FALSE(messages.asked().empty());
+  ASSERT_EQ(messages.asked().size(), 2u);
   EXPECT_NE(messages.asked()[0].text.find("25.000"), std::string::npos);
+  EXPECT_EQ(messages.asked()[1].caption, "Guardar Registro");
+  ASSERT_TRUE(readVisit(visit));
+  EXPECT_EQ(core::CON().Notas, stored);
+}
+
+// Yes to the closing question stores as OK does, through the form's own
+// checks: notes over their limit are refused there too, and the form stays.
+TEST_F(ConsultationWindows, YesToTheClosingQuestionGoesThroughTheFormsOwnOk) {
+  const int visit = addVisit("Control");
+  ASSERT_TRUE(readVisit(visit));
+  const std::string stored = core::CON().Notas;
+  ScriptedMessages messages({rt::button::Yes, rt::button::Ok, rt::button::No});
+  const QString longText(30000, QChar('x'));
+  runForm(core::request::Change, false,
+          {[&](ConsultationForm& f) {
+             f.control<QTextEdit>("?CON:NOTAS")->setPlainText(longText);
+             f.post(rt::event::CloseWindow);
+           },
+           [](ConsultationForm&) {},  // the OK that Yes posted
+           [&](ConsultationForm& f) {
+             EXPECT_TRUE(f.isOpen());
+             EXPECT_EQ(f.control<QTextEdit>("?CON:NOTAS")->toPlainText(), longText);
+             f.post(rt::event::CloseWindow);  // answered No
+           }},
+          visit);
+  ASSERT_EQ(messages.asked().size(), 3u);
+  EXPECT_EQ(messages.asked()[0].caption, "Guardar Registro");
+  EXPECT_NE(messages.asked()[1].text.find("25.000"), std::string::npos);
+  EXPECT_EQ(messages.asked()[2].caption, "Guardar Registro");
   ASSERT_TRUE(readVisit(visit));
   EXPECT_EQ(core::CON().Notas, stored);
 }

@@ -504,6 +504,45 @@ TEST_F(PatientWindows, EditsSurviveANestedWindowThatReadsAnotherPatient) {
 // message naming the entry by its prompt: the form stays open with the text
 // as typed, and nothing of the record is stored (nor the other change made
 // with it). What the code page holds is stored as typed.
+// Leaving an entry the form would refuse for its Cancel is not barred: the
+// closing question asks, No closes with nothing stored, Yes refuses at OK.
+TEST_F(PatientWindows, ARefusedEntryNeverBarsTheWayToCancel) {
+  for (const int answer : {rt::button::No, rt::button::Yes}) {
+    SCOPED_TRACE(answer);
+    const int code = addPatient("Ana");
+    ScriptedMessages messages({answer, rt::button::Ok, rt::button::No});
+    const int response = runForm(
+        core::request::Change,
+        {[&](PatientForm& f) {
+           f.control("?PAC:NOMBRE")->setFocus();
+           f.control<QLineEdit>("?PAC:NOMBRE")->setText(QString::fromUtf8("Łukasz"));
+         },
+         [&](PatientForm& f) {
+           f.control("?CANCEL")->setFocus();  // as a click on it moves the focus
+           click(f, "?CANCEL");
+         },
+         [](PatientForm&) {},  // the close request
+         [](PatientForm&) {},  // Yes: the OK it posted
+         [&](PatientForm& f) {
+           EXPECT_TRUE(f.isOpen());
+           EXPECT_EQ(f.control<QLineEdit>("?PAC:NOMBRE")->text(), QString::fromUtf8("Łukasz"));
+           click(f, "?CANCEL");
+         }},
+        code);
+    EXPECT_EQ(response, rt::kCancelled);
+    ASSERT_GE(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].caption, "Guardar Registro");
+    if (answer == rt::button::Yes) {
+      ASSERT_EQ(messages.asked().size(), 3u);
+      EXPECT_NE(messages.asked()[1].text.find("U+0141"), std::string::npos);
+      EXPECT_EQ(messages.asked()[2].caption, "Guardar Registro");
+    } else {
+      EXPECT_EQ(messages.asked().size(), 1u);
+    }
+    EXPECT_EQ(storedName(code), "Ana");
+  }
+}
+
 TEST_F(PatientWindows, TextThatCannotBeStoredAsTypedIsRefusedAtOkAndKept) {
   const struct Case {
     const char* control;
@@ -684,7 +723,9 @@ TEST_F(PatientWindows, ClosingAChangedPatientAsksWhetherToSaveIt) {
            }
          },
          [](PatientForm&) {},  // the close request the button or the key posted
-         [&](PatientForm& f) {  // reached only when the answer kept the form open
+         [&](PatientForm& f) {
+           // Yes goes on through the form's own OK, which stores and closes.
+           if (c.answer == rt::button::Yes) return;
            stayedOpen = f.isOpen();
            EXPECT_EQ(f.window()->focusWidget(), f.control("?PAC:NOMBRE"));
            f.control<QLineEdit>("?PAC:NOMBRE")->setText("Ana");

@@ -103,6 +103,9 @@ class EntriesWindow : public WindowDriver {
     auto* ok = new QPushButton("OK", w);
     ok->setObjectName("?OK");
     grid->addWidget(ok, row, 1);
+    auto* cancel = new QPushButton("Cancelar", w);
+    cancel->setObjectName("?CANCEL");
+    grid->addWidget(cancel, row + 1, 1);
     Open(w);
     return level::Benign;
   }
@@ -177,6 +180,23 @@ TEST(EntryRefusal, LeavingAnEntryThatCannotBeStoredIsRefusedWithItsName) {
     EXPECT_EQ(std::count(window.accepted.begin(), window.accepted.end(), "?OK"), 0)
         << "the OK press waits";
     clear(entry);  // mended: the entry may be left
+  }
+  // Leaving by a click on Cancel is never barred: the entry is not taken and
+  // nothing is said; the press arrives (the window's closing decides).
+  {
+    testing::ScriptedMessages messages;
+    QWidget* entry = window.control("?NOTAS");
+    entry->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == entry; }, "focus"));
+    clear(entry);
+    type(entry, QString::fromUtf8("Łukasz"));
+    window.accepted.clear();
+    window.control<QPushButton>("?CANCEL")->setFocus(Qt::MouseFocusReason);
+    window.post(event::Accepted, window.control("?CANCEL"));
+    testing::waitIdle();
+    EXPECT_TRUE(messages.asked().empty());
+    EXPECT_EQ(window.accepted, std::vector<std::string>{"?CANCEL"});
+    EXPECT_EQ(textOf(entry), QString::fromUtf8("Łukasz"));
   }
   window.post(event::CloseWindow);
   ASSERT_TRUE(waitUntil([&] { return ended; }, "the window to close"));
