@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
+
+#include "platform/ui/toolkit_words.h"
 
 // Resources of a static library are joined to the program explicitly.
 static void initProgramResources() { Q_INIT_RESOURCE(varneta); }
@@ -16,13 +19,22 @@ QIcon programIcon() {
 
 bool applyApplicationLook() {
   QApplication::setWindowIcon(programIcon());
+  // The toolkit's dialogs name file types and write dates in the language of
+  // the default locale: Argentine Spanish, as the practice's provinces and
+  // postal codes are. The program's own entries and values follow their
+  // pictures, never the locale.
+  QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Argentina));
   auto* translator = new QTranslator(QCoreApplication::instance());
-  if (!translator->load("qtbase_es", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+  const bool loaded =
+      translator->load("qtbase_es", QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+  if (loaded) {
+    QCoreApplication::installTranslator(translator);
+  } else {
     delete translator;
-    return false;
   }
-  QCoreApplication::installTranslator(translator);
-  return true;
+  // Installed last, so asked first: it answers only what the catalogue leaves in English.
+  QCoreApplication::installTranslator(new ToolkitWords(QCoreApplication::instance()));
+  return loaded;
 }
 
 }  // namespace rt

@@ -8,8 +8,9 @@ namespace rt {
 // The program's icon, drawn from the SVG kept with the sources.
 QIcon programIcon();
 
-// Gives the application the program's icon and loads the toolkit's Spanish
-// translations; false when the translations are not installed.
+// Gives the application the program's icon, makes Argentine Spanish the
+// default locale and loads the toolkit's Spanish translations; false when the
+// translations are not installed.
 bool applyApplicationLook();
 
 }  // namespace rt

@@ -1,6 +1,9 @@
 #include "platform/ui/file_chooser.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <memory>
 
 #include "platform/base/paths.h"
@@ -19,26 +22,30 @@ QString dialogPattern(QString pattern) {
   return lower + ' ' + upper;
 }
 
-// The desktop's file dialog; it asks before a file is replaced.
+// The file system model writes dates in the system's locale, which the
+// program leaves to the desktop; the dialog writes them in the default one,
+// the language of the rest of the dialog.
+class DatesInDefaultLocale final : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+  QVariant data(const QModelIndex& index, int role) const override {
+    auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+    if (files && role == Qt::DisplayRole && index.column() == kModifiedColumn) {
+      return QLocale().toString(files->lastModified(mapToSource(index)), QLocale::ShortFormat);
+    }
+    return QIdentityProxyModel::data(index, role);
+  }
+
+ private:
+  static constexpr int kModifiedColumn = 3;
+};
+
+// The chosen file of a dialog run to its end; none when the user cancelled.
 std::optional<std::string> dialogChooser(const FileRequest& request) {
   auto chosen = std::make_shared<QString>();
-  const QString title = toQString(request.title);
-  const QString start = request.current.empty()
-                            ? QString::fromStdString(workingFolder().string())
-                            : QString::fromStdString(resolvePath(request.current).string());
-  const QString filters = fileDialogFilters(request.masks);
-  const FileRequest::Purpose purpose = request.purpose;
   runNativeLoop([=] {
-    switch (purpose) {
-      case FileRequest::Purpose::Save:
-        *chosen = QFileDialog::getSaveFileName(nullptr, title, start, filters);
-        break;
-      case FileRequest::Purpose::Folder:
-        *chosen = QFileDialog::getExistingDirectory(nullptr, title, start);
-        break;
-      default:
-        *chosen = QFileDialog::getOpenFileName(nullptr, title, start, filters);
-    }
+    std::unique_ptr<QFileDialog> dialog = makeFileDialog(request);
+    if (dialog->exec() == QDialog::Accepted) *chosen = dialog->selectedFiles().value(0);
   });
   if (chosen->isEmpty()) return std::nullopt;
   return runtimeName(std::filesystem::path(chosen->toStdString()));
@@ -50,6 +57,30 @@ FileChooser& installed() {
 }
 
 }  // namespace
+
+std::unique_ptr<QFileDialog> makeFileDialog(const FileRequest& request) {
+  const QString start = request.current.empty()
+                            ? QString::fromStdString(workingFolder().string())
+                            : QString::fromStdString(resolvePath(request.current).string());
+  auto dialog = std::make_unique<QFileDialog>(nullptr, toQString(request.title), start);
+  // The toolkit's own dialog, never the desktop's: it speaks the program's
+  // Spanish whatever desktop it runs on.
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  if (request.purpose == FileRequest::Purpose::Folder) {
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+  } else {
+    dialog->setNameFilter(fileDialogFilters(request.masks));
+    // A save asks before a file is replaced.
+    if (request.purpose == FileRequest::Purpose::Save) {
+      dialog->setAcceptMode(QFileDialog::AcceptSave);
+    } else {
+      dialog->setFileMode(QFileDialog::ExistingFile);
+    }
+  }
+  dialog->setProxyModel(new DatesInDefaultLocale(dialog.get()));
+  return dialog;
+}
 
 QString fileDialogFilters(std::string_view masks) {
   const QStringList parts = toQString(masks).split('|');

@@ -1,9 +1,11 @@
 #pragma once
 // Choosing a file to open or to save as: a replaceable service, so that tests
 // answer with scripted names and never show a dialog. The standard chooser is
-// the desktop's file dialog, modal to the calling logical thread.
+// the toolkit's file dialog, modal to the calling logical thread.
+#include <QFileDialog>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +32,10 @@ std::optional<std::string> chooseFile(const FileRequest& request);
 // chooser leaves it as it was, so that leaving the dialog never costs what the
 // entry held. Answers whether a name was chosen.
 bool chooseFileInto(const FileRequest& request, std::string& field);
+
+// The dialog the standard chooser shows for a request, not yet shown: the
+// toolkit's own, in the program's Spanish, dates in the default locale.
+std::unique_ptr<QFileDialog> makeFileDialog(const FileRequest& request);
 
 // Installs a chooser and returns the one it replaces; an empty one restores
 // the file dialog.
