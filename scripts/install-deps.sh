@@ -10,7 +10,7 @@ packages=(
   # a window manager on the virtual X server, for the checks of real window mapping
   openbox x11-utils libxcb1-dev
   # libraries
-  qt6-base-dev libqt6svg6 qt6-translations-l10n libgl-dev libsqlite3-dev libssl-dev zlib1g-dev libicu-dev
+  qt6-base-dev libqt6svg6 qt6-translations-l10n shared-mime-info libgl-dev libsqlite3-dev libssl-dev zlib1g-dev libicu-dev
   libboost-context-dev libxlsxwriter-dev libzip-dev libfmt-dev libcups2-dev
   # programs and fonts used at run time
   p7zip-full fonts-roboto fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea

@@ -4,15 +4,19 @@
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "platform/ui/application_look.h"
 #include "platform/ui/file_chooser.h"
+#include "platform/ui/picture_validator.h"
 
 namespace rt {
 namespace {
@@ -37,7 +41,7 @@ Row rowOf(QFileDialog& dialog, const QString& folder, const QString& name) {
           index.siblingAtColumn(kModifiedColumn).data().toString()};
 }
 
-TEST(FileDialogLanguage, NamesTypesAndWritesDatesInArgentineSpanish) {
+TEST(ToolkitLanguage, FileDialogNamesTypesAndWritesDatesInArgentineSpanish) {
   applyApplicationLook();
   QTemporaryDir scratch;
   ASSERT_TRUE(scratch.isValid());
@@ -70,6 +74,37 @@ TEST(FileDialogLanguage, NamesTypesAndWritesDatesInArgentineSpanish) {
     EXPECT_EQ(row.type.toStdString(), c.type) << c.name;
     EXPECT_EQ(row.modified.toStdString(), "11/12/26 13:45") << c.name;
   }
+}
+
+// What the program's own entries show for what the user typed and for a
+// value given them, each with whether it reads by its picture.
+std::vector<std::string> entriesShown() {
+  std::vector<std::string> shown;
+  const struct {
+    const char* picture;
+    const char* typed;
+  } typings[] = {{"@n$12.2", "1234.50"}, {"@n-12.2", "-3.5"}, {"@d6", "11/12/2026"},
+                 {"@t1", "13:45"}};
+  for (const auto& t : typings) {
+    QLineEdit edit;
+    PictureValidator* validator = PictureValidator::forEntry(&edit, t.picture);
+    edit.setValidator(validator);
+    QTest::keyClicks(&edit, t.typed);
+    const bool readable = validator->classify(edit.text()) == QValidator::Acceptable;
+    shown.push_back(edit.text().toStdString() + (readable ? " readable" : " refused"));
+  }
+  QSpinBox year;
+  year.setRange(1900, 9999);
+  year.setValue(2026);
+  shown.push_back(year.text().toStdString());
+  return shown;
+}
+
+TEST(ToolkitLanguage, LeavesTheProgramsEntriesAsTheirPicturesShowThem) {
+  const std::vector<std::string> before = entriesShown();
+  applyApplicationLook();
+  EXPECT_EQ(entriesShown(), before);
+  EXPECT_EQ(before.front(), "1234.50 readable");
 }
 
 }  // namespace
