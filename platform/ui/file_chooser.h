@@ -2,13 +2,14 @@
 // Choosing a file to open or to save as: a replaceable service, so that tests
 // answer with scripted names and never show a dialog. The standard chooser is
 // the toolkit's file dialog, modal to the calling logical thread.
-#include <QFileDialog>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+class QFileDialog;
 
 namespace rt {
 
