@@ -1,5 +1,6 @@
 // Under a real X server with a window manager, every form the program shows
-// is mapped and viewable, however often forms open and close. The test runs
+// is mapped and viewable, however often forms open and close, and reopens
+// where it was closed, to the pixel. The tests run
 // by hand, for example:
 //   QT_QPA_PLATFORM=xcb DISPLAY=:1 build/core/core_tests --gtest_filter='MappedForms.*'
 // with openbox (or another window manager) running on that display; under the
