@@ -35,8 +35,8 @@ void call(std::string_view name, rt::ProcedureArgs args = {}) {
   if (rt::isProcedureRegistered(name)) rt::callProcedure(name, args);
 }
 
-// Windows reopen where the user left them: the frame's top-left corner in
-// the procedure's section of the program INI (blank after a reset).
+// Windows reopen where the user left them: the client area's top-left corner
+// in the procedure's section of the program INI (blank after a reset).
 void keepWindowPositions() {
   rt::WindowDriver::setPositionStore(
       {[](const std::string& procedure) -> std::optional<QPoint> {

@@ -1,5 +1,6 @@
 // Under a real X server with a window manager, every form the program shows
-// is mapped and viewable, however often forms open and close. The test runs
+// is mapped and viewable, however often forms open and close, and reopens
+// where it was closed, to the pixel. The tests run
 // by hand, for example:
 //   QT_QPA_PLATFORM=xcb DISPLAY=:1 build/core/core_tests --gtest_filter='MappedForms.*'
 // with openbox (or another window manager) running on that display; under the
@@ -9,12 +10,17 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QPoint>
 #include <QPointer>
 #include <QWidget>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/frame/activity_log.h"
 #include "core/tables/catalog_tables.h"
@@ -72,55 +78,116 @@ rt::WindowDriver* openForm() {
   return nullptr;
 }
 
-TEST(MappedForms, EveryFormOpenedAndClosedManyTimesIsMappedAndViewable) {
-  xcb_connection_t* x = xConnection();
-  if (x == nullptr || !windowManagerRuns(x)) {
-    GTEST_SKIP() << "needs an X server (QT_QPA_PLATFORM=xcb) with a window manager";
-  }
-  const std::filesystem::path folder = rt::testing::freshFolder("mapped");
-  std::filesystem::create_directories(folder / "tmp");
-  setenv("TEMP", rt::runtimeName(folder / "tmp").c_str(), 1);
-  ASSERT_EQ(openPracticeDatabase(folder), 0);
-  GLO::Nivel_Usuario_Logueado = 9;
-  BuildArchivoLog();
-  rt::testing::ScriptedMessages messages;
+// Where the client area of a window lies on the screen, as the X server
+// (and xwininfo) has it, whatever Qt believes about the frame around it.
+QPoint clientPlace(xcb_connection_t* x, QWidget* window) {
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+  std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> at(
+      xcb_translate_coordinates_reply(
+          x,
+          xcb_translate_coordinates(x, static_cast<xcb_window_t>(window->winId()), root, 0, 0),
+          nullptr),
+      &std::free);
+  return at ? QPoint(at->dst_x, at->dst_y) : QPoint(-1, -1);
+}
 
-  constexpr int kOpens = 200;
-  bool ended = false;
-  rt::start([&] {
-    TableManagersInit();
-    relate(Usuarios::def()).open();
-    for (int i = 0; i < kOpens; ++i) {
-      // The users form is protected against closing: its close box is
-      // greyed while it is shown.
-      rt::ThreadRequest() = request::Insert;
-      UserForm().Run();
+// The users form opened and closed again and again on a thread of its own,
+// under a real X server with a window manager.
+class MappedForms : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    x_ = xConnection();
+    if (x_ == nullptr || !windowManagerRuns(x_)) {
+      GTEST_SKIP() << "needs an X server (QT_QPA_PLATFORM=xcb) with a window manager";
     }
-    relate(Usuarios::def()).close();
-    TableManagersKill();
-    ended = true;
-  });
+    const std::filesystem::path folder = rt::testing::freshFolder("mapped");
+    std::filesystem::create_directories(folder / "tmp");
+    setenv("TEMP", rt::runtimeName(folder / "tmp").c_str(), 1);
+    ASSERT_EQ(openPracticeDatabase(folder), 0);
+    GLO::Nivel_Usuario_Logueado = 9;
+    BuildArchivoLog();
+  }
 
+  void TearDown() override {
+    if (x_ == nullptr) return;
+    rt::closeDatabase();
+    unsetenv("TEMP");
+  }
+
+  // Opens the users form `opens` times, one after the other; `shown` sees
+  // each while it is on the screen, then it is closed.
+  void openAndClose(int opens, const std::function<void(int, QWidget*)>& shown) {
+    bool ended = false;
+    rt::start([&] {
+      TableManagersInit();
+      relate(Usuarios::def()).open();
+      for (int i = 0; i < opens; ++i) {
+        // The users form is protected against closing: its close box is
+        // greyed while it is shown.
+        rt::ThreadRequest() = request::Insert;
+        UserForm().Run();
+      }
+      relate(Usuarios::def()).close();
+      TableManagersKill();
+      ended = true;
+    });
+    for (int i = 0; i < opens; ++i) {
+      rt::WindowDriver* form = nullptr;
+      ASSERT_TRUE(rt::testing::waitUntil([&] { return (form = openForm()) != nullptr; },
+                                         "form " + std::to_string(i + 1) + " to open"));
+      QWidget* window = form->window();
+      shown(i, window);
+      const QPointer<QWidget> open = window;
+      form->post(rt::event::CloseWindow);
+      ASSERT_TRUE(rt::testing::waitUntil([&] { return !open || !open->isVisible(); },
+                                         "form " + std::to_string(i + 1) + " to close"));
+    }
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return ended; }, "the forms' thread to end"));
+    EXPECT_TRUE(messages_.asked().empty());
+  }
+
+  xcb_connection_t* x_ = nullptr;
+  rt::testing::ScriptedMessages messages_;
+};
+
+TEST_F(MappedForms, EveryFormOpenedAndClosedManyTimesIsMappedAndViewable) {
+  constexpr int kOpens = 200;
   int unmapped = 0;
-  for (int i = 0; i < kOpens; ++i) {
-    rt::WindowDriver* form = nullptr;
-    ASSERT_TRUE(rt::testing::waitUntil([&] { return (form = openForm()) != nullptr; },
-                                       "form " + std::to_string(i + 1) + " to open"));
-    QWidget* window = form->window();
-    if (!rt::testing::waitUntil([&] { return viewable(x, window); },
+  openAndClose(kOpens, [&](int i, QWidget* window) {
+    if (!rt::testing::waitUntil([&] { return viewable(x_, window); },
                                 "form " + std::to_string(i + 1) + " to be mapped", 5s)) {
       ++unmapped;
     }
-    const QPointer<QWidget> shown = window;
-    form->post(rt::event::CloseWindow);
-    ASSERT_TRUE(rt::testing::waitUntil([&] { return !shown || !shown->isVisible(); },
-                                       "form " + std::to_string(i + 1) + " to close"));
-  }
-  ASSERT_TRUE(rt::testing::waitUntil([&] { return ended; }, "the forms' thread to end"));
+  });
   EXPECT_EQ(unmapped, 0) << "of " << kOpens << " forms";
-  EXPECT_TRUE(messages.asked().empty());
-  rt::closeDatabase();
-  unsetenv("TEMP");
+}
+
+// A form reopens where it was closed, to the pixel: the place it stores on
+// closing is the place it is shown at when it opens.
+TEST_F(MappedForms, AFormOpenedAndClosedFiveTimesStandsAtTheSamePlace) {
+  std::map<std::string, QPoint> stored;
+  rt::WindowDriver::setPositionStore(
+      {[&](const std::string& procedure) -> std::optional<QPoint> {
+         const auto it = stored.find(procedure);
+         if (it == stored.end()) return std::nullopt;
+         return it->second;
+       },
+       [&](const std::string& procedure, QPoint at) { stored[procedure] = at; }});
+  std::vector<QPoint> places;
+  openAndClose(5, [&](int i, QWidget* window) {
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return viewable(x_, window); },
+                                       "form " + std::to_string(i + 1) + " to be mapped", 5s));
+    // The window manager has framed and placed the window once Qt knows
+    // its frame; the place read then is the one it keeps.
+    rt::testing::waitUntil(
+        [&] { return window->frameGeometry() != window->geometry(); }, "the frame", 2s);
+    places.push_back(clientPlace(x_, window));
+  });
+  rt::WindowDriver::setPositionStore({});
+  ASSERT_EQ(places.size(), 5u);
+  for (std::size_t i = 1; i < places.size(); ++i) {
+    EXPECT_EQ(std::pair(places[i].x(), places[i].y()), std::pair(places[0].x(), places[0].y())) << "opening " << i + 1 << " moved from the first";
+  }
 }
 
 }  // namespace

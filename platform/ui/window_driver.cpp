@@ -289,7 +289,7 @@ int WindowDriver::Kill() {
   wakeCloseWaiters();
   enableAgain(disabled_);
   if (window_ && !hosted_ && !procedure_.empty() && positionStore().save && window_->isVisible()) {
-    positionStore().save(procedure_, window_->pos());
+    positionStore().save(procedure_, window_->geometry().topLeft());
   }
   // The window that takes over is made the active one before this one goes:
   // hiding a window that holds the focus passes it to the next control of

@@ -122,7 +122,9 @@ class WindowDriver {
   static void setOpenCheck(OpenObserver check);
 
   // Where windows are left between runs, by the name of the procedure that
-  // opened them (the top-left corner of the window's frame); none by default.
+  // opened them (the top-left corner of the window's client area, the place
+  // it is shown at again whatever frame the window manager draws around it);
+  // none by default.
   struct PositionStore {
     std::function<std::optional<QPoint>(const std::string& procedure)> load;
     std::function<void(const std::string& procedure, QPoint at)> save;

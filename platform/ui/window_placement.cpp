@@ -117,15 +117,18 @@ QRect availableArea(const QWidget* near) {
 }
 
 QMargins frameMargins(const QWidget* window) {
+  // The window manager draws the same frame around every window: the last
+  // one measured is the best guess for a window not framed yet.
+  static QMargins lastMeasured = kTypicalFrame;
   if (window->isVisible()) {
     const QRect inner = window->geometry();
     const QRect outer = window->frameGeometry();
     if (inner != outer) {
-      return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                      outer.right() - inner.right(), outer.bottom() - inner.bottom());
+      lastMeasured = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                              outer.right() - inner.right(), outer.bottom() - inner.bottom());
     }
   }
-  return kTypicalFrame;
+  return lastMeasured;
 }
 
 QPoint pulledInto(const QRect& area, QPoint wanted, QSize frameSize) {
@@ -163,10 +166,12 @@ bool isCentred(const QWidget* window) { return window->property(kCentred).toBool
 void placeWindow(QWidget* window, const QWidget* over, std::optional<QPoint> saved) {
   window->setProperty(kCentred, !saved.has_value());
   const QRect area = availableArea(over != nullptr ? over : window);
-  const QSize frame = window->size().grownBy(frameMargins(window));
+  const QMargins margins = window->isWindow() ? frameMargins(window) : QMargins();
+  const QPoint clientOffset(margins.left(), margins.top());
+  const QSize frame = window->size().grownBy(margins);
   QPoint wanted;
   if (saved) {
-    wanted = *saved;
+    wanted = *saved - clientOffset;
   } else {
     QRect target = area;
     if (over != nullptr && over->isVisible()) {
@@ -180,15 +185,11 @@ void placeWindow(QWidget* window, const QWidget* over, std::optional<QPoint> sav
     window->move(at);
     return;
   }
-  // The point is where the frame's corner goes: before the window manager
-  // has framed the window, a plain move would put the client area there and
-  // the title bar above it, off the screen.
-  if (window->windowHandle() == nullptr) window->winId();
-  if (QWindow* handle = window->windowHandle()) {
-    handle->setFramePosition(at);
-  } else {
-    window->move(at);
-  }
+  // A window is placed by its client area, the place that is stored when it
+  // closes: placing the frame instead leaves it to the window manager whether
+  // the point is taken for the frame or for the client area, and a window
+  // crept by the frame's margins from one opening to the next.
+  window->setGeometry(QRect(at + clientOffset, window->size()));
 }
 
 void centreInParent(QWidget* child) {

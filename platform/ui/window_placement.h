@@ -18,7 +18,8 @@ namespace rt {
 QRect availableArea(const QWidget* near);
 
 // The window-manager frame around a top-level window: measured once the
-// window is shown with its frame, otherwise a typical title bar and border.
+// window is shown with its frame, otherwise the frame last measured around a
+// window (a typical title bar and border before any).
 QMargins frameMargins(const QWidget* window);
 
 // The top-left corner of a frame of `frameSize` placed at `wanted` (its
@@ -31,8 +32,9 @@ QPoint pulledInto(const QRect& area, QPoint wanted, QSize frameSize);
 // the area. True when the contents now scroll.
 bool fitWithin(QWidget* window, const QRect& area);
 
-// Places a top-level window: at `saved` (the frame's top-left) when given,
-// else centred over `over` (else over the area), then pulled into the area.
+// Places a top-level window: its client area at `saved` (its top-left) when
+// given, else centred over `over` (else over the area), then pulled into the
+// area with its frame.
 void placeWindow(QWidget* window, const QWidget* over, std::optional<QPoint> saved);
 
 // Centres a child window inside its parent's client area, whole where it fits.
