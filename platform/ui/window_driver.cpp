@@ -377,8 +377,10 @@ void WindowDriver::Open(QWidget* window) {
 
   for (QWidget* child : window->findChildren<QWidget*>()) bindControl(child);
   QObject::connect(qApp, &QApplication::focusChanged, connections_, [this](QWidget*, QWidget* now) {
-    if (now != nullptr && window_ && window_->isAncestorOf(now))
+    if (now != nullptr && window_ && window_->isAncestorOf(now)) {
+      lastFocus_ = now;
       post(event::Selected, outerControl(now));
+    }
   });
   installAlertKeyFilter(
       [](QWidget* target, int key) {
@@ -584,6 +586,12 @@ void WindowDriver::bringToFront() {
   }
   shown->raise();
   window_->activateWindow();
+  // The control the user left is where the work goes on: a window disabled
+  // under another one lost its focus to the next control of the frame, and
+  // activating it would give the focus to that one.
+  if (lastFocus_ && lastFocus_->isEnabled() && lastFocus_->isVisibleTo(window_)) {
+    lastFocus_->setFocus(Qt::ActiveWindowFocusReason);
+  }
 }
 
 void WindowDriver::setChildHost(ThreadNumber hostThread, ChildHost host) {
