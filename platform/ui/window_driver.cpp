@@ -556,10 +556,16 @@ void WindowDriver::focusFirstEntry() {
   if (QWidget* entry = firstEntry(window_)) entry->setFocus();
 }
 
-QWidget* firstEntry(const QWidget* window, const QWidget* from) {
+namespace {
+
+// The first entry from `from` on (past it when `past`) in the window's control order.
+QWidget* entryFrom(const QWidget* window, const QWidget* from, bool past) {
   bool reached = from == nullptr;
   for (QWidget* control : windowControls(window)) {
-    reached = reached || control == from;
+    if (!reached && control == from) {
+      reached = true;
+      if (past) continue;
+    }
     if (!reached || !isEntryKind(controlKind(control)) || !control->isEnabled() ||
         !control->isVisibleTo(window) || (control->focusPolicy() & Qt::TabFocus) == 0 ||
         isReadOnly(control)) {
@@ -568,6 +574,16 @@ QWidget* firstEntry(const QWidget* window, const QWidget* from) {
     return control;
   }
   return nullptr;
+}
+
+}  // namespace
+
+QWidget* firstEntry(const QWidget* window, const QWidget* from) {
+  return entryFrom(window, from, false);
+}
+
+QWidget* entryAfter(const QWidget* window, const QWidget* control) {
+  return entryFrom(window, control, true);
 }
 
 void WindowDriver::bringToFront() {

@@ -195,6 +195,8 @@ class WindowDriver {
 // order (from the start when null), that takes typed input and may be typed
 // in now; null when none.
 QWidget* firstEntry(const QWidget* window, const QWidget* from = nullptr);
+// The first such control after `control`; null when none.
+QWidget* entryAfter(const QWidget* window, const QWidget* control);
 
 // While alive, the calling logical thread's windows are disabled as under a
 // window of its own: a short native loop run on the thread's behalf (a file
