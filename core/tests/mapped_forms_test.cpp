@@ -8,7 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
 #include <QPointer>
 #include <QWidget>
 #include <cstdlib>
@@ -72,17 +78,27 @@ rt::WindowDriver* openForm() {
   return nullptr;
 }
 
-TEST(MappedForms, EveryFormOpenedAndClosedManyTimesIsMappedAndViewable) {
-  xcb_connection_t* x = xConnection();
-  if (x == nullptr || !windowManagerRuns(x)) {
-    GTEST_SKIP() << "needs an X server (QT_QPA_PLATFORM=xcb) with a window manager";
-  }
-  const std::filesystem::path folder = rt::testing::freshFolder("mapped");
+// A practice folder of its own, with the administrator logged in.
+void openPractice(const char* name) {
+  const std::filesystem::path folder = rt::testing::freshFolder(name);
   std::filesystem::create_directories(folder / "tmp");
   setenv("TEMP", rt::runtimeName(folder / "tmp").c_str(), 1);
   ASSERT_EQ(openPracticeDatabase(folder), 0);
   GLO::Nivel_Usuario_Logueado = 9;
   BuildArchivoLog();
+}
+
+bool windowManagerRuns() {
+  xcb_connection_t* x = xConnection();
+  return x != nullptr && windowManagerRuns(x);
+}
+
+TEST(MappedForms, EveryFormOpenedAndClosedManyTimesIsMappedAndViewable) {
+  if (!windowManagerRuns()) {
+    GTEST_SKIP() << "needs an X server (QT_QPA_PLATFORM=xcb) with a window manager";
+  }
+  xcb_connection_t* x = xConnection();
+  openPractice("mapped");
   rt::testing::ScriptedMessages messages;
 
   constexpr int kOpens = 200;
@@ -119,6 +135,75 @@ TEST(MappedForms, EveryFormOpenedAndClosedManyTimesIsMappedAndViewable) {
   ASSERT_TRUE(rt::testing::waitUntil([&] { return ended; }, "the forms' thread to end"));
   EXPECT_EQ(unmapped, 0) << "of " << kOpens << " forms";
   EXPECT_TRUE(messages.asked().empty());
+  rt::closeDatabase();
+  unsetenv("TEMP");
+}
+
+// Where the window manager decides which window is active, the focus still
+// goes where the work goes on: Cancel on a form's closing question leaves it
+// in the form's first field, and the closed form gives it back to the list's
+// rows it was opened from (not to the first control of another window).
+TEST(MappedForms, TheFocusGoesBackWhereTheWorkGoesOn) {
+  if (!windowManagerRuns()) {
+    GTEST_SKIP() << "needs an X server (QT_QPA_PLATFORM=xcb) with a window manager";
+  }
+  openPractice("focus");
+  rt::testing::ScriptedMessages messages({rt::button::Cancel, rt::button::No});
+  // The list inside a frame whose tool bar comes first in its focus order.
+  QMainWindow frame;
+  frame.setMenuWidget(new QPushButton("Pacientes", &frame));
+  auto* area = new QMdiArea(&frame);
+  frame.setCentralWidget(area);
+  frame.resize(1000, 700);
+  frame.show();
+  rt::WindowDriver::setChildHost(0x7fff, [area](QWidget* w) {
+    QMdiSubWindow* holder = area->addSubWindow(w);
+    holder->show();
+    area->setActiveSubWindow(holder);
+    return true;
+  });
+  bool ended = false;
+  rt::start([&] {
+    TableManagersInit();
+    relate(Usuarios::def()).open();
+    UsersList().Run();
+    relate(Usuarios::def()).close();
+    TableManagersKill();
+    ended = true;
+  });
+  rt::WindowDriver* list = nullptr;
+  ASSERT_TRUE(rt::testing::waitUntil(
+      [&] {
+        for (rt::WindowDriver* w : rt::WindowDriver::openWindows())
+          if (dynamic_cast<UsersList*>(w) != nullptr) list = w;
+        return list != nullptr;
+      },
+      "the list to open"));
+  rt::WindowDriver::setChildHost(0, {});
+  QWidget* rows = list->control("?BROWSE:5");
+  list->bringToFront();
+  rows->setFocus();
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return QApplication::focusWidget() == rows; },
+                                     "the rows to have the focus"));
+  list->post(rt::event::Accepted, list->control("?INSERT:6"));
+  rt::WindowDriver* form = nullptr;
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return (form = openForm()) != nullptr; }, "the form"));
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return form->window()->isActiveWindow(); },
+                                     "the form to be active"));
+  auto* first = qobject_cast<QLineEdit*>(rt::firstEntry(form->window()));
+  ASSERT_NE(first, nullptr);
+  first->setText("Nuevo");
+  rt::entryAfter(form->window(), first)->setFocus();
+  form->post(rt::event::CloseWindow);  // Cancel to the question
+  EXPECT_TRUE(rt::testing::waitUntil(
+      [&] { return messages.asked().size() == 1 && QApplication::focusWidget() == first; },
+      "the first field to have the focus"));
+  form->post(rt::event::CloseWindow);  // No: closes unsaved
+  EXPECT_TRUE(rt::testing::waitUntil([&] { return openForm() == nullptr; }, "the form to close"));
+  EXPECT_TRUE(rt::testing::waitUntil([&] { return QApplication::focusWidget() == rows; },
+                                     "the rows to have the focus again"));
+  list->post(rt::event::CloseWindow);
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return ended; }, "the list's thread to end"));
   rt::closeDatabase();
   unsetenv("TEMP");
 }
