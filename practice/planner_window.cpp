@@ -49,6 +49,7 @@ constexpr auto& kSecondPlanner =
 constexpr auto& kSecondPlannerTitle = "Formulario ya está abierto"_cp;
 constexpr auto& kNoPatient = "El turno no tiene asignado un paciente";
 constexpr auto& kNoPatientTitle = "No se definió el Paciente"_cp;
+constexpr auto& kOutOfOrderTitle = "Orden de Atención"_cp;
 constexpr auto& kHasConsultation =
     "El turno que está intentado borrar, corresponde a una consulta.||Por ello, no puede ser "
     "borrado."_cp;
@@ -129,8 +130,16 @@ QVariant DayModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::ForegroundRole: return core::colourOf(c.NORMALFG);
     case Qt::BackgroundRole: return core::colourOf(c.NORMALBG);
-    case core::kSelectedTextRole: return core::colourOf(c.SELECTEDFG);
-    case core::kSelectedBackRole: return core::colourOf(c.SELECTEDBG);
+    // The day gives a row the same colours chosen or not, which would leave
+    // the chosen row (the one the buttons act on) looking like the others:
+    // it takes the list's selection colours. A cell marked apart from its
+    // row (the attention order seen or next) keeps its mark.
+    case core::kSelectedTextRole:
+    case core::kSelectedBackRole: {
+      const CellColours& own = row.colours[kCellHora];
+      if (c.SELECTEDBG == own.SELECTEDBG && c.SELECTEDFG == own.SELECTEDFG) return {};
+      return core::colourOf(role == core::kSelectedTextRole ? c.SELECTEDFG : c.SELECTEDBG);
+    }
     default: return {};
   }
 }
@@ -515,7 +524,15 @@ void PlannerWindow::editConsultation() {
   const std::optional<DayRow> row = selectedRow();
   if (!row || row->COD_TURNO == 0 || (row->TIPOTURNO != "TUR" && row->TIPOTURNO != "STU")) return;
   // The patients are seen in their order: a later one waits.
-  if (DAT::RespetaOrdenTurnos != 0 && row->NRO_ORDEN_ATENCION > GLO::ProximoTurno) return;
+  if (DAT::RespetaOrdenTurnos != 0 && row->NRO_ORDEN_ATENCION > GLO::ProximoTurno) {
+    rt::showMessage({"El paciente tiene el orden de atención "_cp +
+                         std::to_string(row->NRO_ORDEN_ATENCION) + " y el próximo a atender es el "_cp +
+                         std::to_string(GLO::ProximoTurno) +
+                         ".||Las consultas se editan en el orden de atención."_cp,
+                     kOutOfOrderTitle, rt::MessageIcon::Information, rt::button::Ok, {},
+                     rt::button::Ok});
+    return;
+  }
   if (!readAppointment(row->COD_TURNO)) return;
   if (core::TUR().Cod_Paciente == 0) {
     rt::showMessage({kNoPatient, kNoPatientTitle, rt::MessageIcon::Warning, rt::button::Ok, {},

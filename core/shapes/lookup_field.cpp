@@ -8,6 +8,7 @@
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
 #include "platform/data/record_buffer.h"
+#include "platform/ui/window_driver.h"
 
 namespace core {
 namespace {
@@ -71,6 +72,8 @@ int runLookup(RecordForm& form, const LookupField& l, bool fromButton) {
     rt::setFieldNumber(field, form.primaryTable().record(),
                        rt::fieldNumber(catalogueField, catalogue.record()));
     form.Display();
+    // The code is done with: typing goes on in the entry after it.
+    if (QWidget* next = rt::entryAfter(form.window(), form.control(l.entry))) next->setFocus();
   } else if (!fromButton) {
     backToEntry(form, l);
     return rt::level::Notify;

@@ -4,7 +4,8 @@
 // catalogue's key holds is refused with a message (it would find another
 // record); a known code shows its record; an unknown one opens the
 // catalogue's list to choose from, and a list closed without a choice leaves
-// the typed code and the cursor where they were. The lookup button opens the
+// the typed code and the cursor where they were; a choice puts the cursor in
+// the entry after the code. The lookup button opens the
 // list whatever the code. The form binds its lookup fields (bindLookup): at
 // OK it takes each one again, so a code without a record opens the list once
 // more and, left without a choice, keeps the form open with nothing stored.

@@ -9,8 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPoint>
+#include <QPushButton>
 #include <QPointer>
 #include <QWidget>
 #include <cstdlib>
@@ -188,6 +194,69 @@ TEST_F(MappedForms, AFormOpenedAndClosedFiveTimesStandsAtTheSamePlace) {
   for (std::size_t i = 1; i < places.size(); ++i) {
     EXPECT_EQ(std::pair(places[i].x(), places[i].y()), std::pair(places[0].x(), places[0].y())) << "opening " << i + 1 << " moved from the first";
   }
+}
+
+// Where the window manager decides which window is active, the focus still
+// goes where the work goes on: Cancel on a form's closing question leaves it
+// in the form's first field, and the closed form gives it back to the list's
+// rows it was opened from (not to the first control of another window).
+TEST_F(MappedForms, TheFocusGoesBackWhereTheWorkGoesOn) {
+  rt::testing::ScriptedMessages messages({rt::button::Cancel, rt::button::No});
+  // The list inside a frame whose tool bar comes first in its focus order.
+  QMainWindow frame;
+  frame.setMenuWidget(new QPushButton("Pacientes", &frame));
+  auto* area = new QMdiArea(&frame);
+  frame.setCentralWidget(area);
+  frame.resize(1000, 700);
+  frame.show();
+  rt::WindowDriver::setChildHost(0x7fff, [area](QWidget* w) {
+    QMdiSubWindow* holder = area->addSubWindow(w);
+    holder->show();
+    area->setActiveSubWindow(holder);
+    return true;
+  });
+  bool ended = false;
+  rt::start([&] {
+    TableManagersInit();
+    relate(Usuarios::def()).open();
+    UsersList().Run();
+    relate(Usuarios::def()).close();
+    TableManagersKill();
+    ended = true;
+  });
+  rt::WindowDriver* list = nullptr;
+  ASSERT_TRUE(rt::testing::waitUntil(
+      [&] {
+        for (rt::WindowDriver* w : rt::WindowDriver::openWindows())
+          if (dynamic_cast<UsersList*>(w) != nullptr) list = w;
+        return list != nullptr;
+      },
+      "the list to open"));
+  rt::WindowDriver::setChildHost(0, {});
+  QWidget* rows = list->control("?BROWSE:5");
+  list->bringToFront();
+  rows->setFocus();
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return QApplication::focusWidget() == rows; },
+                                     "the rows to have the focus"));
+  list->post(rt::event::Accepted, list->control("?INSERT:6"));
+  rt::WindowDriver* form = nullptr;
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return (form = openForm()) != nullptr; }, "the form"));
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return form->window()->isActiveWindow(); },
+                                     "the form to be active"));
+  auto* first = qobject_cast<QLineEdit*>(rt::firstEntry(form->window()));
+  ASSERT_NE(first, nullptr);
+  first->setText("Nuevo");
+  rt::entryAfter(form->window(), first)->setFocus();
+  form->post(rt::event::CloseWindow);  // Cancel to the question
+  EXPECT_TRUE(rt::testing::waitUntil(
+      [&] { return messages.asked().size() == 1 && QApplication::focusWidget() == first; },
+      "the first field to have the focus"));
+  form->post(rt::event::CloseWindow);  // No: closes unsaved
+  EXPECT_TRUE(rt::testing::waitUntil([&] { return openForm() == nullptr; }, "the form to close"));
+  EXPECT_TRUE(rt::testing::waitUntil([&] { return QApplication::focusWidget() == rows; },
+                                     "the rows to have the focus again"));
+  list->post(rt::event::CloseWindow);
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return ended; }, "the list's thread to end"));
 }
 
 }  // namespace

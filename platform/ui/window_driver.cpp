@@ -377,8 +377,10 @@ void WindowDriver::Open(QWidget* window) {
 
   for (QWidget* child : window->findChildren<QWidget*>()) bindControl(child);
   QObject::connect(qApp, &QApplication::focusChanged, connections_, [this](QWidget*, QWidget* now) {
-    if (now != nullptr && window_ && window_->isAncestorOf(now))
+    if (now != nullptr && window_ && window_->isAncestorOf(now)) {
+      lastFocus_ = now;
       post(event::Selected, outerControl(now));
+    }
   });
   installAlertKeyFilter(
       [](QWidget* target, int key) {
@@ -554,10 +556,16 @@ void WindowDriver::focusFirstEntry() {
   if (QWidget* entry = firstEntry(window_)) entry->setFocus();
 }
 
-QWidget* firstEntry(const QWidget* window, const QWidget* from) {
+namespace {
+
+// The first entry from `from` on (past it when `past`) in the window's control order.
+QWidget* entryFrom(const QWidget* window, const QWidget* from, bool past) {
   bool reached = from == nullptr;
   for (QWidget* control : windowControls(window)) {
-    reached = reached || control == from;
+    if (!reached && control == from) {
+      reached = true;
+      if (past) continue;
+    }
     if (!reached || !isEntryKind(controlKind(control)) || !control->isEnabled() ||
         !control->isVisibleTo(window) || (control->focusPolicy() & Qt::TabFocus) == 0 ||
         isReadOnly(control)) {
@@ -566,6 +574,16 @@ QWidget* firstEntry(const QWidget* window, const QWidget* from) {
     return control;
   }
   return nullptr;
+}
+
+}  // namespace
+
+QWidget* firstEntry(const QWidget* window, const QWidget* from) {
+  return entryFrom(window, from, false);
+}
+
+QWidget* entryAfter(const QWidget* window, const QWidget* control) {
+  return entryFrom(window, control, true);
 }
 
 void WindowDriver::bringToFront() {
@@ -584,6 +602,12 @@ void WindowDriver::bringToFront() {
   }
   shown->raise();
   window_->activateWindow();
+  // The control the user left is where the work goes on: a window disabled
+  // under another one lost its focus to the next control of the frame, and
+  // activating it would give the focus to that one.
+  if (lastFocus_ && lastFocus_->isEnabled() && lastFocus_->isVisibleTo(window_)) {
+    lastFocus_->setFocus(Qt::ActiveWindowFocusReason);
+  }
 }
 
 void WindowDriver::setChildHost(ThreadNumber hostThread, ChildHost host) {

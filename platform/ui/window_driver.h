@@ -110,7 +110,8 @@ class WindowDriver {
   // Whether the window is shown inside the frame.
   bool hosted() const { return hosted_; }
   // Makes the window the active one, restored when minimised and raised
-  // over the others; a hosted window becomes the frame's active child.
+  // over the others; a hosted window becomes the frame's active child. The
+  // window's control that had the focus last has it again.
   void bringToFront();
 
   // Runs inside every window's loop right after its open-window event has been
@@ -174,6 +175,7 @@ class WindowDriver {
   WindowEvent current_;
   std::set<int> alertKeys_;
   std::vector<QPointer<QWidget>> disabled_;  // the thread's windows this one disabled
+  QPointer<QWidget> lastFocus_;  // the window's control that had the focus last
   QPointer<QWidget> starter_;  // the active window when the thread's first window opened
   ThreadNumber thread_ = 0;
   bool opened_ = false;
@@ -195,6 +197,8 @@ class WindowDriver {
 // order (from the start when null), that takes typed input and may be typed
 // in now; null when none.
 QWidget* firstEntry(const QWidget* window, const QWidget* from = nullptr);
+// The first such control after `control`; null when none.
+QWidget* entryAfter(const QWidget* window, const QWidget* control);
 
 // While alive, the calling logical thread's windows are disabled as under a
 // window of its own: a short native loop run on the thread's behalf (a file

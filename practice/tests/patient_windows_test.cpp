@@ -317,6 +317,14 @@ TEST_F(PatientWindows, CodeLookupsSkipZeroShowKnownCodesAndOpenTheListForUnknown
              EXPECT_EQ(text(f, "?PAC:COD_COBERTURA").trimmed(), "3");
              EXPECT_EQ(text(f, "?PAC:NOMBRE"), "Ana");
              EXPECT_EQ(text(f, "?COB:DESCRIPCION"), "OSDE 210");
+             // Typing goes on past the code and its read-only description.
+             EXPECT_EQ(f.window()->focusWidget(), f.control("?PAC:NROCARNETOBRASOCIAL"));
+             f.control("?PAC:NOMBRE")->setFocus();
+             click(f, "?LOOKUPCOBERTURA");  // the list from the button: the same
+           },
+           [&](PatientForm& f) {
+             EXPECT_EQ(listCalls, 3);
+             EXPECT_EQ(f.window()->focusWidget(), f.control("?PAC:NROCARNETOBRASOCIAL"));
              click(f, "?CANCEL");  // the coverage changed: No to the question leaves it unstored
            }},
           code);

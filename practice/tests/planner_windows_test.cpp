@@ -232,6 +232,35 @@ TEST_F(PlannerWindows, EveryBookedAppointmentShowsAndTheListFollowsTheQueue) {
   }});
 }
 
+// The row the buttons act on is drawn as chosen, whether the list has the
+// focus or not; the attention order's seen mark stays on it.
+TEST_F(PlannerWindows, TheChosenRowIsDrawnAsChosen) {
+  book({1, 1000, "TUR", 7, 1});
+  book({2, 2000, "TUR", 8, 0});
+  consult(50, 1);
+  runPlanner({[](PlannerWindow& w) {
+    auto* list = w.control<QTableView>("?LIST");
+    // The colour drawn in the middle of a cell, past its text.
+    auto drawn = [list](std::uint32_t number, int column) {
+      const QRect cell = list->visualRect(list->model()->index(rowOf(number), column));
+      return list->viewport()->grab().toImage().pixelColor(cell.right() - 3, cell.center().y());
+    };
+    const int order = 3, name = 6;
+    const QColor booked(0xCC, 0xCC, 0xFF), seen(0, 0xFF, 0);
+    w.selectRow(rowOf(2000));
+    ASSERT_EQ(drawn(1000, name), booked);
+    for (bool focused : {true, false}) {
+      SCOPED_TRACE(focused ? "the list focused" : "another control focused");
+      (focused ? static_cast<QWidget*>(list) : w.control("?LOC:FECHATURNO"))->setFocus();
+      w.selectRow(rowOf(1000));
+      EXPECT_NE(drawn(1000, name), booked);
+      EXPECT_EQ(drawn(1000, name), drawn(1000, 5)) << "the whole row";
+      EXPECT_EQ(drawn(1000, order), seen);
+      EXPECT_EQ(drawn(2000, name), booked);
+    }
+  }});
+}
+
 TEST_F(PlannerWindows, AddingByRow) {
   book({1, 2000});
   struct Case {
@@ -323,14 +352,14 @@ TEST_F(PlannerWindows, EditingTheConsultationFollowsTheAttentionOrder) {
     int respect;
     std::uint32_t row;
     std::vector<int> requests;
-    int messages;
+    const char* message;  // the caption of the message that says why not; null for none
   } cases[] = {
-      {"the next one", 1, 2000, {core::request::Insert}, 0},
-      {"already seen", 1, 1000, {core::request::Change}, 0},
-      {"a later one waits", 1, 3000, {}, 0},
-      {"a later one when the order is not kept", 0, 3000, {core::request::Insert}, 0},
-      {"without a patient", 1, 4000, {}, 1},
-      {"a free slot", 1, 5000, {}, 0},
+      {"the next one", 1, 2000, {core::request::Insert}, nullptr},
+      {"already seen", 1, 1000, {core::request::Change}, nullptr},
+      {"a later one waits, and is told why", 1, 3000, {}, "Orden de Atención"_cp},
+      {"a later one when the order is not kept", 0, 3000, {core::request::Insert}, nullptr},
+      {"without a patient", 1, 4000, {}, "No se definió el Paciente"_cp},
+      {"a free slot", 1, 5000, {}, nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -341,8 +370,10 @@ TEST_F(PlannerWindows, EditingTheConsultationFollowsTheAttentionOrder) {
     std::vector<int> requests;
     for (const Call& call : calls) requests.push_back(call.request);
     EXPECT_EQ(requests, c.requests);
-    ASSERT_EQ(static_cast<int>(messages.asked().size()), c.messages);
-    if (c.messages) { EXPECT_EQ(messages.asked()[0].caption, "No se definió el Paciente"_cp); }
+    ASSERT_EQ(messages.asked().size(), c.message != nullptr ? 1u : 0u);
+    if (c.message != nullptr) {
+      EXPECT_EQ(messages.asked()[0].caption, std::string(c.message));
+    }
   }
 }
 

@@ -21,6 +21,7 @@
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "platform/ui/mnemonics.h"
+#include "platform/ui/native_loop.h"
 #include "platform/ui/window_placement.h"
 #include "platform/ui/title_width.h"
 
@@ -30,6 +31,7 @@ namespace {
 using testing::click;
 using testing::waitIdle;
 using testing::waitUntil;
+using namespace std::chrono_literals;
 
 // A window with a few named controls. "?Formulario" opens a form of the same
 // kind modally on the window's thread; "?OK" completes and closes.
@@ -359,6 +361,72 @@ TEST_F(WindowDriverTest, AWindowBroughtToTheFrontIsTheActiveOneHostedOrNot) {
                         "the window of its own to be active"));
   for (ThreadWithWindow* t : {&planner, &patients, &own}) click(t->window, "?OK");
   ASSERT_TRUE(waitUntil([&] { return planner.ended && patients.ended && own.ended; }, "the ends"));
+}
+
+// When a form called from a window closes, the work goes on where it was:
+// the calling window is the active one again and its control that had the
+// focus has it again, not the first control of the frame that hosts it.
+TEST_F(WindowDriverTest, AClosedFormGivesTheFocusBackToTheControlItWasCalledFrom) {
+  QMainWindow frame;
+  auto* toolBar = new QPushButton("Pacientes", &frame);  // first in the frame's focus order
+  frame.setMenuWidget(toolBar);
+  auto* area = new QMdiArea(&frame);
+  frame.setCentralWidget(area);
+  frame.resize(900, 600);
+  frame.show();
+  frame.activateWindow();
+  ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &frame; }, "the frame"));
+  constexpr ThreadNumber kFrameThread = 0x7fff;
+  WindowDriver::setChildHost(kFrameThread, [area](QWidget* w) {
+    QMdiSubWindow* holder = area->addSubWindow(w);
+    holder->show();
+    area->setActiveSubWindow(holder);
+    return true;
+  });
+  ThreadWithWindow list("Pacientes");
+  ASSERT_TRUE(waitUntil([&] { return list.window.isOpen(); }, "the list"));
+  WindowDriver::setChildHost(0, {});
+  ASSERT_TRUE(list.window.hosted());
+  QWidget* rows = list.window.control("?Lista");
+  rows->setFocus();
+  ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == rows; }, "the rows' focus"));
+  list.window.post(event::Accepted, list.window.control("?Formulario"));
+  ASSERT_TRUE(waitUntil([&] { return list.window.formOpen && list.window.formOpen->isOpen(); },
+                        "the form"));
+  click(*list.window.formOpen, "?OK");
+  ASSERT_TRUE(waitUntil([&] { return list.window.formOpen == nullptr; }, "the form to close"));
+  EXPECT_TRUE(waitUntil([&] { return QApplication::focusWidget() == rows; },
+                        "the rows to have the focus again", 2s));
+  click(list.window, "?OK");
+  ASSERT_TRUE(waitUntil([&] { return list.ended; }, "the list to end"));
+}
+
+// A native dialog run for a window (a folder chooser) takes the activation
+// with it; once it is gone the calling window is the active one again, at the
+// control that had the focus.
+TEST_F(WindowDriverTest, ANativeDialogGivesTheFocusBackToTheCallingWindowsControl) {
+  ThreadWithWindow settings("Configuración");
+  ASSERT_TRUE(waitUntil([&] { return settings.window.isOpen(); }, "the window"));
+  QWidget* name = settings.window.control("?Nombre");
+  name->setFocus();
+  ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == name; }, "the entry's focus"));
+  bool chosen = false;
+  settings.window.formHook = [&] {
+    runNativeLoop([] {
+      QWidget chooser;
+      chooser.setWindowTitle("Seleccionar carpeta");
+      chooser.show();
+      chooser.activateWindow();
+      waitUntil([&] { return QApplication::activeWindow() == &chooser; }, "the chooser");
+    });
+    chosen = true;
+  };
+  settings.window.post(event::Accepted, settings.window.control("?Formulario"));
+  ASSERT_TRUE(waitUntil([&] { return chosen; }, "the chooser to close"));
+  EXPECT_TRUE(waitUntil([&] { return QApplication::focusWidget() == name; },
+                        "the entry to have the focus again", 2s));
+  click(settings.window, "?OK");
+  ASSERT_TRUE(waitUntil([&] { return settings.ended; }, "the window to end"));
 }
 
 // Only the window a procedure opened first keeps that procedure's place: a
