@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -46,6 +47,23 @@ constexpr auto& kDeleteQuestion =
     "¿Está seguro de borrar el Paciente?||Todos sus datos se perderan..."_cp;
 constexpr char kDeleteCaption[] = "Borrado de Paciente";
 constexpr std::int32_t kWhite = 0xFFFFFF;
+
+// Whether the key that last reached an entry was Backspace. The completion
+// goes back one character for it alone: a shorter text is no sign of it, as
+// a letter typed over the completed rest shortens the text too.
+class BackspaceWatch : public QObject {
+ public:
+  using QObject::QObject;
+  bool pressed = false;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      pressed = static_cast<QKeyEvent*>(event)->key() == Qt::Key_Backspace;
+    }
+    return false;
+  }
+};
 
 }  // namespace
 
@@ -284,11 +302,11 @@ QWidget* PatientForm::buildWindow() {
 
   // Each keystroke is completed as it stood when typed, even when the next
   // one arrives before the form has handled it.
+  auto* backspace = new BackspaceWatch(locality);
+  locality->installEventFilter(backspace);
   QObject::connect(locality, &QLineEdit::textEdited, window,
-                   [this, locality](const QString& typed) {
-                     typedLocality_.push_back({typed, locality->cursorPosition(),
-                                               typed.size() < lastLocality_.size()});
-                     lastLocality_ = typed;
+                   [this, locality, backspace](const QString& typed) {
+                     typedLocality_.push_back({typed, locality->cursorPosition(), backspace->pressed});
                      post(kTypeAhead);
                    });
   return window;
@@ -387,7 +405,6 @@ void PatientForm::refresh() {
   core::access(core::Ocupaciones::def()).fetchOrClear(core::Ocupaciones::OCU01);
   auto* locality = control<QLineEdit>("?LOC:NOMBRELOCALIDAD");
   locality->setText(rt::toQString(core::LOC().NombreLocalidad.clipped()));
-  lastLocality_ = locality->text();
   control<QLineEdit>("?COB:DESCRIPCION")->setText(rt::toQString(core::COB().Descripcion.clipped()));
   control<QLineEdit>("?COB:DESCRIPCION:2")->setText(rt::toQString(core::COB().Descripcion.clipped()));
   control<QLineEdit>("?OCU:DESCRIPCION")->setText(rt::toQString(core::OCU().Descripcion.clipped()));
@@ -413,7 +430,6 @@ void PatientForm::typeAhead() {
   locality->setText(rt::toQString(result.name));
   locality->setSelection(result.selectionStart, result.selectionEnd - result.selectionStart);
   if (result.selectionEnd == result.selectionStart) locality->setCursorPosition(result.selectionStart);
-  lastLocality_ = locality->text();
 }
 
 void PatientForm::pickBirthDate() {

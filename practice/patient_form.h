@@ -53,7 +53,6 @@ class PatientForm : public core::RecordForm {
   int confirmDelete();
 
   bool deleting_ = false;
-  QString lastLocality_;
   struct TypedLocality {
     QString text;
     int cursor;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QRegularExpression>
 
 namespace core {
 namespace {
@@ -20,10 +21,13 @@ void press(QWidget* fallback, int key, Qt::KeyboardModifiers modifiers = Qt::NoM
   QCoreApplication::sendEvent(target, &up);
 }
 
-// A small "..." button beside an entry that opens a lookup or a calendar.
+// A small button beside an entry that opens a lookup or a calendar: "..."
+// or the function key that opens it too ("F2").
 bool isLookupButton(const QWidget* widget) {
   const auto* button = qobject_cast<const QAbstractButton*>(widget);
-  return button != nullptr && button->text().trimmed() == QStringLiteral("...");
+  if (button == nullptr) return false;
+  static const QRegularExpression caption(QStringLiteral("^(\\.\\.\\.|F\\d{1,2})$"));
+  return caption.match(button->text().remove(QLatin1Char('&')).trimmed()).hasMatch();
 }
 
 // Moves the focus on (or back) as Tab (Shift+Tab) does, past the lookup

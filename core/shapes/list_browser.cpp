@@ -28,7 +28,6 @@ namespace core {
 namespace {
 
 // The list's own events, handled on the window's thread.
-constexpr int kLocatorKeys = rt::event::User + 0x40;
 constexpr int kMoreRows = rt::event::User + 0x41;
 constexpr int kEarlierRows = rt::event::User + 0x42;
 
@@ -111,6 +110,9 @@ ListBrowser::ListBrowser(rt::WindowDriver& window, QTableView* list, const rt::T
   list->setContextMenuPolicy(Qt::CustomContextMenu);
   list->setItemDelegate(new CellColourDelegate(list));
   list->installEventFilter(this);
+  QObject::connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+    if (!locating_) startLocatorAfresh();
+  });
   QObject::connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
     if (value == list_->verticalScrollBar()->minimum() && !model_.atStart_) want(kEarlierRows);
   });
@@ -776,6 +778,10 @@ bool ListBrowser::TakeEvent() {
       std::vector<int> keys;
       keys.swap(pendingKeys_);
       for (int key : keys) {
+        if (key == kRestartLocator) {
+          locator_.clear();
+          continue;
+        }
         if (key == Qt::Key_Backspace) {
           if (!locator_.empty()) locator_.pop_back();
         } else if (key == Qt::Key_Insert || key == Qt::Key_Delete) {
@@ -791,23 +797,6 @@ bool ListBrowser::TakeEvent() {
     default:
       return false;
   }
-}
-
-void ListBrowser::locate() {
-  // The locator works in capitals (its no-case flag), whatever the key's case.
-  const std::string text = rt::upper(locator_);
-  if (locatorControl_) locatorControl_->setText(rt::toQString(text));
-  if (locatorField_ < 0) return;
-  rt::Table& table = rt::table(def_);
-  rt::clearRecord(def_, table.buffer());
-  primeRange();
-  const rt::FieldDef& field = def_.fields[locatorField_];
-  if (rt::isTextField(field)) {
-    rt::setFieldText(field, table.record(), text);
-  } else {
-    rt::setFieldNumber(field, table.record(), std::atoll(text.c_str()));
-  }
-  ResetFromBuffer();
 }
 
 void ListBrowser::ResetFromBuffer() {
@@ -858,6 +847,7 @@ bool ListBrowser::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && !userSizedColumns_) shareColumnWidths(false);
     return false;
   }
+  if (watched == list_ && event->type() == QEvent::FocusIn) startLocatorAfresh();
   if (watched != list_ || event->type() != QEvent::KeyPress) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
@@ -879,8 +869,7 @@ bool ListBrowser::eventFilter(QObject* watched, QEvent* event) {
     }
     return false;
   }
-  pendingKeys_.push_back(code);
-  window_.post(kLocatorKeys, list_);
+  queueLocatorKey(code, key->timestamp());
   return true;
 }
 

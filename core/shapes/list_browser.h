@@ -292,6 +292,11 @@ class ListBrowser : public QObject, public RowFields {
   void fetched();
   void prependPage();
   void locate();
+  // The locator's next typed character starts a new text: the selection
+  // was moved by other means, the list took the focus, or the user paused.
+  void startLocatorAfresh();
+  // Queues a typed locator key (pressed at `timestamp`, in milliseconds).
+  void queueLocatorKey(int code, unsigned long timestamp);
   void edit(int request);
   void showPopup(const QPoint& at);
   void updateControls();
@@ -320,7 +325,14 @@ class ListBrowser : public QObject, public RowFields {
   bool showingThumb_ = false;  // the thumb is set to the selected row's step
   std::vector<std::pair<ThumbMove, int>> pendingThumb_;
 
+  // The typed locator keys wait for the window's thread; a restart stands
+  // before the key that starts a new text.
+  static constexpr int kLocatorKeys = rt::event::User + 0x40;
+  static constexpr int kRestartLocator = -1;
   std::vector<int> pendingKeys_;
+  bool locatorAfresh_ = true;
+  bool locating_ = false;  // the locator itself moves the selection
+  unsigned long lastLocatorKey_ = 0;
   bool wanted_[2] = {false, false};
 
   rt::WindowDriver& window_;

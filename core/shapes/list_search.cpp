@@ -123,6 +123,9 @@ int SearchDialog::Init() {
   value->setObjectName("?SEARCHVALUE");
   value->setToolTip(rt::toQString(std::string(kValueTip) + "\n" + kValueHelp));
   value->setStatusTip(kValueTip);
+  // The expression shown follows each key, not only the value left.
+  QObject::connect(value, &QLineEdit::textEdited, window,
+                   [this, value] { post(rt::event::NewSelection, value); });
   auto* criteria = new QLabel(window);
   criteria->setObjectName("?MATCHCRITERIA");
   criteria->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -170,7 +173,10 @@ int SearchDialog::Init() {
   return rt::level::Benign;
 }
 
-int SearchDialog::TakeNewSelection() { return rt::level::Benign; }
+int SearchDialog::TakeNewSelection() {
+  if (field() == control("?SEARCHVALUE")) buildExpression();
+  return rt::level::Benign;
+}
 
 int SearchDialog::TakeAccepted() {
   const std::string name = rt::fromQString(field()->objectName());

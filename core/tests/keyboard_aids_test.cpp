@@ -142,34 +142,48 @@ TEST(KeyNavigator, EnterAndArrowsMoveBetweenControlsTextKeepsEnter) {
   EXPECT_EQ(w.spin->value(), 6) << "the spin box keeps its arrows";
 }
 
+// Every small lookup button, "..." or the function key that opens the same
+// lookup, is passed by Enter and the arrows: a space typed after Enter goes to
+// the next entry and never presses the button. Tab still reaches them.
 TEST(KeyNavigator, EnterAndArrowsPassTheLookupButtonsThatTabReaches) {
   rt::testing::Watchdog watchdog;
-  QWidget window;
-  auto* layout = new QVBoxLayout(&window);
-  auto* locality = new QLineEdit(&window);
-  auto* lookup = new QPushButton("...", &window);
-  auto* phone = new QLineEdit(&window);
-  for (QWidget* c : {static_cast<QWidget*>(locality), static_cast<QWidget*>(lookup),
-                     static_cast<QWidget*>(phone)}) {
-    layout->addWidget(c);
-  }
-  KeyNavigator navigator;
-  navigator.SetKeys(&window);
-  window.show();
-  window.activateWindow();
-  ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &window; }, "active"));
-  struct Step {
-    QWidget* from;
-    Qt::Key key;
-    QWidget* to;
-  };
-  for (const Step& s : {Step{locality, Qt::Key_Return, phone}, Step{locality, Qt::Key_Down, phone},
-                        Step{phone, Qt::Key_Up, locality}, Step{locality, Qt::Key_Tab, lookup}}) {
-    SCOPED_TRACE(std::to_string(s.key));
-    s.from->setFocus(Qt::OtherFocusReason);
-    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == s.from; }, "focus"));
-    QTest::keyClick(s.from, s.key);
-    EXPECT_TRUE(waitUntil([&] { return QApplication::focusWidget() == s.to; }, "moved", 2s));
+  for (const char* caption : {"...", "F2", "F3", "F4"}) {
+    SCOPED_TRACE(caption);
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* locality = new QLineEdit(&window);
+    auto* lookup = new QPushButton(caption, &window);
+    auto* phone = new QLineEdit(&window);
+    for (QWidget* c : {static_cast<QWidget*>(locality), static_cast<QWidget*>(lookup),
+                       static_cast<QWidget*>(phone)}) {
+      layout->addWidget(c);
+    }
+    int pressed = 0;
+    QObject::connect(lookup, &QPushButton::clicked, [&pressed] { ++pressed; });
+    KeyNavigator navigator;
+    navigator.SetKeys(&window);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &window; }, "active"));
+    struct Step {
+      QWidget* from;
+      Qt::Key key;
+      QWidget* to;
+    };
+    for (const Step& s : {Step{locality, Qt::Key_Return, phone}, Step{locality, Qt::Key_Down, phone},
+                          Step{phone, Qt::Key_Up, locality}, Step{locality, Qt::Key_Tab, lookup}}) {
+      SCOPED_TRACE(std::to_string(s.key));
+      s.from->setFocus(Qt::OtherFocusReason);
+      ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == s.from; }, "focus"));
+      QTest::keyClick(s.from, s.key);
+      EXPECT_TRUE(waitUntil([&] { return QApplication::focusWidget() == s.to; }, "moved", 2s));
+    }
+    locality->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == locality; }, "focus"));
+    QTest::keyClick(locality, Qt::Key_Return);
+    QTest::keyClicks(QApplication::focusWidget(), "351 600");
+    EXPECT_EQ(phone->text(), "351 600");
+    EXPECT_EQ(pressed, 0) << "the space pressed the lookup button";
   }
 }
 

@@ -241,5 +241,34 @@ TEST_F(ListSearchTest, DialogGivesTheValueTheColumnsPicture) {
   windowFontStart() = saved;
 }
 
+// The expression shown follows each key typed into the value, before the
+// value is left.
+TEST_F(ListSearchTest, TheExpressionShownFollowsEachKey) {
+  ASSERT_TRUE(runOnThread([&] {
+    std::string title = "Login", value;
+    std::uint8_t next = 0;
+    testing::Probed<SearchDialog> dialog(
+        "Nombre|@s60|USU:Nombre_Usuario|Login|@s20|USU:Login_Usuario|", title, value, next);
+    auto type = [](SearchDialog& d, Qt::Key key) { QTest::keyClick(d.control("?SEARCHVALUE"), key); };
+    auto shows = [](SearchDialog& d, const char* expression) {
+      EXPECT_EQ(d.control<QLabel>("?MATCHCRITERIA")->text(), expression);
+    };
+    dialog.probe([&](SearchDialog& d) { type(d, Qt::Key_O); });
+    dialog.probe([&](SearchDialog& d) {
+      shows(d, "MATCH(USU:Login_Usuario,'*o*',17)");
+      type(d, Qt::Key_N);
+    });
+    dialog.probe([&](SearchDialog& d) {
+      shows(d, "MATCH(USU:Login_Usuario,'*on*',17)");
+      type(d, Qt::Key_Backspace);
+    });
+    dialog.probe([&](SearchDialog& d) {
+      shows(d, "MATCH(USU:Login_Usuario,'*o*',17)");
+      click(d, "?CANCEL");
+    });
+    dialog.Run();
+  }));
+}
+
 }  // namespace
 }  // namespace core

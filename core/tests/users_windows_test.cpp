@@ -19,10 +19,13 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QFocusEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QTableView>
 #include <QTest>
 #include <QVBoxLayout>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 
@@ -571,6 +574,73 @@ TEST_F(UsersWindows, LocatorAndPagingOverManyRows) {
         EXPECT_GT(l.browser().RecordsInView(), ListBrowser::kPage);
         l.browser().LoadWhole(true);
         EXPECT_EQ(l.browser().RecordsInView(), 252);
+        click(l, "?CLOSE");
+      });
+    });
+    list.Run();
+  });
+}
+
+// Keys typed on a list at the given moments (milliseconds), one apart from
+// the next by less than a pause.
+unsigned long typeAt(QWidget* list, const char* text, unsigned long at) {
+  for (const char* c = text; *c != 0; ++c, at += 300) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A + (std::toupper(*c) - 'A'), Qt::NoModifier,
+                    QString(QLatin1Char(*c)));
+    press.setTimestamp(at);
+    QApplication::sendEvent(list, &press);
+  }
+  return at;
+}
+
+// A new search of the locator starts a new text: after the selection was
+// moved by other means (the arrows here), after the list took the focus
+// again and after a pause. Its text is selected then: the next key replaces
+// it. Keys a moment apart go on with the text.
+TEST_F(UsersWindows, TheLocatorStartsAfreshAfterAnotherMoveTheFocusOrAPause) {
+  onThread([&] {
+    for (const char* name : {"Ibarra", "Ohara", "Pena", "Zulueta"}) addUser(name, name, "x", 5);
+    Probed<UsersList> list;
+    WindowScript script;
+    unsigned long at = 100000;
+    auto shows = [](UsersList& l, const char* typed, const char* row) {
+      EXPECT_EQ(l.browser().locatorText(), typed);
+      const ListRow* selected = l.browser().selectedRow();
+      ASSERT_NE(selected, nullptr);
+      EXPECT_EQ(selected->cells[0], row);
+    };
+    auto locator = [](UsersList& l) {
+      return l.control<QLineEdit>("?USU:USU02:USU:NOMBRE_USUARIO");
+    };
+    script.on(kListTitle, [&](rt::WindowDriver& w) {
+      auto* view = w.control<QTableView>("?BROWSE:5");
+      view->setFocus();
+      at = typeAt(view, "oh", at);
+      list.probe([&](UsersList& l) {
+        shows(l, "oh", "Ohara");
+        QTest::keyClick(l.browser().list(), Qt::Key_Down);
+      });
+      list.probe([&](UsersList& l) {
+        EXPECT_EQ(locator(l)->selectedText(), "OH") << "moved by the arrow: the text is selected";
+        at = typeAt(l.browser().list(), "i", at);
+      });
+      list.probe([&](UsersList& l) {
+        shows(l, "i", "Ibarra");
+        at = typeAt(l.browser().list(), "zu", at + 5000);
+      });
+      list.probe([&](UsersList& l) {
+        shows(l, "zu", "Zulueta");
+        EXPECT_EQ(locator(l)->selectedText(), "");
+        // The focus comes back to the list (from a button, by Tab).
+        QFocusEvent back(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(l.browser().list(), &back);
+      });
+      list.probe([&](UsersList& l) {
+        EXPECT_EQ(locator(l)->selectedText(), "ZU") << "the list took the focus";
+        at = typeAt(l.browser().list(), "p", at);
+      });
+      list.probe([&](UsersList& l) {
+        shows(l, "p", "Pena");
         click(l, "?CLOSE");
       });
     });

@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -96,6 +98,19 @@ bool pressButtonOnEnter(QWidget* widget, const QKeyEvent* e) {
   return true;
 }
 
+// Alt with a letter is a command: where no control marks that letter it
+// does nothing, and never types the letter into the focused entry. AltGr
+// is no Alt: it types the third sign of a key ("@" on a Spanish keyboard),
+// and some keyboards give it as Ctrl+Alt. An open menu keeps Alt with its
+// items' letters.
+bool isUnmarkedAltLetter(QWidget* widget, const QKeyEvent* e) {
+  const Qt::KeyboardModifiers modifiers = e->modifiers();
+  if (!modifiers.testFlag(Qt::AltModifier)) return false;
+  if (modifiers.testAnyFlags(Qt::ControlModifier | Qt::GroupSwitchModifier)) return false;
+  if (e->text().isEmpty() || !e->text().at(0).isPrint()) return false;
+  return qobject_cast<QMenu*>(widget) == nullptr && qobject_cast<QMenuBar*>(widget) == nullptr;
+}
+
 // Alerted keys are taken before any control of the window sees them; an
 // entry left with a text that cannot be stored is reported to its window.
 class AlertKeyFilter : public QObject {
@@ -121,7 +136,8 @@ class AlertKeyFilter : public QObject {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr) return false;
     auto* key = static_cast<QKeyEvent*>(e);
-    return handler(widget, keyWithModifiers(key)) || pressButtonOnEnter(widget, key);
+    return handler(widget, keyWithModifiers(key)) || pressButtonOnEnter(widget, key) ||
+           isUnmarkedAltLetter(widget, key);
   }
 };
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -271,6 +272,56 @@ TEST_F(PatientWindows, TypingALocalitySetsThePostalCodeAndTheAgeFollowsTheBirthD
   ASSERT_EQ(core::Pacientes::table().fetch(core::Pacientes::PAS_001), 0);
   EXPECT_EQ(core::PAC().Cod_Postal, 1000u);
   EXPECT_EQ(core::PAC().Fecha_Nacim, d(10, 12, 1980));
+}
+
+// Keys typed one at a time, each completed before the next comes: a letter
+// typed over the completed rest goes on with the name, Backspace goes back.
+TEST_F(PatientWindows, TheLocalityNameGoesOnCompletingKeyAfterKey) {
+  addLocality(4400, "Salta");
+  addLocality(8370, "San Martín de los Andes"_cp);
+  addLocality(5000, "Córdoba"_cp);
+  const int code = addPatient("Ana", 0);
+  // One key on the locality name; "\b" is Backspace.
+  auto type = [](PatientForm& f, const QString& key) {
+    auto* locality = f.control<QLineEdit>("?LOC:NOMBRELOCALIDAD");
+    locality->setFocus();
+    const int qtKey = key == "\b" ? Qt::Key_Backspace : Qt::Key_A;
+    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, key == "\b" ? QString() : key);
+    QApplication::sendEvent(locality, &press);
+  };
+  auto shows = [](PatientForm& f, const QString& name, const QString& rest, const char* postal) {
+    EXPECT_EQ(f.control<QLineEdit>("?LOC:NOMBRELOCALIDAD")->text(), name);
+    EXPECT_EQ(f.control<QLineEdit>("?LOC:NOMBRELOCALIDAD")->selectedText(), rest);
+    EXPECT_EQ(text(f, "?PAC:COD_POSTAL"), postal);
+  };
+  const QString sanMartin = QString::fromUtf8("San Martín de los Andes");
+  const QString cordoba = QString::fromUtf8("Córdoba");
+  runForm(core::request::Change,
+          {[&](PatientForm& f) { type(f, "S"); },
+           [&](PatientForm& f) {
+             shows(f, "Salta", "alta", "0004-400");
+             type(f, "a");
+           },
+           [&](PatientForm& f) {
+             shows(f, "Salta", "lta", "0004-400");
+             type(f, "n");
+           },
+           [&](PatientForm& f) {
+             shows(f, sanMartin, sanMartin.mid(3), "0008-370");
+             type(f, "\b");
+           },
+           [&](PatientForm& f) {
+             shows(f, sanMartin, sanMartin.mid(2), "0008-370");
+             f.control<QLineEdit>("?LOC:NOMBRELOCALIDAD")->clear();
+             type(f, "C");
+           },
+           [&](PatientForm& f) { type(f, QString::fromUtf8("ó")); },
+           [&](PatientForm& f) { type(f, "r"); },
+           [&](PatientForm& f) {
+             shows(f, cordoba, cordoba.mid(3), "0005-000");
+             click(f, "?OK");
+           }},
+          code);
 }
 
 TEST_F(PatientWindows, CodeLookupsSkipZeroShowKnownCodesAndOpenTheListForUnknownOnes) {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -249,6 +250,37 @@ TEST_F(WindowDriverTest, EnterPressesAFocusedButtonAndTheFirstEntryHasTheFocus) 
     QTest::keyClick(ok, keypad ? Qt::Key_Enter : Qt::Key_Return, keypad);
     ASSERT_TRUE(waitUntil([&] { return t.ended; }, "OK pressed by Enter"));
     EXPECT_EQ(t.result, kCompleted);
+  }
+}
+
+// Alt with a letter that no control marks types nothing into the entry;
+// AltGr (no Alt of its own, or Ctrl+Alt on some keyboards) still types its
+// sign, as the "@" of an e-mail address on a Spanish keyboard.
+TEST_F(WindowDriverTest, AltWithALetterNeverTypesWhileAltGrStillDoes) {
+  struct Case {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    const char* text;
+    const char* typed;
+  };
+  const Case cases[] = {
+      {Qt::Key_S, Qt::AltModifier, "s", ""},
+      {Qt::Key_Q, Qt::AltModifier | Qt::ShiftModifier, "Q", ""},
+      {Qt::Key_5, Qt::AltModifier, "5", ""},
+      {Qt::Key_At, Qt::NoModifier, "@", "@"},
+      {Qt::Key_At, Qt::GroupSwitchModifier, "@", "@"},
+      {Qt::Key_At, Qt::ControlModifier | Qt::AltModifier, "@", "@"},
+  };
+  ThreadWithWindow t("Teclas");
+  ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
+  auto* entry = qobject_cast<QLineEdit*>(t.window.control("?Nombre"));
+  ASSERT_NE(entry, nullptr);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text + std::to_string(c.modifiers.toInt()));
+    entry->clear();
+    QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers, QString::fromLatin1(c.text));
+    QApplication::sendEvent(entry, &press);
+    EXPECT_EQ(entry->text(), QString::fromLatin1(c.typed));
   }
 }
 
