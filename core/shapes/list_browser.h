@@ -384,7 +384,7 @@ class ListBrowser : public QObject, public RowFields {
   void closeEditor();
   QWidget* createEditor(QWidget* parent, int column);
   void editorKey(EditKey key);
-  void commitCell();
+  bool commitCell();
   bool storeRow();
   // The first required cell of the row being edited that is blank (shown
   // column from 0); -1 when every one is filled.

@@ -20,6 +20,7 @@
 #include "platform/data/record_buffer.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/dialog_units.h"
+#include "platform/ui/entry_refusal.h"
 #include "platform/ui/qt_text.h"
 
 namespace core {
@@ -147,6 +148,8 @@ QWidget* ListBrowser::createEditor(QWidget* parent, int column) {
     editor = entry;
   }
   editor->setObjectName(QStringLiteral("?EDIT:%1").arg(column + 1));
+  // A refusal names the cell by its column's title.
+  editor->setAccessibleName(rt::toQString(columns_[shownIndex_[column]].title));
   edit_.editor = editor;
   return editor;
 }
@@ -213,8 +216,11 @@ void ListBrowser::closeEditor() {
   }
 }
 
-void ListBrowser::commitCell() {
-  if (!edit_.editor || edit_.row < 0) return;
+bool ListBrowser::commitCell() {
+  if (!edit_.editor || edit_.row < 0) return true;
+  // A text the cell cannot store as typed stays in its editor, refused by
+  // name, as in any entry.
+  if (rt::refuseEntry(edit_.editor)) return false;
   std::string text;
   if (auto* combo = qobject_cast<QComboBox*>(edit_.editor)) {
     text = rt::fromQString(combo->currentText());
@@ -244,6 +250,7 @@ void ListBrowser::commitCell() {
   edit_.record.assign(t.record(), t.record() + def_.recordSize);
   model_.rows_[edit_.row] = SetQueueRecord(position);
   emit model_.dataChanged(model_.index(edit_.row, 0), model_.index(edit_.row, shownColumns() - 1));
+  return true;
 }
 
 bool ListBrowser::storeRow() {
@@ -271,7 +278,7 @@ int ListBrowser::blankRequiredCell() const {
 
 bool ListBrowser::FinishEdit() {
   if (!editing()) return true;
-  commitCell();
+  if (!commitCell()) return false;
   if (const int blank = blankRequiredCell(); blank >= 0) {
     // Nothing is stored: the row waits for the cell.
     const std::string title = columns_[shownIndex_[blank]].title;
@@ -323,7 +330,7 @@ void ListBrowser::editorKey(EditKey key) {
       return;
     case EditKey::Next:
     case EditKey::Previous: {
-      commitCell();
+      if (!commitCell()) return;
       auto at = editors_.find(edit_.column);
       if (key == EditKey::Previous) {
         if (at == editors_.begin()) return;

@@ -149,6 +149,49 @@ TEST_F(ScheduleSheet, TheWeekdayRowsAreEditedCellByCellInTheList) {
   });
 }
 
+// An hour its cell cannot read is refused by the column's title and stays in
+// the cell for correction; nothing of the row is stored meanwhile.
+TEST_F(ScheduleSheet, AnHourTheCellCannotReadIsRefusedAndKept) {
+  onThread([&] {
+    const int ana = addPhysician("Ana");
+    const std::uint32_t sheet = addSheet(ana, rt::makeDate(1, 1, 2024));
+    readSheet(sheet);
+    ScriptedMessages messages;
+    rt::ThreadRequest() = request::Change;
+    Form form;
+    form.probe([](ScheduleSheetForm& f) { click(f, "?Insert"); });
+    form.probe([](ScheduleSheetForm& f) {
+      choose(f, "Lunes");
+      key(f, Qt::Key_Tab);
+    });
+    form.probe([](ScheduleSheetForm& f) {
+      type(f, "25:70");
+      key(f, Qt::Key_Tab);
+    });
+    form.probe([&](ScheduleSheetForm& f) {
+      ASSERT_EQ(messages.asked().size(), 1u);
+      EXPECT_NE(messages.asked()[0].text.find("Hr Entrada 1: \"25:70\" no es un valor"),
+                std::string::npos)
+          << messages.asked()[0].text;
+      ASSERT_TRUE(f.weekdays()->editing());
+      EXPECT_EQ(f.weekdays()->editColumn(), 2);
+      EXPECT_EQ(qobject_cast<QLineEdit*>(editor(f))->text(), "25:70");
+      EXPECT_EQ(core::PlanillaHorarios::table().records(), 0);
+      type(f, "08:00");
+      for (int i = 0; i < 4; ++i) key(f, Qt::Key_Tab);
+    });
+    form.probe([](ScheduleSheetForm& f) {
+      EXPECT_FALSE(f.weekdays()->editing());
+      EXPECT_EQ(rows(f.weekdays()->list()),
+                (std::vector<std::vector<std::string>>{{"Lunes", "08:00", "", "", ""}}));
+      click(f, "?OK");
+    });
+    EXPECT_EQ(form.Run(), rt::kCompleted);
+    EXPECT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(core::PlanillaHorarios::table().records(), 1);
+  });
+}
+
 TEST_F(ScheduleSheet, ValuesAreStoredAsTypedAndACalendarClosedWithoutAPickKeepsHasta) {
   onThread([&] {
     const int ana = addPhysician("Ana");
