@@ -444,10 +444,11 @@ int RecordForm::TakeCloseEvent() {
   }
   RegistrarActividad(false);
   if (saveNow) {
-    // Stored as OK stores it, through the form's own steps before the save;
-    // the OK closes the form once the record is stored.
-    post(rt::event::Accepted, control(OKCONTROL.empty() ? "?OK" : OKCONTROL));
-    return rt::level::Notify;
+    // Stored as OK stores it, through the form's own steps before the save,
+    // and closed only when it is stored: a refused save keeps the form, and
+    // a caller waiting for it to close (the frame closing) learns so.
+    const int ok = TakeNow(rt::event::Accepted, control(OKCONTROL.empty() ? "?OK" : OKCONTROL));
+    return ok == rt::level::Fatal ? rt::level::Benign : rt::level::Notify;
   }
   return result;
 }

@@ -306,6 +306,37 @@ TEST_F(RunningFrame, ClosingTheFrameClosesAChangedFormThroughItsOwnQuestion) {
   EXPECT_EQ(response, rt::kCancelled) << "nothing saved";
 }
 
+TEST_F(RunningFrame, YesToAChangedFormsQuestionStoresItAndTheFrameStillCloses) {
+  rt::testing::ScriptedMessages answers({rt::button::Yes});
+  bool formOpen = false;
+  int response = 0;
+  std::int64_t users = 0;
+  rt::testing::WindowScript script;
+  script.on("Actualizando un registro de Usuarios", [](rt::WindowDriver& w) {
+    w.control<QLineEdit>("?USU:NOMBRE_USUARIO")->setText("Ana");
+  });
+  rt::start([&] {
+    TableManagersInit();
+    relate(Usuarios::def()).open();
+    rt::ThreadRequest() = 1;
+    formOpen = true;
+    FormularioUsuario();
+    formOpen = false;
+    response = rt::ThreadResponse();
+    users = Usuarios::table().records();
+    relate(Usuarios::def()).close();
+    TableManagersKill();
+  });
+  ASSERT_TRUE(waitUntil([&] { return script.pending() == 0; }, "the form"));
+  frame_->post(rt::event::CloseWindow);
+  ASSERT_TRUE(waitUntil([&] { return ended_; }, "the program to end"));
+  ASSERT_EQ(answers.asked().size(), 1u);
+  EXPECT_EQ(answers.asked()[0].caption, "Guardar Registro");
+  EXPECT_FALSE(formOpen);
+  EXPECT_EQ(response, rt::kCompleted);
+  EXPECT_EQ(users, 1);
+}
+
 class RunningFrameWithLogin : public RunningFrame {
  protected:
   void SetUp() override {

@@ -338,6 +338,16 @@ WindowDriver* WindowDriver::successor() const {
 
 int WindowDriver::TakeEvent() { return current_.control ? TakeFieldEvent() : TakeWindowEvent(); }
 
+int WindowDriver::TakeNow(int event, QWidget* control) {
+  const WindowEvent taking = current_;
+  current_ = WindowEvent{};
+  current_.event = event;
+  current_.control = control;
+  const int result = TakeEvent();
+  current_ = taking;
+  return result;
+}
+
 int WindowDriver::TakeWindowEvent() {
   if (current_.event == event::CloseWindow) {
     return TakeCloseEvent() == level::Benign ? level::Fatal : level::Benign;

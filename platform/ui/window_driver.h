@@ -78,6 +78,9 @@ class WindowDriver {
 
   // Queues an event for this window (a close request: event::CloseWindow).
   void post(int event, QWidget* control = nullptr);
+  // Takes an event now, inside the one being taken, as if it had come next
+  // (a close answered by pressing OK); the current event is restored after.
+  int TakeNow(int event, QWidget* control = nullptr);
   // Keys that raise event::AlertKey instead of reaching the control.
   void alertKey(int key);
   // Timer events every `hundredths` of a second; 0 stops them. Ticks that come
