@@ -4,6 +4,8 @@
 // paper, a queue that refuses jobs is told, and a server that stops answering
 // freezes no window. Skipped, saying why, where no CUPS daemon can run.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/un.h>
 
 #include <QApplication>
 #include <QFile>
@@ -47,6 +49,14 @@ class CupsServer {
     root_ = testing::testRoot() / "cups";
     for (const char* sub : {"conf", "spool", "cache", "state", "tmp", "out"}) fs::create_directories(root_ / sub);
     socket_ = root_ / "cups.sock";
+    // A local socket's path has little room: from a deep temp folder the
+    // server listens in a short folder of its own instead.
+    if (socket_.string().size() >= sizeof(sockaddr_un::sun_path)) {
+      char shortFolder[] = "/tmp/varneta-cups-XXXXXX";
+      if (::mkdtemp(shortFolder) == nullptr) return "no folder for the print server's socket";
+      shortFolder_ = shortFolder;
+      socket_ = shortFolder_ / "cups.sock";
+    }
     std::ofstream(root_ / "conf/cupsd.conf")
         << "Listen " << socket_.string() << "\nLogLevel warn\nWebInterface No\nBrowsing No\n"
         << "PreserveJobFiles Yes\nPreserveJobHistory Yes\n"
@@ -85,6 +95,8 @@ class CupsServer {
       daemon_.waitForFinished(5000);
     }
     qunsetenv("CUPS_SERVER");
+    std::error_code ignored;
+    if (!shortFolder_.empty()) fs::remove_all(shortFolder_, ignored);
   }
 
   // What a command said on failure; empty when it succeeded.
@@ -103,6 +115,7 @@ class CupsServer {
  private:
   fs::path root_;
   fs::path socket_;
+  fs::path shortFolder_;  // where the socket lies when the test's folder is too deep
   QProcess daemon_;
 };
 
