@@ -20,9 +20,9 @@
 #include "core/frame/settings_store.h"
 #include "core/frame/window_font_start.h"
 #include "netlib/net_event_delivery.h"
+#include "netlib/testing/mail_probe.h"
 #include "netlib/testing/smtp_test_server.h"
 #include "output/register_procedures.h"
-#include "output/tests/mail_probe.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
@@ -43,7 +43,7 @@ using netlib::testing::SmtpTestServer;
 using rt::testing::click;
 using rt::testing::ScriptedMessages;
 using rt::testing::waitUntil;
-using testing::probeMail;
+using netlib::testing::probeMail;
 
 constexpr const char* kIni = ".\\TLMail.ini";
 
@@ -141,18 +141,18 @@ TEST_F(EmailWindowTest, SendAtOnceWithCompleteSettingsSendsAtTheFirstTickAndClos
   ASSERT_EQ(server_->messages().size(), 1u);
   const netlib::testing::StoredMessage stored = server_->messages()[0];
   EXPECT_EQ(stored.rcptTos, std::vector<std::string>{"paciente@example.org"});
-  const testing::ProbedMail m = probeMail(stored.content);
+  const netlib::testing::ProbedMail m = probeMail(stored.content);
   EXPECT_EQ(m.defects, 0);
   EXPECT_EQ(m.headers.at("Subject"), expectedSubject());
   EXPECT_NE(m.headers.at("From").find("consultorio@varneta.test"), std::string::npos);
   EXPECT_NE(m.headers.at("Reply-To").find("consultorio@varneta.test"), std::string::npos);
   EXPECT_EQ(m.headers.at("Organization"), "Consultorio Sur");
   EXPECT_EQ(m.headers.count("Bcc"), 0u);
-  const testing::ProbedPart* text = m.part("text/plain");
+  const netlib::testing::ProbedPart* text = m.part("text/plain");
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->encoding, "quoted-printable");
   EXPECT_EQ(text->bytes.substr(0, 31), "Adjunto el listado.\r\nSaludos.\r\n");
-  const testing::ProbedPart* pdf = m.attachment("informe.pdf");
+  const netlib::testing::ProbedPart* pdf = m.attachment("informe.pdf");
   ASSERT_NE(pdf, nullptr);
   EXPECT_EQ(pdf->bytes, pdfBytes());
 }
@@ -212,7 +212,7 @@ TEST_F(EmailWindowTest, BlankSenderAsksAndSendsOnceFromAndOrganizationAreFilled)
   }
   ASSERT_TRUE(closed());
   ASSERT_EQ(server_->messages().size(), 1u);
-  const testing::ProbedMail m = probeMail(server_->messages()[0].content);
+  const netlib::testing::ProbedMail m = probeMail(server_->messages()[0].content);
   EXPECT_EQ(m.headers.at("Subject"), expectedSubject("Consultorio Norte"));
   EXPECT_NE(m.headers.at("From").find("recepcion@varneta.test"), std::string::npos);
 }
