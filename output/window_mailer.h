@@ -69,8 +69,8 @@ class WindowMailer : public netlib::NetMailSend {
   std::size_t queued() const { return DATAQUEUE == nullptr ? 0 : DATAQUEUE->size(); }
   // Sends the message under a busy cursor and answers the status line's text
   // afterwards. After a failed attempt, this one starts anew: the failed
-  // attempt is dropped first, its connection and whatever of it is still
-  // queued, as Abortar drops it.
+  // attempt is dropped first, its connection as Abortar drops it and
+  // whatever of it is still queued, so that the message goes out once.
   std::string sendNow(const MailMessage& message);
 
  private:
