@@ -186,7 +186,7 @@ bool NetMailSend::addFilePart(std::string_view folder, std::string_view diskName
   if (!bytes) {
     unreadableFile_ = path;
     RaiseError_(kUnreadableFile, 2, after_error::kNotQueued,
-                "Could not read the file " + path + "; the email was not sent.",
+                "Could not read the file " + path + "; the email was not sent",
                 "NetMailSend.AddAttachmentFromFile");
     return false;
   }

@@ -442,7 +442,7 @@ TEST_F(MailSendSmtp, AFileThatCannotBeReadStopsTheMessage) {
     EXPECT_EQ(sender.SendMail(2), 0);
     ASSERT_EQ(sender.errors.size(), 1u);
     EXPECT_EQ(sender.errors[0].error, kUnreadableFile);
-    EXPECT_EQ(sender.errors[0].text, "Could not read the file " + c.named + "; the email was not sent.");
+    EXPECT_EQ(sender.errors[0].text, "Could not read the file " + c.named + "; the email was not sent");
     EXPECT_EQ(sender.unreadableFile(), c.named);
     EXPECT_TRUE(sender.DATAQUEUE->empty());
   }
