@@ -146,6 +146,7 @@ class NetMailSend : public NetMail {
   virtual std::int32_t GetAddress_(std::string_view list, int n, std::string& name,
                                    std::string& address);
   virtual std::int32_t SendMail(std::int32_t mode);
+  // 0; kUnreadableFile (reported, nothing appended) when the file cannot be read.
   virtual std::int32_t AddAttachmentFromFile(std::string_view folder, std::string_view fileName,
                                              std::string_view prefix, std::string_view unique,
                                              textlib::TextBuffer& body, bool embedded, int index);
