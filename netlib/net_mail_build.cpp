@@ -1,9 +1,7 @@
 // The message builder: the header lines in their order, the boundaries, the
 // body layouts (text, HTML, related and mixed parts) and the queued record.
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 
 #include "netlib/mime_words.h"
@@ -11,6 +9,8 @@
 #include "netlib/net_mail_send.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"
+#include "platform/base/paths.h"
+#include "platform/base/safe_file.h"
 #include "platform/base/text_order.h"
 #include "platform/net/socket_library.h"
 #include "textlib/random_source.h"
@@ -134,7 +134,7 @@ std::string closing(std::string_view boundary) {
 void splitPath(std::string_view path, std::string& folder, std::string& name) {
   const std::size_t slash = path.find_last_of("/\\");
   if (slash == std::string_view::npos) {
-    folder = std::filesystem::current_path().string();
+    folder = currentFolderName();
     name = std::string(path);
   } else {
     folder = std::string(path.substr(0, slash));
@@ -169,23 +169,29 @@ std::int32_t NetMailSend::AddAttachmentFromFile(std::string_view folder, std::st
                                                 std::string_view prefix, std::string_view unique,
                                                 textlib::TextBuffer& body, bool embedded,
                                                 int index) {
-  addFilePart(folder, fileName, fileName, prefix, unique, body, embedded, index);
-  return 0;
+  return addFilePart(folder, fileName, fileName, prefix, unique, body, embedded, index) ? 0 : ERROR;
 }
 
-void NetMailSend::addFilePart(std::string_view folder, std::string_view diskName,
+// The part is read from the file's name on disk: the runtime names it in its
+// code page, the disk in UTF-8. A file that cannot be read stops the message:
+// an empty part would arrive looking like the file.
+bool NetMailSend::addFilePart(std::string_view folder, std::string_view diskName,
                               std::string_view fileName, std::string_view prefix,
                               std::string_view unique, textlib::TextBuffer& body, bool embedded,
                               int index) {
   Log("NetMailSend.AddAttachmentFromFile",
       "Folder = " + std::string(folder) + " File = " + std::string(diskName));
   const std::string path = std::string(rt::clip(folder)) + "/" + std::string(diskName);
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    Log("NetMailSend.AddAttachmentFromFile", "Could not read the file " + path, log_type::kError);
+  const std::optional<std::string> bytes = rt::readWholeFile(rt::resolvePath(path));
+  if (!bytes) {
+    unreadableFile_ = path;
+    RaiseError_(kUnreadableFile, 2, after_error::kNotQueued,
+                "Could not read the file " + path + "; the email was not sent",
+                "NetMailSend.AddAttachmentFromFile");
+    return false;
   }
   textlib::TextBuffer content;
-  content.SetValue(std::string(std::istreambuf_iterator<char>(file), {}));
+  content.SetValue(*bytes);
   const std::string type = withTextCharset(ContentTypeOf_(fileName), content);
   std::string part;
   if (index > 1) part += "\r\n";
@@ -206,6 +212,7 @@ void NetMailSend::addFilePart(std::string_view folder, std::string_view diskName
   if (content.Length() > 0) content.Base64Encode();
   part += rt::clip(content.GetValueRef());
   body.Append(part);
+  return true;
 }
 
 std::string NetMailSend::buildHeader(const std::string& mimeLines) {
@@ -242,6 +249,7 @@ std::int32_t NetMailSend::BuildMail(std::int32_t mode) {
   Log("NetMailSend.BuildMail", "SendMail called. Will try and send " + SERVERDESC_ + " to " +
                                    SERVER + " on port " + std::to_string(PORT));
   clearErrors();
+  unreadableFile_.clear();
   if (PROGRESSCONTROL != 0) ShowProgress_(true, 0);
   SSLDONTCONNECTONOPEN_ = 0;
   if (SECUREEMAILSTARTTLS != start_tls::kNever) {
@@ -334,9 +342,11 @@ std::int32_t NetMailSend::BuildMail(std::int32_t mode) {
                "\r\n\r\n--" + b1 + "--\r\n";
   }
   textlib::TextBuffer body;
+  bool filesRead = true;  // false once a file could not be read (reported)
   auto addAttachments = [&] {
     int index = 0;
     for (const std::string& entry : splitFileList(CleanList_(ATTACHMENTLIST))) {
+      if (!filesRead) return;
       if (rt::clip(entry).empty()) continue;
       std::string folder;
       std::string name;
@@ -344,13 +354,15 @@ std::int32_t NetMailSend::BuildMail(std::int32_t mode) {
       // comma is no part of the path.
       const std::string_view path = rt::clip(entry);
       splitPath(path.substr(std::min(path.find_first_not_of(' '), path.size())), folder, name);
-      AddAttachmentFromFile(folder, name, kPrefix, unique, body, false, ++index);
+      filesRead = AddAttachmentFromFile(folder, name, kPrefix, unique, body, false, ++index) == 0;
     }
   };
   auto addEmbeds = [&] {
     for (const EmbedEntry& embed : embeds) {
-      addFilePart(embed.folder, embed.name, embed.contentId.empty() ? embed.name : embed.contentId,
-                  kPrefix, unique, body, true, 0);
+      if (!filesRead) return;
+      filesRead = addFilePart(embed.folder, embed.name,
+                              embed.contentId.empty() ? embed.name : embed.contentId, kPrefix,
+                              unique, body, true, 0);
     }
   };
   if (!hasHtml && !hasAttachments) {
@@ -382,6 +394,7 @@ std::int32_t NetMailSend::BuildMail(std::int32_t mode) {
     addAttachments();
     body.Append(closing(b0));
   }
+  if (!filesRead) return 0;
   WHOLEMESSAGEST->SetValue(crlfLineEnds(buildHeader(mime) + body.GetValue()));
   MessageBuilt_();
 

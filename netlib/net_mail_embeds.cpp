@@ -7,6 +7,7 @@
 
 #include "netlib/net_mail_send.h"
 #include "platform/base/cp1252.h"
+#include "platform/base/paths.h"
 #include "platform/base/text_order.h"
 
 namespace netlib {
@@ -35,10 +36,12 @@ bool inList(std::string_view list, std::string_view value) {
 
 }  // namespace
 
+std::string currentFolderName() { return rt::runtimeName(std::filesystem::current_path()); }
+
 std::string NetMailSend::ScanHtmlEmbeds_(textlib::TextBuffer& html, bool replace,
                                          std::string_view folder) {
   std::string base(rt::clip(folder));
-  if (base.empty()) base = std::filesystem::current_path().string();
+  if (base.empty()) base = currentFolderName();
   std::string text = html.GetValue();
   std::string found;
   std::size_t searchEnd = text.size();
@@ -86,7 +89,7 @@ std::string NetMailSend::ScanHtmlEmbeds_(textlib::TextBuffer& html, bool replace
 
 void NetMailSend::CollectHtmlEmbeds_(std::string_view folder, bool currentFolder) {
   const std::string base = currentFolder || rt::clip(folder).empty()
-                               ? std::filesystem::current_path().string()
+                               ? currentFolderName()
                                : std::string(rt::clip(folder));
   const std::string scanned = ScanHtmlEmbeds_(*MESSAGEHTMLST, true, base);
   if (scanned.empty()) return;
@@ -102,7 +105,7 @@ std::vector<NetMailSend::EmbedEntry> NetMailSend::processEmbedList(std::string_v
     if (rt::clip(entry).empty()) continue;
     const std::size_t slash = entry.find_last_of("/\\");
     EmbedEntry embed;
-    embed.folder = slash == std::string::npos ? std::filesystem::current_path().string()
+    embed.folder = slash == std::string::npos ? currentFolderName()
                                               : entry.substr(0, slash);
     embed.name =
         std::string(rt::clip(slash == std::string::npos ? entry : entry.substr(slash + 1)));

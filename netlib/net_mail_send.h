@@ -45,6 +45,8 @@ constexpr std::int32_t kWhenOffered = 2;
 
 // ERROR when the server offers no STARTTLS and the password would go in clear.
 constexpr std::int32_t kNoSecureLogin = -72;
+// ERROR when a file to attach or embed cannot be read: nothing is queued.
+constexpr std::int32_t kUnreadableFile = -35;
 
 // The command (or the greeting) whose reply the conversation waits for, so
 // that an owner can say what the server refused.
@@ -119,9 +121,12 @@ class NetMailSend : public NetMail {
   std::int32_t AFTERERRORACTION_ = 0;
   std::int32_t AFTERERRORSAVEDACTION_ = 0;
   SmtpStep awaitedStep_ = SmtpStep::kNone;
+  std::string unreadableFile_;
 
   // What the awaited reply answers (during ErrorTrap: what was refused).
   SmtpStep awaitedStep() const { return awaitedStep_; }
+  // The file (runtime text) that stopped the last message, with kUnreadableFile.
+  const std::string& unreadableFile() const { return unreadableFile_; }
 
   // ---- Operations --------------------------------------------------------
   void Init(std::int32_t mode = 0) override;
@@ -141,6 +146,7 @@ class NetMailSend : public NetMail {
   virtual std::int32_t GetAddress_(std::string_view list, int n, std::string& name,
                                    std::string& address);
   virtual std::int32_t SendMail(std::int32_t mode);
+  // 0; kUnreadableFile (reported, nothing appended) when the file cannot be read.
   virtual std::int32_t AddAttachmentFromFile(std::string_view folder, std::string_view fileName,
                                              std::string_view prefix, std::string_view unique,
                                              textlib::TextBuffer& body, bool embedded, int index);
@@ -174,7 +180,8 @@ class NetMailSend : public NetMail {
     std::string name;       // on disk
     std::string contentId;  // the name without blanks, when it had any
   };
-  void addFilePart(std::string_view folder, std::string_view diskName, std::string_view partName,
+  // False when the file could not be read (reported; nothing appended).
+  bool addFilePart(std::string_view folder, std::string_view diskName, std::string_view partName,
                    std::string_view prefix, std::string_view unique, textlib::TextBuffer& body,
                    bool embedded, int index);
   void sendCommand(std::string_view command, SmtpStep step);
@@ -200,12 +207,16 @@ class NetMailSend : public NetMail {
   void replaceEmbedNames(std::vector<EmbedEntry>& embeds);
 };
 
-// Dot-stuffs one chunk of message text: every line that begins with "." gets
-// one more; `beforeLast` and `last` are the last two bytes of the chunk sent
-// before it (blanks at the start).
 // A file list split at commas outside double quotes, the quotes removed.
 std::vector<std::string> splitFileList(std::string_view list);
 
+// The current folder as runtime text, the folder of a listed file named
+// without one (the names in the lists are runtime text).
+std::string currentFolderName();
+
+// Dot-stuffs one chunk of message text: every line that begins with "." gets
+// one more; `beforeLast` and `last` are the last two bytes of the chunk sent
+// before it (blanks at the start).
 std::string stuffDots(std::string_view chunk, char beforeLast, char last);
 
 }  // namespace netlib

@@ -14,16 +14,12 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <filesystem>
 
-#include "core/aids/control_colouring.h"
 #include "core/frame/globals.h"
 #include "core/aids/window_parts.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
-#include "platform/base/paths.h"
-#include "platform/net/records.h"
 #include "platform/ui/file_chooser.h"
 #include "platform/ui/qt_text.h"
 
@@ -110,7 +106,7 @@ QWidget* pickedEntry(QWidget* parent, const char* name, const char* picker) {
 }  // namespace
 
 EmailWindow::EmailWindow(EmailCall call)
-    : AidedWindow("EnvioEmailTLFull"), call_(std::move(call)), mailer_(*this) {}
+    : MailWindow("EnvioEmailTLFull"), call_(std::move(call)) {}
 
 EmailWindow::~EmailWindow() = default;
 
@@ -185,21 +181,14 @@ void EmailWindow::showField(const char* name, const std::string& value) {
 }
 
 int EmailWindow::Init() {
-  AidedWindow::Init();
-  rt::ThreadRequest() = 0;
-  rt::ThreadResponse() = 0;
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setWindowTitle(rt::toQString("Envío de Email"_cp));
-  auto* outer = new QVBoxLayout(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?SHEET1");
-  outer->addWidget(sheet);
+  MailWindow::Init();
+  const Frame frame = buildFrame("Envío de Email"_cp);
+  QWidget* window = frame.window;
+  QTabWidget* sheet = frame.sheet;
 
   // " &General": who sends, to whom, what.
-  auto* general = new QWidget;
-  general->setObjectName("?TAB1");
-  sheet->addTab(general, QStringLiteral(" &General"));
-  auto* generalLayout = new QVBoxLayout(general);
+  QWidget* general = frame.general;
+  QVBoxLayout* generalLayout = frame.generalLayout;
   auto* details = new QGroupBox(QStringLiteral(" Email Details "), general);
   auto* detailsForm = new QFormLayout(details);
   detailsForm->addRow(prompt(details, "Razón Social:"_cp),
@@ -289,28 +278,16 @@ int EmailWindow::Init() {
   logButtons->addStretch(1);
   logLayout->addLayout(logButtons);
 
-  outer->addWidget(mailStatusLine(window));
-  addMailWindowFoot(window, outer);
-  window->resize(560, 520);
-  Open(window);
-  core::ColorearControles(window);
-  scaleFont(window);
+  frame.outer->addWidget(mailStatusLine(window));
+  openFrame(frame, 560, 520);
 
   mailer_.Init(0);
-  // The caller's values; a single attachment that is not there is dropped
-  // (a list of several passes unchecked).
+  // The caller's values.
   call_.to = cutTo(call_.to, 1024);
   call_.cc = cutTo(call_.cc, 1024);
   call_.subject = cutTo(call_.subject, 120);
-  call_.attachment = cutTo(call_.attachment, 1500);
+  call_.attachment = keptAttachment(cutTo(call_.attachment, 1500));
   call_.text = cutTo(call_.text, 64000);
-  if (call_.attachment.find(',') == std::string::npos) {
-    std::error_code ec;
-    const std::string single(rt::clip(call_.attachment));
-    if (single.empty() || !std::filesystem::is_regular_file(rt::resolvePath(single), ec)) {
-      call_.attachment.clear();
-    }
-  }
   readSettings();
   f_.to = call_.to;
   f_.cc = call_.cc;
@@ -428,43 +405,31 @@ void EmailWindow::pick(const char* title, const char* masks, std::string& into,
 void EmailWindow::send() {
   takeControls();
   composeSubject();
-  netlib::NetMailSend& m = mailer_;
-  m.SERVER = f_.server;
-  m.PORT = f_.port;
-  m.TOLIST = f_.to;
-  m.CCLIST = f_.cc;
-  m.BCCLIST = f_.bcc;
-  m.FROM = f_.from;
-  m.HELO = f_.helo;
-  m.SUBJECT = f_.subject;
-  m.REPLYTO = f_.from;
-  m.ORGANIZATION = f_.organization;
-  m.DELIVERYRECEIPTTO.clear();
-  m.DISPOSITIONNOTIFICATIONTO.clear();
-  m.REFERENCES.clear();
-  m.ATTACHMENTLIST = f_.attachmentList;
-  m.EMBEDLIST = f_.embedList;
-  m.AUTHUSER = std::string(rt::clip(f_.user));
-  m.AUTHPASSWORD = std::string(rt::clip(f_.password));
-  m.SSL = f_.secureAlways;
-  m.SECUREEMAILSTARTTLS = f_.secureStartTls;
-  if (f_.secureAlways != 0 || f_.secureStartTls != 0) {
-    rt::net::setFieldText(m.SSLCERTIFICATEOPTIONS.CERTIFICATEFILE, f_.certificateFile);
-    rt::net::setFieldText(m.SSLCERTIFICATEOPTIONS.PRIVATEKEYFILE, f_.privateKeyFile);
-    m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATEWITHCAROOT = f_.dontVerifyWithCaRoot;
-    m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATECOMMONNAME = f_.dontVerifyCommonName;
-    rt::net::setFieldText(m.SSLCERTIFICATEOPTIONS.CAROOTFILE, f_.caRootFile);
-  }
-  if (f_.sslTlsV1 == 1) m.SSLMETHOD = 3;
-  // An earlier attempt that failed holds the object until "Abortar".
-  if (m.ERROR != 0) return;
-  if (!rt::clip(f_.messageText).empty()) m.MESSAGETEXTST->SetValue(rt::clip(f_.messageText));
-  mailStatus(mailer_.sendNow());
-}
-
-int EmailWindow::TakeCloseEvent() {
-  if (mailer_.queued() > 0 && !leaveWhileSending()) return rt::level::Notify;
-  return rt::level::Benign;
+  MailMessage m;
+  m.server = f_.server;
+  m.port = f_.port;
+  m.to = f_.to;
+  m.cc = f_.cc;
+  m.bcc = f_.bcc;
+  m.from = f_.from;
+  m.helo = f_.helo;
+  m.replyTo = f_.from;
+  m.subject = f_.subject;
+  m.organization = f_.organization;
+  m.attachments = f_.attachmentList;
+  m.embeds = f_.embedList;
+  m.user = f_.user;
+  m.password = f_.password;
+  m.secureAlways = f_.secureAlways;
+  m.startTls = f_.secureStartTls;
+  m.certificateFile = f_.certificateFile;
+  m.privateKeyFile = f_.privateKeyFile;
+  m.caRootFile = f_.caRootFile;
+  m.dontVerifyWithCaRoot = f_.dontVerifyWithCaRoot;
+  m.dontVerifyCommonName = f_.dontVerifyCommonName;
+  m.tlsV1Only = f_.sslTlsV1 == 1;
+  m.text = f_.messageText;
+  mailStatus(mailer_.sendNow(m));
 }
 
 int EmailWindow::Kill() {

@@ -9,8 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/shapes/aided_window.h"
-#include "output/window_mailer.h"
+#include "output/mail_window.h"
 #include "platform/base/procedures.h"
 
 namespace output {
@@ -20,7 +19,7 @@ struct EmailCall {
   std::uint8_t show = 1;
 };
 
-class EmailWindow : public core::AidedWindow, public MailWindowOwner {
+class EmailWindow : public MailWindow {
  public:
   explicit EmailWindow(EmailCall call);
   ~EmailWindow() override;
@@ -28,15 +27,11 @@ class EmailWindow : public core::AidedWindow, public MailWindowOwner {
   int Init() override;
   int TakeEvent() override;
   int TakeAccepted() override;
-  int TakeCloseEvent() override;
   int Kill() override;
 
-  rt::WindowDriver& mailWindow() override { return *this; }
   void mailDelivered() override;
   void mailFailed() override {}
   void mailTraffic(std::int32_t state, char direction, std::string_view text) override;
-
-  WindowMailer& mailer() { return mailer_; }
 
   // The window's variables, bound to the controls of the same names.
   struct Fields {
@@ -66,7 +61,6 @@ class EmailWindow : public core::AidedWindow, public MailWindowOwner {
   EmailCall call_;
   Fields f_;
   std::uint8_t autoSends_ = 0;
-  WindowMailer mailer_;
 };
 
 // The procedure: EnvioEmailTLFull(To, CC, Subject, Attachment, Text, Show),

@@ -73,6 +73,8 @@ std::string mailFailureText(const netlib::NetMailSend& mail, std::string_view fu
              "mandar la clave sin cifrar."_cp;
     case kIdleTimeout:
       return "El servidor dejó de responder.";
+    case netlib::kUnreadableFile:
+      return "No se puede leer el archivo " + mail.unreadableFile() + nothingSent;
     default:
       break;
   }

@@ -1,7 +1,8 @@
 #pragma once
 // What the mail windows' status line says when sending failed: the server's
 // refusal with its code and text, the secure connection that could not be
-// made and why, or the general words when the failure has no more to tell.
+// made and why, the file that could not be read, or the general words when
+// the failure has no more to tell.
 #include <string>
 #include <string_view>
 

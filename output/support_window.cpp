@@ -10,11 +10,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QVBoxLayout>
-#include <filesystem>
 
-#include "core/aids/control_colouring.h"
 #include "core/frame/environment_variables.h"
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
@@ -62,11 +59,6 @@ std::string escapeHtml(std::string_view text) {
 }
 
 std::string clipped(std::string_view text) { return std::string(rt::clip(text)); }
-
-bool fileExists(std::string_view name) {
-  std::error_code ec;
-  return !rt::clip(name).empty() && std::filesystem::is_regular_file(rt::resolvePath(rt::clip(name)), ec);
-}
 
 QLineEdit* entryWith(QWidget* parent, const char* name, int width, const std::string& value) {
   QLineEdit* e = core::namedEntry(parent, name, width);
@@ -126,7 +118,7 @@ SupportTicket SupportTicketComposer(const TicketInput& in) {
   return ticket;
 }
 
-SupportWindow::SupportWindow() : AidedWindow("TLSoporte"), mailer_(*this) {}
+SupportWindow::SupportWindow() : MailWindow("TLSoporte") {}
 SupportWindow::~SupportWindow() = default;
 
 std::string SupportWindow::text(const char* name, std::size_t width) const {
@@ -136,9 +128,7 @@ std::string SupportWindow::text(const char* name, std::size_t width) const {
 }
 
 int SupportWindow::Init() {
-  AidedWindow::Init();
-  rt::ThreadRequest() = 0;
-  rt::ThreadResponse() = 0;
+  MailWindow::Init();
   attachmentList_.clear();
   // In the account's own temp folder: in the shared data folder two desks
   // would send each other's screens.
@@ -146,16 +136,9 @@ int SupportWindow::Init() {
   // The picture shows the screen as it was before this window came up.
   std::string candidate = WindowToJpeg(picturePath_) == 0 ? picturePath_ : std::string();
 
-  auto* window = new QWidget(nullptr, Qt::Dialog);
-  window->setWindowTitle(rt::toQString(kCaption));
-  auto* outer = new QVBoxLayout(window);
-  auto* sheet = new QTabWidget(window);
-  sheet->setObjectName("?SHEET1");
-  outer->addWidget(sheet);
-  auto* general = new QWidget;
-  general->setObjectName("?TAB1");
-  sheet->addTab(general, QStringLiteral(" &General"));
-  auto* generalLayout = new QVBoxLayout(general);
+  const Frame frame = buildFrame(kCaption);
+  QWidget* general = frame.general;
+  QVBoxLayout* generalLayout = frame.generalLayout;
 
   std::string user = GLO::Nombre_Usuario_Logueado;
   if (rt::clip(user).empty()) user = rt::getIni("TLSoporte", "Usuario");
@@ -207,16 +190,11 @@ int SupportWindow::Init() {
   textLayout->addLayout(statusRow);
   generalLayout->addWidget(textGroup, 1);
 
-  addMailWindowFoot(window, outer);
-  window->resize(640, 420);
-  Open(window);
-  core::ColorearControles(window);
-  scaleFont(window);
+  openFrame(frame, 640, 420);
 
   mailer_.SUPPRESSERRORMSG = 1;
   mailer_.Init(0);
-  if (candidate.find(',') == std::string::npos && !fileExists(candidate)) candidate.clear();
-  attachmentList_ = cutTo(candidate, 1024);
+  attachmentList_ = cutTo(keptAttachment(candidate), 1024);
   mailer_.PROGRESSCONTROL = 1;
   systemText_ = cutTo(clipped(GLO::TituloSistema) + " - " + clipped(GLO::UsuarioSistema), 120);
   remoteId_ = cutTo(textlib::registryAccess().GetRegValue(rt::RegistryRoot::LocalMachine,
@@ -232,7 +210,7 @@ int SupportWindow::Init() {
     }
   }
   picture->setChecked(GLO::AdjuntarCaptura == 1 || rt::currentThreadNumber() > 2);
-  markAndNavigate(window);
+  markAndNavigate(frame.window);
   setTimer(15);
   return rt::level::Benign;
 }
@@ -279,47 +257,31 @@ void SupportWindow::send() {
   if (auto* box = control<QPlainTextEdit>("?MESSAGETEXT")) box->setPlainText(controlText(ticket.plain));
   auto* picture = control<QCheckBox>("?ADJUNTARPANTALLA:2");
   if (picture == nullptr || !picture->isChecked()) attachmentList_.clear();
-  if (fileExists(GLO::ArchivoLog)) {
+  if (namesAFile(GLO::ArchivoLog)) {
     if (!attachmentList_.empty()) attachmentList_ += ", ";
     attachmentList_ = cutTo(attachmentList_ + clipped(GLO::ArchivoLog), 1024);
   }
   const SupportAccount a = supportAccount();
-  netlib::NetMailSend& m = mailer_;
-  m.SERVER = a.server;
-  m.PORT = a.port;
-  m.TOLIST = a.recipient;
-  m.CCLIST.clear();
-  m.BCCLIST.clear();
-  m.FROM = a.sender;
-  m.HELO = a.sender;
-  m.SUBJECT = subject_;
-  m.REPLYTO = replyTo;
-  m.ORGANIZATION = organization;
-  m.DELIVERYRECEIPTTO.clear();
-  m.DISPOSITIONNOTIFICATIONTO.clear();
-  m.REFERENCES.clear();
-  m.ATTACHMENTLIST = attachmentList_;
-  m.EMBEDLIST.clear();
-  m.AUTHUSER = clipped(a.sender);
-  m.AUTHPASSWORD = clipped(a.password);
-  m.SSL = 0;
+  MailMessage m;
+  m.server = a.server;
+  m.port = a.port;
+  m.to = a.recipient;
+  m.from = a.sender;
+  m.helo = a.sender;
+  m.replyTo = replyTo;
+  m.subject = subject_;
+  m.organization = organization;
+  m.attachments = attachmentList_;
+  m.user = a.sender;
+  m.password = a.password;
   // The ticket shows the screen and the account's password goes with it:
   // over TLS whenever the server offers it, with the certificate checked
   // against the system's authorities and the server's name; a server that
   // offers no TLS gets no password (the sender refuses AUTH in clear).
-  m.SECUREEMAILSTARTTLS = netlib::start_tls::kWhenOffered;
-  rt::net::setFieldText(m.SSLCERTIFICATEOPTIONS.CAROOTFILE, "");
-  m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATEWITHCAROOT = 0;
-  m.SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATECOMMONNAME = 0;
-  if (m.ERROR != 0) return;
-  if (!rt::clip(ticket.plain).empty()) m.MESSAGETEXTST->SetValue(rt::clip(ticket.plain));
-  if (!rt::clip(ticket.html).empty()) m.MESSAGEHTMLST->SetValue(rt::clip(ticket.html));
-  mailStatus(mailer_.sendNow());
-}
-
-int SupportWindow::TakeCloseEvent() {
-  if (mailer_.queued() > 0 && !leaveWhileSending()) return rt::level::Notify;
-  return rt::level::Benign;
+  m.startTls = netlib::start_tls::kWhenOffered;
+  m.text = ticket.plain;
+  m.html = ticket.html;
+  mailStatus(mailer_.sendNow(m));
 }
 
 int SupportWindow::Kill() {

@@ -6,8 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/shapes/aided_window.h"
-#include "output/window_mailer.h"
+#include "output/mail_window.h"
 
 namespace output {
 
@@ -42,7 +41,7 @@ struct SupportTicket {
 };
 SupportTicket SupportTicketComposer(const TicketInput& input);
 
-class SupportWindow : public core::AidedWindow, public MailWindowOwner {
+class SupportWindow : public MailWindow {
  public:
   SupportWindow();
   ~SupportWindow() override;
@@ -50,14 +49,10 @@ class SupportWindow : public core::AidedWindow, public MailWindowOwner {
   int Init() override;
   int TakeEvent() override;
   int TakeAccepted() override;
-  int TakeCloseEvent() override;
   int Kill() override;
 
-  rt::WindowDriver& mailWindow() override { return *this; }
   void mailDelivered() override;
   void mailFailed() override;
-
-  WindowMailer& mailer() { return mailer_; }
 
  private:
   void send();
@@ -65,7 +60,6 @@ class SupportWindow : public core::AidedWindow, public MailWindowOwner {
 
   std::string picturePath_, attachmentList_, helo_, replyTo_, subject_;
   std::string systemText_, remoteId_;
-  WindowMailer mailer_;
 };
 
 int runTLSoporte();

@@ -11,6 +11,7 @@
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/picture.h"
+#include "platform/net/records.h"
 #include "platform/ui/qt_text.h"
 
 namespace output {
@@ -127,9 +128,9 @@ void WindowMailer::TakeEvent(std::int32_t event) {
 
 void WindowMailer::ErrorTrap(std::string_view errorText, std::string_view functionName) {
   // Named before the sender's own handling clears the server's answer.
-  const std::string shown = mailFailureText(*this, functionName);
+  failure_ = mailFailureText(*this, functionName);
   NetMailSend::ErrorTrap(errorText, functionName);
-  owner_.mailStatus(shown);
+  owner_.mailStatus(failure_);
   owner_.mailFailed();
 }
 
@@ -151,11 +152,47 @@ void WindowMailer::ShowProgress_(bool visible, std::int32_t value) {
   bar->setValue(value);
 }
 
-std::string WindowMailer::sendNow() {
+void WindowMailer::take(const MailMessage& message) {
+  SERVER = message.server;
+  PORT = message.port;
+  TOLIST = message.to;
+  CCLIST = message.cc;
+  BCCLIST = message.bcc;
+  FROM = message.from;
+  HELO = message.helo;
+  SUBJECT = message.subject;
+  REPLYTO = message.replyTo;
+  ORGANIZATION = message.organization;
+  DELIVERYRECEIPTTO.clear();
+  DISPOSITIONNOTIFICATIONTO.clear();
+  REFERENCES.clear();
+  ATTACHMENTLIST = message.attachments;
+  EMBEDLIST = message.embeds;
+  AUTHUSER = std::string(rt::clip(message.user));
+  AUTHPASSWORD = std::string(rt::clip(message.password));
+  SSL = message.secureAlways;
+  SECUREEMAILSTARTTLS = message.startTls;
+  rt::net::setFieldText(SSLCERTIFICATEOPTIONS.CERTIFICATEFILE, message.certificateFile);
+  rt::net::setFieldText(SSLCERTIFICATEOPTIONS.PRIVATEKEYFILE, message.privateKeyFile);
+  rt::net::setFieldText(SSLCERTIFICATEOPTIONS.CAROOTFILE, message.caRootFile);
+  SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATEWITHCAROOT = message.dontVerifyWithCaRoot;
+  SSLCERTIFICATEOPTIONS.DONTVERIFYREMOTECERTIFICATECOMMONNAME = message.dontVerifyCommonName;
+  if (message.tlsV1Only) SSLMETHOD = 3;
+  if (!rt::clip(message.text).empty()) MESSAGETEXTST->SetValue(rt::clip(message.text));
+  if (!rt::clip(message.html).empty()) MESSAGEHTMLST->SetValue(rt::clip(message.html));
+}
+
+std::string WindowMailer::sendNow(const MailMessage& message) {
+  if (ERROR != 0) {
+    Abort();
+    DeleteAllMessagesInDataQueue_();
+  }
+  take(message);
+  failure_.clear();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   SendMail(2);
   QApplication::restoreOverrideCursor();
-  if (ERROR != 0) return "No es posible conectar con el Servidor.";
+  if (ERROR != 0) return failure_.empty() ? "No es posible conectar con el Servidor." : failure_;
   return queued() > 0 ? sendingText(queued()) : std::string();
 }
 

@@ -34,6 +34,22 @@ class MailWindowOwner {
   virtual QProgressBar* mailProgress();
 };
 
+// One message as a mail window hands it to its mail object, with the
+// server, the account and the secure-connection settings it goes out with.
+struct MailMessage {
+  std::string server;
+  std::uint16_t port = 0;
+  std::string to, cc, bcc, from, helo, replyTo, subject, organization;
+  std::string attachments, embeds;
+  std::string user, password;
+  std::int32_t secureAlways = 0;  // TLS from the start
+  std::int32_t startTls = netlib::start_tls::kNever;
+  std::string certificateFile, privateKeyFile, caRootFile;
+  std::int32_t dontVerifyWithCaRoot = 0, dontVerifyCommonName = 0;
+  bool tlsV1Only = false;
+  std::string text, html;  // a blank one leaves the object's own
+};
+
 class WindowMailer : public netlib::NetMailSend {
  public:
   // The user event the last delivered message posts to the window.
@@ -51,14 +67,18 @@ class WindowMailer : public netlib::NetMailSend {
   void ShowProgress_(bool visible, std::int32_t value) override;
 
   std::size_t queued() const { return DATAQUEUE == nullptr ? 0 : DATAQUEUE->size(); }
-  // Sends what the fields hold under a busy cursor and answers the status
-  // line's text afterwards.
-  std::string sendNow();
+  // Sends the message under a busy cursor and answers the status line's text
+  // afterwards. After a failed attempt, this one starts anew: the failed
+  // attempt is dropped first, its connection as Abortar drops it and
+  // whatever of it is still queued, so that the message goes out once.
+  std::string sendNow(const MailMessage& message);
 
  private:
   std::string packetText() const;
+  void take(const MailMessage& message);
 
   MailWindowOwner& owner_;
+  std::string failure_;  // what the status line said of the last failure
 };
 
 // "Enviando <n> Email(s)".

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "netlib/testing/mail_probe.h"
 #include "netlib/testing/smtp_test_server.h"
 #include "netlib/tests/mail_sender_harness.h"
 #include "platform/net/errors.h"
@@ -375,6 +376,85 @@ TEST_F(MailSendSmtp, AnAttachmentNamedOutsideAsciiKeepsItsName) {
   ASSERT_EQ(reader.ATTACHMENTLISTQ.size(), 1u);
   EXPECT_EQ(reader.ATTACHMENTLISTQ[0].NAME, cpName);
   reader.Kill();
+}
+
+// The program names files in its code page; the disk names them in UTF-8.
+// Each attachment arrives as the file is, byte for byte, whether the list
+// names it with its folder or alone (in the current folder).
+TEST_F(MailSendSmtp, AttachmentsNamedOutsideAsciiArriveWhole) {
+  start({});
+  std::string pdf = "%PDF-1.4\n";
+  for (int i = 0; pdf.size() < 19487; ++i) pdf.push_back(static_cast<char>((i * 7919) % 256));
+  const std::string listing = "Listado Pacientes Ñandú año.pdf";
+  const std::string alone = "Acción médica.pdf";
+  const std::string listingPath = writeFile(listing, pdf);
+  writeFile(alone, pdf.substr(0, 5000));
+  simpleMessage("paciente@example.org");
+  sender.ATTACHMENTLIST =
+      "\"" + rt::utf8ToCp1252(listingPath) + "\", " + rt::utf8ToCp1252(alone);
+  ASSERT_EQ(sender.SendMail(2), 1);
+  ASSERT_TRUE(untilIdle());
+  ASSERT_TRUE(sender.errors.empty()) << sender.errors[0].text;
+  const std::vector<StoredMessage> stored = server->messages();
+  ASSERT_EQ(stored.size(), 1u);
+  const testing::ProbedMail m = testing::probeMail(stored[0].content);
+  EXPECT_EQ(m.defects, 0);
+  const std::pair<std::string, std::string> expected[] = {{listing, pdf},
+                                                          {alone, pdf.substr(0, 5000)}};
+  for (const auto& [name, bytes] : expected) {
+    SCOPED_TRACE(name);
+    const testing::ProbedPart* part = m.attachment(name);
+    ASSERT_NE(part, nullptr);
+    EXPECT_EQ(part->bytes.size(), bytes.size());
+    EXPECT_TRUE(part->bytes == bytes) << "the bytes of the file";
+  }
+}
+
+// A file that cannot be read, listed or referenced as an image, stops the
+// message before any connection, the error naming the file; nothing goes
+// out with an empty part in its place.
+TEST_F(MailSendSmtp, AFileThatCannotBeReadStopsTheMessage) {
+  start({});
+  const std::string readable = writeFile("informe.pdf", "%PDF-1.4 contenido");
+  std::filesystem::create_directories("Carpeta año.pdf");
+  const std::string folder = rt::utf8ToCp1252((std::filesystem::current_path() / "Carpeta año.pdf").string());
+  const std::string missing = rt::utf8ToCp1252((std::filesystem::current_path() / "Falta Ñandú.pdf").string());
+  const std::string here = rt::utf8ToCp1252(std::filesystem::current_path().string());
+  struct Case {
+    const char* name;
+    std::string attachments;
+    std::string html;
+    std::string named;  // the file the error names
+  };
+  const Case cases[] = {
+      {"missing", "\"" + missing + "\"", "", missing},
+      {"a folder", "\"" + folder + "\"", "", folder},
+      {"after a readable one", readable + ", \"" + missing + "\"", "", missing},
+      {"an image of the HTML", readable, "<p>Hola</p><img src=\"no hay.png\">", here + "/no hay.png"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    simpleMessage("paciente@example.org");
+    sender.ATTACHMENTLIST = c.attachments;
+    sender.EMBEDLIST.clear();
+    sender.MESSAGEHTMLST->SetValue(c.html);
+    sender.errors.clear();
+    EXPECT_EQ(sender.SendMail(2), 0);
+    ASSERT_EQ(sender.errors.size(), 1u);
+    EXPECT_EQ(sender.errors[0].error, kUnreadableFile);
+    EXPECT_EQ(sender.errors[0].text, "Could not read the file " + c.named + "; the email was not sent");
+    EXPECT_EQ(sender.unreadableFile(), c.named);
+    EXPECT_TRUE(sender.DATAQUEUE->empty());
+  }
+  simpleMessage("paciente@example.org");
+  sender.MESSAGEHTMLST->SetValue("");
+  sender.EMBEDLIST.clear();
+  sender.ATTACHMENTLIST = readable;
+  ASSERT_EQ(sender.SendMail(2), 1) << "the next message goes";
+  EXPECT_TRUE(sender.unreadableFile().empty());
+  ASSERT_TRUE(untilIdle());
+  EXPECT_EQ(server->messages().size(), 1u);
+  EXPECT_EQ(server->connections(), 1) << "no connection for the refused ones";
 }
 
 TEST_F(MailSendSmtp, RefusedRecipientLosesOnlyItsMessage) {

@@ -20,9 +20,9 @@
 #include "core/frame/settings_store.h"
 #include "core/frame/window_font_start.h"
 #include "netlib/net_event_delivery.h"
+#include "netlib/testing/mail_probe.h"
 #include "netlib/testing/smtp_test_server.h"
 #include "output/register_procedures.h"
-#include "output/tests/mail_probe.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
@@ -43,7 +43,7 @@ using netlib::testing::SmtpTestServer;
 using rt::testing::click;
 using rt::testing::ScriptedMessages;
 using rt::testing::waitUntil;
-using testing::probeMail;
+using netlib::testing::probeMail;
 
 constexpr const char* kIni = ".\\TLMail.ini";
 
@@ -141,18 +141,18 @@ TEST_F(EmailWindowTest, SendAtOnceWithCompleteSettingsSendsAtTheFirstTickAndClos
   ASSERT_EQ(server_->messages().size(), 1u);
   const netlib::testing::StoredMessage stored = server_->messages()[0];
   EXPECT_EQ(stored.rcptTos, std::vector<std::string>{"paciente@example.org"});
-  const testing::ProbedMail m = probeMail(stored.content);
+  const netlib::testing::ProbedMail m = probeMail(stored.content);
   EXPECT_EQ(m.defects, 0);
   EXPECT_EQ(m.headers.at("Subject"), expectedSubject());
   EXPECT_NE(m.headers.at("From").find("consultorio@varneta.test"), std::string::npos);
   EXPECT_NE(m.headers.at("Reply-To").find("consultorio@varneta.test"), std::string::npos);
   EXPECT_EQ(m.headers.at("Organization"), "Consultorio Sur");
   EXPECT_EQ(m.headers.count("Bcc"), 0u);
-  const testing::ProbedPart* text = m.part("text/plain");
+  const netlib::testing::ProbedPart* text = m.part("text/plain");
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->encoding, "quoted-printable");
   EXPECT_EQ(text->bytes.substr(0, 31), "Adjunto el listado.\r\nSaludos.\r\n");
-  const testing::ProbedPart* pdf = m.attachment("informe.pdf");
+  const netlib::testing::ProbedPart* pdf = m.attachment("informe.pdf");
   ASSERT_NE(pdf, nullptr);
   EXPECT_EQ(pdf->bytes, pdfBytes());
 }
@@ -212,7 +212,7 @@ TEST_F(EmailWindowTest, BlankSenderAsksAndSendsOnceFromAndOrganizationAreFilled)
   }
   ASSERT_TRUE(closed());
   ASSERT_EQ(server_->messages().size(), 1u);
-  const testing::ProbedMail m = probeMail(server_->messages()[0].content);
+  const netlib::testing::ProbedMail m = probeMail(server_->messages()[0].content);
   EXPECT_EQ(m.headers.at("Subject"), expectedSubject("Consultorio Norte"));
   EXPECT_NE(m.headers.at("From").find("recepcion@varneta.test"), std::string::npos);
 }
@@ -258,7 +258,9 @@ TEST_F(EmailWindowTest, TheAttachmentRule) {
   }
 }
 
-TEST_F(EmailWindowTest, ARefusedPortHoldsSendUntilAbortThenDelivers) {
+// Enviar after a failed attempt starts a new one: the failed attempt is
+// dropped as Abortar drops it, and the message goes out once.
+TEST_F(EmailWindowTest, EnviarAfterARefusedPortSendsToTheRightPort) {
   startServer();
   rt::net::testing::RawSocket refusing;  // bound, never listening
   settings(refusing.port);
@@ -269,17 +271,47 @@ TEST_F(EmailWindowTest, ARefusedPortHoldsSendUntilAbortThenDelivers) {
   ASSERT_TRUE(waitUntil([&] { return w->mailer().ERROR != 0; }, "the connection refused"));
   rt::testing::waitIdle();
   EXPECT_EQ(w->status(), "No es posible conectar con el Servidor.");
-  // The right port now, but the failed attempt holds Send.
   w->control<QLineEdit>("?PORT")->setText(QString::number(server_->port()));
   w->post(rt::event::Accepted, w->control("?PORT"));
   ASSERT_TRUE(click(*w, "?SEND"));
-  rt::testing::waitIdle();
-  EXPECT_EQ(server_->connections(), 0);
-  EXPECT_TRUE(w->isOpen());
-  ASSERT_TRUE(click(*w, "?ABORT"));
+  ASSERT_TRUE(closed()) << w->status();
+  ASSERT_EQ(server_->messages().size(), 1u);
+  EXPECT_EQ(server_->connections(), 1);
+  const netlib::testing::ProbedMail m = probeMail(server_->messages()[0].content);
+  ASSERT_NE(m.attachment("informe.pdf"), nullptr);
+  EXPECT_TRUE(m.attachment("informe.pdf")->bytes == pdfBytes());
+}
+
+// A listing saved under a name outside ASCII is mailed whole; a file of a
+// list that cannot be read stops the message with the file named, on the
+// status line and in the message (which goes to the activity log).
+TEST_F(EmailWindowTest, TheListingIsMailedWholeOrTheUnreadableFileIsNamed) {
+  startServer();
+  settings(server_->port());
+  const std::string listing = "Listado Pacientes Ñandú año.pdf"_cp;
+  std::ofstream(rt::resolvePath(listing), std::ios::binary) << pdfBytes();
+  ScriptedMessages messages;
+  SeenWindow* w = open(mail(1, listing + ",falta.pdf"));
+  ASSERT_NE(w, nullptr);
   ASSERT_TRUE(click(*w, "?SEND"));
-  ASSERT_TRUE(closed());
-  EXPECT_EQ(server_->messages().size(), 1u);
+  rt::testing::waitIdle();
+  const std::string named = rt::runtimeName(fs::current_path() / "falta.pdf");
+  EXPECT_EQ(w->status(), "No se puede leer el archivo "_cp + named + "; no se envió nada."_cp);
+  ASSERT_EQ(messages.asked().size(), 1u);
+  EXPECT_NE(messages.asked()[0].text.find(named), std::string::npos) << messages.asked()[0].text;
+  EXPECT_TRUE(w->isOpen());
+  EXPECT_EQ(server_->connections(), 0);
+
+  w->control<QLineEdit>("?ATTACHMENTLIST:2")->setText(rt::toQString(listing));
+  w->post(rt::event::Accepted, w->control("?ATTACHMENTLIST:2"));
+  ASSERT_TRUE(click(*w, "?SEND"));
+  ASSERT_TRUE(closed()) << w->status();
+  ASSERT_EQ(server_->messages().size(), 1u);
+  const netlib::testing::ProbedMail m = probeMail(server_->messages()[0].content);
+  const netlib::testing::ProbedPart* pdf = m.attachment("Listado Pacientes Ñandú año.pdf");
+  ASSERT_NE(pdf, nullptr);
+  EXPECT_EQ(pdf->bytes.size(), pdfBytes().size());
+  EXPECT_TRUE(pdf->bytes == pdfBytes()) << "the bytes of the file";
 }
 
 TEST_F(EmailWindowTest, ARefusedRecipientLeavesTheWindowOpenWithTheError) {

@@ -21,9 +21,9 @@
 #include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
 #include "netlib/net_event_delivery.h"
+#include "netlib/testing/mail_probe.h"
 #include "netlib/testing/smtp_test_server.h"
 #include "output/register_procedures.h"
-#include "output/tests/mail_probe.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
@@ -555,8 +555,8 @@ TEST_F(ExportWindowTest, AMailedExportArrivesThroughTheEmailWindow) {
   const fs::path xlsx = folder_ / "Exportados" / "ExaminarPrueba1.xlsx";
   std::ifstream in(xlsx, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const testing::ProbedMail mail = testing::probeMail(server.messages()[0].content);
-  const testing::ProbedPart* attached = mail.attachment("ExaminarPrueba1.xlsx");
+  const netlib::testing::ProbedMail mail = netlib::testing::probeMail(server.messages()[0].content);
+  const netlib::testing::ProbedPart* attached = mail.attachment("ExaminarPrueba1.xlsx");
   ASSERT_NE(attached, nullptr);
   EXPECT_FALSE(bytes.empty());
   EXPECT_EQ(attached->bytes, bytes);

@@ -20,10 +20,10 @@
 #include "core/frame/globals.h"
 #include "core/frame/message_window.h"
 #include "netlib/net_event_delivery.h"
+#include "netlib/testing/mail_probe.h"
 #include "netlib/testing/smtp_test_server.h"
 #include "output/register_procedures.h"
 #include "output/screen_capture.h"
-#include "output/tests/mail_probe.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
@@ -46,7 +46,7 @@ using rt::testing::click;
 using rt::testing::ScriptedMessages;
 using rt::testing::waitUntil;
 using rt::testing::WindowScript;
-using testing::probeMail;
+using netlib::testing::probeMail;
 
 constexpr const char* kProgramIni = ".\\varneta.INI";
 constexpr const char* kCaption = "Envío de Email a Tolvane"_cp;
@@ -164,11 +164,11 @@ TEST_F(SupportWindowTest, ATicketArrivesWithBothBodiesThePictureAndTheLog) {
   EXPECT_EQ(stored.login, "soporte@tolvane.example");
   EXPECT_EQ(stored.mailFrom, "soporte@tolvane.example");
   EXPECT_EQ(stored.rcptTos, std::vector<std::string>{"info@tolvane.example"});
-  const testing::ProbedMail m = probeMail(stored.content);
+  const netlib::testing::ProbedMail m = probeMail(stored.content);
   EXPECT_EQ(m.defects, 0);
   EXPECT_EQ(m.headers.at("Subject"), "Ticket de Soporte - Consultorio Sur");
   EXPECT_NE(m.headers.at("Reply-To").find("ana@consultorio.example"), std::string::npos);
-  const testing::ProbedPart* plain = m.part("text/plain");
+  const netlib::testing::ProbedPart* plain = m.part("text/plain");
   ASSERT_NE(plain, nullptr);
   const std::string id = "123 456 789" + std::string(29, ' ');
   EXPECT_EQ(plain->bytes.substr(0, plain->bytes.find("Descripcion: ")),
@@ -176,7 +176,7 @@ TEST_F(SupportWindowTest, ATicketArrivesWithBothBodiesThePictureAndTheLog) {
             "Usuario: Ana Ruiz\r\nTerminal: RECEPCION-2\r\nID Teamviewer: " + id + "\r\n");
   EXPECT_NE(plain->bytes.find("Descripcion: Al imprimir\r\nel listado a<b & c>d\r\nse cierra."),
             std::string::npos);
-  const testing::ProbedPart* html = m.part("text/html");
+  const netlib::testing::ProbedPart* html = m.part("text/html");
   ASSERT_NE(html, nullptr);
   EXPECT_NE(html->bytes.find("<strong>Usuario:</strong> Ana Ruiz<br>"), std::string::npos);
   std::string description = html->bytes.substr(html->bytes.find("Descripcion:</strong> "));
@@ -194,12 +194,12 @@ TEST_F(SupportWindowTest, ATicketArrivesWithBothBodiesThePictureAndTheLog) {
        at = stored.content.find('\n', at + 1)) {
     ASSERT_TRUE(at > 0 && stored.content[at - 1] == '\r') << "a bare LF reached the server at " << at;
   }
-  const testing::ProbedPart* picture = m.attachment("pantalla.jpg");
+  const netlib::testing::ProbedPart* picture = m.attachment("pantalla.jpg");
   ASSERT_NE(picture, nullptr);
   const QImage decoded = QImage::fromData(
       reinterpret_cast<const uchar*>(picture->bytes.data()), static_cast<int>(picture->bytes.size()), "JPG");
   EXPECT_EQ(decoded.size(), QSize(64, 48));
-  const testing::ProbedPart* log = m.attachment("LogTL-0001-82095.txt");
+  const netlib::testing::ProbedPart* log = m.attachment("LogTL-0001-82095.txt");
   ASSERT_NE(log, nullptr) << "the log follows the picture after \", \"";
   EXPECT_EQ(log->bytes, kLogBytes);
 }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace output::testing {
+namespace netlib::testing {
 
 struct ProbedPart {
   std::string type, encoding, filename, bytes;
@@ -114,4 +114,4 @@ inline ProbedMail probeMail(const std::string& raw) {
   return mail;
 }
 
-}  // namespace output::testing
+}  // namespace netlib::testing
