@@ -72,7 +72,7 @@ std::string mailFailureText(const netlib::NetMailSend& mail, std::string_view fu
       return "El servidor no ofrece conexión segura (STARTTLS); no se envió nada, para no "
              "mandar la clave sin cifrar."_cp;
     case kIdleTimeout:
-      return "El servidor dejó de responder.";
+      return "El servidor dejó de responder."_cp;
     case netlib::kUnreadableFile:
       return "No se puede leer el archivo " + mail.unreadableFile() + nothingSent;
     default:

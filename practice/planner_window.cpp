@@ -187,7 +187,7 @@ QWidget* PlannerWindow::buildWindow() {
   auto* physicians = new QComboBox(page);
   physicians->setObjectName("?LOC:NOMBREMEDICO");
   physicians->setMinimumWidth(units.x(150));
-  QLineEdit* code = core::namedEntry(page, "?LOC:COD_MEDICO", 6, "Codigo Interno del Médico");
+  QLineEdit* code = core::namedEntry(page, "?LOC:COD_MEDICO", 6, "Codigo Interno del Médico"_cp);
   code->setMaximumWidth(units.x(30));
   code->hide();  // it lies under the drop-down list
   QLineEdit* date = core::namedEntry(page, "?LOC:FECHATURNO", 10, "Fecha a Examinar");
