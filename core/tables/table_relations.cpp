@@ -129,6 +129,14 @@ FailurePtr failureOf(const rt::TableDef& def, int code, TableMessage message) {
   return f;
 }
 
+// A record named by its numbered code that the table can mark inactive is
+// better kept so than deleted: the refusal says so.
+TableMessage referencedMessage(const Relation& r, const rt::TableDef& def) {
+  return r.namesByNumber && def.fieldIndex("Inactivo") >= 0
+             ? TableMessage::DeleteReferencedMarkInactive
+             : TableMessage::DeleteReferenced;
+}
+
 }  // namespace
 
 FailurePtr TableRelations::applyToChildren(const char* oldRecord, bool deleting) {
@@ -136,6 +144,9 @@ FailurePtr TableRelations::applyToChildren(const char* oldRecord, bool deleting)
   for (const Relation& r : relations()) {
     const Rule rule = deleting ? r.onDelete : r.onUpdate;
     if (r.lookup() || rule == Rule::None) continue;
+    // Whatever names the code of a record only numbered named it before the
+    // record existed: it does not keep the abandoned record.
+    if (r.namesByNumber && abandoning_) continue;
     const rt::FieldDef& parentField = def().fields[r.links[0].first];
     const rt::FieldDef& childField = r.child->fields[r.links[0].second];
     const std::string before = linkValue(parentField, deleting ? now : oldRecord, childField);
@@ -160,7 +171,7 @@ FailurePtr TableRelations::applyToChildren(const char* oldRecord, bool deleting)
       switch (rule) {
         case Rule::Restrict:
           if (deleting) {
-            f = failureOf(*r.child, rt::error::NoError, TableMessage::DeleteReferenced);
+            f = failureOf(*r.child, rt::error::NoError, referencedMessage(r, def()));
           } else {
             f = failureOf(def(), rt::error::NoError, failed);
           }
@@ -303,8 +314,9 @@ int TableRelations::remove(bool ask) {
     } else {
       t.recordWasRead(id, rv);
     }
-    if (failure->message == TableMessage::DeleteReferenced) {
-      showTableMessage(TableMessage::DeleteReferenced, failure->fill);
+    if (failure->message == TableMessage::DeleteReferenced ||
+        failure->message == TableMessage::DeleteReferencedMarkInactive) {
+      showTableMessage(failure->message, failure->fill);
       return level::Fatal;
     }
     showTableMessage(failure->message, failure->fill);
@@ -315,7 +327,10 @@ int TableRelations::remove(bool ask) {
 
 int TableRelations::cancelNumbered() {
   if (!access_->numberedPending()) return level::Benign;
-  return remove(false);
+  abandoning_ = true;
+  const int result = remove(false);
+  abandoning_ = false;
+  return result;
 }
 
 }  // namespace core

@@ -383,6 +383,42 @@ TEST_F(UsersWindows, LevelRulesOfTheFormAndTheList) {
   });
 }
 
+// A user below level 9 may change his own login, but not to one another user
+// has: that would take the other's logins over.
+TEST_F(UsersWindows, ALoginAnotherUserHasIsRefusedAndTheFormKeepsWhatWasTyped) {
+  onThread([&] {
+    const int director = addUser("Directora", "director", "d", 9);
+    const int own = addUser("Ana", "ana", "x", 1);
+    GLO::Nivel_Usuario_Logueado = 1;
+    GLO::Cod_Usuario_Logueado = static_cast<std::uint16_t>(own);
+    readUser(own);
+    ScriptedMessages messages;
+    rt::ThreadRequest() = request::Change;
+    Probed<UserForm> form;
+    form.probe([](UserForm& f) {
+      f.control<QLineEdit>("?USU:LOGIN_USUARIO")->setText("Director ");
+      click(f, "?OK");
+    });
+    form.probe([&](UserForm& f) {
+      EXPECT_TRUE(f.isOpen());
+      ASSERT_EQ(messages.asked().size(), 1u);
+      EXPECT_EQ(messages.asked()[0].caption, "Error Clave Duplicada");
+      EXPECT_NE(messages.asked()[0].text.find("Login \"Director\""), std::string::npos)
+          << messages.asked()[0].text;
+      EXPECT_EQ(f.control<QLineEdit>("?USU:LOGIN_USUARIO")->text(), "Director ");
+      f.control<QLineEdit>("?USU:LOGIN_USUARIO")->setText("ana.m");
+      click(f, "?OK");
+    });
+    EXPECT_EQ(form.Run(), rt::kCompleted);
+    EXPECT_EQ(messages.asked().size(), 1u);
+    USU().Login_Usuario = "DIRECTOR";
+    ASSERT_EQ(Usuarios::table().fetch(Usuarios::USU03), 0);
+    EXPECT_EQ(USU().Cod_Usuario, director);
+    readUser(own);
+    EXPECT_EQ(USU().Login_Usuario.clipped(), "ana.m");
+  });
+}
+
 // The code keys everything of a user: nobody changes it in the form, not
 // even the administrator; passwords show as bullets to everybody.
 TEST_F(UsersWindows, TheCodeIsShownOnlyAndPasswordsShowAsBullets) {
