@@ -10,6 +10,7 @@
 #include "platform/base/runtime_errors.h"
 #include "platform/data/database.h"
 #include "platform/data/record_buffer.h"
+#include "platform/data/view.h"
 
 namespace core {
 
@@ -42,6 +43,24 @@ void setLinkValue(const rt::FieldDef& to, char* record, const std::string& value
   } else {
     rt::setFieldNumber(to, record, std::strtoll(value.c_str(), nullptr, 10));
   }
+}
+
+// Reads into the child's buffer the first child holding the link's value:
+// 0, or 35 when none does. A child that holds as text a parent's number holds
+// it as whatever text reads as that number (" 5" and "05" name province 5),
+// so those children are sought by walking the child's key; the others are
+// read by the key's values.
+int fetchFirstChild(rt::Table& child, int key, const rt::FieldDef& from,
+                    const rt::FieldDef& to, const std::string& value) {
+  child.clear();
+  setLinkValue(to, child.record(), value);
+  if (!rt::isTextField(to) || rt::isTextField(from)) return child.fetch(key);
+  const std::string number = linkValue(to, child.record(), from);
+  rt::View walk(child.def(), key);
+  walk.setFilter([&] { return linkValue(to, child.record(), from) == number; });
+  walk.setToStart();
+  const int rc = walk.next();
+  return rc == rt::error::RecordNotAvailable ? rt::error::RecordNotFound : rc;
 }
 
 // Keeps a table's buffer and position as they were while the rules walk its
@@ -160,9 +179,7 @@ FailurePtr TableRelations::applyToChildren(const char* oldRecord, bool deleting)
     rt::Table& ct = child.access().table();
     SavedRecord saved(ct);
     for (;;) {
-      ct.clear();
-      setLinkValue(childField, ct.record(), before);
-      const int rc = ct.fetch(r.childKey);
+      const int rc = fetchFirstChild(ct, r.childKey, parentField, childField, before);
       if (rc == rt::error::RecordNotFound) break;
       const TableMessage failed =
           deleting ? TableMessage::DeleteFailed : TableMessage::UpdateFailed;
