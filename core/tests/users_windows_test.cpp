@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -364,9 +365,24 @@ TEST_F(UsersWindows, LevelRulesOfTheFormAndTheList) {
           EXPECT_EQ(w.control(c)->isEnabled(), code == own) << c;
         }
         EXPECT_FALSE(w.control("?USU:NIVELACCESO")->isEnabled());
+        EXPECT_FALSE(w.control("?USU:INACTIVO")->isEnabled());
         click(w, "?CANCEL");
       });
       runForm(request::Change);
+    }
+    // At level 9 another user's record may be marked inactive, never one's own.
+    GLO::Nivel_Usuario_Logueado = 9;
+    for (int code : {own, other}) {
+      readUser(code);
+      WindowScript script;
+      script.on(kFormTitle, [&](rt::WindowDriver& w) {
+        EXPECT_EQ(w.control("?USU:INACTIVO")->isEnabled(), code == other);
+        if (code == other) qobject_cast<QAbstractButton*>(w.control("?USU:INACTIVO"))->click();
+        click(w, "?OK");
+      });
+      runForm(request::Change);
+      readUser(code);
+      EXPECT_EQ(USU().Inactivo, code == other ? 1 : 0);
     }
     for (int level : {5, 9}) {
       GLO::Nivel_Usuario_Logueado = static_cast<std::uint8_t>(level);
