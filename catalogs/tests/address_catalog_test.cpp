@@ -222,6 +222,38 @@ TEST_F(AddressCatalog, DeletingALocalityFollowsTheDeclaredRelations) {
   });
 }
 
+// A province a locality names, by any text that reads as its code, is not
+// deleted: its code would go to the next province added, and the locality
+// with it.
+TEST_F(AddressCatalog, AProvinceALocalityNamesIsNotDeleted) {
+  onThread([&] {
+    addProvinces();
+    const std::int64_t first = addLocality(4000, "San Miguel", "03");
+    const std::int64_t second = addLocality(4107, "Yerba Buena", " 3");
+    auto deleteProvince = [](std::int16_t code) {
+      core::PRV().Cod_Provincia = code;
+      EXPECT_EQ(core::Provincias::table().fetch(core::Provincias::PRV01), 0);
+      rt::ThreadRequest() = core::request::Delete;
+      return FormularioProvincia();
+    };
+    for (const std::int64_t locality : {first, second}) {
+      ScriptedMessages answers({rt::button::Yes});
+      EXPECT_EQ(deleteProvince(3), rt::kCancelled);
+      ASSERT_EQ(answers.asked().size(), 2u);
+      EXPECT_EQ(answers.asked()[1].caption, "Error de Integridad Referencial (Borrado)");
+      EXPECT_NE(answers.asked()[1].text.find("desde la tabla Localidades."), std::string::npos)
+          << answers.asked()[1].text;
+      EXPECT_EQ(core::Provincias::table().records(), 5);
+      ASSERT_EQ(core::Localidades::table().fetchPosition(locality), 0);
+      ASSERT_EQ(core::Localidades::table().remove(), 0);
+    }
+    ScriptedMessages answers({rt::button::Yes, rt::button::Yes});
+    EXPECT_EQ(deleteProvince(3), rt::kCompleted);
+    EXPECT_EQ(deleteProvince(4), rt::kCompleted);  // named by no locality
+    EXPECT_EQ(core::Provincias::table().records(), 3);
+  });
+}
+
 TEST_F(AddressCatalog, ProvincesStopAt99AndAnOlderOneAbove99IsNotTakenByALocality) {
   ScriptedMessages messages;
   onThread([&] {

@@ -3,6 +3,7 @@
 #include "core/aids/window_parts.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -46,6 +47,9 @@ constexpr char kUnknownLogin[] =
 constexpr char kWrongPassword[] =
     " El password que ha ingresado no|corresponde al usuario indicado.||Por favor, reintente "
     "con los datos correctos, o|consulte con el Admistrador del sistema.";
+constexpr char kInactiveUser[] =
+    " El usuario que ha ingresado esta|marcado como Inactivo y no puede|ingresar al "
+    "sistema.||Por favor, consulte con el Admistrador del sistema.";
 constexpr char kLastLoginFile[] = "win.ini";
 
 std::string padded(std::string text, std::size_t width) {
@@ -92,6 +96,11 @@ QWidget* UserForm::buildWindow() {
   level->setRange(0, 255);
   level->setToolTip(rt::toQString("Nivel de Acceso al Sistema"));
   level->setMaximumWidth(rt::DialogUnits::of(window).x(30));
+  // A user the access log names is kept, marked inactive, instead of deleted.
+  auto* inactive = new QCheckBox("Inactivo", general);
+  inactive->setObjectName("?USU:INACTIVO");
+  inactive->setToolTip(rt::toQString("Marca que indica que el usuario está inactivo y no puede "
+                                     "ingresar al sistema"_cp));
   auto* notesGroup = new QGroupBox("Notas", general);
   notesGroup->setObjectName("?GROUP1");
   auto* notes = new QPlainTextEdit(notesGroup);
@@ -112,7 +121,8 @@ QWidget* UserForm::buildWindow() {
     grid->addWidget(controls[i], i, 1, Qt::AlignLeft);
   }
   name->setMinimumWidth(rt::DialogUnits::of(window).x(180));
-  grid->addWidget(notesGroup, 5, 0, 1, 2);
+  grid->addWidget(inactive, 5, 1, Qt::AlignLeft);
+  grid->addWidget(notesGroup, 6, 0, 1, 2);
   grid->setColumnStretch(1, 1);
 
   core::sheetAndButtons(window, sheet, {.okTip = "Acepta y cierra."});
@@ -123,6 +133,7 @@ QWidget* UserForm::buildWindow() {
   // The stored password is a digest, never shown: a blank entry keeps it.
   fields().bindSealed(password, "USU:Password_Usuario", passwordDigest);
   fields().bind(level, "USU:NivelAcceso", 5);
+  fields().bind(inactive, "USU:Inactivo", 6);
   fields().bind(notes, "USU:Notas", 7);
   return window;
 }
@@ -146,6 +157,9 @@ void UserForm::applyLevel() {
     control(name)->setEnabled(own || all);
   }
   control("?USU:NIVELACCESO")->setEnabled(all);
+  // Nobody marks his own record inactive: the last administrator would lock
+  // everybody out.
+  control("?USU:INACTIVO")->setEnabled(all && !own);
 }
 
 int FormularioUsuario() { return runWindow<UserForm>(); }
@@ -319,7 +333,10 @@ int LoginWindow::Init() {
 bool LoginWindow::lookUp() {
   USU().Login_Usuario = padded(Login, 20);
   // A read error counts as a login that is not found.
-  found_ = Usuarios::table().fetch(Usuarios::USU03) == 0;
+  const bool read = Usuarios::table().fetch(Usuarios::USU03) == 0;
+  // An inactive user's login lets nobody in.
+  inactive_ = read && USU().Inactivo == 1;
+  found_ = read && !inactive_;
   return found_;
 }
 
@@ -360,8 +377,8 @@ int LoginWindow::TakeAccepted() {
       GLO::Nombre_Usuario_Logueado = trimmed(USU().Nombre_Usuario.view());
     } else {
       QApplication::beep();
-      rt::showMessage(
-          {kUnknownLogin, kAccessCaption, rt::MessageIcon::Error, rt::button::Ok, {}, 0});
+      rt::showMessage({inactive_ ? kInactiveUser : kUnknownLogin, kAccessCaption,
+                       rt::MessageIcon::Error, rt::button::Ok, {}, 0});
       GLO::Nombre_Usuario_Logueado.clear();
       Login.clear();
       control<QLineEdit>("?LOC:LOGIN")->clear();

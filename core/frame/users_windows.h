@@ -68,6 +68,7 @@ class LoginWindow : public AidedWindow {
 
   bool opened_ = false;
   bool found_ = false;  // a user was read for the typed login
+  bool inactive_ = false;  // the user read for it is marked inactive
   CloseMenuToggle closeMenu_;
 };
 

@@ -44,6 +44,19 @@ std::vector<const FieldRule*> rulesOf(const rt::TableDef& def) {
   return rules;
 }
 
+// Keys stored as allowing repeats, so that files holding repeated values
+// still open and read them, whose values a new or changed record may not
+// repeat: a login names one user only (with a repeated login, whoever holds
+// it first in the key's order would take every login of the others).
+struct DistinctKey {
+  std::string_view table;
+  std::string_view key;
+};
+
+constexpr DistinctKey kDistinctKeys[] = {
+    {"Usuarios", "USU03"},
+};
+
 constexpr int kNumberingAttempts = 3;
 
 // The range rule of a field that numbering fills, if any.
@@ -193,6 +206,22 @@ bool TableAccess::validateField(std::string_view field, bool messages) {
 bool TableAccess::validateRecord(bool messages) {
   for (const FieldRule* r : rulesOf(def_)) {
     if (r->ranged && !validateField(r->field, messages)) return false;
+  }
+  return keepsDistinctKeys(messages);
+}
+
+bool TableAccess::keepsDistinctKeys(bool messages) {
+  for (const DistinctKey& d : kDistinctKeys) {
+    if (d.table != def_.label) continue;
+    const int key = def_.keyIndex(d.key);
+    if (!table().otherHasKey(key)) continue;
+    const rt::FieldDef& first = def_.fields[def_.keys[key].components[0].field];
+    const std::string value = rt::isTextField(first)
+                                  ? std::string(rt::clip(rt::fieldText(first, table().record())))
+                                  : std::to_string(rt::fieldNumber(first, table().record()));
+    report(TableMessage::ValueTaken, messages,
+           MessageFill().Field(keyName(def_, key)).Message(value));
+    return false;
   }
   return true;
 }

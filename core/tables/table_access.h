@@ -90,6 +90,8 @@ class TableAccess {
   // Whether the field's value lies in its range (fields without a range
   // always do); with messages, an out-of-range value shows "Error de Rango".
   bool validateField(std::string_view field, bool messages = true);
+  // The ranges, and the keys whose values no two records may share although
+  // the stored key allows repeats ("Error Clave Duplicada" naming the value).
   bool validateRecord(bool messages = true);
 
   // Gives the auto-numbered keys their next numbers and adds the record at
@@ -110,6 +112,7 @@ class TableAccess {
 
  private:
   int report(TableMessage m, bool messages, MessageFill fill = {});
+  bool keepsDistinctKeys(bool messages);
   int walk(int (rt::Table::*step)());
 
   const rt::TableDef& def_;

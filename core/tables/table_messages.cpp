@@ -86,6 +86,17 @@ const MessageText& messageOf(TableMessage m) {
       // KeyNotRebuilt
       {"Clave no fue reconstruida", "Error: (%ErrorText) reparando clave para tabla: %File.", MessageIcon::Error,
        b::Ok},
+      // ValueTaken
+      {"Error Clave Duplicada",
+       "%Field \"%Message\" ya corresponde a otro registro de la tabla %File. Por favor, "
+       "ingrese otro.",
+       MessageIcon::Warning, b::Ok},
+      // DeleteReferencedMarkInactive
+      {"Error de Integridad Referencial (Borrado)",
+       "Este registro esta siendo referenciado desde la tabla %File. Este registro no puede ser "
+       "eliminado mientras exista esta referencia. Para que deje de usarse, márquelo como "
+       "Inactivo."_cp,
+       MessageIcon::Warning, b::Ok},
   };
   return texts[static_cast<int>(m)];
 }

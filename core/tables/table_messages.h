@@ -28,6 +28,11 @@ enum class TableMessage {
   CreateFailed,
   InvalidKey,
   KeyNotRebuilt,
+  // A value another record holds on a key that keeps stored repeats readable
+  // but takes no new ones (%Field the key, %Message the value).
+  ValueTaken,
+  // A delete refused where the record may be kept out of use instead.
+  DeleteReferencedMarkInactive,
 };
 
 struct MessageFill {

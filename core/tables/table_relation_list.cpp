@@ -1,7 +1,9 @@
 // Every relation between the tables, by parent, in the order each parent
 // declares them. Lookups only open, close and join transactions with the
 // table. Two relations run against the usual direction and are kept so:
-// Localidades is the parent of Provincias, LogConsultas of Usuarios.
+// Localidades is the parent of Provincias, LogConsultas of Usuarios; each
+// also guards its "child" (table_relations.h).
+#include <algorithm>
 #include <stdexcept>
 #include <string_view>
 
@@ -91,9 +93,48 @@ int indexOrThrow(int index, std::string_view what) {
   return index;
 }
 
+// Whether the relation links its child by the child's numbered code.
+bool runsAgainstUsualDirection(const Declared& d) {
+  if (d.childKey.empty()) return false;
+  const rt::TableDef& child = registeredTable(d.child);
+  const rt::KeyDef& key = child.keys[indexOrThrow(child.keyIndex(d.childKey), d.childKey)];
+  return key.unique() && key.autoNumbered > 0 &&
+         key.components[key.autoNumbered - 1].field ==
+             indexOrThrow(child.fieldIndex(d.link.child), d.link.child);
+}
+
+// The first key of `def` that starts with `field`.
+int keyStartingWith(const rt::TableDef& def, int field) {
+  for (std::size_t k = 0; k < def.keys.size(); ++k) {
+    if (def.keys[k].components[0].field == field) return static_cast<int>(k);
+  }
+  throw std::logic_error("no key of " + def.label + " finds the records naming another table");
+}
+
+// The guards of `def`: one per relation declared against the usual direction
+// with `def` as its child, refusing the delete while the declaring table names
+// the record.
+std::vector<Relation> guardsOf(const rt::TableDef& def) {
+  std::vector<Relation> guards;
+  for (const Declared& d : kRelations) {
+    if (d.child != def.label || !runsAgainstUsualDirection(d)) continue;
+    const rt::TableDef& naming = registeredTable(d.parent);
+    const int namingField = indexOrThrow(naming.fieldIndex(d.link.parent), d.link.parent);
+    Relation g;
+    g.child = &naming;
+    g.childKey = keyStartingWith(naming, namingField);
+    g.links.emplace_back(indexOrThrow(def.fieldIndex(d.link.child), d.link.child), namingField);
+    g.onDelete = Rule::Restrict;
+    g.namesByNumber = true;
+    guards.push_back(std::move(g));
+  }
+  return guards;
+}
+
 }  // namespace
 
 std::vector<Relation> declaredRelations(const rt::TableDef& def) {
+  std::vector<Relation> guards = guardsOf(def);
   std::vector<Relation> relations;
   for (const Declared& d : kRelations) {
     if (d.parent != def.label) continue;
@@ -105,9 +146,17 @@ std::vector<Relation> declaredRelations(const rt::TableDef& def) {
                            indexOrThrow(r.child->fieldIndex(d.link.child), d.link.child));
       r.onUpdate = d.onUpdate;
       r.onDelete = d.onDelete;
+    } else {
+      const auto guard = std::find_if(guards.begin(), guards.end(),
+                                      [&](const Relation& g) { return g.child == r.child; });
+      if (guard != guards.end()) {
+        r = std::move(*guard);
+        guards.erase(guard);
+      }
     }
     relations.push_back(std::move(r));
   }
+  for (Relation& g : guards) relations.push_back(std::move(g));
   return relations;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/base/runtime_errors.h"
 #include "platform/data/database.h"
 #include "platform/data/record_buffer.h"
+#include "platform/data/view.h"
 
 namespace core {
 
@@ -42,6 +43,24 @@ void setLinkValue(const rt::FieldDef& to, char* record, const std::string& value
   } else {
     rt::setFieldNumber(to, record, std::strtoll(value.c_str(), nullptr, 10));
   }
+}
+
+// Reads into the child's buffer the first child holding the link's value:
+// 0, or 35 when none does. A child that holds as text a parent's number holds
+// it as whatever text reads as that number (" 5" and "05" name province 5),
+// so those children are sought by walking the child's key; the others are
+// read by the key's values.
+int fetchFirstChild(rt::Table& child, int key, const rt::FieldDef& from,
+                    const rt::FieldDef& to, const std::string& value) {
+  child.clear();
+  setLinkValue(to, child.record(), value);
+  if (!rt::isTextField(to) || rt::isTextField(from)) return child.fetch(key);
+  const std::string number = linkValue(to, child.record(), from);
+  rt::View walk(child.def(), key);
+  walk.setFilter([&] { return linkValue(to, child.record(), from) == number; });
+  walk.setToStart();
+  const int rc = walk.next();
+  return rc == rt::error::RecordNotAvailable ? rt::error::RecordNotFound : rc;
 }
 
 // Keeps a table's buffer and position as they were while the rules walk its
@@ -129,6 +148,14 @@ FailurePtr failureOf(const rt::TableDef& def, int code, TableMessage message) {
   return f;
 }
 
+// A record named by its numbered code that the table can mark inactive is
+// better kept so than deleted: the refusal says so.
+TableMessage referencedMessage(const Relation& r, const rt::TableDef& def) {
+  return r.namesByNumber && def.fieldIndex("Inactivo") >= 0
+             ? TableMessage::DeleteReferencedMarkInactive
+             : TableMessage::DeleteReferenced;
+}
+
 }  // namespace
 
 FailurePtr TableRelations::applyToChildren(const char* oldRecord, bool deleting) {
@@ -136,6 +163,9 @@ FailurePtr TableRelations::applyToChildren(const char* oldRecord, bool deleting)
   for (const Relation& r : relations()) {
     const Rule rule = deleting ? r.onDelete : r.onUpdate;
     if (r.lookup() || rule == Rule::None) continue;
+    // Whatever names the code of a record only numbered named it before the
+    // record existed: it does not keep the abandoned record.
+    if (r.namesByNumber && abandoning_) continue;
     const rt::FieldDef& parentField = def().fields[r.links[0].first];
     const rt::FieldDef& childField = r.child->fields[r.links[0].second];
     const std::string before = linkValue(parentField, deleting ? now : oldRecord, childField);
@@ -149,9 +179,7 @@ FailurePtr TableRelations::applyToChildren(const char* oldRecord, bool deleting)
     rt::Table& ct = child.access().table();
     SavedRecord saved(ct);
     for (;;) {
-      ct.clear();
-      setLinkValue(childField, ct.record(), before);
-      const int rc = ct.fetch(r.childKey);
+      const int rc = fetchFirstChild(ct, r.childKey, parentField, childField, before);
       if (rc == rt::error::RecordNotFound) break;
       const TableMessage failed =
           deleting ? TableMessage::DeleteFailed : TableMessage::UpdateFailed;
@@ -160,7 +188,7 @@ FailurePtr TableRelations::applyToChildren(const char* oldRecord, bool deleting)
       switch (rule) {
         case Rule::Restrict:
           if (deleting) {
-            f = failureOf(*r.child, rt::error::NoError, TableMessage::DeleteReferenced);
+            f = failureOf(*r.child, rt::error::NoError, referencedMessage(r, def()));
           } else {
             f = failureOf(def(), rt::error::NoError, failed);
           }
@@ -303,8 +331,9 @@ int TableRelations::remove(bool ask) {
     } else {
       t.recordWasRead(id, rv);
     }
-    if (failure->message == TableMessage::DeleteReferenced) {
-      showTableMessage(TableMessage::DeleteReferenced, failure->fill);
+    if (failure->message == TableMessage::DeleteReferenced ||
+        failure->message == TableMessage::DeleteReferencedMarkInactive) {
+      showTableMessage(failure->message, failure->fill);
       return level::Fatal;
     }
     showTableMessage(failure->message, failure->fill);
@@ -315,7 +344,10 @@ int TableRelations::remove(bool ask) {
 
 int TableRelations::cancelNumbered() {
   if (!access_->numberedPending()) return level::Benign;
-  return remove(false);
+  abandoning_ = true;
+  const int result = remove(false);
+  abandoning_ = false;
+  return result;
 }
 
 }  // namespace core

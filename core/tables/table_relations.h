@@ -24,10 +24,19 @@ struct Relation {
   std::vector<std::pair<int, int>> links;  // parent field, child field
   Rule onUpdate = Rule::None;
   Rule onDelete = Rule::None;
+  // The child names this record by its numbered code: a relation declared
+  // the other way round, turned into a guard on the delete.
+  bool namesByNumber = false;
   bool lookup() const { return childKey < 0; }
 };
 
-// Every relation the table declares, in declared order.
+// Every relation the table declares, in declared order. A relation declared
+// against the usual direction (its child linked by the child's numbered code,
+// so the "child" is the record referred to) also guards the record referred
+// to: numbering hands a deleted code to the next record, which would take over
+// whatever still names the old one, so that record is not deleted while a
+// record names it. The guard takes the place of the lookup the referred table
+// declares on the other, or follows its declared relations.
 std::vector<Relation> declaredRelations(const rt::TableDef& def);
 
 class TableRelations {
@@ -81,6 +90,7 @@ class TableRelations {
   std::unique_ptr<TableAccess> access_;
   TableRelations* alias_ = nullptr;
   bool declared_ = false;
+  bool abandoning_ = false;  // removing a record numbering added, never completed
   std::vector<Relation> relations_;
   std::vector<std::vector<TableAccess*>> passes_;  // the uses each open took
 };

@@ -262,6 +262,7 @@ struct RestrictCase {
   const char* parentField;
   const rt::TableDef& (*child)();
   const char* childField;
+  const char* advice = "";  // what the refusal adds to the usual text
 };
 
 TEST_F(TableManagersTest, EveryRestrictRuleRefusesTheDeleteAndLeavesEveryTableAsItWas) {
@@ -289,6 +290,10 @@ TEST_F(TableManagersTest, EveryRestrictRuleRefusesTheDeleteAndLeavesEveryTableAs
       {Copia_TiposConsultas::def, "Cod_TipoConsulta", Copia_Consultas::def, "Cod_TipoConsulta"},
       {Copia_Medicos::def, "Cod_Medico", Copia_Consultas::def, "Cod_Medico"},
       {LogConsultas::def, "Cod_Usuario", Usuarios::def, "Cod_Usuario"},
+      // The records those two relations name by their numbered codes.
+      {Provincias::def, "Cod_Provincia", Localidades::def, "Cod_Provincia"},
+      {Usuarios::def, "Cod_Usuario", LogConsultas::def, "Cod_Usuario",
+       " Para que deje de usarse, márquelo como Inactivo."_cp},
   };
   for (const RestrictCase& c : cases) {
     const rt::TableDef& parent = c.parent();
@@ -308,7 +313,8 @@ TEST_F(TableManagersTest, EveryRestrictRuleRefusesTheDeleteAndLeavesEveryTableAs
     EXPECT_EQ(messages.asked()[0].text, "Este registro esta siendo referenciado desde la tabla " +
                                             child.label +
                                             ". Este registro no puede ser eliminado mientras "
-                                            "exista esta referencia.");
+                                            "exista esta referencia." +
+                                            c.advice);
     EXPECT_FALSE(rt::transactionIsOpen());
     EXPECT_EQ(stored(parent), parents);
     EXPECT_EQ(stored(child), children);
@@ -320,6 +326,106 @@ TEST_F(TableManagersTest, EveryRestrictRuleRefusesTheDeleteAndLeavesEveryTableAs
     EXPECT_EQ(stored(parent), parents - 1);
     relations.close();
   }
+}
+
+// Deleting a record that another table names by its numbered code would hand
+// that code, and whatever names it, to the next record numbered.
+TEST_F(TableManagersTest, ACodeStillNamedElsewhereIsNeverNumberedAgain) {
+  TableRelations& usuarios = relate(Usuarios::def());
+  ASSERT_EQ(usuarios.open(), level::Benign);
+  TableAccess& a = usuarios.access();
+  auto numberUser = [&] {
+    a.primeRecord();
+    EXPECT_EQ(a.insertNumbered(), level::Benign);
+    return USU().Cod_Usuario;
+  };
+  for (int i = 0; i < 2; ++i) {
+    numberUser();
+    ASSERT_EQ(usuarios.insert(), level::Benign);
+  }
+  // The last user opened a consultation.
+  addPlain(LogConsultas::def(), {{"Cod_LogConsulta", 1}, {"Cod_Consulta", 1}, {"Cod_Usuario", 2}});
+  USU().Cod_Usuario = 2;
+  ASSERT_EQ(a.fetchByKey(Usuarios::USU01), level::Benign);
+  {
+    ScriptedMessages messages;
+    EXPECT_EQ(usuarios.remove(false), level::Fatal);
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_NE(messages.asked()[0].text.find("desde la tabla LogConsultas."), std::string::npos);
+    EXPECT_NE(messages.asked()[0].text.find("como Inactivo."), std::string::npos);
+  }
+  EXPECT_EQ(stored(Usuarios::def()), 2);
+  EXPECT_EQ(numberUser(), 3);  // not the code the log names
+  EXPECT_EQ(usuarios.cancelNumbered(), level::Benign);
+
+  // Lines left by a user deleted before name the code numbering gives next:
+  // a new user abandoned at once still goes, and the lines stay.
+  addPlain(LogConsultas::def(), {{"Cod_LogConsulta", 2}, {"Cod_Consulta", 1}, {"Cod_Usuario", 3}});
+  ScriptedMessages messages;
+  EXPECT_EQ(numberUser(), 3);
+  EXPECT_EQ(usuarios.cancelNumbered(), level::Benign);
+  EXPECT_TRUE(messages.asked().empty());
+  EXPECT_EQ(stored(Usuarios::def()), 2);
+  EXPECT_EQ(stored(LogConsultas::def()), 2);
+  usuarios.close();
+}
+
+// A login names one user; twins stored before that was kept stay readable.
+TEST_F(TableManagersTest, ALoginAnotherUserHasIsRefusedOnAddAndChange) {
+  TableRelations& usuarios = relate(Usuarios::def());
+  ASSERT_EQ(usuarios.open(), level::Benign);
+  rt::Table& t = Usuarios::table();
+  auto addLogin = [&](int code, const char* login) {
+    t.clear();
+    USU().Cod_Usuario = static_cast<std::uint16_t>(code);
+    USU().Login_Usuario = login;
+    ASSERT_EQ(t.add(), 0);
+  };
+  addLogin(1, "director");
+  addLogin(2, "DIRECTOR");
+  addLogin(3, "beto");
+  struct Case {
+    const char* login;
+    bool accepted;
+  };
+  const Case cases[] = {{"director", false}, {"DiReCtOr   ", false}, {"Beto", false},
+                        {"directora", true}, {"", true},             {"", true}};
+  ScriptedMessages messages;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.login);
+    const std::size_t asked = messages.asked().size();
+    const std::int64_t before = stored(Usuarios::def());
+    usuarios.access().primeRecord();
+    USU().Login_Usuario = c.login;
+    EXPECT_EQ(usuarios.insert(), c.accepted ? level::Benign : level::Fatal);
+    EXPECT_EQ(stored(Usuarios::def()), before + (c.accepted ? 1 : 0));
+    if (c.accepted) {
+      EXPECT_EQ(messages.asked().size(), asked);
+      continue;
+    }
+    ASSERT_EQ(messages.asked().size(), asked + 1);
+    EXPECT_EQ(messages.asked().back().caption, "Error Clave Duplicada");
+    EXPECT_EQ(messages.asked().back().text,
+              "Login \"" + std::string(rt::clip(c.login)) +
+                  "\" ya corresponde a otro registro de la tabla Usuarios. Por favor, ingrese otro.");
+  }
+
+  // A change to another user's login is refused and stores nothing; a change
+  // that keeps the user's own login goes.
+  USU().Cod_Usuario = 3;
+  ASSERT_EQ(usuarios.access().fetchByKey(Usuarios::USU01), level::Benign);
+  USU().Login_Usuario = "Director";
+  EXPECT_EQ(usuarios.update(), level::Fatal);
+  EXPECT_NE(messages.asked().back().text.find("Login \"Director\""), std::string::npos);
+  USU().Login_Usuario = "beto";
+  USU().Nombre_Usuario = "Beto";
+  EXPECT_EQ(usuarios.update(), level::Benign);
+
+  // The stored twins: the login finds the first in the key's order.
+  USU().Login_Usuario = "Director";
+  ASSERT_EQ(usuarios.access().fetchByKey(Usuarios::USU03), level::Benign);
+  EXPECT_EQ(USU().Cod_Usuario, 1);
+  usuarios.close();
 }
 
 TEST_F(TableManagersTest, APatientsDeleteNamesTheFirstDeclaredTableThatStillRefersToIt) {

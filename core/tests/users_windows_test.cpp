@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -364,9 +365,24 @@ TEST_F(UsersWindows, LevelRulesOfTheFormAndTheList) {
           EXPECT_EQ(w.control(c)->isEnabled(), code == own) << c;
         }
         EXPECT_FALSE(w.control("?USU:NIVELACCESO")->isEnabled());
+        EXPECT_FALSE(w.control("?USU:INACTIVO")->isEnabled());
         click(w, "?CANCEL");
       });
       runForm(request::Change);
+    }
+    // At level 9 another user's record may be marked inactive, never one's own.
+    GLO::Nivel_Usuario_Logueado = 9;
+    for (int code : {own, other}) {
+      readUser(code);
+      WindowScript script;
+      script.on(kFormTitle, [&](rt::WindowDriver& w) {
+        EXPECT_EQ(w.control("?USU:INACTIVO")->isEnabled(), code == other);
+        if (code == other) qobject_cast<QAbstractButton*>(w.control("?USU:INACTIVO"))->click();
+        click(w, "?OK");
+      });
+      runForm(request::Change);
+      readUser(code);
+      EXPECT_EQ(USU().Inactivo, code == other ? 1 : 0);
     }
     for (int level : {5, 9}) {
       GLO::Nivel_Usuario_Logueado = static_cast<std::uint8_t>(level);
@@ -380,6 +396,42 @@ TEST_F(UsersWindows, LevelRulesOfTheFormAndTheList) {
       });
       EXPECT_EQ(ExaminarUsuarios(), rt::kCompleted);  // browsing answers completed
     }
+  });
+}
+
+// A user below level 9 may change his own login, but not to one another user
+// has: that would take the other's logins over.
+TEST_F(UsersWindows, ALoginAnotherUserHasIsRefusedAndTheFormKeepsWhatWasTyped) {
+  onThread([&] {
+    const int director = addUser("Directora", "director", "d", 9);
+    const int own = addUser("Ana", "ana", "x", 1);
+    GLO::Nivel_Usuario_Logueado = 1;
+    GLO::Cod_Usuario_Logueado = static_cast<std::uint16_t>(own);
+    readUser(own);
+    ScriptedMessages messages;
+    rt::ThreadRequest() = request::Change;
+    Probed<UserForm> form;
+    form.probe([](UserForm& f) {
+      f.control<QLineEdit>("?USU:LOGIN_USUARIO")->setText("Director ");
+      click(f, "?OK");
+    });
+    form.probe([&](UserForm& f) {
+      EXPECT_TRUE(f.isOpen());
+      ASSERT_EQ(messages.asked().size(), 1u);
+      EXPECT_EQ(messages.asked()[0].caption, "Error Clave Duplicada");
+      EXPECT_NE(messages.asked()[0].text.find("Login \"Director\""), std::string::npos)
+          << messages.asked()[0].text;
+      EXPECT_EQ(f.control<QLineEdit>("?USU:LOGIN_USUARIO")->text(), "Director ");
+      f.control<QLineEdit>("?USU:LOGIN_USUARIO")->setText("ana.m");
+      click(f, "?OK");
+    });
+    EXPECT_EQ(form.Run(), rt::kCompleted);
+    EXPECT_EQ(messages.asked().size(), 1u);
+    USU().Login_Usuario = "DIRECTOR";
+    ASSERT_EQ(Usuarios::table().fetch(Usuarios::USU03), 0);
+    EXPECT_EQ(USU().Cod_Usuario, director);
+    readUser(own);
+    EXPECT_EQ(USU().Login_Usuario.clipped(), "ana.m");
   });
 }
 

@@ -188,18 +188,24 @@ int refuseLongMemo(const TableDef& def, RecordBuffer& buffer) {
 int Table::duplicateKey(int sqliteResult) {
   const std::string detail = sqlite3_errmsg(Connection::get().db());
   for (std::size_t k = 0; k < def_.keys.size(); ++k) {
-    const KeyDef& key = def_.keys[k];
-    if (!key.unique() || (key.skipEmpty && keyIsEmpty(def_, key, record()))) continue;
-    Statement& s = Connection::get().cached(tableSql(def_).otherWithKey[k]);
-    for (std::size_t i = 0; i < key.components.size(); ++i) {
-      sql::bindKeyValue(s, static_cast<int>(i + 1), def_.fields[key.components[i].field], record());
-    }
-    s.bind(static_cast<int>(key.components.size() + 1), id_);
-    const bool found = s.step() == SQLITE_ROW;
-    s.reset();
-    if (found) return setTableError(error::DuplicateKey, static_cast<int>(k));
+    if (!def_.keys[k].unique()) continue;
+    if (otherHasKey(static_cast<int>(k))) return setTableError(error::DuplicateKey, static_cast<int>(k));
   }
   return setSqliteError(sqliteResult, detail, def_);
+}
+
+bool Table::otherHasKey(int key) {
+  if (usable()) return false;
+  const KeyDef& k = def_.keys.at(key);
+  if (k.skipEmpty && keyIsEmpty(def_, k, record())) return false;
+  Statement& s = Connection::get().cached(tableSql(def_).otherWithKey[key]);
+  for (std::size_t i = 0; i < k.components.size(); ++i) {
+    sql::bindKeyValue(s, static_cast<int>(i + 1), def_.fields[k.components[i].field], record());
+  }
+  s.bind(static_cast<int>(k.components.size() + 1), id_);
+  const bool found = s.step() == SQLITE_ROW;
+  s.reset();
+  return found;
 }
 
 int Table::add() {

@@ -69,6 +69,12 @@ class Table {
   int put();     // 89 when the record changed since it was read (and it is read again)
   int remove();  // 89 likewise
 
+  // Whether a stored record other than the one in the buffer has the key
+  // values now in the buffer (compared as the key compares them). The buffer
+  // and the walk do not move; an empty value of a key that skips empty
+  // values repeats nothing.
+  bool otherHasKey(int key);
+
  private:
   int usable();
   int changed();
