@@ -160,6 +160,18 @@ void FontScaler::capture() {
 }
 
 void FontScaler::refontAll() {
+  // The preserved menu bar and tool bars keep the font they were designed
+  // in, as their drop-down menus (windows of their own, which never take
+  // the window's font) do: each is pinned to its font before the window's
+  // changes.
+  for (QWidget* bar : window_->findChildren<QWidget*>()) {
+    if ((PRESERVETOOLBAR && qobject_cast<QToolBar*>(bar)) ||
+        (PRESERVEMENUBAR && qobject_cast<QMenuBar*>(bar))) {
+      QFont kept = bar->font();
+      kept.setResolveMask(QFont::AllPropertiesResolved);
+      bar->setFont(kept);
+    }
+  }
   // Controls with a font of their own are mapped one by one; rich text keeps
   // its fonts, so it is pinned to its font before the window's changes.
   std::vector<std::pair<QWidget*, RuntimeFont>> own;

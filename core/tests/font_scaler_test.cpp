@@ -6,8 +6,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTableWidget>
 #include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <filesystem>
 
@@ -230,6 +235,44 @@ TEST(FontScaler, EachListStyleIsReFontedAsTheListWas) {
   EXPECT_EQ(bold->font().family(), "Roboto Medium");
   EXPECT_EQ(bold->font().pointSize(), 12);
   EXPECT_TRUE(bold->font().bold());
+}
+
+}  // namespace
+}  // namespace core
+
+namespace core {
+namespace {
+
+// The menu bar and the tool bars keep the font they were designed in, as
+// their drop-down menus do, whatever size the window's font takes.
+TEST_F(ConfigurarFuenteTest, TheMenuBarAndTheToolBarsKeepTheirDesignedFont) {
+  for (const char* size : {"14", "16"}) {
+    SCOPED_TRACE(size);
+    setWindowFontStartValues();
+    settingsStore().update("AnyFont", "FontSize", size);
+    QMainWindow frame;  // in the program's own font, as the frame is
+    QMenu* menu = frame.menuBar()->addMenu("&General");
+    menu->addAction("&Salir");
+    QToolBar* tools = frame.addToolBar("Aplicacion");
+    auto* button = new QToolButton;
+    button->setText("Pacientes");
+    tools->addWidget(button);
+    auto* entry = new QLineEdit(&frame);
+    frame.setCentralWidget(entry);
+    const QFont designed = frame.font();
+    ASSERT_NE(designed.pointSize(), std::stoi(size));
+    FontScaler scaler;
+    scaler.Init();
+    ConfigurarFuente(scaler, &frame);
+    ASSERT_EQ(entry->font().pointSize(), std::stoi(size)) << "the window's controls grow";
+    for (const QWidget* kept : {static_cast<QWidget*>(frame.menuBar()), static_cast<QWidget*>(tools),
+                                static_cast<QWidget*>(button)}) {
+      EXPECT_EQ(kept->font().family().toStdString(), designed.family().toStdString()) << kept->metaObject()->className();
+      EXPECT_EQ(kept->font().pointSize(), designed.pointSize()) << kept->metaObject()->className();
+    }
+    EXPECT_EQ(frame.menuBar()->font().pointSize(), menu->font().pointSize())
+        << "the bar as its drop-down menu";
+  }
 }
 
 }  // namespace
