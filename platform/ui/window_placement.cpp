@@ -1,8 +1,10 @@
 #include "platform/ui/window_placement.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QLabel>
 #include <QLayout>
 #include <QScreen>
 #include <QScrollArea>
@@ -41,34 +43,65 @@ void collectWidgets(QLayout* layout, std::vector<QWidget*>& widgets) {
   }
 }
 
-// The window's row of buttons (OK and Cancel, a list's buttons): the last
-// row of its top-to-bottom layout when that row holds buttons only.
-QLayout* buttonRow(QWidget* window, std::vector<QWidget*>& buttons) {
-  auto* column = qobject_cast<QBoxLayout*>(window->layout());
-  if (column == nullptr || column->count() < 2) return nullptr;
-  if (column->direction() != QBoxLayout::TopToBottom) return nullptr;
-  QLayout* row = column->itemAt(column->count() - 1)->layout();
-  if (row == nullptr) return nullptr;
+// The window's buttons kept in sight: the last item of its box layout when
+// that item is a layout of buttons (a status text beside them allowed), a
+// row under the contents (OK and Cancel, a list's buttons) or a column at
+// their right.
+QLayout* buttonsAtTheEdge(QWidget* window, std::vector<QWidget*>& buttons) {
+  auto* box = qobject_cast<QBoxLayout*>(window->layout());
+  if (box == nullptr || box->count() < 2) return nullptr;
+  if (box->direction() != QBoxLayout::TopToBottom && box->direction() != QBoxLayout::LeftToRight)
+    return nullptr;
+  QLayout* edge = box->itemAt(box->count() - 1)->layout();
+  if (edge == nullptr) return nullptr;
   std::vector<QWidget*> widgets;
-  collectWidgets(row, widgets);
+  collectWidgets(edge, widgets);
+  const auto isButton = [](QWidget* w) { return qobject_cast<QAbstractButton*>(w) != nullptr; };
   const bool onlyButtons =
-      !widgets.empty() && std::all_of(widgets.begin(), widgets.end(), [](QWidget* w) {
-        return qobject_cast<QAbstractButton*>(w) != nullptr;
+      std::any_of(widgets.begin(), widgets.end(), isButton) &&
+      std::all_of(widgets.begin(), widgets.end(), [&](QWidget* w) {
+        return isButton(w) || qobject_cast<QLabel*>(w) != nullptr;
       });
   if (!onlyButtons) return nullptr;
   buttons = std::move(widgets);
-  return row;
+  return edge;
+}
+
+// Lists, tables and text boxes scroll by themselves: in a window too large
+// for `room` each gives up the room its designed minimum asks beyond its
+// half, as much as the window is too large, before the whole window
+// scrolls. True when a minimum was lowered.
+bool shrinkViews(QWidget* window, QSize room) {
+  const QSize over = (minimumSize(window) - room).expandedTo(QSize(0, 0));
+  if (over.width() == 0 && over.height() == 0) return false;
+  bool lowered = false;
+  for (auto* view : window->findChildren<QAbstractScrollArea*>()) {
+    if (view->window() != window) continue;
+    const QSize designed = view->minimumSize();
+    const QSize floor = (designed / 2).expandedTo(view->minimumSizeHint());
+    const QSize lowest = (designed - over).expandedTo(floor).boundedTo(designed);
+    if (lowest == designed) continue;
+    view->setMinimumSize(lowest);
+    lowered = true;
+  }
+  if (lowered) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    if (QLayout* layout = window->layout()) layout->activate();
+  }
+  return lowered;
 }
 
 // Moves the window's layout and child widgets into a widget of their own,
-// shown in a scroll area that becomes the window's content; the row of
-// buttons stays below the scroll area, always in sight.
+// shown in a scroll area that becomes the window's content; the buttons at
+// its edge stay beside the scroll area, always in sight.
 void scrollContents(QWidget* window, QSize need) {
   std::vector<QWidget*> buttons;
-  QLayout* row = buttonRow(window, buttons);
-  if (row != nullptr) {
-    auto* column = static_cast<QBoxLayout*>(window->layout());
-    column->takeAt(column->count() - 1);
+  QLayout* edge = buttonsAtTheEdge(window, buttons);
+  auto direction = QBoxLayout::TopToBottom;
+  if (edge != nullptr) {
+    auto* box = static_cast<QBoxLayout*>(window->layout());
+    direction = box->direction();
+    box->takeAt(box->count() - 1);
   }
   auto* contents = new QWidget;
   contents->setObjectName("rtScrolledContents");
@@ -88,15 +121,25 @@ void scrollContents(QWidget* window, QSize need) {
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidgetResizable(true);
   scroll->setWidget(contents);
-  auto* layout = new QVBoxLayout(window);
+  auto* layout = new QBoxLayout(direction, window);
   layout->addWidget(scroll, 1);
-  if (row != nullptr) {
-    // The row keeps the margins it had below the contents.
+  if (edge != nullptr) {
+    // The buttons keep the margins they had beside the contents; the
+    // contents lose theirs on the buttons' side.
     const QMargins margins = contents->layout()->contentsMargins();
-    row->setContentsMargins(margins.left(), 0, margins.right(), 0);
-    layout->addLayout(row);
-    layout->setContentsMargins(0, 0, 0, margins.bottom());
-    contents->layout()->setContentsMargins(margins.left(), margins.top(), margins.right(), 0);
+    QMargins outer(0, 0, 0, 0), inner = margins;
+    if (direction == QBoxLayout::TopToBottom) {
+      edge->setContentsMargins(margins.left(), 0, margins.right(), 0);
+      outer.setBottom(margins.bottom());
+      inner.setBottom(0);
+    } else {
+      edge->setContentsMargins(0, margins.top(), 0, margins.bottom());
+      outer.setRight(margins.right());
+      inner.setRight(0);
+    }
+    layout->addLayout(edge);
+    layout->setContentsMargins(outer);
+    contents->layout()->setContentsMargins(inner);
   } else {
     layout->setContentsMargins(0, 0, 0, 0);
   }
@@ -139,6 +182,7 @@ QPoint pulledInto(const QRect& area, QPoint wanted, QSize frameSize) {
 bool fitWithin(QWidget* window, const QRect& area) {
   const QMargins frame = window->isWindow() ? frameMargins(window) : QMargins();
   const QSize room = area.size().shrunkBy(frame);
+  shrinkViews(window, room);
   const QSize minimum = minimumSize(window);
   const QSize size = window->size();
   if (minimum.width() <= room.width() && minimum.height() <= room.height()) {

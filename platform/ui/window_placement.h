@@ -2,8 +2,9 @@
 // Where a window opens and how it fits: centred over the window it belongs
 // to (or at the place the user left it), always whole inside the screen's
 // available area with its title bar on the screen; a window too large for
-// that area keeps its size limit and lets its client area scroll, so every
-// control stays reachable.
+// that area first lets its lists and texts give up room (they scroll by
+// themselves), and only when that is not enough lets its client area scroll,
+// its row or column of buttons kept in sight beside the scrolled part.
 #include <QMargins>
 #include <QPoint>
 #include <QRect>
@@ -28,8 +29,9 @@ QMargins frameMargins(const QWidget* window);
 QPoint pulledInto(const QRect& area, QPoint wanted, QSize frameSize);
 
 // Makes the window fit `area` (its frame included): a window whose needed
-// size is larger gets its contents moved into a scroll area and is sized to
-// the area. True when the contents now scroll.
+// size is larger has its lists and texts shrunk toward half their designed
+// minimum; when it still needs more, its contents are moved into a scroll
+// area and it is sized to the area. True when the contents now scroll.
 bool fitWithin(QWidget* window, const QRect& area);
 
 // Places a top-level window: its client area at `saved` (its top-left) when

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTableWidget>
+#include <QBoxLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -52,25 +54,41 @@ TEST(WindowPlacement, AWindowTallerThanTheScreenScrollsWithEveryControlReachable
   EXPECT_FALSE(fitWithin(&small, area)) << "a window that fits is left alone";
 }
 
-// A form's OK/Cancel row, or a list's row of buttons, stays below the
-// scrolled part, inside the window, whatever the contents above it need.
-TEST(WindowPlacement, AWindowTallerThanTheScreenKeepsItsButtonRowOutsideTheScrolledPart) {
-  for (const QStringList& names : {QStringList{"?OK", "?CANCEL"},
-                                   QStringList{"?INSERT", "?CHANGE", "?DELETE", "?CLOSE"}}) {
-    SCOPED_TRACE(names.join(" ").toStdString());
+// A form's OK/Cancel row (a status text beside it or not), a list's row of
+// buttons or a column of buttons at the right stays beside the scrolled part,
+// inside the window, whatever the contents need.
+TEST(WindowPlacement, AWindowTooLargeForTheScreenKeepsItsButtonsOutsideTheScrolledPart) {
+  struct Case {
+    const char* what;
+    QBoxLayout::Direction direction;
+    QStringList names;
+    bool status;
+  } cases[] = {
+      {"OK and Cancel", QBoxLayout::TopToBottom, {"?OK", "?CANCEL"}, false},
+      {"a list's row", QBoxLayout::TopToBottom, {"?INSERT", "?CHANGE", "?DELETE", "?CLOSE"}, false},
+      {"a status text at the row's left", QBoxLayout::TopToBottom, {"?OK", "?CANCEL", "?FICHA"}, true},
+      {"a column at the right", QBoxLayout::LeftToRight, {"?TAGALL", "?BUILD", "?CLOSE"}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     QWidget window;
-    auto* layout = new QVBoxLayout(&window);
+    auto* layout = new QBoxLayout(c.direction, &window);
+    auto* fields = new QVBoxLayout;
     auto* first = new QLabel("Campo 0");
-    layout->addWidget(first);
-    for (int i = 1; i < 40; ++i) layout->addWidget(new QLabel(QString("Campo %1").arg(i)));
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    for (const QString& name : names) {
+    fields->addWidget(first);
+    for (int i = 1; i < 40; ++i) fields->addWidget(new QLabel(QString("Campo %1").arg(i)));
+    layout->addLayout(fields);
+    QBoxLayout* edge = c.direction == QBoxLayout::TopToBottom
+                           ? static_cast<QBoxLayout*>(new QHBoxLayout)
+                           : static_cast<QBoxLayout*>(new QVBoxLayout);
+    if (c.status) edge->addWidget(new QLabel("Agregando Registro", &window));
+    edge->addStretch();
+    for (const QString& name : c.names) {
       auto* b = new QPushButton(name.mid(1), &window);
       b->setObjectName(name);
-      row->addWidget(b);
+      edge->addWidget(b);
     }
-    layout->addLayout(row);
+    layout->addLayout(edge);
     const QRect area(0, 0, 1366, 500);
     ASSERT_GT(window.minimumSizeHint().height(), area.height());
     EXPECT_TRUE(fitWithin(&window, area));
@@ -79,15 +97,61 @@ TEST(WindowPlacement, AWindowTallerThanTheScreenKeepsItsButtonRowOutsideTheScrol
     auto* scroll = window.findChild<QScrollArea*>();
     ASSERT_NE(scroll, nullptr);
     EXPECT_TRUE(scroll->isAncestorOf(first)) << "the contents scroll";
-    for (const QString& name : names) {
+    for (const QString& name : c.names) {
       auto* b = window.findChild<QPushButton*>(name);
       ASSERT_NE(b, nullptr);
       EXPECT_FALSE(scroll->isAncestorOf(b)) << "the button is not scrolled away";
       EXPECT_TRUE(b->isVisible());
       const QRect shown(b->mapTo(&window, QPoint(0, 0)), b->size());
       EXPECT_TRUE(window.rect().contains(shown)) << "the button lies inside the window";
-      EXPECT_GE(shown.top(), scroll->geometry().bottom()) << "below the scrolled part";
+      if (c.direction == QBoxLayout::TopToBottom)
+        EXPECT_GE(shown.top(), scroll->geometry().bottom()) << "below the scrolled part";
+      else
+        EXPECT_GE(shown.left(), scroll->geometry().right()) << "right of the scrolled part";
     }
+  }
+}
+
+// A window whose list or text asks more room than the screen has uses the
+// room there is before it scrolls: the list gives up room (it scrolls by
+// itself), and the buttons below it or at its side stay in the window.
+TEST(WindowPlacement, AListLargerThanTheScreenGivesUpRoomBeforeTheWindowScrolls) {
+  struct Case {
+    const char* what;
+    QBoxLayout::Direction direction;
+    QSize listMinimum;
+  } cases[] = {
+      {"a wide list over a row", QBoxLayout::TopToBottom, {1200, 300}},
+      {"a tall list over a row", QBoxLayout::TopToBottom, {600, 700}},
+      {"a wide list beside a column", QBoxLayout::LeftToRight, {1000, 300}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QWidget window;
+    auto* layout = new QBoxLayout(c.direction, &window);
+    auto* list = new QTableWidget(40, 8, &window);
+    list->setMinimumSize(c.listMinimum);
+    layout->addWidget(list, 1);
+    QBoxLayout* edge = c.direction == QBoxLayout::TopToBottom
+                           ? static_cast<QBoxLayout*>(new QHBoxLayout)
+                           : static_cast<QBoxLayout*>(new QVBoxLayout);
+    auto* close = new QPushButton("Cerrar", &window);
+    edge->addStretch();
+    edge->addWidget(new QPushButton("Agregar", &window));
+    edge->addWidget(close);
+    layout->addLayout(edge);
+    window.resize(window.minimumSizeHint());
+    const QRect area(0, 0, 1000, 560);
+    const QSize room = area.size().shrunkBy(frameMargins(&window));
+    ASSERT_TRUE(window.minimumSizeHint().width() > room.width() ||
+                window.minimumSizeHint().height() > room.height());
+    EXPECT_FALSE(fitWithin(&window, area)) << "no scroll bar";
+    EXPECT_EQ(window.findChild<QScrollArea*>(), nullptr);
+    window.show();
+    EXPECT_LE(window.width(), room.width());
+    EXPECT_LE(window.height(), room.height());
+    const QRect shown(close->mapTo(&window, QPoint(0, 0)), close->size());
+    EXPECT_TRUE(window.rect().contains(shown)) << "Cerrar lies inside the window";
   }
 }
 
