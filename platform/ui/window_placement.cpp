@@ -6,6 +6,7 @@
 #include <QBoxLayout>
 #include <QLabel>
 #include <QLayout>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
@@ -67,28 +68,72 @@ QLayout* buttonsAtTheEdge(QWidget* window, std::vector<QWidget*>& buttons) {
   return edge;
 }
 
-// Lists, tables and text boxes scroll by themselves: in a window too large
-// for `room` each gives up the room its designed minimum asks beyond its
-// half, as much as the window is too large, before the whole window
-// scrolls. True when a minimum was lowered.
-bool shrinkViews(QWidget* window, QSize room) {
-  const QSize over = (minimumSize(window) - room).expandedTo(QSize(0, 0));
-  if (over.width() == 0 && over.height() == 0) return false;
-  bool lowered = false;
-  for (auto* view : window->findChildren<QAbstractScrollArea*>()) {
-    if (view->window() != window) continue;
-    const QSize designed = view->minimumSize();
-    const QSize floor = (designed / 2).expandedTo(view->minimumSizeHint());
-    const QSize lowest = (designed - over).expandedTo(floor).boundedTo(designed);
-    if (lowest == designed) continue;
-    view->setMinimumSize(lowest);
-    lowered = true;
+// Whether the control belongs to the window itself, not to a window of its
+// own shown from it (a hosted window's controls have the frame as their
+// top-level window).
+bool inWindow(const QWidget* control, const QWidget* window) {
+  for (const QWidget* w = control; w != nullptr; w = w->parentWidget()) {
+    if (w == window) return true;
+    if (w->isWindow()) return false;
   }
-  if (lowered) {
+  return false;
+}
+
+// Lets the layouts of the window take in what its controls now ask.
+void settleLayouts(QWidget* window) {
+  // A layout that takes a change in asks its parent's layout again.
+  for (int depth = 0; depth < 8; ++depth)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    if (QLayout* layout = window->layout()) layout->activate();
+  if (QLayout* layout = window->layout()) layout->activate();
+}
+
+// Lists, tables and text boxes scroll by themselves: in a window too large
+// for `room` they give up the minimum they were designed with, a tenth of it
+// at a time, down to what they need to show their scroll bars, until the
+// window fits or they have no more to give. The window scrolls only then.
+void shrinkViews(QWidget* window, QSize room) {
+  struct View {
+    QPointer<QAbstractScrollArea> view;
+    QSize designed;
+    QSize floor;
+  };
+  std::vector<View> views;
+  for (auto* view : window->findChildren<QAbstractScrollArea*>()) {
+    if (!inWindow(view, window)) continue;
+    const QSize designed = view->minimumSize();
+    const QSize floor = view->minimumSizeHint().boundedTo(designed);
+    if (designed.width() > floor.width() || designed.height() > floor.height())
+      views.push_back({view, designed, floor});
   }
-  return lowered;
+  for (int tenths = 1; tenths <= 10 && !views.empty(); ++tenths) {
+    const QSize minimum = minimumSize(window);
+    const bool wide = minimum.width() > room.width();
+    const bool tall = minimum.height() > room.height();
+    if (!wide && !tall) return;
+    for (const View& v : views) {
+      if (!v.view) continue;
+      const QSize given = v.designed - v.designed * tenths / 10;
+      v.view->setMinimumSize(wide ? std::max(given.width(), v.floor.width()) : v.view->minimumWidth(),
+                             tall ? std::max(given.height(), v.floor.height()) : v.view->minimumHeight());
+    }
+    settleLayouts(window);
+  }
+}
+
+// Texts that wrap need more lines the narrower the window, and a layout's
+// minimum does not count them: a window too short for its wrapped texts is
+// widened, within the room, until they fit its height, and made taller
+// only when the room's whole width is not enough.
+void roomForWrappedTexts(QWidget* window, QSize room) {
+  QLayout* layout = window->layout();
+  if (layout == nullptr || !layout->hasHeightForWidth()) return;
+  const int height = window->height();
+  int width = window->width();
+  if (layout->totalHeightForWidth(width) <= height) return;
+  const int step = std::max(1, (room.width() - width) / 20);
+  while (width < room.width() && layout->totalHeightForWidth(width) > height)
+    width = std::min(room.width(), width + step);
+  window->resize(width, std::clamp(layout->totalHeightForWidth(width), height, room.height()));
 }
 
 // Moves the window's layout and child widgets into a widget of their own,
@@ -189,6 +234,7 @@ bool fitWithin(QWidget* window, const QRect& area) {
     // The contents can shrink into the room.
     if (size.width() > room.width() || size.height() > room.height())
       window->resize(size.boundedTo(room));
+    roomForWrappedTexts(window, room);
     return false;
   }
   const QSize need = size.expandedTo(minimum);

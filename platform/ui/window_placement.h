@@ -29,9 +29,11 @@ QMargins frameMargins(const QWidget* window);
 QPoint pulledInto(const QRect& area, QPoint wanted, QSize frameSize);
 
 // Makes the window fit `area` (its frame included): a window whose needed
-// size is larger has its lists and texts shrunk toward half their designed
-// minimum; when it still needs more, its contents are moved into a scroll
-// area and it is sized to the area. True when the contents now scroll.
+// size is larger has its lists and texts shrunk from their designed
+// minimum toward what their scroll bars need; when it still needs more, its contents are moved into a scroll
+// area and it is sized to the area. A window that fits but is too short for
+// its wrapped texts is widened (else made taller) within the area. True when
+// the contents now scroll.
 bool fitWithin(QWidget* window, const QRect& area);
 
 // Places a top-level window: its client area at `saved` (its top-left) when

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTableWidget>
+#include <QTextEdit>
 #include <QBoxLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -153,6 +154,29 @@ TEST(WindowPlacement, AListLargerThanTheScreenGivesUpRoomBeforeTheWindowScrolls)
     const QRect shown(close->mapTo(&window, QPoint(0, 0)), close->size());
     EXPECT_TRUE(window.rect().contains(shown)) << "Cerrar lies inside the window";
   }
+}
+
+// A window whose wrapped texts need more lines than its height gives them
+// takes the room's width before it takes more height, and cuts no text.
+TEST(WindowPlacement, AWindowTooShortForItsWrappedTextsWidensUntilTheyFit) {
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  QStringList words;
+  for (int i = 0; i < 60; ++i) words << QString("palabra%1").arg(i);
+  auto* notice = new QLabel(words.join(' '));
+  notice->setWordWrap(true);
+  layout->addWidget(notice);
+  auto* text = new QTextEdit;
+  layout->addWidget(text, 1);
+  window.resize(300, 160);
+  const QRect area(0, 0, 1366, 700);
+  ASSERT_GT(layout->totalHeightForWidth(300), 160) << "the text is cut as designed";
+  EXPECT_FALSE(fitWithin(&window, area));
+  window.show();
+  layout->activate();
+  EXPECT_GT(window.width(), 300) << "wider first";
+  EXPECT_LE(window.height(), area.height());
+  EXPECT_GE(notice->height(), notice->heightForWidth(notice->width())) << "the whole text shows";
 }
 
 }  // namespace
