@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTableWidget>
@@ -121,14 +122,22 @@ TEST(WindowPlacement, AListLargerThanTheScreenGivesUpRoomBeforeTheWindowScrolls)
     const char* what;
     QBoxLayout::Direction direction;
     QSize listMinimum;
+    bool hosted;  // inside the frame's client area
   } cases[] = {
-      {"a wide list over a row", QBoxLayout::TopToBottom, {1200, 300}},
-      {"a tall list over a row", QBoxLayout::TopToBottom, {600, 700}},
-      {"a wide list beside a column", QBoxLayout::LeftToRight, {1000, 300}},
+      {"a wide list over a row", QBoxLayout::TopToBottom, {1200, 300}, false},
+      {"a tall list over a row", QBoxLayout::TopToBottom, {600, 700}, false},
+      {"a wide list beside a column", QBoxLayout::LeftToRight, {1000, 300}, false},
+      {"a wide list in a hosted window", QBoxLayout::TopToBottom, {1200, 300}, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    QWidget window;
+    QMdiArea frameArea;
+    auto* owned = new QWidget;
+    QWidget& window = *owned;
+    if (c.hosted)
+      frameArea.addSubWindow(owned);
+    else
+      owned->setParent(&frameArea, Qt::Window);
     auto* layout = new QBoxLayout(c.direction, &window);
     auto* list = new QTableWidget(40, 8, &window);
     list->setMinimumSize(c.listMinimum);
@@ -143,12 +152,14 @@ TEST(WindowPlacement, AListLargerThanTheScreenGivesUpRoomBeforeTheWindowScrolls)
     layout->addLayout(edge);
     window.resize(window.minimumSizeHint());
     const QRect area(0, 0, 1000, 560);
-    const QSize room = area.size().shrunkBy(frameMargins(&window));
+    const QSize room = c.hosted ? area.size() : area.size().shrunkBy(frameMargins(&window));
     ASSERT_TRUE(window.minimumSizeHint().width() > room.width() ||
                 window.minimumSizeHint().height() > room.height());
     EXPECT_FALSE(fitWithin(&window, area)) << "no scroll bar";
     EXPECT_EQ(window.findChild<QScrollArea*>(), nullptr);
+    if (c.hosted) frameArea.show();
     window.show();
+    layout->activate();
     EXPECT_LE(window.width(), room.width());
     EXPECT_LE(window.height(), room.height());
     const QRect shown(close->mapTo(&window, QPoint(0, 0)), close->size());
