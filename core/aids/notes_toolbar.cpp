@@ -63,6 +63,7 @@ QWidget* buildNotesToolBar(QWidget* parent, rt::RtfControl& control, const Notes
   alignment->setObjectName("?RTFALIGNMENT");
   auto* choices = new QHBoxLayout(alignment);
   choices->setContentsMargins(0, 0, 0, 0);
+  choices->setSpacing(0);
   for (const char* tip : {"Izquierda", "Centro", "Derecha", "Justificado"}) {
     auto* choice = new QRadioButton(alignment);
     choice->setToolTip(rt::toQString(tip));
@@ -72,12 +73,12 @@ QWidget* buildNotesToolBar(QWidget* parent, rt::RtfControl& control, const Notes
   add(rt::RtfTool::Alignment, alignment);
   add(rt::RtfTool::Bullets, toolButton(bar, "?RTFBULLETS", "•", "Numeración y Viñetas"_cp, true));
   add(rt::RtfTool::BulletStyle, toolList(bar, "?RTFBULLETSTYLE", "Estilos de Viñetas"_cp, false, 8));
-  add(rt::RtfTool::FontName, toolList(bar, "?RTFFONTNAME", "Nombre de Fuente", true, 12));
+  add(rt::RtfTool::FontName, toolList(bar, "?RTFFONTNAME", "Nombre de Fuente", true, 10));
   add(rt::RtfTool::Bold, toolButton(bar, "?RTFBOLD", "N", "Negrita", true));
   add(rt::RtfTool::Italic, toolButton(bar, "?RTFITALIC", "K", "Cursiva", true));
   add(rt::RtfTool::Underline, toolButton(bar, "?RTFUNDERLINE", "S", "Subrayado", true));
-  add(rt::RtfTool::FontColour, toolList(bar, "?RTFFONTCOLOUR", "Color de Fuente", false, 10));
-  add(rt::RtfTool::BackColour, toolList(bar, "?RTFBACKCOLOUR", "Resaltar", false, 10));
+  add(rt::RtfTool::FontColour, toolList(bar, "?RTFFONTCOLOUR", "Color de Fuente", false, 9));
+  add(rt::RtfTool::BackColour, toolList(bar, "?RTFBACKCOLOUR", "Resaltar", false, 9));
   if (tools.fontScript) {
     add(rt::RtfTool::FontScript, toolList(bar, "?RTFFONTSCRIPT", "Estilo de Fuente", false, 6));
   }

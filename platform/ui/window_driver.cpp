@@ -523,7 +523,13 @@ void WindowDriver::placeOnScreen() {
   } done{placing_};
   const QWidget* over = ownerWindow();
   const QRect area = availableArea(over != nullptr ? over : window_.data());
-  fitWithin(window_, area);
+  // Until the window's own set-up is done (its font above all) its size is
+  // not its last: it is only kept within the area, and fitted once settled,
+  // so that it never scrolls for a size it no longer has.
+  if (settled_)
+    fitWithin(window_, area);
+  else
+    window_->resize(window_->size().boundedTo(area.size().shrunkBy(frameMargins(window_))));
   std::optional<QPoint> at;
   if (!procedure_.empty() && positionStore().load) at = positionStore().load(procedure_);
   if (!at) at = ownPosition_;
@@ -542,6 +548,7 @@ void WindowDriver::settleOpened() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     if (QLayout* layout = window_->layout()) layout->activate();
     if (autoSized_) window_->resize(window_->size().expandedTo(window_->sizeHint()));
+    settled_ = true;
     placeOnScreen();
   } else {
     fitInHost();

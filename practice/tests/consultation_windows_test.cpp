@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -42,6 +43,7 @@
 #include "platform/ui/file_chooser.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/ui/window_placement.h"
 #include "core/aids/patient_services.h"
 #include "practice/attachment_form.h"
 #include "practice/consultation_form.h"
@@ -417,6 +419,21 @@ TEST_F(ConsultationWindows, AfterARefusedSaveTheHistoryKeyGivesTheNotesBack) {
   ASSERT_TRUE(readVisit(visit));
   EXPECT_EQ(core::CON().Motivo.clipped(), "Control anual");
   EXPECT_NE(core::CON().Notas.find("\\b"), std::string::npos) << core::CON().Notas;
+}
+
+// In the default font the form fits a 1024x768 screen whole, the notes'
+// tool bar included: it shows no scroll bar there.
+TEST_F(ConsultationWindows, InTheDefaultFontTheFormFitsASmallScreenWithoutScrolling) {
+  const int visit = addVisit("Control");
+  runForm(core::request::Change, false,
+          {[&](ConsultationForm& f) {
+             const int needs = f.window()->minimumSizeHint().width();
+             EXPECT_FALSE(rt::fitWithin(f.window(), QRect(0, 0, 1024, 768)))
+                 << "needs " << needs << " wide";
+             EXPECT_EQ(f.window()->findChild<QScrollArea*>(), nullptr);
+             click(f, "?CANCEL");
+           }},
+          visit);
 }
 
 TEST_F(ConsultationWindows, EnterInTheNotesStartsAParagraph) {

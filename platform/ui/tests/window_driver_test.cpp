@@ -11,6 +11,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 #include <QVBoxLayout>
 #include <map>
@@ -555,6 +556,50 @@ TEST_F(WindowDriverTest, AFormIsPlacedCentredOverItsOwnerOnceItHasItsFinalSize) 
     EXPECT_LE((settled.center() - ownerFrame.center()).manhattanLength(), 4);
   }
   EXPECT_NE(settled.topLeft(), QPoint(0, 0)) << "its own move was not the last word";
+}
+
+// A form too large for the screen in the font it is built in, which its own
+// set-up then makes smaller (as a font scaler may).
+class ShrinkingForm : public WindowDriver {
+ public:
+  static constexpr int kEntries = 16;
+  static constexpr int kFactor = 4;
+  int Init() override {
+    auto* w = new QWidget(nullptr, Qt::Dialog);
+    w->setWindowTitle("Menguante");
+    QFont large = w->font();
+    large.setPointSize(large.pointSize() * kFactor);
+    w->setFont(large);
+    auto* layout = new QVBoxLayout(w);
+    for (int i = 0; i < kEntries; ++i) layout->addWidget(new QLineEdit(w));
+    Open(w);
+    QFont small = w->font();
+    small.setPointSize(small.pointSize() / kFactor);
+    w->setFont(small);
+    return level::Benign;
+  }
+};
+
+TEST_F(WindowDriverTest, AFormThatFitsOnceItsSetUpIsDoneShowsNoScrollBar) {
+  QFont large;
+  large.setPointSize(large.pointSize() * ShrinkingForm::kFactor);
+  ASSERT_GT(ShrinkingForm::kEntries * QFontMetrics(large).height(), availableArea(nullptr).height())
+      << "too tall as built";
+  ShrinkingForm* form = nullptr;
+  bool ended = false;
+  start([&] {
+    ShrinkingForm f;
+    form = &f;
+    f.Run();
+    form = nullptr;
+    ended = true;
+  });
+  ASSERT_TRUE(waitUntil([&] { return form != nullptr && form->isOpen(); }, "the form"));
+  waitIdle();
+  EXPECT_EQ(form->window()->findChild<QScrollArea*>(), nullptr) << "no scroll bar";
+  EXPECT_TRUE(availableArea(form->window()).contains(form->window()->frameGeometry()));
+  form->post(event::CloseWindow);
+  ASSERT_TRUE(waitUntil([&] { return ended; }, "the form to close"));
 }
 
 }  // namespace
