@@ -1,6 +1,7 @@
 #include "core/aids/font_scaler.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
@@ -160,17 +161,20 @@ void FontScaler::capture() {
 }
 
 void FontScaler::refontAll() {
-  // The preserved menu bar and tool bars keep the font they were designed
-  // in, as their drop-down menus (windows of their own, which never take
-  // the window's font) do: each is pinned to its font before the window's
-  // changes.
+  // The preserved bars are pinned to their font before the window's changes:
+  // a tool bar to the font it was designed in, a menu bar to the font of its
+  // drop-down menus (windows of their own, which never take the window's
+  // font), the system's menu font whatever font the window is designed in.
   for (QWidget* bar : window_->findChildren<QWidget*>()) {
-    if ((PRESERVETOOLBAR && qobject_cast<QToolBar*>(bar)) ||
-        (PRESERVEMENUBAR && qobject_cast<QMenuBar*>(bar))) {
-      QFont kept = bar->font();
-      kept.setResolveMask(QFont::AllPropertiesResolved);
-      bar->setFont(kept);
-    }
+    QFont kept;
+    if (PRESERVETOOLBAR && qobject_cast<QToolBar*>(bar))
+      kept = bar->font();
+    else if (PRESERVEMENUBAR && qobject_cast<QMenuBar*>(bar))
+      kept = QApplication::font("QMenu");
+    else
+      continue;
+    kept.setResolveMask(QFont::AllPropertiesResolved);
+    bar->setFont(kept);
   }
   // Controls with a font of their own are mapped one by one; rich text keeps
   // its fonts, so it is pinned to its font before the window's changes.

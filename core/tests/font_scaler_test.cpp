@@ -243,14 +243,20 @@ TEST(FontScaler, EachListStyleIsReFontedAsTheListWas) {
 namespace core {
 namespace {
 
-// The menu bar and the tool bars keep the font they were designed in, as
-// their drop-down menus do, whatever size the window's font takes.
+// The menu bar keeps the font of its drop-down menus and the tool bars the
+// font they were designed in, whatever size the window's font takes: in the
+// frame, in the program's own font, and in a window designed in another.
 TEST_F(ConfigurarFuenteTest, TheMenuBarAndTheToolBarsKeepTheirDesignedFont) {
-  for (const char* size : {"14", "16"}) {
-    SCOPED_TRACE(size);
+  struct Case {
+    const char* size;
+    bool designedFont;
+  } cases[] = {{"14", false}, {"16", false}, {"16", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.size) + (c.designedFont ? " in a designed font" : ""));
     setWindowFontStartValues();
-    settingsStore().update("AnyFont", "FontSize", size);
-    QMainWindow frame;  // in the program's own font, as the frame is
+    settingsStore().update("AnyFont", "FontSize", c.size);
+    QMainWindow frame;
+    if (c.designedFont) frame.setFont(QFont("DejaVu Sans", 8));
     QMenu* menu = frame.menuBar()->addMenu("&General");
     menu->addAction("&Salir");
     QToolBar* tools = frame.addToolBar("Aplicacion");
@@ -260,16 +266,17 @@ TEST_F(ConfigurarFuenteTest, TheMenuBarAndTheToolBarsKeepTheirDesignedFont) {
     auto* entry = new QLineEdit(&frame);
     frame.setCentralWidget(entry);
     const QFont designed = frame.font();
-    ASSERT_NE(designed.pointSize(), std::stoi(size));
+    ASSERT_NE(designed.pointSize(), std::stoi(c.size));
     FontScaler scaler;
     scaler.Init();
     ConfigurarFuente(scaler, &frame);
-    ASSERT_EQ(entry->font().pointSize(), std::stoi(size)) << "the window's controls grow";
-    for (const QWidget* kept : {static_cast<QWidget*>(frame.menuBar()), static_cast<QWidget*>(tools),
-                                static_cast<QWidget*>(button)}) {
-      EXPECT_EQ(kept->font().family().toStdString(), designed.family().toStdString()) << kept->metaObject()->className();
-      EXPECT_EQ(kept->font().pointSize(), designed.pointSize()) << kept->metaObject()->className();
+    ASSERT_EQ(entry->font().pointSize(), std::stoi(c.size)) << "the window's controls grow";
+    for (const QWidget* kept : {static_cast<QWidget*>(tools), static_cast<QWidget*>(button)}) {
+      EXPECT_EQ(kept->font().family().toStdString(), designed.family().toStdString());
+      EXPECT_EQ(kept->font().pointSize(), designed.pointSize());
     }
+    EXPECT_EQ(frame.menuBar()->font().family().toStdString(), menu->font().family().toStdString())
+        << "the bar as its drop-down menu";
     EXPECT_EQ(frame.menuBar()->font().pointSize(), menu->font().pointSize())
         << "the bar as its drop-down menu";
   }
