@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -17,6 +19,9 @@
 #include <QMdiSubWindow>
 #include <QPoint>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QTableWidget>
+#include <QVBoxLayout>
 #include <QPointer>
 #include <QWidget>
 #include <cstdlib>
@@ -28,10 +33,15 @@
 #include <string>
 #include <vector>
 
+#include "core/aids/designed_font.h"
 #include "core/frame/activity_log.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/data_files.h"
 #include "core/frame/globals.h"
+#include "core/frame/program_startup.h"
+#include "core/frame/settings_store.h"
+#include "core/frame/window_font_start.h"
+#include "core/shapes/aided_window.h"
 #include "core/shapes/record_form.h"
 #include "core/tables/table_managers.h"
 #include "core/frame/users_windows.h"
@@ -39,7 +49,9 @@
 #include "platform/base/paths.h"
 #include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
+#include "platform/ui/dialog_units.h"
 #include "platform/ui/testing/window_test_kit.h"
+#include "platform/ui/window_placement.h"
 
 namespace core {
 namespace {
@@ -194,6 +206,91 @@ TEST_F(MappedForms, AFormOpenedAndClosedFiveTimesStandsAtTheSamePlace) {
   for (std::size_t i = 1; i < places.size(); ++i) {
     EXPECT_EQ(std::pair(places[i].x(), places[i].y()), std::pair(places[0].x(), places[0].y())) << "opening " << i + 1 << " moved from the first";
   }
+}
+
+// A list window as the program designs them, in dialog units of its
+// designed font: a wide list with a column of buttons at its side, and a
+// status text beside OK and Cancel under it.
+class ListWithButtons : public AidedWindow {
+ public:
+  int Init() override {
+    AidedWindow::Init();
+    auto* window = new QWidget(nullptr, Qt::Dialog);
+    window->setFont(designedWindowFont());
+    window->setWindowTitle("Lista con botones");
+    const rt::DialogUnits units = rt::DialogUnits::of(window);
+    auto* list = new QTableWidget(30, 8, window);
+    list->setMinimumSize(units.size(680, 170));
+    auto* side = new QVBoxLayout;
+    for (const char* name : {"?INSERT", "?CHANGE", "?DELETE", "?EXPORT"}) {
+      auto* b = new QPushButton(QString::fromLatin1(name + 1), window);
+      b->setObjectName(name);
+      side->addWidget(b);
+    }
+    side->addStretch();
+    auto* body = new QHBoxLayout;
+    body->addWidget(list, 1);
+    body->addLayout(side);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(new QLabel("Agregando Registro", window));
+    bottom->addStretch();
+    for (const char* name : {"?OK", "?CANCEL"}) {
+      auto* b = new QPushButton(QString::fromLatin1(name + 1), window);
+      b->setObjectName(name);
+      bottom->addWidget(b);
+    }
+    auto* layout = new QVBoxLayout(window);
+    layout->addLayout(body, 1);
+    layout->addLayout(bottom);
+    Open(window);
+    setUpAids(window);
+    return rt::level::Benign;
+  }
+};
+
+// At the default font and at font size 16 a window opens whole on the
+// screen, uses the room the screen has before it scrolls (its list gives
+// up room first) and has every button of its bottom row and of its side
+// column in view.
+TEST_F(MappedForms, AtEveryFontAWindowIsWholeOnTheScreenWithEveryButtonInView) {
+  for (const char* size : {"", "16"}) {
+    SCOPED_TRACE(*size != '\0' ? size : "the default font");
+    std::filesystem::remove(rt::resolvePath(kProgramIni));
+    setWindowFontStartValues();
+    settingsStore().Init(kProgramIni);
+    if (*size != '\0') settingsStore().update("AnyFont", "FontSize", size);
+    ListWithButtons list;
+    bool ended = false;
+    rt::start([&] {
+      list.Run();
+      ended = true;
+    });
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return list.isOpen(); }, "the window"));
+    QWidget* window = list.window();
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return viewable(x_, window); }, "it mapped", 5s));
+    rt::testing::waitUntil(
+        [&] { return window->frameGeometry() != window->geometry(); }, "the frame", 2s);
+    const QRect area = rt::availableArea(window);
+    // The window manager moves it where it is placed in its own time.
+    rt::testing::waitUntil(
+        [&] { return area.contains(QRect(clientPlace(x_, window), window->size())); },
+        "the window whole on the screen", 2s);
+    const QRect client(clientPlace(x_, window), window->size());
+    EXPECT_TRUE(area.contains(client)) << "whole on the screen: " << client.width() << "x"
+                                       << client.height() << "+" << client.x() << "+" << client.y();
+    EXPECT_EQ(window->findChild<QScrollArea*>(), nullptr) << "no scroll bar";
+    for (const char* name : {"?INSERT", "?CHANGE", "?DELETE", "?EXPORT", "?OK", "?CANCEL"}) {
+      auto* button = window->findChild<QPushButton*>(name);
+      ASSERT_NE(button, nullptr) << name;
+      const QRect shown(button->mapTo(window, QPoint(0, 0)), button->size());
+      EXPECT_TRUE(button->isVisible() && window->rect().contains(shown)) << name << " in view";
+    }
+    list.post(rt::event::CloseWindow);
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return ended; }, "the window to close"));
+    settingsStore().Kill();
+  }
+  std::filesystem::remove(rt::resolvePath(kProgramIni));
+  setWindowFontStartValues();
 }
 
 // Where the window manager decides which window is active, the focus still

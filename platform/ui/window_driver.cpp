@@ -529,7 +529,7 @@ void WindowDriver::placeOnScreen() {
   if (settled_)
     fitWithin(window_, area);
   else
-    window_->resize(window_->size().boundedTo(area.size().shrunkBy(frameMargins(window_))));
+    boundWithin(window_, area);
   std::optional<QPoint> at;
   if (!procedure_.empty() && positionStore().load) at = positionStore().load(procedure_);
   if (!at) at = ownPosition_;

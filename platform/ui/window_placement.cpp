@@ -97,6 +97,9 @@ void shrinkViews(QWidget* window, QSize room) {
     QSize designed;
     QSize floor;
   };
+  // A minimum the window itself was given (what its layout needed, kept in
+  // its units through a font change) yields to what the layout needs now.
+  window->setMinimumSize(window->minimumSize().boundedTo(room));
   std::vector<View> views;
   for (auto* view : window->findChildren<QAbstractScrollArea*>()) {
     if (!inWindow(view, window)) continue;
@@ -222,6 +225,12 @@ QMargins frameMargins(const QWidget* window) {
 QPoint pulledInto(const QRect& area, QPoint wanted, QSize frameSize) {
   return QPoint(pulled(wanted.x(), area.left(), frameSize.width(), area.width()),
                 pulled(wanted.y(), area.top(), frameSize.height(), area.height()));
+}
+
+void boundWithin(QWidget* window, const QRect& area) {
+  const QSize room = area.size().shrunkBy(window->isWindow() ? frameMargins(window) : QMargins());
+  window->setMinimumSize(window->minimumSize().boundedTo(room));
+  window->resize(window->size().boundedTo(room));
 }
 
 bool fitWithin(QWidget* window, const QRect& area) {

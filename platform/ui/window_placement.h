@@ -36,6 +36,10 @@ QPoint pulledInto(const QRect& area, QPoint wanted, QSize frameSize);
 // the contents now scroll.
 bool fitWithin(QWidget* window, const QRect& area);
 
+// Keeps the window's size within `area` (its frame included), whatever
+// minimum it was given, without changing its contents.
+void boundWithin(QWidget* window, const QRect& area);
+
 // Places a top-level window: its client area at `saved` (its top-left) when
 // given, else centred over `over` (else over the area), then pulled into the
 // area with its frame.

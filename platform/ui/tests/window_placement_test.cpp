@@ -123,11 +123,13 @@ TEST(WindowPlacement, AListLargerThanTheScreenGivesUpRoomBeforeTheWindowScrolls)
     QBoxLayout::Direction direction;
     QSize listMinimum;
     bool hosted;  // inside the frame's client area
+    bool givenMinimum;  // the window holds its layout's minimum as its own (a font change does)
   } cases[] = {
-      {"a wide list over a row", QBoxLayout::TopToBottom, {1200, 300}, false},
-      {"a tall list over a row", QBoxLayout::TopToBottom, {600, 700}, false},
-      {"a wide list beside a column", QBoxLayout::LeftToRight, {1000, 300}, false},
-      {"a wide list in a hosted window", QBoxLayout::TopToBottom, {1200, 300}, true},
+      {"a wide list over a row", QBoxLayout::TopToBottom, {1200, 300}, false, false},
+      {"a tall list over a row", QBoxLayout::TopToBottom, {600, 700}, false, false},
+      {"a wide list beside a column", QBoxLayout::LeftToRight, {1000, 300}, false, false},
+      {"a wide list in a hosted window", QBoxLayout::TopToBottom, {1200, 300}, true, false},
+      {"a window given its minimum", QBoxLayout::TopToBottom, {1200, 300}, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -151,6 +153,7 @@ TEST(WindowPlacement, AListLargerThanTheScreenGivesUpRoomBeforeTheWindowScrolls)
     edge->addWidget(close);
     layout->addLayout(edge);
     window.resize(window.minimumSizeHint());
+    if (c.givenMinimum) window.setMinimumSize(window.minimumSizeHint());
     const QRect area(0, 0, 1000, 560);
     const QSize room = c.hosted ? area.size() : area.size().shrunkBy(frameMargins(&window));
     ASSERT_TRUE(window.minimumSizeHint().width() > room.width() ||
