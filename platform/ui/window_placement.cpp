@@ -126,17 +126,21 @@ void shrinkViews(QWidget* window, QSize room) {
 // Texts that wrap need more lines the narrower the window, and a layout's
 // minimum does not count them: a window too short for its wrapped texts is
 // widened, within the room, until they fit its height, and made taller
-// only when the room's whole width is not enough.
-void roomForWrappedTexts(QWidget* window, QSize room) {
+// only when the room's whole width is not enough. The height the texts
+// need at the room's width when even the room's height is not enough, else 0.
+int roomForWrappedTexts(QWidget* window, QSize room) {
   QLayout* layout = window->layout();
-  if (layout == nullptr || !layout->hasHeightForWidth()) return;
+  if (layout == nullptr || !layout->hasHeightForWidth()) return 0;
   const int height = window->height();
   int width = window->width();
-  if (layout->totalHeightForWidth(width) <= height) return;
+  if (layout->totalHeightForWidth(width) <= height) return 0;
   const int step = std::max(1, (room.width() - width) / 20);
   while (width < room.width() && layout->totalHeightForWidth(width) > height)
     width = std::min(room.width(), width + step);
-  window->resize(width, std::clamp(layout->totalHeightForWidth(width), height, room.height()));
+  const int need = layout->totalHeightForWidth(width);
+  if (need > room.height()) return need;
+  window->resize(width, std::max(need, height));
+  return 0;
 }
 
 // Moves the window's layout and child widgets into a widget of their own,
@@ -237,14 +241,16 @@ bool fitWithin(QWidget* window, const QRect& area) {
   const QMargins frame = window->isWindow() ? frameMargins(window) : QMargins();
   const QSize room = area.size().shrunkBy(frame);
   shrinkViews(window, room);
-  const QSize minimum = minimumSize(window);
+  QSize minimum = minimumSize(window);
   const QSize size = window->size();
   if (minimum.width() <= room.width() && minimum.height() <= room.height()) {
     // The contents can shrink into the room.
     if (size.width() > room.width() || size.height() > room.height())
       window->resize(size.boundedTo(room));
-    roomForWrappedTexts(window, room);
-    return false;
+    const int wrappedHeight = roomForWrappedTexts(window, room);
+    if (wrappedHeight == 0) return false;
+    // Only scrolling shows its wrapped texts whole.
+    minimum = QSize(room.width(), wrappedHeight);
   }
   const QSize need = size.expandedTo(minimum);
   window->setMinimumSize(0, 0);
