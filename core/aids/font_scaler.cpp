@@ -205,9 +205,10 @@ void FontScaler::relayout(bool keepPositions) {
       window_->resize(window_->width(), window_->height() - step);
     }
   }
-  // A centred window stays centred about its former centre; one placed where
-  // it was given stays there.
-  if (!maximized_ && NOWINDOWSAVE == 1 && window_->isVisible() && rt::isCentred(window_)) {
+  // A centred window stays centred about its former centre, shown already or
+  // still to be shown (a message of its set-up shows it as it stands); one
+  // placed where it was given stays there.
+  if (!maximized_ && NOWINDOWSAVE == 1 && rt::isCentred(window_)) {
     QRect g = window_->frameGeometry();
     g.moveCenter(oldCentre_);
     window_->move(std::max(0, g.x()), std::max(0, g.y()));

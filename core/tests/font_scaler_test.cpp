@@ -135,18 +135,21 @@ namespace core {
 namespace {
 
 TEST(FontScaler, ACentredWindowStaysCentredAndAMaximizedOneMaximized) {
-  QWidget window;
-  window.setFont(QFont("DejaVu Sans", 8));
-  window.resize(rt::DialogUnits::of(&window).size(120, 60));
-  rt::placeWindow(&window, nullptr, std::nullopt);
-  window.show();
-  const QPoint centre = window.geometry().center();
-  FontScaler scaler;
-  scaler.Init();
-  scaler.NOWINDOWSAVE = 1;
-  scaler.SetFont(&window, false, 14, -1, false, -1, -1, "Roboto Medium");
-  EXPECT_GT(window.width(), rt::DialogUnits(QFont("DejaVu Sans", 8)).x(120));
-  EXPECT_LE((window.geometry().center() - centre).manhattanLength(), 2);
+  for (const bool shown : {true, false}) {
+    SCOPED_TRACE(shown ? "shown" : "still to be shown");
+    QWidget window;
+    window.setFont(QFont("DejaVu Sans", 8));
+    window.resize(rt::DialogUnits::of(&window).size(120, 60));
+    rt::placeWindow(&window, nullptr, std::nullopt);
+    if (shown) window.show();
+    const QPoint centre = window.geometry().center();
+    FontScaler scaler;
+    scaler.Init();
+    scaler.NOWINDOWSAVE = 1;
+    scaler.SetFont(&window, false, 14, -1, false, -1, -1, "Roboto Medium");
+    EXPECT_GT(window.width(), rt::DialogUnits(QFont("DejaVu Sans", 8)).x(120));
+    EXPECT_LE((window.geometry().center() - centre).manhattanLength(), 2);
+  }
 
   // One placed where it was given keeps its corner.
   QWidget placed;
