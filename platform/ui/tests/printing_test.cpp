@@ -1,7 +1,7 @@
 // Printing on paper through a stand-in of the system's print service: a
 // refused job is told and the preview stays, a service that does not answer
 // freezes no window and can be left, and jobs carry their report's name and
-// the printer's paper.
+// the printer's paper (the locale's when the printer names none).
 #include "platform/ui/printing.h"
 
 #include <gtest/gtest.h>
@@ -10,11 +10,13 @@
 #include <QFile>
 #include <QTimer>
 #include <atomic>
+#include <clocale>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
 
 #include "platform/base/private_temp.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/ui/printer_setup.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/report_output.h"
@@ -26,6 +28,7 @@ namespace rt {
 namespace {
 
 const PaperSize kA4{8268, 11693, QStringLiteral("iso_a4_210x297mm")};
+const PaperSize kLetter{8500, 11000, QStringLiteral("na_letter_8.5x11in")};
 
 // Records every job, keeping a copy of its PDF; answers as told.
 struct PrintServiceStandIn {
@@ -158,6 +161,17 @@ TEST(Printing, JobsCarryTheReportsNameAndGoOnThePrintersPaper) {
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_NE(messages.asked()[0].text.find("Sala 2"), std::string::npos) << messages.asked()[0].text;
   EXPECT_EQ(service.jobs.size(), 1u);
+
+  // A printer that names no paper: the locale's (the C locale's is A4), not
+  // US Letter.
+  setChosenPrinterName("Consultorio");
+  {
+    const testing::ScopedLocale paper(LC_PAPER, "C");
+    ASSERT_TRUE(testing::runOnThread([&] { printed = printReport(pages, 1, QStringLiteral("Turnos")); }));
+  }
+  EXPECT_TRUE(printed);
+  ASSERT_EQ(service.jobs.size(), 2u);
+  EXPECT_EQ(service.jobs[1].media, kA4.media);
   setChosenPrinterName("");
 }
 
@@ -165,7 +179,7 @@ TEST(Printing, JobsCarryTheReportsNameAndGoOnThePrintersPaper) {
 // printer holds.
 TEST(Printing, ADesignThatFixesItsPaperKeepsIt) {
   PrintServiceStandIn service;
-  service.printers = {{QStringLiteral("Recepcion"), true, fallbackPaper()}};
+  service.printers = {{QStringLiteral("Recepcion"), true, kLetter}};
   testing::ScriptedMessages messages;
   std::vector<ReportPage> pages = pagesSaying(QStringLiteral("Estimado Jose"), 8268, 11693);
   pages.front().paperFixed = true;
