@@ -147,7 +147,7 @@ PaperSize localePaper() {
   // system cannot say.
   int width = 210;
   int height = 297;
-#ifdef _NL_PAPER_WIDTH
+#ifdef __GLIBC__
   const auto number = [](nl_item item) {
     return static_cast<int>(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(nl_langinfo(item))));
   };

@@ -12,7 +12,9 @@
 #include <atomic>
 #include <clocale>
 #include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <mutex>
 
 #include "platform/base/private_temp.h"
@@ -161,17 +163,50 @@ TEST(Printing, JobsCarryTheReportsNameAndGoOnThePrintersPaper) {
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_NE(messages.asked()[0].text.find("Sala 2"), std::string::npos) << messages.asked()[0].text;
   EXPECT_EQ(service.jobs.size(), 1u);
+  setChosenPrinterName("");
+}
 
-  // A printer that names no paper: the locale's (the C locale's is A4), not
-  // US Letter.
+// The locale `name` compiled from its source into the test's own folder and
+// found there through LOCPATH; false where the system cannot compile it.
+bool compileLocale(const std::string& source, const std::string& name) {
+  const std::filesystem::path folder = testing::testRoot() / "locales";
+  std::filesystem::create_directories(folder);
+  const std::string command = "localedef -i " + source + " -f UTF-8 '" + (folder / name).string() +
+                              "' >/dev/null 2>&1";
+  if (std::system(command.c_str()) == -1) return false;
+  setenv("LOCPATH", folder.c_str(), 1);
+  return std::filesystem::exists(folder / name / "LC_PAPER");
+}
+
+// A printer that names no paper: the page goes on the paper of the locale,
+// not on a US Letter the printer never named.
+TEST(Printing, APrinterThatNamesNoPaperTakesTheLocalesPaper) {
+  PrintServiceStandIn service;
+  testing::ScriptedMessages messages;
   setChosenPrinterName("Consultorio");
-  {
-    const testing::ScopedLocale paper(LC_PAPER, "C");
-    ASSERT_TRUE(testing::runOnThread([&] { printed = printReport(pages, 1, QStringLiteral("Turnos")); }));
+  const std::vector<ReportPage> pages = pagesSaying(QStringLiteral("Turnos del dia"));
+  const struct {
+    const char* source;  // compiled for the test; none for a built-in locale
+    const char* locale;
+    PaperSize paper;
+  } cases[] = {{nullptr, "C", kA4}, {"es_AR", "es_AR.UTF-8", kA4}, {"en_US", "en_US.UTF-8", kLetter}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.locale);
+    if (c.source != nullptr && !compileLocale(c.source, c.locale)) {
+      std::cerr << "no locale " << c.locale << " can be compiled here: not tried\n";
+      continue;
+    }
+    const std::size_t before = service.jobs.size();
+    bool printed = false;
+    {
+      const testing::ScopedLocale paper(LC_PAPER, c.locale);
+      ASSERT_TRUE(testing::runOnThread([&] { printed = printReport(pages, 1, QStringLiteral("Turnos")); }));
+    }
+    EXPECT_TRUE(printed);
+    ASSERT_EQ(service.jobs.size(), before + 1);
+    EXPECT_EQ(service.jobs.back().media, c.paper.media);
   }
-  EXPECT_TRUE(printed);
-  ASSERT_EQ(service.jobs.size(), 2u);
-  EXPECT_EQ(service.jobs[1].media, kA4.media);
+  unsetenv("LOCPATH");
   setChosenPrinterName("");
 }
 
