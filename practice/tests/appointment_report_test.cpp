@@ -16,7 +16,7 @@
 #include "core/shapes/report_destination.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
-#include "core/testing/practice_folder.h"
+#include "core/testing/report_practice.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/paths.h"
@@ -34,23 +34,9 @@ constexpr std::int32_t at(int hour, int minute) { return hour * 360000 + minute 
 constexpr std::int32_t minutes(int m) { return m * 6000 + 1; }
 constexpr char kWordyPhone[] = "0351-4442222 / 351-155550005 (cel.)";
 
-class AppointmentReportTest : public ::testing::Test {
+class AppointmentReportTest : public core::testing::ReportPractice {
  protected:
-  void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(
-        core::testing::openFreshPractice("sheet", folder_, core::testing::Tables::AllOpen));
-    std::filesystem::create_directories(folder_ / "PDF");
-    rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
-      core::settleReportDestination();
-      return rt::kCompleted;
-    });
-    core::registerTableManagers();
-    core::installThreadRoutines();
-  }
-  void TearDown() override {
-    core::closeAllTables();
-    rt::closeDatabase();
-  }
+  AppointmentReportTest() : ReportPractice("sheet") {}
   static void addPhysician(int code, const char* name, int speciality) {
     core::Medicos::table().clear();
     core::MDC().Cod_Medico = static_cast<std::uint16_t>(code);
@@ -93,15 +79,10 @@ class AppointmentReportTest : public ::testing::Test {
     const std::filesystem::path pdf = rt::workingFolder() / "PDF" / "Listado de Turnos.PDF";
     if (!std::filesystem::exists(pdf)) return {};
     std::string text = rt::testing::pdfText(pdf.string());
-    if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
-      std::filesystem::copy_file(pdf, std::filesystem::path(keep) / pdf.filename(),
-                                 std::filesystem::copy_options::overwrite_existing);
-    }
+    rt::testing::keepForReview(pdf);
     std::filesystem::remove(pdf);
     return text;
   }
-
-  std::filesystem::path folder_;
 };
 
 TEST_F(AppointmentReportTest, PrintsEveryRowInSlotOrderUnderTheChosenPhysician) {

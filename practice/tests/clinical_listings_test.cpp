@@ -22,7 +22,7 @@
 #include "core/shapes/report_destination.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
-#include "core/testing/practice_folder.h"
+#include "core/testing/report_practice.h"
 #include "core/testing/probed_window.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"
@@ -45,48 +45,25 @@ namespace practice {
 namespace {
 
 using rt::testing::click;
+using rt::testing::keepForReview;
+using rt::testing::occurrences;
 using rt::testing::runOnThread;
 
 const rt::Date kToday = rt::makeDate(10, 12, 2026);
-
-int occurrences(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
 
 std::filesystem::path pdfOf(const char* title) {
   return rt::workingFolder() / "PDF" / (std::string(title) + ".PDF");
 }
 
-// Copies a file into $VARNETA_KEEP_REPORT_SHOTS, when set, to be looked at.
-void keepForReview(const std::filesystem::path& file) {
-  if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
-    std::filesystem::copy_file(file, std::filesystem::path(keep) / file.filename(),
-                               std::filesystem::copy_options::overwrite_existing);
-  }
-}
-
-class ClinicalListings : public ::testing::Test {
+class ClinicalListings : public core::testing::ReportPractice {
  protected:
+  ClinicalListings() : ReportPractice("listings") {}
   void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(
-        core::testing::openFreshPractice("listings", folder_, core::testing::Tables::AllOpen));
-    std::filesystem::create_directories(folder_ / "PDF");
-    rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
-      core::settleReportDestination();
-      return rt::kCompleted;
-    });
-    core::registerTableManagers();
-    core::installThreadRoutines();
+    ASSERT_NO_FATAL_FAILURE(ReportPractice::SetUp());
     registerListingProcedures();
     clock_.emplace(kToday, rt::makeTime(9, 0));
     GLO::UsuarioSistema = "Consultorio Central";
     GLO::ModoListado = "P";
-  }
-  void TearDown() override {
-    core::closeAllTables();
-    rt::closeDatabase();
   }
 
   static void addLocality(std::uint32_t code, const char* name) {
@@ -120,7 +97,6 @@ class ClinicalListings : public ::testing::Test {
     return answer;
   }
 
-  std::filesystem::path folder_;
   std::optional<rt::testing::FixedClock> clock_;
 };
 

@@ -19,7 +19,7 @@
 #include "core/shapes/report_destination.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
-#include "core/testing/practice_folder.h"
+#include "core/testing/report_practice.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
@@ -32,44 +32,15 @@
 namespace practice {
 namespace {
 
-int occurrences(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
+using rt::testing::keepForReview;
+using rt::testing::occurrences;
 
-// Copies a file into $VARNETA_KEEP_REPORT_SHOTS, when set, to be looked at.
-void keepForReview(const std::filesystem::path& file) {
-  if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
-    std::filesystem::copy_file(file, std::filesystem::path(keep) / file.filename(),
-                               std::filesystem::copy_options::overwrite_existing);
-  }
-}
-
-// The destination window of the output subsystem settles the destination
-// without showing itself in every mode but mail.
-void registerDestinationDecision() {
-  rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
-    core::settleReportDestination();
-    return rt::kCompleted;
-  });
-}
-
-class ConsultationReportTest : public ::testing::Test {
+class ConsultationReportTest : public core::testing::ReportPractice {
  protected:
+  ConsultationReportTest() : ReportPractice("report") {}
   void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(
-        core::testing::openFreshPractice("report", folder_, core::testing::Tables::AllOpen));
-    std::filesystem::create_directories(folder_ / "PDF");
-    registerDestinationDecision();
-    // Every thread of the program gets its table managers when it starts.
-    core::registerTableManagers();
-    core::installThreadRoutines();
+    ASSERT_NO_FATAL_FAILURE(ReportPractice::SetUp());
     GLO::UsuarioSistema = "Consultorio Central";
-  }
-  void TearDown() override {
-    core::closeAllTables();
-    rt::closeDatabase();
   }
 
   void addPlan(int code, const char* name) {
@@ -110,8 +81,6 @@ class ConsultationReportTest : public ::testing::Test {
         [&] { answer = runReporteConsultas(filter, "PAC:Nombre"); }, std::chrono::seconds(60)));
     return answer;
   }
-
-  std::filesystem::path folder_;
 };
 
 TEST_F(ConsultationReportTest, WritesThreePagesAsPdfWithEveryRecordOnce) {
