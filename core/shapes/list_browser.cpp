@@ -164,14 +164,6 @@ void ListBrowser::AddSortOrder(std::string title, int key, std::string_view appe
   if (orders_.size() == 1) rebuildView();
 }
 
-void ListBrowser::SetSortOrder(int index) {
-  if (index < 0 || index >= static_cast<int>(orders_.size()) || index == order_) return;
-  order_ = index;
-  locator_.clear();
-  rebuildView();
-  ResetView();
-}
-
 void ListBrowser::rebuildView() {
   const SortOrder& order = orders_.at(order_);
   view_ = std::make_unique<rt::View>(def_, order.key, order.appended);

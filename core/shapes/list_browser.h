@@ -132,7 +132,6 @@ class ListBrowser : public QObject, public RowFields {
   // A sort order: its tab title, its key, and the order text of fields that
   // order the records of equal key values ("+AGG:Prioridad,-AGG:Codigo").
   void AddSortOrder(std::string title, int key, std::string_view appended = {});
-  void SetSortOrder(int index);
   // The last sort order added, whose key begins with a text, moves its
   // list's scroll thumb by alphabetic steps: the thumb stands at the letter
   // of the selected row's key; dropped on a letter, the list moves to the

@@ -49,10 +49,7 @@ class ReportRun : public rt::WindowDriver {
   int TakeWindowEvent() override;
   int TakeAccepted() override;
 
-  // What the run found, for the callers that look (and tests).
-  int pagesDone() const { return pagesDone_; }
-  int percentage() const { return percentage_; }
-  // The run's own report globals as its close left them.
+  // The run's own report globals as its close left them (for tests).
   const core::ReportGlobalValues& globalsAtClose() const { return globalsAtClose_; }
   // The timer ticks that read records.
   int ticksRead() const { return ticksRead_; }
