@@ -5,7 +5,8 @@
 // the patient-and-date key), and the code of a new consultation and of a new
 // appointment (beside max() through the key). Every benchmark reports the
 // longest the window thread went unanswered; the listing also reports where
-// its progress bar ended.
+// its progress bar ended and how long it took to its first record and from
+// its last one.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -84,6 +85,20 @@ void setUpPractice() {
   });
 }
 
+// The listing with the moments it printed its first and its last record.
+class TimedListing : public practice::ConsultationReport {
+ public:
+  using ConsultationReport::ConsultationReport;
+  Clock::time_point firstPrinted, lastPrinted;
+
+ protected:
+  void printRecord(rt::ReportEngine& report) override {
+    lastPrinted = Clock::now();
+    if (firstPrinted == Clock::time_point{}) firstPrinted = lastPrinted;
+    ConsultationReport::printRecord(report);
+  }
+};
+
 void BM_MonthListingToPdf(benchmark::State& state) {
   setUpPractice();
   const std::string filter = "(CON:Fecha >= " + std::to_string(kMonthFrom) +
@@ -91,17 +106,20 @@ void BM_MonthListingToPdf(benchmark::State& state) {
   bench::WindowGapMeter gap;
   double largestGap = 0;
   int percentage = 0;
+  double beforeFirst = 0, afterLast = 0;
   for (auto _ : state) {
     GLO::ModoListado = "P";
     double ms = 0;
     gap.start();
     rt::testing::runOnThread(
         [&] {
-          practice::ConsultationReport report(filter, "+CON:Fecha");
+          TimedListing report(filter, "+CON:Fecha");
           const auto start = Clock::now();
           report.execute();
           ms = millisecondsSince(start);
           percentage = report.percentage();
+          beforeFirst = std::chrono::duration<double, std::milli>(report.firstPrinted - start).count();
+          afterLast = millisecondsSince(report.lastPrinted);
         },
         std::chrono::minutes(10));
     largestGap = std::max(largestGap, gap.stop());
@@ -109,6 +127,10 @@ void BM_MonthListingToPdf(benchmark::State& state) {
   }
   state.counters["gap_ms"] = largestGap;
   state.counters["progress_pct"] = percentage;
+  // Of the last run: up to the first record printed, and from the last one
+  // to the end (the pages written as PDF).
+  state.counters["first_ms"] = beforeFirst;
+  state.counters["end_ms"] = afterLast;
 }
 BENCHMARK(BM_MonthListingToPdf)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
