@@ -85,6 +85,15 @@ void setUpPractice() {
   });
 }
 
+// A peer: the query stepped to its end by SQLite alone, its rows counted.
+void runPeer(benchmark::State& state, const std::string& query) {
+  setUpPractice();
+  PlainReader sql;
+  long long rows = 0;
+  for (auto _ : state) rows = sql.rows(query);
+  state.counters["rows"] = static_cast<double>(rows);
+}
+
 // The listing with the moments it printed its first and its last record.
 class TimedListing : public practice::ConsultationReport {
  public:
@@ -135,16 +144,11 @@ void BM_MonthListingToPdf(benchmark::State& state) {
 BENCHMARK(BM_MonthListingToPdf)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_MonthRowsBySql(benchmark::State& state) {
-  setUpPractice();
-  PlainReader sql;
   const rt::TableDef& con = core::Consultas::def();
   const std::string date = column(con, "CON:Fecha");
-  const std::string query = "SELECT * FROM " + tableName(con) + " WHERE " + date + " <> 0 AND " +
-                            date + " >= " + std::to_string(kMonthFrom) + " AND " + date +
-                            " <= " + std::to_string(kMonthTo) + " ORDER BY " + date;
-  long long rows = 0;
-  for (auto _ : state) rows = sql.rows(query);
-  state.counters["rows"] = static_cast<double>(rows);
+  runPeer(state, "SELECT * FROM " + tableName(con) + " WHERE " + date + " <> 0 AND " + date +
+                     " >= " + std::to_string(kMonthFrom) + " AND " + date +
+                     " <= " + std::to_string(kMonthTo) + " ORDER BY " + date);
 }
 BENCHMARK(BM_MonthRowsBySql)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -182,16 +186,11 @@ void BM_OnePatientAllDatesInTheList(benchmark::State& state) {
 BENCHMARK(BM_OnePatientAllDatesInTheList)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_OnePatientByTheKeyBySql(benchmark::State& state) {
-  setUpPractice();
-  PlainReader sql;
   const rt::TableDef& con = core::Consultas::def();
   const std::string patient = column(con, "CON:Cod_Paciente"), date = column(con, "CON:Fecha");
-  const std::string query = "SELECT * FROM " + tableName(con) + " WHERE " + patient + " = " +
-                            std::to_string(patientInTheMiddle()) + " AND (" + patient + " <> 0 OR " + date +
-                            " <> 0) ORDER BY " + patient + ", " + date;
-  long long rows = 0;
-  for (auto _ : state) rows = sql.rows(query);
-  state.counters["rows"] = static_cast<double>(rows);
+  runPeer(state, "SELECT * FROM " + tableName(con) + " WHERE " + patient + " = " +
+                     std::to_string(patientInTheMiddle()) + " AND (" + patient + " <> 0 OR " +
+                     date + " <> 0) ORDER BY " + patient + ", " + date);
 }
 BENCHMARK(BM_OnePatientByTheKeyBySql)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -229,12 +228,9 @@ void BM_NewAppointmentCode(benchmark::State& state) { newCode<core::Turnos>(stat
 BENCHMARK(BM_NewAppointmentCode)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_HighestCodeBySql(benchmark::State& state) {
-  setUpPractice();
-  PlainReader sql;
   const std::string code = column(core::Consultas::def(), "CON:Cod_Consulta");
-  const std::string query = "SELECT max(" + code + ") FROM " + tableName(core::Consultas::def()) +
-                            " WHERE " + code + " <> 0";
-  for (auto _ : state) sql.rows(query);
+  runPeer(state, "SELECT max(" + code + ") FROM " + tableName(core::Consultas::def()) + " WHERE " +
+                     code + " <> 0");
 }
 BENCHMARK(BM_HighestCodeBySql)->Unit(benchmark::kMillisecond)->Iterations(3);
 
