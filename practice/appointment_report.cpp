@@ -49,8 +49,6 @@ void AppointmentReport::closeTables() {
   while (opened_ > 0) core::access(*defs[--opened_]).close();
 }
 
-long long AppointmentReport::primaryRecords() { return core::Medicos::table().records(); }
-
 void AppointmentReport::openView() {
   // The physicians only drive the run: the day is printed from the queue.
   view_ = std::make_unique<rt::View>(core::Medicos::def(), core::Medicos::MDC01);

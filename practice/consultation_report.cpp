@@ -29,8 +29,6 @@ int ConsultationReport::openTables() {
                                                    &core::Medicos::def(), &core::TiposConsultas::def()});
 }
 
-long long ConsultationReport::primaryRecords() { return core::Consultas::table().records(); }
-
 void ConsultationReport::openView() {
   view_ = std::make_unique<rt::View>(core::Consultas::def(), core::Consultas::CON05);
   // The tables the list joins, so that a filter on any column the list

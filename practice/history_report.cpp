@@ -39,10 +39,6 @@ int HistoryReport::openTables() {
   return openReportTables(core::Consultas::def(), {&core::Pacientes::def(), &core::Localidades::def()});
 }
 
-long long HistoryReport::primaryRecords() {
-  return core::Consultas::table().records();
-}
-
 void HistoryReport::openView() {
   // The patient's consultations are a range of the key by patient and date:
   // the same records and order as a filter on the patient, without walking

@@ -59,8 +59,6 @@ int PatientListing::openTables() {
   return openReportTables(core::Pacientes::def(), {&core::Coberturas_Medicas::def(), &core::Localidades::def()});
 }
 
-long long PatientListing::primaryRecords() { return core::Pacientes::table().records(); }
-
 void PatientListing::openView() {
   view_ = std::make_unique<rt::View>(core::Pacientes::def(), core::Pacientes::PAS_002);
   const rt::TableDef& patients = core::Pacientes::def();

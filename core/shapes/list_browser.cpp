@@ -185,7 +185,6 @@ void ListBrowser::rebuildView() {
     }
   }
   if (range_) view_->setRange(1);
-  if (keyLimits_) view_->setLimits(keyLimits_->first, keyLimits_->second);
   if (!filterText_.empty()) view_->setFilter(filterText_);
   const rt::KeyDef& key = def_.keys.at(order.key);
   if (locatorControl_ && !key.components.empty()) locatorField_ = key.components[0].field;

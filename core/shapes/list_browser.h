@@ -179,13 +179,6 @@ class ListBrowser : public QObject, public RowFields {
   void AbandonEdit();
   // Named filters: an empty text removes one. ApplyFilter joins them with AND.
   void SetFilter(std::string expression, std::string id);
-  // The part of a filter that the order's key can read as a range: only the
-  // records whose first key component lies between the two numbers (both
-  // included) are read at all; none: every record. Taken with ApplyFilter.
-  // The filter still says what the list shows (a listing reads it).
-  void SetKeyLimits(std::optional<std::pair<std::int64_t, std::int64_t>> limits) {
-    keyLimits_ = limits;
-  }
   void ApplyFilter();
   // Reloads from the first record of the order and filter.
   void ResetView();
@@ -368,7 +361,6 @@ class ListBrowser : public QObject, public RowFields {
   };
   std::vector<JoinSpec> joins_;
   std::function<std::int64_t()> range_;
-  std::optional<std::pair<std::int64_t, std::int64_t>> keyLimits_;
   bool layoutApplied_ = false;
   bool sharingWidths_ = false;     // shareColumnWidths is setting them
   bool userSizedColumns_ = false;  // the user resized a column: widths stay

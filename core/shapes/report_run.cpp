@@ -88,7 +88,7 @@ int ReportRun::execute() {
   openTables();
   rt::callProcedure("VentanaParametrosListado");
   core::prepareReportPdf();
-  recordsToProcess_ = primaryRecords();
+  recordsToProcess_ = 0;
   pace_ = kPace;
   ticksRead_ = 0;
   recordsRead_ = 0;
@@ -145,6 +145,7 @@ int ReportRun::TakeEvent() {
 int ReportRun::TakeWindowEvent() {
   if (event() == rt::event::OpenWindow) {
     openView();
+    recordsToProcess_ = primaryRecords();
     nextReportRecord();
     takeReportRecord();
     if (recordStatus_ == 1) localResponse_ = rt::kCancelled;

@@ -13,8 +13,18 @@
 namespace rt {
 
 View::View(const TableDef& primary, int key, std::vector<KeyComponent> appended)
-    : primary_(table(primary)), cursor_(primary) {
-  cursor_.setKey(key, std::move(appended));
+    : primary_(table(primary)), key_(key), appended_(std::move(appended)), cursor_(primary) {
+  cursor_.setKey(key_, appended_);
+  order_ = cursor_.order();
+  walk_.key = key_;
+}
+
+bool View::Walk::operator==(const Walk& other) const {
+  if (key != other.key || fixed.size() != other.fixed.size() || limited != other.limited) return false;
+  for (std::size_t i = 0; i < fixed.size(); ++i) {
+    if (fixed[i].number != other.fixed[i].number) return false;
+  }
+  return !limited || (limits.low == other.limits.low && limits.high == other.limits.high);
 }
 
 void View::join(const TableDef& joined, int key, std::vector<int> linkFields) {
@@ -59,6 +69,7 @@ const ExpressionError& View::setFilter(std::string_view expression, const NameRe
   FilterExpression* e = expression_.get();
   filter_ = [e] { return e->matches(); };
   filterNeedsJoins_ = watch.usesJoins;
+  if (!(plannedWalk() == walk_)) applyRange();
   return e->error();
 }
 
@@ -135,9 +146,88 @@ bool View::setMatchTest(std::string_view name, std::string_view pattern, int mod
   return true;
 }
 
+void View::setFilter(Filter filter) {
+  filter_ = std::move(filter);
+  filterNeedsJoins_ = true;
+  expression_.reset();
+  if (!(plannedWalk() == walk_)) applyRange();
+}
+
+std::optional<WholeRange> View::filterRange(int field) const {
+  const FieldDef& f = primary_.def().fields[field];
+  if (!expression_ || isTextField(f) || f.places != 0) return std::nullopt;
+  return expression_->rangeOf(primary_.def().prefix + ":" + f.name);
+}
+
+View::Walk View::plannedWalk() const {
+  const TableDef& def = primary_.def();
+  Walk walk;
+  walk.key = key_;
+  // A key made of fields the filter fixes followed by the view's own key
+  // reads the same records in the same order: only those of the fixed values.
+  const KeyDef& own = def.keys[key_];
+  const std::size_t n = own.components.size();
+  for (std::size_t k = 0; expression_ && rangeComponents_ == 0 && k < def.keys.size(); ++k) {
+    const KeyDef& other = def.keys[k];
+    if (other.components.size() <= n + walk.fixed.size()) continue;
+    // It may not keep records the view's key leaves out as empty; those it
+    // leaves out itself the walk leaves out too.
+    if (other.skipEmpty && !own.skipEmpty) continue;
+    const std::size_t lead = other.components.size() - n;
+    bool sameTail = true;
+    for (std::size_t i = 0; i < n && sameTail; ++i) {
+      const KeyComponent& a = own.components[i];
+      const KeyComponent& b = other.components[lead + i];
+      sameTail = a.field == b.field && a.descending == b.descending &&
+                 (!isTextField(def.fields[a.field]) || own.caseInsensitive == other.caseInsensitive);
+    }
+    if (!sameTail) continue;
+    KeyTuple fixed;
+    for (std::size_t i = 0; i < lead; ++i) {
+      const std::optional<WholeRange> r = filterRange(other.components[i].field);
+      if (!r || r->low != r->high) break;
+      fixed.push_back(KeyValue{r->low, {}});
+    }
+    if (fixed.size() < lead) continue;
+    walk.key = static_cast<int>(k);
+    walk.fixed = std::move(fixed);
+  }
+  // The first component the walk leaves free: the records between the
+  // filter's bounds on it, within the view's own limits.
+  const KeyDef& walked = def.keys[walk.key];
+  const std::size_t free = rangeComponents_ > 0 ? static_cast<std::size_t>(rangeComponents_)
+                                                : walk.fixed.size();
+  if (free < walked.components.size()) {
+    if (const std::optional<WholeRange> r = filterRange(walked.components[free].field)) {
+      walk.limited = true;
+      walk.limits = *r;
+    }
+  }
+  if (limited_) {
+    const WholeRange own{limits_.first.number, limits_.second.number};
+    walk.limits = walk.limited ? WholeRange{std::max(walk.limits.low, own.low),
+                                            std::min(walk.limits.high, own.high)}
+                               : own;
+    walk.limited = true;
+  }
+  return walk;
+}
+
 void View::applyRange() {
-  cursor_.setRange(rangeComponents_, primary_.record());
-  if (limited_) cursor_.setLimits(&limits_.first, &limits_.second);
+  walk_ = plannedWalk();
+  if (cursor_.key() != walk_.key) cursor_.setKey(walk_.key, appended_);
+  cursor_.alsoLeaveOut(walk_.key != key_ ? &primary_.def().keys[key_] : nullptr);
+  if (walk_.fixed.empty()) {
+    cursor_.setRange(rangeComponents_, primary_.record());
+  } else {
+    cursor_.setRange(walk_.fixed);
+  }
+  if (walk_.limited) {
+    const KeyValue low{walk_.limits.low, {}}, high{walk_.limits.high, {}};
+    cursor_.setLimits(&low, &high);
+  } else {
+    cursor_.setLimits(nullptr, nullptr);
+  }
 }
 
 void View::setToStart() { applyRange(); }
@@ -209,6 +299,11 @@ std::int64_t View::records() {
   while ((code = read(true)) == error::NoError) ++n;
   applyRange();
   return code == error::RecordNotAvailable ? n : -1;
+}
+
+std::int64_t View::recordsToRead() {
+  applyRange();
+  return cursor_.count();
 }
 
 }  // namespace rt

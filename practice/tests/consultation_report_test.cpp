@@ -166,6 +166,39 @@ TEST_F(ConsultationReportTest, FilterOfTheListAndAnUnusableOne) {
   EXPECT_EQ(GLO::ModoListado, "P");
 }
 
+// The list's date range, or its patient, is a stretch of a key: the listing
+// reads that stretch, and its progress counts it and reaches the end.
+TEST_F(ConsultationReportTest, TheListsRangeIsTheStretchReadAndTheProgressReachesItsEnd) {
+  fill(120);
+  const std::filesystem::path pdf = rt::workingFolder() / "PDF" / "Listado de Consultas.PDF";
+  struct Case {
+    std::string filter;
+    int printed;
+  };
+  const Case cases[] = {{"(CON:Fecha >= 80031 AND CON:Fecha <= 80060)", 30},
+                        {"(CON:Fecha >= 80031 AND CON:Fecha <= 80060) AND (CON:Cod_Paciente = 3)", 3},
+                        {"(CON:Cod_Paciente = 3)", 11}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.filter);
+    GLO::ModoListado = "P";
+    int percentage = 0;
+    ASSERT_TRUE(rt::testing::runOnThread([&] {
+      ConsultationReport report(c.filter, "");
+      EXPECT_EQ(report.execute(), rt::kCompleted);
+      percentage = report.percentage();
+    }));
+    EXPECT_EQ(percentage, 100);
+    const std::string text = rt::testing::pdfText(pdf.string());
+    EXPECT_EQ(occurrences(text, "Motivo "), c.printed);
+  }
+  GLO::ModoListado = "P";
+  ASSERT_TRUE(rt::testing::runOnThread([&] {
+    ConsultationReport report("(CON:Fecha >= 80031 AND CON:Fecha <= 80060) AND (CON:Motivo = 'Motivo 1031')", "");
+    EXPECT_EQ(report.execute(), rt::kCompleted);
+    EXPECT_EQ(report.percentage(), 3) << "one record of the thirty the month holds";
+  }));
+}
+
 // The pace of the reading: a tick takes records until its time budget has
 // passed (never fewer than 25), and the listing reads the same whatever the
 // pace, so a tick of 25 records (a slow clock) and one tick for the whole run
