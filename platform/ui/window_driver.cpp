@@ -206,6 +206,13 @@ class WindowDriver::Filter : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
+    if (!driver_->window_) return false;
+    if (watched == driver_->window_->windowHandle()) {
+      // Shown on the screen, the window has its frame: a window manager that
+      // frames a window without moving it sends no other sign.
+      if (e->type() == QEvent::Expose) placeInFrame();
+      return false;
+    }
     if (watched != driver_->window_) return false;
     if (e->type() == QEvent::Close && !driver_->closing_) {
       e->ignore();
@@ -222,14 +229,7 @@ class WindowDriver::Filter : public QObject {
         return true;
       }
     }
-    // Placed before the window manager framed it, the window is placed again
-    // once the frame's true size is known.
-    if ((e->type() == QEvent::Move || e->type() == QEvent::Resize) && !driver_->framed_ &&
-        !driver_->hosted_ && driver_->window_->isVisible() &&
-        driver_->window_->frameGeometry() != driver_->window_->geometry()) {
-      driver_->framed_ = true;
-      driver_->placeOnScreen();
-    }
+    if (e->type() == QEvent::Move || e->type() == QEvent::Resize) placeInFrame();
     // A settled window that grows afterwards (its own code sizing it to
     // its columns) is placed again when it no longer lies whole on the screen.
     if (e->type() == QEvent::Resize && driver_->settled_ && !driver_->hosted_ &&
@@ -242,6 +242,17 @@ class WindowDriver::Filter : public QObject {
   }
 
  private:
+  // Placed before the window manager framed it (its frame guessed), the
+  // window is placed again once, when the frame's true size is known.
+  void placeInFrame() {
+    QWidget* w = driver_->window_;
+    if (driver_->framed_ || driver_->hosted_ || driver_->placing_ || !w->isVisible() ||
+        w->frameGeometry() == w->geometry())
+      return;
+    driver_->framed_ = true;
+    driver_->placeOnScreen();
+  }
+
   WindowDriver* driver_;
 };
 
@@ -313,6 +324,7 @@ int WindowDriver::Kill() {
   if (WindowDriver* next = successor(); next != nullptr && next->window_) next->bringToFront();
   if (window_) {
     window_->removeEventFilter(filter_.get());
+    if (QWindow* handle = window_->windowHandle()) handle->removeEventFilter(filter_.get());
     closing_ = true;
     // A hosted window goes with the frame's child window that holds it.
     QWidget* holder = hosted_ ? window_->parentWidget() : nullptr;
@@ -427,11 +439,13 @@ void WindowDriver::Open(QWidget* window) {
     widenToTitle(window);
     // A window that placed itself (a pop-up at the pointer) keeps its place.
     if (window->testAttribute(Qt::WA_Moved)) ownPosition_ = window->pos();
+    wantedSize_ = window->size();
     placeOnScreen();
+    window->winId();
+    window->windowHandle()->installEventFilter(filter_.get());
     // Kept above its owner by the window manager, which would otherwise
     // stack it below a frame clicked last.
     if (QWidget* owner = ownerWindow(); owner != nullptr && owner->window()->windowHandle()) {
-      window->winId();
       window->windowHandle()->setTransientParent(owner->window()->windowHandle());
     }
     window->show();
@@ -523,6 +537,10 @@ void WindowDriver::placeOnScreen() {
   } done{placing_};
   const QWidget* over = ownerWindow();
   const QRect area = availableArea(over != nullptr ? over : window_.data());
+  // A window the last placement shrank, and nothing resized since, is
+  // fitted again from the size it asked for: the room may have grown (the
+  // frame was guessed larger than it is).
+  if (wantedSize_.isValid() && window_->size() == placedSize_) window_->resize(wantedSize_);
   fitWithin(window_, area);
   std::optional<QPoint> at;
   if (!procedure_.empty() && positionStore().load) at = positionStore().load(procedure_);
@@ -542,6 +560,7 @@ void WindowDriver::settleOpened() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     if (QLayout* layout = window_->layout()) layout->activate();
     if (autoSized_) window_->resize(window_->size().expandedTo(window_->sizeHint()));
+    if (window_->size() != placedSize_) wantedSize_ = window_->size();
     placeOnScreen();
   } else {
     fitInHost();

@@ -112,6 +112,9 @@ class WindowDriver {
   virtual bool closesOnEscape() const { return true; }
   // Whether the window is shown inside the frame.
   bool hosted() const { return hosted_; }
+  // Whether the window, one of its own, has been placed with the frame the
+  // window manager drew around it known.
+  bool placedInFrame() const { return framed_; }
   // Makes the window the active one, restored when minimised and raised
   // over the others; a hosted window becomes the frame's active child. The
   // window's control that had the focus last has it again.
@@ -187,7 +190,8 @@ class WindowDriver {
   bool hosted_ = false;
   std::string procedure_;  // whose saved position the window takes
   std::optional<QPoint> ownPosition_;  // where the window put itself before opening
-  QSize placedSize_;
+  QSize wantedSize_;  // the size the window asked for, before any fitting
+  QSize placedSize_;  // the size the last placement left it at
   bool autoSized_ = false;  // sized by its contents, not by its own code
   bool framed_ = false;  // placed with the window manager's frame known
   bool settled_ = false;  // placed at its final size once its Init was done
