@@ -21,8 +21,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <map>
-#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -138,27 +136,6 @@ TEST_F(MappedForms, EveryFormOpenedAndClosedManyTimesIsMappedAndViewable) {
   EXPECT_EQ(unmapped, 0) << "of " << kOpens << " forms";
 }
 
-// Where windows are left, kept in memory for the test's length.
-class PlacesKept {
- public:
-  PlacesKept() {
-    rt::WindowDriver::setPositionStore(
-        {[this](const std::string& procedure) -> std::optional<QPoint> {
-           const auto it = stored_.find(procedure);
-           if (it == stored_.end()) return std::nullopt;
-           return it->second;
-         },
-         [this](const std::string& procedure, QPoint at) { stored_[procedure] = at; }});
-  }
-  ~PlacesKept() { rt::WindowDriver::setPositionStore({}); }
-  PlacesKept(const PlacesKept&) = delete;
-  PlacesKept& operator=(const PlacesKept&) = delete;
-  void clear() { stored_.clear(); }
-
- private:
-  std::map<std::string, QPoint> stored_;
-};
-
 // Every place equals the first.
 void expectOnePlace(const std::vector<QPoint>& places) {
   for (std::size_t i = 1; i < places.size(); ++i) {
@@ -170,7 +147,7 @@ void expectOnePlace(const std::vector<QPoint>& places) {
 // A form reopens where it was closed, to the pixel: the place it stores on
 // closing is the place it is shown at when it opens.
 TEST_F(MappedForms, AFormOpenedAndClosedFiveTimesStandsAtTheSamePlace) {
-  PlacesKept kept;
+  rt::testing::PlacesKept kept;
   std::vector<QPoint> places;
   openUserForms(5, [&](int i, rt::WindowDriver& form) {
     ASSERT_TRUE(rt::testing::waitUntilPlaced(x_, form, "form " + std::to_string(i + 1)));
@@ -185,7 +162,7 @@ TEST_F(MappedForms, AFormOpenedAndClosedFiveTimesStandsAtTheSamePlace) {
 // the first time, then where it was left, and so again once the places were
 // forgotten.
 TEST_F(MappedForms, ThePreviewOpenedFiveTimesStandsAtTheSamePlaceWholeOnTheScreen) {
-  PlacesKept kept;
+  rt::testing::PlacesKept kept;
   const std::vector<rt::ReportPage> pages(2);
   auto previews = [&](int opens) {
     std::vector<QRect> frames;

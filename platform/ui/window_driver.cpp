@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -228,6 +229,9 @@ class WindowDriver::Filter : public QObject {
         driver_->requestClose();
         return true;
       }
+    }
+    if (e->type() == QEvent::Resize && !driver_->hosted_) {
+      driver_->takeResize(e->spontaneous(), static_cast<QResizeEvent*>(e)->size());
     }
     if (e->type() == QEvent::Move || e->type() == QEvent::Resize) placeInFrame();
     // A settled window that grows afterwards (its own code sizing it to
@@ -529,6 +533,32 @@ QWidget* WindowDriver::ownerWindow() const {
   return over;
 }
 
+void WindowDriver::takeResize(bool byWindowManager, QSize size) {
+  if (!byWindowManager) {
+    // The program's own size: the one the window wants, unless the
+    // placement fits it to the screen.
+    if (askedSizes_.empty() || askedSizes_.back() != size) askedSizes_.push_back(size);
+    if (!placing_) wantedSize_ = size;
+    return;
+  }
+  // The window manager answers every place and size asked for, some of
+  // them late: an answer to a size asked for before the last one (the
+  // window's first size, before its font grew it) would leave the window
+  // there and at that size, its layout holding it no smaller than its least.
+  // The window is placed again; each earlier size is passed over once.
+  if (!askedSizes_.empty()) {
+    if (size == askedSizes_.back()) return;
+    const auto earlier = std::find(askedSizes_.begin(), askedSizes_.end() - 1, size);
+    if (earlier != askedSizes_.end() - 1) {
+      askedSizes_.erase(earlier);
+      placeOnScreen();
+      return;
+    }
+  }
+  // A size of the user's (or the window manager's) own: the window keeps it.
+  wantedSize_ = size;
+}
+
 void WindowDriver::placeOnScreen() {
   placing_ = true;
   struct Done {
@@ -537,16 +567,15 @@ void WindowDriver::placeOnScreen() {
   } done{placing_};
   const QWidget* over = ownerWindow();
   const QRect area = availableArea(over != nullptr ? over : window_.data());
-  // A window the last placement shrank, and nothing resized since, is
-  // fitted again from the size it asked for: the room may have grown (the
-  // frame was guessed larger than it is).
-  if (wantedSize_.isValid() && window_->size() == placedSize_) window_->resize(wantedSize_);
+  // Fitted from the size the window asked for, whatever an earlier fit or
+  // a late answer of the window manager left it at: the room may have grown
+  // (the frame was guessed larger than it is).
+  if (wantedSize_.isValid()) window_->resize(wantedSize_);
   fitWithin(window_, area);
   std::optional<QPoint> at;
   if (!procedure_.empty() && positionStore().load) at = positionStore().load(procedure_);
   if (!at) at = ownPosition_;
   placeWindow(window_, over, at);
-  placedSize_ = window_->size();
 }
 
 void WindowDriver::settleOpened() {
@@ -560,7 +589,6 @@ void WindowDriver::settleOpened() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     if (QLayout* layout = window_->layout()) layout->activate();
     if (autoSized_) window_->resize(window_->size().expandedTo(window_->sizeHint()));
-    if (window_->size() != placedSize_) wantedSize_ = window_->size();
     placeOnScreen();
   } else {
     fitInHost();

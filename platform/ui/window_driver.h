@@ -167,6 +167,9 @@ class WindowDriver {
   // the focus.
   void settleOpened();
   void placeOnScreen();
+  // A size given to the window by the program, or reported by the window
+  // manager (which may answer an earlier request late).
+  void takeResize(bool byWindowManager, QSize size);
   // A hosted window is made to fit the frame's client area, centred there.
   void fitInHost();
   QWidget* ownerWindow() const;
@@ -190,8 +193,8 @@ class WindowDriver {
   bool hosted_ = false;
   std::string procedure_;  // whose saved position the window takes
   std::optional<QPoint> ownPosition_;  // where the window put itself before opening
-  QSize wantedSize_;  // the size the window asked for, before any fitting
-  QSize placedSize_;  // the size the last placement left it at
+  QSize wantedSize_;  // the size the program last gave the window, before any fitting
+  std::vector<QSize> askedSizes_;  // the sizes given to the window, the last one last
   bool autoSized_ = false;  // sized by its contents, not by its own code
   bool framed_ = false;  // placed with the window manager's frame known
   bool settled_ = false;  // placed at its final size once its Init was done

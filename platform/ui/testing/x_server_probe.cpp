@@ -1,5 +1,7 @@
 #include "platform/ui/testing/x_server_probe.h"
 
+#include <gtest/gtest.h>
+
 #include <QGuiApplication>
 #include <QWidget>
 #include <cstdint>
@@ -89,9 +91,16 @@ bool waitUntilPlaced(xcb_connection_t* x, WindowDriver& window, const std::strin
   using namespace std::chrono_literals;
   QWidget* w = window.window();
   if (!waitUntil([&] { return viewable(x, w); }, what + " to be mapped", 5s)) return false;
-  return waitUntil(
-      [&] { return window.placedInFrame() && clientPlace(x, w) == w->geometry().topLeft(); },
-      what + " to be placed in its frame", 5s);
+  if (waitUntil(
+          [&] { return window.placedInFrame() && clientPlace(x, w) == w->geometry().topLeft(); },
+          what + " to be placed in its frame", 5s))
+    return true;
+  const QPoint at = clientPlace(x, w);
+  ADD_FAILURE() << what << ": " << (window.placedInFrame() ? "placed" : "never placed")
+                << " in its frame; the X server has it at " << at.x() << "," << at.y()
+                << ", Qt at " << w->geometry().x() << "," << w->geometry().y()
+                << (w->frameGeometry() == w->geometry() ? " without a frame" : "");
+  return false;
 }
 
 }  // namespace rt::testing
