@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -206,6 +207,13 @@ class WindowDriver::Filter : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
+    if (!driver_->window_) return false;
+    if (watched == driver_->window_->windowHandle()) {
+      // Shown on the screen, the window has its frame: a window manager that
+      // frames a window without moving it sends no other sign.
+      if (e->type() == QEvent::Expose) placeInFrame();
+      return false;
+    }
     if (watched != driver_->window_) return false;
     if (e->type() == QEvent::Close && !driver_->closing_) {
       e->ignore();
@@ -222,14 +230,10 @@ class WindowDriver::Filter : public QObject {
         return true;
       }
     }
-    // Placed before the window manager framed it, the window is placed again
-    // once the frame's true size is known.
-    if ((e->type() == QEvent::Move || e->type() == QEvent::Resize) && !driver_->framed_ &&
-        !driver_->hosted_ && driver_->window_->isVisible() &&
-        driver_->window_->frameGeometry() != driver_->window_->geometry()) {
-      driver_->framed_ = true;
-      driver_->placeOnScreen();
+    if (e->type() == QEvent::Resize && !driver_->hosted_) {
+      driver_->takeResize(e->spontaneous(), static_cast<QResizeEvent*>(e)->size());
     }
+    if (e->type() == QEvent::Move || e->type() == QEvent::Resize) placeInFrame();
     // A settled window that grows afterwards (its own code sizing it to
     // its columns) is placed again when it no longer lies whole on the screen.
     if (e->type() == QEvent::Resize && driver_->settled_ && !driver_->hosted_ &&
@@ -242,6 +246,17 @@ class WindowDriver::Filter : public QObject {
   }
 
  private:
+  // Placed before the window manager framed it (its frame guessed), the
+  // window is placed again once, when the frame's true size is known.
+  void placeInFrame() {
+    QWidget* w = driver_->window_;
+    if (driver_->framed_ || driver_->hosted_ || driver_->placing_ || !w->isVisible() ||
+        w->frameGeometry() == w->geometry())
+      return;
+    driver_->framed_ = true;
+    driver_->placeOnScreen();
+  }
+
   WindowDriver* driver_;
 };
 
@@ -314,6 +329,7 @@ int WindowDriver::Kill() {
   if (WindowDriver* next = successor(); next != nullptr && next->window_) next->bringToFront();
   if (window_) {
     window_->removeEventFilter(filter_.get());
+    if (QWindow* handle = window_->windowHandle()) handle->removeEventFilter(filter_.get());
     closing_ = true;
     // A hosted window goes with the frame's child window that holds it.
     QWidget* holder = hosted_ ? window_->parentWidget() : nullptr;
@@ -435,11 +451,13 @@ void WindowDriver::Open(QWidget* window) {
     widenToTitle(window);
     // A window that placed itself (a pop-up at the pointer) keeps its place.
     if (window->testAttribute(Qt::WA_Moved)) ownPosition_ = window->pos();
+    wantedSize_ = window->size();
     placeOnScreen();
+    window->winId();
+    window->windowHandle()->installEventFilter(filter_.get());
     // Kept above its owner by the window manager, which would otherwise
     // stack it below a frame clicked last.
     if (QWidget* owner = ownerWindow(); owner != nullptr && owner->window()->windowHandle()) {
-      window->winId();
       window->windowHandle()->setTransientParent(owner->window()->windowHandle());
     }
     window->show();
@@ -549,6 +567,32 @@ QWidget* WindowDriver::ownerWindow() const {
   return over;
 }
 
+void WindowDriver::takeResize(bool byWindowManager, QSize size) {
+  if (!byWindowManager) {
+    // The program's own size: the one the window wants, unless the
+    // placement fits it to the screen.
+    if (askedSizes_.empty() || askedSizes_.back() != size) askedSizes_.push_back(size);
+    if (!placing_) wantedSize_ = size;
+    return;
+  }
+  // The window manager answers every place and size asked for, some of
+  // them late: an answer to a size asked for before the last one (the
+  // window's first size, before its font grew it) would leave the window
+  // there and at that size, its layout holding it no smaller than its least.
+  // The window is placed again; each earlier size is passed over once.
+  if (!askedSizes_.empty()) {
+    if (size == askedSizes_.back()) return;
+    const auto earlier = std::find(askedSizes_.begin(), askedSizes_.end() - 1, size);
+    if (earlier != askedSizes_.end() - 1) {
+      askedSizes_.erase(earlier);
+      placeOnScreen();
+      return;
+    }
+  }
+  // A size of the user's (or the window manager's) own: the window keeps it.
+  wantedSize_ = size;
+}
+
 void WindowDriver::placeOnScreen() {
   placing_ = true;
   struct Done {
@@ -557,12 +601,15 @@ void WindowDriver::placeOnScreen() {
   } done{placing_};
   const QWidget* over = ownerWindow();
   const QRect area = availableArea(over != nullptr ? over : window_.data());
+  // Fitted from the size the window asked for, whatever an earlier fit or
+  // a late answer of the window manager left it at: the room may have grown
+  // (the frame was guessed larger than it is).
+  if (wantedSize_.isValid()) window_->resize(wantedSize_);
   fitWithin(window_, area);
   std::optional<QPoint> at;
   if (!procedure_.empty() && positionStore().load) at = positionStore().load(procedure_);
   if (!at) at = ownPosition_;
   placeWindow(window_, over, at);
-  placedSize_ = window_->size();
 }
 
 void WindowDriver::settleOpened() {

@@ -112,6 +112,9 @@ class WindowDriver {
   virtual bool closesOnEscape() const { return true; }
   // Whether the window is shown inside the frame.
   bool hosted() const { return hosted_; }
+  // Whether the window, one of its own, has been placed with the frame the
+  // window manager drew around it known.
+  bool placedInFrame() const { return framed_; }
   // Makes the window the active one, restored when minimised and raised
   // over the others; a hosted window becomes the frame's active child, and
   // a window over one (a form over its list) makes that one the active
@@ -176,6 +179,9 @@ class WindowDriver {
   // the focus.
   void settleOpened();
   void placeOnScreen();
+  // A size given to the window by the program, or reported by the window
+  // manager (which may answer an earlier request late).
+  void takeResize(bool byWindowManager, QSize size);
   // A hosted window is made to fit the frame's client area, centred there.
   void fitInHost();
   QWidget* ownerWindow() const;
@@ -200,7 +206,8 @@ class WindowDriver {
   bool setAside_ = false;  // hidden while another thread's work is in front
   std::string procedure_;  // whose saved position the window takes
   std::optional<QPoint> ownPosition_;  // where the window put itself before opening
-  QSize placedSize_;
+  QSize wantedSize_;  // the size the program last gave the window, before any fitting
+  std::vector<QSize> askedSizes_;  // the sizes given to the window, the last one last
   bool autoSized_ = false;  // sized by its contents, not by its own code
   bool framed_ = false;  // placed with the window manager's frame known
   bool settled_ = false;  // placed at its final size once its Init was done

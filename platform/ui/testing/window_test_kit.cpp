@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <map>
+#include <optional>
 
 #include "platform/ui/event_loop.h"
 #include "platform/ui/mnemonics.h"
@@ -182,5 +183,17 @@ QMdiArea* hostWindowsIn(QMainWindow& frame) {
   });
   return area;
 }
+
+PlacesKept::PlacesKept() {
+  WindowDriver::setPositionStore(
+      {[this](const std::string& procedure) -> std::optional<QPoint> {
+         const auto it = stored_.find(procedure);
+         if (it == stored_.end()) return std::nullopt;
+         return it->second;
+       },
+       [this](const std::string& procedure, QPoint at) { stored_[procedure] = at; }});
+}
+
+PlacesKept::~PlacesKept() { WindowDriver::setPositionStore({}); }
 
 }  // namespace rt::testing

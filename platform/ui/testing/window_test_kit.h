@@ -4,6 +4,7 @@
 // wait is bounded: a test that would hang fails instead.
 #include <chrono>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,6 +92,21 @@ class Watchdog {
  private:
   void* timer_;
   bool fired_ = false;
+};
+
+// While alive, windows keep the places they are left at in memory, by the
+// name of the procedure that opened them; clear() forgets them, as the
+// frame's reset of the window positions does.
+class PlacesKept {
+ public:
+  PlacesKept();
+  ~PlacesKept();
+  PlacesKept(const PlacesKept&) = delete;
+  PlacesKept& operator=(const PlacesKept&) = delete;
+  void clear() { stored_.clear(); }
+
+ private:
+  std::map<std::string, QPoint> stored_;
 };
 
 }  // namespace rt::testing
