@@ -186,6 +186,8 @@ class WindowDriver {
   bool closing_ = false;
   bool hosted_ = false;
   std::string procedure_;  // whose saved position the window takes
+  // TakeEvent; an exception it lets out is shown naming the window.
+  int takeEventReportingFailure();
   std::optional<QPoint> ownPosition_;  // where the window put itself before opening
   QSize placedSize_;
   bool autoSized_ = false;  // sized by its contents, not by its own code
