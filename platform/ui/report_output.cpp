@@ -47,8 +47,27 @@ QPageSize pageSizeOf(const ReportPage& page) {
 
 }  // namespace
 
+namespace {
+PdfWriteService& pdfWriteService() {
+  static PdfWriteService service;
+  return service;
+}
+}  // namespace
+
+PdfWriteService setPdfWriteService(PdfWriteService service) {
+  PdfWriteService previous = std::move(pdfWriteService());
+  pdfWriteService() = std::move(service);
+  return previous;
+}
+
 bool writePdf(const std::vector<ReportPage>& pages, const QString& path,
               const PdfDocumentInfo& info) {
+  if (pdfWriteService()) return pdfWriteService()(pages, path, info);
+  return writePdfFile(pages, path, info);
+}
+
+bool writePdfFile(const std::vector<ReportPage>& pages, const QString& path,
+                  const PdfDocumentInfo& info) {
   return replaceFile(path.toStdString(), [&](const std::filesystem::path& scratch) {
            QPdfWriter writer(QString::fromStdString(scratch.string()));
            writer.setTitle(info.title);

@@ -20,9 +20,17 @@ struct PdfDocumentInfo {
 };
 
 // Writes the pages into `path` (replacing any file there); false when the
-// file cannot be written.
+// file cannot be written. Safe on a worker thread while the pages are
+// touched by nobody else. Tests may put a service of their own in the way
+// (it runs where writePdf runs); setPdfWriteService returns the one it
+// replaces, writePdfFile always writes.
 bool writePdf(const std::vector<ReportPage>& pages, const QString& path,
               const PdfDocumentInfo& info);
+bool writePdfFile(const std::vector<ReportPage>& pages, const QString& path,
+                  const PdfDocumentInfo& info);
+using PdfWriteService = std::function<bool(const std::vector<ReportPage>& pages,
+                                           const QString& path, const PdfDocumentInfo& info)>;
+PdfWriteService setPdfWriteService(PdfWriteService service);
 
 // Draws the pages on a paged device whose pages are `paperWidth` x
 // `paperHeight` thousandths of an inch: each page turned to the paper's

@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QSpinBox>
 #include <QTest>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 #include <string>
 
 #include "core/tables/catalog_tables.h"
@@ -387,6 +390,27 @@ TEST_F(ConsultationReportTest, PreviewPrintsWithTheCopiesAsked) {
   EXPECT_EQ(GLO::ModoListado, "A");
   rt::setPrintService(std::move(previous));
   keepForReview(std::filesystem::current_path() / "preview.png");
+}
+
+// The PDF is written while the windows go on: the event loop is served
+// during the write, and the file holds every page.
+TEST_F(ConsultationReportTest, TheWindowsAreServedWhileThePdfIsWritten) {
+  fill(120);
+  GLO::ModoListado = "P";
+  std::atomic<bool> served{false};
+  bool servedDuringWrite = false;
+  rt::PdfWriteService previous = rt::setPdfWriteService(
+      [&](const std::vector<rt::ReportPage>& pages, const QString& path, const rt::PdfDocumentInfo& info) {
+        QMetaObject::invokeMethod(qApp, [&served] { served = true; }, Qt::QueuedConnection);
+        for (int i = 0; i < 500 && !served; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        servedDuringWrite = served;
+        return rt::writePdfFile(pages, path, info);
+      });
+  EXPECT_EQ(runReport(""), rt::kCompleted);
+  rt::setPdfWriteService(std::move(previous));
+  EXPECT_TRUE(servedDuringWrite);
+  const std::filesystem::path pdf = rt::workingFolder() / "PDF" / "Listado de Consultas.PDF";
+  EXPECT_EQ(occurrences(rt::testing::pdfText(pdf.string()), "\f"), 3);
 }
 
 }  // namespace
