@@ -17,13 +17,7 @@ RecordedExport recordExport(const core::ExportHandOver& handOver, int fields) {
   }
   std::error_code error;
   r.currentFolder = std::filesystem::current_path(error).string();
-  if (handOver.rows != nullptr) {
-    for (std::size_t row = 0; row < handOver.rows->rowCount(); ++row) {
-      std::vector<std::string> values;
-      for (int n = 1; n <= fields; ++n) values.push_back(handOver.rows->field(row, n));
-      r.rows.push_back(std::move(values));
-    }
-  }
+  if (handOver.rows != nullptr) r.rows = core::allExportRows(*handOver.rows, fields);
   return r;
 }
 

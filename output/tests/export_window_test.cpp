@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <sstream>
 
 #include "core/tables/catalog_tables.h"
@@ -301,6 +302,64 @@ TEST_F(ExportWindowTest, MovesKeepTheHighlightAndDoNothingPastTheEnds) {
   EXPECT_EQ(selectedIds(), (std::vector<int>{11}));
   press("?INSERTALL");
   EXPECT_EQ(selectedIds(), (std::vector<int>{11, 1, 6}));
+  close();
+}
+
+// Rows that a test counts and makes fail: `count` rows are said to be there;
+// reading them answers nothing, or fails for want of memory.
+class CountedRows : public core::ExportRows {
+ public:
+  explicit CountedRows(std::size_t count, bool failing = false) : count_(count), failing_(failing) {}
+  std::size_t count() override { return count_; }
+  void rewind() override {}
+  std::vector<std::vector<std::string>> next(std::size_t, const std::vector<int>&) override {
+    ++reads;
+    if (failing_) throw std::bad_alloc();
+    return {};
+  }
+  int reads = 0;
+
+ private:
+  std::size_t count_;
+  bool failing_;
+};
+
+// A list longer than a spreadsheet holds is refused before a row is read,
+// and the earlier file of that kind stays; other kinds are not limited.
+TEST_F(ExportWindowTest, AListLongerThanASpreadsheetHoldsIsRefusedBeforeAnyRowIsRead) {
+  CountedRows rows(rt::kSpreadsheetRows - 1);
+  adjust_ = [&rows](core::ExportHandOver& h) { h.rows = &rows; };
+  open();
+  for (const char* button : {"?EXCEL", "?OFFICE"}) {
+    const std::string extension = std::string(button) == "?EXCEL" ? ".xlsx" : ".ods";
+    std::ofstream(shown_->basePath().string() + extension) << "anterior";
+    ScriptedMessages messages;
+    ASSERT_TRUE(click(*shown_, button));
+    ASSERT_TRUE(waitUntil([&] { return !messages.asked().empty(); }, "the refusal"));
+    EXPECT_NE(messages.asked()[0].text.find("1,048,575 filas"), std::string::npos) << messages.asked()[0].text;
+    EXPECT_NE(messages.asked()[0].text.find("no se exportó nada"_cp), std::string::npos);
+    EXPECT_EQ(rows.reads, 0) << button;
+    EXPECT_EQ(file(extension.c_str()), "anterior") << button;
+  }
+  rows = CountedRows(rt::kSpreadsheetRows - 2);
+  exportWith("?EXCEL");
+  EXPECT_EQ(rows.reads, 1) << "a list that fits is read";
+  close();
+}
+
+// Memory that cannot be had while the rows are read is said in a message
+// naming the window, which stays open.
+TEST_F(ExportWindowTest, AFailureToGetMemoryIsShownNamingTheWindow) {
+  CountedRows rows(3, true);
+  adjust_ = [&rows](core::ExportHandOver& h) { h.rows = &rows; };
+  open();
+  ScriptedMessages messages;
+  ASSERT_TRUE(click(*shown_, "?ASCII"));
+  ASSERT_TRUE(waitUntil([&] { return !messages.asked().empty(); }, "the message"));
+  EXPECT_NE(messages.asked()[0].text.find("No hay memoria suficiente"), std::string::npos);
+  EXPECT_NE(messages.asked()[0].text.find(kTitle), std::string::npos) << messages.asked()[0].text;
+  EXPECT_FALSE(done_);
+  EXPECT_FALSE(fs::exists(shown_->basePath().string() + ".txt"));
   close();
 }
 

@@ -49,9 +49,9 @@ void appendCell(std::string& out, int width, std::string_view cp1252, bool right
   out += "</w:p></w:tc>";
 }
 
-std::string document(const ExportFileTable& table) {
+std::string document(const ExportFileTable& table, ExportRowFeed& rows) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
-  const std::vector<Total> totals = totalsOf(table, shapes);
+  const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const std::size_t columns = table.columns.size();
   int characters = 0;
   std::vector<int> weights;
@@ -66,7 +66,7 @@ std::string document(const ExportFileTable& table) {
   for (int w : weights) widths.push_back(std::max(200, usable * w / std::max(characters, 1)));
 
   std::string out;
-  out.reserve(table.rows.size() * columns * 160 + 4096);
+  out.reserve(rows.size() * columns * 160 + 4096);
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<w:document xmlns:w=\"";
   out += kMain;
   out += "\"><w:body><w:p><w:pPr><w:spacing w:after=\"200\"/></w:pPr>"
@@ -86,7 +86,9 @@ std::string document(const ExportFileTable& table) {
     appendCell(out, widths[c], withoutForbidden(table.columns[c].title), false, true);
   }
   out += "</w:tr>\n";
-  for (const std::vector<std::string>& row : table.rows) {
+  rows.rewind();
+  while (const std::vector<std::string>* row_ = rows.next()) {
+    const std::vector<std::string>& row = *row_;
     out += "<w:tr>";
     for (std::size_t c = 0; c < columns; ++c) {
       const Cell cell = cellOf(valueAt(row, c), shapes[c]);
@@ -113,7 +115,7 @@ std::string document(const ExportFileTable& table) {
 
 }  // namespace
 
-std::string writeDocx(const ExportFileTable& table, const std::filesystem::path& path) {
+std::string writeDocx(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
   std::vector<PackagePart> parts;
   parts.push_back(
       {"[Content_Types].xml",
@@ -155,7 +157,7 @@ std::string writeDocx(const ExportFileTable& table, const std::filesystem::path&
                        "<w:sz w:val=\"18\"/><w:szCs w:val=\"18\"/></w:rPr></w:rPrDefault>"
                        "<w:pPrDefault><w:pPr><w:spacing w:after=\"0\" w:line=\"240\" w:lineRule=\"auto\"/>"
                        "</w:pPr></w:pPrDefault></w:docDefaults></w:styles>\n"});
-  parts.push_back({"word/document.xml", document(table)});
+  parts.push_back({"word/document.xml", document(table, rows)});
   return writePackage(parts, path);
 }
 

@@ -77,15 +77,14 @@ std::string writeBytes(const std::string& content, const std::filesystem::path& 
   return {};
 }
 
-std::string writeText(const ExportFileTable& table, const std::filesystem::path& path) {
+std::string writeText(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
-  const std::vector<Total> totals = totalsOf(table, shapes);
+  const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const bool withTotals = anyTotal(totals);
   const std::size_t columns = table.columns.size();
-  // Widths in characters: one CP1252 byte is one character.
+  // Widths in characters: one CP1252 byte is one character. A first pass
+  // over the rows measures them, the second one writes them.
   std::vector<std::size_t> widths(columns, 0);
-  std::vector<std::vector<std::string>> texts;
-  texts.reserve(table.rows.size());
   for (std::size_t c = 0; c < columns; ++c) {
     widths[c] = oneLine(withoutForbidden(table.columns[c].title)).size();
     if (totals[c].present) widths[c] = std::max(widths[c], totals[c].text.size());
@@ -93,13 +92,15 @@ std::string writeText(const ExportFileTable& table, const std::filesystem::path&
   if (withTotals && columns > 0 && !totals[0].present) {
     widths[0] = std::max(widths[0], std::string_view(kTotalsLabel).size());
   }
-  for (const std::vector<std::string>& row : table.rows) {
-    std::vector<std::string> line(columns);
-    for (std::size_t c = 0; c < columns; ++c) {
-      line[c] = oneLine(cellOf(valueAt(row, c), shapes[c]).text);
-      widths[c] = std::max(widths[c], line[c].size());
-    }
-    texts.push_back(std::move(line));
+  std::vector<std::string> shown(columns);
+  auto shownOf = [&](const std::vector<std::string>& row) -> const std::vector<std::string>& {
+    for (std::size_t c = 0; c < columns; ++c) shown[c] = oneLine(cellOf(valueAt(row, c), shapes[c]).text);
+    return shown;
+  };
+  rows.rewind();
+  while (const std::vector<std::string>* row = rows.next()) {
+    shownOf(*row);
+    for (std::size_t c = 0; c < columns; ++c) widths[c] = std::max(widths[c], shown[c].size());
   }
   std::string out;
   auto emit = [&](const std::vector<std::string>& cells) {
@@ -128,7 +129,8 @@ std::string writeText(const ExportFileTable& table, const std::filesystem::path&
   for (std::size_t c = 0; c < columns; ++c) heads[c] = oneLine(withoutForbidden(table.columns[c].title));
   emit(heads);
   rule();
-  for (const std::vector<std::string>& line : texts) emit(line);
+  rows.rewind();
+  while (const std::vector<std::string>* row = rows.next()) emit(shownOf(*row));
   if (withTotals) {
     rule();
     std::vector<std::string> line(columns);
@@ -139,13 +141,13 @@ std::string writeText(const ExportFileTable& table, const std::filesystem::path&
   return writeBytes(out, path);
 }
 
-std::string writeHtml(const ExportFileTable& table, const std::filesystem::path& path) {
+std::string writeHtml(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
-  const std::vector<Total> totals = totalsOf(table, shapes);
+  const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const std::size_t columns = table.columns.size();
   const std::string title = xmlEscaped(utf8(withoutForbidden(table.title)));
   std::string out;
-  out.reserve(table.rows.size() * columns * 24 + 1024);
+  out.reserve(rows.size() * columns * 24 + 1024);
   out += "<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset=\"utf-8\">\n<title>";
   out += title;
   out +=
@@ -175,7 +177,9 @@ std::string writeHtml(const ExportFileTable& table, const std::filesystem::path&
     out += "</td>";
   };
   out += "<tbody>\n";
-  for (const std::vector<std::string>& row : table.rows) {
+  rows.rewind();
+  while (const std::vector<std::string>* row_ = rows.next()) {
+    const std::vector<std::string>& row = *row_;
     out += "<tr>";
     for (std::size_t c = 0; c < columns; ++c) {
       const Cell cell = cellOf(valueAt(row, c), shapes[c]);
@@ -197,12 +201,12 @@ std::string writeHtml(const ExportFileTable& table, const std::filesystem::path&
   return writeBytes(out, path);
 }
 
-std::string writeXml(const ExportFileTable& table, const std::filesystem::path& path) {
+std::string writeXml(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
-  const std::vector<Total> totals = totalsOf(table, shapes);
+  const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const std::size_t columns = table.columns.size();
   std::string out;
-  out.reserve(table.rows.size() * columns * 40 + 1024);
+  out.reserve(rows.size() * columns * 40 + 1024);
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<export title=\"";
   appendXmlEscaped(out, utf8(withoutForbidden(table.title)));
   out += "\">\n<columns>\n";
@@ -214,7 +218,9 @@ std::string writeXml(const ExportFileTable& table, const std::filesystem::path& 
     out += "</column>\n";
   }
   out += "</columns>\n<rows>\n";
-  for (const std::vector<std::string>& row : table.rows) {
+  rows.rewind();
+  while (const std::vector<std::string>* row_ = rows.next()) {
+    const std::vector<std::string>& row = *row_;
     out += "<row>";
     for (std::size_t c = 0; c < columns; ++c) {
       const Cell cell = cellOf(valueAt(row, c), shapes[c]);

@@ -308,11 +308,7 @@ TEST_F(ConsultationListTest, CtrlFSearchesAndTheExportHandsOverItsColumns) {
     handed.title = h->title;
     handed.fields = h->parameters.at(0);
     for (const core::ExportColumn& c : h->columns) handed.names.push_back(c.name);
-    for (std::size_t r = 0; r < h->rows->rowCount(); ++r) {
-      std::vector<std::string> fields;
-      for (int f = 1; f <= 13; ++f) fields.push_back(h->rows->field(r, f));
-      handed.rows.push_back(std::move(fields));
-    }
+    handed.rows = core::allExportRows(*h->rows, 13);
     return 0;
   });
   rt::testing::WindowScript search;
