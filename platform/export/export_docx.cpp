@@ -49,7 +49,7 @@ void appendCell(std::string& out, int width, std::string_view cp1252, bool right
   out += "</w:p></w:tc>";
 }
 
-std::string document(const ExportFileTable& table, ExportRowFeed& rows) {
+std::string document(const ExportFileTable& table, ExportRowFeed& rows, TextSink& sink) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
   const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const std::size_t columns = table.columns.size();
@@ -65,8 +65,7 @@ std::string document(const ExportFileTable& table, ExportRowFeed& rows) {
   std::vector<int> widths;
   for (int w : weights) widths.push_back(std::max(200, usable * w / std::max(characters, 1)));
 
-  std::string out;
-  out.reserve(rows.size() * columns * 160 + 4096);
+  std::string& out = sink.text;
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<w:document xmlns:w=\"";
   out += kMain;
   out += "\"><w:body><w:p><w:pPr><w:spacing w:after=\"200\"/></w:pPr>"
@@ -95,6 +94,7 @@ std::string document(const ExportFileTable& table, ExportRowFeed& rows) {
       appendCell(out, widths[c], cell.text, shapes[c].type == CellType::Number, false);
     }
     out += "</w:tr>\n";
+    sink.spill();
   }
   if (anyTotal(totals)) {
     out += "<w:tr>";
@@ -110,7 +110,7 @@ std::string document(const ExportFileTable& table, ExportRowFeed& rows) {
          "\" w:right=\"" + std::to_string(kMargin) + "\" w:bottom=\"" + std::to_string(kMargin) +
          "\" w:left=\"" + std::to_string(kMargin) +
          "\" w:header=\"0\" w:footer=\"0\" w:gutter=\"0\"/></w:sectPr></w:body></w:document>\n";
-  return out;
+  return sink.finish();
 }
 
 }  // namespace
@@ -157,7 +157,10 @@ std::string writeDocx(const ExportFileTable& table, ExportRowFeed& rows, const s
                        "<w:sz w:val=\"18\"/><w:szCs w:val=\"18\"/></w:rPr></w:rPrDefault>"
                        "<w:pPrDefault><w:pPr><w:spacing w:after=\"0\" w:line=\"240\" w:lineRule=\"auto\"/>"
                        "</w:pPr></w:pPrDefault></w:docDefaults></w:styles>\n"});
-  parts.push_back({"word/document.xml", document(table, rows)});
+  const PartFile body(path);
+  TextSink sink(body.path());
+  if (std::string error = document(table, rows, sink); !error.empty()) return error;
+  parts.push_back({"word/document.xml", {}, false, body.path()});
   return writePackage(parts, path);
 }
 

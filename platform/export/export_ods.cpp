@@ -104,12 +104,11 @@ std::string dataStyle(const ColumnShape& shape, std::size_t column) {
   return {};
 }
 
-std::string content(const ExportFileTable& table, ExportRowFeed& rows) {
+std::string content(const ExportFileTable& table, ExportRowFeed& rows, TextSink& sink) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
   const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const std::size_t columns = table.columns.size();
-  std::string out;
-  out.reserve(rows.size() * columns * 90 + 4096);
+  std::string& out = sink.text;
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content";
   out += kNamespaces;
   out += "><office:automatic-styles>";
@@ -172,6 +171,7 @@ std::string content(const ExportFileTable& table, ExportRowFeed& rows) {
       out += "</table:table-cell>";
     }
     out += "</table:table-row>\n";
+    sink.spill();
   }
   if (anyTotal(totals)) {
     out += "<table:table-row>";
@@ -199,7 +199,7 @@ std::string content(const ExportFileTable& table, ExportRowFeed& rows) {
     out += "</table:table-row>\n";
   }
   out += "</table:table></office:spreadsheet></office:body></office:document-content>\n";
-  return out;
+  return sink.finish();
 }
 
 }  // namespace
@@ -227,7 +227,10 @@ std::string writeOds(const ExportFileTable& table, ExportRowFeed& rows, const st
   parts.push_back({"meta.xml", meta});
   parts.push_back({"styles.xml", std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles") +
                                      kNamespaces + "><office:styles/></office:document-styles>\n"});
-  parts.push_back({"content.xml", content(table, rows)});
+  const PartFile body(path);
+  TextSink sink(body.path());
+  if (std::string error = content(table, rows, sink); !error.empty()) return error;
+  parts.push_back({"content.xml", {}, false, body.path()});
   return writePackage(parts, path);
 }
 

@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"
@@ -64,17 +65,33 @@ std::string rawValue(const Cell& cell) {
 
 }  // namespace
 
-std::string writeBytes(const std::string& content, const std::filesystem::path& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
-  if (!file) return systemReason(errno);
-  if (std::fwrite(content.data(), 1, content.size(), file.get()) != content.size() ||
-      std::fflush(file.get()) != 0) {
-    const int error = errno;
-    return systemReason(error != 0 ? error : EIO);
+TextSink::TextSink(const std::filesystem::path& path) : file_(std::fopen(path.c_str(), "wb")) {
+  if (file_ == nullptr) error_ = systemReason(errno);
+}
+
+TextSink::~TextSink() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+void TextSink::write() {
+  if (file_ != nullptr && error_.empty() && !text.empty() &&
+      std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
+    error_ = systemReason(errno != 0 ? errno : EIO);
   }
-  std::FILE* raw = file.release();
-  if (std::fclose(raw) != 0) return systemReason(errno);
-  return {};
+  text.clear();
+}
+
+void TextSink::spill() {
+  if (text.size() >= (1u << 20)) write();
+}
+
+std::string TextSink::finish() {
+  write();
+  if (file_ == nullptr) return error_;
+  std::FILE* file = std::exchange(file_, nullptr);
+  if (std::fflush(file) != 0 && error_.empty()) error_ = systemReason(errno != 0 ? errno : EIO);
+  if (std::fclose(file) != 0 && error_.empty()) error_ = systemReason(errno != 0 ? errno : EIO);
+  return error_;
 }
 
 std::string writeText(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
@@ -102,7 +119,8 @@ std::string writeText(const ExportFileTable& table, ExportRowFeed& rows, const s
     shownOf(*row);
     for (std::size_t c = 0; c < columns; ++c) widths[c] = std::max(widths[c], shown[c].size());
   }
-  std::string out;
+  TextSink sink(path);
+  std::string& out = sink.text;
   auto emit = [&](const std::vector<std::string>& cells) {
     std::string line;
     for (std::size_t c = 0; c < columns; ++c) {
@@ -130,7 +148,10 @@ std::string writeText(const ExportFileTable& table, ExportRowFeed& rows, const s
   emit(heads);
   rule();
   rows.rewind();
-  while (const std::vector<std::string>* row = rows.next()) emit(shownOf(*row));
+  while (const std::vector<std::string>* row = rows.next()) {
+    emit(shownOf(*row));
+    sink.spill();
+  }
   if (withTotals) {
     rule();
     std::vector<std::string> line(columns);
@@ -138,7 +159,7 @@ std::string writeText(const ExportFileTable& table, ExportRowFeed& rows, const s
     if (columns > 0 && !totals[0].present) line[0] = kTotalsLabel;
     emit(line);
   }
-  return writeBytes(out, path);
+  return sink.finish();
 }
 
 std::string writeHtml(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
@@ -146,8 +167,8 @@ std::string writeHtml(const ExportFileTable& table, ExportRowFeed& rows, const s
   const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const std::size_t columns = table.columns.size();
   const std::string title = xmlEscaped(utf8(withoutForbidden(table.title)));
-  std::string out;
-  out.reserve(rows.size() * columns * 24 + 1024);
+  TextSink sink(path);
+  std::string& out = sink.text;
   out += "<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset=\"utf-8\">\n<title>";
   out += title;
   out +=
@@ -186,6 +207,7 @@ std::string writeHtml(const ExportFileTable& table, ExportRowFeed& rows, const s
       cellHtml(cell.text, shapes[c].type);
     }
     out += "</tr>\n";
+    sink.spill();
   }
   out += "</tbody>\n";
   // The totals under the rows they add up, where every reader shows them.
@@ -198,15 +220,15 @@ std::string writeHtml(const ExportFileTable& table, ExportRowFeed& rows, const s
     out += "</tr>\n</tfoot>\n";
   }
   out += "</table>\n</body>\n</html>\n";
-  return writeBytes(out, path);
+  return sink.finish();
 }
 
 std::string writeXml(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
   const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const std::size_t columns = table.columns.size();
-  std::string out;
-  out.reserve(rows.size() * columns * 40 + 1024);
+  TextSink sink(path);
+  std::string& out = sink.text;
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<export title=\"";
   appendXmlEscaped(out, utf8(withoutForbidden(table.title)));
   out += "\">\n<columns>\n";
@@ -235,6 +257,7 @@ std::string writeXml(const ExportFileTable& table, ExportRowFeed& rows, const st
       out += "</cell>";
     }
     out += "</row>\n";
+    sink.spill();
   }
   out += "</rows>\n";
   if (anyTotal(totals)) {
@@ -249,7 +272,7 @@ std::string writeXml(const ExportFileTable& table, ExportRowFeed& rows, const st
     out += "</totals>\n";
   }
   out += "</export>\n";
-  return writeBytes(out, path);
+  return sink.finish();
 }
 
 }  // namespace rt::exporting
