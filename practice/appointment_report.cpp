@@ -97,7 +97,8 @@ void AppointmentReport::layOut(rt::ReportEngine& report) {
                "@t7");
   detail_.text(1000, 20, 1875, 200, cell([](const DayRow& r) { return r.NOMBRE; }), columns, "@s40");
   detail_.text(2937, 20, 2406, 200, cell([](const DayRow& r) { return r.MOTIVO; }), columns, "@s80");
-  detail_.text(5406, 20, 1146, 200, cell([](const DayRow& r) { return r.TELEFONO; }), columns, "@s90");
+  detail_.text(5406, 20, 1146, 200, cell([](const DayRow& r) { return r.TELEFONO; }), columns, "@s90")
+      .readWhole();
   // The type's longest texts ("Indeterminado") need the rest of the line.
   detail_.text(6615, 20, std::max(802, right - 6615), 200, [this] { return tipoTurno_; },
                rt::reportFont("Arial Monospaced 04", 9), "@s20");

@@ -72,7 +72,7 @@ void ConsultationReport::layOut(rt::ReportEngine& report) {
   detail_.height = kLineHeight;
   detail_.text(0, 10, 1719, 170, [] { return std::string(core::PAC().Nombre); }, columns, "@s90");
   detail_.text(1823, 10, 781, 170, [] { return std::string(core::PAC().Telefono); }, columns,
-               "@s90");
+               "@s90").readWhole();
   detail_.text(2708, 10, 781, 170, [] { return std::string(core::COB().Descripcion); }, columns,
                "@s90");
   detail_.text(3646, 10, 625, 170, [] { return dayText(core::PAC().Fecha_Nacim); }, columns,

@@ -79,7 +79,7 @@ void HistoryReport::layOut(rt::ReportEngine& report) {
                     [] { return std::string(core::LOC().NombreLocalidad); }, plain, "@s50");
   patientBand_.label(0, 4 * kLine, 800, kLine, "Teléfono:"_cp, bold);
   patientBand_.text(813, 4 * kLine, 4740, kLine, [] { return std::string(core::PAC().Telefono); },
-                    plain, "@s90");
+                    plain, "@s90").readWhole();
 
   // The antecedents wrap and grow their bands.
   auto antecedents = [&](rt::ReportBand& band, const char* label,

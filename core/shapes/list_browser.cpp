@@ -412,6 +412,13 @@ std::unique_ptr<rt::NameResolver> ListBrowser::searchNames() {
   return std::make_unique<ShownNames>(searchTables, std::move(names), std::move(values));
 }
 
+bool ListBrowser::SetSearchTest(std::string_view name, std::string_view pattern, int mode) {
+  for (const ListColumn& c : columns_) {
+    if (c.shownAs && rt::sameName(c.searchName.empty() ? c.field : c.searchName, name)) return false;
+  }
+  return view_->setMatchTest(name, pattern, mode);
+}
+
 std::string ListBrowser::field(std::size_t row, int number) const {
   if (row >= model_.rows_.size()) return {};
   return field(model_.rows_[row], number);

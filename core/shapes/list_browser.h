@@ -250,6 +250,12 @@ class ListBrowser : public QObject, public RowFields {
   // The names a search expression may use: every field of the list's
   // tables, columns with their own way of showing as shown.
   std::unique_ptr<rt::NameResolver> searchNames();
+  // Lets the view's reads pass over, in the database, the records that
+  // cannot satisfy MATCH(name, pattern, mode) as searchNames resolves the
+  // name; false (and every record read) when the name is a column shown
+  // otherwise than stored or the view cannot test it. ClearSearchTest ends it.
+  bool SetSearchTest(std::string_view name, std::string_view pattern, int mode);
+  void ClearSearchTest() { view_->clearMatchTest(); }
   // The order as the fields of its key and the appended ones: "+PAC:Nombre".
   std::string orderText() const;
 

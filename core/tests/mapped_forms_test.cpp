@@ -33,6 +33,7 @@
 #include "core/tables/data_files.h"
 #include "core/frame/globals.h"
 #include "core/shapes/record_form.h"
+#include "core/tables/password_digest.h"
 #include "core/tables/table_managers.h"
 #include "core/frame/users_windows.h"
 #include "platform/base/logical_threads.h"
@@ -95,6 +96,60 @@ QPoint clientPlace(xcb_connection_t* x, QWidget* window) {
           nullptr),
       &std::free);
   return at ? QPoint(at->dst_x, at->dst_y) : QPoint(-1, -1);
+}
+
+xcb_window_t rootOf(xcb_connection_t* x) { return xcb_setup_roots_iterator(xcb_get_setup(x)).data->root; }
+
+// The window a client window stands in among the root's children: the
+// window manager's frame around it.
+xcb_window_t screenWindowOf(xcb_connection_t* x, xcb_window_t window) {
+  for (;;) {
+    std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)> tree(
+        xcb_query_tree_reply(x, xcb_query_tree(x, window), nullptr), &std::free);
+    if (!tree || tree->parent == tree->root) return window;
+    window = tree->parent;
+  }
+}
+
+// The root's child seen at a point of the screen: the highest viewable one
+// that holds it (the root lists its children from the bottom up).
+xcb_window_t seenAt(xcb_connection_t* x, QPoint at) {
+  std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)> tree(
+      xcb_query_tree_reply(x, xcb_query_tree(x, rootOf(x)), nullptr), &std::free);
+  if (!tree) return XCB_WINDOW_NONE;
+  const xcb_window_t* children = xcb_query_tree_children(tree.get());
+  for (int i = xcb_query_tree_children_length(tree.get()) - 1; i >= 0; --i) {
+    std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
+        xcb_get_window_attributes_reply(x, xcb_get_window_attributes(x, children[i]), nullptr), &std::free);
+    if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) continue;
+    std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> place(
+        xcb_get_geometry_reply(x, xcb_get_geometry(x, children[i]), nullptr), &std::free);
+    if (place && QRect(place->x, place->y, place->width, place->height).contains(at)) return children[i];
+  }
+  return XCB_WINDOW_NONE;
+}
+
+// Where the middle of a widget lies on the screen, as the X server has it.
+QPoint screenMiddle(xcb_connection_t* x, QWidget* widget) {
+  QWidget* top = widget->window();
+  return clientPlace(x, top) + widget->mapTo(top, widget->rect().center());
+}
+
+// Whether the middle of a widget is seen on the screen, not covered by
+// another window.
+bool seen(xcb_connection_t* x, QWidget* widget) {
+  return seenAt(x, screenMiddle(x, widget)) ==
+         screenWindowOf(x, static_cast<xcb_window_t>(widget->window()->winId()));
+}
+
+// The users list, run on the calling logical thread until it is closed.
+void runUsersList(bool& ended) {
+  TableManagersInit();
+  relate(Usuarios::def()).open();
+  UsersList().Run();
+  relate(Usuarios::def()).close();
+  TableManagersKill();
+  ended = true;
 }
 
 // The users form opened and closed again and again on a thread of its own,
@@ -205,25 +260,9 @@ TEST_F(MappedForms, TheFocusGoesBackWhereTheWorkGoesOn) {
   // The list inside a frame whose tool bar comes first in its focus order.
   QMainWindow frame;
   frame.setMenuWidget(new QPushButton("Pacientes", &frame));
-  auto* area = new QMdiArea(&frame);
-  frame.setCentralWidget(area);
-  frame.resize(1000, 700);
-  frame.show();
-  rt::WindowDriver::setChildHost(0x7fff, [area](QWidget* w) {
-    QMdiSubWindow* holder = area->addSubWindow(w);
-    holder->show();
-    area->setActiveSubWindow(holder);
-    return true;
-  });
+  rt::testing::hostWindowsIn(frame);
   bool ended = false;
-  rt::start([&] {
-    TableManagersInit();
-    relate(Usuarios::def()).open();
-    UsersList().Run();
-    relate(Usuarios::def()).close();
-    TableManagersKill();
-    ended = true;
-  });
+  rt::start([&] { runUsersList(ended); });
   rt::WindowDriver* list = nullptr;
   ASSERT_TRUE(rt::testing::waitUntil(
       [&] {
@@ -257,6 +296,102 @@ TEST_F(MappedForms, TheFocusGoesBackWhereTheWorkGoesOn) {
                                      "the rows to have the focus again"));
   list->post(rt::event::CloseWindow);
   ASSERT_TRUE(rt::testing::waitUntil([&] { return ended; }, "the list's thread to end"));
+}
+
+// A window opened from the frame while another list's form stands over the
+// frame comes in front of that form; the form comes back, where it was, when
+// its own list is turned to again. So do a list and the login of "Relogin".
+TEST_F(MappedForms, AWindowOpenedOverAnotherListsFormComesInFront) {
+  rt::testing::ScriptedMessages messages;
+  QMainWindow frame;
+  QMdiArea* area = rt::testing::hostWindowsIn(frame);
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return viewable(x_, &frame); }, "the frame"));
+  bool added = false;
+  rt::start([&] {
+    TableManagersInit();
+    relate(Usuarios::def()).open();
+    access(Usuarios::def()).primeRecord();
+    USU().Cod_Usuario = 1;
+    USU().Nombre_Usuario = "Ana";
+    USU().Login_Usuario = "ana";
+    USU().Password_Usuario = passwordDigest("x");
+    USU().NivelAcceso = 9;
+    added = Usuarios::table().add() == 0;
+    relate(Usuarios::def()).close();
+    TableManagersKill();
+  });
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return added; }, "the user"));
+
+  auto openedOfKind = [](auto* kind, rt::WindowDriver* besides) -> rt::WindowDriver* {
+    for (rt::WindowDriver* w : rt::WindowDriver::openWindows()) {
+      if (w != besides && w->isOpen() && dynamic_cast<decltype(kind)>(w) != nullptr) return w;
+    }
+    return nullptr;
+  };
+  struct Case {
+    const char* what;
+    std::function<void(bool& ended)> run;
+    std::function<rt::WindowDriver*(rt::WindowDriver* list)> opened;
+    std::function<void(rt::WindowDriver&)> close;
+  };
+  const Case cases[] = {
+      {"a list", runUsersList,
+       [&](rt::WindowDriver* list) { return openedOfKind(static_cast<UsersList*>(nullptr), list); },
+       [](rt::WindowDriver& w) { w.post(rt::event::CloseWindow); }},
+      {"the login of Relogin",
+       [](bool& ended) {
+         TableManagersInit();
+         Relogin();
+         TableManagersKill();
+         ended = true;
+       },
+       [&](rt::WindowDriver*) { return openedOfKind(static_cast<LoginWindow*>(nullptr), nullptr); },
+       [](rt::WindowDriver& w) {
+         for (const auto& [entry, text] : {std::pair("?LOC:LOGIN", "ana"), std::pair("?LOC:PASSWORD", "x")}) {
+           w.control<QLineEdit>(entry)->setText(text);
+           w.post(rt::event::Accepted, w.control(entry));
+         }
+         w.post(rt::event::Accepted, w.control("?OK"));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    bool listEnded = false, otherEnded = false;
+    rt::start([&] { runUsersList(listEnded); });
+    rt::WindowDriver* list = nullptr;
+    ASSERT_TRUE(rt::testing::waitUntil(
+        [&] { return (list = openedOfKind(static_cast<UsersList*>(nullptr), nullptr)) != nullptr; }, "the list"));
+    list->post(rt::event::Accepted, list->control("?INSERT:6"));
+    rt::WindowDriver* form = nullptr;
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return (form = openForm()) != nullptr; }, "its form"));
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return viewable(x_, form->window()) && seen(x_, form->window()); },
+                                       "the form on the screen"));
+    rt::testing::waitUntil([&] { return form->window()->frameGeometry() != form->window()->geometry(); },
+                           "the form's frame", 2s);
+    const QPoint formPlace = clientPlace(x_, form->window());
+
+    rt::start([&] { c.run(otherEnded); });
+    rt::WindowDriver* other = nullptr;
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return (other = c.opened(list)) != nullptr; }, "the window opened"));
+    ASSERT_TRUE(other->hosted());
+    EXPECT_TRUE(rt::testing::waitUntil([&] { return seen(x_, other->window()); }, "it in front of the form", 5s));
+
+    area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(list->window()->parentWidget()));
+    EXPECT_TRUE(rt::testing::waitUntil(
+        [&] { return viewable(x_, form->window()) && seen(x_, form->window()); }, "the form back", 5s));
+    rt::testing::waitUntil([&] { return clientPlace(x_, form->window()) == formPlace; }, "the form's place", 2s);
+    EXPECT_EQ(std::pair(clientPlace(x_, form->window()).x(), clientPlace(x_, form->window()).y()),
+              std::pair(formPlace.x(), formPlace.y()));
+
+    c.close(*other);
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return otherEnded; }, "the window opened to close"));
+    form->post(rt::event::CloseWindow);
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return openForm() == nullptr; }, "the form to close"));
+    list->post(rt::event::CloseWindow);
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return listEnded; }, "the list to close"));
+  }
+  rt::WindowDriver::setChildHost(0, {});
+  EXPECT_TRUE(messages.asked().empty()) << messages.asked()[0].text;
 }
 
 }  // namespace

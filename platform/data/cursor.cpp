@@ -75,6 +75,13 @@ void Cursor::setLimits(const KeyValue* low, const KeyValue* high) {
   toStart();
 }
 
+void Cursor::setRowTest(std::string condition, std::shared_ptr<const std::vector<std::int64_t>> set) {
+  rowTestSet_ = std::move(set);
+  if (condition == rowTest_) return;
+  finalizeStatements();
+  rowTest_ = std::move(condition);
+}
+
 void Cursor::toStart() {
   resetStatement();
   bounded_ = false;
@@ -148,8 +155,11 @@ std::string Cursor::buildSql(Mode mode) const {
     }
     where.push_back("(" + after + ")");
   }
-  std::string sql =
-      "SELECT " + sql::selectList(def_) + " FROM " + Connection::get().qualifiedName(def_);
+  // The row test is a last column, so a walk passes over the rows that fail
+  // it without loading them, and still knows where it stands.
+  std::string sql = "SELECT " + sql::selectList(def_) +
+                    (rowTest_.empty() ? std::string() : ", (" + rowTest_ + ")") + " FROM " +
+                    Connection::get().qualifiedName(def_);
   for (std::size_t i = 0; i < where.size(); ++i) sql += (i ? " AND " : " WHERE ") + where[i];
   // With every component fixed only the record order is left to follow.
   if (fixed_ == n) return sql + (forward ? " ORDER BY _id ASC" : " ORDER BY _id DESC");
@@ -197,19 +207,35 @@ int Cursor::read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t
       for (int i = 0; i < n; ++i) bindValue(i + 1, i, values_[i]);
       s.bind(n + 1, forward ? forwardAfter_ : backwardUpTo_ + 1);
     }
+    if (rowTestSet_) {
+      sqlite3_bind_pointer(s.get(), sqlite3_bind_parameter_index(s.get(), ":set"),
+                           const_cast<std::vector<std::int64_t>*>(rowTestSet_.get()), sql::kNumberSet,
+                           nullptr);
+    }
     active_ = &s;
     activeForward_ = forward;
   }
-  const int rc = active_->step();
-  if (rc != SQLITE_ROW) {
-    resetStatement();
-    if (rc == SQLITE_DONE) return setTableError(error::RecordNotAvailable);
-    return setSqliteError(rc, sqlite3_errmsg(c.db()), def_);
+  const int test = rowTest_.empty() ? -1 : 2 + static_cast<int>(def_.fields.size() + def_.memos.size());
+  for (int passed = 0;; ++passed) {
+    const int rc = active_->step();
+    if (rc != SQLITE_ROW) {
+      resetStatement();
+      if (rc == SQLITE_DONE) return setTableError(error::RecordNotAvailable);
+      return setSqliteError(rc, sqlite3_errmsg(c.db()), def_);
+    }
+    sqlite3_stmt* row = active_->get();
+    id = sqlite3_column_int64(row, 0);
+    standAt(row, id);
+    if (test < 0 || sqlite3_column_int(row, test) != 0) break;
+    if (passed + 1 >= kPassOverRun) return kStillLooking;
   }
   sqlite3_stmt* row = active_->get();
-  id = sqlite3_column_int64(row, 0);
   rv = sqlite3_column_int64(row, 1);
   sql::loadRow(row, 2, def_, out);
+  return setTableError(error::NoError);
+}
+
+void Cursor::standAt(sqlite3_stmt* row, std::int64_t id) {
   const KeyDef& key = order_;
   values_.resize(key.components.size());
   for (std::size_t i = 0; i < key.components.size(); ++i) {
@@ -224,7 +250,6 @@ int Cursor::read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t
   bounded_ = true;
   forwardAfter_ = id;
   backwardUpTo_ = id - 1;
-  return setTableError(error::NoError);
 }
 
 int Cursor::next(RecordBuffer& out, std::int64_t& id, std::int64_t& rv) {

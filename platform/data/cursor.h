@@ -5,6 +5,7 @@
 // after the statement was reset (a suspend, a write) it seeks again from the
 // last key read, so a walk never holds a lock between events.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,16 @@ class Cursor final : private sql::Resettable {
   // next and previous both read the record with these values and position first.
   void toRecord(const KeyTuple& values, std::int64_t id);
 
+  // A condition over the stored columns (SQL) that a record must meet to be
+  // read at all; empty: none. The walk keeps its place. While one is set, a
+  // read that has passed over kPassOverRun records without finding one
+  // answers kStillLooking, so a long walk can pause between reads. The
+  // condition may name the parameter :set, bound to `set` as a kNumberSet.
+  void setRowTest(std::string condition,
+                  std::shared_ptr<const std::vector<std::int64_t>> set = nullptr);
+  static constexpr int kPassOverRun = 2048;
+  static constexpr int kStillLooking = -1;
+
   // 0 with the record in `out`, 33 past the end, or another runtime error.
   int next(RecordBuffer& out, std::int64_t& id, std::int64_t& rv);
   int previous(RecordBuffer& out, std::int64_t& id, std::int64_t& rv);
@@ -63,6 +74,8 @@ class Cursor final : private sql::Resettable {
   sql::Statement& statement(Mode mode);
   std::string buildSql(Mode mode) const;
   void finalizeStatements() override;
+  // Notes the key values and position of the row in hand as where the walk stands.
+  void standAt(sqlite3_stmt* row, std::int64_t id);
 
   const TableDef& def_;
   int key_ = 0;
@@ -79,6 +92,8 @@ class Cursor final : private sql::Resettable {
   KeyTuple values_;
   std::int64_t forwardAfter_ = 0;
   std::int64_t backwardUpTo_ = 0;
+  std::string rowTest_;
+  std::shared_ptr<const std::vector<std::int64_t>> rowTestSet_;
   // The statement being stepped, if any.
   sql::Statement* active_ = nullptr;
   bool activeForward_ = true;

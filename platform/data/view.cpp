@@ -1,6 +1,11 @@
 #include "platform/data/view.h"
 
+#include <algorithm>
 #include <cstdlib>
+
+#include "platform/base/cp1252.h"
+#include "platform/base/text_match.h"
+#include "platform/data/connection.h"
 
 #include "platform/data/record_names.h"
 #include "platform/data/table_status.h"
@@ -57,6 +62,79 @@ const ExpressionError& View::setFilter(std::string_view expression, const NameRe
   return e->error();
 }
 
+void View::clearMatchTest() {
+  cursor_.setRowTest({});
+  noneCanMatch_ = false;
+}
+
+bool View::setMatchTest(std::string_view name, std::string_view pattern, int mode) {
+  clearMatchTest();
+  // A joined table without a record for the primary one leaves its buffer
+  // clear, which the database cannot see: a pattern that a clear value
+  // meets is not tested there.
+  if (matchByMode("", pattern, mode) || matchByMode("0", pattern, mode)) return false;
+  const TableDef* def = nullptr;
+  const std::size_t colon = name.find(':');
+  if (colon == std::string_view::npos) return false;
+  auto hasPrefix = [&](const TableDef& d) { return sameName(d.prefix, name.substr(0, colon)); };
+  if (hasPrefix(primary_.def())) def = &primary_.def();
+  for (const Join& j : joins_) {
+    if (!hasPrefix(*j.def)) continue;
+    if (def != nullptr) return false;  // the name stands for two buffers
+    def = j.def;
+  }
+  if (def == nullptr) return false;
+  std::string column;
+  if (const int f = def->fieldIndex(name); f >= 0) {
+    // A number with decimals is held scaled: only whole numbers and text.
+    if (!isTextField(def->fields[f]) && def->fields[f].places != 0) return false;
+    column = sql::quoteName(def->fields[f].column);
+  } else if (const int m = def->memoIndex(name); m >= 0) {
+    column = sql::quoteName(def->memos[m].name);
+  } else {
+    return false;
+  }
+  std::string condition = "rt_match(" + column + ", " + sql::quoteText(cp1252ToUtf8(pattern)) +
+                          ", " + std::to_string(mode) + ")";
+  // From a joined table up its links to the primary one: the records whose
+  // link value is that of a joined record that matches.
+  std::string link;
+  while (def != &primary_.def()) {
+    const Join* join = nullptr;
+    for (const Join& j : joins_) {
+      if (j.def == def) join = &j;
+    }
+    if (join == nullptr || join->linkFields.size() != 1) return false;
+    const TableDef& from = join->from ? *join->from : primary_.def();
+    const FieldDef& linkField = from.fields[join->linkFields[0]];
+    const FieldDef& keyField = def->fields[def->keys[join->key].components[0].field];
+    if (isTextField(linkField) || isTextField(keyField)) return false;
+    condition = "SELECT " + sql::quoteName(keyField.column) + " FROM " +
+                sql::Connection::get().qualifiedName(*def) + " WHERE " + condition;
+    link = sql::quoteName(linkField.column);
+    def = &from;
+    if (def != &primary_.def()) condition = link + " IN (" + condition + ")";
+  }
+  if (link.empty()) {
+    cursor_.setRowTest(std::move(condition));
+    return true;
+  }
+  // The joined table's values are read once (a joined table is a catalogue
+  // or the patients, never more than a code numbers) and each primary record
+  // is looked up among them.
+  auto values = std::make_shared<std::vector<std::int64_t>>();
+  sql::Statement query(sql::Connection::get().db(), condition);
+  if (!query.valid()) return false;
+  int rc = SQLITE_ROW;
+  while ((rc = query.step()) == SQLITE_ROW) values->push_back(sqlite3_column_int64(query.get(), 0));
+  if (rc != SQLITE_DONE) return false;
+  std::sort(values->begin(), values->end());
+  // No joined record matches: no record of the view can.
+  noneCanMatch_ = values->empty();
+  cursor_.setRowTest("rt_member(" + link + ", :set)", std::move(values));
+  return true;
+}
+
 void View::applyRange() {
   cursor_.setRange(rangeComponents_, primary_.record());
   if (limited_) cursor_.setLimits(&limits_.first, &limits_.second);
@@ -103,6 +181,7 @@ void View::fillJoins() {
 
 int View::read(bool forward) {
   if (!primary_.isOpen()) return setTableError(error::FileNotOpen);
+  if (noneCanMatch_) return setTableError(error::RecordNotAvailable);
   for (;;) {
     std::int64_t id = 0, rv = 0;
     const int rc = forward ? cursor_.next(primary_.buffer(), id, rv)

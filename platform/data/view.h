@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -50,10 +51,21 @@ class View {
   void joinThrough(const TableDef& from, const TableDef& joined, int key,
                    std::vector<int> linkFields);
 
+  // Lets the database pass over the records that cannot satisfy
+  // MATCH(name, pattern, mode) before they are loaded, `name` being a field
+  // or memo of the primary table or of a joined one: what it lets through is
+  // never less than what the expression accepts on the loaded buffers (the
+  // caller still tests those). False, and no test, when the name cannot be
+  // tested so. While a test is set, next and previous may answer
+  // Cursor::kStillLooking after passing over many records, and go on from
+  // there when called again.
+  bool setMatchTest(std::string_view name, std::string_view pattern, int mode);
+  void clearMatchTest();
+
   void setToStart();
   void setFromBuffer();  // from the primary buffer's key values
   int reset(std::int64_t position);
-  int next();  // 0, or 33 past the last record the filter accepts
+  int next();  // 0, or 33 past the last record the filter accepts (see setMatchTest)
   int previous();
   std::int64_t position() const { return id_; }
   // Records the range and filter accept; -1 when a read fails.
@@ -83,6 +95,7 @@ class View {
   bool filterNeedsJoins_ = true;
   std::vector<Join> joins_;
   std::int64_t id_ = 0;
+  bool noneCanMatch_ = false;  // the match test's joined table has no match
 };
 
 }  // namespace rt

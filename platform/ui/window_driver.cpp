@@ -320,7 +320,8 @@ int WindowDriver::Kill() {
   noteWindowClosed();
   wakeCloseWaiters();
   enableAgain(disabled_);
-  if (window_ && !hosted_ && !procedure_.empty() && positionStore().save && window_->isVisible()) {
+  if (window_ && !hosted_ && !procedure_.empty() && positionStore().save &&
+      (window_->isVisible() || setAside_)) {
     positionStore().save(procedure_, window_->geometry().topLeft());
   }
   // The window that takes over is made the active one before this one goes:
@@ -437,7 +438,14 @@ void WindowDriver::Open(QWidget* window) {
   const Host& host = childHost();
   hosted_ =
       firstOfThread && host.adopt && host.thread != thread_ && hostable() && host.adopt(window);
-  if (!hosted_) {
+  if (hosted_) {
+    // The child the user turns to brings its thread's work to the front.
+    if (auto* holder = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {
+      QObject::connect(holder, &QMdiSubWindow::aboutToActivate, connections_,
+                       [this] { showThreadInFront(thread_); });
+    }
+    bringToFront();
+  } else {
     autoSized_ = !window->testAttribute(Qt::WA_Resized);
     if (autoSized_) window->adjustSize();
     widenToTitle(window);
@@ -478,7 +486,11 @@ bool WindowDriver::closeOtherThreadsWindows() {
     const std::uint64_t serial = target->serial_;
     const int refusals = target->closeRefusals_;
     // Shown again where the user can answer it.
-    if (target->window_ && !target->hosted_) target->window_->raise();
+    if (target->setAside_) {
+      target->bringToFront();
+    } else if (target->window_ && !target->hosted_) {
+      target->window_->raise();
+    }
     target->requestClose();
     for (;;) {
       if (!stillOpen(target, serial)) break;
@@ -515,6 +527,28 @@ WindowDriver* WindowDriver::holding(const QWidget* control) {
     if (w != nullptr && (w == control || w->isAncestorOf(control))) return *it;
   }
   return nullptr;
+}
+
+WindowDriver* WindowDriver::hostedWindowOf(ThreadNumber thread) {
+  for (WindowDriver* w : openList()) {
+    if (w->thread_ == thread && w->hosted_) return w;
+  }
+  return nullptr;
+}
+
+void WindowDriver::showThreadInFront(ThreadNumber front) {
+  // Oldest first: shown again, each one comes over the one below it.
+  for (WindowDriver* w : openList()) {
+    if (w->hosted_ || !w->window_ || hostedWindowOf(w->thread_) == nullptr) continue;
+    if (w->thread_ == front) {
+      if (!w->setAside_) continue;
+      w->setAside_ = false;
+      w->window_->show();
+    } else if (!w->setAside_ && w->window_->isVisible()) {
+      w->setAside_ = true;
+      w->window_->hide();
+    }
+  }
 }
 
 void WindowDriver::setPositionStore(PositionStore store) { positionStore() = std::move(store); }
@@ -630,6 +664,13 @@ QWidget* entryAfter(const QWidget* window, const QWidget* control) {
 
 void WindowDriver::bringToFront() {
   if (!window_) return;
+  if (WindowDriver* child = hostedWindowOf(thread_); child != nullptr && child != this && child->window_) {
+    if (auto* holder = qobject_cast<QMdiSubWindow*>(child->window_->parentWidget());
+        holder && holder->mdiArea()) {
+      holder->mdiArea()->setActiveSubWindow(holder);
+    }
+  }
+  if (hostedWindowOf(thread_) != nullptr) showThreadInFront(thread_);
   // A hosted window is shown by the frame's child window that holds it.
   QWidget* shown = hosted_ && window_->parentWidget() ? window_->parentWidget() : window_.data();
   // Restored as it was before it was minimised (a maximised frame stays so).

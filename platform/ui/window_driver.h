@@ -113,9 +113,13 @@ class WindowDriver {
   // Whether the window is shown inside the frame.
   bool hosted() const { return hosted_; }
   // Makes the window the active one, restored when minimised and raised
-  // over the others; a hosted window becomes the frame's active child. The
-  // window's control that had the focus last has it again.
+  // over the others; a hosted window becomes the frame's active child, and
+  // a window over one (a form over its list) makes that one the active
+  // child. The window's control that had the focus last has it again.
   void bringToFront();
+  // Whether the window stands aside, hidden, while the frame shows another
+  // thread's window in front (see showThreadInFront).
+  bool setAside() const { return setAside_; }
 
   // Runs inside every window's loop right after its open-window event has been
   // taken, on the window's thread: the test kit drives windows through it.
@@ -156,6 +160,14 @@ class WindowDriver {
   void requestClose();
   // The innermost open window that holds the control; null when none.
   static WindowDriver* holding(const QWidget* control);
+  // The window of the thread that the frame hosts; null when none.
+  static WindowDriver* hostedWindowOf(ThreadNumber thread);
+  // The frame shows the work of one thread in front: the windows the other
+  // hosted threads show over the frame (a form over its list) stand aside,
+  // hidden, and those of `front` are shown again. So the window the user
+  // turns to in the frame is never behind another list's form, and that
+  // form comes back with its list.
+  static void showThreadInFront(ThreadNumber front);
   // The open window the user works in now; null when none.
   static WindowDriver* activeWindowDriver();
   // The window made active when this one closes; null when none.
@@ -185,6 +197,7 @@ class WindowDriver {
   bool killed_ = false;
   bool closing_ = false;
   bool hosted_ = false;
+  bool setAside_ = false;  // hidden while another thread's work is in front
   std::string procedure_;  // whose saved position the window takes
   // TakeEvent; an exception it lets out is shown naming the window.
   int takeEventReportingFailure();

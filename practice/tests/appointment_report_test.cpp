@@ -1,6 +1,6 @@
 // The appointment sheet as a PDF read back with poppler: every row of the
-// planner's day in slot order with its type text, the chosen physician, and
-// the queue left in slot order.
+// planner's day in slot order with its type text and its phone on one line,
+// the chosen physician, and the queue left in slot order.
 #include "practice/appointment_report.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +32,7 @@ namespace {
 
 constexpr std::int32_t at(int hour, int minute) { return hour * 360000 + minute * 6000 + 1; }
 constexpr std::int32_t minutes(int m) { return m * 6000 + 1; }
+constexpr char kWordyPhone[] = "0351-4442222 / 351-155550005 (cel.)";
 
 class AppointmentReportTest : public ::testing::Test {
  protected:
@@ -80,6 +81,7 @@ class AppointmentReportTest : public ::testing::Test {
     over.Duracion = minutes(10);
     over.Nombre = "Maria Extra";
     over.Motivo = "Receta";
+    over.Telefono = kWordyPhone;
     ArmarPlanillaDia(day, DayInput{{}, DaySheet{7, minutes(20), at(8, 0), at(9, 0), at(10, 0), at(11, 0)},
                                    {booked, over}});
     GLO::CodMedicoTurno = 3;
@@ -125,6 +127,7 @@ TEST_F(AppointmentReportTest, PrintsEveryRowInSlotOrderUnderTheChosenPhysician) 
   }
   EXPECT_NE(text.find("SobreTurno"), std::string::npos);
   EXPECT_NE(text.find("Control anual"), std::string::npos);
+  EXPECT_NE(text.find(kWordyPhone), std::string::npos) << "a phone on one line, whole\n" << text;
   EXPECT_NE(text.find("Profesional:"), std::string::npos);
   EXPECT_NE(text.find("Dra. Ana Gomez - Clínica Médica"), std::string::npos) << text;
   // The chosen physician heads the page, not the first one the run reads.

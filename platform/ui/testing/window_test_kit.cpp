@@ -5,6 +5,9 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTest>
 #include <QTimer>
 #include <map>
@@ -164,5 +167,20 @@ Watchdog::Watchdog(std::chrono::milliseconds limit) {
 }
 
 Watchdog::~Watchdog() { delete static_cast<QTimer*>(timer_); }
+
+QMdiArea* hostWindowsIn(QMainWindow& frame) {
+  auto* area = new QMdiArea(&frame);
+  frame.setCentralWidget(area);
+  frame.resize(1000, 700);
+  frame.show();
+  constexpr ThreadNumber kFrameThread = 0x7fff;  // no logical thread of the test's
+  WindowDriver::setChildHost(kFrameThread, [area](QWidget* w) {
+    QMdiSubWindow* holder = area->addSubWindow(w);
+    holder->show();
+    area->setActiveSubWindow(holder);
+    return true;
+  });
+  return area;
+}
 
 }  // namespace rt::testing

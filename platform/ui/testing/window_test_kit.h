@@ -12,6 +12,9 @@
 #include "platform/base/message_hook.h"
 #include "platform/ui/window_driver.h"
 
+class QMainWindow;
+class QMdiArea;
+
 namespace rt::testing {
 
 using namespace std::chrono_literals;
@@ -53,6 +56,11 @@ class WindowScript {
   std::vector<Step> steps_;
   WindowDriver::OpenObserver previous_;
 };
+
+// Shows `frame` with an MDI area that, as the program's frame does, holds
+// the first window of every thread opened from now on; the host stays until
+// the test takes it away (WindowDriver::setChildHost(0, {})).
+QMdiArea* hostWindowsIn(QMainWindow& frame);
 
 // From now on every window that opens, in any test, is checked: no two of its
 // controls mark the same letter (a failure names the window and the letter).
