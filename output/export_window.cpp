@@ -577,12 +577,13 @@ rt::ExportFileTable ExportWindow::table() const {
 }
 
 bool ExportWindow::fitsASpreadsheet() {
-  const std::size_t count = handOver_.rows != nullptr ? handOver_.rows->count() : 0;
   // The heading and the totals take a row each.
-  if (count + 2 <= rt::kSpreadsheetRows) return true;
-  rt::showMessage({"La lista tiene "_cp + rt::format(static_cast<double>(count), "@n13") +
-                       " filas y una planilla admite "_cp + rt::format(static_cast<double>(rt::kSpreadsheetRows - 2), "@n13") +
-                       " como máximo: no se exportó nada.|Limite la lista con sus filtros, o exporte a otro tipo de archivo."_cp,
+  const std::size_t most = rt::kSpreadsheetRows - 2;
+  if (handOver_.rows == nullptr || !handOver_.rows->moreThan(most)) return true;
+  std::string shown = rt::format(static_cast<double>(most), "@n13");
+  shown.erase(0, shown.find_first_not_of(' '));
+  rt::showMessage({"La lista tiene más de "_cp + shown +
+                       " filas, las que una planilla admite como máximo: no se exportó nada.|Limite la lista con sus filtros, o exporte a otro tipo de archivo."_cp,
                    "Exportar", rt::MessageIcon::Warning, rt::button::Ok, {}, rt::button::Ok});
   return false;
 }

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <chrono>
 #include <filesystem>
+#include <limits>
 #include <map>
 
 #include "core/aids/designed_font.h"
@@ -97,13 +98,16 @@ class ViewExportRows : public ExportRows {
  public:
   static constexpr std::chrono::milliseconds kCountBudget{20};
   explicit ViewExportRows(ListBrowser& browser) : browser_(browser) {}
-  // Counted by walking the view, a tick's time at a time, the windows served
-  // between ticks.
-  std::size_t count() override {
+  // A table of no more records than the limit answers at once; otherwise the
+  // view is walked up to the limit, a tick's time at a time, the windows
+  // served between ticks.
+  bool moreThan(std::size_t limit) override {
+    const std::int64_t stored = browser_.TableRecords();
+    if (stored >= 0 && static_cast<std::size_t>(stored) <= limit) return false;
     rewind();
     std::size_t records = 0;
     auto until = std::chrono::steady_clock::now() + kCountBudget;
-    while (browser_.SkipViewRow()) {
+    while (records <= limit && browser_.SkipViewRow()) {
       ++records;
       if (std::chrono::steady_clock::now() >= until) {
         rt::waitOnTimer(1);
@@ -111,7 +115,7 @@ class ViewExportRows : public ExportRows {
       }
     }
     rewind();
-    return records;
+    return records > limit;
   }
   void rewind() override {
     browser_.RewindView();
@@ -156,7 +160,7 @@ std::vector<std::vector<std::string>> allExportRows(ExportRows& rows, int lastFi
   std::vector<int> fields;
   for (int f = 1; f <= lastField; ++f) fields.push_back(f);
   rows.rewind();
-  return rows.next(rows.count(), fields);
+  return rows.next(std::numeric_limits<std::size_t>::max(), fields);
 }
 
 std::vector<std::string> exportParameters(std::string_view fields) {

@@ -34,8 +34,9 @@ struct ExportSpec {
 class ExportRows {
  public:
   virtual ~ExportRows() = default;
-  // How many rows there are, known before any row is read.
-  virtual std::size_t count() = 0;
+  // Whether there are more rows than `limit`, known before any row is read
+  // (a spreadsheet's limit); the next row read is the first one again.
+  virtual bool moreThan(std::size_t limit) = 0;
   // Back before the first row.
   virtual void rewind() = 0;
   // Up to `most` more rows, each the values of `fields` (numbered from 1 as
@@ -47,7 +48,7 @@ class ExportRows {
 class HeldExportRows : public ExportRows {
  public:
   explicit HeldExportRows(const RowFields& rows) : rows_(rows) {}
-  std::size_t count() override { return rows_.rowCount(); }
+  bool moreThan(std::size_t limit) override { return rows_.rowCount() > limit; }
   void rewind() override { next_ = 0; }
   std::vector<std::vector<std::string>> next(std::size_t most, const std::vector<int>& fields) override;
 

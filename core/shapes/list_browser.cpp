@@ -436,6 +436,8 @@ std::optional<ListRow> ListBrowser::NextViewRow() {
 
 bool ListBrowser::SkipViewRow() { return view_->next() == 0; }
 
+std::int64_t ListBrowser::TableRecords() { return rt::table(def_).records(); }
+
 std::string ListBrowser::field(const ListRow& r, int number) const {
   if (number < 1) return {};
   int n = 0;

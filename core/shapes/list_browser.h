@@ -215,6 +215,9 @@ class ListBrowser : public QObject, public RowFields {
   void RewindView();
   std::optional<ListRow> NextViewRow();
   bool SkipViewRow();
+  // The records of the list's table, whatever its range and filter; -1 when
+  // the table cannot be read.
+  std::int64_t TableRecords();
   // Loads one more page at the end; false when the view has no more rows.
   bool NextPage();
   // Moves the locator to the text, as if typed.

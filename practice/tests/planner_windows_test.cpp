@@ -476,8 +476,8 @@ TEST_F(PlannerWindows, ExportsTheWholeDay) {
   std::string title, procedure, fields, secondRow;
   rt::registerProcedure(core::kExportWindow, [&](const rt::ProcedureArgs&) {
     const core::ExportHandOver* h = core::currentExportHandOver();
-    rows = h->rows->count();
     const std::vector<std::vector<std::string>> all = core::allExportRows(*h->rows, 39);
+    rows = all.size();
     columns = h->columns;
     title = h->title;
     procedure = h->group->procedure;
