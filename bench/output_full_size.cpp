@@ -2,7 +2,8 @@
 // patients, 500,000 consultations): the patient listing of every patient
 // written as a PDF, beside QPdfWriter drawing the same rows as plain lines;
 // and the export of every consultation of the consultation list ("Todas las
-// Citas") to a spreadsheet, with the peak of the process's memory during it.
+// Citas") to a spreadsheet (also to the open spreadsheet and to text), with
+// the peak of the process's memory during it.
 // Each reports the largest gap of the window thread meanwhile; each runs
 // three times (the medians are the figures).
 #include <benchmark/benchmark.h>
@@ -120,9 +121,20 @@ void BM_PeerQPdfWriterSameRows(benchmark::State& state) {
 }
 BENCHMARK(BM_PeerQPdfWriterSameRows)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
 
+// The export's kinds by their buttons: the spreadsheet (the table's row),
+// the open spreadsheet and plain text.
+struct ExportKind {
+  const char* button;
+  const char* extension;
+};
+constexpr ExportKind kExportKinds[] = {{"?EXCEL", ".xlsx"}, {"?OFFICE", ".ods"}, {"?ASCII", ".txt"}};
+
 void BM_ExportEveryConsultation(benchmark::State& state) {
   prepare();
-  const std::filesystem::path file = bench::openFullSizePractice() / "Exportados" / "ExaminarConsultas8.xlsx";
+  const ExportKind kind = kExportKinds[state.range(0)];
+  state.SetLabel(kind.extension);
+  const std::filesystem::path file =
+      bench::openFullSizePractice() / "Exportados" / (std::string("ExaminarConsultas8") + kind.extension);
   bench::WindowGapMeter gap;
   double largestGap = 0, peak = 0, before = 0;
   for (auto _ : state) {
@@ -143,9 +155,9 @@ void BM_ExportEveryConsultation(benchmark::State& state) {
             w.post(rt::event::Accepted, w.control("?CLOSE"));
           });
           // The export window takes the list's title.
-          script.on("Examinando el archivo de  Consultas", [](rt::WindowDriver& w) {
+          script.on("Examinando el archivo de  Consultas", [&kind](rt::WindowDriver& w) {
             w.control<QCheckBox>("?L:PREVIEW")->setChecked(false);
-            w.post(rt::event::Accepted, w.control("?EXCEL"));
+            w.post(rt::event::Accepted, w.control(kind.button));
             w.post(rt::event::Accepted, w.control("?SALIR"));
           });
           practice::ExaminarConsultas();
@@ -158,7 +170,12 @@ void BM_ExportEveryConsultation(benchmark::State& state) {
   state.counters["peak_MiB"] = peak;
   state.counters["largest_gap_ms"] = largestGap;
 }
-BENCHMARK(BM_ExportEveryConsultation)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
+BENCHMARK(BM_ExportEveryConsultation)
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->UseRealTime();
 
 }  // namespace
 
