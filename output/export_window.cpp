@@ -503,9 +503,13 @@ bool ExportWindow::readRows(rt::SpilledRows& rows) {
   // served: the list's rows are never all held.
   auto until = std::chrono::steady_clock::now() + kReadBudget;
   for (;;) {
-    const std::vector<std::vector<std::string>> batch = handOver_.rows->next(kReadBatch, fields);
+    std::vector<std::vector<std::string>> batch = handOver_.rows->next(kReadBatch, fields);
     if (batch.empty()) break;
-    for (const std::vector<std::string>& row : batch) {
+    for (std::vector<std::string>& row : batch) {
+      // A notes or template column holds rich text: its plain text goes out.
+      for (std::size_t c = 0; c < selected_.size() && c < row.size(); ++c) {
+        if (row[c].rfind("{\\rtf", 0) == 0) row[c] = rt::rtfPlainText(row[c]);
+      }
       if (!rows.append(row)) return false;
     }
     if (std::chrono::steady_clock::now() >= until) {

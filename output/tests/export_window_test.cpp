@@ -443,6 +443,23 @@ TEST_F(ExportWindowTest, RowsSortStablyTextInSpanishOrderNumbersAndDatesByValue)
   }
 }
 
+// A column of rich text (notes) goes out as its plain text, sorted or not.
+TEST_F(ExportWindowTest, RichTextGoesOutAsItsPlainText) {
+  rows_.add("{\\rtf1\\ansi Tos {\\b seca}\\par}", "1", day(1, 1, 2020));
+  for (bool sorted : {false, true}) {
+    open();
+    if (sorted) {
+      highlight(1);
+      press("?ORDERADD");
+    }
+    exportWith("?ASCII");
+    const std::string text = file(".txt");
+    EXPECT_NE(text.find("Tos seca"), std::string::npos) << text;
+    EXPECT_EQ(text.find("rtf"), std::string::npos) << text;
+    close();
+  }
+}
+
 TEST_F(ExportWindowTest, ALayoutComesBackWithItsColumnsTotalsTitlesAndOrder) {
   open();
   // Columns date, name, amount; sorted by amount descending, then by name.
