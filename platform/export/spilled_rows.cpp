@@ -74,7 +74,8 @@ bool SpilledRows::readRow() {
 }
 
 const std::vector<std::string>* SpilledRows::next() {
-  if (file_ == nullptr || next_ >= offsets_.size()) return nullptr;
+  const std::size_t rows = order_.empty() ? offsets_.size() : order_.size();
+  if (file_ == nullptr || next_ >= rows) return nullptr;
   const std::size_t row = order_.empty() ? next_ : order_[next_];
   // Rows read in their own order follow one another in the file; any other
   // read first goes to where its row begins.

@@ -27,8 +27,8 @@ class SpilledRows : public ExportRowFeed {
   // Adds a row after the others; false (and error() says why) when it could
   // not be written.
   bool append(const std::vector<std::string>& row);
-  // Reads the rows in this order from now on: the positions (from 0) of the
-  // rows as appended.
+  // Reads these rows in this order from now on: the positions (from 0) of
+  // the rows as appended; an empty order reads them all as appended.
   void setOrder(std::vector<std::size_t> order) { order_ = std::move(order); }
 
   std::size_t size() const override { return offsets_.size(); }
