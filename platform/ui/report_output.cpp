@@ -61,13 +61,13 @@ PdfWriteService setPdfWriteService(PdfWriteService service) {
 }
 
 bool writePdf(const std::vector<ReportPage>& pages, const QString& path,
-              const PdfDocumentInfo& info) {
-  if (pdfWriteService()) return pdfWriteService()(pages, path, info);
-  return writePdfFile(pages, path, info);
+              const PdfDocumentInfo& info, const BetweenPages& betweenPages) {
+  if (pdfWriteService()) return pdfWriteService()(pages, path, info, betweenPages);
+  return writePdfFile(pages, path, info, betweenPages);
 }
 
 bool writePdfFile(const std::vector<ReportPage>& pages, const QString& path,
-                  const PdfDocumentInfo& info) {
+                  const PdfDocumentInfo& info, const BetweenPages& betweenPages) {
   return replaceFile(path.toStdString(), [&](const std::filesystem::path& scratch) {
            QPdfWriter writer(QString::fromStdString(scratch.string()));
            writer.setTitle(info.title);
@@ -85,6 +85,7 @@ bool writePdfFile(const std::vector<ReportPage>& pages, const QString& path,
                writer.newPage();
              }
              drawPage(painter, pages[i], scale);
+             if (betweenPages) betweenPages();
            }
            return painter.end();
          }) == 0;
