@@ -411,8 +411,26 @@ bool ListBrowser::SetSearchTest(std::string_view name, std::string_view pattern,
 }
 
 std::string ListBrowser::field(std::size_t row, int number) const {
-  if (row >= model_.rows_.size() || number < 1) return {};
-  const ListRow& r = model_.rows_[row];
+  if (row >= model_.rows_.size()) return {};
+  return field(model_.rows_[row], number);
+}
+
+void ListBrowser::RewindView() {
+  primeRange();
+  view_->setToStart();
+}
+
+std::optional<ListRow> ListBrowser::NextViewRow() {
+  if (view_->next() != 0) return std::nullopt;
+  return SetQueueRecord(view_->position());
+}
+
+bool ListBrowser::SkipViewRow() { return view_->next() == 0; }
+
+std::int64_t ListBrowser::TableRecords() { return rt::table(def_).records(); }
+
+std::string ListBrowser::field(const ListRow& r, int number) const {
+  if (number < 1) return {};
   int n = 0;
   for (std::size_t column = 0; column < shownIndex_.size(); ++column) {
     if (++n == number) return column < r.values.size() ? r.values[column] : std::string();

@@ -199,6 +199,17 @@ class ListBrowser : public QObject, public RowFields {
   bool wholeView() const { return whole_; }
   std::size_t rowCount() const override { return model_.rows_.size(); }
   std::string field(std::size_t row, int number) const override;
+  // A row's field by the same numbering, for a row read outside the list.
+  std::string field(const ListRow& row, int number) const;
+  // The view walked apart from the loaded rows (an export reads it so):
+  // back to its first record, the next record as a row (none at the end),
+  // or only on to the next record (false at the end).
+  void RewindView();
+  std::optional<ListRow> NextViewRow();
+  bool SkipViewRow();
+  // The records of the list's table, whatever its range and filter; -1 when
+  // the table cannot be read.
+  std::int64_t TableRecords();
   // Loads one more page at the end; false when the view has no more rows.
   bool NextPage();
   // Moves the locator to the text, as if typed.

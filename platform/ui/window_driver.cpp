@@ -25,6 +25,7 @@
 #include <stdexcept>
 
 #include "platform/base/debug_sink.h"
+#include "platform/base/failure_report.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/entry_refusal.h"
 #include "platform/ui/mnemonics.h"
@@ -284,7 +285,7 @@ int WindowDriver::Run() {
           std::erase_if(queue_, [](const WindowEvent& e) { return e.event == event::Accepted; });
           continue;
         }
-        if (TakeEvent() == level::Fatal) break;
+        if (takeEventReportingFailure() == level::Fatal) break;
         if (current_.event == event::CloseWindow && current_.control == nullptr) {
           ++closeRefusals_;
           wakeCloseWaiters();
@@ -304,6 +305,21 @@ int WindowDriver::Run() {
   }
   Kill();
   return Response != 0 ? Response : kCancelled;
+}
+
+int WindowDriver::takeEventReportingFailure() {
+  try {
+    return TakeEvent();
+  } catch (const HaltUnwind&) {
+    throw;
+  } catch (...) {
+    // The action is abandoned (what it held is unwound by now); the window
+    // says so by its name and goes on taking events.
+    std::string name = window_ ? fromQString(window_->windowTitle()) : std::string();
+    if (name.empty()) name = procedure_;
+    reportFailure(name, std::current_exception());
+    return level::Benign;
+  }
 }
 
 int WindowDriver::Init() { return level::Benign; }

@@ -205,6 +205,8 @@ class WindowDriver {
   bool hosted_ = false;
   bool setAside_ = false;  // hidden while another thread's work is in front
   std::string procedure_;  // whose saved position the window takes
+  // TakeEvent; an exception it lets out is shown naming the window.
+  int takeEventReportingFailure();
   std::optional<QPoint> ownPosition_;  // where the window put itself before opening
   QSize wantedSize_;  // the size the program last gave the window, before any fitting
   std::vector<QSize> askedSizes_;  // the sizes given to the window, the last one last

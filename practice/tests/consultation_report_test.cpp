@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QSpinBox>
 #include <QTest>
@@ -389,6 +390,36 @@ TEST_F(ConsultationReportTest, PreviewPrintsWithTheCopiesAsked) {
   EXPECT_EQ(GLO::ModoListado, "A");
   rt::setPrintService(std::move(previous));
   keepForReview(std::filesystem::current_path() / "preview.png");
+}
+
+// The PDF is written while the windows go on: with each page taking longer
+// than a tick, the event loop is served before the last page is drawn, and
+// the file holds every page.
+TEST_F(ConsultationReportTest, TheWindowsAreServedWhileThePdfIsWritten) {
+  fill(120);
+  GLO::ModoListado = "P";
+  auto now = std::chrono::steady_clock::time_point{};
+  core::ReportRun::setPaceClock([&now] { return now += std::chrono::milliseconds(25); });
+  bool served = false;
+  int drawn = 0;
+  int drawnWhenServed = -1;
+  rt::PdfWriteService previous = rt::setPdfWriteService(
+      [&](const std::vector<rt::ReportPage>& pages, const QString& path, const rt::PdfDocumentInfo& info,
+          const rt::BetweenPages& between) {
+        QMetaObject::invokeMethod(qApp, [&] { served = true; drawnWhenServed = drawn; }, Qt::QueuedConnection);
+        return rt::writePdfFile(pages, path, info, [&] {
+          ++drawn;
+          between();
+        });
+      });
+  EXPECT_EQ(runReport(""), rt::kCompleted);
+  rt::setPdfWriteService(std::move(previous));
+  core::ReportRun::setPaceClock({});
+  EXPECT_TRUE(served);
+  EXPECT_GE(drawnWhenServed, 0);
+  EXPECT_LT(drawnWhenServed, 3) << "served before the last page was drawn";
+  const std::filesystem::path pdf = rt::workingFolder() / "PDF" / "Listado de Consultas.PDF";
+  EXPECT_EQ(occurrences(rt::testing::pdfText(pdf.string()), "\f"), 3);
 }
 
 }  // namespace

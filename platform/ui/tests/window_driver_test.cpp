@@ -197,6 +197,27 @@ TEST_F(WindowDriverTest, AWindowClosesOnlyWhenItsCloseHandlingAgrees) {
   EXPECT_TRUE(widget.isNull()) << "the widget is deleted once the loop is idle";
 }
 
+// An action that fails with an exception (memory that cannot be had) is
+// shown in a message naming the window; the window stays and goes on.
+TEST_F(WindowDriverTest, AFailedActionIsShownNamingTheWindowWhichStaysOpen) {
+  testing::ScriptedMessages messages;
+  ThreadWithWindow t("Exportar Consultas");
+  t.window.formHook = [] { throw std::bad_alloc(); };
+  ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
+  click(t.window, "?Formulario");
+  ASSERT_TRUE(waitUntil([&] { return !messages.asked().empty(); }, "the message"));
+  EXPECT_NE(messages.asked()[0].text.find("Exportar Consultas"), std::string::npos)
+      << messages.asked()[0].text;
+  EXPECT_NE(messages.asked()[0].text.find("No hay memoria suficiente"), std::string::npos);
+  waitIdle();
+  EXPECT_TRUE(t.window.isOpen());
+  EXPECT_FALSE(t.ended);
+  click(t.window, "?OK");
+  ASSERT_TRUE(waitUntil([&] { return t.ended; }, "the thread to end"));
+  EXPECT_EQ(t.result, kCompleted);
+  EXPECT_EQ(messages.asked().size(), 1u);
+}
+
 TEST_F(WindowDriverTest, SignalsOfTheControlsBecomeTheWindowsEvents) {
   ThreadWithWindow t("Eventos");
   ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
