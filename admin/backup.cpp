@@ -247,7 +247,7 @@ void BackupWindow::showValues() {
 
 void BackupWindow::takeControls() { Destino = rt::fromQString(control<QLineEdit>("?CAMINOPARARESPALDO")->text()); }
 
-std::string BackupWindow::backUp() {
+std::string BackupWindow::backUp(fs::path& made) {
   std::string destination(rt::clip(Destino));
   destination.erase(0, destination.find_first_not_of(' ') == std::string::npos ? destination.size()
                                                                                  : destination.find_first_not_of(' '));
@@ -267,6 +267,8 @@ std::string BackupWindow::backUp() {
   core::DebugTrace("LineaComando -> " + commandLineText(program.empty() ? "7z" : program, args));
   std::string failure;
   rt::awaitWorker([&] { failure = runArchiver(program, args, snapshot->folder, archive, snapshot->names); });
+  made = archive;
+  made += ".7z";
   return failure;
 }
 
@@ -282,22 +284,26 @@ int BackupWindow::TakeAccepted() {
     rt::chooseFileInto(folder, Destino);
     showValues();
   } else if (name == "?OK") {
-    const std::string ini = core::backupIniFile();
-    rt::putIni("Respaldo", "Destino", rt::clip(Destino), ini);
     window()->setEnabled(false);
-    const std::string failure = backUp();
+    fs::path archive;
+    const std::string failure = backUp(archive);
     window()->setEnabled(true);
+    rt::MessageRequest message;
+    message.caption = "Respaldo";
     if (!failure.empty()) {
-      rt::MessageRequest message;
-      message.caption = "Respaldo";
+      // The destination offered next time stays the last one that worked.
       message.icon = rt::MessageIcon::Error;
       message.text = "No se pudo realizar el respaldo.|" + failure;
       rt::showMessage(message);
       return rt::level::Benign;
     }
+    const std::string ini = core::backupIniFile();
     rt::putIni("Respaldo", "Destino", rt::clip(Destino), ini);
     rt::putIni("Respaldo", "Dia", std::to_string(rt::today()), ini);
     rt::putIni("Respaldo", "Hora", std::to_string(rt::clockTime()), ini);
+    message.icon = rt::MessageIcon::Information;
+    message.text = "Respaldo realizado en el archivo|" + rt::runtimeName(archive);
+    rt::showMessage(message);
     Response = rt::kCompleted;
     return rt::level::Fatal;
   } else if (name == "?CANCEL") {

@@ -2,7 +2,8 @@
 // The backup of the practice's data: a consistent copy of the three data
 // files and a plain copy of the working folder's other INI and data files,
 // packed by the 7-Zip archiver into one archive in a folder the user chooses.
-// The window records where and when the last backup was made in respaldo.ini.
+// The window says which archive it made, and records where and when the last
+// backup was made in respaldo.ini (a failed one changes nothing there).
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -57,8 +58,9 @@ class BackupWindow : public core::AidedWindow {
  private:
   void takeControls();
   void showValues();
-  // The backup; empty on success, else why it failed (runtime text).
-  std::string backUp();
+  // The backup; empty on success (`made` is then the archive), else why it
+  // failed (runtime text).
+  std::string backUp(std::filesystem::path& made);
 
   std::string Destino;  // ?CAMINOPARARESPALDO
   rt::Date UltimaFecha = 0;

@@ -90,6 +90,28 @@ std::string fileOf(const std::string& diskName) {
 
 std::string errorColumn(int code) { return "Error " + std::to_string(code) + " : " + rt::errorText(code); }
 
+// What a run says when it ends: the files it worked on, or that it worked on
+// none (every tagged one missing, refused or cancelled).
+struct DoneText {
+  const char* action;
+  const char* caption;
+  const char* done;     // followed by one line per file
+  const char* nothing;
+};
+const DoneText kDoneTexts[] = {
+    {"Build", "Reconstruir", "Se reconstruyeron las claves de:", "No se reconstruyó ninguna tabla."_cp},
+    {"Pack", "Compactar", "Se compactaron los archivos:", "No se compactó ningún archivo."_cp},
+    {"Release", "Liberar", "Se liberaron los registros retenidos de:", "No se liberó ninguna tabla."_cp},
+    {"Freshen", "Refrescar", "Se copiaron a un archivo nuevo los registros de:",
+     "No se copió ninguna tabla."_cp},
+    {"Create", "Crear", "Se crearon:", "No faltaba ningún archivo: no se creó ninguno."_cp},
+};
+
+// A table as the end of a run names it: its label and its file.
+std::string tableAndFile(const FileRow& row) {
+  return row.FILENAME + " (" + fileOf(row.FILEHANDLE->diskName()) + ")";
+}
+
 std::string keyLabel(const rt::TableDef& def, const rt::KeyDef& key) { return def.prefix + ":" + key.name; }
 
 }  // namespace
@@ -446,6 +468,7 @@ void FileManagerWindow::run(const std::string& action) {
   repaired_.clear();
   fixOutcomes_.clear();
   fixFailed_ = false;
+  done_.clear();
   ProgressWindow window(*progress_, [this, &action](ProgressWindow& shown) {
     progress_->refresh = [&shown] { shown.show(); };
     for (FileRow& row : rows_) {
@@ -473,6 +496,15 @@ void FileManagerWindow::run(const std::string& action) {
     m.caption = "Fix";
     m.icon = fixFailed_ ? rt::MessageIcon::Warning : rt::MessageIcon::Information;
     for (const std::string& line : fixOutcomes_) m.text += (m.text.empty() ? "" : "|") + line;
+    rt::showMessage(m);
+  }
+  for (const DoneText& said : kDoneTexts) {
+    if (action != said.action) continue;
+    rt::MessageRequest m;
+    m.caption = said.caption;
+    m.icon = rt::MessageIcon::Information;
+    m.text = done_.empty() ? said.nothing : said.done;
+    for (const std::string& name : done_) m.text += "|" + name;
     rt::showMessage(m);
   }
 }
@@ -526,6 +558,7 @@ void FileManagerWindow::build(FileRow& row) {
   // run goes on with the next one.
   progress_->cancel = false;
   if (error != 0 && error != rt::error::NoFile) exclusiveAccessMessage(error);
+  if (error == 0 && !cancelled) done_.push_back(tableAndFile(row));
 }
 
 void FileManagerWindow::pack(FileRow& row) {
@@ -537,6 +570,7 @@ void FileManagerWindow::pack(FileRow& row) {
   int error = 0;
   awaitWithProgress([&] { error = connection_->pack(*file); });
   if (error != 0 && error != rt::error::NoFile) exclusiveAccessMessage(error);
+  if (error == 0) done_.push_back(fileOf(row.FILEHANDLE->diskName()));
   progress_->set("Packing File", 100);
 }
 
@@ -550,6 +584,7 @@ void FileManagerWindow::release(FileRow& row) {
   });
   if (error == 0) {
     row.FILERECORDS = std::to_string(count);
+    done_.push_back(tableAndFile(row));
   } else if (error != rt::error::NoFile) {
     exclusiveAccessMessage(error);
   }
@@ -629,6 +664,7 @@ void FileManagerWindow::freshen(FileRow& row) {
   } else if (error != 0 && error != rt::error::NoFile) {
     exclusiveAccessMessage(error);
   }
+  if (error == 0) done_.push_back(tableAndFile(row));
   info(row, false);
 }
 
@@ -640,6 +676,7 @@ void FileManagerWindow::info(FileRow& row, bool create) {
     if (error == 0) {
       row.DISKNAME = fileOf(row.FILEHANDLE->diskName());
       row.FILERECORDS = "0";
+      done_.push_back(tableAndFile(row));
     } else {
       row.DISKNAME = errorColumn(error);
     }

@@ -4,8 +4,9 @@
 // through the outside program datfix, copy into the current structure,
 // information, create). The long actions (datfix included) run on a worker,
 // with a database connection of its own, shown in a progress window that
-// can cancel a rebuild; datfix's outcome for each file is shown when the
-// run ends. At open the window deals with a table recorded as bad at start.
+// can cancel a rebuild; when a run ends it says what it did: datfix's outcome
+// for each file, or the tables (files) rebuilt, packed, released, copied or
+// created. At open the window deals with a table recorded as bad at start.
 #include <QPointer>
 #include <atomic>
 #include <functional>
@@ -96,6 +97,8 @@ class FileManagerWindow : public core::AidedWindow {
   // What the repair program said of each file it repaired in this run.
   std::vector<std::string> fixOutcomes_;
   bool fixFailed_ = false;
+  // The tables (or files) the run's action was done on, as its end names them.
+  std::vector<std::string> done_;
 };
 
 // The procedure "RuntimeFileManager".

@@ -1,26 +1,40 @@
 #pragma once
-// A data folder of one benchmark run: under $TMPDIR (or /tmp), named after
-// the benchmark and the process, made empty at first use and removed at exit.
+// The folders of one benchmark run: all under one folder of the process in
+// $TMPDIR (or /tmp), "varneta-bench-<pid>", removed at exit, so no run leaves
+// anything behind. Each name is a folder of its own there, made empty at its
+// first use.
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace bench {
 
-inline std::filesystem::path scratchFolder(const char* name) {
-  static const std::filesystem::path folder = [name] {
+inline const std::filesystem::path& scratchRoot() {
+  static const std::filesystem::path root = [] {
     const char* tmp = std::getenv("TMPDIR");
     std::filesystem::path p = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
-                              (std::string("varneta-bench-") + name + "-" + std::to_string(getpid()));
+                              ("varneta-bench-" + std::to_string(getpid()));
     std::filesystem::remove_all(p);
     std::filesystem::create_directories(p);
     static const std::string* const doomed = new std::string(p.string());
     std::atexit([] { std::filesystem::remove_all(*doomed); });
     return p;
   }();
-  return folder;
+  return root;
+}
+
+inline std::filesystem::path scratchFolder(const std::string& name) {
+  static std::map<std::string, std::filesystem::path> made;
+  auto found = made.find(name);
+  if (found != made.end()) return found->second;
+  const std::filesystem::path p = scratchRoot() / name;
+  std::filesystem::remove_all(p);
+  std::filesystem::create_directories(p);
+  made.emplace(name, p);
+  return p;
 }
 
 }  // namespace bench

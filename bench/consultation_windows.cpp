@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "bench/bench_main.h"
 #include "core/frame/activity_log.h"
 #include "core/tables/clinical_tables.h"
@@ -35,14 +36,7 @@ double since(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::filesystem::path freshFolder(const char* name) {
-  const char* tmp = std::getenv("TMPDIR");
-  std::filesystem::path p = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
-                            (std::string("varneta-bench-") + name + "-" + std::to_string(getpid()));
-  std::filesystem::remove_all(p);
-  std::filesystem::create_directories(p);
-  return p;
-}
+std::filesystem::path freshFolder(const char* name) { return bench::scratchFolder(name); }
 
 // Rich-text notes of about `characters` characters of markup.
 std::string longNotes(std::size_t characters) {

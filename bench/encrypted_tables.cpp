@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "platform/data/crypt_cipher.h"
 #include "bench/bench_data_files.h"
 #include "platform/data/database.h"
@@ -39,13 +40,7 @@ const rt::TableDef& notes(bool encrypted) {
 
 std::filesystem::path freshFolder() {
   static int n = 0;
-  const char* tmp = std::getenv("TMPDIR");
-  const std::filesystem::path p =
-      std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
-      ("varneta-crypt-bench-" + std::to_string(getpid()) + "-" + std::to_string(++n));
-  std::filesystem::remove_all(p);
-  std::filesystem::create_directories(p);
-  return p;
+  return bench::scratchFolder("crypt-" + std::to_string(++n));
 }
 
 void open(const std::filesystem::path& folder) {

@@ -3,6 +3,7 @@
 // writing the same table in the same run.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_folder.h"
 #include "bench/bench_export_table.h"
 
 #include <chrono>
@@ -25,9 +26,7 @@ const auto& table = bench::exportTable;
 
 fs::path folder() {
   static const fs::path f = [] {
-    fs::path made = fs::temp_directory_path() / "varneta-bench-export";
-    fs::create_directories(made);
-    return made;
+    return bench::scratchFolder("export");
   }();
   return f;
 }

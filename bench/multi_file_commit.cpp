@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "bench/bench_data_files.h"
 #include "platform/data/database.h"
 #include "platform/data/table.h"
@@ -51,11 +52,7 @@ void rewrite(rt::Table& t, int code, int round) {
 }
 
 void BM_TwoFileTransaction(benchmark::State& state) {
-  const char* tmp = std::getenv("TMPDIR");
-  const std::filesystem::path folder = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
-                                       ("varneta-commit-bench-" + std::to_string(getpid()));
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
+  const std::filesystem::path folder = bench::scratchFolder("commit");
   if (rt::openDatabase(folder, {&plainFile(), &secretFile()}) != 0) std::abort();
   rt::Table& plain = rt::table(notes(plainFile()));
   rt::Table& secret = rt::table(notes(secretFile()));

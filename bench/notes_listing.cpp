@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/data_files.h"
 #include "core/frame/globals.h"
@@ -30,8 +31,7 @@ void prepare() {
   if (done) return;
   done = true;
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                       ("varneta-bench-notes-" + std::to_string(::getpid()));
+  const std::filesystem::path folder = bench::scratchFolder("notes");
   std::filesystem::create_directories(folder / "PDF");
   std::filesystem::current_path(folder);
   setenv("VARNETA_WINDIR", folder.c_str(), 1);

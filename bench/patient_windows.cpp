@@ -130,7 +130,7 @@ void BM_HandOverEveryPatient(benchmark::State& state) {
   fill();
   std::size_t rows = 0;
   rt::registerProcedure(core::kExportWindow, [&rows](const rt::ProcedureArgs&) {
-    rows = core::currentExportHandOver()->rows->rowCount();
+    rows = core::allExportRows(*core::currentExportHandOver()->rows, 1).size();
     return 0;
   });
   for (auto _ : state) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
 #include "core/frame/program_startup.h"
@@ -77,11 +78,7 @@ struct Practice {
   std::filesystem::path folder;
   practice::DayInput input;
   Practice() {
-    const char* tmp = std::getenv("TMPDIR");
-    folder = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
-             ("varneta-bench-planner-" + std::to_string(getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    folder = bench::scratchFolder("planner");
     check(core::openPracticeDatabase(folder));
     check(core::openAllTables());
     check(rt::beginTransaction());

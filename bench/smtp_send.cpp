@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "netlib/net_mail_send.h"
 #include "netlib/testing/smtp_test_server.h"
 #include "netlib/tests/connection_harness.h"
@@ -33,7 +34,7 @@ SmtpTestServer& server() {
 }
 
 std::string attachmentFile() {
-  const std::string path = (std::filesystem::temp_directory_path() / "varneta-bench-informe.pdf");
+  const std::string path = (bench::scratchFolder("smtp") / "informe.pdf");
   std::string bytes(6000, '\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 % 251);
   std::ofstream(path, std::ios::binary) << bytes;
@@ -58,7 +59,7 @@ void fill(netlib::NetMailSend& mail, int i, const std::string& attachment) {
 
 // The messages as the sender builds them, written for the Python client.
 std::string builtMessages(const std::string& attachment) {
-  const std::string folder = (std::filesystem::temp_directory_path() / "varneta-bench-mails");
+  const std::string folder = (bench::scratchFolder("smtp") / "mails");
   std::filesystem::create_directories(folder);
   netlib::NetMailSend mail;
   mail.SUPPRESSERRORMSG = 1;

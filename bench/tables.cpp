@@ -1,4 +1,4 @@
-// The table layer with 100,000 patients: walking the name key through the
+// The table layer with 65,535 patients (every code a practice can number): walking the name key through the
 // cursor against the same walk in plain SQL on the same file, seeking a name
 // prefix, and opening every table at start-up.
 #include <benchmark/benchmark.h>
@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
 #include "core/tables/table_registration.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-constexpr int kPatients = 100000;
+constexpr int kPatients = 65535;
 
 const char* const kFirst[] = {
     "María"_cp,
@@ -51,19 +52,7 @@ const char* const kLast[] = {
     "Zapata",
     "Olmos"};
 
-std::filesystem::path dataFolder() {
-  static const std::filesystem::path folder = [] {
-    const char* tmp = std::getenv("TMPDIR");
-    std::filesystem::path p = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
-                              ("varneta-bench-" + std::to_string(getpid()));
-    std::filesystem::remove_all(p);
-    std::filesystem::create_directories(p);
-    static const std::string* const doomed = new std::string(p.string());
-    std::atexit([] { std::filesystem::remove_all(*doomed); });
-    return p;
-  }();
-  return folder;
-}
+std::filesystem::path dataFolder() { return bench::scratchFolder("tables"); }
 
 // Opens the practice's files, filling them with the patients the first time.
 void openWithPatients() {
@@ -80,8 +69,7 @@ void openWithPatients() {
   for (int i = 1; i <= kPatients; ++i) {
     seed = seed * 1103515245u + 12345u;
     t.clear();
-    // The patient code is 16 bits wide: patients past 65,535 stay unnumbered.
-    core::PAC().Cod_Paciente = static_cast<std::uint16_t>(i <= 65535 ? i : 0);
+    core::PAC().Cod_Paciente = static_cast<std::uint16_t>(i);
     core::PAC().Nombre = std::string(kLast[(seed >> 8) % std::size(kLast)]) + ", " +
                          kFirst[(seed >> 16) % std::size(kFirst)] + " " +
                          std::to_string(seed % 997);

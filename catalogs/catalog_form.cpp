@@ -65,141 +65,109 @@ CatalogField locked(CatalogField f) {
   return f;
 }
 
-void okCancelOfHolidays(CatalogFormSpec& s) {
+using Fields = std::vector<CatalogField>;
+
+// The holidays' family: a cancel asks whether to lose the changes, the title
+// follows the request, and Ctrl+H restores a field.
+CatalogFormSpec askingForm(const char* procedure, const rt::TableDef& (*table)(), const char* title,
+                           Fields fields) {
+  CatalogFormSpec s;
+  s.procedure = procedure;
+  s.table = table;
+  s.title = title;
+  s.tab = "General";
+  s.historyKey = core::kHistoryKeyH;
+  s.cancelAction = AskCancel;
+  s.titleByRequest = true;
   s.okTip = s.okStatus = "Aceptar los datos y cerrar la ventana";
   s.cancelTip = s.cancelStatus = "Cancelar la operación"_cp;
+  s.fields = std::move(fields);
+  return s;
 }
 
-void okCancelOfSpecialities(CatalogFormSpec& s) {
+// The specialities' family: a cancel offers to save the changes.
+CatalogFormSpec savingForm(const char* procedure, const rt::TableDef& (*table)(),
+                           std::string title, Fields fields) {
+  CatalogFormSpec s;
+  s.procedure = procedure;
+  s.table = table;
+  s.title = std::move(title);
+  s.tab = "General";
   s.okTip = "Graba todas las modificaciones y cierra la ventana";
   s.okStatus = "Acepta y cierra.";
   s.cancelTip = "Cancela las acciones y cierra la ventana";
+  s.fields = std::move(fields);
+  return s;
 }
 
 std::vector<CatalogFormSpec> makeSpecs() {
   std::vector<CatalogFormSpec> specs;
+  specs.push_back(savingForm(
+      "FormularioEspecialidades", &core::Especialidades::def,
+      "Actualizando un registro de Especialidades Médicas"_cp,
+      {required(field(FieldKind::Code, "ESP:Cod_Especialidad", "Código:"_cp, "@n6",
+                      "Codigo interno de Especialidad", 1)),
+       field(FieldKind::Check, "ESP:Inactiva", "Inactiva?", "",
+             "Marca que indica que la especialidad está inactiva"_cp, 3),
+       required(field(FieldKind::Entry, "ESP:Descripcion", "Descripción:"_cp, "@s40",
+                      "Descripción de la Especialidad"_cp, 2)),
+       field(FieldKind::Notes, "ESP:Notas", "Notas:", "", "", 4)}));
+  specs.push_back(askingForm(
+      "FormularioFeriados", &core::Feriados::def, "Actualizando un Registro de Feriados",
+      {locked(field(FieldKind::Code, "FER:Cod_Feriado", "Código:"_cp, "@n6",
+                    "Código Interno del Feriado"_cp, 1)),
+       locked(field(FieldKind::Date, "FER:Fecha", "Fecha:", "@d17", "Fecha del Feriado", 2)),
+       locked(field(FieldKind::Entry, "FER:Descripcion", "Descripción:"_cp, "@s80",
+                    "Descripción del Motivo del Feriado"_cp, 3))}));
+  specs.back().dateTitle = "Fecha del Feriado";
+  specs.push_back(askingForm(
+      "FormularioOcupaciones", &core::Ocupaciones::def, "Actualizando un Registro de Ocupaciones",
+      {locked(field(FieldKind::Code, "OCU:Cod_Ocupacion", "Código:"_cp, "@n6",
+                    "Código Interno de Ocupación"_cp, 1)),
+       field(FieldKind::Check, "OCU:Inactivo", "Inactivo:", "",
+             "Marca que indica que el registro está inactivo"_cp, 3),
+       locked(field(FieldKind::Entry, "OCU:Descripcion", "Descripción:"_cp, "@s60",
+                    "Descripción de la Ocupación"_cp, 2)),
+       field(FieldKind::Notes, "OCU:Notas", "Notas:", "", "", 4)}));
+  specs.push_back(askingForm(
+      "FormularioTiposConsulta", &core::TiposConsultas::def,
+      "Actualizando un Registro de TiposConsultas",
+      {locked(field(FieldKind::Code, "TIC:Cod_TipoConsulta", "Código:"_cp, "@n6",
+                    "Código Interno"_cp, 1)),
+       locked(field(FieldKind::Entry, "TIC:Descripcion", "Descripción:"_cp, "@s50",
+                    "Descripción del Tipo de Consulta"_cp, 2)),
+       locked(field(FieldKind::Colour, "TIC:Color", "Color:", "@n13",
+                    "Color que identifica al tipo de Consulta", 3))}));
   {
-    CatalogFormSpec s;
-    s.procedure = "FormularioEspecialidades";
-    s.table = &core::Especialidades::def;
-    s.title = "Actualizando un registro de Especialidades Médicas"_cp;
-    s.tab = "General";
-    okCancelOfSpecialities(s);
-    s.fields = {
-        required(field(FieldKind::Code, "ESP:Cod_Especialidad", "Código:"_cp, "@n6",
-                       "Codigo interno de Especialidad", 1)),
-        field(FieldKind::Check, "ESP:Inactiva", "Inactiva?", "",
-              "Marca que indica que la especialidad está inactiva"_cp, 3),
-        required(field(FieldKind::Entry, "ESP:Descripcion", "Descripción:"_cp, "@s40",
-                       "Descripción de la Especialidad"_cp, 2)),
-        field(FieldKind::Notes, "ESP:Notas", "Notas:", "", "", 4)};
-    specs.push_back(std::move(s));
-  }
-  {
-    CatalogFormSpec s;
-    s.procedure = "FormularioFeriados";
-    s.table = &core::Feriados::def;
-    s.title = "Actualizando un Registro de Feriados";
-    s.tab = "General";
-    s.historyKey = core::kHistoryKeyH;
-    s.cancelAction = AskCancel;
-    s.titleByRequest = true;
-    okCancelOfHolidays(s);
-    s.fields = {
-        locked(field(FieldKind::Code, "FER:Cod_Feriado", "Código:"_cp, "@n6",
-                     "Código Interno del Feriado"_cp, 1)),
-        locked(field(FieldKind::Date, "FER:Fecha", "Fecha:", "@d17", "Fecha del Feriado", 2)),
-        locked(field(FieldKind::Entry, "FER:Descripcion", "Descripción:"_cp, "@s80",
-                     "Descripción del Motivo del Feriado"_cp, 3))};
-    s.dateTitle = "Fecha del Feriado";
-    specs.push_back(std::move(s));
-  }
-  {
-    CatalogFormSpec s;
-    s.procedure = "FormularioOcupaciones";
-    s.table = &core::Ocupaciones::def;
-    s.title = "Actualizando un Registro de Ocupaciones";
-    s.tab = "General";
-    s.historyKey = core::kHistoryKeyH;
-    s.cancelAction = AskCancel;
-    s.titleByRequest = true;
-    okCancelOfHolidays(s);
-    s.fields = {locked(field(FieldKind::Code, "OCU:Cod_Ocupacion", "Código:"_cp, "@n6",
-                             "Código Interno de Ocupación"_cp, 1)),
-                field(FieldKind::Check, "OCU:Inactivo", "Inactivo:", "",
-                      "Marca que indica que el registro está inactivo"_cp, 3),
-                locked(field(FieldKind::Entry, "OCU:Descripcion", "Descripción:"_cp, "@s60",
-                             "Descripción de la Ocupación"_cp, 2)),
-                field(FieldKind::Notes, "OCU:Notas", "Notas:", "", "", 4)};
-    specs.push_back(std::move(s));
-  }
-  {
-    CatalogFormSpec s;
-    s.procedure = "FormularioTiposConsulta";
-    s.table = &core::TiposConsultas::def;
-    s.title = "Actualizando un Registro de TiposConsultas";
-    s.tab = "General";
-    s.historyKey = core::kHistoryKeyH;
-    s.cancelAction = AskCancel;
-    s.titleByRequest = true;
-    okCancelOfHolidays(s);
-    s.fields = {
-        locked(field(FieldKind::Code, "TIC:Cod_TipoConsulta", "Código:"_cp, "@n6",
-                     "Código Interno"_cp, 1)),
-        locked(field(FieldKind::Entry, "TIC:Descripcion", "Descripción:"_cp, "@s50",
-                     "Descripción del Tipo de Consulta"_cp, 2)),
-        locked(field(FieldKind::Colour, "TIC:Color", "Color:", "@n13",
-                     "Color que identifica al tipo de Consulta", 3))};
-    specs.push_back(std::move(s));
-  }
-  {
-    CatalogFormSpec s;
-    s.procedure = "FormularioCobertura";
-    s.table = &core::Coberturas_Medicas::def;
-    s.title = "Actualizando un registro de Coberturas Médicas:"_cp;
-    s.tab = "General:";
-    s.resizable = true;
-    okCancelOfSpecialities(s);
     CatalogField inactive = field(FieldKind::Check, "COB:Inactivo", "Inactivo?", "",
                                   "Marca que indica si la entrada permanece Inactiva", 3);
     inactive.besideCode = true;
-    s.fields = {field(FieldKind::CodeDisplay, "COB:Cod_Cobertura", "Código:"_cp, "@n6", "", 1),
-                field(FieldKind::Entry, "COB:Descripcion", "Descripción:"_cp, "@s90",
-                      "Nombre de Cobertura Médica"_cp, 2),
-                field(FieldKind::Notes, "COB:Notas", "Notas:", "", "Notas", 4), inactive};
-    specs.push_back(std::move(s));
+    CatalogFormSpec& s = specs.emplace_back(savingForm(
+        "FormularioCobertura", &core::Coberturas_Medicas::def,
+        "Actualizando un registro de Coberturas Médicas:"_cp,
+        {field(FieldKind::CodeDisplay, "COB:Cod_Cobertura", "Código:"_cp, "@n6", "", 1),
+         field(FieldKind::Entry, "COB:Descripcion", "Descripción:"_cp, "@s90",
+               "Nombre de Cobertura Médica"_cp, 2),
+         field(FieldKind::Notes, "COB:Notas", "Notas:", "", "Notas", 4), inactive}));
+    s.tab = "General:";
+    s.resizable = true;
   }
-  {
-    CatalogFormSpec s;
-    s.procedure = "FormularioProvincia";
-    s.table = &core::Provincias::def;
-    s.title = "Actualizando un registro de Provincias";
-    s.tab = "General";
-    s.protectedForm = true;
-    okCancelOfSpecialities(s);
-    CatalogField code = required(field(FieldKind::Code, "PRV:Cod_Provincia", "Código:"_cp,
-                                       "@n2_", "Código de Provincias"_cp, 1));
-    s.fields = {code, required(field(FieldKind::Entry, "PRV:Provincia", "Provincia:", "@s30",
-                                     "Nombre de la Provincia", 2))};
-    specs.push_back(std::move(s));
-  }
-  {
-    CatalogFormSpec s;
-    s.procedure = "FormularioLocalidades";
-    s.table = &core::Localidades::def;
-    s.title = "Actualizando un registro de Localidades";
-    s.tab = "General";
-    s.protectedForm = true;
-    okCancelOfSpecialities(s);
-    s.fields = {
-        required(field(FieldKind::Entry, "LOC:Cod_Postal", "Código Postal:"_cp, "@S10",
-                       "Código Postal de la localidad"_cp, 1)),
-        required(field(FieldKind::Entry, "LOC:NombreLocalidad", "Localidad:", "@s50",
-                       "Nombre de la Localidad", 2)),
-        required(field(FieldKind::Province, "LOC:Cod_Provincia", "Provincia:", "@n2",
-                       "Código de Provincia"_cp, 3))};
-    specs.push_back(std::move(s));
-  }
+  specs.push_back(savingForm(
+      "FormularioProvincia", &core::Provincias::def, "Actualizando un registro de Provincias",
+      {required(field(FieldKind::Code, "PRV:Cod_Provincia", "Código:"_cp, "@n2_",
+                      "Código de Provincias"_cp, 1)),
+       required(field(FieldKind::Entry, "PRV:Provincia", "Provincia:", "@s30",
+                      "Nombre de la Provincia", 2))}));
+  specs.back().protectedForm = true;
+  specs.push_back(savingForm(
+      "FormularioLocalidades", &core::Localidades::def, "Actualizando un registro de Localidades",
+      {required(field(FieldKind::Entry, "LOC:Cod_Postal", "Código Postal:"_cp, "@S10",
+                      "Código Postal de la localidad"_cp, 1)),
+       required(field(FieldKind::Entry, "LOC:NombreLocalidad", "Localidad:", "@s50",
+                      "Nombre de la Localidad", 2)),
+       required(field(FieldKind::Province, "LOC:Cod_Provincia", "Provincia:", "@n2",
+                      "Código de Provincia"_cp, 3))}));
+  specs.back().protectedForm = true;
   return specs;
 }
 

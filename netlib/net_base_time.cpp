@@ -5,18 +5,12 @@
 
 #include "netlib/net_base.h"
 #include "platform/base/paths.h"
+#include "textlib/text_buffer.h"
 
 namespace netlib {
 namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
-
-// The folder part of a path: before the last "\", else before the last "/".
-std::string parentOf(std::string_view path) {
-  std::size_t at = path.rfind('\\');
-  if (at == std::string_view::npos) at = path.rfind('/');
-  return at == std::string_view::npos ? std::string() : std::string(path.substr(0, at));
-}
 
 bool nothingToMake(std::string_view path) {
   if (path.empty()) return true;
@@ -62,7 +56,7 @@ int NetBase_::CreateDirectory_(std::string_view path) {
   std::string_view text = path;
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   if (nothingToMake(text)) return 0;
-  CreateDirectory_(parentOf(text));
+  CreateDirectory_(textlib::TextBuffer().PathOnly(text));
   std::string name(text.substr(0, 259));  // 260 with its terminating NUL
   std::error_code failed;
   return std::filesystem::create_directory(rt::resolvePath(name), failed) ? 0 : -1;

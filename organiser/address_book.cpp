@@ -293,14 +293,7 @@ QWidget* ContactForm::buildWindow() {
   auto* grid = new QGridLayout(general);
   int row = 0;
   auto line = [&](const char* prompt, std::initializer_list<QWidget*> controls, bool stretch) {
-    auto* label = new QLabel(rt::toQString(prompt), general);
-    label->setBuddy(*controls.begin());
-    grid->addWidget(label, row, 0);
-    auto* box = new QHBoxLayout;
-    box->setContentsMargins(0, 0, 0, 0);
-    for (QWidget* c : controls) box->addWidget(c);
-    if (stretch) box->addStretch();
-    grid->addLayout(box, row++, 1);
+    core::addFormLine(grid, row++, prompt, *controls.begin(), controls, stretch);
   };
 
   auto* name = core::namedEntry(general, "?AGE:NOMBRE", 40,
@@ -348,14 +341,7 @@ QWidget* ContactForm::buildWindow() {
   auto* categoryName = display(general, "?RAG:DESCRIPCION");
   line("Rubro:", {category, findCategory, categoryName}, false);
 
-  auto* notesGroup = new QGroupBox("Notas:", general);
-  auto* notes = new QPlainTextEdit(notesGroup);
-  notes->setObjectName("?AGE:NOTAS");
-  notes->setTabChangesFocus(true);
-  notes->setMinimumHeight(units.y(40));
-  notes->setMaximumHeight(units.y(64));
-  (new QVBoxLayout(notesGroup))->addWidget(notes);
-  grid->addWidget(notesGroup, row++, 0, 1, 2);
+  QPlainTextEdit* notes = core::addNotesBox(grid, row++, "?AGE:NOTAS", units.y(40), units.y(64));
   grid->setColumnStretch(1, 1);
 
   auto* status = new QLabel(window);

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -150,16 +149,7 @@ QWidget* ReminderFormBase::buildWindow() {
   auto* grid = new QGridLayout(general);
   int row = 0;
   auto line = [&](const char* prompt, std::initializer_list<QWidget*> controls) {
-    if (prompt != nullptr) {
-      auto* label = new QLabel(rt::toQString(prompt), general);
-      label->setBuddy(*controls.begin());
-      grid->addWidget(label, row, 0);
-    }
-    auto* box = new QHBoxLayout;
-    box->setContentsMargins(0, 0, 0, 0);
-    for (QWidget* c : controls) box->addWidget(c);
-    box->addStretch();
-    grid->addLayout(box, row++, 1);
+    core::addFormLine(grid, row++, prompt, *controls.begin(), controls, true);
   };
 
   auto* subject = core::namedEntry(general, "?AGG:ASUNTO", 60, "Asunto de la anotacion");
@@ -214,14 +204,7 @@ QWidget* ReminderFormBase::buildWindow() {
   auto* postpone = core::namedButton(general, "?DEMORAR", "&Demorar 10'");
   line(nullptr, {postpone});
 
-  auto* notesGroup = new QGroupBox("Notas:", general);
-  auto* notes = new QPlainTextEdit(notesGroup);
-  notes->setObjectName("?AGG:NOTAS");
-  notes->setTabChangesFocus(true);
-  notes->setMinimumHeight(units.y(40));
-  notes->setMaximumHeight(units.y(64));
-  (new QVBoxLayout(notesGroup))->addWidget(notes);
-  grid->addWidget(notesGroup, row++, 0, 1, 2);
+  QPlainTextEdit* notes = core::addNotesBox(grid, row++, "?AGG:NOTAS", units.y(40), units.y(64));
   grid->setColumnStretch(1, 1);
 
   core::sheetAndButtons(window, sheet,

@@ -53,7 +53,6 @@ class OneTableReport : public core::ReportRun {
     if (opened_) core::relate(def_).close();
     opened_ = false;
   }
-  long long primaryRecords() override { return rt::table(def_).records(); }
   void openView() override {
     view_ = std::make_unique<rt::View>(def_, key_);
     view_->setToStart();

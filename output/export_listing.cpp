@@ -115,7 +115,8 @@ ColumnLayout shareWidths(const std::vector<int>& needed,
 
 std::vector<rt::ReportPage> exportListingPages(const rt::ExportFileTable& table) {
   const std::vector<rt::exporting::ColumnShape> shapes = rt::exporting::shapesOf(table);
-  const std::vector<rt::exporting::Total> totals = rt::exporting::totalsOf(table, shapes);
+  rt::HeldRows held(table.rows);
+  const std::vector<rt::exporting::Total> totals = rt::exporting::totalsOf(table, held, shapes);
   const std::size_t columns = table.columns.size();
   const QFont titleFont = rt::reportFont("Arial", 12, true);
   const QFont plain = rt::reportFont("Arial", 8);

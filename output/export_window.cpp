@@ -39,6 +39,8 @@
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"
 #include "platform/base/text_order.h"
+#include "platform/base/thread_timer.h"
+#include "platform/base/worker.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rtf_reader.h"
@@ -73,26 +75,6 @@ QIcon totalIcon(bool totalled) {
     painter.drawEllipse(3, 3, 10, 10);
   }
   return QIcon(pixmap);
-}
-
-// Runs the work on an OS thread while the calling logical thread waits, so
-// the program's other windows go on; the work must own what it reads.
-rt::ExportFileResult onWorker(std::function<rt::ExportFileResult()> work) {
-  if (!rt::onLogicalThread() || qApp == nullptr) return work();
-  struct State {
-    std::atomic<bool> done{false};
-    rt::ExportFileResult result;
-  };
-  auto state = std::make_shared<State>();
-  const rt::ThreadNumber waiting = rt::currentThreadNumber();
-  std::thread([state, work = std::move(work), waiting]() mutable {
-    state->result = work();
-    work = nullptr;  // what it owned (a copy of the rows) is freed before the wait ends
-    state->done = true;
-    QMetaObject::invokeMethod(qApp, [waiting] { rt::wakeThread(waiting); }, Qt::QueuedConnection);
-  }).detach();
-  while (!state->done) rt::suspendCurrentThread();
-  return state->result;
 }
 
 class BusyCursor {
@@ -505,13 +487,44 @@ void ExportWindow::flipOrder() {
   refresh();
 }
 
-void ExportWindow::sortRows() {
-  const std::size_t count = handOver_.rows != nullptr ? handOver_.rows->rowCount() : 0;
-  rowOrder_.resize(count);
-  for (std::size_t i = 0; i < count; ++i) rowOrder_[i] = i;
-  if (order_.empty() || count == 0) return;
-  // Each entry's values read once: numbers, dates and times by value, text
-  // in the Spanish collation.
+std::vector<int> ExportWindow::fieldsRead() const {
+  std::vector<int> fields;
+  for (const Selected& c : selected_) fields.push_back(c.id);
+  for (const Order& e : order_) fields.push_back(e.field);
+  return fields;
+}
+
+bool ExportWindow::readRows(rt::SpilledRows& rows) {
+  if (!rows.error().empty()) return false;
+  const std::vector<int> fields = fieldsRead();
+  core::ExportWait wait(window());
+  handOver_.rows->rewind();
+  // A batch at a time, for about a tick's time, then the other windows are
+  // served: the list's rows are never all held.
+  auto until = std::chrono::steady_clock::now() + kReadBudget;
+  for (;;) {
+    std::vector<std::vector<std::string>> batch = handOver_.rows->next(kReadBatch, fields);
+    if (batch.empty()) break;
+    for (std::vector<std::string>& row : batch) {
+      // A notes or template column holds rich text: its plain text goes out.
+      for (std::size_t c = 0; c < selected_.size() && c < row.size(); ++c) {
+        if (row[c].rfind("{\\rtf", 0) == 0) row[c] = rt::rtfPlainText(row[c]);
+      }
+      if (!rows.append(row)) return false;
+    }
+    if (std::chrono::steady_clock::now() >= until) {
+      rt::waitOnTimer(1);
+      until = std::chrono::steady_clock::now() + kReadBudget;
+    }
+  }
+  sortRows(rows);
+  return rows.error().empty();
+}
+
+void ExportWindow::sortRows(rt::SpilledRows& rows) const {
+  if (order_.empty() || rows.size() == 0) return;
+  // The sort's values follow the selected columns in each kept row: read
+  // once, numbers, dates and times by value, text in the Spanish collation.
   struct Key {
     bool numeric = false;
     bool descending = false;
@@ -524,17 +537,23 @@ void ExportWindow::sortRows() {
     const auto paired = paired_.find(e.field);
     key.numeric = paired != paired_.end() && numericPicture(handOver_.columns[paired->second].picture);
     key.descending = e.sign == '-';
-    for (std::size_t r = 0; r < count; ++r) {
-      std::string value = handOver_.rows->field(r, e.field);
-      if (key.numeric) {
-        key.numbers.push_back(rt::numericValue(value));
-      } else {
-        key.texts.push_back(std::move(value));
-      }
-    }
     keys.push_back(std::move(key));
   }
-  std::stable_sort(rowOrder_.begin(), rowOrder_.end(), [&keys](std::size_t a, std::size_t b) {
+  rows.rewind();
+  while (const std::vector<std::string>* row = rows.next()) {
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      const std::size_t at = selected_.size() + k;
+      std::string value = at < row->size() ? (*row)[at] : std::string();
+      if (keys[k].numeric) {
+        keys[k].numbers.push_back(rt::numericValue(value));
+      } else {
+        keys[k].texts.push_back(std::move(value));
+      }
+    }
+  }
+  std::vector<std::size_t> order(rows.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) {
     for (const Key& key : keys) {
       int c = 0;
       if (key.numeric) {
@@ -546,6 +565,7 @@ void ExportWindow::sortRows() {
     }
     return false;
   });
+  rows.setOrder(std::move(order));
 }
 
 rt::ExportFileTable ExportWindow::table() const {
@@ -557,20 +577,19 @@ rt::ExportFileTable ExportWindow::table() const {
         paired == paired_.end() ? std::string() : std::string(rt::clip(handOver_.columns[paired->second].picture));
     t.columns.push_back({c.title, picture, c.icon == 2});
   }
-  if (handOver_.rows == nullptr) return t;
-  t.rows.reserve(rowOrder_.size());
-  for (std::size_t r : rowOrder_) {
-    std::vector<std::string> row;
-    row.reserve(selected_.size());
-    for (const Selected& c : selected_) {
-      std::string value = handOver_.rows->field(r, c.id);
-      // A notes or template column holds rich text: its plain text goes out.
-      if (value.rfind("{\\rtf", 0) == 0) value = rt::rtfPlainText(value);
-      row.push_back(std::move(value));
-    }
-    t.rows.push_back(std::move(row));
-  }
   return t;
+}
+
+bool ExportWindow::fitsASpreadsheet() {
+  // The heading and the totals take a row each.
+  const std::size_t most = rt::kSpreadsheetRows - 2;
+  if (handOver_.rows == nullptr || !handOver_.rows->moreThan(most)) return true;
+  std::string shown = rt::format(static_cast<double>(most), "@n13");
+  shown.erase(0, shown.find_first_not_of(' '));
+  rt::showMessage({"La lista tiene más de "_cp + shown +
+                       " filas, las que una planilla admite como máximo: no se exportó nada.|Limite la lista con sus filtros, o exporte a otro tipo de archivo."_cp,
+                   "Exportar", rt::MessageIcon::Warning, rt::button::Ok, {}, rt::button::Ok});
+  return false;
 }
 
 fs::path ExportWindow::takenFile(const std::vector<std::string>& extensions) const {
@@ -589,6 +608,8 @@ void ExportWindow::exportAs(QWidget* pressed) {
                                   [&](const OutputButton& b) { return name == b.name; });
   if (found == outputButtons().end()) return;
   const OutputButton& out = *found;
+  option_ = out.option;
+  if (option_ == option::Spreadsheet && !fitsASpreadsheet()) return;
   for (const std::string& extension : out.deleted) {
     fs::path file = base_;
     file += extension;
@@ -600,20 +621,25 @@ void ExportWindow::exportAs(QWidget* pressed) {
     handOver_.parameters[core::exportRow::FileName] = rt::runtimeName(base_);
     handOver_.parameters[core::exportRow::OpenDocument] = "0";
   }
-  sortRows();
-  option_ = out.option;
+  rt::SpilledRows rows;
+  const bool read = handOver_.rows != nullptr ? readRows(rows) : rows.error().empty();
   if (option_ == option::Print) {
-    printExportListing(table());
+    rt::ExportFileTable printed = table();
+    rows.rewind();
+    while (const std::vector<std::string>* row = rows.next()) printed.rows.push_back(*row);
+    printExportListing(printed);
     return;
   }
   rt::ExportFileResult result;
-  {
+  if (!read) {
+    result.error = rows.error();
+  } else {
     BusyCursor busy;
     const auto kind = static_cast<rt::ExportKind>(option_);
     const bool openDocument = option_ == option::Spreadsheet && rt::clip(handOver_.parameters[core::exportRow::OpenDocument]) == "1";
-    result = onWorker([t = table(), kind, openDocument, base = base_] {
-      return rt::writeExportFile(t, kind, openDocument, base);
-    });
+    const rt::ExportFileTable header = table();
+    // Written on a worker from the kept rows: the windows go on meanwhile.
+    rt::awaitWorker([&] { result = rt::writeExportFile(header, rows, kind, openDocument, base_); });
   }
   if (!result.ok()) {
     fs::path meant = base_;

@@ -4,6 +4,7 @@
 // sort order, saves and loads those choices as named layouts, and writes the
 // rows as a spreadsheet, a document, text, HTML or XML (then mails or opens
 // the file), or prints them.
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -12,6 +13,7 @@
 #include "core/shapes/aided_window.h"
 #include "core/shapes/export_handover.h"
 #include "platform/export/export_file.h"
+#include "platform/export/spilled_rows.h"
 
 class QListWidget;
 class QTreeWidget;
@@ -84,8 +86,20 @@ class ExportWindow : public core::AidedWindow {
   void flipOrder();
 
   void exportAs(QWidget* button);
-  void sortRows();
+  // False, with a message, when the list has more rows than a spreadsheet
+  // holds; nothing is read.
+  bool fitsASpreadsheet();
+  // The values each kept row holds: the selected columns', then the sort's.
+  std::vector<int> fieldsRead() const;
+  // Reads the hand-over's rows into `rows` a batch at a time (the windows
+  // are served between batches) and puts them in the chosen order; false
+  // when they could not be kept (rows.error() says why).
+  bool readRows(rt::SpilledRows& rows);
+  void sortRows(rt::SpilledRows& rows) const;
+  // The title and the selected columns (no rows).
   rt::ExportFileTable table() const;
+  static constexpr std::size_t kReadBatch = 100;
+  static constexpr std::chrono::milliseconds kReadBudget{20};
   std::filesystem::path takenFile(const std::vector<std::string>& extensions) const;
   void afterExport(const std::filesystem::path& file);
 
@@ -98,7 +112,6 @@ class ExportWindow : public core::AidedWindow {
   std::vector<Selected> selected_;
   std::vector<Order> order_;
   std::map<int, std::size_t> paired_;  // column number -> its row of the column queue
-  std::vector<std::size_t> rowOrder_;   // the rows in the sort order
   std::filesystem::path base_;
   std::filesystem::path lastFile_;
   int option_ = 0;  // L:Option

@@ -49,8 +49,6 @@ void AppointmentReport::closeTables() {
   while (opened_ > 0) core::access(*defs[--opened_]).close();
 }
 
-long long AppointmentReport::primaryRecords() { return core::Medicos::table().records(); }
-
 void AppointmentReport::openView() {
   // The physicians only drive the run: the day is printed from the queue.
   view_ = std::make_unique<rt::View>(core::Medicos::def(), core::Medicos::MDC01);
@@ -97,7 +95,8 @@ void AppointmentReport::layOut(rt::ReportEngine& report) {
                "@t7");
   detail_.text(1000, 20, 1875, 200, cell([](const DayRow& r) { return r.NOMBRE; }), columns, "@s40");
   detail_.text(2937, 20, 2406, 200, cell([](const DayRow& r) { return r.MOTIVO; }), columns, "@s80");
-  detail_.text(5406, 20, 1146, 200, cell([](const DayRow& r) { return r.TELEFONO; }), columns, "@s90");
+  detail_.text(5406, 20, 1146, 200, cell([](const DayRow& r) { return r.TELEFONO; }), columns, "@s90")
+      .readWhole();
   // The type's longest texts ("Indeterminado") need the rest of the line.
   detail_.text(6615, 20, std::max(802, right - 6615), 200, [this] { return tipoTurno_; },
                rt::reportFont("Arial Monospaced 04", 9), "@s20");

@@ -17,7 +17,6 @@ class AppointmentReport : public core::ReportRun {
   std::string tableName() const override;
   int openTables() override;
   void closeTables() override;
-  long long primaryRecords() override;
   void openView() override;
   void layOut(rt::ReportEngine& report) override;
   void printRecord(rt::ReportEngine& report) override;

@@ -228,15 +228,13 @@ void ConsultationList::OwnSetup() {
 }
 
 void ConsultationList::ArmarFiltroConsultas() {
+  // The view reads the dates and the patient as stretches of its keys: only
+  // the consultations between the dates, or of the patient, are read.
   core::ListBrowser& b = browser();
   b.SetFilter(TodasLasCitas != 0 ? std::string()
                                  : "CON:Fecha >= " + std::to_string(FechaDesde) +
                                        " AND CON:Fecha <= " + std::to_string(FechaHasta),
               "Filtro_1");
-  // The dates are the order's key: only the consultations between them are read.
-  browser().SetKeyLimits(TodasLasCitas != 0 ? std::nullopt
-                                            : std::optional(std::pair<std::int64_t, std::int64_t>(
-                                                  FechaDesde, FechaHasta)));
   b.SetFilter(TodosLosPacientes != 0 ? std::string()
                                      : "CON:Cod_Paciente = " + std::to_string(CodPaciente),
               "Filtro_2");

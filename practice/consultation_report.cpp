@@ -29,8 +29,6 @@ int ConsultationReport::openTables() {
                                                    &core::Medicos::def(), &core::TiposConsultas::def()});
 }
 
-long long ConsultationReport::primaryRecords() { return core::Consultas::table().records(); }
-
 void ConsultationReport::openView() {
   view_ = std::make_unique<rt::View>(core::Consultas::def(), core::Consultas::CON05);
   // The tables the list joins, so that a filter on any column the list
@@ -72,7 +70,7 @@ void ConsultationReport::layOut(rt::ReportEngine& report) {
   detail_.height = kLineHeight;
   detail_.text(0, 10, 1719, 170, [] { return std::string(core::PAC().Nombre); }, columns, "@s90");
   detail_.text(1823, 10, 781, 170, [] { return std::string(core::PAC().Telefono); }, columns,
-               "@s90");
+               "@s90").readWhole();
   detail_.text(2708, 10, 781, 170, [] { return std::string(core::COB().Descripcion); }, columns,
                "@s90");
   detail_.text(3646, 10, 625, 170, [] { return dayText(core::PAC().Fecha_Nacim); }, columns,

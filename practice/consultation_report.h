@@ -22,7 +22,6 @@ class ConsultationReport : public core::ReportRun {
   std::string procedureName() const override;
   std::string tableName() const override;
   int openTables() override;
-  long long primaryRecords() override;
   void openView() override;
   void layOut(rt::ReportEngine& report) override;
   void printRecord(rt::ReportEngine& report) override;

@@ -39,10 +39,6 @@ int HistoryReport::openTables() {
   return openReportTables(core::Consultas::def(), {&core::Pacientes::def(), &core::Localidades::def()});
 }
 
-long long HistoryReport::primaryRecords() {
-  return core::Consultas::table().records();
-}
-
 void HistoryReport::openView() {
   // The patient's consultations are a range of the key by patient and date:
   // the same records and order as a filter on the patient, without walking
@@ -79,7 +75,7 @@ void HistoryReport::layOut(rt::ReportEngine& report) {
                     [] { return std::string(core::LOC().NombreLocalidad); }, plain, "@s50");
   patientBand_.label(0, 4 * kLine, 800, kLine, "Teléfono:"_cp, bold);
   patientBand_.text(813, 4 * kLine, 4740, kLine, [] { return std::string(core::PAC().Telefono); },
-                    plain, "@s90");
+                    plain, "@s90").readWhole();
 
   // The antecedents wrap and grow their bands.
   auto antecedents = [&](rt::ReportBand& band, const char* label,

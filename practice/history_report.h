@@ -23,7 +23,6 @@ class HistoryReport : public core::ReportRun {
   std::string procedureName() const override;
   std::string tableName() const override;
   int openTables() override;
-  long long primaryRecords() override;
   void openView() override;
   void layOut(rt::ReportEngine& report) override;
   void printRecord(rt::ReportEngine& report) override;

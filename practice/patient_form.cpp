@@ -110,29 +110,19 @@ QWidget* PatientForm::buildWindow() {
   // ------------------------------------------------------------ personal data
   auto* grid = new QGridLayout(personal);
   int row = 0;
-  auto prompt = [&](const char* text, QWidget* buddy) {
-    auto* label = new QLabel(rt::toQString(text), personal);
-    label->setBuddy(buddy);
-    grid->addWidget(label, row, 0);
-  };
-  auto line = [&](std::initializer_list<QWidget*> controls, int stretchLast = 1) {
-    auto* box = new QHBoxLayout;
-    box->setContentsMargins(0, 0, 0, 0);
-    for (QWidget* c : controls) box->addWidget(c);
-    if (stretchLast == 0) box->addStretch();
-    grid->addLayout(box, row++, 1);
+  auto line = [&](const char* prompt, QWidget* buddy, std::initializer_list<QWidget*> controls,
+                  bool stretch = false) {
+    core::addFormLine(grid, row++, prompt, buddy, controls, stretch);
   };
 
   auto* code = core::shownEntry(personal, "?PAC:COD_PACIENTE");
   code->setMaximumWidth(units.x(40));
   auto* inactive = new QCheckBox("Inactivo?", personal);
   inactive->setObjectName("?PAC:INACTIVO");
-  prompt("Código:"_cp, code);
-  line({code, inactive}, 0);
+  line("Código:"_cp, code, {code, inactive}, true);
 
   auto* name = core::namedEntry(personal, "?PAC:NOMBRE", 90);
-  prompt("Nombre:", name);
-  line({name});
+  line("Nombre:", name, {name});
 
   auto* docType = new QComboBox(personal);
   docType->setObjectName("?PAC:TIPODOC");
@@ -141,28 +131,23 @@ QWidget* PatientForm::buildWindow() {
   docNumber->setMaximumWidth(units.x(60));
   // The number shares the type's prompt; messages name it on its own.
   docNumber->setAccessibleName("Nro. Documento");
-  prompt("Documento:", docType);
-  line({docType, docNumber}, 0);
+  line("Documento:", docType, {docType, docNumber}, true);
 
   auto* address = core::namedEntry(personal, "?PAC:DIRECCION", 90);
-  prompt("Dirección:"_cp, address);
-  line({address});
+  line("Dirección:"_cp, address, {address});
 
   auto* postal = core::namedEntry(personal, "?PAC:COD_POSTAL");
   postal->setMaximumWidth(units.x(44));
   auto* locality = core::namedEntry(personal, "?LOC:NOMBRELOCALIDAD", 50);
   auto* findLocality = core::namedButton(personal, "?LOOKUPLOCALIDAD", "F2", "Elija Localidad");
-  prompt("Localidad:", postal);
-  line({postal, locality, findLocality});
+  line("Localidad:", postal, {postal, locality, findLocality});
 
   auto* phone = core::namedEntry(personal, "?PAC:TELEFONO", 90);
-  prompt("Teléfono:"_cp, phone);
-  line({phone});
+  line("Teléfono:"_cp, phone, {phone});
 
   auto* email = core::namedEntry(personal, "?PAC:EMAIL", 90);
   QToolButton* mail = core::CrearEnlaceEmail(personal, "?MAILLINK");
-  prompt("E-Mail:", email);
-  line({email, mail});
+  line("E-Mail:", email, {email, mail});
 
   auto* birth = core::namedEntry(personal, "?PAC:FECHA_NACIM");
   birth->setMaximumWidth(units.x(50));
@@ -175,31 +160,27 @@ QWidget* PatientForm::buildWindow() {
   blood->setMaximumWidth(units.x(24));
   auto* bloodLabel = new QLabel(rt::toQString("Grupo Sanguíneo:"_cp), personal);
   bloodLabel->setBuddy(blood);
-  prompt("Fecha de Nacimiento:", birth);
-  line({birth, calendar, ageLabel, age, bloodLabel, blood}, 0);
+  line("Fecha de Nacimiento:", birth, {birth, calendar, ageLabel, age, bloodLabel, blood}, true);
 
   auto* coverage = core::namedEntry(personal, "?PAC:COD_COBERTURA");
   coverage->setMaximumWidth(units.x(30));
   auto* findCoverage =
       core::namedButton(personal, "?LOOKUPCOBERTURA", "F3", "Elija Cobertura Médica"_cp);
   auto* coverageName = core::shownEntry(personal, "?COB:DESCRIPCION");
-  prompt("Cobertura   Médica:"_cp, coverage);
-  line({coverage, findCoverage, coverageName});
+  line("Cobertura   Médica:"_cp, coverage, {coverage, findCoverage, coverageName});
 
   auto* card = core::namedEntry(personal, "?PAC:NROCARNETOBRASOCIAL", 30);
   auto* firstVisit = core::namedEntry(personal, "?PAC:FECHA_PRIMER_CONSULTA");
   firstVisit->setMaximumWidth(units.x(50));
   auto* firstLabel = new QLabel("F.Primer Consulta:", personal);
   firstLabel->setBuddy(firstVisit);
-  prompt("Nº de Carnet:"_cp, card);
-  line({card, firstLabel, firstVisit});
+  line("Nº de Carnet:"_cp, card, {card, firstLabel, firstVisit});
 
   auto* occupation = core::namedEntry(personal, "?PAC:COD_OCUPACION");
   occupation->setMaximumWidth(units.x(30));
   auto* findOccupation = core::namedButton(personal, "?LOOKUPOCUPACION", "F4", "Elija Ocupación"_cp);
   auto* occupationName = core::shownEntry(personal, "?OCU:DESCRIPCION");
-  prompt("Ocupación:"_cp, occupation);
-  line({occupation, findOccupation, occupationName});
+  line("Ocupación:"_cp, occupation, {occupation, findOccupation, occupationName});
 
   auto memo = [&](const char* title, const char* name) {
     auto* box = new QGroupBox(rt::toQString(title), personal);

@@ -14,8 +14,9 @@ namespace {
 
 constexpr int kLineHeight = 180;
 
-// One column of a listing: heading position, field position, width, value
-// and picture.
+// One column of a listing: heading position, field position, width, value,
+// picture, and whether its value is read as a whole (a phone: it shrinks to
+// fit, never wraps).
 struct Column {
   int headingAt;
   int at;
@@ -23,6 +24,7 @@ struct Column {
   const char* heading;
   std::function<std::string()> value;
   const char* picture;
+  bool whole = false;
 };
 
 void layOutColumns(rt::ReportEngine& report, rt::ReportBand& detail,
@@ -36,7 +38,10 @@ void layOutColumns(rt::ReportEngine& report, rt::ReportBand& detail,
   header.line(0, 860, report.bodyWidth(), 0);
   detail = rt::ReportBand{};
   detail.height = kLineHeight;
-  for (const Column& c : columns) detail.text(c.at, 10, c.width, 170, c.value, lines, c.picture);
+  for (const Column& c : columns) {
+    detail.text(c.at, 10, c.width, 170, c.value, lines, c.picture);
+    if (c.whole) detail.readWhole();
+  }
 }
 
 std::string name() { return std::string(core::PAC().Nombre); }
@@ -53,8 +58,6 @@ std::string PatientListing::tableName() const { return "Pacientes"; }
 int PatientListing::openTables() {
   return openReportTables(core::Pacientes::def(), {&core::Coberturas_Medicas::def(), &core::Localidades::def()});
 }
-
-long long PatientListing::primaryRecords() { return core::Pacientes::table().records(); }
 
 void PatientListing::openView() {
   view_ = std::make_unique<rt::View>(core::Pacientes::def(), core::Pacientes::PAS_002);
@@ -102,7 +105,7 @@ void PatientReport::layOut(rt::ReportEngine& report) {
                 {{0, 0, 1573, "Apellido y Nombre", name, "@s90"},
                  {1635, 1635, 1490, "Dirección"_cp, address, "@s90"},
                  {3187, 3187, 1302, "Localidad", locality, "@s50"},
-                 {4552, 4552, 781, "Telefono", phone, "@s90"},
+                 {4552, 4552, 781, "Telefono", phone, "@s90", true},
                  {5396, 5396, 781, "Cobertura", plan, "@s90"},
                  {6250, 6250, 625, "F. Nac.", born, "@d17"}});
 }
@@ -135,7 +138,7 @@ void BirthdayReport::layOut(rt::ReportEngine& report) {
                 {{0, 0, 1812, "Apellido y Nombre", name, "@s90"},
                  {1875, 1875, 1854, "Dirección"_cp, address, "@s90"},
                  {3792, 3792, 1469, "Localidad", locality, "@s50"},
-                 {5323, 5323, 833, "Telefono", phone, "@s90"},
+                 {5323, 5323, 833, "Telefono", phone, "@s90", true},
                  {6406, 6250, 646, "F. Nac.", born, "@d17"}});
 }
 

@@ -17,7 +17,6 @@ class PatientListing : public core::ReportRun {
  protected:
   std::string tableName() const override;
   int openTables() override;
-  long long primaryRecords() override;
   void openView() override;
   void printRecord(rt::ReportEngine& report) override;
 

@@ -190,35 +190,21 @@ QWidget* PhysicianForm::buildWindow() {
 
   auto* grid = new QGridLayout(personal);
   int row = 0;
-  auto prompt = [&](const char* text, QWidget* buddy) {
-    auto* label = new QLabel(rt::toQString(text), personal);
-    label->setBuddy(buddy);
-    grid->addWidget(label, row, 0);
+  auto line = [&](const char* prompt, QWidget* buddy, std::initializer_list<QWidget*> controls,
+                  bool stretch = false) {
+    core::addFormLine(grid, row++, prompt, buddy, controls, stretch);
   };
-  auto line = [&](std::initializer_list<QWidget*> widgets, int stretchLast = 1) {
-    auto* box = new QHBoxLayout;
-    box->setContentsMargins(0, 0, 0, 0);
-    for (QWidget* w : widgets) box->addWidget(w);
-    if (stretchLast == 0) box->addStretch();
-    grid->addLayout(box, row++, 1);
-  };
-  prompt("Código:"_cp, code);
-  line({code, inactive}, 0);
-  prompt("Nombre:", name);
-  line({name});
-  prompt("Domicilio:", address);
-  line({address});
-  prompt("Localidad:", postal);
-  line({postal, postalLookup, locality});
-  prompt("Teléfono:"_cp, phones[0]);
-  line({phones[0], phones[1], phones[2]});
-  prompt("Matricula:", registration);
-  line({registration}, 0);
-  prompt("Email:", email);
-  line({email});
-  prompt("Especialidad:", specialityCode);
-  line({specialityCode, specialityLookup, specialityName});
-  prompt("Notas:", notes);
+  line("Código:"_cp, code, {code, inactive}, true);
+  line("Nombre:", name, {name});
+  line("Domicilio:", address, {address});
+  line("Localidad:", postal, {postal, postalLookup, locality});
+  line("Teléfono:"_cp, phones[0], {phones[0], phones[1], phones[2]});
+  line("Matricula:", registration, {registration}, true);
+  line("Email:", email, {email});
+  line("Especialidad:", specialityCode, {specialityCode, specialityLookup, specialityName});
+  auto* notesPrompt = new QLabel("Notas:", personal);
+  notesPrompt->setBuddy(notes);
+  grid->addWidget(notesPrompt, row, 0);
   grid->addWidget(notes, row++, 1);
   grid->setColumnStretch(1, 1);
   name->setMinimumWidth(units.x(220));

@@ -1,6 +1,7 @@
 // The backup window: the archive holds a consistent copy of the data files
-// (sealed files still sealed) and the settings files, a failed backup says so
-// and leaves the record of the last backup alone, Cancel writes nothing.
+// (sealed files still sealed) and the settings files, a backup made names its
+// archive, a failed backup says so and leaves the record of the last backup
+// alone, Cancel writes nothing.
 #include "admin/backup.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +77,15 @@ class Backup : public AdminFixture {
     EXPECT_EQ(script.pending(), 0);
   }
 
+  // The one message of a backup that was made: it names the archive.
+  static void expectDone(const ScriptedMessages& messages, const fs::path& archive) {
+    ASSERT_EQ(messages.asked().size(), 1u);
+    const rt::MessageRequest& done = messages.asked()[0];
+    EXPECT_EQ(done.caption, "Respaldo");
+    EXPECT_EQ(done.icon, rt::MessageIcon::Information);
+    EXPECT_EQ(done.text, "Respaldo realizado en el archivo|" + rt::runtimeName(archive));
+  }
+
   fs::path unpack(const fs::path& archive) {
     const fs::path into = scratch("desempacado");
     rt::testing::commandOutput("7z x -y -o'" + into.string() + "' '" + archive.string() + "' 2>&1");
@@ -98,9 +108,9 @@ TEST_F(Backup, ArchivesEveryDataAndSettingsFileAsACopyThatOpens) {
     rt::testing::click(w, "?OK");
   });
   ASSERT_TRUE(rt::testing::runOnThread([] { Respaldo(); }, 60s));
-  EXPECT_TRUE(messages.asked().empty()) << messages.asked()[0].text;
-
   const fs::path archive = destination_ / kArchive;
+  expectDone(messages, archive);
+
   ASSERT_TRUE(fs::is_regular_file(archive));
   const std::string listing = rt::testing::commandOutput("7z l '" + archive.string() + "'");
   for (const char* name : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat", "Dezedu.ini", "varneta.INI", "respaldo.ini"}) {
@@ -136,7 +146,7 @@ TEST_F(Backup, NamesThatReadAsSwitchesArePackedAsFilesBesideEveryDataFile) {
   for (const char* name : planted) std::ofstream(name) << "x";
   ScriptedMessages messages;
   backUpTo(destination_.string());
-  EXPECT_TRUE(messages.asked().empty()) << messages.asked()[0].text;
+  expectDone(messages, destination_ / kArchive);
   const std::string listing = rt::testing::commandOutput("7z l -slt -- '" + (destination_ / kArchive).string() + "'");
   for (const std::string name : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat", "Dezedu.ini", "-x!*.dat", "@lista.ini", "*.ini"}) {
     EXPECT_NE(listing.find("\nPath = " + name + "\n"), std::string::npos) << name << "\n" << listing;
@@ -185,7 +195,7 @@ TEST_F(Backup, CopiesAConsistentPairWhileAnotherWorkstationCommitsOverTwoFiles) 
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  ASSERT_TRUE(messages.asked().empty()) << messages.asked()[0].text;
+  expectDone(messages, destination_ / kArchive);
 
   const fs::path copy = unpack(destination_ / kArchive);
   reopenIn(copy);
@@ -255,7 +265,8 @@ TEST_F(Backup, CancelLeavesTheBackupRecordAsItWas) {
 }
 
 // A backup that was not made leaves "Dia" and "Hora" alone (the reminder
-// keeps reminding), says why, and keeps the window open.
+// keeps reminding) and "Destino" at the last place that worked, says why,
+// and keeps the window open.
 TEST_F(Backup, AFailedBackupSaysWhyAndKeepsTheRecordOfTheLastOne) {
   std::ofstream("un-archivo") << "x";
   const fs::path emptyPath = scratch("sin-programas");
@@ -281,6 +292,7 @@ TEST_F(Backup, AFailedBackupSaysWhyAndKeepsTheRecordOfTheLastOne) {
   for (const Case& c : cases) {
     rt::putIni("Respaldo", "Dia", "82000", core::backupIniFile());
     rt::putIni("Respaldo", "Hora", "100", core::backupIniFile());
+    rt::putIni("Respaldo", "Destino", "/media/pendrive", core::backupIniFile());
     setenv("PATH", c.path.c_str(), 1);
     ScriptedMessages messages;
     backUpTo(c.destination);
@@ -290,6 +302,7 @@ TEST_F(Backup, AFailedBackupSaysWhyAndKeepsTheRecordOfTheLastOne) {
     EXPECT_EQ(text.rfind("No se pudo realizar el respaldo.|" + c.detail, 0), 0u) << text;
     EXPECT_EQ(rt::getIni("Respaldo", "Dia", "", core::backupIniFile()), "82000");
     EXPECT_EQ(rt::getIni("Respaldo", "Hora", "", core::backupIniFile()), "100");
+    EXPECT_EQ(rt::getIni("Respaldo", "Destino", "", core::backupIniFile()), "/media/pendrive");
   }
   EXPECT_TRUE(fs::is_empty(destination_)) << "an archive that is not whole is not left behind";
 }

@@ -167,6 +167,7 @@ TEST_F(FileManager, InfoShowsCountsAndFilesAMissingTableAsEmptyAndCreateMakesIt)
   EXPECT_NE(rt::probeTable(core::Especialidades::def()).error, 0) << "Info creates nothing";
   EXPECT_EQ(row(rows, "LogFileTL").FILERECORDS, "?") << "no action touches it";
 
+  ScriptedMessages messages;
   rows = runWith({"Especialidades", "Pacientes"}, {"?Create"});
   EXPECT_EQ(row(rows, "Especialidades").FILERECORDS, "0");
   EXPECT_EQ(row(rows, "Especialidades").DISKNAME, "Varneta.dat");
@@ -195,7 +196,9 @@ TEST_F(FileManager, BuildAndPackKeepEveryRecordAndLeaveSoundFiles) {
   ScriptedMessages messages;
   const std::vector<FileRow> rows =
       runWith({"Pacientes", "Consultas", "LogConsultas"}, {"?Build", "?Pack"});
-  EXPECT_TRUE(messages.asked().empty()) << messages.asked()[0].text;
+  ASSERT_EQ(messages.asked().size(), 2u) << "each run says it is done, and nothing else";
+  EXPECT_EQ(messages.asked()[0].caption, "Reconstruir");
+  EXPECT_EQ(messages.asked()[1].caption, "Compactar");
   EXPECT_EQ(row(rows, "Pacientes").FILERECORDS, "80");
   EXPECT_EQ(versions(plain, "PACIENTE"), patients);
   EXPECT_EQ(versions(plain, "Consulta"), visits);
@@ -238,12 +241,14 @@ TEST_F(FileManager, AFileAnotherWorkstationIsWritingIsReportedAndTheRunGoesOn) {
   (void)!write(hold[1], "x", 1);
   int status = 0;
   waitpid(child, &status, 0);
-  ASSERT_EQ(messages.asked().size(), 1u);
+  ASSERT_EQ(messages.asked().size(), 2u);
   EXPECT_EQ(messages.asked()[0].caption, "File Access Error");
   EXPECT_EQ(messages.asked()[0].text,
             "This option requires exclusive file access.|Please ensure no other users are in the system. |An "
             "error occured trying to open the file : Error " +
                 rt::errorText(rt::error::FileLocked));
+  EXPECT_EQ(messages.asked()[1].text, "Se reconstruyeron las claves de:|LogConsultas (VarnetaC.dat)")
+      << "the refused table is not named done";
   EXPECT_EQ(rt::integrityCheck(core::clinicalDataFile()), "ok");
 }
 
@@ -378,9 +383,47 @@ TEST_F(FileManager, FreshenKeepsTheRecordsAndRefusesANewerStructure) {
   const std::vector<FileRow> rows = runWith({"Pacientes", "Turnos"}, {"?Freshen"});
   EXPECT_EQ(versions(plain, "PACIENTE"), patients);
   EXPECT_EQ(row(rows, "Pacientes").FILERECORDS, "12");
-  ASSERT_EQ(messages.asked().size(), 1u);
+  ASSERT_EQ(messages.asked().size(), 2u);
   EXPECT_NE(messages.asked()[0].text.find("Turnos"), std::string::npos);
+  EXPECT_EQ(messages.asked()[1].text, "Se copiaron a un archivo nuevo los registros de:|Pacientes (Varneta.dat)");
   EXPECT_EQ(versions(plain, "Turnos").size(), 4u);
+}
+
+// A run that ends says what it did, naming each table with its file (each
+// file once for packing, which works on whole files), or that it did nothing.
+TEST_F(FileManager, EachRunSaysWhatItDidNamingTheFiles) {
+  addRecords(core::Pacientes::def(), 1, 3);
+  addRecords(core::LogConsultas::def(), 1, 3);
+  struct Case {
+    std::vector<std::string> tagged;
+    const char* button;
+    const char* caption;
+    std::string text;
+  };
+  const Case cases[] = {
+      {{"Pacientes", "LogConsultas"}, "?Build", "Reconstruir",
+       "Se reconstruyeron las claves de:|Pacientes (Varneta.dat)|LogConsultas (VarnetaC.dat)"},
+      {{"Especialidades"}, "?Build", "Reconstruir", "No se reconstruyó ninguna tabla."_cp},
+      {{"Pacientes", "Consultas", "LogConsultas"}, "?Pack", "Compactar",
+       "Se compactaron los archivos:|Varneta.dat|VarnetaC.dat"},
+      {{"Pacientes"}, "?Release", "Liberar", "Se liberaron los registros retenidos de:|Pacientes (Varneta.dat)"},
+      {{"LogConsultas"}, "?Freshen", "Refrescar",
+       "Se copiaron a un archivo nuevo los registros de:|LogConsultas (VarnetaC.dat)"},
+      {{"Pacientes", "Especialidades"}, "?Create", "Crear", "Se crearon:|Especialidades (Varneta.dat)"},
+      {{"Pacientes"}, "?Create", "Crear", "No faltaba ningún archivo: no se creó ninguno."_cp},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.button + std::string(" ") + c.text);
+    rt::closeDatabase();
+    ASSERT_EQ(execOn(rt::workingFolder() / "Varneta.dat", "DROP TABLE IF EXISTS ESPECIAL"), SQLITE_OK);
+    reopenIn(rt::workingFolder());
+    ScriptedMessages messages;
+    runWith(c.tagged, {c.button});
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].caption, c.caption);
+    EXPECT_EQ(messages.asked()[0].icon, rt::MessageIcon::Information);
+    EXPECT_EQ(messages.asked()[0].text, c.text);
+  }
 }
 
 // Cancel during a rebuild abandons that table's rebuild as a whole.

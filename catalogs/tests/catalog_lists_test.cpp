@@ -241,11 +241,7 @@ TEST_F(CatalogLists, ExportIsDisabledWhileEmptyAndHandsOverTheMembersValues) {
     got = {};
     got.columns = h->columns;
     got.parameters = h->parameters;
-    for (std::size_t r = 0; r < h->rows->rowCount(); ++r) {
-      std::vector<std::string> fields;
-      for (int f = 1; f <= 8; ++f) fields.push_back(h->rows->field(r, f));
-      got.rows.push_back(fields);
-    }
+    got.rows = core::allExportRows(*h->rows, 8);
     got.mode = h->mode;
     got.title = h->title;
     got.procedure = h->group->procedure;

@@ -1,5 +1,6 @@
 #include "core/aids/window_parts.h"
 
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStyle>
@@ -74,13 +75,28 @@ QString shownDate(std::int32_t date) {
 
 void addFormLine(QGridLayout* grid, int row, const char* prompt, QWidget* buddy,
                  std::initializer_list<QWidget*> controls, bool stretch) {
-  auto* label = new QLabel(rt::toQString(prompt), grid->parentWidget());
-  label->setBuddy(buddy);
-  grid->addWidget(label, row, 0);
+  if (prompt != nullptr) {
+    auto* label = new QLabel(rt::toQString(prompt), grid->parentWidget());
+    label->setBuddy(buddy);
+    grid->addWidget(label, row, 0);
+  }
   auto* box = new QHBoxLayout;
   for (QWidget* c : controls) box->addWidget(c);
   if (stretch) box->addStretch();
   grid->addLayout(box, row, 1);
+}
+
+QPlainTextEdit* addNotesBox(QGridLayout* grid, int row, const char* name, int minHeight,
+                            int maxHeight) {
+  auto* group = new QGroupBox("Notas:", grid->parentWidget());
+  auto* notes = new QPlainTextEdit(group);
+  notes->setObjectName(name);
+  notes->setTabChangesFocus(true);
+  notes->setMinimumHeight(minHeight);
+  notes->setMaximumHeight(maxHeight);
+  (new QVBoxLayout(group))->addWidget(notes);
+  grid->addWidget(group, row, 0, 1, 2);
+  return notes;
 }
 
 }  // namespace core

@@ -2,11 +2,13 @@
 // The pieces every window builds the same way: a push button that never
 // takes Enter as the default, and an entry with its length and tip, each
 // named as the window's code finds it ("?OK"); a form's window with its tab
-// sheet; the sheet above the OK and Cancel row; and the run of a window
+// sheet; the lines of a form's grid and its notes box; the sheet above the
+// OK and Cancel row; and the run of a window
 // whose answer its caller also finds in ThreadResponse.
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <cstdint>
@@ -47,9 +49,15 @@ QHBoxLayout* sheetAndButtons(QWidget* window, QWidget* sheet, const FormButtons&
 // A date as the forms show one ("@d17"); empty for no date (0).
 QString shownDate(std::int32_t date);
 // A line of a form's grid: the prompt, the label of `buddy`, in the first
-// column and the controls side by side in the second (then a stretch).
+// column (left empty for a null prompt) and the controls side by side in the
+// second (then a stretch).
 void addFormLine(QGridLayout* grid, int row, const char* prompt, QWidget* buddy,
                  std::initializer_list<QWidget*> controls, bool stretch = false);
+// A record's notes across both columns of a form's grid: the plain text
+// `name` in a box "Notas:", from `minHeight` to `maxHeight` pixels high,
+// where Tab moves on to the next control.
+QPlainTextEdit* addNotesBox(QGridLayout* grid, int row, const char* name, int minHeight,
+                            int maxHeight);
 
 // Runs the window on the calling thread; its answer is returned and left in
 // ThreadResponse for a caller that called it by name.

@@ -80,7 +80,6 @@ class Frame : public rt::WindowDriver {
                    std::function<void()> action, int number = 0);
   QToolButton* addButton(QWidget* bar, std::string_view control, std::string_view text,
                          std::string_view tip, std::string_view procedure, int number = 0);
-  void menuCommand(int number);
   void onOpened();
   void onTimer();
   void cycleListingMode();

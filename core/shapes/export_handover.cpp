@@ -4,7 +4,9 @@
 #include <QLabel>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <chrono>
 #include <filesystem>
+#include <limits>
 #include <map>
 
 #include "core/aids/designed_font.h"
@@ -33,42 +35,38 @@ std::string exportFolder() {
   return error ? GLO::DirectorioExportacion : folder.string();
 }
 
-// The small window shown while the list loads every row.
-class ExportWait {
- public:
-  explicit ExportWait(QWidget* over) : window_(new QWidget(over, Qt::Tool | Qt::FramelessWindowHint)) {
-    window_->setFont(designedWindowFont());
-    auto* icon = new QLabel(window_);
-    icon->setPixmap(window_->style()->standardIcon(QStyle::SP_BrowserReload).pixmap(32, 32));
-    auto* layout = new QVBoxLayout(window_);
-    layout->addWidget(icon, 0, Qt::AlignHCenter);
-    layout->addWidget(new QLabel("Preparando datos para Exportacion", window_), 0, Qt::AlignHCenter);
-    layout->addWidget(new QLabel("Aguarde un instante por Favor...", window_), 0, Qt::AlignHCenter);
-    window_->setObjectName("?ExportWait");
-    window_->adjustSize();
-    if (over != nullptr) {
-      window_->move(over->geometry().center() - window_->rect().center());
-    }
-    window_->show();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    // The thread steps aside for a moment so that the window is mapped and
-    // drawn before the long read.
-    rt::waitOnTimer(50);
-  }
-  ~ExportWait() { close(); }
-  void close() {
-    if (!window_) return;
-    QApplication::restoreOverrideCursor();
-    window_->hide();
-    window_->deleteLater();
-    window_ = nullptr;
-  }
+}  // namespace
 
- private:
-  QWidget* window_;
-};
+ExportWait::ExportWait(QWidget* over) : window_(new QWidget(over, Qt::Tool | Qt::FramelessWindowHint)) {
+  window_->setFont(designedWindowFont());
+  auto* icon = new QLabel(window_);
+  icon->setPixmap(window_->style()->standardIcon(QStyle::SP_BrowserReload).pixmap(32, 32));
+  auto* layout = new QVBoxLayout(window_);
+  layout->addWidget(icon, 0, Qt::AlignHCenter);
+  layout->addWidget(new QLabel("Preparando datos para Exportacion", window_), 0, Qt::AlignHCenter);
+  layout->addWidget(new QLabel("Aguarde un instante por Favor...", window_), 0, Qt::AlignHCenter);
+  window_->setObjectName("?ExportWait");
+  window_->adjustSize();
+  if (over != nullptr) {
+    window_->move(over->geometry().center() - window_->rect().center());
+  }
+  window_->show();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
 
-void handOver(const RowFields& rows, const std::vector<int>& widths, const ExportSpec& spec,
+ExportWait::~ExportWait() { close(); }
+
+void ExportWait::close() {
+  if (!window_) return;
+  QApplication::restoreOverrideCursor();
+  window_->hide();
+  window_->deleteLater();
+  window_ = nullptr;
+}
+
+namespace {
+
+void handOver(ExportRows& rows, const std::vector<int>& widths, const ExportSpec& spec,
               QWidget* window) {
   ExportGroup group{rt::currentProcedure() + std::to_string(spec.number), "varneta", 0};
   ExportHandOver handOver;
@@ -94,7 +92,76 @@ void handOver(const RowFields& rows, const std::vector<int>& widths, const Expor
   rt::returnFreedMemory();
 }
 
+// The rows of a list's view, read from its first record in its order and
+// filter, a batch at a time; the list's own loaded rows are left as they are.
+class ViewExportRows : public ExportRows {
+ public:
+  static constexpr std::chrono::milliseconds kCountBudget{20};
+  explicit ViewExportRows(ListBrowser& browser) : browser_(browser) {}
+  // A table of no more records than the limit answers at once; otherwise the
+  // view is walked up to the limit, a tick's time at a time, the windows
+  // served between ticks.
+  bool moreThan(std::size_t limit) override {
+    const std::int64_t stored = browser_.TableRecords();
+    if (stored >= 0 && static_cast<std::size_t>(stored) <= limit) return false;
+    rewind();
+    std::size_t records = 0;
+    auto until = std::chrono::steady_clock::now() + kCountBudget;
+    while (records <= limit && browser_.SkipViewRow()) {
+      ++records;
+      if (std::chrono::steady_clock::now() >= until) {
+        rt::waitOnTimer(1);
+        until = std::chrono::steady_clock::now() + kCountBudget;
+      }
+    }
+    rewind();
+    return records > limit;
+  }
+  void rewind() override {
+    browser_.RewindView();
+    ended_ = false;
+  }
+  std::vector<std::vector<std::string>> next(std::size_t most, const std::vector<int>& fields) override {
+    std::vector<std::vector<std::string>> batch;
+    while (!ended_ && batch.size() < most) {
+      const std::optional<ListRow> row = browser_.NextViewRow();
+      if (!row) {
+        ended_ = true;
+        break;
+      }
+      std::vector<std::string> values;
+      values.reserve(fields.size());
+      for (int field : fields) values.push_back(browser_.field(*row, field));
+      batch.push_back(std::move(values));
+    }
+    return batch;
+  }
+
+ private:
+  ListBrowser& browser_;
+  bool ended_ = false;
+};
+
 }  // namespace
+
+std::vector<std::vector<std::string>> HeldExportRows::next(std::size_t most,
+                                                           const std::vector<int>& fields) {
+  std::vector<std::vector<std::string>> batch;
+  for (; next_ < rows_.rowCount() && batch.size() < most; ++next_) {
+    std::vector<std::string> row;
+    row.reserve(fields.size());
+    for (int field : fields) row.push_back(rows_.field(next_, field));
+    batch.push_back(std::move(row));
+  }
+  return batch;
+}
+
+std::vector<std::vector<std::string>> allExportRows(ExportRows& rows, int lastField) {
+  std::vector<int> fields;
+  for (int f = 1; f <= lastField; ++f) fields.push_back(f);
+  rows.rewind();
+  return rows.next(std::numeric_limits<std::size_t>::max(), fields);
+}
 
 std::vector<std::string> exportParameters(std::string_view fields) {
   std::vector<std::string> rows = {
@@ -160,19 +227,17 @@ ExportHandOver* currentExportHandOver() {
 }
 
 void PrepararExportacion(ListBrowser& browser, const ExportSpec& spec, QWidget* window) {
-  const bool whole = browser.wholeView();
-  {
-    ExportWait wait(window);
-    if (!whole) browser.LoadWhole(true);
-  }
-  handOver(browser, columnWidths(browser), spec, window);
-  // The rows stay loaded until the list's next reload.
-  if (!whole) browser.LoadWhole(false);
+  ViewExportRows rows(browser);
+  handOver(rows, columnWidths(browser), spec, window);
+  // The export walked the view: the selected row's record comes back into
+  // the buffers and the view stands on it again.
+  browser.UpdateViewRecord();
 }
 
 void PrepararExportacion(const RowFields& rows, const std::vector<int>& widths,
                          const ExportSpec& spec, QWidget* window) {
-  handOver(rows, widths, spec, window);
+  HeldExportRows held(rows);
+  handOver(held, widths, spec, window);
 }
 
 }  // namespace core

@@ -1,8 +1,9 @@
 #pragma once
-// Handing a list to the export window: the list loads every row of its view,
-// describes its columns, fills the export's parameters and names itself for
-// the export's saved layouts; the export window (reached by name) reads the
-// hand-over while it runs on the list's thread.
+// Handing a list to the export window: the list describes its columns, fills
+// the export's parameters, names itself for the export's saved layouts and
+// offers its rows to be read in batches (every row of its view that passes
+// its filters, in its order, never all held at once); the export window
+// (reached by name) reads the hand-over while it runs on the list's thread.
 #include <QWidget>
 #include <cstdint>
 #include <string>
@@ -29,6 +30,50 @@ struct ExportSpec {
   std::int16_t mode = 0;
 };
 
+// The rows a list hands over, read in batches on the list's thread.
+class ExportRows {
+ public:
+  virtual ~ExportRows() = default;
+  // Whether there are more rows than `limit`, known before any row is read
+  // (a spreadsheet's limit); the next row read is the first one again.
+  virtual bool moreThan(std::size_t limit) = 0;
+  // Back before the first row.
+  virtual void rewind() = 0;
+  // Up to `most` more rows, each the values of `fields` (numbered from 1 as
+  // the list numbers a row's fields); none after the last row.
+  virtual std::vector<std::vector<std::string>> next(std::size_t most, const std::vector<int>& fields) = 0;
+};
+
+// Rows already held (the planner's day).
+class HeldExportRows : public ExportRows {
+ public:
+  explicit HeldExportRows(const RowFields& rows) : rows_(rows) {}
+  bool moreThan(std::size_t limit) override { return rows_.rowCount() > limit; }
+  void rewind() override { next_ = 0; }
+  std::vector<std::vector<std::string>> next(std::size_t most, const std::vector<int>& fields) override;
+
+ private:
+  const RowFields& rows_;
+  std::size_t next_ = 0;
+};
+
+// Every row with its fields 1 to `lastField`, at once: for small lists.
+std::vector<std::vector<std::string>> allExportRows(ExportRows& rows, int lastField);
+
+// The small window shown while an export reads the list's rows, with the
+// busy cursor, until it is closed or destroyed.
+class ExportWait {
+ public:
+  explicit ExportWait(QWidget* over);
+  ~ExportWait();
+  ExportWait(const ExportWait&) = delete;
+  ExportWait& operator=(const ExportWait&) = delete;
+  void close();
+
+ private:
+  QWidget* window_;
+};
+
 // A row of the column queue.
 struct ExportColumn {
   std::int16_t id = 0;      // the list column's number, from 1
@@ -47,7 +92,7 @@ struct ExportGroup {
 
 struct ExportHandOver {
   std::vector<ExportColumn> columns;
-  const RowFields* rows = nullptr;      // every row, fields numbered from 1
+  ExportRows* rows = nullptr;           // the rows, read in batches
   std::vector<std::string> parameters;  // 29 rows of CSTRING(800)
   std::int16_t mode = 0;
   std::string title;                    // STRING(100)
@@ -75,8 +120,8 @@ std::vector<int> columnWidths(const ListBrowser& browser);
 // thread; null when none.
 ExportHandOver* currentExportHandOver();
 
-// Loads every row of the list's view (a wait window meanwhile), hands the
-// list to the export window and returns when that window closes.
+// Hands the list to the export window and returns when that window closes;
+// the export reads the rows of the list's view itself, in batches.
 void PrepararExportacion(ListBrowser& browser, const ExportSpec& spec, QWidget* window);
 // The same for rows that do not come from a view (the planner's day): they
 // are handed over as they are.

@@ -164,14 +164,6 @@ void ListBrowser::AddSortOrder(std::string title, int key, std::string_view appe
   if (orders_.size() == 1) rebuildView();
 }
 
-void ListBrowser::SetSortOrder(int index) {
-  if (index < 0 || index >= static_cast<int>(orders_.size()) || index == order_) return;
-  order_ = index;
-  locator_.clear();
-  rebuildView();
-  ResetView();
-}
-
 void ListBrowser::rebuildView() {
   const SortOrder& order = orders_.at(order_);
   view_ = std::make_unique<rt::View>(def_, order.key, order.appended);
@@ -193,7 +185,6 @@ void ListBrowser::rebuildView() {
     }
   }
   if (range_) view_->setRange(1);
-  if (keyLimits_) view_->setLimits(keyLimits_->first, keyLimits_->second);
   if (!filterText_.empty()) view_->setFilter(filterText_);
   const rt::KeyDef& key = def_.keys.at(order.key);
   if (locatorControl_ && !key.components.empty()) locatorField_ = key.components[0].field;
@@ -412,9 +403,34 @@ std::unique_ptr<rt::NameResolver> ListBrowser::searchNames() {
   return std::make_unique<ShownNames>(searchTables, std::move(names), std::move(values));
 }
 
+bool ListBrowser::SetSearchTest(std::string_view name, std::string_view pattern, int mode) {
+  for (const ListColumn& c : columns_) {
+    if (c.shownAs && rt::sameName(c.searchName.empty() ? c.field : c.searchName, name)) return false;
+  }
+  return view_->setMatchTest(name, pattern, mode);
+}
+
 std::string ListBrowser::field(std::size_t row, int number) const {
-  if (row >= model_.rows_.size() || number < 1) return {};
-  const ListRow& r = model_.rows_[row];
+  if (row >= model_.rows_.size()) return {};
+  return field(model_.rows_[row], number);
+}
+
+void ListBrowser::RewindView() {
+  primeRange();
+  view_->setToStart();
+}
+
+std::optional<ListRow> ListBrowser::NextViewRow() {
+  if (view_->next() != 0) return std::nullopt;
+  return SetQueueRecord(view_->position());
+}
+
+bool ListBrowser::SkipViewRow() { return view_->next() == 0; }
+
+std::int64_t ListBrowser::TableRecords() { return rt::table(def_).records(); }
+
+std::string ListBrowser::field(const ListRow& r, int number) const {
+  if (number < 1) return {};
   int n = 0;
   for (std::size_t column = 0; column < shownIndex_.size(); ++column) {
     if (++n == number) return column < r.values.size() ? r.values[column] : std::string();

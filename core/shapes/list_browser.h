@@ -132,7 +132,6 @@ class ListBrowser : public QObject, public RowFields {
   // A sort order: its tab title, its key, and the order text of fields that
   // order the records of equal key values ("+AGG:Prioridad,-AGG:Codigo").
   void AddSortOrder(std::string title, int key, std::string_view appended = {});
-  void SetSortOrder(int index);
   // The last sort order added, whose key begins with a text, moves its
   // list's scroll thumb by alphabetic steps: the thumb stands at the letter
   // of the selected row's key; dropped on a letter, the list moves to the
@@ -180,13 +179,6 @@ class ListBrowser : public QObject, public RowFields {
   void AbandonEdit();
   // Named filters: an empty text removes one. ApplyFilter joins them with AND.
   void SetFilter(std::string expression, std::string id);
-  // The part of a filter that the order's key can read as a range: only the
-  // records whose first key component lies between the two numbers (both
-  // included) are read at all; none: every record. Taken with ApplyFilter.
-  // The filter still says what the list shows (a listing reads it).
-  void SetKeyLimits(std::optional<std::pair<std::int64_t, std::int64_t>> limits) {
-    keyLimits_ = limits;
-  }
   void ApplyFilter();
   // Reloads from the first record of the order and filter.
   void ResetView();
@@ -207,6 +199,17 @@ class ListBrowser : public QObject, public RowFields {
   bool wholeView() const { return whole_; }
   std::size_t rowCount() const override { return model_.rows_.size(); }
   std::string field(std::size_t row, int number) const override;
+  // A row's field by the same numbering, for a row read outside the list.
+  std::string field(const ListRow& row, int number) const;
+  // The view walked apart from the loaded rows (an export reads it so):
+  // back to its first record, the next record as a row (none at the end),
+  // or only on to the next record (false at the end).
+  void RewindView();
+  std::optional<ListRow> NextViewRow();
+  bool SkipViewRow();
+  // The records of the list's table, whatever its range and filter; -1 when
+  // the table cannot be read.
+  std::int64_t TableRecords();
   // Loads one more page at the end; false when the view has no more rows.
   bool NextPage();
   // Moves the locator to the text, as if typed.
@@ -242,6 +245,12 @@ class ListBrowser : public QObject, public RowFields {
   // The names a search expression may use: every field of the list's
   // tables, columns with their own way of showing as shown.
   std::unique_ptr<rt::NameResolver> searchNames();
+  // Lets the view's reads pass over, in the database, the records that
+  // cannot satisfy MATCH(name, pattern, mode) as searchNames resolves the
+  // name; false (and every record read) when the name is a column shown
+  // otherwise than stored or the view cannot test it. ClearSearchTest ends it.
+  bool SetSearchTest(std::string_view name, std::string_view pattern, int mode);
+  void ClearSearchTest() { view_->clearMatchTest(); }
   // The order as the fields of its key and the appended ones: "+PAC:Nombre".
   std::string orderText() const;
 
@@ -363,7 +372,6 @@ class ListBrowser : public QObject, public RowFields {
   };
   std::vector<JoinSpec> joins_;
   std::function<std::int64_t()> range_;
-  std::optional<std::pair<std::int64_t, std::int64_t>> keyLimits_;
   bool layoutApplied_ = false;
   bool sharingWidths_ = false;     // shareColumnWidths is setting them
   bool userSizedColumns_ = false;  // the user resized a column: widths stay

@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,6 +16,9 @@
 #include "platform/base/message_hook.h"
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"
+#include "platform/base/runtime_errors.h"
+#include "platform/base/thread_timer.h"
+#include "platform/data/cursor.h"
 #include "platform/data/record_names.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/dialog_units.h"
@@ -74,6 +79,29 @@ std::string searchValue(std::string_view typed, std::string_view picture) {
 
 std::string matchExpression(std::string_view field, std::string_view value) {
   return "MATCH(" + trimmedRight(field) + ",'" + vsDoubleQuotes(value) + "',17)";
+}
+
+std::optional<MatchParts> matchParts(std::string_view expression) {
+  constexpr std::string_view head = "MATCH(", tail = "',17)";
+  if (expression.size() < head.size() + tail.size() || expression.substr(0, head.size()) != head ||
+      expression.substr(expression.size() - tail.size()) != tail) {
+    return std::nullopt;
+  }
+  const std::size_t comma = expression.find(",'", head.size());
+  if (comma == std::string_view::npos || comma + 2 > expression.size() - tail.size()) {
+    return std::nullopt;
+  }
+  MatchParts parts{std::string(expression.substr(head.size(), comma - head.size())), {}, 17};
+  const std::string_view quoted =
+      expression.substr(comma + 2, expression.size() - tail.size() - comma - 2);
+  for (std::size_t i = 0; i < quoted.size(); ++i) {
+    if (quoted[i] == '\'') {
+      if (i + 1 >= quoted.size() || quoted[i + 1] != '\'') return std::nullopt;
+      ++i;
+    }
+    parts.value.push_back(quoted[i]);
+  }
+  return parts;
 }
 
 SearchDialog::SearchDialog(std::string_view columns, std::string& title, std::string& value,
@@ -214,6 +242,58 @@ std::string vsFind(std::string_view columns, std::string& title, std::string& va
   return dialog.expression().substr(0, 1024);
 }
 
+namespace {
+
+std::chrono::milliseconds& tickBudget() {
+  static std::chrono::milliseconds budget = ListSearch::kTickBudget;
+  return budget;
+}
+
+// While alive, the keys and clicks meant for the searching list's window
+// wait no more (they would act on a list about to move): Esc in it stops the
+// search, everything else of it is passed over; other windows get theirs.
+class SearchInterruption : public QObject {
+ public:
+  explicit SearchInterruption(QWidget* window) : window_(window) {
+    QApplication::instance()->installEventFilter(this);
+  }
+  ~SearchInterruption() override { QApplication::instance()->removeEventFilter(this); }
+  bool stopped() const { return stopped_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+        break;
+      default:
+        return false;
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || window_.isNull() || widget->window() != window_->window()) return false;
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+      stopped_ = true;
+    }
+    return true;
+  }
+
+ private:
+  QPointer<QWidget> window_;
+  bool stopped_ = false;
+};
+
+}  // namespace
+
+void ListSearch::setTickBudget(std::chrono::milliseconds budget) {
+  tickBudget() = budget.count() < 0 ? kTickBudget : budget;
+}
+
 ListSearch::ListSearch(ListBrowser& browser, ListSearchSettings settings)
     : browser_(browser), settings_(std::move(settings)) {}
 
@@ -260,24 +340,45 @@ void ListSearch::BuscarSiguiente() {
     PosicionarEncontrado();
     return;
   }
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  const std::unique_ptr<rt::NameResolver> names = browser_.searchNames();
-  const rt::FilterExpression condition(expression_, *names);
-  bool found = false;
-  while (browser_.view().next() == 0) {
-    browser_.SetQueueRecord(browser_.view().position());
-    if (condition.matches()) {
-      found = true;
-      break;
-    }
-  }
-  QApplication::restoreOverrideCursor();
-  if (found) {
+  const Outcome outcome = readUntilMatch();
+  if (outcome == Outcome::Found) {
     PosicionarEncontrado();
-  } else {
+  } else if (outcome == Outcome::NoMore) {
     AvisoSinOcurrencias();
   }
   browser_.list()->setFocus();
+}
+
+ListSearch::Outcome ListSearch::readUntilMatch() {
+  using Clock = std::chrono::steady_clock;
+  QWidget* window = browser_.list()->window();
+  window->setCursor(Qt::WaitCursor);
+  const SearchInterruption interruption(window);
+  const std::unique_ptr<rt::NameResolver> names = browser_.searchNames();
+  const rt::FilterExpression condition(expression_, *names);
+  if (const std::optional<MatchParts> parts = matchParts(expression_)) {
+    browser_.SetSearchTest(parts->field, parts->value, parts->mode);
+  }
+  Outcome outcome = Outcome::NoMore;
+  for (auto tickEnd = Clock::now() + tickBudget();;) {
+    const int read = browser_.view().next();
+    if (read == rt::error::NoError && condition.matches()) {
+      outcome = Outcome::Found;
+      break;
+    }
+    if (read != rt::error::NoError && read != rt::Cursor::kStillLooking) break;
+    if (Clock::now() >= tickEnd) {
+      rt::waitOnTimer(0);
+      if (interruption.stopped()) {
+        outcome = Outcome::Stopped;
+        break;
+      }
+      tickEnd = Clock::now() + tickBudget();
+    }
+  }
+  browser_.ClearSearchTest();
+  window->unsetCursor();
+  return outcome;
 }
 
 void ListSearch::AbrirBusqueda() {

@@ -1,10 +1,13 @@
 #pragma once
 // The list search: the dialog that builds a MATCH expression from one of a
 // list's columns and a typed value, and the list side that reads the list's
-// view forward until a record satisfies it and selects that record. One
+// view forward, a tick at a time, until a record satisfies it and selects
+// that record. One
 // implementation, configured per list by its columns, messages and keys.
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +39,15 @@ std::string vsDoubleQuotes(std::string_view text);
 std::string searchValue(std::string_view typed, std::string_view picture);
 // MATCH(<field>,'<value>',17): a wildcard match that ignores case.
 std::string matchExpression(std::string_view field, std::string_view value);
+
+// The field, value and mode of an expression matchExpression built; none for
+// any other text.
+struct MatchParts {
+  std::string field;
+  std::string value;
+  int mode = 0;
+};
+std::optional<MatchParts> matchParts(std::string_view expression);
 
 // The search dialog "Busqueda...": returns the expression (empty after
 // Cancelar); the two search buttons write the chosen title and value back and
@@ -79,8 +91,16 @@ struct ListSearchSettings {
   bool filterKey = false;                                 // F4 filters the list with "5 vsFind"
 };
 
+// The list side reads the view in ticks of about kTickBudget each; between
+// ticks the other windows are served and Esc in the list's window stops the
+// search where it stands. Where the database can test the searched column,
+// it passes over the records that cannot match before they are loaded.
 class ListSearch {
  public:
+  static constexpr std::chrono::milliseconds kTickBudget{20};
+  // Replaces the length of a tick (tests); a negative one restores kTickBudget.
+  static void setTickBudget(std::chrono::milliseconds budget);
+
   ListSearch(ListBrowser& browser, ListSearchSettings settings);
   // The keys the list's window alerts for the search.
   std::vector<int> keys() const;
@@ -98,6 +118,9 @@ class ListSearch {
 
  private:
   void resumeAfterSelected();
+  enum class Outcome { Found, NoMore, Stopped };
+  // Reads the view forward in ticks until a record satisfies the expression.
+  Outcome readUntilMatch();
 
   ListBrowser& browser_;
   ListSearchSettings settings_;

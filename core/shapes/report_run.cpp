@@ -22,6 +22,7 @@
 #include "platform/base/message_hook.h"
 #include "platform/base/paths.h"
 #include "platform/base/picture.h"
+#include "platform/base/thread_timer.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/report_output.h"
@@ -88,7 +89,7 @@ int ReportRun::execute() {
   openTables();
   rt::callProcedure("VentanaParametrosListado");
   core::prepareReportPdf();
-  recordsToProcess_ = primaryRecords();
+  recordsToProcess_ = 0;
   pace_ = kPace;
   ticksRead_ = 0;
   recordsRead_ = 0;
@@ -145,6 +146,7 @@ int ReportRun::TakeEvent() {
 int ReportRun::TakeWindowEvent() {
   if (event() == rt::event::OpenWindow) {
     openView();
+    recordsToProcess_ = primaryRecords();
     nextReportRecord();
     takeReportRecord();
     if (recordStatus_ == 1) localResponse_ = rt::kCancelled;
@@ -329,7 +331,14 @@ void ReportRun::generateOutput() {
   std::error_code ec;
   // The PDF folder may not exist yet (a per-user folder on a first run).
   std::filesystem::create_directories(target.parent_path(), ec);
-  rt::writePdf(printList_, QString::fromStdString(target.string()), info);
+  // A long listing takes seconds to draw: page by page, the other windows
+  // are served whenever a tick's time has passed, as while it was read.
+  auto until = paceNow() + kPace.budget;
+  rt::writePdf(printList_, QString::fromStdString(target.string()), info, [&until] {
+    if (paceNow() < until) return;
+    rt::waitOnTimer(1);
+    until = paceNow() + kPace.budget;
+  });
 }
 
 void ReportRun::closeReport() {

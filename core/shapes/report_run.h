@@ -49,10 +49,9 @@ class ReportRun : public rt::WindowDriver {
   int TakeWindowEvent() override;
   int TakeAccepted() override;
 
-  // What the run found, for the callers that look (and tests).
-  int pagesDone() const { return pagesDone_; }
+  // How far the progress bar went (for tests).
   int percentage() const { return percentage_; }
-  // The run's own report globals as its close left them.
+  // The run's own report globals as its close left them (for tests).
   const core::ReportGlobalValues& globalsAtClose() const { return globalsAtClose_; }
   // The timer ticks that read records.
   int ticksRead() const { return ticksRead_; }
@@ -70,8 +69,9 @@ class ReportRun : public rt::WindowDriver {
   // Opens the report's tables (0, or a runtime error) and closes them.
   virtual int openTables() = 0;
   virtual void closeTables() { closeReportTables(); }
-  // Records in the whole primary table (the progress counts against it).
-  virtual long long primaryRecords() = 0;
+  // The records the progress counts against: those of the stretch of the
+  // key the view reads (a report without a view gives its own).
+  virtual long long primaryRecords() { return view_ ? view_->recordsToRead() : 0; }
   // Sets up view_ in the report's order with its filter; the close lets it go.
   virtual void openView() = 0;
   virtual void closeView() { view_.reset(); }

@@ -11,7 +11,10 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
+#include <QPointer>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 
 #include "core/tables/catalog_tables.h"
 #include "core/tables/data_files.h"
@@ -19,6 +22,7 @@
 #include "core/tables/table_managers.h"
 #include "core/testing/probed_window.h"
 #include "core/frame/users_windows.h"
+#include "platform/base/thread_timer.h"
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
@@ -214,6 +218,56 @@ TEST_F(ListSearchTest, F4FiltersWithFindNextAndFindRemovesTheFilter) {
       click(l, "?CLOSE");
     });
   });
+}
+
+// A list whose searched value is computed: the database cannot test it, so
+// every record is loaded and tested in turn.
+class ComputedColumnList : public ProbedList {
+ protected:
+  std::optional<ListSearchSettings> searchSettings() const override {
+    auto settings = ProbedList::searchSettings();
+    settings->columns = "Nombre|@s60|CLIP(USU:Nombre_Usuario)|";
+    return settings;
+  }
+};
+
+// Between ticks of the search the other windows are served; Esc in the
+// list's window then stops it where it stands, with no message and the
+// selection where it was; F3 afterwards searches again.
+TEST_F(ListSearchTest, EscStopsTheSearchBetweenTicks) {
+  ListSearch::setTickBudget(std::chrono::milliseconds(0));  // a tick a record
+  int waits = 0;
+  QPointer<QWidget> list;
+  const rt::TimerHook previous = rt::setTimerHook({});
+  rt::setTimerHook([&](int milliseconds, std::function<void()> fire) {
+    if (++waits == 1 && list) QTest::keyClick(list, Qt::Key_Escape);
+    previous(milliseconds, std::move(fire));
+  });
+  ScriptedMessages messages;
+  WindowScript dialog;
+  dialog.on(kDialogTitle, searchFor("zoe", "?FIND"));
+  withList<ComputedColumnList>({"Ana", "Beto", "Carla", "Dario", "Zoe"}, dialog, [&](ProbedList& probed) {
+    probed.probe([&](ProbedList& l) {
+      list = l.browser().list();
+      l.browser().list()->setCurrentIndex(l.browser().list()->model()->index(1, 0));
+      l.key(Qt::Key_B, Qt::ControlModifier);
+    });
+    probed.probe([&](ProbedList& l) {
+      EXPECT_EQ(waits, 1) << "stopped at the first pause";
+      EXPECT_TRUE(messages.asked().empty());
+      EXPECT_EQ(l.selected(), "Beto");
+      EXPECT_TRUE(l.isOpen()) << "Esc stopped the search, not the window";
+      l.key(Qt::Key_F3);
+    });
+    probed.probe([&](ProbedList& l) {
+      EXPECT_EQ(l.selected(), "Zoe");
+      EXPECT_GT(waits, 2);
+      click(l, "?CLOSE");
+    });
+  });
+  rt::setTimerHook(previous);
+  ListSearch::setTickBudget(std::chrono::milliseconds(-1));
+  EXPECT_TRUE(messages.asked().empty());
 }
 
 TEST_F(ListSearchTest, DialogGivesTheValueTheColumnsPicture) {

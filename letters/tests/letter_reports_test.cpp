@@ -18,7 +18,7 @@
 #include "core/shapes/report_destination.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
-#include "core/testing/practice_folder.h"
+#include "core/testing/report_practice.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/data/database.h"
@@ -29,19 +29,8 @@
 namespace letters {
 namespace {
 
-int occurrences(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
-// Copies a file into $VARNETA_KEEP_REPORT_SHOTS, when set, to be looked at.
-void keepForReview(const std::filesystem::path& file, const std::string& name) {
-  if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
-    std::filesystem::copy_file(file, std::filesystem::path(keep) / name,
-                               std::filesystem::copy_options::overwrite_existing);
-  }
-}
+using rt::testing::keepForReview;
+using rt::testing::occurrences;
 
 // A letter of `lines` numbered paragraphs.
 std::string letterOf(int lines) {
@@ -64,23 +53,12 @@ std::vector<double> topsOfPages(const std::filesystem::path& pdf) {
   return tops;
 }
 
-class LetterReports : public ::testing::Test {
+class LetterReports : public core::testing::ReportPractice {
  protected:
+  LetterReports() : ReportPractice("letters") {}
   void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(
-        core::testing::openFreshPractice("letters", folder_, core::testing::Tables::AllOpen));
-    std::filesystem::create_directories(folder_ / "PDF");
-    rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
-      core::settleReportDestination();
-      return rt::kCompleted;
-    });
-    core::registerTableManagers();
-    core::installThreadRoutines();
+    ASSERT_NO_FATAL_FAILURE(ReportPractice::SetUp());
     GLO::UsuarioSistema = "Consultorio Central";
-  }
-  void TearDown() override {
-    core::closeAllTables();
-    rt::closeDatabase();
   }
   int print(bool letterhead, const std::string& letter) {
     int answer = 0;
@@ -91,8 +69,6 @@ class LetterReports : public ::testing::Test {
     return answer;
   }
   std::filesystem::path pdf() const { return rt::workingFolder() / "PDF" / "Reporte.PDF"; }
-
-  std::filesystem::path folder_;
 };
 
 TEST_F(LetterReports, ThreePagesOfPlainPaperEachWithTheHeader) {

@@ -280,10 +280,7 @@ class ListExports : public testing::LetterWindows {
       handed_.title = h->title;
       handed_.procedure = h->group->procedure;
       handed_.mode = h->mode;
-      for (std::size_t r = 0; r < h->rows->rowCount(); ++r) {
-        handed_.rows.push_back({h->rows->field(r, 1), h->rows->field(r, 2), h->rows->field(r, 3),
-                                h->rows->field(r, 4)});
-      }
+      for (const std::vector<std::string>& row : core::allExportRows(*h->rows, 4)) handed_.rows.push_back({row[0], row[1], row[2], row[3]});
       return 0;
     });
   }

@@ -25,13 +25,6 @@ class Listings : public testing::TopicWindows {
     testing::TopicWindows::SetUp();
     GLO::ModoListado = "P";
   }
-  // Keeps the PDF in $VARNETA_KEEP_REPORT_SHOTS, when set, to be looked at.
-  static void keep(const std::filesystem::path& pdf) {
-    if (const char* to = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
-      std::filesystem::copy_file(pdf, std::filesystem::path(to) / pdf.filename(),
-                                 std::filesystem::copy_options::overwrite_existing);
-    }
-  }
   static std::string pdfText(const char* title) {
     return rt::testing::pdfText(pdfOf(title).string());
   }
@@ -95,7 +88,7 @@ TEST_F(Listings, PrintingOneNoteOrAllFromTheList) {
     list.Run();
   });
   const std::string all = pdfText("Listado de Notas");
-  keep(pdfOf("Listado de Notas"));
+  rt::testing::keepForReview(pdfOf("Listado de Notas"));
   const std::size_t banco = all.find("Banco"), compras = all.find("Compras"),
                     dentista = all.find("Dentista");
   ASSERT_NE(dentista, std::string::npos) << all;
@@ -174,7 +167,7 @@ TEST_F(Listings, LongTextsPrintWholeAcrossPagesWithTheirCounters) {
                         {"Listado de Temas", "Pag.:", &notes, "tema"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pdf);
-    keep(pdfOf(c.pdf));
+    rt::testing::keepForReview(pdfOf(c.pdf));
     const std::string text = pdfText(c.pdf);
     const int pages = std::stoi(rt::testing::infoField(rt::testing::pdfInfo(pdfOf(c.pdf).string()), "Pages"));
     EXPECT_GE(pages, 2);
@@ -211,7 +204,7 @@ TEST_F(Listings, TopicsByDateWhateverTheListsOrder) {
     EXPECT_EQ(ReporteTemasFiltrado("", "-TEM:Asunto"), rt::kCompleted);
   });
   const std::string text = pdfText("Listado de Temas");
-  keep(pdfOf("Listado de Temas"));
+  rt::testing::keepForReview(pdfOf("Listado de Temas"));
   const std::size_t first = text.find("Primero"), second = text.find("Segundo"),
                     third = text.find("Tercero");
   ASSERT_NE(third, std::string::npos) << text;

@@ -161,10 +161,6 @@ inline void selectRow(core::ListWindow& list, int row) {
   view->setCurrentIndex(view->model()->index(row, 0));
 }
 
-inline int occurrences(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
+using rt::testing::occurrences;
 
 }  // namespace organiser::testing

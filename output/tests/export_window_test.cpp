@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <sstream>
 
 #include "core/tables/catalog_tables.h"
@@ -304,6 +305,64 @@ TEST_F(ExportWindowTest, MovesKeepTheHighlightAndDoNothingPastTheEnds) {
   close();
 }
 
+// Rows that a test counts and makes fail: `count` rows are said to be there;
+// reading them answers nothing, or fails for want of memory.
+class CountedRows : public core::ExportRows {
+ public:
+  explicit CountedRows(std::size_t count, bool failing = false) : count_(count), failing_(failing) {}
+  bool moreThan(std::size_t limit) override { return count_ > limit; }
+  void rewind() override {}
+  std::vector<std::vector<std::string>> next(std::size_t, const std::vector<int>&) override {
+    ++reads;
+    if (failing_) throw std::bad_alloc();
+    return {};
+  }
+  int reads = 0;
+
+ private:
+  std::size_t count_;
+  bool failing_;
+};
+
+// A list longer than a spreadsheet holds is refused before a row is read,
+// and the earlier file of that kind stays; other kinds are not limited.
+TEST_F(ExportWindowTest, AListLongerThanASpreadsheetHoldsIsRefusedBeforeAnyRowIsRead) {
+  CountedRows rows(rt::kSpreadsheetRows - 1);
+  adjust_ = [&rows](core::ExportHandOver& h) { h.rows = &rows; };
+  open();
+  for (const char* button : {"?EXCEL", "?OFFICE"}) {
+    const std::string extension = std::string(button) == "?EXCEL" ? ".xlsx" : ".ods";
+    std::ofstream(shown_->basePath().string() + extension) << "anterior";
+    ScriptedMessages messages;
+    ASSERT_TRUE(click(*shown_, button));
+    ASSERT_TRUE(waitUntil([&] { return !messages.asked().empty(); }, "the refusal"));
+    EXPECT_NE(messages.asked()[0].text.find("más de 1,048,574 filas"_cp), std::string::npos) << messages.asked()[0].text;
+    EXPECT_NE(messages.asked()[0].text.find("no se exportó nada"_cp), std::string::npos);
+    EXPECT_EQ(rows.reads, 0) << button;
+    EXPECT_EQ(file(extension.c_str()), "anterior") << button;
+  }
+  rows = CountedRows(rt::kSpreadsheetRows - 2);
+  exportWith("?EXCEL");
+  EXPECT_EQ(rows.reads, 1) << "a list that fits is read";
+  close();
+}
+
+// Memory that cannot be had while the rows are read is said in a message
+// naming the window, which stays open.
+TEST_F(ExportWindowTest, AFailureToGetMemoryIsShownNamingTheWindow) {
+  CountedRows rows(3, true);
+  adjust_ = [&rows](core::ExportHandOver& h) { h.rows = &rows; };
+  open();
+  ScriptedMessages messages;
+  ASSERT_TRUE(click(*shown_, "?ASCII"));
+  ASSERT_TRUE(waitUntil([&] { return !messages.asked().empty(); }, "the message"));
+  EXPECT_NE(messages.asked()[0].text.find("No hay memoria suficiente"), std::string::npos);
+  EXPECT_NE(messages.asked()[0].text.find(kTitle), std::string::npos) << messages.asked()[0].text;
+  EXPECT_FALSE(done_);
+  EXPECT_FALSE(fs::exists(shown_->basePath().string() + ".txt"));
+  close();
+}
+
 TEST_F(ExportWindowTest, TotalsAndEditedTitlesReachTheFile) {
   open();
   highlight(1);
@@ -380,6 +439,23 @@ TEST_F(ExportWindowTest, RowsSortStablyTextInSpanishOrderNumbersAndDatesByValue)
       if (n >= 4 && !line.empty()) names.push_back(rt::utf8ToCp1252(line.substr(0, line.find("  "))));
     }
     EXPECT_EQ(names, c.names) << "column " << c.column << (c.descending ? " descending" : "");
+    close();
+  }
+}
+
+// A column of rich text (notes) goes out as its plain text, sorted or not.
+TEST_F(ExportWindowTest, RichTextGoesOutAsItsPlainText) {
+  rows_.add("{\\rtf1\\ansi Tos {\\b seca}\\par}", "1", day(1, 1, 2020));
+  for (bool sorted : {false, true}) {
+    open();
+    if (sorted) {
+      highlight(1);
+      press("?ORDERADD");
+    }
+    exportWith("?ASCII");
+    const std::string text = file(".txt");
+    EXPECT_NE(text.find("Tos seca"), std::string::npos) << text;
+    EXPECT_EQ(text.find("rtf"), std::string::npos) << text;
     close();
   }
 }

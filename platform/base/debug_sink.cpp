@@ -38,11 +38,6 @@ Sink& sink() {
 
 }  // namespace
 
-bool debugOutputEnabled() {
-  std::lock_guard lock(g_mutex);
-  return sink().file != nullptr || g_capture != nullptr;
-}
-
 void debugOutput(std::string_view line) {
   std::string_view text = line;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);

@@ -11,7 +11,6 @@ namespace rt {
 // Writes one line of runtime text (CP1252; written out as UTF-8, a trailing
 // line break added when missing). Safe from any OS thread.
 void debugOutput(std::string_view line);
-bool debugOutputEnabled();
 
 // While alive, every line written goes to this capture (as well as to the
 // configured sink). Captures nest; the innermost one receives the lines.

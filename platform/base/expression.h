@@ -11,6 +11,7 @@
 // with trailing spaces ignored; two values that both look numeric compare as
 // numbers.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -67,6 +68,12 @@ class BindingTable : public NameResolver {
   std::unordered_map<std::string, Binding> byName_;
 };
 
+// Whole numbers from `low` to `high`, both included; empty when low > high.
+struct WholeRange {
+  std::int64_t low;
+  std::int64_t high;
+};
+
 // Why an expression did not compile, as the runtime reports it: its error
 // code and text, and where in the expression the fault lies.
 struct ExpressionError {
@@ -97,6 +104,12 @@ class FilterExpression {
   // Evaluates the expression on the values its names read now. Not reentrant:
   // one expression object serves one caller at a time.
   bool matches() const;
+
+  // The whole numbers a numeric name can hold in any record the expression
+  // accepts, as its comparisons of that name with a number literal tell when
+  // they stand joined by AND at its top (under OR or NOT they tell nothing);
+  // none when nothing is told. A reader of keyed records reads only these.
+  std::optional<WholeRange> rangeOf(std::string_view name) const;
 
   struct Node;
 

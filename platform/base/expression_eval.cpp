@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "platform/base/cp1252.h"
 #include "platform/base/expression_nodes.h"
@@ -14,6 +16,7 @@ class NumberLiteral : public Node {
   explicit NumberLiteral(double value) : value_(value) {}
   void eval(Slot& out) override { out.setNumber(value_); }
   bool isConstant() const override { return true; }
+  const double* numberConstant() const override { return &value_; }
 
  private:
   double value_;
@@ -31,7 +34,7 @@ class TextLiteral : public Node {
 
 class BoundName : public Node {
  public:
-  explicit BoundName(Binding binding) : binding_(std::move(binding)) {}
+  BoundName(Binding binding, std::string_view name) : binding_(std::move(binding)), name_(upper(name)) {}
   void eval(Slot& out) override {
     if (binding_.isText()) {
       out.setText(binding_.readText());
@@ -39,9 +42,13 @@ class BoundName : public Node {
       out.setNumber(binding_.readNumber());
     }
   }
+  bool readsNumber(std::string_view name) const override {
+    return !binding_.isText() && name_ == upper(name);
+  }
 
  private:
   Binding binding_;
+  std::string name_;  // upper-cased
 };
 
 class Not : public Node {
@@ -70,6 +77,14 @@ class Logical : public Node {
     }
     out.setNumber(result ? 1 : 0);
   }
+  // Every operand of an AND holds in an accepted record.
+  bool narrow(std::string_view name, WholeRange& range) const override {
+    bool told = false;
+    if (isAnd_) {
+      for (const NodePtr& operand : operands_) told = operand->narrow(name, range) || told;
+    }
+    return told;
+  }
 
  private:
   bool isAnd_;
@@ -97,6 +112,43 @@ class Comparison : public Node {
     right_->eval(right);
     out.setNumber(holds(order(out, right)) ? 1 : 0);
   }
+  // The name against a number compares as numbers: the whole values that
+  // keep the comparison true.
+  bool narrow(std::string_view name, WholeRange& range) const override {
+    const double* number = left_->readsNumber(name) ? right_->numberConstant() : nullptr;
+    Compare op = op_;
+    if (number == nullptr && right_->readsNumber(name)) {
+      number = left_->numberConstant();
+      op = mirrored(op);
+    }
+    if (number == nullptr) return false;
+    constexpr double kWidest = 9.0e18;  // well inside a 64-bit integer
+    const double x = *number;
+    if (!(x > -kWidest && x < kWidest)) return false;
+    const auto below = static_cast<std::int64_t>(std::floor(x));
+    const auto above = static_cast<std::int64_t>(std::ceil(x));
+    switch (op) {
+      case Compare::Equal:
+        range.low = std::max(range.low, above);
+        range.high = std::min(range.high, below);
+        return true;
+      case Compare::GreaterEqual:
+        range.low = std::max(range.low, above);
+        return true;
+      case Compare::Greater:
+        range.low = std::max(range.low, below + 1);
+        return true;
+      case Compare::LessEqual:
+        range.high = std::min(range.high, below);
+        return true;
+      case Compare::Less:
+        range.high = std::min(range.high, above - 1);
+        return true;
+      case Compare::NotEqual:
+        return false;
+    }
+    return false;
+  }
 
  private:
   int order(const Slot& a, const Slot& b) {
@@ -120,6 +172,22 @@ class Comparison : public Node {
         return order >= 0;
     }
     return false;
+  }
+
+  // The operator with its operands swapped: 3 < x is x > 3.
+  static Compare mirrored(Compare op) {
+    switch (op) {
+      case Compare::Less:
+        return Compare::Greater;
+      case Compare::LessEqual:
+        return Compare::GreaterEqual;
+      case Compare::Greater:
+        return Compare::Less;
+      case Compare::GreaterEqual:
+        return Compare::LessEqual;
+      default:
+        return op;
+    }
   }
 
   Compare op_;
@@ -164,7 +232,9 @@ std::string_view asText(const Slot& value, std::string& buffer) {
 
 NodePtr numberLiteral(double value) { return std::make_unique<NumberLiteral>(value); }
 NodePtr textLiteral(std::string value) { return std::make_unique<TextLiteral>(std::move(value)); }
-NodePtr boundName(Binding binding) { return std::make_unique<BoundName>(std::move(binding)); }
+NodePtr boundName(Binding binding, std::string name) {
+  return std::make_unique<BoundName>(std::move(binding), std::move(name));
+}
 NodePtr logicalNot(NodePtr operand) { return std::make_unique<Not>(std::move(operand)); }
 NodePtr logicalAnd(std::vector<NodePtr> operands) {
   return std::make_unique<Logical>(true, std::move(operands));
@@ -189,6 +259,13 @@ FilterExpression::FilterExpression(std::string_view text, const NameResolver& re
 FilterExpression::~FilterExpression() = default;
 FilterExpression::FilterExpression(FilterExpression&&) noexcept = default;
 FilterExpression& FilterExpression::operator=(FilterExpression&&) noexcept = default;
+
+std::optional<WholeRange> FilterExpression::rangeOf(std::string_view name) const {
+  if (error_.code != 0 || !root_) return std::nullopt;
+  WholeRange range{std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max()};
+  if (!root_->narrow(name, range)) return std::nullopt;
+  return range;
+}
 
 bool FilterExpression::matches() const {
   if (error_.code != 0) return false;

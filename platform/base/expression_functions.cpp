@@ -38,25 +38,11 @@ class Call : public Node {
 // case. Trailing spaces never count.
 class Match : public Call {
  public:
-  static constexpr int kSimple = 0, kWild = 1, kNoCase = 16;
+  static constexpr int kSimple = kMatchWhole, kWild = kMatchWild, kNoCase = kMatchNoCase;
   explicit Match(std::vector<NodePtr>& arguments) : Call(arguments) {}
   void eval(Slot& out) override {
     const int mode = count() > 2 ? static_cast<int>(wholeNumber(number(2))) : kWild;
-    const CaseMode caseMode = mode & kNoCase ? CaseMode::Insensitive : CaseMode::Sensitive;
-    const std::string_view subject = text(0);
-    const std::string_view pattern = text(1);
-    bool matched = false;
-    switch (mode & ~kNoCase) {
-      case kSimple:
-        matched = compareText(subject, pattern, caseMode) == 0;
-        break;
-      case kWild:
-        matched = wildcardMatch(subject, pattern, caseMode);
-        break;
-      default:
-        break;  // other kinds of match are not offered
-    }
-    out.setNumber(matched ? 1 : 0);
+    out.setNumber(matchByMode(text(0), text(1), mode) ? 1 : 0);
   }
 };
 

@@ -33,6 +33,13 @@ struct FilterExpression::Node {
   virtual void eval(Slot& out) = 0;
   // A literal, whose value needs no record.
   virtual bool isConstant() const { return false; }
+  // Narrows `range` by what the node says of the numeric name `name` when it
+  // holds true; true when it said anything.
+  virtual bool narrow(std::string_view /*name*/, WholeRange& /*range*/) const { return false; }
+  // The value of a number literal; null for any other node.
+  virtual const double* numberConstant() const { return nullptr; }
+  // Whether the node reads the numeric name `name` (names ignore case).
+  virtual bool readsNumber(std::string_view /*name*/) const { return false; }
 };
 
 namespace expression {
@@ -44,7 +51,7 @@ enum class Compare { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual };
 
 NodePtr numberLiteral(double value);
 NodePtr textLiteral(std::string value);
-NodePtr boundName(Binding binding);
+NodePtr boundName(Binding binding, std::string name);
 NodePtr logicalNot(NodePtr operand);
 // Runs such as a AND b AND c make one node, so long expressions stay shallow.
 NodePtr logicalAnd(std::vector<NodePtr> operands);

@@ -254,7 +254,7 @@ class Parser {
       token_ = nameToken;
       return fail(ExpressionError::kUnknownName);
     }
-    return boundName(std::move(*binding));
+    return boundName(std::move(*binding), std::string(nameToken.spelling));
   }
 
   NodePtr call(const Token& nameToken) {

@@ -108,10 +108,6 @@ std::optional<std::string> IniDocument::value(std::string_view section,
   return lines_[*i].value;
 }
 
-bool IniDocument::hasSection(std::string_view section) const {
-  return findSection(matchKey(section)).has_value();
-}
-
 std::vector<std::pair<std::string, std::string>> IniDocument::entries(
     std::string_view section) const {
   std::vector<std::pair<std::string, std::string>> out;

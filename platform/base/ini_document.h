@@ -25,7 +25,6 @@ class IniDocument {
   std::string text() const;
 
   std::optional<std::string> value(std::string_view section, std::string_view entry) const;
-  bool hasSection(std::string_view section) const;
   // The section's entries in file order (names as written); empty when missing.
   std::vector<std::pair<std::string, std::string>> entries(std::string_view section) const;
   // Section names in file order, each once.

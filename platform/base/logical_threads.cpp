@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/base/debug_sink.h"
+#include "platform/base/failure_report.h"
 #include "platform/base/runtime_errors.h"
 
 namespace rt {
@@ -42,6 +43,7 @@ struct ThreadRecord {
   std::uint8_t response = 0;
   std::int32_t vcrRequest = 0;
   std::vector<std::string> procedures;
+  std::string firstProcedure;  // what the thread was started for, named when it fails
   std::deque<PostedEvent> posted;
   int windows = 0;
 };
@@ -135,10 +137,17 @@ void threadMain(ThreadNumber number, const std::function<void()>& body) {
     runStartHooks(number);
     body();
   } catch (const HaltUnwind&) {
-  } catch (const std::exception& e) {
-    reportEscaped(number, e.what());
   } catch (...) {
-    reportEscaped(number, "excepcion desconocida");
+    // Shown while the thread still has its tables and state; its windows
+    // are closed by now, so the message names its procedure.
+    const ThreadRecord* record = find(number);
+    const std::string where = record != nullptr && !record->firstProcedure.empty()
+                                  ? record->firstProcedure
+                                  : "hilo " + std::to_string(number);
+    try {
+      reportFailure(where, std::current_exception());
+    } catch (const HaltUnwind&) {
+    }
   }
   runEndHooks(number);
 }
@@ -260,7 +269,9 @@ std::uint8_t& ThreadResponse() { return currentRecord().response; }
 std::int32_t& ThreadVcrRequest() { return currentRecord().vcrRequest; }
 
 ProcedureScope::ProcedureScope(std::string_view name) : thread_(currentThreadNumber()) {
-  currentRecord().procedures.emplace_back(name);
+  ThreadRecord& record = currentRecord();
+  if (record.firstProcedure.empty()) record.firstProcedure = name;
+  record.procedures.emplace_back(name);
 }
 
 ProcedureScope::~ProcedureScope() {

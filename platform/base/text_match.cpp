@@ -31,4 +31,16 @@ bool wildcardMatch(std::string_view text, std::string_view pattern, CaseMode mod
   return p == pattern.size();
 }
 
+bool matchByMode(std::string_view text, std::string_view pattern, int mode) {
+  const CaseMode caseMode = (mode & kMatchNoCase) != 0 ? CaseMode::Insensitive : CaseMode::Sensitive;
+  switch (mode & ~kMatchNoCase) {
+    case kMatchWhole:
+      return compareText(text, pattern, caseMode) == 0;
+    case kMatchWild:
+      return wildcardMatch(text, pattern, caseMode);
+    default:
+      return false;  // other kinds of match are not offered
+  }
+}
+
 }  // namespace rt

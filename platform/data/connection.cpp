@@ -1,6 +1,10 @@
 #include "platform/data/connection.h"
 
+#include <algorithm>
+
 #include "platform/base/cp1252.h"
+#include "platform/base/number_text.h"
+#include "platform/base/text_match.h"
 #include "platform/base/text_order.h"
 #include "platform/data/crypt_vfs.h"
 #include "platform/data/database.h"
@@ -78,6 +82,56 @@ int collate(void*, int n1, const void* s1, int n2, const void* s2) {
                      utf8ToCp1252({b, static_cast<std::size_t>(n2)}), kMode);
 }
 
+// The text a stored value stands for in memory: CP1252 text, or a number as
+// the runtime writes it.
+std::string_view memoryText(sqlite3_value* value, std::string& buffer) {
+  switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
+      return {};
+    case SQLITE_INTEGER:
+      buffer = numberText(static_cast<double>(sqlite3_value_int64(value)));
+      return buffer;
+    case SQLITE_FLOAT:
+      buffer = numberText(sqlite3_value_double(value));
+      return buffer;
+    default: {
+      const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(value));
+      const auto n = static_cast<std::size_t>(sqlite3_value_bytes(value));
+      if (isAscii(p, n)) return {p, n};
+      buffer = utf8ToCp1252({p, n});
+      return buffer;
+    }
+  }
+}
+
+// rt_match(value, pattern, mode): the expression language's MATCH over a
+// stored value, mode 0 (whole text) or 1 (wildcards), plus 16 to ignore
+// case. The pattern's CP1252 form is kept with the statement.
+void match(sqlite3_context* context, int, sqlite3_value** arguments) {
+  std::string patternBuffer;
+  const auto* pattern = static_cast<const std::string*>(sqlite3_get_auxdata(context, 1));
+  if (pattern == nullptr) {
+    patternBuffer = std::string(memoryText(arguments[1], patternBuffer));
+    pattern = &patternBuffer;
+    // SQLite keeps it while the statement runs with the same pattern, or
+    // deletes it at once.
+    sqlite3_set_auxdata(context, 1, new std::string(patternBuffer),
+                        [](void* p) { delete static_cast<std::string*>(p); });
+  }
+  std::string buffer;
+  const bool matched = matchByMode(memoryText(arguments[0], buffer), *pattern,
+                                   sqlite3_value_int(arguments[2]));
+  sqlite3_result_int(context, matched ? 1 : 0);
+}
+
+void member(sqlite3_context* context, int, sqlite3_value** arguments) {
+  const auto* set =
+      static_cast<const std::vector<std::int64_t>*>(sqlite3_value_pointer(arguments[1], kNumberSet));
+  const bool in = set != nullptr && sqlite3_value_type(arguments[0]) == SQLITE_INTEGER &&
+                  std::binary_search(set->begin(), set->end(), sqlite3_value_int64(arguments[0]));
+  sqlite3_result_int(context, in ? 1 : 0);
+}
+
 }  // namespace
 
 std::string uriPath(const std::filesystem::path& path) {
@@ -137,6 +191,9 @@ int Connection::open(const std::filesystem::path& folder,
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, 0);
     registerCollations(db_);
+    sqlite3_create_function(db_, "rt_match", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, match,
+                            nullptr, nullptr);
+    sqlite3_create_function(db_, "rt_member", 2, SQLITE_UTF8, nullptr, member, nullptr, nullptr);
     rc = sqlite3_exec(
         db_,
         "PRAGMA temp_store=MEMORY; PRAGMA journal_mode=DELETE; PRAGMA cache_size=-32768;"

@@ -66,6 +66,13 @@ std::string quoteText(std::string_view text);
 // The runtime's collations ("rt_case", "rt_nocase"), which the keys use, on a
 // connection of the program's own (the windows' one, a worker's, a tool's).
 void registerCollations(sqlite3* db);
+// The windows' connection also offers rt_match(value, pattern, mode): the
+// expression language's MATCH over a stored value as the program holds it in
+// memory (CP1252 text, numbers as the runtime writes them), so a query can
+// test rows as a filter on the record buffers would; and rt_member(value,
+// set): whether a whole number is in a set bound as a pointer of the kind
+// kNumberSet (a sorted std::vector<std::int64_t>).
+inline constexpr char kNumberSet[] = "rt_number_set";
 // A file's path as an SQLite URI ("file:..."), query characters escaped.
 std::string uriPath(const std::filesystem::path& path);
 

@@ -5,6 +5,7 @@
 // after the statement was reset (a suspend, a write) it seeks again from the
 // last key read, so a walk never holds a lock between events.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,16 +40,36 @@ class Cursor final : private sql::Resettable {
   // Limits the walk to records whose first `components` key components equal
   // their values in `record`; 0 removes the limit. Goes to the start.
   void setRange(int components, const char* record);
+  // The same with the fixed values given.
+  void setRange(KeyTuple values);
+  // Leaves out also the records that `key` (of the same table) skips as
+  // empty; null: only those of the walked key. Goes to the start.
+  void alsoLeaveOut(const KeyDef* key);
   // Limits the walk further to records whose first component after the
   // fixed ones lies between `low` and `high` (both included); null removes
   // the limits. Goes to the start.
   void setLimits(const KeyValue* low, const KeyValue* high);
   void toStart();
   // next reads the first record at or after the key values in `record`,
-  // previous the last one at or before them.
+  // previous the last one at or before them. Fixed components keep the
+  // range's values.
   void toValues(const char* record);
-  // next and previous both read the record with these values and position first.
+  // next and previous both read the record with these values and position
+  // first (fixed components likewise).
   void toRecord(const KeyTuple& values, std::int64_t id);
+  // The records of the range and limits, counted through the key; -1 when
+  // the count fails.
+  std::int64_t count();
+
+  // A condition over the stored columns (SQL) that a record must meet to be
+  // read at all; empty: none. The walk keeps its place. While one is set, a
+  // read that has passed over kPassOverRun records without finding one
+  // answers kStillLooking, so a long walk can pause between reads. The
+  // condition may name the parameter :set, bound to `set` as a kNumberSet.
+  void setRowTest(std::string condition,
+                  std::shared_ptr<const std::vector<std::int64_t>> set = nullptr);
+  static constexpr int kPassOverRun = 2048;
+  static constexpr int kStillLooking = -1;
 
   // 0 with the record in `out`, 33 past the end, or another runtime error.
   int next(RecordBuffer& out, std::int64_t& id, std::int64_t& rv);
@@ -62,13 +83,21 @@ class Cursor final : private sql::Resettable {
   int read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t& rv);
   sql::Statement& statement(Mode mode);
   std::string buildSql(Mode mode) const;
+  // The conditions of the key, range and limits, and their parameters.
+  std::vector<std::string> rangeConditions() const;
+  void bindRange(sql::Statement& s) const;
+  void bindValue(sql::Statement& s, int index, int component, const KeyValue& v) const;
+  void keepFixedValues();
   void finalizeStatements() override;
+  // Notes the key values and position of the row in hand as where the walk stands.
+  void standAt(sqlite3_stmt* row, std::int64_t id);
 
   const TableDef& def_;
   int key_ = 0;
   KeyDef order_;
   int fixed_ = 0;
   KeyTuple rangeValues_;
+  const KeyDef* alsoLeaveOut_ = nullptr;
   bool limited_ = false;
   KeyValue low_;
   KeyValue high_;
@@ -79,6 +108,8 @@ class Cursor final : private sql::Resettable {
   KeyTuple values_;
   std::int64_t forwardAfter_ = 0;
   std::int64_t backwardUpTo_ = 0;
+  std::string rowTest_;
+  std::shared_ptr<const std::vector<std::int64_t>> rowTestSet_;
   // The statement being stepped, if any.
   sql::Statement* active_ = nullptr;
   bool activeForward_ = true;

@@ -130,12 +130,17 @@ TableSql build(const TableDef& def) {
     std::string highest;
     if (key.autoNumbered > 0) {
       const int numbered = key.autoNumbered - 1;
+      // The key's own condition for the records it skips lets SQLite read
+      // the highest number from the key's index instead of every record; a
+      // skipped record holds no number anyway.
+      std::vector<std::string> where;
+      for (int i = 0; i < numbered; ++i) {
+        where.push_back(componentExpr(def, key, i) + " = ?" + std::to_string(i + 1));
+      }
+      if (std::string pred = skipEmptyPredicate(def, key); !pred.empty()) where.push_back(pred);
       highest = "SELECT max(" + quoteName(def.fields[key.components[numbered].field].column) +
                 ") FROM " + t.name;
-      for (int i = 0; i < numbered; ++i) {
-        highest +=
-            (i ? " AND " : " WHERE ") + componentExpr(def, key, i) + " = ?" + std::to_string(i + 1);
-      }
+      for (std::size_t i = 0; i < where.size(); ++i) highest += (i ? " AND " : " WHERE ") + where[i];
     }
     t.highestNumber.push_back(std::move(highest));
     t.otherWithKey.push_back("SELECT _id FROM " + t.name + " WHERE " + where + " AND _id <> ?" +

@@ -137,21 +137,34 @@ Cell cellOf(std::string_view value, const ColumnShape& shape, bool typedText) {
   return cell;
 }
 
-std::vector<Total> totalsOf(const ExportFileTable& table, const std::vector<ColumnShape>& shapes) {
-  std::vector<Total> totals(table.columns.size());
-  for (std::size_t c = 0; c < table.columns.size(); ++c) {
+std::vector<Total> totalsOf(const ExportFileTable& table, ExportRowFeed& rows,
+                            const std::vector<ColumnShape>& shapes) {
+  const std::size_t columns = table.columns.size();
+  std::vector<Total> totals(columns);
+  std::vector<long double> sums(columns, 0);
+  std::vector<std::int64_t> counts(columns, 0);
+  bool any = false;
+  for (std::size_t c = 0; c < columns; ++c) any = any || table.columns[c].total;
+  // One pass over the rows for every totalled column.
+  if (any) {
+    rows.rewind();
+    while (const std::vector<std::string>* row = rows.next()) {
+      for (std::size_t c = 0; c < columns; ++c) {
+        if (!table.columns[c].total) continue;
+        const Cell cell = cellOf(valueAt(*row, c), shapes[c], false);
+        if (cell.blank) continue;
+        sums[c] += cell.number;
+        ++counts[c];
+      }
+    }
+  }
+  for (std::size_t c = 0; c < columns; ++c) {
     if (!table.columns[c].total) continue;
     Total& total = totals[c];
     total.present = true;
     total.sum = shapes[c].type == CellType::Number;
-    long double sum = 0;
-    std::int64_t count = 0;
-    for (const std::vector<std::string>& row : table.rows) {
-      const Cell cell = cellOf(valueAt(row, c), shapes[c], false);
-      if (cell.blank) continue;
-      sum += cell.number;
-      ++count;
-    }
+    const long double sum = sums[c];
+    const std::int64_t count = counts[c];
     if (total.sum) {
       // Sums of decimal values keep the picture's places, not binary noise.
       total.value = readNumber(numberText(static_cast<double>(sum))).value_or(0);

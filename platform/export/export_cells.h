@@ -58,7 +58,8 @@ struct Total {
   double value = 0;
   std::string text;    // as the column shows it (the sum by its picture), CP1252
 };
-std::vector<Total> totalsOf(const ExportFileTable& table, const std::vector<ColumnShape>& shapes);
+std::vector<Total> totalsOf(const ExportFileTable& table, ExportRowFeed& rows,
+                            const std::vector<ColumnShape>& shapes);
 bool anyTotal(const std::vector<Total>& totals);
 // The label of the totals row, in its first column when that one has no total.
 inline constexpr char kTotalsLabel[] = "Totales";

@@ -49,9 +49,9 @@ void appendCell(std::string& out, int width, std::string_view cp1252, bool right
   out += "</w:p></w:tc>";
 }
 
-std::string document(const ExportFileTable& table) {
+std::string document(const ExportFileTable& table, ExportRowFeed& rows, TextSink& sink) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
-  const std::vector<Total> totals = totalsOf(table, shapes);
+  const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const std::size_t columns = table.columns.size();
   int characters = 0;
   std::vector<int> weights;
@@ -65,8 +65,7 @@ std::string document(const ExportFileTable& table) {
   std::vector<int> widths;
   for (int w : weights) widths.push_back(std::max(200, usable * w / std::max(characters, 1)));
 
-  std::string out;
-  out.reserve(table.rows.size() * columns * 160 + 4096);
+  std::string& out = sink.text;
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<w:document xmlns:w=\"";
   out += kMain;
   out += "\"><w:body><w:p><w:pPr><w:spacing w:after=\"200\"/></w:pPr>"
@@ -86,13 +85,16 @@ std::string document(const ExportFileTable& table) {
     appendCell(out, widths[c], withoutForbidden(table.columns[c].title), false, true);
   }
   out += "</w:tr>\n";
-  for (const std::vector<std::string>& row : table.rows) {
+  rows.rewind();
+  while (const std::vector<std::string>* row_ = rows.next()) {
+    const std::vector<std::string>& row = *row_;
     out += "<w:tr>";
     for (std::size_t c = 0; c < columns; ++c) {
       const Cell cell = cellOf(valueAt(row, c), shapes[c]);
       appendCell(out, widths[c], cell.text, shapes[c].type == CellType::Number, false);
     }
     out += "</w:tr>\n";
+    sink.spill();
   }
   if (anyTotal(totals)) {
     out += "<w:tr>";
@@ -108,12 +110,12 @@ std::string document(const ExportFileTable& table) {
          "\" w:right=\"" + std::to_string(kMargin) + "\" w:bottom=\"" + std::to_string(kMargin) +
          "\" w:left=\"" + std::to_string(kMargin) +
          "\" w:header=\"0\" w:footer=\"0\" w:gutter=\"0\"/></w:sectPr></w:body></w:document>\n";
-  return out;
+  return sink.finish();
 }
 
 }  // namespace
 
-std::string writeDocx(const ExportFileTable& table, const std::filesystem::path& path) {
+std::string writeDocx(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
   std::vector<PackagePart> parts;
   parts.push_back(
       {"[Content_Types].xml",
@@ -155,7 +157,10 @@ std::string writeDocx(const ExportFileTable& table, const std::filesystem::path&
                        "<w:sz w:val=\"18\"/><w:szCs w:val=\"18\"/></w:rPr></w:rPrDefault>"
                        "<w:pPrDefault><w:pPr><w:spacing w:after=\"0\" w:line=\"240\" w:lineRule=\"auto\"/>"
                        "</w:pPr></w:pPrDefault></w:docDefaults></w:styles>\n"});
-  parts.push_back({"word/document.xml", document(table)});
+  const PartFile body(path);
+  TextSink sink(body.path());
+  if (std::string error = document(table, rows, sink); !error.empty()) return error;
+  parts.push_back({"word/document.xml", {}, false, body.path()});
   return writePackage(parts, path);
 }
 

@@ -26,6 +26,12 @@ std::string exportExtension(ExportKind kind, bool openDocument) {
 
 ExportFileResult writeExportFile(const ExportFileTable& table, ExportKind kind, bool openDocument,
                                  const std::filesystem::path& base) {
+  HeldRows rows(table.rows);
+  return writeExportFile(table, rows, kind, openDocument, base);
+}
+
+ExportFileResult writeExportFile(const ExportFileTable& table, ExportRowFeed& rows, ExportKind kind,
+                                 bool openDocument, const std::filesystem::path& base) {
   ExportFileResult result;
   const std::string extension = exportExtension(kind, openDocument);
   if (extension.empty()) {
@@ -38,21 +44,23 @@ ExportFileResult writeExportFile(const ExportFileTable& table, ExportKind kind, 
   const int failed = replaceFile(final, [&](const std::filesystem::path& scratch) {
     switch (kind) {
       case ExportKind::Spreadsheet:
-        error = openDocument ? exporting::writeOds(table, scratch) : exporting::writeXlsx(table, scratch);
+        error = openDocument ? exporting::writeOds(table, rows, scratch) : exporting::writeXlsx(table, rows, scratch);
         break;
       case ExportKind::Text:
-        error = exporting::writeText(table, scratch);
+        error = exporting::writeText(table, rows, scratch);
         break;
       case ExportKind::Html:
-        error = exporting::writeHtml(table, scratch);
+        error = exporting::writeHtml(table, rows, scratch);
         break;
       case ExportKind::Xml:
-        error = exporting::writeXml(table, scratch);
+        error = exporting::writeXml(table, rows, scratch);
         break;
       case ExportKind::Document:
-        error = exporting::writeDocx(table, scratch);
+        error = exporting::writeDocx(table, rows, scratch);
         break;
     }
+    // Rows that could not be read make no file, never a short one.
+    if (error.empty()) error = rows.failure();
     return error.empty();
   });
   if (failed != 0) {

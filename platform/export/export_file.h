@@ -37,6 +37,36 @@ struct ExportFileTable {
   std::vector<std::vector<std::string>> rows;
 };
 
+// The rows of a table as a writer reads them: in order, from the first one
+// again as often as it needs (a pass for the totals, one for the file), so
+// rows kept outside memory are written without being held whole.
+class ExportRowFeed {
+ public:
+  virtual ~ExportRowFeed() = default;
+  virtual std::size_t size() const = 0;
+  // Back before the first row.
+  virtual void rewind() = 0;
+  // The next row, valid until the next call; null after the last one.
+  virtual const std::vector<std::string>* next() = 0;
+  // Why rows could not be read (CP1252); empty when every row came.
+  virtual std::string failure() const { return {}; }
+};
+
+// The rows of a table held in memory.
+class HeldRows : public ExportRowFeed {
+ public:
+  explicit HeldRows(const std::vector<std::vector<std::string>>& rows) : rows_(rows) {}
+  std::size_t size() const override { return rows_.size(); }
+  void rewind() override { next_ = 0; }
+  const std::vector<std::string>* next() override {
+    return next_ < rows_.size() ? &rows_[next_++] : nullptr;
+  }
+
+ private:
+  const std::vector<std::vector<std::string>>& rows_;
+  std::size_t next_ = 0;
+};
+
 struct ExportFileResult {
   std::filesystem::path path;  // the file written; empty on failure
   std::string error;           // why nothing was written (CP1252); empty on success
@@ -53,5 +83,11 @@ std::string exportExtension(ExportKind kind, bool openDocument);
 // and answers the reason. Safe to run on a worker thread.
 ExportFileResult writeExportFile(const ExportFileTable& table, ExportKind kind,
                                  bool openDocument, const std::filesystem::path& base);
+// The same with the rows read from `rows` (the table's own rows are not read).
+ExportFileResult writeExportFile(const ExportFileTable& table, ExportRowFeed& rows, ExportKind kind,
+                                 bool openDocument, const std::filesystem::path& base);
+
+// The most rows a spreadsheet holds, its heading and totals rows included.
+inline constexpr std::size_t kSpreadsheetRows = 1048576;
 
 }  // namespace rt

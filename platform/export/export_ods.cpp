@@ -104,12 +104,11 @@ std::string dataStyle(const ColumnShape& shape, std::size_t column) {
   return {};
 }
 
-std::string content(const ExportFileTable& table) {
+std::string content(const ExportFileTable& table, ExportRowFeed& rows, TextSink& sink) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
-  const std::vector<Total> totals = totalsOf(table, shapes);
+  const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const std::size_t columns = table.columns.size();
-  std::string out;
-  out.reserve(table.rows.size() * columns * 90 + 4096);
+  std::string& out = sink.text;
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content";
   out += kNamespaces;
   out += "><office:automatic-styles>";
@@ -140,7 +139,9 @@ std::string content(const ExportFileTable& table) {
   out += "<table:table-header-rows><table:table-row>";
   for (const ExportFileColumn& c : table.columns) appendTextCell(out, withoutForbidden(c.title), "head");
   out += "</table:table-row></table:table-header-rows>\n";
-  for (const std::vector<std::string>& row : table.rows) {
+  rows.rewind();
+  while (const std::vector<std::string>* row_ = rows.next()) {
+    const std::vector<std::string>& row = *row_;
     out += "<table:table-row>";
     for (std::size_t c = 0; c < columns; ++c) {
       const Cell cell = cellOf(valueAt(row, c), shapes[c]);
@@ -170,10 +171,11 @@ std::string content(const ExportFileTable& table) {
       out += "</table:table-cell>";
     }
     out += "</table:table-row>\n";
+    sink.spill();
   }
   if (anyTotal(totals)) {
     out += "<table:table-row>";
-    const std::string last = std::to_string(table.rows.size() + 1);
+    const std::string last = std::to_string(rows.size() + 1);
     for (std::size_t c = 0; c < columns; ++c) {
       const std::string style = "ct" + std::to_string(c + 1);
       if (!totals[c].present) {
@@ -185,7 +187,7 @@ std::string content(const ExportFileTable& table) {
         continue;
       }
       out += "<table:table-cell table:style-name=\"" + style + "\"";
-      if (!table.rows.empty()) {
+      if (!rows.size() == 0) {
         const std::string letters = columnLetters(c);
         out += std::string(" table:formula=\"of:=") + (totals[c].sum ? "SUM" : "COUNTA") + "([." +
                letters + "2:." + letters + last + "])\"";
@@ -197,12 +199,12 @@ std::string content(const ExportFileTable& table) {
     out += "</table:table-row>\n";
   }
   out += "</table:table></office:spreadsheet></office:body></office:document-content>\n";
-  return out;
+  return sink.finish();
 }
 
 }  // namespace
 
-std::string writeOds(const ExportFileTable& table, const std::filesystem::path& path) {
+std::string writeOds(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
   std::vector<PackagePart> parts;
   parts.push_back({"mimetype", kMimeType, true});
   parts.push_back(
@@ -225,7 +227,10 @@ std::string writeOds(const ExportFileTable& table, const std::filesystem::path& 
   parts.push_back({"meta.xml", meta});
   parts.push_back({"styles.xml", std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles") +
                                      kNamespaces + "><office:styles/></office:document-styles>\n"});
-  parts.push_back({"content.xml", content(table)});
+  const PartFile body(path);
+  TextSink sink(body.path());
+  if (std::string error = content(table, rows, sink); !error.empty()) return error;
+  parts.push_back({"content.xml", {}, false, body.path()});
   return writePackage(parts, path);
 }
 

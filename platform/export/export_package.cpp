@@ -17,6 +17,13 @@ std::string zipReason(zip_error_t* error) {
 
 }  // namespace
 
+PartFile::PartFile(const std::filesystem::path& package) : path_(package) { path_ += ".parte"; }
+
+PartFile::~PartFile() {
+  std::error_code ignored;
+  std::filesystem::remove(path_, ignored);
+}
+
 std::string writePackage(const std::vector<PackagePart>& parts, const std::filesystem::path& path) {
   int code = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
@@ -28,8 +35,10 @@ std::string writePackage(const std::vector<PackagePart>& parts, const std::files
     return reason;
   }
   for (const PackagePart& part : parts) {
-    // The parts outlive the archive's close, which reads them.
-    zip_source_t* source = zip_source_buffer(archive, part.content.data(), part.content.size(), 0);
+    // The parts (and their files) outlive the archive's close, which reads them.
+    zip_source_t* source = part.file.empty()
+                               ? zip_source_buffer(archive, part.content.data(), part.content.size(), 0)
+                               : zip_source_file(archive, part.file.c_str(), 0, -1);  // to its end
     const zip_int64_t index =
         source == nullptr ? -1 : zip_file_add(archive, part.name.c_str(), source, ZIP_FL_ENC_UTF_8);
     if (index < 0) {

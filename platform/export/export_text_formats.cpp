@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"
@@ -64,28 +65,43 @@ std::string rawValue(const Cell& cell) {
 
 }  // namespace
 
-std::string writeBytes(const std::string& content, const std::filesystem::path& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
-  if (!file) return systemReason(errno);
-  if (std::fwrite(content.data(), 1, content.size(), file.get()) != content.size() ||
-      std::fflush(file.get()) != 0) {
-    const int error = errno;
-    return systemReason(error != 0 ? error : EIO);
-  }
-  std::FILE* raw = file.release();
-  if (std::fclose(raw) != 0) return systemReason(errno);
-  return {};
+TextSink::TextSink(const std::filesystem::path& path) : file_(std::fopen(path.c_str(), "wb")) {
+  if (file_ == nullptr) error_ = systemReason(errno);
 }
 
-std::string writeText(const ExportFileTable& table, const std::filesystem::path& path) {
+TextSink::~TextSink() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+void TextSink::write() {
+  if (file_ != nullptr && error_.empty() && !text.empty() &&
+      std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
+    error_ = systemReason(errno != 0 ? errno : EIO);
+  }
+  text.clear();
+}
+
+void TextSink::spill() {
+  if (text.size() >= (1u << 20)) write();
+}
+
+std::string TextSink::finish() {
+  write();
+  if (file_ == nullptr) return error_;
+  std::FILE* file = std::exchange(file_, nullptr);
+  if (std::fflush(file) != 0 && error_.empty()) error_ = systemReason(errno != 0 ? errno : EIO);
+  if (std::fclose(file) != 0 && error_.empty()) error_ = systemReason(errno != 0 ? errno : EIO);
+  return error_;
+}
+
+std::string writeText(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
-  const std::vector<Total> totals = totalsOf(table, shapes);
+  const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const bool withTotals = anyTotal(totals);
   const std::size_t columns = table.columns.size();
-  // Widths in characters: one CP1252 byte is one character.
+  // Widths in characters: one CP1252 byte is one character. A first pass
+  // over the rows measures them, the second one writes them.
   std::vector<std::size_t> widths(columns, 0);
-  std::vector<std::vector<std::string>> texts;
-  texts.reserve(table.rows.size());
   for (std::size_t c = 0; c < columns; ++c) {
     widths[c] = oneLine(withoutForbidden(table.columns[c].title)).size();
     if (totals[c].present) widths[c] = std::max(widths[c], totals[c].text.size());
@@ -93,15 +109,18 @@ std::string writeText(const ExportFileTable& table, const std::filesystem::path&
   if (withTotals && columns > 0 && !totals[0].present) {
     widths[0] = std::max(widths[0], std::string_view(kTotalsLabel).size());
   }
-  for (const std::vector<std::string>& row : table.rows) {
-    std::vector<std::string> line(columns);
-    for (std::size_t c = 0; c < columns; ++c) {
-      line[c] = oneLine(cellOf(valueAt(row, c), shapes[c]).text);
-      widths[c] = std::max(widths[c], line[c].size());
-    }
-    texts.push_back(std::move(line));
+  std::vector<std::string> shown(columns);
+  auto shownOf = [&](const std::vector<std::string>& row) -> const std::vector<std::string>& {
+    for (std::size_t c = 0; c < columns; ++c) shown[c] = oneLine(cellOf(valueAt(row, c), shapes[c]).text);
+    return shown;
+  };
+  rows.rewind();
+  while (const std::vector<std::string>* row = rows.next()) {
+    shownOf(*row);
+    for (std::size_t c = 0; c < columns; ++c) widths[c] = std::max(widths[c], shown[c].size());
   }
-  std::string out;
+  TextSink sink(path);
+  std::string& out = sink.text;
   auto emit = [&](const std::vector<std::string>& cells) {
     std::string line;
     for (std::size_t c = 0; c < columns; ++c) {
@@ -128,7 +147,11 @@ std::string writeText(const ExportFileTable& table, const std::filesystem::path&
   for (std::size_t c = 0; c < columns; ++c) heads[c] = oneLine(withoutForbidden(table.columns[c].title));
   emit(heads);
   rule();
-  for (const std::vector<std::string>& line : texts) emit(line);
+  rows.rewind();
+  while (const std::vector<std::string>* row = rows.next()) {
+    emit(shownOf(*row));
+    sink.spill();
+  }
   if (withTotals) {
     rule();
     std::vector<std::string> line(columns);
@@ -136,16 +159,16 @@ std::string writeText(const ExportFileTable& table, const std::filesystem::path&
     if (columns > 0 && !totals[0].present) line[0] = kTotalsLabel;
     emit(line);
   }
-  return writeBytes(out, path);
+  return sink.finish();
 }
 
-std::string writeHtml(const ExportFileTable& table, const std::filesystem::path& path) {
+std::string writeHtml(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
-  const std::vector<Total> totals = totalsOf(table, shapes);
+  const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const std::size_t columns = table.columns.size();
   const std::string title = xmlEscaped(utf8(withoutForbidden(table.title)));
-  std::string out;
-  out.reserve(table.rows.size() * columns * 24 + 1024);
+  TextSink sink(path);
+  std::string& out = sink.text;
   out += "<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset=\"utf-8\">\n<title>";
   out += title;
   out +=
@@ -175,13 +198,16 @@ std::string writeHtml(const ExportFileTable& table, const std::filesystem::path&
     out += "</td>";
   };
   out += "<tbody>\n";
-  for (const std::vector<std::string>& row : table.rows) {
+  rows.rewind();
+  while (const std::vector<std::string>* row_ = rows.next()) {
+    const std::vector<std::string>& row = *row_;
     out += "<tr>";
     for (std::size_t c = 0; c < columns; ++c) {
       const Cell cell = cellOf(valueAt(row, c), shapes[c]);
       cellHtml(cell.text, shapes[c].type);
     }
     out += "</tr>\n";
+    sink.spill();
   }
   out += "</tbody>\n";
   // The totals under the rows they add up, where every reader shows them.
@@ -194,15 +220,15 @@ std::string writeHtml(const ExportFileTable& table, const std::filesystem::path&
     out += "</tr>\n</tfoot>\n";
   }
   out += "</table>\n</body>\n</html>\n";
-  return writeBytes(out, path);
+  return sink.finish();
 }
 
-std::string writeXml(const ExportFileTable& table, const std::filesystem::path& path) {
+std::string writeXml(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
-  const std::vector<Total> totals = totalsOf(table, shapes);
+  const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const std::size_t columns = table.columns.size();
-  std::string out;
-  out.reserve(table.rows.size() * columns * 40 + 1024);
+  TextSink sink(path);
+  std::string& out = sink.text;
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<export title=\"";
   appendXmlEscaped(out, utf8(withoutForbidden(table.title)));
   out += "\">\n<columns>\n";
@@ -214,7 +240,9 @@ std::string writeXml(const ExportFileTable& table, const std::filesystem::path& 
     out += "</column>\n";
   }
   out += "</columns>\n<rows>\n";
-  for (const std::vector<std::string>& row : table.rows) {
+  rows.rewind();
+  while (const std::vector<std::string>* row_ = rows.next()) {
+    const std::vector<std::string>& row = *row_;
     out += "<row>";
     for (std::size_t c = 0; c < columns; ++c) {
       const Cell cell = cellOf(valueAt(row, c), shapes[c]);
@@ -229,6 +257,7 @@ std::string writeXml(const ExportFileTable& table, const std::filesystem::path& 
       out += "</cell>";
     }
     out += "</row>\n";
+    sink.spill();
   }
   out += "</rows>\n";
   if (anyTotal(totals)) {
@@ -243,7 +272,7 @@ std::string writeXml(const ExportFileTable& table, const std::filesystem::path& 
     out += "</totals>\n";
   }
   out += "</export>\n";
-  return writeBytes(out, path);
+  return sink.finish();
 }
 
 }  // namespace rt::exporting

@@ -44,13 +44,13 @@ class Workbook {
 
 }  // namespace
 
-std::string writeXlsx(const ExportFileTable& table, const std::filesystem::path& path) {
+std::string writeXlsx(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
-  const std::vector<Total> totals = totalsOf(table, shapes);
+  const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const bool withTotals = anyTotal(totals);
   const std::size_t columns = table.columns.size();
   if (columns > LXW_COL_MAX) return "Demasiadas columnas para una planilla"_cp;
-  if (table.rows.size() + 2 > LXW_ROW_MAX) return "Demasiadas filas para una planilla"_cp;
+  if (rows.size() + 2 > LXW_ROW_MAX) return "Demasiadas filas para una planilla"_cp;
 
   lxw_workbook_options options{};
   options.constant_memory = LXW_TRUE;  // rows go to disk as written: big lists stay small in memory
@@ -114,7 +114,9 @@ std::string writeXlsx(const ExportFileTable& table, const std::filesystem::path&
   }
   lxw_row_t row = 1;
   std::string text;
-  for (const std::vector<std::string>& values : table.rows) {
+  rows.rewind();
+  while (const std::vector<std::string>* values_ = rows.next()) {
+    const std::vector<std::string>& values = *values_;
     for (std::size_t c = 0; c < columns; ++c) {
       const Cell cell = cellOf(valueAt(values, c), shapes[c], false);
       if (cell.blank) continue;
@@ -135,7 +137,7 @@ std::string writeXlsx(const ExportFileTable& table, const std::filesystem::path&
     for (std::size_t c = 0; c < columns; ++c) {
       if (!totals[c].present) continue;
       const auto col = static_cast<lxw_col_t>(c);
-      if (table.rows.empty()) {
+      if (rows.size() == 0) {
         worksheet_write_number(sheet, row, col, 0, totalFormats[c]);
         continue;
       }

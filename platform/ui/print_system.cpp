@@ -2,8 +2,10 @@
 
 #include <cups/cups.h>
 #include <cups/pwg.h>
+#include <langinfo.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <mutex>
 #include <utility>
 
@@ -18,24 +20,45 @@ PaperSize paperOfSize(int width, int length, const char* media) {
                    QString::fromUtf8(media)};
 }
 
-// The paper the queue is set to ("media", by its standard or its usual
-// name), else the one its driver reports as default.
-PaperSize paperOf(cups_dest_t* dest) {
-  if (const char* media = cupsGetOption("media", dest->num_options, dest->options)) {
-    const pwg_media_t* known = pwgMediaForPWG(media);
-    if (known == nullptr) known = pwgMediaForLegacy(media);
-    if (known == nullptr) known = pwgMediaForPPD(media);
-    if (known != nullptr) return paperOfSize(known->width, known->length, known->pwg);
-  }
+// The paper a media name stands for, by its standard or its usual name;
+// unknown when it names none.
+PaperSize paperNamed(const char* media) {
+  if (media == nullptr) return {};
+  const pwg_media_t* known = pwgMediaForPWG(media);
+  if (known == nullptr) known = pwgMediaForLegacy(media);
+  if (known == nullptr) known = pwgMediaForPPD(media);
+  return known != nullptr ? paperOfSize(known->width, known->length, known->pwg) : PaperSize{};
+}
+
+// The queue's own default paper, its `media-default`: what it is set to or,
+// when nothing is, its driver's default page size. Asked of the queue itself:
+// the destination list may leave it out (a queue with a driver, after the
+// server restarted), and libcups' own guess then answers US Letter.
+PaperSize queuePaper(const cups_dest_t* dest) {
+  const char* uri = cupsGetOption("printer-uri-supported", dest->num_options, dest->options);
+  if (uri == nullptr) return {};
+  ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+  static const char* const wanted[] = {"media-default"};
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 1, nullptr,
+                wanted);
+  ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
   PaperSize paper;
-  cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest);
-  if (info == nullptr) return paper;
-  cups_size_t size{};
-  if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, 0, &size) != 0) {
-    paper = paperOfSize(size.width, size.length, size.media);
+  // A value set by hand that names no paper is followed by the driver's.
+  for (ipp_attribute_t* a = ippFindAttribute(response, "media-default", IPP_TAG_ZERO);
+       a != nullptr && !paper.known();
+       a = ippFindNextAttribute(response, "media-default", IPP_TAG_ZERO)) {
+    paper = paperNamed(ippGetString(a, 0, nullptr));
   }
-  cupsFreeDestInfo(info);
+  ippDelete(response);
   return paper;
+}
+
+// The paper the queue is set to for this user ("media", from the user's
+// printer options or the server's list), else the queue's own default.
+PaperSize paperOf(const cups_dest_t* dest) {
+  const PaperSize chosen = paperNamed(cupsGetOption("media", dest->num_options, dest->options));
+  return chosen.known() ? chosen : queuePaper(dest);
 }
 
 // The service's own words for the usual refusals, in Spanish; others keep
@@ -118,6 +141,27 @@ PrintSystem current() {
 }
 
 }  // namespace
+
+PaperSize localePaper() {
+  // The locale's paper in millimetres (glibc's LC_PAPER); A4 where the
+  // system cannot say.
+  int width = 210;
+  int height = 297;
+#ifdef __GLIBC__
+  const auto number = [](nl_item item) {
+    return static_cast<int>(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(nl_langinfo(item))));
+  };
+  const int localeWidth = number(_NL_PAPER_WIDTH);
+  const int localeHeight = number(_NL_PAPER_HEIGHT);
+  if (localeWidth >= 50 && localeHeight >= 50 && localeWidth <= 2000 && localeHeight <= 2000) {
+    width = localeWidth;
+    height = localeHeight;
+  }
+#endif
+  const pwg_media_t* known = pwgMediaForSize(width * 100, height * 100);
+  if (known != nullptr) return paperOfSize(known->width, known->length, known->pwg);
+  return paperOfSize(width * 100, height * 100, "");
+}
 
 PaperSize paperOfSize(int width, int height) {
   const auto hundredthsOfMm = [](int thousandths) {

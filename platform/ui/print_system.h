@@ -56,6 +56,10 @@ struct PrintSystem {
 // The paper of that size, named as the print service names it.
 PaperSize paperOfSize(int width, int height);
 
+// The paper of the user's locale (its LC_PAPER: A4 in most): where a page
+// goes when the printer does not say which paper it holds.
+PaperSize localePaper();
+
 // Installs a print service and returns the one it replaces; an empty one
 // restores the system's.
 PrintSystem setPrintSystem(PrintSystem system);

@@ -216,8 +216,6 @@ std::optional<QString> choosePrinter(const PrinterQuery& printers, const QString
   return chooser.chosen();
 }
 
-PaperSize fallbackPaper() { return PaperSize{8500, 11000, QStringLiteral("na_letter_8.5x11in")}; }
-
 bool printOnPaper(const QString& title, const QString& printer, int copies,
                   const PaperDrawing& draw, const PrinterQuery* known, const PaperSize* ownPaper) {
   std::optional<PrinterQuery> asked;
@@ -243,7 +241,7 @@ bool printOnPaper(const QString& title, const QString& printer, int copies,
   const QString on = QString::fromUtf8(" en la impresora %1").arg(quoted(target->name));
   const PaperSize paper = ownPaper != nullptr    ? *ownPaper
                           : target->paper.known() ? target->paper
-                                                  : fallbackPaper();
+                                                  : localePaper();
 
   // The pages hold patient data: staged in the account's own temp folder.
   const std::filesystem::path folder = privateTempFolder();

@@ -44,7 +44,4 @@ bool printOnPaper(const QString& title, const QString& printer, int copies,
                   const PaperDrawing& draw, const PrinterQuery* known = nullptr,
                   const PaperSize* ownPaper = nullptr);
 
-// The paper a page goes on when the printer's own is unknown (Letter).
-PaperSize fallbackPaper();
-
 }  // namespace rt

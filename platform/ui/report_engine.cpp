@@ -58,14 +58,15 @@ QString fitting(const QString& text, const QFontMetricsF& metrics, int width) {
 // How a text control's value takes its box without losing a character.
 enum class Fit {
   AsDesigned,  // it fits the line
-  WrapInBox,   // the box has room for the lines it needs at its own size
-  Shrink,      // its font shrinks until it fits the line
+  WrapInBox,   // prose whose box has room for the lines it needs at its own size
+  Shrink,      // its font shrinks until it fits the line: a value read as a
+               // whole, or prose that needs no less than kSmallestShrink
   Overflow,    // prose that would need less than kSmallestShrink: a detail band
                // grows to wrap it, a page's header or footer cuts it at that size
 };
 
 bool isWhole(const ReportControl& c, const QString& text) {
-  return (c.picture.kind != PictureKind::None && c.picture.kind != PictureKind::String) ||
+  return c.whole || (c.picture.kind != PictureKind::None && c.picture.kind != PictureKind::String) ||
          isWholeValue(text);
 }
 
@@ -76,12 +77,14 @@ Fit fitOf(const ReportControl& c, const QString& text) {
   const QFontMetricsF metrics(c.font);
   const double advance = metrics.horizontalAdvance(text);
   if (advance <= width) return Fit::AsDesigned;
+  // A value broken over lines would read as other values.
+  if (isWhole(c, text)) return Fit::Shrink;
   if (c.height >= 2 * metrics.height()) {
     const QRectF needed =
         metrics.boundingRect(QRectF(0, 0, width, 1e6), wrapFlags(c.align), text);
     if (needed.width() <= width && needed.height() <= c.height) return Fit::WrapInBox;
   }
-  if (isWhole(c, text) || width / advance >= kSmallestShrink) return Fit::Shrink;
+  if (width / advance >= kSmallestShrink) return Fit::Shrink;
   return Fit::Overflow;
 }
 
@@ -163,6 +166,11 @@ ReportBand& ReportBand::label(int x, int y, int width, int height, std::string t
                               const QFont& font, int align) {
   return this->text(
       x, y, width, height, [text] { return text; }, font, {}, align);
+}
+
+ReportBand& ReportBand::readWhole() {
+  if (!controls.empty()) controls.back().whole = true;
+  return *this;
 }
 
 ReportBand& ReportBand::line(int x, int y, int width, int height, int penWidth) {

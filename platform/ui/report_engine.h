@@ -27,6 +27,9 @@ struct ReportControl {
   QFont font;
   int align = 0;  // Qt horizontal alignment of a text (left when 0)
   int penWidth = 10;
+  // One value read as a whole (a phone): however wide, it shrinks to fit its
+  // line and never wraps. Numbers, dates and times are read so anyway.
+  bool whole = false;
 };
 
 struct ReportBand {
@@ -37,6 +40,9 @@ struct ReportBand {
                    const QFont& font, std::string picture = {}, int align = 0);
   ReportBand& label(int x, int y, int width, int height, std::string text, const QFont& font,
                     int align = 0);
+  // Marks the text just added as one value read as a whole (see
+  // ReportControl::whole): `band.text(...).readWhole()`.
+  ReportBand& readWhole();
   ReportBand& line(int x, int y, int width, int height, int penWidth = 10);
   ReportBand& box(int x, int y, int width, int height, int penWidth = 10);
   // Text that wraps at `width` and makes the band as tall as it needs. The

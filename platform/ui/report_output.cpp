@@ -47,8 +47,27 @@ QPageSize pageSizeOf(const ReportPage& page) {
 
 }  // namespace
 
+namespace {
+PdfWriteService& pdfWriteService() {
+  static PdfWriteService service;
+  return service;
+}
+}  // namespace
+
+PdfWriteService setPdfWriteService(PdfWriteService service) {
+  PdfWriteService previous = std::move(pdfWriteService());
+  pdfWriteService() = std::move(service);
+  return previous;
+}
+
 bool writePdf(const std::vector<ReportPage>& pages, const QString& path,
-              const PdfDocumentInfo& info) {
+              const PdfDocumentInfo& info, const BetweenPages& betweenPages) {
+  if (pdfWriteService()) return pdfWriteService()(pages, path, info, betweenPages);
+  return writePdfFile(pages, path, info, betweenPages);
+}
+
+bool writePdfFile(const std::vector<ReportPage>& pages, const QString& path,
+                  const PdfDocumentInfo& info, const BetweenPages& betweenPages) {
   return replaceFile(path.toStdString(), [&](const std::filesystem::path& scratch) {
            QPdfWriter writer(QString::fromStdString(scratch.string()));
            writer.setTitle(info.title);
@@ -66,6 +85,7 @@ bool writePdf(const std::vector<ReportPage>& pages, const QString& path,
                writer.newPage();
              }
              drawPage(painter, pages[i], scale);
+             if (betweenPages) betweenPages();
            }
            return painter.end();
          }) == 0;

@@ -20,9 +20,19 @@ struct PdfDocumentInfo {
 };
 
 // Writes the pages into `path` (replacing any file there); false when the
-// file cannot be written.
+// file cannot be written. `betweenPages` runs after each page is drawn (a
+// caller lets the other windows be served there). Tests may put a service
+// of their own in the way; setPdfWriteService returns the one it replaces,
+// writePdfFile always writes.
+using BetweenPages = std::function<void()>;
 bool writePdf(const std::vector<ReportPage>& pages, const QString& path,
-              const PdfDocumentInfo& info);
+              const PdfDocumentInfo& info, const BetweenPages& betweenPages = {});
+bool writePdfFile(const std::vector<ReportPage>& pages, const QString& path,
+                  const PdfDocumentInfo& info, const BetweenPages& betweenPages = {});
+using PdfWriteService =
+    std::function<bool(const std::vector<ReportPage>& pages, const QString& path,
+                       const PdfDocumentInfo& info, const BetweenPages& betweenPages)>;
+PdfWriteService setPdfWriteService(PdfWriteService service);
 
 // Draws the pages on a paged device whose pages are `paperWidth` x
 // `paperHeight` thousandths of an inch: each page turned to the paper's

@@ -73,12 +73,9 @@ int ReportPreview::Init() {
   page_->setObjectName("?PAGE");
   scroll->setWidget(page_);
   outer->addWidget(scroll, 1);
-  // As large as a page wants, but never beyond the screen: a taller window
-  // would put its title bar out of reach.
-  const QRect area = availableArea(nullptr);
-  const QMargins frame = frameMargins(window);
-  window->resize(std::min(900, area.width() - frame.left() - frame.right()),
-                 std::min(1000, area.height() - frame.top() - frame.bottom()));
+  // As large as a page wants: placing the window fits it, with the frame the
+  // window manager draws around it, to the screen.
+  window->resize(900, 1000);
   Open(window);
   if (hosted()) fitInsideHost(window);
   window->layout()->activate();

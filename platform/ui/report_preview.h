@@ -25,7 +25,6 @@ class ReportPreview : public WindowDriver {
   // The answer (1 printed, 0 not) and the copies asked for.
   int preview();
   int copies() const { return copies_; }
-  int currentPage() const { return current_; }
 
  private:
   void showPage(int index);

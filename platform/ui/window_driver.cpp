@@ -18,12 +18,14 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <stdexcept>
 
 #include "platform/base/debug_sink.h"
+#include "platform/base/failure_report.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/entry_refusal.h"
 #include "platform/ui/mnemonics.h"
@@ -206,6 +208,13 @@ class WindowDriver::Filter : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
+    if (!driver_->window_) return false;
+    if (watched == driver_->window_->windowHandle()) {
+      // Shown on the screen, the window has its frame: a window manager that
+      // frames a window without moving it sends no other sign.
+      if (e->type() == QEvent::Expose) placeInFrame();
+      return false;
+    }
     if (watched != driver_->window_) return false;
     if (e->type() == QEvent::Close && !driver_->closing_) {
       e->ignore();
@@ -222,14 +231,10 @@ class WindowDriver::Filter : public QObject {
         return true;
       }
     }
-    // Placed before the window manager framed it, the window is placed again
-    // once the frame's true size is known.
-    if ((e->type() == QEvent::Move || e->type() == QEvent::Resize) && !driver_->framed_ &&
-        !driver_->hosted_ && driver_->window_->isVisible() &&
-        driver_->window_->frameGeometry() != driver_->window_->geometry()) {
-      driver_->framed_ = true;
-      driver_->placeOnScreen();
+    if (e->type() == QEvent::Resize && !driver_->hosted_) {
+      driver_->takeResize(e->spontaneous(), static_cast<QResizeEvent*>(e)->size());
     }
+    if (e->type() == QEvent::Move || e->type() == QEvent::Resize) placeInFrame();
     // A settled window that grows afterwards (its own code sizing it to
     // its columns) is placed again when it no longer lies whole on the screen.
     if (e->type() == QEvent::Resize && driver_->settled_ && !driver_->hosted_ &&
@@ -242,6 +247,17 @@ class WindowDriver::Filter : public QObject {
   }
 
  private:
+  // Placed before the window manager framed it (its frame guessed), the
+  // window is placed again once, when the frame's true size is known.
+  void placeInFrame() {
+    QWidget* w = driver_->window_;
+    if (driver_->framed_ || driver_->hosted_ || driver_->placing_ || !w->isVisible() ||
+        w->frameGeometry() == w->geometry())
+      return;
+    driver_->framed_ = true;
+    driver_->placeOnScreen();
+  }
+
   WindowDriver* driver_;
 };
 
@@ -269,7 +285,7 @@ int WindowDriver::Run() {
           std::erase_if(queue_, [](const WindowEvent& e) { return e.event == event::Accepted; });
           continue;
         }
-        if (TakeEvent() == level::Fatal) break;
+        if (takeEventReportingFailure() == level::Fatal) break;
         if (current_.event == event::CloseWindow && current_.control == nullptr) {
           ++closeRefusals_;
           wakeCloseWaiters();
@@ -291,6 +307,21 @@ int WindowDriver::Run() {
   return Response != 0 ? Response : kCancelled;
 }
 
+int WindowDriver::takeEventReportingFailure() {
+  try {
+    return TakeEvent();
+  } catch (const HaltUnwind&) {
+    throw;
+  } catch (...) {
+    // The action is abandoned (what it held is unwound by now); the window
+    // says so by its name and goes on taking events.
+    std::string name = window_ ? fromQString(window_->windowTitle()) : std::string();
+    if (name.empty()) name = procedure_;
+    reportFailure(name, std::current_exception());
+    return level::Benign;
+  }
+}
+
 int WindowDriver::Init() { return level::Benign; }
 
 int WindowDriver::Kill() {
@@ -304,7 +335,8 @@ int WindowDriver::Kill() {
   noteWindowClosed();
   wakeCloseWaiters();
   enableAgain(disabled_);
-  if (window_ && !hosted_ && !procedure_.empty() && positionStore().save && window_->isVisible()) {
+  if (window_ && !hosted_ && !procedure_.empty() && positionStore().save &&
+      (window_->isVisible() || setAside_)) {
     positionStore().save(procedure_, window_->geometry().topLeft());
   }
   // The window that takes over is made the active one before this one goes:
@@ -313,6 +345,7 @@ int WindowDriver::Kill() {
   if (WindowDriver* next = successor(); next != nullptr && next->window_) next->bringToFront();
   if (window_) {
     window_->removeEventFilter(filter_.get());
+    if (QWindow* handle = window_->windowHandle()) handle->removeEventFilter(filter_.get());
     closing_ = true;
     // A hosted window goes with the frame's child window that holds it.
     QWidget* holder = hosted_ ? window_->parentWidget() : nullptr;
@@ -421,17 +454,26 @@ void WindowDriver::Open(QWidget* window) {
   const Host& host = childHost();
   hosted_ =
       firstOfThread && host.adopt && host.thread != thread_ && hostable() && host.adopt(window);
-  if (!hosted_) {
+  if (hosted_) {
+    // The child the user turns to brings its thread's work to the front.
+    if (auto* holder = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {
+      QObject::connect(holder, &QMdiSubWindow::aboutToActivate, connections_,
+                       [this] { showThreadInFront(thread_); });
+    }
+    bringToFront();
+  } else {
     autoSized_ = !window->testAttribute(Qt::WA_Resized);
     if (autoSized_) window->adjustSize();
     widenToTitle(window);
     // A window that placed itself (a pop-up at the pointer) keeps its place.
     if (window->testAttribute(Qt::WA_Moved)) ownPosition_ = window->pos();
+    wantedSize_ = window->size();
     placeOnScreen();
+    window->winId();
+    window->windowHandle()->installEventFilter(filter_.get());
     // Kept above its owner by the window manager, which would otherwise
     // stack it below a frame clicked last.
     if (QWidget* owner = ownerWindow(); owner != nullptr && owner->window()->windowHandle()) {
-      window->winId();
       window->windowHandle()->setTransientParent(owner->window()->windowHandle());
     }
     window->show();
@@ -462,7 +504,11 @@ bool WindowDriver::closeOtherThreadsWindows() {
     const std::uint64_t serial = target->serial_;
     const int refusals = target->closeRefusals_;
     // Shown again where the user can answer it.
-    if (target->window_ && !target->hosted_) target->window_->raise();
+    if (target->setAside_) {
+      target->bringToFront();
+    } else if (target->window_ && !target->hosted_) {
+      target->window_->raise();
+    }
     target->requestClose();
     for (;;) {
       if (!stillOpen(target, serial)) break;
@@ -501,6 +547,28 @@ WindowDriver* WindowDriver::holding(const QWidget* control) {
   return nullptr;
 }
 
+WindowDriver* WindowDriver::hostedWindowOf(ThreadNumber thread) {
+  for (WindowDriver* w : openList()) {
+    if (w->thread_ == thread && w->hosted_) return w;
+  }
+  return nullptr;
+}
+
+void WindowDriver::showThreadInFront(ThreadNumber front) {
+  // Oldest first: shown again, each one comes over the one below it.
+  for (WindowDriver* w : openList()) {
+    if (w->hosted_ || !w->window_ || hostedWindowOf(w->thread_) == nullptr) continue;
+    if (w->thread_ == front) {
+      if (!w->setAside_) continue;
+      w->setAside_ = false;
+      w->window_->show();
+    } else if (!w->setAside_ && w->window_->isVisible()) {
+      w->setAside_ = true;
+      w->window_->hide();
+    }
+  }
+}
+
 void WindowDriver::setPositionStore(PositionStore store) { positionStore() = std::move(store); }
 
 QWidget* WindowDriver::ownerWindow() const {
@@ -515,6 +583,32 @@ QWidget* WindowDriver::ownerWindow() const {
   return over;
 }
 
+void WindowDriver::takeResize(bool byWindowManager, QSize size) {
+  if (!byWindowManager) {
+    // The program's own size: the one the window wants, unless the
+    // placement fits it to the screen.
+    if (askedSizes_.empty() || askedSizes_.back() != size) askedSizes_.push_back(size);
+    if (!placing_) wantedSize_ = size;
+    return;
+  }
+  // The window manager answers every place and size asked for, some of
+  // them late: an answer to a size asked for before the last one (the
+  // window's first size, before its font grew it) would leave the window
+  // there and at that size, its layout holding it no smaller than its least.
+  // The window is placed again; each earlier size is passed over once.
+  if (!askedSizes_.empty()) {
+    if (size == askedSizes_.back()) return;
+    const auto earlier = std::find(askedSizes_.begin(), askedSizes_.end() - 1, size);
+    if (earlier != askedSizes_.end() - 1) {
+      askedSizes_.erase(earlier);
+      placeOnScreen();
+      return;
+    }
+  }
+  // A size of the user's (or the window manager's) own: the window keeps it.
+  wantedSize_ = size;
+}
+
 void WindowDriver::placeOnScreen() {
   placing_ = true;
   struct Done {
@@ -523,6 +617,10 @@ void WindowDriver::placeOnScreen() {
   } done{placing_};
   const QWidget* over = ownerWindow();
   const QRect area = availableArea(over != nullptr ? over : window_.data());
+  // Fitted from the size the window asked for, whatever an earlier fit or
+  // a late answer of the window manager left it at: the room may have grown
+  // (the frame was guessed larger than it is).
+  if (wantedSize_.isValid()) window_->resize(wantedSize_);
   // Until the window's own set-up is done (its font above all) its size is
   // not its last: it is only kept within the area, and fitted once settled,
   // so that it never scrolls for a size it no longer has.
@@ -534,7 +632,6 @@ void WindowDriver::placeOnScreen() {
   if (!procedure_.empty() && positionStore().load) at = positionStore().load(procedure_);
   if (!at) at = ownPosition_;
   placeWindow(window_, over, at);
-  placedSize_ = window_->size();
 }
 
 void WindowDriver::settleOpened() {
@@ -621,6 +718,13 @@ QWidget* entryAfter(const QWidget* window, const QWidget* control) {
 
 void WindowDriver::bringToFront() {
   if (!window_) return;
+  if (WindowDriver* child = hostedWindowOf(thread_); child != nullptr && child != this && child->window_) {
+    if (auto* holder = qobject_cast<QMdiSubWindow*>(child->window_->parentWidget());
+        holder && holder->mdiArea()) {
+      holder->mdiArea()->setActiveSubWindow(holder);
+    }
+  }
+  if (hostedWindowOf(thread_) != nullptr) showThreadInFront(thread_);
   // A hosted window is shown by the frame's child window that holds it.
   QWidget* shown = hosted_ && window_->parentWidget() ? window_->parentWidget() : window_.data();
   // Restored as it was before it was minimised (a maximised frame stays so).

@@ -112,10 +112,17 @@ class WindowDriver {
   virtual bool closesOnEscape() const { return true; }
   // Whether the window is shown inside the frame.
   bool hosted() const { return hosted_; }
+  // Whether the window, one of its own, has been placed with the frame the
+  // window manager drew around it known.
+  bool placedInFrame() const { return framed_; }
   // Makes the window the active one, restored when minimised and raised
-  // over the others; a hosted window becomes the frame's active child. The
-  // window's control that had the focus last has it again.
+  // over the others; a hosted window becomes the frame's active child, and
+  // a window over one (a form over its list) makes that one the active
+  // child. The window's control that had the focus last has it again.
   void bringToFront();
+  // Whether the window stands aside, hidden, while the frame shows another
+  // thread's window in front (see showThreadInFront).
+  bool setAside() const { return setAside_; }
 
   // Runs inside every window's loop right after its open-window event has been
   // taken, on the window's thread: the test kit drives windows through it.
@@ -156,6 +163,14 @@ class WindowDriver {
   void requestClose();
   // The innermost open window that holds the control; null when none.
   static WindowDriver* holding(const QWidget* control);
+  // The window of the thread that the frame hosts; null when none.
+  static WindowDriver* hostedWindowOf(ThreadNumber thread);
+  // The frame shows the work of one thread in front: the windows the other
+  // hosted threads show over the frame (a form over its list) stand aside,
+  // hidden, and those of `front` are shown again. So the window the user
+  // turns to in the frame is never behind another list's form, and that
+  // form comes back with its list.
+  static void showThreadInFront(ThreadNumber front);
   // The open window the user works in now; null when none.
   static WindowDriver* activeWindowDriver();
   // The window made active when this one closes; null when none.
@@ -164,6 +179,9 @@ class WindowDriver {
   // the focus.
   void settleOpened();
   void placeOnScreen();
+  // A size given to the window by the program, or reported by the window
+  // manager (which may answer an earlier request late).
+  void takeResize(bool byWindowManager, QSize size);
   // A hosted window is made to fit the frame's client area, centred there.
   void fitInHost();
   QWidget* ownerWindow() const;
@@ -185,9 +203,13 @@ class WindowDriver {
   bool killed_ = false;
   bool closing_ = false;
   bool hosted_ = false;
+  bool setAside_ = false;  // hidden while another thread's work is in front
   std::string procedure_;  // whose saved position the window takes
+  // TakeEvent; an exception it lets out is shown naming the window.
+  int takeEventReportingFailure();
   std::optional<QPoint> ownPosition_;  // where the window put itself before opening
-  QSize placedSize_;
+  QSize wantedSize_;  // the size the program last gave the window, before any fitting
+  std::vector<QSize> askedSizes_;  // the sizes given to the window, the last one last
   bool autoSized_ = false;  // sized by its contents, not by its own code
   bool framed_ = false;  // placed with the window manager's frame known
   bool settled_ = false;  // placed at its final size once its Init was done

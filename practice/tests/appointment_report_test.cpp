@@ -1,6 +1,6 @@
 // The appointment sheet as a PDF read back with poppler: every row of the
-// planner's day in slot order with its type text, the chosen physician, and
-// the queue left in slot order.
+// planner's day in slot order with its type text and its phone on one line,
+// the chosen physician, and the queue left in slot order.
 #include "practice/appointment_report.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@
 #include "core/shapes/report_destination.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
-#include "core/testing/practice_folder.h"
+#include "core/testing/report_practice.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/paths.h"
@@ -32,24 +32,11 @@ namespace {
 
 constexpr std::int32_t at(int hour, int minute) { return hour * 360000 + minute * 6000 + 1; }
 constexpr std::int32_t minutes(int m) { return m * 6000 + 1; }
+constexpr char kWordyPhone[] = "0351-4442222 / 351-155550005 (cel.)";
 
-class AppointmentReportTest : public ::testing::Test {
+class AppointmentReportTest : public core::testing::ReportPractice {
  protected:
-  void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(
-        core::testing::openFreshPractice("sheet", folder_, core::testing::Tables::AllOpen));
-    std::filesystem::create_directories(folder_ / "PDF");
-    rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
-      core::settleReportDestination();
-      return rt::kCompleted;
-    });
-    core::registerTableManagers();
-    core::installThreadRoutines();
-  }
-  void TearDown() override {
-    core::closeAllTables();
-    rt::closeDatabase();
-  }
+  AppointmentReportTest() : ReportPractice("sheet") {}
   static void addPhysician(int code, const char* name, int speciality) {
     core::Medicos::table().clear();
     core::MDC().Cod_Medico = static_cast<std::uint16_t>(code);
@@ -80,6 +67,7 @@ class AppointmentReportTest : public ::testing::Test {
     over.Duracion = minutes(10);
     over.Nombre = "Maria Extra";
     over.Motivo = "Receta";
+    over.Telefono = kWordyPhone;
     ArmarPlanillaDia(day, DayInput{{}, DaySheet{7, minutes(20), at(8, 0), at(9, 0), at(10, 0), at(11, 0)},
                                    {booked, over}});
     GLO::CodMedicoTurno = 3;
@@ -91,15 +79,10 @@ class AppointmentReportTest : public ::testing::Test {
     const std::filesystem::path pdf = rt::workingFolder() / "PDF" / "Listado de Turnos.PDF";
     if (!std::filesystem::exists(pdf)) return {};
     std::string text = rt::testing::pdfText(pdf.string());
-    if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
-      std::filesystem::copy_file(pdf, std::filesystem::path(keep) / pdf.filename(),
-                                 std::filesystem::copy_options::overwrite_existing);
-    }
+    rt::testing::keepForReview(pdf);
     std::filesystem::remove(pdf);
     return text;
   }
-
-  std::filesystem::path folder_;
 };
 
 TEST_F(AppointmentReportTest, PrintsEveryRowInSlotOrderUnderTheChosenPhysician) {
@@ -125,6 +108,7 @@ TEST_F(AppointmentReportTest, PrintsEveryRowInSlotOrderUnderTheChosenPhysician) 
   }
   EXPECT_NE(text.find("SobreTurno"), std::string::npos);
   EXPECT_NE(text.find("Control anual"), std::string::npos);
+  EXPECT_NE(text.find(kWordyPhone), std::string::npos) << "a phone on one line, whole\n" << text;
   EXPECT_NE(text.find("Profesional:"), std::string::npos);
   EXPECT_NE(text.find("Dra. Ana Gomez - Clínica Médica"), std::string::npos) << text;
   // The chosen physician heads the page, not the first one the run reads.

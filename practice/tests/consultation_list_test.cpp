@@ -301,6 +301,7 @@ TEST_F(ConsultationListTest, CtrlFSearchesAndTheExportHandsOverItsColumns) {
     std::string procedure, title, fields;
     std::vector<std::string> names;
     std::vector<std::vector<std::string>> rows;
+    std::vector<bool> moreThan;
   } handed;
   rt::registerProcedure(core::kExportWindow, [&](const rt::ProcedureArgs&) {
     const core::ExportHandOver* h = core::currentExportHandOver();
@@ -308,11 +309,10 @@ TEST_F(ConsultationListTest, CtrlFSearchesAndTheExportHandsOverItsColumns) {
     handed.title = h->title;
     handed.fields = h->parameters.at(0);
     for (const core::ExportColumn& c : h->columns) handed.names.push_back(c.name);
-    for (std::size_t r = 0; r < h->rows->rowCount(); ++r) {
-      std::vector<std::string> fields;
-      for (int f = 1; f <= 13; ++f) fields.push_back(h->rows->field(r, f));
-      handed.rows.push_back(std::move(fields));
-    }
+    // Counted by walking the list's view (the table holds more records),
+    // and read from its first row afterwards.
+    handed.moreThan = {h->rows->moreThan(2), h->rows->moreThan(3)};
+    handed.rows = core::allExportRows(*h->rows, 13);
     return 0;
   });
   rt::testing::WindowScript search;
@@ -345,6 +345,7 @@ TEST_F(ConsultationListTest, CtrlFSearchesAndTheExportHandsOverItsColumns) {
   EXPECT_EQ(handed.names, (std::vector<std::string>{"Fecha", "Paciente", "Médico"_cp, "Teléfono"_cp,
                                                     "Motivo", "Tipo de Consulta", "Cobertura",
                                                     "Nro. Carnet", "Color"}));
+  EXPECT_EQ(handed.moreThan, (std::vector<bool>{true, false}));
   ASSERT_EQ(handed.rows.size(), 3u);
   const std::vector<std::string>& first = handed.rows[0];
   EXPECT_EQ(first[0], std::to_string(kToday));

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QSpinBox>
 #include <QTest>
@@ -19,7 +20,7 @@
 #include "core/shapes/report_destination.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
-#include "core/testing/practice_folder.h"
+#include "core/testing/report_practice.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
@@ -32,44 +33,15 @@
 namespace practice {
 namespace {
 
-int occurrences(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
+using rt::testing::keepForReview;
+using rt::testing::occurrences;
 
-// Copies a file into $VARNETA_KEEP_REPORT_SHOTS, when set, to be looked at.
-void keepForReview(const std::filesystem::path& file) {
-  if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
-    std::filesystem::copy_file(file, std::filesystem::path(keep) / file.filename(),
-                               std::filesystem::copy_options::overwrite_existing);
-  }
-}
-
-// The destination window of the output subsystem settles the destination
-// without showing itself in every mode but mail.
-void registerDestinationDecision() {
-  rt::registerProcedure("VentanaParametrosListado", [](const rt::ProcedureArgs&) {
-    core::settleReportDestination();
-    return rt::kCompleted;
-  });
-}
-
-class ConsultationReportTest : public ::testing::Test {
+class ConsultationReportTest : public core::testing::ReportPractice {
  protected:
+  ConsultationReportTest() : ReportPractice("report") {}
   void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(
-        core::testing::openFreshPractice("report", folder_, core::testing::Tables::AllOpen));
-    std::filesystem::create_directories(folder_ / "PDF");
-    registerDestinationDecision();
-    // Every thread of the program gets its table managers when it starts.
-    core::registerTableManagers();
-    core::installThreadRoutines();
+    ASSERT_NO_FATAL_FAILURE(ReportPractice::SetUp());
     GLO::UsuarioSistema = "Consultorio Central";
-  }
-  void TearDown() override {
-    core::closeAllTables();
-    rt::closeDatabase();
   }
 
   void addPlan(int code, const char* name) {
@@ -110,8 +82,6 @@ class ConsultationReportTest : public ::testing::Test {
         [&] { answer = runReporteConsultas(filter, "PAC:Nombre"); }, std::chrono::seconds(60)));
     return answer;
   }
-
-  std::filesystem::path folder_;
 };
 
 TEST_F(ConsultationReportTest, WritesThreePagesAsPdfWithEveryRecordOnce) {
@@ -195,6 +165,39 @@ TEST_F(ConsultationReportTest, FilterOfTheListAndAnUnusableOne) {
   EXPECT_EQ(runReport("CON:Cod_Paciente = 99"), rt::kCancelled);
   EXPECT_FALSE(std::filesystem::exists(pdf));
   EXPECT_EQ(GLO::ModoListado, "P");
+}
+
+// The list's date range, or its patient, is a stretch of a key: the listing
+// reads that stretch, and its progress counts it and reaches the end.
+TEST_F(ConsultationReportTest, TheListsRangeIsTheStretchReadAndTheProgressReachesItsEnd) {
+  fill(120);
+  const std::filesystem::path pdf = rt::workingFolder() / "PDF" / "Listado de Consultas.PDF";
+  struct Case {
+    std::string filter;
+    int printed;
+  };
+  const Case cases[] = {{"(CON:Fecha >= 80031 AND CON:Fecha <= 80060)", 30},
+                        {"(CON:Fecha >= 80031 AND CON:Fecha <= 80060) AND (CON:Cod_Paciente = 3)", 3},
+                        {"(CON:Cod_Paciente = 3)", 11}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.filter);
+    GLO::ModoListado = "P";
+    int percentage = 0;
+    ASSERT_TRUE(rt::testing::runOnThread([&] {
+      ConsultationReport report(c.filter, "");
+      EXPECT_EQ(report.execute(), rt::kCompleted);
+      percentage = report.percentage();
+    }));
+    EXPECT_EQ(percentage, 100);
+    const std::string text = rt::testing::pdfText(pdf.string());
+    EXPECT_EQ(occurrences(text, "Motivo "), c.printed);
+  }
+  GLO::ModoListado = "P";
+  ASSERT_TRUE(rt::testing::runOnThread([&] {
+    ConsultationReport report("(CON:Fecha >= 80031 AND CON:Fecha <= 80060) AND (CON:Motivo = 'Motivo 1031')", "");
+    EXPECT_EQ(report.execute(), rt::kCompleted);
+    EXPECT_EQ(report.percentage(), 3) << "one record of the thirty the month holds";
+  }));
 }
 
 // The pace of the reading: a tick takes records until its time budget has
@@ -387,6 +390,36 @@ TEST_F(ConsultationReportTest, PreviewPrintsWithTheCopiesAsked) {
   EXPECT_EQ(GLO::ModoListado, "A");
   rt::setPrintService(std::move(previous));
   keepForReview(std::filesystem::current_path() / "preview.png");
+}
+
+// The PDF is written while the windows go on: with each page taking longer
+// than a tick, the event loop is served before the last page is drawn, and
+// the file holds every page.
+TEST_F(ConsultationReportTest, TheWindowsAreServedWhileThePdfIsWritten) {
+  fill(120);
+  GLO::ModoListado = "P";
+  auto now = std::chrono::steady_clock::time_point{};
+  core::ReportRun::setPaceClock([&now] { return now += std::chrono::milliseconds(25); });
+  bool served = false;
+  int drawn = 0;
+  int drawnWhenServed = -1;
+  rt::PdfWriteService previous = rt::setPdfWriteService(
+      [&](const std::vector<rt::ReportPage>& pages, const QString& path, const rt::PdfDocumentInfo& info,
+          const rt::BetweenPages& between) {
+        QMetaObject::invokeMethod(qApp, [&] { served = true; drawnWhenServed = drawn; }, Qt::QueuedConnection);
+        return rt::writePdfFile(pages, path, info, [&] {
+          ++drawn;
+          between();
+        });
+      });
+  EXPECT_EQ(runReport(""), rt::kCompleted);
+  rt::setPdfWriteService(std::move(previous));
+  core::ReportRun::setPaceClock({});
+  EXPECT_TRUE(served);
+  EXPECT_GE(drawnWhenServed, 0);
+  EXPECT_LT(drawnWhenServed, 3) << "served before the last page was drawn";
+  const std::filesystem::path pdf = rt::workingFolder() / "PDF" / "Listado de Consultas.PDF";
+  EXPECT_EQ(occurrences(rt::testing::pdfText(pdf.string()), "\f"), 3);
 }
 
 }  // namespace

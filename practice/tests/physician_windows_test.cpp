@@ -123,9 +123,7 @@ TEST_F(PhysicianWindows, TheExportHandsOverNameSpecialityAndTelephone) {
   rt::registerProcedure(core::kExportWindow, [&](const rt::ProcedureArgs&) {
     const core::ExportHandOver* h = core::currentExportHandOver();
     for (const core::ExportColumn& c : h->columns) seen.columns.push_back(c.name);
-    for (std::size_t r = 0; r < h->rows->rowCount(); ++r) {
-      seen.rows.push_back({h->rows->field(r, 1), h->rows->field(r, 2), h->rows->field(r, 3)});
-    }
+    for (const std::vector<std::string>& row : core::allExportRows(*h->rows, 3)) seen.rows.push_back({row[0], row[1], row[2]});
     seen.procedure = h->group->procedure;
     seen.title = h->title;
     seen.fields = h->parameters.at(0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <clocale>
 #include <cstdlib>
 #include <string>
 #include <system_error>
@@ -70,6 +71,13 @@ std::filesystem::path freshFolder(std::string_view prefix) {
   std::filesystem::create_directories(folder);
   return folder;
 }
+
+ScopedLocale::ScopedLocale(int category, const char* name)
+    : category_(category), previous_(std::setlocale(category, nullptr)) {
+  std::setlocale(category, name);
+}
+
+ScopedLocale::~ScopedLocale() { std::setlocale(category_, previous_.c_str()); }
 
 }  // namespace rt::testing
 

@@ -4,6 +4,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <optional>
+#include <utility>
+#include <vector>
 #include <string>
 
 #include "platform/base/cp1252.h"
@@ -220,6 +224,52 @@ TEST_F(Expressions, BlankExpressionSetsNoCondition) {
   rt::FilterExpression blank("   ", names);
   EXPECT_TRUE(blank.compiled());
   EXPECT_TRUE(blank.matches());
+}
+
+// The stretch of whole numbers a numeric name is held to: only comparisons
+// with a number joined by AND at the top count. Every record outside the
+// stretch is one the expression refuses (the other conditions held true).
+TEST_F(Expressions, RangeOfANumericNameFromTheTopLevelComparisons) {
+  constexpr std::int64_t kLeast = std::numeric_limits<std::int64_t>::min();
+  constexpr std::int64_t kMost = std::numeric_limits<std::int64_t>::max();
+  struct RangeCase {
+    const char* expression;
+    std::optional<std::pair<std::int64_t, std::int64_t>> range;
+  };
+  const RangeCase cases[] = {
+      {"PAC:Fecha_Nacim >= 100 AND PAC:Fecha_Nacim <= 200", std::pair{100, 200}},
+      {"(pac:fecha_nacim > 99.5) AND (PAC:Inactivo = 0 AND 200 >= PAC:Fecha_Nacim)", std::pair{100, 200}},
+      {"PAC:Fecha_Nacim > 99 AND PAC:Fecha_Nacim < 201.5", std::pair{100, 201}},
+      {"10 < PAC:Fecha_Nacim AND PAC:Inactivo = 0", std::pair{11, kMost}},
+      {"PAC:Fecha_Nacim = 7", std::pair{7, 7}},
+      {"PAC:Fecha_Nacim = 7.5", std::pair{8, 7}},
+      {"PAC:Fecha_Nacim >= 9 AND PAC:Fecha_Nacim <= 3", std::pair{9, 3}},
+      {"PAC:Fecha_Nacim <= 3", std::pair{kLeast, 3}},
+      {"PAC:Fecha_Nacim < 10 OR PAC:Fecha_Nacim > 20", std::nullopt},
+      {"NOT PAC:Fecha_Nacim < 10", std::nullopt},
+      {"PAC:Fecha_Nacim <> 10", std::nullopt},
+      {"PAC:Fecha_Nacim >= PAC:Cod_Paciente", std::nullopt},
+      {"PAC:Fecha_Nacim >= '100'", std::nullopt},
+      {"PAC:Cod_Paciente = 7", std::nullopt},
+      {"PAC:NroDoc = 5", std::nullopt},
+      {"", std::nullopt},
+      {"PAC:Fecha_Nacim >=", std::nullopt},
+  };
+  for (const RangeCase& c : cases) {
+    const rt::FilterExpression e(c.expression, names);
+    const std::optional<rt::WholeRange> range = e.rangeOf("PAC:Fecha_Nacim");
+    ASSERT_EQ(range.has_value(), c.range.has_value()) << c.expression;
+    if (!range) continue;
+    EXPECT_EQ(range->low, c.range->first) << c.expression;
+    EXPECT_EQ(range->high, c.range->second) << c.expression;
+    std::vector<std::int64_t> outside;
+    if (range->low != kLeast) outside.push_back(range->low - 1);
+    if (range->high != kMost) outside.push_back(range->high + 1);
+    for (std::int64_t value : outside) {
+      fill("Ana", 7, 0, static_cast<int>(value), "1");
+      EXPECT_FALSE(e.matches()) << c.expression << " with " << value;
+    }
+  }
 }
 
 }  // namespace

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/base/debug_sink.h"
+#include "platform/base/message_hook.h"
+#include "platform/base/procedures.h"
 
 namespace rt {
 namespace {
@@ -206,6 +210,36 @@ TEST_F(LogicalThreads, AnExceptionLeavingAThreadIsReportedAndTheThreadEnds) {
   ASSERT_EQ(capture.lines().size(), 1u);
   EXPECT_NE(capture.lines()[0].find("fallo"), std::string::npos);
   EXPECT_EQ(hookLog().back(), "files-" + std::to_string(n));
+}
+
+// A thread that ends by an exception nobody caught says so in a message
+// naming its procedure, a failure to get memory in words of its own.
+TEST_F(LogicalThreads, AnExceptionLeavingAThreadIsShownNamingItsProcedure) {
+  struct Case {
+    std::function<void()> fail;
+    std::string said;
+  };
+  const std::vector<Case> cases = {
+      {[] { throw std::bad_alloc(); }, "No hay memoria suficiente"},
+      {[] { throw std::runtime_error("el disco no responde"); }, "el disco no responde"},
+  };
+  for (const Case& c : cases) {
+    std::vector<MessageRequest> shown;
+    const MessageHandler previous = setMessageHandler([&](const MessageRequest& m) {
+      shown.push_back(m);
+      return 1;
+    });
+    DebugCapture capture;
+    registerProcedure("ExaminarFallido", [&](const ProcedureArgs&) -> int { c.fail(); return 0; });
+    start("ExaminarFallido");
+    runPendingCalls();
+    setMessageHandler(previous);
+    unregisterProcedure("ExaminarFallido");
+    ASSERT_EQ(shown.size(), 1u) << c.said;
+    EXPECT_NE(shown[0].text.find("ExaminarFallido"), std::string::npos) << shown[0].text;
+    EXPECT_NE(shown[0].text.find(c.said), std::string::npos) << shown[0].text;
+    EXPECT_EQ(shown[0].icon, MessageIcon::Error);
+  }
 }
 
 TEST_F(LogicalThreads, AResumeDuringANestedLoopWaitsForTheMainContext) {

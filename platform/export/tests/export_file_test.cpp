@@ -2,6 +2,7 @@
 // python-docx and Python's HTML and XML parsers.
 #include "platform/export/export_file.h"
 #include "platform/export/export_sample.h"
+#include "platform/export/spilled_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/private_temp.h"
 #include "platform/base/testing/office_reader.h"
 #include "platform/base/testing/test_environment.h"
 
@@ -293,6 +295,75 @@ TEST(ExportFile, LibreOfficeReadsEveryKindAsTheListShowsIt) {
   for (const Kind& k : documents) {
     EXPECT_EQ(testing::textLines(from / "read" / (std::string(k.name) + ".txt")), documentLines) << k.name;
   }
+}
+
+std::string fileBytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Rows kept in a file of the private temp folder come back as they went in
+// (empty values, accented bytes, a value of any length), in their order or
+// in one given later, as often as asked; a file written from them is the
+// one written from the rows in memory, and no kept file outlives them.
+TEST(ExportFile, RowsKeptInATemporaryFileWriteTheSameFile) {
+  const ExportFileTable table = fixture();
+  fs::path kept;
+  {
+    SpilledRows spilled;
+    ASSERT_EQ(spilled.error(), "");
+    for (const std::vector<std::string>& row : table.rows) ASSERT_TRUE(spilled.append(row));
+    std::vector<std::string> last = {"", std::string(70000, 'x'), "Ñandú"_cp};
+    ASSERT_TRUE(spilled.append(last));
+    ASSERT_EQ(spilled.size(), table.rows.size() + 1);
+    for (int pass = 0; pass < 2; ++pass) {
+      spilled.rewind();
+      for (const std::vector<std::string>& row : table.rows) {
+        const std::vector<std::string>* read = spilled.next();
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(*read, row);
+      }
+      ASSERT_NE(spilled.next(), nullptr);
+      EXPECT_EQ(spilled.next(), nullptr);
+    }
+    spilled.setOrder({table.rows.size(), 1, 0});
+    spilled.rewind();
+    EXPECT_EQ(*spilled.next(), last);
+    EXPECT_EQ(*spilled.next(), table.rows[1]);
+    EXPECT_EQ(*spilled.next(), table.rows[0]);
+    EXPECT_EQ(spilled.next(), nullptr);
+    spilled.setOrder({});
+
+    SpilledRows same;
+    for (const std::vector<std::string>& row : table.rows) ASSERT_TRUE(same.append(row));
+    for (auto [kind, open] : {std::pair{ExportKind::Text, false}, {ExportKind::Xml, false},
+                              {ExportKind::Html, false}}) {
+      const ExportFileResult fromFile = writeExportFile(table, same, kind, open, folder() / "guardadas");
+      ASSERT_TRUE(fromFile.ok()) << fromFile.error;
+      EXPECT_EQ(fileBytes(fromFile.path), fileBytes(written(kind, open, table)));
+    }
+    for (const auto& entry : fs::directory_iterator(privateTempFolder())) {
+      if (entry.path().filename().string().rfind("exportacion", 0) == 0) kept = entry.path();
+    }
+    EXPECT_FALSE(kept.empty());
+  }
+  EXPECT_FALSE(fs::exists(kept));
+}
+
+// Rows that stop coming part-way make no file, never a short one.
+TEST(ExportFile, RowsThatCannotBeReadMakeNoFile) {
+  struct Failing : ExportRowFeed {
+    std::vector<std::string> row{"uno"};
+    std::size_t given = 0;
+    std::size_t size() const override { return 3; }
+    void rewind() override { given = 0; }
+    const std::vector<std::string>* next() override { return given++ < 1 ? &row : nullptr; }
+    std::string failure() const override { return "Error de lectura"; }
+  } failing;
+  const fs::path base = folder() / "cortada";
+  const ExportFileResult result = writeExportFile(fixture(), failing, ExportKind::Text, false, base);
+  EXPECT_EQ(result.error, "Error de lectura");
+  EXPECT_FALSE(fs::exists(fs::path(base.string() + ".txt")));
 }
 
 TEST(ExportFile, AFailedWriteLeavesNoFileAndSaysWhy) {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace rt::testing {
 
@@ -41,6 +42,20 @@ std::string infoField(const std::string& facts, const std::string& name) {
   const auto start = facts.find_first_not_of(' ', at + name.size() + 1);
   if (start == std::string::npos) return {};
   return facts.substr(start, facts.find('\n', start) - start);
+}
+
+int occurrences(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+void keepForReview(const std::filesystem::path& file, const std::string& name) {
+  if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
+    const std::string kept = name.empty() ? file.filename().string() : name;
+    std::filesystem::copy_file(file, std::filesystem::path(keep) / kept,
+                               std::filesystem::copy_options::overwrite_existing);
+  }
 }
 
 }  // namespace rt::testing

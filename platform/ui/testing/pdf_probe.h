@@ -1,5 +1,7 @@
 #pragma once
-// Reads PDF files back through poppler's command-line tools, for tests.
+// Reads PDF files back through poppler's command-line tools, for tests, and
+// counts and keeps what the reports wrote.
+#include <filesystem>
 #include <string>
 
 namespace rt::testing {
@@ -14,5 +16,10 @@ std::string pdfInfo(const std::string& path);
 std::string pdfMetadata(const std::string& path);
 // The value of a "Name: value" line of pdfinfo's facts; empty when missing.
 std::string infoField(const std::string& facts, const std::string& name);
+// How many times `what` stands in `text`, overlapping ones counted.
+int occurrences(const std::string& text, const std::string& what);
+// Copies a file into $VARNETA_KEEP_REPORT_SHOTS, when set, to be looked at:
+// under `name`, or its own name when `name` is empty.
+void keepForReview(const std::filesystem::path& file, const std::string& name = {});
 
 }  // namespace rt::testing

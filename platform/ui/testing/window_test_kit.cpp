@@ -5,9 +5,13 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTest>
 #include <QTimer>
 #include <map>
+#include <optional>
 
 #include "platform/ui/event_loop.h"
 #include "platform/ui/mnemonics.h"
@@ -164,5 +168,32 @@ Watchdog::Watchdog(std::chrono::milliseconds limit) {
 }
 
 Watchdog::~Watchdog() { delete static_cast<QTimer*>(timer_); }
+
+QMdiArea* hostWindowsIn(QMainWindow& frame) {
+  auto* area = new QMdiArea(&frame);
+  frame.setCentralWidget(area);
+  frame.resize(1000, 700);
+  frame.show();
+  constexpr ThreadNumber kFrameThread = 0x7fff;  // no logical thread of the test's
+  WindowDriver::setChildHost(kFrameThread, [area](QWidget* w) {
+    QMdiSubWindow* holder = area->addSubWindow(w);
+    holder->show();
+    area->setActiveSubWindow(holder);
+    return true;
+  });
+  return area;
+}
+
+PlacesKept::PlacesKept() {
+  WindowDriver::setPositionStore(
+      {[this](const std::string& procedure) -> std::optional<QPoint> {
+         const auto it = stored_.find(procedure);
+         if (it == stored_.end()) return std::nullopt;
+         return it->second;
+       },
+       [this](const std::string& procedure, QPoint at) { stored_[procedure] = at; }});
+}
+
+PlacesKept::~PlacesKept() { WindowDriver::setPositionStore({}); }
 
 }  // namespace rt::testing

@@ -4,6 +4,7 @@
 // wait is bounded: a test that would hang fails instead.
 #include <chrono>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,9 @@
 #include "platform/base/logical_threads.h"
 #include "platform/base/message_hook.h"
 #include "platform/ui/window_driver.h"
+
+class QMainWindow;
+class QMdiArea;
 
 namespace rt::testing {
 
@@ -54,6 +58,11 @@ class WindowScript {
   WindowDriver::OpenObserver previous_;
 };
 
+// Shows `frame` with an MDI area that, as the program's frame does, holds
+// the first window of every thread opened from now on; the host stays until
+// the test takes it away (WindowDriver::setChildHost(0, {})).
+QMdiArea* hostWindowsIn(QMainWindow& frame);
+
 // From now on every window that opens, in any test, is checked: no two of its
 // controls mark the same letter (a failure names the window and the letter).
 void checkMnemonicsOfEveryWindow();
@@ -83,6 +92,21 @@ class Watchdog {
  private:
   void* timer_;
   bool fired_ = false;
+};
+
+// While alive, windows keep the places they are left at in memory, by the
+// name of the procedure that opened them; clear() forgets them, as the
+// frame's reset of the window positions does.
+class PlacesKept {
+ public:
+  PlacesKept();
+  ~PlacesKept();
+  PlacesKept(const PlacesKept&) = delete;
+  PlacesKept& operator=(const PlacesKept&) = delete;
+  void clear() { stored_.clear(); }
+
+ private:
+  std::map<std::string, QPoint> stored_;
 };
 
 }  // namespace rt::testing

@@ -1,8 +1,9 @@
 // Printing through a real print server: a CUPS daemon of the test's own (a
-// private configuration, a queue writing to a file), started and stopped
+// private configuration, queues writing to a file), started and stopped
 // here. The job must reach the queue under its report's name on the queue's
-// paper, a queue that refuses jobs is told, and a server that stops answering
-// freezes no window. Skipped, saying why, where no CUPS daemon can run.
+// paper (set on the queue, its driver's, else the locale's), a queue that
+// refuses jobs is told, and a server that stops answering freezes no window.
+// Skipped, saying why, where no CUPS daemon can run.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/un.h>
@@ -12,7 +13,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
+#include <clocale>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -72,21 +75,28 @@ class CupsServer {
     daemon_.setArguments({"-f", "-c", QString::fromStdString((root_ / "conf/cupsd.conf").string()), "-s",
                           QString::fromStdString((root_ / "conf/cups-files.conf").string())});
     daemon_.setProcessChannelMode(QProcess::MergedChannels);
-    daemon_.start();
-    if (!daemon_.waitForStarted(5000)) return "cupsd did not start";
     qputenv("CUPS_SERVER", QByteArray::fromStdString(socket_.string()));
-    // Ready once its socket is there and it takes a queue.
-    if (!testing::waitUntil([this] { return fs::exists(socket_) || daemon_.state() != QProcess::Running; },
-                            "the print server's socket", 10s) ||
-        daemon_.state() != QProcess::Running) {
-      return "cupsd did not come up: " + daemon_.readAll().toStdString() + readAll(root_ / "error_log");
-    }
-    const QString said = run(lpadmin, {"-p", "Sala", "-E", "-v", "file:///dev/null", "-o",
-                                       "media-default=iso_a4_210x297mm"});
-    if (!said.isEmpty()) return "lpadmin: " + said.toStdString();
-    run(lpadmin, {"-d", "Sala"});
+    if (const std::string why = launch(); !why.empty()) return why;
+    lpadmin_ = lpadmin;
     return {};
   }
+
+  // Stops the server and starts it again, as the machine's restart does: it
+  // reads its queues back from its settings. Empty when running again.
+  std::string restart() {
+    daemon_.terminate();
+    if (!daemon_.waitForFinished(5000)) return "cupsd did not stop";
+    return launch();
+  }
+
+  // Adds an accepting queue: its name, then lpadmin's settings for it. What
+  // lpadmin said on failure; empty when it succeeded.
+  QString addQueue(QStringList settings) {
+    settings.insert(0, "-p");
+    settings.insert(2, "-E");
+    return run(lpadmin_, settings);
+  }
+  QString makeDefault(const QString& queue) { return run(lpadmin_, {"-d", queue}); }
 
   ~CupsServer() {
     if (daemon_.state() == QProcess::Running) {
@@ -109,10 +119,33 @@ class CupsServer {
   }
 
   void signal(int number) { ::kill(static_cast<pid_t>(daemon_.processId()), number); }
+  // The page log's line of the job titled `title`; empty until it is there.
+  std::string pageLogLine(const std::string& title) const {
+    std::istringstream lines(pageLog());
+    for (std::string line; std::getline(lines, line);) {
+      if (line.find(" " + title + " ") != std::string::npos) return line;
+    }
+    return {};
+  }
   std::string pageLog() const { return readAll(root_ / "page_log"); }
   fs::path spool() const { return root_ / "spool"; }
 
  private:
+  // Starts the daemon; ready once its socket is there. Empty when running.
+  std::string launch() {
+    std::error_code ignored;
+    fs::remove(socket_, ignored);  // one left by a stopped server answers nobody
+    daemon_.start();
+    if (!daemon_.waitForStarted(5000)) return "cupsd did not start";
+    if (!testing::waitUntil([this] { return fs::exists(socket_) || daemon_.state() != QProcess::Running; },
+                            "the print server's socket", 10s) ||
+        daemon_.state() != QProcess::Running) {
+      return "cupsd did not come up: " + daemon_.readAll().toStdString() + readAll(root_ / "error_log");
+    }
+    return {};
+  }
+
+  QString lpadmin_;
   fs::path root_;
   fs::path socket_;
   fs::path shortFolder_;  // where the socket lies when the test's folder is too deep
@@ -133,6 +166,9 @@ std::vector<ReportPage> listingPages() {
 TEST(CupsPrinting, JobsRefusalsAndAServerThatStopsAnswering) {
   CupsServer server;
   if (const std::string why = server.start(); !why.empty()) GTEST_SKIP() << "no print server: " << why;
+  ASSERT_EQ(server.addQueue({"Sala", "-v", "file:///dev/null", "-o", "media-default=iso_a4_210x297mm"}),
+            QString());
+  ASSERT_EQ(server.makeDefault("Sala"), QString());
   setChosenPrinterName("");
   testing::ScriptedMessages messages;
   const std::vector<ReportPage> pages = listingPages();
@@ -190,6 +226,53 @@ TEST(CupsPrinting, JobsRefusalsAndAServerThatStopsAnswering) {
   EXPECT_FALSE(printed);
   EXPECT_TRUE(cancelledWithLoopRunning);
   EXPECT_EQ(messages.asked().size(), 1u) << "leaving the wait is not an error";
+}
+
+// Each queue's job goes on the paper the queue has, asked of the queue
+// itself: its driver's default page size, else the locale's paper; never a
+// US Letter the printer never named. The server is restarted first, as a
+// machine's is: where no queue has a paper set by hand, the server's list of
+// queues then leaves the driver's paper out. (A media-default set on the
+// queue is the first test's.)
+TEST(CupsPrinting, EachQueuesJobGoesOnThePaperTheQueueHas) {
+  CupsServer server;
+  if (const std::string why = server.start(); !why.empty()) GTEST_SKIP() << "no print server: " << why;
+  const QString driver =
+      QString::fromStdString((fs::path(VARNETA_TESTS_DIR) / "data" / "a4_printer.ppd").string());
+  ASSERT_EQ(server.addQueue({"Consultorio", "-v", "file:///dev/null", "-P", driver}), QString());
+  ASSERT_EQ(server.addQueue({"Guardia", "-v", "file:///dev/null"}), QString());
+  ASSERT_EQ(server.restart(), "");
+  const testing::ScopedLocale paper(LC_PAPER, "C");  // A4, as a Spanish locale's
+  testing::ScriptedMessages messages;
+  const std::vector<ReportPage> pages = listingPages();
+  const struct {
+    const char* queue;
+    const char* has;
+  } queues[] = {{"Consultorio", "a driver whose default is A4"}, {"Guardia", "no paper of its own"}};
+  for (const auto& q : queues) {
+    SCOPED_TRACE(std::string(q.queue) + ", with " + q.has);
+    setChosenPrinterName(q.queue);
+    const std::string title = std::string("Listado para ") + q.queue;
+    bool printed = false;
+    ASSERT_TRUE(testing::runOnThread(
+        [&] { printed = printReport(pages, 1, QString::fromStdString(title)); }, 30s));
+    EXPECT_TRUE(printed);
+    ASSERT_TRUE(testing::waitUntil([&] { return !server.pageLogLine(title).empty(); },
+                                   "the job in the page log", 20s));
+    const std::string line = server.pageLogLine(title);
+    EXPECT_EQ(line.rfind(q.queue, 0), 0u) << line;
+    EXPECT_NE(line.find(title + " iso_a4_210x297mm"), std::string::npos) << line;
+    // The document the queue got is laid on A4 too.
+    std::istringstream fields(line);
+    std::string queue, user;
+    int job = 0;
+    fields >> queue >> user >> job;
+    char name[16];
+    std::snprintf(name, sizeof name, "d%05d-001", job);
+    EXPECT_NE(testing::pdfInfo((server.spool() / name).string()).find("(A4)"), std::string::npos);
+  }
+  EXPECT_TRUE(messages.asked().empty()) << messages.asked()[0].text;
+  setChosenPrinterName("");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Printing on paper through a stand-in of the system's print service: a
 // refused job is told and the preview stays, a service that does not answer
 // freezes no window and can be left, and jobs carry their report's name and
-// the printer's paper.
+// the printer's paper (the locale's when the printer names none).
 #include "platform/ui/printing.h"
 
 #include <gtest/gtest.h>
@@ -10,11 +10,15 @@
 #include <QFile>
 #include <QTimer>
 #include <atomic>
+#include <clocale>
 #include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <mutex>
 
 #include "platform/base/private_temp.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/ui/printer_setup.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/report_output.h"
@@ -26,6 +30,7 @@ namespace rt {
 namespace {
 
 const PaperSize kA4{8268, 11693, QStringLiteral("iso_a4_210x297mm")};
+const PaperSize kLetter{8500, 11000, QStringLiteral("na_letter_8.5x11in")};
 
 // Records every job, keeping a copy of its PDF; answers as told.
 struct PrintServiceStandIn {
@@ -161,11 +166,55 @@ TEST(Printing, JobsCarryTheReportsNameAndGoOnThePrintersPaper) {
   setChosenPrinterName("");
 }
 
+// The locale `name` compiled from its source into the test's own folder and
+// found there through LOCPATH; false where the system cannot compile it.
+bool compileLocale(const std::string& source, const std::string& name) {
+  const std::filesystem::path folder = testing::testRoot() / "locales";
+  std::filesystem::create_directories(folder);
+  const std::string command = "localedef -i " + source + " -f UTF-8 '" + (folder / name).string() +
+                              "' >/dev/null 2>&1";
+  if (std::system(command.c_str()) == -1) return false;
+  setenv("LOCPATH", folder.c_str(), 1);
+  return std::filesystem::exists(folder / name / "LC_PAPER");
+}
+
+// A printer that names no paper: the page goes on the paper of the locale,
+// not on a US Letter the printer never named.
+TEST(Printing, APrinterThatNamesNoPaperTakesTheLocalesPaper) {
+  PrintServiceStandIn service;
+  testing::ScriptedMessages messages;
+  setChosenPrinterName("Consultorio");
+  const std::vector<ReportPage> pages = pagesSaying(QStringLiteral("Turnos del dia"));
+  const struct {
+    const char* source;  // compiled for the test; none for a built-in locale
+    const char* locale;
+    PaperSize paper;
+  } cases[] = {{nullptr, "C", kA4}, {"es_AR", "es_AR.UTF-8", kA4}, {"en_US", "en_US.UTF-8", kLetter}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.locale);
+    if (c.source != nullptr && !compileLocale(c.source, c.locale)) {
+      std::cerr << "no locale " << c.locale << " can be compiled here: not tried\n";
+      continue;
+    }
+    const std::size_t before = service.jobs.size();
+    bool printed = false;
+    {
+      const testing::ScopedLocale paper(LC_PAPER, c.locale);
+      ASSERT_TRUE(testing::runOnThread([&] { printed = printReport(pages, 1, QStringLiteral("Turnos")); }));
+    }
+    EXPECT_TRUE(printed);
+    ASSERT_EQ(service.jobs.size(), before + 1);
+    EXPECT_EQ(service.jobs.back().media, c.paper.media);
+  }
+  unsetenv("LOCPATH");
+  setChosenPrinterName("");
+}
+
 // A letter's design fixes its paper (A4): it goes on A4 whatever paper the
 // printer holds.
 TEST(Printing, ADesignThatFixesItsPaperKeepsIt) {
   PrintServiceStandIn service;
-  service.printers = {{QStringLiteral("Recepcion"), true, fallbackPaper()}};
+  service.printers = {{QStringLiteral("Recepcion"), true, kLetter}};
   testing::ScriptedMessages messages;
   std::vector<ReportPage> pages = pagesSaying(QStringLiteral("Estimado Jose"), 8268, 11693);
   pages.front().paperFixed = true;

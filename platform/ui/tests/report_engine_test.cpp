@@ -277,7 +277,8 @@ TEST(ReportEngine, ReportFontsMapToInstalledFaces) {
 // A value wider than its box loses no character: it wraps where the box
 // has room for more lines, else it shrinks; prose that would need less than
 // 70 % of its size makes its detail band grow and wraps there. Only a page's
-// header, which cannot grow, cuts such prose, at that size.
+// header, which cannot grow, cuts such prose, at that size. Numbers and
+// phones, words and all, always shrink.
 TEST(ReportEngine, TextsShrinkOrWrapInTheirBoxInsteadOfBeingCut) {
   const QFont font = reportFont("Arial Monospaced 03", 10);
   QString prose;
@@ -288,6 +289,7 @@ TEST(ReportEngine, TextsShrinkOrWrapInTheirBoxInsteadOfBeingCut) {
     int width, height;
     std::string picture;
     enum { Same, Shrunk, Wrapped, Grown } outcome;
+    bool readWhole = false;  // marked as one value (a phone)
   } cases[] = {
       {"Gomez, Ana", 1719, 170, "@s90", Case::Same},
       {"351-5550005", 781, 170, "@s90", Case::Shrunk},
@@ -295,6 +297,8 @@ TEST(ReportEngine, TextsShrinkOrWrapInTheirBoxInsteadOfBeingCut) {
       {"Particular (sin cobertura)", 781, 170, "@s90", Case::Grown},
       {"Particular (sin cobertura)", 781, 500, "@s90", Case::Wrapped},
       {"(0351) 4 555 000 / 155 123 456", 400, 170, "@s90", Case::Shrunk},
+      {"0351-4442222 / 351-155550005 (cel.)", 781, 170, "@s90", Case::Shrunk, true},
+      {"0351-4442222 / 351-155550005 (cel.)", 781, 500, "@s90", Case::Shrunk, true},
       {"123456789", 200, 170, "@n_9", Case::Shrunk},
       {"83946", 300, 170, "@d17", Case::Shrunk},
       {fromQString(prose), 781, 170, "@s255", Case::Grown},
@@ -305,6 +309,7 @@ TEST(ReportEngine, TextsShrinkOrWrapInTheirBoxInsteadOfBeingCut) {
     ReportBand band;
     band.height = 180;
     band.text(0, 0, c.width, c.height, [&c] { return c.value; }, font, c.picture);
+    if (c.readWhole) band.readWhole();
     band.text(c.width + 100, 0, 500, 170, [] { return std::string("fin"); }, font);
     engine.print(band);
     const ReportPage& page = engine.pages().at(0);

@@ -31,6 +31,7 @@ namespace rt {
 namespace {
 
 using testing::click;
+using testing::hostWindowsIn;
 using testing::waitIdle;
 using testing::waitUntil;
 using namespace std::chrono_literals;
@@ -197,6 +198,27 @@ TEST_F(WindowDriverTest, AWindowClosesOnlyWhenItsCloseHandlingAgrees) {
   EXPECT_TRUE(widget.isNull()) << "the widget is deleted once the loop is idle";
 }
 
+// An action that fails with an exception (memory that cannot be had) is
+// shown in a message naming the window; the window stays and goes on.
+TEST_F(WindowDriverTest, AFailedActionIsShownNamingTheWindowWhichStaysOpen) {
+  testing::ScriptedMessages messages;
+  ThreadWithWindow t("Exportar Consultas");
+  t.window.formHook = [] { throw std::bad_alloc(); };
+  ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
+  click(t.window, "?Formulario");
+  ASSERT_TRUE(waitUntil([&] { return !messages.asked().empty(); }, "the message"));
+  EXPECT_NE(messages.asked()[0].text.find("Exportar Consultas"), std::string::npos)
+      << messages.asked()[0].text;
+  EXPECT_NE(messages.asked()[0].text.find("No hay memoria suficiente"), std::string::npos);
+  waitIdle();
+  EXPECT_TRUE(t.window.isOpen());
+  EXPECT_FALSE(t.ended);
+  click(t.window, "?OK");
+  ASSERT_TRUE(waitUntil([&] { return t.ended; }, "the thread to end"));
+  EXPECT_EQ(t.result, kCompleted);
+  EXPECT_EQ(messages.asked().size(), 1u);
+}
+
 TEST_F(WindowDriverTest, SignalsOfTheControlsBecomeTheWindowsEvents) {
   ThreadWithWindow t("Eventos");
   ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
@@ -357,17 +379,7 @@ TEST_F(WindowDriverTest, HaltClosesTheWindowsOfEveryThread) {
 // a window of its own is raised and activated.
 TEST_F(WindowDriverTest, AWindowBroughtToTheFrontIsTheActiveOneHostedOrNot) {
   QMainWindow frame;
-  auto* area = new QMdiArea(&frame);
-  frame.setCentralWidget(area);
-  frame.resize(900, 600);
-  frame.show();
-  constexpr ThreadNumber kFrameThread = 0x7fff;  // no logical thread of the test's
-  WindowDriver::setChildHost(kFrameThread, [area](QWidget* w) {
-    QMdiSubWindow* holder = area->addSubWindow(w);
-    holder->show();
-    area->setActiveSubWindow(holder);
-    return true;
-  });
+  QMdiArea* area = hostWindowsIn(frame);
   ThreadWithWindow planner("Planilla"), patients("Pacientes");
   ASSERT_TRUE(waitUntil([&] { return planner.window.isOpen() && patients.window.isOpen(); },
                         "both windows"));
@@ -396,6 +408,49 @@ TEST_F(WindowDriverTest, AWindowBroughtToTheFrontIsTheActiveOneHostedOrNot) {
   ASSERT_TRUE(waitUntil([&] { return planner.ended && patients.ended && own.ended; }, "the ends"));
 }
 
+// A form stands over its list, outside the frame. A window the frame shows
+// for another thread (a list opened from the menu) comes in front of it: the
+// form stands aside until its own list is turned to again, or until the
+// window opened over it closes.
+TEST_F(WindowDriverTest, AWindowTheFrameShowsComesInFrontOfAnotherThreadsForm) {
+  QMainWindow frame;
+  QMdiArea* area = hostWindowsIn(frame);
+  ThreadWithWindow doctors("Medicos");
+  ASSERT_TRUE(waitUntil([&] { return doctors.window.isOpen(); }, "the first list"));
+  ASSERT_TRUE(click(doctors.window, "?Formulario"));
+  ASSERT_TRUE(waitUntil([&] { return doctors.window.formOpen != nullptr; }, "its form"));
+  SampleWindow& form = *doctors.window.formOpen;
+  ASSERT_TRUE(waitUntil([&] { return form.isOpen() && form.window()->isVisible(); }, "the form shown"));
+  ASSERT_FALSE(form.hosted());
+  auto* doctorsHolder = qobject_cast<QMdiSubWindow*>(doctors.window.window()->parentWidget());
+  ASSERT_NE(doctorsHolder, nullptr);
+
+  auto patients = std::make_unique<ThreadWithWindow>("Pacientes");
+  ASSERT_TRUE(waitUntil([&] { return patients->window.isOpen(); }, "the second list"));
+  ASSERT_TRUE(patients->window.hosted());
+  EXPECT_EQ(area->activeSubWindow()->widget(), patients->window.window());
+  EXPECT_TRUE(waitUntil([&] { return !form.window()->isVisible(); }, "the form to stand aside"));
+  EXPECT_TRUE(form.setAside());
+  EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &frame; }, "the frame active"));
+
+  area->setActiveSubWindow(doctorsHolder);  // the user turns to the first list
+  EXPECT_TRUE(waitUntil([&] { return form.window()->isVisible(); }, "the form back with its list"));
+  EXPECT_FALSE(form.setAside());
+  area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(patients->window.window()->parentWidget()));
+  EXPECT_TRUE(waitUntil([&] { return !form.window()->isVisible(); }, "the form aside again"));
+
+  // The list opened over the form closes: the form is where the work goes on.
+  ASSERT_TRUE(click(patients->window, "?OK"));
+  ASSERT_TRUE(waitUntil([&] { return patients->ended; }, "the second list to close"));
+  WindowDriver::setChildHost(0, {});
+  EXPECT_TRUE(waitUntil([&] { return form.window()->isVisible(); }, "the form shown again"));
+  EXPECT_EQ(area->activeSubWindow(), doctorsHolder);
+  ASSERT_TRUE(click(form, "?OK"));
+  ASSERT_TRUE(waitUntil([&] { return doctors.window.formOpen == nullptr; }, "the form to close"));
+  ASSERT_TRUE(click(doctors.window, "?OK"));
+  ASSERT_TRUE(waitUntil([&] { return doctors.ended; }, "the first list to close"));
+}
+
 // When a form called from a window closes, the work goes on where it was:
 // the calling window is the active one again and its control that had the
 // focus has it again, not the first control of the frame that hosts it.
@@ -403,19 +458,9 @@ TEST_F(WindowDriverTest, AClosedFormGivesTheFocusBackToTheControlItWasCalledFrom
   QMainWindow frame;
   auto* toolBar = new QPushButton("Pacientes", &frame);  // first in the frame's focus order
   frame.setMenuWidget(toolBar);
-  auto* area = new QMdiArea(&frame);
-  frame.setCentralWidget(area);
-  frame.resize(900, 600);
-  frame.show();
+  hostWindowsIn(frame);
   frame.activateWindow();
   ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &frame; }, "the frame"));
-  constexpr ThreadNumber kFrameThread = 0x7fff;
-  WindowDriver::setChildHost(kFrameThread, [area](QWidget* w) {
-    QMdiSubWindow* holder = area->addSubWindow(w);
-    holder->show();
-    area->setActiveSubWindow(holder);
-    return true;
-  });
   ThreadWithWindow list("Pacientes");
   ASSERT_TRUE(waitUntil([&] { return list.window.isOpen(); }, "the list"));
   WindowDriver::setChildHost(0, {});
