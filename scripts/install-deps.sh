@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # build and test tools
   cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev valgrind openssl xvfb xauth
+  clang libclang-rt-14-dev clang-format valgrind openssl xvfb xauth
   # a window manager on the virtual X server, for the checks of real window mapping
   openbox x11-utils libxcb1-dev
   # libraries

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks that the includes follow the libraries'
-# links and layers, builds and runs every test: the g++ build with
+# links and layers and that the sources follow .clang-format, builds and
+# runs every test: the g++ build with
 # ctest (one process per test; it also replays the fuzz corpora), then every
 # test program whole in a shuffled order with a printed seed, a smoke run of
 # every benchmark, and last a clang build of the fuzz targets, each run for a
@@ -19,6 +20,7 @@ step() {
 
 step "install" bash "$root/scripts/install-deps.sh"
 step "layers" python3 "$root/scripts/check-layers.py" "$root"
+step "format" bash "$root/scripts/check-format.sh"
 # Warnings fail the build, so that it stays free of them. Line tables only
 # (-g1): stack traces keep their files and lines, and the build takes about a
 # third less time than with full debug information.
