@@ -11,11 +11,11 @@
 #include <set>
 #include <sstream>
 
-#include "core/frame/backup_reminder.h"
 #include "core/aids/control_colouring.h"
-#include "core/tables/data_files.h"
 #include "core/aids/main_services.h"
 #include "core/aids/window_parts.h"
+#include "core/frame/backup_reminder.h"
+#include "core/tables/data_files.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
@@ -46,7 +46,6 @@ std::string lower(std::string text) {
   return text;
 }
 
-
 // The text of the archiver's complaint: its lines from the first error or
 // warning on, or its last lines when it names none.
 std::string archiverComplaint(const std::string& output) {
@@ -75,9 +74,10 @@ std::string archiverComplaint(const std::string& output) {
 
 // The names that the archive does not list, as the complaint of a backup
 // that is not whole; empty when it lists them all.
-std::string missingFromArchive(const std::string& program, const fs::path& archive, const fs::path& folder,
-                               const std::vector<std::string>& names) {
-  const rt::ProgramRun listing = rt::runProgram(program, {"l", "-slt", "-spd", "--", archive.string()}, folder);
+std::string missingFromArchive(const std::string& program, const fs::path& archive,
+                               const fs::path& folder, const std::vector<std::string>& names) {
+  const rt::ProgramRun listing =
+      rt::runProgram(program, {"l", "-slt", "-spd", "--", archive.string()}, folder);
   if (!listing.started || listing.exitCode != 0) {
     return "No se pudo leer el archivo comprimido "_cp + rt::runtimeName(archive) + ".";
   }
@@ -85,7 +85,8 @@ std::string missingFromArchive(const std::string& program, const fs::path& archi
   // line that ends the archive's own block.
   std::set<std::string> listed;
   const std::size_t members = listing.output.find("\n----------");
-  std::istringstream lines(members == std::string::npos ? std::string() : listing.output.substr(members));
+  std::istringstream lines(members == std::string::npos ? std::string()
+                                                        : listing.output.substr(members));
   for (std::string line; std::getline(lines, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.rfind("Path = ", 0) == 0) listed.insert(line.substr(7));
@@ -106,7 +107,8 @@ std::string backupArchiveName(std::string_view destination, rt::Date date, rt::T
   std::snprintf(digits, sizeof digits, "%04d%02d%02d", d.year % 10000, d.month % 100, d.day % 100);
   // The first two and the fourth and fifth characters of the time as shown.
   const std::string shown = rt::format(static_cast<double>(time), "@t7") + "     ";
-  return std::string(rt::clip(destination)) + "\\Varneta-" + digits + "-" + shown.substr(0, 2) + shown.substr(3, 2);
+  return std::string(rt::clip(destination)) + "\\Varneta-" + digits + "-" + shown.substr(0, 2) +
+         shown.substr(3, 2);
 }
 
 BackupSnapshot snapshotWorkingFiles(const fs::path& workingFolder) {
@@ -114,29 +116,35 @@ BackupSnapshot snapshotWorkingFiles(const fs::path& workingFolder) {
   snapshot.work = rt::WorkFolder("respaldo");
   snapshot.folder = snapshot.work.path();
   if (snapshot.folder.empty()) {
-    snapshot.error = "No se pudo crear una carpeta temporal en " + rt::runtimeName(rt::tempFolder()) + ".";
+    snapshot.error =
+        "No se pudo crear una carpeta temporal en " + rt::runtimeName(rt::tempFolder()) + ".";
     return snapshot;
   }
   std::set<std::string> dataNames;
-  for (const rt::DataFile* file : core::practiceDataFiles()) dataNames.insert(lower(file->fileName));
+  for (const rt::DataFile* file : core::practiceDataFiles())
+    dataNames.insert(lower(file->fileName));
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(workingFolder, ec)) {
     const std::string name = entry.path().filename().string();
     const std::string ext = lower(entry.path().extension().string());
-    if ((ext != ".ini" && ext != ".dat") || dataNames.count(lower(name)) || !entry.is_regular_file(ec)) continue;
+    if ((ext != ".ini" && ext != ".dat") || dataNames.count(lower(name)) ||
+        !entry.is_regular_file(ec))
+      continue;
     std::error_code copyError;
     fs::copy_file(entry.path(), snapshot.folder / name, copyError);
     if (!copyError) fs::permissions(snapshot.folder / name, kCopyMode, copyError);
     if (copyError) {
-      snapshot.error = "No se pudo copiar " + rt::runtimeName(entry.path()) + ": " + rt::utf8ToCp1252(copyError.message());
+      snapshot.error = "No se pudo copiar " + rt::runtimeName(entry.path()) + ": " +
+                       rt::utf8ToCp1252(copyError.message());
       return snapshot;
     }
     snapshot.names.push_back(name);
   }
   rt::MaintenanceConnection connection(workingFolder, core::practiceDataFiles());
   if (const int error = connection.copyFilesTo(snapshot.folder, 10000, &snapshot.heldMs)) {
-    snapshot.error = "No se pudieron copiar los archivos de datos: Error " + std::to_string(error) + " : " +
-                     rt::errorText(error) + " (" + rt::utf8ToCp1252(connection.message()) + ")";
+    snapshot.error = "No se pudieron copiar los archivos de datos: Error " + std::to_string(error) +
+                     " : " + rt::errorText(error) + " (" + rt::utf8ToCp1252(connection.message()) +
+                     ")";
     return snapshot;
   }
   for (const rt::DataFile* file : core::practiceDataFiles()) {
@@ -148,8 +156,10 @@ BackupSnapshot snapshotWorkingFiles(const fs::path& workingFolder) {
   return snapshot;
 }
 
-std::vector<std::string> archiverArguments(const fs::path& archive, const std::vector<std::string>& names) {
-  std::vector<std::string> args = {"a", "-ssw", "-mx=9", "-myx=9", "-mmt1", "-y", "-spd", archive.string(), "--"};
+std::vector<std::string> archiverArguments(const fs::path& archive,
+                                           const std::vector<std::string>& names) {
+  std::vector<std::string> args = {"a",  "-ssw", "-mx=9",          "-myx=9", "-mmt1",
+                                   "-y", "-spd", archive.string(), "--"};
   args.insert(args.end(), names.begin(), names.end());
   return args;
 }
@@ -163,8 +173,9 @@ std::string commandLineText(const std::string& program, const std::vector<std::s
   return rt::utf8ToCp1252(text);
 }
 
-std::string runArchiver(const std::string& program, const std::vector<std::string>& args, const fs::path& folder,
-                        const fs::path& archive, const std::vector<std::string>& names) {
+std::string runArchiver(const std::string& program, const std::vector<std::string>& args,
+                        const fs::path& folder, const fs::path& archive,
+                        const std::vector<std::string>& names) {
   if (program.empty()) return "No se encontró el programa 7z (paquete p7zip-full)."_cp;
   const rt::ProgramRun run = rt::runProgram(program, args, folder);
   if (!run.started) return "No se pudo ejecutar " + rt::runtimeName(program) + ".";
@@ -208,7 +219,8 @@ int BackupWindow::Init() {
   pathRow->addWidget(path, 1);
   pathRow->addWidget(lookup);
   column->addLayout(pathRow);
-  auto* remember = new QLabel(q("Recuerde realizar diariamente el respaldo de la información de su sistema."_cp));
+  auto* remember = new QLabel(
+      q("Recuerde realizar diariamente el respaldo de la información de su sistema."_cp));
   column->addWidget(remember);
   auto* lastRow = new QHBoxLayout;
   lastRow->addWidget(new QLabel("Ultimo Respaldo realizado:"));
@@ -245,12 +257,15 @@ void BackupWindow::showValues() {
   control<QLabel>("?LOC:UltimaHora")->setText(q(rt::format(UltimaHora, "@t7")));
 }
 
-void BackupWindow::takeControls() { Destino = rt::fromQString(control<QLineEdit>("?CAMINOPARARESPALDO")->text()); }
+void BackupWindow::takeControls() {
+  Destino = rt::fromQString(control<QLineEdit>("?CAMINOPARARESPALDO")->text());
+}
 
 std::string BackupWindow::backUp(fs::path& made) {
   std::string destination(rt::clip(Destino));
-  destination.erase(0, destination.find_first_not_of(' ') == std::string::npos ? destination.size()
-                                                                                 : destination.find_first_not_of(' '));
+  destination.erase(0, destination.find_first_not_of(' ') == std::string::npos
+                           ? destination.size()
+                           : destination.find_first_not_of(' '));
   // A blank destination would put the archive in the root folder.
   if (destination.empty()) return "No se indicó el camino para el respaldo."_cp;
   const rt::Time now = rt::clockTime();
@@ -266,7 +281,8 @@ std::string BackupWindow::backUp(fs::path& made) {
   const std::vector<std::string> args = archiverArguments(archive, snapshot->names);
   core::DebugTrace("LineaComando -> " + commandLineText(program.empty() ? "7z" : program, args));
   std::string failure;
-  rt::awaitWorker([&] { failure = runArchiver(program, args, snapshot->folder, archive, snapshot->names); });
+  rt::awaitWorker(
+      [&] { failure = runArchiver(program, args, snapshot->folder, archive, snapshot->names); });
   made = archive;
   made += ".7z";
   return failure;

@@ -80,7 +80,6 @@ const rt::TableDef* tableNamed(std::string_view label) {
   return nullptr;
 }
 
-
 // A disk name holding "!" names a table inside a file: the file is the part
 // before the character that precedes it ("Varneta.dat\!PACIENTE").
 std::string fileOf(const std::string& diskName) {
@@ -88,22 +87,26 @@ std::string fileOf(const std::string& diskName) {
   return bang == std::string::npos ? diskName : diskName.substr(0, bang == 0 ? 0 : bang - 1);
 }
 
-std::string errorColumn(int code) { return "Error " + std::to_string(code) + " : " + rt::errorText(code); }
+std::string errorColumn(int code) {
+  return "Error " + std::to_string(code) + " : " + rt::errorText(code);
+}
 
 // What a run says when it ends: the files it worked on, or that it worked on
 // none (every tagged one missing, refused or cancelled).
 struct DoneText {
   const char* action;
   const char* caption;
-  const char* done;     // followed by one line per file
+  const char* done;  // followed by one line per file
   const char* nothing;
 };
 const DoneText kDoneTexts[] = {
-    {"Build", "Reconstruir", "Se reconstruyeron las claves de:", "No se reconstruyó ninguna tabla."_cp},
+    {"Build", "Reconstruir",
+     "Se reconstruyeron las claves de:", "No se reconstruyó ninguna tabla."_cp},
     {"Pack", "Compactar", "Se compactaron los archivos:", "No se compactó ningún archivo."_cp},
-    {"Release", "Liberar", "Se liberaron los registros retenidos de:", "No se liberó ninguna tabla."_cp},
-    {"Freshen", "Refrescar", "Se copiaron a un archivo nuevo los registros de:",
-     "No se copió ninguna tabla."_cp},
+    {"Release", "Liberar",
+     "Se liberaron los registros retenidos de:", "No se liberó ninguna tabla."_cp},
+    {"Freshen", "Refrescar",
+     "Se copiaron a un archivo nuevo los registros de:", "No se copió ninguna tabla."_cp},
     {"Create", "Crear", "Se crearon:", "No faltaba ningún archivo: no se creó ninguno."_cp},
 };
 
@@ -112,7 +115,9 @@ std::string tableAndFile(const FileRow& row) {
   return row.FILENAME + " (" + fileOf(row.FILEHANDLE->diskName()) + ")";
 }
 
-std::string keyLabel(const rt::TableDef& def, const rt::KeyDef& key) { return def.prefix + ":" + key.name; }
+std::string keyLabel(const rt::TableDef& def, const rt::KeyDef& key) {
+  return def.prefix + ":" + key.name;
+}
 
 }  // namespace
 
@@ -145,7 +150,8 @@ namespace {
 // or its exit code when it said nothing.
 std::string fixOutcome(const rt::ProgramRun& repair) {
   std::string said = repair.output;
-  while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == ' ')) said.pop_back();
+  while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == ' '))
+    said.pop_back();
   for (char& c : said) {
     if (c == '\n') c = '|';
   }
@@ -380,15 +386,18 @@ void FileManagerWindow::showRows() {
 }
 
 void FileManagerWindow::updateButtons() {
-  const bool any = std::any_of(rows_.begin(), rows_.end(), [](const FileRow& r) { return r.TAGGED; });
+  const bool any =
+      std::any_of(rows_.begin(), rows_.end(), [](const FileRow& r) { return r.TAGGED; });
   bool buildable = any;
   for (const FileRow& r : rows_) {
     const std::string driver = rt::upper(r.FILEDRIVER);
-    if (r.TAGGED && (driver == "MSSQL" || driver == "ORACLE" || driver == "SQLANYWHERE" || driver == "ODBC")) {
+    if (r.TAGGED &&
+        (driver == "MSSQL" || driver == "ORACLE" || driver == "SQLANYWHERE" || driver == "ODBC")) {
       buildable = false;
     }
   }
-  for (const char* name : {"?Pack", "?Release", "?Fix", "?Freshen", "?Info", "?Create"}) control(name)->setEnabled(any);
+  for (const char* name : {"?Pack", "?Release", "?Fix", "?Freshen", "?Info", "?Create"})
+    control(name)->setEnabled(any);
   control("?Build")->setEnabled(buildable);
 }
 
@@ -414,7 +423,8 @@ void FileManagerWindow::badFilePrompt() {
   question.buttons = rt::button::Yes | rt::button::No;
   question.defaultButton = rt::button::Yes;
   question.text = "Warning : The program may have crashed attempting to open the file " +
-                  std::string(rt::clip(entry)) + ". Do you wish to have the program attempt to fix the file ? ";
+                  std::string(rt::clip(entry)) +
+                  ". Do you wish to have the program attempt to fix the file ? ";
   if (rt::showMessage(question) == rt::button::Yes) {
     rt::MessageRequest info;
     info.caption = "Information";
@@ -459,11 +469,12 @@ int FileManagerWindow::TakeAccepted() {
 void FileManagerWindow::run(const std::string& action) {
   if (!std::any_of(rows_.begin(), rows_.end(), [](const FileRow& r) { return r.TAGGED; })) return;
   progress_ = std::make_unique<Progress>();
-  progress_->filesLeft = static_cast<int>(std::count_if(rows_.begin(), rows_.end(), [](const FileRow& r) { return r.TAGGED; }));
+  progress_->filesLeft = static_cast<int>(
+      std::count_if(rows_.begin(), rows_.end(), [](const FileRow& r) { return r.TAGGED; }));
   // The files the program has open (those of the working folder).
   const std::filesystem::path folder = rt::openDataFolder();
-  connection_ = std::make_unique<rt::MaintenanceConnection>(folder.empty() ? rt::workingFolder() : folder,
-                                                            core::practiceDataFiles());
+  connection_ = std::make_unique<rt::MaintenanceConnection>(
+      folder.empty() ? rt::workingFolder() : folder, core::practiceDataFiles());
   packed_.clear();
   repaired_.clear();
   fixOutcomes_.clear();
@@ -533,7 +544,8 @@ void FileManagerWindow::exclusiveAccessMessage(int error) {
   m.caption = "File Access Error";
   m.icon = rt::MessageIcon::Error;
   m.text =
-      "This option requires exclusive file access.|Please ensure no other users are in the system. |An error "
+      "This option requires exclusive file access.|Please ensure no other users are in the system. "
+      "|An error "
       "occured trying to open the file : Error " +
       rt::errorText(error);
   rt::showMessage(m);
@@ -550,7 +562,8 @@ void FileManagerWindow::build(FileRow& row) {
         def,
         [&](int key) {
           const std::size_t keys = def.storage().keys.size();
-          progress_->set("Key : " + keyLabel(def, def.storage().keys[key]), static_cast<int>(key * 100 / keys));
+          progress_->set("Key : " + keyLabel(def, def.storage().keys[key]),
+                         static_cast<int>(key * 100 / keys));
         },
         progress_->cancel, &cancelled);
   });
@@ -579,8 +592,9 @@ void FileManagerWindow::release(FileRow& row) {
   std::int64_t count = 0;
   int error = 0;
   awaitWithProgress([&] {
-    error = connection_->countRecords(*row.FILEHANDLE, &count,
-                                      [&](int percent) { progress_->set("Releasing Records", percent); });
+    error = connection_->countRecords(*row.FILEHANDLE, &count, [&](int percent) {
+      progress_->set("Releasing Records", percent);
+    });
   });
   if (error == 0) {
     row.FILERECORDS = std::to_string(count);
@@ -611,14 +625,15 @@ void FileManagerWindow::fix(FileRow& row) {
     question.buttons = rt::button::Yes | rt::button::No;
     question.defaultButton = rt::button::No;
     question.text =
-        "This is a multi-table data file. You can try using Fix, but the results are not guaranteed and could "
+        "This is a multi-table data file. You can try using Fix, but the results are not "
+        "guaranteed and could "
         "damage your file further.  Do you want to continue ? ";
     if (rt::showMessage(question) != rt::button::Yes) return;
     n = fileOf(n);
   }
   const std::string base = n.find('.') != std::string::npos ? n.substr(0, n.rfind('.')) : n;
-  const int written = rt::writeStructureFile(*row.FILEHANDLE->storage().file, core::registeredTables(),
-                                             rt::resolvePath(base + ".tpe"));
+  const int written = rt::writeStructureFile(
+      *row.FILEHANDLE->storage().file, core::registeredTables(), rt::resolvePath(base + ".tpe"));
   if (written != 0) {
     rt::MessageRequest m;
     m.caption = "Error";
@@ -658,8 +673,9 @@ void FileManagerWindow::freshen(FileRow& row) {
     rt::MessageRequest m;
     m.caption = "Error";
     m.icon = rt::MessageIcon::Error;
-    m.text = "La tabla " + row.FILENAME +
-             " tiene una estructura más nueva que la de este programa: no se copió.|Actualice el programa."_cp;
+    m.text =
+        "La tabla " + row.FILENAME +
+        " tiene una estructura más nueva que la de este programa: no se copió.|Actualice el programa."_cp;
     rt::showMessage(m);
   } else if (error != 0 && error != rt::error::NoFile) {
     exclusiveAccessMessage(error);

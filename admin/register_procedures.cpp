@@ -9,7 +9,8 @@ namespace admin {
 
 void registerProcedures() {
   rt::registerProcedure("Respaldo", [](const rt::ProcedureArgs&) { return Respaldo(); });
-  rt::registerProcedure("RuntimeFileManager", [](const rt::ProcedureArgs&) { return RuntimeFileManager(); });
+  rt::registerProcedure("RuntimeFileManager",
+                        [](const rt::ProcedureArgs&) { return RuntimeFileManager(); });
   rt::registerProcedure("WhatsNew", [](const rt::ProcedureArgs&) { return WhatsNew(); });
 }
 

@@ -34,7 +34,11 @@ std::string trimmedEnd(std::string_view text) { return std::string(rt::clip(text
 bool validUtf8(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
-    const int follow = c < 0x80 ? 0 : c >= 0xC2 && c <= 0xDF ? 1 : c >= 0xE0 && c <= 0xEF ? 2 : c >= 0xF0 && c <= 0xF4 ? 3 : -1;
+    const int follow = c < 0x80                 ? 0
+                       : c >= 0xC2 && c <= 0xDF ? 1
+                       : c >= 0xE0 && c <= 0xEF ? 2
+                       : c >= 0xF0 && c <= 0xF4 ? 3
+                                                : -1;
     if (follow < 0 || i + follow >= text.size()) return false;
     for (int k = 1; k <= follow; ++k) {
       if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
@@ -80,13 +84,26 @@ std::vector<HistoryRow> historyRows(const std::vector<std::string>& lines) {
       style = 1;
     } else if (const std::size_t first = line.find_first_not_of(' '); first != std::string::npos) {
       switch (line[first]) {
-        case '!': style = 2, indent = 4; break;
-        case '+': style = 3, indent = 4; break;
-        case '*': style = 4, indent = 4; break;
-        case '-': style = 5, indent = 4; break;
-        case '%': style = 6, indent = 4; break;
-        case '=': indent = 6; break;
-        default: break;
+        case '!':
+          style = 2, indent = 4;
+          break;
+        case '+':
+          style = 3, indent = 4;
+          break;
+        case '*':
+          style = 4, indent = 4;
+          break;
+        case '-':
+          style = 5, indent = 4;
+          break;
+        case '%':
+          style = 6, indent = 4;
+          break;
+        case '=':
+          indent = 6;
+          break;
+        default:
+          break;
       }
     }
     // Bold lines are never wrapped.
@@ -106,12 +123,14 @@ std::vector<HistoryRow> historyRows(const std::vector<std::string>& lines) {
         }
       }
       std::string piece = blank == std::string::npos ? text : text.substr(0, blank);
-      std::string rest = blank == std::string::npos ? std::string() : trimmedEnd(text.substr(blank + 1));
+      std::string rest =
+          blank == std::string::npos ? std::string() : trimmedEnd(text.substr(blank + 1));
       add(placed ? std::string(indent, ' ') + trimmedEnd(piece) : piece);
       text = std::move(rest);
       placed = true;
     }
-    if (!trimmedEnd(text).empty() || !placed) add(placed ? std::string(indent + 3, ' ') + trimmedEnd(text) : text);
+    if (!trimmedEnd(text).empty() || !placed)
+      add(placed ? std::string(indent + 3, ' ') + trimmedEnd(text) : text);
   }
   return rows;
 }
@@ -143,7 +162,8 @@ int WhatsNewWindow::Init() {
   layout->addWidget(list);
   // Room for a wrapped row (80 characters and the indents) of the list's font.
   const QFontMetrics metrics(font);
-  window->resize(metrics.horizontalAdvance(QString(88, 'M')) + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+  window->resize(metrics.horizontalAdvance(QString(88, 'M')) +
+                     list->style()->pixelMetric(QStyle::PM_ScrollBarExtent),
                  rt::DialogUnits::of(window).y(230));
   Open(window);
   core::ColorearControles(window);
@@ -152,7 +172,8 @@ int WhatsNewWindow::Init() {
   const int rowHeight = rt::DialogUnits::of(window).y(kLineHeight);
   for (int i = 0; i < list->count(); ++i) {
     QListWidgetItem* item = list->item(i);
-    item->setSizeHint(QSize(QFontMetrics(item->font()).horizontalAdvance(item->text()) + 4, rowHeight));
+    item->setSizeHint(
+        QSize(QFontMetrics(item->font()).horizontalAdvance(item->text()) + 4, rowHeight));
   }
   markAndNavigate(window);
   return rt::level::Benign;

@@ -23,9 +23,9 @@
 #include "core/shapes/report_destination.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/table_managers.h"
-#include "platform/data/database.h"
 #include "core/testing/probed_window.h"
 #include "platform/base/procedures.h"
+#include "platform/data/database.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "practice/consultation_list.h"
 #include "practice/consultation_report.h"
@@ -43,7 +43,8 @@ constexpr std::int32_t kMonthFrom = bench::kFirstDay + bench::kDays / 2;
 constexpr std::int32_t kMonthTo = kMonthFrom + 29;
 // A patient of the consultation in the middle of the ten years.
 int patientInTheMiddle() {
-  return 1 + static_cast<int>(static_cast<std::int64_t>(bench::fullRows() / 2) * 7919 % bench::kFullPatients);
+  return 1 + static_cast<int>(static_cast<std::int64_t>(bench::fullRows() / 2) * 7919 %
+                              bench::kFullPatients);
 }
 
 // The practice's data file opened by SQLite alone, read-only: the peers.
@@ -51,7 +52,8 @@ class PlainReader {
  public:
   PlainReader() {
     const std::filesystem::path file = bench::openFullSizePractice() / "Varneta.dat";
-    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) std::abort();
+    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+      std::abort();
   }
   ~PlainReader() { sqlite3_close(db_); }
   // Steps the query to its end; answers the rows.
@@ -127,7 +129,8 @@ void BM_MonthListingToPdf(benchmark::State& state) {
           report.execute();
           ms = millisecondsSince(start);
           percentage = report.percentage();
-          beforeFirst = std::chrono::duration<double, std::milli>(report.firstPrinted - start).count();
+          beforeFirst =
+              std::chrono::duration<double, std::milli>(report.firstPrinted - start).count();
           afterLast = millisecondsSince(report.lastPrinted);
         },
         std::chrono::minutes(10));
@@ -183,7 +186,10 @@ void BM_OnePatientAllDatesInTheList(benchmark::State& state) {
   state.counters["gap_ms"] = largestGap;
   state.counters["rows"] = rows;
 }
-BENCHMARK(BM_OnePatientAllDatesInTheList)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OnePatientAllDatesInTheList)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 void BM_OnePatientByTheKeyBySql(benchmark::State& state) {
   const rt::TableDef& con = core::Consultas::def();

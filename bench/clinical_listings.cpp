@@ -4,9 +4,6 @@
 // patients as a PDF, and opening the consultation list with its patient
 // combo over 65,000 patients.
 #include <benchmark/benchmark.h>
-
-#include "bench/bench_main.h"
-#include "bench/bench_folder.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -17,12 +14,14 @@
 #include <filesystem>
 #include <string>
 
-#include "core/tables/catalog_tables.h"
-#include "core/tables/clinical_tables.h"
-#include "core/tables/data_files.h"
+#include "bench/bench_folder.h"
+#include "bench/bench_main.h"
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
 #include "core/shapes/report_destination.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
 #include "platform/base/paths.h"
@@ -120,16 +119,18 @@ void BM_HistoryOf300LongConsultations(benchmark::State& state) {
   int pages = 0;
   for (auto _ : state) {
     GLO::ModoListado = "P";
-    rt::testing::runOnThread(
-        [] { practice::runReporteHistoriaClinicaFiltrada(kHistoryPatient); },
-        std::chrono::minutes(10));
+    rt::testing::runOnThread([] { practice::runReporteHistoriaClinicaFiltrada(kHistoryPatient); },
+                             std::chrono::minutes(10));
     pages = pagesOf(pdf);
   }
   state.counters["pages"] = pages;
   state.counters["pages/s"] =
       benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_HistoryOf300LongConsultations)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_HistoryOf300LongConsultations)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 void BM_PatientListingOf50000(benchmark::State& state) {
   fill();

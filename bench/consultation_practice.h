@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <string>
 
+#include "core/shapes/report_destination.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
-#include "core/shapes/report_destination.h"
 #include "core/tables/table_registration.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"

@@ -1,6 +1,8 @@
 // The consultation report of 10,000 consultations written as a PDF file:
 // the whole run (timer-driven reading paced by time, lookups, bands,
 // PDF), and the band engine with the PDF writer alone.
+#include "practice/consultation_report.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -10,12 +12,12 @@
 
 #include "bench/bench_folder.h"
 #include "bench/consultation_practice.h"
-#include "core/tables/catalog_tables.h"
-#include "core/tables/clinical_tables.h"
-#include "core/tables/data_files.h"
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
 #include "core/shapes/report_destination.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
 #include "platform/base/logical_threads.h"
@@ -24,7 +26,6 @@
 #include "platform/ui/event_loop.h"
 #include "platform/ui/report_engine.h"
 #include "platform/ui/report_output.h"
-#include "practice/consultation_report.h"
 
 namespace {
 
@@ -77,11 +78,14 @@ void BandEngineToPdf(benchmark::State& state) {
     rt::ReportBand detail;
     detail.height = 180;
     int n = 0;
-    detail.text(0, 10, 1719, 170, [] { return std::string("Paciente de prueba 123"); }, font);
-    detail.text(1823, 10, 781, 170, [] { return std::string("4555-1123"); }, font);
-    detail.text(3646, 10, 625, 170, [] { return std::string("70123"); }, font, "@d17");
-    detail.text(4427, 10, 2865, 170, [&n] { return "Control de rutina " + std::to_string(n); },
-                font);
+    detail.text(
+        0, 10, 1719, 170, [] { return std::string("Paciente de prueba 123"); }, font);
+    detail.text(
+        1823, 10, 781, 170, [] { return std::string("4555-1123"); }, font);
+    detail.text(
+        3646, 10, 625, 170, [] { return std::string("70123"); }, font, "@d17");
+    detail.text(
+        4427, 10, 2865, 170, [&n] { return "Control de rutina " + std::to_string(n); }, font);
     for (n = 0; n < kConsultations; ++n) engine.print(detail);
     rt::writePdf(engine.takePages(), QString::fromStdString((folder() / "engine.pdf").string()),
                  {});

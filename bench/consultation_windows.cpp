@@ -16,9 +16,9 @@
 #include "bench/bench_folder.h"
 #include "bench/bench_main.h"
 #include "core/frame/activity_log.h"
+#include "core/frame/program_startup.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
-#include "core/frame/program_startup.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
 #include "platform/data/database.h"
@@ -41,7 +41,8 @@ std::filesystem::path freshFolder(const char* name) { return bench::scratchFolde
 // Rich-text notes of about `characters` characters of markup.
 std::string longNotes(std::size_t characters) {
   std::string markup = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ";
-  while (markup.size() + 60 < characters) markup += "Paciente estable, {\\b sin cambios} en la medicacion.\\par ";
+  while (markup.size() + 60 < characters)
+    markup += "Paciente estable, {\\b sin cambios} en la medicacion.\\par ";
   return markup + "}";
 }
 
@@ -81,9 +82,8 @@ void BM_OpenAndSaveALongNote(benchmark::State& state) {
     const bool ran = rt::testing::runOnThread([&] {
       rt::testing::WindowScript script;
       Clock::time_point start;
-      script.on("Actualizando un Registro de Consultas", [&](rt::WindowDriver& w) {
-        rt::testing::click(w, "?OK");
-      });
+      script.on("Actualizando un Registro de Consultas",
+                [&](rt::WindowDriver& w) { rt::testing::click(w, "?OK"); });
       core::relate(core::Consultas::def()).open();
       core::CON().Cod_Consulta = 1;
       core::Consultas::table().fetch(core::Consultas::CON01);
@@ -129,7 +129,10 @@ void BM_Move200OtherConsultations(benchmark::State& state) {
     state.SetIterationTime(seconds);
   }
 }
-BENCHMARK(BM_Move200OtherConsultations)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Move200OtherConsultations)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 void BM_NotesPass100000(benchmark::State& state) {
   for (auto _ : state) {

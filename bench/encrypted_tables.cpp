@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_data_files.h"
 #include "bench/bench_folder.h"
 #include "platform/data/crypt_cipher.h"
-#include "bench/bench_data_files.h"
 #include "platform/data/database.h"
 #include "platform/data/table.h"
 

@@ -3,9 +3,6 @@
 // writing the same table in the same run.
 #include <benchmark/benchmark.h>
 
-#include "bench/bench_folder.h"
-#include "bench/bench_export_table.h"
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+#include "bench/bench_export_table.h"
+#include "bench/bench_folder.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/export/export_file.h"
@@ -25,16 +24,15 @@ constexpr int kRows = bench::kExportRows;
 const auto& table = bench::exportTable;
 
 fs::path folder() {
-  static const fs::path f = [] {
-    return bench::scratchFolder("export");
-  }();
+  static const fs::path f = [] { return bench::scratchFolder("export"); }();
   return f;
 }
 
 void Write(benchmark::State& state, rt::ExportKind kind, bool openDocument) {
   const rt::ExportFileTable& t = table();
   for (auto _ : state) {
-    const rt::ExportFileResult result = rt::writeExportFile(t, kind, openDocument, folder() / "lista");
+    const rt::ExportFileResult result =
+        rt::writeExportFile(t, kind, openDocument, folder() / "lista");
     if (!result.ok()) state.SkipWithError("the file was not written");
   }
   state.SetItemsProcessed(state.iterations() * kRows);
@@ -42,12 +40,24 @@ void Write(benchmark::State& state, rt::ExportKind kind, bool openDocument) {
                                                     benchmark::Counter::kIsRate);
 }
 
-BENCHMARK_CAPTURE(Write, xlsx, rt::ExportKind::Spreadsheet, false)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(Write, ods, rt::ExportKind::Spreadsheet, true)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(Write, docx, rt::ExportKind::Document, false)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(Write, txt, rt::ExportKind::Text, false)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(Write, html, rt::ExportKind::Html, false)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(Write, xml, rt::ExportKind::Xml, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Write, xlsx, rt::ExportKind::Spreadsheet, false)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(Write, ods, rt::ExportKind::Spreadsheet, true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(Write, docx, rt::ExportKind::Document, false)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(Write, txt, rt::ExportKind::Text, false)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(Write, html, rt::ExportKind::Html, false)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(Write, xml, rt::ExportKind::Xml, false)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // openpyxl writing the same table, typed the same way (numbers, dates, times,
 // text), in its write-only mode; the Python start-up is timed apart and taken off.
@@ -83,8 +93,8 @@ wb.save(sys.argv[2])
 print(time.perf_counter() - start)
 )";
   for (auto _ : state) {
-    const std::string command = "/usr/bin/python3 '" + script.string() + "' '" + values.string() + "' '" +
-                                (folder() / "openpyxl.xlsx").string() + "'";
+    const std::string command = "/usr/bin/python3 '" + script.string() + "' '" + values.string() +
+                                "' '" + (folder() / "openpyxl.xlsx").string() + "'";
     FILE* pipe = popen(command.c_str(), "r");
     double seconds = 0;
     if (pipe == nullptr || std::fscanf(pipe, "%lf", &seconds) != 1) {
@@ -99,6 +109,9 @@ print(time.perf_counter() - start)
   state.counters["rows_per_s"] = benchmark::Counter(static_cast<double>(state.iterations() * kRows),
                                                     benchmark::Counter::kIsRate);
 }
-BENCHMARK(OpenpyxlWritesTheSameTable)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
+BENCHMARK(OpenpyxlWritesTheSameTable)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(2);
 
 }  // namespace

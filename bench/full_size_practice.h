@@ -40,19 +40,20 @@ inline int fullRows() {
 // The date of consultation (and appointment) `n`: the rows spread evenly over
 // the ten years, in the order they were added.
 inline std::int32_t fullRowDate(int n) {
-  return kFirstDay + static_cast<std::int32_t>(static_cast<std::int64_t>(n - 1) * kDays / fullRows());
+  return kFirstDay +
+         static_cast<std::int32_t>(static_cast<std::int64_t>(n - 1) * kDays / fullRows());
 }
 
 // A patient name from a few Spanish names and surnames, accents and Ñ
 // included, so searches and orders meet what a practice stores.
 inline std::string fullPatientName(int p) {
   static const char* const surnames[] = {
-      "Peña"_cp,      "González"_cp, "O'Hara",      "Ibáñez"_cp,  "Martínez"_cp, "Ñandú"_cp,
-      "Rodríguez"_cp, "López"_cp,    "Fernández"_cp, "Gómez"_cp,   "Díaz"_cp,     "Sánchez"_cp,
+      "Peña"_cp,      "González"_cp, "O'Hara",       "Ibáñez"_cp, "Martínez"_cp, "Ñandú"_cp,
+      "Rodríguez"_cp, "López"_cp,    "Fernández"_cp, "Gómez"_cp,  "Díaz"_cp,     "Sánchez"_cp,
       "Romero",       "Suárez"_cp,   "Acuña"_cp,     "Benítez"_cp};
-  static const char* const names[] = {"María"_cp,  "José"_cp,      "Lucía"_cp, "Andrés"_cp, "Sofía"_cp,
-                                      "Martín"_cp, "Valentín"_cp, "Ana",       "Jorge",      "Inés"_cp,
-                                      "Raúl"_cp,   "Belén"_cp};
+  static const char* const names[] = {"María"_cp, "José"_cp,   "Lucía"_cp,    "Andrés"_cp,
+                                      "Sofía"_cp, "Martín"_cp, "Valentín"_cp, "Ana",
+                                      "Jorge",    "Inés"_cp,   "Raúl"_cp,     "Belén"_cp};
   return std::string(surnames[p % 16]) + ", " + names[(p / 16) % 12] + " " + std::to_string(p);
 }
 
@@ -88,10 +89,12 @@ inline const std::filesystem::path& openFullSizePractice() {
       core::PAC().Fecha_Nacim = 20000 + p % 30000;
       if (core::Pacientes::table().add() != 0) std::abort();
     }
-    static const char* const reasons[] = {"Control de rutina", "Dolor de cabeza", "Certificado médico"_cp,
-                                          "Resultados de análisis"_cp, "Fiebre y tos", "Revisión anual"_cp};
+    static const char* const reasons[] = {"Control de rutina",     "Dolor de cabeza",
+                                          "Certificado médico"_cp, "Resultados de análisis"_cp,
+                                          "Fiebre y tos",          "Revisión anual"_cp};
     for (int n = 1; n <= fullRows(); ++n) {
-      const auto patient = static_cast<std::uint16_t>(1 + (static_cast<std::int64_t>(n) * 7919) % kFullPatients);
+      const auto patient =
+          static_cast<std::uint16_t>(1 + (static_cast<std::int64_t>(n) * 7919) % kFullPatients);
       const auto physician = static_cast<std::uint16_t>(1 + n % kFullPhysicians);
       const std::int32_t day = fullRowDate(n);
       core::Turnos::table().clear();

@@ -13,7 +13,8 @@ void BM_ReplaceFiveHundredReferences(benchmark::State& state) {
                                              {"***PACNOMBRE***", "Ana Perez"},
                                              {"***MEDNOMBRE***", "Luis Gomez"}};
   const letters::MacroList qma = {{"Diagnostico", "gripe estacional", "DIAGNOSTICO"}};
-  const char* references[] = {"***PACNOMBRE***", "***MEDNOMBRE***", "***FECHA***", "***DIAGNOSTICO***"};
+  const char* references[] = {"***PACNOMBRE***", "***MEDNOMBRE***", "***FECHA***",
+                              "***DIAGNOSTICO***"};
   std::string letter = "{\\rtf1\\ansi ";
   for (int i = 0; i < 500; ++i) letter += std::string("texto ") + references[i % 4] + " ";
   while (letter.size() < 9999) letter += 'x';

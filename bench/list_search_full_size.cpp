@@ -79,7 +79,8 @@ SearchRun searchTheList(int column) {
 double likeOverTheRows(const std::string& sql) {
   sqlite3_stmt* statement = nullptr;
   const auto start = Clock::now();
-  if (sqlite3_prepare_v2(rt::sql::Connection::get().db(), sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+  if (sqlite3_prepare_v2(rt::sql::Connection::get().db(), sql.c_str(), -1, &statement, nullptr) !=
+      SQLITE_OK) {
     std::fprintf(stderr, "%s\n", sqlite3_errmsg(rt::sql::Connection::get().db()));
     std::abort();
   }
@@ -93,7 +94,8 @@ std::string tableName(const rt::TableDef& def) {
   return rt::sql::Connection::get().qualifiedName(def);
 }
 
-void searchBesideLike(benchmark::State& state, int column, const std::function<std::string()>& like) {
+void searchBesideLike(benchmark::State& state, int column,
+                      const std::function<std::string()>& like) {
   bench::openFullSizePractice();
   for (auto _ : state) {
     const SearchRun run = searchTheList(column);
@@ -111,16 +113,25 @@ void BM_SearchReasonNoMatch(benchmark::State& state) {
            " WHERE Motivo LIKE '%zzqx%' ORDER BY Fecha, _id";
   });
 }
-BENCHMARK(BM_SearchReasonNoMatch)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_SearchReasonNoMatch)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
 
 void BM_SearchPatientNoMatch(benchmark::State& state) {
   searchBesideLike(state, 1, [] {
     return "SELECT c._id FROM " + tableName(core::Consultas::def()) + " c JOIN " +
            tableName(core::Pacientes::def()) +
-           " p ON p.Cod_Paciente = c.Cod_Paciente WHERE p.Nombre LIKE '%zzqx%' ORDER BY c.Fecha, c._id";
+           " p ON p.Cod_Paciente = c.Cod_Paciente WHERE p.Nombre LIKE '%zzqx%' ORDER BY c.Fecha, "
+           "c._id";
   });
 }
-BENCHMARK(BM_SearchPatientNoMatch)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_SearchPatientNoMatch)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
 
 }  // namespace
 

@@ -1,9 +1,6 @@
 // The users list over 50,000 records: opening the window (first page shown),
 // paging to the end, and moving the type-ahead locator.
 #include <benchmark/benchmark.h>
-
-#include "bench/bench_main.h"
-#include "bench/bench_folder.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -13,11 +10,13 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_folder.h"
+#include "bench/bench_main.h"
+#include "core/frame/globals.h"
+#include "core/frame/users_windows.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/data_files.h"
-#include "core/frame/globals.h"
 #include "core/tables/table_managers.h"
-#include "core/frame/users_windows.h"
 #include "platform/data/database.h"
 #include "platform/ui/event_loop.h"
 #include "platform/ui/testing/window_test_kit.h"

@@ -10,22 +10,22 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "bench/bench_main.h"
 #include "bench/bench_folder.h"
+#include "bench/bench_main.h"
 #include "bench/consultation_practice.h"
+#include "core/frame/globals.h"
+#include "core/frame/program_startup.h"
+#include "core/shapes/report_destination.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
-#include "core/frame/globals.h"
-#include "core/frame/program_startup.h"
 #include "core/tables/table_managers.h"
-#include "core/shapes/report_destination.h"
 #include "core/tables/table_registration.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/paths.h"
@@ -78,7 +78,8 @@ void BM_ConsultationListingPace(benchmark::State& state) {
     probe.stop();
     // The PDF is written at the end: the longest of the last gaps.
     const std::size_t tail = gaps.size() > 8 ? gaps.size() - 8 : 0;
-    const auto writing = std::max_element(gaps.begin() + static_cast<std::ptrdiff_t>(tail), gaps.end());
+    const auto writing =
+        std::max_element(gaps.begin() + static_cast<std::ptrdiff_t>(tail), gaps.end());
     if (writing != gaps.end()) gaps.erase(writing, gaps.end());
     const double longestGap = gaps.size() > 1 ? *std::max_element(gaps.begin() + 1, gaps.end()) : 0;
     state.SetIterationTime(wall);
@@ -90,14 +91,20 @@ void BM_ConsultationListingPace(benchmark::State& state) {
     }
   }
 }
-BENCHMARK(BM_ConsultationListingPace)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ConsultationListingPace)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  return bench::runWindowBenchmarks(argc, argv, [] {
-    core::registerTableManagers();
-    core::installThreadRoutines();
-  },
+  return bench::runWindowBenchmarks(argc, argv,
+                                    [] {
+                                      core::registerTableManagers();
+                                      core::installThreadRoutines();
+                                    },
                                     {.fusion = false, .windowLayer = false});
 }

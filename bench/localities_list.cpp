@@ -2,9 +2,6 @@
 // opening the window (first page shown), one locator keystroke, and a lookup
 // opening at the record in the caller's buffer.
 #include <benchmark/benchmark.h>
-
-#include "bench/bench_main.h"
-#include "bench/bench_folder.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -15,10 +12,12 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_folder.h"
+#include "bench/bench_main.h"
 #include "catalogs/catalog_list.h"
+#include "core/shapes/record_form.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/data_files.h"
-#include "core/shapes/record_form.h"
 #include "core/tables/table_managers.h"
 #include "platform/data/database.h"
 #include "platform/ui/event_loop.h"

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "bench/bench_folder.h"
 #include "bench/bench_data_files.h"
+#include "bench/bench_folder.h"
 #include "platform/data/database.h"
 #include "platform/data/table.h"
 

@@ -1,6 +1,8 @@
 // "Imprimir Todas" of the notes list: 5,000 notes, each with a text of a few
 // lines, written by the notes listing as a PDF file (timer-driven reading, 25
 // notes a tick, growing bands, page totals, PDF).
+#include "organiser/notes_listing.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -9,14 +11,13 @@
 #include <string>
 
 #include "bench/bench_folder.h"
-#include "core/tables/catalog_tables.h"
-#include "core/tables/data_files.h"
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
-#include "core/tables/table_registration.h"
 #include "core/shapes/report_destination.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
 #include "core/tables/table_managers.h"
-#include "organiser/notes_listing.h"
+#include "core/tables/table_registration.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"

@@ -68,7 +68,8 @@ int pagesOf(const std::filesystem::path& pdf) {
 
 void BM_PatientListingToPdf(benchmark::State& state) {
   prepare();
-  const std::filesystem::path pdf = bench::openFullSizePractice() / "PDF" / "Listado de Pacientes.PDF";
+  const std::filesystem::path pdf =
+      bench::openFullSizePractice() / "PDF" / "Listado de Pacientes.PDF";
   bench::WindowGapMeter gap;
   double largestGap = 0;
   int pages = 0;
@@ -83,7 +84,11 @@ void BM_PatientListingToPdf(benchmark::State& state) {
   state.counters["pages"] = pages;
   state.counters["largest_gap_ms"] = largestGap;
 }
-BENCHMARK(BM_PatientListingToPdf)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
+BENCHMARK(BM_PatientListingToPdf)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->UseRealTime();
 
 // The peer: the same patients drawn by QPdfWriter as one line each, 55 a
 // page, on the window thread.
@@ -110,7 +115,8 @@ void BM_PeerQPdfWriterSameRows(benchmark::State& state) {
       }
       const std::string_view name = core::PAC().Nombre.clipped();
       const std::string_view phone = core::PAC().Telefono.clipped();
-      const QString text = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())) + "   " +
+      const QString text = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())) +
+                           "   " +
                            QString::fromLatin1(phone.data(), static_cast<qsizetype>(phone.size()));
       painter.drawText(QRectF(500, 1000 + line * 170, 7000, 170), Qt::AlignLeft, text);
       ++line;
@@ -119,7 +125,11 @@ void BM_PeerQPdfWriterSameRows(benchmark::State& state) {
   }
   state.counters["pages"] = pages;
 }
-BENCHMARK(BM_PeerQPdfWriterSameRows)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
+BENCHMARK(BM_PeerQPdfWriterSameRows)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->UseRealTime();
 
 // The export's kinds by their buttons: the spreadsheet (the table's row),
 // the open spreadsheet and plain text.
@@ -127,14 +137,15 @@ struct ExportKind {
   const char* button;
   const char* extension;
 };
-constexpr ExportKind kExportKinds[] = {{"?EXCEL", ".xlsx"}, {"?OFFICE", ".ods"}, {"?ASCII", ".txt"}};
+constexpr ExportKind kExportKinds[] = {
+    {"?EXCEL", ".xlsx"}, {"?OFFICE", ".ods"}, {"?ASCII", ".txt"}};
 
 void BM_ExportEveryConsultation(benchmark::State& state) {
   prepare();
   const ExportKind kind = kExportKinds[state.range(0)];
   state.SetLabel(kind.extension);
-  const std::filesystem::path file =
-      bench::openFullSizePractice() / "Exportados" / (std::string("ExaminarConsultas8") + kind.extension);
+  const std::filesystem::path file = bench::openFullSizePractice() / "Exportados" /
+                                     (std::string("ExaminarConsultas8") + kind.extension);
   bench::WindowGapMeter gap;
   double largestGap = 0, peak = 0, before = 0;
   for (auto _ : state) {
@@ -149,7 +160,8 @@ void BM_ExportEveryConsultation(benchmark::State& state) {
             before = statusMiB("VmRSS:");
             resetPeakMemory();
             gap.start();
-            core::PrepararExportacion(list.browser(), practice::consultationListExport(), list.window());
+            core::PrepararExportacion(list.browser(), practice::consultationListExport(),
+                                      list.window());
             largestGap = std::max(largestGap, gap.stop());
             peak = std::max(peak, statusMiB("VmHWM:"));
             w.post(rt::event::Accepted, w.control("?CLOSE"));
@@ -165,7 +177,8 @@ void BM_ExportEveryConsultation(benchmark::State& state) {
         std::chrono::minutes(10));
   }
   state.counters["rows"] = bench::fullRows();
-  state.counters["file_MB"] = std::filesystem::exists(file) ? std::filesystem::file_size(file) / 1e6 : 0;
+  state.counters["file_MB"] =
+      std::filesystem::exists(file) ? std::filesystem::file_size(file) / 1e6 : 0;
   state.counters["rss_before_MiB"] = before;
   state.counters["peak_MiB"] = peak;
   state.counters["largest_gap_ms"] = largestGap;

@@ -3,9 +3,6 @@
 // locality type-ahead over 20,000 localities, and opening the form on a
 // patient with 500 consultations.
 #include <benchmark/benchmark.h>
-
-#include "bench/bench_main.h"
-#include "bench/bench_folder.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -16,22 +13,24 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_folder.h"
+#include "bench/bench_main.h"
+#include "core/aids/patient_services.h"
 #include "core/frame/activity_log.h"
+#include "core/frame/globals.h"
+#include "core/frame/program_startup.h"
+#include "core/shapes/export_handover.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
-#include "core/shapes/export_handover.h"
-#include "core/frame/globals.h"
-#include "core/frame/program_startup.h"
-#include "core/tables/table_registration.h"
 #include "core/tables/table_managers.h"
+#include "core/tables/table_registration.h"
 #include "platform/base/procedures.h"
 #include "platform/data/database.h"
 #include "platform/ui/event_loop.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "practice/patient_form.h"
 #include "practice/patient_list.h"
-#include "core/aids/patient_services.h"
 
 namespace {
 

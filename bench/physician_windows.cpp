@@ -1,12 +1,9 @@
 // The physician list and the physician form's sheet tab over 2,000
 // physicians with 20 schedule sheets each: opening the list (first page
 // shown) and opening the form with its sheets listed.
-#include "bench/bench_main.h"
 #include "practice/physician_windows.h"
 
 #include <benchmark/benchmark.h>
-
-#include "bench/bench_folder.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -17,11 +14,13 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_folder.h"
+#include "bench/bench_main.h"
 #include "core/frame/activity_log.h"
+#include "core/frame/globals.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
-#include "core/frame/globals.h"
 #include "core/tables/table_managers.h"
 #include "platform/base/cp_literal.h"
 #include "platform/data/database.h"

@@ -2,6 +2,8 @@
 // appointments (140 of them over-bookings), read from a Turnos table holding
 // a month of 5,000 appointments of 10 physicians with 60,000 patients, and
 // the build from what was read alone.
+#include "practice/planner_day.h"
+
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -10,12 +12,11 @@
 #include <string>
 
 #include "bench/bench_folder.h"
+#include "core/frame/program_startup.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
-#include "core/frame/program_startup.h"
 #include "core/tables/table_registration.h"
 #include "platform/data/database.h"
-#include "practice/planner_day.h"
 
 namespace {
 
@@ -58,8 +59,8 @@ void addSheets() {
   }
 }
 
-void addAppointment(std::uint32_t code, std::uint16_t medico, std::int32_t date, std::uint32_t number,
-                    const char* type) {
+void addAppointment(std::uint32_t code, std::uint16_t medico, std::int32_t date,
+                    std::uint32_t number, const char* type) {
   core::Turnos::table().clear();
   core::TurnosBuffer& t = core::TUR();
   t.Cod_Turno = code;
@@ -98,7 +99,8 @@ struct Practice {
     }
     for (int i = 0; i < kOverBookings; ++i) {
       const int slot = 1 + i % 30;
-      addAppointment(++code, kPhysician, kDay, static_cast<std::uint32_t>(slot * 1000 + 1 + i / 30), "STU");
+      addAppointment(++code, kPhysician, kDay, static_cast<std::uint32_t>(slot * 1000 + 1 + i / 30),
+                     "STU");
     }
     // Half the day's appointments were seen.
     for (std::uint32_t c = 1; c <= code; c += 2) {

@@ -2,9 +2,6 @@
 // with their alarms on and none due yet: every one is read in the alarm key's
 // order and again by its code.
 #include <benchmark/benchmark.h>
-
-#include "bench/bench_main.h"
-#include "bench/bench_folder.h"
 #include <unistd.h>
 
 #include <QApplication>
@@ -13,10 +10,12 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_folder.h"
+#include "bench/bench_main.h"
 #include "core/frame/activity_log.h"
+#include "core/frame/program_startup.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/data_files.h"
-#include "core/frame/program_startup.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
 #include "organiser/reminders.h"
@@ -76,8 +75,10 @@ BENCHMARK(BM_AlarmWalkNoneDue)->UseManualTime()->Unit(benchmark::kMillisecond)->
 }  // namespace
 
 int main(int argc, char** argv) {
-  return bench::runWindowBenchmarks(argc, argv, [] {
-    core::registerTableManagers();
-    core::installThreadRoutines();
-  }, {.fusion = false});
+  return bench::runWindowBenchmarks(argc, argv,
+                                    [] {
+                                      core::registerTableManagers();
+                                      core::installThreadRoutines();
+                                    },
+                                    {.fusion = false});
 }

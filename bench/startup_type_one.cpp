@@ -9,10 +9,10 @@
 #include <string>
 
 #include "bench/bench_folder.h"
-#include "core/tables/clinical_tables.h"
-#include "core/tables/data_files.h"
 #include "core/frame/global_settings.h"
 #include "core/frame/globals.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
 #include "core/tables/table_managers.h"
 #include "platform/base/paths.h"
 #include "platform/data/database.h"

@@ -1,6 +1,6 @@
-// The table layer with 65,535 patients (every code a practice can number): walking the name key through the
-// cursor against the same walk in plain SQL on the same file, seeking a name
-// prefix, and opening every table at start-up.
+// The table layer with 65,535 patients (every code a practice can number): walking the name key
+// through the cursor against the same walk in plain SQL on the same file, seeking a name prefix,
+// and opening every table at start-up.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -14,43 +14,20 @@
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
 #include "core/tables/table_registration.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/runtime_errors.h"
 #include "platform/data/connection.h"
 #include "platform/data/database.h"
-#include "platform/base/cp_literal.h"
 
 namespace {
 
 constexpr int kPatients = 65535;
 
-const char* const kFirst[] = {
-    "María"_cp,
-    "José"_cp,
-    "Lucía"_cp,
-    "Juan",
-    "Ana",
-    "Pedro",
-    "Sofía"_cp,
-    "Martín"_cp,
-    "Inés"_cp,
-    "Ángel"_cp,
-    "Carla",
-    "Tomás"_cp};
-const char* const kLast[] = {
-    "Nuñez"_cp,
-    "Nunez",
-    "Gómez"_cp,
-    "Pérez"_cp,
-    "Ñandú"_cp,
-    "Rodríguez"_cp,
-    "López"_cp,
-    "Martínez"_cp,
-    "Fernández"_cp,
-    "Suárez"_cp,
-    "Ibáñez"_cp,
-    "Acuña"_cp,
-    "Zapata",
-    "Olmos"};
+const char* const kFirst[] = {"María"_cp, "José"_cp,   "Lucía"_cp, "Juan",     "Ana",   "Pedro",
+                              "Sofía"_cp, "Martín"_cp, "Inés"_cp,  "Ángel"_cp, "Carla", "Tomás"_cp};
+const char* const kLast[] = {"Nuñez"_cp,     "Nunez",    "Gómez"_cp,    "Pérez"_cp,     "Ñandú"_cp,
+                             "Rodríguez"_cp, "López"_cp, "Martínez"_cp, "Fernández"_cp, "Suárez"_cp,
+                             "Ibáñez"_cp,    "Acuña"_cp, "Zapata",      "Olmos"};
 
 std::filesystem::path dataFolder() { return bench::scratchFolder("tables"); }
 

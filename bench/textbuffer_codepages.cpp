@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 
-#include "textlib/text_buffer.h"
 #include "platform/base/cp_literal.h"
+#include "textlib/text_buffer.h"
 
 namespace {
 
@@ -24,18 +24,9 @@ constexpr std::size_t kTextSize = 16u << 20;
 
 // Spanish clinical words in CP1252, the same every run.
 std::string sampleText(std::size_t size) {
-  static constexpr const char* kWords[] = {"paciente",
-                                           "consulta",
-                                           "año"_cp,
-                                           "niño"_cp,
-                                           "diagnóstico"_cp,
-                                           "médico"_cp,
-                                           "próxima"_cp,
-                                           "cita",
-                                           "tensión"_cp,
-                                           "¿qué?"_cp,
-                                           "pingüino"_cp,
-                                           "€"_cp,
+  static constexpr const char* kWords[] = {"paciente",       "consulta",  "año"_cp,      "niño"_cp,
+                                           "diagnóstico"_cp, "médico"_cp, "próxima"_cp,  "cita",
+                                           "tensión"_cp,     "¿qué?"_cp,  "pingüino"_cp, "€"_cp,
                                            "lunes"};
   std::string out;
   out.reserve(size);

@@ -31,7 +31,8 @@ fs::path folder() { return bench::scratchFolder("xlsx"); }
 
 void BM_ExportWriterXlsx(benchmark::State& state) {
   for (auto _ : state) {
-    if (!rt::writeExportFile(table(), rt::ExportKind::Spreadsheet, false, folder() / "lista").ok()) {
+    if (!rt::writeExportFile(table(), rt::ExportKind::Spreadsheet, false, folder() / "lista")
+             .ok()) {
       state.SkipWithError("the file was not written");
     }
   }
@@ -121,6 +122,10 @@ void BM_MemoryHeldAfterLargeExports(benchmark::State& state) {
     state.counters["held_MiB"] = static_cast<double>(residentKiB() - before) / 1024.0;
   }
 }
-BENCHMARK(BM_MemoryHeldAfterLargeExports)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_MemoryHeldAfterLargeExports)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace

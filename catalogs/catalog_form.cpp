@@ -15,11 +15,11 @@
 
 #include "catalogs/catalog_list.h"
 #include "core/aids/calendar_popup.h"
-#include "core/tables/catalog_tables.h"
 #include "core/aids/designed_font.h"
+#include "core/aids/window_parts.h"
+#include "core/tables/catalog_tables.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_messages.h"
-#include "core/aids/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"
@@ -86,8 +86,8 @@ CatalogFormSpec askingForm(const char* procedure, const rt::TableDef& (*table)()
 }
 
 // The specialities' family: a cancel offers to save the changes.
-CatalogFormSpec savingForm(const char* procedure, const rt::TableDef& (*table)(),
-                           std::string title, Fields fields) {
+CatalogFormSpec savingForm(const char* procedure, const rt::TableDef& (*table)(), std::string title,
+                           Fields fields) {
   CatalogFormSpec s;
   s.procedure = procedure;
   s.table = table;
@@ -102,16 +102,15 @@ CatalogFormSpec savingForm(const char* procedure, const rt::TableDef& (*table)()
 
 std::vector<CatalogFormSpec> makeSpecs() {
   std::vector<CatalogFormSpec> specs;
-  specs.push_back(savingForm(
-      "FormularioEspecialidades", &core::Especialidades::def,
-      "Actualizando un registro de Especialidades Médicas"_cp,
-      {required(field(FieldKind::Code, "ESP:Cod_Especialidad", "Código:"_cp, "@n6",
-                      "Codigo interno de Especialidad", 1)),
-       field(FieldKind::Check, "ESP:Inactiva", "Inactiva?", "",
-             "Marca que indica que la especialidad está inactiva"_cp, 3),
-       required(field(FieldKind::Entry, "ESP:Descripcion", "Descripción:"_cp, "@s40",
-                      "Descripción de la Especialidad"_cp, 2)),
-       field(FieldKind::Notes, "ESP:Notas", "Notas:", "", "", 4)}));
+  specs.push_back(savingForm("FormularioEspecialidades", &core::Especialidades::def,
+                             "Actualizando un registro de Especialidades Médicas"_cp,
+                             {required(field(FieldKind::Code, "ESP:Cod_Especialidad", "Código:"_cp,
+                                             "@n6", "Codigo interno de Especialidad", 1)),
+                              field(FieldKind::Check, "ESP:Inactiva", "Inactiva?", "",
+                                    "Marca que indica que la especialidad está inactiva"_cp, 3),
+                              required(field(FieldKind::Entry, "ESP:Descripcion", "Descripción:"_cp,
+                                             "@s40", "Descripción de la Especialidad"_cp, 2)),
+                              field(FieldKind::Notes, "ESP:Notas", "Notas:", "", "", 4)}));
   specs.push_back(askingForm(
       "FormularioFeriados", &core::Feriados::def, "Actualizando un Registro de Feriados",
       {locked(field(FieldKind::Code, "FER:Cod_Feriado", "Código:"_cp, "@n6",
@@ -120,44 +119,43 @@ std::vector<CatalogFormSpec> makeSpecs() {
        locked(field(FieldKind::Entry, "FER:Descripcion", "Descripción:"_cp, "@s80",
                     "Descripción del Motivo del Feriado"_cp, 3))}));
   specs.back().dateTitle = "Fecha del Feriado";
-  specs.push_back(askingForm(
-      "FormularioOcupaciones", &core::Ocupaciones::def, "Actualizando un Registro de Ocupaciones",
-      {locked(field(FieldKind::Code, "OCU:Cod_Ocupacion", "Código:"_cp, "@n6",
-                    "Código Interno de Ocupación"_cp, 1)),
-       field(FieldKind::Check, "OCU:Inactivo", "Inactivo:", "",
-             "Marca que indica que el registro está inactivo"_cp, 3),
-       locked(field(FieldKind::Entry, "OCU:Descripcion", "Descripción:"_cp, "@s60",
-                    "Descripción de la Ocupación"_cp, 2)),
-       field(FieldKind::Notes, "OCU:Notas", "Notas:", "", "", 4)}));
-  specs.push_back(askingForm(
-      "FormularioTiposConsulta", &core::TiposConsultas::def,
-      "Actualizando un Registro de TiposConsultas",
-      {locked(field(FieldKind::Code, "TIC:Cod_TipoConsulta", "Código:"_cp, "@n6",
-                    "Código Interno"_cp, 1)),
-       locked(field(FieldKind::Entry, "TIC:Descripcion", "Descripción:"_cp, "@s50",
-                    "Descripción del Tipo de Consulta"_cp, 2)),
-       locked(field(FieldKind::Colour, "TIC:Color", "Color:", "@n13",
-                    "Color que identifica al tipo de Consulta", 3))}));
+  specs.push_back(askingForm("FormularioOcupaciones", &core::Ocupaciones::def,
+                             "Actualizando un Registro de Ocupaciones",
+                             {locked(field(FieldKind::Code, "OCU:Cod_Ocupacion", "Código:"_cp,
+                                           "@n6", "Código Interno de Ocupación"_cp, 1)),
+                              field(FieldKind::Check, "OCU:Inactivo", "Inactivo:", "",
+                                    "Marca que indica que el registro está inactivo"_cp, 3),
+                              locked(field(FieldKind::Entry, "OCU:Descripcion", "Descripción:"_cp,
+                                           "@s60", "Descripción de la Ocupación"_cp, 2)),
+                              field(FieldKind::Notes, "OCU:Notas", "Notas:", "", "", 4)}));
+  specs.push_back(askingForm("FormularioTiposConsulta", &core::TiposConsultas::def,
+                             "Actualizando un Registro de TiposConsultas",
+                             {locked(field(FieldKind::Code, "TIC:Cod_TipoConsulta", "Código:"_cp,
+                                           "@n6", "Código Interno"_cp, 1)),
+                              locked(field(FieldKind::Entry, "TIC:Descripcion", "Descripción:"_cp,
+                                           "@s50", "Descripción del Tipo de Consulta"_cp, 2)),
+                              locked(field(FieldKind::Colour, "TIC:Color", "Color:", "@n13",
+                                           "Color que identifica al tipo de Consulta", 3))}));
   {
     CatalogField inactive = field(FieldKind::Check, "COB:Inactivo", "Inactivo?", "",
                                   "Marca que indica si la entrada permanece Inactiva", 3);
     inactive.besideCode = true;
-    CatalogFormSpec& s = specs.emplace_back(savingForm(
-        "FormularioCobertura", &core::Coberturas_Medicas::def,
-        "Actualizando un registro de Coberturas Médicas:"_cp,
-        {field(FieldKind::CodeDisplay, "COB:Cod_Cobertura", "Código:"_cp, "@n6", "", 1),
-         field(FieldKind::Entry, "COB:Descripcion", "Descripción:"_cp, "@s90",
-               "Nombre de Cobertura Médica"_cp, 2),
-         field(FieldKind::Notes, "COB:Notas", "Notas:", "", "Notas", 4), inactive}));
+    CatalogFormSpec& s = specs.emplace_back(
+        savingForm("FormularioCobertura", &core::Coberturas_Medicas::def,
+                   "Actualizando un registro de Coberturas Médicas:"_cp,
+                   {field(FieldKind::CodeDisplay, "COB:Cod_Cobertura", "Código:"_cp, "@n6", "", 1),
+                    field(FieldKind::Entry, "COB:Descripcion", "Descripción:"_cp, "@s90",
+                          "Nombre de Cobertura Médica"_cp, 2),
+                    field(FieldKind::Notes, "COB:Notas", "Notas:", "", "Notas", 4), inactive}));
     s.tab = "General:";
     s.resizable = true;
   }
-  specs.push_back(savingForm(
-      "FormularioProvincia", &core::Provincias::def, "Actualizando un registro de Provincias",
-      {required(field(FieldKind::Code, "PRV:Cod_Provincia", "Código:"_cp, "@n2_",
-                      "Código de Provincias"_cp, 1)),
-       required(field(FieldKind::Entry, "PRV:Provincia", "Provincia:", "@s30",
-                      "Nombre de la Provincia", 2))}));
+  specs.push_back(savingForm("FormularioProvincia", &core::Provincias::def,
+                             "Actualizando un registro de Provincias",
+                             {required(field(FieldKind::Code, "PRV:Cod_Provincia", "Código:"_cp,
+                                             "@n2_", "Código de Provincias"_cp, 1)),
+                              required(field(FieldKind::Entry, "PRV:Provincia",
+                                             "Provincia:", "@s30", "Nombre de la Provincia", 2))}));
   specs.back().protectedForm = true;
   specs.push_back(savingForm(
       "FormularioLocalidades", &core::Localidades::def, "Actualizando un registro de Localidades",
@@ -183,9 +181,7 @@ void setTips(QWidget* control, const std::string& tip, const std::string& status
 
 // The province's code as a locality holds it: the number its two characters
 // read as ("5", " 5" and "05" are 5); blank or no number is 0.
-std::int64_t provinceNumber(std::string_view text) {
-  return std::atoll(std::string(text).c_str());
-}
+std::int64_t provinceNumber(std::string_view text) { return std::atoll(std::string(text).c_str()); }
 
 }  // namespace
 

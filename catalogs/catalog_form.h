@@ -17,8 +17,8 @@ enum class FieldKind {
   Entry,
   Check,
   Notes,
-  Date,     // an entry with the date button beside it
-  Colour,   // an entry painted in its colour, with the colour button
+  Date,      // an entry with the date button beside it
+  Colour,    // an entry painted in its colour, with the colour button
   Province,  // a locality's province code, with its lookup button and name
   Static     // a text of the window (its prompt), bound to no field
 };

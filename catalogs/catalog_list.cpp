@@ -11,10 +11,10 @@
 #include <map>
 
 #include "catalogs/catalog_form.h"
-#include "core/tables/catalog_tables.h"
 #include "core/aids/designed_font.h"
-#include "core/shapes/record_form.h"
 #include "core/aids/window_parts.h"
+#include "core/shapes/record_form.h"
+#include "core/tables/catalog_tables.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/data/record_buffer.h"
@@ -41,8 +41,8 @@ ListColumn column(const char* field, const char* title, const char* picture, int
 core::ListSearchSettings oldSearch() { return {{}, kNoMoreOld, kNoCriteriaOld, "Error"}; }
 
 core::ExportSpec exportOf(int number, std::string fields,
-                          std::vector<core::ExportColumnDefinition> columns,
-                          std::string fixedTitle, std::int16_t mode) {
+                          std::vector<core::ExportColumnDefinition> columns, std::string fixedTitle,
+                          std::int16_t mode) {
   core::ExportSpec spec;
   spec.number = number;
   spec.fields = std::move(fields);
@@ -93,9 +93,9 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.closeTip = "Cancela las acciones y cierra la ventana";
     s.closeStatus = "Cancela y cierra.";
     s.closeAlwaysCancels = true;
-    s.exported = exportOf(8, "1,2,3,",
-                          {{"Cod.", "@n6"}, {"Fecha", "@d17"}, {"Descripción"_cp, "@s80"}},
-                          "Administrator the Feriados", 0);
+    s.exported =
+        exportOf(8, "1,2,3,", {{"Cod.", "@n6"}, {"Fecha", "@d17"}, {"Descripción"_cp, "@s80"}},
+                 "Administrator the Feriados", 0);
     s.form = &FormularioFeriados;
     specs.push_back(std::move(s));
   }
@@ -115,14 +115,13 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.activeBox = "Solo registros activos:";
     s.activeCondition = "OCU:Inactivo = 0";
     s.activeAtStart = false;
-    s.search = core::ListSearchSettings{{},
-        kNoMore, kNoCriteria, "Buscar"};
+    s.search = core::ListSearchSettings{{}, kNoMore, kNoCriteria, "Buscar"};
     s.queryName = "ExaminarOcupaciones";
     s.wording = Wording::Short;
     s.closeTip = s.closeStatus = "Cerrar la ventana";
-    s.exported = exportOf(7, "1,2,3,",
-                          {{"Cod.", "@n6"}, {"Descripción"_cp, "@s60"}, {"Inactivo", "@n3"}},
-                          "Administrator the Ocupaciones", 0);
+    s.exported =
+        exportOf(7, "1,2,3,", {{"Cod.", "@n6"}, {"Descripción"_cp, "@s60"}, {"Inactivo", "@n3"}},
+                 "Administrator the Ocupaciones", 0);
     s.form = &FormularioOcupaciones;
     specs.push_back(std::move(s));
   }
@@ -140,17 +139,15 @@ std::vector<CatalogListSpec> makeSpecs() {
     described.colored = true;
     ListColumn colour = column("TIC:Color", "Color", "@n13", 0);
     colour.fixed = true;
-    s.columns = {column("TIC:Cod_TipoConsulta", "Cod.", "@n6", 28, ColumnAlign::Right),
-                 described, colour};
+    s.columns = {column("TIC:Cod_TipoConsulta", "Cod.", "@n6", 28, ColumnAlign::Right), described,
+                 colour};
     s.listTip = "Examinando el archivo de TiposConsultas";
-    s.search = core::ListSearchSettings{{},
-        kNoMore, kNoCriteria, "Buscar"};
+    s.search = core::ListSearchSettings{{}, kNoMore, kNoCriteria, "Buscar"};
     s.queryName = "ExaminarTiposConsulta";
     s.wording = Wording::Short;
     s.closeTip = s.closeStatus = "Cerrar la ventana";
     s.exported = exportOf(8, "1,2,7,",
-                          {{"Cod.", "@n6"}, {"Descripción"_cp, "@s50"}, {"Color", "@n13"}}, {},
-                          0);
+                          {{"Cod.", "@n6"}, {"Descripción"_cp, "@s50"}, {"Color", "@n13"}}, {}, 0);
     s.colourField = "TIC:Color";
     s.form = &FormularioTiposConsulta;
     specs.push_back(std::move(s));
@@ -170,13 +167,12 @@ std::vector<CatalogListSpec> makeSpecs() {
     s.activeTip = "Se muestran solamente las Coberturas Médicas?"_cp;
     s.activeCondition = "COB:Inactivo = 0";
     s.activeAtStart = true;
-    s.search = core::ListSearchSettings{{}, kNoMore,
-        kNoCriteriaOld, "Error"};
+    s.search = core::ListSearchSettings{{}, kNoMore, kNoCriteriaOld, "Error"};
     s.queryButton = "C&onsulta";
     s.queryName = "Examinar_Coberturas";
     s.closeTip = "Cierra la ventana";
-    s.exported = exportOf(8, "1,2,", {{"Código"_cp, "@n6"}, {"Cobertura Médica"_cp, "@s90"}},
-                          {}, 0);
+    s.exported =
+        exportOf(8, "1,2,", {{"Código"_cp, "@n6"}, {"Cobertura Médica"_cp, "@s90"}}, {}, 0);
     s.form = &FormularioCobertura;
     specs.push_back(std::move(s));
   }

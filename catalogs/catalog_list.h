@@ -21,8 +21,8 @@ struct CatalogListSpec {
   const rt::TableDef& (*table)();
   std::string title;
   std::string tab;
-  int key = 0;              // the one sort order
-  std::string locator;      // the locator's field; empty: none
+  int key = 0;          // the one sort order
+  std::string locator;  // the locator's field; empty: none
   std::string locatorPrompt;
   int locatorCharacters = 20;
   std::vector<core::ListColumn> columns;

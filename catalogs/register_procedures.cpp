@@ -7,16 +7,14 @@
 namespace catalogs {
 
 void registerProcedures() {
-  for (const char* name :
-       {"ExaminarEspecialidades", "ExaminarFeriados", "ExaminarOcupaciones",
-        "ExaminarTiposConsulta", "ExaminarCoberturas", "ExaminarProvincia",
-        "ExaminarLocalidades"}) {
+  for (const char* name : {"ExaminarEspecialidades", "ExaminarFeriados", "ExaminarOcupaciones",
+                           "ExaminarTiposConsulta", "ExaminarCoberturas", "ExaminarProvincia",
+                           "ExaminarLocalidades"}) {
     rt::registerProcedure(name, [name](const rt::ProcedureArgs&) { return runCatalogList(name); });
   }
-  for (const char* name :
-       {"FormularioEspecialidades", "FormularioFeriados", "FormularioOcupaciones",
-        "FormularioTiposConsulta", "FormularioCobertura", "FormularioProvincia",
-        "FormularioLocalidades"}) {
+  for (const char* name : {"FormularioEspecialidades", "FormularioFeriados",
+                           "FormularioOcupaciones", "FormularioTiposConsulta",
+                           "FormularioCobertura", "FormularioProvincia", "FormularioLocalidades"}) {
     rt::registerProcedure(name, [name](const rt::ProcedureArgs&) { return runCatalogForm(name); });
   }
 }

@@ -2,14 +2,14 @@
 
 #include <unistd.h>
 
-#include "core/tables/data_files.h"
 #include "core/frame/frame.h"
 #include "core/frame/global_settings.h"
 #include "core/frame/startup_hooks.h"
 #include "core/frame/system_settings_window.h"
+#include "core/frame/users_windows.h"
+#include "core/tables/data_files.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
-#include "core/frame/users_windows.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/message_hook.h"
@@ -47,14 +47,15 @@ void reportUnwritableDataFiles(const std::filesystem::path& folder) {
   const bool folderWritable = ::access(folder.c_str(), W_OK) == 0;
   for (const rt::DataFile* file : practiceDataFiles()) {
     const std::filesystem::path path = rt::dataFilePath(folder, *file);
-    if (!folderWritable || ::access(path.c_str(), W_OK) != 0) names += (names.empty() ? "" : ", ") + path.filename().string();
+    if (!folderWritable || ::access(path.c_str(), W_OK) != 0)
+      names += (names.empty() ? "" : ", ") + path.filename().string();
   }
   if (names.empty()) return;
   rt::MessageRequest message;
   message.caption = "Archivos de datos de sólo lectura"_cp;
   message.icon = rt::MessageIcon::Warning;
-  message.text = "No se puede escribir en los archivos de datos " + names + " de " + folder.string() +
-                 (folderWritable ? "" : " (la carpeta es de sólo lectura)"_cp) +
+  message.text = "No se puede escribir en los archivos de datos " + names + " de " +
+                 folder.string() + (folderWritable ? "" : " (la carpeta es de sólo lectura)"_cp) +
                  ".|Se pueden consultar, pero ningún cambio podrá guardarse."_cp;
   rt::showMessage(message);
 }

@@ -2,8 +2,8 @@
 
 #include "core/tables/catalog_tables.h"
 #include "core/tables/table_managers.h"
-#include "platform/base/logical_threads.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/logical_threads.h"
 
 namespace letters {
 
@@ -16,13 +16,11 @@ const std::vector<BuiltInMacro>& builtInMacros() {
       {"PACCOBERTURA", "Cobertura del Paciente"},
       {"PACCARNET", "Carnet del Paciente"},
       {"PACEDAD", "Edad del Paciente"},
-      {"FECHA",
-       "Fecha del Día"_cp},
+      {"FECHA", "Fecha del Día"_cp},
       {"MEDNOMBRE", "FNombre del Profesional"},
       {"MEDDOMICILIO", "Domicilio del Profesional"},
       {"MEDLOCALIDAD", "Localidad del Profesional"},
-      {"MEDMATRICULA",
-       "Matrícula del Profesional"_cp},
+      {"MEDMATRICULA", "Matrícula del Profesional"_cp},
   };
   return macros;
 }

@@ -1,7 +1,7 @@
 #include "letters/letter_reports.h"
 
-#include "core/tables/catalog_tables.h"
 #include "core/frame/globals.h"
+#include "core/tables/catalog_tables.h"
 #include "core/tables/table_managers.h"
 #include "platform/base/runtime_errors.h"
 #include "platform/ui/report_pages.h"
@@ -69,17 +69,21 @@ void LetterReport::layOut(rt::ReportEngine& report) {
     const QFont name = rt::reportFont("Arial", 14, true);
     const QFont small = rt::reportFont("Arial", 8);
     header.height = kNormalBodyTop - kHeaderTop;
-    header.text(0, 0, 5156, 260, [] { return GLO::UsuarioSistema; }, name, "@s80");
+    header.text(
+        0, 0, 5156, 260, [] { return GLO::UsuarioSistema; }, name, "@s80");
     header.label(5990, 0, 400, 160, "Fecha:", small);
-    header.text(6406, 0, 677, 160, [this] { return std::to_string(ReportRunDate); }, small, "@d17");
+    header.text(
+        6406, 0, 677, 160, [this] { return std::to_string(ReportRunDate); }, small, "@d17");
     header.label(6250, 156, 300, 160, "Pag.:", small);
-    header.text(6563, 156, 520, 160, [this] { return std::to_string(ReportPageNo()); }, small, "@n-7");
+    header.text(
+        6563, 156, 520, 160, [this] { return std::to_string(ReportPageNo()); }, small, "@n-7");
   }
   detail_ = rt::ReportBand{};
   detail_.height = 125;
   // The letter's own fonts come from its markup; this is the face of text
   // that names none.
-  detail_.rich(240, 0, 6656, [this] { return letter_; }, rt::reportFont("Arial Monospaced 01", 11));
+  detail_.rich(
+      240, 0, 6656, [this] { return letter_; }, rt::reportFont("Arial Monospaced 01", 11));
 }
 
 void LetterReport::printRecord(rt::ReportEngine& report) { report.print(detail_); }

@@ -13,14 +13,14 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "core/tables/catalog_tables.h"
-#include "core/tables/clinical_tables.h"
 #include "core/aids/control_colouring.h"
 #include "core/aids/designed_font.h"
 #include "core/aids/notes_toolbar.h"
-#include "core/shapes/record_form.h"
-#include "core/tables/table_managers.h"
 #include "core/aids/window_parts.h"
+#include "core/shapes/record_form.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/table_managers.h"
 #include "letters/letter_reports.h"
 #include "letters/template_windows.h"
 #include "platform/base/cp_literal.h"
@@ -28,8 +28,8 @@
 #include "platform/base/procedures.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/message_box.h"
-#include "platform/ui/rtf_writer.h"
 #include "platform/ui/qt_text.h"
+#include "platform/ui/rtf_writer.h"
 
 namespace letters {
 namespace {
@@ -50,7 +50,8 @@ std::uint16_t codeOf(QLineEdit* entry) {
   return static_cast<std::uint16_t>(std::clamp<long long>(value, 0, 65535));
 }
 
-QLineEdit* codeEntry(QWidget* parent, const char* name, const char* tip, const rt::DialogUnits& units) {
+QLineEdit* codeEntry(QWidget* parent, const char* name, const char* tip,
+                     const rt::DialogUnits& units) {
   QLineEdit* entry = core::namedEntry(parent, name, 6, tip);
   entry->setAlignment(Qt::AlignRight);
   entry->setMaximumWidth(units.x(36));
@@ -103,8 +104,8 @@ class ValueDialog : public core::AidedWindow {
     QLineEdit* identifier = nameDisplay(page, "?IDENTIFICADOR");
     identifier->setText(shown(IDENTIFICADOR));
     // The entry takes what the macro's record holds.
-    QLineEdit* value = core::namedEntry(page, "?VALOR", kValueWidth,
-                                        "Valor para reemplazar por la macro en el texto de la nota");
+    QLineEdit* value = core::namedEntry(
+        page, "?VALOR", kValueWidth, "Valor para reemplazar por la macro en el texto de la nota");
     value->setText(rt::toQString(VALOR));
     value->setCursorPosition(0);
     grid->addWidget(description, 0, 0);
@@ -182,8 +183,9 @@ int LetterWindow::Init() {
   for (const rt::TableDef* def : {&core::Coberturas_Medicas::def(), &core::Macros::def()}) {
     core::relate(*def).open();
   }
-  for (const rt::TableDef* def : {&core::NotasMacros::def(), &core::Pacientes::def(), &core::Medicos::def(),
-                                  &core::Localidades::def(), &core::Especialidades::def()}) {
+  for (const rt::TableDef* def :
+       {&core::NotasMacros::def(), &core::Pacientes::def(), &core::Medicos::def(),
+        &core::Localidades::def(), &core::Especialidades::def()}) {
     core::access(*def).open();
   }
   TextoNotaMacro.clear();
@@ -195,7 +197,8 @@ int LetterWindow::Init() {
 
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel("Nota:", page));
-  top->addWidget(codeEntry(page, "?COD_NOTAMACRO", "Código interno de la Nota con Macro"_cp, units));
+  top->addWidget(
+      codeEntry(page, "?COD_NOTAMACRO", "Código interno de la Nota con Macro"_cp, units));
   top->addWidget(lookupButton(page, "?LOOKUPNOTA", "F2"));
   top->addWidget(nameDisplay(page, "?DESCRIPCION"), 1);
   QPushButton* confirm = core::namedButton(page, "?CONFIRMAR", "Confirmar...");
@@ -240,7 +243,8 @@ int LetterWindow::Init() {
   QPushButton* normal = core::namedButton(page, "?IMPRIMIRNORMAL", "&Imprimir... (Normal)");
   normal->setIcon(window->style()->standardIcon(QStyle::SP_FileDialogStart));
   prints->addWidget(normal);
-  QPushButton* letterhead = core::namedButton(page, "?IMPRIMIRMEMBRETE", "&Imprimir... (P. Membretado)");
+  QPushButton* letterhead =
+      core::namedButton(page, "?IMPRIMIRMEMBRETE", "&Imprimir... (P. Membretado)");
   letterhead->setIcon(window->style()->standardIcon(QStyle::SP_FileDialogStart));
   prints->addWidget(letterhead);
   side->addLayout(prints);
@@ -290,8 +294,9 @@ int LetterWindow::Kill() {
   for (const rt::TableDef* def : {&core::Coberturas_Medicas::def(), &core::Macros::def()}) {
     core::relate(*def).close();
   }
-  for (const rt::TableDef* def : {&core::NotasMacros::def(), &core::Pacientes::def(), &core::Medicos::def(),
-                                  &core::Localidades::def(), &core::Especialidades::def()}) {
+  for (const rt::TableDef* def :
+       {&core::NotasMacros::def(), &core::Pacientes::def(), &core::Medicos::def(),
+        &core::Localidades::def(), &core::Especialidades::def()}) {
     core::access(*def).close();
   }
   return result;
@@ -344,14 +349,19 @@ void LetterWindow::lookUp(Code which, bool fromButton) {
   std::uint16_t& code = which == Code::Template  ? COD_NOTAMACRO
                         : which == Code::Patient ? COD_PACIENTE
                                                  : COD_MEDICO;
-  std::string& name = which == Code::Template ? DESCRIPCION : which == Code::Patient ? NOMBREPACIENTE : NOMBREMEDICO;
+  std::string& name = which == Code::Template  ? DESCRIPCION
+                      : which == Code::Patient ? NOMBREPACIENTE
+                                               : NOMBREMEDICO;
   const rt::TableDef& def = which == Code::Template  ? core::NotasMacros::def()
                             : which == Code::Patient ? core::Pacientes::def()
                                                      : core::Medicos::def();
   auto setCode = [which](std::uint16_t c) {
-    if (which == Code::Template) core::NMA().Cod_NotaMacro = c;
-    else if (which == Code::Patient) core::PAC().Cod_Paciente = c;
-    else core::MDC().Cod_Medico = c;
+    if (which == Code::Template)
+      core::NMA().Cod_NotaMacro = c;
+    else if (which == Code::Patient)
+      core::PAC().Cod_Paciente = c;
+    else
+      core::MDC().Cod_Medico = c;
   };
   auto readBack = [which, &code, &name] {
     if (which == Code::Template) {
@@ -422,7 +432,9 @@ void LetterWindow::Modificar() {
   core::TableAccess& macros = core::access(core::Macros::def());
   macros.table().clear();
   core::MAC().Identificador = rowBuffer_.IDENTIFICADOR;
-  if (macros.fetchByKey(core::Macros::MAC03) != core::level::Benign || core::MAC().ConservarValor != 1) return;
+  if (macros.fetchByKey(core::Macros::MAC03) != core::level::Benign ||
+      core::MAC().ConservarValor != 1)
+    return;
   core::MAC().Valor = rowBuffer_.VALOR;
   macros.table().put();
 }
@@ -431,8 +443,12 @@ void LetterWindow::ProcesarMacros() {
   takeValues();
   const SubstitutionResult result = ReemplazarMacros(TextoNotaMacro, QMA, COD_PACIENTE, COD_MEDICO);
   if (!result.completed) {
-    rt::showMessage({runawayMessage(result.runaway), "Procesar las Macros", rt::MessageIcon::Warning,
-                     rt::button::Ok, {}, rt::button::Ok});
+    rt::showMessage({runawayMessage(result.runaway),
+                     "Procesar las Macros",
+                     rt::MessageIcon::Warning,
+                     rt::button::Ok,
+                     {},
+                     rt::button::Ok});
   }
   display();
 }

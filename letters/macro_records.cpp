@@ -1,13 +1,13 @@
 // The tables as the letter reads them: the `Macros` records of the value
 // list and the system values of the chosen patient and physician.
+#include "core/aids/patient_services.h"
+#include "core/aids/proper_case_name.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
-#include "core/aids/proper_case_name.h"
 #include "core/tables/table_managers.h"
 #include "letters/macro_substitution.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
-#include "core/aids/patient_services.h"
 
 namespace letters {
 namespace {
@@ -59,8 +59,8 @@ void ValoresPaciente(SystemMacroValues& values, std::uint16_t patient) {
   const core::PacientesBuffer& p = core::PAC();
   values["***PACNOMBRE***"] = proper(p.Nombre.view());
   values["***PACDOMICILIO***"] = proper(p.Direccion.view());
-  values["***PACDOCUMENTO***"] =
-      trimmed(p.TipoDoc.view()) + " Nº "_cp + trimmed(rt::format(static_cast<double>(p.NroDoc), "@n13"));
+  values["***PACDOCUMENTO***"] = trimmed(p.TipoDoc.view()) + " Nº "_cp +
+                                 trimmed(rt::format(static_cast<double>(p.NroDoc), "@n13"));
   values["***PACCARNET***"] = proper(p.NroCarnetObraSocial.view());
   values["***PACEDAD***"] = proper(core::CalcularEdad(p.Fecha_Nacim, kAgeWidth));
   const std::uint32_t postalCode = p.Cod_Postal;
@@ -78,7 +78,8 @@ void ValoresMedico(SystemMacroValues& values, std::uint16_t physician) {
   if (physician == 0) return;
   rt::table(core::Medicos::def()).clear();
   core::MDC().Cod_Medico = physician;
-  if (core::access(core::Medicos::def()).fetchOrClear(core::Medicos::MDC01) != core::level::Benign) {
+  if (core::access(core::Medicos::def()).fetchOrClear(core::Medicos::MDC01) !=
+      core::level::Benign) {
     return;
   }
   const core::MedicosBuffer& m = core::MDC();
@@ -95,7 +96,8 @@ void ValoresMedico(SystemMacroValues& values, std::uint16_t physician) {
   values["***MEDESPECIALIDAD***"] = proper(core::ESP().Descripcion.view());
 }
 
-SystemMacroValues valoresDelSistema(std::uint16_t patient, std::uint16_t physician, rt::Date today) {
+SystemMacroValues valoresDelSistema(std::uint16_t patient, std::uint16_t physician,
+                                    rt::Date today) {
   SystemMacroValues values;
   values["***FECHA***"] = ReemplazarMacroFecha(today);
   ValoresPaciente(values, patient);
@@ -103,8 +105,8 @@ SystemMacroValues valoresDelSistema(std::uint16_t patient, std::uint16_t physici
   return values;
 }
 
-SubstitutionResult ReemplazarMacros(std::string& letter, const MacroList& qma, std::uint16_t patient,
-                                    std::uint16_t physician) {
+SubstitutionResult ReemplazarMacros(std::string& letter, const MacroList& qma,
+                                    std::uint16_t patient, std::uint16_t physician) {
   return ReemplazarMacros(letter, qma, valoresDelSistema(patient, physician, rt::today()));
 }
 

@@ -85,25 +85,32 @@ class MacroScan {
     return found == values_.end() ? std::string() : found->second;
   }
 
-  void ReemplazarMacrosPaciente(std::string_view here) { substituteGroup(here, kPatientReferences); }
-  void ReemplazarMacrosMedico(std::string_view here) { substituteGroup(here, kPhysicianReferences); }
+  void ReemplazarMacrosPaciente(std::string_view here) {
+    substituteGroup(here, kPatientReferences);
+  }
+  void ReemplazarMacrosMedico(std::string_view here) {
+    substituteGroup(here, kPhysicianReferences);
+  }
 
   // The patient and physician groups: a reference of the group that is not
   // one of its own stays as typed.
   void substituteGroup(std::string_view here, const std::vector<std::string_view>& group) {
     for (std::string_view reference : group)
-      if (here.starts_with(reference)) return substitute(reference, reference.size(), system(reference));
+      if (here.starts_with(reference))
+        return substitute(reference, reference.size(), system(reference));
   }
 
   void ReemplazarMacroUsuario() {
     const std::size_t close = compare_.find(kMarker, position_ + kMarker.size());
     if (close == std::string::npos) return;
-    std::string identifier = compare_.substr(position_ + kMarker.size(), close - position_ - kMarker.size());
+    std::string identifier =
+        compare_.substr(position_ + kMarker.size(), close - position_ - kMarker.size());
     if (identifier.size() > kIdentifierWidth) identifier.resize(kIdentifierWidth);
     for (const MacroRow& row : qma_) {
       if (row.IDENTIFICADOR != identifier) continue;
       const std::size_t length = close + kMarker.size() - position_;
-      return substitute(std::string_view(compare_).substr(position_, length), length, trimmed(row.VALOR));
+      return substitute(std::string_view(compare_).substr(position_, length), length,
+                        trimmed(row.VALOR));
     }
   }
 
@@ -117,7 +124,8 @@ class MacroScan {
     // Templates written before control words were always ended hold markup
     // such as "\b***PACNOMBRE***": the value starts after a delimiting blank.
     std::string inserted = rtfEscaped(value);
-    if (endsInOpenControlWord(std::string_view(working_).substr(0, position_))) inserted.insert(0, 1, ' ');
+    if (endsInOpenControlWord(std::string_view(working_).substr(0, position_)))
+      inserted.insert(0, 1, ' ');
     working_.replace(position_, length, inserted);
     // Capitals keep a text's length, so only the spliced part is compared anew.
     compare_.replace(position_, length, rt::upper(inserted));
@@ -170,7 +178,8 @@ std::string rtfEscaped(std::string_view value) {
   return out;
 }
 
-SubstitutionResult ReemplazarMacros(std::string& letter, const MacroList& qma, const SystemMacroValues& values) {
+SubstitutionResult ReemplazarMacros(std::string& letter, const MacroList& qma,
+                                    const SystemMacroValues& values) {
   MacroScan scan(letter, qma, values);
   SubstitutionResult result = scan.run();
   if (result.completed) letter = scan.text();
@@ -189,13 +198,15 @@ void ArmarListaMacros(std::string_view templateText, MacroList& qma, const Macro
     bool listed = false;
     for (const MacroRow& row : qma) listed = listed || row.IDENTIFICADOR == id;
     if (listed) continue;
-    qma.push_back({trimmed(macro->Descripcion), macro->ConservarValor != 0 ? trimmed(macro->Valor) : std::string(), id});
+    qma.push_back({trimmed(macro->Descripcion),
+                   macro->ConservarValor != 0 ? trimmed(macro->Valor) : std::string(), id});
   }
 }
 
 std::string ReemplazarMacroFecha(std::int32_t date) {
-  static constexpr const char* kMonths[] = {"Enero", "Febrero", "Marzo",     "Abril",   "Mayo",      "Junio",
-                                            "Julio", "Agosto",  "Setiembre", "Octubre", "Noviembre", "Diciembre"};
+  static constexpr const char* kMonths[] = {"Enero",     "Febrero", "Marzo",     "Abril",
+                                            "Mayo",      "Junio",   "Julio",     "Agosto",
+                                            "Setiembre", "Octubre", "Noviembre", "Diciembre"};
   const rt::YearMonthDay ymd = rt::splitDate(date);
   char text[64];
   std::snprintf(text, sizeof text, "%2d de %s de %04d", ymd.day, kMonths[ymd.month - 1], ymd.year);

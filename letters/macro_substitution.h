@@ -56,7 +56,8 @@ struct SubstitutionResult {
 // Replaces every reference of `letter` whose value is known: system
 // references from `values`, user references from `qma`. References inside
 // inserted values are replaced in their turn.
-SubstitutionResult ReemplazarMacros(std::string& letter, const MacroList& qma, const SystemMacroValues& values);
+SubstitutionResult ReemplazarMacros(std::string& letter, const MacroList& qma,
+                                    const SystemMacroValues& values);
 
 // Adds to `qma` the user macros `templateText` refers to, once each, in the
 // order of their first reference; rows already there keep their values.
@@ -79,12 +80,13 @@ std::string runawayMessage(const std::string& reference);
 // catalogue code without a record for its one value.
 void ValoresPaciente(SystemMacroValues& values, std::uint16_t patient);
 void ValoresMedico(SystemMacroValues& values, std::uint16_t physician);
-SystemMacroValues valoresDelSistema(std::uint16_t patient, std::uint16_t physician, std::int32_t today);
+SystemMacroValues valoresDelSistema(std::uint16_t patient, std::uint16_t physician,
+                                    std::int32_t today);
 
 // The letter's substitution with the system values of the chosen patient and
 // physician and of today.
-SubstitutionResult ReemplazarMacros(std::string& letter, const MacroList& qma, std::uint16_t patient,
-                                    std::uint16_t physician);
+SubstitutionResult ReemplazarMacros(std::string& letter, const MacroList& qma,
+                                    std::uint16_t patient, std::uint16_t physician);
 
 // The `Macros` table through the calling thread's buffer.
 std::optional<MacroRecord> findMacroRecord(const std::string& identifier);

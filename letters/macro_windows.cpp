@@ -2,8 +2,8 @@
 
 #include <QLineEdit>
 
-#include "core/tables/catalog_tables.h"
 #include "core/aids/window_parts.h"
+#include "core/tables/catalog_tables.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/base/text_order.h"
@@ -15,7 +15,6 @@ namespace {
 using catalogs::CatalogField;
 using catalogs::FieldKind;
 using core::ColumnAlign;
-
 
 catalogs::CatalogListSpec makeListSpec() {
   catalogs::CatalogListSpec s;
@@ -31,8 +30,8 @@ catalogs::CatalogListSpec makeListSpec() {
                catalogs::listColumn("MAC:Identificador", "Identificador", "@s20", 80),
                catalogs::listColumn("MAC:Interna", "", "@n3", 0)};  // a value of the row only
   s.listTip = "Examinando el archivo de Macros";
-  s.search = core::ListSearchSettings{{},
-      "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Error"};
+  s.search = core::ListSearchSettings{
+      {}, "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Error"};
   s.queryButton = "C&onsulta";
   s.queryName = "ExaminarMacros";
   s.wording = catalogs::Wording::Short;
@@ -81,8 +80,8 @@ catalogs::CatalogFormSpec makeFormSpec() {
   s.okTip = s.okStatus = "Aceptar los datos y cerrar la ventana";
   s.cancelTip = s.cancelStatus = "Cancelar la operación"_cp;
   s.fields = {
-      field(FieldKind::Code, "MAC:Cod_Macro", "Código:"_cp, "@n6", "Código Interno de la Macro"_cp, 1,
-            true),
+      field(FieldKind::Code, "MAC:Cod_Macro", "Código:"_cp, "@n6", "Código Interno de la Macro"_cp,
+            1, true),
       field(FieldKind::Entry, "MAC:Descripcion", "Descripción:"_cp, "@s80",
             "Descripción de la Macro"_cp, 3, true),
       field(FieldKind::Entry, "MAC:Identificador", "Identificador:", "@s20",
@@ -122,7 +121,8 @@ void MacroListWindow::setUpBrowser(core::ListBrowser& b) {
 void MacroListWindow::protegerMacrosDelSistema() {
   if (!isOpen() || !editable_ || browser().list() == nullptr) return;
   const core::ListRow* row = browser().selectedRow();
-  const bool system = row != nullptr && !row->extras.empty() && std::atoi(row->extras[0].c_str()) == 1;
+  const bool system =
+      row != nullptr && !row->extras.empty() && std::atoi(row->extras[0].c_str()) == 1;
   QWidget* change = control("?CHANGE");
   QWidget* remove = control("?DELETE");
   if (system) {

@@ -14,13 +14,16 @@ void registerProcedures() {
     AltaMacros();
     return rt::kCompleted;
   });
-  rt::registerProcedure("ExaminarMacros", [](const rt::ProcedureArgs&) { return ExaminarMacros(); });
-  rt::registerProcedure("FormularioMacros", [](const rt::ProcedureArgs&) { return FormularioMacros(); });
+  rt::registerProcedure("ExaminarMacros",
+                        [](const rt::ProcedureArgs&) { return ExaminarMacros(); });
+  rt::registerProcedure("FormularioMacros",
+                        [](const rt::ProcedureArgs&) { return FormularioMacros(); });
   rt::registerProcedure("ExaminarNotasConMacros",
                         [](const rt::ProcedureArgs&) { return ExaminarNotasConMacros(); });
   rt::registerProcedure("FormularioNotasConMacros",
                         [](const rt::ProcedureArgs&) { return FormularioNotasConMacros(); });
-  rt::registerProcedure("CrearNotaConMacro", [](const rt::ProcedureArgs&) { return CrearNotaConMacro(); });
+  rt::registerProcedure("CrearNotaConMacro",
+                        [](const rt::ProcedureArgs&) { return CrearNotaConMacro(); });
   // The letter travels as the reports' one argument.
   rt::registerProcedure("ReporteNotaConMacroNormal", [](const rt::ProcedureArgs& args) {
     return ReporteNotaConMacroNormal(args.empty() ? std::string() : args[0]);

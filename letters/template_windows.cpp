@@ -1,7 +1,5 @@
 #include "letters/template_windows.h"
 
-#include "core/aids/patient_services.h"
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -17,10 +15,11 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "core/tables/catalog_tables.h"
 #include "core/aids/designed_font.h"
 #include "core/aids/notes_toolbar.h"
+#include "core/aids/patient_services.h"
 #include "core/aids/window_parts.h"
+#include "core/tables/catalog_tables.h"
 #include "letters/macro_windows.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
@@ -43,8 +42,6 @@ constexpr auto& kTooLong =
     "El texto de la nota supera los 10.000 caracteres permitidos (incluido su formato).|"
     "Acórtelo para poder grabarla."_cp;
 
-
-
 catalogs::CatalogListSpec makeListSpec() {
   catalogs::CatalogListSpec s;
   s.procedure = "ExaminarNotasConMacros";
@@ -63,15 +60,16 @@ catalogs::CatalogListSpec makeListSpec() {
   s.activeBox = "Solo Registros activos";
   s.activeCondition = "NMA:Inactivo = 0";
   s.activeAtStart = true;
-  s.search = core::ListSearchSettings{{},
-      "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Error"};
+  s.search = core::ListSearchSettings{
+      {}, "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Error"};
   s.queryName = "ExaminarNotasConMacros";
   s.wording = catalogs::Wording::Short;
   s.closeTip = s.closeStatus = "Cerrar la ventana";
   core::ExportSpec e;
   e.number = 9;
   e.fields = "1,2,3,4,";
-  e.columns = {{"Cód."_cp, "@n6"}, {"Descripción"_cp, "@s120"}, {"Texto", "@s255"}, {"Inactivo", "@n3"}};
+  e.columns = {
+      {"Cód."_cp, "@n6"}, {"Descripción"_cp, "@s120"}, {"Texto", "@s255"}, {"Inactivo", "@n3"}};
   e.fixedTitle = "Administrator the NotasMacros";
   e.mode = 0;
   s.exported = e;
@@ -209,16 +207,18 @@ QWidget* TemplateForm::buildWindow() {
                          "***PACCARNET*** : Nº de Carnet del paciente"_cp,
                          "***PACEDAD*** : Edad del paciente",
                          "***FECHA*** : Fecha del dia"};
-  for (int i = 0; i < 8; ++i) grid->addWidget(new QLabel(rt::toQString(lines[i]), legend), i % 4, i / 4);
+  for (int i = 0; i < 8; ++i)
+    grid->addWidget(new QLabel(rt::toQString(lines[i]), legend), i % 4, i / 4);
   layout->addWidget(legend);
 
   auto* macroRow = new QHBoxLayout;
   QPushButton* insert = core::namedButton(page, "?INSERTARMACRO", "Insertar Macro (F2)");
   insert->setIcon(window->style()->standardIcon(QStyle::SP_FileDialogNewFolder));
   macroRow->addWidget(insert);
-  auto* note = new QLabel(rt::toQString("A las macros insertadas, definidas manualmente, se les deberá cargar\n"
-                                        "un valor al momento de generar una nota puntual."_cp),
-                          page);
+  auto* note = new QLabel(
+      rt::toQString("A las macros insertadas, definidas manualmente, se les deberá cargar\n"
+                    "un valor al momento de generar una nota puntual."_cp),
+      page);
   macroRow->addWidget(note, 1);
   layout->addLayout(macroRow);
 
@@ -259,7 +259,8 @@ bool TemplateForm::RestoreField(QWidget* control, rt::RecordBuffer& from) {
     return core::RecordForm::RestoreField(control, from);
   }
   const rt::TableDef& def = core::NotasMacros::def();
-  editor_->setMarkup(rt::clip(rt::fieldText(def.fields[def.fieldIndex("NMA:Texto")], from.record())));
+  editor_->setMarkup(
+      rt::clip(rt::fieldText(def.fields[def.fieldIndex("NMA:Texto")], from.record())));
   return true;
 }
 
@@ -279,7 +280,11 @@ bool TemplateForm::takeText() {
 
 bool TemplateForm::textFits() {
   if (takeText()) return true;
-  rt::showMessage({kTooLong, "Texto Base de la nota", rt::MessageIcon::Warning, rt::button::Ok, {},
+  rt::showMessage({kTooLong,
+                   "Texto Base de la nota",
+                   rt::MessageIcon::Warning,
+                   rt::button::Ok,
+                   {},
                    rt::button::Ok});
   if (QWidget* text = control("?NMA:TEXTO")) text->setFocus();
   return false;

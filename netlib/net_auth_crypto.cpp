@@ -54,7 +54,8 @@ std::string desEncrypt7(std::string_view key7, std::string_view block8) {
   // Spread 56 key bits over 8 bytes, 7 bits each; the parity bit is set.
   DES_cblock key{};
   key[0] = k[0];
-  for (int i = 1; i < 7; ++i) key[i] = static_cast<unsigned char>((k[i - 1] << (8 - i)) | (k[i] >> i));
+  for (int i = 1; i < 7; ++i)
+    key[i] = static_cast<unsigned char>((k[i - 1] << (8 - i)) | (k[i] >> i));
   key[7] = static_cast<unsigned char>(k[6] << 1);
   DES_set_odd_parity(&key);
   DES_key_schedule schedule;
@@ -75,9 +76,8 @@ std::string utf16FromAscii(std::string_view text) {
   if (text.empty()) return {};
   textlib::TextBuffer converter;
   int units = 0;
-  const textlib::BufferRef wide =
-      converter.AnsiToUtf16(static_cast<int>(text.size()), text.data(),
-                            textlib::TextBuffer::kUsAsciiCodePage, units);
+  const textlib::BufferRef wide = converter.AnsiToUtf16(
+      static_cast<int>(text.size()), text.data(), textlib::TextBuffer::kUsAsciiCodePage, units);
   if (wide.address == nullptr) return {};
   std::string out(static_cast<const char*>(wide.address), static_cast<std::size_t>(units) * 2);
   std::free(wide.address);
@@ -122,8 +122,7 @@ std::string ntlmV2Blob(std::uint64_t timeStamp, std::string_view clientChallenge
 
 std::string ntlmV2Response(std::string_view v2Hash16, std::string_view serverChallenge8,
                            std::string_view data) {
-  return hmacMd5(v2Hash16, std::string(serverChallenge8) + std::string(data)) +
-         std::string(data);
+  return hmacMd5(v2Hash16, std::string(serverChallenge8) + std::string(data)) + std::string(data);
 }
 
 }  // namespace netlib::auth

@@ -121,7 +121,8 @@ int NetConnection::MatchSubjectWithURL(std::string_view subject, std::string_vie
     // in ".example.com" ("evilexample.com" does not), and the wildcard never
     // spans a dot ("a.b.example.com" does not match).
     const std::string_view domain = std::string_view(pattern).substr(1);  // ".example.com"
-    if (name.size() <= domain.size() || name.compare(name.size() - domain.size(), domain.size(), domain) != 0)
+    if (name.size() <= domain.size() ||
+        name.compare(name.size() - domain.size(), domain.size(), domain) != 0)
       return 0;
     return name.find('.') == name.size() - domain.size() ? 1 : 0;
   }

@@ -120,8 +120,8 @@ std::string NetHttpHeaders::basicAuthorization(std::string_view login, std::stri
   return "Basic " + base64(credentials, options);
 }
 
-std::string NetHttpHeaders::digestAuthorization(std::string_view login,
-                                                std::string_view password, std::int32_t option) {
+std::string NetHttpHeaders::digestAuthorization(std::string_view login, std::string_view password,
+                                                std::int32_t option) {
   const bool proxy = option == 2;
   std::string uri = field(proxy ? AUTHPROXYMD5URI : AUTHMD5URI, 256);
   const std::string realm = field(proxy ? AUTHPROXYMD5REALM : AUTHMD5REALM, 128);
@@ -135,8 +135,7 @@ std::string NetHttpHeaders::digestAuthorization(std::string_view login,
   const std::string ha1 =
       md5Hex(std::string(login) + ":" + realm + ":" + std::string(rt::clip(password)));
   const std::string ha2 = md5Hex(method + ":" + uri);
-  const std::string response =
-      md5Hex(ha1 + ":" + nonce + ":00000001:" + cnonce + ":auth:" + ha2);
+  const std::string response = md5Hex(ha1 + ":" + nonce + ":00000001:" + cnonce + ":auth:" + ha2);
 
   return "Digest " + quoted("username", login) + ", " + quoted("realm", realm) + ", " +
          quoted("qop", "auth") + ", " + quoted("algorithm", "MD5") + ", " + quoted("uri", uri) +
@@ -157,7 +156,8 @@ std::string NetHttpHeaders::ntlmAuthenticate() {
   const std::string userText(rt::clip(AUTHUSER));
   const std::string user = auth::utf16FromAscii(userText);
   const std::string password(rt::clip(AUTHPASSWORD));
-  std::string serverChallenge = AUTHNTLMNONCE.substr(0, std::min<std::size_t>(8, AUTHNTLMNONCE.size()));
+  std::string serverChallenge =
+      AUTHNTLMNONCE.substr(0, std::min<std::size_t>(8, AUTHNTLMNONCE.size()));
   serverChallenge.resize(8, '\0');
 
   std::string lmResponse;
@@ -171,10 +171,10 @@ std::string NetHttpHeaders::ntlmAuthenticate() {
     debugLine("nt2hash length should be 16 bytes, is it? " + std::to_string(v2Hash.size()));
     const std::uint64_t timeStamp =
         (static_cast<std::uint64_t>(AuthUnixSeconds_()) + kSecondsFrom1601To1970) * 10000000ULL;
-    const std::size_t targetLength = static_cast<std::size_t>(
-        std::clamp<std::int32_t>(AUTHNTLMTARGETLENGTH, 0, 1024));
-    const std::string target =
-        AUTHNTLMTARGETINFORMATION.substr(0, std::min(targetLength, AUTHNTLMTARGETINFORMATION.size()));
+    const std::size_t targetLength =
+        static_cast<std::size_t>(std::clamp<std::int32_t>(AUTHNTLMTARGETLENGTH, 0, 1024));
+    const std::string target = AUTHNTLMTARGETINFORMATION.substr(
+        0, std::min(targetLength, AUTHNTLMTARGETINFORMATION.size()));
     const std::string blob = auth::ntlmV2Blob(timeStamp, clientChallenge, target);
     ntResponse = auth::ntlmV2Response(v2Hash, serverChallenge, blob);
     lmResponse = auth::ntlmV2Response(v2Hash, serverChallenge, clientChallenge);
@@ -225,11 +225,11 @@ std::string NetHttpHeaders::CreateAuthorization(std::string_view method, std::st
   } else {
     parameterText = "oauth_consumer_key=" + consumerKey + "&oauth_nonce=" + nonce +
                     "&oauth_signature_method=HMAC-SHA1" + "&oauth_timestamp=" + timestamp +
-                    "&oauth_token=" + token + "&oauth_verifier=" +
-                    field(parameters.VERIFIER, 256) + "&oauth_version=1.0";
+                    "&oauth_token=" + token + "&oauth_verifier=" + field(parameters.VERIFIER, 256) +
+                    "&oauth_version=1.0";
   }
-  const std::string baseString = verb + "&" + urlEncode(rt::clip(url), kSafe) + "&" +
-                                 urlEncode(parameterText, kSafe);
+  const std::string baseString =
+      verb + "&" + urlEncode(rt::clip(url), kSafe) + "&" + urlEncode(parameterText, kSafe);
   const std::string key = urlEncode(field(parameters.CONSUMERSECRET, 256), {}) + "&" +
                           urlEncode(field(parameters.TOKENSECRET, 256), {});
   const std::string signature =

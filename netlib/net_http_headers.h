@@ -55,20 +55,20 @@ class NetHttpHeaders : public NetConnection {
   // Challenge data a caller took from the server's answer, read by the
   // authorization builders (net_http_auth.cpp). Each is read at the fixed
   // width noted beside it: a longer value is read cut to it.
-  std::string AUTHMD5URI;  // 256
-  std::string AUTHMD5REALM;  // 128
-  std::string AUTHMD5NONCE;  // 32
+  std::string AUTHMD5URI;     // 256
+  std::string AUTHMD5REALM;   // 128
+  std::string AUTHMD5NONCE;   // 32
   std::string AUTHMD5OPAQUE;  // 32
   std::string AUTHMD5CNONCE;  // 32
-  std::string AUTHMD5QOP;  // not read: the header always states "auth"
+  std::string AUTHMD5QOP;     // not read: the header always states "auth"
   std::string AUTHPROXYMD5URI;
   std::string AUTHPROXYMD5REALM;
   std::string AUTHPROXYMD5NONCE;
   std::string AUTHPROXYMD5OPAQUE;
   std::string AUTHPROXYMD5CNONCE;
   std::string AUTHPROXYMD5QOP;
-  std::string AUTHNTLMNONCE;  // the 8-byte server challenge
-  std::int32_t AUTHNTLMTYPE = 0;  // 1 NTLMv1, 2 NTLMv2, else no responses
+  std::string AUTHNTLMNONCE;              // the 8-byte server challenge
+  std::int32_t AUTHNTLMTYPE = 0;          // 1 NTLMv1, 2 NTLMv2, else no responses
   std::string AUTHNTLMTARGETINFORMATION;  // 1,024 bytes
   std::int32_t AUTHNTLMTARGETLENGTH = 0;
   std::string AUTHNTLMTARGETNAME;  // the domain in its message byte form

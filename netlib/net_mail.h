@@ -181,8 +181,7 @@ class NetMail : public NetConnection {
                                  std::string_view transfer, std::string_view contentId = {});
   // The position of the last character before the first uuencoded block, or 0.
   virtual std::int32_t UuDecode_(std::string_view text);
-  virtual std::int32_t SaveFile_(std::string_view file, std::string_view data,
-                                 std::int32_t length);
+  virtual std::int32_t SaveFile_(std::string_view file, std::string_view data, std::int32_t length);
   virtual std::string MakeFileName_(std::string_view name);
   virtual std::int32_t ProcessDeliveryStatus_(std::int32_t start, std::int32_t end);
   void ClearMessage_() override;

@@ -76,7 +76,8 @@ std::string crlfLineEnds(std::string_view text) {
 }
 
 bool ascii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // A file name outside ASCII, as RFC 2231 writes a parameter (UTF-8, percent
@@ -86,7 +87,8 @@ std::string rfc2231Value(const std::string& utf8) {
   std::string out = "utf-8''";
   for (const char c : utf8) {
     const auto byte = static_cast<unsigned char>(c);
-    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+        (byte >= '0' && byte <= '9') ||
         std::string_view("!#$&+-.^_`|~").find(c) != std::string_view::npos) {
       out += c;
     } else {
@@ -102,8 +104,8 @@ std::string rfc2231Value(const std::string& utf8) {
 // (without one, readers take the bytes as ASCII): UTF-8 when the bytes are
 // valid UTF-8, else the program's own single-byte code page.
 std::string withTextCharset(std::string type, const textlib::TextBuffer& content) {
-  if (!rt::lower(type).starts_with("text/") || rt::lower(type).find("charset=") != std::string::npos ||
-      content.IsAscii())
+  if (!rt::lower(type).starts_with("text/") ||
+      rt::lower(type).find("charset=") != std::string::npos || content.IsAscii())
     return type;
   return type + ";\r\n\tcharset=" + (content.IsValidUtf8() ? "utf-8" : "windows-1252");
 }
@@ -199,7 +201,8 @@ bool NetMailSend::addFilePart(std::string_view folder, std::string_view diskName
   const std::string utf8Name = rt::cp1252ToUtf8(plainName);
   const bool plain = ascii(plainName);
   part += "\r\n--" + std::string(prefix) + (embedded ? "_002_" : "_000_") + std::string(unique) +
-          "\r\nContent-Type: " + type + ";\r\n name=\"" + (plain ? plainName : foldedMimeWords(utf8Name, MimeWordKind::kBase64, 7)) +
+          "\r\nContent-Type: " + type + ";\r\n name=\"" +
+          (plain ? plainName : foldedMimeWords(utf8Name, MimeWordKind::kBase64, 7)) +
           "\"\r\nContent-Transfer-Encoding: base64\r\n";
   if (embedded) {
     part += "Content-ID: <" + plainName + ">\r\n";
@@ -279,9 +282,14 @@ std::int32_t NetMailSend::BuildMail(std::int32_t mode) {
   // An address goes into the envelope commands as it stands: a line break or
   // NUL in it would add commands of its own, so such a message is refused.
   const std::pair<const char*, const std::string*> addresses[] = {
-      {"FROM", &FROM},       {"TO", &TOLIST},         {"CC", &CCLIST},
-      {"BCC", &BCCLIST},     {"REPLYTO", &REPLYTO},   {"RETURNPATH", &RETURNPATH},
-      {"DELIVERYRECEIPTTO", &DELIVERYRECEIPTTO},       {"RETURNRECEIPTTO", &RETURNRECEIPTTO},
+      {"FROM", &FROM},
+      {"TO", &TOLIST},
+      {"CC", &CCLIST},
+      {"BCC", &BCCLIST},
+      {"REPLYTO", &REPLYTO},
+      {"RETURNPATH", &RETURNPATH},
+      {"DELIVERYRECEIPTTO", &DELIVERYRECEIPTTO},
+      {"RETURNRECEIPTTO", &RETURNRECEIPTTO},
       {"DISPOSITIONNOTIFICATIONTO", &DISPOSITIONNOTIFICATIONTO}};
   for (const auto& [field, value] : addresses) {
     if (value->find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {

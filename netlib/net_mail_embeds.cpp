@@ -105,8 +105,7 @@ std::vector<NetMailSend::EmbedEntry> NetMailSend::processEmbedList(std::string_v
     if (rt::clip(entry).empty()) continue;
     const std::size_t slash = entry.find_last_of("/\\");
     EmbedEntry embed;
-    embed.folder = slash == std::string::npos ? currentFolderName()
-                                              : entry.substr(0, slash);
+    embed.folder = slash == std::string::npos ? currentFolderName() : entry.substr(0, slash);
     embed.name =
         std::string(rt::clip(slash == std::string::npos ? entry : entry.substr(slash + 1)));
     bool known = false;

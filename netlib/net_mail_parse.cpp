@@ -39,7 +39,8 @@ std::string uuDecodeLine(std::string_view line) {
     return i < line.size() ? static_cast<unsigned>((line[i] - ' ') & 0x3F) : 0u;
   };
   for (std::size_t i = 1; static_cast<int>(out.size()) < count; i += 4) {
-    const unsigned group = sextet(i) << 18 | sextet(i + 1) << 12 | sextet(i + 2) << 6 | sextet(i + 3);
+    const unsigned group =
+        sextet(i) << 18 | sextet(i + 1) << 12 | sextet(i + 2) << 6 | sextet(i + 3);
     for (int shift = 16; shift >= 0 && static_cast<int>(out.size()) < count; shift -= 8)
       out += static_cast<char>((group >> shift) & 0xFF);
     if (i >= line.size()) break;
@@ -100,7 +101,8 @@ std::int32_t NetMail::ProcessSplitWholeMessage_() {
                                      : static_cast<std::int32_t>(blank) + 1;
   ProcessHeader_(0, headerEnd);
   if (OPTIONSONLYPROCESSHEADER != 0) {
-    Log("ProcessSplitWholeMessage", " Wont process email body as .OptionsOnlyProcessHeader is set.");
+    Log("ProcessSplitWholeMessage",
+        " Wont process email body as .OptionsOnlyProcessHeader is set.");
     return 0;
   }
   return ProcessBody_(headerEnd);
@@ -211,8 +213,8 @@ std::string NetMail::ExtractHeaderPart_(std::string_view attribute, std::string_
     if (at != std::string::npos) {
       const std::size_t from = at + key.size();
       const std::size_t semicolon = text.find(';', from);
-      result = text.substr(from, semicolon == std::string::npos ? std::string::npos
-                                                                : semicolon - from);
+      result =
+          text.substr(from, semicolon == std::string::npos ? std::string::npos : semicolon - from);
     }
   } else {
     result = text.substr(0, text.find(';'));
@@ -252,11 +254,13 @@ std::string extendedParameter(std::string_view attribute, std::string_view heade
     std::string rest = key.substr(wanted.size() + 1);
     const bool encoded = rest.empty() || rest.back() == '*';
     if (!rest.empty() && rest.back() == '*') rest.pop_back();
-    if (!rest.empty() && !std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (!rest.empty() &&
+        !std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; }))
       continue;
     std::string text(rt::clip(parameter.substr(equals + 1)));
     text.erase(0, text.find_first_not_of(" \t"));
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+      text = text.substr(1, text.size() - 2);
     pieces[rest.empty() ? 0 : std::stoi(rest)] = {text, encoded};
   }
   if (pieces.empty()) return {};
@@ -266,14 +270,16 @@ std::string extendedParameter(std::string_view attribute, std::string_view heade
     std::string text = piece.first;
     if (piece.second && number == 0) {
       const std::size_t quote = text.find('\'');
-      const std::size_t second = quote == std::string::npos ? std::string::npos : text.find('\'', quote + 1);
+      const std::size_t second =
+          quote == std::string::npos ? std::string::npos : text.find('\'', quote + 1);
       if (second != std::string::npos) {
         charset = rt::lower(text.substr(0, quote));
         text.erase(0, second + 1);
       }
     }
     for (std::size_t i = 0; i < text.size(); ++i) {
-      if (piece.second && text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+      if (piece.second && text[i] == '%' && i + 2 < text.size() &&
+          std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
           std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
         bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
         i += 2;
@@ -347,8 +353,9 @@ std::int32_t NetMail::ProcessParts_(std::string_view whole, std::int32_t start,
   const std::string_view mark = rt::clip(boundary);
   if (mark.empty()) return 0;
   if (partDepth_ >= kMaxPartDepth) {
-    Log("ProcessParts", "Multipart nested more than " + std::to_string(kMaxPartDepth) +
-                            " levels deep: its parts are skipped.",
+    Log("ProcessParts",
+        "Multipart nested more than " + std::to_string(kMaxPartDepth) +
+            " levels deep: its parts are skipped.",
         log_type::kError);
     return 0;
   }
@@ -378,9 +385,8 @@ std::int32_t NetMail::ProcessPart_(std::string_view text) {
   Trace("start pPart=" + std::string(text.substr(0, 200)));
   if (text.empty()) return 0;
   const std::size_t blank = text.find(kBlankLine);
-  const std::size_t dataStart = blank == std::string_view::npos
-                                    ? 0
-                                    : std::min(blank + kBlankLine.size(), text.size());
+  const std::size_t dataStart =
+      blank == std::string_view::npos ? 0 : std::min(blank + kBlankLine.size(), text.size());
   textlib::TextBuffer header;
   header.SetValue(text.substr(0, dataStart == 0 ? text.size() : dataStart));
   const std::string_view data = text.substr(dataStart);
@@ -432,12 +438,11 @@ std::int32_t NetMail::DecodeHtmlPart_(std::string_view data, std::string_view tr
 }
 
 std::int32_t NetMail::ProcessStoreAttachment_(std::string_view data, std::string_view transfer,
-                                              std::string_view fileName,
-                                              std::string_view contentId, std::string_view name,
-                                              std::string_view contentType,
+                                              std::string_view fileName, std::string_view contentId,
+                                              std::string_view name, std::string_view contentType,
                                               std::string_view disposition) {
-  Trace("ProcessStoreAttachment transfer=" + std::string(transfer) + " file=" +
-        std::string(fileName) + " id=" + std::string(contentId));
+  Trace("ProcessStoreAttachment transfer=" + std::string(transfer) +
+        " file=" + std::string(fileName) + " id=" + std::string(contentId));
   const std::string encoding = lowerText(transfer);
   if (encoding == "x-uuencode") return UuDecode_(data);
   std::string partName(!fileName.empty() ? fileName : !contentId.empty() ? contentId : name);
@@ -472,8 +477,7 @@ std::int32_t NetMail::ProcessStoreAttachment_(std::string_view data, std::string
     bytes.QuotedPrintableDecode();
   }
   const std::string decoded = bytes.GetValue();
-  const std::int32_t result =
-      SaveFile_(file, decoded, static_cast<std::int32_t>(decoded.size()));
+  const std::int32_t result = SaveFile_(file, decoded, static_cast<std::int32_t>(decoded.size()));
   if (encoding == "base64")
     Trace("After call to SaveFile " + file + " len=" + std::to_string(decoded.size()) +
           " result=" + std::to_string(result));
@@ -565,8 +569,8 @@ std::int32_t NetMail::ProcessDeliveryStatus_(std::int32_t start, std::int32_t en
   // search stops at the first blank line, which would hide the status part
   // (after the message's header) and its per-recipient fields (after the
   // per-message ones).
-  std::string region(WHOLEMESSAGEST->GetValueRef().substr(
-      static_cast<std::size_t>(from - 1), static_cast<std::size_t>(to - from + 1)));
+  std::string region(WHOLEMESSAGEST->GetValueRef().substr(static_cast<std::size_t>(from - 1),
+                                                          static_cast<std::size_t>(to - from + 1)));
   for (std::size_t at; (at = region.find(kBlankLine)) != std::string::npos;)
     region.erase(at, kCrLf.size());
   auto value = [&](std::string_view name) { return GetHeaderValue_(region, name, 1, 0, 1); };

@@ -50,7 +50,17 @@ constexpr std::int32_t kUnreadableFile = -35;
 
 // The command (or the greeting) whose reply the conversation waits for, so
 // that an owner can say what the server refused.
-enum class SmtpStep { kNone, kGreeting, kHello, kStartTls, kLogin, kSender, kRecipient, kMessage, kOther };
+enum class SmtpStep {
+  kNone,
+  kGreeting,
+  kHello,
+  kStartTls,
+  kLogin,
+  kSender,
+  kRecipient,
+  kMessage,
+  kOther
+};
 
 // What happens after a reported error.
 namespace after_error {

@@ -12,10 +12,11 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/tables/catalog_tables.h"
 #include "core/aids/designed_font.h"
-#include "core/tables/table_managers.h"
+#include "core/aids/patient_services.h"
 #include "core/aids/window_parts.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/data/record_buffer.h"
@@ -23,7 +24,6 @@
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/picture_validator.h"
 #include "platform/ui/qt_text.h"
-#include "core/aids/patient_services.h"
 
 namespace organiser {
 
@@ -168,8 +168,7 @@ QWidget* CategoryForm::buildWindow() {
   code->setAlignment(Qt::AlignRight);
   code->setMaximumWidth(units.x(40));
   rt::setPicture(code, "@n6");
-  auto* description =
-      core::namedEntry(general, "?RAG:DESCRIPCION", 60, "Descripción del Rubro"_cp);
+  auto* description = core::namedEntry(general, "?RAG:DESCRIPCION", 60, "Descripción del Rubro"_cp);
   description->setMinimumWidth(units.x(220));
   rt::setRequired(description, true);
   auto* notesGroup = new QGroupBox("Notas:", general);
@@ -221,8 +220,8 @@ core::ExportSpec contactListExport() {
 ContactList::ContactList() : core::ListWindow("ExaminarAgendaDirecciones", Agenda::def()) {}
 
 QWidget* ContactList::buildWindow() {
-  ListFrame f = listFrame("Examinar la Agenda de Contactos", "Por Nombre:", "Nombre:",
-                          "?AGE:NOMBRE", 600, 170);
+  ListFrame f = listFrame("Examinar la Agenda de Contactos",
+                          "Por Nombre:", "Nombre:", "?AGE:NOMBRE", 600, 170);
   auto* active = new QCheckBox("Solo Entradas Activas", f.tab);
   active->setObjectName("?LOC:SOLOACTIVOS");
   active->setToolTip("Solo Entradas Activas");
@@ -281,8 +280,7 @@ const core::LookupField kLookups[] = {
 
 }  // namespace
 
-ContactForm::ContactForm()
-    : core::RecordForm("FormularioAgendaDirecciones", Agenda::def(), true) {
+ContactForm::ContactForm() : core::RecordForm("FormularioAgendaDirecciones", Agenda::def(), true) {
   CANCELACTION = core::cancel::AskSave;
 }
 
@@ -308,7 +306,8 @@ QWidget* ContactForm::buildWindow() {
   rt::setRequired(address, true);
   line("Domicilio:", {address}, false);
 
-  auto* postal = core::namedEntry(general, "?AGE:COD_POSTAL", 0, "Código Postal de la localidad"_cp);
+  auto* postal =
+      core::namedEntry(general, "?AGE:COD_POSTAL", 0, "Código Postal de la localidad"_cp);
   postal->setAlignment(Qt::AlignRight);
   postal->setMaximumWidth(units.x(44));
   rt::setPicture(postal, "P####-###PB");
@@ -325,14 +324,16 @@ QWidget* ContactForm::buildWindow() {
   }
   line("Teléfono:"_cp, {phones[0], phones[1], phones[2]}, false);
 
-  auto* contact = core::namedEntry(general, "?AGE:NOMBRECONTACTO", 60, "Nombre del Contacto habitual");
+  auto* contact =
+      core::namedEntry(general, "?AGE:NOMBRECONTACTO", 60, "Nombre del Contacto habitual");
   line("Contacto:", {contact}, false);
 
   auto* email = core::namedEntry(general, "?AGE:EMAIL", 60, "Dirección de email"_cp);
   QToolButton* mail = core::CrearEnlaceEmail(general, "?MAILLINK");
   line("Email:", {email, mail}, false);
 
-  auto* category = core::namedEntry(general, "?AGE:COD_RUBROAGENDA", 6, "Código interno del Rubro"_cp);
+  auto* category =
+      core::namedEntry(general, "?AGE:COD_RUBROAGENDA", 6, "Código interno del Rubro"_cp);
   category->setAlignment(Qt::AlignRight);
   category->setMaximumWidth(units.x(30));
   rt::setPicture(category, "@n6");
@@ -350,7 +351,9 @@ QWidget* ContactForm::buildWindow() {
   static_cast<QVBoxLayout*>(window->layout())->addWidget(status);
 
   int history = 0;
-  auto bind = [&](QWidget* control, const char* field) { fields().bind(control, field, ++history); };
+  auto bind = [&](QWidget* control, const char* field) {
+    fields().bind(control, field, ++history);
+  };
   bind(name, "AGE:Nombre");
   bind(inactive, "AGE:Inactivo");
   bind(address, "AGE:Domicilio");
@@ -383,7 +386,8 @@ void ContactForm::refresh() {
   core::access(core::Localidades::def()).fetchOrClear(core::Localidades::LOC01);
   control<QLineEdit>("?LOC:NOMBRELOCALIDAD")
       ->setText(rt::toQString(rt::clip(core::LOC().NombreLocalidad.view())));
-  control<QLineEdit>("?RAG:DESCRIPCION")->setText(rt::toQString(rt::clip(RAG().Descripcion.view())));
+  control<QLineEdit>("?RAG:DESCRIPCION")
+      ->setText(rt::toQString(rt::clip(RAG().Descripcion.view())));
 }
 
 int ContactForm::TakeAccepted() {

@@ -12,10 +12,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/tables/catalog_tables.h"
 #include "core/aids/designed_font.h"
-#include "core/tables/table_managers.h"
 #include "core/aids/window_parts.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/table_managers.h"
 #include "organiser/notes_listing.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"

@@ -2,11 +2,10 @@
 // The organiser's free-text notes: the list by description with the selected
 // note's text under it, where it can be changed without opening the form, and
 // the note form.
+#include <QString>
 #include <cstdint>
 #include <memory>
 #include <string>
-
-#include <QString>
 
 #include "core/shapes/list_window.h"
 #include "core/shapes/record_form.h"

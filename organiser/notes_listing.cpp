@@ -1,7 +1,7 @@
 #include "organiser/notes_listing.h"
 
-#include "core/tables/catalog_tables.h"
 #include "core/frame/globals.h"
+#include "core/tables/catalog_tables.h"
 #include "organiser/report_parts.h"
 
 namespace organiser {
@@ -17,18 +17,23 @@ void NotesListing::layOut(rt::ReportEngine& report) {
   const QFont face = rt::reportFont("Arial Monospaced 02", 10);
   rt::ReportBand& header = report.header;
   header.height = 635;
-  header.text(0, 0, 5400, 300, [] { return GLO::UsuarioSistema; },
-              rt::reportFont("Arial", 18, true), "@s80");
-  header.label(0, 365, 4000, 230, "Listado de Notas", emphasised(rt::reportFont("Arial", 12, true)));
-  pageOfPages(header, {5417, 5729, 6250, 6458}, 52, "Pag.", face, [this] { return ReportPageNo(); });
+  header.text(
+      0, 0, 5400, 300, [] { return GLO::UsuarioSistema; }, rt::reportFont("Arial", 18, true),
+      "@s80");
+  header.label(0, 365, 4000, 230, "Listado de Notas",
+               emphasised(rt::reportFont("Arial", 12, true)));
+  pageOfPages(header, {5417, 5729, 6250, 6458}, 52, "Pag.", face,
+              [this] { return ReportPageNo(); });
 
   detail_ = rt::ReportBand{};
   detail_.height = 500;
-  detail_.text(0, 0, 4583, 260, [] { return std::string(core::TEX().Descripcion); },
-               emphasised(rt::reportFont("Arial Monospaced 02", 11, true)), "@s60");
+  detail_.text(
+      0, 0, 4583, 260, [] { return std::string(core::TEX().Descripcion); },
+      emphasised(rt::reportFont("Arial Monospaced 02", 11, true)), "@s60");
   // The whole note, however long: the box grows and goes on over pages.
-  detail_.wrapped(208, 208, 6719, [] { return core::TEX().Nota; },
-                  rt::reportFont("Arial Monospaced 02", 9), 208);
+  detail_.wrapped(
+      208, 208, 6719, [] { return core::TEX().Nota; }, rt::reportFont("Arial Monospaced 02", 9),
+      208);
   detail_.line(208, 469, 6719, 0);
 }
 

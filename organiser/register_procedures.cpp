@@ -23,7 +23,8 @@ void registerProcedures() {
     LimpiarAgenda();
     return 0;
   });
-  rt::registerProcedure("ExaminarAgenda", [](const rt::ProcedureArgs&) { return ExaminarAgenda(); });
+  rt::registerProcedure("ExaminarAgenda",
+                        [](const rt::ProcedureArgs&) { return ExaminarAgenda(); });
   rt::registerProcedure("FormularioAgenda",
                         [](const rt::ProcedureArgs&) { return FormularioAgenda(); });
   rt::registerProcedure("ExaminarRubrosAgenda",

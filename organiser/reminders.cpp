@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "core/aids/calendar_popup.h"
-#include "core/tables/catalog_tables.h"
 #include "core/aids/designed_font.h"
-#include "core/frame/globals.h"
 #include "core/aids/main_services.h"
-#include "core/tables/table_managers.h"
 #include "core/aids/window_parts.h"
+#include "core/frame/globals.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/outside_actions.h"
@@ -72,8 +72,7 @@ std::vector<QIcon> listIcons() {
     paint(p);
     return QIcon(pixmap);
   };
-  return {draw([](QPainter&) {}),
-          draw([](QPainter& p) {
+  return {draw([](QPainter&) {}), draw([](QPainter& p) {
             p.setPen(QPen(QColor(0, 150, 0), 2.5));
             p.drawPolyline(QPolygonF({{3, 8.5}, {6.5, 12}, {13, 4}}));
           }),
@@ -131,9 +130,9 @@ namespace {
 const rt::TableDef& users() { return core::Usuarios::def(); }
 
 // Nobody in particular is code 0: no lookup, and no name beside it.
-const core::LookupField kUserLookup{"?AGG:COD_USUARIO", "?LOOKUPUSUARIO", "AGG:Cod_Usuario",
-                                    users, "USU:Cod_Usuario", core::Usuarios::USU01,
-                                    "ExaminarUsuarios"};
+const core::LookupField kUserLookup{
+    "?AGG:COD_USUARIO", "?LOOKUPUSUARIO",      "AGG:Cod_Usuario", users,
+    "USU:Cod_Usuario",  core::Usuarios::USU01, "ExaminarUsuarios"};
 
 }  // namespace
 
@@ -249,7 +248,8 @@ void ReminderFormBase::postpone() {
 
 int ReminderFormBase::TakeEvent() {
   if (event() == rt::event::AlertKey && keyCode() == Qt::Key_F2 && userLookup_) {
-    if (QWidget* find = control("?LOOKUPUSUARIO"); find && find->isEnabled()) post(rt::event::Accepted, find);
+    if (QWidget* find = control("?LOOKUPUSUARIO"); find && find->isEnabled())
+      post(rt::event::Accepted, find);
     return rt::level::Benign;
   }
   return core::RecordForm::TakeEvent();
@@ -455,7 +455,8 @@ void ReminderList::setUpBrowser(core::ListBrowser& b) {
 void ReminderList::callForm() { FormularioAgenda(); }
 
 std::optional<core::ListSearchSettings> ReminderList::searchSettings() const {
-  core::ListSearchSettings s{{}, "No hay más ocurrencias"_cp, "No se ha definido el criterio de busqueda.", "Error"};
+  core::ListSearchSettings s{
+      {}, "No hay más ocurrencias"_cp, "No se ha definido el criterio de busqueda.", "Error"};
   s.filterKey = true;
   return s;
 }
@@ -522,8 +523,12 @@ void LimpiarAgenda() {
       // The reason first: the roll-back would replace the error text.
       const std::string reason = core::currentErrorText();
       rt::rollbackTransaction();
-      rt::showMessage({"AgendaRecordatoria - Error al Correr el Query = " + reason, "",
-                       rt::MessageIcon::None, rt::button::Ok, {}, rt::button::Ok});
+      rt::showMessage({"AgendaRecordatoria - Error al Correr el Query = " + reason,
+                       "",
+                       rt::MessageIcon::None,
+                       rt::button::Ok,
+                       {},
+                       rt::button::Ok});
       core::DebugTrace(kDeleteStatement);
     }
     releaseAgenda();

@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "core/shapes/report_run.h"
 #include "core/tables/table_managers.h"
 #include "platform/data/view.h"
 #include "platform/ui/report_engine.h"
-#include "core/shapes/report_run.h"
 
 namespace organiser {
 
@@ -24,12 +24,11 @@ inline QFont emphasised(QFont font) {
 // The caption, the page number (right-aligned before "de"), "de" and the
 // page total, at the four lefts given, on one line at `top`.
 inline void pageOfPages(rt::ReportBand& band, std::array<int, 4> lefts, int top,
-                        const std::string& caption, const QFont& font,
-                        std::function<int()> page) {
+                        const std::string& caption, const QFont& font, std::function<int()> page) {
   band.label(lefts[0], top, 600, 208, caption, font);
-  band.text(lefts[1], top, lefts[2] - lefts[1] - 40, 208,
-            [page = std::move(page)] { return std::to_string(page()); }, font, "@n-7",
-            Qt::AlignRight);
+  band.text(
+      lefts[1], top, lefts[2] - lefts[1] - 40, 208,
+      [page = std::move(page)] { return std::to_string(page()); }, font, "@n-7", Qt::AlignRight);
   band.label(lefts[2], top, lefts[3] - lefts[2], 208, "de", font);
   // The installed face stands wider than the designed one: a little room
   // after "de".

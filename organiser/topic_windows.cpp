@@ -14,11 +14,11 @@
 #include <QVBoxLayout>
 
 #include "core/aids/calendar_popup.h"
-#include "core/tables/catalog_tables.h"
 #include "core/aids/designed_font.h"
 #include "core/aids/patient_services.h"
-#include "core/shapes/query_by_example.h"
 #include "core/aids/window_parts.h"
+#include "core/shapes/query_by_example.h"
+#include "core/tables/catalog_tables.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/logical_threads.h"
@@ -179,8 +179,8 @@ void TopicList::OwnSetup() {
 }
 
 std::optional<core::ListSearchSettings> TopicList::searchSettings() const {
-  return core::ListSearchSettings{{},
-      "No hay más ocurrencias."_cp, "No search criteria specified.", "Error"};
+  return core::ListSearchSettings{
+      {}, "No hay más ocurrencias."_cp, "No search criteria specified.", "Error"};
 }
 
 void TopicList::runQuery() {
@@ -202,9 +202,8 @@ void TopicList::showNotes() {
   const std::int64_t position = row ? row->position : 0;
   if (position == shown_) return;
   shown_ = position;
-  box->setPlainText(position != 0 && browser().UpdateViewRecord()
-                        ? rt::toQString(core::TEM().Notas)
-                        : QString());
+  box->setPlainText(position != 0 && browser().UpdateViewRecord() ? rt::toQString(core::TEM().Notas)
+                                                                  : QString());
 }
 
 int TopicList::TakeEvent() {
@@ -280,7 +279,8 @@ QWidget* TopicForm::buildWindow() {
 
   QLineEdit* path = formEntry(general, "?TEM:ARCHIVO_ADJUNTO", "@s255",
                               "Nombre del archivo adjunto relacionado con el tema");
-  QPushButton* pick = core::namedButton(general, "?LOOKUPFILE", "...", "Seleccione el archivo adjunto");
+  QPushButton* pick =
+      core::namedButton(general, "?LOOKUPFILE", "...", "Seleccione el archivo adjunto");
   pick->setMaximumWidth(units.x(16));
   QPushButton* open = core::namedButton(general, "?ABRIR", "", "Abrir el archivo adjunto");
   open->setIcon(open->style()->standardIcon(QStyle::SP_DialogOpenButton));
@@ -349,8 +349,8 @@ void TopicForm::pickFile() {
   if (!rt::chooseFileInto(request, chosen)) return;  // left without a choice: the path stays
   // Cut, the path would name another file: the field keeps what it held.
   if (chosen.size() > kPathWidth) {
-    rt::showMessage({kPathTooLong, "Adjunto", rt::MessageIcon::Warning, rt::button::Ok, {},
-                     rt::button::Ok});
+    rt::showMessage(
+        {kPathTooLong, "Adjunto", rt::MessageIcon::Warning, rt::button::Ok, {}, rt::button::Ok});
     return;
   }
   core::TEM().Archivo_Adjunto = chosen;

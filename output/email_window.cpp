@@ -15,8 +15,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "core/frame/globals.h"
 #include "core/aids/window_parts.h"
+#include "core/frame/globals.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
@@ -59,9 +59,9 @@ struct FlagBinding {
   bool (*get)(const EmailWindow::Fields&);
   void (*set)(EmailWindow::Fields&, bool);
 };
-#define FLAG(name, member)                                                   \
-  FlagBinding {                                                              \
-    name, [](const EmailWindow::Fields& f) { return f.member != 0; },   \
+#define FLAG(name, member)                                             \
+  FlagBinding {                                                        \
+    name, [](const EmailWindow::Fields& f) { return f.member != 0; },  \
         [](EmailWindow::Fields& f, bool on) { f.member = on ? 1 : 0; } \
   }
 const FlagBinding kFlags[] = {
@@ -79,7 +79,9 @@ std::string iniText(std::string_view key, std::string_view fallback = {}) {
 }
 std::int64_t iniNumber(std::string_view key) { return rt::textToNumber(iniText(key, "0")); }
 
-QLabel* prompt(QWidget* parent, const char* text) { return new QLabel(rt::toQString(text), parent); }
+QLabel* prompt(QWidget* parent, const char* text) {
+  return new QLabel(rt::toQString(text), parent);
+}
 
 QLineEdit* entry(QWidget* parent, const char* name, int width, const char* tip = "") {
   return core::namedEntry(parent, name, width, tip);
@@ -105,8 +107,7 @@ QWidget* pickedEntry(QWidget* parent, const char* name, const char* picker) {
 
 }  // namespace
 
-EmailWindow::EmailWindow(EmailCall call)
-    : MailWindow("EnvioEmailTLFull"), call_(std::move(call)) {}
+EmailWindow::EmailWindow(EmailCall call) : MailWindow("EnvioEmailTLFull"), call_(std::move(call)) {}
 
 EmailWindow::~EmailWindow() = default;
 
@@ -162,13 +163,13 @@ void EmailWindow::writeSettings() const {
 }
 
 void EmailWindow::composeSubject() {
-  const std::string frameTitle =
-      GLO::VentanaPrincipal != nullptr ? rt::fromQString(GLO::VentanaPrincipal->windowTitle())
-                                       : std::string();
-  f_.subject = cutTo(std::string(rt::clip(call_.subject)) + " - " + std::string(rt::clip(frameTitle)) +
-                         " - " + std::string(rt::clip(f_.organization)) + " - " + shortDateNow() +
-                         " - " + shortTimeNow(),
-                     255);
+  const std::string frameTitle = GLO::VentanaPrincipal != nullptr
+                                     ? rt::fromQString(GLO::VentanaPrincipal->windowTitle())
+                                     : std::string();
+  f_.subject = cutTo(
+      std::string(rt::clip(call_.subject)) + " - " + std::string(rt::clip(frameTitle)) + " - " +
+          std::string(rt::clip(f_.organization)) + " - " + shortDateNow() + " - " + shortTimeNow(),
+      255);
   showField("?SUBJECT", f_.subject);
 }
 
@@ -227,8 +228,8 @@ int EmailWindow::Init() {
   port->setMaximumWidth(port->fontMetrics().horizontalAdvance("0000000") + 12);
   serverGrid->addWidget(port, 0, 3);
   serverGrid->addWidget(check(server, "?SECUREEMAILALWAYS", "Email Seguro (Siempre)"), 1, 0, 1, 2);
-  serverGrid->addWidget(check(server, "?SECUREEMAILSTARTTLS", "Email Seguro (Comenzar TLS)"), 2,
-                        0, 1, 2);
+  serverGrid->addWidget(check(server, "?SECUREEMAILSTARTTLS", "Email Seguro (Comenzar TLS)"), 2, 0,
+                        1, 2);
   serverGrid->addWidget(check(server, "?SSLMETHODTLSV1", "Forzar SSL/TLS v1"), 3, 0, 1, 2);
   optionsLayout->addWidget(server);
   auto* auth = new QGroupBox(rt::toQString("Autenticación SMTP (Opcional)"_cp), options);
@@ -249,7 +250,8 @@ int EmailWindow::Init() {
   secureForm->addRow(prompt(secure, "Archivo de Clave Privada: (*)"),
                      pickedEntry(secure, "?PRIVATEKEYFILE", "?LOOKUPPRIVATEKEYFILE"));
   optionsLayout->addWidget(secure);
-  auto* verify = new QGroupBox(rt::toQString(" Verificación de Certificado SSL Remoto:"_cp), options);
+  auto* verify =
+      new QGroupBox(rt::toQString(" Verificación de Certificado SSL Remoto:"_cp), options);
   auto* verifyForm = new QFormLayout(verify);
   verifyForm->addRow(prompt(verify, "Archivo Principal CA:"),
                      pickedEntry(verify, "?CAROOTFILE", "?LOOKUPCAROOTFILE"));
@@ -322,16 +324,18 @@ int EmailWindow::Init() {
 
 void EmailWindow::takeControls() {
   for (const TextBinding& b : kTexts) {
-    if (auto* e = control<QLineEdit>(b.control)) f_.*b.field = cutTo(rt::fromQString(e->text()), b.width);
+    if (auto* e = control<QLineEdit>(b.control))
+      f_.*b.field = cutTo(rt::fromQString(e->text()), b.width);
   }
   if (auto* e = control<QLineEdit>("?PORT")) {
-    f_.port = static_cast<std::uint16_t>(std::clamp<std::int64_t>(
-        rt::textToNumber(rt::fromQString(e->text())), 0, 65535));
+    f_.port = static_cast<std::uint16_t>(
+        std::clamp<std::int64_t>(rt::textToNumber(rt::fromQString(e->text())), 0, 65535));
   }
   for (const FlagBinding& b : kFlags) {
     if (auto* box = control<QCheckBox>(b.control)) b.set(f_, box->isChecked());
   }
-  if (auto* t = control<QPlainTextEdit>("?MESSAGETEXT")) f_.messageText = cutTo(crlfText(t->toPlainText()), 64000);
+  if (auto* t = control<QPlainTextEdit>("?MESSAGETEXT"))
+    f_.messageText = cutTo(crlfText(t->toPlainText()), 64000);
   if (auto* shown = control<QLabel>("?ATTACHMENTLIST")) {
     shown->setText(rt::toQString(rt::clip(f_.attachmentList)));
   }
@@ -391,8 +395,7 @@ int EmailWindow::TakeAccepted() {
   return rt::level::Benign;
 }
 
-void EmailWindow::pick(const char* title, const char* masks, std::string& into,
-                            const char* name) {
+void EmailWindow::pick(const char* title, const char* masks, std::string& into, const char* name) {
   rt::FileRequest request;
   request.title = title;
   request.masks = masks;
@@ -452,7 +455,7 @@ void EmailWindow::mailTraffic(std::int32_t state, char direction, std::string_vi
 int runEnvioEmailTLFull(const rt::ProcedureArgs& args) {
   auto arg = [&args](std::size_t i) { return i < args.size() ? args[i] : std::string(); };
   EmailWindow window(EmailCall{arg(0), arg(1), arg(2), arg(3), arg(4),
-                                    static_cast<std::uint8_t>(rt::textToNumber(arg(5)))});
+                               static_cast<std::uint8_t>(rt::textToNumber(arg(5)))});
   window.Run();
   return rt::kCompleted;
 }

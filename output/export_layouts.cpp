@@ -6,11 +6,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/tables/catalog_tables.h"
 #include "core/aids/designed_font.h"
-#include "core/shapes/record_form.h"
-#include "core/tables/table_managers.h"
 #include "core/aids/window_parts.h"
+#include "core/shapes/record_form.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/runtime_errors.h"
@@ -41,8 +41,12 @@ std::string literal(std::string_view text) {
 }
 
 void tellNotSaved(int error) {
-  rt::showMessage({"No se pudo guardar la lista: "_cp + rt::errorText(error), "Exportar",
-                   rt::MessageIcon::Error, rt::button::Ok, {}, rt::button::Ok});
+  rt::showMessage({"No se pudo guardar la lista: "_cp + rt::errorText(error),
+                   "Exportar",
+                   rt::MessageIcon::Error,
+                   rt::button::Ok,
+                   {},
+                   rt::button::Ok});
 }
 
 // The rows numbered `id`: the layout's own, or those a deleted layout left.
@@ -86,8 +90,8 @@ int saveInside(std::string_view app, std::string_view procedure, std::string_vie
 
 }  // namespace
 
-std::int32_t saveExportLayout(std::string_view app, std::string_view procedure, std::string_view name,
-                              const std::vector<LayoutColumn>& columns) {
+std::int32_t saveExportLayout(std::string_view app, std::string_view procedure,
+                              std::string_view name, const std::vector<LayoutColumn>& columns) {
   if (int e = rt::beginTransaction()) {
     tellNotSaved(e);
     return 0;
@@ -124,7 +128,7 @@ std::vector<LayoutColumn> loadExportLayout(std::int32_t id) {
 }
 
 ExportLayoutList::ExportLayoutList(std::string procedure, std::string application,
-                                           std::string caption)
+                                   std::string caption)
     : core::ListWindow("Kov_SelectGeneracion", KovSaveC::def()),
       procedure_(std::move(procedure)),
       application_(std::move(application)),
@@ -133,7 +137,8 @@ ExportLayoutList::ExportLayoutList(std::string procedure, std::string applicatio
 QWidget* ExportLayoutList::buildWindow() {
   auto* window = new QWidget(nullptr, Qt::Dialog);
   window->setFont(core::designedWindowFont());
-  window->setWindowTitle(rt::toQString("Listas Guardadas [" + std::string(rt::clip(caption_)) + "]"));
+  window->setWindowTitle(
+      rt::toQString("Listas Guardadas [" + std::string(rt::clip(caption_)) + "]"));
   const rt::DialogUnits units = rt::DialogUnits::of(window);
   auto* list = new QTableView(window);
   list->setObjectName("?BROWSE:1");
@@ -157,7 +162,8 @@ QWidget* ExportLayoutList::buildWindow() {
 
 void ExportLayoutList::setUpBrowser(core::ListBrowser& b) {
   b.AddSortOrder("Por Nombre", KovSaveC::KOVC_PORNOMBRE);
-  b.AddColumn(core::ListColumn{"KOV_C:ENAME", "Nombre", "@s50", 50, 200, core::ColumnAlign::Left, false, false, {}});
+  b.AddColumn(core::ListColumn{
+      "KOV_C:ENAME", "Nombre", "@s50", 50, 200, core::ColumnAlign::Left, false, false, {}});
   b.AddHiddenColumn("KOV_C:ID");
   b.AddHiddenColumn("KOV_C:EAPLICATION");
   b.AddHiddenColumn("KOV_C:EPROCEDURE");
@@ -172,12 +178,12 @@ int ExportLayoutList::RunProcedure(int, int request) {
   // No form: a layout is deleted here, after the platform's question.
   if (request != core::request::Delete) return rt::kCancelled;
   return core::relate(KovSaveC::def()).remove(true) == core::level::Benign ? rt::kCompleted
-                                                                            : rt::kCancelled;
+                                                                           : rt::kCancelled;
 }
 
 int runKovSelectGeneracion(std::string procedure, std::string application, std::string caption) {
   return core::runWindow<ExportLayoutList>(std::move(procedure), std::move(application),
-                                               std::move(caption));
+                                           std::move(caption));
 }
 
 }  // namespace output

@@ -13,19 +13,19 @@ namespace output {
 
 // One chosen column of a layout, in the order of the selected list.
 struct LayoutColumn {
-  std::string title;       // as exported (titles may have been edited)
-  int totaling = 1;        // 1 not totalled, 2 totalled
-  int id = 0;              // the column's number in the list's rows
-  char order = 0;          // '+' or '-' when part of the sort order
-  int orderNumber = 0;     // its place in the sort order, 0 when not sorted
+  std::string title;    // as exported (titles may have been edited)
+  int totaling = 1;     // 1 not totalled, 2 totalled
+  int id = 0;           // the column's number in the list's rows
+  char order = 0;       // '+' or '-' when part of the sort order
+  int orderNumber = 0;  // its place in the sort order, 0 when not sorted
 };
 
 // Saves a layout of the list `procedure` of the program `app` on the calling
 // thread; the table numbers it. Rows of that number left behind by a deleted
 // layout are removed first, in the same transaction. Answers the number, or
 // 0 after telling the user why nothing was saved.
-std::int32_t saveExportLayout(std::string_view app, std::string_view procedure, std::string_view name,
-                              const std::vector<LayoutColumn>& columns);
+std::int32_t saveExportLayout(std::string_view app, std::string_view procedure,
+                              std::string_view name, const std::vector<LayoutColumn>& columns);
 
 // A layout's columns in the order they were saved.
 std::vector<LayoutColumn> loadExportLayout(std::int32_t id);

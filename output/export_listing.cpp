@@ -20,7 +20,7 @@ using rt::exporting::CellType;
 
 constexpr int kGap = 60;  // between columns, thousandths of an inch
 constexpr int kLine = 170;
-constexpr int kSlack = 30;     // beside a column's widest text, so that it never touches the cut
+constexpr int kSlack = 30;  // beside a column's widest text, so that it never touches the cut
 constexpr int kNarrowest = 250;
 
 std::string oneLine(std::string text) {
@@ -43,7 +43,8 @@ std::vector<int> neededWidths(const rt::ExportFileTable& table,
   const QFontMetricsF headings(bold);
   std::vector<double> widest(table.columns.size(), 0);
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
-    widest[c] = headings.horizontalAdvance(rt::toQString(rt::clip(oneLine(table.columns[c].title))));
+    widest[c] =
+        headings.horizontalAdvance(rt::toQString(rt::clip(oneLine(table.columns[c].title))));
   }
   for (const std::vector<std::string>& row : table.rows) {
     for (std::size_t c = 0; c < table.columns.size(); ++c) {
@@ -52,7 +53,8 @@ std::vector<int> neededWidths(const rt::ExportFileTable& table,
     }
   }
   std::vector<int> needed;
-  for (double w : widest) needed.push_back(std::max(kNarrowest, static_cast<int>(std::ceil(w)) + kSlack));
+  for (double w : widest)
+    needed.push_back(std::max(kNarrowest, static_cast<int>(std::ceil(w)) + kSlack));
   return needed;
 }
 
@@ -72,7 +74,8 @@ ColumnLayout shareWidths(const std::vector<int>& needed,
   const long total = std::accumulate(needed.begin(), needed.end(), 0L);
   if (total <= usable) {
     const long spare = usable - total;
-    for (std::size_t c = 0; c < n; ++c) layout.widths[c] += static_cast<int>(spare * needed[c] / std::max(total, 1L));
+    for (std::size_t c = 0; c < n; ++c)
+      layout.widths[c] += static_cast<int>(spare * needed[c] / std::max(total, 1L));
     return layout;
   }
   std::vector<bool> yielding(n, false);
@@ -142,9 +145,10 @@ std::vector<rt::ReportPage> exportListingPages(const rt::ExportFileTable& table)
 
   engine.header.height = 620;
   engine.header.label(0, 0, body - 1500, 260, std::string(rt::clip(table.title)), titleFont);
-  engine.header.text(body - 1400, 40, 1400, 200,
-                     [&engine] { return "Página "_cp + std::to_string(engine.pageNumber()); }, plain,
-                     {}, Qt::AlignRight);
+  engine.header.text(
+      body - 1400, 40, 1400, 200,
+      [&engine] { return "Página "_cp + std::to_string(engine.pageNumber()); }, plain, {},
+      Qt::AlignRight);
   for (std::size_t c = 0; c < columns; ++c) {
     engine.header.label(xs[c], 380, widths[c], kLine, oneLine(table.columns[c].title), bold,
                         shapes[c].type == CellType::Number ? Qt::AlignRight : 0);
@@ -173,8 +177,9 @@ std::vector<rt::ReportPage> exportListingPages(const rt::ExportFileTable& table)
     footing.height = kLine + 80;
     footing.line(0, 20, body, 0);
     for (std::size_t c = 0; c < columns; ++c) {
-      footing.label(xs[c], 60, widths[c], kLine, std::string(rt::exporting::totalsRowText(totals, c)),
-                    bold, totals[c].present ? Qt::AlignRight : 0);
+      footing.label(xs[c], 60, widths[c], kLine,
+                    std::string(rt::exporting::totalsRowText(totals, c)), bold,
+                    totals[c].present ? Qt::AlignRight : 0);
     }
     engine.print(footing);
   }

@@ -20,13 +20,13 @@
 #include <set>
 #include <thread>
 
-#include "core/tables/catalog_tables.h"
 #include "core/aids/control_colouring.h"
 #include "core/aids/designed_font.h"
-#include "core/frame/globals.h"
 #include "core/aids/main_services.h"
-#include "core/tables/table_managers.h"
 #include "core/aids/window_parts.h"
+#include "core/frame/globals.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/table_managers.h"
 #include "output/export_layouts.h"
 #include "output/export_listing.h"
 #include "platform/base/cp1252.h"
@@ -145,7 +145,8 @@ int ExportWindow::Init() {
   AidedWindow::Init();
   rt::ThreadRequest() = 0;
   rt::ThreadResponse() = 0;
-  handOver_.parameters.resize(std::max<std::size_t>(handOver_.parameters.size(), core::kExportParameterRows));
+  handOver_.parameters.resize(
+      std::max<std::size_t>(handOver_.parameters.size(), core::kExportParameterRows));
   if (core::relate(core::KovSaveC::def()).open() != core::level::Benign) return rt::level::Notify;
   if (core::access(core::KovSaveD::def()).open() != core::level::Benign) {
     core::relate(core::KovSaveC::def()).close();
@@ -154,8 +155,9 @@ int ExportWindow::Init() {
   tablesOpened_ = true;
   core::MakeDirectory(GLO::DirectorioExportacion);
 
-  const std::string procedure =
-      handOver_.group != nullptr ? std::string(rt::clip(handOver_.group->procedure)) : std::string();
+  const std::string procedure = handOver_.group != nullptr
+                                    ? std::string(rt::clip(handOver_.group->procedure))
+                                    : std::string();
   handOver_.parameters[core::exportRow::FileName] = procedure;
   std::error_code error;
   fs::path folder = fs::absolute(rt::resolvePath(GLO::DirectorioExportacion), error);
@@ -176,7 +178,8 @@ int ExportWindow::Init() {
 }
 
 void ExportWindow::preselect() {
-  const std::vector<int> numbers = listedColumnNumbers(handOver_.parameters[core::exportRow::ListedColumns]);
+  const std::vector<int> numbers =
+      listedColumnNumbers(handOver_.parameters[core::exportRow::ListedColumns]);
   const std::set<int> listed(numbers.begin(), numbers.end());
   const int bound = numbers.empty() ? 0 : numbers.back();
   std::size_t next = 0;
@@ -319,9 +322,9 @@ QWidget* ExportWindow::buildWindow() {
 
   // The kinds the list offers; the office file is always there.
   const std::string& offered = handOver_.parameters[core::exportRow::OfferedKinds];
-  const std::pair<const char*, const char*> kinds[] = {{"HTML", "?HTML"},   {"EXCEL", "?EXCEL"},
-                                                       {"WORD", "?WORD"},   {"ASCII", "?ASCII"},
-                                                       {"XML", "?XML"},     {"PRT", "?PRINT"}};
+  const std::pair<const char*, const char*> kinds[] = {{"HTML", "?HTML"}, {"EXCEL", "?EXCEL"},
+                                                       {"WORD", "?WORD"}, {"ASCII", "?ASCII"},
+                                                       {"XML", "?XML"},   {"PRT", "?PRINT"}};
   for (const auto& [word, name] : kinds) {
     if (offered.find(word) == std::string::npos) window->findChild<QWidget*>(name)->hide();
   }
@@ -535,7 +538,8 @@ void ExportWindow::sortRows(rt::SpilledRows& rows) const {
   for (const Order& e : order_) {
     Key key;
     const auto paired = paired_.find(e.field);
-    key.numeric = paired != paired_.end() && numericPicture(handOver_.columns[paired->second].picture);
+    key.numeric =
+        paired != paired_.end() && numericPicture(handOver_.columns[paired->second].picture);
     key.descending = e.sign == '-';
     keys.push_back(std::move(key));
   }
@@ -574,7 +578,8 @@ rt::ExportFileTable ExportWindow::table() const {
   for (const Selected& c : selected_) {
     const auto paired = paired_.find(c.id);
     const std::string picture =
-        paired == paired_.end() ? std::string() : std::string(rt::clip(handOver_.columns[paired->second].picture));
+        paired == paired_.end() ? std::string()
+                                : std::string(rt::clip(handOver_.columns[paired->second].picture));
     t.columns.push_back({c.title, picture, c.icon == 2});
   }
   return t;
@@ -586,9 +591,14 @@ bool ExportWindow::fitsASpreadsheet() {
   if (handOver_.rows == nullptr || !handOver_.rows->moreThan(most)) return true;
   std::string shown = rt::format(static_cast<double>(most), "@n13");
   shown.erase(0, shown.find_first_not_of(' '));
-  rt::showMessage({"La lista tiene más de "_cp + shown +
-                       " filas, las que una planilla admite como máximo: no se exportó nada.|Limite la lista con sus filtros, o exporte a otro tipo de archivo."_cp,
-                   "Exportar", rt::MessageIcon::Warning, rt::button::Ok, {}, rt::button::Ok});
+  rt::showMessage(
+      {"La lista tiene más de "_cp + shown +
+           " filas, las que una planilla admite como máximo: no se exportó nada.|Limite la lista con sus filtros, o exporte a otro tipo de archivo."_cp,
+       "Exportar",
+       rt::MessageIcon::Warning,
+       rt::button::Ok,
+       {},
+       rt::button::Ok});
   return false;
 }
 
@@ -636,17 +646,24 @@ void ExportWindow::exportAs(QWidget* pressed) {
   } else {
     BusyCursor busy;
     const auto kind = static_cast<rt::ExportKind>(option_);
-    const bool openDocument = option_ == option::Spreadsheet && rt::clip(handOver_.parameters[core::exportRow::OpenDocument]) == "1";
+    const bool openDocument = option_ == option::Spreadsheet &&
+                              rt::clip(handOver_.parameters[core::exportRow::OpenDocument]) == "1";
     const rt::ExportFileTable header = table();
     // Written on a worker from the kept rows: the windows go on meanwhile.
     rt::awaitWorker([&] { result = rt::writeExportFile(header, rows, kind, openDocument, base_); });
   }
   if (!result.ok()) {
     fs::path meant = base_;
-    meant += rt::exportExtension(static_cast<rt::ExportKind>(option_),
-                                 rt::clip(handOver_.parameters[core::exportRow::OpenDocument]) == "1");
-    rt::showMessage({"No se pudo exportar el archivo "_cp + rt::runtimeName(meant) + "|" + result.error,
-                     "Exportar", rt::MessageIcon::Error, rt::button::Ok, {}, rt::button::Ok});
+    meant +=
+        rt::exportExtension(static_cast<rt::ExportKind>(option_),
+                            rt::clip(handOver_.parameters[core::exportRow::OpenDocument]) == "1");
+    rt::showMessage(
+        {"No se pudo exportar el archivo "_cp + rt::runtimeName(meant) + "|" + result.error,
+         "Exportar",
+         rt::MessageIcon::Error,
+         rt::button::Ok,
+         {},
+         rt::button::Ok});
   }
   afterExport(takenFile(out.taken));
 }
@@ -667,8 +684,8 @@ void ExportWindow::afterExport(const fs::path& file) {
     const int code = rt::shellOpen(name);
     const std::string_view text = code <= 32 ? rt::shellOpenErrorText(code) : std::string_view();
     if (!text.empty()) {
-      rt::showMessage({std::string(text), "ERROR", rt::MessageIcon::Error, rt::button::Ok, {},
-                       rt::button::Ok});
+      rt::showMessage(
+          {std::string(text), "ERROR", rt::MessageIcon::Error, rt::button::Ok, {}, rt::button::Ok});
     }
   }
 }
@@ -686,8 +703,12 @@ void ExportWindow::saveLayout() {
   auto* name = control<QLineEdit>("?L:SAVE");
   const std::string typed = cut(rt::fromQString(name->text()), kTitleWidth);
   if (rt::clip(typed).empty()) {
-    rt::showMessage({"Escriba el nombre con el que se guardan las columnas."_cp, "Exportar",
-                     rt::MessageIcon::Warning, rt::button::Ok, {}, rt::button::Ok});
+    rt::showMessage({"Escriba el nombre con el que se guardan las columnas."_cp,
+                     "Exportar",
+                     rt::MessageIcon::Warning,
+                     rt::button::Ok,
+                     {},
+                     rt::button::Ok});
     name->setFocus();
     return;
   }
@@ -702,7 +723,8 @@ void ExportWindow::saveLayout() {
     columns.push_back(std::move(saved));
   }
   const std::string app = handOver_.group != nullptr ? handOver_.group->app : std::string();
-  const std::string procedure = handOver_.group != nullptr ? handOver_.group->procedure : std::string();
+  const std::string procedure =
+      handOver_.group != nullptr ? handOver_.group->procedure : std::string();
   if (saveExportLayout(rt::clip(app), rt::clip(procedure), typed, columns) == 0) return;
   name->clear();
   saved_ = true;  // one layout per opening of the window
@@ -710,11 +732,13 @@ void ExportWindow::saveLayout() {
 }
 
 void ExportWindow::chooseLayout() {
-  const std::string app = handOver_.group != nullptr ? std::string(rt::clip(handOver_.group->app)) : "";
+  const std::string app =
+      handOver_.group != nullptr ? std::string(rt::clip(handOver_.group->app)) : "";
   const std::string procedure =
       handOver_.group != nullptr ? std::string(rt::clip(handOver_.group->procedure)) : "";
   rt::ThreadRequest() = 4;  // select
-  if (rt::callProcedure("Kov_SelectGeneracion", {procedure, app, std::string(rt::clip(handOver_.title))}) !=
+  if (rt::callProcedure("Kov_SelectGeneracion",
+                        {procedure, app, std::string(rt::clip(handOver_.title))}) !=
       rt::kCompleted) {
     return;
   }
@@ -728,7 +752,8 @@ void ExportWindow::chooseLayout() {
     // A column is known by its number (its title may have been edited); a
     // number this list does not export now is left out.
     const auto paired = paired_.find(c.id);
-    if (paired == paired_.end() || rt::clip(handOver_.columns[paired->second].name) == kNoExport) continue;
+    if (paired == paired_.end() || rt::clip(handOver_.columns[paired->second].name) == kNoExport)
+      continue;
     const auto offered = std::find_if(available_.begin(), available_.end(),
                                       [&](const Available& a) { return a.id == c.id; });
     if (offered != available_.end()) available_.erase(offered);
@@ -736,8 +761,9 @@ void ExportWindow::chooseLayout() {
     loaded.push_back(std::move(c));
   }
   // The sort order by its saved sequence.
-  std::stable_sort(loaded.begin(), loaded.end(),
-                   [](const LayoutColumn& a, const LayoutColumn& b) { return a.orderNumber < b.orderNumber; });
+  std::stable_sort(loaded.begin(), loaded.end(), [](const LayoutColumn& a, const LayoutColumn& b) {
+    return a.orderNumber < b.orderNumber;
+  });
   for (const LayoutColumn& c : loaded) {
     if (c.orderNumber == 0) continue;
     order_.push_back({c.order == '-' ? '-' : '+', c.title, c.id});
@@ -760,7 +786,8 @@ int ExportWindow::TakeAccepted() {
     commitTitle();
     return rt::level::Benign;
   }
-  if (name == "?L:SAVE" || name == "?L:SAVEEXP" || name == "?L:PREVIEW" || name == "?ENVIARPORMAIL") {
+  if (name == "?L:SAVE" || name == "?L:SAVEEXP" || name == "?L:PREVIEW" ||
+      name == "?ENVIARPORMAIL") {
     enableLayoutGroup();
     return rt::level::Benign;
   }

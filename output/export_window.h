@@ -114,7 +114,7 @@ class ExportWindow : public core::AidedWindow {
   std::map<int, std::size_t> paired_;  // column number -> its row of the column queue
   std::filesystem::path base_;
   std::filesystem::path lastFile_;
-  int option_ = 0;  // L:Option
+  int option_ = 0;    // L:Option
   int editing_ = -1;  // the selected row under the title editor
   bool saved_ = false;
   bool tablesOpened_ = false;

@@ -15,10 +15,10 @@
 #include "core/frame/globals.h"
 #include "core/shapes/report_destination.h"
 #include "platform/base/cp1252.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/message_hook.h"
 #include "platform/ui/qt_text.h"
-#include "platform/base/cp_literal.h"
 
 namespace output {
 namespace {
@@ -72,8 +72,8 @@ int ReportDestinationWindow::Init() {
   destination->addItem(QStringLiteral("Normal"), QStringLiteral("N"));
   destination->addItem(QStringLiteral("Mail"), QStringLiteral("M"));
   destination->addItem(QStringLiteral("Archivo PDF"), QStringLiteral("P"));
-  destination->setCurrentIndex(
-      std::max(0, destination->findData(rt::toQString(rt::clip(core::reportGlobals().TipoListado)))));
+  destination->setCurrentIndex(std::max(
+      0, destination->findData(rt::toQString(rt::clip(core::reportGlobals().TipoListado)))));
   destination->setToolTip(QStringLiteral("Tipo de Salida para Listado"));
   top->addRow(prompt(tab, "?GLO:TIPOLISTADO:PROMPT", "Destino del Listado:"), destination);
   tabLayout->addLayout(top);
@@ -93,8 +93,8 @@ int ReportDestinationWindow::Init() {
                  entry(mail, "?GLO:ASUNTOLISTADO", core::reportGlobals().AsuntoListado,
                        "Asunto del Mail con el Listado"));
   mailLayout->addLayout(fields);
-  auto* show = new QCheckBox(
-      rt::toQString("Mostrar el Mail antes de enviarlo (para edición)"_cp), mail);
+  auto* show =
+      new QCheckBox(rt::toQString("Mostrar el Mail antes de enviarlo (para edición)"_cp), mail);
   show->setObjectName("?GLO:MOSTRARDIALOGOMAIL");
   show->setChecked(core::reportGlobals().MostrarDialogoMail == 1);
   show->setToolTip(QStringLiteral("Marca que indica que se debe mostrar el mail para editarlo"));
@@ -137,8 +137,10 @@ void ReportDestinationWindow::writeBack() {
   if (auto* destination = control<QComboBox>("?GLO:TIPOLISTADO")) {
     core::reportGlobals().TipoListado = rt::fromQString(destination->currentData().toString());
   }
-  if (auto* e = control<QLineEdit>("?GLO:MAILLISTADO")) core::reportGlobals().MailListado = cut(e->text(), 255);
-  if (auto* e = control<QLineEdit>("?GLO:NOMBREPDF"); e && core::pdfNameFault(cut(e->text(), 255)).empty()) {
+  if (auto* e = control<QLineEdit>("?GLO:MAILLISTADO"))
+    core::reportGlobals().MailListado = cut(e->text(), 255);
+  if (auto* e = control<QLineEdit>("?GLO:NOMBREPDF");
+      e && core::pdfNameFault(cut(e->text(), 255)).empty()) {
     core::reportGlobals().NombrePDF = cut(e->text(), 255);
   }
   if (auto* e = control<QLineEdit>("?GLO:ASUNTOLISTADO")) {
@@ -157,10 +159,12 @@ int ReportDestinationWindow::TakeAccepted() {
   writeBack();
   if (field() != control("?OKBUTTON")) return rt::level::Benign;
   auto* name = control<QLineEdit>("?GLO:NOMBREPDF");
-  const std::string fault = name != nullptr ? core::pdfNameFault(cut(name->text(), 255)) : std::string();
+  const std::string fault =
+      name != nullptr ? core::pdfNameFault(cut(name->text(), 255)) : std::string();
   if (!fault.empty()) {
     // A name with folders would write, or delete, a file outside the PDF folder.
-    rt::showMessage({fault, "Nombre del Archivo", rt::MessageIcon::Error, rt::button::Ok, {}, rt::button::Ok});
+    rt::showMessage(
+        {fault, "Nombre del Archivo", rt::MessageIcon::Error, rt::button::Ok, {}, rt::button::Ok});
     name->setFocus();
     return rt::level::Benign;
   }

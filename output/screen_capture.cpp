@@ -15,11 +15,12 @@ namespace {
 
 QImage standardCapture() {
   QWidget* frame = GLO::VentanaPrincipal;
-  QScreen* screen = frame != nullptr && frame->screen() != nullptr ? frame->screen()
-                                                                   : QGuiApplication::primaryScreen();
+  QScreen* screen = frame != nullptr && frame->screen() != nullptr
+                        ? frame->screen()
+                        : QGuiApplication::primaryScreen();
   const QString platform = QGuiApplication::platformName();
-  const bool screenPicture = platform != "offscreen" && platform != "minimal" &&
-                             !platform.startsWith("wayland");
+  const bool screenPicture =
+      platform != "offscreen" && platform != "minimal" && !platform.startsWith("wayland");
   if (screen != nullptr && screenPicture) {
     const QImage shot = screen->grabWindow(0).toImage();
     if (!shot.isNull()) return shot;
@@ -49,7 +50,10 @@ int WindowToJpeg(std::string_view path) {
   buffer.open(QIODevice::WriteOnly);
   if (!picture.save(&buffer, "JPG", 50)) return 1;
   // The screen shows patients: the file is the account's alone.
-  return rt::writePrivateFile(rt::resolvePath(path), std::string_view(bytes.constData(), bytes.size())) ? 0 : 1;
+  return rt::writePrivateFile(rt::resolvePath(path),
+                              std::string_view(bytes.constData(), bytes.size()))
+             ? 0
+             : 1;
 }
 
 }  // namespace output

@@ -12,17 +12,17 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/aids/window_parts.h"
 #include "core/frame/environment_variables.h"
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
-#include "core/aids/window_parts.h"
 #include "output/screen_capture.h"
-#include "platform/base/private_temp.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/paths.h"
+#include "platform/base/private_temp.h"
 #include "platform/base/text_order.h"
 #include "platform/ui/qt_text.h"
 #include "textlib/registry_access.h"
@@ -49,10 +49,17 @@ std::string escapeHtml(std::string_view text) {
   out.reserve(text.size());
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -103,18 +110,18 @@ SupportTicket SupportTicketComposer(const TicketInput& in) {
     escaped += raw[i];
   }
   const std::string when = in.date + " - " + in.time;
-  ticket.plain = cutTo("Sistema:" + in.systemText + "\r\nFecha y Hora: " + when +
-                           "\r\nUsuario: " + clipped(in.loggedUser) + "\r\nTerminal: " +
-                           in.computer + "\r\nID Teamviewer: " + in.remoteId +
-                           "\r\nDescripcion: " + description + "\r",
-                       kBodyWidth);
-  ticket.html = cutTo("<strong>Sistema:</strong> " + escapeHtml(in.systemText) + "<br>" +
-                          "<strong>Fecha y Hora:</strong> " + when + "<br>" +
-                          "<strong>Usuario:</strong> " + escapeHtml(clipped(in.loggedUser)) +
-                          "<br>" + "<strong>Terminal:</strong> " + escapeHtml(in.computer) +
-                          "<br>" + "<strong>ID Teamviewer:</strong> " + escapeHtml(in.remoteId) +
-                          "<br>" + "<strong>Descripcion:</strong> " + escaped,
-                      kBodyWidth);
+  ticket.plain =
+      cutTo("Sistema:" + in.systemText + "\r\nFecha y Hora: " + when +
+                "\r\nUsuario: " + clipped(in.loggedUser) + "\r\nTerminal: " + in.computer +
+                "\r\nID Teamviewer: " + in.remoteId + "\r\nDescripcion: " + description + "\r",
+            kBodyWidth);
+  ticket.html =
+      cutTo("<strong>Sistema:</strong> " + escapeHtml(in.systemText) + "<br>" +
+                "<strong>Fecha y Hora:</strong> " + when + "<br>" + "<strong>Usuario:</strong> " +
+                escapeHtml(clipped(in.loggedUser)) + "<br>" + "<strong>Terminal:</strong> " +
+                escapeHtml(in.computer) + "<br>" + "<strong>ID Teamviewer:</strong> " +
+                escapeHtml(in.remoteId) + "<br>" + "<strong>Descripcion:</strong> " + escaped,
+            kBodyWidth);
   return ticket;
 }
 
@@ -205,7 +212,8 @@ int SupportWindow::Init() {
   if (rt::clip(replyTo_).empty() || rt::clip(GLO::UsuarioSistema).empty()) askForResponseFields();
   // Filled in already: kept out of the way of keyboard navigation, still editable.
   for (const char* name : {"?ORGANIZATION", "?REPLYTO"}) {
-    if (auto* e = control<QLineEdit>(name); e != nullptr && !rt::clip(rt::fromQString(e->text())).empty()) {
+    if (auto* e = control<QLineEdit>(name);
+        e != nullptr && !rt::clip(rt::fromQString(e->text())).empty()) {
       e->setFocusPolicy(Qt::ClickFocus);
     }
   }
@@ -245,16 +253,21 @@ void SupportWindow::send() {
       rt::clip(description).empty()) {
     QApplication::beep();
     rt::showMessage({"Datos incompletos...||El mail no puede ser enviado en estas condiciones.",
-                     "Error", rt::MessageIcon::None, rt::button::Ok, {}, rt::button::Ok});
+                     "Error",
+                     rt::MessageIcon::None,
+                     rt::button::Ok,
+                     {},
+                     rt::button::Ok});
     return;
   }
   // One ticket per window: a failed one is sent again from a new window.
   if (QWidget* send = control("?SEND")) send->setEnabled(false);
-  const SupportTicket ticket = SupportTicketComposer(
-      {organization, description, systemText_, GLO::Nombre_Usuario_Logueado,
-       core::EnvVarValue(6), remoteId_, shortDateNow(), shortTimeNow()});
+  const SupportTicket ticket =
+      SupportTicketComposer({organization, description, systemText_, GLO::Nombre_Usuario_Logueado,
+                             core::EnvVarValue(6), remoteId_, shortDateNow(), shortTimeNow()});
   subject_ = ticket.subject;
-  if (auto* box = control<QPlainTextEdit>("?MESSAGETEXT")) box->setPlainText(controlText(ticket.plain));
+  if (auto* box = control<QPlainTextEdit>("?MESSAGETEXT"))
+    box->setPlainText(controlText(ticket.plain));
   auto* picture = control<QCheckBox>("?ADJUNTARPANTALLA:2");
   if (picture == nullptr || !picture->isChecked()) attachmentList_.clear();
   if (namesAFile(GLO::ArchivoLog)) {
@@ -317,8 +330,12 @@ int SupportWindow::Kill() {
 }
 
 void SupportWindow::mailDelivered() {
-  rt::showMessage({"El email se envió con éxito"_cp, kCaption, rt::MessageIcon::None,
-                   rt::button::Ok, {}, rt::button::Ok});
+  rt::showMessage({"El email se envió con éxito"_cp,
+                   kCaption,
+                   rt::MessageIcon::None,
+                   rt::button::Ok,
+                   {},
+                   rt::button::Ok});
   post(rt::event::CloseWindow);
 }
 

@@ -5,7 +5,6 @@
 
 #include "core/aids/window_parts.h"
 #include "output/mail_failure_text.h"
-
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
@@ -52,18 +51,25 @@ void addMailWindowFoot(QWidget* window, QBoxLayout* outer) {
 
 void askForResponseFields() {
   QApplication::beep();
-  rt::showMessage({"Por favor, complete correctamente los campos de |Email y Razón Social, para "
-                   "poder enviarles prontamente |una respuesta.||Estos campos solo tendrá que "
-                   "completarlos una vez, |aunque posteriormente podrá modificarlos.||Muchas "
-                   "Gracias."_cp,
-                   "Campos necesarios para darle respuesta", rt::MessageIcon::None, rt::button::Ok,
-                   {}, rt::button::Ok});
+  rt::showMessage(
+      {"Por favor, complete correctamente los campos de |Email y Razón Social, para "
+       "poder enviarles prontamente |una respuesta.||Estos campos solo tendrá que "
+       "completarlos una vez, |aunque posteriormente podrá modificarlos.||Muchas "
+       "Gracias."_cp,
+       "Campos necesarios para darle respuesta",
+       rt::MessageIcon::None,
+       rt::button::Ok,
+       {},
+       rt::button::Ok});
 }
 
 bool leaveWhileSending() {
   return rt::showMessage({"El email aún está enviándose.|¿Está seguro de salir?"_cp,
-                          "Envío de Email a Tolvane"_cp, rt::MessageIcon::Warning,
-                          rt::button::Yes | rt::button::No, {}, rt::button::No}) == rt::button::Yes;
+                          "Envío de Email a Tolvane"_cp,
+                          rt::MessageIcon::Warning,
+                          rt::button::Yes | rt::button::No,
+                          {},
+                          rt::button::No}) == rt::button::Yes;
 }
 
 std::string shortDateNow() { return rt::format(static_cast<double>(rt::today()), "@d17"); }

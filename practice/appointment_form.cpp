@@ -4,22 +4,22 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "core/aids/designed_font.h"
+#include "core/aids/main_services.h"
+#include "core/aids/window_parts.h"
+#include "core/frame/globals.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
-#include "core/aids/designed_font.h"
-#include "core/frame/globals.h"
-#include "core/aids/main_services.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_messages.h"
-#include "core/aids/window_parts.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/picture.h"
@@ -53,16 +53,18 @@ constexpr std::pair<const char*, const char*> kTypes[] = {
 const rt::TableDef& patients() { return core::Pacientes::def(); }
 const rt::TableDef& plans() { return core::Coberturas_Medicas::def(); }
 
-const core::LookupField kPatientLookup{"?TUR:COD_PACIENTE", "?LOOKUPPACIENTE", "TUR:Cod_Paciente",
-                                patients, "PAC:Cod_Paciente", core::Pacientes::PAS_001,
-                                "ExaminarPacientes"};
-const core::LookupField kCoverageLookup{"?TUR:COD_COBERTURA", "?LOOKUPCOBERTURA", "TUR:Cod_Cobertura",
-                                 plans, "COB:Cod_Cobertura", core::Coberturas_Medicas::COB_001,
-                                 "ExaminarCoberturas"};
+const core::LookupField kPatientLookup{
+    "?TUR:COD_PACIENTE", "?LOOKUPPACIENTE",        "TUR:Cod_Paciente", patients,
+    "PAC:Cod_Paciente",  core::Pacientes::PAS_001, "ExaminarPacientes"};
+const core::LookupField kCoverageLookup{"?TUR:COD_COBERTURA", "?LOOKUPCOBERTURA",
+                                        "TUR:Cod_Cobertura",  plans,
+                                        "COB:Cod_Cobertura",  core::Coberturas_Medicas::COB_001,
+                                        "ExaminarCoberturas"};
 
 QString clippedText(std::string_view text) {
   const std::size_t end = text.find_last_not_of(' ');
-  return rt::toQString(end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1));
+  return rt::toQString(end == std::string_view::npos ? std::string_view()
+                                                     : text.substr(0, end + 1));
 }
 
 // The schedule sheet the day was built from, into the thread's buffer.
@@ -75,7 +77,8 @@ void readDaySheet() {
 
 }  // namespace
 
-AppointmentForm::AppointmentForm() : core::RecordForm("FormularioTurnos", core::Turnos::def(), false) {}
+AppointmentForm::AppointmentForm()
+    : core::RecordForm("FormularioTurnos", core::Turnos::def(), false) {}
 
 AppointmentForm::~AppointmentForm() = default;
 
@@ -85,7 +88,9 @@ QWidget* AppointmentForm::buildWindow() {
   auto* grid = new QGridLayout(general);
   int row = 0;
   auto line = [&](const char* prompt, QWidget* buddy, std::initializer_list<QWidget*> controls,
-                  bool stretch = false) { core::addFormLine(grid, row++, prompt, buddy, controls, stretch); };
+                  bool stretch = false) {
+    core::addFormLine(grid, row++, prompt, buddy, controls, stretch);
+  };
   auto narrow = [&](QLineEdit* e, int width) {
     e->setMaximumWidth(units.x(width));
     return e;
@@ -99,7 +104,8 @@ QWidget* AppointmentForm::buildWindow() {
   QLineEdit* physician = core::shownEntry(general, "?TUR:COD_MEDICO");
   narrow(physician, 30);
   line("Médico:"_cp, physician,
-       {physician, core::shownEntry(general, "?MDC:NOMBRE"), core::shownEntry(general, "?ESP:DESCRIPCION")});
+       {physician, core::shownEntry(general, "?MDC:NOMBRE"),
+        core::shownEntry(general, "?ESP:DESCRIPCION")});
   auto* confirmed = new QCheckBox("&Confirmado", general);
   confirmed->setObjectName("?TUR:CONFIRMADO");
   confirmed->setToolTip("Marca que indica que el turno ha sido confirmado");
@@ -119,17 +125,20 @@ QWidget* AppointmentForm::buildWindow() {
   date->setReadOnly(true);
   auto* weekday = new QLabel(general);
   weekday->setObjectName("?LOC:DIASEMANA");
-  QLineEdit* time = narrow(core::namedEntry(general, "?TUR:HORA", 5, "Hora estimada de la consulta"), 30);
-  QLineEdit* length = narrow(core::namedEntry(general, "?TUR:DURACION", 5, "Duración del Turno"_cp), 30);
-  line("Fecha:", date,
-       {date, weekday, new QLabel("Hora:", general), time, new QLabel("Duracion:", general), length},
-       true);
+  QLineEdit* time =
+      narrow(core::namedEntry(general, "?TUR:HORA", 5, "Hora estimada de la consulta"), 30);
+  QLineEdit* length =
+      narrow(core::namedEntry(general, "?TUR:DURACION", 5, "Duración del Turno"_cp), 30);
+  line(
+      "Fecha:", date,
+      {date, weekday, new QLabel("Hora:", general), time, new QLabel("Duracion:", general), length},
+      true);
   QLineEdit* patient = narrow(core::namedEntry(general, "?TUR:COD_PACIENTE", 6), 30);
   QLineEdit* name = core::namedEntry(general, "?TUR:NOMBRE", 90);
   line("Paciente:", patient, {patient, lookupButton("?LOOKUPPACIENTE"), name});
   QLineEdit* phone = core::namedEntry(general, "?TUR:TELEFONO", 90);
-  QLineEdit* order =
-      narrow(core::namedEntry(general, "?TUR:NRO_ORDEN_ATENCION", 3, "Nº de Orden para Atención"_cp), 24);
+  QLineEdit* order = narrow(
+      core::namedEntry(general, "?TUR:NRO_ORDEN_ATENCION", 3, "Nº de Orden para Atención"_cp), 24);
   line("Teléfono:"_cp, phone, {phone, new QLabel("Nro Ord:", general), order});
   QLineEdit* address = core::shownEntry(general, "?PAC:DIRECCION");
   QLineEdit* postal = narrow(core::shownEntry(general, "?PAC:COD_POSTAL"), 30);
@@ -139,14 +148,16 @@ QWidget* AppointmentForm::buildWindow() {
        {coverage, lookupButton("?LOOKUPCOBERTURA"), core::shownEntry(general, "?COB:DESCRIPCION")});
   QLineEdit* motive = core::namedEntry(general, "?TUR:MOTIVO", 80);
   line("Motivo:", motive, {motive});
-  QLineEdit* copay =
-      narrow(core::namedEntry(general, "?TUR:COSEGURO", 13, "Monto del Coseguro abonado por el turno"), 60);
+  QLineEdit* copay = narrow(
+      core::namedEntry(general, "?TUR:COSEGURO", 13, "Monto del Coseguro abonado por el turno"),
+      60);
   line("Coseguro:", copay, {copay}, true);
 
   auto* visits = new QTableView(general);
   visits->setObjectName("?BROWSE:CON");
   visits->setMinimumHeight(units.y(40));
-  auto* open = core::namedButton(general, "?CHANGE:CON", "&Acceder...", "Modificar el Registro resaltado");
+  auto* open =
+      core::namedButton(general, "?CHANGE:CON", "&Acceder...", "Modificar el Registro resaltado");
   auto* visitsBox = new QHBoxLayout;
   visitsBox->addWidget(visits, 1);
   visitsBox->addWidget(open, 0, Qt::AlignTop);
@@ -213,7 +224,8 @@ void AppointmentForm::DuracionSegunPlanilla() {
 }
 
 int AppointmentForm::PrimeUpdate() {
-  if (int r = core::RecordForm::PrimeUpdate(); r != rt::level::Benign || REQUEST != Insert) return r;
+  if (int r = core::RecordForm::PrimeUpdate(); r != rt::level::Benign || REQUEST != Insert)
+    return r;
   // The code the standard priming reserved stays the appointment's.
   core::TurnosBuffer& tur = core::TUR();
   const std::uint32_t code = tur.Cod_Turno;
@@ -231,8 +243,8 @@ int AppointmentForm::PrimeUpdate() {
 
 void AppointmentForm::OwnSetup() {
   openRelations({&core::Consultas::def(), &core::Copia_Turnos::def(), &core::Planilla::def(),
-                 &core::Pacientes::def(), &core::Coberturas_Medicas::def(), &core::Localidades::def(),
-                 &core::Medicos::def(), &core::Especialidades::def()});
+                 &core::Pacientes::def(), &core::Coberturas_Medicas::def(),
+                 &core::Localidades::def(), &core::Medicos::def(), &core::Especialidades::def()});
   control<QLabel>("?STATUS")->setText(REQUEST == Insert   ? "Agregando Registro"
                                       : REQUEST == Change ? "Modificando Registro"
                                                           : "");
@@ -337,7 +349,9 @@ void AppointmentForm::applyStates() {
   QWidget* name = control("?TUR:NOMBRE");
   QWidget* phone = control("?TUR:TELEFONO");
   QWidget* order = control("?TUR:NRO_ORDEN_ATENCION");
-  auto tabbed = [](QWidget* w, bool on) { w->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus); };
+  auto tabbed = [](QWidget* w, bool on) {
+    w->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+  };
   if (type == "TUR" || type == "STU") {
     rt::setRequired(patient, confirmed);
     name->setEnabled(!confirmed);
@@ -391,7 +405,11 @@ bool AppointmentForm::orderAccepted() {
   core::TurnosBuffer& tur = core::TUR();
   const int order = tur.Nro_Orden_Atencion;
   if (consultations_ != 0 || order >= GLO::ProximoTurno || order == openingOrder_) return true;
-  rt::showMessage({kOrderTooLow, kOrderTooLowTitle, rt::MessageIcon::Error, rt::button::Ok, {},
+  rt::showMessage({kOrderTooLow,
+                   kOrderTooLowTitle,
+                   rt::MessageIcon::Error,
+                   rt::button::Ok,
+                   {},
                    rt::button::Ok});
   tur.Nro_Orden_Atencion = static_cast<std::uint8_t>(openingOrder_);
   tur.Confirmado = openingOrder_ != 0 ? 1 : 0;
@@ -455,8 +473,8 @@ int AppointmentForm::Kill() {
   return core::RecordForm::Kill();
 }
 
-bool ReacomodarOrdenAtencion(std::uint16_t medico, std::int32_t fecha, std::uint32_t self,
-                             int from, int to) {
+bool ReacomodarOrdenAtencion(std::uint16_t medico, std::int32_t fecha, std::uint32_t self, int from,
+                             int to) {
   rt::Table& day = core::Copia_Turnos::table();
   core::TableAccess& access = core::access(core::Copia_Turnos::def());
   if (access.open() != core::level::Benign) return false;
@@ -501,8 +519,12 @@ int FormularioTurnos() {
   const int response = form.Run();
   const core::TurnosBuffer& tur = core::TUR();
   if (response == rt::kCompleted && tur.Nro_Orden_Atencion != form.openingOrder() &&
-      rt::showMessage({kOrderChanged, kOrderTitle, rt::MessageIcon::Question,
-                       rt::button::Yes | rt::button::No, {}, rt::button::Yes}) == rt::button::Yes) {
+      rt::showMessage({kOrderChanged,
+                       kOrderTitle,
+                       rt::MessageIcon::Question,
+                       rt::button::Yes | rt::button::No,
+                       {},
+                       rt::button::Yes}) == rt::button::Yes) {
     ReacomodarOrdenAtencion(tur.Cod_Medico, tur.Fecha, tur.Cod_Turno, form.openingOrder(),
                             tur.Nro_Orden_Atencion);
   }

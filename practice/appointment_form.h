@@ -61,7 +61,7 @@ int FormularioTurnos();
 // Moves the other appointments of a physician's day around one whose
 // attention order went from `from` to `to`, in one transaction. False (and
 // the table layer's message) when a write failed: nothing is changed then.
-bool ReacomodarOrdenAtencion(std::uint16_t medico, std::int32_t fecha, std::uint32_t self,
-                             int from, int to);
+bool ReacomodarOrdenAtencion(std::uint16_t medico, std::int32_t fecha, std::uint32_t self, int from,
+                             int to);
 
 }  // namespace practice

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/data/view.h"
 #include "core/shapes/report_run.h"
+#include "platform/data/view.h"
 
 namespace practice {
 

@@ -10,12 +10,12 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "core/tables/clinical_tables.h"
 #include "core/aids/designed_font.h"
 #include "core/aids/patient_services.h"
-#include "core/frame/globals.h"
-#include "core/tables/table_managers.h"
 #include "core/aids/window_parts.h"
+#include "core/frame/globals.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/outside_actions.h"
@@ -34,7 +34,8 @@ constexpr std::size_t kPathWidth = 255;
 
 }  // namespace
 
-AttachmentForm::AttachmentForm() : core::RecordForm("FormularioAdjuntos", core::Adjuntos::def(), false) {}
+AttachmentForm::AttachmentForm()
+    : core::RecordForm("FormularioAdjuntos", core::Adjuntos::def(), false) {}
 
 QWidget* AttachmentForm::buildWindow() {
   const auto [window, sheet, general] =
@@ -69,7 +70,8 @@ QWidget* AttachmentForm::buildWindow() {
   grid->addWidget(pathLabel, 1, 0);
   grid->addLayout(file, 1, 1);
 
-  auto* comment = core::namedEntry(general, "?ADJ:COMENTARIO", 120, "Descripcion textual del archivo");
+  auto* comment =
+      core::namedEntry(general, "?ADJ:COMENTARIO", 120, "Descripcion textual del archivo");
   auto* commentLabel = new QLabel("Comentario:", general);
   commentLabel->setBuddy(comment);
   grid->addWidget(commentLabel, 2, 0);
@@ -124,8 +126,12 @@ void AttachmentForm::pickFile() {
   const bool keeps =
       name.size() <= kPathWidth && std::filesystem::exists(rt::resolvePath(name), error);
   if (!keeps) {
-    rt::showMessage({kPathRefused, "Archivo Adjunto", rt::MessageIcon::Warning, rt::button::Ok,
-                     {}, rt::button::Ok});
+    rt::showMessage({kPathRefused,
+                     "Archivo Adjunto",
+                     rt::MessageIcon::Warning,
+                     rt::button::Ok,
+                     {},
+                     rt::button::Ok});
     return;
   }
   core::ADJ().Archivo_Adjunto = name;

@@ -12,14 +12,15 @@
 #include <QVBoxLayout>
 
 #include "core/aids/calendar_popup.h"
-#include "core/tables/catalog_tables.h"
-#include "core/tables/clinical_tables.h"
 #include "core/aids/designed_font.h"
-#include "core/frame/globals.h"
 #include "core/aids/main_services.h"
 #include "core/aids/notes_toolbar.h"
-#include "core/tables/table_managers.h"
+#include "core/aids/patient_services.h"
 #include "core/aids/window_parts.h"
+#include "core/frame/globals.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
@@ -30,7 +31,6 @@
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rtf_reader.h"
 #include "practice/attachment_form.h"
-#include "core/aids/patient_services.h"
 
 namespace practice {
 
@@ -60,11 +60,16 @@ const core::LookupField kLookups[] = {
 
 const char* statusText(int request) {
   switch (request) {
-    case core::request::View: return "Ver Registro";
-    case Insert: return "Agregando Registro";
-    case Change: return "Modificando Registro";
-    case Delete: return "Borrando Registro";
-    default: return "";
+    case core::request::View:
+      return "Ver Registro";
+    case Insert:
+      return "Agregando Registro";
+    case Change:
+      return "Modificando Registro";
+    case Delete:
+      return "Borrando Registro";
+    default:
+      return "";
   }
 }
 
@@ -77,7 +82,8 @@ bool InicializarConsultaDesdeTurno(bool fromAppointment) {
   // An appointment's patient code the consultation cannot hold would be
   // stored wrapped, on another patient.
   if (fromAppointment && tur.Cod_Turno != 0 &&
-      !rt::fitsField(consultations.fields[consultations.fieldIndex("Cod_Paciente")], tur.Cod_Paciente)) {
+      !rt::fitsField(consultations.fields[consultations.fieldIndex("Cod_Paciente")],
+                     tur.Cod_Paciente)) {
     return false;
   }
   con.Fecha = rt::today();
@@ -126,7 +132,9 @@ QWidget* ConsultationForm::buildWindow() {
   auto* grid = new QGridLayout(general);
   int row = 0;
   auto line = [&](const char* prompt, QWidget* buddy, std::initializer_list<QWidget*> controls,
-                  bool stretch = false) { core::addFormLine(grid, row++, prompt, buddy, controls, stretch); };
+                  bool stretch = false) {
+    core::addFormLine(grid, row++, prompt, buddy, controls, stretch);
+  };
   auto code = [&](const char* name) {
     QLineEdit* e = core::namedEntry(general, name);
     e->setMaximumWidth(units.x(30));
@@ -141,13 +149,15 @@ QWidget* ConsultationForm::buildWindow() {
   QLineEdit* patientName = core::shownEntry(general, "?PAC:NOMBRE");
   line("Paciente:", patient,
        {patient, lookupButton("?LOOKUPPACIENTE", "F2"), patientName,
-        core::shownEntry(general, "?COB:DESCRIPCION"), core::shownEntry(general, "?PAC:NROCARNETOBRASOCIAL")});
+        core::shownEntry(general, "?COB:DESCRIPCION"),
+        core::shownEntry(general, "?PAC:NROCARNETOBRASOCIAL")});
   QLineEdit* firstVisit = core::shownEntry(general, "?PAC:FECHA_PRIMER_CONSULTA");
   QLineEdit* born = core::shownEntry(general, "?PAC:FECHA_NACIM");
   QLineEdit* age = core::shownEntry(general, "?LOC:EDADSTR");
   for (QLineEdit* e : {firstVisit, born}) e->setMaximumWidth(units.x(50));
   age->setMaximumWidth(units.x(56));
-  line("F.Primer Consulta:", firstVisit, {firstVisit, new QLabel("F.N.:", general), born, age}, true);
+  line("F.Primer Consulta:", firstVisit, {firstVisit, new QLabel("F.N.:", general), born, age},
+       true);
   QLineEdit* date = core::namedEntry(general, "?CON:FECHA");
   date->setMaximumWidth(units.x(50));
   auto* calendar = core::namedButton(general, "?CALENDARIO", "...", "Elija Fecha");
@@ -159,7 +169,8 @@ QWidget* ConsultationForm::buildWindow() {
   line("Médico:"_cp, physician,
        {physician, lookupButton("?LOOKUPMEDICO", "F3"), core::shownEntry(general, "?MDC:NOMBRE")});
   QLineEdit* type = code("?CON:COD_TIPOCONSULTA");
-  line("Tipo:", type, {type, lookupButton("?LOOKUPTIPO", "F4"), core::shownEntry(general, "?TIC:DESCRIPCION")});
+  line("Tipo:", type,
+       {type, lookupButton("?LOOKUPTIPO", "F4"), core::shownEntry(general, "?TIC:DESCRIPCION")});
 
   auto* notesBox = new QGroupBox("Notas:", general);
   auto* notesText = new QTextEdit(notesBox);
@@ -251,7 +262,8 @@ int ConsultationForm::PrimeUpdate() {
       rt::MessageRequest message;
       message.caption = "Código inválido"_cp;
       message.icon = rt::MessageIcon::Error;
-      message.text = "El turno tiene el código de paciente "_cp + std::to_string(core::TUR().Cod_Paciente) +
+      message.text = "El turno tiene el código de paciente "_cp +
+                     std::to_string(core::TUR().Cod_Paciente) +
                      ", que no existe.|Corrija el paciente del turno antes de la consulta.";
       rt::showMessage(message);
       return rt::level::Notify;
@@ -270,8 +282,8 @@ int ConsultationForm::PrimeUpdate() {
 void ConsultationForm::OwnSetup() {
   openRelations({&core::Adjuntos::def(), &core::Copia_Consultas::def(), &core::LogConsultas::def(),
                  &core::Pacientes::def(), &core::Medicos::def(), &core::TiposConsultas::def(),
-                 &core::Turnos::def(), &core::Coberturas_Medicas::def(), &core::Copia_Medicos::def(),
-                 &core::Copia_TiposConsultas::def()});
+                 &core::Turnos::def(), &core::Coberturas_Medicas::def(),
+                 &core::Copia_Medicos::def(), &core::Copia_TiposConsultas::def()});
   core::DebugTrace("3 - " + core::CON().Notas);
   notes_->attachControl(control<QTextEdit>("?CON:NOTAS"), 1, {});
   notes_->setMarkup(core::CON().Notas);
@@ -360,13 +372,13 @@ void ConsultationForm::applyLocks() {
     }
   }
   if (viewing()) {
-    for (const char* name :
-         {"?CON:COD_PACIENTE", "?CON:FECHA", "?CON:MOTIVO", "?CON:COD_MEDICO", "?CON:COD_TIPOCONSULTA"}) {
+    for (const char* name : {"?CON:COD_PACIENTE", "?CON:FECHA", "?CON:MOTIVO", "?CON:COD_MEDICO",
+                             "?CON:COD_TIPOCONSULTA"}) {
       readOnly(name);
     }
-    for (const char* name : {"?LOOKUPPACIENTE", "?LOOKUPMEDICO", "?LOOKUPTIPO", "?CALENDARIO",
-                             "?INSERT:ADJ", "?CHANGE:ADJ", "?DELETE:ADJ", "?OPENFILE",
-                             "?EDITPATIENT", "?GENERARFICHA"}) {
+    for (const char* name :
+         {"?LOOKUPPACIENTE", "?LOOKUPMEDICO", "?LOOKUPTIPO", "?CALENDARIO", "?INSERT:ADJ",
+          "?CHANGE:ADJ", "?DELETE:ADJ", "?OPENFILE", "?EDITPATIENT", "?GENERARFICHA"}) {
       control(name)->setEnabled(false);
     }
     control<QTextEdit>("?CON:NOTAS")->setReadOnly(true);
@@ -398,11 +410,14 @@ void ConsultationForm::showPatient() {
   const core::PacientesBuffer& pac = core::PAC();
   control<QLineEdit>("?PAC:NOMBRE")->setText(rt::toQString(pac.Nombre.clipped()));
   control<QLineEdit>("?COB:DESCRIPCION")->setText(rt::toQString(core::COB().Descripcion.clipped()));
-  control<QLineEdit>("?PAC:NROCARNETOBRASOCIAL")->setText(rt::toQString(pac.NroCarnetObraSocial.clipped()));
-  control<QLineEdit>("?PAC:FECHA_PRIMER_CONSULTA")->setText(core::shownDate(pac.Fecha_Primer_Consulta));
+  control<QLineEdit>("?PAC:NROCARNETOBRASOCIAL")
+      ->setText(rt::toQString(pac.NroCarnetObraSocial.clipped()));
+  control<QLineEdit>("?PAC:FECHA_PRIMER_CONSULTA")
+      ->setText(core::shownDate(pac.Fecha_Primer_Consulta));
   control<QLineEdit>("?PAC:FECHA_NACIM")->setText(core::shownDate(pac.Fecha_Nacim));
   control<QLineEdit>("?LOC:EDADSTR")
-      ->setText(rt::toQString(core::CON().Cod_Paciente == 0 ? std::string() : core::CalcularEdad(pac.Fecha_Nacim)));
+      ->setText(rt::toQString(core::CON().Cod_Paciente == 0 ? std::string()
+                                                            : core::CalcularEdad(pac.Fecha_Nacim)));
   control<QPlainTextEdit>("?PAC:ANT_FAMILIARES")->setPlainText(rt::toQString(pac.Ant_Familiares));
   control<QPlainTextEdit>("?PAC:ANT_PERSONALES")->setPlainText(rt::toQString(pac.Ant_Personales));
   control<QPlainTextEdit>("?PAC:NOTAS")->setPlainText(rt::toQString(pac.Notas));
@@ -429,8 +444,8 @@ bool ConsultationForm::RestoreField(QWidget* control, rt::RecordBuffer& from) {
 
 bool ConsultationForm::notesFit() {
   if (takeNotes()) return true;
-  rt::showMessage({kNotesTooLong, "Notas", rt::MessageIcon::Warning, rt::button::Ok, {},
-                   rt::button::Ok});
+  rt::showMessage(
+      {kNotesTooLong, "Notas", rt::MessageIcon::Warning, rt::button::Ok, {}, rt::button::Ok});
   return false;
 }
 
@@ -452,7 +467,8 @@ int ConsultationForm::lookUp(const core::LookupField& l, bool fromButton) {
 void ConsultationForm::showOtherNotes() {
   std::string markup;
   if (const core::ListRow* row = others_->selectedRow()) {
-    if (core::Copia_Consultas::table().fetchPosition(row->position) == 0) markup = core::C_CON().Notas;
+    if (core::Copia_Consultas::table().fetchPosition(row->position) == 0)
+      markup = core::C_CON().Notas;
   }
   otherNotes_->setMarkup(markup);
 }

@@ -12,13 +12,13 @@
 #include <QVBoxLayout>
 
 #include "core/aids/calendar_popup.h"
-#include "core/tables/catalog_tables.h"
-#include "core/tables/clinical_tables.h"
 #include "core/aids/designed_font.h"
 #include "core/aids/main_services.h"
-#include "core/shapes/record_form.h"
-#include "core/tables/table_managers.h"
 #include "core/aids/window_parts.h"
+#include "core/shapes/record_form.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/table_managers.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"
@@ -42,8 +42,7 @@ const rt::TableDef* const* joinedTables() {
   return tables;
 }
 
-QCheckBox* box(QWidget* parent, const char* name, const char* text, const char* tip,
-               bool ticked) {
+QCheckBox* box(QWidget* parent, const char* name, const char* text, const char* tip, bool ticked) {
   auto* b = new QCheckBox(rt::toQString(text), parent);
   b->setObjectName(name);
   if (*tip != '\0') b->setToolTip(rt::toQString(tip));
@@ -87,7 +86,8 @@ core::ExportSpec consultationListExport() {
           1};
 }
 
-ConsultationList::ConsultationList() : core::ListWindow("ExaminarConsultas", core::Consultas::def()) {}
+ConsultationList::ConsultationList()
+    : core::ListWindow("ExaminarConsultas", core::Consultas::def()) {}
 ConsultationList::~ConsultationList() = default;
 
 QWidget* ConsultationList::buildWindow() {
@@ -103,8 +103,9 @@ QWidget* ConsultationList::buildWindow() {
   sheet->setObjectName("?CurrentTab");
   auto* byDate = new QWidget;
   sheet->addTab(byDate, "Por Fecha:");
-  auto* all = box(byDate, "?TodasLasCitas", "Todas las Citas",
-                  "Marca que indica que se muestran todas las Citas (Sin importar la Fecha)", false);
+  auto* all =
+      box(byDate, "?TodasLasCitas", "Todas las Citas",
+          "Marca que indica que se muestran todas las Citas (Sin importar la Fecha)", false);
   auto dateEntry = [&](const char* name) {
     QLineEdit* e = core::namedEntry(byDate, name, 0, "Fecha para Mostrar las Citas");
     rt::setPicture(e, kDatePicture);
@@ -192,7 +193,8 @@ void ConsultationList::setUpBrowser(core::ListBrowser& b) {
   b.AddColumn(ListColumn{"MDC:Nombre", "Médico"_cp, "@s80", 0, 120});
   b.AddColumn(ListColumn{"PAC:Telefono", "Teléfono"_cp, "@s90", 0, 70});
   b.AddColumn(ListColumn{"CON:Motivo", "Motivo", "@s120", 0, 120});
-  b.AddColumn(ListColumn{"TIC:Descripcion", "Tipo", "@s50", 0, 120, ColumnAlign::Left, false, true});
+  b.AddColumn(
+      ListColumn{"TIC:Descripcion", "Tipo", "@s50", 0, 120, ColumnAlign::Left, false, true});
   b.AddColumn(ListColumn{"COB:Descripcion", "Cobertura", "@s90", 0, 80});
   b.AddColumn(ListColumn{"PAC:NroCarnetObraSocial", "Nro. Carnet", "@s30", 0, 120});
   b.AddColumn(ListColumn{"TIC:Color", "Color", "@n13", 0, 0});
@@ -235,12 +237,12 @@ void ConsultationList::ArmarFiltroConsultas() {
                                  : "CON:Fecha >= " + std::to_string(FechaDesde) +
                                        " AND CON:Fecha <= " + std::to_string(FechaHasta),
               "Filtro_1");
-  b.SetFilter(TodosLosPacientes != 0 ? std::string()
-                                     : "CON:Cod_Paciente = " + std::to_string(CodPaciente),
-              "Filtro_2");
-  b.SetFilter(TodosLosMedicos != 0 ? std::string()
-                                   : "CON:Cod_Medico = " + std::to_string(CodMedico),
-              "Filtro_3");
+  b.SetFilter(
+      TodosLosPacientes != 0 ? std::string() : "CON:Cod_Paciente = " + std::to_string(CodPaciente),
+      "Filtro_2");
+  b.SetFilter(
+      TodosLosMedicos != 0 ? std::string() : "CON:Cod_Medico = " + std::to_string(CodMedico),
+      "Filtro_3");
 }
 
 void ConsultationList::AplicarFiltrosConsultas() {
@@ -333,7 +335,8 @@ int ConsultationList::Kill() {
 void ConsultationList::callForm() { rt::callProcedure("FormularioConsultas", {"0"}); }
 
 std::optional<core::ListSearchSettings> ConsultationList::searchSettings() const {
-  core::ListSearchSettings settings{{}, "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Buscar"};
+  core::ListSearchSettings settings{
+      {}, "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Buscar"};
   settings.openKey = Qt::Key_F | static_cast<int>(Qt::ControlModifier);
   return settings;
 }

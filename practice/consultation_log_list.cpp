@@ -8,11 +8,11 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "core/aids/designed_font.h"
+#include "core/aids/window_parts.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
-#include "core/aids/designed_font.h"
 #include "core/tables/table_managers.h"
-#include "core/aids/window_parts.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
@@ -50,7 +50,8 @@ std::string operationWord(std::string_view letter) {
 }
 
 ConsultationLogList::ConsultationLogList(std::uint32_t consultation)
-    : core::ListWindow("ExaminarLogConsulta", core::LogConsultas::def()), consultation_(consultation) {}
+    : core::ListWindow("ExaminarLogConsulta", core::LogConsultas::def()),
+      consultation_(consultation) {}
 
 QWidget* ConsultationLogList::buildWindow() {
   const auto [window, sheet, byDate] = core::formSheet("Examinando el archivo de Log de Consultas",
@@ -129,8 +130,8 @@ int ConsultationLogList::Kill() {
 }
 
 std::optional<core::ListSearchSettings> ConsultationLogList::searchSettings() const {
-  return core::ListSearchSettings{{},
-      "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Error"};
+  return core::ListSearchSettings{
+      {}, "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Error"};
 }
 
 int ExaminarLogConsulta(std::uint32_t consultation) {

@@ -1,9 +1,9 @@
 #include "practice/consultation_report.h"
 
+#include "core/frame/globals.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/file_warnings.h"
-#include "core/frame/globals.h"
 #include "core/tables/table_managers.h"
 #include "platform/base/cp1252.h"
 #include "platform/ui/report_pages.h"
@@ -25,8 +25,9 @@ std::string ConsultationReport::procedureName() const { return "ReporteConsultas
 std::string ConsultationReport::tableName() const { return "Consultas"; }
 
 int ConsultationReport::openTables() {
-  return openReportTables(core::Consultas::def(), {&core::Pacientes::def(), &core::Coberturas_Medicas::def(),
-                                                   &core::Medicos::def(), &core::TiposConsultas::def()});
+  return openReportTables(core::Consultas::def(),
+                          {&core::Pacientes::def(), &core::Coberturas_Medicas::def(),
+                           &core::Medicos::def(), &core::TiposConsultas::def()});
 }
 
 void ConsultationReport::openView() {
@@ -68,15 +69,18 @@ void ConsultationReport::layOut(rt::ReportEngine& report) {
 
   detail_ = rt::ReportBand{};
   detail_.height = kLineHeight;
-  detail_.text(0, 10, 1719, 170, [] { return std::string(core::PAC().Nombre); }, columns, "@s90");
-  detail_.text(1823, 10, 781, 170, [] { return std::string(core::PAC().Telefono); }, columns,
-               "@s90").readWhole();
-  detail_.text(2708, 10, 781, 170, [] { return std::string(core::COB().Descripcion); }, columns,
-               "@s90");
-  detail_.text(3646, 10, 625, 170, [] { return dayText(core::PAC().Fecha_Nacim); }, columns,
-               "@d17");
-  detail_.text(4427, 10, 2865, 170, [] { return std::string(core::CON().Motivo); }, columns,
-               "@s120");
+  detail_.text(
+      0, 10, 1719, 170, [] { return std::string(core::PAC().Nombre); }, columns, "@s90");
+  detail_
+      .text(
+          1823, 10, 781, 170, [] { return std::string(core::PAC().Telefono); }, columns, "@s90")
+      .readWhole();
+  detail_.text(
+      2708, 10, 781, 170, [] { return std::string(core::COB().Descripcion); }, columns, "@s90");
+  detail_.text(
+      3646, 10, 625, 170, [] { return dayText(core::PAC().Fecha_Nacim); }, columns, "@d17");
+  detail_.text(
+      4427, 10, 2865, 170, [] { return std::string(core::CON().Motivo); }, columns, "@s120");
 }
 
 void ConsultationReport::printRecord(rt::ReportEngine& report) {

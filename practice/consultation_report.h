@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/data/view.h"
 #include "core/shapes/report_run.h"
+#include "platform/data/view.h"
 
 namespace practice {
 

@@ -26,17 +26,15 @@ QFont underlined(QFont font) {
 
 }  // namespace
 
-HistoryReport::HistoryReport(std::uint16_t patient)
-    : Cod_Paciente(patient) {}
+HistoryReport::HistoryReport(std::uint16_t patient) : Cod_Paciente(patient) {}
 
 std::string HistoryReport::title() const { return "Listado de Historia Clínica"_cp; }
-std::string HistoryReport::procedureName() const {
-  return "ReporteHistoriaClinicaFiltrada";
-}
+std::string HistoryReport::procedureName() const { return "ReporteHistoriaClinicaFiltrada"; }
 std::string HistoryReport::tableName() const { return "Consultas"; }
 
 int HistoryReport::openTables() {
-  return openReportTables(core::Consultas::def(), {&core::Pacientes::def(), &core::Localidades::def()});
+  return openReportTables(core::Consultas::def(),
+                          {&core::Pacientes::def(), &core::Localidades::def()});
 }
 
 void HistoryReport::openView() {
@@ -61,21 +59,28 @@ void HistoryReport::layOut(rt::ReportEngine& report) {
   patientBand_ = rt::ReportBand{};
   patientBand_.height = 844;
   patientBand_.label(0, 0, 800, kLine, "Paciente:", heading);
-  patientBand_.text(833, 0, 4740, kLine, [] { return std::string(core::PAC().Nombre); }, plain,
-                    "@s90");
+  patientBand_.text(
+      833, 0, 4740, kLine, [] { return std::string(core::PAC().Nombre); }, plain, "@s90");
   patientBand_.label(0, kLine, 980, kLine, "F.Nacimiento:", bold);
-  patientBand_.text(990, kLine, 1000, kLine,
-                    [] { return std::to_string(core::PAC().Fecha_Nacim); }, plain, "@d17");
+  patientBand_.text(
+      990, kLine, 1000, kLine, [] { return std::to_string(core::PAC().Fecha_Nacim); }, plain,
+      "@d17");
   patientBand_.label(0, 2 * kLine, 800, kLine, "Dirección"_cp, bold);
-  patientBand_.text(813, 2 * kLine, 4740, kLine, [] { return std::string(core::PAC().Direccion); },
-                    plain, "@s90");
-  patientBand_.text(813, 3 * kLine, 700, kLine,
-                    [] { return std::to_string(core::PAC().Cod_Postal); }, plain, "P####-###PB");
-  patientBand_.text(1542, 3 * kLine, 4000, kLine,
-                    [] { return std::string(core::LOC().NombreLocalidad); }, plain, "@s50");
+  patientBand_.text(
+      813, 2 * kLine, 4740, kLine, [] { return std::string(core::PAC().Direccion); }, plain,
+      "@s90");
+  patientBand_.text(
+      813, 3 * kLine, 700, kLine, [] { return std::to_string(core::PAC().Cod_Postal); }, plain,
+      "P####-###PB");
+  patientBand_.text(
+      1542, 3 * kLine, 4000, kLine, [] { return std::string(core::LOC().NombreLocalidad); }, plain,
+      "@s50");
   patientBand_.label(0, 4 * kLine, 800, kLine, "Teléfono:"_cp, bold);
-  patientBand_.text(813, 4 * kLine, 4740, kLine, [] { return std::string(core::PAC().Telefono); },
-                    plain, "@s90").readWhole();
+  patientBand_
+      .text(
+          813, 4 * kLine, 4740, kLine, [] { return std::string(core::PAC().Telefono); }, plain,
+          "@s90")
+      .readWhole();
 
   // The antecedents wrap and grow their bands.
   auto antecedents = [&](rt::ReportBand& band, const char* label,
@@ -85,10 +90,10 @@ void HistoryReport::layOut(rt::ReportEngine& report) {
     band.label(0, 0, 1850, kLine, label, heading);
     band.wrapped(1875, 0, 4896, std::move(memo), plain);
   };
-  antecedents(personalBand_, "Antecedentes Personales:",
-              [] { return clipped(core::PAC().Ant_Personales); });
-  antecedents(familyBand_, "Antecedentes Familiares:",
-              [] { return clipped(core::PAC().Ant_Familiares); });
+  antecedents(personalBand_,
+              "Antecedentes Personales:", [] { return clipped(core::PAC().Ant_Personales); });
+  antecedents(familyBand_,
+              "Antecedentes Familiares:", [] { return clipped(core::PAC().Ant_Familiares); });
 
   gapBand_ = rt::ReportBand{};
   gapBand_.height = 83;
@@ -96,20 +101,28 @@ void HistoryReport::layOut(rt::ReportEngine& report) {
   const int right = report.bodyWidth();
   detail_ = rt::ReportBand{};
   detail_.height = 2 * kLine + 40;
-  detail_.label(0, 0, 720, kLine, "Consulta:", underlined(rt::reportFont("Arial Monospaced 03", 10, true)));
-  detail_.text(729, 0, 760, kLine, [] { return std::to_string(core::CON().Fecha); }, plain, "@d17");
-  detail_.text(1510, 0, right - 1510, kLine, [] { return std::string(core::CON().Motivo); }, plain,
-               "@s120");
+  detail_.label(0, 0, 720, kLine,
+                "Consulta:", underlined(rt::reportFont("Arial Monospaced 03", 10, true)));
+  detail_.text(
+      729, 0, 760, kLine, [] { return std::to_string(core::CON().Fecha); }, plain, "@d17");
+  detail_.text(
+      1510, 0, right - 1510, kLine, [] { return std::string(core::CON().Motivo); }, plain, "@s120");
   // The notes: the consultation form's rich text printed formatted; a note
   // that is not rich text prints as it stands.
-  detail_.rich(677, kLine + 20, 6354, [] {
-    const std::string& notes = core::CON().Notas;
-    return isRichText(notes) ? notes : std::string();
-  }, plain);
-  detail_.wrapped(677, kLine + 20, 6354, [] {
-    const std::string& notes = core::CON().Notas;
-    return isRichText(notes) ? std::string() : clipped(notes);
-  }, plain);
+  detail_.rich(
+      677, kLine + 20, 6354,
+      [] {
+        const std::string& notes = core::CON().Notas;
+        return isRichText(notes) ? notes : std::string();
+      },
+      plain);
+  detail_.wrapped(
+      677, kLine + 20, 6354,
+      [] {
+        const std::string& notes = core::CON().Notas;
+        return isRichText(notes) ? std::string() : clipped(notes);
+      },
+      plain);
 }
 
 void HistoryReport::printRecord(rt::ReportEngine& report) {

@@ -25,8 +25,11 @@ std::string clipped(std::string_view text) {
 class KeptRecord {
  public:
   explicit KeptRecord(const rt::TableDef& def)
-      : def_(def), table_(rt::table(def)), copy_(def.newBuffer()),
-        position_(table_.position()), version_(table_.version()) {
+      : def_(def),
+        table_(rt::table(def)),
+        copy_(def.newBuffer()),
+        position_(table_.position()),
+        version_(table_.version()) {
     rt::copyRecord(def_, table_.buffer(), *copy_);
   }
   ~KeptRecord() {
@@ -46,8 +49,12 @@ class KeptRecord {
 
 NameChooser::NameChooser(rt::WindowDriver& window, QComboBox* combo, const rt::TableDef& def,
                          int nameKey, std::string_view nameField, std::string_view codeField)
-    : window_(window), combo_(combo), def_(def), key_(nameKey),
-      nameField_(def.fieldIndex(nameField)), codeField_(def.fieldIndex(codeField)) {
+    : window_(window),
+      combo_(combo),
+      def_(def),
+      key_(nameKey),
+      nameField_(def.fieldIndex(nameField)),
+      codeField_(def.fieldIndex(codeField)) {
   combo->setEditable(true);
   combo->setInsertPolicy(QComboBox::NoInsert);
   combo->setCompleter(nullptr);
@@ -110,9 +117,9 @@ void NameChooser::readPage() {
       atEnd_ = true;
       break;
     }
-    page.push_back({rt::toQString(clipped(rt::fieldText(def_.fields[nameField_], t.record()))),
-                    static_cast<std::uint32_t>(
-                        rt::fieldNumber(def_.fields[codeField_], t.record()))});
+    page.push_back(
+        {rt::toQString(clipped(rt::fieldText(def_.fields[nameField_], t.record()))),
+         static_cast<std::uint32_t>(rt::fieldNumber(def_.fields[codeField_], t.record()))});
   }
   if (page.empty()) return;
   const int first = static_cast<int>(rows_.size());

@@ -76,9 +76,12 @@ void CuentaLargoConsulta() {
             " consultas (en uso o cambiadas en otro puesto). Vuelva a ejecutar el proceso.";
   }
   QApplication::beep();
-  rt::showMessage({text, "Fin de Proceso",
+  rt::showMessage({text,
+                   "Fin de Proceso",
                    untrimmed > 0 ? rt::MessageIcon::Warning : rt::MessageIcon::Information,
-                   rt::button::Ok, {}, rt::button::Ok});
+                   rt::button::Ok,
+                   {},
+                   rt::button::Ok});
 }
 
 }  // namespace practice

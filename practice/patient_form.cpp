@@ -17,10 +17,11 @@
 #include <QVBoxLayout>
 
 #include "core/aids/calendar_popup.h"
+#include "core/aids/designed_font.h"
+#include "core/aids/patient_services.h"
+#include "core/aids/window_parts.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
-#include "core/aids/designed_font.h"
-#include "core/aids/window_parts.h"
 #include "core/tables/table_managers.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
@@ -31,7 +32,6 @@
 #include "platform/ui/picture_validator.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rtf_reader.h"
-#include "core/aids/patient_services.h"
 
 namespace practice {
 
@@ -76,8 +76,8 @@ const rt::TableDef& occupations() { return core::Ocupaciones::def(); }
 const core::LookupField kLookups[] = {
     {"?PAC:COD_POSTAL", "?LOOKUPLOCALIDAD", "PAC:Cod_Postal", localities, "LOC:Cod_Postal",
      core::Localidades::LOC01, "ExaminarLocalidades"},
-    {"?PAC:COD_COBERTURA", "?LOOKUPCOBERTURA", "PAC:Cod_Cobertura", coverages,
-     "COB:Cod_Cobertura", core::Coberturas_Medicas::COB_001, "ExaminarCoberturas"},
+    {"?PAC:COD_COBERTURA", "?LOOKUPCOBERTURA", "PAC:Cod_Cobertura", coverages, "COB:Cod_Cobertura",
+     core::Coberturas_Medicas::COB_001, "ExaminarCoberturas"},
     {"?PAC:COD_OCUPACION", "?LOOKUPOCUPACION", "PAC:Cod_Ocupacion", occupations,
      "OCU:Cod_Ocupacion", core::Ocupaciones::OCU01, "ExaminarOcupaciones"},
 };
@@ -178,7 +178,8 @@ QWidget* PatientForm::buildWindow() {
 
   auto* occupation = core::namedEntry(personal, "?PAC:COD_OCUPACION");
   occupation->setMaximumWidth(units.x(30));
-  auto* findOccupation = core::namedButton(personal, "?LOOKUPOCUPACION", "F4", "Elija Ocupación"_cp);
+  auto* findOccupation =
+      core::namedButton(personal, "?LOOKUPOCUPACION", "F4", "Elija Ocupación"_cp);
   auto* occupationName = core::shownEntry(personal, "?OCU:DESCRIPCION");
   line("Ocupación:"_cp, occupation, {occupation, findOccupation, occupationName});
 
@@ -254,7 +255,9 @@ QWidget* PatientForm::buildWindow() {
 
   rt::setPicture(postal, "P####-###PB");
   int history = 0;
-  auto bind = [&](QWidget* control, const char* field) { fields().bind(control, field, ++history); };
+  auto bind = [&](QWidget* control, const char* field) {
+    fields().bind(control, field, ++history);
+  };
   bind(code, "PAC:Cod_Paciente");
   rt::setPicture(code, "@n6");
   bind(inactive, "PAC:Inactivo");
@@ -285,11 +288,11 @@ QWidget* PatientForm::buildWindow() {
   // one arrives before the form has handled it.
   auto* backspace = new BackspaceWatch(locality);
   locality->installEventFilter(backspace);
-  QObject::connect(locality, &QLineEdit::textEdited, window,
-                   [this, locality, backspace](const QString& typed) {
-                     typedLocality_.push_back({typed, locality->cursorPosition(), backspace->pressed});
-                     post(kTypeAhead);
-                   });
+  QObject::connect(
+      locality, &QLineEdit::textEdited, window, [this, locality, backspace](const QString& typed) {
+        typedLocality_.push_back({typed, locality->cursorPosition(), backspace->pressed});
+        post(kTypeAhead);
+      });
   return window;
 }
 
@@ -310,8 +313,9 @@ int PatientForm::PrimeUpdate() {
 }
 
 void PatientForm::OwnSetup() {
-  openRelations({&core::Localidades::def(), &core::Coberturas_Medicas::def(), &core::Ocupaciones::def(),
-                 &core::Consultas::def(), &core::Medicos::def(), &core::TiposConsultas::def()});
+  openRelations({&core::Localidades::def(), &core::Coberturas_Medicas::def(),
+                 &core::Ocupaciones::def(), &core::Consultas::def(), &core::Medicos::def(),
+                 &core::TiposConsultas::def()});
   if (deleting_) {
     control("?DELETEWARNING")->show();
     CANCELACTION = 0;
@@ -369,8 +373,7 @@ void PatientForm::setUpHistory() {
              "Fecha|@d17|CON:Fecha|Motivo|@s120|CON:Motivo|Tipo de Consulta|@s50|"
              "TIC:Descripcion|Profesional|@s80|MDC:Nombre|Notas|@s255|CON:Notas|Color|@n13|"
              "TIC:Color|",
-             "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.",
-             "Buscar"});
+             "No hay más ocurrencias."_cp, "No se ha definido el criterio de busqueda.", "Buscar"});
   for (int key : search_->keys()) alertKey(key);
   notes_ = std::make_unique<rt::RtfControl>();
   notes_->attachControl(control<QTextEdit>("?CON:NOTAS"), 1, {});
@@ -387,13 +390,15 @@ void PatientForm::refresh() {
   auto* locality = control<QLineEdit>("?LOC:NOMBRELOCALIDAD");
   locality->setText(rt::toQString(core::LOC().NombreLocalidad.clipped()));
   control<QLineEdit>("?COB:DESCRIPCION")->setText(rt::toQString(core::COB().Descripcion.clipped()));
-  control<QLineEdit>("?COB:DESCRIPCION:2")->setText(rt::toQString(core::COB().Descripcion.clipped()));
+  control<QLineEdit>("?COB:DESCRIPCION:2")
+      ->setText(rt::toQString(core::COB().Descripcion.clipped()));
   control<QLineEdit>("?OCU:DESCRIPCION")->setText(rt::toQString(core::OCU().Descripcion.clipped()));
   if (history_) control("?EXPORT")->setEnabled(history_->RecordsInView() > 0);
 }
 
 void PatientForm::showAge() {
-  control<QLineEdit>("?LOC:EDADSTR")->setText(rt::toQString(core::CalcularEdad(core::PAC().Fecha_Nacim)));
+  control<QLineEdit>("?LOC:EDADSTR")
+      ->setText(rt::toQString(core::CalcularEdad(core::PAC().Fecha_Nacim)));
 }
 
 void PatientForm::typeAhead() {
@@ -410,7 +415,8 @@ void PatientForm::typeAhead() {
   }
   locality->setText(rt::toQString(result.name));
   locality->setSelection(result.selectionStart, result.selectionEnd - result.selectionStart);
-  if (result.selectionEnd == result.selectionStart) locality->setCursorPosition(result.selectionStart);
+  if (result.selectionEnd == result.selectionStart)
+    locality->setCursorPosition(result.selectionStart);
 }
 
 void PatientForm::pickBirthDate() {
@@ -450,8 +456,12 @@ int PatientForm::runConsultationForm(int request) {
 
 int PatientForm::confirmDelete() {
   QApplication::beep();
-  if (rt::showMessage({kDeleteQuestion, kDeleteCaption, rt::MessageIcon::Question,
-                       rt::button::Yes | rt::button::No, {}, rt::button::No}) != rt::button::Yes) {
+  if (rt::showMessage({kDeleteQuestion,
+                       kDeleteCaption,
+                       rt::MessageIcon::Question,
+                       rt::button::Yes | rt::button::No,
+                       {},
+                       rt::button::No}) != rt::button::Yes) {
     Response = rt::kCancelled;
     RegistrarActividad(false);
     return rt::level::Fatal;

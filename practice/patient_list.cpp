@@ -10,11 +10,11 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/tables/catalog_tables.h"
-#include "core/tables/clinical_tables.h"
 #include "core/aids/designed_font.h"
 #include "core/aids/window_parts.h"
 #include "core/shapes/record_form.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/logical_threads.h"
@@ -64,8 +64,7 @@ QWidget* PatientList::buildWindow() {
     QAction* action = listings->addAction(rt::toQString(text));
     action->setObjectName(name);
     QObject::connect(
-        action, &QAction::triggered, window, [this, event] { post(event); },
-        Qt::QueuedConnection);
+        action, &QAction::triggered, window, [this, event] { post(event); }, Qt::QueuedConnection);
   };
   item("Listado Filtrado de Pacientes", "?LISTADOFILTRADO", kListingPatients);
   item("Listado de Cumpleaños"_cp, "?LISTADOCUMPLEANOS", kListingBirthdays);
@@ -172,8 +171,8 @@ int PatientList::TakeAccepted() { return core::ListWindow::TakeAccepted(); }
 void PatientList::callForm() { rt::callProcedure("FormularioPacientes"); }
 
 std::optional<core::ListSearchSettings> PatientList::searchSettings() const {
-  return core::ListSearchSettings{{},
-      "No hay más ocurrencias."_cp, "No search criteria specified.", "Error"};
+  return core::ListSearchSettings{
+      {}, "No hay más ocurrencias."_cp, "No search criteria specified.", "Error"};
 }
 
 int ExaminarPacientes() { return core::runWindow<PatientList>(); }

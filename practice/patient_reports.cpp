@@ -1,9 +1,9 @@
 #include "practice/patient_reports.h"
 
+#include "core/frame/globals.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/file_warnings.h"
-#include "core/frame/globals.h"
 #include "core/tables/table_managers.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
@@ -56,7 +56,8 @@ std::string born() { return std::to_string(core::PAC().Fecha_Nacim); }
 std::string PatientListing::tableName() const { return "Pacientes"; }
 
 int PatientListing::openTables() {
-  return openReportTables(core::Pacientes::def(), {&core::Coberturas_Medicas::def(), &core::Localidades::def()});
+  return openReportTables(core::Pacientes::def(),
+                          {&core::Coberturas_Medicas::def(), &core::Localidades::def()});
 }
 
 void PatientListing::openView() {
@@ -121,8 +122,7 @@ QWidget* BirthdayReport::progressParent() const { return GLO::VentanaPrincipal; 
 bool BirthdayReport::applyFilter(rt::View& view) {
   // Day and month of a date 0 read as a day of December: a patient without
   // a birth date, or a listing without a date, matches nobody.
-  return view
-             .setFilter(
+  return view.setFilter(
                  "PAC:Fecha_Nacim <> 0 AND Fecha <> 0 AND "
                  "Day(PAC:Fecha_Nacim) = Day(Fecha) AND Month(PAC:Fecha_Nacim) = Month(Fecha)",
                  &names_)
@@ -132,8 +132,9 @@ bool BirthdayReport::applyFilter(rt::View& view) {
 void BirthdayReport::layOut(rt::ReportEngine& report) {
   report.header.height = 900;
   layOutPageHeader(report.header, "Reporte de Pacientes que cumplen años el"_cp);
-  report.header.text(4219, 300, 1400, 260, [this] { return std::to_string(Fecha); },
-                     rt::reportFont("Arial", 14, true), "@d17");
+  report.header.text(
+      4219, 300, 1400, 260, [this] { return std::to_string(Fecha); },
+      rt::reportFont("Arial", 14, true), "@d17");
   layOutColumns(report, detail_,
                 {{0, 0, 1812, "Apellido y Nombre", name, "@s90"},
                  {1875, 1875, 1854, "Dirección"_cp, address, "@s90"},

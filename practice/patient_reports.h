@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "core/shapes/report_run.h"
 #include "platform/base/clock.h"
 #include "platform/base/expression.h"
 #include "platform/data/view.h"
-#include "core/shapes/report_run.h"
 
 namespace practice {
 

@@ -12,10 +12,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/aids/designed_font.h"
 #include "core/aids/window_parts.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
-#include "core/aids/designed_font.h"
 #include "core/tables/table_managers.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
@@ -23,8 +23,8 @@
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
-#include "practice/window_parts.h"
 #include "practice/schedule_sheet_form.h"
+#include "practice/window_parts.h"
 
 namespace practice {
 namespace {
@@ -124,8 +124,8 @@ void PhysicianList::setUpBrowser(core::ListBrowser& b) {
 void PhysicianList::callForm() { FormularioMedico(); }
 
 std::optional<core::ListSearchSettings> PhysicianList::searchSettings() const {
-  return core::ListSearchSettings{{},
-      "No hay mas ocurrencias.", "No search criteria specified.", "Error"};
+  return core::ListSearchSettings{
+      {}, "No hay mas ocurrencias.", "No search criteria specified.", "Error"};
 }
 
 int ExaminarMedicos() { return core::runWindow<PhysicianList>(); }
@@ -134,9 +134,9 @@ int ExaminarMedicos() { return core::runWindow<PhysicianList>(); }
 
 namespace {
 
-const core::LookupField kPostalCode{"?MDC:COD_POSTAL",      "?CallLookup",
-                                    "MDC:Cod_Postal",       &core::Localidades::def,
-                                    "LOC:Cod_Postal",       core::Localidades::LOC01,
+const core::LookupField kPostalCode{"?MDC:COD_POSTAL",    "?CallLookup",
+                                    "MDC:Cod_Postal",     &core::Localidades::def,
+                                    "LOC:Cod_Postal",     core::Localidades::LOC01,
                                     "ExaminarLocalidades"};
 const core::LookupField kSpeciality{"?MDC:COD_ESPECIALIDAD", "?CallLookup:2",
                                     "MDC:Cod_Especialidad",  &core::Especialidades::def,

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/frame/globals.h"
 #include "core/aids/main_services.h"
+#include "core/frame/globals.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
 
@@ -42,8 +42,9 @@ std::string trimmed(const std::string& text) {
 }
 
 void sortByNumber() {
-  std::stable_sort(queue().begin(), queue().end(),
-                   [](const DayRow& a, const DayRow& b) { return a.NRO_ABSOLUTO < b.NRO_ABSOLUTO; });
+  std::stable_sort(queue().begin(), queue().end(), [](const DayRow& a, const DayRow& b) {
+    return a.NRO_ABSOLUTO < b.NRO_ABSOLUTO;
+  });
 }
 
 DayRow* findByNumber(std::uint32_t number) {
@@ -71,16 +72,26 @@ std::string dayField(const DayRow& row, int number) {
     return std::to_string(colours[offset - 1]);
   }
   switch (number) {
-    case 1: return std::to_string(row.CONFIRMADO);
-    case 2: return std::to_string(row.CONFIRMADO_ICONO);
-    case 3: return std::to_string(row.HORA);
-    case 8: return std::to_string(row.DURACION);
-    case 13: return std::to_string(row.NRO_ORDEN_ATENCION);
-    case 18: return row.TIPOTURNO;
-    case 23: return row.MOTIVO;
-    case 28: return row.NOMBRE;
-    case 33: return row.TELEFONO;
-    case 38: return std::to_string(row.NRO_ABSOLUTO);
+    case 1:
+      return std::to_string(row.CONFIRMADO);
+    case 2:
+      return std::to_string(row.CONFIRMADO_ICONO);
+    case 3:
+      return std::to_string(row.HORA);
+    case 8:
+      return std::to_string(row.DURACION);
+    case 13:
+      return std::to_string(row.NRO_ORDEN_ATENCION);
+    case 18:
+      return row.TIPOTURNO;
+    case 23:
+      return row.MOTIVO;
+    case 28:
+      return row.NOMBRE;
+    case 33:
+      return row.TELEFONO;
+    case 38:
+      return std::to_string(row.NRO_ABSOLUTO);
     case 39: {
       const std::int64_t whole = row.COSEGURO / 100, cents = row.COSEGURO % 100;
       const bool negative = row.COSEGURO < 0;
@@ -90,13 +101,20 @@ std::string dayField(const DayRow& row, int number) {
                     static_cast<long long>(negative ? -cents : cents));
       return text;
     }
-    case 40: return std::to_string(row.INDICE);
-    case 41: return std::to_string(row.COD_TURNO);
-    case 42: return std::to_string(row.COD_CONSULTA);
-    case 43: return std::to_string(row.NRO_ORDEN);
-    case 44: return std::to_string(row.ORDENTIPO);
-    case 45: return std::to_string(row.NOVARIAR);
-    default: return {};
+    case 40:
+      return std::to_string(row.INDICE);
+    case 41:
+      return std::to_string(row.COD_TURNO);
+    case 42:
+      return std::to_string(row.COD_CONSULTA);
+    case 43:
+      return std::to_string(row.NRO_ORDEN);
+    case 44:
+      return std::to_string(row.ORDENTIPO);
+    case 45:
+      return std::to_string(row.NOVARIAR);
+    default:
+      return {};
   }
 }
 
@@ -269,7 +287,8 @@ void CalcularHorariosPlanilla(PlannerDay& day) {
   const std::uint16_t index = pause.INDICE;
   pause.HORA = start + kOneMinuteDuration;
   pause.DURACION -= kSeparatorsNeed;
-  for (const auto& [at, separatorNumber] : {std::pair{start, number - 1}, std::pair{end - kOneMinuteDuration, number + 1}}) {
+  for (const auto& [at, separatorNumber] :
+       {std::pair{start, number - 1}, std::pair{end - kOneMinuteDuration, number + 1}}) {
     DayRow separator;
     separator.TIPOTURNO = "XXX";
     separator.HORA = at;
@@ -298,7 +317,8 @@ DayNotice ArmarPlanillaDia(PlannerDay& day, const DayInput& input) {
     if (day.FechaTurno != day.lastBuildDate) {
       notice.holidayMessage = true;
       notice.message = "La fecha " + rt::format(day.FechaTurno, "@d17") +
-                       "||corresponde al siguiente feriado (o dia no laborable):" + "||" + description;
+                       "||corresponde al siguiente feriado (o dia no laborable):" + "||" +
+                       description;
     }
   } else if (!input.sheet) {
     day.CadenaAdvertencia = "Planilla de horarios no definida para médico y fecha"_cp;
@@ -339,7 +359,8 @@ DayNotice ArmarPlanillaDia(PlannerDay& day, const DayInput& input) {
 RefreshResult RefrescarPlanilla(PlannerDay& day,
                                 const std::function<DayInput(std::uint16_t, std::int32_t)>& read) {
   RefreshResult result;
-  if (day.Cod_Medico != day.builtMedico || day.FechaTurno != day.builtFecha || day.forceRebuild == 1) {
+  if (day.Cod_Medico != day.builtMedico || day.FechaTurno != day.builtFecha ||
+      day.forceRebuild == 1) {
     if (day.Cod_Medico != 0) {
       result.notice = ArmarPlanillaDia(day, read(day.Cod_Medico, day.FechaTurno));
       result.built = true;
@@ -371,7 +392,7 @@ std::string TraeTipoTurno(const std::string& type) {
 }
 
 std::string RecuperaDscDia(std::int32_t date) {
-  static constexpr const char* kNames[] = {"Domingo", "Lunes", "Martes", "Miércoles"_cp,
+  static constexpr const char* kNames[] = {"Domingo", "Lunes",   "Martes",   "Miércoles"_cp,
                                            "Jueves",  "Viernes", "Sábado"_cp};
   const int weekday = ((date % 7) + 7) % 7;
   return kNames[weekday];

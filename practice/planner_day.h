@@ -22,8 +22,16 @@ struct CellColours {
 };
 
 // The seven displayed cells, each followed in the queue by its colours.
-enum DayCell { kCellHora, kCellDuracion, kCellNroOrdenAtencion, kCellTipoTurno, kCellMotivo,
-               kCellNombre, kCellTelefono, kDayCells };
+enum DayCell {
+  kCellHora,
+  kCellDuracion,
+  kCellNroOrdenAtencion,
+  kCellTipoTurno,
+  kCellMotivo,
+  kCellNombre,
+  kCellTelefono,
+  kDayCells
+};
 
 // One row of `QTU`. Times are the runtime's (hundredths since midnight plus
 // one); texts are CP1252 without padding; COSEGURO is in hundredths.
@@ -93,8 +101,8 @@ struct DaySheet {
 };
 
 struct DayInput {
-  std::optional<std::string> holiday;  // the holiday's description, when the date is one
-  std::optional<DaySheet> sheet;       // absent: no valid sheet or no row for the weekday
+  std::optional<std::string> holiday;        // the holiday's description, when the date is one
+  std::optional<DaySheet> sheet;             // absent: no valid sheet or no row for the weekday
   std::vector<DayAppointment> appointments;  // in key order
 };
 

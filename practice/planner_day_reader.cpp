@@ -25,7 +25,7 @@ std::optional<DaySheet> readSheet(std::uint16_t medico, std::int32_t fecha) {
     core::PLH().DiaSemanaNro = static_cast<std::uint16_t>(fecha % 7 + 1);
     if (rows.fetch(core::PlanillaHorarios::PLH03) != 0) return std::nullopt;
     return DaySheet{core::PLA().CodPlanilla, core::PLA().DurConsulta, core::PLH().HrEntrada1,
-                    core::PLH().HrSalida1,   core::PLH().HrEntrada2, core::PLH().HrSalida2};
+                    core::PLH().HrSalida1,   core::PLH().HrEntrada2,  core::PLH().HrSalida2};
   }
   return std::nullopt;
 }

@@ -12,17 +12,17 @@
 #include <QVBoxLayout>
 
 #include "core/aids/calendar_popup.h"
-#include "core/tables/catalog_tables.h"
-#include "core/tables/clinical_tables.h"
 #include "core/aids/control_colouring.h"
 #include "core/aids/designed_font.h"
-#include "core/shapes/export_handover.h"
+#include "core/aids/window_parts.h"
 #include "core/frame/globals.h"
+#include "core/shapes/export_handover.h"
 #include "core/shapes/list_cells.h"
 #include "core/shapes/record_form.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_messages.h"
-#include "core/aids/window_parts.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
@@ -43,7 +43,8 @@ using core::request::Insert;
 namespace {
 
 constexpr auto& kSecondPlanner =
-    "Ya hay una instancia de la ventana abierta.||Por seguridad e integridad de la informacion,|solo "
+    "Ya hay una instancia de la ventana abierta.||Por seguridad e integridad de la "
+    "informacion,|solo "
     "se permite una abrir una instancia de la |misma. ||Complete la operacion sobre la ventana "
     "actual|y luego abra la otra instancia.";
 constexpr auto& kSecondPlannerTitle = "Formulario ya está abierto"_cp;
@@ -67,16 +68,11 @@ struct DayColumn {
   int cell;  // DayCell, or -1 without colours
 };
 const DayColumn kColumns[] = {
-    {"C  onfirmado", 0, "@n3", 1, -1},
-    {"Hora", 25, "@T1", 3, kCellHora},
-    {"Dur.", 25, "@T1", 8, kCellDuracion},
-    {"Nº"_cp, 17, "@N3B", 13, kCellNroOrdenAtencion},
-    {"Tipo", 20, "@s3", 18, kCellTipoTurno},
-    {"Motivo", 116, "@s80", 23, kCellMotivo},
-    {"Paciente", 146, "@s90", 28, kCellNombre},
-    {"Teléfono"_cp, 100, "@s90", 33, kCellTelefono},
-    {"Nº Abs."_cp, 0, "@P###-###P", 38, -1},
-    {"Coseguro", 64, "@N$(13.2)", 39, -1},
+    {"C  onfirmado", 0, "@n3", 1, -1},          {"Hora", 25, "@T1", 3, kCellHora},
+    {"Dur.", 25, "@T1", 8, kCellDuracion},      {"Nº"_cp, 17, "@N3B", 13, kCellNroOrdenAtencion},
+    {"Tipo", 20, "@s3", 18, kCellTipoTurno},    {"Motivo", 116, "@s80", 23, kCellMotivo},
+    {"Paciente", 146, "@s90", 28, kCellNombre}, {"Teléfono"_cp, 100, "@s90", 33, kCellTelefono},
+    {"Nº Abs."_cp, 0, "@P###-###P", 38, -1},    {"Coseguro", 64, "@N$(13.2)", 39, -1},
 };
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 
@@ -105,7 +101,9 @@ int DayModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(QTU().size());
 }
 
-int DayModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
+int DayModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
 
 QVariant DayModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= static_cast<int>(QTU().size())) return {};
@@ -128,8 +126,10 @@ QVariant DayModel::data(const QModelIndex& index, int role) const {
   if (column.cell < 0) return {};
   const CellColours& c = row.colours[static_cast<std::size_t>(column.cell)];
   switch (role) {
-    case Qt::ForegroundRole: return core::colourOf(c.NORMALFG);
-    case Qt::BackgroundRole: return core::colourOf(c.NORMALBG);
+    case Qt::ForegroundRole:
+      return core::colourOf(c.NORMALFG);
+    case Qt::BackgroundRole:
+      return core::colourOf(c.NORMALBG);
     // The day gives a row the same colours chosen or not, which would leave
     // the chosen row (the one the buttons act on) looking like the others:
     // it takes the list's selection colours. A cell marked apart from its
@@ -140,12 +140,14 @@ QVariant DayModel::data(const QModelIndex& index, int role) const {
       if (c.SELECTEDBG == own.SELECTEDBG && c.SELECTEDFG == own.SELECTEDFG) return {};
       return core::colourOf(role == core::kSelectedTextRole ? c.SELECTEDFG : c.SELECTEDBG);
     }
-    default: return {};
+    default:
+      return {};
   }
 }
 
 QVariant DayModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumnCount)
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+      section >= kColumnCount)
     return {};
   return rt::toQString(kColumns[section].title);
 }
@@ -302,7 +304,8 @@ void PlannerWindow::fillPhysicians() {
   t.clear();
   t.setToStart(core::Medicos::MDC02);
   while (t.next() == 0) {
-    box->addItem(rt::toQString(core::MDC().Nombre.clipped()), static_cast<int>(core::MDC().Cod_Medico));
+    box->addItem(rt::toQString(core::MDC().Nombre.clipped()),
+                 static_cast<int>(core::MDC().Cod_Medico));
   }
   box->setCurrentIndex(-1);
 }
@@ -363,9 +366,9 @@ int PlannerWindow::Kill() {
 
 void PlannerWindow::showDate() {
   auto* date = control<QLineEdit>("?LOC:FECHATURNO");
-  date->setText(day_.FechaTurno == 0
-                    ? QString()
-                    : rt::toQString(trimmed(rt::format(static_cast<double>(day_.FechaTurno), "@d17"))));
+  date->setText(day_.FechaTurno == 0 ? QString()
+                                     : rt::toQString(trimmed(rt::format(
+                                           static_cast<double>(day_.FechaTurno), "@d17"))));
   date->setModified(false);
   control<QLabel>("?LOC:DSCDIA")->setText(rt::toQString(RecuperaDscDia(day_.FechaTurno)));
 }
@@ -374,8 +377,12 @@ void PlannerWindow::refresh() {
   const RefreshResult result = RefrescarPlanilla(day_, readPlannerDay);
   showDay();
   if (result.notice.holidayMessage) {
-    rt::showMessage({result.notice.message, "Feriado", rt::MessageIcon::Information, rt::button::Ok,
-                     {}, rt::button::Ok});
+    rt::showMessage({result.notice.message,
+                     "Feriado",
+                     rt::MessageIcon::Information,
+                     rt::button::Ok,
+                     {},
+                     rt::button::Ok});
   }
 }
 
@@ -389,7 +396,8 @@ void PlannerWindow::showDay() {
   const int current = list_->currentIndex().isValid() ? list_->currentIndex().row() : 0;
   model_->reload();
   if (!QTU().empty())
-    list_->setCurrentIndex(model_->index(std::min<int>(current, static_cast<int>(QTU().size()) - 1), 1));
+    list_->setCurrentIndex(
+        model_->index(std::min<int>(current, static_cast<int>(QTU().size()) - 1), 1));
   auto* warning = control<QLabel>("?CADENAADVERTENCIA");
   warning->setText(rt::toQString(day_.CadenaAdvertencia));
   const QColor colour = core::colourOf(day_.advertenciaColour);
@@ -429,8 +437,12 @@ int PlannerWindow::TakeWindowEvent() {
   if (event() == rt::event::OpenWindow) {
     if (GLO::ThreadTurnos != 0 && GLO::ThreadTurnos != static_cast<std::int32_t>(thread())) {
       rt::post(rt::event::GainFocus, static_cast<rt::ThreadNumber>(GLO::ThreadTurnos));
-      rt::showMessage({kSecondPlanner, kSecondPlannerTitle, rt::MessageIcon::Information,
-                       rt::button::Ok, {}, rt::button::Ok});
+      rt::showMessage({kSecondPlanner,
+                       kSecondPlannerTitle,
+                       rt::MessageIcon::Information,
+                       rt::button::Ok,
+                       {},
+                       rt::button::Ok});
       return rt::level::Fatal;
     }
     GLO::ThreadTurnos = static_cast<std::int32_t>(thread());
@@ -460,7 +472,8 @@ int PlannerWindow::TakeAccepted() {
     if (row) post(rt::event::Accepted, control(row->COD_TURNO != 0 ? "?CHANGE" : "?INSERT"));
   } else if (name == "?LOC:NOMBREMEDICO") {
     auto* box = control<QComboBox>(name);
-    if (box->currentIndex() >= 0) day_.Cod_Medico = static_cast<std::uint16_t>(box->currentData().toInt());
+    if (box->currentIndex() >= 0)
+      day_.Cod_Medico = static_cast<std::uint16_t>(box->currentData().toInt());
     refresh();
   } else if (name == "?LOC:COD_MEDICO") {
     physicianCode();
@@ -470,8 +483,8 @@ int PlannerWindow::TakeAccepted() {
     showDate();
     refresh();
   } else if (name == "?CALENDARIO") {
-    day_.FechaTurno = static_cast<std::int32_t>(
-        core::BotonCalendario(*this, control<QLineEdit>("?LOC:FECHATURNO"), "Selección de Fecha"_cp));
+    day_.FechaTurno = static_cast<std::int32_t>(core::BotonCalendario(
+        *this, control<QLineEdit>("?LOC:FECHATURNO"), "Selección de Fecha"_cp));
     showDate();
     refresh();
   } else if (name == "?FECHAANTERIOR" || name == "?FECHAPOSTERIOR") {
@@ -526,16 +539,23 @@ void PlannerWindow::editConsultation() {
   // The patients are seen in their order: a later one waits.
   if (DAT::RespetaOrdenTurnos != 0 && row->NRO_ORDEN_ATENCION > GLO::ProximoTurno) {
     rt::showMessage({"El paciente tiene el orden de atención "_cp +
-                         std::to_string(row->NRO_ORDEN_ATENCION) + " y el próximo a atender es el "_cp +
-                         std::to_string(GLO::ProximoTurno) +
+                         std::to_string(row->NRO_ORDEN_ATENCION) +
+                         " y el próximo a atender es el "_cp + std::to_string(GLO::ProximoTurno) +
                          ".||Las consultas se editan en el orden de atención."_cp,
-                     kOutOfOrderTitle, rt::MessageIcon::Information, rt::button::Ok, {},
+                     kOutOfOrderTitle,
+                     rt::MessageIcon::Information,
+                     rt::button::Ok,
+                     {},
                      rt::button::Ok});
     return;
   }
   if (!readAppointment(row->COD_TURNO)) return;
   if (core::TUR().Cod_Paciente == 0) {
-    rt::showMessage({kNoPatient, kNoPatientTitle, rt::MessageIcon::Warning, rt::button::Ok, {},
+    rt::showMessage({kNoPatient,
+                     kNoPatientTitle,
+                     rt::MessageIcon::Warning,
+                     rt::button::Ok,
+                     {},
                      rt::button::Ok});
     return;
   }
@@ -554,7 +574,8 @@ void PlannerWindow::viewConsultation() {
   readAppointment(row->COD_TURNO);
   core::Consultas::table().clear();
   core::CON().Cod_Consulta = row->COD_CONSULTA;
-  if (core::access(core::Consultas::def()).fetchByKey(core::Consultas::CON01) != core::level::Benign)
+  if (core::access(core::Consultas::def()).fetchByKey(core::Consultas::CON01) !=
+      core::level::Benign)
     return;
   rt::callProcedure("FormularioConsultas", {"1"});
   rebuild();
@@ -632,12 +653,20 @@ void PlannerWindow::remove() {
   GLO::FechaTurno = day_.FechaTurno;
   GLO::NroAbsolutoTurno = row->NRO_ABSOLUTO;
   if (row->COD_TURNO != 0 && row->COD_CONSULTA != 0) {
-    rt::showMessage({kHasConsultation, kHasConsultationTitle, rt::MessageIcon::Error, rt::button::Ok,
-                     {}, rt::button::Ok});
+    rt::showMessage({kHasConsultation,
+                     kHasConsultationTitle,
+                     rt::MessageIcon::Error,
+                     rt::button::Ok,
+                     {},
+                     rt::button::Ok});
     return;
   }
-  if (rt::showMessage({kDeleteQuestion, kDeleteTitle, rt::MessageIcon::Question,
-                       rt::button::Yes | rt::button::No, {}, rt::button::No}) != rt::button::Yes) {
+  if (rt::showMessage({kDeleteQuestion,
+                       kDeleteTitle,
+                       rt::MessageIcon::Question,
+                       rt::button::Yes | rt::button::No,
+                       {},
+                       rt::button::No}) != rt::button::Yes) {
     return;
   }
   // Through the relations: a consultation recorded meanwhile on another
@@ -686,8 +715,10 @@ int ExaminarTurnos() {
 }
 
 void registerPlannerProcedures() {
-  rt::registerProcedure("ExaminarTurnos", [](const rt::ProcedureArgs&) { return ExaminarTurnos(); });
-  rt::registerProcedure("FormularioTurnos", [](const rt::ProcedureArgs&) { return FormularioTurnos(); });
+  rt::registerProcedure("ExaminarTurnos",
+                        [](const rt::ProcedureArgs&) { return ExaminarTurnos(); });
+  rt::registerProcedure("FormularioTurnos",
+                        [](const rt::ProcedureArgs&) { return FormularioTurnos(); });
   rt::registerProcedure("ReporteTurnos", [](const rt::ProcedureArgs&) { return ReporteTurnos(); });
 }
 

@@ -2,13 +2,13 @@
 
 #include <cstdlib>
 
+#include "core/aids/patient_services.h"
 #include "core/frame/startup_hooks.h"
 #include "platform/base/procedures.h"
-#include "practice/consultation_report.h"
-#include "core/aids/patient_services.h"
 #include "practice/attachment_form.h"
 #include "practice/consultation_form.h"
 #include "practice/consultation_log_list.h"
+#include "practice/consultation_report.h"
 #include "practice/listing_procedures.h"
 #include "practice/notes_length_pass.h"
 #include "practice/patient_form.h"

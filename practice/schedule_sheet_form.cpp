@@ -11,11 +11,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "core/aids/window_parts.h"
 #include "core/aids/calendar_popup.h"
-#include "core/tables/clinical_tables.h"
 #include "core/aids/designed_font.h"
+#include "core/aids/window_parts.h"
 #include "core/shapes/export_handover.h"
+#include "core/tables/clinical_tables.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_messages.h"
 #include "platform/base/cp_literal.h"

@@ -11,7 +11,6 @@
 #include <cstring>
 #include <string>
 
-
 #include "platform/base/debug_sink.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/message_hook.h"

@@ -634,14 +634,14 @@ class TextBuffer {
 
   // Copies the variable's bytes to the 1-based position when they fit.
   template <typename Number>
-    requires kIsFieldNumber<Number>
+  requires kIsFieldNumber<Number>
   static void WriteBuffer(Number variable, std::span<char> buffer, int position) {
     writeBytes(&variable, sizeof variable, buffer, position);
   }
   static void WriteBuffer(DecimalRef variable, std::span<char> buffer, int position);
   // Bytes beyond the buffer read as blanks.
   template <typename Number>
-    requires kIsFieldNumber<Number>
+  requires kIsFieldNumber<Number>
   static void ReadBuffer(std::span<const char> buffer, Number& variable, int position) {
     readBytes(buffer, position, &variable, sizeof variable);
   }
@@ -655,10 +655,8 @@ class TextBuffer {
   static void ReadBuffer(PStringRef source, std::span<char> variable, int position);
 
   template <typename Number>
-    requires kIsFieldNumber<Number>
-  void FromVariable(Number variable) {
-    SetValue(static_cast<int>(sizeof variable), &variable);
-  }
+  requires kIsFieldNumber<Number>
+  void FromVariable(Number variable) { SetValue(static_cast<int>(sizeof variable), &variable); }
   void FromVariable(DecimalRef variable);
   void FromVariable(CStringRef variable);
   void FromVariable(std::span<const char> variable);
@@ -837,8 +835,7 @@ class TextBuffer {
   int caseConvert(bool toUpper, std::string_view quoteStart, std::string_view quoteEnd);
   static void writeBytes(const void* bytes, std::size_t count, std::span<char> buffer,
                          int position);
-  static void readBytes(std::span<const char> buffer, int position, void* bytes,
-                        std::size_t count);
+  static void readBytes(std::span<const char> buffer, int position, void* bytes, std::size_t count);
 };
 
 }  // namespace textlib

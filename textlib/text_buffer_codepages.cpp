@@ -98,7 +98,8 @@ void writeQuestionMark(const void*, UConverterFromUnicodeArgs* args, const UChar
 // ICU's ibm-NNN tables swap some control bytes and read 0xE6 of page 437 as
 // the Greek mu, so the bytes are read through the C library's converter; a
 // byte it has no character for keeps ICU's reading.
-constexpr int kOemPages[] = {437, 737, 775, 850, 852, 855, 857, 858, 860, 861, 862, 863, 864, 865, 866, 869};
+constexpr int kOemPages[] = {437, 737, 775, 850, 852, 855, 857, 858,
+                             860, 861, 862, 863, 864, 865, 866, 869};
 
 struct OemPage {
   std::array<char16_t, 256> units{};
@@ -132,7 +133,8 @@ UConverter* converterFor(int codePage) {
     ucnv_setSubstChars(converter.get(), "?", 1, &status);
     UConverterFromUCallback previous = nullptr;
     const void* previousContext = nullptr;
-    ucnv_setFromUCallBack(converter.get(), writeQuestionMark, nullptr, &previous, &previousContext, &status);
+    ucnv_setFromUCallBack(converter.get(), writeQuestionMark, nullptr, &previous, &previousContext,
+                          &status);
   }
   UConverter* result = converter.get();
   cache.emplace(codePage, std::move(converter));
@@ -151,12 +153,15 @@ OemPage buildOemPage(int codePage) {
     char* to = out;
     std::size_t inLeft = 1, outLeft = sizeof out;
     if (glibc != reinterpret_cast<iconv_t>(-1) &&
-        iconv(glibc, &from, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1) && outLeft == 2) {
-      unit = static_cast<char16_t>(static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8);
+        iconv(glibc, &from, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1) &&
+        outLeft == 2) {
+      unit = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
+                                   static_cast<unsigned char>(out[1]) << 8);
     } else if (b >= 0x80 && icu != nullptr) {
       UErrorCode status = U_ZERO_ERROR;
       UChar decoded[2];
-      if (ucnv_toUChars(icu, decoded, 2, &in, 1, &status) == 1 && U_SUCCESS(status)) unit = decoded[0];
+      if (ucnv_toUChars(icu, decoded, 2, &in, 1, &status) == 1 && U_SUCCESS(status))
+        unit = decoded[0];
     }
     if (glibc != reinterpret_cast<iconv_t>(-1)) iconv(glibc, nullptr, nullptr, nullptr, nullptr);
     page.units[static_cast<std::size_t>(b)] = unit;
@@ -167,7 +172,8 @@ OemPage buildOemPage(int codePage) {
 }
 
 const OemPage* oemPage(int codePage) {
-  if (std::find(std::begin(kOemPages), std::end(kOemPages), codePage) == std::end(kOemPages)) return nullptr;
+  if (std::find(std::begin(kOemPages), std::end(kOemPages), codePage) == std::end(kOemPages))
+    return nullptr;
   static std::mutex guard;
   static std::map<int, OemPage> pages;
   const std::lock_guard<std::mutex> lock(guard);
@@ -645,13 +651,16 @@ void TextBuffer::DecodeEscapePrefix(std::string_view prefix, int digits, int cod
   if (prefix.empty()) return;
   const int target = encoding == -1 ? ENCODING : encoding;
   if (digits == 4 && target == 2) return;
-  const std::string input(VALUE.address != nullptr ? VALUE.address : "", static_cast<std::size_t>(DATAEND_));
+  const std::string input(VALUE.address != nullptr ? VALUE.address : "",
+                          static_cast<std::size_t>(DATAEND_));
   std::string out;
   out.reserve(input.size());
   std::string carry;  // bytes to scan again before input[next]
   std::size_t next = 0;
   const auto available = [&] { return carry.size() + (input.size() - next); };
-  const auto at = [&](std::size_t k) { return k < carry.size() ? carry[k] : input[next + k - carry.size()]; };
+  const auto at = [&](std::size_t k) {
+    return k < carry.size() ? carry[k] : input[next + k - carry.size()];
+  };
   const auto consume = [&](std::size_t k) {
     if (k <= carry.size()) {
       carry.erase(0, k);
@@ -683,7 +692,8 @@ void TextBuffer::DecodeEscapePrefix(std::string_view prefix, int digits, int cod
     if (digits == 2) {
       replacement.assign(1, static_cast<char>(number & 0xFF));
     } else {
-      const char unit[2] = {static_cast<char>(number & 0xFF), static_cast<char>((number >> 8) & 0xFF)};
+      const char unit[2] = {static_cast<char>(number & 0xFF),
+                            static_cast<char>((number >> 8) & 0xFF)};
       if (target == 1) {
         int length = 0;
         replacement = CodeUnitToUtf8({unit, 2}, length);

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-
 #include <utility>
 
 #include "textlib/text_buffer.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/base/text_order.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/text_order.h"
 
 namespace textlib {
 

@@ -80,7 +80,8 @@ class AdminFixture : public ::testing::Test {
   // An empty folder of this test's own.
   static std::filesystem::path scratch(const std::string& name) {
     static int n = 0;
-    const std::filesystem::path folder = rt::testing::testRoot() / (name + "-" + std::to_string(++n));
+    const std::filesystem::path folder =
+        rt::testing::testRoot() / (name + "-" + std::to_string(++n));
     std::filesystem::create_directories(folder);
     return folder;
   }
@@ -108,10 +109,11 @@ class AdminFixture : public ::testing::Test {
     std::string columns, values;
     for (const rt::FieldDef& f : def.fields) {
       columns += (columns.empty() ? "" : ", ") + rt::sql::quoteName(f.column);
-      values += (values.empty() ? "" : ", ") + (rt::isTextField(f) ? "'R" + std::to_string(i) + "'" : std::to_string(i));
+      values += (values.empty() ? "" : ", ") +
+                (rt::isTextField(f) ? "'R" + std::to_string(i) + "'" : std::to_string(i));
     }
-    return "INSERT INTO " + schema + "." + rt::sql::quoteName(def.storageName) + " (" + columns + ") VALUES (" +
-           values + ")";
+    return "INSERT INTO " + schema + "." + rt::sql::quoteName(def.storageName) + " (" + columns +
+           ") VALUES (" + values + ")";
   }
 
   static std::int64_t count(const rt::TableDef& def) {

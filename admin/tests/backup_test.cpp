@@ -104,7 +104,8 @@ TEST_F(Backup, ArchivesEveryDataAndSettingsFileAsACopyThatOpens) {
   script.on(kTitle, [this](rt::WindowDriver& w) {
     EXPECT_EQ(rt::fromQString(w.control<QLineEdit>("?CAMINOPARARESPALDO")->text()), "");
     EXPECT_EQ(rt::fromQString(w.control<QLabel>("?LOC:UltimaFecha")->text()), "");
-    w.control<QLineEdit>("?CAMINOPARARESPALDO")->setText(rt::toQString(destination_.string() + "\\"));
+    w.control<QLineEdit>("?CAMINOPARARESPALDO")
+        ->setText(rt::toQString(destination_.string() + "\\"));
     rt::testing::click(w, "?OK");
   });
   ASSERT_TRUE(rt::testing::runOnThread([] { Respaldo(); }, 60s));
@@ -113,8 +114,10 @@ TEST_F(Backup, ArchivesEveryDataAndSettingsFileAsACopyThatOpens) {
 
   ASSERT_TRUE(fs::is_regular_file(archive));
   const std::string listing = rt::testing::commandOutput("7z l '" + archive.string() + "'");
-  for (const char* name : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat", "Dezedu.ini", "varneta.INI", "respaldo.ini"}) {
-    EXPECT_NE(listing.find(std::string(" ") + name + "\n"), std::string::npos) << name << "\n" << listing;
+  for (const char* name : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat", "Dezedu.ini",
+                           "varneta.INI", "respaldo.ini"}) {
+    EXPECT_NE(listing.find(std::string(" ") + name + "\n"), std::string::npos) << name << "\n"
+                                                                               << listing;
   }
   EXPECT_EQ(listing.find("notas.txt"), std::string::npos);
   const std::string ini = core::backupIniFile();
@@ -129,7 +132,8 @@ TEST_F(Backup, ArchivesEveryDataAndSettingsFileAsACopyThatOpens) {
 
   const fs::path copy = unpack(archive);
   EXPECT_EQ(slurp(copy / "Dezedu.ini"), slurp(rt::workingFolder() / "Dezedu.ini"));
-  EXPECT_EQ(slurp(copy / "VarnetaC.dat").find("SECRETO-LEGIBLE"), std::string::npos) << "sealed pages";
+  EXPECT_EQ(slurp(copy / "VarnetaC.dat").find("SECRETO-LEGIBLE"), std::string::npos)
+      << "sealed pages";
   EXPECT_EQ(slurp(copy / "Varneta.dat").find("SQLite format 3"), 0u);
   reopenIn(copy);
   EXPECT_EQ(count(core::Pacientes::def()), 40);
@@ -147,11 +151,15 @@ TEST_F(Backup, NamesThatReadAsSwitchesArePackedAsFilesBesideEveryDataFile) {
   ScriptedMessages messages;
   backUpTo(destination_.string());
   expectDone(messages, destination_ / kArchive);
-  const std::string listing = rt::testing::commandOutput("7z l -slt -- '" + (destination_ / kArchive).string() + "'");
-  for (const std::string name : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat", "Dezedu.ini", "-x!*.dat", "@lista.ini", "*.ini"}) {
-    EXPECT_NE(listing.find("\nPath = " + name + "\n"), std::string::npos) << name << "\n" << listing;
+  const std::string listing =
+      rt::testing::commandOutput("7z l -slt -- '" + (destination_ / kArchive).string() + "'");
+  for (const std::string name : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat", "Dezedu.ini",
+                                 "-x!*.dat", "@lista.ini", "*.ini"}) {
+    EXPECT_NE(listing.find("\nPath = " + name + "\n"), std::string::npos) << name << "\n"
+                                                                          << listing;
   }
-  EXPECT_EQ(rt::getIni("Respaldo", "Dia", "", core::backupIniFile()), std::to_string(rt::testing::kTestDate));
+  EXPECT_EQ(rt::getIni("Respaldo", "Dia", "", core::backupIniFile()),
+            std::to_string(rt::testing::kTestDate));
 }
 
 // A workstation commits, transaction after transaction, one record into a
@@ -175,8 +183,8 @@ TEST_F(Backup, CopiesAConsistentPairWhileAnotherWorkstationCommitsOverTwoFiles) 
     const std::string attach = "ATTACH 'file:" + folder + "/VarnetaC.dat?vfs=varneta-aes' AS c";
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, attach.c_str(), nullptr, nullptr, nullptr);
     for (int i = 1; rc == SQLITE_OK && i <= 100000 && !fs::exists(stop); ++i) {
-      const std::string sql = "BEGIN IMMEDIATE; " + insertSql(core::Pacientes::def(), "main", i) + "; " +
-                              insertSql(core::LogConsultas::def(), "c", i) + "; COMMIT;";
+      const std::string sql = "BEGIN IMMEDIATE; " + insertSql(core::Pacientes::def(), "main", i) +
+                              "; " + insertSql(core::LogConsultas::def(), "c", i) + "; COMMIT;";
       rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
       if (i == 1) (void)!write(ready[1], "x", 1);
       usleep(500);  // a busy workstation still pauses between commits
@@ -214,11 +222,14 @@ TEST_F(Backup, ASealedFileLargerThanTheCacheIsCopiedWhole) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open((rt::workingFolder() / "Varneta.dat").c_str(), &db), SQLITE_OK);
     rt::sql::registerCollations(db);
-    const std::string sql = "ATTACH 'file:" + (rt::workingFolder() / "VarnetaC.dat").string() +
-                            "?vfs=varneta-aes' AS c; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                            "WHERE i < 200000) INSERT INTO c.LogConsul (Cod_LogConsulta, Cod_Consulta, Cod_Usuario, Operacion) "
-                            "SELECT i, i, i % 50, 'A' FROM n";
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    const std::string sql =
+        "ATTACH 'file:" + (rt::workingFolder() / "VarnetaC.dat").string() +
+        "?vfs=varneta-aes' AS c; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+        "WHERE i < 200000) INSERT INTO c.LogConsul (Cod_LogConsulta, Cod_Consulta, Cod_Usuario, "
+        "Operacion) "
+        "SELECT i, i, i % 50, 'A' FROM n";
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
     sqlite3_close(db);
   }
   ASSERT_GT(fs::file_size(rt::workingFolder() / "VarnetaC.dat"), 9u << 20);
@@ -244,7 +255,9 @@ TEST_F(Backup, TheStagedCopiesArePrivateAndRemovedAfterwards) {
     EXPECT_EQ(staged.parent_path(), rt::privateTempFolder());
     EXPECT_EQ(fs::status(staged).permissions(), fs::perms::owner_all);
     for (const std::string& name : snapshot.names) {
-      EXPECT_EQ(fs::status(staged / name).permissions(), fs::perms::owner_read | fs::perms::owner_write) << name;
+      EXPECT_EQ(fs::status(staged / name).permissions(),
+                fs::perms::owner_read | fs::perms::owner_write)
+          << name;
     }
   }
   EXPECT_FALSE(fs::exists(staged));
@@ -278,13 +291,16 @@ TEST_F(Backup, AFailedBackupSaysWhyAndKeepsTheRecordOfTheLastOne) {
   std::vector<Case> cases = {
       {"", "/usr/bin:/bin", "No se indicó el camino para el respaldo."_cp},
       {"   ", "/usr/bin:/bin", "No se indicó el camino para el respaldo."_cp},
-      {(rt::workingFolder() / "un-archivo" / "sub").string(), "/usr/bin:/bin", "El compresor terminó con el código 2."_cp},
-      {destination_.string(), emptyPath.string(), "No se encontró el programa 7z (paquete p7zip-full)."_cp},
+      {(rt::workingFolder() / "un-archivo" / "sub").string(), "/usr/bin:/bin",
+       "El compresor terminó con el código 2."_cp},
+      {destination_.string(), emptyPath.string(),
+       "No se encontró el programa 7z (paquete p7zip-full)."_cp},
   };
   // An archiver that ends well but leaves the last name out of the archive.
   const fs::path dropping = scratch("compresor-incompleto");
-  std::ofstream(dropping / "7z") << "#!/bin/bash\nif [ \"$1\" = a ]; then set -- \"${@:1:$(($#-1))}\"; fi\nexec '"
-                                 << rt::findProgramOnPath("7z") << "' \"$@\"\n";
+  std::ofstream(dropping / "7z")
+      << "#!/bin/bash\nif [ \"$1\" = a ]; then set -- \"${@:1:$(($#-1))}\"; fi\nexec '"
+      << rt::findProgramOnPath("7z") << "' \"$@\"\n";
   fs::permissions(dropping / "7z", fs::perms::owner_all);
   cases.push_back({destination_.string(), dropping.string() + ":/usr/bin:/bin",
                    "El archivo comprimido no contiene: varneta.INI."});
@@ -309,15 +325,17 @@ TEST_F(Backup, AFailedBackupSaysWhyAndKeepsTheRecordOfTheLastOne) {
 
 TEST(BackupArchiveName, TakesTheDateAndTheTimeAsShown) {
   const rt::Date date = rt::makeDate(3, 7, 2026);
-  EXPECT_EQ(backupArchiveName("E:\\Respaldos", date, rt::makeTime(14, 35)), "E:\\Respaldos\\Varneta-20260307-1435");
+  EXPECT_EQ(backupArchiveName("E:\\Respaldos", date, rt::makeTime(14, 35)),
+            "E:\\Respaldos\\Varneta-20260307-1435");
   EXPECT_EQ(backupArchiveName("E:\\", date, rt::makeTime(9, 5)), "E:\\\\Varneta-20260307-0905");
-  EXPECT_EQ(backupArchiveName("/media/usb   ", date, rt::makeTime(0, 0)), "/media/usb\\Varneta-20260307-0000");
+  EXPECT_EQ(backupArchiveName("/media/usb   ", date, rt::makeTime(0, 0)),
+            "/media/usb\\Varneta-20260307-0000");
 }
 
 TEST(BackupArchiver, AnArgumentWithABlankStaysWhole) {
   EXPECT_EQ(archiverArguments("/media/mi usb/Varneta-1", {"a b.ini"}),
-            (std::vector<std::string>{"a", "-ssw", "-mx=9", "-myx=9", "-mmt1", "-y", "-spd", "/media/mi usb/Varneta-1",
-                                      "--", "a b.ini"}));
+            (std::vector<std::string>{"a", "-ssw", "-mx=9", "-myx=9", "-mmt1", "-y", "-spd",
+                                      "/media/mi usb/Varneta-1", "--", "a b.ini"}));
   EXPECT_EQ(commandLineText("/usr/bin/7z", {"a", "/x y/V"}), "/usr/bin/7z a \"/x y/V\"");
 }
 

@@ -44,14 +44,18 @@ TEST_F(CreatedFileModes, EveryFileOfAPracticeIsClosedToOtherAccounts) {
 
     ASSERT_EQ(core::openPracticeDatabase(folder, true), 0);
     rt::closeDatabase();
-    for (const char* ini : {"varneta.INI", "emailtl.ini", "TLMail.ini", "Dezedu.ini", "respaldo.ini"}) {
+    for (const char* ini :
+         {"varneta.INI", "emailtl.ini", "TLMail.ini", "Dezedu.ini", "respaldo.ini"}) {
       ASSERT_TRUE(rt::putIni("Cuenta", "Password", "secreta", (folder / ini).string())) << ini;
     }
     ASSERT_EQ(core::MakeDirectory((folder / "PDF").string()), 0);
-    ASSERT_TRUE(rt::writePdf({}, QString::fromStdString((folder / "PDF" / "Listado.PDF").string()), {}));
-    const std::vector<std::string> names = {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat", "varneta.INI"};
+    ASSERT_TRUE(
+        rt::writePdf({}, QString::fromStdString((folder / "PDF" / "Listado.PDF").string()), {}));
+    const std::vector<std::string> names = {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat",
+                                            "varneta.INI"};
     const fs::path archive = folder / "Varneta-20250929-1030";
-    ASSERT_EQ(runArchiver(rt::findProgramOnPath("7z"), archiverArguments(archive, names), folder, archive, names),
+    ASSERT_EQ(runArchiver(rt::findProgramOnPath("7z"), archiverArguments(archive, names), folder,
+                          archive, names),
               "");
 
     const mode_t file = shared ? 0660 : 0600;
@@ -65,8 +69,9 @@ TEST_F(CreatedFileModes, EveryFileOfAPracticeIsClosedToOtherAccounts) {
       EXPECT_EQ(info.st_mode & 0777, S_ISDIR(info.st_mode) ? subfolder : file);
     }
     std::sort(seen.begin(), seen.end());
-    EXPECT_EQ(seen, (std::vector<std::string>{"Dezedu.ini", "Listado.PDF", "PDF", "TLMail.ini", "Varneta-20250929-1030.7z",
-                                              "Varneta.dat", "VarnetaA.dat", "VarnetaC.dat", "emailtl.ini",
+    EXPECT_EQ(seen, (std::vector<std::string>{"Dezedu.ini", "Listado.PDF", "PDF", "TLMail.ini",
+                                              "Varneta-20250929-1030.7z", "Varneta.dat",
+                                              "VarnetaA.dat", "VarnetaC.dat", "emailtl.ini",
                                               "respaldo.ini", "varneta.INI"}));
   }
 }

@@ -41,7 +41,8 @@ using rt::testing::ScriptedMessages;
 using rt::testing::WindowScript;
 
 constexpr const char* kTitle = "Administrador de Versiones de Bases de Datos";
-const char* const kActions[] = {"?Build", "?Pack", "?Release", "?Fix", "?Freshen", "?Info", "?Create"};
+const char* const kActions[] = {"?Build",   "?Pack", "?Release", "?Fix",
+                                "?Freshen", "?Info", "?Create"};
 
 int rowOf(const std::vector<FileRow>& rows, const std::string& label) {
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -56,15 +57,18 @@ const FileRow& row(const std::vector<FileRow>& rows, const std::string& label) {
 }
 
 // Each (_id, _rv) of a stored table, in order.
-std::vector<std::pair<std::int64_t, std::int64_t>> versions(const fs::path& file, const std::string& table,
-                                                             const std::string& vfs = {}) {
+std::vector<std::pair<std::int64_t, std::int64_t>> versions(const fs::path& file,
+                                                            const std::string& table,
+                                                            const std::string& vfs = {}) {
   sqlite3* db = nullptr;
   std::string uri = "file:" + file.string() + (vfs.empty() ? "" : "?vfs=" + vfs);
   sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
   std::vector<std::pair<std::int64_t, std::int64_t>> out;
   sqlite3_stmt* s = nullptr;
-  sqlite3_prepare_v2(db, ("SELECT _id, _rv FROM \"" + table + "\" ORDER BY _id").c_str(), -1, &s, nullptr);
-  while (s && sqlite3_step(s) == SQLITE_ROW) out.emplace_back(sqlite3_column_int64(s, 0), sqlite3_column_int64(s, 1));
+  sqlite3_prepare_v2(db, ("SELECT _id, _rv FROM \"" + table + "\" ORDER BY _id").c_str(), -1, &s,
+                     nullptr);
+  while (s && sqlite3_step(s) == SQLITE_ROW)
+    out.emplace_back(sqlite3_column_int64(s, 0), sqlite3_column_int64(s, 1));
   sqlite3_finalize(s);
   sqlite3_close(db);
   return out;
@@ -75,8 +79,9 @@ class FileManager : public AdminFixture {
   void SetUp() override {
     AdminFixture::SetUp();
     rt::putIni(core::kTableCheckSection, core::kBadFileEntry, "");
-    previousRunner_ = rt::setProgramRunner(
-        [this](const std::string& program, const std::vector<std::string>& args, const fs::path& folder) {
+    previousRunner_ =
+        rt::setProgramRunner([this](const std::string& program,
+                                    const std::vector<std::string>& args, const fs::path& folder) {
           started_.push_back({program, args, folder, std::this_thread::get_id() != guiThread_});
           return repair_ ? repair_(args, folder) : rt::ProgramRun{true, 0, "Reparado.\n"};
         });
@@ -88,7 +93,8 @@ class FileManager : public AdminFixture {
 
   // Opens the window, tags the rows named, presses the buttons in turn and
   // closes; answers the rows as the window left them.
-  std::vector<FileRow> runWith(const std::vector<std::string>& tagged, const std::vector<std::string>& buttons) {
+  std::vector<FileRow> runWith(const std::vector<std::string>& tagged,
+                               const std::vector<std::string>& buttons) {
     WindowScript script;
     script.on(kTitle, [&](rt::WindowDriver& w) {
       auto& manager = dynamic_cast<FileManagerWindow&>(w);
@@ -116,7 +122,8 @@ class FileManager : public AdminFixture {
   };
   std::vector<Start> started_;
   // What the repair program does when run; by default it says "Reparado.".
-  std::function<rt::ProgramRun(const std::vector<std::string>& args, const fs::path& folder)> repair_;
+  std::function<rt::ProgramRun(const std::vector<std::string>& args, const fs::path& folder)>
+      repair_;
   const std::thread::id guiThread_ = std::this_thread::get_id();
   rt::ProgramRunner previousRunner_;
 };
@@ -134,12 +141,13 @@ TEST_F(FileManager, ListsTheTablesByDescriptionAndEnablesTheActionsOnlyWithARowT
       EXPECT_EQ(r.FILERECORDS, "?");
       if (r.OWNER == "1") owners.insert(r.FILENAME);
     }
-    EXPECT_EQ(owners, (std::set<std::string>{"Agenda", "AgendaRecordatoria", "LogConsultas", "Planilla",
-                                             "PlanillaHorarios", "RubrosAgenda"}));
+    EXPECT_EQ(owners, (std::set<std::string>{"Agenda", "AgendaRecordatoria", "LogConsultas",
+                                             "Planilla", "PlanillaHorarios", "RubrosAgenda"}));
     EXPECT_EQ(row(rows, "Pacientes").DISKNAME, "Varneta.dat\\!PACIENTE");
     EXPECT_EQ(row(rows, "LogFileTL").FILEDRIVER, "ASCII");
     for (const char* name : kActions) EXPECT_FALSE(w.control(name)->isEnabled()) << name;
-    for (const char* name : {"?TagAll", "?UntagAll", "?Close"}) EXPECT_TRUE(w.control(name)->isEnabled()) << name;
+    for (const char* name : {"?TagAll", "?UntagAll", "?Close"})
+      EXPECT_TRUE(w.control(name)->isEnabled()) << name;
     manager.toggle(rowOf(rows, "Turnos"));
     for (const char* name : kActions) EXPECT_TRUE(w.control(name)->isEnabled()) << name;
     manager.toggle(rowOf(rows, "Turnos"));
@@ -157,7 +165,8 @@ TEST_F(FileManager, InfoShowsCountsAndFilesAMissingTableAsEmptyAndCreateMakesIt)
   ASSERT_EQ(execOn(rt::workingFolder() / "Varneta.dat", "DROP TABLE ESPECIAL"), SQLITE_OK);
   reopenIn(rt::workingFolder());
 
-  std::vector<FileRow> rows = runWith({"Pacientes", "Especialidades", "LogFileTL", "Agenda"}, {"?Info"});
+  std::vector<FileRow> rows =
+      runWith({"Pacientes", "Especialidades", "LogFileTL", "Agenda"}, {"?Info"});
   EXPECT_EQ(row(rows, "Pacientes").FILERECORDS, "3");
   EXPECT_EQ(row(rows, "Pacientes").DISKNAME, "Varneta.dat");
   EXPECT_EQ(row(rows, "Agenda").FILERECORDS, "0");
@@ -203,10 +212,12 @@ TEST_F(FileManager, BuildAndPackKeepEveryRecordAndLeaveSoundFiles) {
   EXPECT_EQ(versions(plain, "PACIENTE"), patients);
   EXPECT_EQ(versions(plain, "Consulta"), visits);
   EXPECT_EQ(versions(clinical, "LogConsul", "varneta-aes"), log);
-  for (const rt::DataFile* file : {&core::mainDataFile(), &core::clinicalDataFile(), &core::agendaDataFile()}) {
+  for (const rt::DataFile* file :
+       {&core::mainDataFile(), &core::clinicalDataFile(), &core::agendaDataFile()}) {
     EXPECT_EQ(rt::integrityCheck(*file), "ok") << file->fileName;
   }
-  EXPECT_EQ(rt::testing::commandOutput("sqlite3 '" + plain.string() + "' 'PRAGMA freelist_count'"), "0\n");
+  EXPECT_EQ(rt::testing::commandOutput("sqlite3 '" + plain.string() + "' 'PRAGMA freelist_count'"),
+            "0\n");
   EXPECT_EQ(slurp(clinical).find("R17"), std::string::npos) << "still sealed after packing";
   EXPECT_EQ(count(core::Pacientes::def()), 80);
 }
@@ -244,10 +255,12 @@ TEST_F(FileManager, AFileAnotherWorkstationIsWritingIsReportedAndTheRunGoesOn) {
   ASSERT_EQ(messages.asked().size(), 2u);
   EXPECT_EQ(messages.asked()[0].caption, "File Access Error");
   EXPECT_EQ(messages.asked()[0].text,
-            "This option requires exclusive file access.|Please ensure no other users are in the system. |An "
+            "This option requires exclusive file access.|Please ensure no other users are in the "
+            "system. |An "
             "error occured trying to open the file : Error " +
                 rt::errorText(rt::error::FileLocked));
-  EXPECT_EQ(messages.asked()[1].text, "Se reconstruyeron las claves de:|LogConsultas (VarnetaC.dat)")
+  EXPECT_EQ(messages.asked()[1].text,
+            "Se reconstruyeron las claves de:|LogConsultas (VarnetaC.dat)")
       << "the refused table is not named done";
   EXPECT_EQ(rt::integrityCheck(core::clinicalDataFile()), "ok");
 }
@@ -279,13 +292,15 @@ TEST_F(FileManager, FixAsksAboutTheSharedFileThenRunsTheRepairProgramOnItOnAWork
   ASSERT_EQ(started_.size(), 1u);
   EXPECT_EQ(started_[0].program, (rt::programFolder() / "datfix").string());
   EXPECT_EQ(started_[0].folder, rt::workingFolder());
-  EXPECT_EQ(started_[0].args, (std::vector<std::string>{"Varneta.dat", "/E:Varneta.tpe", "/K", "/A"}));
+  EXPECT_EQ(started_[0].args,
+            (std::vector<std::string>{"Varneta.dat", "/E:Varneta.tpe", "/K", "/A"}));
   EXPECT_TRUE(started_[0].onWorker) << "the windows go on answering while it runs";
   started_.clear();
   ScriptedMessages again({rt::button::Yes, rt::button::Ok});
   runWith({"Turnos"}, {"?Fix"});
   ASSERT_EQ(started_.size(), 1u) << "a new run repairs it again";
-  EXPECT_EQ(started_[0].args, (std::vector<std::string>{"Varneta.dat", "/E:Varneta.tpe", "/K", "/A", "/O"}));
+  EXPECT_EQ(started_[0].args,
+            (std::vector<std::string>{"Varneta.dat", "/E:Varneta.tpe", "/K", "/A", "/O"}));
   const std::string structure = slurp(rt::workingFolder() / "Varneta.tpe");
   EXPECT_NE(structure.find("CREATE TABLE main.\"PACIENTE\""), std::string::npos);
   EXPECT_NE(structure.find("CREATE TABLE main.\"Turnos\""), std::string::npos);
@@ -299,7 +314,8 @@ TEST_F(FileManager, FixShowsEachFilesOutcome) {
   addRecords(core::Pacientes::def(), 1, 60, "Paciente ");
   rt::closeDatabase();
   const fs::path file = rt::workingFolder() / "Varneta.dat";
-  overwrite(file, (fullestLeaf(file, "PACIENTE") - 1) * sqliteNumber(file, "PRAGMA page_size"), std::string(8, '\xA5'));
+  overwrite(file, (fullestLeaf(file, "PACIENTE") - 1) * sqliteNumber(file, "PRAGMA page_size"),
+            std::string(8, '\xA5'));
   ASSERT_NE(sqliteSays(file, "SELECT count(*) FROM PACIENTE NOT INDEXED"), "60\n");
   reopenIn(rt::workingFolder());
   repair_ = [this](const std::vector<std::string>& args, const fs::path& folder) {
@@ -310,9 +326,10 @@ TEST_F(FileManager, FixShowsEachFilesOutcome) {
   ASSERT_EQ(messages.asked().size(), 2u);
   EXPECT_EQ(messages.asked()[1].caption, "Fix");
   EXPECT_EQ(messages.asked()[1].icon, rt::MessageIcon::Information);
-  EXPECT_EQ(messages.asked()[1].text,
-            "Reparado Varneta.dat: 60 registros recuperados, 0 ilegibles; el archivo dañado quedó como "
-            "Varneta.dat.dañado."_cp);
+  EXPECT_EQ(
+      messages.asked()[1].text,
+      "Reparado Varneta.dat: 60 registros recuperados, 0 ilegibles; el archivo dañado quedó como "
+      "Varneta.dat.dañado."_cp);
   EXPECT_EQ(row(rows, "Pacientes").FILERECORDS, "60");
   EXPECT_EQ(sqliteSays(file, "SELECT count(*) FROM PACIENTE NOT INDEXED"), "60\n");
   EXPECT_TRUE(fs::exists(rt::workingFolder() / "Varneta.dat.dañado"));
@@ -331,8 +348,9 @@ TEST(RepairCommandLine, FollowsTheNameAsGiven) {
       {"Mis Datos.v2.dat", "  ", "datfix \"Mis Datos.v2.dat\"  /E:\"Mis Datos.v2.tpe\" /K /A   "},
   };
   for (const Case& c : cases) EXPECT_EQ(repairCommandLine(c.name, c.oem), c.line) << c.name;
-  EXPECT_EQ(commandWords(cases[2].line),
-            (std::vector<std::string>{"datfix", "Mis Datos.dat", "/E:Mis Datos.tpe", "/K", "/A", "/O"}));
+  EXPECT_EQ(
+      commandWords(cases[2].line),
+      (std::vector<std::string>{"datfix", "Mis Datos.dat", "/E:Mis Datos.tpe", "/K", "/A", "/O"}));
 }
 
 TEST_F(FileManager, ABadTableAtStartIsAskedAboutExplainedAndForgotten) {
@@ -342,11 +360,13 @@ TEST_F(FileManager, ABadTableAtStartIsAskedAboutExplainedAndForgotten) {
   ASSERT_EQ(messages.asked().size(), 2u);
   EXPECT_EQ(messages.asked()[0].caption, "Warning");
   EXPECT_EQ(messages.asked()[0].text,
-            "Warning : The program may have crashed attempting to open the file Pacientes. Do you wish to have the "
+            "Warning : The program may have crashed attempting to open the file Pacientes. Do you "
+            "wish to have the "
             "program attempt to fix the file ? ");
   EXPECT_EQ(messages.asked()[0].defaultButton, rt::button::Yes);
   EXPECT_EQ(messages.asked()[1].caption, "Information");
-  EXPECT_EQ(messages.asked()[1].text, "Select the Pacientes file from the list, and then click on the FIX button.");
+  EXPECT_EQ(messages.asked()[1].text,
+            "Select the Pacientes file from the list, and then click on the FIX button.");
   EXPECT_EQ(rt::getIni(core::kTableCheckSection, core::kBadFileEntry, "unset"), "");
 }
 
@@ -378,14 +398,16 @@ TEST_F(FileManager, FreshenKeepsTheRecordsAndRefusesANewerStructure) {
   addRecords(core::Turnos::def(), 1, 4);
   const fs::path plain = rt::workingFolder() / "Varneta.dat";
   const auto patients = versions(plain, "PACIENTE");
-  ASSERT_EQ(execOn(plain, "UPDATE _varneta_meta SET version = version + 1 WHERE tbl = 'Turnos'"), SQLITE_OK);
+  ASSERT_EQ(execOn(plain, "UPDATE _varneta_meta SET version = version + 1 WHERE tbl = 'Turnos'"),
+            SQLITE_OK);
   ScriptedMessages messages;
   const std::vector<FileRow> rows = runWith({"Pacientes", "Turnos"}, {"?Freshen"});
   EXPECT_EQ(versions(plain, "PACIENTE"), patients);
   EXPECT_EQ(row(rows, "Pacientes").FILERECORDS, "12");
   ASSERT_EQ(messages.asked().size(), 2u);
   EXPECT_NE(messages.asked()[0].text.find("Turnos"), std::string::npos);
-  EXPECT_EQ(messages.asked()[1].text, "Se copiaron a un archivo nuevo los registros de:|Pacientes (Varneta.dat)");
+  EXPECT_EQ(messages.asked()[1].text,
+            "Se copiaron a un archivo nuevo los registros de:|Pacientes (Varneta.dat)");
   EXPECT_EQ(versions(plain, "Turnos").size(), 4u);
 }
 
@@ -401,21 +423,34 @@ TEST_F(FileManager, EachRunSaysWhatItDidNamingTheFiles) {
     std::string text;
   };
   const Case cases[] = {
-      {{"Pacientes", "LogConsultas"}, "?Build", "Reconstruir",
+      {{"Pacientes", "LogConsultas"},
+       "?Build",
+       "Reconstruir",
        "Se reconstruyeron las claves de:|Pacientes (Varneta.dat)|LogConsultas (VarnetaC.dat)"},
       {{"Especialidades"}, "?Build", "Reconstruir", "No se reconstruyó ninguna tabla."_cp},
-      {{"Pacientes", "Consultas", "LogConsultas"}, "?Pack", "Compactar",
+      {{"Pacientes", "Consultas", "LogConsultas"},
+       "?Pack",
+       "Compactar",
        "Se compactaron los archivos:|Varneta.dat|VarnetaC.dat"},
-      {{"Pacientes"}, "?Release", "Liberar", "Se liberaron los registros retenidos de:|Pacientes (Varneta.dat)"},
-      {{"LogConsultas"}, "?Freshen", "Refrescar",
+      {{"Pacientes"},
+       "?Release",
+       "Liberar",
+       "Se liberaron los registros retenidos de:|Pacientes (Varneta.dat)"},
+      {{"LogConsultas"},
+       "?Freshen",
+       "Refrescar",
        "Se copiaron a un archivo nuevo los registros de:|LogConsultas (VarnetaC.dat)"},
-      {{"Pacientes", "Especialidades"}, "?Create", "Crear", "Se crearon:|Especialidades (Varneta.dat)"},
+      {{"Pacientes", "Especialidades"},
+       "?Create",
+       "Crear",
+       "Se crearon:|Especialidades (Varneta.dat)"},
       {{"Pacientes"}, "?Create", "Crear", "No faltaba ningún archivo: no se creó ninguno."_cp},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.button + std::string(" ") + c.text);
     rt::closeDatabase();
-    ASSERT_EQ(execOn(rt::workingFolder() / "Varneta.dat", "DROP TABLE IF EXISTS ESPECIAL"), SQLITE_OK);
+    ASSERT_EQ(execOn(rt::workingFolder() / "Varneta.dat", "DROP TABLE IF EXISTS ESPECIAL"),
+              SQLITE_OK);
     reopenIn(rt::workingFolder());
     ScriptedMessages messages;
     runWith(c.tagged, {c.button});
@@ -447,8 +482,9 @@ TEST_F(FileManager, ACancelledRebuildIsRolledBack) {
             0);
   EXPECT_TRUE(cancelled);
   EXPECT_EQ(keys, (std::vector<int>{0, 1}));
-  EXPECT_EQ(rt::testing::commandOutput("sqlite3 '" + plain.string() +
-                                       "' \"SELECT count(*) FROM sqlite_master WHERE name = 'PACIENTE_PAS_002'\""),
+  EXPECT_EQ(rt::testing::commandOutput(
+                "sqlite3 '" + plain.string() +
+                "' \"SELECT count(*) FROM sqlite_master WHERE name = 'PACIENTE_PAS_002'\""),
             "0\n")
       << "the key made again in the rebuild went with it";
   cancel = false;
@@ -458,12 +494,15 @@ TEST_F(FileManager, ACancelledRebuildIsRolledBack) {
 }
 
 TEST_F(FileManager, CountingAnEmptyTableEndsAtAHundredPercent) {
-  rt::MaintenanceConnection connection(rt::workingFolder(),
-                                       {&core::mainDataFile(), &core::clinicalDataFile(), &core::agendaDataFile()});
+  rt::MaintenanceConnection connection(
+      rt::workingFolder(),
+      {&core::mainDataFile(), &core::clinicalDataFile(), &core::agendaDataFile()});
   addRecords(core::Feriados::def(), 1, 0);
   std::int64_t records = -1;
   std::vector<int> seen;
-  EXPECT_EQ(connection.countRecords(core::Feriados::def(), &records, [&](int p) { seen.push_back(p); }), 0);
+  EXPECT_EQ(
+      connection.countRecords(core::Feriados::def(), &records, [&](int p) { seen.push_back(p); }),
+      0);
   EXPECT_EQ(records, 0);
   EXPECT_EQ(seen, std::vector<int>{100});
 }

@@ -30,12 +30,15 @@ class Repair : public AdminFixture {
     const fs::path folder = scratch("reparar");
     fs::copy_file(rt::workingFolder() / "Varneta.dat", folder / "Varneta.dat");
     reopenIn(rt::workingFolder());
-    EXPECT_EQ(rt::writeStructureFile(core::mainDataFile(), core::registeredTables(), folder / "Varneta.tpe"), 0);
+    EXPECT_EQ(rt::writeStructureFile(core::mainDataFile(), core::registeredTables(),
+                                     folder / "Varneta.tpe"),
+              0);
     return folder;
   }
-  static int datfix(const fs::path& folder, const std::string& args, std::string* output = nullptr) {
-    const std::string command =
-        "cd '" + folder.string() + "' && '" VARNETA_DATFIX_BINARY "' " + args + " > datfix.out 2>&1";
+  static int datfix(const fs::path& folder, const std::string& args,
+                    std::string* output = nullptr) {
+    const std::string command = "cd '" + folder.string() + "' && '" VARNETA_DATFIX_BINARY "' " +
+                                args + " > datfix.out 2>&1";
     const int status = std::system(command.c_str());
     if (output) *output = slurp(folder / "datfix.out");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -43,16 +46,20 @@ class Repair : public AdminFixture {
 };
 
 TEST_F(Repair, AnOverwrittenPageLosesOnlyItsRecordsAndTheDamagedFileIsKept) {
-  for (int i = 1; i <= 400; ++i) addRecords(core::Pacientes::def(), i, i, "Paciente-" + std::string(40, 'x'));
+  for (int i = 1; i <= 400; ++i)
+    addRecords(core::Pacientes::def(), i, i, "Paciente-" + std::string(40, 'x'));
   const fs::path folder = copyWithStructure();
   const fs::path file = folder / "Varneta.dat";
   // A leaf page of the patients in the middle of the file, overwritten.
-  const std::string pages = rt::testing::commandOutput(
-      "sqlite3 '" + file.string() + "' \"SELECT pageno, pgsize FROM dbstat WHERE name = 'PACIENTE' AND pagetype = 'leaf' ORDER BY pageno\"");
+  const std::string pages =
+      rt::testing::commandOutput("sqlite3 '" + file.string() +
+                                 "' \"SELECT pageno, pgsize FROM dbstat WHERE name = 'PACIENTE' "
+                                 "AND pagetype = 'leaf' ORDER BY pageno\"");
   std::vector<std::pair<long, long>> leaves;
   std::istringstream lines(pages);
   for (std::string line; std::getline(lines, line);) {
-    leaves.emplace_back(std::stol(line.substr(0, line.find('|'))), std::stol(line.substr(line.find('|') + 1)));
+    leaves.emplace_back(std::stol(line.substr(0, line.find('|'))),
+                        std::stol(line.substr(line.find('|') + 1)));
   }
   ASSERT_GE(leaves.size(), 4u) << pages;
   const auto [page, size] = leaves[leaves.size() / 2];
@@ -62,7 +69,9 @@ TEST_F(Repair, AnOverwrittenPageLosesOnlyItsRecordsAndTheDamagedFileIsKept) {
     out << std::string(size, '\xA5');
   }
   const std::string damaged = slurp(file);
-  ASSERT_NE(rt::testing::commandOutput("sqlite3 '" + file.string() + "' 'PRAGMA integrity_check' 2>&1"), "ok\n");
+  ASSERT_NE(
+      rt::testing::commandOutput("sqlite3 '" + file.string() + "' 'PRAGMA integrity_check' 2>&1"),
+      "ok\n");
 
   std::string output;
   EXPECT_EQ(datfix(folder, "Varneta.dat  /E:Varneta.tpe /K /A", &output), 0) << output;
@@ -77,7 +86,8 @@ TEST_F(Repair, AnOverwrittenPageLosesOnlyItsRecordsAndTheDamagedFileIsKept) {
   int read = 0;
   while (t.next() == 0) {
     ++read;
-    const rt::FieldDef& name = core::Pacientes::def().fields.at(core::Pacientes::def().fieldIndex("Nombre"));
+    const rt::FieldDef& name =
+        core::Pacientes::def().fields.at(core::Pacientes::def().fieldIndex("Nombre"));
     EXPECT_EQ(std::string(rt::clip(rt::fieldText(name, t.record()))).substr(0, 9), "Paciente-");
   }
   EXPECT_EQ(read, kept);
@@ -97,16 +107,19 @@ TEST_F(Repair, ADamagedSchemaGivesEveryRecordBackAndTheDamagedFileIsKept) {
   ASSERT_NE(name, std::string::npos);
   bytes[name + 5 + core::Pacientes::def().storageName.size() + 1] ^= 0x01;
   std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-  ASSERT_NE(rt::testing::commandOutput("sqlite3 '" + file.string() + "' 'SELECT count(*) FROM PACIENTE' 2>&1")
+  ASSERT_NE(rt::testing::commandOutput("sqlite3 '" + file.string() +
+                                       "' 'SELECT count(*) FROM PACIENTE' 2>&1")
                 .find("malformed database schema"),
             std::string::npos);
 
   std::string output;
   EXPECT_EQ(datfix(folder, "Varneta.dat /E:Varneta.tpe /A", &output), 0) << output;
-  EXPECT_NE(output.find("63 registros recuperados, 0 ilegibles; el archivo dañado quedó como Varneta.dat.dañado."),
+  EXPECT_NE(output.find("63 registros recuperados, 0 ilegibles; el archivo dañado quedó como "
+                        "Varneta.dat.dañado."),
             std::string::npos)
       << output;
-  EXPECT_TRUE(slurp(folder / "Varneta.dat.dañado") == bytes) << "the damaged file is kept as it was";
+  EXPECT_TRUE(slurp(folder / "Varneta.dat.dañado") == bytes)
+      << "the damaged file is kept as it was";
   reopenIn(folder);
   EXPECT_EQ(rt::integrityCheck(core::mainDataFile()), "ok");
   EXPECT_EQ(count(core::Pacientes::def()), 40);
@@ -115,8 +128,10 @@ TEST_F(Repair, ADamagedSchemaGivesEveryRecordBackAndTheDamagedFileIsKept) {
   rt::Table& t = rt::table(core::Pacientes::def());
   t.setToStart(0);
   ASSERT_EQ(t.next(), 0);
-  const rt::FieldDef& field = core::Pacientes::def().fields.at(core::Pacientes::def().fieldIndex("Nombre"));
-  EXPECT_EQ(std::string(rt::clip(rt::fieldText(field, t.record()))).substr(0, 15), "Paciente ñandú "_cp);
+  const rt::FieldDef& field =
+      core::Pacientes::def().fields.at(core::Pacientes::def().fieldIndex("Nombre"));
+  EXPECT_EQ(std::string(rt::clip(rt::fieldText(field, t.record()))).substr(0, 15),
+            "Paciente ñandú "_cp);
   reopenIn(rt::workingFolder());
 }
 
@@ -136,20 +151,25 @@ TEST_F(Repair, ARepairThatCannotKeepWhatItReadsChangesNothing) {
     bytes[at + 14] ^= 0x01;
   };
   const std::vector<Case> cases = {
-      {"nothing readable", 0, damageSchema, 2, "No se recuperó ningún registro de Varneta.dat: no se modificó."},
+      {"nothing readable", 0, damageSchema, 2,
+       "No se recuperó ningún registro de Varneta.dat: no se modificó."},
       {"a journal beside", 5,
        [](const fs::path& folder, std::string&) {
-         std::ofstream(folder / "Varneta.dat-journal", std::ios::binary) << std::string(512, '\x01');
+         std::ofstream(folder / "Varneta.dat-journal", std::ios::binary)
+             << std::string(512, '\x01');
        },
        3, "Junto a Varneta.dat está el diario Varneta.dat-journal"},
       {"a super-journal beside", 5,
-       [](const fs::path& folder, std::string&) { std::ofstream(folder / "Varneta.dat-mj0A1B2C3D") << "x"; }, 3,
-       "Varneta.dat-mj0A1B2C3D de una escritura en curso o interrumpida"},
+       [](const fs::path& folder, std::string&) {
+         std::ofstream(folder / "Varneta.dat-mj0A1B2C3D") << "x";
+       },
+       3, "Varneta.dat-mj0A1B2C3D de una escritura en curso o interrumpida"},
       // A table the description does not know, found only in the pages.
       {"an unknown table", 5,
        [&](const fs::path& folder, std::string& bytes) {
-         ASSERT_EQ(execOn(folder / "Varneta.dat", "CREATE TABLE EXTRA (_id INTEGER PRIMARY KEY, a TEXT); "
-                                                  "INSERT INTO EXTRA (a) VALUES ('x')"),
+         ASSERT_EQ(execOn(folder / "Varneta.dat",
+                          "CREATE TABLE EXTRA (_id INTEGER PRIMARY KEY, a TEXT); "
+                          "INSERT INTO EXTRA (a) VALUES ('x')"),
                    SQLITE_OK);
          bytes = slurp(folder / "Varneta.dat");
          damageSchema(folder, bytes);
@@ -159,7 +179,8 @@ TEST_F(Repair, ARepairThatCannotKeepWhatItReadsChangesNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     rt::closeDatabase();
-    for (const char* name : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat"}) fs::remove(rt::workingFolder() / name);
+    for (const char* name : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat"})
+      fs::remove(rt::workingFolder() / name);
     ASSERT_EQ(core::openPracticeDatabase(rt::workingFolder()), 0);
     ASSERT_EQ(core::openAllTables(), 0);
     if (c.records) addRecords(core::Pacientes::def(), 1, c.records);
@@ -179,18 +200,21 @@ TEST_F(Repair, ARepairThatCannotKeepWhatItReadsChangesNothing) {
 // A terminal reads UTF-8: the checker's refusal comes in it.
 TEST_F(Repair, TheCheckerSpeaksUtf8) {
   const fs::path folder = copyWithStructure();
-  for (const char* name : {"VarnetaC.dat", "VarnetaA.dat"}) fs::copy_file(rt::workingFolder() / name, folder / name);
+  for (const char* name : {"VarnetaC.dat", "VarnetaA.dat"})
+    fs::copy_file(rt::workingFolder() / name, folder / name);
   std::ofstream(folder / "Varneta.dat", std::ios::trunc).close();
   const std::string output =
       rt::testing::commandOutput("'" VARNETA_DATCHECK_BINARY "' '" + folder.string() + "' 2>&1");
-  EXPECT_NE(output.find("El archivo de datos Varneta.dat está vacío."), std::string::npos) << output;
+  EXPECT_NE(output.find("El archivo de datos Varneta.dat está vacío."), std::string::npos)
+      << output;
 }
 
 TEST_F(Repair, AFileOfANewerStructureOrInUseIsLeftAsItWas) {
   addRecords(core::Pacientes::def(), 1, 10);
   const fs::path folder = copyWithStructure();
   const fs::path file = folder / "Varneta.dat";
-  ASSERT_EQ(execOn(file, "UPDATE _varneta_meta SET version = version + 1 WHERE tbl = 'PACIENTE'"), SQLITE_OK);
+  ASSERT_EQ(execOn(file, "UPDATE _varneta_meta SET version = version + 1 WHERE tbl = 'PACIENTE'"),
+            SQLITE_OK);
   const std::string before = slurp(file);
   std::string output;
   EXPECT_EQ(datfix(folder, "Varneta.dat /E:Varneta.tpe /K /A", &output), 4) << output;
@@ -231,10 +255,13 @@ TEST_F(Repair, EveryPatientWhoseCellsAreIntactComesBack) {
        "Reparado Varneta.dat: 99 registros recuperados, 1 ilegibles;"},
       {"the root page of the patients, an interior page, lost",
        [](const fs::path& file, long pageSize) {
-         const long root = sqliteNumber(file, "SELECT rootpage FROM sqlite_master WHERE name = 'PACIENTE'");
-         EXPECT_EQ(sqliteSays(file, "SELECT pagetype FROM dbstat WHERE pageno = " + std::to_string(root)),
-                   "internal\n");
-         overwrite(file, (root - 1) * pageSize, std::string(static_cast<std::size_t>(pageSize), '\0'));
+         const long root =
+             sqliteNumber(file, "SELECT rootpage FROM sqlite_master WHERE name = 'PACIENTE'");
+         EXPECT_EQ(
+             sqliteSays(file, "SELECT pagetype FROM dbstat WHERE pageno = " + std::to_string(root)),
+             "internal\n");
+         overwrite(file, (root - 1) * pageSize,
+                   std::string(static_cast<std::size_t>(pageSize), '\0'));
          return "root " + std::to_string(root);
        },
        "Reparado Varneta.dat: 100 registros recuperados, 0 ilegibles;"},
@@ -254,7 +281,8 @@ TEST_F(Repair, EveryPatientWhoseCellsAreIntactComesBack) {
     std::string output;
     EXPECT_EQ(datfix(folder, "Varneta.dat  /E:Varneta.tpe /K /A", &output), 0) << output;
     EXPECT_EQ(output.rfind(c.says, 0), 0u) << output;
-    EXPECT_TRUE(sqliteSays(file, patients) == written) << what << ": " << sqliteSays(file, "SELECT count(*) FROM PACIENTE");
+    EXPECT_TRUE(sqliteSays(file, patients) == written)
+        << what << ": " << sqliteSays(file, "SELECT count(*) FROM PACIENTE");
     EXPECT_TRUE(fs::exists(folder / "Varneta.dat.dañado"));
     reopenIn(folder);
     EXPECT_EQ(rt::integrityCheck(core::mainDataFile()), "ok");
@@ -270,24 +298,31 @@ TEST_F(Repair, RowsThatFitSeveralTablesAreKeptAsideAndTheRepairSaysSo) {
   addRecords(core::Pacientes::def(), 1, 5);
   const fs::path folder = copyWithStructure();
   const fs::path file = folder / "Varneta.dat";
-  const std::string coverages = "SELECT _id, _rv, Cod_Cobertura, Descripcion, Inactivo, Notas FROM COBERTUR ORDER BY _id";
+  const std::string coverages =
+      "SELECT _id, _rv, Cod_Cobertura, Descripcion, Inactivo, Notas FROM COBERTUR ORDER BY _id";
   const std::string written = sqliteSays(file, coverages);
-  const long root = sqliteNumber(file, "SELECT rootpage FROM sqlite_master WHERE name = 'COBERTUR'");
-  ASSERT_EQ(sqliteSays(file, "SELECT pagetype FROM dbstat WHERE pageno = " + std::to_string(root)), "internal\n");
+  const long root =
+      sqliteNumber(file, "SELECT rootpage FROM sqlite_master WHERE name = 'COBERTUR'");
+  ASSERT_EQ(sqliteSays(file, "SELECT pagetype FROM dbstat WHERE pageno = " + std::to_string(root)),
+            "internal\n");
   const long pageSize = sqliteNumber(file, "PRAGMA page_size");
   overwrite(file, (root - 1) * pageSize, std::string(static_cast<std::size_t>(pageSize), '\0'));
 
   std::string output;
   EXPECT_EQ(datfix(folder, "Varneta.dat /E:Varneta.tpe /K /A", &output), 7) << output;
   EXPECT_EQ(output.find("Reparado"), std::string::npos) << output;
-  EXPECT_NE(output.find("Reparación incompleta de Varneta.dat: 5 registros recuperados, 0 ilegibles, 300 apartados "
+  EXPECT_NE(output.find("Reparación incompleta de Varneta.dat: 5 registros recuperados, 0 "
+                        "ilegibles, 300 apartados "
                         "en la tabla _varneta_apartados"),
             std::string::npos)
       << output;
   EXPECT_EQ(sqliteNumber(file, "SELECT count(*) FROM COBERTUR"), 0);
   EXPECT_EQ(sqliteNumber(file, "SELECT count(*) FROM PACIENTE"), 5);
-  EXPECT_EQ(sqliteSays(file, "SELECT DISTINCT tablas FROM _varneta_apartados"), "COBERTUR, ESPECIAL, Ocupaciones\n");
-  EXPECT_TRUE(sqliteSays(file, "SELECT fila, v2, v3, v4, v5, v6 FROM _varneta_apartados ORDER BY fila") == written);
+  EXPECT_EQ(sqliteSays(file, "SELECT DISTINCT tablas FROM _varneta_apartados"),
+            "COBERTUR, ESPECIAL, Ocupaciones\n");
+  EXPECT_TRUE(
+      sqliteSays(file, "SELECT fila, v2, v3, v4, v5, v6 FROM _varneta_apartados ORDER BY fila") ==
+      written);
 
   // A later repair keeps them aside.
   EXPECT_EQ(datfix(folder, "Varneta.dat /E:Varneta.tpe /K /A", &output), 7) << output;

@@ -33,17 +33,24 @@ TEST(HistoryRows, PlaceLinesAsTheirMarkersSay) {
   } cases[] = {
       {"an empty file", {}, {}},
       {"no marker first: style 0, indent 0", {"Hola", "  + alta"}, {{"Hola", 0}, {"  + alta", 3}}},
-      {"markers", {"!Versión 9", "  !quitado", "  * arreglo", "- menos", "% nota"},
+      {"markers",
+       {"!Versión 9", "  !quitado", "  * arreglo", "- menos", "% nota"},
        {{"!Versión 9", 1}, {"  !quitado", 2}, {"  * arreglo", 4}, {"- menos", 5}, {"% nota", 6}}},
       {"exactly 80 after trailing blanks", {word('b', 80) + "   "}, {{word('b', 80) + "   ", 0}}},
-      {"81 with a blank at 80", {"+" + word('a', 78) + " z"}, {{"+" + word('a', 78), 3}, {"       z", 3}}},
+      {"81 with a blank at 80",
+       {"+" + word('a', 78) + " z"},
+       {{"+" + word('a', 78), 3}, {"       z", 3}}},
       {"100 without a blank in the first 80", {long100}, {{long100, 0}}},
       {"wrapped three times: middle pieces at the indent, the last three more",
        {"* " + a79 + " " + a79 + " fin"},
        {{"*", 4}, {"    " + a79, 4}, {"    " + a79, 4}, {"       fin", 4}}},
       {"'=' keeps the colour, sets indent 6 for what follows",
        {"+ alta", "  = " + word('c', 76) + " d", word('e', 79) + " f"},
-       {{"+ alta", 3}, {"  =", 3}, {"         " + word('c', 76) + " d", 3}, {word('e', 79), 3}, {"         f", 3}}},
+       {{"+ alta", 3},
+        {"  =", 3},
+        {"         " + word('c', 76) + " d", 3},
+        {word('e', 79), 3},
+        {"         f", 3}}},
       {"a long line under a bold one stays whole and bold",
        {"!Titulo", word('w', 90) + " " + word('w', 90)},
        {{"!Titulo", 1}, {word('w', 90) + " " + word('w', 90), 1}}},
@@ -54,7 +61,8 @@ TEST(HistoryRows, PlaceLinesAsTheirMarkersSay) {
 }
 
 TEST(HistoryLines, UseUtf8WhenTheFileIsValidElseCp1252AndKeepLongLinesWhole) {
-  EXPECT_EQ(historyLines("Versi\xC3\xB3n\r\nuno\n"), (std::vector<std::string>{"Versi\xF3n", "uno"}));
+  EXPECT_EQ(historyLines("Versi\xC3\xB3n\r\nuno\n"),
+            (std::vector<std::string>{"Versi\xF3n", "uno"}));
   EXPECT_EQ(historyLines("Versi\xF3n\ndos"), (std::vector<std::string>{"Versi\xF3n", "dos"}));
   EXPECT_EQ(historyLines(word('l', 3000)).at(0).size(), 3000u);
   EXPECT_EQ(historyLines("a\n\nb"), (std::vector<std::string>{"a", "", "b"}));
@@ -70,7 +78,8 @@ class WhatsNewWindowTest : public ::testing::Test {
 TEST_F(WhatsNewWindowTest, AMissingFileIsSaidAndNoWindowOpens) {
   rt::testing::ScriptedMessages messages;
   rt::testing::WindowScript script;
-  script.on("Historial de Modificaciones", [](rt::WindowDriver&) { ADD_FAILURE() << "a window opened"; });
+  script.on("Historial de Modificaciones",
+            [](rt::WindowDriver&) { ADD_FAILURE() << "a window opened"; });
   ASSERT_TRUE(rt::testing::runOnThread([] { WhatsNew(); }));
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_EQ(messages.asked()[0].text, rt::errorText(rt::error::NoFile) + ": " +

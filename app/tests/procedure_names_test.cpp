@@ -35,9 +35,11 @@ std::map<std::string, std::string> subsystemSources() {
   for (const char* folder : kSubsystems) {
     for (const auto& entry : fs::recursive_directory_iterator(root / folder)) {
       const fs::path& path = entry.path();
-      if (!entry.is_regular_file() || (path.extension() != ".cpp" && path.extension() != ".h")) continue;
+      if (!entry.is_regular_file() || (path.extension() != ".cpp" && path.extension() != ".h"))
+        continue;
       const std::string relative = fs::relative(path, root).generic_string();
-      if (relative.find("/tests/") != std::string::npos || relative.find("/testing/") != std::string::npos)
+      if (relative.find("/tests/") != std::string::npos ||
+          relative.find("/testing/") != std::string::npos)
         continue;
       sources[relative] = contents(path);
     }
@@ -46,7 +48,8 @@ std::map<std::string, std::string> subsystemSources() {
 }
 
 void collect(const std::string& text, const std::regex& pattern, std::set<std::string>& names) {
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern); it != std::sregex_iterator(); ++it) {
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern);
+       it != std::sregex_iterator(); ++it) {
     if (!(*it)[1].str().empty()) names.insert((*it)[1].str());
   }
 }
@@ -69,7 +72,8 @@ std::set<std::string> calledNames(const std::map<std::string, std::string>& sour
     collect(text, frameButton, names);
     collect(text, tableName, names);
     collect(text, byConstant, constantsCalled);
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), constant); it != std::sregex_iterator(); ++it)
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), constant);
+         it != std::sregex_iterator(); ++it)
       constants[(*it)[1].str()] = (*it)[2].str();
   }
   for (const std::string& called : constantsCalled) {
@@ -88,7 +92,8 @@ TEST(ProcedureNames, EveryNameTheSourcesCallIsRegistered) {
     EXPECT_TRUE(names.count(known)) << known << " was not found by the scan";
   }
   for (const std::string& name : names) {
-    EXPECT_TRUE(rt::isProcedureRegistered(name)) << "\"" << name << "\" is called but never registered";
+    EXPECT_TRUE(rt::isProcedureRegistered(name))
+        << "\"" << name << "\" is called but never registered";
   }
 }
 

@@ -37,9 +37,9 @@ class AddressCatalog : public testing::CatalogWindows {
     }
   }
   static std::int64_t addLocality(std::uint32_t postal, const char* name, const char* province) {
-    return add(core::Localidades::def(),
-               {{"Cod_Postal", std::to_string(postal)}, {"NombreLocalidad", name},
-                {"Cod_Provincia", province}});
+    return add(core::Localidades::def(), {{"Cod_Postal", std::to_string(postal)},
+                                          {"NombreLocalidad", name},
+                                          {"Cod_Provincia", province}});
   }
   static int runLocalityForm(int request) {
     rt::ThreadRequest() = static_cast<std::uint8_t>(request);
@@ -55,9 +55,12 @@ TEST_F(AddressCatalog, AProvinceCodeIsTheNumberItsTextReads) {
     std::uint32_t postal;
     const char* code;
     const char* shown;
-  } cases[] = {{1001, "5", "Buenos Aires"}, {1002, " 5", "Buenos Aires"},
-               {1003, "05", "Buenos Aires"}, {1004, "", ""},
-               {1005, "9", ""},              {1006, "x", ""}};
+  } cases[] = {{1001, "5", "Buenos Aires"},
+               {1002, " 5", "Buenos Aires"},
+               {1003, "05", "Buenos Aires"},
+               {1004, "", ""},
+               {1005, "9", ""},
+               {1006, "x", ""}};
   onThread([&] {
     addProvinces();
     for (const Case& c : cases) addLocality(c.postal, "Lugar", c.code);
@@ -319,7 +322,9 @@ TEST_F(AddressCatalog, ACallersLookupOfAnUnknownPostalCode) {
       EXPECT_EQ(answer, choose ? rt::kCompleted : rt::kCancelled);
       EXPECT_EQ(rt::ThreadResponse(), answer);
       EXPECT_EQ(core::LOC().Cod_Postal, choose ? 4600u : 1234u);
-      if (choose) { EXPECT_EQ(std::string(core::PRV().Provincia.view()).substr(0, 5), "Jujuy"); }
+      if (choose) {
+        EXPECT_EQ(std::string(core::PRV().Provincia.view()).substr(0, 5), "Jujuy");
+      }
     }
   });
 }

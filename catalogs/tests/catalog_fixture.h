@@ -15,22 +15,22 @@
 #include "catalogs/catalog_form.h"
 #include "catalogs/catalog_list.h"
 #include "core/frame/activity_log.h"
-#include "core/tables/catalog_tables.h"
-#include "core/tables/clinical_tables.h"
-#include "core/tables/data_files.h"
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
 #include "core/frame/settings_store.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
 #include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
 #include "core/testing/probed_window.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/paths.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "platform/data/record_buffer.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/testing/test_environment.h"
 
 namespace catalogs::testing {
 
@@ -39,10 +39,17 @@ using ProbedForm = core::testing::Probed<CatalogForm>;
 
 // The tables the catalogue windows touch, and those that refer to them.
 inline std::vector<const rt::TableDef*> catalogueTables() {
-  return {&core::Especialidades::def(), &core::Feriados::def(),    &core::Ocupaciones::def(),
-          &core::TiposConsultas::def(), &core::Coberturas_Medicas::def(),
-          &core::Provincias::def(),     &core::Localidades::def(), &core::Medicos::def(),
-          &core::Pacientes::def(),      &core::Consultas::def(),   &core::Turnos::def()};
+  return {&core::Especialidades::def(),
+          &core::Feriados::def(),
+          &core::Ocupaciones::def(),
+          &core::TiposConsultas::def(),
+          &core::Coberturas_Medicas::def(),
+          &core::Provincias::def(),
+          &core::Localidades::def(),
+          &core::Medicos::def(),
+          &core::Pacientes::def(),
+          &core::Consultas::def(),
+          &core::Turnos::def()};
 }
 
 class CatalogWindows : public ::testing::Test {
@@ -95,7 +102,9 @@ class CatalogWindows : public ::testing::Test {
     }
     bool numbered = false;
     for (const rt::KeyDef& k : def.keys) numbered = numbered || k.autoNumbered > 0;
-    if (numbered) { EXPECT_EQ(a.insertNumbered(false), core::level::Benign); }
+    if (numbered) {
+      EXPECT_EQ(a.insertNumbered(false), core::level::Benign);
+    }
     EXPECT_EQ(a.insert(false), core::level::Benign);
     return t.position();
   }

@@ -2,9 +2,6 @@
 // codes, the activity lines, the two close questions, the required
 // description, history keys, titles by request, view locks, the date button,
 // the colour swatch and the resizable coverage form.
-#include <map>
-#include <vector>
-
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,13 +9,15 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <map>
+#include <vector>
 
 #include "catalogs/tests/catalog_fixture.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/text_order.h"
 #include "platform/ui/colour_chooser.h"
 #include "platform/ui/control_colors.h"
-#include "platform/base/text_order.h"
 
 namespace catalogs {
 namespace {
@@ -49,8 +48,8 @@ const FormCase kForms[] = {
      "Actualizando un Registro de Feriados", true, core::kHistoryKeyH, core::cancel::AskCancel,
      "?FER:DESCRIPCION", nullptr, false},
     {"FormularioOcupaciones", &core::Ocupaciones::def, "FORMULARIOOCUPACIONES",
-     "Actualizando un Registro de Ocupaciones", true, core::kHistoryKeyH,
-     core::cancel::AskCancel, "?OCU:DESCRIPCION", "?OCU:NOTAS", false},
+     "Actualizando un Registro de Ocupaciones", true, core::kHistoryKeyH, core::cancel::AskCancel,
+     "?OCU:DESCRIPCION", "?OCU:NOTAS", false},
     {"FormularioTiposConsulta", &core::TiposConsultas::def, "FORMULARIOTIPOSCONSULTA",
      "Actualizando un Registro de TiposConsultas", true, core::kHistoryKeyH,
      core::cancel::AskCancel, "?TIC:DESCRIPCION", nullptr, false},
@@ -79,8 +78,8 @@ class CatalogForms : public testing::CatalogWindows {
   }
   static std::string description(const FormCase& c) {
     const rt::TableDef& def = c.table();
-    std::string text(rt::fieldText(def.fields[def.fieldIndex("Descripcion")],
-                                   rt::table(def).record()));
+    std::string text(
+        rt::fieldText(def.fields[def.fieldIndex("Descripcion")], rt::table(def).record()));
     text.erase(text.find_last_not_of(' ') + 1);
     return text;
   }
@@ -106,8 +105,8 @@ TEST_F(CatalogForms, DeleteShowsNoWindowAndIsRefusedWhileInUse) {
     const std::vector<Child> users = found == children.end() ? std::vector<Child>{} : found->second;
     onThread([&] {
       const std::int64_t used = add(c.table(), {{"Descripcion", "En uso"}});
-      const std::string code = std::to_string(rt::fieldNumber(c.table().fields[0],
-                                                              rt::table(c.table()).record()));
+      const std::string code =
+          std::to_string(rt::fieldNumber(c.table().fields[0], rt::table(c.table()).record()));
       for (const Child& child : users) {
         const std::int64_t position = add(child.table(), {{child.field, code}});
         ScriptedMessages answers({rt::button::Yes});
@@ -464,8 +463,10 @@ namespace {
 // question that keeps it open (Cancel, or No to "cancel?") comes back to it.
 TEST_F(CatalogForms, AFormOpensOnItsFirstEntryAndComesBackToItWhenItStaysOpen) {
   const std::map<std::string, std::string> firstEntry = {
-      {"FormularioEspecialidades", "?ESP:DESCRIPCION"}, {"FormularioFeriados", "?FER:FECHA"},
-      {"FormularioOcupaciones", "?OCU:DESCRIPCION"}, {"FormularioTiposConsulta", "?TIC:DESCRIPCION"},
+      {"FormularioEspecialidades", "?ESP:DESCRIPCION"},
+      {"FormularioFeriados", "?FER:FECHA"},
+      {"FormularioOcupaciones", "?OCU:DESCRIPCION"},
+      {"FormularioTiposConsulta", "?TIC:DESCRIPCION"},
       {"FormularioCobertura", "?COB:DESCRIPCION"}};
   for (const FormCase& c : kForms) {
     SCOPED_TRACE(c.procedure);

@@ -1,12 +1,12 @@
 // The five catalogue lists as one table of values: the active-only box, the
 // locator, the search and its messages, the export hand-over, select and view
 // mode, the close answer and the consultation types' colours.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QApplication>
-#include <QKeyEvent>
 #include <QTest>
 
 #include "catalogs/tests/catalog_fixture.h"
@@ -55,10 +55,9 @@ const ListCase kLists[] = {
     {"ExaminarOcupaciones", "Examinando el archivo de Ocupaciones", &core::Ocupaciones::def,
      "Inactivo", 0, 1, "No hay más ocurrencias.", "No se ha definido el criterio de busqueda.",
      "Buscar", 7, "1,2,3,", 0, "Administrator the Ocupaciones", 3, 1},
-    {"ExaminarTiposConsulta", "Examinando el archivo de TiposConsultas",
-     &core::TiposConsultas::def, nullptr, -1, 1, "No hay más ocurrencias.",
-     "No se ha definido el criterio de busqueda.", "Buscar", 8, "1,2,7,", 0,
-     "Examinando el archivo de TiposConsultas", 3, 1},
+    {"ExaminarTiposConsulta", "Examinando el archivo de TiposConsultas", &core::TiposConsultas::def,
+     nullptr, -1, 1, "No hay más ocurrencias.", "No se ha definido el criterio de busqueda.",
+     "Buscar", 8, "1,2,7,", 0, "Examinando el archivo de TiposConsultas", 3, 1},
     {"ExaminarCoberturas", "Archivo de Coberturas Médicas", &core::Coberturas_Medicas::def,
      "Inactivo", 1, 1, "No hay más ocurrencias.", "No search criteria specified.", "Error", 8,
      "1,2,", 0, "Archivo de Coberturas Médicas", 0, 1},
@@ -137,9 +136,7 @@ TEST_F(CatalogLists, LocatorMovesOverAccentedNames) {
         add(c.table(), {{"Descripcion", cp(name)}});
       }
       ProbedList list(*catalogList(c.procedure));
-      list.probe([&](CatalogList& l) {
-        typeText(l.browser().list(), "ñ");
-      });
+      list.probe([&](CatalogList& l) { typeText(l.browser().list(), "ñ"); });
       list.probe([&](CatalogList& l) {
         EXPECT_EQ(selectedText(l, c.described), cp("Ñandú"));
         EXPECT_EQ(l.control<QLineEdit>("?LOCATOR")->text(), QString::fromUtf8("Ñ"));
@@ -276,7 +273,9 @@ TEST_F(CatalogLists, ExportIsDisabledWhileEmptyAndHandsOverTheMembersValues) {
       EXPECT_EQ(got.title, cp(c.exportTitle));
       EXPECT_EQ(got.procedure, std::string(c.procedure) + std::to_string(c.number));
       EXPECT_EQ(got.columns.front().width, widened / 2);
-      if (c.hiddenColumn) { EXPECT_EQ(got.columns.at(c.hiddenColumn - 1).width, 0); }
+      if (c.hiddenColumn) {
+        EXPECT_EQ(got.columns.at(c.hiddenColumn - 1).width, 0);
+      }
       // Every row the filter lets through, not only those on screen.
       EXPECT_EQ(got.rows.size(), c.activeAtStart == 1 ? 3u : 4u);
     });
@@ -366,8 +365,7 @@ TEST_F(CatalogLists, ATypeIsDrawnInItsColourOnWhiteAlsoSelected) {
         EXPECT_EQ(colours.back, 0xFFFFFF);
         EXPECT_EQ(colours.selectedText, e.colour);
         EXPECT_EQ(colours.selectedBack, 0xFFFFFF);
-        EXPECT_EQ(model->data(model->index(e.row, 1), Qt::ForegroundRole).value<QColor>(),
-                  e.shown);
+        EXPECT_EQ(model->data(model->index(e.row, 1), Qt::ForegroundRole).value<QColor>(), e.shown);
         EXPECT_EQ(model->data(model->index(e.row, 1), core::kSelectedTextRole).value<QColor>(),
                   e.shown);
         EXPECT_FALSE(row->colours.at(0).any());  // the code keeps the list's colours

@@ -8,13 +8,13 @@
 #include <cstdlib>
 
 #include "core/aids/designed_font.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/picture.h"
 #include "platform/ui/control_colors.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
-#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {

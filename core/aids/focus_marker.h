@@ -24,7 +24,7 @@ struct FocusMarkerOptions {
   bool displayIndicator = false;
   long indicatorColor = 0x808080;  // grey
   const char* indicatorCharacter = "»"_cp;
-  int indicatorOffset = 8;                // dialog units left of the control
+  int indicatorOffset = 8;  // dialog units left of the control
 };
 
 class FocusMarker : public QObject {

@@ -10,9 +10,9 @@
 #include <QTreeView>
 #include <cmath>
 
-#include "core/shapes/list_cells.h"
 #include "core/frame/settings_store.h"
 #include "core/frame/window_font_start.h"
+#include "core/shapes/list_cells.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/number_text.h"
 #include "platform/ui/control_colors.h"
@@ -230,9 +230,9 @@ void FontScaler::relayoutControl(const Recorded& r, bool keepPositions) {
     // Never below what the laid-out controls need: a smaller window would
     // cut its lists and buttons.
     if (!maximized_)
-      w->resize(QSize(units.x(nearest(winAtW_ * WIDTHFACTOR_)),
-                      units.y(nearest(winAtH_ * HEIGHTFACTOR_)))
-                    .expandedTo(w->minimumSizeHint()));
+      w->resize(
+          QSize(units.x(nearest(winAtW_ * WIDTHFACTOR_)), units.y(nearest(winAtH_ * HEIGHTFACTOR_)))
+              .expandedTo(w->minimumSizeHint()));
     return;
   }
   if (maximized_) return;

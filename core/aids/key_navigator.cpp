@@ -2,10 +2,10 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
-#include <algorithm>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace core {
 namespace {

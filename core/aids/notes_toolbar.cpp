@@ -72,7 +72,8 @@ QWidget* buildNotesToolBar(QWidget* parent, rt::RtfControl& control, const Notes
   }
   add(rt::RtfTool::Alignment, alignment);
   add(rt::RtfTool::Bullets, toolButton(bar, "?RTFBULLETS", "•", "Numeración y Viñetas"_cp, true));
-  add(rt::RtfTool::BulletStyle, toolList(bar, "?RTFBULLETSTYLE", "Estilos de Viñetas"_cp, false, 8));
+  add(rt::RtfTool::BulletStyle,
+      toolList(bar, "?RTFBULLETSTYLE", "Estilos de Viñetas"_cp, false, 8));
   add(rt::RtfTool::FontName, toolList(bar, "?RTFFONTNAME", "Nombre de Fuente", true, 10));
   add(rt::RtfTool::Bold, toolButton(bar, "?RTFBOLD", "N", "Negrita", true));
   add(rt::RtfTool::Italic, toolButton(bar, "?RTFITALIC", "K", "Cursiva", true));
@@ -99,9 +100,9 @@ QWidget* buildNotesToolBar(QWidget* parent, rt::RtfControl& control, const Notes
 }
 
 void lockNotesToolBar(QWidget* bar) {
-  for (const char* name : {"?RTFUNDO", "?RTFREDO", "?RTFTABS", "?RTFINDENTS", "?RTFBULLETSTYLE",
-                           "?RTFFONTNAME", "?RTFFONTCOLOUR", "?RTFBACKCOLOUR", "?RTFFONTSCRIPT",
-                           "?RTFFONTSIZE"}) {
+  for (const char* name :
+       {"?RTFUNDO", "?RTFREDO", "?RTFTABS", "?RTFINDENTS", "?RTFBULLETSTYLE", "?RTFFONTNAME",
+        "?RTFFONTCOLOUR", "?RTFBACKCOLOUR", "?RTFFONTSCRIPT", "?RTFFONTSIZE"}) {
     if (QWidget* tool = bar->findChild<QWidget*>(name)) tool->setEnabled(false);
   }
 }

@@ -11,7 +11,7 @@ namespace core {
 
 // The tools some editors add to (or leave out of) the usual set.
 struct NotesTools {
-  bool find = false;     // "Find" and "Find and Replace"
+  bool find = false;       // "Find" and "Find and Replace"
   bool clipboard = false;  // "Cut" and "Copy"
   bool paste = false;
   bool fontScript = true;

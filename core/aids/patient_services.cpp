@@ -117,8 +117,8 @@ void AbrirArchivoAdjunto(std::string_view path) {
   if (code > 32) return;
   const std::string_view text = rt::shellOpenErrorText(code);
   if (text.empty()) return;
-  rt::showMessage({std::string(text), "ERROR", rt::MessageIcon::Error, rt::button::Ok, {},
-                   rt::button::Ok});
+  rt::showMessage(
+      {std::string(text), "ERROR", rt::MessageIcon::Error, rt::button::Ok, {}, rt::button::Ok});
 }
 
 }  // namespace core

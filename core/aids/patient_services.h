@@ -36,10 +36,10 @@ std::string notesAsText(std::string markup);
 // postal code becomes after a keystroke. `cursor` is the number of
 // characters before the cursor (after the key).
 struct LocalityTypeAhead {
-  std::string name;       // the entry's new text
-  bool found = false;     // a locality starts with the typed prefix
+  std::string name;    // the entry's new text
+  bool found = false;  // a locality starts with the typed prefix
   std::uint32_t postalCode = 0;
-  int selectionStart = 0; // 0-based
+  int selectionStart = 0;  // 0-based
   int selectionEnd = 0;
 };
 LocalityTypeAhead CompletarLocalidad(std::string_view shown, int cursor, bool backspace);

@@ -1,8 +1,8 @@
 #include "core/frame/backup_reminder.h"
 
+#include "core/aids/warning_notice.h"
 #include "core/frame/global_settings.h"
 #include "core/frame/settings_store.h"
-#include "core/aids/warning_notice.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"

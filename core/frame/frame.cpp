@@ -8,28 +8,28 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStyle>
-#include <QToolBar>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <filesystem>
 #include <set>
 
+#include "core/aids/control_colouring.h"
+#include "core/aids/main_services.h"
+#include "core/aids/warning_notice.h"
 #include "core/frame/activity_log.h"
 #include "core/frame/backup_reminder.h"
-#include "core/aids/control_colouring.h"
 #include "core/frame/global_settings.h"
-#include "core/frame/hosted_mnemonics.h"
 #include "core/frame/globals.h"
-#include "core/aids/main_services.h"
+#include "core/frame/hosted_mnemonics.h"
 #include "core/frame/message_window.h"
 #include "core/shapes/report_destination.h"
-#include "core/aids/warning_notice.h"
 #include "platform/base/cp1252.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/ui/qt_text.h"
-#include "platform/base/cp_literal.h"
 #include "platform/ui/window_placement.h"
 
 namespace core {
@@ -209,12 +209,9 @@ QWidget* Frame::buildWindow() {
   addMenuItem(edit, "&Pegar", "?PASTE", [] { clipboardCommand("paste"); });
 
   QMenu* support = bar->addMenu("&Soporte");
-  addMenuItem(support,
-              "Especialidades Médicas"_cp,
-              "?SOPORTEESPECIALIDADES", start("ExaminarEspecialidades"));
-  addMenuItem(support,
-              "Co&berturas Médicas"_cp,
-              "?COBERTURASMEDICAS", start("ExaminarCoberturas"));
+  addMenuItem(support, "Especialidades Médicas"_cp, "?SOPORTEESPECIALIDADES",
+              start("ExaminarEspecialidades"));
+  addMenuItem(support, "Co&berturas Médicas"_cp, "?COBERTURASMEDICAS", start("ExaminarCoberturas"));
   addMenuItem(support, "Tipos de Consulta", "?ITEM1", start("ExaminarTiposConsulta"));
   addMenuItem(support, "Ocupaciones (de los Pacientes)", "?ITEM2", start("ExaminarOcupaciones"));
   addMenuItem(support, "Feriados (Para Turnos)", "?ITEM3", start("ExaminarFeriados"));
@@ -232,10 +229,7 @@ QWidget* Frame::buildWindow() {
   addMenuItem(operations, "&Pacientes", "?OPERACIONESEXAMINARPACIENTES",
               start("ExaminarPacientes"));
   addMenuItem(operations, "&Consultas", "?OPERACIONESCONSULTAS", start("ExaminarConsultas"));
-  addMenuItem(operations,
-              "Médicos"_cp,
-              "?SOPORTEMÉDICOS"_cp,
-              start("ExaminarMedicos"));
+  addMenuItem(operations, "Médicos"_cp, "?SOPORTEMÉDICOS"_cp, start("ExaminarMedicos"));
   addMenuItem(operations, "&Turnos", "?OPERACIONESTURNOS", start("ExaminarTurnos"));
   operations->addSeparator();
   addMenuItem(operations, "Crear Nota con Macros", "?ITEM6", start("CrearNotaConMacro"));
@@ -276,10 +270,7 @@ QWidget* Frame::buildWindow() {
   addButton(tools, "?BUTTON21", "Agenda", "Agenda Telefónica."_cp, "ExaminarAgendaDirecciones");
   addButton(tools, "?BUTTON22", "Relogin", "Relogin", "Relogin");
   addButton(tools, "?BUTTON23", "Soporte", "Enviar Email a Tolvane", "TLSoporte");
-  addButton(tools, "?BUTTONMEDICOS",
-            "Médicos"_cp,
-            "Ficha de Médicos"_cp,
-            "ExaminarMedicos");
+  addButton(tools, "?BUTTONMEDICOS", "Médicos"_cp, "Ficha de Médicos"_cp, "ExaminarMedicos");
   addButton(tools, "?BUTTONTURNOS", "Turnos", "Turnos", "ExaminarTurnos");
   addButton(tools, "?BUTTONTURNOS:2", "Notas c/Macros", "Notas con Macros", "CrearNotaConMacro");
   tools->addSeparator();

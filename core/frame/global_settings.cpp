@@ -4,18 +4,18 @@
 #include <filesystem>
 #include <optional>
 
+#include "core/frame/globals.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
-#include "core/frame/globals.h"
 #include "core/tables/table_managers.h"
 #include "platform/base/cp1252.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/base/registry_store.h"
 #include "platform/base/safe_file.h"
-#include "platform/base/cp_literal.h"
 #include "platform/data/database.h"
 
 namespace core {

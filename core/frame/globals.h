@@ -51,10 +51,10 @@ extern QWidget* VentanaPrincipal;
 // progress (STRING(1)): "N" preview and print, "M" PDF then mail, "P" PDF.
 extern std::string ModoListado;
 extern std::string TipoListado;
-extern std::string NombrePDF;       // the report's title, then the PDF path (255)
-extern std::string MailListado;     // recipient of a mailed listing (255)
-extern std::string AsuntoListado;   // subject of that mail (255)
-extern std::string TextoMail;       // body of that mail (1000)
+extern std::string NombrePDF;            // the report's title, then the PDF path (255)
+extern std::string MailListado;          // recipient of a mailed listing (255)
+extern std::string AsuntoListado;        // subject of that mail (255)
+extern std::string TextoMail;            // body of that mail (1000)
 extern std::uint8_t MostrarDialogoMail;  // 1 = show the mail for editing first
 
 // The appointment planner's day: the next attention order to be seen (the

@@ -34,7 +34,8 @@ bool HostedMnemonics::eventFilter(QObject* watched, QEvent* event) {
   if (key->modifiers() != Qt::AltModifier || !area_ || !watched->isWidgetType()) return false;
   QMdiSubWindow* hosted = area_->activeSubWindow();
   auto* focus = static_cast<QWidget*>(watched);
-  if (hosted == nullptr || hosted->widget() == nullptr || !hosted->isAncestorOf(focus)) return false;
+  if (hosted == nullptr || hosted->widget() == nullptr || !hosted->isAncestorOf(focus))
+    return false;
   QAbstractButton* button = buttonFor(hosted->widget(), key->key());
   if (button == nullptr) return false;
   event->accept();

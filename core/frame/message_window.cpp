@@ -10,8 +10,8 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "core/frame/activity_log.h"
 #include "core/aids/designed_font.h"
+#include "core/frame/activity_log.h"
 #include "core/frame/globals.h"
 #include "platform/base/number_text.h"
 #include "platform/base/paths.h"
@@ -97,9 +97,9 @@ unsigned cancelAnswer(const MessageButtons& buttons) {
   for (std::size_t i = 0; i < buttons.buttons.size(); ++i) {
     const MessageButton& b = buttons.buttons[i];
     if (buttons.maskMode && b.value == rt::button::Cancel) return static_cast<unsigned>(b.value);
-    if (!buttons.maskMode &&
-        rt::toQString(trimmed(b.label)).remove(QLatin1Char('&')).compare(
-            "Cancelar", Qt::CaseInsensitive) == 0) {
+    if (!buttons.maskMode && rt::toQString(trimmed(b.label))
+                                     .remove(QLatin1Char('&'))
+                                     .compare("Cancelar", Qt::CaseInsensitive) == 0) {
       return static_cast<unsigned>(i + 1);
     }
   }
@@ -226,9 +226,8 @@ int MessageWindow::Init() {
   }
   const bool icon = !isBlank(icon_);
   buttons_ = messageButtons(buttonsArgument_, default_);
-  const MessageLayout layout =
-      layoutMessage(lines, icon, static_cast<int>(buttons_.buttons.size()),
-                    units.unitsX(rt::titleBarWidth(window)));
+  const MessageLayout layout = layoutMessage(lines, icon, static_cast<int>(buttons_.buttons.size()),
+                                             units.unitsX(rt::titleBarWidth(window)));
   auto place = [&](QWidget* w, const QRect& r) {
     w->setGeometry(units.x(r.x()), units.y(r.y()), units.x(r.width()), units.y(r.height()));
   };

@@ -16,8 +16,8 @@
 #include "core/frame/window_font_start.h"
 #include "platform/base/file_modes.h"
 #include "platform/base/ini_file.h"
-#include "platform/base/private_temp.h"
 #include "platform/base/paths.h"
+#include "platform/base/private_temp.h"
 #include "platform/base/procedures.h"
 #include "platform/base/runtime_errors.h"
 #include "platform/ui/application_look.h"
@@ -45,7 +45,8 @@ void keepWindowPositions() {
          if (x.find_first_not_of(' ') == std::string::npos ||
              y.find_first_not_of(' ') == std::string::npos)
            return std::nullopt;
-         return QPoint(static_cast<int>(rt::textToNumber(x)), static_cast<int>(rt::textToNumber(y)));
+         return QPoint(static_cast<int>(rt::textToNumber(x)),
+                       static_cast<int>(rt::textToNumber(y)));
        },
        [](const std::string& procedure, QPoint at) {
          settingsStore().update(procedure, "xpos", std::to_string(at.x()));

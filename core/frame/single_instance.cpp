@@ -48,7 +48,8 @@ constexpr std::size_t kSocketPathRoom = sizeof(sockaddr_un::sun_path) - 1;
 // socket's name: a short folder of the account's own in /tmp stands in,
 // checked as the private temp folder is.
 std::filesystem::path shortRuntimeFolder() {
-  const std::filesystem::path folder = "/tmp/varneta-" + std::to_string(::geteuid()) + "-instancias";
+  const std::filesystem::path folder =
+      "/tmp/varneta-" + std::to_string(::geteuid()) + "-instancias";
   return rt::ownPrivateFolder(folder) ? folder : std::filesystem::path();
 }
 

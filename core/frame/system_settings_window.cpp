@@ -8,10 +8,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "core/frame/backup_reminder.h"
 #include "core/aids/control_colouring.h"
-#include "core/frame/globals.h"
 #include "core/aids/window_parts.h"
+#include "core/frame/backup_reminder.h"
+#include "core/frame/globals.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"

@@ -1,7 +1,5 @@
 #include "core/frame/users_windows.h"
 
-#include "core/aids/window_parts.h"
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -17,20 +15,21 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/frame/activity_log.h"
-#include "core/tables/catalog_tables.h"
-#include "core/tables/password_digest.h"
 #include "core/aids/control_colouring.h"
 #include "core/aids/designed_font.h"
+#include "core/aids/window_parts.h"
+#include "core/frame/activity_log.h"
 #include "core/frame/globals.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/password_digest.h"
 #include "core/tables/table_managers.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
-#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -77,8 +76,7 @@ QWidget* UserForm::buildWindow() {
   const auto [window, sheet, general] =
       formSheet("Actualizando un registro de Usuarios", "General");
 
-  auto* code = entry(general, "?USU:COD_USUARIO", 6,
-                     "Código Interno de Usuario"_cp);
+  auto* code = entry(general, "?USU:COD_USUARIO", 6, "Código Interno de Usuario"_cp);
   rt::setPicture(code, "@n6");
   // The code is numbered by the table and keys the user's reminders and
   // logs: shown, never changed.
@@ -88,8 +86,8 @@ QWidget* UserForm::buildWindow() {
   auto* name = entry(general, "?USU:NOMBRE_USUARIO", 60, "Nombre del Usuario");
   auto* login =
       entry(general, "?USU:LOGIN_USUARIO", 20, "Login del Usuario (Para ingreso al sistema)");
-  auto* password = entry(general, "?USU:PASSWORD_USUARIO", 20,
-                         "Contraseña para ingreso al sistema"_cp);
+  auto* password =
+      entry(general, "?USU:PASSWORD_USUARIO", 20, "Contraseña para ingreso al sistema"_cp);
   password->setEchoMode(QLineEdit::Password);
   auto* level = new QSpinBox(general);
   level->setObjectName("?USU:NIVELACCESO");
@@ -99,8 +97,9 @@ QWidget* UserForm::buildWindow() {
   // A user the access log names is kept, marked inactive, instead of deleted.
   auto* inactive = new QCheckBox("Inactivo", general);
   inactive->setObjectName("?USU:INACTIVO");
-  inactive->setToolTip(rt::toQString("Marca que indica que el usuario está inactivo y no puede "
-                                     "ingresar al sistema"_cp));
+  inactive->setToolTip(
+      rt::toQString("Marca que indica que el usuario está inactivo y no puede "
+                    "ingresar al sistema"_cp));
   auto* notesGroup = new QGroupBox("Notas", general);
   notesGroup->setObjectName("?GROUP1");
   auto* notes = new QPlainTextEdit(notesGroup);
@@ -108,11 +107,7 @@ QWidget* UserForm::buildWindow() {
   (new QVBoxLayout(notesGroup))->addWidget(notes);
 
   auto* grid = new QGridLayout(general);
-  const char* prompts[] = {
-      "Código:"_cp,
-      "Nombre:", "Login:",
-      "Contraseña:"_cp,
-      "Nivel:"};
+  const char* prompts[] = {"Código:"_cp, "Nombre:", "Login:", "Contraseña:"_cp, "Nivel:"};
   QWidget* controls[] = {code, name, login, password, level};
   for (int i = 0; i < 5; ++i) {
     auto* prompt = new QLabel(rt::toQString(prompts[i]), general);
@@ -239,8 +234,8 @@ void UsersList::applyLevel() {
 void UsersList::callForm() { FormularioUsuario(); }
 
 std::optional<ListSearchSettings> UsersList::searchSettings() const {
-  return ListSearchSettings{{},
-                            "No hay mas ocurrencias.", "No search criteria specified.", "Error"};
+  return ListSearchSettings{
+      {}, "No hay mas ocurrencias.", "No search criteria specified.", "Error"};
 }
 
 int ExaminarUsuarios() { return runWindow<UsersList>(); }
@@ -267,8 +262,7 @@ int LoginWindow::Init() {
   auto* login = entry(window, "?LOC:LOGIN", 20, "");
   auto* name = new QLabel(window);
   name->setObjectName("?GLO:NOMBRE_USUARIO_LOGUEADO");
-  auto* password = entry(window, "?LOC:PASSWORD", 20,
-                         "Contraseña para ingreso al sistema"_cp);
+  auto* password = entry(window, "?LOC:PASSWORD", 20, "Contraseña para ingreso al sistema"_cp);
   password->setEchoMode(QLineEdit::Password);
   password->setEchoMode(QLineEdit::Password);
   auto* cancel = namedButton(window, "?BUTTON2", "&Cancelar");
@@ -280,8 +274,7 @@ int LoginWindow::Init() {
   auto* grid = new QGridLayout;
   auto* loginPrompt = new QLabel("Login:", window);
   loginPrompt->setBuddy(login);
-  auto* passwordPrompt = new QLabel(rt::toQString("Contraseña:"_cp),
-                                    window);
+  auto* passwordPrompt = new QLabel(rt::toQString("Contraseña:"_cp), window);
   passwordPrompt->setBuddy(password);
   grid->addWidget(loginPrompt, 0, 0);
   grid->addWidget(login, 0, 1);
@@ -377,8 +370,12 @@ int LoginWindow::TakeAccepted() {
       GLO::Nombre_Usuario_Logueado = trimmed(USU().Nombre_Usuario.view());
     } else {
       QApplication::beep();
-      rt::showMessage({inactive_ ? kInactiveUser : kUnknownLogin, kAccessCaption,
-                       rt::MessageIcon::Error, rt::button::Ok, {}, 0});
+      rt::showMessage({inactive_ ? kInactiveUser : kUnknownLogin,
+                       kAccessCaption,
+                       rt::MessageIcon::Error,
+                       rt::button::Ok,
+                       {},
+                       0});
       GLO::Nombre_Usuario_Logueado.clear();
       Login.clear();
       control<QLineEdit>("?LOC:LOGIN")->clear();

@@ -67,7 +67,7 @@ class LoginWindow : public AidedWindow {
   void wrongPassword();
 
   bool opened_ = false;
-  bool found_ = false;  // a user was read for the typed login
+  bool found_ = false;     // a user was read for the typed login
   bool inactive_ = false;  // the user read for it is marked inactive
   CloseMenuToggle closeMenu_;
 };

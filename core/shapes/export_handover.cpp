@@ -37,7 +37,8 @@ std::string exportFolder() {
 
 }  // namespace
 
-ExportWait::ExportWait(QWidget* over) : window_(new QWidget(over, Qt::Tool | Qt::FramelessWindowHint)) {
+ExportWait::ExportWait(QWidget* over)
+    : window_(new QWidget(over, Qt::Tool | Qt::FramelessWindowHint)) {
   window_->setFont(designedWindowFont());
   auto* icon = new QLabel(window_);
   icon->setPixmap(window_->style()->standardIcon(QStyle::SP_BrowserReload).pixmap(32, 32));
@@ -121,7 +122,8 @@ class ViewExportRows : public ExportRows {
     browser_.RewindView();
     ended_ = false;
   }
-  std::vector<std::vector<std::string>> next(std::size_t most, const std::vector<int>& fields) override {
+  std::vector<std::vector<std::string>> next(std::size_t most,
+                                             const std::vector<int>& fields) override {
     std::vector<std::vector<std::string>> batch;
     while (!ended_ && batch.size() < most) {
       const std::optional<ListRow> row = browser_.NextViewRow();

@@ -23,10 +23,10 @@ struct ExportColumnDefinition {
 
 // What differs from one exporting list to the next.
 struct ExportSpec {
-  int number = 0;          // the list's instance number, after its name in the layouts' key
-  std::string fields;      // the row fields exported, "1,2,7,"
+  int number = 0;      // the list's instance number, after its name in the layouts' key
+  std::string fields;  // the row fields exported, "1,2,7,"
   std::vector<ExportColumnDefinition> columns;  // one per list column, hidden ones too
-  std::string fixedTitle;  // empty: the window's title
+  std::string fixedTitle;                       // empty: the window's title
   std::int16_t mode = 0;
 };
 
@@ -41,7 +41,8 @@ class ExportRows {
   virtual void rewind() = 0;
   // Up to `most` more rows, each the values of `fields` (numbered from 1 as
   // the list numbers a row's fields); none after the last row.
-  virtual std::vector<std::vector<std::string>> next(std::size_t most, const std::vector<int>& fields) = 0;
+  virtual std::vector<std::vector<std::string>> next(std::size_t most,
+                                                     const std::vector<int>& fields) = 0;
 };
 
 // Rows already held (the planner's day).
@@ -50,7 +51,8 @@ class HeldExportRows : public ExportRows {
   explicit HeldExportRows(const RowFields& rows) : rows_(rows) {}
   bool moreThan(std::size_t limit) override { return rows_.rowCount() > limit; }
   void rewind() override { next_ = 0; }
-  std::vector<std::vector<std::string>> next(std::size_t most, const std::vector<int>& fields) override;
+  std::vector<std::vector<std::string>> next(std::size_t most,
+                                             const std::vector<int>& fields) override;
 
  private:
   const RowFields& rows_;
@@ -76,10 +78,10 @@ class ExportWait {
 
 // A row of the column queue.
 struct ExportColumn {
-  std::int16_t id = 0;      // the list column's number, from 1
-  std::string name;         // STRING(100)
-  std::int16_t width = 0;   // half the column's current width (dialog units); 0 hidden
-  std::string picture;      // STRING(50)
+  std::int16_t id = 0;     // the list column's number, from 1
+  std::string name;        // STRING(100)
+  std::int16_t width = 0;  // half the column's current width (dialog units); 0 hidden
+  std::string picture;     // STRING(50)
   std::uint8_t total = 0;
 };
 
@@ -95,7 +97,7 @@ struct ExportHandOver {
   ExportRows* rows = nullptr;           // the rows, read in batches
   std::vector<std::string> parameters;  // 29 rows of CSTRING(800)
   std::int16_t mode = 0;
-  std::string title;                    // STRING(100)
+  std::string title;  // STRING(100)
   ExportGroup* group = nullptr;
 };
 

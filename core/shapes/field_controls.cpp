@@ -1,9 +1,9 @@
 #include "core/shapes/field_controls.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <cmath>
@@ -142,9 +142,9 @@ void FieldControls::show(const FieldControl& f, rt::RecordBuffer& buffer) const 
   } else if (auto* drop = qobject_cast<QComboBox*>(c)) {
     // A drop list stores the text it shows; a stored text it does not offer
     // still shows, so that saving does not change it.
-    const QString value = rt::toQString(rt::isTextField(field)
-                                            ? trimmedRight(rt::fieldText(field, record))
-                                            : rt::numberText(field, rt::fieldNumber(field, record)));
+    const QString value = rt::toQString(
+        rt::isTextField(field) ? trimmedRight(rt::fieldText(field, record))
+                               : rt::numberText(field, rt::fieldNumber(field, record)));
     const int index = drop->findText(value);
     if (index < 0 && !value.isEmpty()) {
       drop->addItem(value);
@@ -208,8 +208,9 @@ void FieldControls::update(rt::RecordBuffer& buffer) const {
       const std::string picture = pictureOf(c, field);
       const std::string typed = rt::fromQString(edit->text());
       const bool blank = typed.find_first_not_of(' ') == std::string::npos;
-      const std::string value =
-          picture.empty() || (blank && rt::isTextField(field)) ? typed : rt::deformat(typed, picture);
+      const std::string value = picture.empty() || (blank && rt::isTextField(field))
+                                    ? typed
+                                    : rt::deformat(typed, picture);
       if (rt::isTextField(field)) {
         rt::setFieldText(field, record, value);
       } else {

@@ -4,9 +4,9 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QScopedValueRollback>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <algorithm>
 #include <climits>
@@ -316,8 +316,8 @@ ListRow ListBrowser::SetQueueRecord(std::int64_t position) {
       row.extras.push_back(std::move(value));
       continue;
     }
-    row.cells.push_back(rt::toQString(trimmedRight(
-        c.picture.empty() ? value : rt::format(value, rt::parsePicture(c.picture)))));
+    row.cells.push_back(rt::toQString(
+        trimmedRight(c.picture.empty() ? value : rt::format(value, rt::parsePicture(c.picture)))));
     row.values.push_back(std::move(value));
   }
   row.colours.resize(row.cells.size());
@@ -405,7 +405,8 @@ std::unique_ptr<rt::NameResolver> ListBrowser::searchNames() {
 
 bool ListBrowser::SetSearchTest(std::string_view name, std::string_view pattern, int mode) {
   for (const ListColumn& c : columns_) {
-    if (c.shownAs && rt::sameName(c.searchName.empty() ? c.field : c.searchName, name)) return false;
+    if (c.shownAs && rt::sameName(c.searchName.empty() ? c.field : c.searchName, name))
+      return false;
   }
   return view_->setMatchTest(name, pattern, mode);
 }
@@ -478,9 +479,9 @@ void ListBrowser::appendPage(int count) {
 void ListBrowser::fetched() {
   if (!colourQueue || model_.rows_.empty()) return;
   colourQueue(model_.rows_);
-  emit model_.dataChanged(model_.index(0, 0),
-                          model_.index(static_cast<int>(model_.rows_.size()) - 1,
-                                       std::max(shownColumns() - 1, 0)));
+  emit model_.dataChanged(
+      model_.index(0, 0),
+      model_.index(static_cast<int>(model_.rows_.size()) - 1, std::max(shownColumns() - 1, 0)));
 }
 
 void ListBrowser::prependPage() {
@@ -595,12 +596,14 @@ void ListBrowser::shareColumnWidths(bool givenToo) {
     const ListColumn& c = columns_[shownIndex_[shown]];
     if (c.width == 0 || (c.width > 0 && !givenToo)) continue;
     // A given width still shows the whole heading.
-    int width = c.width > 0 ? std::max(units.x(c.width), header->sectionSizeHint(shown))
-                            : std::max(spare * std::max(c.characters, 1) / std::max(characters, 1), 40);
+    int width = c.width > 0
+                    ? std::max(units.x(c.width), header->sectionSizeHint(shown))
+                    : std::max(spare * std::max(c.characters, 1) / std::max(characters, 1), 40);
     // A date or a time is never cut: its column is at least as wide as one.
     const std::string picture = rt::upper(c.picture);
     if (picture.rfind("@D", 0) == 0 || picture.rfind("@T", 0) == 0) {
-      const QString sample = picture[1] == 'D' ? QStringLiteral("00/00/0000") : QStringLiteral("00:00");
+      const QString sample =
+          picture[1] == 'D' ? QStringLiteral("00/00/0000") : QStringLiteral("00:00");
       width = std::max(width, list_->fontMetrics().horizontalAdvance(sample) + 12);
     }
     list_->setColumnWidth(shown, width);
@@ -631,7 +634,8 @@ bool ListBrowser::SelectLoadedRow(std::int64_t position) {
   const auto row = std::find_if(rows.begin(), rows.end(),
                                 [position](const ListRow& r) { return r.position == position; });
   if (row == rows.end()) return false;
-  list_->setCurrentIndex(model_.index(static_cast<int>(row - rows.begin()), list_->currentIndex().column()));
+  list_->setCurrentIndex(
+      model_.index(static_cast<int>(row - rows.begin()), list_->currentIndex().column()));
   return true;
 }
 

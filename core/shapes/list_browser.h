@@ -13,10 +13,10 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
-#include <utility>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/base/expression.h"
@@ -38,8 +38,8 @@ struct ListColumn {
   std::string field{};    // "USU:Nombre_Usuario", of the primary or a joined table
   std::string title{};    // empty: not a column, only a value of the row
   std::string picture{};  // the field's picture when empty
-  int characters = 0;   // share of the list's width when no width is given
-  int width = -1;       // dialog units; 0 hides the column (still searched and exported)
+  int characters = 0;     // share of the list's width when no width is given
+  int width = -1;         // dialog units; 0 hides the column (still searched and exported)
   ColumnAlign align = ColumnAlign::Left;
   bool fixed = false;    // the user cannot resize it
   bool colored = false;  // four colour values follow its value in the row
@@ -359,7 +359,7 @@ class ListBrowser : public QObject, public RowFields {
   int order_ = 0;
   std::vector<ListColumn> columns_;
   std::vector<int> shownIndex_;  // the titled columns, in order
-  struct Source {  // where a column's value is read
+  struct Source {                // where a column's value is read
     rt::Table* table = nullptr;
     int field = -1;
     int memo = -1;

@@ -30,7 +30,8 @@ void ListBrowser::queueLocatorKey(int code, unsigned long timestamp) {
   const bool paused = timestamp - lastLocatorKey_ > kLocatorPauseMilliseconds;
   lastLocatorKey_ = timestamp;
   // Backspace goes on with the text it shortens.
-  if (code != Qt::Key_Backspace && (locatorAfresh_ || paused)) pendingKeys_.push_back(kRestartLocator);
+  if (code != Qt::Key_Backspace && (locatorAfresh_ || paused))
+    pendingKeys_.push_back(kRestartLocator);
   locatorAfresh_ = false;
   pendingKeys_.push_back(code);
   window_.post(kLocatorKeys, list_);

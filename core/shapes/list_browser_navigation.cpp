@@ -2,8 +2,8 @@
 #include <QHeaderView>
 #include <algorithm>
 
-#include "core/shapes/list_browser.h"
 #include "core/frame/navigation_toolbar.h"
+#include "core/shapes/list_browser.h"
 #include "core/shapes/record_form.h"
 
 namespace core {

@@ -72,8 +72,8 @@ class CellEditDelegate : public CellColourDelegate {
     const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     // A letter steps through the texts that start with it, as in a list:
     // "m" again goes from Martes on to Miércoles.
-    if (auto* combo = qobject_cast<QComboBox*>(browser_.edit_.editor); combo != nullptr && plain &&
-        key->text().size() == 1 && key->text()[0].isLetterOrNumber()) {
+    if (auto* combo = qobject_cast<QComboBox*>(browser_.edit_.editor);
+        combo != nullptr && plain && key->text().size() == 1 && key->text()[0].isLetterOrNumber()) {
       stepToText(combo, key->text()[0]);
       return true;
     }
@@ -282,8 +282,12 @@ bool ListBrowser::FinishEdit() {
   if (const int blank = blankRequiredCell(); blank >= 0) {
     // Nothing is stored: the row waits for the cell.
     const std::string title = columns_[shownIndex_[blank]].title;
-    rt::showMessage({title + ": es un dato requerido para guardar la fila."_cp, "Dato requerido",
-                     rt::MessageIcon::Warning, rt::button::Ok, {}, 0});
+    rt::showMessage({title + ": es un dato requerido para guardar la fila."_cp,
+                     "Dato requerido",
+                     rt::MessageIcon::Warning,
+                     rt::button::Ok,
+                     {},
+                     0});
     closeEditor();
     edit_.column = blank;
     openEditor();

@@ -5,14 +5,15 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "core/aids/designed_font.h"
 #include "core/shapes/list_browser.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"
@@ -23,7 +24,6 @@
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/qt_text.h"
-#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -275,7 +275,8 @@ class SearchInterruption : public QObject {
         return false;
     }
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget == nullptr || window_.isNull() || widget->window() != window_->window()) return false;
+    if (widget == nullptr || window_.isNull() || widget->window() != window_->window())
+      return false;
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
       stopped_ = true;

@@ -9,10 +9,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/shapes/aided_window.h"
 #include "core/aids/control_colouring.h"
 #include "core/aids/designed_font.h"
 #include "core/frame/settings_store.h"
+#include "core/shapes/aided_window.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"
@@ -120,8 +120,7 @@ class QueryWindow : public AidedWindow {
       if (chosen.empty()) {
         rt::showMessage({kNoName, "Consulta", rt::MessageIcon::Warning, rt::button::Ok, {}, 0});
         names->setFocus();
-      } else if (query_.saveQuery(chosen, typed) &&
-                 names->findText(rt::toQString(chosen)) < 0) {
+      } else if (query_.saveQuery(chosen, typed) && names->findText(rt::toQString(chosen)) < 0) {
         names->addItem(rt::toQString(chosen));
       }
     } else if (name == "?LOADQUERY" && !chosen.empty()) {

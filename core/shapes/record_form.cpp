@@ -7,9 +7,10 @@
 #include <map>
 #include <utility>
 
-#include "core/frame/activity_log.h"
 #include "core/aids/control_colouring.h"
+#include "core/frame/activity_log.h"
 #include "core/tables/table_managers.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
 #include "platform/base/text_order.h"
@@ -18,13 +19,11 @@
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/entry_refusal.h"
 #include "platform/ui/qt_text.h"
-#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
 
-constexpr auto& kDeleteQuestion =
-    "¿ Está seguro que desea eliminar el registro seleccionado?"_cp;
+constexpr auto& kDeleteQuestion = "¿ Está seguro que desea eliminar el registro seleccionado?"_cp;
 constexpr char kDeleteCaption[] = "Confirmar Borrado";
 constexpr auto& kKeepQuestion = "¿ Desea guardar los cambios?"_cp;
 constexpr char kKeepCaption[] = "Guardar Registro";
@@ -422,18 +421,23 @@ int RecordForm::TakeCloseEvent() {
       recordChanged()) {
     switch (CANCELACTION) {
       case cancel::AskCancel:
-        if (rt::showMessage({kCancelQuestion, kCancelCaption, rt::MessageIcon::Question,
-                             rt::button::Yes | rt::button::No, {}, rt::button::No}) !=
-            rt::button::Yes) {
+        if (rt::showMessage({kCancelQuestion,
+                             kCancelCaption,
+                             rt::MessageIcon::Question,
+                             rt::button::Yes | rt::button::No,
+                             {},
+                             rt::button::No}) != rt::button::Yes) {
           result = rt::level::Notify;
           toFirstField();
         }
         break;
       default: {
-        const int answer =
-            rt::showMessage({kKeepQuestion, kKeepCaption, rt::MessageIcon::Question,
-                             rt::button::Yes | rt::button::No | rt::button::Cancel, {},
-                             rt::button::Cancel});
+        const int answer = rt::showMessage({kKeepQuestion,
+                                            kKeepCaption,
+                                            rt::MessageIcon::Question,
+                                            rt::button::Yes | rt::button::No | rt::button::Cancel,
+                                            {},
+                                            rt::button::Cancel});
         if (answer == rt::button::Cancel) {
           result = rt::level::Notify;
           toFirstField();

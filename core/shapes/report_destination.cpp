@@ -31,7 +31,7 @@ std::map<int, ReportGlobalValues*>& ownGlobals() {
 ReportGlobals reportGlobals() {
   const auto own = ownGlobals().find(rt::currentThreadNumber());
   if (own == ownGlobals().end() || own->second == nullptr) {
-    return {GLO::TipoListado, GLO::NombrePDF,  GLO::MailListado,
+    return {GLO::TipoListado,   GLO::NombrePDF, GLO::MailListado,
             GLO::AsuntoListado, GLO::TextoMail, GLO::MostrarDialogoMail};
   }
   ReportGlobalValues& v = *own->second;
@@ -41,7 +41,7 @@ ReportGlobals reportGlobals() {
 
 OwnReportGlobals::OwnReportGlobals() : thread_(rt::currentThreadNumber()) {
   const ReportGlobals current = reportGlobals();
-  values_ = {current.TipoListado, current.NombrePDF, current.MailListado,
+  values_ = {current.TipoListado,   current.NombrePDF, current.MailListado,
              current.AsuntoListado, current.TextoMail, current.MostrarDialogoMail};
   ReportGlobalValues*& slot = ownGlobals()[thread_];
   outer_ = slot;
@@ -107,10 +107,12 @@ std::string reportPdfPath(std::string_view name) {
 
 std::string pdfNameFault(std::string_view name) {
   const std::string_view clipped = rt::clip(name);
-  if (clipped.find_first_of("/\\") == std::string_view::npos && clipped.find("..") == std::string_view::npos) {
+  if (clipped.find_first_of("/\\") == std::string_view::npos &&
+      clipped.find("..") == std::string_view::npos) {
     return {};
   }
-  return "El nombre del archivo PDF no puede llevar carpetas (\"/\", \"\\\" ni \"..\"): " + std::string(clipped);
+  return "El nombre del archivo PDF no puede llevar carpetas (\"/\", \"\\\" ni \"..\"): " +
+         std::string(clipped);
 }
 
 void prepareReportPdf() {
@@ -130,9 +132,8 @@ bool reportGoesToPdf() {
 void finishReportGlobals() {
   const ReportGlobals g = reportGlobals();
   if (firstOf(g.TipoListado) == 'M' && !rt::clip(g.MailListado).empty()) {
-    rt::callProcedure("EnvioEmailTLFull",
-                      {g.MailListado, "", g.AsuntoListado, g.NombrePDF, g.TextoMail,
-                       std::to_string(g.MostrarDialogoMail)});
+    rt::callProcedure("EnvioEmailTLFull", {g.MailListado, "", g.AsuntoListado, g.NombrePDF,
+                                           g.TextoMail, std::to_string(g.MostrarDialogoMail)});
     g.MailListado.clear();
   }
   g.TextoMail.clear();

@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/tables/file_warnings.h"
 #include "core/frame/globals.h"
 #include "core/shapes/report_destination.h"
 #include "core/shapes/report_display_strings.h"
+#include "core/tables/file_warnings.h"
 #include "core/tables/table_managers.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"
@@ -240,8 +240,7 @@ void ReportRun::takeReportRecord() { recordStatus_ = localResponse_ == rt::kCanc
 void ReportRun::updateProgress() {
   ++recordsRead_;
   if (percentage_ < 100) {
-    const long long whole =
-        recordsToProcess_ > 0 ? recordsRead_ * 100 / recordsToProcess_ : 100;
+    const long long whole = recordsToProcess_ > 0 ? recordsRead_ * 100 / recordsToProcess_ : 100;
     percentage_ = static_cast<int>(std::min<long long>(whole, 100));
     if (thermometer_ && thermometer_->value() != percentage_) thermometer_->setValue(percentage_);
   }
@@ -276,14 +275,17 @@ void ReportRun::layOutPageHeader(rt::ReportBand& header, const std::string& head
   const QFont big = rt::reportFont("Arial", 14, true);
   const QFont plain = rt::reportFont("Arial", 10);
   const int right = report_->bodyWidth();
-  header.text(0, 0, 5156, 260, [] { return GLO::UsuarioSistema; }, big, "@s80");
+  header.text(
+      0, 0, 5156, 260, [] { return GLO::UsuarioSistema; }, big, "@s80");
   header.label(right - 1700, 40, 600, 200, "Fecha:", plain);
-  header.text(right - 1100, 40, 1100, 200, [this] { return std::to_string(ReportRunDate); }, plain,
-              "@d17", Qt::AlignRight);
+  header.text(
+      right - 1100, 40, 1100, 200, [this] { return std::to_string(ReportRunDate); }, plain, "@d17",
+      Qt::AlignRight);
   header.label(0, 300, right - 1800, 260, heading, big);
   header.label(right - 1700, 340, 600, 200, "Pag.:", plain);
-  header.text(right - 1100, 340, 1100, 200, [this] { return std::to_string(ReportPageNo()); },
-              plain, "@n-7", Qt::AlignRight);
+  header.text(
+      right - 1100, 340, 1100, 200, [this] { return std::to_string(ReportPageNo()); }, plain,
+      "@n-7", Qt::AlignRight);
 }
 
 void ReportRun::openReport() {

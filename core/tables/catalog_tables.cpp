@@ -28,16 +28,14 @@ VARNETA_DEFINE_TABLE(Ocupaciones, OCU, VARNETA_OCUPACIONES, "Ocupaciones", "Ocup
 VARNETA_DEFINE_TABLE(TiposConsultas, TIC, VARNETA_TIPOS_CONSULTAS, "TiposConsultas", "TipoCons",
                      mainDataFile(), 2, 56, "Tipos de Consultas", VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(Especialidades, ESP, VARNETA_ESPECIALIDADES, "Especialidades", "ESPECIAL",
-                     mainDataFile(), 1, 43,
-                     "Base de Especialidades Médicas"_cp,
+                     mainDataFile(), 1, 43, "Base de Especialidades Médicas"_cp,
                      VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(Provincias, PRV, VARNETA_PROVINCIAS, "Provincias", "Provin", mainDataFile(), 1,
                      32, "Base de Provincias", VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(Localidades, LOC, VARNETA_LOCALIDADES, "Localidades", "Locali", mainDataFile(),
                      2, 56, "", VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(Coberturas_Medicas, COB, VARNETA_COBERTURAS_MEDICAS, "Coberturas_Medicas",
-                     "COBERTUR", mainDataFile(), 0, 93,
-                     "Base de Coberturas Médicas"_cp,
+                     "COBERTUR", mainDataFile(), 0, 93, "Base de Coberturas Médicas"_cp,
                      VARNETA_AS_DECLARED)
 VARNETA_DEFINE_TABLE(Agenda, AGE, VARNETA_AGENDA, "Agenda", "Agenda", agendaDataFile(), 0, 269,
                      "Agenda de direcciones", VARNETA_AS_DECLARED)

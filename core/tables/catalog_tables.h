@@ -4,14 +4,12 @@
 #include "core/tables/table_macros.h"
 #include "platform/base/cp_literal.h"
 
-#define VARNETA_FERIADOS(F, C, K, M)                                  \
-  F(rt::UShort, Cod_Feriado)                                          \
-  F(rt::DateField, Fecha)                                             \
-  F(rt::String<80>, Descripcion)                                      \
-  K(FER01, "Cod_Feriado", Primary, kNoCaseSkipsEmpty,                 \
-    "Código Interno"_cp,                                                   \
-    1)                                                                \
-  K(FER02, "Descripcion", Duplicates, kOpenCase, "Descripción"_cp, 0) \
+#define VARNETA_FERIADOS(F, C, K, M)                                          \
+  F(rt::UShort, Cod_Feriado)                                                  \
+  F(rt::DateField, Fecha)                                                     \
+  F(rt::String<80>, Descripcion)                                              \
+  K(FER01, "Cod_Feriado", Primary, kNoCaseSkipsEmpty, "Código Interno"_cp, 1) \
+  K(FER02, "Descripcion", Duplicates, kOpenCase, "Descripción"_cp, 0)         \
   K(FER03, "Fecha", Duplicates, kOpenCase, "Fecha", 0)
 
 #define VARNETA_OCUPACIONES(F, C, K, M)                                      \
@@ -22,13 +20,11 @@
   K(OCU02, "Descripcion", Duplicates, kOpenCase, "Descripción"_cp, 0)        \
   M(Notas, 1000)
 
-#define VARNETA_TIPOS_CONSULTAS(F, C, K, M)        \
-  F(rt::UShort, Cod_TipoConsulta)                  \
-  F(rt::String<50>, Descripcion)                   \
-  F(rt::ULong, Color)                              \
-  K(TIC01, "Cod_TipoConsulta", Primary, kOpenCase, \
-    "Código Interno"_cp,                                \
-    1)                                             \
+#define VARNETA_TIPOS_CONSULTAS(F, C, K, M)                                \
+  F(rt::UShort, Cod_TipoConsulta)                                          \
+  F(rt::String<50>, Descripcion)                                           \
+  F(rt::ULong, Color)                                                      \
+  K(TIC01, "Cod_TipoConsulta", Primary, kOpenCase, "Código Interno"_cp, 1) \
   K(TIC02, "Descripcion", Duplicates, kOpenCase, "Descripción"_cp, 0)
 
 #define VARNETA_ESPECIALIDADES(F, C, K, M)                                 \
@@ -39,12 +35,10 @@
   K(ESP02, "Descripcion", Duplicates, kNoCaseSkipsEmpty, "Descripcion", 0) \
   M(Notas, 1000)
 
-#define VARNETA_PROVINCIAS(F, C, K, M)                  \
-  F(rt::Short, Cod_Provincia)                           \
-  F(rt::String<30>, Provincia)                          \
-  K(PRV01, "Cod_Provincia", Primary, kNoCaseSkipsEmpty, \
-    "Cód. de Provincia"_cp,                                  \
-    1)                                                  \
+#define VARNETA_PROVINCIAS(F, C, K, M)                                             \
+  F(rt::Short, Cod_Provincia)                                                      \
+  F(rt::String<30>, Provincia)                                                     \
+  K(PRV01, "Cod_Provincia", Primary, kNoCaseSkipsEmpty, "Cód. de Provincia"_cp, 1) \
   K(PRV02, "Provincia", Duplicates, kNoCaseSkipsEmpty, "Nombre de Provincia", 0)
 
 #define VARNETA_LOCALIDADES(F, C, K, M)                                    \
@@ -55,16 +49,12 @@
   K(LOC02, "Cod_Provincia", Duplicates, kNoCaseSkipsEmpty, "Provincia", 0) \
   K(LOC03, "NombreLocalidad", Duplicates, kNoCaseSkipsEmpty, "Nombre de Localidad", 0)
 
-#define VARNETA_COBERTURAS_MEDICAS(F, C, K, M)             \
-  F(rt::UShort, Cod_Cobertura)                             \
-  F(rt::String<90>, Descripcion)                           \
-  F(rt::Byte, Inactivo)                                    \
-  K(COB_001, "Cod_Cobertura", Primary, kNoCaseSkipsEmpty,  \
-    "Por código de Cobertura"_cp,                                   \
-    1)                                                     \
-  K(COB_002, "Descripcion", Duplicates, kNoCaseSkipsEmpty, \
-    "Por nombre de Cobertura Médica"_cp,                                                \
-    0)                                                     \
+#define VARNETA_COBERTURAS_MEDICAS(F, C, K, M)                                                     \
+  F(rt::UShort, Cod_Cobertura)                                                                     \
+  F(rt::String<90>, Descripcion)                                                                   \
+  F(rt::Byte, Inactivo)                                                                            \
+  K(COB_001, "Cod_Cobertura", Primary, kNoCaseSkipsEmpty, "Por código de Cobertura"_cp, 1)         \
+  K(COB_002, "Descripcion", Duplicates, kNoCaseSkipsEmpty, "Por nombre de Cobertura Médica"_cp, 0) \
   M(Notas, 1000)
 
 #define VARNETA_AGENDA(F, C, K, M)                                       \
@@ -128,32 +118,28 @@
   K(TEX02, "Descripcion", Unique, kNoCaseSkipsEmpty, "Descripcion", 0)              \
   M(Nota, 10000)
 
-#define VARNETA_MACROS(F, C, K, M)                                    \
-  F(rt::UShort, Cod_Macro)                                            \
-  F(rt::Byte, Interna)                                                \
-  F(rt::String<80>, Descripcion)                                      \
-  F(rt::String<20>, Identificador)                                    \
-  F(rt::String<255>, Valor)                                           \
-  F(rt::Byte, ConservarValor)                                         \
-  K(MAC01, "Cod_Macro", Primary, kNoCaseSkipsEmpty,                   \
-    "Código Interno"_cp,                                                   \
-    1)                                                                \
-  K(MAC04, "Interna", Duplicates, kOpenCase, "Interna", 0)            \
-  K(MAC02, "Descripcion", Duplicates, kOpenCase, "Descripción"_cp, 0) \
+#define VARNETA_MACROS(F, C, K, M)                                          \
+  F(rt::UShort, Cod_Macro)                                                  \
+  F(rt::Byte, Interna)                                                      \
+  F(rt::String<80>, Descripcion)                                            \
+  F(rt::String<20>, Identificador)                                          \
+  F(rt::String<255>, Valor)                                                 \
+  F(rt::Byte, ConservarValor)                                               \
+  K(MAC01, "Cod_Macro", Primary, kNoCaseSkipsEmpty, "Código Interno"_cp, 1) \
+  K(MAC04, "Interna", Duplicates, kOpenCase, "Interna", 0)                  \
+  K(MAC02, "Descripcion", Duplicates, kOpenCase, "Descripción"_cp, 0)       \
   K(MAC03, "Identificador", Duplicates, kOpenCase, "Identificador", 0)
 
-#define VARNETA_NOTAS_MACROS(F, C, K, M)                              \
-  F(rt::UShort, Cod_NotaMacro)                                        \
-  F(rt::String<120>, Descripcion)                                     \
-  F(rt::String<10000>, Texto)                                         \
-  F(rt::UShort, Cod_Paciente)                                         \
-  F(rt::UShort, Cod_Medico)                                           \
-  F(rt::Byte, Inactivo)                                               \
-  K(NMA01, "Cod_NotaMacro", Primary, kOpenCase,                       \
-    "Código Interno"_cp,                                                   \
-    1)                                                                \
-  K(NMA02, "Descripcion", Duplicates, kOpenCase, "Descripción"_cp, 0) \
-  K(NMA03, "Cod_Paciente", Duplicates, kOpenCase, "Paciente", 0)      \
+#define VARNETA_NOTAS_MACROS(F, C, K, M)                                \
+  F(rt::UShort, Cod_NotaMacro)                                          \
+  F(rt::String<120>, Descripcion)                                       \
+  F(rt::String<10000>, Texto)                                           \
+  F(rt::UShort, Cod_Paciente)                                           \
+  F(rt::UShort, Cod_Medico)                                             \
+  F(rt::Byte, Inactivo)                                                 \
+  K(NMA01, "Cod_NotaMacro", Primary, kOpenCase, "Código Interno"_cp, 1) \
+  K(NMA02, "Descripcion", Duplicates, kOpenCase, "Descripción"_cp, 0)   \
+  K(NMA03, "Cod_Paciente", Duplicates, kOpenCase, "Paciente", 0)        \
   K(NMA04, "Cod_Medico", Duplicates, kOpenCase, "Medico", 0)
 
 #define VARNETA_USUARIOS(F, C, K, M)                                       \

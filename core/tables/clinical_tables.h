@@ -5,41 +5,35 @@
 #include "core/tables/table_macros.h"
 #include "platform/base/cp_literal.h"
 
-#define VARNETA_PACIENTES(F, C, K, M)                                              \
-  F(rt::UShort, Cod_Paciente)                                                      \
-  F(rt::String<90>, Nombre)                                                        \
-  F(rt::String<20>, TipoDoc)                                                       \
-  F(rt::ULong, NroDoc)                                                             \
-  F(rt::DateField, Fecha_Nacim)                                                    \
-  F(rt::String<90>, Direccion)                                                     \
-  F(rt::ULong, Cod_Postal)                                                         \
-  F(rt::String<90>, Telefono)                                                      \
-  F(rt::String<20>, Telefono2)                                                     \
-  F(rt::String<20>, Telefono3)                                                     \
-  F(rt::String<90>, Email)                                                         \
-  F(rt::UShort, Cod_Cobertura)                                                     \
-  F(rt::String<4>, Grupo_San)                                                      \
-  F(rt::DateField, Fecha_Consulta)                                                 \
-  F(rt::String<90>, Motivo_Consulta)                                               \
-  F(rt::Byte, Inactivo)                                                            \
-  F(rt::String<30>, NroCarnetObraSocial)                                           \
-  F(rt::DateField, Fecha_Primer_Consulta)                                          \
-  F(rt::UShort, Cod_Ocupacion)                                                     \
-  F(rt::String<20>, AuxImportacion)                                                \
-  K(PAS_001, "Cod_Paciente", Primary, kNoCaseSkipsEmpty,                           \
-    "Por código de paciente"_cp,                                                            \
-    1)                                                                             \
-  K(PAS_002, "Nombre", Duplicates, kNoCaseSkipsEmpty, "Por nombre", 0)             \
-  K(PAS_003, "Cod_Postal", Duplicates, kNoCaseSkipsEmpty,                          \
-    "Por Código Postal"_cp,                                                                 \
-    0)                                                                             \
-  K(PAS_004, "Cod_Cobertura", Duplicates, kNoCaseSkipsEmpty,                       \
-    "Por Cobertura Médica"_cp,                                                                        \
-    0)                                                                             \
-  K(PAS_005, "Cod_Ocupacion", Duplicates, kOpenCase, "Ocupación"_cp, 0)            \
-  K(PAS_006, "AuxImportacion", Duplicates, kNoCaseSkipsEmpty, "AuxImportacion", 0) \
-  M(Ant_Personales, 1000)                                                          \
-  M(Ant_Familiares, 1000)                                                          \
+#define VARNETA_PACIENTES(F, C, K, M)                                                      \
+  F(rt::UShort, Cod_Paciente)                                                              \
+  F(rt::String<90>, Nombre)                                                                \
+  F(rt::String<20>, TipoDoc)                                                               \
+  F(rt::ULong, NroDoc)                                                                     \
+  F(rt::DateField, Fecha_Nacim)                                                            \
+  F(rt::String<90>, Direccion)                                                             \
+  F(rt::ULong, Cod_Postal)                                                                 \
+  F(rt::String<90>, Telefono)                                                              \
+  F(rt::String<20>, Telefono2)                                                             \
+  F(rt::String<20>, Telefono3)                                                             \
+  F(rt::String<90>, Email)                                                                 \
+  F(rt::UShort, Cod_Cobertura)                                                             \
+  F(rt::String<4>, Grupo_San)                                                              \
+  F(rt::DateField, Fecha_Consulta)                                                         \
+  F(rt::String<90>, Motivo_Consulta)                                                       \
+  F(rt::Byte, Inactivo)                                                                    \
+  F(rt::String<30>, NroCarnetObraSocial)                                                   \
+  F(rt::DateField, Fecha_Primer_Consulta)                                                  \
+  F(rt::UShort, Cod_Ocupacion)                                                             \
+  F(rt::String<20>, AuxImportacion)                                                        \
+  K(PAS_001, "Cod_Paciente", Primary, kNoCaseSkipsEmpty, "Por código de paciente"_cp, 1)   \
+  K(PAS_002, "Nombre", Duplicates, kNoCaseSkipsEmpty, "Por nombre", 0)                     \
+  K(PAS_003, "Cod_Postal", Duplicates, kNoCaseSkipsEmpty, "Por Código Postal"_cp, 0)       \
+  K(PAS_004, "Cod_Cobertura", Duplicates, kNoCaseSkipsEmpty, "Por Cobertura Médica"_cp, 0) \
+  K(PAS_005, "Cod_Ocupacion", Duplicates, kOpenCase, "Ocupación"_cp, 0)                    \
+  K(PAS_006, "AuxImportacion", Duplicates, kNoCaseSkipsEmpty, "AuxImportacion", 0)         \
+  M(Ant_Personales, 1000)                                                                  \
+  M(Ant_Familiares, 1000)                                                                  \
   M(Notas, 1000)
 
 #define VARNETA_CONSULTAS(F, C, K, M)                                                  \

@@ -1,9 +1,8 @@
 #include "core/tables/data_files.h"
 
+#include "platform/base/paths.h"
 #include "platform/base/runtime_errors.h"
 #include "platform/base/thread_timer.h"
-
-#include "platform/base/paths.h"
 #include "platform/data/database.h"
 
 namespace core {
@@ -26,7 +25,8 @@ const rt::DataFile& agendaDataFile() {
 }
 
 const std::vector<const rt::DataFile*>& practiceDataFiles() {
-  static const std::vector<const rt::DataFile*> files = {&mainDataFile(), &clinicalDataFile(), &agendaDataFile()};
+  static const std::vector<const rt::DataFile*> files = {&mainDataFile(), &clinicalDataFile(),
+                                                         &agendaDataFile()};
   return files;
 }
 
@@ -34,7 +34,8 @@ int openPracticeDatabase(const std::filesystem::path& folder, bool createMissing
   return rt::openDatabase(folder, practiceDataFiles(), createMissing);
 }
 
-int openPracticeDatabaseWaiting(const std::filesystem::path& folder, int limitMs, bool createMissing) {
+int openPracticeDatabaseWaiting(const std::filesystem::path& folder, int limitMs,
+                                bool createMissing) {
   constexpr int kStepMs = 100;
   for (int waited = 0;; waited += kStepMs) {
     int rc = openPracticeDatabase(folder, createMissing);

@@ -60,7 +60,8 @@ std::optional<Digest> parse(std::string_view stored) {
   std::vector<std::string_view> parts;
   for (std::size_t start = 0;;) {
     const std::size_t dollar = stored.find('$', start);
-    parts.push_back(stored.substr(start, dollar == std::string_view::npos ? dollar : dollar - start));
+    parts.push_back(
+        stored.substr(start, dollar == std::string_view::npos ? dollar : dollar - start));
     if (dollar == std::string_view::npos) break;
     start = dollar + 1;
   }
@@ -97,7 +98,8 @@ std::string pbkdf2Sha256(std::string_view password, std::string_view salt, int i
 
 std::string passwordDigest(std::string_view typed) {
   std::string salt(kSaltBytes, '\0');
-  if (RAND_bytes(reinterpret_cast<unsigned char*>(salt.data()), static_cast<int>(salt.size())) != 1) {
+  if (RAND_bytes(reinterpret_cast<unsigned char*>(salt.data()), static_cast<int>(salt.size())) !=
+      1) {
     throw std::runtime_error("no random bytes for a password's salt");
   }
   const std::string hash = pbkdf2Sha256(counted(typed), salt, kPasswordIterations, kHashBytes);

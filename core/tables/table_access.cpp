@@ -1,16 +1,14 @@
 #include "core/tables/table_access.h"
 
-#include "platform/data/maintenance.h"
-
-#include "platform/base/cp_literal.h"
-
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/base/cp_literal.h"
 #include "platform/base/runtime_errors.h"
 #include "platform/base/thread_timer.h"
 #include "platform/data/database.h"
+#include "platform/data/maintenance.h"
 #include "platform/data/record_buffer.h"
 #include "platform/data/table_status.h"
 

@@ -1,9 +1,9 @@
 #include "core/tables/table_messages.h"
 
+#include "platform/base/cp_literal.h"
 #include "platform/base/debug_sink.h"
 #include "platform/base/message_hook.h"
 #include "platform/data/database.h"
-#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -79,13 +79,14 @@ const MessageText& messageOf(TableMessage m) {
        "eliminado mientras exista esta referencia.",
        MessageIcon::Warning, b::Ok},
       // CreateFailed
-      {"Error en creación de Tabla"_cp, "Error: (%ErrorText) creando %File.", MessageIcon::Error, b::Ok},
+      {"Error en creación de Tabla"_cp, "Error: (%ErrorText) creando %File.", MessageIcon::Error,
+       b::Ok},
       // InvalidKey
-      {"Clave Inválida"_cp, "%File : Clave inválida. Clave debe ser reconstruida."_cp, MessageIcon::Warning,
-       b::Ok},
+      {"Clave Inválida"_cp, "%File : Clave inválida. Clave debe ser reconstruida."_cp,
+       MessageIcon::Warning, b::Ok},
       // KeyNotRebuilt
-      {"Clave no fue reconstruida", "Error: (%ErrorText) reparando clave para tabla: %File.", MessageIcon::Error,
-       b::Ok},
+      {"Clave no fue reconstruida", "Error: (%ErrorText) reparando clave para tabla: %File.",
+       MessageIcon::Error, b::Ok},
       // ValueTaken
       {"Error Clave Duplicada",
        "%Field \"%Message\" ya corresponde a otro registro de la tabla %File. Por favor, "

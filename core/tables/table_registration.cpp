@@ -4,19 +4,19 @@
 
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
-#include "platform/base/cp1252.h"
-#include "platform/base/ini_file.h"
 #include "core/tables/data_files.h"
-#include "platform/data/table_status.h"
+#include "core/tables/table_messages.h"
+#include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/ini_file.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
-#include "core/tables/table_messages.h"
 #include "platform/base/runtime_errors.h"
 #include "platform/data/database.h"
 #include "platform/data/maintenance.h"
 #include "platform/data/structure_versions.h"
 #include "platform/data/table.h"
+#include "platform/data/table_status.h"
 
 namespace core {
 namespace {
@@ -103,7 +103,8 @@ const rt::TableDef& registeredTable(std::string_view label) {
 
 bool reportDamagedDataFiles(const std::filesystem::path& folder) {
   std::string problems;
-  const std::vector<const rt::DataFile*> files = {&mainDataFile(), &clinicalDataFile(), &agendaDataFile()};
+  const std::vector<const rt::DataFile*> files = {&mainDataFile(), &clinicalDataFile(),
+                                                  &agendaDataFile()};
   for (const rt::DataFile* file : files) {
     std::string problem = rt::dataFileProblem(folder, *file, files);
     if (problem.empty()) problem = rt::refusalOf(*file);
@@ -117,9 +118,10 @@ bool reportDamagedDataFiles(const std::filesystem::path& folder) {
   rt::MessageRequest message;
   message.caption = "Archivo de datos dañado"_cp;
   message.icon = rt::MessageIcon::Error;
-  message.text = problems +
-                 "|El programa se cerrará sin modificar los archivos. Al volver a iniciarlo se abrirá el "
-                 "Administrador de Archivos para revisarlos, o restaure el último respaldo."_cp;
+  message.text =
+      problems +
+      "|El programa se cerrará sin modificar los archivos. Al volver a iniciarlo se abrirá el "
+      "Administrador de Archivos para revisarlos, o restaure el último respaldo."_cp;
   rt::showMessage(message);
   return true;
 }
@@ -156,7 +158,8 @@ bool rebuildDamagedKeys(const rt::TableDef& storage) {
   }
   showTableMessage(TableMessage::InvalidKey, MessageFill().File(label));
   if (rt::rebuildTableKeys(storage) == 0) return true;
-  showTableMessage(TableMessage::KeyNotRebuilt, MessageFill().File(label).ErrorText(rt::errorDescription()));
+  showTableMessage(TableMessage::KeyNotRebuilt,
+                   MessageFill().File(label).ErrorText(rt::errorDescription()));
   for (const rt::TableDef* def : registeredTables()) {
     if (&def->storage() == &storage) recordHealth(*def, true);
   }

@@ -50,8 +50,8 @@ void setLinkValue(const rt::FieldDef& to, char* record, const std::string& value
 // it as whatever text reads as that number (" 5" and "05" name province 5),
 // so those children are sought by walking the child's key; the others are
 // read by the key's values.
-int fetchFirstChild(rt::Table& child, int key, const rt::FieldDef& from,
-                    const rt::FieldDef& to, const std::string& value) {
+int fetchFirstChild(rt::Table& child, int key, const rt::FieldDef& from, const rt::FieldDef& to,
+                    const std::string& value) {
   child.clear();
   setLinkValue(to, child.record(), value);
   if (!rt::isTextField(to) || rt::isTextField(from)) return child.fetch(key);

@@ -8,11 +8,11 @@
 #include <QSpinBox>
 #include <QTest>
 
+#include "platform/base/cp_literal.h"
 #include "platform/ui/control_colors.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -207,9 +207,7 @@ TEST(BotonCalendario, StartsFromTheShownDateStoresThePickAndLeavingKeepsTheDate)
   const Way ways[] = {
       {"the close box", [](rt::WindowDriver& w) { w.window()->close(); }},
       {"Esc",
-       [](rt::WindowDriver& w) {
-         QTest::keyClick(w.window()->focusWidget(), Qt::Key_Escape);
-       }},
+       [](rt::WindowDriver& w) { QTest::keyClick(w.window()->focusWidget(), Qt::Key_Escape); }},
   };
   for (const Way& way : ways) {
     SCOPED_TRACE(way.name);

@@ -2,18 +2,18 @@
 // are recorded in the "BadFile" entry for table maintenance.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "core/tables/data_files.h"
 #include "core/tables/table_registration.h"
-#include "platform/data/database.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/procedures.h"
-#include "platform/base/cp_literal.h"
+#include "platform/data/database.h"
 #include "platform/ui/testing/window_test_kit.h"
 
 namespace core {
@@ -24,9 +24,12 @@ TEST(DamagedDataFiles, AreReportedOnceAndRecordedForMaintenance) {
   std::filesystem::create_directories(folder);
   std::ofstream(folder / "VarnetaA.dat", std::ios::binary);  // empty ...
   // ... beside a file that holds data.
-  ASSERT_EQ(std::system(("/usr/bin/python3 -c \"import sqlite3,sys; sqlite3.connect(sys.argv[1]).execute("
-                         "'create table t(x)')\" " + (folder / "Varneta.dat").string()).c_str()),
-            0);
+  ASSERT_EQ(
+      std::system(("/usr/bin/python3 -c \"import sqlite3,sys; sqlite3.connect(sys.argv[1]).execute("
+                   "'create table t(x)')\" " +
+                   (folder / "Varneta.dat").string())
+                      .c_str()),
+      0);
   rt::putIni(kTableCheckSection, kBadFileEntry, "");
   rt::testing::ScriptedMessages messages;
   EXPECT_TRUE(reportDamagedDataFiles(folder));
@@ -89,7 +92,8 @@ TEST(DamagedDataFiles, AStartWaitsForAnotherWorkstationsLock) {
   pclose(other);
   EXPECT_EQ(opened, 0);
   EXPECT_EQ(tables, 0) << "every table usable after the wait";
-  EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500)) << "it waited";
+  EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500))
+      << "it waited";
   rt::closeDatabase();
 }
 

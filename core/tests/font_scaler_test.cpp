@@ -16,10 +16,10 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "core/shapes/list_cells.h"
 #include "core/frame/program_startup.h"
 #include "core/frame/settings_store.h"
 #include "core/frame/window_font_start.h"
+#include "core/shapes/list_cells.h"
 #include "platform/base/paths.h"
 #include "platform/ui/control_colors.h"
 #include "platform/ui/dialog_units.h"
@@ -222,10 +222,12 @@ TEST(FontScaler, EachListStyleIsReFontedAsTheListWas) {
   const Case cases[] = {
       {"blank face and size: the list's new ones, bold kept", list, 1, "Roboto Medium", 12, 0, 700},
       {"another face and a red kept", list, 2, "Liberation Serif", 12, 0x0000FF, 400},
-      {"the window's face given outright: the new face", list, 3, "Roboto Medium", 12, 0, 400 | 0x1000},
+      {"the window's face given outright: the new face", list, 3, "Roboto Medium", 12, 0,
+       400 | 0x1000},
       {"a size of its own kept", list, 20, "Roboto Medium", 9, 0, 400},
       {"a style never set: the list's new font", list, 7, "Roboto Medium", 12, 0, 400},
-      {"a list in a face of its own lends it to its styles", mono, 1, "Liberation Mono", 10, 0, 700},
+      {"a list in a face of its own lends it to its styles", mono, 1, "Liberation Mono", 10, 0,
+       700},
   };
   for (const Case& c : cases) {
     const RuntimeFont font = ListStyles::of(c.list).style(c.number);

@@ -14,20 +14,20 @@
 #include <fstream>
 
 #include "core/frame/backup_reminder.h"
-#include "core/tables/catalog_tables.h"
-#include "core/tables/data_files.h"
 #include "core/frame/global_settings.h"
 #include "core/frame/globals.h"
-#include "core/shapes/report_destination.h"
-#include "core/tables/table_managers.h"
 #include "core/frame/users_windows.h"
+#include "core/shapes/report_destination.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
+#include "core/tables/table_managers.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -107,7 +107,8 @@ TEST(FrameRules, TheReminderTellsTheUserAndRunsTheBackupWindowWhenDue) {
     }
   }
   rt::unregisterProcedure("Respaldo");
-  std::filesystem::remove(rt::resolvePath(ini));  // later frames of this process start without a reminder
+  std::filesystem::remove(
+      rt::resolvePath(ini));  // later frames of this process start without a reminder
 }
 
 TEST(FrameRules, TheResetEmptiesThePositionsOfEveryProcedureAndKeepsTheRest) {

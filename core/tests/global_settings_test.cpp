@@ -8,18 +8,18 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/frame/globals.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
-#include "core/frame/globals.h"
 #include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/registry_store.h"
-#include "platform/data/database.h"
-#include "platform/base/cp_literal.h"
 #include "platform/base/testing/test_environment.h"
+#include "platform/data/database.h"
 
 namespace core {
 namespace {
@@ -77,7 +77,10 @@ TEST_F(GlobalSettings, AFirstRunIsToldByTheSettingsFilesEntries) {
     const char* content;  // nullptr: no file
     bool first;
   };
-  const Case cases[] = {{nullptr, true}, {"", true}, {"\n[Usuario]\n", true}, {"[Usuario]\nUsuario=Clinica\n", false}};
+  const Case cases[] = {{nullptr, true},
+                        {"", true},
+                        {"\n[Usuario]\n", true},
+                        {"[Usuario]\nUsuario=Clinica\n", false}};
   for (const Case& c : cases) {
     std::filesystem::remove(file);
     if (c.content) std::ofstream(file, std::ios::binary) << c.content;

@@ -170,8 +170,9 @@ TEST(KeyNavigator, EnterAndArrowsPassTheLookupButtonsThatTabReaches) {
       Qt::Key key;
       QWidget* to;
     };
-    for (const Step& s : {Step{locality, Qt::Key_Return, phone}, Step{locality, Qt::Key_Down, phone},
-                          Step{phone, Qt::Key_Up, locality}, Step{locality, Qt::Key_Tab, lookup}}) {
+    for (const Step& s :
+         {Step{locality, Qt::Key_Return, phone}, Step{locality, Qt::Key_Down, phone},
+          Step{phone, Qt::Key_Up, locality}, Step{locality, Qt::Key_Tab, lookup}}) {
       SCOPED_TRACE(std::to_string(s.key));
       s.from->setFocus(Qt::OtherFocusReason);
       ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == s.from; }, "focus"));

@@ -1,32 +1,32 @@
 // The list search: the expression the dialog builds, and the search of the
 // users list from the top, from the selected row and past the last match.
 #include "core/shapes/list_search.h"
-#include "core/testing/practice_folder.h"
-#include "core/frame/window_font_start.h"
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTableView>
 #include <QTest>
-#include <QPointer>
 #include <chrono>
 #include <filesystem>
 #include <functional>
 
+#include "core/frame/globals.h"
+#include "core/frame/users_windows.h"
+#include "core/frame/window_font_start.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/data_files.h"
-#include "core/frame/globals.h"
 #include "core/tables/table_managers.h"
+#include "core/testing/practice_folder.h"
 #include "core/testing/probed_window.h"
-#include "core/frame/users_windows.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/base/thread_timer.h"
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/testing/test_environment.h"
 
 namespace core {
 namespace {
@@ -246,25 +246,26 @@ TEST_F(ListSearchTest, EscStopsTheSearchBetweenTicks) {
   ScriptedMessages messages;
   WindowScript dialog;
   dialog.on(kDialogTitle, searchFor("zoe", "?FIND"));
-  withList<ComputedColumnList>({"Ana", "Beto", "Carla", "Dario", "Zoe"}, dialog, [&](ProbedList& probed) {
-    probed.probe([&](ProbedList& l) {
-      list = l.browser().list();
-      l.browser().list()->setCurrentIndex(l.browser().list()->model()->index(1, 0));
-      l.key(Qt::Key_B, Qt::ControlModifier);
-    });
-    probed.probe([&](ProbedList& l) {
-      EXPECT_EQ(waits, 1) << "stopped at the first pause";
-      EXPECT_TRUE(messages.asked().empty());
-      EXPECT_EQ(l.selected(), "Beto");
-      EXPECT_TRUE(l.isOpen()) << "Esc stopped the search, not the window";
-      l.key(Qt::Key_F3);
-    });
-    probed.probe([&](ProbedList& l) {
-      EXPECT_EQ(l.selected(), "Zoe");
-      EXPECT_GT(waits, 2);
-      click(l, "?CLOSE");
-    });
-  });
+  withList<ComputedColumnList>(
+      {"Ana", "Beto", "Carla", "Dario", "Zoe"}, dialog, [&](ProbedList& probed) {
+        probed.probe([&](ProbedList& l) {
+          list = l.browser().list();
+          l.browser().list()->setCurrentIndex(l.browser().list()->model()->index(1, 0));
+          l.key(Qt::Key_B, Qt::ControlModifier);
+        });
+        probed.probe([&](ProbedList& l) {
+          EXPECT_EQ(waits, 1) << "stopped at the first pause";
+          EXPECT_TRUE(messages.asked().empty());
+          EXPECT_EQ(l.selected(), "Beto");
+          EXPECT_TRUE(l.isOpen()) << "Esc stopped the search, not the window";
+          l.key(Qt::Key_F3);
+        });
+        probed.probe([&](ProbedList& l) {
+          EXPECT_EQ(l.selected(), "Zoe");
+          EXPECT_GT(waits, 2);
+          click(l, "?CLOSE");
+        });
+      });
   rt::setTimerHook(previous);
   ListSearch::setTickBudget(std::chrono::milliseconds(-1));
   EXPECT_TRUE(messages.asked().empty());
@@ -303,7 +304,9 @@ TEST_F(ListSearchTest, TheExpressionShownFollowsEachKey) {
     std::uint8_t next = 0;
     testing::Probed<SearchDialog> dialog(
         "Nombre|@s60|USU:Nombre_Usuario|Login|@s20|USU:Login_Usuario|", title, value, next);
-    auto type = [](SearchDialog& d, Qt::Key key) { QTest::keyClick(d.control("?SEARCHVALUE"), key); };
+    auto type = [](SearchDialog& d, Qt::Key key) {
+      QTest::keyClick(d.control("?SEARCHVALUE"), key);
+    };
     auto shows = [](SearchDialog& d, const char* expression) {
       EXPECT_EQ(d.control<QLabel>("?MATCHCRITERIA")->text(), expression);
     };

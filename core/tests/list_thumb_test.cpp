@@ -22,18 +22,18 @@ TEST(AlphabeticThumb, AValueFallsInTheStepOfItsFirstLetter) {
     int step;
   };
   const Case cases[] = {
-      {"", 0},                      // a blank key
-      {"1 Banco", 0},               // before the letters: the first step
+      {"", 0},         // a blank key
+      {"1 Banco", 0},  // before the letters: the first step
       {"Agenda", 0},
-      {"azul", 0},                  // without regard to case
-      {"Ärger"_cp, 0},              // a letter of the A's without a step of its own
-      {"ángel"_cp, step("Á"_cp)},   // after every A
+      {"azul", 0},                 // without regard to case
+      {"Ärger"_cp, 0},             // a letter of the A's without a step of its own
+      {"ángel"_cp, step("Á"_cp)},  // after every A
       {"banco", step("B")},
       {"Nube", step("N")},
       {"ñandú"_cp, step("Ñ"_cp)},  // after every N
       {"kiwi", step("K")},
       {"zapato", step("Z")},
-      {"ÿ"_cp, step("Z")},          // after the letters: the last step
+      {"ÿ"_cp, step("Z")},  // after the letters: the last step
   };
   for (const Case& c : cases) EXPECT_EQ(alphabeticStep(c.value), c.step) << c.value;
 }

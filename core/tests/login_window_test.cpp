@@ -10,24 +10,24 @@
 #include <filesystem>
 
 #include "core/frame/activity_log.h"
+#include "core/frame/globals.h"
+#include "core/frame/users_windows.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/data_files.h"
 #include "core/tables/password_digest.h"
-#include "core/frame/globals.h"
 #include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
 #include "core/testing/probed_window.h"
-#include "core/frame/users_windows.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/logical_threads.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/data/connection.h"
 #include "platform/data/database.h"
 #include "platform/data/record_buffer.h"
 #include "platform/data/structure_versions.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/cp_literal.h"
-#include "platform/base/testing/test_environment.h"
 
 namespace core {
 namespace {
@@ -179,8 +179,10 @@ TEST_F(LoginTest, AnUnreadableUsersTableLetsNobodyIn) {
   const std::string command =
       "/usr/bin/python3 -c \"import sqlite3,sys\n"
       "c=sqlite3.connect(sys.argv[1]); size=c.execute('pragma page_size').fetchone()[0]\n"
-      "root=c.execute(\\\"select rootpage from sqlite_master where type='table' and name='Usuario'\\\").fetchone()[0]; c.close()\n"
-      "f=open(sys.argv[1],'r+b'); f.seek((root-1)*size); f.write(bytes(size)); f.close()\" " + file;
+      "root=c.execute(\\\"select rootpage from sqlite_master where type='table' and "
+      "name='Usuario'\\\").fetchone()[0]; c.close()\n"
+      "f=open(sys.argv[1],'r+b'); f.seek((root-1)*size); f.write(bytes(size)); f.close()\" " +
+      file;
   ASSERT_EQ(std::system(command.c_str()), 0);
   ASSERT_EQ(openPracticeDatabase(folder_), 0);
   ScriptedMessages messages;
@@ -197,7 +199,8 @@ TEST_F(LoginTest, AnUnreadableUsersTableLetsNobodyIn) {
   }));
   EXPECT_NE(GLO::Nivel_Usuario_Logueado, 9);
   EXPECT_NE(GLO::Nombre_Usuario_Logueado, "Sin Restricción"_cp);
-  EXPECT_TRUE(halted_) << "the window " << (opened ? "was left" : "could not open") << ": the program ends";
+  EXPECT_TRUE(halted_) << "the window " << (opened ? "was left" : "could not open")
+                       << ": the program ends";
 }
 
 TEST_F(LoginTest, CancelarWithoutACorrectPasswordEndsTheProgram) {
@@ -296,8 +299,7 @@ TEST_F(LoginTest, PasswordsStoredAsTypedBecomeDigestsOnceAndStillLogIn) {
   ScriptedMessages messages;
   login({}, {type("?LOC:LOGIN", "admin"), type("?LOC:PASSWORD", "adminpw1"),  // refused
              type("?LOC:LOGIN", "admin"), type("?LOC:PASSWORD", "AdminPw1"),
-             [](LoginWindow& w) { EXPECT_TRUE(w.control("?OK")->isEnabled()); },
-             press("?OK")});
+             [](LoginWindow& w) { EXPECT_TRUE(w.control("?OK")->isEnabled()); }, press("?OK")});
   EXPECT_FALSE(halted_);
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_EQ(messages.asked()[0].caption, " Error de Acceso...");
@@ -315,8 +317,8 @@ TEST_F(LoginTest, PasswordsStoredAsTypedBecomeDigestsOnceAndStillLogIn) {
     EXPECT_TRUE(passwordMatches(typed[i].second, digested[i].second));
   }
   // The others log in with their own passwords, leading spaces and all.
-  for (const auto& [user, password] : {std::pair<const char*, const char*>{"ana", " con espacios"},
-                                       {"beto", ""}}) {
+  for (const auto& [user, password] :
+       {std::pair<const char*, const char*>{"ana", " con espacios"}, {"beto", ""}}) {
     GLO::Cod_Usuario_Logueado = 0;
     login({}, {type("?LOC:LOGIN", user), type("?LOC:PASSWORD", password), press("?OK")});
     EXPECT_NE(GLO::Cod_Usuario_Logueado, 0) << user;

@@ -8,10 +8,10 @@
 #include <optional>
 #include <vector>
 
-#include "core/frame/environment_variables.h"
-#include "core/tables/file_warnings.h"
 #include "core/aids/proper_case_name.h"
+#include "core/frame/environment_variables.h"
 #include "core/shapes/report_display_strings.h"
+#include "core/tables/file_warnings.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/debug_sink.h"
 #include "platform/base/ini_file.h"

@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -32,17 +32,17 @@
 
 #include "core/aids/designed_font.h"
 #include "core/frame/activity_log.h"
-#include "core/tables/catalog_tables.h"
-#include "core/tables/data_files.h"
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
 #include "core/frame/settings_store.h"
+#include "core/frame/users_windows.h"
 #include "core/frame/window_font_start.h"
 #include "core/shapes/aided_window.h"
 #include "core/shapes/record_form.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
 #include "core/tables/password_digest.h"
 #include "core/tables/table_managers.h"
-#include "core/frame/users_windows.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/paths.h"
 #include "platform/base/testing/test_environment.h"
@@ -67,7 +67,9 @@ rt::WindowDriver* openForm() {
   return nullptr;
 }
 
-xcb_window_t rootOf(xcb_connection_t* x) { return xcb_setup_roots_iterator(xcb_get_setup(x)).data->root; }
+xcb_window_t rootOf(xcb_connection_t* x) {
+  return xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+}
 
 // The window a client window stands in among the root's children: the
 // window manager's frame around it.
@@ -89,11 +91,13 @@ xcb_window_t seenAt(xcb_connection_t* x, QPoint at) {
   const xcb_window_t* children = xcb_query_tree_children(tree.get());
   for (int i = xcb_query_tree_children_length(tree.get()) - 1; i >= 0; --i) {
     std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
-        xcb_get_window_attributes_reply(x, xcb_get_window_attributes(x, children[i]), nullptr), &std::free);
+        xcb_get_window_attributes_reply(x, xcb_get_window_attributes(x, children[i]), nullptr),
+        &std::free);
     if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) continue;
     std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> place(
         xcb_get_geometry_reply(x, xcb_get_geometry(x, children[i]), nullptr), &std::free);
-    if (place && QRect(place->x, place->y, place->width, place->height).contains(at)) return children[i];
+    if (place && QRect(place->x, place->y, place->width, place->height).contains(at))
+      return children[i];
   }
   return XCB_WINDOW_NONE;
 }
@@ -331,8 +335,8 @@ TEST_F(MappedForms, AtEveryFontAWindowIsWholeOnTheScreenWithEveryButtonInView) {
     ASSERT_TRUE(rt::testing::waitUntil([&] { return list.isOpen(); }, "the window"));
     QWidget* window = list.window();
     ASSERT_TRUE(rt::testing::waitUntil([&] { return viewable(x_, window); }, "it mapped", 5s));
-    rt::testing::waitUntil(
-        [&] { return window->frameGeometry() != window->geometry(); }, "the frame", 2s);
+    rt::testing::waitUntil([&] { return window->frameGeometry() != window->geometry(); },
+                           "the frame", 2s);
     // Sized and placed whole on the screen. (Where the window manager then
     // shows it is the placement's matter, tested on its own.)
     const QRect area = rt::availableArea(window);
@@ -450,7 +454,8 @@ TEST_F(MappedForms, AWindowOpenedOverAnotherListsFormComesInFront) {
        },
        [&](rt::WindowDriver*) { return openedOfKind(static_cast<LoginWindow*>(nullptr), nullptr); },
        [](rt::WindowDriver& w) {
-         for (const auto& [entry, text] : {std::pair("?LOC:LOGIN", "ana"), std::pair("?LOC:PASSWORD", "x")}) {
+         for (const auto& [entry, text] :
+              {std::pair("?LOC:LOGIN", "ana"), std::pair("?LOC:PASSWORD", "x")}) {
            w.control<QLineEdit>(entry)->setText(text);
            w.post(rt::event::Accepted, w.control(entry));
          }
@@ -463,26 +468,33 @@ TEST_F(MappedForms, AWindowOpenedOverAnotherListsFormComesInFront) {
     rt::start([&] { runUsersList(listEnded); });
     rt::WindowDriver* list = nullptr;
     ASSERT_TRUE(rt::testing::waitUntil(
-        [&] { return (list = openedOfKind(static_cast<UsersList*>(nullptr), nullptr)) != nullptr; }, "the list"));
+        [&] { return (list = openedOfKind(static_cast<UsersList*>(nullptr), nullptr)) != nullptr; },
+        "the list"));
     list->post(rt::event::Accepted, list->control("?INSERT:6"));
     rt::WindowDriver* form = nullptr;
     ASSERT_TRUE(rt::testing::waitUntil([&] { return (form = openForm()) != nullptr; }, "its form"));
-    ASSERT_TRUE(rt::testing::waitUntil([&] { return viewable(x_, form->window()) && seen(x_, form->window()); },
-                                       "the form on the screen"));
-    rt::testing::waitUntil([&] { return form->window()->frameGeometry() != form->window()->geometry(); },
-                           "the form's frame", 2s);
+    ASSERT_TRUE(rt::testing::waitUntil(
+        [&] { return viewable(x_, form->window()) && seen(x_, form->window()); },
+        "the form on the screen"));
+    rt::testing::waitUntil(
+        [&] { return form->window()->frameGeometry() != form->window()->geometry(); },
+        "the form's frame", 2s);
     const QPoint formPlace = clientPlace(x_, form->window());
 
     rt::start([&] { c.run(otherEnded); });
     rt::WindowDriver* other = nullptr;
-    ASSERT_TRUE(rt::testing::waitUntil([&] { return (other = c.opened(list)) != nullptr; }, "the window opened"));
+    ASSERT_TRUE(rt::testing::waitUntil([&] { return (other = c.opened(list)) != nullptr; },
+                                       "the window opened"));
     ASSERT_TRUE(other->hosted());
-    EXPECT_TRUE(rt::testing::waitUntil([&] { return seen(x_, other->window()); }, "it in front of the form", 5s));
+    EXPECT_TRUE(rt::testing::waitUntil([&] { return seen(x_, other->window()); },
+                                       "it in front of the form", 5s));
 
     area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(list->window()->parentWidget()));
     EXPECT_TRUE(rt::testing::waitUntil(
-        [&] { return viewable(x_, form->window()) && seen(x_, form->window()); }, "the form back", 5s));
-    rt::testing::waitUntil([&] { return clientPlace(x_, form->window()) == formPlace; }, "the form's place", 2s);
+        [&] { return viewable(x_, form->window()) && seen(x_, form->window()); }, "the form back",
+        5s));
+    rt::testing::waitUntil([&] { return clientPlace(x_, form->window()) == formPlace; },
+                           "the form's place", 2s);
     EXPECT_EQ(std::pair(clientPlace(x_, form->window()).x(), clientPlace(x_, form->window()).y()),
               std::pair(formPlace.x(), formPlace.y()));
 

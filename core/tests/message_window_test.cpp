@@ -254,9 +254,8 @@ TEST_F(MessageWindowTest, EscapeIsCancelWhereOfferedAndAButtonsLetterAnswersItWi
   for (const Case& c : cases) {
     SCOPED_TRACE(c.buttons + " " + std::to_string(c.key));
     WindowScript script;
-    script.on("Teclas", [&](rt::WindowDriver& w) {
-      QTest::keyClick(w.window()->focusWidget(), c.key);
-    });
+    script.on("Teclas",
+              [&](rt::WindowDriver& w) { QTest::keyClick(w.window()->focusWidget(), c.key); });
     unsigned answer = 99;
     ASSERT_TRUE(runOnThread([&] { answer = Kov_Message("Seguro?", "Teclas", "", c.buttons); }));
     EXPECT_EQ(answer, c.answer);

@@ -1,6 +1,8 @@
 // The notes tool bar over a rich-text box: its tools never keep the
 // keyboard, a style set with nothing selected goes to what is typed next,
 // and Ctrl+B, Ctrl+I and Ctrl+U toggle the styles from the keyboard.
+#include "core/aids/notes_toolbar.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,7 +12,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "core/aids/notes_toolbar.h"
 #include "platform/base/logical_threads.h"
 #include "platform/ui/rtf_control.h"
 #include "platform/ui/testing/window_test_kit.h"

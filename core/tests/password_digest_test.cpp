@@ -52,7 +52,8 @@ TEST(PasswordDigest, PythonsHashlibAcceptsTheStoredDigest) {
       "/usr/bin/python3 -c \"import sys,hashlib,base64,hmac\n"
       "scheme,count,salt,key=sys.argv[1].split('$')\n"
       "got=hashlib.pbkdf2_hmac('sha256',sys.argv[2].encode(),base64.b64decode(salt),int(count))\n"
-      "print(scheme, count, len(base64.b64decode(salt)), hmac.compare_digest(got,base64.b64decode(key)))\" '" +
+      "print(scheme, count, len(base64.b64decode(salt)), "
+      "hmac.compare_digest(got,base64.b64decode(key)))\" '" +
       digest + "' 'Año Nuevo'";
   FILE* python = popen(command.c_str(), "r");
   ASSERT_NE(python, nullptr);
@@ -60,7 +61,8 @@ TEST(PasswordDigest, PythonsHashlibAcceptsTheStoredDigest) {
   const bool read = std::fgets(line, sizeof line, python) != nullptr;
   EXPECT_EQ(pclose(python), 0);
   ASSERT_TRUE(read);
-  EXPECT_EQ(std::string(line), "pbkdf2-sha256 " + std::to_string(kPasswordIterations) + " 16 True\n");
+  EXPECT_EQ(std::string(line),
+            "pbkdf2-sha256 " + std::to_string(kPasswordIterations) + " 16 True\n");
 }
 
 TEST(PasswordDigest, WhatATypedPasswordMatches) {
@@ -82,9 +84,9 @@ TEST(PasswordDigest, WhatATypedPasswordMatches) {
   const std::string paddedDigest = secreto + "     ";
   const Case cases[] = {
       {"Secreto", secreto, true},
-      {"Secreto   ", secreto, true},    // trailing spaces never counted
-      {"secreto", secreto, false},      // letter case counts
-      {" Secreto", secreto, false},     // leading spaces count
+      {"Secreto   ", secreto, true},  // trailing spaces never counted
+      {"secreto", secreto, false},    // letter case counts
+      {" Secreto", secreto, false},   // leading spaces count
       {"Secret", secreto, false},
       {"", empty, true},
       {"   ", empty, true},

@@ -7,28 +7,28 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
+#include "core/frame/startup_hooks.h"
+#include "core/register_procedures.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
 #include "core/tables/log_file_tl.h"
-#include "core/register_procedures.h"
-#include "core/frame/startup_hooks.h"
 #include "core/tables/table_registration.h"
 #include "core/testing/practice_folder.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
 #include "platform/base/runtime_errors.h"
+#include "platform/base/testing/test_environment.h"
+#include "platform/data/connection.h"
 #include "platform/data/database.h"
 #include "platform/data/structure_versions.h"
 #include "platform/data/table_status.h"
-#include "platform/base/cp_literal.h"
-#include "platform/base/testing/test_environment.h"
-#include "platform/data/connection.h"
 #include "platform/ui/testing/window_test_kit.h"
 
 namespace core {
@@ -191,12 +191,8 @@ TEST_F(PracticeTablesTest, NotesAreUniqueByDescriptionWhateverItsCaseButNotWhenB
     TEX().CodigoInterno = code;
     return Notas::table().add();
   };
-  EXPECT_EQ(addNote("Receta médica"_cp,
-                    1),
-            0);
-  EXPECT_EQ(addNote("RECETA MÉDICA"_cp,
-                    1),
-            rt::error::DuplicateKey);
+  EXPECT_EQ(addNote("Receta médica"_cp, 1), 0);
+  EXPECT_EQ(addNote("RECETA MÉDICA"_cp, 1), rt::error::DuplicateKey);
   EXPECT_EQ(Notas::def().keys[rt::duplicateKeyIndex()].description, "Descripcion");
   EXPECT_EQ(addNote("", 1), 0);
   EXPECT_EQ(addNote("   ", 1), 0);
@@ -228,7 +224,9 @@ TEST_F(PracticeTablesTest, ActivityLogAppendsUtf8Lines) {
 // says so and records the table for table maintenance.
 TEST_F(PracticeTablesTest, DamagedKeysAreSaidAndRebuiltOrRecorded) {
   const rt::TableDef& def = Provincias::def();
-  auto code = [&](std::int64_t v) { rt::setFieldNumber(def.fields[0], rt::table(def).record(), v); };
+  auto code = [&](std::int64_t v) {
+    rt::setFieldNumber(def.fields[0], rt::table(def).record(), v);
+  };
   auto name = [&](const char* v) { rt::setFieldText(def.fields[1], rt::table(def).record(), v); };
   // Empties a key's index behind SQLite's back; `extraSql` runs on the
   // damaged file before it opens again.
@@ -241,8 +239,11 @@ TEST_F(PracticeTablesTest, DamagedKeysAreSaidAndRebuiltOrRecorded) {
     rt::sql::registerCollations(db);
     sqlite3_stmt* s = nullptr;
     const std::string index = def.storageName + "_" + key;
-    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM sqlite_master WHERE name = ?1",
-                                 -1, &s, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_prepare_v2(db,
+                                 "SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM "
+                                 "sqlite_master WHERE name = ?1",
+                                 -1, &s, nullptr),
+              SQLITE_OK);
     sqlite3_bind_text(s, 1, index.c_str(), -1, SQLITE_TRANSIENT);
     ASSERT_EQ(sqlite3_step(s), SQLITE_ROW) << index;
     const long root = sqlite3_column_int64(s, 0), pageSize = sqlite3_column_int64(s, 1);
@@ -256,7 +257,8 @@ TEST_F(PracticeTablesTest, DamagedKeysAreSaidAndRebuiltOrRecorded) {
     if (!extraSql.empty()) {
       ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
       rt::sql::registerCollations(db);
-      EXPECT_EQ(sqlite3_exec(db, extraSql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+      EXPECT_EQ(sqlite3_exec(db, extraSql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+          << sqlite3_errmsg(db);
       sqlite3_close(db);
     }
     ASSERT_EQ(openPracticeDatabase(folder_), 0);
@@ -273,7 +275,8 @@ TEST_F(PracticeTablesTest, DamagedKeysAreSaidAndRebuiltOrRecorded) {
     std::function<int()> write;
   };
   const std::vector<Case> cases = {
-      {"a change", [&] {
+      {"a change",
+       [&] {
          if (fetchCode(2) != 0) return -1;
          name("Cambiada");
          return rt::table(def).put();
@@ -294,13 +297,15 @@ TEST_F(PracticeTablesTest, DamagedKeysAreSaidAndRebuiltOrRecorded) {
     EXPECT_EQ(c.write(), rt::error::RebuildKeys);
     ASSERT_EQ(messages.asked().size(), 1u);
     EXPECT_EQ(messages.asked()[0].caption, "Clave Inválida"_cp);
-    EXPECT_EQ(messages.asked()[0].text, "Provincias : Clave inválida. Clave debe ser reconstruida."_cp);
+    EXPECT_EQ(messages.asked()[0].text,
+              "Provincias : Clave inválida. Clave debe ser reconstruida."_cp);
     EXPECT_EQ(c.write(), 0) << "the write works once the keys are rebuilt";
     EXPECT_EQ(rt::integrityCheck(mainDataFile()), "ok");
     EXPECT_EQ(rt::getIni(kTableCheckSection, kBadFileEntry), "");
     // Every record out again for the next case.
     rt::closeDatabase();
-    for (const char* f : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat"}) std::filesystem::remove(folder_ / f);
+    for (const char* f : {"Varneta.dat", "VarnetaC.dat", "VarnetaA.dat"})
+      std::filesystem::remove(folder_ / f);
     ASSERT_EQ(openPracticeDatabase(folder_), 0);
     ASSERT_EQ(openAllTables(), 0);
   }
@@ -311,13 +316,15 @@ TEST_F(PracticeTablesTest, DamagedKeysAreSaidAndRebuiltOrRecorded) {
     code(i);
     ASSERT_EQ(rt::table(def).add(), 0);
   }
-  damage("PRV01", "INSERT INTO \"" + def.storageName + "\" (Cod_Provincia, Provincia) VALUES (1, 'Repetida')");
+  damage("PRV01", "INSERT INTO \"" + def.storageName +
+                      "\" (Cod_Provincia, Provincia) VALUES (1, 'Repetida')");
   rt::testing::ScriptedMessages messages({rt::button::Ok, rt::button::Ok});
   ASSERT_EQ(rt::table(def).fetchPosition(3), 0);  // its key's index is empty
   EXPECT_EQ(rt::table(def).remove(), rt::error::RebuildKeys);
   ASSERT_EQ(messages.asked().size(), 2u);
   EXPECT_EQ(messages.asked()[1].caption, "Clave no fue reconstruida");
-  EXPECT_NE(messages.asked()[1].text.find("reparando clave para tabla: Provincias."), std::string::npos)
+  EXPECT_NE(messages.asked()[1].text.find("reparando clave para tabla: Provincias."),
+            std::string::npos)
       << messages.asked()[1].text;
   EXPECT_EQ(rt::getIni(kTableCheckSection, kBadFileEntry), "Provincias");
   // Reported once: the next failure does not ask again.
@@ -396,7 +403,9 @@ TEST(TableUpgradeRegistration, AMissingFileBesideDataIsAskedAboutAndCreatedOnlyW
   EXPECT_EQ(rt::callProcedure(hook::TableUpgradeRegistration), rt::kCompleted);
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_EQ(messages.asked()[0].caption, "Falta un archivo de datos");
-  EXPECT_EQ(messages.asked()[0].text.rfind("Falta el archivo de datos VarnetaA.dat en " + folder.string(), 0), 0u)
+  EXPECT_EQ(messages.asked()[0].text.rfind(
+                "Falta el archivo de datos VarnetaA.dat en " + folder.string(), 0),
+            0u)
       << messages.asked()[0].text;
   EXPECT_EQ(messages.asked()[0].defaultButton, rt::button::No);
   EXPECT_TRUE(rt::databaseIsOpen());
@@ -413,7 +422,8 @@ TEST(TableUpgradeRegistration, DataFilesThatCannotBeWrittenAreNamedAtStart) {
   storeEveryTable(folder);
   const bool root = geteuid() == 0;
   if (root) {
-    if (mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0) GTEST_SKIP() << "no mount";
+    if (mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0)
+      GTEST_SKIP() << "no mount";
     if (mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
       umount2(folder.c_str(), MNT_DETACH);
       GTEST_SKIP() << "no read-only mount";
@@ -432,7 +442,8 @@ TEST(TableUpgradeRegistration, DataFilesThatCannotBeWrittenAreNamedAtStart) {
   }
   ASSERT_GE(messages.asked().size(), 1u);
   EXPECT_EQ(messages.asked()[0].caption, "Archivos de datos de sólo lectura"_cp);
-  EXPECT_NE(messages.asked()[0].text.find(root ? "Varneta.dat, VarnetaC.dat, VarnetaA.dat" : "VarnetaC.dat de"),
+  EXPECT_NE(messages.asked()[0].text.find(root ? "Varneta.dat, VarnetaC.dat, VarnetaA.dat"
+                                               : "VarnetaC.dat de"),
             std::string::npos)
       << messages.asked()[0].text;
   rt::setTableHealthHook(nullptr);
@@ -445,14 +456,17 @@ TEST(TableUpgradeRegistration, TheStartGoesOnOnceMaintenanceMendedTheFiles) {
   const std::filesystem::path folder = rt::workingFolder();
   storeEveryTable(folder);
   const std::filesystem::path good = folder / "Varneta.dat.bueno";
-  std::filesystem::copy_file(folder / "Varneta.dat", good, std::filesystem::copy_options::overwrite_existing);
-  std::ofstream(folder / "Varneta.dat", std::ios::binary | std::ios::trunc) << std::string(8192, 'x');
+  std::filesystem::copy_file(folder / "Varneta.dat", good,
+                             std::filesystem::copy_options::overwrite_existing);
+  std::ofstream(folder / "Varneta.dat", std::ios::binary | std::ios::trunc)
+      << std::string(8192, 'x');
   ASSERT_TRUE(rt::putIni(kTableCheckSection, kBadFileEntry, "Pacientes"));
   registerProcedures();
   int maintenanceRuns = 0;
   rt::registerProcedure("RuntimeFileManager", [&](const rt::ProcedureArgs&) {
     ++maintenanceRuns;
-    std::filesystem::copy_file(good, folder / "Varneta.dat", std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(good, folder / "Varneta.dat",
+                               std::filesystem::copy_options::overwrite_existing);
     rt::putIni(kTableCheckSection, kBadFileEntry, "");  // its table opened well
     return rt::kCompleted;
   });

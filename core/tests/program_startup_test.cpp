@@ -1,15 +1,15 @@
 #include "core/frame/program_startup.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QLocalSocket>
 #include <QProcess>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "core/frame/command_line.h"
 #include "core/frame/frame.h"
@@ -358,7 +358,8 @@ TEST_F(Startup, TheHandOverWorksFromADeepRuntimeFolder) {
     // Copies of other test runs may share the short folder: a name of its own.
     const std::string name = "varneta-hondo-" + std::to_string(::getpid()) + (xdg ? "-x" : "-t");
     RunningCopy first(name);
-    ASSERT_TRUE(waitUntil([&] { return first.frame != nullptr && first.frame->isOpen(); }, "frame"));
+    ASSERT_TRUE(
+        waitUntil([&] { return first.frame != nullptr && first.frame->isOpen(); }, "frame"));
     const std::filesystem::path socket = instanceSocketPath(instanceServiceName());
     EXPECT_LE(socket.string().size(), 107u) << socket;
     struct stat folder {};
@@ -472,12 +473,14 @@ TEST_F(Startup, TwoCopiesStartedAtOnceUnderOneNameLeaveOneRunning) {
         "the first copy to serve", std::chrono::seconds(30)));
     probe.disconnectFromServer();
     maker.terminate();
-    ASSERT_TRUE(waitUntil([&] { return maker.state() == QProcess::NotRunning; }, "the first copy's end"));
+    ASSERT_TRUE(
+        waitUntil([&] { return maker.state() == QProcess::NotRunning; }, "the first copy's end"));
   }
   for (QProcess& p : copies) p.start();
   ASSERT_TRUE(waitUntil(
       [&] {
-        const bool oneEnded = copies[0].state() == QProcess::NotRunning || copies[1].state() == QProcess::NotRunning;
+        const bool oneEnded =
+            copies[0].state() == QProcess::NotRunning || copies[1].state() == QProcess::NotRunning;
         if (!oneEnded) return false;
         probe.connectToServer(socket);
         return probe.waitForConnected(100) || (copies[0].state() == QProcess::NotRunning &&
@@ -491,7 +494,8 @@ TEST_F(Startup, TwoCopiesStartedAtOnceUnderOneNameLeaveOneRunning) {
   EXPECT_EQ(ended.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(ended.exitCode(), 0);
   copies[running].terminate();
-  ASSERT_TRUE(waitUntil([&] { return copies[running].state() == QProcess::NotRunning; }, "the end"));
+  ASSERT_TRUE(
+      waitUntil([&] { return copies[running].state() == QProcess::NotRunning; }, "the end"));
 }
 
 }  // namespace

@@ -98,8 +98,10 @@ TEST(ReportDestination, PdfNameDropsCommasAndReplacesTheOldFile) {
   EXPECT_EQ(reportPdfPath("..\\x"), rt::runtimeName(comma / "PDF" / ".._x.PDF"));
   std::filesystem::current_path(rt::testing::testRoot() / "work");
   rt::captureWorkingFolder();
-  for (const char* name : {"../../x", "a/b", "a\\b", "..", "x..y"}) EXPECT_NE(pdfNameFault(name), "") << name;
-  for (const char* name : {"Turnos, hoy", "Listado de Consultas", "a.b"}) EXPECT_EQ(pdfNameFault(name), "") << name;
+  for (const char* name : {"../../x", "a/b", "a\\b", "..", "x..y"})
+    EXPECT_NE(pdfNameFault(name), "") << name;
+  for (const char* name : {"Turnos, hoy", "Listado de Consultas", "a.b"})
+    EXPECT_EQ(pdfNameFault(name), "") << name;
   // A path cut at 255 characters.
   EXPECT_EQ(reportPdfPath(std::string(400, 'x')).size(), 255u);
 }
@@ -119,7 +121,8 @@ TEST(ReportDestination, FinishMailsOnceAndResetsTheGlobals) {
   GLO::MostrarDialogoMail = 0;
   finishReportGlobals();
   ASSERT_EQ(mails.size(), 1u);
-  EXPECT_EQ(mails[0], (rt::ProcedureArgs{"a@example.org", "", "Asunto", "/tmp/x.PDF", "Texto", "0"}));
+  EXPECT_EQ(mails[0],
+            (rt::ProcedureArgs{"a@example.org", "", "Asunto", "/tmp/x.PDF", "Texto", "0"}));
   EXPECT_EQ(GLO::MailListado, "");
   EXPECT_EQ(GLO::TextoMail, "");
   EXPECT_EQ(GLO::MostrarDialogoMail, 1);

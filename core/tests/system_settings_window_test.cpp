@@ -15,12 +15,12 @@
 #include "core/frame/globals.h"
 #include "core/testing/probed_window.h"
 #include "platform/base/cp1252.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
-#include "platform/ui/file_chooser.h"
 #include "platform/ui/control_colors.h"
+#include "platform/ui/file_chooser.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -167,9 +167,8 @@ TEST_F(SettingsWindow, TheFolderChooserKeepsTheFolderWhenLeftWithoutAChoice) {
   testing::Probed<SystemSettingsWindow> window;
   for (int pick = 0; pick < 2; ++pick) {
     window.probe([](SystemSettingsWindow& w) { rt::testing::click(w, "?LOOKUPFILE"); });
-    window.probe([&](SystemSettingsWindow& w) {
-      shown.push_back(text(w, "?GLO:DirectorioAdjuntos"));
-    });
+    window.probe(
+        [&](SystemSettingsWindow& w) { shown.push_back(text(w, "?GLO:DirectorioAdjuntos")); });
   }
   window.probe([](SystemSettingsWindow& w) { rt::testing::click(w, "?OK"); });
   ASSERT_TRUE(rt::testing::runOnThread([&] { window.Run(); }));

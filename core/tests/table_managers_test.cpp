@@ -18,17 +18,17 @@
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
 #include "core/testing/practice_folder.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
 #include "platform/base/runtime_errors.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/base/thread_timer.h"
 #include "platform/data/connection.h"
 #include "platform/data/database.h"
 #include "platform/data/record_buffer.h"
 #include "platform/data/testing/other_workstation.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/cp_literal.h"
-#include "platform/base/testing/test_environment.h"
 
 namespace core {
 namespace {
@@ -388,8 +388,9 @@ TEST_F(TableManagersTest, ALoginAnotherUserHasIsRefusedOnAddAndChange) {
     const char* login;
     bool accepted;
   };
-  const Case cases[] = {{"director", false}, {"DiReCtOr   ", false}, {"Beto", false},
-                        {"directora", true}, {"", true},             {"", true}};
+  const Case cases[] = {{"director", false}, {"DiReCtOr   ", false},
+                        {"Beto", false},     {"directora", true},
+                        {"", true},          {"", true}};
   ScriptedMessages messages;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.login);
@@ -405,9 +406,10 @@ TEST_F(TableManagersTest, ALoginAnotherUserHasIsRefusedOnAddAndChange) {
     }
     ASSERT_EQ(messages.asked().size(), asked + 1);
     EXPECT_EQ(messages.asked().back().caption, "Error Clave Duplicada");
-    EXPECT_EQ(messages.asked().back().text,
-              "Login \"" + std::string(rt::clip(c.login)) +
-                  "\" ya corresponde a otro registro de la tabla Usuarios. Por favor, ingrese otro.");
+    EXPECT_EQ(
+        messages.asked().back().text,
+        "Login \"" + std::string(rt::clip(c.login)) +
+            "\" ya corresponde a otro registro de la tabla Usuarios. Por favor, ingrese otro.");
   }
 
   // A change to another user's login is refused and stores nothing; a change
@@ -847,15 +849,16 @@ TEST_F(TableManagersTest, EachLogicalThreadHasItsOwnManagersBetweenInitAndKill) 
 // says so, not that the file could not be opened.
 TEST_F(TableManagersTest, AFailedCreationSaysSo) {
   const rt::TableDef& def = Provincias::def();
-  ASSERT_EQ(rt::sql::Connection::get().exec("CREATE VIEW main." + rt::sql::quoteName(def.storageName) +
-                                            " AS SELECT 1 AS x"),
+  ASSERT_EQ(rt::sql::Connection::get().exec(
+                "CREATE VIEW main." + rt::sql::quoteName(def.storageName) + " AS SELECT 1 AS x"),
             SQLITE_OK);
   ScriptedMessages messages({rt::button::Ok});
   EXPECT_NE(access(def).open(), level::Benign);
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_EQ(messages.asked()[0].caption, "Error en creación de Tabla"_cp);
   EXPECT_EQ(messages.asked()[0].text.rfind("Error: (", 0), 0u) << messages.asked()[0].text;
-  EXPECT_NE(messages.asked()[0].text.find(") creando Provincias."), std::string::npos) << messages.asked()[0].text;
+  EXPECT_NE(messages.asked()[0].text.find(") creando Provincias."), std::string::npos)
+      << messages.asked()[0].text;
 }
 
 TEST(TableMessages, TextsReadAsTheSystemShowsThem) {

@@ -11,15 +11,15 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/frame/globals.h"
+#include "core/frame/users_windows.h"
+#include "core/shapes/list_search.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/data_files.h"
-#include "core/frame/globals.h"
-#include "core/shapes/list_search.h"
 #include "core/tables/table_managers.h"
-#include "core/frame/users_windows.h"
+#include "platform/base/cp_literal.h"
 #include "platform/data/database.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/cp_literal.h"
 
 namespace core {
 namespace {
@@ -53,8 +53,7 @@ TEST(UsersScreens, ListFormAndSearch) {
     relate(Usuarios::def()).open();
     const char* names[][2] = {{"Ana Pérez"_cp, "ana"},
                               {"Beto Suárez"_cp, "beto"},
-                              {"Carla Nuñez"_cp,
-                               "carla"},
+                              {"Carla Nuñez"_cp, "carla"},
                               {"Dr. Martín Gómez"_cp, "mgomez"},
                               {"Recepción"_cp, "recep"}};
     for (auto& n : names) {

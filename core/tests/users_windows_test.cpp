@@ -1,18 +1,15 @@
 // The record form and the list window on the users form and list: requests,
 // activity lines, the save question, protection, lookups, the level rules,
 // the locator and paging, and the login window.
-#include "core/aids/font_scaler.h"
-#include "core/frame/navigation_toolbar.h"
-#include "core/frame/program_startup.h"
-#include "core/frame/settings_store.h"
-#include "core/frame/window_font_start.h"
-#include "platform/ui/window_placement.h"
 #include "core/frame/users_windows.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -20,9 +17,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <QFocusEvent>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QTableView>
 #include <QTest>
 #include <QVBoxLayout>
@@ -30,24 +24,30 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/aids/font_scaler.h"
 #include "core/frame/activity_log.h"
+#include "core/frame/globals.h"
+#include "core/frame/navigation_toolbar.h"
+#include "core/frame/program_startup.h"
+#include "core/frame/settings_store.h"
+#include "core/frame/window_font_start.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/data_files.h"
 #include "core/tables/password_digest.h"
-#include "core/frame/globals.h"
 #include "core/tables/table_managers.h"
 #include "core/testing/probed_window.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/logical_threads.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "platform/ui/control_colors.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/cp_literal.h"
-#include "platform/base/testing/test_environment.h"
+#include "platform/ui/window_placement.h"
 
 namespace core {
 namespace {
@@ -254,8 +254,8 @@ TEST_F(UsersWindows, AValueTheFieldCannotHoldIsRefusedAndADisabledEntryIsNotRequ
     if (said.size() > 1) return rt::button::Ok;
     // Mended after the refusal, then accepted again.
     level->setText("5");
-    rt::WindowDriver::topWindow(rt::currentThreadNumber())->post(rt::event::Accepted,
-                                                                 level->window()->findChild<QWidget*>("?OK"));
+    rt::WindowDriver::topWindow(rt::currentThreadNumber())
+        ->post(rt::event::Accepted, level->window()->findChild<QWidget*>("?OK"));
     return rt::button::Ok;
   });
   int response = 0;
@@ -901,7 +901,9 @@ TEST_F(UsersWindows, NavigationToolbarMovesThroughTheList) {
     }
     addUser("Bruno", "bruno", "x", 5);
     Probed<UsersList> list;
-    auto press = [](int button) { rt::post(rt::event::Accepted, rt::currentThreadNumber(), button); };
+    auto press = [](int button) {
+      rt::post(rt::event::Accepted, rt::currentThreadNumber(), button);
+    };
     auto selected = [](UsersList& l) {
       const ListRow* row = l.browser().selectedRow();
       return row ? row->cells[0] : QString();

@@ -12,9 +12,9 @@
 #include "core/tables/data_files.h"
 #include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
-#include "platform/data/database.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/testing/test_environment.h"
+#include "platform/data/database.h"
 
 namespace letters {
 namespace {
@@ -69,7 +69,9 @@ TEST_F(BuiltInMacros, AnEmptyTableGetsAllTwelveInOrderAndASecondStartAddsNothing
 TEST(BuiltInMacroTexts, AccentedDescriptionsAreSingleCp1252Letters) {
   // "\xEDa" would read as one (too large) escape: the "a" must stay a letter.
   for (const BuiltInMacro& m : builtInMacros()) {
-    if (m.identifier == "FECHA") { EXPECT_EQ(m.description, "Fecha del Día"_cp); }
+    if (m.identifier == "FECHA") {
+      EXPECT_EQ(m.description, "Fecha del Día"_cp);
+    }
     if (m.identifier == "MEDMATRICULA") {
       EXPECT_EQ(m.description, "Matrícula del Profesional"_cp);
     }

@@ -48,8 +48,9 @@ class LetterWindows : public catalogs::testing::CatalogWindows {
   }
   static std::int64_t addTemplate(const std::string& description, const std::string& markup,
                                   int inactive = 0) {
-    return add(core::NotasMacros::def(),
-               {{"Descripcion", description}, {"Texto", markup}, {"Inactivo", std::to_string(inactive)}});
+    return add(
+        core::NotasMacros::def(),
+        {{"Descripcion", description}, {"Texto", markup}, {"Inactivo", std::to_string(inactive)}});
   }
 };
 

@@ -60,16 +60,18 @@ std::string writtenTemplate() {
 
 // A template stored before every control word was ended.
 constexpr char kOlderTemplate[] =
-    "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Arial;}}{\\colortbl ;\\red192\\green0\\blue0;}\\uc1\r\n"
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Arial;}}{\\colortbl "
+    ";\\red192\\green0\\blue0;}\\uc1\r\n"
     "Estimado \\b***PACNOMBRE***\\b0 :\\par\r\n"
     "DNI \\fs28***DNI***\\fs24\\par\r\n"
     "\\cf1***FECHA***\\cf0\\par\r\n"
     "\\pard\\qc***MEDNOMBRE***\\par\r\n}";
 
 std::string substituted(std::string letter) {
-  const SystemMacroValues values = {{"***FECHA***", ReemplazarMacroFecha(rt::makeDate(12, 11, 2026))},
-                                    {"***PACNOMBRE***", "Jose Perez"},
-                                    {"***MEDNOMBRE***", "Dra. Peña"_cp}};
+  const SystemMacroValues values = {
+      {"***FECHA***", ReemplazarMacroFecha(rt::makeDate(12, 11, 2026))},
+      {"***PACNOMBRE***", "Jose Perez"},
+      {"***MEDNOMBRE***", "Dra. Peña"_cp}};
   const MacroList qma = {{"DNI", "20123456", "DNI"}, {"Diagnóstico"_cp, "gripe", "DIAGNOSTICO"}};
   EXPECT_TRUE(ReemplazarMacros(letter, qma, values).completed);
   return letter;
@@ -102,17 +104,20 @@ TEST(LetterInOffice, LibreOfficeReadsTheLetterAsTheProgramDoes) {
   const std::pair<const char*, std::string> letters[] = {
       {"carta.rtf", substituted(writtenTemplate())},
       {"carta-anterior.rtf", substituted(kOlderTemplate)},
-      {"carta-libreoffice.rtf", substituted(rt::rewrittenRtf(testing::testData("libreoffice_template.rtf")))}};
+      {"carta-libreoffice.rtf",
+       substituted(rt::rewrittenRtf(testing::testData("libreoffice_template.rtf")))}};
   std::vector<fs::path> files;
   for (const auto& [name, markup] : letters) {
     files.push_back(folder / name);
     std::ofstream(files.back(), std::ios::binary) << markup;
   }
   std::string said;
-  ASSERT_TRUE(rt::testing::convertWithOffice(files, "txt:Text (encoded):UTF8", folder / "texto", said)) << said;
+  ASSERT_TRUE(
+      rt::testing::convertWithOffice(files, "txt:Text (encoded):UTF8", folder / "texto", said))
+      << said;
 
-  const std::vector<std::string> head = {"Estimado Jose Perez:", "DNI 20123456", "11 de Diciembre de 2026",
-                                         "Dra. Peña"};
+  const std::vector<std::string> head = {"Estimado Jose Perez:", "DNI 20123456",
+                                         "11 de Diciembre de 2026", "Dra. Peña"};
   std::vector<std::string> whole = head;
   for (const char* line : {"a. Letra uno", "b. Letra dos", "Entre listas", "I. Romano uno",
                            "II. Romano dos", "1. Otra lista"}) {
@@ -122,7 +127,8 @@ TEST(LetterInOffice, LibreOfficeReadsTheLetterAsTheProgramDoes) {
   EXPECT_EQ(withoutIndent(rt::testing::textLines(folder / "texto" / "carta-anterior.txt")), head);
   // The program's own reading gives the same words (it shows numbers apart).
   EXPECT_EQ(linesAsRead(letters[1].second), head);
-  const std::vector<std::string> fromLibreOffice = rt::testing::textLines(folder / "texto" / "carta-libreoffice.txt");
+  const std::vector<std::string> fromLibreOffice =
+      rt::testing::textLines(folder / "texto" / "carta-libreoffice.txt");
   EXPECT_EQ(withoutIndent(fromLibreOffice), linesAsRead(letters[2].second));
   EXPECT_EQ(fromLibreOffice.front(), "Buenos Aires, 11 de Diciembre de 2026");
   EXPECT_EQ(fromLibreOffice.at(4), "Diagnóstico: gripe");

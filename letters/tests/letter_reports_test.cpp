@@ -11,20 +11,20 @@
 #include <string>
 #include <vector>
 
-#include "core/tables/catalog_tables.h"
-#include "core/tables/data_files.h"
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
 #include "core/shapes/report_destination.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
 #include "core/testing/report_practice.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "platform/ui/testing/pdf_probe.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/testing/test_environment.h"
 
 namespace letters {
 namespace {
@@ -64,7 +64,10 @@ class LetterReports : public core::testing::ReportPractice {
     int answer = 0;
     GLO::ModoListado = "P";
     EXPECT_TRUE(rt::testing::runOnThread(
-        [&] { answer = letterhead ? ReporteNotaConMacroMembrete(letter) : ReporteNotaConMacroNormal(letter); },
+        [&] {
+          answer =
+              letterhead ? ReporteNotaConMacroMembrete(letter) : ReporteNotaConMacroNormal(letter);
+        },
         std::chrono::seconds(60)));
     return answer;
   }

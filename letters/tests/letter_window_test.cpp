@@ -4,6 +4,8 @@
 // two windows keeping their letters apart, a print taking the letter as it
 // stands at the press, and "&Cancelar" of the value dialog keeping a value of
 // 255 characters.
+#include "letters/letter_window.h"
+
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTest>
@@ -11,7 +13,6 @@
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
 #include "core/shapes/report_destination.h"
-#include "letters/letter_window.h"
 #include "letters/tests/letter_fixture.h"
 #include "platform/base/procedures.h"
 #include "platform/ui/testing/pdf_probe.h"
@@ -93,7 +94,8 @@ TEST_F(LetterWindowTest, ConfirmingEditingAndProcessingALetter) {
       ASSERT_EQ(w.QMA.size(), 2u);
       EXPECT_EQ(w.QMA[0].IDENTIFICADOR, "RECETA");
       EXPECT_EQ(w.QMA[1].VALOR, "gripe");  // kept, so proposed
-      EXPECT_EQ(plainOf(w.control<QTextEdit>("?TEXTONOTAMACRO")), "Sr. ***PACNOMBRE***: ***RECETA*** y ***DIAGNOSTICO***.");
+      EXPECT_EQ(plainOf(w.control<QTextEdit>("?TEXTONOTAMACRO")),
+                "Sr. ***PACNOMBRE***: ***RECETA*** y ***DIAGNOSTICO***.");
       w.control<QTableWidget>("?QMA")->setCurrentCell(1, 0);
       click(w, "?MODIFICAR");
       type(w, "?COD_PACIENTE", "7");
@@ -115,7 +117,8 @@ TEST_F(LetterWindowTest, ConfirmingEditingAndProcessingALetter) {
       click(w, "?PROCESAR");
     });
     window.probe([&](LetterWindow& w) {
-      EXPECT_EQ(plainOf(w.control<QTextEdit>("?TEXTONOTAMACRO")), "Sr. Gomez Luis: reposo y bronquitis.");
+      EXPECT_EQ(plainOf(w.control<QTextEdit>("?TEXTONOTAMACRO")),
+                "Sr. Gomez Luis: reposo y bronquitis.");
       testing::screenShot(w.window(), "letter-window");
       click(w, "?CLOSE");
     });
@@ -149,8 +152,8 @@ TEST_F(LetterWindowTest, ATemplateWrittenInLibreOfficeHasEveryReferenceReplaced)
     window.probe([&](LetterWindow& w) {
       const std::string letter = plainOf(w.control<QTextEdit>("?TEXTONOTAMACRO"));
       EXPECT_EQ(letter.find("***"), std::string::npos) << letter;
-      const std::string parts[] = {"Buenos Aires, 29 de Setiembre de 2025\n", "Estimado Perez Ana:\n",
-                                   "Paciente Perez Ana, documento",
+      const std::string parts[] = {"Buenos Aires, 29 de Setiembre de 2025\n",
+                                   "Estimado Perez Ana:\n", "Paciente Perez Ana, documento",
                                    "Diagnóstico: gripe\n"_cp, "Uno\tDos\nFin"};
       for (const std::string& part : parts) {
         EXPECT_NE(letter.find(part), std::string::npos) << part << " in " << letter;
@@ -185,7 +188,8 @@ TEST_F(LetterWindowTest, TwoWindowsKeepTheirLettersApart) {
       });
       second.Run();
       EXPECT_EQ(w.TextoNotaMacro, before);
-      EXPECT_EQ(plainOf(w.control<QTextEdit>("?TEXTONOTAMACRO")), "Sr. ***PACNOMBRE***: ***RECETA*** y ***DIAGNOSTICO***.");
+      EXPECT_EQ(plainOf(w.control<QTextEdit>("?TEXTONOTAMACRO")),
+                "Sr. ***PACNOMBRE***: ***RECETA*** y ***DIAGNOSTICO***.");
       click(w, "?CLOSE");
     });
     first.Run();
@@ -203,9 +207,7 @@ TEST_F(LetterWindowTest, APrintTakesTheLetterAsItStandsAtThePress) {
       type(w, "?COD_NOTAMACRO", "2");
       click(w, "?CONFIRMAR");
     });
-    window.probe([&](LetterWindow& w) {
-      click(w, "?IMPRIMIRNORMAL");
-    });
+    window.probe([&](LetterWindow& w) { click(w, "?IMPRIMIRNORMAL"); });
     window.probe([&](LetterWindow& w) {
       w.control<QTextEdit>("?TEXTONOTAMACRO")->setPlainText("Cambiada despues de imprimir");
       click(w, "?PROCESAR");
@@ -213,8 +215,8 @@ TEST_F(LetterWindowTest, APrintTakesTheLetterAsItStandsAtThePress) {
     });
     window.Run();
   });
-  ASSERT_TRUE(rt::testing::waitUntil([&] { return std::filesystem::exists(pdf) && GLO::ModoListado == "A"; },
-                                     "the letter's PDF"));
+  ASSERT_TRUE(rt::testing::waitUntil(
+      [&] { return std::filesystem::exists(pdf) && GLO::ModoListado == "A"; }, "the letter's PDF"));
   const std::string text = rt::testing::pdfText(pdf.string());
   EXPECT_NE(text.find("Otra carta de ***RECETA***."), std::string::npos) << text;
   EXPECT_EQ(text.find("Cambiada"), std::string::npos);

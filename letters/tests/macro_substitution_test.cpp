@@ -77,7 +77,8 @@ SystemMacroValues valuesAfterFormatting() {
 const MacroList kDocumentNumber = {{"DNI", "20123456", "DNI"}};
 
 std::string substitutedText(std::string letter) {
-  const SubstitutionResult result = ReemplazarMacros(letter, kDocumentNumber, valuesAfterFormatting());
+  const SubstitutionResult result =
+      ReemplazarMacros(letter, kDocumentNumber, valuesAfterFormatting());
   EXPECT_TRUE(result.completed) << result.runaway;
   return rt::rtfPlainText(letter);
 }
@@ -92,19 +93,37 @@ TEST(MacroSubstitution, AValueAfterFormattingIsReadBackWhole) {
   };
   const rt::Alignment left = rt::Alignment::Left;
   const Case cases[] = {
-      {"bold", [](rt::CharStyle& s) { s.bold = true; }, left, "***PACNOMBRE***", "Estimado Jose Perez:"},
-      {"italic", [](rt::CharStyle& s) { s.italic = true; }, left, "***PACNOMBRE***", "Estimado Jose Perez:"},
-      {"underline", [](rt::CharStyle& s) { s.underline = true; }, left, "***PACNOMBRE***", "Estimado Jose Perez:"},
-      {"size", [](rt::CharStyle& s) { s.halfPoints = 28; }, left, "***DNI***", "Estimado 20123456:"},
+      {"bold", [](rt::CharStyle& s) { s.bold = true; }, left, "***PACNOMBRE***",
+       "Estimado Jose Perez:"},
+      {"italic", [](rt::CharStyle& s) { s.italic = true; }, left, "***PACNOMBRE***",
+       "Estimado Jose Perez:"},
+      {"underline", [](rt::CharStyle& s) { s.underline = true; }, left, "***PACNOMBRE***",
+       "Estimado Jose Perez:"},
+      {"size", [](rt::CharStyle& s) { s.halfPoints = 28; }, left, "***DNI***",
+       "Estimado 20123456:"},
       {"colour", [](rt::CharStyle& s) { s.colour = 0xC00000; }, left, "***FECHA***",
        "Estimado 11 de Diciembre de 2026:"},
-      {"highlight", [](rt::CharStyle& s) { s.highlight = 0xFFFF00; }, left, "***DNI***", "Estimado 20123456:"},
-      {"font", [](rt::CharStyle& s) { s.font = "Courier New"; }, left, "***DNI***", "Estimado 20123456:"},
+      {"highlight", [](rt::CharStyle& s) { s.highlight = 0xFFFF00; }, left, "***DNI***",
+       "Estimado 20123456:"},
+      {"font", [](rt::CharStyle& s) { s.font = "Courier New"; }, left, "***DNI***",
+       "Estimado 20123456:"},
       {"an empty value", [](rt::CharStyle& s) { s.bold = true; }, left, "***PACLOCALIDAD***Centro",
        "Estimado Centro:"},
-      {"centred, at the paragraph's start", {}, rt::Alignment::Centre, "***MEDNOMBRE***", "Dra. Peña:"_cp},
-      {"right, at the paragraph's start", {}, rt::Alignment::Right, "***FECHA***", "11 de Diciembre de 2026:"},
-      {"justified, at the paragraph's start", {}, rt::Alignment::Justified, "***DNI***", "20123456:"},
+      {"centred, at the paragraph's start",
+       {},
+       rt::Alignment::Centre,
+       "***MEDNOMBRE***",
+       "Dra. Peña:"_cp},
+      {"right, at the paragraph's start",
+       {},
+       rt::Alignment::Right,
+       "***FECHA***",
+       "11 de Diciembre de 2026:"},
+      {"justified, at the paragraph's start",
+       {},
+       rt::Alignment::Justified,
+       "***DNI***",
+       "20123456:"},
   };
   for (const Case& c : cases) {
     rt::Paragraph paragraph;
@@ -127,13 +146,15 @@ TEST(MacroSubstitution, AValueAfterAControlWordLeftOpenIsReadBackWhole) {
       {R"({\rtf1\ansi Estimado \b***PACNOMBRE***\b0 :\par})", "Estimado Jose Perez:"},
       {R"({\rtf1\ansi Estimado \i***pacnombre***\i0 :\par})", "Estimado Jose Perez:"},
       {R"({\rtf1\ansi DNI \fs28***DNI***\fs24 .\par})", "DNI 20123456."},
-      {R"({\rtf1\ansi{\colortbl ;\red255\green0\blue0;}\cf1***FECHA***\cf0 .\par})", "11 de Diciembre de 2026."},
+      {R"({\rtf1\ansi{\colortbl ;\red255\green0\blue0;}\cf1***FECHA***\cf0 .\par})",
+       "11 de Diciembre de 2026."},
       {R"({\rtf1\ansi\pard\qc***MEDNOMBRE***\par})", "Dra. Peña"_cp},
       {R"({\rtf1\ansi\pard\li-200***DNI***\par})", "20123456"},
       {R"({\rtf1\ansi [\b***PACLOCALIDAD***Centro]\par})", "[Centro]"},
       {R"({\rtf1\ansi C:\\b***DNI***\par})", "C:\\b20123456"},  // a backslash of the text
-      {R"({\rtf1\ansi \'e9***DNI***\par})", "\xE9"
-                                             "20123456"},
+      {R"({\rtf1\ansi \'e9***DNI***\par})",
+       "\xE9"
+       "20123456"},
   };
   for (const Case& c : cases) EXPECT_EQ(substitutedText(c.markup), c.expected) << c.markup;
 }
@@ -176,7 +197,8 @@ TEST(MacroSubstitution, TheValueListTakesUserMacrosOnce) {
     return found->second;
   };
   MacroList qma;
-  ArmarListaMacros("  {***receta*** ***PACNOMBRE*** ***Diagnostico*** ***MI MACRO*** ******}", qma, lookup);
+  ArmarListaMacros("  {***receta*** ***PACNOMBRE*** ***Diagnostico*** ***MI MACRO*** ******}", qma,
+                   lookup);
   ASSERT_EQ(qma.size(), 2u);
   EXPECT_EQ(qma[0].IDENTIFICADOR, "RECETA");
   EXPECT_EQ(qma[0].VALOR, "");

@@ -1,24 +1,25 @@
 // The macros' list and form: a system macro's row keeps "&Modificar",
 // "&Borrar", their keys and the double click from acting, a user macro's row
 // gives them back; the identifier is stored in capitals.
+#include "letters/macro_windows.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 
-#include "letters/macro_windows.h"
 #include "letters/tests/letter_fixture.h"
 
 namespace letters {
 namespace {
 
 using catalogs::testing::columnTexts;
-using testing::cp;
 using catalogs::testing::selectRow;
 using core::testing::Probed;
 using rt::testing::click;
 using rt::testing::ScriptedMessages;
 using rt::testing::WindowScript;
+using testing::cp;
 
 class MacroWindows : public testing::LetterWindows {};
 
@@ -31,7 +32,8 @@ TEST_F(MacroWindows, ASystemMacrosRowLocksChangeAndDeleteAndAUserMacrosRowFreesT
     forms.on("Modificando Registro", [](rt::WindowDriver& w) { click(w, "?CANCEL"); });
     Probed<MacroListWindow> list;
     list.probe([&](catalogs::CatalogList& l) {
-      ASSERT_EQ(columnTexts(l, 1), (std::vector<std::string>{cp("Diagnóstico"), "Nombre del Paciente"}));
+      ASSERT_EQ(columnTexts(l, 1),
+                (std::vector<std::string>{cp("Diagnóstico"), "Nombre del Paciente"}));
       selectRow(l, 1);  // the system macro
     });
     list.probe([&](catalogs::CatalogList& l) {
@@ -81,7 +83,8 @@ TEST_F(MacroWindows, TheIdentifierIsStoredInCapitals) {
       f.post(rt::event::Accepted, identifier);  // as leaving the entry does
     });
     form.probe([](catalogs::CatalogForm& f) {
-      EXPECT_EQ(rt::fromQString(f.control<QLineEdit>("?MAC:IDENTIFICADOR")->text()), cp("RECETA Ñ"));
+      EXPECT_EQ(rt::fromQString(f.control<QLineEdit>("?MAC:IDENTIFICADOR")->text()),
+                cp("RECETA Ñ"));
       testing::screenShot(f.window(), "macro-form");
       click(f, "?OK");
     });

@@ -15,18 +15,18 @@
 #include "core/testing/practice_folder.h"
 #include "letters/macro_substitution.h"
 #include "platform/base/clock.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/testing/fixed_clock.h"
 #include "platform/base/testing/test_environment.h"
-#include "platform/base/cp_literal.h"
 #include "platform/data/database.h"
 #include "platform/ui/rtf_reader.h"
 
 namespace letters {
 namespace {
 
-const rt::TableDef* const kTables[] = {&core::Pacientes::def(),    &core::Medicos::def(),
-                                       &core::Localidades::def(),  &core::Coberturas_Medicas::def(),
-                                       &core::Especialidades::def(), &core::Macros::def()};
+const rt::TableDef* const kTables[] = {
+    &core::Pacientes::def(),          &core::Medicos::def(),        &core::Localidades::def(),
+    &core::Coberturas_Medicas::def(), &core::Especialidades::def(), &core::Macros::def()};
 
 class SystemMacroValues : public ::testing::Test {
  protected:
@@ -34,7 +34,8 @@ class SystemMacroValues : public ::testing::Test {
     std::filesystem::path folder;
     ASSERT_NO_FATAL_FAILURE(core::testing::openFreshPractice("values", folder));
     core::TableManagersInit();
-    for (const rt::TableDef* def : kTables) ASSERT_EQ(core::access(*def).open(), core::level::Benign);
+    for (const rt::TableDef* def : kTables)
+      ASSERT_EQ(core::access(*def).open(), core::level::Benign);
     clock_.emplace(rt::makeDate(9, 5, 2026), rt::makeTime(10, 0));
 
     core::Localidades::table().clear();
@@ -71,7 +72,8 @@ class SystemMacroValues : public ::testing::Test {
     core::TableManagersKill();
     rt::closeDatabase();
   }
-  static void addPatient(int code, const std::string& name, std::uint32_t postal, int plan, rt::Date birth) {
+  static void addPatient(int code, const std::string& name, std::uint32_t postal, int plan,
+                         rt::Date birth) {
     core::Pacientes::table().clear();
     core::PAC().Cod_Paciente = code;
     core::PAC().Nombre = name;
@@ -104,7 +106,7 @@ TEST_F(SystemMacroValues, EveryReferenceOfAPatientAndAPhysician) {
       {"***PACEDAD***", 1, 0, "40 Años"_cp},
       {"***PACLOCALIDAD***", 2, 0, ""},  // a postal code without a locality
       {"***PACCOBERTURA***", 2, 0, ""},
-      {"***PACEDAD***", 2, 0, ""},  // no birth date
+      {"***PACEDAD***", 2, 0, ""},    // no birth date
       {"***PACNOMBRE***", 0, 1, ""},  // no patient chosen
       {"***PACNOMBRE***", 7, 1, ""},  // a code without a record
       {"***MEDNOMBRE***", 0, 1, "McLeod Luis"},
@@ -120,12 +122,14 @@ TEST_F(SystemMacroValues, EveryReferenceOfAPatientAndAPhysician) {
     const auto values = valoresDelSistema(c.patient, c.physician, rt::today());
     const auto found = values.find(c.reference);
     ASSERT_NE(found, values.end()) << c.reference;
-    EXPECT_EQ(found->second, c.value) << c.reference << " patient " << c.patient << " physician " << c.physician;
+    EXPECT_EQ(found->second, c.value)
+        << c.reference << " patient " << c.patient << " physician " << c.physician;
   }
 }
 
 TEST_F(SystemMacroValues, ALetterTakesTheValuesEscapedAndReadsBackAsTyped) {
-  std::string letter = R"({\rtf1\ansi ***fecha***: ***PacNombre***, ***PACDOCUMENTO*** (***MEDNOMBRE***)\par})";
+  std::string letter =
+      R"({\rtf1\ansi ***fecha***: ***PacNombre***, ***PACDOCUMENTO*** (***MEDNOMBRE***)\par})";
   ASSERT_TRUE(ReemplazarMacros(letter, {}, 1, 1).completed);
   EXPECT_EQ(rt::rtfPlainText(letter),
             " 5 de Setiembre de 2026: Peña {hijo} \\ Juan, DNI Nº 12,345,678 (McLeod Luis)"_cp);

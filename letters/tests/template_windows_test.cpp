@@ -2,6 +2,8 @@
 // search finds a word of a template's text, F2 puts a macro's reference over
 // the selection, a viewed template saves nothing, and a template whose markup
 // passes the limit is refused with the form left open.
+#include "letters/template_windows.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -11,9 +13,8 @@
 
 #include "core/shapes/export_handover.h"
 #include "letters/macro_windows.h"
-#include "letters/template_windows.h"
-#include "platform/base/procedures.h"
 #include "letters/tests/letter_fixture.h"
+#include "platform/base/procedures.h"
 
 namespace letters {
 namespace {
@@ -60,13 +61,15 @@ TEST_F(TemplateWindows, ThePreviewFollowsTheRowAndASearchFindsAWordOfTheText) {
     });
     Probed<TemplateList> list;
     list.probe([&](catalogs::CatalogList& l) {
-      EXPECT_EQ(columnTexts(l, 1), (std::vector<std::string>{"Alta", "Certificado", cp("Derivación")}));
+      EXPECT_EQ(columnTexts(l, 1),
+                (std::vector<std::string>{"Alta", "Certificado", cp("Derivación")}));
       EXPECT_FALSE(l.browser().list()->isColumnHidden(2) && l.browser().list()->columnWidth(2) > 0);
       EXPECT_EQ(plainOf(l.control<QTextEdit>("?PREVIEW")), "Se otorga el alta al paciente.");
       selectRow(l, 1);
     });
     list.probe([&](catalogs::CatalogList& l) {
-      EXPECT_EQ(plainOf(l.control<QTextEdit>("?PREVIEW")), cp("Certifico que concurrió a la consulta."));
+      EXPECT_EQ(plainOf(l.control<QTextEdit>("?PREVIEW")),
+                cp("Certifico que concurrió a la consulta."));
       testing::screenShot(l.window(), "template-list");
       selectRow(l, 0);
       QTest::keyClick(l.browser().list(), Qt::Key_B, Qt::ControlModifier);
@@ -280,7 +283,8 @@ class ListExports : public testing::LetterWindows {
       handed_.title = h->title;
       handed_.procedure = h->group->procedure;
       handed_.mode = h->mode;
-      for (const std::vector<std::string>& row : core::allExportRows(*h->rows, 4)) handed_.rows.push_back({row[0], row[1], row[2], row[3]});
+      for (const std::vector<std::string>& row : core::allExportRows(*h->rows, 4))
+        handed_.rows.push_back({row[0], row[1], row[2], row[3]});
       return 0;
     });
   }
@@ -303,7 +307,8 @@ TEST_F(ListExports, TheTemplatesAndTheMacrosHandOverTheirColumns) {
     addTemplate("Alta", rtf("Se otorga el alta."));
     addMacro("RECETA", "Receta", 0);
     exportFrom<TemplateList>();
-    EXPECT_EQ(handed_.titles, (std::vector<std::string>{cp("Cód."), cp("Descripción"), "Texto", "Inactivo"}));
+    EXPECT_EQ(handed_.titles,
+              (std::vector<std::string>{cp("Cód."), cp("Descripción"), "Texto", "Inactivo"}));
     EXPECT_EQ(handed_.widths[2], 0);
     EXPECT_EQ(handed_.widths[3], 0);
     EXPECT_EQ(handed_.fields, "1,2,3,4,");
@@ -315,7 +320,8 @@ TEST_F(ListExports, TheTemplatesAndTheMacrosHandOverTheirColumns) {
     EXPECT_EQ(handed_.rows[0][3], "0");
 
     exportFrom<MacroListWindow>();
-    EXPECT_EQ(handed_.titles, (std::vector<std::string>{"Cod.", cp("Descripción"), "Identificador"}));
+    EXPECT_EQ(handed_.titles,
+              (std::vector<std::string>{"Cod.", cp("Descripción"), "Identificador"}));
     EXPECT_EQ(handed_.fields, "1,2,3,");
     EXPECT_EQ(handed_.title, "Administrator the Macros");
     EXPECT_EQ(handed_.procedure, "ExaminarMacros8");

@@ -75,11 +75,13 @@ inline ProbedMail probeMail(const std::string& raw) {
   std::ofstream(script) << mail_probe_detail::kScript;
   std::ofstream(message, std::ios::binary) << raw;
   ProbedMail mail;
-  FILE* pipe = ::popen(("/usr/bin/python3 " + script.string() + " " + message.string()).c_str(), "r");
+  FILE* pipe =
+      ::popen(("/usr/bin/python3 " + script.string() + " " + message.string()).c_str(), "r");
   if (pipe == nullptr) return mail;
   std::string output;
   char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    output.append(buffer, n);
   ::pclose(pipe);
   std::size_t start = 0;
   while (start < output.size()) {

@@ -39,7 +39,7 @@ struct StoredMessage {
   std::string content;  // as received, dots unstuffed
   std::string mailFrom;
   std::vector<std::string> rcptTos;
-  std::string login;  // account that authenticated; empty without AUTH
+  std::string login;     // account that authenticated; empty without AUTH
   bool overTls = false;  // the message came over TLS (STARTTLS or from the start)
 };
 

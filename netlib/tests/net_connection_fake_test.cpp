@@ -186,9 +186,10 @@ TEST_F(NetConnectionFake, AFailedTlsHandshakeIsNoTimeout) {
   pump();
   ASSERT_EQ(client->errors.size(), 1u);
   EXPECT_EQ(client->errors[0].error, rt::net::err::kSslConnectFailed);
-  EXPECT_EQ(client->errors[0].text,
-            "The secure (TLS) connection to mail.example.com could not be opened: the TLS handshake "
-            "failed (unsupported protocol)");
+  EXPECT_EQ(
+      client->errors[0].text,
+      "The secure (TLS) connection to mail.example.com could not be opened: the TLS handshake "
+      "failed (unsupported protocol)");
   EXPECT_EQ(client->ASYNCOPENBUSY, 0);
 }
 

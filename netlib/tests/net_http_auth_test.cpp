@@ -125,7 +125,8 @@ TEST(CreateAuthHeader, DigestMatchesAnIndependentComputation) {
                           "qop=\"auth\", algorithm=\"MD5\", uri=\"") +
                   c.sentUri +
                   "\", nonce=\"dcd98b7102dd2f0e8b11d0f600bfb0c0\", nc=00000001, "
-                  "cnonce=\"0a4f113b\", opaque=\"\", response=\"" + c.response + "\"")
+                  "cnonce=\"0a4f113b\", opaque=\"\", response=\"" +
+                  c.response + "\"")
         << c.uri;
   }
 }
@@ -135,7 +136,9 @@ TEST(CreateAuthHeader, NtlmNegotiateIsTheSixteenByteTypeOneMessage) {
   const std::string value = headers.CreateAuthHeader("User", "Password", 3, 2);
   ASSERT_EQ(value.size(), 5u + 24u);
   EXPECT_EQ(value.substr(0, 5), "NTLM ");
-  EXPECT_EQ(hex(unbase64(value.substr(5))), "4e544c4d5353500001000000" "03820000");
+  EXPECT_EQ(hex(unbase64(value.substr(5))),
+            "4e544c4d5353500001000000"
+            "03820000");
 }
 
 class NtlmAuthenticate : public ::testing::Test {
@@ -209,13 +212,13 @@ TEST(CreateAuthorization, RequestTokenStepStartsWithTheCallbackAndSignsIndepende
   parameters.CONSUMERKEY = "ckey";
   parameters.CONSUMERSECRET = "c secret";
   parameters.CALLBACKURL = "http://localhost/cb";
-  EXPECT_EQ(headers.CreateAuthorization("post", "https://api.example.com/request_token",
-                                        parameters),
-            "OAuth oauth_callback=\"http%3A%2F%2Flocalhost%2Fcb\", oauth_consumer_key=\"ckey\", "
-            "oauth_signature_method=\"HMAC-SHA1\", "
-            "oauth_signature=\"GYGLcfVYWgCKTQktmvy0x3YUJOQ%3D\", "
-            "oauth_timestamp=\"1759141800\", oauth_nonce=\"" +
-                std::string(32, 'N') + "\", oauth_version=\"1.0\"");
+  EXPECT_EQ(
+      headers.CreateAuthorization("post", "https://api.example.com/request_token", parameters),
+      "OAuth oauth_callback=\"http%3A%2F%2Flocalhost%2Fcb\", oauth_consumer_key=\"ckey\", "
+      "oauth_signature_method=\"HMAC-SHA1\", "
+      "oauth_signature=\"GYGLcfVYWgCKTQktmvy0x3YUJOQ%3D\", "
+      "oauth_timestamp=\"1759141800\", oauth_nonce=\"" +
+          std::string(32, 'N') + "\", oauth_version=\"1.0\"");
 }
 
 TEST(CreateAuthorization, WithATokenTheTokenFollowsTheKeyAndTheVerifierStaysOut) {

@@ -159,23 +159,25 @@ TEST(MailBase, TokensCountEmptyOnesUnlessSkippedButALeadingOneAlways) {
     std::string expected;
   };
   const Case cases[] = {
-      {"uno,,tres", 1, false, "uno"}, {"uno,,tres", 2, false, ""},
+      {"uno,,tres", 1, false, "uno"},  {"uno,,tres", 2, false, ""},
       {"uno,,tres", 3, false, "tres"}, {"uno,,tres", 4, false, ""},
-      {"uno,,tres", 1, true, "uno"}, {"uno,,tres", 2, true, "tres"},
-      {"uno,,tres", 3, true, ""}, {",dos", 1, true, ""},
+      {"uno,,tres", 1, true, "uno"},   {"uno,,tres", 2, true, "tres"},
+      {"uno,,tres", 3, true, ""},      {",dos", 1, true, ""},
       {",dos", 2, true, "dos"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(mail.FindToken_(c.text, c.n, c.skip, ','), c.expected)
         << c.text << " " << c.n << (c.skip ? " skipping" : "");
-    if (!c.skip) { EXPECT_EQ(mail.GetToken_(c.text, c.n, ','), c.expected); }
+    if (!c.skip) {
+      EXPECT_EQ(mail.GetToken_(c.text, c.n, ','), c.expected);
+    }
   }
 }
 
 TEST(MailBase, ObjectTypeNames) {
   NetMail mail;
   const std::pair<int, const char*> names[] = {
-      {1, "Mail Client"}, {2, "POP Client"},  {3, "SMTP Client"}, {4, "NNTP Client"},
+      {1, "Mail Client"}, {2, "POP Client"},   {3, "SMTP Client"}, {4, "NNTP Client"},
       {5, "IMAP Client"}, {0, "Unknown Type"}, {6, "Unknown Type"}};
   for (const auto& [type, name] : names) {
     mail.OBJECTTYPE_ = type;

@@ -7,10 +7,10 @@
 #include <fstream>
 
 #include "netlib/net_mail_send.h"
-#include "platform/net/records.h"
-#include "platform/net/socket_library.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
+#include "platform/net/records.h"
+#include "platform/net/socket_library.h"
 
 namespace netlib {
 namespace {
@@ -188,8 +188,10 @@ TEST_F(MailBuild, ATextAttachmentNamesItsCharset) {
     const char* contentType;
   };
   const Case cases[] = {
-      {"utf8.txt", "Se\xC3\xB1or P\xC3\xA9rez \xE2\x82\xAC", "text/plain;\r\n\tcharset=utf-8;\r\n name=\"utf8.txt\""},
-      {"ansi.txt", "Se\xF1or P\xE9rez \x80", "text/plain;\r\n\tcharset=windows-1252;\r\n name=\"ansi.txt\""},
+      {"utf8.txt", "Se\xC3\xB1or P\xC3\xA9rez \xE2\x82\xAC",
+       "text/plain;\r\n\tcharset=utf-8;\r\n name=\"utf8.txt\""},
+      {"ansi.txt", "Se\xF1or P\xE9rez \x80",
+       "text/plain;\r\n\tcharset=windows-1252;\r\n name=\"ansi.txt\""},
       {"ascii.txt", "Senor Perez", "text/plain;\r\n name=\"ascii.txt\""},
       {"nota.html", "<p>Se\xC3\xB1or</p>", "text/html;\r\n\tcharset=utf-8;\r\n name=\"nota.html\""},
       {"datos.bin", "\xC3\xB1", "application/octet-stream;\r\n name=\"datos.bin\""},
@@ -204,7 +206,8 @@ TEST_F(MailBuild, ATextAttachmentNamesItsCharset) {
   const std::string m = built();
   for (const Case& c : cases) {
     EXPECT_NE(m.find(std::string("Content-Type: ") + c.contentType + "\r\n"), std::string::npos)
-        << c.name << "\n" << m.substr(0, 3000);
+        << c.name << "\n"
+        << m.substr(0, 3000);
   }
 }
 

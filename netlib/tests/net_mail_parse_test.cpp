@@ -35,7 +35,10 @@ class MailParse : public ::testing::Test {
 };
 
 TEST_F(MailParse, MessageBuiltByTheSenderComesBackWithItsFieldsTextsAndAttachments) {
-  const std::string binary("\x00\x01\xFF\xFE" "PK\r\n.\r\nend", 15);
+  const std::string binary(
+      "\x00\x01\xFF\xFE"
+      "PK\r\n.\r\nend",
+      15);
   std::filesystem::create_directories("salida");
   std::ofstream("salida/informe.bin", std::ios::binary) << binary;
   std::ofstream("salida/nota.txt", std::ios::binary) << "uno\r\ndos";
@@ -78,7 +81,7 @@ TEST_F(MailParse, HeaderFieldsAndAttributes) {
   EXPECT_EQ(reader.HeaderField_(header, "SUBJECT", false), "una\r\n\tdos");
   EXPECT_EQ(reader.HeaderField_(header, "x-filtro", true), "Sí"_cp);
   EXPECT_EQ(reader.CODEPAGE, 1252);  // taken from the system when unset
-  reader.CODEPAGE = 850;  // an OEM page has "\xED" at 0xA1
+  reader.CODEPAGE = 850;             // an OEM page has "\xED" at 0xA1
   EXPECT_EQ(reader.HeaderField_(header, "x-filtro", true), "S\xA1");
   reader.CODEPAGE = 0;
   EXPECT_EQ(reader.HeaderField_(header, "to", true), "a@x.es");
@@ -144,8 +147,10 @@ std::string nestedMessage(int depth) {
   std::string closing;
   for (int level = 1; level <= depth; ++level) {
     const std::string boundary = "=_" + std::to_string(level) + "_=";
-    opening += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\n\r\n--" + boundary + "\r\n";
-    if (level == 1) opening += "Content-Type: text/html\r\n\r\n<p>arriba</p>\r\n--" + boundary + "\r\n";
+    opening += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\n\r\n--" + boundary +
+               "\r\n";
+    if (level == 1)
+      opening += "Content-Type: text/html\r\n\r\n<p>arriba</p>\r\n--" + boundary + "\r\n";
     closing = "\r\n--" + boundary + "--\r\n" + closing;
   }
   return opening + "Content-Type: text/plain\r\n\r\nadentro" + closing;
@@ -156,7 +161,9 @@ TEST_F(MailParse, NestingIsBoundedAndEveryLevelBelowTheBoundIsRead) {
     int depth;
     bool innermostRead;
   };
-  const Case cases[] = {{1, true}, {NetMail::kMaxPartDepth, true}, {NetMail::kMaxPartDepth + 1, false},
+  const Case cases[] = {{1, true},
+                        {NetMail::kMaxPartDepth, true},
+                        {NetMail::kMaxPartDepth + 1, false},
                         {10000, false}};
   for (const Case& c : cases) {
     NetMail mail;
@@ -188,8 +195,8 @@ TEST_F(MailParse, DeliveryStatusFieldsAreReadFromTheirRegion) {
   const std::string status =
       "Reporting-MTA: dns; mx.x.es\r\n\r\nFinal-Recipient: RFC822;ana@x.es\r\n"
       "Action: failed\r\nStatus: 5.1.1\r\nDiagnostic-Code: smtp; 550 no such user\r\n";
-  const std::string whole = "From: mx@x.es\r\nContent-Type: multipart/report\r\n\r\n--R\r\n" +
-                            status + "\r\n--R--\r\n";
+  const std::string whole =
+      "From: mx@x.es\r\nContent-Type: multipart/report\r\n\r\n--R\r\n" + status + "\r\n--R--\r\n";
   reader.WHOLEMESSAGEST->SetValue(whole);
   const std::int32_t start = static_cast<std::int32_t>(whole.find(status)) - 3;
   reader.ProcessDeliveryStatus_(start, start + static_cast<std::int32_t>(status.size()) + 8);

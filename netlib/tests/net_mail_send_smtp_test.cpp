@@ -11,10 +11,10 @@
 #include "netlib/testing/mail_probe.h"
 #include "netlib/testing/smtp_test_server.h"
 #include "netlib/tests/mail_sender_harness.h"
+#include "platform/base/cp1252.h"
 #include "platform/net/errors.h"
 #include "platform/net/testing/raw_socket.h"
 #include "platform/net/testing/test_certificates.h"
-#include "platform/base/cp1252.h"
 #include "textlib/text_buffer.h"
 
 namespace netlib {
@@ -289,8 +289,8 @@ TEST_F(MailSendSmtp, AnAddressWithALineBreakIsRefusedBeforeConnecting) {
   start({});
   const char* fields[] = {"FROM", "TO", "CC", "BCC", "REPLYTO"};
   for (const char* field : fields) {
-    for (const std::string& bad : {std::string("a@x.es\r\nRCPT TO:<b@y.es>"), std::string("a@x.es\nX: 1"),
-                                  std::string("a@x.es\0b", 8)}) {
+    for (const std::string& bad : {std::string("a@x.es\r\nRCPT TO:<b@y.es>"),
+                                   std::string("a@x.es\nX: 1"), std::string("a@x.es\0b", 8)}) {
       SCOPED_TRACE(std::string(field) + " " + std::to_string(bad.size()));
       simpleMessage("paciente@example.org");
       sender.REPLYTO.clear();
@@ -303,7 +303,8 @@ TEST_F(MailSendSmtp, AnAddressWithALineBreakIsRefusedBeforeConnecting) {
       sender.errors.clear();
       EXPECT_EQ(sender.SendMail(2), 0);
       ASSERT_FALSE(sender.errors.empty());
-      EXPECT_NE(sender.errors.back().text.find("The " + std::string(field) + " field"), std::string::npos)
+      EXPECT_NE(sender.errors.back().text.find("The " + std::string(field) + " field"),
+                std::string::npos)
           << sender.errors.back().text;
       sender.CCLIST.clear();
       sender.BCCLIST.clear();
@@ -332,8 +333,12 @@ TEST_F(MailSendSmtp, EveryLineEndGoesOutAsCrLf) {
   EXPECT_EQ(stored[0].content.find("\nX-Otro"), std::string::npos);
   const std::string& m = stored[0].content;
   for (std::size_t i = 0; i < m.size(); ++i) {
-    if (m[i] == '\n') { ASSERT_TRUE(i > 0 && m[i - 1] == '\r') << "bare LF at " << i; }
-    if (m[i] == '\r') { ASSERT_TRUE(i + 1 < m.size() && m[i + 1] == '\n') << "bare CR at " << i; }
+    if (m[i] == '\n') {
+      ASSERT_TRUE(i > 0 && m[i - 1] == '\r') << "bare LF at " << i;
+    }
+    if (m[i] == '\r') {
+      ASSERT_TRUE(i + 1 < m.size() && m[i + 1] == '\n') << "bare CR at " << i;
+    }
   }
 }
 
@@ -354,14 +359,17 @@ TEST_F(MailSendSmtp, AnAttachmentNamedOutsideAsciiKeepsItsName) {
   ASSERT_EQ(stored.size(), 1u);
   const std::string file = writeFile("stored.eml", stored[0].content);
 
-  const std::string command = "/usr/bin/python3 -c \"import email,email.policy,sys\n"
-                              "m=email.message_from_binary_file(open(sys.argv[1],'rb'),policy=email.policy.default)\n"
-                              "for p in m.iter_attachments(): sys.stdout.buffer.write(p.get_filename().encode('utf-8'))\" " +
-                              file;
+  const std::string command =
+      "/usr/bin/python3 -c \"import email,email.policy,sys\n"
+      "m=email.message_from_binary_file(open(sys.argv[1],'rb'),policy=email.policy.default)\n"
+      "for p in m.iter_attachments(): "
+      "sys.stdout.buffer.write(p.get_filename().encode('utf-8'))\" " +
+      file;
   std::string python;
   if (FILE* pipe = popen(command.c_str(), "r")) {
     char chunk[256];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) python.append(chunk, n);
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+      python.append(chunk, n);
     pclose(pipe);
   }
   EXPECT_EQ(python, utf8Name);
@@ -390,8 +398,7 @@ TEST_F(MailSendSmtp, AttachmentsNamedOutsideAsciiArriveWhole) {
   const std::string listingPath = writeFile(listing, pdf);
   writeFile(alone, pdf.substr(0, 5000));
   simpleMessage("paciente@example.org");
-  sender.ATTACHMENTLIST =
-      "\"" + rt::utf8ToCp1252(listingPath) + "\", " + rt::utf8ToCp1252(alone);
+  sender.ATTACHMENTLIST = "\"" + rt::utf8ToCp1252(listingPath) + "\", " + rt::utf8ToCp1252(alone);
   ASSERT_EQ(sender.SendMail(2), 1);
   ASSERT_TRUE(untilIdle());
   ASSERT_TRUE(sender.errors.empty()) << sender.errors[0].text;
@@ -417,8 +424,10 @@ TEST_F(MailSendSmtp, AFileThatCannotBeReadStopsTheMessage) {
   start({});
   const std::string readable = writeFile("informe.pdf", "%PDF-1.4 contenido");
   std::filesystem::create_directories("Carpeta año.pdf");
-  const std::string folder = rt::utf8ToCp1252((std::filesystem::current_path() / "Carpeta año.pdf").string());
-  const std::string missing = rt::utf8ToCp1252((std::filesystem::current_path() / "Falta Ñandú.pdf").string());
+  const std::string folder =
+      rt::utf8ToCp1252((std::filesystem::current_path() / "Carpeta año.pdf").string());
+  const std::string missing =
+      rt::utf8ToCp1252((std::filesystem::current_path() / "Falta Ñandú.pdf").string());
   const std::string here = rt::utf8ToCp1252(std::filesystem::current_path().string());
   struct Case {
     const char* name;
@@ -430,7 +439,8 @@ TEST_F(MailSendSmtp, AFileThatCannotBeReadStopsTheMessage) {
       {"missing", "\"" + missing + "\"", "", missing},
       {"a folder", "\"" + folder + "\"", "", folder},
       {"after a readable one", readable + ", \"" + missing + "\"", "", missing},
-      {"an image of the HTML", readable, "<p>Hola</p><img src=\"no hay.png\">", here + "/no hay.png"},
+      {"an image of the HTML", readable, "<p>Hola</p><img src=\"no hay.png\">",
+       here + "/no hay.png"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -442,7 +452,8 @@ TEST_F(MailSendSmtp, AFileThatCannotBeReadStopsTheMessage) {
     EXPECT_EQ(sender.SendMail(2), 0);
     ASSERT_EQ(sender.errors.size(), 1u);
     EXPECT_EQ(sender.errors[0].error, kUnreadableFile);
-    EXPECT_EQ(sender.errors[0].text, "Could not read the file " + c.named + "; the email was not sent");
+    EXPECT_EQ(sender.errors[0].text,
+              "Could not read the file " + c.named + "; the email was not sent");
     EXPECT_EQ(sender.unreadableFile(), c.named);
     EXPECT_TRUE(sender.DATAQUEUE->empty());
   }
@@ -597,7 +608,8 @@ class ClearTextAfterStartTls : public testing::TestConnection {
 };
 
 TEST_F(MailSendSmtp, AFailedHandshakeAfterStartTlsIsReportedAndNothingGoesInClear) {
-  std::unique_ptr<ClearTextAfterStartTls> server = testing::makeConnection<ClearTextAfterStartTls>(1);
+  std::unique_ptr<ClearTextAfterStartTls> server =
+      testing::makeConnection<ClearTextAfterStartTls>(1);
   listenFor(*server);
   sender.SECUREEMAILSTARTTLS = 1;
   simpleMessage("paciente@example.org");

@@ -1,6 +1,8 @@
 // The address book: the categories list with its copy and its search key,
 // the contacts list with its filter and outer joins, and the contact form
 // with its two lookups, the mail link and its protection.
+#include "organiser/address_book.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
@@ -15,7 +17,6 @@
 #include <vector>
 
 #include "core/tables/catalog_tables.h"
-#include "organiser/address_book.h"
 #include "organiser/tests/organiser_test_kit.h"
 #include "platform/base/cp_literal.h"
 #include "platform/ui/qt_text.h"
@@ -85,9 +86,13 @@ class AddressBook : public testing::OrganiserTables {
   }
   int runContactForm(int request, const std::vector<std::function<void(ContactForm&)>>& steps,
                      int code = 0) {
-    return runProbed<ContactForm>(request, Agenda::def(), steps,
-                                  [] { return new Probed<ContactForm>; },
-                                  [code] { if (code != 0) { EXPECT_TRUE(readContact(code)); } });
+    return runProbed<ContactForm>(
+        request, Agenda::def(), steps, [] { return new Probed<ContactForm>; },
+        [code] {
+          if (code != 0) {
+            EXPECT_TRUE(readContact(code));
+          }
+        });
   }
 };
 
@@ -132,12 +137,12 @@ TEST_F(AddressBook, CopyIsOffWhileTheListIsEmptyAndACategoryInUseIsNotDeleted) {
   const int used = addCategory("Bancos");
   addContact("Banco Sur", used);
   ScriptedMessages messages({rt::button::Yes, rt::button::Ok});
-  const int answer = runProbed<CategoryForm>(core::request::Delete, RubrosAgenda::def(), {}, 
-                                             [] { return new Probed<CategoryForm>; },
-                                             [used] {
-                                               RAG().Cod_RubroAgenda = static_cast<std::uint16_t>(used);
-                                               RubrosAgenda::table().fetch(RubrosAgenda::RAG01);
-                                             });
+  const int answer = runProbed<CategoryForm>(
+      core::request::Delete, RubrosAgenda::def(), {}, [] { return new Probed<CategoryForm>; },
+      [used] {
+        RAG().Cod_RubroAgenda = static_cast<std::uint16_t>(used);
+        RubrosAgenda::table().fetch(RubrosAgenda::RAG01);
+      });
   EXPECT_EQ(answer, rt::kCancelled);
   ASSERT_EQ(messages.asked().size(), 2u);
   EXPECT_EQ(messages.asked()[1].caption, "Error de Integridad Referencial (Borrado)");
@@ -181,7 +186,7 @@ TEST_F(AddressBook, TheListHidesInactiveEntriesJoinsOuterAndOrdersEqualNamesByCo
   const int bank = addCategory("Bancos");
   addLocality(1000, "BUENOS AIRES");
   addContact("Perez", 0, 0, 0, 5);  // stored before an equal name of a lower code
-  addContact("Gomez", 77, 9999);     // codes that match nothing
+  addContact("Gomez", 77, 9999);    // codes that match nothing
   addContact("Perez", bank, 1000, 0, 2);
   addContact("Alvarez", bank, 1000, 1);
   runContacts({[](ContactList& l) {

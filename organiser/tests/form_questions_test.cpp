@@ -28,21 +28,20 @@ class FormQuestions : public testing::OrganiserTables {
     SCOPED_TRACE(entry);
     ScriptedMessages answers({rt::button::Cancel, rt::button::No});
     QWidget* first = nullptr;
-    const int answer =
-        runProbed<Form>(core::request::Insert, def,
-                        {[&](Form& f) {
-                           first = f.FIRSTFIELD;
-                           ASSERT_NE(first, nullptr);
-                           f.template control<QLineEdit>(entry)->setText("Cambiado");
-                           f.control("?OK")->setFocus();
-                           click(f, "?CANCEL");
-                         },
-                         [](Form&) {},  // the close request Cancel posted
-                         [&](Form& f) {
-                           EXPECT_TRUE(f.isOpen()) << "Cancel keeps the form";
-                           EXPECT_EQ(f.window()->focusWidget(), first);
-                           click(f, "?CANCEL");
-                         }});
+    const int answer = runProbed<Form>(core::request::Insert, def,
+                                       {[&](Form& f) {
+                                          first = f.FIRSTFIELD;
+                                          ASSERT_NE(first, nullptr);
+                                          f.template control<QLineEdit>(entry)->setText("Cambiado");
+                                          f.control("?OK")->setFocus();
+                                          click(f, "?CANCEL");
+                                        },
+                                        [](Form&) {},  // the close request Cancel posted
+                                        [&](Form& f) {
+                                          EXPECT_TRUE(f.isOpen()) << "Cancel keeps the form";
+                                          EXPECT_EQ(f.window()->focusWidget(), first);
+                                          click(f, "?CANCEL");
+                                        }});
     EXPECT_EQ(answer, rt::kCancelled);
     ASSERT_EQ(answers.asked().size(), 2u);
     const rt::MessageRequest& asked = answers.asked()[0];

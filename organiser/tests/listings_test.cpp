@@ -169,7 +169,8 @@ TEST_F(Listings, LongTextsPrintWholeAcrossPagesWithTheirCounters) {
     SCOPED_TRACE(c.pdf);
     rt::testing::keepForReview(pdfOf(c.pdf));
     const std::string text = pdfText(c.pdf);
-    const int pages = std::stoi(rt::testing::infoField(rt::testing::pdfInfo(pdfOf(c.pdf).string()), "Pages"));
+    const int pages =
+        std::stoi(rt::testing::infoField(rt::testing::pdfInfo(pdfOf(c.pdf).string()), "Pages"));
     EXPECT_GE(pages, 2);
     EXPECT_EQ(pageCounters(text, c.caption), expectedCounters(pages)) << text;
     // Every word of the long text once, in order.

@@ -90,8 +90,8 @@ TEST_F(Notes, AfterAListingAClickIntoTheBoxChangesNothing) {
     addNote("Banco", "cuenta");
     addNote("Compras", "pan");
     addNote("Dentista", "martes");
-    const auto before = std::vector{storedNote("Banco"), storedNote("Compras"),
-                                    storedNote("Dentista")};
+    const auto before =
+        std::vector{storedNote("Banco"), storedNote("Compras"), storedNote("Dentista")};
     ProbedNotes list;
     list.probe([&](NoteList& l) {
       selectRow(l, 0);
@@ -165,7 +165,8 @@ TEST_F(Notes, ATextTheNoteCannotHoldAsTypedStaysInTheBoxUnstored) {
     QString typed;
     const char* said;
   } cases[] = {
-      {QString(10001, 'x'), "Nota: el texto tiene 10.001 caracteres y se pueden guardar hasta 10.000."},
+      {QString(10001, 'x'),
+       "Nota: el texto tiene 10.001 caracteres y se pueden guardar hasta 10.000."},
       {QString::fromUtf8("Łukasz"), "Nota: el carácter U+0141 (posición 1) no se puede guardar"},
   };
   for (const auto& c : cases) {

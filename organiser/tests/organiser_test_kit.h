@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "core/frame/activity_log.h"
-#include "core/tables/data_files.h"
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
+#include "core/tables/data_files.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
 #include "core/testing/practice_folder.h"
@@ -23,9 +23,9 @@
 #include "platform/base/outside_actions.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/testing/test_environment.h"
 
 namespace organiser::testing {
 
@@ -64,11 +64,11 @@ class OrganiserTables : public ::testing::Test {
   // open there and `before` run first; the steps run inside its loop. Answers
   // the window's response; every step must have run.
   template <class W>
-  int runProbed(int request, const rt::TableDef& def,
-                const std::vector<std::function<void(W&)>>& steps,
-                const std::function<core::testing::Probed<W>*()>& make =
-                    [] { return new core::testing::Probed<W>; },
-                const std::function<void()>& before = {}) {
+  int runProbed(
+      int request, const rt::TableDef& def, const std::vector<std::function<void(W&)>>& steps,
+      const std::function<core::testing::Probed<W>*()>& make =
+          [] { return new core::testing::Probed<W>; },
+      const std::function<void()>& before = {}) {
     int answer = 0;
     std::size_t ran = 0;
     EXPECT_TRUE(rt::testing::runOnThread([&] {

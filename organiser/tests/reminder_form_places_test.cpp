@@ -1,7 +1,8 @@
 // Under a real X server with a window manager, the reminder form opens at one
 // place and one height however it is opened: Agregar, Modificar, Agregar
 // after a save. The test runs by hand, for example:
-//   QT_QPA_PLATFORM=xcb DISPLAY=:1 build/organiser/organiser_tests --gtest_filter='ReminderFormPlaces.*'
+//   QT_QPA_PLATFORM=xcb DISPLAY=:1 build/organiser/organiser_tests
+//   --gtest_filter='ReminderFormPlaces.*'
 // with openbox (or another window manager) running on that display; under the
 // offscreen platform, or without a window manager, it is skipped.
 #include <gtest/gtest.h>

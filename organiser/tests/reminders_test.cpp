@@ -1,6 +1,8 @@
 // The reminders: the alarm walk raised by the frame's timer, the alarm form,
 // the postponement on both forms, the removal of completed reminders under
 // the busy count, and the reminders list and form.
+#include "organiser/reminders.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -15,19 +17,18 @@
 #include <vector>
 
 #include "core/frame/activity_log.h"
-#include "core/tables/catalog_tables.h"
-#include "core/tables/data_files.h"
-#include "core/shapes/export_handover.h"
 #include "core/frame/frame.h"
 #include "core/frame/global_settings.h"
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
+#include "core/shapes/export_handover.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
 #include "core/testing/probed_window.h"
-#include "organiser/tests/organiser_test_kit.h"
 #include "organiser/register_procedures.h"
-#include "organiser/reminders.h"
+#include "organiser/tests/organiser_test_kit.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/debug_sink.h"
@@ -43,8 +44,8 @@
 namespace organiser {
 namespace {
 
-using core::AGG;
 using core::AgendaRecordatoria;
+using core::AGG;
 using core::testing::Probed;
 using rt::testing::click;
 using rt::testing::runOnThread;
@@ -91,7 +92,6 @@ class Reminders : public testing::OrganiserTables {
     t.setToStart(AgendaRecordatoria::AGG00);
     while (t.next() == 0) t.remove();
   }
-
 };
 
 // What each alarm form showed when it opened, and the beeps heard by then.
@@ -105,8 +105,8 @@ class FrameAlarms : public Reminders {
  protected:
   void SetUp() override {
     Reminders::SetUp();
-    ASSERT_TRUE(rt::putIni("Usuario", "Usuario", "Consultorio",
-                           core::inProgramFolder("Dezedu.ini")));
+    ASSERT_TRUE(
+        rt::putIni("Usuario", "Usuario", "Consultorio", core::inProgramFolder("Dezedu.ini")));
     ASSERT_TRUE(rt::putIni("Login", "Login", "0", core::inProgramFolder("Dezedu.ini")));
     // Walks are counted as they end.
     rt::registerProcedure("ProcesoAgenda", [this](const rt::ProcedureArgs&) {
@@ -151,9 +151,7 @@ class FrameAlarms : public Reminders {
   bool ended_ = false;
   int walks_ = 0;
   std::vector<Rung> rung_;
-  std::function<void(rt::WindowDriver&)> answer_ = [](rt::WindowDriver& w) {
-    click(w, "?CANCEL");
-  };
+  std::function<void(rt::WindowDriver&)> answer_ = [](rt::WindowDriver& w) { click(w, "?CANCEL"); };
   rt::WindowDriver::OpenObserver previousObserver_;
 };
 
@@ -345,9 +343,9 @@ TEST_F(Reminders, DemorarOnBothFormsMovesTheTimeAndTheDateForward) {
             core::request::Change, AgendaRecordatoria::def(), as<AlarmForm>(steps),
             [code] { return new Probed<AlarmForm>(static_cast<std::uint16_t>(code)); }, readIt);
       } else {
-        runProbed<ReminderForm>(core::request::Change, AgendaRecordatoria::def(),
-                                as<ReminderForm>(steps),
-                                [] { return new Probed<ReminderForm>; }, readIt);
+        runProbed<ReminderForm>(
+            core::request::Change, AgendaRecordatoria::def(), as<ReminderForm>(steps),
+            [] { return new Probed<ReminderForm>; }, readIt);
       }
     }
   }
@@ -379,8 +377,9 @@ TEST_F(Reminders, LimpiarAgendaRemovesEveryCompletedReminderButNotWhileTheListIs
     rt::testing::WindowScript form;
     form.on(kAlarmTitle, [](rt::WindowDriver& w) { click(w, "?CANCEL"); });
     list->post(rt::event::Accepted, list->control("?INSERT"));
-    ASSERT_TRUE(waitUntil([&] { return form.pending() == 0 && rt::WindowDriver::topWindow(list->thread()) == list; },
-                          "the form to close"));
+    ASSERT_TRUE(waitUntil(
+        [&] { return form.pending() == 0 && rt::WindowDriver::topWindow(list->thread()) == list; },
+        "the form to close"));
   }
   clean();
   EXPECT_EQ(AgendaRecordatoria::table().records(), 4);
@@ -424,16 +423,22 @@ class ReminderWindows : public Reminders {
  protected:
   int runForm(int request, const std::vector<std::function<void(ReminderForm&)>>& steps,
               int code = 0) {
-    return runProbed<ReminderForm>(request, AgendaRecordatoria::def(), steps,
-                                   [] { return new Probed<ReminderForm>; },
-                                   [code] { if (code != 0) { EXPECT_TRUE(read(code)); } });
+    return runProbed<ReminderForm>(
+        request, AgendaRecordatoria::def(), steps, [] { return new Probed<ReminderForm>; },
+        [code] {
+          if (code != 0) {
+            EXPECT_TRUE(read(code));
+          }
+        });
   }
   void runList(const std::vector<std::function<void(ReminderList&)>>& steps) {
     runProbed<ReminderList>(0, AgendaRecordatoria::def(), steps);
   }
 };
 
-bool ticked(rt::WindowDriver& w, const char* name) { return w.control<QCheckBox>(name)->isChecked(); }
+bool ticked(rt::WindowDriver& w, const char* name) {
+  return w.control<QCheckBox>(name)->isChecked();
+}
 QString text(rt::WindowDriver& w, const char* name) { return w.control<QLineEdit>(name)->text(); }
 
 TEST_F(ReminderWindows, ANewReminderStartsNowForTheLoggedInUserWithPriorityThree) {
@@ -442,23 +447,24 @@ TEST_F(ReminderWindows, ANewReminderStartsNowForTheLoggedInUserWithPriorityThree
   ASSERT_EQ(core::Usuarios::table().add(), 0);
   GLO::Cod_Usuario_Logueado = 4;
   rt::setFixedClock(kToday, rt::makeTime(15, 55));
-  const int answer = runForm(core::request::Insert, {[](ReminderForm& f) {
-    EXPECT_EQ(text(f, "?AGG:FECHA"), "10/12/2026");
-    EXPECT_EQ(text(f, "?AGG:HORA"), "15:55");
-    EXPECT_EQ(f.control<QSpinBox>("?AGG:PRIORIDAD")->value(), 3);
-    EXPECT_EQ(text(f, "?AGG:COD_USUARIO").trimmed(), "4");
-    EXPECT_EQ(text(f, "?USU:NOMBRE_USUARIO"), "Ana");
-    EXPECT_FALSE(ticked(f, "?AGG:ALARMA"));
-    EXPECT_FALSE(ticked(f, "?AGG:COMPLETA"));
-    EXPECT_EQ(GLO::AgendaOcupada, 1);
-    click(f, "?OK");  // the subject is required
-  },
-                                                     [](ReminderForm& f) {
-    EXPECT_TRUE(f.isOpen());
-    EXPECT_EQ(f.window()->focusWidget(), f.control("?AGG:ASUNTO"));
-    f.control<QLineEdit>("?AGG:ASUNTO")->setText("Pagar luz");
-    click(f, "?OK");
-  }});
+  const int answer = runForm(core::request::Insert,
+                             {[](ReminderForm& f) {
+                                EXPECT_EQ(text(f, "?AGG:FECHA"), "10/12/2026");
+                                EXPECT_EQ(text(f, "?AGG:HORA"), "15:55");
+                                EXPECT_EQ(f.control<QSpinBox>("?AGG:PRIORIDAD")->value(), 3);
+                                EXPECT_EQ(text(f, "?AGG:COD_USUARIO").trimmed(), "4");
+                                EXPECT_EQ(text(f, "?USU:NOMBRE_USUARIO"), "Ana");
+                                EXPECT_FALSE(ticked(f, "?AGG:ALARMA"));
+                                EXPECT_FALSE(ticked(f, "?AGG:COMPLETA"));
+                                EXPECT_EQ(GLO::AgendaOcupada, 1);
+                                click(f, "?OK");  // the subject is required
+                              },
+                              [](ReminderForm& f) {
+                                EXPECT_TRUE(f.isOpen());
+                                EXPECT_EQ(f.window()->focusWidget(), f.control("?AGG:ASUNTO"));
+                                f.control<QLineEdit>("?AGG:ASUNTO")->setText("Pagar luz");
+                                click(f, "?OK");
+                              }});
   GLO::Cod_Usuario_Logueado = 0;
   EXPECT_EQ(answer, rt::kCompleted);
   ASSERT_TRUE(read(1));
@@ -473,26 +479,29 @@ TEST_F(ReminderWindows, CompletaSwitchesTheAlarmOffAndCancelThenAsksToSave) {
   // Stored complete with the alarm on: shown off, so Cancel asks.
   ScriptedMessages messages({rt::button::No});
   runForm(core::request::Change, {[](ReminderForm& f) {
-    EXPECT_FALSE(ticked(f, "?AGG:ALARMA"));
-    click(f, "?CANCEL");
-  }}, done);
+            EXPECT_FALSE(ticked(f, "?AGG:ALARMA"));
+            click(f, "?CANCEL");
+          }},
+          done);
   EXPECT_EQ(messages.asked().size(), 1u) << "the save question";
 
   const int open = add({"abierta", kToday, kTen, 0, 1, 0});
   ScriptedMessages none;
-  runForm(core::request::Change, {[](ReminderForm& f) {
-    EXPECT_TRUE(ticked(f, "?AGG:ALARMA"));
-    click(f, "?AGG:COMPLETA");
-  },
-                                  [](ReminderForm& f) {
-    EXPECT_FALSE(ticked(f, "?AGG:ALARMA"));
-    click(f, "?AGG:COMPLETA");  // unticked again: the alarm stays off
-  },
-                                  [](ReminderForm& f) {
-    EXPECT_FALSE(ticked(f, "?AGG:ALARMA"));
-    click(f, "?AGG:COMPLETA");
-    f.post(rt::event::Accepted, f.control("?OK"));
-  }}, open);
+  runForm(core::request::Change,
+          {[](ReminderForm& f) {
+             EXPECT_TRUE(ticked(f, "?AGG:ALARMA"));
+             click(f, "?AGG:COMPLETA");
+           },
+           [](ReminderForm& f) {
+             EXPECT_FALSE(ticked(f, "?AGG:ALARMA"));
+             click(f, "?AGG:COMPLETA");  // unticked again: the alarm stays off
+           },
+           [](ReminderForm& f) {
+             EXPECT_FALSE(ticked(f, "?AGG:ALARMA"));
+             click(f, "?AGG:COMPLETA");
+             f.post(rt::event::Accepted, f.control("?OK"));
+           }},
+          open);
   for (const auto& m : none.asked()) ADD_FAILURE() << m.text;
   ASSERT_TRUE(read(open));
   EXPECT_EQ(AGG().Completa, 1);
@@ -519,26 +528,28 @@ TEST_F(ReminderWindows, AnUnknownUserOpensTheUsersListAndACancelKeepsTheCode) {
     e->setText(value);
     f.post(rt::event::Accepted, e);
   };
-  runForm(core::request::Change, {[&](ReminderForm& f) { enter(f, "7"); },
-                                  [&](ReminderForm& f) {
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(text(f, "?AGG:COD_USUARIO").trimmed(), "7");
-    EXPECT_EQ(f.window()->focusWidget(), f.control("?AGG:COD_USUARIO"));
-    answer = rt::kCompleted;
-    enter(f, "7");
-  },
-                                  [&](ReminderForm& f) {
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(text(f, "?AGG:COD_USUARIO").trimmed(), "2");
-    EXPECT_EQ(text(f, "?USU:NOMBRE_USUARIO"), "Beto");
-    EXPECT_EQ(text(f, "?AGG:ASUNTO"), "x") << "the form's record is kept";
-    enter(f, "0");  // nobody in particular: no lookup
-  },
-                                  [&](ReminderForm& f) {
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(text(f, "?USU:NOMBRE_USUARIO"), "") << "no name beside user 0";
-    click(f, "?CANCEL");
-  }}, code);
+  runForm(core::request::Change,
+          {[&](ReminderForm& f) { enter(f, "7"); },
+           [&](ReminderForm& f) {
+             EXPECT_EQ(calls, 1);
+             EXPECT_EQ(text(f, "?AGG:COD_USUARIO").trimmed(), "7");
+             EXPECT_EQ(f.window()->focusWidget(), f.control("?AGG:COD_USUARIO"));
+             answer = rt::kCompleted;
+             enter(f, "7");
+           },
+           [&](ReminderForm& f) {
+             EXPECT_EQ(calls, 2);
+             EXPECT_EQ(text(f, "?AGG:COD_USUARIO").trimmed(), "2");
+             EXPECT_EQ(text(f, "?USU:NOMBRE_USUARIO"), "Beto");
+             EXPECT_EQ(text(f, "?AGG:ASUNTO"), "x") << "the form's record is kept";
+             enter(f, "0");  // nobody in particular: no lookup
+           },
+           [&](ReminderForm& f) {
+             EXPECT_EQ(calls, 2);
+             EXPECT_EQ(text(f, "?USU:NOMBRE_USUARIO"), "") << "no name beside user 0";
+             click(f, "?CANCEL");
+           }},
+          code);
 }
 
 TEST_F(ReminderWindows, TheListColoursByPriorityShowsIconsAndFiltersWithTheBoxAndF4) {
@@ -554,36 +565,38 @@ TEST_F(ReminderWindows, TheListColoursByPriorityShowsIconsAndFiltersWithTheBoxAn
     w.post(rt::event::Accepted, w.control("?FINDNEXT"));
   });
   search.on("Busqueda...", [](rt::WindowDriver& w) { click(w, "?FIND"); });
-  runList({[](ReminderList& l) {
-             ASSERT_EQ(l.browser().RecordsInView(), 3) << "only the incomplete ones";
-             QAbstractItemModel* m = l.browser().list()->model();
-             EXPECT_EQ(m->data(m->index(0, 2)).toString(), "urgente");
-             EXPECT_EQ(m->headerData(7, Qt::Horizontal).toString(), "Cod");
-             EXPECT_EQ(m->data(m->index(0, 7), Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
-             EXPECT_EQ(m->data(m->index(0, 2), Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
-             EXPECT_EQ(m->data(m->index(1, 2), Qt::ForegroundRole).value<QColor>(),
-                       QColor(0x80, 0, 0));
-             EXPECT_FALSE(m->data(m->index(2, 2), Qt::ForegroundRole).isValid());
-             EXPECT_EQ(l.browser().field(0, 10), "1") << "the empty box";
-             EXPECT_EQ(l.browser().field(0, 12), "3") << "the alarm";
-             EXPECT_EQ(l.browser().field(1, 12), "0");
-             click(l, "?LOC:SOLOINCOMPLETOS");
-           },
-           [](ReminderList& l) {
-             ASSERT_EQ(l.browser().RecordsInView(), 4);
-             EXPECT_EQ(l.browser().field(0, 3), "hecha");
-             EXPECT_EQ(l.browser().field(0, 10), "2") << "the tick";
-             click(l, "?LOC:SOLOINCOMPLETOS");
-           },
-           [](ReminderList& l) { l.search()->TakeKey(Qt::Key_F4); },
-           [](ReminderList& l) {
-             EXPECT_EQ(l.browser().RecordsInView(), 1) << "F4 and the box together";
-             l.search()->TakeKey(Qt::Key_F4);
-           },
-           [](ReminderList& l) {
-             EXPECT_EQ(l.browser().RecordsInView(), 3);
-             click(l, "?CLOSE");
-           }});
+  runList(
+      {[](ReminderList& l) {
+         ASSERT_EQ(l.browser().RecordsInView(), 3) << "only the incomplete ones";
+         QAbstractItemModel* m = l.browser().list()->model();
+         EXPECT_EQ(m->data(m->index(0, 2)).toString(), "urgente");
+         EXPECT_EQ(m->headerData(7, Qt::Horizontal).toString(), "Cod");
+         EXPECT_EQ(
+             m->data(m->index(0, 7), Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
+             Qt::AlignLeft);
+         EXPECT_EQ(m->data(m->index(0, 2), Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+         EXPECT_EQ(m->data(m->index(1, 2), Qt::ForegroundRole).value<QColor>(), QColor(0x80, 0, 0));
+         EXPECT_FALSE(m->data(m->index(2, 2), Qt::ForegroundRole).isValid());
+         EXPECT_EQ(l.browser().field(0, 10), "1") << "the empty box";
+         EXPECT_EQ(l.browser().field(0, 12), "3") << "the alarm";
+         EXPECT_EQ(l.browser().field(1, 12), "0");
+         click(l, "?LOC:SOLOINCOMPLETOS");
+       },
+       [](ReminderList& l) {
+         ASSERT_EQ(l.browser().RecordsInView(), 4);
+         EXPECT_EQ(l.browser().field(0, 3), "hecha");
+         EXPECT_EQ(l.browser().field(0, 10), "2") << "the tick";
+         click(l, "?LOC:SOLOINCOMPLETOS");
+       },
+       [](ReminderList& l) { l.search()->TakeKey(Qt::Key_F4); },
+       [](ReminderList& l) {
+         EXPECT_EQ(l.browser().RecordsInView(), 1) << "F4 and the box together";
+         l.search()->TakeKey(Qt::Key_F4);
+       },
+       [](ReminderList& l) {
+         EXPECT_EQ(l.browser().RecordsInView(), 3);
+         click(l, "?CLOSE");
+       }});
   EXPECT_EQ(search.pending(), 0);
 }
 
@@ -599,8 +612,7 @@ TEST_F(ReminderWindows, EqualDatesAndTimesRunByPriorityThenCode) {
       subjects.push_back(l.browser().field(row, 3));
     }
     EXPECT_EQ(subjects, (std::vector<std::string>{"antes", "uno", "uno tarde", "cinco"}));
-    EXPECT_EQ(l.browser().orderText(),
-              "+AGG:Fecha,+AGG:Hora,+AGG:Prioridad,+AGG:CodigoInterno");
+    EXPECT_EQ(l.browser().orderText(), "+AGG:Fecha,+AGG:Hora,+AGG:Prioridad,+AGG:CodigoInterno");
     click(l, "?CLOSE");
   }});
 }
@@ -624,7 +636,8 @@ TEST_F(ReminderWindows, TheExportHandsOverTheNumberedFieldsOfEveryRow) {
     }
     return 0;
   });
-  runList({[](ReminderList& l) { click(l, "?EXPORT"); }, [](ReminderList& l) { click(l, "?CLOSE"); }});
+  runList(
+      {[](ReminderList& l) { click(l, "?EXPORT"); }, [](ReminderList& l) { click(l, "?CLOSE"); }});
   rt::unregisterProcedure(core::kExportWindow);
   EXPECT_EQ(procedure, "ExaminarAgenda7");
   EXPECT_EQ(fields, "1,2,3,8,9,11,13,15,");

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "core/frame/activity_log.h"
-#include "core/tables/catalog_tables.h"
-#include "core/tables/data_files.h"
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
-#include "core/shapes/report_destination.h"
 #include "core/frame/settings_store.h"
+#include "core/shapes/report_destination.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/data_files.h"
 #include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
 #include "core/testing/probed_window.h"
@@ -29,11 +29,11 @@
 #include "platform/base/logical_threads.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/pdf_probe.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/testing/test_environment.h"
 
 namespace organiser::testing {
 

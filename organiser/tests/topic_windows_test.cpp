@@ -46,7 +46,7 @@ TEST_F(Topics, EverySecondLoadedRowIsTintedByItsPlace) {
   struct Case {
     const char* what;
     int topics;
-    int resetAt;  // a row (0-based) the list reloads from; -1 none
+    int resetAt;               // a row (0-based) the list reloads from; -1 none
     std::vector<bool> tinted;  // of the first loaded rows
   };
   const Case cases[] = {
@@ -74,8 +74,7 @@ TEST_F(Topics, EverySecondLoadedRowIsTintedByItsPlace) {
           ASSERT_TRUE(b.UpdateViewRecord());
           b.ResetFromView();
           EXPECT_EQ(rt::fromQString(b.selectedRow()->cells[2]), "Tema 1200");
-          EXPECT_EQ(rt::fromQString(
-                        l.browser().list()->model()->index(0, 2).data().toString()),
+          EXPECT_EQ(rt::fromQString(l.browser().list()->model()->index(0, 2).data().toString()),
                     "Tema 1100");
         }
         ASSERT_GE(b.rowCount(), c.tinted.size());
@@ -144,26 +143,20 @@ TEST_F(Topics, InactiveTopicsHiddenAtOpeningAndTheFilterHandedToTheReport) {
       EXPECT_EQ(l.browser().thumb(), nullptr) << "the order by date has no thumb steps";
       click(l, "?BUTTON10:2");
     });
-    list.probe([&](TopicList& l) {
-      click(l, "?SOLOACTIVOS");
-    });
+    list.probe([&](TopicList& l) { click(l, "?SOLOACTIVOS"); });
     list.probe([&](TopicList& l) {
       EXPECT_EQ(columnTexts(l, 2),
                 (std::vector<std::string>{"Inactivo", "Activo temprano", "Activo tarde"}));
       click(l, "?BUTTON10:2");
     });
-    list.probe([&](TopicList& l) {
-      click(l, "?SOLOACTIVOS");
-    });
+    list.probe([&](TopicList& l) { click(l, "?SOLOACTIVOS"); });
     list.probe([&](TopicList& l) { click(l, "?QUERY:2"); });
     list.probe([&](TopicList& l) {
       // 02/07/2025 is day 82001: only that day's topic.
       EXPECT_EQ(columnTexts(l, 2), (std::vector<std::string>{"Activo temprano"}));
       click(l, "?BUTTON10:2");
     });
-    list.probe([&](TopicList& l) {
-      click(l, "?CLOSE");
-    });
+    list.probe([&](TopicList& l) { click(l, "?CLOSE"); });
     list.Run();
     EXPECT_EQ(script.pending(), 0);
   });
@@ -231,9 +224,9 @@ TEST_F(Topics, ExportHandsOverTheFourColumnValues) {
   ASSERT_FALSE(parameters.empty());
   EXPECT_EQ(parameters[0], "1,6,11,16,");
   EXPECT_EQ(procedure, "ExaminarTemas3");
-  EXPECT_EQ(firstRow, (std::vector<std::string>{std::to_string(kDay),
-                                                std::to_string(rt::makeTime(9, 30)), "Compras",
-                                                "pan y leche"}));
+  EXPECT_EQ(firstRow,
+            (std::vector<std::string>{std::to_string(kDay), std::to_string(rt::makeTime(9, 30)),
+                                      "Compras", "pan y leche"}));
 }
 
 TEST_F(Topics, SearchKeysAndTheirMessages) {

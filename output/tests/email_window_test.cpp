@@ -38,12 +38,12 @@ namespace output {
 namespace {
 
 namespace fs = std::filesystem;
+using netlib::testing::probeMail;
 using netlib::testing::SmtpServerOptions;
 using netlib::testing::SmtpTestServer;
 using rt::testing::click;
 using rt::testing::ScriptedMessages;
 using rt::testing::waitUntil;
-using netlib::testing::probeMail;
 
 constexpr const char* kIni = ".\\TLMail.ini";
 
@@ -113,10 +113,16 @@ class EmailWindowTest : public ::testing::Test {
     waitUntil([&] { return done_ || (shown_ != nullptr && shown_->isOpen()); }, "the window open");
     return shown_;
   }
-  bool closed() { return waitUntil([&] { return done_; }, "the window closed", std::chrono::seconds(30)); }
+  bool closed() {
+    return waitUntil([&] { return done_; }, "the window closed", std::chrono::seconds(30));
+  }
   static EmailCall mail(std::uint8_t show, std::string attachment = "informe.pdf") {
-    return {"paciente@example.org", "", "Listado de Pacientes", std::move(attachment),
-            "Adjunto el listado.\r\nSaludos."_cp, show};
+    return {"paciente@example.org",
+            "",
+            "Listado de Pacientes",
+            std::move(attachment),
+            "Adjunto el listado.\r\nSaludos."_cp,
+            show};
   }
   static std::string expectedSubject(const std::string& organization = "Consultorio Sur") {
     return "Listado de Pacientes - Varneta 9.0 - " + organization + " - 02/10/2025 - 09:05";
@@ -241,9 +247,9 @@ TEST_F(EmailWindowTest, TheAttachmentRule) {
     const char* kept;
   };
   const Case cases[] = {
-      {"informe.pdf", "informe.pdf"},                  // there
-      {"falta.pdf", ""},                               // one path that is not there
-      {"falta.pdf,otro.pdf", "falta.pdf,otro.pdf"},    // a list passes unchecked
+      {"informe.pdf", "informe.pdf"},                // there
+      {"falta.pdf", ""},                             // one path that is not there
+      {"falta.pdf,otro.pdf", "falta.pdf,otro.pdf"},  // a list passes unchecked
       {"", ""},
   };
   ScriptedMessages messages;
@@ -325,7 +331,8 @@ TEST_F(EmailWindowTest, ARefusedRecipientLeavesTheWindowOpenWithTheError) {
   ASSERT_TRUE(click(*w, "?SEND"));
   ASSERT_TRUE(waitUntil(
       [&] {
-        return w->status() == "El servidor rechazó el destinatario: 550 5.1.1 Mailbox unavailable"_cp;
+        return w->status() ==
+               "El servidor rechazó el destinatario: 550 5.1.1 Mailbox unavailable"_cp;
       },
       "the error shown"));
   rt::testing::waitIdle();
@@ -461,10 +468,13 @@ TEST_F(EmailWindowTest, TheSettingsWrittenAtCloseAreReadAtTheNextOpen) {
   ScriptedMessages messages;
   SeenWindow* w = open(mail(1));
   ASSERT_NE(w, nullptr);
-  const std::pair<const char*, const char*> typed[] = {
-      {"?SERVER", "smtp.consultorio.example"}, {"?PORT", "2525"},
-      {"?FROM", "turnos@consultorio.example"}, {"?ORGANIZATION", "Consultorio Este"},
-      {"?USER", "turnos"}, {"?PASSWORD", "s3creta"}, {"?CAROOTFILE", "/etc/ca.pem"}};
+  const std::pair<const char*, const char*> typed[] = {{"?SERVER", "smtp.consultorio.example"},
+                                                       {"?PORT", "2525"},
+                                                       {"?FROM", "turnos@consultorio.example"},
+                                                       {"?ORGANIZATION", "Consultorio Este"},
+                                                       {"?USER", "turnos"},
+                                                       {"?PASSWORD", "s3creta"},
+                                                       {"?CAROOTFILE", "/etc/ca.pem"}};
   for (auto [name, value] : typed) {
     w->control<QLineEdit>(name)->setText(value);
     w->post(rt::event::Accepted, w->control(name));

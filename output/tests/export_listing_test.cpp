@@ -34,7 +34,8 @@ TEST(ExportListing, EveryPageHasTheHeadsAndItsNumber) {
   ASSERT_EQ(pageTexts.size(), pages.size());
   for (std::size_t p = 0; p < pageTexts.size(); ++p) {
     const std::string& page = pageTexts[p];
-    for (const char* expected : {"Pacientes & Cía", "Nombre", "Importe", "Fecha", "Hora", "Código"}) {
+    for (const char* expected :
+         {"Pacientes & Cía", "Nombre", "Importe", "Fecha", "Hora", "Código"}) {
       EXPECT_NE(page.find(expected), std::string::npos) << expected << " on page " << p + 1;
     }
     EXPECT_NE(page.find("Página " + std::to_string(p + 1)), std::string::npos) << "page " << p + 1;
@@ -61,12 +62,11 @@ TEST(ExportListing, EveryValueIsPrintedWholeAndLongTextsWrap) {
   auto time = [](int h, int m) { return std::to_string(rt::makeTime(h, m)); };
   rt::ExportFileTable table;
   table.title = "Turnos del día"_cp;
-  table.columns = {{"Hora", "@t7", false},       {"Dur.", "@t7", false},
-                   {"Nº Abs."_cp, "@s8", false}, {"Tipo", "@s10", false},
-                   {"DNI", "@n12", false},       {"Fec. Nac.", "@d17", false},
-                   {"Teléfono"_cp, "@s20", false}, {"Paciente", "@s40", false},
-                   {"Motivo", "@s60", false},    {"Cobertura", "@s40", false},
-                   {"Médico"_cp, "@s30", false},   {"Importe", "@n10.2", true}};
+  table.columns = {
+      {"Hora", "@t7", false},         {"Dur.", "@t7", false},       {"Nº Abs."_cp, "@s8", false},
+      {"Tipo", "@s10", false},        {"DNI", "@n12", false},       {"Fec. Nac.", "@d17", false},
+      {"Teléfono"_cp, "@s20", false}, {"Paciente", "@s40", false},  {"Motivo", "@s60", false},
+      {"Cobertura", "@s40", false},   {"Médico"_cp, "@s30", false}, {"Importe", "@n10.2", true}};
   const std::string motive =
       "Control anual con análisis de laboratorio y electrocardiograma previo a la cirugía"_cp;
   for (int i = 0; i < 6; ++i) {
@@ -79,10 +79,10 @@ TEST(ExportListing, EveryValueIsPrintedWholeAndLongTextsWrap) {
   const std::string pdf = (rt::testing::testRoot() / "turnos.pdf").string();
   ASSERT_TRUE(rt::writePdf(pages, QString::fromStdString(pdf), {}));
   const std::string text = rt::testing::pdfText(pdf);
-  for (const char* whole : {"Hora", "Dur.", "Nº Abs.", "Tipo", "DNI", "Fec. Nac.", "Teléfono",
-                            "Paciente", "Motivo", "Cobertura", "Médico", "10:40", "10:45", "00:15",
-                            "001-0005", "40,777,888", "15/01/1985", "351-5550005", "Consulta",
-                            "1,500.50"}) {
+  for (const char* whole :
+       {"Hora",     "Dur.",       "Nº Abs.",    "Tipo",        "DNI",      "Fec. Nac.", "Teléfono",
+        "Paciente", "Motivo",     "Cobertura",  "Médico",      "10:40",    "10:45",     "00:15",
+        "001-0005", "40,777,888", "15/01/1985", "351-5550005", "Consulta", "1,500.50"}) {
     EXPECT_NE(text.find(whole), std::string::npos) << whole << "\n" << text;
   }
   // The long texts may wrap, but no word of them is lost.

@@ -16,9 +16,9 @@
 #include <new>
 #include <sstream>
 
+#include "core/frame/globals.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/data_files.h"
-#include "core/frame/globals.h"
 #include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
 #include "netlib/net_event_delivery.h"
@@ -33,10 +33,10 @@
 #include "platform/base/outside_actions.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/testing/test_environment.h"
 
 namespace output {
 namespace {
@@ -61,7 +61,8 @@ class Rows : public core::RowFields {
   }
   std::size_t rowCount() const override { return rows_.size(); }
   std::string field(std::size_t row, int number) const override {
-    return row < rows_.size() && number >= 1 && number <= 11 ? rows_[row][number - 1] : std::string();
+    return row < rows_.size() && number >= 1 && number <= 11 ? rows_[row][number - 1]
+                                                             : std::string();
   }
 
  private:
@@ -71,11 +72,12 @@ class Rows : public core::RowFields {
 std::string day(int d, int m, int y) { return std::to_string(rt::makeDate(m, d, y)); }
 
 core::ExportSpec spec(std::string nameTitle = "Nombre") {
-  return core::ExportSpec{1,
-                          "1,6,11,",
-                          {{std::move(nameTitle), "@s30", 0}, {"Importe", "@n10.2", 0}, {"Fecha", "@d17", 0}},
-                          kTitle,
-                          1};
+  return core::ExportSpec{
+      1,
+      "1,6,11,",
+      {{std::move(nameTitle), "@s30", 0}, {"Importe", "@n10.2", 0}, {"Fecha", "@d17", 0}},
+      kTitle,
+      1};
 }
 
 class ExportWindowTest : public ::testing::Test {
@@ -115,8 +117,7 @@ class ExportWindowTest : public ::testing::Test {
   }
 
   // Opens the window for the list `procedure` and waits until it shows.
-  ExportWindow& open(std::string procedure = "ExaminarPrueba",
-                             core::ExportSpec listSpec = spec()) {
+  ExportWindow& open(std::string procedure = "ExaminarPrueba", core::ExportSpec listSpec = spec()) {
     shown_ = nullptr;
     done_ = false;
     script_.reset();  // scripts restore the observer they replaced: one at a time
@@ -166,12 +167,14 @@ class ExportWindowTest : public ::testing::Test {
     rt::WindowDriver* chooser = nullptr;
     chooserScript_.reset();
     chooserScript_ = std::make_unique<WindowScript>();
-    chooserScript_->on("Listas Guardadas [Lista de prueba]", [&chooser](rt::WindowDriver& c) { chooser = &c; });
+    chooserScript_->on("Listas Guardadas [Lista de prueba]",
+                       [&chooser](rt::WindowDriver& c) { chooser = &c; });
     EXPECT_TRUE(click(*shown_, "?SELECCIONAR"));
     EXPECT_TRUE(waitUntil([&] { return chooser != nullptr; }, "the chooser shown"));
     if (chooser == nullptr) return nullptr;
     auto* list = chooser->control<QTableView>("?BROWSE:1");
-    EXPECT_TRUE(waitUntil([&] { return list->model()->rowCount() == layouts; }, "the layouts listed"));
+    EXPECT_TRUE(
+        waitUntil([&] { return list->model()->rowCount() == layouts; }, "the layouts listed"));
     if (layouts > 0) list->setCurrentIndex(list->model()->index(0, 0));
     return chooser;
   }
@@ -232,8 +235,14 @@ TEST_F(ExportWindowTest, RowOneIsReadUpToTheColumnsAndTheOfferedKindsShowTheirBu
     std::vector<const char*> hidden;
   };
   const Case cases[] = {
-      {"1,6,11,16,21,", "HTML|EXCEL|WORD|ASCII|XML|PRT|All", {1, 6, 11}, {}},  // stops at the last column
-      {"1,6,11", "EXCEL|", {1, 6}, {"?HTML", "?WORD", "?ASCII", "?XML", "?PRINT"}},  // 11 lacks its ","
+      {"1,6,11,16,21,",
+       "HTML|EXCEL|WORD|ASCII|XML|PRT|All",
+       {1, 6, 11},
+       {}},  // stops at the last column
+      {"1,6,11",
+       "EXCEL|",
+       {1, 6},
+       {"?HTML", "?WORD", "?ASCII", "?XML", "?PRINT"}},  // 11 lacks its ","
       // The blank ends the scan; the last number stored bounds the columns.
       {"6,1, 11,", "XML|PRT|", {1}, {"?HTML", "?EXCEL", "?WORD", "?ASCII"}},
       // A number keeps its first three digits.
@@ -278,10 +287,8 @@ TEST_F(ExportWindowTest, MovesKeepTheHighlightAndDoNothingPastTheEnds) {
   const Case cases[] = {
       {2, "?MOVEDOWN", {1, 6, 11}, 2, {}},  // the last row stays
       {0, "?MOVEUP", {1, 6, 11}, 0, {}},    // the first row stays
-      {0, "?MOVEDOWN", {6, 1, 11}, 1, {}},
-      {2, "?MOVEUP", {1, 11, 6}, 1, {}},
-      {1, "?DELETE", {1, 11}, 1, {6}},
-      {1, "?DELETEALL", {}, -1, {1, 6, 11}},
+      {0, "?MOVEDOWN", {6, 1, 11}, 1, {}}, {2, "?MOVEUP", {1, 11, 6}, 1, {}},
+      {1, "?DELETE", {1, 11}, 1, {6}},     {1, "?DELETEALL", {}, -1, {1, 6, 11}},
   };
   for (const Case& c : cases) {
     open();
@@ -309,7 +316,8 @@ TEST_F(ExportWindowTest, MovesKeepTheHighlightAndDoNothingPastTheEnds) {
 // reading them answers nothing, or fails for want of memory.
 class CountedRows : public core::ExportRows {
  public:
-  explicit CountedRows(std::size_t count, bool failing = false) : count_(count), failing_(failing) {}
+  explicit CountedRows(std::size_t count, bool failing = false)
+      : count_(count), failing_(failing) {}
   bool moreThan(std::size_t limit) override { return count_ > limit; }
   void rewind() override {}
   std::vector<std::vector<std::string>> next(std::size_t, const std::vector<int>&) override {
@@ -336,7 +344,8 @@ TEST_F(ExportWindowTest, AListLongerThanASpreadsheetHoldsIsRefusedBeforeAnyRowIs
     ScriptedMessages messages;
     ASSERT_TRUE(click(*shown_, button));
     ASSERT_TRUE(waitUntil([&] { return !messages.asked().empty(); }, "the refusal"));
-    EXPECT_NE(messages.asked()[0].text.find("más de 1,048,574 filas"_cp), std::string::npos) << messages.asked()[0].text;
+    EXPECT_NE(messages.asked()[0].text.find("más de 1,048,574 filas"_cp), std::string::npos)
+        << messages.asked()[0].text;
     EXPECT_NE(messages.asked()[0].text.find("no se exportó nada"_cp), std::string::npos);
     EXPECT_EQ(rows.reads, 0) << button;
     EXPECT_EQ(file(extension.c_str()), "anterior") << button;
@@ -387,7 +396,8 @@ TEST_F(ExportWindowTest, TotalsAndEditedTitlesReachTheFile) {
 
   exportWith("?XML");
   const std::string xml = file(".xml");
-  EXPECT_NE(xml.find("<column number=\"1\" type=\"text\">Apellido y nombre</column>"), std::string::npos);
+  EXPECT_NE(xml.find("<column number=\"1\" type=\"text\">Apellido y nombre</column>"),
+            std::string::npos);
   EXPECT_NE(xml.find("<column number=\"2\" type=\"number\" total=\"sum\">Importe</column>"),
             std::string::npos);
   EXPECT_NE(xml.find("<total column=\"2\" kind=\"sum\" value=\"1244.06\">1,244.06</total>"),
@@ -404,7 +414,8 @@ TEST_F(ExportWindowTest, TheSortOrderTakesAColumnOnceFlipsAndGoes) {
   highlight(2);
   press("?ORDERADD");
   EXPECT_EQ(orderText(), "+Nombre,+Fecha,");
-  EXPECT_EQ(shown_->control<QTreeWidget>("?LIST_ORDER")->currentIndex().row(), 1) << "the new entry";
+  EXPECT_EQ(shown_->control<QTreeWidget>("?LIST_ORDER")->currentIndex().row(), 1)
+      << "the new entry";
   press("?ORDERCHANGE");
   EXPECT_EQ(orderText(), "+Nombre,-Fecha,");
   auto* order = shown_->control<QTreeWidget>("?LIST_ORDER");
@@ -423,8 +434,8 @@ TEST_F(ExportWindowTest, RowsSortStablyTextInSpanishOrderNumbersAndDatesByValue)
   const Case cases[] = {
       {0, false, {"Nunez", "Nuñez"_cp, "Ñandú"_cp}},
       {0, true, {"Ñandú"_cp, "Nuñez"_cp, "Nunez"}},
-      {1, false, {"Nunez", "Nuñez"_cp, "Ñandú"_cp}},   // -3, 12.5, 1234.56
-      {2, false, {"Ñandú"_cp, "Nunez", "Nuñez"_cp}},   // no date, 2000, 2025
+      {1, false, {"Nunez", "Nuñez"_cp, "Ñandú"_cp}},  // -3, 12.5, 1234.56
+      {2, false, {"Ñandú"_cp, "Nunez", "Nuñez"_cp}},  // no date, 2000, 2025
   };
   for (const Case& c : cases) {
     open();
@@ -436,7 +447,8 @@ TEST_F(ExportWindowTest, RowsSortStablyTextInSpanishOrderNumbersAndDatesByValue)
     std::vector<std::string> names;
     std::string line;
     for (int n = 0; std::getline(text, line); ++n) {
-      if (n >= 4 && !line.empty()) names.push_back(rt::utf8ToCp1252(line.substr(0, line.find("  "))));
+      if (n >= 4 && !line.empty())
+        names.push_back(rt::utf8ToCp1252(line.substr(0, line.find("  "))));
     }
     EXPECT_EQ(names, c.names) << "column " << c.column << (c.descending ? " descending" : "");
     close();
@@ -476,7 +488,8 @@ TEST_F(ExportWindowTest, ALayoutComesBackWithItsColumnsTotalsTitlesAndOrder) {
   auto* box = shown_->control<QCheckBox>("?L:SAVEEXP");
   EXPECT_FALSE(shown_->control("?LAYOUTGROUP")->isEnabled());
   box->click();
-  ASSERT_TRUE(waitUntil([&] { return shown_->control("?LAYOUTGROUP")->isEnabled(); }, "the name enabled"));
+  ASSERT_TRUE(
+      waitUntil([&] { return shown_->control("?LAYOUTGROUP")->isEnabled(); }, "the name enabled"));
   shown_->control<QLineEdit>("?L:SAVE")->setText("Por importe");
   press("?SALVAR");
   EXPECT_TRUE(shown_->control<QLineEdit>("?L:SAVE")->text().isEmpty());
@@ -500,7 +513,8 @@ TEST_F(ExportWindowTest, ALayoutComesBackWithItsColumnsTotalsTitlesAndOrder) {
 // Saves a layout of the selected columns under a name in the open window.
 void saveLayout(ExportWindow& w, const char* name) {
   w.control<QCheckBox>("?L:SAVEEXP")->click();
-  ASSERT_TRUE(waitUntil([&] { return w.control("?LAYOUTGROUP")->isEnabled(); }, "the name enabled"));
+  ASSERT_TRUE(
+      waitUntil([&] { return w.control("?LAYOUTGROUP")->isEnabled(); }, "the name enabled"));
   w.control<QLineEdit>("?L:SAVE")->setText(name);
   ASSERT_TRUE(click(w, "?SALVAR"));
   ASSERT_TRUE(waitUntil([&] { return !w.control("?L:SAVEEXP")->isEnabled(); }, "the layout saved"));
@@ -564,9 +578,9 @@ TEST_F(ExportWindowTest, AfterTheExportTheFileIsMailedOrOpened) {
   exportWith("?EXCEL");
   const fs::path xlsx = folder_ / "Exportados" / "ExaminarPrueba1.xlsx";
   ASSERT_EQ(mails.size(), 1u);
-  EXPECT_EQ(mails[0], (rt::ProcedureArgs{"listados@example.com", "", "Archivo Exportado",
-                                         rt::runtimeName(xlsx), "Archivo Enviado Automáticamente"_cp,
-                                         "1"}));
+  EXPECT_EQ(mails[0],
+            (rt::ProcedureArgs{"listados@example.com", "", "Archivo Exportado",
+                               rt::runtimeName(xlsx), "Archivo Enviado Automáticamente"_cp, "1"}));
   EXPECT_EQ(opened_.size(), 1u) << "a mailed file is not opened";
   EXPECT_EQ(handOver_->parameters[5], rt::runtimeName(folder_ / "Exportados" / "ExaminarPrueba1"));
   EXPECT_EQ(handOver_->parameters[23], "0");
@@ -587,7 +601,8 @@ TEST_F(ExportWindowTest, AfterTheExportTheFileIsMailedOrOpened) {
     ScriptedMessages messages;
     exportWith("?HTML");
     ASSERT_EQ(messages.asked().size(), 1u);
-    EXPECT_NE(messages.asked()[0].text.find("Ya existe una carpeta con ese nombre"_cp), std::string::npos);
+    EXPECT_NE(messages.asked()[0].text.find("Ya existe una carpeta con ese nombre"_cp),
+              std::string::npos);
   }
   EXPECT_EQ(traced_.back(), "ArchivoEnviar -> 0 -");  // the trace drops trailing blanks
   EXPECT_EQ(mails.size(), 2u);

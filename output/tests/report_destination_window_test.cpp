@@ -13,10 +13,10 @@
 #include "core/frame/globals.h"
 #include "core/shapes/report_destination.h"
 #include "output/register_procedures.h"
+#include "platform/base/cp_literal.h"
 #include "platform/base/procedures.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/cp_literal.h"
 
 namespace output {
 namespace {
@@ -102,7 +102,8 @@ TEST(ReportDestinationWindow, ANameWithFoldersIsRefused) {
     rt::testing::ScriptedMessages messages;
     name->setText(typed);
     ASSERT_TRUE(rt::testing::click(*shown, "?OKBUTTON"));
-    ASSERT_TRUE(rt::testing::waitUntil([&] { return messages.asked().size() == 1; }, "the refusal"));
+    ASSERT_TRUE(
+        rt::testing::waitUntil([&] { return messages.asked().size() == 1; }, "the refusal"));
     EXPECT_NE(messages.asked()[0].text.find(typed), std::string::npos) << typed;
     EXPECT_FALSE(done) << typed;
     EXPECT_EQ(GLO::NombrePDF, "Listado de Pacientes") << typed;

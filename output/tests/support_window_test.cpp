@@ -31,8 +31,8 @@
 #include "platform/base/private_temp.h"
 #include "platform/base/procedures.h"
 #include "platform/base/registry_store.h"
-#include "platform/net/testing/test_certificates.h"
 #include "platform/base/testing/test_environment.h"
+#include "platform/net/testing/test_certificates.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 
@@ -40,18 +40,19 @@ namespace output {
 namespace {
 
 namespace fs = std::filesystem;
+using netlib::testing::probeMail;
 using netlib::testing::SmtpServerOptions;
 using netlib::testing::SmtpTestServer;
 using rt::testing::click;
 using rt::testing::ScriptedMessages;
 using rt::testing::waitUntil;
 using rt::testing::WindowScript;
-using netlib::testing::probeMail;
 
 constexpr const char* kProgramIni = ".\\varneta.INI";
 constexpr const char* kCaption = "Envío de Email a Tolvane"_cp;
-constexpr const char* kLogBytes = "29/09/2025 10:30 - FORMULARIOPACIENTES - Ingreso\r\n"
-                                  "29/09/2025 10:31 - FORMULARIOPACIENTES - Salida\r\n";
+constexpr const char* kLogBytes =
+    "29/09/2025 10:30 - FORMULARIOPACIENTES - Ingreso\r\n"
+    "29/09/2025 10:31 - FORMULARIOPACIENTES - Salida\r\n";
 
 class SupportWindowTest : public ::testing::Test {
  protected:
@@ -119,7 +120,9 @@ class SupportWindowTest : public ::testing::Test {
     waitUntil([&] { return done_ || (shown_ != nullptr && shown_->isOpen()); }, "the window open");
     return shown_;
   }
-  bool closed() { return waitUntil([&] { return done_; }, "closed", std::chrono::seconds(30)); }
+  bool closed() {
+    return waitUntil([&] { return done_; }, "closed", std::chrono::seconds(30));
+  }
   static void describe(rt::WindowDriver& w, const char* text) {
     w.control<QPlainTextEdit>("?MESSAGETEXT")->setPlainText(rt::toQString(text));
   }
@@ -171,9 +174,11 @@ TEST_F(SupportWindowTest, ATicketArrivesWithBothBodiesThePictureAndTheLog) {
   const netlib::testing::ProbedPart* plain = m.part("text/plain");
   ASSERT_NE(plain, nullptr);
   const std::string id = "123 456 789" + std::string(29, ' ');
-  EXPECT_EQ(plain->bytes.substr(0, plain->bytes.find("Descripcion: ")),
-            "Sistema:Varneta Versi\xC3\xB3n 9.0 - Consultorio Sur\r\nFecha y Hora: 02/10/2025 - 09:05\r\n"
-            "Usuario: Ana Ruiz\r\nTerminal: RECEPCION-2\r\nID Teamviewer: " + id + "\r\n");
+  EXPECT_EQ(
+      plain->bytes.substr(0, plain->bytes.find("Descripcion: ")),
+      "Sistema:Varneta Versi\xC3\xB3n 9.0 - Consultorio Sur\r\nFecha y Hora: 02/10/2025 - 09:05\r\n"
+      "Usuario: Ana Ruiz\r\nTerminal: RECEPCION-2\r\nID Teamviewer: " +
+          id + "\r\n");
   EXPECT_NE(plain->bytes.find("Descripcion: Al imprimir\r\nel listado a<b & c>d\r\nse cierra."),
             std::string::npos);
   const netlib::testing::ProbedPart* html = m.part("text/html");
@@ -192,12 +197,13 @@ TEST_F(SupportWindowTest, ATicketArrivesWithBothBodiesThePictureAndTheLog) {
   }
   for (std::size_t at = stored.content.find('\n'); at != std::string::npos;
        at = stored.content.find('\n', at + 1)) {
-    ASSERT_TRUE(at > 0 && stored.content[at - 1] == '\r') << "a bare LF reached the server at " << at;
+    ASSERT_TRUE(at > 0 && stored.content[at - 1] == '\r')
+        << "a bare LF reached the server at " << at;
   }
   const netlib::testing::ProbedPart* picture = m.attachment("pantalla.jpg");
   ASSERT_NE(picture, nullptr);
-  const QImage decoded = QImage::fromData(
-      reinterpret_cast<const uchar*>(picture->bytes.data()), static_cast<int>(picture->bytes.size()), "JPG");
+  const QImage decoded = QImage::fromData(reinterpret_cast<const uchar*>(picture->bytes.data()),
+                                          static_cast<int>(picture->bytes.size()), "JPG");
   EXPECT_EQ(decoded.size(), QSize(64, 48));
   const netlib::testing::ProbedPart* log = m.attachment("LogTL-0001-82095.txt");
   ASSERT_NE(log, nullptr) << "the log follows the picture after \", \"";
@@ -273,12 +279,15 @@ TEST_F(SupportWindowTest, IncompleteDataIsRefusedAndNothingIsSent) {
     const char* control;
     const char* value;
   };
-  const Case cases[] = {{"?MESSAGETEXT", ""}, {"?USUARIO", " "}, {"?REPLYTO", ""}, {"?ORGANIZATION", ""}};
+  const Case cases[] = {
+      {"?MESSAGETEXT", ""}, {"?USUARIO", " "}, {"?REPLYTO", ""}, {"?ORGANIZATION", ""}};
   describe(*w, "Algo");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.control);
-    if (auto* e = w->control<QLineEdit>(c.control)) e->setText(c.value);
-    else describe(*w, c.value);
+    if (auto* e = w->control<QLineEdit>(c.control))
+      e->setText(c.value);
+    else
+      describe(*w, c.value);
     const std::size_t before = messages.asked().size();
     ASSERT_TRUE(click(*w, "?SEND"));
     ASSERT_TRUE(waitUntil([&] { return messages.asked().size() == before + 1; }, "refused"));
@@ -307,7 +316,8 @@ TEST_F(SupportWindowTest, NobodyLoggedInShowsTheRememberedUserAndTheSettingsAreW
   const auto keys = rt::getIniSection("EmailSendDemo", ".\\emailtl.ini");
   EXPECT_EQ(keys.size(), 20u) << "every key once (ReplyTo is written twice)";
   EXPECT_EQ(rt::getIni("EmailSendDemo", "AuthPassword", "", ".\\emailtl.ini"), "7hotmpr58Kbn");
-  EXPECT_EQ(rt::getIni("EmailSendDemo", "ReplyTo", "", ".\\emailtl.ini"), "ana@consultorio.example");
+  EXPECT_EQ(rt::getIni("EmailSendDemo", "ReplyTo", "", ".\\emailtl.ini"),
+            "ana@consultorio.example");
 }
 
 // The picture shows patients: it is the account's own, never in the shared
@@ -363,7 +373,8 @@ TEST_F(SupportWindowTest, ThePictureBoxThroughF12) {
     thread = w.thread();
     click(w, "?CLOSE");
   });
-  ASSERT_TRUE(rt::testing::runOnThread([&] { core::Kov_Message("Error grave", "Soporte", "", "65"); }));
+  ASSERT_TRUE(
+      rt::testing::runOnThread([&] { core::Kov_Message("Error grave", "Soporte", "", "65"); }));
   EXPECT_TRUE(tickedThroughF12);
   EXPECT_EQ(GLO::AdjuntarCaptura, 1);
   if (thread != 2) GTEST_SKIP() << "thread 2 needs a process of its own (ctest)";

@@ -19,10 +19,9 @@ struct Utf8Source {
 
 // 0x80-0x9F of CP1252, in byte order; 0 marks the five undefined bytes.
 inline constexpr char32_t kHighControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 consteval unsigned char byteOf(char32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
@@ -36,7 +35,11 @@ template <std::size_t N>
 consteval char32_t next(const Utf8Source<N>& s, std::size_t& i) {
   auto at = [&](std::size_t k) { return static_cast<unsigned char>(s.bytes[k]); };
   unsigned char lead = at(i);
-  std::size_t extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : 9;
+  std::size_t extra = lead < 0x80           ? 0
+                      : (lead >> 5) == 0x6  ? 1
+                      : (lead >> 4) == 0xE  ? 2
+                      : (lead >> 3) == 0x1E ? 3
+                                            : 9;
   if (extra == 9 || i + extra >= N) throw "malformed UTF-8 in a _cp literal";
   char32_t cp = extra == 0 ? lead : lead & (0x3F >> extra);
   for (std::size_t k = 1; k <= extra; ++k) {
@@ -66,7 +69,8 @@ template <Utf8Source S>
 consteval auto encode() {
   Encoded<encodedLength(S)> out;
   std::size_t o = 0;
-  for (std::size_t i = 0; i + 1 < sizeof(S.bytes);) out.chars[o++] = static_cast<char>(byteOf(next(S, i)));
+  for (std::size_t i = 0; i + 1 < sizeof(S.bytes);)
+    out.chars[o++] = static_cast<char>(byteOf(next(S, i)));
   return out;
 }
 

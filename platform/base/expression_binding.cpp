@@ -1,6 +1,6 @@
+#include "platform/base/cp_literal.h"
 #include "platform/base/expression.h"
 #include "platform/base/text_order.h"
-#include "platform/base/cp_literal.h"
 
 namespace rt {
 

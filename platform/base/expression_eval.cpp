@@ -34,7 +34,8 @@ class TextLiteral : public Node {
 
 class BoundName : public Node {
  public:
-  BoundName(Binding binding, std::string_view name) : binding_(std::move(binding)), name_(upper(name)) {}
+  BoundName(Binding binding, std::string_view name)
+      : binding_(std::move(binding)), name_(upper(name)) {}
   void eval(Slot& out) override {
     if (binding_.isText()) {
       out.setText(binding_.readText());
@@ -262,7 +263,8 @@ FilterExpression& FilterExpression::operator=(FilterExpression&&) noexcept = def
 
 std::optional<WholeRange> FilterExpression::rangeOf(std::string_view name) const {
   if (error_.code != 0 || !root_) return std::nullopt;
-  WholeRange range{std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max()};
+  WholeRange range{std::numeric_limits<std::int64_t>::min(),
+                   std::numeric_limits<std::int64_t>::max()};
   if (!root_->narrow(name, range)) return std::nullopt;
   return range;
 }

@@ -20,7 +20,8 @@ constexpr mode_t kSpecialBits = 07000;
 mode_t creationMask() {
   std::ifstream status("/proc/self/status");
   for (std::string line; std::getline(status, line);) {
-    if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    if (line.rfind("Umask:", 0) == 0)
+      return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
   }
   const mode_t mask = ::umask(077);
   ::umask(mask);

@@ -27,6 +27,8 @@ int showMessage(const MessageRequest& request) {
   return h ? h(request) : defaultAnswer(request);
 }
 
-MessageHandler setMessageHandler(MessageHandler h) { return std::exchange(handler(), std::move(h)); }
+MessageHandler setMessageHandler(MessageHandler h) {
+  return std::exchange(handler(), std::move(h));
+}
 
 }  // namespace rt

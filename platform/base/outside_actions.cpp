@@ -92,7 +92,8 @@ struct ExecPlan {
   std::string folder;
   std::vector<std::string> storage;
   std::vector<char*> argv;
-  ExecPlan(const std::string& p, const std::vector<std::string>& args, const std::filesystem::path& f)
+  ExecPlan(const std::string& p, const std::vector<std::string>& args,
+           const std::filesystem::path& f)
       : program(p), folder(f.string()) {
     storage.push_back(p);
     storage.insert(storage.end(), args.begin(), args.end());

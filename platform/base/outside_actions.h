@@ -45,8 +45,9 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
                       const std::filesystem::path& folder);
 // The runner runProgram uses, replaceable so that tests run what they
 // choose (they may be called from a worker). Returns the one it replaces.
-using ProgramRunner = std::function<ProgramRun(const std::string& program, const std::vector<std::string>& args,
-                                              const std::filesystem::path& folder)>;
+using ProgramRunner =
+    std::function<ProgramRun(const std::string& program, const std::vector<std::string>& args,
+                             const std::filesystem::path& folder)>;
 ProgramRunner setProgramRunner(ProgramRunner runner);
 
 // The program of this name in a folder of $PATH; folders given relatively

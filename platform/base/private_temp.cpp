@@ -122,7 +122,8 @@ WorkFolder::WorkFolder(std::string_view prefix) {
   release();
 }
 
-WorkFolder::WorkFolder(WorkFolder&& other) noexcept : path_(std::move(other.path_)), lock_(other.lock_) {
+WorkFolder::WorkFolder(WorkFolder&& other) noexcept
+    : path_(std::move(other.path_)), lock_(other.lock_) {
   other.path_.clear();
   other.lock_ = -1;
 }
@@ -156,7 +157,8 @@ int removeStaleWorkFolders() {
   for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
     const std::string name = entry.path().filename().string();
     std::error_code typeError;
-    if (name.empty() || name.front() == '.' || !entry.is_directory(typeError) || entry.is_symlink(typeError)) {
+    if (name.empty() || name.front() == '.' || !entry.is_directory(typeError) ||
+        entry.is_symlink(typeError)) {
       continue;
     }
     if (!isStaleWorkFolder(entry.path())) continue;

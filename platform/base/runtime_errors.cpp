@@ -51,8 +51,7 @@ std::map<int, std::string> defaultTexts() {
       {88, "Longitud del índice no válida"_cp},
       {89, "El registro fue cambiado por otra estación"_cp},
       {90, "Error del Driver"},
-      {800,
-       "La expresión no es sintácticamente correcta"_cp},
+      {800, "La expresión no es sintácticamente correcta"_cp},
       {801, "No se encontró la variable"_cp},
   };
 }

@@ -126,8 +126,7 @@ int replaceFile(const fs::path& path, const std::function<bool(const fs::path& s
   int error = 0;
   if (!write(scratch)) {
     error = errno != 0 ? errno : EIO;
-  } else if (::chmod(scratch.c_str(), mode) != 0 ||
-             ::rename(scratch.c_str(), path.c_str()) != 0) {
+  } else if (::chmod(scratch.c_str(), mode) != 0 || ::rename(scratch.c_str(), path.c_str()) != 0) {
     error = errno;
   }
   if (error != 0) {

@@ -32,7 +32,8 @@ bool wildcardMatch(std::string_view text, std::string_view pattern, CaseMode mod
 }
 
 bool matchByMode(std::string_view text, std::string_view pattern, int mode) {
-  const CaseMode caseMode = (mode & kMatchNoCase) != 0 ? CaseMode::Insensitive : CaseMode::Sensitive;
+  const CaseMode caseMode =
+      (mode & kMatchNoCase) != 0 ? CaseMode::Insensitive : CaseMode::Sensitive;
   switch (mode & ~kMatchNoCase) {
     case kMatchWhole:
       return compareText(text, pattern, caseMode) == 0;

@@ -22,7 +22,8 @@ int ClearJournal::read(sqlite3_file* real, unsigned char* buf, int amount, sqlit
   return real->pMethods->xRead(real, buf, amount, offset);
 }
 
-int ClearJournal::write(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset) {
+int ClearJournal::write(sqlite3_file* real, const unsigned char* buf, int amount,
+                        sqlite3_int64 offset) {
   // A journal header is written whole (a sector or a page); the record count
   // (12 bytes) and the zeroing at commit (28) are not new journals.
   constexpr int kLargestHeaderUpdate = 28;
@@ -35,7 +36,8 @@ int ClearJournal::write(sqlite3_file* real, const unsigned char* buf, int amount
   empty_ = false;
   if (!isPageRecord(amount, offset)) {
     if (const int rc = writeHeader(real, buf, amount, offset); rc != SQLITE_NOTFOUND) return rc;
-    if (const int rc = writeRecordCount(real, buf, amount, offset); rc != SQLITE_NOTFOUND) return rc;
+    if (const int rc = writeRecordCount(real, buf, amount, offset); rc != SQLITE_NOTFOUND)
+      return rc;
   }
   const int rc = writeStored(real, buf, amount, offset);
   if (rc != SQLITE_OK || amount != 8) return rc;
@@ -50,30 +52,33 @@ int ClearJournal::fileSize(sqlite3_file* real, sqlite3_int64* size) {
   return real->pMethods->xFileSize(real, size);
 }
 
-int ClearJournal::readStored(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) {
+int ClearJournal::readStored(sqlite3_file* real, unsigned char* buf, int amount,
+                             sqlite3_int64 offset) {
   const int rc = real->pMethods->xRead(real, buf, amount, offset);
   return rc == SQLITE_IOERR_SHORT_READ ? SQLITE_OK : rc;  // zeros past the end
 }
 
-int ClearJournal::writeStored(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset) {
+int ClearJournal::writeStored(sqlite3_file* real, const unsigned char* buf, int amount,
+                              sqlite3_int64 offset) {
   return real->pMethods->xWrite(real, buf, amount, offset);
 }
 
-bool ClearJournal::transcode(const unsigned char* in, unsigned char* out, std::size_t n, sqlite3_int64) {
+bool ClearJournal::transcode(const unsigned char* in, unsigned char* out, std::size_t n,
+                             sqlite3_int64) {
   if (in != out) std::memmove(out, in, n);
   return true;
 }
 
-bool ClearJournal::partTag(char label, sqlite3_int64 offset, const unsigned char* stored, std::size_t n,
-                           unsigned char (&tag)[kTagBytes]) {
+bool ClearJournal::partTag(char label, sqlite3_int64 offset, const unsigned char* stored,
+                           std::size_t n, unsigned char (&tag)[kTagBytes]) {
   return journalPartTag(mac_, {}, label, offset, {stored, n}, {}, tag);
 }
 
 // Over the header's fields and every record it counts (page number, page,
 // checksum), with the sizes the first header gives. A count past the
 // journal's end fails.
-bool ClearJournal::headerTag(sqlite3_file* real, sqlite3_int64 offset, const unsigned char* storedFields,
-                             unsigned char (&tag)[kTagBytes]) {
+bool ClearJournal::headerTag(sqlite3_file* real, sqlite3_int64 offset,
+                             const unsigned char* storedFields, unsigned char (&tag)[kTagBytes]) {
   unsigned char firstFields[kHeaderFields];
   const unsigned char* sizes = storedFields;
   if (offset != 0) {
@@ -96,10 +101,12 @@ bool ClearJournal::headerTag(sqlite3_file* real, sqlite3_int64 offset, const uns
     constexpr sqlite3_int64 kChunk = 1 << 20;
     for (sqlite3_int64 at = 0; at < length; at += kChunk) {
       const int amount = static_cast<int>(std::min(kChunk, length - at));
-      if (readStored(real, records.data() + at, amount, offset + sectorSize + at) != SQLITE_OK) return false;
+      if (readStored(real, records.data() + at, amount, offset + sectorSize + at) != SQLITE_OK)
+        return false;
     }
   }
-  return journalPartTag(mac_, {}, kHeaderLabel, offset, {storedFields, kHeaderFields}, records, tag);
+  return journalPartTag(mac_, {}, kHeaderLabel, offset, {storedFields, kHeaderFields}, records,
+                        tag);
 }
 
 // Covered by the tag of the header that counts it.

@@ -31,14 +31,17 @@ class ClearJournal final : public TaggedJournal {
   bool load(sqlite3_file* real);
 
   int read(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) override;
-  int write(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset) override;
+  int write(sqlite3_file* real, const unsigned char* buf, int amount,
+            sqlite3_int64 offset) override;
   int truncate(sqlite3_file* real, sqlite3_int64 size) override;
   int fileSize(sqlite3_file* real, sqlite3_int64* size) override;
 
  private:
   int readStored(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) override;
-  int writeStored(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset) override;
-  bool transcode(const unsigned char* in, unsigned char* out, std::size_t n, sqlite3_int64 offset) override;
+  int writeStored(sqlite3_file* real, const unsigned char* buf, int amount,
+                  sqlite3_int64 offset) override;
+  bool transcode(const unsigned char* in, unsigned char* out, std::size_t n,
+                 sqlite3_int64 offset) override;
   bool partTag(char label, sqlite3_int64 offset, const unsigned char* stored, std::size_t n,
                unsigned char (&tag)[kTagBytes]) override;
   bool headerTag(sqlite3_file* real, sqlite3_int64 offset, const unsigned char* storedFields,

@@ -8,8 +8,8 @@
 #include "platform/base/text_order.h"
 #include "platform/data/crypt_vfs.h"
 #include "platform/data/database.h"
-#include "platform/data/structure_versions.h"
 #include "platform/data/record_buffer.h"
+#include "platform/data/structure_versions.h"
 #include "platform/data/super_journals.h"
 #include "platform/data/table_sql.h"
 #include "platform/data/table_status.h"
@@ -119,14 +119,14 @@ void match(sqlite3_context* context, int, sqlite3_value** arguments) {
                         [](void* p) { delete static_cast<std::string*>(p); });
   }
   std::string buffer;
-  const bool matched = matchByMode(memoryText(arguments[0], buffer), *pattern,
-                                   sqlite3_value_int(arguments[2]));
+  const bool matched =
+      matchByMode(memoryText(arguments[0], buffer), *pattern, sqlite3_value_int(arguments[2]));
   sqlite3_result_int(context, matched ? 1 : 0);
 }
 
 void member(sqlite3_context* context, int, sqlite3_value** arguments) {
-  const auto* set =
-      static_cast<const std::vector<std::int64_t>*>(sqlite3_value_pointer(arguments[1], kNumberSet));
+  const auto* set = static_cast<const std::vector<std::int64_t>*>(
+      sqlite3_value_pointer(arguments[1], kNumberSet));
   const bool in = set != nullptr && sqlite3_value_type(arguments[0]) == SQLITE_INTEGER &&
                   std::binary_search(set->begin(), set->end(), sqlite3_value_int64(arguments[0]));
   sqlite3_result_int(context, in ? 1 : 0);
@@ -184,9 +184,9 @@ int Connection::open(const std::filesystem::path& folder,
     setCryptAlias(paths.back().filename().string(), file->fileName);
   }
   const std::filesystem::path mainPath = paths.front();
-  int rc = sqlite3_open_v2(mainPath.c_str(), &db_,
-                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
-                           kCryptVfsName);
+  int rc =
+      sqlite3_open_v2(mainPath.c_str(), &db_,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, kCryptVfsName);
   if (rc == SQLITE_OK) {
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, 0);
@@ -253,7 +253,6 @@ int Connection::open(const std::filesystem::path& folder,
   return error::NoError;
 }
 
-
 void Connection::close() {
   // Every statement goes before the connection, so the connection really
   // closes and keeps no lock behind.
@@ -312,7 +311,9 @@ void bindField(Statement& s, int index, const FieldDef& field, const char* recor
   }
 }
 
-void bindMemo(Statement& s, int index, const std::string& memo) { s.bind(index, cp1252ToUtf8(memo)); }
+void bindMemo(Statement& s, int index, const std::string& memo) {
+  s.bind(index, cp1252ToUtf8(memo));
+}
 
 void loadRow(sqlite3_stmt* row, int first, const TableDef& def, RecordBuffer& buffer) {
   char* rec = buffer.record();

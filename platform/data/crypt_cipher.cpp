@@ -183,17 +183,19 @@ bool SaltedCipher::recordTag(const Salt& salt, std::int64_t offset, std::uint32_
   putBigEndian32(place + 4, static_cast<std::uint32_t>(offset));
   putBigEndian32(place + 8, pageNumber);
   putBigEndian32(place + 12, static_cast<std::uint32_t>(n));
-  return mac_.tag({kRecordLabel, salt, place, {sealed, static_cast<std::size_t>(n)}, checksum}, out);
+  return mac_.tag({kRecordLabel, salt, place, {sealed, static_cast<std::size_t>(n)}, checksum},
+                  out);
 }
 
-bool SaltedCipher::partTag(const Salt& salt, char label, std::int64_t offset, const unsigned char* bytes,
-                           std::size_t n, unsigned char (&out)[kTagBytes]) {
+bool SaltedCipher::partTag(const Salt& salt, char label, std::int64_t offset,
+                           const unsigned char* bytes, std::size_t n,
+                           unsigned char (&out)[kTagBytes]) {
   return journalPartTag(mac_, salt, label, offset, {bytes, n}, {}, out);
 }
 
-bool journalPartTag(Authenticator& mac, std::span<const unsigned char> salt, char label, std::int64_t offset,
-                    std::span<const unsigned char> bytes, std::span<const unsigned char> covered,
-                    unsigned char (&out)[kTagBytes]) {
+bool journalPartTag(Authenticator& mac, std::span<const unsigned char> salt, char label,
+                    std::int64_t offset, std::span<const unsigned char> bytes,
+                    std::span<const unsigned char> covered, unsigned char (&out)[kTagBytes]) {
   static constexpr unsigned char kPartLabel[] = {'p', 'a', 'r', 't'};
   unsigned char place[13];
   putBigEndian32(place, static_cast<std::uint32_t>(static_cast<std::uint64_t>(offset) >> 32));

@@ -82,9 +82,9 @@ class Authenticator {
 // super-journal record) at its place in the file: over the journal's salt
 // (none for a journal in clear), the part's bytes and the bytes it vouches
 // for besides (a clear journal's header: the records it counts).
-bool journalPartTag(Authenticator& mac, std::span<const unsigned char> salt, char label, std::int64_t offset,
-                    std::span<const unsigned char> bytes, std::span<const unsigned char> covered,
-                    unsigned char (&out)[kTagBytes]);
+bool journalPartTag(Authenticator& mac, std::span<const unsigned char> salt, char label,
+                    std::int64_t offset, std::span<const unsigned char> bytes,
+                    std::span<const unsigned char> covered, unsigned char (&out)[kTagBytes]);
 
 // Seals and opens whole database pages in place of their reserved bytes.
 class PageCipher {
@@ -128,8 +128,8 @@ class SaltedCipher {
                  unsigned char (&out)[kTagBytes]);
   // The tag of another part of a journal (`label` says which: its header,
   // its super-journal record) at its place in the file.
-  bool partTag(const Salt& salt, char label, std::int64_t offset, const unsigned char* bytes, std::size_t n,
-               unsigned char (&out)[kTagBytes]);
+  bool partTag(const Salt& salt, char label, std::int64_t offset, const unsigned char* bytes,
+               std::size_t n, unsigned char (&out)[kTagBytes]);
 
  private:
   CtrStream stream_;

@@ -9,7 +9,8 @@
 
 namespace rt::crypt {
 
-int SaltedSealing::readStored(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) {
+int SaltedSealing::readStored(sqlite3_file* real, unsigned char* buf, int amount,
+                              sqlite3_int64 offset) {
   const int rc = real->pMethods->xRead(real, buf, amount, offset + kAuxHeaderBytes);
   return rc == SQLITE_IOERR_SHORT_READ ? SQLITE_OK : rc;  // zeros past the end
 }
@@ -19,16 +20,18 @@ int SaltedSealing::writeStored(sqlite3_file* real, const unsigned char* buf, int
   return real->pMethods->xWrite(real, buf, amount, offset + kAuxHeaderBytes);
 }
 
-bool SaltedSealing::transcode(const unsigned char* in, unsigned char* out, std::size_t n, sqlite3_int64 offset) {
+bool SaltedSealing::transcode(const unsigned char* in, unsigned char* out, std::size_t n,
+                              sqlite3_int64 offset) {
   return cipher_.apply(salt_, in, out, n, offset);
 }
 
-bool SaltedSealing::partTag(char label, sqlite3_int64 offset, const unsigned char* stored, std::size_t n,
-                            unsigned char (&tag)[kTagBytes]) {
+bool SaltedSealing::partTag(char label, sqlite3_int64 offset, const unsigned char* stored,
+                            std::size_t n, unsigned char (&tag)[kTagBytes]) {
   return cipher_.partTag(salt_, label, offset, stored, n, tag);
 }
 
-int SaltedSealing::writeChecksum(sqlite3_file* real, const unsigned char* buf, sqlite3_int64 offset) {
+int SaltedSealing::writeChecksum(sqlite3_file* real, const unsigned char* buf,
+                                 sqlite3_int64 offset) {
   unsigned char sealed[4];
   if (!cipher_.apply(salt_, buf, sealed, 4, offset)) return SQLITE_IOERR_WRITE;
   unsigned char tag[kTagBytes];

@@ -224,8 +224,10 @@ int SaltedSealing::write(sqlite3_file* real, const unsigned char* buf, int amoun
   }
   if (journal_ && !isPageRecord(amount, offset)) {
     if (const int rc = writeHeader(real, buf, amount, offset); rc != SQLITE_NOTFOUND) return rc;
-    if (const int rc = writeRecordCount(real, buf, amount, offset); rc != SQLITE_NOTFOUND) return rc;
-    if (amount == 4 && offset == lastRecord_ + lastRecordSize_) return writeChecksum(real, buf, offset);
+    if (const int rc = writeRecordCount(real, buf, amount, offset); rc != SQLITE_NOTFOUND)
+      return rc;
+    if (amount == 4 && offset == lastRecord_ + lastRecordSize_)
+      return writeChecksum(real, buf, offset);
   }
   unsigned char* sealed = scratch(amount).data();
   if (!isPageRecord(amount, offset)) {

@@ -80,8 +80,10 @@ class SaltedSealing final : public TaggedJournal {
 
   // The primitives of a tagged journal (crypt_journal.cpp).
   int readStored(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) override;
-  int writeStored(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset) override;
-  bool transcode(const unsigned char* in, unsigned char* out, std::size_t n, sqlite3_int64 offset) override;
+  int writeStored(sqlite3_file* real, const unsigned char* buf, int amount,
+                  sqlite3_int64 offset) override;
+  bool transcode(const unsigned char* in, unsigned char* out, std::size_t n,
+                 sqlite3_int64 offset) override;
   bool partTag(char label, sqlite3_int64 offset, const unsigned char* stored, std::size_t n,
                unsigned char (&tag)[kTagBytes]) override;
   bool recordAuthentic(sqlite3_file* real, sqlite3_int64 offset, int pageSize) override;

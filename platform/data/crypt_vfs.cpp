@@ -102,7 +102,8 @@ thread_local std::string dataFolder;
 
 std::string folderOf(std::string_view path) {
   const auto slash = path.rfind('/');
-  return std::string(slash == std::string_view::npos ? std::string_view(".") : path.substr(0, slash));
+  return std::string(slash == std::string_view::npos ? std::string_view(".")
+                                                     : path.substr(0, slash));
 }
 
 // Journals and super-journals name each other by the path they had when
@@ -116,7 +117,8 @@ const char* besideData(const char* name) {
   constexpr std::string_view kJournal = "-journal";
   const bool journal = base.size() > kJournal.size() &&
                        base.compare(base.size() - kJournal.size(), kJournal.size(), kJournal) == 0;
-  if ((!journal && base.find("-mj") == std::string::npos) || folderOf(name) == dataFolder) return name;
+  if ((!journal && base.find("-mj") == std::string::npos) || folderOf(name) == dataFolder)
+    return name;
   const std::string beside = dataFolder + "/" + base;
   if (::access(beside.c_str(), F_OK) != 0) return name;
   static std::mutex m;
@@ -213,9 +215,11 @@ const sqlite3_io_methods kCryptMethods = {1,
 // SQLite makes a new database file 0644 (less the creation mask) whatever
 // the program's rule: one made here gets the rule's mode at once, before it
 // holds a byte. Journals take their database's mode from SQLite itself.
-int openWithRuleMode(sqlite3_vfs* vfs, const char* name, sqlite3_file* f, int flags, int* outFlags) {
+int openWithRuleMode(sqlite3_vfs* vfs, const char* name, sqlite3_file* f, int flags,
+                     int* outFlags) {
   const bool making = name != nullptr && (flags & SQLITE_OPEN_CREATE) &&
-                      (flags & (SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_SUPER_JOURNAL)) && ::access(name, F_OK) != 0;
+                      (flags & (SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_SUPER_JOURNAL)) &&
+                      ::access(name, F_OK) != 0;
   const int rc = realVfs(vfs)->xOpen(realVfs(vfs), name, f, flags, outFlags);
   if (rc == SQLITE_OK && making) ::chmod(name, permittedMode(0666));
   return rc;
@@ -346,7 +350,8 @@ void setCryptPassword(std::string_view fileName, std::string_view password) {
 void setCryptAlias(std::string_view diskName, std::string_view fileName) {
   std::lock_guard lock(keysMutex());
   const auto it = keysByName().find(std::string(fileName));
-  if (it != keysByName().end() && diskName != fileName) keysByName()[std::string(diskName)] = it->second;
+  if (it != keysByName().end() && diskName != fileName)
+    keysByName()[std::string(diskName)] = it->second;
 }
 
 void setCryptDataFolder(const std::string& folder) { dataFolder = folder; }

@@ -90,7 +90,8 @@ void Cursor::setLimits(const KeyValue* low, const KeyValue* high) {
   toStart();
 }
 
-void Cursor::setRowTest(std::string condition, std::shared_ptr<const std::vector<std::int64_t>> set) {
+void Cursor::setRowTest(std::string condition,
+                        std::shared_ptr<const std::vector<std::int64_t>> set) {
   rowTestSet_ = std::move(set);
   if (condition == rowTest_) return;
   finalizeStatements();
@@ -104,7 +105,8 @@ void Cursor::toStart() {
 }
 
 void Cursor::keepFixedValues() {
-  for (int i = 0; i < fixed_ && i < static_cast<int>(values_.size()); ++i) values_[i] = rangeValues_[i];
+  for (int i = 0; i < fixed_ && i < static_cast<int>(values_.size()); ++i)
+    values_[i] = rangeValues_[i];
 }
 
 void Cursor::toValues(const char* record) {
@@ -268,13 +270,14 @@ int Cursor::read(bool forward, RecordBuffer& out, std::int64_t& id, std::int64_t
     }
     if (rowTestSet_) {
       sqlite3_bind_pointer(s.get(), sqlite3_bind_parameter_index(s.get(), ":set"),
-                           const_cast<std::vector<std::int64_t>*>(rowTestSet_.get()), sql::kNumberSet,
-                           nullptr);
+                           const_cast<std::vector<std::int64_t>*>(rowTestSet_.get()),
+                           sql::kNumberSet, nullptr);
     }
     active_ = &s;
     activeForward_ = forward;
   }
-  const int test = rowTest_.empty() ? -1 : 2 + static_cast<int>(def_.fields.size() + def_.memos.size());
+  const int test =
+      rowTest_.empty() ? -1 : 2 + static_cast<int>(def_.fields.size() + def_.memos.size());
   for (int passed = 0;; ++passed) {
     const int rc = active_->step();
     if (rc != SQLITE_ROW) {

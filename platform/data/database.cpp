@@ -6,9 +6,8 @@
 #include <fstream>
 
 #include "platform/base/cp_literal.h"
-#include "platform/base/paths.h"
-
 #include "platform/base/logical_threads.h"
+#include "platform/base/paths.h"
 #include "platform/data/connection.h"
 #include "platform/data/crypt_vfs.h"
 #include "platform/data/super_journals.h"
@@ -59,9 +58,11 @@ std::string openFailure(const std::filesystem::path& folder, const DataFile& fil
     case error::AccessDenied:
       return "El archivo de datos " + file.fileName + " no puede abrirse: acceso denegado.";
     case error::NoFile:
-      return "El archivo de datos " + file.fileName + " no puede abrirse ni crearse en " + folder.string() + ".";
+      return "El archivo de datos " + file.fileName + " no puede abrirse ni crearse en " +
+             folder.string() + ".";
     default:
-      return "El archivo de datos " + file.fileName + " no puede abrirse (error " + std::to_string(code) + ").";
+      return "El archivo de datos " + file.fileName + " no puede abrirse (error " +
+             std::to_string(code) + ").";
   }
 }
 
@@ -86,7 +87,8 @@ bool holdsData(const std::filesystem::path& path) {
 
 }  // namespace
 
-const DataFile* missingBesideData(const std::filesystem::path& folder, const std::vector<const DataFile*>& files) {
+const DataFile* missingBesideData(const std::filesystem::path& folder,
+                                  const std::vector<const DataFile*>& files) {
   const DataFile* missing = nullptr;
   bool data = false;
   for (const DataFile* file : files) {
@@ -117,7 +119,8 @@ std::string dataFileProblem(const std::filesystem::path& folder, const DataFile&
     const std::string journalName = journal.filename().string();
     if (!fs::is_regular_file(journalStatus))
       return "El diario " + journalName + " del archivo de datos " + name +
-             " es un enlace u otro objeto en lugar de un archivo: no se usa, y el archivo no puede usarse.";
+             " es un enlace u otro objeto en lugar de un archivo: no se usa, y el archivo no puede "
+             "usarse.";
     if (::access(journal.c_str(), R_OK | W_OK) != 0)
       return "El diario " + journalName + " del archivo de datos " + name +
              " no puede leerse ni borrarse (permisos): el archivo no puede usarse.";
@@ -126,12 +129,13 @@ std::string dataFileProblem(const std::filesystem::path& folder, const DataFile&
     // A journal left without its file holds the only copy of what was being
     // written: creating a new file beside it would throw that away.
     if (fs::exists(journal, ec)) {
-      return "Falta el archivo de datos " + name + " pero queda su diario " + journal.filename().string() +
-             " de una escritura interrumpida.";
+      return "Falta el archivo de datos " + name + " pero queda su diario " +
+             journal.filename().string() + " de una escritura interrumpida.";
     }
     return {};
   }
-  if (!fs::is_regular_file(path, ec)) return "En lugar del archivo de datos " + name + " hay una carpeta u otro objeto.";
+  if (!fs::is_regular_file(path, ec))
+    return "En lugar del archivo de datos " + name + " hay una carpeta u otro objeto.";
   const std::uintmax_t size = fs::file_size(path, ec);
   if (ec) return "No se puede leer el archivo de datos " + name + ".";
   if (size == 0) {
@@ -148,7 +152,8 @@ std::string dataFileProblem(const std::filesystem::path& folder, const DataFile&
   in.read(reinterpret_cast<char*>(header), sizeof header);
   if (in.gcount() < static_cast<std::streamsize>(sizeof header) ||
       std::memcmp(header, "SQLite format 3", 16) != 0) {
-    return "El archivo de datos " + name + " no es un archivo de datos del programa o está dañado."_cp;
+    return "El archivo de datos " + name +
+           " no es un archivo de datos del programa o está dañado."_cp;
   }
   const std::uint32_t pageSize = bigEndian(header + 16, 2) == 1 ? 65536 : bigEndian(header + 16, 2);
   const std::uint32_t pages = bigEndian(header + 28, 4);
@@ -216,7 +221,8 @@ int openDatabase(const std::filesystem::path& folder, const std::vector<const Da
   // opened: a journal that fails its tags stops the start before another
   // file's part of the same transaction is rolled back.
   registerCryptVfs();
-  if (!files.empty()) setCryptDataFolder(dataFilePath(folder, *files.front()).parent_path().string());
+  if (!files.empty())
+    setCryptDataFolder(dataFilePath(folder, *files.front()).parent_path().string());
   for (const DataFile* file : files) {
     if (!file->ownerPassword.empty()) {
       setCryptPassword(file->fileName, file->ownerPassword);
@@ -231,7 +237,8 @@ int openDatabase(const std::filesystem::path& folder, const std::vector<const Da
   }
   const int opened = Connection::get().open(folder, files);
   if (opened != error::NoError) {
-    const DataFile* failed = Connection::get().lastFailedFile() ? Connection::get().lastFailedFile() : files.front();
+    const DataFile* failed =
+        Connection::get().lastFailedFile() ? Connection::get().lastFailedFile() : files.front();
     return refuse(failed, openFailure(folder, *failed, opened), opened);
   }
   // Nor is a file that cannot be attached left out while the others open

@@ -42,7 +42,8 @@ int dataFileError(const DataFile& file);
 std::filesystem::path dataFilePath(const std::filesystem::path& folder, const DataFile& file);
 // The first of `files` missing from `folder` while another of them holds
 // data; nullptr when none is. The open refuses it unless told to create it.
-const DataFile* missingBesideData(const std::filesystem::path& folder, const std::vector<const DataFile*>& files);
+const DataFile* missingBesideData(const std::filesystem::path& folder,
+                                  const std::vector<const DataFile*>& files);
 
 // A file the open creates is written at once (its meta table), so it is
 // never later taken for an empty file beside files with data.

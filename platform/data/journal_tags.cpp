@@ -30,18 +30,20 @@ bool TaggedJournal::isPageRecord(int amount, sqlite3_int64 offset) {
   return amount >= 512 && amount <= 65536 && (amount & (amount - 1)) == 0 && offset % 8 == 4;
 }
 
-bool TaggedJournal::headerTag(sqlite3_file*, sqlite3_int64 offset, const unsigned char* storedFields,
-                              unsigned char (&tag)[kTagBytes]) {
+bool TaggedJournal::headerTag(sqlite3_file*, sqlite3_int64 offset,
+                              const unsigned char* storedFields, unsigned char (&tag)[kTagBytes]) {
   return partTag(kHeaderLabel, offset, storedFields, kHeaderFields, tag);
 }
 
-int TaggedJournal::readClear(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) {
+int TaggedJournal::readClear(sqlite3_file* real, unsigned char* buf, int amount,
+                             sqlite3_int64 offset) {
   const int rc = readStored(real, buf, amount, offset);
   if (rc != SQLITE_OK) return rc;
   return transcode(buf, buf, amount, offset) ? SQLITE_OK : SQLITE_IOERR_READ;
 }
 
-int TaggedJournal::writeHeader(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset) {
+int TaggedJournal::writeHeader(sqlite3_file* real, const unsigned char* buf, int amount,
+                               sqlite3_int64 offset) {
   if (amount < 512 || offset % 8 != 0 || (std::memcmp(buf, kMagic, 8) != 0 && !allZero(buf, 8)) ||
       !allZero(buf + kHeaderFields, kHeaderTagged - kHeaderFields)) {
     return SQLITE_NOTFOUND;
@@ -60,7 +62,8 @@ int TaggedJournal::writeHeader(sqlite3_file* real, const unsigned char* buf, int
 int TaggedJournal::writeRecordCount(sqlite3_file* real, const unsigned char* buf, int amount,
                                     sqlite3_int64 offset) {
   constexpr int kCountUpdate = 12;
-  if (amount != kCountUpdate || offset % 8 != 0 || std::memcmp(buf, kMagic, 8) != 0) return SQLITE_NOTFOUND;
+  if (amount != kCountUpdate || offset % 8 != 0 || std::memcmp(buf, kMagic, 8) != 0)
+    return SQLITE_NOTFOUND;
   unsigned char stored[kHeaderTagged];
   if (readStored(real, stored, kHeaderTagged, offset) != SQLITE_OK) return SQLITE_IOERR_WRITE;
   bool firstSlot = false;
@@ -87,14 +90,15 @@ int TaggedJournal::sealSuperRecord(sqlite3_file* real, sqlite3_int64 magicOffset
   const sqlite3_int64 start = magicOffset - 12 - bigEndian32(length);
   if (start < kHeaderTagged) return SQLITE_OK;
   std::vector<unsigned char> record(magicOffset + 8 - start);
-  if (readStored(real, record.data(), static_cast<int>(record.size()), start) != SQLITE_OK) return SQLITE_IOERR_WRITE;
+  if (readStored(real, record.data(), static_cast<int>(record.size()), start) != SQLITE_OK)
+    return SQLITE_IOERR_WRITE;
   unsigned char tag[kTagBytes];
   if (!partTag(kSuperLabel, start, record.data(), record.size(), tag)) return SQLITE_IOERR_WRITE;
   return writeStored(real, tag, kTagBytes, kSuperSlot);
 }
 
-bool TaggedJournal::headerAuthentic(sqlite3_file* real, const unsigned char* stored, sqlite3_int64 offset,
-                                    bool* firstSlot) {
+bool TaggedJournal::headerAuthentic(sqlite3_file* real, const unsigned char* stored,
+                                    sqlite3_int64 offset, bool* firstSlot) {
   unsigned char tag[kTagBytes];
   if (!headerTag(real, offset, stored, tag)) return false;
   const bool first = equalTags(tag, stored + kFirstSlot);
@@ -120,7 +124,8 @@ bool TaggedJournal::authenticJournal(sqlite3_file* real) {
     unsigned char tail[16];
     if (readClear(real, tail, 16, size - 16) != SQLITE_OK) return false;
     const std::uint32_t length = bigEndian32(tail);
-    if (std::memcmp(tail + 8, kMagic, 8) == 0 && length > 0 && length <= size - 20 - kHeaderTagged) {
+    if (std::memcmp(tail + 8, kMagic, 8) == 0 && length > 0 &&
+        length <= size - 20 - kHeaderTagged) {
       superStart = size - 20 - length;
     }
   }
@@ -139,14 +144,16 @@ bool TaggedJournal::authenticJournal(sqlite3_file* real) {
       // zero), at the super-journal record or, after a segment never synced,
       // anywhere.
       if (header == 0) return false;
-      if (lastCount > 0 && !tagged && superStart != header && superStart != recordsEnd) return false;
+      if (lastCount > 0 && !tagged && superStart != header && superStart != recordsEnd)
+        return false;
       break;
     }
     std::uint32_t count = bigEndian32(fields + 8);
     if (header == 0) {
       sectorSize = bigEndian32(fields + 20);
       pageSize = bigEndian32(fields + 24);
-      if (!powerOfTwoBetween(sectorSize, 32, 65536) || !powerOfTwoBetween(pageSize, 512, 65536)) return false;
+      if (!powerOfTwoBetween(sectorSize, 32, 65536) || !powerOfTwoBetween(pageSize, 512, 65536))
+        return false;
     }
     sqlite3_int64 at = header + sectorSize;
     if (count == 0xFFFFFFFF) count = static_cast<std::uint32_t>((size - at) / (pageSize + 8));
@@ -166,8 +173,10 @@ bool TaggedJournal::authenticJournal(sqlite3_file* real) {
   if (superStart < 0) return false;
   std::vector<unsigned char> record(size - superStart);
   unsigned char tag[kTagBytes];
-  return readStored(real, record.data(), static_cast<int>(record.size()), superStart) == SQLITE_OK &&
-         partTag(kSuperLabel, superStart, record.data(), record.size(), tag) && equalTags(tag, superTag);
+  return readStored(real, record.data(), static_cast<int>(record.size()), superStart) ==
+             SQLITE_OK &&
+         partTag(kSuperLabel, superStart, record.data(), record.size(), tag) &&
+         equalTags(tag, superTag);
 }
 
 }  // namespace rt::crypt

@@ -48,17 +48,20 @@ class TaggedJournal : public Sealing {
   static bool isPageRecord(int amount, sqlite3_int64 offset);
 
   // The bytes as stored at a place of the journal (zeros past its end).
-  virtual int readStored(sqlite3_file* real, unsigned char* buf, int amount, sqlite3_int64 offset) = 0;
-  virtual int writeStored(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset) = 0;
+  virtual int readStored(sqlite3_file* real, unsigned char* buf, int amount,
+                         sqlite3_int64 offset) = 0;
+  virtual int writeStored(sqlite3_file* real, const unsigned char* buf, int amount,
+                          sqlite3_int64 offset) = 0;
   // Between the bytes SQLite sees and the bytes stored at a place (one
   // operation both ways).
-  virtual bool transcode(const unsigned char* in, unsigned char* out, std::size_t n, sqlite3_int64 offset) = 0;
+  virtual bool transcode(const unsigned char* in, unsigned char* out, std::size_t n,
+                         sqlite3_int64 offset) = 0;
   // The tag of a part (`label`) of stored bytes at a place.
   virtual bool partTag(char label, sqlite3_int64 offset, const unsigned char* stored, std::size_t n,
                        unsigned char (&tag)[kTagBytes]) = 0;
   // The tag of a header's stored fields: by default over the fields alone.
-  virtual bool headerTag(sqlite3_file* real, sqlite3_int64 offset, const unsigned char* storedFields,
-                         unsigned char (&tag)[kTagBytes]);
+  virtual bool headerTag(sqlite3_file* real, sqlite3_int64 offset,
+                         const unsigned char* storedFields, unsigned char (&tag)[kTagBytes]);
   // Whether a page record a header counts passes on its own.
   virtual bool recordAuthentic(sqlite3_file* real, sqlite3_int64 offset, int pageSize) = 0;
 
@@ -70,7 +73,8 @@ class TaggedJournal : public Sealing {
   // records are synced.
   int writeHeader(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset);
   // The record count after a sync (with the magic before it).
-  int writeRecordCount(sqlite3_file* real, const unsigned char* buf, int amount, sqlite3_int64 offset);
+  int writeRecordCount(sqlite3_file* real, const unsigned char* buf, int amount,
+                       sqlite3_int64 offset);
   // Called after every 8-byte write: the magic that ends a super-journal record.
   int sealSuperRecord(sqlite3_file* real, sqlite3_int64 magicOffset);
 

@@ -19,8 +19,9 @@ int LineFile::open(const std::filesystem::path& path) {
   if (!file_) {
     const int reason = errno;
     if (fd >= 0) ::close(fd);
-    return setTableError(reason == EACCES || reason == EROFS || reason == ELOOP ? error::AccessDenied
-                                                                                : error::NoFile);
+    return setTableError(reason == EACCES || reason == EROFS || reason == ELOOP
+                             ? error::AccessDenied
+                             : error::NoFile);
   }
   readOffset_ = 0;
   return setTableError(error::NoError);

@@ -11,8 +11,8 @@
 
 #include "platform/base/cp_literal.h"
 #include "platform/data/connection.h"
-#include "platform/data/database.h"
 #include "platform/data/crypt_vfs.h"
+#include "platform/data/database.h"
 #include "platform/data/structure_versions.h"
 #include "platform/data/table_sql.h"
 #include "platform/data/table_status.h"
@@ -29,25 +29,29 @@ using Clock = std::chrono::steady_clock;
 
 bool busy(int rc) { return (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED; }
 
-
-int exec(sqlite3* db, const std::string& sql) { return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); }
+int exec(sqlite3* db, const std::string& sql) {
+  return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+}
 
 // One key built again from its stored entries' table: made when missing,
 // then reindexed.
 int rebuildKey(sqlite3* db, const TableDef& def, const KeyDef& key, const std::string& schema) {
   const int rc = exec(db, sql::createIndexSql(def, key, schema));
-  return rc == SQLITE_OK ? exec(db, "REINDEX " + schema + "." + quoteName(sql::indexName(def, key))) : rc;
+  return rc == SQLITE_OK ? exec(db, "REINDEX " + schema + "." + quoteName(sql::indexName(def, key)))
+                         : rc;
 }
 
 bool storageExists(sqlite3* db, const std::string& schema, const std::string& name) {
-  Statement s(db, "SELECT 1 FROM " + schema + ".sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
+  Statement s(db, "SELECT 1 FROM " + schema +
+                      ".sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
   if (!s.valid()) return false;
   s.bind(1, name);
   return s.step() == SQLITE_ROW;
 }
 
 // Storages of `file` among the tables, each once.
-std::vector<const TableDef*> storagesOf(const DataFile& file, const std::vector<const TableDef*>& tables) {
+std::vector<const TableDef*> storagesOf(const DataFile& file,
+                                        const std::vector<const TableDef*>& tables) {
   std::vector<const TableDef*> out;
   std::set<std::string> seen;
   for (const TableDef* def : tables) {
@@ -69,7 +73,8 @@ std::filesystem::path openDataFolder() {
 // ---------------------------------------------------------------------------
 // The worker's connection.
 
-MaintenanceConnection::MaintenanceConnection(std::filesystem::path folder, std::vector<const DataFile*> files)
+MaintenanceConnection::MaintenanceConnection(std::filesystem::path folder,
+                                             std::vector<const DataFile*> files)
     : folder_(std::move(folder)), files_(std::move(files)) {}
 
 MaintenanceConnection::~MaintenanceConnection() { close(); }
@@ -98,8 +103,8 @@ int MaintenanceConnection::open() {
   // Through the data files' VFS, as the windows' connection: a journal it
   // writes carries its tags, and one it finds is rolled back only whole.
   registerCryptVfs();
-  int rc = sqlite3_open_v2((sql::uriPath(dataFilePath(folder_, *files_[0])) + "?mode=rw").c_str(), &db_,
-                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, kCryptVfsName);
+  int rc = sqlite3_open_v2((sql::uriPath(dataFilePath(folder_, *files_[0])) + "?mode=rw").c_str(),
+                           &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, kCryptVfsName);
   if (rc == SQLITE_OK) {
     sqlite3_extended_result_codes(db_, 1);
     // A workstation in the middle of a commit is waited for while the files
@@ -122,7 +127,8 @@ int MaintenanceConnection::open() {
     Statement attach(db_, "ATTACH DATABASE ?1 AS " + schemaOf(file));
     attach.bind(1, uri);
     rc = attach.valid() ? attach.step() : attach.prepareError();
-    if (rc == SQLITE_DONE) rc = exec(db_, "SELECT count(*) FROM " + schemaOf(file) + ".sqlite_master");
+    if (rc == SQLITE_DONE)
+      rc = exec(db_, "SELECT count(*) FROM " + schemaOf(file) + ".sqlite_master");
   }
   if (rc != SQLITE_OK) {
     const int code = fail(rc);
@@ -134,7 +140,8 @@ int MaintenanceConnection::open() {
   return 0;
 }
 
-int MaintenanceConnection::copyFilesTo(const std::filesystem::path& target, int limitMs, double* heldMs) {
+int MaintenanceConnection::copyFilesTo(const std::filesystem::path& target, int limitMs,
+                                       double* heldMs) {
   if (const int error = open()) return error;
   // Every file's read lock is taken at once or none is kept: waiting for one
   // file while holding another could hold up a workstation that commits
@@ -147,7 +154,8 @@ int MaintenanceConnection::copyFilesTo(const std::filesystem::path& target, int 
   for (;;) {
     int rc = exec(db_, "BEGIN");
     for (const DataFile* file : files_) {
-      if (rc == SQLITE_OK) rc = exec(db_, "SELECT count(*) FROM " + schemaOf(*file) + ".sqlite_master");
+      if (rc == SQLITE_OK)
+        rc = exec(db_, "SELECT count(*) FROM " + schemaOf(*file) + ".sqlite_master");
     }
     if (rc == SQLITE_OK) break;
     const int code = fail(rc);
@@ -165,8 +173,8 @@ int MaintenanceConnection::copyFilesTo(const std::filesystem::path& target, int 
     sqlite3* copy = nullptr;
     std::string uri = sql::uriPath(target / file->fileName);
     if (!file->ownerPassword.empty()) uri += std::string("?vfs=") + kCryptVfsName;
-    int rc = sqlite3_open_v2(uri.c_str(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
-                             nullptr);
+    int rc = sqlite3_open_v2(uri.c_str(), &copy,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, nullptr);
     if (rc == SQLITE_OK && !file->ownerPassword.empty()) {
       // The sealed copy gets its first page (page size, reserved bytes)
       // before any other: the copy may write pages out of order when its
@@ -174,8 +182,10 @@ int MaintenanceConnection::copyFilesTo(const std::filesystem::path& target, int 
       // known.
       reserveCryptBytes(copy, "main");
       Statement size(db_, "PRAGMA " + schemaOf(*file) + ".page_size");
-      const int pageSize = size.valid() && size.step() == SQLITE_ROW ? sqlite3_column_int(size.get(), 0) : 4096;
-      rc = exec(copy, "PRAGMA page_size = " + std::to_string(pageSize) + "; CREATE TABLE _varneta_copy (x); DROP TABLE _varneta_copy;");
+      const int pageSize =
+          size.valid() && size.step() == SQLITE_ROW ? sqlite3_column_int(size.get(), 0) : 4096;
+      rc = exec(copy, "PRAGMA page_size = " + std::to_string(pageSize) +
+                          "; CREATE TABLE _varneta_copy (x); DROP TABLE _varneta_copy;");
     }
     if (rc == SQLITE_OK) {
       sqlite3_backup* backup = sqlite3_backup_init(copy, "main", db_, schemaOf(*file).c_str());
@@ -191,7 +201,8 @@ int MaintenanceConnection::copyFilesTo(const std::filesystem::path& target, int 
     if (result) break;
   }
   exec(db_, "ROLLBACK");
-  if (heldMs) heldMs[0] = std::chrono::duration<double, std::milli>(Clock::now() - lockedAt).count();
+  if (heldMs)
+    heldMs[0] = std::chrono::duration<double, std::milli>(Clock::now() - lockedAt).count();
   return result;
 }
 
@@ -203,7 +214,8 @@ int MaintenanceConnection::lockForWriting(const DataFile& file) {
   if (rc == SQLITE_OK) {
     rc = exec(db_, metaTableSql(schema));
   }
-  if (rc == SQLITE_OK) rc = exec(db_, "UPDATE " + schema + "._varneta_meta SET version = version WHERE 0");
+  if (rc == SQLITE_OK)
+    rc = exec(db_, "UPDATE " + schema + "._varneta_meta SET version = version WHERE 0");
   if (rc != SQLITE_OK) {
     const int code = fail(rc);
     exec(db_, "ROLLBACK");
@@ -212,7 +224,8 @@ int MaintenanceConnection::lockForWriting(const DataFile& file) {
   return 0;
 }
 
-int MaintenanceConnection::rebuildKeys(const TableDef& table, const std::function<void(int key)>& onKey,
+int MaintenanceConnection::rebuildKeys(const TableDef& table,
+                                       const std::function<void(int key)>& onKey,
                                        const std::atomic<bool>& cancel, bool* cancelled) {
   *cancelled = false;
   if (const int error = open()) return error;
@@ -221,7 +234,8 @@ int MaintenanceConnection::rebuildKeys(const TableDef& table, const std::functio
   if (!storageExists(db_, schema, def.storageName)) return error::NoFile;
   if (const int error = lockForWriting(*def.file)) return error;
   sqlite3_progress_handler(
-      db_, 2000, [](void* flag) { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; },
+      db_, 2000,
+      [](void* flag) { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; },
       const_cast<std::atomic<bool>*>(&cancel));
   int rc = SQLITE_OK;
   for (std::size_t k = 0; k < def.keys.size() && rc == SQLITE_OK; ++k) {
@@ -271,7 +285,8 @@ int MaintenanceConnection::countRecords(const TableDef& table, std::int64_t* cou
     std::int64_t read = 0;
     while (rc == SQLITE_ROW && (rc = walk.step()) == SQLITE_ROW) {
       // An empty table has nothing left to read: done, not divided by zero.
-      if (++read % 1000 == 0 && onProgress && total > 0) onProgress(static_cast<int>(read * 100 / total));
+      if (++read % 1000 == 0 && onProgress && total > 0)
+        onProgress(static_cast<int>(read * 100 / total));
     }
     if (rc == SQLITE_DONE) rc = SQLITE_OK;
     *count = read;
@@ -290,7 +305,8 @@ int MaintenanceConnection::freshen(const TableDef& table) {
   if (const int error = lockForWriting(*def.file)) return error;
   if (storedTableVersion(db_, schema, def.storageName) > def.version) {
     exec(db_, "ROLLBACK");
-    message_ = "La tabla " + def.storageName + " tiene una estructura más nueva que la del programa."_cp;
+    message_ =
+        "La tabla " + def.storageName + " tiene una estructura más nueva que la del programa."_cp;
     return error::BadRecordDeclaration;
   }
   int rc = copyIntoCurrentStructure(db_, schema, def);
@@ -348,7 +364,8 @@ int rebuildTableKeys(const TableDef& table) {
   c.resetCursors();
   const std::string schema = c.schemaOf(*def.file);
   int rc = c.exec("BEGIN IMMEDIATE");
-  for (std::size_t k = 0; k < def.keys.size() && rc == SQLITE_OK; ++k) rc = rebuildKey(c.db(), def, def.keys[k], schema);
+  for (std::size_t k = 0; k < def.keys.size() && rc == SQLITE_OK; ++k)
+    rc = rebuildKey(c.db(), def, def.keys[k], schema);
   if (rc == SQLITE_OK) rc = c.exec("COMMIT");
   if (rc == SQLITE_OK) return setTableError(error::NoError);
   const std::string message = sqlite3_errmsg(c.db());
@@ -375,13 +392,14 @@ int writeStructureFile(const DataFile& file, const std::vector<const TableDef*>&
                        const std::filesystem::path& path) {
   std::ostringstream out;
   out << "-- Estructura de " << file.fileName << ": una sentencia por línea.\n"_cp;
-  out << "CREATE TABLE IF NOT EXISTS main._varneta_meta (tbl TEXT PRIMARY KEY COLLATE NOCASE, version "
+  out << "CREATE TABLE IF NOT EXISTS main._varneta_meta (tbl TEXT PRIMARY KEY COLLATE NOCASE, "
+         "version "
          "INTEGER NOT NULL);\n";
   for (const TableDef* def : storagesOf(file, tables)) {
     out << sql::createTableSql(*def, "main", def->storageName) << ";\n";
     for (const KeyDef& key : def->keys) out << sql::createIndexSql(*def, key, "main") << ";\n";
-    out << "INSERT OR REPLACE INTO main._varneta_meta (tbl, version) VALUES (" << sql::quoteText(def->storageName)
-        << ", " << def->version << ");\n";
+    out << "INSERT OR REPLACE INTO main._varneta_meta (tbl, version) VALUES ("
+        << sql::quoteText(def->storageName) << ", " << def->version << ");\n";
   }
   std::ofstream stream(path, std::ios::binary | std::ios::trunc);
   stream << out.str();

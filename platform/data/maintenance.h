@@ -42,7 +42,8 @@ class MaintenanceConnection {
   // workstation falls between two of them. A workstation that is writing is
   // waited for, up to `limitMs`. `heldMs` receives how long the files were
   // held against writers.
-  int copyFilesTo(const std::filesystem::path& target, int limitMs = 10000, double* heldMs = nullptr);
+  int copyFilesTo(const std::filesystem::path& target, int limitMs = 10000,
+                  double* heldMs = nullptr);
 
   // Rebuilds the table's keys one by one under the file's write lock, in one
   // transaction: `onKey` hears each key's index before it is built. `cancel`
@@ -119,11 +120,11 @@ struct RepairOutcome {
   enum Code {
     Repaired = 0,
     BadArguments = 1,
-    Unreadable = 2,     // the file or its description cannot be read
-    Locked = 3,         // another workstation holds the file, or a write on it is unfinished
-    NewerStructure = 4, // the file holds a table of a newer structure
+    Unreadable = 2,      // the file or its description cannot be read
+    Locked = 3,          // another workstation holds the file, or a write on it is unfinished
+    NewerStructure = 4,  // the file holds a table of a newer structure
     WriteFailed = 5,
-    RowsSetAside = 7,   // repaired, but rows read could not be given to their table
+    RowsSetAside = 7,  // repaired, but rows read could not be given to their table
   };
   Code code = Unreadable;
   std::int64_t recovered = 0;   // records copied

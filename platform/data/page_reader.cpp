@@ -89,7 +89,8 @@ bool PageReader::open(const std::filesystem::path& file) {
   if (std::memcmp(header, "SQLite format 3", 16) != 0) return false;
   const std::uint32_t size = bigEndian(header + 16, 2);
   pageSize_ = size == 1 ? 65536 : size;
-  if (pageSize_ < 512 || (pageSize_ & (pageSize_ - 1)) != 0 || header[20] > pageSize_ - 480) return false;
+  if (pageSize_ < 512 || (pageSize_ & (pageSize_ - 1)) != 0 || header[20] > pageSize_ - 480)
+    return false;
   usable_ = pageSize_ - header[20];
   std::error_code ec;
   const std::uintmax_t bytes = std::filesystem::file_size(file, ec);
@@ -124,8 +125,8 @@ bool PageReader::readPage(std::uint32_t number, std::string& page) {
 
 // A cell's payload, with the pages it overflows into; `end` is the offset
 // past the cell's part on its own page.
-bool PageReader::payload(const std::string& page, std::size_t at, std::uint64_t size, std::string& out,
-                         std::size_t& end, std::vector<std::uint32_t>& overflow) {
+bool PageReader::payload(const std::string& page, std::size_t at, std::uint64_t size,
+                         std::string& out, std::size_t& end, std::vector<std::uint32_t>& overflow) {
   const std::uint64_t largestLocal = usable_ - 35;
   std::uint64_t local = size;
   if (size > largestLocal) {
@@ -140,9 +141,12 @@ bool PageReader::payload(const std::string& page, std::size_t at, std::uint64_t 
   std::uint32_t next = bigEndian(bytesAt(page, at + local), 4);
   std::string chain;
   while (out.size() < size) {
-    if (std::find(overflow.begin(), overflow.end(), next) != overflow.end() || !readPage(next, chain)) return false;
+    if (std::find(overflow.begin(), overflow.end(), next) != overflow.end() ||
+        !readPage(next, chain))
+      return false;
     overflow.push_back(next);
-    const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(size - out.size(), usable_ - 4));
+    const std::size_t take =
+        static_cast<std::size_t>(std::min<std::uint64_t>(size - out.size(), usable_ - 4));
     out.append(chain, 4, take);
     next = bigEndian(bytesAt(chain, 0), 4);
   }
@@ -165,7 +169,8 @@ bool PageReader::cell(const std::string& page, std::size_t at, PageRow& row, std
 // By the cell pointers while each points past the pointers read so far, at
 // a cell of its own that is well formed; when none does, by a scan of the
 // page for well-formed cells, each one skipped whole once found.
-std::vector<PageRow> PageReader::rowsByCells(const std::string& page, std::size_t head, const RowTest& fits) {
+std::vector<PageRow> PageReader::rowsByCells(const std::string& page, std::size_t head,
+                                             const RowTest& fits) {
   std::vector<PageRow> rows;
   std::vector<std::uint32_t> overflow;
   auto take = [&](std::size_t at, std::size_t& end) {
@@ -232,7 +237,8 @@ void PageReader::walk(std::uint32_t number, int depth, const std::function<void(
     if (pointers + 2 * cells > usable_) return;
     for (std::size_t i = 0; i < cells; ++i) {
       const std::size_t at = bigEndian(bytesAt(page, pointers + 2 * i), 2);
-      if (at >= pointers + 2 * cells && at + 4 <= usable_) walk(bigEndian(bytesAt(page, at), 4), depth + 1, onRow, fits);
+      if (at >= pointers + 2 * cells && at + 4 <= usable_)
+        walk(bigEndian(bytesAt(page, at), 4), depth + 1, onRow, fits);
     }
     walk(bigEndian(bytesAt(page, head + 8), 4), depth + 1, onRow, fits);
     return;
@@ -242,7 +248,8 @@ void PageReader::walk(std::uint32_t number, int depth, const std::function<void(
   for (PageRow& row : rows) onRow(std::move(row));
 }
 
-void PageReader::tableRows(std::uint32_t root, const std::function<void(PageRow&&)>& onRow, const RowTest& fits) {
+void PageReader::tableRows(std::uint32_t root, const std::function<void(PageRow&&)>& onRow,
+                           const RowTest& fits) {
   walk(root, 0, onRow, fits);
 }
 
@@ -264,7 +271,9 @@ std::vector<PageSchemaEntry> PageReader::schema() {
     e.type = row.values[0].bytes;
     e.name = row.values[1].bytes;
     e.table = row.values[2].bytes;
-    e.root = row.values[3].kind == PageValue::Integer ? static_cast<std::uint32_t>(row.values[3].integer) : 0;
+    e.root = row.values[3].kind == PageValue::Integer
+                 ? static_cast<std::uint32_t>(row.values[3].integer)
+                 : 0;
     e.sql = row.values[4].bytes;
     out.push_back(std::move(e));
   });

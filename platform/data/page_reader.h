@@ -51,7 +51,8 @@ class PageReader {
   std::vector<PageSchemaEntry> schema();
   // Every row of the table b-tree whose root is `root`, in page order. The
   // rows of a leaf read by its cells are those `fits` accepts.
-  void tableRows(std::uint32_t root, const std::function<void(PageRow&&)>& onRow, const RowTest& fits = {});
+  void tableRows(std::uint32_t root, const std::function<void(PageRow&&)>& onRow,
+                 const RowTest& fits = {});
 
   // The rows of every page that no walk so far reached and that is not on
   // the free list, page by page: all the rows of a leaf with a sound header,
@@ -65,15 +66,17 @@ class PageReader {
 
  private:
   bool readPage(std::uint32_t number, std::string& page);
-  void walk(std::uint32_t number, int depth, const std::function<void(PageRow&&)>& onRow, const RowTest& fits);
+  void walk(std::uint32_t number, int depth, const std::function<void(PageRow&&)>& onRow,
+            const RowTest& fits);
   // The rows of a page that may be a table leaf; false when it is not one.
-  bool leafRows(const std::string& page, std::size_t head, const RowTest& fits, std::vector<PageRow>& rows);
+  bool leafRows(const std::string& page, std::size_t head, const RowTest& fits,
+                std::vector<PageRow>& rows);
   std::vector<PageRow> rowsByCells(const std::string& page, std::size_t head, const RowTest& fits);
   // The well-formed table leaf cell at `at`: its row and the offset past it.
   bool cell(const std::string& page, std::size_t at, PageRow& row, std::size_t& end,
             std::vector<std::uint32_t>& overflow);
-  bool payload(const std::string& page, std::size_t at, std::uint64_t size, std::string& out, std::size_t& end,
-               std::vector<std::uint32_t>& overflow);
+  bool payload(const std::string& page, std::size_t at, std::uint64_t size, std::string& out,
+               std::size_t& end, std::vector<std::uint32_t>& overflow);
   void markFreeList(std::uint32_t trunk, std::uint32_t count);
 
   std::ifstream in_;

@@ -25,7 +25,9 @@ namespace {
 
 bool busy(int rc) { return (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED; }
 
-int exec(sqlite3* db, const std::string& sql) { return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); }
+int exec(sqlite3* db, const std::string& sql) {
+  return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+}
 
 struct Db {
   sqlite3* db = nullptr;
@@ -37,7 +39,9 @@ std::string textOf(sqlite3_stmt* s, int column) {
   return p ? p : "";
 }
 
-bool sameName(const std::string& a, const std::string& b) { return sqlite3_stricmp(a.c_str(), b.c_str()) == 0; }
+bool sameName(const std::string& a, const std::string& b) {
+  return sqlite3_stricmp(a.c_str(), b.c_str()) == 0;
+}
 
 // A column as a table declares it: what a value read from a page must be to
 // belong in it.
@@ -66,7 +70,8 @@ std::vector<Column> layoutOf(sqlite3* db, const std::string& table) {
   std::vector<Column> out;
   Statement s(db, "PRAGMA main.table_info(" + quoteName(table) + ")");
   while (s.valid() && s.step() == SQLITE_ROW) {
-    out.push_back({textOf(s.get(), 1), affinityOf(textOf(s.get(), 2)), sqlite3_column_int(s.get(), 3) != 0});
+    out.push_back(
+        {textOf(s.get(), 1), affinityOf(textOf(s.get(), 2)), sqlite3_column_int(s.get(), 3) != 0});
   }
   return out;
 }
@@ -91,11 +96,16 @@ std::vector<Column> declaredLayout(const std::string& createSql, const std::stri
 // column's value in the kinds its affinity leaves it.
 bool fitsColumn(const PageValue& v, const Column& c) {
   switch (v.kind) {
-    case PageValue::Null: return !c.notNull;
-    case PageValue::Integer: return c.affinity != 't';
-    case PageValue::Real: return c.affinity != 't';
-    case PageValue::Text: return c.affinity == 't' || c.affinity == 'b' || c.affinity == 'n';
-    case PageValue::Blob: return true;
+    case PageValue::Null:
+      return !c.notNull;
+    case PageValue::Integer:
+      return c.affinity != 't';
+    case PageValue::Real:
+      return c.affinity != 't';
+    case PageValue::Text:
+      return c.affinity == 't' || c.affinity == 'b' || c.affinity == 'n';
+    case PageValue::Blob:
+      return true;
   }
   return false;
 }
@@ -103,7 +113,8 @@ bool fitsColumn(const PageValue& v, const Column& c) {
 // A row fits a table's layout when it has its columns, each value of a kind
 // the column stores, and the row's own number in place of the first (_id).
 bool fitsLayout(const PageRow& row, const std::vector<Column>& layout) {
-  if (row.values.size() != layout.size() || layout.empty() || row.values[0].kind != PageValue::Null) return false;
+  if (row.values.size() != layout.size() || layout.empty() || row.values[0].kind != PageValue::Null)
+    return false;
   for (std::size_t i = 1; i < layout.size(); ++i) {
     if (!fitsColumn(row.values[i], layout[i])) return false;
   }
@@ -135,9 +146,11 @@ void readWithSqlite(sqlite3* db, StoredSchema& out) {
   out.readable = rc == SQLITE_DONE;
   if (!out.readable) return;
   Statement v(db, "SELECT tbl, version FROM main._varneta_meta");
-  while (v.valid() && v.step() == SQLITE_ROW) out.versions[textOf(v.get(), 0)] = sqlite3_column_int(v.get(), 1);
+  while (v.valid() && v.step() == SQLITE_ROW)
+    out.versions[textOf(v.get(), 0)] = sqlite3_column_int(v.get(), 1);
   Statement q(db, "SELECT name, seq FROM main.sqlite_sequence");
-  while (q.valid() && q.step() == SQLITE_ROW) out.sequences[textOf(q.get(), 0)] = sqlite3_column_int64(q.get(), 1);
+  while (q.valid() && q.step() == SQLITE_ROW)
+    out.sequences[textOf(q.get(), 0)] = sqlite3_column_int64(q.get(), 1);
 }
 
 void readFromPages(PageReader& pages, StoredSchema& out) {
@@ -180,29 +193,45 @@ std::uint32_t changeCounter(const std::filesystem::path& file) {
 
 void bindPageValue(sqlite3_stmt* s, int index, const PageValue& v) {
   switch (v.kind) {
-    case PageValue::Integer: sqlite3_bind_int64(s, index, v.integer); break;
-    case PageValue::Real: sqlite3_bind_double(s, index, v.real); break;
+    case PageValue::Integer:
+      sqlite3_bind_int64(s, index, v.integer);
+      break;
+    case PageValue::Real:
+      sqlite3_bind_double(s, index, v.real);
+      break;
     case PageValue::Text:
-      sqlite3_bind_text(s, index, v.bytes.data(), static_cast<int>(v.bytes.size()), SQLITE_TRANSIENT);
+      sqlite3_bind_text(s, index, v.bytes.data(), static_cast<int>(v.bytes.size()),
+                        SQLITE_TRANSIENT);
       break;
     case PageValue::Blob:
-      sqlite3_bind_blob(s, index, v.bytes.data(), static_cast<int>(v.bytes.size()), SQLITE_TRANSIENT);
+      sqlite3_bind_blob(s, index, v.bytes.data(), static_cast<int>(v.bytes.size()),
+                        SQLITE_TRANSIENT);
       break;
-    case PageValue::Null: sqlite3_bind_null(s, index); break;
+    case PageValue::Null:
+      sqlite3_bind_null(s, index);
+      break;
   }
 }
 
 PageValue pageValueOf(sqlite3_value* v) {
   PageValue out;
   switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER: out.kind = PageValue::Integer; out.integer = sqlite3_value_int64(v); break;
-    case SQLITE_FLOAT: out.kind = PageValue::Real; out.real = sqlite3_value_double(v); break;
+    case SQLITE_INTEGER:
+      out.kind = PageValue::Integer;
+      out.integer = sqlite3_value_int64(v);
+      break;
+    case SQLITE_FLOAT:
+      out.kind = PageValue::Real;
+      out.real = sqlite3_value_double(v);
+      break;
     case SQLITE_TEXT:
     case SQLITE_BLOB:
       out.kind = sqlite3_value_type(v) == SQLITE_TEXT ? PageValue::Text : PageValue::Blob;
-      out.bytes.assign(static_cast<const char*>(sqlite3_value_blob(v)), static_cast<std::size_t>(sqlite3_value_bytes(v)));
+      out.bytes.assign(static_cast<const char*>(sqlite3_value_blob(v)),
+                       static_cast<std::size_t>(sqlite3_value_bytes(v)));
       break;
-    default: break;
+    default:
+      break;
   }
   return out;
 }
@@ -238,7 +267,7 @@ class Salvage {
  private:
   struct Copy {
     std::string table;
-    std::vector<Column> source;  // as stored
+    std::vector<Column> source;    // as stored
     std::vector<int> sourceIndex;  // the stored column of each column written
     std::unique_ptr<Statement> insert;
     std::set<std::int64_t> ids;     // stored
@@ -312,7 +341,8 @@ void Salvage::table(const std::string& table, RepairOutcome& outcome) {
   const std::vector<Column> target = layoutOf(into_, table);
   std::vector<Column> stored = stored_.readable ? layoutOf(from_, table) : std::vector<Column>{};
   const auto storedSql = stored_.tables.find(table);
-  if (stored.empty() && storedSql != stored_.tables.end()) stored = declaredLayout(storedSql->second, table);
+  if (stored.empty() && storedSql != stored_.tables.end())
+    stored = declaredLayout(storedSql->second, table);
   if (stored.empty()) stored = target;
   copy.source = stored;
   const std::vector<std::string> source = namesOf(stored);
@@ -335,7 +365,8 @@ void Salvage::table(const std::string& table, RepairOutcome& outcome) {
   if (!copy.insert->valid()) return;
   copies_.push_back(std::move(owned));
   auto storeRow = [&](sqlite3_stmt* row) {
-    for (int i = 0; i < count; ++i) sqlite3_bind_value(copy.insert->get(), i + 1, sqlite3_column_value(row, i));
+    for (int i = 0; i < count; ++i)
+      sqlite3_bind_value(copy.insert->get(), i + 1, sqlite3_column_value(row, i));
     store(copy, sqlite3_column_int64(row, 0), outcome, [&] {
       std::vector<PageValue> values;
       for (int i = 0; i < count; ++i) values.push_back(pageValueOf(sqlite3_column_value(row, i)));
@@ -351,9 +382,11 @@ void Salvage::table(const std::string& table, RepairOutcome& outcome) {
     }
     if (rc != SQLITE_DONE) {
       Statement top(from_, "SELECT max(_id) FROM main." + quoteName(table));
-      if (top.valid() && top.step() == SQLITE_ROW) copy.highest = sqlite3_column_int64(top.get(), 0);
+      if (top.valid() && top.step() == SQLITE_ROW)
+        copy.highest = sqlite3_column_int64(top.get(), 0);
       // Without a known end the positions after the damage are tried a while.
-      std::int64_t end = std::max(copy.highest, stored_.sequences.count(table) ? stored_.sequences.at(table) : 0);
+      std::int64_t end =
+          std::max(copy.highest, stored_.sequences.count(table) ? stored_.sequences.at(table) : 0);
       if (end <= copy.last) end = copy.last + 100000;
       Statement one(from_, "SELECT " + list + " FROM main." + quoteName(table) + " WHERE _id = ?1");
       for (std::int64_t id = copy.last + 1; one.valid() && id <= end; ++id) {
@@ -383,7 +416,8 @@ void Salvage::orphans(RepairOutcome& outcome) {
     // What an earlier repair set aside stays aside.
     pages_->tableRows(aside->second, [&](PageRow&& row) {
       if (row.values.size() < 3 || row.values[1].kind != PageValue::Text) return;
-      AsideRow kept{{row.values[1].bytes}, row.values[2].integer, {row.values.begin() + 3, row.values.end()}};
+      AsideRow kept{
+          {row.values[1].bytes}, row.values[2].integer, {row.values.begin() + 3, row.values.end()}};
       setAside(std::move(kept), outcome);
     });
   }
@@ -408,7 +442,9 @@ void Salvage::orphans(RepairOutcome& outcome) {
           if (first) {
             common = fits.back();
           } else {
-            std::erase_if(common, [&](Copy* c) { return std::find(fits.back().begin(), fits.back().end(), c) == fits.back().end(); });
+            std::erase_if(common, [&](Copy* c) {
+              return std::find(fits.back().begin(), fits.back().end(), c) == fits.back().end();
+            });
           }
           first = false;
         }
@@ -446,7 +482,8 @@ void Salvage::keepAside() {
   }
   std::string columns = "tablas, fila";
   for (std::size_t i = 1; i <= widest; ++i) columns += ", v" + std::to_string(i);
-  Statement insert(into_, "INSERT INTO main." + quoteName(kAsideTable) + " (" + columns + ") VALUES (" + marks + ")");
+  Statement insert(into_, "INSERT INTO main." + quoteName(kAsideTable) + " (" + columns +
+                              ") VALUES (" + marks + ")");
   for (const AsideRow& row : aside_) {
     insert.reset();
     sqlite3_clear_bindings(insert.get());
@@ -454,7 +491,8 @@ void Salvage::keepAside() {
     for (const std::string& t : row.tables) tables += (tables.empty() ? "" : ", ") + t;
     sqlite3_bind_text(insert.get(), 1, tables.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_int64(insert.get(), 2, row.rowid);
-    for (std::size_t i = 0; i < row.values.size(); ++i) bindPageValue(insert.get(), static_cast<int>(i) + 3, row.values[i]);
+    for (std::size_t i = 0; i < row.values.size(); ++i)
+      bindPageValue(insert.get(), static_cast<int>(i) + 3, row.values[i]);
     if (!insert.valid() || insert.step() != SQLITE_DONE) ++failed_;
   }
 }
@@ -475,11 +513,13 @@ void Salvage::finish(RepairOutcome& outcome) {
     std::int64_t highest = copy.highest;
     if (!copy.ids.empty()) highest = std::max(highest, *copy.ids.rbegin());
     const auto seq = stored_.sequences.find(copy.table);
-    const std::int64_t next = std::max({highest, copy.last, seq == stored_.sequences.end() ? 0 : seq->second});
+    const std::int64_t next =
+        std::max({highest, copy.last, seq == stored_.sequences.end() ? 0 : seq->second});
     const std::string name = sql::quoteText(copy.table);
     Statement current(into_, "SELECT seq FROM main.sqlite_sequence WHERE name = " + name);
-    const std::int64_t already =
-        current.valid() && current.step() == SQLITE_ROW ? sqlite3_column_int64(current.get(), 0) : 0;
+    const std::int64_t already = current.valid() && current.step() == SQLITE_ROW
+                                     ? sqlite3_column_int64(current.get(), 0)
+                                     : 0;
     exec(into_, "DELETE FROM main.sqlite_sequence WHERE name = " + name);
     exec(into_, "INSERT INTO main.sqlite_sequence (name, seq) VALUES (" + name + ", " +
                     std::to_string(std::max(next, already)) + ")");
@@ -505,7 +545,8 @@ std::filesystem::path pendingJournal(const std::filesystem::path& file) {
   journal += "-journal";
   if (std::filesystem::exists(std::filesystem::symlink_status(journal, ec))) return journal;
   const std::string prefix = file.filename().string() + "-mj";
-  const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+  const std::filesystem::path folder =
+      file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
   for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
     if (entry.path().filename().string().rfind(prefix, 0) == 0) return entry.path();
   }
@@ -532,7 +573,8 @@ RepairOutcome repairDataFile(const RepairRequest& request) {
   structure << structureFile.rdbuf();
   if (!structureFile || structure.str().empty()) {
     return finish(outcome, RepairOutcome::Unreadable,
-                  "No se puede leer la descripción de la estructura " + request.structure.filename().string() + ".");
+                  "No se puede leer la descripción de la estructura " +
+                      request.structure.filename().string() + ".");
   }
   Db fresh;
   sqlite3_open(":memory:", &fresh.db);
@@ -540,15 +582,16 @@ RepairOutcome repairDataFile(const RepairRequest& request) {
   sql::registerCollations(fresh.db);
   if (exec(fresh.db, structure.str()) != SQLITE_OK) {
     return finish(outcome, RepairOutcome::Unreadable,
-                  "La descripción " + request.structure.filename().string() + " no es válida: " +
-                      sqlite3_errmsg(fresh.db));
+                  "La descripción " + request.structure.filename().string() +
+                      " no es válida: " + sqlite3_errmsg(fresh.db));
   }
   const std::filesystem::path journal = pendingJournal(request.file);
   if (!journal.empty()) {
-    return finish(outcome, RepairOutcome::Locked,
-                  "Junto a " + name + " está el diario " + journal.filename().string() +
-                      " de una escritura en curso o interrumpida: abra antes los archivos con el programa, "
-                      "que la completa o la deshace en todos ellos. No se modificó.");
+    return finish(
+        outcome, RepairOutcome::Locked,
+        "Junto a " + name + " está el diario " + journal.filename().string() +
+            " de una escritura en curso o interrumpida: abra antes los archivos con el programa, "
+            "que la completa o la deshace en todos ellos. No se modificó.");
   }
   Db damaged;
   int rc = SQLITE_CANTOPEN;
@@ -572,7 +615,8 @@ RepairOutcome repairDataFile(const RepairRequest& request) {
   }
   if (rc != SQLITE_OK) {
     return finish(outcome, RepairOutcome::Unreadable,
-                  "No se puede abrir " + name + ": " + (damaged.db ? sqlite3_errmsg(damaged.db) : "no existe"));
+                  "No se puede abrir " + name + ": " +
+                      (damaged.db ? sqlite3_errmsg(damaged.db) : "no existe"));
   }
   const std::uint32_t counter = changeCounter(request.file);
   StoredSchema stored;
@@ -584,7 +628,8 @@ RepairOutcome repairDataFile(const RepairRequest& request) {
   std::map<std::string, int> versions;
   {
     Statement s(fresh.db, "SELECT tbl, version FROM main._varneta_meta");
-    while (s.valid() && s.step() == SQLITE_ROW) versions[textOf(s.get(), 0)] = sqlite3_column_int(s.get(), 1);
+    while (s.valid() && s.step() == SQLITE_ROW)
+      versions[textOf(s.get(), 0)] = sqlite3_column_int(s.get(), 1);
   }
   auto known = [&](const std::string& table) {
     for (const auto& [t, v] : versions) {
@@ -599,14 +644,16 @@ RepairOutcome repairDataFile(const RepairRequest& request) {
   for (const auto& [table, version] : stored.versions) {
     const auto it = versions.find(table);
     if ((it != versions.end() && version > it->second) || (it == versions.end() && !known(table))) {
-      return refuse(RepairOutcome::NewerStructure, "El archivo " + name + " tiene la tabla " + table +
-                                                       " con una estructura más nueva que la descripción: no se modificó.");
+      return refuse(RepairOutcome::NewerStructure,
+                    "El archivo " + name + " tiene la tabla " + table +
+                        " con una estructura más nueva que la descripción: no se modificó.");
     }
   }
   for (const auto& [table, text] : stored.tables) {
     if (table != "_varneta_meta" && table != kAsideTable && !known(table)) {
       return refuse(RepairOutcome::NewerStructure,
-                    "El archivo " + name + " tiene la tabla " + table + ", que la descripción no conoce: no se modificó.");
+                    "El archivo " + name + " tiene la tabla " + table +
+                        ", que la descripción no conoce: no se modificó.");
     }
   }
   exec(fresh.db, "BEGIN");
@@ -629,17 +676,19 @@ RepairOutcome repairDataFile(const RepairRequest& request) {
   salvage.orphans(outcome);
   salvage.finish(outcome);
   if (exec(fresh.db, "COMMIT") != SQLITE_OK) {
-    return refuse(RepairOutcome::WriteFailed, std::string("No se pudo armar la copia: ") + sqlite3_errmsg(fresh.db));
+    return refuse(RepairOutcome::WriteFailed,
+                  std::string("No se pudo armar la copia: ") + sqlite3_errmsg(fresh.db));
   }
   // A repair never leaves fewer records than it could read, and one that
   // reads nothing changes nothing.
   if (salvage.failed() > 0) {
     return refuse(RepairOutcome::WriteFailed,
-                  "No se pudieron copiar " + std::to_string(salvage.failed()) + " de los registros leídos de " +
-                      name + ": no se modificó.");
+                  "No se pudieron copiar " + std::to_string(salvage.failed()) +
+                      " de los registros leídos de " + name + ": no se modificó.");
   }
   if (outcome.recovered + outcome.setAside == 0) {
-    return refuse(RepairOutcome::Unreadable, "No se recuperó ningún registro de " + name + ": no se modificó.");
+    return refuse(RepairOutcome::Unreadable,
+                  "No se recuperó ningún registro de " + name + ": no se modificó.");
   }
   // The damaged file is always kept: whatever the repair could not read is
   // still in it.
@@ -647,7 +696,8 @@ RepairOutcome repairDataFile(const RepairRequest& request) {
   std::error_code ec;
   std::filesystem::copy_file(request.file, kept, ec);
   if (ec) {
-    return refuse(RepairOutcome::WriteFailed, "No se pudo guardar una copia del archivo dañado: " + ec.message());
+    return refuse(RepairOutcome::WriteFailed,
+                  "No se pudo guardar una copia del archivo dañado: " + ec.message());
   }
   outcome.keptAs = kept;
   exec(damaged.db, "ROLLBACK");
@@ -665,9 +715,10 @@ RepairOutcome repairDataFile(const RepairRequest& request) {
   if (rc == SQLITE_OK) rc = sqlite3_backup_step(backup, -1);
   sqlite3_backup_finish(backup);
   if (rc != SQLITE_DONE) {
-    return finish(outcome, busy(rc) ? RepairOutcome::Locked : RepairOutcome::WriteFailed,
-                  busy(rc) ? "Otra estación usó el archivo " + name + " mientras se reparaba: no se modificó."
-                           : "No se pudo escribir " + name + ": " + sqlite3_errmsg(damaged.db));
+    return finish(
+        outcome, busy(rc) ? RepairOutcome::Locked : RepairOutcome::WriteFailed,
+        busy(rc) ? "Otra estación usó el archivo " + name + " mientras se reparaba: no se modificó."
+                 : "No se pudo escribir " + name + ": " + sqlite3_errmsg(damaged.db));
   }
   const std::string counts = std::to_string(outcome.recovered) + " registros recuperados, " +
                              std::to_string(outcome.unreadable) + " ilegibles";
@@ -676,9 +727,10 @@ RepairOutcome repairDataFile(const RepairRequest& request) {
   // tables: the repair is not over until someone places them.
   if (outcome.setAside > 0) {
     return finish(outcome, RepairOutcome::RowsSetAside,
-                  "Reparación incompleta de " + name + ": " + counts + ", " + std::to_string(outcome.setAside) +
-                      " apartados en la tabla " + kAsideTable +
-                      " (no se sabe de qué tabla son, o repiten la clave de otro registro)" + keptText);
+                  "Reparación incompleta de " + name + ": " + counts + ", " +
+                      std::to_string(outcome.setAside) + " apartados en la tabla " + kAsideTable +
+                      " (no se sabe de qué tabla son, o repiten la clave de otro registro)" +
+                      keptText);
   }
   return finish(outcome, RepairOutcome::Repaired, "Reparado " + name + ": " + counts + keptText);
 }

@@ -64,7 +64,6 @@ std::set<std::string, bool (*)(const std::string&, const std::string&)> storedCo
   return columns;
 }
 
-
 void writeVersion(Step& step, const std::string& schema, const TableDef& def) {
   step.run("INSERT OR REPLACE INTO " + schema + "._varneta_meta (tbl, version) VALUES (" +
            sql::quoteText(def.storageName) + ", " + std::to_string(def.version) + ")");
@@ -104,7 +103,8 @@ void rewriteOlderValues(Step& step, const std::string& table, const TableDef& de
         return;
       }
     }
-    Statement write(step.db, "UPDATE " + table + " SET " + quoteName(f.column) + " = ?1 WHERE _id = ?2");
+    Statement write(step.db,
+                    "UPDATE " + table + " SET " + quoteName(f.column) + " = ?1 WHERE _id = ?2");
     if (!write.valid()) step.rc = write.prepareError();
     for (const auto& [id, value] : rewritten) {
       if (step.rc != SQLITE_OK) return;
@@ -149,8 +149,8 @@ void upgrade(Step& step, const std::string& schema, const TableDef& def) {
   // Record positions are never reused: carry the numbering over.
   const std::string sequence = schema + ".sqlite_sequence";
   step.run("DELETE FROM " + sequence + " WHERE name = " + sql::quoteText(fresh));
-  step.run("INSERT INTO " + sequence + " (name, seq) SELECT " + sql::quoteText(fresh) + ", seq FROM " +
-           sequence + " WHERE name = " + sql::quoteText(def.storageName));
+  step.run("INSERT INTO " + sequence + " (name, seq) SELECT " + sql::quoteText(fresh) +
+           ", seq FROM " + sequence + " WHERE name = " + sql::quoteText(def.storageName));
   step.run("DROP TABLE " + old);
   step.run("ALTER TABLE " + schema + "." + quoteName(fresh) + " RENAME TO " +
            quoteName(def.storageName));

@@ -62,7 +62,8 @@ bool namedSuperJournal(const std::string& journal, std::string& name) {
   name.clear();
   if (file->pMethods->xFileSize(file, &size) == SQLITE_OK) {
     readable = true;
-    if (size >= 16 && file->pMethods->xRead(file, &first, 1, 0) == SQLITE_OK && first != 0 && file->pMethods->xRead(file, tail, 16, size - 16) == SQLITE_OK &&
+    if (size >= 16 && file->pMethods->xRead(file, &first, 1, 0) == SQLITE_OK && first != 0 &&
+        file->pMethods->xRead(file, tail, 16, size - 16) == SQLITE_OK &&
         std::memcmp(tail + 8, kMagic, 8) == 0) {
       const std::uint32_t length = bigEndian32(tail);
       if (length > 0 && length <= 4096 && length <= size - 16) {
@@ -96,7 +97,9 @@ bool stillNamed(const fs::path& super) {
     const fs::path journal = super.parent_path() / fs::path(listed).filename();
     if (!fs::exists(journal, ec)) continue;
     std::string named;
-    if (!namedSuperJournal(journal.string(), named) || fs::path(named).filename() == super.filename()) return true;
+    if (!namedSuperJournal(journal.string(), named) ||
+        fs::path(named).filename() == super.filename())
+      return true;
   }
   return false;
 }
@@ -114,7 +117,8 @@ void removeStaleSuperJournals(sqlite3* db, const fs::path& mainPath) {
   for (const auto& entry : fs::directory_iterator(mainPath.parent_path(), ec)) {
     if (entry.path().filename().string().rfind(prefix, 0) == 0) found.push_back(entry.path());
   }
-  if (found.empty() || sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+  if (found.empty() ||
+      sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
     return;
   }
   for (const fs::path& super : found) {

@@ -189,7 +189,8 @@ int Table::duplicateKey(int sqliteResult) {
   const std::string detail = sqlite3_errmsg(Connection::get().db());
   for (std::size_t k = 0; k < def_.keys.size(); ++k) {
     if (!def_.keys[k].unique()) continue;
-    if (otherHasKey(static_cast<int>(k))) return setTableError(error::DuplicateKey, static_cast<int>(k));
+    if (otherHasKey(static_cast<int>(k)))
+      return setTableError(error::DuplicateKey, static_cast<int>(k));
   }
   return setSqliteError(sqliteResult, detail, def_);
 }

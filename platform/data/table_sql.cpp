@@ -140,7 +140,8 @@ TableSql build(const TableDef& def) {
       if (std::string pred = skipEmptyPredicate(def, key); !pred.empty()) where.push_back(pred);
       highest = "SELECT max(" + quoteName(def.fields[key.components[numbered].field].column) +
                 ") FROM " + t.name;
-      for (std::size_t i = 0; i < where.size(); ++i) highest += (i ? " AND " : " WHERE ") + where[i];
+      for (std::size_t i = 0; i < where.size(); ++i)
+        highest += (i ? " AND " : " WHERE ") + where[i];
     }
     t.highestNumber.push_back(std::move(highest));
     t.otherWithKey.push_back("SELECT _id FROM " + t.name + " WHERE " + where + " AND _id <> ?" +

@@ -7,10 +7,9 @@
 #include <string>
 #include <utility>
 
+#include "platform/base/logical_threads.h"
 #include "platform/data/connection.h"
 #include "platform/data/table_dictionary.h"
-
-#include "platform/base/logical_threads.h"
 
 namespace rt {
 namespace {

@@ -6,7 +6,6 @@
 #include "platform/base/cp1252.h"
 #include "platform/base/text_match.h"
 #include "platform/data/connection.h"
-
 #include "platform/data/record_names.h"
 #include "platform/data/table_status.h"
 
@@ -20,7 +19,8 @@ View::View(const TableDef& primary, int key, std::vector<KeyComponent> appended)
 }
 
 bool View::Walk::operator==(const Walk& other) const {
-  if (key != other.key || fixed.size() != other.fixed.size() || limited != other.limited) return false;
+  if (key != other.key || fixed.size() != other.fixed.size() || limited != other.limited)
+    return false;
   for (std::size_t i = 0; i < fixed.size(); ++i) {
     if (fixed[i].number != other.fixed[i].number) return false;
   }
@@ -178,8 +178,9 @@ View::Walk View::plannedWalk() const {
     for (std::size_t i = 0; i < n && sameTail; ++i) {
       const KeyComponent& a = own.components[i];
       const KeyComponent& b = other.components[lead + i];
-      sameTail = a.field == b.field && a.descending == b.descending &&
-                 (!isTextField(def.fields[a.field]) || own.caseInsensitive == other.caseInsensitive);
+      sameTail =
+          a.field == b.field && a.descending == b.descending &&
+          (!isTextField(def.fields[a.field]) || own.caseInsensitive == other.caseInsensitive);
     }
     if (!sameTail) continue;
     KeyTuple fixed;
@@ -195,8 +196,8 @@ View::Walk View::plannedWalk() const {
   // The first component the walk leaves free: the records between the
   // filter's bounds on it, within the view's own limits.
   const KeyDef& walked = def.keys[walk.key];
-  const std::size_t free = rangeComponents_ > 0 ? static_cast<std::size_t>(rangeComponents_)
-                                                : walk.fixed.size();
+  const std::size_t free =
+      rangeComponents_ > 0 ? static_cast<std::size_t>(rangeComponents_) : walk.fixed.size();
   if (free < walked.components.size()) {
     if (const std::optional<WholeRange> r = filterRange(walked.components[free].field)) {
       walk.limited = true;

@@ -111,7 +111,8 @@ Cell cellOf(std::string_view value, const ColumnShape& shape, bool typedText) {
       cell.blank = false;
       cell.ticks = (time - 1) % kTicksPerDay;
       cell.number = static_cast<double>(cell.ticks) / kTicksPerDay;
-      if (typedText) cell.text = std::string(trimmed(format(static_cast<double>(time), shape.picture)));
+      if (typedText)
+        cell.text = std::string(trimmed(format(static_cast<double>(time), shape.picture)));
       return cell;
     }
     case CellType::Text:
@@ -266,7 +267,8 @@ std::string isoDate(std::int64_t day) {
 
 std::string isoDuration(std::int64_t ticks) {
   char text[32];
-  std::snprintf(text, sizeof text, "PT%02lldH%02lldM%02lldS", static_cast<long long>(ticks / kTicksPerHour),
+  std::snprintf(text, sizeof text, "PT%02lldH%02lldM%02lldS",
+                static_cast<long long>(ticks / kTicksPerHour),
                 static_cast<long long>(ticks / kTicksPerMinute % 60),
                 static_cast<long long>(ticks / 100 % 60));
   return text;

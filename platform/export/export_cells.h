@@ -32,8 +32,8 @@ int columnCharacters(const ExportFileColumn& column, const ColumnShape& shape);
 struct Cell {
   CellType type = CellType::Text;  // a date a spreadsheet cannot hold falls back to text
   bool blank = true;
-  double number = 0;     // numbers; the spreadsheet serial of dates; the day fraction of times
-  std::int64_t day = 0;  // dates: the runtime's day number
+  double number = 0;       // numbers; the spreadsheet serial of dates; the day fraction of times
+  std::int64_t day = 0;    // dates: the runtime's day number
   std::int64_t ticks = 0;  // times: hundredths of a second since midnight
   std::string text;        // what the value shows, CP1252, without characters XML forbids
 };
@@ -54,9 +54,9 @@ constexpr std::int64_t kFirstSafeSerial = 61;
 
 struct Total {
   bool present = false;
-  bool sum = false;    // the sum of a number column, else a count
+  bool sum = false;  // the sum of a number column, else a count
   double value = 0;
-  std::string text;    // as the column shows it (the sum by its picture), CP1252
+  std::string text;  // as the column shows it (the sum by its picture), CP1252
 };
 std::vector<Total> totalsOf(const ExportFileTable& table, ExportRowFeed& rows,
                             const std::vector<ColumnShape>& shapes);

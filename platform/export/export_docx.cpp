@@ -9,7 +9,8 @@ namespace {
 
 constexpr char kMain[] = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 constexpr char kRelationships[] = "http://schemas.openxmlformats.org/package/2006/relationships";
-constexpr char kOfficeRelations[] = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+constexpr char kOfficeRelations[] =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
 // A4 in twentieths of a point, half-inch margins.
 constexpr int kPageShort = 11906;
@@ -68,17 +69,21 @@ std::string document(const ExportFileTable& table, ExportRowFeed& rows, TextSink
   std::string& out = sink.text;
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<w:document xmlns:w=\"";
   out += kMain;
-  out += "\"><w:body><w:p><w:pPr><w:spacing w:after=\"200\"/></w:pPr>"
-         "<w:r><w:rPr><w:b/><w:sz w:val=\"28\"/></w:rPr><w:t xml:space=\"preserve\">";
+  out +=
+      "\"><w:body><w:p><w:pPr><w:spacing w:after=\"200\"/></w:pPr>"
+      "<w:r><w:rPr><w:b/><w:sz w:val=\"28\"/></w:rPr><w:t xml:space=\"preserve\">";
   appendXmlEscaped(out, cp1252ToUtf8(withoutForbidden(clip(table.title))));
   out += "</w:t></w:r></w:p>";
   out += "<w:tbl><w:tblPr><w:tblW w:w=\"0\" w:type=\"auto\"/><w:tblBorders>";
   for (const char* side : {"top", "left", "bottom", "right", "insideH", "insideV"}) {
-    out += std::string("<w:") + side + " w:val=\"single\" w:sz=\"4\" w:space=\"0\" w:color=\"999999\"/>";
+    out += std::string("<w:") + side +
+           " w:val=\"single\" w:sz=\"4\" w:space=\"0\" w:color=\"999999\"/>";
   }
-  out += "</w:tblBorders><w:tblLayout w:type=\"fixed\"/>"
-         "<w:tblCellMar><w:left w:w=\"60\" w:type=\"dxa\"/><w:right w:w=\"60\" w:type=\"dxa\"/></w:tblCellMar>"
-         "</w:tblPr><w:tblGrid>";
+  out +=
+      "</w:tblBorders><w:tblLayout w:type=\"fixed\"/>"
+      "<w:tblCellMar><w:left w:w=\"60\" w:type=\"dxa\"/><w:right w:w=\"60\" "
+      "w:type=\"dxa\"/></w:tblCellMar>"
+      "</w:tblPr><w:tblGrid>";
   for (int w : widths) out += "<w:gridCol w:w=\"" + std::to_string(w) + "\"/>";
   out += "</w:tblGrid><w:tr><w:trPr><w:tblHeader/></w:trPr>";
   for (std::size_t c = 0; c < columns; ++c) {
@@ -106,57 +111,66 @@ std::string document(const ExportFileTable& table, ExportRowFeed& rows, TextSink
   }
   out += "</w:tbl><w:p/><w:sectPr><w:pgSz w:w=\"" + std::to_string(pageWidth) + "\" w:h=\"" +
          std::to_string(landscape ? kPageShort : kPageLong) + "\"" +
-         (landscape ? " w:orient=\"landscape\"" : "") + "/><w:pgMar w:top=\"" + std::to_string(kMargin) +
-         "\" w:right=\"" + std::to_string(kMargin) + "\" w:bottom=\"" + std::to_string(kMargin) +
-         "\" w:left=\"" + std::to_string(kMargin) +
+         (landscape ? " w:orient=\"landscape\"" : "") + "/><w:pgMar w:top=\"" +
+         std::to_string(kMargin) + "\" w:right=\"" + std::to_string(kMargin) + "\" w:bottom=\"" +
+         std::to_string(kMargin) + "\" w:left=\"" + std::to_string(kMargin) +
          "\" w:header=\"0\" w:footer=\"0\" w:gutter=\"0\"/></w:sectPr></w:body></w:document>\n";
   return sink.finish();
 }
 
 }  // namespace
 
-std::string writeDocx(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
+std::string writeDocx(const ExportFileTable& table, ExportRowFeed& rows,
+                      const std::filesystem::path& path) {
   std::vector<PackagePart> parts;
   parts.push_back(
       {"[Content_Types].xml",
        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-       "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+       "<Default Extension=\"rels\" "
+       "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
        "<Override PartName=\"/word/document.xml\" "
-       "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
+       "ContentType=\"application/"
+       "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
        "<Override PartName=\"/word/styles.xml\" "
        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml\"/>"
        "<Override PartName=\"/docProps/core.xml\" "
        "ContentType=\"application/vnd.openxmlformats-package.core-properties+xml\"/>"
        "</Types>\n"});
-  parts.push_back({"_rels/.rels",
-                   std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships xmlns=\"") +
-                       kRelationships + "\"><Relationship Id=\"rId1\" Type=\"" + kOfficeRelations +
-                       "/officeDocument\" Target=\"word/document.xml\"/>"
-                       "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/package/2006/"
-                       "relationships/metadata/core-properties\" Target=\"docProps/core.xml\"/>"
-                       "</Relationships>\n"});
+  parts.push_back(
+      {"_rels/.rels",
+       std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
+                   "xmlns=\"") +
+           kRelationships + "\"><Relationship Id=\"rId1\" Type=\"" + kOfficeRelations +
+           "/officeDocument\" Target=\"word/document.xml\"/>"
+           "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/package/2006/"
+           "relationships/metadata/core-properties\" Target=\"docProps/core.xml\"/>"
+           "</Relationships>\n"});
   std::string core =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-      "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/metadata/core-properties\""
+      "<cp:coreProperties "
+      "xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/metadata/core-properties\""
       " xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title>";
   appendXmlEscaped(core, cp1252ToUtf8(withoutForbidden(clip(table.title))));
   core += "</dc:title></cp:coreProperties>\n";
   parts.push_back({"docProps/core.xml", core});
   parts.push_back({"word/_rels/document.xml.rels",
-                   std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships xmlns=\"") +
+                   std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" "
+                               "standalone=\"yes\"?>\n<Relationships xmlns=\"") +
                        kRelationships + "\"><Relationship Id=\"rId1\" Type=\"" + kOfficeRelations +
                        "/styles\" Target=\"styles.xml\"/></Relationships>\n"});
   // Small type, so that wide lists fit the page.
-  parts.push_back({"word/styles.xml",
-                   std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<w:styles xmlns:w=\"") +
-                       kMain +
-                       "\"><w:docDefaults><w:rPrDefault><w:rPr>"
-                       "<w:rFonts w:ascii=\"Arial\" w:hAnsi=\"Arial\" w:cs=\"Arial\"/>"
-                       "<w:sz w:val=\"18\"/><w:szCs w:val=\"18\"/></w:rPr></w:rPrDefault>"
-                       "<w:pPrDefault><w:pPr><w:spacing w:after=\"0\" w:line=\"240\" w:lineRule=\"auto\"/>"
-                       "</w:pPr></w:pPrDefault></w:docDefaults></w:styles>\n"});
+  parts.push_back(
+      {"word/styles.xml",
+       std::string(
+           "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<w:styles xmlns:w=\"") +
+           kMain +
+           "\"><w:docDefaults><w:rPrDefault><w:rPr>"
+           "<w:rFonts w:ascii=\"Arial\" w:hAnsi=\"Arial\" w:cs=\"Arial\"/>"
+           "<w:sz w:val=\"18\"/><w:szCs w:val=\"18\"/></w:rPr></w:rPrDefault>"
+           "<w:pPrDefault><w:pPr><w:spacing w:after=\"0\" w:line=\"240\" w:lineRule=\"auto\"/>"
+           "</w:pPr></w:pPrDefault></w:docDefaults></w:styles>\n"});
   const PartFile body(path);
   TextSink sink(body.path());
   if (std::string error = document(table, rows, sink); !error.empty()) return error;

@@ -44,7 +44,8 @@ ExportFileResult writeExportFile(const ExportFileTable& table, ExportRowFeed& ro
   const int failed = replaceFile(final, [&](const std::filesystem::path& scratch) {
     switch (kind) {
       case ExportKind::Spreadsheet:
-        error = openDocument ? exporting::writeOds(table, rows, scratch) : exporting::writeXlsx(table, rows, scratch);
+        error = openDocument ? exporting::writeOds(table, rows, scratch)
+                             : exporting::writeXlsx(table, rows, scratch);
         break;
       case ExportKind::Text:
         error = exporting::writeText(table, rows, scratch);

@@ -81,8 +81,8 @@ std::string exportExtension(ExportKind kind, bool openDocument);
 // built beside its final name and renamed over it only once whole, so a
 // failure (a full disk, a missing folder) leaves no file of that name behind
 // and answers the reason. Safe to run on a worker thread.
-ExportFileResult writeExportFile(const ExportFileTable& table, ExportKind kind,
-                                 bool openDocument, const std::filesystem::path& base);
+ExportFileResult writeExportFile(const ExportFileTable& table, ExportKind kind, bool openDocument,
+                                 const std::filesystem::path& base);
 // The same with the rows read from `rows` (the table's own rows are not read).
 ExportFileResult writeExportFile(const ExportFileTable& table, ExportRowFeed& rows, ExportKind kind,
                                  bool openDocument, const std::filesystem::path& base);

@@ -11,12 +11,18 @@
 namespace rt::exporting {
 
 // The table gives the title and columns, `rows` the rows.
-std::string writeXlsx(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path);
-std::string writeOds(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path);
-std::string writeDocx(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path);
-std::string writeText(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path);
-std::string writeHtml(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path);
-std::string writeXml(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path);
+std::string writeXlsx(const ExportFileTable& table, ExportRowFeed& rows,
+                      const std::filesystem::path& path);
+std::string writeOds(const ExportFileTable& table, ExportRowFeed& rows,
+                     const std::filesystem::path& path);
+std::string writeDocx(const ExportFileTable& table, ExportRowFeed& rows,
+                      const std::filesystem::path& path);
+std::string writeText(const ExportFileTable& table, ExportRowFeed& rows,
+                      const std::filesystem::path& path);
+std::string writeHtml(const ExportFileTable& table, ExportRowFeed& rows,
+                      const std::filesystem::path& path);
+std::string writeXml(const ExportFileTable& table, ExportRowFeed& rows,
+                     const std::filesystem::path& path);
 
 // A zip package: its parts in order, the first one stored uncompressed when
 // asked (the open formats' "mimetype").

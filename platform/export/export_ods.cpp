@@ -83,9 +83,10 @@ std::string dataStyle(const ColumnShape& shape, std::size_t column) {
   const std::string name = "N" + std::to_string(column + 1);
   switch (shape.type) {
     case CellType::Number:
-      return "<number:number-style style:name=\"" + name + "\"><number:number number:decimal-places=\"" +
-             std::to_string(shape.places) + "\" number:min-decimal-places=\"" +
-             std::to_string(shape.places) + "\" number:min-integer-digits=\"1\"" +
+      return "<number:number-style style:name=\"" + name +
+             "\"><number:number number:decimal-places=\"" + std::to_string(shape.places) +
+             "\" number:min-decimal-places=\"" + std::to_string(shape.places) +
+             "\" number:min-integer-digits=\"1\"" +
              (shape.grouping ? " number:grouping=\"true\"" : "") + "/></number:number-style>";
     case CellType::Date:
       return "<number:date-style style:name=\"" + name +
@@ -96,7 +97,8 @@ std::string dataStyle(const ColumnShape& shape, std::size_t column) {
       return "<number:time-style style:name=\"" + name +
              "\"><number:hours number:style=\"long\"/><number:text>:</number:text>"
              "<number:minutes number:style=\"long\"/>" +
-             (shape.seconds ? "<number:text>:</number:text><number:seconds number:style=\"long\"/>" : "") +
+             (shape.seconds ? "<number:text>:</number:text><number:seconds number:style=\"long\"/>"
+                            : "") +
              "</number:time-style>";
     case CellType::Text:
       break;
@@ -120,14 +122,16 @@ std::string content(const ExportFileTable& table, ExportRowFeed& rows, TextSink&
            "mm\"/></style:style>";
     const std::string data = dataStyle(shapes[c], c);
     out += data;
-    const std::string dataName = data.empty() ? std::string() : " style:data-style-name=\"N" + n + "\"";
+    const std::string dataName =
+        data.empty() ? std::string() : " style:data-style-name=\"N" + n + "\"";
     out += "<style:style style:name=\"ce" + n + "\" style:family=\"table-cell\"" + dataName + "/>";
     out += "<style:style style:name=\"ct" + n + "\" style:family=\"table-cell\"" +
            (totals[c].sum ? dataName : std::string()) +
            "><style:text-properties fo:font-weight=\"bold\"/></style:style>";
   }
-  out += "<style:style style:name=\"head\" style:family=\"table-cell\">"
-         "<style:text-properties fo:font-weight=\"bold\"/></style:style>";
+  out +=
+      "<style:style style:name=\"head\" style:family=\"table-cell\">"
+      "<style:text-properties fo:font-weight=\"bold\"/></style:style>";
   out += "</office:automatic-styles><office:body><office:spreadsheet><table:table table:name=\"";
   appendXmlEscaped(out, cp1252ToUtf8(sheetName(table.title)));
   out += "\">";
@@ -137,7 +141,8 @@ std::string content(const ExportFileTable& table, ExportRowFeed& rows, TextSink&
     cellStyles.push_back(" table:style-name=\"ce" + std::to_string(c + 1) + "\"");
   }
   out += "<table:table-header-rows><table:table-row>";
-  for (const ExportFileColumn& c : table.columns) appendTextCell(out, withoutForbidden(c.title), "head");
+  for (const ExportFileColumn& c : table.columns)
+    appendTextCell(out, withoutForbidden(c.title), "head");
   out += "</table:table-row></table:table-header-rows>\n";
   rows.rewind();
   while (const std::vector<std::string>* row_ = rows.next()) {
@@ -204,29 +209,37 @@ std::string content(const ExportFileTable& table, ExportRowFeed& rows, TextSink&
 
 }  // namespace
 
-std::string writeOds(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
+std::string writeOds(const ExportFileTable& table, ExportRowFeed& rows,
+                     const std::filesystem::path& path) {
   std::vector<PackagePart> parts;
   parts.push_back({"mimetype", kMimeType, true});
   parts.push_back(
       {"META-INF/manifest.xml",
        std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                   "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\""
+                   "<manifest:manifest "
+                   "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\""
                    " manifest:version=\"1.2\">"
-                   "<manifest:file-entry manifest:full-path=\"/\" manifest:version=\"1.2\" manifest:media-type=\"") +
+                   "<manifest:file-entry manifest:full-path=\"/\" manifest:version=\"1.2\" "
+                   "manifest:media-type=\"") +
            kMimeType +
            "\"/>"
-           "<manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>"
-           "<manifest:file-entry manifest:full-path=\"styles.xml\" manifest:media-type=\"text/xml\"/>"
+           "<manifest:file-entry manifest:full-path=\"content.xml\" "
+           "manifest:media-type=\"text/xml\"/>"
+           "<manifest:file-entry manifest:full-path=\"styles.xml\" "
+           "manifest:media-type=\"text/xml\"/>"
            "<manifest:file-entry manifest:full-path=\"meta.xml\" manifest:media-type=\"text/xml\"/>"
            "</manifest:manifest>\n"});
   std::string meta = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-meta";
   meta += kNamespaces;
   meta += "><office:meta><dc:title>";
   appendXmlEscaped(meta, cp1252ToUtf8(withoutForbidden(clip(table.title))));
-  meta += "</dc:title><meta:generator>Varneta</meta:generator></office:meta></office:document-meta>\n";
+  meta +=
+      "</dc:title><meta:generator>Varneta</meta:generator></office:meta></office:document-meta>\n";
   parts.push_back({"meta.xml", meta});
-  parts.push_back({"styles.xml", std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles") +
-                                     kNamespaces + "><office:styles/></office:document-styles>\n"});
+  parts.push_back(
+      {"styles.xml",
+       std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles") +
+           kNamespaces + "><office:styles/></office:document-styles>\n"});
   const PartFile body(path);
   TextSink sink(body.path());
   if (std::string error = content(table, rows, sink); !error.empty()) return error;

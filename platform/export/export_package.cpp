@@ -36,9 +36,9 @@ std::string writePackage(const std::vector<PackagePart>& parts, const std::files
   }
   for (const PackagePart& part : parts) {
     // The parts (and their files) outlive the archive's close, which reads them.
-    zip_source_t* source = part.file.empty()
-                               ? zip_source_buffer(archive, part.content.data(), part.content.size(), 0)
-                               : zip_source_file(archive, part.file.c_str(), 0, -1);  // to its end
+    zip_source_t* source =
+        part.file.empty() ? zip_source_buffer(archive, part.content.data(), part.content.size(), 0)
+                          : zip_source_file(archive, part.file.c_str(), 0, -1);  // to its end
     const zip_int64_t index =
         source == nullptr ? -1 : zip_file_add(archive, part.name.c_str(), source, ZIP_FL_ENC_UTF_8);
     if (index < 0) {

@@ -94,7 +94,8 @@ std::string TextSink::finish() {
   return error_;
 }
 
-std::string writeText(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
+std::string writeText(const ExportFileTable& table, ExportRowFeed& rows,
+                      const std::filesystem::path& path) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
   const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const bool withTotals = anyTotal(totals);
@@ -111,7 +112,8 @@ std::string writeText(const ExportFileTable& table, ExportRowFeed& rows, const s
   }
   std::vector<std::string> shown(columns);
   auto shownOf = [&](const std::vector<std::string>& row) -> const std::vector<std::string>& {
-    for (std::size_t c = 0; c < columns; ++c) shown[c] = oneLine(cellOf(valueAt(row, c), shapes[c]).text);
+    for (std::size_t c = 0; c < columns; ++c)
+      shown[c] = oneLine(cellOf(valueAt(row, c), shapes[c]).text);
     return shown;
   };
   rows.rewind();
@@ -144,7 +146,8 @@ std::string writeText(const ExportFileTable& table, ExportRowFeed& rows, const s
   };
   out += utf8(oneLine(withoutForbidden(table.title))) + "\n\n";
   std::vector<std::string> heads(columns);
-  for (std::size_t c = 0; c < columns; ++c) heads[c] = oneLine(withoutForbidden(table.columns[c].title));
+  for (std::size_t c = 0; c < columns; ++c)
+    heads[c] = oneLine(withoutForbidden(table.columns[c].title));
   emit(heads);
   rule();
   rows.rewind();
@@ -162,7 +165,8 @@ std::string writeText(const ExportFileTable& table, ExportRowFeed& rows, const s
   return sink.finish();
 }
 
-std::string writeHtml(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
+std::string writeHtml(const ExportFileTable& table, ExportRowFeed& rows,
+                      const std::filesystem::path& path) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
   const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const std::size_t columns = table.columns.size();
@@ -223,7 +227,8 @@ std::string writeHtml(const ExportFileTable& table, ExportRowFeed& rows, const s
   return sink.finish();
 }
 
-std::string writeXml(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
+std::string writeXml(const ExportFileTable& table, ExportRowFeed& rows,
+                     const std::filesystem::path& path) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
   const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const std::size_t columns = table.columns.size();
@@ -233,7 +238,8 @@ std::string writeXml(const ExportFileTable& table, ExportRowFeed& rows, const st
   appendXmlEscaped(out, utf8(withoutForbidden(table.title)));
   out += "\">\n<columns>\n";
   for (std::size_t c = 0; c < columns; ++c) {
-    out += "<column number=\"" + std::to_string(c + 1) + "\" type=\"" + typeName(shapes[c].type) + "\"";
+    out += "<column number=\"" + std::to_string(c + 1) + "\" type=\"" + typeName(shapes[c].type) +
+           "\"";
     if (totals[c].present) out += totals[c].sum ? " total=\"sum\"" : " total=\"count\"";
     out += ">";
     appendXmlEscaped(out, utf8(withoutForbidden(table.columns[c].title)));
@@ -265,7 +271,8 @@ std::string writeXml(const ExportFileTable& table, ExportRowFeed& rows, const st
     for (std::size_t c = 0; c < columns; ++c) {
       if (!totals[c].present) continue;
       out += "<total column=\"" + std::to_string(c + 1) + "\" kind=\"" +
-             (totals[c].sum ? "sum" : "count") + "\" value=\"" + numberText(totals[c].value) + "\">";
+             (totals[c].sum ? "sum" : "count") + "\" value=\"" + numberText(totals[c].value) +
+             "\">";
       appendXmlEscaped(out, utf8(totals[c].text));
       out += "</total>\n";
     }

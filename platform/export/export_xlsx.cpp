@@ -44,7 +44,8 @@ class Workbook {
 
 }  // namespace
 
-std::string writeXlsx(const ExportFileTable& table, ExportRowFeed& rows, const std::filesystem::path& path) {
+std::string writeXlsx(const ExportFileTable& table, ExportRowFeed& rows,
+                      const std::filesystem::path& path) {
   const std::vector<ColumnShape> shapes = shapesOf(table);
   const std::vector<Total> totals = totalsOf(table, rows, shapes);
   const bool withTotals = anyTotal(totals);
@@ -104,7 +105,8 @@ std::string writeXlsx(const ExportFileTable& table, ExportRowFeed& rows, const s
     format_set_bold(totalFormats[c]);
     if (totals[c].sum && !code.empty()) format_set_num_format(totalFormats[c], code.c_str());
     const auto col = static_cast<lxw_col_t>(c);
-    worksheet_set_column(sheet, col, col, columnCharacters(table.columns[c], shapes[c]) + 2, nullptr);
+    worksheet_set_column(sheet, col, col, columnCharacters(table.columns[c], shapes[c]) + 2,
+                         nullptr);
   }
   worksheet_freeze_panes(sheet, 1, 0);
 
@@ -133,7 +135,8 @@ std::string writeXlsx(const ExportFileTable& table, ExportRowFeed& rows, const s
     ++row;
   }
   if (withTotals) {
-    if (columns > 0 && !totals[0].present) worksheet_write_string(sheet, row, 0, kTotalsLabel, bold);
+    if (columns > 0 && !totals[0].present)
+      worksheet_write_string(sheet, row, 0, kTotalsLabel, bold);
     for (std::size_t c = 0; c < columns; ++c) {
       if (!totals[c].present) continue;
       const auto col = static_cast<lxw_col_t>(c);
@@ -144,7 +147,8 @@ std::string writeXlsx(const ExportFileTable& table, ExportRowFeed& rows, const s
       char range[LXW_MAX_CELL_RANGE_LENGTH];
       lxw_rowcol_to_range(range, 1, col, row - 1, col);
       const std::string formula = std::string(totals[c].sum ? "=SUM(" : "=COUNTA(") + range + ")";
-      worksheet_write_formula_num(sheet, row, col, formula.c_str(), totalFormats[c], totals[c].value);
+      worksheet_write_formula_num(sheet, row, col, formula.c_str(), totalFormats[c],
+                                  totals[c].value);
     }
   }
   errno = 0;

@@ -11,8 +11,12 @@
 namespace rt {
 namespace {
 
-bool writeNumber(std::FILE* file, std::uint32_t n) { return std::fwrite(&n, sizeof n, 1, file) == 1; }
-bool readNumber(std::FILE* file, std::uint32_t& n) { return std::fread(&n, sizeof n, 1, file) == 1; }
+bool writeNumber(std::FILE* file, std::uint32_t n) {
+  return std::fwrite(&n, sizeof n, 1, file) == 1;
+}
+bool readNumber(std::FILE* file, std::uint32_t& n) {
+  return std::fread(&n, sizeof n, 1, file) == 1;
+}
 
 }  // namespace
 

@@ -1,9 +1,8 @@
 #include "platform/net/errors.h"
 
+#include <netdb.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
-
-#include <netdb.h>
 
 #include <cerrno>
 #include <utility>

@@ -179,7 +179,8 @@ void RealLibrary::maintain(Clock::time_point now) {
           c.switching = true;
           // A peer that stays silent after agreeing to switch is given the
           // connection's own inactivity limit, when it has one.
-          c.openDeadline = now + (c.inactiveLimit > Clock::duration::zero() ? c.inactiveLimit : kHandshakeLimit);
+          c.openDeadline =
+              now + (c.inactiveLimit > Clock::duration::zero() ? c.inactiveLimit : kHandshakeLimit);
           startTls(c);
         } else if (c.inactiveLimit > Clock::duration::zero() && !c.idleReported &&
                    c.kind != Kind::kListener && now >= c.lastTraffic + c.inactiveLimit) {

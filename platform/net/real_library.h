@@ -141,7 +141,8 @@ class RealLibrary final : public SocketLibrary {
   std::int32_t NetConnectionSSLGetRemoteCerticate(ConnectionRecord& record, std::int32_t socket,
                                                   std::int32_t sockId,
                                                   std::int32_t& closing) override;
-  std::int32_t NetConnectionSSLHostMatches(ConnectionRecord& record, std::string_view host) override;
+  std::int32_t NetConnectionSSLHostMatches(ConnectionRecord& record,
+                                           std::string_view host) override;
   std::int32_t NetConnectionGetServerConnections(ConnectionRecord& record,
                                                  std::vector<ServerConnectionRow>& rows) override;
   std::int32_t NetOptions(std::int32_t option, std::span<char> buffer) override;

@@ -367,12 +367,14 @@ std::int32_t RealLibrary::NetConnectionSSLGetRemoteCerticate(ConnectionRecord& r
   return 0;
 }
 
-std::int32_t RealLibrary::NetConnectionSSLHostMatches(ConnectionRecord& record, std::string_view host) {
+std::int32_t RealLibrary::NetConnectionSSLHostMatches(ConnectionRecord& record,
+                                                      std::string_view host) {
   X509* certificate = nullptr;
   {
     std::lock_guard lock(mutex_);
     Connection* c = find(record, 0, 0);
-    if (c != nullptr && c->channel && c->phase == Phase::kOpen) certificate = c->channel->peerCertificate();
+    if (c != nullptr && c->channel && c->phase == Phase::kOpen)
+      certificate = c->channel->peerCertificate();
   }
   if (certificate == nullptr) return -1;
   const int matches = certificateNamesHost(certificate, host);

@@ -109,7 +109,9 @@ class SocketLibrary {
   // names of subjectAltName, the common name only when there are none, a
   // wildcard only as the whole leftmost label): 1 yes, 0 no, -1 when no
   // certificate is at hand (the caller then judges by the subject it has).
-  virtual std::int32_t NetConnectionSSLHostMatches(ConnectionRecord&, std::string_view) { return -1; }
+  virtual std::int32_t NetConnectionSSLHostMatches(ConnectionRecord&, std::string_view) {
+    return -1;
+  }
   // One row per accepted connection of a listening server.
   virtual std::int32_t NetConnectionGetServerConnections(
       ConnectionRecord& connection, std::vector<ServerConnectionRow>& rows) = 0;

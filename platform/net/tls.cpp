@@ -1,10 +1,10 @@
 #include "platform/net/tls.h"
 
 #include <arpa/inet.h>
-#include <openssl/x509v3.h>
 #include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
+#include <openssl/x509v3.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -251,8 +251,8 @@ X509* TlsChannel::peerCertificate() const { return SSL_get1_peer_certificate(ssl
 
 int certificateNamesHost(X509* certificate, std::string_view host) {
   if (certificate == nullptr || host.empty()) return 0;
-  return X509_check_host(certificate, host.data(), host.size(), X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS,
-                         nullptr) == 1
+  return X509_check_host(certificate, host.data(), host.size(),
+                         X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS, nullptr) == 1
              ? 1
              : 0;
 }

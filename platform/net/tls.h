@@ -2,12 +2,12 @@
 // TLS over a connected non-blocking socket with OpenSSL: contexts made from a
 // connection's TLS options, the handshake and data steps the I/O thread
 // drives, and the remote certificate's details in the options record.
-#include <string_view>
 #include <openssl/ssl.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/net/records.h"
 

@@ -83,7 +83,7 @@ std::optional<QString> typedText(const QWidget* control) {
 
 struct Refusal {
   std::string text;
-  qsizetype from = 0;  // the part of the text to point at when the focus returns
+  qsizetype from = 0;     // the part of the text to point at when the focus returns
   qsizetype length = -1;  // -1: the whole text
 };
 
@@ -120,12 +120,14 @@ std::optional<Refusal> refusalOf(const QWidget* control) {
                    limit, 0};
   }
   const auto* entry = qobject_cast<const QLineEdit*>(control);
-  const auto* validator = entry ? dynamic_cast<const PictureValidator*>(entry->validator()) : nullptr;
+  const auto* validator =
+      entry ? dynamic_cast<const PictureValidator*>(entry->validator()) : nullptr;
   if (validator == nullptr) return std::nullopt;
   const std::string text = fromQString(typed->trimmed());
   switch (validator->read(*typed)) {
     case EntryReading::Unreadable:
-      return Refusal{name() + ": \""_cp + text + "\" no es un valor válido.|Corríjalo o bórrelo."_cp};
+      return Refusal{name() + ": \""_cp + text +
+                     "\" no es un valor válido.|Corríjalo o bórrelo."_cp};
     case EntryReading::OutOfRange: {
       const EntryRange range = *entryRange(entry);
       return Refusal{name() + ": el valor "_cp + text + " está fuera del rango permitido (de "_cp +
@@ -161,7 +163,8 @@ QString entryName(const QWidget* entry) {
   // The line edit inside a combo box is named as its box.
   if (auto* combo = qobject_cast<const QComboBox*>(entry->parentWidget())) entry = combo;
   const QWidget* window = entry->window();
-  const QList<QLabel*> labels = window != nullptr ? window->findChildren<QLabel*>() : QList<QLabel*>();
+  const QList<QLabel*> labels =
+      window != nullptr ? window->findChildren<QLabel*>() : QList<QLabel*>();
   for (const QLabel* label : labels) {
     if (label->buddy() != entry) continue;
     if (const QString name = promptName(label->text()); !name.isEmpty()) return name;

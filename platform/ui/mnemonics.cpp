@@ -27,7 +27,8 @@ int markAt(const QString& text) {
 
 QString captionOf(const QWidget* w) {
   if (auto* button = qobject_cast<const QAbstractButton*>(w)) return button->text();
-  if (auto* label = qobject_cast<const QLabel*>(w)) return label->buddy() ? label->text() : QString();
+  if (auto* label = qobject_cast<const QLabel*>(w))
+    return label->buddy() ? label->text() : QString();
   return {};
 }
 

@@ -22,9 +22,9 @@ bool systemPrint(const std::string& title, const PageDrawing& draw) {
     if (!choice) return false;
     printer = *choice;
   }
-  return printOnPaper(toQString(title), printer, 1,
-                      [&draw](QPdfWriter& writer, const PaperSize&) { return draw(writer); },
-                      &*printers);
+  return printOnPaper(
+      toQString(title), printer, 1,
+      [&draw](QPdfWriter& writer, const PaperSize&) { return draw(writer); }, &*printers);
 }
 
 PrintService& installed() {

@@ -149,7 +149,8 @@ PaperSize localePaper() {
   int height = 297;
 #ifdef __GLIBC__
   const auto number = [](nl_item item) {
-    return static_cast<int>(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(nl_langinfo(item))));
+    return static_cast<int>(
+        static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(nl_langinfo(item))));
   };
   const int localeWidth = number(_NL_PAPER_WIDTH);
   const int localeHeight = number(_NL_PAPER_HEIGHT);

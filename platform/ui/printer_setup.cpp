@@ -49,10 +49,11 @@ bool printerSetup() {
     return false;
   }
   if (printers->printers.empty()) {
-    tell("No hay ninguna impresora instalada en este equipo.|"
-         "Los listados pueden obtenerse como archivo PDF (modo de listado \"Acrobat PDF\" de la "
-         "barra de herramientas) e imprimirse luego desde el visor de PDF."_cp,
-         MessageIcon::Information);
+    tell(
+        "No hay ninguna impresora instalada en este equipo.|"
+        "Los listados pueden obtenerse como archivo PDF (modo de listado \"Acrobat PDF\" de la "
+        "barra de herramientas) e imprimirse luego desde el visor de PDF."_cp,
+        MessageIcon::Information);
     return false;
   }
   const std::optional<QString> choice =

@@ -124,7 +124,8 @@ class PrinterChooser : public WindowDriver {
     outer->addLayout(row);
     Open(window);
     alertKey(Qt::Key_Escape);
-    QObject::connect(list_, &QListWidget::itemActivated, window, [this] { post(event::Accepted, control("?OK")); });
+    QObject::connect(list_, &QListWidget::itemActivated, window,
+                     [this] { post(event::Accepted, control("?OK")); });
     list_->setFocus();
     return level::Benign;
   }
@@ -169,8 +170,8 @@ QString quoted(const QString& text) {
 }
 
 QPageSize pageSizeOf(const PaperSize& paper) {
-  return QPageSize(QSizeF(paper.width / 1000.0, paper.height / 1000.0), QPageSize::Inch,
-                   QString(), QPageSize::ExactMatch);
+  return QPageSize(QSizeF(paper.width / 1000.0, paper.height / 1000.0), QPageSize::Inch, QString(),
+                   QPageSize::ExactMatch);
 }
 
 }  // namespace
@@ -201,10 +202,9 @@ bool awaitWithWaitWindow(const QString& caption, const QString& text, std::funct
 
 std::optional<PrinterQuery> askPrinters() {
   auto answer = std::make_shared<PrinterQuery>();
-  const bool ended =
-      awaitWithWaitWindow(QStringLiteral("Impresoras"),
-                          QString::fromUtf8("Consultando las impresoras del equipo..."),
-                          [answer] { *answer = queryPrinters(); });
+  const bool ended = awaitWithWaitWindow(
+      QStringLiteral("Impresoras"), QString::fromUtf8("Consultando las impresoras del equipo..."),
+      [answer] { *answer = queryPrinters(); });
   if (!ended) return std::nullopt;
   return *answer;
 }
@@ -239,7 +239,7 @@ bool printOnPaper(const QString& title, const QString& printer, int copies,
     return false;
   }
   const QString on = QString::fromUtf8(" en la impresora %1").arg(quoted(target->name));
-  const PaperSize paper = ownPaper != nullptr    ? *ownPaper
+  const PaperSize paper = ownPaper != nullptr     ? *ownPaper
                           : target->paper.known() ? target->paper
                                                   : localePaper();
 
@@ -248,7 +248,8 @@ bool printOnPaper(const QString& title, const QString& printer, int copies,
   QTemporaryFile staging(QString::fromStdString((folder / "impresion-XXXXXX.pdf").string()));
   staging.setAutoRemove(false);
   if (folder.empty() || !staging.open()) {
-    tell(failed + on + QString::fromUtf8(": no se pudo preparar el trabajo en la carpeta temporal."));
+    tell(failed + on +
+         QString::fromUtf8(": no se pudo preparar el trabajo en la carpeta temporal."));
     return false;
   }
   const QString file = staging.fileName();
@@ -269,15 +270,17 @@ bool printOnPaper(const QString& title, const QString& printer, int copies,
   PrintJob job{target->name, shownTitle, file, std::max(copies, 1), paper.media};
   auto result = std::make_shared<JobResult>();
   auto stopped = std::make_shared<std::atomic<bool>>(false);
-  const bool ended = awaitWithWaitWindow(
-      QStringLiteral("Imprimir"),
-      QString::fromUtf8("Enviando %1 a la impresora %2...").arg(quoted(shownTitle), quoted(target->name)),
-      [job, result, stopped] {
-        *result = submitPrintJob(job);
-        // The user stopped waiting: a late acceptance must not print after all.
-        if (stopped->load() && result->accepted()) cancelPrintJob(job.printer, result->jobId);
-        QFile::remove(job.file);
-      });
+  const bool ended = awaitWithWaitWindow(QStringLiteral("Imprimir"),
+                                         QString::fromUtf8("Enviando %1 a la impresora %2...")
+                                             .arg(quoted(shownTitle), quoted(target->name)),
+                                         [job, result, stopped] {
+                                           *result = submitPrintJob(job);
+                                           // The user stopped waiting: a late acceptance must not
+                                           // print after all.
+                                           if (stopped->load() && result->accepted())
+                                             cancelPrintJob(job.printer, result->jobId);
+                                           QFile::remove(job.file);
+                                         });
   if (!ended) {
     stopped->store(true);
     return false;

@@ -66,7 +66,8 @@ enum class Fit {
 };
 
 bool isWhole(const ReportControl& c, const QString& text) {
-  return c.whole || (c.picture.kind != PictureKind::None && c.picture.kind != PictureKind::String) ||
+  return c.whole ||
+         (c.picture.kind != PictureKind::None && c.picture.kind != PictureKind::String) ||
          isWholeValue(text);
 }
 
@@ -80,8 +81,7 @@ Fit fitOf(const ReportControl& c, const QString& text) {
   // A value broken over lines would read as other values.
   if (isWhole(c, text)) return Fit::Shrink;
   if (c.height >= 2 * metrics.height()) {
-    const QRectF needed =
-        metrics.boundingRect(QRectF(0, 0, width, 1e6), wrapFlags(c.align), text);
+    const QRectF needed = metrics.boundingRect(QRectF(0, 0, width, 1e6), wrapFlags(c.align), text);
     if (needed.width() <= width && needed.height() <= c.height) return Fit::WrapInBox;
   }
   if (width / advance >= kSmallestShrink) return Fit::Shrink;
@@ -283,7 +283,8 @@ void ReportEngine::placeBand(const ReportBand& band, int top, bool continuing, i
         item.font = c.font;
         item.text = controlText(c);
         if (item.text.isEmpty()) continue;
-        item.flags = (c.align ? c.align : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
+        item.flags = (c.align ? c.align : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine |
+                     Qt::TextDontClip;
         fitInBox(item, c);
         break;
       }
@@ -314,7 +315,8 @@ void ReportEngine::print(const ReportBand& detail) {
     if (!grown) grown = detail;
     grown->controls[i].kind = ReportControl::Kind::WrappedText;
   }
-  const bool grows = grown.has_value() ||
+  const bool grows =
+      grown.has_value() ||
       std::any_of(detail.controls.begin(), detail.controls.end(), [](const ReportControl& c) {
         return c.kind == ReportControl::Kind::WrappedText ||
                c.kind == ReportControl::Kind::RichText;

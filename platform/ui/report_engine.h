@@ -51,8 +51,7 @@ struct ReportBand {
   ReportBand& wrapped(int x, int y, int width, std::function<std::string()> value,
                       const QFont& font, int height = 0);
   // RTF markup laid out at `width`, growing the band likewise.
-  ReportBand& rich(int x, int y, int width, std::function<std::string()> markup,
-                   const QFont& font);
+  ReportBand& rich(int x, int y, int width, std::function<std::string()> markup, const QFont& font);
 };
 
 // What a page-total control shows while the pages are made; once the last

@@ -1,9 +1,9 @@
 #include "platform/ui/report_output.h"
 
+#include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPageLayout>
 #include <algorithm>
 #include <optional>
 
@@ -36,8 +36,7 @@ QByteArray xmpPacket(const PdfDocumentInfo& info) {
       "<xmp:CreatorTool>%6</xmp:CreatorTool>\n"
       "</rdf:Description>\n</rdf:RDF>\n</x:xmpmeta>\n<?xpacket end='w'?>");
   xmp = xmp.arg(xmlEscaped(info.title), xmlEscaped(info.subject), xmlEscaped(info.author),
-                xmlEscaped(info.programName), xmlEscaped(info.keywords),
-                xmlEscaped(info.creator));
+                xmlEscaped(info.programName), xmlEscaped(info.keywords), xmlEscaped(info.creator));
   return xmp.toUtf8();
 }
 
@@ -154,7 +153,9 @@ bool printReport(const std::vector<ReportPage>& pages, int copies, const QString
     MessageRequest message;
     message.caption = "Imprimir";
     message.icon = MessageIcon::Error;
-    message.text = fromQString(QString::fromUtf8("No se pudo imprimir «%1»: sus páginas no pudieron prepararse.").arg(title));
+    message.text = fromQString(
+        QString::fromUtf8("No se pudo imprimir «%1»: sus páginas no pudieron prepararse.")
+            .arg(title));
     showMessage(message);
   }
   return printed;

@@ -12,7 +12,7 @@ namespace rt {
 
 struct PdfDocumentInfo {
   QString title;
-  QString creator;      // the application
+  QString creator;  // the application
   QString subject;
   QString programName;  // the procedure that produced the report
   QString author;

@@ -29,8 +29,8 @@ struct PageItem {
   QRectF rect;  // Text, Box, RichSlice: the area; Line: from top-left to bottom-right
   QString text;
   QFont font;
-  int flags = 0;  // Qt alignment and word-wrap flags of a text
-  int penWidth = 10;  // lines and boxes
+  int flags = 0;                              // Qt alignment and word-wrap flags of a text
+  int penWidth = 10;                          // lines and boxes
   std::shared_ptr<const RichTextPages> rich;  // RichSlice: the text and the slice's top
   double sliceTop = 0;
 };

@@ -1,7 +1,5 @@
 #include "platform/ui/report_preview.h"
 
-#include "platform/ui/window_placement.h"
-
 #include <QBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -12,6 +10,7 @@
 
 #include "platform/base/procedures.h"
 #include "platform/ui/report_output.h"
+#include "platform/ui/window_placement.h"
 
 namespace rt {
 namespace {
@@ -48,8 +47,8 @@ int ReportPreview::Init() {
   button(window, row, "?PREVIOUS", QStringLiteral("<"));
   counter_ = new QLabel(window);
   counter_->setObjectName("?PAGES");
-  counter_->setMinimumWidth(counter_->fontMetrics().horizontalAdvance(
-      QStringLiteral("P\u00e1gina 9999 de 9999")));
+  counter_->setMinimumWidth(
+      counter_->fontMetrics().horizontalAdvance(QStringLiteral("P\u00e1gina 9999 de 9999")));
   counter_->setAlignment(Qt::AlignCenter);
   row->addWidget(counter_);
   button(window, row, "?NEXT", QStringLiteral(">"));

@@ -12,12 +12,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/base/cp_literal.h"
 #include "platform/base/message_hook.h"
 #include "platform/base/procedures.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/rtf_control.h"
 #include "platform/ui/window_driver.h"
-#include "platform/base/cp_literal.h"
 
 namespace rt {
 namespace {
@@ -25,8 +25,7 @@ namespace {
 constexpr double kTwipsPerCentimetre = 1440 / 2.54;
 constexpr int kMaxTwips = 31680;  // 22 inches: the widest page a paragraph may need
 constexpr std::size_t kMaxTabStops = 32;
-const char* const kIndentsTitle =
-    "Sangrías de Párrafo"_cp;
+const char* const kIndentsTitle = "Sangrías de Párrafo"_cp;
 
 QLineEdit* entry(QWidget* window, const char* name, const QString& value) {
   auto* edit = new QLineEdit(value, window);
@@ -276,10 +275,7 @@ class IndentsWindow : public WindowDriver {
     const std::string limit = fromQString(centimetres(kMaxTwips));
     if (!left || !right || !first || *left < 0 || *left > kMaxTwips || *right < 0 ||
         *right > kMaxTwips || std::abs(*first) > kMaxTwips) {
-      tell(
-          "Escriba las sangrías en centímetros, entre 0 y "_cp +
-              limit + ".",
-          kIndentsTitle);
+      tell("Escriba las sangrías en centímetros, entre 0 y "_cp + limit + ".", kIndentsTitle);
       return false;
     }
     if (*left + *first < 0) {

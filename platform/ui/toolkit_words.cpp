@@ -23,8 +23,7 @@ constexpr Word kWords[] = {
 
 }  // namespace
 
-QString ToolkitWords::translate(const char* context, const char* source, const char*,
-                                int) const {
+QString ToolkitWords::translate(const char* context, const char* source, const char*, int) const {
   if (!context || !source) return {};
   for (const Word& word : kWords) {
     if (std::strcmp(context, word.context) == 0 && std::strcmp(source, word.source) == 0) {

@@ -94,7 +94,8 @@ bool pressButtonOnEnter(QWidget* widget, const QKeyEvent* e) {
   auto* button = qobject_cast<QAbstractButton*>(widget);
   if (button == nullptr || !button->isEnabled() || !button->isVisible()) return false;
   if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button)) return false;
-  if (auto* push = qobject_cast<QPushButton*>(button); push && (push->autoDefault() || push->isDefault()))
+  if (auto* push = qobject_cast<QPushButton*>(button);
+      push && (push->autoDefault() || push->isDefault()))
     return false;
   button->click();
   return true;
@@ -277,10 +278,12 @@ int WindowDriver::Run() {
         // An entry left for the window's Cancel or Close is not taken: the
         // closing question and OK take it again, so leaving is never barred.
         if (current_.event == event::Accepted && current_.control &&
-            isCloseButton(QApplication::focusWidget()) && !entryRefusalText(current_.control).empty()) {
+            isCloseButton(QApplication::focusWidget()) &&
+            !entryRefusalText(current_.control).empty()) {
           continue;
         }
-        if (current_.event == event::Accepted && current_.control && refuseEntry(current_.control)) {
+        if (current_.event == event::Accepted && current_.control &&
+            refuseEntry(current_.control)) {
           // The press that left the entry waits until the entry is mended.
           std::erase_if(queue_, [](const WindowEvent& e) { return e.event == event::Accepted; });
           continue;
@@ -661,10 +664,10 @@ void WindowDriver::fitInHost() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
   // The holder's border and title stay around the window, inside the client area.
   const QSize border = (holder->size() - window_->size()).expandedTo(QSize(0, 0));
-  fitWithin(window_, QRect(QPoint(0, 0), client->size().shrunkBy(QMargins(0, 0, border.width(), border.height()))));
-  holder->resize((window_->size() + border)
-                     .expandedTo(holder->minimumSizeHint())
-                     .boundedTo(client->size()));
+  fitWithin(window_, QRect(QPoint(0, 0), client->size().shrunkBy(
+                                             QMargins(0, 0, border.width(), border.height()))));
+  holder->resize(
+      (window_->size() + border).expandedTo(holder->minimumSizeHint()).boundedTo(client->size()));
   centreInParent(holder);
 }
 
@@ -718,7 +721,8 @@ QWidget* entryAfter(const QWidget* window, const QWidget* control) {
 
 void WindowDriver::bringToFront() {
   if (!window_) return;
-  if (WindowDriver* child = hostedWindowOf(thread_); child != nullptr && child != this && child->window_) {
+  if (WindowDriver* child = hostedWindowOf(thread_);
+      child != nullptr && child != this && child->window_) {
     if (auto* holder = qobject_cast<QMdiSubWindow*>(child->window_->parentWidget());
         holder && holder->mdiArea()) {
       holder->mdiArea()->setActiveSubWindow(holder);

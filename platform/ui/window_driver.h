@@ -196,7 +196,7 @@ class WindowDriver {
   WindowEvent current_;
   std::set<int> alertKeys_;
   std::vector<QPointer<QWidget>> disabled_;  // the thread's windows this one disabled
-  QPointer<QWidget> lastFocus_;  // the window's control that had the focus last
+  QPointer<QWidget> lastFocus_;              // the window's control that had the focus last
   QPointer<QWidget> starter_;  // the active window when the thread's first window opened
   ThreadNumber thread_ = 0;
   bool opened_ = false;
@@ -208,14 +208,14 @@ class WindowDriver {
   // TakeEvent; an exception it lets out is shown naming the window.
   int takeEventReportingFailure();
   std::optional<QPoint> ownPosition_;  // where the window put itself before opening
-  QSize wantedSize_;  // the size the program last gave the window, before any fitting
+  QSize wantedSize_;               // the size the program last gave the window, before any fitting
   std::vector<QSize> askedSizes_;  // the sizes given to the window, the last one last
-  bool autoSized_ = false;  // sized by its contents, not by its own code
-  bool framed_ = false;  // placed with the window manager's frame known
-  bool settled_ = false;  // placed at its final size once its Init was done
-  bool placing_ = false;  // being placed now
-  std::uint64_t serial_ = 0;  // tells this window from a later one at its address
-  int closeRefusals_ = 0;     // close requests answered by staying open
+  bool autoSized_ = false;         // sized by its contents, not by its own code
+  bool framed_ = false;            // placed with the window manager's frame known
+  bool settled_ = false;           // placed at its final size once its Init was done
+  bool placing_ = false;           // being placed now
+  std::uint64_t serial_ = 0;       // tells this window from a later one at its address
+  int closeRefusals_ = 0;          // close requests answered by staying open
 };
 
 // The first control of the window, from `from` on in the window's control

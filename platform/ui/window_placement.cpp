@@ -58,11 +58,10 @@ QLayout* buttonsAtTheEdge(QWidget* window, std::vector<QWidget*>& buttons) {
   std::vector<QWidget*> widgets;
   collectWidgets(edge, widgets);
   const auto isButton = [](QWidget* w) { return qobject_cast<QAbstractButton*>(w) != nullptr; };
-  const bool onlyButtons =
-      std::any_of(widgets.begin(), widgets.end(), isButton) &&
-      std::all_of(widgets.begin(), widgets.end(), [&](QWidget* w) {
-        return isButton(w) || qobject_cast<QLabel*>(w) != nullptr;
-      });
+  const bool onlyButtons = std::any_of(widgets.begin(), widgets.end(), isButton) &&
+                           std::all_of(widgets.begin(), widgets.end(), [&](QWidget* w) {
+                             return isButton(w) || qobject_cast<QLabel*>(w) != nullptr;
+                           });
   if (!onlyButtons) return nullptr;
   buttons = std::move(widgets);
   return edge;
@@ -116,8 +115,9 @@ void shrinkViews(QWidget* window, QSize room) {
     for (const View& v : views) {
       if (!v.view) continue;
       const QSize given = v.designed - v.designed * tenths / 10;
-      v.view->setMinimumSize(wide ? std::max(given.width(), v.floor.width()) : v.view->minimumWidth(),
-                             tall ? std::max(given.height(), v.floor.height()) : v.view->minimumHeight());
+      v.view->setMinimumSize(
+          wide ? std::max(given.width(), v.floor.width()) : v.view->minimumWidth(),
+          tall ? std::max(given.height(), v.floor.height()) : v.view->minimumHeight());
     }
     settleLayouts(window);
   }

@@ -30,10 +30,9 @@ QPoint pulledInto(const QRect& area, QPoint wanted, QSize frameSize);
 
 // Makes the window fit `area` (its frame included): a window whose needed
 // size is larger has its lists and texts shrunk from their designed
-// minimum toward what their scroll bars need; when it still needs more, its contents are moved into a scroll
-// area and it is sized to the area. A window that fits but is too short for
-// its wrapped texts is widened (else made taller) within the area. True when
-// the contents now scroll.
+// minimum toward what their scroll bars need; when it still needs more, its contents are moved into
+// a scroll area and it is sized to the area. A window that fits but is too short for its wrapped
+// texts is widened (else made taller) within the area. True when the contents now scroll.
 bool fitWithin(QWidget* window, const QRect& area);
 
 // Keeps the window's size within `area` (its frame included), whatever

@@ -8,12 +8,12 @@
 #include <filesystem>
 #include <string>
 
-#include "core/tables/catalog_tables.h"
-#include "core/tables/clinical_tables.h"
-#include "core/tables/data_files.h"
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
 #include "core/shapes/report_destination.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
 #include "core/testing/report_practice.h"
@@ -21,11 +21,11 @@
 #include "platform/base/cp_literal.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "platform/ui/testing/pdf_probe.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "practice/planner_day.h"
-#include "platform/base/testing/test_environment.h"
 
 namespace practice {
 namespace {
@@ -68,8 +68,10 @@ class AppointmentReportTest : public core::testing::ReportPractice {
     over.Nombre = "Maria Extra";
     over.Motivo = "Receta";
     over.Telefono = kWordyPhone;
-    ArmarPlanillaDia(day, DayInput{{}, DaySheet{7, minutes(20), at(8, 0), at(9, 0), at(10, 0), at(11, 0)},
-                                   {booked, over}});
+    ArmarPlanillaDia(day,
+                     DayInput{{},
+                              DaySheet{7, minutes(20), at(8, 0), at(9, 0), at(10, 0), at(11, 0)},
+                              {booked, over}});
     GLO::CodMedicoTurno = 3;
     GLO::FechaTurno = day.FechaTurno;
   }
@@ -96,9 +98,9 @@ TEST_F(AppointmentReportTest, PrintsEveryRowInSlotOrderUnderTheChosenPhysician) 
   const std::string text = run();
   ASSERT_FALSE(text.empty());
   // Rows in slot number order, each with its type's text.
-  const char* expected[] = {"Turno",  "Juan Sin Ficha", "Maria Extra", "Turno",
-                            "Indeterminado", "Tiempo Libre", "Indeterminado",
-                            "Turno", "Turno", "Turno"};
+  const char* expected[] = {"Turno",         "Juan Sin Ficha", "Maria Extra",   "Turno",
+                            "Indeterminado", "Tiempo Libre",   "Indeterminado", "Turno",
+                            "Turno",         "Turno"};
   std::size_t from = text.find("Tipo");
   ASSERT_NE(from, std::string::npos) << text;
   for (const char* piece : expected) {
@@ -115,10 +117,12 @@ TEST_F(AppointmentReportTest, PrintsEveryRowInSlotOrderUnderTheChosenPhysician) 
   EXPECT_EQ(text.find("Dr. Primero"), std::string::npos);
   EXPECT_NE(text.find("Planilla de Turnos"), std::string::npos);
   EXPECT_NE(text.find("10/12/2026"), std::string::npos);
-  for (std::size_t i = 1; i < QTU().size(); ++i) EXPECT_LT(QTU()[i - 1].NRO_ABSOLUTO, QTU()[i].NRO_ABSOLUTO);
+  for (std::size_t i = 1; i < QTU().size(); ++i)
+    EXPECT_LT(QTU()[i - 1].NRO_ABSOLUTO, QTU()[i].NRO_ABSOLUTO);
 }
 
-TEST_F(AppointmentReportTest, WithoutPhysiciansNothingIsPrintedAndAMissingSpecialityLeavesItsPartEmpty) {
+TEST_F(AppointmentReportTest,
+       WithoutPhysiciansNothingIsPrintedAndAMissingSpecialityLeavesItsPartEmpty) {
   buildDay();
   EXPECT_EQ(run().find("Juan Sin Ficha"), std::string::npos);
   addPhysician(3, "Dr. Solo", 9);

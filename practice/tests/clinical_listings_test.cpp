@@ -14,16 +14,16 @@
 #include <string>
 #include <vector>
 
-#include "core/tables/catalog_tables.h"
-#include "core/tables/clinical_tables.h"
-#include "core/tables/data_files.h"
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
 #include "core/shapes/report_destination.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
-#include "core/testing/report_practice.h"
 #include "core/testing/probed_window.h"
+#include "core/testing/report_practice.h"
 #include "platform/base/clock.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
@@ -112,8 +112,7 @@ TEST_F(ClinicalListings, TheHistoryPrintsThePatientOnceAndEveryConsultationOldes
   longNote += "Fin de la nota larga.";
   addVisit(7, kToday - 1, "Control anual", longNote);
   addVisit(8, kToday - 5, "Consulta de otro paciente");
-  addVisit(7, kToday - 30,
-           "Dolor de cabeza",
+  addVisit(7, kToday - 30, "Dolor de cabeza",
            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Dolor desde hace tres "
            "d\\'edas, {\\b intenso}.\\par}");
   addVisit(7, kToday - 400, "Primera consulta");
@@ -337,14 +336,22 @@ TEST_F(ClinicalListings, EveryListingsColumnsReadBackWhole) {
   const std::string plan = "Particular (sin cobertura)";
   const std::string born = "12/10/1961";
   const Listing listings[] = {
-      {"Listado de Pacientes", [] { return runReportePacientes("", ""); },
-       {name, phone, plan, born, "Villa Carlos Paz de las Sierras"}, {phone, wordyPhone}},
-      {"Listado de Cumpleaños", [] { return runReporteCumpleanos(kToday); },
-       {name, phone, born}, {phone, wordyPhone}},
-      {"Listado de Consultas", [] { return runReporteConsultas("", ""); },
-       {name, phone, plan, born, reason}, {phone, wordyPhone}},
-      {"Listado de Historia Clínica", [] { return runReporteHistoriaClinicaFiltrada(31); },
-       {name, phone, reason}, {phone}},
+      {"Listado de Pacientes",
+       [] { return runReportePacientes("", ""); },
+       {name, phone, plan, born, "Villa Carlos Paz de las Sierras"},
+       {phone, wordyPhone}},
+      {"Listado de Cumpleaños",
+       [] { return runReporteCumpleanos(kToday); },
+       {name, phone, born},
+       {phone, wordyPhone}},
+      {"Listado de Consultas",
+       [] { return runReporteConsultas("", ""); },
+       {name, phone, plan, born, reason},
+       {phone, wordyPhone}},
+      {"Listado de Historia Clínica",
+       [] { return runReporteHistoriaClinicaFiltrada(31); },
+       {name, phone, reason},
+       {phone}},
   };
   for (const Listing& l : listings) {
     SCOPED_TRACE(l.title);
@@ -377,7 +384,8 @@ TEST_F(ClinicalListings, TwoListingsAtOnceEachWriteTheirOwnFile) {
     runReporteConsultas("", "");
     --running;
   });
-  ASSERT_TRUE(rt::testing::waitUntil([&] { return running == 0; }, "both listings", std::chrono::seconds(60)));
+  ASSERT_TRUE(rt::testing::waitUntil([&] { return running == 0; }, "both listings",
+                                     std::chrono::seconds(60)));
   const std::string patients = rt::testing::pdfText(pdfOf("Listado de Pacientes").string());
   const std::string visits = rt::testing::pdfText(pdfOf("Listado de Consultas").string());
   EXPECT_EQ(occurrences(patients, "Reporte de Pacientes"), 3);
@@ -405,8 +413,8 @@ TEST_F(ClinicalListings, TheBirthdayWindowListsTodayAndClosesAfterTheListing) {
         EXPECT_EQ(w.window()->windowTitle(), "Listado de Cumpleaños en una Fecha");
         EXPECT_EQ(w.control<QLineEdit>("?Fecha")->text(), "12/10/2026");
         if (const char* keep = std::getenv("VARNETA_KEEP_REPORT_SHOTS")) {
-          w.window()->grab().save(
-              QString::fromStdString((std::filesystem::path(keep) / "birthday-window.png").string()));
+          w.window()->grab().save(QString::fromStdString(
+              (std::filesystem::path(keep) / "birthday-window.png").string()));
         }
         click(w, button);
       });

@@ -18,13 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "core/frame/globals.h"
+#include "core/frame/program_startup.h"
+#include "core/shapes/export_handover.h"
+#include "core/shapes/record_form.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
-#include "core/shapes/export_handover.h"
-#include "core/frame/globals.h"
-#include "core/frame/program_startup.h"
-#include "core/shapes/record_form.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
 #include "core/testing/practice_folder.h"
@@ -53,8 +53,8 @@ constexpr std::int32_t kRed = 0x0000FF;  // blue-green-red
 class ConsultationListTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(
-        core::testing::openFreshPractice("consultation-list", folder_, core::testing::Tables::AllOpen));
+    ASSERT_NO_FATAL_FAILURE(core::testing::openFreshPractice("consultation-list", folder_,
+                                                             core::testing::Tables::AllOpen));
     core::registerTableManagers();
     core::installThreadRoutines();
     clock_.emplace(kToday, rt::makeTime(10, 0));
@@ -153,9 +153,8 @@ TEST_F(ConsultationListTest, OpensOnTodayWithBothCombosDisabledAndTheTypeInItsCo
     EXPECT_FALSE(l.control("?PAC:Nombre")->isEnabled());
     EXPECT_FALSE(l.control("?MDC:Nombre")->isEnabled());
     EXPECT_TRUE(l.control("?FechaDesde")->isEnabled());
-    EXPECT_EQ(l.browser().filterText(),
-              "(CON:Fecha >= " + std::to_string(kToday) + " AND CON:Fecha <= " +
-                  std::to_string(kToday) + ")");
+    EXPECT_EQ(l.browser().filterText(), "(CON:Fecha >= " + std::to_string(kToday) +
+                                            " AND CON:Fecha <= " + std::to_string(kToday) + ")");
     QAbstractItemModel* m = l.browser().list()->model();
     EXPECT_EQ(m->data(m->index(0, 1)).toString(), "Lopez, Ana");
     EXPECT_EQ(m->data(m->index(0, 2)).toString(), "Dr. Pereyra");
@@ -342,9 +341,9 @@ TEST_F(ConsultationListTest, CtrlFSearchesAndTheExportHandsOverItsColumns) {
   EXPECT_EQ(handed.procedure, "ExaminarConsultas8");
   EXPECT_EQ(handed.title, "Examinando el archivo de  Consultas");
   EXPECT_EQ(handed.fields, "1,2,3,4,5,6,11,12,13,");
-  EXPECT_EQ(handed.names, (std::vector<std::string>{"Fecha", "Paciente", "Médico"_cp, "Teléfono"_cp,
-                                                    "Motivo", "Tipo de Consulta", "Cobertura",
-                                                    "Nro. Carnet", "Color"}));
+  EXPECT_EQ(handed.names,
+            (std::vector<std::string>{"Fecha", "Paciente", "Médico"_cp, "Teléfono"_cp, "Motivo",
+                                      "Tipo de Consulta", "Cobertura", "Nro. Carnet", "Color"}));
   EXPECT_EQ(handed.moreThan, (std::vector<bool>{true, false}));
   ASSERT_EQ(handed.rows.size(), 3u);
   const std::vector<std::string>& first = handed.rows[0];
@@ -378,11 +377,10 @@ TEST_F(ConsultationListTest, TheButtonsCallTheConsultationFormWithTheirRequest) 
       list.Run();
     }));
     if (request == 0) {
-      EXPECT_EQ(calls, (std::vector<std::pair<std::string, int>>{
-                           {"0", core::request::View},
-                           {"0", core::request::Insert},
-                           {"0", core::request::Change},
-                           {"0", core::request::Delete}}));
+      EXPECT_EQ(calls, (std::vector<std::pair<std::string, int>>{{"0", core::request::View},
+                                                                 {"0", core::request::Insert},
+                                                                 {"0", core::request::Change},
+                                                                 {"0", core::request::Delete}}));
     } else {
       EXPECT_TRUE(calls.empty()) << "a list opened to view opens no form";
     }

@@ -12,23 +12,23 @@
 #include <filesystem>
 #include <string>
 
-#include "core/tables/catalog_tables.h"
-#include "core/tables/clinical_tables.h"
-#include "core/tables/data_files.h"
 #include "core/frame/globals.h"
 #include "core/frame/program_startup.h"
 #include "core/shapes/report_destination.h"
+#include "core/tables/catalog_tables.h"
+#include "core/tables/clinical_tables.h"
+#include "core/tables/data_files.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
 #include "core/testing/report_practice.h"
 #include "platform/base/ini_file.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "platform/ui/report_output.h"
 #include "platform/ui/testing/pdf_probe.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/testing/test_environment.h"
 
 namespace practice {
 namespace {
@@ -176,9 +176,10 @@ TEST_F(ConsultationReportTest, TheListsRangeIsTheStretchReadAndTheProgressReache
     std::string filter;
     int printed;
   };
-  const Case cases[] = {{"(CON:Fecha >= 80031 AND CON:Fecha <= 80060)", 30},
-                        {"(CON:Fecha >= 80031 AND CON:Fecha <= 80060) AND (CON:Cod_Paciente = 3)", 3},
-                        {"(CON:Cod_Paciente = 3)", 11}};
+  const Case cases[] = {
+      {"(CON:Fecha >= 80031 AND CON:Fecha <= 80060)", 30},
+      {"(CON:Fecha >= 80031 AND CON:Fecha <= 80060) AND (CON:Cod_Paciente = 3)", 3},
+      {"(CON:Cod_Paciente = 3)", 11}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.filter);
     GLO::ModoListado = "P";
@@ -194,7 +195,8 @@ TEST_F(ConsultationReportTest, TheListsRangeIsTheStretchReadAndTheProgressReache
   }
   GLO::ModoListado = "P";
   ASSERT_TRUE(rt::testing::runOnThread([&] {
-    ConsultationReport report("(CON:Fecha >= 80031 AND CON:Fecha <= 80060) AND (CON:Motivo = 'Motivo 1031')", "");
+    ConsultationReport report(
+        "(CON:Fecha >= 80031 AND CON:Fecha <= 80060) AND (CON:Motivo = 'Motivo 1031')", "");
     EXPECT_EQ(report.execute(), rt::kCompleted);
     EXPECT_EQ(report.percentage(), 3) << "one record of the thirty the month holds";
   }));
@@ -403,10 +405,16 @@ TEST_F(ConsultationReportTest, TheWindowsAreServedWhileThePdfIsWritten) {
   bool served = false;
   int drawn = 0;
   int drawnWhenServed = -1;
-  rt::PdfWriteService previous = rt::setPdfWriteService(
-      [&](const std::vector<rt::ReportPage>& pages, const QString& path, const rt::PdfDocumentInfo& info,
-          const rt::BetweenPages& between) {
-        QMetaObject::invokeMethod(qApp, [&] { served = true; drawnWhenServed = drawn; }, Qt::QueuedConnection);
+  rt::PdfWriteService previous =
+      rt::setPdfWriteService([&](const std::vector<rt::ReportPage>& pages, const QString& path,
+                                 const rt::PdfDocumentInfo& info, const rt::BetweenPages& between) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [&] {
+              served = true;
+              drawnWhenServed = drawn;
+            },
+            Qt::QueuedConnection);
         return rt::writePdfFile(pages, path, info, [&] {
           ++drawn;
           between();

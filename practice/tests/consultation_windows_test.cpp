@@ -20,31 +20,31 @@
 #include <string>
 #include <vector>
 
+#include "core/aids/patient_services.h"
 #include "core/frame/activity_log.h"
+#include "core/frame/globals.h"
+#include "core/frame/program_startup.h"
+#include "core/shapes/export_handover.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
-#include "core/shapes/export_handover.h"
-#include "core/frame/globals.h"
-#include "core/frame/program_startup.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
 #include "core/testing/practice_folder.h"
 #include "core/testing/probed_window.h"
 #include "platform/base/clock.h"
-#include "platform/base/testing/fixed_clock.h"
-#include "platform/base/testing/test_environment.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/outside_actions.h"
 #include "platform/base/paths.h"
 #include "platform/base/procedures.h"
+#include "platform/base/testing/fixed_clock.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "platform/data/testing/other_workstation.h"
 #include "platform/ui/file_chooser.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "platform/ui/window_placement.h"
-#include "core/aids/patient_services.h"
 #include "practice/attachment_form.h"
 #include "practice/consultation_form.h"
 #include "practice/consultation_log_list.h"
@@ -129,7 +129,9 @@ class ConsultationWindows : public ::testing::Test {
     EXPECT_TRUE(runOnThread([&] {
       // The caller has the consultation read, as a list does.
       core::relate(core::Consultas::def()).open();
-      if (visit != 0) { EXPECT_TRUE(readVisit(visit)); }
+      if (visit != 0) {
+        EXPECT_TRUE(readVisit(visit));
+      }
       if (prime) prime();
       Probed<ConsultationForm> form(fromAppointment);
       for (const auto& step : steps) form.probe(step);
@@ -169,8 +171,7 @@ TEST_F(ConsultationWindows, EveryCloseAddsOneLogEntryByItsRequest) {
     // A typed reason cancelled: No to saving it.
     const bool asks = c.request == core::request::Insert && std::string(c.button) == "?CANCEL";
     ScriptedMessages messages({rt::button::No});
-    runForm(c.request, false,
-            {[&](ConsultationForm& f) {
+    runForm(c.request, false, {[&](ConsultationForm& f) {
               code = static_cast<int>(core::CON().Cod_Consulta);
               if (c.request == core::request::Insert) {
                 f.control<QLineEdit>("?CON:MOTIVO")->setText(c.name);
@@ -213,15 +214,14 @@ TEST_F(ConsultationWindows, ANewConsultationIsPrimedFromTheAppointmentOnlyWhenOp
     int turno;
   } cases[] = {
       {"empty buffer", true, appointment(0, 0, ""), kToday, "", 0, 0},
-      {"appointment of date 0 with a motive", true, appointment(0, 0, "Control"), kToday,
-       "Control", 0, 0},
+      {"appointment of date 0 with a motive", true, appointment(0, 0, "Control"), kToday, "Control",
+       0, 0},
       {"appointment", true, appointment(5, kToday - 3, "Dolor"), kToday - 3, "Dolor", 7, 5},
-      {"a stale appointment does not prime", false, appointment(5, kToday - 3, "Dolor"), kToday,
-       "", 0, 0},
+      {"a stale appointment does not prime", false, appointment(5, kToday - 3, "Dolor"), kToday, "",
+       0, 0},
   };
   for (const Case& c : cases) {
-    runForm(core::request::Insert, c.fromAppointment,
-            {[&](ConsultationForm& f) {
+    runForm(core::request::Insert, c.fromAppointment, {[&](ConsultationForm& f) {
               EXPECT_EQ(core::CON().Fecha, c.date) << c.name;
               EXPECT_EQ(text(f, "?CON:MOTIVO"), c.motive) << c.name;
               EXPECT_EQ(core::CON().Cod_Paciente, c.patient) << c.name;
@@ -236,8 +236,7 @@ TEST_F(ConsultationWindows, ANewConsultationIsPrimedFromTheAppointmentOnlyWhenOp
             0, c.prime);
   }
   // The patient a calling list holds in its range stays with the new record.
-  runForm(core::request::Insert, false,
-          {[](ConsultationForm& f) {
+  runForm(core::request::Insert, false, {[](ConsultationForm& f) {
             EXPECT_EQ(core::CON().Cod_Paciente, 7);
             EXPECT_EQ(text(f, "?PAC:NOMBRE"), "Ana Lopez");
             EXPECT_TRUE(f.control("?EDITPATIENT")->isEnabled());
@@ -245,8 +244,8 @@ TEST_F(ConsultationWindows, ANewConsultationIsPrimedFromTheAppointmentOnlyWhenOp
           }},
           0, [] {
             core::Turnos::table().clear();
-            core::access(core::Consultas::def()).holdOnPrime(
-                core::Consultas::def().fieldIndex("Cod_Paciente"), 7);
+            core::access(core::Consultas::def())
+                .holdOnPrime(core::Consultas::def().fieldIndex("Cod_Paciente"), 7);
           });
 }
 
@@ -305,19 +304,17 @@ TEST_F(ConsultationWindows, NotesAreKeptWholeOrRefusedAndNothingIsLost) {
   const int visit = addVisit("Control");
   // Formatted notes and accents are stored and read back as shown.
   std::string shown;
-  runForm(core::request::Change, false,
-          {[&](ConsultationForm& f) {
-             auto* notes = f.control<QTextEdit>("?CON:NOTAS");
-             notes->setHtml(QString::fromUtf8("Dolor de <b>cabeza</b> desde hace tres días."));
-             shown = rt::fromQString(notes->toPlainText());
-             click(f, "?OK");
-           }},
+  runForm(core::request::Change, false, {[&](ConsultationForm& f) {
+            auto* notes = f.control<QTextEdit>("?CON:NOTAS");
+            notes->setHtml(QString::fromUtf8("Dolor de <b>cabeza</b> desde hace tres días."));
+            shown = rt::fromQString(notes->toPlainText());
+            click(f, "?OK");
+          }},
           visit);
   ASSERT_TRUE(readVisit(visit));
   const std::string stored = core::CON().Notas;
   EXPECT_NE(stored.find("\\b"), std::string::npos) << stored;
-  runForm(core::request::View, false,
-          {[&](ConsultationForm& f) {
+  runForm(core::request::View, false, {[&](ConsultationForm& f) {
             EXPECT_EQ(rt::fromQString(f.control<QTextEdit>("?CON:NOTAS")->toPlainText()), shown);
             EXPECT_TRUE(f.control<QTextEdit>("?CON:NOTAS")->textCursor().charFormat().isValid());
             click(f, "?OK");
@@ -392,29 +389,29 @@ TEST_F(ConsultationWindows, AfterARefusedSaveTheHistoryKeyGivesTheNotesBack) {
   const int visit = addVisit("Control");
   rt::testing::OtherWorkstation other(folder_ / "Varneta.dat");
   ScriptedMessages messages;
-  const int answer = runForm(
-      core::request::Change, false,
-      {[&](ConsultationForm& f) {
-         ASSERT_TRUE(other.change("Consulta", "Motivo = 'Control anual'",
-                                  "Cod_Consulta = " + std::to_string(visit)))
-             << other.error();
-         f.control<QTextEdit>("?CON:NOTAS")->setHtml("Dolor de <b>cabeza</b>.");
-         click(f, "?OK");
-       },
-       [&](ConsultationForm& f) {
-         ASSERT_TRUE(f.isOpen());
-         ASSERT_EQ(messages.asked().size(), 1u);
-         EXPECT_EQ(messages.asked()[0].caption, "Registro no Actualizado");
-         auto* notes = f.control<QTextEdit>("?CON:NOTAS");
-         notes->clear();
-         notes->setFocus();
-         QTest::keyClick(notes, Qt::Key_Apostrophe, Qt::ControlModifier);
-       },
-       [&](ConsultationForm& f) {
-         EXPECT_EQ(f.control<QTextEdit>("?CON:NOTAS")->toPlainText(), "Dolor de cabeza.");
-         click(f, "?OK");
-       }},
-      visit);
+  const int answer =
+      runForm(core::request::Change, false,
+              {[&](ConsultationForm& f) {
+                 ASSERT_TRUE(other.change("Consulta", "Motivo = 'Control anual'",
+                                          "Cod_Consulta = " + std::to_string(visit)))
+                     << other.error();
+                 f.control<QTextEdit>("?CON:NOTAS")->setHtml("Dolor de <b>cabeza</b>.");
+                 click(f, "?OK");
+               },
+               [&](ConsultationForm& f) {
+                 ASSERT_TRUE(f.isOpen());
+                 ASSERT_EQ(messages.asked().size(), 1u);
+                 EXPECT_EQ(messages.asked()[0].caption, "Registro no Actualizado");
+                 auto* notes = f.control<QTextEdit>("?CON:NOTAS");
+                 notes->clear();
+                 notes->setFocus();
+                 QTest::keyClick(notes, Qt::Key_Apostrophe, Qt::ControlModifier);
+               },
+               [&](ConsultationForm& f) {
+                 EXPECT_EQ(f.control<QTextEdit>("?CON:NOTAS")->toPlainText(), "Dolor de cabeza.");
+                 click(f, "?OK");
+               }},
+              visit);
   EXPECT_EQ(answer, rt::kCompleted);
   ASSERT_TRUE(readVisit(visit));
   EXPECT_EQ(core::CON().Motivo.clipped(), "Control anual");
@@ -425,37 +422,36 @@ TEST_F(ConsultationWindows, AfterARefusedSaveTheHistoryKeyGivesTheNotesBack) {
 // tool bar included: it shows no scroll bar there.
 TEST_F(ConsultationWindows, InTheDefaultFontTheFormFitsASmallScreenWithoutScrolling) {
   const int visit = addVisit("Control");
-  runForm(core::request::Change, false,
-          {[&](ConsultationForm& f) {
-             const int needs = f.window()->minimumSizeHint().width();
-             EXPECT_FALSE(rt::fitWithin(f.window(), QRect(0, 0, 1024, 768)))
-                 << "needs " << needs << " wide";
-             EXPECT_EQ(f.window()->findChild<QScrollArea*>(), nullptr);
-             click(f, "?CANCEL");
-           }},
+  runForm(core::request::Change, false, {[&](ConsultationForm& f) {
+            const int needs = f.window()->minimumSizeHint().width();
+            EXPECT_FALSE(rt::fitWithin(f.window(), QRect(0, 0, 1024, 768)))
+                << "needs " << needs << " wide";
+            EXPECT_EQ(f.window()->findChild<QScrollArea*>(), nullptr);
+            click(f, "?CANCEL");
+          }},
           visit);
 }
 
 TEST_F(ConsultationWindows, EnterInTheNotesStartsAParagraph) {
   const int visit = addVisit("Control");
-  runForm(core::request::Change, false,
-          {[&](ConsultationForm& f) {
-             auto* notes = f.control<QTextEdit>("?CON:NOTAS");
-             QTest::keyClicks(notes, "uno");
-             QTest::keyClick(notes, Qt::Key_Return);
-             QTest::keyClick(notes, Qt::Key_B, Qt::ControlModifier);
-             QTest::keyClicks(notes, "dos");
-             QTest::keyClick(notes, Qt::Key_Return, Qt::ShiftModifier);
-             QTest::keyClicks(notes, "tres");
-             click(f, "?OK");
-           }},
+  runForm(core::request::Change, false, {[&](ConsultationForm& f) {
+            auto* notes = f.control<QTextEdit>("?CON:NOTAS");
+            QTest::keyClicks(notes, "uno");
+            QTest::keyClick(notes, Qt::Key_Return);
+            QTest::keyClick(notes, Qt::Key_B, Qt::ControlModifier);
+            QTest::keyClicks(notes, "dos");
+            QTest::keyClick(notes, Qt::Key_Return, Qt::ShiftModifier);
+            QTest::keyClicks(notes, "tres");
+            click(f, "?OK");
+          }},
           visit);
   ASSERT_TRUE(readVisit(visit));
   const std::string stored = core::CON().Notas;
   // Control words counted whole: "\par" is not "\pard", "\line" not "\linex".
   const auto count = [&stored](const std::string& word) {
     int n = 0;
-    for (std::size_t at = stored.find(word); at != std::string::npos; at = stored.find(word, at + 1)) {
+    for (std::size_t at = stored.find(word); at != std::string::npos;
+         at = stored.find(word, at + 1)) {
       const std::size_t end = at + word.size();
       if (end >= stored.size() || !std::isalpha(static_cast<unsigned char>(stored[end]))) ++n;
     }
@@ -473,8 +469,7 @@ TEST_F(ConsultationWindows, NotesNearTheLimitLeftAsTheyWereDoNotStopASave) {
   markup += "}";
   const int visit = addVisit("Control", markup);
   ScriptedMessages messages;
-  runForm(core::request::Change, false,
-          {[](ConsultationForm& f) {
+  runForm(core::request::Change, false, {[](ConsultationForm& f) {
             f.control<QLineEdit>("?CON:MOTIVO")->setText("Control anual");
             click(f, "?OK");
           }},
@@ -538,7 +533,8 @@ TEST_F(ConsultationWindows, NotesTypedBeforeAnAttachmentAreStoredFirstAndEditsSu
 TEST_F(ConsultationWindows, ACancelledNewConsultationTakesItsAttachmentsAndADeleteLeavesTheFiles) {
   const std::filesystem::path file = folder_ / "adjuntos" / "rx.png";
   std::ofstream(file) << "png";
-  rt::setFileChooser([&](const rt::FileRequest&) { return std::optional<std::string>(file.string()); });
+  rt::setFileChooser(
+      [&](const rt::FileRequest&) { return std::optional<std::string>(file.string()); });
   rt::testing::WindowScript attachments;
   for (int i = 0; i < 2; ++i) {
     attachments.on("Actualizando un registro de Adjuntos para los temas", [](rt::WindowDriver& w) {
@@ -685,8 +681,9 @@ TEST_F(ConsultationWindows, TheNotesPassSaysHowManyNotesItCouldNotWrite) {
   other.reset();
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_EQ(messages.asked()[0].text,
-            kDone + "6||No se pudieron actualizar 2 consultas (en uso o cambiadas en otro "
-                    "puesto). Vuelva a ejecutar el proceso.");
+            kDone +
+                "6||No se pudieron actualizar 2 consultas (en uso o cambiadas en otro "
+                "puesto). Vuelva a ejecutar el proceso.");
   EXPECT_EQ(messages.asked()[0].icon, rt::MessageIcon::Warning);
   ASSERT_TRUE(readVisit(4));
   EXPECT_EQ(core::CON().Notas, "  cuatro") << "left as stored";
@@ -727,7 +724,8 @@ TEST_F(ConsultationWindows, TheLogListsNewestFirstWithWordsSearchAndTenColumnsEx
       QAbstractItemModel* m = l.browser().list()->model();
       ASSERT_EQ(m->rowCount(), 4);
       const char* words[] = {"Baja", "Indeterminada", "Modificación"_cp, "Alta"};
-      for (int r = 0; r < 4; ++r) EXPECT_EQ(rt::fromQString(m->data(m->index(r, 4)).toString()), words[r]);
+      for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(rt::fromQString(m->data(m->index(r, 4)).toString()), words[r]);
       EXPECT_EQ(text(l, "?PAC:NOMBRE"), "Ana Lopez");
       // The search finds the word, although "B" is stored.
       l.browser().list()->setCurrentIndex(m->index(3, 0));

@@ -18,30 +18,30 @@
 #include <string>
 #include <vector>
 
+#include "core/aids/patient_services.h"
 #include "core/frame/activity_log.h"
+#include "core/frame/globals.h"
+#include "core/frame/program_startup.h"
+#include "core/shapes/export_handover.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
-#include "core/shapes/export_handover.h"
-#include "core/frame/globals.h"
-#include "core/frame/program_startup.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
 #include "core/testing/practice_folder.h"
 #include "core/testing/probed_window.h"
 #include "platform/base/clock.h"
-#include "platform/base/testing/fixed_clock.h"
-#include "platform/base/testing/test_environment.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/outside_actions.h"
 #include "platform/base/procedures.h"
+#include "platform/base/testing/fixed_clock.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "platform/data/testing/other_workstation.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "practice/patient_form.h"
 #include "practice/patient_list.h"
-#include "core/aids/patient_services.h"
 
 namespace practice {
 namespace {
@@ -136,9 +136,11 @@ class PatientWindows : public ::testing::Test {
     return std::string(core::PAC().Nombre.clipped());
   }
 
-  static void showHistory(PatientForm& f) { f.control<QTabWidget>("?CurrentTab")->setCurrentIndex(1); }
+  static void showHistory(PatientForm& f) {
+    f.control<QTabWidget>("?CurrentTab")->setCurrentIndex(1);
+  }
 
-// Runs the form on a thread under a request, with steps inside its loop.
+  // Runs the form on a thread under a request, with steps inside its loop.
   int runForm(int request, const std::vector<std::function<void(PatientForm&)>>& steps,
               int patient = 0) {
     int answer = 0;
@@ -233,7 +235,9 @@ TEST_F(PatientWindows, LocalityTypeAheadCompletesInAnyCaseAndKeepsAPrefixWithout
       const core::LocalityTypeAhead r = core::CompletarLocalidad(c.shown, c.cursor, c.backspace);
       EXPECT_EQ(r.name, c.name) << c.shown;
       EXPECT_EQ(r.found, c.code != 0) << c.shown;
-      if (r.found) { EXPECT_EQ(r.postalCode, c.code) << c.shown; }
+      if (r.found) {
+        EXPECT_EQ(r.postalCode, c.code) << c.shown;
+      }
       EXPECT_EQ(r.selectionStart, c.start) << c.shown;
       EXPECT_EQ(r.selectionEnd, c.end) << c.shown;
     }
@@ -389,30 +393,30 @@ TEST_F(PatientWindows, ACodeWithoutARecordIsLookedUpAgainAtOk) {
     return rt::kCancelled;
   });
   ScriptedMessages answers({rt::button::No});
-  const int answer = runForm(
-      core::request::Change,
-      {[](PatientForm& f) {
-         EXPECT_EQ(text(f, "?COB:DESCRIPCION"), "OSDE 210");
-         auto* coverage = f.control<QLineEdit>("?PAC:COD_COBERTURA");
-         coverage->setText("77");
-         f.post(rt::event::Accepted, coverage);
-       },
-       [&](PatientForm& f) {
-         EXPECT_EQ(listCalls, 1);
-         EXPECT_EQ(text(f, "?COB:DESCRIPCION"), "");
-         EXPECT_EQ(text(f, "?COB:DESCRIPCION:2"), "");
-         f.control<QLineEdit>("?PAC:NOMBRE")->setText("Ana Maria");
-         click(f, "?OK");
-       },
-       [&](PatientForm& f) {
-         EXPECT_EQ(listCalls, 2) << "OK opens the list again";
-         ASSERT_TRUE(f.isOpen());
-         EXPECT_EQ(f.window()->focusWidget(), f.control("?PAC:COD_COBERTURA"));
-         EXPECT_EQ(text(f, "?PAC:COD_COBERTURA").trimmed(), "77");
-         EXPECT_EQ(text(f, "?COB:DESCRIPCION"), "");
-         click(f, "?CANCEL");
-       }},
-      code);
+  const int answer =
+      runForm(core::request::Change,
+              {[](PatientForm& f) {
+                 EXPECT_EQ(text(f, "?COB:DESCRIPCION"), "OSDE 210");
+                 auto* coverage = f.control<QLineEdit>("?PAC:COD_COBERTURA");
+                 coverage->setText("77");
+                 f.post(rt::event::Accepted, coverage);
+               },
+               [&](PatientForm& f) {
+                 EXPECT_EQ(listCalls, 1);
+                 EXPECT_EQ(text(f, "?COB:DESCRIPCION"), "");
+                 EXPECT_EQ(text(f, "?COB:DESCRIPCION:2"), "");
+                 f.control<QLineEdit>("?PAC:NOMBRE")->setText("Ana Maria");
+                 click(f, "?OK");
+               },
+               [&](PatientForm& f) {
+                 EXPECT_EQ(listCalls, 2) << "OK opens the list again";
+                 ASSERT_TRUE(f.isOpen());
+                 EXPECT_EQ(f.window()->focusWidget(), f.control("?PAC:COD_COBERTURA"));
+                 EXPECT_EQ(text(f, "?PAC:COD_COBERTURA").trimmed(), "77");
+                 EXPECT_EQ(text(f, "?COB:DESCRIPCION"), "");
+                 click(f, "?CANCEL");
+               }},
+              code);
   EXPECT_EQ(answer, rt::kCancelled);
   EXPECT_EQ(listCalls, 2);
   EXPECT_EQ(storedName(code), "Ana") << "nothing stored";
@@ -461,7 +465,9 @@ TEST_F(PatientWindows, DeleteAsksOnCompletionAndTheRelationsRefuseWithTheirTable
                                  c.patient);
     ASSERT_GE(messages.asked().size(), 1u);
     EXPECT_EQ(messages.asked()[0].caption, "Borrado de Paciente") << messages.asked()[0].text;
-    if (c.response != 0) { EXPECT_EQ(response, c.response); }
+    if (c.response != 0) {
+      EXPECT_EQ(response, c.response);
+    }
     EXPECT_EQ(storedName(c.patient) != "<none>", c.stays);
     if (c.refusedBy != nullptr) {
       ASSERT_EQ(messages.asked().size(), 2u);
@@ -658,7 +664,8 @@ TEST_F(PatientWindows, TextThatCannotBeStoredAsTypedIsRefusedAtOkAndKept) {
     const core::PacientesBuffer& pac = core::PAC();
     const std::string stored = std::string(pac.Nombre.clipped()) + "|" + pac.Notas + "|" +
                                pac.Ant_Personales + "|" + pac.Ant_Familiares + "|" +
-                               std::to_string(pac.NroDoc) + "|" + std::string(pac.Telefono.clipped());
+                               std::to_string(pac.NroDoc) + "|" +
+                               std::string(pac.Telefono.clipped());
     if (c.said == nullptr) {
       EXPECT_TRUE(messages.asked().empty());
       const std::string typed = rt::fromQString(c.typed);
@@ -757,36 +764,36 @@ TEST_F(PatientWindows, ClosingAChangedPatientAsksWhetherToSaveIt) {
     const int code = addPatient("Ana");
     ScriptedMessages answers({c.answer});
     bool stayedOpen = false;
-    const int answer = runForm(
-        core::request::Change,
-        {[&](PatientForm& f) {
-           f.control<QLineEdit>("?PAC:NOMBRE")->setText("Ana Maria");
-           f.control("?PAC:TELEFONO")->setFocus();
-         },
-         [&](PatientForm& f) {
-           QWidget* phone = f.control("?PAC:TELEFONO");
-           switch (c.closing) {
-             case Closing::CancelButton:
-               click(f, "?CANCEL");
-               break;
-             case Closing::Escape:
-               QTest::keyClick(phone, Qt::Key_Escape);
-               break;
-             case Closing::CloseBox:
-               f.window()->close();
-               break;
-           }
-         },
-         [](PatientForm&) {},  // the close request the button or the key posted
-         [&](PatientForm& f) {
-           // Yes goes on through the form's own OK, which stores and closes.
-           if (c.answer == rt::button::Yes) return;
-           stayedOpen = f.isOpen();
-           EXPECT_EQ(f.window()->focusWidget(), f.control("?PAC:NOMBRE"));
-           f.control<QLineEdit>("?PAC:NOMBRE")->setText("Ana");
-           click(f, "?CANCEL");  // nothing changed now: closes without a question
-         }},
-        code);
+    const int answer =
+        runForm(core::request::Change,
+                {[&](PatientForm& f) {
+                   f.control<QLineEdit>("?PAC:NOMBRE")->setText("Ana Maria");
+                   f.control("?PAC:TELEFONO")->setFocus();
+                 },
+                 [&](PatientForm& f) {
+                   QWidget* phone = f.control("?PAC:TELEFONO");
+                   switch (c.closing) {
+                     case Closing::CancelButton:
+                       click(f, "?CANCEL");
+                       break;
+                     case Closing::Escape:
+                       QTest::keyClick(phone, Qt::Key_Escape);
+                       break;
+                     case Closing::CloseBox:
+                       f.window()->close();
+                       break;
+                   }
+                 },
+                 [](PatientForm&) {},  // the close request the button or the key posted
+                 [&](PatientForm& f) {
+                   // Yes goes on through the form's own OK, which stores and closes.
+                   if (c.answer == rt::button::Yes) return;
+                   stayedOpen = f.isOpen();
+                   EXPECT_EQ(f.window()->focusWidget(), f.control("?PAC:NOMBRE"));
+                   f.control<QLineEdit>("?PAC:NOMBRE")->setText("Ana");
+                   click(f, "?CANCEL");  // nothing changed now: closes without a question
+                 }},
+                code);
     EXPECT_EQ(stayedOpen, c.answer == rt::button::Cancel);
     EXPECT_EQ(answer, c.answer == rt::button::Yes ? rt::kCompleted : rt::kCancelled);
     ASSERT_EQ(answers.asked().size(), 1u);
@@ -887,7 +894,8 @@ TEST_F(PatientWindows, ListFiltersActivePatientsAndMarksThoseBornToday) {
              EXPECT_EQ(l.browser().RecordsInView(), 2);
              QAbstractItemModel* m = l.browser().list()->model();
              EXPECT_EQ(m->data(m->index(0, 0)).toString(), "Activa hoy");
-             EXPECT_EQ(m->data(m->index(0, 0), Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
+             EXPECT_EQ(m->data(m->index(0, 0), Qt::BackgroundRole).value<QColor>(),
+                       QColor(Qt::yellow));
              EXPECT_FALSE(m->data(m->index(1, 0), Qt::BackgroundRole).isValid());
              EXPECT_FALSE(m->data(m->index(0, 1), Qt::BackgroundRole).isValid());
              // Text columns read from the left, the e-mail address too.
@@ -926,10 +934,10 @@ TEST_F(PatientWindows, ListFiltersActivePatientsAndMarksThoseBornToday) {
 TEST_F(PatientWindows, ExportIsDisabledWhileTheListIsEmpty) {
   addPatient("Inactiva", 0, 1);
   runList({[](PatientList& l) {
-    EXPECT_EQ(l.browser().RecordsInView(), 0);
-    EXPECT_FALSE(l.control("?EXPORT")->isEnabled());
-    click(l, "?LOC:SOLOACTIVOS");
-  },
+             EXPECT_EQ(l.browser().RecordsInView(), 0);
+             EXPECT_FALSE(l.control("?EXPORT")->isEnabled());
+             click(l, "?LOC:SOLOACTIVOS");
+           },
            [](PatientList& l) {
              EXPECT_TRUE(l.control("?EXPORT")->isEnabled());
              click(l, "?CLOSE");

@@ -11,19 +11,19 @@
 #include <vector>
 
 #include "core/frame/activity_log.h"
+#include "core/frame/globals.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
-#include "core/frame/globals.h"
 #include "core/tables/table_managers.h"
 #include "core/testing/practice_folder.h"
 #include "platform/base/clock.h"
 #include "platform/base/paths.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "platform/data/record_buffer.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/testing/test_environment.h"
 
 namespace practice::testing {
 

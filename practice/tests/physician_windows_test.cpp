@@ -123,7 +123,8 @@ TEST_F(PhysicianWindows, TheExportHandsOverNameSpecialityAndTelephone) {
   rt::registerProcedure(core::kExportWindow, [&](const rt::ProcedureArgs&) {
     const core::ExportHandOver* h = core::currentExportHandOver();
     for (const core::ExportColumn& c : h->columns) seen.columns.push_back(c.name);
-    for (const std::vector<std::string>& row : core::allExportRows(*h->rows, 3)) seen.rows.push_back({row[0], row[1], row[2]});
+    for (const std::vector<std::string>& row : core::allExportRows(*h->rows, 3))
+      seen.rows.push_back({row[0], row[1], row[2]});
     seen.procedure = h->group->procedure;
     seen.title = h->title;
     seen.fields = h->parameters.at(0);
@@ -253,8 +254,7 @@ TEST_F(PhysicianWindows, ViewingClosesOnOkUnsavedAndShowsOnlyThePhysiciansOwnShe
       EXPECT_EQ(shown[0][1], "01/01/2024");  // by start
       EXPECT_EQ(shown[0][4], "Enero");
       EXPECT_EQ(shown[1][4], "Marzo");
-      EXPECT_EQ(f.sheets()->orderText(),
-                "+PLA:Cod_Medico,+PLA:FecVigenciaDesde,+PLA:CodPlanilla");
+      EXPECT_EQ(f.sheets()->orderText(), "+PLA:Cod_Medico,+PLA:FecVigenciaDesde,+PLA:CodPlanilla");
       EXPECT_TRUE(f.sheets()->list()->isColumnHidden(0));  // the code
       for (const char* button : {"?Insert", "?Change", "?Delete"}) {
         EXPECT_FALSE(f.control(button)->isEnabled()) << button;

@@ -12,9 +12,9 @@
 #include "core/tables/table_registration.h"
 #include "core/testing/practice_folder.h"
 #include "platform/base/cp_literal.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "practice/planner_day.h"
-#include "platform/base/testing/test_environment.h"
 
 namespace practice {
 namespace {

@@ -332,7 +332,9 @@ TEST(PlannerDay, ABreakTooShortForSeparatorsStillShowsInTimeOrder) {
   ASSERT_EQ(day.count("LIB"), 1);
   for (std::size_t i = 0; i < day.rows.size(); ++i) {
     EXPECT_EQ(day.rows[i].INDICE, i + 1);
-    if (i > 0) { EXPECT_LE(day.rows[i - 1].HORA, day.rows[i].HORA); }
+    if (i > 0) {
+      EXPECT_LE(day.rows[i - 1].HORA, day.rows[i].HORA);
+    }
   }
   EXPECT_EQ(day.number(12001).INDICE, 13);
   EXPECT_EQ(day.number(13000).INDICE, 14);
@@ -347,12 +349,27 @@ TEST(PlannerDay, FieldsByTheirNumbers) {
   a.Hora = at(8, 20);
   Day day({{}, sheet(at(8, 0), at(12, 0)), {a}});
   const DayRow& row = day.number(2000);
-  const std::pair<int, std::string> fields[] = {
-      {1, "1"},          {2, "0"},     {3, std::to_string(at(8, 0) + minutes(20))}, {5, "16764108"},
-      {8, std::to_string(minutes(20))}, {13, "1"}, {16, "0"},  {17, "65535"},
-      {18, "TUR"},       {23, "Control"}, {28, "Paciente 4"}, {33, ""},
-      {38, "2000"},      {39, "12.05"}, {40, "2"},  {41, "4"},  {42, "0"},
-      {44, "1"},         {45, "0"},     {46, ""},   {0, ""}};
+  const std::pair<int, std::string> fields[] = {{1, "1"},
+                                                {2, "0"},
+                                                {3, std::to_string(at(8, 0) + minutes(20))},
+                                                {5, "16764108"},
+                                                {8, std::to_string(minutes(20))},
+                                                {13, "1"},
+                                                {16, "0"},
+                                                {17, "65535"},
+                                                {18, "TUR"},
+                                                {23, "Control"},
+                                                {28, "Paciente 4"},
+                                                {33, ""},
+                                                {38, "2000"},
+                                                {39, "12.05"},
+                                                {40, "2"},
+                                                {41, "4"},
+                                                {42, "0"},
+                                                {44, "1"},
+                                                {45, "0"},
+                                                {46, ""},
+                                                {0, ""}};
   for (const auto& [number, value] : fields) EXPECT_EQ(dayField(row, number), value) << number;
   DayRow owed;
   owed.COSEGURO = -50;

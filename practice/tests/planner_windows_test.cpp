@@ -18,12 +18,12 @@
 #include <vector>
 
 #include "core/frame/activity_log.h"
+#include "core/frame/globals.h"
+#include "core/frame/program_startup.h"
+#include "core/shapes/export_handover.h"
 #include "core/tables/catalog_tables.h"
 #include "core/tables/clinical_tables.h"
 #include "core/tables/data_files.h"
-#include "core/shapes/export_handover.h"
-#include "core/frame/globals.h"
-#include "core/frame/program_startup.h"
 #include "core/tables/table_managers.h"
 #include "core/tables/table_registration.h"
 #include "core/testing/practice_folder.h"
@@ -32,6 +32,7 @@
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
 #include "platform/base/procedures.h"
+#include "platform/base/testing/test_environment.h"
 #include "platform/base/thread_timer.h"
 #include "platform/data/database.h"
 #include "platform/data/testing/other_workstation.h"
@@ -40,7 +41,6 @@
 #include "platform/ui/testing/window_test_kit.h"
 #include "practice/appointment_form.h"
 #include "practice/planner_window.h"
-#include "platform/base/testing/test_environment.h"
 
 namespace practice {
 namespace {
@@ -208,9 +208,9 @@ class PlannerWindows : public ::testing::Test {
 TEST_F(PlannerWindows, EveryBookedAppointmentShowsAndTheListFollowsTheQueue) {
   // Two workstations on one free slot, an over-booking, a walk-in, and an
   // appointment whose slot the sheet no longer has.
-  for (const Booking& b : {Booking{1, 2000}, Booking{2, 5000}, Booking{3, 5000, "TUR", 8},
-                           Booking{4, 2001, "STU", 8}, Booking{5, 6000, "TUR", 0},
-                           Booking{6, 99000}}) {
+  for (const Booking& b :
+       {Booking{1, 2000}, Booking{2, 5000}, Booking{3, 5000, "TUR", 8}, Booking{4, 2001, "STU", 8},
+        Booking{5, 6000, "TUR", 0}, Booking{6, 99000}}) {
     book(b);
   }
   runPlanner({[](PlannerWindow& w) {
@@ -314,8 +314,8 @@ TEST_F(PlannerWindows, AddingByRow) {
 
 TEST_F(PlannerWindows, DoubleClickBooksAFreeRowAndChangesABookedOne) {
   book({1, 2000});
-  for (auto [number, request] : {std::pair{2000u, core::request::Change},
-                                 std::pair{4000u, core::request::Insert}}) {
+  for (auto [number, request] :
+       {std::pair{2000u, core::request::Change}, std::pair{4000u, core::request::Insert}}) {
     WindowScript script;
     int seen = 0;
     script.on("Formulario de Turnos", [&](rt::WindowDriver& f) {
@@ -335,7 +335,7 @@ TEST_F(PlannerWindows, EditingTheConsultationFollowsTheAttentionOrder) {
   book({2, 2000, "TUR", 8, 2});
   book({3, 3000, "TUR", 8, 4});
   book({4, 4000, "TUR", 0, 0});  // a walk-in
-  consult(50, 1);                 // the first one is seen: the next is 2
+  consult(50, 1);                // the first one is seen: the next is 2
   struct Call {
     int request;
     std::uint32_t appointment;
@@ -558,7 +558,8 @@ TEST_F(PlannerWindows, TheListingPrintsTheDayWithoutRebuildingIt) {
                 auto* list = w.control<QTableView>("?LIST");
                 EXPECT_EQ(list->model()->index(0, 8).data().toString().trimmed(),
                           rt::toQString(rt::format(static_cast<double>(QTU().front().NRO_ABSOLUTO),
-                                                   "@P###-###P")).trimmed());
+                                                   "@P###-###P"))
+                              .trimmed());
                 EXPECT_GT(QTU().front().NRO_ABSOLUTO, QTU().back().NRO_ABSOLUTO);  // not rebuilt
               }});
   EXPECT_EQ(calls, 1);
@@ -615,8 +616,11 @@ TEST_F(PlannerWindows, ABusyDayShowsItsColoursAndThePushedBreak) {
                 if (keep) w.window()->resize(1250, 680);
                 const int order = 3;  // the column of the attention order
                 auto background = [&](std::uint32_t number, int column) {
-                  return w.control<QTableView>("?LIST")->model()->index(rowOf(number), column)
-                      .data(Qt::BackgroundRole).value<QColor>();
+                  return w.control<QTableView>("?LIST")
+                      ->model()
+                      ->index(rowOf(number), column)
+                      .data(Qt::BackgroundRole)
+                      .value<QColor>();
                 };
                 EXPECT_EQ(GLO::ProximoTurno, 2);
                 EXPECT_EQ(background(1000, order), QColor(0, 0xFF, 0));     // seen
@@ -678,22 +682,22 @@ TEST_F(AppointmentFormTest, StatesByTypeAndConfirmation) {
     book({code, code * 1000, c.type, 7, c.order});
     if (c.consulted) consult(70 + code, code);
     runForm(code, {[&](AppointmentForm& f) {
-      QWidget* patient = f.control("?TUR:COD_PACIENTE");
-      EXPECT_EQ(rt::isRequired(patient), c.patientRequired);
-      EXPECT_EQ(patient->isEnabled(), c.patientEnabled);
-      EXPECT_EQ(f.control("?TUR:NOMBRE")->isEnabled(), c.nameEnabled);
-      EXPECT_EQ(f.control("?TUR:COSEGURO")->isEnabled(), c.copayEnabled);
-      EXPECT_EQ(f.control("?TUR:NRO_ORDEN_ATENCION")->isEnabled(), c.orderEnabled);
-      EXPECT_EQ((patient->focusPolicy() & Qt::TabFocus) != 0, c.patientTabbed);
-      EXPECT_EQ(f.control<QCheckBox>("?TUR:CONFIRMADO")->isChecked(), c.order != 0);
-      // A click on the check box is undone at once.
-      f.control<QCheckBox>("?TUR:CONFIRMADO")->click();
-      f.post(rt::event::Accepted, f.control("?TUR:CONFIRMADO"));
-    },
-                    [&](AppointmentForm& f) {
-                      EXPECT_EQ(f.control<QCheckBox>("?TUR:CONFIRMADO")->isChecked(), c.order != 0);
-                      click(f, "?CANCEL");
-                    }});
+                     QWidget* patient = f.control("?TUR:COD_PACIENTE");
+                     EXPECT_EQ(rt::isRequired(patient), c.patientRequired);
+                     EXPECT_EQ(patient->isEnabled(), c.patientEnabled);
+                     EXPECT_EQ(f.control("?TUR:NOMBRE")->isEnabled(), c.nameEnabled);
+                     EXPECT_EQ(f.control("?TUR:COSEGURO")->isEnabled(), c.copayEnabled);
+                     EXPECT_EQ(f.control("?TUR:NRO_ORDEN_ATENCION")->isEnabled(), c.orderEnabled);
+                     EXPECT_EQ((patient->focusPolicy() & Qt::TabFocus) != 0, c.patientTabbed);
+                     EXPECT_EQ(f.control<QCheckBox>("?TUR:CONFIRMADO")->isChecked(), c.order != 0);
+                     // A click on the check box is undone at once.
+                     f.control<QCheckBox>("?TUR:CONFIRMADO")->click();
+                     f.post(rt::event::Accepted, f.control("?TUR:CONFIRMADO"));
+                   },
+                   [&](AppointmentForm& f) {
+                     EXPECT_EQ(f.control<QCheckBox>("?TUR:CONFIRMADO")->isChecked(), c.order != 0);
+                     click(f, "?CANCEL");
+                   }});
   }
 }
 

@@ -240,8 +240,7 @@ TEST_F(ScheduleSheet, LettersStepThroughTheWeekdaysAndARowWithoutOneIsNeverStore
     form.probe([&](ScheduleSheetForm& f) {
       for (int i = 0; i < 3; ++i) {  // m, m, m: Martes, Miércoles, Martes again
         key(f, Qt::Key_M);
-        picked.push_back(
-            rt::fromQString(qobject_cast<QComboBox*>(editor(f))->currentText()));
+        picked.push_back(rt::fromQString(qobject_cast<QComboBox*>(editor(f))->currentText()));
       }
       qobject_cast<QComboBox*>(editor(f))->setCurrentIndex(-1);  // no weekday after all
       key(f, Qt::Key_Down);

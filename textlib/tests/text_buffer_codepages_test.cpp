@@ -4,9 +4,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/base/cp_literal.h"
 #include "platform/base/debug_sink.h"
 #include "textlib/text_buffer.h"
-#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {
@@ -138,9 +138,7 @@ TEST(CodePages, ConversionsThatCannotHappen) {
 TEST(CodePages, LowLevelConversionsCountTheirUnits) {
   TextBuffer b;
   int count = 0;
-  BufferRef wide = b.AnsiToUtf16(3,
-                                 "añb"_cp,
-                                 1252, count);
+  BufferRef wide = b.AnsiToUtf16(3, "añb"_cp, 1252, count);
   ASSERT_NE(wide.address, nullptr);
   EXPECT_EQ(count, 3);
   EXPECT_EQ(std::string(wide.address, wide.size), bytesOf(u"a\u00F1b"));
@@ -219,15 +217,13 @@ TEST(CodePages, BlocksNeverCutASequence) {
   EXPECT_EQ(b.ENCODING, 0);
   ASSERT_EQ(b.Length(), 24999999);
   const std::string_view result = b.GetValueRef();
-  EXPECT_EQ(result.substr(9999998, 3),
-            "aéb"_cp);
+  EXPECT_EQ(result.substr(9999998, 3), "aéb"_cp);
   EXPECT_EQ(result.find('?'), std::string_view::npos);
 }
 
 TEST(CodePages, EqualsAcrossEncodings) {
   TextBuffer ansi;
-  ansi.SetValue(
-      "Peña"_cp);
+  ansi.SetValue("Peña"_cp);
   TextBuffer utf8;
   utf8.SetValue(
       "Pe\xC3\xB1"
@@ -241,14 +237,10 @@ TEST(CodePages, EqualsAcrossEncodings) {
   EXPECT_TRUE(utf16.Equals(utf8, TextBuffer::kEqualsAcrossEncodings));
   EXPECT_TRUE(utf16.Equals(ansi, TextBuffer::kEqualsAcrossEncodings));
   EXPECT_TRUE(
-      utf8.Equals("Peña  "_cp,
-                  TextBuffer::kEqualsAcrossEncodings | TextBuffer::kEqualsClip));
-  EXPECT_FALSE(
-      utf8.Equals("PEÑA"_cp,
-                  TextBuffer::kEqualsAcrossEncodings));
+      utf8.Equals("Peña  "_cp, TextBuffer::kEqualsAcrossEncodings | TextBuffer::kEqualsClip));
+  EXPECT_FALSE(utf8.Equals("PEÑA"_cp, TextBuffer::kEqualsAcrossEncodings));
   EXPECT_TRUE(
-      utf8.Equals("PEÑA"_cp,
-                  TextBuffer::kEqualsAcrossEncodings | TextBuffer::kEqualsNoCase));
+      utf8.Equals("PEÑA"_cp, TextBuffer::kEqualsAcrossEncodings | TextBuffer::kEqualsNoCase));
 
   // Ignoring case on Unicode values folds Unicode case, UTF-16 on both sides included.
   TextBuffer upper16;

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "platform/base/cp_literal.h"
 #include "textlib/random_source.h"
 #include "textlib/text_buffer.h"
-#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {
@@ -109,8 +109,7 @@ namespace {
 
 TEST(Digest, AnsiComparesAcrossEncodingsInTheSystemCodePage) {
   TextBuffer ansi;
-  ansi.SetValue(
-      "España"_cp);
+  ansi.SetValue("España"_cp);
   TextBuffer utf8;
   utf8.SetValue(
       "Espa\xC3\xB1"
@@ -124,9 +123,7 @@ TEST(Digest, AnsiComparesAcrossEncodingsInTheSystemCodePage) {
   utf16.ENCODING = 2;
   EXPECT_TRUE(utf16.Equals(ansi, TextBuffer::kEqualsAcrossEncodings));
   EXPECT_TRUE(utf16.Equals(utf8, TextBuffer::kEqualsAcrossEncodings));
-  EXPECT_TRUE(
-      utf8.Equals("España"_cp,
-                  TextBuffer::kEqualsAcrossEncodings));
+  EXPECT_TRUE(utf8.Equals("España"_cp, TextBuffer::kEqualsAcrossEncodings));
   utf16.ENDIAN = 1;
   EXPECT_FALSE(utf16.Equals(ansi, TextBuffer::kEqualsAcrossEncodings));
 }

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
+#include "platform/base/cp_literal.h"
 #include "textlib/tests/text_buffer_cases.h"
 #include "textlib/text_buffer.h"
-#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "platform/base/cp_literal.h"
 #include "textlib/tests/text_buffer_cases.h"
 #include "textlib/text_buffer.h"
-#include "platform/base/cp_literal.h"
 
 namespace textlib {
 namespace {

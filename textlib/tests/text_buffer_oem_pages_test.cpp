@@ -14,14 +14,17 @@
 namespace textlib {
 namespace {
 
-constexpr int kOemPages[] = {437, 737, 775, 850, 852, 855, 857, 858, 860, 861, 862, 863, 864, 865, 866, 869};
+constexpr int kOemPages[] = {437, 737, 775, 850, 852, 855, 857, 858,
+                             860, 861, 862, 863, 864, 865, 866, 869};
 
 // Python's reading of every byte of a page: the code point, or -1 where the
 // codec has no character.
 std::vector<long> pythonPage(int page) {
   const std::string command =
       "/usr/bin/python3 -c \"import codecs\nfor b in range(256):\n"
-      " try: print(ord(bytes([b]).decode('cp" + std::to_string(page) + "')))\n"
+      " try: print(ord(bytes([b]).decode('cp" +
+      std::to_string(page) +
+      "')))\n"
       " except UnicodeDecodeError: print(-1)\"";
   std::vector<long> points;
   FILE* pipe = popen(command.c_str(), "r");
@@ -77,7 +80,8 @@ TEST(OemPages, AnsiAndOemKeepTheControlBytes) {
 }
 
 TEST(OemPages, EveryCharacterANarrowPageLacksBecomesAQuestionMark) {
-  const std::u16string lacking[] = {u"\u200B", u"\u034F", u"\u061C", u"\U000E0080", u"\u65E5", u"\U0001F600"};
+  const std::u16string lacking[] = {u"\u200B",     u"\u034F", u"\u061C",
+                                    u"\U000E0080", u"\u65E5", u"\U0001F600"};
   TextBuffer b;
   for (int page : {1252, 850, 437, 28591}) {
     for (const std::u16string& text : lacking) {

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "platform/base/clock.h"
-#include "textlib/value_parser.h"
 #include "platform/base/cp_literal.h"
+#include "textlib/value_parser.h"
 
 namespace textlib {
 namespace {

@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
       std::printf("%s\n", result.path.c_str());
     } else {
       ++failures;
-      std::fprintf(stderr, "%s%s: %s\n", base.c_str(), rt::exportExtension(kind, openDocument).c_str(),
+      std::fprintf(stderr, "%s%s: %s\n", base.c_str(),
+                   rt::exportExtension(kind, openDocument).c_str(),
                    rt::cp1252ToUtf8(result.error).c_str());
     }
   }

@@ -25,10 +25,10 @@ bool convertWithOffice(const std::vector<std::filesystem::path>& files, const st
   const std::filesystem::path profile = testRoot() / "office-profile";
   // Numbers and dates read in the one locale the expected texts are written
   // for; the bound only keeps a reader that hangs from holding the run.
-  std::string command = "env LC_ALL=C.UTF-8 LANG=C.UTF-8 timeout 300 soffice -env:UserInstallation=file://" +
-                        profile.string() +
-                        " --headless --norestore --convert-to " + quoted(filter) + " --outdir " +
-                        quoted(folder.string());
+  std::string command =
+      "env LC_ALL=C.UTF-8 LANG=C.UTF-8 timeout 300 soffice -env:UserInstallation=file://" +
+      profile.string() + " --headless --norestore --convert-to " + quoted(filter) + " --outdir " +
+      quoted(folder.string());
   for (const std::filesystem::path& file : files) command += " " + quoted(file.string());
   command += " 2>&1";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);

@@ -13,12 +13,12 @@ TEST(AgeText, UnitsSwitchAtSixtyDaysAndTwentyFourMonths) {
     const char* text;
   };
   const Case cases[] = {
-      {0, ""},                          // no birth date
-      {today + 1, ""},                  // a date after today
+      {0, ""},          // no birth date
+      {today + 1, ""},  // a date after today
       {today, "0 DAYS"},
       {today - 59, "59 DAYS"},
-      {today - 60, "1 MOS"},            // 11 October: one month completed on the 10th
-      {d(11, 12, 2024), "23 MOS"},      // a day short of two years
+      {today - 60, "1 MOS"},        // 11 October: one month completed on the 10th
+      {d(11, 12, 2024), "23 MOS"},  // a day short of two years
       {d(10, 12, 2024), "2 YRS"},
       {d(11, 12, 1980), "45 YRS"},
       {d(10, 12, 1980), "46 YRS"},

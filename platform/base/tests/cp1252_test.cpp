@@ -1,6 +1,7 @@
 #include "platform/base/cp1252.h"
 
 #include <gtest/gtest.h>
+
 #include "platform/base/cp_literal.h"
 
 namespace {
@@ -8,7 +9,10 @@ namespace {
 TEST(Cp1252, SpanishTextRoundTrips) {
   const std::string utf8 = "Año, señor Núñez: €12 — «ok» ü";
   const std::string ansi = rt::utf8ToCp1252(utf8);
-  EXPECT_EQ(ansi, "A\xF1o, se\xF1or N\xFA\xF1" "ez: \x80" "12 \x97 \xABok\xBB \xFC");
+  EXPECT_EQ(ansi,
+            "A\xF1o, se\xF1or N\xFA\xF1"
+            "ez: \x80"
+            "12 \x97 \xABok\xBB \xFC");
   EXPECT_EQ(rt::cp1252ToUtf8(ansi), utf8);
 }
 

@@ -1,11 +1,11 @@
 #include "platform/base/cp_literal.h"
 
-#include "platform/base/cp1252.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <string_view>
+
+#include "platform/base/cp1252.h"
 
 namespace {
 

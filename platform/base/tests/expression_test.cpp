@@ -6,9 +6,9 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
-#include <string>
 
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
@@ -45,9 +45,7 @@ class Expressions : public ::testing::Test {
     names.bind("PAC:Notas", rt::Binding::textAt(&notes));
     names.bind("GLO:Nivel_Usuario_Logueado", rt::Binding::numberAt(&level));
     names.bind("Operacion", rt::Binding::text([this] { return std::string_view(operation); }));
-    fill(
-        "María GARCÍA"_cp,
-        7, 0, 82090 - 40 * 365, "12345678");
+    fill("María GARCÍA"_cp, 7, 0, 82090 - 40 * 365, "12345678");
   }
   void fill(std::string_view name, int code, int inactive, int born, std::string_view doc) {
     setText(pac.Nombre, sizeof pac.Nombre, name);
@@ -78,20 +76,14 @@ TEST_F(Expressions, OperatorsFunctionsAndBindings) {
       {"PAC:Cod_Paciente = 8 OR PAC:Cod_Paciente <> 7", false},
       {"PAC:Cod_Paciente = 8 OR (PAC:Cod_Paciente > 6 AND PAC:Cod_Paciente < 7.5)", true},
       {"NOT (PAC:Cod_Paciente = 7 OR PAC:Cod_Paciente = 8)", false},
-      {"PAC:Nombre = 'María GARCÍA'"_cp,
-       true},  // trailing spaces do not count
-      {"PAC:Nombre = 'maría garcÍa'"_cp,
-       false},
-      {"UPPER(PAC:Nombre) = 'MARÍA GARCÍA'"_cp,
-       true},
-      {"CLIP(PAC:Nombre) & '|' = 'María GARCÍA|'"_cp,
-       true},
-      {"PAC:Nombre & '|' = 'María GARCÍA|'"_cp,
-       false},
+      {"PAC:Nombre = 'María GARCÍA'"_cp, true},  // trailing spaces do not count
+      {"PAC:Nombre = 'maría garcÍa'"_cp, false},
+      {"UPPER(PAC:Nombre) = 'MARÍA GARCÍA'"_cp, true},
+      {"CLIP(PAC:Nombre) & '|' = 'María GARCÍA|'"_cp, true},
+      {"PAC:Nombre & '|' = 'María GARCÍA|'"_cp, false},
       {"PAC:Cod_Paciente & 'x' = '7x'", true},
       {"SUB(PAC:Nombre, 1, 3) = 'Mar'", true},
-      {"SUB(CLIP(PAC:Nombre), -3, 3) = 'CÍA'"_cp,
-       true},
+      {"SUB(CLIP(PAC:Nombre), -3, 3) = 'CÍA'"_cp, true},
       {"SUB(PAC:Nombre, 40, 3) = ''", true},
       {"INSTRING('GARC', PAC:Nombre, 1, 1) = 7", true},
       {"INSTRING('a', PAC:Nombre, 1, 3) = 5", true},
@@ -105,10 +97,8 @@ TEST_F(Expressions, OperatorsFunctionsAndBindings) {
       {"PAC:NroDoc = 12345678", true},
       {"PAC:NroDoc > '9'", true},
       {"PAC:Nombre > 5", true},
-      {"'ÑANDÚ' < 'OSO'"_cp,
-       true},
-      {"'ÑANDÚ' > 'NUTRIA'"_cp,
-       true},
+      {"'ÑANDÚ' < 'OSO'"_cp, true},
+      {"'ÑANDÚ' > 'NUTRIA'"_cp, true},
       {"'O''Brien' = 'O' & '''' & 'Brien'", true},
       {"Operacion = 'Alta'", true},
       {"GLO:NIVEL_USUARIO_LOGUEADO = '9'", true},
@@ -129,11 +119,8 @@ TEST_F(Expressions, MatchModes) {
   };
   for (const ExpressionCase& c : cases) EXPECT_EQ(eval(c.expression), c.expected) << c.expression;
   // The locale's case mapping folds accented letters too.
-  fill(
-      "GARCÍA, José"_cp,
-      2, 0, 0, "");
-  EXPECT_TRUE(
-      eval("MATCH(PAC:Nombre,'*garcía*',17)"_cp));
+  fill("GARCÍA, José"_cp, 2, 0, 0, "");
+  EXPECT_TRUE(eval("MATCH(PAC:Nombre,'*garcía*',17)"_cp));
   EXPECT_TRUE(eval("MATCH(PAC:Nombre,'*JOSÉ',17)"_cp));
   EXPECT_FALSE(eval("MATCH(PAC:Nombre,'*GARCIA*',17)"));
 }
@@ -238,7 +225,8 @@ TEST_F(Expressions, RangeOfANumericNameFromTheTopLevelComparisons) {
   };
   const RangeCase cases[] = {
       {"PAC:Fecha_Nacim >= 100 AND PAC:Fecha_Nacim <= 200", std::pair{100, 200}},
-      {"(pac:fecha_nacim > 99.5) AND (PAC:Inactivo = 0 AND 200 >= PAC:Fecha_Nacim)", std::pair{100, 200}},
+      {"(pac:fecha_nacim > 99.5) AND (PAC:Inactivo = 0 AND 200 >= PAC:Fecha_Nacim)",
+       std::pair{100, 200}},
       {"PAC:Fecha_Nacim > 99 AND PAC:Fecha_Nacim < 201.5", std::pair{100, 201}},
       {"10 < PAC:Fecha_Nacim AND PAC:Inactivo = 0", std::pair{11, kMost}},
       {"PAC:Fecha_Nacim = 7", std::pair{7, 7}},

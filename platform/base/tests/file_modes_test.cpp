@@ -44,11 +44,10 @@ TEST_F(FileModesTest, TheDataFolderDecidesWhoSharesTheFiles) {
     FileModes expected;
   };
   const Case cases[] = {
-      {0755, {0600, 0700}},  // the account's own folder
-      {0700, {0600, 0700}},
-      {02755, {0660, 0770}},  // setgid: shared with its group
-      {0770, {0660, 0770}},   // writable by its group
-      {0777, {0660, 0770}},   // open to all: still never to others
+      {0755, {0600, 0700}},                         // the account's own folder
+      {0700, {0600, 0700}}, {02755, {0660, 0770}},  // setgid: shared with its group
+      {0770, {0660, 0770}},                         // writable by its group
+      {0777, {0660, 0770}},                         // open to all: still never to others
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.folder);

@@ -165,7 +165,8 @@ TEST_F(IniFile, AWriteThatCannotCompleteLeavesNoFileBehind) {
     const rlimit limit{8, 8};
     setrlimit(RLIMIT_FSIZE, &limit);
     const std::string value(200, 'x');
-    const bool wrote = rt::putIni("S", "A", value, ".\\prueba.ini") || rt::putIni("S", "A", value, ".\\varneta.INI");
+    const bool wrote = rt::putIni("S", "A", value, ".\\prueba.ini") ||
+                       rt::putIni("S", "A", value, ".\\varneta.INI");
     _exit(wrote ? 1 : 0);
   }
   int status = 0;

@@ -230,7 +230,10 @@ TEST_F(LogicalThreads, AnExceptionLeavingAThreadIsShownNamingItsProcedure) {
       return 1;
     });
     DebugCapture capture;
-    registerProcedure("ExaminarFallido", [&](const ProcedureArgs&) -> int { c.fail(); return 0; });
+    registerProcedure("ExaminarFallido", [&](const ProcedureArgs&) -> int {
+      c.fail();
+      return 0;
+    });
     start("ExaminarFallido");
     runPendingCalls();
     setMessageHandler(previous);

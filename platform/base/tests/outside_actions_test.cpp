@@ -1,7 +1,6 @@
 #include "platform/base/outside_actions.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -49,7 +48,9 @@ TEST(OutsideActions, ShellOpenAnswersTheShellsCodesAndNeverRunsAProgram) {
       {"informe.pdf   ", rt::kShellOpened},
   };
   for (const Case& c : cases) EXPECT_EQ(rt::shellOpen(c.target), c.code) << c.target;
-  if (::geteuid() != 0) { EXPECT_EQ(rt::shellOpen("cerrado.txt"), 5); }
+  if (::geteuid() != 0) {
+    EXPECT_EQ(rt::shellOpen("cerrado.txt"), 5);
+  }
   rt::setShellOpener(previous);
   EXPECT_EQ(opened, std::vector<std::string>{(folder / "informe.pdf").string()});
   EXPECT_EQ(rt::shellOpenErrorText(3), "Path noth found");

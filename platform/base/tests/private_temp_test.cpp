@@ -40,7 +40,8 @@ std::string slurp(const fs::path& path) {
 class PrivateTemp : public ::testing::Test {
  protected:
   void SetUp() override {
-    shared_ = fs::path(std::getenv("TMPDIR")) / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    shared_ = fs::path(std::getenv("TMPDIR")) /
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::create_directories(shared_);
     ::chmod(shared_.c_str(), 01777);
     saved_ = std::getenv("TMPDIR");

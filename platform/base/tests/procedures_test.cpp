@@ -10,7 +10,8 @@ TEST(Procedures, UnregisteredNamesAnswerCancelledAndSaySoInTheDebugOutput) {
   rt::DebugCapture debug;
   EXPECT_EQ(rt::callProcedure("ExaminarNadaTodavia"), rt::kCancelled);
   ASSERT_EQ(debug.lines().size(), 1u);
-  EXPECT_NE(debug.lines()[0].find("\"ExaminarNadaTodavia\""), std::string::npos) << debug.lines()[0];
+  EXPECT_NE(debug.lines()[0].find("\"ExaminarNadaTodavia\""), std::string::npos)
+      << debug.lines()[0];
   rt::registerProcedure("ExaminarAlgo", [](const rt::ProcedureArgs&) { return rt::kCompleted; });
   debug.clear();
   EXPECT_EQ(rt::callProcedure("examinaralgo"), rt::kCompleted);

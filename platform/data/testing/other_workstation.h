@@ -36,9 +36,11 @@ class OtherWorkstation {
   }
   // Saves `assignments` ("Direccion = 'Otra'") into the records of the
   // stored table that `where` selects (all of them when empty).
-  bool change(std::string_view storedTable, std::string_view assignments, std::string_view where = {}) {
-    std::string sql = "UPDATE \"" + std::string(storedTable) + "\" SET " + std::string(assignments) +
-                      (assignments.empty() ? "" : ", ") + "_rv = _rv + 1";
+  bool change(std::string_view storedTable, std::string_view assignments,
+              std::string_view where = {}) {
+    std::string sql = "UPDATE \"" + std::string(storedTable) + "\" SET " +
+                      std::string(assignments) + (assignments.empty() ? "" : ", ") +
+                      "_rv = _rv + 1";
     if (!where.empty()) sql += " WHERE " + std::string(where);
     return run(sql);
   }
@@ -50,7 +52,8 @@ class OtherWorkstation {
   }
   // Makes the stored table refuse an operation ("INSERT", "UPDATE",
   // "DELETE"), when `when` holds (always when empty), until allowed again.
-  bool refuse(std::string_view operation, std::string_view storedTable, std::string_view when = {}) {
+  bool refuse(std::string_view operation, std::string_view storedTable,
+              std::string_view when = {}) {
     return run("CREATE TRIGGER " + triggerName(operation) + " BEFORE " + std::string(operation) +
                " ON \"" + std::string(storedTable) + "\"" +
                (when.empty() ? "" : " WHEN " + std::string(when)) +

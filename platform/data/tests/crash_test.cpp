@@ -8,13 +8,12 @@
 // number of random kills (and a third of it at each side of the commit
 // point) for longer runs by hand.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -280,7 +279,8 @@ fs::path hotFolder(const std::string& name) {
 
 std::map<std::string, std::string> folderBytes(const fs::path& folder) {
   std::map<std::string, std::string> out;
-  for (const auto& entry : fs::directory_iterator(folder)) out[entry.path().filename().string()] = bytesOf(entry.path());
+  for (const auto& entry : fs::directory_iterator(folder))
+    out[entry.path().filename().string()] = bytesOf(entry.path());
   return out;
 }
 
@@ -345,14 +345,17 @@ TEST(CrashTest, AJournalThatFailsItsTagIsRefusedAndKept) {
     EXPECT_EQ(openDatabase(folder, crash::files()), error::BadDataFile);
     EXPECT_FALSE(databaseIsOpen());
     EXPECT_NE(refusedDataFile().find(c.journal), std::string::npos) << refusedDataFile();
-    const DataFile& file = std::string(c.journal) == "Varneta.dat-journal" ? crash::mainFile() : crash::clinicalFile();
+    const DataFile& file =
+        std::string(c.journal) == "Varneta.dat-journal" ? crash::mainFile() : crash::clinicalFile();
     EXPECT_EQ(refusalOf(file), refusedDataFile());
     EXPECT_TRUE(folderBytes(folder) == before) << "every file and journal is kept as it is";
 
     // The journal as it was rolls the whole transaction back.
     putBytes(journal, good);
     const long long stored = checkFolder(folder);
-    if (acknowledged >= 0) { EXPECT_EQ(stored, acknowledged); }
+    if (acknowledged >= 0) {
+      EXPECT_EQ(stored, acknowledged);
+    }
     acknowledged = stored;
   }
 }
@@ -395,7 +398,9 @@ TEST(CrashTest, AFolderOpenedFromAnotherPathRollsBackEveryFile) {
     }
     const auto original = copied ? folderBytes(hot) : std::map<std::string, std::string>{};
     EXPECT_EQ(checkFolder(second), acknowledged);
-    if (copied) { EXPECT_TRUE(folderBytes(hot) == original) << "the original folder is left as it was"; }
+    if (copied) {
+      EXPECT_TRUE(folderBytes(hot) == original) << "the original folder is left as it was";
+    }
   }
 }
 
@@ -405,7 +410,8 @@ TEST(CrashTest, AFolderOpenedFromAnotherPathRollsBackEveryFile) {
 TEST(CrashTest, ARepairBesideAnUnfinishedCommitChangesNothing) {
   const fs::path folder = freshFolder("crash-repair");
   const long long acknowledged = stopBeforeCommitPoint(folder, 6);
-  ASSERT_EQ(writeStructureFile(crash::mainFile(), {&crash::movements(0)}, folder / "Varneta.tpe"), 0);
+  ASSERT_EQ(writeStructureFile(crash::mainFile(), {&crash::movements(0)}, folder / "Varneta.tpe"),
+            0);
   const std::string before = bytesOf(folder / "Varneta.dat");
   const RepairOutcome outcome = repairDataFile({folder / "Varneta.dat", folder / "Varneta.tpe"});
   EXPECT_EQ(outcome.code, RepairOutcome::Locked) << outcome.text;

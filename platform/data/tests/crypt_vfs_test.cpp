@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/data/crypt_cipher.h"
 #include "platform/base/testing/test_environment.h"
+#include "platform/data/crypt_cipher.h"
 
 namespace rt {
 namespace {
@@ -300,7 +300,8 @@ std::string answer(sqlite3* db, const char* sql) {
   std::string out = "error " + std::to_string(sqlite3_prepare_v2(db, sql, -1, &s, nullptr));
   if (s) {
     const int rc = sqlite3_step(s);
-    out = rc == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(s, 0)) : "error " + std::to_string(rc);
+    out = rc == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(s, 0))
+                           : "error " + std::to_string(rc);
   }
   sqlite3_finalize(s);
   return out;
@@ -314,26 +315,31 @@ std::string answer(sqlite3* db, const char* sql) {
 TEST_F(CryptVfsTest, APlainFilesJournalIsRolledBackOnlyWhole) {
   registerCryptVfs();
   sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open_v2((folder_ / "Plano.dat").c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                            kCryptVfsName),
+  ASSERT_EQ(sqlite3_open_v2((folder_ / "Plano.dat").c_str(), &db,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, kCryptVfsName),
             SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db,
-                         "CREATE TABLE t(a, b); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                         "WHERE i < 3000) INSERT INTO t SELECT i, 'Zamudio ' || i || printf('%.40c', '.') FROM n;"
-                         "PRAGMA cache_size = 8;",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  ASSERT_EQ(
+      sqlite3_exec(
+          db,
+          "CREATE TABLE t(a, b); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+          "WHERE i < 3000) INSERT INTO t SELECT i, 'Zamudio ' || i || printf('%.40c', '.') FROM n;"
+          "PRAGMA cache_size = 8;",
+          nullptr, nullptr, nullptr),
+      SQLITE_OK);
   crashImage = folder_ / "image";
   setDeleteHook(copyBeforeCommit);
-  ASSERT_EQ(sqlite3_exec(db, "UPDATE t SET b = 'Ortiz ' || a", nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "UPDATE t SET b = 'Ortiz ' || a", nullptr, nullptr, nullptr),
+            SQLITE_OK);
   setDeleteHook(nullptr);
   sqlite3_close(db);
   const std::string journal = diskBytes(crashImage / "Plano.dat-journal");
   ASSERT_EQ(journal.compare(0, 8, "\xd9\xd5\x05\xf9\x20\xa1\x63\xd7"), 0);
-  const std::size_t sector = static_cast<unsigned char>(journal[22]) << 8 | static_cast<unsigned char>(journal[23]);
+  const std::size_t sector =
+      static_cast<unsigned char>(journal[22]) << 8 | static_cast<unsigned char>(journal[23]);
   ASSERT_GE(sector, 512u);
   std::size_t segments = 0;
-  for (std::size_t at = 0; at + 8 <= journal.size(); at += sector) segments += journal.compare(at, 8, journal, 0, 8) == 0;
+  for (std::size_t at = 0; at + 8 <= journal.size(); at += sector)
+    segments += journal.compare(at, 8, journal, 0, 8) == 0;
   ASSERT_GT(segments, 1u) << "the cache never spilled";
   const std::size_t first = journal.find("Zamudio ");
   const std::size_t last = journal.rfind("Zamudio ");
@@ -362,9 +368,12 @@ TEST_F(CryptVfsTest, APlainFilesJournalIsRolledBackOnlyWhole) {
     if (flipped) bytes[c.flipAt] ^= 0x04;
     putDiskBytes(copy / "Plano.dat-journal", bytes);
     const std::string file = diskBytes(copy / "Plano.dat");
-    ASSERT_EQ(sqlite3_open_v2((copy / "Plano.dat").c_str(), &db, SQLITE_OPEN_READWRITE, c.vfs), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open_v2((copy / "Plano.dat").c_str(), &db, SQLITE_OPEN_READWRITE, c.vfs),
+              SQLITE_OK);
     EXPECT_EQ(answer(db, "SELECT count(*) FROM t WHERE b LIKE 'Zamudio %'"), c.expected);
-    if (!flipped) { EXPECT_EQ(answer(db, "PRAGMA integrity_check"), "ok"); }
+    if (!flipped) {
+      EXPECT_EQ(answer(db, "PRAGMA integrity_check"), "ok");
+    }
     sqlite3_close(db);
     EXPECT_EQ(std::filesystem::exists(copy / "Plano.dat-journal"), flipped);
     if (flipped) {

@@ -6,13 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <functional>
-#include <map>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <memory>
+#include <functional>
 #include <iterator>
+#include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -58,7 +58,9 @@ TEST(DamagedFiles, AFileThatCannotBeUsedIsRefusedAndLeftAsItIs) {
     const char* says;
   };
   std::mt19937 random(7);
-  auto write = [](const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; };
+  auto write = [](const fs::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+  };
   auto randomBytes = [&](const fs::path& p) {
     std::string bytes(8192, '\0');
     for (char& c : bytes) c = static_cast<char>(random());
@@ -84,10 +86,7 @@ TEST(DamagedFiles, AFileThatCannotBeUsedIsRefusedAndLeftAsItIs) {
        },
        "carpeta"},
       {"stray journal", "VarnetaC.dat",
-       [&](const fs::path& p) {
-         fs::rename(p, fs::path(p.string() + "-journal"));
-       },
-       "diario"},
+       [&](const fs::path& p) { fs::rename(p, fs::path(p.string() + "-journal")); }, "diario"},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -99,7 +98,8 @@ TEST(DamagedFiles, AFileThatCannotBeUsedIsRefusedAndLeftAsItIs) {
     for (const auto& entry : fs::directory_iterator(folder))
       if (entry.is_regular_file()) before[entry.path().filename().string()] = bytesOf(entry.path());
 
-    EXPECT_EQ(openDatabase(folder, {&testing::plainFile(), &testing::secretFile()}), error::BadDataFile);
+    EXPECT_EQ(openDatabase(folder, {&testing::plainFile(), &testing::secretFile()}),
+              error::BadDataFile);
     EXPECT_FALSE(databaseIsOpen());
     const std::string problem = refusedDataFile();
     EXPECT_NE(problem.find(fs::path(c.file).filename().string()), std::string::npos) << problem;
@@ -168,7 +168,8 @@ TEST(DamagedFiles, AFileInAnotherCaseIsFoundAndAMissingOneIsNotCreatedUnasked) {
   const std::vector<const DataFile*> files = {&testing::plainFile(), &testing::secretFile()};
   auto listing = [](const fs::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder))
+      names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   };
@@ -189,8 +190,9 @@ TEST(DamagedFiles, AFileInAnotherCaseIsFoundAndAMissingOneIsNotCreatedUnasked) {
   fs::remove(folder / "VarnetaC.dat");
   EXPECT_EQ(openDatabase(folder, files), error::NoFile);
   EXPECT_FALSE(databaseIsOpen());
-  EXPECT_EQ(refusalOf(testing::secretFile()),
-            "Falta el archivo de datos VarnetaC.dat en " + folder.string() + ", donde los otros archivos tienen datos.");
+  EXPECT_EQ(refusalOf(testing::secretFile()), "Falta el archivo de datos VarnetaC.dat en " +
+                                                  folder.string() +
+                                                  ", donde los otros archivos tienen datos.");
   EXPECT_EQ(listing(folder), std::vector<std::string>{"Varneta.dat"});
   // Created when asked; not empty, so the next start takes it as it is.
   ASSERT_EQ(openDatabase(folder, files, true), 0);
@@ -208,8 +210,9 @@ class FolderLimit {
   enum Kind { ReadOnly, Tiny };
   FolderLimit(const fs::path& folder, Kind kind) : folder_(folder) {
     if (geteuid() == 0) {
-      mounted_ = kind == Tiny ? mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=4k") == 0
-                              : mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0;
+      mounted_ = kind == Tiny
+                     ? mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=4k") == 0
+                     : mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0;
       if (mounted_ && kind == ReadOnly &&
           mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
         umount2(folder.c_str(), MNT_DETACH);
@@ -257,13 +260,19 @@ TEST(DamagedFiles, AStartThatCannotOpenNamesTheFileAndChangesNothing) {
        },
        none, "El archivo de datos Varneta.dat no es un archivo de datos del programa o est"},
       {"a journal that is a link", false,
-       [](const fs::path& folder) { fs::create_symlink(folder / "VarnetaC.dat", folder / "VarnetaC.dat-journal"); },
+       [](const fs::path& folder) {
+         fs::create_symlink(folder / "VarnetaC.dat", folder / "VarnetaC.dat-journal");
+       },
        none, "El diario VarnetaC.dat-journal del archivo de datos VarnetaC.dat es un enlace"},
       {"a read-only empty folder", true, [](const fs::path&) {},
-       [](const fs::path& folder) { return std::make_unique<FolderLimit>(folder, FolderLimit::ReadOnly); },
+       [](const fs::path& folder) {
+         return std::make_unique<FolderLimit>(folder, FolderLimit::ReadOnly);
+       },
        "El archivo de datos Varneta.dat no puede abrirse"},
       {"a full disk at the first start", true, [](const fs::path&) {},
-       [](const fs::path& folder) { return std::make_unique<FolderLimit>(folder, FolderLimit::Tiny); },
+       [](const fs::path& folder) {
+         return std::make_unique<FolderLimit>(folder, FolderLimit::Tiny);
+       },
        "no puede escribirse: el disco est"},
   };
   for (const Case& c : cases) {
@@ -282,12 +291,14 @@ TEST(DamagedFiles, AStartThatCannotOpenNamesTheFileAndChangesNothing) {
       continue;
     }
     std::map<std::string, std::string> before;
-    for (const auto& entry : fs::directory_iterator(folder)) before[entry.path().filename().string()] = bytesOf(entry.path());
+    for (const auto& entry : fs::directory_iterator(folder))
+      before[entry.path().filename().string()] = bytesOf(entry.path());
     EXPECT_NE(openDatabase(folder, files), 0);
     EXPECT_FALSE(databaseIsOpen());
     EXPECT_NE(refusedDataFile().find(c.says), std::string::npos) << refusedDataFile();
     std::map<std::string, std::string> after;
-    for (const auto& entry : fs::directory_iterator(folder)) after[entry.path().filename().string()] = bytesOf(entry.path());
+    for (const auto& entry : fs::directory_iterator(folder))
+      after[entry.path().filename().string()] = bytesOf(entry.path());
     EXPECT_TRUE(after == before) << "the folder is left as it was";
   }
 }

@@ -3,9 +3,9 @@
 
 #include <vector>
 
+#include "platform/base/cp_literal.h"
 #include "platform/data/tests/test_tables.h"
 #include "platform/data/view.h"
-#include "platform/base/cp_literal.h"
 
 namespace rt::testing {
 namespace {
@@ -22,31 +22,15 @@ using KeyedCursorTest = DataTest;
 TEST_F(KeyedCursorTest, SpanishNamesOrderInBothKeyKinds) {
   Table& t = open(people());
   // "\xF1" is n with tilde, "\xD1" N with tilde, "\xFA" u with acute.
-  for (const char* n : {"Zapata",
-                        "Ñandú"_cp,
-                        "Nuñez"_cp,
-                        "Nunez", "nunez",
-                        "Nuñez"_cp,
-                        "Olmos", "Nuzo"}) {
+  for (const char* n :
+       {"Zapata", "Ñandú"_cp, "Nuñez"_cp, "Nunez", "nunez", "Nuñez"_cp, "Olmos", "Nuzo"}) {
     person(t, 0, n);
   }
-  const std::vector<std::string> insensitive = {"Nunez",
-                                                "nunez",
-                                                "Nuñez"_cp,
-                                                "Nuñez"_cp,
-                                                "Nuzo",
-                                                "Ñandú"_cp,
-                                                "Olmos",
-                                                "Zapata"};
+  const std::vector<std::string> insensitive = {"Nunez", "nunez",    "Nuñez"_cp, "Nuñez"_cp,
+                                                "Nuzo",  "Ñandú"_cp, "Olmos",    "Zapata"};
   EXPECT_EQ(walk(t, kByName), insensitive);
-  const std::vector<std::string> sensitive = {"Nunez",
-                                              "Nuñez"_cp,
-                                              "Nuñez"_cp,
-                                              "Nuzo",
-                                              "nunez",
-                                              "Ñandú"_cp,
-                                              "Olmos",
-                                              "Zapata"};
+  const std::vector<std::string> sensitive = {"Nunez", "Nuñez"_cp, "Nuñez"_cp, "Nuzo",
+                                              "nunez", "Ñandú"_cp, "Olmos",    "Zapata"};
   EXPECT_EQ(walk(t, kByExactName), sensitive);
   std::vector<std::string> reversed(insensitive.rbegin(), insensitive.rend());
   EXPECT_EQ(walk(t, kByName, false), reversed);

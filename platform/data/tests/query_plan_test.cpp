@@ -16,7 +16,8 @@ using QueryPlanTest = DataTest;
 int collectSql(unsigned, void* context, void* statement, void*) {
   auto* seen = static_cast<std::set<std::string>*>(context);
   const std::string text = sqlite3_sql(static_cast<sqlite3_stmt*>(statement));
-  if (text.rfind("SELECT _id, _rv", 0) == 0 || text.rfind("SELECT max(", 0) == 0) seen->insert(text);
+  if (text.rfind("SELECT _id, _rv", 0) == 0 || text.rfind("SELECT max(", 0) == 0)
+    seen->insert(text);
   return 0;
 }
 

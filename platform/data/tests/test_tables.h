@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/base/testing/test_environment.h"
 #include "platform/data/database.h"
 #include "platform/data/table.h"
 #include "platform/data/table_status.h"
-#include "platform/base/testing/test_environment.h"
 
 namespace rt::testing {
 

@@ -16,14 +16,15 @@ namespace {
 
 // Visits by date (skipping an empty date), by patient and date, by patient.
 const TableDef& visits() {
-  static const TableDef def = TableBuilder("Visitas", "VIS", "VISITAS", plainFile(), 1)
-                                  .field<UShort>("Paciente")
-                                  .field<DateField>("Fecha")
-                                  .field<String<20>>("Motivo")
-                                  .key("VIS01", "Fecha", KeyKind::Duplicates, true, "Fecha")
-                                  .key("VIS02", "Paciente,Fecha", KeyKind::Duplicates, true, "Paciente y Fecha")
-                                  .key("VIS03", "Paciente", KeyKind::Duplicates, true, "Paciente")
-                                  .build();
+  static const TableDef def =
+      TableBuilder("Visitas", "VIS", "VISITAS", plainFile(), 1)
+          .field<UShort>("Paciente")
+          .field<DateField>("Fecha")
+          .field<String<20>>("Motivo")
+          .key("VIS01", "Fecha", KeyKind::Duplicates, true, "Fecha")
+          .key("VIS02", "Paciente,Fecha", KeyKind::Duplicates, true, "Paciente y Fecha")
+          .key("VIS03", "Paciente", KeyKind::Duplicates, true, "Paciente")
+          .build();
   return def;
 }
 enum { kPaciente, kFecha, kMotivo };
@@ -36,8 +37,8 @@ class ViewKeyStretchTest : public DataTest {
     Table& t = open(visits());
     // Patients 3 and 4 over dates 0 to 30, some dates twice, one visit
     // without a date (the date key leaves it out).
-    const int rows[][2] = {{3, 10}, {4, 10}, {3, 12}, {4, 11}, {3, 0}, {3, 25}, {4, 5},
-                           {3, 10}, {4, 30}, {3, 5}, {4, 12}, {5, 11}, {3, 30}};
+    const int rows[][2] = {{3, 10}, {4, 10}, {3, 12}, {4, 11}, {3, 0},  {3, 25}, {4, 5},
+                           {3, 10}, {4, 30}, {3, 5},  {4, 12}, {5, 11}, {3, 30}};
     int n = 0;
     for (const auto& [patient, day] : rows) {
       t.clear();
@@ -79,7 +80,8 @@ std::vector<std::string> everyRecordThrough(const std::string& condition) {
   std::vector<std::string> seen;
   all.setToStart();
   while (all.next() == 0) {
-    seen.push_back(std::string(clip(fieldText(visits().fields[kMotivo], table(visits()).record()))));
+    seen.push_back(
+        std::string(clip(fieldText(visits().fields[kMotivo], table(visits()).record()))));
   }
   return seen;
 }

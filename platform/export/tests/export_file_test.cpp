@@ -1,8 +1,6 @@
 // The office-file writer, read back by independent readers: openpyxl, odfpy,
 // python-docx and Python's HTML and XML parsers.
 #include "platform/export/export_file.h"
-#include "platform/export/export_sample.h"
-#include "platform/export/spilled_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +16,8 @@
 #include "platform/base/private_temp.h"
 #include "platform/base/testing/office_reader.h"
 #include "platform/base/testing/test_environment.h"
+#include "platform/export/export_sample.h"
+#include "platform/export/spilled_rows.h"
 
 namespace rt {
 namespace {
@@ -172,8 +172,7 @@ TEST(ExportFile, SpreadsheetDatesOutOfRangeGoOutAsTheirText) {
   table.columns = {{"Fecha", "@d17", true}};
   table.rows = {{std::to_string(makeDate(1, 1, 1900))}, {std::to_string(makeDate(3, 1, 1900))}};
   const ReadBack xlsx = readBack(written(ExportKind::Spreadsheet, false, table));
-  expectCells(xlsx,
-              {{1, 0, "s 01/01/1900"}, {2, 0, "d 1900-03-01"}, {3, 0, "f =COUNTA(A2:A3)=2"}},
+  expectCells(xlsx, {{1, 0, "s 01/01/1900"}, {2, 0, "d 1900-03-01"}, {3, 0, "f =COUNTA(A2:A3)=2"}},
               "xlsx");
 }
 
@@ -234,14 +233,18 @@ TEST(ExportFile, SpreadsheetTextIsCutAtTheCellLimit) {
   t.columns = {{"Texto", "@s255", false}};
   t.rows = {{std::string(40000, 'a')}, {std::string(32767, '\xF1')}};  // ñ: two bytes in UTF-8
   const std::pair<bool, const char*> readers[] = {
-      {false, "import openpyxl,sys; s=openpyxl.load_workbook(sys.argv[1]).active; "
-              "print(len(s['A2'].value), len(s['A3'].value))"},
-      {true, "import sys; from odf.opendocument import load; from odf import table, teletype; "
-             "rows=load(sys.argv[1]).spreadsheet.getElementsByType(table.TableRow)[1:]; "
-             "print(*[len(teletype.extractText(r.getElementsByType(table.TableCell)[0])) for r in rows])"}};
+      {false,
+       "import openpyxl,sys; s=openpyxl.load_workbook(sys.argv[1]).active; "
+       "print(len(s['A2'].value), len(s['A3'].value))"},
+      {true,
+       "import sys; from odf.opendocument import load; from odf import table, teletype; "
+       "rows=load(sys.argv[1]).spreadsheet.getElementsByType(table.TableRow)[1:]; "
+       "print(*[len(teletype.extractText(r.getElementsByType(table.TableCell)[0])) for r in "
+       "rows])"}};
   for (const auto& [openDocument, reader] : readers) {
     const fs::path file = written(ExportKind::Spreadsheet, openDocument, t);
-    const std::string lengths = std::string("/usr/bin/python3 -c \"") + reader + "\" '" + file.string() + "'";
+    const std::string lengths =
+        std::string("/usr/bin/python3 -c \"") + reader + "\" '" + file.string() + "'";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(lengths.c_str(), "r"), pclose);
     char buffer[64] = {};
     ASSERT_NE(std::fgets(buffer, sizeof buffer, pipe.get()), nullptr) << file;
@@ -260,12 +263,15 @@ TEST(ExportFile, LibreOfficeReadsEveryKindAsTheListShowsIt) {
     bool openDocument;
     const char* name;
   };
-  const Kind sheets[] = {{ExportKind::Spreadsheet, false, "hoja-xlsx"}, {ExportKind::Spreadsheet, true, "hoja-ods"}};
-  const Kind documents[] = {{ExportKind::Document, false, "texto-docx"}, {ExportKind::Html, false, "texto-html"}};
+  const Kind sheets[] = {{ExportKind::Spreadsheet, false, "hoja-xlsx"},
+                         {ExportKind::Spreadsheet, true, "hoja-ods"}};
+  const Kind documents[] = {{ExportKind::Document, false, "texto-docx"},
+                            {ExportKind::Html, false, "texto-html"}};
   auto write = [&](const Kind* begin, const Kind* end) {
     std::vector<fs::path> files;
     for (const Kind* k = begin; k != end; ++k) {
-      const ExportFileResult result = writeExportFile(fixture(), k->kind, k->openDocument, from / k->name);
+      const ExportFileResult result =
+          writeExportFile(fixture(), k->kind, k->openDocument, from / k->name);
       EXPECT_TRUE(result.ok()) << result.error;
       files.push_back(result.path);
     }
@@ -273,7 +279,8 @@ TEST(ExportFile, LibreOfficeReadsEveryKindAsTheListShowsIt) {
   };
   std::string said;
   ASSERT_TRUE(testing::convertWithOffice(write(std::begin(sheets), std::end(sheets)),
-                                         "csv:Text - txt - csv (StarCalc):44,34,76", from / "read", said))
+                                         "csv:Text - txt - csv (StarCalc):44,34,76", from / "read",
+                                         said))
       << said;
   ASSERT_TRUE(testing::convertWithOffice(write(std::begin(documents), std::end(documents)),
                                          "txt:Text (encoded):UTF8", from / "read", said))
@@ -286,14 +293,44 @@ TEST(ExportFile, LibreOfficeReadsEveryKindAsTheListShowsIt) {
                                                "línea dos\",0.00,01/01/1990,,C3",
                                                "Totales,\"1,244.06\",,,3"};
   // A document's reader gives its heading, then each cell on a line of its own.
-  const std::vector<std::string> documentLines = {
-      "Pacientes & Cía", "Nombre", "Importe", "Fecha",     "Hora",       "Código",  "José Ñandú", "12.50",
-      "02/10/2025",      "14:30",  "A1",      "=1+1",      "1,234.56",   "",        "",           "",
-      "<&>",             "-3.00",  "29/02/2000", "08:05",  "B2",         "línea uno", "línea dos", "0.00",
-      "01/01/1990",      "",       "C3",      "Totales",   "1,244.06",   "",        "",           "3"};
-  for (const Kind& k : sheets) EXPECT_EQ(testing::textLines(from / "read" / (std::string(k.name) + ".csv")), sheetLines) << k.name;
+  const std::vector<std::string> documentLines = {"Pacientes & Cía",
+                                                  "Nombre",
+                                                  "Importe",
+                                                  "Fecha",
+                                                  "Hora",
+                                                  "Código",
+                                                  "José Ñandú",
+                                                  "12.50",
+                                                  "02/10/2025",
+                                                  "14:30",
+                                                  "A1",
+                                                  "=1+1",
+                                                  "1,234.56",
+                                                  "",
+                                                  "",
+                                                  "",
+                                                  "<&>",
+                                                  "-3.00",
+                                                  "29/02/2000",
+                                                  "08:05",
+                                                  "B2",
+                                                  "línea uno",
+                                                  "línea dos",
+                                                  "0.00",
+                                                  "01/01/1990",
+                                                  "",
+                                                  "C3",
+                                                  "Totales",
+                                                  "1,244.06",
+                                                  "",
+                                                  "",
+                                                  "3"};
+  for (const Kind& k : sheets)
+    EXPECT_EQ(testing::textLines(from / "read" / (std::string(k.name) + ".csv")), sheetLines)
+        << k.name;
   for (const Kind& k : documents) {
-    EXPECT_EQ(testing::textLines(from / "read" / (std::string(k.name) + ".txt")), documentLines) << k.name;
+    EXPECT_EQ(testing::textLines(from / "read" / (std::string(k.name) + ".txt")), documentLines)
+        << k.name;
   }
 }
 
@@ -336,9 +373,11 @@ TEST(ExportFile, RowsKeptInATemporaryFileWriteTheSameFile) {
 
     SpilledRows same;
     for (const std::vector<std::string>& row : table.rows) ASSERT_TRUE(same.append(row));
-    for (auto [kind, open] : {std::pair{ExportKind::Text, false}, {ExportKind::Xml, false},
+    for (auto [kind, open] : {std::pair{ExportKind::Text, false},
+                              {ExportKind::Xml, false},
                               {ExportKind::Html, false}}) {
-      const ExportFileResult fromFile = writeExportFile(table, same, kind, open, folder() / "guardadas");
+      const ExportFileResult fromFile =
+          writeExportFile(table, same, kind, open, folder() / "guardadas");
       ASSERT_TRUE(fromFile.ok()) << fromFile.error;
       EXPECT_EQ(fileBytes(fromFile.path), fileBytes(written(kind, open, table)));
     }
@@ -361,7 +400,8 @@ TEST(ExportFile, RowsThatCannotBeReadMakeNoFile) {
     std::string failure() const override { return "Error de lectura"; }
   } failing;
   const fs::path base = folder() / "cortada";
-  const ExportFileResult result = writeExportFile(fixture(), failing, ExportKind::Text, false, base);
+  const ExportFileResult result =
+      writeExportFile(fixture(), failing, ExportKind::Text, false, base);
   EXPECT_EQ(result.error, "Error de lectura");
   EXPECT_FALSE(fs::exists(fs::path(base.string() + ".txt")));
 }
@@ -373,7 +413,8 @@ TEST(ExportFile, AFailedWriteLeavesNoFileAndSaysWhy) {
     const char* reason;
   };
   const Case cases[] = {
-      {"missing folder", [] { return folder() / "no-such-folder" / "lista"; }, "La carpeta no existe"},
+      {"missing folder", [] { return folder() / "no-such-folder" / "lista"; },
+       "La carpeta no existe"},
       {"a folder in the way",
        [] {
          for (const char* extension : {".txt", ".xlsx", ".ods", ".docx"}) {
@@ -385,8 +426,10 @@ TEST(ExportFile, AFailedWriteLeavesNoFileAndSaysWhy) {
   };
   for (const Case& c : cases) {
     const fs::path base = c.base();
-    for (auto [kind, open] : {std::pair{ExportKind::Text, false}, {ExportKind::Spreadsheet, false},
-                              {ExportKind::Spreadsheet, true}, {ExportKind::Document, false}}) {
+    for (auto [kind, open] : {std::pair{ExportKind::Text, false},
+                              {ExportKind::Spreadsheet, false},
+                              {ExportKind::Spreadsheet, true},
+                              {ExportKind::Document, false}}) {
       const ExportFileResult result = writeExportFile(fixture(), kind, open, base);
       EXPECT_FALSE(result.ok()) << c.what;
       EXPECT_TRUE(result.path.empty());

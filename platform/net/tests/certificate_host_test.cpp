@@ -18,8 +18,9 @@ X509* certificate(const std::string& name, const std::string& cn, const std::str
   const auto folder = std::filesystem::absolute("host-certs");
   std::filesystem::create_directories(folder);
   const std::string pem = (folder / (name + ".pem")).string();
-  std::string command = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -keyout " +
-                        (folder / (name + ".key")).string() + " -out " + pem + " -subj '/CN=" + cn + "'";
+  std::string command =
+      "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -keyout " +
+      (folder / (name + ".key")).string() + " -out " + pem + " -subj '/CN=" + cn + "'";
   if (!dnsNames.empty()) command += " -addext 'subjectAltName=" + dnsNames + "'";
   if (std::system((command + " 2>/dev/null").c_str()) != 0) return nullptr;
   FILE* file = std::fopen(pem.c_str(), "r");

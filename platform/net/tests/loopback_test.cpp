@@ -10,9 +10,9 @@
 #include <cstring>
 
 #include "platform/net/socket_library.h"
-#include "platform/net/tests/endpoint.h"
 #include "platform/net/testing/event_waiter.h"
 #include "platform/net/testing/raw_socket.h"
+#include "platform/net/tests/endpoint.h"
 
 namespace rt::net {
 namespace {

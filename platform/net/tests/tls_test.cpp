@@ -6,9 +6,9 @@
 
 #include "platform/base/clock.h"
 #include "platform/net/socket_library.h"
-#include "platform/net/tests/endpoint.h"
 #include "platform/net/testing/event_waiter.h"
 #include "platform/net/testing/test_certificates.h"
+#include "platform/net/tests/endpoint.h"
 
 namespace rt::net {
 namespace {
@@ -122,15 +122,16 @@ TEST_F(NetTls, AServerOfAnOldTlsVersionFailsTheHandshake) {
   const std::uint16_t port = probe.port;
   socketLibrary().NetConnectionClose(probe.record, 0, 0, close_action::kAbort);
   probe.record.SOCKID = 0;
-  const std::string command = "timeout 20 openssl s_server -accept 127.0.0.1:" + std::to_string(port) +
-                              " -tls1_1 -cipher 'DEFAULT:@SECLEVEL=0' -naccept 1 -cert " +
-                              testCertificates().serverCert + " -key " + testCertificates().serverKey +
-                              " 2>&1";
+  const std::string command =
+      "timeout 20 openssl s_server -accept 127.0.0.1:" + std::to_string(port) +
+      " -tls1_1 -cipher 'DEFAULT:@SECLEVEL=0' -naccept 1 -cert " + testCertificates().serverCert +
+      " -key " + testCertificates().serverKey + " 2>&1";
   FILE* server = popen(command.c_str(), "r");
   ASSERT_NE(server, nullptr);
   char line[256] = {};
   bool ready = false;
-  while (!ready && std::fgets(line, sizeof line, server) != nullptr) ready = std::string(line).rfind("ACCEPT", 0) == 0;
+  while (!ready && std::fgets(line, sizeof line, server) != nullptr)
+    ready = std::string(line).rfind("ACCEPT", 0) == 0;
   if (!ready) {
     pclose(server);
     GTEST_SKIP() << "openssl s_server would not serve TLS 1.1 here";

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <QApplication>
@@ -19,8 +18,9 @@ namespace {
 std::filesystem::path chooseTestScreen() {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   if (std::string(std::getenv("QT_QPA_PLATFORM")) != "offscreen") return {};
-  const std::filesystem::path config = std::filesystem::temp_directory_path() /
-                                       ("varneta-test-screen-" + std::to_string(getpid()) + ".json");
+  const std::filesystem::path config =
+      std::filesystem::temp_directory_path() /
+      ("varneta-test-screen-" + std::to_string(getpid()) + ".json");
   std::ofstream(config) << R"({"screens": [{"name": "test", "x": 0, "y": 0,)"
                         << R"( "width": 1366, "height": 768, "logicalDpi": 96,)"
                         << R"( "logicalBaseDpi": 96, "dpr": 1}]})";

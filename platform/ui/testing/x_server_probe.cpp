@@ -41,7 +41,8 @@ std::vector<std::uint32_t> property(xcb_connection_t* x, xcb_window_t window, xc
       &std::free);
   if (!reply || reply->format != 32) return {};
   const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
-  return std::vector<std::uint32_t>(values, values + xcb_get_property_value_length(reply.get()) / 4);
+  return std::vector<std::uint32_t>(values,
+                                    values + xcb_get_property_value_length(reply.get()) / 4);
 }
 
 }  // namespace
@@ -97,8 +98,8 @@ bool waitUntilPlaced(xcb_connection_t* x, WindowDriver& window, const std::strin
     return true;
   const QPoint at = clientPlace(x, w);
   ADD_FAILURE() << what << ": " << (window.placedInFrame() ? "placed" : "never placed")
-                << " in its frame; the X server has it at " << at.x() << "," << at.y()
-                << ", Qt at " << w->geometry().x() << "," << w->geometry().y()
+                << " in its frame; the X server has it at " << at.x() << "," << at.y() << ", Qt at "
+                << w->geometry().x() << "," << w->geometry().y()
                 << (w->frameGeometry() == w->geometry() ? " without a frame" : "");
   return false;
 }

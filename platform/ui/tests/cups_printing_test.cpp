@@ -50,7 +50,8 @@ class CupsServer {
     const QString lpadmin = QStandardPaths::findExecutable("lpadmin", {"/usr/sbin", "/usr/bin"});
     if (cupsd.isEmpty() || lpadmin.isEmpty()) return "no cupsd/lpadmin on this machine";
     root_ = testing::testRoot() / "cups";
-    for (const char* sub : {"conf", "spool", "cache", "state", "tmp", "out"}) fs::create_directories(root_ / sub);
+    for (const char* sub : {"conf", "spool", "cache", "state", "tmp", "out"})
+      fs::create_directories(root_ / sub);
     socket_ = root_ / "cups.sock";
     // A local socket's path has little room: from a deep temp folder the
     // server listens in a short folder of its own instead.
@@ -66,14 +67,15 @@ class CupsServer {
         << "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
         << "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n";
     std::ofstream(root_ / "conf/cups-files.conf")
-        << "ServerRoot " << (root_ / "conf").string() << "\nRequestRoot " << (root_ / "spool").string()
-        << "\nCacheDir " << (root_ / "cache").string() << "\nStateDir " << (root_ / "state").string()
-        << "\nTempDir " << (root_ / "tmp").string() << "\nErrorLog " << (root_ / "error_log").string()
-        << "\nAccessLog " << (root_ / "access_log").string() << "\nPageLog "
-        << (root_ / "page_log").string() << "\nFileDevice Yes\nSandboxing Relaxed\n";
+        << "ServerRoot " << (root_ / "conf").string() << "\nRequestRoot "
+        << (root_ / "spool").string() << "\nCacheDir " << (root_ / "cache").string()
+        << "\nStateDir " << (root_ / "state").string() << "\nTempDir " << (root_ / "tmp").string()
+        << "\nErrorLog " << (root_ / "error_log").string() << "\nAccessLog "
+        << (root_ / "access_log").string() << "\nPageLog " << (root_ / "page_log").string()
+        << "\nFileDevice Yes\nSandboxing Relaxed\n";
     daemon_.setProgram(cupsd);
-    daemon_.setArguments({"-f", "-c", QString::fromStdString((root_ / "conf/cupsd.conf").string()), "-s",
-                          QString::fromStdString((root_ / "conf/cups-files.conf").string())});
+    daemon_.setArguments({"-f", "-c", QString::fromStdString((root_ / "conf/cupsd.conf").string()),
+                          "-s", QString::fromStdString((root_ / "conf/cups-files.conf").string())});
     daemon_.setProcessChannelMode(QProcess::MergedChannels);
     qputenv("CUPS_SERVER", QByteArray::fromStdString(socket_.string()));
     if (const std::string why = launch(); !why.empty()) return why;
@@ -137,10 +139,12 @@ class CupsServer {
     fs::remove(socket_, ignored);  // one left by a stopped server answers nobody
     daemon_.start();
     if (!daemon_.waitForStarted(5000)) return "cupsd did not start";
-    if (!testing::waitUntil([this] { return fs::exists(socket_) || daemon_.state() != QProcess::Running; },
-                            "the print server's socket", 10s) ||
+    if (!testing::waitUntil(
+            [this] { return fs::exists(socket_) || daemon_.state() != QProcess::Running; },
+            "the print server's socket", 10s) ||
         daemon_.state() != QProcess::Running) {
-      return "cupsd did not come up: " + daemon_.readAll().toStdString() + readAll(root_ / "error_log");
+      return "cupsd did not come up: " + daemon_.readAll().toStdString() +
+             readAll(root_ / "error_log");
     }
     return {};
   }
@@ -165,9 +169,11 @@ std::vector<ReportPage> listingPages() {
 
 TEST(CupsPrinting, JobsRefusalsAndAServerThatStopsAnswering) {
   CupsServer server;
-  if (const std::string why = server.start(); !why.empty()) GTEST_SKIP() << "no print server: " << why;
-  ASSERT_EQ(server.addQueue({"Sala", "-v", "file:///dev/null", "-o", "media-default=iso_a4_210x297mm"}),
-            QString());
+  if (const std::string why = server.start(); !why.empty())
+    GTEST_SKIP() << "no print server: " << why;
+  ASSERT_EQ(
+      server.addQueue({"Sala", "-v", "file:///dev/null", "-o", "media-default=iso_a4_210x297mm"}),
+      QString());
   ASSERT_EQ(server.makeDefault("Sala"), QString());
   setChosenPrinterName("");
   testing::ScriptedMessages messages;
@@ -178,11 +184,13 @@ TEST(CupsPrinting, JobsRefusalsAndAServerThatStopsAnswering) {
       [&] { printed = printReport(pages, 1, QStringLiteral("Listado de Pacientes")); }, 30s));
   EXPECT_TRUE(printed);
   ASSERT_TRUE(messages.asked().empty()) << messages.asked()[0].text;
-  ASSERT_TRUE(testing::waitUntil([&] { return server.pageLog().find("Listado de Pacientes") != std::string::npos; },
-                                 "the job in the page log", 20s));
+  ASSERT_TRUE(testing::waitUntil(
+      [&] { return server.pageLog().find("Listado de Pacientes") != std::string::npos; },
+      "the job in the page log", 20s));
   const std::string log = server.pageLog();
   EXPECT_NE(log.find("Listado de Pacientes iso_a4_210x297mm"), std::string::npos)
-      << "named after the report, on the queue's A4\n" << log;
+      << "named after the report, on the queue's A4\n"
+      << log;
   // The document the queue got is the report, on A4.
   fs::path document;
   for (const auto& entry : fs::directory_iterator(server.spool())) {
@@ -193,14 +201,16 @@ TEST(CupsPrinting, JobsRefusalsAndAServerThatStopsAnswering) {
   EXPECT_NE(testing::pdfInfo(document.string()).find("(A4)"), std::string::npos);
 
   // A queue that refuses jobs: told, naming the printer.
-  ASSERT_EQ(CupsServer::run(QStandardPaths::findExecutable("cupsreject", {"/usr/sbin", "/usr/bin"}), {"Sala"}),
+  ASSERT_EQ(CupsServer::run(QStandardPaths::findExecutable("cupsreject", {"/usr/sbin", "/usr/bin"}),
+                            {"Sala"}),
             QString());
   ASSERT_TRUE(testing::runOnThread(
       [&] { printed = printReport(pages, 1, QStringLiteral("Listado de Pacientes")); }, 30s));
   EXPECT_FALSE(printed);
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_NE(messages.asked()[0].text.find("Sala"), std::string::npos) << messages.asked()[0].text;
-  EXPECT_NE(messages.asked()[0].text.find("no acepta trabajos"), std::string::npos) << messages.asked()[0].text;
+  EXPECT_NE(messages.asked()[0].text.find("no acepta trabajos"), std::string::npos)
+      << messages.asked()[0].text;
 
   // A server that stops answering: the wait window comes, the event loop runs
   // on, and cancelling ends the wait at once.
@@ -213,7 +223,8 @@ TEST(CupsPrinting, JobsRefusalsAndAServerThatStopsAnswering) {
   auto* poll = new QTimer(qApp);
   QObject::connect(poll, &QTimer::timeout, poll, [&, poll] {
     for (WindowDriver* w : WindowDriver::openWindows()) {
-      if (w->window() == nullptr || w->window()->windowTitle() != QStringLiteral("Impresoras")) continue;
+      if (w->window() == nullptr || w->window()->windowTitle() != QStringLiteral("Impresoras"))
+        continue;
       poll->stop();
       poll->deleteLater();
       cancelledWithLoopRunning = ticks > 0;
@@ -222,7 +233,8 @@ TEST(CupsPrinting, JobsRefusalsAndAServerThatStopsAnswering) {
     }
   });
   poll->start(5);
-  ASSERT_TRUE(testing::runOnThread([&] { printed = printReport(pages, 1, QStringLiteral("Turnos")); }, 30s));
+  ASSERT_TRUE(testing::runOnThread(
+      [&] { printed = printReport(pages, 1, QStringLiteral("Turnos")); }, 30s));
   EXPECT_FALSE(printed);
   EXPECT_TRUE(cancelledWithLoopRunning);
   EXPECT_EQ(messages.asked().size(), 1u) << "leaving the wait is not an error";
@@ -236,7 +248,8 @@ TEST(CupsPrinting, JobsRefusalsAndAServerThatStopsAnswering) {
 // queue is the first test's.)
 TEST(CupsPrinting, EachQueuesJobGoesOnThePaperTheQueueHas) {
   CupsServer server;
-  if (const std::string why = server.start(); !why.empty()) GTEST_SKIP() << "no print server: " << why;
+  if (const std::string why = server.start(); !why.empty())
+    GTEST_SKIP() << "no print server: " << why;
   const QString driver =
       QString::fromStdString((fs::path(VARNETA_TESTS_DIR) / "data" / "a4_printer.ppd").string());
   ASSERT_EQ(server.addQueue({"Consultorio", "-v", "file:///dev/null", "-P", driver}), QString());
@@ -248,7 +261,8 @@ TEST(CupsPrinting, EachQueuesJobGoesOnThePaperTheQueueHas) {
   const struct {
     const char* queue;
     const char* has;
-  } queues[] = {{"Consultorio", "a driver whose default is A4"}, {"Guardia", "no paper of its own"}};
+  } queues[] = {{"Consultorio", "a driver whose default is A4"},
+                {"Guardia", "no paper of its own"}};
   for (const auto& q : queues) {
     SCOPED_TRACE(std::string(q.queue) + ", with " + q.has);
     setChosenPrinterName(q.queue);

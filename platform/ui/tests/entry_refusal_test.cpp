@@ -11,8 +11,8 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -135,7 +135,8 @@ TEST(EntryRefusal, LeavingAnEntryThatCannotBeStoredIsRefusedWithItsName) {
   } cases[] = {
       {"?FECNAC", "31/02/1990", "Fecha Nac.: \"31/02/1990\" no es un valor válido."},
       {"?DNI", "2O123456", "DNI: \"2O123456\" no es un valor válido."},
-      {"?PACIENTE", "65543", "Paciente: el valor 65543 está fuera del rango permitido (de 0 a 65535)."},
+      {"?PACIENTE", "65543",
+       "Paciente: el valor 65543 está fuera del rango permitido (de 0 a 65535)."},
       {"?PACIENTE", "65535", nullptr},
       {"?FECNAC", "", nullptr},
       {"?NOTAS", "lo que sea", nullptr},
@@ -172,9 +173,9 @@ TEST(EntryRefusal, LeavingAnEntryThatCannotBeStoredIsRefusedWithItsName) {
       continue;
     }
     ASSERT_EQ(messages.asked().size(), 1u);
-    EXPECT_NE(toQString(messages.asked()[0].text).replace('|', ' ').indexOf(
-                  QString::fromUtf8(c.said)),
-              -1)
+    EXPECT_NE(
+        toQString(messages.asked()[0].text).replace('|', ' ').indexOf(QString::fromUtf8(c.said)),
+        -1)
         << fromQString(toQString(messages.asked()[0].text)) << " / " << c.said;
     EXPECT_TRUE(waitUntil([&] { return QApplication::focusWidget() == entry; }, "focus back"));
     EXPECT_EQ(std::count(window.accepted.begin(), window.accepted.end(), "?OK"), 0)

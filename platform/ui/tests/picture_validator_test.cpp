@@ -4,14 +4,14 @@
 // message when the entry is left).
 #include "platform/ui/picture_validator.h"
 
-#include "platform/ui/control_kinds.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
+
+#include "platform/ui/control_kinds.h"
 
 namespace rt {
 namespace {

@@ -25,9 +25,8 @@ struct InstalledPrinters {
   ~InstalledPrinters() { setPrintSystem(previous); }
 };
 
-const PrinterQuery kTwoPrinters{{{QStringLiteral("Recepcion"), true, {}},
-                                 {QStringLiteral("Consultorio"), false, {}}},
-                                {}};
+const PrinterQuery kTwoPrinters{
+    {{QStringLiteral("Recepcion"), true, {}}, {QStringLiteral("Consultorio"), false, {}}}, {}};
 
 TEST(PrinterSetup, CancelKeepsThePrinterAndAcceptChoosesThePickedOne) {
   InstalledPrinters printers(kTwoPrinters);
@@ -51,7 +50,8 @@ TEST(PrinterSetup, CancelKeepsThePrinterAndAcceptChoosesThePickedOne) {
   EXPECT_FALSE(answer);
   EXPECT_EQ(chosenPrinterName(), "");
   EXPECT_EQ(acceptText, QStringLiteral("&Aceptar"));
-  EXPECT_EQ(offered, (QStringList{QStringLiteral("Recepcion (predeterminada)"), QStringLiteral("Consultorio")}));
+  EXPECT_EQ(offered, (QStringList{QStringLiteral("Recepcion (predeterminada)"),
+                                  QStringLiteral("Consultorio")}));
   EXPECT_EQ(firstShown, QStringLiteral("Recepcion (predeterminada)"));
 
   ASSERT_TRUE(testing::runOnThread([&] { answer = printerSetup(); }));

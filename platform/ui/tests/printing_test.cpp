@@ -40,13 +40,15 @@ struct PrintServiceStandIn {
   std::vector<PrintJob> jobs;
   std::vector<int> cancelled;
   JobResult answer{17, {}};
-  std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                 ("printing-test-" + std::to_string(::getpid()));
+  std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("printing-test-" + std::to_string(::getpid()));
   PrintSystem previous;
 
   PrintServiceStandIn() {
     std::filesystem::create_directories(folder);
-    previous = setPrintSystem({[this] { return PrinterQuery{printers, {}}; },
+    previous = setPrintSystem({[this] {
+                                 return PrinterQuery{printers, {}};
+                               },
                                [this](const PrintJob& job) { return take(job); },
                                [this](const QString&, int id) { cancelled.push_back(id); }});
   }
@@ -57,7 +59,8 @@ struct PrintServiceStandIn {
   JobResult take(const PrintJob& job) {
     std::lock_guard guard(lock);
     PrintJob kept = job;
-    kept.file = QString::fromStdString((folder / ("job" + std::to_string(jobs.size()) + ".pdf")).string());
+    kept.file =
+        QString::fromStdString((folder / ("job" + std::to_string(jobs.size()) + ".pdf")).string());
     QFile::copy(job.file, kept.file);
     jobs.push_back(kept);
     return answer;
@@ -80,12 +83,13 @@ std::vector<ReportPage> pagesSaying(const QString& text, int width = 8500, int h
 // Calls `action` from the event loop once `ready` holds.
 void whenReady(std::function<bool()> ready, std::function<void()> action) {
   auto* poll = new QTimer(qApp);
-  QObject::connect(poll, &QTimer::timeout, poll, [poll, ready = std::move(ready), action = std::move(action)] {
-    if (!ready()) return;
-    poll->stop();
-    poll->deleteLater();
-    action();
-  });
+  QObject::connect(poll, &QTimer::timeout, poll,
+                   [poll, ready = std::move(ready), action = std::move(action)] {
+                     if (!ready()) return;
+                     poll->stop();
+                     poll->deleteLater();
+                     action();
+                   });
   poll->start(5);
 }
 
@@ -104,11 +108,13 @@ TEST(Printing, ARefusedJobIsToldNamingThePrinterAndThePreviewStaysToTryAgain) {
   const std::vector<ReportPage> pages = pagesSaying(QStringLiteral("Paciente 351-5550005"));
   ReportPreview preview(pages, QStringLiteral("Listado de Pacientes"), 1);
   testing::WindowScript script;
-  script.on("Vista previa: Listado de Pacientes", [](WindowDriver& w) { testing::click(w, "?PRINT"); });
+  script.on("Vista previa: Listado de Pacientes",
+            [](WindowDriver& w) { testing::click(w, "?PRINT"); });
   bool stayedOpen = false;
   whenReady([&] { return messages.asked().size() == 1; },
             [&] {
-              WindowDriver* shown = openWindowTitled(QStringLiteral("Vista previa: Listado de Pacientes"));
+              WindowDriver* shown =
+                  openWindowTitled(QStringLiteral("Vista previa: Listado de Pacientes"));
               stayedOpen = shown != nullptr;
               service.answer = {18, {}};
               if (shown != nullptr) testing::click(*shown, "?PRINT");
@@ -150,15 +156,18 @@ TEST(Printing, JobsCarryTheReportsNameAndGoOnThePrintersPaper) {
   const std::string first = testing::commandOutput("pdfinfo -f 1 -l 2 '" + pdf + "'");
   EXPECT_NE(first.find("Page    1 size:  595 x 842 pts (A4)"), std::string::npos) << first;
   EXPECT_NE(first.find("Page    2 size:  842 x 595 pts (A4)"), std::string::npos)
-      << "turned to landscape A4\n" << first;
+      << "turned to landscape A4\n"
+      << first;
   // Staged privately and gone once sent.
   for (const auto& entry : std::filesystem::directory_iterator(privateTempFolder())) {
-    EXPECT_EQ(entry.path().filename().string().rfind("impresion-", 0), std::string::npos) << entry.path();
+    EXPECT_EQ(entry.path().filename().string().rfind("impresion-", 0), std::string::npos)
+        << entry.path();
   }
 
   // A printer chosen earlier that is gone is named, nothing is sent.
   setChosenPrinterName("Sala 2");
-  ASSERT_TRUE(testing::runOnThread([&] { printed = printReport(pages, 1, QStringLiteral("Turnos")); }));
+  ASSERT_TRUE(
+      testing::runOnThread([&] { printed = printReport(pages, 1, QStringLiteral("Turnos")); }));
   EXPECT_FALSE(printed);
   ASSERT_EQ(messages.asked().size(), 1u);
   EXPECT_NE(messages.asked()[0].text.find("Sala 2"), std::string::npos) << messages.asked()[0].text;
@@ -171,8 +180,8 @@ TEST(Printing, JobsCarryTheReportsNameAndGoOnThePrintersPaper) {
 bool compileLocale(const std::string& source, const std::string& name) {
   const std::filesystem::path folder = testing::testRoot() / "locales";
   std::filesystem::create_directories(folder);
-  const std::string command = "localedef -i " + source + " -f UTF-8 '" + (folder / name).string() +
-                              "' >/dev/null 2>&1";
+  const std::string command =
+      "localedef -i " + source + " -f UTF-8 '" + (folder / name).string() + "' >/dev/null 2>&1";
   if (std::system(command.c_str()) == -1) return false;
   setenv("LOCPATH", folder.c_str(), 1);
   return std::filesystem::exists(folder / name / "LC_PAPER");
@@ -189,7 +198,8 @@ TEST(Printing, APrinterThatNamesNoPaperTakesTheLocalesPaper) {
     const char* source;  // compiled for the test; none for a built-in locale
     const char* locale;
     PaperSize paper;
-  } cases[] = {{nullptr, "C", kA4}, {"es_AR", "es_AR.UTF-8", kA4}, {"en_US", "en_US.UTF-8", kLetter}};
+  } cases[] = {
+      {nullptr, "C", kA4}, {"es_AR", "es_AR.UTF-8", kA4}, {"en_US", "en_US.UTF-8", kLetter}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.locale);
     if (c.source != nullptr && !compileLocale(c.source, c.locale)) {
@@ -200,7 +210,8 @@ TEST(Printing, APrinterThatNamesNoPaperTakesTheLocalesPaper) {
     bool printed = false;
     {
       const testing::ScopedLocale paper(LC_PAPER, c.locale);
-      ASSERT_TRUE(testing::runOnThread([&] { printed = printReport(pages, 1, QStringLiteral("Turnos")); }));
+      ASSERT_TRUE(
+          testing::runOnThread([&] { printed = printReport(pages, 1, QStringLiteral("Turnos")); }));
     }
     EXPECT_TRUE(printed);
     ASSERT_EQ(service.jobs.size(), before + 1);
@@ -219,11 +230,13 @@ TEST(Printing, ADesignThatFixesItsPaperKeepsIt) {
   std::vector<ReportPage> pages = pagesSaying(QStringLiteral("Estimado Jose"), 8268, 11693);
   pages.front().paperFixed = true;
   bool printed = false;
-  ASSERT_TRUE(testing::runOnThread([&] { printed = printReport(pages, 1, QStringLiteral("Carta")); }));
+  ASSERT_TRUE(
+      testing::runOnThread([&] { printed = printReport(pages, 1, QStringLiteral("Carta")); }));
   EXPECT_TRUE(printed);
   ASSERT_EQ(service.jobs.size(), 1u);
   EXPECT_EQ(service.jobs[0].media, kA4.media);
-  const std::string info = testing::commandOutput("pdfinfo '" + service.jobs[0].file.toStdString() + "'");
+  const std::string info =
+      testing::commandOutput("pdfinfo '" + service.jobs[0].file.toStdString() + "'");
   EXPECT_NE(info.find("595 x 842 pts (A4)"), std::string::npos) << info;
 }
 
@@ -236,7 +249,9 @@ TEST(Printing, AServiceThatDoesNotAnswerFreezesNoWindowAndCanBeLeft) {
   std::condition_variable cv;
   bool release = false;
   std::atomic<bool> submitted{false};
-  setPrintSystem({[&service] { return PrinterQuery{service.printers, {}}; },
+  setPrintSystem({[&service] {
+                    return PrinterQuery{service.printers, {}};
+                  },
                   [&](const PrintJob& job) {
                     std::unique_lock guard(m);
                     cv.wait(guard, [&] { return release; });
@@ -262,7 +277,8 @@ TEST(Printing, AServiceThatDoesNotAnswerFreezesNoWindowAndCanBeLeft) {
             });
   bool printed = true;
   const std::vector<ReportPage> pages = pagesSaying(QStringLiteral("Hoja de turnos"));
-  ASSERT_TRUE(testing::runOnThread([&] { printed = printReport(pages, 1, QStringLiteral("Turnos")); }));
+  ASSERT_TRUE(
+      testing::runOnThread([&] { printed = printReport(pages, 1, QStringLiteral("Turnos")); }));
   EXPECT_FALSE(printed);
   EXPECT_GE(ticksWhileWaiting, 3) << "the event loop ran while the service hung";
   EXPECT_TRUE(messages.asked().empty()) << "leaving a wait is not an error";

@@ -5,8 +5,8 @@
 #include <QFont>
 #include <QFontMetrics>
 
-#include "platform/ui/dialog_units.h"
 #include "platform/base/cp_literal.h"
+#include "platform/ui/dialog_units.h"
 
 namespace rt {
 namespace {

@@ -11,16 +11,15 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/ui/report_output.h"
-#include "platform/ui/testing/pdf_probe.h"
 #include "platform/base/cp1252.h"
 #include "platform/base/cp_literal.h"
 #include "platform/base/picture.h"
 #include "platform/ui/qt_text.h"
+#include "platform/ui/report_output.h"
+#include "platform/ui/testing/pdf_probe.h"
 
 namespace rt {
 namespace {
-
 
 QStringList texts(const ReportPage& page) {
   QStringList list;
@@ -35,8 +34,8 @@ void headedEngine(ReportEngine& engine) {
   engine.header.height = 400;
   engine.header.label(0, 0, 3000, 200, "Cabecera", font);
   engine.header.text(
-      6000, 0, 1000, 200, [&engine] { return std::to_string(engine.pageNumber()); }, font,
-      "@n-7", Qt::AlignRight);
+      6000, 0, 1000, 200, [&engine] { return std::to_string(engine.pageNumber()); }, font, "@n-7",
+      Qt::AlignRight);
   engine.footer.height = 300;
   engine.footer.label(0, 50, 3000, 200, "Pie", font);
 }
@@ -49,8 +48,8 @@ TEST(ReportEngine, DetailBandsFillPagesBetweenHeaderAndFooter) {
   ReportBand detail;
   detail.height = 200;
   int n = 0;
-  detail.text(0, 0, 2000, 200, [&n] { return "fila " + std::to_string(n); },
-              reportFont("Arial", 10));
+  detail.text(
+      0, 0, 2000, 200, [&n] { return "fila " + std::to_string(n); }, reportFont("Arial", 10));
   // 11000 - 1000 margins - 400 header - 300 footer = 9300: 46 rows a page.
   for (n = 1; n <= 100; ++n) engine.print(detail);
   engine.finishPage();
@@ -88,7 +87,8 @@ TEST(ReportEngine, WrappedTextGrowsItsBandAndContinuesOnTheNextPage) {
   ReportBand note;
   note.height = 100;
   note.label(0, 0, 1000, 100, "Notas:", reportFont("Arial", 10));
-  note.wrapped(1000, 100, 4000, [&words] { return words; }, reportFont("Arial", 10));
+  note.wrapped(
+      1000, 100, 4000, [&words] { return words; }, reportFont("Arial", 10));
   ReportBand after;
   after.height = 200;
   after.label(0, 0, 2000, 200, "despues", reportFont("Arial", 10));
@@ -132,7 +132,8 @@ TEST(ReportEngine, RichTextContinuesOnTheNextPage) {
   for (int i = 0; i < 120; ++i) markup += "L\\'ednea " + std::to_string(i) + "\\par ";
   markup += "}";
   ReportBand band;
-  band.rich(0, 0, 6000, [&markup] { return markup; }, reportFont("Arial", 10));
+  band.rich(
+      0, 0, 6000, [&markup] { return markup; }, reportFont("Arial", 10));
   engine.print(band);
   engine.finishPage();
   ASSERT_GE(engine.pages().size(), 2u);
@@ -156,8 +157,8 @@ TEST(ReportEngine, PdfCarriesThePagesAndTheDocumentInformation) {
   ReportBand detail;
   detail.height = 200;
   int n = 0;
-  detail.text(0, 0, 3000, 200, [&n] { return "Señor "_cp + std::to_string(n); },
-              reportFont("Arial", 10));
+  detail.text(
+      0, 0, 3000, 200, [&n] { return "Señor "_cp + std::to_string(n); }, reportFont("Arial", 10));
   for (n = 1; n <= 60; ++n) engine.print(detail);
   const std::vector<ReportPage> pages = engine.takePages();
   const std::string path = (std::filesystem::current_path() / "engine.pdf").string();
@@ -199,7 +200,8 @@ TEST(ReportEngine, ControlsUnderAWrappedBoxFollowTheTextsEnd) {
     ReportBand band;
     band.height = 500;
     band.label(0, 0, 2000, 200, "Titulo", reportFont("Arial", 10));
-    band.wrapped(200, 200, 4000, [&words] { return words; }, reportFont("Arial", 10), 200);
+    band.wrapped(
+        200, 200, 4000, [&words] { return words; }, reportFont("Arial", 10), 200);
     band.line(200, 450, 4000, 0);
     engine.print(band);
     engine.print(band);  // a second band starts under the first one's line
@@ -240,7 +242,9 @@ TEST(ReportEngine, ControlsUnderAWrappedBoxFollowTheTextsEnd) {
         }
       }
     }
-    if (c.pages > 1) { EXPECT_GT(linePages[0], 0) << "the line ends the text, pages on"; }
+    if (c.pages > 1) {
+      EXPECT_GT(linePages[0], 0) << "the line ends the text, pages on";
+    }
   }
 }
 
@@ -308,9 +312,11 @@ TEST(ReportEngine, TextsShrinkOrWrapInTheirBoxInsteadOfBeingCut) {
     ReportEngine engine;
     ReportBand band;
     band.height = 180;
-    band.text(0, 0, c.width, c.height, [&c] { return c.value; }, font, c.picture);
+    band.text(
+        0, 0, c.width, c.height, [&c] { return c.value; }, font, c.picture);
     if (c.readWhole) band.readWhole();
-    band.text(c.width + 100, 0, 500, 170, [] { return std::string("fin"); }, font);
+    band.text(
+        c.width + 100, 0, 500, 170, [] { return std::string("fin"); }, font);
     engine.print(band);
     const ReportPage& page = engine.pages().at(0);
     const QString shown = toQString(clip(format(c.value, c.picture)));
@@ -347,7 +353,8 @@ TEST(ReportEngine, TextsShrinkOrWrapInTheirBoxInsteadOfBeingCut) {
 
   ReportEngine engine;
   engine.header.height = 200;
-  engine.header.text(0, 0, 781, 170, [&prose] { return fromQString(prose); }, font, "@s255");
+  engine.header.text(
+      0, 0, 781, 170, [&prose] { return fromQString(prose); }, font, "@s255");
   engine.print(ReportBand{});
   const PageItem& cut = engine.pages().at(0).items.at(0);
   EXPECT_TRUE(prose.startsWith(cut.text));

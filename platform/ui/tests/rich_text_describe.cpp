@@ -70,7 +70,8 @@ std::string describe(const QTextDocument& document) {
 }
 
 std::string readTestData(std::string_view name) {
-  const std::filesystem::path path = std::filesystem::path(VARNETA_TESTS_DIR) / "data" / std::string(name);
+  const std::filesystem::path path =
+      std::filesystem::path(VARNETA_TESTS_DIR) / "data" / std::string(name);
   std::ifstream in(path, std::ios::binary);
   if (!in) ADD_FAILURE() << "missing test data " << path;
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -6,11 +6,11 @@
 #include <QTextList>
 #include <regex>
 
+#include "platform/base/cp_literal.h"
 #include "platform/ui/rich_text_document.h"
 #include "platform/ui/rtf_reader.h"
 #include "platform/ui/rtf_writer.h"
 #include "rich_text_describe.h"
-#include "platform/base/cp_literal.h"
 
 namespace rt {
 namespace {
@@ -370,17 +370,18 @@ TEST(RtfWriter, EndsEveryControlWordBeforeText) {
   underline.underline = true;
   Paragraph centred;
   centred.style.alignment = Alignment::Centre;
-  centred.runs = {{"***MEDNOMBRE***", {}}, {"*", bold}, {"20123456", big}, {".", red},
-                  {"(", italic}, {"-x", underline}, {":", {}}};
+  centred.runs = {{"***MEDNOMBRE***", {}}, {"*", bold},       {"20123456", big}, {".", red},
+                  {"(", italic},           {"-x", underline}, {":", {}}};
   Paragraph listed;
   listed.style.list = ListStyle::LowerLetter;
   listed.runs = {{"***FECHA***", red}};
   const std::string markup = writeRtf(RichText{{centred, listed}});
   static const std::regex controlWord(R"(\\[a-z]+-?[0-9]*)");
-  for (auto it = std::sregex_iterator(markup.begin(), markup.end(), controlWord); it != std::sregex_iterator();
-       ++it) {
+  for (auto it = std::sregex_iterator(markup.begin(), markup.end(), controlWord);
+       it != std::sregex_iterator(); ++it) {
     const char next = markup[static_cast<std::size_t>(it->position() + it->length())];
-    EXPECT_TRUE(next == ' ' || next == '\\' || next == '{' || next == '}' || next == '\r' || next == ';')
+    EXPECT_TRUE(next == ' ' || next == '\\' || next == '{' || next == '}' || next == '\r' ||
+                next == ';')
         << it->str() << " runs into '" << next << "' in " << markup;
   }
   EXPECT_EQ(rtfPlainText(markup), "***MEDNOMBRE****20123456.(-x:\r\n***FECHA***");
@@ -393,18 +394,21 @@ TEST(RtfWriter, WritesEachListInTheListTableSoItReadsBackWithoutTheOldNumbering)
     p.runs.push_back({words, {}});
     return p;
   };
-  const RichText text{{item(ListStyle::LowerLetter, "a uno"), item(ListStyle::LowerLetter, "a dos"),
-                       item(ListStyle::None, "entre listas"), item(ListStyle::UpperRoman, "romano"),
-                       item(ListStyle::Decimal, "numero"), item(ListStyle::Bullet, "punto"),
-                       item(ListStyle::LowerRoman, "romano chico"), item(ListStyle::None, "otra vez"),
-                       item(ListStyle::LowerLetter, "letra a de nuevo"), item(ListStyle::UpperLetter, "letra A")}};
+  const RichText text{
+      {item(ListStyle::LowerLetter, "a uno"), item(ListStyle::LowerLetter, "a dos"),
+       item(ListStyle::None, "entre listas"), item(ListStyle::UpperRoman, "romano"),
+       item(ListStyle::Decimal, "numero"), item(ListStyle::Bullet, "punto"),
+       item(ListStyle::LowerRoman, "romano chico"), item(ListStyle::None, "otra vez"),
+       item(ListStyle::LowerLetter, "letra a de nuevo"), item(ListStyle::UpperLetter, "letra A")}};
   const std::string markup = writeRtf(text);
   // One list for each stretch of paragraphs, so a list after another counts anew.
   EXPECT_NE(markup.find("{\\*\\listtable{\\list\\listtemplateid1"), std::string::npos) << markup;
-  EXPECT_NE(markup.find("{\\listoverride\\listid7\\listoverridecount0\\ls7}}"), std::string::npos) << markup;
+  EXPECT_NE(markup.find("{\\listoverride\\listid7\\listoverridecount0\\ls7}}"), std::string::npos)
+      << markup;
   EXPECT_EQ(markup.find("\\ls8"), std::string::npos) << markup;
   // Readers that know only the list table see every style.
-  const std::string tableOnly = std::regex_replace(markup, std::regex(R"(\{\\\*\\pn[^{}]*(\{[^{}]*\})?\})"), "");
+  const std::string tableOnly =
+      std::regex_replace(markup, std::regex(R"(\{\\\*\\pn[^{}]*(\{[^{}]*\})?\})"), "");
   ASSERT_EQ(tableOnly.find("\\pn"), std::string::npos) << tableOnly;
   const RichText back = readRtf(tableOnly);
   ASSERT_EQ(back.paragraphs.size(), text.paragraphs.size());

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/base/cp_literal.h"
 #include "platform/base/paths.h"
 #include "platform/ui/file_chooser.h"
 #include "platform/ui/print_service.h"
@@ -19,7 +20,6 @@
 #include "platform/ui/rtf_control.h"
 #include "platform/ui/testing/window_test_kit.h"
 #include "rich_text_describe.h"
-#include "platform/base/cp_literal.h"
 
 namespace rt {
 namespace {
@@ -187,8 +187,7 @@ class RtfFileToolsTest : public ::testing::Test {
 
 TEST_F(RtfFileToolsTest, OpenReadsMarkupOrPlainTextAndCancelKeepsTheText) {
   writeBytes("carta.rtf", testing::readTestData("wordpad_note.rtf"));
-  writeBytes("apunte.txt",
-             "Señor Peña\r\nsegunda línea"_cp);
+  writeBytes("apunte.txt", "Señor Peña\r\nsegunda línea"_cp);
   answers = {"carta.rtf", std::nullopt, "apunte.txt"};
 
   control.takeToolAccepted(static_cast<int>(RtfTool::Open));

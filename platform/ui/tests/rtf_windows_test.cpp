@@ -8,10 +8,10 @@
 #include <QListWidget>
 #include <QTextEdit>
 
+#include "platform/base/cp_literal.h"
 #include "platform/base/logical_threads.h"
 #include "platform/ui/rtf_control.h"
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/base/cp_literal.h"
 
 namespace rt {
 namespace {
@@ -87,8 +87,7 @@ TEST_F(RtfWindowsTest, TabStopsAreSetClearedAndConfirmed) {
   type(*w, "?Posicion", "muy lejos");
   ASSERT_TRUE(press(*w, "?Fijar"));
   ASSERT_EQ(messages_.asked().size(), 1u);
-  EXPECT_EQ(messages_.asked()[0].text,
-            "Escriba una posición en centímetros, entre 0 y 55,88."_cp);
+  EXPECT_EQ(messages_.asked()[0].text, "Escriba una posición en centímetros, entre 0 y 55,88."_cp);
   type(*w, "?Posicion", "1,27");
   ASSERT_TRUE(press(*w, "?Borrar"));
   list->setCurrentRow(1);  // 5,08 Centro: its position comes into the entry
@@ -114,10 +113,8 @@ TEST_F(RtfWindowsTest, IndentsAreCheckedBeforeTheyAreTaken) {
   type(*w, "?PrimeraLinea", "-3");
   ASSERT_TRUE(press(*w, "?OK"));
   ASSERT_EQ(messages_.asked().size(), 2u);
-  EXPECT_EQ(messages_.asked()[0].text,
-            "Escriba las sangrías en centímetros, entre 0 y 55,88."_cp);
-  EXPECT_EQ(messages_.asked()[0].caption,
-            "Sangrías de Párrafo"_cp);
+  EXPECT_EQ(messages_.asked()[0].text, "Escriba las sangrías en centímetros, entre 0 y 55,88."_cp);
+  EXPECT_EQ(messages_.asked()[0].caption, "Sangrías de Párrafo"_cp);
   EXPECT_EQ(w->window()->windowTitle(), QString::fromUtf8("Sangrías de Párrafo"));
   EXPECT_EQ(messages_.asked()[1].text,
             "La primera línea no puede empezar a la izquierda del margen."_cp);

@@ -83,8 +83,8 @@ std::vector<std::string> entriesShown() {
   const struct {
     const char* picture;
     const char* typed;
-  } typings[] = {{"@n$12.2", "1234.50"}, {"@n-12.2", "-3.5"}, {"@d6", "11/12/2026"},
-                 {"@t1", "13:45"}};
+  } typings[] = {
+      {"@n$12.2", "1234.50"}, {"@n-12.2", "-3.5"}, {"@d6", "11/12/2026"}, {"@t1", "13:45"}};
   for (const auto& t : typings) {
     QLineEdit edit;
     PictureValidator* validator = PictureValidator::forEntry(&edit, t.picture);

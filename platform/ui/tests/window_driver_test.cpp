@@ -4,8 +4,9 @@
 
 #include <QApplication>
 #include <QFontMetrics>
-#include <QLineEdit>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -16,16 +17,15 @@
 #include <QVBoxLayout>
 #include <map>
 #include <set>
-#include <QLabel>
 
 #include "platform/base/current_event.h"
 #include "platform/base/debug_sink.h"
-#include "platform/ui/qt_text.h"
-#include "platform/ui/testing/window_test_kit.h"
 #include "platform/ui/mnemonics.h"
 #include "platform/ui/native_loop.h"
-#include "platform/ui/window_placement.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/testing/window_test_kit.h"
 #include "platform/ui/title_width.h"
+#include "platform/ui/window_placement.h"
 
 namespace rt {
 namespace {
@@ -259,7 +259,8 @@ TEST_F(WindowDriverTest, SignalsOfTheControlsBecomeTheWindowsEvents) {
 // Enter, and the keypad's Enter, on a focused button press it as Space does;
 // Enter in an entry stays the entry's. A window opens on its first entry.
 TEST_F(WindowDriverTest, EnterPressesAFocusedButtonAndTheFirstEntryHasTheFocus) {
-  for (Qt::KeyboardModifiers keypad : {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::KeypadModifier)}) {
+  for (Qt::KeyboardModifiers keypad :
+       {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::KeypadModifier)}) {
     ThreadWithWindow t("Teclas");
     ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
     waitIdle();
@@ -333,7 +334,9 @@ TEST_F(WindowDriverTest, AWindowIsAsWideAsItsCaption) {
     ASSERT_TRUE(waitUntil([&] { return t.window.isOpen(); }, "the window"));
     const QWidget* w = t.window.window();
     EXPECT_GE(w->width(), titleBarWidth(w));
-    if (title == longTitle) { EXPECT_GT(w->width(), w->sizeHint().width()) << "widened for it"; }
+    if (title == longTitle) {
+      EXPECT_GT(w->width(), w->sizeHint().width()) << "widened for it";
+    }
     ASSERT_TRUE(click(t.window, "?OK"));
     ASSERT_TRUE(waitUntil([&] { return t.ended; }, "the window to close"));
   }
@@ -420,7 +423,8 @@ TEST_F(WindowDriverTest, AWindowTheFrameShowsComesInFrontOfAnotherThreadsForm) {
   ASSERT_TRUE(click(doctors.window, "?Formulario"));
   ASSERT_TRUE(waitUntil([&] { return doctors.window.formOpen != nullptr; }, "its form"));
   SampleWindow& form = *doctors.window.formOpen;
-  ASSERT_TRUE(waitUntil([&] { return form.isOpen() && form.window()->isVisible(); }, "the form shown"));
+  ASSERT_TRUE(
+      waitUntil([&] { return form.isOpen() && form.window()->isVisible(); }, "the form shown"));
   ASSERT_FALSE(form.hosted());
   auto* doctorsHolder = qobject_cast<QMdiSubWindow*>(doctors.window.window()->parentWidget());
   ASSERT_NE(doctorsHolder, nullptr);
@@ -431,7 +435,8 @@ TEST_F(WindowDriverTest, AWindowTheFrameShowsComesInFrontOfAnotherThreadsForm) {
   EXPECT_EQ(area->activeSubWindow()->widget(), patients->window.window());
   EXPECT_TRUE(waitUntil([&] { return !form.window()->isVisible(); }, "the form to stand aside"));
   EXPECT_TRUE(form.setAside());
-  EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &frame; }, "the frame active"));
+  EXPECT_TRUE(
+      waitUntil([&] { return QApplication::activeWindow() == &frame; }, "the frame active"));
 
   area->setActiveSubWindow(doctorsHolder);  // the user turns to the first list
   EXPECT_TRUE(waitUntil([&] { return form.window()->isVisible(); }, "the form back with its list"));
@@ -512,10 +517,9 @@ TEST_F(WindowDriverTest, ANativeDialogGivesTheFocusBackToTheCallingWindowsContro
 // neither takes nor leaves it.
 TEST_F(WindowDriverTest, AWindowShownOverItsProceduresWindowLeavesThatPlaceAlone) {
   std::vector<std::string> savedBy;
-  WindowDriver::setPositionStore({[](const std::string&) { return std::optional<QPoint>(); },
-                                  [&](const std::string& procedure, QPoint) {
-                                    savedBy.push_back(procedure);
-                                  }});
+  WindowDriver::setPositionStore(
+      {[](const std::string&) { return std::optional<QPoint>(); },
+       [&](const std::string& procedure, QPoint) { savedBy.push_back(procedure); }});
   SampleWindow* main = nullptr;
   bool ended = false;
   start([&] {
@@ -596,8 +600,8 @@ TEST_F(WindowDriverTest, AFormIsPlacedCentredOverItsOwnerOnceItHasItsFinalSize) 
   EXPECT_GE(settledSize.height(), 6 * QFontMetrics(QFont()).height() * 2) << "its final size";
   // Centred over the owner unless the screen's edge pulled it in.
   if (pulledInto(area, ownerFrame.center() - QPoint(settled.width() / 2, settled.height() / 2),
-                 settled.size()) == ownerFrame.center() - QPoint(settled.width() / 2,
-                                                                 settled.height() / 2)) {
+                 settled.size()) ==
+      ownerFrame.center() - QPoint(settled.width() / 2, settled.height() / 2)) {
     EXPECT_LE((settled.center() - ownerFrame.center()).manhattanLength(), 4);
   }
   EXPECT_NE(settled.topLeft(), QPoint(0, 0)) << "its own move was not the last word";

@@ -4,16 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QBoxLayout>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTableWidget>
 #include <QTextEdit>
-#include <QBoxLayout>
-#include <QCoreApplication>
-#include <QEvent>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace rt {
@@ -70,7 +70,10 @@ TEST(WindowPlacement, AWindowTooLargeForTheScreenKeepsItsButtonsOutsideTheScroll
   } cases[] = {
       {"OK and Cancel", QBoxLayout::TopToBottom, {"?OK", "?CANCEL"}, false},
       {"a list's row", QBoxLayout::TopToBottom, {"?INSERT", "?CHANGE", "?DELETE", "?CLOSE"}, false},
-      {"a status text at the row's left", QBoxLayout::TopToBottom, {"?OK", "?CANCEL", "?FICHA"}, true},
+      {"a status text at the row's left",
+       QBoxLayout::TopToBottom,
+       {"?OK", "?CANCEL", "?FICHA"},
+       true},
       {"a column at the right", QBoxLayout::LeftToRight, {"?TAGALL", "?BUILD", "?CLOSE"}, false},
   };
   for (const Case& c : cases) {
@@ -124,7 +127,7 @@ TEST(WindowPlacement, AListLargerThanTheScreenGivesUpRoomBeforeTheWindowScrolls)
     const char* what;
     QBoxLayout::Direction direction;
     QSize listMinimum;
-    bool hosted;  // inside the frame's client area
+    bool hosted;        // inside the frame's client area
     bool givenMinimum;  // the window holds its layout's minimum as its own (a font change does)
   } cases[] = {
       {"a wide list over a row", QBoxLayout::TopToBottom, {1200, 300}, false, false},

@@ -1,11 +1,12 @@
 #include "platform/ui/testing/window_test_kit.h"
-#include "platform/ui/testing/pdf_probe.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "platform/ui/testing/pdf_probe.h"
 
 namespace rt {
 namespace {

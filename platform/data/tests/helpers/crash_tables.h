@@ -20,7 +20,9 @@ inline const DataFile& agendaFile() {
   static const DataFile f{"VarnetaA.dat", "a9enda77x"};
   return f;
 }
-inline std::vector<const DataFile*> files() { return {&mainFile(), &clinicalFile(), &agendaFile()}; }
+inline std::vector<const DataFile*> files() {
+  return {&mainFile(), &clinicalFile(), &agendaFile()};
+}
 
 // One table per file; each transaction of the writer touches the three.
 inline const TableDef& movements(int file) {

@@ -70,7 +70,8 @@ int main(int argc, char** argv) {
   }
   std::int64_t n = 0;
   tables[0]->setToStart(0);
-  if (tables[0]->previous() == 0) n = rt::fieldNumber(tables[0]->def().fields[0], tables[0]->record());
+  if (tables[0]->previous() == 0)
+    n = rt::fieldNumber(tables[0]->def().fields[0], tables[0]->record());
   for (;;) {
     ++n;
     if (const int rc = rt::beginTransaction()) fail("begin", rc);
