@@ -46,7 +46,11 @@ class TestClockReset : public ::testing::EmptyTestEventListener {
 
 void prepareTestProcess() {
   const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/varneta-test-XXXXXX";
+  std::string base = tmp && *tmp ? tmp : "/tmp";
+  // A TMPDIR given with a trailing slash would put "//" in every path the
+  // tests build, while the program's own paths come out with one.
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  std::string pattern = base + "/varneta-test-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) std::abort();
   g_root = pattern;
   std::filesystem::create_directories(g_root / "work");
