@@ -243,7 +243,7 @@ TEST_F(MappedForms, ThePreviewOpenedFiveTimesStandsAtTheSamePlaceWholeOnTheScree
         [&] {
           const rt::ProcedureScope report("ReporteCumpleanos");
           for (int i = 0; i < opens; ++i) {
-            rt::ReportPreview(pages, QStringLiteral("Listado de Cumplea\u00f1os"), 1).preview();
+            rt::ReportPreview(pages, QStringLiteral("Listado de Cumpleaños"), 1).preview();
           }
         },
         [] {

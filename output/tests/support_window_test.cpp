@@ -174,11 +174,10 @@ TEST_F(SupportWindowTest, ATicketArrivesWithBothBodiesThePictureAndTheLog) {
   const netlib::testing::ProbedPart* plain = m.part("text/plain");
   ASSERT_NE(plain, nullptr);
   const std::string id = "123 456 789" + std::string(29, ' ');
-  EXPECT_EQ(
-      plain->bytes.substr(0, plain->bytes.find("Descripcion: ")),
-      "Sistema:Varneta Versi\xC3\xB3n 9.0 - Consultorio Sur\r\nFecha y Hora: 02/10/2025 - 09:05\r\n"
-      "Usuario: Ana Ruiz\r\nTerminal: RECEPCION-2\r\nID Teamviewer: " +
-          id + "\r\n");
+  EXPECT_EQ(plain->bytes.substr(0, plain->bytes.find("Descripcion: ")),
+            "Sistema:Varneta Versión 9.0 - Consultorio Sur\r\nFecha y Hora: 02/10/2025 - 09:05\r\n"
+            "Usuario: Ana Ruiz\r\nTerminal: RECEPCION-2\r\nID Teamviewer: " +
+                id + "\r\n");
   EXPECT_NE(plain->bytes.find("Descripcion: Al imprimir\r\nel listado a<b & c>d\r\nse cierra."),
             std::string::npos);
   const netlib::testing::ProbedPart* html = m.part("text/html");

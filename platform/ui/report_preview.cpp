@@ -48,7 +48,7 @@ int ReportPreview::Init() {
   counter_ = new QLabel(window);
   counter_->setObjectName("?PAGES");
   counter_->setMinimumWidth(
-      counter_->fontMetrics().horizontalAdvance(QStringLiteral("P\u00e1gina 9999 de 9999")));
+      counter_->fontMetrics().horizontalAdvance(QStringLiteral("Página 9999 de 9999")));
   counter_->setAlignment(Qt::AlignCenter);
   row->addWidget(counter_);
   button(window, row, "?NEXT", QStringLiteral(">"));
