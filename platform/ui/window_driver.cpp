@@ -591,6 +591,10 @@ void WindowDriver::takeResize(bool byWindowManager, QSize size) {
     // The program's own size: the one the window wants, unless the
     // placement fits it to the screen.
     if (askedSizes_.empty() || askedSizes_.back() != size) askedSizes_.push_back(size);
+    // Only recent sizes can still be answered late; an old one kept would
+    // take a user's resize to the same size for a late answer.
+    constexpr std::size_t kSizesAwaitingAnswer = 8;
+    if (askedSizes_.size() > kSizesAwaitingAnswer) askedSizes_.erase(askedSizes_.begin());
     if (!placing_) wantedSize_ = size;
     return;
   }
