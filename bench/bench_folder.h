@@ -2,7 +2,7 @@
 // The folders of one benchmark run: all under one folder of the process in
 // $TMPDIR (or /tmp), "varneta-bench-<pid>", removed at exit, so no run leaves
 // anything behind. Each name is a folder of its own there, made empty at its
-// first use.
+// first use and made again where a run removed it.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -29,7 +29,11 @@ inline const std::filesystem::path& scratchRoot() {
 inline std::filesystem::path scratchFolder(const std::string& name) {
   static std::map<std::string, std::filesystem::path> made;
   auto found = made.find(name);
-  if (found != made.end()) return found->second;
+  if (found != made.end()) {
+    // A benchmark run again may have removed its folder when it ended.
+    std::filesystem::create_directories(found->second);
+    return found->second;
+  }
   const std::filesystem::path p = scratchRoot() / name;
   std::filesystem::remove_all(p);
   std::filesystem::create_directories(p);
