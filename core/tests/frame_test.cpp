@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "core/frame/backup_reminder.h"
 #include "core/frame/global_settings.h"
@@ -199,6 +200,29 @@ class RunningFrame : public ::testing::Test {
     return list;
   }
 
+  // Opens a new user's form on a thread of its own and types a name into
+  // it; `formOpen` says whether it is still open and `response` what it
+  // answered; `afterForm` runs on that thread, the users table still open.
+  void openChangedUserForm(rt::testing::WindowScript& script, bool& formOpen, int& response,
+                           std::function<void()> afterForm = {}) {
+    script.on("Actualizando un registro de Usuarios", [](rt::WindowDriver& w) {
+      w.control<QLineEdit>("?USU:NOMBRE_USUARIO")->setText("Ana");
+    });
+    rt::start([&formOpen, &response, afterForm] {
+      TableManagersInit();
+      relate(Usuarios::def()).open();
+      rt::ThreadRequest() = 1;
+      formOpen = true;
+      FormularioUsuario();
+      formOpen = false;
+      response = rt::ThreadResponse();
+      if (afterForm) afterForm();
+      relate(Usuarios::def()).close();
+      TableManagersKill();
+    });
+    ASSERT_TRUE(waitUntil([&] { return script.pending() == 0; }, "the form"));
+  }
+
   rt::testing::Watchdog watchdog_;
   Frame* frame_ = nullptr;
   bool ended_ = false;
@@ -276,21 +300,8 @@ TEST_F(RunningFrame, ClosingTheFrameClosesAChangedFormThroughItsOwnQuestion) {
   bool formOpen = false;
   int response = 0;
   rt::testing::WindowScript script;
-  script.on("Actualizando un registro de Usuarios", [](rt::WindowDriver& w) {
-    w.control<QLineEdit>("?USU:NOMBRE_USUARIO")->setText("Ana");
-  });
-  rt::start([&] {
-    TableManagersInit();
-    relate(Usuarios::def()).open();
-    rt::ThreadRequest() = 1;
-    formOpen = true;
-    FormularioUsuario();
-    formOpen = false;
-    response = rt::ThreadResponse();
-    relate(Usuarios::def()).close();
-    TableManagersKill();
-  });
-  ASSERT_TRUE(waitUntil([&] { return script.pending() == 0; }, "the form"));
+  openChangedUserForm(script, formOpen, response);
+  if (HasFatalFailure()) return;
   frame_->post(rt::event::CloseWindow);
   ASSERT_TRUE(waitUntil([&] { return answers.asked().size() == 1; }, "the form's question"));
   EXPECT_EQ(answers.asked()[0].text, "¿ Desea guardar los cambios?"_cp);
@@ -313,25 +324,13 @@ TEST_F(RunningFrame, YesToAChangedFormsQuestionStoresItAndTheFrameStillCloses) {
   int response = 0;
   std::int64_t users = 0;
   rt::testing::WindowScript script;
-  script.on("Actualizando un registro de Usuarios", [](rt::WindowDriver& w) {
-    w.control<QLineEdit>("?USU:NOMBRE_USUARIO")->setText("Ana");
-  });
-  rt::start([&] {
-    TableManagersInit();
-    relate(Usuarios::def()).open();
-    rt::ThreadRequest() = 1;
-    formOpen = true;
-    FormularioUsuario();
-    formOpen = false;
-    response = rt::ThreadResponse();
+  openChangedUserForm(script, formOpen, response, [&users] {
     users = Usuarios::table().records();
     // The practice's folder serves the later tests: the user goes again.
     Usuarios::table().setToStart(Usuarios::USU01);
     while (Usuarios::table().next() == 0) Usuarios::table().remove();
-    relate(Usuarios::def()).close();
-    TableManagersKill();
   });
-  ASSERT_TRUE(waitUntil([&] { return script.pending() == 0; }, "the form"));
+  if (HasFatalFailure()) return;
   frame_->post(rt::event::CloseWindow);
   ASSERT_TRUE(waitUntil([&] { return ended_; }, "the program to end"));
   ASSERT_EQ(answers.asked().size(), 1u);
